@@ -1,0 +1,153 @@
+#include "xml_document.h"
+
+#include "safe_file.h"
+
+#include <QFile>
+
+namespace vq {
+
+XmlDocument::XmlDocument() = default;
+
+XmlDocument XmlDocument::withRoot(const QString &rootName)
+{
+    XmlDocument doc;
+    doc.m_dom.appendChild(doc.m_dom.createProcessingInstruction(
+        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
+    doc.m_dom.appendChild(doc.m_dom.createElement(rootName));
+    return doc;
+}
+
+bool XmlDocument::loadFile(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_dom.clear();
+        if (error)
+            *error = QStringLiteral("Datei \"%1\" kann nicht geöffnet werden: %2")
+                         .arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_dom.clear();
+        if (error)
+            *error = QStringLiteral("Datei \"%1\" kann nicht gelesen werden: %2")
+                         .arg(path, file.errorString());
+        return false;
+    }
+    QString parseError;
+    if (!parse(bytes, &parseError)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, parseError);
+        return false;
+    }
+    return true;
+}
+
+bool XmlDocument::parse(const QByteArray &bytes, QString *error)
+{
+    m_dom.clear();
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!m_dom.setContent(bytes, false, &message, &line, &column)) {
+        m_dom.clear();
+        if (error)
+            *error = QStringLiteral("kein gültiges XML (Zeile %1, Spalte %2): %3")
+                         .arg(line)
+                         .arg(column)
+                         .arg(message);
+        return false;
+    }
+    if (m_dom.documentElement().isNull()) {
+        if (error)
+            *error = QStringLiteral("kein gültiges XML: kein Wurzelelement");
+        return false;
+    }
+    return true;
+}
+
+QByteArray XmlDocument::toByteArray() const
+{
+    return m_dom.toByteArray(2);
+}
+
+bool XmlDocument::saveFile(const QString &path, QString *error) const
+{
+    return writeFileSafely(path, toByteArray(), error);
+}
+
+QList<QDomElement> childElements(const QDomElement &parent)
+{
+    QList<QDomElement> result;
+    for (QDomElement child = parent.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement())
+        result.append(child);
+    return result;
+}
+
+QString elementText(const QDomElement &element)
+{
+    QString text = element.text();
+    // A CR that reached the tree as a character reference still reads as LF.
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+namespace {
+QString storableText(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        const char16_t u = c.unicode();
+        if (u == u'\r') {
+            result.append(u'\n');
+            if (i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+        } else if (u < 0x20 && u != u'\t' && u != u'\n') {
+            continue;
+        } else if (u == 0xFFFE || u == 0xFFFF) {
+            continue;
+        } else if (c.isHighSurrogate()) {
+            if (i + 1 < n && text[i + 1].isLowSurrogate()) {
+                result.append(c);
+                result.append(text[++i]);
+            }
+        } else if (c.isLowSurrogate()) {
+            continue;
+        } else {
+            result.append(c);
+        }
+    }
+    return result;
+}
+} // namespace
+
+QDomElement appendTextElement(QDomElement parent, const QString &name, const QString &text)
+{
+    QDomDocument doc = parent.ownerDocument();
+    QDomElement element = doc.createElement(name);
+    const QString value = storableText(text);
+    if (!value.isEmpty()) {
+        // The parser drops text made only of white space; a CDATA section keeps it.
+        if (value.trimmed().isEmpty())
+            element.appendChild(doc.createCDATASection(value));
+        else
+            element.appendChild(doc.createTextNode(value));
+    }
+    parent.appendChild(element);
+    return element;
+}
+
+QDomElement appendElement(QDomElement parent, const QString &name)
+{
+    QDomElement element = parent.ownerDocument().createElement(name);
+    parent.appendChild(element);
+    return element;
+}
+
+} // namespace vq

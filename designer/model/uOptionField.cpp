@@ -1,0 +1,69 @@
+#include "uOptionField.h"
+
+#include "regional_numbers.h"
+#include "xml_document.h"
+#include "xml_read.h"
+
+namespace vq {
+
+void TOptionField::saveToXMLNode(QDomElement &element) const
+{
+    appendTextElement(element, QStringLiteral("beschriftung"), beschriftung);
+    appendTextElement(element, QStringLiteral("defaultWert"), defaultWert);
+    appendTextElement(element, QStringLiteral("typ"), typeWord());
+}
+
+void TOptionField::loadFromXMLNode(const QDomElement &element)
+{
+    beschriftung = requiredText(element, QStringLiteral("beschriftung"));
+    defaultWert = requiredText(element, QStringLiteral("defaultWert"));
+}
+
+bool TOptionField::equals(const TOptionField &other) const
+{
+    return kind() == other.kind() && beschriftung == other.beschriftung
+           && defaultWert == other.defaultWert;
+}
+
+void TSelectPriceOption::saveToXMLNode(QDomElement &element) const
+{
+    TOptionField::saveToXMLNode(element);
+    QDomElement list = appendElement(element, QStringLiteral("elements"));
+    for (const TPriceOptionElement &value : elements) {
+        QDomElement item = appendElement(list, QStringLiteral("element"));
+        appendTextElement(item, QStringLiteral("name"), value.name);
+        appendTextElement(item, QStringLiteral("preis"), formatRegionalNumber(value.preis));
+    }
+}
+
+void TSelectPriceOption::loadFromXMLNode(const QDomElement &element)
+{
+    TOptionField::loadFromXMLNode(element);
+    elements.clear();
+    const QDomElement list = findChild(element, QStringLiteral("elements"));
+    for (const QDomElement &item : childElements(list)) {
+        TPriceOptionElement value;
+        value.name = requiredText(item, QStringLiteral("name"));
+        value.preis = requiredNumber(item, QStringLiteral("preis"));
+        elements.push_back(value);
+    }
+}
+
+bool TSelectPriceOption::equals(const TOptionField &other) const
+{
+    return TOptionField::equals(other)
+           && elements == static_cast<const TSelectPriceOption &>(other).elements;
+}
+
+std::unique_ptr<TOptionField> createOptionOfType(const QString &typeWord)
+{
+    if (typeWord == QLatin1String("Input"))
+        return std::make_unique<TInputOption>();
+    if (typeWord == QLatin1String("Select"))
+        return std::make_unique<TSelectOption>();
+    if (typeWord == QLatin1String("Price"))
+        return std::make_unique<TSelectPriceOption>();
+    return nullptr;
+}
+
+} // namespace vq

@@ -1,0 +1,1 @@
+#include "uPriceOption.h"
