@@ -95,8 +95,7 @@ QString elementText(const QDomElement &element)
     return text;
 }
 
-namespace {
-QString storableText(const QString &text)
+QString storableXmlText(const QString &text)
 {
     QString result;
     result.reserve(text.size());
@@ -125,13 +124,12 @@ QString storableText(const QString &text)
     }
     return result;
 }
-} // namespace
 
 QDomElement appendTextElement(QDomElement parent, const QString &name, const QString &text)
 {
     QDomDocument doc = parent.ownerDocument();
     QDomElement element = doc.createElement(name);
-    const QString value = storableText(text);
+    const QString value = storableXmlText(text);
     if (!value.isEmpty()) {
         // The parser drops text made only of white space; a CDATA section keeps it.
         if (value.trimmed().isEmpty())

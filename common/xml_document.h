@@ -54,4 +54,8 @@ QDomElement appendTextElement(QDomElement parent, const QString &name, const QSt
 
 QDomElement appendElement(QDomElement parent, const QString &name);
 
+// A text as the XML files store it: line breaks as LF, characters XML cannot
+// hold left out.
+QString storableXmlText(const QString &text);
+
 } // namespace vq

@@ -1,6 +1,7 @@
 #include "project_document.h"
 
 #include "model_error.h"
+#include "safe_file.h"
 #include "xml_document.h"
 #include "xml_read.h"
 #include "xml_values.h"
@@ -290,41 +291,34 @@ bool TProjectDocument::equals(const TProjectDocument &other) const
 
 // ---- writing
 
-namespace {
-XmlDocument buildDocument(const TProjectDocument &project)
-{
-    XmlDocument doc = XmlDocument::withRoot(QStringLiteral("xml"));
-    QDomElement root = doc.root();
-    QDomElement info = appendElement(root, QStringLiteral("FileInfo"));
-    appendTextElement(info, QStringLiteral("Prog"), kProgName);
-    appendTextElement(info, QStringLiteral("Version"), QStringLiteral("1"));
-
-    QDomElement content = appendElement(root, QStringLiteral("FileContent"));
-    for (const SettingDef &def : kSettings)
-        appendTextElement(content, key(def), project.setting(key(def)));
-
-    QDomElement items = appendElement(content, QStringLiteral("ItemList"));
-    for (const auto &field : project.ListField) {
-        QDomElement element = appendElement(items, QStringLiteral("forms"));
-        field->SetXMLNode(element);
-    }
-    QDomElement articles = appendElement(content, QStringLiteral("ArticleList"));
-    for (const auto &artikel : project.ListArtikel) {
-        QDomElement element = appendElement(articles, QStringLiteral("article"));
-        SaveArtikelToXML(*artikel, element);
-    }
-    return doc;
-}
-} // namespace
-
 QByteArray TProjectDocument::toXml() const
 {
-    return buildDocument(*this).toByteArray();
+    return writeXmlDocument(QStringLiteral("xml"), [this](XmlOut &root) {
+        root.element(QStringLiteral("FileInfo"), [](XmlOut &info) {
+            info.text(QStringLiteral("Prog"), kProgName);
+            info.text(QStringLiteral("Version"), QStringLiteral("1"));
+        });
+        root.element(QStringLiteral("FileContent"), [this](XmlOut &content) {
+            for (const SettingDef &def : kSettings)
+                content.text(key(def), setting(key(def)));
+            content.element(QStringLiteral("ItemList"), [this](XmlOut &items) {
+                for (const auto &field : ListField)
+                    items.element(QStringLiteral("forms"),
+                                  [&field](XmlOut &element) { field->writeXml(element); });
+            });
+            content.element(QStringLiteral("ArticleList"), [this](XmlOut &articles) {
+                for (const auto &artikel : ListArtikel)
+                    articles.element(QStringLiteral("article"), [&artikel](XmlOut &element) {
+                        writeArtikelXml(*artikel, element);
+                    });
+            });
+        });
+    });
 }
 
 bool TProjectDocument::SaveProject(const QString &path, QString *error) const
 {
-    return buildDocument(*this).saveFile(path, error);
+    return writeFileSafely(path, toXml(), error);
 }
 
 // ---- reading

@@ -61,24 +61,29 @@ QString artikelTypCaption(int artikelTyp)
 
 void SaveArtikelToXML(const TArtikelField &artikel, QDomElement &element)
 {
+    DomXmlOut out(element);
+    writeArtikelXml(artikel, out);
+}
+
+void writeArtikelXml(const TArtikelField &artikel, XmlOut &out)
+{
     QString beschreibung = artikel.beschreibung;
     beschreibung.replace(QLatin1String("\r\n"), QLatin1String("#br#"));
 
-    appendTextElement(element, QStringLiteral("name"), artikel.name);
-    appendTextElement(element, QStringLiteral("artikelNummer"), artikel.artikelNummer);
-    appendTextElement(element, QStringLiteral("beschreibung"), beschreibung);
-    appendTextElement(element, QStringLiteral("mwst"), formatRegionalNumber(artikel.mwst));
-    appendTextElement(element, QStringLiteral("preis"), formatRegionalNumber(artikel.preis));
-    appendTextElement(element, QStringLiteral("artikelTyp"), QString::number(artikel.artikelTyp));
-    appendTextElement(element, QStringLiteral("link"), artikel.link);
-    appendTextElement(element, QStringLiteral("linklabel"), artikel.linklabel);
-    appendTextElement(element, QStringLiteral("optionenNebeneinander"),
-                      boolText(artikel.optionenNebeneinander));
-    QDomElement options = appendElement(element, QStringLiteral("Options"));
-    for (const auto &option : artikel.listOptionen) {
-        QDomElement child = appendElement(options, QStringLiteral("option"));
-        option->saveToXMLNode(child);
-    }
+    out.text(QStringLiteral("name"), artikel.name);
+    out.text(QStringLiteral("artikelNummer"), artikel.artikelNummer);
+    out.text(QStringLiteral("beschreibung"), beschreibung);
+    out.text(QStringLiteral("mwst"), formatRegionalNumber(artikel.mwst));
+    out.text(QStringLiteral("preis"), formatRegionalNumber(artikel.preis));
+    out.text(QStringLiteral("artikelTyp"), QString::number(artikel.artikelTyp));
+    out.text(QStringLiteral("link"), artikel.link);
+    out.text(QStringLiteral("linklabel"), artikel.linklabel);
+    out.text(QStringLiteral("optionenNebeneinander"), boolText(artikel.optionenNebeneinander));
+    out.element(QStringLiteral("Options"), [&artikel](XmlOut &options) {
+        for (const auto &option : artikel.listOptionen)
+            options.element(QStringLiteral("option"),
+                            [&option](XmlOut &child) { option->writeXml(child); });
+    });
 }
 
 std::unique_ptr<TArtikelField> LoadArtikelFromXML(const QDomElement &element)

@@ -43,6 +43,8 @@ using TArtikelList = std::vector<std::unique_ptr<TArtikelField>>;
 
 // Appends the article's children to element (created and named by the caller).
 void SaveArtikelToXML(const TArtikelField &artikel, QDomElement &element);
+// The same children into any XML output.
+void writeArtikelXml(const TArtikelField &artikel, XmlOut &out);
 
 // Reads an article. Throws TModelError when a required child is missing or a
 // number does not read; a damaged option ends the option list instead.

@@ -8,9 +8,15 @@ namespace vq {
 
 void TOptionField::saveToXMLNode(QDomElement &element) const
 {
-    appendTextElement(element, QStringLiteral("beschriftung"), beschriftung);
-    appendTextElement(element, QStringLiteral("defaultWert"), defaultWert);
-    appendTextElement(element, QStringLiteral("typ"), typeWord());
+    DomXmlOut out(element);
+    writeXml(out);
+}
+
+void TOptionField::writeXml(XmlOut &out) const
+{
+    out.text(QStringLiteral("beschriftung"), beschriftung);
+    out.text(QStringLiteral("defaultWert"), defaultWert);
+    out.text(QStringLiteral("typ"), typeWord());
 }
 
 void TOptionField::loadFromXMLNode(const QDomElement &element)
@@ -25,15 +31,17 @@ bool TOptionField::equals(const TOptionField &other) const
            && defaultWert == other.defaultWert;
 }
 
-void TSelectPriceOption::saveToXMLNode(QDomElement &element) const
+void TSelectPriceOption::writeXml(XmlOut &out) const
 {
-    TOptionField::saveToXMLNode(element);
-    QDomElement list = appendElement(element, QStringLiteral("elements"));
-    for (const TPriceOptionElement &value : elements) {
-        QDomElement item = appendElement(list, QStringLiteral("element"));
-        appendTextElement(item, QStringLiteral("name"), value.name);
-        appendTextElement(item, QStringLiteral("preis"), formatRegionalNumber(value.preis));
-    }
+    TOptionField::writeXml(out);
+    out.element(QStringLiteral("elements"), [this](XmlOut &list) {
+        for (const TPriceOptionElement &value : elements) {
+            list.element(QStringLiteral("element"), [&value](XmlOut &item) {
+                item.text(QStringLiteral("name"), value.name);
+                item.text(QStringLiteral("preis"), formatRegionalNumber(value.preis));
+            });
+        }
+    });
 }
 
 void TSelectPriceOption::loadFromXMLNode(const QDomElement &element)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "uPriceOption.h"
+#include "xml_out.h"
 
 #include <QDomElement>
 #include <QString>
@@ -28,7 +29,8 @@ public:
     virtual QString kindCaption() const = 0;
 
     // Appends "beschriftung", "defaultWert", "typ" (and the price values).
-    virtual void saveToXMLNode(QDomElement &element) const;
+    void saveToXMLNode(QDomElement &element) const;
+    virtual void writeXml(XmlOut &out) const;
     // Reads the required "beschriftung" and "defaultWert"; throws TModelError.
     virtual void loadFromXMLNode(const QDomElement &element);
 
@@ -67,7 +69,7 @@ public:
     OptionKind kind() const override { return OptionKind::Price; }
     QString typeWord() const override { return QStringLiteral("Price"); }
     QString kindCaption() const override { return QStringLiteral("Auswahl/Preis"); }
-    void saveToXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void loadFromXMLNode(const QDomElement &element) override;
     std::unique_ptr<TOptionField> clone() const override { return std::make_unique<TSelectPriceOption>(*this); }
     bool equals(const TOptionField &other) const override;

@@ -8,17 +8,17 @@ namespace vq {
 
 namespace {
 
-void add(QDomElement &e, const char *name, const QString &text)
+void add(XmlOut &e, const char *name, const QString &text)
 {
-    appendTextElement(e, QString::fromLatin1(name), text);
+    e.text(QString::fromLatin1(name), text);
 }
-void add(QDomElement &e, const char *name, bool value)
+void add(XmlOut &e, const char *name, bool value)
 {
-    appendTextElement(e, QString::fromLatin1(name), boolText(value));
+    e.text(QString::fromLatin1(name), boolText(value));
 }
-void add(QDomElement &e, const char *name, int value)
+void add(XmlOut &e, const char *name, int value)
 {
-    appendTextElement(e, QString::fromLatin1(name), QString::number(value));
+    e.text(QString::fromLatin1(name), QString::number(value));
 }
 QString req(const QDomElement &e, const char *name)
 {
@@ -49,6 +49,12 @@ const T &as(const TFormField &field)
 
 } // namespace
 
+void TFormField::SetXMLNode(QDomElement &element) const
+{
+    DomXmlOut out(element);
+    writeXml(out);
+}
+
 bool TFormField::equals(const TFormField &other) const
 {
     return kind() == other.kind() && Name == other.Name && Beschriftung == other.Beschriftung
@@ -58,7 +64,7 @@ bool TFormField::equals(const TFormField &other) const
 
 // ---- TEinzField
 
-void TEinzField::SetXMLNode(QDomElement &e) const
+void TEinzField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "name", Name);
@@ -101,7 +107,7 @@ bool TEinzField::equals(const TFormField &other) const
 
 // ---- TMehrzField
 
-void TMehrzField::SetXMLNode(QDomElement &e) const
+void TMehrzField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "name", Name);
@@ -146,7 +152,7 @@ bool TMehrzField::equals(const TFormField &other) const
 
 // ---- TPassField
 
-void TPassField::SetXMLNode(QDomElement &e) const
+void TPassField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "name", Name);
@@ -184,7 +190,7 @@ bool TPassField::equals(const TFormField &other) const
 
 // ---- TZwField
 
-void TZwField::SetXMLNode(QDomElement &e) const
+void TZwField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "beschriftung", Beschriftung);
@@ -197,7 +203,7 @@ void TZwField::GetXMLNode(const QDomElement &e)
 
 // ---- TDropDownField
 
-void TDropDownField::SetXMLNode(QDomElement &e) const
+void TDropDownField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "name", Name);
@@ -232,7 +238,7 @@ bool TDropDownField::equals(const TFormField &other) const
 
 // ---- TCheckBoxField
 
-void TCheckBoxField::SetXMLNode(QDomElement &e) const
+void TCheckBoxField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "name", Name);
@@ -260,7 +266,7 @@ bool TCheckBoxField::equals(const TFormField &other) const
 
 // ---- TRadioField
 
-void TRadioField::SetXMLNode(QDomElement &e) const
+void TRadioField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "name", Name);
@@ -291,7 +297,7 @@ bool TRadioField::equals(const TFormField &other) const
 
 // ---- TFileField
 
-void TFileField::SetXMLNode(QDomElement &e) const
+void TFileField::writeXml(XmlOut &e) const
 {
     add(e, "typ", typeWord());
     add(e, "name", Name);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model_error.h"
+#include "xml_out.h"
 
 #include <QDomElement>
 #include <QString>
@@ -31,7 +32,9 @@ public:
     virtual QString kindCaption() const = 0;
 
     // Appends the field's property elements to element, "typ" first.
-    virtual void SetXMLNode(QDomElement &element) const = 0;
+    void SetXMLNode(QDomElement &element) const;
+    // The same elements into any XML output.
+    virtual void writeXml(XmlOut &out) const = 0;
     // Fills the properties from the element's children; throws TModelError
     // when a required child is missing or unreadable.
     virtual void GetXMLNode(const QDomElement &element) = 0;
@@ -58,7 +61,7 @@ public:
     FieldKind kind() const override { return FieldKind::Einz; }
     QString typeWord() const override { return QStringLiteral("TEinzField"); }
     QString kindCaption() const override { return QStringLiteral("Einzeiliges Textfeld"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TEinzField>(*this); }
     bool equals(const TFormField &other) const override;
@@ -78,7 +81,7 @@ public:
     FieldKind kind() const override { return FieldKind::Mehrz; }
     QString typeWord() const override { return QStringLiteral("TMehrzField"); }
     QString kindCaption() const override { return QStringLiteral("Mehrzeiliges Textfeld"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TMehrzField>(*this); }
     bool equals(const TFormField &other) const override;
@@ -95,7 +98,7 @@ public:
     FieldKind kind() const override { return FieldKind::Pass; }
     QString typeWord() const override { return QStringLiteral("TPassField"); }
     QString kindCaption() const override { return QStringLiteral("Passwortfeld"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TPassField>(*this); }
     bool equals(const TFormField &other) const override;
@@ -108,7 +111,7 @@ public:
     FieldKind kind() const override { return FieldKind::Zw; }
     QString typeWord() const override { return QStringLiteral("TZwField"); }
     QString kindCaption() const override { return QStringLiteral("Zwischenfeld"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TZwField>(*this); }
 };
@@ -123,7 +126,7 @@ public:
     FieldKind kind() const override { return FieldKind::DropDown; }
     QString typeWord() const override { return QStringLiteral("TDropDownField"); }
     QString kindCaption() const override { return QStringLiteral("Liste / Dropdown"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TDropDownField>(*this); }
     bool equals(const TFormField &other) const override;
@@ -137,7 +140,7 @@ public:
     FieldKind kind() const override { return FieldKind::CheckBox; }
     QString typeWord() const override { return QStringLiteral("TCheckBoxField"); }
     QString kindCaption() const override { return QStringLiteral("Checkbox"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TCheckBoxField>(*this); }
     bool equals(const TFormField &other) const override;
@@ -154,7 +157,7 @@ public:
     FieldKind kind() const override { return FieldKind::Radio; }
     QString typeWord() const override { return QStringLiteral("TRadioField"); }
     QString kindCaption() const override { return QStringLiteral("Radio Button(s)"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TRadioField>(*this); }
     bool equals(const TFormField &other) const override;
@@ -170,7 +173,7 @@ public:
     FieldKind kind() const override { return FieldKind::File; }
     QString typeWord() const override { return QStringLiteral("TFileField"); }
     QString kindCaption() const override { return QStringLiteral("Datei-Upload Feld"); }
-    void SetXMLNode(QDomElement &element) const override;
+    void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
     std::unique_ptr<TFormField> clone() const override { return std::make_unique<TFileField>(*this); }
     bool equals(const TFormField &other) const override;
