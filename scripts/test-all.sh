@@ -11,7 +11,6 @@ bash scripts/install-deps.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
 
 if [ "${VQ_SKIP_SANITIZE:-0}" != 1 ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE=ON -DVQ_BUILD_BENCHMARKS=OFF >/dev/null
@@ -22,5 +21,5 @@ fi
 
 bash scripts/run-fuzz.sh "${VQ_FUZZ_SECONDS:-60}"
 
-# The closing line of the whole suite.
-ctest --test-dir build -j"$jobs" 2>&1 | tail -n 4
+# The whole suite last, so its summary closes the output.
+ctest --test-dir build --output-on-failure -j"$jobs"
