@@ -1,0 +1,445 @@
+// The form mailer under a real PHP server: form mails in both formats, the
+// order mail, the captcha, uploads, and every refusal that keeps the script
+// from being abused. Mails go to a capture script instead of sendmail.
+#include "local_server.h"
+#include "mail_message.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vq::test;
+
+namespace {
+
+QString scramble(const QString &value)
+{
+    QByteArray bytes = value.toLatin1();
+    for (char &c : bytes)
+        c = static_cast<char>(c ^ 0x2C);
+    return QString::fromLatin1(bytes.toBase64());
+}
+
+struct Response
+{
+    int status = 0;
+    QString location;
+    QString body;
+};
+
+class FormMailer : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    ServerProcess server;
+    int port = 0;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    void startServer(const QString &extraConfig = QString())
+    {
+        const QString source = QStringLiteral(VQ_SOURCE_DIR "/formmailer/");
+        for (const char *file : {"formmail.php", "vq_formmail_lib.php"})
+            ASSERT_TRUE(QFile::copy(source + QString::fromLatin1(file),
+                                    path(QStringLiteral("web/") + QString::fromLatin1(file))));
+        writeFile(path(QStringLiteral("web/formmail.config.php")),
+                  QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com', "
+                                 "'@rechnung.example.com'], 'mail_from' => 'formmailer@example.com', "
+                                 "'storage_dir' => '%1', 'captcha_lifetime' => 600, "
+                                 "'rate_limit_posts' => 50, 'rate_limit_seconds' => 600, "
+                                 "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
+                                 "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
+                                 "'timezone' => 'Europe/Berlin', %2];")
+                      .arg(path(QStringLiteral("storage")), extraConfig)
+                      .toUtf8());
+        writeFile(path(QStringLiteral("capture.sh")),
+                  QStringLiteral("#!/bin/sh\ncat > \"%1/$(date +%s%N).eml\"\n")
+                      .arg(path(QStringLiteral("mails")))
+                      .toUtf8());
+        QFile::setPermissions(path(QStringLiteral("capture.sh")),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        port = freeLocalPort();
+        ASSERT_TRUE(server.start(
+            QStringLiteral("php"),
+            {QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-t"),
+             path(QStringLiteral("web")), QStringLiteral("-d"),
+             QStringLiteral("sendmail_path=") + path(QStringLiteral("capture.sh"))}));
+        ASSERT_TRUE(waitForPort(port)) << server.output().toStdString();
+    }
+
+    void SetUp() override
+    {
+        for (const char *sub : {"web", "mails", "storage"})
+            QDir(dir.path()).mkpath(QString::fromLatin1(sub));
+    }
+
+    QString url(const QString &query = QString()) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1/formmail.php%2").arg(port).arg(query);
+    }
+
+    // The fields a generated order page posts, with two articles of which
+    // only the first is ordered.
+    static QList<QPair<QString, QString>> orderForm(const QString &format)
+    {
+        return {
+            {QStringLiteral("vq_formid"), QStringLiteral("4711")},
+            {QStringLiteral("vq_settings"), scramble(QStringLiteral("false"))},
+            {QStringLiteral("vq_tax"), scramble(QStringLiteral("brutto"))},
+            {QStringLiteral("vq_danke"), QStringLiteral("https://shop.example.com/danke.htm")},
+            {QStringLiteral("vq_ip"), QStringLiteral("-1")},
+            {QStringLiteral("vq_encoding"), QStringLiteral("utf-8")},
+            {QStringLiteral("vq_subject"), QStringLiteral("Bestellung über das Formular")},
+            {QStringLiteral("vq_cryptmail"), QStringLiteral("0")},
+            {QStringLiteral("vq_admin"), QStringLiteral("shop@example.com")},
+            {QStringLiteral("vq_admin1"), QString()},
+            {QStringLiteral("vq_admin2"), QString()},
+            {QStringLiteral("vq_rechtool"), QStringLiteral("1")},
+            {QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@rechnung.example.com")},
+            {QStringLiteral("vq_mailtext"), scramble(QStringLiteral("Neue Bestellung von {#Vorname#} {#Nachname#}#br#Bitte prüfen."))},
+            {QStringLiteral("vq_typemail"), format},
+            {QStringLiteral("vq_anzahl"), QStringLiteral("2")},
+            {QStringLiteral("vq_currency"), QStringLiteral("€")},
+            {QStringLiteral("Vorname"), QStringLiteral("Max")},
+            {QStringLiteral("Nachname"), QStringLiteral("Müller <b>")},
+            {QStringLiteral("Ort"), QStringLiteral("Köln")},
+            {QStringLiteral("email"), QStringLiteral("max@kunde.example.org")},
+            {QStringLiteral("ReturnToSender"), QStringLiteral("-1")},
+            {QStringLiteral("b_anz0"), QStringLiteral("2")},
+            {QStringLiteral("b_ges0"), QStringLiteral("28,00 €")},
+            {QStringLiteral("b_name0"), QStringLiteral("T-Shirt")},
+            {QStringLiteral("b_preis0"), QStringLiteral("12.5")},
+            {QStringLiteral("b_mwst0"), QStringLiteral("19")},
+            {QStringLiteral("b_bestnr0"), QStringLiteral("TS-1")},
+            {QStringLiteral("b_opt_count0"), QStringLiteral("2")},
+            {QStringLiteral("b_opt_type0_0"), QStringLiteral("Price")},
+            {QStringLiteral("b_optname0_0"), QStringLiteral("Farbe")},
+            {QStringLiteral("b_opt0_0"), QStringLiteral("rot#1.50")},
+            {QStringLiteral("b_opt_type0_1"), QStringLiteral("Input")},
+            {QStringLiteral("b_optname0_1"), QStringLiteral("Aufdruck")},
+            {QStringLiteral("b_opt0_1"), QStringLiteral("Hallo Welt")},
+            {QStringLiteral("b_anz1"), QStringLiteral("0")},
+            {QStringLiteral("b_name1"), QStringLiteral("Tasse")},
+            {QStringLiteral("b_preis1"), QStringLiteral("8")},
+            {QStringLiteral("b_mwst1"), QStringLiteral("19")},
+            {QStringLiteral("b_bestnr1"), QStringLiteral("TA-1")},
+            {QStringLiteral("b_opt_count1"), QStringLiteral("0")},
+        };
+    }
+
+    static void set(QList<QPair<QString, QString>> &form, const QString &name, const QString &value)
+    {
+        for (auto &[key, old] : form)
+            if (key == name) {
+                old = value;
+                return;
+            }
+        form.append({name, value});
+    }
+
+    // Posts with curl as a browser would (multipart); files as name -> path;filename=...
+    Response post(const QList<QPair<QString, QString>> &form,
+                  const QList<QPair<QString, QString>> &files = {}, const QString &query = QString())
+    {
+        QStringList args = {QStringLiteral("-s"), QStringLiteral("-D"), path(QStringLiteral("head.txt")),
+                            QStringLiteral("-o"), path(QStringLiteral("body.txt"))};
+        for (const auto &[name, value] : form)
+            args << QStringLiteral("--form-string") << name + u'=' + value;
+        for (const auto &[name, spec] : files)
+            args << QStringLiteral("-F") << name + QStringLiteral("=@") + spec;
+        args << url(query);
+        return request(args);
+    }
+
+    Response get(const QString &query)
+    {
+        return request({QStringLiteral("-s"), QStringLiteral("-D"), path(QStringLiteral("head.txt")),
+                        QStringLiteral("-o"), path(QStringLiteral("body.txt")), url(query)});
+    }
+
+    Response request(const QStringList &args)
+    {
+        QByteArray out;
+        EXPECT_EQ(runProgram(QStringLiteral("curl"), args, &out), 0);
+        Response response;
+        const QString head = QString::fromUtf8(readFile(path(QStringLiteral("head.txt"))));
+        response.status = head.section(u' ', 1, 1).toInt();
+        for (const QString &line : head.split(QStringLiteral("\r\n")))
+            if (line.startsWith(QLatin1String("Location:"), Qt::CaseInsensitive))
+                response.location = line.mid(9).trimmed();
+        response.body = QString::fromUtf8(readFile(path(QStringLiteral("body.txt"))));
+        return response;
+    }
+
+    QList<MailMessage> mails() const
+    {
+        QList<MailMessage> result;
+        QDir mailDir(path(QStringLiteral("mails")));
+        for (const QString &name : mailDir.entryList(QDir::Files, QDir::Name))
+            result.append(parseMail(readFile(mailDir.filePath(name))));
+        return result;
+    }
+
+    void clearMails()
+    {
+        QDir mailDir(path(QStringLiteral("mails")));
+        for (const QString &name : mailDir.entryList(QDir::Files))
+            mailDir.remove(name);
+    }
+};
+
+QString decode1252(const QString &base64)
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder(QByteArray::fromBase64(base64.toLatin1()));
+}
+
+} // namespace
+
+TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
+{
+    startServer();
+    for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
+        clearMails();
+        const Response response = post(orderForm(format));
+        EXPECT_EQ(response.status, 303) << response.body.toStdString();
+        EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm"));
+
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 3) << format.toStdString();
+        const MailMessage &mail = sent[0];
+        EXPECT_EQ(mail.header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
+        EXPECT_EQ(mail.header(QStringLiteral("Reply-To")), QStringLiteral("max@kunde.example.org"));
+        EXPECT_EQ(mail.header(QStringLiteral("Subject")),
+                  QStringLiteral("=?UTF-8?B?") + QString::fromLatin1(QStringLiteral("Bestellung über das Formular").toUtf8().toBase64()) + QStringLiteral("?="));
+        const QString text = mail.text();
+        EXPECT_TRUE(mail.header(QStringLiteral("Content-Type")).startsWith(format == QLatin1String("html") ? QStringLiteral("text/html") : QStringLiteral("text/plain")));
+        // Placeholders are filled; values reach an HTML mail escaped.
+        if (format == QLatin1String("html")) {
+            EXPECT_TRUE(text.contains(QStringLiteral("Neue Bestellung von Max Müller &lt;b&gt;<br>"))) << text.toStdString();
+            EXPECT_FALSE(text.contains(QStringLiteral("Müller <b>")));
+        } else {
+            EXPECT_TRUE(text.contains(QStringLiteral("Neue Bestellung von Max Müller <b>\r\nBitte prüfen."))) << text.toStdString();
+            EXPECT_TRUE(text.contains(QStringLiteral("Ort: Köln")));
+        }
+        // The order: only the ordered line, surcharges in the line total, VAT contained.
+        EXPECT_TRUE(text.contains(QStringLiteral("T-Shirt")));
+        EXPECT_FALSE(text.contains(QStringLiteral("Tasse")));
+        EXPECT_TRUE(text.contains(QStringLiteral("28,00 €")));
+        EXPECT_TRUE(text.contains(QStringLiteral("4,47 €"))); // 28 * 19 / 119
+        EXPECT_TRUE(text.contains(QStringLiteral("rot")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Hallo Welt")));
+        EXPECT_TRUE(text.contains(QStringLiteral("127.0.0.1")));
+        EXPECT_FALSE(text.contains(QStringLiteral("vq_admin")));
+
+        EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("max@kunde.example.org"));
+        EXPECT_EQ(sent[1].text(), text);
+        EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
+        EXPECT_TRUE(sent[2].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
+    }
+}
+
+TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_tax"), scramble(QStringLiteral("netto")));
+    ASSERT_EQ(post(form).status, 303);
+    ASSERT_EQ(post(form).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 6);
+
+    QStringList uuids;
+    for (const MailMessage &mail : {sent[2], sent[5]}) {
+        QDomDocument doc;
+        ASSERT_TRUE(doc.setContent(mail.parts[0].body)) << mail.parts[0].body.toStdString();
+        // The order element is the document's first node.
+        ASSERT_TRUE(doc.firstChild().isElement());
+        const QDomElement order = doc.documentElement();
+        const QDomElement formdata = order.firstChildElement(QStringLiteral("formdata"));
+        uuids << formdata.firstChildElement(QStringLiteral("uuid")).text();
+        EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("Nachname")).text()), QStringLiteral("Müller <b>"));
+        EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("Ort")).text()), QStringLiteral("Köln"));
+        EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("email")).text()), QStringLiteral("max@kunde.example.org"));
+        EXPECT_TRUE(formdata.firstChildElement(QStringLiteral("Firma")).text().isEmpty());
+        EXPECT_EQ(formdata.firstChildElement(QStringLiteral("company")).text(), QStringLiteral("127.0.0.1"));
+        bool ok = false;
+        const qint64 timestamp = formdata.firstChildElement(QStringLiteral("timestamp")).text().toLongLong(&ok);
+        EXPECT_TRUE(ok);
+        EXPECT_LT(std::abs(timestamp - QDateTime::currentSecsSinceEpoch()), 2 * 3600 + 60);
+
+        const QDomElement articles = order.firstChildElement(QStringLiteral("articles"));
+        ASSERT_EQ(articles.childNodes().size(), 1); // the unordered line is not sent
+        const QDomElement line = articles.firstChildElement();
+        auto b64 = [&line](const char *name) {
+            return decode1252(line.firstChildElement(QString::fromLatin1(name)).text());
+        };
+        EXPECT_EQ(b64("articleNumber"), QStringLiteral("TS-1"));
+        EXPECT_EQ(b64("articleName"), QStringLiteral("T-Shirt"));
+        EXPECT_EQ(b64("price"), QStringLiteral("12.5"));
+        EXPECT_EQ(b64("vat"), QStringLiteral("19"));
+        EXPECT_EQ(b64("amount"), QStringLiteral("2"));
+        const QDomNodeList options = line.firstChildElement(QStringLiteral("options")).childNodes();
+        ASSERT_EQ(options.size(), 2);
+        const QDomElement color = options.at(0).toElement();
+        EXPECT_EQ(decode1252(color.attribute(QStringLiteral("name"))), QStringLiteral("Farbe"));
+        EXPECT_EQ(decode1252(color.text()), QStringLiteral("rot"));
+        EXPECT_EQ(color.attribute(QStringLiteral("price")), QStringLiteral("1.5"));
+        const QDomElement print = options.at(1).toElement();
+        EXPECT_EQ(decode1252(print.text()), QStringLiteral("Hallo Welt"));
+        EXPECT_EQ(print.attribute(QStringLiteral("price")), QStringLiteral("0"));
+    }
+    EXPECT_NE(uuids[0], uuids[1]);
+    // Netto: the VAT is added to the total (28 + 5.32).
+    EXPECT_TRUE(sent[0].text().contains(QStringLiteral("33,32 €"))) << sent[0].text().toStdString();
+}
+
+TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
+{
+    startServer();
+    const Response image = get(QStringLiteral("?action=captcha&id=4711"));
+    ASSERT_EQ(image.status, 200);
+    EXPECT_TRUE(readFile(path(QStringLiteral("body.txt"))).startsWith("\x89PNG"));
+    const QString code = QString::fromLatin1(readFile(path(QStringLiteral("storage/captcha_4711.txt"))));
+    ASSERT_EQ(code.size(), 5);
+
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("true")));
+    set(form, QStringLiteral("captcha_input"), code.toLower());
+    EXPECT_EQ(post(form).status, 303);
+    EXPECT_EQ(mails().size(), 3);
+
+    // The same code a second time, a wrong code, no code: refused, no mail.
+    clearMails();
+    const Response again = post(form);
+    EXPECT_EQ(again.status, 400);
+    EXPECT_TRUE(again.body.contains(QStringLiteral("Falscher Sicherheitscode")));
+    get(QStringLiteral("?action=captcha&id=4711"));
+    set(form, QStringLiteral("captcha_input"), QStringLiteral("XXXXX"));
+    set(form, QStringLiteral("settings_error_captcha"),
+        QString::fromLatin1(QByteArray("https://shop.example.com/captcha-falsch.htm").toBase64()));
+    const Response wrong = post(form);
+    EXPECT_EQ(wrong.status, 303);
+    EXPECT_EQ(wrong.location, QStringLiteral("https://shop.example.com/captcha-falsch.htm"));
+    EXPECT_TRUE(mails().isEmpty());
+
+    EXPECT_EQ(get(QStringLiteral("?action=captcha&id=../../x")).status, 404);
+}
+
+TEST_F(FormMailer, RefusesAbuse)
+{
+    startServer();
+    writeFile(path(QStringLiteral("htaccess")), "Options +ExecCGI\n");
+    writeFile(path(QStringLiteral("big.bin")), QByteArray(5000, 'x'));
+    const QString errorPage = QString::fromLatin1(QByteArray("https://shop.example.com/datei.htm").toBase64());
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        QList<QPair<QString, QString>> files;
+        int status;
+        const char *location; // or text in the page
+    };
+    const Case cases[] = {
+        {"recipient outside the allowed list",
+         {{QStringLiteral("vq_admin"), QStringLiteral("opfer@anderswo.example.net")}}, {}, 403,
+         "Empfänger nicht erlaubt"},
+        {"allowed recipient plus a second one that is not",
+         {{QStringLiteral("vq_admin1"), QStringLiteral("spam@anderswo.example.net")}}, {}, 403,
+         "Empfänger nicht erlaubt"},
+        {"several addresses in one field",
+         {{QStringLiteral("vq_admin"), QStringLiteral("shop@example.com, spam@anderswo.example.net")}}, {},
+         403, "Empfänger nicht erlaubt"},
+        {"invoice-module address outside the list",
+         {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@anderswo.example.net")}}, {}, 403,
+         "Rechnungsmoduls"},
+        {".htaccess upload", {{QStringLiteral("settings_error_fileerror"), errorPage}},
+         {{QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=.htaccess")}},
+         303, "https://shop.example.com/datei.htm"},
+        {"script hidden behind a second extension", {},
+         {{QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=bild.php.jpg")}},
+         400, "Datei nicht angenommen"},
+        {"upload beyond the size limit", {},
+         {{QStringLiteral("datei"), path(QStringLiteral("big.bin")) + QStringLiteral(";filename=gross.pdf")}},
+         400, "Datei nicht angenommen"},
+        {"no recipient", {{QStringLiteral("vq_admin"), QString()}}, {}, 400, "Kein Empfänger"},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        for (const auto &[name, value] : c.changes)
+            set(form, name, value);
+        const Response response = post(form, c.files);
+        EXPECT_EQ(response.status, c.status) << c.what << "\n" << response.body.toStdString();
+        if (c.status == 303)
+            EXPECT_EQ(response.location, QString::fromUtf8(c.location)) << c.what;
+        else
+            EXPECT_TRUE(response.body.contains(QString::fromUtf8(c.location))) << c.what;
+        EXPECT_TRUE(mails().isEmpty()) << c.what;
+    }
+}
+
+TEST_F(FormMailer, LineBreaksNeverReachAMailHeader)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_subject"), QStringLiteral("Hallo\r\nBcc: opfer@anderswo.example.net"));
+    set(form, QStringLiteral("email"), QStringLiteral("max@kunde.example.org\r\nBcc: opfer@anderswo.example.net"));
+    set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
+    ASSERT_EQ(post(form).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 1); // no copy to an address that is not one
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("bcc"))) << sent[0].rawHeaders.toStdString();
+    EXPECT_FALSE(sent[0].rawHeaders.contains("\nBcc")) << sent[0].rawHeaders.toStdString();
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("reply-to")));
+    EXPECT_EQ(sent[0].header(QStringLiteral("Subject")), QStringLiteral("Hallo Bcc: opfer@anderswo.example.net"));
+}
+
+TEST_F(FormMailer, ScrambledRecipientsAndAttachments)
+{
+    startServer();
+    writeFile(path(QStringLiteral("plan.pdf")), "%PDF-1.4 kleiner Plan");
+    auto form = orderForm(QStringLiteral("html"));
+    set(form, QStringLiteral("vq_cryptmail"), QStringLiteral("1"));
+    set(form, QStringLiteral("vq_admin"), scramble(QStringLiteral("shop@example.com")));
+    set(form, QStringLiteral("vq_admin1"), scramble(QString()));
+    set(form, QStringLiteral("ReturnToSender"), QStringLiteral("0"));
+    set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
+    ASSERT_EQ(post(form, {{QStringLiteral("anhang"), path(QStringLiteral("plan.pdf")) + QStringLiteral(";filename=Plan für Sie.pdf")}}).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
+    ASSERT_EQ(sent[0].parts.size(), 2);
+    EXPECT_EQ(sent[0].parts[1].body, QByteArray("%PDF-1.4 kleiner Plan"));
+    EXPECT_TRUE(sent[0].parts[1].headers.value(QStringLiteral("content-disposition")).contains(QStringLiteral("Plan_f_r_Sie.pdf")));
+    // Nothing of the upload stays beside the script.
+    EXPECT_EQ(QDir(path(QStringLiteral("web"))).entryList(QDir::Files).size(), 3);
+}
+
+TEST_F(FormMailer, RateLimitBlocksASender)
+{
+    startServer(QStringLiteral("'rate_limit_posts' => 2"));
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("settings_error_iplock"),
+        QString::fromLatin1(QByteArray("https://shop.example.com/gesperrt.htm").toBase64()));
+    EXPECT_EQ(post(form).status, 303);
+    EXPECT_EQ(post(form).status, 303);
+    clearMails();
+    const Response blocked = post(form);
+    EXPECT_EQ(blocked.location, QStringLiteral("https://shop.example.com/gesperrt.htm"));
+    EXPECT_TRUE(mails().isEmpty());
+}
+
+TEST_F(FormMailer, CheckUrlReportsTheSetup)
+{
+    startServer();
+    const Response response = get(QStringLiteral("?action=checkurl"));
+    EXPECT_EQ(response.status, 200);
+    EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar.")));
+    EXPECT_TRUE(response.body.contains(QStringLiteral("Erlaubte Empfänger (2)</td><td>in Ordnung")));
+    EXPECT_FALSE(response.body.contains(QStringLiteral("FEHLT"))) << response.body.toStdString();
+}
