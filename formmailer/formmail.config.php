@@ -8,18 +8,18 @@
 
 return [
     // Empfänger, an die der Formmailer senden darf: ganze Adressen
-    // ("bestellung@ihre-domain.de") oder ganze Domains ("@ihre-domain.de").
+    // ("bestellung@ihre-domain.example") oder ganze Domains ("@ihre-domain.example").
     // Jede andere Empfängeradresse wird abgelehnt, damit niemand das Skript
     // zum Versand von Spam missbrauchen kann. Leer: es wird nichts gesendet.
     'allowed_recipients' => [
-        // 'bestellung@ihre-domain.de',
-        // '@ihre-domain.de',
+        // 'bestellung@ihre-domain.example',
+        // '@ihre-domain.example',
     ],
 
     // Absender der Mails (From:). Eine Adresse Ihrer eigenen Domain, damit
     // die Mails nicht als Fälschung abgewiesen werden. Die Adresse des
     // Kunden steht als Antwortadresse (Reply-To) in der Mail.
-    'mail_from' => 'formmailer@example.com',
+    'mail_from' => 'formmailer@ihre-domain.example',
 
     // Ordner für Captcha-Codes und die Sperrliste. Er muss für PHP
     // beschreibbar sein und sollte außerhalb des Web-Verzeichnisses liegen.

@@ -16,7 +16,7 @@ using namespace vq::test;
 
 namespace {
 
-const QString kMailer = QStringLiteral("https://www.example.com/formmail.php");
+const QString kMailer = QStringLiteral("https://www.ihre-domain.example/formmail.php");
 
 // A project where every setting differs from its start value.
 TProjectDocument fullProject()
