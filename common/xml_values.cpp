@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 namespace vq {
 
 std::optional<bool> readXmlBool(const QString &text)
@@ -11,10 +13,10 @@ std::optional<bool> readXmlBool(const QString &text)
     // Fractional numbers count as numbers too (both decimal separators).
     bool ok = false;
     const double value = QLocale::c().toDouble(text, &ok);
-    if (ok)
+    if (ok && std::isfinite(value))
         return value != 0.0;
     const double regional = QLocale().toDouble(text, &ok);
-    if (ok)
+    if (ok && std::isfinite(regional))
         return regional != 0.0;
     if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
         return true;

@@ -91,6 +91,7 @@ TEST(XmlValues, BooleansAndIntegers)
         {"False", false, {}},   {"false", false, {}},    {"", {}, {}},
         {"abc", {}, {}},        {"ja", {}, {}},          {" 1", true, {}},
         {"42", true, 42},       {"2147483648", true, {}}, {"1x", {}, {}},
+        {"nan", {}, {}},        {"inf", {}, {}},
     };
     for (const Case &c : cases) {
         const QString text = QString::fromUtf8(c.text);
