@@ -114,8 +114,12 @@ QString TMarkerSteps::apply(const QString &text) const
         values.push_back(step.value);
     }
     Expander expander(markers, values);
+    // Values are mostly used once: room for all of them avoids regrowing a large page.
+    qsizetype expected = text.size();
+    for (const QString &value : values)
+        expected += value.size();
     QString out;
-    out.reserve(text.size() * 2);
+    out.reserve(expected + expected / 8);
     expander.expand(text, 0, out);
     return out;
 }

@@ -50,6 +50,8 @@ QString TGenHTML::FillTemplate(const QString &templateName)
     QString checks = QStringLiteral("<script type=\"text/javascript\">") + CRLF
                      + QStringLiteral("<!--") + CRLF + QStringLiteral("function chkFormular()")
                      + CRLF + QStringLiteral("{") + CRLF;
+    rows.reserve(qsizetype(m_project.ListField.size()) * 360);
+    checks.reserve(qsizetype(m_project.ListField.size()) * 240);
     for (const auto &field : m_project.ListField) {
         rows += vq::GenCode(*field, css) + CRLF;
         if (field->Pflicht)

@@ -47,6 +47,10 @@ QString TGenPHP::FillTemplate(const QString &templateName)
     const QString colour = setting("edtErrorColor");
 
     QString rows, vars, errors, checks;
+    const qsizetype fieldCount = qsizetype(m_project.ListField.size());
+    rows.reserve(fieldCount * 400);
+    vars.reserve(fieldCount * 160);
+    checks.reserve(fieldCount * 240);
     for (const auto &field : m_project.ListField) {
         rows += GenCodePHP(*field, css) + CRLF;
         vars += GenFormVarPHP(*field) + CRLF;
