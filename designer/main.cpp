@@ -1,25 +1,136 @@
 // The form designer zelkin. Its windows come with the main window; for now it
 // starts, prepares the application-data folder and opens the project named on
 // the command line or the default project.
+//
+// "zelkin --generate html|php [--output FILE] PROJECT.vqb" generates one page
+// for scripts and tests, without any window.
 #include "GlobalFunctions.h"
 #include "project_document.h"
+#include "text_file.h"
+#include "uGenHtml.h"
+#include "uPHPGen.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const QString kDescription = QStringLiteral("VQ-Bestellformular: Formular-Designer");
+
+void addOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(kDescription);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("generate"),
+                      QStringLiteral("Erzeugt die Seite des Projekts ohne Fenster: html (HTML-Seite) "
+                                     "oder php (PHP-Skript)."),
+                      QStringLiteral("html|php")});
+    parser.addOption({QStringLiteral("output"),
+                      QStringLiteral("Mit --generate: schreibt die Seite in DATEI (Kodierung nach "
+                                     "Projekt) statt als UTF-8 auf die Standardausgabe."),
+                      QStringLiteral("DATEI")});
+    parser.addPositionalArgument(QStringLiteral("projekt"),
+                                 QStringLiteral("Projektdatei (.vqb), die geöffnet wird"));
+}
+
+void printError(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+// Loads the project, generates once and writes the page. Returns the exit status.
+int generate(const QCommandLineParser &parser)
+{
+    const QString kind = parser.value(QStringLiteral("generate"));
+    if (kind != u"html" && kind != u"php") {
+        printError(QStringLiteral("--generate erwartet html oder php, nicht \"%1\".").arg(kind));
+        return 2;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1) {
+        printError(QStringLiteral("--generate braucht genau eine Projektdatei."));
+        return 2;
+    }
+
+    vq::TProjectDocument project;
+    const vq::TLoadResult result = project.LoadProject(args.first());
+    if (!result.ok) {
+        for (const QString &message : result.messages())
+            printError(message);
+        return 1;
+    }
+
+    QString page;
+    try {
+        std::unique_ptr<vq::TCodeExport> generator;
+        if (kind == u"html")
+            generator = std::make_unique<vq::TGenHTML>(project, vq::programFolder());
+        else
+            generator = std::make_unique<vq::TGenPHP>(project, vq::programFolder());
+        page = generator->GenCode();
+    } catch (const vq::TGenerationError &error) {
+        printError(error.message());
+        return 1;
+    }
+
+    if (parser.isSet(QStringLiteral("output"))) {
+        QString error;
+        if (!vq::writeGeneratedText(parser.value(QStringLiteral("output")), page,
+                                    project.ExtSettings.encoding, &error)) {
+            printError(error);
+            return 1;
+        }
+        return 0;
+    }
+    const QByteArray bytes = page.toUtf8();
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+        || std::fflush(stdout) != 0) {
+        printError(QStringLiteral("Die Seite konnte nicht ausgegeben werden."));
+        return 1;
+    }
+    return 0;
+}
+
+bool wantsCommandLineOnly(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strncmp(arg, "--generate", 10) == 0 || std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "--help-all") == 0
+            || std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--version") == 0
+            || std::strcmp(arg, "-v") == 0 || std::strcmp(arg, "-?") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // Generation, help and version need no display: no widget is created.
+    if (wantsCommandLineOnly(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("zelkin"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+        QCommandLineParser parser;
+        addOptions(parser);
+        parser.process(app);
+        return generate(parser);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelkin"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("VQ-Bestellformular: Formular-Designer"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("projekt"),
-                                 QStringLiteral("Projektdatei (.vqb), die geöffnet wird"));
+    addOptions(parser);
     parser.process(app);
 
     for (const char *file : {"vorlagen.xml", "vorlagen_artikel.xml", "formmailers.xml"})

@@ -1,0 +1,57 @@
+#include "literal_escape.h"
+
+namespace vq {
+
+QString escapeJsString(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        switch (c.unicode()) {
+        case u'\\': out += u"\\\\"; break;
+        case u'"': out += u"\\\""; break;
+        case u'\r': out += u"\\r"; break;
+        case u'\n': out += u"\\n"; break;
+        case u'\t': out += u"\\t"; break;
+        case 0x2028: out += u"\\u2028"; break;
+        case 0x2029: out += u"\\u2029"; break;
+        case u'<':
+            // "</script" ends the element, "<!--" changes how it is parsed.
+            if (i + 1 < n && (text.at(i + 1) == u'/' || text.at(i + 1) == u'!'))
+                out += u"\\x3C";
+            else
+                out += c;
+            break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString escapePhpString(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\': out += u"\\\\"; break;
+        case u'"': out += u"\\\""; break;
+        case u'$': out += u"\\$"; break;
+        case u'\r': out += u"\\r"; break;
+        case u'\n': out += u"\\n"; break;
+        case u'\t': out += u"\\t"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString phpHtmlEscaped(const QString &phpExpression)
+{
+    return QStringLiteral("htmlspecialchars(") + phpExpression
+           + QStringLiteral(", ENT_QUOTES, \"ISO-8859-1\")");
+}
+
+} // namespace vq

@@ -1,0 +1,52 @@
+// The order table of generated pages: article rows (HTML and PHP), option
+// controls and variables, line/total/VAT scripts, option-price functions,
+// hidden order fields and the VAT row rule.
+#pragma once
+
+#include "uArtikelField.h"
+
+#include <QLocale>
+#include <QString>
+
+namespace vq {
+
+// What the order-table pieces read besides the articles themselves.
+struct TOrderTableSettings
+{
+    QString currency;  // edtWaehrung, inserted as typed
+    QString mwstLabel; // edtMwstLabel
+    QString tax;       // ExtSettings.tax: "brutto" or "netto"
+    QLocale locale;    // regional settings for F2 and M
+};
+
+// True when at least one article has a VAT rate other than 0.
+bool orderHasVat(const TArtikelList &articles);
+
+// Article pieces; fieldNo is the article's position i.
+QString generateHTMLField(const TArtikelField &artikel, bool css, int fieldNo,
+                          const TOrderTableSettings &settings);
+QString generatePHPField(const TArtikelField &artikel, bool css, int fieldNo,
+                         const TOrderTableSettings &settings);
+QString generateJSField(const TArtikelField &artikel, int fieldNo,
+                        const TOrderTableSettings &settings);
+
+// Option pieces; optNo is the option's position j within its article.
+QString generateHTML(const TOptionField &option, bool css, int fieldNo, int optNo,
+                     const TArtikelField &artikel, const TOrderTableSettings &settings);
+QString generatePHP(const TOptionField &option, bool css, int fieldNo, int optNo,
+                    const TArtikelField &artikel, const TOrderTableSettings &settings);
+QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo);
+QString generateAdditionalPHPFunctions(const TOptionField &option, int fieldNo, int optNo);
+
+// Marker contents.
+QString gesamtKostenScript(const TArtikelList &articles, const TOrderTableSettings &settings); // <!-- GESAMTKOSTEN -->
+QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &settings);       // <!-- STEUER -->
+QString insertSteuerScript(const TArtikelList &articles, const TOrderTableSettings &settings); // <!-- INSERTSTEUER -->
+QString artikelDaten(const TArtikelList &articles, const TOrderTableSettings &settings);       // <!-- ARTIKELDATEN -->
+
+// The VAT row rule: with VAT, fills "<!-- MWSTLABEL-->" and "<!-- MWSTWAEHRUNG-->";
+// without, removes "<!-- MWSTSTART-->" through "<!-- MWSTEND-->".
+QString applyVatRow(const QString &page, const TArtikelList &articles,
+                    const TOrderTableSettings &settings);
+
+} // namespace vq

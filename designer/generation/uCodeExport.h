@@ -1,0 +1,80 @@
+// The generation driver: fills a page template from the form project. The base
+// TCodeExport loads the template and runs the steps both pages share; TGenHTML
+// (uGenHtml) and TGenPHP (uPHPGen) add their own. A generator lives for one run.
+#pragma once
+
+#include "marker_steps.h"
+#include "order_table.h"
+#include "project_document.h"
+
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+namespace vq {
+
+// A template that cannot be read, or another failure of a run.
+class TGenerationError : public std::runtime_error
+{
+public:
+    explicit TGenerationError(const QString &message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    {
+    }
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Draws the form id of a run: an integer from 0 to 9 999 999.
+using TFormIdSource = std::function<int()>;
+
+// The default source: a generator seeded afresh from the clock at each draw
+// (nanoseconds, so two runs in a row do not share a seed).
+TFormIdSource clockSeededFormId();
+
+class TCodeExport
+{
+public:
+    // programFolder holds the templates; an empty idSource means clockSeededFormId().
+    TCodeExport(const TProjectDocument &project, const QString &programFolder,
+                TFormIdSource idSource = {});
+    virtual ~TCodeExport() = default;
+
+    // The whole page. Throws TGenerationError when the template cannot be read.
+    virtual QString GenCode() = 0;
+    // The captcha table row.
+    virtual QString GenCaptcha() = 0;
+
+    // The style block.
+    QString GenCSS() const;
+    // The template as text: Windows-1252, every line followed by CR LF.
+    QString LoadTemplate(const QString &templateName) const;
+    // XOR 0x2C per character, ISO-8859-1 bytes ("?" above U+00FF), base64.
+    static QString Scramble(const QString &value);
+
+    QString strFormID; // the form id of the current run
+
+protected:
+    // The common steps (2 to 42 and the VAT row) on the loaded template.
+    virtual QString FillTemplate(const QString &templateName);
+
+    // bCSS: the form-field design is not the standard design.
+    bool fieldCss() const;
+    TOrderTableSettings orderSettings() const;
+    QString setting(const char *key) const;
+    bool flag(const char *key) const;
+
+    const TProjectDocument &m_project;
+
+private:
+    QString m_programFolder;
+    TFormIdSource m_idSource;
+};
+
+// Windows-1252 bytes as text (the template files' code page).
+QString fromWindows1252(const QByteArray &bytes);
+
+} // namespace vq

@@ -1,0 +1,90 @@
+#include "uPHPGen.h"
+
+#include "field_code.h"
+#include "literal_escape.h"
+
+namespace vq {
+
+namespace {
+const QString CRLF = QStringLiteral("\r\n");
+}
+
+QString TGenPHP::GenCode()
+{
+    return FillTemplate(QStringLiteral("template_php.htm"));
+}
+
+QString TGenPHP::GenCaptcha()
+{
+    const QString css = fieldCss() ? QStringLiteral(" class=\"field\"") : QString();
+    return QStringLiteral("<tr>") + CRLF
+           + QStringLiteral("  <td class=\"my\" align=\"right\" valign=\"middle\"><p class=\"my\">")
+           + setting("edtCaptchaText1") + QStringLiteral("</p></td>") + CRLF
+           + QStringLiteral("  <td class=\"my\" valign=\"middle\">") + CRLF
+           + QStringLiteral(" <table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"00\">")
+           + CRLF + QStringLiteral("<tr valign=\"middle\">") + CRLF
+           + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" maxlength=\"5\" ")
+           + css + QStringLiteral("></td>") + CRLF
+           + QStringLiteral(" <td width=\"80%\">&nbsp;<img src=\"<?php print $_SERVER[\"PHP_SELF\"];?>?action=captcha&PHPSESSID=<?php echo session_id();?>\" border=\"1\" alt=\"captcha\"></td>")
+           + CRLF + QStringLiteral("</tr>") + CRLF + QStringLiteral("</table>") + CRLF
+           + QStringLiteral("<?php echo $errCaptcha;?>") + CRLF + QStringLiteral("</td>") + CRLF;
+}
+
+QString TGenPHP::GenCaptchaCheck() const
+{
+    return QStringLiteral("if ($_POST[\"captcha_input\"] != $_SESSION[\"captcha\"])") + CRLF
+           + QStringLiteral("\t{") + CRLF
+           + QStringLiteral("\t\t$errCaptcha = \"<span style=\\\"color:#")
+           + escapePhpString(setting("edtErrorColor"))
+           + QStringLiteral(";\\\">Fehler, bitte übertragen Sie die Zahl aus dem Bild!</span>\";")
+           + CRLF + QStringLiteral("\t\t$bFormOK = false;") + CRLF + QStringLiteral("\t}") + CRLF;
+}
+
+QString TGenPHP::FillTemplate(const QString &templateName)
+{
+    const QString page = TCodeExport::FillTemplate(templateName);
+    const bool css = fieldCss();
+    const QString colour = setting("edtErrorColor");
+
+    QString rows, vars, errors, checks;
+    const qsizetype fieldCount = qsizetype(m_project.ListField.size());
+    rows.reserve(fieldCount * 400);
+    vars.reserve(fieldCount * 160);
+    checks.reserve(fieldCount * 240);
+    for (const auto &field : m_project.ListField) {
+        rows += GenCodePHP(*field, css) + CRLF;
+        vars += GenFormVarPHP(*field) + CRLF;
+        errors += GenErrorVarPHP(*field, css) + CRLF;
+        if (field->Pflicht)
+            checks += GenFormCheckPHP(*field, colour) + CRLF;
+    }
+    errors += QStringLiteral("$errCaptcha = \"\";") + CRLF;
+
+    QString orderRows, optionVars;
+    const TOrderTableSettings order = orderSettings();
+    for (size_t i = 0; i < m_project.ListArtikel.size(); ++i) {
+        const TArtikelField &artikel = *m_project.ListArtikel[i];
+        orderRows += generatePHPField(artikel, css, int(i), order);
+        for (size_t j = 0; j < artikel.listOptionen.size(); ++j)
+            optionVars += generatePHPVar(*artikel.listOptionen[j], int(i), int(j));
+    }
+
+    TMarkerSteps steps;
+    steps.add(QStringLiteral("<!-- FIELDS -->"), rows);
+    steps.add(QStringLiteral("<!-- FORMVAR -->"), vars);
+    steps.add(QStringLiteral("<!-- ERRORVAR -->"), errors);
+    steps.add(QStringLiteral("<!-- FORMCHECK -->"), checks);
+    steps.add(QStringLiteral("<!-- OPTIONVAR -->"), optionVars);
+    steps.add(QStringLiteral("<!-- BESTELLFELDER -->"), orderRows);
+    if (flag("chkCaptcha")) {
+        steps.add(QStringLiteral("<!-- CAPTCHA -->"), GenCaptcha());
+        steps.add(QStringLiteral("<!-- CAPTCHACHECK -->"), GenCaptchaCheck());
+    } else {
+        steps.add(QStringLiteral("<!-- CAPTCHACHECK -->"), QString());
+    }
+    steps.add(QStringLiteral("<!-- FORMMAIL -->"),
+              QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"]?>?action=send&PHPSESSID=<?php echo session_id();?>"));
+    return steps.apply(page);
+}
+
+} // namespace vq

@@ -1,0 +1,56 @@
+// Loads a generated page in headless Chromium and submits its form once per
+// case. Every request that leaves the page is answered here, so nothing goes
+// on the network. Usage: node form_checks.js CASES.json
+// CASES.json: { "page": path, "mailer": "part of the form-mailer address",
+//               "cases": [ { "name", "fill": JS body using f = document.VQFORM,
+//                            "file": path or "" } ] }
+// Prints one JSON object per case: { name, alerts: [...], submitted, post }.
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const { chromium } = require('playwright-core');
+
+async function main() {
+  const spec = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
+  const browser = await chromium.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
+           '--disable-sync', '--no-first-run', '--disable-default-apps',
+           '--disable-features=Translate,OptimizationHints,MediaRouter'],
+  });
+  try {
+    const results = [];
+    for (const c of spec.cases) {
+      const page = await browser.newPage();
+      const alerts = [];
+      let submitted = false;
+      let post = null;
+      page.on('dialog', async (dialog) => { alerts.push(dialog.message()); await dialog.dismiss(); });
+      await page.route(/^(https?|wss?):/, async (route) => {
+        const request = route.request();
+        if (request.url().includes(spec.mailer)) {
+          submitted = true;
+          post = request.postData();
+          await route.fulfill({ status: 200, contentType: 'text/plain', body: 'ok' });
+        } else {
+          await route.abort();
+        }
+      });
+      await page.goto('file://' + path.resolve(spec.page));
+      if (c.file)
+        await page.setInputFiles('input[type=file]', c.file);
+      await page.evaluate((body) => { new Function('f', body)(document.VQFORM); }, c.fill);
+      await page.click('input[type=submit]');
+      for (let waited = 0; waited < 3000 && alerts.length === 0 && !submitted; waited += 50)
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      results.push({ name: c.name, alerts, submitted, post });
+      await page.close();
+    }
+    process.stdout.write(JSON.stringify(results) + '\n');
+  } finally {
+    await browser.close();
+  }
+}
+
+main().catch((error) => { console.error(error); process.exit(1); });

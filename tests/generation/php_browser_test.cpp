@@ -1,0 +1,351 @@
+// The generated pages in the real engines: the PHP script under php -S (syntax,
+// refusal with messages and escaped redisplay, captcha image and check, the
+// mail and the thank-you page) and the HTML page's required-field checks in
+// headless Chromium. Servers and browser run on 127.0.0.1 and are stopped by
+// the test.
+#include "generation_fixtures.h"
+#include "test_support.h"
+#include "text_file.h"
+#include "uGenHtml.h"
+#include "uPHPGen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace vq;
+using namespace vq::test;
+
+namespace {
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    const int port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+struct ProcessResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ProcessResult run(const QString &program, const QStringList &args, int timeoutMs = 30000)
+{
+    QProcess process;
+    process.start(program, args);
+    ProcessResult result;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = "timed out";
+        return result;
+    }
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+// php -S on a free port for the lifetime of the object.
+class PhpServer
+{
+public:
+    explicit PhpServer(const QString &root)
+        : m_port(freePort())
+    {
+        QDir(root).mkpath(QStringLiteral("sessions"));
+        QDir(root).mkpath(QStringLiteral("mails"));
+        const QString capture = root + QStringLiteral("/capture.sh");
+        writeFile(capture, "#!/bin/sh\ncat > \"" + root.toUtf8() + "/mails/mail_$$.eml\"\n");
+        QFile::setPermissions(capture, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_process.setWorkingDirectory(root);
+        m_process.start(QStringLiteral("php"),
+                        {QStringLiteral("-d"), QStringLiteral("session.save_path=") + root + QStringLiteral("/sessions"),
+                         QStringLiteral("-d"), QStringLiteral("sendmail_path=") + capture,
+                         QStringLiteral("-d"), QStringLiteral("display_errors=0"),
+                         QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(m_port),
+                         QStringLiteral("-t"), root});
+        m_process.waitForStarted();
+        for (int i = 0; i < 100; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            address.sin_port = htons(quint16(m_port));
+            const bool up = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+            ::close(fd);
+            if (up)
+                break;
+            QThread::msleep(50);
+        }
+    }
+    ~PhpServer()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    QString url(const QString &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path);
+    }
+
+private:
+    int m_port;
+    QProcess m_process;
+};
+
+// curl with a cookie jar: headers and body of one request.
+ProcessResult curl(const QString &jar, const QString &url, const QStringList &form = {})
+{
+    QStringList args{QStringLiteral("-s"), QStringLiteral("-i"), QStringLiteral("--noproxy"), QStringLiteral("*"),
+                     QStringLiteral("-c"), jar, QStringLiteral("-b"), jar};
+    for (const QString &part : form) {
+        args << (part.contains(u"=@") ? QStringLiteral("-F") : QStringLiteral("--form-string")) << part;
+    }
+    args << url;
+    return run(QStringLiteral("curl"), args);
+}
+
+// The captcha code the script keeps in the session of the jar.
+QString sessionCaptcha(const QString &root)
+{
+    const QDir sessions(root + QStringLiteral("/sessions"));
+    for (const QString &name : sessions.entryList({QStringLiteral("sess_*")}, QDir::Files, QDir::Time)) {
+        const QString text = QString::fromUtf8(readFile(sessions.filePath(name)));
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("captcha\\|s:\\d+:\"(\\d+)\"")).match(text);
+        if (m.hasMatch())
+            return m.captured(1);
+    }
+    return {};
+}
+
+TProjectDocument captchaProject()
+{
+    TProjectDocument p = everyKindProject();
+    p.setFlag(QStringLiteral("chkCaptcha"), true);
+    p.setFlag(QStringLiteral("chkAbsender"), true);
+    return p;
+}
+
+QStringList goodPost(const QString &attachment)
+{
+    return {QStringLiteral("name=Max Müller"), QStringLiteral("email=max@example.org"),
+            QStringLiteral("menge=3,5"), QStringLiteral("plz=12345"), QStringLiteral("kennwort=geheim"),
+            QStringLiteral("nachricht=Zeile 1\nZeile 2"), QStringLiteral("farbe=rot"),
+            QStringLiteral("groesse=M"), QStringLiteral("agb=ja"), QStringLiteral("anrede=Frau"),
+            QStringLiteral("anhang=@") + attachment + QStringLiteral(";filename=notiz.txt")};
+}
+
+class PhpScript : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        const QString page = TGenPHP(captchaProject(), QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
+        QString error;
+        ASSERT_TRUE(writeGeneratedText(path(QStringLiteral("form.php")), page, QStringLiteral("utf-8"), &error))
+            << error.toStdString();
+        writeFile(path(QStringLiteral("notiz.txt")), "Inhalt der Anlage\n");
+    }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(PhpScript, PassesTheSyntaxCheck)
+{
+    const ProcessResult lint = run(QStringLiteral("php"), {QStringLiteral("-l"), path(QStringLiteral("form.php"))});
+    EXPECT_EQ(lint.exitCode, 0) << lint.out.toStdString() << lint.err.toStdString();
+}
+
+TEST_F(PhpScript, RefusesAWrongPostAndShowsMessagesAndEscapedValues)
+{
+    PhpServer server(m_dir.path());
+    const QString jar = path(QStringLiteral("jar"));
+    const ProcessResult first = curl(jar, server.url(QStringLiteral("form.php")));
+    ASSERT_TRUE(first.out.startsWith("HTTP/1.1 200")) << first.out.left(300).toStdString();
+    EXPECT_TRUE(first.out.contains("name=\"VQFORM\""));
+
+    const ProcessResult image = curl(jar, server.url(QStringLiteral("form.php?action=captcha")));
+    EXPECT_TRUE(image.out.contains("Content-Type: image/png"));
+    EXPECT_TRUE(image.out.contains("\x89PNG"));
+    ASSERT_FALSE(sessionCaptcha(m_dir.path()).isEmpty());
+
+    const ProcessResult refused = curl(jar, server.url(QStringLiteral("form.php?action=send")),
+                             {QStringLiteral("name=<script>alert(1)</script>\"'"),
+                              QStringLiteral("email=kein-adresse"), QStringLiteral("menge=drei"),
+                              QStringLiteral("plz=123"), QStringLiteral("farbe=Bitte wählen"),
+                              QStringLiteral("nachricht=</textarea><b>x</b>"),
+                              QStringLiteral("captcha_input=00000")});
+    const QString page = QString::fromUtf8(refused.out);
+    ASSERT_TRUE(page.startsWith(u"HTTP/1.1 200")) << page.left(300).toStdString();
+    for (const char *message :
+         {"Bitte geben Sie einen Wert in das Feld E-Mail ein!", "Bitte geben Sie einen Wert in das Feld Menge ein!",
+          "Bitte geben Sie einen Wert in das Feld PLZ ein!", "Bitte geben Sie einen Wert in das Feld Kennwort ein!",
+          "Bitte wählen Sie etwas im Feld Farbe aus!!", "Bitte aktivieren Sie das Feld AGB!",
+          "Bitte aktivieren Sie das Feld Anrede!", "Bitte geben Sie einen Wert in das Feld Anhang ein!",
+          "Fehler, bitte übertragen Sie die Zahl aus dem Bild!"})
+        EXPECT_TRUE(page.contains(u"<span style=\"color:#FF0000;\">" + QString::fromUtf8(message) + u"</span>"))
+            << message;
+    // A name was given: no message for it.
+    EXPECT_FALSE(page.contains(u"Feld Name ein!"));
+    EXPECT_TRUE(page.contains(u"value=\"&lt;script&gt;alert(1)&lt;/script&gt;&quot;&#039;\""));
+    EXPECT_FALSE(page.contains(u"<script>alert(1)"));
+    EXPECT_TRUE(page.contains(u"&lt;/textarea&gt;&lt;b&gt;x&lt;/b&gt;</textarea>"));
+    EXPECT_TRUE(page.contains(u"<option selected>Bitte wählen</option>"));
+    EXPECT_TRUE(QDir(path(QStringLiteral("mails"))).isEmpty());
+}
+
+TEST_F(PhpScript, WrongOrMissingCaptchaCodeIsRefused)
+{
+    PhpServer server(m_dir.path());
+    const QString jar = path(QStringLiteral("jar"));
+    curl(jar, server.url(QStringLiteral("form.php")));
+    // No image fetched: an empty code must not match the empty session.
+    QStringList post = goodPost(path(QStringLiteral("notiz.txt")));
+    ProcessResult result = curl(jar, server.url(QStringLiteral("form.php?action=send")), post + QStringList{QStringLiteral("captcha_input=")});
+    EXPECT_TRUE(result.out.contains("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
+    curl(jar, server.url(QStringLiteral("form.php?action=captcha")));
+    const QString code = sessionCaptcha(m_dir.path());
+    ASSERT_FALSE(code.isEmpty());
+    const QString wrong = code == u"11111" ? QStringLiteral("22222") : QStringLiteral("11111");
+    result = curl(jar, server.url(QStringLiteral("form.php?action=send")), post + QStringList{u"captcha_input=" + wrong});
+    EXPECT_TRUE(result.out.contains("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
+    EXPECT_TRUE(QDir(path(QStringLiteral("mails"))).isEmpty());
+}
+
+TEST_F(PhpScript, GoodPostSendsTheMailAndLeadsToTheThankYouPage)
+{
+    PhpServer server(m_dir.path());
+    const QString jar = path(QStringLiteral("jar"));
+    curl(jar, server.url(QStringLiteral("form.php")));
+    curl(jar, server.url(QStringLiteral("form.php?action=captcha")));
+    const QString code = sessionCaptcha(m_dir.path());
+    ASSERT_FALSE(code.isEmpty());
+    const ProcessResult result = curl(jar, server.url(QStringLiteral("form.php?action=send")),
+                            goodPost(path(QStringLiteral("notiz.txt"))) + QStringList{u"captcha_input=" + code});
+    EXPECT_TRUE(result.out.startsWith("HTTP/1.1 302")) << result.out.left(2000).toStdString();
+    EXPECT_TRUE(result.out.contains("Location: danke.htm"));
+
+    const QStringList mails = QDir(path(QStringLiteral("mails"))).entryList(QDir::Files);
+    // One to the shop, one copy to the sender.
+    ASSERT_EQ(mails.size(), 2);
+    const QString mail = QString::fromUtf8(readFile(path(QStringLiteral("mails/")) + mails.first()));
+    EXPECT_TRUE(mail.contains(u"To: shop@example.com")) << mail.toStdString();
+    EXPECT_TRUE(mail.contains(u"Subject: Kontaktformular"));
+    EXPECT_TRUE(mail.contains(u"Reply-To: max@example.org"));
+    EXPECT_TRUE(mail.contains(u"Neue Anfrage von Max Müller\r\nBitte antworten."));
+    EXPECT_TRUE(mail.contains(u"plz: 12345"));
+    EXPECT_TRUE(mail.contains(u"anrede: Frau"));
+    EXPECT_FALSE(mail.contains(u"captcha_input"));
+    EXPECT_TRUE(mail.contains(u"filename=\"notiz.txt\""));
+    EXPECT_TRUE(mail.contains(QString::fromLatin1(QByteArray("Inhalt der Anlage\n").toBase64())));
+}
+
+// ---- the HTML page in Chromium
+
+QString nodeDir()
+{
+    return QStringLiteral(VQ_NODE_DIR);
+}
+
+TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
+{
+    QTemporaryDir dir;
+    TProjectDocument project = everyKindProject();
+    const QString page = TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
+    QString error;
+    ASSERT_TRUE(writeGeneratedText(dir.filePath(QStringLiteral("form.htm")), page, QStringLiteral("utf-8"), &error));
+    writeFile(dir.filePath(QStringLiteral("notiz.txt")), "x");
+    const QString attachment = dir.filePath(QStringLiteral("notiz.txt"));
+
+    const QString valid = QStringLiteral(
+        "f.name.value='Max'; f.email.value='max@example.org'; f.menge.value='3,5'; f.plz.value='12345';"
+        "f.kennwort.value='geheim'; f.nachricht.value='Hallo'; f.farbe.selectedIndex=1;"
+        "f.groesse.selectedIndex=0; f.agb.checked=true; f.anrede[1].checked=true;");
+    struct Case
+    {
+        const char *name;
+        QString fill;
+        bool withFile;
+        QString alert; // empty: the form is sent
+    } cases[] = {
+        {"all valid", valid, true, {}},
+        {"number with comma and exact minimum length", valid + u"f.menge.value='0,5'; f.plz.value='abcde';", true, {}},
+        {"empty name", valid + u"f.name.value='';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Name ein!")},
+        {"bad address", valid + u"f.email.value='max@';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld E-Mail ein!")},
+        {"not a number", valid + u"f.menge.value='drei';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Menge ein!")},
+        {"too short", valid + u"f.plz.value='1234';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld PLZ ein!")},
+        {"empty password", valid + u"f.kennwort.value='';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Kennwort ein!")},
+        {"empty text area", valid + u"f.nachricht.value='';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Nachricht ein!")},
+        {"drop-down prompt", valid + u"f.farbe.selectedIndex=0;", true, QStringLiteral("Bitte wählen Sie etwas im Feld Farbe aus!")},
+        {"list box without choice", valid + u"f.groesse.selectedIndex=-1;", true, QStringLiteral("Bitte wählen Sie etwas im Feld Größe aus!")},
+        {"check box off", valid + u"f.agb.checked=false;", true, QStringLiteral("Die Checkbox AGB muss aktiviert werden.")},
+        {"no radio", valid + u"f.anrede[1].checked=false;", true, QStringLiteral("Wählen sie eine der Anrede-Optionen aus.")},
+        {"no file", valid, false, QStringLiteral("Bitte geben Sie einen Wert in das Feld Anhang ein!")},
+    };
+    QJsonArray jsonCases;
+    for (const Case &c : cases)
+        jsonCases.append(QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
+                                     {QStringLiteral("fill"), c.fill},
+                                     {QStringLiteral("file"), c.withFile ? attachment : QString()}});
+    const QString specPath = dir.filePath(QStringLiteral("cases.json"));
+    writeFile(specPath, QJsonDocument(QJsonObject{{QStringLiteral("page"), dir.filePath(QStringLiteral("form.htm"))},
+                                                  {QStringLiteral("mailer"), QStringLiteral("formmail.php")},
+                                                  {QStringLiteral("cases"), jsonCases}})
+                            .toJson());
+
+    QProcess node;
+    node.setWorkingDirectory(nodeDir());
+    node.start(QStringLiteral("node"), {QStringLiteral(VQ_FORM_CHECKS_SCRIPT), specPath});
+    ASSERT_TRUE(node.waitForFinished(90000)) << "node did not finish";
+    ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
+    const QJsonArray results = QJsonDocument::fromJson(node.readAllStandardOutput()).array();
+    ASSERT_EQ(results.size(), qsizetype(std::size(cases)));
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const Case &c = cases[i];
+        const QJsonObject r = results[i].toObject();
+        const QJsonArray alerts = r[QStringLiteral("alerts")].toArray();
+        if (c.alert.isEmpty()) {
+            EXPECT_TRUE(alerts.isEmpty()) << c.name << ": " << alerts[0].toString().toStdString();
+            EXPECT_TRUE(r[QStringLiteral("submitted")].toBool()) << c.name;
+        } else {
+            ASSERT_EQ(alerts.size(), 1) << c.name;
+            EXPECT_EQ(alerts[0].toString(), c.alert) << c.name;
+            EXPECT_FALSE(r[QStringLiteral("submitted")].toBool()) << c.name;
+        }
+    }
+    // The posted form carries the values and the hidden fields.
+    const QString post = results[0].toObject()[QStringLiteral("post")].toString();
+    EXPECT_TRUE(post.contains(u"name=\"plz\"\r\n\r\n12345")) << post.toStdString();
+    EXPECT_TRUE(post.contains(u"name=\"form_id\""));
+}
+
+} // namespace
