@@ -35,7 +35,7 @@ function vq_internal_field(string $name): bool
     return in_array($name, VQ_FIELDS, true)
         || in_array($name, ['captcha_input', 'ReturnToSender', 'settings_error_iplock',
                             'settings_error_fileerror', 'settings_error_captcha'], true)
-        || preg_match('/^b_(anz|ges|opt|name|preis|mwst|bestnr|opt_count|opt_type|optname)\d*(_\d+)?$/',
+        || preg_match('/^b_(anz|gesamt|ges|opt|name|preis|mwst|bestnr|opt_count|opt_type|optname)\d*(_\d+)?$/',
                       $name) === 1;
 }
 

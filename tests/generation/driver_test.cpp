@@ -82,7 +82,7 @@ TEST(CommonSteps, SimpleValues)
     p.setFlag(QStringLiteral("cboStandardButton"), false);
     p.setFlag(QStringLiteral("chkCaptcha"), true);
     EXPECT_EQ(html(p, t, 1234567),
-              QStringLiteral("Kontaktformular|_self|https://www.example.com/danke.htm|-1|utf-8|Kontaktformular|"
+              QStringLiteral("Kontaktformular|_self|https://www.ihre-domain.example/danke.htm|-1|utf-8|Kontaktformular|"
                              "Anzahl|Beschreibung|Einzelpreis|Gesamtpreis|Gesamt:|0|1|rech@example.com|html|500|right|"
                              "Bestellformular|Ende|Absenden|Zurücksetzen|class=\"button\"|0|€|1234567|")
                   + TCodeExport::Scramble(QStringLiteral("true")) + u'|'
@@ -192,7 +192,7 @@ TEST(HtmlSteps, RowsChecksCaptchaMailerAndErrorPages)
     EXPECT_EQ(parts[1], QStringLiteral("<script type=\"text/javascript\">\r\n<!--\r\nfunction chkFormular()\r\n{\r\n")
                             + GenScript(*p.ListField[1]) + QStringLiteral("\r\n return(true); }//--></script>\r\n"));
     EXPECT_EQ(parts[2], QStringLiteral("<!-- CAPTCHA -->"));
-    EXPECT_EQ(parts[3], QStringLiteral("https://www.example.com/formmail.php"));
+    EXPECT_EQ(parts[3], QStringLiteral("https://www.ihre-domain.example/formmail.php"));
     EXPECT_EQ(parts[4], QString());
     EXPECT_EQ(parts[5], QStringLiteral("\r\n"));
 

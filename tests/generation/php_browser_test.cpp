@@ -345,7 +345,7 @@ TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
     // The posted form carries the values and the hidden fields.
     const QString post = results[0].toObject()[QStringLiteral("post")].toString();
     EXPECT_TRUE(post.contains(u"name=\"plz\"\r\n\r\n12345")) << post.toStdString();
-    EXPECT_TRUE(post.contains(u"name=\"form_id\""));
+    EXPECT_TRUE(post.contains(u"name=\"vq_formid\""));
 }
 
 } // namespace
