@@ -15,14 +15,14 @@ const os = require('os');
 const path = require('path');
 const { chromium } = require('playwright-core');
 
-async function runCase(context, spec) {
+async function runCase(context, job) {
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (e) => errors.push(String(e.message || e)));
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
-  await page.goto('file://' + spec.page);
+  await page.goto('file://' + job.page);
   const field = (name) => `form[name="VQFORM"] [name="${name}"]`;
-  for (const step of spec.steps || []) {
+  for (const step of job.steps || []) {
     if ('fill' in step) {
       await page.fill(field(step.fill), step.value);
       await page.dispatchEvent(field(step.fill), 'change');
@@ -41,7 +41,7 @@ async function runCase(context, spec) {
       out[n] = el ? el.value : null;
     }
     return out;
-  }, spec.read || []);
+  }, job.read || []);
   await page.close();
   return { values, errors };
 }
@@ -64,8 +64,8 @@ async function main() {
     await context.route('**/*', (route) =>
       route.request().url().startsWith('file:') ? route.continue() : route.abort());
     const results = [];
-    for (const spec of cases)
-      results.push(await runCase(context, spec));
+    for (const job of cases)
+      results.push(await runCase(context, job));
     process.stdout.write(JSON.stringify(results));
   } finally {
     if (context)
