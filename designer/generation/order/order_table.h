@@ -16,7 +16,7 @@ struct TOrderTableSettings
     QString currency;  // edtWaehrung, inserted as typed
     QString mwstLabel; // edtMwstLabel
     QString tax;       // ExtSettings.tax: "brutto" or "netto"
-    QLocale locale;    // regional settings for F2 and M
+    QLocale locale;    // regional settings for F2, M and K (price value keys)
 };
 
 // True when at least one article has a VAT rate other than 0.
@@ -35,12 +35,18 @@ QString generateHTML(const TOptionField &option, bool css, int fieldNo, int optN
                      const TArtikelField &artikel, const TOrderTableSettings &settings);
 QString generatePHP(const TOptionField &option, bool css, int fieldNo, int optNo,
                     const TArtikelField &artikel, const TOrderTableSettings &settings);
+// Value keys of price options follow the default locale (QLocale()); the
+// overload takes them from settings.locale, as the rows do.
 QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo);
+QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo,
+                       const TOrderTableSettings &settings);
 QString generateAdditionalPHPFunctions(const TOptionField &option, int fieldNo, int optNo);
 
 // Marker contents.
 QString gesamtKostenScript(const TArtikelList &articles, const TOrderTableSettings &settings); // <!-- GESAMTKOSTEN -->
 QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &settings);       // <!-- STEUER -->
+// Without VAT the text is the marker "<!-- INSERTSTEUER -->" itself, so replacing
+// the marker by it leaves the marker in the page.
 QString insertSteuerScript(const TArtikelList &articles, const TOrderTableSettings &settings); // <!-- INSERTSTEUER -->
 QString artikelDaten(const TArtikelList &articles, const TOrderTableSettings &settings);       // <!-- ARTIKELDATEN -->
 
