@@ -66,7 +66,7 @@ QString TGenPHP::FillTemplate(const QString &templateName)
         const TArtikelField &artikel = *m_project.ListArtikel[i];
         orderRows += generatePHPField(artikel, css, int(i), order);
         for (size_t j = 0; j < artikel.listOptionen.size(); ++j)
-            optionVars += generatePHPVar(*artikel.listOptionen[j], int(i), int(j));
+            optionVars += generatePHPVar(*artikel.listOptionen[j], int(i), int(j), order);
     }
 
     TMarkerSteps steps;
