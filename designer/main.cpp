@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include "memory_tuning.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -114,6 +116,7 @@ bool wantsCommandLineOnly(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    vq::keepLargeBlocksInHeap();
     // Generation, help and version need no display: no widget is created.
     if (wantsCommandLineOnly(argc, argv)) {
         QCoreApplication app(argc, argv);

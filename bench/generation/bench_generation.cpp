@@ -4,6 +4,8 @@
 #include "uPHPGen.h"
 #include "uOptionField.h"
 
+#include "memory_tuning.h"
+
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
@@ -90,6 +92,8 @@ BENCHMARK_TEMPLATE(BM_Generate, TGenPHP)->Arg(250)->Arg(1000)->Arg(4000)->Unit(b
 
 int main(int argc, char **argv)
 {
+    // As zelkin does at its start.
+    vq::keepLargeBlocksInHeap();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

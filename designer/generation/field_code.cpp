@@ -369,7 +369,7 @@ QString GenFormVarPHP(const TFormField &field)
     const QString &n = field.Name;
     const QString post = postValue(n);
     const QString issetLine = QStringLiteral("if (isset(") + post + QStringLiteral("))");
-    auto choiceVars = [&](const QString &prefix, const QString &mark, const QString &indent) {
+    auto choiceVars = [&](const QString &prefix, const QString &mark, const QString &indent) -> QString {
         const QString felder = field.kind() == FieldKind::DropDown
                                    ? static_cast<const TDropDownField &>(field).Felder
                                    : static_cast<const TRadioField &>(field).Felder;
@@ -386,7 +386,7 @@ QString GenFormVarPHP(const TFormField &field)
                  + QStringLiteral("\";") + CRLF;
         return s + QStringLiteral("}") + CRLF;
     };
-    auto textVar = [&](const QString &vorgabe) {
+    auto textVar = [&](const QString &vorgabe) -> QString {
         // The posted value is printed into the page: escaped for HTML.
         return issetLine + QStringLiteral(" $var") + n + QStringLiteral(" = ")
                + phpHtmlEscaped(post) + QStringLiteral("; else $var") + n
@@ -454,10 +454,10 @@ QString GenFormCheckPHP(const TFormField &field, const QString &colour)
         const bool dropDown = f.Groesse == u"0" || f.Groesse == u"1";
         const qsizetype hash = f.Felder.indexOf(QLatin1Char('#'));
         const QString first = hash < 0 ? QString() : f.Felder.left(hash);
-        const QString condition = dropDown ? QStringLiteral("if (") + post + QStringLiteral(" == \"")
-                                                 + escapePhpString(first) + QStringLiteral("\")")
-                                           : QStringLiteral("if (!isset(") + post
-                                                 + QStringLiteral("))");
+        const QString condition = dropDown ? QString(QStringLiteral("if (") + post + QStringLiteral(" == \"")
+                                                 + escapePhpString(first) + QStringLiteral("\")"))
+                                           : QString(QStringLiteral("if (!isset(") + post
+                                                 + QStringLiteral("))"));
         const QString text = message(f, QStringLiteral("Bitte wählen Sie etwas im Feld ")
                                             + f.Beschriftung + QStringLiteral(" aus!"));
         return condition + CRLF + QStringLiteral("\t{") + CRLF + QStringLiteral("\t\t")

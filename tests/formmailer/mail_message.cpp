@@ -65,7 +65,7 @@ MailMessage parseMail(const QByteArray &raw)
     for (const QByteArray &line : pieces) {
         if (line.startsWith(delimiter)) {
             flush();
-            inPart = !line.startsWith(delimiter + "--");
+            inPart = !line.startsWith(QByteArray(delimiter + "--"));
             continue;
         }
         current += line + '\n';

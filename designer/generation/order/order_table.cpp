@@ -203,7 +203,7 @@ QString optionControl(const TOptionField &option, bool css, int fieldNo, int opt
     const QString cls = fieldClass(css);
     const bool php = flavour == RowFlavour::Php;
     // "<option" plus, in the PHP script, the echo of the choice's "selected".
-    auto optionStart = [&](int k) {
+    auto optionStart = [&](int k) -> QString {
         if (!php)
             return QStringLiteral("<option");
         return QStringLiteral("<option <?php echo $") + name + QLatin1Char('_') + num(k) + QStringLiteral(";?>");
