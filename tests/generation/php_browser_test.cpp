@@ -348,4 +348,96 @@ TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
     EXPECT_TRUE(post.contains(u"name=\"vq_formid\""));
 }
 
+// The order table of a generated page: line totals, total and VAT in brutto
+// and netto for the three article kinds with a price option, and a bad
+// quantity set back to 0. The posted read-only fields carry what was shown.
+TEST(HtmlPageInChromium, OrderTableComputesTotalsAndVat)
+{
+    QTemporaryDir dir;
+    auto makeProject = [](const QString &tax) {
+        TProjectDocument project;
+        project.ExtSettings.tax = tax;
+        project.setSetting(QStringLiteral("edtWaehrung"), QStringLiteral("€"));
+        auto shirt = std::make_unique<TArtikelField>();
+        shirt->name = QStringLiteral("T-Shirt");
+        shirt->preis = 12.5;
+        shirt->mwst = 19;
+        auto colour = std::make_unique<TSelectPriceOption>();
+        colour->beschriftung = QStringLiteral("Farbe");
+        colour->elements = {{QStringLiteral("weiß"), 0}, {QStringLiteral("gold"), 2.5}};
+        shirt->listOptionen.push_back(std::move(colour));
+        project.ListArtikel.push_back(std::move(shirt));
+        auto porto = std::make_unique<TArtikelField>();
+        porto->name = QStringLiteral("Porto");
+        porto->artikelTyp = 1;
+        porto->preis = 1;
+        porto->mwst = 7;
+        project.ListArtikel.push_back(std::move(porto));
+        auto gift = std::make_unique<TArtikelField>();
+        gift->name = QStringLiteral("Geschenkpapier");
+        gift->artikelTyp = 2;
+        gift->preis = 3;
+        gift->mwst = 19;
+        project.ListArtikel.push_back(std::move(gift));
+        return project;
+    };
+    struct Case
+    {
+        const char *name;
+        const char *tax;
+        QString fill;
+        const char *line0, *line2, *total, *vat;
+    } cases[] = {
+        // 2 x (12.5 + 2.5) + 1 + 3 = 34; VAT contained: 30*19/119 + 1*7/107 + 3*19/119
+        {"brutto", "brutto", QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
+         "30,00 €", "3,00 €", "34,00 €", "5,33 €"},
+        // VAT added: 30*0.19 + 1*0.07 + 3*0.19 = 6.34
+        {"netto", "netto", QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
+         "30,00 €", "3,00 €", "40,34 €", "6,34 €"},
+        {"bad quantity, box not ticked", "brutto", QStringLiteral("f.b_anz0.value='abc';"),
+         "0,00 €", "0,00 €", "1,00 €", "0,07 €"},
+    };
+    QStringList pages;
+    for (const Case &c : cases) {
+        const QString page = dir.filePath(QString::fromLatin1(c.tax) + QStringLiteral(".htm"));
+        QString error;
+        ASSERT_TRUE(writeGeneratedText(page, TGenHTML(makeProject(QString::fromLatin1(c.tax)),
+                                                      QStringLiteral(VQ_PROGRAM_DIR)).GenCode(),
+                                       QStringLiteral("utf-8"), &error));
+        pages << page;
+    }
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case &c = cases[i];
+        const QString specPath = dir.filePath(QStringLiteral("order%1.json").arg(i));
+        const QJsonArray one{QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
+                                         {QStringLiteral("fill"), c.fill + QStringLiteral(" preisUpdateArt();")},
+                                         {QStringLiteral("file"), QString()}}};
+        writeFile(specPath, QJsonDocument(QJsonObject{{QStringLiteral("page"), pages[qsizetype(i)]},
+                                                      {QStringLiteral("mailer"), QStringLiteral("formmail.php")},
+                                                      {QStringLiteral("cases"), one}})
+                                .toJson());
+        QProcess node;
+        node.setWorkingDirectory(nodeDir());
+        node.start(QStringLiteral("node"), {QStringLiteral(VQ_FORM_CHECKS_SCRIPT), specPath});
+        ASSERT_TRUE(node.waitForFinished(90000)) << "node did not finish";
+        ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
+        const QJsonObject r = QJsonDocument::fromJson(node.readAllStandardOutput()).array()[0].toObject();
+        ASSERT_TRUE(r[QStringLiteral("submitted")].toBool()) << c.name;
+        const QString post = r[QStringLiteral("post")].toString();
+        auto posted = [&post](const char *name) {
+            const QString key = QStringLiteral("name=\"%1\"\r\n\r\n").arg(QString::fromLatin1(name));
+            const qsizetype at = post.indexOf(key);
+            return at < 0 ? QStringLiteral("(fehlt)") : post.mid(at + key.size()).section(QStringLiteral("\r\n"), 0, 0);
+        };
+        EXPECT_EQ(posted("b_ges0"), QString::fromUtf8(c.line0)) << c.name;
+        EXPECT_EQ(posted("b_ges1"), QStringLiteral("1,00 €")) << c.name;
+        EXPECT_EQ(posted("b_ges2"), QString::fromUtf8(c.line2)) << c.name;
+        EXPECT_EQ(posted("b_gesamt"), QString::fromUtf8(c.total)) << c.name;
+        EXPECT_EQ(posted("b_mwst"), QString::fromUtf8(c.vat)) << c.name;
+        if (QByteArray(c.name).startsWith("bad")) {
+            EXPECT_EQ(posted("b_anz0"), QStringLiteral("0")) << c.name;
+        }
+    }
+}
+
 } // namespace
