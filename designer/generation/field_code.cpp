@@ -249,7 +249,11 @@ QString GenScript(const TFormField &field)
         const QString text = message(field, QStringLiteral("Wählen sie eine der ")
                                                  + field.Beschriftung
                                                  + QStringLiteral("-Optionen aus."));
+        // A group of one button is no list and has no length: it counts by
+        // its own "checked" (undefined, so false, for a list).
         return QStringLiteral("var Option = false;") + CRLF
+               + QStringLiteral("if (document.VQFORM.") + n
+               + QStringLiteral(".checked) Option = true;") + CRLF
                + QStringLiteral("for (i = 0;  i < document.VQFORM.") + n
                + QStringLiteral(".length;  i++)") + CRLF + QStringLiteral("  {") + CRLF
                + QStringLiteral("    if (document.VQFORM.") + n + QStringLiteral("[ i ].checked)")

@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                   QStringLiteral("if(document.VQFORM.c.checked == false)\r\n    {\r\nalert(\"Die Checkbox L muss aktiviert werden.\");\r\n"
                                  "     document.VQFORM.c.focus();\r\n     return false;\r\n    }\r\n")},
         PieceCase{"radio", radioMaker(QStringLiteral("a")), false,
-                  QStringLiteral("var Option = false;\r\nfor (i = 0;  i < document.VQFORM.r.length;  i++)\r\n  {\r\n"
+                  QStringLiteral("var Option = false;\r\nif (document.VQFORM.r.checked) Option = true;\r\nfor (i = 0;  i < document.VQFORM.r.length;  i++)\r\n  {\r\n"
                                  "    if (document.VQFORM.r[ i ].checked)\r\n        Option = true;\r\n  }\r\n  if (!Option)\r\n  {\r\n"
                                  "alert(\"Wählen sie eine der L-Optionen aus.\");\r\n    return (false);\r\n  }\r\n")},
         PieceCase{"file", simpleMaker([] { auto f = file(QStringLiteral("n"), QStringLiteral("L")); return std::unique_ptr<TFormField>(std::move(f)); }), false,

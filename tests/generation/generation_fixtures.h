@@ -143,6 +143,9 @@ inline TProjectDocument everyKindProject()
     p.ListField.push_back(checkBox(QStringLiteral("agb"), QStringLiteral("AGB")));
     p.ListField.push_back(radio(QStringLiteral("anrede"), QStringLiteral("Anrede"),
                                 QStringLiteral("Frau#Herr")));
+    // A group of a single button.
+    p.ListField.push_back(radio(QStringLiteral("zustimmung"), QStringLiteral("Zustimmung"),
+                                QStringLiteral("Ja")));
     p.ListField.push_back(file(QStringLiteral("anhang"), QStringLiteral("Anhang")));
     return p;
 }

@@ -159,7 +159,7 @@ QStringList goodPost(const QString &attachment)
             QStringLiteral("menge=3,5"), QStringLiteral("plz=12345"), QStringLiteral("kennwort=geheim"),
             QStringLiteral("nachricht=Zeile 1\nZeile 2"), QStringLiteral("farbe=rot"),
             QStringLiteral("groesse=M"), QStringLiteral("agb=ja"), QStringLiteral("anrede=Frau"),
-            QStringLiteral("anhang=@") + attachment + QStringLiteral(";filename=notiz.txt")};
+            QStringLiteral("zustimmung=Ja"), QStringLiteral("anhang=@") + attachment + QStringLiteral(";filename=notiz.txt")};
 }
 
 class PhpScript : public testing::Test
@@ -289,7 +289,7 @@ TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
     const QString valid = QStringLiteral(
         "f.name.value='Max'; f.email.value='max@example.org'; f.menge.value='3,5'; f.plz.value='12345';"
         "f.kennwort.value='geheim'; f.nachricht.value='Hallo'; f.farbe.selectedIndex=1;"
-        "f.groesse.selectedIndex=0; f.agb.checked=true; f.anrede[1].checked=true;");
+        "f.groesse.selectedIndex=0; f.agb.checked=true; f.anrede[1].checked=true; f.zustimmung.checked=true;");
     struct Case
     {
         const char *name;
@@ -309,6 +309,7 @@ TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
         {"list box without choice", valid + u"f.groesse.selectedIndex=-1;", true, QStringLiteral("Bitte wählen Sie etwas im Feld Größe aus!")},
         {"check box off", valid + u"f.agb.checked=false;", true, QStringLiteral("Die Checkbox AGB muss aktiviert werden.")},
         {"no radio", valid + u"f.anrede[1].checked=false;", true, QStringLiteral("Wählen sie eine der Anrede-Optionen aus.")},
+        {"single radio button not chosen", valid + u"f.zustimmung.checked=false;", true, QStringLiteral("Wählen sie eine der Zustimmung-Optionen aus.")},
         {"no file", valid, false, QStringLiteral("Bitte geben Sie einen Wert in das Feld Anhang ein!")},
     };
     QJsonArray jsonCases;
