@@ -37,11 +37,7 @@ return [
     // und Dateiendungen, die nie angenommen werden.
     'max_upload_size' => 2 * 1024 * 1024,
     'max_total_upload_size' => 8 * 1024 * 1024,
-    'refused_extensions' => [
-        'php', 'php3', 'php4', 'php5', 'php7', 'php8', 'phtml', 'phar', 'pht', 'phps',
-        'cgi', 'pl', 'py', 'rb', 'sh', 'bash', 'asp', 'aspx', 'jsp', 'shtml', 'htaccess',
-        'htpasswd', 'exe', 'com', 'bat', 'cmd', 'js', 'vbs', 'scr', 'jar',
-    ],
+    'refused_extensions' => VQ_REFUSED_EXTENSIONS,
 
     // Zeitzone der Bestellzeit in der Bestell-Mail für das Rechnungsmodul.
     'timezone' => 'Europe/Berlin',

@@ -240,19 +240,9 @@ function vq_action_send(array $config): void
         mail($sender, $subject, $copy, $copyHeaders);
     }
 
-    if ($sent && $invoiceAddress !== null && $lines !== []) {
-        $now = new DateTimeImmutable('now');
-        $customer = [];
-        foreach (['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email',
-                  'Telefon', 'Homepage'] as $key) {
-            $customer[$key] = $text($key);
-        }
-        // The invoice module takes the time as local wall-clock seconds.
-        $xml = vq_order_document(vq_new_uuid(), $now->getTimestamp() + $now->getOffset(),
-                                 $customer, $ip, $lines);
-        $orderHeaders = "MIME-Version: 1.0\r\nFrom: " . vq_header_safe($from)
-            . "\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit";
-        $sent = mail($invoiceAddress, 'VQBESTMAIL Bestellung', $xml, $orderHeaders);
+    if ($sent && $invoiceAddress !== null) {
+        $sent = vq_send_order_mail($invoiceAddress, $from, $text,
+                                   (int)(vq_number($field('anzahl')) ?? 0), $ip);
     }
 
     if (!$sent) {

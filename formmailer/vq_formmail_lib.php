@@ -8,6 +8,13 @@ declare(strict_types=1);
 
 const VQ_SCRAMBLE_KEY = 0x2C;
 
+/** File endings never accepted as uploads: they could run on a web server. */
+const VQ_REFUSED_EXTENSIONS = [
+    'php', 'php3', 'php4', 'php5', 'php7', 'php8', 'phtml', 'phar', 'pht', 'phps',
+    'cgi', 'pl', 'py', 'rb', 'sh', 'bash', 'asp', 'aspx', 'jsp', 'shtml', 'htaccess',
+    'htpasswd', 'exe', 'com', 'bat', 'cmd', 'js', 'vbs', 'scr', 'jar',
+];
+
 /** Undoes the page's scrambling: base64, then exclusive or of every byte with 0x2C. */
 function vq_unscramble(string $value): string
 {
@@ -291,6 +298,35 @@ function vq_order_document(string $uuid, int $timestamp, array $customer, string
     }
     $xml .= '</articles>' . $nl . '</order>' . $nl;
     return $xml;
+}
+
+/**
+ * Sends the order mail for the invoice module: the ordered lines of the post
+ * as the XML order document, the customer taken from the fields Firma,
+ * Vorname, Nachname, Strasse, PLZ, Ort, Land, email, Telefon and Homepage.
+ * Nothing is sent when no line is ordered. Returns false when mail() fails.
+ *
+ * @param callable $text fn(string $name): string, the posted value as UTF-8
+ */
+function vq_send_order_mail(string $to, string $from, callable $text, int $articleCount,
+                            string $senderIp): bool
+{
+    $lines = vq_order_lines($articleCount, $text);
+    if ($lines === []) {
+        return true;
+    }
+    $customer = [];
+    foreach (['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email', 'Telefon',
+              'Homepage'] as $key) {
+        $customer[$key] = $text($key);
+    }
+    // The invoice module takes the time as local wall-clock seconds.
+    $now = new DateTimeImmutable('now');
+    $xml = vq_order_document(vq_new_uuid(), $now->getTimestamp() + $now->getOffset(), $customer,
+                             $senderIp, $lines);
+    $headers = "MIME-Version: 1.0\r\nFrom: " . vq_header_safe($from)
+        . "\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit";
+    return mail($to, 'VQBESTMAIL Bestellung', $xml, $headers);
 }
 
 /** A header value in RFC 2047 form when it is not plain ASCII. */

@@ -70,7 +70,8 @@ protected:
             QStringLiteral("php"),
             {QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-t"),
              path(QStringLiteral("web")), QStringLiteral("-d"),
-             QStringLiteral("sendmail_path=") + path(QStringLiteral("capture.sh"))}));
+             QStringLiteral("sendmail_path=") + path(QStringLiteral("capture.sh")), QStringLiteral("-d"),
+             QStringLiteral("session.save_path=") + path(QStringLiteral("storage"))}));
         ASSERT_TRUE(waitForPort(port)) << server.output().toStdString();
     }
 
@@ -80,9 +81,12 @@ protected:
             QDir(dir.path()).mkpath(QString::fromLatin1(sub));
     }
 
+    // The script that post() and get() address.
+    QString script = QStringLiteral("formmail.php");
+
     QString url(const QString &query = QString()) const
     {
-        return QStringLiteral("http://127.0.0.1:%1/formmail.php%2").arg(port).arg(query);
+        return QStringLiteral("http://127.0.0.1:%1/%2%3").arg(port).arg(script, query);
     }
 
     // The fields a generated order page posts, with two articles of which
@@ -542,4 +546,71 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     EXPECT_EQ(decode1252(option.text()), QStringLiteral("gold"));
     EXPECT_EQ(option.attribute(QStringLiteral("price")), QStringLiteral("2.5"));
     EXPECT_TRUE(line.nextSiblingElement().isNull());
+}
+
+// The self-contained PHP form sends the same order mail, built by the same
+// functions, when its invoice-module switch is on.
+TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
+{
+    startServer();
+    vq::TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("utf-8");
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("edtDanke"), QStringLiteral("https://shop.example.com/danke.htm"));
+    project.setSetting(QStringLiteral("edtBetreff"), QStringLiteral("Bestellung\r\nBcc: opfer@anderswo.example.net"));
+    project.setFlag(QStringLiteral("checkboxRechnung"), true);
+    project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+    auto name = std::make_unique<vq::TEinzField>();
+    name->Name = QStringLiteral("Nachname");
+    name->Beschriftung = QStringLiteral("Nachname");
+    project.ListField.push_back(std::move(name));
+    auto book = std::make_unique<vq::TArtikelField>();
+    book->name = QStringLiteral("Buch");
+    book->artikelNummer = QStringLiteral("B-7");
+    book->preis = 20;
+    book->mwst = 7;
+    project.ListArtikel.push_back(std::move(book));
+    qputenv("LC_ALL", "C.UTF-8");
+    {
+        LocaleScope english(englishLocale());
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path(QStringLiteral("form.vqb")), &error));
+    }
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
+                          path(QStringLiteral("web/form.php")), path(QStringLiteral("form.vqb"))},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
+    ASSERT_EQ(runProgram(QStringLiteral("php"), {QStringLiteral("-l"), path(QStringLiteral("web/form.php"))}, &out), 0)
+        << out.toStdString();
+
+    script = QStringLiteral("form.php");
+    writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
+    const Response response = post({{QStringLiteral("Nachname"), QStringLiteral("Müller")},
+                                    {QStringLiteral("b_anz0"), QStringLiteral("2")},
+                                    {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+                                    {QStringLiteral("b_preis0"), QStringLiteral("20")},
+                                    {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+                                    {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+                                    {QStringLiteral("b_opt_count0"), QStringLiteral("0")}},
+                                   {{QStringLiteral("datei"), path(QStringLiteral("evil.php")) + QStringLiteral(";filename=evil.php")}},
+                                   QStringLiteral("?action=send"));
+    EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm")) << response.body.toStdString();
+
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("bcc")));
+    EXPECT_EQ(sent[0].parts.size(), 1); // the script upload is not attached
+    EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
+    EXPECT_TRUE(sent[1].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
+    QDomDocument doc;
+    ASSERT_TRUE(doc.setContent(sent[1].parts[0].body)) << sent[1].parts[0].body.toStdString();
+    const QDomElement formdata = doc.documentElement().firstChildElement(QStringLiteral("formdata"));
+    EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("Nachname")).text()), QStringLiteral("Müller"));
+    const QDomElement line = doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("B-7"));
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("2"));
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("price")).text()), QStringLiteral("20"));
 }
