@@ -83,8 +83,9 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
-    // Clear-text USER and PASS, as every POP3 server offers them.
-    curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=+LOGIN");
+    // The password goes in clear text: with USER and PASS, or with SASL PLAIN
+    // where the server offers it (libcurl prefers that and has no switch to
+    // USER/PASS only); either way no other secret than the typed password.
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
                      static_cast<long>(m_account.security == Pop3Security::Stls ? CURLUSESSL_ALL : CURLUSESSL_NONE));
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, m_account.verifyCertificate ? 1L : 0L);
@@ -107,7 +108,7 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     if (code == CURLE_OK)
         return true;
     m_loginRefused = code == CURLE_LOGIN_DENIED;
-    m_lastError = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    m_lastError = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code)) + QStringLiteral(" (") + QString::fromUtf8(url) + u')';
     return false;
 }
 

@@ -220,30 +220,32 @@ bool DovecotServer::start(const QStringList &users, QString *error)
     m_port = freePort();
     QDir().mkpath(root + QStringLiteral("/run"));
     QDir().mkpath(root + QStringLiteral("/state"));
-    const QString config = QStringLiteral(
+    // Placeholders in @...@: dovecot's own %-variables stay as they are.
+    QString config = QStringLiteral(
         "protocols = pop3\n"
         "listen = 127.0.0.1\n"
         "ssl = no\n"
         "disable_plaintext_auth = no\n"
-        "base_dir = %1/run\n"
-        "state_dir = %1/state\n"
-        "log_path = %1/dovecot.log\n"
-        "instance_name = vq-test-%2\n"
-        "default_login_user = %3\n"
-        "default_internal_user = %4\n"
+        "base_dir = @ROOT@/run\n"
+        "state_dir = @ROOT@/state\n"
+        "log_path = @ROOT@/dovecot.log\n"
+        "instance_name = vq-test-@PORT@\n"
+        "default_login_user = @LOGIN@\n"
+        "default_internal_user = @INTERNAL@\n"
         "first_valid_uid = 1\n"
         "first_valid_gid = 1\n"
         "mail_location = maildir:~/Maildir\n"
-        "pop3_uidl_format = %%08Xu%%08Xv\n"
-        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%%u %1/passwd\n}\n"
-        "userdb {\n  driver = static\n  args = uid=%5 gid=%6 home=%1/home/%%u\n}\n"
-        "service pop3-login {\n  inet_listener pop3 {\n    port = %2\n  }\n  inet_listener pop3s {\n    port = 0\n  }\n}\n"
-        "service stats {\n  unix_listener stats-reader {\n    mode = 0666\n  }\n  unix_listener stats-writer {\n    mode = 0666\n  }\n}\n")
-                               .arg(root)
-                               .arg(m_port)
-                               .arg(loginUser, internalUser)
-                               .arg(m_uid)
-                               .arg(m_gid);
+        "pop3_uidl_format = %08Xu%08Xv\n"
+        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u @ROOT@/passwd\n}\n"
+        "userdb {\n  driver = static\n  args = uid=@UID@ gid=@GID@ home=@ROOT@/home/%u\n}\n"
+        "service pop3-login {\n  inet_listener pop3 {\n    port = @PORT@\n  }\n"
+        "  inet_listener pop3s {\n    port = 0\n  }\n}\n");
+    config.replace(QStringLiteral("@ROOT@"), root)
+        .replace(QStringLiteral("@PORT@"), QString::number(m_port))
+        .replace(QStringLiteral("@LOGIN@"), loginUser)
+        .replace(QStringLiteral("@INTERNAL@"), internalUser)
+        .replace(QStringLiteral("@UID@"), QString::number(m_uid))
+        .replace(QStringLiteral("@GID@"), QString::number(m_gid));
     writeText(root + QStringLiteral("/dovecot.conf"), config);
     chownTree(root + QStringLiteral("/home"), m_uid, m_gid);
     ::chmod(QFile::encodeName(root + QStringLiteral("/passwd")).constData(), 0644);

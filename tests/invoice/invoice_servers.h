@@ -81,3 +81,11 @@ inline const char *dialectName(vq::invoice::SqlDialect dialect)
 }
 
 } // namespace vq::test
+
+#include <ostream>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
