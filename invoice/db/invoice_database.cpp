@@ -197,6 +197,7 @@ void TInvoiceDatabase::close()
 {
     if (!QSqlDatabase::contains(m_connectionName))
         return;
+    m_statements.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
@@ -330,42 +331,56 @@ bool TInvoiceDatabase::afterOpen(QString *error)
 
 bool TInvoiceDatabase::exec(const QString &sql, const QVariantList &values)
 {
-    QSqlQuery query(connection());
     if (values.isEmpty()) {
         // Statements without values (SET, SAVEPOINT, LOCK) cannot be prepared everywhere.
+        QSqlQuery query(connection());
         if (query.exec(sql))
             return true;
         m_lastError = query.lastError().text();
         return false;
     }
-    if (!query.prepare(sql)) {
-        m_lastError = query.lastError().text();
+    QSqlQuery *query = statement(sql, values);
+    if (!query)
         return false;
+    const bool ok = query->exec();
+    if (!ok)
+        m_lastError = query->lastError().text();
+    query->finish();
+    return ok;
+}
+
+QSqlQuery *TInvoiceDatabase::statement(const QString &sql, const QVariantList &values)
+{
+    // The import sends the same few statements thousands of times; parsing
+    // them once per connection is what makes it fast.
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        QSqlQuery query(connection());
+        query.setForwardOnly(true);
+        if (!query.prepare(sql)) {
+            m_lastError = query.lastError().text();
+            return nullptr;
+        }
+        it = m_statements.insert(sql, query);
     }
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec()) {
-        m_lastError = query.lastError().text();
-        return false;
-    }
-    return true;
+    for (int i = 0; i < values.size(); ++i)
+        it->bindValue(i, values[i]);
+    return &*it;
 }
 
 std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql, const QVariantList &values)
 {
     // Both SQLite (3.35 and later) and PostgreSQL return the new key this way.
-    QSqlQuery query(connection());
-    if (!query.prepare(sql)) {
-        m_lastError = query.lastError().text();
+    QSqlQuery *query = statement(sql, values);
+    if (!query)
         return std::nullopt;
-    }
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec() || !query.next()) {
-        m_lastError = query.lastError().text();
-        return std::nullopt;
-    }
-    return query.value(0).toInt();
+    std::optional<int> key;
+    if (query->exec() && query->next())
+        key = query->value(0).toInt();
+    else
+        m_lastError = query->lastError().text();
+    query->finish();
+    return key;
 }
 
 // Transactions --------------------------------------------------------------
@@ -725,22 +740,30 @@ int TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
 
 int TInvoiceDatabase::nextInvoiceNumberForMail()
 {
-    QSqlQuery q(connection());
-    if (!q.exec(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung")) || !q.next())
-        return 1;
-    return q.value(0).toInt() + 1;
+    // MAX instead of the first row in descending order: PostgreSQL sorts empty
+    // numbers first there, and an empty number never counts as the highest.
+    QSqlQuery *q = statement(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE 1 = ?"), {1});
+    int next = 1;
+    if (q && q->exec() && q->next())
+        next = q->value(0).toInt() + 1;
+    if (q)
+        q->finish();
+    return next;
 }
 
 int TInvoiceDatabase::countOrdersWithUuid(const QString &uuid)
 {
-    QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT COUNT(*) AS Anzahl FROM Bestellung WHERE Bestellung_UUID = ?"));
-    q.addBindValue(uuid);
-    if (!q.exec() || !q.next()) {
-        m_lastError = q.lastError().text();
+    QSqlQuery *q = statement(QStringLiteral("SELECT COUNT(*) AS Anzahl FROM Bestellung WHERE Bestellung_UUID = ?"),
+                             {uuid});
+    if (!q)
         return -1;
-    }
-    return q.value(0).toInt();
+    int count = -1;
+    if (q->exec() && q->next())
+        count = q->value(0).toInt();
+    else
+        m_lastError = q->lastError().text();
+    q->finish();
+    return count;
 }
 
 std::optional<int> TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<TArtikel> &lines,
@@ -790,19 +813,28 @@ QList<KnownMessage> TInvoiceDatabase::knownMessages(int mandantId, const QString
     QList<KnownMessage> result;
     QSqlQuery q(connection());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Postfach = ?"));
+    // Columns by position: a mailbox may hold many thousand messages.
+    q.prepare(QStringLiteral("SELECT n.Nachricht_UIDL, n.Nachricht_Bestellmail, n.Nachricht_UUID, n.Nachricht_Absender, "
+                             "n.Nachricht_Betreff, n.Nachricht_Groesse, n.Nachricht_Datum, "
+                             "CASE WHEN n.Nachricht_Bestellmail = 1 AND EXISTS (SELECT 1 FROM Bestellung b "
+                             "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END "
+                             "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ?"));
     q.addBindValue(mandantId);
     q.addBindValue(mailbox);
-    q.exec();
+    if (!q.exec())
+        m_lastError = q.lastError().text();
     while (q.next()) {
         KnownMessage m;
-        m.uidl = col(q, "Nachricht_UIDL").toString();
-        m.orderMail = col(q, "Nachricht_Bestellmail").toInt() != 0;
-        m.uuid = col(q, "Nachricht_UUID").toString();
-        m.sender = col(q, "Nachricht_Absender").toString();
-        m.subject = col(q, "Nachricht_Betreff").toString();
-        m.size = col(q, "Nachricht_Groesse").toLongLong();
-        m.date = timestampFrom(col(q, "Nachricht_Datum"));
+        m.uidl = q.value(0).toString();
+        m.orderMail = q.value(1).toInt() != 0;
+        if (m.orderMail) {
+            m.uuid = q.value(2).toString();
+            m.sender = q.value(3).toString();
+            m.subject = q.value(4).toString();
+            m.size = q.value(5).toLongLong();
+            m.date = timestampFrom(q.value(6));
+            m.orderStored = q.value(7).toInt() != 0;
+        }
         result << m;
     }
     return result;
@@ -838,9 +870,9 @@ bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox, c
     return commit();
 }
 
-bool TInvoiceDatabase::forgetMessagesExcept(int mandantId, const QString &mailbox, const QStringList &keep)
+bool TInvoiceDatabase::forgetMessagesExcept(int mandantId, const QString &mailbox, const QList<KnownMessage> &known,
+                                            const QStringList &keep)
 {
-    const QList<KnownMessage> known = knownMessages(mandantId, mailbox);
     const QSet<QString> kept(keep.begin(), keep.end());
     QList<QString> gone;
     for (const KnownMessage &m : known)

@@ -6,6 +6,7 @@
 #include "invoice_schema.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -119,6 +120,7 @@ struct KnownMessage
     QString uuid, sender, subject;
     qint64 size = 0;
     QDateTime date;
+    bool orderStored = false; // read only: an order with that uuid is in the database
 };
 
 class TInvoiceDatabase
@@ -200,7 +202,8 @@ public:
     QList<KnownMessage> knownMessages(int mandantId, const QString &mailbox);
     bool rememberMessages(int mandantId, const QString &mailbox, const QList<KnownMessage> &messages);
     // Forgets every message of the mailbox whose id is not in keep.
-    bool forgetMessagesExcept(int mandantId, const QString &mailbox, const QStringList &keep);
+    bool forgetMessagesExcept(int mandantId, const QString &mailbox, const QList<KnownMessage> &known,
+                              const QStringList &keep);
 
     // Timestamps are stored as their clock reading, without a time zone. In
     // memory a clock reading is a QDateTime in UTC, which has no gaps.
@@ -210,9 +213,12 @@ public:
 private:
     bool afterOpen(QString *error);
     bool exec(const QString &sql, const QVariantList &values = {});
+    // A prepared statement kept for the life of the connection, values bound.
+    QSqlQuery *statement(const QString &sql, const QVariantList &values);
     std::optional<int> insertReturningKey(const QString &sql, const QVariantList &values);
     bool rememberMessage(int mandantId, const QString &mailbox, const KnownMessage &message);
 
+    QHash<QString, QSqlQuery> m_statements;
     QString m_connectionName;
     SqlDialect m_dialect = SqlDialect::SQLite;
     int m_depth = 0;

@@ -10,10 +10,25 @@ namespace vq::invoice {
 
 namespace {
 
+// Messages up to this size are fetched whole without asking for the header first.
+constexpr qint64 kFetchWholeUpTo = 64 * 1024;
+
 // The marker word, in exactly this case, anywhere in the subject.
 bool isOrderSubject(const QString &subject)
 {
     return subject.contains(QStringLiteral("VQBESTMAIL"), Qt::CaseSensitive);
+}
+
+// False only when the header cannot name the marker word: it is not there
+// as plain text and no header is MIME-encoded. Spares parsing most mails.
+bool mayBeOrderMail(const QByteArray &raw)
+{
+    qsizetype end = raw.indexOf("\n\n");
+    const qsizetype crlfEnd = raw.indexOf("\r\n\r\n");
+    if (end < 0 || (crlfEnd >= 0 && crlfEnd < end))
+        end = crlfEnd;
+    const QByteArrayView header = end < 0 ? QByteArrayView(raw) : QByteArrayView(raw).first(end);
+    return header.contains("VQBESTMAIL") || header.contains("=?");
 }
 
 } // namespace
@@ -99,10 +114,10 @@ MailImportResult TMailOrder::importOrders()
         for (const Pop3UniqueId &entry : *uids)
             uidOf.insert(entry.number, entry.uid);
 
+    const QList<KnownMessage> knownList = uids ? m_db.knownMessages(m_mandantId, mailbox) : QList<KnownMessage>();
     QHash<QString, KnownMessage> known;
-    if (uids)
-        for (const KnownMessage &message : m_db.knownMessages(m_mandantId, mailbox))
-            known.insert(message.uidl, message);
+    for (const KnownMessage &message : knownList)
+        known.insert(message.uidl, message);
 
     QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
     for (int n = 1; n <= *count; ++n) {
@@ -113,7 +128,7 @@ MailImportResult TMailOrder::importOrders()
                 continue;
             // Still stored: list it from what we know. Deleted from the
             // database since: read it again, as a fresh run would.
-            if (m_db.countOrdersWithUuid(knownMessage->uuid) > 0) {
+            if (knownMessage->orderStored) {
                 MailOrderRow row;
                 row.uidl = uid;
                 row.number = n;
@@ -127,13 +142,20 @@ MailImportResult TMailOrder::importOrders()
             }
         }
 
-        // The header tells whether the message is an order mail; only those are fetched whole.
-        const auto header = pop3.top(n, 0);
+        // A small message is fetched whole at once, one request like its
+        // header alone. Of a large one the header tells first whether it is an
+        // order mail; order mails are small, attachments never fetched for nothing.
         ++result.fetched;
+        const bool small = sizeOf.value(n, kFetchWholeUpTo + 1) <= kFetchWholeUpTo;
+        std::optional<QByteArray> whole;
         TMailMessage mail;
-        if (!header || !readMailMessage(*header, &mail, nullptr))
+        const auto fetched = small ? pop3.retr(n) : pop3.top(n, 0);
+        if (!fetched)
             continue; // a single mail that cannot be fetched is passed over
-        if (!isOrderSubject(mail.subject)) {
+        if (small)
+            whole = fetched;
+        if (!mayBeOrderMail(*fetched) || !readMailMessage(*fetched, &mail, nullptr)
+            || !isOrderSubject(mail.subject)) {
             if (!uid.isEmpty()) {
                 KnownMessage message;
                 message.uidl = uid;
@@ -142,9 +164,11 @@ MailImportResult TMailOrder::importOrders()
             }
             continue;
         }
-        const auto whole = pop3.retr(n);
-        if (!whole || !readMailMessage(*whole, &mail, nullptr))
-            continue;
+        if (!small) {
+            whole = pop3.retr(n);
+            if (!whole || !readMailMessage(*whole, &mail, nullptr))
+                continue;
+        }
 
         MailOrderRow row;
         row.uidl = uid;
@@ -162,10 +186,13 @@ MailImportResult TMailOrder::importOrders()
         message.size = row.size;
         message.date = row.date;
 
-        QString uuid;
+        // An order already stored is reported as such even when the rest of its
+        // document is damaged; only the identifier is needed for that.
         QString error;
         TOrderDocument document;
-        if (!readOrderUuid(mail.body, &uuid, &error)) {
+        const bool complete = readOrderDocument(mail.body, &document, &error);
+        QString uuid = document.order.uuid;
+        if (!complete && !readOrderUuid(mail.body, &uuid, &error)) {
             row.status = MailOrderStatus::DocumentError;
             row.detail = error;
             result.messages << QString::fromUtf16(kTextXmlError);
@@ -173,7 +200,7 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::AlreadyThere;
             if (!uid.isEmpty())
                 learned << message;
-        } else if (!readOrderDocument(mail.body, &document, &error)) {
+        } else if (!complete) {
             row.status = MailOrderStatus::DocumentError;
             row.detail = error;
             result.messages << QString::fromUtf16(kTextXmlError);
@@ -195,7 +222,7 @@ MailImportResult TMailOrder::importOrders()
         QStringList present;
         for (const Pop3UniqueId &entry : *uids)
             present << entry.uid;
-        m_db.forgetMessagesExcept(m_mandantId, mailbox, present);
+        m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present);
     }
 
     result.connected = true;

@@ -10,6 +10,8 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +33,12 @@ void chownTree(const QString &path, uid_t uid, gid_t gid)
     const QDir dir(path);
     for (const QString &entry : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         chownTree(dir.filePath(entry), uid, gid);
+}
+
+// A server started by a test ends with the test process, even when that crashes.
+void endWithParent()
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
 
 void writeText(const QString &path, const QString &text)
@@ -126,31 +134,53 @@ bool PostgresServer::start(QString *error)
         return false;
     }
     m_port = freePort();
-    const QString options = QStringLiteral("-p %1 -c listen_addresses=127.0.0.1 -c fsync=off "
-                                           "-c full_page_writes=off -c synchronous_commit=off "
-                                           "-c unix_socket_directories=%2")
-                                .arg(m_port)
-                                .arg(m_dir->path());
-    if (!run({kPostgresBin + QStringLiteral("pg_ctl"), QStringLiteral("-D"), m_dataDir, QStringLiteral("-o"),
-              options, QStringLiteral("-l"), m_dir->filePath(QStringLiteral("server.log")), QStringLiteral("-w"),
-              QStringLiteral("start")},
-             &output)) {
-        *error = QStringLiteral("pg_ctl start failed: ") + output;
+    // The server runs as our child (not daemonised by pg_ctl), so it ends with the test.
+    QStringList arguments{QStringLiteral("-D"), m_dataDir, QStringLiteral("-p"), QString::number(m_port),
+                          QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"), QStringLiteral("-c"),
+                          QStringLiteral("unix_socket_directories=") + m_dir->path(), QStringLiteral("-c"),
+                          QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("full_page_writes=off"),
+                          QStringLiteral("-c"), QStringLiteral("synchronous_commit=off")};
+    QString program = kPostgresBin + QStringLiteral("postgres");
+    if (isRoot()) {
+        // setpriv changes the user, which clears a death signal set before; it sets its own after.
+        arguments = QStringList{QStringLiteral("--reuid=postgres"), QStringLiteral("--regid=postgres"),
+                                QStringLiteral("--init-groups"), QStringLiteral("--pdeathsig=TERM"), program}
+                    + arguments;
+        program = QStringLiteral("setpriv");
+    } else {
+        m_server.setChildProcessModifier(endWithParent);
+    }
+    m_server.setWorkingDirectory(m_dir->path());
+    m_server.setProcessChannelMode(QProcess::MergedChannels);
+    m_server.start(program, arguments);
+    bool ready = m_server.waitForStarted(10000) && waitForPort(m_port, 30000);
+    // The port opens before the server accepts sessions.
+    QElapsedTimer timer;
+    timer.start();
+    while (ready && !run({kPostgresBin + QStringLiteral("pg_isready"), QStringLiteral("-q"), QStringLiteral("-h"),
+                          QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port)},
+                         nullptr)) {
+        ready = timer.elapsed() < 30000 && m_server.state() == QProcess::Running;
+        QThread::msleep(50);
+    }
+    if (!ready) {
+        *error = QStringLiteral("postgres did not start: ") + QString::fromLocal8Bit(m_server.readAll());
+        stop();
         return false;
     }
-    m_running = true;
     return true;
 }
 
 void PostgresServer::stop()
 {
-    if (!m_running)
+    if (m_server.state() == QProcess::NotRunning)
         return;
-    // pg_ctl stops the server of this data folder only, the one we started.
-    run({kPostgresBin + QStringLiteral("pg_ctl"), QStringLiteral("-D"), m_dataDir, QStringLiteral("-m"),
-         QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")},
-        nullptr);
-    m_running = false;
+    // Our own postmaster, by its process id: SIGINT is the fast shutdown.
+    ::kill(static_cast<pid_t>(m_server.processId()), SIGINT);
+    if (!m_server.waitForFinished(15000)) {
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
 }
 
 std::optional<vq::invoice::DatabaseLocation> PostgresServer::createDatabase(QString *error)
@@ -251,6 +281,7 @@ bool DovecotServer::start(const QStringList &users, QString *error)
     ::chmod(QFile::encodeName(root + QStringLiteral("/passwd")).constData(), 0644);
 
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setChildProcessModifier(endWithParent);
     m_process.start(QStringLiteral("/usr/sbin/dovecot"),
                     {QStringLiteral("-F"), QStringLiteral("-c"), root + QStringLiteral("/dovecot.conf")});
     if (!m_process.waitForStarted(10000) || !waitForPort(m_port, 10000)) {

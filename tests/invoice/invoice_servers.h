@@ -32,8 +32,8 @@ private:
     bool run(const QStringList &command, QString *output);
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_dataDir;
+    QProcess m_server;
     int m_port = 0;
-    bool m_running = false;
     int m_databases = 0;
 };
 

@@ -24,9 +24,10 @@ QByteArray fixture(const char *name)
 }
 
 // Mailbox in this order: three order mails, two mails that are none, a
-// duplicate and a damaged document.
-const char *const kMailbox[] = {"order_qp.eml",         "plain_mail.eml",     "order_base64.eml", "lowercase_marker.eml",
-                                "order_8bit.eml",       "order_duplicate.eml", "order_damaged.eml"};
+// duplicate, a damaged document and an order mail with a MIME-encoded subject.
+const char *const kMailbox[] = {"order_qp.eml",        "plain_mail.eml",      "order_base64.eml",
+                                "lowercase_marker.eml", "order_8bit.eml",      "order_duplicate.eml",
+                                "order_damaged.eml",    "order_encoded_subject.eml"};
 
 class MailImportFixture : public testing::Test
 {
@@ -100,10 +101,11 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
                                QStringLiteral("Neue VQBESTMAIL Bestellung: In Datenbank eingefügt."),
                                QStringLiteral("VQBESTMAIL: In Datenbank eingefügt."),
                                QStringLiteral("VQBESTMAIL erneut: Bereits in DB vorhanden."),
-                               QStringLiteral("VQBESTMAIL defekt: Fehler beim XML-Parsing")};
+                               QStringLiteral("VQBESTMAIL defekt: Fehler beim XML-Parsing"),
+                               QStringLiteral("Bestellung für VQBESTMAIL: In Datenbank eingefügt.")};
     EXPECT_EQ(statuses(first), expected);
     EXPECT_TRUE(first.messages.contains(QStringLiteral("Fehler beim XML-Parsing")));
-    ASSERT_EQ(first.rows.size(), 5);
+    ASSERT_EQ(first.rows.size(), 6);
     const MailOrderRow &qp = first.rows[0];
     EXPECT_EQ(qp.sender, QStringLiteral("bestellung@shop.example"));
     EXPECT_EQ(qp.number, 1);
@@ -114,7 +116,7 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
 
     // The stored orders: numbered by the mail rule, state 1, this client, values decoded.
     const QList<OrderListRow> list = db.orderList(clientId);
-    ASSERT_EQ(list.size(), 3);
+    ASSERT_EQ(list.size(), 4);
     const auto byUuid = [&](const char *uuid) {
         for (const TBestellung &o : db.ordersOfClient(clientId))
             if (o.uuid == QString::fromLatin1(uuid))
@@ -137,22 +139,22 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_TRUE(db.optionsOfLine(lines[1].id).isEmpty());
     EXPECT_FALSE(db.optionsOfLine(lines[0].id).first().preis); // price 0: none
     EXPECT_EQ(db.optionsOfLine(lines[2].id).first().preis, 0.5);
-    EXPECT_EQ(count("Bestellung"), 3);
-    EXPECT_EQ(count("Artikel"), 5);
-    EXPECT_EQ(count("Optionen"), 6);
+    EXPECT_EQ(count("Bestellung"), 4);
+    EXPECT_EQ(count("Artikel"), 6);
+    EXPECT_EQ(count("Optionen"), 8);
 
     // Second run: only the damaged mail, which was not remembered, is fetched again.
     const MailImportResult second = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(second.connected);
     EXPECT_EQ(second.fetched, 1);
     QStringList again = expected;
-    for (int i = 0; i < 3; ++i)
+    for (int i : {0, 1, 2, 5})
         again[i].replace(QStringLiteral("In Datenbank eingefügt."), QStringLiteral("Bereits in DB vorhanden."));
     EXPECT_EQ(statuses(second), again);
     EXPECT_EQ(second.rows[0].sender, qp.sender);
     EXPECT_EQ(second.rows[0].date, qp.date);
     EXPECT_EQ(second.rows[0].size, qp.size);
-    EXPECT_EQ(count("Bestellung"), 3);
+    EXPECT_EQ(count("Bestellung"), 4);
 
     // A new mail arrives, and an order is deleted by the user: both are read.
     dovecot.addMessage(QStringLiteral("shop"),
@@ -162,10 +164,10 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     const MailImportResult third = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(third.connected);
     EXPECT_EQ(third.fetched, 3);
-    ASSERT_EQ(third.rows.size(), 6);
+    ASSERT_EQ(third.rows.size(), 7);
     EXPECT_EQ(third.rows[1].status, MailOrderStatus::Inserted);
-    EXPECT_EQ(third.rows[5].status, MailOrderStatus::Inserted);
-    EXPECT_EQ(count("Bestellung"), 4);
+    EXPECT_EQ(third.rows[6].status, MailOrderStatus::Inserted);
+    EXPECT_EQ(count("Bestellung"), 5);
 }
 
 TEST_P(MailImportTest, RefusedLoginChangesNothing)
@@ -180,8 +182,8 @@ TEST_P(MailImportTest, RefusedLoginChangesNothing)
     EXPECT_EQ(result.message,
               QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen."));
     EXPECT_TRUE(result.rows.isEmpty());
-    EXPECT_EQ(count("Bestellung"), 3);
-    EXPECT_EQ(count("Nachricht"), 6); // what the first run learned stays
+    EXPECT_EQ(count("Bestellung"), 4);
+    EXPECT_EQ(count("Nachricht"), 7); // what the first run learned stays
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, MailImportTest, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
@@ -244,22 +246,22 @@ TEST_F(MailImportSQLiteTest, DeletesTheMarkedMailByItsUniqueId)
 {
     fillMailbox();
     const MailImportResult result = TMailOrder(db, clientId).importOrders();
-    ASSERT_EQ(result.rows.size(), 5);
+    ASSERT_EQ(result.rows.size(), 6);
     // Deleting the first row renumbers the messages behind it on the next
     // connection; the second delete must still hit its own mail.
     QString message;
     ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(result.rows[0], &message));
     ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(result.rows[1], &message));
-    EXPECT_EQ(dovecot.messageCount(QStringLiteral("shop")), 5);
+    EXPECT_EQ(dovecot.messageCount(QStringLiteral("shop")), 6);
 
     const MailImportResult after = TMailOrder(db, clientId).importOrders();
     QStringList subjects;
     for (const MailOrderRow &row : after.rows)
         subjects << row.subject;
     EXPECT_EQ(subjects, (QStringList{QStringLiteral("VQBESTMAIL"), QStringLiteral("VQBESTMAIL erneut"),
-                                     QStringLiteral("VQBESTMAIL defekt")}));
+                                     QStringLiteral("VQBESTMAIL defekt"), QStringLiteral("Bestellung für VQBESTMAIL")}));
     // Orders stay when their mail is deleted.
-    EXPECT_EQ(count("Bestellung"), 3);
+    EXPECT_EQ(count("Bestellung"), 4);
 
     // A mail that is gone cannot be deleted again; the row would stay.
     EXPECT_FALSE(TMailOrder(db, clientId).deleteMail(result.rows[0], &message));
@@ -310,13 +312,13 @@ TEST_F(CommandLineTest, ImportPrintsOneLinePerOrderMailAndExitsByOutcome)
     Outcome ok = run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
     ASSERT_EQ(ok.exitCode, 0) << ok.err.toStdString();
     const QStringList lines = ok.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 7) << lines.join(u'\n').toStdString();
+    ASSERT_EQ(lines.size(), 8) << lines.join(u'\n').toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("bestellung@shop.example\tBestellung VQBESTMAIL\t1 kb\t15.01.24\t"
                                        "In Datenbank eingefügt."));
     EXPECT_TRUE(lines[4].startsWith(QStringLiteral("broken@shop.example\tVQBESTMAIL defekt\t0 kb\t19.01.24\t"
                                                    "Fehler beim XML-Parsing: ")));
-    EXPECT_EQ(lines[5], QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
-    EXPECT_EQ(lines[6], QStringLiteral("3 Bestellungen eingefügt, 1 bereits vorhanden, 1 fehlerhaft."));
+    EXPECT_EQ(lines[6], QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
+    EXPECT_EQ(lines[7], QStringLiteral("4 Bestellungen eingefügt, 1 bereits vorhanden, 1 fehlerhaft."));
 
     // Refused login: the German message and exit code 1.
     QString error;
