@@ -4,6 +4,11 @@
 #include "order_document.h"
 
 #include <QHash>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <QLocale>
 
 namespace vq::invoice {
@@ -30,6 +35,80 @@ bool mayBeOrderMail(const QByteArray &raw)
     const QByteArrayView header = end < 0 ? QByteArrayView(raw) : QByteArrayView(raw).first(end);
     return header.contains("VQBESTMAIL") || header.contains("=?");
 }
+
+// One message as the reading thread hands it over.
+struct FetchedMail
+{
+    bool ok = false;        // fetched and readable
+    bool orderMail = false; // the subject holds the marker; mail is the whole message
+    TMailMessage mail;
+    qint64 size = 0;
+};
+
+// A small message is fetched whole at once, one request like its header
+// alone. Of a large one the header tells first whether it is an order mail;
+// order mails are small, attachments are never fetched for nothing.
+FetchedMail fetchMail(TPop3Client &pop3, int number, qint64 listedSize)
+{
+    FetchedMail result;
+    const bool small = listedSize <= kFetchWholeUpTo;
+    const auto first = small ? pop3.retr(number) : pop3.top(number, 0);
+    if (!first)
+        return result;
+    result.ok = true;
+    result.size = first->size();
+    if (!mayBeOrderMail(*first) || !readMailMessage(*first, &result.mail, nullptr)
+        || !isOrderSubject(result.mail.subject))
+        return result;
+    if (!small) {
+        const auto whole = pop3.retr(number);
+        result.ok = whole && readMailMessage(*whole, &result.mail, nullptr);
+        result.size = whole ? whole->size() : 0;
+    }
+    result.orderMail = result.ok;
+    return result;
+}
+
+// Hands fetched messages from the reading thread to the storing one, in
+// order; holds a few at most so a slow database does not fill the memory.
+class FetchQueue
+{
+public:
+    bool push(FetchedMail mail)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_cancelled || m_items.size() < kCapacity; });
+        if (m_cancelled)
+            return false;
+        m_items.push_back(std::move(mail));
+        m_changed.notify_all();
+        return true;
+    }
+    FetchedMail pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_cancelled || !m_items.empty(); });
+        if (m_items.empty())
+            return {};
+        FetchedMail mail = std::move(m_items.front());
+        m_items.pop_front();
+        m_changed.notify_all();
+        return mail;
+    }
+    void cancel()
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelled = true;
+        m_changed.notify_all();
+    }
+
+private:
+    static constexpr size_t kCapacity = 64;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<FetchedMail> m_items;
+    bool m_cancelled = false;
+};
 
 } // namespace
 
@@ -119,43 +198,55 @@ MailImportResult TMailOrder::importOrders()
     for (const KnownMessage &message : knownList)
         known.insert(message.uidl, message);
 
-    QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
+    // Which messages need the server: those not known, and known order mails
+    // whose order was deleted from the database since (read again, as a fresh
+    // run would). Known order mails still stored are listed from what we know.
+    QList<int> toFetch;
     for (int n = 1; n <= *count; ++n) {
         const QString uid = uidOf.value(n);
-        const auto knownMessage = uid.isEmpty() ? known.end() : known.find(uid);
-        if (knownMessage != known.end()) {
+        const auto knownMessage = uid.isEmpty() ? known.constEnd() : known.constFind(uid);
+        if (knownMessage == known.constEnd() || (knownMessage->orderMail && !knownMessage->orderStored))
+            toFetch << n;
+    }
+    result.fetched = static_cast<int>(toFetch.size());
+
+    // The server is read on a thread of its own while this one reads the
+    // documents and stores the orders; the database stays on this thread.
+    FetchQueue queue;
+    std::thread fetcher([&] {
+        for (const int n : std::as_const(toFetch)) {
+            FetchedMail fetched = fetchMail(pop3, n, sizeOf.value(n, kFetchWholeUpTo + 1));
+            if (!queue.push(std::move(fetched)))
+                return;
+        }
+    });
+
+    QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
+    qsizetype nextFetched = 0;
+    for (int n = 1; n <= *count; ++n) {
+        const QString uid = uidOf.value(n);
+        if (nextFetched < toFetch.size() && toFetch.at(nextFetched) == n) {
+            ++nextFetched;
+        } else {
+            const auto knownMessage = known.constFind(uid);
             if (!knownMessage->orderMail)
                 continue;
-            // Still stored: list it from what we know. Deleted from the
-            // database since: read it again, as a fresh run would.
-            if (knownMessage->orderStored) {
-                MailOrderRow row;
-                row.uidl = uid;
-                row.number = n;
-                row.sender = knownMessage->sender;
-                row.subject = knownMessage->subject;
-                row.size = sizeOf.value(n, knownMessage->size);
-                row.date = knownMessage->date;
-                row.status = MailOrderStatus::AlreadyThere;
-                result.rows << row;
-                continue;
-            }
+            MailOrderRow row;
+            row.uidl = uid;
+            row.number = n;
+            row.sender = knownMessage->sender;
+            row.subject = knownMessage->subject;
+            row.size = sizeOf.value(n, knownMessage->size);
+            row.date = knownMessage->date;
+            row.status = MailOrderStatus::AlreadyThere;
+            result.rows << row;
+            continue;
         }
 
-        // A small message is fetched whole at once, one request like its
-        // header alone. Of a large one the header tells first whether it is an
-        // order mail; order mails are small, attachments never fetched for nothing.
-        ++result.fetched;
-        const bool small = sizeOf.value(n, kFetchWholeUpTo + 1) <= kFetchWholeUpTo;
-        std::optional<QByteArray> whole;
-        TMailMessage mail;
-        const auto fetched = small ? pop3.retr(n) : pop3.top(n, 0);
-        if (!fetched)
+        const FetchedMail fetched = queue.pop();
+        if (!fetched.ok)
             continue; // a single mail that cannot be fetched is passed over
-        if (small)
-            whole = fetched;
-        if (!mayBeOrderMail(*fetched) || !readMailMessage(*fetched, &mail, nullptr)
-            || !isOrderSubject(mail.subject)) {
+        if (!fetched.orderMail) {
             if (!uid.isEmpty()) {
                 KnownMessage message;
                 message.uidl = uid;
@@ -164,18 +255,14 @@ MailImportResult TMailOrder::importOrders()
             }
             continue;
         }
-        if (!small) {
-            whole = pop3.retr(n);
-            if (!whole || !readMailMessage(*whole, &mail, nullptr))
-                continue;
-        }
+        const TMailMessage &mail = fetched.mail;
 
         MailOrderRow row;
         row.uidl = uid;
         row.number = n;
         row.sender = mail.sender;
         row.subject = mail.subject;
-        row.size = sizeOf.value(n, whole->size());
+        row.size = sizeOf.value(n, fetched.size);
         row.date = mail.date.toUTC();
 
         KnownMessage message;
@@ -215,6 +302,8 @@ MailImportResult TMailOrder::importOrders()
         }
         result.rows << row;
     }
+    queue.cancel();
+    fetcher.join();
     pop3.quit();
 
     m_db.rememberMessages(m_mandantId, mailbox, learned);
