@@ -2,7 +2,12 @@
 // and cron it runs the order-mail import of one client from the command line:
 //
 //   vq_bestell_rechnung --import --client N [--database URL]
+//       one line per order mail: sender, subject, size, date, status and the
+//       message's unique id, separated by tabs; then the summary. Exit code 0,
+//       1 when the server cannot be reached or refuses the login, 2 for a
+//       wrong call or a database that cannot be opened.
 //   vq_bestell_rechnung --delete UIDL --client N [--database URL]
+//       deletes that message from the client's mailbox.
 //
 // The database is the file "datenbank.db" in the data folder unless --database
 // or the environment variable VQ_INVOICE_DATABASE names another one.
@@ -94,7 +99,8 @@ int main(int argc, char **argv)
             << row.statusText();
         if (!row.detail.isEmpty())
             out << QStringLiteral(": ") << row.detail;
-        out << u'\n';
+        // The server's unique id, for --delete.
+        out << u'\t' << row.uidl << u'\n';
         switch (row.status) {
         case MailOrderStatus::Inserted:
             ++inserted;

@@ -216,7 +216,7 @@ QString DovecotServer::maildir(const QString &user) const
     return m_dir->filePath(QStringLiteral("home/%1/Maildir").arg(user));
 }
 
-bool DovecotServer::start(const QStringList &users, QString *error)
+bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
 {
     m_dir = std::make_unique<QTemporaryDir>();
     const QString root = m_dir->path();
@@ -254,7 +254,7 @@ bool DovecotServer::start(const QStringList &users, QString *error)
     QString config = QStringLiteral(
         "protocols = pop3\n"
         "listen = 127.0.0.1\n"
-        "ssl = no\n"
+        "ssl = @SSL@\n"
         "disable_plaintext_auth = no\n"
         "base_dir = @ROOT@/run\n"
         "state_dir = @ROOT@/state\n"
@@ -269,7 +269,23 @@ bool DovecotServer::start(const QStringList &users, QString *error)
         "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u @ROOT@/passwd\n}\n"
         "userdb {\n  driver = static\n  args = uid=@UID@ gid=@GID@ home=@ROOT@/home/%u\n}\n"
         "service pop3-login {\n  inet_listener pop3 {\n    port = @PORT@\n  }\n"
-        "  inet_listener pop3s {\n    port = 0\n  }\n}\n");
+        "  inet_listener pop3s {\n    port = @TLSPORT@\n  }\n}\n");
+    QString ssl = QStringLiteral("no");
+    if (tls) {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                       QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                       QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), root + QStringLiteral("/key.pem"),
+                       QStringLiteral("-out"), root + QStringLiteral("/cert.pem")});
+        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+            *error = QStringLiteral("openssl failed: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
+            return false;
+        }
+        m_tlsPort = freePort();
+        ssl = QStringLiteral("yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem").arg(root);
+    }
+    config.replace(QStringLiteral("@SSL@"), ssl).replace(QStringLiteral("@TLSPORT@"), QString::number(m_tlsPort));
     config.replace(QStringLiteral("@ROOT@"), root)
         .replace(QStringLiteral("@PORT@"), QString::number(m_port))
         .replace(QStringLiteral("@LOGIN@"), loginUser)

@@ -43,9 +43,12 @@ public:
     DovecotServer() = default;
     ~DovecotServer();
     // Starts with the users and passwords given as "user:password".
-    bool start(const QStringList &users, QString *error);
+    // With tls, a self-signed certificate is made, STLS is offered on port()
+    // and POP3S listens on tlsPort().
+    bool start(const QStringList &users, QString *error, bool tls = false);
     void stop();
     int port() const { return m_port; }
+    int tlsPort() const { return m_tlsPort; }
     // Puts a message into the user's mailbox; messages keep the order they were added in.
     void addMessage(const QString &user, const QByteArray &message);
     // Files of the user's mailbox (new and cur).
@@ -57,6 +60,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_process;
     int m_port = 0;
+    int m_tlsPort = 0;
     int m_sequence = 0;
     unsigned m_uid = 0, m_gid = 0;
 };

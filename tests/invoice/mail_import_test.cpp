@@ -313,12 +313,24 @@ TEST_F(CommandLineTest, ImportPrintsOneLinePerOrderMailAndExitsByOutcome)
     ASSERT_EQ(ok.exitCode, 0) << ok.err.toStdString();
     const QStringList lines = ok.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 8) << lines.join(u'\n').toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("bestellung@shop.example\tBestellung VQBESTMAIL\t1 kb\t15.01.24\t"
-                                       "In Datenbank eingefügt."));
+    const QStringList first = lines[0].split(u'\t');
+    ASSERT_EQ(first.size(), 6);
+    EXPECT_EQ(first.mid(0, 5), (QStringList{QStringLiteral("bestellung@shop.example"),
+                                            QStringLiteral("Bestellung VQBESTMAIL"), QStringLiteral("1 kb"),
+                                            QStringLiteral("15.01.24"), QStringLiteral("In Datenbank eingefügt.")}));
     EXPECT_TRUE(lines[4].startsWith(QStringLiteral("broken@shop.example\tVQBESTMAIL defekt\t0 kb\t19.01.24\t"
                                                    "Fehler beim XML-Parsing: ")));
     EXPECT_EQ(lines[6], QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
     EXPECT_EQ(lines[7], QStringLiteral("4 Bestellungen eingefügt, 1 bereits vorhanden, 1 fehlerhaft."));
+
+    // The mail of a line is deleted by its unique id, and only once.
+    const QStringList deleteArguments{QStringLiteral("--delete"), first[5], QStringLiteral("--client"),
+                                      QString::number(clientId)};
+    EXPECT_EQ(run(deleteArguments).exitCode, 0);
+    EXPECT_EQ(dovecot.messageCount(QStringLiteral("shop")), 7);
+    const Outcome again = run(deleteArguments);
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.startsWith(QStringLiteral("Fehler beim löschen der Nachricht"))) << again.err.toStdString();
 
     // Refused login: the German message and exit code 1.
     QString error;
@@ -334,6 +346,46 @@ TEST_F(CommandLineTest, ImportPrintsOneLinePerOrderMailAndExitsByOutcome)
 
     Outcome unknown = run({QStringLiteral("--import"), QStringLiteral("--client"), QStringLiteral("99")});
     EXPECT_EQ(unknown.exitCode, 2);
+}
+
+} // namespace
+
+namespace {
+
+// The POP3 client over TLS: POP3S from the start and STLS on the plain port.
+TEST(Pop3Client, LogsInPlainWithPop3sAndWithStls)
+{
+    vq::test::DovecotServer dovecot;
+    QString error;
+    ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error, true)) << error.toStdString();
+    dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
+    struct Case
+    {
+        Pop3Security security;
+        int port;
+        bool verify;
+        bool succeeds;
+    };
+    const Case cases[] = {
+        {Pop3Security::Plain, dovecot.port(), true, true},
+        {Pop3Security::Stls, dovecot.port(), false, true},
+        {Pop3Security::Pop3s, dovecot.tlsPort(), false, true},
+        // A self-signed certificate is refused while certificates are checked.
+        {Pop3Security::Pop3s, dovecot.tlsPort(), true, false},
+    };
+    for (const Case &c : cases) {
+        Pop3Account account{QStringLiteral("127.0.0.1"), c.port, QStringLiteral("shop"), QStringLiteral("geheim"),
+                            c.security, c.verify, 10};
+        TPop3Client pop3(account);
+        const auto count = pop3.stat();
+        ASSERT_EQ(count.has_value(), c.succeeds) << int(c.security) << pop3.lastError().toStdString();
+        if (!c.succeeds)
+            continue;
+        EXPECT_EQ(*count, 1);
+        const auto mail = pop3.retr(1);
+        ASSERT_TRUE(mail);
+        EXPECT_TRUE(mail->contains("Nur eine normale Nachricht."));
+    }
 }
 
 } // namespace
