@@ -1,0 +1,41 @@
+// Clients (table Mandant): the data operations behind the client manager and
+// the client selection, and the current client every action works on.
+#pragma once
+
+#include "invoice_database.h"
+
+namespace vq::invoice {
+
+// Default invoice template in the program folder; each client gets a copy
+// named by its number in the data folder (client 3: "3.rav").
+inline constexpr char16_t kDefaultInvoiceTemplate[] = u"rechnung.rav";
+QString clientTemplatePath(int mandantId);
+
+// A new client as the client manager's "Neu" starts it.
+TMandant newClient();
+
+// The client every list and action is limited to.
+class TCurrentClient
+{
+public:
+    explicit TCurrentClient(TInvoiceDatabase &db, QString programFolder);
+
+    // "Übernehmen" in the client selection: refuses when there is no client
+    // ("Bitte zuerst einen Mandanten anlegen.") or the id is unknown; makes sure
+    // the client has its invoice template (copied from the default, an
+    // existing one is never replaced) and makes the client current.
+    bool accept(int mandantId, QString *message);
+
+    bool isSet() const { return m_id > 0; }
+    int id() const { return m_id; }
+    // Read afresh from the database on each call, as the import needs.
+    std::optional<TMandant> data() const { return m_db.client(m_id); }
+    QString currency() const;
+
+private:
+    TInvoiceDatabase &m_db;
+    QString m_programFolder;
+    int m_id = 0;
+};
+
+} // namespace vq::invoice

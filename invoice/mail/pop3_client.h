@@ -1,0 +1,78 @@
+// A POP3 client on libcurl: log in with user name and password (plain, POP3S
+// or STLS), STAT, LIST, UIDL, TOP, RETR, DELE; QUIT when the client is destroyed
+// or quit() is called. All commands of one client share one connection.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace vq::invoice {
+
+enum class Pop3Security {
+    Plain = 0, // as the module has always logged in: no encryption
+    Pop3s = 1, // TLS from the start (port 995)
+    Stls = 2,  // plain connection upgraded with STLS before the login
+};
+
+struct Pop3Account
+{
+    QString host;
+    int port = 110;
+    QString user;
+    QString password;
+    Pop3Security security = Pop3Security::Plain;
+    // Certificate checks for POP3S and STLS; off only for servers the user trusts.
+    bool verifyCertificate = true;
+    int timeoutSeconds = 30;
+};
+
+struct Pop3Listing
+{
+    int number = 0;
+    qint64 size = 0;
+};
+
+struct Pop3UniqueId
+{
+    int number = 0;
+    QString uid;
+};
+
+class TPop3Client
+{
+public:
+    explicit TPop3Client(Pop3Account account);
+    ~TPop3Client();
+    TPop3Client(const TPop3Client &) = delete;
+    TPop3Client &operator=(const TPop3Client &) = delete;
+
+    // Connects and logs in when not yet connected, then asks for the number of messages.
+    std::optional<int> stat();
+    std::optional<QList<Pop3Listing>> list();
+    std::optional<QList<Pop3UniqueId>> uidl();
+    // Header of message n and the first lines of its body.
+    std::optional<QByteArray> top(int number, int lines = 0);
+    std::optional<QByteArray> retr(int number);
+    // Marks message n as deleted; the server deletes it at quit().
+    bool dele(int number);
+    // Logs out, which makes deletions final.
+    void quit();
+
+    QString lastError() const { return m_lastError; }
+    // True when the last failure was the login (wrong user name or password).
+    bool loginRefused() const { return m_loginRefused; }
+
+private:
+    bool perform(const QString &path, const QString &command, bool bodyless, QByteArray *body,
+                 QByteArray *reply);
+
+    Pop3Account m_account;
+    void *m_curl = nullptr;
+    QString m_lastError;
+    bool m_loginRefused = false;
+};
+
+} // namespace vq::invoice

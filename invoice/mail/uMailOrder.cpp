@@ -1,0 +1,357 @@
+#include "uMailOrder.h"
+
+#include "mail_message.h"
+#include "order_document.h"
+
+#include <QHash>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <QLocale>
+
+namespace vq::invoice {
+
+namespace {
+
+// Messages up to this size are fetched whole without asking for the header first.
+constexpr qint64 kFetchWholeUpTo = 64 * 1024;
+
+// The marker word, in exactly this case, anywhere in the subject.
+bool isOrderSubject(const QString &subject)
+{
+    return subject.contains(QStringLiteral("VQBESTMAIL"), Qt::CaseSensitive);
+}
+
+// False only when the header cannot name the marker word: it is not there
+// as plain text and no header is MIME-encoded. Spares parsing most mails.
+bool mayBeOrderMail(const QByteArray &raw)
+{
+    qsizetype end = raw.indexOf("\n\n");
+    const qsizetype crlfEnd = raw.indexOf("\r\n\r\n");
+    if (end < 0 || (crlfEnd >= 0 && crlfEnd < end))
+        end = crlfEnd;
+    const QByteArrayView header = end < 0 ? QByteArrayView(raw) : QByteArrayView(raw).first(end);
+    return header.contains("VQBESTMAIL") || header.contains("=?");
+}
+
+// One message as the reading thread hands it over.
+struct FetchedMail
+{
+    bool ok = false;        // fetched and readable
+    bool orderMail = false; // the subject holds the marker; mail is the whole message
+    TMailMessage mail;
+    qint64 size = 0;
+};
+
+// A small message is fetched whole at once, one request like its header
+// alone. Of a large one the header tells first whether it is an order mail;
+// order mails are small, attachments are never fetched for nothing.
+FetchedMail fetchMail(TPop3Client &pop3, int number, qint64 listedSize)
+{
+    FetchedMail result;
+    const bool small = listedSize <= kFetchWholeUpTo;
+    const auto first = small ? pop3.retr(number) : pop3.top(number, 0);
+    if (!first)
+        return result;
+    result.ok = true;
+    result.size = first->size();
+    if (!mayBeOrderMail(*first) || !readMailMessage(*first, &result.mail, nullptr)
+        || !isOrderSubject(result.mail.subject))
+        return result;
+    if (!small) {
+        const auto whole = pop3.retr(number);
+        result.ok = whole && readMailMessage(*whole, &result.mail, nullptr);
+        result.size = whole ? whole->size() : 0;
+    }
+    result.orderMail = result.ok;
+    return result;
+}
+
+// Hands fetched messages from the reading thread to the storing one, in
+// order; holds a few at most so a slow database does not fill the memory.
+class FetchQueue
+{
+public:
+    bool push(FetchedMail mail)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_cancelled || m_items.size() < kCapacity; });
+        if (m_cancelled)
+            return false;
+        m_items.push_back(std::move(mail));
+        m_changed.notify_all();
+        return true;
+    }
+    FetchedMail pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_cancelled || !m_items.empty(); });
+        if (m_items.empty())
+            return {};
+        FetchedMail mail = std::move(m_items.front());
+        m_items.pop_front();
+        m_changed.notify_all();
+        return mail;
+    }
+    void cancel()
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelled = true;
+        m_changed.notify_all();
+    }
+
+private:
+    static constexpr size_t kCapacity = 64;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<FetchedMail> m_items;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+QString MailOrderRow::statusText() const
+{
+    switch (status) {
+    case MailOrderStatus::Inserted:
+        return QString::fromUtf16(kTextInserted);
+    case MailOrderStatus::AlreadyThere:
+        return QString::fromUtf16(kTextAlreadyThere);
+    case MailOrderStatus::DocumentError:
+        return QString::fromUtf16(kTextXmlError);
+    case MailOrderStatus::StoreError:
+        return QString::fromUtf16(kTextStoreError);
+    }
+    return {};
+}
+
+QString MailOrderRow::sizeText() const
+{
+    return QStringLiteral("%1 kb").arg(size / 1024);
+}
+
+QString MailOrderRow::dateText() const
+{
+    return date.isValid() ? QLocale().toString(date.toLocalTime().date(), QLocale::ShortFormat) : QString();
+}
+
+Pop3Account accountOfClient(const TMandant &client)
+{
+    Pop3Account account;
+    account.host = client.pop3;
+    account.port = client.port;
+    account.user = client.username;
+    account.password = client.password;
+    account.security = static_cast<Pop3Security>(qBound(0, client.verschluesselung, 2));
+    return account;
+}
+
+QString mailboxKey(const Pop3Account &account)
+{
+    return QStringLiteral("%1@%2:%3").arg(account.user, account.host).arg(account.port);
+}
+
+TMailOrder::TMailOrder(TInvoiceDatabase &db, int mandantId)
+    : m_db(db)
+    , m_mandantId(mandantId)
+{
+}
+
+MailImportResult TMailOrder::importOrders()
+{
+    MailImportResult result;
+    auto connectionFailed = [&](const QString &detail) {
+        result.connected = false;
+        result.message = QString::fromUtf16(kTextConnectionError);
+        result.detail = detail;
+        result.messages << result.message;
+        return result;
+    };
+
+    const auto client = m_db.client(m_mandantId);
+    if (!client)
+        return connectionFailed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
+    const Pop3Account account = accountOfClient(*client);
+    const QString mailbox = mailboxKey(account);
+
+    TPop3Client pop3(account);
+    const auto count = pop3.stat();
+    if (!count)
+        return connectionFailed(pop3.lastError());
+    const auto sizes = pop3.list();
+    if (!sizes)
+        return connectionFailed(pop3.lastError());
+    QHash<int, qint64> sizeOf;
+    for (const Pop3Listing &entry : *sizes)
+        sizeOf.insert(entry.number, entry.size);
+    // A server without UIDL is read whole every time, as before.
+    const auto uids = pop3.uidl();
+    QHash<int, QString> uidOf;
+    if (uids)
+        for (const Pop3UniqueId &entry : *uids)
+            uidOf.insert(entry.number, entry.uid);
+
+    const QList<KnownMessage> knownList = uids ? m_db.knownMessages(m_mandantId, mailbox) : QList<KnownMessage>();
+    QHash<QString, KnownMessage> known;
+    for (const KnownMessage &message : knownList)
+        known.insert(message.uidl, message);
+
+    // Which messages need the server: those not known, and known order mails
+    // whose order was deleted from the database since (read again, as a fresh
+    // run would). Known order mails still stored are listed from what we know.
+    QList<int> toFetch;
+    for (int n = 1; n <= *count; ++n) {
+        const QString uid = uidOf.value(n);
+        const auto knownMessage = uid.isEmpty() ? known.constEnd() : known.constFind(uid);
+        if (knownMessage == known.constEnd() || (knownMessage->orderMail && !knownMessage->orderStored))
+            toFetch << n;
+    }
+    result.fetched = static_cast<int>(toFetch.size());
+
+    // The server is read on a thread of its own while this one reads the
+    // documents and stores the orders; the database stays on this thread.
+    FetchQueue queue;
+    std::thread fetcher([&] {
+        for (const int n : std::as_const(toFetch)) {
+            FetchedMail fetched = fetchMail(pop3, n, sizeOf.value(n, kFetchWholeUpTo + 1));
+            if (!queue.push(std::move(fetched)))
+                return;
+        }
+    });
+
+    QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
+    qsizetype nextFetched = 0;
+    for (int n = 1; n <= *count; ++n) {
+        const QString uid = uidOf.value(n);
+        if (nextFetched < toFetch.size() && toFetch.at(nextFetched) == n) {
+            ++nextFetched;
+        } else {
+            const auto knownMessage = known.constFind(uid);
+            if (!knownMessage->orderMail)
+                continue;
+            MailOrderRow row;
+            row.uidl = uid;
+            row.number = n;
+            row.sender = knownMessage->sender;
+            row.subject = knownMessage->subject;
+            row.size = sizeOf.value(n, knownMessage->size);
+            row.date = knownMessage->date;
+            row.status = MailOrderStatus::AlreadyThere;
+            result.rows << row;
+            continue;
+        }
+
+        const FetchedMail fetched = queue.pop();
+        if (!fetched.ok)
+            continue; // a single mail that cannot be fetched is passed over
+        if (!fetched.orderMail) {
+            if (!uid.isEmpty()) {
+                KnownMessage message;
+                message.uidl = uid;
+                message.orderMail = false;
+                learned << message;
+            }
+            continue;
+        }
+        const TMailMessage &mail = fetched.mail;
+
+        MailOrderRow row;
+        row.uidl = uid;
+        row.number = n;
+        row.sender = mail.sender;
+        row.subject = mail.subject;
+        row.size = sizeOf.value(n, fetched.size);
+        row.date = mail.date.toUTC();
+
+        KnownMessage message;
+        message.uidl = uid;
+        message.orderMail = true;
+        message.sender = row.sender;
+        message.subject = row.subject;
+        message.size = row.size;
+        message.date = row.date;
+
+        // An order already stored is reported as such even when the rest of its
+        // document is damaged; only the identifier is needed for that.
+        QString error;
+        TOrderDocument document;
+        const bool complete = readOrderDocument(mail.body, &document, &error);
+        QString uuid = document.order.uuid;
+        if (!complete && !readOrderUuid(mail.body, &uuid, &error)) {
+            row.status = MailOrderStatus::DocumentError;
+            row.detail = error;
+            result.messages << QString::fromUtf16(kTextXmlError);
+        } else if (message.uuid = uuid; m_db.countOrdersWithUuid(uuid) > 0) {
+            row.status = MailOrderStatus::AlreadyThere;
+            if (!uid.isEmpty())
+                learned << message;
+        } else if (!complete) {
+            row.status = MailOrderStatus::DocumentError;
+            row.detail = error;
+            result.messages << QString::fromUtf16(kTextXmlError);
+        } else if (!m_db.storeMailOrder(document.order, document.lines, m_mandantId, mailbox,
+                                        uid.isEmpty() ? nullptr : &message)) {
+            // Nothing of the order was stored; the next run tries again.
+            row.status = MailOrderStatus::StoreError;
+            row.detail = m_db.lastError();
+            result.messages << QString::fromUtf16(kTextStoreError);
+        } else {
+            row.status = MailOrderStatus::Inserted;
+        }
+        result.rows << row;
+    }
+    queue.cancel();
+    fetcher.join();
+    pop3.quit();
+
+    m_db.rememberMessages(m_mandantId, mailbox, learned);
+    if (uids) {
+        QStringList present;
+        for (const Pop3UniqueId &entry : *uids)
+            present << entry.uid;
+        m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present);
+    }
+
+    result.connected = true;
+    result.message = QString::fromUtf16(kTextSuccess);
+    result.messages << result.message;
+    return result;
+}
+
+bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *detail)
+{
+    auto failed = [&](const QString &why) {
+        if (message)
+            *message = QString::fromUtf16(kTextDeleteError);
+        if (detail)
+            *detail = why;
+        return false;
+    };
+    const auto client = m_db.client(m_mandantId);
+    if (!client)
+        return failed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
+    TPop3Client pop3(accountOfClient(*client));
+    if (!pop3.stat())
+        return failed(pop3.lastError());
+    int number = row.number;
+    if (!row.uidl.isEmpty()) {
+        // The number the row was listed with may name another message now.
+        const auto uids = pop3.uidl();
+        if (!uids)
+            return failed(pop3.lastError());
+        number = 0;
+        for (const Pop3UniqueId &entry : *uids)
+            if (entry.uid == row.uidl)
+                number = entry.number;
+        if (number == 0)
+            return failed(QStringLiteral("Die Nachricht ist nicht mehr auf dem Server."));
+    }
+    if (!pop3.dele(number))
+        return failed(pop3.lastError());
+    pop3.quit();
+    return true;
+}
+
+} // namespace vq::invoice

@@ -1,0 +1,396 @@
+#include "invoice_servers.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <grp.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vq::test {
+
+namespace {
+
+const QString kPostgresBin = QStringLiteral("/usr/lib/postgresql/15/bin/");
+
+bool isRoot()
+{
+    return geteuid() == 0;
+}
+
+void chownTree(const QString &path, uid_t uid, gid_t gid)
+{
+    if (::chown(QFile::encodeName(path).constData(), uid, gid) != 0)
+        return;
+    const QDir dir(path);
+    for (const QString &entry : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        chownTree(dir.filePath(entry), uid, gid);
+}
+
+// A server started by a test ends with the test process, even when that crashes.
+void endWithParent()
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+}
+
+void writeText(const QString &path, const QString &text)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text.toUtf8());
+}
+
+} // namespace
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool waitForPort(int port, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        const bool up = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        ::close(fd);
+        if (up)
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+// PostgreSQL ------------------------------------------------------------------
+
+PostgresServer::~PostgresServer()
+{
+    stop();
+}
+
+bool PostgresServer::run(const QStringList &command, QString *output)
+{
+    QProcess process;
+    QStringList arguments = command;
+    QString program = arguments.takeFirst();
+    if (isRoot()) {
+        // PostgreSQL refuses to run as root.
+        arguments = QStringList{QStringLiteral("--reuid=postgres"), QStringLiteral("--regid=postgres"),
+                                QStringLiteral("--init-groups"), program}
+                    + arguments;
+        program = QStringLiteral("setpriv");
+    }
+    process.setWorkingDirectory(m_dir->path());
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(60000);
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool PostgresServer::start(QString *error)
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_dataDir = m_dir->filePath(QStringLiteral("cluster"));
+    if (isRoot()) {
+        const passwd *user = getpwnam("postgres");
+        if (!user) {
+            *error = QStringLiteral("user postgres is missing");
+            return false;
+        }
+        chownTree(m_dir->path(), user->pw_uid, user->pw_gid);
+    }
+    QString output;
+    if (!run({kPostgresBin + QStringLiteral("initdb"), QStringLiteral("-D"), m_dataDir, QStringLiteral("-U"),
+              QStringLiteral("vq"), QStringLiteral("--auth=trust"), QStringLiteral("--no-sync"),
+              QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C")},
+             &output)) {
+        *error = QStringLiteral("initdb failed: ") + output;
+        return false;
+    }
+    m_port = freePort();
+    // The server runs as our child (not daemonised by pg_ctl), so it ends with the test.
+    QStringList arguments{QStringLiteral("-D"), m_dataDir, QStringLiteral("-p"), QString::number(m_port),
+                          QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"), QStringLiteral("-c"),
+                          QStringLiteral("unix_socket_directories=") + m_dir->path(), QStringLiteral("-c"),
+                          QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("full_page_writes=off"),
+                          QStringLiteral("-c"), QStringLiteral("synchronous_commit=off")};
+    QString program = kPostgresBin + QStringLiteral("postgres");
+    if (isRoot()) {
+        // setpriv changes the user, which clears a death signal set before; it sets its own after.
+        arguments = QStringList{QStringLiteral("--reuid=postgres"), QStringLiteral("--regid=postgres"),
+                                QStringLiteral("--init-groups"), QStringLiteral("--pdeathsig=TERM"), program}
+                    + arguments;
+        program = QStringLiteral("setpriv");
+    } else {
+        m_server.setChildProcessModifier(endWithParent);
+    }
+    m_server.setWorkingDirectory(m_dir->path());
+    m_server.setProcessChannelMode(QProcess::MergedChannels);
+    m_server.start(program, arguments);
+    bool ready = m_server.waitForStarted(10000) && waitForPort(m_port, 30000);
+    // The port opens before the server accepts sessions.
+    QElapsedTimer timer;
+    timer.start();
+    while (ready && !run({kPostgresBin + QStringLiteral("pg_isready"), QStringLiteral("-q"), QStringLiteral("-h"),
+                          QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port)},
+                         nullptr)) {
+        ready = timer.elapsed() < 30000 && m_server.state() == QProcess::Running;
+        QThread::msleep(50);
+    }
+    if (!ready) {
+        *error = QStringLiteral("postgres did not start: ") + QString::fromLocal8Bit(m_server.readAll());
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void PostgresServer::stop()
+{
+    if (m_server.state() == QProcess::NotRunning)
+        return;
+    // Our own postmaster, by its process id: SIGINT is the fast shutdown.
+    ::kill(static_cast<pid_t>(m_server.processId()), SIGINT);
+    if (!m_server.waitForFinished(15000)) {
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+}
+
+std::optional<vq::invoice::DatabaseLocation> PostgresServer::createDatabase(QString *error)
+{
+    const QString name = QStringLiteral("vq_test_%1").arg(++m_databases);
+    QString output;
+    if (!run({kPostgresBin + QStringLiteral("psql"), QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
+              QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), QStringLiteral("vq"),
+              QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"),
+              QStringLiteral("CREATE DATABASE %1").arg(name)},
+             &output)) {
+        *error = QStringLiteral("CREATE DATABASE failed: ") + output;
+        return std::nullopt;
+    }
+    vq::invoice::DatabaseLocation location;
+    location.dialect = vq::invoice::SqlDialect::PostgreSQL;
+    location.host = QStringLiteral("127.0.0.1");
+    location.port = m_port;
+    location.user = QStringLiteral("vq");
+    location.name = name;
+    return location;
+}
+
+// Dovecot ---------------------------------------------------------------------
+
+DovecotServer::~DovecotServer()
+{
+    stop();
+}
+
+QString DovecotServer::maildir(const QString &user) const
+{
+    return m_dir->filePath(QStringLiteral("home/%1/Maildir").arg(user));
+}
+
+bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    const QString root = m_dir->path();
+    ::chmod(QFile::encodeName(root).constData(), 0755);
+    QString loginUser;
+    QString internalUser;
+    if (isRoot()) {
+        // Mail belongs to dovecot's own user; logins run as dovenull.
+        const passwd *mailUser = getpwnam("dovecot");
+        if (!mailUser || !getpwnam("dovenull")) {
+            *error = QStringLiteral("the users dovecot and dovenull are missing");
+            return false;
+        }
+        m_uid = mailUser->pw_uid;
+        m_gid = mailUser->pw_gid;
+        loginUser = QStringLiteral("dovenull");
+        internalUser = QStringLiteral("dovecot");
+    } else {
+        m_uid = geteuid();
+        m_gid = getegid();
+        loginUser = internalUser = QString::fromLocal8Bit(getpwuid(m_uid)->pw_name);
+    }
+    QString passwd;
+    for (const QString &entry : users) {
+        const QString user = entry.section(u':', 0, 0);
+        passwd += QStringLiteral("%1:{PLAIN}%2::::::\n").arg(user, entry.section(u':', 1));
+        for (const char *sub : {"new", "cur", "tmp"})
+            QDir().mkpath(maildir(user) + u'/' + QString::fromLatin1(sub));
+    }
+    writeText(root + QStringLiteral("/passwd"), passwd);
+    m_port = freePort();
+    QDir().mkpath(root + QStringLiteral("/run"));
+    QDir().mkpath(root + QStringLiteral("/state"));
+    // Placeholders in @...@: dovecot's own %-variables stay as they are.
+    QString config = QStringLiteral(
+        "protocols = pop3\n"
+        "listen = 127.0.0.1\n"
+        "ssl = @SSL@\n"
+        "disable_plaintext_auth = no\n"
+        "base_dir = @ROOT@/run\n"
+        "state_dir = @ROOT@/state\n"
+        "log_path = @ROOT@/dovecot.log\n"
+        "instance_name = vq-test-@PORT@\n"
+        "default_login_user = @LOGIN@\n"
+        "default_internal_user = @INTERNAL@\n"
+        "first_valid_uid = 1\n"
+        "first_valid_gid = 1\n"
+        "mail_location = maildir:~/Maildir\n"
+        "pop3_uidl_format = %08Xu%08Xv\n"
+        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u @ROOT@/passwd\n}\n"
+        "userdb {\n  driver = static\n  args = uid=@UID@ gid=@GID@ home=@ROOT@/home/%u\n}\n"
+        "service pop3-login {\n  inet_listener pop3 {\n    port = @PORT@\n  }\n"
+        "  inet_listener pop3s {\n    port = @TLSPORT@\n  }\n}\n");
+    QString ssl = QStringLiteral("no");
+    if (tls) {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                       QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                       QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), root + QStringLiteral("/key.pem"),
+                       QStringLiteral("-out"), root + QStringLiteral("/cert.pem")});
+        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+            *error = QStringLiteral("openssl failed: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
+            return false;
+        }
+        m_tlsPort = freePort();
+        ssl = QStringLiteral("yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem").arg(root);
+    }
+    config.replace(QStringLiteral("@SSL@"), ssl).replace(QStringLiteral("@TLSPORT@"), QString::number(m_tlsPort));
+    config.replace(QStringLiteral("@ROOT@"), root)
+        .replace(QStringLiteral("@PORT@"), QString::number(m_port))
+        .replace(QStringLiteral("@LOGIN@"), loginUser)
+        .replace(QStringLiteral("@INTERNAL@"), internalUser)
+        .replace(QStringLiteral("@UID@"), QString::number(m_uid))
+        .replace(QStringLiteral("@GID@"), QString::number(m_gid));
+    writeText(root + QStringLiteral("/dovecot.conf"), config);
+    chownTree(root + QStringLiteral("/home"), m_uid, m_gid);
+    ::chmod(QFile::encodeName(root + QStringLiteral("/passwd")).constData(), 0644);
+
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setChildProcessModifier(endWithParent);
+    m_process.start(QStringLiteral("/usr/sbin/dovecot"),
+                    {QStringLiteral("-F"), QStringLiteral("-c"), root + QStringLiteral("/dovecot.conf")});
+    if (!m_process.waitForStarted(10000) || !waitForPort(m_port, 10000)) {
+        *error = QStringLiteral("dovecot did not start: %1 %2").arg(QString::fromLocal8Bit(m_process.readAll()), log());
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void DovecotServer::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    // Our own dovecot master, by its process id; it ends its children.
+    m_process.terminate();
+    if (!m_process.waitForFinished(10000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+void DovecotServer::addMessage(const QString &user, const QByteArray &message)
+{
+    // Names sort in the order of adding, and Dovecot numbers new mail by name.
+    ++m_sequence;
+    const QString name = QStringLiteral("%1.M%2P1.vqtest:2,").arg(1700000000 + m_sequence).arg(m_sequence, 6, 10, QChar(u'0'));
+    const QString path = maildir(user) + QStringLiteral("/cur/") + name;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        QByteArray crlf = message;
+        // Maildir files hold LF line ends; the server sends CR LF.
+        crlf.replace("\r\n", "\n");
+        file.write(crlf);
+    }
+    file.close();
+    if (::chown(QFile::encodeName(path).constData(), m_uid, m_gid) != 0) {
+    }
+}
+
+int DovecotServer::messageCount(const QString &user) const
+{
+    return QDir(maildir(user) + QStringLiteral("/cur")).entryList(QDir::Files).size()
+        + QDir(maildir(user) + QStringLiteral("/new")).entryList(QDir::Files).size();
+}
+
+QString DovecotServer::log() const
+{
+    QFile file(m_dir->filePath(QStringLiteral("dovecot.log")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace vq::test
+
+namespace vq::test {
+
+namespace {
+std::unique_ptr<PostgresServer> sharedPostgres;
+QString lastUrl;
+} // namespace
+
+bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect, const QString &folder,
+                      QString *error)
+{
+    if (dialect == vq::invoice::SqlDialect::SQLite) {
+        const QString file = folder + QStringLiteral("/datenbank.db");
+        lastUrl = QStringLiteral("sqlite://") + file;
+        return db.openSQLite(file, QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), error);
+    }
+    if (!sharedPostgres) {
+        auto server = std::make_unique<PostgresServer>();
+        if (!server->start(error))
+            return false;
+        sharedPostgres = std::move(server);
+    }
+    const auto location = sharedPostgres->createDatabase(error);
+    if (!location)
+        return false;
+    lastUrl = QStringLiteral("postgresql://%1@%2:%3/%4")
+                  .arg(location->user, location->host)
+                  .arg(location->port)
+                  .arg(location->name);
+    return db.openPostgreSQL(*location, error);
+}
+
+QString lastTestDatabaseUrl()
+{
+    return lastUrl;
+}
+
+void stopSharedPostgres()
+{
+    sharedPostgres.reset();
+}
+
+} // namespace vq::test

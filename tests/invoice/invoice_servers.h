@@ -1,0 +1,95 @@
+// Real servers for the invoice tests, started on 127.0.0.1 on a free high port
+// and stopped by their destructor: a throwaway PostgreSQL cluster and a Dovecot
+// POP3 server with maildir mailboxes. As root both run as unprivileged users.
+#pragma once
+
+#include "invoice_database.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace vq::test {
+
+// A TCP port nothing listens on right now.
+int freePort();
+// Waits until something accepts connections on 127.0.0.1:port.
+bool waitForPort(int port, int timeoutMs);
+
+class PostgresServer
+{
+public:
+    PostgresServer() = default;
+    ~PostgresServer();
+    bool start(QString *error);
+    void stop();
+    // A fresh, empty database on the server.
+    std::optional<vq::invoice::DatabaseLocation> createDatabase(QString *error);
+
+private:
+    bool run(const QStringList &command, QString *output);
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_dataDir;
+    QProcess m_server;
+    int m_port = 0;
+    int m_databases = 0;
+};
+
+class DovecotServer
+{
+public:
+    DovecotServer() = default;
+    ~DovecotServer();
+    // Starts with the users and passwords given as "user:password".
+    // With tls, a self-signed certificate is made, STLS is offered on port()
+    // and POP3S listens on tlsPort().
+    bool start(const QStringList &users, QString *error, bool tls = false);
+    void stop();
+    int port() const { return m_port; }
+    int tlsPort() const { return m_tlsPort; }
+    // Puts a message into the user's mailbox; messages keep the order they were added in.
+    void addMessage(const QString &user, const QByteArray &message);
+    // Files of the user's mailbox (new and cur).
+    int messageCount(const QString &user) const;
+    QString log() const;
+
+private:
+    QString maildir(const QString &user) const;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QProcess m_process;
+    int m_port = 0;
+    int m_tlsPort = 0;
+    int m_sequence = 0;
+    unsigned m_uid = 0, m_gid = 0;
+};
+
+} // namespace vq::test
+
+namespace vq::test {
+
+// Opens an empty invoice database: a copy of the built template for SQLite
+// (in folder), a new database on a PostgreSQL server shared by the tests of
+// this process for PostgreSQL.
+bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect, const QString &folder,
+                      QString *error);
+// The location a second connection to the last opened test database would use.
+QString lastTestDatabaseUrl();
+// Stops the shared PostgreSQL server; call from TearDownTestSuite.
+void stopSharedPostgres();
+
+inline const char *dialectName(vq::invoice::SqlDialect dialect)
+{
+    return dialect == vq::invoice::SqlDialect::SQLite ? "SQLite" : "PostgreSQL";
+}
+
+} // namespace vq::test
+
+#include <ostream>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

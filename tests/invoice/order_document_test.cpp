@@ -1,0 +1,160 @@
+// The order document of an order mail, over a table of documents: what is
+// stored from a valid one and which damaged ones are refused.
+#include "order_document.h"
+
+#include <QByteArray>
+#include <gtest/gtest.h>
+#include <functional>
+
+using namespace vq::invoice;
+
+namespace {
+
+QByteArray b64(const char *text)
+{
+    return QByteArray(text).toBase64();
+}
+
+QByteArray line(const char *nr, const QByteArray &price, const QByteArray &options,
+                const QByteArray &vat = b64("19"), const QByteArray &amount = b64("2"))
+{
+    QByteArray xml = "<article><articleNumber>" + b64(nr) + "</articleNumber><articleName>" + b64("Hemd")
+        + "</articleName>";
+    if (!price.isNull())
+        xml += "<price>" + price + "</price>";
+    if (!vat.isNull())
+        xml += "<vat>" + vat + "</vat>";
+    if (!amount.isNull())
+        xml += "<amount>" + amount + "</amount>";
+    return xml + options + "</article>";
+}
+
+QByteArray option(const char *name, const char *value, const char *price)
+{
+    QByteArray xml = "<option name=\"" + b64(name) + "\"";
+    if (price)
+        xml += QByteArray(" price=\"") + price + "\"";
+    return xml + ">" + b64(value) + "</option>";
+}
+
+QByteArray document(const QByteArray &articles, const QByteArray &timestamp = "<timestamp>1700000000</timestamp>")
+{
+    return "\r\n \t<?xml version=\"1.0\"?>\n<order><articles>" + articles
+        + "</articles><formdata><uuid>4711-abc</uuid>" + timestamp + "<Vorname>" + b64("J\xfcrgen") + "</Vorname>"
+        + "<Firma>" + b64("M\x80ller & S\xf6hne") + "</Firma><Nachname>" + b64("M\xfcller")
+        + "</Nachname><company>192.0.2.7</company></formdata></order>\r\n\x01";
+}
+
+const QByteArray kOneOption = "<options>" + option("Gr\xf6\xdf" "e", "XL", "1.5") + "</options>";
+
+struct Case
+{
+    const char *name;
+    QByteArray body;
+    bool valid;
+    std::function<void(const TOrderDocument &)> check;
+};
+
+class OrderDocumentTest : public testing::TestWithParam<Case>
+{
+};
+
+TEST_P(OrderDocumentTest, Reads)
+{
+    const Case &c = GetParam();
+    TOrderDocument doc;
+    QString error;
+    const bool ok = readOrderDocument(c.body, &doc, &error);
+    ASSERT_EQ(ok, c.valid) << error.toStdString();
+    if (ok && c.check) {
+        c.check(doc);
+    } else if (!ok) {
+        EXPECT_FALSE(error.isEmpty());
+    }
+}
+
+const Case kCases[] = {
+    {"Valid", document(line("A-1", b64("12.5"), kOneOption)), true,
+     [](const TOrderDocument &d) {
+         EXPECT_EQ(d.order.uuid, QStringLiteral("4711-abc"));
+         // base64 values are Windows-1252 text.
+         EXPECT_EQ(d.order.name, QStringLiteral("Jürgen"));
+         EXPECT_EQ(d.order.firma, QStringLiteral("M€ller & Söhne"));
+         EXPECT_EQ(d.order.nachname, QStringLiteral("Müller"));
+         EXPECT_EQ(d.order.ip, QStringLiteral("192.0.2.7"));
+         EXPECT_TRUE(d.order.strasse.isEmpty()); // missing element: empty text
+         ASSERT_EQ(d.lines.size(), 1);
+         EXPECT_EQ(d.lines[0].nr, QStringLiteral("A-1"));
+         EXPECT_EQ(d.lines[0].preis, 12.5);
+         EXPECT_EQ(d.lines[0].mwst, 19);
+         EXPECT_EQ(d.lines[0].anzahl, 2);
+         ASSERT_EQ(d.lines[0].optionen.size(), 1);
+         EXPECT_EQ(d.lines[0].optionen[0].name, QStringLiteral("Größe"));
+         EXPECT_EQ(d.lines[0].optionen[0].wert, QStringLiteral("XL"));
+         EXPECT_EQ(d.lines[0].optionen[0].preis, 1.5);
+     }},
+    {"ThreeLinesSecondWithEmptyOptions",
+     document(line("1", b64("1"), kOneOption) + line("2", b64("2"), "<options/>") + line("3", b64("3"), kOneOption)),
+     true,
+     [](const TOrderDocument &d) {
+         ASSERT_EQ(d.lines.size(), 3);
+         EXPECT_EQ(d.lines[0].optionen.size(), 1);
+         EXPECT_TRUE(d.lines[1].optionen.isEmpty());
+         EXPECT_EQ(d.lines[2].optionen.size(), 1);
+         EXPECT_EQ(d.lines[2].nr, QStringLiteral("3"));
+     }},
+    {"PricePoint", document(line("1", b64("2.50"), "<options/>")), true,
+     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].preis, 2.5); }},
+    {"PriceComma", document(line("1", b64("2,50"), "<options>" + option("a", "b", "0,75") + "</options>")), true,
+     [](const TOrderDocument &d) {
+         EXPECT_EQ(d.lines[0].preis, 2.5);
+         EXPECT_EQ(d.lines[0].optionen[0].preis, 0.75);
+     }},
+    {"OptionPriceZeroIsNoPrice",
+     document(line("1", b64("1"), "<options>" + option("a", "b", "0") + option("c", "d", "0.00") + "</options>")), true,
+     [](const TOrderDocument &d) {
+         EXPECT_FALSE(d.lines[0].optionen[0].preis);
+         EXPECT_FALSE(d.lines[0].optionen[1].preis);
+     }},
+    {"TimestampZero", document(line("1", b64("1"), "<options/>"), "<timestamp>0</timestamp>"), true,
+     [](const TOrderDocument &d) {
+         EXPECT_EQ(d.order.zeit, QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC));
+     }},
+    {"TimestampOneDay", document(line("1", b64("1"), "<options/>"), "<timestamp>86400</timestamp>"), true,
+     [](const TOrderDocument &d) {
+         EXPECT_EQ(d.order.zeit, QDateTime(QDate(1970, 1, 2), QTime(0, 0), Qt::UTC));
+     }},
+    {"NoLines", document(""), true, [](const TOrderDocument &d) { EXPECT_TRUE(d.lines.isEmpty()); }},
+    {"TimestampMissing", document(line("1", b64("1"), "<options/>"), ""), false, nullptr},
+    {"TimestampNoNumber", document(line("1", b64("1"), "<options/>"), "<timestamp>gestern</timestamp>"), false, nullptr},
+    {"OptionsMissing", document(line("1", b64("1"), "")), false, nullptr},
+    {"PriceNoNumber", document(line("1", b64("zwei"), "<options/>")), false, nullptr},
+    {"PriceWithThousandsSeparator", document(line("1", b64("1.234,50"), "<options/>")), false, nullptr},
+    {"PriceMissing", document(line("1", QByteArray(), "<options/>")), false, nullptr},
+    {"AmountNoInteger", document(line("1", b64("1"), "<options/>", b64("19"), b64("2.5"))), false, nullptr},
+    {"VatMissing", document(line("1", b64("1"), "<options/>", QByteArray())), false, nullptr},
+    {"OptionPriceMissing", document(line("1", b64("1"), "<options>" + option("a", "b", nullptr) + "</options>")),
+     false, nullptr},
+    {"OptionPriceNoNumber", document(line("1", b64("1"), "<options>" + option("a", "b", "gratis") + "</options>")),
+     false, nullptr},
+    {"NotWellFormed", "<order><formdata><uuid>1</uuid></formdata><articles></order>", false, nullptr},
+    {"Empty", "", false, nullptr},
+    {"FormdataMissing", "<order><articles/></order>", false, nullptr},
+    {"ArticlesMissing", "<order><formdata><uuid>1</uuid><timestamp>0</timestamp></formdata></order>", false, nullptr},
+    {"UuidMissing", "<order><articles/><formdata><timestamp>0</timestamp></formdata></order>", false, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Documents, OrderDocumentTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+TEST(OrderDocumentUuid, ReadsTheIdentifierWithoutTheRest)
+{
+    // The duplicate test needs only the identifier; a damaged line does not hide it.
+    QString uuid;
+    QString error;
+    ASSERT_TRUE(readOrderUuid(document(line("1", b64("kaputt"), "")), &uuid, &error));
+    EXPECT_EQ(uuid, QStringLiteral("4711-abc"));
+    EXPECT_FALSE(readOrderUuid("<order/>", &uuid, &error));
+}
+
+} // namespace
