@@ -3,7 +3,8 @@
 // from being abused. Mails go to a capture script instead of sendmail.
 #include "local_server.h"
 #include "project_document.h"
-#include "mail_message.h"
+#include "captured_mail.h"
+#include "order_document.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -250,11 +251,13 @@ TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
     }
 }
 
+// The order mail reads back by the invoice module's own reader.
 TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
 {
     startServer();
     auto form = orderForm(QStringLiteral("plain"));
     set(form, QStringLiteral("vq_tax"), scramble(QStringLiteral("netto")));
+    set(form, QStringLiteral("Firma"), QStringLiteral("Café & Co"));
     ASSERT_EQ(post(form).status, 303);
     ASSERT_EQ(post(form).status, 303);
     const QList<MailMessage> sent = mails();
@@ -262,43 +265,35 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
 
     QStringList uuids;
     for (const MailMessage &mail : {sent[2], sent[5]}) {
-        QDomDocument doc;
-        ASSERT_TRUE(doc.setContent(mail.parts[0].body)) << mail.parts[0].body.toStdString();
-        // The order element is the document's first node.
-        ASSERT_TRUE(doc.firstChild().isElement());
-        const QDomElement order = doc.documentElement();
-        const QDomElement formdata = order.firstChildElement(QStringLiteral("formdata"));
-        uuids << formdata.firstChildElement(QStringLiteral("uuid")).text();
-        EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("Nachname")).text()), QStringLiteral("Müller <b>"));
-        EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("Ort")).text()), QStringLiteral("Köln"));
-        EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("email")).text()), QStringLiteral("max@kunde.example.org"));
-        EXPECT_TRUE(formdata.firstChildElement(QStringLiteral("Firma")).text().isEmpty());
-        EXPECT_EQ(formdata.firstChildElement(QStringLiteral("company")).text(), QStringLiteral("127.0.0.1"));
-        bool ok = false;
-        const qint64 timestamp = formdata.firstChildElement(QStringLiteral("timestamp")).text().toLongLong(&ok);
-        EXPECT_TRUE(ok);
-        EXPECT_LT(std::abs(timestamp - QDateTime::currentSecsSinceEpoch()), 2 * 3600 + 60);
+        vq::invoice::TOrderDocument document;
+        QString error;
+        ASSERT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error))
+            << error.toStdString() << "\n" << mail.parts[0].body.toStdString();
+        const vq::invoice::TBestellung &order = document.order;
+        uuids << order.uuid;
+        EXPECT_EQ(order.firma, QStringLiteral("Café & Co"));
+        EXPECT_EQ(order.name, QStringLiteral("Max"));
+        EXPECT_EQ(order.nachname, QStringLiteral("Müller <b>"));
+        EXPECT_EQ(order.ort, QStringLiteral("Köln"));
+        EXPECT_EQ(order.email, QStringLiteral("max@kunde.example.org"));
+        EXPECT_TRUE(order.strasse.isEmpty());
+        EXPECT_EQ(order.ip, QStringLiteral("127.0.0.1"));
+        // Local clock time of the shop, within a day of now.
+        EXPECT_LT(std::abs(order.zeit.secsTo(QDateTime::currentDateTimeUtc())), 26 * 3600);
 
-        const QDomElement articles = order.firstChildElement(QStringLiteral("articles"));
-        ASSERT_EQ(articles.childNodes().size(), 1); // the unordered line is not sent
-        const QDomElement line = articles.firstChildElement();
-        auto b64 = [&line](const char *name) {
-            return decode1252(line.firstChildElement(QString::fromLatin1(name)).text());
-        };
-        EXPECT_EQ(b64("articleNumber"), QStringLiteral("TS-1"));
-        EXPECT_EQ(b64("articleName"), QStringLiteral("T-Shirt"));
-        EXPECT_EQ(b64("price"), QStringLiteral("12.5"));
-        EXPECT_EQ(b64("vat"), QStringLiteral("19"));
-        EXPECT_EQ(b64("amount"), QStringLiteral("2"));
-        const QDomNodeList options = line.firstChildElement(QStringLiteral("options")).childNodes();
-        ASSERT_EQ(options.size(), 2);
-        const QDomElement color = options.at(0).toElement();
-        EXPECT_EQ(decode1252(color.attribute(QStringLiteral("name"))), QStringLiteral("Farbe"));
-        EXPECT_EQ(decode1252(color.text()), QStringLiteral("rot"));
-        EXPECT_EQ(color.attribute(QStringLiteral("price")), QStringLiteral("1.5"));
-        const QDomElement print = options.at(1).toElement();
-        EXPECT_EQ(decode1252(print.text()), QStringLiteral("Hallo Welt"));
-        EXPECT_EQ(print.attribute(QStringLiteral("price")), QStringLiteral("0"));
+        ASSERT_EQ(document.lines.size(), 1); // the unordered line is not sent
+        const vq::invoice::TArtikel &line = document.lines[0];
+        EXPECT_EQ(line.nr, QStringLiteral("TS-1"));
+        EXPECT_EQ(line.name, QStringLiteral("T-Shirt"));
+        EXPECT_DOUBLE_EQ(line.preis, 12.5);
+        EXPECT_DOUBLE_EQ(line.mwst, 19);
+        EXPECT_EQ(line.anzahl, 2);
+        ASSERT_EQ(line.optionen.size(), 2);
+        EXPECT_EQ(line.optionen[0].name, QStringLiteral("Farbe"));
+        EXPECT_EQ(line.optionen[0].wert, QStringLiteral("rot"));
+        EXPECT_EQ(line.optionen[0].preis, std::optional<double>(1.5));
+        EXPECT_EQ(line.optionen[1].wert, QStringLiteral("Hallo Welt"));
+        EXPECT_FALSE(line.optionen[1].preis.has_value()); // price 0: no price
     }
     EXPECT_NE(uuids[0], uuids[1]);
     // Netto: the VAT is added to the total (28 + 5.32).

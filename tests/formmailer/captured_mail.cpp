@@ -1,4 +1,4 @@
-#include "mail_message.h"
+#include "captured_mail.h"
 
 #include <QRegularExpression>
 
