@@ -58,7 +58,11 @@ TTemplateLists RefreshTemplateLists(const QString &fieldLibrary, const QString &
     return lists;
 }
 
-bool insertFieldTemplate(const QString &path, int index, TFieldList &fields, QString *error)
+namespace {
+
+// Reads template `index` of a library with `read` and appends it to `list`.
+template<typename List, typename Reader>
+bool insertTemplate(const QString &path, int index, List &list, Reader read, QString *error)
 {
     if (index < 0)
         return true;
@@ -69,7 +73,7 @@ bool insertFieldTemplate(const QString &path, int index, TFieldList &fields, QSt
     if (element.isNull())
         return false;
     try {
-        fields.push_back(CreateFieldFromXML(element));
+        list.push_back(read(element));
     } catch (const TModelError &e) {
         if (error)
             *error = e.message();
@@ -78,24 +82,16 @@ bool insertFieldTemplate(const QString &path, int index, TFieldList &fields, QSt
     return true;
 }
 
+} // namespace
+
+bool insertFieldTemplate(const QString &path, int index, TFieldList &fields, QString *error)
+{
+    return insertTemplate(path, index, fields, CreateFieldFromXML, error);
+}
+
 bool insertArticleTemplate(const QString &path, int index, TArtikelList &articles, QString *error)
 {
-    if (index < 0)
-        return true;
-    XmlDocument doc;
-    if (!loadLibrary(path, doc, error))
-        return false;
-    const QDomElement element = templateAt(doc, index, path, error);
-    if (element.isNull())
-        return false;
-    try {
-        articles.push_back(LoadArtikelFromXML(element));
-    } catch (const TModelError &e) {
-        if (error)
-            *error = e.message();
-        return false;
-    }
-    return true;
+    return insertTemplate(path, index, articles, LoadArtikelFromXML, error);
 }
 
 bool saveFieldAsTemplate(const QString &path, const TFormField &field, QString *error)

@@ -4,6 +4,7 @@
 // headless Chromium. Servers and browser run on 127.0.0.1 and are stopped by
 // the test.
 #include "generation_fixtures.h"
+#include "local_server.h"
 #include "test_support.h"
 #include "text_file.h"
 #include "uGenHtml.h"
@@ -28,21 +29,6 @@ using namespace vq;
 using namespace vq::test;
 
 namespace {
-
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    const int port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
 
 struct ProcessResult
 {
@@ -73,7 +59,7 @@ class PhpServer
 {
 public:
     explicit PhpServer(const QString &root)
-        : m_port(freePort())
+        : m_port(freeLocalPort())
     {
         QDir(root).mkpath(QStringLiteral("sessions"));
         QDir(root).mkpath(QStringLiteral("mails"));

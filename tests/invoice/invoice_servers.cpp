@@ -50,41 +50,6 @@ void writeText(const QString &path, const QString &text)
 
 } // namespace
 
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool waitForPort(int port, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        const bool up = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-        ::close(fd);
-        if (up)
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
-}
-
 // PostgreSQL ------------------------------------------------------------------
 
 PostgresServer::~PostgresServer()
@@ -133,7 +98,7 @@ bool PostgresServer::start(QString *error)
         *error = QStringLiteral("initdb failed: ") + output;
         return false;
     }
-    m_port = freePort();
+    m_port = freeLocalPort();
     // The server runs as our child (not daemonised by pg_ctl), so it ends with the test.
     QStringList arguments{QStringLiteral("-D"), m_dataDir, QStringLiteral("-p"), QString::number(m_port),
                           QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"), QStringLiteral("-c"),
@@ -247,7 +212,7 @@ bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
             QDir().mkpath(maildir(user) + u'/' + QString::fromLatin1(sub));
     }
     writeText(root + QStringLiteral("/passwd"), passwd);
-    m_port = freePort();
+    m_port = freeLocalPort();
     QDir().mkpath(root + QStringLiteral("/run"));
     QDir().mkpath(root + QStringLiteral("/state"));
     // Placeholders in @...@: dovecot's own %-variables stay as they are.
@@ -282,7 +247,7 @@ bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
             *error = QStringLiteral("openssl failed: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
             return false;
         }
-        m_tlsPort = freePort();
+        m_tlsPort = freeLocalPort();
         ssl = QStringLiteral("yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem").arg(root);
     }
     config.replace(QStringLiteral("@SSL@"), ssl).replace(QStringLiteral("@TLSPORT@"), QString::number(m_tlsPort));

@@ -7,16 +7,13 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include "local_server.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
 
 namespace vq::test {
-
-// A TCP port nothing listens on right now.
-int freePort();
-// Waits until something accepts connections on 127.0.0.1:port.
-bool waitForPort(int port, int timeoutMs);
 
 class PostgresServer
 {

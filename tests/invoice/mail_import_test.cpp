@@ -201,7 +201,7 @@ TEST_F(MailImportSQLiteTest, EmptyMailboxAndUnreachableServer)
     EXPECT_EQ(empty.message, QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
 
     TMandant client = *db.client(clientId);
-    client.port = vq::test::freePort();
+    client.port = vq::test::freeLocalPort();
     ASSERT_TRUE(db.updateClient(client));
     const MailImportResult unreachable = TMailOrder(db, clientId).importOrders();
     EXPECT_FALSE(unreachable.connected);
