@@ -90,3 +90,11 @@ inline void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
 }
+
+namespace vq::invoice {
+// Test names show the back end by name.
+inline void PrintTo(SqlDialect dialect, std::ostream *os)
+{
+    *os << vq::test::dialectName(dialect);
+}
+} // namespace vq::invoice

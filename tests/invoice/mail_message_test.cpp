@@ -18,6 +18,13 @@ struct Case
     QByteArray body;
 };
 
+// Test names and failure messages show the case by its name.
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 const Case kCases[] = {
     {"QuotedPrintable",
      "From: \"M\xc3\xbcller, Hans\" <hans@example.org>\r\nSubject: A\r\nContent-Type: text/plain; charset=utf-8\r\n"

@@ -55,6 +55,13 @@ struct Case
     std::function<void(const TOrderDocument &)> check;
 };
 
+// Test names and failure messages show the case by its name.
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class OrderDocumentTest : public testing::TestWithParam<Case>
 {
 };
