@@ -157,8 +157,8 @@ protected:
                             QStringLiteral("-o"), path(QStringLiteral("body.txt"))};
         for (const auto &[name, value] : form)
             args << QStringLiteral("--form-string") << name + u'=' + value;
-        for (const auto &[name, spec] : files)
-            args << QStringLiteral("-F") << name + QStringLiteral("=@") + spec;
+        for (const auto &[name, fileArg] : files)
+            args << QStringLiteral("-F") << name + QStringLiteral("=@") + fileArg;
         args << url(query);
         return request(args);
     }
@@ -510,8 +510,8 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
                                .section(u'"', 0, 0);
     ASSERT_FALSE(formId.isEmpty());
 
-    const QString spec = path(QStringLiteral("submit.json"));
-    writeFile(spec, QJsonDocument(QJsonObject{
+    const QString job = path(QStringLiteral("submit.json"));
+    writeFile(job, QJsonDocument(QJsonObject{
                         {QStringLiteral("url"), url().replace(QStringLiteral("formmail.php"), QStringLiteral("bestellung.htm"))},
                         {QStringLiteral("fill"), QStringLiteral("f.Vorname.value='Erika'; f.Nachname.value='Mustermann';"
                                                                 "f.email.value='erika@kunde.example.org';"
@@ -519,7 +519,7 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
                         {QStringLiteral("captchaFile"), path(QStringLiteral("storage/captcha_") + formId + QStringLiteral(".txt"))},
                         {QStringLiteral("until"), QStringLiteral("danke.htm")}})
                         .toJson());
-    ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), spec}, &out, 60000, &err), 0)
+    ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out, 60000, &err), 0)
         << err.toStdString();
     const QJsonObject result = QJsonDocument::fromJson(out).object();
     EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke")) << out.toStdString();

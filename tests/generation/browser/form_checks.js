@@ -11,7 +11,7 @@ const path = require('path');
 const { chromium } = require('playwright-core');
 
 async function main() {
-  const spec = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
+  const job = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
   const browser = await chromium.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
@@ -21,7 +21,7 @@ async function main() {
   });
   try {
     const results = [];
-    for (const c of spec.cases) {
+    for (const c of job.cases) {
       const page = await browser.newPage();
       const alerts = [];
       let submitted = false;
@@ -29,7 +29,7 @@ async function main() {
       page.on('dialog', async (dialog) => { alerts.push(dialog.message()); await dialog.dismiss(); });
       await page.route(/^(https?|wss?):/, async (route) => {
         const request = route.request();
-        if (request.url().includes(spec.mailer)) {
+        if (request.url().includes(job.mailer)) {
           submitted = true;
           post = request.postData();
           await route.fulfill({ status: 200, contentType: 'text/plain', body: 'ok' });
@@ -37,7 +37,7 @@ async function main() {
           await route.abort();
         }
       });
-      await page.goto('file://' + path.resolve(spec.page));
+      await page.goto('file://' + path.resolve(job.page));
       if (c.file)
         await page.setInputFiles('input[type=file]', c.file);
       await page.evaluate((body) => { new Function('f', body)(document.VQFORM); }, c.fill);

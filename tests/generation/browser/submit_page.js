@@ -1,7 +1,7 @@
 // Fills a page served on 127.0.0.1 in headless Chromium, sends its form for
 // real and reports where the browser ends up. Requests to any other host are
-// refused. Usage: node submit_page.js SPEC.json
-// SPEC.json: { "url", "fill": JS body using f = document.VQFORM,
+// refused. Usage: node submit_page.js JOB.json
+// JOB.json: { "url", "fill": JS body using f = document.VQFORM,
 //              "captchaFile": path whose content goes into captcha_input, or "",
 //              "until": part of the address that ends the run }
 // Prints { url, title, alerts: [...] }.
@@ -10,7 +10,7 @@ const fs = require('fs');
 const { chromium } = require('playwright-core');
 
 async function main() {
-  const spec = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
+  const job = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
   const browser = await chromium.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
@@ -24,15 +24,15 @@ async function main() {
     page.on('dialog', async (dialog) => { alerts.push(dialog.message()); await dialog.dismiss(); });
     await page.route(/^(https?|wss?):/, (route) =>
       (new URL(route.request().url()).hostname === '127.0.0.1' ? route.continue() : route.abort()));
-    await page.goto(spec.url, { waitUntil: 'load' });
-    let fill = spec.fill;
-    if (spec.captchaFile) {
-      const code = fs.readFileSync(spec.captchaFile, 'utf8').trim();
+    await page.goto(job.url, { waitUntil: 'load' });
+    let fill = job.fill;
+    if (job.captchaFile) {
+      const code = fs.readFileSync(job.captchaFile, 'utf8').trim();
       fill += ` f.captcha_input.value = ${JSON.stringify(code)};`;
     }
     await page.evaluate((body) => { new Function('f', body)(document.VQFORM); }, fill);
     await Promise.all([
-      page.waitForURL((url) => url.href.includes(spec.until), { timeout: 15000 }),
+      page.waitForURL((url) => url.href.includes(job.until), { timeout: 15000 }),
       page.click('input[type=submit]'),
     ]);
     process.stdout.write(JSON.stringify({ url: page.url(), title: await page.title(), alerts }) + '\n');
