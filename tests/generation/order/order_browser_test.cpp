@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -22,30 +21,8 @@ using namespace vq::test;
 
 namespace {
 
-const QString browserDir = QStringLiteral(VQ_ORDER_BROWSER_DIR);
-
-// Installs playwright-core from the lock file once; parallel test processes
-// wait for each other.
-void ensureBrowserDriver()
-{
-    const QString marker = browserDir + QStringLiteral("/node_modules/playwright-core/package.json");
-    if (QFile::exists(marker))
-        return;
-    QLockFile lock(QDir::tempPath() + QStringLiteral("/vq-order-browser-npm.lock"));
-    lock.setStaleLockTime(0);
-    ASSERT_TRUE(lock.lock());
-    if (QFile::exists(marker))
-        return;
-    QProcess npm;
-    npm.setWorkingDirectory(browserDir);
-    npm.setProcessChannelMode(QProcess::MergedChannels);
-    npm.start(QStringLiteral("npm"), {QStringLiteral("ci"), QStringLiteral("--no-audit"), QStringLiteral("--no-fund")});
-    ASSERT_TRUE(npm.waitForStarted()) << "npm not found";
-    const bool finished = npm.waitForFinished(300000);
-    if (!finished)
-        npm.kill();
-    ASSERT_TRUE(finished && npm.exitCode() == 0) << npm.readAll().toStdString();
-}
+// playwright-core lies here, installed by the npm fixture of the browser tests.
+const QString browserDir = QStringLiteral(VQ_NODE_DIR);
 
 struct Step
 {
@@ -156,13 +133,7 @@ const std::vector<Step> fullOrder = {
 class OrderTableInBrowser : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ensureBrowserDriver(); }
-    void SetUp() override
-    {
-        if (HasFatalFailure())
-            GTEST_SKIP();
-        ASSERT_TRUE(m_dir.isValid());
-    }
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     QTemporaryDir m_dir;
 };
 
