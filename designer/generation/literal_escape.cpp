@@ -17,13 +17,9 @@ QString escapeJsString(const QString &text)
         case u'\t': out += u"\\t"; break;
         case 0x2028: out += u"\\u2028"; break;
         case 0x2029: out += u"\\u2029"; break;
-        case u'<':
-            // "</script" ends the element, "<!--" changes how it is parsed.
-            if (i + 1 < n && (text.at(i + 1) == u'/' || text.at(i + 1) == u'!'))
-                out += u"\\x3C";
-            else
-                out += c;
-            break;
+        // "</script" would end the element, "<!--" change how it is parsed,
+        // and "<?" open PHP code in the PHP script.
+        case u'<': out += u"\\x3C"; break;
         default: out += c;
         }
     }

@@ -7,10 +7,11 @@
 
 namespace vq {
 
-// For the inside of "..." in JavaScript within an HTML page: backslash, double
-// quote, CR, LF, tab, U+2028/U+2029 get backslash escapes, and "</" and "<!--"
-// are broken up so they cannot end or confuse the script element. The literal
-// still holds the same text; ordinary texts come back unchanged.
+// For the inside of "..." in JavaScript within an HTML page or PHP script:
+// backslash, double quote, CR, LF, tab, U+2028/U+2029 get backslash escapes,
+// and every "<" is written "\x3C", so "</script>", "<!--" and "<?" cannot end
+// or change the script element or the PHP script. The literal still holds
+// the same text; ordinary texts come back unchanged.
 QString escapeJsString(const QString &text);
 
 // For the inside of "..." in PHP: backslash, double quote, "$", CR, LF and tab

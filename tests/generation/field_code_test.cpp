@@ -167,7 +167,7 @@ TEST(JsCheckMessage, OwnMessageReplacesTheDefaultAndIsEscapedForTheLiteral)
 {
     auto f = einz(QStringLiteral("n"), QStringLiteral("<b>Name</b>"));
     // "</" would end the script element; the alert still shows the label's text.
-    EXPECT_TRUE(GenScript(*f).contains(u"alert(\"Bitte geben Sie einen Wert in das Feld <b>Name\\x3C/b> ein!\");"));
+    EXPECT_TRUE(GenScript(*f).contains(u"alert(\"Bitte geben Sie einen Wert in das Feld \\x3Cb>Name\\x3C/b> ein!\");"));
     f->Meldung = QStringLiteral("Sag \"Hallo\"\r\nC:\\");
     EXPECT_TRUE(GenScript(*f).contains(u"alert(\"Sag \\\"Hallo\\\"\\r\\nC:\\\\\");"));
 }
@@ -335,7 +335,8 @@ TEST(LiteralEscape, JavaScriptAndPhpLiterals)
         {QStringLiteral("a\\b"), QStringLiteral("a\\\\b"), QStringLiteral("a\\\\b")},
         {QStringLiteral("a\r\nb\t"), QStringLiteral("a\\r\\nb\\t"), QStringLiteral("a\\r\\nb\\t")},
         {QStringLiteral("$x {$y}"), QStringLiteral("$x {$y}"), QStringLiteral("\\$x {\\$y}")},
-        {QStringLiteral("</script><!-- <b>"), QStringLiteral("\\x3C/script>\\x3C!-- <b>"), QStringLiteral("</script><!-- <b>")},
+        {QStringLiteral("</script><!-- <b>"), QStringLiteral("\\x3C/script>\\x3C!-- \\x3Cb>"), QStringLiteral("</script><!-- <b>")},
+        {QStringLiteral("<?php"), QStringLiteral("\\x3C?php"), QStringLiteral("<?php")},
         {QStringLiteral("a\u2028b"), QStringLiteral("a\\u2028b"), QStringLiteral("a\u2028b")},
         {QStringLiteral("it's"), QStringLiteral("it's"), QStringLiteral("it's")},
     };

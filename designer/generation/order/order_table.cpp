@@ -4,6 +4,8 @@
 // literal or attribute value they are written into.
 #include "order_table.h"
 
+#include "literal_escape.h"
+
 #include "choice_list.h"
 #include "number_notation.h"
 
@@ -23,48 +25,6 @@ QString fieldClass(bool css)
     return css ? QStringLiteral(" class=\"field\"") : QString();
 }
 
-// A text inside a double-quoted JavaScript string literal in a script
-// element: quote, backslash and line breaks would end or change the literal,
-// and "<" could start "</script>" or "<!--" (or "<?" in the PHP script).
-QString jsStringText(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '"': out += QLatin1String("\\\""); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '<': out += QLatin1String("\\x3C"); break;
-        case 0x2028: out += QLatin1String("\\u2028"); break;
-        case 0x2029: out += QLatin1String("\\u2029"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-// A text inside a double-quoted PHP string literal: quote, backslash and "$"
-// (variable interpolation) would end or change it; line breaks are written as
-// escapes so the script keeps its lines.
-QString phpStringText(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '"': out += QLatin1String("\\\""); break;
-        case '$': out += QLatin1String("\\$"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 // A text inside a double-quoted HTML attribute value. Only the quote would
 // end the value; entities typed on purpose keep their meaning, so the browser
 // sends exactly the text that was typed.
@@ -73,14 +33,6 @@ QString attributeText(const QString &text)
     QString out = text;
     out.replace(QLatin1Char('"'), QLatin1String("&quot;"));
     return out;
-}
-
-// A posted value printed back by the PHP script. htmlspecialchars with a
-// single-byte charset escapes only & < > " ' and passes every other byte, so
-// it fits UTF-8 and Windows-1252 pages alike and never blanks a value.
-QString phpEscapedEcho(const QString &expression)
-{
-    return QStringLiteral("htmlspecialchars(") + expression + QStringLiteral(", ENT_QUOTES, 'ISO-8859-1')");
 }
 
 // The value key a price option sends for one of its values.
@@ -117,7 +69,7 @@ QString showLineTotal(int fieldNo, const TOrderTableSettings &settings)
 {
     return QStringLiteral("document.VQFORM.b_ges") + num(fieldNo)
         + QStringLiteral(".value = gesamt.toFixed(2).replace('.', ',') + \" ")
-        + jsStringText(settings.currency) + QStringLiteral("\";") + NL + NL;
+        + escapeJsString(settings.currency) + QStringLiteral("\";") + NL + NL;
 }
 
 // "option = 0;" and the surcharges of the article's price options, as the
@@ -154,7 +106,7 @@ QString articleRow(const TArtikelField &artikel, bool css, int fieldNo, const TO
         QString value = QStringLiteral("0");
         if (php) {
             const QString posted = QStringLiteral("$_POST[\"b_anz") + i + QStringLiteral("\"]");
-            value = QStringLiteral("<?php if (isset(") + posted + QStringLiteral(")) echo ") + phpEscapedEcho(posted)
+            value = QStringLiteral("<?php if (isset(") + posted + QStringLiteral(")) echo ") + phpHtmlEscaped(posted)
                 + QStringLiteral("; else echo \"0\"; ?>");
         }
         row += QStringLiteral("      <input name=\"b_anz") + i + QStringLiteral("\" type=\"text\" id=\"b_anz") + i
@@ -212,7 +164,7 @@ QString optionControl(const TOptionField &option, bool css, int fieldNo, int opt
     QString out = optionHead(option, artikel);
     switch (option.kind()) {
     case OptionKind::Input: {
-        const QString value = php ? QStringLiteral("<?php echo ") + phpEscapedEcho(QLatin1Char('$') + name)
+        const QString value = php ? QStringLiteral("<?php echo ") + phpHtmlEscaped(QLatin1Char('$') + name)
                 + QStringLiteral("; ?>")
                                   : attributeText(option.defaultWert);
         out += QStringLiteral("<input type=\"text\" name=\"") + name + QStringLiteral("\" value=\"") + value
@@ -252,7 +204,7 @@ QString selectedVariables(const QString &name, const QStringList &keys)
         out += QLatin1Char('$') + name + QLatin1Char('_') + num(k) + QStringLiteral(" = \"\";") + NL;
     out += QStringLiteral("if (isset($_POST[\"") + name + QStringLiteral("\"]))") + NL + QLatin1Char('{') + NL;
     for (int k = 0; k < keys.size(); ++k)
-        out += QStringLiteral("\tif ($_POST[\"") + name + QStringLiteral("\"] == \"") + phpStringText(keys[k])
+        out += QStringLiteral("\tif ($_POST[\"") + name + QStringLiteral("\"] == \"") + escapePhpString(keys[k])
             + QStringLiteral("\") $") + name + QLatin1Char('_') + num(k) + QStringLiteral(" = \"selected\";") + NL;
     out += QLatin1Char('}') + NL + NL;
     return out;
@@ -320,7 +272,7 @@ QString generateJSField(const TArtikelField &artikel, int fieldNo, const TOrderT
         out += QStringLiteral("        ") + showLineTotal(fieldNo, settings);
         out += QStringLiteral("      } else") + NL + QStringLiteral("      {") + NL;
         out += QStringLiteral("        document.VQFORM.b_ges") + i + QStringLiteral(".value = \"0,00 ")
-            + jsStringText(settings.currency) + QStringLiteral("\";") + NL + QStringLiteral("      }") + NL;
+            + escapeJsString(settings.currency) + QStringLiteral("\";") + NL + QStringLiteral("      }") + NL;
         break;
     default:
         break; // a kind this version does not know has no line computation
@@ -353,7 +305,7 @@ QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo, const
     switch (option.kind()) {
     case OptionKind::Input:
         return QStringLiteral("if (isset($_POST[\"") + name + QStringLiteral("\"])) $") + name + QStringLiteral(" = $_POST[\"")
-            + name + QStringLiteral("\"]; else $") + name + QStringLiteral(" = \"") + phpStringText(option.defaultWert)
+            + name + QStringLiteral("\"]; else $") + name + QStringLiteral(" = \"") + escapePhpString(option.defaultWert)
             + QStringLiteral("\";") + NL + NL;
     case OptionKind::Select:
         return selectedVariables(name, splitChoiceList(option.defaultWert));
@@ -471,7 +423,7 @@ QString insertSteuerScript(const TArtikelList &articles, const TOrderTableSettin
     if (settings.tax == QLatin1String("netto"))
         out += QStringLiteral("gesamt = gesamt + steuer;\r\n");
     out += QStringLiteral("      document.VQFORM.b_mwst.value = steuer.toFixed(2).toString().replace('.', ',') + \" ")
-        + jsStringText(settings.currency) + QStringLiteral("\";");
+        + escapeJsString(settings.currency) + QStringLiteral("\";");
     return out;
 }
 

@@ -126,7 +126,7 @@ const RowCase rowCases[] = {
      " <tr valign=\"top\">\n"
      "    <td width=\"18%\" class=\"my\"><div align=\"center\">\n"
      "      <input name=\"b_anz0\" type=\"text\" id=\"b_anz0\" value=\"<?php if (isset($_POST[\"b_anz0\"])) echo "
-     "htmlspecialchars($_POST[\"b_anz0\"], ENT_QUOTES, 'ISO-8859-1'); else echo \"0\"; ?>\" size=\"10\" "
+     "htmlspecialchars($_POST[\"b_anz0\"], ENT_QUOTES, \"ISO-8859-1\"); else echo \"0\"; ?>\" size=\"10\" "
      "onChange=\"preisUpdateArt();\">\n"
      "    </div></td>\n"
      "    <td width=\"49%\" class=\"my\"><strong><b>Shirt</b><br>\n"
@@ -250,12 +250,12 @@ const OptionCase optionCases[] = {
     {"input", [] { return inputOption(QStringLiteral("Aufdruck"), QStringLiteral("Ihr Name")); }, false, false,
      "<p>Aufdruck<br>\n<input type=\"text\" name=\"b_opt2_1\" value=\"Ihr Name\">\n</p>\n",
      "<p>Aufdruck<br>\n<input type=\"text\" name=\"b_opt2_1\" value=\"<?php echo htmlspecialchars($b_opt2_1, ENT_QUOTES, "
-     "'ISO-8859-1'); ?>\">\n</p>\n",
+     "\"ISO-8859-1\"); ?>\">\n</p>\n",
      "if (isset($_POST[\"b_opt2_1\"])) $b_opt2_1 = $_POST[\"b_opt2_1\"]; else $b_opt2_1 = \"Ihr Name\";\n\n", ""},
     {"input side by side", [] { return inputOption(QStringLiteral("Aufdruck"), QString()); }, true, true,
      "Aufdruck <input type=\"text\" name=\"b_opt2_1\" value=\"\" class=\"field\">\n\n",
      "Aufdruck <input type=\"text\" name=\"b_opt2_1\" value=\"<?php echo htmlspecialchars($b_opt2_1, ENT_QUOTES, "
-     "'ISO-8859-1'); ?>\" class=\"field\">\n\n",
+     "\"ISO-8859-1\"); ?>\" class=\"field\">\n\n",
      "if (isset($_POST[\"b_opt2_1\"])) $b_opt2_1 = $_POST[\"b_opt2_1\"]; else $b_opt2_1 = \"\";\n\n", ""},
     {"select side by side", [] { return selectOption(QStringLiteral("Größe"), QStringLiteral("S# M##L")); }, true, true,
      "Größe <select name=\"b_opt2_1\" class=\"field\">\n<option>S</option>\n<option>M</option>\n<option>L</option>\n"
