@@ -100,6 +100,24 @@ bool TCodeExport::fieldCss() const
     return !flag("cboStandardFeld");
 }
 
+QString TCodeExport::captchaRow(const QString &inputGap, const QString &imageSource,
+                                const QString &tail) const
+{
+    const QString crlf = QStringLiteral("\r\n");
+    const QString css = fieldCss() ? QStringLiteral(" class=\"field\"") : QString();
+    return QStringLiteral("<tr>") + crlf
+           + QStringLiteral("  <td class=\"my\" align=\"right\" valign=\"middle\"><p class=\"my\">")
+           + setting("edtCaptchaText1") + QStringLiteral("</p></td>") + crlf
+           + QStringLiteral("  <td class=\"my\" valign=\"middle\">") + crlf
+           + QStringLiteral(" <table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"00\">")
+           + crlf + QStringLiteral("<tr valign=\"middle\">") + crlf
+           + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" maxlength=\"5\"")
+           + inputGap + css + QStringLiteral("></td>") + crlf
+           + QStringLiteral(" <td width=\"80%\">&nbsp;<img src=\"") + imageSource
+           + QStringLiteral("\" border=\"1\" alt=\"captcha\"></td>") + crlf
+           + QStringLiteral("</tr>") + crlf + QStringLiteral("</table>") + crlf + tail;
+}
+
 TOrderTableSettings TCodeExport::orderSettings() const
 {
     return {setting("edtWaehrung"), setting("edtMwstLabel"), m_project.ExtSettings.tax, QLocale()};

@@ -63,6 +63,11 @@ protected:
 
     // bCSS: the form-field design is not the standard design.
     bool fieldCss() const;
+    // The captcha table row of both pages: label cell, code input and image.
+    // inputGap stands before the field class, imageSource is the image's
+    // address, and tail follows the inner table.
+    QString captchaRow(const QString &inputGap, const QString &imageSource,
+                       const QString &tail) const;
     TOrderTableSettings orderSettings() const;
     QString setting(const char *key) const;
     bool flag(const char *key) const;

@@ -25,20 +25,9 @@ QString TGenHTML::GenCode()
 
 QString TGenHTML::GenCaptcha()
 {
-    const QString css = fieldCss() ? QStringLiteral(" class=\"field\"") : QString();
-    return QStringLiteral("<tr>") + CRLF
-           + QStringLiteral("  <td class=\"my\" align=\"right\" valign=\"middle\"><p class=\"my\">")
-           + setting("edtCaptchaText1") + QStringLiteral("</p></td>") + CRLF
-           + QStringLiteral("  <td class=\"my\" valign=\"middle\">") + CRLF
-           + QStringLiteral(" <table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"00\">")
-           + CRLF + QStringLiteral("<tr valign=\"middle\">") + CRLF
-           + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" maxlength=\"5\"")
-           + css + QStringLiteral("></td>") + CRLF
-           + QStringLiteral(" <td width=\"80%\">&nbsp;<img src=\"") + setting("cboFormMailer")
-           + QStringLiteral("?action=captcha&id=") + strFormID
-           + QStringLiteral("\" border=\"1\" alt=\"captcha\"></td>") + CRLF
-           + QStringLiteral("</tr>") + CRLF + QStringLiteral("</table>") + CRLF
-           + QStringLiteral("</td>") + CRLF + QStringLiteral("</tr>") + CRLF;
+    return captchaRow(QString(),
+                      setting("cboFormMailer") + QStringLiteral("?action=captcha&id=") + strFormID,
+                      QStringLiteral("</td>") + CRLF + QStringLiteral("</tr>") + CRLF);
 }
 
 QString TGenHTML::FillTemplate(const QString &templateName)

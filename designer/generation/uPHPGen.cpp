@@ -16,18 +16,9 @@ QString TGenPHP::GenCode()
 
 QString TGenPHP::GenCaptcha()
 {
-    const QString css = fieldCss() ? QStringLiteral(" class=\"field\"") : QString();
-    return QStringLiteral("<tr>") + CRLF
-           + QStringLiteral("  <td class=\"my\" align=\"right\" valign=\"middle\"><p class=\"my\">")
-           + setting("edtCaptchaText1") + QStringLiteral("</p></td>") + CRLF
-           + QStringLiteral("  <td class=\"my\" valign=\"middle\">") + CRLF
-           + QStringLiteral(" <table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"00\">")
-           + CRLF + QStringLiteral("<tr valign=\"middle\">") + CRLF
-           + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" maxlength=\"5\" ")
-           + css + QStringLiteral("></td>") + CRLF
-           + QStringLiteral(" <td width=\"80%\">&nbsp;<img src=\"<?php print $_SERVER[\"PHP_SELF\"];?>?action=captcha&PHPSESSID=<?php echo session_id();?>\" border=\"1\" alt=\"captcha\"></td>")
-           + CRLF + QStringLiteral("</tr>") + CRLF + QStringLiteral("</table>") + CRLF
-           + QStringLiteral("<?php echo $errCaptcha;?>") + CRLF + QStringLiteral("</td>") + CRLF;
+    return captchaRow(QStringLiteral(" "),
+                      QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"];?>?action=captcha&PHPSESSID=<?php echo session_id();?>"),
+                      QStringLiteral("<?php echo $errCaptcha;?>") + CRLF + QStringLiteral("</td>") + CRLF);
 }
 
 QString TGenPHP::GenCaptchaCheck() const
