@@ -8,17 +8,11 @@
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const { chromium } = require('playwright-core');
+const { launchBrowser } = require('./chromium');
 
 async function main() {
   const job = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
-  const browser = await chromium.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
-           '--disable-sync', '--no-first-run', '--disable-default-apps',
-           '--disable-features=Translate,OptimizationHints,MediaRouter'],
-  });
+  const browser = await launchBrowser();
   try {
     const results = [];
     for (const c of job.cases) {

@@ -13,7 +13,7 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { chromium } = require('playwright-core');
+const { chromium, executablePath, args } = require('./chromium');
 
 async function runCase(context, job) {
   const page = await context.newPage();
@@ -52,11 +52,10 @@ async function main() {
   let context;
   try {
     context = await chromium.launchPersistentContext(profile, {
-      executablePath: process.env.VQ_CHROMIUM || '/usr/bin/chromium',
+      executablePath,
       headless: true,
       chromiumSandbox: false,
-      args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
-             '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+      args,
       timeout: 60000,
     });
     context.setDefaultTimeout(10000);

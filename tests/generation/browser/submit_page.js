@@ -7,17 +7,11 @@
 // Prints { url, title, alerts: [...] }.
 'use strict';
 const fs = require('fs');
-const { chromium } = require('playwright-core');
+const { launchBrowser } = require('./chromium');
 
 async function main() {
   const job = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
-  const browser = await chromium.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run',
-           '--disable-default-apps'],
-  });
+  const browser = await launchBrowser();
   try {
     const page = await browser.newPage();
     const alerts = [];
