@@ -18,12 +18,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace vq;
 using namespace vq::test;
@@ -39,18 +34,8 @@ struct ProcessResult
 
 ProcessResult run(const QString &program, const QStringList &args, int timeoutMs = 30000)
 {
-    QProcess process;
-    process.start(program, args);
     ProcessResult result;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = "timed out";
-        return result;
-    }
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
+    result.exitCode = runProgram(program, args, &result.out, timeoutMs, &result.err);
     return result;
 }
 
@@ -66,34 +51,14 @@ public:
         const QString capture = root + QStringLiteral("/capture.sh");
         writeFile(capture, "#!/bin/sh\ncat > \"" + root.toUtf8() + "/mails/mail_$$.eml\"\n");
         QFile::setPermissions(capture, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        m_process.setWorkingDirectory(root);
         m_process.start(QStringLiteral("php"),
                         {QStringLiteral("-d"), QStringLiteral("session.save_path=") + root + QStringLiteral("/sessions"),
                          QStringLiteral("-d"), QStringLiteral("sendmail_path=") + capture,
                          QStringLiteral("-d"), QStringLiteral("display_errors=0"),
                          QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(m_port),
-                         QStringLiteral("-t"), root});
-        m_process.waitForStarted();
-        for (int i = 0; i < 100; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.sin_port = htons(quint16(m_port));
-            const bool up = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-            ::close(fd);
-            if (up)
-                break;
-            QThread::msleep(50);
-        }
-    }
-    ~PhpServer()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
+                         QStringLiteral("-t"), root},
+                        root);
+        waitForPort(m_port);
     }
     QString url(const QString &path) const
     {
@@ -102,7 +67,7 @@ public:
 
 private:
     int m_port;
-    QProcess m_process;
+    ServerProcess m_process;
 };
 
 // curl with a cookie jar: headers and body of one request.
