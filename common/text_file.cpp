@@ -115,15 +115,19 @@ QString withCrLf(const QString &text)
     return result;
 }
 
-QByteArray encodeGeneratedText(const QString &text, const QString &encoding, GeneratedKind kind)
+QByteArray encodeText(const QString &text, const QString &encoding, GeneratedKind kind)
 {
-    const QString crlf = withCrLf(text);
     if (encoding == QLatin1String("utf-8")) {
         if (kind == GeneratedKind::PhpScript)
-            return crlf.toUtf8();
-        return QByteArray("\xEF\xBB\xBF") + crlf.toUtf8();
+            return text.toUtf8();
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     }
-    return toWindows1252(crlf);
+    return toWindows1252(text);
+}
+
+QByteArray encodeGeneratedText(const QString &text, const QString &encoding, GeneratedKind kind)
+{
+    return encodeText(withCrLf(text), encoding, kind);
 }
 
 bool writeGeneratedText(const QString &path, const QString &text, const QString &encoding,

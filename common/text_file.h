@@ -27,6 +27,10 @@ enum class GeneratedKind { Page, PhpScript };
 // Every line break (CR LF, LF or a lone CR) as CR LF.
 QString withCrLf(const QString &text);
 
+// The bytes of a text by the encoding rule, its line breaks as they are.
+QByteArray encodeText(const QString &text, const QString &encoding,
+                      GeneratedKind kind = GeneratedKind::Page);
+
 // The bytes the rule gives for a text.
 QByteArray encodeGeneratedText(const QString &text, const QString &encoding,
                                GeneratedKind kind = GeneratedKind::Page);

@@ -4,12 +4,14 @@
 //
 // "zelkin --generate html|php [--output FILE] PROJECT.vqb" generates one page
 // for scripts and tests, without any window; "zelkin --price-list [--output
-// FILE] PROJECT.vqb" writes the form mailer's price list of the project.
+// FILE] PROJECT.vqb" writes the form mailer's price list of the project;
+// "zelkin --export-into PAGE.html PROJECT.vqb" puts the form into a page.
 #include "GlobalFunctions.h"
 #include "project_document.h"
 #include "text_file.h"
 #include "uGenHtml.h"
 #include "uPHPGen.h"
+#include "uHtmlExport.h"
 #include "price_list.h"
 #include "safe_file.h"
 
@@ -18,6 +20,7 @@
 #include "memory_tuning.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +42,10 @@ void addOptions(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("price-list"),
                       QStringLiteral("Schreibt die Preisliste des Projekts für den Formmailer "
                                      "(vq_preisliste.json) ohne Fenster.")});
+    parser.addOption({QStringLiteral("export-into"),
+                      QStringLiteral("Fügt das Formular ohne Fenster in SEITE ein (an der Marke "
+                                     "INPUTVQFORM) oder erneuert es dort."),
+                      QStringLiteral("SEITE")});
     parser.addOption({QStringLiteral("output"),
                       QStringLiteral("Mit --generate: schreibt die Seite in DATEI (Kodierung nach "
                                      "Projekt) statt als UTF-8 auf die Standardausgabe; mit "
@@ -101,6 +108,47 @@ int writePriceList(const QCommandLineParser &parser)
     return 0;
 }
 
+// Inserts the form into a page holding the insertion mark, or refreshes the
+// blocks of a page that has them. Returns the exit status.
+int exportInto(const QCommandLineParser &parser)
+{
+    vq::TProjectDocument project;
+    if (const int status = loadProjectArgument(parser, QStringLiteral("--export-into"), project))
+        return status;
+    const QString pagePath = parser.value(QStringLiteral("export-into"));
+    QFile file(pagePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printError(QStringLiteral("Die Seite \"%1\" kann nicht gelesen werden: %2").arg(pagePath, file.errorString()));
+        return 1;
+    }
+    const QString page = vq::fromUtf8OrWindows1252(file.readAll());
+    file.close();
+    const bool refresh = vq::hasFormBlock(page);
+    if (!refresh && !vq::hasInsertionMark(page)) {
+        printError(QStringLiteral("Die Seite \"%1\" enthält weder ein Formular noch die Marke INPUTVQFORM; "
+                                  "sie bleibt unverändert. Schreiben Sie INPUTVQFORM an die Stelle, an der "
+                                  "das Formular stehen soll.")
+                       .arg(pagePath));
+        return 1;
+    }
+    QString generated;
+    try {
+        generated = vq::TGenHTML(project, vq::programFolder()).GenCode();
+    } catch (const vq::TGenerationError &error) {
+        printError(error.message());
+        return 1;
+    }
+    const QString result = refresh ? vq::refreshBlocks(page, generated) : vq::insertBlocks(page, generated);
+    QString error;
+    if (!vq::writeFileSafely(pagePath, vq::encodeText(result, project.ExtSettings.encoding), &error)) {
+        printError(QStringLiteral("Datei konnte nicht gespeichert werden, bitte prüfen Sie auf einen evtl. "
+                                  "Schreibschutz der Datei.\n")
+                   + error);
+        return 1;
+    }
+    return 0;
+}
+
 // Loads the project, generates once and writes the page. Returns the exit status.
 int generate(const QCommandLineParser &parser)
 {
@@ -149,6 +197,7 @@ bool wantsCommandLineOnly(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         if (std::strncmp(arg, "--generate", 10) == 0 || std::strcmp(arg, "--price-list") == 0
+            || std::strncmp(arg, "--export-into", 13) == 0
             || std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "--help-all") == 0
             || std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--version") == 0
             || std::strcmp(arg, "-v") == 0 || std::strcmp(arg, "-?") == 0)
@@ -170,13 +219,17 @@ int main(int argc, char *argv[])
         QCommandLineParser parser;
         addOptions(parser);
         parser.process(app);
-        if (parser.isSet(QStringLiteral("price-list"))) {
-            if (parser.isSet(QStringLiteral("generate"))) {
-                printError(QStringLiteral("--price-list und --generate gehen nicht zusammen."));
-                return 2;
-            }
-            return writePriceList(parser);
+        const int modes = int(parser.isSet(QStringLiteral("generate")))
+                          + int(parser.isSet(QStringLiteral("price-list")))
+                          + int(parser.isSet(QStringLiteral("export-into")));
+        if (modes > 1) {
+            printError(QStringLiteral("--generate, --price-list und --export-into gehen nur einzeln."));
+            return 2;
         }
+        if (parser.isSet(QStringLiteral("price-list")))
+            return writePriceList(parser);
+        if (parser.isSet(QStringLiteral("export-into")))
+            return exportInto(parser);
         return generate(parser);
     }
 

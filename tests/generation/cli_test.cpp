@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -177,4 +178,46 @@ TEST(GenerateCommandLine, Failures)
         EXPECT_TRUE(QString::fromUtf8(err).contains(c.inError)) << c.what << ": " << err.toStdString();
         EXPECT_TRUE(out.isEmpty()) << c.what;
     }
+}
+
+TEST(ExportIntoCommandLine, InsertsRefreshesAndRefuses)
+{
+    QTemporaryDir dir;
+    const QString project = saveProject(dir, QStringLiteral("windows-1252"));
+    const QString page = dir.filePath(QStringLiteral("shop.html"));
+    const QByteArray original = "<!DOCTYPE html>\n<html><head><title>Gr\xFC\xDF" "e</title></head>\n"
+                                "<body><p>Willkommen</p>INPUTVQFORM</body></html>\n";
+    writeFile(page, original);
+    QByteArray out, err;
+    const QStringList call{QStringLiteral("--export-into"), page, project};
+    ASSERT_EQ(runProgram(kZelkin, call, &out, 30000, &err), 0) << err.toStdString();
+    const QByteArray inserted = readFile(page);
+    // What stood before <html> stays, the page keeps its Windows-1252 text.
+    EXPECT_TRUE(inserted.startsWith("<!DOCTYPE html>\n<html><head>\r\n<!-- VQFORMCSSBEGIN -->"));
+    EXPECT_TRUE(inserted.contains("<title>Gr\xFC\xDF" "e</title>"));
+    EXPECT_TRUE(inserted.contains("<p>Willkommen</p><!-- VQFORM begin -->\r\n<form"));
+    EXPECT_TRUE(inserted.contains("<!-- VQFORMJSEND -->"));
+    EXPECT_FALSE(inserted.contains("INPUTVQFORM"));
+
+    // A second run refreshes the blocks in place: the page stays the same but
+    // for the form id, which every generation draws anew.
+    ASSERT_EQ(runProgram(kZelkin, call, &out, 30000, &err), 0) << err.toStdString();
+    const auto withoutNumbers = [](const QByteArray &bytes) {
+        return QString::fromLatin1(bytes).replace(QRegularExpression(QStringLiteral("[0-9]+")), QStringLiteral("#"));
+    };
+    EXPECT_EQ(withoutNumbers(readFile(page)), withoutNumbers(inserted));
+
+    // A page with neither blocks nor mark is refused and left as it was.
+    const QString plain = dir.filePath(QStringLiteral("ohne.html"));
+    writeFile(plain, "<html><body>nichts</body></html>");
+    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--export-into"), plain, project}, &out, 30000, &err), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(err).contains(u"INPUTVQFORM")) << err.toStdString();
+    EXPECT_EQ(readFile(plain), QByteArray("<html><body>nichts</body></html>"));
+    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--export-into"), dir.filePath(QStringLiteral("fehlt.html")), project},
+                         &out, 30000, &err),
+              1);
+    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--export-into"), page, QStringLiteral("--generate"),
+                                   QStringLiteral("html"), project},
+                         &out, 30000, &err),
+              2);
 }
