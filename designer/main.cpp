@@ -5,13 +5,15 @@
 // "zelkin --generate html|php [--output FILE] PROJECT.vqb" generates one page
 // for scripts and tests, without any window; "zelkin --price-list [--output
 // FILE] PROJECT.vqb" writes the form mailer's price list of the project;
-// "zelkin --export-into PAGE.html PROJECT.vqb" puts the form into a page.
+// "zelkin --export-into PAGE.html PROJECT.vqb" puts the form into a page;
+// "zelkin --upload PROJECT.vqb" stores it by FTP with the project's settings.
 #include "GlobalFunctions.h"
 #include "project_document.h"
 #include "text_file.h"
 #include "uGenHtml.h"
 #include "uPHPGen.h"
 #include "uHtmlExport.h"
+#include "ftp_upload.h"
 #include "price_list.h"
 #include "safe_file.h"
 
@@ -20,6 +22,7 @@
 #include "memory_tuning.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <cstdio>
@@ -46,6 +49,9 @@ void addOptions(QCommandLineParser &parser)
                       QStringLiteral("Fügt das Formular ohne Fenster in SEITE ein (an der Marke "
                                      "INPUTVQFORM) oder erneuert es dort."),
                       QStringLiteral("SEITE")});
+    parser.addOption({QStringLiteral("upload"),
+                      QStringLiteral("Lädt das Formular ohne Fenster mit den FTP-Einstellungen des "
+                                     "Projekts hoch (Upload-Dateiformat, Verzeichnis, Dateiname).")});
     parser.addOption({QStringLiteral("output"),
                       QStringLiteral("Mit --generate: schreibt die Seite in DATEI (Kodierung nach "
                                      "Projekt) statt als UTF-8 auf die Standardausgabe; mit "
@@ -149,6 +155,35 @@ int exportInto(const QCommandLineParser &parser)
     return 0;
 }
 
+// Generates the page in the project's upload format, writes it to the
+// temporary file and stores it by FTP. Returns the exit status.
+int upload(const QCommandLineParser &parser)
+{
+    vq::TProjectDocument project;
+    if (const int status = loadProjectArgument(parser, QStringLiteral("--upload"), project))
+        return status;
+    const bool php = vq::uploadsPhp(project);
+    QString page;
+    try {
+        page = php ? vq::TGenPHP(project, vq::programFolder()).GenCode()
+                   : vq::TGenHTML(project, vq::programFolder()).GenCode();
+    } catch (const vq::TGenerationError &error) {
+        printError(error.message());
+        return 1;
+    }
+    const QString tempFile = QDir(vq::tempFolder()).filePath(vq::uploadTempFileName(project));
+    QString error;
+    if (!vq::writeGeneratedText(tempFile, page, project.ExtSettings.encoding, &error,
+                                php ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page)) {
+        printError(error);
+        return 1;
+    }
+    const vq::TUploadResult result = vq::UploadFile(project, tempFile, printError);
+    if (!result.message.isEmpty())
+        printError(result.message);
+    return result.ok ? 0 : 1;
+}
+
 // Loads the project, generates once and writes the page. Returns the exit status.
 int generate(const QCommandLineParser &parser)
 {
@@ -197,7 +232,7 @@ bool wantsCommandLineOnly(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         if (std::strncmp(arg, "--generate", 10) == 0 || std::strcmp(arg, "--price-list") == 0
-            || std::strncmp(arg, "--export-into", 13) == 0
+            || std::strncmp(arg, "--export-into", 13) == 0 || std::strcmp(arg, "--upload") == 0
             || std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "--help-all") == 0
             || std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--version") == 0
             || std::strcmp(arg, "-v") == 0 || std::strcmp(arg, "-?") == 0)
@@ -221,11 +256,14 @@ int main(int argc, char *argv[])
         parser.process(app);
         const int modes = int(parser.isSet(QStringLiteral("generate")))
                           + int(parser.isSet(QStringLiteral("price-list")))
-                          + int(parser.isSet(QStringLiteral("export-into")));
+                          + int(parser.isSet(QStringLiteral("export-into")))
+                          + int(parser.isSet(QStringLiteral("upload")));
         if (modes > 1) {
-            printError(QStringLiteral("--generate, --price-list und --export-into gehen nur einzeln."));
+            printError(QStringLiteral("--generate, --price-list, --export-into und --upload gehen nur einzeln."));
             return 2;
         }
+        if (parser.isSet(QStringLiteral("upload")))
+            return upload(parser);
         if (parser.isSet(QStringLiteral("price-list")))
             return writePriceList(parser);
         if (parser.isSet(QStringLiteral("export-into")))

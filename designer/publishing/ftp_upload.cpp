@@ -1,0 +1,102 @@
+#include "ftp_upload.h"
+
+#include <QFile>
+
+namespace vq {
+
+namespace {
+
+QString setting(const TProjectDocument &project, const char *key)
+{
+    return project.setting(QString::fromLatin1(key));
+}
+
+} // namespace
+
+bool uploadsPhp(const TProjectDocument &project)
+{
+    return setting(project, "cboUploadFormat") == u"1";
+}
+
+QString uploadTempFileName(const TProjectDocument &project)
+{
+    return uploadsPhp(project) ? QStringLiteral("vqform_temp.php") : QStringLiteral("vqform_temp.htm");
+}
+
+bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings)
+{
+    bool ok = false;
+    const int port = setting(project, "edtPort").trimmed().toInt(&ok);
+    settings->host = setting(project, "edtFtpServer").trimmed();
+    settings->port = ok ? port : 21;
+    settings->user = setting(project, "edtUsername");
+    settings->password = setting(project, "edtPasswort");
+    settings->passive = project.flag(QStringLiteral("chkPassiv"));
+    return ok && port > 0 && port < 65536;
+}
+
+TUploadResult UploadFile(const TProjectDocument &project, const QString &localFile,
+                         const std::function<void(const QString &)> &log)
+{
+    TUploadResult result;
+    TFtpSettings settings;
+    const bool portOk = ftpSettingsOf(project, &settings);
+    if (settings.host.isEmpty()) {
+        result.message = QStringLiteral("Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an.");
+        return result;
+    }
+    const QString fileName = setting(project, "edtDateiname").trimmed();
+    if (fileName.isEmpty()) {
+        result.message = QStringLiteral("Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an.");
+        return result;
+    }
+    if (!portOk) {
+        result.message = QStringLiteral("Fehler: FTP-Port muss eine Zahl sein. Standardport ist 21.");
+        result.resetPort = true;
+        return result;
+    }
+    QFile file(localFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.message = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2").arg(localFile, file.errorString());
+        return result;
+    }
+    const QByteArray data = file.readAll();
+
+    log(QStringLiteral("Versuche Verbindung aufzunehmen..."));
+    log(QStringLiteral("Username: ") + settings.user);
+    log(QStringLiteral("Passwort: ********"));
+    TFtpClient client(settings);
+    const QString folder = setting(project, "edtFolder").trimmed();
+    bool ok = client.connectAndLogin();
+    if (ok)
+        log(QStringLiteral("Verbindung hergestellt!"));
+    if (ok && !folder.isEmpty())
+        ok = client.changeFolder(folder);
+    if (ok)
+        log(QStringLiteral("Verzeichniswechsel nach: ") + folder);
+    if (ok)
+        ok = client.store(fileName, data, true);
+    if (ok) {
+        log(QStringLiteral("Dateien erfolgreich übertragen!"));
+        client.quit();
+        result.ok = true;
+        return result;
+    }
+    switch (client.failure()) {
+    case TFtpFailure::ServerRefused:
+        for (const char *line : {"", "Fehler bei FTP-Übertragung.", "", "Bitte überprüfen Sie Benutzername/Passwort",
+                                 "sowie das angegebene Verzeichnis auf dem", "Server existiert.", "",
+                                 "Fehlermeldung des Servers:"})
+            log(QString::fromUtf8(line));
+        log(TFtpClient::maskedTraffic(client.serverReply()));
+        break;
+    case TFtpFailure::NoHost:
+    case TFtpFailure::Other:
+    case TFtpFailure::None:
+        result.message = client.errorText();
+        break;
+    }
+    return result;
+}
+
+} // namespace vq

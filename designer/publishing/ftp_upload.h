@@ -1,0 +1,39 @@
+// The upload of the generated form with the project's FTP settings: the
+// checks of the settings with their messages, and the log lines of each step.
+// The window and the command line both call it; it blocks, so the window runs
+// it on a worker.
+#pragma once
+
+#include "ftp_client.h"
+#include "project_document.h"
+
+#include <QString>
+#include <functional>
+
+namespace vq {
+
+struct TUploadResult
+{
+    bool ok = false;
+    // A message for a message box (a failed check, no host, another failure);
+    // empty when the log says it all.
+    QString message;
+    // The port was no number: the caller sets the port box to "21".
+    bool resetPort = false;
+};
+
+// The name of the temporary file for the project's upload format:
+// "vqform_temp.htm" (HTML) or "vqform_temp.php" (PHP).
+QString uploadTempFileName(const TProjectDocument &project);
+bool uploadsPhp(const TProjectDocument &project);
+
+// The project's FTP settings (server, port, user, password, passive mode).
+// false when the port is no number from 1 to 65535.
+bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings);
+
+// Checks the settings, then stores localFile on the server under the project's
+// file name in its folder. log receives each line of the "FTP-Log".
+TUploadResult UploadFile(const TProjectDocument &project, const QString &localFile,
+                         const std::function<void(const QString &)> &log);
+
+} // namespace vq

@@ -1,0 +1,128 @@
+// The FTP client against a real FTP server on 127.0.0.1: login, folders,
+// listing, storing in passive and active mode, refusals, and a traffic log
+// that never holds the password.
+#include "ftp_client.h"
+#include "ftp_server.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace vq;
+using namespace vq::test;
+
+namespace {
+
+TFtpSettings settingsFor(const FtpServer &server, bool passive)
+{
+    TFtpSettings s;
+    s.host = QStringLiteral("127.0.0.1");
+    s.port = server.port();
+    s.user = QString::fromLatin1(FtpServer::user);
+    s.password = QString::fromLatin1(FtpServer::password);
+    s.passive = passive;
+    return s;
+}
+
+} // namespace
+
+class FtpClientModes : public testing::TestWithParam<bool>
+{
+};
+
+TEST_P(FtpClientModes, LogsInBrowsesAndStores)
+{
+    FtpServer server;
+    ASSERT_TRUE(server.ok());
+    QStringList traffic;
+    TFtpClient client(settingsFor(server, GetParam()), [&](const QString &line) { traffic << line; });
+    ASSERT_TRUE(client.connectAndLogin()) << client.errorText().toStdString();
+    EXPECT_EQ(client.currentFolder(), QStringLiteral("/"));
+
+    ASSERT_TRUE(client.changeFolder(QStringLiteral("htdocs"))) << client.errorText().toStdString();
+    EXPECT_EQ(client.currentFolder(), QStringLiteral("/htdocs"));
+    const auto entries = client.list();
+    ASSERT_TRUE(entries.has_value()) << client.errorText().toStdString();
+    ASSERT_EQ(entries->size(), 1);
+    EXPECT_EQ(entries->at(0).name, QStringLiteral("shop"));
+    EXPECT_TRUE(entries->at(0).folder);
+
+    ASSERT_TRUE(client.changeFolder(QStringLiteral("shop")));
+    EXPECT_EQ(client.currentFolder(), QStringLiteral("/htdocs/shop"));
+    const QByteArray page = "<html>\r\nGr\xC3\xB6\xC3\x9F" "e</html>\r\n";
+    ASSERT_TRUE(client.store(QStringLiteral("bestellung.php"), page, false)) << client.errorText().toStdString();
+    EXPECT_EQ(readFile(server.root() + QStringLiteral("/htdocs/shop/bestellung.php")), page);
+    const auto withFile = client.list();
+    ASSERT_TRUE(withFile.has_value());
+    ASSERT_EQ(withFile->size(), 1);
+    EXPECT_EQ(withFile->at(0).size, page.size());
+    EXPECT_FALSE(withFile->at(0).folder);
+
+    ASSERT_TRUE(client.changeFolder(QStringLiteral("..")));
+    EXPECT_EQ(client.currentFolder(), QStringLiteral("/htdocs"));
+    client.quit();
+    EXPECT_FALSE(client.connected());
+
+    EXPECT_TRUE(traffic.contains(QStringLiteral(">> USER kunde")));
+    EXPECT_TRUE(traffic.contains(QStringLiteral(">> PASS *********")));
+    EXPECT_TRUE(traffic.contains(GetParam() ? QStringLiteral(">> PASV") : QStringLiteral(">> PORT"))
+                || std::any_of(traffic.begin(), traffic.end(), [](const QString &l) {
+                       return l.startsWith(QLatin1String(">> PORT")) || l.startsWith(QLatin1String(">> EPRT"));
+                   }));
+    EXPECT_TRUE(std::any_of(traffic.begin(), traffic.end(),
+                            [](const QString &l) { return l.startsWith(QLatin1String("<< 2")); }));
+    for (const QString &line : traffic)
+        EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password))) << line.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ftp, FtpClientModes, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "Passive" : "Active"; });
+
+TEST(FtpClient, Refusals)
+{
+    FtpServer server;
+    ASSERT_TRUE(server.ok());
+    {
+        TFtpSettings wrong = settingsFor(server, true);
+        wrong.password = QStringLiteral("falsch");
+        QStringList traffic;
+        TFtpClient client(wrong, [&](const QString &line) { traffic << line; });
+        EXPECT_FALSE(client.connectAndLogin());
+        EXPECT_EQ(client.failure(), TFtpFailure::ServerRefused);
+        EXPECT_TRUE(client.serverReply().startsWith(u"530")) << client.serverReply().toStdString();
+        for (const QString &line : traffic)
+            EXPECT_FALSE(line.contains(u"falsch")) << line.toStdString();
+    }
+    {
+        TFtpClient client(settingsFor(server, true));
+        ASSERT_TRUE(client.connectAndLogin());
+        EXPECT_FALSE(client.changeFolder(QStringLiteral("gibtesnicht")));
+        EXPECT_EQ(client.failure(), TFtpFailure::ServerRefused);
+        EXPECT_TRUE(client.serverReply().startsWith(u"550")) << client.serverReply().toStdString();
+    }
+    {
+        TFtpSettings none = settingsFor(server, true);
+        none.host.clear();
+        TFtpClient client(none);
+        EXPECT_FALSE(client.connectAndLogin());
+        EXPECT_EQ(client.failure(), TFtpFailure::NoHost);
+        EXPECT_EQ(client.errorText(), QStringLiteral("Bitte geben Sie einen gültigen Servernamen an."));
+    }
+    {
+        TFtpSettings closed = settingsFor(server, true);
+        closed.port = freeLocalPort();
+        TFtpClient client(closed);
+        EXPECT_FALSE(client.connectAndLogin());
+        EXPECT_EQ(client.failure(), TFtpFailure::Other);
+        EXPECT_FALSE(client.errorText().isEmpty());
+    }
+}
+
+TEST(FtpClient, PwdRepliesAndMasking)
+{
+    EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 \"/var/www\" is the current directory.")), QStringLiteral("/var/www"));
+    EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 \"/a \"\"b\"\"\" ok")), QStringLiteral("/a \"b\""));
+    EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 kein Pfad")), QString());
+    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> PASS geheim")), QStringLiteral(">> PASS *********"));
+    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> USER kunde")), QStringLiteral(">> USER kunde"));
+}

@@ -1,0 +1,94 @@
+// zelkin --upload against a real FTP server on 127.0.0.1: the page in the
+// project's format under its file name and folder, the log lines of each
+// outcome on standard error, and never the password.
+#include "ftp_server.h"
+#include "project_document.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vq;
+using namespace vq::test;
+
+namespace {
+
+const QString kZelkin = QStringLiteral(VQ_PROGRAM_DIR "/zelkin");
+
+struct UploadCase
+{
+    const char *what;
+    const char *format; // "0" HTML, "1" PHP
+    const char *folder;
+    const char *fileName;
+    const char *password; // nullptr: the right one
+    const char *port;     // nullptr: the server's
+    const char *host;
+    int status;
+    const char *storedAs; // below the server root; nullptr: nothing stored
+    QStringList logLines; // each must appear on standard error
+};
+
+} // namespace
+
+TEST(UploadCommandLine, StoresThePageOrSaysWhyNot)
+{
+    FtpServer server;
+    ASSERT_TRUE(server.ok());
+    QTemporaryDir dir;
+    const UploadCase cases[] = {
+        {"HTML into a folder", "0", "htdocs/shop", "formular.htm", nullptr, nullptr, "127.0.0.1", 0,
+         "htdocs/shop/formular.htm",
+         {QStringLiteral("Versuche Verbindung aufzunehmen..."), QStringLiteral("Username: kunde"),
+          QStringLiteral("Passwort: ********"), QStringLiteral("Verbindung hergestellt!"),
+          QStringLiteral("Verzeichniswechsel nach: htdocs/shop"), QStringLiteral("Dateien erfolgreich übertragen!")}},
+        {"PHP under another extension into the login folder", "1", "", "bestellung.html", nullptr, nullptr,
+         "127.0.0.1", 0, "bestellung.html",
+         {QStringLiteral("Verzeichniswechsel nach: "), QStringLiteral("Dateien erfolgreich übertragen!")}},
+        {"missing folder", "0", "gibtesnicht", "x.htm", nullptr, nullptr, "127.0.0.1", 1, nullptr,
+         {QStringLiteral("Fehler bei FTP-Übertragung."), QStringLiteral("sowie das angegebene Verzeichnis auf dem"),
+          QStringLiteral("Fehlermeldung des Servers:")}},
+        {"wrong password", "0", "", "x.htm", "falsch", nullptr, "127.0.0.1", 1, nullptr,
+         {QStringLiteral("Fehler bei FTP-Übertragung."), QStringLiteral("Bitte überprüfen Sie Benutzername/Passwort")}},
+        {"no server", "0", "", "x.htm", nullptr, nullptr, "", 1, nullptr,
+         {QStringLiteral("Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an.")}},
+        {"no file name", "0", "", "", nullptr, nullptr, "127.0.0.1", 1, nullptr,
+         {QStringLiteral("Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an.")}},
+        {"port with letters", "0", "", "x.htm", nullptr, "einundzwanzig", "127.0.0.1", 1, nullptr,
+         {QStringLiteral("Fehler: FTP-Port muss eine Zahl sein. Standardport ist 21.")}},
+    };
+    for (const UploadCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        TProjectDocument project;
+        project.ExtSettings.encoding = QStringLiteral("utf-8");
+        project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Größen"));
+        project.setSetting(QStringLiteral("edtFtpServer"), QString::fromLatin1(c.host));
+        project.setSetting(QStringLiteral("edtPort"), c.port ? QString::fromLatin1(c.port) : QString::number(server.port()));
+        project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
+        const QString password = QString::fromLatin1(c.password ? c.password : FtpServer::password);
+        project.setSetting(QStringLiteral("edtPasswort"), password);
+        project.setSetting(QStringLiteral("edtFolder"), QString::fromLatin1(c.folder));
+        project.setSetting(QStringLiteral("edtDateiname"), QString::fromLatin1(c.fileName));
+        project.setSetting(QStringLiteral("cboUploadFormat"), QString::fromLatin1(c.format));
+        project.setFlag(QStringLiteral("chkPassiv"), true);
+        const QString path = dir.filePath(QStringLiteral("upload.vqb"));
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+
+        QByteArray out, err;
+        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--upload"), path}, &out, 60000, &err), c.status);
+        const QString log = QString::fromUtf8(err);
+        for (const QString &line : c.logLines)
+            EXPECT_TRUE(log.contains(line)) << line.toStdString() << "\n" << log.toStdString();
+        EXPECT_FALSE(log.contains(password)) << log.toStdString();
+        if (c.storedAs) {
+            const QByteArray stored = readFile(server.root() + u'/' + QString::fromLatin1(c.storedAs));
+            EXPECT_TRUE(stored.contains("Gr\xC3\xB6\xC3\x9F" "en")) << stored.left(200).toStdString();
+            if (QByteArray(c.format) == "1")
+                EXPECT_TRUE(stored.startsWith("<?php"));
+            else
+                EXPECT_TRUE(stored.startsWith("\xEF\xBB\xBF"));
+        }
+    }
+}
