@@ -1,0 +1,62 @@
+// The profile file: round trip, older files, damaged files.
+#include "ftp_profiles.h"
+#include "test_support.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vq;
+using namespace vq::test;
+
+TEST(FtpProfiles, RoundTripKeepsEveryValue)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("profiles.xml"));
+    QList<TFtpProfile> profiles(2);
+    profiles[0] = {QStringLiteral("Shop <&> \"Ü\""), QStringLiteral("ftp.example.org"), QStringLiteral("2121"),
+                   QStringLiteral("kunde"), QStringLiteral(" pa&ss<wort> "), true, true};
+    profiles[1].profilname = QStringLiteral("Leer");
+    QString error;
+    ASSERT_TRUE(writeFtpProfiles(path, profiles, &error)) << error.toStdString();
+    EXPECT_EQ(readFtpProfiles(path, &error), profiles);
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST(FtpProfiles, OlderAndDamagedFiles)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("profiles.xml"));
+    const QByteArray one = "<profile><profilename>A</profilename><server>s</server><port>21</port>"
+                           "<benutzername>u</benutzername><passwort>p</passwort><passiv>True</passiv></profile>";
+    const struct
+    {
+        const char *what;
+        QByteArray bytes;
+        int profiles;
+        bool error;
+    } cases[] = {
+        {"older file without ftps, other root name", "<wurzel><profiles>" + one + "</profiles></wurzel>", 1, false},
+        {"second profile lacks its password", "<xml><profiles>" + one
+             + "<profile><profilename>B</profilename><server>s</server><port>21</port><benutzername>u</benutzername>"
+               "<passiv>0</passiv></profile></profiles></xml>",
+         1, true},
+        {"unreadable passive flag", "<xml><profiles>" + QByteArray(one).replace("True", "vielleicht") + "</profiles></xml>", 0,
+         true},
+        {"no profiles element", "<xml/>", 0, true},
+        {"not XML", "<xml><profiles>", 0, true},
+    };
+    for (const auto &c : cases) {
+        writeFile(path, c.bytes);
+        QString error;
+        const auto profiles = readFtpProfiles(path, &error);
+        EXPECT_EQ(profiles.size(), c.profiles) << c.what;
+        EXPECT_EQ(!error.isEmpty(), c.error) << c.what << ": " << error.toStdString();
+        if (!profiles.isEmpty()) {
+            EXPECT_TRUE(profiles[0].passiv) << c.what;
+            EXPECT_FALSE(profiles[0].ftps) << c.what;
+        }
+    }
+    QString error;
+    EXPECT_TRUE(readFtpProfiles(dir.filePath(QStringLiteral("fehlt.xml")), &error).isEmpty());
+    EXPECT_TRUE(error.isEmpty());
+}
