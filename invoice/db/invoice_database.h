@@ -3,6 +3,7 @@
 // invoice module sends. All values travel as bound parameters.
 #pragma once
 
+#include "invoice_records.h"
 #include "invoice_schema.h"
 
 #include <QDateTime>
@@ -30,50 +31,6 @@ struct DatabaseLocation
     int port = 5432;
 };
 std::optional<DatabaseLocation> parseDatabaseUrl(const QString &url, QString *error);
-
-// A client (table Mandant).
-struct TMandant
-{
-    int id = 0;
-    QString firma, name, vorname, strasse, plz, ort, land;
-    QString pop3, username, password;
-    int port = 110;
-    QString email, rechnungsfuss, waehrung;
-    int verschluesselung = 0; // 0 plain, 1 POP3S, 2 STLS
-};
-
-// An order (table Bestellung); rechNr and zeit may be empty.
-struct TBestellung
-{
-    int id = 0;
-    int mandantId = 0;
-    std::optional<int> rechNr;
-    QString uuid;
-    QDateTime zeit;
-    QString firma, name, nachname, strasse, plz, ort, land, telefon, email, homepage, ip;
-    int status = 1;
-    QString bemerkung;
-};
-
-struct TOption
-{
-    int id = 0;
-    int artikelId = 0;
-    QString name, wert;
-    std::optional<double> preis; // empty: the option has no price
-};
-
-// An order line (table Artikel) with the amounts the line view computes.
-struct TArtikel
-{
-    int id = 0;
-    int bestellungId = 0;
-    QString nr, name;
-    int anzahl = 0;
-    double preis = 0, mwst = 0;
-    double gesamtpreis = 0, gesamtMwst = 0; // read only
-    QList<TOption> optionen;                // filled only when storing a whole order
-};
 
 // One row of the order list (view AbfMainWindowBest).
 struct OrderListRow
