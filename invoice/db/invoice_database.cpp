@@ -19,6 +19,9 @@ namespace {
 
 QAtomicInt connectionCounter;
 
+// Key of the PostgreSQL advisory lock held while a schema is created or upgraded.
+constexpr qint64 kSchemaLockKey = 0x5651'4245'5354; // "VQBEST"
+
 } // namespace
 
 using namespace dbdetail;
@@ -116,12 +119,14 @@ bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePa
         return false;
     }
     m_dialect = SqlDialect::SQLite;
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        if (error)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open() && error)
             *error = db.lastError().text();
+    }
+    if (!connection().isOpen()) {
         close();
         return false;
     }
@@ -132,16 +137,18 @@ bool TInvoiceDatabase::openPostgreSQL(const DatabaseLocation &location, QString 
 {
     close();
     m_dialect = SqlDialect::PostgreSQL;
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
-    db.setHostName(location.host);
-    db.setPort(location.port);
-    db.setUserName(location.user);
-    db.setPassword(location.password);
-    db.setDatabaseName(location.name);
-    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
-    if (!db.open()) {
-        if (error)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+        db.setHostName(location.host);
+        db.setPort(location.port);
+        db.setUserName(location.user);
+        db.setPassword(location.password);
+        db.setDatabaseName(location.name);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        if (!db.open() && error)
             *error = db.lastError().text();
+    }
+    if (!connection().isOpen()) {
         close();
         return false;
     }
@@ -167,33 +174,165 @@ bool TInvoiceDatabase::afterOpen(QString *error)
         // Timestamps are clock readings; the session must not shift them.
         if (!exec(QStringLiteral("SET TIME ZONE 'UTC'")))
             return fail();
-        QSqlQuery probe(connection());
-        probe.exec(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_name = 'schemaversion'"));
-        if (!probe.next()) {
-            // A new, empty server database receives the schema the SQLite template holds.
-            if (!begin())
-                return fail();
-            for (const QString &statement : schemaStatements(SqlDialect::PostgreSQL)) {
-                if (!exec(statement)) {
-                    const QString reason = m_lastError;
-                    rollback();
-                    m_lastError = reason;
-                    return fail();
-                }
-            }
-            if (!commit())
-                return fail();
-        }
+        const auto present = schemaPresent();
+        if (!present)
+            return fail();
+        // A new, empty server database receives the schema the SQLite template holds.
+        if (!*present && !createSchema())
+            return fail();
     }
+    const auto version = schemaVersion();
+    if (!version)
+        return fail();
+    if (*version > kSchemaVersion) {
+        m_lastError = QStringLiteral("Die Datenbank stammt von einer neueren Programmversion (Schema %1).")
+                          .arg(*version);
+        return fail();
+    }
+    if (*version < kSchemaVersion && !upgradeSchema())
+        return fail();
+    return true;
+}
+
+std::optional<bool> TInvoiceDatabase::schemaPresent()
+{
+    QSqlQuery probe(connection());
+    if (!probe.exec(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_name = 'schemaversion' "
+                                   "AND table_schema = current_schema()"))) {
+        m_lastError = probe.lastError().text();
+        return std::nullopt;
+    }
+    return probe.next();
+}
+
+std::optional<int> TInvoiceDatabase::schemaVersion()
+{
     QSqlQuery version(connection());
     if (!version.exec(QStringLiteral("SELECT Version FROM Schemaversion")) || !version.next()) {
         m_lastError = QStringLiteral("Die Datei ist keine Rechnungsdatenbank: %1").arg(version.lastError().text());
-        return fail();
+        return std::nullopt;
     }
-    if (version.value(0).toInt() > kSchemaVersion) {
-        m_lastError = QStringLiteral("Die Datenbank stammt von einer neueren Programmversion (Schema %1).")
-                          .arg(version.value(0).toInt());
+    bool ok = false;
+    const int number = version.value(0).toInt(&ok);
+    if (!ok || number < 1) {
+        m_lastError = QStringLiteral("Die Datei ist keine Rechnungsdatenbank (Schema \"%1\").")
+                          .arg(version.value(0).toString());
+        return std::nullopt;
+    }
+    return number;
+}
+
+bool TInvoiceDatabase::lockSchema()
+{
+    // Two programs that open the same server database at once must not both
+    // create or upgrade its schema; the second waits and then finds it done.
+    // SQLite holds the write lock from BEGIN IMMEDIATE on.
+    return m_dialect == SqlDialect::SQLite
+        || exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey));
+}
+
+bool TInvoiceDatabase::createSchema()
+{
+    if (!begin(WriteLock::AtStart))
+        return false;
+    auto fail = [&]() {
+        const QString reason = m_lastError;
+        rollback();
+        m_lastError = reason;
+        return false;
+    };
+    if (!lockSchema())
         return fail();
+    const auto present = schemaPresent();
+    if (!present)
+        return fail();
+    if (!*present) {
+        for (const QString &statement : schemaStatements(m_dialect))
+            if (!exec(statement))
+                return fail();
+    }
+    return commit();
+}
+
+bool TInvoiceDatabase::upgradeSchema()
+{
+    // One transaction: either the database has the new schema with every row
+    // it held, or it stays as it was.
+    auto fail = [&]() {
+        const QString reason = m_lastError;
+        rollback();
+        m_lastError =
+            QStringLiteral("Die Datenbank konnte nicht für diese Programmversion umgestellt werden: %1").arg(reason);
+        return false;
+    };
+    if (!begin(WriteLock::AtStart))
+        return fail();
+    if (!lockSchema())
+        return fail();
+    // Another program may have upgraded it while this one waited for the lock.
+    const auto version = schemaVersion();
+    if (!version)
+        return fail();
+    for (int step = *version + 1; step <= kSchemaVersion; ++step) {
+        if (step == 2 && !mendDuplicateOrders())
+            return fail();
+        for (const QString &statement : upgradeStatements(m_dialect, step))
+            if (!exec(statement))
+                return fail();
+    }
+    if (*version < kSchemaVersion
+        && !exec(QStringLiteral("UPDATE Schemaversion SET Version = %1").arg(kSchemaVersion)))
+        return fail();
+    if (!commit()) {
+        m_lastError =
+            QStringLiteral("Die Datenbank konnte nicht für diese Programmversion umgestellt werden: %1").arg(m_lastError);
+        return false;
+    }
+    return true;
+}
+
+bool TInvoiceDatabase::mendDuplicateOrders()
+{
+    // Before identifiers were unique, two imports at once could store one order
+    // twice, each copy with its own invoice number. Both copies stay, since an
+    // invoice may have gone out for either; the later ones lose the identifier
+    // and carry a note instead, so the user finds and cancels them.
+    struct Copy
+    {
+        int id;
+        QString uuid, bemerkung;
+        QVariant firstRechNr;
+    };
+    QList<Copy> copies;
+    {
+        QSqlQuery q(connection());
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral(
+                "SELECT b.Bestellung_ID, b.Bestellung_UUID, b.Bestellung_Bemerkung, "
+                "(SELECT f.Bestellung_RechNr FROM Bestellung f WHERE f.Bestellung_UUID = b.Bestellung_UUID "
+                "ORDER BY f.Bestellung_ID LIMIT 1) "
+                "FROM Bestellung b WHERE b.Bestellung_UUID <> '' AND EXISTS (SELECT 1 FROM Bestellung e "
+                "WHERE e.Bestellung_UUID = b.Bestellung_UUID AND e.Bestellung_ID < b.Bestellung_ID) "
+                "ORDER BY b.Bestellung_ID"))) {
+            m_lastError = q.lastError().text();
+            return false;
+        }
+        while (q.next())
+            copies << Copy{q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(), q.value(3)};
+    }
+    for (const Copy &copy : std::as_const(copies)) {
+        const QString note =
+            copy.firstRechNr.isNull()
+                ? QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung %1) ist schon gespeichert.")
+                      .arg(copy.uuid)
+                : QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung %1) ist schon als Rechnung "
+                                 "Nr. %2 gespeichert.")
+                      .arg(copy.uuid, copy.firstRechNr.toString());
+        const QString bemerkung = copy.bemerkung.isEmpty() ? note : copy.bemerkung + QStringLiteral("\r\n") + note;
+        if (!exec(QStringLiteral("UPDATE Bestellung SET Bestellung_UUID = ?, Bestellung_Bemerkung = ? "
+                                 "WHERE Bestellung_ID = ?"),
+                  {QStringLiteral(""), bemerkung, copy.id}))
+            return false;
     }
     return true;
 }
@@ -254,12 +393,17 @@ std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql, cons
 
 // Transactions --------------------------------------------------------------
 
-bool TInvoiceDatabase::begin()
+bool TInvoiceDatabase::begin(WriteLock lock)
 {
-    const bool ok = m_depth == 0 ? connection().transaction()
-                                 : exec(QStringLiteral("SAVEPOINT vq_level_%1").arg(m_depth));
+    bool ok = false;
+    if (m_depth > 0)
+        ok = exec(QStringLiteral("SAVEPOINT vq_level_%1").arg(m_depth));
+    else if (lock == WriteLock::AtStart && m_dialect == SqlDialect::SQLite)
+        ok = exec(QStringLiteral("BEGIN IMMEDIATE")); // waits for the lock within the busy timeout
+    else
+        ok = connection().transaction();
     if (!ok) {
-        if (m_depth == 0)
+        if (m_depth == 0 && !(lock == WriteLock::AtStart && m_dialect == SqlDialect::SQLite))
             m_lastError = connection().lastError().text();
         return false;
     }

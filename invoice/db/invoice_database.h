@@ -69,15 +69,21 @@ struct StatusRow
     QString status;
 };
 
-// What the import remembers about one message of a mailbox.
+// What the import remembers about one message of a mailbox, by the server's
+// unique id, with its size for every message (order mail or not).
 struct KnownMessage
 {
     QString uidl;
     bool orderMail = false;
     QString uuid, sender, subject;
-    qint64 size = 0;
+    qint64 size = 0; // bytes as the server listed them; 0: not known (remembered by an older version)
     QDateTime date;
     bool orderStored = false; // read only: an order with that uuid is in the database
+
+    // A server may give the id of a deleted message to a new one: only a
+    // message listed with the remembered size is the remembered message;
+    // any other is read again.
+    bool sameMessage(qint64 listedSize) const { return size > 0 && size == listedSize; }
 };
 
 class TInvoiceDatabase
@@ -104,7 +110,12 @@ public:
     QString lastError() const { return m_lastError; }
 
     // Transactions nest: the outermost is a real transaction, inner ones are savepoints.
-    bool begin();
+    // WriteLock::AtStart takes SQLite's write lock with the outermost begin
+    // (BEGIN IMMEDIATE), waiting for it within the busy timeout, so what the
+    // transaction reads cannot change before it writes; PostgreSQL locks rows
+    // and tables as the statements ask for them.
+    enum class WriteLock { OnFirstWrite, AtStart };
+    bool begin(WriteLock lock = WriteLock::OnFirstWrite);
     bool commit();
     bool rollback();
     int transactionDepth() const { return m_depth; }
@@ -169,6 +180,12 @@ public:
 
 private:
     bool afterOpen(QString *error);
+    std::optional<bool> schemaPresent(); // PostgreSQL
+    std::optional<int> schemaVersion();
+    bool lockSchema();
+    bool createSchema();
+    bool upgradeSchema();
+    bool mendDuplicateOrders();
     bool exec(const QString &sql, const QVariantList &values = {});
     // A prepared statement kept for the life of the connection, values bound.
     QSqlQuery *statement(const QString &sql, const QVariantList &values);

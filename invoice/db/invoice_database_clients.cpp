@@ -30,19 +30,22 @@ TMandant readClient(const QSqlQuery &q)
     c.rechnungsfuss = col(q, "Mandant_Rechnungsfuss").toString();
     c.waehrung = col(q, "Mandant_Waehrung").toString();
     c.verschluesselung = col(q, "Mandant_Verschluesselung").toInt();
+    c.bestellgeheimnis = col(q, "Mandant_Bestellgeheimnis").toString();
     return c;
 }
 
 QVariantList clientValues(const TMandant &c)
 {
     return {c.firma, c.name, c.vorname, c.strasse, c.plz, c.ort, c.land, c.pop3, c.username,
-            c.password, c.port, c.email, c.rechnungsfuss, c.waehrung, c.verschluesselung};
+            c.password, c.port, c.email, c.rechnungsfuss, c.waehrung, c.verschluesselung,
+            // Never NULL: no secret is the empty text.
+            c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis};
 }
 
 const QString kClientColumns = QStringLiteral(
     "Mandant_Firma, Mandant_Name, Mandant_Vorname, Mandant_Strasse, Mandant_PLZ, Mandant_Ort, "
     "Mandant_Land, Mandant_POP3, Mandant_Username, Mandant_Password, Mandant_Port, Mandant_EMail, "
-    "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung");
+    "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis");
 
 } // namespace
 
@@ -72,7 +75,7 @@ std::optional<TMandant> TInvoiceDatabase::client(int id)
 std::optional<int> TInvoiceDatabase::insertClient(const TMandant &client)
 {
     return insertReturningKey(QStringLiteral("INSERT INTO Mandant (%1) VALUES (%2) RETURNING Mandant_ID")
-                                  .arg(kClientColumns, placeholders(15)),
+                                  .arg(kClientColumns, placeholders(kClientColumns.count(u',') + 1)),
                               clientValues(client));
 }
 

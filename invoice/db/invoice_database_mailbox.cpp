@@ -31,11 +31,11 @@ QList<KnownMessage> TInvoiceDatabase::knownMessages(int mandantId, const QString
         KnownMessage m;
         m.uidl = q.value(0).toString();
         m.orderMail = q.value(1).toInt() != 0;
+        m.size = q.value(5).toLongLong();
         if (m.orderMail) {
             m.uuid = q.value(2).toString();
             m.sender = q.value(3).toString();
             m.subject = q.value(4).toString();
-            m.size = q.value(5).toLongLong();
             m.date = timestampFrom(q.value(6));
             m.orderStored = q.value(7).toInt() != 0;
         }

@@ -19,6 +19,9 @@ struct TMandant
     int port = 110;
     QString email, rechnungsfuss, waehrung;
     int verschluesselung = 0; // 0 plain, 1 POP3S, 2 STLS
+    // Secret shared with the client's form mailer; when set, only order mails
+    // signed with it are stored. Empty: no signature is asked for.
+    QString bestellgeheimnis;
 };
 
 // An order (table Bestellung); rechNr and zeit may be empty.
