@@ -3,7 +3,7 @@
 // "articles". Values are base64 of Windows-1252 text unless plain.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_records.h"
 
 #include <QByteArray>
 #include <QList>
