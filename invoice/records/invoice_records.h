@@ -22,6 +22,8 @@ struct TMandant
     // Secret shared with the client's form mailer; when set, only order mails
     // signed with it are stored. Empty: no signature is asked for.
     QString bestellgeheimnis;
+    // What an electronic invoice needs beside the footer.
+    QString ustIdNr, steuernummer, iban, bic, bank, telefon;
 };
 
 // An order (table Bestellung); rechNr and zeit may be empty.
@@ -35,6 +37,10 @@ struct TBestellung
     QString firma, name, nachname, strasse, plz, ort, land, telefon, email, homepage, ip;
     int status = 1;
     QString bemerkung;
+    // Set when the invoice is first put out and kept for every later print.
+    QDate rechnungsdatum;
+    // The buyer's reference (a Leitweg-ID for public buyers); empty: the invoice number.
+    QString kaeuferreferenz;
 };
 
 struct TOption

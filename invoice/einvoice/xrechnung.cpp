@@ -1,0 +1,423 @@
+#include "xrechnung.h"
+
+#include "einvoice_amounts.h"
+
+#include <QHash>
+#include <QXmlStreamWriter>
+
+#include <cmath>
+
+namespace vq::invoice {
+
+namespace {
+
+const QString RSM = QStringLiteral("urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100");
+const QString RAM = QStringLiteral("urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100");
+const QString UDT = QStringLiteral("urn:un:unece:uncefact:data:standard:UnqualifiedDataType:100");
+const QString QDT = QStringLiteral("urn:un:unece:uncefact:data:standard:QualifiedDataType:100");
+
+QString cents(qint64 value)
+{
+    const QString sign = value < 0 ? QStringLiteral("-") : QString();
+    const qint64 v = std::llabs(value);
+    return sign + QString::number(v / 100) + u'.' + QStringLiteral("%1").arg(v % 100, 2, 10, QLatin1Char('0'));
+}
+
+// A decimal with up to six places and no trailing zeros ("19", "5.5", "3.361345").
+QString decimal(double value)
+{
+    QString text = QString::number(value, 'f', 6);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text == u"-0" ? QStringLiteral("0") : text;
+}
+
+QString joined(const QString &a, const QString &b)
+{
+    return (a.trimmed() + u' ' + b.trimmed()).trimmed();
+}
+
+QString date102(const QDate &date)
+{
+    return date.toString(QStringLiteral("yyyyMMdd"));
+}
+
+class Writer
+{
+public:
+    explicit Writer(QByteArray *out)
+        : w(out)
+    {
+        w.setAutoFormatting(true);
+        w.setAutoFormattingIndent(1);
+    }
+    void open(const QString &ns, const QString &name) { w.writeStartElement(ns, name); }
+    void close() { w.writeEndElement(); }
+    void text(const QString &ns, const QString &name, const QString &value) { w.writeTextElement(ns, name, value); }
+    void ram(const QString &name, const QString &value) { text(RAM, name, value); }
+    void ramIf(const QString &name, const QString &value)
+    {
+        if (!value.trimmed().isEmpty())
+            ram(name, value.trimmed());
+    }
+    void withAttribute(const QString &name, const QString &attribute, const QString &attributeValue,
+                       const QString &value)
+    {
+        w.writeStartElement(RAM, name);
+        w.writeAttribute(attribute, attributeValue);
+        w.writeCharacters(value);
+        w.writeEndElement();
+    }
+    void dateTime(const QString &name, const QDate &date)
+    {
+        open(RAM, name);
+        w.writeStartElement(UDT, QStringLiteral("DateTimeString"));
+        w.writeAttribute(QStringLiteral("format"), QStringLiteral("102"));
+        w.writeCharacters(date102(date));
+        w.writeEndElement();
+        close();
+    }
+    QXmlStreamWriter w;
+};
+
+struct Address
+{
+    QString street, postcode, city, country;
+};
+
+void writeAddress(Writer &x, const Address &a)
+{
+    x.open(RAM, QStringLiteral("PostalTradeAddress"));
+    x.ramIf(QStringLiteral("PostcodeCode"), a.postcode);
+    x.ramIf(QStringLiteral("LineOne"), a.street);
+    x.ramIf(QStringLiteral("CityName"), a.city);
+    x.ram(QStringLiteral("CountryID"), a.country);
+    x.close();
+}
+
+void writeElectronicAddress(Writer &x, const QString &email)
+{
+    x.open(RAM, QStringLiteral("URIUniversalCommunication"));
+    x.withAttribute(QStringLiteral("URIID"), QStringLiteral("schemeID"), QStringLiteral("EM"), email.trimmed());
+    x.close();
+}
+
+QString categoryOf(double rate)
+{
+    return rate > 0 ? QStringLiteral("S") : QStringLiteral("E");
+}
+
+const QString kExemption = QStringLiteral("Umsatzsteuerbefreit: Kleinunternehmer gemäß § 19 UStG");
+
+} // namespace
+
+QString TEInvoiceResult::message() const
+{
+    if (missing.isEmpty())
+        return {};
+    return QStringLiteral("Für die E-Rechnung fehlt:\n- ") + missing.join(QStringLiteral("\n- "))
+           + QStringLiteral("\nEs wurde keine Datei geschrieben.");
+}
+
+QString currencyCode(const QString &waehrung)
+{
+    static const QHash<QString, QString> names = {
+        {QStringLiteral("€"), QStringLiteral("EUR")},    {QStringLiteral("eur"), QStringLiteral("EUR")},
+        {QStringLiteral("euro"), QStringLiteral("EUR")}, {QStringLiteral("chf"), QStringLiteral("CHF")},
+        {QStringLiteral("fr."), QStringLiteral("CHF")},  {QStringLiteral("sfr."), QStringLiteral("CHF")},
+        {QStringLiteral("$"), QStringLiteral("USD")},    {QStringLiteral("usd"), QStringLiteral("USD")},
+        {QStringLiteral("£"), QStringLiteral("GBP")},    {QStringLiteral("gbp"), QStringLiteral("GBP")},
+        {QStringLiteral("dkk"), QStringLiteral("DKK")},  {QStringLiteral("sek"), QStringLiteral("SEK")},
+        {QStringLiteral("pln"), QStringLiteral("PLN")},  {QStringLiteral("czk"), QStringLiteral("CZK")},
+        {QStringLiteral("nok"), QStringLiteral("NOK")},  {QStringLiteral("huf"), QStringLiteral("HUF")},
+    };
+    const QString key = waehrung.trimmed().toLower();
+    if (key.isEmpty())
+        return QStringLiteral("EUR");
+    return names.value(key);
+}
+
+QString countryCode(const QString &land)
+{
+    static const QHash<QString, QString> names = {
+        {QStringLiteral("deutschland"), QStringLiteral("DE")}, {QStringLiteral("germany"), QStringLiteral("DE")},
+        {QStringLiteral("österreich"), QStringLiteral("AT")},  {QStringLiteral("austria"), QStringLiteral("AT")},
+        {QStringLiteral("schweiz"), QStringLiteral("CH")},     {QStringLiteral("switzerland"), QStringLiteral("CH")},
+        {QStringLiteral("liechtenstein"), QStringLiteral("LI")}, {QStringLiteral("luxemburg"), QStringLiteral("LU")},
+        {QStringLiteral("frankreich"), QStringLiteral("FR")},  {QStringLiteral("niederlande"), QStringLiteral("NL")},
+        {QStringLiteral("belgien"), QStringLiteral("BE")},     {QStringLiteral("dänemark"), QStringLiteral("DK")},
+        {QStringLiteral("polen"), QStringLiteral("PL")},       {QStringLiteral("tschechien"), QStringLiteral("CZ")},
+        {QStringLiteral("italien"), QStringLiteral("IT")},     {QStringLiteral("spanien"), QStringLiteral("ES")},
+        {QStringLiteral("schweden"), QStringLiteral("SE")},    {QStringLiteral("norwegen"), QStringLiteral("NO")},
+        {QStringLiteral("vereinigtes königreich"), QStringLiteral("GB")}, {QStringLiteral("großbritannien"), QStringLiteral("GB")},
+        {QStringLiteral("ungarn"), QStringLiteral("HU")},      {QStringLiteral("portugal"), QStringLiteral("PT")},
+        {QStringLiteral("finnland"), QStringLiteral("FI")},    {QStringLiteral("irland"), QStringLiteral("IE")},
+        {QStringLiteral("griechenland"), QStringLiteral("GR")}, {QStringLiteral("slowakei"), QStringLiteral("SK")},
+        {QStringLiteral("slowenien"), QStringLiteral("SI")},   {QStringLiteral("kroatien"), QStringLiteral("HR")},
+    };
+    const QString text = land.trimmed();
+    if (text.isEmpty())
+        return QStringLiteral("DE");
+    if (text.size() == 2 && text.at(0).isLetter() && text.at(1).isLetter() && text.at(0).unicode() < 128
+        && text.at(1).unicode() < 128)
+        return text.toUpper();
+    return names.value(text.toLower());
+}
+
+bool ibanValid(const QString &iban)
+{
+    QString compact;
+    for (const QChar c : iban) {
+        if (!c.isSpace())
+            compact += c.toUpper();
+    }
+    if (compact.size() < 15 || compact.size() > 34)
+        return false;
+    for (int i = 0; i < compact.size(); ++i) {
+        const QChar c = compact.at(i);
+        const bool letter = c >= u'A' && c <= u'Z';
+        const bool digit = c >= u'0' && c <= u'9';
+        if ((i < 2 && !letter) || (i >= 2 && i < 4 && !digit) || (!letter && !digit))
+            return false;
+    }
+    const QString rearranged = compact.mid(4) + compact.left(4);
+    int remainder = 0;
+    for (const QChar c : rearranged) {
+        const int value = c.isDigit() ? c.digitValue() : c.unicode() - u'A' + 10;
+        remainder = value >= 10 ? (remainder * 100 + value) % 97 : (remainder * 10 + value) % 97;
+    }
+    return remainder == 1;
+}
+
+TEInvoiceResult buildXRechnung(const TEInvoiceInput &input)
+{
+    const TMandant &seller = input.seller;
+    const TBestellung &order = input.order;
+    TEInvoiceResult result;
+
+    const QString sellerName = seller.firma.trimmed().isEmpty() ? joined(seller.vorname, seller.name) : seller.firma.trimmed();
+    const QString contactName = joined(seller.vorname, seller.name).isEmpty() ? sellerName : joined(seller.vorname, seller.name);
+    const QString buyerName = order.firma.trimmed().isEmpty() ? joined(order.name, order.nachname) : order.firma.trimmed();
+    const QString currency = currencyCode(seller.waehrung);
+    const QString sellerCountry = countryCode(seller.land);
+    const QString buyerCountry = countryCode(order.land);
+
+    QStringList &missing = result.missing;
+    if (sellerName.isEmpty())
+        missing << QStringLiteral("Firma oder Name des Mandanten");
+    if (seller.strasse.trimmed().isEmpty())
+        missing << QStringLiteral("Straße des Mandanten");
+    if (seller.plz.trimmed().isEmpty())
+        missing << QStringLiteral("PLZ des Mandanten");
+    if (seller.ort.trimmed().isEmpty())
+        missing << QStringLiteral("Ort des Mandanten");
+    if (sellerCountry.isEmpty())
+        missing << QStringLiteral("Land des Mandanten als Ländername oder ISO-Code (\"%1\" ist unbekannt)").arg(seller.land.trimmed());
+    if (seller.email.trimmed().isEmpty())
+        missing << QStringLiteral("E-Mail-Adresse des Mandanten");
+    if (seller.telefon.trimmed().isEmpty())
+        missing << QStringLiteral("Telefonnummer des Mandanten");
+    if (seller.ustIdNr.trimmed().isEmpty() && seller.steuernummer.trimmed().isEmpty())
+        missing << QStringLiteral("USt-IdNr. oder Steuernummer des Mandanten");
+    if (!seller.iban.trimmed().isEmpty() && !ibanValid(seller.iban))
+        missing << QStringLiteral("eine gültige IBAN des Mandanten (die Prüfziffer stimmt nicht)");
+    if (currency.isEmpty())
+        missing << QStringLiteral("Währung des Mandanten als ISO-Code wie EUR (\"%1\" ist unbekannt)").arg(seller.waehrung.trimmed());
+    if (buyerName.isEmpty())
+        missing << QStringLiteral("Firma oder Name des Käufers");
+    if (order.plz.trimmed().isEmpty() || order.ort.trimmed().isEmpty())
+        missing << QStringLiteral("Anschrift des Käufers (PLZ und Ort)");
+    if (buyerCountry.isEmpty())
+        missing << QStringLiteral("Land des Käufers als Ländername oder ISO-Code (\"%1\" ist unbekannt)").arg(order.land.trimmed());
+    if (order.email.trimmed().isEmpty())
+        missing << QStringLiteral("E-Mail-Adresse des Käufers");
+    if (!order.rechNr)
+        missing << QStringLiteral("Rechnungsnummer der Bestellung");
+    if (input.lines.isEmpty())
+        missing << QStringLiteral("mindestens eine Position in der Bestellung");
+    for (const TArtikel &line : input.lines) {
+        if (line.anzahl <= 0 || line.mwst < 0 || line.mwst > 100) {
+            missing << QStringLiteral("gültige Menge und Mehrwertsteuer der Position \"%1\"").arg(line.name);
+            break;
+        }
+    }
+    if (!input.invoiceDate.isValid())
+        missing << QStringLiteral("Rechnungsdatum");
+    if (!missing.isEmpty())
+        return result;
+
+    QList<TEInvoiceLineInput> amountsInput;
+    for (const TArtikel &line : input.lines) {
+        double unit = line.preis;
+        for (const TOption &option : line.optionen)
+            unit += option.preis.value_or(0.0);
+        amountsInput << TEInvoiceLineInput{line.anzahl, unit, line.mwst};
+    }
+    const TEInvoiceAmounts amounts = computeEInvoiceAmounts(amountsInput);
+    const QString invoiceNumber = QString::number(*order.rechNr);
+
+    Writer x(&result.xml);
+    x.w.writeStartDocument();
+    x.w.writeNamespace(RSM, QStringLiteral("rsm"));
+    x.w.writeNamespace(RAM, QStringLiteral("ram"));
+    x.w.writeNamespace(QDT, QStringLiteral("qdt"));
+    x.w.writeNamespace(UDT, QStringLiteral("udt"));
+    x.open(RSM, QStringLiteral("CrossIndustryInvoice"));
+
+    x.open(RSM, QStringLiteral("ExchangedDocumentContext"));
+    x.open(RAM, QStringLiteral("BusinessProcessSpecifiedDocumentContextParameter"));
+    x.ram(QStringLiteral("ID"), QStringLiteral("urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"));
+    x.close();
+    x.open(RAM, QStringLiteral("GuidelineSpecifiedDocumentContextParameter"));
+    x.ram(QStringLiteral("ID"), QString::fromLatin1(kXRechnungGuideline));
+    x.close();
+    x.close();
+
+    x.open(RSM, QStringLiteral("ExchangedDocument"));
+    x.ram(QStringLiteral("ID"), invoiceNumber);
+    x.ram(QStringLiteral("TypeCode"), QStringLiteral("380"));
+    x.dateTime(QStringLiteral("IssueDateTime"), input.invoiceDate);
+    x.close();
+
+    x.open(RSM, QStringLiteral("SupplyChainTradeTransaction"));
+    for (int i = 0; i < input.lines.size(); ++i) {
+        const TArtikel &line = input.lines[i];
+        const TEInvoiceLineAmounts &a = amounts.lines[i];
+        x.open(RAM, QStringLiteral("IncludedSupplyChainTradeLineItem"));
+        x.open(RAM, QStringLiteral("AssociatedDocumentLineDocument"));
+        x.ram(QStringLiteral("LineID"), QString::number(i + 1));
+        x.close();
+        x.open(RAM, QStringLiteral("SpecifiedTradeProduct"));
+        x.ramIf(QStringLiteral("SellerAssignedID"), line.nr);
+        x.ram(QStringLiteral("Name"), line.name.trimmed().isEmpty() ? QStringLiteral("Artikel") : line.name.trimmed());
+        for (const TOption &option : line.optionen) {
+            x.open(RAM, QStringLiteral("ApplicableProductCharacteristic"));
+            x.ram(QStringLiteral("Description"), option.name.trimmed().isEmpty() ? QStringLiteral("Option") : option.name.trimmed());
+            QString value = option.wert;
+            if (option.preis && *option.preis != 0)
+                value += QStringLiteral(" (Aufpreis %1 %2 inkl. MwSt.)").arg(decimal(*option.preis), currency);
+            x.ram(QStringLiteral("Value"), value.trimmed().isEmpty() ? QStringLiteral("-") : value.trimmed());
+            x.close();
+        }
+        x.close();
+        x.open(RAM, QStringLiteral("SpecifiedLineTradeAgreement"));
+        x.open(RAM, QStringLiteral("NetPriceProductTradePrice"));
+        x.ram(QStringLiteral("ChargeAmount"), decimal(double(a.netCents) / 100.0 / line.anzahl));
+        x.close();
+        x.close();
+        x.open(RAM, QStringLiteral("SpecifiedLineTradeDelivery"));
+        x.withAttribute(QStringLiteral("BilledQuantity"), QStringLiteral("unitCode"), QStringLiteral("H87"),
+                        QString::number(line.anzahl));
+        x.close();
+        x.open(RAM, QStringLiteral("SpecifiedLineTradeSettlement"));
+        x.open(RAM, QStringLiteral("ApplicableTradeTax"));
+        x.ram(QStringLiteral("TypeCode"), QStringLiteral("VAT"));
+        x.ram(QStringLiteral("CategoryCode"), categoryOf(line.mwst));
+        x.ram(QStringLiteral("RateApplicablePercent"), decimal(line.mwst));
+        x.close();
+        x.open(RAM, QStringLiteral("SpecifiedTradeSettlementLineMonetarySummation"));
+        x.ram(QStringLiteral("LineTotalAmount"), cents(a.netCents));
+        x.close();
+        x.close();
+        x.close();
+    }
+
+    x.open(RAM, QStringLiteral("ApplicableHeaderTradeAgreement"));
+    x.ram(QStringLiteral("BuyerReference"),
+          order.kaeuferreferenz.trimmed().isEmpty() ? invoiceNumber : order.kaeuferreferenz.trimmed());
+    x.open(RAM, QStringLiteral("SellerTradeParty"));
+    // Without a VAT identifier the buyer identifies the seller by its tax number.
+    if (seller.ustIdNr.trimmed().isEmpty())
+        x.ram(QStringLiteral("ID"), seller.steuernummer.trimmed());
+    x.ram(QStringLiteral("Name"), sellerName);
+    x.open(RAM, QStringLiteral("DefinedTradeContact"));
+    x.ram(QStringLiteral("PersonName"), contactName);
+    x.open(RAM, QStringLiteral("TelephoneUniversalCommunication"));
+    x.ram(QStringLiteral("CompleteNumber"), seller.telefon.trimmed());
+    x.close();
+    x.open(RAM, QStringLiteral("EmailURIUniversalCommunication"));
+    x.ram(QStringLiteral("URIID"), seller.email.trimmed());
+    x.close();
+    x.close();
+    writeAddress(x, {seller.strasse, seller.plz, seller.ort, sellerCountry});
+    writeElectronicAddress(x, seller.email);
+    if (!seller.ustIdNr.trimmed().isEmpty()) {
+        x.open(RAM, QStringLiteral("SpecifiedTaxRegistration"));
+        x.withAttribute(QStringLiteral("ID"), QStringLiteral("schemeID"), QStringLiteral("VA"), seller.ustIdNr.trimmed());
+        x.close();
+    }
+    if (!seller.steuernummer.trimmed().isEmpty()) {
+        x.open(RAM, QStringLiteral("SpecifiedTaxRegistration"));
+        x.withAttribute(QStringLiteral("ID"), QStringLiteral("schemeID"), QStringLiteral("FC"), seller.steuernummer.trimmed());
+        x.close();
+    }
+    x.close();
+    x.open(RAM, QStringLiteral("BuyerTradeParty"));
+    x.ram(QStringLiteral("Name"), buyerName);
+    if (!order.firma.trimmed().isEmpty() && !joined(order.name, order.nachname).isEmpty()) {
+        x.open(RAM, QStringLiteral("DefinedTradeContact"));
+        x.ram(QStringLiteral("PersonName"), joined(order.name, order.nachname));
+        x.close();
+    }
+    writeAddress(x, {order.strasse, order.plz, order.ort, buyerCountry});
+    writeElectronicAddress(x, order.email);
+    x.close();
+    x.close();
+
+    x.open(RAM, QStringLiteral("ApplicableHeaderTradeDelivery"));
+    x.open(RAM, QStringLiteral("ActualDeliverySupplyChainEvent"));
+    x.dateTime(QStringLiteral("OccurrenceDateTime"), input.invoiceDate);
+    x.close();
+    x.close();
+
+    x.open(RAM, QStringLiteral("ApplicableHeaderTradeSettlement"));
+    x.ram(QStringLiteral("InvoiceCurrencyCode"), currency);
+    x.open(RAM, QStringLiteral("SpecifiedTradeSettlementPaymentMeans"));
+    if (!seller.iban.trimmed().isEmpty()) {
+        x.ram(QStringLiteral("TypeCode"), QStringLiteral("58"));
+        x.open(RAM, QStringLiteral("PayeePartyCreditorFinancialAccount"));
+        x.ram(QStringLiteral("IBANID"), QString(seller.iban).remove(u' ').toUpper());
+        x.ramIf(QStringLiteral("AccountName"), sellerName);
+        x.close();
+        if (!seller.bic.trimmed().isEmpty()) {
+            x.open(RAM, QStringLiteral("PayeeSpecifiedCreditorFinancialInstitution"));
+            x.ram(QStringLiteral("BICID"), QString(seller.bic).remove(u' ').toUpper());
+            x.close();
+        }
+    } else {
+        // No account given: the way of payment is agreed otherwise.
+        x.ram(QStringLiteral("TypeCode"), QStringLiteral("ZZZ"));
+    }
+    x.close();
+    for (const TEInvoiceVatGroup &group : amounts.groups) {
+        x.open(RAM, QStringLiteral("ApplicableTradeTax"));
+        x.ram(QStringLiteral("CalculatedAmount"), cents(group.vatCents));
+        x.ram(QStringLiteral("TypeCode"), QStringLiteral("VAT"));
+        if (group.rate <= 0)
+            x.ram(QStringLiteral("ExemptionReason"), kExemption);
+        x.ram(QStringLiteral("BasisAmount"), cents(group.basisCents));
+        x.ram(QStringLiteral("CategoryCode"), categoryOf(group.rate));
+        x.ram(QStringLiteral("RateApplicablePercent"), decimal(group.rate));
+        x.close();
+    }
+    x.open(RAM, QStringLiteral("SpecifiedTradePaymentTerms"));
+    x.ram(QStringLiteral("Description"), QStringLiteral("Zahlbar ohne Abzug."));
+    x.close();
+    x.open(RAM, QStringLiteral("SpecifiedTradeSettlementHeaderMonetarySummation"));
+    x.ram(QStringLiteral("LineTotalAmount"), cents(amounts.netTotalCents));
+    x.ram(QStringLiteral("TaxBasisTotalAmount"), cents(amounts.netTotalCents));
+    x.withAttribute(QStringLiteral("TaxTotalAmount"), QStringLiteral("currencyID"), currency, cents(amounts.vatTotalCents));
+    x.ram(QStringLiteral("GrandTotalAmount"), cents(amounts.grossTotalCents));
+    x.ram(QStringLiteral("DuePayableAmount"), cents(amounts.grossTotalCents));
+    x.close();
+    x.close();
+
+    x.close(); // SupplyChainTradeTransaction
+    x.close(); // CrossIndustryInvoice
+    x.w.writeEndDocument();
+    return result;
+}
+
+} // namespace vq::invoice

@@ -1,0 +1,45 @@
+// The electronic invoice of one order: XRechnung 3.0 in the UN/CEFACT Cross
+// Industry Invoice syntax (EN 16931), which ZUGFeRD / Factur-X embeds as well.
+#pragma once
+
+#include "invoice_records.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vq::invoice {
+
+inline constexpr char kXRechnungGuideline[] =
+    "urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0";
+
+struct TEInvoiceInput
+{
+    TMandant seller;
+    TBestellung order;
+    QList<TArtikel> lines; // with their options
+    QDate invoiceDate;     // the order's invoice date
+};
+
+struct TEInvoiceResult
+{
+    QByteArray xml;      // empty when something is missing
+    QStringList missing; // German names of what the client or order lacks
+    // One message naming every missing item, for a message box or standard error.
+    QString message() const;
+};
+
+TEInvoiceResult buildXRechnung(const TEInvoiceInput &input);
+
+// ISO 4217 code of a client's currency text ("€", "EUR", "Euro", "CHF", "Fr.",
+// "$", "£", ...); empty when it names none.
+QString currencyCode(const QString &waehrung);
+// ISO 3166 code of a country text ("Deutschland", "DE", "Österreich", "Schweiz",
+// ...); an empty text means Germany; empty when it names none known.
+QString countryCode(const QString &land);
+// Whether an IBAN's check sum (ISO 13616, mod 97) is right; blanks allowed.
+bool ibanValid(const QString &iban);
+
+} // namespace vq::invoice

@@ -1,0 +1,102 @@
+// Orders and clients for the electronic invoice tests.
+#pragma once
+
+#include "xrechnung.h"
+
+#include <optional>
+
+namespace vq::invoice::test {
+
+inline TMandant seller()
+{
+    TMandant m;
+    m.id = 1;
+    m.firma = QStringLiteral("Seifenmanufaktur Müller & Söhne");
+    m.vorname = QStringLiteral("Jörg");
+    m.name = QStringLiteral("Müller");
+    m.strasse = QStringLiteral("Hauptstraße 5");
+    m.plz = QStringLiteral("10115");
+    m.ort = QStringLiteral("Berlin");
+    m.land = QStringLiteral("Deutschland");
+    m.email = QStringLiteral("rechnung@seifen.example");
+    m.telefon = QStringLiteral("030 1234567");
+    m.ustIdNr = QStringLiteral("DE123456789");
+    m.iban = QStringLiteral("DE02 1203 0000 0000 2020 51");
+    m.bic = QStringLiteral("BYLADEM1001");
+    m.waehrung = QStringLiteral("€");
+    return m;
+}
+
+inline TBestellung order(bool company)
+{
+    TBestellung b;
+    b.id = 7;
+    b.rechNr = 1042;
+    b.name = QStringLiteral("Zoë");
+    b.nachname = QStringLiteral("O'Brien <b>");
+    if (company)
+        b.firma = QStringLiteral("Büro & Co. KG");
+    b.strasse = QStringLiteral("Gartenweg 3");
+    b.plz = QStringLiteral("80331");
+    b.ort = QStringLiteral("München");
+    b.land = QString();
+    b.email = QStringLiteral("zoe@kunde.example");
+    return b;
+}
+
+inline TArtikel line(const char *name, int quantity, double price, double vat, QList<TOption> options = {})
+{
+    TArtikel a;
+    a.name = QString::fromUtf8(name);
+    a.nr = QStringLiteral("A-") + QString::number(quantity);
+    a.anzahl = quantity;
+    a.preis = price;
+    a.mwst = vat;
+    a.optionen = options;
+    return a;
+}
+
+inline TOption option(const char *name, const char *value, std::optional<double> price)
+{
+    TOption o;
+    o.name = QString::fromUtf8(name);
+    o.wert = QString::fromUtf8(value);
+    o.preis = price;
+    return o;
+}
+
+struct InvoiceCase
+{
+    const char *what;
+    bool company;
+    QList<TArtikel> lines;
+};
+
+inline QList<InvoiceCase> invoiceCases()
+{
+    return {
+        {"one rate", false, {line("Seife Lavendel", 3, 0.99, 7)}},
+        {"two rates, rounding", true,
+         {line("Seife Lavendel", 3, 0.99, 7), line("Badesalz \"Meer\"", 7, 12.45, 19)}},
+        {"options with surcharges", true,
+         {line("Geschenkkorb", 2, 19.99, 19,
+               {option("Größe", "XL & mehr <groß>", 2.5), option("Gravur", "Für Oma", std::nullopt),
+                option("Band", "rot", 0.0)}),
+          line("Karte", 1, 1.5, 7, {option("Text", "Alles Gute", 0.33)}), line("Tee", 13, 3.33, 7)}},
+        {"many small lines", false,
+         {line("A", 1, 0.01, 19), line("B", 1, 0.01, 19), line("C", 1, 0.01, 19), line("D", 3, 0.05, 7),
+          line("E", 11, 0.07, 7)}},
+    };
+}
+
+// Gross unit price of a line: price plus option surcharges.
+inline double unitOf(const TArtikel &a)
+{
+    double unit = a.preis;
+    for (const TOption &o : a.optionen)
+        unit += o.preis.value_or(0.0);
+    return unit;
+}
+
+
+} // namespace vq::invoice::test
