@@ -7,6 +7,7 @@
 #include "order_document.h"
 #include "test_support.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
@@ -44,6 +45,9 @@ protected:
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
+    // The cookies of the visitor that post() and get() act as.
+    QString cookieJar = QStringLiteral("cookies.txt");
+
     void startServer(const QString &extraConfig = QString())
     {
         const QString source = QStringLiteral(VQ_SOURCE_DIR "/formmailer/");
@@ -57,6 +61,7 @@ protected:
                                  "'rate_limit_posts' => 50, 'rate_limit_seconds' => 600, "
                                  "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
                                  "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
+                                 "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
                                  "'timezone' => 'Europe/Berlin', %2];")
                       .arg(path(QStringLiteral("storage")), extraConfig)
                       .toUtf8());
@@ -151,12 +156,19 @@ protected:
 
     // Posts with curl as a browser would (multipart); files as name -> path;filename=...
     Response post(const QList<QPair<QString, QString>> &form,
-                  const QList<QPair<QString, QString>> &files = {}, const QString &query = QString())
+                  const QList<QPair<QString, QString>> &files = {}, const QString &query = QString(),
+                  const QList<QPair<QString, QByteArray>> &rawFields = {})
     {
         QStringList args = {QStringLiteral("-s"), QStringLiteral("-D"), path(QStringLiteral("head.txt")),
                             QStringLiteral("-o"), path(QStringLiteral("body.txt"))};
         for (const auto &[name, value] : form)
             args << QStringLiteral("--form-string") << name + u'=' + value;
+        int rawCount = 0;
+        for (const auto &[name, bytes] : rawFields) {
+            const QString file = path(QStringLiteral("raw%1.bin").arg(rawCount++));
+            writeFile(file, bytes);
+            args << QStringLiteral("-F") << name + QStringLiteral("=<") + file;
+        }
         for (const auto &[name, fileArg] : files)
             args << QStringLiteral("-F") << name + QStringLiteral("=@") + fileArg;
         args << url(query);
@@ -169,8 +181,12 @@ protected:
                         QStringLiteral("-o"), path(QStringLiteral("body.txt")), url(query)});
     }
 
-    Response request(const QStringList &args)
+    Response request(QStringList args)
     {
+        args.prepend(path(cookieJar));
+        args.prepend(QStringLiteral("-c"));
+        args.prepend(path(cookieJar));
+        args.prepend(QStringLiteral("-b"));
         QByteArray out;
         EXPECT_EQ(runProgram(QStringLiteral("curl"), args, &out), 0);
         Response response;
@@ -192,6 +208,17 @@ protected:
         return result;
     }
 
+    // The captcha code the form mailer stored for the current visitor (cookie jar).
+    QString storedCaptcha(const QString &formId) const
+    {
+        QString token;
+        for (const QByteArray &line : readFile(path(cookieJar)).split('\n'))
+            if (line.contains("\tvq_captcha\t"))
+                token = QString::fromLatin1(line.split('\t').last().trimmed());
+        const QByteArray hash = QCryptographicHash::hash(token.toLatin1(), QCryptographicHash::Sha256).toHex().left(32);
+        return QString::fromLatin1(readFile(path(QStringLiteral("storage/captcha_%1_%2.txt").arg(formId, QString::fromLatin1(hash)))));
+    }
+
     void clearMails()
     {
         QDir mailDir(path(QStringLiteral("mails")));
@@ -210,7 +237,7 @@ QString decode1252(const QString &base64)
 
 TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
 {
-    startServer();
+    startServer(QStringLiteral("'send_copy_to_sender' => true, 'copy_subject' => 'Ihre Bestellung bei uns'"));
     for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
         clearMails();
         const Response response = post(orderForm(format));
@@ -245,6 +272,7 @@ TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
         EXPECT_FALSE(text.contains(QStringLiteral("vq_admin")));
 
         EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("max@kunde.example.org"));
+        EXPECT_EQ(sent[1].header(QStringLiteral("Subject")), QStringLiteral("Ihre Bestellung bei uns"));
         EXPECT_EQ(sent[1].text(), text);
         EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
         EXPECT_TRUE(sent[2].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
@@ -261,10 +289,10 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
     ASSERT_EQ(post(form).status, 303);
     ASSERT_EQ(post(form).status, 303);
     const QList<MailMessage> sent = mails();
-    ASSERT_EQ(sent.size(), 6);
+    ASSERT_EQ(sent.size(), 4); // no copies: the delivered setting sends none
 
     QStringList uuids;
-    for (const MailMessage &mail : {sent[2], sent[5]}) {
+    for (const MailMessage &mail : {sent[1], sent[3]}) {
         vq::invoice::TOrderDocument document;
         QString error;
         ASSERT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error))
@@ -285,13 +313,14 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
         const vq::invoice::TArtikel &line = document.lines[0];
         EXPECT_EQ(line.nr, QStringLiteral("TS-1"));
         EXPECT_EQ(line.name, QStringLiteral("T-Shirt"));
-        EXPECT_DOUBLE_EQ(line.preis, 12.5);
+        // Netto: the order document carries the prices with VAT, unrounded.
+        EXPECT_DOUBLE_EQ(line.preis, 14.875);
         EXPECT_DOUBLE_EQ(line.mwst, 19);
         EXPECT_EQ(line.anzahl, 2);
         ASSERT_EQ(line.optionen.size(), 2);
         EXPECT_EQ(line.optionen[0].name, QStringLiteral("Farbe"));
         EXPECT_EQ(line.optionen[0].wert, QStringLiteral("rot"));
-        EXPECT_EQ(line.optionen[0].preis, std::optional<double>(1.5));
+        EXPECT_EQ(line.optionen[0].preis, std::optional<double>(1.785));
         EXPECT_EQ(line.optionen[1].wert, QStringLiteral("Hallo Welt"));
         EXPECT_FALSE(line.optionen[1].preis.has_value()); // price 0: no price
     }
@@ -306,14 +335,23 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     const Response image = get(QStringLiteral("?action=captcha&id=4711"));
     ASSERT_EQ(image.status, 200);
     EXPECT_TRUE(readFile(path(QStringLiteral("body.txt"))).startsWith("\x89PNG"));
-    const QString code = QString::fromLatin1(readFile(path(QStringLiteral("storage/captcha_4711.txt"))));
+    const QString code = storedCaptcha(QStringLiteral("4711"));
     ASSERT_EQ(code.size(), 5);
 
+    // A second visitor of the same form gets a code of their own, and their
+    // wrong try leaves the first visitor's code valid.
+    cookieJar = QStringLiteral("cookies-b.txt");
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    const QString codeB = storedCaptcha(QStringLiteral("4711"));
     auto form = orderForm(QStringLiteral("plain"));
     set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("true")));
+    set(form, QStringLiteral("captcha_input"), codeB == QLatin1String("XXXXX") ? QStringLiteral("YYYYY") : QStringLiteral("XXXXX"));
+    EXPECT_EQ(post(form).status, 400);
+    cookieJar = QStringLiteral("cookies.txt");
+
     set(form, QStringLiteral("captcha_input"), code.toLower());
     EXPECT_EQ(post(form).status, 303);
-    EXPECT_EQ(mails().size(), 3);
+    EXPECT_EQ(mails().size(), 2);
 
     // The same code a second time, a wrong code, no code: refused, no mail.
     clearMails();
@@ -329,7 +367,40 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     EXPECT_EQ(wrong.location, QStringLiteral("https://shop.example.com/captcha-falsch.htm"));
     EXPECT_TRUE(mails().isEmpty());
 
+    // A code belongs to its visitor: B's fresh code does not pass with A's cookie.
+    cookieJar = QStringLiteral("cookies-b.txt");
+    get(QStringLiteral("?action=captcha&id=4711"));
+    const QString freshB = storedCaptcha(QStringLiteral("4711"));
+    cookieJar = QStringLiteral("cookies.txt");
+    get(QStringLiteral("?action=captcha&id=4711"));
+    set(form, QStringLiteral("captcha_input"), freshB);
+    set(form, QStringLiteral("settings_error_captcha"), QString());
+    if (freshB != storedCaptcha(QStringLiteral("4711")))
+        EXPECT_EQ(post(form).status, 400);
+    EXPECT_TRUE(mails().isEmpty());
+
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=../../x")).status, 404);
+}
+
+// The configuration, not the post, decides whether a form needs the captcha.
+TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
+{
+    startServer(QStringLiteral("'captcha_required' => true"));
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("false")));
+    const Response noField = post(form);
+    EXPECT_EQ(noField.status, 400);
+    EXPECT_TRUE(noField.body.contains(QStringLiteral("captcha_required"))) << noField.body.toStdString();
+    set(form, QStringLiteral("captcha_input"), QString());
+    EXPECT_EQ(post(form).status, 400);
+    set(form, QStringLiteral("vq_settings"), QStringLiteral("garbage"));
+    EXPECT_EQ(post(form).status, 400);
+    EXPECT_TRUE(mails().isEmpty());
+
+    get(QStringLiteral("?action=captcha&id=4711"));
+    set(form, QStringLiteral("captcha_input"), storedCaptcha(QStringLiteral("4711")));
+    EXPECT_EQ(post(form).status, 303);
+    EXPECT_EQ(mails().size(), 2);
 }
 
 TEST_F(FormMailer, RefusesAbuse)
@@ -516,7 +587,8 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
                         {QStringLiteral("fill"), QStringLiteral("f.Vorname.value='Erika'; f.Nachname.value='Mustermann';"
                                                                 "f.email.value='erika@kunde.example.org';"
                                                                 "f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1; preisUpdateArt();")},
-                        {QStringLiteral("captchaFile"), path(QStringLiteral("storage/captcha_") + formId + QStringLiteral(".txt"))},
+                        {QStringLiteral("captchaStore"), QJsonObject{{QStringLiteral("dir"), path(QStringLiteral("storage"))},
+                                                                     {QStringLiteral("formId"), formId}}},
                         {QStringLiteral("until"), QStringLiteral("danke.htm")}})
                         .toJson());
     ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out, 60000, &err), 0)
