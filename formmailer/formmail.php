@@ -349,69 +349,6 @@ function vq_action_send(array $config): void
     vq_page(200, 'Vielen Dank', 'Ihre Angaben wurden gesendet.', false);
 }
 
-function vq_form_mail_plain(string $mailText, array $values, array $lines, array $totals,
-                            string $currency, array $extra): string
-{
-    $out = $mailText === '' ? '' : $mailText . "\n\n";
-    foreach ($values as $name => $value) {
-        $out .= "$name: $value\n";
-    }
-    if ($lines !== []) {
-        $out .= "\nBestellung:\n";
-        foreach ($lines as $l) {
-            $out .= sprintf("%d x %s (Art.-Nr. %s) zu %s = %s\n", $l['amount'], $l['name'],
-                            $l['number'], vq_money($l['price'], $currency),
-                            vq_money($l['total'], $currency));
-            foreach ($l['options'] as $o) {
-                $out .= '    ' . $o['name'] . ': ' . $o['value']
-                    . ($o['price'] != 0 ? ' (+' . vq_money($o['price'], $currency) . ')' : '') . "\n";
-            }
-        }
-        $out .= 'MwSt.: ' . vq_money($totals['vat'], $currency) . "\n";
-        $out .= 'Gesamt: ' . vq_money($totals['total'], $currency) . "\n";
-    }
-    foreach ($extra as $name => $value) {
-        $out .= "\n$name: $value";
-    }
-    return str_replace("\n", "\r\n", rtrim($out)) . "\r\n";
-}
-
-function vq_form_mail_html(string $mailText, array $values, array $lines, array $totals,
-                           string $currency, array $extra): string
-{
-    $e = fn(string $s): string => htmlspecialchars($s, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
-    $out = "<!DOCTYPE html>\r\n<html><head><meta charset=\"UTF-8\"></head><body>\r\n";
-    if ($mailText !== '') {
-        $out .= '<p>' . nl2br($e($mailText), false) . "</p>\r\n";
-    }
-    $out .= "<table cellpadding=\"4\">\r\n";
-    foreach ($values as $name => $value) {
-        $out .= '<tr><td><b>' . $e($name) . '</b></td><td>' . nl2br($e($value), false) . "</td></tr>\r\n";
-    }
-    $out .= "</table>\r\n";
-    if ($lines !== []) {
-        $out .= "<h3>Bestellung</h3>\r\n<table cellpadding=\"4\" border=\"1\" style=\"border-collapse:collapse\">\r\n"
-            . "<tr><th>Anzahl</th><th>Artikel</th><th>Art.-Nr.</th><th>Einzelpreis</th><th>Gesamtpreis</th></tr>\r\n";
-        foreach ($lines as $l) {
-            $options = '';
-            foreach ($l['options'] as $o) {
-                $options .= '<br>' . $e($o['name']) . ': ' . $e($o['value'])
-                    . ($o['price'] != 0 ? ' (+' . $e(vq_money($o['price'], $currency)) . ')' : '');
-            }
-            $out .= '<tr><td>' . $l['amount'] . '</td><td>' . $e($l['name']) . $options . '</td><td>'
-                . $e($l['number']) . '</td><td>' . $e(vq_money($l['price'], $currency)) . '</td><td>'
-                . $e(vq_money($l['total'], $currency)) . "</td></tr>\r\n";
-        }
-        $out .= '<tr><td colspan="4">MwSt.</td><td>' . $e(vq_money($totals['vat'], $currency))
-            . "</td></tr>\r\n" . '<tr><td colspan="4"><b>Gesamt</b></td><td><b>'
-            . $e(vq_money($totals['total'], $currency)) . "</b></td></tr>\r\n</table>\r\n";
-    }
-    foreach ($extra as $name => $value) {
-        $out .= '<p>' . $e($name) . ': ' . $e($value) . "</p>\r\n";
-    }
-    return $out . "</body></html>\r\n";
-}
-
 // A hostile post never shows a PHP message or a file path.
 ini_set('display_errors', '0');
 set_error_handler(function (int $severity, string $message, string $file, int $line): bool {

@@ -130,24 +130,26 @@ function vq_posted_text(string $value, string $pageEncoding): string
  * names, used when iconv cannot transliterate.
  */
 const VQ_TRANSLIT = [
-    'Ā' => 'A', 'ā' => 'a', 'Ă' => 'A', 'ă' => 'a', 'Ą' => 'A', 'ą' => 'a', 'Ć' => 'C', 'ć' => 'c',
-    'Č' => 'C', 'č' => 'c', 'Ď' => 'D', 'ď' => 'd', 'Đ' => 'D', 'đ' => 'd', 'Ē' => 'E', 'ē' => 'e',
-    'Ė' => 'E', 'ė' => 'e', 'Ę' => 'E', 'ę' => 'e', 'Ě' => 'E', 'ě' => 'e', 'Ğ' => 'G', 'ğ' => 'g',
-    'Ģ' => 'G', 'ģ' => 'g', 'Ī' => 'I', 'ī' => 'i', 'Į' => 'I', 'į' => 'i', 'İ' => 'I', 'ı' => 'i',
-    'Ķ' => 'K', 'ķ' => 'k', 'Ĺ' => 'L', 'ĺ' => 'l', 'Ļ' => 'L', 'ļ' => 'l', 'Ľ' => 'L', 'ľ' => 'l',
-    'Ł' => 'L', 'ł' => 'l', 'Ń' => 'N', 'ń' => 'n', 'Ņ' => 'N', 'ņ' => 'n', 'Ň' => 'N', 'ň' => 'n',
-    'Ō' => 'O', 'ō' => 'o', 'Ő' => 'O', 'ő' => 'o', 'Ŕ' => 'R', 'ŕ' => 'r', 'Ř' => 'R', 'ř' => 'r',
-    'Ś' => 'S', 'ś' => 's', 'Ş' => 'S', 'ş' => 's', 'Ș' => 'S', 'ș' => 's', 'Ţ' => 'T', 'ţ' => 't',
-    'Ț' => 'T', 'ț' => 't', 'Ť' => 'T', 'ť' => 't', 'Ū' => 'U', 'ū' => 'u', 'Ů' => 'U', 'ů' => 'u',
-    'Ű' => 'U', 'ű' => 'u', 'Ų' => 'U', 'ų' => 'u', 'Ź' => 'Z', 'ź' => 'z', 'Ż' => 'Z', 'ż' => 'z',
-    'ẞ' => 'SS', "\u{2010}" => '-', "\u{2011}" => '-', "\u{2012}" => '-', "\u{2015}" => '-',
-    "\u{2212}" => '-', "\u{00A0}" => ' ', "\u{2009}" => ' ', "\u{202F}" => ' ', "\u{2032}" => "'",
-    "\u{2033}" => '"',
+    "\u{100}" => 'A', "\u{101}" => 'a', "\u{102}" => 'A', "\u{103}" => 'a', "\u{104}" => 'A', "\u{105}" => 'a',
+    "\u{106}" => 'C', "\u{107}" => 'c', "\u{10C}" => 'C', "\u{10D}" => 'c', "\u{10E}" => 'D', "\u{10F}" => 'd',
+    "\u{110}" => 'D', "\u{111}" => 'd', "\u{112}" => 'E', "\u{113}" => 'e', "\u{116}" => 'E', "\u{117}" => 'e',
+    "\u{118}" => 'E', "\u{119}" => 'e', "\u{11A}" => 'E', "\u{11B}" => 'e', "\u{11E}" => 'G', "\u{11F}" => 'g',
+    "\u{122}" => 'G', "\u{123}" => 'g', "\u{12A}" => 'I', "\u{12B}" => 'i', "\u{12E}" => 'I', "\u{12F}" => 'i',
+    "\u{130}" => 'I', "\u{131}" => 'i', "\u{136}" => 'K', "\u{137}" => 'k', "\u{139}" => 'L', "\u{13A}" => 'l',
+    "\u{13B}" => 'L', "\u{13C}" => 'l', "\u{13D}" => 'L', "\u{13E}" => 'l', "\u{141}" => 'L', "\u{142}" => 'l',
+    "\u{143}" => 'N', "\u{144}" => 'n', "\u{145}" => 'N', "\u{146}" => 'n', "\u{147}" => 'N', "\u{148}" => 'n',
+    "\u{14C}" => 'O', "\u{14D}" => 'o', "\u{150}" => 'O', "\u{151}" => 'o', "\u{154}" => 'R', "\u{155}" => 'r',
+    "\u{158}" => 'R', "\u{159}" => 'r', "\u{15A}" => 'S', "\u{15B}" => 's', "\u{15E}" => 'S', "\u{15F}" => 's',
+    "\u{218}" => 'S', "\u{219}" => 's', "\u{162}" => 'T', "\u{163}" => 't', "\u{21A}" => 'T', "\u{21B}" => 't',
+    "\u{164}" => 'T', "\u{165}" => 't', "\u{16A}" => 'U', "\u{16B}" => 'u', "\u{16E}" => 'U', "\u{16F}" => 'u',
+    "\u{170}" => 'U', "\u{171}" => 'u', "\u{172}" => 'U', "\u{173}" => 'u', "\u{179}" => 'Z', "\u{17A}" => 'z',
+    "\u{17B}" => 'Z', "\u{17C}" => 'z', "\u{1E9E}" => 'SS', "\u{2010}" => '-', "\u{2011}" => '-', "\u{2012}" => '-',
+    "\u{2015}" => '-', "\u{2212}" => '-', "\u{00A0}" => ' ', "\u{2009}" => ' ', "\u{202F}" => ' ', "\u{2033}" => '"',
 ];
 
 /**
  * UTF-8 text as Windows-1252 bytes: every character that code page has stays,
- * the others are transliterated ("Ł" to "L", "ř" to "r"), and what has no
+ * the others are transliterated (L with stroke to "L", r with caron to "r"), and what has no
  * readable stand-in becomes "?".
  */
 function vq_to_windows1252(string $text): string
@@ -409,7 +411,7 @@ function vq_post_size_error(array $post, array $config): ?string
     while ($stack !== []) {
         foreach (array_pop($stack) as $name => $value) {
             if (++$count > 5000) {
-                return 'Das Formular enthält zu viele Felder.';
+                return "Das Formular enth\u{E4}lt zu viele Felder.";
             }
             $total += strlen((string)$name);
             if (is_array($value)) {
@@ -418,12 +420,12 @@ function vq_post_size_error(array $post, array $config): ?string
             }
             $length = strlen((string)$value);
             if ($length > $maxField) {
-                return 'Ein Eingabefeld enthält zu viel Text.';
+                return "Ein Eingabefeld enth\u{E4}lt zu viel Text.";
             }
             $total += $length;
         }
         if ($total > $maxTotal) {
-            return 'Das Formular enthält zu viel Text.';
+            return "Das Formular enth\u{E4}lt zu viel Text.";
         }
     }
     return null;
@@ -436,7 +438,7 @@ function vq_post_size_error(array $post, array $config): ?string
  * number reader accepts, negative amounts and VAT rates outside 0 to 100.
  *
  * Each line: number, name, price, vat, amount, options (name, value, price,
- * type), total (amount × (price + surcharges), as the page shows it).
+ * type), total (amount * (price + surcharges), as the page shows it).
  * Returns ['lines' => [...], 'error' => null] or a German error.
  *
  * @param array    $names posted field names
@@ -467,7 +469,7 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
         }
         $amount = vq_number($quantityText);
         if ($amount === null || floor($amount) != $amount || $amount > $maxQuantity) {
-            return $fail('Die Bestellung enthält eine ungültige Menge.');
+            return $fail("Die Bestellung enth\u{E4}lt eine ung\u{FC}ltige Menge.");
         }
         $amount = (int)$amount;
         if ($amount === 0) {
@@ -476,10 +478,10 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
         $price = vq_number($text("b_preis$i"));
         $vat = vq_number($text("b_mwst$i"));
         if ($price === null || $price >= VQ_MAX_PRICE) {
-            return $fail('Die Bestellung enthält einen ungültigen Preis.');
+            return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Preis.");
         }
         if ($vat === null || $vat > 100) {
-            return $fail('Die Bestellung enthält einen ungültigen Mehrwertsteuersatz.');
+            return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Mehrwertsteuersatz.");
         }
         $optionCount = vq_number($text("b_opt_count$i")) ?? 0.0;
         $optionCount = (int)max(0, min($optionCount, $maxOptions));
@@ -499,7 +501,7 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
                 $hash = strrpos($value, '#');
                 $surcharge = $hash === false ? null : vq_number(substr($value, $hash + 1));
                 if ($surcharge === null || $surcharge >= VQ_MAX_PRICE) {
-                    return $fail('Die Bestellung enthält einen ungültigen Aufpreis.');
+                    return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Aufpreis.");
                 }
                 $value = substr($value, 0, (int)$hash);
             }
@@ -558,7 +560,7 @@ function vq_price_list_load(string $file): array
     $broken = fn(string $why): array => ['state' => 'broken', 'error' => $why];
     $size = @filesize($file);
     if ($size === false || $size > 16 * 1024 * 1024) {
-        return $broken('Die Preisliste ist nicht lesbar oder zu groß.');
+        return $broken("Die Preisliste ist nicht lesbar oder zu gro\u{DF}.");
     }
     $json = @file_get_contents($file);
     if ($json === false) {
@@ -574,17 +576,17 @@ function vq_price_list_load(string $file): array
     foreach ($data['articles'] as $article) {
         if (!is_array($article) || !is_string($article['number'] ?? null) || !is_string($article['name'] ?? null)
             || !$isNumber($article['price'] ?? null) || !$isNumber($article['vat'] ?? null)) {
-            return $broken('Ein Artikel der Preisliste ist unvollständig.');
+            return $broken("Ein Artikel der Preisliste ist unvollst\u{E4}ndig.");
         }
         $options = [];
         foreach ((array)($article['options'] ?? []) as $option) {
             if (!is_array($option) || !is_string($option['name'] ?? null) || !is_array($option['values'] ?? null)) {
-                return $broken('Eine Option der Preisliste ist unvollständig.');
+                return $broken("Eine Option der Preisliste ist unvollst\u{E4}ndig.");
             }
             $values = [];
             foreach ($option['values'] as $value) {
                 if (!is_array($value) || !is_string($value['text'] ?? null) || !$isNumber($value['surcharge'] ?? null)) {
-                    return $broken('Ein Optionswert der Preisliste ist unvollständig.');
+                    return $broken("Ein Optionswert der Preisliste ist unvollst\u{E4}ndig.");
                 }
                 $values[] = ['text' => $value['text'], 'surcharge' => (float)$value['surcharge']];
             }
@@ -615,10 +617,10 @@ function vq_price_list_error(array $lines, array $priceList): ?string
         return null;
     }
     if ($priceList['state'] !== 'ok') {
-        return 'Bestellungen sind zurzeit nicht möglich: ' . $priceList['error']
+        return "Bestellungen sind zurzeit nicht m\u{F6}glich: " . $priceList['error']
             . ' Bitte benachrichtigen Sie den Betreiber der Seite.';
     }
-    $refused = 'Die Preise der Bestellung stimmen nicht mit der Preisliste des Shops überein. '
+    $refused = "Die Preise der Bestellung stimmen nicht mit der Preisliste des Shops \u{FC}berein. "
         . 'Bitte laden Sie das Formular neu.';
     foreach ($lines as $line) {
         $match = null;
@@ -869,6 +871,73 @@ function vq_mail_text(string $template, callable $text, int $maxLength = 65536):
             return $value;
         }, $template, 100);
     return $result;
+}
+
+// ---- the form mail
+
+/** The form mail as plain text: the additional text, the values, the order with its totals. */
+function vq_form_mail_plain(string $mailText, array $values, array $lines, array $totals,
+                            string $currency, array $extra): string
+{
+    $out = $mailText === '' ? '' : $mailText . "\n\n";
+    foreach ($values as $name => $value) {
+        $out .= "$name: $value\n";
+    }
+    if ($lines !== []) {
+        $out .= "\nBestellung:\n";
+        foreach ($lines as $l) {
+            $out .= sprintf("%d x %s (Art.-Nr. %s) zu %s = %s\n", $l['amount'], $l['name'],
+                            $l['number'], vq_money($l['price'], $currency),
+                            vq_money($l['total'], $currency));
+            foreach ($l['options'] as $o) {
+                $out .= '    ' . $o['name'] . ': ' . $o['value']
+                    . ($o['price'] != 0 ? ' (+' . vq_money($o['price'], $currency) . ')' : '') . "\n";
+            }
+        }
+        $out .= 'MwSt.: ' . vq_money($totals['vat'], $currency) . "\n";
+        $out .= 'Gesamt: ' . vq_money($totals['total'], $currency) . "\n";
+    }
+    foreach ($extra as $name => $value) {
+        $out .= "\n$name: $value";
+    }
+    return str_replace("\n", "\r\n", rtrim($out)) . "\r\n";
+}
+
+/** The form mail as HTML, every value escaped. */
+function vq_form_mail_html(string $mailText, array $values, array $lines, array $totals,
+                           string $currency, array $extra): string
+{
+    $e = fn(string $s): string => htmlspecialchars($s, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
+    $out = "<!DOCTYPE html>\r\n<html><head><meta charset=\"UTF-8\"></head><body>\r\n";
+    if ($mailText !== '') {
+        $out .= '<p>' . nl2br($e($mailText), false) . "</p>\r\n";
+    }
+    $out .= "<table cellpadding=\"4\">\r\n";
+    foreach ($values as $name => $value) {
+        $out .= '<tr><td><b>' . $e($name) . '</b></td><td>' . nl2br($e($value), false) . "</td></tr>\r\n";
+    }
+    $out .= "</table>\r\n";
+    if ($lines !== []) {
+        $out .= "<h3>Bestellung</h3>\r\n<table cellpadding=\"4\" border=\"1\" style=\"border-collapse:collapse\">\r\n"
+            . "<tr><th>Anzahl</th><th>Artikel</th><th>Art.-Nr.</th><th>Einzelpreis</th><th>Gesamtpreis</th></tr>\r\n";
+        foreach ($lines as $l) {
+            $options = '';
+            foreach ($l['options'] as $o) {
+                $options .= '<br>' . $e($o['name']) . ': ' . $e($o['value'])
+                    . ($o['price'] != 0 ? ' (+' . $e(vq_money($o['price'], $currency)) . ')' : '');
+            }
+            $out .= '<tr><td>' . $l['amount'] . '</td><td>' . $e($l['name']) . $options . '</td><td>'
+                . $e($l['number']) . '</td><td>' . $e(vq_money($l['price'], $currency)) . '</td><td>'
+                . $e(vq_money($l['total'], $currency)) . "</td></tr>\r\n";
+        }
+        $out .= '<tr><td colspan="4">MwSt.</td><td>' . $e(vq_money($totals['vat'], $currency))
+            . "</td></tr>\r\n" . '<tr><td colspan="4"><b>Gesamt</b></td><td><b>'
+            . $e(vq_money($totals['total'], $currency)) . "</b></td></tr>\r\n</table>\r\n";
+    }
+    foreach ($extra as $name => $value) {
+        $out .= '<p>' . $e($name) . ': ' . $e($value) . "</p>\r\n";
+    }
+    return $out . "</body></html>\r\n";
 }
 
 /** Sends prepared mails ['to', 'subject', 'body', 'headers'] in order; false at the first failure. */

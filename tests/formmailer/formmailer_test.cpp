@@ -375,8 +375,9 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     get(QStringLiteral("?action=captcha&id=4711"));
     set(form, QStringLiteral("captcha_input"), freshB);
     set(form, QStringLiteral("settings_error_captcha"), QString());
-    if (freshB != storedCaptcha(QStringLiteral("4711")))
+    if (freshB != storedCaptcha(QStringLiteral("4711"))) {
         EXPECT_EQ(post(form).status, 400);
+    }
     EXPECT_TRUE(mails().isEmpty());
 
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=../../x")).status, 404);
@@ -655,21 +656,27 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
-    const Response response = post({{QStringLiteral("Nachname"), QStringLiteral("Müller")},
-                                    {QStringLiteral("b_anz0"), QStringLiteral("2")},
-                                    {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-                                    {QStringLiteral("b_preis0"), QStringLiteral("20")},
-                                    {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-                                    {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-                                    {QStringLiteral("b_opt_count0"), QStringLiteral("0")}},
-                                   {{QStringLiteral("datei"), path(QStringLiteral("evil.php")) + QStringLiteral(";filename=evil.php")}},
-                                   QStringLiteral("?action=send"));
+    const QList<QPair<QString, QString>> form = {{QStringLiteral("Nachname"), QStringLiteral("Müller")},
+                                                 {QStringLiteral("b_anz0"), QStringLiteral("2")},
+                                                 {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+                                                 {QStringLiteral("b_preis0"), QStringLiteral("20")},
+                                                 {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+                                                 {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+                                                 {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    // A script upload is refused with the form shown again; nothing is sent.
+    const Response refused = post(form, {{QStringLiteral("datei"), path(QStringLiteral("evil.php")) + QStringLiteral(";filename=evil.php")}},
+                                  QStringLiteral("?action=send"));
+    EXPECT_TRUE(refused.location.isEmpty());
+    EXPECT_TRUE(refused.body.contains(QStringLiteral("evil.php"))) << refused.body.toStdString();
+    EXPECT_TRUE(refused.body.contains(QStringLiteral("nicht angenommen")));
+    EXPECT_TRUE(mails().isEmpty());
+    const Response response = post(form, {}, QStringLiteral("?action=send"));
     EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm")) << response.body.toStdString();
 
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 2);
     EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("bcc")));
-    EXPECT_EQ(sent[0].parts.size(), 1); // the script upload is not attached
+    EXPECT_EQ(sent[0].parts.size(), 1);
     EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
     EXPECT_TRUE(sent[1].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
     QDomDocument doc;
