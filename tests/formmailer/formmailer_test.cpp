@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDomDocument>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -410,51 +411,147 @@ TEST_F(FormMailer, RefusesAbuse)
     writeFile(path(QStringLiteral("htaccess")), "Options +ExecCGI\n");
     writeFile(path(QStringLiteral("big.bin")), QByteArray(5000, 'x'));
     const QString errorPage = QString::fromLatin1(QByteArray("https://shop.example.com/datei.htm").toBase64());
+    const QString foreignPage = QString::fromLatin1(QByteArray("https://boese.example.net/falle.htm").toBase64());
+    auto upload = [this](const char *name) {
+        return QList<QPair<QString, QString>>{
+            {QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=") + QString::fromLatin1(name)
+                                          + QStringLiteral(";type=image/png")}};
+    };
+    const QString refusedOrder = QStringLiteral("Bestellung nicht angenommen");
     struct Case
     {
         const char *what;
         QList<QPair<QString, QString>> changes;
         QList<QPair<QString, QString>> files;
         int status;
-        const char *location; // or text in the page
+        QString location; // or text in the page
+        QList<QPair<QString, QByteArray>> rawFields = {};
     };
     const Case cases[] = {
         {"recipient outside the allowed list",
          {{QStringLiteral("vq_admin"), QStringLiteral("opfer@anderswo.example.net")}}, {}, 403,
-         "Empfänger nicht erlaubt"},
+         QStringLiteral("Empfänger nicht erlaubt")},
         {"allowed recipient plus a second one that is not",
          {{QStringLiteral("vq_admin1"), QStringLiteral("spam@anderswo.example.net")}}, {}, 403,
-         "Empfänger nicht erlaubt"},
+         QStringLiteral("Empfänger nicht erlaubt")},
         {"several addresses in one field",
          {{QStringLiteral("vq_admin"), QStringLiteral("shop@example.com, spam@anderswo.example.net")}}, {},
-         403, "Empfänger nicht erlaubt"},
+         403, QStringLiteral("Empfänger nicht erlaubt")},
         {"invoice-module address outside the list",
          {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@anderswo.example.net")}}, {}, 403,
-         "Rechnungsmoduls"},
+         QStringLiteral("Rechnungsmoduls")},
+        // Routing tricks whose last domain is an allowed one.
+        {"quoted local part", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("\"opfer@anderswo.example.net\"@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"percent routing", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("opfer%anderswo.example.net@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"bang path", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("anderswo.example.net!opfer@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"comment", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang(x@anderswo.example.net)@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"address literal", {{QStringLiteral("vq_admin"), QStringLiteral("shop@[127.0.0.1]")}}, {}, 403,
+         QStringLiteral("Empfänger nicht erlaubt")},
+        {"recipient posted as an array", {{QStringLiteral("vq_admin[]"), QStringLiteral("shop@example.com")}}, {}, 400,
+         QStringLiteral("Kein Empfänger")},
         {".htaccess upload", {{QStringLiteral("settings_error_fileerror"), errorPage}},
          {{QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=.htaccess")}},
-         303, "https://shop.example.com/datei.htm"},
-        {"script hidden behind a second extension", {},
-         {{QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=bild.php.jpg")}},
-         400, "Datei nicht angenommen"},
+         303, QStringLiteral("https://shop.example.com/datei.htm")},
+        {"script hidden behind a second extension", {}, upload("bild.php.jpg"), 400, QStringLiteral("Datei nicht angenommen")},
         {"upload beyond the size limit", {},
          {{QStringLiteral("datei"), path(QStringLiteral("big.bin")) + QStringLiteral(";filename=gross.pdf")}},
-         400, "Datei nicht angenommen"},
-        {"no recipient", {{QStringLiteral("vq_admin"), QString()}}, {}, 400, "Kein Empfänger"},
+         400, QStringLiteral("Datei nicht angenommen")},
+        // Uploads that would run on the owner's PC.
+        {".hta upload", {}, upload("hilfe.hta"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".html upload", {}, upload("seite.html"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".lnk upload", {}, upload("ordner.lnk"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".msi upload", {}, upload("setup.msi"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".docm upload", {}, upload("angebot.docm"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".ps1 upload", {}, upload("skript.ps1"), 400, QStringLiteral("Datei nicht angenommen")},
+        {"executable behind a document name", {}, upload("rechnung.pdf.exe"), 400, QStringLiteral("Datei nicht angenommen")},
+        {"upload without an ending", {}, upload("datei"), 400, QStringLiteral("Datei nicht angenommen")},
+        {"error page on a foreign host", {{QStringLiteral("settings_error_fileerror"), foreignPage}}, upload("x.hta"), 400,
+         QStringLiteral("Datei nicht angenommen")},
+        {"no recipient", {{QStringLiteral("vq_admin"), QString()}}, {}, 400, QStringLiteral("Kein Empfänger")},
+        // Amounts: negative, out of range or unreadable.
+        {"negative price", {{QStringLiteral("b_preis0"), QStringLiteral("-12.5")}}, {}, 400, refusedOrder},
+        {"negative quantity", {{QStringLiteral("b_anz0"), QStringLiteral("-2")}}, {}, 400, refusedOrder},
+        {"fractional quantity", {{QStringLiteral("b_anz0"), QStringLiteral("1.5")}}, {}, 400, refusedOrder},
+        {"quantity with exponent", {{QStringLiteral("b_anz0"), QStringLiteral("1e3")}}, {}, 400, refusedOrder},
+        {"hexadecimal quantity", {{QStringLiteral("b_anz0"), QStringLiteral("0x10")}}, {}, 400, refusedOrder},
+        {"huge quantity", {{QStringLiteral("b_anz0"), QStringLiteral("100000000")}}, {}, 400, refusedOrder},
+        {"price with exponent", {{QStringLiteral("b_preis0"), QStringLiteral("1e3")}}, {}, 400, refusedOrder},
+        {"price NaN", {{QStringLiteral("b_preis0"), QStringLiteral("NaN")}}, {}, 400, refusedOrder},
+        {"price INF", {{QStringLiteral("b_preis0"), QStringLiteral("INF")}}, {}, 400, refusedOrder},
+        {"price with two points", {{QStringLiteral("b_preis0"), QStringLiteral("12.5.0")}}, {}, 400, refusedOrder},
+        {"grouped price", {{QStringLiteral("b_preis0"), QStringLiteral("1.000,50")}}, {}, 400, refusedOrder},
+        {"empty price", {{QStringLiteral("b_preis0"), QString()}}, {}, 400, refusedOrder},
+        {"price beyond a billion", {{QStringLiteral("b_preis0"), QStringLiteral("1000000000")}}, {}, 400, refusedOrder},
+        {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, 400, refusedOrder},
+        {"negative VAT", {{QStringLiteral("b_mwst0"), QStringLiteral("-19")}}, {}, 400, refusedOrder},
+        {"VAT with a percent sign", {{QStringLiteral("b_mwst0"), QStringLiteral("19%")}}, {}, 400, refusedOrder},
+        {"negative surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-1.50")}}, {}, 400, refusedOrder},
+        {"surcharge in brackets", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#(2.50)")}}, {}, 400, refusedOrder},
+        {"grouped surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#1.234.567,50")}}, {}, 400, refusedOrder},
+        {"price option without surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot")}}, {}, 400, refusedOrder},
+        // Sizes: nothing is worked on beyond the bounds.
+        {"a field of 40 KB", {}, {}, 413, QStringLiteral("zu viel Text"),
+         {{QStringLiteral("Nachricht"), QByteArray(40000, 'a')}}},
+        {"a field of 7.8 MB", {}, {}, 413, QStringLiteral("zu viel Text"),
+         {{QStringLiteral("Nachricht"), QByteArray(7800000, 'a')}}},
+        {"many fields making 300 KB", {}, {}, 413, QStringLiteral("zu viel Text"),
+         {{QStringLiteral("a1"), QByteArray(30000, 'a')}, {QStringLiteral("a2"), QByteArray(30000, 'a')},
+          {QStringLiteral("a3"), QByteArray(30000, 'a')}, {QStringLiteral("a4"), QByteArray(30000, 'a')},
+          {QStringLiteral("a5"), QByteArray(30000, 'a')}, {QStringLiteral("a6"), QByteArray(30000, 'a')},
+          {QStringLiteral("a7"), QByteArray(30000, 'a')}, {QStringLiteral("a8"), QByteArray(30000, 'a')},
+          {QStringLiteral("a9"), QByteArray(30000, 'a')}, {QStringLiteral("a10"), QByteArray(30000, 'a')}}},
     };
     for (const Case &c : cases) {
         clearMails();
         auto form = orderForm(QStringLiteral("plain"));
         for (const auto &[name, value] : c.changes)
             set(form, name, value);
-        const Response response = post(form, c.files);
+        const Response response = post(form, c.files, QString(), c.rawFields);
         EXPECT_EQ(response.status, c.status) << c.what << "\n" << response.body.toStdString();
         if (c.status == 303)
-            EXPECT_EQ(response.location, QString::fromUtf8(c.location)) << c.what;
+            EXPECT_EQ(response.location, c.location) << c.what;
         else
-            EXPECT_TRUE(response.body.contains(QString::fromUtf8(c.location))) << c.what;
+            EXPECT_TRUE(response.body.contains(c.location)) << c.what << "\n" << response.body.toStdString();
         EXPECT_TRUE(mails().isEmpty()) << c.what;
+        // A hostile post never shows a PHP message or a file path.
+        for (const char *leak : {"Warning", "Fatal", "Uncaught", "Stack trace", ".php on line", "/tmp/", "/web/"})
+            EXPECT_FALSE(response.body.contains(QString::fromLatin1(leak))) << c.what << ": " << leak;
     }
+}
+
+// Posts that cost a lot of work if taken at their word: counts of lines and
+// options that were never posted, and a post that breaks the script.
+TEST_F(FormMailer, WorksOnlyOnWhatWasPosted)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_anzahl"), QStringLiteral("999999999"));
+    set(form, QStringLiteral("b_opt_count0"), QStringLiteral("99999999"));
+    set(form, QStringLiteral("b_anz400000"), QStringLiteral("1"));
+    set(form, QStringLiteral("vq_mailtext"), scramble(QStringLiteral("{#Nachname#}").repeated(2000)));
+    QElapsedTimer timer;
+    timer.start();
+    const Response response = post(form);
+    EXPECT_EQ(response.status, 303) << response.body.toStdString();
+    EXPECT_LT(timer.elapsed(), 5000);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    for (const MailMessage &mail : sent)
+        EXPECT_LT(mail.parts[0].body.size(), 100000); // a 1 MB form mail before
+
+    // Every field posted as an array: refused cleanly, no PHP message.
+    clearMails();
+    QList<QPair<QString, QString>> arrays;
+    for (const auto &[name, value] : orderForm(QStringLiteral("plain")))
+        arrays.append({name + QStringLiteral("[x][]"), value});
+    const Response broken = post(arrays, {}, QStringLiteral("?action[]=send"));
+    EXPECT_EQ(broken.status, 400) << broken.body.toStdString();
+    EXPECT_FALSE(broken.body.contains(QStringLiteral(".php on line")));
+    EXPECT_TRUE(mails().isEmpty());
 }
 
 TEST_F(FormMailer, LineBreaksNeverReachAMailHeader)
