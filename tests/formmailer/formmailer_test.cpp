@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageAuthenticationCode>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -552,6 +553,180 @@ TEST_F(FormMailer, WorksOnlyOnWhatWasPosted)
     EXPECT_EQ(broken.status, 400) << broken.body.toStdString();
     EXPECT_FALSE(broken.body.contains(QStringLiteral(".php on line")));
     EXPECT_TRUE(mails().isEmpty());
+}
+
+// Every character arrives as typed in the form mail; the order document
+// keeps what Windows-1252 has and transliterates the rest readably.
+TEST_F(FormMailer, CharactersArriveAsTyped)
+{
+    startServer();
+    struct Case
+    {
+        const char *what;
+        QString encoding;
+        QByteArray posted; // the bytes the browser posts for "Nachname"
+        QString formMail;  // as the form mail shows it
+        QString order;     // as the order document carries it
+    };
+    const Case cases[] = {
+        {"UTF-8 page", QStringLiteral("utf-8"), QStringLiteral("Łukasz Dvořák – Grüße 😀 中").toUtf8(),
+         QStringLiteral("Łukasz Dvořák – Grüße 😀 中"), QStringLiteral("Lukasz Dvorák – Grüße ? ?")},
+        {"windows-1252 page with references", QStringLiteral("windows-1252"),
+         QByteArray("&#321;ukasz Dvo&#x159;\xE1k \x96 Gr\xFC\xDF" "e &#128512; &#0; &#xD800;"),
+         QStringLiteral("Łukasz Dvořák – Grüße 😀  "), QStringLiteral("Lukasz Dvorák – Grüße ?  ")},
+        {"Romanian and Hungarian", QStringLiteral("utf-8"), QStringLiteral("Ștefan Ő ğ").toUtf8(),
+         QStringLiteral("Ștefan Ő ğ"), QStringLiteral("Stefan O g")},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("vq_encoding"), c.encoding);
+        set(form, QStringLiteral("vq_currency"), QStringLiteral("EUR"));
+        set(form, QStringLiteral("Ort"), QStringLiteral("Koeln"));
+        form.removeIf([](const auto &field) { return field.first == u"Nachname"; });
+        ASSERT_EQ(post(form, {}, QString(), {{QStringLiteral("Nachname"), c.posted}}).status, 303) << c.what;
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 2) << c.what;
+        EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: ") + c.formMail + QStringLiteral("\r\n")))
+            << c.what << "\n" << sent[0].text().toStdString();
+        vq::invoice::TOrderDocument document;
+        QString error;
+        ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+        EXPECT_EQ(document.order.nachname, c.order) << c.what;
+    }
+}
+
+// An option text of 840 characters: no line of the order mail beyond 998
+// bytes, and the value reads back whole.
+TEST_F(FormMailer, OrderMailLinesStayShort)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    const QString longText = QStringLiteral("Bitte mit Gruß an Oma Ännchen. ").repeated(28).left(840);
+    set(form, QStringLiteral("b_opt0_1"), longText);
+    set(form, QStringLiteral("b_optname0_1"), QStringLiteral("Widmung ").repeated(100));
+    ASSERT_EQ(post(form).status, 303);
+    QDir mailDir(path(QStringLiteral("mails")));
+    const QStringList files = mailDir.entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 2);
+    const QByteArray raw = readFile(mailDir.filePath(files[1]));
+    for (const QByteArray &line : raw.split('\n'))
+        EXPECT_LE(line.size(), 998);
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(parseMail(raw).parts[0].body, &document, &error)) << error.toStdString();
+    ASSERT_EQ(document.lines.size(), 1);
+    ASSERT_EQ(document.lines[0].optionen.size(), 2);
+    EXPECT_EQ(document.lines[0].optionen[1].wert, longText);
+}
+
+// A page without an "email" field posts the shop's own address there: it is
+// never taken for the customer's.
+TEST_F(FormMailer, ShopAddressIsNoCustomerAddress)
+{
+    startServer(QStringLiteral("'send_copy_to_sender' => true"));
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("email"), QStringLiteral("Shop@Example.com"));
+    ASSERT_EQ(post(form).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2); // no copy to the shop itself
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("reply-to")));
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error));
+    EXPECT_TRUE(document.order.email.isEmpty());
+}
+
+// Without the owner's consent no copy goes out, whatever the post asks; the
+// copy's subject is the owner's.
+TEST_F(FormMailer, CopyOnlyWhenTheOwnerAllowsIt)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("email"), QStringLiteral("opfer@anderswo.example.net"));
+    set(form, QStringLiteral("vq_subject"), QStringLiteral("Gewinnspiel!"));
+    ASSERT_EQ(post(form).status, 303);
+    for (const MailMessage &mail : mails())
+        EXPECT_NE(mail.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
+}
+
+// A form sent again from the same page view (after a failed order mail) is
+// the same order; another view is another order.
+TEST_F(FormMailer, ResubmittedFormKeepsItsOrderId)
+{
+    startServer();
+    auto uuidOf = [](const MailMessage &mail) {
+        vq::invoice::TOrderDocument document;
+        QString error;
+        EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error));
+        return document.order.uuid;
+    };
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_view"), QStringLiteral("0123456789abcdef0123456789abcdef"));
+    ASSERT_EQ(post(form).status, 303);
+    ASSERT_EQ(post(form).status, 303);
+    set(form, QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210"));
+    ASSERT_EQ(post(form).status, 303);
+    set(form, QStringLiteral("vq_view"), QStringLiteral("../../etc"));
+    ASSERT_EQ(post(form).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 8);
+    EXPECT_EQ(uuidOf(sent[1]), uuidOf(sent[3]));
+    EXPECT_NE(uuidOf(sent[1]), uuidOf(sent[5]));
+    EXPECT_NE(uuidOf(sent[5]), uuidOf(sent[7]));
+    EXPECT_EQ(uuidOf(sent[1]).size(), 36);
+    EXPECT_FALSE(sent[0].text().contains(QStringLiteral("vq_view")));
+}
+
+// With an order secret the order mail is signed over its document.
+TEST_F(FormMailer, OrderMailIsSignedWithTheSecret)
+{
+    startServer(QStringLiteral("'order_secret' => 'geheim-1234'"));
+    ASSERT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    const QByteArray document = sent[1].parts[0].body;
+    QByteArray message = document;
+    message.replace('\r', QByteArray());
+    const QByteArray expected = "hmac-sha256="
+        + QMessageAuthenticationCode::hash(message.trimmed(), "geheim-1234", QCryptographicHash::Sha256).toHex();
+    EXPECT_EQ(sent[1].header(QStringLiteral("X-VQ-Signature")), QString::fromLatin1(expected));
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("x-vq-signature")));
+}
+
+TEST_F(FormMailer, RedirectsOnlyToOwnOrListedHosts)
+{
+    startServer();
+    struct Case
+    {
+        QString target;
+        bool followed;
+    };
+    const Case cases[] = {
+        {QStringLiteral("https://shop.example.com/danke.htm"), true},
+        {QStringLiteral("https://SHOP.example.com./danke.htm"), true},
+        {QStringLiteral("http://127.0.0.1:%1/danke.htm").arg(port), true},
+        {QStringLiteral("https://boese.example.net/danke.htm"), false},
+        {QStringLiteral("https://shop.example.com@boese.example.net/"), false},
+        {QStringLiteral("https://shop.example.com.boese.example.net/"), false},
+        {QStringLiteral("//boese.example.net/"), false},
+        {QStringLiteral("javascript:alert(1)"), false},
+        {QStringLiteral("https:\\\\boese.example.net"), false},
+    };
+    for (const Case &c : cases) {
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("vq_danke"), c.target);
+        set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
+        const Response response = post(form);
+        if (c.followed) {
+            EXPECT_EQ(response.status, 303) << c.target.toStdString();
+            EXPECT_EQ(response.location, c.target);
+        } else {
+            EXPECT_EQ(response.status, 200) << c.target.toStdString();
+            EXPECT_TRUE(response.location.isEmpty()) << c.target.toStdString();
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Vielen Dank")));
+        }
+    }
 }
 
 TEST_F(FormMailer, LineBreaksNeverReachAMailHeader)
