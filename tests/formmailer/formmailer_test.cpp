@@ -12,6 +12,7 @@
 #include <QDomDocument>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
@@ -727,6 +728,125 @@ TEST_F(FormMailer, RedirectsOnlyToOwnOrListedHosts)
             EXPECT_TRUE(response.body.contains(QStringLiteral("Vielen Dank")));
         }
     }
+}
+
+// With the designer's price list beside the script, an order must match it
+// exactly; a broken list refuses every order.
+TEST_F(FormMailer, PriceListDecidesThePrices)
+{
+    startServer();
+    const QByteArray list = R"({"format":"vq-preisliste","version":1,"articles":[
+        {"number":"TS-1","name":"T-Shirt","price":"12.50","vat":"19",
+         "options":[{"name":"Farbe","values":[{"text":"weiß","surcharge":"0"},{"text":"rot","surcharge":"1.5"}]}]},
+        {"number":"TA-1","name":"Tasse","price":"8","vat":"19","options":[]}]})";
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")), list);
+    const QString refused = QStringLiteral("Preisliste");
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"prices as listed", {}, true},
+        {"price with a comma and trailing zeros", {{QStringLiteral("b_preis0"), QStringLiteral("12,500")}}, true},
+        {"lower price", {{QStringLiteral("b_preis0"), QStringLiteral("0.01")}}, false},
+        {"other VAT", {{QStringLiteral("b_mwst0"), QStringLiteral("7")}}, false},
+        {"other number", {{QStringLiteral("b_bestnr0"), QStringLiteral("TS-2")}}, false},
+        {"other name", {{QStringLiteral("b_name0"), QStringLiteral("T-Shirt ")}}, false},
+        {"cheaper surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#0")}}, false},
+        {"unlisted value", {{QStringLiteral("b_opt0_0"), QStringLiteral("gold#1.5")}}, false},
+        {"unlisted option", {{QStringLiteral("b_optname0_0"), QStringLiteral("Größe")}}, false},
+        {"second line at a wrong price", {{QStringLiteral("b_anz1"), QStringLiteral("1")}, {QStringLiteral("b_preis1"), QStringLiteral("7.99")}}, false},
+        {"second line as listed", {{QStringLiteral("b_anz1"), QStringLiteral("1")}}, true},
+        {"text option is not compared", {{QStringLiteral("b_opt0_1"), QStringLiteral("beliebig")}}, true},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        for (const auto &[name, value] : c.changes)
+            set(form, name, value);
+        const Response response = post(form);
+        if (c.accepted) {
+            EXPECT_EQ(response.status, 303) << c.what << "\n" << response.body.toStdString();
+            EXPECT_EQ(mails().size(), 2) << c.what;
+        } else {
+            EXPECT_EQ(response.status, 400) << c.what;
+            EXPECT_TRUE(response.body.contains(refused)) << c.what;
+            EXPECT_TRUE(mails().isEmpty()) << c.what;
+        }
+    }
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
+
+    // A list that does not parse, or of another version: every order is refused.
+    for (const QByteArray &broken : {QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":["),
+                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":2,\"articles\":[]}"),
+                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":12.5,\"vat\":\"19\"}]}")}) {
+        clearMails();
+        writeFile(path(QStringLiteral("web/vq_preisliste.json")), broken);
+        const Response response = post(orderForm(QStringLiteral("plain")));
+        EXPECT_EQ(response.status, 400) << broken.toStdString();
+        EXPECT_TRUE(response.body.contains(QStringLiteral("Bestellungen sind zurzeit nicht möglich"))) << response.body.toStdString();
+        EXPECT_TRUE(mails().isEmpty());
+        const Response check = get(QStringLiteral("?action=checkurl"));
+        EXPECT_TRUE(check.body.contains(QStringLiteral("Preisprüfung</td><td>FEHLT"))) << check.body.toStdString();
+    }
+    // A contact form without ordered lines still goes.
+    auto contact = orderForm(QStringLiteral("plain"));
+    set(contact, QStringLiteral("b_anz0"), QStringLiteral("0"));
+    EXPECT_EQ(post(contact).status, 303);
+
+    QFile::remove(path(QStringLiteral("web/vq_preisliste.json")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("werden nicht geprüft")));
+}
+
+// The storage folder is private and never a link; the rate limit counts an
+// IPv6 sender by its /64 network and forgets old entries.
+TEST_F(FormMailer, StorageIsPrivateAndRateLimitEntriesExpire)
+{
+    QDir(dir.path()).rmdir(QStringLiteral("storage"));
+    startServer();
+    EXPECT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("storage"))).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+              QFileDevice::Permissions());
+
+    // An entry older than the period is removed by the next post.
+    const QString old = path(QStringLiteral("storage/rate_0000.txt"));
+    writeFile(old, "1");
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
+    EXPECT_FALSE(QFile::exists(old));
+
+    // A storage folder that is a link is not used.
+    QDir(dir.path()).mkpath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("linked"))));
+    writeFile(path(QStringLiteral("web/formmail.config.php")),
+              QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1'];")
+                  .arg(path(QStringLiteral("linked")))
+                  .toUtf8());
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
+    EXPECT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 404);
+    EXPECT_TRUE(QDir(path(QStringLiteral("elsewhere"))).isEmpty());
+
+    // Which senders count as one.
+    QByteArray out;
+    ASSERT_EQ(runProgram(QStringLiteral("php"),
+                         {QStringLiteral("-r"),
+                          QStringLiteral("require '%1'; foreach (['2001:db8:1:2::1', '2001:db8:1:2:ffff::9', "
+                                         "'2001:db8:1:3::1', '192.0.2.1', '::ffff:192.0.2.1', '192.0.2.2'] as $ip) "
+                                         "echo vq_rate_limit_key($ip), \"\\n\";")
+                              .arg(QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php"))},
+                         &out),
+              0);
+    const QList<QByteArray> keys = out.trimmed().split('\n');
+    ASSERT_EQ(keys.size(), 6) << out.toStdString();
+    EXPECT_EQ(keys[0], keys[1]); // one /64
+    EXPECT_NE(keys[0], keys[2]);
+    EXPECT_EQ(keys[3], keys[4]); // IPv4 written as IPv6
+    EXPECT_NE(keys[3], keys[5]);
 }
 
 TEST_F(FormMailer, LineBreaksNeverReachAMailHeader)
