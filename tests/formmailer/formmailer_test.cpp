@@ -4,6 +4,7 @@
 #include "local_server.h"
 #include "project_document.h"
 #include "captured_mail.h"
+#include "invoice_database.h"
 #include "order_document.h"
 #include "test_support.h"
 
@@ -1006,6 +1007,104 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     EXPECT_EQ(decode1252(option.text()), QStringLiteral("gold"));
     EXPECT_EQ(option.attribute(QStringLiteral("price")), QStringLiteral("2.5"));
     EXPECT_TRUE(line.nextSiblingElement().isNull());
+}
+
+// The order the invoice module stores equals, to the cent, the total the
+// customer saw on the page: generated HTML page and self-contained PHP form,
+// prices with VAT (brutto) and without (netto), sent in Chromium, the order
+// mail read back and stored by the invoice module's own code.
+TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
+{
+    startServer();
+    writeFile(path(QStringLiteral("web/danke.htm")),
+              "<!DOCTYPE html><html><head><title>Danke</title></head><body>Danke</body></html>");
+    qputenv("LC_ALL", "C.UTF-8");
+    int run = 0;
+    for (const QString &generator : {QStringLiteral("html"), QStringLiteral("php")}) {
+        for (const QString &tax : {QStringLiteral("brutto"), QStringLiteral("netto")}) {
+            SCOPED_TRACE((generator + u' ' + tax).toStdString());
+            clearMails();
+            vq::TProjectDocument project;
+            project.ExtSettings.encoding = QStringLiteral("utf-8");
+            project.ExtSettings.tax = tax;
+            project.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("formmail.php"));
+            project.setSetting(QStringLiteral("edtDanke"), url().replace(script, QStringLiteral("danke.htm")));
+            project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+            project.setFlag(QStringLiteral("checkboxRechnung"), true);
+            project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+            auto shirt = std::make_unique<vq::TArtikelField>();
+            shirt->name = QStringLiteral("T-Shirt");
+            shirt->artikelNummer = QStringLiteral("TS-1");
+            shirt->preis = 12.34;
+            shirt->mwst = 19;
+            auto colour = std::make_unique<vq::TSelectPriceOption>();
+            colour->beschriftung = QStringLiteral("Farbe");
+            colour->elements = {{QStringLiteral("weiß"), 0}, {QStringLiteral("gold"), 2.51}};
+            shirt->listOptionen.push_back(std::move(colour));
+            project.ListArtikel.push_back(std::move(shirt));
+            auto mug = std::make_unique<vq::TArtikelField>();
+            mug->name = QStringLiteral("Tasse");
+            mug->artikelNummer = QStringLiteral("TA-1");
+            mug->preis = 8.99;
+            mug->mwst = 7;
+            project.ListArtikel.push_back(std::move(mug));
+            const QString page = generator == u"html" ? QStringLiteral("bestellung%1.htm").arg(run)
+                                                      : QStringLiteral("bestellung%1.php").arg(run);
+            ++run;
+            {
+                LocaleScope english(englishLocale());
+                QString error;
+                ASSERT_TRUE(project.SaveProject(path(QStringLiteral("total.vqb")), &error));
+            }
+            QByteArray out, err;
+            ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                                 {QStringLiteral("--generate"), generator, QStringLiteral("--output"),
+                                  path(QStringLiteral("web/") + page), path(QStringLiteral("total.vqb"))},
+                                 &out, 30000, &err),
+                      0)
+                << err.toStdString();
+
+            const QString job = path(QStringLiteral("submit.json"));
+            writeFile(job, QJsonDocument(QJsonObject{
+                                {QStringLiteral("url"), url().replace(script, page)},
+                                {QStringLiteral("fill"), QStringLiteral("f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1;"
+                                                                        "f.b_anz1.value='2'; preisUpdateArt();")},
+                                {QStringLiteral("read"), QStringLiteral("f.b_gesamt.value")},
+                                {QStringLiteral("until"), QStringLiteral("danke.htm")}})
+                                .toJson());
+            ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out, 60000, &err), 0)
+                << err.toStdString();
+            const QJsonObject result = QJsonDocument::fromJson(out).object();
+            EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke")) << out.toStdString();
+            // "72,25 €": the page's total.
+            QString shown = result[QStringLiteral("read")].toString();
+            shown = shown.left(shown.indexOf(u' ')).replace(u',', u'.');
+            bool ok = false;
+            const double pageTotal = shown.toDouble(&ok);
+            ASSERT_TRUE(ok) << out.toStdString();
+            EXPECT_NEAR(pageTotal, tax == u"netto" ? 72.25 : 62.53, 0.001);
+
+            const QList<MailMessage> sent = mails();
+            ASSERT_EQ(sent.size(), 2);
+            vq::invoice::TOrderDocument document;
+            QString error;
+            ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+            QTemporaryDir dbDir;
+            vq::invoice::TInvoiceDatabase db;
+            ASSERT_TRUE(db.openSQLite(dbDir.filePath(QStringLiteral("datenbank.db")),
+                                      QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), &error))
+                << error.toStdString();
+            vq::invoice::TMandant client;
+            client.firma = QStringLiteral("Shop");
+            const auto clientId = db.insertClient(client);
+            ASSERT_TRUE(clientId);
+            ASSERT_TRUE(db.storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr));
+            const QList<vq::invoice::OrderListRow> orders = db.orderList(*clientId);
+            ASSERT_EQ(orders.size(), 1);
+            EXPECT_EQ(qRound64(orders[0].summeGesamt * 100), qRound64(pageTotal * 100))
+                << orders[0].summeGesamt << " vs " << pageTotal;
+        }
+    }
 }
 
 // The self-contained PHP form sends the same order mail, built by the same
