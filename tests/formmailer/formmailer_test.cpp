@@ -1179,3 +1179,90 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("2"));
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("price")).text()), QStringLiteral("20"));
 }
+
+// The self-contained PHP form, written in Windows-1252, refuses the same
+// hostile posts with its form shown again and nothing sent, and takes
+// characters the page cannot carry as the browser posts them.
+TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
+{
+    startServer();
+    vq::TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("windows-1252");
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("edtDanke"), QStringLiteral("https://shop.example.com/danke.htm"));
+    project.setFlag(QStringLiteral("checkboxRechnung"), true);
+    project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+    auto name = std::make_unique<vq::TEinzField>();
+    name->Name = QStringLiteral("Nachname");
+    name->Beschriftung = QStringLiteral("Nachname");
+    project.ListField.push_back(std::move(name));
+    auto book = std::make_unique<vq::TArtikelField>();
+    book->name = QStringLiteral("Buch");
+    book->artikelNummer = QStringLiteral("B-7");
+    book->preis = 20;
+    book->mwst = 7;
+    project.ListArtikel.push_back(std::move(book));
+    qputenv("LC_ALL", "C.UTF-8");
+    {
+        LocaleScope english(englishLocale());
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path(QStringLiteral("form.vqb")), &error));
+    }
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
+                          path(QStringLiteral("web/form.php")), path(QStringLiteral("form.vqb"))},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
+    script = QStringLiteral("form.php");
+    writeFile(path(QStringLiteral("skript.hta")), "<script>alert(1)</script>");
+    const QList<QPair<QString, QString>> order = {{QStringLiteral("b_anz0"), QStringLiteral("2")},
+                                                  {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+                                                  {QStringLiteral("b_preis0"), QStringLiteral("20")},
+                                                  {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+                                                  {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+                                                  {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        QList<QPair<QString, QString>> files;
+        QList<QPair<QString, QByteArray>> rawFields;
+        const char *message; // as the page shows it
+    };
+    const Case cases[] = {
+        {"negative price", {{QStringLiteral("b_preis0"), QStringLiteral("-20")}}, {}, {}, "ung&uuml;ltigen Preis"},
+        {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, {}, "Mehrwertsteuersatz"},
+        {"negative quantity", {{QStringLiteral("b_anz0"), QStringLiteral("-1")}}, {}, {}, "ung&uuml;ltige Menge"},
+        {".hta upload", {}, {{QStringLiteral("datei"), path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=hilfe.hta")}}, {},
+         "nicht angenommen"},
+        {"a field of 40 KB", {}, {}, {{QStringLiteral("Nachname"), QByteArray(40000, 'a')}}, "zu viel Text"},
+        {"price below the price list", {{QStringLiteral("b_preis0"), QStringLiteral("2")}}, {}, {}, "Preisliste"},
+    };
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")),
+              R"({"format":"vq-preisliste","version":1,"articles":[{"number":"B-7","name":"Buch","price":"20","vat":"7"}]})");
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = order;
+        for (const auto &[key, value] : c.changes)
+            set(form, key, value);
+        const Response response = post(form, c.files, QStringLiteral("?action=send"), c.rawFields);
+        EXPECT_TRUE(response.location.isEmpty()) << c.what;
+        EXPECT_TRUE(response.body.contains(QString::fromLatin1(c.message))) << c.what << "\n" << response.body.toStdString();
+        EXPECT_TRUE(mails().isEmpty()) << c.what;
+    }
+
+    // A windows-1252 page posts "Ł" as "&#321;": it arrives as typed.
+    clearMails();
+    const Response response = post(order, {}, QStringLiteral("?action=send"),
+                                   {{QStringLiteral("Nachname"), QByteArray("&#321;ukasz Dvo&#345;\xE1k")}});
+    EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm")) << response.body.toStdString();
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: Łukasz Dvořák"))) << sent[0].text().toStdString();
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+    EXPECT_EQ(document.order.nachname, QStringLiteral("Lukasz Dvorák"));
+}
