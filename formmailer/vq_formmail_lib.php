@@ -571,7 +571,8 @@ function vq_price_list_load(string $file): array
         || !is_array($data['articles'] ?? null)) {
         return $broken('Die Preisliste hat nicht das erwartete Format (vq-preisliste, Version 1).');
     }
-    $isNumber = fn($v): bool => is_string($v) && preg_match('/^\d{1,12}(?:\.\d{1,12})?$/D', $v) === 1;
+    // The designer may list a negative surcharge; such a value can never be ordered.
+    $isNumber = fn($v): bool => is_string($v) && preg_match('/^-?\d{1,12}(?:\.\d{1,12})?$/D', $v) === 1;
     $articles = [];
     foreach ($data['articles'] as $article) {
         if (!is_array($article) || !is_string($article['number'] ?? null) || !is_string($article['name'] ?? null)
@@ -1038,10 +1039,15 @@ function vq_captcha_check(string $dir, string $formId, ?string $token, string $t
     if (!vq_valid_form_id($formId) || !is_string($token) || !vq_valid_view_token($token)) {
         return false;
     }
+    // Claimed by renaming, so of two posts at the same moment only one can use the code.
     $file = vq_captcha_file($dir, $formId, $token);
-    $code = @file_get_contents($file);
-    $age = @filemtime($file);
-    @unlink($file);
+    $claimed = substr($file, 0, -4) . '_' . bin2hex(random_bytes(6)) . '.txt';
+    if (!@rename($file, $claimed)) {
+        return false;
+    }
+    $code = @file_get_contents($claimed);
+    $age = @filemtime($claimed);
+    @unlink($claimed);
     if ($code === false || $age === false || $age < time() - $lifetime) {
         return false;
     }

@@ -876,13 +876,15 @@ TEST_F(FormMailer, ScrambledRecipientsAndAttachments)
     set(form, QStringLiteral("vq_admin1"), scramble(QString()));
     set(form, QStringLiteral("ReturnToSender"), QStringLiteral("0"));
     set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
-    ASSERT_EQ(post(form, {{QStringLiteral("anhang"), path(QStringLiteral("plan.pdf")) + QStringLiteral(";filename=Plan für Sie.pdf")}}).status, 303);
+    ASSERT_EQ(post(form, {{QStringLiteral("anhang"), path(QStringLiteral("plan.pdf")) + QStringLiteral(";filename=Plan für Sie.pdf;type=text/html")}}).status, 303);
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0].header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
     ASSERT_EQ(sent[0].parts.size(), 2);
     EXPECT_EQ(sent[0].parts[1].body, QByteArray("%PDF-1.4 kleiner Plan"));
     EXPECT_TRUE(sent[0].parts[1].headers.value(QStringLiteral("content-disposition")).contains(QStringLiteral("Plan_f_r_Sie.pdf")));
+    // The content type comes from the ending, never from the visitor.
+    EXPECT_TRUE(sent[0].parts[1].headers.value(QStringLiteral("content-type")).startsWith(QStringLiteral("application/pdf;")));
     // Nothing of the upload stays beside the script.
     EXPECT_EQ(QDir(path(QStringLiteral("web"))).entryList(QDir::Files).size(), 3);
 }
