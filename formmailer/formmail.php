@@ -281,14 +281,14 @@ function vq_action_send(array $config): void
     // The order: every amount readable, prices as the price list says.
     $postedNames = array_map('strval', array_keys($_POST));
     $order = vq_order_lines((int)(vq_number($field('anzahl')) ?? 0), $postedNames, $text, $config);
+    $taxMode = vq_unscramble($field('tax'));
     $refusal = $order['error']
-        ?? vq_price_list_error($order['lines'], vq_price_list_load(vq_price_list_file($config)));
+        ?? vq_price_list_error($order['lines'], vq_price_list_load(vq_price_list_file($config)), $taxMode);
     if ($refusal !== null) {
         vq_page(400, 'Bestellung nicht angenommen', $refusal);
         return;
     }
     $lines = $order['lines'];
-    $taxMode = vq_unscramble($field('tax'));
 
     // Every mail is built before the first one is sent.
     $html = $field('typemail') === 'html';

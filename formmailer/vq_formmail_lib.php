@@ -114,7 +114,11 @@ function vq_posted_text(string $value, string $pageEncoding): string
 {
     if (strtolower(trim($pageEncoding)) === 'utf-8') {
         // Invalid UTF-8 is dropped, never a broken mail.
-        $clean = @iconv('UTF-8', 'UTF-8//IGNORE', $value);
+        $clean = preg_match('//u', $value) === 1 ? $value : @iconv('UTF-8', 'UTF-8//IGNORE', $value);
+        if ($clean === false) {
+            // Some iconv builds give up on invalid input even when told to ignore it.
+            $clean = (string)preg_replace('/[\x80-\xFF]/', '', $value);
+        }
     } else {
         $clean = @iconv('Windows-1252', 'UTF-8//IGNORE', $value);
         $clean = $clean === false ? false : vq_decode_references($clean);
@@ -597,7 +601,12 @@ function vq_price_list_load(string $file): array
                        'price' => (float)$article['price'], 'vat' => (float)$article['vat'],
                        'options' => $options];
     }
-    return ['state' => 'ok', 'articles' => $articles];
+    // Optional: the VAT mode of the prices ("brutto" or "netto").
+    $tax = $data['tax'] ?? null;
+    if ($tax !== null && !in_array($tax, ['brutto', 'netto'], true)) {
+        return $broken('Die Preisliste nennt eine unbekannte Steuerart.');
+    }
+    return ['state' => 'ok', 'articles' => $articles, 'tax' => $tax];
 }
 
 /** Whether two amounts are equal as numbers. */
@@ -608,11 +617,13 @@ function vq_same_amount(float $a, float $b): bool
 
 /**
  * Compares the ordered lines with the price list: every line must name an
- * article of the list (number and name), with its price and VAT, and every
- * price option a listed option and value with its surcharge. Returns null or
- * a German reason.
+ * article of the list (number and name), with its price and VAT; every
+ * price option of the list must be posted as a price option with a listed
+ * value and its surcharge, and no other price option may be posted. When the
+ * list names the VAT mode ("tax"), the page's must be the same. Returns null
+ * or a German reason.
  */
-function vq_price_list_error(array $lines, array $priceList): ?string
+function vq_price_list_error(array $lines, array $priceList, string $taxMode = ''): ?string
 {
     if ($lines === [] || $priceList['state'] === 'none') {
         return null;
@@ -623,6 +634,9 @@ function vq_price_list_error(array $lines, array $priceList): ?string
     }
     $refused = "Die Preise der Bestellung stimmen nicht mit der Preisliste des Shops \u{FC}berein. "
         . 'Bitte laden Sie das Formular neu.';
+    if ($priceList['tax'] !== null && vq_is_netto($priceList['tax']) !== vq_is_netto($taxMode)) {
+        return $refused;
+    }
     foreach ($lines as $line) {
         $match = null;
         foreach ($priceList['articles'] as $article) {
@@ -635,23 +649,33 @@ function vq_price_list_error(array $lines, array $priceList): ?string
             || !vq_same_amount($match['vat'], $line['vat'])) {
             return $refused;
         }
+        $listedNames = array_column($match['options'], 'name');
+        $seen = [];
         foreach ($line['options'] as $option) {
-            if ($option['type'] !== 'Price') {
+            // A listed option posted as a text option would carry no surcharge.
+            if ($option['type'] !== 'Price' && !in_array($option['name'], $listedNames, true)) {
                 continue;
             }
             $found = false;
             foreach ($match['options'] as $listed) {
-                if ($listed['name'] !== $option['name']) {
+                if ($option['type'] !== 'Price' || $listed['name'] !== $option['name']) {
                     continue;
                 }
                 foreach ($listed['values'] as $value) {
                     if ($value['text'] === $option['value'] && vq_same_amount($value['surcharge'], $option['price'])) {
                         $found = true;
+                        $seen[$listed['name']] = true;
                         break 2;
                     }
                 }
             }
             if (!$found) {
+                return $refused;
+            }
+        }
+        // Leaving a price option out would leave out its surcharge.
+        foreach ($match['options'] as $listed) {
+            if ($listed['values'] !== [] && !isset($seen[$listed['name']])) {
                 return $refused;
             }
         }
