@@ -1054,10 +1054,14 @@ function vq_captcha_store(string $dir, string $formId, string $token, string $co
     if (count($files) >= $maxCodes) {
         return false;
     }
-    return @file_put_contents(vq_captcha_file($dir, $formId, $token), $code, LOCK_EX) !== false;
+    // The last three images of one visitor stay valid (the form open in several tabs).
+    $file = vq_captcha_file($dir, $formId, $token);
+    $old = @filemtime($file) >= time() - $lifetime ? @file($file, FILE_IGNORE_NEW_LINES) : [];
+    $codes = array_slice(array_merge(is_array($old) ? $old : [], [$code]), -3);
+    return @file_put_contents($file, implode("\n", $codes), LOCK_EX) !== false;
 }
 
-/** Compares the typed code with the visitor's stored one, once: the code is gone afterwards. */
+/** Compares the typed code with the visitor's stored ones, once: the codes are gone afterwards. */
 function vq_captcha_check(string $dir, string $formId, ?string $token, string $typed, int $lifetime): bool
 {
     if (!vq_valid_form_id($formId) || !is_string($token) || !vq_valid_view_token($token)) {
@@ -1075,7 +1079,12 @@ function vq_captcha_check(string $dir, string $formId, ?string $token, string $t
     if ($code === false || $age === false || $age < time() - $lifetime) {
         return false;
     }
-    return $typed !== '' && hash_equals(strtoupper($code), strtoupper(trim($typed)));
+    $typed = strtoupper(trim($typed));
+    $match = false;
+    foreach (explode("\n", $code) as $stored) {
+        $match = hash_equals(strtoupper(trim($stored)), $typed) || $match;
+    }
+    return $typed !== '' && $match;
 }
 
 /** A PNG image of the code (needs GD). */

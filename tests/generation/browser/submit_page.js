@@ -33,7 +33,8 @@ async function main() {
       const cookie = (await page.context().cookies()).find((c) => c.name === 'vq_captcha');
       const hash = crypto.createHash('sha256').update(cookie ? cookie.value : '').digest('hex').slice(0, 32);
       const file = path.join(job.captchaStore.dir, `captcha_${job.captchaStore.formId}_${hash}.txt`);
-      fill += ` f.captcha_input.value = ${JSON.stringify(fs.readFileSync(file, 'utf8').trim())};`;
+      const codes = fs.readFileSync(file, 'utf8').trim().split('\n');
+      fill += ` f.captcha_input.value = ${JSON.stringify(codes[codes.length - 1])};`;
     }
     await page.evaluate((body) => { new Function('f', body)(document.VQFORM); }, fill);
     const read = job.read ? await page.evaluate((expr) => String(new Function('f', 'return ' + expr)(document.VQFORM)), job.read) : undefined;
