@@ -23,6 +23,8 @@ return [
 
     // Ordner für Captcha-Codes und die Sperrliste. Er muss für PHP
     // beschreibbar sein und sollte außerhalb des Web-Verzeichnisses liegen.
+    // Der Formmailer legt ihn nur für sich lesbar an und benutzt keinen
+    // Ordner, der ein Link ist oder einem anderen Benutzer gehört.
     'storage_dir' => sys_get_temp_dir() . '/vq-formmailer-' . md5(__DIR__),
 
     // Wie lange ein Captcha-Code gilt (Sekunden).
@@ -33,11 +35,66 @@ return [
     'rate_limit_posts' => 10,
     'rate_limit_seconds' => 600,
 
-    // Datei-Uploads: Höchstgröße je Datei und aller Dateien zusammen (Bytes)
-    // und Dateiendungen, die nie angenommen werden.
+    // Datei-Uploads: Höchstgröße je Datei und aller Dateien zusammen (Bytes).
     'max_upload_size' => 2 * 1024 * 1024,
     'max_total_upload_size' => 8 * 1024 * 1024,
+    // Dateiendungen, die als Anhang angenommen werden. Hochgeladene Dateien
+    // landen als Anhang auf Ihrem PC: Nehmen Sie nur Arten auf, die beim
+    // Öffnen nichts ausführen (keine .exe, .hta, .html, .lnk, .msi, .docm,
+    // .ps1 ...). Zum Beispiel ergänzen: 'docx', 'xlsx', 'odt', 'ods'.
+    // Die Art der Datei (Content-Type) bestimmt der Formmailer aus der Endung.
+    'allowed_upload_types' => ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt', 'csv'],
+    // Endungen, die nie angenommen werden, auch nicht in der Mitte des Namens
+    // ("bild.php.jpg").
     'refused_extensions' => VQ_REFUSED_EXTENSIONS,
+
+    // Spam-Schutz (Captcha): true verlangt bei jedem Formular den Code aus dem
+    // Bild; false nur bei Formularen, die im Designer mit Captcha erzeugt
+    // wurden. Statt true/false geht auch eine Liste von Formular-Nummern
+    // (vq_formid im Formular), z. B. ['123456789']. Ob ein Code verlangt
+    // wird, entscheidet nur diese Einstellung; ein Besucher kann den Schutz
+    // nicht abschalten. Formulare ohne Captcha-Bild brauchen false.
+    'captcha_required' => true,
+
+    // Kopie an den Absender: Ist das im Formular angekreuzt, bekommt die
+    // Adresse aus dem Feld "email" eine Kopie der Formular-Mail. Da jeder
+    // Besucher dort jede Adresse eintragen kann, ist das abgeschaltet; mit
+    // true schalten Sie es ein. Der Betreff der Kopie steht hier, nie im
+    // Formular.
+    'send_copy_to_sender' => false,
+    'copy_subject' => 'Ihre Angaben an uns',
+
+    // Seiten, zu denen der Formmailer nach dem Senden oder bei einem Fehler
+    // weiterleiten darf (Danke-Seite, Fehlerseiten), außer Seiten auf dem
+    // Server dieses Skripts: Namen von Servern, z. B. 'www.ihre-domain.example'.
+    'allowed_redirect_hosts' => [
+        // 'www.ihre-domain.example',
+    ],
+
+    // Preisliste: Liegt die mit dem Designer erzeugte Datei
+    // ("zelkin --price-list PROJEKT.vqb") hier, nimmt der
+    // Formmailer nur Bestellungen an, deren Artikel, Preise, Steuersätze und
+    // Aufpreise mit ihr übereinstimmen. Ohne Datei werden die Preise nicht
+    // geprüft. Eine Datei, die nicht gelesen werden kann, sperrt alle
+    // Bestellungen, bis sie neu erzeugt ist.
+    'price_list_file' => __DIR__ . '/vq_preisliste.json',
+
+    // Geheimnis für die Signatur der Bestell-Mails. Tragen Sie hier eine
+    // lange, zufällige Zeichenfolge ein und dieselbe beim Mandanten im
+    // Rechnungsmodul: Dann liest das Rechnungsmodul nur noch Bestell-Mails
+    // ein, die dieser Formmailer unterschrieben hat; gefälschte Bestellungen
+    // werden als "nicht signiert" aufgeführt. Leer: keine Signatur.
+    'order_secret' => '',
+
+    // Grenzen einer Sendung: Länge eines Eingabefelds und aller Felder
+    // zusammen (Bytes), Artikel je Formular, Optionen je Artikel, Stückzahl
+    // je Artikel. Größere Sendungen werden abgelehnt, bevor eine Mail
+    // hinausgeht.
+    'max_field_length' => 32768,
+    'max_post_text' => 262144,
+    'max_order_lines' => 500,
+    'max_options' => 50,
+    'max_quantity' => 100000,
 
     // Zeitzone der Bestellzeit in der Bestell-Mail für das Rechnungsmodul.
     'timezone' => 'Europe/Berlin',

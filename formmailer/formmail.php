@@ -33,7 +33,7 @@ const VQ_FIELDS = [
 function vq_internal_field(string $name): bool
 {
     return in_array($name, VQ_FIELDS, true)
-        || in_array($name, ['captcha_input', 'ReturnToSender', 'settings_error_iplock',
+        || in_array($name, ['captcha_input', 'vq_view', 'ReturnToSender', 'settings_error_iplock',
                             'settings_error_fileerror', 'settings_error_captcha'], true)
         || preg_match('/^b_(anz|gesamt|ges|opt|name|preis|mwst|bestnr|opt_count|opt_type|optname)\d*(_\d+)?$/',
                       $name) === 1;
@@ -44,6 +44,12 @@ function vq_config(): array
     $file = __DIR__ . '/formmail.config.php';
     $config = is_file($file) ? require $file : [];
     return is_array($config) ? $config : [];
+}
+
+/** A text setting of the configuration. */
+function vq_setting(array $config, string $key, string $default = ''): string
+{
+    return is_string($config[$key] ?? null) ? $config[$key] : $default;
 }
 
 function vq_page(int $status, string $title, string $message, bool $offerBack = true): void
@@ -62,11 +68,18 @@ function vq_page(int $status, string $title, string $message, bool $offerBack = 
         . "<body><h1>$t</h1><p>$m</p>$back</body></html>\n";
 }
 
+/** The hosts the browser may be sent to: the script's own and those the configuration lists. */
+function vq_redirect_target(array $config, string $url): ?string
+{
+    return vq_safe_redirect($url, (string)($_SERVER['HTTP_HOST'] ?? ''),
+                            (array)($config['allowed_redirect_hosts'] ?? []));
+}
+
 /** Leads to the page named by an error field, or shows our own page. */
-function vq_refuse(string $errorField, string $title, string $message): void
+function vq_refuse(array $config, string $errorField, string $title, string $message): void
 {
     $target = isset($_POST[$errorField]) && is_string($_POST[$errorField])
-        ? vq_safe_redirect((string)base64_decode($_POST[$errorField], true)) : null;
+        ? vq_redirect_target($config, (string)base64_decode($_POST[$errorField], true)) : null;
     if ($target !== null) {
         header('Location: ' . $target, true, 303);
         return;
@@ -74,19 +87,48 @@ function vq_refuse(string $errorField, string $title, string $message): void
     vq_page(400, $title, $message);
 }
 
+/** Whether the configuration demands the captcha of this form. */
+function vq_captcha_required(array $config, string $formId): bool
+{
+    $setting = $config['captcha_required'] ?? true;
+    if (is_array($setting)) {
+        return in_array($formId, array_map('strval', $setting), true);
+    }
+    return (bool)$setting;
+}
+
+function vq_price_list_file(array $config): string
+{
+    return vq_setting($config, 'price_list_file', __DIR__ . '/vq_preisliste.json');
+}
+
+const VQ_CAPTCHA_COOKIE = 'vq_captcha';
+
 function vq_action_captcha(array $config): void
 {
-    $id = (string)($_GET['id'] ?? '');
+    $id = is_string($_GET['id'] ?? null) ? $_GET['id'] : '';
     $dir = vq_storage_dir($config);
     if (!vq_valid_form_id($id) || $dir === null || !function_exists('imagecreatetruecolor')) {
         http_response_code(404);
         return;
     }
+    // Each visitor has a code of their own, found by a cookie of this script.
+    $token = vq_captcha_token(is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null);
+    $lifetime = max(60, (int)($config['captcha_lifetime'] ?? 1800));
     $code = vq_captcha_new_code();
-    if (!vq_captcha_store($dir, $id, $code, (int)($config['captcha_lifetime'] ?? 1800))) {
-        http_response_code(500);
+    if (!vq_captcha_store($dir, $id, $token, $code, $lifetime)) {
+        http_response_code(503);
         return;
     }
+    $https = ($_SERVER['HTTPS'] ?? '') !== '' && strtolower((string)$_SERVER['HTTPS']) !== 'off';
+    setcookie(VQ_CAPTCHA_COOKIE, $token, [
+        'expires' => time() + $lifetime,
+        'path' => '/',
+        'secure' => $https,
+        'httponly' => true,
+        // Over https the page may come from another host of the shop.
+        'samesite' => $https ? 'None' : 'Lax',
+    ]);
     header('Content-Type: image/png');
     header('Cache-Control: no-store');
     echo vq_captcha_png($code);
@@ -97,19 +139,38 @@ function vq_action_checkurl(array $config): void
     $mailOk = function_exists('mail') && (string)ini_get('sendmail_path') !== '';
     $gdOk = function_exists('imagecreatetruecolor');
     $storageOk = vq_storage_dir($config) !== null;
-    $recipients = count(array_filter((array)($config['allowed_recipients'] ?? []), 'strlen'));
+    $recipients = count(array_filter((array)($config['allowed_recipients'] ?? []), 'is_string'));
+    $e = fn(string $s): string => htmlspecialchars($s, ENT_QUOTES, 'UTF-8');
     $row = fn(string $what, bool $ok, string $hint = ''): string => '<tr><td>'
-        . htmlspecialchars($what, ENT_QUOTES, 'UTF-8') . '</td><td>' . ($ok ? 'in Ordnung' : 'FEHLT')
-        . ($ok || $hint === '' ? '' : ' – ' . htmlspecialchars($hint, ENT_QUOTES, 'UTF-8'))
+        . $e($what) . '</td><td>' . ($ok ? 'in Ordnung' : 'FEHLT')
+        . ($ok || $hint === '' ? '' : ' – ' . $e($hint)) . '</td></tr>';
+    $info = fn(string $what, string $state): string => '<tr><td>' . $e($what) . '</td><td>' . $e($state)
         . '</td></tr>';
+    $priceList = vq_price_list_load(vq_price_list_file($config));
+    if ($priceList['state'] === 'ok') {
+        $prices = $info('Preisprüfung', 'Preisliste mit ' . count($priceList['articles'])
+                        . ' Artikeln: Bestellungen mit anderen Preisen werden abgelehnt');
+    } elseif ($priceList['state'] === 'broken') {
+        $prices = $row('Preisprüfung', false, $priceList['error'] . ' Alle Bestellungen werden abgelehnt, '
+                       . 'bis die Preisliste neu erzeugt ist.');
+    } else {
+        $prices = $info('Preisprüfung', 'keine Preisliste – die Preise der Bestellungen werden nicht geprüft');
+    }
+    $captcha = $config['captcha_required'] ?? true;
     header('Content-Type: text/html; charset=UTF-8');
     echo "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"UTF-8\"><title>Formmailer</title>"
         . "</head><body><h1>Das Formmailer-Skript ist erreichbar.</h1><table>"
         . $row('Mailversand', $mailOk, 'PHP kann keine Mails senden (mail(), sendmail_path)')
         . $row('Grafik (GD) für das Captcha', $gdOk, 'die PHP-Erweiterung GD fehlt')
-        . $row('Speicherordner', $storageOk, 'storage_dir in formmail.config.php ist nicht beschreibbar')
+        . $row('Speicherordner', $storageOk, 'storage_dir in formmail.config.php ist nicht beschreibbar, '
+               . 'ein Link oder gehört einem anderen Benutzer')
         . $row("Erlaubte Empfänger ($recipients)", $recipients > 0,
                'allowed_recipients in formmail.config.php eintragen')
+        . $prices
+        . $info('Captcha', is_array($captcha) ? 'verlangt für ' . count($captcha) . ' Formular(e)'
+                : ($captcha ? 'für alle Formulare verlangt' : 'nur bei Formularen mit Captcha-Bild'))
+        . $info('Kopie an den Absender', !empty($config['send_copy_to_sender']) ? 'erlaubt' : 'abgeschaltet')
+        . $info('Signatur der Bestell-Mails', vq_setting($config, 'order_secret') !== '' ? 'an' : 'aus')
         . "</table></body></html>\n";
 }
 
@@ -117,6 +178,12 @@ function vq_action_send(array $config): void
 {
     if (($_SERVER['REQUEST_METHOD'] ?? '') !== 'POST') {
         vq_page(405, 'Formmailer', 'Dieses Skript nimmt nur gesendete Formulare an.', false);
+        return;
+    }
+    // Bounds first: nothing below works on more than this.
+    $sizeError = vq_post_size_error($_POST, $config);
+    if ($sizeError !== null) {
+        vq_page(413, 'Formular zu groß', $sizeError);
         return;
     }
     $raw = fn(string $name): string => isset($_POST[$name]) && is_string($_POST[$name])
@@ -131,18 +198,26 @@ function vq_action_send(array $config): void
     // A sender that posts too often is blocked.
     if (!vq_rate_limit_ok($dir, $ip, (int)($config['rate_limit_posts'] ?? 10),
                           (int)($config['rate_limit_seconds'] ?? 600))) {
-        vq_refuse('settings_error_iplock', 'Zu viele Anfragen',
+        vq_refuse($config, 'settings_error_iplock', 'Zu viele Anfragen',
                   'Von Ihrer Adresse wurden in kurzer Zeit zu viele Formulare gesendet. '
                   . 'Bitte versuchen Sie es später noch einmal.');
         return;
     }
 
-    // Spam protection.
-    if (vq_unscramble($field('settings')) === 'true') {
-        $typed = $raw('captcha_input');
-        if ($dir === null || !vq_captcha_check($dir, $field('formid'), $typed,
-                                               (int)($config['captcha_lifetime'] ?? 1800))) {
-            vq_refuse('settings_error_captcha', 'Falscher Sicherheitscode',
+    // Spam protection: the configuration decides; the page can only ask for more.
+    $formId = $field('formid');
+    if (vq_captcha_required($config, $formId) || vq_unscramble($field('settings')) === 'true') {
+        if (!isset($_POST['captcha_input'])) {
+            vq_page(400, 'Sicherheitscode fehlt',
+                    'Dieses Formular zeigt keinen Sicherheitscode (Captcha), der Formmailer verlangt aber '
+                    . 'einen. Der Betreiber der Seite schaltet im Designer den Spam-Schutz ein oder '
+                    . 'stellt captcha_required in formmail.config.php um.');
+            return;
+        }
+        $token = is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null;
+        if ($dir === null || !vq_captcha_check($dir, $formId, $token, $raw('captcha_input'),
+                                               max(60, (int)($config['captcha_lifetime'] ?? 1800)))) {
+            vq_refuse($config, 'settings_error_captcha', 'Falscher Sicherheitscode',
                       'Der eingegebene Code aus dem Bild stimmt nicht. Bitte laden Sie das '
                       . 'Formular neu und geben Sie den neuen Code ein.');
             return;
@@ -180,78 +255,93 @@ function vq_action_send(array $config): void
             return;
         }
     }
+    $from = vq_valid_address(vq_setting($config, 'mail_from')) ?? 'formmailer@localhost';
 
-    // Uploads: within the limits, no executable or hidden names; read from
-    // PHP's temporary file, never stored beside the script.
-    $attachments = [];
-    $totalSize = 0;
-    foreach ($_FILES as $file) {
-        if (!is_array($file) || is_array($file['error'] ?? null)) {
-            continue;
-        }
-        if ($file['error'] === UPLOAD_ERR_NO_FILE) {
-            continue;
-        }
-        $name = (string)$file['name'];
-        $size = (int)$file['size'];
-        $totalSize += $size;
-        if ($file['error'] !== UPLOAD_ERR_OK || !is_uploaded_file($file['tmp_name'])
-            || $size > (int)($config['max_upload_size'] ?? 0)
-            || $totalSize > (int)($config['max_total_upload_size'] ?? 0)
-            || vq_upload_name_refused($name, (array)($config['refused_extensions'] ?? []))) {
-            vq_refuse('settings_error_fileerror', 'Datei nicht angenommen',
-                      'Die hochgeladene Datei „' . vq_sanitize_upload_name($name)
-                      . '“ ist zu groß oder hat einen nicht erlaubten Dateityp.');
-            return;
-        }
-        $attachments[] = ['name' => $name, 'type' => (string)$file['type'],
-                          'data' => (string)file_get_contents($file['tmp_name'])];
+    // The customer's address. A page without an "email" field posts the
+    // shop's own address there: that is no customer's.
+    $sender = vq_valid_address($text('email'));
+    $shopAddresses = array_map('strtolower', array_merge($recipients, [$from, (string)$invoiceAddress]));
+    if ($sender !== null && in_array(strtolower($sender), $shopAddresses, true)) {
+        $sender = null;
     }
 
-    // The form mail.
+    // Uploads: allowed endings within the limits; read from PHP's temporary
+    // file, never stored beside the script.
+    $uploads = vq_read_uploads($_FILES, (int)($config['max_upload_size'] ?? 0),
+                               (int)($config['max_total_upload_size'] ?? 0),
+                               array_map('strval', (array)($config['refused_extensions'] ?? VQ_REFUSED_EXTENSIONS)),
+                               array_map('strval', (array)($config['allowed_upload_types'] ?? VQ_DEFAULT_UPLOAD_TYPES)));
+    if ($uploads['refused'] !== null) {
+        vq_refuse($config, 'settings_error_fileerror', 'Datei nicht angenommen',
+                  'Die hochgeladene Datei „' . vq_sanitize_upload_name($uploads['refused'])
+                  . '“ ist zu groß oder hat einen nicht erlaubten Dateityp.');
+        return;
+    }
+
+    // The order: every amount readable, prices as the price list says.
+    $postedNames = array_map('strval', array_keys($_POST));
+    $order = vq_order_lines((int)(vq_number($field('anzahl')) ?? 0), $postedNames, $text, $config);
+    $taxMode = vq_unscramble($field('tax'));
+    $refusal = $order['error']
+        ?? vq_price_list_error($order['lines'], vq_price_list_load(vq_price_list_file($config)), $taxMode);
+    if ($refusal !== null) {
+        vq_page(400, 'Bestellung nicht angenommen', $refusal);
+        return;
+    }
+    $lines = $order['lines'];
+
+    // Every mail is built before the first one is sent.
     $html = $field('typemail') === 'html';
-    $currency = $text(VQ_FIELDS['currency']);
-    $lines = vq_order_lines((int)(vq_number($field('anzahl')) ?? 0), $text);
-    $totals = vq_order_totals($lines, vq_unscramble($field('tax')));
+    $currency = vq_cut($text(VQ_FIELDS['currency']), 20);
+    $totals = vq_order_totals($lines, $taxMode);
     $values = [];
-    foreach (array_keys($_POST) as $name) {
-        if (is_string($_POST[$name]) && !vq_internal_field((string)$name)) {
-            $values[(string)$name] = $text((string)$name);
+    foreach ($postedNames as $name) {
+        if (is_string($_POST[$name]) && !vq_internal_field($name)) {
+            $values[$name] = $text($name);
         }
     }
     $mailText = vq_mail_text(vq_unscramble($field('mailtext')), $text);
     $extra = [];
     if ($field('ip') === '-1') {
         $extra['IP-Adresse'] = $ip;
-        $extra['Browser'] = (string)($_SERVER['HTTP_USER_AGENT'] ?? '');
+        $extra['Browser'] = vq_cut(vq_header_safe((string)($_SERVER['HTTP_USER_AGENT'] ?? '')), 500);
         $extra['Zeit'] = date('d.m.Y H:i:s');
     }
     $body = $html ? vq_form_mail_html($mailText, $values, $lines, $totals, $currency, $extra)
                   : vq_form_mail_plain($mailText, $values, $lines, $totals, $currency, $extra);
 
-    $subject = vq_encode_header($text(VQ_FIELDS['subject']) ?: 'Formular');
-    $from = vq_valid_address((string)($config['mail_from'] ?? '')) ?? 'formmailer@localhost';
-    $sender = vq_valid_address($text('email'));
-    [$headers, $message] = vq_build_mail($from, $sender, $html, $body, $attachments);
-    $sent = mail(implode(', ', $recipients), $subject, $message, $headers);
-
-    if ($sent && $raw('ReturnToSender') === '-1' && $sender !== null) {
-        [$copyHeaders, $copy] = vq_build_mail($from, null, $html, $body);
-        mail($sender, $subject, $copy, $copyHeaders);
+    $mails = [];
+    [$headers, $message] = vq_build_mail($from, $sender, $html, $body, $uploads['attachments']);
+    $mails[] = ['to' => implode(', ', $recipients),
+                'subject' => vq_encode_header($text(VQ_FIELDS['subject']) ?: 'Formular'),
+                'body' => $message, 'headers' => $headers];
+    // A copy to the sender only when the owner allows it, with the owner's subject.
+    $copy = null;
+    if (!empty($config['send_copy_to_sender']) && $raw('ReturnToSender') === '-1' && $sender !== null) {
+        [$copyHeaders, $copyBody] = vq_build_mail($from, null, $html, $body);
+        $copy = ['to' => $sender,
+                 'subject' => vq_encode_header(vq_setting($config, 'copy_subject', 'Ihre Angaben an uns')),
+                 'body' => $copyBody, 'headers' => $copyHeaders];
     }
+    $orderMail = $invoiceAddress === null ? null
+        : vq_build_order_mail($invoiceAddress, $from, $text, $lines, $ip, $taxMode,
+                              vq_order_uuid($formId, $raw('vq_view')), $sender ?? '',
+                              vq_setting($config, 'order_secret'));
 
-    if ($sent && $invoiceAddress !== null) {
-        $sent = vq_send_order_mail($invoiceAddress, $from, $text,
-                                   (int)(vq_number($field('anzahl')) ?? 0), $ip);
+    $sent = vq_send_mails($mails);
+    if ($sent && $copy !== null) {
+        vq_send_mails([$copy]); // a lost copy does not fail the order
     }
-
+    if ($sent && $orderMail !== null) {
+        $sent = vq_send_mails([$orderMail]);
+    }
     if (!$sent) {
         vq_page(500, 'Senden fehlgeschlagen',
                 'Ihre Angaben konnten nicht gesendet werden. Bitte versuchen Sie es später noch '
                 . 'einmal.');
         return;
     }
-    $thanks = vq_safe_redirect($text(VQ_FIELDS['danke']));
+    $thanks = vq_redirect_target($config, $text(VQ_FIELDS['danke']));
     if ($thanks !== null) {
         header('Location: ' . $thanks, true, 303);
         return;
@@ -259,76 +349,29 @@ function vq_action_send(array $config): void
     vq_page(200, 'Vielen Dank', 'Ihre Angaben wurden gesendet.', false);
 }
 
-function vq_form_mail_plain(string $mailText, array $values, array $lines, array $totals,
-                            string $currency, array $extra): string
-{
-    $out = $mailText === '' ? '' : $mailText . "\n\n";
-    foreach ($values as $name => $value) {
-        $out .= "$name: $value\n";
+// A hostile post never shows a PHP message or a file path.
+ini_set('display_errors', '0');
+set_error_handler(function (int $severity, string $message, string $file, int $line): bool {
+    if ((error_reporting() & $severity) === 0) {
+        return false; // silenced with @ where a failure is expected and handled
     }
-    if ($lines !== []) {
-        $out .= "\nBestellung:\n";
-        foreach ($lines as $l) {
-            $out .= sprintf("%d x %s (Art.-Nr. %s) zu %s = %s\n", $l['amount'], $l['name'],
-                            $l['number'], vq_money($l['price'], $currency),
-                            vq_money($l['total'], $currency));
-            foreach ($l['options'] as $o) {
-                $out .= '    ' . $o['name'] . ': ' . $o['value']
-                    . ($o['price'] != 0 ? ' (+' . vq_money($o['price'], $currency) . ')' : '') . "\n";
-            }
-        }
-        $out .= 'MwSt.: ' . vq_money($totals['vat'], $currency) . "\n";
-        $out .= 'Gesamt: ' . vq_money($totals['total'], $currency) . "\n";
+    throw new ErrorException($message, 0, $severity, $file, $line);
+});
+try {
+    $config = vq_config();
+    date_default_timezone_set(vq_setting($config, 'timezone', 'Europe/Berlin'));
+    $action = is_string($_GET['action'] ?? null) ? $_GET['action'] : 'send';
+    if ($action === 'captcha') {
+        vq_action_captcha($config);
+    } elseif ($action === 'checkurl') {
+        vq_action_checkurl($config);
+    } else {
+        vq_action_send($config);
     }
-    foreach ($extra as $name => $value) {
-        $out .= "\n$name: $value";
+} catch (Throwable $error) {
+    error_log('formmail.php: ' . $error->getMessage() . ' in ' . $error->getFile() . ':' . $error->getLine());
+    if (!headers_sent()) {
+        vq_page(500, 'Fehler', 'Das Formular konnte nicht verarbeitet werden. Bitte versuchen Sie es '
+                . 'später noch einmal.');
     }
-    return str_replace("\n", "\r\n", rtrim($out)) . "\r\n";
-}
-
-function vq_form_mail_html(string $mailText, array $values, array $lines, array $totals,
-                           string $currency, array $extra): string
-{
-    $e = fn(string $s): string => htmlspecialchars($s, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
-    $out = "<!DOCTYPE html>\r\n<html><head><meta charset=\"UTF-8\"></head><body>\r\n";
-    if ($mailText !== '') {
-        $out .= '<p>' . nl2br($e($mailText), false) . "</p>\r\n";
-    }
-    $out .= "<table cellpadding=\"4\">\r\n";
-    foreach ($values as $name => $value) {
-        $out .= '<tr><td><b>' . $e($name) . '</b></td><td>' . nl2br($e($value), false) . "</td></tr>\r\n";
-    }
-    $out .= "</table>\r\n";
-    if ($lines !== []) {
-        $out .= "<h3>Bestellung</h3>\r\n<table cellpadding=\"4\" border=\"1\" style=\"border-collapse:collapse\">\r\n"
-            . "<tr><th>Anzahl</th><th>Artikel</th><th>Art.-Nr.</th><th>Einzelpreis</th><th>Gesamtpreis</th></tr>\r\n";
-        foreach ($lines as $l) {
-            $options = '';
-            foreach ($l['options'] as $o) {
-                $options .= '<br>' . $e($o['name']) . ': ' . $e($o['value'])
-                    . ($o['price'] != 0 ? ' (+' . $e(vq_money($o['price'], $currency)) . ')' : '');
-            }
-            $out .= '<tr><td>' . $l['amount'] . '</td><td>' . $e($l['name']) . $options . '</td><td>'
-                . $e($l['number']) . '</td><td>' . $e(vq_money($l['price'], $currency)) . '</td><td>'
-                . $e(vq_money($l['total'], $currency)) . "</td></tr>\r\n";
-        }
-        $out .= '<tr><td colspan="4">MwSt.</td><td>' . $e(vq_money($totals['vat'], $currency))
-            . "</td></tr>\r\n" . '<tr><td colspan="4"><b>Gesamt</b></td><td><b>'
-            . $e(vq_money($totals['total'], $currency)) . "</b></td></tr>\r\n</table>\r\n";
-    }
-    foreach ($extra as $name => $value) {
-        $out .= '<p>' . $e($name) . ': ' . $e($value) . "</p>\r\n";
-    }
-    return $out . "</body></html>\r\n";
-}
-
-$config = vq_config();
-date_default_timezone_set((string)($config['timezone'] ?? 'Europe/Berlin'));
-$action = (string)($_GET['action'] ?? 'send');
-if ($action === 'captcha') {
-    vq_action_captcha($config);
-} elseif ($action === 'checkurl') {
-    vq_action_checkurl($config);
-} else {
-    vq_action_send($config);
 }

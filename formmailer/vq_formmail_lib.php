@@ -1,19 +1,51 @@
 <?php
 // Functions of the form mailer that the stand-alone script formmail.php and the
 // self-contained PHP form share: decoding the page's values, checking
-// recipients and uploads, building the form mail and the order mail, and the
-// captcha store. No output, no global state: the callers decide what to send.
+// recipients, uploads, order lines and prices, building the form mail and the
+// order mail, and the captcha store. No output, no global state: the callers
+// decide what to send. Every posted value is the visitor's and may be hostile.
 
 declare(strict_types=1);
 
 const VQ_SCRAMBLE_KEY = 0x2C;
 
-/** File endings never accepted as uploads: they could run on a web server. */
+/** File endings never accepted as uploads, wherever they stand in the name. */
 const VQ_REFUSED_EXTENSIONS = [
     'php', 'php3', 'php4', 'php5', 'php7', 'php8', 'phtml', 'phar', 'pht', 'phps',
     'cgi', 'pl', 'py', 'rb', 'sh', 'bash', 'asp', 'aspx', 'jsp', 'shtml', 'htaccess',
-    'htpasswd', 'exe', 'com', 'bat', 'cmd', 'js', 'vbs', 'scr', 'jar',
+    'htpasswd', 'exe', 'com', 'bat', 'cmd', 'js', 'vbs', 'scr', 'jar', 'hta', 'htm', 'html',
+    'lnk', 'msi', 'ps1', 'svg',
 ];
+
+/** Endings accepted as uploads unless the configuration names others. */
+const VQ_DEFAULT_UPLOAD_TYPES = ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt', 'csv'];
+
+/** The content type an attachment gets, by its ending; others are application/octet-stream. */
+const VQ_CONTENT_TYPES = [
+    'pdf' => 'application/pdf', 'jpg' => 'image/jpeg', 'jpeg' => 'image/jpeg', 'png' => 'image/png',
+    'gif' => 'image/gif', 'webp' => 'image/webp', 'tif' => 'image/tiff', 'tiff' => 'image/tiff',
+    'heic' => 'image/heic', 'txt' => 'text/plain', 'csv' => 'text/csv',
+    'docx' => 'application/vnd.openxmlformats-officedocument.wordprocessingml.document',
+    'xlsx' => 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet',
+    'pptx' => 'application/vnd.openxmlformats-officedocument.presentationml.presentation',
+    'odt' => 'application/vnd.oasis.opendocument.text',
+    'ods' => 'application/vnd.oasis.opendocument.spreadsheet',
+    'zip' => 'application/zip', 'mp3' => 'audio/mpeg', 'mp4' => 'video/mp4',
+];
+
+/** Bounds of a post; the configuration may lower or raise them. */
+const VQ_LIMITS = [
+    'max_field_length' => 32768,    // bytes of one posted value
+    'max_post_text' => 262144,      // bytes of all posted values together
+    'max_order_lines' => 500,       // articles of one form
+    'max_options' => 50,            // options of one article
+    'max_quantity' => 100000,       // pieces of one line
+];
+
+/** Largest price or surcharge accepted (exclusive). */
+const VQ_MAX_PRICE = 1000000000.0;
+
+// ---- posted text
 
 /** Undoes the page's scrambling: base64, then exclusive or of every byte with 0x2C. */
 function vq_unscramble(string $value): string
@@ -37,45 +69,157 @@ function vq_latin1_to_utf8(string $bytes): string
     return $converted === false ? '' : $converted;
 }
 
-/** A posted value as UTF-8, whatever encoding the page had. */
-function vq_posted_text(string $value, string $pageEncoding): string
+/** One character as UTF-8, or '' for code points that have no place in text. */
+function vq_code_point_utf8(int $cp): string
 {
-    if (strtolower($pageEncoding) === 'utf-8') {
-        // Invalid UTF-8 becomes '?', never a broken mail.
-        $clean = @iconv('UTF-8', 'UTF-8//IGNORE', $value);
-        return $clean === false ? '' : $clean;
+    if ($cp === 0x09 || $cp === 0x0A || $cp === 0x0D) {
+        return chr($cp);
     }
-    $converted = @iconv('Windows-1252', 'UTF-8//IGNORE', $value);
-    return $converted === false ? '' : $converted;
-}
-
-/** UTF-8 text as Windows-1252 bytes; characters that code page lacks become '?'. */
-function vq_to_windows1252(string $text): string
-{
-    $out = '';
-    $len = strlen($text);
-    // Convert character by character so one unknown character never ends the text.
-    if (preg_match_all('/./us', $text, $chars) === false) {
+    if ($cp < 0x20 || ($cp >= 0x7F && $cp < 0xA0) || ($cp >= 0xD800 && $cp <= 0xDFFF)
+        || $cp > 0x10FFFF) {
         return '';
     }
-    foreach ($chars[0] as $char) {
-        $converted = @iconv('UTF-8', 'Windows-1252', $char);
-        $out .= ($converted === false || $converted === '') ? '?' : $converted;
+    if ($cp < 0x80) {
+        return chr($cp);
     }
-    return $len === 0 ? '' : $out;
+    if ($cp < 0x800) {
+        return chr(0xC0 | ($cp >> 6)) . chr(0x80 | ($cp & 0x3F));
+    }
+    if ($cp < 0x10000) {
+        return chr(0xE0 | ($cp >> 12)) . chr(0x80 | (($cp >> 6) & 0x3F)) . chr(0x80 | ($cp & 0x3F));
+    }
+    return chr(0xF0 | ($cp >> 18)) . chr(0x80 | (($cp >> 12) & 0x3F)) . chr(0x80 | (($cp >> 6) & 0x3F))
+        . chr(0x80 | ($cp & 0x3F));
+}
+
+/**
+ * Browsers post characters a windows-1252 page cannot carry as "&#321;" or
+ * "&#x141;": those become the characters again. References to control
+ * characters or to nothing are dropped.
+ */
+function vq_decode_references(string $text): string
+{
+    if (strpos($text, '&#') === false) {
+        return $text;
+    }
+    return (string)preg_replace_callback('/&#(?:([0-9]{1,7})|[xX]([0-9A-Fa-f]{1,6}));/',
+        function (array $m): string {
+            $cp = ($m[1] ?? '') !== '' ? (int)$m[1] : (int)hexdec($m[2]);
+            return vq_code_point_utf8($cp);
+        }, $text);
+}
+
+/** A posted value as UTF-8, whatever encoding the page had; no control characters but tab and line breaks. */
+function vq_posted_text(string $value, string $pageEncoding): string
+{
+    if (strtolower(trim($pageEncoding)) === 'utf-8') {
+        // Invalid UTF-8 is dropped, never a broken mail.
+        $clean = preg_match('//u', $value) === 1 ? $value : @iconv('UTF-8', 'UTF-8//IGNORE', $value);
+        if ($clean === false) {
+            // Some iconv builds give up on invalid input even when told to ignore it.
+            $clean = (string)preg_replace('/[\x80-\xFF]/', '', $value);
+        }
+    } else {
+        $clean = @iconv('Windows-1252', 'UTF-8//IGNORE', $value);
+        $clean = $clean === false ? false : vq_decode_references($clean);
+    }
+    if ($clean === false) {
+        return '';
+    }
+    return (string)preg_replace('/[\x00-\x08\x0B\x0C\x0E-\x1F\x7F]/', '', $clean);
+}
+
+/**
+ * Readable Windows-1252 stand-ins for letters of Central and Eastern European
+ * names, used when iconv cannot transliterate.
+ */
+const VQ_TRANSLIT = [
+    "\u{100}" => 'A', "\u{101}" => 'a', "\u{102}" => 'A', "\u{103}" => 'a', "\u{104}" => 'A', "\u{105}" => 'a',
+    "\u{106}" => 'C', "\u{107}" => 'c', "\u{10C}" => 'C', "\u{10D}" => 'c', "\u{10E}" => 'D', "\u{10F}" => 'd',
+    "\u{110}" => 'D', "\u{111}" => 'd', "\u{112}" => 'E', "\u{113}" => 'e', "\u{116}" => 'E', "\u{117}" => 'e',
+    "\u{118}" => 'E', "\u{119}" => 'e', "\u{11A}" => 'E', "\u{11B}" => 'e', "\u{11E}" => 'G', "\u{11F}" => 'g',
+    "\u{122}" => 'G', "\u{123}" => 'g', "\u{12A}" => 'I', "\u{12B}" => 'i', "\u{12E}" => 'I', "\u{12F}" => 'i',
+    "\u{130}" => 'I', "\u{131}" => 'i', "\u{136}" => 'K', "\u{137}" => 'k', "\u{139}" => 'L', "\u{13A}" => 'l',
+    "\u{13B}" => 'L', "\u{13C}" => 'l', "\u{13D}" => 'L', "\u{13E}" => 'l', "\u{141}" => 'L', "\u{142}" => 'l',
+    "\u{143}" => 'N', "\u{144}" => 'n', "\u{145}" => 'N', "\u{146}" => 'n', "\u{147}" => 'N', "\u{148}" => 'n',
+    "\u{14C}" => 'O', "\u{14D}" => 'o', "\u{150}" => 'O', "\u{151}" => 'o', "\u{154}" => 'R', "\u{155}" => 'r',
+    "\u{158}" => 'R', "\u{159}" => 'r', "\u{15A}" => 'S', "\u{15B}" => 's', "\u{15E}" => 'S', "\u{15F}" => 's',
+    "\u{218}" => 'S', "\u{219}" => 's', "\u{162}" => 'T', "\u{163}" => 't', "\u{21A}" => 'T', "\u{21B}" => 't',
+    "\u{164}" => 'T', "\u{165}" => 't', "\u{16A}" => 'U', "\u{16B}" => 'u', "\u{16E}" => 'U', "\u{16F}" => 'u',
+    "\u{170}" => 'U', "\u{171}" => 'u', "\u{172}" => 'U', "\u{173}" => 'u', "\u{179}" => 'Z', "\u{17A}" => 'z',
+    "\u{17B}" => 'Z', "\u{17C}" => 'z', "\u{1E9E}" => 'SS', "\u{2010}" => '-', "\u{2011}" => '-', "\u{2012}" => '-',
+    "\u{2015}" => '-', "\u{2212}" => '-', "\u{00A0}" => ' ', "\u{2009}" => ' ', "\u{202F}" => ' ', "\u{2033}" => '"',
+];
+
+/**
+ * UTF-8 text as Windows-1252 bytes: every character that code page has stays,
+ * the others are transliterated (L with stroke to "L", r with caron to "r"), and what has no
+ * readable stand-in becomes "?".
+ */
+function vq_to_windows1252(string $text): string
+{
+    if ($text === '') {
+        return '';
+    }
+    $whole = @iconv('UTF-8', 'Windows-1252', $text);
+    if ($whole !== false) {
+        return $whole;
+    }
+    // Only the characters the code page lacks need work; the rest is converted in runs.
+    $parts = preg_split('/([^\x{0}-\x{FF}\x{152}\x{153}\x{160}\x{161}\x{178}\x{17D}\x{17E}\x{192}'
+        . '\x{2C6}\x{2DC}\x{2013}\x{2014}\x{2018}-\x{201A}\x{201C}-\x{201E}\x{2020}-\x{2022}\x{2026}'
+        . '\x{2030}\x{2039}\x{203A}\x{20AC}\x{2122}])/u', $text, -1, PREG_SPLIT_DELIM_CAPTURE);
+    if ($parts === false) {
+        return '';
+    }
+    $out = '';
+    foreach ($parts as $index => $part) {
+        if ($part === '') {
+            continue;
+        }
+        if ($index % 2 === 0) {
+            $converted = @iconv('UTF-8', 'Windows-1252//IGNORE', $part);
+            $out .= $converted === false ? '' : $converted;
+            continue;
+        }
+        if (isset(VQ_TRANSLIT[$part])) {
+            $out .= VQ_TRANSLIT[$part];
+            continue;
+        }
+        $converted = @iconv('UTF-8', 'Windows-1252//TRANSLIT', $part);
+        $out .= ($converted === false || $converted === '' || strlen($converted) > 4) ? '?' : $converted;
+    }
+    return $out;
 }
 
 /** Text that may go into a mail header: no line breaks or other control characters. */
 function vq_header_safe(string $text): string
 {
-    return trim((string)preg_replace('/[\x00-\x1F\x7F]+/u', ' ', $text));
+    return trim((string)preg_replace('/[\x00-\x1F\x7F]+/', ' ', $text));
 }
 
-/** A single, valid e-mail address, or null. */
+/** At most $max characters of UTF-8 text. */
+function vq_cut(string $text, int $max): string
+{
+    if (strlen($text) <= $max) {
+        return $text;
+    }
+    return preg_match('/^.{0,' . $max . '}/us', $text, $m) ? $m[0] : '';
+}
+
+// ---- addresses and redirects
+
+/**
+ * A single, plain e-mail address, or null. Quotes, "%", "!", comments, address
+ * literals and several "@" are refused: they could route a mail elsewhere
+ * than the domain the allowed list names.
+ */
 function vq_valid_address(string $address): ?string
 {
     $address = trim($address);
-    if ($address === '' || preg_match('/[\r\n,;<>]/', $address)) {
+    if (strlen($address) > 254
+        || !preg_match('/^[A-Za-z0-9_+-]+(?:\.[A-Za-z0-9_+-]+)*@(?:[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)+[A-Za-z]{2,63}$/D',
+                       $address)) {
         return null;
     }
     return filter_var($address, FILTER_VALIDATE_EMAIL) === false ? null : $address;
@@ -88,12 +232,12 @@ function vq_valid_address(string $address): ?string
  */
 function vq_recipient_allowed(string $address, array $allowed): bool
 {
-    $address = strtolower($address);
-    $at = strrpos($address, '@');
-    if ($at === false) {
+    if (vq_valid_address($address) === null) {
         return false;
     }
-    $domain = substr($address, $at);
+    $address = strtolower($address);
+    $at = strrpos($address, '@');
+    $domain = substr($address, (int)$at);
     foreach ($allowed as $entry) {
         $entry = strtolower(trim((string)$entry));
         if ($entry === '') {
@@ -106,32 +250,76 @@ function vq_recipient_allowed(string $address, array $allowed): bool
     return false;
 }
 
-/** An address that a browser may be sent to: only http and https. */
-function vq_safe_redirect(string $url): ?string
+/**
+ * An address that a browser may be sent to: http or https, and a host that
+ * is the script's own ($ownHost) or listed in $allowedHosts. Anything else is
+ * null, so the script never leads a visitor to a stranger's page.
+ */
+function vq_safe_redirect(string $url, string $ownHost = '', array $allowedHosts = []): ?string
 {
     $url = trim($url);
-    if ($url === '' || preg_match('/[\x00-\x1F\x7F]/', $url)) {
+    if ($url === '' || strlen($url) > 2000 || preg_match('/[\x00-\x20\x7F\\\\]/', $url)
+        || !preg_match('~^https?://~i', $url)) {
         return null;
     }
-    return preg_match('~^https?://[^\s/?#]+~i', $url) ? $url : null;
+    $parts = parse_url($url);
+    if (!is_array($parts) || !isset($parts['host']) || isset($parts['user']) || isset($parts['pass'])) {
+        return null;
+    }
+    $host = strtolower(rtrim($parts['host'], '.'));
+    $hosts = array_map(fn($h): string => strtolower(trim((string)$h)), $allowedHosts);
+    $own = strtolower(trim($ownHost));
+    // HTTP_HOST may carry a port.
+    if ($own !== '' && !str_starts_with($own, '[') && substr_count($own, ':') === 1) {
+        $own = substr($own, 0, (int)strpos($own, ':'));
+    } elseif (str_starts_with($own, '[')) {
+        $own = substr($own, 0, (int)strpos($own, ']') + 1);
+    }
+    if ($host === '' || ($host !== $own && !in_array($host, $hosts, true))) {
+        return null;
+    }
+    return $url;
 }
 
-/** Whether an uploaded file's name is refused (executable on a web server, hidden). */
-function vq_upload_name_refused(string $name, array $refusedExtensions): bool
+// ---- uploads
+
+/** The ending of a file name (lower case, without the dot), '' for none. */
+function vq_upload_extension(string $name): string
 {
     $base = basename(str_replace('\\', '/', $name));
-    if ($base === '' || $base[0] === '.') {
+    $dot = strrpos($base, '.');
+    return $dot === false ? '' : strtolower(substr($base, $dot + 1));
+}
+
+/**
+ * Whether an uploaded file's name is refused: hidden, an ending outside the
+ * allowed list ($allowedTypes; empty: any), or an ending that could run on a
+ * server anywhere in the name ("bild.php.jpg").
+ */
+function vq_upload_name_refused(string $name, array $refusedExtensions, array $allowedTypes = []): bool
+{
+    $base = basename(str_replace('\\', '/', $name));
+    if ($base === '' || $base[0] === '.' || preg_match('/[\x00-\x1F]/', $base)) {
         return true;
     }
-    // Every dotted part counts: "bild.php.jpg" runs as PHP on some servers.
-    $parts = explode('.', strtolower($base));
+    $parts = explode('.', strtolower(rtrim($base, '. ')));
     array_shift($parts);
     foreach ($parts as $part) {
-        if (in_array($part, $refusedExtensions, true)) {
+        if (in_array(trim($part), $refusedExtensions, true)) {
             return true;
         }
     }
-    return false;
+    if ($allowedTypes === []) {
+        return false;
+    }
+    $allowed = array_map(fn($t): string => strtolower(ltrim(trim((string)$t), '.')), $allowedTypes);
+    return $parts === [] || !in_array(end($parts), $allowed, true);
+}
+
+/** The content type of an attachment, taken from its ending, never from the visitor. */
+function vq_upload_content_type(string $name): string
+{
+    return VQ_CONTENT_TYPES[vq_upload_extension($name)] ?? 'application/octet-stream';
 }
 
 /** A file name that is safe in a mail header and a file system. */
@@ -140,17 +328,57 @@ function vq_sanitize_upload_name(string $name): string
     $base = basename(str_replace('\\', '/', $name));
     $base = (string)preg_replace('/[^A-Za-z0-9._-]+/', '_', $base);
     $base = ltrim($base, '.');
-    return $base === '' ? 'datei' : substr($base, 0, 120);
+    return $base === '' ? 'datei' : substr($base, -120);
 }
 
-/** A posted decimal number with point or comma; null when it is none. */
+/**
+ * Checks the uploads of a post ($files: PHP's $_FILES) and reads them.
+ * Returns ['attachments' => [...], 'refused' => null] or the refused name.
+ */
+function vq_read_uploads(array $files, int $maxSize, int $maxTotal, array $refusedExtensions,
+                         array $allowedTypes): array
+{
+    $attachments = [];
+    $total = 0;
+    foreach ($files as $file) {
+        // Arrays of files ("datei[]") are no field of a generated page.
+        if (!is_array($file) || !isset($file['error']) || is_array($file['error'])
+            || !is_string($file['name'] ?? null) || !is_string($file['tmp_name'] ?? null)) {
+            return ['attachments' => [], 'refused' => 'datei'];
+        }
+        if ($file['error'] === UPLOAD_ERR_NO_FILE) {
+            continue;
+        }
+        $name = $file['name'];
+        $size = (int)($file['size'] ?? 0);
+        $total += $size;
+        if ($file['error'] !== UPLOAD_ERR_OK || !is_uploaded_file($file['tmp_name']) || $size > $maxSize
+            || $total > $maxTotal || count($attachments) >= 20
+            || vq_upload_name_refused($name, $refusedExtensions, $allowedTypes)) {
+            return ['attachments' => [], 'refused' => $name];
+        }
+        $data = @file_get_contents($file['tmp_name']);
+        if ($data === false) {
+            return ['attachments' => [], 'refused' => $name];
+        }
+        $attachments[] = ['name' => $name, 'type' => vq_upload_content_type($name), 'data' => $data];
+    }
+    return ['attachments' => $attachments, 'refused' => null];
+}
+
+// ---- numbers and order lines
+
+/**
+ * A posted amount: digits with an optional point or comma and decimals, no
+ * sign, no exponent, no grouping. Null when it is none.
+ */
 function vq_number(string $text): ?float
 {
-    $text = str_replace(',', '.', trim($text));
-    if (!preg_match('/^[+-]?(\d+(\.\d*)?|\.\d+)$/', $text)) {
+    $text = trim($text);
+    if (!preg_match('/^\d{1,12}(?:[.,]\d{1,12})?$/D', $text)) {
         return null;
     }
-    return (float)$text;
+    return (float)str_replace(',', '.', $text);
 }
 
 /** Money as the mails show it: two decimals with a comma, then the currency. */
@@ -159,57 +387,134 @@ function vq_money(float $amount, string $currency): string
     return number_format($amount, 2, ',', '.') . ($currency === '' ? '' : ' ' . $currency);
 }
 
-/** A number as the order document writes it: point, no thousands separator. */
+/** A number as the order document writes it: point, no thousands separator, up to 6 decimals. */
 function vq_plain_number(float $value): string
 {
     $text = rtrim(rtrim(sprintf('%.6F', $value), '0'), '.');
     return $text === '-0' ? '0' : $text;
 }
 
-/**
- * The ordered lines of a post: every article i (0 <= i < count) whose quantity
- * b_anz<i> is above 0 (a ticked check box and a fixed-price article send 1).
- * Each line: number, name, price, vat, amount, options (name, value, price),
- * total (amount × (price + surcharges)).
- *
- * @param callable $text fn(string $name): string, the posted value as UTF-8
- */
-function vq_order_lines(int $count, callable $text): array
+/** A setting of the configuration with its default bound. */
+function vq_limit(array $config, string $key): int
 {
+    return max(1, (int)($config[$key] ?? VQ_LIMITS[$key]));
+}
+
+/**
+ * Checks the size of a post before anything else reads it: every value at
+ * most max_field_length bytes, all together at most max_post_text. Returns
+ * null or a German reason.
+ */
+function vq_post_size_error(array $post, array $config): ?string
+{
+    $maxField = vq_limit($config, 'max_field_length');
+    $maxTotal = vq_limit($config, 'max_post_text');
+    $total = 0;
+    $stack = [$post];
+    $count = 0;
+    while ($stack !== []) {
+        foreach (array_pop($stack) as $name => $value) {
+            if (++$count > 5000) {
+                return "Das Formular enth\u{E4}lt zu viele Felder.";
+            }
+            $total += strlen((string)$name);
+            if (is_array($value)) {
+                $stack[] = $value;
+                continue;
+            }
+            $length = strlen((string)$value);
+            if ($length > $maxField) {
+                return "Ein Eingabefeld enth\u{E4}lt zu viel Text.";
+            }
+            $total += $length;
+        }
+        if ($total > $maxTotal) {
+            return "Das Formular enth\u{E4}lt zu viel Text.";
+        }
+    }
+    return null;
+}
+
+/**
+ * The ordered lines of a post: every article i below $count whose quantity
+ * b_anz<i> was posted and is above 0 (a ticked check box and a fixed-price
+ * article send 1). Works only on what was posted and refuses what no
+ * number reader accepts, negative amounts and VAT rates outside 0 to 100.
+ *
+ * Each line: number, name, price, vat, amount, options (name, value, price,
+ * type), total (amount * (price + surcharges), as the page shows it).
+ * Returns ['lines' => [...], 'error' => null] or a German error.
+ *
+ * @param array    $names posted field names
+ * @param callable $text  fn(string $name): string, the posted value as UTF-8
+ */
+function vq_order_lines(int $count, array $names, callable $text, array $config = []): array
+{
+    $fail = fn(string $why): array => ['lines' => [], 'error' => $why];
+    $count = max(0, min($count, vq_limit($config, 'max_order_lines')));
+    $maxOptions = vq_limit($config, 'max_options');
+    $maxQuantity = vq_limit($config, 'max_quantity');
+    $ordered = [];
+    $optionKeys = [];
+    foreach ($names as $name) {
+        $name = (string)$name;
+        if (preg_match('/^b_anz(0|[1-9]\d{0,5})$/D', $name, $m) && (int)$m[1] < $count) {
+            $ordered[(int)$m[1]] = true;
+        } elseif (preg_match('/^b_(?:opt_type|optname|opt)(0|[1-9]\d{0,5})_(0|[1-9]\d{0,5})$/D', $name, $m)) {
+            $optionKeys[(int)$m[1]][(int)$m[2]] = true;
+        }
+    }
+    ksort($ordered);
     $lines = [];
-    $count = max(0, min($count, 10000));
-    for ($i = 0; $i < $count; $i++) {
-        $amount = vq_number($text("b_anz$i"));
-        if ($amount === null || $amount <= 0) {
+    foreach (array_keys($ordered) as $i) {
+        $quantityText = trim($text("b_anz$i"));
+        if ($quantityText === '') {
             continue;
         }
-        $amount = (int)floor($amount);
-        if ($amount <= 0) {
+        $amount = vq_number($quantityText);
+        if ($amount === null || floor($amount) != $amount || $amount > $maxQuantity) {
+            return $fail("Die Bestellung enth\u{E4}lt eine ung\u{FC}ltige Menge.");
+        }
+        $amount = (int)$amount;
+        if ($amount === 0) {
             continue;
         }
-        $price = vq_number($text("b_preis$i")) ?? 0.0;
-        $vat = vq_number($text("b_mwst$i")) ?? 0.0;
+        $price = vq_number($text("b_preis$i"));
+        $vat = vq_number($text("b_mwst$i"));
+        if ($price === null || $price >= VQ_MAX_PRICE) {
+            return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Preis.");
+        }
+        if ($vat === null || $vat > 100) {
+            return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Mehrwertsteuersatz.");
+        }
+        $optionCount = vq_number($text("b_opt_count$i")) ?? 0.0;
+        $optionCount = (int)max(0, min($optionCount, $maxOptions));
         $options = [];
         $surcharges = 0.0;
-        $optionCount = (int)(vq_number($text("b_opt_count$i")) ?? 0);
-        $optionCount = max(0, min($optionCount, 1000));
-        for ($j = 0; $j < $optionCount; $j++) {
+        $posted = array_keys($optionKeys[$i] ?? []);
+        sort($posted);
+        foreach ($posted as $j) {
+            if ($j >= $optionCount) {
+                continue;
+            }
             $type = $text("b_opt_type{$i}_{$j}");
             $value = $text("b_opt{$i}_{$j}");
             $surcharge = 0.0;
             if ($type === 'Price') {
-                // The value key is name + "#" + surcharge.
+                // The value key is the value's text, "#" and the surcharge.
                 $hash = strrpos($value, '#');
-                if ($hash !== false) {
-                    $surcharge = vq_number(substr($value, $hash + 1)) ?? 0.0;
-                    $value = substr($value, 0, $hash);
+                $surcharge = $hash === false ? null : vq_number(substr($value, $hash + 1));
+                if ($surcharge === null || $surcharge >= VQ_MAX_PRICE) {
+                    return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Aufpreis.");
                 }
+                $value = substr($value, 0, (int)$hash);
             }
             $surcharges += $surcharge;
             $options[] = [
                 'name' => $text("b_optname{$i}_{$j}"),
                 'value' => $value,
                 'price' => $surcharge,
+                'type' => $type,
             ];
         }
         $lines[] = [
@@ -222,7 +527,7 @@ function vq_order_lines(int $count, callable $text): array
             'total' => $amount * ($price + $surcharges),
         ];
     }
-    return $lines;
+    return ['lines' => $lines, 'error' => null];
 }
 
 /** Total and VAT of the lines: brutto prices contain the VAT, netto adds it. */
@@ -230,7 +535,7 @@ function vq_order_totals(array $lines, string $taxMode): array
 {
     $sum = 0.0;
     $vat = 0.0;
-    $netto = strtolower($taxMode) === 'netto';
+    $netto = vq_is_netto($taxMode);
     foreach ($lines as $line) {
         $sum += $line['total'];
         $rate = $line['vat'];
@@ -239,60 +544,240 @@ function vq_order_totals(array $lines, string $taxMode): array
     return ['vat' => $vat, 'total' => $netto ? $sum + $vat : $sum];
 }
 
+function vq_is_netto(string $taxMode): bool
+{
+    return strtolower(trim($taxMode)) === 'netto';
+}
+
+// ---- price list
+
+/**
+ * Reads the price list the designer writes ("zelkin --price-list"). Returns
+ * ['state' => 'none'] when the file does not exist, ['state' => 'ok',
+ * 'articles' => [...]] or ['state' => 'broken', 'error' => German reason].
+ */
+function vq_price_list_load(string $file): array
+{
+    if ($file === '' || !file_exists($file)) {
+        return ['state' => 'none'];
+    }
+    $broken = fn(string $why): array => ['state' => 'broken', 'error' => $why];
+    $size = @filesize($file);
+    if ($size === false || $size > 16 * 1024 * 1024) {
+        return $broken("Die Preisliste ist nicht lesbar oder zu gro\u{DF}.");
+    }
+    $json = @file_get_contents($file);
+    if ($json === false) {
+        return $broken('Die Preisliste ist nicht lesbar.');
+    }
+    $data = json_decode($json, true, 16);
+    if (!is_array($data) || ($data['format'] ?? null) !== 'vq-preisliste' || ($data['version'] ?? null) !== 1
+        || !is_array($data['articles'] ?? null)) {
+        return $broken('Die Preisliste hat nicht das erwartete Format (vq-preisliste, Version 1).');
+    }
+    // The designer may list a negative surcharge; such a value can never be ordered.
+    $isNumber = fn($v): bool => is_string($v) && preg_match('/^-?\d{1,12}(?:\.\d{1,12})?$/D', $v) === 1;
+    $articles = [];
+    foreach ($data['articles'] as $article) {
+        if (!is_array($article) || !is_string($article['number'] ?? null) || !is_string($article['name'] ?? null)
+            || !$isNumber($article['price'] ?? null) || !$isNumber($article['vat'] ?? null)) {
+            return $broken("Ein Artikel der Preisliste ist unvollst\u{E4}ndig.");
+        }
+        $options = [];
+        foreach ((array)($article['options'] ?? []) as $option) {
+            if (!is_array($option) || !is_string($option['name'] ?? null) || !is_array($option['values'] ?? null)) {
+                return $broken("Eine Option der Preisliste ist unvollst\u{E4}ndig.");
+            }
+            $values = [];
+            foreach ($option['values'] as $value) {
+                if (!is_array($value) || !is_string($value['text'] ?? null) || !$isNumber($value['surcharge'] ?? null)) {
+                    return $broken("Ein Optionswert der Preisliste ist unvollst\u{E4}ndig.");
+                }
+                $values[] = ['text' => $value['text'], 'surcharge' => (float)$value['surcharge']];
+            }
+            $options[] = ['name' => $option['name'], 'values' => $values];
+        }
+        $articles[] = ['number' => $article['number'], 'name' => $article['name'],
+                       'price' => (float)$article['price'], 'vat' => (float)$article['vat'],
+                       'options' => $options];
+    }
+    // Optional: the VAT mode of the prices ("brutto" or "netto").
+    $tax = $data['tax'] ?? null;
+    if ($tax !== null && !in_array($tax, ['brutto', 'netto'], true)) {
+        return $broken('Die Preisliste nennt eine unbekannte Steuerart.');
+    }
+    return ['state' => 'ok', 'articles' => $articles, 'tax' => $tax];
+}
+
+/** Whether two amounts are equal as numbers. */
+function vq_same_amount(float $a, float $b): bool
+{
+    return abs($a - $b) < 0.000001;
+}
+
+/**
+ * Compares the ordered lines with the price list: every line must name an
+ * article of the list (number and name), with its price and VAT; every
+ * price option of the list must be posted as a price option with a listed
+ * value and its surcharge, and no other price option may be posted. When the
+ * list names the VAT mode ("tax"), the page's must be the same. Returns null
+ * or a German reason.
+ */
+function vq_price_list_error(array $lines, array $priceList, string $taxMode = ''): ?string
+{
+    if ($lines === [] || $priceList['state'] === 'none') {
+        return null;
+    }
+    if ($priceList['state'] !== 'ok') {
+        return "Bestellungen sind zurzeit nicht m\u{F6}glich: " . $priceList['error']
+            . ' Bitte benachrichtigen Sie den Betreiber der Seite.';
+    }
+    $refused = "Die Preise der Bestellung stimmen nicht mit der Preisliste des Shops \u{FC}berein. "
+        . 'Bitte laden Sie das Formular neu.';
+    if ($priceList['tax'] !== null && vq_is_netto($priceList['tax']) !== vq_is_netto($taxMode)) {
+        return $refused;
+    }
+    foreach ($lines as $line) {
+        $match = null;
+        foreach ($priceList['articles'] as $article) {
+            if ($article['number'] === $line['number'] && $article['name'] === $line['name']) {
+                $match = $article;
+                break;
+            }
+        }
+        if ($match === null || !vq_same_amount($match['price'], $line['price'])
+            || !vq_same_amount($match['vat'], $line['vat'])) {
+            return $refused;
+        }
+        $listedNames = array_column($match['options'], 'name');
+        $seen = [];
+        foreach ($line['options'] as $option) {
+            // A listed option posted as a text option would carry no surcharge.
+            if ($option['type'] !== 'Price' && !in_array($option['name'], $listedNames, true)) {
+                continue;
+            }
+            $found = false;
+            foreach ($match['options'] as $listed) {
+                if ($option['type'] !== 'Price' || $listed['name'] !== $option['name']) {
+                    continue;
+                }
+                foreach ($listed['values'] as $value) {
+                    if ($value['text'] === $option['value'] && vq_same_amount($value['surcharge'], $option['price'])) {
+                        $found = true;
+                        $seen[$listed['name']] = true;
+                        break 2;
+                    }
+                }
+            }
+            if (!$found) {
+                return $refused;
+            }
+        }
+        // Leaving a price option out would leave out its surcharge.
+        foreach ($match['options'] as $listed) {
+            if ($listed['values'] !== [] && !isset($seen[$listed['name']])) {
+                return $refused;
+            }
+        }
+    }
+    return null;
+}
+
+// ---- order document and order mail
+
 function vq_xml_text(string $text): string
 {
     return htmlspecialchars($text, ENT_QUOTES | ENT_XML1 | ENT_SUBSTITUTE, 'UTF-8');
 }
 
+/** Base64 wrapped at 76 characters, so no line of the mail grows beyond what transport allows. */
+function vq_b64_wrapped(string $bytes): string
+{
+    return implode("\r\n", str_split(base64_encode($bytes), 76));
+}
+
 function vq_b64_1252(string $text): string
 {
-    return base64_encode(vq_to_windows1252($text));
+    return vq_b64_wrapped(vq_to_windows1252($text));
 }
 
 /** A random identifier in the form of a UUID (version 4). */
 function vq_new_uuid(): string
 {
-    $b = random_bytes(16);
-    $b[6] = chr((ord($b[6]) & 0x0F) | 0x40);
+    return vq_format_uuid(random_bytes(16), 0x40);
+}
+
+function vq_format_uuid(string $b, int $version): string
+{
+    $b[6] = chr((ord($b[6]) & 0x0F) | $version);
     $b[8] = chr((ord($b[8]) & 0x3F) | 0x80);
     $h = bin2hex($b);
     return substr($h, 0, 8) . '-' . substr($h, 8, 4) . '-' . substr($h, 12, 4) . '-'
         . substr($h, 16, 4) . '-' . substr($h, 20);
 }
 
+/** Whether a posted page-view token ("vq_view") has the form the pages write. */
+function vq_valid_view_token(string $token): bool
+{
+    return preg_match('/^[0-9a-f]{32}$/D', $token) === 1;
+}
+
 /**
- * The XML order document the invoice module reads.
+ * The order's identifier: the same for every send of one page view (a
+ * resubmitted form after a failed order mail is not a second order), random
+ * without a view token.
+ */
+function vq_order_uuid(string $formId, string $viewToken): string
+{
+    if (!vq_valid_view_token($viewToken)) {
+        return vq_new_uuid();
+    }
+    // Version 8: an identifier built in a way of our own.
+    return vq_format_uuid(substr(hash('sha256', "vq-order\0$formId\0$viewToken", true), 0, 16), 0x80);
+}
+
+/** A price as the order document carries it: with VAT, netto prices get it added. */
+function vq_gross(float $amount, float $vat, bool $netto): float
+{
+    return $netto ? $amount * (100 + $vat) / 100 : $amount;
+}
+
+/**
+ * The XML order document the invoice module reads. Its prices include the
+ * VAT: in netto mode they are converted, unrounded, so the imported total
+ * equals the total the page showed.
  *
  * @param array $customer values of Firma, Vorname, Nachname, Strasse, PLZ, Ort,
  *                        Land, email, Telefon, Homepage (UTF-8)
  * @param int $timestamp  seconds since 1970 in the shop's local time
  */
 function vq_order_document(string $uuid, int $timestamp, array $customer, string $senderIp,
-                           array $lines): string
+                           array $lines, string $taxMode = 'brutto'): string
 {
     $nl = "\r\n";
+    $netto = vq_is_netto($taxMode);
     // No XML declaration: the order element is the document's first node.
     $xml = '<order>' . $nl . '<formdata>' . $nl;
     $xml .= '<uuid>' . vq_xml_text($uuid) . '</uuid>' . $nl;
     $xml .= '<timestamp>' . $timestamp . '</timestamp>' . $nl;
-    foreach (['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email', 'Telefon',
-              'Homepage'] as $key) {
+    foreach (VQ_CUSTOMER_FIELDS as $key) {
         $xml .= "<$key>" . vq_b64_1252((string)($customer[$key] ?? '')) . "</$key>" . $nl;
     }
-    $xml .= '<company>' . vq_xml_text($senderIp) . '</company>' . $nl;
+    $xml .= '<company>' . vq_xml_text(vq_cut($senderIp, 64)) . '</company>' . $nl;
     $xml .= '</formdata>' . $nl . '<articles>' . $nl;
     foreach ($lines as $line) {
         $xml .= '<article>' . $nl;
         $xml .= '<articleNumber>' . vq_b64_1252($line['number']) . '</articleNumber>' . $nl;
         $xml .= '<articleName>' . vq_b64_1252($line['name']) . '</articleName>' . $nl;
-        $xml .= '<price>' . base64_encode(vq_plain_number($line['price'])) . '</price>' . $nl;
+        $xml .= '<price>' . base64_encode(vq_plain_number(vq_gross($line['price'], $line['vat'], $netto)))
+            . '</price>' . $nl;
         $xml .= '<vat>' . base64_encode(vq_plain_number($line['vat'])) . '</vat>' . $nl;
         $xml .= '<amount>' . base64_encode((string)$line['amount']) . '</amount>' . $nl;
         $xml .= '<options>' . $nl;
         foreach ($line['options'] as $option) {
             $xml .= '<option name="' . vq_b64_1252($option['name']) . '" price="'
-                . vq_plain_number($option['price']) . '">' . vq_b64_1252($option['value'])
-                . '</option>' . $nl;
+                . vq_plain_number(vq_gross($option['price'], $line['vat'], $netto)) . '">'
+                . vq_b64_1252($option['value']) . '</option>' . $nl;
         }
         $xml .= '</options>' . $nl . '</article>' . $nl;
     }
@@ -300,39 +785,54 @@ function vq_order_document(string $uuid, int $timestamp, array $customer, string
     return $xml;
 }
 
+const VQ_CUSTOMER_FIELDS = ['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email',
+                            'Telefon', 'Homepage'];
+
 /**
- * Sends the order mail for the invoice module: the ordered lines of the post
- * as the XML order document, the customer taken from the fields Firma,
- * Vorname, Nachname, Strasse, PLZ, Ort, Land, email, Telefon and Homepage.
- * Nothing is sent when no line is ordered. Returns false when mail() fails.
+ * The signature of an order document: HMAC-SHA256 with the order secret over
+ * the document without "\r" and without leading and trailing white space.
+ */
+function vq_order_signature(string $document, string $secret): string
+{
+    return hash_hmac('sha256', trim(str_replace("\r", '', $document)), $secret);
+}
+
+/**
+ * The order mail for the invoice module, not yet sent: ['to', 'subject',
+ * 'body', 'headers'], or null when no line is ordered. The customer comes
+ * from the fields Firma, Vorname, Nachname, Strasse, PLZ, Ort, Land, email,
+ * Telefon and Homepage; $customerEmail replaces the posted "email" (it is ''
+ * when that was no customer's address).
  *
  * @param callable $text fn(string $name): string, the posted value as UTF-8
  */
-function vq_send_order_mail(string $to, string $from, callable $text, int $articleCount,
-                            string $senderIp): bool
+function vq_build_order_mail(string $to, string $from, callable $text, array $lines, string $senderIp,
+                             string $taxMode, string $uuid, string $customerEmail, string $secret): ?array
 {
-    $lines = vq_order_lines($articleCount, $text);
     if ($lines === []) {
-        return true;
+        return null;
     }
     $customer = [];
-    foreach (['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email', 'Telefon',
-              'Homepage'] as $key) {
+    foreach (VQ_CUSTOMER_FIELDS as $key) {
         $customer[$key] = $text($key);
     }
+    $customer['email'] = $customerEmail;
     // The invoice module takes the time as local wall-clock seconds.
     $now = new DateTimeImmutable('now');
-    $xml = vq_order_document(vq_new_uuid(), $now->getTimestamp() + $now->getOffset(), $customer,
-                             $senderIp, $lines);
+    $xml = vq_order_document($uuid, $now->getTimestamp() + $now->getOffset(), $customer, $senderIp, $lines,
+                             $taxMode);
     $headers = "MIME-Version: 1.0\r\nFrom: " . vq_header_safe($from)
         . "\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit";
-    return mail($to, 'VQBESTMAIL Bestellung', $xml, $headers);
+    if ($secret !== '') {
+        $headers .= "\r\nX-VQ-Signature: hmac-sha256=" . vq_order_signature($xml, $secret);
+    }
+    return ['to' => $to, 'subject' => 'VQBESTMAIL Bestellung', 'body' => $xml, 'headers' => $headers];
 }
 
-/** A header value in RFC 2047 form when it is not plain ASCII. */
+/** A header value in RFC 2047 form when it is not plain ASCII; at most 150 characters. */
 function vq_encode_header(string $text): string
 {
-    $text = vq_header_safe($text);
+    $text = vq_cut(vq_header_safe($text), 150);
     if (!preg_match('/[^\x20-\x7E]/', $text)) {
         return $text;
     }
@@ -367,8 +867,7 @@ function vq_build_mail(string $from, ?string $replyTo, bool $html, string $body,
     $mail = "--$boundary\r\n" . $textPart;
     foreach ($attachments as $file) {
         $name = vq_sanitize_upload_name($file['name']);
-        $mime = preg_match('~^[\w.+-]+/[\w.+-]+$~', (string)$file['type'])
-            ? $file['type'] : 'application/octet-stream';
+        $mime = vq_upload_content_type($name);
         $mail .= "--$boundary\r\nContent-Type: $mime; name=\"$name\"\r\n"
             . "Content-Transfer-Encoding: base64\r\n"
             . "Content-Disposition: attachment; filename=\"$name\"\r\n\r\n"
@@ -380,32 +879,143 @@ function vq_build_mail(string $from, ?string $replyTo, bool $html, string $body,
 
 /**
  * The additional mail text: "#br#" becomes a line break and "{#Name#}" the
- * posted value of field Name.
+ * posted value of field Name. At most 100 placeholders are filled and the
+ * text stays within $maxLength bytes.
  */
-function vq_mail_text(string $template, callable $text): string
+function vq_mail_text(string $template, callable $text, int $maxLength = 65536): string
 {
-    $template = str_replace('#br#', "\n", $template);
-    return (string)preg_replace_callback('/\{#([A-Za-z0-9_]+)#\}/',
-        fn(array $m): string => $text($m[1]), $template);
+    $template = str_replace('#br#', "\n", vq_cut($template, $maxLength));
+    $length = strlen($template);
+    $result = (string)preg_replace_callback('/\{#([A-Za-z0-9_]{1,100})#\}/',
+        function (array $m) use ($text, &$length, $maxLength): string {
+            $value = $text($m[1]);
+            if ($length + strlen($value) > $maxLength) {
+                return '';
+            }
+            $length += strlen($value);
+            return $value;
+        }, $template, 100);
+    return $result;
 }
 
-// ---- captcha store: one file per form id in a private folder
+// ---- the form mail
 
+/** The form mail as plain text: the additional text, the values, the order with its totals. */
+function vq_form_mail_plain(string $mailText, array $values, array $lines, array $totals,
+                            string $currency, array $extra): string
+{
+    $out = $mailText === '' ? '' : $mailText . "\n\n";
+    foreach ($values as $name => $value) {
+        $out .= "$name: $value\n";
+    }
+    if ($lines !== []) {
+        $out .= "\nBestellung:\n";
+        foreach ($lines as $l) {
+            $out .= sprintf("%d x %s (Art.-Nr. %s) zu %s = %s\n", $l['amount'], $l['name'],
+                            $l['number'], vq_money($l['price'], $currency),
+                            vq_money($l['total'], $currency));
+            foreach ($l['options'] as $o) {
+                $out .= '    ' . $o['name'] . ': ' . $o['value']
+                    . ($o['price'] != 0 ? ' (+' . vq_money($o['price'], $currency) . ')' : '') . "\n";
+            }
+        }
+        $out .= 'MwSt.: ' . vq_money($totals['vat'], $currency) . "\n";
+        $out .= 'Gesamt: ' . vq_money($totals['total'], $currency) . "\n";
+    }
+    foreach ($extra as $name => $value) {
+        $out .= "\n$name: $value";
+    }
+    return str_replace("\n", "\r\n", rtrim($out)) . "\r\n";
+}
+
+/** The form mail as HTML, every value escaped. */
+function vq_form_mail_html(string $mailText, array $values, array $lines, array $totals,
+                           string $currency, array $extra): string
+{
+    $e = fn(string $s): string => htmlspecialchars($s, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
+    $out = "<!DOCTYPE html>\r\n<html><head><meta charset=\"UTF-8\"></head><body>\r\n";
+    if ($mailText !== '') {
+        $out .= '<p>' . nl2br($e($mailText), false) . "</p>\r\n";
+    }
+    $out .= "<table cellpadding=\"4\">\r\n";
+    foreach ($values as $name => $value) {
+        $out .= '<tr><td><b>' . $e($name) . '</b></td><td>' . nl2br($e($value), false) . "</td></tr>\r\n";
+    }
+    $out .= "</table>\r\n";
+    if ($lines !== []) {
+        $out .= "<h3>Bestellung</h3>\r\n<table cellpadding=\"4\" border=\"1\" style=\"border-collapse:collapse\">\r\n"
+            . "<tr><th>Anzahl</th><th>Artikel</th><th>Art.-Nr.</th><th>Einzelpreis</th><th>Gesamtpreis</th></tr>\r\n";
+        foreach ($lines as $l) {
+            $options = '';
+            foreach ($l['options'] as $o) {
+                $options .= '<br>' . $e($o['name']) . ': ' . $e($o['value'])
+                    . ($o['price'] != 0 ? ' (+' . $e(vq_money($o['price'], $currency)) . ')' : '');
+            }
+            $out .= '<tr><td>' . $l['amount'] . '</td><td>' . $e($l['name']) . $options . '</td><td>'
+                . $e($l['number']) . '</td><td>' . $e(vq_money($l['price'], $currency)) . '</td><td>'
+                . $e(vq_money($l['total'], $currency)) . "</td></tr>\r\n";
+        }
+        $out .= '<tr><td colspan="4">MwSt.</td><td>' . $e(vq_money($totals['vat'], $currency))
+            . "</td></tr>\r\n" . '<tr><td colspan="4"><b>Gesamt</b></td><td><b>'
+            . $e(vq_money($totals['total'], $currency)) . "</b></td></tr>\r\n</table>\r\n";
+    }
+    foreach ($extra as $name => $value) {
+        $out .= '<p>' . $e($name) . ': ' . $e($value) . "</p>\r\n";
+    }
+    return $out . "</body></html>\r\n";
+}
+
+/** Sends prepared mails ['to', 'subject', 'body', 'headers'] in order; false at the first failure. */
+function vq_send_mails(array $mails): bool
+{
+    foreach ($mails as $mail) {
+        if (!mail($mail['to'], $mail['subject'], $mail['body'], $mail['headers'])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---- storage folder, captcha, rate limit
+
+/**
+ * The private storage folder: created readable by its owner only; a link, or
+ * a folder another user owns, is refused.
+ */
 function vq_storage_dir(array $config): ?string
 {
-    $dir = (string)($config['storage_dir'] ?? '');
+    $dir = rtrim((string)($config['storage_dir'] ?? ''), '/');
     if ($dir === '') {
         return null;
     }
-    if (!is_dir($dir) && !@mkdir($dir, 0700, true)) {
+    if (is_link($dir)) {
         return null;
+    }
+    if (!is_dir($dir)) {
+        $old = umask(0077);
+        $made = @mkdir($dir, 0700, true);
+        umask($old);
+        if (!$made && !is_dir($dir)) {
+            return null;
+        }
+        clearstatcache(true, $dir);
+        if (is_link($dir)) {
+            return null;
+        }
+    }
+    if (function_exists('posix_geteuid') && @fileowner($dir) !== posix_geteuid()) {
+        return null;
+    }
+    $perms = @fileperms($dir);
+    if ($perms !== false && ($perms & 0077) !== 0) {
+        @chmod($dir, 0700);
     }
     return is_writable($dir) ? $dir : null;
 }
 
 function vq_valid_form_id(string $id): bool
 {
-    return preg_match('/^\d{1,10}$/', $id) === 1;
+    return preg_match('/^\d{1,10}$/D', $id) === 1;
 }
 
 function vq_captcha_new_code(int $length = 5): string
@@ -418,31 +1028,63 @@ function vq_captcha_new_code(int $length = 5): string
     return $code;
 }
 
-function vq_captcha_store(string $dir, string $formId, string $code, int $lifetime): bool
+/** A visitor's captcha token (the cookie's value), or a new one. */
+function vq_captcha_token(?string $cookie): string
 {
-    // Expired codes of other forms go first.
-    foreach (glob($dir . '/captcha_*.txt') ?: [] as $file) {
-        if (@filemtime($file) < time() - $lifetime) {
-            @unlink($file);
-        }
-    }
-    return @file_put_contents($dir . "/captcha_$formId.txt", $code, LOCK_EX) !== false;
+    return is_string($cookie) && vq_valid_view_token($cookie) ? $cookie : bin2hex(random_bytes(16));
 }
 
-/** Compares the typed code with the stored one, once: the code is gone afterwards. */
-function vq_captcha_check(string $dir, string $formId, string $typed, int $lifetime): bool
+/** The file of one visitor's code for one form. */
+function vq_captcha_file(string $dir, string $formId, string $token): string
 {
-    if (!vq_valid_form_id($formId)) {
+    return $dir . "/captcha_{$formId}_" . substr(hash('sha256', $token), 0, 32) . '.txt';
+}
+
+/** Stores a visitor's code for a form. Expired codes go first; a full store takes no more. */
+function vq_captcha_store(string $dir, string $formId, string $token, string $code, int $lifetime,
+                          int $maxCodes = 20000): bool
+{
+    $files = glob($dir . '/captcha_*.txt') ?: [];
+    foreach ($files as $index => $file) {
+        if (@filemtime($file) < time() - $lifetime) {
+            @unlink($file);
+            unset($files[$index]);
+        }
+    }
+    if (count($files) >= $maxCodes) {
         return false;
     }
-    $file = $dir . "/captcha_$formId.txt";
-    $code = @file_get_contents($file);
-    $age = @filemtime($file);
-    @unlink($file);
+    // The last three images of one visitor stay valid (the form open in several tabs).
+    $file = vq_captcha_file($dir, $formId, $token);
+    $old = @filemtime($file) >= time() - $lifetime ? @file($file, FILE_IGNORE_NEW_LINES) : [];
+    $codes = array_slice(array_merge(is_array($old) ? $old : [], [$code]), -3);
+    return @file_put_contents($file, implode("\n", $codes), LOCK_EX) !== false;
+}
+
+/** Compares the typed code with the visitor's stored ones, once: the codes are gone afterwards. */
+function vq_captcha_check(string $dir, string $formId, ?string $token, string $typed, int $lifetime): bool
+{
+    if (!vq_valid_form_id($formId) || !is_string($token) || !vq_valid_view_token($token)) {
+        return false;
+    }
+    // Claimed by renaming, so of two posts at the same moment only one can use the code.
+    $file = vq_captcha_file($dir, $formId, $token);
+    $claimed = substr($file, 0, -4) . '_' . bin2hex(random_bytes(6)) . '.txt';
+    if (!@rename($file, $claimed)) {
+        return false;
+    }
+    $code = @file_get_contents($claimed);
+    $age = @filemtime($claimed);
+    @unlink($claimed);
     if ($code === false || $age === false || $age < time() - $lifetime) {
         return false;
     }
-    return $typed !== '' && hash_equals(strtoupper($code), strtoupper(trim($typed)));
+    $typed = strtoupper(trim($typed));
+    $match = false;
+    foreach (explode("\n", $code) as $stored) {
+        $match = hash_equals(strtoupper(trim($stored)), $typed) || $match;
+    }
+    return $typed !== '' && $match;
 }
 
 /** A PNG image of the code (needs GD). */
@@ -469,16 +1111,42 @@ function vq_captcha_png(string $code): string
 }
 
 /**
+ * The sender a rate limit counts: an IPv4 address, or the /64 network of an
+ * IPv6 address (one connection gets a whole /64).
+ */
+function vq_rate_limit_key(string $ip): string
+{
+    $packed = @inet_pton(trim($ip));
+    if ($packed === false) {
+        return 'x:' . $ip;
+    }
+    if (strlen($packed) === 16) {
+        // An IPv4 address written as IPv6 counts as that IPv4 address.
+        if (substr($packed, 0, 12) === "\0\0\0\0\0\0\0\0\0\0\xFF\xFF") {
+            return '4:' . inet_ntop(substr($packed, 12));
+        }
+        return '6:' . bin2hex(substr($packed, 0, 8));
+    }
+    return '4:' . inet_ntop($packed);
+}
+
+/**
  * Counts a post of this sender and tells whether it is within the limit
- * (max_posts per per_seconds). Unknown storage: always within.
+ * (max_posts per per_seconds). Entries older than the period are removed.
+ * Unknown storage: always within.
  */
 function vq_rate_limit_ok(?string $dir, string $ip, int $maxPosts, int $perSeconds): bool
 {
     if ($dir === null || $maxPosts <= 0) {
         return true;
     }
-    $file = $dir . '/rate_' . hash('sha256', $ip) . '.txt';
     $now = time();
+    foreach (glob($dir . '/rate_*.txt') ?: [] as $old) {
+        if (@filemtime($old) < $now - $perSeconds) {
+            @unlink($old);
+        }
+    }
+    $file = $dir . '/rate_' . hash('sha256', vq_rate_limit_key($ip)) . '.txt';
     $fp = @fopen($file, 'c+');
     if ($fp === false) {
         return true;
@@ -493,6 +1161,7 @@ function vq_rate_limit_ok(?string $dir, string $ip, int $maxPosts, int $perSecon
     ftruncate($fp, 0);
     rewind($fp);
     fwrite($fp, implode("\n", $times));
+    fflush($fp);
     flock($fp, LOCK_UN);
     fclose($fp);
     return $ok;

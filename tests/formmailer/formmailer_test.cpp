@@ -4,14 +4,19 @@
 #include "local_server.h"
 #include "project_document.h"
 #include "captured_mail.h"
+#include "invoice_database.h"
 #include "order_document.h"
 #include "test_support.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDomDocument>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageAuthenticationCode>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -44,6 +49,9 @@ protected:
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
+    // The cookies of the visitor that post() and get() act as.
+    QString cookieJar = QStringLiteral("cookies.txt");
+
     void startServer(const QString &extraConfig = QString())
     {
         const QString source = QStringLiteral(VQ_SOURCE_DIR "/formmailer/");
@@ -57,6 +65,7 @@ protected:
                                  "'rate_limit_posts' => 50, 'rate_limit_seconds' => 600, "
                                  "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
                                  "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
+                                 "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
                                  "'timezone' => 'Europe/Berlin', %2];")
                       .arg(path(QStringLiteral("storage")), extraConfig)
                       .toUtf8());
@@ -151,12 +160,19 @@ protected:
 
     // Posts with curl as a browser would (multipart); files as name -> path;filename=...
     Response post(const QList<QPair<QString, QString>> &form,
-                  const QList<QPair<QString, QString>> &files = {}, const QString &query = QString())
+                  const QList<QPair<QString, QString>> &files = {}, const QString &query = QString(),
+                  const QList<QPair<QString, QByteArray>> &rawFields = {})
     {
         QStringList args = {QStringLiteral("-s"), QStringLiteral("-D"), path(QStringLiteral("head.txt")),
                             QStringLiteral("-o"), path(QStringLiteral("body.txt"))};
         for (const auto &[name, value] : form)
             args << QStringLiteral("--form-string") << name + u'=' + value;
+        int rawCount = 0;
+        for (const auto &[name, bytes] : rawFields) {
+            const QString file = path(QStringLiteral("raw%1.bin").arg(rawCount++));
+            writeFile(file, bytes);
+            args << QStringLiteral("-F") << name + QStringLiteral("=<") + file;
+        }
         for (const auto &[name, fileArg] : files)
             args << QStringLiteral("-F") << name + QStringLiteral("=@") + fileArg;
         args << url(query);
@@ -169,8 +185,12 @@ protected:
                         QStringLiteral("-o"), path(QStringLiteral("body.txt")), url(query)});
     }
 
-    Response request(const QStringList &args)
+    Response request(QStringList args)
     {
+        args.prepend(path(cookieJar));
+        args.prepend(QStringLiteral("-c"));
+        args.prepend(path(cookieJar));
+        args.prepend(QStringLiteral("-b"));
         QByteArray out;
         EXPECT_EQ(runProgram(QStringLiteral("curl"), args, &out), 0);
         Response response;
@@ -192,6 +212,20 @@ protected:
         return result;
     }
 
+    // The captcha code the form mailer stored for the current visitor (cookie jar).
+    QString storedCaptcha(const QString &formId) const
+    {
+        QString token;
+        for (const QByteArray &line : readFile(path(cookieJar)).split('\n'))
+            if (line.contains("\tvq_captcha\t"))
+                token = QString::fromLatin1(line.split('\t').last().trimmed());
+        const QByteArray hash = QCryptographicHash::hash(token.toLatin1(), QCryptographicHash::Sha256).toHex().left(32);
+        // The newest code is the last line.
+        return QString::fromLatin1(readFile(path(QStringLiteral("storage/captcha_%1_%2.txt").arg(formId, QString::fromLatin1(hash))))
+                                       .split('\n')
+                                       .last());
+    }
+
     void clearMails()
     {
         QDir mailDir(path(QStringLiteral("mails")));
@@ -210,7 +244,7 @@ QString decode1252(const QString &base64)
 
 TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
 {
-    startServer();
+    startServer(QStringLiteral("'send_copy_to_sender' => true, 'copy_subject' => 'Ihre Bestellung bei uns'"));
     for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
         clearMails();
         const Response response = post(orderForm(format));
@@ -245,6 +279,7 @@ TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
         EXPECT_FALSE(text.contains(QStringLiteral("vq_admin")));
 
         EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("max@kunde.example.org"));
+        EXPECT_EQ(sent[1].header(QStringLiteral("Subject")), QStringLiteral("Ihre Bestellung bei uns"));
         EXPECT_EQ(sent[1].text(), text);
         EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
         EXPECT_TRUE(sent[2].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
@@ -261,10 +296,10 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
     ASSERT_EQ(post(form).status, 303);
     ASSERT_EQ(post(form).status, 303);
     const QList<MailMessage> sent = mails();
-    ASSERT_EQ(sent.size(), 6);
+    ASSERT_EQ(sent.size(), 4); // no copies: the delivered setting sends none
 
     QStringList uuids;
-    for (const MailMessage &mail : {sent[2], sent[5]}) {
+    for (const MailMessage &mail : {sent[1], sent[3]}) {
         vq::invoice::TOrderDocument document;
         QString error;
         ASSERT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error))
@@ -285,13 +320,14 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
         const vq::invoice::TArtikel &line = document.lines[0];
         EXPECT_EQ(line.nr, QStringLiteral("TS-1"));
         EXPECT_EQ(line.name, QStringLiteral("T-Shirt"));
-        EXPECT_DOUBLE_EQ(line.preis, 12.5);
+        // Netto: the order document carries the prices with VAT, unrounded.
+        EXPECT_DOUBLE_EQ(line.preis, 14.875);
         EXPECT_DOUBLE_EQ(line.mwst, 19);
         EXPECT_EQ(line.anzahl, 2);
         ASSERT_EQ(line.optionen.size(), 2);
         EXPECT_EQ(line.optionen[0].name, QStringLiteral("Farbe"));
         EXPECT_EQ(line.optionen[0].wert, QStringLiteral("rot"));
-        EXPECT_EQ(line.optionen[0].preis, std::optional<double>(1.5));
+        EXPECT_EQ(line.optionen[0].preis, std::optional<double>(1.785));
         EXPECT_EQ(line.optionen[1].wert, QStringLiteral("Hallo Welt"));
         EXPECT_FALSE(line.optionen[1].preis.has_value()); // price 0: no price
     }
@@ -306,14 +342,23 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     const Response image = get(QStringLiteral("?action=captcha&id=4711"));
     ASSERT_EQ(image.status, 200);
     EXPECT_TRUE(readFile(path(QStringLiteral("body.txt"))).startsWith("\x89PNG"));
-    const QString code = QString::fromLatin1(readFile(path(QStringLiteral("storage/captcha_4711.txt"))));
+    const QString code = storedCaptcha(QStringLiteral("4711"));
     ASSERT_EQ(code.size(), 5);
 
+    // A second visitor of the same form gets a code of their own, and their
+    // wrong try leaves the first visitor's code valid.
+    cookieJar = QStringLiteral("cookies-b.txt");
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    const QString codeB = storedCaptcha(QStringLiteral("4711"));
     auto form = orderForm(QStringLiteral("plain"));
     set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("true")));
+    set(form, QStringLiteral("captcha_input"), codeB == QLatin1String("XXXXX") ? QStringLiteral("YYYYY") : QStringLiteral("XXXXX"));
+    EXPECT_EQ(post(form).status, 400);
+    cookieJar = QStringLiteral("cookies.txt");
+
     set(form, QStringLiteral("captcha_input"), code.toLower());
     EXPECT_EQ(post(form).status, 303);
-    EXPECT_EQ(mails().size(), 3);
+    EXPECT_EQ(mails().size(), 2);
 
     // The same code a second time, a wrong code, no code: refused, no mail.
     clearMails();
@@ -329,7 +374,50 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     EXPECT_EQ(wrong.location, QStringLiteral("https://shop.example.com/captcha-falsch.htm"));
     EXPECT_TRUE(mails().isEmpty());
 
+    // The form open in two tabs: the first tab's code still counts after the second loaded.
+    get(QStringLiteral("?action=captcha&id=4711"));
+    const QString firstTab = storedCaptcha(QStringLiteral("4711"));
+    get(QStringLiteral("?action=captcha&id=4711"));
+    set(form, QStringLiteral("captcha_input"), firstTab);
+    set(form, QStringLiteral("settings_error_captcha"), QString());
+    EXPECT_EQ(post(form).status, 303);
+    clearMails();
+
+    // A code belongs to its visitor: B's fresh code does not pass with A's cookie.
+    cookieJar = QStringLiteral("cookies-b.txt");
+    get(QStringLiteral("?action=captcha&id=4711"));
+    const QString freshB = storedCaptcha(QStringLiteral("4711"));
+    cookieJar = QStringLiteral("cookies.txt");
+    get(QStringLiteral("?action=captcha&id=4711"));
+    set(form, QStringLiteral("captcha_input"), freshB);
+    set(form, QStringLiteral("settings_error_captcha"), QString());
+    if (freshB != storedCaptcha(QStringLiteral("4711"))) {
+        EXPECT_EQ(post(form).status, 400);
+    }
+    EXPECT_TRUE(mails().isEmpty());
+
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=../../x")).status, 404);
+}
+
+// The configuration, not the post, decides whether a form needs the captcha.
+TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
+{
+    startServer(QStringLiteral("'captcha_required' => true"));
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("false")));
+    const Response noField = post(form);
+    EXPECT_EQ(noField.status, 400);
+    EXPECT_TRUE(noField.body.contains(QStringLiteral("captcha_required"))) << noField.body.toStdString();
+    set(form, QStringLiteral("captcha_input"), QString());
+    EXPECT_EQ(post(form).status, 400);
+    set(form, QStringLiteral("vq_settings"), QStringLiteral("garbage"));
+    EXPECT_EQ(post(form).status, 400);
+    EXPECT_TRUE(mails().isEmpty());
+
+    get(QStringLiteral("?action=captcha&id=4711"));
+    set(form, QStringLiteral("captcha_input"), storedCaptcha(QStringLiteral("4711")));
+    EXPECT_EQ(post(form).status, 303);
+    EXPECT_EQ(mails().size(), 2);
 }
 
 TEST_F(FormMailer, RefusesAbuse)
@@ -338,51 +426,460 @@ TEST_F(FormMailer, RefusesAbuse)
     writeFile(path(QStringLiteral("htaccess")), "Options +ExecCGI\n");
     writeFile(path(QStringLiteral("big.bin")), QByteArray(5000, 'x'));
     const QString errorPage = QString::fromLatin1(QByteArray("https://shop.example.com/datei.htm").toBase64());
+    const QString foreignPage = QString::fromLatin1(QByteArray("https://boese.example.net/falle.htm").toBase64());
+    auto upload = [this](const char *name) {
+        return QList<QPair<QString, QString>>{
+            {QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=") + QString::fromLatin1(name)
+                                          + QStringLiteral(";type=image/png")}};
+    };
+    const QString refusedOrder = QStringLiteral("Bestellung nicht angenommen");
     struct Case
     {
         const char *what;
         QList<QPair<QString, QString>> changes;
         QList<QPair<QString, QString>> files;
         int status;
-        const char *location; // or text in the page
+        QString location; // or text in the page
+        QList<QPair<QString, QByteArray>> rawFields = {};
     };
     const Case cases[] = {
         {"recipient outside the allowed list",
          {{QStringLiteral("vq_admin"), QStringLiteral("opfer@anderswo.example.net")}}, {}, 403,
-         "Empfänger nicht erlaubt"},
+         QStringLiteral("Empfänger nicht erlaubt")},
         {"allowed recipient plus a second one that is not",
          {{QStringLiteral("vq_admin1"), QStringLiteral("spam@anderswo.example.net")}}, {}, 403,
-         "Empfänger nicht erlaubt"},
+         QStringLiteral("Empfänger nicht erlaubt")},
         {"several addresses in one field",
          {{QStringLiteral("vq_admin"), QStringLiteral("shop@example.com, spam@anderswo.example.net")}}, {},
-         403, "Empfänger nicht erlaubt"},
+         403, QStringLiteral("Empfänger nicht erlaubt")},
         {"invoice-module address outside the list",
          {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@anderswo.example.net")}}, {}, 403,
-         "Rechnungsmoduls"},
+         QStringLiteral("Rechnungsmoduls")},
+        // Routing tricks whose last domain is an allowed one.
+        {"quoted local part", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("\"opfer@anderswo.example.net\"@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"percent routing", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("opfer%anderswo.example.net@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"bang path", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("anderswo.example.net!opfer@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"comment", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang(x@anderswo.example.net)@rechnung.example.com")}},
+         {}, 403, QStringLiteral("Rechnungsmoduls")},
+        {"address literal", {{QStringLiteral("vq_admin"), QStringLiteral("shop@[127.0.0.1]")}}, {}, 403,
+         QStringLiteral("Empfänger nicht erlaubt")},
+        {"recipient posted as an array", {{QStringLiteral("vq_admin[]"), QStringLiteral("shop@example.com")}}, {}, 400,
+         QStringLiteral("Kein Empfänger")},
         {".htaccess upload", {{QStringLiteral("settings_error_fileerror"), errorPage}},
          {{QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=.htaccess")}},
-         303, "https://shop.example.com/datei.htm"},
-        {"script hidden behind a second extension", {},
-         {{QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=bild.php.jpg")}},
-         400, "Datei nicht angenommen"},
+         303, QStringLiteral("https://shop.example.com/datei.htm")},
+        {"script hidden behind a second extension", {}, upload("bild.php.jpg"), 400, QStringLiteral("Datei nicht angenommen")},
         {"upload beyond the size limit", {},
          {{QStringLiteral("datei"), path(QStringLiteral("big.bin")) + QStringLiteral(";filename=gross.pdf")}},
-         400, "Datei nicht angenommen"},
-        {"no recipient", {{QStringLiteral("vq_admin"), QString()}}, {}, 400, "Kein Empfänger"},
+         400, QStringLiteral("Datei nicht angenommen")},
+        // Uploads that would run on the owner's PC.
+        {".hta upload", {}, upload("hilfe.hta"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".html upload", {}, upload("seite.html"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".lnk upload", {}, upload("ordner.lnk"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".msi upload", {}, upload("setup.msi"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".docm upload", {}, upload("angebot.docm"), 400, QStringLiteral("Datei nicht angenommen")},
+        {".ps1 upload", {}, upload("skript.ps1"), 400, QStringLiteral("Datei nicht angenommen")},
+        {"executable behind a document name", {}, upload("rechnung.pdf.exe"), 400, QStringLiteral("Datei nicht angenommen")},
+        {"upload without an ending", {}, upload("datei"), 400, QStringLiteral("Datei nicht angenommen")},
+        {"error page on a foreign host", {{QStringLiteral("settings_error_fileerror"), foreignPage}}, upload("x.hta"), 400,
+         QStringLiteral("Datei nicht angenommen")},
+        {"no recipient", {{QStringLiteral("vq_admin"), QString()}}, {}, 400, QStringLiteral("Kein Empfänger")},
+        // Amounts: negative, out of range or unreadable.
+        {"negative price", {{QStringLiteral("b_preis0"), QStringLiteral("-12.5")}}, {}, 400, refusedOrder},
+        {"negative quantity", {{QStringLiteral("b_anz0"), QStringLiteral("-2")}}, {}, 400, refusedOrder},
+        {"fractional quantity", {{QStringLiteral("b_anz0"), QStringLiteral("1.5")}}, {}, 400, refusedOrder},
+        {"quantity with exponent", {{QStringLiteral("b_anz0"), QStringLiteral("1e3")}}, {}, 400, refusedOrder},
+        {"hexadecimal quantity", {{QStringLiteral("b_anz0"), QStringLiteral("0x10")}}, {}, 400, refusedOrder},
+        {"huge quantity", {{QStringLiteral("b_anz0"), QStringLiteral("100000000")}}, {}, 400, refusedOrder},
+        {"price with exponent", {{QStringLiteral("b_preis0"), QStringLiteral("1e3")}}, {}, 400, refusedOrder},
+        {"price NaN", {{QStringLiteral("b_preis0"), QStringLiteral("NaN")}}, {}, 400, refusedOrder},
+        {"price INF", {{QStringLiteral("b_preis0"), QStringLiteral("INF")}}, {}, 400, refusedOrder},
+        {"price with two points", {{QStringLiteral("b_preis0"), QStringLiteral("12.5.0")}}, {}, 400, refusedOrder},
+        {"grouped price", {{QStringLiteral("b_preis0"), QStringLiteral("1.000,50")}}, {}, 400, refusedOrder},
+        {"empty price", {{QStringLiteral("b_preis0"), QString()}}, {}, 400, refusedOrder},
+        {"price beyond a billion", {{QStringLiteral("b_preis0"), QStringLiteral("1000000000")}}, {}, 400, refusedOrder},
+        {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, 400, refusedOrder},
+        {"negative VAT", {{QStringLiteral("b_mwst0"), QStringLiteral("-19")}}, {}, 400, refusedOrder},
+        {"VAT with a percent sign", {{QStringLiteral("b_mwst0"), QStringLiteral("19%")}}, {}, 400, refusedOrder},
+        {"negative surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-1.50")}}, {}, 400, refusedOrder},
+        {"surcharge in brackets", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#(2.50)")}}, {}, 400, refusedOrder},
+        {"grouped surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#1.234.567,50")}}, {}, 400, refusedOrder},
+        {"price option without surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot")}}, {}, 400, refusedOrder},
+        // Sizes: nothing is worked on beyond the bounds.
+        {"a field of 40 KB", {}, {}, 413, QStringLiteral("zu viel Text"),
+         {{QStringLiteral("Nachricht"), QByteArray(40000, 'a')}}},
+        {"a field of 7.8 MB", {}, {}, 413, QStringLiteral("zu viel Text"),
+         {{QStringLiteral("Nachricht"), QByteArray(7800000, 'a')}}},
+        {"many fields making 300 KB", {}, {}, 413, QStringLiteral("zu viel Text"),
+         {{QStringLiteral("a1"), QByteArray(30000, 'a')}, {QStringLiteral("a2"), QByteArray(30000, 'a')},
+          {QStringLiteral("a3"), QByteArray(30000, 'a')}, {QStringLiteral("a4"), QByteArray(30000, 'a')},
+          {QStringLiteral("a5"), QByteArray(30000, 'a')}, {QStringLiteral("a6"), QByteArray(30000, 'a')},
+          {QStringLiteral("a7"), QByteArray(30000, 'a')}, {QStringLiteral("a8"), QByteArray(30000, 'a')},
+          {QStringLiteral("a9"), QByteArray(30000, 'a')}, {QStringLiteral("a10"), QByteArray(30000, 'a')}}},
     };
     for (const Case &c : cases) {
         clearMails();
         auto form = orderForm(QStringLiteral("plain"));
         for (const auto &[name, value] : c.changes)
             set(form, name, value);
-        const Response response = post(form, c.files);
+        const Response response = post(form, c.files, QString(), c.rawFields);
         EXPECT_EQ(response.status, c.status) << c.what << "\n" << response.body.toStdString();
         if (c.status == 303)
-            EXPECT_EQ(response.location, QString::fromUtf8(c.location)) << c.what;
+            EXPECT_EQ(response.location, c.location) << c.what;
         else
-            EXPECT_TRUE(response.body.contains(QString::fromUtf8(c.location))) << c.what;
+            EXPECT_TRUE(response.body.contains(c.location)) << c.what << "\n" << response.body.toStdString();
         EXPECT_TRUE(mails().isEmpty()) << c.what;
+        // A hostile post never shows a PHP message or a file path.
+        for (const char *leak : {"Warning", "Fatal", "Uncaught", "Stack trace", ".php on line", "/tmp/", "/web/"})
+            EXPECT_FALSE(response.body.contains(QString::fromLatin1(leak))) << c.what << ": " << leak;
     }
+}
+
+// Posts that cost a lot of work if taken at their word: counts of lines and
+// options that were never posted, and a post that breaks the script.
+TEST_F(FormMailer, WorksOnlyOnWhatWasPosted)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_anzahl"), QStringLiteral("999999999"));
+    set(form, QStringLiteral("b_opt_count0"), QStringLiteral("99999999"));
+    set(form, QStringLiteral("b_anz400000"), QStringLiteral("1"));
+    set(form, QStringLiteral("vq_mailtext"), scramble(QStringLiteral("{#Nachname#}").repeated(2000)));
+    QElapsedTimer timer;
+    timer.start();
+    const Response response = post(form);
+    EXPECT_EQ(response.status, 303) << response.body.toStdString();
+    EXPECT_LT(timer.elapsed(), 5000);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    for (const MailMessage &mail : sent)
+        EXPECT_LT(mail.parts[0].body.size(), 100000); // a 1 MB form mail before
+
+    // Every field posted as an array: refused cleanly, no PHP message.
+    clearMails();
+    QList<QPair<QString, QString>> arrays;
+    for (const auto &[name, value] : orderForm(QStringLiteral("plain")))
+        arrays.append({name + QStringLiteral("[x][]"), value});
+    const Response broken = post(arrays, {}, QStringLiteral("?action[]=send"));
+    EXPECT_EQ(broken.status, 400) << broken.body.toStdString();
+    EXPECT_FALSE(broken.body.contains(QStringLiteral(".php on line")));
+    EXPECT_TRUE(mails().isEmpty());
+}
+
+// Every character arrives as typed in the form mail; the order document
+// keeps what Windows-1252 has and transliterates the rest readably.
+TEST_F(FormMailer, CharactersArriveAsTyped)
+{
+    startServer();
+    struct Case
+    {
+        const char *what;
+        QString encoding;
+        QByteArray posted; // the bytes the browser posts for "Nachname"
+        QString formMail;  // as the form mail shows it
+        QString order;     // as the order document carries it
+    };
+    const Case cases[] = {
+        {"UTF-8 page", QStringLiteral("utf-8"), QStringLiteral("Łukasz Dvořák – Grüße 😀 中").toUtf8(),
+         QStringLiteral("Łukasz Dvořák – Grüße 😀 中"), QStringLiteral("Lukasz Dvorák – Grüße ? ?")},
+        {"windows-1252 page with references", QStringLiteral("windows-1252"),
+         QByteArray("&#321;ukasz Dvo&#x159;\xE1k \x96 Gr\xFC\xDF" "e &#128512; &#0; &#xD800;"),
+         QStringLiteral("Łukasz Dvořák – Grüße 😀  "), QStringLiteral("Lukasz Dvorák – Grüße ?  ")},
+        {"Romanian and Hungarian", QStringLiteral("utf-8"), QStringLiteral("Ștefan Ő ğ").toUtf8(),
+         QStringLiteral("Ștefan Ő ğ"), QStringLiteral("Stefan O g")},
+        {"invalid UTF-8 and control characters", QStringLiteral("utf-8"), QByteArray("M\xC3\xBCller\xFF\xC3 \x01\x1B[31m"),
+         QStringLiteral("Müller [31m"), QStringLiteral("Müller [31m")},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("vq_encoding"), c.encoding);
+        set(form, QStringLiteral("vq_currency"), QStringLiteral("EUR"));
+        set(form, QStringLiteral("Ort"), QStringLiteral("Koeln"));
+        form.removeIf([](const auto &field) { return field.first == u"Nachname"; });
+        ASSERT_EQ(post(form, {}, QString(), {{QStringLiteral("Nachname"), c.posted}}).status, 303) << c.what;
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 2) << c.what;
+        EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: ") + c.formMail + QStringLiteral("\r\n")))
+            << c.what << "\n" << sent[0].text().toStdString();
+        vq::invoice::TOrderDocument document;
+        QString error;
+        ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+        EXPECT_EQ(document.order.nachname, c.order) << c.what;
+    }
+}
+
+// An option text of 840 characters: no line of the order mail beyond 998
+// bytes, and the value reads back whole.
+TEST_F(FormMailer, OrderMailLinesStayShort)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    const QString longText = QStringLiteral("Bitte mit Gruß an Oma Ännchen. ").repeated(28).left(840);
+    set(form, QStringLiteral("b_opt0_1"), longText);
+    set(form, QStringLiteral("b_optname0_1"), QStringLiteral("Widmung ").repeated(100));
+    ASSERT_EQ(post(form).status, 303);
+    QDir mailDir(path(QStringLiteral("mails")));
+    const QStringList files = mailDir.entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 2);
+    const QByteArray raw = readFile(mailDir.filePath(files[1]));
+    for (const QByteArray &line : raw.split('\n'))
+        EXPECT_LE(line.size(), 998);
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(parseMail(raw).parts[0].body, &document, &error)) << error.toStdString();
+    ASSERT_EQ(document.lines.size(), 1);
+    ASSERT_EQ(document.lines[0].optionen.size(), 2);
+    EXPECT_EQ(document.lines[0].optionen[1].wert, longText);
+}
+
+// A page without an "email" field posts the shop's own address there: it is
+// never taken for the customer's.
+TEST_F(FormMailer, ShopAddressIsNoCustomerAddress)
+{
+    startServer(QStringLiteral("'send_copy_to_sender' => true"));
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("email"), QStringLiteral("Shop@Example.com"));
+    ASSERT_EQ(post(form).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2); // no copy to the shop itself
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("reply-to")));
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error));
+    EXPECT_TRUE(document.order.email.isEmpty());
+}
+
+// Without the owner's consent no copy goes out, whatever the post asks; the
+// copy's subject is the owner's.
+TEST_F(FormMailer, CopyOnlyWhenTheOwnerAllowsIt)
+{
+    startServer();
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("email"), QStringLiteral("opfer@anderswo.example.net"));
+    set(form, QStringLiteral("vq_subject"), QStringLiteral("Gewinnspiel!"));
+    ASSERT_EQ(post(form).status, 303);
+    for (const MailMessage &mail : mails())
+        EXPECT_NE(mail.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
+}
+
+// A form sent again from the same page view (after a failed order mail) is
+// the same order; another view is another order.
+TEST_F(FormMailer, ResubmittedFormKeepsItsOrderId)
+{
+    startServer();
+    auto uuidOf = [](const MailMessage &mail) {
+        vq::invoice::TOrderDocument document;
+        QString error;
+        EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error));
+        return document.order.uuid;
+    };
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("vq_view"), QStringLiteral("0123456789abcdef0123456789abcdef"));
+    ASSERT_EQ(post(form).status, 303);
+    ASSERT_EQ(post(form).status, 303);
+    set(form, QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210"));
+    ASSERT_EQ(post(form).status, 303);
+    set(form, QStringLiteral("vq_view"), QStringLiteral("../../etc"));
+    ASSERT_EQ(post(form).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 8);
+    EXPECT_EQ(uuidOf(sent[1]), uuidOf(sent[3]));
+    EXPECT_NE(uuidOf(sent[1]), uuidOf(sent[5]));
+    EXPECT_NE(uuidOf(sent[5]), uuidOf(sent[7]));
+    EXPECT_EQ(uuidOf(sent[1]).size(), 36);
+    EXPECT_FALSE(sent[0].text().contains(QStringLiteral("vq_view")));
+}
+
+// With an order secret the order mail is signed over its document.
+TEST_F(FormMailer, OrderMailIsSignedWithTheSecret)
+{
+    startServer(QStringLiteral("'order_secret' => 'geheim-1234'"));
+    ASSERT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    const QByteArray document = sent[1].parts[0].body;
+    QByteArray message = document;
+    message.replace('\r', QByteArray());
+    const QByteArray expected = "hmac-sha256="
+        + QMessageAuthenticationCode::hash(message.trimmed(), "geheim-1234", QCryptographicHash::Sha256).toHex();
+    EXPECT_EQ(sent[1].header(QStringLiteral("X-VQ-Signature")), QString::fromLatin1(expected));
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("x-vq-signature")));
+}
+
+TEST_F(FormMailer, RedirectsOnlyToOwnOrListedHosts)
+{
+    startServer();
+    struct Case
+    {
+        QString target;
+        bool followed;
+    };
+    const Case cases[] = {
+        {QStringLiteral("https://shop.example.com/danke.htm"), true},
+        {QStringLiteral("https://SHOP.example.com./danke.htm"), true},
+        {QStringLiteral("http://127.0.0.1:%1/danke.htm").arg(port), true},
+        {QStringLiteral("https://boese.example.net/danke.htm"), false},
+        {QStringLiteral("https://shop.example.com@boese.example.net/"), false},
+        {QStringLiteral("https://shop.example.com.boese.example.net/"), false},
+        {QStringLiteral("//boese.example.net/"), false},
+        {QStringLiteral("javascript:alert(1)"), false},
+        {QStringLiteral("https:\\\\boese.example.net"), false},
+    };
+    for (const Case &c : cases) {
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("vq_danke"), c.target);
+        set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
+        const Response response = post(form);
+        if (c.followed) {
+            EXPECT_EQ(response.status, 303) << c.target.toStdString();
+            EXPECT_EQ(response.location, c.target);
+        } else {
+            EXPECT_EQ(response.status, 200) << c.target.toStdString();
+            EXPECT_TRUE(response.location.isEmpty()) << c.target.toStdString();
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Vielen Dank")));
+        }
+    }
+}
+
+// With the designer's price list beside the script, an order must match it
+// exactly; a broken list refuses every order.
+TEST_F(FormMailer, PriceListDecidesThePrices)
+{
+    startServer();
+    const QByteArray list = R"({"format":"vq-preisliste","version":1,"articles":[
+        {"number":"TS-1","name":"T-Shirt","price":"12.50","vat":"19",
+         "options":[{"name":"Farbe","values":[{"text":"weiß","surcharge":"0"},{"text":"rot","surcharge":"1.5"}]}]},
+        {"number":"TA-1","name":"Tasse","price":"8","vat":"19","options":[]}]})";
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")), list);
+    const QString refused = QStringLiteral("Preisliste");
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"prices as listed", {}, true},
+        {"price with a comma and trailing zeros", {{QStringLiteral("b_preis0"), QStringLiteral("12,500")}}, true},
+        {"lower price", {{QStringLiteral("b_preis0"), QStringLiteral("0.01")}}, false},
+        {"other VAT", {{QStringLiteral("b_mwst0"), QStringLiteral("7")}}, false},
+        {"other number", {{QStringLiteral("b_bestnr0"), QStringLiteral("TS-2")}}, false},
+        {"other name", {{QStringLiteral("b_name0"), QStringLiteral("T-Shirt ")}}, false},
+        {"cheaper surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#0")}}, false},
+        {"unlisted value", {{QStringLiteral("b_opt0_0"), QStringLiteral("gold#1.5")}}, false},
+        {"unlisted option", {{QStringLiteral("b_optname0_0"), QStringLiteral("Größe")}}, false},
+        {"second line at a wrong price", {{QStringLiteral("b_anz1"), QStringLiteral("1")}, {QStringLiteral("b_preis1"), QStringLiteral("7.99")}}, false},
+        {"second line as listed", {{QStringLiteral("b_anz1"), QStringLiteral("1")}}, true},
+        {"text option is not compared", {{QStringLiteral("b_opt0_1"), QStringLiteral("beliebig")}}, true},
+        {"price option posted as a text option",
+         {{QStringLiteral("b_opt_type0_0"), QStringLiteral("Input")}, {QStringLiteral("b_opt0_0"), QStringLiteral("rot")}}, false},
+        {"price option left out", {{QStringLiteral("b_opt_count0"), QStringLiteral("0")}}, false},
+        {"price option posted twice, once without surcharge",
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")}, {QStringLiteral("b_opt_type0_2"), QStringLiteral("Input")},
+          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_2"), QStringLiteral("rot")}}, false},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        for (const auto &[name, value] : c.changes)
+            set(form, name, value);
+        const Response response = post(form);
+        if (c.accepted) {
+            EXPECT_EQ(response.status, 303) << c.what << "\n" << response.body.toStdString();
+            EXPECT_EQ(mails().size(), 2) << c.what;
+        } else {
+            EXPECT_EQ(response.status, 400) << c.what;
+            EXPECT_TRUE(response.body.contains(refused)) << c.what;
+            EXPECT_TRUE(mails().isEmpty()) << c.what;
+        }
+    }
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
+
+    // A list that names its VAT mode: a page posting the other mode would pay
+    // the wrong VAT.
+    QByteArray netto = list;
+    netto.replace("\"version\":1,", "\"version\":1,\"tax\":\"netto\",");
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")), netto);
+    clearMails();
+    EXPECT_EQ(post(orderForm(QStringLiteral("plain"))).status, 400); // the form posts brutto
+    auto nettoForm = orderForm(QStringLiteral("plain"));
+    set(nettoForm, QStringLiteral("vq_tax"), scramble(QStringLiteral("netto")));
+    EXPECT_EQ(post(nettoForm).status, 303);
+    EXPECT_EQ(mails().size(), 2);
+
+    // A list that does not parse, or of another version: every order is refused.
+    for (const QByteArray &broken : {QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":["),
+                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":2,\"articles\":[]}"),
+                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":12.5,\"vat\":\"19\"}]}")}) {
+        clearMails();
+        writeFile(path(QStringLiteral("web/vq_preisliste.json")), broken);
+        const Response response = post(orderForm(QStringLiteral("plain")));
+        EXPECT_EQ(response.status, 400) << broken.toStdString();
+        EXPECT_TRUE(response.body.contains(QStringLiteral("Bestellungen sind zurzeit nicht möglich"))) << response.body.toStdString();
+        EXPECT_TRUE(mails().isEmpty());
+        const Response check = get(QStringLiteral("?action=checkurl"));
+        EXPECT_TRUE(check.body.contains(QStringLiteral("Preisprüfung</td><td>FEHLT"))) << check.body.toStdString();
+    }
+    // A contact form without ordered lines still goes.
+    auto contact = orderForm(QStringLiteral("plain"));
+    set(contact, QStringLiteral("b_anz0"), QStringLiteral("0"));
+    EXPECT_EQ(post(contact).status, 303);
+
+    QFile::remove(path(QStringLiteral("web/vq_preisliste.json")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("werden nicht geprüft")));
+}
+
+// The storage folder is private and never a link; the rate limit counts an
+// IPv6 sender by its /64 network and forgets old entries.
+TEST_F(FormMailer, StorageIsPrivateAndRateLimitEntriesExpire)
+{
+    QDir(dir.path()).rmdir(QStringLiteral("storage"));
+    startServer();
+    EXPECT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("storage"))).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+              QFileDevice::Permissions());
+
+    // An entry older than the period is removed by the next post.
+    const QString old = path(QStringLiteral("storage/rate_0000.txt"));
+    writeFile(old, "1");
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
+    EXPECT_FALSE(QFile::exists(old));
+
+    // A storage folder that is a link is not used.
+    QDir(dir.path()).mkpath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("linked"))));
+    writeFile(path(QStringLiteral("web/formmail.config.php")),
+              QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1'];")
+                  .arg(path(QStringLiteral("linked")))
+                  .toUtf8());
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
+    EXPECT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 404);
+    EXPECT_TRUE(QDir(path(QStringLiteral("elsewhere"))).isEmpty());
+
+    // Which senders count as one.
+    QByteArray out;
+    ASSERT_EQ(runProgram(QStringLiteral("php"),
+                         {QStringLiteral("-r"),
+                          QStringLiteral("require '%1'; foreach (['2001:db8:1:2::1', '2001:db8:1:2:ffff::9', "
+                                         "'2001:db8:1:3::1', '192.0.2.1', '::ffff:192.0.2.1', '192.0.2.2'] as $ip) "
+                                         "echo vq_rate_limit_key($ip), \"\\n\";")
+                              .arg(QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php"))},
+                         &out),
+              0);
+    const QList<QByteArray> keys = out.trimmed().split('\n');
+    ASSERT_EQ(keys.size(), 6) << out.toStdString();
+    EXPECT_EQ(keys[0], keys[1]); // one /64
+    EXPECT_NE(keys[0], keys[2]);
+    EXPECT_EQ(keys[3], keys[4]); // IPv4 written as IPv6
+    EXPECT_NE(keys[3], keys[5]);
 }
 
 TEST_F(FormMailer, LineBreaksNeverReachAMailHeader)
@@ -411,13 +908,15 @@ TEST_F(FormMailer, ScrambledRecipientsAndAttachments)
     set(form, QStringLiteral("vq_admin1"), scramble(QString()));
     set(form, QStringLiteral("ReturnToSender"), QStringLiteral("0"));
     set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
-    ASSERT_EQ(post(form, {{QStringLiteral("anhang"), path(QStringLiteral("plan.pdf")) + QStringLiteral(";filename=Plan für Sie.pdf")}}).status, 303);
+    ASSERT_EQ(post(form, {{QStringLiteral("anhang"), path(QStringLiteral("plan.pdf")) + QStringLiteral(";filename=Plan für Sie.pdf;type=text/html")}}).status, 303);
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0].header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
     ASSERT_EQ(sent[0].parts.size(), 2);
     EXPECT_EQ(sent[0].parts[1].body, QByteArray("%PDF-1.4 kleiner Plan"));
     EXPECT_TRUE(sent[0].parts[1].headers.value(QStringLiteral("content-disposition")).contains(QStringLiteral("Plan_f_r_Sie.pdf")));
+    // The content type comes from the ending, never from the visitor.
+    EXPECT_TRUE(sent[0].parts[1].headers.value(QStringLiteral("content-type")).startsWith(QStringLiteral("application/pdf;")));
     // Nothing of the upload stays beside the script.
     EXPECT_EQ(QDir(path(QStringLiteral("web"))).entryList(QDir::Files).size(), 3);
 }
@@ -444,6 +943,28 @@ TEST_F(FormMailer, CheckUrlReportsTheSetup)
     EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar.")));
     EXPECT_TRUE(response.body.contains(QStringLiteral("Erlaubte Empfänger (2)</td><td>in Ordnung")));
     EXPECT_FALSE(response.body.contains(QStringLiteral("FEHLT"))) << response.body.toStdString();
+}
+
+// The delivered settings are the safe ones: captcha for every form, no
+// copies, prices unchecked until a price list is put beside the script.
+TEST_F(FormMailer, DeliveredConfigIsSafe)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("tmp"));
+    qputenv("TMPDIR", path(QStringLiteral("tmp")).toLocal8Bit());
+    startServer();
+    qunsetenv("TMPDIR");
+    QFile::remove(path(QStringLiteral("web/formmail.config.php")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"),
+                            path(QStringLiteral("web/formmail.config.php"))));
+    const Response check = get(QStringLiteral("?action=checkurl"));
+    EXPECT_TRUE(check.body.contains(QStringLiteral("Captcha</td><td>für alle Formulare verlangt"))) << check.body.toStdString();
+    EXPECT_TRUE(check.body.contains(QStringLiteral("Kopie an den Absender</td><td>abgeschaltet")));
+    EXPECT_TRUE(check.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>aus")));
+    EXPECT_TRUE(check.body.contains(QStringLiteral("die Preise der Bestellungen werden nicht geprüft")));
+    EXPECT_TRUE(check.body.contains(QStringLiteral("Speicherordner</td><td>in Ordnung")));
+    const Response refused = post(orderForm(QStringLiteral("plain")));
+    EXPECT_EQ(refused.status, 400);
+    EXPECT_TRUE(mails().isEmpty());
 }
 
 // The whole road: a page generated by zelkin, served beside the form mailer,
@@ -516,7 +1037,8 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
                         {QStringLiteral("fill"), QStringLiteral("f.Vorname.value='Erika'; f.Nachname.value='Mustermann';"
                                                                 "f.email.value='erika@kunde.example.org';"
                                                                 "f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1; preisUpdateArt();")},
-                        {QStringLiteral("captchaFile"), path(QStringLiteral("storage/captcha_") + formId + QStringLiteral(".txt"))},
+                        {QStringLiteral("captchaStore"), QJsonObject{{QStringLiteral("dir"), path(QStringLiteral("storage"))},
+                                                                     {QStringLiteral("formId"), formId}}},
                         {QStringLiteral("until"), QStringLiteral("danke.htm")}})
                         .toJson());
     ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out, 60000, &err), 0)
@@ -541,6 +1063,104 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     EXPECT_EQ(decode1252(option.text()), QStringLiteral("gold"));
     EXPECT_EQ(option.attribute(QStringLiteral("price")), QStringLiteral("2.5"));
     EXPECT_TRUE(line.nextSiblingElement().isNull());
+}
+
+// The order the invoice module stores equals, to the cent, the total the
+// customer saw on the page: generated HTML page and self-contained PHP form,
+// prices with VAT (brutto) and without (netto), sent in Chromium, the order
+// mail read back and stored by the invoice module's own code.
+TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
+{
+    startServer();
+    writeFile(path(QStringLiteral("web/danke.htm")),
+              "<!DOCTYPE html><html><head><title>Danke</title></head><body>Danke</body></html>");
+    qputenv("LC_ALL", "C.UTF-8");
+    int run = 0;
+    for (const QString &generator : {QStringLiteral("html"), QStringLiteral("php")}) {
+        for (const QString &tax : {QStringLiteral("brutto"), QStringLiteral("netto")}) {
+            SCOPED_TRACE((generator + u' ' + tax).toStdString());
+            clearMails();
+            vq::TProjectDocument project;
+            project.ExtSettings.encoding = QStringLiteral("utf-8");
+            project.ExtSettings.tax = tax;
+            project.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("formmail.php"));
+            project.setSetting(QStringLiteral("edtDanke"), url().replace(script, QStringLiteral("danke.htm")));
+            project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+            project.setFlag(QStringLiteral("checkboxRechnung"), true);
+            project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+            auto shirt = std::make_unique<vq::TArtikelField>();
+            shirt->name = QStringLiteral("T-Shirt");
+            shirt->artikelNummer = QStringLiteral("TS-1");
+            shirt->preis = 12.34;
+            shirt->mwst = 19;
+            auto colour = std::make_unique<vq::TSelectPriceOption>();
+            colour->beschriftung = QStringLiteral("Farbe");
+            colour->elements = {{QStringLiteral("weiß"), 0}, {QStringLiteral("gold"), 2.51}};
+            shirt->listOptionen.push_back(std::move(colour));
+            project.ListArtikel.push_back(std::move(shirt));
+            auto mug = std::make_unique<vq::TArtikelField>();
+            mug->name = QStringLiteral("Tasse");
+            mug->artikelNummer = QStringLiteral("TA-1");
+            mug->preis = 8.99;
+            mug->mwst = 7;
+            project.ListArtikel.push_back(std::move(mug));
+            const QString page = generator == u"html" ? QStringLiteral("bestellung%1.htm").arg(run)
+                                                      : QStringLiteral("bestellung%1.php").arg(run);
+            ++run;
+            {
+                LocaleScope english(englishLocale());
+                QString error;
+                ASSERT_TRUE(project.SaveProject(path(QStringLiteral("total.vqb")), &error));
+            }
+            QByteArray out, err;
+            ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                                 {QStringLiteral("--generate"), generator, QStringLiteral("--output"),
+                                  path(QStringLiteral("web/") + page), path(QStringLiteral("total.vqb"))},
+                                 &out, 30000, &err),
+                      0)
+                << err.toStdString();
+
+            const QString job = path(QStringLiteral("submit.json"));
+            writeFile(job, QJsonDocument(QJsonObject{
+                                {QStringLiteral("url"), url().replace(script, page)},
+                                {QStringLiteral("fill"), QStringLiteral("f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1;"
+                                                                        "f.b_anz1.value='2'; preisUpdateArt();")},
+                                {QStringLiteral("read"), QStringLiteral("f.b_gesamt.value")},
+                                {QStringLiteral("until"), QStringLiteral("danke.htm")}})
+                                .toJson());
+            ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out, 60000, &err), 0)
+                << err.toStdString();
+            const QJsonObject result = QJsonDocument::fromJson(out).object();
+            EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke")) << out.toStdString();
+            // "72,25 €": the page's total.
+            QString shown = result[QStringLiteral("read")].toString();
+            shown = shown.left(shown.indexOf(u' ')).replace(u',', u'.');
+            bool ok = false;
+            const double pageTotal = shown.toDouble(&ok);
+            ASSERT_TRUE(ok) << out.toStdString();
+            EXPECT_NEAR(pageTotal, tax == u"netto" ? 72.25 : 62.53, 0.001);
+
+            const QList<MailMessage> sent = mails();
+            ASSERT_EQ(sent.size(), 2);
+            vq::invoice::TOrderDocument document;
+            QString error;
+            ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+            QTemporaryDir dbDir;
+            vq::invoice::TInvoiceDatabase db;
+            ASSERT_TRUE(db.openSQLite(dbDir.filePath(QStringLiteral("datenbank.db")),
+                                      QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), &error))
+                << error.toStdString();
+            vq::invoice::TMandant client;
+            client.firma = QStringLiteral("Shop");
+            const auto clientId = db.insertClient(client);
+            ASSERT_TRUE(clientId);
+            ASSERT_TRUE(db.storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr));
+            const QList<vq::invoice::OrderListRow> orders = db.orderList(*clientId);
+            ASSERT_EQ(orders.size(), 1);
+            EXPECT_EQ(qRound64(orders[0].summeGesamt * 100), qRound64(pageTotal * 100))
+                << orders[0].summeGesamt << " vs " << pageTotal;
+        }
+    }
 }
 
 // The self-contained PHP form sends the same order mail, built by the same
@@ -583,21 +1203,27 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
-    const Response response = post({{QStringLiteral("Nachname"), QStringLiteral("Müller")},
-                                    {QStringLiteral("b_anz0"), QStringLiteral("2")},
-                                    {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-                                    {QStringLiteral("b_preis0"), QStringLiteral("20")},
-                                    {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-                                    {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-                                    {QStringLiteral("b_opt_count0"), QStringLiteral("0")}},
-                                   {{QStringLiteral("datei"), path(QStringLiteral("evil.php")) + QStringLiteral(";filename=evil.php")}},
-                                   QStringLiteral("?action=send"));
+    const QList<QPair<QString, QString>> form = {{QStringLiteral("Nachname"), QStringLiteral("Müller")},
+                                                 {QStringLiteral("b_anz0"), QStringLiteral("2")},
+                                                 {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+                                                 {QStringLiteral("b_preis0"), QStringLiteral("20")},
+                                                 {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+                                                 {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+                                                 {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    // A script upload is refused with the form shown again; nothing is sent.
+    const Response refused = post(form, {{QStringLiteral("datei"), path(QStringLiteral("evil.php")) + QStringLiteral(";filename=evil.php")}},
+                                  QStringLiteral("?action=send"));
+    EXPECT_TRUE(refused.location.isEmpty());
+    EXPECT_TRUE(refused.body.contains(QStringLiteral("evil.php"))) << refused.body.toStdString();
+    EXPECT_TRUE(refused.body.contains(QStringLiteral("nicht angenommen")));
+    EXPECT_TRUE(mails().isEmpty());
+    const Response response = post(form, {}, QStringLiteral("?action=send"));
     EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm")) << response.body.toStdString();
 
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 2);
     EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("bcc")));
-    EXPECT_EQ(sent[0].parts.size(), 1); // the script upload is not attached
+    EXPECT_EQ(sent[0].parts.size(), 1);
     EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
     EXPECT_TRUE(sent[1].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
     QDomDocument doc;
@@ -608,4 +1234,91 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("B-7"));
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("2"));
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("price")).text()), QStringLiteral("20"));
+}
+
+// The self-contained PHP form, written in Windows-1252, refuses the same
+// hostile posts with its form shown again and nothing sent, and takes
+// characters the page cannot carry as the browser posts them.
+TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
+{
+    startServer();
+    vq::TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("windows-1252");
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("edtDanke"), QStringLiteral("https://shop.example.com/danke.htm"));
+    project.setFlag(QStringLiteral("checkboxRechnung"), true);
+    project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+    auto name = std::make_unique<vq::TEinzField>();
+    name->Name = QStringLiteral("Nachname");
+    name->Beschriftung = QStringLiteral("Nachname");
+    project.ListField.push_back(std::move(name));
+    auto book = std::make_unique<vq::TArtikelField>();
+    book->name = QStringLiteral("Buch");
+    book->artikelNummer = QStringLiteral("B-7");
+    book->preis = 20;
+    book->mwst = 7;
+    project.ListArtikel.push_back(std::move(book));
+    qputenv("LC_ALL", "C.UTF-8");
+    {
+        LocaleScope english(englishLocale());
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path(QStringLiteral("form.vqb")), &error));
+    }
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
+                          path(QStringLiteral("web/form.php")), path(QStringLiteral("form.vqb"))},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
+    script = QStringLiteral("form.php");
+    writeFile(path(QStringLiteral("skript.hta")), "<script>alert(1)</script>");
+    const QList<QPair<QString, QString>> order = {{QStringLiteral("b_anz0"), QStringLiteral("2")},
+                                                  {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+                                                  {QStringLiteral("b_preis0"), QStringLiteral("20")},
+                                                  {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+                                                  {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+                                                  {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        QList<QPair<QString, QString>> files;
+        QList<QPair<QString, QByteArray>> rawFields;
+        const char *message; // as the page shows it
+    };
+    const Case cases[] = {
+        {"negative price", {{QStringLiteral("b_preis0"), QStringLiteral("-20")}}, {}, {}, "ung&uuml;ltigen Preis"},
+        {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, {}, "Mehrwertsteuersatz"},
+        {"negative quantity", {{QStringLiteral("b_anz0"), QStringLiteral("-1")}}, {}, {}, "ung&uuml;ltige Menge"},
+        {".hta upload", {}, {{QStringLiteral("datei"), path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=hilfe.hta")}}, {},
+         "nicht angenommen"},
+        {"a field of 40 KB", {}, {}, {{QStringLiteral("Nachname"), QByteArray(40000, 'a')}}, "zu viel Text"},
+        {"price below the price list", {{QStringLiteral("b_preis0"), QStringLiteral("2")}}, {}, {}, "Preisliste"},
+    };
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")),
+              R"({"format":"vq-preisliste","version":1,"articles":[{"number":"B-7","name":"Buch","price":"20","vat":"7"}]})");
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = order;
+        for (const auto &[key, value] : c.changes)
+            set(form, key, value);
+        const Response response = post(form, c.files, QStringLiteral("?action=send"), c.rawFields);
+        EXPECT_TRUE(response.location.isEmpty()) << c.what;
+        EXPECT_TRUE(response.body.contains(QString::fromLatin1(c.message))) << c.what << "\n" << response.body.toStdString();
+        EXPECT_TRUE(mails().isEmpty()) << c.what;
+    }
+
+    // A windows-1252 page posts "Ł" as "&#321;": it arrives as typed.
+    clearMails();
+    const Response response = post(order, {}, QStringLiteral("?action=send"),
+                                   {{QStringLiteral("Nachname"), QByteArray("&#321;ukasz Dvo&#345;\xE1k")}});
+    EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm")) << response.body.toStdString();
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: Łukasz Dvořák"))) << sent[0].text().toStdString();
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+    EXPECT_EQ(document.order.nachname, QStringLiteral("Lukasz Dvorák"));
 }

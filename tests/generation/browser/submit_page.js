@@ -3,10 +3,15 @@
 // refused. Usage: node submit_page.js JOB.json
 // JOB.json: { "url", "fill": JS body using f = document.VQFORM,
 //              "captchaFile": path whose content goes into captcha_input, or "",
+//              "captchaStore": { "dir", "formId" }: the form mailer's store, whose code for
+//                              this browser (cookie vq_captcha) goes into captcha_input,
+//              "read": JS expression evaluated after filling, reported as "read",
 //              "until": part of the address that ends the run }
-// Prints { url, title, alerts: [...] }.
+// Prints { url, title, alerts: [...], read }.
 'use strict';
 const fs = require('fs');
+const crypto = require('crypto');
+const path = require('path');
 const { launchBrowser } = require('./chromium');
 
 async function main() {
@@ -24,12 +29,20 @@ async function main() {
       const code = fs.readFileSync(job.captchaFile, 'utf8').trim();
       fill += ` f.captcha_input.value = ${JSON.stringify(code)};`;
     }
+    if (job.captchaStore) {
+      const cookie = (await page.context().cookies()).find((c) => c.name === 'vq_captcha');
+      const hash = crypto.createHash('sha256').update(cookie ? cookie.value : '').digest('hex').slice(0, 32);
+      const file = path.join(job.captchaStore.dir, `captcha_${job.captchaStore.formId}_${hash}.txt`);
+      const codes = fs.readFileSync(file, 'utf8').trim().split('\n');
+      fill += ` f.captcha_input.value = ${JSON.stringify(codes[codes.length - 1])};`;
+    }
     await page.evaluate((body) => { new Function('f', body)(document.VQFORM); }, fill);
+    const read = job.read ? await page.evaluate((expr) => String(new Function('f', 'return ' + expr)(document.VQFORM)), job.read) : undefined;
     await Promise.all([
       page.waitForURL((url) => url.href.includes(job.until), { timeout: 15000 }),
       page.click('input[type=submit]'),
     ]);
-    process.stdout.write(JSON.stringify({ url: page.url(), title: await page.title(), alerts }) + '\n');
+    process.stdout.write(JSON.stringify({ url: page.url(), title: await page.title(), alerts, read }) + '\n');
   } finally {
     await browser.close();
   }
