@@ -503,8 +503,14 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
             if ($type === 'Price') {
                 // The value key is the value's text, "#" and the surcharge.
                 $hash = strrpos($value, '#');
-                $surcharge = $hash === false ? null : vq_number(substr($value, $hash + 1));
-                if ($surcharge === null || $surcharge >= VQ_MAX_PRICE) {
+                // A surcharge may be negative: a discount the designer allows.
+                $key = $hash === false ? '' : trim(substr($value, $hash + 1));
+                $negative = str_starts_with($key, '-');
+                $surcharge = $hash === false ? null : vq_number($negative ? substr($key, 1) : $key);
+                if ($surcharge !== null && $negative) {
+                    $surcharge = -$surcharge;
+                }
+                if ($surcharge === null || abs($surcharge) >= VQ_MAX_PRICE) {
                     return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Aufpreis.");
                 }
                 $value = substr($value, 0, (int)$hash);
@@ -516,6 +522,10 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
                 'price' => $surcharge,
                 'type' => $type,
             ];
+        }
+        // Discounts never make a piece cost less than nothing.
+        if ($price + $surcharges < 0) {
+            return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Aufpreis.");
         }
         $lines[] = [
             'number' => $text("b_bestnr$i"),
@@ -575,7 +585,9 @@ function vq_price_list_load(string $file): array
         || !is_array($data['articles'] ?? null)) {
         return $broken('Die Preisliste hat nicht das erwartete Format (vq-preisliste, Version 1).');
     }
-    // The designer may list a negative surcharge; such a value can never be ordered.
+    // The texts stand in the page as attribute values, which the browser posts
+    // with their character references decoded ("Seife &amp; Co" as "Seife & Co").
+    $decoded = fn(string $t): string => html_entity_decode($t, ENT_QUOTES | ENT_HTML5, 'UTF-8');
     $isNumber = fn($v): bool => is_string($v) && preg_match('/^-?\d{1,12}(?:\.\d{1,12})?$/D', $v) === 1;
     $articles = [];
     foreach ($data['articles'] as $article) {
@@ -593,11 +605,11 @@ function vq_price_list_load(string $file): array
                 if (!is_array($value) || !is_string($value['text'] ?? null) || !$isNumber($value['surcharge'] ?? null)) {
                     return $broken("Ein Optionswert der Preisliste ist unvollst\u{E4}ndig.");
                 }
-                $values[] = ['text' => $value['text'], 'surcharge' => (float)$value['surcharge']];
+                $values[] = ['text' => $decoded($value['text']), 'surcharge' => (float)$value['surcharge']];
             }
-            $options[] = ['name' => $option['name'], 'values' => $values];
+            $options[] = ['name' => $decoded($option['name']), 'values' => $values];
         }
-        $articles[] = ['number' => $article['number'], 'name' => $article['name'],
+        $articles[] = ['number' => $decoded($article['number']), 'name' => $decoded($article['name']),
                        'price' => (float)$article['price'], 'vat' => (float)$article['vat'],
                        'options' => $options];
     }

@@ -44,8 +44,12 @@ QByteArray priceListJson(const TProjectDocument &project)
                                     {QStringLiteral("vat"), scriptNumber(artikel->mwst)},
                                     {QStringLiteral("options"), options}});
     }
+    // The VAT mode is a hidden field of the page too: the form mailer refuses
+    // an order that claims the other one.
+    const bool netto = project.ExtSettings.tax.compare(QLatin1String("netto"), Qt::CaseInsensitive) == 0;
     const QJsonObject root{{QStringLiteral("format"), QStringLiteral("vq-preisliste")},
                            {QStringLiteral("version"), 1},
+                           {QStringLiteral("tax"), netto ? QStringLiteral("netto") : QStringLiteral("brutto")},
                            {QStringLiteral("articles"), articles}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

@@ -15,7 +15,7 @@ namespace vq {
 inline constexpr const char *kPriceListFileName = "vq_preisliste.json";
 
 // The price list as UTF-8 JSON:
-// {"format":"vq-preisliste","version":1,"articles":[{"number","name","price","vat",
+// {"format":"vq-preisliste","version":1,"tax":"brutto"|"netto","articles":[{"number","name","price","vat",
 //  "options":[{"name","values":[{"text","surcharge"}]}]}]}
 // Numbers are strings in the notation of the page's hidden fields; texts are
 // the page's texts after its encoding (a character a Windows-1252 page cannot

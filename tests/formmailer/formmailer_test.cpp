@@ -504,7 +504,8 @@ TEST_F(FormMailer, RefusesAbuse)
         {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, 400, refusedOrder},
         {"negative VAT", {{QStringLiteral("b_mwst0"), QStringLiteral("-19")}}, {}, 400, refusedOrder},
         {"VAT with a percent sign", {{QStringLiteral("b_mwst0"), QStringLiteral("19%")}}, {}, 400, refusedOrder},
-        {"negative surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-1.50")}}, {}, 400, refusedOrder},
+        {"discount beyond the price", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-14.00")}}, {}, 400, refusedOrder},
+        {"surcharge with two signs", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#--1.50")}}, {}, 400, refusedOrder},
         {"surcharge in brackets", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#(2.50)")}}, {}, 400, refusedOrder},
         {"grouped surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#1.234.567,50")}}, {}, 400, refusedOrder},
         {"price option without surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot")}}, {}, 400, refusedOrder},
@@ -810,6 +811,20 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
     set(nettoForm, QStringLiteral("vq_tax"), scramble(QStringLiteral("netto")));
     EXPECT_EQ(post(nettoForm).status, 303);
     EXPECT_EQ(mails().size(), 2);
+
+    // Names stand in the page as attribute values, which the browser posts
+    // decoded; a discount the designer allows (a negative surcharge) is ordered.
+    QByteArray discount = list;
+    discount.replace("\"name\":\"T-Shirt\"", "\"name\":\"T-Shirt &amp; Co\"");
+    discount.replace("{\"text\":\"rot\",\"surcharge\":\"1.5\"}", "{\"text\":\"ohne Druck\",\"surcharge\":\"-1.50\"}");
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")), discount);
+    clearMails();
+    auto discounted = orderForm(QStringLiteral("plain"));
+    set(discounted, QStringLiteral("b_name0"), QStringLiteral("T-Shirt & Co"));
+    set(discounted, QStringLiteral("b_opt0_0"), QStringLiteral("ohne Druck#-1.50"));
+    EXPECT_EQ(post(discounted).status, 303);
+    ASSERT_EQ(mails().size(), 2);
+    EXPECT_TRUE(mails()[1].parts[0].body.contains("<option")) << "the order mail holds the discount";
 
     // A list that does not parse, or of another version: every order is refused.
     for (const QByteArray &broken : {QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":["),

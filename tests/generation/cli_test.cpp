@@ -116,6 +116,7 @@ TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
     const QJsonObject root = QJsonDocument::fromJson(readFile(output)).object();
     EXPECT_EQ(root.value(u"format").toString(), QStringLiteral("vq-preisliste"));
     EXPECT_EQ(root.value(u"version").toInt(), 1);
+    EXPECT_EQ(root.value(u"tax").toString(), QStringLiteral("brutto"));
     const QJsonArray articles = root.value(u"articles").toArray();
     ASSERT_EQ(articles.size(), 1);
     const QJsonObject seife = articles.at(0).toObject();
