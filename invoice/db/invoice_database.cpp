@@ -77,6 +77,7 @@ void TInvoiceDatabase::close()
     }
     QSqlDatabase::removeDatabase(m_connectionName);
     m_depth = 0;
+    m_failedDepth = 0;
 }
 
 QSqlDatabase TInvoiceDatabase::connection() const
@@ -343,6 +344,12 @@ bool TInvoiceDatabase::mendDuplicateOrders()
     return true;
 }
 
+bool TInvoiceDatabase::setLockTimeout(int milliseconds)
+{
+    return exec(m_dialect == SqlDialect::SQLite ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
+                                                : QStringLiteral("SET lock_timeout = %1").arg(milliseconds));
+}
+
 bool TInvoiceDatabase::exec(const QString &sql, const QVariantList &values)
 {
     if (values.isEmpty()) {
@@ -401,6 +408,10 @@ bool TInvoiceDatabase::readToTheEnd(const QSqlQuery &query)
 
 void TInvoiceDatabase::noteError(const QSqlError &error)
 {
+    // On PostgreSQL a failed statement spoils the whole transaction until a
+    // level around it is rolled back; until then nothing of it can be committed.
+    if (m_dialect == SqlDialect::PostgreSQL && m_depth > 0 && m_failedDepth == 0)
+        m_failedDepth = m_depth;
     m_lastErrorIsLock = isLockError(error);
     m_lastError = m_lastErrorIsLock ? QString::fromUtf16(kTextDatabaseLocked) : error.text();
     if (m_lastError.isEmpty())
@@ -487,6 +498,14 @@ bool TInvoiceDatabase::commit()
         m_lastError = QStringLiteral("Keine offene Transaktion.");
         return false;
     }
+    if (m_failedDepth > 0) {
+        // PostgreSQL would answer COMMIT with a silent rollback and RELEASE with
+        // an error: the level stays open for the caller to roll back.
+        m_lastError = QStringLiteral("Die Änderungen können nicht gespeichert werden, weil ein Datenbankbefehl "
+                                     "fehlgeschlagen ist. Bitte verwerfen Sie sie.");
+        m_lastErrorIsLock = false;
+        return false;
+    }
     if (m_depth == 1) {
         m_depth = 0;
         if (connection().commit())
@@ -512,6 +531,7 @@ bool TInvoiceDatabase::rollback()
     }
     if (m_depth == 1) {
         m_depth = 0;
+        m_failedDepth = 0;
         if (connection().rollback())
             return true;
         noteError(connection().lastError());
@@ -521,6 +541,8 @@ bool TInvoiceDatabase::rollback()
     if (!exec(QStringLiteral("ROLLBACK TO SAVEPOINT vq_level_%1").arg(m_depth - 1)))
         return false; // the level stays open; the caller rolls back the next one out
     --m_depth;
+    if (m_failedDepth > m_depth)
+        m_failedDepth = 0;
     return exec(QStringLiteral("RELEASE SAVEPOINT vq_level_%1").arg(m_depth));
 }
 

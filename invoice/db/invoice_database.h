@@ -128,8 +128,13 @@ public:
     // another connection did not come free in time (then lastErrorIsLock()).
     QString lastError() const { return m_lastError; }
     bool lastErrorIsLock() const { return m_lastErrorIsLock; }
+    // How long a statement waits for another connection's lock (kLockTimeoutMs from the start).
+    bool setLockTimeout(int milliseconds);
 
     // Transactions nest: the outermost is a real transaction, inner ones are savepoints.
+    // A level that cannot be committed (on PostgreSQL: after any failed
+    // statement inside it) stays open and must be rolled back; commit() never
+    // reports success for work the database threw away.
     // WriteLock::AtStart takes SQLite's write lock with the outermost begin
     // (BEGIN IMMEDIATE), waiting for it within the busy timeout, so what the
     // transaction reads cannot change before it writes; PostgreSQL locks rows
@@ -244,6 +249,7 @@ private:
     int m_depth = 0;
     QString m_lastError;
     bool m_lastErrorIsLock = false;
+    int m_failedDepth = 0; // PostgreSQL: the level in which a statement failed, 0: none
 };
 
 } // namespace vq::invoice

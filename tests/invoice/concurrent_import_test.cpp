@@ -1,7 +1,8 @@
 // Two import processes at once against one database (a SQLite file, a
 // PostgreSQL server) and one Dovecot mailbox of a few hundred order mails:
 // every order is stored once, every invoice number is given once, and neither
-// run fails on the lock the other holds.
+// run fails on the lock the other holds. An import behind another user's open
+// transaction ends after the lock timeout with the German message.
 #include "clients.h"
 #include "invoice_servers.h"
 
@@ -131,6 +132,67 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Nachricht"), kOrders + kOtherMails);
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Nachricht WHERE Nachricht_Groesse > 0 AND Nachricht_Bestellmail = 1"),
               kOrders);
+}
+
+TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockMessage)
+{
+    vq::test::DovecotServer dovecot;
+    QString error;
+    ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error)) << error.toStdString();
+    dovecot.addMessage(QStringLiteral("shop"), orderMail(1));
+    QTemporaryDir dir;
+    const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
+    ASSERT_TRUE(location) << error.toStdString();
+    int clientId = 0;
+    {
+        TInvoiceDatabase db;
+        ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
+        TMandant client = newClient();
+        client.pop3 = QStringLiteral("127.0.0.1");
+        client.port = dovecot.port();
+        client.username = QStringLiteral("shop");
+        client.password = QStringLiteral("geheim");
+        clientId = db.insertClient(client).value_or(0);
+        TBestellung order;
+        order.mandantId = clientId;
+        ASSERT_TRUE(db.insertOrder(order));
+    }
+    const auto import = [&]() {
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+        run.setProcessEnvironment(environment);
+        run.start(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
+                  {QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId),
+                   QStringLiteral("--database"), vq::test::databaseUrl(*location)});
+        EXPECT_TRUE(run.waitForFinished(120000));
+        return std::make_pair(run.exitCode(), QString::fromUtf8(run.readAllStandardError()));
+    };
+
+    // The order editor of another user keeps a transaction open while the user edits.
+    const QString name = QStringLiteral("editor");
+    {
+        QSqlDatabase other = vq::test::openPlainConnection(*location, name, &error);
+        ASSERT_TRUE(other.isOpen()) << error.toStdString();
+        QSqlQuery editor(other);
+        ASSERT_TRUE(editor.exec(GetParam() == SqlDialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE")
+                                                                 : QStringLiteral("BEGIN")));
+        ASSERT_TRUE(editor.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'in Arbeit'")));
+        const auto [exitCode, err] = import();
+        EXPECT_EQ(exitCode, 1);
+        EXPECT_EQ(err, QStringLiteral("Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.\n"));
+        ASSERT_TRUE(editor.exec(QStringLiteral("COMMIT")));
+        editor = QSqlQuery();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+
+    const auto [exitCode, err] = import();
+    EXPECT_EQ(exitCode, 0) << err.toStdString();
+    TInvoiceDatabase db;
+    ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'parallel-1'"), 1);
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_Bemerkung = 'in Arbeit'"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConcurrentImportTest,

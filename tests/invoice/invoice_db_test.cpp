@@ -9,11 +9,13 @@
 #include "GlobalFunctions.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <functional>
 #include <ctime>
 
 using namespace vq::invoice;
@@ -326,6 +328,148 @@ TEST_P(InvoiceDatabaseTest, TimestampsKeepTheirClockReadingInAnyTimeZone)
     EXPECT_EQ(db.orderList(client).value().first().zeit, times.first());
     qputenv("TZ", previous);
     tzset();
+}
+
+TEST_P(InvoiceDatabaseTest, LockHeldByAnotherUserIsReportedInTime)
+{
+    const int client = addClient(QStringLiteral("A"));
+    const int order = addOrder(client, 1);
+    QString error;
+    const auto location = parseDatabaseUrl(vq::test::lastTestDatabaseUrl(), &error);
+    ASSERT_TRUE(location) << error.toStdString();
+    ASSERT_TRUE(db.setLockTimeout(300));
+
+    // Another user's order editor: a transaction that changed the order and stays open.
+    struct Case
+    {
+        const char *what;
+        std::function<bool()> write;
+    };
+    TBestellung changed = *db.order(order);
+    changed.bemerkung = QStringLiteral("von hier");
+    TBestellung mailOrder;
+    mailOrder.uuid = QStringLiteral("wartet");
+    const Case cases[] = {
+        {"the same order changed", [&] { return db.updateOrder(changed); }},
+        {"an order that came by mail",
+         [&] { return db.storeMailOrder(mailOrder, {}, client, QString(), nullptr).outcome == MailOrderStore::Stored; }},
+    };
+    const QString name = QStringLiteral("other_user");
+    {
+        QSqlDatabase other = vq::test::openPlainConnection(*location, name, &error);
+        ASSERT_TRUE(other.isOpen()) << error.toStdString();
+        QSqlQuery editor(other);
+        ASSERT_TRUE(editor.exec(GetParam() == SqlDialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE")
+                                                                 : QStringLiteral("BEGIN")));
+        ASSERT_TRUE(editor.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'dort' "
+                                               "WHERE Bestellung_ID = %1").arg(order)));
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.what);
+            QElapsedTimer timer;
+            timer.start();
+            EXPECT_FALSE(c.write());
+            EXPECT_LT(timer.elapsed(), 5000);
+            EXPECT_TRUE(db.lastErrorIsLock());
+            EXPECT_EQ(db.lastError(), QStringLiteral("Die Datenbank ist gerade durch einen anderen Benutzer gesperrt."));
+            EXPECT_EQ(db.transactionDepth(), 0);
+        }
+        ASSERT_TRUE(editor.exec(QStringLiteral("COMMIT")));
+        editor = QSqlQuery();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    // Free again: both go through, and the other user's change stays until overwritten.
+    EXPECT_EQ(db.order(order)->bemerkung, QStringLiteral("dort"));
+    for (const Case &c : cases)
+        EXPECT_TRUE(c.write()) << c.what << ": " << db.lastError().toStdString();
+}
+
+TEST_P(InvoiceDatabaseTest, LevelWithAFailedStatementIsNeverCommittedSilently)
+{
+    const int client = addClient(QStringLiteral("A"));
+    // The order editor's transaction; in the line editor's level a line is
+    // refused (its order does not exist).
+    ASSERT_TRUE(db.begin());
+    const int order = addOrder(client, 1);
+    ASSERT_TRUE(db.begin());
+    TArtikel orphan;
+    orphan.bestellungId = order + 1000;
+    EXPECT_FALSE(db.insertLine(orphan));
+    if (GetParam() == SqlDialect::PostgreSQL) {
+        // PostgreSQL has thrown the transaction's work away up to a rollback:
+        // neither level may say it was saved.
+        EXPECT_FALSE(db.commit());
+        EXPECT_EQ(db.transactionDepth(), 2);
+        EXPECT_TRUE(db.lastError().startsWith(QStringLiteral("Die Änderungen können nicht gespeichert werden")));
+        ASSERT_TRUE(db.rollback());
+    } else {
+        // SQLite undoes only the failed statement.
+        ASSERT_TRUE(db.commit());
+    }
+    EXPECT_EQ(db.transactionDepth(), 1);
+    ASSERT_TRUE(db.commit()) << db.lastError().toStdString();
+    EXPECT_EQ(db.transactionDepth(), 0);
+    EXPECT_EQ(db.ordersOfClient(client).value().size(), 1);
+
+    // Without the rollback of the inner level the outer commit is refused,
+    // never turned into a silent rollback of the whole session.
+    ASSERT_TRUE(db.begin());
+    addOrder(client, 2);
+    EXPECT_FALSE(db.insertLine(orphan));
+    if (GetParam() == SqlDialect::PostgreSQL) {
+        EXPECT_FALSE(db.commit());
+        EXPECT_EQ(db.transactionDepth(), 1);
+        ASSERT_TRUE(db.rollback());
+        EXPECT_EQ(db.ordersOfClient(client).value().size(), 1);
+    } else {
+        ASSERT_TRUE(db.commit());
+        EXPECT_EQ(db.ordersOfClient(client).value().size(), 2);
+    }
+    EXPECT_EQ(db.transactionDepth(), 0);
+}
+
+TEST_P(InvoiceDatabaseTest, ControlCharactersAreStrippedAlikeOnBothBackEnds)
+{
+    // A NUL cannot be stored on PostgreSQL; tab and line breaks are text.
+    struct Case
+    {
+        QString written, stored;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Mül") + QChar(0) + QStringLiteral("ler"), QStringLiteral("Müller")},
+        {QStringLiteral("\x01\x02\x1b[31mrot\x7f"), QStringLiteral("[31mrot")},
+        {QStringLiteral("Zeile 1\r\nZeile 2\tTab"), QStringLiteral("Zeile 1\r\nZeile 2\tTab")},
+        {QString(QChar(0)), QString()},
+        {QStringLiteral("\u0085\u200B€"), QStringLiteral("\u0085\u200B€")},
+    };
+    const int client = addClient(QStringLiteral("A"));
+    for (const Case &c : cases) {
+        TBestellung order;
+        order.uuid = QStringLiteral("id-") + c.written;
+        order.nachname = c.written;
+        order.bemerkung = c.written;
+        TArtikel line;
+        line.nr = c.written;
+        TOption option;
+        option.name = c.written;
+        line.optionen = {option};
+        const MailOrderStore stored = db.storeMailOrder(order, {line}, client, QString(), nullptr);
+        ASSERT_EQ(stored.outcome, MailOrderStore::Stored) << db.lastError().toStdString();
+        const TBestellung back = *db.order(stored.orderId);
+        EXPECT_EQ(back.uuid, QStringLiteral("id-") + c.stored);
+        EXPECT_EQ(back.nachname, c.stored);
+        EXPECT_EQ(back.bemerkung, c.stored);
+        EXPECT_EQ(db.linesOfOrder(stored.orderId).value().first().nr, c.stored);
+        EXPECT_EQ(db.optionsOfLine(db.linesOfOrder(stored.orderId).value().first().id).value().first().name,
+                  c.stored);
+        // The same identifier, with or without the stripped characters, is the same order.
+        EXPECT_EQ(db.countOrdersWithUuid(QStringLiteral("id-") + c.written), 1);
+        EXPECT_EQ(db.storeMailOrder(order, {}, client, QString(), nullptr).outcome, MailOrderStore::AlreadyThere);
+    }
+    TMandant mandant = *db.client(client);
+    mandant.pop3 = QStringLiteral("mail") + QChar(0) + QStringLiteral(".example");
+    ASSERT_TRUE(db.updateClient(mandant)) << db.lastError().toStdString();
+    EXPECT_EQ(db.client(client)->pop3, QStringLiteral("mail.example"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, InvoiceDatabaseTest, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
