@@ -26,6 +26,8 @@ inline constexpr char16_t kTextConnectionError[] =
 inline constexpr char16_t kTextSuccess[] = u"Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.";
 inline constexpr char16_t kTextDeleteError[] = u"Fehler beim löschen der Nachricht";
 inline constexpr char16_t kTextStoreError[] = u"Fehler beim Speichern der Bestellung";
+// The run ends on a database failure (the lock message when another user holds the database).
+inline constexpr char16_t kTextDatabaseError[] = u"Fehler beim Zugriff auf die Datenbank.";
 
 enum class MailOrderStatus { Inserted, AlreadyThere, DocumentError, StoreError };
 
@@ -48,7 +50,7 @@ struct MailOrderRow
 
 struct MailImportResult
 {
-    bool connected = false;   // false: connection or login failed, or it broke off
+    bool connected = false;   // false: connection or login failed, it broke off, or the database failed
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure
     QList<MailOrderRow> rows; // every order mail, in mailbox order

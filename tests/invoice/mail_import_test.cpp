@@ -115,10 +115,11 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_EQ(first.rows[2].number, 5);
 
     // The stored orders: numbered by the mail rule, state 1, this client, values decoded.
-    const QList<OrderListRow> list = db.orderList(clientId);
+    const QList<OrderListRow> list = db.orderList(clientId).value();
     ASSERT_EQ(list.size(), 4);
     const auto byUuid = [&](const char *uuid) {
-        for (const TBestellung &o : db.ordersOfClient(clientId))
+        const QList<TBestellung> orders = db.ordersOfClient(clientId).value();
+        for (const TBestellung &o : orders)
             if (o.uuid == QString::fromLatin1(uuid))
                 return o;
         ADD_FAILURE() << "no order " << uuid;
@@ -133,12 +134,12 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_EQ(qpOrder.zeit, QDateTime(QDate(2024, 1, 15), QTime(9, 0), Qt::UTC));
     EXPECT_EQ(byUuid("b64-0002").rechNr, 2);
     EXPECT_EQ(byUuid("8bit-0003").zeit, QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC));
-    const QList<TArtikel> lines = db.linesOfOrder(byUuid("b64-0002").id);
+    const QList<TArtikel> lines = db.linesOfOrder(byUuid("b64-0002").id).value();
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[1].preis, 12.5);
-    EXPECT_TRUE(db.optionsOfLine(lines[1].id).isEmpty());
-    EXPECT_FALSE(db.optionsOfLine(lines[0].id).first().preis); // price 0: none
-    EXPECT_EQ(db.optionsOfLine(lines[2].id).first().preis, 0.5);
+    EXPECT_TRUE(db.optionsOfLine(lines[1].id).value().isEmpty());
+    EXPECT_FALSE(db.optionsOfLine(lines[0].id).value().first().preis); // price 0: none
+    EXPECT_EQ(db.optionsOfLine(lines[2].id).value().first().preis, 0.5);
     EXPECT_EQ(count("Bestellung"), 4);
     EXPECT_EQ(count("Artikel"), 6);
     EXPECT_EQ(count("Optionen"), 8);
@@ -218,7 +219,7 @@ TEST_F(MailImportSQLiteTest, SameOrderInAnotherClientsMailboxIsAlreadyThere)
     const MailImportResult result = TMailOrder(db, second).importOrders();
     ASSERT_EQ(result.rows.size(), 1);
     EXPECT_EQ(result.rows.first().status, MailOrderStatus::AlreadyThere);
-    EXPECT_TRUE(db.orderList(second).isEmpty());
+    EXPECT_TRUE(db.orderList(second).value().isEmpty());
 }
 
 TEST_F(MailImportSQLiteTest, OrderThatCannotBeStoredLeavesNothingAndIsReadAgain)
