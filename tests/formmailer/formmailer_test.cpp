@@ -1169,8 +1169,11 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
             client.firma = QStringLiteral("Shop");
             const auto clientId = db.insertClient(client);
             ASSERT_TRUE(clientId);
-            ASSERT_TRUE(db.storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr));
-            const QList<vq::invoice::OrderListRow> orders = db.orderList(*clientId);
+            ASSERT_EQ(db.storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr).outcome,
+                      vq::invoice::MailOrderStore::Stored);
+            const auto listed = db.orderList(*clientId);
+            ASSERT_TRUE(listed.has_value());
+            const QList<vq::invoice::OrderListRow> orders = *listed;
             ASSERT_EQ(orders.size(), 1);
             EXPECT_EQ(qRound64(orders[0].summeGesamt * 100), qRound64(pageTotal * 100))
                 << orders[0].summeGesamt << " vs " << pageTotal;
