@@ -164,6 +164,9 @@ public:
     std::optional<QList<TBestellung>> ordersOfClient(int mandantId);
     std::optional<TBestellung> order(int bestellungId);
     std::optional<int> insertOrder(const TBestellung &order);
+    // The order's invoice date: the date it was first put out, set to today
+    // when it has none yet, so every later print shows the same date.
+    std::optional<QDate> invoiceDate(int bestellungId, const QDate &today);
     bool updateOrder(const TBestellung &order);
     bool deleteOrder(int bestellungId);
     std::optional<QList<TArtikel>> linesOfOrder(int bestellungId);

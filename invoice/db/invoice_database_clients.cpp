@@ -11,6 +11,12 @@ using namespace dbdetail;
 
 namespace {
 
+// Texts that the schema keeps as '' rather than NULL.
+QString notNull(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 TMandant readClient(const QSqlQuery &q)
 {
     TMandant c;
@@ -31,6 +37,12 @@ TMandant readClient(const QSqlQuery &q)
     c.waehrung = col(q, "Mandant_Waehrung").toString();
     c.verschluesselung = col(q, "Mandant_Verschluesselung").toInt();
     c.bestellgeheimnis = col(q, "Mandant_Bestellgeheimnis").toString();
+    c.ustIdNr = col(q, "Mandant_UStIdNr").toString();
+    c.steuernummer = col(q, "Mandant_Steuernummer").toString();
+    c.iban = col(q, "Mandant_IBAN").toString();
+    c.bic = col(q, "Mandant_BIC").toString();
+    c.bank = col(q, "Mandant_Bank").toString();
+    c.telefon = col(q, "Mandant_Telefon").toString();
     return c;
 }
 
@@ -39,13 +51,15 @@ QVariantList clientValues(const TMandant &c)
     return {c.firma, c.name, c.vorname, c.strasse, c.plz, c.ort, c.land, c.pop3, c.username,
             c.password, c.port, c.email, c.rechnungsfuss, c.waehrung, c.verschluesselung,
             // Never NULL: no secret is the empty text.
-            c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis};
+            c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis, notNull(c.ustIdNr),
+            notNull(c.steuernummer), notNull(c.iban), notNull(c.bic), notNull(c.bank), notNull(c.telefon)};
 }
 
 const QString kClientColumns = QStringLiteral(
     "Mandant_Firma, Mandant_Name, Mandant_Vorname, Mandant_Strasse, Mandant_PLZ, Mandant_Ort, "
     "Mandant_Land, Mandant_POP3, Mandant_Username, Mandant_Password, Mandant_Port, Mandant_EMail, "
-    "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis");
+    "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis, "
+    "Mandant_UStIdNr, Mandant_Steuernummer, Mandant_IBAN, Mandant_BIC, Mandant_Bank, Mandant_Telefon");
 
 } // namespace
 

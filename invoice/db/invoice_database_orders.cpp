@@ -33,6 +33,8 @@ TBestellung readOrder(const QSqlQuery &q)
     o.ip = col(q, "Bestellung_IP").toString();
     o.status = col(q, "Bestellung_Status").toInt();
     o.bemerkung = col(q, "Bestellung_Bemerkung").toString();
+    o.rechnungsdatum = col(q, "Bestellung_Rechnungsdatum").toDate();
+    o.kaeuferreferenz = col(q, "Bestellung_Kaeuferreferenz").toString();
     return o;
 }
 
@@ -40,7 +42,7 @@ const QString kOrderColumns = QStringLiteral(
     "Bestellung_MandantID, Bestellung_RechNr, Bestellung_UUID, Bestellung_Zeit, Bestellung_Firma, "
     "Bestellung_Name, Bestellung_Nachname, Bestellung_Strasse, Bestellung_PLZ, Bestellung_Ort, "
     "Bestellung_Land, Bestellung_Telefon, Bestellung_EMail, Bestellung_Homepage, Bestellung_IP, "
-    "Bestellung_Status, Bestellung_Bemerkung");
+    "Bestellung_Status, Bestellung_Bemerkung, Bestellung_Rechnungsdatum, Bestellung_Kaeuferreferenz");
 
 QVariantList orderValues(const TBestellung &o)
 {
@@ -50,7 +52,10 @@ QVariantList orderValues(const TBestellung &o)
             o.zeit.isValid() ? QVariant(TInvoiceDatabase::timestampText(o.zeit))
                              : QVariant(QMetaType(QMetaType::QString)),
             o.firma, o.name, o.nachname, o.strasse, o.plz, o.ort, o.land, o.telefon, o.email,
-            o.homepage, o.ip, o.status, o.bemerkung};
+            o.homepage, o.ip, o.status, o.bemerkung,
+            o.rechnungsdatum.isValid() ? QVariant(o.rechnungsdatum.toString(Qt::ISODate))
+                                       : QVariant(QMetaType(QMetaType::QString)),
+            o.kaeuferreferenz.isNull() ? QStringLiteral("") : o.kaeuferreferenz};
 }
 
 TOption readOption(const QSqlQuery &q)
@@ -132,6 +137,22 @@ std::optional<int> TInvoiceDatabase::insertOrder(const TBestellung &order)
     return insertReturningKey(QStringLiteral("INSERT INTO Bestellung (%1) VALUES (%2) RETURNING Bestellung_ID")
                                   .arg(kOrderColumns, placeholders(int(values.size()))),
                               values);
+}
+
+std::optional<QDate> TInvoiceDatabase::invoiceDate(int bestellungId, const QDate &today)
+{
+    // Only an order without a date takes today's: a reprint keeps the first.
+    QSqlQuery set(connection());
+    set.prepare(QStringLiteral("UPDATE Bestellung SET Bestellung_Rechnungsdatum = ? "
+                               "WHERE Bestellung_ID = ? AND Bestellung_Rechnungsdatum IS NULL"));
+    set.addBindValue(today.toString(Qt::ISODate));
+    set.addBindValue(bestellungId);
+    if (!execQuery(set))
+        return std::nullopt;
+    const auto stored = order(bestellungId);
+    if (!stored || !stored->rechnungsdatum.isValid())
+        return std::nullopt;
+    return stored->rechnungsdatum;
 }
 
 bool TInvoiceDatabase::updateOrder(const TBestellung &order)

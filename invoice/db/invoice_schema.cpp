@@ -31,6 +31,15 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
         s << QStringLiteral("CREATE UNIQUE INDEX Bestellung_UUID_Eindeutig ON Bestellung (Bestellung_UUID) "
                             "WHERE Bestellung_UUID <> ''");
     }
+    if (toVersion == 3) {
+        for (const char *column : {"Mandant_UStIdNr", "Mandant_Steuernummer", "Mandant_IBAN", "Mandant_BIC",
+                                   "Mandant_Bank", "Mandant_Telefon"})
+            s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN %1 TEXT DEFAULT ''").arg(QLatin1String(column));
+        // Set when the invoice is first put out, so a reprint shows the same date.
+        s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Rechnungsdatum DATE");
+        // A Leitweg-ID for public buyers; empty: the invoice number is the reference.
+        s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Kaeuferreferenz TEXT DEFAULT ''");
+    }
     return s;
 }
 
