@@ -278,8 +278,8 @@ MailImportResult TMailOrder::importOrders()
         QString error;
         TOrderDocument document;
         const bool complete = readOrderDocument(mail.body, &document, &error);
-        QString uuid = document.order.uuid;
-        if (!complete && !readOrderUuid(mail.body, &uuid, &error)) {
+        const QString uuid = document.order.uuid;
+        if (uuid.isEmpty()) {
             row.status = MailOrderStatus::DocumentError;
             row.detail = error;
             result.messages << QString::fromUtf16(kTextXmlError);
