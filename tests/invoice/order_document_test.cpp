@@ -243,6 +243,45 @@ const Case kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Documents, OrderDocumentTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
+// Decoded value bytes: UTF-8 when they are valid UTF-8 beyond ASCII, otherwise
+// Windows-1252; one line, without control characters.
+TEST(OrderDocumentValues, DecodeAsUtf8OrWindows1252AndDropControlCharacters)
+{
+    const std::pair<QByteArray, QString> cases[] = {
+        {"M\xc3\xbcller", QStringLiteral("Müller")},                 // UTF-8
+        {"M\xfcller", QStringLiteral("Müller")},                      // Windows-1252
+        {"M\x80ller \x84Gr\xfc\xdf\x93", QStringLiteral("M€ller „Grüß“")},
+        {"Meier", QStringLiteral("Meier")},
+        {"\xe5\xb1\xb1\xe7\x94\xb0 \xf0\x9f\x98\x80", QStringLiteral("山田 😀")},
+        {"M\xc3\xbcller \xfc", QStringLiteral("MÃ¼ller ü")},        // not UTF-8 as a whole
+        {"\xc0\xbc", QStringLiteral("À¼")},                          // overlong form
+        {"\xed\xa0\x80", QStringLiteral("í\u00a0€")},               // encoded surrogate
+        {"\xf4\x90\x80\x80", QStringLiteral("ô€€")},                // beyond U+10FFFF; 0x90 undefined
+        {"M\xc3\xbc", QStringLiteral("Mü")},
+        {"\xc3", QStringLiteral("Ã")},                                // cut off
+        {QByteArray("A\0B", 3), QStringLiteral("AB")},                 // PostgreSQL cannot store NUL
+        {"A\tB\r\nC\nD\rE", QStringLiteral("A B C D E")},
+        {"\x01\x1b[31mrot\x7f", QStringLiteral("[31mrot")},
+        {"\x81\x8d\x8f\x90\x9d", QString()},                        // undefined in Windows-1252
+        {"\xc2\x85Z\xc3\xa4", QStringLiteral("Zä")},                // NEL in UTF-8
+        {"", QString()},
+    };
+    for (const auto &[bytes, text] : cases)
+        EXPECT_EQ(decodeValueText(bytes), text) << bytes.toHex().constData();
+
+    // The same through a whole document: a UTF-8 name and a NUL in the street.
+    TOrderDocument doc;
+    QString error;
+    ASSERT_TRUE(readOrderDocument(document("", "<timestamp>0</timestamp>",
+                                           "<Ort>" + QByteArray("K\xc3\xb6ln").toBase64() + "</Ort><Strasse>"
+                                               + QByteArray("Weg\0 1", 6).toBase64() + "</Strasse>"),
+                                  &doc, &error))
+        << error.toStdString();
+    EXPECT_EQ(doc.order.ort, QStringLiteral("Köln"));
+    EXPECT_EQ(doc.order.strasse, QStringLiteral("Weg 1"));
+    EXPECT_EQ(doc.order.nachname, QStringLiteral("Müller")); // Windows-1252 beside it
+}
+
 TEST(OrderDocumentUuid, ARefusedDocumentStillNamesItsIdentifier)
 {
     // The duplicate test needs only the identifier; a damaged line does not
