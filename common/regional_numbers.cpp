@@ -1,5 +1,7 @@
 #include "regional_numbers.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace vq {
@@ -26,6 +28,24 @@ double parseRegionalNumber(const QString &text, bool *ok, const QLocale &locale)
     double value = strictLocale(locale).toDouble(text, &good);
     if (good && !std::isfinite(value))
         good = false;
+    if (ok)
+        *ok = good;
+    return good ? value : 0.0;
+}
+
+double parseFileNumber(const QString &text, bool *ok, const QLocale &locale)
+{
+    bool good = false;
+    double value = parseRegionalNumber(text, &good, locale);
+    if (!good) {
+        static const QRegularExpression plain(QStringLiteral("^-?[0-9]+([.,][0-9]+)?$"));
+        if (plain.match(text).hasMatch()) {
+            QString point = text;
+            point.replace(QLatin1Char(','), QLatin1Char('.'));
+            value = QLocale::c().toDouble(point, &good);
+            good = good && std::isfinite(value);
+        }
+    }
     if (ok)
         *ok = good;
     return good ? value : 0.0;

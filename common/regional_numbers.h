@@ -16,4 +16,11 @@ QString formatRegionalNumber(double value, const QLocale &locale = QLocale());
 // other decimal separator, blanks or an empty text make it unreadable.
 double parseRegionalNumber(const QString &text, bool *ok, const QLocale &locale = QLocale());
 
+// Reads a number from a file that another machine may have written under other
+// regional settings: by the locale's rules first, then, when those refuse it,
+// as a plain decimal with exactly one "," or "." as its decimal separator
+// ("12,5" on English settings, "12.5" on German ones). Files never hold
+// thousands separators, so "1.234,5" stays unreadable.
+double parseFileNumber(const QString &text, bool *ok, const QLocale &locale = QLocale());
+
 } // namespace vq

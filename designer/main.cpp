@@ -3,12 +3,15 @@
 // the command line or the default project.
 //
 // "zelkin --generate html|php [--output FILE] PROJECT.vqb" generates one page
-// for scripts and tests, without any window.
+// for scripts and tests, without any window; "zelkin --price-list [--output
+// FILE] PROJECT.vqb" writes the form mailer's price list of the project.
 #include "GlobalFunctions.h"
 #include "project_document.h"
 #include "text_file.h"
 #include "uGenHtml.h"
 #include "uPHPGen.h"
+#include "price_list.h"
+#include "safe_file.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -33,9 +36,13 @@ void addOptions(QCommandLineParser &parser)
                       QStringLiteral("Erzeugt die Seite des Projekts ohne Fenster: html (HTML-Seite) "
                                      "oder php (PHP-Skript)."),
                       QStringLiteral("html|php")});
+    parser.addOption({QStringLiteral("price-list"),
+                      QStringLiteral("Schreibt die Preisliste des Projekts für den Formmailer "
+                                     "(vq_preisliste.json) ohne Fenster.")});
     parser.addOption({QStringLiteral("output"),
                       QStringLiteral("Mit --generate: schreibt die Seite in DATEI (Kodierung nach "
-                                     "Projekt) statt als UTF-8 auf die Standardausgabe."),
+                                     "Projekt) statt als UTF-8 auf die Standardausgabe; mit "
+                                     "--price-list: schreibt die Preisliste in DATEI."),
                       QStringLiteral("DATEI")});
     parser.addPositionalArgument(QStringLiteral("projekt"),
                                  QStringLiteral("Projektdatei (.vqb), die geöffnet wird"));
@@ -47,6 +54,53 @@ void printError(const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
+bool writeStandardOutput(const QByteArray &bytes)
+{
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+           && std::fflush(stdout) == 0;
+}
+
+// Loads the one project named on the command line. Returns 0, or the exit
+// status after printing why not.
+int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
+                        vq::TProjectDocument &project)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1) {
+        printError(QStringLiteral("%1 braucht genau eine Projektdatei.").arg(option));
+        return 2;
+    }
+    const vq::TLoadResult result = project.LoadProject(args.first());
+    if (!result.ok) {
+        for (const QString &message : result.messages())
+            printError(message);
+        return 1;
+    }
+    return 0;
+}
+
+// Writes the price list of the project. Returns the exit status.
+int writePriceList(const QCommandLineParser &parser)
+{
+    vq::TProjectDocument project;
+    if (const int status = loadProjectArgument(parser, QStringLiteral("--price-list"), project))
+        return status;
+    const QByteArray json = vq::priceListJson(project);
+    if (parser.isSet(QStringLiteral("output"))) {
+        QString error;
+        if (!vq::writeFileSafely(parser.value(QStringLiteral("output")), json, &error)) {
+            printError(error);
+            return 1;
+        }
+        return 0;
+    }
+    if (!writeStandardOutput(json)) {
+        printError(QStringLiteral("Die Preisliste konnte nicht ausgegeben werden."));
+        return 1;
+    }
+    return 0;
+}
+
 // Loads the project, generates once and writes the page. Returns the exit status.
 int generate(const QCommandLineParser &parser)
 {
@@ -55,19 +109,9 @@ int generate(const QCommandLineParser &parser)
         printError(QStringLiteral("--generate erwartet html oder php, nicht \"%1\".").arg(kind));
         return 2;
     }
-    const QStringList args = parser.positionalArguments();
-    if (args.size() != 1) {
-        printError(QStringLiteral("--generate braucht genau eine Projektdatei."));
-        return 2;
-    }
-
     vq::TProjectDocument project;
-    const vq::TLoadResult result = project.LoadProject(args.first());
-    if (!result.ok) {
-        for (const QString &message : result.messages())
-            printError(message);
-        return 1;
-    }
+    if (const int status = loadProjectArgument(parser, QStringLiteral("--generate"), project))
+        return status;
 
     QString page;
     try {
@@ -84,16 +128,16 @@ int generate(const QCommandLineParser &parser)
 
     if (parser.isSet(QStringLiteral("output"))) {
         QString error;
+        const auto fileKind = kind == u"php" ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page;
         if (!vq::writeGeneratedText(parser.value(QStringLiteral("output")), page,
-                                    project.ExtSettings.encoding, &error)) {
+                                    project.ExtSettings.encoding, &error, fileKind)) {
             printError(error);
             return 1;
         }
         return 0;
     }
-    const QByteArray bytes = page.toUtf8();
-    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
-        || std::fflush(stdout) != 0) {
+    // The same lines as in a file, as UTF-8 without a byte-order mark.
+    if (!writeStandardOutput(vq::withCrLf(page).toUtf8())) {
         printError(QStringLiteral("Die Seite konnte nicht ausgegeben werden."));
         return 1;
     }
@@ -104,7 +148,8 @@ bool wantsCommandLineOnly(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
-        if (std::strncmp(arg, "--generate", 10) == 0 || std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "--help-all") == 0
+        if (std::strncmp(arg, "--generate", 10) == 0 || std::strcmp(arg, "--price-list") == 0
+            || std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "--help-all") == 0
             || std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--version") == 0
             || std::strcmp(arg, "-v") == 0 || std::strcmp(arg, "-?") == 0)
             return true;
@@ -125,6 +170,13 @@ int main(int argc, char *argv[])
         QCommandLineParser parser;
         addOptions(parser);
         parser.process(app);
+        if (parser.isSet(QStringLiteral("price-list"))) {
+            if (parser.isSet(QStringLiteral("generate"))) {
+                printError(QStringLiteral("--price-list und --generate gehen nicht zusammen."));
+                return 2;
+            }
+            return writePriceList(parser);
+        }
         return generate(parser);
     }
 

@@ -1,6 +1,7 @@
 #include "uCodeExport.h"
 
 #include "field_code.h"
+#include "text_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,22 +49,6 @@ QString memoLines(const QString &text)
 }
 
 } // namespace
-
-QString fromWindows1252(const QByteArray &bytes)
-{
-    // 0x80..0x9F; the rest is ISO-8859-1. Unassigned codes map to themselves.
-    static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        *out++ = (u >= 0x80 && u < 0xA0) ? QChar(high[u - 0x80]) : QChar(char16_t(u));
-    }
-    return text;
-}
 
 TFormIdSource clockSeededFormId()
 {
@@ -134,8 +119,10 @@ QString TCodeExport::LoadTemplate(const QString &templateName) const
     if (file.error() != QFileDevice::NoError)
         throw TGenerationError(QStringLiteral("Datei \"%1\" kann nicht gelesen werden: %2")
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
-    // Line by line: CR LF, LF or CR end a line; every line gets CR LF.
-    const QString text = fromWindows1252(bytes);
+    // A template saved as UTF-8 (with or without a byte-order mark) is read as
+    // UTF-8, any other as Windows-1252. Line by line: CR LF, LF or CR end a
+    // line; every line gets CR LF.
+    const QString text = fromUtf8OrWindows1252(bytes);
     QString result;
     result.reserve(text.size() + text.size() / 16);
     qsizetype start = 0;

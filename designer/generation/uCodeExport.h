@@ -79,7 +79,4 @@ private:
     TFormIdSource m_idSource;
 };
 
-// Windows-1252 bytes as text (the template files' code page).
-QString fromWindows1252(const QByteArray &bytes);
-
 } // namespace vq

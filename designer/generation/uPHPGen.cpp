@@ -57,7 +57,7 @@ QString TGenPHP::FillTemplate(const QString &templateName)
         const TArtikelField &artikel = *m_project.ListArtikel[i];
         orderRows += generatePHPField(artikel, css, int(i), order);
         for (size_t j = 0; j < artikel.listOptionen.size(); ++j)
-            optionVars += generatePHPVar(*artikel.listOptionen[j], int(i), int(j), order);
+            optionVars += generatePHPVar(*artikel.listOptionen[j], int(i), int(j));
     }
 
     TMarkerSteps steps;

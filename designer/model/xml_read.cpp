@@ -60,7 +60,7 @@ double requiredNumber(const QDomElement &parent, const QString &name)
 {
     const QString text = requiredText(parent, name);
     bool ok = false;
-    const double value = parseRegionalNumber(text, &ok);
+    const double value = parseFileNumber(text, &ok);
     if (!ok)
         throw notANumber(text);
     return value;

@@ -5,6 +5,9 @@
 #include "test_support.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -35,28 +38,35 @@ QString saveProject(const QTemporaryDir &dir, const QString &encoding)
 TEST(GenerateCommandLine, WritesThePageByTheFileRule)
 {
     QTemporaryDir dir;
+    // A PHP script never starts with a byte-order mark: PHP would print it
+    // before the captcha image and the script's headers.
     struct Case
     {
+        const char *kind;
         const char *encoding;
         QByteArray start;
         QByteArray title;
     } cases[] = {
-        {"utf-8", "\xEF\xBB\xBF", "Gr\xC3\xB6\xC3\x9F" "en & Farben"},
-        {"windows-1252", "<", "Gr\xF6\xDF" "en & Farben"},
+        {"html", "utf-8", "\xEF\xBB\xBF<", "Gr\xC3\xB6\xC3\x9F" "en & Farben"},
+        {"html", "windows-1252", "<", "Gr\xF6\xDF" "en & Farben"},
+        {"php", "utf-8", "<?php", "Gr\xC3\xB6\xC3\x9F" "en & Farben"},
+        {"php", "windows-1252", "<?php", "Gr\xF6\xDF" "en & Farben"},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + c.encoding);
         const QString project = saveProject(dir, QString::fromLatin1(c.encoding));
-        const QString output = dir.filePath(QStringLiteral("seite.htm"));
+        const QString output = dir.filePath(QStringLiteral("seite.") + QString::fromLatin1(c.kind));
         QByteArray out, err;
-        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"),
+        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QString::fromLatin1(c.kind),
                                        QStringLiteral("--output"), output, project},
                              &out, 30000, &err),
                   0)
             << err.toStdString();
         const QByteArray page = readFile(output);
-        EXPECT_TRUE(page.startsWith(c.start)) << c.encoding;
-        EXPECT_TRUE(page.contains(c.title)) << c.encoding;
+        EXPECT_TRUE(page.startsWith(c.start));
+        EXPECT_TRUE(page.contains(c.title));
         EXPECT_TRUE(page.contains("\r\n"));
+        EXPECT_FALSE(QByteArray(page).replace("\r\n", "").contains('\n')) << "a line end without CR";
         EXPECT_FALSE(page.contains("<!-- FIELDS -->"));
     }
 }
@@ -69,6 +79,66 @@ TEST(GenerateCommandLine, PrintsUtf8ToStandardOutput)
     ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("php"), project}, &out), 0);
     EXPECT_TRUE(out.startsWith("<?php"));
     EXPECT_TRUE(out.contains("Gr\xC3\xB6\xC3\x9F" "en & Farben"));
+    // The same lines as the file gets: CR LF, never a bare LF.
+    EXPECT_TRUE(out.contains("\r\n"));
+    EXPECT_FALSE(QByteArray(out).replace("\r\n", "").contains('\n'));
+}
+
+TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
+{
+    QTemporaryDir dir;
+    TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("windows-1252");
+    auto artikel = std::make_unique<TArtikelField>();
+    artikel->artikelNummer = QStringLiteral("S-1");
+    artikel->name = QStringLiteral("Seife \"Łódź\"");
+    artikel->preis = 1234567.5;
+    artikel->mwst = 7;
+    auto input = std::make_unique<TInputOption>();
+    input->beschriftung = QStringLiteral("Gravur");
+    artikel->listOptionen.push_back(std::move(input));
+    auto price = std::make_unique<TSelectPriceOption>();
+    price->beschriftung = QStringLiteral("Größe");
+    price->elements = {{QStringLiteral("klein"), 0}, {QStringLiteral("Rabatt"), -2.5}};
+    artikel->listOptionen.push_back(std::move(price));
+    project.ListArtikel.push_back(std::move(artikel));
+    const QString path = dir.filePath(QStringLiteral("preise.vqb"));
+    QString error;
+    ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+
+    const QString output = dir.filePath(QStringLiteral("vq_preisliste.json"));
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), QStringLiteral("--output"), output, path},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
+    const QJsonObject root = QJsonDocument::fromJson(readFile(output)).object();
+    EXPECT_EQ(root.value(u"format").toString(), QStringLiteral("vq-preisliste"));
+    EXPECT_EQ(root.value(u"version").toInt(), 1);
+    const QJsonArray articles = root.value(u"articles").toArray();
+    ASSERT_EQ(articles.size(), 1);
+    const QJsonObject seife = articles.at(0).toObject();
+    EXPECT_EQ(seife.value(u"number").toString(), QStringLiteral("S-1"));
+    // As the Windows-1252 page posts it: the characters it cannot hold are "?".
+    EXPECT_EQ(seife.value(u"name").toString(), QStringLiteral("Seife \"?\u00f3d?\""));
+    EXPECT_EQ(seife.value(u"price").toString(), QStringLiteral("1234567.5"));
+    EXPECT_EQ(seife.value(u"vat").toString(), QStringLiteral("7"));
+    const QJsonArray options = seife.value(u"options").toArray();
+    ASSERT_EQ(options.size(), 1) << "only price options";
+    EXPECT_EQ(options.at(0).toObject().value(u"name").toString(), QStringLiteral("Größe"));
+    const QJsonArray values = options.at(0).toObject().value(u"values").toArray();
+    ASSERT_EQ(values.size(), 2);
+    EXPECT_EQ(values.at(1).toObject().value(u"text").toString(), QStringLiteral("Rabatt"));
+    EXPECT_EQ(values.at(1).toObject().value(u"surcharge").toString(), QStringLiteral("-2.50"));
+
+    // Without --output the list goes to standard output; a wrong call fails.
+    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), path}, &out), 0);
+    EXPECT_EQ(out, readFile(output));
+    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), path, path}, &out, 30000, &err), 2);
+    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), dir.filePath(QStringLiteral("fehlt.vqb"))},
+                         &out, 30000, &err),
+              1);
+    EXPECT_TRUE(err.contains("EFOpenError"));
 }
 
 TEST(GenerateCommandLine, Failures)

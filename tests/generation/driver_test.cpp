@@ -306,11 +306,28 @@ TEST(StyleBlock, DefaultsAndDesignSwitches)
                              u"Font-Family:Arial,Helvetiva,Geneva;Font-Size:12px;}\r\n"));
 }
 
-TEST(Template, LoadedLineByLineFromWindows1252)
+TEST(Template, LoadedLineByLineAsUtf8OrWindows1252)
 {
-    TemplateFolder t(QByteArray("a\r\nb\nc\x80"));
-    TProjectDocument p;
-    EXPECT_EQ(html(p, t), QStringLiteral("a\r\nb\r\nc€\r\n"));
+    const struct
+    {
+        const char *what;
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"Windows-1252", QByteArray("a\r\nb\nc\x80\xFC"), QStringLiteral("a\r\nb\r\nc€ü\r\n")},
+        {"UTF-8 with byte-order mark", QByteArray("\xEF\xBB\xBFGr\xC3\xB6\xC3\x9F" "e\r\n\xE2\x82\xAC"),
+         QStringLiteral("Größe\r\n€\r\n")},
+        {"UTF-8 without byte-order mark", QByteArray("M\xC3\xBCller\rx"), QStringLiteral("Müller\r\nx\r\n")},
+        {"byte-order mark alone", QByteArray("\xEF\xBB\xBF" "a"), QStringLiteral("a\r\n")},
+        // Bytes that are no valid UTF-8 stay Windows-1252, even after a UTF-8-like pair.
+        {"Windows-1252 that looks like UTF-8 in part", QByteArray("\xC3\xBC\xFC"), QStringLiteral("Ã¼ü\r\n")},
+        {"ASCII", QByteArray("<p>"), QStringLiteral("<p>\r\n")},
+    };
+    for (const auto &c : cases) {
+        TemplateFolder t(c.bytes);
+        TProjectDocument p;
+        EXPECT_EQ(html(p, t), c.text) << c.what;
+    }
 }
 
 TEST(Template, MissingTemplateFailsWithTheFileError)

@@ -121,7 +121,8 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         const QString page = TGenPHP(captchaProject(), QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
         QString error;
-        ASSERT_TRUE(writeGeneratedText(path(QStringLiteral("form.php")), page, QStringLiteral("utf-8"), &error))
+        ASSERT_TRUE(writeGeneratedText(path(QStringLiteral("form.php")), page, QStringLiteral("utf-8"), &error,
+                                       GeneratedKind::PhpScript))
             << error.toStdString();
         writeFile(path(QStringLiteral("notiz.txt")), "Inhalt der Anlage\n");
     }
@@ -171,6 +172,41 @@ TEST_F(PhpScript, RefusesAWrongPostAndShowsMessagesAndEscapedValues)
     EXPECT_FALSE(page.contains(u"<script>alert(1)"));
     EXPECT_TRUE(page.contains(u"&lt;/textarea&gt;&lt;b&gt;x&lt;/b&gt;</textarea>"));
     EXPECT_TRUE(page.contains(u"<option selected>Bitte wählen</option>"));
+    EXPECT_TRUE(QDir(path(QStringLiteral("mails"))).isEmpty());
+}
+
+TEST_F(PhpScript, CaptchaImageIsThePngAlone)
+{
+    PhpServer server(m_dir.path());
+    const QString jar = path(QStringLiteral("jar"));
+    curl(jar, server.url(QStringLiteral("form.php")));
+    const ProcessResult image = curl(jar, server.url(QStringLiteral("form.php?action=captcha")));
+    // Nothing before the image, not even a byte-order mark.
+    EXPECT_TRUE(image.out.contains("\r\n\r\n\x89PNG")) << image.out.left(300).toStdString();
+}
+
+TEST_F(PhpScript, PostedArraysAreTakenAsText)
+{
+    PhpServer server(m_dir.path());
+    const QString jar = path(QStringLiteral("jar"));
+    curl(jar, server.url(QStringLiteral("form.php")));
+    const QStringList hostile[] = {
+        {QStringLiteral("name[]=x")},
+        {QStringLiteral("name[a][b]=x"), QStringLiteral("email[]=max@example.org")},
+        {QStringLiteral("farbe[]=rot"), QStringLiteral("groesse[]=M"), QStringLiteral("nachricht[]=y")},
+        {QStringLiteral("captcha_input[]=12345"), QStringLiteral("agb[]=ja")},
+    };
+    for (const QStringList &post : hostile) {
+        SCOPED_TRACE(post.join(u' ').toStdString());
+        const ProcessResult result = curl(jar, server.url(QStringLiteral("form.php?action=send")), post);
+        EXPECT_TRUE(result.out.startsWith("HTTP/1.1 200")) << result.out.left(300).toStdString();
+        EXPECT_FALSE(result.out.contains("Fatal error"));
+        EXPECT_FALSE(result.out.contains("Uncaught"));
+        // The array is no value: the field counts as empty.
+        EXPECT_TRUE(result.out.contains("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
+    }
+    const ProcessResult action = curl(jar, server.url(QStringLiteral("form.php?action[]=captcha")));
+    EXPECT_TRUE(action.out.startsWith("HTTP/1.1 200")) << action.out.left(300).toStdString();
     EXPECT_TRUE(QDir(path(QStringLiteral("mails"))).isEmpty());
 }
 

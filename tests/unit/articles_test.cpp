@@ -191,29 +191,39 @@ TEST(Articles, RequiredChildrenAndNumbers)
         const char *xml;
         const QLocale locale;
         bool ok;
+        double preis;
     };
+    // A file written under other regional settings still reads: its one
+    // separator is the decimal separator. Thousands separators never are.
     const Case cases[] = {
-        {"comma price under a point locale fails",
+        {"comma price under a point locale reads",
          "<a><name>N</name><artikelNummer/><preis>12,5</preis><mwst>19</mwst><beschreibung/></a>",
-         test::englishLocale(), false},
+         test::englishLocale(), true, 12.5},
         {"comma price under German settings reads",
          "<a><name>N</name><artikelNummer/><preis>12,5</preis><mwst>19</mwst><beschreibung/></a>",
-         test::germanLocale(), true},
-        {"point price under German settings fails",
+         test::germanLocale(), true, 12.5},
+        {"point price under German settings reads",
          "<a><name>N</name><artikelNummer/><preis>12.5</preis><mwst>19</mwst><beschreibung/></a>",
-         test::germanLocale(), false},
+         test::germanLocale(), true, 12.5},
+        {"grouped price under German settings fails",
+         "<a><name>N</name><artikelNummer/><preis>1.234,5</preis><mwst>19</mwst><beschreibung/></a>",
+         test::germanLocale(), false, 0},
+        {"grouped price under English settings fails",
+         "<a><name>N</name><artikelNummer/><preis>1,234.5</preis><mwst>19</mwst><beschreibung/></a>",
+         test::englishLocale(), false, 0},
         {"missing name", "<a><artikelNummer/><preis>1</preis><mwst>19</mwst><beschreibung/></a>",
-         test::germanLocale(), false},
+         test::germanLocale(), false, 0},
         {"missing beschreibung", "<a><name>N</name><artikelNummer/><preis>1</preis><mwst>19</mwst></a>",
-         test::germanLocale(), false},
+         test::germanLocale(), false, 0},
         {"empty VAT rate", "<a><name>N</name><artikelNummer/><preis>1</preis><mwst/><beschreibung/></a>",
-         test::germanLocale(), false},
+         test::germanLocale(), false, 0},
     };
     for (const Case &c : cases) {
         test::LocaleScope scope(c.locale);
         try {
             auto a = readArticle(QByteArray(c.xml));
             EXPECT_TRUE(c.ok) << c.what;
+            EXPECT_DOUBLE_EQ(a->preis, c.preis) << c.what;
         } catch (const TModelError &e) {
             EXPECT_FALSE(c.ok) << c.what;
             EXPECT_EQ(e.className().isEmpty(), false);

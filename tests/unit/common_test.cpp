@@ -77,6 +77,31 @@ TEST(RegionalNumbers, ReadsOnlyTheLocalesForm)
     }
 }
 
+TEST(RegionalNumbers, FilesOfOtherSettingsReadWithTheirOneSeparator)
+{
+    struct Case
+    {
+        const char *text;
+        bool ok;
+        double value;
+    };
+    const Case cases[] = {
+        {"12,5", true, 12.5},   {"12.5", true, 12.5},    {"-2,50", true, -2.5},  {"19", true, 19},
+        {"1.234,5", false, 0},  {"1,234.5", false, 0},   {"1.234.567", false, 0}, {"", false, 0},
+        {"12,5,0", false, 0},   {"abc", false, 0},
+    };
+    for (const QLocale &locale : {germanLocale(), englishLocale(), QLocale::c()}) {
+        for (const Case &c : cases) {
+            bool ok = !c.ok;
+            const double value = parseFileNumber(QString::fromUtf8(c.text), &ok, locale);
+            EXPECT_EQ(ok, c.ok) << c.text << " " << locale.name().toStdString();
+            if (ok) {
+                EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+            }
+        }
+    }
+}
+
 TEST(XmlValues, BooleansAndIntegers)
 {
     struct Case

@@ -58,14 +58,10 @@ QString moneyText(double value, const QLocale &locale)
     return text;
 }
 
-QString priceKey(double value, const QLocale &locale)
+QString priceKey(double value)
 {
-    QString key = moneyText(value, locale);
-    key.replace(QLatin1Char(','), QLatin1Char('.'));
-    key = key.trimmed();
-    if (key.count(QLatin1Char('.')) > 1)
-        key.remove(key.indexOf(QLatin1Char('.')), 1);
-    return key;
+    const QString key = cFixed2(value);
+    return key == QLatin1String("-0.00") ? QStringLiteral("0.00") : key;
 }
 
 } // namespace vq

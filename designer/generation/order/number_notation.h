@@ -28,8 +28,10 @@ QString fixed2PointNoLeadingZero(double value);
 // of the layout stays as a plain blank (German: 1234.5 -> "1.234,50 ").
 QString moneyText(double value, const QLocale &locale);
 
-// K: M with points for commas, trimmed, and its first point removed when more
-// than one remains (German: 1234.5 -> "1234.50", 1234567.5 -> "1234.567.50").
-QString priceKey(double value, const QLocale &locale);
+// K: the surcharge in the value key of a price option: two decimals with a
+// point, no thousands separator, a leading minus (1234567.5 -> "1234567.50",
+// -2.5 -> "-2.50"), whatever the regional settings, so that the page's script
+// and the form mailer read back exactly the amount shown.
+QString priceKey(double value);
 
 } // namespace vq

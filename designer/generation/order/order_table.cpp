@@ -36,9 +36,9 @@ QString attributeText(const QString &text)
 }
 
 // The value key a price option sends for one of its values.
-QString valueKey(const TPriceOptionElement &element, const QLocale &locale)
+QString valueKey(const TPriceOptionElement &element)
 {
-    return element.name + QLatin1Char('#') + priceKey(element.preis, locale);
+    return element.name + QLatin1Char('#') + priceKey(element.preis);
 }
 
 QString optionName(int fieldNo, int optNo)
@@ -185,7 +185,7 @@ QString optionControl(const TOptionField &option, bool css, int fieldNo, int opt
         const auto &elements = static_cast<const TSelectPriceOption &>(option).elements;
         for (size_t k = 0; k < elements.size(); ++k) {
             const TPriceOptionElement &element = elements[k];
-            out += optionStart(int(k)) + QStringLiteral(" value=\"") + attributeText(valueKey(element, settings.locale))
+            out += optionStart(int(k)) + QStringLiteral(" value=\"") + attributeText(valueKey(element))
                 + QStringLiteral("\">") + element.name + QStringLiteral(" - ") + moneyText(element.preis, settings.locale)
                 + QLatin1Char(' ') + settings.currency + QStringLiteral("</option>") + NL;
         }
@@ -294,13 +294,6 @@ QString generatePHP(const TOptionField &option, bool css, int fieldNo, int optNo
 
 QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo)
 {
-    TOrderTableSettings settings;
-    settings.locale = QLocale();
-    return generatePHPVar(option, fieldNo, optNo, settings);
-}
-
-QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo, const TOrderTableSettings &settings)
-{
     const QString name = optionName(fieldNo, optNo);
     switch (option.kind()) {
     case OptionKind::Input:
@@ -312,7 +305,7 @@ QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo, const
     case OptionKind::Price: {
         QStringList keys;
         for (const TPriceOptionElement &element : static_cast<const TSelectPriceOption &>(option).elements)
-            keys << valueKey(element, settings.locale);
+            keys << valueKey(element);
         return selectedVariables(name, keys);
     }
     }

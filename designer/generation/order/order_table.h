@@ -35,11 +35,8 @@ QString generateHTML(const TOptionField &option, bool css, int fieldNo, int optN
                      const TArtikelField &artikel, const TOrderTableSettings &settings);
 QString generatePHP(const TOptionField &option, bool css, int fieldNo, int optNo,
                     const TArtikelField &artikel, const TOrderTableSettings &settings);
-// Value keys of price options follow the default locale (QLocale()); the
-// overload takes them from settings.locale, as the rows do.
+// Value keys of price options never follow the regional settings.
 QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo);
-QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo,
-                       const TOrderTableSettings &settings);
 QString generateAdditionalPHPFunctions(const TOptionField &option, int fieldNo, int optNo);
 
 // Marker contents.

@@ -21,7 +21,7 @@ inline QString fillOrderMarkers(QString page, const TArtikelList &articles, cons
         scripts += generateJSField(a, int(i), settings);
         for (size_t j = 0; j < a.listOptionen.size(); ++j) {
             functions += generateAdditionalPHPFunctions(*a.listOptionen[j], int(i), int(j));
-            optionVars += generatePHPVar(*a.listOptionen[j], int(i), int(j), settings);
+            optionVars += generatePHPVar(*a.listOptionen[j], int(i), int(j));
         }
     }
     page.replace(QStringLiteral("<!-- OPTIONVAR -->"), optionVars);
