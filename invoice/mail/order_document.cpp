@@ -1,5 +1,7 @@
 #include "order_document.h"
 
+#include "text_file.h"
+
 #include <QLocale>
 #include <QXmlStreamReader>
 
@@ -8,70 +10,6 @@
 namespace vq::invoice {
 
 namespace {
-
-// Characters 0x80 to 0x9F of Windows-1252; the rest is Latin-1. Undefined
-// bytes stay as their C1 control characters.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString fromWindows1252(const QByteArray &bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += (byte >= 0x80 && byte < 0xA0) ? QChar(kWindows1252High[byte - 0x80]) : QChar(char16_t(byte));
-    }
-    return text;
-}
-
-// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates,
-// nothing beyond U+10FFFF) and hold at least one character beyond ASCII.
-bool isUtf8BeyondAscii(const QByteArray &bytes)
-{
-    bool beyondAscii = false;
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n;) {
-        const unsigned char lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        int length = 0;
-        char32_t code = 0;
-        char32_t minimum = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-            minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0F;
-            minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-            minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (n - i < length)
-            return false;
-        for (int k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (p[i + k] & 0x3F);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        beyondAscii = true;
-        i += length;
-    }
-    return beyondAscii;
-}
 
 // A value as one line: tabs and line breaks become a space (CR LF one space),
 // other control characters are left out. PostgreSQL cannot store NUL at all.
@@ -425,7 +363,7 @@ std::optional<QByteArray> decodeStrictBase64(QStringView base64)
 
 QString decodeValueText(const QByteArray &bytes)
 {
-    return singleLine(isUtf8BeyondAscii(bytes) ? QString::fromUtf8(bytes) : fromWindows1252(bytes));
+    return singleLine(vq::fromUtf8OrWindows1252(bytes));
 }
 
 std::optional<double> parseDecimal(const QString &text)
