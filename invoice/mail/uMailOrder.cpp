@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <QLocale>
 
@@ -17,6 +18,9 @@ namespace {
 
 // Messages up to this size are fetched whole without asking for the header first.
 constexpr qint64 kFetchWholeUpTo = 64 * 1024;
+// An order document is at most kMaxOrderDocumentBytes; quoted-printable may
+// triple it. Larger order mails are listed as damaged without being fetched.
+constexpr qint64 kMaxOrderMailBytes = 4 * kMaxOrderDocumentBytes;
 
 // The marker word, in exactly this case, anywhere in the subject.
 bool isOrderSubject(const QString &subject)
@@ -39,33 +43,49 @@ bool mayBeOrderMail(const QByteArray &raw)
 // One message as the reading thread hands it over.
 struct FetchedMail
 {
-    bool ok = false;        // fetched and readable
+    bool fetched = false;   // false: the connection failed; error says why
     bool orderMail = false; // the subject holds the marker; mail is the whole message
+    bool tooLarge = false;  // an order mail too large to be one; mail holds its header only
     TMailMessage mail;
     qint64 size = 0;
+    QString error;
 };
 
 // A small message is fetched whole at once, one request like its header
 // alone. Of a large one the header tells first whether it is an order mail;
-// order mails are small, attachments are never fetched for nothing.
+// order mails are small, attachments are never fetched for nothing, and an
+// order mail beyond kMaxOrderMailBytes is not fetched at all.
 FetchedMail fetchMail(TPop3Client &pop3, int number, qint64 listedSize)
 {
     FetchedMail result;
     const bool small = listedSize <= kFetchWholeUpTo;
     const auto first = small ? pop3.retr(number) : pop3.top(number, 0);
-    if (!first)
+    if (!first) {
+        result.error = pop3.lastError();
         return result;
-    result.ok = true;
+    }
+    result.fetched = true;
     result.size = first->size();
     if (!mayBeOrderMail(*first) || !readMailMessage(*first, &result.mail, nullptr)
         || !isOrderSubject(result.mail.subject))
         return result;
-    if (!small) {
-        const auto whole = pop3.retr(number);
-        result.ok = whole && readMailMessage(*whole, &result.mail, nullptr);
-        result.size = whole ? whole->size() : 0;
+    result.orderMail = true;
+    if (small)
+        return result;
+    if (listedSize > kMaxOrderMailBytes) {
+        result.tooLarge = true;
+        result.size = listedSize;
+        return result;
     }
-    result.orderMail = result.ok;
+    const auto whole = pop3.retr(number);
+    if (!whole) {
+        result.fetched = false;
+        result.error = pop3.lastError();
+        return result;
+    }
+    result.size = whole->size();
+    if (!readMailMessage(*whole, &result.mail, nullptr))
+        result.mail.body.clear(); // an empty document: listed as damaged
     return result;
 }
 
@@ -214,14 +234,40 @@ MailImportResult TMailOrder::importOrders()
     // documents and stores the orders; the database stays on this thread.
     FetchQueue queue;
     std::thread fetcher([&] {
+        // A reply the server cut off by closing the connection arrives as if
+        // whole; only the next command, which finds the connection gone,
+        // reveals it. So each message is handed on once the command after it
+        // has been sent on the same connection, the last one after a NOOP; a
+        // message whose connection was found lost after it is not handed on
+        // but read again by the next run.
+        std::optional<FetchedMail> pending;
         for (const int n : std::as_const(toFetch)) {
             FetchedMail fetched = fetchMail(pop3, n, sizeOf.value(n, kFetchWholeUpTo + 1));
-            if (!queue.push(std::move(fetched)))
+            if (!fetched.fetched) {
+                if (pending && !pop3.connectionLost())
+                    queue.push(std::move(*pending));
+                // After a failure nothing more is asked.
+                queue.push(std::move(fetched));
                 return;
+            }
+            if (pending && !queue.push(std::move(*pending)))
+                return;
+            pending = std::move(fetched);
+        }
+        if (pending) {
+            // Any other failure of the NOOP comes after a whole reply.
+            if (pop3.noop() || !pop3.connectionLost()) {
+                queue.push(std::move(*pending));
+            } else {
+                FetchedMail failed;
+                failed.error = pop3.lastError();
+                queue.push(std::move(failed));
+            }
         }
     });
 
     QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
+    QString broken;              // why the connection failed during the run
     qsizetype nextFetched = 0;
     for (int n = 1; n <= *count; ++n) {
         const QString uid = uidOf.value(n);
@@ -244,8 +290,11 @@ MailImportResult TMailOrder::importOrders()
         }
 
         const FetchedMail fetched = queue.pop();
-        if (!fetched.ok)
-            continue; // a single mail that cannot be fetched is passed over
+        if (!fetched.fetched) {
+            // The run ends here; what was stored stays, the rest is read next time.
+            broken = fetched.error.isEmpty() ? QStringLiteral("Die Verbindung ist abgebrochen.") : fetched.error;
+            break;
+        }
         if (!fetched.orderMail) {
             if (!uid.isEmpty()) {
                 KnownMessage message;
@@ -275,6 +324,14 @@ MailImportResult TMailOrder::importOrders()
 
         // An order already stored is reported as such even when the rest of its
         // document is damaged; only the identifier is needed for that.
+        if (fetched.tooLarge) {
+            row.status = MailOrderStatus::DocumentError;
+            row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
+            result.messages << QString::fromUtf16(kTextXmlError);
+            result.rows << row;
+            continue;
+        }
+
         QString error;
         TOrderDocument document;
         const bool complete = readOrderDocument(mail.body, &document, &error);
@@ -306,15 +363,28 @@ MailImportResult TMailOrder::importOrders()
     fetcher.join();
     pop3.quit();
 
-    m_db.rememberMessages(m_mandantId, mailbox, learned);
-    if (uids) {
+    // What was learned is true even when the connection broke afterwards.
+    bool remembered = m_db.rememberMessages(m_mandantId, mailbox, learned);
+    if (uids && remembered) {
         QStringList present;
         for (const Pop3UniqueId &entry : *uids)
             present << entry.uid;
-        m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present);
+        remembered = m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present);
     }
+    const QString rememberError = remembered ? QString() : m_db.lastError();
 
+    if (!broken.isEmpty())
+        return connectionFailed(broken);
     result.connected = true;
+    if (!remembered) {
+        // The orders are stored; only the list of read messages is not, so the
+        // next run reads them again. Still, the run did not succeed.
+        result.message = QString::fromUtf16(kTextBookkeepingError);
+        result.detail = rememberError;
+        result.messages << result.message;
+        return result;
+    }
+    result.ok = true;
     result.message = QString::fromUtf16(kTextSuccess);
     result.messages << result.message;
     return result;

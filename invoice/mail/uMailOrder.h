@@ -26,6 +26,8 @@ inline constexpr char16_t kTextConnectionError[] =
 inline constexpr char16_t kTextSuccess[] = u"Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.";
 inline constexpr char16_t kTextDeleteError[] = u"Fehler beim löschen der Nachricht";
 inline constexpr char16_t kTextStoreError[] = u"Fehler beim Speichern der Bestellung";
+inline constexpr char16_t kTextBookkeepingError[] =
+    u"Die Liste der gelesenen E-Mails konnte nicht in der Datenbank gespeichert werden.";
 
 enum class MailOrderStatus { Inserted, AlreadyThere, DocumentError, StoreError };
 
@@ -48,6 +50,7 @@ struct MailOrderRow
 
 struct MailImportResult
 {
+    bool ok = false;          // the whole mailbox was read and everything recorded
     bool connected = false;   // false: connection or login failed, or it broke off
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure
