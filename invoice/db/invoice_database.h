@@ -3,6 +3,7 @@
 // invoice module sends. All values travel as bound parameters.
 #pragma once
 
+#include "invoice_records.h"
 #include "invoice_schema.h"
 
 #include <QDateTime>
@@ -30,50 +31,6 @@ struct DatabaseLocation
     int port = 5432;
 };
 std::optional<DatabaseLocation> parseDatabaseUrl(const QString &url, QString *error);
-
-// A client (table Mandant).
-struct TMandant
-{
-    int id = 0;
-    QString firma, name, vorname, strasse, plz, ort, land;
-    QString pop3, username, password;
-    int port = 110;
-    QString email, rechnungsfuss, waehrung;
-    int verschluesselung = 0; // 0 plain, 1 POP3S, 2 STLS
-};
-
-// An order (table Bestellung); rechNr and zeit may be empty.
-struct TBestellung
-{
-    int id = 0;
-    int mandantId = 0;
-    std::optional<int> rechNr;
-    QString uuid;
-    QDateTime zeit;
-    QString firma, name, nachname, strasse, plz, ort, land, telefon, email, homepage, ip;
-    int status = 1;
-    QString bemerkung;
-};
-
-struct TOption
-{
-    int id = 0;
-    int artikelId = 0;
-    QString name, wert;
-    std::optional<double> preis; // empty: the option has no price
-};
-
-// An order line (table Artikel) with the amounts the line view computes.
-struct TArtikel
-{
-    int id = 0;
-    int bestellungId = 0;
-    QString nr, name;
-    int anzahl = 0;
-    double preis = 0, mwst = 0;
-    double gesamtpreis = 0, gesamtMwst = 0; // read only
-    QList<TOption> optionen;                // filled only when storing a whole order
-};
 
 // One row of the order list (view AbfMainWindowBest).
 struct OrderListRow
@@ -112,15 +69,21 @@ struct StatusRow
     QString status;
 };
 
-// What the import remembers about one message of a mailbox.
+// What the import remembers about one message of a mailbox, by the server's
+// unique id, with its size for every message (order mail or not).
 struct KnownMessage
 {
     QString uidl;
     bool orderMail = false;
     QString uuid, sender, subject;
-    qint64 size = 0;
+    qint64 size = 0; // bytes as the server listed them; 0: not known (remembered by an older version)
     QDateTime date;
     bool orderStored = false; // read only: an order with that uuid is in the database
+
+    // A server may give the id of a deleted message to a new one: only a
+    // message listed with the remembered size is the remembered message;
+    // any other is read again.
+    bool sameMessage(qint64 listedSize) const { return size > 0 && size == listedSize; }
 };
 
 class TInvoiceDatabase
@@ -147,7 +110,12 @@ public:
     QString lastError() const { return m_lastError; }
 
     // Transactions nest: the outermost is a real transaction, inner ones are savepoints.
-    bool begin();
+    // WriteLock::AtStart takes SQLite's write lock with the outermost begin
+    // (BEGIN IMMEDIATE), waiting for it within the busy timeout, so what the
+    // transaction reads cannot change before it writes; PostgreSQL locks rows
+    // and tables as the statements ask for them.
+    enum class WriteLock { OnFirstWrite, AtStart };
+    bool begin(WriteLock lock = WriteLock::OnFirstWrite);
     bool commit();
     bool rollback();
     int transactionDepth() const { return m_depth; }
@@ -212,6 +180,12 @@ public:
 
 private:
     bool afterOpen(QString *error);
+    std::optional<bool> schemaPresent(); // PostgreSQL
+    std::optional<int> schemaVersion();
+    bool lockSchema();
+    bool createSchema();
+    bool upgradeSchema();
+    bool mendDuplicateOrders();
     bool exec(const QString &sql, const QVariantList &values = {});
     // A prepared statement kept for the life of the connection, values bound.
     QSqlQuery *statement(const QString &sql, const QVariantList &values);

@@ -19,7 +19,22 @@ struct Types
 
 } // namespace
 
-QStringList schemaStatements(SqlDialect dialect)
+QStringList upgradeStatements(SqlDialect dialect, int toVersion)
+{
+    Q_UNUSED(dialect);
+    QStringList s;
+    if (toVersion == 2) {
+        // The secret the client shares with its form mailer; empty: order mails
+        // are not signed.
+        s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN Mandant_Bestellgeheimnis TEXT DEFAULT ''");
+        // One order per identifier, whoever stores it; orders typed in have none.
+        s << QStringLiteral("CREATE UNIQUE INDEX Bestellung_UUID_Eindeutig ON Bestellung (Bestellung_UUID) "
+                            "WHERE Bestellung_UUID <> ''");
+    }
+    return s;
+}
+
+QStringList schemaStatements(SqlDialect dialect, int version)
 {
     const bool sqlite = dialect == SqlDialect::SQLite;
     const Types t{sqlite ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
@@ -28,7 +43,7 @@ QStringList schemaStatements(SqlDialect dialect)
 
     QStringList s;
     s << QStringLiteral("CREATE TABLE Schemaversion (Version INTEGER NOT NULL)");
-    s << QStringLiteral("INSERT INTO Schemaversion (Version) VALUES (%1)").arg(kSchemaVersion);
+    s << QStringLiteral("INSERT INTO Schemaversion (Version) VALUES (%1)").arg(version);
 
     s << QStringLiteral("CREATE TABLE Status (ID %1, Status %2)").arg(t.key, t.text(50));
 
@@ -108,6 +123,9 @@ QStringList schemaStatements(SqlDialect dialect)
     // State 1 is what every new order gets.
     for (const char *name : {"Neu", "In Bearbeitung", "Versendet", "Bezahlt", "Storniert"})
         s << QStringLiteral("INSERT INTO Status (Status) VALUES ('%1')").arg(QString::fromUtf8(name));
+
+    for (int step = 2; step <= version; ++step)
+        s << upgradeStatements(dialect, step);
     return s;
 }
 

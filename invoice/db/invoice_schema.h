@@ -9,9 +9,19 @@ namespace vq::invoice {
 enum class SqlDialect { SQLite, PostgreSQL };
 
 // Version written into table Schemaversion; raised with every change of the schema.
-inline constexpr int kSchemaVersion = 1;
+// 1: the first schema. 2: unique order identifiers, the client's order secret.
+inline constexpr int kSchemaVersion = 2;
 
-// Statements that create an empty database with the initial states, in order.
-QStringList schemaStatements(SqlDialect dialect);
+// Statements that create an empty database of the given version with the
+// initial states, in order: the first schema followed by every upgrade step,
+// so a new database and an upgraded one have the same schema. Older versions
+// are for testing the upgrade.
+QStringList schemaStatements(SqlDialect dialect, int version = kSchemaVersion);
+
+// The statements that take a database from toVersion - 1 to toVersion,
+// without the version row. What cannot be said in statements (orders stored
+// twice before the identifiers were unique) the database connection mends
+// before them, in the same transaction.
+QStringList upgradeStatements(SqlDialect dialect, int toVersion);
 
 } // namespace vq::invoice

@@ -8,7 +8,7 @@
 // before an order is made of it.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_records.h"
 
 #include <QByteArray>
 #include <QList>

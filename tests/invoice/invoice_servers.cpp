@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -324,28 +326,79 @@ std::unique_ptr<PostgresServer> sharedPostgres;
 QString lastUrl;
 } // namespace
 
-bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect, const QString &folder,
-                      QString *error)
+std::optional<vq::invoice::DatabaseLocation> emptyTestDatabase(vq::invoice::SqlDialect dialect,
+                                                               const QString &folder, QString *error)
 {
     if (dialect == vq::invoice::SqlDialect::SQLite) {
-        const QString file = folder + QStringLiteral("/datenbank.db");
-        lastUrl = QStringLiteral("sqlite://") + file;
-        return db.openSQLite(file, QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), error);
+        vq::invoice::DatabaseLocation location;
+        location.dialect = dialect;
+        location.file = folder + QStringLiteral("/datenbank.db");
+        return location;
     }
     if (!sharedPostgres) {
         auto server = std::make_unique<PostgresServer>();
         if (!server->start(error))
-            return false;
+            return std::nullopt;
         sharedPostgres = std::move(server);
     }
-    const auto location = sharedPostgres->createDatabase(error);
-    if (!location)
-        return false;
-    lastUrl = QStringLiteral("postgresql://%1@%2:%3/%4")
-                  .arg(location->user, location->host)
-                  .arg(location->port)
-                  .arg(location->name);
-    return db.openPostgreSQL(*location, error);
+    return sharedPostgres->createDatabase(error);
+}
+
+QString databaseUrl(const vq::invoice::DatabaseLocation &location)
+{
+    if (location.dialect == vq::invoice::SqlDialect::SQLite)
+        return QStringLiteral("sqlite://") + location.file;
+    return QStringLiteral("postgresql://%1@%2:%3/%4")
+        .arg(location.user, location.host)
+        .arg(location.port)
+        .arg(location.name);
+}
+
+bool openTestLocation(vq::invoice::TInvoiceDatabase &db, const vq::invoice::DatabaseLocation &location,
+                      QString *error)
+{
+    lastUrl = databaseUrl(location);
+    if (location.dialect == vq::invoice::SqlDialect::SQLite)
+        return db.openSQLite(location.file, QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), error);
+    return db.openPostgreSQL(location, error);
+}
+
+QSqlDatabase openPlainConnection(const vq::invoice::DatabaseLocation &location, const QString &name, QString *error)
+{
+    const bool sqlite = location.dialect == vq::invoice::SqlDialect::SQLite;
+    QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+    if (sqlite) {
+        db.setDatabaseName(location.file);
+    } else {
+        db.setHostName(location.host);
+        db.setPort(location.port);
+        db.setUserName(location.user);
+        db.setPassword(location.password);
+        db.setDatabaseName(location.name);
+    }
+    if (!db.open() && error)
+        *error = db.lastError().text();
+    return db;
+}
+
+bool execAll(QSqlDatabase db, const QStringList &statements, QString *error)
+{
+    for (const QString &statement : statements) {
+        QSqlQuery query(db);
+        if (!query.exec(statement)) {
+            if (error)
+                *error = statement + QStringLiteral(": ") + query.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect, const QString &folder,
+                      QString *error)
+{
+    const auto location = emptyTestDatabase(dialect, folder, error);
+    return location && openTestLocation(db, *location, error);
 }
 
 QString lastTestDatabaseUrl()

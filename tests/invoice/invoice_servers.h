@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QSqlDatabase>
 #include "local_server.h"
 
 #include <QString>
@@ -71,6 +72,19 @@ namespace vq::test {
 // this process for PostgreSQL.
 bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect, const QString &folder,
                       QString *error);
+// Where openTestDatabase would open: a file name in folder that does not exist
+// yet (SQLite), a new, empty database on the shared server (PostgreSQL).
+std::optional<vq::invoice::DatabaseLocation> emptyTestDatabase(vq::invoice::SqlDialect dialect,
+                                                               const QString &folder, QString *error);
+// Opens that location as the program does (SQLite: copied from the built template when missing).
+bool openTestLocation(vq::invoice::TInvoiceDatabase &db, const vq::invoice::DatabaseLocation &location,
+                      QString *error);
+QString databaseUrl(const vq::invoice::DatabaseLocation &location);
+// A plain Qt connection named name to that location, without the module's
+// schema handling, for preparing databases as other versions left them.
+// Remove it with QSqlDatabase::removeDatabase(name) when done.
+QSqlDatabase openPlainConnection(const vq::invoice::DatabaseLocation &location, const QString &name, QString *error);
+bool execAll(QSqlDatabase db, const QStringList &statements, QString *error);
 // The location a second connection to the last opened test database would use.
 QString lastTestDatabaseUrl();
 // Stops the shared PostgreSQL server; call from TearDownTestSuite.

@@ -1,0 +1,131 @@
+// Clients (table Mandant) and order states (table Status).
+#include "invoice_database.h"
+#include "invoice_database_rows.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace vq::invoice {
+
+using namespace dbdetail;
+
+namespace {
+
+TMandant readClient(const QSqlQuery &q)
+{
+    TMandant c;
+    c.id = col(q, "Mandant_ID").toInt();
+    c.firma = col(q, "Mandant_Firma").toString();
+    c.name = col(q, "Mandant_Name").toString();
+    c.vorname = col(q, "Mandant_Vorname").toString();
+    c.strasse = col(q, "Mandant_Strasse").toString();
+    c.plz = col(q, "Mandant_PLZ").toString();
+    c.ort = col(q, "Mandant_Ort").toString();
+    c.land = col(q, "Mandant_Land").toString();
+    c.pop3 = col(q, "Mandant_POP3").toString();
+    c.username = col(q, "Mandant_Username").toString();
+    c.password = col(q, "Mandant_Password").toString();
+    c.port = col(q, "Mandant_Port").toInt();
+    c.email = col(q, "Mandant_EMail").toString();
+    c.rechnungsfuss = col(q, "Mandant_Rechnungsfuss").toString();
+    c.waehrung = col(q, "Mandant_Waehrung").toString();
+    c.verschluesselung = col(q, "Mandant_Verschluesselung").toInt();
+    c.bestellgeheimnis = col(q, "Mandant_Bestellgeheimnis").toString();
+    return c;
+}
+
+QVariantList clientValues(const TMandant &c)
+{
+    return {c.firma, c.name, c.vorname, c.strasse, c.plz, c.ort, c.land, c.pop3, c.username,
+            c.password, c.port, c.email, c.rechnungsfuss, c.waehrung, c.verschluesselung,
+            // Never NULL: no secret is the empty text.
+            c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis};
+}
+
+const QString kClientColumns = QStringLiteral(
+    "Mandant_Firma, Mandant_Name, Mandant_Vorname, Mandant_Strasse, Mandant_PLZ, Mandant_Ort, "
+    "Mandant_Land, Mandant_POP3, Mandant_Username, Mandant_Password, Mandant_Port, Mandant_EMail, "
+    "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis");
+
+} // namespace
+
+// Clients -------------------------------------------------------------------
+
+QList<TMandant> TInvoiceDatabase::clients()
+{
+    QList<TMandant> result;
+    QSqlQuery q(connection());
+    if (q.exec(QStringLiteral("SELECT * FROM Mandant ORDER BY Mandant_ID")))
+        while (q.next())
+            result << readClient(q);
+    return result;
+}
+
+std::optional<TMandant> TInvoiceDatabase::client(int id)
+{
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT * FROM Mandant WHERE Mandant_ID = ?"));
+    q.addBindValue(id);
+    if (q.exec() && q.next())
+        return readClient(q);
+    m_lastError = q.lastError().text();
+    return std::nullopt;
+}
+
+std::optional<int> TInvoiceDatabase::insertClient(const TMandant &client)
+{
+    return insertReturningKey(QStringLiteral("INSERT INTO Mandant (%1) VALUES (%2) RETURNING Mandant_ID")
+                                  .arg(kClientColumns, placeholders(kClientColumns.count(u',') + 1)),
+                              clientValues(client));
+}
+
+bool TInvoiceDatabase::updateClient(const TMandant &client)
+{
+    QVariantList values = clientValues(client);
+    values << client.id;
+    return exec(QStringLiteral("UPDATE Mandant SET %1 WHERE Mandant_ID = ?").arg(assignments(kClientColumns)),
+                values);
+}
+
+bool TInvoiceDatabase::deleteClient(int id)
+{
+    // The database deletes the client's orders, lines, options and known messages with it.
+    return exec(QStringLiteral("DELETE FROM Mandant WHERE Mandant_ID = ?"), {id});
+}
+// States --------------------------------------------------------------------
+
+QList<StatusRow> TInvoiceDatabase::states()
+{
+    QList<StatusRow> result;
+    QSqlQuery q(connection());
+    q.exec(QStringLiteral("SELECT * FROM Status ORDER BY ID"));
+    while (q.next())
+        result << StatusRow{col(q, "ID").toInt(), col(q, "Status").toString()};
+    return result;
+}
+
+std::optional<int> TInvoiceDatabase::insertState(const QString &name)
+{
+    return insertReturningKey(QStringLiteral("INSERT INTO Status (Status) VALUES (?) RETURNING ID"), {name});
+}
+
+bool TInvoiceDatabase::renameState(int id, const QString &name)
+{
+    return exec(QStringLiteral("UPDATE Status SET Status = ? WHERE ID = ?"), {name, id});
+}
+
+bool TInvoiceDatabase::deleteState(int id, QString *message)
+{
+    if (exec(QStringLiteral("DELETE FROM Status WHERE ID = ?"), {id}))
+        return true;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM Bestellung WHERE Bestellung_Status = ?"));
+    q.addBindValue(id);
+    const bool used = q.exec() && q.next() && q.value(0).toInt() > 0;
+    if (message)
+        *message = used ? QStringLiteral("Dieser Status kann nicht gelöscht werden, da er bereits verwendet wird.")
+                        : m_lastError;
+    return false;
+}
+
+} // namespace vq::invoice

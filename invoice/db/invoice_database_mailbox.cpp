@@ -1,0 +1,100 @@
+// What the import remembers of the messages of a client's mailbox.
+#include "invoice_database.h"
+#include "invoice_database_rows.h"
+
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace vq::invoice {
+
+using namespace dbdetail;
+
+// Known messages ------------------------------------------------------------
+
+QList<KnownMessage> TInvoiceDatabase::knownMessages(int mandantId, const QString &mailbox)
+{
+    QList<KnownMessage> result;
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    // Columns by position: a mailbox may hold many thousand messages.
+    q.prepare(QStringLiteral("SELECT n.Nachricht_UIDL, n.Nachricht_Bestellmail, n.Nachricht_UUID, n.Nachricht_Absender, "
+                             "n.Nachricht_Betreff, n.Nachricht_Groesse, n.Nachricht_Datum, "
+                             "CASE WHEN n.Nachricht_Bestellmail = 1 AND EXISTS (SELECT 1 FROM Bestellung b "
+                             "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END "
+                             "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ?"));
+    q.addBindValue(mandantId);
+    q.addBindValue(mailbox);
+    if (!q.exec())
+        m_lastError = q.lastError().text();
+    while (q.next()) {
+        KnownMessage m;
+        m.uidl = q.value(0).toString();
+        m.orderMail = q.value(1).toInt() != 0;
+        m.size = q.value(5).toLongLong();
+        if (m.orderMail) {
+            m.uuid = q.value(2).toString();
+            m.sender = q.value(3).toString();
+            m.subject = q.value(4).toString();
+            m.date = timestampFrom(q.value(6));
+            m.orderStored = q.value(7).toInt() != 0;
+        }
+        result << m;
+    }
+    return result;
+}
+
+bool TInvoiceDatabase::rememberMessage(int mandantId, const QString &mailbox, const KnownMessage &m)
+{
+    if (!exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Postfach = ? "
+                             "AND Nachricht_UIDL = ?"),
+              {mandantId, mailbox, m.uidl}))
+        return false;
+    return exec(QStringLiteral("INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL, "
+                               "Nachricht_Bestellmail, Nachricht_UUID, Nachricht_Absender, Nachricht_Betreff, "
+                               "Nachricht_Groesse, Nachricht_Datum) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                {mandantId, mailbox, m.uidl, m.orderMail ? 1 : 0, m.uuid, m.sender, m.subject, m.size,
+                 m.date.isValid() ? QVariant(timestampText(m.date)) : QVariant(QMetaType(QMetaType::QString))});
+}
+
+bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox, const QList<KnownMessage> &messages)
+{
+    if (messages.isEmpty())
+        return true;
+    if (!begin())
+        return false;
+    for (const KnownMessage &m : messages) {
+        if (!rememberMessage(mandantId, mailbox, m)) {
+            const QString reason = m_lastError;
+            rollback();
+            m_lastError = reason;
+            return false;
+        }
+    }
+    return commit();
+}
+
+bool TInvoiceDatabase::forgetMessagesExcept(int mandantId, const QString &mailbox, const QList<KnownMessage> &known,
+                                            const QStringList &keep)
+{
+    const QSet<QString> kept(keep.begin(), keep.end());
+    QList<QString> gone;
+    for (const KnownMessage &m : known)
+        if (!kept.contains(m.uidl))
+            gone << m.uidl;
+    if (gone.isEmpty())
+        return true;
+    if (!begin())
+        return false;
+    for (const QString &uidl : gone) {
+        if (!exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Postfach = ? "
+                                 "AND Nachricht_UIDL = ?"),
+                  {mandantId, mailbox, uidl})) {
+            rollback();
+            return false;
+        }
+    }
+    return commit();
+}
+
+} // namespace vq::invoice

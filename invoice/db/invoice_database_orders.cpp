@@ -1,0 +1,340 @@
+// Orders, their lines and options, the report views, invoice numbers and
+// storing an order that came by mail.
+#include "invoice_database.h"
+#include "invoice_database_rows.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace vq::invoice {
+
+using namespace dbdetail;
+
+namespace {
+
+TBestellung readOrder(const QSqlQuery &q)
+{
+    TBestellung o;
+    o.id = col(q, "Bestellung_ID").toInt();
+    o.mandantId = col(q, "Bestellung_MandantID").toInt();
+    o.rechNr = optionalInt(col(q, "Bestellung_RechNr"));
+    o.uuid = col(q, "Bestellung_UUID").toString();
+    o.zeit = TInvoiceDatabase::timestampFrom(col(q, "Bestellung_Zeit"));
+    o.firma = col(q, "Bestellung_Firma").toString();
+    o.name = col(q, "Bestellung_Name").toString();
+    o.nachname = col(q, "Bestellung_Nachname").toString();
+    o.strasse = col(q, "Bestellung_Strasse").toString();
+    o.plz = col(q, "Bestellung_PLZ").toString();
+    o.ort = col(q, "Bestellung_Ort").toString();
+    o.land = col(q, "Bestellung_Land").toString();
+    o.telefon = col(q, "Bestellung_Telefon").toString();
+    o.email = col(q, "Bestellung_EMail").toString();
+    o.homepage = col(q, "Bestellung_Homepage").toString();
+    o.ip = col(q, "Bestellung_IP").toString();
+    o.status = col(q, "Bestellung_Status").toInt();
+    o.bemerkung = col(q, "Bestellung_Bemerkung").toString();
+    return o;
+}
+
+const QString kOrderColumns = QStringLiteral(
+    "Bestellung_MandantID, Bestellung_RechNr, Bestellung_UUID, Bestellung_Zeit, Bestellung_Firma, "
+    "Bestellung_Name, Bestellung_Nachname, Bestellung_Strasse, Bestellung_PLZ, Bestellung_Ort, "
+    "Bestellung_Land, Bestellung_Telefon, Bestellung_EMail, Bestellung_Homepage, Bestellung_IP, "
+    "Bestellung_Status, Bestellung_Bemerkung");
+
+QVariantList orderValues(const TBestellung &o)
+{
+    return {o.mandantId,
+            nullable(o.rechNr),
+            o.uuid,
+            o.zeit.isValid() ? QVariant(TInvoiceDatabase::timestampText(o.zeit))
+                             : QVariant(QMetaType(QMetaType::QString)),
+            o.firma, o.name, o.nachname, o.strasse, o.plz, o.ort, o.land, o.telefon, o.email,
+            o.homepage, o.ip, o.status, o.bemerkung};
+}
+TOption readOption(const QSqlQuery &q)
+{
+    TOption o;
+    o.id = col(q, "Option_ID").toInt();
+    o.artikelId = col(q, "Option_ArtikelID").toInt();
+    o.name = col(q, "Option_Name").toString();
+    o.wert = col(q, "Option_Wert").toString();
+    o.preis = optionalDouble(col(q, "Option_Preis"));
+    return o;
+}
+} // namespace
+
+// Orders --------------------------------------------------------------------
+
+QList<OrderListRow> TInvoiceDatabase::orderList(int mandantId)
+{
+    QList<OrderListRow> result;
+    QSqlQuery q(connection());
+    // Oldest first, so that the last row is the newest order.
+    q.prepare(QStringLiteral("SELECT * FROM AbfMainWindowBest WHERE Bestellung_MandantID = ? "
+                             "ORDER BY Bestellung_Zeit, Bestellung_ID"));
+    q.addBindValue(mandantId);
+    if (!q.exec())
+        m_lastError = q.lastError().text();
+    while (q.next()) {
+        OrderListRow row;
+        row.rechNr = optionalInt(col(q, "Bestellung_RechNr"));
+        row.zeit = timestampFrom(col(q, "Bestellung_Zeit"));
+        row.name = col(q, "Bestellung_Name").toString();
+        row.firma = col(q, "Bestellung_Firma").toString();
+        row.nachname = col(q, "Bestellung_Nachname").toString();
+        row.summeGesamt = col(q, "SummeGesamt").toDouble();
+        row.statusBestellung = col(q, "StatusBestellung").toString();
+        row.bestellungId = col(q, "Bestellung_ID").toInt();
+        row.mandantId = col(q, "Bestellung_MandantID").toInt();
+        result << row;
+    }
+    return result;
+}
+
+QList<TBestellung> TInvoiceDatabase::ordersOfClient(int mandantId)
+{
+    QList<TBestellung> result;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_MandantID = ? ORDER BY Bestellung_ID"));
+    q.addBindValue(mandantId);
+    q.exec();
+    while (q.next())
+        result << readOrder(q);
+    return result;
+}
+
+std::optional<TBestellung> TInvoiceDatabase::order(int bestellungId)
+{
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_ID = ? ORDER BY Bestellung_Zeit"));
+    q.addBindValue(bestellungId);
+    if (q.exec() && q.next())
+        return readOrder(q);
+    return std::nullopt;
+}
+
+std::optional<int> TInvoiceDatabase::insertOrder(const TBestellung &order)
+{
+    return insertReturningKey(QStringLiteral("INSERT INTO Bestellung (%1) VALUES (%2) RETURNING Bestellung_ID")
+                                  .arg(kOrderColumns, placeholders(17)),
+                              orderValues(order));
+}
+
+bool TInvoiceDatabase::updateOrder(const TBestellung &order)
+{
+    QVariantList values = orderValues(order);
+    values << order.id;
+    return exec(QStringLiteral("UPDATE Bestellung SET %1 WHERE Bestellung_ID = ?").arg(assignments(kOrderColumns)),
+                values);
+}
+
+bool TInvoiceDatabase::deleteOrder(int bestellungId)
+{
+    return exec(QStringLiteral("DELETE FROM Bestellung WHERE Bestellung_ID = ?"), {bestellungId});
+}
+
+QList<TArtikel> TInvoiceDatabase::linesOfOrder(int bestellungId)
+{
+    QList<TArtikel> result;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral(
+        "SELECT *, Artikel_Anzahl * Artikel_Preis AS Artikel_Gesamtpreis, "
+        "((Artikel_Anzahl * Artikel_Preis * Artikel_Mwst) / (Artikel_Mwst + 100)) AS Artikel_GesamtMwst "
+        "FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY Artikel_Nr, Artikel_ID"));
+    q.addBindValue(bestellungId);
+    q.exec();
+    while (q.next()) {
+        TArtikel line;
+        line.id = col(q, "Artikel_ID").toInt();
+        line.bestellungId = col(q, "Artikel_BestellungID").toInt();
+        line.nr = col(q, "Artikel_Nr").toString();
+        line.name = col(q, "Artikel_Name").toString();
+        line.anzahl = col(q, "Artikel_Anzahl").toInt();
+        line.preis = col(q, "Artikel_Preis").toDouble();
+        line.mwst = col(q, "Artikel_Mwst").toDouble();
+        line.gesamtpreis = col(q, "Artikel_Gesamtpreis").toDouble();
+        line.gesamtMwst = col(q, "Artikel_GesamtMwst").toDouble();
+        result << line;
+    }
+    return result;
+}
+
+std::optional<int> TInvoiceDatabase::insertLine(const TArtikel &line)
+{
+    return insertReturningKey(
+        QStringLiteral("INSERT INTO Artikel (Artikel_BestellungID, Artikel_Nr, Artikel_Name, Artikel_Anzahl, "
+                       "Artikel_Preis, Artikel_Mwst) VALUES (?, ?, ?, ?, ?, ?) RETURNING Artikel_ID"),
+        {line.bestellungId, line.nr, line.name, line.anzahl, line.preis, line.mwst});
+}
+
+bool TInvoiceDatabase::updateLine(const TArtikel &line)
+{
+    return exec(QStringLiteral("UPDATE Artikel SET Artikel_Nr = ?, Artikel_Name = ?, Artikel_Anzahl = ?, "
+                               "Artikel_Preis = ?, Artikel_Mwst = ? WHERE Artikel_ID = ?"),
+                {line.nr, line.name, line.anzahl, line.preis, line.mwst, line.id});
+}
+
+bool TInvoiceDatabase::deleteLine(int artikelId)
+{
+    return exec(QStringLiteral("DELETE FROM Artikel WHERE Artikel_ID = ?"), {artikelId});
+}
+
+QList<TOption> TInvoiceDatabase::optionsOfLine(int artikelId)
+{
+    QList<TOption> result;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT * FROM Optionen WHERE Option_ArtikelID = ? ORDER BY Option_ID"));
+    q.addBindValue(artikelId);
+    q.exec();
+    while (q.next())
+        result << readOption(q);
+    return result;
+}
+
+std::optional<int> TInvoiceDatabase::insertOption(const TOption &option)
+{
+    return insertReturningKey(QStringLiteral("INSERT INTO Optionen (Option_ArtikelID, Option_Name, Option_Wert, "
+                                             "Option_Preis) VALUES (?, ?, ?, ?) RETURNING Option_ID"),
+                              {option.artikelId, option.name, option.wert, nullable(option.preis)});
+}
+
+bool TInvoiceDatabase::updateOption(const TOption &option)
+{
+    return exec(QStringLiteral("UPDATE Optionen SET Option_Name = ?, Option_Wert = ?, Option_Preis = ? "
+                               "WHERE Option_ID = ?"),
+                {option.name, option.wert, nullable(option.preis), option.id});
+}
+
+bool TInvoiceDatabase::deleteOption(int optionId)
+{
+    return exec(QStringLiteral("DELETE FROM Optionen WHERE Option_ID = ?"), {optionId});
+}
+
+QList<OptionReportRow> TInvoiceDatabase::optionsForReport()
+{
+    QList<OptionReportRow> result;
+    QSqlQuery q(connection());
+    // The amount is written out again where its name cannot be reused.
+    q.exec(QStringLiteral(
+        "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, Optionen.Option_Wert, "
+        "Artikel.Artikel_Mwst, Artikel.Artikel_Anzahl, Optionen.Option_Preis, "
+        "(Optionen.Option_Preis * Artikel.Artikel_Anzahl) AS Gesamtpreis, "
+        "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / (Artikel.Artikel_Mwst + 100)) "
+        "AS Gesamtmwst "
+        "FROM Artikel INNER JOIN Optionen ON Artikel.Artikel_ID = Optionen.Option_ArtikelID "
+        "ORDER BY Optionen.Option_ID"));
+    while (q.next()) {
+        OptionReportRow row;
+        row.optionId = col(q, "Option_ID").toInt();
+        row.artikelId = col(q, "Option_ArtikelID").toInt();
+        row.name = col(q, "Option_Name").toString();
+        row.wert = col(q, "Option_Wert").toString();
+        row.artikelMwst = col(q, "Artikel_Mwst").toDouble();
+        row.artikelAnzahl = col(q, "Artikel_Anzahl").toInt();
+        row.preis = optionalDouble(col(q, "Option_Preis"));
+        row.gesamtpreis = optionalDouble(col(q, "Gesamtpreis"));
+        row.gesamtMwst = optionalDouble(col(q, "Gesamtmwst"));
+        result << row;
+    }
+    return result;
+}
+
+QList<VatRow> TInvoiceDatabase::vatBreakdown()
+{
+    QList<VatRow> result;
+    QSqlQuery q(connection());
+    q.exec(QStringLiteral("SELECT * FROM Abfrage_Mwst ORDER BY Artikel_Mwst ASC, Bestellung_ID"));
+    while (q.next()) {
+        VatRow row;
+        row.bestellungId = col(q, "Bestellung_ID").toInt();
+        row.mwst = col(q, "Artikel_Mwst").toDouble();
+        row.summeGesamt = col(q, "SummeGesamt").toDouble();
+        row.mwstBetrag = col(q, "Mwst").toDouble();
+        result << row;
+    }
+    return result;
+}
+// Invoice numbers -----------------------------------------------------------
+
+int TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
+{
+    // Empty numbers never count as the highest.
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_MandantID = ?"));
+    q.addBindValue(mandantId);
+    if (!q.exec() || !q.next() || q.value(0).isNull())
+        return 1;
+    bool ok = false;
+    const int highest = q.value(0).toInt(&ok);
+    return ok ? highest + 1 : 1;
+}
+
+int TInvoiceDatabase::nextInvoiceNumberForMail()
+{
+    // MAX instead of the first row in descending order: PostgreSQL sorts empty
+    // numbers first there, and an empty number never counts as the highest.
+    QSqlQuery *q = statement(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE 1 = ?"), {1});
+    int next = 1;
+    if (q && q->exec() && q->next())
+        next = q->value(0).toInt() + 1;
+    if (q)
+        q->finish();
+    return next;
+}
+
+int TInvoiceDatabase::countOrdersWithUuid(const QString &uuid)
+{
+    QSqlQuery *q = statement(QStringLiteral("SELECT COUNT(*) AS Anzahl FROM Bestellung WHERE Bestellung_UUID = ?"),
+                             {uuid});
+    if (!q)
+        return -1;
+    int count = -1;
+    if (q->exec() && q->next())
+        count = q->value(0).toInt();
+    else
+        m_lastError = q->lastError().text();
+    q->finish();
+    return count;
+}
+
+std::optional<int> TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<TArtikel> &lines,
+                                                    int mandantId, const QString &mailbox,
+                                                    const KnownMessage *message)
+{
+    if (!begin())
+        return std::nullopt;
+    auto fail = [&]() -> std::optional<int> {
+        const QString reason = m_lastError;
+        rollback();
+        m_lastError = reason;
+        return std::nullopt;
+    };
+    // Two imports on one server must not hand out the same number.
+    if (m_dialect == SqlDialect::PostgreSQL
+        && !exec(QStringLiteral("LOCK TABLE Bestellung IN SHARE ROW EXCLUSIVE MODE")))
+        return fail();
+    order.mandantId = mandantId;
+    order.status = 1;
+    order.rechNr = nextInvoiceNumberForMail();
+    const auto orderId = insertOrder(order);
+    if (!orderId)
+        return fail();
+    for (TArtikel line : lines) {
+        line.bestellungId = *orderId;
+        const auto lineId = insertLine(line);
+        if (!lineId)
+            return fail();
+        for (TOption option : line.optionen) {
+            option.artikelId = *lineId;
+            if (!insertOption(option))
+                return fail();
+        }
+    }
+    if (message && !rememberMessage(mandantId, mailbox, *message))
+        return fail();
+    if (!commit())
+        return std::nullopt;
+    return orderId;
+}
+} // namespace vq::invoice

@@ -1,0 +1,60 @@
+// The records of the invoice module as plain values: a client, an order, its
+// lines and their options. Qt Core only, so that reading order mails needs no
+// database.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace vq::invoice {
+
+// A client (table Mandant).
+struct TMandant
+{
+    int id = 0;
+    QString firma, name, vorname, strasse, plz, ort, land;
+    QString pop3, username, password;
+    int port = 110;
+    QString email, rechnungsfuss, waehrung;
+    int verschluesselung = 0; // 0 plain, 1 POP3S, 2 STLS
+    // Secret shared with the client's form mailer; when set, only order mails
+    // signed with it are stored. Empty: no signature is asked for.
+    QString bestellgeheimnis;
+};
+
+// An order (table Bestellung); rechNr and zeit may be empty.
+struct TBestellung
+{
+    int id = 0;
+    int mandantId = 0;
+    std::optional<int> rechNr;
+    QString uuid;
+    QDateTime zeit;
+    QString firma, name, nachname, strasse, plz, ort, land, telefon, email, homepage, ip;
+    int status = 1;
+    QString bemerkung;
+};
+
+struct TOption
+{
+    int id = 0;
+    int artikelId = 0;
+    QString name, wert;
+    std::optional<double> preis; // empty: the option has no price
+};
+
+// An order line (table Artikel) with the amounts the line view computes.
+struct TArtikel
+{
+    int id = 0;
+    int bestellungId = 0;
+    QString nr, name;
+    int anzahl = 0;
+    double preis = 0, mwst = 0;
+    double gesamtpreis = 0, gesamtMwst = 0; // read only
+    QList<TOption> optionen;                // filled only when storing a whole order
+};
+
+} // namespace vq::invoice
