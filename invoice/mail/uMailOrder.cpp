@@ -225,7 +225,10 @@ MailImportResult TMailOrder::importOrders()
     for (int n = 1; n <= *count; ++n) {
         const QString uid = uidOf.value(n);
         const auto knownMessage = uid.isEmpty() ? known.constEnd() : known.constFind(uid);
-        if (knownMessage == known.constEnd() || (knownMessage->orderMail && !knownMessage->orderStored))
+        // A server may hand the id of a deleted message to a new one: a known
+        // id listed with another size is read again.
+        if (knownMessage == known.constEnd() || !knownMessage->sameMessage(sizeOf.value(n, -1))
+            || (knownMessage->orderMail && !knownMessage->orderStored))
             toFetch << n;
     }
     result.fetched = static_cast<int>(toFetch.size());
@@ -268,6 +271,7 @@ MailImportResult TMailOrder::importOrders()
 
     QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
     QString broken;              // why the connection failed during the run
+    bool storeFailed = false;    // the database refused an order (it is read again next time)
     qsizetype nextFetched = 0;
     for (int n = 1; n <= *count; ++n) {
         const QString uid = uidOf.value(n);
@@ -300,6 +304,7 @@ MailImportResult TMailOrder::importOrders()
                 KnownMessage message;
                 message.uidl = uid;
                 message.orderMail = false;
+                message.size = sizeOf.value(n, fetched.size);
                 learned << message;
             }
             continue;
@@ -322,8 +327,6 @@ MailImportResult TMailOrder::importOrders()
         message.size = row.size;
         message.date = row.date;
 
-        // An order already stored is reported as such even when the rest of its
-        // document is damaged; only the identifier is needed for that.
         if (fetched.tooLarge) {
             row.status = MailOrderStatus::DocumentError;
             row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
@@ -332,7 +335,10 @@ MailImportResult TMailOrder::importOrders()
             continue;
         }
 
+        // An order already stored is reported as such even when the rest of its
+        // document is damaged; only the identifier is needed for that.
         QString error;
+        int stored = 0;
         TOrderDocument document;
         const bool complete = readOrderDocument(mail.body, &document, &error);
         const QString uuid = document.order.uuid;
@@ -340,7 +346,12 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::DocumentError;
             row.detail = error;
             result.messages << QString::fromUtf16(kTextXmlError);
-        } else if (message.uuid = uuid; m_db.countOrdersWithUuid(uuid) > 0) {
+        } else if (message.uuid = uuid; (stored = m_db.countOrdersWithUuid(uuid)) < 0) {
+            // A failed duplicate test is a failure, never "not there".
+            row.status = MailOrderStatus::StoreError;
+            row.detail = m_db.lastError();
+            result.messages << QString::fromUtf16(kTextStoreError);
+        } else if (stored > 0) {
             row.status = MailOrderStatus::AlreadyThere;
             if (!uid.isEmpty())
                 learned << message;
@@ -357,6 +368,7 @@ MailImportResult TMailOrder::importOrders()
         } else {
             row.status = MailOrderStatus::Inserted;
         }
+        storeFailed = storeFailed || row.status == MailOrderStatus::StoreError;
         result.rows << row;
     }
     queue.cancel();
@@ -376,6 +388,12 @@ MailImportResult TMailOrder::importOrders()
     if (!broken.isEmpty())
         return connectionFailed(broken);
     result.connected = true;
+    if (storeFailed) {
+        // The rows name the orders and why; the run as a whole did not succeed.
+        result.message = QString::fromUtf16(kTextStoreError);
+        result.messages << result.message;
+        return result;
+    }
     if (!remembered) {
         // The orders are stored; only the list of read messages is not, so the
         // next run reads them again. Still, the run did not succeed.

@@ -342,6 +342,59 @@ TEST_F(MailImportSQLiteTest, DeletesTheMarkedMailByItsUniqueId)
     EXPECT_EQ(message, QStringLiteral("Fehler beim löschen der Nachricht"));
 }
 
+// A server that hands the id of a deleted message to a new one: the new
+// message has the old id but another size and is read, not taken for the
+// remembered one (an order already stored, or no order mail at all).
+TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
+{
+    vq::test::DovecotServer dovecot;
+    dovecot.setUidlFormat(QStringLiteral("%f")); // the id is the file name
+    QString error;
+    ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error)) << error.toStdString();
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = dovecot.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+
+    const QString orderName = dovecot.addMessage(QStringLiteral("shop"), fixture("order_qp.eml"));
+    const QString plainName = dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
+    const MailImportResult first = TMailOrder(db, clientId).importOrders();
+    ASSERT_TRUE(first.ok) << first.detail.toStdString() << dovecot.log().toStdString();
+    ASSERT_EQ(first.rows.size(), 1);
+    EXPECT_EQ(first.rows[0].uidl, orderName);
+
+    // Both mails are deleted on the server; two new ones get their ids.
+    QString message;
+    ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(first.rows[0], &message));
+    MailOrderRow plainRow;
+    plainRow.uidl = plainName;
+    ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(plainRow, &message));
+    ASSERT_EQ(dovecot.messageCount(QStringLiteral("shop")), 0);
+    dovecot.addMessageNamed(QStringLiteral("shop"), orderName, fixture("order_8bit.eml"));
+    dovecot.addMessageNamed(QStringLiteral("shop"), plainName, fixture("order_base64.eml"));
+
+    const MailImportResult second = TMailOrder(db, clientId).importOrders();
+    ASSERT_TRUE(second.ok) << second.detail.toStdString();
+    EXPECT_EQ(second.fetched, 2);
+    ASSERT_EQ(second.rows.size(), 2);
+    EXPECT_EQ(second.rows[0].uidl, orderName);
+    EXPECT_EQ(second.rows[0].subject, QStringLiteral("VQBESTMAIL"));
+    EXPECT_EQ(second.rows[0].status, MailOrderStatus::Inserted);
+    EXPECT_EQ(second.rows[1].uidl, plainName);
+    EXPECT_EQ(second.rows[1].status, MailOrderStatus::Inserted);
+    EXPECT_EQ(db.ordersOfClient(clientId).size(), 3);
+
+    // Remembered with their sizes now: the next run fetches nothing.
+    const MailImportResult third = TMailOrder(db, clientId).importOrders();
+    EXPECT_EQ(third.fetched, 0);
+    EXPECT_EQ(third.rows.size(), 2);
+}
+
 TEST(MailOrderRow, SizeInWholeKilobytes)
 {
     const std::pair<qint64, const char *> cases[] = {{0, "0 kb"}, {1023, "0 kb"}, {1024, "1 kb"}, {2048, "2 kb"},
