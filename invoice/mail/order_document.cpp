@@ -3,6 +3,7 @@
 #include "text_file.h"
 
 #include <QLocale>
+#include <QMessageAuthenticationCode>
 #include <QXmlStreamReader>
 
 #include <limits>
@@ -364,6 +365,47 @@ std::optional<QByteArray> decodeStrictBase64(QStringView base64)
 QString decodeValueText(const QByteArray &bytes)
 {
     return singleLine(vq::fromUtf8OrWindows1252(bytes));
+}
+
+namespace {
+
+constexpr QLatin1StringView kSignaturePrefix("hmac-sha256=");
+
+QByteArray signatureMac(const QByteArray &body, const QString &secret)
+{
+    QByteArray text = body;
+    text.replace('\r', QByteArray());
+    return QMessageAuthenticationCode::hash(orderDocumentText(text), secret.toUtf8(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+QString orderSignature(const QByteArray &body, const QString &secret)
+{
+    return kSignaturePrefix + QString::fromLatin1(signatureMac(body, secret).toHex());
+}
+
+bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader, const QString &secret)
+{
+    if (!signatureHeader.startsWith(kSignaturePrefix))
+        return false;
+    const QStringView hex = QStringView(signatureHeader).mid(kSignaturePrefix.size());
+    if (hex.size() != 64)
+        return false;
+    QByteArray given;
+    for (const QChar c : hex) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f')))
+            return false;
+        given.append(char(u));
+    }
+    given = QByteArray::fromHex(given);
+    const QByteArray expected = signatureMac(body, secret);
+    // Every byte is compared, whatever differs first.
+    unsigned char difference = 0;
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        difference |= static_cast<unsigned char>(expected[i] ^ given[i]);
+    return difference == 0;
 }
 
 std::optional<double> parseDecimal(const QString &text)

@@ -55,6 +55,14 @@ std::optional<QByteArray> decodeStrictBase64(QStringView base64);
 // NUL, DEL and the C1 range) are left out.
 QString decodeValueText(const QByteArray &bytes);
 
+// The signature of an order mail: the header "X-VQ-Signature" holds
+// "hmac-sha256=" and 64 lower-case hex digits, the HMAC-SHA256 with the
+// client's order secret (its UTF-8 bytes) as key over the order document text
+// (orderDocumentText) with every CR removed. Compared in constant time.
+bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader, const QString &secret);
+// The header value the form mailer sends for that body and secret.
+QString orderSignature(const QByteArray &body, const QString &secret);
+
 // A decimal number with a point or a comma and no thousands separator.
 std::optional<double> parseDecimal(const QString &text);
 

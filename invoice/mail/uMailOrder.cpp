@@ -143,6 +143,8 @@ QString MailOrderRow::statusText() const
         return QString::fromUtf16(kTextXmlError);
     case MailOrderStatus::StoreError:
         return QString::fromUtf16(kTextStoreError);
+    case MailOrderStatus::NotSigned:
+        return QString::fromUtf16(kTextNotSigned);
     }
     return {};
 }
@@ -194,6 +196,7 @@ MailImportResult TMailOrder::importOrders()
     if (!client)
         return connectionFailed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
     const Pop3Account account = accountOfClient(*client);
+    const QString orderSecret = client->bestellgeheimnis;
     const QString mailbox = mailboxKey(account);
 
     TPop3Client pop3(account);
@@ -331,6 +334,16 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::DocumentError;
             row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
             result.messages << QString::fromUtf16(kTextXmlError);
+            result.rows << row;
+            continue;
+        }
+
+        // With an order secret only signed order mails count; the check comes
+        // before the document is read at all.
+        if (!orderSecret.isEmpty() && !orderSignatureValid(mail.body, mail.signature, orderSecret)) {
+            row.status = MailOrderStatus::NotSigned;
+            row.detail = mail.signature.isEmpty() ? QStringLiteral("Die E-Mail trägt keine Signatur.")
+                                                  : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
             result.rows << row;
             continue;
         }

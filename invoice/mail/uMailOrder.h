@@ -21,6 +21,7 @@ namespace vq::invoice {
 inline constexpr char16_t kTextInserted[] = u"In Datenbank eingefügt.";
 inline constexpr char16_t kTextAlreadyThere[] = u"Bereits in DB vorhanden.";
 inline constexpr char16_t kTextXmlError[] = u"Fehler beim XML-Parsing";
+inline constexpr char16_t kTextNotSigned[] = u"nicht signiert";
 inline constexpr char16_t kTextConnectionError[] =
     u"Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen.";
 inline constexpr char16_t kTextSuccess[] = u"Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.";
@@ -29,7 +30,9 @@ inline constexpr char16_t kTextStoreError[] = u"Fehler beim Speichern der Bestel
 inline constexpr char16_t kTextBookkeepingError[] =
     u"Die Liste der gelesenen E-Mails konnte nicht in der Datenbank gespeichert werden.";
 
-enum class MailOrderStatus { Inserted, AlreadyThere, DocumentError, StoreError };
+// NotSigned: the client has an order secret and the mail carries no valid
+// signature with it; such a mail is listed and stored nowhere.
+enum class MailOrderStatus { Inserted, AlreadyThere, DocumentError, StoreError, NotSigned };
 
 // One order mail of the list.
 struct MailOrderRow

@@ -7,6 +7,8 @@
 // own that drops it after some messages.
 #include "clients.h"
 #include "invoice_servers.h"
+#include "mail_message.h"
+#include "order_document.h"
 #include "test_support.h"
 #include "uMailOrder.h"
 
@@ -393,6 +395,76 @@ TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
     const MailImportResult third = TMailOrder(db, clientId).importOrders();
     EXPECT_EQ(third.fetched, 0);
     EXPECT_EQ(third.rows.size(), 2);
+}
+
+// A mail with a header line added after the subject.
+QByteArray withHeader(QByteArray mail, const QByteArray &header)
+{
+    const qsizetype subject = mail.indexOf("\nSubject:");
+    return mail.insert(mail.indexOf('\n', subject + 1) + 1, header + "\n");
+}
+
+QByteArray signatureFor(const QByteArray &mail, const QString &secret)
+{
+    TMailMessage message;
+    EXPECT_TRUE(readMailMessage(mail, &message, nullptr));
+    return orderSignature(message.body, secret).toLatin1();
+}
+
+// A client with an order secret stores only order mails signed with it; the
+// others are listed "nicht signiert" and stored nowhere. Without a secret the
+// header does not matter.
+TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
+{
+    const QString secret = QStringLiteral("Geh€im");
+    // The form mailer's signature of the 8bit order with that secret.
+    const QByteArray formMailerSignature =
+        "hmac-sha256=0413c61503eec99fa308507c86a16394a46bb56580ca2d5317521a9dc5fc854b";
+    const QByteArray eightBit = fixture("order_8bit.eml");
+    const QByteArray qp = fixture("order_qp.eml");
+    const QByteArray mails[] = {
+        withHeader(eightBit, "X-VQ-Signature: " + formMailerSignature),
+        // Signed over the document after the transfer encoding is undone.
+        withHeader(qp, "X-VQ-Signature: " + signatureFor(qp, secret)),
+        fixture("order_base64.eml"),
+        // Another secret, a changed document, upper-case digits, a cut signature.
+        withHeader(fixture("order_duplicate.eml"),
+                   "X-VQ-Signature: " + signatureFor(fixture("order_duplicate.eml"), QStringLiteral("anders"))),
+        withHeader(QByteArray(eightBit).replace("8bit-0003", "8bit-0099"), "X-VQ-Signature: " + formMailerSignature),
+        withHeader(QByteArray(eightBit).replace("8bit-0003", "8bit-0100"),
+                   "X-VQ-Signature: hmac-sha256="
+                       + signatureFor(QByteArray(eightBit).replace("8bit-0003", "8bit-0100"), secret).mid(12).toUpper()),
+        withHeader(QByteArray(eightBit).replace("8bit-0003", "8bit-0101"),
+                   "X-VQ-Signature: " + signatureFor(QByteArray(eightBit).replace("8bit-0003", "8bit-0101"), secret).chopped(2)),
+    };
+    for (const QByteArray &mail : mails)
+        dovecot.addMessage(QStringLiteral("shop"), mail);
+    TMandant client = *db.client(clientId);
+    client.bestellgeheimnis = secret;
+    ASSERT_TRUE(db.updateClient(client));
+
+    const MailImportResult signedOnly = TMailOrder(db, clientId).importOrders();
+    ASSERT_TRUE(signedOnly.ok) << signedOnly.detail.toStdString();
+    QList<MailOrderStatus> statuses;
+    for (const MailOrderRow &row : signedOnly.rows)
+        statuses << row.status;
+    using S = MailOrderStatus;
+    EXPECT_EQ(statuses, (QList<S>{S::Inserted, S::Inserted, S::NotSigned, S::NotSigned, S::NotSigned, S::NotSigned,
+                                  S::NotSigned}));
+    EXPECT_EQ(signedOnly.rows[2].statusText(), QStringLiteral("nicht signiert"));
+    EXPECT_EQ(count("Bestellung"), 2);
+
+    // Without the secret every order mail counts again, signed or not.
+    client.bestellgeheimnis.clear();
+    ASSERT_TRUE(db.updateClient(client));
+    const MailImportResult all = TMailOrder(db, clientId).importOrders();
+    ASSERT_TRUE(all.ok);
+    statuses.clear();
+    for (const MailOrderRow &row : all.rows)
+        statuses << row.status;
+    EXPECT_EQ(statuses, (QList<S>{S::AlreadyThere, S::AlreadyThere, S::Inserted, S::AlreadyThere, S::Inserted,
+                                  S::Inserted, S::Inserted}));
+    EXPECT_EQ(count("Bestellung"), 6);
 }
 
 TEST(MailOrderRow, SizeInWholeKilobytes)
