@@ -387,9 +387,12 @@ QString orderSignature(const QByteArray &body, const QString &secret)
 
 bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader, const QString &secret)
 {
-    if (!signatureHeader.startsWith(kSignaturePrefix))
+    // A mail server may fold a long header line; white space is no part of the value.
+    QString value = signatureHeader;
+    value.removeIf([](QChar c) { return c.isSpace(); });
+    if (!value.startsWith(kSignaturePrefix))
         return false;
-    const QStringView hex = QStringView(signatureHeader).mid(kSignaturePrefix.size());
+    const QStringView hex = QStringView(value).mid(kSignaturePrefix.size());
     if (hex.size() != 64)
         return false;
     QByteArray given;
