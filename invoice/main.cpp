@@ -5,8 +5,9 @@
 //       one line per order mail: sender, subject, size, date, status and the
 //       message's unique id, separated by tabs; then the summary. Exit code 0,
 //       1 when the server cannot be reached, refuses the login or the
-//       connection breaks during the run (the orders stored before stay), or
-//       the database refuses what the run learned; 2 for a wrong call or a
+//       connection breaks during the run, or the database fails during the
+//       run (also when another user holds its lock longer than the lock
+//       timeout); the orders stored before stay. 2 for a wrong call or a
 //       database that cannot be opened.
 //   vq_bestell_rechnung --delete UIDL --client N [--database URL]
 //       deletes that message from the client's mailbox.

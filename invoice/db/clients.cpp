@@ -28,15 +28,20 @@ TCurrentClient::TCurrentClient(TInvoiceDatabase &db, QString programFolder)
 
 bool TCurrentClient::accept(int mandantId, QString *message)
 {
-    if (m_db.clients().isEmpty()) {
+    auto refuse = [&](const QString &text) {
         if (message)
-            *message = QStringLiteral("Bitte zuerst einen Mandanten anlegen.");
+            *message = text;
         return false;
-    }
+    };
+    const auto clients = m_db.clients();
+    if (!clients)
+        return refuse(QStringLiteral("Die Mandanten können nicht gelesen werden: %1").arg(m_db.lastError()));
+    if (clients->isEmpty())
+        return refuse(QStringLiteral("Bitte zuerst einen Mandanten anlegen."));
     if (!m_db.client(mandantId)) {
-        if (message)
-            *message = QStringLiteral("Mandant %1 nicht gefunden.").arg(mandantId);
-        return false;
+        if (!m_db.lastError().isEmpty())
+            return refuse(QStringLiteral("Die Mandanten können nicht gelesen werden: %1").arg(m_db.lastError()));
+        return refuse(QStringLiteral("Mandant %1 nicht gefunden.").arg(mandantId));
     }
     const QString target = clientTemplatePath(mandantId);
     const QString source = QDir(m_programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate));

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -76,6 +77,7 @@ void TInvoiceDatabase::close()
     }
     QSqlDatabase::removeDatabase(m_connectionName);
     m_depth = 0;
+    m_failedDepth = 0;
 }
 
 QSqlDatabase TInvoiceDatabase::connection() const
@@ -122,7 +124,7 @@ bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePa
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockTimeoutMs));
         if (!db.open() && error)
             *error = db.lastError().text();
     }
@@ -171,8 +173,11 @@ bool TInvoiceDatabase::afterOpen(QString *error)
             || !exec(QStringLiteral("PRAGMA synchronous = NORMAL")))
             return fail();
     } else {
-        // Timestamps are clock readings; the session must not shift them.
-        if (!exec(QStringLiteral("SET TIME ZONE 'UTC'")))
+        // Timestamps are clock readings; the session must not shift them. No
+        // statement waits without end behind another user's transaction (the
+        // order editor keeps one open while the user edits).
+        if (!exec(QStringLiteral("SET TIME ZONE 'UTC'"))
+            || !exec(QStringLiteral("SET lock_timeout = %1").arg(kLockTimeoutMs)))
             return fail();
         const auto present = schemaPresent();
         if (!present)
@@ -199,7 +204,7 @@ std::optional<bool> TInvoiceDatabase::schemaPresent()
     QSqlQuery probe(connection());
     if (!probe.exec(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_name = 'schemaversion' "
                                    "AND table_schema = current_schema()"))) {
-        m_lastError = probe.lastError().text();
+        noteError(probe.lastError());
         return std::nullopt;
     }
     return probe.next();
@@ -314,11 +319,13 @@ bool TInvoiceDatabase::mendDuplicateOrders()
                 "FROM Bestellung b WHERE b.Bestellung_UUID <> '' AND EXISTS (SELECT 1 FROM Bestellung e "
                 "WHERE e.Bestellung_UUID = b.Bestellung_UUID AND e.Bestellung_ID < b.Bestellung_ID) "
                 "ORDER BY b.Bestellung_ID"))) {
-            m_lastError = q.lastError().text();
+            noteError(q.lastError());
             return false;
         }
         while (q.next())
             copies << Copy{q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(), q.value(3)};
+        if (!readToTheEnd(q))
+            return false;
     }
     for (const Copy &copy : std::as_const(copies)) {
         const QString note =
@@ -337,6 +344,12 @@ bool TInvoiceDatabase::mendDuplicateOrders()
     return true;
 }
 
+bool TInvoiceDatabase::setLockTimeout(int milliseconds)
+{
+    return exec(m_dialect == SqlDialect::SQLite ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
+                                                : QStringLiteral("SET lock_timeout = %1").arg(milliseconds));
+}
+
 bool TInvoiceDatabase::exec(const QString &sql, const QVariantList &values)
 {
     if (values.isEmpty()) {
@@ -344,7 +357,7 @@ bool TInvoiceDatabase::exec(const QString &sql, const QVariantList &values)
         QSqlQuery query(connection());
         if (query.exec(sql))
             return true;
-        m_lastError = query.lastError().text();
+        noteError(query.lastError());
         return false;
     }
     QSqlQuery *query = statement(sql, values);
@@ -352,7 +365,7 @@ bool TInvoiceDatabase::exec(const QString &sql, const QVariantList &values)
         return false;
     const bool ok = query->exec();
     if (!ok)
-        m_lastError = query->lastError().text();
+        noteError(query->lastError());
     query->finish();
     return ok;
 }
@@ -366,14 +379,78 @@ QSqlQuery *TInvoiceDatabase::statement(const QString &sql, const QVariantList &v
         QSqlQuery query(connection());
         query.setForwardOnly(true);
         if (!query.prepare(sql)) {
-            m_lastError = query.lastError().text();
+            noteError(query.lastError());
             return nullptr;
         }
         it = m_statements.insert(sql, query);
     }
     for (int i = 0; i < values.size(); ++i)
-        it->bindValue(i, values[i]);
+        it->bindValue(i, storable(values[i]));
     return &*it;
+}
+
+bool TInvoiceDatabase::execQuery(QSqlQuery &query)
+{
+    if (query.exec())
+        return true;
+    noteError(query.lastError());
+    return false;
+}
+
+bool TInvoiceDatabase::readToTheEnd(const QSqlQuery &query)
+{
+    // SQLite reads row by row; a row that cannot be read ends next() like the last one.
+    if (!query.lastError().isValid())
+        return true;
+    noteError(query.lastError());
+    return false;
+}
+
+void TInvoiceDatabase::noteError(const QSqlError &error)
+{
+    // On PostgreSQL a failed statement spoils the whole transaction until a
+    // level around it is rolled back; until then nothing of it can be committed.
+    if (m_dialect == SqlDialect::PostgreSQL && m_depth > 0 && m_failedDepth == 0)
+        m_failedDepth = m_depth;
+    m_lastErrorIsLock = isLockError(error);
+    m_lastError = m_lastErrorIsLock ? QString::fromUtf16(kTextDatabaseLocked) : error.text();
+    if (m_lastError.isEmpty())
+        m_lastError = QStringLiteral("Unbekannter Datenbankfehler.");
+}
+
+bool TInvoiceDatabase::isLockError(const QSqlError &error) const
+{
+    const QString code = error.nativeErrorCode();
+    if (m_dialect == SqlDialect::PostgreSQL)
+        return code == QStringLiteral("55P03"); // lock_not_available: lock_timeout ran out
+    // SQLITE_BUSY and its extended codes: the busy timeout ran out.
+    bool ok = false;
+    const int number = code.toInt(&ok);
+    return ok && (number & 0xff) == 5;
+}
+
+QVariant TInvoiceDatabase::storable(const QVariant &value)
+{
+    // PostgreSQL cannot store a NUL character, and no value of the module
+    // needs control characters other than tab and line breaks: both back ends
+    // store the same text.
+    if (value.typeId() != QMetaType::QString)
+        return value;
+    const QString text = value.toString();
+    if (text.isNull())
+        return value;
+    const auto isControl = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0x7f;
+    };
+    if (std::none_of(text.cbegin(), text.cend(), isControl))
+        return value;
+    QString cleaned;
+    cleaned.reserve(text.size());
+    for (const QChar c : text)
+        if (!isControl(c))
+            cleaned += c;
+    return cleaned;
 }
 
 std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql, const QVariantList &values)
@@ -383,10 +460,14 @@ std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql, cons
     if (!query)
         return std::nullopt;
     std::optional<int> key;
-    if (query->exec() && query->next())
+    if (!query->exec())
+        noteError(query->lastError());
+    else if (query->next())
         key = query->value(0).toInt();
+    else if (query->lastError().isValid())
+        noteError(query->lastError());
     else
-        m_lastError = query->lastError().text();
+        m_lastError = QStringLiteral("Die Datenbank hat keinen Schlüssel für die neue Zeile geliefert.");
     query->finish();
     return key;
 }
@@ -396,46 +477,83 @@ std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql, cons
 bool TInvoiceDatabase::begin(WriteLock lock)
 {
     bool ok = false;
-    if (m_depth > 0)
+    if (m_depth > 0) {
         ok = exec(QStringLiteral("SAVEPOINT vq_level_%1").arg(m_depth));
-    else if (lock == WriteLock::AtStart && m_dialect == SqlDialect::SQLite)
+    } else if (lock == WriteLock::AtStart && m_dialect == SqlDialect::SQLite) {
         ok = exec(QStringLiteral("BEGIN IMMEDIATE")); // waits for the lock within the busy timeout
-    else
+    } else {
         ok = connection().transaction();
-    if (!ok) {
-        if (m_depth == 0 && !(lock == WriteLock::AtStart && m_dialect == SqlDialect::SQLite))
-            m_lastError = connection().lastError().text();
-        return false;
+        if (!ok)
+            noteError(connection().lastError());
     }
+    if (!ok)
+        return false;
     ++m_depth;
     return true;
 }
 
 bool TInvoiceDatabase::commit()
 {
-    if (m_depth == 0)
-        return false;
-    --m_depth;
     if (m_depth == 0) {
+        m_lastError = QStringLiteral("Keine offene Transaktion.");
+        return false;
+    }
+    if (m_failedDepth > 0) {
+        // PostgreSQL would answer COMMIT with a silent rollback and RELEASE with
+        // an error: the level stays open for the caller to roll back.
+        m_lastError = QStringLiteral("Die Änderungen können nicht gespeichert werden, weil ein Datenbankbefehl "
+                                     "fehlgeschlagen ist. Bitte verwerfen Sie sie.");
+        m_lastErrorIsLock = false;
+        return false;
+    }
+    if (m_depth == 1) {
+        m_depth = 0;
         if (connection().commit())
             return true;
-        m_lastError = connection().lastError().text();
+        // The transaction is gone either way; nothing of it was kept.
+        noteError(connection().lastError());
         connection().rollback();
         return false;
     }
-    return exec(QStringLiteral("RELEASE SAVEPOINT vq_level_%1").arg(m_depth));
+    // A level that cannot be released stays open: the caller rolls it back,
+    // and the outer commit does not swallow it unseen.
+    if (!exec(QStringLiteral("RELEASE SAVEPOINT vq_level_%1").arg(m_depth - 1)))
+        return false;
+    --m_depth;
+    return true;
 }
 
 bool TInvoiceDatabase::rollback()
 {
-    if (m_depth == 0)
+    if (m_depth == 0) {
+        m_lastError = QStringLiteral("Keine offene Transaktion.");
         return false;
-    --m_depth;
-    if (m_depth == 0)
-        return connection().rollback();
+    }
+    if (m_depth == 1) {
+        m_depth = 0;
+        m_failedDepth = 0;
+        if (connection().rollback())
+            return true;
+        noteError(connection().lastError());
+        return false;
+    }
     // ROLLBACK TO keeps the savepoint; release it so the level is gone.
-    return exec(QStringLiteral("ROLLBACK TO SAVEPOINT vq_level_%1").arg(m_depth))
-        && exec(QStringLiteral("RELEASE SAVEPOINT vq_level_%1").arg(m_depth));
+    if (!exec(QStringLiteral("ROLLBACK TO SAVEPOINT vq_level_%1").arg(m_depth - 1)))
+        return false; // the level stays open; the caller rolls back the next one out
+    --m_depth;
+    if (m_failedDepth > m_depth)
+        m_failedDepth = 0;
+    return exec(QStringLiteral("RELEASE SAVEPOINT vq_level_%1").arg(m_depth));
+}
+
+bool TInvoiceDatabase::rollbackKeepingError()
+{
+    const QString reason = m_lastError;
+    const bool lock = m_lastErrorIsLock;
+    rollback();
+    m_lastError = reason;
+    m_lastErrorIsLock = lock;
+    return false;
 }
 
 // Timestamps ----------------------------------------------------------------

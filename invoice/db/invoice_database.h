@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QVariant>
 #include <optional>
@@ -19,6 +20,14 @@ namespace vq::invoice {
 // File names in the data folder and the program folder.
 inline constexpr char16_t kDatabaseFileName[] = u"datenbank.db";
 inline constexpr char16_t kDatabaseTemplateName[] = u"datenbank.tdb";
+// How long a statement waits for a lock another connection holds (SQLite's
+// busy timeout, PostgreSQL's lock_timeout); then it fails with kTextDatabaseLocked.
+inline constexpr int kLockTimeoutMs = 10000;
+inline constexpr char16_t kTextDatabaseLocked[] = u"Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.";
+// The state every new order gets; it cannot be deleted.
+inline constexpr int kNewOrderState = 1;
+inline constexpr char16_t kTextNewOrderStateKept[] =
+    u"Dieser Status kann nicht gelöscht werden, da jede neue Bestellung ihn erhält.";
 // Environment variable that names a database URL instead of the local file.
 inline constexpr char kDatabaseEnvironment[] = "VQ_INVOICE_DATABASE";
 
@@ -86,6 +95,14 @@ struct KnownMessage
     bool sameMessage(qint64 listedSize) const { return size > 0 && size == listedSize; }
 };
 
+// What became of an order that came by mail.
+struct MailOrderStore
+{
+    enum Outcome { Stored, AlreadyThere, Failed };
+    Outcome outcome = Failed;
+    int orderId = 0; // Stored: the key of the new order
+};
+
 class TInvoiceDatabase
 {
 public:
@@ -107,9 +124,17 @@ public:
 
     SqlDialect dialect() const { return m_dialect; }
     QSqlDatabase connection() const;
+    // The reason of the last failure; kTextDatabaseLocked when a lock held by
+    // another connection did not come free in time (then lastErrorIsLock()).
     QString lastError() const { return m_lastError; }
+    bool lastErrorIsLock() const { return m_lastErrorIsLock; }
+    // How long a statement waits for another connection's lock (kLockTimeoutMs from the start).
+    bool setLockTimeout(int milliseconds);
 
     // Transactions nest: the outermost is a real transaction, inner ones are savepoints.
+    // A level that cannot be committed (on PostgreSQL: after any failed
+    // statement inside it) stays open and must be rolled back; commit() never
+    // reports success for work the database threw away.
     // WriteLock::AtStart takes SQLite's write lock with the outermost begin
     // (BEGIN IMMEDIATE), waiting for it within the busy timeout, so what the
     // transaction reads cannot change before it writes; PostgreSQL locks rows
@@ -120,54 +145,66 @@ public:
     bool rollback();
     int transactionDepth() const { return m_depth; }
 
+    // Every reading call returns nullopt when a statement fails (lastError()
+    // says why), never an empty list in its place. A single row (client(),
+    // order()) is nullopt also when there is none; lastError() is empty then.
+
     // Clients.
-    QList<TMandant> clients();
+    std::optional<QList<TMandant>> clients();
     std::optional<TMandant> client(int id);
     std::optional<int> insertClient(const TMandant &client);
     bool updateClient(const TMandant &client);
     bool deleteClient(int id);
 
-    // Orders, lines, options.
-    QList<OrderListRow> orderList(int mandantId);
-    QList<TBestellung> ordersOfClient(int mandantId);
+    // Orders, lines, options. Lists come in the same order on both back ends:
+    // orders oldest first (those without a date first), lines by article
+    // number in code-point order (those without number first), options and
+    // report rows in the order they were added.
+    std::optional<QList<OrderListRow>> orderList(int mandantId);
+    std::optional<QList<TBestellung>> ordersOfClient(int mandantId);
     std::optional<TBestellung> order(int bestellungId);
     std::optional<int> insertOrder(const TBestellung &order);
     bool updateOrder(const TBestellung &order);
     bool deleteOrder(int bestellungId);
-    QList<TArtikel> linesOfOrder(int bestellungId);
+    std::optional<QList<TArtikel>> linesOfOrder(int bestellungId);
     std::optional<int> insertLine(const TArtikel &line);
     bool updateLine(const TArtikel &line);
     bool deleteLine(int artikelId);
-    QList<TOption> optionsOfLine(int artikelId);
+    std::optional<QList<TOption>> optionsOfLine(int artikelId);
     std::optional<int> insertOption(const TOption &option);
     bool updateOption(const TOption &option);
     bool deleteOption(int optionId);
-    QList<OptionReportRow> optionsForReport();
-    QList<VatRow> vatBreakdown();
+    std::optional<QList<OptionReportRow>> optionsForReport();
+    // By rate (rows without a rate first), then by order.
+    std::optional<QList<VatRow>> vatBreakdown();
 
-    // States. Deleting a state an order uses is refused with the state editor's message.
-    QList<StatusRow> states();
+    // States. Deleting state 1 (every new order gets it) or a state an order
+    // uses is refused with the state editor's message.
+    std::optional<QList<StatusRow>> states();
     std::optional<int> insertState(const QString &name);
     bool renameState(int id, const QString &name);
     bool deleteState(int id, QString *message);
 
     // Invoice numbers. An order typed in: highest number of that client + 1.
     // An order that came by e-mail: highest number over all clients + 1.
-    int nextInvoiceNumberForClient(int mandantId);
-    int nextInvoiceNumberForMail();
+    // nullopt when the highest number cannot be read.
+    std::optional<int> nextInvoiceNumberForClient(int mandantId);
+    std::optional<int> nextInvoiceNumberForMail();
 
-    // Number of stored orders with that identifier, over all clients.
+    // Number of stored orders with that identifier, over all clients; -1 when
+    // the statement fails.
     int countOrdersWithUuid(const QString &uuid);
 
     // Stores an order that came by mail with its lines and options, the next
-    // mail invoice number and state 1, all in one transaction, together with
-    // what the import remembers of its message (when given). Returns the order key.
-    std::optional<int> storeMailOrder(TBestellung order, const QList<TArtikel> &lines,
-                                      int mandantId, const QString &mailbox,
-                                      const KnownMessage *message);
+    // mail invoice number and state 1, all in one transaction that holds the
+    // write lock from the check of the identifier on, together with what the
+    // import remembers of its message (when given; also when the order is
+    // already there). On failure nothing of it is stored.
+    MailOrderStore storeMailOrder(TBestellung order, const QList<TArtikel> &lines, int mandantId,
+                                  const QString &mailbox, const KnownMessage *message);
 
     // Messages of a client's mailbox the import has seen before.
-    QList<KnownMessage> knownMessages(int mandantId, const QString &mailbox);
+    std::optional<QList<KnownMessage>> knownMessages(int mandantId, const QString &mailbox);
     bool rememberMessages(int mandantId, const QString &mailbox, const QList<KnownMessage> &messages);
     // Forgets every message of the mailbox whose id is not in keep.
     bool forgetMessagesExcept(int mandantId, const QString &mailbox, const QList<KnownMessage> &known,
@@ -189,14 +226,30 @@ private:
     bool exec(const QString &sql, const QVariantList &values = {});
     // A prepared statement kept for the life of the connection, values bound.
     QSqlQuery *statement(const QString &sql, const QVariantList &values);
+    // Executes a query of the caller's; records the error on failure.
+    bool execQuery(QSqlQuery &query);
+    // After the last next(): false, with the error recorded, when reading stopped on an error.
+    bool readToTheEnd(const QSqlQuery &query);
+    void noteError(const QSqlError &error);
+    bool isLockError(const QSqlError &error) const;
+    // Rolls back the innermost level after a failure; keeps the failure's
+    // reason as lastError() and returns false.
+    bool rollbackKeepingError();
+    // Text without the control characters no value needs (NUL cannot be stored on PostgreSQL).
+    static QVariant storable(const QVariant &value);
     std::optional<int> insertReturningKey(const QString &sql, const QVariantList &values);
     bool rememberMessage(int mandantId, const QString &mailbox, const KnownMessage &message);
+    // ORDER BY pieces that sort alike on both back ends.
+    QString nullsFirst(const QString &expression) const;
+    QString byCodePoint(const QString &expression) const;
 
     QHash<QString, QSqlQuery> m_statements;
     QString m_connectionName;
     SqlDialect m_dialect = SqlDialect::SQLite;
     int m_depth = 0;
     QString m_lastError;
+    bool m_lastErrorIsLock = false;
+    int m_failedDepth = 0; // PostgreSQL: the level in which a statement failed, 0: none
 };
 
 } // namespace vq::invoice

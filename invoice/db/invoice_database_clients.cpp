@@ -51,24 +51,32 @@ const QString kClientColumns = QStringLiteral(
 
 // Clients -------------------------------------------------------------------
 
-QList<TMandant> TInvoiceDatabase::clients()
+std::optional<QList<TMandant>> TInvoiceDatabase::clients()
 {
-    QList<TMandant> result;
     QSqlQuery q(connection());
-    if (q.exec(QStringLiteral("SELECT * FROM Mandant ORDER BY Mandant_ID")))
-        while (q.next())
-            result << readClient(q);
+    if (!q.exec(QStringLiteral("SELECT * FROM Mandant ORDER BY Mandant_ID"))) {
+        noteError(q.lastError());
+        return std::nullopt;
+    }
+    QList<TMandant> result;
+    while (q.next())
+        result << readClient(q);
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
 std::optional<TMandant> TInvoiceDatabase::client(int id)
 {
+    m_lastError.clear();
     QSqlQuery q(connection());
     q.prepare(QStringLiteral("SELECT * FROM Mandant WHERE Mandant_ID = ?"));
     q.addBindValue(id);
-    if (q.exec() && q.next())
+    if (!execQuery(q))
+        return std::nullopt;
+    if (q.next())
         return readClient(q);
-    m_lastError = q.lastError().text();
+    readToTheEnd(q);
     return std::nullopt;
 }
 
@@ -92,15 +100,21 @@ bool TInvoiceDatabase::deleteClient(int id)
     // The database deletes the client's orders, lines, options and known messages with it.
     return exec(QStringLiteral("DELETE FROM Mandant WHERE Mandant_ID = ?"), {id});
 }
+
 // States --------------------------------------------------------------------
 
-QList<StatusRow> TInvoiceDatabase::states()
+std::optional<QList<StatusRow>> TInvoiceDatabase::states()
 {
-    QList<StatusRow> result;
     QSqlQuery q(connection());
-    q.exec(QStringLiteral("SELECT * FROM Status ORDER BY ID"));
+    if (!q.exec(QStringLiteral("SELECT * FROM Status ORDER BY ID"))) {
+        noteError(q.lastError());
+        return std::nullopt;
+    }
+    QList<StatusRow> result;
     while (q.next())
         result << StatusRow{col(q, "ID").toInt(), col(q, "Status").toString()};
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
@@ -116,6 +130,12 @@ bool TInvoiceDatabase::renameState(int id, const QString &name)
 
 bool TInvoiceDatabase::deleteState(int id, QString *message)
 {
+    if (id == kNewOrderState) {
+        m_lastError = QString::fromUtf16(kTextNewOrderStateKept);
+        if (message)
+            *message = m_lastError;
+        return false;
+    }
     if (exec(QStringLiteral("DELETE FROM Status WHERE ID = ?"), {id}))
         return true;
     QSqlQuery q(connection());

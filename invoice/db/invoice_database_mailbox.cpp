@@ -12,7 +12,7 @@ using namespace dbdetail;
 
 // Known messages ------------------------------------------------------------
 
-QList<KnownMessage> TInvoiceDatabase::knownMessages(int mandantId, const QString &mailbox)
+std::optional<QList<KnownMessage>> TInvoiceDatabase::knownMessages(int mandantId, const QString &mailbox)
 {
     QList<KnownMessage> result;
     QSqlQuery q(connection());
@@ -22,11 +22,12 @@ QList<KnownMessage> TInvoiceDatabase::knownMessages(int mandantId, const QString
                              "n.Nachricht_Betreff, n.Nachricht_Groesse, n.Nachricht_Datum, "
                              "CASE WHEN n.Nachricht_Bestellmail = 1 AND EXISTS (SELECT 1 FROM Bestellung b "
                              "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END "
-                             "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ?"));
+                             "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ? "
+                             "ORDER BY n.Nachricht_ID"));
     q.addBindValue(mandantId);
-    q.addBindValue(mailbox);
-    if (!q.exec())
-        m_lastError = q.lastError().text();
+    q.addBindValue(storable(mailbox));
+    if (!execQuery(q))
+        return std::nullopt;
     while (q.next()) {
         KnownMessage m;
         m.uidl = q.value(0).toString();
@@ -41,18 +42,25 @@ QList<KnownMessage> TInvoiceDatabase::knownMessages(int mandantId, const QString
         }
         result << m;
     }
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
 bool TInvoiceDatabase::rememberMessage(int mandantId, const QString &mailbox, const KnownMessage &m)
 {
-    if (!exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Postfach = ? "
-                             "AND Nachricht_UIDL = ?"),
-              {mandantId, mailbox, m.uidl}))
-        return false;
+    // One statement, so two imports of the same mailbox at once cannot both
+    // find the id new and the second fail on the unique key.
     return exec(QStringLiteral("INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL, "
                                "Nachricht_Bestellmail, Nachricht_UUID, Nachricht_Absender, Nachricht_Betreff, "
-                               "Nachricht_Groesse, Nachricht_Datum) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                               "Nachricht_Groesse, Nachricht_Datum) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                               "ON CONFLICT (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL) DO UPDATE SET "
+                               "Nachricht_Bestellmail = excluded.Nachricht_Bestellmail, "
+                               "Nachricht_UUID = excluded.Nachricht_UUID, "
+                               "Nachricht_Absender = excluded.Nachricht_Absender, "
+                               "Nachricht_Betreff = excluded.Nachricht_Betreff, "
+                               "Nachricht_Groesse = excluded.Nachricht_Groesse, "
+                               "Nachricht_Datum = excluded.Nachricht_Datum"),
                 {mandantId, mailbox, m.uidl, m.orderMail ? 1 : 0, m.uuid, m.sender, m.subject, m.size,
                  m.date.isValid() ? QVariant(timestampText(m.date)) : QVariant(QMetaType(QMetaType::QString))});
 }
@@ -61,16 +69,11 @@ bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox, c
 {
     if (messages.isEmpty())
         return true;
-    if (!begin())
+    if (!begin(WriteLock::AtStart))
         return false;
-    for (const KnownMessage &m : messages) {
-        if (!rememberMessage(mandantId, mailbox, m)) {
-            const QString reason = m_lastError;
-            rollback();
-            m_lastError = reason;
-            return false;
-        }
-    }
+    for (const KnownMessage &m : messages)
+        if (!rememberMessage(mandantId, mailbox, m))
+            return rollbackKeepingError();
     return commit();
 }
 
@@ -84,16 +87,13 @@ bool TInvoiceDatabase::forgetMessagesExcept(int mandantId, const QString &mailbo
             gone << m.uidl;
     if (gone.isEmpty())
         return true;
-    if (!begin())
+    if (!begin(WriteLock::AtStart))
         return false;
-    for (const QString &uidl : gone) {
+    for (const QString &uidl : gone)
         if (!exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Postfach = ? "
                                  "AND Nachricht_UIDL = ?"),
-                  {mandantId, mailbox, uidl})) {
-            rollback();
-            return false;
-        }
-    }
+                  {mandantId, mailbox, uidl}))
+            return rollbackKeepingError();
     return commit();
 }
 

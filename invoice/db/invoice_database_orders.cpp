@@ -52,6 +52,7 @@ QVariantList orderValues(const TBestellung &o)
             o.firma, o.name, o.nachname, o.strasse, o.plz, o.ort, o.land, o.telefon, o.email,
             o.homepage, o.ip, o.status, o.bemerkung};
 }
+
 TOption readOption(const QSqlQuery &q)
 {
     TOption o;
@@ -66,16 +67,18 @@ TOption readOption(const QSqlQuery &q)
 
 // Orders --------------------------------------------------------------------
 
-QList<OrderListRow> TInvoiceDatabase::orderList(int mandantId)
+std::optional<QList<OrderListRow>> TInvoiceDatabase::orderList(int mandantId)
 {
-    QList<OrderListRow> result;
     QSqlQuery q(connection());
-    // Oldest first, so that the last row is the newest order.
+    // Oldest first, so that the last row is the newest order; orders without
+    // a date first, on both back ends (they sort NULL differently).
     q.prepare(QStringLiteral("SELECT * FROM AbfMainWindowBest WHERE Bestellung_MandantID = ? "
-                             "ORDER BY Bestellung_Zeit, Bestellung_ID"));
+                             "ORDER BY %1, Bestellung_ID")
+                  .arg(nullsFirst(QStringLiteral("Bestellung_Zeit"))));
     q.addBindValue(mandantId);
-    if (!q.exec())
-        m_lastError = q.lastError().text();
+    if (!execQuery(q))
+        return std::nullopt;
+    QList<OrderListRow> result;
     while (q.next()) {
         OrderListRow row;
         row.rechNr = optionalInt(col(q, "Bestellung_RechNr"));
@@ -89,36 +92,46 @@ QList<OrderListRow> TInvoiceDatabase::orderList(int mandantId)
         row.mandantId = col(q, "Bestellung_MandantID").toInt();
         result << row;
     }
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
-QList<TBestellung> TInvoiceDatabase::ordersOfClient(int mandantId)
+std::optional<QList<TBestellung>> TInvoiceDatabase::ordersOfClient(int mandantId)
 {
-    QList<TBestellung> result;
     QSqlQuery q(connection());
     q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_MandantID = ? ORDER BY Bestellung_ID"));
     q.addBindValue(mandantId);
-    q.exec();
+    if (!execQuery(q))
+        return std::nullopt;
+    QList<TBestellung> result;
     while (q.next())
         result << readOrder(q);
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
 std::optional<TBestellung> TInvoiceDatabase::order(int bestellungId)
 {
+    m_lastError.clear();
     QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_ID = ? ORDER BY Bestellung_Zeit"));
+    q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_ID = ?"));
     q.addBindValue(bestellungId);
-    if (q.exec() && q.next())
+    if (!execQuery(q))
+        return std::nullopt;
+    if (q.next())
         return readOrder(q);
+    readToTheEnd(q);
     return std::nullopt;
 }
 
 std::optional<int> TInvoiceDatabase::insertOrder(const TBestellung &order)
 {
+    const QVariantList values = orderValues(order);
     return insertReturningKey(QStringLiteral("INSERT INTO Bestellung (%1) VALUES (%2) RETURNING Bestellung_ID")
-                                  .arg(kOrderColumns, placeholders(17)),
-                              orderValues(order));
+                                  .arg(kOrderColumns, placeholders(int(values.size()))),
+                              values);
 }
 
 bool TInvoiceDatabase::updateOrder(const TBestellung &order)
@@ -134,16 +147,20 @@ bool TInvoiceDatabase::deleteOrder(int bestellungId)
     return exec(QStringLiteral("DELETE FROM Bestellung WHERE Bestellung_ID = ?"), {bestellungId});
 }
 
-QList<TArtikel> TInvoiceDatabase::linesOfOrder(int bestellungId)
+std::optional<QList<TArtikel>> TInvoiceDatabase::linesOfOrder(int bestellungId)
 {
-    QList<TArtikel> result;
     QSqlQuery q(connection());
+    // By article number in code-point order, whatever the server's collation;
+    // lines without number first; equal numbers in the order they were added.
     q.prepare(QStringLiteral(
-        "SELECT *, Artikel_Anzahl * Artikel_Preis AS Artikel_Gesamtpreis, "
-        "((Artikel_Anzahl * Artikel_Preis * Artikel_Mwst) / (Artikel_Mwst + 100)) AS Artikel_GesamtMwst "
-        "FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY Artikel_Nr, Artikel_ID"));
+                  "SELECT *, Artikel_Anzahl * Artikel_Preis AS Artikel_Gesamtpreis, "
+                  "((Artikel_Anzahl * Artikel_Preis * Artikel_Mwst) / (Artikel_Mwst + 100)) AS Artikel_GesamtMwst "
+                  "FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY %1, Artikel_ID")
+                  .arg(byCodePoint(QStringLiteral("COALESCE(Artikel_Nr, '')"))));
     q.addBindValue(bestellungId);
-    q.exec();
+    if (!execQuery(q))
+        return std::nullopt;
+    QList<TArtikel> result;
     while (q.next()) {
         TArtikel line;
         line.id = col(q, "Artikel_ID").toInt();
@@ -157,6 +174,8 @@ QList<TArtikel> TInvoiceDatabase::linesOfOrder(int bestellungId)
         line.gesamtMwst = col(q, "Artikel_GesamtMwst").toDouble();
         result << line;
     }
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
@@ -180,15 +199,18 @@ bool TInvoiceDatabase::deleteLine(int artikelId)
     return exec(QStringLiteral("DELETE FROM Artikel WHERE Artikel_ID = ?"), {artikelId});
 }
 
-QList<TOption> TInvoiceDatabase::optionsOfLine(int artikelId)
+std::optional<QList<TOption>> TInvoiceDatabase::optionsOfLine(int artikelId)
 {
-    QList<TOption> result;
     QSqlQuery q(connection());
     q.prepare(QStringLiteral("SELECT * FROM Optionen WHERE Option_ArtikelID = ? ORDER BY Option_ID"));
     q.addBindValue(artikelId);
-    q.exec();
+    if (!execQuery(q))
+        return std::nullopt;
+    QList<TOption> result;
     while (q.next())
         result << readOption(q);
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
@@ -211,19 +233,22 @@ bool TInvoiceDatabase::deleteOption(int optionId)
     return exec(QStringLiteral("DELETE FROM Optionen WHERE Option_ID = ?"), {optionId});
 }
 
-QList<OptionReportRow> TInvoiceDatabase::optionsForReport()
+std::optional<QList<OptionReportRow>> TInvoiceDatabase::optionsForReport()
 {
-    QList<OptionReportRow> result;
     QSqlQuery q(connection());
     // The amount is written out again where its name cannot be reused.
-    q.exec(QStringLiteral(
-        "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, Optionen.Option_Wert, "
-        "Artikel.Artikel_Mwst, Artikel.Artikel_Anzahl, Optionen.Option_Preis, "
-        "(Optionen.Option_Preis * Artikel.Artikel_Anzahl) AS Gesamtpreis, "
-        "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / (Artikel.Artikel_Mwst + 100)) "
-        "AS Gesamtmwst "
-        "FROM Artikel INNER JOIN Optionen ON Artikel.Artikel_ID = Optionen.Option_ArtikelID "
-        "ORDER BY Optionen.Option_ID"));
+    if (!q.exec(QStringLiteral(
+            "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, Optionen.Option_Wert, "
+            "Artikel.Artikel_Mwst, Artikel.Artikel_Anzahl, Optionen.Option_Preis, "
+            "(Optionen.Option_Preis * Artikel.Artikel_Anzahl) AS Gesamtpreis, "
+            "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / (Artikel.Artikel_Mwst + 100)) "
+            "AS Gesamtmwst "
+            "FROM Artikel INNER JOIN Optionen ON Artikel.Artikel_ID = Optionen.Option_ArtikelID "
+            "ORDER BY Optionen.Option_ID"))) {
+        noteError(q.lastError());
+        return std::nullopt;
+    }
+    QList<OptionReportRow> result;
     while (q.next()) {
         OptionReportRow row;
         row.optionId = col(q, "Option_ID").toInt();
@@ -237,14 +262,20 @@ QList<OptionReportRow> TInvoiceDatabase::optionsForReport()
         row.gesamtMwst = optionalDouble(col(q, "Gesamtmwst"));
         result << row;
     }
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
 
-QList<VatRow> TInvoiceDatabase::vatBreakdown()
+std::optional<QList<VatRow>> TInvoiceDatabase::vatBreakdown()
 {
-    QList<VatRow> result;
     QSqlQuery q(connection());
-    q.exec(QStringLiteral("SELECT * FROM Abfrage_Mwst ORDER BY Artikel_Mwst ASC, Bestellung_ID"));
+    if (!q.exec(QStringLiteral("SELECT * FROM Abfrage_Mwst ORDER BY %1, Bestellung_ID")
+                    .arg(nullsFirst(QStringLiteral("Artikel_Mwst"))))) {
+        noteError(q.lastError());
+        return std::nullopt;
+    }
+    QList<VatRow> result;
     while (q.next()) {
         VatRow row;
         row.bestellungId = col(q, "Bestellung_ID").toInt();
@@ -253,33 +284,47 @@ QList<VatRow> TInvoiceDatabase::vatBreakdown()
         row.mwstBetrag = col(q, "Mwst").toDouble();
         result << row;
     }
+    if (!readToTheEnd(q))
+        return std::nullopt;
     return result;
 }
+
 // Invoice numbers -----------------------------------------------------------
 
-int TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
+std::optional<int> TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
 {
     // Empty numbers never count as the highest.
     QSqlQuery q(connection());
     q.prepare(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_MandantID = ?"));
     q.addBindValue(mandantId);
-    if (!q.exec() || !q.next() || q.value(0).isNull())
-        return 1;
-    bool ok = false;
-    const int highest = q.value(0).toInt(&ok);
-    return ok ? highest + 1 : 1;
+    if (!execQuery(q))
+        return std::nullopt;
+    if (!q.next()) {
+        if (readToTheEnd(q))
+            m_lastError = QStringLiteral("Die höchste Rechnungsnummer konnte nicht gelesen werden.");
+        return std::nullopt;
+    }
+    return q.value(0).isNull() ? 1 : q.value(0).toInt() + 1;
 }
 
-int TInvoiceDatabase::nextInvoiceNumberForMail()
+std::optional<int> TInvoiceDatabase::nextInvoiceNumberForMail()
 {
     // MAX instead of the first row in descending order: PostgreSQL sorts empty
     // numbers first there, and an empty number never counts as the highest.
+    // A number that cannot be read is a failure, never number 1.
     QSqlQuery *q = statement(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE 1 = ?"), {1});
-    int next = 1;
-    if (q && q->exec() && q->next())
-        next = q->value(0).toInt() + 1;
-    if (q)
-        q->finish();
+    if (!q)
+        return std::nullopt;
+    std::optional<int> next;
+    if (!q->exec())
+        noteError(q->lastError());
+    else if (q->next())
+        next = q->value(0).isNull() ? 1 : q->value(0).toInt() + 1;
+    else if (q->lastError().isValid())
+        noteError(q->lastError());
+    else
+        m_lastError = QStringLiteral("Die höchste Rechnungsnummer konnte nicht gelesen werden.");
+    q->finish();
     return next;
 }
 
@@ -290,33 +335,58 @@ int TInvoiceDatabase::countOrdersWithUuid(const QString &uuid)
     if (!q)
         return -1;
     int count = -1;
-    if (q->exec() && q->next())
+    if (!q->exec())
+        noteError(q->lastError());
+    else if (q->next())
         count = q->value(0).toInt();
+    else if (q->lastError().isValid())
+        noteError(q->lastError());
     else
-        m_lastError = q->lastError().text();
+        m_lastError = QStringLiteral("Die Bestellungen konnten nicht gezählt werden.");
     q->finish();
     return count;
 }
 
-std::optional<int> TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<TArtikel> &lines,
-                                                    int mandantId, const QString &mailbox,
-                                                    const KnownMessage *message)
+MailOrderStore TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<TArtikel> &lines, int mandantId,
+                                                const QString &mailbox, const KnownMessage *message)
 {
-    if (!begin())
-        return std::nullopt;
-    auto fail = [&]() -> std::optional<int> {
+    MailOrderStore result;
+    // The check for the identifier and the store are one unit under the write
+    // lock, so two imports at once cannot both find an order new. SQLite takes
+    // its lock at the start (waiting within the busy timeout); PostgreSQL locks
+    // the order table against other writers, reads stay possible.
+    if (!begin(WriteLock::AtStart))
+        return result;
+    auto fail = [&]() {
         const QString reason = m_lastError;
+        const bool lock = m_lastErrorIsLock;
         rollback();
         m_lastError = reason;
-        return std::nullopt;
+        m_lastErrorIsLock = lock;
+        result.outcome = MailOrderStore::Failed;
+        return result;
     };
-    // Two imports on one server must not hand out the same number.
     if (m_dialect == SqlDialect::PostgreSQL
         && !exec(QStringLiteral("LOCK TABLE Bestellung IN SHARE ROW EXCLUSIVE MODE")))
         return fail();
+    if (!order.uuid.isEmpty()) {
+        const int count = countOrdersWithUuid(order.uuid);
+        if (count < 0)
+            return fail(); // a failed check is a failure, never "not there"
+        if (count > 0) {
+            if (message && !rememberMessage(mandantId, mailbox, *message))
+                return fail();
+            if (!commit())
+                return fail();
+            result.outcome = MailOrderStore::AlreadyThere;
+            return result;
+        }
+    }
     order.mandantId = mandantId;
     order.status = 1;
     order.rechNr = nextInvoiceNumberForMail();
+    if (!order.rechNr)
+        return fail();
     const auto orderId = insertOrder(order);
     if (!orderId)
         return fail();
@@ -334,7 +404,24 @@ std::optional<int> TInvoiceDatabase::storeMailOrder(TBestellung order, const QLi
     if (message && !rememberMessage(mandantId, mailbox, *message))
         return fail();
     if (!commit())
-        return std::nullopt;
-    return orderId;
+        return fail();
+    result.outcome = MailOrderStore::Stored;
+    result.orderId = *orderId;
+    return result;
 }
+
+QString TInvoiceDatabase::nullsFirst(const QString &expression) const
+{
+    // SQLite sorts NULL first in ascending order, PostgreSQL last.
+    return QStringLiteral("CASE WHEN %1 IS NULL THEN 0 ELSE 1 END, %1").arg(expression);
+}
+
+QString TInvoiceDatabase::byCodePoint(const QString &expression) const
+{
+    // SQLite compares text byte by byte (BINARY), which for UTF-8 is code-point
+    // order; PostgreSQL does the same with the collation "C".
+    return m_dialect == SqlDialect::SQLite ? expression + QStringLiteral(" COLLATE BINARY")
+                                           : expression + QStringLiteral(" COLLATE \"C\"");
+}
+
 } // namespace vq::invoice

@@ -216,7 +216,20 @@ MailImportResult TMailOrder::importOrders()
         for (const Pop3UniqueId &entry : *uids)
             uidOf.insert(entry.number, entry.uid);
 
-    const QList<KnownMessage> knownList = uids ? m_db.knownMessages(m_mandantId, mailbox) : QList<KnownMessage>();
+    auto databaseFailed = [&]() {
+        result.connected = false;
+        result.message = QString::fromUtf16(m_db.lastErrorIsLock() ? kTextDatabaseLocked : kTextDatabaseError);
+        result.detail = m_db.lastErrorIsLock() ? QString() : m_db.lastError();
+        result.messages << result.message;
+        return result;
+    };
+    QList<KnownMessage> knownList;
+    if (uids) {
+        const auto remembered = m_db.knownMessages(m_mandantId, mailbox);
+        if (!remembered)
+            return databaseFailed();
+        knownList = *remembered;
+    }
     QHash<QString, KnownMessage> known;
     for (const KnownMessage &message : knownList)
         known.insert(message.uidl, message);
@@ -274,9 +287,9 @@ MailImportResult TMailOrder::importOrders()
 
     QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
     QString broken;              // why the connection failed during the run
-    bool storeFailed = false;    // the database refused an order (it is read again next time)
     qsizetype nextFetched = 0;
-    for (int n = 1; n <= *count; ++n) {
+    bool databaseFailure = false; // the run stops; orders stored before stay
+    for (int n = 1; n <= *count && !databaseFailure; ++n) {
         const QString uid = uidOf.value(n);
         if (nextFetched < toFetch.size() && toFetch.at(nextFetched) == n) {
             ++nextFetched;
@@ -351,7 +364,6 @@ MailImportResult TMailOrder::importOrders()
         // An order already stored is reported as such even when the rest of its
         // document is damaged; only the identifier is needed for that.
         QString error;
-        int stored = 0;
         TOrderDocument document;
         const bool complete = readOrderDocument(mail.body, &document, &error);
         const QString uuid = document.order.uuid;
@@ -359,62 +371,61 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::DocumentError;
             row.detail = error;
             result.messages << QString::fromUtf16(kTextXmlError);
-        } else if (message.uuid = uuid; (stored = m_db.countOrdersWithUuid(uuid)) < 0) {
-            // A failed duplicate test is a failure, never "not there".
-            row.status = MailOrderStatus::StoreError;
-            row.detail = m_db.lastError();
-            result.messages << QString::fromUtf16(kTextStoreError);
-        } else if (stored > 0) {
-            row.status = MailOrderStatus::AlreadyThere;
-            if (!uid.isEmpty())
-                learned << message;
-        } else if (!complete) {
-            row.status = MailOrderStatus::DocumentError;
-            row.detail = error;
-            result.messages << QString::fromUtf16(kTextXmlError);
-        } else if (!m_db.storeMailOrder(document.order, document.lines, m_mandantId, mailbox,
-                                        uid.isEmpty() ? nullptr : &message)) {
-            // Nothing of the order was stored; the next run tries again.
-            row.status = MailOrderStatus::StoreError;
-            row.detail = m_db.lastError();
-            result.messages << QString::fromUtf16(kTextStoreError);
+        } else if (message.uuid = uuid; !complete) {
+            // An order already stored is reported as such even when the rest of
+            // its document is damaged.
+            const int stored = m_db.countOrdersWithUuid(uuid);
+            if (stored < 0) {
+                row.status = MailOrderStatus::StoreError;
+                row.detail = m_db.lastError();
+                databaseFailure = true;
+            } else if (stored > 0) {
+                row.status = MailOrderStatus::AlreadyThere;
+                if (!uid.isEmpty())
+                    learned << message;
+            } else {
+                row.status = MailOrderStatus::DocumentError;
+                row.detail = error;
+                result.messages << QString::fromUtf16(kTextXmlError);
+            }
         } else {
-            row.status = MailOrderStatus::Inserted;
+            // Whether the order is there is decided under the write lock.
+            const MailOrderStore store = m_db.storeMailOrder(document.order, document.lines, m_mandantId, mailbox,
+                                                             uid.isEmpty() ? nullptr : &message);
+            if (store.outcome == MailOrderStore::Stored) {
+                row.status = MailOrderStatus::Inserted;
+            } else if (store.outcome == MailOrderStore::AlreadyThere) {
+                row.status = MailOrderStatus::AlreadyThere;
+            } else {
+                // Nothing of the order was stored; the next run tries again.
+                row.status = MailOrderStatus::StoreError;
+                row.detail = m_db.lastError();
+                result.messages << QString::fromUtf16(kTextStoreError);
+                databaseFailure = true;
+            }
         }
-        storeFailed = storeFailed || row.status == MailOrderStatus::StoreError;
         result.rows << row;
     }
     queue.cancel();
     fetcher.join();
     pop3.quit();
 
+    if (databaseFailure)
+        return databaseFailed();
     // What was learned is true even when the connection broke afterwards.
-    bool remembered = m_db.rememberMessages(m_mandantId, mailbox, learned);
-    if (uids && remembered) {
+    if (!m_db.rememberMessages(m_mandantId, mailbox, learned))
+        return databaseFailed();
+    if (uids) {
         QStringList present;
         for (const Pop3UniqueId &entry : *uids)
             present << entry.uid;
-        remembered = m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present);
+        if (!m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present))
+            return databaseFailed();
     }
-    const QString rememberError = remembered ? QString() : m_db.lastError();
-
     if (!broken.isEmpty())
         return connectionFailed(broken);
+
     result.connected = true;
-    if (storeFailed) {
-        // The rows name the orders and why; the run as a whole did not succeed.
-        result.message = QString::fromUtf16(kTextStoreError);
-        result.messages << result.message;
-        return result;
-    }
-    if (!remembered) {
-        // The orders are stored; only the list of read messages is not, so the
-        // next run reads them again. Still, the run did not succeed.
-        result.message = QString::fromUtf16(kTextBookkeepingError);
-        result.detail = rememberError;
-        result.messages << result.message;
-        return result;
-    }
     result.ok = true;
     result.message = QString::fromUtf16(kTextSuccess);
     result.messages << result.message;

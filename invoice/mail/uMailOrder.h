@@ -27,8 +27,8 @@ inline constexpr char16_t kTextConnectionError[] =
 inline constexpr char16_t kTextSuccess[] = u"Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.";
 inline constexpr char16_t kTextDeleteError[] = u"Fehler beim löschen der Nachricht";
 inline constexpr char16_t kTextStoreError[] = u"Fehler beim Speichern der Bestellung";
-inline constexpr char16_t kTextBookkeepingError[] =
-    u"Die Liste der gelesenen E-Mails konnte nicht in der Datenbank gespeichert werden.";
+// The run ends on a database failure (the lock message when another user holds the database).
+inline constexpr char16_t kTextDatabaseError[] = u"Fehler beim Zugriff auf die Datenbank.";
 
 // NotSigned: the client has an order secret and the mail carries no valid
 // signature with it; such a mail is listed and stored nowhere.
@@ -54,7 +54,7 @@ struct MailOrderRow
 struct MailImportResult
 {
     bool ok = false;          // the whole mailbox was read and everything recorded
-    bool connected = false;   // false: connection or login failed, or it broke off
+    bool connected = false;   // false: connection or login failed, it broke off, or the database failed
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure
     QList<MailOrderRow> rows; // every order mail, in mailbox order

@@ -143,7 +143,7 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
     }
     EXPECT_EQ(db.order(3)->rechNr, 3);
     EXPECT_EQ(db.order(8)->rechNr, std::nullopt);
-    EXPECT_EQ(db.linesOfOrder(3).size(), 1);
+    EXPECT_EQ(db.linesOfOrder(3).value().size(), 1);
     EXPECT_EQ(db.countOrdersWithUuid(QStringLiteral("a")), 1);
 
     // Identifiers are unique now, whoever writes; orders without one are not limited.
@@ -153,7 +153,7 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
         << raw.lastError().text().toStdString();
 
     // Remembered sizes are kept; an order mail's id is the same message only at its size.
-    const QList<KnownMessage> known = db.knownMessages(1, QStringLiteral("box"));
+    const QList<KnownMessage> known = db.knownMessages(1, QStringLiteral("box")).value();
     ASSERT_EQ(known.size(), 2);
     for (const KnownMessage &m : known) {
         EXPECT_EQ(m.size, m.orderMail ? 1234 : 0) << m.uidl.toStdString();
