@@ -192,6 +192,15 @@ const Case kCases[] = {
      document("", "<timestamp>0</timestamp>", "<company>&x;</company>",
               "<!DOCTYPE order [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"),
      false, nullptr, "DOCTYPE"},
+    {"PredefinedEntitiesAndCharacterReferences",
+     "<order><articles/><formdata><uuid>a&amp;b&#x41;</uuid><timestamp>0</timestamp><Ort>S/Zsbg&#61;=</Ort>"
+     "<company>1 &lt;2&gt;</company></formdata></order>",
+     true,
+     [](const TOrderDocument &d) {
+         EXPECT_EQ(d.order.uuid, QStringLiteral("a&bA"));
+         EXPECT_EQ(d.order.ort, QStringLiteral("Köln"));
+         EXPECT_EQ(d.order.ip, QStringLiteral("1 <2>"));
+     }},
     {"UndeclaredEntity", document("", "<timestamp>0</timestamp>", "<company>&x;</company>"), false, nullptr},
     {"LargerThanOneMebibyte",
      document("", "<timestamp>0</timestamp>", "<!--" + QByteArray(kMaxOrderDocumentBytes, 'x') + "-->"), false,
