@@ -116,7 +116,8 @@ public:
     // the template in programFolder when it does not exist yet.
     bool openConfigured(const QString &url, const QString &programFolder, QString *error);
     // Opens a SQLite file, copying templatePath to it first when the file does
-    // not exist; an existing file is never overwritten.
+    // not exist (readable and writable by the owner only); an existing file is
+    // never overwritten.
     bool openSQLite(const QString &file, const QString &templatePath, QString *error);
     // Opens a PostgreSQL database; an empty one receives the schema.
     bool openPostgreSQL(const DatabaseLocation &location, QString *error);
@@ -217,6 +218,7 @@ public:
 
 private:
     bool afterOpen(QString *error);
+    static bool copyPrivately(const QString &templatePath, const QString &file, QString *error);
     std::optional<bool> schemaPresent(); // PostgreSQL
     std::optional<int> schemaVersion();
     bool lockSchema();
