@@ -24,6 +24,8 @@ inline constexpr char16_t kDatabaseTemplateName[] = u"datenbank.tdb";
 // busy timeout, PostgreSQL's lock_timeout); then it fails with kTextDatabaseLocked.
 inline constexpr int kLockTimeoutMs = 10000;
 inline constexpr char16_t kTextDatabaseLocked[] = u"Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.";
+// The longest order identifier stored (Text(255)); a longer one is refused.
+inline constexpr int kMaxUuidLength = 255;
 // The state every new order gets; it cannot be deleted.
 inline constexpr int kNewOrderState = 1;
 inline constexpr char16_t kTextNewOrderStateKept[] =
@@ -98,7 +100,9 @@ struct KnownMessage
 // What became of an order that came by mail.
 struct MailOrderStore
 {
-    enum Outcome { Stored, AlreadyThere, Failed };
+    // Refused: this order cannot be stored as it is (lastError() says why); the
+    // database itself is fine. Failed: the database failed or stayed locked.
+    enum Outcome { Stored, AlreadyThere, Refused, Failed };
     Outcome outcome = Failed;
     int orderId = 0; // Stored: the key of the new order
 };
@@ -244,6 +248,7 @@ private:
     // ORDER BY pieces that sort alike on both back ends.
     QString nullsFirst(const QString &expression) const;
     QString byCodePoint(const QString &expression) const;
+    std::optional<int> nextAfter(const QVariant &highest);
 
     QHash<QString, QSqlQuery> m_statements;
     QString m_connectionName;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <ctime>
 #include <sys/stat.h>
 
@@ -299,6 +300,49 @@ TEST_P(InvoiceDatabaseTest, MailOrderThatFailsPartWayLeavesNothing)
     EXPECT_EQ(count("Optionen"), 0);
     EXPECT_TRUE(db.knownMessages(client, QStringLiteral("box")).value().isEmpty());
     EXPECT_EQ(db.nextInvoiceNumberForMail(), 5);
+}
+
+TEST_P(InvoiceDatabaseTest, OrdersNoBackEndCanStoreAreRefusedNotFailed)
+{
+    // Refused orders leave the database usable, so an import run goes on
+    // after them instead of stopping at the same mail every time.
+    const int client = addClient(QStringLiteral("A"));
+    struct Case
+    {
+        const char *what;
+        QString uuid;
+        QDateTime zeit;
+        MailOrderStore::Outcome outcome;
+    };
+    const Case cases[] = {
+        {"identifier of 255 characters", QString(255, u'ü'), {}, MailOrderStore::Stored},
+        {"identifier of 256 characters", QString(256, u'x'), {}, MailOrderStore::Refused},
+        {"identifier of a megabyte", QString(1 << 20, u'x'), {}, MailOrderStore::Refused},
+        {"year 9999", QStringLiteral("spaet"), QDateTime(QDate(9999, 12, 31), QTime(23, 59), Qt::UTC),
+         MailOrderStore::Stored},
+        {"year 10000", QStringLiteral("zu-spaet"), QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC),
+         MailOrderStore::Refused},
+        {"year 1 before Christ", QStringLiteral("zu-frueh"), QDateTime(QDate(-1, 1, 1), QTime(0, 0), Qt::UTC),
+         MailOrderStore::Refused},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TBestellung order;
+        order.uuid = c.uuid;
+        order.zeit = c.zeit;
+        EXPECT_EQ(db.storeMailOrder(order, {}, client, QString(), nullptr).outcome, c.outcome)
+            << db.lastError().toStdString();
+        EXPECT_EQ(db.transactionDepth(), 0);
+    }
+    EXPECT_EQ(count("Bestellung"), 2);
+    EXPECT_EQ(db.nextInvoiceNumberForMail(), 3);
+
+    // After the largest number there is none; no number wraps around.
+    addOrder(client, std::numeric_limits<int>::max());
+    EXPECT_EQ(db.nextInvoiceNumberForMail(), std::nullopt);
+    EXPECT_EQ(db.nextInvoiceNumberForClient(client), std::nullopt);
+    EXPECT_EQ(db.storeMailOrder(TBestellung(), {}, client, QString(), nullptr).outcome, MailOrderStore::Failed);
+    EXPECT_EQ(count("Bestellung"), 3);
 }
 
 TEST_P(InvoiceDatabaseTest, ValuesAreBoundNotPasted)
