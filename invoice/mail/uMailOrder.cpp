@@ -396,6 +396,10 @@ MailImportResult TMailOrder::importOrders()
                 row.status = MailOrderStatus::Inserted;
             } else if (store.outcome == MailOrderStore::AlreadyThere) {
                 row.status = MailOrderStatus::AlreadyThere;
+            } else if (store.outcome == MailOrderStore::Refused) {
+                row.status = MailOrderStatus::StoreError; // this order only; the run goes on
+                row.detail = m_db.lastError();
+                result.messages << QString::fromUtf16(kTextStoreError);
             } else {
                 // Nothing of the order was stored; the next run tries again.
                 row.status = MailOrderStatus::StoreError;
