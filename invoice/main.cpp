@@ -4,10 +4,11 @@
 //   vq_bestell_rechnung --import --client N [--database URL]
 //       one line per order mail: sender, subject, size, date, status and the
 //       message's unique id, separated by tabs; then the summary. Exit code 0,
-//       1 when the server cannot be reached or refuses the login or the
-//       database fails during the run (also when another user holds its lock
-//       longer than the lock timeout), 2 for a wrong call or a database that
-//       cannot be opened.
+//       1 when the server cannot be reached, refuses the login or the
+//       connection breaks during the run, or the database fails during the
+//       run (also when another user holds its lock longer than the lock
+//       timeout); the orders stored before stay. 2 for a wrong call or a
+//       database that cannot be opened.
 //   vq_bestell_rechnung --delete UIDL --client N [--database URL]
 //       deletes that message from the client's mailbox.
 //   vq_bestell_rechnung --invoice ORDER_ID --xrechnung FILE.xml [--database URL]
@@ -164,7 +165,7 @@ int main(int argc, char **argv)
         }
     }
     out.flush();
-    if (!result.connected) {
+    if (!result.ok) {
         err << result.message;
         if (!result.detail.isEmpty())
             err << QStringLiteral(" (") << result.detail << u')';

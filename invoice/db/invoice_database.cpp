@@ -9,10 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace vq::invoice {
 
@@ -108,11 +113,9 @@ bool TInvoiceDatabase::openConfigured(const QString &url, const QString &program
 bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePath, QString *error)
 {
     close();
-    if (!QFileInfo::exists(file) && QFileInfo::exists(templatePath)) {
-        // The copy is not verified; a failed copy shows up as the failure to open.
-        QFile::copy(templatePath, file);
-        QFile(file).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                   | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (!QFileInfo::exists(file) && QFileInfo::exists(templatePath) && !copyPrivately(templatePath, file, error)) {
+        close();
+        return false;
     }
     if (!QFileInfo::exists(file)) {
         if (error)
@@ -133,6 +136,37 @@ bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePa
         return false;
     }
     return afterOpen(error);
+}
+
+bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString &file, QString *error)
+{
+    // The database holds the mailbox passwords and the customers' addresses:
+    // readable by its owner only, whatever the umask (SQLite gives its -wal and
+    // -shm files the same mode). The copy is made beside the target and linked
+    // to its name only when complete, so a second program starting at the
+    // same moment never opens half a file, and an existing file is never replaced.
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = QStringLiteral("Die Datenbank \"%1\" kann nicht aus der Vorlage \"%2\" angelegt werden: %3")
+                         .arg(file, templatePath, why);
+        return false;
+    };
+    QFile source(templatePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(source.errorString());
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return fail(source.errorString());
+    QTemporaryFile copy(file + QStringLiteral(".neu-XXXXXX"));
+    if (!copy.open())
+        return fail(copy.errorString());
+    if (!copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) || copy.write(bytes) != bytes.size()
+        || !copy.flush() || ::fsync(copy.handle()) != 0)
+        return fail(copy.errorString());
+    if (::link(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(file).constData()) != 0
+        && errno != EEXIST)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    return true; // the temporary name goes with copy
 }
 
 bool TInvoiceDatabase::openPostgreSQL(const DatabaseLocation &location, QString *error)

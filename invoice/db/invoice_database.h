@@ -24,6 +24,8 @@ inline constexpr char16_t kDatabaseTemplateName[] = u"datenbank.tdb";
 // busy timeout, PostgreSQL's lock_timeout); then it fails with kTextDatabaseLocked.
 inline constexpr int kLockTimeoutMs = 10000;
 inline constexpr char16_t kTextDatabaseLocked[] = u"Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.";
+// The longest order identifier stored (Text(255)); a longer one is refused.
+inline constexpr int kMaxUuidLength = 255;
 // The state every new order gets; it cannot be deleted.
 inline constexpr int kNewOrderState = 1;
 inline constexpr char16_t kTextNewOrderStateKept[] =
@@ -98,7 +100,9 @@ struct KnownMessage
 // What became of an order that came by mail.
 struct MailOrderStore
 {
-    enum Outcome { Stored, AlreadyThere, Failed };
+    // Refused: this order cannot be stored as it is (lastError() says why); the
+    // database itself is fine. Failed: the database failed or stayed locked.
+    enum Outcome { Stored, AlreadyThere, Refused, Failed };
     Outcome outcome = Failed;
     int orderId = 0; // Stored: the key of the new order
 };
@@ -116,7 +120,8 @@ public:
     // the template in programFolder when it does not exist yet.
     bool openConfigured(const QString &url, const QString &programFolder, QString *error);
     // Opens a SQLite file, copying templatePath to it first when the file does
-    // not exist; an existing file is never overwritten.
+    // not exist (readable and writable by the owner only); an existing file is
+    // never overwritten.
     bool openSQLite(const QString &file, const QString &templatePath, QString *error);
     // Opens a PostgreSQL database; an empty one receives the schema.
     bool openPostgreSQL(const DatabaseLocation &location, QString *error);
@@ -220,6 +225,7 @@ public:
 
 private:
     bool afterOpen(QString *error);
+    static bool copyPrivately(const QString &templatePath, const QString &file, QString *error);
     std::optional<bool> schemaPresent(); // PostgreSQL
     std::optional<int> schemaVersion();
     bool lockSchema();
@@ -245,6 +251,7 @@ private:
     // ORDER BY pieces that sort alike on both back ends.
     QString nullsFirst(const QString &expression) const;
     QString byCodePoint(const QString &expression) const;
+    std::optional<int> nextAfter(const QVariant &highest);
 
     QHash<QString, QSqlQuery> m_statements;
     QString m_connectionName;

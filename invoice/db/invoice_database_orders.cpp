@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <limits>
+
 namespace vq::invoice {
 
 using namespace dbdetail;
@@ -312,6 +314,21 @@ std::optional<QList<VatRow>> TInvoiceDatabase::vatBreakdown()
 
 // Invoice numbers -----------------------------------------------------------
 
+std::optional<int> TInvoiceDatabase::nextAfter(const QVariant &highest)
+{
+    // Empty numbers never count as the highest; there is no number after the largest one.
+    if (highest.isNull())
+        return 1;
+    bool ok = false;
+    const qint64 number = highest.toLongLong(&ok);
+    if (!ok || number >= std::numeric_limits<int>::max() || number < std::numeric_limits<int>::min()) {
+        m_lastError = QStringLiteral("Es gibt keine Rechnungsnummer nach %1.").arg(highest.toString());
+        m_lastErrorIsLock = false;
+        return std::nullopt;
+    }
+    return int(number + 1);
+}
+
 std::optional<int> TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
 {
     // Empty numbers never count as the highest.
@@ -325,7 +342,7 @@ std::optional<int> TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
             m_lastError = QStringLiteral("Die höchste Rechnungsnummer konnte nicht gelesen werden.");
         return std::nullopt;
     }
-    return q.value(0).isNull() ? 1 : q.value(0).toInt() + 1;
+    return nextAfter(q.value(0));
 }
 
 std::optional<int> TInvoiceDatabase::nextInvoiceNumberForMail()
@@ -340,7 +357,7 @@ std::optional<int> TInvoiceDatabase::nextInvoiceNumberForMail()
     if (!q->exec())
         noteError(q->lastError());
     else if (q->next())
-        next = q->value(0).isNull() ? 1 : q->value(0).toInt() + 1;
+        next = nextAfter(q->value(0));
     else if (q->lastError().isValid())
         noteError(q->lastError());
     else
@@ -372,6 +389,21 @@ MailOrderStore TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<T
                                                 const QString &mailbox, const KnownMessage *message)
 {
     MailOrderStore result;
+    // What no back end could store, or PostgreSQL alone would refuse, is
+    // refused before the database is asked: such an order must not look like
+    // a failing database, which ends the import run every time.
+    if (order.uuid.size() > kMaxUuidLength) {
+        m_lastError = QStringLiteral("Die Kennung der Bestellung ist länger als %1 Zeichen.").arg(kMaxUuidLength);
+        m_lastErrorIsLock = false;
+        result.outcome = MailOrderStore::Refused;
+        return result;
+    }
+    if (order.zeit.isValid() && (order.zeit.date().year() < 1 || order.zeit.date().year() > 9999)) {
+        m_lastError = QStringLiteral("Das Datum der Bestellung liegt außerhalb der Jahre 1 bis 9999.");
+        m_lastErrorIsLock = false;
+        result.outcome = MailOrderStore::Refused;
+        return result;
+    }
     // The check for the identifier and the store are one unit under the write
     // lock, so two imports at once cannot both find an order new. SQLite takes
     // its lock at the start (waiting within the busy timeout); PostgreSQL locks

@@ -56,6 +56,8 @@ bool readMailMessage(const QByteArray &raw, TMailMessage *message, QString *erro
 
     if (const char *subject = g_mime_message_get_subject(mime))
         message->subject = QString::fromUtf8(subject);
+    if (const char *signature = g_mime_object_get_header(GMIME_OBJECT(mime), "X-VQ-Signature"))
+        message->signature = QString::fromLatin1(signature).trimmed();
 
     if (InternetAddressList *from = g_mime_message_get_from(mime)) {
         for (int i = 0; i < internet_address_list_length(from) && message->sender.isEmpty(); ++i) {

@@ -1,5 +1,6 @@
-// Reading one e-mail with GMime: subject, sender address, date and the text
-// body with its transfer encoding (quoted-printable, base64) undone.
+// Reading one e-mail with GMime: subject, sender address, date, the form
+// mailer's signature header and the text body with its transfer encoding
+// (quoted-printable, base64) undone.
 #pragma once
 
 #include <QByteArray>
@@ -14,6 +15,7 @@ struct TMailMessage
     QString sender;   // address only, without the display name
     QDateTime date;   // invalid when the mail has no readable date
     QByteArray body;  // bytes of the text body after transfer decoding
+    QString signature; // the header X-VQ-Signature as it stands; empty when missing
 };
 
 // Parses a whole message, or only its header (the reply to TOP n 0).

@@ -1,105 +1,414 @@
 #include "order_document.h"
 
-#include "xml_document.h"
+#include "text_file.h"
 
-#include <QDomDocument>
-#include <QDomElement>
 #include <QLocale>
+#include <QMessageAuthenticationCode>
+#include <QXmlStreamReader>
+
+#include <limits>
 
 namespace vq::invoice {
 
 namespace {
 
-// Characters 0x80 to 0x9F of Windows-1252; the rest is Latin-1. Undefined
-// bytes stay as their C1 control characters.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString fromWindows1252(const QByteArray &bytes)
+// A value as one line: tabs and line breaks become a space (CR LF one space),
+// other control characters are left out. PostgreSQL cannot store NUL at all.
+QString singleLine(const QString &text)
 {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += (byte >= 0x80 && byte < 0xA0) ? QChar(kWindows1252High[byte - 0x80]) : QChar(char16_t(byte));
+    QString result;
+    result.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (u == u'\r' || u == u'\n' || u == u'\t') {
+            result.append(u' ');
+            if (u == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+        } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+            continue;
+        } else {
+            result.append(QChar(u));
+        }
     }
-    return text;
+    return result;
 }
 
-// White space and control characters around the document are not part of it.
-QByteArray trimmedBody(const QByteArray &body)
+bool isSpaceOrControl(char c)
 {
-    qsizetype begin = 0;
-    qsizetype end = body.size();
-    auto isSpace = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte <= 0x20 || byte == 0x7F;
-    };
-    while (begin < end && isSpace(body[begin]))
-        ++begin;
-    while (end > begin && isSpace(body[end - 1]))
-        --end;
-    return body.mid(begin, end - begin);
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte == 0x7F;
 }
 
-struct Parsed
+// The document as a small tree: elements with their attributes and the text
+// directly inside them. Its depth is bounded, so walking it recursively is safe.
+struct Node
 {
-    QDomDocument dom;
-    QDomElement formdata;
-    QDomElement articles;
-    QString uuid;
+    QString name;
+    QXmlStreamAttributes attributes;
+    QString text;
+    QList<Node> children;
+
+    const Node *child(QStringView childName) const
+    {
+        for (const Node &c : children)
+            if (c.name == childName)
+                return &c;
+        return nullptr;
+    }
 };
 
-bool parseHead(const QByteArray &body, Parsed *parsed, QString *error)
+bool parseTree(const QByteArray &text, Node *root, QString *error)
 {
-    const QByteArray text = trimmedBody(body);
-    QString parseError;
-    int line = 0;
-    int column = 0;
-    if (!parsed->dom.setContent(text, &parseError, &line, &column)) {
+    if (text.isEmpty()) {
+        *error = QStringLiteral("Das Bestelldokument ist leer.");
+        return false;
+    }
+    if (text.size() > kMaxOrderDocumentBytes) {
+        *error = QStringLiteral("Das Bestelldokument ist mit %1 Bytes zu groß (höchstens %2).")
+                     .arg(text.size())
+                     .arg(kMaxOrderDocumentBytes);
+        return false;
+    }
+    QXmlStreamReader reader(text);
+    // Without a document type declaration no entity can be declared; the
+    // limit only guards a reader that would still expand one.
+    reader.setEntityExpansionLimit(0);
+    QList<Node *> open;
+    bool haveRoot = false;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::DTD:
+            *error = QStringLiteral("Das Bestelldokument enthält eine Dokumenttyp-Deklaration (DOCTYPE); "
+                                    "das ist nicht erlaubt.");
+            return false;
+        case QXmlStreamReader::EntityReference:
+            *error = QStringLiteral("Das Bestelldokument verwendet die unbekannte Entität \"%1\".")
+                         .arg(reader.name());
+            return false;
+        case QXmlStreamReader::StartElement: {
+            if (open.size() >= kMaxOrderDocumentDepth) {
+                *error = QStringLiteral("Das Bestelldokument ist tiefer als %1 Ebenen verschachtelt.")
+                             .arg(kMaxOrderDocumentDepth);
+                return false;
+            }
+            Node *node = nullptr;
+            if (open.isEmpty()) {
+                haveRoot = true;
+                node = root;
+            } else {
+                open.last()->children.append(Node());
+                node = &open.last()->children.last();
+            }
+            node->name = reader.name().toString();
+            node->attributes = reader.attributes();
+            open.append(node);
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            open.removeLast();
+            break;
+        case QXmlStreamReader::Characters:
+            // Text may come in pieces (around references); all of it counts.
+            if (!open.isEmpty())
+                open.last()->text += reader.text();
+            break;
+        default: // declaration, comments, processing instructions
+            break;
+        }
+    }
+    if (reader.hasError() || !haveRoot) {
         *error = QStringLiteral("Das Bestelldokument ist kein gültiges XML (Zeile %1, Spalte %2: %3).")
-                     .arg(line)
-                     .arg(column)
-                     .arg(parseError);
-        return false;
-    }
-    const QDomElement order = parsed->dom.documentElement();
-    parsed->formdata = order.firstChildElement(QStringLiteral("formdata"));
-    parsed->articles = order.firstChildElement(QStringLiteral("articles"));
-    if (parsed->formdata.isNull()) {
-        *error = QStringLiteral("Das Element \"formdata\" fehlt.");
-        return false;
-    }
-    if (parsed->articles.isNull()) {
-        *error = QStringLiteral("Das Element \"articles\" fehlt.");
-        return false;
-    }
-    parsed->uuid = vq::elementText(parsed->formdata.firstChildElement(QStringLiteral("uuid"))).trimmed();
-    // Without an identifier the duplicate test would match every order typed in by hand.
-    if (parsed->uuid.isEmpty()) {
-        *error = QStringLiteral("Das Element \"uuid\" fehlt oder ist leer.");
+                     .arg(reader.lineNumber())
+                     .arg(reader.columnNumber())
+                     .arg(reader.hasError() ? reader.errorString() : QStringLiteral("kein Element"));
         return false;
     }
     return true;
 }
 
-QString plainValue(const QDomElement &parent, const char *name)
+// Reads the values of the tree into an order; the first failure ends it.
+class ValueReader
 {
-    return vq::elementText(parent.firstChildElement(QString::fromLatin1(name)));
-}
+public:
+    explicit ValueReader(QString *error)
+        : m_error(error)
+    {
+    }
 
-QString base64Value(const QDomElement &parent, const char *name)
+    // A plain value: the element's text as one line; empty when missing.
+    QString plain(const Node &parent, QStringView name) const
+    {
+        const Node *node = parent.child(name);
+        return node ? singleLine(node->text) : QString();
+    }
+
+    // A base64 value; a missing element is empty text.
+    std::optional<QString> base64(const Node &parent, QStringView name, const QString &where) const
+    {
+        const Node *node = parent.child(name);
+        if (!node)
+            return QString();
+        return base64Text(node->text, where + u'"' + name.toString() + u'"');
+    }
+
+    std::optional<QString> base64Text(const QString &value, const QString &what) const
+    {
+        const auto bytes = decodeStrictBase64(value);
+        if (!bytes) {
+            fail(QStringLiteral("%1 ist kein gültiges base64.").arg(what));
+            return std::nullopt;
+        }
+        return decodeValueText(*bytes);
+    }
+
+    // A number of a line that must be present; minimum and maximum bound it.
+    std::optional<double> number(const Node &line, QStringView name, const QString &where, double minimum,
+                                 double maximum) const
+    {
+        const Node *node = line.child(name);
+        if (!node) {
+            fail(QStringLiteral("%1das Element \"%2\" fehlt.").arg(where, name));
+            return std::nullopt;
+        }
+        const auto text = base64Text(node->text, where + u'"' + name.toString() + u'"');
+        if (!text)
+            return std::nullopt;
+        const auto value = parseDecimal(*text);
+        if (!value) {
+            fail(QStringLiteral("%1\"%2\" ist keine Zahl: \"%3\".").arg(where, name, *text));
+            return std::nullopt;
+        }
+        return inRange(*value, minimum, maximum, where + u'"' + name.toString() + u'"') ? value : std::nullopt;
+    }
+
+    bool inRange(double value, double minimum, double maximum, const QString &what) const
+    {
+        if (value >= minimum && value <= maximum)
+            return true;
+        fail(QStringLiteral("%1 liegt mit %2 außerhalb von %3 bis %4.")
+                 .arg(what, QLocale::c().toString(value, 'g', 15), QLocale::c().toString(minimum, 'g', 15),
+                      QLocale::c().toString(maximum, 'g', 15)));
+        return false;
+    }
+
+    void fail(const QString &message) const
+    {
+        if (m_error->isEmpty())
+            *m_error = message;
+    }
+
+private:
+    QString *m_error;
+};
+
+bool readOrder(const Node &root, TOrderDocument *result, QString *error)
 {
-    return decodeBase64Value(plainValue(parent, name));
+    const Node *formdata = root.child(u"formdata");
+    const Node *articles = root.child(u"articles");
+    if (!formdata) {
+        *error = QStringLiteral("Das Element \"formdata\" fehlt.");
+        return false;
+    }
+    if (!articles) {
+        *error = QStringLiteral("Das Element \"articles\" fehlt.");
+        return false;
+    }
+    TBestellung &order = result->order;
+    const ValueReader values(error);
+    order.uuid = values.plain(*formdata, u"uuid").trimmed();
+    // Without an identifier the duplicate test would match every order typed in by hand.
+    if (order.uuid.isEmpty()) {
+        *error = QStringLiteral("Das Element \"uuid\" fehlt oder ist leer.");
+        return false;
+    }
+    if (order.uuid.size() > kMaxOrderUuidLength) {
+        *error = QStringLiteral("Das Element \"uuid\" ist länger als %1 Zeichen.").arg(kMaxOrderUuidLength);
+        order.uuid.clear();
+        return false;
+    }
+
+    const Node *timestamp = formdata->child(u"timestamp");
+    if (!timestamp) {
+        *error = QStringLiteral("Das Element \"timestamp\" fehlt.");
+        return false;
+    }
+    bool ok = false;
+    const qint64 seconds = timestamp->text.trimmed().toLongLong(&ok);
+    // Beyond years 1 to 9999 the date is meaningless.
+    if (!ok || seconds < -62135596800LL || seconds > 253402300799LL) {
+        *error = QStringLiteral("\"timestamp\" ist keine Zahl: \"%1\".").arg(singleLine(timestamp->text).left(100));
+        return false;
+    }
+    order.zeit = timestampToDateTime(seconds);
+
+    const std::pair<QString *, const char16_t *> texts[] = {
+        {&order.firma, u"Firma"},     {&order.name, u"Vorname"}, {&order.nachname, u"Nachname"},
+        {&order.strasse, u"Strasse"}, {&order.plz, u"PLZ"},      {&order.ort, u"Ort"},
+        {&order.land, u"Land"},       {&order.email, u"email"},  {&order.telefon, u"Telefon"},
+        {&order.homepage, u"Homepage"}};
+    for (const auto &[target, name] : texts) {
+        const auto value = values.base64(*formdata, name, QString());
+        if (!value)
+            return false;
+        *target = *value;
+    }
+    order.ip = values.plain(*formdata, u"company");
+
+    int lineNumber = 0;
+    for (const Node &item : articles->children) {
+        ++lineNumber;
+        const QString where = QStringLiteral("Artikel %1: ").arg(lineNumber);
+        TArtikel line;
+        const auto nr = values.base64(item, u"articleNumber", where);
+        const auto name = nr ? values.base64(item, u"articleName", where) : std::nullopt;
+        const auto price = name ? values.number(item, u"price", where, 0, kMaxOrderPrice) : std::nullopt;
+        const auto vat = price ? values.number(item, u"vat", where, 0, 100) : std::nullopt;
+        if (!vat)
+            return false;
+        const Node *amountNode = item.child(u"amount");
+        if (!amountNode) {
+            *error = QStringLiteral("%1das Element \"amount\" fehlt.").arg(where);
+            return false;
+        }
+        const auto amountText = values.base64Text(amountNode->text, where + QStringLiteral("\"amount\""));
+        if (!amountText)
+            return false;
+        const int amount = amountText->trimmed().toInt(&ok);
+        if (!ok) {
+            *error = QStringLiteral("%1\"amount\" ist keine ganze Zahl: \"%2\".").arg(where, *amountText);
+            return false;
+        }
+        if (!values.inRange(amount, 0, std::numeric_limits<int>::max(), where + QStringLiteral("\"amount\"")))
+            return false;
+        line.nr = *nr;
+        line.name = *name;
+        line.preis = *price + 0.0; // "-0" is 0
+        line.mwst = *vat + 0.0;
+        line.anzahl = amount;
+
+        const Node *options = item.child(u"options");
+        if (!options) {
+            *error = QStringLiteral("%1das Element \"options\" fehlt.").arg(where);
+            return false;
+        }
+        for (const Node &o : options->children) {
+            TOption option;
+            const auto optionName = values.base64Text(o.attributes.value(QLatin1StringView("name")).toString(),
+                                                      where + QStringLiteral("der Optionsname"));
+            const auto optionValue =
+                optionName ? values.base64Text(o.text, where + QStringLiteral("der Optionswert")) : std::nullopt;
+            if (!optionValue)
+                return false;
+            option.name = *optionName;
+            option.wert = *optionValue;
+            if (!o.attributes.hasAttribute(QLatin1StringView("price"))) {
+                *error = QStringLiteral("%1einer Option fehlt der Preis.").arg(where);
+                return false;
+            }
+            const QString priceText = o.attributes.value(QLatin1StringView("price")).toString();
+            const auto optionPrice = parseDecimal(priceText);
+            if (!optionPrice) {
+                *error = QStringLiteral("%1der Optionspreis \"%2\" ist keine Zahl.").arg(where, singleLine(priceText));
+                return false;
+            }
+            if (!values.inRange(*optionPrice, 0, kMaxOrderPrice, where + QStringLiteral("der Optionspreis")))
+                return false;
+            // A price of 0 means the option has none.
+            if (*optionPrice != 0)
+                option.preis = *optionPrice;
+            line.optionen << option;
+        }
+        result->lines << line;
+    }
+    return true;
 }
 
 } // namespace
 
-QString decodeBase64Value(const QString &base64)
+QByteArray orderDocumentText(const QByteArray &body)
 {
-    return fromWindows1252(QByteArray::fromBase64(base64.toLatin1()));
+    qsizetype begin = 0;
+    qsizetype end = body.size();
+    while (begin < end && isSpaceOrControl(body[begin]))
+        ++begin;
+    while (end > begin && isSpaceOrControl(body[end - 1]))
+        --end;
+    return body.mid(begin, end - begin);
+}
+
+std::optional<QByteArray> decodeStrictBase64(QStringView base64)
+{
+    QByteArray compact;
+    compact.reserve(base64.size());
+    for (const QChar c : base64) {
+        const char16_t u = c.unicode();
+        if (u == u' ' || u == u'\t' || u == u'\r' || u == u'\n')
+            continue;
+        const bool alphabet = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9')
+            || u == u'+' || u == u'/' || u == u'=';
+        if (!alphabet)
+            return std::nullopt;
+        compact.append(char(u));
+    }
+    if (compact.size() % 4 != 0)
+        return std::nullopt;
+    // Padding only as the last one or two characters.
+    const qsizetype firstPad = compact.indexOf('=');
+    if (firstPad >= 0 && firstPad < compact.size() - 2)
+        return std::nullopt;
+    if (firstPad >= 0 && firstPad == compact.size() - 2 && compact.back() != '=')
+        return std::nullopt;
+    return QByteArray::fromBase64(compact);
+}
+
+QString decodeValueText(const QByteArray &bytes)
+{
+    return singleLine(vq::fromUtf8OrWindows1252(bytes));
+}
+
+namespace {
+
+constexpr QLatin1StringView kSignaturePrefix("hmac-sha256=");
+
+QByteArray signatureMac(const QByteArray &body, const QString &secret)
+{
+    QByteArray text = body;
+    text.replace('\r', QByteArray());
+    return QMessageAuthenticationCode::hash(orderDocumentText(text), secret.toUtf8(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+QString orderSignature(const QByteArray &body, const QString &secret)
+{
+    return kSignaturePrefix + QString::fromLatin1(signatureMac(body, secret).toHex());
+}
+
+bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader, const QString &secret)
+{
+    // A mail server may fold a long header line; white space is no part of the value.
+    QString value = signatureHeader;
+    value.removeIf([](QChar c) { return c.isSpace(); });
+    if (!value.startsWith(kSignaturePrefix))
+        return false;
+    const QStringView hex = QStringView(value).mid(kSignaturePrefix.size());
+    if (hex.size() != 64)
+        return false;
+    QByteArray given;
+    for (const QChar c : hex) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f')))
+            return false;
+        given.append(char(u));
+    }
+    given = QByteArray::fromHex(given);
+    const QByteArray expected = signatureMac(body, secret);
+    // Every byte is compared, whatever differs first.
+    unsigned char difference = 0;
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        difference |= static_cast<unsigned char>(expected[i] ^ given[i]);
+    return difference == 0;
 }
 
 std::optional<double> parseDecimal(const QString &text)
@@ -119,105 +428,19 @@ QDateTime timestampToDateTime(qint64 seconds)
     return QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC).addSecs(seconds);
 }
 
-bool readOrderUuid(const QByteArray &body, QString *uuid, QString *error)
-{
-    Parsed parsed;
-    if (!parseHead(body, &parsed, error))
-        return false;
-    *uuid = parsed.uuid;
-    return true;
-}
-
 bool readOrderDocument(const QByteArray &body, TOrderDocument *document, QString *error)
 {
-    Parsed parsed;
-    if (!parseHead(body, &parsed, error))
+    *document = TOrderDocument();
+    error->clear();
+    Node root;
+    if (!parseTree(orderDocumentText(body), &root, error))
         return false;
-    const QDomElement &f = parsed.formdata;
     TOrderDocument result;
-    TBestellung &order = result.order;
-    order.uuid = parsed.uuid;
-
-    const QDomElement timestamp = f.firstChildElement(QStringLiteral("timestamp"));
-    if (timestamp.isNull()) {
-        *error = QStringLiteral("Das Element \"timestamp\" fehlt.");
+    if (!readOrder(root, &result, error)) {
+        document->order.uuid = result.order.uuid;
         return false;
     }
-    bool ok = false;
-    const qint64 seconds = vq::elementText(timestamp).trimmed().toLongLong(&ok);
-    // Beyond about ±10,000 years the date is meaningless.
-    if (!ok || seconds < -62135596800LL || seconds > 253402300799LL) {
-        *error = QStringLiteral("\"timestamp\" ist keine Zahl: \"%1\".").arg(vq::elementText(timestamp));
-        return false;
-    }
-    order.zeit = timestampToDateTime(seconds);
-    order.firma = base64Value(f, "Firma");
-    order.name = base64Value(f, "Vorname");
-    order.nachname = base64Value(f, "Nachname");
-    order.strasse = base64Value(f, "Strasse");
-    order.plz = base64Value(f, "PLZ");
-    order.ort = base64Value(f, "Ort");
-    order.land = base64Value(f, "Land");
-    order.email = base64Value(f, "email");
-    order.telefon = base64Value(f, "Telefon");
-    order.homepage = base64Value(f, "Homepage");
-    order.ip = plainValue(f, "company");
-
-    int lineNumber = 0;
-    for (QDomElement item = parsed.articles.firstChildElement(); !item.isNull(); item = item.nextSiblingElement()) {
-        ++lineNumber;
-        TArtikel line;
-        line.nr = base64Value(item, "articleNumber");
-        line.name = base64Value(item, "articleName");
-        for (const char *name : {"price", "vat", "amount"}) {
-            if (item.firstChildElement(QString::fromLatin1(name)).isNull()) {
-                *error = QStringLiteral("Artikel %1: das Element \"%2\" fehlt.").arg(lineNumber).arg(QString::fromLatin1(name));
-                return false;
-            }
-        }
-        const QString priceText = base64Value(item, "price");
-        const QString vatText = base64Value(item, "vat");
-        const QString amountText = base64Value(item, "amount");
-        const auto price = parseDecimal(priceText);
-        const auto vat = parseDecimal(vatText);
-        const int amount = amountText.trimmed().toInt(&ok);
-        if (!price || !vat || !ok) {
-            const QString bad = !price ? priceText : !vat ? vatText : amountText;
-            *error = QStringLiteral("Artikel %1: \"%2\" ist keine Zahl.").arg(lineNumber).arg(bad);
-            return false;
-        }
-        line.preis = *price;
-        line.mwst = *vat;
-        line.anzahl = amount;
-
-        const QDomElement options = item.firstChildElement(QStringLiteral("options"));
-        if (options.isNull()) {
-            *error = QStringLiteral("Artikel %1: das Element \"options\" fehlt.").arg(lineNumber);
-            return false;
-        }
-        for (QDomElement o = options.firstChildElement(); !o.isNull(); o = o.nextSiblingElement()) {
-            TOption option;
-            option.name = decodeBase64Value(o.attribute(QStringLiteral("name")));
-            option.wert = decodeBase64Value(vq::elementText(o));
-            if (!o.hasAttribute(QStringLiteral("price"))) {
-                *error = QStringLiteral("Artikel %1: einer Option fehlt der Preis.").arg(lineNumber);
-                return false;
-            }
-            const auto optionPrice = parseDecimal(o.attribute(QStringLiteral("price")));
-            if (!optionPrice) {
-                *error = QStringLiteral("Artikel %1: der Optionspreis \"%2\" ist keine Zahl.")
-                             .arg(lineNumber)
-                             .arg(o.attribute(QStringLiteral("price")));
-                return false;
-            }
-            // A price of 0 means the option has none.
-            if (*optionPrice != 0)
-                option.preis = *optionPrice;
-            line.optionen << option;
-        }
-        result.lines << line;
-    }
-    *document = result;
+    *document = std::move(result);
     return true;
 }
 

@@ -57,12 +57,14 @@ void TPop3Client::quit()
     if (m_curl)
         curl_easy_cleanup(static_cast<CURL *>(m_curl));
     m_curl = nullptr;
+    m_connected = false;
 }
 
 bool TPop3Client::perform(const QString &path, const QString &command, bool bodyless, QByteArray *body,
                           QByteArray *reply)
 {
     m_loginRefused = false;
+    m_connectionLost = false;
     if (!m_curl)
         m_curl = curl_easy_init();
     CURL *curl = static_cast<CURL *>(m_curl);
@@ -105,8 +107,19 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
 
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
-    if (code == CURLE_OK)
+    long newConnections = 0;
+    curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &newConnections);
+    if (m_connected && newConnections > 0) {
+        // The connection the earlier commands used is gone; message numbers
+        // and the last reply cannot be trusted any more.
+        m_lastError = QStringLiteral("Die Verbindung zum Mailserver ist abgebrochen (%1).").arg(QString::fromUtf8(url));
+        m_connectionLost = true;
+        return false;
+    }
+    if (code == CURLE_OK) {
+        m_connected = true;
         return true;
+    }
     m_loginRefused = code == CURLE_LOGIN_DENIED;
     m_lastError = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code)) + QStringLiteral(" (") + QString::fromUtf8(url) + u')';
     return false;
@@ -179,6 +192,16 @@ bool TPop3Client::dele(int number)
 {
     QByteArray ignored;
     return perform(QString::number(number), QStringLiteral("DELE"), true, &ignored, nullptr);
+}
+
+} // namespace vq::invoice
+
+namespace vq::invoice {
+
+bool TPop3Client::noop()
+{
+    QByteArray ignored;
+    return perform(QString(), QStringLiteral("NOOP"), true, &ignored, nullptr);
 }
 
 } // namespace vq::invoice

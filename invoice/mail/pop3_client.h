@@ -1,6 +1,7 @@
 // A POP3 client on libcurl: log in with user name and password (plain, POP3S
-// or STLS), STAT, LIST, UIDL, TOP, RETR, DELE; QUIT when the client is destroyed
-// or quit() is called. All commands of one client share one connection.
+// or STLS), STAT, LIST, UIDL, TOP, RETR, DELE, NOOP; QUIT when the client is
+// destroyed or quit() is called. All commands of one client share one
+// connection; once it is lost, every later command fails.
 #pragma once
 
 #include <QByteArray>
@@ -58,10 +59,16 @@ public:
     std::optional<QByteArray> retr(int number);
     // Marks message n as deleted; the server deletes it at quit().
     bool dele(int number);
+    // Asks nothing; succeeds only on the connection the commands before used,
+    // which shows that their replies came whole.
+    bool noop();
     // Logs out, which makes deletions final.
     void quit();
 
     QString lastError() const { return m_lastError; }
+    // True when the last command failed because the connection had been lost
+    // after the command before it: that command's reply may have been cut off.
+    bool connectionLost() const { return m_connectionLost; }
     // True when the last failure was the login (wrong user name or password).
     bool loginRefused() const { return m_loginRefused; }
 
@@ -71,6 +78,12 @@ private:
 
     Pop3Account m_account;
     void *m_curl = nullptr;
+    // A command succeeded on the current connection. libcurl opens a new one
+    // when the server closed it, and a reply cut off by the close looks
+    // complete; every command on a new connection after the first therefore
+    // fails, which reveals the cut.
+    bool m_connected = false;
+    bool m_connectionLost = false;
     QString m_lastError;
     bool m_loginRefused = false;
 };

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <QLocale>
 
@@ -17,6 +18,9 @@ namespace {
 
 // Messages up to this size are fetched whole without asking for the header first.
 constexpr qint64 kFetchWholeUpTo = 64 * 1024;
+// An order document is at most kMaxOrderDocumentBytes; quoted-printable may
+// triple it. Larger order mails are listed as damaged without being fetched.
+constexpr qint64 kMaxOrderMailBytes = 4 * kMaxOrderDocumentBytes;
 
 // The marker word, in exactly this case, anywhere in the subject.
 bool isOrderSubject(const QString &subject)
@@ -39,33 +43,49 @@ bool mayBeOrderMail(const QByteArray &raw)
 // One message as the reading thread hands it over.
 struct FetchedMail
 {
-    bool ok = false;        // fetched and readable
+    bool fetched = false;   // false: the connection failed; error says why
     bool orderMail = false; // the subject holds the marker; mail is the whole message
+    bool tooLarge = false;  // an order mail too large to be one; mail holds its header only
     TMailMessage mail;
     qint64 size = 0;
+    QString error;
 };
 
 // A small message is fetched whole at once, one request like its header
 // alone. Of a large one the header tells first whether it is an order mail;
-// order mails are small, attachments are never fetched for nothing.
+// order mails are small, attachments are never fetched for nothing, and an
+// order mail beyond kMaxOrderMailBytes is not fetched at all.
 FetchedMail fetchMail(TPop3Client &pop3, int number, qint64 listedSize)
 {
     FetchedMail result;
     const bool small = listedSize <= kFetchWholeUpTo;
     const auto first = small ? pop3.retr(number) : pop3.top(number, 0);
-    if (!first)
+    if (!first) {
+        result.error = pop3.lastError();
         return result;
-    result.ok = true;
+    }
+    result.fetched = true;
     result.size = first->size();
     if (!mayBeOrderMail(*first) || !readMailMessage(*first, &result.mail, nullptr)
         || !isOrderSubject(result.mail.subject))
         return result;
-    if (!small) {
-        const auto whole = pop3.retr(number);
-        result.ok = whole && readMailMessage(*whole, &result.mail, nullptr);
-        result.size = whole ? whole->size() : 0;
+    result.orderMail = true;
+    if (small)
+        return result;
+    if (listedSize > kMaxOrderMailBytes) {
+        result.tooLarge = true;
+        result.size = listedSize;
+        return result;
     }
-    result.orderMail = result.ok;
+    const auto whole = pop3.retr(number);
+    if (!whole) {
+        result.fetched = false;
+        result.error = pop3.lastError();
+        return result;
+    }
+    result.size = whole->size();
+    if (!readMailMessage(*whole, &result.mail, nullptr))
+        result.mail.body.clear(); // an empty document: listed as damaged
     return result;
 }
 
@@ -123,6 +143,8 @@ QString MailOrderRow::statusText() const
         return QString::fromUtf16(kTextXmlError);
     case MailOrderStatus::StoreError:
         return QString::fromUtf16(kTextStoreError);
+    case MailOrderStatus::NotSigned:
+        return QString::fromUtf16(kTextNotSigned);
     }
     return {};
 }
@@ -174,6 +196,7 @@ MailImportResult TMailOrder::importOrders()
     if (!client)
         return connectionFailed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
     const Pop3Account account = accountOfClient(*client);
+    const QString orderSecret = client->bestellgeheimnis;
     const QString mailbox = mailboxKey(account);
 
     TPop3Client pop3(account);
@@ -218,7 +241,10 @@ MailImportResult TMailOrder::importOrders()
     for (int n = 1; n <= *count; ++n) {
         const QString uid = uidOf.value(n);
         const auto knownMessage = uid.isEmpty() ? known.constEnd() : known.constFind(uid);
-        if (knownMessage == known.constEnd() || (knownMessage->orderMail && !knownMessage->orderStored))
+        // A server may hand the id of a deleted message to a new one: a known
+        // id listed with another size is read again.
+        if (knownMessage == known.constEnd() || !knownMessage->sameMessage(sizeOf.value(n, -1))
+            || (knownMessage->orderMail && !knownMessage->orderStored))
             toFetch << n;
     }
     result.fetched = static_cast<int>(toFetch.size());
@@ -227,14 +253,40 @@ MailImportResult TMailOrder::importOrders()
     // documents and stores the orders; the database stays on this thread.
     FetchQueue queue;
     std::thread fetcher([&] {
+        // A reply the server cut off by closing the connection arrives as if
+        // whole; only the next command, which finds the connection gone,
+        // reveals it. So each message is handed on once the command after it
+        // has been sent on the same connection, the last one after a NOOP; a
+        // message whose connection was found lost after it is not handed on
+        // but read again by the next run.
+        std::optional<FetchedMail> pending;
         for (const int n : std::as_const(toFetch)) {
             FetchedMail fetched = fetchMail(pop3, n, sizeOf.value(n, kFetchWholeUpTo + 1));
-            if (!queue.push(std::move(fetched)))
+            if (!fetched.fetched) {
+                if (pending && !pop3.connectionLost())
+                    queue.push(std::move(*pending));
+                // After a failure nothing more is asked.
+                queue.push(std::move(fetched));
                 return;
+            }
+            if (pending && !queue.push(std::move(*pending)))
+                return;
+            pending = std::move(fetched);
+        }
+        if (pending) {
+            // Any other failure of the NOOP comes after a whole reply.
+            if (pop3.noop() || !pop3.connectionLost()) {
+                queue.push(std::move(*pending));
+            } else {
+                FetchedMail failed;
+                failed.error = pop3.lastError();
+                queue.push(std::move(failed));
+            }
         }
     });
 
     QList<KnownMessage> learned; // messages that are not order mails, stored together at the end
+    QString broken;              // why the connection failed during the run
     qsizetype nextFetched = 0;
     bool databaseFailure = false; // the run stops; orders stored before stay
     for (int n = 1; n <= *count && !databaseFailure; ++n) {
@@ -258,13 +310,17 @@ MailImportResult TMailOrder::importOrders()
         }
 
         const FetchedMail fetched = queue.pop();
-        if (!fetched.ok)
-            continue; // a single mail that cannot be fetched is passed over
+        if (!fetched.fetched) {
+            // The run ends here; what was stored stays, the rest is read next time.
+            broken = fetched.error.isEmpty() ? QStringLiteral("Die Verbindung ist abgebrochen.") : fetched.error;
+            break;
+        }
         if (!fetched.orderMail) {
             if (!uid.isEmpty()) {
                 KnownMessage message;
                 message.uidl = uid;
                 message.orderMail = false;
+                message.size = sizeOf.value(n, fetched.size);
                 learned << message;
             }
             continue;
@@ -287,13 +343,31 @@ MailImportResult TMailOrder::importOrders()
         message.size = row.size;
         message.date = row.date;
 
+        if (fetched.tooLarge) {
+            row.status = MailOrderStatus::DocumentError;
+            row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
+            result.messages << QString::fromUtf16(kTextXmlError);
+            result.rows << row;
+            continue;
+        }
+
+        // With an order secret only signed order mails count; the check comes
+        // before the document is read at all.
+        if (!orderSecret.isEmpty() && !orderSignatureValid(mail.body, mail.signature, orderSecret)) {
+            row.status = MailOrderStatus::NotSigned;
+            row.detail = mail.signature.isEmpty() ? QStringLiteral("Die E-Mail trägt keine Signatur.")
+                                                  : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
+            result.rows << row;
+            continue;
+        }
+
         // An order already stored is reported as such even when the rest of its
         // document is damaged; only the identifier is needed for that.
         QString error;
         TOrderDocument document;
         const bool complete = readOrderDocument(mail.body, &document, &error);
-        QString uuid = document.order.uuid;
-        if (!complete && !readOrderUuid(mail.body, &uuid, &error)) {
+        const QString uuid = document.order.uuid;
+        if (uuid.isEmpty()) {
             row.status = MailOrderStatus::DocumentError;
             row.detail = error;
             result.messages << QString::fromUtf16(kTextXmlError);
@@ -322,6 +396,10 @@ MailImportResult TMailOrder::importOrders()
                 row.status = MailOrderStatus::Inserted;
             } else if (store.outcome == MailOrderStore::AlreadyThere) {
                 row.status = MailOrderStatus::AlreadyThere;
+            } else if (store.outcome == MailOrderStore::Refused) {
+                row.status = MailOrderStatus::StoreError; // this order only; the run goes on
+                row.detail = m_db.lastError();
+                result.messages << QString::fromUtf16(kTextStoreError);
             } else {
                 // Nothing of the order was stored; the next run tries again.
                 row.status = MailOrderStatus::StoreError;
@@ -338,6 +416,7 @@ MailImportResult TMailOrder::importOrders()
 
     if (databaseFailure)
         return databaseFailed();
+    // What was learned is true even when the connection broke afterwards.
     if (!m_db.rememberMessages(m_mandantId, mailbox, learned))
         return databaseFailed();
     if (uids) {
@@ -347,8 +426,11 @@ MailImportResult TMailOrder::importOrders()
         if (!m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present))
             return databaseFailed();
     }
+    if (!broken.isEmpty())
+        return connectionFailed(broken);
 
     result.connected = true;
+    result.ok = true;
     result.message = QString::fromUtf16(kTextSuccess);
     result.messages << result.message;
     return result;

@@ -21,6 +21,7 @@ namespace vq::invoice {
 inline constexpr char16_t kTextInserted[] = u"In Datenbank eingefügt.";
 inline constexpr char16_t kTextAlreadyThere[] = u"Bereits in DB vorhanden.";
 inline constexpr char16_t kTextXmlError[] = u"Fehler beim XML-Parsing";
+inline constexpr char16_t kTextNotSigned[] = u"nicht signiert";
 inline constexpr char16_t kTextConnectionError[] =
     u"Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen.";
 inline constexpr char16_t kTextSuccess[] = u"Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.";
@@ -29,7 +30,9 @@ inline constexpr char16_t kTextStoreError[] = u"Fehler beim Speichern der Bestel
 // The run ends on a database failure (the lock message when another user holds the database).
 inline constexpr char16_t kTextDatabaseError[] = u"Fehler beim Zugriff auf die Datenbank.";
 
-enum class MailOrderStatus { Inserted, AlreadyThere, DocumentError, StoreError };
+// NotSigned: the client has an order secret and the mail carries no valid
+// signature with it; such a mail is listed and stored nowhere.
+enum class MailOrderStatus { Inserted, AlreadyThere, DocumentError, StoreError, NotSigned };
 
 // One order mail of the list.
 struct MailOrderRow
@@ -50,6 +53,7 @@ struct MailOrderRow
 
 struct MailImportResult
 {
+    bool ok = false;          // the whole mailbox was read and everything recorded
     bool connected = false;   // false: connection or login failed, it broke off, or the database failed
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure

@@ -1,6 +1,7 @@
 // Fuzz target over the readers of project files, fields and articles. The
 // first byte picks the reader; the rest is the XML. Every input must end in a
-// result or an error, never in a crash or a hang.
+// result or an error, never in a crash or a hang, and a project that loads
+// must save and load again to an equal project.
 #include "project_document.h"
 #include "uArtikelField.h"
 #include "vqform.h"
@@ -8,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -18,10 +21,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case 0: {
         vq::TProjectDocument project;
         project.FormMailerList = {QStringLiteral("https://www.example.com/formmail.php")};
-        (void)project.loadFromBytes(xml);
-        // What was loaded must save and load again.
+        if (!project.loadFromBytes(xml).ok)
+            break;
+        // What was loaded must save and load again to the same project.
         vq::TProjectDocument again;
-        (void)again.loadFromBytes(project.toXml());
+        again.FormMailerList = project.FormMailerList;
+        const QByteArray saved = project.toXml();
+        const vq::TLoadResult reloaded = again.loadFromBytes(saved);
+        if (!reloaded.ok || !again.equals(project)) {
+            std::fprintf(stderr, "saved project does not load back equal: %s\n%s\n",
+                         qPrintable(reloaded.errorMessage), saved.constData());
+            std::abort();
+        }
         break;
     }
     case 1: {

@@ -16,7 +16,9 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <ctime>
+#include <sys/stat.h>
 
 using namespace vq::invoice;
 
@@ -142,6 +144,11 @@ TEST_P(InvoiceDatabaseTest, StateInUseCannotBeDeleted)
     QString message;
     EXPECT_FALSE(db.deleteState(*used, &message));
     EXPECT_EQ(message, QStringLiteral("Dieser Status kann nicht gelöscht werden, da er bereits verwendet wird."));
+    // State 1, which every new order gets, stays even when no order uses it.
+    EXPECT_EQ(db.ordersOfClient(client).value().first().status, *used);
+    EXPECT_FALSE(db.deleteState(1, &message));
+    EXPECT_EQ(message, QStringLiteral("Dieser Status kann nicht gelöscht werden, da jede neue Bestellung ihn erhält."));
+    EXPECT_EQ(db.states().value().first().id, 1);
     // The database itself refuses, whoever sends the delete.
     QSqlQuery raw(db.connection());
     EXPECT_FALSE(raw.exec(QStringLiteral("DELETE FROM Status WHERE ID = %1").arg(*used)));
@@ -293,6 +300,49 @@ TEST_P(InvoiceDatabaseTest, MailOrderThatFailsPartWayLeavesNothing)
     EXPECT_EQ(count("Optionen"), 0);
     EXPECT_TRUE(db.knownMessages(client, QStringLiteral("box")).value().isEmpty());
     EXPECT_EQ(db.nextInvoiceNumberForMail(), 5);
+}
+
+TEST_P(InvoiceDatabaseTest, OrdersNoBackEndCanStoreAreRefusedNotFailed)
+{
+    // Refused orders leave the database usable, so an import run goes on
+    // after them instead of stopping at the same mail every time.
+    const int client = addClient(QStringLiteral("A"));
+    struct Case
+    {
+        const char *what;
+        QString uuid;
+        QDateTime zeit;
+        MailOrderStore::Outcome outcome;
+    };
+    const Case cases[] = {
+        {"identifier of 255 characters", QString(255, u'ü'), {}, MailOrderStore::Stored},
+        {"identifier of 256 characters", QString(256, u'x'), {}, MailOrderStore::Refused},
+        {"identifier of a megabyte", QString(1 << 20, u'x'), {}, MailOrderStore::Refused},
+        {"year 9999", QStringLiteral("spaet"), QDateTime(QDate(9999, 12, 31), QTime(23, 59), Qt::UTC),
+         MailOrderStore::Stored},
+        {"year 10000", QStringLiteral("zu-spaet"), QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC),
+         MailOrderStore::Refused},
+        {"year 1 before Christ", QStringLiteral("zu-frueh"), QDateTime(QDate(-1, 1, 1), QTime(0, 0), Qt::UTC),
+         MailOrderStore::Refused},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TBestellung order;
+        order.uuid = c.uuid;
+        order.zeit = c.zeit;
+        EXPECT_EQ(db.storeMailOrder(order, {}, client, QString(), nullptr).outcome, c.outcome)
+            << db.lastError().toStdString();
+        EXPECT_EQ(db.transactionDepth(), 0);
+    }
+    EXPECT_EQ(count("Bestellung"), 2);
+    EXPECT_EQ(db.nextInvoiceNumberForMail(), 3);
+
+    // After the largest number there is none; no number wraps around.
+    addOrder(client, std::numeric_limits<int>::max());
+    EXPECT_EQ(db.nextInvoiceNumberForMail(), std::nullopt);
+    EXPECT_EQ(db.nextInvoiceNumberForClient(client), std::nullopt);
+    EXPECT_EQ(db.storeMailOrder(TBestellung(), {}, client, QString(), nullptr).outcome, MailOrderStore::Failed);
+    EXPECT_EQ(count("Bestellung"), 3);
 }
 
 TEST_P(InvoiceDatabaseTest, ValuesAreBoundNotPasted)
@@ -477,6 +527,91 @@ INSTANTIATE_TEST_SUITE_P(Backends, InvoiceDatabaseTest, testing::Values(SqlDiale
                              return std::string(vq::test::dialectName(info.param));
                          });
 
+// The same data sorts alike on SQLite and PostgreSQL ---------------------------------
+
+TEST(InvoiceSortOrder, SameDataSortsAlikeOnBothBackEnds)
+{
+    struct Listing
+    {
+        QStringList orders, lines, vat;
+    };
+    const auto listing = [](SqlDialect dialect, const QString &folder) {
+        Listing result;
+        TInvoiceDatabase db;
+        QString error;
+        EXPECT_TRUE(vq::test::openTestDatabase(db, dialect, folder, &error)) << error.toStdString();
+        QSqlQuery raw(db.connection());
+        if (dialect == SqlDialect::PostgreSQL) {
+            // A server whose text sorts by a language's rules, not by code point.
+            EXPECT_TRUE(raw.exec(QStringLiteral("ALTER TABLE Artikel ALTER COLUMN Artikel_Nr TYPE TEXT "
+                                                "COLLATE \"de-x-icu\"")))
+                << raw.lastError().text().toStdString();
+        }
+        TMandant mandant = newClient();
+        const int client = db.insertClient(mandant).value_or(0);
+        // Orders by invoice number with their dates; two without date.
+        const std::pair<int, QDateTime> orders[] = {
+            {1, QDateTime(QDate(2024, 5, 2), QTime(8, 0), Qt::UTC)}, {2, QDateTime()},
+            {3, QDateTime(QDate(2024, 5, 1), QTime(8, 0), Qt::UTC)}, {4, QDateTime()},
+            {5, QDateTime(QDate(2024, 5, 1), QTime(8, 0), Qt::UTC)},
+        };
+        int first = 0;
+        for (const auto &[rechNr, zeit] : orders) {
+            TBestellung order;
+            order.mandantId = client;
+            order.rechNr = rechNr;
+            order.zeit = zeit;
+            const int id = db.insertOrder(order).value_or(0);
+            first = first ? first : id;
+        }
+        const char *numbers[] = {"b", "a9", "", "Ä", "B", "_x", "a10", " z", "ß", "b", "Zebra", "äpfel"};
+        double rate = 19;
+        for (const char *nr : numbers) {
+            TArtikel line;
+            line.bestellungId = first;
+            line.nr = QString::fromUtf8(nr);
+            line.anzahl = 1;
+            line.preis = 1;
+            line.mwst = rate;
+            rate = rate == 19 ? 7 : 19;
+            EXPECT_TRUE(db.insertLine(line)) << db.lastError().toStdString();
+        }
+        // A line without number or rate, as another program may leave one.
+        EXPECT_TRUE(raw.exec(QStringLiteral("INSERT INTO Artikel (Artikel_BestellungID, Artikel_Anzahl, Artikel_Preis) "
+                                            "VALUES (%1, 1, 1)")
+                                 .arg(first)));
+        const QList<OrderListRow> list = db.orderList(client).value();
+        for (const OrderListRow &row : list)
+            result.orders << QString::number(*row.rechNr);
+        const QList<TArtikel> lines = db.linesOfOrder(first).value();
+        for (const TArtikel &line : lines)
+            result.lines << line.nr + u'/' + QString::number(line.mwst);
+        const QList<VatRow> vat = db.vatBreakdown().value();
+        for (const VatRow &row : vat)
+            result.vat << QString::number(row.mwst) + u'/' + QString::number(row.summeGesamt);
+        return result;
+    };
+    QTemporaryDir sqliteDir, postgresDir;
+    const Listing sqlite = listing(SqlDialect::SQLite, sqliteDir.path());
+    const Listing postgres = listing(SqlDialect::PostgreSQL, postgresDir.path());
+    vq::test::stopSharedPostgres();
+
+    // Orders without date first, then oldest first, equal dates as they were added.
+    EXPECT_EQ(sqlite.orders, (QStringList{QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("3"),
+                                          QStringLiteral("5"), QStringLiteral("1")}));
+    // Lines by article number in code-point order, those without number first.
+    EXPECT_EQ(sqlite.lines,
+              (QStringList{QStringLiteral("/19"), QStringLiteral("/0"), QStringLiteral(" z/7"), QStringLiteral("B/19"),
+                           QStringLiteral("Zebra/19"), QStringLiteral("_x/7"), QStringLiteral("a10/19"),
+                           QStringLiteral("a9/7"), QStringLiteral("b/19"), QStringLiteral("b/7"),
+                           QStringLiteral("Ä/7"), QStringLiteral("ß/19"), QStringLiteral("äpfel/7")}));
+    // The line without rate first.
+    EXPECT_EQ(sqlite.vat, (QStringList{QStringLiteral("0/1"), QStringLiteral("7/6"), QStringLiteral("19/6")}));
+    EXPECT_EQ(postgres.orders, sqlite.orders);
+    EXPECT_EQ(postgres.lines, sqlite.lines);
+    EXPECT_EQ(postgres.vat, sqlite.vat);
+}
+
 // The database file in the data folder -------------------------------------------
 
 TEST(InvoiceDatabaseFile, FirstStartCopiesTemplateAndNeverOverwrites)
@@ -508,6 +643,30 @@ TEST(InvoiceDatabaseFile, FirstStartCopiesTemplateAndNeverOverwrites)
         EXPECT_EQ(db.clients().value().first().firma, QStringLiteral("Erster Start"));
     }
     QFile::remove(target);
+}
+
+TEST(InvoiceDatabaseFile, CreatedReadableByItsOwnerOnlyWhateverTheUmask)
+{
+    const mode_t previous = ::umask(022);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("datenbank.db"));
+    {
+        TInvoiceDatabase db;
+        QString error;
+        ASSERT_TRUE(db.openSQLite(file, QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), &error))
+            << error.toStdString();
+        TMandant client = newClient();
+        client.password = QStringLiteral("geheim");
+        ASSERT_TRUE(db.insertClient(client)); // with the -wal and -shm files open
+        for (const char *suffix : {"", "-wal", "-shm"}) {
+            struct stat info {};
+            ASSERT_EQ(::stat(QFile::encodeName(file + QString::fromLatin1(suffix)).constData(), &info), 0) << suffix;
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << suffix;
+        }
+    }
+    // Nothing of the copy is left beside it.
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.neu-*")}, QDir::Files).size(), 0);
+    ::umask(previous);
 }
 
 TEST(InvoiceDatabaseFile, DatabaseChosenByUrlOrEnvironment)

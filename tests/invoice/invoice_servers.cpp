@@ -232,7 +232,7 @@ bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
         "first_valid_uid = 1\n"
         "first_valid_gid = 1\n"
         "mail_location = maildir:~/Maildir\n"
-        "pop3_uidl_format = %08Xu%08Xv\n"
+        "pop3_uidl_format = @UIDL@\n"
         "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u @ROOT@/passwd\n}\n"
         "userdb {\n  driver = static\n  args = uid=@UID@ gid=@GID@ home=@ROOT@/home/%u\n}\n"
         "service pop3-login {\n  inet_listener pop3 {\n    port = @PORT@\n  }\n"
@@ -253,6 +253,7 @@ bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
         ssl = QStringLiteral("yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem").arg(root);
     }
     config.replace(QStringLiteral("@SSL@"), ssl).replace(QStringLiteral("@TLSPORT@"), QString::number(m_tlsPort));
+    config.replace(QStringLiteral("@UIDL@"), m_uidlFormat);
     config.replace(QStringLiteral("@ROOT@"), root)
         .replace(QStringLiteral("@PORT@"), QString::number(m_port))
         .replace(QStringLiteral("@LOGIN@"), loginUser)
@@ -287,12 +288,18 @@ void DovecotServer::stop()
     }
 }
 
-void DovecotServer::addMessage(const QString &user, const QByteArray &message)
+QString DovecotServer::addMessage(const QString &user, const QByteArray &message)
 {
     // Names sort in the order of adding, and Dovecot numbers new mail by name.
     ++m_sequence;
-    const QString name = QStringLiteral("%1.M%2P1.vqtest:2,").arg(1700000000 + m_sequence).arg(m_sequence, 6, 10, QChar(u'0'));
-    const QString path = maildir(user) + QStringLiteral("/cur/") + name;
+    const QString name = QStringLiteral("%1.M%2P1.vqtest").arg(1700000000 + m_sequence).arg(m_sequence, 6, 10, QChar(u'0'));
+    addMessageNamed(user, name, message);
+    return name;
+}
+
+void DovecotServer::addMessageNamed(const QString &user, const QString &name, const QByteArray &message)
+{
+    const QString path = maildir(user) + QStringLiteral("/cur/") + name + QStringLiteral(":2,");
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         QByteArray crlf = message;

@@ -47,8 +47,14 @@ public:
     void stop();
     int port() const { return m_port; }
     int tlsPort() const { return m_tlsPort; }
-    // Puts a message into the user's mailbox; messages keep the order they were added in.
-    void addMessage(const QString &user, const QByteArray &message);
+    // The server's unique ids (pop3_uidl_format); set before start(). "%f",
+    // the maildir file name, lets a test hand an old id to a new message.
+    void setUidlFormat(const QString &format) { m_uidlFormat = format; }
+    // Puts a message into the user's mailbox; messages keep the order they were
+    // added in. Returns the message's file name (without flags).
+    QString addMessage(const QString &user, const QByteArray &message);
+    // Puts a message into the mailbox under a file name of its own choosing.
+    void addMessageNamed(const QString &user, const QString &name, const QByteArray &message);
     // Files of the user's mailbox (new and cur).
     int messageCount(const QString &user) const;
     QString log() const;
@@ -60,6 +66,7 @@ private:
     int m_port = 0;
     int m_tlsPort = 0;
     int m_sequence = 0;
+    QString m_uidlFormat = QStringLiteral("%08Xu%08Xv");
     unsigned m_uid = 0, m_gid = 0;
 };
 

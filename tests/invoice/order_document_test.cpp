@@ -1,5 +1,7 @@
 // The order document of an order mail, over a table of documents: what is
-// stored from a valid one and which damaged ones are refused.
+// stored from a valid one, which damaged ones are refused, and hostile ones
+// (entity bombs, deep nesting, huge documents, values out of range, broken
+// base64) that are refused at once instead of eating memory and time.
 #include "order_document.h"
 
 #include <QByteArray>
@@ -37,12 +39,35 @@ QByteArray option(const char *name, const char *value, const char *price)
     return xml + ">" + b64(value) + "</option>";
 }
 
-QByteArray document(const QByteArray &articles, const QByteArray &timestamp = "<timestamp>1700000000</timestamp>")
+QByteArray document(const QByteArray &articles, const QByteArray &timestamp = "<timestamp>1700000000</timestamp>",
+                    const QByteArray &moreFormdata = {}, const QByteArray &prolog = {})
 {
-    return "\r\n \t<?xml version=\"1.0\"?>\n<order><articles>" + articles
+    return "\r\n \t<?xml version=\"1.0\"?>\n" + prolog + "<order><articles>" + articles
         + "</articles><formdata><uuid>4711-abc</uuid>" + timestamp + "<Vorname>" + b64("J\xfcrgen") + "</Vorname>"
         + "<Firma>" + b64("M\x80ller & S\xf6hne") + "</Firma><Nachname>" + b64("M\xfcller")
-        + "</Nachname><company>192.0.2.7</company></formdata></order>\r\n\x01";
+        + "</Nachname><company>192.0.2.7</company>" + moreFormdata + "</formdata></order>\r\n\x01";
+}
+
+// The classic entity bomb: ten levels of ten references each.
+QByteArray entityBomb()
+{
+    QByteArray dtd = "<!DOCTYPE order [<!ENTITY e0 \"AAAAAAAAAA\">";
+    for (int i = 1; i <= 10; ++i) {
+        dtd += "<!ENTITY e" + QByteArray::number(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            dtd += "&e" + QByteArray::number(i - 1) + ";";
+        dtd += "\">";
+    }
+    return dtd + "]>";
+}
+
+QByteArray nested(int levels, bool closed)
+{
+    QByteArray xml = "<order><formdata><uuid>tief</uuid><timestamp>0</timestamp></formdata><articles>";
+    xml += QByteArray("<a>").repeated(levels);
+    if (closed)
+        xml += QByteArray("</a>").repeated(levels);
+    return xml + (closed ? "</articles></order>" : "");
 }
 
 const QByteArray kOneOption = "<options>" + option("Gr\xf6\xdf" "e", "XL", "1.5") + "</options>";
@@ -53,6 +78,7 @@ struct Case
     QByteArray body;
     bool valid;
     std::function<void(const TOrderDocument &)> check;
+    const char *errorPart = nullptr; // a refused document: part of the message
 };
 
 // Test names and failure messages show the case by its name.
@@ -77,6 +103,12 @@ TEST_P(OrderDocumentTest, Reads)
         c.check(doc);
     } else if (!ok) {
         EXPECT_FALSE(error.isEmpty());
+        if (c.errorPart) {
+            EXPECT_TRUE(error.contains(QString::fromUtf8(c.errorPart))) << error.toStdString();
+        }
+        // Nothing of a refused document is handed on but its identifier.
+        EXPECT_TRUE(doc.lines.isEmpty());
+        EXPECT_TRUE(doc.order.name.isEmpty());
     }
 }
 
@@ -149,19 +181,129 @@ const Case kCases[] = {
     {"FormdataMissing", "<order><articles/></order>", false, nullptr},
     {"ArticlesMissing", "<order><formdata><uuid>1</uuid><timestamp>0</timestamp></formdata></order>", false, nullptr},
     {"UuidMissing", "<order><articles/><formdata><timestamp>0</timestamp></formdata></order>", false, nullptr},
+
+    // Hostile documents: refused before they cost memory or time.
+    {"EntityBomb", document(line("1", b64("1"), "<options/>"), "<timestamp>0</timestamp>", "<Ort>&e10;</Ort>",
+                            entityBomb()),
+     false, nullptr, "DOCTYPE"},
+    {"DoctypeWithoutEntities", document("", "<timestamp>0</timestamp>", {}, "<!DOCTYPE order>"), false, nullptr,
+     "DOCTYPE"},
+    {"ExternalEntity",
+     document("", "<timestamp>0</timestamp>", "<company>&x;</company>",
+              "<!DOCTYPE order [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"),
+     false, nullptr, "DOCTYPE"},
+    {"PredefinedEntitiesAndCharacterReferences",
+     "<order><articles/><formdata><uuid>a&amp;b&#x41;</uuid><timestamp>0</timestamp><Ort>S/Zsbg&#61;=</Ort>"
+     "<company>1 &lt;2&gt;</company></formdata></order>",
+     true,
+     [](const TOrderDocument &d) {
+         EXPECT_EQ(d.order.uuid, QStringLiteral("a&bA"));
+         EXPECT_EQ(d.order.ort, QStringLiteral("Köln"));
+         EXPECT_EQ(d.order.ip, QStringLiteral("1 <2>"));
+     }},
+    {"UndeclaredEntity", document("", "<timestamp>0</timestamp>", "<company>&x;</company>"), false, nullptr},
+    {"LargerThanOneMebibyte",
+     document("", "<timestamp>0</timestamp>", "<!--" + QByteArray(kMaxOrderDocumentBytes, 'x') + "-->"), false,
+     nullptr, "zu groß"},
+    {"Nested17Levels", nested(15, true), false, nullptr, "verschachtelt"},
+    {"Nested300000LevelsOpen", nested(300000, false), false, nullptr, "verschachtelt"},
+    {"Nested300000LevelsClosed", nested(300000, true), false, nullptr, "zu groß"},
+    {"Nested16LevelsIsAnOrderLine", nested(14, true), false, nullptr, "price"},
+    {"VatNegative", document(line("1", b64("1"), "<options/>", b64("-100"))), false, nullptr, "außerhalb"},
+    {"VatAbove100", document(line("1", b64("1"), "<options/>", b64("100.5"))), false, nullptr, "außerhalb"},
+    {"VatZeroAnd100", document(line("1", b64("1"), "<options/>", b64("0")) + line("2", b64("1"), "<options/>", b64("100"))),
+     true, [](const TOrderDocument &d) { EXPECT_EQ(d.lines[1].mwst, 100); }},
+    {"PriceNegative", document(line("1", b64("-0.01"), "<options/>")), false, nullptr, "außerhalb"},
+    {"PriceBeyondAnyShop", document(line("1", b64(QByteArray(300, '9').constData()), "<options/>")), false, nullptr,
+     "außerhalb"},
+    {"PriceNegativeZeroIsZero", document(line("1", b64("-0"), "<options/>")), true,
+     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].preis, 0); }},
+    {"SurchargeNegative", document(line("1", b64("1"), "<options>" + option("a", "b", "-2") + "</options>")), false,
+     nullptr, "Optionspreis"},
+    {"AmountNegative", document(line("1", b64("1"), "<options/>", b64("19"), b64("-3"))), false, nullptr,
+     "außerhalb"},
+    {"AmountBeyondInteger", document(line("1", b64("1"), "<options/>", b64("19"), b64("99999999999"))), false,
+     nullptr, "amount"},
+    {"AmountZero", document(line("1", b64("1"), "<options/>", b64("19"), b64("0"))), true,
+     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].anzahl, 0); }},
+    {"Base64PaddingInside", document(line("1", "QQ=QQ", "<options/>")), false, nullptr, "base64"},
+    {"Base64PaddingThenData", document(line("1", "QQ=Q", "<options/>")), false, nullptr, "base64"},
+    {"Base64ThreePads", document(line("1", "Q===", "<options/>")), false, nullptr, "base64"},
+    {"Base64WithoutPadding", document(line("1", "MTI", "<options/>")), false, nullptr, "base64"},
+    {"Base64ForeignCharacter", document(line("1", "MTI=!", "<options/>")), false, nullptr, "base64"},
+    {"Base64BrokenInFormdata", document("", "<timestamp>0</timestamp>", "<Ort>S/Zsbg=?</Ort>"), false, nullptr,
+     "\"Ort\""},
+    {"Base64BrokenInOptionName",
+     document(line("1", b64("1"), "<options><option name=\"a-b\" price=\"0\">" + b64("x") + "</option></options>")),
+     false, nullptr, "Optionsname"},
+    {"Base64WrappedWithCrLf",
+     document(line("1", b64("1"), "<options/>"), "<timestamp>0</timestamp>",
+              "<Strasse>" + b64("Hauptstra\xdf" "e 100, Hinterhaus, dritter Stock links, bei M\xfcller").insert(40, "\r\n ")
+                  + "</Strasse>"),
+     true,
+     [](const TOrderDocument &d) {
+         EXPECT_EQ(d.order.strasse, QStringLiteral("Hauptstraße 100, Hinterhaus, dritter Stock links, bei Müller"));
+     }},
+    {"UuidLongerThanTheKey", "<order><articles/><formdata><uuid>" + QByteArray(256, 'u')
+                                  + "</uuid><timestamp>0</timestamp></formdata></order>",
+     false, nullptr, "uuid"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Documents, OrderDocumentTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
-TEST(OrderDocumentUuid, ReadsTheIdentifierWithoutTheRest)
+// Decoded value bytes: UTF-8 when they are valid UTF-8 beyond ASCII, otherwise
+// Windows-1252; one line, without control characters.
+TEST(OrderDocumentValues, DecodeAsUtf8OrWindows1252AndDropControlCharacters)
 {
-    // The duplicate test needs only the identifier; a damaged line does not hide it.
-    QString uuid;
+    const std::pair<QByteArray, QString> cases[] = {
+        {"M\xc3\xbcller", QStringLiteral("Müller")},                 // UTF-8
+        {"M\xfcller", QStringLiteral("Müller")},                      // Windows-1252
+        {"M\x80ller \x84Gr\xfc\xdf\x93", QStringLiteral("M€ller „Grüß“")},
+        {"Meier", QStringLiteral("Meier")},
+        {"\xe5\xb1\xb1\xe7\x94\xb0 \xf0\x9f\x98\x80", QStringLiteral("山田 😀")},
+        {"M\xc3\xbcller \xfc", QStringLiteral("MÃ¼ller ü")},        // not UTF-8 as a whole
+        {"\xc0\xbc", QStringLiteral("À¼")},                          // overlong form
+        {"\xed\xa0\x80", QStringLiteral("í\u00a0€")},               // encoded surrogate
+        {"\xf4\x90\x80\x80", QStringLiteral("ô€€")},                // beyond U+10FFFF; 0x90 undefined
+        {"M\xc3\xbc", QStringLiteral("Mü")},
+        {"\xc3", QStringLiteral("Ã")},                                // cut off
+        {QByteArray("A\0B", 3), QStringLiteral("AB")},                 // PostgreSQL cannot store NUL
+        {"A\tB\r\nC\nD\rE", QStringLiteral("A B C D E")},
+        {"\x01\x1b[31mrot\x7f", QStringLiteral("[31mrot")},
+        {"\x81\x8d\x8f\x90\x9d", QString()},                        // undefined in Windows-1252
+        {"\xc2\x85Z\xc3\xa4", QStringLiteral("Zä")},                // NEL in UTF-8
+        {"", QString()},
+    };
+    for (const auto &[bytes, text] : cases)
+        EXPECT_EQ(decodeValueText(bytes), text) << bytes.toHex().constData();
+
+    // The same through a whole document: a UTF-8 name and a NUL in the street.
+    TOrderDocument doc;
     QString error;
-    ASSERT_TRUE(readOrderUuid(document(line("1", b64("kaputt"), "")), &uuid, &error));
-    EXPECT_EQ(uuid, QStringLiteral("4711-abc"));
-    EXPECT_FALSE(readOrderUuid("<order/>", &uuid, &error));
+    ASSERT_TRUE(readOrderDocument(document("", "<timestamp>0</timestamp>",
+                                           "<Ort>" + QByteArray("K\xc3\xb6ln").toBase64() + "</Ort><Strasse>"
+                                               + QByteArray("Weg\0 1", 6).toBase64() + "</Strasse>"),
+                                  &doc, &error))
+        << error.toStdString();
+    EXPECT_EQ(doc.order.ort, QStringLiteral("Köln"));
+    EXPECT_EQ(doc.order.strasse, QStringLiteral("Weg 1"));
+    EXPECT_EQ(doc.order.nachname, QStringLiteral("Müller")); // Windows-1252 beside it
+}
+
+TEST(OrderDocumentUuid, ARefusedDocumentStillNamesItsIdentifier)
+{
+    // The duplicate test needs only the identifier; a damaged line does not
+    // hide it, and the document is read once for both.
+    TOrderDocument doc;
+    QString error;
+    EXPECT_FALSE(readOrderDocument(document(line("1", b64("kaputt"), "")), &doc, &error));
+    EXPECT_EQ(doc.order.uuid, QStringLiteral("4711-abc"));
+    EXPECT_FALSE(readOrderDocument("<order/>", &doc, &error));
+    EXPECT_TRUE(doc.order.uuid.isEmpty());
+    // XML that cannot be read names nothing.
+    EXPECT_FALSE(readOrderDocument(nested(300000, false), &doc, &error));
+    EXPECT_TRUE(doc.order.uuid.isEmpty());
 }
 
 } // namespace
