@@ -312,12 +312,22 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
                 *error = QStringLiteral("%1der Optionspreis \"%2\" ist keine Zahl.").arg(where, singleLine(priceText));
                 return false;
             }
-            if (!values.inRange(*optionPrice, 0, kMaxOrderPrice, where + QStringLiteral("der Optionspreis")))
+            // A negative surcharge is a discount the designer allows.
+            if (!values.inRange(*optionPrice, -kMaxOrderPrice, kMaxOrderPrice, where + QStringLiteral("der Optionspreis")))
                 return false;
             // A price of 0 means the option has none.
             if (*optionPrice != 0)
-                option.preis = *optionPrice;
+                option.preis = *optionPrice + 0.0;
             line.optionen << option;
+        }
+        // Discounts never make a piece cost less than nothing.
+        double unit = line.preis;
+        for (const TOption &option : line.optionen)
+            unit += option.preis.value_or(0.0);
+        if (unit < 0) {
+            *error = QStringLiteral("%1Preis und Aufpreise ergeben zusammen %2, weniger als nichts.")
+                         .arg(where, QLocale::c().toString(unit, 'g', 15));
+            return false;
         }
         result->lines << line;
     }

@@ -218,8 +218,11 @@ const Case kCases[] = {
      "außerhalb"},
     {"PriceNegativeZeroIsZero", document(line("1", b64("-0"), "<options/>")), true,
      [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].preis, 0); }},
-    {"SurchargeNegative", document(line("1", b64("1"), "<options>" + option("a", "b", "-2") + "</options>")), false,
-     nullptr, "Optionspreis"},
+    // A discount the designer allows, as long as the piece costs something.
+    {"DiscountWithinThePrice", document(line("1", b64("3"), "<options>" + option("a", "b", "-2") + "</options>")), true,
+     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].optionen[0].preis, -2); }},
+    {"DiscountBeyondThePrice", document(line("1", b64("1"), "<options>" + option("a", "b", "-2") + "</options>")), false,
+     nullptr, "weniger als nichts"},
     {"AmountNegative", document(line("1", b64("1"), "<options/>", b64("19"), b64("-3"))), false, nullptr,
      "außerhalb"},
     {"AmountBeyondInteger", document(line("1", b64("1"), "<options/>", b64("19"), b64("99999999999"))), false,
