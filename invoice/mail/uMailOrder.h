@@ -50,7 +50,7 @@ struct MailOrderRow
 
 struct MailImportResult
 {
-    bool connected = false;   // false: connection or login failed, it broke off, or the database failed
+    bool connected = false;   // false: connection, login or database failed, or it broke off
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure
     QList<MailOrderRow> rows; // every order mail, in mailbox order
