@@ -35,12 +35,14 @@ bool TCurrentClient::accept(int mandantId, QString *message)
     };
     const auto clients = m_db.clients();
     if (!clients)
-        return refuse(QStringLiteral("Die Mandanten können nicht gelesen werden: %1").arg(m_db.lastError()));
+        return refuse(
+            QStringLiteral("Die Mandanten können nicht gelesen werden: %1").arg(m_db.lastError()));
     if (clients->isEmpty())
         return refuse(QStringLiteral("Bitte zuerst einen Mandanten anlegen."));
     if (!m_db.client(mandantId)) {
         if (!m_db.lastError().isEmpty())
-            return refuse(QStringLiteral("Die Mandanten können nicht gelesen werden: %1").arg(m_db.lastError()));
+            return refuse(QStringLiteral("Die Mandanten können nicht gelesen werden: %1")
+                              .arg(m_db.lastError()));
         return refuse(QStringLiteral("Mandant %1 nicht gefunden.").arg(mandantId));
     }
     const QString target = clientTemplatePath(mandantId);

@@ -9,11 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 #include <QUrl>
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -113,7 +113,8 @@ bool TInvoiceDatabase::openConfigured(const QString &url, const QString &program
 bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePath, QString *error)
 {
     close();
-    if (!QFileInfo::exists(file) && QFileInfo::exists(templatePath) && !copyPrivately(templatePath, file, error)) {
+    if (!QFileInfo::exists(file) && QFileInfo::exists(templatePath)
+        && !copyPrivately(templatePath, file, error)) {
         close();
         return false;
     }
@@ -138,7 +139,8 @@ bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePa
     return afterOpen(error);
 }
 
-bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString &file, QString *error)
+bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString &file,
+                                     QString *error)
 {
     // The database holds the mailbox passwords and the customers' addresses:
     // readable by its owner only, whatever the umask (SQLite gives its -wal and
@@ -147,8 +149,10 @@ bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString 
     // same moment never opens half a file, and an existing file is never replaced.
     auto fail = [&](const QString &why) {
         if (error)
-            *error = QStringLiteral("Die Datenbank \"%1\" kann nicht aus der Vorlage \"%2\" angelegt werden: %3")
-                         .arg(file, templatePath, why);
+            *error =
+                QStringLiteral(
+                    "Die Datenbank \"%1\" kann nicht aus der Vorlage \"%2\" angelegt werden: %3")
+                    .arg(file, templatePath, why);
         return false;
     };
     QFile source(templatePath);
@@ -160,10 +164,11 @@ bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString 
     QTemporaryFile copy(file + QStringLiteral(".neu-XXXXXX"));
     if (!copy.open())
         return fail(copy.errorString());
-    if (!copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) || copy.write(bytes) != bytes.size()
-        || !copy.flush() || ::fsync(copy.handle()) != 0)
+    if (!copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        || copy.write(bytes) != bytes.size() || !copy.flush() || ::fsync(copy.handle()) != 0)
         return fail(copy.errorString());
-    if (::link(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(file).constData()) != 0
+    if (::link(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(file).constData())
+            != 0
         && errno != EEXIST)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
     return true; // the temporary name goes with copy
@@ -224,8 +229,9 @@ bool TInvoiceDatabase::afterOpen(QString *error)
     if (!version)
         return fail();
     if (*version > kSchemaVersion) {
-        m_lastError = QStringLiteral("Die Datenbank stammt von einer neueren Programmversion (Schema %1).")
-                          .arg(*version);
+        m_lastError =
+            QStringLiteral("Die Datenbank stammt von einer neueren Programmversion (Schema %1).")
+                .arg(*version);
         return fail();
     }
     if (*version < kSchemaVersion && !upgradeSchema())
@@ -236,8 +242,9 @@ bool TInvoiceDatabase::afterOpen(QString *error)
 std::optional<bool> TInvoiceDatabase::schemaPresent()
 {
     QSqlQuery probe(connection());
-    if (!probe.exec(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_name = 'schemaversion' "
-                                   "AND table_schema = current_schema()"))) {
+    if (!probe.exec(QStringLiteral(
+            "SELECT 1 FROM information_schema.tables WHERE table_name = 'schemaversion' "
+            "AND table_schema = current_schema()"))) {
         noteError(probe.lastError());
         return std::nullopt;
     }
@@ -267,7 +274,7 @@ bool TInvoiceDatabase::lockSchema()
     // create or upgrade its schema; the second waits and then finds it done.
     // SQLite holds the write lock from BEGIN IMMEDIATE on.
     return m_dialect == SqlDialect::SQLite
-        || exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey));
+           || exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey));
 }
 
 bool TInvoiceDatabase::createSchema()
@@ -301,7 +308,9 @@ bool TInvoiceDatabase::upgradeSchema()
         const QString reason = m_lastError;
         rollback();
         m_lastError =
-            QStringLiteral("Die Datenbank konnte nicht für diese Programmversion umgestellt werden: %1").arg(reason);
+            QStringLiteral(
+                "Die Datenbank konnte nicht für diese Programmversion umgestellt werden: %1")
+                .arg(reason);
         return false;
     };
     if (!begin(WriteLock::AtStart))
@@ -324,7 +333,9 @@ bool TInvoiceDatabase::upgradeSchema()
         return fail();
     if (!commit()) {
         m_lastError =
-            QStringLiteral("Die Datenbank konnte nicht für diese Programmversion umgestellt werden: %1").arg(m_lastError);
+            QStringLiteral(
+                "Die Datenbank konnte nicht für diese Programmversion umgestellt werden: %1")
+                .arg(m_lastError);
         return false;
     }
     return true;
@@ -346,32 +357,40 @@ bool TInvoiceDatabase::mendDuplicateOrders()
     {
         QSqlQuery q(connection());
         q.setForwardOnly(true);
-        if (!q.exec(QStringLiteral(
-                "SELECT b.Bestellung_ID, b.Bestellung_UUID, b.Bestellung_Bemerkung, "
-                "(SELECT f.Bestellung_RechNr FROM Bestellung f WHERE f.Bestellung_UUID = b.Bestellung_UUID "
-                "ORDER BY f.Bestellung_ID LIMIT 1) "
-                "FROM Bestellung b WHERE b.Bestellung_UUID <> '' AND EXISTS (SELECT 1 FROM Bestellung e "
-                "WHERE e.Bestellung_UUID = b.Bestellung_UUID AND e.Bestellung_ID < b.Bestellung_ID) "
-                "ORDER BY b.Bestellung_ID"))) {
+        if (!q.exec(
+                QStringLiteral("SELECT b.Bestellung_ID, b.Bestellung_UUID, b.Bestellung_Bemerkung, "
+                               "(SELECT f.Bestellung_RechNr FROM Bestellung f WHERE "
+                               "f.Bestellung_UUID = b.Bestellung_UUID "
+                               "ORDER BY f.Bestellung_ID LIMIT 1) "
+                               "FROM Bestellung b WHERE b.Bestellung_UUID <> '' AND EXISTS (SELECT "
+                               "1 FROM Bestellung e "
+                               "WHERE e.Bestellung_UUID = b.Bestellung_UUID AND e.Bestellung_ID < "
+                               "b.Bestellung_ID) "
+                               "ORDER BY b.Bestellung_ID"))) {
             noteError(q.lastError());
             return false;
         }
         while (q.next())
-            copies << Copy{q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(), q.value(3)};
+            copies << Copy{q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(),
+                           q.value(3)};
         if (!readToTheEnd(q))
             return false;
     }
     for (const Copy &copy : std::as_const(copies)) {
         const QString note =
             copy.firstRechNr.isNull()
-                ? QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung %1) ist schon gespeichert.")
+                ? QStringLiteral(
+                      "Doppelt eingelesen: dieselbe Bestellung (Kennung %1) ist schon gespeichert.")
                       .arg(copy.uuid)
-                : QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung %1) ist schon als Rechnung "
-                                 "Nr. %2 gespeichert.")
+                : QStringLiteral(
+                      "Doppelt eingelesen: dieselbe Bestellung (Kennung %1) ist schon als Rechnung "
+                      "Nr. %2 gespeichert.")
                       .arg(copy.uuid, copy.firstRechNr.toString());
-        const QString bemerkung = copy.bemerkung.isEmpty() ? note : copy.bemerkung + QStringLiteral("\r\n") + note;
-        if (!exec(QStringLiteral("UPDATE Bestellung SET Bestellung_UUID = ?, Bestellung_Bemerkung = ? "
-                                 "WHERE Bestellung_ID = ?"),
+        const QString bemerkung =
+            copy.bemerkung.isEmpty() ? note : copy.bemerkung + QStringLiteral("\r\n") + note;
+        if (!exec(QStringLiteral(
+                      "UPDATE Bestellung SET Bestellung_UUID = ?, Bestellung_Bemerkung = ? "
+                      "WHERE Bestellung_ID = ?"),
                   {QStringLiteral(""), bemerkung, copy.id}))
             return false;
     }
@@ -380,8 +399,9 @@ bool TInvoiceDatabase::mendDuplicateOrders()
 
 bool TInvoiceDatabase::setLockTimeout(int milliseconds)
 {
-    return exec(m_dialect == SqlDialect::SQLite ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
-                                                : QStringLiteral("SET lock_timeout = %1").arg(milliseconds));
+    return exec(m_dialect == SqlDialect::SQLite
+                    ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
+                    : QStringLiteral("SET lock_timeout = %1").arg(milliseconds));
 }
 
 bool TInvoiceDatabase::exec(const QString &sql, const QVariantList &values)
@@ -501,7 +521,8 @@ std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql, cons
     else if (query->lastError().isValid())
         noteError(query->lastError());
     else
-        m_lastError = QStringLiteral("Die Datenbank hat keinen Schlüssel für die neue Zeile geliefert.");
+        m_lastError =
+            QStringLiteral("Die Datenbank hat keinen Schlüssel für die neue Zeile geliefert.");
     query->finish();
     return key;
 }
@@ -535,8 +556,9 @@ bool TInvoiceDatabase::commit()
     if (m_failedDepth > 0) {
         // PostgreSQL would answer COMMIT with a silent rollback and RELEASE with
         // an error: the level stays open for the caller to roll back.
-        m_lastError = QStringLiteral("Die Änderungen können nicht gespeichert werden, weil ein Datenbankbefehl "
-                                     "fehlgeschlagen ist. Bitte verwerfen Sie sie.");
+        m_lastError = QStringLiteral(
+            "Die Änderungen können nicht gespeichert werden, weil ein Datenbankbefehl "
+            "fehlgeschlagen ist. Bitte verwerfen Sie sie.");
         m_lastErrorIsLock = false;
         return false;
     }

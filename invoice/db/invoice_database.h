@@ -23,7 +23,8 @@ inline constexpr char16_t kDatabaseTemplateName[] = u"datenbank.tdb";
 // How long a statement waits for a lock another connection holds (SQLite's
 // busy timeout, PostgreSQL's lock_timeout); then it fails with kTextDatabaseLocked.
 inline constexpr int kLockTimeoutMs = 10000;
-inline constexpr char16_t kTextDatabaseLocked[] = u"Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.";
+inline constexpr char16_t kTextDatabaseLocked[] =
+    u"Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.";
 // The longest order identifier stored (Text(255)); a longer one is refused.
 inline constexpr int kMaxUuidLength = 255;
 // The state every new order gets; it cannot be deleted.
@@ -87,7 +88,8 @@ struct KnownMessage
     QString uidl;
     bool orderMail = false;
     QString uuid, sender, subject;
-    qint64 size = 0; // bytes as the server listed them; 0: not known (remembered by an older version)
+    qint64 size =
+        0; // bytes as the server listed them; 0: not known (remembered by an older version)
     QDateTime date;
     bool orderStored = false; // read only: an order with that uuid is in the database
 

@@ -96,9 +96,10 @@ std::optional<TMandant> TInvoiceDatabase::client(int id)
 
 std::optional<int> TInvoiceDatabase::insertClient(const TMandant &client)
 {
-    return insertReturningKey(QStringLiteral("INSERT INTO Mandant (%1) VALUES (%2) RETURNING Mandant_ID")
-                                  .arg(kClientColumns, placeholders(kClientColumns.count(u',') + 1)),
-                              clientValues(client));
+    return insertReturningKey(
+        QStringLiteral("INSERT INTO Mandant (%1) VALUES (%2) RETURNING Mandant_ID")
+            .arg(kClientColumns, placeholders(kClientColumns.count(u',') + 1)),
+        clientValues(client));
 }
 
 bool TInvoiceDatabase::updateClient(const TMandant &client)

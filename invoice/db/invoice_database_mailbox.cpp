@@ -12,18 +12,20 @@ using namespace dbdetail;
 
 // Known messages ------------------------------------------------------------
 
-std::optional<QList<KnownMessage>> TInvoiceDatabase::knownMessages(int mandantId, const QString &mailbox)
+std::optional<QList<KnownMessage>> TInvoiceDatabase::knownMessages(int mandantId,
+                                                                   const QString &mailbox)
 {
     QList<KnownMessage> result;
     QSqlQuery q(connection());
     q.setForwardOnly(true);
     // Columns by position: a mailbox may hold many thousand messages.
-    q.prepare(QStringLiteral("SELECT n.Nachricht_UIDL, n.Nachricht_Bestellmail, n.Nachricht_UUID, n.Nachricht_Absender, "
-                             "n.Nachricht_Betreff, n.Nachricht_Groesse, n.Nachricht_Datum, "
-                             "CASE WHEN n.Nachricht_Bestellmail = 1 AND EXISTS (SELECT 1 FROM Bestellung b "
-                             "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END "
-                             "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ? "
-                             "ORDER BY n.Nachricht_ID"));
+    q.prepare(QStringLiteral(
+        "SELECT n.Nachricht_UIDL, n.Nachricht_Bestellmail, n.Nachricht_UUID, n.Nachricht_Absender, "
+        "n.Nachricht_Betreff, n.Nachricht_Groesse, n.Nachricht_Datum, "
+        "CASE WHEN n.Nachricht_Bestellmail = 1 AND EXISTS (SELECT 1 FROM Bestellung b "
+        "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END "
+        "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ? "
+        "ORDER BY n.Nachricht_ID"));
     q.addBindValue(mandantId);
     q.addBindValue(storable(mailbox));
     if (!execQuery(q))
@@ -51,18 +53,21 @@ bool TInvoiceDatabase::rememberMessage(int mandantId, const QString &mailbox, co
 {
     // One statement, so two imports of the same mailbox at once cannot both
     // find the id new and the second fail on the unique key.
-    return exec(QStringLiteral("INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL, "
-                               "Nachricht_Bestellmail, Nachricht_UUID, Nachricht_Absender, Nachricht_Betreff, "
-                               "Nachricht_Groesse, Nachricht_Datum) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                               "ON CONFLICT (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL) DO UPDATE SET "
-                               "Nachricht_Bestellmail = excluded.Nachricht_Bestellmail, "
-                               "Nachricht_UUID = excluded.Nachricht_UUID, "
-                               "Nachricht_Absender = excluded.Nachricht_Absender, "
-                               "Nachricht_Betreff = excluded.Nachricht_Betreff, "
-                               "Nachricht_Groesse = excluded.Nachricht_Groesse, "
-                               "Nachricht_Datum = excluded.Nachricht_Datum"),
-                {mandantId, mailbox, m.uidl, m.orderMail ? 1 : 0, m.uuid, m.sender, m.subject, m.size,
-                 m.date.isValid() ? QVariant(timestampText(m.date)) : QVariant(QMetaType(QMetaType::QString))});
+    return exec(
+        QStringLiteral(
+            "INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL, "
+            "Nachricht_Bestellmail, Nachricht_UUID, Nachricht_Absender, Nachricht_Betreff, "
+            "Nachricht_Groesse, Nachricht_Datum) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL) DO UPDATE SET "
+            "Nachricht_Bestellmail = excluded.Nachricht_Bestellmail, "
+            "Nachricht_UUID = excluded.Nachricht_UUID, "
+            "Nachricht_Absender = excluded.Nachricht_Absender, "
+            "Nachricht_Betreff = excluded.Nachricht_Betreff, "
+            "Nachricht_Groesse = excluded.Nachricht_Groesse, "
+            "Nachricht_Datum = excluded.Nachricht_Datum"),
+        {mandantId, mailbox, m.uidl, m.orderMail ? 1 : 0, m.uuid, m.sender, m.subject, m.size,
+         m.date.isValid() ? QVariant(timestampText(m.date))
+                          : QVariant(QMetaType(QMetaType::QString))});
 }
 
 bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox, const QList<KnownMessage> &messages)
@@ -90,7 +95,8 @@ bool TInvoiceDatabase::forgetMessagesExcept(int mandantId, const QString &mailbo
     if (!begin(WriteLock::AtStart))
         return false;
     for (const QString &uidl : gone)
-        if (!exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Postfach = ? "
+        if (!exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND "
+                                 "Nachricht_Postfach = ? "
                                  "AND Nachricht_UIDL = ?"),
                   {mandantId, mailbox, uidl}))
             return rollbackKeepingError();

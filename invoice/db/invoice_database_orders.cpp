@@ -136,9 +136,10 @@ std::optional<TBestellung> TInvoiceDatabase::order(int bestellungId)
 std::optional<int> TInvoiceDatabase::insertOrder(const TBestellung &order)
 {
     const QVariantList values = orderValues(order);
-    return insertReturningKey(QStringLiteral("INSERT INTO Bestellung (%1) VALUES (%2) RETURNING Bestellung_ID")
-                                  .arg(kOrderColumns, placeholders(int(values.size()))),
-                              values);
+    return insertReturningKey(
+        QStringLiteral("INSERT INTO Bestellung (%1) VALUES (%2) RETURNING Bestellung_ID")
+            .arg(kOrderColumns, placeholders(int(values.size()))),
+        values);
 }
 
 std::optional<QDate> TInvoiceDatabase::invoiceDate(int bestellungId, const QDate &today)
@@ -175,10 +176,10 @@ std::optional<QList<TArtikel>> TInvoiceDatabase::linesOfOrder(int bestellungId)
     QSqlQuery q(connection());
     // By article number in code-point order, whatever the server's collation;
     // lines without number first; equal numbers in the order they were added.
-    q.prepare(QStringLiteral(
-                  "SELECT *, Artikel_Anzahl * Artikel_Preis AS Artikel_Gesamtpreis, "
-                  "((Artikel_Anzahl * Artikel_Preis * Artikel_Mwst) / (Artikel_Mwst + 100)) AS Artikel_GesamtMwst "
-                  "FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY %1, Artikel_ID")
+    q.prepare(QStringLiteral("SELECT *, Artikel_Anzahl * Artikel_Preis AS Artikel_Gesamtpreis, "
+                             "((Artikel_Anzahl * Artikel_Preis * Artikel_Mwst) / (Artikel_Mwst + "
+                             "100)) AS Artikel_GesamtMwst "
+                             "FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY %1, Artikel_ID")
                   .arg(byCodePoint(QStringLiteral("COALESCE(Artikel_Nr, '')"))));
     q.addBindValue(bestellungId);
     if (!execQuery(q))
@@ -261,10 +262,12 @@ std::optional<QList<OptionReportRow>> TInvoiceDatabase::optionsForReport()
     QSqlQuery q(connection());
     // The amount is written out again where its name cannot be reused.
     if (!q.exec(QStringLiteral(
-            "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, Optionen.Option_Wert, "
+            "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, "
+            "Optionen.Option_Wert, "
             "Artikel.Artikel_Mwst, Artikel.Artikel_Anzahl, Optionen.Option_Preis, "
             "(Optionen.Option_Preis * Artikel.Artikel_Anzahl) AS Gesamtpreis, "
-            "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / (Artikel.Artikel_Mwst + 100)) "
+            "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / "
+            "(Artikel.Artikel_Mwst + 100)) "
             "AS Gesamtmwst "
             "FROM Artikel INNER JOIN Optionen ON Artikel.Artikel_ID = Optionen.Option_ArtikelID "
             "ORDER BY Optionen.Option_ID"))) {
@@ -321,8 +324,10 @@ std::optional<int> TInvoiceDatabase::nextAfter(const QVariant &highest)
         return 1;
     bool ok = false;
     const qint64 number = highest.toLongLong(&ok);
-    if (!ok || number >= std::numeric_limits<int>::max() || number < std::numeric_limits<int>::min()) {
-        m_lastError = QStringLiteral("Es gibt keine Rechnungsnummer nach %1.").arg(highest.toString());
+    if (!ok || number >= std::numeric_limits<int>::max()
+        || number < std::numeric_limits<int>::min()) {
+        m_lastError =
+            QStringLiteral("Es gibt keine Rechnungsnummer nach %1.").arg(highest.toString());
         m_lastErrorIsLock = false;
         return std::nullopt;
     }
@@ -339,7 +344,8 @@ std::optional<int> TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
         return std::nullopt;
     if (!q.next()) {
         if (readToTheEnd(q))
-            m_lastError = QStringLiteral("Die höchste Rechnungsnummer konnte nicht gelesen werden.");
+            m_lastError =
+                QStringLiteral("Die höchste Rechnungsnummer konnte nicht gelesen werden.");
         return std::nullopt;
     }
     return nextAfter(q.value(0));
@@ -385,21 +391,24 @@ int TInvoiceDatabase::countOrdersWithUuid(const QString &uuid)
     return count;
 }
 
-MailOrderStore TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<TArtikel> &lines, int mandantId,
-                                                const QString &mailbox, const KnownMessage *message)
+MailOrderStore TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<TArtikel> &lines,
+                                                int mandantId, const QString &mailbox,
+                                                const KnownMessage *message)
 {
     MailOrderStore result;
     // What no back end could store, or PostgreSQL alone would refuse, is
     // refused before the database is asked: such an order must not look like
     // a failing database, which ends the import run every time.
     if (order.uuid.size() > kMaxUuidLength) {
-        m_lastError = QStringLiteral("Die Kennung der Bestellung ist länger als %1 Zeichen.").arg(kMaxUuidLength);
+        m_lastError = QStringLiteral("Die Kennung der Bestellung ist länger als %1 Zeichen.")
+                          .arg(kMaxUuidLength);
         m_lastErrorIsLock = false;
         result.outcome = MailOrderStore::Refused;
         return result;
     }
     if (order.zeit.isValid() && (order.zeit.date().year() < 1 || order.zeit.date().year() > 9999)) {
-        m_lastError = QStringLiteral("Das Datum der Bestellung liegt außerhalb der Jahre 1 bis 9999.");
+        m_lastError =
+            QStringLiteral("Das Datum der Bestellung liegt außerhalb der Jahre 1 bis 9999.");
         m_lastErrorIsLock = false;
         result.outcome = MailOrderStore::Refused;
         return result;

@@ -26,10 +26,12 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
     if (toVersion == 2) {
         // The secret the client shares with its form mailer; empty: order mails
         // are not signed.
-        s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN Mandant_Bestellgeheimnis TEXT DEFAULT ''");
+        s << QStringLiteral(
+            "ALTER TABLE Mandant ADD COLUMN Mandant_Bestellgeheimnis TEXT DEFAULT ''");
         // One order per identifier, whoever stores it; orders typed in have none.
-        s << QStringLiteral("CREATE UNIQUE INDEX Bestellung_UUID_Eindeutig ON Bestellung (Bestellung_UUID) "
-                            "WHERE Bestellung_UUID <> ''");
+        s << QStringLiteral(
+            "CREATE UNIQUE INDEX Bestellung_UUID_Eindeutig ON Bestellung (Bestellung_UUID) "
+            "WHERE Bestellung_UUID <> ''");
     }
     if (toVersion == 3) {
         for (const char *column : {"Mandant_UStIdNr", "Mandant_Steuernummer", "Mandant_IBAN", "Mandant_BIC",

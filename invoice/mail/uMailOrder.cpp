@@ -218,7 +218,8 @@ MailImportResult TMailOrder::importOrders()
 
     auto databaseFailed = [&]() {
         result.connected = false;
-        result.message = QString::fromUtf16(m_db.lastErrorIsLock() ? kTextDatabaseLocked : kTextDatabaseError);
+        result.message =
+            QString::fromUtf16(m_db.lastErrorIsLock() ? kTextDatabaseLocked : kTextDatabaseError);
         result.detail = m_db.lastErrorIsLock() ? QString() : m_db.lastError();
         result.messages << result.message;
         return result;
@@ -390,8 +391,9 @@ MailImportResult TMailOrder::importOrders()
             }
         } else {
             // Whether the order is there is decided under the write lock.
-            const MailOrderStore store = m_db.storeMailOrder(document.order, document.lines, m_mandantId, mailbox,
-                                                             uid.isEmpty() ? nullptr : &message);
+            const MailOrderStore store =
+                m_db.storeMailOrder(document.order, document.lines, m_mandantId, mailbox,
+                                    uid.isEmpty() ? nullptr : &message);
             if (store.outcome == MailOrderStore::Stored) {
                 row.status = MailOrderStatus::Inserted;
             } else if (store.outcome == MailOrderStore::AlreadyThere) {

@@ -27,22 +27,26 @@ QByteArray orderMail(int n)
 {
     const QByteArray document =
         "<?xml version=\"1.0\"?>\n<order><formdata><uuid>parallel-" + QByteArray::number(n)
-        + "</uuid><timestamp>" + QByteArray::number(1700000000 + n) + "</timestamp><Vorname>" + b64("Erika")
-        + "</Vorname><Nachname>" + b64("Mustermann") + "</Nachname><company>192.0.2.7</company></formdata>"
-        + "<articles><article><articleNumber>" + b64("A-1") + "</articleNumber><articleName>" + b64("Tasse")
-        + "</articleName><price>" + b64("9.90") + "</price><vat>" + b64("19") + "</vat><amount>" + b64("2")
-        + "</amount><options><option name=\"" + b64("Farbe") + "\" price=\"0.50\">" + b64("blau")
-        + "</option></options></article></articles></order>\n";
-    return "From: Formmailer <form@shop.example>\nTo: shop@example.org\nSubject: Bestellung VQBESTMAIL "
-        + QByteArray::number(n) + "\nDate: Mon, 15 Jan 2024 10:00:00 +0100\nMIME-Version: 1.0\n"
-          "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n"
-        + document;
+        + "</uuid><timestamp>" + QByteArray::number(1700000000 + n) + "</timestamp><Vorname>"
+        + b64("Erika") + "</Vorname><Nachname>" + b64("Mustermann")
+        + "</Nachname><company>192.0.2.7</company></formdata>"
+        + "<articles><article><articleNumber>" + b64("A-1") + "</articleNumber><articleName>"
+        + b64("Tasse") + "</articleName><price>" + b64("9.90") + "</price><vat>" + b64("19")
+        + "</vat><amount>" + b64("2") + "</amount><options><option name=\"" + b64("Farbe")
+        + "\" price=\"0.50\">" + b64("blau") + "</option></options></article></articles></order>\n";
+    return "From: Formmailer <form@shop.example>\nTo: shop@example.org\nSubject: Bestellung "
+           "VQBESTMAIL "
+           + QByteArray::number(n)
+           + "\nDate: Mon, 15 Jan 2024 10:00:00 +0100\nMIME-Version: 1.0\n"
+             "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n"
+           + document;
 }
 
 QByteArray otherMail(int n)
 {
-    return "From: news@example.org\nTo: shop@example.org\nSubject: Newsletter " + QByteArray::number(n)
-        + "\nDate: Mon, 15 Jan 2024 10:00:00 +0100\n\nNichts zu bestellen.\n";
+    return "From: news@example.org\nTo: shop@example.org\nSubject: Newsletter "
+           + QByteArray::number(n)
+           + "\nDate: Mon, 15 Jan 2024 10:00:00 +0100\n\nNichts zu bestellen.\n";
 }
 
 int scalar(const TInvoiceDatabase &db, const char *sql)
@@ -97,8 +101,9 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     for (QProcess &run : runs) {
         run.setProcessEnvironment(environment);
         run.start(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
-                  {QStringLiteral("--import"), QStringLiteral("--client"), QString::number(*clientId),
-                   QStringLiteral("--database"), vq::test::databaseUrl(*location)});
+                  {QStringLiteral("--import"), QStringLiteral("--client"),
+                   QString::number(*clientId), QStringLiteral("--database"),
+                   vq::test::databaseUrl(*location)});
     }
     int inserted = 0;
     for (QProcess &run : runs) {
@@ -107,8 +112,9 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
         const QString err = QString::fromUtf8(run.readAllStandardError());
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(run.exitCode(), 0) << err.toStdString();
-        EXPECT_FALSE(out.contains(QStringLiteral("gesperrt")) || err.contains(QStringLiteral("gesperrt"))
-                     || out.contains(QStringLiteral("locked")) || err.contains(QStringLiteral("locked")))
+        EXPECT_FALSE(
+            out.contains(QStringLiteral("gesperrt")) || err.contains(QStringLiteral("gesperrt"))
+            || out.contains(QStringLiteral("locked")) || err.contains(QStringLiteral("locked")))
             << err.toStdString();
         // Each run lists every order mail, as inserted by it or already there.
         EXPECT_EQ(out.count(QStringLiteral("\tIn Datenbank eingefügt.\t"))
@@ -120,17 +126,24 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     EXPECT_EQ(inserted, kOrders);
 
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID LIKE 'parallel-%'"), kOrders);
-    EXPECT_EQ(scalar(db, "SELECT COUNT(DISTINCT Bestellung_UUID) FROM Bestellung WHERE Bestellung_UUID <> ''"),
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID LIKE 'parallel-%'"),
               kOrders);
+    EXPECT_EQ(
+        scalar(
+            db,
+            "SELECT COUNT(DISTINCT Bestellung_UUID) FROM Bestellung WHERE Bestellung_UUID <> ''"),
+        kOrders);
     EXPECT_EQ(scalar(db, "SELECT COUNT(DISTINCT Bestellung_RechNr) FROM Bestellung"), kOrders + 1);
-    EXPECT_EQ(scalar(db, "SELECT MIN(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_UUID <> ''"), 42);
+    EXPECT_EQ(
+        scalar(db, "SELECT MIN(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_UUID <> ''"),
+        42);
     EXPECT_EQ(scalar(db, "SELECT MAX(Bestellung_RechNr) FROM Bestellung"), 41 + kOrders);
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Artikel"), kOrders);
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Optionen"), kOrders);
     // Every message is remembered once, with its size.
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Nachricht"), kOrders + kOtherMails);
-    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Nachricht WHERE Nachricht_Groesse > 0 AND Nachricht_Bestellmail = 1"),
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Nachricht WHERE Nachricht_Groesse > 0 AND "
+                         "Nachricht_Bestellmail = 1"),
               kOrders);
 }
 
@@ -163,8 +176,9 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
         environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
         run.setProcessEnvironment(environment);
         run.start(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
-                  {QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId),
-                   QStringLiteral("--database"), vq::test::databaseUrl(*location)});
+                  {QStringLiteral("--import"), QStringLiteral("--client"),
+                   QString::number(clientId), QStringLiteral("--database"),
+                   vq::test::databaseUrl(*location)});
         EXPECT_TRUE(run.waitForFinished(120000));
         return std::make_pair(run.exitCode(), QString::fromUtf8(run.readAllStandardError()));
     };
@@ -177,10 +191,12 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
         QSqlQuery editor(other);
         ASSERT_TRUE(editor.exec(GetParam() == SqlDialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE")
                                                                  : QStringLiteral("BEGIN")));
-        ASSERT_TRUE(editor.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'in Arbeit'")));
+        ASSERT_TRUE(editor.exec(
+            QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'in Arbeit'")));
         const auto [exitCode, err] = import();
         EXPECT_EQ(exitCode, 1);
-        EXPECT_EQ(err, QStringLiteral("Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.\n"));
+        EXPECT_EQ(err, QStringLiteral(
+                           "Die Datenbank ist gerade durch einen anderen Benutzer gesperrt.\n"));
         ASSERT_TRUE(editor.exec(QStringLiteral("COMMIT")));
         editor = QSqlQuery();
         other.close();
@@ -191,8 +207,10 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
     EXPECT_EQ(exitCode, 0) << err.toStdString();
     TInvoiceDatabase db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'parallel-1'"), 1);
-    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_Bemerkung = 'in Arbeit'"), 1);
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'parallel-1'"),
+              1);
+    EXPECT_EQ(
+        scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_Bemerkung = 'in Arbeit'"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConcurrentImportTest,

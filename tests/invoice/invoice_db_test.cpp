@@ -13,11 +13,11 @@
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <cstdlib>
-#include <functional>
-#include <limits>
 #include <ctime>
+#include <functional>
+#include <gtest/gtest.h>
+#include <limits>
 #include <sys/stat.h>
 
 using namespace vq::invoice;
@@ -147,7 +147,9 @@ TEST_P(InvoiceDatabaseTest, StateInUseCannotBeDeleted)
     // State 1, which every new order gets, stays even when no order uses it.
     EXPECT_EQ(db.ordersOfClient(client).value().first().status, *used);
     EXPECT_FALSE(db.deleteState(1, &message));
-    EXPECT_EQ(message, QStringLiteral("Dieser Status kann nicht gelöscht werden, da jede neue Bestellung ihn erhält."));
+    EXPECT_EQ(message,
+              QStringLiteral(
+                  "Dieser Status kann nicht gelöscht werden, da jede neue Bestellung ihn erhält."));
     EXPECT_EQ(db.states().value().first().id, 1);
     // The database itself refuses, whoever sends the delete.
     QSqlQuery raw(db.connection());
@@ -291,8 +293,9 @@ TEST_P(InvoiceDatabaseTest, MailOrderThatFailsPartWayLeavesNothing)
     bad.name = QStringLiteral("boom");
     line.optionen = {good, bad};
     KnownMessage message{QStringLiteral("uid-1"), true, QStringLiteral("half"), {}, {}, 10, {}};
-    EXPECT_EQ(db.storeMailOrder(order, {line, line}, client, QStringLiteral("box"), &message).outcome,
-              MailOrderStore::Failed);
+    EXPECT_EQ(
+        db.storeMailOrder(order, {line, line}, client, QStringLiteral("box"), &message).outcome,
+        MailOrderStore::Failed);
     EXPECT_EQ(db.transactionDepth(), 0);
     EXPECT_EQ(db.countOrdersWithUuid(QStringLiteral("half")), 0);
     EXPECT_EQ(count("Bestellung"), 1);
@@ -318,12 +321,12 @@ TEST_P(InvoiceDatabaseTest, OrdersNoBackEndCanStoreAreRefusedNotFailed)
         {"identifier of 255 characters", QString(255, u'ü'), {}, MailOrderStore::Stored},
         {"identifier of 256 characters", QString(256, u'x'), {}, MailOrderStore::Refused},
         {"identifier of a megabyte", QString(1 << 20, u'x'), {}, MailOrderStore::Refused},
-        {"year 9999", QStringLiteral("spaet"), QDateTime(QDate(9999, 12, 31), QTime(23, 59), Qt::UTC),
-         MailOrderStore::Stored},
-        {"year 10000", QStringLiteral("zu-spaet"), QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC),
-         MailOrderStore::Refused},
-        {"year 1 before Christ", QStringLiteral("zu-frueh"), QDateTime(QDate(-1, 1, 1), QTime(0, 0), Qt::UTC),
-         MailOrderStore::Refused},
+        {"year 9999", QStringLiteral("spaet"),
+         QDateTime(QDate(9999, 12, 31), QTime(23, 59), Qt::UTC), MailOrderStore::Stored},
+        {"year 10000", QStringLiteral("zu-spaet"),
+         QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC), MailOrderStore::Refused},
+        {"year 1 before Christ", QStringLiteral("zu-frueh"),
+         QDateTime(QDate(-1, 1, 1), QTime(0, 0), Qt::UTC), MailOrderStore::Refused},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -341,7 +344,8 @@ TEST_P(InvoiceDatabaseTest, OrdersNoBackEndCanStoreAreRefusedNotFailed)
     addOrder(client, std::numeric_limits<int>::max());
     EXPECT_EQ(db.nextInvoiceNumberForMail(), std::nullopt);
     EXPECT_EQ(db.nextInvoiceNumberForClient(client), std::nullopt);
-    EXPECT_EQ(db.storeMailOrder(TBestellung(), {}, client, QString(), nullptr).outcome, MailOrderStore::Failed);
+    EXPECT_EQ(db.storeMailOrder(TBestellung(), {}, client, QString(), nullptr).outcome,
+              MailOrderStore::Failed);
     EXPECT_EQ(count("Bestellung"), 3);
 }
 
@@ -402,7 +406,10 @@ TEST_P(InvoiceDatabaseTest, LockHeldByAnotherUserIsReportedInTime)
     const Case cases[] = {
         {"the same order changed", [&] { return db.updateOrder(changed); }},
         {"an order that came by mail",
-         [&] { return db.storeMailOrder(mailOrder, {}, client, QString(), nullptr).outcome == MailOrderStore::Stored; }},
+         [&] {
+             return db.storeMailOrder(mailOrder, {}, client, QString(), nullptr).outcome
+                    == MailOrderStore::Stored;
+         }},
     };
     const QString name = QStringLiteral("other_user");
     {
@@ -411,8 +418,10 @@ TEST_P(InvoiceDatabaseTest, LockHeldByAnotherUserIsReportedInTime)
         QSqlQuery editor(other);
         ASSERT_TRUE(editor.exec(GetParam() == SqlDialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE")
                                                                  : QStringLiteral("BEGIN")));
-        ASSERT_TRUE(editor.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'dort' "
-                                               "WHERE Bestellung_ID = %1").arg(order)));
+        ASSERT_TRUE(
+            editor.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'dort' "
+                                       "WHERE Bestellung_ID = %1")
+                            .arg(order)));
         for (const Case &c : cases) {
             SCOPED_TRACE(c.what);
             QElapsedTimer timer;
@@ -420,7 +429,9 @@ TEST_P(InvoiceDatabaseTest, LockHeldByAnotherUserIsReportedInTime)
             EXPECT_FALSE(c.write());
             EXPECT_LT(timer.elapsed(), 5000);
             EXPECT_TRUE(db.lastErrorIsLock());
-            EXPECT_EQ(db.lastError(), QStringLiteral("Die Datenbank ist gerade durch einen anderen Benutzer gesperrt."));
+            EXPECT_EQ(
+                db.lastError(),
+                QStringLiteral("Die Datenbank ist gerade durch einen anderen Benutzer gesperrt."));
             EXPECT_EQ(db.transactionDepth(), 0);
         }
         ASSERT_TRUE(editor.exec(QStringLiteral("COMMIT")));
@@ -450,7 +461,8 @@ TEST_P(InvoiceDatabaseTest, LevelWithAFailedStatementIsNeverCommittedSilently)
         // neither level may say it was saved.
         EXPECT_FALSE(db.commit());
         EXPECT_EQ(db.transactionDepth(), 2);
-        EXPECT_TRUE(db.lastError().startsWith(QStringLiteral("Die Änderungen können nicht gespeichert werden")));
+        EXPECT_TRUE(db.lastError().startsWith(
+            QStringLiteral("Die Änderungen können nicht gespeichert werden")));
         ASSERT_TRUE(db.rollback());
     } else {
         // SQLite undoes only the failed statement.
@@ -510,11 +522,15 @@ TEST_P(InvoiceDatabaseTest, ControlCharactersAreStrippedAlikeOnBothBackEnds)
         EXPECT_EQ(back.nachname, c.stored);
         EXPECT_EQ(back.bemerkung, c.stored);
         EXPECT_EQ(db.linesOfOrder(stored.orderId).value().first().nr, c.stored);
-        EXPECT_EQ(db.optionsOfLine(db.linesOfOrder(stored.orderId).value().first().id).value().first().name,
+        EXPECT_EQ(db.optionsOfLine(db.linesOfOrder(stored.orderId).value().first().id)
+                      .value()
+                      .first()
+                      .name,
                   c.stored);
         // The same identifier, with or without the stripped characters, is the same order.
         EXPECT_EQ(db.countOrdersWithUuid(QStringLiteral("id-") + c.written), 1);
-        EXPECT_EQ(db.storeMailOrder(order, {}, client, QString(), nullptr).outcome, MailOrderStore::AlreadyThere);
+        EXPECT_EQ(db.storeMailOrder(order, {}, client, QString(), nullptr).outcome,
+                  MailOrderStore::AlreadyThere);
     }
     TMandant mandant = *db.client(client);
     mandant.pop3 = QStringLiteral("mail") + QChar(0) + QStringLiteral(".example");
@@ -543,8 +559,9 @@ TEST(InvoiceSortOrder, SameDataSortsAlikeOnBothBackEnds)
         QSqlQuery raw(db.connection());
         if (dialect == SqlDialect::PostgreSQL) {
             // A server whose text sorts by a language's rules, not by code point.
-            EXPECT_TRUE(raw.exec(QStringLiteral("ALTER TABLE Artikel ALTER COLUMN Artikel_Nr TYPE TEXT "
-                                                "COLLATE \"de-x-icu\"")))
+            EXPECT_TRUE(
+                raw.exec(QStringLiteral("ALTER TABLE Artikel ALTER COLUMN Artikel_Nr TYPE TEXT "
+                                        "COLLATE \"de-x-icu\"")))
                 << raw.lastError().text().toStdString();
         }
         TMandant mandant = newClient();
@@ -564,7 +581,8 @@ TEST(InvoiceSortOrder, SameDataSortsAlikeOnBothBackEnds)
             const int id = db.insertOrder(order).value_or(0);
             first = first ? first : id;
         }
-        const char *numbers[] = {"b", "a9", "", "Ä", "B", "_x", "a10", " z", "ß", "b", "Zebra", "äpfel"};
+        const char *numbers[] = {"b",   "a9", "",  "Ä", "B",     "_x",
+                                 "a10", " z", "ß", "b", "Zebra", "äpfel"};
         double rate = 19;
         for (const char *nr : numbers) {
             TArtikel line;
@@ -577,9 +595,11 @@ TEST(InvoiceSortOrder, SameDataSortsAlikeOnBothBackEnds)
             EXPECT_TRUE(db.insertLine(line)) << db.lastError().toStdString();
         }
         // A line without number or rate, as another program may leave one.
-        EXPECT_TRUE(raw.exec(QStringLiteral("INSERT INTO Artikel (Artikel_BestellungID, Artikel_Anzahl, Artikel_Preis) "
-                                            "VALUES (%1, 1, 1)")
-                                 .arg(first)));
+        EXPECT_TRUE(raw.exec(
+            QStringLiteral(
+                "INSERT INTO Artikel (Artikel_BestellungID, Artikel_Anzahl, Artikel_Preis) "
+                "VALUES (%1, 1, 1)")
+                .arg(first)));
         const QList<OrderListRow> list = db.orderList(client).value();
         for (const OrderListRow &row : list)
             result.orders << QString::number(*row.rechNr);
@@ -597,16 +617,19 @@ TEST(InvoiceSortOrder, SameDataSortsAlikeOnBothBackEnds)
     vq::test::stopSharedPostgres();
 
     // Orders without date first, then oldest first, equal dates as they were added.
-    EXPECT_EQ(sqlite.orders, (QStringList{QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("3"),
-                                          QStringLiteral("5"), QStringLiteral("1")}));
+    EXPECT_EQ(sqlite.orders,
+              (QStringList{QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("3"),
+                           QStringLiteral("5"), QStringLiteral("1")}));
     // Lines by article number in code-point order, those without number first.
     EXPECT_EQ(sqlite.lines,
-              (QStringList{QStringLiteral("/19"), QStringLiteral("/0"), QStringLiteral(" z/7"), QStringLiteral("B/19"),
-                           QStringLiteral("Zebra/19"), QStringLiteral("_x/7"), QStringLiteral("a10/19"),
-                           QStringLiteral("a9/7"), QStringLiteral("b/19"), QStringLiteral("b/7"),
-                           QStringLiteral("Ä/7"), QStringLiteral("ß/19"), QStringLiteral("äpfel/7")}));
+              (QStringList{QStringLiteral("/19"), QStringLiteral("/0"), QStringLiteral(" z/7"),
+                           QStringLiteral("B/19"), QStringLiteral("Zebra/19"),
+                           QStringLiteral("_x/7"), QStringLiteral("a10/19"), QStringLiteral("a9/7"),
+                           QStringLiteral("b/19"), QStringLiteral("b/7"), QStringLiteral("Ä/7"),
+                           QStringLiteral("ß/19"), QStringLiteral("äpfel/7")}));
     // The line without rate first.
-    EXPECT_EQ(sqlite.vat, (QStringList{QStringLiteral("0/1"), QStringLiteral("7/6"), QStringLiteral("19/6")}));
+    EXPECT_EQ(sqlite.vat,
+              (QStringList{QStringLiteral("0/1"), QStringLiteral("7/6"), QStringLiteral("19/6")}));
     EXPECT_EQ(postgres.orders, sqlite.orders);
     EXPECT_EQ(postgres.lines, sqlite.lines);
     EXPECT_EQ(postgres.vat, sqlite.vat);
@@ -653,14 +676,19 @@ TEST(InvoiceDatabaseFile, CreatedReadableByItsOwnerOnlyWhateverTheUmask)
     {
         TInvoiceDatabase db;
         QString error;
-        ASSERT_TRUE(db.openSQLite(file, QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), &error))
+        ASSERT_TRUE(
+            db.openSQLite(file, QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), &error))
             << error.toStdString();
         TMandant client = newClient();
         client.password = QStringLiteral("geheim");
         ASSERT_TRUE(db.insertClient(client)); // with the -wal and -shm files open
         for (const char *suffix : {"", "-wal", "-shm"}) {
-            struct stat info {};
-            ASSERT_EQ(::stat(QFile::encodeName(file + QString::fromLatin1(suffix)).constData(), &info), 0) << suffix;
+            struct stat info
+            {
+            };
+            ASSERT_EQ(
+                ::stat(QFile::encodeName(file + QString::fromLatin1(suffix)).constData(), &info), 0)
+                << suffix;
             EXPECT_EQ(info.st_mode & 0777, 0600u) << suffix;
         }
     }

@@ -10,8 +10,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace vq::invoice;
 
@@ -25,7 +25,8 @@ protected:
     void SetUp() override
     {
         QString error;
-        ASSERT_TRUE(vq::test::openTestDatabase(db, GetParam(), dir.path(), &error)) << error.toStdString();
+        ASSERT_TRUE(vq::test::openTestDatabase(db, GetParam(), dir.path(), &error))
+            << error.toStdString();
         TMandant c = newClient();
         c.firma = QStringLiteral("A");
         client = db.insertClient(c).value_or(0);
@@ -63,14 +64,16 @@ protected:
     QString snapshot()
     {
         QString text;
-        for (const char *sql : {"SELECT Mandant_ID, Mandant_Firma FROM Mandant ORDER BY 1",
-                                "SELECT Bestellung_ID, Bestellung_RechNr, Bestellung_UUID FROM Bestellung ORDER BY 1",
-                                "SELECT Artikel_ID, Artikel_Nr, Artikel_Anzahl FROM Artikel ORDER BY 1",
-                                "SELECT Option_ID, Option_Name, Option_Preis FROM Optionen ORDER BY 1",
-                                "SELECT Nachricht_UIDL, Nachricht_Groesse FROM Nachricht ORDER BY 1",
-                                "SELECT ID, Status FROM Status ORDER BY 1"}) {
+        for (const char *sql :
+             {"SELECT Mandant_ID, Mandant_Firma FROM Mandant ORDER BY 1",
+              "SELECT Bestellung_ID, Bestellung_RechNr, Bestellung_UUID FROM Bestellung ORDER BY 1",
+              "SELECT Artikel_ID, Artikel_Nr, Artikel_Anzahl FROM Artikel ORDER BY 1",
+              "SELECT Option_ID, Option_Name, Option_Preis FROM Optionen ORDER BY 1",
+              "SELECT Nachricht_UIDL, Nachricht_Groesse FROM Nachricht ORDER BY 1",
+              "SELECT ID, Status FROM Status ORDER BY 1"}) {
             QSqlQuery q(db.connection());
-            EXPECT_TRUE(q.exec(QString::fromLatin1(sql))) << sql << q.lastError().text().toStdString();
+            EXPECT_TRUE(q.exec(QString::fromLatin1(sql)))
+                << sql << q.lastError().text().toStdString();
             while (q.next())
                 for (int i = 0; i < q.record().count(); ++i)
                     text += q.value(i).toString() + u'|';
@@ -90,7 +93,8 @@ protected:
     QString viewStatement(const char *name) const
     {
         for (const QString &statement : schemaStatements(GetParam()))
-            if (statement.startsWith(QStringLiteral("CREATE VIEW ") + QString::fromLatin1(name) + u' '))
+            if (statement.startsWith(QStringLiteral("CREATE VIEW ") + QString::fromLatin1(name)
+                                     + u' '))
                 return statement;
         return {};
     }
@@ -120,7 +124,8 @@ TEST_P(FailingStatementTest, EveryFailureReachesTheCallerAndChangesNothing)
     TArtikel newLine;
     newLine.anzahl = 1;
     const auto rename = [](const char *from, const char *to) {
-        return QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(QString::fromLatin1(from), QString::fromLatin1(to));
+        return QStringLiteral("ALTER TABLE %1 RENAME TO %2")
+            .arg(QString::fromLatin1(from), QString::fromLatin1(to));
     };
     const Case cases[] = {
         {"mail invoice number", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
@@ -131,21 +136,26 @@ TEST_P(FailingStatementTest, EveryFailureReachesTheCallerAndChangesNothing)
          [&] { return failsWithReason(db.countOrdersWithUuid(QStringLiteral("vorher")) < 0); }},
         {"store a mail order", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
          [&] {
-             const auto outcome = db.storeMailOrder(newOrder, {newLine}, client, kBox, nullptr).outcome;
-             return failsWithReason(outcome == MailOrderStore::Failed) && db.transactionDepth() == 0;
+             const auto outcome =
+                 db.storeMailOrder(newOrder, {newLine}, client, kBox, nullptr).outcome;
+             return failsWithReason(outcome == MailOrderStore::Failed)
+                    && db.transactionDepth() == 0;
          }},
-        {"store a mail order that fails at its option", rename("Optionen", "Weg"), rename("Weg", "Optionen"),
+        {"store a mail order that fails at its option", rename("Optionen", "Weg"),
+         rename("Weg", "Optionen"),
          [&] {
              TArtikel withOption = newLine;
              withOption.optionen = {TOption()};
-             const auto outcome = db.storeMailOrder(newOrder, {withOption}, client, kBox, nullptr).outcome;
+             const auto outcome =
+                 db.storeMailOrder(newOrder, {withOption}, client, kBox, nullptr).outcome;
              return failsWithReason(outcome == MailOrderStore::Failed);
          }},
         {"orders of a client", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
          [&] { return failsWithReason(!db.ordersOfClient(client)); }},
         {"one order", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
          [&] { return failsWithReason(!db.order(orderId)); }},
-        {"order list", QStringLiteral("DROP VIEW AbfMainWindowBest"), viewStatement("AbfMainWindowBest"),
+        {"order list", QStringLiteral("DROP VIEW AbfMainWindowBest"),
+         viewStatement("AbfMainWindowBest"),
          [&] { return failsWithReason(!db.orderList(client)); }},
         {"VAT breakdown", QStringLiteral("DROP VIEW Abfrage_Mwst"), viewStatement("Abfrage_Mwst"),
          [&] { return failsWithReason(!db.vatBreakdown()); }},
@@ -159,18 +169,21 @@ TEST_P(FailingStatementTest, EveryFailureReachesTheCallerAndChangesNothing)
          [&] { return failsWithReason(!db.clients()); }},
         {"one client", rename("Mandant", "Weg"), rename("Weg", "Mandant"),
          [&] { return failsWithReason(!db.client(client)); }},
-        {"states", rename("Status", "Weg"), rename("Weg", "Status"), [&] { return failsWithReason(!db.states()); }},
+        {"states", rename("Status", "Weg"), rename("Weg", "Status"),
+         [&] { return failsWithReason(!db.states()); }},
         {"known messages", rename("Nachricht", "Weg"), rename("Weg", "Nachricht"),
          [&] { return failsWithReason(!db.knownMessages(client, kBox)); }},
         {"remember messages", rename("Nachricht", "Weg"), rename("Weg", "Nachricht"),
          [&] {
-             return failsWithReason(!db.rememberMessages(client, kBox, {message(QStringLiteral("u2"))}))
-                 && db.transactionDepth() == 0;
+             return failsWithReason(
+                        !db.rememberMessages(client, kBox, {message(QStringLiteral("u2"))}))
+                    && db.transactionDepth() == 0;
          }},
         {"forget messages", rename("Nachricht", "Weg"), rename("Weg", "Nachricht"),
          [&] {
-             return failsWithReason(!db.forgetMessagesExcept(client, kBox, {message(QStringLiteral("u1"))}, {}))
-                 && db.transactionDepth() == 0;
+             return failsWithReason(
+                        !db.forgetMessagesExcept(client, kBox, {message(QStringLiteral("u1"))}, {}))
+                    && db.transactionDepth() == 0;
          }},
     };
     const QString before = snapshot();
@@ -185,10 +198,12 @@ TEST_P(FailingStatementTest, EveryFailureReachesTheCallerAndChangesNothing)
     EXPECT_EQ(db.nextInvoiceNumberForMail(), 8);
     EXPECT_EQ(db.orderList(client).value().size(), 1);
     EXPECT_EQ(db.knownMessages(client, kBox).value().size(), 1);
-    EXPECT_EQ(db.storeMailOrder(newOrder, {newLine}, client, kBox, nullptr).outcome, MailOrderStore::Stored);
+    EXPECT_EQ(db.storeMailOrder(newOrder, {newLine}, client, kBox, nullptr).outcome,
+              MailOrderStore::Stored);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FailingStatementTest, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Backends, FailingStatementTest,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
                          [](const testing::TestParamInfo<SqlDialect> &info) {
                              return std::string(vq::test::dialectName(info.param));
                          });
@@ -203,10 +218,11 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
     const auto mail = [](int n, const char *option) {
         const QByteArray b = QByteArray(option).toBase64();
         return "From: form@shop.example\nSubject: VQBESTMAIL " + QByteArray::number(n)
-            + "\n\n<order><formdata><uuid>kaputt-" + QByteArray::number(n)
-            + "</uuid><timestamp>0</timestamp></formdata><articles><article><price>MQ==</price><vat>MTk=</vat>"
-              "<amount>MQ==</amount><options><option name=\"" + b + "\" price=\"0\">" + b
-            + "</option></options></article></articles></order>\n";
+               + "\n\n<order><formdata><uuid>kaputt-" + QByteArray::number(n)
+               + "</uuid><timestamp>0</timestamp></formdata><articles><article><price>MQ==</"
+                 "price><vat>MTk=</vat>"
+                 "<amount>MQ==</amount><options><option name=\""
+               + b + "\" price=\"0\">" + b + "</option></options></article></articles></order>\n";
     };
     dovecot.addMessage(QStringLiteral("shop"), mail(1, "gut"));
     dovecot.addMessage(QStringLiteral("shop"), mail(2, "boom"));
@@ -214,7 +230,8 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
 
     QTemporaryDir dir;
     TInvoiceDatabase db;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = dovecot.port();
@@ -223,8 +240,9 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
     const int clientId = db.insertClient(client).value_or(0);
     QSqlQuery q(db.connection());
     // The second order cannot be stored, as with a full disk.
-    ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Optionen "
-                                      "WHEN NEW.Option_Name = 'boom' BEGIN SELECT RAISE(ABORT, 'voll'); END")));
+    ASSERT_TRUE(q.exec(
+        QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Optionen "
+                       "WHEN NEW.Option_Name = 'boom' BEGIN SELECT RAISE(ABORT, 'voll'); END")));
 
     const MailImportResult result = TMailOrder(db, clientId).importOrders();
     EXPECT_FALSE(result.connected);

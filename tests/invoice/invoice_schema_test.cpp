@@ -20,16 +20,20 @@ const QString kPlain = QStringLiteral("plain");
 QStringList schemaShape(QSqlDatabase db, SqlDialect dialect)
 {
     QSqlQuery q(db);
-    const bool ok = dialect == SqlDialect::SQLite
-        ? q.exec(QStringLiteral("SELECT lower(m.name || '.' || p.name) FROM sqlite_master m, pragma_table_info(m.name) p "
-                                "WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite%' "
-                                "UNION ALL SELECT lower('index ' || name) FROM sqlite_master "
-                                "WHERE type = 'index' AND name NOT LIKE 'sqlite%' ORDER BY 1"))
-        : q.exec(QStringLiteral("SELECT lower(table_name || '.' || column_name) FROM information_schema.columns "
-                                "WHERE table_schema = current_schema() "
-                                "UNION ALL SELECT lower('index ' || indexname) FROM pg_indexes "
-                                "WHERE schemaname = current_schema() AND indexname NOT LIKE '%pkey' "
-                                "AND indexname NOT LIKE '%_key' ORDER BY 1"));
+    const bool ok =
+        dialect == SqlDialect::SQLite
+            ? q.exec(
+                QStringLiteral("SELECT lower(m.name || '.' || p.name) FROM sqlite_master m, "
+                               "pragma_table_info(m.name) p "
+                               "WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite%' "
+                               "UNION ALL SELECT lower('index ' || name) FROM sqlite_master "
+                               "WHERE type = 'index' AND name NOT LIKE 'sqlite%' ORDER BY 1"))
+            : q.exec(QStringLiteral(
+                "SELECT lower(table_name || '.' || column_name) FROM information_schema.columns "
+                "WHERE table_schema = current_schema() "
+                "UNION ALL SELECT lower('index ' || indexname) FROM pg_indexes "
+                "WHERE schemaname = current_schema() AND indexname NOT LIKE '%pkey' "
+                "AND indexname NOT LIKE '%_key' ORDER BY 1"));
     EXPECT_TRUE(ok) << q.lastError().text().toStdString();
     QStringList shape;
     while (q.next())
@@ -70,27 +74,35 @@ protected:
                        << QStringLiteral("INSERT INTO Mandant (Mandant_Firma) VALUES ('B')");
             const char *orders[][4] = {
                 // client, invoice number, uuid, remark
-                {"1", "1", "'a'", "NULL"},  {"1", "2", "'b'", "NULL"}, {"2", "3", "'a'", "'bezahlt'"},
-                {"1", "4", "''", "NULL"},   {"1", "5", "''", "NULL"},  {"2", "6", "NULL", "NULL"},
-                {"1", "7", "'b'", "NULL"},  {"2", "NULL", "'a'", "NULL"},
+                {"1", "1", "'a'", "NULL"},      {"1", "2", "'b'", "NULL"},
+                {"2", "3", "'a'", "'bezahlt'"}, {"1", "4", "''", "NULL"},
+                {"1", "5", "''", "NULL"},       {"2", "6", "NULL", "NULL"},
+                {"1", "7", "'b'", "NULL"},      {"2", "NULL", "'a'", "NULL"},
             };
             for (const auto &o : orders)
-                statements << QStringLiteral("INSERT INTO Bestellung (Bestellung_MandantID, Bestellung_RechNr, "
-                                             "Bestellung_UUID, Bestellung_Bemerkung) VALUES (%1, %2, %3, %4)")
-                                  .arg(QString::fromLatin1(o[0]), QString::fromLatin1(o[1]),
-                                       QString::fromLatin1(o[2]), QString::fromLatin1(o[3]));
-            statements << QStringLiteral("INSERT INTO Artikel (Artikel_BestellungID, Artikel_Nr, Artikel_Anzahl, "
-                                         "Artikel_Preis, Artikel_Mwst) VALUES (1, 'x', 2, 11.9, 19)")
-                       << QStringLiteral("INSERT INTO Artikel (Artikel_BestellungID, Artikel_Nr, Artikel_Anzahl, "
-                                         "Artikel_Preis, Artikel_Mwst) VALUES (3, 'x', 2, 11.9, 19)")
-                       << QStringLiteral("INSERT INTO Optionen (Option_ArtikelID, Option_Name, Option_Wert, "
-                                         "Option_Preis) VALUES (1, 'Farbe', 'rot', 1.19)")
-                       << QStringLiteral("INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, "
-                                         "Nachricht_UIDL, Nachricht_Bestellmail, Nachricht_UUID, Nachricht_Groesse) "
-                                         "VALUES (1, 'box', 'u1', 1, 'a', 1234)")
-                       << QStringLiteral("INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, "
-                                         "Nachricht_UIDL, Nachricht_Bestellmail, Nachricht_Groesse) "
-                                         "VALUES (1, 'box', 'u2', 0, 0)");
+                statements
+                    << QStringLiteral(
+                           "INSERT INTO Bestellung (Bestellung_MandantID, Bestellung_RechNr, "
+                           "Bestellung_UUID, Bestellung_Bemerkung) VALUES (%1, %2, %3, %4)")
+                           .arg(QString::fromLatin1(o[0]), QString::fromLatin1(o[1]),
+                                QString::fromLatin1(o[2]), QString::fromLatin1(o[3]));
+            statements
+                << QStringLiteral(
+                       "INSERT INTO Artikel (Artikel_BestellungID, Artikel_Nr, Artikel_Anzahl, "
+                       "Artikel_Preis, Artikel_Mwst) VALUES (1, 'x', 2, 11.9, 19)")
+                << QStringLiteral(
+                       "INSERT INTO Artikel (Artikel_BestellungID, Artikel_Nr, Artikel_Anzahl, "
+                       "Artikel_Preis, Artikel_Mwst) VALUES (3, 'x', 2, 11.9, 19)")
+                << QStringLiteral(
+                       "INSERT INTO Optionen (Option_ArtikelID, Option_Name, Option_Wert, "
+                       "Option_Preis) VALUES (1, 'Farbe', 'rot', 1.19)")
+                << QStringLiteral(
+                       "INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, "
+                       "Nachricht_UIDL, Nachricht_Bestellmail, Nachricht_UUID, Nachricht_Groesse) "
+                       "VALUES (1, 'box', 'u1', 1, 'a', 1234)")
+                << QStringLiteral("INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, "
+                                  "Nachricht_UIDL, Nachricht_Bestellmail, Nachricht_Groesse) "
+                                  "VALUES (1, 'box', 'u2', 0, 0)");
             statements << extra;
             EXPECT_TRUE(vq::test::execAll(plain, statements, &error)) << error.toStdString();
             plain.close();
@@ -128,12 +140,15 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
         {1, QStringLiteral("a"), QString()},
         {2, QStringLiteral("b"), QString()},
         {3, QString(),
-         QStringLiteral("bezahlt\r\nDoppelt eingelesen: dieselbe Bestellung (Kennung a) ist schon als Rechnung Nr. 1 "
+         QStringLiteral("bezahlt\r\nDoppelt eingelesen: dieselbe Bestellung (Kennung a) ist schon "
+                        "als Rechnung Nr. 1 "
                         "gespeichert.")},
         {7, QString(),
-         QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung b) ist schon als Rechnung Nr. 2 gespeichert.")},
+         QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung b) ist schon als "
+                        "Rechnung Nr. 2 gespeichert.")},
         {8, QString(),
-         QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung a) ist schon als Rechnung Nr. 1 gespeichert.")},
+         QStringLiteral("Doppelt eingelesen: dieselbe Bestellung (Kennung a) ist schon als "
+                        "Rechnung Nr. 1 gespeichert.")},
     };
     for (const Expected &e : expected) {
         const auto order = db.order(e.id);
@@ -148,8 +163,10 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
 
     // Identifiers are unique now, whoever writes; orders without one are not limited.
     QSqlQuery raw(c);
-    EXPECT_FALSE(raw.exec(QStringLiteral("INSERT INTO Bestellung (Bestellung_MandantID, Bestellung_UUID) VALUES (1, 'b')")));
-    EXPECT_TRUE(raw.exec(QStringLiteral("INSERT INTO Bestellung (Bestellung_MandantID, Bestellung_UUID) VALUES (1, '')")))
+    EXPECT_FALSE(raw.exec(QStringLiteral(
+        "INSERT INTO Bestellung (Bestellung_MandantID, Bestellung_UUID) VALUES (1, 'b')")));
+    EXPECT_TRUE(raw.exec(QStringLiteral(
+        "INSERT INTO Bestellung (Bestellung_MandantID, Bestellung_UUID) VALUES (1, '')")))
         << raw.lastError().text().toStdString();
 
     // Remembered sizes are kept; an order mail's id is the same message only at its size.
@@ -175,7 +192,8 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
     db.close();
     QTemporaryDir otherDir;
     TInvoiceDatabase fresh;
-    ASSERT_TRUE(vq::test::openTestDatabase(fresh, GetParam(), otherDir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(fresh, GetParam(), otherDir.path(), &error))
+        << error.toStdString();
     EXPECT_EQ(schemaShape(fresh.connection(), GetParam()), upgraded);
     fresh.close();
 
@@ -188,20 +206,26 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
 TEST_P(SchemaUpgradeTest, FailedUpgradeLeavesTheFirstVersionWhole)
 {
     // An index of the user's own under the name the upgrade needs makes it fail half-way.
-    const DatabaseLocation location =
-        firstVersionDatabase({QStringLiteral("CREATE INDEX Bestellung_UUID_Eindeutig ON Artikel (Artikel_Nr)")});
+    const DatabaseLocation location = firstVersionDatabase(
+        {QStringLiteral("CREATE INDEX Bestellung_UUID_Eindeutig ON Artikel (Artikel_Nr)")});
     TInvoiceDatabase db;
     QString error;
     EXPECT_FALSE(vq::test::openTestLocation(db, location, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Die Datenbank konnte nicht für diese Programmversion umgestellt "
-                                                "werden: ")))
+    EXPECT_TRUE(error.startsWith(
+        QStringLiteral("Die Datenbank konnte nicht für diese Programmversion umgestellt "
+                       "werden: ")))
         << error.toStdString();
 
-    QSqlDatabase plain = vq::test::openPlainConnection(location, kPlain, &error); // removed by TearDown
+    QSqlDatabase plain =
+        vq::test::openPlainConnection(location, kPlain, &error); // removed by TearDown
     ASSERT_TRUE(plain.isOpen()) << error.toStdString();
     EXPECT_EQ(scalar(plain, QStringLiteral("SELECT Version FROM Schemaversion")), 1);
-    EXPECT_EQ(scalar(plain, QStringLiteral("SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'a'")), 3);
-    EXPECT_EQ(scalar(plain, QStringLiteral("SELECT COUNT(*) FROM Bestellung WHERE Bestellung_Bemerkung IS NOT NULL")),
+    EXPECT_EQ(scalar(plain,
+                     QStringLiteral("SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'a'")),
+              3);
+    EXPECT_EQ(scalar(plain,
+                     QStringLiteral(
+                         "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_Bemerkung IS NOT NULL")),
               1);
     QSqlQuery q(plain);
     EXPECT_FALSE(q.exec(QStringLiteral("SELECT Mandant_Bestellgeheimnis FROM Mandant")));
@@ -216,15 +240,20 @@ TEST_P(SchemaUpgradeTest, NewerVersionIsRefusedAndLeftAlone)
         TInvoiceDatabase db;
         QString error;
         EXPECT_FALSE(vq::test::openTestLocation(db, location, &error));
-        const QString expected = version > kSchemaVersion
-            ? QStringLiteral("Die Datenbank stammt von einer neueren Programmversion (Schema %1).").arg(version)
-            : QStringLiteral("Die Datei ist keine Rechnungsdatenbank (Schema \"0\").");
+        const QString expected =
+            version > kSchemaVersion
+                ? QStringLiteral(
+                      "Die Datenbank stammt von einer neueren Programmversion (Schema %1).")
+                      .arg(version)
+                : QStringLiteral("Die Datei ist keine Rechnungsdatenbank (Schema \"0\").");
         EXPECT_EQ(error, expected);
         {
             QSqlDatabase plain = vq::test::openPlainConnection(location, kPlain, &error);
             EXPECT_EQ(scalar(plain, QStringLiteral("SELECT Version FROM Schemaversion")), version);
-            EXPECT_EQ(scalar(plain, QStringLiteral("SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'a'")),
-                      3);
+            EXPECT_EQ(
+                scalar(plain, QStringLiteral(
+                                  "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'a'")),
+                3);
             plain.close();
         }
         QSqlDatabase::removeDatabase(kPlain);
@@ -239,19 +268,22 @@ TEST(InvoiceSchema, TemplateHasTheCurrentSchema)
     QTemporaryDir dir;
     DatabaseLocation location;
     location.file = dir.filePath(QStringLiteral("vorlage.db"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), location.file));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), location.file));
     QString error;
     {
         QSqlDatabase plain = vq::test::openPlainConnection(location, kPlain, &error);
         ASSERT_TRUE(plain.isOpen()) << error.toStdString();
-        EXPECT_EQ(scalar(plain, QStringLiteral("SELECT Version FROM Schemaversion")), kSchemaVersion);
+        EXPECT_EQ(scalar(plain, QStringLiteral("SELECT Version FROM Schemaversion")),
+                  kSchemaVersion);
         EXPECT_EQ(scalar(plain, QStringLiteral("SELECT COUNT(*) FROM Status WHERE ID = 1")), 1);
         plain.close();
     }
     QSqlDatabase::removeDatabase(kPlain);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SchemaUpgradeTest, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Backends, SchemaUpgradeTest,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
                          [](const testing::TestParamInfo<SqlDialect> &info) {
                              return std::string(vq::test::dialectName(info.param));
                          });

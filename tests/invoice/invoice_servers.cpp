@@ -333,8 +333,8 @@ std::unique_ptr<PostgresServer> sharedPostgres;
 QString lastUrl;
 } // namespace
 
-std::optional<vq::invoice::DatabaseLocation> emptyTestDatabase(vq::invoice::SqlDialect dialect,
-                                                               const QString &folder, QString *error)
+std::optional<vq::invoice::DatabaseLocation>
+emptyTestDatabase(vq::invoice::SqlDialect dialect, const QString &folder, QString *error)
 {
     if (dialect == vq::invoice::SqlDialect::SQLite) {
         vq::invoice::DatabaseLocation location;
@@ -361,19 +361,22 @@ QString databaseUrl(const vq::invoice::DatabaseLocation &location)
         .arg(location.name);
 }
 
-bool openTestLocation(vq::invoice::TInvoiceDatabase &db, const vq::invoice::DatabaseLocation &location,
-                      QString *error)
+bool openTestLocation(vq::invoice::TInvoiceDatabase &db,
+                      const vq::invoice::DatabaseLocation &location, QString *error)
 {
     lastUrl = databaseUrl(location);
     if (location.dialect == vq::invoice::SqlDialect::SQLite)
-        return db.openSQLite(location.file, QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), error);
+        return db.openSQLite(location.file,
+                             QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), error);
     return db.openPostgreSQL(location, error);
 }
 
-QSqlDatabase openPlainConnection(const vq::invoice::DatabaseLocation &location, const QString &name, QString *error)
+QSqlDatabase openPlainConnection(const vq::invoice::DatabaseLocation &location, const QString &name,
+                                 QString *error)
 {
     const bool sqlite = location.dialect == vq::invoice::SqlDialect::SQLite;
-    QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(
+        sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
     if (sqlite) {
         db.setDatabaseName(location.file);
     } else {
@@ -401,8 +404,8 @@ bool execAll(QSqlDatabase db, const QStringList &statements, QString *error)
     return true;
 }
 
-bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect, const QString &folder,
-                      QString *error)
+bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect,
+                      const QString &folder, QString *error)
 {
     const auto location = emptyTestDatabase(dialect, folder, error);
     return location && openTestLocation(db, *location, error);

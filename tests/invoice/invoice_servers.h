@@ -5,10 +5,10 @@
 
 #include "invoice_database.h"
 
+#include "local_server.h"
 #include <QByteArray>
 #include <QProcess>
 #include <QSqlDatabase>
-#include "local_server.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -81,16 +81,17 @@ bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect
                       QString *error);
 // Where openTestDatabase would open: a file name in folder that does not exist
 // yet (SQLite), a new, empty database on the shared server (PostgreSQL).
-std::optional<vq::invoice::DatabaseLocation> emptyTestDatabase(vq::invoice::SqlDialect dialect,
-                                                               const QString &folder, QString *error);
+std::optional<vq::invoice::DatabaseLocation>
+emptyTestDatabase(vq::invoice::SqlDialect dialect, const QString &folder, QString *error);
 // Opens that location as the program does (SQLite: copied from the built template when missing).
-bool openTestLocation(vq::invoice::TInvoiceDatabase &db, const vq::invoice::DatabaseLocation &location,
-                      QString *error);
+bool openTestLocation(vq::invoice::TInvoiceDatabase &db,
+                      const vq::invoice::DatabaseLocation &location, QString *error);
 QString databaseUrl(const vq::invoice::DatabaseLocation &location);
 // A plain Qt connection named name to that location, without the module's
 // schema handling, for preparing databases as other versions left them.
 // Remove it with QSqlDatabase::removeDatabase(name) when done.
-QSqlDatabase openPlainConnection(const vq::invoice::DatabaseLocation &location, const QString &name, QString *error);
+QSqlDatabase openPlainConnection(const vq::invoice::DatabaseLocation &location, const QString &name,
+                                 QString *error);
 bool execAll(QSqlDatabase db, const QStringList &statements, QString *error);
 // The location a second connection to the last opened test database would use.
 QString lastTestDatabaseUrl();
