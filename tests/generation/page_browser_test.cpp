@@ -1,9 +1,12 @@
 // The generated HTML page and PHP script as customers meet them, for each
-// table alignment: on a phone (390 x 844, touch) every control lies on the
-// screen and the form is filled in and sent by tapping; on a desktop the tables
-// keep their configured width and alignment. One headless Chromium runs all
-// pages; the pages are served by php -S on 127.0.0.1. With VQ_SCREENSHOT_DIR
-// set, the browser leaves a screenshot of every page there.
+// table alignment and with the captcha: on a phone (390 x 844, touch) every
+// control lies on the screen and the form is filled in and sent by tapping; on
+// a desktop the tables keep their configured width and alignment; axe-core
+// finds no serious WCAG 2.1 A/AA violation, screen readers find every control
+// by its name, the Tab key reaches every control, and a refused post of the
+// PHP script is told in an alert region. One headless Chromium runs all pages;
+// they are served by php -S on 127.0.0.1. With VQ_SCREENSHOT_DIR set, the
+// browser leaves a screenshot of every page there.
 #include "generation_fixtures.h"
 #include "php_server.h"
 #include "test_support.h"
@@ -33,6 +36,30 @@ namespace {
 const char *const alignments[] = {"links", "zentriert", "rechts"};
 const char *const kinds[] = {"html", "php"};
 
+struct PageCase
+{
+    const char *kind;
+    const char *alignment;
+    bool captcha; // a captcha page is not sent: its code is unknown to the test
+};
+
+std::vector<PageCase> pageCases()
+{
+    std::vector<PageCase> cases;
+    for (const char *alignment : alignments)
+        for (const char *kind : kinds)
+            cases.push_back({kind, alignment, false});
+    for (const char *kind : kinds)
+        cases.push_back({kind, "zentriert", true});
+    return cases;
+}
+
+QString pageName(const PageCase &c)
+{
+    return QString::fromLatin1(c.kind) + u'-' + QString::fromLatin1(c.alignment)
+           + (c.captcha ? QStringLiteral("-captcha") : QString());
+}
+
 std::unique_ptr<TArtikelField> article(int kind, const char *name, double price, double vat, const char *text)
 {
     auto a = std::make_unique<TArtikelField>();
@@ -47,9 +74,10 @@ std::unique_ptr<TArtikelField> article(int kind, const char *name, double price,
 // Customer fields and four articles (quantity with an input, a price and a
 // select option; fixed price with a price option; check box; plain quantity),
 // with column captions of the owner's own.
-TProjectDocument shopProject(const QString &alignment, const QString &mailer)
+TProjectDocument shopProject(const QString &alignment, const QString &mailer, bool captcha)
 {
     TProjectDocument p;
+    p.setFlag(QStringLiteral("chkCaptcha"), captcha);
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("brutto");
     p.setSetting(QStringLiteral("cboFormMailer"), mailer);
@@ -58,6 +86,8 @@ TProjectDocument shopProject(const QString &alignment, const QString &mailer)
     p.setSetting(QStringLiteral("cboMailFormat"), QStringLiteral("plain"));
     p.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Bestellung Seifenmanufaktur"));
     p.setSetting(QStringLiteral("edtTabWidth"), QStringLiteral("600"));
+    // Messages in a red dark enough to be read on the table colour.
+    p.setSetting(QStringLiteral("edtErrorColor"), QStringLiteral("B00000"));
     p.setSetting(QStringLiteral("cboTabAusrichtung"), alignment);
     p.setSetting(QStringLiteral("edtWaehrung"), QStringLiteral("€"));
     p.setSetting(QStringLiteral("edtAnzahl"), QStringLiteral("Stückzahl"));
@@ -133,6 +163,49 @@ const std::pair<const char *, const char *> expectedTotals[] = {
     {"b_mwst", "5,57 €"},  {"b_gesamt", "47,75 €"},
 };
 
+// Controls a screen reader finds by role and accessible name, and the form
+// name of each ("" for the radio group).
+const std::pair<std::pair<const char *, const char *>, const char *> namedControls[] = {
+    {{"textbox", "Stückzahl Seife Lavendel"}, "b_anz0"},
+    {{"textbox", "Prägung Seife Lavendel"}, "b_opt0_0"},
+    {{"combobox", "Größe Seife Lavendel"}, "b_opt0_1"},
+    {{"combobox", "Duft Seife Lavendel"}, "b_opt0_2"},
+    {{"textbox", "Summe Seife Lavendel"}, "b_ges0"},
+    {{"combobox", "Versandart Versand"}, "b_opt1_0"},
+    {{"checkbox", "Stückzahl Geschenkverpackung"}, "b_anz2"},
+    {{"textbox", "Stückzahl Badesalz Meer"}, "b_anz3"},
+    {{"textbox", "enthaltene MwSt."}, "b_mwst"},
+    {{"textbox", "Gesamt"}, "b_gesamt"},
+    {{"radiogroup", "Anrede"}, ""},
+    {{"radio", "Herr"}, "anrede"},
+    {{"textbox", "Name"}, "name"},
+    {{"textbox", "E-Mail"}, "email"},
+    {{"textbox", "Straße, Nr."}, "strasse"},
+    {{"combobox", "Land"}, "land"},
+    {{"textbox", "Nachricht"}, "nachricht"},
+    {{"textbox", "Nachricht: Zeichen übrig"}, "anzeige_nachricht"},
+    {{"checkbox", "Ich akzeptiere die AGB"}, "agb"},
+};
+const std::pair<std::pair<const char *, const char *>, const char *> captchaControls[] = {
+    {{"textbox", "Spam-Schutz"}, "captcha_input"},
+    {{"img", "Sicherheitscode: eine Zahl zum Abschreiben"}, ""},
+    {{"button", "Neuen Code anzeigen"}, ""},
+};
+
+QJsonArray wantedRoles(bool captcha)
+{
+    QJsonArray wanted;
+    auto add = [&wanted](const auto &list) {
+        for (const auto &[role, control] : list)
+            wanted.append(QJsonObject{{QStringLiteral("role"), QString::fromLatin1(role.first)},
+                                      {QStringLiteral("name"), QString::fromUtf8(role.second)}});
+    };
+    add(namedControls);
+    if (captcha)
+        add(captchaControls);
+    return wanted;
+}
+
 class GeneratedPagesInChromium : public testing::Test
 {
 protected:
@@ -148,26 +221,29 @@ protected:
         for (const auto &[name, value] : expectedTotals)
             read.append(QString::fromLatin1(name));
         QJsonArray pages;
-        for (const char *alignment : alignments) {
-            for (const char *kind : kinds) {
-                const bool php = QByteArray(kind) == "php";
-                const QString name = QString::fromLatin1(kind) + u'-' + QString::fromLatin1(alignment);
-                const TProjectDocument project =
-                    shopProject(QString::fromLatin1(alignment), s_server->url(QStringLiteral("formmail.php")));
-                const QString file = name + (php ? QStringLiteral(".php") : QStringLiteral(".htm"));
-                const QString text = php ? TGenPHP(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode()
-                                         : TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
-                QString error;
-                ASSERT_TRUE(writeGeneratedText(s_dir->filePath(file), text, QStringLiteral("utf-8"), &error,
-                                               php ? GeneratedKind::PhpScript : GeneratedKind::Page))
-                    << error.toStdString();
-                pages.append(QJsonObject{{QStringLiteral("name"), name},
-                                         {QStringLiteral("url"), s_server->url(file)},
-                                         {QStringLiteral("mailer"), php ? QString() : QStringLiteral("formmail.php")},
-                                         {QStringLiteral("until"), php ? QStringLiteral("danke.htm") : QStringLiteral("formmail.php")},
-                                         {QStringLiteral("taps"), phoneTaps()},
-                                         {QStringLiteral("read"), read}});
-            }
+        for (const PageCase &c : pageCases()) {
+            const bool php = QByteArray(c.kind) == "php";
+            const QString name = pageName(c);
+            const TProjectDocument project = shopProject(QString::fromLatin1(c.alignment),
+                                                         s_server->url(QStringLiteral("formmail.php")), c.captcha);
+            const QString file = name + (php ? QStringLiteral(".php") : QStringLiteral(".htm"));
+            const QString text = php ? TGenPHP(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode()
+                                     : TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
+            QString error;
+            ASSERT_TRUE(writeGeneratedText(s_dir->filePath(file), text, QStringLiteral("utf-8"), &error,
+                                           php ? GeneratedKind::PhpScript : GeneratedKind::Page))
+                << error.toStdString();
+            QJsonObject page{{QStringLiteral("name"), name},
+                             {QStringLiteral("url"), s_server->url(file)},
+                             {QStringLiteral("mailer"), php ? QString() : QStringLiteral("formmail.php")},
+                             {QStringLiteral("until"), php ? QStringLiteral("danke.htm") : QStringLiteral("formmail.php")},
+                             {QStringLiteral("read"), read},
+                             // Names and keys do not depend on the alignment.
+                             {QStringLiteral("roles"), QByteArray(c.alignment) == "zentriert" ? QJsonValue(wantedRoles(c.captcha)) : QJsonValue()},
+                             {QStringLiteral("refuse"), php && c.captcha}};
+            if (!c.captcha)
+                page[QStringLiteral("taps")] = phoneTaps();
+            pages.append(page);
         }
         const QString job = s_dir->filePath(QStringLiteral("job.json"));
         writeFile(job, QJsonDocument(QJsonObject{{QStringLiteral("screenshots"), qEnvironmentVariable("VQ_SCREENSHOT_DIR")},
@@ -175,7 +251,7 @@ protected:
                            .toJson());
         QProcess node;
         node.setWorkingDirectory(QStringLiteral(VQ_NODE_DIR));
-        node.start(QStringLiteral("node"), {QStringLiteral(VQ_NODE_DIR "/page_layout.js"), job});
+        node.start(QStringLiteral("node"), {QStringLiteral(VQ_NODE_DIR "/page_checks.js"), job});
         ASSERT_TRUE(node.waitForStarted()) << "node not found";
         if (!node.waitForFinished(180000)) {
             node.kill();
@@ -196,7 +272,7 @@ protected:
     }
     void SetUp() override
     {
-        if (s_results.size() != std::size(alignments) * std::size(kinds))
+        if (s_results.size() != pageCases().size())
             GTEST_FAIL() << "the browser run gave no result for every page";
     }
 
@@ -259,6 +335,8 @@ TEST_F(GeneratedPagesInChromium, OnAPhoneEveryControlLiesOnTheScreen)
 TEST_F(GeneratedPagesInChromium, OnAPhoneTheFormIsFilledInAndSentByTapping)
 {
     for (const auto &[name, result] : s_results) {
+        if (name.endsWith(u"-captcha"))
+            continue;
         SCOPED_TRACE(name.toStdString());
         const QJsonObject phone = result[QStringLiteral("phone")].toObject();
         const QJsonObject values = phone[QStringLiteral("values")].toObject();
@@ -292,11 +370,14 @@ TEST_F(GeneratedPagesInChromium, OnADesktopTheTablesKeepWidthAndAlignment)
         EXPECT_LE(num(desktop, "scrollWidth"), num(desktop, "innerWidth"));
         const QJsonObject form = desktop[QStringLiteral("form")].toObject();
         const QJsonObject orderBox = desktop[QStringLiteral("orderBox")].toObject();
-        const QString alignment = name.section(u'-', 1);
+        const QString alignment = name.section(u'-', 1, 1);
         const std::pair<QJsonObject, QJsonObject> tables[] = {
             {desktop[QStringLiteral("fieldTable")].toObject(), form},
             {desktop[QStringLiteral("orderTable")].toObject(), orderBox},
         };
+        // "Zurücksetzen" brings the totals back with the quantities: only the
+        // fixed-price shipping remains.
+        EXPECT_EQ(desktop[QStringLiteral("afterReset")].toString(), QStringLiteral("4,90 €"));
         for (const auto &[table, box] : tables) {
             EXPECT_NEAR(num(table, "width"), 600, 1);
             if (alignment == u"links")
@@ -307,6 +388,108 @@ TEST_F(GeneratedPagesInChromium, OnADesktopTheTablesKeepWidthAndAlignment)
                 EXPECT_NEAR(num(table, "left") - num(box, "left"), num(box, "right") - num(table, "right"), 1);
         }
     }
+}
+
+QString violationsText(const QJsonArray &violations)
+{
+    QString text;
+    for (const QJsonValue &v : violations) {
+        const QString impact = v[QStringLiteral("impact")].toString();
+        if (impact == u"critical" || impact == u"serious")
+            text += impact + u' ' + v[QStringLiteral("id")].toString() + u": " + v[QStringLiteral("help")].toString()
+                    + u" at " + QString::fromUtf8(QJsonDocument(v[QStringLiteral("nodes")].toArray()).toJson(QJsonDocument::Compact))
+                    + u'\n';
+    }
+    return text;
+}
+
+TEST_F(GeneratedPagesInChromium, AxeFindsNoCriticalOrSeriousViolation)
+{
+    for (const auto &[name, result] : s_results) {
+        SCOPED_TRACE(name.toStdString());
+        for (const char *view : {"phone", "desktop", "refused"}) {
+            const QJsonObject checked = result[QString::fromLatin1(view)].toObject();
+            if (checked.isEmpty())
+                continue;
+            ASSERT_TRUE(checked[QStringLiteral("axe")].isArray()) << view;
+            EXPECT_EQ(violationsText(checked[QStringLiteral("axe")].toArray()), QString()) << view;
+        }
+    }
+}
+
+TEST_F(GeneratedPagesInChromium, ScreenReadersFindEveryControlByItsName)
+{
+    for (const auto &[name, result] : s_results) {
+        if (!name.contains(u"zentriert"))
+            continue;
+        SCOPED_TRACE(name.toStdString());
+        const QJsonArray found = result[QStringLiteral("desktop")][QStringLiteral("roles")].toArray();
+        std::vector<const char *> expected;
+        for (const auto &[role, control] : namedControls)
+            expected.push_back(control);
+        if (name.endsWith(u"-captcha"))
+            for (const auto &[role, control] : captchaControls)
+                expected.push_back(control);
+        ASSERT_EQ(found.size(), qsizetype(expected.size()));
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            const QJsonObject f = found[i].toObject();
+            const std::string wanted = (f[QStringLiteral("role")].toString() + u' ' + f[QStringLiteral("name")].toString()).toStdString();
+            ASSERT_EQ(f[QStringLiteral("count")].toInt(), 1) << wanted;
+            if (*expected[size_t(i)]) {
+                EXPECT_EQ(f[QStringLiteral("control")].toString(), QString::fromLatin1(expected[size_t(i)])) << wanted;
+            }
+        }
+    }
+}
+
+TEST_F(GeneratedPagesInChromium, TheTabKeyReachesEveryControlInPageOrder)
+{
+    const char *const order[] = {"anrede", "name", "email", "strasse", "plz", "land", "nachricht", "agb",
+                                 "b_anz0", "b_opt0_0", "b_opt0_1", "b_opt0_2", "b_opt1_0", "b_anz2", "b_anz3",
+                                 "Absenden"};
+    for (const auto &[name, result] : s_results) {
+        if (!name.contains(u"zentriert"))
+            continue;
+        SCOPED_TRACE(name.toStdString());
+        QStringList reached;
+        for (const QJsonValue &v : result[QStringLiteral("desktop")][QStringLiteral("tabs")].toArray())
+            reached << v.toString();
+        qsizetype last = -1;
+        for (const char *control : order) {
+            const qsizetype at = reached.indexOf(QString::fromLatin1(control));
+            EXPECT_GT(at, last) << control << " not reached in order: " << reached.join(u' ').toStdString();
+            last = std::max(last, at);
+        }
+        if (name.endsWith(u"-captcha")) {
+            const qsizetype box = reached.indexOf(u"captcha_input");
+            EXPECT_GE(box, 0);
+            EXPECT_EQ(reached.indexOf(u"Neuen Code anzeigen"), box + 1);
+        }
+    }
+}
+
+TEST_F(GeneratedPagesInChromium, ARefusedPostOfThePhpScriptIsToldInAnAlertRegion)
+{
+    const QJsonObject refused = s_results[QStringLiteral("php-zentriert-captcha")][QStringLiteral("refused")].toObject();
+    ASSERT_FALSE(refused.isEmpty());
+    EXPECT_EQ(refused[QStringLiteral("role")].toString(), QStringLiteral("alert"));
+    const QString text = refused[QStringLiteral("text")].toString();
+    for (const char *message : {"Bitte prüfen Sie Ihre Eingaben:", "Bitte geben Sie einen Wert in das Feld Name ein!",
+                                "Bitte aktivieren Sie das Feld Ich akzeptiere die AGB!",
+                                "Fehler, bitte übertragen Sie die Zahl aus dem Bild!"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(message))) << message << " missing in\n" << text.toStdString();
+    QStringList invalid;
+    for (const QJsonValue &v : refused[QStringLiteral("invalid")].toArray())
+        invalid << v.toString();
+    for (const char *control : {"name", "email", "plz", "land", "agb", "anrede", "captcha_input"})
+        EXPECT_TRUE(invalid.contains(QString::fromLatin1(control))) << control;
+    // Fields that were not required, and the order table, are not marked.
+    for (const char *control : {"strasse", "nachricht", "b_anz0"})
+        EXPECT_FALSE(invalid.contains(QString::fromLatin1(control))) << control;
+    const QJsonObject descriptions = refused[QStringLiteral("descriptions")].toObject();
+    EXPECT_EQ(descriptions[QStringLiteral("name")].toString(), QStringLiteral("Bitte geben Sie einen Wert in das Feld Name ein!"));
+    EXPECT_EQ(descriptions[QStringLiteral("captcha_input")].toString(),
+              QStringLiteral("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
 }
 
 } // namespace

@@ -1,22 +1,68 @@
 // Opens generated pages served on 127.0.0.1 in one headless Chromium, as on a
-// phone (390 x 844, touch) and on a desktop (1280 x 800), measures where the
+// phone (390 x 844, touch) and on a desktop (1280 x 800): measures where the
 // tables and controls lie, fills the form on the phone by tapping and sends
-// it. Requests to other hosts are refused; the HTML page's post to the form
-// mailer is answered here.
+// it, runs axe-core's WCAG 2.1 A and AA rules, looks controls up by role and
+// accessible name, walks the form with the Tab key, and for a PHP script
+// sends the empty form once to see how the refusal is told. Requests to
+// other hosts are refused; the HTML page's post to the form mailer is
+// answered here.
 //
-// node page_layout.js JOB.json
+// node page_checks.js JOB.json
 // JOB.json: { "screenshots": folder for PNGs or "",
 //             "pages": [ { "name", "url", "mailer": part of the form-mailer
 //                          address whose post is answered here, or "",
 //                          "until": part of the address after sending,
 //                          "taps": [ {"type": name, "text"} | {"tap": name, "index"?} |
-//                                    {"select": name, "index"} ],
-//                          "read": [ name, ... ] } ] }
-// Prints one object per page: { name, phone: {...}, desktop: {...}, errors }.
+//                                    {"select": name, "index"} ] (none: not sent),
+//                          "read": [ name, ... ],
+//                          "roles": [ {"role", "name"} ] (with them, the Tab walk),
+//                          "refuse": true to send the empty form (PHP script) } ] }
+// Prints one object per page: { name, phone: {...}, desktop: {...}, refused, errors }.
 'use strict';
 const fs = require('fs');
 const path = require('path');
+const axeSource = require('axe-core').source;
 const { launchBrowser } = require('./chromium');
+
+// axe-core's WCAG 2.1 A and AA rules over the page as it stands.
+async function axeViolations(page) {
+  await page.addScriptTag({ content: axeSource });
+  return page.evaluate(async () => {
+    const result = await window.axe.run(document, {
+      runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'] },
+    });
+    return result.violations.map((v) => ({
+      id: v.id, impact: v.impact, help: v.help, nodes: v.nodes.slice(0, 5).map((n) => n.target.join(' ')),
+    }));
+  });
+}
+
+// Each wanted control looked up in Chromium's accessibility tree by role and
+// name: how many match, and the form name of the one found.
+async function findByRole(page, wanted) {
+  return Promise.all((wanted || []).map(async (w) => {
+    const locator = page.getByRole(w.role, { name: w.name, exact: true });
+    const count = await locator.count();
+    const control = count === 1 ? await locator.evaluate((el) => el.getAttribute('name') || el.id) : null;
+    return { role: w.role, name: w.name, count, control };
+  }));
+}
+
+// The controls the Tab key reaches, in order, from the top of the page.
+async function tabOrder(page) {
+  const reached = [];
+  for (let i = 0; i < 120; ++i) {
+    await page.keyboard.press('Tab');
+    const name = await page.evaluate(() => {
+      const e = document.activeElement;
+      return e && e !== document.body ? (e.name || e.value || e.textContent.trim() || e.tagName) : null;
+    });
+    if (name === null || reached.includes(name))
+      break;
+    reached.push(name);
+  }
+  return reached;
+}
 
 const phone = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
 const desktop = { viewport: { width: 1280, height: 800 } };
@@ -106,8 +152,10 @@ async function runPhone(browser, job, folder, errors) {
   try {
     const result = await page.evaluate(measure);
     await shoot(page, folder, job.name + '-phone');
+    result.axe = await axeViolations(page);
     try {
-      await fillAndSend(page, job, folder, result);
+      if (job.taps)
+        await fillAndSend(page, job, folder, result);
     } catch (e) {
       // A control the finger cannot reach: reported, and the other pages still run.
       errors.push('tapping: ' + String(e.message || e).split('\n')[0]);
@@ -155,6 +203,52 @@ async function runDesktop(browser, job, folder, errors) {
     const result = await page.evaluate(measure);
     delete result.controls;
     await shoot(page, folder, job.name + '-desktop');
+    if (job.roles) {
+      result.roles = await findByRole(page, job.roles);
+      result.tabs = await tabOrder(page);
+    }
+    result.axe = await axeViolations(page);
+    // Reset after a quantity: the totals follow.
+    await page.fill('form[name="VQFORM"] [name="b_anz3"]', '4');
+    await page.dispatchEvent('form[name="VQFORM"] [name="b_anz3"]', 'change');
+    await page.click('form[name="VQFORM"] input[type=reset]');
+    await page.waitForFunction(() => document.VQFORM.b_ges3.value === '0,00 ' + document.VQFORM.vq_currency.value)
+      .catch(() => {});
+    result.afterReset = await page.evaluate(() => document.VQFORM.b_gesamt.value);
+    return result;
+  } finally {
+    await context.close();
+  }
+}
+
+// The empty form sent once: what the alert region says, which controls are
+// marked invalid and what they are described by, and axe over that page.
+async function runRefused(browser, job, folder, errors) {
+  const { context, page } = await openPage(browser, desktop, job, errors);
+  try {
+    await Promise.all([
+      page.waitForURL((url) => url.href.includes('action=send'), { timeout: 15000 }),
+      page.click('form[name="VQFORM"] input[type=submit]'),
+    ]);
+    await page.waitForLoadState('load');
+    await shoot(page, folder, job.name + '-refused');
+    const result = await page.evaluate(() => {
+      const region = document.getElementById('vqmeldungen');
+      const invalid = [...document.querySelectorAll('[aria-invalid="true"]')];
+      return {
+        role: region ? region.getAttribute('role') : null,
+        text: region ? region.innerText : null,
+        invalid: invalid.map((el) => el.name),
+      };
+    });
+    result.descriptions = {};
+    for (const name of result.invalid) {
+      const description = await page.locator(`[name="${name}"]`).first().evaluate((el) =>
+        (el.getAttribute('aria-describedby') || '').split(' ').map((id) => document.getElementById(id))
+          .filter((x) => x).map((x) => x.textContent.trim()).join(' '));
+      result.descriptions[name] = description;
+    }
+    result.axe = await axeViolations(page);
     return result;
   } finally {
     await context.close();
@@ -171,6 +265,8 @@ async function main() {
       const result = { name: p.name, errors };
       result.phone = await runPhone(browser, p, job.screenshots, errors);
       result.desktop = await runDesktop(browser, p, job.screenshots, errors);
+      if (p.refuse)
+        result.refused = await runRefused(browser, p, job.screenshots, errors);
       results.push(result);
     }
     process.stdout.write(JSON.stringify(results) + '\n');
