@@ -163,6 +163,38 @@ const std::pair<const char *, const char *> expectedTotals[] = {
     {"b_mwst", "5,57 €"},  {"b_gesamt", "47,75 €"},
 };
 
+// Settings and texts a page must bear: a width in percent, no alignment
+// chosen, HTML and quotes in captions, names and labels, no VAT; or a form
+// without articles.
+TProjectDocument oddProject(bool articles)
+{
+    TProjectDocument p;
+    p.ExtSettings.encoding = QStringLiteral("utf-8");
+    p.ExtSettings.tax = QStringLiteral("netto");
+    p.setSetting(QStringLiteral("edtTabWidth"), QStringLiteral("75 %"));
+    p.setSetting(QStringLiteral("cboTabAusrichtung"), QString());
+    p.setSetting(QStringLiteral("edtAnzahl"), QStringLiteral("<i>Menge</i>"));
+    p.setSetting(QStringLiteral("edtGesamtpreis"), QStringLiteral("Summe \"brutto\""));
+    p.setSetting(QStringLiteral("edtGesamtLabel"), QStringLiteral("<u>Zu zahlen</u>:"));
+    p.ListField.push_back(einz(QStringLiteral("name"), QStringLiteral("<b>Ihr Name</b> \"voll\"")));
+    if (articles) {
+        auto soap = article(0, "<b>Seife</b> \"Spezial\" & Co", 2, 0, "<i>kursiv</i>\r\nzweite Zeile");
+        auto size = std::make_unique<TSelectPriceOption>();
+        size->beschriftung = QStringLiteral("<em>Größe</em> \"XL\"");
+        size->elements = {{QStringLiteral("S"), 0}, {QStringLiteral("XL"), 1}};
+        soap->listOptionen.push_back(std::move(size));
+        p.ListArtikel.push_back(std::move(soap));
+    }
+    return p;
+}
+
+const std::pair<std::pair<const char *, const char *>, const char *> oddOrderControls[] = {
+    {{"textbox", "Menge Seife \"Spezial\" & Co"}, "b_anz0"},
+    {{"combobox", "Größe \"XL\" Seife \"Spezial\" & Co"}, "b_opt0_0"},
+    {{"textbox", "Summe \"brutto\" Seife \"Spezial\" & Co"}, "b_ges0"},
+    {{"textbox", "Zu zahlen"}, "b_gesamt"},
+};
+
 // Controls a screen reader finds by role and accessible name, and the form
 // name of each ("" for the radio group).
 const std::pair<std::pair<const char *, const char *>, const char *> namedControls[] = {
@@ -223,27 +255,33 @@ protected:
         QJsonArray pages;
         for (const PageCase &c : pageCases()) {
             const bool php = QByteArray(c.kind) == "php";
-            const QString name = pageName(c);
-            const TProjectDocument project = shopProject(QString::fromLatin1(c.alignment),
-                                                         s_server->url(QStringLiteral("formmail.php")), c.captcha);
-            const QString file = name + (php ? QStringLiteral(".php") : QStringLiteral(".htm"));
-            const QString text = php ? TGenPHP(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode()
-                                     : TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
-            QString error;
-            ASSERT_TRUE(writeGeneratedText(s_dir->filePath(file), text, QStringLiteral("utf-8"), &error,
-                                           php ? GeneratedKind::PhpScript : GeneratedKind::Page))
-                << error.toStdString();
-            QJsonObject page{{QStringLiteral("name"), name},
-                             {QStringLiteral("url"), s_server->url(file)},
-                             {QStringLiteral("mailer"), php ? QString() : QStringLiteral("formmail.php")},
-                             {QStringLiteral("until"), php ? QStringLiteral("danke.htm") : QStringLiteral("formmail.php")},
-                             {QStringLiteral("read"), read},
-                             // Names and keys do not depend on the alignment.
-                             {QStringLiteral("roles"), QByteArray(c.alignment) == "zentriert" ? QJsonValue(wantedRoles(c.captcha)) : QJsonValue()},
-                             {QStringLiteral("refuse"), php && c.captcha}};
+            QJsonObject page = writePage(pageName(c), php,
+                                         shopProject(QString::fromLatin1(c.alignment),
+                                                     s_server->url(QStringLiteral("formmail.php")), c.captcha));
+            page[QStringLiteral("read")] = read;
+            // Names and keys do not depend on the alignment.
+            if (QByteArray(c.alignment) == "zentriert")
+                page[QStringLiteral("roles")] = wantedRoles(c.captcha);
+            page[QStringLiteral("refuse")] = php && c.captcha;
             if (!c.captcha)
                 page[QStringLiteral("taps")] = phoneTaps();
             pages.append(page);
+        }
+        for (const char *kind : kinds) {
+            const bool php = QByteArray(kind) == "php";
+            const QString prefix = QStringLiteral("sonderfall-") + QString::fromLatin1(kind);
+            for (bool articles : {true, false}) {
+                QJsonObject page = writePage(prefix + (articles ? QStringLiteral("-texte") : QStringLiteral("-leer")),
+                                             php, oddProject(articles));
+                QJsonArray roles{QJsonObject{{QStringLiteral("role"), QStringLiteral("textbox")},
+                                             {QStringLiteral("name"), QStringLiteral("Ihr Name \"voll\"")}}};
+                if (articles)
+                    for (const auto &[role, control] : oddOrderControls)
+                        roles.append(QJsonObject{{QStringLiteral("role"), QString::fromLatin1(role.first)},
+                                                 {QStringLiteral("name"), QString::fromUtf8(role.second)}});
+                page[QStringLiteral("roles")] = roles;
+                pages.append(page);
+            }
         }
         const QString job = s_dir->filePath(QStringLiteral("job.json"));
         writeFile(job, QJsonDocument(QJsonObject{{QStringLiteral("screenshots"), qEnvironmentVariable("VQ_SCREENSHOT_DIR")},
@@ -259,8 +297,25 @@ protected:
             FAIL() << "the browser run did not finish";
         }
         ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
-        for (const QJsonValue &page : QJsonDocument::fromJson(node.readAllStandardOutput()).array())
-            s_results[page[QStringLiteral("name")].toString()] = page.toObject();
+        for (const QJsonValue &page : QJsonDocument::fromJson(node.readAllStandardOutput()).array()) {
+            const QString name = page[QStringLiteral("name")].toString();
+            (name.startsWith(u"sonderfall") ? s_odd : s_results)[name] = page.toObject();
+        }
+    }
+    // The page written into the served folder, and its entry for the browser run.
+    static QJsonObject writePage(const QString &name, bool php, const TProjectDocument &project)
+    {
+        const QString file = name + (php ? QStringLiteral(".php") : QStringLiteral(".htm"));
+        const QString text = php ? TGenPHP(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode()
+                                 : TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
+        QString error;
+        EXPECT_TRUE(writeGeneratedText(s_dir->filePath(file), text, QStringLiteral("utf-8"), &error,
+                                       php ? GeneratedKind::PhpScript : GeneratedKind::Page))
+            << error.toStdString();
+        return {{QStringLiteral("name"), name},
+                {QStringLiteral("url"), s_server->url(file)},
+                {QStringLiteral("mailer"), php ? QString() : QStringLiteral("formmail.php")},
+                {QStringLiteral("until"), php ? QStringLiteral("danke.htm") : QStringLiteral("formmail.php")}};
     }
     static void TearDownTestSuite()
     {
@@ -269,21 +324,24 @@ protected:
         delete s_dir;
         s_dir = nullptr;
         s_results.clear();
+        s_odd.clear();
     }
     void SetUp() override
     {
-        if (s_results.size() != pageCases().size())
+        if (s_results.size() != pageCases().size() || s_odd.size() != 2 * std::size(kinds))
             GTEST_FAIL() << "the browser run gave no result for every page";
     }
 
     static QTemporaryDir *s_dir;
     static PhpServer *s_server;
-    static std::map<QString, QJsonObject> s_results;
+    static std::map<QString, QJsonObject> s_results; // the shop, by kind, alignment and captcha
+    static std::map<QString, QJsonObject> s_odd;     // odd settings and texts
 };
 
 QTemporaryDir *GeneratedPagesInChromium::s_dir = nullptr;
 PhpServer *GeneratedPagesInChromium::s_server = nullptr;
 std::map<QString, QJsonObject> GeneratedPagesInChromium::s_results;
+std::map<QString, QJsonObject> GeneratedPagesInChromium::s_odd;
 
 double num(const QJsonObject &o, const char *key)
 {
@@ -490,6 +548,38 @@ TEST_F(GeneratedPagesInChromium, ARefusedPostOfThePhpScriptIsToldInAnAlertRegion
     EXPECT_EQ(descriptions[QStringLiteral("name")].toString(), QStringLiteral("Bitte geben Sie einen Wert in das Feld Name ein!"));
     EXPECT_EQ(descriptions[QStringLiteral("captcha_input")].toString(),
               QStringLiteral("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
+}
+
+TEST_F(GeneratedPagesInChromium, OddSettingsAndTextsNeitherBreakTheScriptNorTheNames)
+{
+    for (const auto &[name, result] : s_odd) {
+        SCOPED_TRACE(name.toStdString());
+        const bool articles = name.endsWith(u"-texte");
+        EXPECT_TRUE(result[QStringLiteral("errors")].toArray().isEmpty())
+            << QJsonDocument(result[QStringLiteral("errors")].toArray()).toJson().toStdString();
+        const QJsonObject phone = result[QStringLiteral("phone")].toObject();
+        EXPECT_LE(num(phone, "scrollWidth"), num(phone, "innerWidth"));
+        for (const QJsonValue &value : phone[QStringLiteral("controls")].toArray()) {
+            EXPECT_GE(num(value.toObject(), "left"), 0);
+            EXPECT_LE(num(value.toObject(), "right"), num(phone, "innerWidth"));
+        }
+        // Without articles the order table is not shown.
+        EXPECT_EQ(phone[QStringLiteral("orderTable")].toObject()[QStringLiteral("width")].toDouble() > 0, articles);
+        for (const char *view : {"phone", "desktop"})
+            EXPECT_EQ(violationsText(result[QString::fromLatin1(view)][QStringLiteral("axe")].toArray()), QString()) << view;
+        const QJsonObject desktop = result[QStringLiteral("desktop")].toObject();
+        // 75 % of the room beside the page's padding.
+        EXPECT_NEAR(num(desktop[QStringLiteral("fieldTable")].toObject(), "width"),
+                    0.75 * num(desktop[QStringLiteral("form")].toObject(), "width"), 1);
+        const QJsonArray found = desktop[QStringLiteral("roles")].toArray();
+        ASSERT_EQ(found.size(), articles ? 1 + qsizetype(std::size(oddOrderControls)) : 1);
+        EXPECT_EQ(found[0][QStringLiteral("control")].toString(), QStringLiteral("name"));
+        for (qsizetype i = 1; i < found.size(); ++i) {
+            const QJsonObject f = found[i].toObject();
+            EXPECT_EQ(f[QStringLiteral("control")].toString(), QString::fromLatin1(oddOrderControls[i - 1].second))
+                << f[QStringLiteral("name")].toString().toStdString() << " found " << f[QStringLiteral("count")].toInt();
+        }
+    }
 }
 
 } // namespace

@@ -144,7 +144,8 @@ async function shoot(page, folder, name) {
   if (!folder)
     return;
   await page.screenshot({ path: path.join(folder, name + '.png'), fullPage: true });
-  await page.locator('#vqorder').screenshot({ path: path.join(folder, name + '-order.png') });
+  if (await page.locator('#vqorder').isVisible())
+    await page.locator('#vqorder').screenshot({ path: path.join(folder, name + '-order.png') });
 }
 
 async function runPhone(browser, job, folder, errors) {
@@ -209,6 +210,8 @@ async function runDesktop(browser, job, folder, errors) {
     }
     result.axe = await axeViolations(page);
     // Reset after a quantity: the totals follow.
+    if (await page.locator('form[name="VQFORM"] [name="b_anz3"]').count() === 0)
+      return result;
     await page.fill('form[name="VQFORM"] [name="b_anz3"]', '4');
     await page.dispatchEvent('form[name="VQFORM"] [name="b_anz3"]', 'change');
     await page.click('form[name="VQFORM"] input[type=reset]');
