@@ -6,6 +6,7 @@
 #include "captured_mail.h"
 #include "generation_fixtures.h"
 #include "local_server.h"
+#include "php_server.h"
 #include "test_support.h"
 #include "text_file.h"
 #include "uGenHtml.h"
@@ -39,37 +40,6 @@ ProcessResult run(const QString &program, const QStringList &args, int timeoutMs
     result.exitCode = runProgram(program, args, &result.out, timeoutMs, &result.err);
     return result;
 }
-
-// php -S on a free port for the lifetime of the object.
-class PhpServer
-{
-public:
-    explicit PhpServer(const QString &root)
-        : m_port(freeLocalPort())
-    {
-        QDir(root).mkpath(QStringLiteral("sessions"));
-        QDir(root).mkpath(QStringLiteral("mails"));
-        const QString capture = root + QStringLiteral("/capture.sh");
-        writeFile(capture, "#!/bin/sh\ncat > \"" + root.toUtf8() + "/mails/mail_$$.eml\"\n");
-        QFile::setPermissions(capture, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        m_process.start(QStringLiteral("php"),
-                        {QStringLiteral("-d"), QStringLiteral("session.save_path=") + root + QStringLiteral("/sessions"),
-                         QStringLiteral("-d"), QStringLiteral("sendmail_path=") + capture,
-                         QStringLiteral("-d"), QStringLiteral("display_errors=0"),
-                         QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(m_port),
-                         QStringLiteral("-t"), root},
-                        root);
-        waitForPort(m_port);
-    }
-    QString url(const QString &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path);
-    }
-
-private:
-    int m_port;
-    ServerProcess m_process;
-};
 
 // curl with a cookie jar: headers and body of one request.
 ProcessResult curl(const QString &jar, const QString &url, const QStringList &form = {})
