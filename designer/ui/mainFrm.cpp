@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -33,7 +34,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
@@ -114,6 +115,7 @@ QPushButton *button(const QString &text, const QString &name)
 TfrmMain::TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUserDialogs> dialogs,
                    QWidget *parent)
     : QMainWindow(parent)
+    , m_programFolder(vq::programFolder())
     , m_editors(std::move(editors))
     , m_dialogs(std::move(dialogs))
 {
@@ -173,7 +175,7 @@ void TfrmMain::buildMenus()
     file->addSeparator();
     action(file, QStringLiteral("Rechnungsmodul aufrufen"), QStringLiteral("actRechnungsmodul"), {},
            [this] {
-               m_dialogs->startProgram(QDir(programFolder()).filePath(
+               m_dialogs->startProgram(QDir(m_programFolder).filePath(
                    QStringLiteral("rechtool/vq_bestell_rechnung")));
            });
     file->addSeparator();
@@ -212,12 +214,12 @@ void TfrmMain::buildMenus()
            [this] { showPreviewWindow(); });
 
     const auto openHelp = [this] {
-        m_dialogs->openUrl(QDir(programFolder()).filePath(QStringLiteral("help/vqbest.htm")));
+        m_dialogs->openUrl(QDir(m_programFolder).filePath(QStringLiteral("help/vqbest.htm")));
     };
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     action(help, QStringLiteral("&Hilfe"), QStringLiteral("actHilfe"), {}, openHelp);
     action(help, QStringLiteral("Auf neue Version prüfen"), QStringLiteral("actUpdate"), {}, [this] {
-        const QString updater = QDir(programFolder()).filePath(QStringLiteral("updater"));
+        const QString updater = QDir(m_programFolder).filePath(QStringLiteral("updater"));
         if (QFileInfo::exists(updater))
             m_dialogs->startProgram(updater);
     });
@@ -309,6 +311,11 @@ void TfrmMain::buildTabs()
     m_tabs->addTab(previewTab, captions[9]);
 
     connect(m_tabs, &QTabWidget::currentChanged, this, &TfrmMain::tabShown);
+    for (const char *key : {"cboStandardButton", "cboStandardFeld", "chkPrintButton"})
+        connect(qobject_cast<QCheckBox *>(m_controls.value(QString::fromLatin1(key))),
+                &QCheckBox::toggled, this, [this] { applyDesignVisibility(); });
+    connect(qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkAbsender"))),
+            &QCheckBox::clicked, this, &TfrmMain::senderCopyClicked);
     setCentralWidget(m_tabs);
 }
 
@@ -378,8 +385,6 @@ QWidget *TfrmMain::buildListTab(bool articles)
         connect(down, &QToolButton::clicked, this, [this] { moveArticle(1); });
         connect(insert, &QPushButton::clicked, this, [this] { insertArticleTemplate(); });
         connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { editArticle(); });
-        connect(new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut),
-                &QShortcut::activated, this, [this] { deleteArticle(); });
     } else {
         m_fieldList = list;
         m_fieldTemplates = combo;
@@ -399,14 +404,31 @@ QWidget *TfrmMain::buildListTab(bool articles)
         connect(down, &QToolButton::clicked, this, [this] { moveField(1); });
         connect(insert, &QPushButton::clicked, this, [this] { insertFieldTemplate(); });
         connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { editField(); });
-        connect(new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut),
-                &QShortcut::activated, this, [this] { deleteField(); });
     }
+    list->installEventFilter(this);
     connect(list, &QTreeWidget::customContextMenuRequested, this,
             [this, articles, list](const QPoint &at) {
                 showListMenu(articles, list->viewport()->mapToGlobal(at));
             });
     return page;
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The Delete key on a list is "Löschen".
+    if (event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete
+        && static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        if (watched == m_fieldList) {
+            deleteField();
+            return true;
+        }
+        if (watched == m_articleList) {
+            deleteArticle();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::showListMenu(bool articles, const QPoint &at)
@@ -515,7 +537,7 @@ void TfrmMain::addExtras(const QString &key, QHBoxLayout *row)
             m_dialogs->openUrl(combo->currentText() + QStringLiteral("?action=checkurl"));
         });
         extra(QStringLiteral("&Hilfe"), QStringLiteral("btnFormMailerHilfe"), [this] {
-            TfrmHelp help(QDir(programFolder()).filePath(QStringLiteral("help/formmailer.htm")), this);
+            TfrmHelp help(QDir(m_programFolder).filePath(QStringLiteral("help/formmailer.htm")), this);
             m_dialogs->runModal(help);
         });
     }
@@ -590,13 +612,6 @@ QWidget *TfrmMain::buildSettingsTab(const QString &tab, const QList<QStringList>
         auto *column = qobject_cast<QVBoxLayout *>(columnsLayout->itemAt(1)->layout());
         column->insertWidget(column->count() - 1, extended, 0, Qt::AlignLeft);
     }
-    if (auto *print = qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPrintButton"))))
-        connect(print, &QCheckBox::toggled, this, [this] { applyDesignVisibility(); });
-    for (const char *key : {"cboStandardButton", "cboStandardFeld"})
-        if (auto *box = qobject_cast<QCheckBox *>(m_controls.value(QString::fromLatin1(key))))
-            connect(box, &QCheckBox::toggled, this, [this] { applyDesignVisibility(); });
-    if (auto *sender = qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkAbsender"))))
-        connect(sender, &QCheckBox::clicked, this, &TfrmMain::senderCopyClicked);
 
     auto *scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
@@ -811,8 +826,10 @@ void TfrmMain::insertPlaceholder()
 void TfrmMain::startUp(const QString &projectPath)
 {
     appDataFolder();
+    // The delivered libraries and form-mailer list; a file of the user's is never replaced.
     for (const char *file : {kFieldLibraryFile, kArticleLibraryFile, kFormMailerListFile})
-        copyMissingFromProgramFolder(QString::fromLatin1(file));
+        if (!QFileInfo::exists(appData(file)))
+            QFile::copy(QDir(m_programFolder).filePath(QString::fromLatin1(file)), appData(file));
     RefreshTemplateLists();
     loadFormMailers();
     if (!projectPath.isEmpty()) {
@@ -820,7 +837,7 @@ void TfrmMain::startUp(const QString &projectPath)
         return;
     }
     prepareFormMailerList();
-    const TLoadResult result = m_project.NewProject(programFolder());
+    const TLoadResult result = m_project.NewProject(m_programFolder);
     projectToControls();
     RefreshLists();
     setCurrentFile(QString());
@@ -906,7 +923,7 @@ void TfrmMain::newProject()
         != QMessageBox::Yes)
         return;
     prepareFormMailerList();
-    const TLoadResult result = m_project.NewProject(programFolder());
+    const TLoadResult result = m_project.NewProject(m_programFolder);
     projectToControls();
     RefreshLists();
     setCurrentFile(QString());
@@ -1214,9 +1231,9 @@ std::optional<QString> TfrmMain::generate(bool php, QString *formId)
     try {
         std::unique_ptr<TCodeExport> generator;
         if (php)
-            generator = std::make_unique<TGenPHP>(m_project, programFolder());
+            generator = std::make_unique<TGenPHP>(m_project, m_programFolder);
         else
-            generator = std::make_unique<TGenHTML>(m_project, programFolder());
+            generator = std::make_unique<TGenHTML>(m_project, m_programFolder);
         QString page = generator->GenCode();
         if (formId)
             *formId = generator->strFormID;
@@ -1232,7 +1249,7 @@ std::optional<TPreviewPage> TfrmMain::previewPage()
 {
     controlsToProject();
     try {
-        TGenHTML generator(m_project, programFolder());
+        TGenHTML generator(m_project, m_programFolder);
         TPreviewPage page;
         page.page = generator.GenCode();
         page.formId = generator.strFormID;

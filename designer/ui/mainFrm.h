@@ -39,6 +39,9 @@ public:
     ~TfrmMain() override;
 
     void setEditorAccess(std::unique_ptr<TEditorAccess> editors);
+    // The folder of default.vqb, the page templates and the help pages; the
+    // program's own folder unless a test says otherwise.
+    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
 
     // Prepares the data folder, the template lists and the form-mailer list,
     // then opens the project named by projectPath or the default project.
@@ -95,6 +98,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Asks the save question; returns false for Cancel (and for Yes when the
@@ -127,6 +131,7 @@ private:
     QString appData(const char *fileName) const;
 
     TProjectDocument m_project;
+    QString m_programFolder;
     bool bSaved = false;
     QString strSavePath;
 
