@@ -452,6 +452,19 @@ void TfrmMain::showListMenu(bool articles, const QPoint &at)
     menu->popup(at);
 }
 
+namespace {
+
+// Whether another control shares the row of this one.
+bool findBesideOf(const QString &key)
+{
+    for (const TSettingControl &control : settingControls())
+        if (control.beside == key)
+            return true;
+    return false;
+}
+
+} // namespace
+
 QWidget *TfrmMain::createControl(const TSettingControl &control)
 {
     QWidget *widget = nullptr;
@@ -481,11 +494,15 @@ QWidget *TfrmMain::createControl(const TSettingControl &control)
     case ControlKind::SpinBox: {
         auto *spin = new QSpinBox;
         spin->setRange(1, 99);
+        spin->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         widget = spin;
         break;
     }
     case ControlKind::CheckBox:
-        widget = new QCheckBox(control.label);
+        // The print check box stands in the row "Drucken:" before its caption.
+        widget = new QCheckBox(control.key == u"chkPrintButton" ? QString() : control.label);
+        if (control.key == u"chkPrintButton")
+            widget->setAccessibleName(control.label);
         break;
     case ControlKind::ChoiceCombo:
     case ControlKind::IndexCombo:
@@ -493,8 +510,10 @@ QWidget *TfrmMain::createControl(const TSettingControl &control)
         auto *combo = new QComboBox;
         combo->setEditable(control.kind == ControlKind::EditableCombo);
         combo->addItems(control.entries);
-        if (combo->isEditable())
+        if (combo->isEditable()) {
             combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->lineEdit()->setAccessibleName(QString(control.label).remove(u':').trimmed());
+        }
         widget = combo;
         break;
     }
@@ -545,6 +564,7 @@ void TfrmMain::addExtras(const QString &key, QHBoxLayout *row)
         QPushButton *b = extra(QStringLiteral("..."), QStringLiteral("btnEdit") + key.mid(4),
                                [this, key] { editSnippet(key); });
         b->setAccessibleName(QStringLiteral("HTML-Editor"));
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("......")) + 16);
         b->setToolTip(QStringLiteral("HTML-Editor"));
         row->setAlignment(b, Qt::AlignTop);
     }
@@ -590,7 +610,10 @@ QWidget *TfrmMain::buildSettingsTab(const QString &tab, const QList<QStringList>
         auto *rowWidget = new QWidget;
         auto *row = new QHBoxLayout(rowWidget);
         row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(widget, control.kind == ControlKind::SpinBox ? 0 : 1);
+        const bool compact = control.kind == ControlKind::SpinBox || control.key == u"chkPrintButton";
+        row->addWidget(widget, compact ? 0 : 1);
+        if (control.kind == ControlKind::SpinBox && !findBesideOf(control.key))
+            row->addStretch(1);
         addExtras(control.key, row);
         rowLayouts.insert(control.key, row);
         m_rows.insert(control.key, rowWidget);
@@ -641,6 +664,7 @@ QWidget *TfrmMain::buildMailtextTab()
     m_placeholders->setInsertPolicy(QComboBox::NoInsert);
     m_placeholders->setMinimumContentsLength(24);
     m_placeholders->setAccessibleName(QStringLiteral("Platzhalter"));
+    m_placeholders->lineEdit()->setAccessibleName(QStringLiteral("Platzhalter"));
     auto *placeholderLabel = new QLabel(QStringLiteral("Platzhalter"));
     placeholderLabel->setBuddy(m_placeholders);
     QPushButton *insert = button(QStringLiteral("Einfügen"), QStringLiteral("btnPlatzhalterEinfuegen"));

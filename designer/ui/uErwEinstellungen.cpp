@@ -118,7 +118,7 @@ TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserDi
     m_cart->setChecked(settings.cartActive);
     selectExactly(m_encoding, settings.encoding);
     selectExactly(m_tax, settings.tax);
-    resize(620, 380);
+    resize(700, 400);
 }
 
 QLineEdit *TfrmErwEinstellungen::addressRow(QFormLayout *form, const QString &label,

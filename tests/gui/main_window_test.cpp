@@ -6,6 +6,7 @@
 #include "mainFrm.h"
 #include "template_library.h"
 #include "test_support.h"
+#include "uInfo.h"
 #include "uPreviewWindow.h"
 
 #include <QAction>
@@ -904,3 +905,63 @@ TEST_F(MainWindowTest, PreviewReloadsOnlyWhenThePageChanges)
 }
 
 } // namespace
+
+// Not a check: with VQ_SCREENSHOT_DIR set (and a real display, for example
+// under xvfb-run with QT_QPA_PLATFORM=xcb) every tab and dialog is saved as a
+// picture for a person to look at.
+TEST_F(MainWindowTest, Screenshots)
+{
+    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "VQ_SCREENSHOT_DIR not set";
+    QDir().mkpath(folder);
+    auto settle = [] {
+        for (int i = 0; i < 20; ++i)
+            QTest::qWait(50);
+    };
+    m_window->startUp(QString());
+    m_window->show();
+    settle();
+    auto *tabs = find<QTabWidget>(QStringLiteral("pcMain"));
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        settle();
+        if (i == 9)
+            QTest::qWait(1500);
+        m_window->grab().save(QStringLiteral("%1/tab%2.png").arg(folder).arg(i));
+    }
+    // The design tab without the standard designs shows every control.
+    tabs->setCurrentIndex(4);
+    find<QCheckBox>(QStringLiteral("cboStandardButton"))->setChecked(false);
+    find<QCheckBox>(QStringLiteral("cboStandardFeld"))->setChecked(false);
+    find<QCheckBox>(QStringLiteral("chkPrintButton"))->setChecked(true);
+    settle();
+    m_window->grab().save(folder + QStringLiteral("/tab4_alle.png"));
+
+    m_dialogs->modal = [&](QDialog &dialog) {
+        dialog.show();
+        settle();
+        const QString name = dialog.objectName();
+        dialog.grab().save(QStringLiteral("%1/%2.png").arg(folder, name));
+        if (auto *inner = dialog.findChild<QTabWidget *>()) {
+            inner->setCurrentIndex(1);
+            settle();
+            dialog.grab().save(QStringLiteral("%1/%2_2.png").arg(folder, name));
+        }
+        return int(QDialog::Rejected);
+    };
+    click("btnErwEinstellungen");
+    action("actEigenschaften")->trigger();
+    action("actFeldVorlagen")->trigger();
+    action("actInfo")->trigger();
+    click("btnFormMailerHilfe");
+    auto *splash = new TfrmSplash; // closes and deletes itself
+    splash->show();
+    settle();
+    splash->grab().save(folder + QStringLiteral("/splash.png"));
+    action("actVorschauFenster")->trigger();
+    settle();
+    QTest::qWait(1500);
+    m_window->previewWindow()->grab().save(folder + QStringLiteral("/preview.png"));
+    m_window->previewWindow()->close();
+}
