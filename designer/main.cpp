@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -193,6 +194,11 @@ int main(int argc, char *argv[])
         return generate(parser);
     }
 
+    // The browser engine of the preview refuses to start as root unless its
+    // sandbox is off (root has no such sandbox anyway).
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelkin"));
     QApplication::setApplicationDisplayName(QStringLiteral("VQ-BestellFormular"));

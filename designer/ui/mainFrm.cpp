@@ -860,6 +860,7 @@ void TfrmMain::startUp(const QString &projectPath)
         loadProjectFile(projectPath);
         return;
     }
+    controlsToProject(); // settings the default project does not name keep their value
     prepareFormMailerList();
     const TLoadResult result = m_project.NewProject(m_programFolder);
     projectToControls();
@@ -891,6 +892,8 @@ void TfrmMain::loadFormMailers()
 
 bool TfrmMain::loadProjectFile(const QString &path)
 {
+    // Settings a file does not name keep what the window shows.
+    controlsToProject();
     prepareFormMailerList();
     const TLoadResult result = m_project.LoadProject(path);
     projectToControls();
@@ -946,6 +949,7 @@ void TfrmMain::newProject()
                        QStringLiteral("Neues Formular erstellen?"), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
+    controlsToProject(); // settings the default project does not name keep their value
     prepareFormMailerList();
     const TLoadResult result = m_project.NewProject(m_programFolder);
     projectToControls();

@@ -69,6 +69,9 @@ std::vector<TSettingControl> buildSettingControls()
           mailFormatChoices()),
         s("edtBetreff", K::LineEdit, "Betreff der E-Mail:", settings, mailGroup),
         s("chkAbsender", K::CheckBox, "Kopie an Absender", settings, mailGroup),
+        // The invoice group stands below the mail group: the tab order follows.
+        s("checkboxRechnung", K::CheckBox, "Aktivierung Rechnungsmodul", settings, invoiceGroup),
+        s("editMailRechnung", K::LineEdit, "E-Mail-Rechnungsmodul:", settings, invoiceGroup),
         s("edtTitel", K::LineEdit, "Titel:", settings, pageGroup),
         s("edtDanke", K::LineEdit, "Danke Seite:", settings, pageGroup),
         s("edtWaehrung", K::LineEdit, "Währung / Währungssymbol", settings, pageGroup),
@@ -76,8 +79,6 @@ std::vector<TSettingControl> buildSettingControls()
           {QStringLiteral("_self"), QStringLiteral("_blank"), QStringLiteral("_top"),
            QStringLiteral("_parent")}),
         s("cboFormMailer", K::EditableCombo, "Pfad zum FormMailer", settings, mailerGroup),
-        s("checkboxRechnung", K::CheckBox, "Aktivierung Rechnungsmodul", settings, invoiceGroup),
-        s("editMailRechnung", K::LineEdit, "E-Mail-Rechnungsmodul:", settings, invoiceGroup),
         // Beschriftungen
         s("edtFormTitel", K::LineEdit, "Formularüberschrift", labels, formGroup),
         s("memoEinleitung", K::MultiLine, "Einleitungstext", labels, formGroup),

@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <deque>
 #include <functional>
@@ -863,7 +864,8 @@ TEST_F(MainWindowTest, PreviewReloadsOnlyWhenThePageChanges)
 {
     QTemporaryDir dir;
     int run = 0;
-    QString body = QStringLiteral("<p>eins</p>");
+    // A page taller than the window, so it can be scrolled.
+    QString body = QStringLiteral("<div style=\"height:5000px\">eins</div>");
     TfrmPreview preview(
         [&]() -> std::optional<TPreviewPage> {
             ++run;
@@ -883,14 +885,27 @@ TEST_F(MainWindowTest, PreviewReloadsOnlyWhenThePageChanges)
     QSignalSpy loaded(preview.browser()->view(), &QWebEngineView::loadFinished);
     ASSERT_TRUE(loaded.wait(15000));
 
+    // What the user typed into the previewed form stays while nothing changes.
+    QWebEnginePage *page = preview.browser()->view()->page();
+    auto waitFor = [](const std::function<bool()> &condition) {
+        for (int i = 0; i < 100 && !condition(); ++i)
+            QTest::qWait(50);
+        return condition();
+    };
+    page->runJavaScript(QStringLiteral("window.scrollTo(0, 700);"));
+    ASSERT_TRUE(waitFor([&] { return page->scrollPosition().y() > 650; }));
     preview.tick();
     preview.tick();
     EXPECT_EQ(preview.browser()->reloadCount(), 1) << "only the form id changed";
-    body = QStringLiteral("<p>zwei</p>");
+
+    // A change reloads and keeps the scroll position.
+    body = QStringLiteral("<div style=\"height:5000px\">zwei</div>");
     preview.tick();
     EXPECT_EQ(preview.browser()->reloadCount(), 2);
     EXPECT_TRUE(readFile(dir.filePath(QStringLiteral("temp.htm"))).contains("zwei"));
     ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_TRUE(waitFor([&] { return page->scrollPosition().y() > 650; }))
+        << "scrolled to " << page->scrollPosition().y();
 
     QTest::mouseClick(toggle, Qt::LeftButton);
     EXPECT_FALSE(preview.refreshing());
