@@ -396,8 +396,12 @@ QWidget *TfrmMain::buildListTab(bool articles)
             a->setObjectName(QStringLiteral("actNeu") + typeWord);
             connect(a, &QAction::triggered, this, [this, typeWord] { newField(typeWord); });
         }
-        connect(newButton, &QPushButton::clicked, this,
-                [this] { m_fieldKindMenu->popup(QCursor::pos()); });
+        // At the mouse; below the button when it was pressed from the keyboard.
+        connect(newButton, &QPushButton::clicked, this, [this, newButton] {
+            const bool byMouse = newButton->rect().contains(newButton->mapFromGlobal(QCursor::pos()));
+            m_fieldKindMenu->popup(byMouse ? QCursor::pos()
+                                           : newButton->mapToGlobal(QPoint(0, newButton->height())));
+        });
         connect(editButton, &QPushButton::clicked, this, [this] { editField(); });
         connect(deleteButton, &QPushButton::clicked, this, [this] { deleteField(); });
         connect(up, &QToolButton::clicked, this, [this] { moveField(-1); });
@@ -532,7 +536,8 @@ void TfrmMain::addExtras(const QString &key, QHBoxLayout *row)
             continue;
         auto *colour = new QPushButton;
         colour->setObjectName(QString::fromLatin1(pair.button));
-        colour->setAccessibleName(QStringLiteral("Farbe wählen"));
+        colour->setAccessibleName(QStringLiteral("Farbe wählen: ")
+                                  + QString(findSettingControl(key)->label).remove(u':'));
         colour->setToolTip(QStringLiteral("Farbe wählen"));
         colour->setIconSize(QSize(32, 16));
         connect(colour, &QPushButton::clicked, this, [this, key] { pickColour(key); });
