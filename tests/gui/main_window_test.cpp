@@ -863,6 +863,29 @@ TEST_F(MainWindowTest, CodeTabsCopyAndExport)
     EXPECT_TRUE(readFile(phpPath).startsWith("<?php"));
 }
 
+// Link tests, help and the invoice module go to the desktop unchanged.
+TEST_F(MainWindowTest, LinksHelpAndExternalPrograms)
+{
+    m_window->startUp(QString());
+    find<QComboBox>(QStringLiteral("cboFormMailer"))
+        ->setCurrentText(QStringLiteral("https://example.org/formmail.php?a=1"));
+    find<QLineEdit>(QStringLiteral("edtDanke"))->setText(QStringLiteral("https://example.org/danke.htm"));
+    click("btnTestFormMailer");
+    click("btnTestDanke");
+    action("actHilfe")->trigger();
+    EXPECT_EQ(m_dialogs->urls,
+              (std::vector<QString>{QStringLiteral("https://example.org/formmail.php?a=1?action=checkurl"),
+                                    QStringLiteral("https://example.org/danke.htm"),
+                                    QDir(kProgramDir).filePath(QStringLiteral("help/vqbest.htm"))}));
+    EXPECT_TRUE(QFile::exists(m_dialogs->urls.back()));
+    action("actRechnungsmodul")->trigger();
+    EXPECT_EQ(m_dialogs->programs,
+              std::vector<QString>{QDir(kProgramDir).filePath(QStringLiteral("rechtool/vq_bestell_rechnung"))});
+    // Without an updater installed nothing starts.
+    action("actUpdate")->trigger();
+    EXPECT_EQ(m_dialogs->programs.size(), 1u);
+}
+
 // Runs the real browser engine offscreen.
 TEST_F(MainWindowTest, PreviewReloadsOnlyWhenThePageChanges)
 {
