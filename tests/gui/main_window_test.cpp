@@ -290,7 +290,6 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheProjectWithoutAFileOfItsOwn)
     ASSERT_TRUE(m_window->hasOwnFile());
     m_dialogs->answers = {QMessageBox::No};
     m_dialogs->openNames = {damaged};
-    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
     action("actOeffnen")->trigger();
 
     ASSERT_EQ(m_dialogs->told.size(), 3u);
