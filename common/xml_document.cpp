@@ -69,6 +69,20 @@ bool XmlDocument::parse(const QByteArray &bytes, QString *error)
 
 QByteArray XmlDocument::toByteArray() const
 {
+    // The bytes are always UTF-8, so a declaration read from a file that named
+    // another encoding ("windows-1252" in older libraries) must say so too, or
+    // every umlaut is garbled on the next read.
+    const QDomNode first = m_dom.firstChild();
+    if (first.isProcessingInstruction()
+        && first.toProcessingInstruction().target().compare(u"xml", Qt::CaseInsensitive) == 0) {
+        QDomProcessingInstruction declaration = first.toProcessingInstruction();
+        const QString utf8Declaration = QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"");
+        if (declaration.data() != utf8Declaration) {
+            QDomDocument copy = m_dom.cloneNode(true).toDocument();
+            copy.firstChild().toProcessingInstruction().setData(utf8Declaration);
+            return copy.toByteArray(2);
+        }
+    }
     return m_dom.toByteArray(2);
 }
 

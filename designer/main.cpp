@@ -1,6 +1,5 @@
-// The form designer zelkin. Its windows come with the main window; for now it
-// starts, prepares the application-data folder and opens the project named on
-// the command line or the default project.
+// The form designer zelkin: the main window on the project named on the
+// command line or the default project.
 //
 // "zelkin --generate html|php [--output FILE] PROJECT.vqb" generates one page
 // for scripts and tests, without any window; "zelkin --price-list [--output
@@ -8,6 +7,10 @@
 // "zelkin --export-into PAGE.html PROJECT.vqb" puts the form into a page;
 // "zelkin --upload PROJECT.vqb" stores it by FTP with the project's settings.
 #include "GlobalFunctions.h"
+#include "editor_placeholder.h"
+#include "formmailer_list.h"
+#include "mainFrm.h"
+#include "uInfo.h"
 #include "project_document.h"
 #include "text_file.h"
 #include "uGenHtml.h"
@@ -25,8 +28,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QFileInfo>
+#include <QIcon>
+#include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -83,6 +91,13 @@ int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
         printError(QStringLiteral("%1 braucht genau eine Projektdatei.").arg(option));
         return 2;
     }
+    // As in the window: the form-mailer list comes first, so a project without a
+    // form-mailer address gets the list's first entry. Without a list of the
+    // user's own, the delivered one is read (nothing is written here).
+    const QString userList = vq::appDataFile(QString::fromLatin1(vq::kFormMailerListFile));
+    project.FormMailerList = vq::readFormMailerList(
+        QFileInfo::exists(userList) ? userList
+                                    : vq::programFile(QString::fromLatin1(vq::kFormMailerListFile)));
     const vq::TLoadResult result = project.LoadProject(args.first());
     if (!result.ok) {
         for (const QString &message : result.messages())
@@ -271,29 +286,36 @@ int main(int argc, char *argv[])
         return generate(parser);
     }
 
+    // The browser engine of the preview refuses to start as root unless its
+    // sandbox is off (root has no such sandbox anyway).
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelkin"));
+    QApplication::setApplicationDisplayName(QStringLiteral("VQ-BestellFormular"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+    QApplication::setDesktopFileName(QStringLiteral("zelkin"));
+    QApplication::setWindowIcon(QIcon(vq::programFile(QStringLiteral("zelkin.svg"))));
 
     QCommandLineParser parser;
     addOptions(parser);
     parser.process(app);
-
-    for (const char *file : {"vorlagen.xml", "vorlagen_artikel.xml", "formmailers.xml"})
-        vq::copyMissingFromProgramFolder(QString::fromLatin1(file));
-
-    vq::TProjectDocument project;
     const QStringList args = parser.positionalArguments();
-    const vq::TLoadResult result = args.isEmpty()
-                                       ? project.NewProject(vq::programFolder())
-                                       : project.LoadProject(args.first());
-    for (const QString &message : result.messages())
-        QMessageBox::warning(nullptr, QStringLiteral("VQ-Bestellformular"), message);
 
-    QMessageBox::information(
-        nullptr, QStringLiteral("VQ-Bestellformular"),
-        QStringLiteral("Projekt geladen: %1 Felder, %2 Artikel.\nDas Hauptfenster folgt.")
-            .arg(project.ListField.size())
-            .arg(project.ListArtikel.size()));
-    return 0;
+    // The field, article and snippet editors are wired in here.
+    vq::ui::TfrmMain window(std::make_unique<vq::ui::TEditorPlaceholder>(),
+                            std::make_unique<vq::ui::TDesktopDialogs>());
+    window.startUp(args.value(0));
+    if (const QScreen *screen = window.screen()) {
+        const QRect available = screen->availableGeometry();
+        window.resize(window.size().boundedTo(available.size()));
+        window.move(available.center() - window.rect().center());
+    }
+    window.show();
+    auto *splash = new vq::ui::TfrmSplash;
+    splash->adjustSize();
+    splash->move(window.geometry().center() - splash->rect().center());
+    splash->show();
+    return app.exec();
 }

@@ -4,7 +4,9 @@
 #include "project_document.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -221,4 +223,35 @@ TEST(ExportIntoCommandLine, InsertsRefreshesAndRefuses)
                                    QStringLiteral("html"), project},
                          &out, 30000, &err),
               2);
+}
+
+// A project without a form-mailer address posts to the first entry of the
+// user's form-mailer list, as in the window; without a list of the user's own
+// to the first delivered one. Without either the page would post to itself
+// and its orders would be lost.
+TEST(GenerateCommandLine, ProjectWithoutFormMailerTakesTheListsFirstEntry)
+{
+    QTemporaryDir dir;
+    TProjectDocument project;
+    project.setSetting(QStringLiteral("cboFormMailer"), QString());
+    const QString path = dir.filePath(QStringLiteral("ohne_formmailer.vqb"));
+    QString error;
+    ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+
+    const QString userList = qEnvironmentVariable("XDG_DATA_HOME")
+                             + QStringLiteral("/VQ-Bestellformular/formmailers.xml");
+    QFile::remove(userList);
+    QByteArray out;
+    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
+    EXPECT_TRUE(out.contains("action=\"https://www.ihre-domain.example/formmail.php\""))
+        << "the delivered list's first entry";
+
+    QDir().mkpath(QFileInfo(userList).path());
+    writeFile(userList, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xml><formmailers>"
+                        "<formmail>https://mailer.example/fm.php</formmail>"
+                        "<formmail>https://zweiter.example/fm.php</formmail>"
+                        "</formmailers></xml>\n");
+    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
+    EXPECT_TRUE(out.contains("action=\"https://mailer.example/fm.php\""));
+    QFile::remove(userList);
 }

@@ -190,3 +190,27 @@ TEST(Templates, DeliveredLibrariesRead)
                 << error.toStdString();
     }
 }
+
+// Older libraries declare windows-1252. Writing one back as UTF-8 under that
+// declaration garbled every umlaut on the next read, and more after each save.
+TEST(Templates, WrittenLibraryDeclaresTheEncodingOfItsBytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vorlagen.xml"));
+    writeFile(path, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<vorlagen><feld>"
+                    "<typ>TZwField</typ><name>z</name><beschriftung>Gr\xF6\xDF" "e</beschriftung>"
+                    "</feld></vorlagen>\n");
+    TZwField field;
+    field.Name = QStringLiteral("hinweis");
+    field.Beschriftung = QStringLiteral("Bitte wählen Sie: Äpfel");
+    for (int save = 0; save < 2; ++save) {
+        QString error;
+        ASSERT_TRUE(saveFieldAsTemplate(path, field, &error)) << error.toStdString();
+    }
+    const QByteArray bytes = readFile(path);
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << bytes.left(60).toStdString();
+    QString error;
+    EXPECT_EQ(readTemplateCaptions(path, QString::fromLatin1(kFieldCaptionTag), &error),
+              (QStringList{QStringLiteral("Größe"), field.Beschriftung, field.Beschriftung}))
+        << error.toStdString();
+}

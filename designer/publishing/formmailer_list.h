@@ -1,0 +1,20 @@
+// The list of form-mailer addresses ("formmailers.xml" in the application-data
+// folder) that the "Pfad zum FormMailer" drop-down offers.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace vq {
+
+inline constexpr char kFormMailerListFile[] = "formmailers.xml";
+
+// The addresses in file order. Reading errors (no file, not well-formed, no
+// element "formmailers") end the reading silently with what was read so far.
+QStringList readFormMailerList(const QString &path);
+
+// Writes the list as root "xml", "formmailers", one "formmail" per address,
+// replacing the file safely. On failure *error says why and the old file stays.
+bool writeFormMailerList(const QString &path, const QStringList &addresses, QString *error);
+
+} // namespace vq

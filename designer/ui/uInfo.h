@@ -1,0 +1,39 @@
+// The small windows of the designer: the information window, the splash
+// window shown at start and the help window with an embedded browser.
+#pragma once
+
+#include <QDialog>
+
+class QMouseEvent;
+
+namespace vq::ui {
+
+inline constexpr char16_t kProgramVersion[] = u"1.5.8";
+
+class TfrmInfo : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmInfo(QWidget *parent = nullptr);
+};
+
+// Closes itself after two seconds (or on a click).
+class TfrmSplash : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TfrmSplash(QWidget *parent = nullptr);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+};
+
+// "Hilfe": a modal window showing a help page of the program folder.
+class TfrmHelp : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmHelp(const QString &pagePath, QWidget *parent = nullptr);
+};
+
+} // namespace vq::ui

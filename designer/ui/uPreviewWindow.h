@@ -1,0 +1,78 @@
+// The preview: a browser that shows the generated page from "temp.htm" and
+// reloads it only when the page changed (apart from its form id), keeping
+// the scroll position; and the preview window "Vorschau" that refreshes it
+// every second while its automatic refresh is on.
+#pragma once
+
+#include "window_logic.h"
+
+#include <QPointF>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QTimer;
+class QPushButton;
+class QWebEngineView;
+
+namespace vq::ui {
+
+// One run of the HTML generator for the preview.
+struct TPreviewPage
+{
+    QString page;
+    QString formId;
+    QString encoding;
+};
+using TPreviewSource = std::function<std::optional<TPreviewPage>()>;
+
+// A browser showing the preview file. No context menu, script errors stay quiet.
+class TPreviewBrowser : public QWidget
+{
+    Q_OBJECT
+public:
+    TPreviewBrowser(const QString &previewFile, QWidget *parent = nullptr);
+
+    // Writes the page to the preview file and reloads it, when it changed.
+    // Returns true when it reloaded.
+    bool show(const TPreviewPage &page);
+    // The next show() reloads whatever the page is.
+    void forgetPage() { m_change.forget(); }
+    int reloadCount() const { return m_reloads; }
+    QWebEngineView *view() const { return m_view; }
+
+private:
+    QString m_file;
+    QWebEngineView *m_view;
+    TPreviewChange m_change;
+    std::optional<QPointF> m_restoreScroll;
+    int m_reloads = 0;
+};
+
+class TfrmPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    TfrmPreview(TPreviewSource source, const QString &previewFile, QWidget *parent = nullptr);
+
+    // "Vorschau Fenster": show without blocking and switch the refresh on.
+    void showAndStart();
+    bool refreshing() const;
+    TPreviewBrowser *browser() const { return m_browser; }
+
+public Q_SLOTS:
+    void tick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void setRefreshing(bool on);
+
+    TPreviewSource m_source;
+    QPushButton *m_toggle;
+    TPreviewBrowser *m_browser;
+    QTimer *m_timer;
+};
+
+} // namespace vq::ui

@@ -1,0 +1,1008 @@
+// The designer's main window and its dialogs driven through their widgets,
+// found by objectName: start-up, files and the closing question, settings
+// typed and saved, list commands, colours, design check boxes, copy to
+// sender, placeholders, templates, the settings dialogs and the preview.
+#include "GlobalFunctions.h"
+#include "mainFrm.h"
+#include "template_library.h"
+#include "test_support.h"
+#include "uInfo.h"
+#include "uPreviewWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace vq;
+using namespace vq::ui;
+using namespace vq::test;
+
+namespace {
+
+const QString kProgramDir = QStringLiteral(VQ_PROGRAM_DIR);
+
+// Answers the window's questions and dialogs from queues; records what was shown.
+class TFakeDialogs : public TUserDialogs
+{
+public:
+    struct Shown
+    {
+        QString title;
+        QString text;
+    };
+    std::deque<QMessageBox::StandardButton> answers;
+    std::vector<Shown> asked;
+    std::vector<Shown> told;
+    std::deque<QString> openNames;
+    std::deque<QString> saveNames;
+    QStringList proposedNames;
+    int openDialogs = 0;
+    std::optional<QColor> colour;
+    std::function<int(QDialog &)> modal = [](QDialog &) { return int(QDialog::Rejected); };
+    std::vector<QString> urls;
+    std::vector<QString> programs;
+
+    QMessageBox::StandardButton ask(QWidget *, QMessageBox::Icon, const QString &title,
+                                    const QString &text, QMessageBox::StandardButtons) override
+    {
+        asked.push_back({title, text});
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return QMessageBox::Cancel;
+        }
+        const auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void tell(QWidget *, QMessageBox::Icon, const QString &title, const QString &text) override
+    {
+        told.push_back({title, text});
+    }
+    QString openFileName(QWidget *, const QString &) override
+    {
+        ++openDialogs;
+        return take(openNames);
+    }
+    QString saveFileName(QWidget *, const QString &proposedName, const QString &) override
+    {
+        proposedNames.push_back(proposedName);
+        return take(saveNames);
+    }
+    std::optional<QColor> pickColour(QWidget *, const QColor &) override { return colour; }
+    int runModal(QDialog &dialog) override { return modal(dialog); }
+    void openUrl(const QString &address) override { urls.push_back(address); }
+    void startProgram(const QString &path) override { programs.push_back(path); }
+
+private:
+    static QString take(std::deque<QString> &queue)
+    {
+        if (queue.empty())
+            return QString();
+        QString value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
+
+// The editors: OK gives a new field its name and label, Abbrechen changes nothing.
+class TFakeEditors : public TEditorAccess
+{
+public:
+    bool accept = true;
+    QString nextName = QStringLiteral("neu");
+    int fieldCalls = 0;
+    int articleCalls = 0;
+    int lastFeldNr = -2;
+
+    bool editField(QWidget *, TFormField &field, int feldNr, bool isNew, const TFieldList &) override
+    {
+        ++fieldCalls;
+        lastFeldNr = feldNr;
+        if (accept) {
+            if (isNew)
+                field.Name = nextName;
+            field.Beschriftung = QStringLiteral("Beschriftung ") + nextName;
+        }
+        return accept;
+    }
+    bool editArticle(QWidget *, TArtikelField &artikel, bool) override
+    {
+        ++articleCalls;
+        if (accept) {
+            artikel.name = nextName;
+            artikel.preis = 2.5;
+        }
+        return accept;
+    }
+    bool editHtml(QWidget *, QString &text) override
+    {
+        if (accept)
+            text = QStringLiteral("<b>fett</b>\r\nZeile 2");
+        return accept;
+    }
+};
+
+class MainWindowTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDir(appDataFolder()).removeRecursively();
+        appDataFolder();
+        auto dialogs = std::make_unique<TFakeDialogs>();
+        auto editors = std::make_unique<TFakeEditors>();
+        m_dialogs = dialogs.get();
+        m_editors = editors.get();
+        m_window = std::make_unique<TfrmMain>(std::move(editors), std::move(dialogs));
+        m_window->setProgramFolder(kProgramDir);
+    }
+    void TearDown() override
+    {
+        // The window may be closed without a question.
+        m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_window.reset();
+    }
+
+    template <typename T>
+    T *find(const QString &name) const
+    {
+        T *widget = m_window->findChild<T *>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    QAction *action(const char *name) const { return find<QAction>(QString::fromLatin1(name)); }
+    QTreeWidget *fields() const { return find<QTreeWidget>(QStringLiteral("lvFelder")); }
+    QTreeWidget *articles() const { return find<QTreeWidget>(QStringLiteral("lvArtikel")); }
+    void click(const char *name) const
+    {
+        QAbstractButton *b = find<QAbstractButton>(QString::fromLatin1(name));
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    QStringList column(QTreeWidget *list, int col = 0) const
+    {
+        QStringList texts;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            texts.append(list->topLevelItem(i)->text(col));
+        return texts;
+    }
+    int selected(QTreeWidget *list) const
+    {
+        const auto items = list->selectedItems();
+        return items.isEmpty() ? -1 : list->indexOfTopLevelItem(items.first());
+    }
+    void selectRow(QTreeWidget *list, int row) const
+    {
+        list->setCurrentItem(list->topLevelItem(row));
+    }
+    void addFields(std::initializer_list<std::pair<const char *, const char *>> kindsAndNames)
+    {
+        for (const auto &[kind, name] : kindsAndNames) {
+            auto field = createFieldOfType(QString::fromLatin1(kind));
+            field->Name = QString::fromLatin1(name);
+            m_window->project().ListField.push_back(std::move(field));
+        }
+        m_window->RefreshLists();
+    }
+    QString projectFile(const QString &name)
+    {
+        return m_dir.filePath(name);
+    }
+
+    QTemporaryDir m_dir;
+    TFakeDialogs *m_dialogs = nullptr;
+    TFakeEditors *m_editors = nullptr;
+    std::unique_ptr<TfrmMain> m_window;
+    int m_templateCount = 0;
+};
+
+TEST_F(MainWindowTest, StartsWithTheDefaultProject)
+{
+    m_window->startUp(QString());
+    EXPECT_TRUE(m_dialogs->told.empty());
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("VQ-Bestellformular 1.5.8"));
+    EXPECT_FALSE(m_window->hasOwnFile());
+    EXPECT_EQ(find<QLabel>(QStringLiteral("lblDateiname"))->text(), QStringLiteral("unbenannt.vqb"));
+    auto *tabs = find<QTabWidget>(QStringLiteral("pcMain"));
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i)
+        captions.append(tabs->tabText(i));
+    EXPECT_EQ(captions, tabCaptions());
+    // The delivered libraries and form-mailer list were copied and read.
+    for (const char *file : {"vorlagen.xml", "vorlagen_artikel.xml", "formmailers.xml"})
+        EXPECT_TRUE(QFile::exists(appDataFile(QString::fromLatin1(file)))) << file;
+    QString error;
+    const QStringList templates = readTemplateCaptions(appDataFile(QStringLiteral("vorlagen.xml")),
+                                                       QStringLiteral("beschriftung"), &error);
+    auto *combo = find<QComboBox>(QStringLiteral("cboVorlagen"));
+    EXPECT_EQ(combo->count(), templates.size());
+    EXPECT_EQ(combo->currentIndex(), -1);
+    auto *mailer = find<QComboBox>(QStringLiteral("cboFormMailer"));
+    EXPECT_GE(mailer->count(), 1);
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(),
+              m_window->project().setting(QStringLiteral("edtFormTitel")));
+}
+
+TEST_F(MainWindowTest, StartsWithTheProjectNamedAndFillsAnEmptyFormMailer)
+{
+    TProjectDocument project;
+    project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Mein Formular"));
+    project.setSetting(QStringLiteral("cboFormMailer"), QString());
+    auto field = std::make_unique<TEinzField>();
+    field->Name = QStringLiteral("name");
+    project.ListField.push_back(std::move(field));
+    const QString path = projectFile(QStringLiteral("mein.vqb"));
+    QString error;
+    ASSERT_TRUE(project.SaveProject(path, &error));
+    writeFile(appDataFile(QStringLiteral("formmailers.xml")),
+              "<xml><formmailers><formmail>https://erster.example/fm.php</formmail>"
+              "<formmail>https://zweiter.example/fm.php</formmail></formmailers></xml>");
+
+    m_window->startUp(path);
+    EXPECT_TRUE(m_window->hasOwnFile());
+    EXPECT_EQ(m_window->savePath(), path);
+    EXPECT_EQ(m_window->statusText(), QDir::toNativeSeparators(path));
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(), QStringLiteral("Mein Formular"));
+    EXPECT_EQ(column(fields()), QStringList{QStringLiteral("name")});
+    auto *mailer = find<QComboBox>(QStringLiteral("cboFormMailer"));
+    EXPECT_EQ(mailer->count(), 2);
+    EXPECT_EQ(mailer->currentText(), QStringLiteral("https://erster.example/fm.php"));
+}
+
+TEST_F(MainWindowTest, FailedLoadLeavesTheProjectWithoutAFileOfItsOwn)
+{
+    const QString good = projectFile(QStringLiteral("gut.vqb"));
+    TProjectDocument project;
+    auto artikel = std::make_unique<TArtikelField>();
+    artikel->name = QStringLiteral("Tee");
+    project.ListArtikel.push_back(std::move(artikel));
+    QString error;
+    ASSERT_TRUE(project.SaveProject(good, &error));
+    // The same file with an unknown field kind: the load fails part-way.
+    QByteArray bytes = readFile(good);
+    bytes.replace("<ItemList/>", "<ItemList><forms><typ>TUnknown</typ></forms></ItemList>");
+    bytes.replace("<ItemList></ItemList>", "<ItemList><forms><typ>TUnknown</typ></forms></ItemList>");
+    const QString damaged = projectFile(QStringLiteral("kaputt.vqb"));
+    writeFile(damaged, bytes);
+
+    m_window->startUp(good);
+    ASSERT_TRUE(m_window->hasOwnFile());
+    m_dialogs->answers = {QMessageBox::No};
+    m_dialogs->openNames = {damaged};
+    action("actOeffnen")->trigger();
+
+    ASSERT_EQ(m_dialogs->told.size(), 3u);
+    EXPECT_EQ(m_dialogs->told[0].text, QStringLiteral("Die Datei scheint keine VQ-Bestellformular-Datei zu sein."));
+    EXPECT_TRUE(m_dialogs->told[1].text.startsWith(QStringLiteral("Exception class name = ")));
+    EXPECT_TRUE(m_dialogs->told[2].text.startsWith(QStringLiteral("Exception message = ")));
+    for (const auto &shown : m_dialogs->told)
+        EXPECT_EQ(shown.title, QStringLiteral("Datei nicht vollständig geladen"));
+    EXPECT_FALSE(m_window->hasOwnFile());
+    EXPECT_EQ(m_window->statusText(), QStringLiteral("unbenannt.vqb"));
+
+    // "Speichern" now asks for a name instead of overwriting either file.
+    const QByteArray before = readFile(damaged);
+    action("actSpeichern")->trigger();
+    EXPECT_EQ(m_dialogs->proposedNames, QStringList{QStringLiteral("formular.vqb")});
+    EXPECT_EQ(readFile(damaged), before);
+}
+
+TEST_F(MainWindowTest, SettingsTypedIntoTheirControlsAreSavedAndReloaded)
+{
+    m_window->startUp(QString());
+    m_window->show();
+    auto *title = find<QLineEdit>(QStringLiteral("edtFormTitel"));
+    title->clear();
+    QTest::keyClicks(title, QStringLiteral("Bestellung Äpfel"));
+    auto *intro = find<QPlainTextEdit>(QStringLiteral("memoEinleitung"));
+    intro->clear();
+    QTest::keyClicks(intro, QStringLiteral("Zeile 1"));
+    QTest::keyClick(intro, Qt::Key_Return);
+    QTest::keyClicks(intro, QStringLiteral("Zeile 2"));
+    auto *size = find<QSpinBox>(QStringLiteral("edtSizeHeader"));
+    size->setValue(33);
+    auto *crypt = find<QCheckBox>(QStringLiteral("cbCryptAddr"));
+    const bool cryptBefore = crypt->isChecked();
+    crypt->click();
+    find<QComboBox>(QStringLiteral("cboUploadFormat"))->setCurrentIndex(1);
+    find<QComboBox>(QStringLiteral("cboMailFormat"))->setCurrentIndex(1);
+    find<QComboBox>(QStringLiteral("cboTabAusrichtung"))->setCurrentIndex(2);
+    auto *font = find<QComboBox>(QStringLiteral("cboFontForm"));
+    font->setCurrentText(QStringLiteral("Eigene Schrift"));
+    find<QLineEdit>(QStringLiteral("edtPasswort"))->setText(QStringLiteral("geheim"));
+
+    const QString path = projectFile(QStringLiteral("einstellungen.vqb"));
+    m_dialogs->saveNames = {path};
+    action("actSpeichernUnter")->trigger();
+    ASSERT_TRUE(m_window->hasOwnFile());
+    EXPECT_EQ(m_window->statusText(), QDir::toNativeSeparators(path));
+
+    TProjectDocument saved;
+    ASSERT_TRUE(saved.LoadProject(path).ok);
+    EXPECT_EQ(saved.setting(QStringLiteral("edtFormTitel")), QStringLiteral("Bestellung Äpfel"));
+    EXPECT_EQ(saved.setting(QStringLiteral("memoEinleitung")), QStringLiteral("Zeile 1\r\nZeile 2"));
+    EXPECT_EQ(saved.setting(QStringLiteral("edtSizeHeader")), QStringLiteral("33"));
+    EXPECT_EQ(saved.flag(QStringLiteral("cbCryptAddr")), !cryptBefore);
+    EXPECT_EQ(saved.setting(QStringLiteral("cboUploadFormat")), QStringLiteral("1"));
+    EXPECT_EQ(saved.setting(QStringLiteral("cboMailFormat")), QStringLiteral("plain"));
+    EXPECT_EQ(saved.setting(QStringLiteral("cboTabAusrichtung")), QStringLiteral("links"));
+    EXPECT_EQ(saved.setting(QStringLiteral("cboFontForm")), QStringLiteral("Eigene Schrift"));
+    EXPECT_EQ(saved.setting(QStringLiteral("edtPasswort")), QStringLiteral("geheim"));
+
+    // A second window shows them again.
+    TearDown();
+    SetUp();
+    m_window->startUp(path);
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(), QStringLiteral("Bestellung Äpfel"));
+    EXPECT_EQ(find<QPlainTextEdit>(QStringLiteral("memoEinleitung"))->toPlainText(),
+              QStringLiteral("Zeile 1\nZeile 2"));
+    EXPECT_EQ(find<QSpinBox>(QStringLiteral("edtSizeHeader"))->value(), 33);
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboUploadFormat"))->currentText(), QStringLiteral("PHP"));
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboTabAusrichtung"))->currentText(), QStringLiteral("links"));
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboFontForm"))->currentText(), QStringLiteral("Eigene Schrift"));
+}
+
+TEST_F(MainWindowTest, ClosingQuestion)
+{
+    struct Case
+    {
+        const char *name;
+        QMessageBox::StandardButton answer;
+        bool hasFile;
+        bool closes;
+        bool saved;
+    } cases[] = {
+        {"Ja mit eigener Datei", QMessageBox::Yes, true, true, true},
+        {"Nein", QMessageBox::No, true, true, false},
+        {"Abbrechen", QMessageBox::Cancel, true, false, false},
+        {"Ja ohne Datei, Speichern-Dialog abgebrochen", QMessageBox::Yes, false, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        const QString path = projectFile(QStringLiteral("schliessen.vqb"));
+        QFile::remove(path);
+        m_window->startUp(QString());
+        if (c.hasFile) {
+            m_dialogs->saveNames = {path};
+            ASSERT_TRUE(m_window->saveAs());
+            QFile::remove(path);
+        }
+        m_window->show();
+        find<QLineEdit>(QStringLiteral("edtFormTitel"))->setText(QStringLiteral("geändert"));
+        m_dialogs->answers = {c.answer};
+        EXPECT_EQ(m_window->close(), c.closes);
+        EXPECT_EQ(m_window->isVisible(), !c.closes);
+        ASSERT_EQ(m_dialogs->asked.size(), 1u);
+        EXPECT_EQ(m_dialogs->asked[0].title, QStringLiteral("Speichern?"));
+        EXPECT_EQ(m_dialogs->asked[0].text, QStringLiteral("Soll die aktuelle Datei gespeichert werden?"));
+        EXPECT_EQ(QFile::exists(path), c.saved);
+    }
+}
+
+TEST_F(MainWindowTest, NewAndOpen)
+{
+    m_window->startUp(QString());
+    const QString path = projectFile(QStringLiteral("offen.vqb"));
+    {
+        TProjectDocument project;
+        project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Offen"));
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path, &error));
+    }
+    // "Ja" on a project without a file: the save dialog comes first; cancelling
+    // it still leads to the open dialog.
+    m_dialogs->answers = {QMessageBox::Yes};
+    m_dialogs->openNames = {path};
+    action("actOeffnen")->trigger();
+    EXPECT_EQ(m_dialogs->proposedNames.size(), 1u);
+    EXPECT_EQ(m_dialogs->openDialogs, 1);
+    EXPECT_TRUE(m_window->hasOwnFile());
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(), QStringLiteral("Offen"));
+
+    // Abbrechen stops before the open dialog.
+    m_dialogs->answers = {QMessageBox::Cancel};
+    action("actOeffnen")->trigger();
+    EXPECT_EQ(m_dialogs->openDialogs, 1);
+
+    // "Neu" answered No keeps the project, Yes loads the default project.
+    m_dialogs->answers = {QMessageBox::No};
+    action("actNeu")->trigger();
+    EXPECT_EQ(m_dialogs->asked.back().text, QStringLiteral("Neues Formular erstellen?"));
+    EXPECT_TRUE(m_window->hasOwnFile());
+    m_dialogs->answers = {QMessageBox::Yes};
+    action("actNeu")->trigger();
+    EXPECT_FALSE(m_window->hasOwnFile());
+    EXPECT_EQ(m_window->statusText(), QStringLiteral("unbenannt.vqb"));
+    EXPECT_NE(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(), QStringLiteral("Offen"));
+
+    // Save without a file asks for a name, then writes there without asking again.
+    const QString saved = projectFile(QStringLiteral("neu.vqb"));
+    m_dialogs->saveNames = {saved};
+    EXPECT_TRUE(m_window->save());
+    EXPECT_TRUE(QFile::exists(saved));
+    const size_t dialogsBefore = m_dialogs->proposedNames.size();
+    EXPECT_TRUE(m_window->save());
+    EXPECT_EQ(m_dialogs->proposedNames.size(), dialogsBefore);
+
+    // Dropped files: each asks the question; Cancel ignores the rest.
+    m_dialogs->answers = {QMessageBox::No, QMessageBox::Cancel};
+    m_window->openDroppedFiles({path, saved});
+    EXPECT_EQ(m_window->savePath(), path);
+}
+
+TEST_F(MainWindowTest, FieldListCommands)
+{
+    m_window->startUp(QString());
+    m_window->show();
+    m_window->project().ListField.clear();
+    m_window->RefreshLists();
+    QMenu *kinds = m_window->fieldKindMenu();
+    QStringList captions;
+    for (QAction *a : kinds->actions())
+        captions.append(a->text());
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("Einzeiliges Textfeld"), QStringLiteral("Password Textfeld"),
+                                     QStringLiteral("Mehrzeiliges Textfeld"), QStringLiteral("Liste/Dropdown Feld"),
+                                     QStringLiteral("CheckBox"), QStringLiteral("Zwischentext"),
+                                     QStringLiteral("RadioButtons"), QStringLiteral("Datei-Upload Feld")}));
+
+    // "Neu" pops up the kinds; an entry opens the editor; Abbrechen adds nothing.
+    click("btnNeuFeld");
+    EXPECT_TRUE(kinds->isVisible());
+    kinds->close();
+    for (const char *name : {"a", "b", "c"}) {
+        m_editors->nextName = QString::fromLatin1(name);
+        kinds->actions()[0]->trigger();
+    }
+    m_editors->accept = false;
+    kinds->actions()[1]->trigger();
+    m_editors->accept = true;
+    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(column(fields(), 2)[0], QStringLiteral("Einzeiliges Textfeld"));
+
+    // Without a selection nothing happens.
+    fields()->clearSelection();
+    fields()->setCurrentItem(nullptr);
+    const int calls = m_editors->fieldCalls;
+    click("btnBearbeitenFeld");
+    click("btnLoeschenFeld");
+    click("btnHochFeld");
+    click("btnRunterFeld");
+    EXPECT_EQ(m_editors->fieldCalls, calls);
+    EXPECT_TRUE(m_dialogs->asked.empty());
+    EXPECT_EQ(column(fields()).size(), 3);
+
+    // Arrows keep the moved row selected and stop at the ends.
+    selectRow(fields(), 0);
+    click("btnRunterFeld");
+    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}));
+    EXPECT_EQ(selected(fields()), 1);
+    click("btnRunterFeld");
+    EXPECT_EQ(selected(fields()), 2);
+    click("btnRunterFeld");
+    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(selected(fields()), 2);
+    selectRow(fields(), 0);
+    click("btnHochFeld");
+    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}));
+
+    // Edit tells the editor the position; double-click edits too.
+    selectRow(fields(), 1);
+    m_editors->nextName = QStringLiteral("x");
+    click("btnBearbeitenFeld");
+    EXPECT_EQ(m_editors->lastFeldNr, 1);
+    EXPECT_EQ(column(fields(), 1)[1], QStringLiteral("Beschriftung x"));
+    selectRow(fields(), 2);
+    const QRect rect = fields()->visualItemRect(fields()->topLevelItem(2));
+    QTest::mouseClick(fields()->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(fields()->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(m_editors->lastFeldNr, 2);
+
+    // Delete asks; No keeps, Yes removes; the Delete key does the same.
+    selectRow(fields(), 0);
+    m_dialogs->answers = {QMessageBox::No, QMessageBox::Yes};
+    click("btnLoeschenFeld");
+    EXPECT_EQ(column(fields()).size(), 3);
+    click("btnLoeschenFeld");
+    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(m_dialogs->asked.back().text, QStringLiteral("Soll der Eintrag wirklich gelöscht werden?"));
+    selectRow(fields(), 1);
+    fields()->setFocus();
+    m_dialogs->answers = {QMessageBox::Yes};
+    QTest::keyClick(fields(), Qt::Key_Delete);
+    EXPECT_EQ(column(fields()), QStringList{QStringLiteral("c")});
+}
+
+TEST_F(MainWindowTest, ArticleListCommands)
+{
+    m_window->startUp(QString());
+    m_window->show();
+    m_window->project().ListArtikel.clear();
+    m_window->RefreshLists();
+    for (const char *name : {"Tee", "Kaffee"}) {
+        m_editors->nextName = QString::fromLatin1(name);
+        click("btnNeuArtikel");
+    }
+    m_editors->accept = false;
+    click("btnNeuArtikel");
+    m_editors->accept = true;
+    EXPECT_EQ(column(articles(), 1), (QStringList{QStringLiteral("Tee"), QStringLiteral("Kaffee")}));
+    EXPECT_EQ(column(articles(), 2)[0], QStringLiteral("2,5"));
+
+    articles()->clearSelection();
+    articles()->setCurrentItem(nullptr);
+    click("btnLoeschenArtikel");
+    click("btnHochArtikel");
+    EXPECT_TRUE(m_dialogs->asked.empty());
+
+    selectRow(articles(), 1);
+    click("btnHochArtikel");
+    EXPECT_EQ(column(articles(), 1), (QStringList{QStringLiteral("Kaffee"), QStringLiteral("Tee")}));
+    EXPECT_EQ(selected(articles()), 0);
+    m_dialogs->answers = {QMessageBox::Yes};
+    click("btnLoeschenArtikel");
+    EXPECT_EQ(column(articles(), 1), QStringList{QStringLiteral("Tee")});
+}
+
+TEST_F(MainWindowTest, ColourPairsKeepInStepBothWays)
+{
+    m_window->startUp(QString());
+    m_window->show();
+    for (const TColourPair &pair : colourPairs()) {
+        SCOPED_TRACE(pair.edit);
+        auto *edit = find<QLineEdit>(QString::fromLatin1(pair.edit));
+        auto *button = find<QPushButton>(QString::fromLatin1(pair.button));
+        // After loading, the button follows its edit.
+        EXPECT_EQ(button->property("colour").value<QColor>(), *colourFromText(edit->text()));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("00ff00"));
+        QTest::keyClick(edit, Qt::Key_Return); // ends the input as leaving the edit does
+        EXPECT_EQ(button->property("colour").value<QColor>(), QColor(0, 255, 0));
+        // A text that is no colour leaves the button as it was.
+        edit->setText(QStringLiteral("xyz"));
+        Q_EMIT edit->editingFinished();
+        EXPECT_EQ(button->property("colour").value<QColor>(), QColor(0, 255, 0));
+        m_dialogs->colour = QColor(255, 0, 0);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(edit->text(), QStringLiteral("FF0000"));
+        EXPECT_EQ(button->property("colour").value<QColor>(), QColor(255, 0, 0));
+        m_dialogs->colour.reset(); // the picker cancelled
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(edit->text(), QStringLiteral("FF0000"));
+    }
+}
+
+TEST_F(MainWindowTest, DesignCheckBoxesShowAndHideTheirControls)
+{
+    m_window->startUp(QString());
+    m_window->show();
+    find<QTabWidget>(QStringLiteral("pcMain"))->setCurrentIndex(4);
+    struct Case
+    {
+        const char *box;
+        QStringList controls;
+        bool visibleWhenTicked;
+    } cases[] = {
+        {"cboStandardButton", buttonDesignKeys(), false},
+        {"cboStandardFeld", fieldDesignKeys(), false},
+        {"chkPrintButton", {QStringLiteral("edtPrint")}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.box);
+        auto *box = find<QCheckBox>(QString::fromLatin1(c.box));
+        for (bool ticked : {true, false, true}) {
+            if (box->isChecked() != ticked)
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+            ASSERT_EQ(box->isChecked(), ticked);
+            for (const QString &key : c.controls)
+                EXPECT_EQ(find<QWidget>(key)->isVisible(), ticked == c.visibleWhenTicked) << key.toStdString();
+        }
+        // Loading a project applies the rule as well.
+        m_window->project().setFlag(QString::fromLatin1(c.box), false);
+        m_window->projectToControls();
+        for (const QString &key : c.controls)
+            EXPECT_EQ(find<QWidget>(key)->isVisible(), !c.visibleWhenTicked) << key.toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, CopyToSenderNeedsAFieldNamedEmail)
+{
+    struct Case
+    {
+        const char *fieldName;
+        bool stays;
+    } cases[] = {{nullptr, false}, {"Email", false}, {"email", true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fieldName ? c.fieldName : "kein Feld");
+        TearDown();
+        SetUp();
+        m_window->startUp(QString());
+        m_window->project().ListField.clear();
+        if (c.fieldName)
+            addFields({{"TEinzField", c.fieldName}});
+        m_window->show();
+        find<QTabWidget>(QStringLiteral("pcMain"))->setCurrentIndex(2);
+        auto *box = find<QCheckBox>(QStringLiteral("chkAbsender"));
+        box->setChecked(false);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        EXPECT_EQ(box->isChecked(), c.stays);
+        EXPECT_EQ(m_dialogs->told.size(), c.stays ? 0u : 1u);
+        if (!c.stays && !m_dialogs->told.empty()) {
+            EXPECT_EQ(m_dialogs->told[0].text,
+                      QStringLiteral("Damit diese Funktion funktioniert, muss ein Feld mit dem Namen "
+                                     "\"email\" vorhanden sein."));
+        }
+    }
+}
+
+TEST_F(MainWindowTest, PlaceholderInsertion)
+{
+    m_window->startUp(QString());
+    m_window->project().ListField.clear();
+    addFields({{"TPassField", "pw"}, {"TFileField", "datei"}, {"TZwField", "text"}, {"TEinzField", "ort"}});
+    auto *combo = find<QComboBox>(QStringLiteral("cboPlatzhalter"));
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    EXPECT_EQ(items, (QStringList{QStringLiteral("pw"), QStringLiteral("ort")}));
+
+    auto *memo = find<QPlainTextEdit>(QStringLiteral("memoMailtext"));
+    memo->setPlainText(QStringLiteral("Hallo XXX!"));
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(6);
+    cursor.setPosition(9, QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+    combo->setCurrentIndex(1);
+    click("btnPlatzhalterEinfuegen");
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Hallo {#ort#}!"));
+    // A typed name works; an empty one inserts nothing.
+    combo->setEditText(QStringLiteral("kunde"));
+    click("btnPlatzhalterEinfuegen");
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Hallo {#ort#}{#kunde#}!"));
+    combo->setEditText(QString());
+    click("btnPlatzhalterEinfuegen");
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Hallo {#ort#}{#kunde#}!"));
+}
+
+TEST_F(MainWindowTest, TemplatesSaveInsertAndDelete)
+{
+    m_window->startUp(QString());
+    m_window->project().ListField.clear();
+    addFields({{"TEinzField", "email"}});
+    m_window->project().ListField[0]->Beschriftung = QStringLiteral("Meine E-Mail");
+    m_window->RefreshLists();
+    auto *combo = find<QComboBox>(QStringLiteral("cboVorlagen"));
+    const int before = combo->count();
+
+    // Nothing chosen, nothing selected: nothing happens.
+    click("btnEinfuegenVorlageFeld");
+    EXPECT_EQ(m_window->project().ListField.size(), 1u);
+    fields()->setCurrentItem(nullptr);
+    m_window->saveFieldAsTemplate();
+    EXPECT_EQ(combo->count(), before);
+
+    selectRow(fields(), 0);
+    m_window->saveFieldAsTemplate();
+    ASSERT_EQ(combo->count(), before + 1);
+    EXPECT_EQ(combo->itemText(before), QStringLiteral("Meine E-Mail"));
+    combo->setCurrentIndex(before);
+    click("btnEinfuegenVorlageFeld");
+    ASSERT_EQ(m_window->project().ListField.size(), 2u);
+    EXPECT_TRUE(m_window->project().ListField[1]->equals(*m_window->project().ListField[0]));
+
+    // The manager deletes the template after its question.
+    m_dialogs->modal = [this](QDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Vorlagen verwalten"));
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("lstVorlagen"));
+        auto *remove = dialog.findChild<QPushButton *>(QStringLiteral("btnVorlageLoeschen"));
+        list->setCurrentRow(list->count() - 1);
+        m_dialogs->answers = {QMessageBox::No, QMessageBox::Yes};
+        QTest::mouseClick(remove, Qt::LeftButton);
+        EXPECT_EQ(list->count(), m_templateCount);
+        QTest::mouseClick(remove, Qt::LeftButton);
+        EXPECT_EQ(list->count(), m_templateCount - 1);
+        EXPECT_EQ(m_dialogs->asked.back().title, QStringLiteral("Eintrag löschen"));
+        EXPECT_EQ(m_dialogs->asked.back().text, QStringLiteral("Diesen Eintrag löschen?"));
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnSchliessen")), Qt::LeftButton);
+        return dialog.result();
+    };
+    m_templateCount = combo->count();
+    action("actFeldVorlagen")->trigger();
+    EXPECT_EQ(combo->count(), before);
+    EXPECT_EQ(combo->currentIndex(), -1);
+
+    // Articles: saved under their name.
+    auto artikel = std::make_unique<TArtikelField>();
+    artikel->name = QStringLiteral("Grüner Tee");
+    m_window->project().ListArtikel.clear();
+    m_window->project().ListArtikel.push_back(std::move(artikel));
+    m_window->RefreshLists();
+    selectRow(articles(), 0);
+    m_window->saveArticleAsTemplate();
+    auto *articleCombo = find<QComboBox>(QStringLiteral("cboVorlagenArtikel"));
+    EXPECT_EQ(articleCombo->itemText(articleCombo->count() - 1), QStringLiteral("Grüner Tee"));
+    articleCombo->setCurrentIndex(articleCombo->count() - 1);
+    click("btnEinfuegenVorlageArtikel");
+    EXPECT_EQ(column(articles(), 1), (QStringList{QStringLiteral("Grüner Tee"), QStringLiteral("Grüner Tee")}));
+}
+
+TEST_F(MainWindowTest, ExtendedSettingsOkAndAbbrechen)
+{
+    m_window->startUp(QString());
+    m_window->project().ExtSettings.encoding.clear();
+    m_window->project().ExtSettings.cartActive = true;
+    const TExtSettings before = m_window->project().ExtSettings;
+    for (const char *button : {"btnAbbrechen", "btnOK"}) {
+        SCOPED_TRACE(button);
+        m_dialogs->modal = [button](QDialog &dialog) {
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Erweiterte Formulareinstellungen"));
+            auto *encoding = dialog.findChild<QComboBox *>(QStringLiteral("cboEncoding"));
+            EXPECT_EQ(encoding->currentText(), QStringLiteral("windows-1252")) << "empty encoding";
+            auto *tax = dialog.findChild<QComboBox *>(QStringLiteral("cboTax"));
+            tax->setCurrentIndex(1);
+            dialog.findChild<QCheckBox *>(QStringLiteral("chkIPInformationen"))->setChecked(true);
+            auto *ipPage = dialog.findChild<QLineEdit *>(QStringLiteral("edtIPErrorPage"));
+            ipPage->setText(QStringLiteral("https://example.org/ip.htm"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtCaptchaError"))->setText(QStringLiteral("Falsch"));
+            EXPECT_TRUE(dialog.findChild<QCheckBox *>(QStringLiteral("chkCartActive"))->isHidden());
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
+            return dialog.result();
+        };
+        click("btnErwEinstellungen");
+        if (std::string(button) == "btnAbbrechen") {
+            EXPECT_EQ(m_window->project().ExtSettings, before);
+        } else {
+            const TExtSettings &after = m_window->project().ExtSettings;
+            EXPECT_EQ(after.encoding, QStringLiteral("windows-1252"));
+            EXPECT_EQ(after.tax, QStringLiteral("netto"));
+            EXPECT_TRUE(after.ip_informationen);
+            EXPECT_TRUE(after.cartActive) << "the hidden cart flag is carried through";
+            EXPECT_EQ(after.ErrorPages.IPErrorPage, QStringLiteral("https://example.org/ip.htm"));
+            EXPECT_EQ(after.ErrorMessages.CaptchaError, QStringLiteral("Falsch"));
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ProjectPropertiesOkAndAbbrechen)
+{
+    m_window->startUp(QString());
+    m_window->project().ExtSettings.ProjectSettings.url = QStringLiteral("http://");
+    const TProjectSettings before = m_window->project().ExtSettings.ProjectSettings;
+    for (const char *button : {"btnAbbrechen", "btnOK"}) {
+        SCOPED_TRACE(button);
+        m_dialogs->modal = [this, button](QDialog &dialog) {
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Formulareigenschaften"));
+            auto *url = dialog.findChild<QLineEdit *>(QStringLiteral("edtUrl"));
+            EXPECT_EQ(url->text(), QStringLiteral("http://"));
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnTestUrl")), Qt::LeftButton);
+            EXPECT_EQ(m_dialogs->urls.back(), QStringLiteral("http://"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtTitle"))->setText(QStringLiteral("Titel"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtAuthor"))->setText(QStringLiteral("Anna"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtCompany"))->setText(QStringLiteral("Laden"));
+            dialog.findChild<QPlainTextEdit *>(QStringLiteral("memoComment"))
+                ->setPlainText(QStringLiteral("a\nb"));
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
+            return dialog.result();
+        };
+        action("actEigenschaften")->trigger();
+        const TProjectSettings &after = m_window->project().ExtSettings.ProjectSettings;
+        if (std::string(button) == "btnAbbrechen") {
+            EXPECT_EQ(after, before);
+        } else {
+            EXPECT_EQ(after.title, QStringLiteral("Titel"));
+            EXPECT_EQ(after.author, QStringLiteral("Anna"));
+            EXPECT_EQ(after.company, QStringLiteral("Laden"));
+            EXPECT_EQ(after.comment, QStringLiteral("a\r\nb"));
+            EXPECT_EQ(after.url, QStringLiteral("http://"));
+        }
+    }
+    EXPECT_EQ(action("actEigenschaften")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
+}
+
+TEST_F(MainWindowTest, CodeTabsCopyAndExport)
+{
+    m_window->startUp(QString());
+    m_window->project().ListField.clear();
+    addFields({{"TFileField", "datei"}});
+    find<QLineEdit>(QStringLiteral("edtFormTitel"))->setText(QStringLiteral("Titel im Code"));
+    auto *tabs = find<QTabWidget>(QStringLiteral("pcMain"));
+    tabs->setCurrentIndex(7);
+    auto *html = find<QPlainTextEdit>(QStringLiteral("memoHTMLCode"));
+    EXPECT_TRUE(html->toPlainText().contains(QStringLiteral("Titel im Code")));
+    QTest::keyClick(html, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(html->textCursor().selectedText().size(), html->document()->characterCount() - 1)
+        << "Ctrl+A selects the whole page";
+    tabs->setCurrentIndex(8);
+    EXPECT_TRUE(find<QPlainTextEdit>(QStringLiteral("memoPHPCode"))->toPlainText().startsWith(QStringLiteral("<?php")));
+
+    action("actHtmlKopieren")->trigger();
+    ASSERT_EQ(m_dialogs->told.size(), 1u);
+    EXPECT_EQ(m_dialogs->told[0].title, QStringLiteral("Quelltext kopiert"));
+    EXPECT_EQ(m_dialogs->told[0].text, QStringLiteral("Quelltext wurde in die Zwischenablage kopiert."));
+
+    // PHP export warns of the upload field even when the save dialog is cancelled.
+    m_dialogs->told.clear();
+    action("actPhpExport")->trigger();
+    ASSERT_EQ(m_dialogs->told.size(), 1u);
+    EXPECT_TRUE(m_dialogs->told[0].text.startsWith(QStringLiteral("Hinweis das Formular enthält ein Datei-Upload-Feld.")));
+    EXPECT_EQ(m_dialogs->proposedNames.back(), QStringLiteral("formular.php"));
+
+    const QString htmlPath = projectFile(QStringLiteral("formular.htm"));
+    m_dialogs->saveNames = {htmlPath};
+    action("actHtmlExport")->trigger();
+    EXPECT_EQ(m_dialogs->proposedNames.back(), QStringLiteral("formular.htm"));
+    EXPECT_TRUE(readFile(htmlPath).contains("Titel im Code"));
+    EXPECT_TRUE(readFile(htmlPath).contains("\r\n"));
+    const QString phpPath = projectFile(QStringLiteral("formular.php"));
+    m_dialogs->saveNames = {phpPath};
+    action("actPhpExport")->trigger();
+    EXPECT_TRUE(readFile(phpPath).startsWith("<?php"));
+}
+
+// Link tests, help and the invoice module go to the desktop unchanged.
+TEST_F(MainWindowTest, LinksHelpAndExternalPrograms)
+{
+    m_window->startUp(QString());
+    find<QComboBox>(QStringLiteral("cboFormMailer"))
+        ->setCurrentText(QStringLiteral("https://example.org/formmail.php?a=1"));
+    find<QLineEdit>(QStringLiteral("edtDanke"))->setText(QStringLiteral("https://example.org/danke.htm"));
+    click("btnTestFormMailer");
+    click("btnTestDanke");
+    action("actHilfe")->trigger();
+    EXPECT_EQ(m_dialogs->urls,
+              (std::vector<QString>{QStringLiteral("https://example.org/formmail.php?a=1?action=checkurl"),
+                                    QStringLiteral("https://example.org/danke.htm"),
+                                    QDir(kProgramDir).filePath(QStringLiteral("help/vqbest.htm"))}));
+    EXPECT_TRUE(QFile::exists(m_dialogs->urls.back()));
+    action("actRechnungsmodul")->trigger();
+    EXPECT_EQ(m_dialogs->programs,
+              std::vector<QString>{QDir(kProgramDir).filePath(QStringLiteral("rechtool/vq_bestell_rechnung"))});
+    // Without an updater installed nothing starts.
+    action("actUpdate")->trigger();
+    EXPECT_EQ(m_dialogs->programs.size(), 1u);
+}
+
+// Runs the real browser engine offscreen.
+TEST_F(MainWindowTest, PreviewReloadsOnlyWhenThePageChanges)
+{
+    QTemporaryDir dir;
+    int run = 0;
+    // A page taller than the window, so it can be scrolled.
+    QString body = QStringLiteral("<div style=\"height:5000px\">eins</div>");
+    TfrmPreview preview(
+        [&]() -> std::optional<TPreviewPage> {
+            ++run;
+            const QString id = QString::number(1000 + run);
+            return TPreviewPage{QStringLiteral("<html><body><form><input name=\"vq_formid\" value=\"%1\">"
+                                               "</form>%2</body></html>")
+                                    .arg(id, body),
+                                id, QStringLiteral("utf-8")};
+        },
+        dir.filePath(QStringLiteral("temp.htm")));
+    auto *toggle = preview.findChild<QPushButton *>(QStringLiteral("btnAutoPreview"));
+    EXPECT_EQ(toggle->text(), QStringLiteral("Auto-Vorschau - NICHT AKTIV"));
+    preview.showAndStart();
+    EXPECT_TRUE(preview.refreshing());
+    EXPECT_EQ(toggle->text(), QStringLiteral("Auto-Vorschau - AKTIV"));
+    EXPECT_EQ(preview.browser()->reloadCount(), 1);
+    QSignalSpy loaded(preview.browser()->view(), &QWebEngineView::loadFinished);
+    ASSERT_TRUE(loaded.wait(15000));
+
+    // What the user typed into the previewed form stays while nothing changes.
+    QWebEnginePage *page = preview.browser()->view()->page();
+    auto waitFor = [](const std::function<bool()> &condition) {
+        for (int i = 0; i < 100 && !condition(); ++i)
+            QTest::qWait(50);
+        return condition();
+    };
+    page->runJavaScript(QStringLiteral("window.scrollTo(0, 700);"));
+    ASSERT_TRUE(waitFor([&] { return page->scrollPosition().y() > 650; }));
+    preview.tick();
+    preview.tick();
+    EXPECT_EQ(preview.browser()->reloadCount(), 1) << "only the form id changed";
+
+    // A change reloads and keeps the scroll position.
+    body = QStringLiteral("<div style=\"height:5000px\">zwei</div>");
+    preview.tick();
+    EXPECT_EQ(preview.browser()->reloadCount(), 2);
+    EXPECT_TRUE(readFile(dir.filePath(QStringLiteral("temp.htm"))).contains("zwei"));
+    ASSERT_TRUE(loaded.wait(15000));
+    EXPECT_TRUE(waitFor([&] { return page->scrollPosition().y() > 650; }))
+        << "scrolled to " << page->scrollPosition().y();
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_FALSE(preview.refreshing());
+    EXPECT_EQ(toggle->text(), QStringLiteral("Auto-Vorschau - NICHT AKTIV"));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_EQ(toggle->text(), QStringLiteral("Auto-Vorschau - AKTIV"));
+    preview.close();
+    EXPECT_FALSE(preview.refreshing());
+    EXPECT_FALSE(preview.isVisible());
+    preview.showAndStart();
+    EXPECT_TRUE(preview.refreshing());
+}
+
+} // namespace
+
+// Not a check: with VQ_SCREENSHOT_DIR set (and a real display, for example
+// under xvfb-run with QT_QPA_PLATFORM=xcb) every tab and dialog is saved as a
+// picture for a person to look at.
+TEST_F(MainWindowTest, Screenshots)
+{
+    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "VQ_SCREENSHOT_DIR not set";
+    QDir().mkpath(folder);
+    auto settle = [] {
+        for (int i = 0; i < 20; ++i)
+            QTest::qWait(50);
+    };
+    m_window->startUp(QString());
+    m_window->show();
+    settle();
+    auto *tabs = find<QTabWidget>(QStringLiteral("pcMain"));
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        settle();
+        if (i == 9)
+            QTest::qWait(1500);
+        m_window->grab().save(QStringLiteral("%1/tab%2.png").arg(folder).arg(i));
+    }
+    // The design tab without the standard designs shows every control.
+    tabs->setCurrentIndex(4);
+    find<QCheckBox>(QStringLiteral("cboStandardButton"))->setChecked(false);
+    find<QCheckBox>(QStringLiteral("cboStandardFeld"))->setChecked(false);
+    find<QCheckBox>(QStringLiteral("chkPrintButton"))->setChecked(true);
+    settle();
+    m_window->grab().save(folder + QStringLiteral("/tab4_alle.png"));
+
+    m_dialogs->modal = [&](QDialog &dialog) {
+        dialog.show();
+        settle();
+        const QString name = dialog.objectName();
+        dialog.grab().save(QStringLiteral("%1/%2.png").arg(folder, name));
+        if (auto *inner = dialog.findChild<QTabWidget *>()) {
+            inner->setCurrentIndex(1);
+            settle();
+            dialog.grab().save(QStringLiteral("%1/%2_2.png").arg(folder, name));
+        }
+        return int(QDialog::Rejected);
+    };
+    click("btnErwEinstellungen");
+    action("actEigenschaften")->trigger();
+    action("actFeldVorlagen")->trigger();
+    action("actInfo")->trigger();
+    click("btnFormMailerHilfe");
+    auto *splash = new TfrmSplash; // closes and deletes itself
+    splash->show();
+    settle();
+    splash->grab().save(folder + QStringLiteral("/splash.png"));
+    action("actVorschauFenster")->trigger();
+    settle();
+    QTest::qWait(1500);
+    m_window->previewWindow()->grab().save(folder + QStringLiteral("/preview.png"));
+    m_window->previewWindow()->close();
+}
