@@ -205,3 +205,46 @@ QString textFromEditor(const QString &edited)
 }
 
 } // namespace vq::ui
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace vq::ui {
+
+QString scriptString(const QString &text)
+{
+    QString json =
+        QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
+    json = json.mid(1, json.size() - 2); // the array's brackets
+    // Line and paragraph separators end a string in older script engines.
+    json.replace(QChar(0x2028), QStringLiteral("\\u2028"));
+    json.replace(QChar(0x2029), QStringLiteral("\\u2029"));
+    return json;
+}
+
+QString writeDocumentScript(const QString &html, bool editMode)
+{
+    QString script = QStringLiteral("document.open();document.write(") + scriptString(html)
+                     + QStringLiteral(");document.close();");
+    if (editMode)
+        script += QStringLiteral("document.designMode='on';");
+    return script + QStringLiteral("true;");
+}
+
+QString editCommandScript(const QString &command, const QString &value)
+{
+    return QStringLiteral("document.execCommand(") + scriptString(command)
+           + QStringLiteral(",false,")
+           + (value.isEmpty() ? QStringLiteral("null") : scriptString(value))
+           + QStringLiteral(");true;");
+}
+
+QString fontSizeStepScript(int step)
+{
+    return QStringLiteral("(function(){var v=parseInt(document.queryCommandValue('FontSize'),10);"
+                          "if(isNaN(v))v=3;document.execCommand('FontSize',false,String(v+(%1)));"
+                          "return true;})();")
+        .arg(step);
+}
+
+} // namespace vq::ui

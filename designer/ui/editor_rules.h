@@ -108,3 +108,19 @@ QString textForEditor(const QString &stored);
 QString textFromEditor(const QString &edited);
 
 } // namespace vq::ui
+
+namespace vq::ui {
+
+// Scripts of the HTML snippet editor. Every text goes in as a quoted script
+// string, so a snippet cannot break out of it whatever it holds.
+QString scriptString(const QString &text);
+// Replaces the document with html (open, write, close) and switches it to
+// edit mode when editMode is set.
+QString writeDocumentScript(const QString &html, bool editMode);
+// Runs an editing command on the selection; an empty value passes none.
+QString editCommandScript(const QString &command, const QString &value = QString());
+// Raises or lowers the font size of the selection by step from its current
+// value (3, the browser's default, when it has none).
+QString fontSizeStepScript(int step);
+
+} // namespace vq::ui
