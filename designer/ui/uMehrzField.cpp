@@ -20,7 +20,7 @@ TfrmMehrzField::TfrmMehrzField(TEditorPrompts &prompts, QWidget *parent)
     addNameRow();
     QFormLayout *form = settingsForm();
     m_edtBeschriftung = makeLineEdit(QStringLiteral("edtBeschriftung"), this);
-    m_edtVorgabe = makeTextBox(QStringLiteral("edtVorgabe"), this, 3);
+    m_edtVorgabe = makeTextBox(QStringLiteral("edtVorgabe"), this, 2);
     m_edtHoehe = makeLineEdit(QStringLiteral("edtHoehe"), this);
     m_edtBreite = makeLineEdit(QStringLiteral("edtBreite"), this);
     m_edtBeschriftungNach = makeLineEdit(QStringLiteral("edtBeschriftungNach"), this);
@@ -29,8 +29,15 @@ TfrmMehrzField::TfrmMehrzField(TEditorPrompts &prompts, QWidget *parent)
     m_chkVorgabeLoeschen->setObjectName(QStringLiteral("chkVorgabeLoeschen"));
     form->addRow(QStringLiteral("Beschriftung"), m_edtBeschriftung);
     form->addRow(QStringLiteral("Vorgabewert"), m_edtVorgabe);
-    form->addRow(QStringLiteral("Höhe"), m_edtHoehe);
-    form->addRow(QStringLiteral("Breite"), m_edtBreite);
+    auto *sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(m_edtHoehe);
+    auto *widthLabel = new QLabel(QStringLiteral("Breite"), this);
+    widthLabel->setBuddy(m_edtBreite);
+    sizeRow->addWidget(widthLabel);
+    sizeRow->addWidget(m_edtBreite);
+    form->addRow(QStringLiteral("Höhe"), sizeRow);
+    if (auto *label = qobject_cast<QLabel *>(form->labelForField(sizeRow)))
+        label->setBuddy(m_edtHoehe);
     form->addRow(QStringLiteral("Text nach Feld:"), m_edtBeschriftungNach);
     form->addRow(QString(), m_chkVorgabeLoeschen);
 

@@ -1,0 +1,80 @@
+// Helpers of the window tests: scripted answers to the dialogs' questions and
+// a way to act inside a modal dialog while its exec() runs.
+#pragma once
+
+#include "editor_prompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace vq::test {
+
+class TScriptedPrompts : public ui::TEditorPrompts
+{
+public:
+    QStringList messages;
+    QStringList questions;
+    std::deque<bool> answers; // "Ja" when empty
+    std::optional<QColor> colour;
+    std::optional<QString> text;
+
+    void message(QWidget *, const QString &message) override { messages << message; }
+    bool askYesNo(QWidget *, const QString &question) override
+    {
+        questions << question;
+        if (answers.empty())
+            return true;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<QColor> pickColour(QWidget *, const QColor &) override { return colour; }
+    std::optional<QString> askText(QWidget *, const QString &, const QString &,
+                                   const QString &) override
+    {
+        return text;
+    }
+};
+
+// Runs action on the modal dialog as soon as the next exec() shows it. The
+// action must close the dialog (or leave it to a later whenModal).
+inline void whenModal(std::function<void(QDialog &)> action)
+{
+    QTimer::singleShot(0, qApp, [action = std::move(action)] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no modal dialog is shown";
+            return;
+        }
+        action(*dialog);
+    });
+}
+
+// Types text key by key, also characters QTest's key tables do not know
+// (umlauts).
+inline void typeText(QWidget *target, const QString &text)
+{
+    for (QChar c : text) {
+        const int key = c.unicode() < 128 ? c.toUpper().unicode() : int(Qt::Key_unknown);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &release);
+    }
+}
+
+template <class T> T *child(QWidget &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << "no control " << name;
+    return found;
+}
+
+} // namespace vq::test
