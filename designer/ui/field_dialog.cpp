@@ -126,6 +126,14 @@ void collectFocusable(QLayout *layout, QList<QWidget *> &out)
 }
 } // namespace
 
+QWidget *ownControl(QWidget *root, const QString &objectName)
+{
+    for (QWidget *candidate : root->findChildren<QWidget *>(objectName))
+        if (candidate->window() == root->window())
+            return candidate;
+    return nullptr;
+}
+
 void applyLayoutTabOrder(QWidget *root)
 {
     if (!root->layout())

@@ -37,6 +37,10 @@ QWidget *makeHeaderPanel(const QString &text, QWidget *parent);
 QLineEdit *makeLineEdit(const QString &objectName, QWidget *parent);
 QPlainTextEdit *makeTextBox(const QString &objectName, QWidget *parent, int visibleLines);
 
+// The control of that objectName in root's own window (a child dialog may
+// hold one of the same name), or nullptr.
+QWidget *ownControl(QWidget *root, const QString &objectName);
+
 // Sets the tab order of every focusable control below root to the order of
 // its layouts (form rows top to bottom, grids row by row).
 void applyLayoutTabOrder(QWidget *root);

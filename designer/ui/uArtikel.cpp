@@ -20,7 +20,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -150,9 +150,7 @@ TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
     connect(btnEdit, &QPushButton::clicked, this, &TfrmArtikel::editOption);
     connect(btnDelete, &QPushButton::clicked, this, &TfrmArtikel::deleteOption);
     connect(m_lstOptionen, &QTreeWidget::itemDoubleClicked, this, &TfrmArtikel::editOption);
-    auto *deleteKey = new QShortcut(QKeySequence::Delete, m_lstOptionen);
-    deleteKey->setContext(Qt::WidgetShortcut);
-    connect(deleteKey, &QShortcut::activated, this, &TfrmArtikel::deleteOption);
+    m_lstOptionen->installEventFilter(this);
 
     auto *typeRow = new QFormLayout;
     m_cboArtikelTyp = new QComboBox(this);
@@ -181,6 +179,16 @@ TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
         QWidget::setTabOrder(order[i - 1], order[i]);
     resize(900, 520);
     ClearAll();
+}
+
+bool TfrmArtikel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_lstOptionen && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        deleteOption();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmArtikel::attach(TArtikelField *myField)
@@ -249,7 +257,7 @@ void TfrmArtikel::done(int result)
         for (const InputProblem &problem : problems)
             m_prompts.message(this, problem.message);
         if (!problems.empty()) {
-            if (auto *focus = findChild<QWidget *>(problems.front().control))
+            if (QWidget *focus = ownControl(this, problems.front().control))
                 focus->setFocus();
             return;
         }

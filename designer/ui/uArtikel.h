@@ -35,6 +35,8 @@ public:
 
     // OK checks the price, the VAT rate and the name (all of them).
     void done(int result) override;
+    // The Delete key in the options list deletes the selected option.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void newOption(OptionKind kind);

@@ -64,7 +64,7 @@ void TfrmEditOption::done(int result)
         for (const InputProblem &problem : problems)
             m_prompts.message(this, problem.message);
         if (!problems.empty()) {
-            if (auto *focus = findChild<QWidget *>(problems.front().control))
+            if (QWidget *focus = ownControl(this, problems.front().control))
                 focus->setFocus();
             return;
         }

@@ -14,6 +14,14 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable texts in test failure messages.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace vq::test {
 
 class TScriptedPrompts : public ui::TEditorPrompts
@@ -70,9 +78,19 @@ inline void typeText(QWidget *target, const QString &text)
     }
 }
 
+// The control of that name in parent's own window (a child dialog may hold a
+// control of the same name).
 template <class T> T *child(QWidget &parent, const char *name)
 {
-    T *found = parent.findChild<T *>(QString::fromLatin1(name));
+    T *found = nullptr;
+    for (T *candidate : parent.findChildren<T *>(QString::fromLatin1(name))) {
+        if constexpr (std::is_base_of_v<QWidget, T>) {
+            if (candidate->window() != parent.window())
+                continue;
+        }
+        found = candidate;
+        break;
+    }
     EXPECT_NE(found, nullptr) << "no control " << name;
     return found;
 }
