@@ -51,14 +51,19 @@ public:
     }
 };
 
-// Runs action on the modal dialog as soon as the next exec() shows it. The
+// Runs action on the modal dialog as soon as the next exec() shows it (work
+// done before the exec, such as loading a browser page, is waited for). The
 // action must close the dialog (or leave it to a later whenModal).
-inline void whenModal(std::function<void(QDialog &)> action)
+inline void whenModal(std::function<void(QDialog &)> action, int attemptsLeft = 1000)
 {
-    QTimer::singleShot(0, qApp, [action = std::move(action)] {
+    QTimer::singleShot(attemptsLeft == 1000 ? 0 : 10, qApp, [action = std::move(action),
+                                                             attemptsLeft]() mutable {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            ADD_FAILURE() << "no modal dialog is shown";
+        if (!dialog || !dialog->isVisible()) {
+            if (attemptsLeft > 0)
+                whenModal(std::move(action), attemptsLeft - 1);
+            else
+                ADD_FAILURE() << "no modal dialog is shown";
             return;
         }
         action(*dialog);
