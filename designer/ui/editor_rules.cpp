@@ -102,6 +102,9 @@ double priceFromMoneyText(const QString &moneyText, double shownValue, const QLo
     const QString group = locale.groupSeparator();
     if (!group.isEmpty())
         text.remove(group);
+    // The money text lays out a blank-like group separator as a plain blank.
+    if (group.size() == 1 && group.at(0).isSpace())
+        text.remove(QLatin1Char(' '));
     bool ok = false;
     const double value = parseRegionalNumber(text.trimmed(), &ok, locale);
     if (ok)
