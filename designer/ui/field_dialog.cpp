@@ -63,9 +63,30 @@ QLineEdit *makeLineEdit(const QString &objectName, QWidget *parent)
     return edit;
 }
 
+namespace {
+// A multi-line box that asks for the lines it is made for, not for the
+// scroll area's large default, so dialogs open compact and grow it on resize.
+class TTextBox : public QPlainTextEdit
+{
+public:
+    TTextBox(QWidget *parent, int visibleLines)
+        : QPlainTextEdit(parent)
+        , m_lines(visibleLines)
+    {
+    }
+    QSize sizeHint() const override
+    {
+        return {QPlainTextEdit::sizeHint().width(), minimumHeight()};
+    }
+
+private:
+    int m_lines;
+};
+} // namespace
+
 QPlainTextEdit *makeTextBox(const QString &objectName, QWidget *parent, int visibleLines)
 {
-    auto *box = new QPlainTextEdit(parent);
+    auto *box = new TTextBox(parent, visibleLines);
     box->setObjectName(objectName);
     box->setTabChangesFocus(true);
     const int lineHeight = box->fontMetrics().lineSpacing();
@@ -192,7 +213,11 @@ void TFieldDialog::finishLayout()
     m_checkForm->addRow(QString(), hint);
 
     auto *box = static_cast<QVBoxLayout *>(layout());
-    box->addStretch(1);
+    // A growing dialog gives its height to the multi-line boxes when it has any.
+    if (findChild<QPlainTextEdit *>())
+        box->setStretchFactor(m_settingsForm->parentWidget(), 1);
+    else
+        box->addStretch(1);
     auto *buttons = new QDialogButtonBox(this);
     auto *ok = buttons->addButton(QStringLiteral("Übernehmen"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));

@@ -50,6 +50,7 @@ TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
     m_cboMwst->setEditable(true);
     m_cboMwst->setInsertPolicy(QComboBox::NoInsert);
     m_cboMwst->addItems({QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("19")});
+    m_cboMwst->setMinimumContentsLength(6);
     form->addRow(QStringLiteral("Artikelnummer"), m_edtArtikelNummer);
     form->addRow(QStringLiteral("Name"), m_edtName);
     form->addRow(QStringLiteral("Preis"), m_edtPreis);
@@ -68,12 +69,15 @@ TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
     describe->setObjectName(QStringLiteral("btnBeschreibungHtml"));
     describe->setAccessibleName(QStringLiteral("HTML-Editor"));
     describe->setAutoDefault(false);
+    describe->setFixedWidth(describe->fontMetrics().horizontalAdvance(describe->text()) + 24);
     auto *descriptionBox = new QGridLayout;
     descriptionBox->addWidget(m_memoBeschreibung, 0, 0, 2, 1);
     descriptionBox->addWidget(describe, 0, 1, Qt::AlignTop);
     auto *htmlHint = new QLabel(QStringLiteral("Eingabe von HTML-Code möglich"), input);
     htmlHint->setObjectName(QStringLiteral("lblBeschreibungHinweis"));
     descriptionBox->addWidget(htmlHint, 2, 0, 1, 2);
+    descriptionBox->setColumnStretch(0, 1);
+    descriptionBox->setRowStretch(1, 1);
     form->addRow(QStringLiteral("Beschreibung"), descriptionBox);
     if (auto *label = qobject_cast<QLabel *>(form->labelForField(descriptionBox)))
         label->setBuddy(m_memoBeschreibung);

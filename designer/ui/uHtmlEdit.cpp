@@ -35,10 +35,14 @@ TfrmHtmlEdit::TfrmHtmlEdit(TEditorPrompts &prompts, QWidget *parent)
     layout->setSpacing(0);
     auto *menuBar = new QMenuBar(this);
     layout->setMenuBar(menuBar);
-    auto *toolBar = new QToolBar(this);
-    toolBar->setObjectName(QStringLiteral("tbHtmlEdit"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    layout->addWidget(toolBar);
+    // The captions are words, so the tool bar takes two rows.
+    QToolBar *toolBars[2];
+    for (int row = 0; row < 2; ++row) {
+        toolBars[row] = new QToolBar(this);
+        toolBars[row]->setObjectName(QStringLiteral("tbHtmlEdit%1").arg(row + 1));
+        toolBars[row]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        layout->addWidget(toolBars[row]);
+    }
 
     m_view = new QWebEngineView(this);
     m_view->setObjectName(QStringLiteral("wbEditor"));
@@ -127,11 +131,12 @@ TfrmHtmlEdit::TfrmHtmlEdit(TEditorPrompts &prompts, QWidget *parent)
         {actFontUp, actFontMin, actFontColor},
         {actExit}};
     for (qsizetype i = 0; i < groups.size(); ++i) {
-        if (i > 0)
+        QToolBar *toolBar = toolBars[i < 4 ? 0 : 1];
+        if (i != 0 && i != 4)
             toolBar->addSeparator();
         toolBar->addActions(groups[i]);
     }
-    resize(1000, 560);
+    resize(900, 560);
 }
 
 QAction *TfrmHtmlEdit::addEditAction(const QString &objectName, const QString &caption,

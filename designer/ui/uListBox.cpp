@@ -19,7 +19,6 @@ QPlainTextEdit *addChoiceRows(QFormLayout *form, QWidget *parent)
                                            "Zeichen voneinander getrennt sein!"),
                             parent);
     hint->setObjectName(QStringLiteral("lblFelderHinweis"));
-    hint->setWordWrap(true);
     form->addRow(QString(), hint);
     return box;
 }

@@ -32,6 +32,7 @@ TfrmZwText::TfrmZwText(TEditorPrompts &prompts, QWidget *parent)
     html->setObjectName(QStringLiteral("btnHtml"));
     html->setAccessibleName(QStringLiteral("HTML-Editor"));
     html->setAutoDefault(false);
+    html->setFixedWidth(html->fontMetrics().horizontalAdvance(html->text()) + 24);
     row->addWidget(html, 0, Qt::AlignTop);
     connect(html, &QPushButton::clicked, this, &TfrmZwText::btnHtmlClick);
     layout->addWidget(group, 1);
