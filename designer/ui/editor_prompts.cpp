@@ -39,12 +39,15 @@ std::optional<QColor> TDialogPrompts::pickColour(QWidget *parent, const QColor &
 std::optional<QString> TDialogPrompts::askText(QWidget *parent, const QString &title,
                                                const QString &label, const QString &initial)
 {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
-    if (!ok)
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 QString htmlEditorUnavailableMessage()

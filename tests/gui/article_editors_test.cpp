@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -428,6 +429,46 @@ TEST_F(ArticleEditorsTest, CancelledPriceOptionDialogLeavesTheOptionAlone)
     EXPECT_EQ(option.beschriftung, QStringLiteral("Größe"));
     ASSERT_EQ(option.elements.size(), 1u);
     EXPECT_EQ(option.elements[0].preis, 1.239) << "not rounded without OK";
+}
+
+// Tab walks the controls in the order of the article's fields, and every
+// input carries its label's text for a screen reader.
+TEST_F(ArticleEditorsTest, TabWalksTheArticleFieldsInOrder)
+{
+    TfrmArtikel &dialog = access.artikel(nullptr);
+    const QStringList expected = {
+        QStringLiteral("edtArtikelNummer"), QStringLiteral("edtName"),
+        QStringLiteral("edtPreis"),         QStringLiteral("cboMwst"),
+        QStringLiteral("memoBeschreibung"), QStringLiteral("btnBeschreibungHtml"),
+        QStringLiteral("edtLink"),          QStringLiteral("edtLinkLabel"),
+        QStringLiteral("lstOptionen"),      QStringLiteral("btnNeu"),
+        QStringLiteral("btnBearbeiten"),    QStringLiteral("btnLoeschen"),
+        QStringLiteral("cboNebeneinander"), QStringLiteral("cboArtikelTyp"),
+        QStringLiteral("btnOK"),            QStringLiteral("btnCancel")};
+    QStringList chain;
+    QWidget *w = child<QWidget>(dialog, "edtArtikelNummer");
+    while (chain.size() < expected.size()) {
+        chain << w->objectName();
+        do
+            w = w->nextInFocusChain();
+        while (w->objectName().isEmpty() || !(w->focusPolicy() & Qt::TabFocus)
+               || w->window() != &dialog);
+    }
+    EXPECT_EQ(chain, expected);
+    const struct
+    {
+        const char *control;
+        const char *label;
+    } labels[] = {{"edtArtikelNummer", "Artikelnummer"}, {"edtPreis", "Preis"},
+                  {"cboMwst", "Mwst."},                 {"memoBeschreibung", "Beschreibung"},
+                  {"edtLinkLabel", "Link Beschriftung"}, {"cboArtikelTyp", "Artikeltyp:"}};
+    for (const auto &l : labels) {
+        QWidget *control = child<QWidget>(dialog, l.control);
+        bool found = false;
+        for (QLabel *label : dialog.findChildren<QLabel *>())
+            found = found || (label->buddy() == control && label->text() == QString::fromUtf8(l.label));
+        EXPECT_TRUE(found) << l.control;
+    }
 }
 
 TEST_F(ArticleEditorsTest, DescriptionKeepsItsTextWhenTheHtmlEditorCannotStart)

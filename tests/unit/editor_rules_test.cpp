@@ -121,6 +121,7 @@ TEST(EditorRules, MoneyTextsReadBackUnderOtherRegionalSettings)
         {QLocale(QLocale::French, QLocale::France), 1234.5, 1234.5},
         {QLocale(QLocale::German, QLocale::Switzerland), 1234.5, 1234.5},
         {vq::test::germanLocale(), 1e15, 1e15},
+        {vq::test::germanLocale(), -1e300, -1e300},
     };
     for (const auto &c : cases) {
         TPriceValueList values(c.locale);
