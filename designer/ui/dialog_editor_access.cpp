@@ -31,15 +31,13 @@ TDialogEditorAccess::~TDialogEditorAccess()
     delete m_artikel.data();
 }
 
-template <class Dialog>
-Dialog &TDialogEditorAccess::dialog(QPointer<Dialog> &slot, QWidget *parent)
+template <class Dialog> Dialog &TDialogEditorAccess::dialog(QPointer<Dialog> &slot, QWidget *parent)
 {
     if (!slot) {
         slot = new Dialog(m_prompts, parent);
-        if constexpr (requires(Dialog &d) { d.setHtmlEditor(THtmlEditorCall()); })
-            slot->setHtmlEditor([this](QWidget *owner, QString &text) {
-                return editHtml(owner, text);
-            });
+        if constexpr (requires(Dialog & d) { d.setHtmlEditor(THtmlEditorCall()); })
+            slot->setHtmlEditor(
+                [this](QWidget *owner, QString &text) { return editHtml(owner, text); });
     } else if (parent && slot->parentWidget() != parent) {
         // The dialog stays modal over the window that opens it now.
         const Qt::WindowFlags flags = slot->windowFlags();
@@ -48,13 +46,22 @@ Dialog &TDialogEditorAccess::dialog(QPointer<Dialog> &slot, QWidget *parent)
     return *slot;
 }
 
-TfrmEinzField &TDialogEditorAccess::einzField(QWidget *parent) { return dialog(m_einz, parent); }
-TfrmPassField &TDialogEditorAccess::passField(QWidget *parent) { return dialog(m_pass, parent); }
+TfrmEinzField &TDialogEditorAccess::einzField(QWidget *parent)
+{
+    return dialog(m_einz, parent);
+}
+TfrmPassField &TDialogEditorAccess::passField(QWidget *parent)
+{
+    return dialog(m_pass, parent);
+}
 TfrmMehrzField &TDialogEditorAccess::mehrzField(QWidget *parent)
 {
     return dialog(m_mehrz, parent);
 }
-TfrmListBox &TDialogEditorAccess::listBox(QWidget *parent) { return dialog(m_listBox, parent); }
+TfrmListBox &TDialogEditorAccess::listBox(QWidget *parent)
+{
+    return dialog(m_listBox, parent);
+}
 TfrmCheckBox &TDialogEditorAccess::checkBox(QWidget *parent)
 {
     return dialog(m_checkBox, parent);
@@ -67,8 +74,14 @@ TfrmFileUpload &TDialogEditorAccess::fileUpload(QWidget *parent)
 {
     return dialog(m_fileUpload, parent);
 }
-TfrmZwText &TDialogEditorAccess::zwText(QWidget *parent) { return dialog(m_zwText, parent); }
-TfrmArtikel &TDialogEditorAccess::artikel(QWidget *parent) { return dialog(m_artikel, parent); }
+TfrmZwText &TDialogEditorAccess::zwText(QWidget *parent)
+{
+    return dialog(m_zwText, parent);
+}
+TfrmArtikel &TDialogEditorAccess::artikel(QWidget *parent)
+{
+    return dialog(m_artikel, parent);
+}
 
 template <class Dialog, class Field>
 bool TDialogEditorAccess::runFieldDialog(Dialog &dialog, Field &field, int feldNr, bool isNew,
@@ -99,20 +112,20 @@ bool TDialogEditorAccess::editField(QWidget *parent, TFormField &field, int feld
         return runFieldDialog(passField(parent), static_cast<TPassField &>(field), feldNr, isNew,
                               fields);
     case FieldKind::Mehrz:
-        return runFieldDialog(mehrzField(parent), static_cast<TMehrzField &>(field), feldNr,
-                              isNew, fields);
+        return runFieldDialog(mehrzField(parent), static_cast<TMehrzField &>(field), feldNr, isNew,
+                              fields);
     case FieldKind::DropDown:
-        return runFieldDialog(listBox(parent), static_cast<TDropDownField &>(field), feldNr,
-                              isNew, fields);
+        return runFieldDialog(listBox(parent), static_cast<TDropDownField &>(field), feldNr, isNew,
+                              fields);
     case FieldKind::CheckBox:
-        return runFieldDialog(checkBox(parent), static_cast<TCheckBoxField &>(field), feldNr,
-                              isNew, fields);
+        return runFieldDialog(checkBox(parent), static_cast<TCheckBoxField &>(field), feldNr, isNew,
+                              fields);
     case FieldKind::Radio:
         return runFieldDialog(radioButtons(parent), static_cast<TRadioField &>(field), feldNr,
                               isNew, fields);
     case FieldKind::File:
-        return runFieldDialog(fileUpload(parent), static_cast<TFileField &>(field), feldNr,
-                              isNew, fields);
+        return runFieldDialog(fileUpload(parent), static_cast<TFileField &>(field), feldNr, isNew,
+                              fields);
     case FieldKind::Zw: {
         // No name, so no name check and no feldNr.
         TfrmZwText &zw = zwText(parent);

@@ -77,14 +77,14 @@ std::vector<InputProblem> checkArticleInput(const QString &preisText, const QStr
                                            "Steuersatz in Prozent ein."),
                             QStringLiteral("cboMwst")});
     if (name.isEmpty())
-        problems.push_back({QStringLiteral("Bitte geben Sie einen Produktnamen ein."),
-                            QStringLiteral("edtName")});
+        problems.push_back(
+            {QStringLiteral("Bitte geben Sie einen Produktnamen ein."), QStringLiteral("edtName")});
     return problems;
 }
 
 std::vector<InputProblem> checkPriceValue(const QString &name, const QString &priceText,
-                                          const QString &nameControl,
-                                          const QString &priceControl, const QLocale &locale)
+                                          const QString &nameControl, const QString &priceControl,
+                                          const QLocale &locale)
 {
     std::vector<InputProblem> problems;
     if (name.isEmpty())
@@ -179,7 +179,8 @@ std::vector<TPriceOptionElement> TPriceValueList::takeOver() const
     std::vector<TPriceOptionElement> result;
     result.reserve(m_values.size());
     for (int row = 0; row < size(); ++row)
-        result.push_back({at(row).name, priceFromMoneyText(shownPrice(row), at(row).preis, m_locale)});
+        result.push_back(
+            {at(row).name, priceFromMoneyText(shownPrice(row), at(row).preis, m_locale)});
     return result;
 }
 

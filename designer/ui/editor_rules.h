@@ -43,14 +43,12 @@ struct InputProblem
 // The checks of the article dialog on OK: the price and the VAT rate must read
 // by the regional settings, the name must not be empty. All of them run.
 std::vector<InputProblem> checkArticleInput(const QString &preisText, const QString &mwstText,
-                                            const QString &name,
-                                            const QLocale &locale = QLocale());
+                                            const QString &name, const QLocale &locale = QLocale());
 
 // The checks of a price option value (add in the price option dialog, OK in
 // the value dialog): a name and a readable price. Both run.
 std::vector<InputProblem> checkPriceValue(const QString &name, const QString &priceText,
-                                          const QString &nameControl,
-                                          const QString &priceControl,
+                                          const QString &nameControl, const QString &priceControl,
                                           const QLocale &locale = QLocale());
 
 // A price read back from its money text ("1.234,50 "): thousands separators

@@ -123,8 +123,8 @@ void collectFocusable(QLayout *layout, QList<QWidget *> &out)
 {
     if (auto *form = qobject_cast<QFormLayout *>(layout)) {
         for (int row = 0; row < form->rowCount(); ++row)
-            for (auto role : {QFormLayout::LabelRole, QFormLayout::FieldRole,
-                              QFormLayout::SpanningRole})
+            for (auto role :
+                 {QFormLayout::LabelRole, QFormLayout::FieldRole, QFormLayout::SpanningRole})
                 collectItem(form->itemAt(row, role), out);
         return;
     }

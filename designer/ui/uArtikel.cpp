@@ -15,12 +15,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -175,10 +175,10 @@ TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 
-    const QList<QWidget *> order = {m_edtArtikelNummer, m_edtName,   m_edtPreis, m_cboMwst,
-                                    m_memoBeschreibung, describe,    m_edtLink,  m_edtLinkLabel,
-                                    m_lstOptionen,      btnNew,      btnEdit,    btnDelete,
-                                    m_cboNebeneinander, m_cboArtikelTyp, ok,     cancel};
+    const QList<QWidget *> order = {m_edtArtikelNummer, m_edtName,       m_edtPreis, m_cboMwst,
+                                    m_memoBeschreibung, describe,        m_edtLink,  m_edtLinkLabel,
+                                    m_lstOptionen,      btnNew,          btnEdit,    btnDelete,
+                                    m_cboNebeneinander, m_cboArtikelTyp, ok,         cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     resize(900, 520);

@@ -58,9 +58,9 @@ QString TfrmEditOption::priceText() const
 void TfrmEditOption::done(int result)
 {
     if (result == QDialog::Accepted) {
-        const auto problems = checkPriceValue(m_edtName->text(), m_edtPrice->text(),
-                                              QStringLiteral("edtName"),
-                                              QStringLiteral("edtPrice"));
+        const auto problems =
+            checkPriceValue(m_edtName->text(), m_edtPrice->text(), QStringLiteral("edtName"),
+                            QStringLiteral("edtPrice"));
         for (const InputProblem &problem : problems)
             m_prompts.message(this, problem.message);
         if (!problems.empty()) {

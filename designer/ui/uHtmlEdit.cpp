@@ -71,9 +71,8 @@ TfrmHtmlEdit::TfrmHtmlEdit(TEditorPrompts &prompts, QWidget *parent)
         act->setShortcut(key);
         act->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(act);
-        connect(act, &QAction::triggered, this, [this, action] {
-            m_view->page()->triggerAction(action);
-        });
+        connect(act, &QAction::triggered, this,
+                [this, action] { m_view->page()->triggerAction(action); });
         return act;
     };
     QAction *actCut = pageAction(QStringLiteral("actCut"), QStringLiteral("Ausschneiden"),
@@ -83,13 +82,11 @@ TfrmHtmlEdit::TfrmHtmlEdit(TEditorPrompts &prompts, QWidget *parent)
     QAction *actPaste = pageAction(QStringLiteral("actPaste"), QStringLiteral("Einfügen"),
                                    QWebEnginePage::Paste, QKeySequence::Paste);
 
-    auto command = [](const char *name) {
-        return editCommandScript(QString::fromLatin1(name));
-    };
-    QAction *actBold = addEditAction(QStringLiteral("actBold"), QStringLiteral("Fett"),
-                                     command("Bold"));
-    QAction *actItalic = addEditAction(QStringLiteral("actItalic"), QStringLiteral("Kursiv"),
-                                       command("Italic"));
+    auto command = [](const char *name) { return editCommandScript(QString::fromLatin1(name)); };
+    QAction *actBold =
+        addEditAction(QStringLiteral("actBold"), QStringLiteral("Fett"), command("Bold"));
+    QAction *actItalic =
+        addEditAction(QStringLiteral("actItalic"), QStringLiteral("Kursiv"), command("Italic"));
     QAction *actUnderline = addEditAction(QStringLiteral("actUnderline"),
                                           QStringLiteral("Unterstrichen"), command("Underline"));
     QAction *actLeft = addEditAction(QStringLiteral("actLeft"), QStringLiteral("Linksbündig"),
@@ -100,17 +97,16 @@ TfrmHtmlEdit::TfrmHtmlEdit(TEditorPrompts &prompts, QWidget *parent)
                                       command("JustifyRight"));
     QAction *actBullet = addEditAction(QStringLiteral("actBullet"), QStringLiteral("Aufzählung"),
                                        command("InsertUnorderedList"));
-    QAction *actNumbering = addEditAction(QStringLiteral("actNumbering"),
-                                          QStringLiteral("Nummerierung"),
-                                          command("InsertOrderedList"));
+    QAction *actNumbering =
+        addEditAction(QStringLiteral("actNumbering"), QStringLiteral("Nummerierung"),
+                      command("InsertOrderedList"));
     auto *actHyperlink = new QAction(QStringLiteral("Hyperlink einfügen"), this);
     actHyperlink->setObjectName(QStringLiteral("actHyperlink"));
     connect(actHyperlink, &QAction::triggered, this, &TfrmHtmlEdit::hyperlink);
     QAction *actFontUp = addEditAction(QStringLiteral("actFontUp"),
                                        QStringLiteral("Schrift größer"), fontSizeStepScript(1));
     QAction *actFontMin = addEditAction(QStringLiteral("actFontMin"),
-                                        QStringLiteral("Schrift kleiner"),
-                                        fontSizeStepScript(-1));
+                                        QStringLiteral("Schrift kleiner"), fontSizeStepScript(-1));
     auto *actFontColor = new QAction(QStringLiteral("Schriftfarbe"), this);
     actFontColor->setObjectName(QStringLiteral("actFontColor"));
     connect(actFontColor, &QAction::triggered, this, &TfrmHtmlEdit::fontColour);
@@ -121,15 +117,14 @@ TfrmHtmlEdit::TfrmHtmlEdit(TEditorPrompts &prompts, QWidget *parent)
     QMenu *edit = menuBar->addMenu(QStringLiteral("Bearbeiten"));
     edit->addActions({actCut, actCopy, actPaste});
 
-    const QList<QList<QAction *>> groups = {
-        {actNew},
-        {actCut, actCopy, actPaste},
-        {actBold, actItalic, actUnderline},
-        {actLeft, actCenter, actRight},
-        {actBullet, actNumbering},
-        {actHyperlink},
-        {actFontUp, actFontMin, actFontColor},
-        {actExit}};
+    const QList<QList<QAction *>> groups = {{actNew},
+                                            {actCut, actCopy, actPaste},
+                                            {actBold, actItalic, actUnderline},
+                                            {actLeft, actCenter, actRight},
+                                            {actBullet, actNumbering},
+                                            {actHyperlink},
+                                            {actFontUp, actFontMin, actFontColor},
+                                            {actExit}};
     for (qsizetype i = 0; i < groups.size(); ++i) {
         QToolBar *toolBar = toolBars[i < 4 ? 0 : 1];
         if (i != 0 && i != 4)
@@ -185,12 +180,13 @@ QVariant TfrmHtmlEdit::runScript(const QString &script)
     // The result outlives this call when the browser answers after the timeout.
     auto result = std::make_shared<std::pair<bool, QVariant>>(false, QVariant());
     QPointer<QEventLoop> guard(&loop);
-    m_view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [result, guard](const QVariant &value) {
-        result->first = true;
-        result->second = value;
-        if (guard)
-            guard->quit();
-    });
+    m_view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                  [result, guard](const QVariant &value) {
+                                      result->first = true;
+                                      result->second = value;
+                                      if (guard)
+                                          guard->quit();
+                                  });
     if (!result->first) {
         timer.start(kScriptTimeoutMs);
         loop.exec();

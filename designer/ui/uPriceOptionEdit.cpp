@@ -156,8 +156,7 @@ void TfrmPriceOption::addValue()
     for (const InputProblem &problem : problems)
         m_prompts.message(this, problem.message);
     if (!problems.empty()) {
-        (problems.front().control == QLatin1String("edtName") ? m_edtName : m_edtPreis)
-            ->setFocus();
+        (problems.front().control == QLatin1String("edtName") ? m_edtName : m_edtPreis)->setFocus();
         return;
     }
     m_values.add(m_edtName->text(), m_edtPreis->text());

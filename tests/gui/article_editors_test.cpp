@@ -69,8 +69,8 @@ protected:
 TEST_F(ArticleEditorsTest, OkChecksPriceVatAndNameByTheRegionalSettings)
 {
     const QString price = QStringLiteral("Bitte geben Sie einen korrekten Preis ein.");
-    const QString vat =
-        QStringLiteral("Bitte geben Sie im Feld \"Mwst.\" einen korrekten Steuersatz in Prozent ein.");
+    const QString vat = QStringLiteral(
+        "Bitte geben Sie im Feld \"Mwst.\" einen korrekten Steuersatz in Prozent ein.");
     const QString name = QStringLiteral("Bitte geben Sie einen Produktnamen ein.");
     const struct
     {
@@ -175,8 +175,8 @@ TEST_F(ArticleEditorsTest, NewArticleStartsFromThePresetsAfterEditingAnother)
     TArtikelField artikel;
     std::map<QString, QString> seen;
     whenModal([&](QDialog &dialog) {
-        for (const char *name : {"edtArtikelNummer", "edtName", "edtPreis", "edtLink",
-                                 "edtLinkLabel"})
+        for (const char *name :
+             {"edtArtikelNummer", "edtName", "edtPreis", "edtLink", "edtLinkLabel"})
             seen[QString::fromLatin1(name)] = child<QLineEdit>(dialog, name)->text();
         seen[QStringLiteral("memoBeschreibung")] =
             child<QPlainTextEdit>(dialog, "memoBeschreibung")->toPlainText();
@@ -277,7 +277,8 @@ TEST_F(ArticleEditorsTest, DeletingAnOptionAsksFirst)
     });
     artikel.name = QStringLiteral("x");
     EXPECT_TRUE(access.editArticle(nullptr, artikel, false));
-    EXPECT_EQ(prompts.questions, QStringList(2, QStringLiteral("Soll der Eintrag wirklich gelöscht werden?")));
+    EXPECT_EQ(prompts.questions,
+              QStringList(2, QStringLiteral("Soll der Eintrag wirklich gelöscht werden?")));
     ASSERT_EQ(artikel.listOptionen.size(), 1u);
     EXPECT_EQ(artikel.listOptionen[0]->beschriftung, QStringLiteral("b"));
 }
@@ -328,13 +329,13 @@ TEST_F(ArticleEditorsTest, PriceOptionValuesAreShownAndStoredAsMoney)
     });
     ASSERT_TRUE(access.editArticle(nullptr, artikel, false));
     EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join(u'|').toStdString();
-    EXPECT_EQ(shownNames, (QStringList{QStringLiteral("S"), QStringLiteral("XXL"),
-                                       QStringLiteral("M")}));
+    EXPECT_EQ(shownNames,
+              (QStringList{QStringLiteral("S"), QStringLiteral("XXL"), QStringLiteral("M")}));
     EXPECT_EQ(shownPrices, (QStringList{QStringLiteral("2,35 "), QStringLiteral("1.234,50 "),
                                         QStringLiteral("0,00 ")}));
     EXPECT_EQ(afterEndMoves, shownNames) << "moves beyond the ends change nothing";
-    EXPECT_EQ(afterMove, (QStringList{QStringLiteral("S"), QStringLiteral("M"),
-                                      QStringLiteral("XXL")}));
+    EXPECT_EQ(afterMove,
+              (QStringList{QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("XXL")}));
     EXPECT_EQ(selectedAfterMove, 1);
     ASSERT_EQ(artikel.listOptionen.size(), 1u);
     const auto &option = dynamic_cast<const TSelectPriceOption &>(*artikel.listOptionen[0]);
@@ -399,7 +400,8 @@ TEST_F(ArticleEditorsTest, PriceOptionChecksValuesAndCaption)
     EXPECT_EQ(valueMessages, addMessages);
     EXPECT_EQ(editedRows, (QStringList{QStringLiteral("S"), QStringLiteral("XL"),
                                        QStringLiteral("1,00 "), QStringLiteral("4,00 ")}));
-    EXPECT_EQ(captionMessages, QStringList{QStringLiteral("Bitte geben Sie eine Beschriftung ein.")});
+    EXPECT_EQ(captionMessages,
+              QStringList{QStringLiteral("Bitte geben Sie eine Beschriftung ein.")});
     ASSERT_EQ(artikel.listOptionen.size(), 1u);
     const auto &option = dynamic_cast<const TSelectPriceOption &>(*artikel.listOptionen[0]);
     EXPECT_EQ(option.beschriftung, QStringLiteral("Ohne"));
@@ -436,15 +438,22 @@ TEST_F(ArticleEditorsTest, CancelledPriceOptionDialogLeavesTheOptionAlone)
 TEST_F(ArticleEditorsTest, TabWalksTheArticleFieldsInOrder)
 {
     TfrmArtikel &dialog = access.artikel(nullptr);
-    const QStringList expected = {
-        QStringLiteral("edtArtikelNummer"), QStringLiteral("edtName"),
-        QStringLiteral("edtPreis"),         QStringLiteral("cboMwst"),
-        QStringLiteral("memoBeschreibung"), QStringLiteral("btnBeschreibungHtml"),
-        QStringLiteral("edtLink"),          QStringLiteral("edtLinkLabel"),
-        QStringLiteral("lstOptionen"),      QStringLiteral("btnNeu"),
-        QStringLiteral("btnBearbeiten"),    QStringLiteral("btnLoeschen"),
-        QStringLiteral("cboNebeneinander"), QStringLiteral("cboArtikelTyp"),
-        QStringLiteral("btnOK"),            QStringLiteral("btnCancel")};
+    const QStringList expected = {QStringLiteral("edtArtikelNummer"),
+                                  QStringLiteral("edtName"),
+                                  QStringLiteral("edtPreis"),
+                                  QStringLiteral("cboMwst"),
+                                  QStringLiteral("memoBeschreibung"),
+                                  QStringLiteral("btnBeschreibungHtml"),
+                                  QStringLiteral("edtLink"),
+                                  QStringLiteral("edtLinkLabel"),
+                                  QStringLiteral("lstOptionen"),
+                                  QStringLiteral("btnNeu"),
+                                  QStringLiteral("btnBearbeiten"),
+                                  QStringLiteral("btnLoeschen"),
+                                  QStringLiteral("cboNebeneinander"),
+                                  QStringLiteral("cboArtikelTyp"),
+                                  QStringLiteral("btnOK"),
+                                  QStringLiteral("btnCancel")};
     QStringList chain;
     QWidget *w = child<QWidget>(dialog, "edtArtikelNummer");
     while (chain.size() < expected.size()) {
@@ -459,14 +468,18 @@ TEST_F(ArticleEditorsTest, TabWalksTheArticleFieldsInOrder)
     {
         const char *control;
         const char *label;
-    } labels[] = {{"edtArtikelNummer", "Artikelnummer"}, {"edtPreis", "Preis"},
-                  {"cboMwst", "Mwst."},                 {"memoBeschreibung", "Beschreibung"},
-                  {"edtLinkLabel", "Link Beschriftung"}, {"cboArtikelTyp", "Artikeltyp:"}};
+    } labels[] = {{"edtArtikelNummer", "Artikelnummer"},
+                  {"edtPreis", "Preis"},
+                  {"cboMwst", "Mwst."},
+                  {"memoBeschreibung", "Beschreibung"},
+                  {"edtLinkLabel", "Link Beschriftung"},
+                  {"cboArtikelTyp", "Artikeltyp:"}};
     for (const auto &l : labels) {
         QWidget *control = child<QWidget>(dialog, l.control);
         bool found = false;
         for (QLabel *label : dialog.findChildren<QLabel *>())
-            found = found || (label->buddy() == control && label->text() == QString::fromUtf8(l.label));
+            found =
+                found || (label->buddy() == control && label->text() == QString::fromUtf8(l.label));
         EXPECT_TRUE(found) << l.control;
     }
 }

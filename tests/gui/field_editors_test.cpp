@@ -70,8 +70,8 @@ std::map<QString, QString> controlValues(QDialog &dialog)
     for (auto *box : dialog.findChildren<QPlainTextEdit *>())
         values[box->objectName()] = box->toPlainText();
     for (auto *check : dialog.findChildren<QCheckBox *>())
-        values[check->objectName()] = check->isChecked() ? QStringLiteral("an")
-                                                         : QStringLiteral("aus");
+        values[check->objectName()] =
+            check->isChecked() ? QStringLiteral("an") : QStringLiteral("aus");
     for (auto *combo : dialog.findChildren<QComboBox *>())
         values[combo->objectName()] = combo->currentText();
     return values;
@@ -108,7 +108,7 @@ TEST_F(FieldEditorsTest, NameBoxTakesOnlyLettersUnderscoreAndLaterDigits)
         const char *typed;
         const char *expected;
     } cases[] = {
-        {"1abc", "abc"},  {"a1", "a1"},       {"_x", "_x"},        {"9_9", "_9"},
+        {"1abc", "abc"},     {"a1", "a1"},     {"_x", "_x"},           {"9_9", "_9"},
         {"a b-c.d", "abcd"}, {"Größe", "Gre"}, {"__init2", "__init2"},
     };
     for (FieldKind kind : kNamedKinds) {
@@ -215,8 +215,7 @@ TEST_F(FieldEditorsTest, NameCheckRefusesEmptyAndDuplicateNamesOnly)
             if (stayedOpen)
                 clickButton(dialog, "btnCancel");
         });
-        const bool accepted =
-            access.editField(nullptr, *field, c.edited, c.edited < 0, fields);
+        const bool accepted = access.editField(nullptr, *field, c.edited, c.edited < 0, fields);
         EXPECT_EQ(accepted, c.message.isEmpty()) << c.what;
         EXPECT_EQ(stayedOpen, !c.message.isEmpty()) << c.what;
         if (c.message.isEmpty()) {
@@ -437,14 +436,14 @@ TEST_F(FieldEditorsTest, IntermediateTextKeepsItsTextWhenTheHtmlEditorCannotStar
     TZwField field;
     field.Beschriftung = QStringLiteral("<p>Hallo</p>");
     dialog.LoadFromObject(field);
-    dialog.setHtmlEditor([](QWidget *, QString &) -> bool {
-        throw std::runtime_error("no browser");
-    });
+    dialog.setHtmlEditor(
+        [](QWidget *, QString &) -> bool { throw std::runtime_error("no browser"); });
     dialog.show();
     QTest::mouseClick(child<QPushButton>(dialog, "btnHtml"), Qt::LeftButton);
-    EXPECT_EQ(prompts.messages,
-              QStringList{QStringLiteral(
-                  "Sie benötigen mindestens den InternetExplorer 5.5 zur Nutzung des HTML-Editors.")});
+    EXPECT_EQ(
+        prompts.messages,
+        QStringList{QStringLiteral(
+            "Sie benötigen mindestens den InternetExplorer 5.5 zur Nutzung des HTML-Editors.")});
     dialog.setHtmlEditor([](QWidget *, QString &text) {
         text = QStringLiteral("<p>Hallo <b>Welt</b></p>");
         return true;
@@ -459,10 +458,10 @@ TEST_F(FieldEditorsTest, IntermediateTextKeepsItsTextWhenTheHtmlEditorCannotStar
 // accessible name (the label is its buddy).
 TEST_F(FieldEditorsTest, EveryInputIsLabelledAndInTheTabChain)
 {
-    std::vector<QDialog *> dialogs = {&access.einzField(nullptr),    &access.passField(nullptr),
-                                      &access.mehrzField(nullptr),   &access.listBox(nullptr),
-                                      &access.checkBox(nullptr),     &access.radioButtons(nullptr),
-                                      &access.fileUpload(nullptr),   &access.zwText(nullptr)};
+    std::vector<QDialog *> dialogs = {&access.einzField(nullptr),  &access.passField(nullptr),
+                                      &access.mehrzField(nullptr), &access.listBox(nullptr),
+                                      &access.checkBox(nullptr),   &access.radioButtons(nullptr),
+                                      &access.fileUpload(nullptr), &access.zwText(nullptr)};
     for (QDialog *dialog : dialogs) {
         QList<QWidget *> chain;
         QWidget *start = dialog->nextInFocusChain();
@@ -479,10 +478,10 @@ TEST_F(FieldEditorsTest, EveryInputIsLabelledAndInTheTabChain)
             if (!isInput || qobject_cast<QComboBox *>(input->parent()))
                 continue;
             EXPECT_TRUE(chain.contains(input)) << input->objectName().toStdString();
-            const bool labelled =
-                !input->accessibleName().isEmpty()
-                || std::any_of(labels.begin(), labels.end(),
-                               [input](QLabel *l) { return l->buddy() == input; });
+            const bool labelled = !input->accessibleName().isEmpty()
+                                  || std::any_of(labels.begin(), labels.end(), [input](QLabel *l) {
+                                         return l->buddy() == input;
+                                     });
             EXPECT_TRUE(labelled) << dialog->objectName().toStdString() << " "
                                   << input->objectName().toStdString();
         }

@@ -56,18 +56,18 @@ public:
 // action must close the dialog (or leave it to a later whenModal).
 inline void whenModal(std::function<void(QDialog &)> action, int attemptsLeft = 1000)
 {
-    QTimer::singleShot(attemptsLeft == 1000 ? 0 : 10, qApp, [action = std::move(action),
-                                                             attemptsLeft]() mutable {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            if (attemptsLeft > 0)
-                whenModal(std::move(action), attemptsLeft - 1);
-            else
-                ADD_FAILURE() << "no modal dialog is shown";
-            return;
-        }
-        action(*dialog);
-    });
+    QTimer::singleShot(
+        attemptsLeft == 1000 ? 0 : 10, qApp, [action = std::move(action), attemptsLeft]() mutable {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible()) {
+                if (attemptsLeft > 0)
+                    whenModal(std::move(action), attemptsLeft - 1);
+                else
+                    ADD_FAILURE() << "no modal dialog is shown";
+                return;
+            }
+            action(*dialog);
+        });
 }
 
 // Types text key by key, also characters QTest's key tables do not know

@@ -98,7 +98,8 @@ TEST_F(HtmlEditorTest, EveryFormattingActionChangesTheBodysHtml)
         selectAll(editor);
         action->trigger();
         const QString html = editor.GetSource();
-        EXPECT_TRUE(html.contains(QString::fromUtf8(c.expected))) << c.action << ": " << html.toStdString();
+        EXPECT_TRUE(html.contains(QString::fromUtf8(c.expected)))
+            << c.action << ": " << html.toStdString();
     }
 }
 
@@ -164,7 +165,9 @@ TEST_F(HtmlEditorTest, ClosingAsksWhetherTheInputIsTakenOver)
         const char *how;
         bool answer;
         bool changed;
-    } cases[] = {{"Beenden", false, false}, {"Beenden", true, true}, {"Escape", true, true},
+    } cases[] = {{"Beenden", false, false},
+                 {"Beenden", true, true},
+                 {"Escape", true, true},
                  {"close box", false, false}};
     for (const auto &c : cases) {
         prompts.questions.clear();
@@ -189,8 +192,8 @@ TEST_F(HtmlEditorTest, ClosingAsksWhetherTheInputIsTakenOver)
                   QStringList{QStringLiteral("Soll die Eingabe übernommen werden?")})
             << c.how;
         EXPECT_EQ(accepted, c.changed) << c.how;
-        EXPECT_EQ(text, c.changed ? QStringLiteral("<p><b>Text</b></p>")
-                                  : QStringLiteral("<p>Text</p>"))
+        EXPECT_EQ(text,
+                  c.changed ? QStringLiteral("<p><b>Text</b></p>") : QStringLiteral("<p>Text</p>"))
             << c.how;
     }
 }

@@ -17,7 +17,7 @@ TEST(EditorRules, NameKeysFollowWhetherTheBoxIsEmpty)
         bool whenEmpty;
         bool whenFilled;
     } cases[] = {
-        {u'a', true, true},   {u'Z', true, true},   {u'_', true, true},  {u'0', false, true},
+        {u'a', true, true},   {u'Z', true, true},   {u'_', true, true},   {u'0', false, true},
         {u'9', false, true},  {u' ', false, false}, {u'-', false, false}, {u'.', false, false},
         {u'ä', false, false}, {u'ß', false, false}, {u'$', false, false}, {u'\u0661', false, false},
     };
@@ -36,8 +36,8 @@ TEST(EditorRules, MinimumLengthTextToInteger)
     {
         const char *text;
         int value;
-    } cases[] = {{"", 0}, {"0", 0}, {"5", 5}, {"007", 7}, {"999", 999}, {"-3", 0}, {"x", 0},
-                 {"99999999999999999999", 0}};
+    } cases[] = {{"", 0},      {"0", 0},  {"5", 5}, {"007", 7},
+                 {"999", 999}, {"-3", 0}, {"x", 0}, {"99999999999999999999", 0}};
     for (const auto &c : cases)
         EXPECT_EQ(minLengthFromText(QString::fromLatin1(c.text)), c.value) << c.text;
 }
@@ -56,11 +56,15 @@ TEST(EditorRules, FieldNameCheck)
         int feldNr;
         NameProblem problem;
     } cases[] = {
-        {"", -1, NameProblem::Empty},         {"", 1, NameProblem::Empty},
-        {"email", -1, NameProblem::Duplicate}, {"Email", -1, NameProblem::None},
-        {"plz", 1, NameProblem::None},         {"plz", 0, NameProblem::Duplicate},
+        {"", -1, NameProblem::Empty},
+        {"", 1, NameProblem::Empty},
+        {"email", -1, NameProblem::Duplicate},
+        {"Email", -1, NameProblem::None},
+        {"plz", 1, NameProblem::None},
+        {"plz", 0, NameProblem::Duplicate},
         // Two fields share "email": the last one counts as the name's owner.
-        {"email", 2, NameProblem::None},       {"email", 0, NameProblem::Duplicate},
+        {"email", 2, NameProblem::None},
+        {"email", 0, NameProblem::Duplicate},
         {"neu", -1, NameProblem::None},
     };
     for (const auto &c : cases)
@@ -134,8 +138,7 @@ TEST(EditorRules, MoneyTextsReadBackUnderOtherRegionalSettings)
 TEST(EditorRules, ArticleInputChecksRunAllAndNameTheVatField)
 {
     vq::test::LocaleScope german(vq::test::germanLocale());
-    EXPECT_TRUE(checkArticleInput(QStringLiteral("12,5"), QStringLiteral("19"),
-                                  QStringLiteral("A"))
+    EXPECT_TRUE(checkArticleInput(QStringLiteral("12,5"), QStringLiteral("19"), QStringLiteral("A"))
                     .empty());
     const auto problems =
         checkArticleInput(QStringLiteral("12.5"), QStringLiteral("7%"), QString());
@@ -144,9 +147,9 @@ TEST(EditorRules, ArticleInputChecksRunAllAndNameTheVatField)
     EXPECT_EQ(problems[1].control, QStringLiteral("cboMwst"));
     EXPECT_TRUE(problems[1].message.contains(QStringLiteral("\"Mwst.\"")));
     EXPECT_EQ(problems[2].control, QStringLiteral("edtName"));
-    EXPECT_EQ(checkArticleInput(QStringLiteral("inf"), QStringLiteral("nan"), QStringLiteral("A"))
-                  .size(),
-              2u)
+    EXPECT_EQ(
+        checkArticleInput(QStringLiteral("inf"), QStringLiteral("nan"), QStringLiteral("A")).size(),
+        2u)
         << "no infinite or undefined numbers";
 }
 
@@ -156,8 +159,9 @@ TEST(EditorRules, ScriptsOfTheHtmlEditorQuoteEveryText)
               QStringLiteral("\"a\\\"b\\\\c\\n\\u2028\""));
     EXPECT_EQ(editCommandScript(QStringLiteral("Bold")),
               QStringLiteral("document.execCommand(\"Bold\",false,null);true;"));
-    EXPECT_EQ(editCommandScript(QStringLiteral("CreateLink"), QStringLiteral("x');alert(1)//")),
-              QStringLiteral("document.execCommand(\"CreateLink\",false,\"x');alert(1)//\");true;"));
+    EXPECT_EQ(
+        editCommandScript(QStringLiteral("CreateLink"), QStringLiteral("x');alert(1)//")),
+        QStringLiteral("document.execCommand(\"CreateLink\",false,\"x');alert(1)//\");true;"));
     EXPECT_EQ(fontColourValue(QColor(0x12, 0xab, 0xef)), QStringLiteral("12ABEF"));
     EXPECT_EQ(textFromEditor(QStringLiteral("a\nb\r\nc\rd")), QStringLiteral("a\r\nb\r\nc\r\nd"));
     EXPECT_EQ(textForEditor(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
