@@ -27,7 +27,6 @@ TfrmEditArtikelOption::TfrmEditArtikelOption(QWidget *parent)
     auto *hint = new QLabel(
         QStringLiteral("* bei Auswahlfeld die einzelnen Werte durch #-Zeichen trennen"), group);
     hint->setObjectName(QStringLiteral("lblHinweis"));
-    hint->setWordWrap(true);
     form->addRow(QString(), hint);
     layout->addWidget(group);
     layout->addStretch(1);

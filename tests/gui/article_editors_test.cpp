@@ -229,6 +229,31 @@ TEST_F(ArticleEditorsTest, OptionChangesStayWhenAnExistingArticleIsCancelled)
     EXPECT_EQ(artikel.listOptionen[1]->defaultWert, QStringLiteral("rot#blau"));
 }
 
+// A new article that is cancelled reports it, so the caller drops it with the
+// options added meanwhile.
+TEST_F(ArticleEditorsTest, CancelledNewArticleIsReportedWithItsOptions)
+{
+    TArtikelField artikel;
+    whenModal([&](QDialog &dialog) {
+        addTextOption(dialog, "actNeuEingabefeld", QStringLiteral("Gravur"), QString());
+        EXPECT_EQ(rows(child<QTreeWidget>(dialog, "lstOptionen"), 1),
+                  QStringList{QStringLiteral("Eingabefeld")});
+        clickButton(dialog, "btnCancel");
+    });
+    EXPECT_FALSE(access.editArticle(nullptr, artikel, true));
+    EXPECT_EQ(artikel.listOptionen.size(), 1u) << "the caller frees it with the article";
+
+    // The next new article starts with an empty options list.
+    TArtikelField next;
+    int shownOptions = -1;
+    whenModal([&](QDialog &dialog) {
+        shownOptions = child<QTreeWidget>(dialog, "lstOptionen")->topLevelItemCount();
+        clickButton(dialog, "btnCancel");
+    });
+    access.editArticle(nullptr, next, true);
+    EXPECT_EQ(shownOptions, 0);
+}
+
 TEST_F(ArticleEditorsTest, CancellingAnOptionDialogAddsOrChangesNothing)
 {
     TArtikelField artikel;
