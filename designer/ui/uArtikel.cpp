@@ -51,6 +51,9 @@ TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
     m_cboMwst->setInsertPolicy(QComboBox::NoInsert);
     m_cboMwst->addItems({QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("19")});
     m_cboMwst->setMinimumContentsLength(6);
+    // A screen reader names a drop-down by its current entry unless told.
+    m_cboMwst->setAccessibleName(QStringLiteral("Mwst."));
+    m_cboMwst->lineEdit()->setAccessibleName(QStringLiteral("Mwst."));
     form->addRow(QStringLiteral("Artikelnummer"), m_edtArtikelNummer);
     form->addRow(QStringLiteral("Name"), m_edtName);
     form->addRow(QStringLiteral("Preis"), m_edtPreis);
@@ -163,6 +166,7 @@ TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
                                QStringLiteral("Festpreis Artikel"),
                                QStringLiteral("Auswahlfeld Artikel")});
     typeRow->addRow(QStringLiteral("Artikeltyp:"), m_cboArtikelTyp);
+    m_cboArtikelTyp->setAccessibleName(QStringLiteral("Artikeltyp:"));
     layout->addLayout(typeRow);
 
     auto *buttons = new QDialogButtonBox(this);

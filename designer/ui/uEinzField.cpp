@@ -76,6 +76,8 @@ TfrmEinzField::TfrmEinzField(TEditorPrompts &prompts, QWidget *parent)
     m_cboCheckType->addItems({QStringLiteral("Eingabe"), QStringLiteral("E-Mail"),
                               QStringLiteral("Zahl"), QStringLiteral("Mindestlänge")});
     checkForm()->addRow(QStringLiteral("Überprüfung auf:"), m_cboCheckType);
+    // A screen reader names a drop-down by its current entry unless told.
+    m_cboCheckType->setAccessibleName(QStringLiteral("Überprüfung auf:"));
     m_edtMindestLaenge = makeLineEdit(QStringLiteral("edtMindestLaenge"), this);
     m_edtMindestLaenge->setMaxLength(3);
     // The key filter lets digits through; the validator also keeps pasted
