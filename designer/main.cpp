@@ -7,7 +7,7 @@
 // "zelkin --export-into PAGE.html PROJECT.vqb" puts the form into a page;
 // "zelkin --upload PROJECT.vqb" stores it by FTP with the project's settings.
 #include "GlobalFunctions.h"
-#include "editor_placeholder.h"
+#include "dialog_editor_access.h"
 #include "formmailer_list.h"
 #include "mainFrm.h"
 #include "uInfo.h"
@@ -30,6 +30,8 @@
 #include <QMessageBox>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -303,8 +305,14 @@ int main(int argc, char *argv[])
     parser.process(app);
     const QStringList args = parser.positionalArguments();
 
-    // The field, article and snippet editors are wired in here.
-    vq::ui::TfrmMain window(std::make_unique<vq::ui::TEditorPlaceholder>(),
+    // Qt's own dialogs (colours, files, fonts) in German, where the
+    // translations are installed.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
+
+    vq::ui::TfrmMain window(std::make_unique<vq::ui::TDialogEditorAccess>(),
                             std::make_unique<vq::ui::TDesktopDialogs>());
     window.startUp(args.value(0));
     if (const QScreen *screen = window.screen()) {

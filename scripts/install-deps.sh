@@ -7,7 +7,7 @@ packages=(
   # build
   cmake g++ make pkg-config clang libclang-rt-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6sql6-sqlite libqt6sql6-psql
-  libqt6svg6 qt6-l10n-tools
+  libqt6svg6 qt6-l10n-tools qt6-translations-l10n
   libcurl4-openssl-dev libgmime-3.0-dev libkainjow-mustache-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # running the windows headless, screenshots and PDFs

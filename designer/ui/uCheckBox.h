@@ -1,0 +1,23 @@
+// Editor of check box fields.
+#pragma once
+
+#include "field_dialog.h"
+
+namespace vq::ui {
+
+class TfrmCheckBox : public TFieldDialog
+{
+public:
+    explicit TfrmCheckBox(TEditorPrompts &prompts, QWidget *parent = nullptr);
+
+    void ClearAll();
+    void LoadFromObject(const TCheckBoxField &myField);
+    void SaveToObject(TCheckBoxField &myField) const;
+
+private:
+    QLineEdit *m_edtBeschriftung = nullptr;
+    QLineEdit *m_edtVorgabe = nullptr;
+    QLineEdit *m_edtBeschriftungNach = nullptr;
+};
+
+} // namespace vq::ui

@@ -1,0 +1,23 @@
+// Editor of radio button fields.
+#pragma once
+
+#include "field_dialog.h"
+
+namespace vq::ui {
+
+class TfrmRadioButtons : public TFieldDialog
+{
+public:
+    explicit TfrmRadioButtons(TEditorPrompts &prompts, QWidget *parent = nullptr);
+
+    void ClearAll();
+    void LoadFromObject(const TRadioField &myField);
+    // Neither Vorgabewert nor BeschriftungNach is shown or written.
+    void SaveToObject(TRadioField &myField) const;
+
+private:
+    QLineEdit *m_edtBeschriftung = nullptr;
+    QPlainTextEdit *m_edtFelder = nullptr;
+};
+
+} // namespace vq::ui

@@ -1,0 +1,35 @@
+// Editor of intermediate text rows: one HTML text, with the HTML editor behind
+// its "..." button.
+#pragma once
+
+#include "editor_prompts.h"
+#include "vqform.h"
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+namespace vq::ui {
+
+class TfrmZwText : public QDialog
+{
+public:
+    TfrmZwText(TEditorPrompts &prompts, QWidget *parent = nullptr);
+
+    void setHtmlEditor(THtmlEditorCall editor) { m_htmlEditor = std::move(editor); }
+
+    // Empties the text box only.
+    void ClearAll();
+    void LoadFromObject(const TZwField &myField);
+    // Writes Beschriftung only.
+    void SaveToObject(TZwField &myField) const;
+
+private:
+    void btnHtmlClick();
+
+    TEditorPrompts &m_prompts;
+    THtmlEditorCall m_htmlEditor;
+    QPlainTextEdit *m_memoText = nullptr;
+};
+
+} // namespace vq::ui
