@@ -30,8 +30,9 @@ TEST(SettingControls, EveryPageSettingHasExactlyOneControlOnATab)
         seen.insert(control.key);
         EXPECT_TRUE(tabs.contains(control.tab));
         EXPECT_FALSE(control.label.isEmpty());
-        if (!control.beside.isEmpty())
+        if (!control.beside.isEmpty()) {
             EXPECT_NE(findSettingControl(control.beside), nullptr);
+        }
         // The kind of control follows the kind of setting.
         const SettingType type = findSetting(control.key)->type;
         switch (type) {
