@@ -72,6 +72,11 @@ QString decodeBytes(const QByteArray &bytes, int codePage)
     return decoder.decode(bytes);
 }
 
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
 bool isSkippedDestination(const QString &word)
 {
     static const QStringList words = {
@@ -217,8 +222,8 @@ private:
         switch (c.unicode()) {
         case u'\'': {
             const QString hex = m_in.mid(m_pos, 2);
-            bool ok = false;
-            const int byte = hex.size() == 2 ? hex.toInt(&ok, 16) : 0;
+            bool ok = hex.size() == 2 && isHexDigit(hex.at(0)) && isHexDigit(hex.at(1));
+            const int byte = ok ? hex.toInt(nullptr, 16) : 0;
             if (ok)
                 m_pos += 2;
             if (consumeSkip() || !ok)
@@ -307,7 +312,7 @@ private:
             m_codePage = param;
         } else if (w == u"uc") {
             s.unicodeSkip = std::clamp(param, 0, 8);
-        } else if (w == u"u") {
+        } else if (w == u"u" && hasParam) {
             flushBytes();
             const int code = param < 0 ? param + 65536 : param;
             if (code >= 0 && code <= 0xFFFF)
@@ -480,7 +485,7 @@ private:
     QString m_fontName;
     int m_fontIndex = -1;
     int m_fontCharset = -1;
-    QList<QColor> m_colors{QColor()};
+    QList<QColor> m_colors; // entry 0 is the automatic colour
     QColor m_color{0, 0, 0};
     bool m_colorOpen = false;
     RtfParagraph m_paragraph;
@@ -635,6 +640,7 @@ QString writeRtf(const RtfText &text)
             if (run.text.isEmpty())
                 continue;
             out += u'{';
+            const qsizetype groupStart = out.size();
             if (run.bold)
                 out += QStringLiteral("\\b");
             if (run.italic)
@@ -648,7 +654,9 @@ QString writeRtf(const RtfText &text)
                 out += QStringLiteral("\\fs%1").arg(qRound(run.sizePt * 2));
             if (run.color.isValid())
                 out += QStringLiteral("\\cf%1").arg(colors.indexOf(run.color) + 1);
-            out += u' ';
+            // A blank ends the last control word; without one it would be text.
+            if (out.size() > groupStart)
+                out += u' ';
             out += escapeRtfText(run.text);
             out += u'}';
         }
@@ -692,7 +700,7 @@ QString rtfToHtml(const RtfText &text)
             else
                 html += QStringLiteral("<span style=\"%1\">%2</span>").arg(style.join(u"; "), escaped);
         }
-        html += QStringLiteral("</p>\n");
+        html += QStringLiteral("</p>");
     }
     return html;
 }
