@@ -413,9 +413,10 @@ void TInvoiceDocument::paintPage(QPainter &painter, int page, double scale) cons
     }
     const int pages = pageCount();
     if (pages > 1) {
+        // In layout pixels: the painter is scaled to the device already.
         QFont font = defaultFont();
-        font.setPointSizeF(8);
-        painter.setFont(QFont(font, layoutDevice()));
+        font.setPixelSize(qRound(8 * kLayoutDpi / 72));
+        painter.setFont(font);
         painter.setPen(Qt::black);
         const QRectF line(kLeftMm * kPxPerMm, pageHeight - kBottomMm * kPxPerMm + 2 * kPxPerMm, width,
                           5 * kPxPerMm);
