@@ -16,6 +16,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPen>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextDocument>
@@ -366,6 +367,7 @@ std::unique_ptr<QTextDocument> makeDocument(const QString &html, const QString &
 
 TInvoiceDocument::TInvoiceDocument(const QString &html, const QString &resourceFolder)
 {
+    m_foldMarks = html.contains(QString::fromUtf16(kFoldMarksMarker));
     const qsizetype marker = html.indexOf(QString::fromUtf16(kPageFooterMarker));
     const QString bodyHtml = marker < 0 ? html : html.left(marker);
     const QString footerHtml = marker < 0 ? QString() : html.mid(marker);
@@ -410,6 +412,12 @@ void TInvoiceDocument::paintPage(QPainter &painter, int page, double scale) cons
         painter.translate(kLeftMm * kPxPerMm, pageHeight - kBottomMm * kPxPerMm - footerHeight);
         m_footer->drawContents(&painter, QRectF(0, 0, width, footerHeight));
         painter.restore();
+    }
+    if (m_foldMarks) {
+        painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 0.2 * kPxPerMm));
+        for (const double y : {105.0, 210.0})
+            painter.drawLine(QPointF(4 * kPxPerMm, y * kPxPerMm), QPointF(9 * kPxPerMm, y * kPxPerMm));
+        painter.drawLine(QPointF(4 * kPxPerMm, 148.5 * kPxPerMm), QPointF(11 * kPxPerMm, 148.5 * kPxPerMm));
     }
     const int pages = pageCount();
     if (pages > 1) {

@@ -6,7 +6,7 @@
 // texts formatted by the regional settings; an empty value is left out, so
 // {{#Name}}...{{/Name}} shows a piece only when Name has a value. What follows
 // the comment "<!-- Seitenfuss -->" is the page footer, printed at the bottom
-// of every page. The rendered HTML is laid out by Qt on A4 pages and painted
+// of every page; the comment "<!-- Falzmarken -->" adds fold marks. The rendered HTML is laid out by Qt on A4 pages and painted
 // on a PDF writer or a printer.
 #pragma once
 
@@ -27,6 +27,9 @@ class QTextDocument;
 namespace vq::invoice {
 
 inline constexpr char16_t kPageFooterMarker[] = u"<!-- Seitenfuss -->";
+// A template holding this comment gets the fold marks (105 mm, 210 mm) and the
+// punch mark (148.5 mm) of DIN 5008 on the left edge of every page.
+inline constexpr char16_t kFoldMarksMarker[] = u"<!-- Falzmarken -->";
 // PDF document settings of every invoice.
 inline constexpr char16_t kPdfTitle[] = u"Rechnung";
 inline constexpr char16_t kPdfCreator[] = u"VQ-BestellFormular";
@@ -78,6 +81,7 @@ private:
     std::unique_ptr<QTextDocument> m_body;
     std::unique_ptr<QTextDocument> m_footer;
     double m_bodyHeight = 0;
+    bool m_foldMarks = false;
 };
 
 // Writes the document as a PDF with title "Rechnung" and creator
