@@ -5,6 +5,7 @@
 #include "regional_numbers.h"
 #include "rtf_text.h"
 #include "safe_file.h"
+#include "text_file.h"
 
 #include <kainjow/mustache.hpp>
 
@@ -88,10 +89,18 @@ std::string escapeHtml(const std::string &text)
     return out;
 }
 
+// No value of an order needs more; a hostile order mail with a name of a
+// megabyte would otherwise keep the layout busy for minutes.
+constexpr qsizetype kMaxValueLength = 4000;
+
 // An empty text is left out, so that a section over it is skipped.
 void put(mustache::data &object, const char *key, const QString &value)
 {
-    if (!value.isEmpty())
+    if (value.isEmpty())
+        return;
+    if (value.size() > kMaxValueLength)
+        object.set(key, u8(value.left(kMaxValueLength) + QStringLiteral("…")));
+    else
         object.set(key, u8(value));
 }
 
@@ -300,9 +309,8 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::load(const QString &path, QStr
                          .arg(QDir::toNativeSeparators(path));
         return std::nullopt;
     }
-    QString text = QString::fromUtf8(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    // Saved by an editor of another system, a template may be Windows-1252.
+    const QString text = vq::fromUtf8OrWindows1252(bytes);
     auto parsed = fromText(text, path, error);
     if (parsed)
         parsed->m_folder = QFileInfo(path).absolutePath();

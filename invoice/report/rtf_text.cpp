@@ -213,6 +213,11 @@ private:
             param = std::clamp<qint64>(param, -2147483647LL, 2147483647LL);
             if (m_pos < n && m_in.at(m_pos) == u' ')
                 ++m_pos;
+            if (word == u"bin") {
+                // Raw bytes follow; they may hold braces and must not be read as RTF.
+                m_pos = std::min<qsizetype>(n, m_pos + std::max<qint64>(0, param));
+                return;
+            }
             if (consumeSkip())
                 return;
             controlWord(word, hasParam, int(param));

@@ -2,6 +2,7 @@
 
 #include "clients.h"
 #include "safe_file.h"
+#include "text_file.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -33,10 +34,7 @@ QString readText(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
+    return vq::fromUtf8OrWindows1252(file.readAll());
 }
 
 } // namespace

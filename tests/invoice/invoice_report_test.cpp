@@ -220,6 +220,22 @@ TEST_F(InvoiceOutputSQLite, CustomerValuesPrintAsTyped)
     }
 }
 
+TEST_F(InvoiceOutputSQLite, HugeValuesAreShortenedAndLongAddressesPushTheTextDown)
+{
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
+    const int order = addOrder(client, QString(1000000, u'A'), 8);
+    QString error;
+    const auto invoice = renderInvoice(db, order, &error);
+    ASSERT_TRUE(invoice) << error.toStdString();
+    EXPECT_TRUE(invoice->html.contains(QString(4000, u'A') + QStringLiteral("…")));
+    EXPECT_FALSE(invoice->html.contains(QString(4001, u'A')));
+    // The address grows over its window instead of running under the text below.
+    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    EXPECT_GE(document.pageCount(), 2);
+    const QString text = document.plainText();
+    EXPECT_LT(text.lastIndexOf(QString(10, u'A')), text.indexOf(QStringLiteral("Rechnung Nr. 8")));
+}
+
 TEST_F(InvoiceOutputSQLite, FooterKeepsTextBoldAndAlignment)
 {
     const QString footer = QStringLiteral(
@@ -302,6 +318,21 @@ TEST_F(InvoiceOutputSQLite, EachClientPrintsThroughItsOwnTemplateAndResetRestore
     EXPECT_FALSE(resetClientTemplate(first, emptyProgram.path(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("rechnung.rav"))) << error.toStdString();
     EXPECT_EQ(vq::test::readFile(clientTemplatePath(first)), "bearbeitet");
+}
+
+TEST_F(InvoiceOutputSQLite, TemplatesMayBeUtf8WithOrWithoutMarkOrWindows1252)
+{
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
+    const int order = standardOrder(client);
+    for (const QByteArray &bytes : {QByteArray("<p>Gr\xc3\xbc\xc3\x9f" "e {{Currency}}</p>"),
+                                    QByteArray("\xef\xbb\xbf<p>Gr\xc3\xbc\xc3\x9f" "e {{Currency}}</p>"),
+                                    QByteArray("<p>Gr\xfc\xdf" "e {{Currency}}</p>")}) {
+        vq::test::writeFile(clientTemplatePath(client), bytes);
+        QString error;
+        const auto invoice = renderInvoice(db, order, &error);
+        ASSERT_TRUE(invoice) << error.toStdString();
+        EXPECT_EQ(TInvoiceDocument(invoice->html).plainText().trimmed(), QStringLiteral("Grüße €"));
+    }
 }
 
 TEST_F(InvoiceOutputSQLite, MissingOrBrokenTemplatesAndUnknownOrdersGiveTheirMessage)

@@ -121,6 +121,7 @@ TEST(RtfText, ForeignDamagedAndPlainInputKeepsItsText)
         {"plain text", "Zeile 1\r\nZeile <2> & {3}\n", "Zeile 1\nZeile <2> & {3}"},
         {"empty", "", ""},
         {"just the header", "{\\rtf1", ""},
+        {"binary picture data with braces", "{\\rtf1 Vor{\\*\\shppict{\\pict\\bin6 }{}}\\}}} nach\\par}", "Vor nach"},
         {"control characters", "{\\rtf1 a\x01\x02 b\\par}", "a b"},
     };
     for (const Case &c : cases) {
