@@ -10,7 +10,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
 fi
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVQ_BUILD_FUZZERS=ON -DBUILD_TESTING=OFF -DVQ_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz --target model_fuzzer -j"$(nproc)" >/dev/null
+cmake --build build-fuzz --target model_fuzzer rtf_fuzzer -j"$(nproc)" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp tests/fuzz/corpus/* "$work"/
@@ -18,3 +18,11 @@ cp tests/fuzz/corpus/* "$work"/
 build-fuzz/tests/fuzz/model_fuzzer "$work" -max_total_time="$seconds" -timeout=10 \
   -max_len=65536 -print_final_stats=1 2>&1 | tail -n 15
 echo "fuzz: model_fuzzer ran ${seconds}s without a crash or hang"
+
+# The RTF reader of the invoice footer.
+rtf_work=$(mktemp -d)
+trap 'rm -rf "$work" "$rtf_work"' EXIT
+cp tests/fuzz/rtf_corpus/* "$rtf_work"/
+build-fuzz/tests/fuzz/rtf_fuzzer "$rtf_work" -max_total_time="$seconds" -timeout=10 \
+  -max_len=65536 -print_final_stats=1 2>&1 | tail -n 15
+echo "fuzz: rtf_fuzzer ran ${seconds}s without a crash or hang"

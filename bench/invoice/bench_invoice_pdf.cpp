@@ -35,17 +35,20 @@ bool fillDatabase(TInvoiceDatabase &db, int count)
     client.plz = QStringLiteral("50667");
     client.ort = QStringLiteral("Köln");
     client.waehrung = QStringLiteral("€");
-    client.rechnungsfuss = QStringLiteral(
-        "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil Arial;}}\\pard\\qc{\\b Benchmark GmbH} \\'b7 "
-        "Gesch\\'e4ftsf\\'fchrer: Max Muster \\'b7 USt-IdNr. DE123456789\\par\\pard\\qc IBAN DE12 3705 0198 0000 "
-        "1234 56 \\'b7 BIC COLSDE33\\par}");
+    client.rechnungsfuss = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil "
+                                          "Arial;}}\\pard\\qc{\\b Benchmark GmbH} \\'b7 "
+                                          "Gesch\\'e4ftsf\\'fchrer: Max Muster \\'b7 USt-IdNr. "
+                                          "DE123456789\\par\\pard\\qc IBAN DE12 3705 0198 0000 "
+                                          "1234 56 \\'b7 BIC COLSDE33\\par}");
     const auto mandantId = db.insertClient(client);
     if (!mandantId)
         return false;
     QFile::remove(clientTemplatePath(*mandantId));
-    if (!QFile::copy(vq::programFile(QStringLiteral("rechtool/rechnung.rav")), clientTemplatePath(*mandantId))
-        && !QFile::copy(QDir(vq::programFolder()).filePath(QStringLiteral("../../bin/rechtool/rechnung.rav")),
-                        clientTemplatePath(*mandantId)))
+    if (!QFile::copy(vq::programFile(QStringLiteral("rechtool/rechnung.rav")),
+                     clientTemplatePath(*mandantId))
+        && !QFile::copy(
+            QDir(vq::programFolder()).filePath(QStringLiteral("../../bin/rechtool/rechnung.rav")),
+            clientTemplatePath(*mandantId)))
         return false;
     db.begin();
     for (int i = 0; i < count; ++i) {
@@ -153,7 +156,8 @@ int main(int argc, char **argv)
     }
     database = &db;
     if (!fillDatabase(db, count)) {
-        std::fprintf(stderr, "Die Testdaten konnten nicht angelegt werden: %s\n", qPrintable(db.lastError()));
+        std::fprintf(stderr, "Die Testdaten konnten nicht angelegt werden: %s\n",
+                     qPrintable(db.lastError()));
         return 1;
     }
 
@@ -163,15 +167,18 @@ int main(int argc, char **argv)
     timer.start();
     const std::clock_t cpuStart = std::clock();
     for (int i = 0; i < orders.size(); ++i) {
-        if (!writeInvoicePdfOfOrder(db, orders[i], home.filePath(QStringLiteral("r%1.pdf").arg(i % 10)), &error)) {
+        if (!writeInvoicePdfOfOrder(db, orders[i],
+                                    home.filePath(QStringLiteral("r%1.pdf").arg(i % 10)), &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
     }
     const double ms = timer.nsecsElapsed() / 1e6;
     const double cpuMs = double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC;
-    std::printf("%lld invoices to PDF in %.0f ms: %.2f ms per invoice elapsed, %.2f ms CPU (target < 50 ms)\n",
-                static_cast<long long>(orders.size()), ms, ms / orders.size(), cpuMs / orders.size());
+    std::printf("%lld invoices to PDF in %.0f ms: %.2f ms per invoice elapsed, %.2f ms CPU (target "
+                "< 50 ms)\n",
+                static_cast<long long>(orders.size()), ms, ms / orders.size(),
+                cpuMs / orders.size());
     std::fflush(stdout);
 
     benchmark::RunSpecifiedBenchmarks();

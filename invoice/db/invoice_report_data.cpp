@@ -27,10 +27,12 @@ QList<OptionReportRow> optionsOfOrderForReport(TInvoiceDatabase &db, int bestell
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral(
-        "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, Optionen.Option_Wert, "
+        "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, "
+        "Optionen.Option_Wert, "
         "Artikel.Artikel_Mwst, Artikel.Artikel_Anzahl, Optionen.Option_Preis, "
         "(Optionen.Option_Preis * Artikel.Artikel_Anzahl) AS Gesamtpreis, "
-        "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / (Artikel.Artikel_Mwst + 100)) "
+        "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / "
+        "(Artikel.Artikel_Mwst + 100)) "
         "AS Gesamtmwst "
         "FROM Artikel INNER JOIN Optionen ON Artikel.Artikel_ID = Optionen.Option_ArtikelID "
         "WHERE Artikel.Artikel_BestellungID = ? ORDER BY Optionen.Option_ID"));
@@ -58,7 +60,8 @@ QList<VatRow> vatBreakdownOfOrder(TInvoiceDatabase &db, int bestellungId)
     QList<VatRow> result;
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM Abfrage_Mwst WHERE Bestellung_ID = ? ORDER BY Artikel_Mwst ASC"));
+    q.prepare(QStringLiteral(
+        "SELECT * FROM Abfrage_Mwst WHERE Bestellung_ID = ? ORDER BY Artikel_Mwst ASC"));
     q.addBindValue(bestellungId);
     if (!q.exec())
         return result;

@@ -38,7 +38,7 @@ constexpr double kPageWidthMm = 210, kPageHeightMm = 297;
 // DIN 5008: text from 25 mm on the left, at least 20 mm on the right.
 constexpr double kLeftMm = 25, kRightMm = 20, kTopMm = 10, kBottomMm = 10;
 // Space between the body and the page footer.
-constexpr double kFooterGapMm = 4;
+constexpr double kFooterGapMm = 6;
 
 QPaintDevice *layoutDevice()
 {
@@ -72,18 +72,31 @@ std::string escapeHtml(const std::string &text)
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
         case '\r':
             if (i + 1 < text.size() && text[i + 1] == '\n')
                 ++i;
             out += "<br>";
             break;
-        case '\n': out += "<br>"; break;
-        default: out += c;
+        case '\n':
+            out += "<br>";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -232,24 +245,27 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
 
 QString templateErrorText(const std::string &message, const std::string &source)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(Unclosed tag|Invalid set delimiter tag|Unopened section \"(.*)\"|Unclosed section "
-                       "\"(.*)\") at (\\d+)$"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(Unclosed tag|Invalid set delimiter tag|Unopened section \"(.*)\"|Unclosed section "
+        "\"(.*)\") at (\\d+)$"));
     const QString text = QString::fromStdString(message);
     const auto match = pattern.match(text);
     if (!match.hasMatch())
         return text;
     const size_t offset = std::min<size_t>(match.captured(4).toULongLong(), source.size());
-    const int line = 1 + int(std::count(source.begin(), source.begin() + std::ptrdiff_t(offset), '\n'));
+    const int line =
+        1 + int(std::count(source.begin(), source.begin() + std::ptrdiff_t(offset), '\n'));
     QString what;
     if (match.captured(1) == u"Unclosed tag")
         what = QStringLiteral("Ein Platzhalter wird nicht mit \"}}\" geschlossen.");
     else if (match.captured(1) == u"Invalid set delimiter tag")
         what = QStringLiteral("Die Angabe neuer Begrenzer ist ungültig.");
     else if (!match.captured(2).isEmpty())
-        what = QStringLiteral("Der Abschnitt \"%1\" wird geschlossen, aber nicht geöffnet.").arg(match.captured(2));
+        what = QStringLiteral("Der Abschnitt \"%1\" wird geschlossen, aber nicht geöffnet.")
+                   .arg(match.captured(2));
     else
-        what = QStringLiteral("Der Abschnitt \"%1\" wird nicht geschlossen ({{/%1}} fehlt).").arg(match.captured(3));
+        what = QStringLiteral("Der Abschnitt \"%1\" wird nicht geschlossen ({{/%1}} fehlt).")
+                   .arg(match.captured(3));
     return QStringLiteral("Zeile %1: %2").arg(line).arg(what);
 }
 
@@ -290,7 +306,8 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::load(const QString &path, QStr
     QFile file(path);
     if (!file.exists()) {
         if (error)
-            *error = QStringLiteral("Die Rechnungsvorlage \"%1\" fehlt.").arg(QDir::toNativeSeparators(path));
+            *error = QStringLiteral("Die Rechnungsvorlage \"%1\" fehlt.")
+                         .arg(QDir::toNativeSeparators(path));
         return std::nullopt;
     }
     // Templates are a few kilobytes; a huge file is not one.
@@ -299,7 +316,8 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::load(const QString &path, QStr
         if (error)
             *error = QStringLiteral("Die Rechnungsvorlage \"%1\" kann nicht gelesen werden: %2")
                          .arg(QDir::toNativeSeparators(path),
-                              file.isOpen() ? QStringLiteral("Die Datei ist zu groß.") : file.errorString());
+                              file.isOpen() ? QStringLiteral("Die Datei ist zu groß.")
+                                            : file.errorString());
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
@@ -346,7 +364,8 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::fromText(const QString &text, 
     return result;
 }
 
-QString TInvoiceTemplate::render(const InvoiceData &data, const QLocale &locale, const QDate &today) const
+QString TInvoiceTemplate::render(const InvoiceData &data, const QLocale &locale,
+                                 const QDate &today) const
 {
     if (!m_parsed)
         return QString();
@@ -383,7 +402,8 @@ TInvoiceDocument::TInvoiceDocument(const QString &html, const QString &resourceF
     m_body = makeDocument(bodyHtml, resourceFolder);
     m_footer = makeDocument(footerHtml, resourceFolder);
     m_footer->setTextWidth(width);
-    double footerHeight = m_footer->isEmpty() ? 0 : m_footer->size().height() + kFooterGapMm * kPxPerMm;
+    double footerHeight =
+        m_footer->isEmpty() ? 0 : m_footer->size().height() + kFooterGapMm * kPxPerMm;
     // A footer taller than half the page leaves the body too little room; it is cut.
     const double contentHeight = (kPageHeightMm - kTopMm - kBottomMm) * kPxPerMm;
     footerHeight = std::min(footerHeight, contentHeight / 2);
@@ -424,8 +444,10 @@ void TInvoiceDocument::paintPage(QPainter &painter, int page, double scale) cons
     if (m_foldMarks) {
         painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 0.2 * kPxPerMm));
         for (const double y : {105.0, 210.0})
-            painter.drawLine(QPointF(4 * kPxPerMm, y * kPxPerMm), QPointF(9 * kPxPerMm, y * kPxPerMm));
-        painter.drawLine(QPointF(4 * kPxPerMm, 148.5 * kPxPerMm), QPointF(11 * kPxPerMm, 148.5 * kPxPerMm));
+            painter.drawLine(QPointF(4 * kPxPerMm, y * kPxPerMm),
+                             QPointF(9 * kPxPerMm, y * kPxPerMm));
+        painter.drawLine(QPointF(4 * kPxPerMm, 148.5 * kPxPerMm),
+                         QPointF(11 * kPxPerMm, 148.5 * kPxPerMm));
     }
     const int pages = pageCount();
     if (pages > 1) {
@@ -434,8 +456,9 @@ void TInvoiceDocument::paintPage(QPainter &painter, int page, double scale) cons
         font.setPixelSize(qRound(8 * kLayoutDpi / 72));
         painter.setFont(font);
         painter.setPen(Qt::black);
-        const QRectF line(kLeftMm * kPxPerMm, pageHeight - kBottomMm * kPxPerMm + 2 * kPxPerMm, width,
-                          5 * kPxPerMm);
+        // Between the body and the page footer, clear of a printer's unprintable edge.
+        const QRectF line(kLeftMm * kPxPerMm, kTopMm * kPxPerMm + m_bodyHeight + 0.3 * kPxPerMm,
+                          width, 4 * kPxPerMm);
         painter.drawText(line, Qt::AlignRight | Qt::AlignTop,
                          QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pages));
     }
@@ -473,7 +496,8 @@ bool TInvoiceDocument::print(QPagedPaintDevice *device, int copies, bool collate
 
 QImage TInvoiceDocument::pageImage(int page, int dotsPerInch) const
 {
-    const QSize size(qRound(kPageWidthMm / 25.4 * dotsPerInch), qRound(kPageHeightMm / 25.4 * dotsPerInch));
+    const QSize size(qRound(kPageWidthMm / 25.4 * dotsPerInch),
+                     qRound(kPageHeightMm / 25.4 * dotsPerInch));
     QImage image(size, QImage::Format_RGB32);
     image.setDotsPerMeterX(qRound(dotsPerInch / 0.0254));
     image.setDotsPerMeterY(qRound(dotsPerInch / 0.0254));
@@ -508,7 +532,8 @@ bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QStr
         if (error)
             *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
                          .arg(QDir::toNativeSeparators(path),
-                              painted ? file.errorString() : QStringLiteral("Die PDF-Ausgabe ist fehlgeschlagen."));
+                              painted ? file.errorString()
+                                      : QStringLiteral("Die PDF-Ausgabe ist fehlgeschlagen."));
         file.cancelWriting();
         return false;
     }
@@ -521,14 +546,17 @@ std::optional<RenderedInvoice> renderInvoice(TInvoiceDatabase &db, int bestellun
     const auto data = readInvoiceData(db, bestellungId, error);
     if (!data)
         return std::nullopt;
-    const QString path = templatePath.isEmpty() ? clientTemplatePath(data->client.id) : templatePath;
+    const QString path =
+        templatePath.isEmpty() ? clientTemplatePath(data->client.id) : templatePath;
     const auto invoiceTemplate = TInvoiceTemplate::load(path, error);
     if (!invoiceTemplate)
         return std::nullopt;
-    return RenderedInvoice{invoiceTemplate->render(*data), invoiceTemplate->folder(), data->client.id};
+    return RenderedInvoice{invoiceTemplate->render(*data), invoiceTemplate->folder(),
+                           data->client.id};
 }
 
-bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath, QString *error)
+bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
+                            QString *error)
 {
     const auto invoice = renderInvoice(db, bestellungId, error);
     if (!invoice)
@@ -539,12 +567,14 @@ bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QStrin
 
 bool resetClientTemplate(int mandantId, const QString &programFolder, QString *error)
 {
-    const QString source = QDir(programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate));
+    const QString source =
+        QDir(programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate));
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Die Originalrechnungsvorlage \"%1\" kann nicht gelesen werden: %2")
-                         .arg(QDir::toNativeSeparators(source), file.errorString());
+            *error =
+                QStringLiteral("Die Originalrechnungsvorlage \"%1\" kann nicht gelesen werden: %2")
+                    .arg(QDir::toNativeSeparators(source), file.errorString());
         return false;
     }
     return vq::writeFileSafely(clientTemplatePath(mandantId), file.readAll(), error);

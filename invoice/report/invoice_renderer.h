@@ -6,8 +6,8 @@
 // texts formatted by the regional settings; an empty value is left out, so
 // {{#Name}}...{{/Name}} shows a piece only when Name has a value. What follows
 // the comment "<!-- Seitenfuss -->" is the page footer, printed at the bottom
-// of every page; the comment "<!-- Falzmarken -->" adds fold marks. The rendered HTML is laid out by Qt on A4 pages and painted
-// on a PDF writer or a printer.
+// of every page; the comment "<!-- Falzmarken -->" adds fold marks. The rendered HTML is laid out
+// by Qt on A4 pages and painted on a PDF writer or a printer.
 #pragma once
 
 #include "invoice_report_data.h"
@@ -42,7 +42,8 @@ public:
     // or unreadable file or a template error gives a German message naming the file.
     static std::optional<TInvoiceTemplate> load(const QString &path, QString *error);
     // The same for a text; name is the file name the messages give.
-    static std::optional<TInvoiceTemplate> fromText(const QString &text, const QString &name, QString *error);
+    static std::optional<TInvoiceTemplate> fromText(const QString &text, const QString &name,
+                                                    QString *error);
 
     // The invoice as HTML. today is the date the parameter "Heute" shows.
     QString render(const InvoiceData &data, const QLocale &locale = QLocale(),
@@ -100,7 +101,8 @@ struct RenderedInvoice
 std::optional<RenderedInvoice> renderInvoice(TInvoiceDatabase &db, int bestellungId, QString *error,
                                              const QString &templatePath = QString());
 // renderInvoice, then writeInvoicePdf.
-bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath, QString *error);
+bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
+                            QString *error);
 
 // "Rechnungsvorlage zurücksetzen": copies the default template from the program
 // folder over the client's file. A missing default or a failed write keeps the

@@ -37,22 +37,10 @@ struct State
 // Code page of a font character set (\fcharset); 0 when the document's own applies.
 int codePageOfCharset(int charset)
 {
-    switch (charset) {
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    default: return 0;
-    }
+    static const QHash<int, int> codePages = {
+        {128, 932},  {129, 949},  {134, 936},  {136, 950},  {161, 1253}, {162, 1254}, {163, 1258},
+        {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251}, {222, 874},  {238, 1250}};
+    return codePages.value(charset, 0);
 }
 
 QString decodeBytes(const QByteArray &bytes, int codePage)
@@ -64,8 +52,9 @@ QString decodeBytes(const QByteArray &bytes, int codePage)
     const QByteArray name = codePage == 932   ? QByteArrayLiteral("Shift_JIS")
                             : codePage == 936 ? QByteArrayLiteral("GBK")
                             : codePage == 949 ? QByteArrayLiteral("EUC-KR")
-                            : codePage == 950 ? QByteArrayLiteral("Big5")
-                                              : QByteArrayLiteral("windows-") + QByteArray::number(codePage);
+                            : codePage == 950
+                                ? QByteArrayLiteral("Big5")
+                                : QByteArrayLiteral("windows-") + QByteArray::number(codePage);
     QStringDecoder decoder(name.constData());
     if (!decoder.isValid())
         return vq::fromWindows1252(bytes);
@@ -79,19 +68,41 @@ bool isHexDigit(QChar c)
 
 bool isSkippedDestination(const QString &word)
 {
-    static const QStringList words = {
-        QStringLiteral("stylesheet"), QStringLiteral("info"),      QStringLiteral("pict"),
-        QStringLiteral("header"),     QStringLiteral("headerl"),   QStringLiteral("headerr"),
-        QStringLiteral("headerf"),    QStringLiteral("footer"),    QStringLiteral("footerl"),
-        QStringLiteral("footerr"),    QStringLiteral("footerf"),   QStringLiteral("footnote"),
-        QStringLiteral("object"),     QStringLiteral("listtable"), QStringLiteral("listoverridetable"),
-        QStringLiteral("rsidtbl"),    QStringLiteral("fldinst"),   QStringLiteral("filetbl"),
-        QStringLiteral("revtbl"),     QStringLiteral("xmlnstbl"),  QStringLiteral("pntext"),
-        QStringLiteral("pntxta"),     QStringLiteral("pntxtb"),    QStringLiteral("listtext"),
-        QStringLiteral("themedata"),  QStringLiteral("colorschememapping"),
-        QStringLiteral("datastore"),  QStringLiteral("latentstyles"), QStringLiteral("generator"),
-        QStringLiteral("bkmkstart"),  QStringLiteral("bkmkend"),   QStringLiteral("shppict"),
-        QStringLiteral("nonshppict"), QStringLiteral("template"),  QStringLiteral("comment")};
+    static const QStringList words = {QStringLiteral("stylesheet"),
+                                      QStringLiteral("info"),
+                                      QStringLiteral("pict"),
+                                      QStringLiteral("header"),
+                                      QStringLiteral("headerl"),
+                                      QStringLiteral("headerr"),
+                                      QStringLiteral("headerf"),
+                                      QStringLiteral("footer"),
+                                      QStringLiteral("footerl"),
+                                      QStringLiteral("footerr"),
+                                      QStringLiteral("footerf"),
+                                      QStringLiteral("footnote"),
+                                      QStringLiteral("object"),
+                                      QStringLiteral("listtable"),
+                                      QStringLiteral("listoverridetable"),
+                                      QStringLiteral("rsidtbl"),
+                                      QStringLiteral("fldinst"),
+                                      QStringLiteral("filetbl"),
+                                      QStringLiteral("revtbl"),
+                                      QStringLiteral("xmlnstbl"),
+                                      QStringLiteral("pntext"),
+                                      QStringLiteral("pntxta"),
+                                      QStringLiteral("pntxtb"),
+                                      QStringLiteral("listtext"),
+                                      QStringLiteral("themedata"),
+                                      QStringLiteral("colorschememapping"),
+                                      QStringLiteral("datastore"),
+                                      QStringLiteral("latentstyles"),
+                                      QStringLiteral("generator"),
+                                      QStringLiteral("bkmkstart"),
+                                      QStringLiteral("bkmkend"),
+                                      QStringLiteral("shppict"),
+                                      QStringLiteral("nonshppict"),
+                                      QStringLiteral("template"),
+                                      QStringLiteral("comment")};
     return words.contains(word);
 }
 
@@ -190,13 +201,15 @@ private:
         const QChar c = m_in.at(m_pos);
         if (c.isLetter() && c.unicode() < 128) {
             const qsizetype start = m_pos;
-            while (m_pos < n && m_pos - start < 32 && m_in.at(m_pos).unicode() < 128 && m_in.at(m_pos).isLetter())
+            while (m_pos < n && m_pos - start < 32 && m_in.at(m_pos).unicode() < 128
+                   && m_in.at(m_pos).isLetter())
                 ++m_pos;
             const QString word = m_in.mid(start, m_pos - start);
             bool hasParam = false;
             bool negative = false;
             qint64 param = 0;
-            if (m_pos < n && m_in.at(m_pos) == u'-' && m_pos + 1 < n && m_in.at(m_pos + 1).isDigit()) {
+            if (m_pos < n && m_in.at(m_pos) == u'-' && m_pos + 1 < n
+                && m_in.at(m_pos + 1).isDigit()) {
                 negative = true;
                 ++m_pos;
             }
@@ -233,7 +246,8 @@ private:
                 m_pos += 2;
             if (consumeSkip() || !ok)
                 return;
-            if (state().destination == Destination::Text || state().destination == Destination::FontTable)
+            if (state().destination == Destination::Text
+                || state().destination == Destination::FontTable)
                 m_bytes.append(char(byte));
             return;
         }
@@ -352,7 +366,8 @@ private:
         } else if (w == u"i") {
             flushBytes();
             s.format.italic = on;
-        } else if (w == u"ul" || w == u"uld" || w == u"uldb" || w == u"ulw" || w == u"uldash" || w == u"ulth") {
+        } else if (w == u"ul" || w == u"uld" || w == u"uldb" || w == u"ulw" || w == u"uldash"
+                   || w == u"ulth") {
             flushBytes();
             s.format.underline = on;
         } else if (w == u"ulnone") {
@@ -560,7 +575,8 @@ QString escapeRtfText(const QString &text)
             out += c;
         } else {
             const QByteArray ansi = vq::toWindows1252(QString(c));
-            if (!c.isSurrogate() && ansi.size() == 1 && ansi != "?" && vq::fromWindows1252(ansi) == QString(c)) {
+            if (!c.isSurrogate() && ansi.size() == 1 && ansi != "?"
+                && vq::fromWindows1252(ansi) == QString(c)) {
                 out += QStringLiteral("\\'%1").arg(uchar(ansi.at(0)), 2, 16, QLatin1Char('0'));
             } else {
                 // \uN takes a signed 16-bit number; "?" is what older readers show.
@@ -575,8 +591,8 @@ QString cleanFontName(const QString &name)
 {
     QString out;
     for (const QChar c : name) {
-        if (c != u';' && c != u'{' && c != u'}' && c != u'\\' && c != u'"' && c != u'\'' && c != u'<'
-            && c != u'>' && c.unicode() >= 0x20)
+        if (c != u';' && c != u'{' && c != u'}' && c != u'\\' && c != u'"' && c != u'\''
+            && c != u'<' && c != u'>' && c.unicode() >= 0x20)
             out += c;
     }
     return out.trimmed();
@@ -623,23 +639,34 @@ QString writeRtf(const RtfText &text)
     if (!fonts.isEmpty()) {
         out += QStringLiteral("{\\fonttbl");
         for (qsizetype i = 0; i < fonts.size(); ++i)
-            out += QStringLiteral("{\\f%1\\fnil\\fcharset0 %2;}").arg(i).arg(escapeRtfText(fonts[i]));
+            out +=
+                QStringLiteral("{\\f%1\\fnil\\fcharset0 %2;}").arg(i).arg(escapeRtfText(fonts[i]));
         out += u'}';
     }
     if (!colors.isEmpty()) {
         out += QStringLiteral("{\\colortbl ;");
         for (const QColor &color : colors)
-            out += QStringLiteral("\\red%1\\green%2\\blue%3;").arg(color.red()).arg(color.green()).arg(color.blue());
+            out += QStringLiteral("\\red%1\\green%2\\blue%3;")
+                       .arg(color.red())
+                       .arg(color.green())
+                       .arg(color.blue());
         out += u'}';
     }
     out += QStringLiteral("\r\n");
     for (const RtfParagraph &paragraph : text.paragraphs) {
         out += QStringLiteral("\\pard");
         switch (paragraph.alignment) {
-        case RtfAlignment::Left: break;
-        case RtfAlignment::Center: out += QStringLiteral("\\qc"); break;
-        case RtfAlignment::Right: out += QStringLiteral("\\qr"); break;
-        case RtfAlignment::Justify: out += QStringLiteral("\\qj"); break;
+        case RtfAlignment::Left:
+            break;
+        case RtfAlignment::Center:
+            out += QStringLiteral("\\qc");
+            break;
+        case RtfAlignment::Right:
+            out += QStringLiteral("\\qr");
+            break;
+        case RtfAlignment::Justify:
+            out += QStringLiteral("\\qj");
+            break;
         }
         for (const RtfRun &run : paragraph.runs) {
             if (run.text.isEmpty())
@@ -675,12 +702,14 @@ QString rtfToHtml(const RtfText &text)
 {
     QString html;
     for (const RtfParagraph &paragraph : text.paragraphs) {
-        const char *align = paragraph.alignment == RtfAlignment::Center  ? "center"
-                            : paragraph.alignment == RtfAlignment::Right ? "right"
+        const char *align = paragraph.alignment == RtfAlignment::Center    ? "center"
+                            : paragraph.alignment == RtfAlignment::Right   ? "right"
                             : paragraph.alignment == RtfAlignment::Justify ? "justify"
                                                                            : "left";
-        html += QStringLiteral("<p align=\"%1\" style=\"margin-top:0; margin-bottom:0; white-space:pre-wrap\">")
-                    .arg(QLatin1StringView(align));
+        html +=
+            QStringLiteral(
+                "<p align=\"%1\" style=\"margin-top:0; margin-bottom:0; white-space:pre-wrap\">")
+                .arg(QLatin1StringView(align));
         if (paragraph.runs.isEmpty())
             html += QStringLiteral("&nbsp;");
         for (const RtfRun &run : paragraph.runs) {
@@ -703,7 +732,8 @@ QString rtfToHtml(const RtfText &text)
             if (style.isEmpty())
                 html += escaped;
             else
-                html += QStringLiteral("<span style=\"%1\">%2</span>").arg(style.join(u"; "), escaped);
+                html +=
+                    QStringLiteral("<span style=\"%1\">%2</span>").arg(style.join(u"; "), escaped);
         }
         html += QStringLiteral("</p>");
     }
@@ -718,10 +748,18 @@ void fillTextDocument(const RtfText &text, QTextDocument *document)
     for (const RtfParagraph &paragraph : text.paragraphs) {
         QTextBlockFormat block;
         switch (paragraph.alignment) {
-        case RtfAlignment::Left: block.setAlignment(Qt::AlignLeft); break;
-        case RtfAlignment::Center: block.setAlignment(Qt::AlignHCenter); break;
-        case RtfAlignment::Right: block.setAlignment(Qt::AlignRight); break;
-        case RtfAlignment::Justify: block.setAlignment(Qt::AlignJustify); break;
+        case RtfAlignment::Left:
+            block.setAlignment(Qt::AlignLeft);
+            break;
+        case RtfAlignment::Center:
+            block.setAlignment(Qt::AlignHCenter);
+            break;
+        case RtfAlignment::Right:
+            block.setAlignment(Qt::AlignRight);
+            break;
+        case RtfAlignment::Justify:
+            block.setAlignment(Qt::AlignJustify);
+            break;
         }
         if (first)
             cursor.setBlockFormat(block);

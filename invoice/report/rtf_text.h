@@ -20,14 +20,14 @@ struct RtfRun
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    QString font;       // empty: the default font
-    double sizePt = 0;  // 0: the default size
-    QColor color;       // invalid: the default colour
+    QString font;      // empty: the default font
+    double sizePt = 0; // 0: the default size
+    QColor color;      // invalid: the default colour
 
     bool sameFormat(const RtfRun &other) const
     {
         return bold == other.bold && italic == other.italic && underline == other.underline
-            && font == other.font && sizePt == other.sizePt && color == other.color;
+               && font == other.font && sizePt == other.sizePt && color == other.color;
     }
     bool operator==(const RtfRun &other) const { return text == other.text && sameFormat(other); }
 };

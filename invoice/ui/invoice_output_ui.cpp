@@ -36,8 +36,9 @@ void preparePrinter(QPrinter *printer)
 
 // Preview ---------------------------------------------------------------------
 
-TfrmRechnungVorschau::TfrmRechnungVorschau(std::shared_ptr<const TInvoiceDocument> document, QPrinter *printer,
-                                           TUserQuestions &questions, int zoomPercent, QWidget *parent)
+TfrmRechnungVorschau::TfrmRechnungVorschau(std::shared_ptr<const TInvoiceDocument> document,
+                                           QPrinter *printer, TUserQuestions &questions,
+                                           int zoomPercent, QWidget *parent)
     : QPrintPreviewDialog(printer, parent)
     , m_document(std::move(document))
     , m_questions(questions)
@@ -67,9 +68,9 @@ double TfrmRechnungVorschau::zoomPercent() const
 
 bool TfrmRechnungVorschau::savePdf()
 {
-    const QString file = m_questions.saveFileName(this, QStringLiteral("Rechnung als PDF speichern"),
-                                                  QStringLiteral("Rechnung.pdf"),
-                                                  QStringLiteral("PDF-Dateien (*.pdf)"));
+    const QString file = m_questions.saveFileName(
+        this, QStringLiteral("Rechnung als PDF speichern"), QStringLiteral("Rechnung.pdf"),
+        QStringLiteral("PDF-Dateien (*.pdf)"));
     if (file.isEmpty())
         return false;
     QString error;
@@ -115,8 +116,9 @@ TfrmDruckEinstellungen::TfrmDruckEinstellungen(QPrinter *printer, QWidget *paren
         m_toPreview->setChecked(true);
     } else {
         m_printers->addItems(names);
-        const QString current = printer->printerName().isEmpty() ? QPrinterInfo::defaultPrinterName()
-                                                                  : printer->printerName();
+        const QString current = printer->printerName().isEmpty()
+                                    ? QPrinterInfo::defaultPrinterName()
+                                    : printer->printerName();
         m_printers->setCurrentIndex(std::max(0, int(names.indexOf(current))));
         m_toPrinter->setChecked(true);
     }
@@ -137,8 +139,10 @@ TfrmDruckEinstellungen::TfrmDruckEinstellungen(QPrinter *printer, QWidget *paren
     m_duplex = new QComboBox(options);
     m_duplex->setObjectName(QStringLiteral("cboDuplex"));
     m_duplex->addItem(QStringLiteral("Einseitig"), int(QPrinter::DuplexNone));
-    m_duplex->addItem(QStringLiteral("Beidseitig, an der langen Kante wenden"), int(QPrinter::DuplexLongSide));
-    m_duplex->addItem(QStringLiteral("Beidseitig, an der kurzen Kante wenden"), int(QPrinter::DuplexShortSide));
+    m_duplex->addItem(QStringLiteral("Beidseitig, an der langen Kante wenden"),
+                      int(QPrinter::DuplexLongSide));
+    m_duplex->addItem(QStringLiteral("Beidseitig, an der kurzen Kante wenden"),
+                      int(QPrinter::DuplexShortSide));
     m_duplex->setCurrentIndex(std::max(0, m_duplex->findData(int(printer->duplex()))));
     auto *optionsLayout = new QFormLayout(options);
     optionsLayout->addRow(QStringLiteral("&Anzahl:"), m_copies);
@@ -175,7 +179,8 @@ void TfrmDruckEinstellungen::applyTo(QPrinter *printer) const
 // Entry points --------------------------------------------------------------------
 
 std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, TInvoiceDatabase &db,
-                                                              int bestellungId, TUserQuestions &questions)
+                                                              int bestellungId,
+                                                              TUserQuestions &questions)
 {
     QString error;
     const auto invoice = renderInvoice(db, bestellungId, &error);
@@ -193,7 +198,8 @@ bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer)
     return document.print(printer, copies, printer->collateCopies());
 }
 
-void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
+void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                    TUserQuestions &questions)
 {
     const auto document = renderInvoiceDocument(parent, db, bestellungId, questions);
     if (!document)
@@ -204,7 +210,8 @@ void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUs
     preview.exec();
 }
 
-void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
+void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                  TUserQuestions &questions)
 {
     const auto document = renderInvoiceDocument(parent, db, bestellungId, questions);
     if (!document)
@@ -230,8 +237,9 @@ void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUser
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,
                           TUserQuestions &questions)
 {
-    if (!questions.askYesNo(parent, QStringLiteral("Rechnungsvorlage zurücksetzen"),
-                            QStringLiteral("Wollen Sie die Originalrechnungsvorlage wieder herstellen?")))
+    if (!questions.askYesNo(
+            parent, QStringLiteral("Rechnungsvorlage zurücksetzen"),
+            QStringLiteral("Wollen Sie die Originalrechnungsvorlage wieder herstellen?")))
         return false;
     QString error;
     if (!resetClientTemplate(mandantId, programFolder, &error)) {

@@ -60,15 +60,18 @@ private:
 
 // Renders the order; a German message (through questions) and nullptr when it fails.
 std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, TInvoiceDatabase &db,
-                                                              int bestellungId, TUserQuestions &questions);
+                                                              int bestellungId,
+                                                              TUserQuestions &questions);
 
 // The print job: the printer's own copies when it makes them, otherwise painted.
 bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer);
 
 // "Vorschau": the preview at 100 %.
-void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions);
+void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                    TUserQuestions &questions);
 // "Drucken": the set-up dialog, then the printer or the preview (maximised, 80 %).
-void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions);
+void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                  TUserQuestions &questions);
 // "Rechnungsvorlage zurücksetzen": asks, then copies the default over the client's template.
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,
                           TUserQuestions &questions);

@@ -40,7 +40,8 @@ QString readText(const QString &path)
 } // namespace
 
 TfrmRechnungsvorlage::TfrmRechnungsvorlage(const QString &templatePath, const QString &defaultPath,
-                                           InvoiceData data, TUserQuestions &questions, QWidget *parent)
+                                           InvoiceData data, TUserQuestions &questions,
+                                           QWidget *parent)
     : QDialog(parent)
     , m_path(templatePath)
     , m_data(std::move(data))
@@ -97,9 +98,11 @@ TfrmRechnungsvorlage::TfrmRechnungsvorlage(const QString &templatePath, const QS
     splitter->setSizes({540, 660});
 
     auto *buttons = new QDialogButtonBox(this);
-    auto *saveButton = buttons->addButton(QStringLiteral("&Speichern"), QDialogButtonBox::AcceptRole);
+    auto *saveButton =
+        buttons->addButton(QStringLiteral("&Speichern"), QDialogButtonBox::AcceptRole);
     saveButton->setObjectName(QStringLiteral("btnSpeichern"));
-    auto *closeButton = buttons->addButton(QStringLiteral("S&chließen"), QDialogButtonBox::RejectRole);
+    auto *closeButton =
+        buttons->addButton(QStringLiteral("S&chließen"), QDialogButtonBox::RejectRole);
     closeButton->setObjectName(QStringLiteral("btnSchliessen"));
     // Saving keeps the window open; closing asks about unsaved changes.
     connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
@@ -169,7 +172,9 @@ void TfrmRechnungsvorlage::updatePreview()
 void TfrmRechnungsvorlage::reject()
 {
     if (isModified()) {
-        if (m_questions.askYesNo(this, kTitle, QStringLiteral("Wollen Sie die Änderungen speichern?")) && !save())
+        if (m_questions.askYesNo(this, kTitle,
+                                 QStringLiteral("Wollen Sie die Änderungen speichern?"))
+            && !save())
             return;
     }
     QDialog::reject();
@@ -188,7 +193,8 @@ InvoiceData sampleInvoiceData(const TMandant &client)
     order.strasse = QStringLiteral("Musterstraße 1");
     order.plz = QStringLiteral("12345");
     order.ort = QStringLiteral("Musterstadt");
-    auto line = [&](int id, const char *nr, const QString &name, int anzahl, double preis, double mwst) {
+    auto line = [&](int id, const char *nr, const QString &name, int anzahl, double preis,
+                    double mwst) {
         TArtikel a;
         a.id = id;
         a.nr = QString::fromLatin1(nr);
@@ -226,9 +232,10 @@ void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, i
         const auto client = db.client(mandantId);
         data = sampleInvoiceData(client.value_or(TMandant{}));
     }
-    TfrmRechnungsvorlage editor(clientTemplatePath(mandantId),
-                                QDir(programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate)),
-                                *data, questions, parent);
+    TfrmRechnungsvorlage editor(
+        clientTemplatePath(mandantId),
+        QDir(programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate)), *data, questions,
+        parent);
     editor.exec();
 }
 

@@ -7,7 +7,8 @@ namespace vq::invoice {
 
 bool TUserQuestions::askYesNo(QWidget *parent, const QString &title, const QString &text)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes)
            == QMessageBox::Yes;
 }
 
@@ -16,8 +17,8 @@ void TUserQuestions::showError(QWidget *parent, const QString &title, const QStr
     QMessageBox::critical(parent, title, text);
 }
 
-QString TUserQuestions::saveFileName(QWidget *parent, const QString &title, const QString &suggestion,
-                                     const QString &filter)
+QString TUserQuestions::saveFileName(QWidget *parent, const QString &title,
+                                     const QString &suggestion, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, title, suggestion, filter);
 }

@@ -36,7 +36,8 @@ QString pdfText(const QString &pdf, int page = 0)
 {
     QStringList arguments{QStringLiteral("-layout")};
     if (page > 0)
-        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+                  << QString::number(page);
     arguments << pdf << QStringLiteral("-");
     QByteArray out;
     EXPECT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"), arguments, &out), 0);
@@ -54,7 +55,9 @@ QString pdfInfo(const QString &tool, const QString &pdf)
 // their letters, and no blank before "%" (a narrow one may be read as none).
 QString simplified(const QString &text)
 {
-    return text.normalized(QString::NormalizationForm_KC).simplified().replace(QStringLiteral(" %"), QStringLiteral("%"));
+    return text.normalized(QString::NormalizationForm_KC)
+        .simplified()
+        .replace(QStringLiteral(" %"), QStringLiteral("%"));
 }
 
 class InvoiceOutput : public testing::TestWithParam<SqlDialect>
@@ -65,7 +68,8 @@ protected:
     void SetUp() override
     {
         QString error;
-        ASSERT_TRUE(vq::test::openTestDatabase(db, dialect(), dir.path(), &error)) << error.toStdString();
+        ASSERT_TRUE(vq::test::openTestDatabase(db, dialect(), dir.path(), &error))
+            << error.toStdString();
     }
     virtual SqlDialect dialect() const { return GetParam(); }
 
@@ -103,7 +107,8 @@ protected:
         return id.value_or(0);
     }
 
-    int addLine(int order, const QString &nr, const QString &name, int anzahl, double preis, double mwst)
+    int addLine(int order, const QString &nr, const QString &name, int anzahl, double preis,
+                double mwst)
     {
         TArtikel line;
         line.bestellungId = order;
@@ -132,14 +137,16 @@ protected:
     int standardOrder(int client)
     {
         const int order = addOrder(client, QStringLiteral("Erika"), 1042);
-        const int shirt = addLine(order, QStringLiteral("A-100"), QStringLiteral("T-Shirt"), 2, 19.90, 19);
+        const int shirt =
+            addLine(order, QStringLiteral("A-100"), QStringLiteral("T-Shirt"), 2, 19.90, 19);
         addOption(shirt, QStringLiteral("Größe"), QStringLiteral("XL"), 2.50);
         addOption(shirt, QStringLiteral("Farbe"), QStringLiteral("Blau"), std::nullopt);
         addLine(order, QStringLiteral("B-200"), QStringLiteral("Kochbuch"), 1, 24.00, 7);
         addLine(order, QStringLiteral("A-110"), QStringLiteral("Stofftasche"), 3, 4.50, 19);
         // Another order of the same client must not leak into this invoice.
         const int other = addOrder(client, QStringLiteral("Fremd"), 1043);
-        const int otherLine = addLine(other, QStringLiteral("Z-1"), QStringLiteral("Fremdartikel"), 5, 99, 19);
+        const int otherLine =
+            addLine(other, QStringLiteral("Z-1"), QStringLiteral("Fremdartikel"), 5, 99, 19);
         addOption(otherLine, QStringLiteral("Fremdoption"), QStringLiteral("x"), 1);
         return order;
     }
@@ -157,35 +164,44 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
     ASSERT_TRUE(writeInvoicePdfOfOrder(db, order, pdf, &error)) << error.toStdString();
 
     const QString text = simplified(pdfText(pdf));
-    for (const char *expected : {
-             "Rechnung Nr. 1042", "Alpenladen AG", "Erika Mustermann", "Lindenweg 7", "10115 Berlin",
-             "Rechnungsdatum 09.12.2026",
-             // Lines in article-number order with quantity, rate, unit price and line total.
-             "2 T-Shirt 19 % 19,90 CHF 39,80 CHF", "Größe: XL 2,50 CHF 5,00 CHF", "Farbe: Blau",
-             "3 Stofftasche 19 % 4,50 CHF 13,50 CHF", "1 Kochbuch 7 % 24,00 CHF 24,00 CHF",
-             // Per rate the net amount and the VAT: 24,00 at 7 % and 58,30 at 19 %.
-             "Nettobetrag 7 % 22,43 CHF", "zzgl. 7 % MwSt. 1,57 CHF", "Nettobetrag 19 % 48,99 CHF",
-             "zzgl. 19 % MwSt. 9,31 CHF", "Gesamtbetrag 82,30 CHF"}) {
-        EXPECT_TRUE(text.contains(simplified(QString::fromUtf8(expected)))) << expected << "\n" << text.toStdString();
+    for (const char *expected :
+         {"Rechnung Nr. 1042", "Alpenladen AG", "Erika Mustermann", "Lindenweg 7", "10115 Berlin",
+          "Rechnungsdatum 09.12.2026",
+          // Lines in article-number order with quantity, rate, unit price and line total.
+          "2 T-Shirt 19 % 19,90 CHF 39,80 CHF", "Größe: XL 2,50 CHF 5,00 CHF", "Farbe: Blau",
+          "3 Stofftasche 19 % 4,50 CHF 13,50 CHF", "1 Kochbuch 7 % 24,00 CHF 24,00 CHF",
+          // Per rate the net amount and the VAT: 24,00 at 7 % and 58,30 at 19 %.
+          "Nettobetrag 7 % 22,43 CHF", "zzgl. 7 % MwSt. 1,57 CHF", "Nettobetrag 19 % 48,99 CHF",
+          "zzgl. 19 % MwSt. 9,31 CHF", "Gesamtbetrag 82,30 CHF"}) {
+        EXPECT_TRUE(text.contains(simplified(QString::fromUtf8(expected)))) << expected << "\n"
+                                                                            << text.toStdString();
     }
     EXPECT_LT(text.indexOf(QStringLiteral("T-Shirt")), text.indexOf(QStringLiteral("Stofftasche")));
-    EXPECT_LT(text.indexOf(QStringLiteral("Stofftasche")), text.indexOf(QStringLiteral("Kochbuch")));
+    EXPECT_LT(text.indexOf(QStringLiteral("Stofftasche")),
+              text.indexOf(QStringLiteral("Kochbuch")));
     EXPECT_FALSE(text.contains(QStringLiteral("Fremd")));
     EXPECT_FALSE(text.contains(QStringLiteral("geheimes-Passwort")));
 
     const QString info = pdfInfo(QStringLiteral("pdfinfo"), pdf);
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title: +Rechnung\\n")))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Creator: +VQ-BestellFormular\\n"))));
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size: +595.* x 841.* pts \\(A4\\)|Page size: +595 x 842 pts \\(A4\\)"))));
-    const QStringList fonts = pdfInfo(QStringLiteral("pdffonts"), pdf).split(u'\n', Qt::SkipEmptyParts).mid(2);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title: +Rechnung\\n"))))
+        << info.toStdString();
+    EXPECT_TRUE(
+        info.contains(QRegularExpression(QStringLiteral("Creator: +VQ-BestellFormular\\n"))));
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral(
+        "Page size: +595.* x 841.* pts \\(A4\\)|Page size: +595 x 842 pts \\(A4\\)"))));
+    const QStringList fonts =
+        pdfInfo(QStringLiteral("pdffonts"), pdf).split(u'\n', Qt::SkipEmptyParts).mid(2);
     ASSERT_FALSE(fonts.isEmpty());
     for (const QString &font : fonts)
         EXPECT_TRUE(font.contains(QRegularExpression(QStringLiteral(" yes +(yes|no) +(yes|no) "))))
             << "not embedded: " << font.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, InvoiceOutput, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
-                         [](const auto &info) { return std::string(vq::test::dialectName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Backends, InvoiceOutput,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const auto &info) {
+                             return std::string(vq::test::dialectName(info.param));
+                         });
 
 class InvoiceOutputSQLite : public InvoiceOutput
 {
@@ -198,11 +214,12 @@ TEST_F(InvoiceOutputSQLite, CustomerValuesPrintAsTyped)
     const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
     const int order = addOrder(client, QStringLiteral("<b>"), 7);
     TBestellung hostile = *db.order(order);
-    hostile.nachname = QStringLiteral("{{Currency}} {{{RvDataSetMandant}}} </td></table><img src=\"/etc/passwd\">");
+    hostile.nachname = QStringLiteral(
+        "{{Currency}} {{{RvDataSetMandant}}} </td></table><img src=\"/etc/passwd\">");
     hostile.bemerkung = QStringLiteral("Zeile 1\r\nZeile 2 & <i>nicht kursiv</i>");
     ASSERT_TRUE(db.updateOrder(hostile));
-    const int line = addLine(order, QStringLiteral("<script>"), QStringLiteral("Name mit \"Anführung\" & 'Apostroph'"),
-                             1, 1, 19);
+    const int line = addLine(order, QStringLiteral("<script>"),
+                             QStringLiteral("Name mit \"Anführung\" & 'Apostroph'"), 1, 1, 19);
     addOption(line, QStringLiteral("<u>Option</u>"), QStringLiteral("a<br>b"), 0.5);
 
     QString error;
@@ -212,10 +229,12 @@ TEST_F(InvoiceOutputSQLite, CustomerValuesPrintAsTyped)
     EXPECT_FALSE(invoice->html.contains(QStringLiteral("<img src=\"/etc/passwd\">")));
     const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
     const QString text = document.plainText();
-    for (const QString &typed : {QStringLiteral("<b> {{Currency}} {{{RvDataSetMandant}}} </td></table><img src=\"/etc/passwd\">"),
-                                 QStringLiteral("Zeile 1\nZeile 2 & <i>nicht kursiv</i>"),
-                                 QStringLiteral("Name mit \"Anführung\" & 'Apostroph'"), QStringLiteral("<script>"),
-                                 QStringLiteral("<u>Option</u>: a<br>b")}) {
+    for (const QString &typed :
+         {QStringLiteral(
+              "<b> {{Currency}} {{{RvDataSetMandant}}} </td></table><img src=\"/etc/passwd\">"),
+          QStringLiteral("Zeile 1\nZeile 2 & <i>nicht kursiv</i>"),
+          QStringLiteral("Name mit \"Anführung\" & 'Apostroph'"), QStringLiteral("<script>"),
+          QStringLiteral("<u>Option</u>: a<br>b")}) {
         EXPECT_TRUE(text.contains(typed)) << typed.toStdString() << "\n" << text.toStdString();
     }
 }
@@ -238,9 +257,9 @@ TEST_F(InvoiceOutputSQLite, HugeValuesAreShortenedAndLongAddressesPushTheTextDow
 
 TEST_F(InvoiceOutputSQLite, FooterKeepsTextBoldAndAlignment)
 {
-    const QString footer = QStringLiteral(
-        "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil Arial;}}\\pard\\qc{\\b Bankverbindung}\\par"
-        "\\pard\\qr IBAN DE12 <3456>\\par}");
+    const QString footer = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil "
+                                          "Arial;}}\\pard\\qc{\\b Bankverbindung}\\par"
+                                          "\\pard\\qr IBAN DE12 <3456>\\par}");
     const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"), footer);
     const int order = standardOrder(client);
     QString error;
@@ -250,15 +269,16 @@ TEST_F(InvoiceOutputSQLite, FooterKeepsTextBoldAndAlignment)
     const qsizetype footerStart = html.indexOf(QString::fromUtf16(kPageFooterMarker));
     ASSERT_GE(footerStart, 0);
     const QString footerHtml = html.mid(footerStart);
-    EXPECT_TRUE(footerHtml.contains(QRegularExpression(
-        QStringLiteral("align=\"center\"[^>]*><span style=\"font-weight:bold[^>]*>Bankverbindung"))))
+    EXPECT_TRUE(footerHtml.contains(QRegularExpression(QStringLiteral(
+        "align=\"center\"[^>]*><span style=\"font-weight:bold[^>]*>Bankverbindung"))))
         << footerHtml.toStdString();
     EXPECT_TRUE(footerHtml.contains(QStringLiteral("align=\"right\"")));
     EXPECT_TRUE(footerHtml.contains(QStringLiteral("IBAN DE12 &lt;3456&gt;")));
 
     const QString pdf = dir.filePath(QStringLiteral("fuss.pdf"));
     ASSERT_TRUE(writeInvoicePdf(TInvoiceDocument(html, invoice->resourceFolder), pdf, &error));
-    EXPECT_TRUE(simplified(pdfText(pdf)).contains(QStringLiteral("Bankverbindung IBAN DE12 <3456>")));
+    EXPECT_TRUE(
+        simplified(pdfText(pdf)).contains(QStringLiteral("Bankverbindung IBAN DE12 <3456>")));
 }
 
 TEST_F(InvoiceOutputSQLite, LongOrderRunsOverPagesWithTheFooterOnEach)
@@ -267,13 +287,14 @@ TEST_F(InvoiceOutputSQLite, LongOrderRunsOverPagesWithTheFooterOnEach)
                                  QStringLiteral("{\\rtf1 Fusszeile mit Steuernummer\\par}"));
     const int order = addOrder(client, QStringLiteral("Viel"), 9);
     for (int i = 0; i < 90; ++i)
-        addLine(order, QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("Artikel %1").arg(i), 1,
-                1, 19);
+        addLine(order, QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')),
+                QStringLiteral("Artikel %1").arg(i), 1, 1, 19);
     const QString pdf = dir.filePath(QStringLiteral("lang.pdf"));
     QString error;
     ASSERT_TRUE(writeInvoicePdfOfOrder(db, order, pdf, &error)) << error.toStdString();
     const QString info = pdfInfo(QStringLiteral("pdfinfo"), pdf);
-    const auto pages = QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(info).captured(1).toInt();
+    const auto pages =
+        QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(info).captured(1).toInt();
     ASSERT_GE(pages, 2);
     for (int page = 1; page <= pages; ++page) {
         const QString text = simplified(pdfText(pdf, page));
@@ -292,8 +313,9 @@ TEST_F(InvoiceOutputSQLite, EachClientPrintsThroughItsOwnTemplateAndResetRestore
     const int second = addClient(QStringLiteral("Zweiter Laden"), QStringLiteral("CHF"));
     const int order1 = standardOrder(first);
     const int order2 = standardOrder(second);
-    vq::test::writeFile(clientTemplatePath(first),
-                        "<p>Eigene Vorlage von {{#RvDataSetMandant}}{{Mandant_Firma}}{{/RvDataSetMandant}}</p>");
+    vq::test::writeFile(
+        clientTemplatePath(first),
+        "<p>Eigene Vorlage von {{#RvDataSetMandant}}{{Mandant_Firma}}{{/RvDataSetMandant}}</p>");
 
     QString error;
     auto invoice = renderInvoice(db, order2, &error);
@@ -324,9 +346,12 @@ TEST_F(InvoiceOutputSQLite, TemplatesMayBeUtf8WithOrWithoutMarkOrWindows1252)
 {
     const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
     const int order = standardOrder(client);
-    for (const QByteArray &bytes : {QByteArray("<p>Gr\xc3\xbc\xc3\x9f" "e {{Currency}}</p>"),
-                                    QByteArray("\xef\xbb\xbf<p>Gr\xc3\xbc\xc3\x9f" "e {{Currency}}</p>"),
-                                    QByteArray("<p>Gr\xfc\xdf" "e {{Currency}}</p>")}) {
+    for (const QByteArray &bytes : {QByteArray("<p>Gr\xc3\xbc\xc3\x9f"
+                                               "e {{Currency}}</p>"),
+                                    QByteArray("\xef\xbb\xbf<p>Gr\xc3\xbc\xc3\x9f"
+                                               "e {{Currency}}</p>"),
+                                    QByteArray("<p>Gr\xfc\xdf"
+                                               "e {{Currency}}</p>")}) {
         vq::test::writeFile(clientTemplatePath(client), bytes);
         QString error;
         const auto invoice = renderInvoice(db, order, &error);
@@ -349,22 +374,27 @@ TEST_F(InvoiceOutputSQLite, MissingOrBrokenTemplatesAndUnknownOrdersGiveTheirMes
     const Case cases[] = {
         {"missing", std::nullopt, QStringLiteral("Die Rechnungsvorlage \"%1\" fehlt.").arg(path)},
         {"unclosed section", QByteArray("<p>\n{{#RvDataSetArtikel}}\n{{Artikel_Name}}\n</p>"),
-         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 2: Der Abschnitt "
-                        "\"RvDataSetArtikel\" wird nicht geschlossen ({{/RvDataSetArtikel}} fehlt).")
+         QStringLiteral(
+             "Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 2: Der Abschnitt "
+             "\"RvDataSetArtikel\" wird nicht geschlossen ({{/RvDataSetArtikel}} fehlt).")
              .arg(path)},
         {"unopened section", QByteArray("<p>\n\n{{/RvDataSetMwst}}</p>"),
          QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 3: Der Abschnitt "
                         "\"RvDataSetMwst\" wird geschlossen, aber nicht geöffnet.")
              .arg(path)},
         {"unclosed tag", QByteArray("<p>{{Currency</p>"),
-         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 1: Ein Platzhalter wird nicht mit "
+         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 1: Ein "
+                        "Platzhalter wird nicht mit "
                         "\"}}\" geschlossen.")
              .arg(path)},
         {"partial", QByteArray("<p>\n{{> Bestellung_Name}}</p>"),
-         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 2: Teilvorlagen ({{> …}}) und neue "
+         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 2: Teilvorlagen "
+                        "({{> …}}) und neue "
                         "Begrenzer ({{= …=}}) werden nicht unterstützt.")
              .arg(path)},
-        {"empty", QByteArray(" \r\n"), QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Sie ist leer.").arg(path)},
+        {"empty", QByteArray(" \r\n"),
+         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Sie ist leer.")
+             .arg(path)},
         {"binary report file", QByteArray("RAV\0\x01\x02", 6),
          QStringLiteral("Die Rechnungsvorlage \"%1\" ist keine HTML-Datei.").arg(path)},
     };
@@ -391,16 +421,18 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
     const int client = addClient(QStringLiteral("Kommandozeilen GmbH"), QStringLiteral("€"));
     const int order = standardOrder(client);
     const QString program = QDir(programFolder()).filePath(QStringLiteral("vq_bestell_rechnung"));
-    const QString database = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("datenbank.db"));
+    const QString database =
+        QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("datenbank.db"));
     const QString pdf = dir.filePath(QStringLiteral("cli.pdf"));
     qputenv("LC_ALL", "de_DE.UTF-8");
 
     QByteArray out, err;
-    EXPECT_EQ(vq::test::runProgram(program,
-                                   {QStringLiteral("--invoice"), QString::number(order), QStringLiteral("--pdf"), pdf,
-                                    QStringLiteral("--database"), database},
-                                   &out, 30000, &err),
-              0)
+    EXPECT_EQ(
+        vq::test::runProgram(program,
+                             {QStringLiteral("--invoice"), QString::number(order),
+                              QStringLiteral("--pdf"), pdf, QStringLiteral("--database"), database},
+                             &out, 30000, &err),
+        0)
         << err.toStdString();
     EXPECT_TRUE(simplified(pdfText(pdf)).contains(QStringLiteral("Gesamtbetrag 82,30 €")));
 
@@ -411,14 +443,19 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
         QString message;
     };
     const Case cases[] = {
-        {{QStringLiteral("--invoice"), QStringLiteral("4711"), QStringLiteral("--pdf"), pdf}, 1,
+        {{QStringLiteral("--invoice"), QStringLiteral("4711"), QStringLiteral("--pdf"), pdf},
+         1,
          QStringLiteral("Die Bestellung 4711 gibt es nicht.")},
-        {{QStringLiteral("--invoice"), QStringLiteral("abc"), QStringLiteral("--pdf"), pdf}, 2,
+        {{QStringLiteral("--invoice"), QStringLiteral("abc"), QStringLiteral("--pdf"), pdf},
+         2,
          QStringLiteral("Bitte geben Sie mit --invoice die Nummer der Bestellung")},
-        {{QStringLiteral("--invoice"), QString::number(order)}, 2, QStringLiteral("mit --pdf die PDF-Datei")},
+        {{QStringLiteral("--invoice"), QString::number(order)},
+         2,
+         QStringLiteral("mit --pdf die PDF-Datei")},
         {{QStringLiteral("--invoice"), QString::number(order), QStringLiteral("--pdf"),
           dir.filePath(QStringLiteral("kein/ordner/x.pdf"))},
-         1, QStringLiteral("kann nicht geschrieben werden")},
+         1,
+         QStringLiteral("kann nicht geschrieben werden")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -429,11 +466,12 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
     }
 
     QFile::remove(clientTemplatePath(client));
-    EXPECT_EQ(vq::test::runProgram(program,
-                                   {QStringLiteral("--invoice"), QString::number(order), QStringLiteral("--pdf"), pdf,
-                                    QStringLiteral("--database"), database},
-                                   &out, 30000, &err),
-              1);
+    EXPECT_EQ(
+        vq::test::runProgram(program,
+                             {QStringLiteral("--invoice"), QString::number(order),
+                              QStringLiteral("--pdf"), pdf, QStringLiteral("--database"), database},
+                             &out, 30000, &err),
+        1);
     EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("Die Rechnungsvorlage")))
         << err.toStdString();
     EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("fehlt."))) << err.toStdString();

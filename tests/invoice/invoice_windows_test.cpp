@@ -67,7 +67,10 @@ int pdfPages(const QString &pdf)
 {
     QByteArray out;
     vq::test::runProgram(QStringLiteral("pdfinfo"), {pdf}, &out);
-    return QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(QString::fromUtf8(out)).captured(1).toInt();
+    return QRegularExpression(QStringLiteral("Pages: +(\\d+)"))
+        .match(QString::fromUtf8(out))
+        .captured(1)
+        .toInt();
 }
 
 class InvoiceWindows : public testing::Test
@@ -76,14 +79,16 @@ protected:
     void SetUp() override
     {
         QString error;
-        ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+        ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+            << error.toStdString();
         TMandant client = newClient();
         client.firma = QStringLiteral("Fensterladen KG");
         client.strasse = QStringLiteral("Am Markt 3");
         client.plz = QStringLiteral("04109");
         client.ort = QStringLiteral("Leipzig");
         client.waehrung = QStringLiteral("€");
-        client.rechnungsfuss = QStringLiteral("{\\rtf1\\pard\\qc{\\b Fensterladen KG} \\'b7 IBAN DE00 1234\\par}");
+        client.rechnungsfuss =
+            QStringLiteral("{\\rtf1\\pard\\qc{\\b Fensterladen KG} \\'b7 IBAN DE00 1234\\par}");
         mandantId = db.insertClient(client).value_or(0);
         QFile::remove(clientTemplatePath(mandantId));
         ASSERT_TRUE(QFile::copy(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")),
@@ -149,7 +154,8 @@ TEST_F(InvoiceWindows, BrokenTemplateShowsItsMessageInsteadOfABlankPage)
     vq::test::writeFile(clientTemplatePath(mandantId), "<p>{{#RvDataSetArtikel}}</p>");
     EXPECT_FALSE(renderInvoiceDocument(nullptr, db, bestellungId, questions));
     ASSERT_EQ(questions.errors.size(), 1);
-    EXPECT_TRUE(questions.errors.first().contains(QDir::toNativeSeparators(clientTemplatePath(mandantId))));
+    EXPECT_TRUE(
+        questions.errors.first().contains(QDir::toNativeSeparators(clientTemplatePath(mandantId))));
     EXPECT_TRUE(questions.errors.first().contains(QStringLiteral("RvDataSetArtikel")));
 }
 
@@ -201,8 +207,8 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
 {
     const QString path = clientTemplatePath(mandantId);
     const QByteArray original = vq::test::readFile(path);
-    auto editor = std::make_unique<TfrmRechnungsvorlage>(path, QString(), *readInvoiceData(db, bestellungId, nullptr),
-                                                         questions);
+    auto editor = std::make_unique<TfrmRechnungsvorlage>(
+        path, QString(), *readInvoiceData(db, bestellungId, nullptr), questions);
     editor->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
     auto *source = editor->findChild<QPlainTextEdit *>(QStringLiteral("edtVorlage"));
@@ -223,7 +229,8 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
     source->moveCursor(QTextCursor::End);
     QTest::keyClicks(source, QStringLiteral("{{#offen}}"));
     QTRY_VERIFY(!error->isHidden());
-    EXPECT_TRUE(error->text().contains(QStringLiteral("Der Abschnitt \"offen\" wird nicht geschlossen")))
+    EXPECT_TRUE(
+        error->text().contains(QStringLiteral("Der Abschnitt \"offen\" wird nicht geschlossen")))
         << error->text().toStdString();
     questions.answers = {false};
     editor->reject();
@@ -233,12 +240,14 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
     // "Ja" writes the file; "Speichern" writes it at once and keeps the window.
     editor->show();
     source->selectAll();
-    source->insertPlainText(QStringLiteral("<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>"));
+    source->insertPlainText(QStringLiteral(
+        "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>"));
     editor->updatePreview();
     EXPECT_TRUE(editor->previewError().isEmpty());
     questions.answers = {true};
     editor->reject();
-    EXPECT_EQ(vq::test::readFile(path), "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>");
+    EXPECT_EQ(vq::test::readFile(path),
+              "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>");
     EXPECT_FALSE(editor->isVisible());
 
     editor->show();
@@ -260,11 +269,13 @@ TEST_F(InvoiceWindows, ResetAsksAndRestoresTheDefault)
     vq::test::writeFile(path, "<p>bearbeitet</p>");
     questions.answers = {false};
     EXPECT_FALSE(resetInvoiceTemplate(nullptr, mandantId, programFolder(), questions));
-    EXPECT_EQ(questions.asked, QStringList{QStringLiteral("Wollen Sie die Originalrechnungsvorlage wieder herstellen?")});
+    EXPECT_EQ(questions.asked, QStringList{QStringLiteral(
+                                   "Wollen Sie die Originalrechnungsvorlage wieder herstellen?")});
     EXPECT_EQ(vq::test::readFile(path), "<p>bearbeitet</p>");
     questions.answers = {true};
     EXPECT_TRUE(resetInvoiceTemplate(nullptr, mandantId, programFolder(), questions));
-    EXPECT_EQ(vq::test::readFile(path), vq::test::readFile(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav"))));
+    EXPECT_EQ(vq::test::readFile(path),
+              vq::test::readFile(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav"))));
 }
 
 } // namespace

@@ -15,9 +15,9 @@ void PrintTo(const RtfText &text, std::ostream *os)
     for (const RtfParagraph &p : text.paragraphs) {
         *os << "\n[" << int(p.alignment) << "]";
         for (const RtfRun &r : p.runs)
-            *os << " {" << r.text.toStdString() << "|b" << r.bold << "i" << r.italic << "u" << r.underline << "|"
-                << r.font.toStdString() << "|" << r.sizePt << "|" << r.color.name().toStdString()
-                << (r.color.isValid() ? "" : "(none)") << "}";
+            *os << " {" << r.text.toStdString() << "|b" << r.bold << "i" << r.italic << "u"
+                << r.underline << "|" << r.font.toStdString() << "|" << r.sizePt << "|"
+                << r.color.name().toStdString() << (r.color.isValid() ? "" : "(none)") << "}";
     }
 }
 } // namespace vq::invoice
@@ -62,17 +62,19 @@ TEST(RtfText, WhatTheEditorWritesReadsBackTheSame)
     const QList<RtfText> cases = {
         RtfText{},
         RtfText{{paragraph({run(QStringLiteral("Musterladen GmbH"), true)}, RtfAlignment::Center)}},
-        RtfText{{paragraph({run(QStringLiteral("Bank: "), false, true), run(QStringLiteral("IBAN DE12 3456"), true)},
+        RtfText{{paragraph({run(QStringLiteral("Bank: "), false, true),
+                            run(QStringLiteral("IBAN DE12 3456"), true)},
                            RtfAlignment::Right),
                  paragraph({}),
-                 paragraph({run(QStringLiteral("Blocksatz"), false, false, true, QStringLiteral("DejaVu Serif"), 11.5,
-                                QColor(200, 10, 20))},
+                 paragraph({run(QStringLiteral("Blocksatz"), false, false, true,
+                                QStringLiteral("DejaVu Serif"), 11.5, QColor(200, 10, 20))},
                            RtfAlignment::Justify)}},
         // Characters RTF must escape, Windows-1252 and beyond, tab and line break.
-        RtfText{{paragraph({run(QStringLiteral("a\\b {c} ÄÖÜß € „x“ – ő 中文 😀\tEnde") + QChar(QChar::LineSeparator)
-                                + QStringLiteral("zweite Zeile"))})}},
+        RtfText{{paragraph({run(QStringLiteral("a\\b {c} ÄÖÜß € „x“ – ő 中文 😀\tEnde")
+                                + QChar(QChar::LineSeparator) + QStringLiteral("zweite Zeile"))})}},
         // A font name with characters that would break the font table.
-        RtfText{{paragraph({run(QStringLiteral("x"), false, false, false, QStringLiteral("Odd Font"), 9)})}},
+        RtfText{{paragraph(
+            {run(QStringLiteral("x"), false, false, false, QStringLiteral("Odd Font"), 9)})}},
     };
     for (const RtfText &original : cases) {
         const QString rtf = writeRtf(original);
@@ -96,7 +98,8 @@ TEST(RtfText, ForeignDamagedAndPlainInputKeepsItsText)
         const char *plain;
     };
     const Case cases[] = {
-        {"WordPad", R"({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1031{\fonttbl{\f0\fnil\fcharset0 Calibri;}}
+        {"WordPad",
+         R"({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1031{\fonttbl{\f0\fnil\fcharset0 Calibri;}}
 {\*\generator Riched20 10.0.19041}\viewkind4\uc1 
 \pard\sa200\sl276\slmult1\qc\b\f0\fs22\lang7 Gesch\'e4ftsf\'fchrer\b0  Max\par
 \pard\sa200\sl276\slmult1 Bank\par
@@ -112,8 +115,10 @@ TEST(RtfText, ForeignDamagedAndPlainInputKeepsItsText)
          "www.example.de Ende"},
         {"unicode with two fallback characters",
          R"({\rtf1\uc2 \u8364\'80\'80 Euro\uc1\u-10179?\u-8704?\par})", "€ Euro😀"},
-        {"Cyrillic code page", R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8\'e2\'e5\'f2\par})", "Привет"},
-        {"font character set", R"({\rtf1\ansi{\fonttbl{\f1\fcharset238 Arial CE;}}\f1 \'b9\'e6\par})", "ąć"},
+        {"Cyrillic code page", R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8\'e2\'e5\'f2\par})",
+         "Привет"},
+        {"font character set",
+         R"({\rtf1\ansi{\fonttbl{\f1\fcharset238 Arial CE;}}\f1 \'b9\'e6\par})", "ąć"},
         {"truncated in the middle", R"({\rtf1\ansi{\b Fett und {\i kursiv)", "Fett und kursiv"},
         {"too many closing braces", R"({\rtf1 Eins}} Zwei}\par})", "Eins Zwei"},
         {"broken escapes", R"({\rtf1 A\'zzB\'4 C\u D\par})", "AzzB4 CD"},
@@ -121,7 +126,8 @@ TEST(RtfText, ForeignDamagedAndPlainInputKeepsItsText)
         {"plain text", "Zeile 1\r\nZeile <2> & {3}\n", "Zeile 1\nZeile <2> & {3}"},
         {"empty", "", ""},
         {"just the header", "{\\rtf1", ""},
-        {"binary picture data with braces", "{\\rtf1 Vor{\\*\\shppict{\\pict\\bin6 }{}}\\}}} nach\\par}", "Vor nach"},
+        {"binary picture data with braces",
+         "{\\rtf1 Vor{\\*\\shppict{\\pict\\bin6 }{}}\\}}} nach\\par}", "Vor nach"},
         {"control characters", "{\\rtf1 a\x01\x02 b\\par}", "a b"},
     };
     for (const Case &c : cases) {
@@ -163,12 +169,15 @@ TEST(RtfText, DeepNestingAndLongInputDoNotExhaustAnything)
 
 TEST(RtfText, HtmlOfTheFooterEscapesTextAndShowsFormats)
 {
-    RtfText text{{paragraph({run(QStringLiteral("<b>&\"Fuß\""), true), run(QStringLiteral("normal"))},
-                            RtfAlignment::Center),
-                  paragraph({run(QStringLiteral("rechts"), false, true, true, QStringLiteral("x'; color:red"), 8)},
-                            RtfAlignment::Right)}};
+    RtfText text{
+        {paragraph({run(QStringLiteral("<b>&\"Fuß\""), true), run(QStringLiteral("normal"))},
+                   RtfAlignment::Center),
+         paragraph(
+             {run(QStringLiteral("rechts"), false, true, true, QStringLiteral("x'; color:red"), 8)},
+             RtfAlignment::Right)}};
     const QString html = rtfToHtml(text);
-    EXPECT_TRUE(html.contains(QStringLiteral("&lt;b&gt;&amp;&quot;Fuß&quot;"))) << html.toStdString();
+    EXPECT_TRUE(html.contains(QStringLiteral("&lt;b&gt;&amp;&quot;Fuß&quot;")))
+        << html.toStdString();
     EXPECT_FALSE(html.contains(QStringLiteral("<b>")));
     EXPECT_TRUE(html.contains(QStringLiteral("align=\"center\"")));
     EXPECT_TRUE(html.contains(QStringLiteral("align=\"right\"")));
@@ -179,6 +188,7 @@ TEST(RtfText, HtmlOfTheFooterEscapesTextAndShowsFormats)
     QTextDocument document;
     document.setHtml(html);
     EXPECT_EQ(document.toPlainText(), QStringLiteral("<b>&\"Fuß\"normal\nrechts"));
-    EXPECT_EQ(document.begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(document.begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
     EXPECT_EQ(document.begin().begin().fragment().charFormat().fontWeight(), QFont::Bold);
 }
