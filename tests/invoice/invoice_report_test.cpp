@@ -167,9 +167,10 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
     for (const char *expected :
          {"Rechnung Nr. 1042", "Alpenladen AG", "Erika Mustermann", "Lindenweg 7", "10115 Berlin",
           "Rechnungsdatum 09.12.2026",
-          // Lines in article-number order with quantity, rate, unit price and line total.
-          "2 T-Shirt 19 % 19,90 CHF 39,80 CHF", "Größe: XL 2,50 CHF 5,00 CHF", "Farbe: Blau",
-          "3 Stofftasche 19 % 4,50 CHF 13,50 CHF", "1 Kochbuch 7 % 24,00 CHF 24,00 CHF",
+          // Lines in article-number order with number, name, quantity, rate, unit price and line
+          // total.
+          "A-100 T-Shirt 2 19 % 19,90 CHF 39,80 CHF", "Größe: XL 2,50 CHF 5,00 CHF", "Farbe: Blau",
+          "A-110 Stofftasche 3 19 % 4,50 CHF 13,50 CHF", "B-200 Kochbuch 1 7 % 24,00 CHF 24,00 CHF",
           // Per rate the net amount and the VAT: 24,00 at 7 % and 58,30 at 19 %.
           "Nettobetrag 7 % 22,43 CHF", "zzgl. 7 % MwSt. 1,57 CHF", "Nettobetrag 19 % 48,99 CHF",
           "zzgl. 19 % MwSt. 9,31 CHF", "Gesamtbetrag 82,30 CHF"}) {
