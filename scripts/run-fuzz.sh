@@ -14,6 +14,7 @@ targets=(
   "model_fuzzer tests/fuzz/corpus"
   "order_document_fuzzer tests/fuzz/order_corpus"
   "mail_message_fuzzer tests/fixtures/invoice"
+  "rtf_fuzzer tests/fuzz/rtf_corpus"
 )
 each=$(( seconds / ${#targets[@]} ))
 (( each > 0 )) || each=1

@@ -368,7 +368,8 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input)
 
     x.open(RAM, QStringLiteral("ApplicableHeaderTradeDelivery"));
     x.open(RAM, QStringLiteral("ActualDeliverySupplyChainEvent"));
-    x.dateTime(QStringLiteral("OccurrenceDateTime"), input.invoiceDate);
+    // Delivered when ordered, as the printed invoice says.
+    x.dateTime(QStringLiteral("OccurrenceDateTime"), order.zeit.isValid() ? order.zeit.date() : input.invoiceDate);
     x.close();
     x.close();
 

@@ -1,0 +1,594 @@
+#include "invoice_renderer.h"
+
+#include "GlobalFunctions.h"
+#include "clients.h"
+#include "regional_numbers.h"
+#include "rtf_text.h"
+#include "safe_file.h"
+#include "text_file.h"
+
+#include <kainjow/mustache.hpp>
+
+#include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPen>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTextDocument>
+#include <QUrl>
+#include <cmath>
+
+namespace vq::invoice {
+
+namespace mustache = kainjow::mustache;
+
+namespace {
+
+// The layout works in CSS pixels (96 per inch) whatever the screen is, so a
+// template's sizes mean the same on every machine and in every output.
+constexpr double kLayoutDpi = 96.0;
+constexpr double kPxPerMm = kLayoutDpi / 25.4;
+constexpr double kPageWidthMm = 210, kPageHeightMm = 297;
+// DIN 5008: text from 25 mm on the left, at least 20 mm on the right.
+constexpr double kLeftMm = 25, kRightMm = 20, kTopMm = 10, kBottomMm = 10;
+// Space between the body and the page footer.
+constexpr double kFooterGapMm = 6;
+
+QPaintDevice *layoutDevice()
+{
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(kLayoutDpi / 0.0254));
+        image.setDotsPerMeterY(qRound(kLayoutDpi / 0.0254));
+        return image;
+    }();
+    return &device;
+}
+
+QFont defaultFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(10);
+    return font;
+}
+
+std::string u8(const QString &text)
+{
+    return text.toStdString();
+}
+
+// Double braces give customer values HTML-escaped; a line break stays one.
+std::string escapeHtml(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "<br>";
+            break;
+        case '\n':
+            out += "<br>";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// No value of an order needs more; a hostile order mail with a name of a
+// megabyte would otherwise keep the layout busy for minutes.
+constexpr qsizetype kMaxValueLength = 4000;
+
+// An empty text is left out, so that a section over it is skipped.
+void put(mustache::data &object, const char *key, const QString &value)
+{
+    if (value.isEmpty())
+        return;
+    if (value.size() > kMaxValueLength)
+        object.set(key, u8(value.left(kMaxValueLength) + QStringLiteral("…")));
+    else
+        object.set(key, u8(value));
+}
+
+QString dateText(const QDate &date, const QLocale &locale)
+{
+    if (!date.isValid())
+        return QString();
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QStringLiteral("yyyy")))
+        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    return locale.toString(date, format);
+}
+
+mustache::data optionData(const OptionReportRow &o, const QLocale &locale)
+{
+    mustache::data d{mustache::data::type::object};
+    put(d, "Option_ID", QString::number(o.optionId));
+    put(d, "Option_ArtikelID", QString::number(o.artikelId));
+    put(d, "Option_Name", o.name);
+    put(d, "Option_Wert", o.wert);
+    put(d, "Artikel_Mwst", formatRate(o.artikelMwst, locale));
+    put(d, "Artikel_Anzahl", QString::number(o.artikelAnzahl));
+    if (o.preis)
+        put(d, "Option_Preis", formatMoney(*o.preis, locale));
+    if (o.gesamtpreis)
+        put(d, "Gesamtpreis", formatMoney(*o.gesamtpreis, locale));
+    if (o.gesamtMwst)
+        put(d, "Gesamtmwst", formatMoney(*o.gesamtMwst, locale));
+    return d;
+}
+
+mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, const QDate &today)
+{
+    mustache::data root{mustache::data::type::object};
+
+    const TBestellung &b = data.order;
+    mustache::data order{mustache::data::type::object};
+    put(order, "Bestellung_ID", QString::number(b.id));
+    put(order, "Bestellung_MandantID", QString::number(b.mandantId));
+    if (b.rechNr)
+        put(order, "Bestellung_RechNr", QString::number(*b.rechNr));
+    put(order, "Bestellung_UUID", b.uuid);
+    put(order, "Bestellung_Zeit", dateText(b.zeit.date(), locale));
+    // The date the invoice was first put out; until then today's.
+    put(order, "Bestellung_Rechnungsdatum", dateText(b.rechnungsdatum.isValid() ? b.rechnungsdatum : today, locale));
+    put(order, "Bestellung_Kaeuferreferenz", b.kaeuferreferenz);
+    put(order, "Bestellung_Firma", b.firma);
+    put(order, "Bestellung_Name", b.name);
+    put(order, "Bestellung_Nachname", b.nachname);
+    put(order, "Bestellung_Strasse", b.strasse);
+    put(order, "Bestellung_PLZ", b.plz);
+    put(order, "Bestellung_Ort", b.ort);
+    put(order, "Bestellung_Land", b.land);
+    put(order, "Bestellung_Telefon", b.telefon);
+    put(order, "Bestellung_EMail", b.email);
+    put(order, "Bestellung_Homepage", b.homepage);
+    put(order, "Bestellung_IP", b.ip);
+    put(order, "Bestellung_Status", QString::number(b.status));
+    put(order, "Bestellung_Bemerkung", b.bemerkung);
+    root.set("RvDataSetBestellung", order);
+
+    mustache::data allOptions{mustache::data::type::list};
+    QHash<int, QList<const OptionReportRow *>> optionsOfLine;
+    for (const OptionReportRow &o : data.options) {
+        allOptions.push_back(optionData(o, locale));
+        optionsOfLine[o.artikelId] << &o;
+    }
+    mustache::data lines{mustache::data::type::list};
+    for (const TArtikel &a : data.lines) {
+        mustache::data line{mustache::data::type::object};
+        put(line, "Artikel_ID", QString::number(a.id));
+        put(line, "Artikel_BestellungID", QString::number(a.bestellungId));
+        put(line, "Artikel_Nr", a.nr);
+        put(line, "Artikel_Name", a.name);
+        put(line, "Artikel_Anzahl", QString::number(a.anzahl));
+        put(line, "Artikel_Preis", formatMoney(a.preis, locale));
+        put(line, "Artikel_Mwst", formatRate(a.mwst, locale));
+        put(line, "Artikel_Gesamtpreis", formatMoney(a.gesamtpreis, locale));
+        put(line, "Artikel_GesamtMwst", formatMoney(a.gesamtMwst, locale));
+        // The options of this line; inside a line the name stands for them.
+        mustache::data own{mustache::data::type::list};
+        for (const OptionReportRow *o : optionsOfLine.value(a.id))
+            own.push_back(optionData(*o, locale));
+        line.set("RvDataSetOptionen", own);
+        lines.push_back(line);
+    }
+    root.set("RvDataSetArtikel", lines);
+    root.set("RvDataSetOptionen", allOptions);
+
+    const TMandant &m = data.client;
+    mustache::data client{mustache::data::type::object};
+    put(client, "Mandant_ID", QString::number(m.id));
+    put(client, "Mandant_Firma", m.firma);
+    put(client, "Mandant_Name", m.name);
+    put(client, "Mandant_Vorname", m.vorname);
+    put(client, "Mandant_Strasse", m.strasse);
+    put(client, "Mandant_PLZ", m.plz);
+    put(client, "Mandant_Ort", m.ort);
+    put(client, "Mandant_Land", m.land);
+    put(client, "Mandant_EMail", m.email);
+    put(client, "Mandant_Waehrung", m.waehrung);
+    // The mailbox password is not handed to a template: no invoice needs it,
+    // and a template must not be able to print it by mistake.
+    put(client, "Mandant_POP3", m.pop3);
+    put(client, "Mandant_Username", m.username);
+    put(client, "Mandant_Port", QString::number(m.port));
+    put(client, "Mandant_Rechnungsfuss", rtfToHtml(readRtf(m.rechnungsfuss)));
+    root.set("RvDataSetMandant", client);
+
+    mustache::data vat{mustache::data::type::list};
+    double gross = 0, tax = 0;
+    for (const VatRow &v : data.vat) {
+        mustache::data row{mustache::data::type::object};
+        put(row, "Bestellung_ID", QString::number(v.bestellungId));
+        put(row, "Artikel_Mwst", formatRate(v.mwst, locale));
+        put(row, "SummeGesamt", formatMoney(v.summeGesamt, locale));
+        put(row, "Mwst", formatMoney(v.mwstBetrag, locale));
+        put(row, "SummeNetto", formatMoney(v.summeGesamt - v.mwstBetrag, locale));
+        vat.push_back(row);
+        gross += v.summeGesamt;
+        tax += v.mwstBetrag;
+    }
+    root.set("RvDataSetMwst", vat);
+    put(root, "SummeGesamt", formatMoney(gross, locale));
+    put(root, "SummeMwst", formatMoney(tax, locale));
+    put(root, "SummeNetto", formatMoney(gross - tax, locale));
+
+    put(root, "Currency", m.waehrung);
+    put(root, "Heute", dateText(today, locale));
+    return root;
+}
+
+QString templateErrorText(const std::string &message, const std::string &source)
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(Unclosed tag|Invalid set delimiter tag|Unopened section \"(.*)\"|Unclosed section "
+        "\"(.*)\") at (\\d+)$"));
+    const QString text = QString::fromStdString(message);
+    const auto match = pattern.match(text);
+    if (!match.hasMatch())
+        return text;
+    const size_t offset = std::min<size_t>(match.captured(4).toULongLong(), source.size());
+    const int line =
+        1 + int(std::count(source.begin(), source.begin() + std::ptrdiff_t(offset), '\n'));
+    QString what;
+    if (match.captured(1) == u"Unclosed tag")
+        what = QStringLiteral("Ein Platzhalter wird nicht mit \"}}\" geschlossen.");
+    else if (match.captured(1) == u"Invalid set delimiter tag")
+        what = QStringLiteral("Die Angabe neuer Begrenzer ist ungültig.");
+    else if (!match.captured(2).isEmpty())
+        what = QStringLiteral("Der Abschnitt \"%1\" wird geschlossen, aber nicht geöffnet.")
+                   .arg(match.captured(2));
+    else
+        what = QStringLiteral("Der Abschnitt \"%1\" wird nicht geschlossen ({{/%1}} fehlt).")
+                   .arg(match.captured(3));
+    return QStringLiteral("Zeile %1: %2").arg(line).arg(what);
+}
+
+} // namespace
+
+QString formatMoney(double value, const QLocale &locale)
+{
+    double rounded = std::round(value * 100.0) / 100.0;
+    if (rounded == 0 || !std::isfinite(rounded))
+        rounded = std::isfinite(rounded) ? 0.0 : rounded; // no "-0,00"
+    return locale.toString(rounded, 'f', 2);
+}
+
+QString formatRate(double value, const QLocale &locale)
+{
+    double rounded = std::round(value * 100.0) / 100.0;
+    if (rounded == 0)
+        rounded = 0.0;
+    return vq::formatRegionalNumber(rounded, locale);
+}
+
+// Template ------------------------------------------------------------------
+
+struct TInvoiceTemplate::Parsed
+{
+    explicit Parsed(const std::string &text)
+        : source(text)
+        , engine(text)
+    {
+        engine.set_custom_escape(escapeHtml);
+    }
+    std::string source;
+    mutable mustache::mustache engine;
+};
+
+std::optional<TInvoiceTemplate> TInvoiceTemplate::load(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        if (error)
+            *error = QStringLiteral("Die Rechnungsvorlage \"%1\" fehlt.")
+                         .arg(QDir::toNativeSeparators(path));
+        return std::nullopt;
+    }
+    // Templates are a few kilobytes; a huge file is not one.
+    constexpr qint64 kMaxTemplateBytes = 16 * 1024 * 1024;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxTemplateBytes) {
+        if (error)
+            *error = QStringLiteral("Die Rechnungsvorlage \"%1\" kann nicht gelesen werden: %2")
+                         .arg(QDir::toNativeSeparators(path),
+                              file.isOpen() ? QStringLiteral("Die Datei ist zu groß.")
+                                            : file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (bytes.contains('\0')) {
+        if (error)
+            *error = QStringLiteral("Die Rechnungsvorlage \"%1\" ist keine HTML-Datei.")
+                         .arg(QDir::toNativeSeparators(path));
+        return std::nullopt;
+    }
+    // Saved by an editor of another system, a template may be Windows-1252.
+    const QString text = vq::fromUtf8OrWindows1252(bytes);
+    auto parsed = fromText(text, path, error);
+    if (parsed)
+        parsed->m_folder = QFileInfo(path).absolutePath();
+    return parsed;
+}
+
+std::optional<TInvoiceTemplate> TInvoiceTemplate::fromText(const QString &text, const QString &name,
+                                                           QString *error)
+{
+    auto fail = [&](const QString &problem) {
+        if (error)
+            *error = QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: %2")
+                         .arg(QDir::toNativeSeparators(name), problem);
+        return std::nullopt;
+    };
+    if (text.trimmed().isEmpty())
+        return fail(QStringLiteral("Sie ist leer."));
+    // Partials would render a value as a template of its own, and a customer's
+    // value must never be read as one; changed delimiters would hide them.
+    static const QRegularExpression unsupported(QStringLiteral("\\{\\{\\s*[>=]"));
+    const auto match = unsupported.match(text);
+    if (match.hasMatch()) {
+        const int line = 1 + int(text.left(match.capturedStart()).count(u'\n'));
+        return fail(QStringLiteral("Zeile %1: Teilvorlagen ({{> …}}) und neue Begrenzer ({{= …=}}) "
+                                   "werden nicht unterstützt.")
+                        .arg(line));
+    }
+    TInvoiceTemplate result;
+    auto parsed = std::make_shared<Parsed>(u8(text));
+    if (!parsed->engine.is_valid())
+        return fail(templateErrorText(parsed->engine.error_message(), parsed->source));
+    result.m_parsed = std::move(parsed);
+    return result;
+}
+
+QString TInvoiceTemplate::render(const InvoiceData &data, const QLocale &locale,
+                                 const QDate &today) const
+{
+    if (!m_parsed)
+        return QString();
+    const mustache::data context = invoiceContext(data, locale, today);
+    return QString::fromStdString(m_parsed->engine.render(context));
+}
+
+// Document ------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<QTextDocument> makeDocument(const QString &html, const QString &resourceFolder)
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->documentLayout()->setPaintDevice(layoutDevice());
+    document->setUseDesignMetrics(true);
+    document->setDocumentMargin(0);
+    document->setDefaultFont(defaultFont());
+    if (!resourceFolder.isEmpty())
+        document->setBaseUrl(QUrl::fromLocalFile(QDir(resourceFolder).absolutePath() + u'/'));
+    document->setHtml(html);
+    return document;
+}
+
+} // namespace
+
+TInvoiceDocument::TInvoiceDocument(const QString &html, const QString &resourceFolder)
+{
+    m_foldMarks = html.contains(QString::fromUtf16(kFoldMarksMarker));
+    const qsizetype marker = html.indexOf(QString::fromUtf16(kPageFooterMarker));
+    const QString bodyHtml = marker < 0 ? html : html.left(marker);
+    const QString footerHtml = marker < 0 ? QString() : html.mid(marker);
+    const double width = (kPageWidthMm - kLeftMm - kRightMm) * kPxPerMm;
+    m_body = makeDocument(bodyHtml, resourceFolder);
+    m_footer = makeDocument(footerHtml, resourceFolder);
+    m_footer->setTextWidth(width);
+    double footerHeight =
+        m_footer->isEmpty() ? 0 : m_footer->size().height() + kFooterGapMm * kPxPerMm;
+    // A footer taller than half the page leaves the body too little room; it is cut.
+    const double contentHeight = (kPageHeightMm - kTopMm - kBottomMm) * kPxPerMm;
+    footerHeight = std::min(footerHeight, contentHeight / 2);
+    m_bodyHeight = contentHeight - footerHeight;
+    m_body->setPageSize(QSizeF(width, m_bodyHeight));
+}
+
+TInvoiceDocument::~TInvoiceDocument() = default;
+
+int TInvoiceDocument::pageCount() const
+{
+    return std::max(1, m_body->pageCount());
+}
+
+QString TInvoiceDocument::plainText() const
+{
+    return m_body->toPlainText() + u'\n' + m_footer->toPlainText();
+}
+
+void TInvoiceDocument::paintPage(QPainter &painter, int page, double scale) const
+{
+    const double width = (kPageWidthMm - kLeftMm - kRightMm) * kPxPerMm;
+    const double pageHeight = kPageHeightMm * kPxPerMm;
+    painter.save();
+    painter.scale(scale, scale);
+    painter.save();
+    painter.translate(kLeftMm * kPxPerMm, kTopMm * kPxPerMm - page * m_bodyHeight);
+    m_body->drawContents(&painter, QRectF(0, page * m_bodyHeight, width, m_bodyHeight));
+    painter.restore();
+    if (!m_footer->isEmpty()) {
+        const double footerHeight = (kPageHeightMm - kTopMm - kBottomMm) * kPxPerMm - m_bodyHeight
+                                    - kFooterGapMm * kPxPerMm;
+        painter.save();
+        painter.translate(kLeftMm * kPxPerMm, pageHeight - kBottomMm * kPxPerMm - footerHeight);
+        m_footer->drawContents(&painter, QRectF(0, 0, width, footerHeight));
+        painter.restore();
+    }
+    if (m_foldMarks) {
+        painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 0.2 * kPxPerMm));
+        for (const double y : {105.0, 210.0})
+            painter.drawLine(QPointF(4 * kPxPerMm, y * kPxPerMm),
+                             QPointF(9 * kPxPerMm, y * kPxPerMm));
+        painter.drawLine(QPointF(4 * kPxPerMm, 148.5 * kPxPerMm),
+                         QPointF(11 * kPxPerMm, 148.5 * kPxPerMm));
+    }
+    const int pages = pageCount();
+    if (pages > 1) {
+        // In layout pixels: the painter is scaled to the device already.
+        QFont font = defaultFont();
+        font.setPixelSize(qRound(8 * kLayoutDpi / 72));
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        // Between the body and the page footer, clear of a printer's unprintable edge.
+        const QRectF line(kLeftMm * kPxPerMm, kTopMm * kPxPerMm + m_bodyHeight + 0.3 * kPxPerMm,
+                          width, 4 * kPxPerMm);
+        painter.drawText(line, Qt::AlignRight | Qt::AlignTop,
+                         QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pages));
+    }
+    painter.restore();
+}
+
+bool TInvoiceDocument::print(QPagedPaintDevice *device, int copies, bool collate) const
+{
+    QPainter painter;
+    if (!painter.begin(device))
+        return false;
+    const double scale = device->logicalDpiX() / kLayoutDpi;
+    // The painter starts at the printable area; pages are laid out from the paper's corner.
+    const QRect paintRect = device->pageLayout().paintRectPixels(device->logicalDpiX());
+    painter.translate(-paintRect.topLeft());
+    const int pages = pageCount();
+    copies = std::max(1, copies);
+    bool first = true;
+    auto paintOne = [&](int page) {
+        if (!first && !device->newPage())
+            return false;
+        first = false;
+        paintPage(painter, page, scale);
+        return true;
+    };
+    bool ok = true;
+    for (int outer = 0; ok && outer < (collate ? copies : 1); ++outer) {
+        for (int page = 0; ok && page < pages; ++page) {
+            for (int inner = 0; ok && inner < (collate ? 1 : copies); ++inner)
+                ok = paintOne(page);
+        }
+    }
+    return painter.end() && ok;
+}
+
+QImage TInvoiceDocument::pageImage(int page, int dotsPerInch) const
+{
+    const QSize size(qRound(kPageWidthMm / 25.4 * dotsPerInch),
+                     qRound(kPageHeightMm / 25.4 * dotsPerInch));
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dotsPerInch / 0.0254));
+    image.setDotsPerMeterY(qRound(dotsPerInch / 0.0254));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    paintPage(painter, std::clamp(page, 0, pageCount() - 1), dotsPerInch / kLayoutDpi);
+    return image;
+}
+
+bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    bool painted = false;
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(QString::fromUtf16(kPdfTitle));
+        writer.setCreator(QString::fromUtf16(kPdfCreator));
+        writer.setResolution(300);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        painted = document.print(&writer);
+    }
+    if (!painted || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
+                         .arg(QDir::toNativeSeparators(path),
+                              painted ? file.errorString()
+                                      : QStringLiteral("Die PDF-Ausgabe ist fehlgeschlagen."));
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+std::optional<RenderedInvoice> renderInvoice(TInvoiceDatabase &db, int bestellungId, QString *error,
+                                             const QString &templatePath)
+{
+    // The first output fixes the invoice date; every later one shows it again.
+    if (db.order(bestellungId) && !db.invoiceDate(bestellungId, QDate::currentDate())) {
+        if (error)
+            *error = QStringLiteral("Das Rechnungsdatum der Bestellung %1 kann nicht gespeichert werden: %2")
+                         .arg(bestellungId)
+                         .arg(db.lastError());
+        return std::nullopt;
+    }
+    const auto data = readInvoiceData(db, bestellungId, error);
+    if (!data)
+        return std::nullopt;
+    const QString path =
+        templatePath.isEmpty() ? clientTemplatePath(data->client.id) : templatePath;
+    const auto invoiceTemplate = TInvoiceTemplate::load(path, error);
+    if (!invoiceTemplate)
+        return std::nullopt;
+    return RenderedInvoice{invoiceTemplate->render(*data), invoiceTemplate->folder(),
+                           data->client.id};
+}
+
+bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
+                            QString *error)
+{
+    const auto invoice = renderInvoice(db, bestellungId, error);
+    if (!invoice)
+        return false;
+    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    return writeInvoicePdf(document, pdfPath, error);
+}
+
+bool resetClientTemplate(int mandantId, const QString &programFolder, QString *error)
+{
+    const QString source =
+        QDir(programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate));
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error =
+                QStringLiteral("Die Originalrechnungsvorlage \"%1\" kann nicht gelesen werden: %2")
+                    .arg(QDir::toNativeSeparators(source), file.errorString());
+        return false;
+    }
+    return vq::writeFileSafely(clientTemplatePath(mandantId), file.readAll(), error);
+}
+
+} // namespace vq::invoice

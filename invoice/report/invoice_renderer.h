@@ -1,0 +1,118 @@
+// Invoice output: an invoice template is an HTML file with Mustache tags over
+// the data sources RvDataSetBestellung (the order), RvDataSetArtikel (its lines,
+// each with RvDataSetOptionen, its options), RvDataSetOptionen (all options of
+// the order), RvDataSetMandant (the client, the footer as HTML) and
+// RvDataSetMwst (the VAT breakdown) and the parameter Currency. Values are
+// texts formatted by the regional settings; an empty value is left out, so
+// {{#Name}}...{{/Name}} shows a piece only when Name has a value. What follows
+// the comment "<!-- Seitenfuss -->" is the page footer, printed at the bottom
+// of every page; the comment "<!-- Falzmarken -->" adds fold marks. The rendered HTML is laid out
+// by Qt on A4 pages and painted on a PDF writer or a printer.
+#pragma once
+
+#include "invoice_report_data.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QSizeF>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QImage;
+class QPagedPaintDevice;
+class QPainter;
+class QTextDocument;
+
+namespace vq::invoice {
+
+inline constexpr char16_t kPageFooterMarker[] = u"<!-- Seitenfuss -->";
+// A template holding this comment gets the fold marks (105 mm, 210 mm) and the
+// punch mark (148.5 mm) of DIN 5008 on the left edge of every page.
+inline constexpr char16_t kFoldMarksMarker[] = u"<!-- Falzmarken -->";
+// PDF document settings of every invoice.
+inline constexpr char16_t kPdfTitle[] = u"Rechnung";
+inline constexpr char16_t kPdfCreator[] = u"VQ-BestellFormular";
+
+// A parsed invoice template.
+class TInvoiceTemplate
+{
+public:
+    // Reads a template file (UTF-8, with or without byte-order mark). A missing
+    // or unreadable file or a template error gives a German message naming the file.
+    static std::optional<TInvoiceTemplate> load(const QString &path, QString *error);
+    // The same for a text; name is the file name the messages give.
+    static std::optional<TInvoiceTemplate> fromText(const QString &text, const QString &name,
+                                                    QString *error);
+
+    // The invoice as HTML. today is the date the parameter "Heute" shows.
+    QString render(const InvoiceData &data, const QLocale &locale = QLocale(),
+                   const QDate &today = QDate::currentDate()) const;
+    // Folder of the template file: pictures the template names (a logo) are found there.
+    QString folder() const { return m_folder; }
+
+private:
+    struct Parsed;
+    std::shared_ptr<const Parsed> m_parsed;
+    QString m_folder;
+};
+
+// The rendered invoice laid out on A4 pages.
+class TInvoiceDocument
+{
+public:
+    explicit TInvoiceDocument(const QString &html, const QString &resourceFolder = QString());
+    ~TInvoiceDocument();
+    TInvoiceDocument(const TInvoiceDocument &) = delete;
+    TInvoiceDocument &operator=(const TInvoiceDocument &) = delete;
+
+    int pageCount() const;
+    // Paints every page (A4, portrait) on a PDF writer or a printer. copies is
+    // the number of copies the device does not make itself; collate keeps each
+    // copy together.
+    bool print(QPagedPaintDevice *device, int copies = 1, bool collate = true) const;
+    // One page as a picture (the template editor's preview, tests).
+    QImage pageImage(int page, int dotsPerInch) const;
+    // The text of the body and the footer, for tests.
+    QString plainText() const;
+
+private:
+    void paintPage(QPainter &painter, int page, double scale) const;
+
+    std::unique_ptr<QTextDocument> m_body;
+    std::unique_ptr<QTextDocument> m_footer;
+    double m_bodyHeight = 0;
+    bool m_foldMarks = false;
+};
+
+// Writes the document as a PDF with title "Rechnung" and creator
+// "VQ-BestellFormular", through a temporary file so a failure keeps an older file.
+bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QString *error);
+
+// The invoice of one order through its client's template ("<Mandant_ID>.rav" in
+// the data folder, or templatePath when given): the HTML and the folder of the
+// template, or a German message for an unknown order or a missing or broken template.
+struct RenderedInvoice
+{
+    QString html;
+    QString resourceFolder;
+    int mandantId = 0;
+};
+// The first rendering of an order fixes its invoice date (Bestellung_Rechnungsdatum).
+std::optional<RenderedInvoice> renderInvoice(TInvoiceDatabase &db, int bestellungId, QString *error,
+                                             const QString &templatePath = QString());
+// renderInvoice, then writeInvoicePdf.
+bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
+                            QString *error);
+
+// "Rechnungsvorlage zurücksetzen": copies the default template from the program
+// folder over the client's file. A missing default or a failed write keeps the
+// client's file and gives a German message.
+bool resetClientTemplate(int mandantId, const QString &programFolder, QString *error);
+
+// Money and rates as the invoice shows them: "1.234,50" and "19" or "5,5" on
+// German settings.
+QString formatMoney(double value, const QLocale &locale = QLocale());
+QString formatRate(double value, const QLocale &locale = QLocale());
+
+} // namespace vq::invoice

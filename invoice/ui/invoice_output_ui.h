@@ -1,0 +1,79 @@
+// The invoice windows the order list and the order editor call: the preview
+// "Rechnung Vorschau" (at 100 %, with saving as PDF), printing with the set-up
+// dialog "Einstellungen Drucken", and resetting a client's template. Each
+// entry point renders the order through its client's template afresh; a
+// missing or broken template shows its message instead of a blank page.
+#pragma once
+
+#include "invoice_renderer.h"
+#include "user_questions.h"
+
+#include <QDialog>
+#include <QPrintPreviewDialog>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QPrinter;
+class QRadioButton;
+class QSpinBox;
+
+namespace vq::invoice {
+
+// The preview window with the rendered invoice and a "PDF speichern" action.
+class TfrmRechnungVorschau : public QPrintPreviewDialog
+{
+    Q_OBJECT
+public:
+    // zoomPercent: 100 for "Vorschau", 80 when the print set-up chose the preview.
+    TfrmRechnungVorschau(std::shared_ptr<const TInvoiceDocument> document, QPrinter *printer,
+                         TUserQuestions &questions, int zoomPercent, QWidget *parent = nullptr);
+    // Asks for a file name and writes the invoice as PDF; false when cancelled or failed.
+    bool savePdf();
+    double zoomPercent() const;
+
+private:
+    std::shared_ptr<const TInvoiceDocument> m_document;
+    TUserQuestions &m_questions;
+};
+
+// "Einstellungen Drucken": printer or preview, which printer, copies, collation, duplex.
+class TfrmDruckEinstellungen : public QDialog
+{
+    Q_OBJECT
+public:
+    enum class Destination { Printer, Preview };
+    explicit TfrmDruckEinstellungen(QPrinter *printer, QWidget *parent = nullptr);
+    Destination destination() const;
+    // Copies the choices to the printer.
+    void applyTo(QPrinter *printer) const;
+
+private:
+    QPrinter *m_printer;
+    QRadioButton *m_toPrinter;
+    QRadioButton *m_toPreview;
+    QComboBox *m_printers;
+    QSpinBox *m_copies;
+    QCheckBox *m_collate;
+    QComboBox *m_duplex;
+};
+
+// Renders the order; a German message (through questions) and nullptr when it fails.
+std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, TInvoiceDatabase &db,
+                                                              int bestellungId,
+                                                              TUserQuestions &questions);
+
+// The print job: the printer's own copies when it makes them, otherwise painted.
+bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer);
+
+// "Vorschau": the preview at 100 %.
+void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                    TUserQuestions &questions);
+// "Drucken": the set-up dialog, then the printer or the preview (maximised, 80 %).
+void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                  TUserQuestions &questions);
+// "Rechnungsvorlage zurücksetzen": asks, then copies the default over the client's template.
+bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,
+                          TUserQuestions &questions);
+
+} // namespace vq::invoice

@@ -1,0 +1,242 @@
+#include "uRechnungsvorlage.h"
+
+#include "clients.h"
+#include "safe_file.h"
+#include "text_file.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace vq::invoice {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Rechnungsvorlage bearbeiten");
+// Resolution of the preview pages, and how many are shown at most.
+constexpr int kPreviewDpi = 72;
+constexpr int kMaxPreviewPages = 10;
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return vq::fromUtf8OrWindows1252(file.readAll());
+}
+
+} // namespace
+
+TfrmRechnungsvorlage::TfrmRechnungsvorlage(const QString &templatePath, const QString &defaultPath,
+                                           InvoiceData data, TUserQuestions &questions,
+                                           QWidget *parent)
+    : QDialog(parent)
+    , m_path(templatePath)
+    , m_data(std::move(data))
+    , m_questions(questions)
+{
+    setObjectName(QStringLiteral("frmRechnungsvorlage"));
+    setWindowTitle(QStringLiteral("%1 – %2").arg(kTitle, QDir::toNativeSeparators(templatePath)));
+    resize(1200, 760);
+
+    m_source = new QPlainTextEdit(this);
+    m_source->setObjectName(QStringLiteral("edtVorlage"));
+    m_source->setAccessibleName(QStringLiteral("Vorlage (HTML)"));
+    m_source->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_source->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const bool exists = QFileInfo::exists(templatePath);
+    m_source->setPlainText(readText(exists ? templatePath : defaultPath));
+    // A template taken from the default is not on disk yet.
+    m_source->document()->setModified(!exists);
+
+    m_preview = new QLabel(this);
+    m_preview->setObjectName(QStringLiteral("lblVorschau"));
+    m_preview->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_preview->setAccessibleName(QStringLiteral("Vorschau"));
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidget(m_preview);
+    scroll->setWidgetResizable(true);
+    scroll->setBackgroundRole(QPalette::Dark);
+
+    m_error = new QLabel(this);
+    m_error->setObjectName(QStringLiteral("lblFehler"));
+    m_error->setWordWrap(true);
+    m_error->setTextFormat(Qt::PlainText);
+    m_error->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_error->hide();
+
+    auto *sourceLabel = new QLabel(QStringLiteral("&Vorlage (HTML mit Platzhaltern):"), this);
+    sourceLabel->setBuddy(m_source);
+    auto *left = new QWidget(this);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(sourceLabel);
+    leftLayout->addWidget(m_source);
+    auto *right = new QWidget(this);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(new QLabel(QStringLiteral("Vorschau:"), this));
+    rightLayout->addWidget(scroll);
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    // The preview gets room for a whole page width.
+    splitter->setSizes({540, 660});
+
+    auto *buttons = new QDialogButtonBox(this);
+    auto *saveButton =
+        buttons->addButton(QStringLiteral("&Speichern"), QDialogButtonBox::AcceptRole);
+    saveButton->setObjectName(QStringLiteral("btnSpeichern"));
+    auto *closeButton =
+        buttons->addButton(QStringLiteral("S&chließen"), QDialogButtonBox::RejectRole);
+    closeButton->setObjectName(QStringLiteral("btnSchliessen"));
+    // Saving keeps the window open; closing asks about unsaved changes.
+    connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
+    connect(closeButton, &QPushButton::clicked, this, &TfrmRechnungsvorlage::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(m_error);
+    layout->addWidget(buttons);
+
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(400);
+    connect(&m_timer, &QTimer::timeout, this, &TfrmRechnungsvorlage::updatePreview);
+    connect(m_source, &QPlainTextEdit::textChanged, this, [this] { m_timer.start(); });
+    updatePreview();
+}
+
+bool TfrmRechnungsvorlage::isModified() const
+{
+    return m_source->document()->isModified();
+}
+
+bool TfrmRechnungsvorlage::save()
+{
+    QString error;
+    if (!vq::writeFileSafely(m_path, m_source->toPlainText().toUtf8(), &error)) {
+        m_questions.showError(this, kTitle, error);
+        return false;
+    }
+    m_source->document()->setModified(false);
+    return true;
+}
+
+void TfrmRechnungsvorlage::updatePreview()
+{
+    m_timer.stop();
+    QString error;
+    const auto parsed = TInvoiceTemplate::fromText(m_source->toPlainText(), m_path, &error);
+    m_previewError = error;
+    m_error->setText(error);
+    m_error->setVisible(!parsed);
+    if (!parsed)
+        return; // the last good preview stays beside the message
+    const TInvoiceDocument document(parsed->render(m_data), QFileInfo(m_path).absolutePath());
+    m_previewPages = std::min(document.pageCount(), kMaxPreviewPages);
+    QList<QImage> pages;
+    int height = 0;
+    int width = 0;
+    constexpr int gap = 12;
+    for (int page = 0; page < m_previewPages; ++page) {
+        pages << document.pageImage(page, kPreviewDpi);
+        height += pages.last().height() + gap;
+        width = std::max(width, pages.last().width());
+    }
+    QImage all(width + 2 * gap, height + gap, QImage::Format_RGB32);
+    all.fill(QColor(0x80, 0x80, 0x80));
+    QPainter painter(&all);
+    int y = gap;
+    for (const QImage &page : pages) {
+        painter.drawImage(gap, y, page);
+        y += page.height() + gap;
+    }
+    painter.end();
+    m_preview->setPixmap(QPixmap::fromImage(all));
+}
+
+void TfrmRechnungsvorlage::reject()
+{
+    if (isModified()) {
+        if (m_questions.askYesNo(this, kTitle,
+                                 QStringLiteral("Wollen Sie die Änderungen speichern?"))
+            && !save())
+            return;
+    }
+    QDialog::reject();
+}
+
+InvoiceData sampleInvoiceData(const TMandant &client)
+{
+    InvoiceData data;
+    data.client = client;
+    TBestellung &order = data.order;
+    order.mandantId = client.id;
+    order.rechNr = 1;
+    order.zeit = QDateTime::currentDateTimeUtc();
+    order.name = QStringLiteral("Erika");
+    order.nachname = QStringLiteral("Mustermann");
+    order.strasse = QStringLiteral("Musterstraße 1");
+    order.plz = QStringLiteral("12345");
+    order.ort = QStringLiteral("Musterstadt");
+    auto line = [&](int id, const char *nr, const QString &name, int anzahl, double preis,
+                    double mwst) {
+        TArtikel a;
+        a.id = id;
+        a.nr = QString::fromLatin1(nr);
+        a.name = name;
+        a.anzahl = anzahl;
+        a.preis = preis;
+        a.mwst = mwst;
+        a.gesamtpreis = anzahl * preis;
+        a.gesamtMwst = a.gesamtpreis * mwst / (mwst + 100);
+        data.lines << a;
+    };
+    line(1, "1001", QStringLiteral("Musterartikel"), 2, 10.0, 19);
+    line(2, "1002", QStringLiteral("Buch"), 1, 15.0, 7);
+    OptionReportRow option;
+    option.optionId = 1;
+    option.artikelId = 1;
+    option.name = QStringLiteral("Farbe");
+    option.wert = QStringLiteral("Blau");
+    option.artikelMwst = 19;
+    option.artikelAnzahl = 2;
+    option.preis = 1.0;
+    option.gesamtpreis = 2.0;
+    option.gesamtMwst = 2.0 * 19 / 119;
+    data.options << option;
+    data.vat << VatRow{0, 7, 15.0, 15.0 * 7 / 107} << VatRow{0, 19, 22.0, 22.0 * 19 / 119};
+    return data;
+}
+
+void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
+                         const QString &programFolder, TUserQuestions &questions)
+{
+    QString error;
+    auto data = bestellungId > 0 ? readInvoiceData(db, bestellungId, &error) : std::nullopt;
+    if (!data) {
+        const auto client = db.client(mandantId);
+        data = sampleInvoiceData(client.value_or(TMandant{}));
+    }
+    TfrmRechnungsvorlage editor(
+        clientTemplatePath(mandantId),
+        QDir(programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate)), *data, questions,
+        parent);
+    editor.exec();
+}
+
+} // namespace vq::invoice

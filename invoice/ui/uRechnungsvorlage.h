@@ -1,0 +1,58 @@
+// "Rechnungsvorlage bearbeiten": the client's invoice template as source on
+// the left and the invoice of the current order rendered from it on the right,
+// updated while typing. "Speichern" writes the file; closing with unsaved
+// changes asks "Wollen Sie die Änderungen speichern?".
+#pragma once
+
+#include "invoice_renderer.h"
+#include "user_questions.h"
+
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+class QPlainTextEdit;
+class QScrollArea;
+
+namespace vq::invoice {
+
+class TfrmRechnungsvorlage : public QDialog
+{
+    Q_OBJECT
+public:
+    // data: the order the preview shows. The template is read from templatePath,
+    // or from defaultPath when the client has none yet.
+    TfrmRechnungsvorlage(const QString &templatePath, const QString &defaultPath, InvoiceData data,
+                         TUserQuestions &questions, QWidget *parent = nullptr);
+
+    bool isModified() const;
+    bool save();
+    // Renders the source now (the editor does it shortly after each change).
+    void updatePreview();
+    // The message of the last preview: empty when the template rendered.
+    QString previewError() const { return m_previewError; }
+    int previewPages() const { return m_previewPages; }
+
+public Q_SLOTS:
+    void reject() override;
+
+private:
+    QString m_path;
+    InvoiceData m_data;
+    TUserQuestions &m_questions;
+    QPlainTextEdit *m_source;
+    QLabel *m_preview;
+    QLabel *m_error;
+    QTimer m_timer;
+    QString m_previewError;
+    int m_previewPages = 0;
+};
+
+// An example order for the preview when the client has no order to show.
+InvoiceData sampleInvoiceData(const TMandant &client);
+
+// Opens the editor on the client's template with the order's invoice as preview.
+void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
+                         const QString &programFolder, TUserQuestions &questions);
+
+} // namespace vq::invoice

@@ -1,0 +1,482 @@
+// Invoice output: the delivered template over a real database renders the
+// right amounts into a PDF, each client prints through its own template,
+// reset restores the default, broken or missing templates give their message,
+// customer values print as typed, and the command line writes the PDF.
+#include "GlobalFunctions.h"
+#include "clients.h"
+#include "invoice_renderer.h"
+#include "invoice_servers.h"
+#include "local_server.h"
+#include "rtf_text.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+using namespace vq::invoice;
+
+namespace {
+
+QString programFolder()
+{
+    return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
+}
+
+QString defaultTemplate()
+{
+    return QDir(programFolder()).filePath(QStringLiteral("rechnung.rav"));
+}
+
+QString pdfText(const QString &pdf, int page = 0)
+{
+    QStringList arguments{QStringLiteral("-layout")};
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+                  << QString::number(page);
+    arguments << pdf << QStringLiteral("-");
+    QByteArray out;
+    EXPECT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"), arguments, &out), 0);
+    return QString::fromUtf8(out);
+}
+
+QString pdfInfo(const QString &tool, const QString &pdf)
+{
+    QByteArray out;
+    EXPECT_EQ(vq::test::runProgram(tool, {pdf}, &out), 0);
+    return QString::fromUtf8(out);
+}
+
+// Blanks of any width (the layout pads columns) as one, ligatures ("ff") as
+// their letters, and no blank before "%" (a narrow one may be read as none).
+QString simplified(const QString &text)
+{
+    return text.normalized(QString::NormalizationForm_KC)
+        .simplified()
+        .replace(QStringLiteral(" %"), QStringLiteral("%"));
+}
+
+class InvoiceOutput : public testing::TestWithParam<SqlDialect>
+{
+protected:
+    static void TearDownTestSuite() { vq::test::stopSharedPostgres(); }
+
+    void SetUp() override
+    {
+        QString error;
+        ASSERT_TRUE(vq::test::openTestDatabase(db, dialect(), dir.path(), &error))
+            << error.toStdString();
+    }
+    virtual SqlDialect dialect() const { return GetParam(); }
+
+    int addClient(const QString &firma, const QString &currency, const QString &footer = QString())
+    {
+        TMandant client = newClient();
+        client.firma = firma;
+        client.strasse = QStringLiteral("Hauptstraße 1");
+        client.plz = QStringLiteral("8001");
+        client.ort = QStringLiteral("Zürich");
+        client.waehrung = currency;
+        client.rechnungsfuss = footer;
+        client.password = QStringLiteral("geheimes-Passwort");
+        const auto id = db.insertClient(client);
+        EXPECT_TRUE(id) << db.lastError().toStdString();
+        // Each test's clients start at the database's first number: a fresh copy.
+        QFile::remove(clientTemplatePath(id.value_or(0)));
+        EXPECT_TRUE(QFile::copy(defaultTemplate(), clientTemplatePath(id.value_or(0))));
+        return id.value_or(0);
+    }
+
+    int addOrder(int client, const QString &name, int rechNr)
+    {
+        TBestellung order;
+        order.mandantId = client;
+        order.rechNr = rechNr;
+        order.zeit = QDateTime(QDate(2026, 12, 9), QTime(14, 30), Qt::UTC);
+        order.name = name;
+        order.nachname = QStringLiteral("Mustermann");
+        order.strasse = QStringLiteral("Lindenweg 7");
+        order.plz = QStringLiteral("10115");
+        order.ort = QStringLiteral("Berlin");
+        const auto id = db.insertOrder(order);
+        EXPECT_TRUE(id) << db.lastError().toStdString();
+        return id.value_or(0);
+    }
+
+    int addLine(int order, const QString &nr, const QString &name, int anzahl, double preis,
+                double mwst)
+    {
+        TArtikel line;
+        line.bestellungId = order;
+        line.nr = nr;
+        line.name = name;
+        line.anzahl = anzahl;
+        line.preis = preis;
+        line.mwst = mwst;
+        const auto id = db.insertLine(line);
+        EXPECT_TRUE(id) << db.lastError().toStdString();
+        return id.value_or(0);
+    }
+
+    void addOption(int line, const QString &name, const QString &wert, std::optional<double> preis)
+    {
+        TOption option;
+        option.artikelId = line;
+        option.name = name;
+        option.wert = wert;
+        option.preis = preis;
+        EXPECT_TRUE(db.insertOption(option)) << db.lastError().toStdString();
+    }
+
+    // Two rates, an option with and one without a surcharge:
+    //   2 x 19,90 at 19 % + option 2,50 x 2 = 44,80; 3 x 4,50 at 19 % = 13,50; 1 x 24,00 at 7 %.
+    int standardOrder(int client)
+    {
+        const int order = addOrder(client, QStringLiteral("Erika"), 1042);
+        const int shirt =
+            addLine(order, QStringLiteral("A-100"), QStringLiteral("T-Shirt"), 2, 19.90, 19);
+        addOption(shirt, QStringLiteral("Größe"), QStringLiteral("XL"), 2.50);
+        addOption(shirt, QStringLiteral("Farbe"), QStringLiteral("Blau"), std::nullopt);
+        addLine(order, QStringLiteral("B-200"), QStringLiteral("Kochbuch"), 1, 24.00, 7);
+        addLine(order, QStringLiteral("A-110"), QStringLiteral("Stofftasche"), 3, 4.50, 19);
+        // Another order of the same client must not leak into this invoice.
+        const int other = addOrder(client, QStringLiteral("Fremd"), 1043);
+        const int otherLine =
+            addLine(other, QStringLiteral("Z-1"), QStringLiteral("Fremdartikel"), 5, 99, 19);
+        addOption(otherLine, QStringLiteral("Fremdoption"), QStringLiteral("x"), 1);
+        return order;
+    }
+
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+};
+
+TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
+{
+    const int client = addClient(QStringLiteral("Alpenladen AG"), QStringLiteral("CHF"));
+    const int order = standardOrder(client);
+    const QString pdf = dir.filePath(QStringLiteral("rechnung.pdf"));
+    QString error;
+    ASSERT_TRUE(writeInvoicePdfOfOrder(db, order, pdf, &error)) << error.toStdString();
+
+    const QString text = simplified(pdfText(pdf));
+    for (const char *expected :
+         {"Rechnung Nr. 1042", "Alpenladen AG", "Erika Mustermann", "Lindenweg 7", "10115 Berlin",
+          "Rechnungsdatum 09.12.2026",
+          // Lines in article-number order with number, name, quantity, rate, unit price and line
+          // total.
+          "A-100 T-Shirt 2 19 % 19,90 CHF 39,80 CHF", "Größe: XL 2,50 CHF 5,00 CHF", "Farbe: Blau",
+          "A-110 Stofftasche 3 19 % 4,50 CHF 13,50 CHF", "B-200 Kochbuch 1 7 % 24,00 CHF 24,00 CHF",
+          // Per rate the net amount and the VAT: 24,00 at 7 % and 58,30 at 19 %.
+          "Nettobetrag 7 % 22,43 CHF", "zzgl. 7 % MwSt. 1,57 CHF", "Nettobetrag 19 % 48,99 CHF",
+          "zzgl. 19 % MwSt. 9,31 CHF", "Gesamtbetrag 82,30 CHF"}) {
+        EXPECT_TRUE(text.contains(simplified(QString::fromUtf8(expected)))) << expected << "\n"
+                                                                            << text.toStdString();
+    }
+    EXPECT_LT(text.indexOf(QStringLiteral("T-Shirt")), text.indexOf(QStringLiteral("Stofftasche")));
+    EXPECT_LT(text.indexOf(QStringLiteral("Stofftasche")),
+              text.indexOf(QStringLiteral("Kochbuch")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Fremd")));
+    EXPECT_FALSE(text.contains(QStringLiteral("geheimes-Passwort")));
+
+    const QString info = pdfInfo(QStringLiteral("pdfinfo"), pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title: +Rechnung\\n"))))
+        << info.toStdString();
+    EXPECT_TRUE(
+        info.contains(QRegularExpression(QStringLiteral("Creator: +VQ-BestellFormular\\n"))));
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral(
+        "Page size: +595.* x 841.* pts \\(A4\\)|Page size: +595 x 842 pts \\(A4\\)"))));
+    const QStringList fonts =
+        pdfInfo(QStringLiteral("pdffonts"), pdf).split(u'\n', Qt::SkipEmptyParts).mid(2);
+    ASSERT_FALSE(fonts.isEmpty());
+    for (const QString &font : fonts)
+        EXPECT_TRUE(font.contains(QRegularExpression(QStringLiteral(" yes +(yes|no) +(yes|no) "))))
+            << "not embedded: " << font.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, InvoiceOutput,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const auto &info) {
+                             return std::string(vq::test::dialectName(info.param));
+                         });
+
+class InvoiceOutputSQLite : public InvoiceOutput
+{
+protected:
+    SqlDialect dialect() const override { return SqlDialect::SQLite; }
+};
+
+TEST_F(InvoiceOutputSQLite, CustomerValuesPrintAsTyped)
+{
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
+    const int order = addOrder(client, QStringLiteral("<b>"), 7);
+    TBestellung hostile = *db.order(order);
+    hostile.nachname = QStringLiteral(
+        "{{Currency}} {{{RvDataSetMandant}}} </td></table><img src=\"/etc/passwd\">");
+    hostile.bemerkung = QStringLiteral("Zeile 1\r\nZeile 2 & <i>nicht kursiv</i>");
+    ASSERT_TRUE(db.updateOrder(hostile));
+    const int line = addLine(order, QStringLiteral("<script>"),
+                             QStringLiteral("Name mit \"Anführung\" & 'Apostroph'"), 1, 1, 19);
+    addOption(line, QStringLiteral("<u>Option</u>"), QStringLiteral("a<br>b"), 0.5);
+
+    QString error;
+    const auto invoice = renderInvoice(db, order, &error);
+    ASSERT_TRUE(invoice) << error.toStdString();
+    EXPECT_TRUE(invoice->html.contains(QStringLiteral("&lt;b&gt;")));
+    EXPECT_FALSE(invoice->html.contains(QStringLiteral("<img src=\"/etc/passwd\">")));
+    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    const QString text = document.plainText();
+    for (const QString &typed :
+         {QStringLiteral(
+              "<b> {{Currency}} {{{RvDataSetMandant}}} </td></table><img src=\"/etc/passwd\">"),
+          QStringLiteral("Zeile 1\nZeile 2 & <i>nicht kursiv</i>"),
+          QStringLiteral("Name mit \"Anführung\" & 'Apostroph'"), QStringLiteral("<script>"),
+          QStringLiteral("<u>Option</u>: a<br>b")}) {
+        EXPECT_TRUE(text.contains(typed)) << typed.toStdString() << "\n" << text.toStdString();
+    }
+}
+
+TEST_F(InvoiceOutputSQLite, HugeValuesAreShortenedAndLongAddressesPushTheTextDown)
+{
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
+    const int order = addOrder(client, QString(1000000, u'A'), 8);
+    QString error;
+    const auto invoice = renderInvoice(db, order, &error);
+    ASSERT_TRUE(invoice) << error.toStdString();
+    EXPECT_TRUE(invoice->html.contains(QString(4000, u'A') + QStringLiteral("…")));
+    EXPECT_FALSE(invoice->html.contains(QString(4001, u'A')));
+    // The address grows over its window instead of running under the text below.
+    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    EXPECT_GE(document.pageCount(), 2);
+    const QString text = document.plainText();
+    EXPECT_LT(text.lastIndexOf(QString(10, u'A')), text.indexOf(QStringLiteral("Rechnung Nr. 8")));
+}
+
+TEST_F(InvoiceOutputSQLite, FooterKeepsTextBoldAndAlignment)
+{
+    const QString footer = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil "
+                                          "Arial;}}\\pard\\qc{\\b Bankverbindung}\\par"
+                                          "\\pard\\qr IBAN DE12 <3456>\\par}");
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"), footer);
+    const int order = standardOrder(client);
+    QString error;
+    const auto invoice = renderInvoice(db, order, &error);
+    ASSERT_TRUE(invoice) << error.toStdString();
+    const QString html = invoice->html;
+    const qsizetype footerStart = html.indexOf(QString::fromUtf16(kPageFooterMarker));
+    ASSERT_GE(footerStart, 0);
+    const QString footerHtml = html.mid(footerStart);
+    EXPECT_TRUE(footerHtml.contains(QRegularExpression(QStringLiteral(
+        "align=\"center\"[^>]*><span style=\"font-weight:bold[^>]*>Bankverbindung"))))
+        << footerHtml.toStdString();
+    EXPECT_TRUE(footerHtml.contains(QStringLiteral("align=\"right\"")));
+    EXPECT_TRUE(footerHtml.contains(QStringLiteral("IBAN DE12 &lt;3456&gt;")));
+
+    const QString pdf = dir.filePath(QStringLiteral("fuss.pdf"));
+    ASSERT_TRUE(writeInvoicePdf(TInvoiceDocument(html, invoice->resourceFolder), pdf, &error));
+    EXPECT_TRUE(
+        simplified(pdfText(pdf)).contains(QStringLiteral("Bankverbindung IBAN DE12 <3456>")));
+}
+
+TEST_F(InvoiceOutputSQLite, LongOrderRunsOverPagesWithTheFooterOnEach)
+{
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"),
+                                 QStringLiteral("{\\rtf1 Fusszeile mit Steuernummer\\par}"));
+    const int order = addOrder(client, QStringLiteral("Viel"), 9);
+    for (int i = 0; i < 90; ++i)
+        addLine(order, QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')),
+                QStringLiteral("Artikel %1").arg(i), 1, 1, 19);
+    const QString pdf = dir.filePath(QStringLiteral("lang.pdf"));
+    QString error;
+    ASSERT_TRUE(writeInvoicePdfOfOrder(db, order, pdf, &error)) << error.toStdString();
+    const QString info = pdfInfo(QStringLiteral("pdfinfo"), pdf);
+    const auto pages =
+        QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(info).captured(1).toInt();
+    ASSERT_GE(pages, 2);
+    for (int page = 1; page <= pages; ++page) {
+        const QString text = simplified(pdfText(pdf, page));
+        EXPECT_TRUE(text.contains(QStringLiteral("Fusszeile mit Steuernummer"))) << page;
+        EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %2").arg(page).arg(pages))) << page;
+    }
+    const QString all = simplified(pdfText(pdf));
+    EXPECT_TRUE(all.contains(QStringLiteral("Artikel 0 ")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Artikel 89 ")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Gesamtbetrag 90,00 €")));
+}
+
+TEST_F(InvoiceOutputSQLite, EachClientPrintsThroughItsOwnTemplateAndResetRestoresTheDefault)
+{
+    const int first = addClient(QStringLiteral("Erster Laden"), QStringLiteral("€"));
+    const int second = addClient(QStringLiteral("Zweiter Laden"), QStringLiteral("CHF"));
+    const int order1 = standardOrder(first);
+    const int order2 = standardOrder(second);
+    vq::test::writeFile(
+        clientTemplatePath(first),
+        "<p>Eigene Vorlage von {{#RvDataSetMandant}}{{Mandant_Firma}}{{/RvDataSetMandant}}</p>");
+
+    QString error;
+    auto invoice = renderInvoice(db, order2, &error);
+    ASSERT_TRUE(invoice) << error.toStdString();
+    EXPECT_TRUE(invoice->html.contains(QStringLiteral("Zweiter Laden")));
+    EXPECT_FALSE(invoice->html.contains(QStringLiteral("Eigene Vorlage")));
+    invoice = renderInvoice(db, order1, &error);
+    ASSERT_TRUE(invoice) << error.toStdString();
+    EXPECT_TRUE(invoice->html.contains(QStringLiteral("Eigene Vorlage von Erster Laden")));
+
+    const QByteArray secondBefore = vq::test::readFile(clientTemplatePath(second));
+    ASSERT_TRUE(resetClientTemplate(first, programFolder(), &error)) << error.toStdString();
+    EXPECT_EQ(vq::test::readFile(clientTemplatePath(first)), vq::test::readFile(defaultTemplate()));
+    EXPECT_EQ(vq::test::readFile(clientTemplatePath(second)), secondBefore);
+    invoice = renderInvoice(db, order1, &error);
+    ASSERT_TRUE(invoice);
+    EXPECT_TRUE(invoice->html.contains(QStringLiteral("Rechnung Nr. 1042")));
+
+    // Without the default the client's file stays as it is.
+    QTemporaryDir emptyProgram;
+    vq::test::writeFile(clientTemplatePath(first), "bearbeitet");
+    EXPECT_FALSE(resetClientTemplate(first, emptyProgram.path(), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("rechnung.rav"))) << error.toStdString();
+    EXPECT_EQ(vq::test::readFile(clientTemplatePath(first)), "bearbeitet");
+}
+
+TEST_F(InvoiceOutputSQLite, TemplatesMayBeUtf8WithOrWithoutMarkOrWindows1252)
+{
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
+    const int order = standardOrder(client);
+    for (const QByteArray &bytes : {QByteArray("<p>Gr\xc3\xbc\xc3\x9f"
+                                               "e {{Currency}}</p>"),
+                                    QByteArray("\xef\xbb\xbf<p>Gr\xc3\xbc\xc3\x9f"
+                                               "e {{Currency}}</p>"),
+                                    QByteArray("<p>Gr\xfc\xdf"
+                                               "e {{Currency}}</p>")}) {
+        vq::test::writeFile(clientTemplatePath(client), bytes);
+        QString error;
+        const auto invoice = renderInvoice(db, order, &error);
+        ASSERT_TRUE(invoice) << error.toStdString();
+        EXPECT_EQ(TInvoiceDocument(invoice->html).plainText().trimmed(), QStringLiteral("Grüße €"));
+    }
+}
+
+TEST_F(InvoiceOutputSQLite, MissingOrBrokenTemplatesAndUnknownOrdersGiveTheirMessage)
+{
+    const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
+    const int order = standardOrder(client);
+    const QString path = QDir::toNativeSeparators(clientTemplatePath(client));
+    struct Case
+    {
+        const char *name;
+        std::optional<QByteArray> content; // nullopt: no file
+        QString message;
+    };
+    const Case cases[] = {
+        {"missing", std::nullopt, QStringLiteral("Die Rechnungsvorlage \"%1\" fehlt.").arg(path)},
+        {"unclosed section", QByteArray("<p>\n{{#RvDataSetArtikel}}\n{{Artikel_Name}}\n</p>"),
+         QStringLiteral(
+             "Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 2: Der Abschnitt "
+             "\"RvDataSetArtikel\" wird nicht geschlossen ({{/RvDataSetArtikel}} fehlt).")
+             .arg(path)},
+        {"unopened section", QByteArray("<p>\n\n{{/RvDataSetMwst}}</p>"),
+         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 3: Der Abschnitt "
+                        "\"RvDataSetMwst\" wird geschlossen, aber nicht geöffnet.")
+             .arg(path)},
+        {"unclosed tag", QByteArray("<p>{{Currency</p>"),
+         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 1: Ein "
+                        "Platzhalter wird nicht mit "
+                        "\"}}\" geschlossen.")
+             .arg(path)},
+        {"partial", QByteArray("<p>\n{{> Bestellung_Name}}</p>"),
+         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Zeile 2: Teilvorlagen "
+                        "({{> …}}) und neue "
+                        "Begrenzer ({{= …=}}) werden nicht unterstützt.")
+             .arg(path)},
+        {"empty", QByteArray(" \r\n"),
+         QStringLiteral("Die Rechnungsvorlage \"%1\" enthält einen Fehler: Sie ist leer.")
+             .arg(path)},
+        {"binary report file", QByteArray("RAV\0\x01\x02", 6),
+         QStringLiteral("Die Rechnungsvorlage \"%1\" ist keine HTML-Datei.").arg(path)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(clientTemplatePath(client));
+        if (c.content)
+            vq::test::writeFile(clientTemplatePath(client), *c.content);
+        QString error;
+        const QString pdf = dir.filePath(QStringLiteral("kaputt.pdf"));
+        vq::test::writeFile(pdf, "old");
+        EXPECT_FALSE(writeInvoicePdfOfOrder(db, order, pdf, &error));
+        EXPECT_EQ(error, c.message);
+        EXPECT_EQ(vq::test::readFile(pdf), "old") << "a failed output keeps an older file";
+    }
+
+    QString error;
+    EXPECT_FALSE(renderInvoice(db, 99999, &error));
+    EXPECT_EQ(error, QStringLiteral("Die Bestellung 99999 gibt es nicht."));
+}
+
+TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
+{
+    const int client = addClient(QStringLiteral("Kommandozeilen GmbH"), QStringLiteral("€"));
+    const int order = standardOrder(client);
+    const QString program = QDir(programFolder()).filePath(QStringLiteral("vq_bestell_rechnung"));
+    const QString database =
+        QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("datenbank.db"));
+    const QString pdf = dir.filePath(QStringLiteral("cli.pdf"));
+    qputenv("LC_ALL", "de_DE.UTF-8");
+
+    QByteArray out, err;
+    EXPECT_EQ(
+        vq::test::runProgram(program,
+                             {QStringLiteral("--invoice"), QString::number(order),
+                              QStringLiteral("--pdf"), pdf, QStringLiteral("--database"), database},
+                             &out, 30000, &err),
+        0)
+        << err.toStdString();
+    EXPECT_TRUE(simplified(pdfText(pdf)).contains(QStringLiteral("Gesamtbetrag 82,30 €")));
+
+    struct Case
+    {
+        QStringList arguments;
+        int exitCode;
+        QString message;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--invoice"), QStringLiteral("4711"), QStringLiteral("--pdf"), pdf},
+         1,
+         QStringLiteral("Die Bestellung 4711 gibt es nicht.")},
+        {{QStringLiteral("--invoice"), QStringLiteral("abc"), QStringLiteral("--pdf"), pdf},
+         2,
+         QStringLiteral("Bitte geben Sie mit --invoice die Nummer der Bestellung")},
+        {{QStringLiteral("--invoice"), QString::number(order)},
+         2,
+         QStringLiteral("mit --pdf die PDF-Datei")},
+        {{QStringLiteral("--invoice"), QString::number(order), QStringLiteral("--pdf"),
+          dir.filePath(QStringLiteral("kein/ordner/x.pdf"))},
+         1,
+         QStringLiteral("kann nicht geschrieben werden")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        QStringList arguments = c.arguments;
+        arguments << QStringLiteral("--database") << database;
+        EXPECT_EQ(vq::test::runProgram(program, arguments, &out, 30000, &err), c.exitCode);
+        EXPECT_TRUE(QString::fromUtf8(err).contains(c.message)) << err.toStdString();
+    }
+
+    QFile::remove(clientTemplatePath(client));
+    EXPECT_EQ(
+        vq::test::runProgram(program,
+                             {QStringLiteral("--invoice"), QString::number(order),
+                              QStringLiteral("--pdf"), pdf, QStringLiteral("--database"), database},
+                             &out, 30000, &err),
+        1);
+    EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("Die Rechnungsvorlage")))
+        << err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("fehlt."))) << err.toStdString();
+    qunsetenv("LC_ALL");
+}
+
+} // namespace

@@ -1,0 +1,281 @@
+// The invoice windows offscreen: the preview at 100 % with saving as PDF, the
+// print set-up, printing copies, the template editor with its live preview and
+// its question on closing, and resetting a template. Set VQ_SCREENSHOT_DIR to
+// keep a picture of each window.
+#include "GlobalFunctions.h"
+#include "clients.h"
+#include "invoice_output_ui.h"
+#include "invoice_servers.h"
+#include "local_server.h"
+#include "test_support.h"
+#include "uRechnungsvorlage.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vq::invoice;
+
+namespace {
+
+QString programFolder()
+{
+    return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
+}
+
+class ScriptedQuestions : public TUserQuestions
+{
+public:
+    bool askYesNo(QWidget *, const QString &, const QString &text) override
+    {
+        asked << text;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    void showError(QWidget *, const QString &, const QString &text) override { errors << text; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return fileName;
+    }
+    QList<bool> answers;
+    QStringList asked;
+    QStringList errors;
+    QString fileName;
+};
+
+void keepScreenshot(QWidget *window, const char *name)
+{
+    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QTest::qWait(200);
+    window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
+
+int pdfPages(const QString &pdf)
+{
+    QByteArray out;
+    vq::test::runProgram(QStringLiteral("pdfinfo"), {pdf}, &out);
+    return QRegularExpression(QStringLiteral("Pages: +(\\d+)"))
+        .match(QString::fromUtf8(out))
+        .captured(1)
+        .toInt();
+}
+
+class InvoiceWindows : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QString error;
+        ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+            << error.toStdString();
+        TMandant client = newClient();
+        client.firma = QStringLiteral("Fensterladen KG");
+        client.strasse = QStringLiteral("Am Markt 3");
+        client.plz = QStringLiteral("04109");
+        client.ort = QStringLiteral("Leipzig");
+        client.waehrung = QStringLiteral("€");
+        client.rechnungsfuss =
+            QStringLiteral("{\\rtf1\\pard\\qc{\\b Fensterladen KG} \\'b7 IBAN DE00 1234\\par}");
+        mandantId = db.insertClient(client).value_or(0);
+        QFile::remove(clientTemplatePath(mandantId));
+        ASSERT_TRUE(QFile::copy(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")),
+                                clientTemplatePath(mandantId)));
+        TBestellung order;
+        order.mandantId = mandantId;
+        order.rechNr = 17;
+        order.zeit = QDateTime(QDate(2026, 12, 1), QTime(9, 0), Qt::UTC);
+        order.name = QStringLiteral("Max");
+        order.nachname = QStringLiteral("Kunde");
+        bestellungId = db.insertOrder(order).value_or(0);
+        TArtikel line;
+        line.bestellungId = bestellungId;
+        line.nr = QStringLiteral("X1");
+        line.name = QStringLiteral("Fensterkitt");
+        line.anzahl = 2;
+        line.preis = 5;
+        line.mwst = 19;
+        ASSERT_TRUE(db.insertLine(line));
+    }
+
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    ScriptedQuestions questions;
+    int mandantId = 0;
+    int bestellungId = 0;
+};
+
+TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
+{
+    const auto document = renderInvoiceDocument(nullptr, db, bestellungId, questions);
+    ASSERT_TRUE(document) << questions.errors.join(u'\n').toStdString();
+    QPrinter printer;
+    TfrmRechnungVorschau preview(document, &printer, questions, 100);
+    preview.resize(1100, 780);
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    EXPECT_EQ(preview.windowTitle(), QStringLiteral("Rechnung Vorschau"));
+    EXPECT_DOUBLE_EQ(preview.zoomPercent(), 100);
+    keepScreenshot(&preview, "rechnung_vorschau");
+
+    auto *save = preview.findChild<QAction *>(QStringLiteral("actPdfSpeichern"));
+    ASSERT_TRUE(save);
+    questions.fileName = dir.filePath(QStringLiteral("aus_vorschau.pdf"));
+    save->trigger();
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+    QByteArray info;
+    vq::test::runProgram(QStringLiteral("pdfinfo"), {questions.fileName}, &info);
+    EXPECT_TRUE(info.contains("Rechnung")) << info.toStdString();
+    EXPECT_TRUE(info.contains("VQ-BestellFormular"));
+
+    // Cancelling the file dialog writes nothing; an unwritable place says so.
+    questions.fileName.clear();
+    EXPECT_FALSE(preview.savePdf());
+    questions.fileName = dir.filePath(QStringLiteral("fehlt/x.pdf"));
+    EXPECT_FALSE(preview.savePdf());
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors.first().contains(QStringLiteral("kann nicht geschrieben werden")));
+}
+
+TEST_F(InvoiceWindows, BrokenTemplateShowsItsMessageInsteadOfABlankPage)
+{
+    vq::test::writeFile(clientTemplatePath(mandantId), "<p>{{#RvDataSetArtikel}}</p>");
+    EXPECT_FALSE(renderInvoiceDocument(nullptr, db, bestellungId, questions));
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(
+        questions.errors.first().contains(QDir::toNativeSeparators(clientTemplatePath(mandantId))));
+    EXPECT_TRUE(questions.errors.first().contains(QStringLiteral("RvDataSetArtikel")));
+}
+
+TEST_F(InvoiceWindows, PrintSetUpOffersDestinationCopiesCollationAndDuplex)
+{
+    QPrinter printer;
+    TfrmDruckEinstellungen setup(&printer);
+    setup.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&setup));
+    EXPECT_EQ(setup.windowTitle(), QStringLiteral("Einstellungen Drucken"));
+    auto *toPrinter = setup.findChild<QRadioButton *>(QStringLiteral("rbDrucker"));
+    auto *toPreview = setup.findChild<QRadioButton *>(QStringLiteral("rbVorschau"));
+    auto *copies = setup.findChild<QSpinBox *>(QStringLiteral("edtKopien"));
+    auto *collate = setup.findChild<QCheckBox *>(QStringLiteral("chkSortieren"));
+    auto *duplex = setup.findChild<QComboBox *>(QStringLiteral("cboDuplex"));
+    ASSERT_TRUE(toPrinter && toPreview && copies && collate && duplex);
+    // The printer is the default destination when there is one.
+    EXPECT_EQ(toPrinter->isChecked(), toPrinter->isEnabled());
+    keepScreenshot(&setup, "einstellungen_drucken");
+
+    toPreview->setChecked(true);
+    copies->setValue(3);
+    collate->setChecked(false);
+    duplex->setCurrentIndex(duplex->findData(int(QPrinter::DuplexLongSide)));
+    setup.applyTo(&printer);
+    EXPECT_EQ(setup.destination(), TfrmDruckEinstellungen::Destination::Preview);
+    EXPECT_EQ(printer.copyCount(), 3);
+    EXPECT_FALSE(printer.collateCopies());
+    // A PDF stand-in for a missing printer knows no duplex.
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        EXPECT_EQ(printer.duplex(), QPrinter::DuplexLongSide);
+    }
+}
+
+TEST_F(InvoiceWindows, PrintingPaintsTheCopiesThePrinterDoesNotMake)
+{
+    const auto document = renderInvoiceDocument(nullptr, db, bestellungId, questions);
+    ASSERT_TRUE(document);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("gedruckt.pdf")));
+    printer.setFullPage(true);
+    printer.setCopyCount(2);
+    ASSERT_TRUE(printInvoiceDocument(*document, &printer));
+    EXPECT_EQ(pdfPages(printer.outputFileName()), printer.supportsMultipleCopies() ? 1 : 2);
+}
+
+TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
+{
+    const QString path = clientTemplatePath(mandantId);
+    const QByteArray original = vq::test::readFile(path);
+    auto editor = std::make_unique<TfrmRechnungsvorlage>(
+        path, QString(), *readInvoiceData(db, bestellungId, nullptr), questions);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+    auto *source = editor->findChild<QPlainTextEdit *>(QStringLiteral("edtVorlage"));
+    auto *error = editor->findChild<QLabel *>(QStringLiteral("lblFehler"));
+    ASSERT_TRUE(source && error && editor->findChild<QLabel *>(QStringLiteral("lblVorschau")));
+    EXPECT_EQ(source->toPlainText().toUtf8(), original);
+    EXPECT_TRUE(editor->previewError().isEmpty());
+    EXPECT_EQ(editor->previewPages(), 1);
+    keepScreenshot(editor.get(), "rechnungsvorlage_bearbeiten");
+
+    // Closing without changes asks nothing.
+    editor->reject();
+    EXPECT_TRUE(questions.asked.isEmpty());
+    EXPECT_FALSE(editor->isVisible());
+
+    // A broken template shows its message while typing; "Nein" keeps the file.
+    editor->show();
+    source->moveCursor(QTextCursor::End);
+    QTest::keyClicks(source, QStringLiteral("{{#offen}}"));
+    QTRY_VERIFY(!error->isHidden());
+    EXPECT_TRUE(
+        error->text().contains(QStringLiteral("Der Abschnitt \"offen\" wird nicht geschlossen")))
+        << error->text().toStdString();
+    questions.answers = {false};
+    editor->reject();
+    EXPECT_EQ(questions.asked, QStringList{QStringLiteral("Wollen Sie die Änderungen speichern?")});
+    EXPECT_EQ(vq::test::readFile(path), original);
+
+    // "Ja" writes the file; "Speichern" writes it at once and keeps the window.
+    editor->show();
+    source->selectAll();
+    source->insertPlainText(QStringLiteral(
+        "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>"));
+    editor->updatePreview();
+    EXPECT_TRUE(editor->previewError().isEmpty());
+    questions.answers = {true};
+    editor->reject();
+    EXPECT_EQ(vq::test::readFile(path),
+              "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>");
+    EXPECT_FALSE(editor->isVisible());
+
+    editor->show();
+    source->selectAll();
+    source->insertPlainText(QStringLiteral("<p>Zweite Fassung</p>"));
+    editor->findChild<QPushButton *>(QStringLiteral("btnSpeichern"))->click();
+    EXPECT_EQ(vq::test::readFile(path), "<p>Zweite Fassung</p>");
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_FALSE(editor->isModified());
+    const qsizetype asked = questions.asked.size();
+    editor->findChild<QPushButton *>(QStringLiteral("btnSchliessen"))->click();
+    EXPECT_EQ(questions.asked.size(), asked);
+    EXPECT_FALSE(editor->isVisible());
+}
+
+TEST_F(InvoiceWindows, ResetAsksAndRestoresTheDefault)
+{
+    const QString path = clientTemplatePath(mandantId);
+    vq::test::writeFile(path, "<p>bearbeitet</p>");
+    questions.answers = {false};
+    EXPECT_FALSE(resetInvoiceTemplate(nullptr, mandantId, programFolder(), questions));
+    EXPECT_EQ(questions.asked, QStringList{QStringLiteral(
+                                   "Wollen Sie die Originalrechnungsvorlage wieder herstellen?")});
+    EXPECT_EQ(vq::test::readFile(path), "<p>bearbeitet</p>");
+    questions.answers = {true};
+    EXPECT_TRUE(resetInvoiceTemplate(nullptr, mandantId, programFolder(), questions));
+    EXPECT_EQ(vq::test::readFile(path),
+              vq::test::readFile(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav"))));
+}
+
+} // namespace
