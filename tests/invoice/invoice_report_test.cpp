@@ -164,9 +164,13 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
     ASSERT_TRUE(writeInvoicePdfOfOrder(db, order, pdf, &error)) << error.toStdString();
 
     const QString text = simplified(pdfText(pdf));
+    // The first output fixes the invoice date; the order date is the delivery date.
+    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    EXPECT_TRUE(text.contains(QStringLiteral("Rechnungsdatum ") + today)) << text.toStdString();
+    EXPECT_EQ(db.order(order)->rechnungsdatum, QDate::currentDate());
     for (const char *expected :
          {"Rechnung Nr. 1042", "Alpenladen AG", "Erika Mustermann", "Lindenweg 7", "10115 Berlin",
-          "Rechnungsdatum 09.12.2026",
+          "Liefer-/Leistungsdatum 09.12.2026",
           // Lines in article-number order with number, name, quantity, rate, unit price and line
           // total.
           "A-100 T-Shirt 2 19 % 19,90 CHF 39,80 CHF", "Größe: XL 2,50 CHF 5,00 CHF", "Farbe: Blau",
