@@ -8,6 +8,7 @@
 #include "captured_mail.h"
 #include "invoice_servers.h"
 #include "local_server.h"
+#include "order_document.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -317,6 +318,32 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
             << "mailbox: order mail";
         EXPECT_TRUE(order.header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")))
             << "mailbox: order mail subject";
+        // The order document, read as the import reads it: the customer and
+        // the three ordered lines with their gross prices and options.
+        vq::invoice::TOrderDocument document;
+        QString error;
+        ASSERT_TRUE(vq::invoice::readOrderDocument(order.parts.value(0).body, &document, &error))
+            << "order mail: " << error.toStdString();
+        EXPECT_EQ(document.order.nachname, Customer().nachname) << "order mail: customer";
+        QStringList lines;
+        for (const vq::invoice::TArtikel &line : document.lines) {
+            QStringList options;
+            for (const vq::invoice::TOption &option : line.optionen)
+                options << option.name + u'=' + option.wert;
+            lines << QStringLiteral("%1 %2 x %3 @ %4 %5 %")
+                             .arg(line.nr, line.name)
+                             .arg(line.anzahl)
+                             .arg(line.preis)
+                             .arg(line.mwst)
+                         + (options.isEmpty() ? QString() : u' ' + options.join(u'|'));
+        }
+        EXPECT_EQ(lines,
+                  QStringList({QStringLiteral("ET-1 Espressotasse „Süß“ x 3 @ 12.99 19 % Gravur=")
+                                   + Customer().gravur
+                                   + QStringLiteral("|Größe=groß|Verpackung=Box & Karte (< 2 kg)"),
+                               QStringLiteral("KB-7 Kochbuch Grüße aus Köln x 1 @ 19.95 7 %"),
+                               QStringLiteral("VP-1 Versandpauschale x 1 @ 4.9 19 %")}))
+            << "order mail: lines";
     }
 
     // Step 4: the import stores both orders with the next invoice numbers; a
