@@ -544,12 +544,20 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
 function vq_order_totals(array $lines, string $taxMode): array
 {
     $sum = 0.0;
-    $vat = 0.0;
     $netto = vq_is_netto($taxMode);
+    // The VAT of each rate is rounded to the cent on its own, as the invoice
+    // states it, and then added.
+    $byRate = [];
     foreach ($lines as $line) {
         $sum += $line['total'];
         $rate = $line['vat'];
-        $vat += $netto ? $line['total'] * $rate / 100 : $line['total'] * $rate / ($rate + 100);
+        $key = (string)$rate;
+        $byRate[$key] = ($byRate[$key] ?? 0.0)
+            + ($netto ? $line['total'] * $rate / 100 : $line['total'] * $rate / ($rate + 100));
+    }
+    $vat = 0.0;
+    foreach ($byRate as $share) {
+        $vat += round($share, 2);
     }
     return ['vat' => $vat, 'total' => $netto ? $sum + $vat : $sum];
 }

@@ -57,10 +57,12 @@ public:
     void addMessageNamed(const QString &user, const QString &name, const QByteArray &message);
     // Files of the user's mailbox (new and cur).
     int messageCount(const QString &user) const;
+    // The user's maildir (with tmp, new and cur), for a delivery agent of the
+    // test's own; files put there must belong to the owner of the folder.
+    QString maildir(const QString &user) const;
     QString log() const;
 
 private:
-    QString maildir(const QString &user) const;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_process;
     int m_port = 0;

@@ -359,7 +359,10 @@ QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &se
     if (!orderHasVat(articles))
         return {};
     const bool brutto = settings.tax.compare(QLatin1String("brutto"), Qt::CaseInsensitive) == 0;
-    QString out;
+    // The VAT of each rate is rounded to the cent on its own and then added,
+    // as the invoice states it; rounding only the sum could show a cent more
+    // or less than the invoice.
+    QString out = QStringLiteral("\t    var vqVat = {};") + NL;
     for (size_t n = 0; n < articles.size(); ++n) {
         const TArtikelField &artikel = *articles[n];
         const QString i = num(int(n));
@@ -367,20 +370,24 @@ QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &se
         const QString r = scriptNumber(artikel.mwst);
         const QString q = scriptNumber(artikel.mwst / 100);
         const QString quantity = QStringLiteral("document.VQFORM.b_anz") + i;
+        const QString addVat = QStringLiteral("vqVat[") + r + QStringLiteral("] = (vqVat[") + r
+                               + QStringLiteral("] || 0) + ");
         out += optionTerms(artikel, int(n));
         if (brutto) {
-            const QString share = QStringLiteral(" * ") + r + QStringLiteral(")/(") + r + QStringLiteral(" + 100);") + NL;
+            const QString share = QStringLiteral(" * ") + r + QStringLiteral(")/(") + r
+                                  + QStringLiteral(" + 100);") + NL;
             switch (artikel.artikelTyp) {
             case 0:
-                out += QStringLiteral("\t    total += ((") + quantity + QStringLiteral(".value * ") + p
-                    + QStringLiteral(" + option)") + share;
+                out += QStringLiteral("\t    ") + addVat + QStringLiteral("((") + quantity
+                       + QStringLiteral(".value * ") + p + QStringLiteral(" + option)") + share;
                 break;
             case 1:
-                out += QStringLiteral("\t    total += ((") + p + QStringLiteral(" + option)") + share;
+                out += QStringLiteral("\t    ") + addVat + QStringLiteral("((") + p
+                       + QStringLiteral(" + option)") + share;
                 break;
             case 2:
-                out += QStringLiteral("\t    if(") + quantity + QStringLiteral(".checked) total += ((") + p
-                    + QStringLiteral(" + option)") + share;
+                out += QStringLiteral("\t    if(") + quantity + QStringLiteral(".checked) ")
+                       + addVat + QStringLiteral("((") + p + QStringLiteral(" + option)") + share;
                 break;
             default:
                 break;
@@ -388,22 +395,28 @@ QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &se
         } else {
             switch (artikel.artikelTyp) {
             case 0:
-                out += QStringLiteral("\t    total += (") + quantity + QStringLiteral(".value * ") + p
-                    + QStringLiteral(" + option) * ") + q + QLatin1Char(';') + NL;
+                out += QStringLiteral("\t    ") + addVat + QStringLiteral("(") + quantity
+                       + QStringLiteral(".value * ") + p + QStringLiteral(" + option) * ") + q
+                       + QLatin1Char(';') + NL;
                 break;
             case 1:
-                out += QStringLiteral("\t    total += (") + p + QStringLiteral(" + option)") + QStringLiteral(" * ") + q
-                    + QLatin1Char(';') + NL;
+                out += QStringLiteral("\t    ") + addVat + QStringLiteral("(") + p
+                       + QStringLiteral(" + option)") + QStringLiteral(" * ") + q + QLatin1Char(';')
+                       + NL;
                 break;
             case 2:
-                out += QStringLiteral("\t    if(") + quantity + QStringLiteral(".checked) total += (") + p
-                    + QStringLiteral(" + option) * ") + q + QLatin1Char(';') + NL;
+                out += QStringLiteral("\t    if(") + quantity + QStringLiteral(".checked) ")
+                       + addVat + QStringLiteral("(") + p + QStringLiteral(" + option) * ") + q
+                       + QLatin1Char(';') + NL;
                 break;
             default:
                 break;
             }
         }
     }
+    out += QStringLiteral(
+               "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;")
+           + NL;
     return out;
 }
 

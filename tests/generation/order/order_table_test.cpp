@@ -429,22 +429,27 @@ TEST(TotalAndVat, TotalComputation)
 
 TEST(TotalAndVat, VatComputationAndDisplayByMode)
 {
-    const char *bruttoScript = "\t    option = 0;\n"
-                               "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
-                               "\t    total += ((document.VQFORM.b_anz0.value * 12.5 + option) * 19)/(19 + 100);\n"
+    // Each rate's VAT is summed, rounded to the cent, and only then added.
+    const char *bruttoScript = "\t    var vqVat = {};\n"
                                "\t    option = 0;\n"
-                               "\t    total += ((0.5 + option) * 7)/(7 + 100);\n"
+                               "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
+                               "\t    vqVat[19] = (vqVat[19] || 0) + ((document.VQFORM.b_anz0.value * 12.5 + option) * 19)/(19 + 100);\n"
+                               "\t    option = 0;\n"
+                               "\t    vqVat[7] = (vqVat[7] || 0) + ((0.5 + option) * 7)/(7 + 100);\n"
                                "\t    option = 0;\n"
                                "\t    option += Get_b_opt2_1_Price();\n"
-                               "\t    if(document.VQFORM.b_anz2.checked) total += ((3 + option) * 0)/(0 + 100);\n";
-    const char *nettoScript = "\t    option = 0;\n"
-                              "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
-                              "\t    total += (document.VQFORM.b_anz0.value * 12.5 + option) * 0.19;\n"
+                               "\t    if(document.VQFORM.b_anz2.checked) vqVat[0] = (vqVat[0] || 0) + ((3 + option) * 0)/(0 + 100);\n"
+                               "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n";
+    const char *nettoScript = "\t    var vqVat = {};\n"
                               "\t    option = 0;\n"
-                              "\t    total += (0.5 + option) * 0.07;\n"
+                              "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
+                              "\t    vqVat[19] = (vqVat[19] || 0) + (document.VQFORM.b_anz0.value * 12.5 + option) * 0.19;\n"
+                              "\t    option = 0;\n"
+                              "\t    vqVat[7] = (vqVat[7] || 0) + (0.5 + option) * 0.07;\n"
                               "\t    option = 0;\n"
                               "\t    option += Get_b_opt2_1_Price();\n"
-                              "\t    if(document.VQFORM.b_anz2.checked) total += (3 + option) * 0;\n";
+                              "\t    if(document.VQFORM.b_anz2.checked) vqVat[0] = (vqVat[0] || 0) + (3 + option) * 0;\n"
+                              "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n";
     const char *display = "      document.VQFORM.b_mwst.value = steuer.toFixed(2).toString().replace('.', ',') + \" €\";";
     const QString nettoDisplay = QStringLiteral("gesamt = gesamt + steuer;\r\n") + QString::fromUtf8(display);
     const struct
@@ -475,7 +480,9 @@ TEST(TotalAndVat, OneNormalArticleWithoutOptions)
     TArtikelList list;
     list.push_back(article(0, QStringLiteral("A"), 12.5, 19));
     EXPECT_EQ(steuerScript(list, orderSettings(QStringLiteral("netto"), germanLocale())),
-              crlf("\t    option = 0;\n\t    total += (document.VQFORM.b_anz0.value * 12.5 + option) * 0.19;\n"));
+              crlf("\t    var vqVat = {};\n\t    option = 0;\n"
+                   "\t    vqVat[19] = (vqVat[19] || 0) + (document.VQFORM.b_anz0.value * 12.5 + option) * 0.19;\n"
+                   "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n"));
     EXPECT_TRUE(insertSteuerScript(list, orderSettings(QStringLiteral("netto"), germanLocale()))
                     .startsWith(QStringLiteral("gesamt = gesamt + steuer;\r\n")));
 }
