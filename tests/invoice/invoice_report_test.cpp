@@ -166,7 +166,7 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
     const QString text = simplified(pdfText(pdf));
     for (const char *expected :
          {"Rechnung Nr. 1042", "Alpenladen AG", "Erika Mustermann", "Lindenweg 7", "10115 Berlin",
-          "Rechnungsdatum 09.12.2026",
+          "Liefer-/Leistungsdatum 09.12.2026",
           // Lines in article-number order with number, name, quantity, rate, unit price and line
           // total.
           "A-100 T-Shirt 2 19 % 19,90 CHF 39,80 CHF", "Größe: XL 2,50 CHF 5,00 CHF", "Farbe: Blau",
@@ -177,6 +177,10 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
         EXPECT_TRUE(text.contains(simplified(QString::fromUtf8(expected)))) << expected << "\n"
                                                                             << text.toStdString();
     }
+    // The invoice date is the day of the first output, not the order's day.
+    EXPECT_TRUE(text.contains(QStringLiteral("Rechnungsdatum ") +
+                              QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))))
+        << text.toStdString();
     EXPECT_LT(text.indexOf(QStringLiteral("T-Shirt")), text.indexOf(QStringLiteral("Stofftasche")));
     EXPECT_LT(text.indexOf(QStringLiteral("Stofftasche")),
               text.indexOf(QStringLiteral("Kochbuch")));
