@@ -64,17 +64,20 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 // Writes the electronic invoice of one order. Returns the exit code.
 int writeXRechnung(TInvoiceDatabase &db, int orderId, const QString &file, QTextStream &err)
 {
+    // A refused invoice is not put out, so it leaves the invoice date open.
     TEInvoiceInput input;
     QString error;
-    if (!loadEInvoiceInput(db, orderId, QDate::currentDate(), &input, &error)) {
-        err << error << u'\n';
-        return InvoiceFailed;
+    for (const bool fixDate : {false, true}) {
+        if (!loadEInvoiceInput(db, orderId, QDate::currentDate(), &input, &error, fixDate)) {
+            err << error << u'\n';
+            return InvoiceFailed;
+        }
+        if (const TEInvoiceResult check = buildXRechnung(input); !check.missing.isEmpty()) {
+            err << check.message() << u'\n';
+            return InvoiceFailed;
+        }
     }
     const TEInvoiceResult invoice = buildXRechnung(input);
-    if (!invoice.missing.isEmpty()) {
-        err << invoice.message() << u'\n';
-        return InvoiceFailed;
-    }
     if (!vq::writeFileSafely(file, invoice.xml, &error)) {
         err << error << u'\n';
         return InvoiceFailed;

@@ -205,12 +205,16 @@ bool writeZugferdOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &
         return false;
     };
     // What the electronic invoice lacks is told before anything is laid out.
+    // A refused invoice is not put out, so it does not fix the invoice date.
     TEInvoiceInput input;
+    if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &message, false))
+        return failed(message);
+    if (const TEInvoiceResult check = buildXRechnung(input, EInvoiceProfile::FacturXEN16931);
+        !check.missing.isEmpty())
+        return failed(check.message());
     if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &message))
         return failed(message);
     const TEInvoiceResult invoice = buildXRechnung(input, EInvoiceProfile::FacturXEN16931);
-    if (!invoice.missing.isEmpty())
-        return failed(invoice.message());
     const auto rendered = renderInvoice(db, bestellungId, &message);
     if (!rendered)
         return failed(message);

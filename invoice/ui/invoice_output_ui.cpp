@@ -31,14 +31,16 @@ const QString kXRechnungTitle = QStringLiteral("E-Rechnung (XRechnung) speichern
 const QString kZugferdTitle = QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern");
 
 // The order's electronic invoice of the profile, or a German message (through
-// questions) naming what it lacks.
+// questions) naming what it lacks. fixDate: the invoice is put out, so an
+// order without an invoice date gets today's stored.
 std::optional<TEInvoiceResult> electronicInvoice(QWidget *parent, TInvoiceDatabase &db,
                                                  int bestellungId, EInvoiceProfile profile,
-                                                 const QString &title, TUserQuestions &questions)
+                                                 const QString &title, TUserQuestions &questions,
+                                                 bool fixDate)
 {
     TEInvoiceInput input;
     QString error;
-    if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &error)) {
+    if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &error, fixDate)) {
         questions.showError(parent, title, error);
         return std::nullopt;
     }
@@ -272,14 +274,18 @@ void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
 bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
                    TUserQuestions &questions)
 {
-    const auto invoice = electronicInvoice(parent, db, bestellungId, EInvoiceProfile::XRechnung,
-                                           kXRechnungTitle, questions);
-    if (!invoice)
+    // A refused or cancelled invoice is not put out: the invoice date stays open.
+    if (!electronicInvoice(parent, db, bestellungId, EInvoiceProfile::XRechnung, kXRechnungTitle,
+                           questions, false))
         return false;
     const QString file = questions.saveFileName(
         parent, kXRechnungTitle, suggestedName(db, bestellungId, QStringLiteral("xml")),
         QStringLiteral("XRechnung (*.xml)"));
     if (file.isEmpty())
+        return false;
+    const auto invoice = electronicInvoice(parent, db, bestellungId, EInvoiceProfile::XRechnung,
+                                           kXRechnungTitle, questions, true);
+    if (!invoice)
         return false;
     QString error;
     if (!vq::writeFileSafely(file, invoice->xml, &error)) {
@@ -292,7 +298,7 @@ bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
 bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
 {
     if (!electronicInvoice(parent, db, bestellungId, EInvoiceProfile::FacturXEN16931, kZugferdTitle,
-                           questions))
+                           questions, false))
         return false;
     const QString file = questions.saveFileName(
         parent, kZugferdTitle, suggestedName(db, bestellungId, QStringLiteral("pdf")),

@@ -301,6 +301,8 @@ TEST_F(InvoiceWindows, ElectronicInvoicesNameWhatIsMissingThenSave)
     }
     EXPECT_TRUE(questions.suggestions.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(questions.fileName));
+    // Nothing was put out, so the invoice date is still open.
+    EXPECT_FALSE(db.order(bestellungId)->rechnungsdatum.isValid());
 
     TMandant client = *db.client(mandantId);
     client.email = QStringLiteral("rechnung@fensterladen.example");
@@ -331,6 +333,8 @@ TEST_F(InvoiceWindows, ElectronicInvoicesNameWhatIsMissingThenSave)
     EXPECT_TRUE(xml.contains("<ram:ID>urn:cen.eu:en16931:2017</ram:ID>")) << xml.toStdString();
     EXPECT_EQ(questions.suggestions,
               QStringList({QStringLiteral("Rechnung-17.xml"), QStringLiteral("Rechnung-17.pdf")}));
+
+    EXPECT_EQ(db.order(bestellungId)->rechnungsdatum, QDate::currentDate());
 
     // Cancelling writes nothing and says nothing; an unwritable place says so.
     questions.fileName.clear();

@@ -112,6 +112,8 @@ TEST_F(ZugferdOrders, WhatTheElectronicInvoiceLacksIsNamedAndNoFileIsWritten)
         << error.toStdString();
     EXPECT_TRUE(error.contains(u"E-Mail-Adresse des Mandanten")) << error.toStdString();
     EXPECT_EQ(vq::test::readFile(pdfPath(0)), "older invoice");
+    // A refused invoice is not put out: its invoice date stays open.
+    EXPECT_FALSE(db.order(orders[0])->rechnungsdatum.isValid());
     EXPECT_FALSE(writeZugferdOfOrder(db, 9999, pdfPath(1), &error));
     EXPECT_TRUE(error.contains(u"keine Bestellung")) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(pdfPath(1)));
