@@ -18,6 +18,10 @@
 //   vq_bestell_rechnung --invoice ORDER_ID --xrechnung FILE.xml [--database URL]
 //       writes the order's electronic invoice (XRechnung); exit code 1 with
 //       the German message for an unknown order or what the invoice lacks.
+//   vq_bestell_rechnung --invoice ORDER_ID --zugferd FILE.pdf [--database URL]
+//       writes the order's invoice through its client's template as ZUGFeRD /
+//       Factur-X PDF (PDF/A-3b, profile EN 16931, the XML embedded); exit
+//       code 1 as for --pdf and --xrechnung.
 //
 // The database is the file "datenbank.db" in the data folder unless --database
 // or the environment variable VQ_INVOICE_DATABASE names another one.
@@ -28,6 +32,7 @@
 #include "safe_file.h"
 #include "invoice_renderer.h"
 #include "uMailOrder.h"
+#include "zugferd.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -59,17 +64,20 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 // Writes the electronic invoice of one order. Returns the exit code.
 int writeXRechnung(TInvoiceDatabase &db, int orderId, const QString &file, QTextStream &err)
 {
+    // A refused invoice is not put out, so it leaves the invoice date open.
     TEInvoiceInput input;
     QString error;
-    if (!loadEInvoiceInput(db, orderId, QDate::currentDate(), &input, &error)) {
-        err << error << u'\n';
-        return InvoiceFailed;
+    for (const bool fixDate : {false, true}) {
+        if (!loadEInvoiceInput(db, orderId, QDate::currentDate(), &input, &error, fixDate)) {
+            err << error << u'\n';
+            return InvoiceFailed;
+        }
+        if (const TEInvoiceResult check = buildXRechnung(input); !check.missing.isEmpty()) {
+            err << check.message() << u'\n';
+            return InvoiceFailed;
+        }
     }
     const TEInvoiceResult invoice = buildXRechnung(input);
-    if (!invoice.missing.isEmpty()) {
-        err << invoice.message() << u'\n';
-        return InvoiceFailed;
-    }
     if (!vq::writeFileSafely(file, invoice.xml, &error)) {
         err << error << u'\n';
         return InvoiceFailed;
@@ -111,17 +119,22 @@ int main(int argc, char **argv)
     const QCommandLineOption xrechnungOption(
         QStringLiteral("xrechnung"), QStringLiteral("Die E-Rechnung (XRechnung) in diese Datei schreiben."),
         QStringLiteral("FILE"));
-    parser.addOptions(
-        {importOption, deleteOption, clientOption, databaseOption, invoiceOption, pdfOption, xrechnungOption});
+    const QCommandLineOption zugferdOption(
+        QStringLiteral("zugferd"),
+        QStringLiteral("Die Rechnung als E-Rechnung (ZUGFeRD-PDF) in diese Datei schreiben."), QStringLiteral("FILE"));
+    parser.addOptions({importOption, deleteOption, clientOption, databaseOption, invoiceOption, pdfOption,
+                       xrechnungOption, zugferdOption});
     parser.process(app);
 
     if (parser.isSet(invoiceOption)) {
         bool isNumber = false;
         const int orderId = parser.value(invoiceOption).toInt(&isNumber);
-        const int outputs = int(!parser.value(pdfOption).isEmpty()) + int(!parser.value(xrechnungOption).isEmpty());
+        const int outputs = int(!parser.value(pdfOption).isEmpty()) + int(!parser.value(xrechnungOption).isEmpty()) +
+                            int(!parser.value(zugferdOption).isEmpty());
         if (!isNumber || orderId <= 0 || outputs != 1) {
             err << QStringLiteral("Bitte geben Sie mit --invoice die Nummer der Bestellung und mit --pdf die "
-                                  "PDF-Datei oder mit --xrechnung die XML-Datei an.\n");
+                                  "PDF-Datei, mit --xrechnung die XML-Datei oder mit --zugferd die "
+                                  "ZUGFeRD-PDF-Datei an.\n");
             return UsageOrDatabase;
         }
         TInvoiceDatabase db;
@@ -132,7 +145,10 @@ int main(int argc, char **argv)
         }
         if (parser.isSet(xrechnungOption))
             return writeXRechnung(db, orderId, parser.value(xrechnungOption), err);
-        if (!writeInvoicePdfOfOrder(db, orderId, parser.value(pdfOption), &error)) {
+        const bool written = parser.isSet(zugferdOption)
+                                 ? writeZugferdOfOrder(db, orderId, parser.value(zugferdOption), &error)
+                                 : writeInvoicePdfOfOrder(db, orderId, parser.value(pdfOption), &error);
+        if (!written) {
             err << error << u'\n';
             return InvoiceFailed;
         }

@@ -8,8 +8,10 @@
 namespace vq::invoice {
 
 // Reads what the invoice of the order needs. false with *error (German) for
-// an unknown order or a database that fails.
-bool loadEInvoiceInput(TInvoiceDatabase &db, int bestellungId, const QDate &today, TEInvoiceInput *input,
-                       QString *error);
+// an unknown order or a database that fails. With fixDate the order's invoice
+// date is stored as today when it has none (the invoice is put out); without,
+// an order without one gets today's date in input only (a check before output).
+bool loadEInvoiceInput(TInvoiceDatabase &db, int bestellungId, const QDate &today,
+                       TEInvoiceInput *input, QString *error, bool fixDate = true);
 
 } // namespace vq::invoice

@@ -191,7 +191,7 @@ bool ibanValid(const QString &iban)
     return remainder == 1;
 }
 
-TEInvoiceResult buildXRechnung(const TEInvoiceInput &input)
+TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile profile)
 {
     const TMandant &seller = input.seller;
     const TBestellung &order = input.order;
@@ -271,7 +271,8 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input)
     x.ram(QStringLiteral("ID"), QStringLiteral("urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"));
     x.close();
     x.open(RAM, QStringLiteral("GuidelineSpecifiedDocumentContextParameter"));
-    x.ram(QStringLiteral("ID"), QString::fromLatin1(kXRechnungGuideline));
+    x.ram(QStringLiteral("ID"), QString::fromLatin1(profile == EInvoiceProfile::XRechnung ? kXRechnungGuideline
+                                                                                  : kEN16931Guideline));
     x.close();
     x.close();
 

@@ -14,6 +14,12 @@ namespace vq::invoice {
 
 inline constexpr char kXRechnungGuideline[] =
     "urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0";
+// The guideline of a ZUGFeRD / Factur-X invoice of the profile EN 16931.
+inline constexpr char kEN16931Guideline[] = "urn:cen.eu:en16931:2017";
+
+// Which rules the invoice declares: the German XRechnung, or plain EN 16931
+// as ZUGFeRD / Factur-X embeds it in the PDF (the same XML otherwise).
+enum class EInvoiceProfile { XRechnung, FacturXEN16931 };
 
 struct TEInvoiceInput
 {
@@ -31,7 +37,8 @@ struct TEInvoiceResult
     QString message() const;
 };
 
-TEInvoiceResult buildXRechnung(const TEInvoiceInput &input);
+TEInvoiceResult buildXRechnung(const TEInvoiceInput &input,
+                               EInvoiceProfile profile = EInvoiceProfile::XRechnung);
 
 // ISO 4217 code of a client's currency text ("€", "EUR", "Euro", "CHF", "Fr.",
 // "$", "£", ...); empty when it names none.

@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QBuffer>
 #include <QPdfWriter>
 #include <QPen>
 #include <QRegularExpression>
@@ -512,6 +513,33 @@ QImage TInvoiceDocument::pageImage(int page, int dotsPerInch) const
     return image;
 }
 
+namespace {
+
+bool paintPdf(const TInvoiceDocument &document, QIODevice *device, QPagedPaintDevice::PdfVersion version)
+{
+    QPdfWriter writer(device);
+    writer.setPdfVersion(version);
+    writer.setTitle(QString::fromUtf16(kPdfTitle));
+    writer.setCreator(QString::fromUtf16(kPdfCreator));
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    return document.print(&writer);
+}
+
+} // namespace
+
+std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document)
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    if (!paintPdf(document, &buffer, QPagedPaintDevice::PdfVersion_A1b))
+        return std::nullopt;
+    buffer.close();
+    return pdf;
+}
+
 bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QString *error)
 {
     QSaveFile file(path);
@@ -521,16 +549,7 @@ bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QStr
                          .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
-    bool painted = false;
-    {
-        QPdfWriter writer(&file);
-        writer.setTitle(QString::fromUtf16(kPdfTitle));
-        writer.setCreator(QString::fromUtf16(kPdfCreator));
-        writer.setResolution(300);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        painted = document.print(&writer);
-    }
+    const bool painted = paintPdf(document, &file, QPagedPaintDevice::PdfVersion_1_4);
     if (!painted || !file.commit()) {
         if (error)
             *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")

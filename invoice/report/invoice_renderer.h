@@ -12,6 +12,7 @@
 
 #include "invoice_report_data.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QLocale>
 #include <QSizeF>
@@ -88,6 +89,9 @@ private:
 // Writes the document as a PDF with title "Rechnung" and creator
 // "VQ-BestellFormular", through a temporary file so a failure keeps an older file.
 bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QString *error);
+// The same document as PDF/A-1b (fonts embedded, sRGB output intent): the
+// base of a ZUGFeRD invoice. nullopt when painting fails.
+std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document);
 
 // The invoice of one order through its client's template ("<Mandant_ID>.rav" in
 // the data folder, or templatePath when given): the HTML and the folder of the

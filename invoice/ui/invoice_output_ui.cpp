@@ -1,5 +1,10 @@
 #include "invoice_output_ui.h"
 
+#include "einvoice_source.h"
+#include "safe_file.h"
+#include "xrechnung.h"
+#include "zugferd.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,6 +27,38 @@ namespace vq::invoice {
 namespace {
 
 const QString kInvoiceTitle = QStringLiteral("Rechnung");
+const QString kXRechnungTitle = QStringLiteral("E-Rechnung (XRechnung) speichern");
+const QString kZugferdTitle = QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern");
+
+// The order's electronic invoice of the profile, or a German message (through
+// questions) naming what it lacks. fixDate: the invoice is put out, so an
+// order without an invoice date gets today's stored.
+std::optional<TEInvoiceResult> electronicInvoice(QWidget *parent, TInvoiceDatabase &db,
+                                                 int bestellungId, EInvoiceProfile profile,
+                                                 const QString &title, TUserQuestions &questions,
+                                                 bool fixDate)
+{
+    TEInvoiceInput input;
+    QString error;
+    if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &error, fixDate)) {
+        questions.showError(parent, title, error);
+        return std::nullopt;
+    }
+    TEInvoiceResult invoice = buildXRechnung(input, profile);
+    if (!invoice.missing.isEmpty()) {
+        questions.showError(parent, title, invoice.message());
+        return std::nullopt;
+    }
+    return invoice;
+}
+
+QString suggestedName(TInvoiceDatabase &db, int bestellungId, const QString &suffix)
+{
+    const auto order = db.order(bestellungId);
+    const QString number =
+        order && order->rechNr ? QString::number(*order->rechNr) : QString::number(bestellungId);
+    return QStringLiteral("Rechnung-%1.%2").arg(number, suffix);
+}
 
 void preparePrinter(QPrinter *printer)
 {
@@ -232,6 +269,48 @@ void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
         questions.showError(parent, kInvoiceTitle,
                             QStringLiteral("Die Rechnung konnte nicht auf \"%1\" gedruckt werden.")
                                 .arg(printer.printerName()));
+}
+
+bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                   TUserQuestions &questions)
+{
+    // A refused or cancelled invoice is not put out: the invoice date stays open.
+    if (!electronicInvoice(parent, db, bestellungId, EInvoiceProfile::XRechnung, kXRechnungTitle,
+                           questions, false))
+        return false;
+    const QString file = questions.saveFileName(
+        parent, kXRechnungTitle, suggestedName(db, bestellungId, QStringLiteral("xml")),
+        QStringLiteral("XRechnung (*.xml)"));
+    if (file.isEmpty())
+        return false;
+    const auto invoice = electronicInvoice(parent, db, bestellungId, EInvoiceProfile::XRechnung,
+                                           kXRechnungTitle, questions, true);
+    if (!invoice)
+        return false;
+    QString error;
+    if (!vq::writeFileSafely(file, invoice->xml, &error)) {
+        questions.showError(parent, kXRechnungTitle, error);
+        return false;
+    }
+    return true;
+}
+
+bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
+{
+    if (!electronicInvoice(parent, db, bestellungId, EInvoiceProfile::FacturXEN16931, kZugferdTitle,
+                           questions, false))
+        return false;
+    const QString file = questions.saveFileName(
+        parent, kZugferdTitle, suggestedName(db, bestellungId, QStringLiteral("pdf")),
+        QStringLiteral("ZUGFeRD-PDF (*.pdf)"));
+    if (file.isEmpty())
+        return false;
+    QString error;
+    if (!writeZugferdOfOrder(db, bestellungId, file, &error)) {
+        questions.showError(parent, kZugferdTitle, error);
+        return false;
+    }
+    return true;
 }
 
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,

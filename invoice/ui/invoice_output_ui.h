@@ -72,6 +72,16 @@ void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
 // "Drucken": the set-up dialog, then the printer or the preview (maximised, 80 %).
 void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
                   TUserQuestions &questions);
+// "E-Rechnung (XRechnung) speichern": when the client and the order hold what
+// the electronic invoice needs, asks for a file name and writes the order's
+// XRechnung XML; otherwise one German message names every missing item and no
+// file is asked for or written. false when refused, cancelled or failed.
+bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                   TUserQuestions &questions);
+// "E-Rechnung (ZUGFeRD-PDF) speichern": the same for the invoice PDF of the
+// client's template with the electronic invoice inside (ZUGFeRD / Factur-X).
+bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+                 TUserQuestions &questions);
 // "Rechnungsvorlage zurücksetzen": asks, then copies the default over the client's template.
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,
                           TUserQuestions &questions);

@@ -1,6 +1,7 @@
 // Orders and clients for the electronic invoice tests.
 #pragma once
 
+#include "invoice_database.h"
 #include "xrechnung.h"
 
 #include <optional>
@@ -98,5 +99,28 @@ inline double unitOf(const TArtikel &a)
     return unit;
 }
 
+// Stores an order of the case with its lines and options for the client;
+// its id, or 0 when the database fails.
+inline int storeOrder(TInvoiceDatabase &db, int clientId, const InvoiceCase &c, int rechNr)
+{
+    TBestellung b = order(c.company);
+    b.mandantId = clientId;
+    b.rechNr = rechNr;
+    const auto orderId = db.insertOrder(b);
+    if (!orderId)
+        return 0;
+    for (TArtikel a : c.lines) {
+        a.bestellungId = *orderId;
+        const auto lineId = db.insertLine(a);
+        if (!lineId)
+            return 0;
+        for (TOption o : a.optionen) {
+            o.artikelId = *lineId;
+            if (!db.insertOption(o))
+                return 0;
+        }
+    }
+    return *orderId;
+}
 
 } // namespace vq::invoice::test

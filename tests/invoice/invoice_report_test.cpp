@@ -181,6 +181,10 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
         EXPECT_TRUE(text.contains(simplified(QString::fromUtf8(expected)))) << expected << "\n"
                                                                             << text.toStdString();
     }
+    // The invoice date is the day of the first output, not the order's day.
+    EXPECT_TRUE(text.contains(QStringLiteral("Rechnungsdatum ") +
+                              QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))))
+        << text.toStdString();
     EXPECT_LT(text.indexOf(QStringLiteral("T-Shirt")), text.indexOf(QStringLiteral("Stofftasche")));
     EXPECT_LT(text.indexOf(QStringLiteral("Stofftasche")),
               text.indexOf(QStringLiteral("Kochbuch")));

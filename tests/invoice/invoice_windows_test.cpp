@@ -1,6 +1,7 @@
 // The invoice windows offscreen: the preview at 100 % with saving as PDF, the
 // print set-up, printing copies, the template editor with its live preview and
-// its question on closing, and resetting a template. Set VQ_SCREENSHOT_DIR to
+// its question on closing, resetting a template, and saving the electronic
+// invoices (XRechnung, ZUGFeRD PDF). Set VQ_SCREENSHOT_DIR to
 // keep a picture of each window.
 #include "GlobalFunctions.h"
 #include "clients.h"
@@ -44,13 +45,16 @@ public:
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     void showError(QWidget *, const QString &, const QString &text) override { errors << text; }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    QString saveFileName(QWidget *, const QString &, const QString &suggestion,
+                         const QString &) override
     {
+        suggestions << suggestion;
         return fileName;
     }
     QList<bool> answers;
     QStringList asked;
     QStringList errors;
+    QStringList suggestions; // of each file dialog
     QString fileName;
 };
 
@@ -279,3 +283,68 @@ TEST_F(InvoiceWindows, ResetAsksAndRestoresTheDefault)
 }
 
 } // namespace
+
+TEST_F(InvoiceWindows, ElectronicInvoicesNameWhatIsMissingThenSave)
+{
+    // The window's client and order lack what an electronic invoice needs:
+    // one message names each item, no file is asked for or written.
+    questions.fileName = dir.filePath(QStringLiteral("e-rechnung"));
+    EXPECT_FALSE(saveXRechnung(nullptr, db, bestellungId, questions));
+    EXPECT_FALSE(saveZugferd(nullptr, db, bestellungId, questions));
+    ASSERT_EQ(questions.errors.size(), 2);
+    for (const QString &error : questions.errors) {
+        for (const char *item : {"E-Mail-Adresse des Mandanten", "Telefonnummer des Mandanten",
+                                 "USt-IdNr. oder Steuernummer des Mandanten",
+                                 "Anschrift des Käufers", "E-Mail-Adresse des Käufers"})
+            EXPECT_TRUE(error.contains(QString::fromUtf8(item))) << item << "\n"
+                                                                 << error.toStdString();
+    }
+    EXPECT_TRUE(questions.suggestions.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(questions.fileName));
+    // Nothing was put out, so the invoice date is still open.
+    EXPECT_FALSE(db.order(bestellungId)->rechnungsdatum.isValid());
+
+    TMandant client = *db.client(mandantId);
+    client.email = QStringLiteral("rechnung@fensterladen.example");
+    client.telefon = QStringLiteral("0341 998877");
+    client.steuernummer = QStringLiteral("231/123/45678");
+    ASSERT_TRUE(db.updateClient(client));
+    TBestellung order = *db.order(bestellungId);
+    order.plz = QStringLiteral("04109");
+    order.ort = QStringLiteral("Leipzig");
+    order.email = QStringLiteral("max@kunde.example");
+    ASSERT_TRUE(db.updateOrder(order));
+    questions.errors.clear();
+
+    questions.fileName = dir.filePath(QStringLiteral("rechnung.xml"));
+    EXPECT_TRUE(saveXRechnung(nullptr, db, bestellungId, questions))
+        << questions.errors.join(u'\n').toStdString();
+    EXPECT_TRUE(
+        vq::test::readFile(questions.fileName).contains("urn:xeinkauf.de:kosit:xrechnung_3.0"));
+    questions.fileName = dir.filePath(QStringLiteral("rechnung.pdf"));
+    EXPECT_TRUE(saveZugferd(nullptr, db, bestellungId, questions))
+        << questions.errors.join(u'\n').toStdString();
+    EXPECT_TRUE(vq::test::readFile(questions.fileName).startsWith("%PDF-1.7"));
+    QByteArray xml;
+    EXPECT_EQ(vq::test::runProgram(
+                  QStringLiteral("qpdf"),
+                  {QStringLiteral("--show-attachment=factur-x.xml"), questions.fileName}, &xml),
+              0);
+    EXPECT_TRUE(xml.contains("<ram:ID>urn:cen.eu:en16931:2017</ram:ID>")) << xml.toStdString();
+    EXPECT_EQ(questions.suggestions,
+              QStringList({QStringLiteral("Rechnung-17.xml"), QStringLiteral("Rechnung-17.pdf")}));
+
+    EXPECT_EQ(db.order(bestellungId)->rechnungsdatum, QDate::currentDate());
+
+    // Cancelling writes nothing and says nothing; an unwritable place says so.
+    questions.fileName.clear();
+    EXPECT_FALSE(saveXRechnung(nullptr, db, bestellungId, questions));
+    EXPECT_FALSE(saveZugferd(nullptr, db, bestellungId, questions));
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+    questions.fileName = dir.filePath(QStringLiteral("fehlt/rechnung.pdf"));
+    EXPECT_FALSE(saveZugferd(nullptr, db, bestellungId, questions));
+    EXPECT_FALSE(saveXRechnung(nullptr, db, bestellungId, questions));
+    ASSERT_EQ(questions.errors.size(), 2);
+    for (const QString &error : questions.errors)
+        EXPECT_TRUE(error.contains(u"kann nicht geschrieben werden")) << error.toStdString();
+}
