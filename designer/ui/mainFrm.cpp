@@ -11,6 +11,7 @@
 #include "uFtpProfiles.h"
 #include "uFormMailers.h"
 #include "uFTPBrowser.h"
+#include "uHtmlExportDlg.h"
 #include "uInfo.h"
 #include "uLog.h"
 #include "uPHPGen.h"
@@ -204,8 +205,8 @@ void TfrmMain::buildMenus()
            [this] { exportCode(false); });
     action(exportMenu, QStringLiteral("PHP Export"), QStringLiteral("actPhpExport"), {},
            [this] { exportCode(true); });
-    later(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"),
-          QStringLiteral("actExportBestehend"));
+    action(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"), QStringLiteral("actExportBestehend"),
+           {}, [this] { exportIntoPage(); });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Einstellungen"));
     action(settings, QStringLiteral("&Feld-Vorlagen verwalten"), QStringLiteral("actFeldVorlagen"),
@@ -1385,6 +1386,20 @@ void TfrmMain::manageFormMailers()
     loadFormMailers();
 }
 
+void TfrmMain::exportIntoPage()
+{
+    TfrmHtmlExport::Hooks hooks;
+    hooks.generate = [this] { return generate(false); };
+    hooks.upload = [this](const QString &file) { ftpUploadFile(file); };
+    TfrmHtmlExport dialog(*m_dialogs, std::move(hooks), m_project.ExtSettings.encoding,
+                          QDir(m_programFolder).filePath(QStringLiteral("help/vqbest.htm")), this);
+    const QString last = m_project.ExtSettings.HTMLExportFileName;
+    if (!last.isEmpty() && QFileInfo::exists(last))
+        dialog.openPage(last);
+    m_dialogs->runModal(dialog);
+    m_project.ExtSettings.HTMLExportFileName = dialog.fileName();
+}
+
 void TfrmMain::browseFtpFolder()
 {
     auto edit = [this](const char *key) { return qobject_cast<QLineEdit *>(m_controls.value(QString::fromLatin1(key))); };
@@ -1439,6 +1454,14 @@ bool TfrmMain::ftpUpload()
         m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("FTP-Upload"), error);
         return false;
     }
+    return ftpUploadFile(tempFile);
+}
+
+bool TfrmMain::ftpUploadFile(const QString &tempFile)
+{
+    if (m_ftpBusy)
+        return false;
+    controlsToProject();
     // The worker gets a copy: the user may go on editing while it runs.
     auto result = std::make_shared<TUploadResult>();
     setFtpBusy(true);

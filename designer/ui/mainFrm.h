@@ -91,6 +91,11 @@ public:
     void browseFtpFolder();
     // "Formmailer-Links verwalten": the manager, then the drop-down reloaded.
     void manageFormMailers();
+    // Stores a file already written by the FTP upload of the project's settings.
+    bool ftpUploadFile(const QString &localFile);
+    // "Export in bestehende HTML-Datei": the export dialog, modal; it reopens
+    // the page used last with this project.
+    void exportIntoPage();
     bool ftpBusy() const { return m_ftpBusy; }
     TfrmLog *logWindow() const { return m_log; }
 

@@ -12,6 +12,7 @@
 #include "uFTPBrowser.h"
 #include "uFormMailers.h"
 #include "uFtpProfiles.h"
+#include "uHtmlExportDlg.h"
 #include "uInfo.h"
 #include "uLog.h"
 #include "uPreviewWindow.h"
@@ -1426,6 +1427,103 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
     };
     click("btnFtpBrowser");
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFolder"))->text(), QStringLiteral("/htdocs"));
+}
+
+// The export into an existing page on the real browser engine: insert at the
+// caret, the action states, the working copy, save keeping the document type,
+// refresh, remove, the closing question and reopening the same page.
+TEST_F(MainWindowTest, ExportIntoAnExistingPage)
+{
+    QTemporaryDir dir;
+    const QString pagePath = dir.filePath(QStringLiteral("shop.html"));
+    const QByteArray original = "<!DOCTYPE html>\r\n<html><head><title>Shop</title></head>"
+                                "<body><p id=\"vor\">Vorher</p><p id=\"nach\">Nachher</p>"
+                                "<a id=\"weg\" href=\"https://example.org/\">weg</a></body></html>\r\n";
+    {
+        QFile f(pagePath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(original);
+    }
+    m_window->startUp(QString());
+    m_window->project().ExtSettings.encoding = QStringLiteral("utf-8");
+    m_window->project().ExtSettings.HTMLExportFileName = pagePath;
+
+    auto waitReady = [](TfrmHtmlExport &dialog) {
+        QSignalSpy ready(&dialog, &TfrmHtmlExport::pageReady);
+        return ready.wait(15000);
+    };
+    auto enabled = [](TfrmHtmlExport &dialog) {
+        QStringList names;
+        for (const char *name : {"actSave", "actAddForm", "actRefresh", "actDelete", "actFTPUpload"})
+            if (dialog.findChild<QAction *>(QString::fromLatin1(name))->isEnabled())
+                names.append(QString::fromLatin1(name));
+        return names;
+    };
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &dialog = dynamic_cast<TfrmHtmlExport &>(d);
+        EXPECT_EQ(dialog.fileName(), pagePath) << "the page used last opens again";
+        EXPECT_TRUE(waitReady(dialog));
+        EXPECT_TRUE(QFile::exists(pagePath + QStringLiteral(".copy.html")));
+        EXPECT_EQ(enabled(dialog), (QStringList{QStringLiteral("actSave"), QStringLiteral("actAddForm"),
+                                                QStringLiteral("actFTPUpload")}));
+        EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(), QStringLiteral("on"));
+
+        // The caret after "Vorher": the form goes there.
+        dialog.runScript(QStringLiteral("var r = document.createRange();"
+                                        "r.setStart(document.getElementById('vor').firstChild, 6);"
+                                        "r.collapse(true); var s = window.getSelection();"
+                                        "s.removeAllRanges(); s.addRange(r); true"));
+        dialog.addForm();
+        EXPECT_TRUE(waitReady(dialog));
+        EXPECT_EQ(enabled(dialog), (QStringList{QStringLiteral("actSave"), QStringLiteral("actRefresh"),
+                                                QStringLiteral("actDelete"), QStringLiteral("actFTPUpload")}));
+        EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(), QStringLiteral("off"));
+        const QString text = dialog.pageText();
+        const qsizetype form = text.indexOf(QStringLiteral("<!-- VQFORM begin -->"));
+        EXPECT_GT(form, text.indexOf(QStringLiteral("Vorher")));
+        EXPECT_LT(form, text.indexOf(QStringLiteral("Nachher")));
+        EXPECT_GT(text.indexOf(QStringLiteral("<!-- VQFORMCSSBEGIN -->")), 0);
+        EXPECT_GT(text.indexOf(QStringLiteral("<!-- VQFORMJSBEGIN -->")), 0);
+        EXPECT_EQ(readFile(pagePath), original) << "the page changes only on saving";
+
+        // A second insert is refused with its message.
+        m_dialogs->told.clear();
+        dialog.addForm();
+        EXPECT_EQ(m_dialogs->told.size(), 1u);
+
+        // The navigation lock keeps a link in the page from leading away.
+        EXPECT_TRUE(dialog.navigationLocked());
+        dialog.runScript(QStringLiteral("document.getElementById('weg').click(); true"));
+        QTest::qWait(300);
+        EXPECT_TRUE(dialog.view()->url().isLocalFile());
+
+        EXPECT_TRUE(dialog.save());
+        const QByteArray saved = readFile(pagePath);
+        EXPECT_TRUE(saved.startsWith("\xEF\xBB\xBF<!DOCTYPE html>")) << saved.left(60).toStdString();
+        EXPECT_TRUE(saved.contains("<!-- VQFORM begin -->"));
+
+        // Refresh replaces the blocks where they stand, never doubles them.
+        dialog.refreshForm();
+        EXPECT_TRUE(waitReady(dialog));
+        const QString refreshed = dialog.pageText();
+        for (const char *marker : {"<!-- VQFORM begin -->", "<!-- VQFORMCSSBEGIN -->", "<!-- VQFORMJSBEGIN -->"})
+            EXPECT_EQ(refreshed.count(QString::fromLatin1(marker)), 1) << marker;
+        EXPECT_LT(refreshed.indexOf(QStringLiteral("<!-- VQFORM begin -->")), refreshed.indexOf(QStringLiteral("Nachher")));
+
+        dialog.deleteForm();
+        EXPECT_TRUE(waitReady(dialog));
+        EXPECT_FALSE(dialog.pageText().contains(QStringLiteral("VQFORM")));
+        EXPECT_TRUE(dialog.pageText().contains(QStringLiteral("Nachher")));
+
+        // Closing asks; "Nein" leaves the saved page as it was.
+        m_dialogs->answers = {QMessageBox::No};
+        dialog.findChild<QAction *>(QStringLiteral("actExit"))->trigger();
+        EXPECT_FALSE(QFile::exists(pagePath + QStringLiteral(".copy.html")));
+        return dialog.result();
+    };
+    action("actExportBestehend")->trigger();
+    EXPECT_TRUE(readFile(pagePath).contains("<!-- VQFORM begin -->"));
+    EXPECT_EQ(m_window->project().ExtSettings.HTMLExportFileName, pagePath);
 }
 
 // Runs the real browser engine offscreen.
