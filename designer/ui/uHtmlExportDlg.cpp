@@ -191,12 +191,16 @@ void TfrmHtmlExport::documentComplete()
     m_page->locked = true;
     if (m_fileName.isEmpty())
         return;
-    const bool hasForm = hasFormBlock(pageText());
+    // The document just loaded is the working copy as written: read it from
+    // the file rather than waiting for the engine's answer here.
+    QFile copy(workingCopy());
+    const bool hasForm =
+        copy.open(QIODevice::ReadOnly) && hasFormBlock(fromUtf8OrWindows1252(copy.readAll()));
     m_add->setEnabled(!hasForm);
     m_refresh->setEnabled(hasForm);
     m_delete->setEnabled(hasForm);
-    runScript(hasForm ? QStringLiteral("document.designMode = 'off';")
-                      : QStringLiteral("document.designMode = 'on';"));
+    m_page->runJavaScript(hasForm ? QStringLiteral("document.designMode = 'off';")
+                                  : QStringLiteral("document.designMode = 'on';"));
     Q_EMIT pageReady();
 }
 

@@ -1466,6 +1466,8 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
         EXPECT_TRUE(QFile::exists(pagePath + QStringLiteral(".copy.html")));
         EXPECT_EQ(enabled(dialog), (QStringList{QStringLiteral("actSave"), QStringLiteral("actAddForm"),
                                                 QStringLiteral("actFTPUpload")}));
+        for (int i = 0; i < 100 && dialog.runScript(QStringLiteral("document.designMode")).toString() != u"on"; ++i)
+            QTest::qWait(50);
         EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(), QStringLiteral("on"));
 
         // The caret after "Vorher": the form goes there.
@@ -1477,6 +1479,8 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
         EXPECT_TRUE(waitReady(dialog));
         EXPECT_EQ(enabled(dialog), (QStringList{QStringLiteral("actSave"), QStringLiteral("actRefresh"),
                                                 QStringLiteral("actDelete"), QStringLiteral("actFTPUpload")}));
+        for (int i = 0; i < 100 && dialog.runScript(QStringLiteral("document.designMode")).toString() != u"off"; ++i)
+            QTest::qWait(50);
         EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(), QStringLiteral("off"));
         const QString text = dialog.pageText();
         const qsizetype form = text.indexOf(QStringLiteral("<!-- VQFORM begin -->"));
@@ -1640,6 +1644,7 @@ TEST_F(MainWindowTest, Screenshots)
     action("actFtpProfile")->trigger();
     action("actFormmailerLinks")->trigger();
     click("btnFtpBrowser");
+    action("actExportBestehend")->trigger();
     {
         TfrmFtpProfileEdit editor(*m_dialogs, m_window->logWindow(), m_window.get());
         m_dialogs->modal(editor);
