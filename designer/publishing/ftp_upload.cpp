@@ -11,6 +11,31 @@ QString setting(const TProjectDocument &project, const char *key)
     return project.setting(QString::fromLatin1(key));
 }
 
+// The reaction to a failed upload or test: a server's refusal as log lines,
+// anything else as a message.
+void reportFailure(const TFtpClient &client, bool upload, const std::function<void(const QString &)> &log,
+                   TUploadResult *result)
+{
+    switch (client.failure()) {
+    case TFtpFailure::ServerRefused:
+        for (const char *line : {"", "Fehler bei FTP-Übertragung.", "", "Bitte überprüfen Sie Benutzername/Passwort"})
+            log(QString::fromUtf8(line));
+        if (upload) {
+            log(QStringLiteral("sowie das angegebene Verzeichnis auf dem"));
+            log(QStringLiteral("Server existiert."));
+        }
+        log(QString());
+        log(QStringLiteral("Fehlermeldung des Servers:"));
+        log(TFtpClient::maskedTraffic(client.serverReply()));
+        break;
+    case TFtpFailure::NoHost:
+    case TFtpFailure::Other:
+    case TFtpFailure::None:
+        result->message = client.errorText();
+        break;
+    }
+}
+
 } // namespace
 
 bool uploadsPhp(const TProjectDocument &project)
@@ -82,20 +107,32 @@ TUploadResult UploadFile(const TProjectDocument &project, const QString &localFi
         result.ok = true;
         return result;
     }
-    switch (client.failure()) {
-    case TFtpFailure::ServerRefused:
-        for (const char *line : {"", "Fehler bei FTP-Übertragung.", "", "Bitte überprüfen Sie Benutzername/Passwort",
-                                 "sowie das angegebene Verzeichnis auf dem", "Server existiert.", "",
-                                 "Fehlermeldung des Servers:"})
-            log(QString::fromUtf8(line));
-        log(TFtpClient::maskedTraffic(client.serverReply()));
-        break;
-    case TFtpFailure::NoHost:
-    case TFtpFailure::Other:
-    case TFtpFailure::None:
-        result.message = client.errorText();
-        break;
+    reportFailure(client, true, log, &result);
+    return result;
+}
+
+TUploadResult TestConnection(TFtpSettings settings, const QString &port,
+                             const std::function<void(const QString &)> &log)
+{
+    TUploadResult result;
+    bool ok = false;
+    settings.port = port.trimmed().toInt(&ok);
+    if (!ok || settings.port < 1 || settings.port > 65535) {
+        result.message = QStringLiteral("Bitte einen numerischen Wert im Feld Port eintragen!");
+        return result;
     }
+    settings.host = settings.host.trimmed();
+    log(QStringLiteral("Versuche Verbindung aufzunehmen..."));
+    log(QStringLiteral("Username: ") + settings.user);
+    log(QStringLiteral("Passwort: ********"));
+    TFtpClient client(settings);
+    if (client.connectAndLogin()) {
+        log(QStringLiteral("Verbindung erfolgreich hergestellt!"));
+        client.quit();
+        result.ok = true;
+        return result;
+    }
+    reportFailure(client, false, log, &result);
     return result;
 }
 

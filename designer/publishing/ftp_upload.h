@@ -36,4 +36,9 @@ bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings);
 TUploadResult UploadFile(const TProjectDocument &project, const QString &localFile,
                          const std::function<void(const QString &)> &log);
 
+// "Verbindung testen": logs in with settings and quits, nothing else sent.
+// port is the text of the port box. log receives each line of the "FTP-Log".
+TUploadResult TestConnection(TFtpSettings settings, const QString &port,
+                             const std::function<void(const QString &)> &log);
+
 } // namespace vq

@@ -2,11 +2,18 @@
 
 #include "GlobalFunctions.h"
 #include "formmailer_list.h"
+#include "ftp_job.h"
+#include "ftp_upload.h"
 #include "template_library.h"
 #include "text_file.h"
 #include "uErwEinstellungen.h"
 #include "uGenHtml.h"
+#include "uFtpProfiles.h"
+#include "uFormMailers.h"
+#include "uFTPBrowser.h"
+#include "uHtmlExportDlg.h"
 #include "uInfo.h"
+#include "uLog.h"
 #include "uPHPGen.h"
 #include "uPreviewWindow.h"
 #include "uProjectSettings.h"
@@ -122,6 +129,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUser
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kCaption);
     setAcceptDrops(true);
+    m_log = new TfrmLog(this);
     buildTabs();
     buildMenus();
     m_fileLabel = new QLabel(QString::fromUtf16(kUnnamedProject));
@@ -197,8 +205,8 @@ void TfrmMain::buildMenus()
            [this] { exportCode(false); });
     action(exportMenu, QStringLiteral("PHP Export"), QStringLiteral("actPhpExport"), {},
            [this] { exportCode(true); });
-    later(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"),
-          QStringLiteral("actExportBestehend"));
+    action(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"), QStringLiteral("actExportBestehend"),
+           {}, [this] { exportIntoPage(); });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Einstellungen"));
     action(settings, QStringLiteral("&Feld-Vorlagen verwalten"), QStringLiteral("actFeldVorlagen"),
@@ -206,8 +214,10 @@ void TfrmMain::buildMenus()
     action(settings, QStringLiteral("Artikel-Vorlagen verwalten"),
            QStringLiteral("actArtikelVorlagen"), {}, [this] { manageTemplates(true); });
     settings->addSeparator();
-    later(settings, QStringLiteral("FTP-Profile verwalten"), QStringLiteral("actFtpProfile"));
-    later(settings, QStringLiteral("Formmailer-Links verwalten"), QStringLiteral("actFormmailerLinks"));
+    action(settings, QStringLiteral("FTP-Profile verwalten"), QStringLiteral("actFtpProfile"), {},
+           [this] { pickFtpProfile(); });
+    action(settings, QStringLiteral("Formmailer-Links verwalten"), QStringLiteral("actFormmailerLinks"), {},
+           [this] { manageFormMailers(); });
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     action(view, QStringLiteral("Vorschau Fenster"), QStringLiteral("actVorschauFenster"), {},
@@ -248,10 +258,8 @@ void TfrmMain::buildMenus()
          [this] { exportCode(true); });
     tool(QStyle::SP_FileDialogContentsView, QStringLiteral("HTML Export"),
          QStringLiteral("tbHtmlExport"), [this] { exportCode(false); });
-    QAction *upload = tools->addAction(style()->standardIcon(QStyle::SP_ArrowUp),
-                                       QStringLiteral("FTP-Upload"));
-    upload->setObjectName(QStringLiteral("tbFtpUpload"));
-    upload->setEnabled(false);
+    m_uploadAction = tool(QStyle::SP_ArrowUp, QStringLiteral("FTP-Upload"),
+                          QStringLiteral("tbFtpUpload"), [this] { ftpUpload(); });
     tools->addSeparator();
     tool(QStyle::SP_DialogHelpButton, QStringLiteral("Hilfe"), QStringLiteral("tbHilfe"), openHelp);
     tool(QStyle::SP_ComputerIcon, QStringLiteral("Vorschau"), QStringLiteral("tbVorschau"),
@@ -551,6 +559,16 @@ void TfrmMain::addExtras(const QString &key, QHBoxLayout *row)
         row->addWidget(b);
         return b;
     };
+    if (key == u"edtFtpServer") {
+        QPushButton *b = extra(QStringLiteral("..."), QStringLiteral("btnFtpProfile"), [this] { pickFtpProfile(); });
+        b->setToolTip(QStringLiteral("FTP-Profil wählen"));
+        b->setAccessibleName(QStringLiteral("FTP-Profil wählen"));
+    }
+    if (key == u"edtFolder") {
+        QPushButton *b = extra(QStringLiteral("..."), QStringLiteral("btnFtpBrowser"), [this] { browseFtpFolder(); });
+        b->setToolTip(QStringLiteral("Verzeichnis auf dem Server wählen"));
+        b->setAccessibleName(QStringLiteral("Verzeichnis auf dem Server wählen"));
+    }
     if (key == u"edtDanke")
         extra(QStringLiteral("Link testen"), QStringLiteral("btnTestDanke"), [this] {
             m_dialogs->openUrl(qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtDanke")))->text());
@@ -1023,6 +1041,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     }
     if (m_previewWindow)
         m_previewWindow->close();
+    m_log->hide();
     event->accept();
 }
 
@@ -1347,6 +1366,127 @@ void TfrmMain::showPreviewWindow()
     if (!m_previewWindow)
         m_previewWindow = new TfrmPreview([this] { return previewPage(); }, appData("temp.htm"), this);
     m_previewWindow->showAndStart();
+}
+
+void TfrmMain::setFtpBusy(bool busy)
+{
+    m_ftpBusy = busy;
+    m_uploadAction->setEnabled(!busy);
+    m_log->setBusy(busy);
+    if (busy)
+        statusBar()->showMessage(QStringLiteral("FTP-Übertragung läuft..."));
+    else
+        statusBar()->clearMessage();
+}
+
+void TfrmMain::manageFormMailers()
+{
+    TfrmFormMailers manager(appData(kFormMailerListFile), *m_dialogs, this);
+    m_dialogs->runModal(manager);
+    loadFormMailers();
+}
+
+void TfrmMain::exportIntoPage()
+{
+    TfrmHtmlExport::Hooks hooks;
+    hooks.generate = [this] { return generate(false); };
+    hooks.upload = [this](const QString &file) { ftpUploadFile(file); };
+    TfrmHtmlExport dialog(*m_dialogs, std::move(hooks), m_project.ExtSettings.encoding,
+                          QDir(m_programFolder).filePath(QStringLiteral("help/vqbest.htm")), this);
+    const QString last = m_project.ExtSettings.HTMLExportFileName;
+    if (!last.isEmpty() && QFileInfo::exists(last))
+        dialog.openPage(last);
+    m_dialogs->runModal(dialog);
+    m_project.ExtSettings.HTMLExportFileName = dialog.fileName();
+}
+
+void TfrmMain::browseFtpFolder()
+{
+    auto edit = [this](const char *key) { return qobject_cast<QLineEdit *>(m_controls.value(QString::fromLatin1(key))); };
+    bool ok = false;
+    const int port = edit("edtPort")->text().trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+        m_dialogs->tell(this, QMessageBox::Warning, QStringLiteral("FTP-Browser"),
+                        QStringLiteral("Port muss eine Zahl sein. Standardport ist 21."));
+        edit("edtPort")->setText(QStringLiteral("21"));
+        return;
+    }
+    TfrmFTPBrowser browser(*m_dialogs, this);
+    browser.ServerName = edit("edtFtpServer")->text();
+    browser.ServerPort = port;
+    browser.Username = edit("edtUsername")->text();
+    browser.Password = edit("edtPasswort")->text();
+    browser.Passiv = qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->isChecked();
+    if (m_dialogs->runModal(browser) == QDialog::Accepted)
+        edit("edtFolder")->setText(browser.SelectedPath);
+}
+
+void TfrmMain::pickFtpProfile()
+{
+    TftpProfiles profiles(appData(kFtpProfilesFile), *m_dialogs, m_log, this);
+    profiles.SelectMode = true;
+    if (m_dialogs->runModal(profiles) != QDialog::Accepted)
+        return;
+    const std::optional<TFtpProfile> profile = profiles.selectedProfile();
+    if (!profile)
+        return;
+    auto edit = [this](const char *key) { return qobject_cast<QLineEdit *>(m_controls.value(QString::fromLatin1(key))); };
+    edit("edtFtpServer")->setText(profile->server);
+    edit("edtPort")->setText(profile->port);
+    edit("edtUsername")->setText(profile->benutzername);
+    edit("edtPasswort")->setText(profile->passwort);
+    qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->setChecked(profile->passiv);
+}
+
+bool TfrmMain::ftpUpload()
+{
+    if (m_ftpBusy)
+        return false;
+    controlsToProject();
+    const bool php = uploadsPhp(m_project);
+    const std::optional<QString> page = generate(php);
+    if (!page)
+        return false;
+    const QString tempFile = QDir(tempFolder()).filePath(uploadTempFileName(m_project));
+    QString error;
+    if (!writeGeneratedText(tempFile, *page, m_project.ExtSettings.encoding, &error,
+                            php ? GeneratedKind::PhpScript : GeneratedKind::Page)) {
+        m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("FTP-Upload"), error);
+        return false;
+    }
+    return ftpUploadFile(tempFile);
+}
+
+bool TfrmMain::ftpUploadFile(const QString &tempFile)
+{
+    if (m_ftpBusy)
+        return false;
+    controlsToProject();
+    // The worker gets a copy: the user may go on editing while it runs.
+    auto result = std::make_shared<TUploadResult>();
+    setFtpBusy(true);
+    auto firstLine = std::make_shared<bool>(true);
+    TFtpJob *job = TFtpJob::start(this, [project = m_project, tempFile, result](const TFtpJob::Log &log) {
+        *result = UploadFile(project, tempFile, log);
+    });
+    connect(job, &TFtpJob::line, this, [this, firstLine](const QString &line) {
+        // The checks of the settings log nothing; the log starts afresh with
+        // the first line of a connection attempt.
+        if (*firstLine) {
+            *firstLine = false;
+            m_log->start();
+        }
+        m_log->addLine(line);
+    });
+    connect(job, &TFtpJob::done, this, [this, result] {
+        setFtpBusy(false);
+        if (result->resetPort)
+            qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtPort")))->setText(QStringLiteral("21"));
+        if (!result->message.isEmpty())
+            m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("FTP-Upload"), result->message);
+        Q_EMIT ftpFinished(result->ok);
+    });
+    return true;
 }
 
 } // namespace vq::ui

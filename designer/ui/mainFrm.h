@@ -26,6 +26,7 @@ class QHBoxLayout;
 
 namespace vq::ui {
 
+class TfrmLog;
 class TfrmPreview;
 class TPreviewBrowser;
 struct TPreviewPage;
@@ -79,6 +80,24 @@ public:
     void RefreshLists();
     void RefreshTemplateLists();
     void loadFormMailers();
+    // "FTP-Upload": generates the page in the upload format, writes the
+    // temporary file and stores it on the server on a worker; the "FTP-Log"
+    // shows each step. Returns false when it did not start.
+    bool ftpUpload();
+    // "FTP-Profile verwalten" and "..." beside "Server": the profile list in
+    // select mode; the chosen profile fills the FTP settings.
+    void pickFtpProfile();
+    // "..." beside "Verzeichnis": the FTP browser picks the remote folder.
+    void browseFtpFolder();
+    // "Formmailer-Links verwalten": the manager, then the drop-down reloaded.
+    void manageFormMailers();
+    // Stores a file already written by the FTP upload of the project's settings.
+    bool ftpUploadFile(const QString &localFile);
+    // "Export in bestehende HTML-Datei": the export dialog, modal; it reopens
+    // the page used last with this project.
+    void exportIntoPage();
+    bool ftpBusy() const { return m_ftpBusy; }
+    TfrmLog *logWindow() const { return m_log; }
 
     // The generated page, or nothing after showing why not.
     std::optional<QString> generate(bool php, QString *formId = nullptr);
@@ -93,6 +112,10 @@ public:
     QString statusText() const;
     QMenu *fieldKindMenu() const { return m_fieldKindMenu; }
     TfrmPreview *previewWindow() const { return m_previewWindow; }
+
+Q_SIGNALS:
+    // An upload or another FTP operation started by this window has ended.
+    void ftpFinished(bool ok);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -125,6 +148,7 @@ private:
     void tabShown(int index);
     void showListMenu(bool articles, const QPoint &at);
     std::optional<TPreviewPage> previewPage();
+    void setFtpBusy(bool busy);
 
     int selectedRow(QTreeWidget *list) const;
     void selectRow(QTreeWidget *list, int row);
@@ -154,6 +178,9 @@ private:
     TfrmPreview *m_previewWindow = nullptr;
     QMenu *m_fieldKindMenu = nullptr;
     QLabel *m_fileLabel = nullptr;
+    TfrmLog *m_log = nullptr;
+    QAction *m_uploadAction = nullptr;
+    bool m_ftpBusy = false;
 };
 
 } // namespace vq::ui

@@ -1,0 +1,37 @@
+#include "ftp_job.h"
+
+#include <QThread>
+
+namespace vq::ui {
+
+TFtpJob::TFtpJob(QObject *parent)
+    : QObject(parent)
+{
+}
+
+TFtpJob *TFtpJob::start(QObject *parent, Work work)
+{
+    auto *job = new TFtpJob(parent);
+    job->m_thread = QThread::create([job, work = std::move(work)] {
+        // Emitted on the worker; the receivers live in the window's thread, so
+        // every line arrives there queued.
+        work([job](const QString &line) { Q_EMIT job->line(line); });
+    });
+    connect(
+        job->m_thread, &QThread::finished, job,
+        [job] {
+            Q_EMIT job->done();
+            job->deleteLater();
+        },
+        Qt::QueuedConnection);
+    job->m_thread->start();
+    return job;
+}
+
+TFtpJob::~TFtpJob()
+{
+    m_thread->wait();
+    delete m_thread;
+}
+
+} // namespace vq::ui

@@ -1,0 +1,80 @@
+// The FTP browser ("FTP-Browser"): connects with the main window's FTP
+// settings, lists folders, enters them, goes a level up and hands the chosen
+// folder back. It keeps one connection from "Verbinden" until it closes or
+// the connection fails; every network step runs on a worker, and the status
+// list shows the traffic (">> " commands red, "<< " replies blue, PASS masked).
+#pragma once
+
+#include "ftp_client.h"
+#include "ftp_job.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <memory>
+
+class QAction;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QTreeWidget;
+
+namespace vq::ui {
+
+class TUserDialogs;
+
+class TfrmFTPBrowser : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmFTPBrowser(TUserDialogs &dialogs, QWidget *parent = nullptr);
+    ~TfrmFTPBrowser() override;
+
+    QString ServerName;
+    int ServerPort = 21;
+    QString Username;
+    QString Password;
+    bool Passiv = false;
+    QString SelectedPath;
+
+    void connectToServer();
+    // Lists the folder given by name or path; empty: the current one.
+    void listFolder(const QString &folder);
+    void levelUp();
+    void refresh();
+    void takeOver();
+    bool connected() const { return m_connected; }
+    bool busy() const { return m_job != nullptr; }
+
+    // Adds traffic or a status message to the status list, split into lines
+    // at carriage returns, the PASS command masked; the newest line selected.
+    void addStatus(const QString &text);
+
+    void done(int result) override;
+
+Q_SIGNALS:
+    // A network step has ended (successfully or not).
+    void stepFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Runs work on a worker; then finished in the window's thread.
+    void run(TFtpJob::Work work, std::function<void()> finished);
+    void disconnectClient();
+    void rowActivated();
+    void listingFailed();
+    void showListing(const QString &path, const QList<TFtpEntry> &entries);
+
+    TUserDialogs &m_dialogs;
+    std::shared_ptr<TFtpClient> m_client;
+    bool m_connected = false;
+    QPointer<TFtpJob> m_job;
+    QAction *m_connect, *m_up, *m_take;
+    QLineEdit *m_path;
+    QTreeWidget *m_list;
+    QListWidget *m_status;
+    QProgressBar *m_progress;
+};
+
+} // namespace vq::ui

@@ -1,0 +1,210 @@
+#include "uFormMailers.h"
+
+#include "formmailer_list.h"
+#include "user_dialogs.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
+namespace vq::ui {
+
+// ---------------------------------------------------------------- link editor
+
+TfrmFormMailerLink::TfrmFormMailerLink(TUserDialogs &dialogs, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmFormMailerLink"));
+    setWindowTitle(QStringLiteral("Formmailer-Link bearbeiten"));
+    m_link = new QLineEdit(QStringLiteral("http://"));
+    m_link->setObjectName(QStringLiteral("edtLink"));
+    auto *label = new QLabel(QStringLiteral("&Link:"));
+    label->setBuddy(m_link);
+    auto *test = new QPushButton(QStringLiteral("Link &testen"));
+    test->setObjectName(QStringLiteral("btnLinkTesten"));
+    test->setToolTip(QStringLiteral("Link testen"));
+    test->setAutoDefault(false);
+    connect(test, &QPushButton::clicked, this, [this, &dialogs] {
+        dialogs.openUrl(m_link->text() + QStringLiteral("?action=checkurl"));
+    });
+    auto *group = new QGroupBox(QStringLiteral("Formmailer-Link bearbeiten"));
+    auto *row = new QHBoxLayout(group);
+    row->addWidget(label);
+    row->addWidget(m_link, 1);
+    row->addWidget(test);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"));
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"));
+    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+    resize(560, sizeHint().height());
+}
+
+void TfrmFormMailerLink::setLink(const QString &link)
+{
+    m_link->setText(link);
+}
+
+QString TfrmFormMailerLink::link() const
+{
+    return m_link->text();
+}
+
+// ---------------------------------------------------------------- manager
+
+TfrmFormMailers::TfrmFormMailers(const QString &path, TUserDialogs &dialogs, QWidget *parent)
+    : QDialog(parent)
+    , m_path(path)
+    , m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("frmFormMailers"));
+    setWindowTitle(QStringLiteral("FormMailer-Vorlagen"));
+    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const QString &name,
+                             auto slot) {
+        auto *a = new QAction(style()->standardIcon(icon), text, this);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QAction *neu = makeAction(QStyle::SP_FileIcon, QStringLiteral("Neu"), QStringLiteral("actNeu"),
+                              [this] { newLink(); });
+    QAction *edit = makeAction(QStyle::SP_FileDialogDetailedView, QStringLiteral("Bearbeiten"),
+                               QStringLiteral("actBearbeiten"), [this] { editLink(); });
+    QAction *del = makeAction(QStyle::SP_TrashIcon, QStringLiteral("Löschen"),
+                              QStringLiteral("actLoeschen"), [this] { deleteLink(); });
+    QAction *leave = makeAction(QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"),
+                                QStringLiteral("actVerlassen"), [this] { reject(); });
+    auto *menuBar = new QMenuBar;
+    QMenu *file = menuBar->addMenu(QStringLiteral("&Datei"));
+    file->addActions({neu, edit, del});
+    file->addSeparator();
+    file->addAction(leave);
+    auto *tools = new QToolBar;
+    tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tools->addActions({neu, edit, del});
+    tools->addSeparator();
+    tools->addAction(leave);
+
+    m_list = new QTreeWidget;
+    m_list->setObjectName(QStringLiteral("lvFormMailer"));
+    m_list->setAccessibleName(QStringLiteral("Link zum Formmailer"));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setHeaderLabels({QStringLiteral("Link zum Formmailer")});
+    m_list->setColumnWidth(0, 500);
+    connect(m_list, &QTreeWidget::itemActivated, this, [this] { editLink(); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(tools);
+    layout->addWidget(m_list);
+    resize(560, 340);
+
+    m_links = readFormMailerList(m_path);
+    fill(m_links.isEmpty() ? -1 : 0);
+}
+
+void TfrmFormMailers::fill(int row)
+{
+    m_list->clear();
+    for (const QString &link : std::as_const(m_links))
+        new QTreeWidgetItem(m_list, {link});
+    selectRow(row);
+}
+
+void TfrmFormMailers::selectRow(int row)
+{
+    if (row >= 0 && row < m_list->topLevelItemCount()) {
+        m_list->setCurrentItem(m_list->topLevelItem(row));
+    } else {
+        m_list->setCurrentItem(nullptr);
+        m_list->clearSelection();
+    }
+}
+
+int TfrmFormMailers::selectedRow() const
+{
+    const auto items = m_list->selectedItems();
+    return items.isEmpty() ? -1 : m_list->indexOfTopLevelItem(items.first());
+}
+
+void TfrmFormMailers::newLink()
+{
+    TfrmFormMailerLink editor(m_dialogs, this);
+    if (m_dialogs.runModal(editor) != QDialog::Accepted)
+        return;
+    m_links.append(editor.link());
+    fill(int(m_links.size()) - 1);
+}
+
+void TfrmFormMailers::editLink()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    TfrmFormMailerLink editor(m_dialogs, this);
+    editor.setLink(m_links[row]);
+    if (m_dialogs.runModal(editor) != QDialog::Accepted)
+        return;
+    m_links[row] = editor.link();
+    fill(row);
+}
+
+void TfrmFormMailers::deleteLink()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    m_links.removeAt(row);
+    fill(std::min(row, int(m_links.size()) - 1));
+}
+
+void TfrmFormMailers::done(int result)
+{
+    switch (m_dialogs.ask(this, QMessageBox::Question, windowTitle(),
+                          QStringLiteral("Änderungen speichern?"),
+                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes: {
+        QString error;
+        if (!writeFormMailerList(m_path, m_links, &error)) {
+            // Nothing is lost: the window stays open with the list.
+            m_dialogs.tell(this, QMessageBox::Critical, windowTitle(),
+                           QStringLiteral("Die Formmailer-Liste konnte nicht gespeichert werden:\n")
+                               + error);
+            return;
+        }
+        break;
+    }
+    case QMessageBox::No:
+        break;
+    default:
+        return;
+    }
+    QDialog::done(result);
+}
+
+} // namespace vq::ui

@@ -1,0 +1,54 @@
+// The manager of the form-mailer list ("FormMailer-Vorlagen") and its link
+// editor ("Formmailer-Link bearbeiten"). The list is read from
+// "formmailers.xml" on opening and written only when the user says so on
+// closing.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QLineEdit;
+class QTreeWidget;
+
+namespace vq::ui {
+
+class TUserDialogs;
+
+class TfrmFormMailerLink : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmFormMailerLink(TUserDialogs &dialogs, QWidget *parent = nullptr);
+    void setLink(const QString &link);
+    QString link() const;
+
+private:
+    QLineEdit *m_link;
+};
+
+class TfrmFormMailers : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmFormMailers(const QString &path, TUserDialogs &dialogs, QWidget *parent = nullptr);
+
+    QStringList links() const { return m_links; }
+    void newLink();
+    void editLink();
+    void deleteLink();
+    void selectRow(int row);
+
+    // Asks "Änderungen speichern?" before closing by whatever way.
+    void done(int result) override;
+
+private:
+    void fill(int selectRow);
+    int selectedRow() const;
+
+    QString m_path;
+    TUserDialogs &m_dialogs;
+    QStringList m_links;
+    QTreeWidget *m_list;
+};
+
+} // namespace vq::ui

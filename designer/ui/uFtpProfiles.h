@@ -1,0 +1,79 @@
+// The FTP profile list ("FTP-Profile") and the profile editor ("FTP-Profil
+// bearbeiten") with its connection test. The list reads "profiles.xml" when it
+// opens and writes it whole whenever it closes.
+#pragma once
+
+#include "ftp_profiles.h"
+
+#include <QDialog>
+#include <optional>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace vq::ui {
+
+class TUserDialogs;
+class TfrmLog;
+
+class TfrmFtpProfileEdit : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmFtpProfileEdit(TUserDialogs &dialogs, TfrmLog *log, QWidget *parent = nullptr);
+
+    void setProfile(const TFtpProfile &profile);
+    TFtpProfile profile() const;
+    // "Verbindung testen": runs on a worker, the log window shows the steps.
+    void testConnection();
+    bool testing() const { return m_testing; }
+
+    void accept() override;
+
+Q_SIGNALS:
+    void testFinished(bool ok);
+
+private:
+    TUserDialogs &m_dialogs;
+    TfrmLog *m_log;
+    QLineEdit *m_name, *m_server, *m_port, *m_user, *m_password;
+    QCheckBox *m_passive, *m_ftps;
+    QPushButton *m_test;
+    bool m_testing = false;
+};
+
+class TftpProfiles : public QDialog
+{
+    Q_OBJECT
+public:
+    TftpProfiles(const QString &path, TUserDialogs &dialogs, TfrmLog *log,
+                 QWidget *parent = nullptr);
+
+    QList<TFtpProfile> ServerList;
+    bool SelectMode = false;
+
+    // The profile of the selected row.
+    std::optional<TFtpProfile> selectedProfile() const;
+
+    void newProfile();
+    void editProfile();
+    void deleteProfile();
+    void takeOver();
+
+    void done(int result) override;
+
+private:
+    void fill(int selectRow);
+    int selectedRow() const;
+    void rowActivated();
+
+    QString m_path;
+    TUserDialogs &m_dialogs;
+    TfrmLog *m_log;
+    QTreeWidget *m_list;
+    bool m_readFailed = false;
+};
+
+} // namespace vq::ui
