@@ -164,13 +164,6 @@ void TfrmMain::buildMenus()
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    auto later = [](QMenu *menu, const QString &text, const QString &name) {
-        QAction *a = menu->addAction(text);
-        a->setObjectName(name);
-        a->setEnabled(false);
-        return a;
-    };
-
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
     action(file, QStringLiteral("Neu"), QStringLiteral("actNeu"), QKeySequence(Qt::CTRL | Qt::Key_N),
            [this] { newProject(); });
