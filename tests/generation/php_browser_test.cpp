@@ -350,9 +350,10 @@ TEST(HtmlPageInChromium, OrderTableComputesTotalsAndVat)
         QString fill;
         const char *line0, *line2, *total, *vat;
     } cases[] = {
-        // 2 x (12.5 + 2.5) + 1 + 3 = 34; VAT contained: 30*19/119 + 1*7/107 + 3*19/119
+        // 2 x (12.5 + 2.5) + 1 + 3 = 34; VAT contained, rounded per rate as on the
+        // invoice: 33*19/119 = 5,27 and 1*7/107 = 0,07
         {"brutto", "brutto", QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
-         "30,00 €", "3,00 €", "34,00 €", "5,33 €"},
+         "30,00 €", "3,00 €", "34,00 €", "5,34 €"},
         // VAT added: 30*0.19 + 1*0.07 + 3*0.19 = 6.34
         {"netto", "netto", QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
          "30,00 €", "3,00 €", "40,34 €", "6,34 €"},
