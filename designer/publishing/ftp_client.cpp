@@ -27,9 +27,16 @@ size_t readUpload(char *buffer, size_t size, size_t count, void *userdata)
     return size_t(n);
 }
 
+// A listing larger than this is no folder of a web space but a server that
+// does not stop sending; the transfer is broken off.
+constexpr qsizetype kMaxListingBytes = 32 * 1024 * 1024;
+
 size_t appendTo(char *data, size_t size, size_t count, void *target)
 {
-    static_cast<QByteArray *>(target)->append(data, qsizetype(size * count));
+    auto *buffer = static_cast<QByteArray *>(target);
+    if (buffer->size() + qsizetype(size * count) > kMaxListingBytes)
+        return 0; // libcurl ends the transfer with a write error
+    buffer->append(data, qsizetype(size * count));
     return size * count;
 }
 

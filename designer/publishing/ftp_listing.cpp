@@ -134,8 +134,14 @@ std::optional<TFtpEntry> parseEplf(const QString &line)
 
 } // namespace
 
+// No real listing line comes near this; longer ones are not read, so a
+// hostile server cannot make the patterns work for long.
+constexpr qsizetype kMaxLineLength = 4096;
+
 std::optional<TFtpEntry> parseListLine(const QString &line, const QDate &today)
 {
+    if (line.size() > kMaxLineLength)
+        return std::nullopt;
     std::optional<TFtpEntry> entry;
     if (line.startsWith(u'+'))
         entry = parseEplf(line);
@@ -150,6 +156,8 @@ std::optional<TFtpEntry> parseListLine(const QString &line, const QDate &today)
 
 std::optional<TFtpEntry> parseMlsdLine(const QString &line)
 {
+    if (line.size() > kMaxLineLength)
+        return std::nullopt;
     // Facts end at the first blank; the name is the rest, blanks and all.
     const qsizetype space = line.indexOf(u' ');
     if (space <= 0)

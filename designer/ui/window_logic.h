@@ -1,7 +1,8 @@
 // What the designer's windows compute, kept apart from the widgets so it is
 // tested without a display: which control edits which page setting (with its
 // tab, group and label), colour texts, the rows of the field and article lists,
-// the placeholder list, moving list entries, and the preview's change test.
+// the field names offered for the mail text ("Platzhalter"), moving list
+// entries, and the preview's change test.
 #pragma once
 
 #include "project_document.h"

@@ -160,16 +160,16 @@ std::optional<QByteArray> makeFacturXPdf(const QByteArray &pdfA1b, const QByteAr
         // The invoice XML as associated file of the document.
         auto stream = QPDFEFStreamObjectHelper::createEFStream(pdf, xml.toStdString());
         stream.setSubtype("text/xml").setCreationDate(date).setModDate(date);
-        auto spec = QPDFFileSpecObjectHelper::createFileSpec(pdf, kFacturXFileName, stream);
-        spec.setDescription("Factur-X/ZUGFeRD-Rechnung");
-        QPDFObjectHandle specObject = spec.getObjectHandle();
-        if (!specObject.isIndirect())
-            specObject = pdf.makeIndirectObject(specObject);
-        specObject.replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Alternative"));
+        auto fileEntry = QPDFFileSpecObjectHelper::createFileSpec(pdf, kFacturXFileName, stream);
+        fileEntry.setDescription("Factur-X/ZUGFeRD-Rechnung");
+        QPDFObjectHandle entryObject = fileEntry.getObjectHandle();
+        if (!entryObject.isIndirect())
+            entryObject = pdf.makeIndirectObject(entryObject);
+        entryObject.replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Alternative"));
         QPDFEmbeddedFileDocumentHelper(pdf).replaceEmbeddedFile(
-            kFacturXFileName, QPDFFileSpecObjectHelper(specObject));
+            kFacturXFileName, QPDFFileSpecObjectHelper(entryObject));
         QPDFObjectHandle associated = QPDFObjectHandle::newArray();
-        associated.appendItem(specObject);
+        associated.appendItem(entryObject);
         root.replaceKey("/AF", associated);
 
         QPDFObjectHandle metadata =

@@ -37,6 +37,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QAccessible>
+#include <QApplication>
+#include <QSet>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <deque>
@@ -1667,4 +1670,67 @@ TEST_F(MainWindowTest, Screenshots)
     QTest::qWait(1500);
     m_window->previewWindow()->grab().save(folder + QStringLiteral("/preview.png"));
     m_window->previewWindow()->close();
+}
+
+// The publishing windows as a keyboard and screen-reader user meets them:
+// every input carries a spoken name, Tab reaches every input, and each
+// window fits a 1280x800 screen. With VQ_SCREENSHOT_DIR set they are also
+// saved as pictures to look at.
+TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
+{
+    QTemporaryDir dir;
+    TfrmFtpProfileEdit profileEditor(*m_dialogs, m_window->logWindow(), m_window.get());
+    TftpProfiles profiles(dir.filePath(QStringLiteral("profiles.xml")), *m_dialogs, m_window->logWindow(),
+                          m_window.get());
+    TfrmFormMailerLink link(*m_dialogs, m_window.get());
+    TfrmFormMailers mailers(dir.filePath(QStringLiteral("formmailers.xml")), *m_dialogs, m_window.get());
+    TfrmFTPBrowser browser(*m_dialogs, m_window.get());
+    const std::pair<const char *, QWidget *> windows[] = {
+        {"ftp_profile_edit", &profileEditor}, {"ftp_profiles", &profiles}, {"formmailer_link", &link},
+        {"formmailers", &mailers},            {"ftp_browser", &browser},   {"ftp_log", m_window->logWindow()},
+    };
+    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    for (const auto &[name, window] : windows) {
+        SCOPED_TRACE(name);
+        window->show();
+        QApplication::processEvents();
+        EXPECT_LE(window->frameGeometry().width(), 1280);
+        EXPECT_LE(window->frameGeometry().height(), 800);
+        QList<QWidget *> inputs;
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            if (!w->isVisibleTo(window) || !w->isEnabled())
+                continue;
+            if (qobject_cast<QLineEdit *>(w) && qobject_cast<QComboBox *>(w->parentWidget()))
+                continue; // the edit inside an editable drop-down
+            if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QCheckBox *>(w)
+                || qobject_cast<QSpinBox *>(w) || qobject_cast<QPlainTextEdit *>(w)
+                || qobject_cast<QTreeWidget *>(w) || qobject_cast<QListWidget *>(w) || qobject_cast<QPushButton *>(w))
+                inputs << w;
+        }
+        for (QWidget *w : inputs) {
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(a, nullptr);
+            bool named = !a->text(QAccessible::Name).trimmed().isEmpty();
+            // A label set as buddy names it for the screen reader.
+            for (QLabel *label : window->findChildren<QLabel *>())
+                named = named || label->buddy() == w;
+            EXPECT_TRUE(named) << w->metaObject()->className() << " " << w->objectName().toStdString();
+            EXPECT_NE(w->focusPolicy() & Qt::TabFocus, 0)
+                << w->metaObject()->className() << " " << w->objectName().toStdString();
+        }
+        // Tab from the first input walks through every input of the window.
+        QSet<QWidget *> reached;
+        QWidget *start = inputs.isEmpty() ? nullptr : inputs.first();
+        for (QWidget *w = start; w; ) {
+            reached.insert(w);
+            w = w->nextInFocusChain();
+            if (w == start)
+                break;
+        }
+        for (QWidget *w : inputs)
+            EXPECT_TRUE(reached.contains(w)) << w->objectName().toStdString();
+        if (!folder.isEmpty())
+            window->grab().save(QStringLiteral("%1/%2.png").arg(folder, QString::fromLatin1(name)));
+        window->hide();
+    }
 }

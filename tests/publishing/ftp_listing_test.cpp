@@ -114,6 +114,19 @@ TEST(FtpListing, MlsdLines)
     }
 }
 
+TEST(FtpListing, OverlongLinesAreNoEntries)
+{
+    // A hostile server's endless line is not read, whatever its shape.
+    for (const char *fill : {"1", "1 ", "Jan 1 "}) {
+        QString line = QStringLiteral("-rw-r--r-- ");
+        while (line.size() < 200000)
+            line += QString::fromLatin1(fill);
+        line += QStringLiteral(" 5 Mar 12 10:30 x");
+        EXPECT_FALSE(parseListLine(line, QDate(2026, 3, 15)).has_value()) << fill;
+        EXPECT_FALSE(parseMlsdLine(QStringLiteral("type=file;") + line).has_value()) << fill;
+    }
+}
+
 TEST(FtpListing, WholeReplyWithMixedLineEnds)
 {
     const QByteArray reply = "total 8\r\n"
