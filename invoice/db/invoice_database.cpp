@@ -125,6 +125,8 @@ bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePa
         return false;
     }
     m_dialect = SqlDialect::SQLite;
+    m_location = DatabaseLocation{};
+    m_location.file = file;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(file);
@@ -174,10 +176,19 @@ bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString 
     return true; // the temporary name goes with copy
 }
 
+bool TInvoiceDatabase::openLocation(const DatabaseLocation &location, QString *error)
+{
+    if (location.dialect == SqlDialect::PostgreSQL)
+        return openPostgreSQL(location, error);
+    // No template: the file must be the one the other connection has open.
+    return openSQLite(location.file, QString(), error);
+}
+
 bool TInvoiceDatabase::openPostgreSQL(const DatabaseLocation &location, QString *error)
 {
     close();
     m_dialect = SqlDialect::PostgreSQL;
+    m_location = location;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
         db.setHostName(location.host);

@@ -127,6 +127,11 @@ public:
     bool openSQLite(const QString &file, const QString &templatePath, QString *error);
     // Opens a PostgreSQL database; an empty one receives the schema.
     bool openPostgreSQL(const DatabaseLocation &location, QString *error);
+    // Opens another connection to the database an open one uses (a worker
+    // thread needs one of its own): location() of that one.
+    bool openLocation(const DatabaseLocation &location, QString *error);
+    // Where the open database lives (SQLite: its file; PostgreSQL: the server).
+    DatabaseLocation location() const { return m_location; }
     void close();
 
     SqlDialect dialect() const { return m_dialect; }
@@ -258,6 +263,7 @@ private:
     QHash<QString, QSqlQuery> m_statements;
     QString m_connectionName;
     SqlDialect m_dialect = SqlDialect::SQLite;
+    DatabaseLocation m_location;
     int m_depth = 0;
     QString m_lastError;
     bool m_lastErrorIsLock = false;
