@@ -95,6 +95,12 @@ const std::array<SettingDef, 80> kSettings = {{
     {80, "cboSchriftFormEinheit", SettingType::Text, ReadRule::T, u"px", nullptr},
 }};
 
+// Added later: written after the 80, so that older readers, which look for
+// their elements by name, skip them; a file without them reads as off.
+const std::array<SettingDef, 1> kLaterSettings = {{
+    {81, "chkFtpTls", SettingType::Flag, ReadRule::F, u"0", nullptr},
+}};
+
 const QString kProgName = QStringLiteral("VQ-Bestellformular");
 
 std::array<int, 80> makeLoadOrder()
@@ -171,9 +177,17 @@ const std::array<SettingDef, 80> &settingTable()
     return kSettings;
 }
 
+const std::array<SettingDef, 1> &laterSettingTable()
+{
+    return kLaterSettings;
+}
+
 const SettingDef *findSetting(const QString &k)
 {
     for (const SettingDef &def : kSettings)
+        if (k == QLatin1String(def.key))
+            return &def;
+    for (const SettingDef &def : kLaterSettings)
         if (k == QLatin1String(def.key))
             return &def;
     return nullptr;
@@ -214,6 +228,8 @@ QStringList TLoadResult::messages() const
 TProjectDocument::TProjectDocument()
 {
     for (const SettingDef &def : kSettings)
+        setSetting(key(def), QString::fromUtf16(def.startValue));
+    for (const SettingDef &def : kLaterSettings)
         setSetting(key(def), QString::fromUtf16(def.startValue));
 }
 
@@ -300,6 +316,8 @@ QByteArray TProjectDocument::toXml() const
         });
         root.element(QStringLiteral("FileContent"), [this](XmlOut &content) {
             for (const SettingDef &def : kSettings)
+                content.text(key(def), setting(key(def)));
+            for (const SettingDef &def : kLaterSettings)
                 content.text(key(def), setting(key(def)));
             content.element(QStringLiteral("ItemList"), [this](XmlOut &items) {
                 for (const auto &field : ListField)
@@ -436,6 +454,8 @@ TLoadResult TProjectDocument::loadFromBytes(const QByteArray &bytes)
 
         for (int no : settingLoadOrder())
             applySetting(kSettings[static_cast<size_t>(no - 1)], content);
+        for (const SettingDef &def : kLaterSettings)
+            applySetting(def, content);
 
         ListField.clear();
         for (const QDomElement &child : childElements(items))

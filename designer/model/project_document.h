@@ -57,7 +57,7 @@ enum class SettingType { Text, MultiLine, Colour, Size, Flag, Choice, Index };
 
 struct SettingDef
 {
-    int no;             // 1..80, the order in which settings are written
+    int no;             // 1..80 (later ones 81..), the order in which settings are written
     const char *key;    // element name and name of the editing control
     SettingType type;
     ReadRule rule;
@@ -68,6 +68,9 @@ struct SettingDef
 // The 80 settings in the order they are written.
 const std::array<SettingDef, 80> &settingTable();
 const SettingDef *findSetting(const QString &key);
+// Settings added later ("FTPS (TLS)"): written after the 80, read as off when
+// a file lacks them. findSetting() knows them too.
+const std::array<SettingDef, 1> &laterSettingTable();
 // The order in which LoadProject applies them (numbers).
 const std::array<int, 80> &settingLoadOrder();
 

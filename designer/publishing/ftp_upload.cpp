@@ -57,6 +57,7 @@ bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings)
     settings->user = setting(project, "edtUsername");
     settings->password = setting(project, "edtPasswort");
     settings->passive = project.flag(QStringLiteral("chkPassiv"));
+    settings->tls = project.flag(QStringLiteral("chkFtpTls"));
     return ok && port > 0 && port < 65536;
 }
 

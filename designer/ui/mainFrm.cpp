@@ -644,6 +644,15 @@ QWidget *TfrmMain::buildSettingsTab(const QString &tab, const QList<QStringList>
             form->addRow(labelWidget, rowWidget);
         }
     }
+    if (QFormLayout *ftp = forms.value(QStringLiteral("FTP-Einstellungen"))) {
+        auto *description = new QLabel(
+            QStringLiteral("Beschreibung:\nIn diesem Dialog können Sie FTP-Einstellungen für den Upoad "
+                           "Ihrer Formulare festlegen. Mit Klick auf \"FTP-Upload\" wird das aktuelle "
+                           "Formular automatisch auf Ihren Webspace geladen."));
+        description->setObjectName(QStringLiteral("lblFtpBeschreibung"));
+        description->setWordWrap(true);
+        ftp->addRow(description);
+    }
     if (tab == u"Einstellungen") {
         QPushButton *extended = button(QStringLiteral("Erweiterte Einstellungen"),
                                        QStringLiteral("btnErwEinstellungen"));
@@ -1410,6 +1419,7 @@ void TfrmMain::browseFtpFolder()
     browser.Username = edit("edtUsername")->text();
     browser.Password = edit("edtPasswort")->text();
     browser.Passiv = qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->isChecked();
+    browser.Tls = qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))->isChecked();
     if (m_dialogs->runModal(browser) == QDialog::Accepted)
         edit("edtFolder")->setText(browser.SelectedPath);
 }
@@ -1429,6 +1439,7 @@ void TfrmMain::pickFtpProfile()
     edit("edtUsername")->setText(profile->benutzername);
     edit("edtPasswort")->setText(profile->passwort);
     qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->setChecked(profile->passiv);
+    qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))->setChecked(profile->ftps);
 }
 
 bool TfrmMain::ftpUpload()

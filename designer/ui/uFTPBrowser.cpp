@@ -171,6 +171,7 @@ void TfrmFTPBrowser::connectToServer()
     settings.user = Username;
     settings.password = Password;
     settings.passive = Passiv;
+    settings.tls = Tls;
     // Traffic comes from the worker; it reaches the status list queued.
     m_client = std::make_shared<TFtpClient>(settings, [this](const QString &line) {
         QMetaObject::invokeMethod(

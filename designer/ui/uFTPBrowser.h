@@ -34,6 +34,7 @@ public:
     QString Username;
     QString Password;
     bool Passiv = false;
+    bool Tls = false; // FTPS: AUTH TLS required
     QString SelectedPath;
 
     void connectToServer();

@@ -137,6 +137,7 @@ std::vector<TSettingControl> buildSettingControls()
         s("edtFolder", K::LineEdit, "Verzeichnis", ftp, ftpGroup),
         s("edtDateiname", K::LineEdit, "Dateiname", ftp, ftpGroup),
         s("chkPassiv", K::CheckBox, "Passiv Modus?", ftp, ftpGroup),
+        s("chkFtpTls", K::CheckBox, "FTPS (TLS)", ftp, ftpGroup),
         s("cboUploadFormat", K::IndexCombo, "Upload-Dateiformat", ftp, ftpGroup,
           uploadFormatChoices()),
         s("chkCaptcha", K::CheckBox, "Captcha-Spamschutz aktivieren", ftp, spamGroup),

@@ -920,6 +920,7 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
         QString storedAs; // relative to the server's root; empty: nothing stored
         QStringList logHas;
         QString message; // start of a message box text; empty: none
+        bool tls = false;
     };
     const QString port = QString::number(server.port());
     const QString pw = QString::fromLatin1(FtpServer::password);
@@ -945,6 +946,10 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
          {}},
         {"nobody listening", QString::number(freeLocalPort()), pw, QString(), 0, true, QString(), okLines.mid(0, 3),
          QStringLiteral("*")},
+        // The test server speaks no TLS: asked for FTPS, the upload stops
+        // before the login rather than send the password in clear.
+        {"FTPS asked of a server without TLS", port, pw, QString(), 0, true, QString(),
+         okLines.mid(0, 3) + QStringList{QStringLiteral("Fehler bei FTP-Übertragung.")}, {}, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -959,6 +964,7 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
         set("edtDateiname", QStringLiteral("seite.txt"));
         find<QComboBox>(QStringLiteral("cboUploadFormat"))->setCurrentIndex(c.format);
         find<QCheckBox>(QStringLiteral("chkPassiv"))->setChecked(c.passive);
+        find<QCheckBox>(QStringLiteral("chkFtpTls"))->setChecked(c.tls);
 
         QSignalSpy finished(m_window.get(), &TfrmMain::ftpFinished);
         ASSERT_TRUE(m_window->ftpUpload());
@@ -975,6 +981,8 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
         for (const QString &line : c.logHas)
             EXPECT_TRUE(log.split(u'\n').contains(line)) << line.toStdString() << "\n" << log.toStdString();
         EXPECT_FALSE(log.contains(pw)) << log.toStdString();
+        if (c.tls)
+            EXPECT_FALSE(log.contains(QStringLiteral("Verbindung hergestellt!"))) << log.toStdString();
         if (c.message.isEmpty()) {
             EXPECT_TRUE(m_dialogs->told.empty());
         } else {
@@ -1038,6 +1046,7 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
     const QString path = appDataFile(QString::fromLatin1(kFtpProfilesFile));
     TFtpProfile a{QStringLiteral("Shop"), QStringLiteral("ftp.shop.example"), QStringLiteral("21"),
                   QStringLiteral("anna"), QStringLiteral("geheim"), true};
+    a.ftps = true;
     TFtpProfile b{QStringLiteral("Test"), QStringLiteral("127.0.0.1"), QStringLiteral("2121"),
                   QStringLiteral("bert"), QString(), false};
     QString error;
@@ -1087,6 +1096,7 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtUsername"))->text(), a.benutzername);
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtPasswort"))->text(), a.passwort);
     EXPECT_TRUE(find<QCheckBox>(QStringLiteral("chkPassiv"))->isChecked());
+    EXPECT_TRUE(find<QCheckBox>(QStringLiteral("chkFtpTls"))->isChecked());
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFolder"))->text(), QStringLiteral("htdocs"));
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtDateiname"))->text(), QStringLiteral("bestellung.htm"));
 

@@ -20,6 +20,8 @@ TEST(SettingControls, EveryPageSettingHasExactlyOneControlOnATab)
         if (def.no < 44 || def.no > 57) // the extended settings have their dialogs
             expected.insert(QString::fromLatin1(def.key));
     ASSERT_EQ(expected.size(), 66);
+    for (const SettingDef &def : laterSettingTable())
+        expected.insert(QString::fromLatin1(def.key));
 
     QSet<QString> seen;
     const QStringList tabs = tabCaptions();

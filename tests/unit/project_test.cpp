@@ -79,6 +79,8 @@ TProjectDocument fullProject()
     fest->artikelTyp = 1;
     fest->preis = 4.9;
     p.ListArtikel.push_back(std::move(fest));
+    for (const SettingDef &def : laterSettingTable())
+        p.setFlag(QString::fromLatin1(def.key), true);
     return p;
 }
 
@@ -148,13 +150,16 @@ TEST(Project, FileStructure)
     EXPECT_EQ(elementText(findChild(info, QStringLiteral("Version"))), QStringLiteral("1"));
     const QList<QDomElement> content =
         childElements(findChild(doc.root(), QStringLiteral("FileContent")));
-    ASSERT_EQ(content.size(), 82);
+    ASSERT_EQ(content.size(), 83);
     for (int i = 0; i < 80; ++i)
         EXPECT_EQ(content[i].tagName(), QString::fromLatin1(settingTable()[size_t(i)].key));
-    EXPECT_EQ(content[80].tagName(), QStringLiteral("ItemList"));
-    EXPECT_EQ(content[81].tagName(), QStringLiteral("ArticleList"));
-    EXPECT_EQ(childElements(content[80]).first().tagName(), QStringLiteral("forms"));
-    EXPECT_EQ(childElements(content[81]).first().tagName(), QStringLiteral("article"));
+    // A setting added later comes after the 80, where older readers skip it.
+    EXPECT_EQ(content[80].tagName(), QStringLiteral("chkFtpTls"));
+    EXPECT_EQ(elementText(content[80]), QStringLiteral("-1"));
+    EXPECT_EQ(content[81].tagName(), QStringLiteral("ItemList"));
+    EXPECT_EQ(content[82].tagName(), QStringLiteral("ArticleList"));
+    EXPECT_EQ(childElements(content[81]).first().tagName(), QStringLiteral("forms"));
+    EXPECT_EQ(childElements(content[82]).first().tagName(), QStringLiteral("article"));
     // Flags as -1/0, the upload format as its index.
     EXPECT_EQ(elementText(content[25]), QStringLiteral("-1")); // cbCryptAddr
     EXPECT_EQ(elementText(content[42]), QStringLiteral("1"));  // cboUploadFormat
@@ -171,7 +176,8 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
         QStringLiteral("encoding"),         QStringLiteral("tax"),
         QStringLiteral("CaptchaErrorMessage"), QStringLiteral("cartActive"),
         QStringLiteral("chkCaptcha"),       QStringLiteral("cboStandardButton"),
-        QStringLiteral("chkPrintButton"),   QStringLiteral("cboStandardFeld")};
+        QStringLiteral("chkPrintButton"),   QStringLiteral("cboStandardFeld"),
+        QStringLiteral("chkFtpTls")};
     const TProjectDocument source = fullProject();
     std::vector<std::pair<QString, std::optional<QString>>> edits;
     for (const QString &key : missing)
@@ -182,6 +188,7 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
     p.setFlag(QStringLiteral("cboStandardButton"), false);
     p.setFlag(QStringLiteral("chkPrintButton"), true);
     p.setFlag(QStringLiteral("cboStandardFeld"), false);
+    p.setFlag(QStringLiteral("chkFtpTls"), true);
     ASSERT_TRUE(p.loadFromBytes(editedFile(source, edits)).ok);
 
     const std::pair<const char *, const char *> expected[] = {
@@ -194,7 +201,9 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
          "Falsche Eingabe im Spam-Schutz-Feld. Bitte überprüfen Sie Ihre Eingaben."},
         {"cartActive", "-1"}, {"chkCaptcha", "0"},
         // The three design check boxes keep what they had.
-        {"cboStandardButton", "0"}, {"chkPrintButton", "-1"}, {"cboStandardFeld", "0"}};
+        {"cboStandardButton", "0"}, {"chkPrintButton", "-1"}, {"cboStandardFeld", "0"},
+        // A file from before FTPS uploads in plain FTP, as it always did.
+        {"chkFtpTls", "0"}};
     for (const auto &[key, value] : expected)
         EXPECT_EQ(p.setting(QString::fromLatin1(key)), QString::fromUtf8(value)) << key;
     EXPECT_EQ(p.ListField.size(), 3u);
