@@ -24,7 +24,7 @@ const QString kTitle = QStringLiteral("Mandant bearbeiten");
 
 // The longest texts the database columns take.
 constexpr int kLenFirma = 200, kLenName = 50, kLenText = 255, kLenServer = 200, kLenWaehrung = 10,
-              kLenTaxId = 50, kLenIban = 42, kLenBic = 11, kLenTelefon = 100;
+              kLenTaxId = 50, kLenIban = 42, kLenBic = 20, kLenTelefon = 100;
 
 // Encryption of the mailbox connection, as Mandant_Verschluesselung stores it.
 struct Encryption
@@ -192,19 +192,24 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    // The client's values.
-    m_firma->setText(client.firma);
-    m_name->setText(client.name);
-    m_vorname->setText(client.vorname);
-    m_strasse->setText(client.strasse);
-    m_plz->setText(client.plz);
-    m_ort->setText(client.ort);
-    m_land->setText(client.land);
-    m_waehrung->setText(client.waehrung);
-    m_email->setText(client.email);
-    m_pop3->setText(client.pop3);
-    m_username->setText(client.username);
-    m_password->setText(client.password);
+    // The client's values. A value longer than the box takes (stored by an
+    // older version or another program) is shown whole, never cut off.
+    auto show = [](QLineEdit *edit, const QString &value) {
+        edit->setMaxLength(std::max(edit->maxLength(), int(value.size())));
+        edit->setText(value);
+    };
+    show(m_firma, client.firma);
+    show(m_name, client.name);
+    show(m_vorname, client.vorname);
+    show(m_strasse, client.strasse);
+    show(m_plz, client.plz);
+    show(m_ort, client.ort);
+    show(m_land, client.land);
+    show(m_waehrung, client.waehrung);
+    show(m_email, client.email);
+    show(m_pop3, client.pop3);
+    show(m_username, client.username);
+    show(m_password, client.password);
     m_port->setText(QString::number(client.port));
     int encryption = m_verschluesselung->findData(client.verschluesselung);
     if (encryption < 0) {
@@ -214,13 +219,13 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
         encryption = m_verschluesselung->count() - 1;
     }
     m_verschluesselung->setCurrentIndex(encryption);
-    m_bestellgeheimnis->setText(client.bestellgeheimnis);
-    m_ustIdNr->setText(client.ustIdNr);
-    m_steuernummer->setText(client.steuernummer);
-    m_iban->setText(client.iban);
-    m_bic->setText(client.bic);
-    m_bank->setText(client.bank);
-    m_telefon->setText(client.telefon);
+    show(m_bestellgeheimnis, client.bestellgeheimnis);
+    show(m_ustIdNr, client.ustIdNr);
+    show(m_steuernummer, client.steuernummer);
+    show(m_iban, client.iban);
+    show(m_bic, client.bic);
+    show(m_bank, client.bank);
+    show(m_telefon, client.telefon);
     m_footer->setRtf(client.rechnungsfuss);
 
     // Fits a 1280x800 screen with room for the window frame.

@@ -454,6 +454,25 @@ TEST_F(ClientWindows, EditorKeepsEveryFieldAndShowsTheElectronicInvoiceData)
         EXPECT_EQ(stored.port, 995);
     }
 
+    // Values longer than the boxes take come back whole; typing stops at the column's size.
+    TMandant longer = original;
+    longer.firma = QString(300, u'F');
+    longer.bank = QString(5000, u'B');
+    TMandant stored;
+    TfrmMandantBearbeiten longEditor(longer, questions, [&](const TMandant &client, QString *) {
+        stored = client;
+        return true;
+    });
+    longEditor.show();
+    auto *name = child<QLineEdit>(longEditor, "edtName");
+    name->clear();
+    QTest::keyClicks(name, QString(80, u'n'));
+    click(longEditor, "btnOK");
+    ASSERT_EQ(longEditor.result(), QDialog::Accepted);
+    EXPECT_EQ(stored.firma, longer.firma);
+    EXPECT_EQ(stored.bank, longer.bank);
+    EXPECT_EQ(stored.name, QString(50, u'n'));
+
     // The groups and labels a user and a screen reader see.
     TfrmMandantBearbeiten editor(original, questions, {});
     editor.show();
