@@ -447,10 +447,15 @@ TfrmMandanten::~TfrmMandanten() = default;
 void TfrmMandanten::keyPressEvent(QKeyEvent *event)
 {
     // The list passes Enter on; a dialog without a default button would drop it.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && event->modifiers() == Qt::NoModifier && focusWidget() == m_grid) {
-        editClient();
-        return;
+    if (event->modifiers() == Qt::NoModifier && focusWidget() == m_grid) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            editClient();
+            return;
+        }
+        if (event->key() == Qt::Key_Delete) {
+            deleteClient();
+            return;
+        }
     }
     QDialog::keyPressEvent(event);
 }

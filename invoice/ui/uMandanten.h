@@ -71,7 +71,7 @@ public:
     void reload(int selectId);
 
 protected:
-    // Enter in the list edits the client under the cursor.
+    // Enter in the list edits the client under the cursor, Delete deletes it (after the warning).
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -632,9 +632,12 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     EXPECT_TRUE(db.client(gone));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Bestellung")), 3);
 
-    // Yes removes the client with its orders, lines and options; its template file stays.
+    // Yes removes the client with its orders, lines and options; its template file
+    // stays. The Delete key in the list asks the same.
     questions.answers = {true};
-    trigger(manager, "actLoeschen");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(questions.asked.size(), 2);
     EXPECT_FALSE(db.client(gone));
     EXPECT_EQ(view->model()->rowCount(), 1);
     EXPECT_EQ(manager.selectedClientId(), keep);
