@@ -165,30 +165,29 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     layout->addWidget(buttons);
 
     // Tab order: the left column, then the right one, then the buttons.
-    const QList<QWidget *> order = {m_firma,
-                                    m_name,
-                                    m_vorname,
-                                    m_strasse,
-                                    m_plz,
-                                    m_ort,
-                                    m_land,
-                                    m_waehrung,
-                                    m_ustIdNr,
-                                    m_steuernummer,
-                                    m_iban,
-                                    m_bic,
-                                    m_bank,
-                                    m_telefon,
-                                    m_email,
-                                    m_pop3,
-                                    m_username,
-                                    m_password,
-                                    m_port,
-                                    m_verschluesselung,
-                                    m_bestellgeheimnis,
-                                    m_footer->textEdit(),
-                                    cancel,
-                                    ok};
+    QList<QWidget *> order = {m_firma,
+                              m_name,
+                              m_vorname,
+                              m_strasse,
+                              m_plz,
+                              m_ort,
+                              m_land,
+                              m_waehrung,
+                              m_ustIdNr,
+                              m_steuernummer,
+                              m_iban,
+                              m_bic,
+                              m_bank,
+                              m_telefon,
+                              m_email,
+                              m_pop3,
+                              m_username,
+                              m_password,
+                              m_port,
+                              m_verschluesselung,
+                              m_bestellgeheimnis};
+    order << m_footer->focusChain();
+    order << cancel << ok;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

@@ -4,10 +4,12 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QFontComboBox>
+#include <QComboBox>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QSet>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCharFormat>
@@ -109,30 +111,35 @@ TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
     m_alignGroup = new QActionGroup(this);
     m_alignGroup->setExclusive(true);
     auto makeAlign = [&](const char *name, const QString &text, const char *theme,
-                         Qt::Alignment alignment) {
+                         Qt::Alignment alignment, QKeySequence shortcut) {
         auto *action = new QAction(alignIcon(theme, alignment), text, m_alignGroup);
         action->setObjectName(QString::fromLatin1(name));
         action->setCheckable(true);
-        action->setToolTip(text);
+        action->setToolTip(
+            QStringLiteral("%1 (%2)").arg(text, shortcut.toString(QKeySequence::NativeText)));
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
         action->setData(int(alignment));
         m_toolBar->addAction(action);
         return action;
     };
     m_alignLeft = makeAlign("actLinksbuendig", QStringLiteral("Linksbündig"), "format-justify-left",
-                            Qt::AlignLeft);
+                            Qt::AlignLeft, QKeySequence(Qt::CTRL | Qt::Key_L));
     m_alignCenter = makeAlign("actZentriert", QStringLiteral("Zentriert"), "format-justify-center",
-                              Qt::AlignHCenter);
-    m_alignRight = makeAlign("actRechtsbuendig", QStringLiteral("Rechtsbündig"),
-                             "format-justify-right", Qt::AlignRight);
+                              Qt::AlignHCenter, QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_alignRight =
+        makeAlign("actRechtsbuendig", QStringLiteral("Rechtsbündig"), "format-justify-right",
+                  Qt::AlignRight, QKeySequence(Qt::CTRL | Qt::Key_R));
     m_alignLeft->setChecked(true);
     m_toolBar->addSeparator();
 
     // Every font family of the system, in alphabetical order.
-    m_fontName = new QFontComboBox(m_toolBar);
+    m_fontName = new QComboBox(m_toolBar);
     m_fontName->setObjectName(QStringLiteral("cboSchriftart"));
     m_fontName->setAccessibleName(QStringLiteral("Schriftart"));
     m_fontName->setToolTip(QStringLiteral("Schriftart"));
-    m_fontName->setEditable(false);
+    m_fontName->addItems(fontFamilies());
     m_fontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_fontName->setMinimumContentsLength(14);
     m_toolBar->addWidget(m_fontName);
@@ -154,6 +161,9 @@ TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
         QStringLiteral("Schrift festlegen"), this);
     m_fontDialog->setObjectName(QStringLiteral("actSchriftFestlegen"));
     m_fontDialog->setToolTip(QStringLiteral("Schrift festlegen"));
+    m_fontDialog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    m_fontDialog->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(m_fontDialog);
     m_toolBar->addAction(m_fontDialog);
 
     m_edit = new QTextEdit(this);
@@ -187,9 +197,11 @@ TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
     });
     connect(m_alignGroup, &QActionGroup::triggered, this,
             [this](QAction *action) { applyAlignment(Qt::Alignment(action->data().toInt())); });
-    connect(m_fontName, &QFontComboBox::currentFontChanged, this, [this](const QFont &font) {
+    connect(m_fontName, &QComboBox::currentTextChanged, this, [this](const QString &family) {
+        if (family.isEmpty())
+            return;
         QTextCharFormat format;
-        format.setFontFamilies(QStringList{font.family()});
+        format.setFontFamilies(QStringList{family});
         applyFormat(format);
     });
     connect(m_fontSize, &QSpinBox::valueChanged, this, [this](int size) {
@@ -211,6 +223,33 @@ TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
     m_edit->mergeCurrentCharFormat(normal);
     m_updating = false;
     updateToolBar();
+}
+
+QStringList TRtfEditor::fontFamilies()
+{
+    QStringList families;
+    QSet<QString> seen;
+    for (QString family : QFontDatabase::families()) {
+        if (QFontDatabase::isPrivateFamily(family))
+            continue;
+        // "Nimbus Sans [urw]": the same family from several foundries.
+        const qsizetype foundry = family.indexOf(QStringLiteral(" ["));
+        if (foundry > 0 && family.endsWith(u']'))
+            family.truncate(foundry);
+        if (!seen.contains(family.toCaseFolded())) {
+            seen.insert(family.toCaseFolded());
+            families << family;
+        }
+    }
+    std::sort(families.begin(), families.end(), [](const QString &a, const QString &b) {
+        return QString::localeAwareCompare(a, b) < 0;
+    });
+    return families;
+}
+
+QList<QWidget *> TRtfEditor::focusChain() const
+{
+    return {m_fontName, m_fontSize, m_edit};
 }
 
 void TRtfEditor::setRtf(const QString &rtf)
@@ -260,7 +299,8 @@ void TRtfEditor::updateToolBar()
     const QString family = format.hasProperty(QTextFormat::FontFamilies)
                                ? format.fontFamilies().toStringList().value(0)
                                : m_edit->document()->defaultFont().family();
-    m_fontName->setCurrentFont(QFont(family));
+    // A font this system lacks (the footer came from elsewhere) shows no name.
+    m_fontName->setCurrentIndex(m_fontName->findText(family, Qt::MatchFixedString));
     const double size =
         format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : 0.0;
     m_fontSize->setValue(std::clamp(int(std::lround(size)), 0, kMaxPointSize));

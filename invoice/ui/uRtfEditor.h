@@ -10,7 +10,7 @@
 
 class QAction;
 class QActionGroup;
-class QFontComboBox;
+class QComboBox;
 class QSpinBox;
 class QTextCharFormat;
 class QTextEdit;
@@ -32,6 +32,12 @@ public:
     bool isModified() const;
 
     QTextEdit *textEdit() const { return m_edit; }
+    // The controls of the tool bar that take the focus, in tab order.
+    QList<QWidget *> focusChain() const;
+
+    // The system's font families without their foundries, each once, in
+    // alphabetical order.
+    static QStringList fontFamilies();
 
     // The largest size the size box offers, in points.
     static constexpr int kMaxPointSize = 200;
@@ -53,7 +59,7 @@ private:
     QAction *m_alignLeft = nullptr;
     QAction *m_alignCenter = nullptr;
     QAction *m_alignRight = nullptr;
-    QFontComboBox *m_fontName = nullptr;
+    QComboBox *m_fontName = nullptr;
     QSpinBox *m_fontSize = nullptr;
     QAction *m_fontDialog = nullptr;
     bool m_updating = false;

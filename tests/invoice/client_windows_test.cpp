@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -687,8 +686,15 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
 
     const QString serif = QStringLiteral("DejaVu Serif");
     const QString sans = QStringLiteral("DejaVu Sans");
-    ASSERT_TRUE(QFontDatabase::families().contains(serif));
-    ASSERT_TRUE(QFontDatabase::families().contains(sans));
+    // Each family once, without its foundry, in alphabetical order.
+    const QStringList families = TRtfEditor::fontFamilies();
+    ASSERT_TRUE(families.contains(serif));
+    ASSERT_TRUE(families.contains(sans));
+    EXPECT_FALSE(families.filter(QStringLiteral(" [")).size()) << families.join(u',').toStdString();
+    QStringList unique = families;
+    EXPECT_EQ(unique.removeDuplicates(), 0);
+    for (qsizetype i = 1; i < families.size(); ++i)
+        EXPECT_LE(QString::localeAwareCompare(families[i - 1], families[i]), 0);
 
     whenModal([&](QDialog &editor) {
         auto *footer = child<TRtfEditor>(editor, "redRechnungsfuss");
@@ -727,7 +733,8 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
         trigger(editor, "actUnterstrichen");
         trigger(editor, "actRechtsbuendig");
         select(12, 25);
-        child<QFontComboBox>(editor, "cboSchriftart")->setCurrentFont(QFont(serif));
+        auto *fonts = child<QComboBox>(editor, "cboSchriftart");
+        fonts->setCurrentIndex(fonts->findText(serif));
         child<QSpinBox>(editor, "edtSchriftgroesse")->setValue(14);
         // "Schrift festlegen" applies the dialog's font and gives the focus back.
         QTest::keyClick(edit, Qt::Key_End);
@@ -793,10 +800,10 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
         EXPECT_TRUE(child<QAction>(editor, "actUnterstrichen")->isChecked());
         EXPECT_TRUE(child<QAction>(editor, "actRechtsbuendig")->isChecked());
         EXPECT_EQ(child<QSpinBox>(editor, "edtSchriftgroesse")->value(), 14);
-        EXPECT_EQ(child<QFontComboBox>(editor, "cboSchriftart")->currentFont().family(), serif);
+        EXPECT_EQ(child<QComboBox>(editor, "cboSchriftart")->currentText(), serif);
         placeAt(29);
         EXPECT_TRUE(child<QAction>(editor, "actKursiv")->isChecked());
-        EXPECT_EQ(child<QFontComboBox>(editor, "cboSchriftart")->currentFont().family(), sans);
+        EXPECT_EQ(child<QComboBox>(editor, "cboSchriftart")->currentText(), sans);
         EXPECT_TRUE(child<QAction>(editor, "actLinksbuendig")->isChecked());
         // A selection over mixed formats only shows them: the text stays unchanged.
         QTextCursor cursor(edit->document());
@@ -821,12 +828,16 @@ TEST_F(ClientWindows, DamagedFooterShowsWhatCanBeRead)
         QStringLiteral("{\\rtf1\\ansi{\\b Fett und {\\i kursiv"),
         QStringLiteral("{\\rtf1 ") + QString(50000, u'{') + QStringLiteral("tief"),
         QStringLiteral("{\\rtf1\\fs99999999999\\f-7 Riesig\\'zz\\u\\par}}}}"),
+        QStringLiteral("{\\rtf1{\\fonttbl{\\f0 Keine Solche Schrift;}}\\f0\\fs24 Fremd\\par}"),
         QStringLiteral("Nur Text <b>ohne</b> RTF"),
         QString(),
     };
-    const QStringList shown = {QStringLiteral("Fett und kursiv"), QStringLiteral("tief"),
+    const QStringList shown = {QStringLiteral("Fett und kursiv"),
+                               QStringLiteral("tief"),
                                QStringLiteral("Riesigzz"),
-                               QStringLiteral("Nur Text <b>ohne</b> RTF"), QString()};
+                               QStringLiteral("Fremd"),
+                               QStringLiteral("Nur Text <b>ohne</b> RTF"),
+                               QString()};
     for (qsizetype i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
         TRtfEditor footer(questions);
@@ -836,10 +847,25 @@ TEST_F(ClientWindows, DamagedFooterShowsWhatCanBeRead)
         EXPECT_FALSE(footer.isModified());
         // Writing it back gives RTF that reads the same.
         EXPECT_EQ(readRtf(footer.rtf()).plainText(), shown[i]);
-        // The tool bar takes any size the text has.
+        // The tool bar takes any size and font name the text has.
         footer.textEdit()->selectAll();
         EXPECT_LE(child<QSpinBox>(footer, "edtSchriftgroesse")->value(), TRtfEditor::kMaxPointSize);
     }
+
+    // A font this system lacks shows no name, and typing keeps it in the text.
+    TRtfEditor footer(questions);
+    footer.setRtf(damaged[3]);
+    footer.show();
+    footer.textEdit()->moveCursor(QTextCursor::End);
+    EXPECT_EQ(child<QComboBox>(footer, "cboSchriftart")->currentIndex(), -1);
+    EXPECT_EQ(child<QSpinBox>(footer, "edtSchriftgroesse")->value(), 12);
+    vq::test::typeText(footer.textEdit(), QStringLiteral("er"));
+    const RtfText text = readRtf(footer.rtf());
+    ASSERT_EQ(text.paragraphs.size(), 1);
+    ASSERT_EQ(text.paragraphs[0].runs.size(), 1);
+    EXPECT_EQ(text.paragraphs[0].runs[0].text, QStringLiteral("Fremder"));
+    EXPECT_EQ(text.paragraphs[0].runs[0].font, QStringLiteral("Keine Solche Schrift"));
+    EXPECT_EQ(text.paragraphs[0].runs[0].sizePt, 12);
 }
 
 } // namespace
