@@ -661,6 +661,43 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     EXPECT_EQ(questions.asked.size(), 3);
 }
 
+TEST_F(ClientWindows, ClientDeletedByAnotherWindowIsReportedAndLeavesTheList)
+{
+    const int first = addClient(QStringLiteral("Erster"));
+    const int second = addClient(QStringLiteral("Zweiter"));
+
+    // The manager: editing a client that is gone says so and reads the list afresh.
+    TfrmMandanten manager(db, questions);
+    manager.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
+    selectRowOf(grid(manager), second);
+    ASSERT_TRUE(db.deleteClient(second));
+    manager.editClient();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_EQ(questions.errors.first(),
+              QStringLiteral("Der Mandant %1 ist nicht mehr vorhanden.").arg(second));
+    EXPECT_EQ(grid(manager)->model()->rowCount(), 1);
+    EXPECT_EQ(manager.selectedClientId(), first);
+
+    // The selection: accepting a client that is gone keeps the dialog open.
+    TCurrentClient current(db, programFolder());
+    TfrmMandantWahl selection(db, current, questions, programFolder());
+    selection.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&selection));
+    const int third = addClient(QStringLiteral("Dritter"));
+    selection.reload(third);
+    ASSERT_TRUE(db.deleteClient(third));
+    click(selection, "btnUebernehmen");
+    ASSERT_EQ(questions.errors.size(), 2);
+    EXPECT_TRUE(questions.errors.last().contains(QString::number(third)));
+    EXPECT_TRUE(selection.isVisible());
+    EXPECT_FALSE(current.isSet());
+    EXPECT_FALSE(QFileInfo::exists(clientTemplatePath(third)));
+    EXPECT_EQ(selection.selectedClientId(), first);
+    click(selection, "btnUebernehmen");
+    EXPECT_EQ(current.id(), first);
+}
+
 TEST_F(ClientWindows, ManagerListsTenThousandClients)
 {
     ASSERT_TRUE(db.begin());
