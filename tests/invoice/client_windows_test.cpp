@@ -859,6 +859,42 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
     EXPECT_EQ(db.client(id)->rechnungsfuss, rtf);
 }
 
+TEST_F(ClientWindows, FooterShortCutsFormatTheSelection)
+{
+    TRtfEditor footer(questions);
+    footer.show();
+    footer.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&footer));
+    QTextEdit *edit = footer.textEdit();
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("Kurz"));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_U, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(child<QAction>(footer, "actZentriert")->isChecked());
+    RtfRun styled = readRtf(footer.rtf()).paragraphs.value(0).runs.value(0);
+    EXPECT_TRUE(styled.bold && styled.italic && styled.underline);
+    QFont chosen(QStringLiteral("DejaVu Serif"));
+    chosen.setPointSize(20);
+    chosen.setBold(true);
+    questions.font = chosen;
+    QTest::keyClick(edit, Qt::Key_D, Qt::ControlModifier);
+    const RtfText text = readRtf(footer.rtf());
+    ASSERT_EQ(text.paragraphs.size(), 1);
+    EXPECT_EQ(text.paragraphs[0].alignment, RtfAlignment::Center);
+    ASSERT_EQ(text.paragraphs[0].runs.size(), 1);
+    const RtfRun &run = text.paragraphs[0].runs[0];
+    // The dialog, preset with the selection's font, answers for every style it shows.
+    EXPECT_TRUE(run.bold);
+    EXPECT_FALSE(run.italic);
+    EXPECT_FALSE(run.underline);
+    EXPECT_EQ(run.font, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(run.sizePt, 20);
+    EXPECT_EQ(child<QSpinBox>(footer, "edtSchriftgroesse")->value(), 20);
+}
+
 TEST_F(ClientWindows, DamagedFooterShowsWhatCanBeRead)
 {
     const QStringList damaged = {
