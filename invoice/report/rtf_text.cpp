@@ -805,7 +805,10 @@ RtfText fromTextDocument(const QTextDocument &document)
                 continue;
             const QTextCharFormat format = fragment.charFormat();
             RtfRun run;
-            run.text = fragment.text();
+            // A pasted picture or other object has no place in the footer.
+            run.text = fragment.text().remove(QChar::ObjectReplacementCharacter);
+            if (run.text.isEmpty())
+                continue;
             run.bold = format.fontWeight() >= QFont::DemiBold;
             run.italic = format.fontItalic();
             run.underline = format.fontUnderline();

@@ -8,7 +8,14 @@
 
 #include <QDialog>
 
+class QAction;
+class QLabel;
+class QStatusBar;
+class QTableView;
+
 namespace vq::invoice {
+
+class TClientTableModel;
 
 // exec() returns Accepted when a client was accepted; it is then current in
 // the TCurrentClient given.
@@ -20,11 +27,28 @@ public:
                     QString programFolder, QWidget *parent = nullptr);
     ~TfrmMandantWahl() override;
 
+    // The client under the cursor; 0 when the list is empty.
+    int selectedClientId() const;
+    // "Übernehmen", Enter and double-click: the client under the cursor
+    // becomes current and the dialog closes; without a client it says so and stays.
+    void acceptClient();
+    // "Mandatenverwaltung aufrufen": the manager, then the list afresh.
+    void openManager();
+    // "Hilfe": the help page of the program folder in the desktop's browser.
+    void showHelp();
+    // Reads the clients afresh and puts the cursor on that client (the first when gone).
+    void reload(int selectId);
+
+    // The help page, relative to the program folder.
+    static QString helpPage();
+
 private:
     TInvoiceDatabase &m_db;
     TCurrentClient &m_current;
     TUserQuestions &m_questions;
     QString m_programFolder;
+    TClientTableModel *m_model = nullptr;
+    QTableView *m_grid = nullptr;
 };
 
 // Saves each change at once; modal.
@@ -35,9 +59,34 @@ public:
     TfrmMandanten(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent = nullptr);
     ~TfrmMandanten() override;
 
+    // The client under the cursor; 0 when there is none.
+    int selectedClientId() const;
+    // "Neu": a new client with port 110 in the editor; stored on OK only.
+    void newClient();
+    // "Bearbeiten": the client under the cursor in the editor; stored on OK only.
+    void editClient();
+    // "Löschen": after the warning, the client with its orders (its template file stays).
+    void deleteClient();
+    // Reads the clients afresh and puts the cursor on that client.
+    void reload(int selectId);
+
+protected:
+    // Enter in the list edits the client under the cursor, Delete deletes it (after the warning).
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    void updateActions();
+
     TInvoiceDatabase &m_db;
     TUserQuestions &m_questions;
+    TClientTableModel *m_model = nullptr;
+    QTableView *m_grid = nullptr;
+    QStatusBar *m_status = nullptr;
+    QLabel *m_count = nullptr;
+    QAction *m_actNeu = nullptr;
+    QAction *m_actBearbeiten = nullptr;
+    QAction *m_actLoeschen = nullptr;
+    QAction *m_actVerlassen = nullptr;
 };
 
 } // namespace vq::invoice

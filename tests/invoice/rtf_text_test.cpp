@@ -2,7 +2,10 @@
 // from other programs, damaged RTF and plain text keep their text.
 #include "rtf_text.h"
 
+#include <QImage>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QUrl>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -152,6 +155,23 @@ TEST(RtfText, ForeignDamagedAndPlainInputKeepsItsText)
     ASSERT_TRUE(red);
     EXPECT_EQ(red->color, QColor(255, 0, 0));
     EXPECT_EQ(red->font, QStringLiteral("Liberation Sans"));
+}
+
+TEST(RtfText, PicturesPastedIntoTheEditorAreLeftOut)
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    cursor.insertText(QStringLiteral("Logo "));
+    QImage logo(8, 8, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("logo")), logo);
+    cursor.insertImage(QStringLiteral("logo"));
+    cursor.insertText(QStringLiteral(" Ende"));
+    cursor.insertBlock();
+    cursor.insertImage(QStringLiteral("logo"));
+    const RtfText text = fromTextDocument(document);
+    EXPECT_EQ(text.plainText(), QStringLiteral("Logo  Ende\n"));
+    EXPECT_FALSE(writeRtf(text).contains(QStringLiteral("65532")));
 }
 
 TEST(RtfText, DeepNestingAndLongInputDoNotExhaustAnything)

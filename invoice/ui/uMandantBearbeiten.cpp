@@ -1,0 +1,325 @@
+#include "uMandantBearbeiten.h"
+
+#include "uRtfEditor.h"
+#include "xrechnung.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace vq::invoice {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Mandant bearbeiten");
+
+// The longest texts the database columns take.
+constexpr int kLenFirma = 200, kLenName = 50, kLenText = 255, kLenServer = 200, kLenWaehrung = 10,
+              kLenTaxId = 50, kLenIban = 42, kLenBic = 20, kLenTelefon = 100;
+
+// Encryption of the mailbox connection, as Mandant_Verschluesselung stores it.
+struct Encryption
+{
+    int value;
+    const char *text;
+};
+constexpr Encryption kEncryptions[] = {
+    {0, "Keine"}, {1, "POP3S (TLS ab Verbindungsbeginn)"}, {2, "STLS (TLS nach Anmeldung)"}};
+
+} // namespace
+
+QLineEdit *TfrmMandantBearbeiten::addLine(const char *name, int maxLength)
+{
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaxLength(maxLength);
+    return edit;
+}
+
+TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuestions &questions,
+                                             Store store, QWidget *parent)
+    : QDialog(parent)
+    , m_original(client)
+    , m_questions(questions)
+    , m_store(std::move(store))
+{
+    setObjectName(QStringLiteral("frmMandantBearbeiten"));
+    setWindowTitle(kTitle);
+
+    // Grunddaten
+    auto *basics = new QGroupBox(QStringLiteral("Grunddaten"), this);
+    basics->setObjectName(QStringLiteral("grpGrunddaten"));
+    auto *basicsForm = new QFormLayout(basics);
+    m_firma = addLine("edtFirma", kLenFirma);
+    m_name = addLine("edtName", kLenName);
+    m_vorname = addLine("edtVorname", kLenName);
+    m_strasse = addLine("edtStrasse", kLenText);
+    m_plz = addLine("edtPLZ", kLenText);
+    m_plz->setAccessibleName(QStringLiteral("PLZ"));
+    m_ort = addLine("edtOrt", kLenText);
+    m_ort->setAccessibleName(QStringLiteral("Ort"));
+    m_land = addLine("edtLand", kLenText);
+    m_waehrung = addLine("edtWaehrung", kLenWaehrung);
+    m_waehrung->setToolTip(QStringLiteral("Zum Beispiel € oder EUR"));
+    basicsForm->addRow(QStringLiteral("Firma"), m_firma);
+    basicsForm->addRow(QStringLiteral("Name"), m_name);
+    basicsForm->addRow(QStringLiteral("Vorname"), m_vorname);
+    basicsForm->addRow(QStringLiteral("Straße"), m_strasse);
+    auto *plzOrt = new QHBoxLayout;
+    plzOrt->addWidget(m_plz, 1);
+    plzOrt->addWidget(m_ort, 3);
+    auto *plzLabel = new QLabel(QStringLiteral("PLZ/Ort"), this);
+    plzLabel->setBuddy(m_plz);
+    basicsForm->addRow(plzLabel, plzOrt);
+    basicsForm->addRow(QStringLiteral("Land"), m_land);
+    basicsForm->addRow(QStringLiteral("Währung"), m_waehrung);
+
+    // E-Mail Einstellungen
+    auto *mail = new QGroupBox(QStringLiteral("E-Mail Einstellungen"), this);
+    mail->setObjectName(QStringLiteral("grpEMail"));
+    auto *mailForm = new QFormLayout(mail);
+    m_email = addLine("edtEMail", kLenText);
+    m_pop3 = addLine("edtPOP3", kLenServer);
+    m_username = addLine("edtBenutzername", kLenServer);
+    m_password = addLine("edtPasswort", kLenText); // shown in clear, as the user types it
+    m_port = addLine("edtPort", 12);
+    m_verschluesselung = new QComboBox(this);
+    m_verschluesselung->setObjectName(QStringLiteral("cboVerschluesselung"));
+    for (const Encryption &e : kEncryptions)
+        m_verschluesselung->addItem(QString::fromUtf8(e.text), e.value);
+    m_bestellgeheimnis = addLine("edtBestellgeheimnis", kLenText);
+    m_bestellgeheimnis->setToolTip(
+        QStringLiteral("Geheimnis, das der Formular-Mailer mit jeder Bestellung teilt; leer: "
+                       "Bestell-Mails werden nicht geprüft"));
+    mailForm->addRow(QStringLiteral("E-Mail-Adresse"), m_email);
+    mailForm->addRow(QStringLiteral("POP3 Serveradresse"), m_pop3);
+    mailForm->addRow(QStringLiteral("Benutzername"), m_username);
+    mailForm->addRow(QStringLiteral("Passwort"), m_password);
+    mailForm->addRow(QStringLiteral("Port"), m_port);
+    mailForm->addRow(QStringLiteral("Verschlüsselung"), m_verschluesselung);
+    mailForm->addRow(QStringLiteral("Bestellgeheimnis"), m_bestellgeheimnis);
+
+    // E-Rechnung
+    auto *einvoice = new QGroupBox(QStringLiteral("E-Rechnung"), this);
+    einvoice->setObjectName(QStringLiteral("grpERechnung"));
+    auto *einvoiceForm = new QFormLayout(einvoice);
+    m_ustIdNr = addLine("edtUStIdNr", kLenTaxId);
+    m_steuernummer = addLine("edtSteuernummer", kLenTaxId);
+    m_iban = addLine("edtIBAN", kLenIban);
+    m_bic = addLine("edtBIC", kLenBic);
+    m_bank = addLine("edtBank", kLenText);
+    m_telefon = addLine("edtTelefon", kLenTelefon);
+    einvoiceForm->addRow(QStringLiteral("USt-IdNr."), m_ustIdNr);
+    einvoiceForm->addRow(QStringLiteral("Steuernummer"), m_steuernummer);
+    einvoiceForm->addRow(QStringLiteral("IBAN"), m_iban);
+    einvoiceForm->addRow(QStringLiteral("BIC"), m_bic);
+    einvoiceForm->addRow(QStringLiteral("Bank"), m_bank);
+    einvoiceForm->addRow(QStringLiteral("Telefon"), m_telefon);
+
+    // Fußzeile für Rechnung
+    auto *footer = new QGroupBox(QStringLiteral("Fußzeile für Rechnung"), this);
+    footer->setObjectName(QStringLiteral("grpFusszeile"));
+    auto *footerLayout = new QVBoxLayout(footer);
+    m_footer = new TRtfEditor(questions, footer);
+    m_footer->setObjectName(QStringLiteral("redRechnungsfuss"));
+    m_footer->textEdit()->setMinimumHeight(110);
+    footerLayout->addWidget(m_footer);
+
+    // Two columns; the form scrolls when the screen is smaller than it.
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("pnlSeite"));
+    auto *grid = new QGridLayout(page);
+    grid->addWidget(basics, 0, 0);
+    grid->addWidget(mail, 0, 1);
+    grid->addWidget(einvoice, 1, 0);
+    grid->addWidget(footer, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(1, 1);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("sbxSeite"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(page);
+
+    auto *buttons = new QDialogButtonBox(this);
+    auto *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
+    auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmMandantBearbeiten::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmMandantBearbeiten::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_scroll, 1);
+    layout->addWidget(buttons);
+
+    // Tab order: the left column, then the right one, then the buttons.
+    QList<QWidget *> order = {m_firma,
+                              m_name,
+                              m_vorname,
+                              m_strasse,
+                              m_plz,
+                              m_ort,
+                              m_land,
+                              m_waehrung,
+                              m_ustIdNr,
+                              m_steuernummer,
+                              m_iban,
+                              m_bic,
+                              m_bank,
+                              m_telefon,
+                              m_email,
+                              m_pop3,
+                              m_username,
+                              m_password,
+                              m_port,
+                              m_verschluesselung,
+                              m_bestellgeheimnis};
+    order << m_footer->focusChain();
+    order << cancel << ok;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    // The client's values. A value longer than the box takes (stored by an
+    // older version or another program) is shown whole, never cut off.
+    auto show = [](QLineEdit *edit, const QString &value) {
+        edit->setMaxLength(std::max(edit->maxLength(), int(value.size())));
+        edit->setText(value);
+    };
+    show(m_firma, client.firma);
+    show(m_name, client.name);
+    show(m_vorname, client.vorname);
+    show(m_strasse, client.strasse);
+    show(m_plz, client.plz);
+    show(m_ort, client.ort);
+    show(m_land, client.land);
+    show(m_waehrung, client.waehrung);
+    show(m_email, client.email);
+    show(m_pop3, client.pop3);
+    show(m_username, client.username);
+    show(m_password, client.password);
+    m_port->setText(QString::number(client.port));
+    int encryption = m_verschluesselung->findData(client.verschluesselung);
+    if (encryption < 0) {
+        // A value this version does not know stays as it is unless the user chooses another.
+        m_verschluesselung->addItem(QStringLiteral("Unbekannt (%1)").arg(client.verschluesselung),
+                                    client.verschluesselung);
+        encryption = m_verschluesselung->count() - 1;
+    }
+    m_verschluesselung->setCurrentIndex(encryption);
+    show(m_bestellgeheimnis, client.bestellgeheimnis);
+    show(m_ustIdNr, client.ustIdNr);
+    show(m_steuernummer, client.steuernummer);
+    show(m_iban, client.iban);
+    show(m_bic, client.bic);
+    show(m_bank, client.bank);
+    show(m_telefon, client.telefon);
+    m_footer->setRtf(client.rechnungsfuss);
+
+    // Fits a 1280x800 screen with room for the window frame.
+    resize(960, 600);
+    m_firma->setFocus();
+}
+
+TMandant TfrmMandantBearbeiten::client() const
+{
+    TMandant c = m_original;
+    c.firma = m_firma->text();
+    c.name = m_name->text();
+    c.vorname = m_vorname->text();
+    c.strasse = m_strasse->text();
+    c.plz = m_plz->text();
+    c.ort = m_ort->text();
+    c.land = m_land->text();
+    c.waehrung = m_waehrung->text();
+    c.email = m_email->text().trimmed();
+    c.pop3 = m_pop3->text().trimmed();
+    c.username = m_username->text();
+    c.password = m_password->text();
+    bool ok = false;
+    const int port = m_port->text().trimmed().toInt(&ok);
+    if (ok)
+        c.port = port;
+    c.verschluesselung = m_verschluesselung->currentData().toInt();
+    c.bestellgeheimnis = m_bestellgeheimnis->text();
+    c.ustIdNr = m_ustIdNr->text().trimmed();
+    c.steuernummer = m_steuernummer->text().trimmed();
+    c.iban = m_iban->text().trimmed();
+    c.bic = m_bic->text().trimmed();
+    c.bank = m_bank->text().trimmed();
+    c.telefon = m_telefon->text().trimmed();
+    // A footer the user did not touch keeps its RTF as it was, with whatever
+    // another program put into it beyond what this editor holds.
+    if (m_footer->isModified())
+        c.rechnungsfuss = m_footer->rtf();
+    return c;
+}
+
+QString TfrmMandantBearbeiten::check(QWidget **box) const
+{
+    auto fail = [&](QWidget *widget, const QString &message) {
+        if (box)
+            *box = widget;
+        return message;
+    };
+    if (m_email->text().trimmed().isEmpty())
+        return fail(m_email, QStringLiteral("Geben Sie eine E-Mail-Adresse ein."));
+    if (m_pop3->text().trimmed().isEmpty())
+        return fail(m_pop3, QStringLiteral("Geben Sie eine Server-Adresse ein."));
+    if (m_username->text().trimmed().isEmpty())
+        return fail(m_username, QStringLiteral("Geben Sie einen Benutzernamen ein."));
+    bool ok = false;
+    const qlonglong port = m_port->text().trimmed().toLongLong(&ok);
+    if (!ok)
+        return fail(m_port, QStringLiteral("Port muss eine Zahl sein."));
+    if (port < 0 || port > 65535)
+        return fail(m_port, QStringLiteral("Der Port muss zwischen 0 und 65535 liegen."));
+    const QString iban = m_iban->text().trimmed();
+    if (!iban.isEmpty() && !ibanValid(iban))
+        return fail(m_iban,
+                    QStringLiteral("Die IBAN \u201E%1\u201C ist ungültig: Länge, Zeichen oder "
+                                   "Prüfziffern stimmen nicht. Bitte prüfen Sie die IBAN.")
+                        .arg(iban));
+    if (box)
+        *box = nullptr;
+    return QString();
+}
+
+void TfrmMandantBearbeiten::accept()
+{
+    QWidget *box = nullptr;
+    const QString message = check(&box);
+    if (!message.isEmpty()) {
+        m_questions.showInformation(this, kTitle, message);
+        if (box) {
+            m_scroll->ensureWidgetVisible(box);
+            box->setFocus(Qt::OtherFocusReason);
+            if (auto *edit = qobject_cast<QLineEdit *>(box))
+                edit->selectAll();
+        }
+        return;
+    }
+    if (m_store) {
+        QString error;
+        if (!m_store(client(), &error)) {
+            m_questions.showError(
+                this, kTitle,
+                QStringLiteral("Der Mandant kann nicht gespeichert werden: %1").arg(error));
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
+} // namespace vq::invoice

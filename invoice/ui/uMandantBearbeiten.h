@@ -1,0 +1,58 @@
+// The client editor "Mandant bearbeiten": the client's address and currency,
+// its mailbox for the order mails, what an electronic invoice needs, and the
+// invoice footer as rich text.
+#pragma once
+
+#include "invoice_records.h"
+#include "user_questions.h"
+
+#include <QDialog>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QScrollArea;
+
+namespace vq::invoice {
+
+class TRtfEditor;
+
+class TfrmMandantBearbeiten : public QDialog
+{
+    Q_OBJECT
+public:
+    // Stores the client the user confirmed; false with a message when it
+    // could not, and the dialog stays open with everything typed.
+    using Store = std::function<bool(const TMandant &client, QString *error)>;
+
+    TfrmMandantBearbeiten(const TMandant &client, TUserQuestions &questions, Store store,
+                          QWidget *parent = nullptr);
+
+    // The client as the boxes show it; fields without a box keep their value.
+    TMandant client() const;
+
+    // "OK": checks the boxes in order; the first failure is shown, its box
+    // gets the focus and the dialog stays. Then stores and closes.
+    void accept() override;
+
+    // The first failing check's message and box; empty when all pass.
+    QString check(QWidget **box = nullptr) const;
+
+private:
+    QLineEdit *addLine(const char *name, int maxLength);
+
+    TMandant m_original;
+    TUserQuestions &m_questions;
+    Store m_store;
+    QScrollArea *m_scroll = nullptr;
+    QLineEdit *m_firma = nullptr, *m_name = nullptr, *m_vorname = nullptr, *m_strasse = nullptr,
+              *m_plz = nullptr, *m_ort = nullptr, *m_land = nullptr, *m_waehrung = nullptr;
+    QLineEdit *m_email = nullptr, *m_pop3 = nullptr, *m_username = nullptr, *m_password = nullptr,
+              *m_port = nullptr, *m_bestellgeheimnis = nullptr;
+    QComboBox *m_verschluesselung = nullptr;
+    QLineEdit *m_ustIdNr = nullptr, *m_steuernummer = nullptr, *m_iban = nullptr, *m_bic = nullptr,
+              *m_bank = nullptr, *m_telefon = nullptr;
+    TRtfEditor *m_footer = nullptr;
+};
+
+} // namespace vq::invoice
