@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -198,7 +199,8 @@ TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidge
     m_nr->setObjectName(QStringLiteral("edtArtikelNr"));
     m_name = new QLineEdit(article);
     m_name->setObjectName(QStringLiteral("edtBezeichnung"));
-    m_vorlage = new QPushButton(QStringLiteral("..."), article);
+    m_vorlage = new QToolButton(article);
+    m_vorlage->setText(QStringLiteral("..."));
     m_vorlage->setObjectName(QStringLiteral("btnVorlage"));
     m_vorlage->setAccessibleName(QStringLiteral("Artikelvorlage wählen"));
     m_vorlage->setToolTip(QStringLiteral("Artikelvorlage wählen"));
@@ -243,7 +245,6 @@ TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidge
     remove->setObjectName(QStringLiteral("btnOptionLoeschen"));
     for (QPushButton *button : {add, edit, remove})
         button->setAutoDefault(false);
-    m_vorlage->setAutoDefault(false);
     m_optionList = new QTreeWidget(options);
     m_optionList->setObjectName(QStringLiteral("lvOptionen"));
     m_optionList->setAccessibleName(QStringLiteral("Optionen"));
@@ -302,7 +303,7 @@ TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidge
     connect(edit, &QPushButton::clicked, this, &TfrmArtikel::editOption);
     connect(remove, &QPushButton::clicked, this, &TfrmArtikel::deleteOption);
     connect(m_optionList, &QTreeWidget::itemDoubleClicked, this, &TfrmArtikel::editOption);
-    connect(m_vorlage, &QPushButton::clicked, this, &TfrmArtikel::pickTemplate);
+    connect(m_vorlage, &QToolButton::clicked, this, &TfrmArtikel::pickTemplate);
     resize(480, 440);
 }
 

@@ -14,6 +14,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QToolButton;
 class QTreeWidget;
 
 namespace vq::invoice {
@@ -128,7 +129,7 @@ private:
     QString m_shownMwst, m_shownPreis; // the texts the boxes got from the stored line
     QLineEdit *m_nr;
     QLineEdit *m_name;
-    QPushButton *m_vorlage;
+    QToolButton *m_vorlage;
     QSpinBox *m_anzahl;
     QComboBox *m_mwst;
     QLineEdit *m_preis;

@@ -104,8 +104,9 @@ TfrmArtikelVorlagen::TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *par
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {100, 200, 100, 100};
+    // Described widths, or the width of the title when that is wider.
     for (int column = 0; column < 4; ++column)
-        m_list->setColumnWidth(column, widths[column]);
+        m_list->setColumnWidth(column, std::max(widths[column], m_list->horizontalHeader()->sectionSizeHint(column)));
     connect(m_list, &QTableWidget::cellDoubleClicked, this, &QDialog::accept);
 
     auto *note = new QLabel(QStringLiteral("Vorlagen werden in VQ-BestellFormular erstellt und verwaltet."), this);

@@ -132,7 +132,7 @@ void TfrmBestellung::buildWindow()
                                    themeIcon(this, "document-save", QStyle::SP_DialogSaveButton));
     actSpeichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction *actDrucken = action("actDrucken", QStringLiteral("Drucken"), QStringLiteral("Drucken/Vorschau"),
-                                 themeIcon(this, "document-print", QStyle::SP_DriveFDIcon));
+                                 themeIcon(this, "document-print", QStyle::SP_FileDialogDetailedView));
     actDrucken->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     QAction *actVorschau = action("actVorschau", QStringLiteral("Vorschau"), QStringLiteral("Vorschau der Rechnung"),
                                   themeIcon(this, "document-print-preview", QStyle::SP_FileDialogContentsView));
@@ -308,6 +308,11 @@ void TfrmBestellung::setClient(int mandantId, const QString &currency)
     m_mandantId = mandantId;
     m_currency = currency;
     m_lineEditor->setCurrency(currency);
+    // The money columns start wide enough for a five-digit amount in this currency.
+    const int moneyWidth =
+        m_lineList->fontMetrics().horizontalAdvance(moneyText(99999.99, currency)) + 16;
+    m_lineList->setColumnWidth(4, std::max(80, moneyWidth));
+    m_lineList->setColumnWidth(5, std::max(80, moneyWidth));
     if (m_order.mandantId != mandantId) {
         m_orderId = 0;
         showOrder(TBestellung());

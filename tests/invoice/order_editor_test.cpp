@@ -53,7 +53,7 @@ void keepScreenshot(QWidget *window, const char *name)
 
 void click(QWidget &window, const char *button)
 {
-    QPushButton *b = child<QPushButton>(window, button);
+    QAbstractButton *b = child<QAbstractButton>(window, button);
     ASSERT_TRUE(b);
     b->click();
 }
