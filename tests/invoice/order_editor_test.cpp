@@ -460,6 +460,47 @@ TEST_F(OrderEditor, ADateThatIsNoDateIsRefusedAndNothingStored)
     EXPECT_EQ(db.order(order)->firma, QStringLiteral("Neue Firma"));
 }
 
+TEST_F(OrderEditor, ADatabaseThatRefusesMidwayIsReportedAndLosesNothing)
+{
+    const int order = addOrder(5, QStringLiteral("Anna"), QDate(2026, 3, 1));
+    addLine(order, "A", 4.2);
+    // The database refuses every change of orders, and new lines, from now on.
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER kein_update BEFORE UPDATE ON Bestellung "
+                                      "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")));
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER kein_artikel BEFORE INSERT ON Artikel "
+                                      "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")));
+    questions.threeWay = {Answer::Yes, Answer::No};
+    const int result = stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
+        setText(window, "edtFirma", QStringLiteral("Neu"));
+        trigger(window, "actSpeichern");
+        ASSERT_EQ(questions.errors.size(), 1);
+        EXPECT_TRUE(questions.errors.at(0).startsWith(QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
+        // "Ja" cannot keep what the database refused: the window stays, the text too.
+        trigger(window, "actVerlassen");
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(child<QLineEdit>(window, "edtFirma")->text(), QStringLiteral("Neu"));
+        EXPECT_EQ(questions.errors.size(), 2);
+        trigger(window, "actVerlassen"); // "Nein"
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(db.order(order)->firma, QString());
+
+    // A line the database refuses to add leaves no transaction open behind it.
+    ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER kein_update")));
+    questions.errors.clear();
+    questions.threeWay = {Answer::Yes};
+    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
+        click(window, "btnArtikelHinzufuegen");
+        ASSERT_EQ(questions.errors.size(), 1);
+        EXPECT_TRUE(questions.errors.at(0).startsWith(QStringLiteral("Der Artikel konnte nicht angelegt werden")));
+        EXPECT_EQ(db.transactionDepth(), 1);
+        EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
+        trigger(window, "actVerlassen");
+    });
+    EXPECT_EQ(db.linesOfOrder(order)->size(), 1);
+}
+
 // Invoice numbers ----------------------------------------------------------------
 
 TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
