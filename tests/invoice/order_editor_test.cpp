@@ -588,6 +588,13 @@ TEST(DecimalBoxes, KeysAreFilteredAsTyped)
         typeText(&box, QString::fromLatin1(c.typed));
         EXPECT_EQ(box.text(), QString::fromLatin1(c.after)) << c.before << " + " << c.typed;
     }
+    // The whole text counts, also what typing would replace.
+    box.setText(QStringLiteral("12,5"));
+    box.selectAll();
+    typeText(&box, QStringLiteral("."));
+    EXPECT_EQ(box.text(), QStringLiteral("12,5"));
+    typeText(&box, QStringLiteral("7"));
+    EXPECT_EQ(box.text(), QStringLiteral("7"));
     // Backspace is let through.
     box.setText(QStringLiteral("12,5"));
     box.end(false);
