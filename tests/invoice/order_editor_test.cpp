@@ -402,6 +402,55 @@ TEST_F(OrderEditor, SavingKeepsWhatTheEditorDoesNotShow)
     EXPECT_EQ(after.status, 4);
 }
 
+TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
+{
+    ASSERT_TRUE(QFile::copy(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")),
+                            clientTemplatePath(mandantId)));
+    const int order = addOrder(12, QStringLiteral("Beat"), QDate(2026, 2, 3));
+    addLine(order, "K-7", 9.9);
+    questions.threeWay = {Answer::No};
+    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
+        EXPECT_TRUE(child<QLineEdit>(window, "edtRechnungsdatum")->text().isEmpty());
+        setText(window, "edtFirma", QStringLiteral("Vorschau AG"));
+        whenModal([&](QDialog &preview) {
+            EXPECT_EQ(db.order(order)->firma, QStringLiteral("Vorschau AG"));
+            preview.reject();
+        });
+        trigger(window, "actVorschau");
+        EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+        EXPECT_EQ(child<QLineEdit>(window, "edtRechnungsdatum")->text(),
+                  QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+        trigger(window, "actVerlassen");
+    });
+    // "Nein" takes back the stay, the invoice date with it.
+    EXPECT_FALSE(db.order(order)->rechnungsdatum.isValid());
+    EXPECT_EQ(db.order(order)->firma, QString());
+}
+
+TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
+{
+    const char *order[] = {"edtRechNr", "edtFirma", "edtVorname", "edtNachname", "edtStrasse", "edtPLZ",
+                           "edtOrt", "edtTelefon", "edtEMail", "edtHomepage", "edtBestelldatum",
+                           "edtRechnungsdatum", "cboStatus", "edtKaeuferreferenz", "edtIP", "memBemerkung",
+                           "btnArtikelHinzufuegen", "btnArtikelBearbeiten", "btnArtikelLoeschen", "grdArtikel"};
+    QList<QWidget *> expected;
+    for (const char *name : order)
+        expected << child<QWidget>(*editor, name);
+    QList<QWidget *> chain;
+    for (QWidget *w = expected.first(); chain.size() < expected.size(); w = w->nextInFocusChain())
+        if (expected.contains(w))
+            chain << w;
+        else if (w == expected.first())
+            break;
+    EXPECT_EQ(chain, expected);
+    for (QWidget *w : expected)
+        EXPECT_FALSE(w->objectName().isEmpty());
+    const QSize smallest = editor->minimumSizeHint();
+    EXPECT_LE(smallest.width(), 1280);
+    EXPECT_LE(smallest.height(), 800);
+    EXPECT_LE(editor->size().width(), 1280);
+}
+
 TEST(OrderDateText, TypedDatesAreReadOrRefused)
 {
     struct Case
@@ -541,6 +590,11 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
         // Letters cannot be typed into the number.
         typeText(rechNr, QStringLiteral("x"));
         EXPECT_EQ(rechNr->text(), QStringLiteral("17"));
+        // A number past the largest one the database keeps is named, not cut.
+        rechNr->setText(QStringLiteral("9999999999"));
+        trigger(window, "actSpeichern");
+        ASSERT_EQ(questions.informations.size(), 3);
+        EXPECT_TRUE(questions.informations.last().contains(QStringLiteral("2147483647")));
         rechNr->setText(QStringLiteral("18"));
         trigger(window, "actVerlassen");
     });
