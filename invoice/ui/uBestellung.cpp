@@ -217,7 +217,7 @@ void TfrmBestellung::buildWindow()
     left->addRow(QStringLiteral("&Firma"), m_firma);
     left->addRow(QStringLiteral("&Vorname"), m_vorname);
     left->addRow(QStringLiteral("&Nachname"), m_nachname);
-    left->addRow(QStringLiteral("St&raße"), m_strasse);
+    left->addRow(QStringLiteral("Str&aße"), m_strasse);
     auto *plzOrt = new QHBoxLayout;
     plzOrt->addWidget(m_plz, 1);
     plzOrt->addWidget(m_ort, 3);

@@ -802,6 +802,7 @@ TEST_F(OrderEditor, TheOptionDialogReportsOnlyTheFirstFailingCheck)
     };
     TfrmOption dialog(questions);
     dialog.show();
+    keepScreenshot(&dialog, "artikeloption_bearbeiten");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name + std::string("/") + c.wert + "/" + c.preis);
         questions.informations.clear();
