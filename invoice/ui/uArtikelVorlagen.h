@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <optional>
 
 class QTableWidget;
 

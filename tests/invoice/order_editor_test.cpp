@@ -13,6 +13,7 @@
 #include "uArtikelVorlagen.h"
 #include "uBestellung.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -443,8 +444,25 @@ TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
         else if (w == expected.first())
             break;
     EXPECT_EQ(chain, expected);
-    for (QWidget *w : expected)
-        EXPECT_FALSE(w->objectName().isEmpty());
+    // A screen reader names each box by its label.
+    const std::pair<const char *, const char *> names[] = {
+        {"edtRechNr", "Rechnungs-Nr."}, {"edtStrasse", "Straße"}, {"edtPLZ", "PLZ"}, {"edtOrt", "Ort"},
+        {"edtBestelldatum", "Bestelldatum"}, {"edtRechnungsdatum", "Rechnungsdatum"}, {"cboStatus", "Status"},
+        {"edtKaeuferreferenz", "Käuferreferenz (Leitweg-ID)"}, {"edtIP", "IP-Adresse"},
+        {"memBemerkung", "Bemerkung"}, {"grdArtikel", "Artikel der Bestellung"}};
+    for (const auto &[box, name] : names) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(child<QWidget>(*editor, box));
+        ASSERT_TRUE(accessible) << box;
+        // On Linux a drop-down's name is its value; its label comes as the relation.
+        QString label = accessible->text(QAccessible::Name);
+        if (accessible->role() == QAccessible::ComboBox) {
+            const auto labels = accessible->relations(QAccessible::Label);
+            label = labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+        }
+        EXPECT_EQ(label, QString::fromUtf8(name)) << box;
+    }
+    for (QAction *action : editor->findChildren<QAction *>(Qt::FindDirectChildrenOnly))
+        EXPECT_FALSE(action->objectName().isEmpty()) << action->text().toStdString();
     const QSize smallest = editor->minimumSizeHint();
     EXPECT_LE(smallest.width(), 1280);
     EXPECT_LE(smallest.height(), 800);
