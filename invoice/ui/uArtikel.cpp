@@ -68,7 +68,9 @@ std::optional<double> decimalBoxValue(const QString &text)
     return value;
 }
 
-TDecimalKeyFilter::TDecimalKeyFilter(QLineEdit *box, QWidget *owner) : QObject(box), m_box(box)
+TDecimalKeyFilter::TDecimalKeyFilter(QLineEdit *box, QWidget *owner)
+    : QObject(box)
+    , m_box(box)
 {
     box->installEventFilter(this);
     if (owner)
@@ -113,7 +115,8 @@ std::optional<double> optionPriceFromText(const QString &text, bool *ok)
 }
 
 TfrmOption::TfrmOption(TUserQuestions &questions, QWidget *parent)
-    : QDialog(parent), m_questions(questions)
+    : QDialog(parent)
+    , m_questions(questions)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("Artikeloption bearbeiten"));
@@ -180,15 +183,18 @@ void TfrmOption::accept()
     bool ok = false;
     optionPriceFromText(m_preis->text(), &ok);
     if (!ok)
-        return refuse(m_preis,
-                      QStringLiteral("Bitte geben Sie gültigen Preis ein oder lassen Sie das Feld leer."));
+        return refuse(
+            m_preis,
+            QStringLiteral("Bitte geben Sie gültigen Preis ein oder lassen Sie das Feld leer."));
     QDialog::accept();
 }
 
 // Line editor ------------------------------------------------------------------
 
 TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent)
-    : QDialog(parent), m_db(db), m_questions(questions)
+    : QDialog(parent)
+    , m_db(db)
+    , m_questions(questions)
 {
     setObjectName(QStringLiteral("frmArtikel"));
     setWindowTitle(kTitle);
@@ -252,7 +258,8 @@ TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidge
     m_optionList->setUniformRowHeights(true);
     m_optionList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_optionList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_optionList->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Wert"), QStringLiteral("Preis")});
+    m_optionList->setHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Wert"), QStringLiteral("Preis")});
     m_optionList->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     m_optionList->setColumnWidth(0, 150);
     m_optionList->setColumnWidth(1, 160);
@@ -344,7 +351,8 @@ std::optional<TArtikel> TfrmArtikel::lineFromBoxes()
     // A stored value the boxes could not take by typing (a negative price of
     // an order mail) stays as it is while its text is not changed.
     const bool rateTyped = m_mwst->currentText() != m_shownMwst;
-    const auto rate = rateTyped ? decimalBoxValue(m_mwst->currentText()) : std::optional<double>(m_line.mwst);
+    const auto rate =
+        rateTyped ? decimalBoxValue(m_mwst->currentText()) : std::optional<double>(m_line.mwst);
     if (!rate || (rateTyped && *rate > 100))
         return refuse(m_mwst, QStringLiteral("Bitte geben Sie als Mwst. einen Steuersatz von 0 bis "
                                              "100 ein, zum Beispiel 19."));
@@ -365,9 +373,9 @@ bool TfrmArtikel::saveLine()
         return false;
     if (!m_db.updateLine(*line)) {
         m_lastError = m_db.lastError();
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Der Artikel konnte nicht gespeichert werden: %1")
-                                  .arg(m_lastError));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Der Artikel konnte nicht gespeichert werden: %1").arg(m_lastError));
         return false;
     }
     m_line = *line;
@@ -388,8 +396,9 @@ void TfrmArtikel::rereadOptions()
     QList<QTreeWidgetItem *> items;
     items.reserve(m_options.size());
     for (const TOption &option : std::as_const(m_options)) {
-        auto *item = new QTreeWidgetItem(
-            {option.name, option.wert, option.preis ? moneyText(*option.preis, m_currency) : QString()});
+        auto *item =
+            new QTreeWidgetItem({option.name, option.wert,
+                                 option.preis ? moneyText(*option.preis, m_currency) : QString()});
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         items << item;
     }
@@ -417,9 +426,9 @@ void TfrmArtikel::addOption()
     TOption option = m_optionDialog->option();
     option.artikelId = m_line.id;
     if (!m_db.insertOption(option))
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Die Option konnte nicht gespeichert werden: %1")
-                                  .arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Die Option konnte nicht gespeichert werden: %1").arg(m_db.lastError()));
     rereadOptions();
     m_optionList->setCurrentItem(m_optionList->topLevelItem(m_optionList->topLevelItemCount() - 1));
 }
@@ -436,9 +445,9 @@ void TfrmArtikel::editOption()
     option.id = m_options.at(row).id;
     option.artikelId = m_line.id;
     if (!m_db.updateOption(option))
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Die Option konnte nicht gespeichert werden: %1")
-                                  .arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Die Option konnte nicht gespeichert werden: %1").arg(m_db.lastError()));
     rereadOptions();
 }
 
@@ -450,9 +459,9 @@ void TfrmArtikel::deleteOption()
     if (!m_questions.askYesNo(this, kTitle, QStringLiteral("Option wirklich löschen?")))
         return;
     if (!m_db.deleteOption(m_options.at(row).id))
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Die Option konnte nicht gelöscht werden: %1")
-                                  .arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Die Option konnte nicht gelöscht werden: %1").arg(m_db.lastError()));
     rereadOptions();
 }
 
@@ -487,7 +496,8 @@ void TfrmArtikel::pickTemplate()
     if (!unreadable.isEmpty())
         m_questions.showInformation(
             this, kTitle,
-            QStringLiteral("Die Vorlage hat keine gültige Zahl als %1; bitte tragen Sie sie selbst ein.")
+            QStringLiteral(
+                "Die Vorlage hat keine gültige Zahl als %1; bitte tragen Sie sie selbst ein.")
                 .arg(unreadable.join(QStringLiteral(" und "))));
 }
 

@@ -78,15 +78,17 @@ QList<ArticleTemplate> readArticleTemplates(const QString &path, QString *error)
                         .arg(xml.columnNumber())
                         .arg(xml.errorString()));
     if (tooMany && error)
-        *error = QStringLiteral("Die Datei „%1“ enthält mehr als %2 Artikelvorlagen; nur die ersten "
-                                "%2 werden gezeigt.")
-                     .arg(QDir::toNativeSeparators(path), QLocale().toString(kMaxArticleTemplates));
+        *error =
+            QStringLiteral("Die Datei „%1“ enthält mehr als %2 Artikelvorlagen; nur die ersten "
+                           "%2 werden gezeigt.")
+                .arg(QDir::toNativeSeparators(path), QLocale().toString(kMaxArticleTemplates));
     return result;
 }
 
 TfrmArtikelVorlagen::TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *parent)
-    : QDialog(parent), m_questions(questions),
-      m_path(QDir(vq::appDataFolder()).filePath(QString::fromUtf16(kArticleTemplateFile)))
+    : QDialog(parent)
+    , m_questions(questions)
+    , m_path(QDir(vq::appDataFolder()).filePath(QString::fromUtf16(kArticleTemplateFile)))
 {
     setObjectName(QStringLiteral("frmArtikelVorlagen"));
     setWindowTitle(QStringLiteral("Artikelvorlagen"));
@@ -106,10 +108,12 @@ TfrmArtikelVorlagen::TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *par
     const int widths[] = {100, 200, 100, 100};
     // Described widths, or the width of the title when that is wider.
     for (int column = 0; column < 4; ++column)
-        m_list->setColumnWidth(column, std::max(widths[column], m_list->horizontalHeader()->sectionSizeHint(column)));
+        m_list->setColumnWidth(
+            column, std::max(widths[column], m_list->horizontalHeader()->sectionSizeHint(column)));
     connect(m_list, &QTableWidget::cellDoubleClicked, this, &QDialog::accept);
 
-    auto *note = new QLabel(QStringLiteral("Vorlagen werden in VQ-BestellFormular erstellt und verwaltet."), this);
+    auto *note = new QLabel(
+        QStringLiteral("Vorlagen werden in VQ-BestellFormular erstellt und verwaltet."), this);
     note->setObjectName(QStringLiteral("lblHinweis"));
     note->setWordWrap(true);
 

@@ -46,8 +46,7 @@ QLineEdit *lineEdit(QWidget *parent, const char *name)
 
 QString customerName(const TBestellung &order)
 {
-    const QString person =
-        QStringList{order.name, order.nachname}.join(QLatin1Char(' ')).trimmed();
+    const QString person = QStringList{order.name, order.nachname}.join(QLatin1Char(' ')).trimmed();
     if (!person.isEmpty())
         return person;
     return order.firma.trimmed().isEmpty() ? QStringLiteral("ohne Namen") : order.firma.trimmed();
@@ -71,8 +70,8 @@ QDateTime orderDateFromText(const QString &text, bool *ok)
         return QDateTime();
     static const QRegularExpression german(QStringLiteral(
         "^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
-    static const QRegularExpression iso(QStringLiteral(
-        "^(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression iso(
+        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
     QDate date;
     QTime time(0, 0);
     QRegularExpressionMatch m = german.match(trimmed);
@@ -97,10 +96,13 @@ QDateTime orderDateFromText(const QString &text, bool *ok)
     return QDateTime(date, time, Qt::UTC);
 }
 
-TfrmBestellung::TfrmBestellung(TInvoiceDatabase &db, TUserQuestions &questions, QString programFolder,
-                               QWidget *parent)
-    : QDialog(parent), m_db(db), m_questions(questions), m_programFolder(std::move(programFolder)),
-      m_today([] { return QDate::currentDate(); })
+TfrmBestellung::TfrmBestellung(TInvoiceDatabase &db, TUserQuestions &questions,
+                               QString programFolder, QWidget *parent)
+    : QDialog(parent)
+    , m_db(db)
+    , m_questions(questions)
+    , m_programFolder(std::move(programFolder))
+    , m_today([] { return QDate::currentDate(); })
 {
     setObjectName(QStringLiteral("frmBestellung"));
     setWindowTitle(kTitle);
@@ -127,19 +129,23 @@ void TfrmBestellung::buildWindow()
                              QStringLiteral("Neue Bestellung anlegen"),
                              themeIcon(this, "document-new", QStyle::SP_FileIcon));
     actNeu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction *actSpeichern = action("actSpeichern", QStringLiteral("Bestellung speichern"),
-                                   QStringLiteral("Speichern"),
-                                   themeIcon(this, "document-save", QStyle::SP_DialogSaveButton));
+    QAction *actSpeichern =
+        action("actSpeichern", QStringLiteral("Bestellung speichern"), QStringLiteral("Speichern"),
+               themeIcon(this, "document-save", QStyle::SP_DialogSaveButton));
     actSpeichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction *actDrucken = action("actDrucken", QStringLiteral("Drucken"), QStringLiteral("Drucken/Vorschau"),
-                                 themeIcon(this, "document-print", QStyle::SP_FileDialogDetailedView));
+    QAction *actDrucken =
+        action("actDrucken", QStringLiteral("Drucken"), QStringLiteral("Drucken/Vorschau"),
+               themeIcon(this, "document-print", QStyle::SP_FileDialogDetailedView));
     actDrucken->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    QAction *actVorschau = action("actVorschau", QStringLiteral("Vorschau"), QStringLiteral("Vorschau der Rechnung"),
-                                  themeIcon(this, "document-print-preview", QStyle::SP_FileDialogContentsView));
-    QAction *actVerlassen = action("actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("Verlassen"),
-                                   themeIcon(this, "application-exit", QStyle::SP_DialogCloseButton));
-    QAction *actVorlage = action("actRechnungsvorlage", QStringLiteral("Rechnungsvorlage bearbeiten"),
-                                 QStringLiteral("Rechnungsvorlage bearbeiten"), QIcon());
+    QAction *actVorschau =
+        action("actVorschau", QStringLiteral("Vorschau"), QStringLiteral("Vorschau der Rechnung"),
+               themeIcon(this, "document-print-preview", QStyle::SP_FileDialogContentsView));
+    QAction *actVerlassen =
+        action("actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("Verlassen"),
+               themeIcon(this, "application-exit", QStyle::SP_DialogCloseButton));
+    QAction *actVorlage =
+        action("actRechnungsvorlage", QStringLiteral("Rechnungsvorlage bearbeiten"),
+               QStringLiteral("Rechnungsvorlage bearbeiten"), QIcon());
     connect(actNeu, &QAction::triggered, this, &TfrmBestellung::newOrderInEditor);
     connect(actSpeichern, &QAction::triggered, this, [this] { saveOrder(); });
     connect(actDrucken, &QAction::triggered, this, [this] { printShown(false); });
@@ -205,6 +211,9 @@ void TfrmBestellung::buildWindow()
     m_rechnungsdatum->setToolTip(QStringLiteral("Wird beim ersten Drucken der Rechnung gesetzt."));
     m_status = new QComboBox(orderGroup);
     m_status->setObjectName(QStringLiteral("cboStatus"));
+    // A long state name must not widen the window.
+    m_status->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_status->setMinimumContentsLength(12);
     m_kaeuferreferenz = lineEdit(orderGroup, "edtKaeuferreferenz");
     m_bemerkung = new QPlainTextEdit(orderGroup);
     m_bemerkung->setObjectName(QStringLiteral("memBemerkung"));
@@ -264,9 +273,9 @@ void TfrmBestellung::buildWindow()
     m_lineList->setUniformRowHeights(true);
     m_lineList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lineList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_lineList->setHeaderLabels({QStringLiteral("Artikel-Nr"), QStringLiteral("Anzahl"), QStringLiteral("Name"),
-                                 QStringLiteral("Mwst."), QStringLiteral("Preis"),
-                                 QStringLiteral("Gesamtpreis")});
+    m_lineList->setHeaderLabels({QStringLiteral("Artikel-Nr"), QStringLiteral("Anzahl"),
+                                 QStringLiteral("Name"), QStringLiteral("Mwst."),
+                                 QStringLiteral("Preis"), QStringLiteral("Gesamtpreis")});
     const int widths[] = {80, 50, 220, 60, 80, 80};
     for (int column = 0; column < 6; ++column) {
         m_lineList->setColumnWidth(column, widths[column]);
@@ -295,9 +304,11 @@ void TfrmBestellung::buildWindow()
     layout->addWidget(lineGroup, 1);
 
     // Tab order follows the layout: left column, right column, then the lines.
-    QWidget *order[] = {m_rechNr, m_firma, m_vorname, m_nachname, m_strasse, m_plz, m_ort,
-                        m_telefon, m_email, m_homepage, m_zeit, m_rechnungsdatum, m_status,
-                        m_kaeuferreferenz, m_ip, m_bemerkung, add, edit, remove, m_lineList};
+    QWidget *order[] = {
+        m_rechNr, m_firma,           m_vorname, m_nachname,  m_strasse, m_plz,
+        m_ort,    m_telefon,         m_email,   m_homepage,  m_zeit,    m_rechnungsdatum,
+        m_status, m_kaeuferreferenz, m_ip,      m_bemerkung, add,       edit,
+        remove,   m_lineList};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(719, 520);
@@ -331,9 +342,10 @@ bool TfrmBestellung::startNewOrder()
     order.status = kNewOrderState;
     const auto next = m_db.nextInvoiceNumberForClient(m_mandantId);
     if (!next) {
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Die nächste Rechnungs-Nr. konnte nicht ermittelt werden: %1")
-                                  .arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Die nächste Rechnungs-Nr. konnte nicht ermittelt werden: %1")
+                .arg(m_db.lastError()));
         return false;
     }
     order.rechNr = *next;
@@ -410,7 +422,8 @@ void TfrmBestellung::showOrder(const TBestellung &order)
 
 void TfrmBestellung::rereadStates()
 {
-    const QVariant shown = m_status->currentIndex() >= 0 ? m_status->currentData() : QVariant(m_order.status);
+    const QVariant shown =
+        m_status->currentIndex() >= 0 ? m_status->currentData() : QVariant(m_order.status);
     const auto states = m_db.states();
     if (!states)
         return;
@@ -433,8 +446,8 @@ void TfrmBestellung::rereadLines(int selectLineId)
     items.reserve(m_lines.size());
     for (int row = 0; row < m_lines.size(); ++row) {
         const TArtikel &line = m_lines.at(row);
-        auto *item = new QTreeWidgetItem({line.nr, QString::number(line.anzahl), line.name, rateText(line.mwst),
-                                          moneyText(line.preis, m_currency),
+        auto *item = new QTreeWidgetItem({line.nr, QString::number(line.anzahl), line.name,
+                                          rateText(line.mwst), moneyText(line.preis, m_currency),
                                           moneyText(line.gesamtpreis, m_currency)});
         for (int column : {1, 3, 4, 5})
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
@@ -472,11 +485,12 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
     auto stored = m_db.order(m_orderId);
     if (!stored) {
         if (reporting)
-            m_questions.showError(this, kTitle,
-                                  QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1")
-                                      .arg(m_db.lastError().isEmpty()
-                                               ? QStringLiteral("Sie ist nicht mehr in der Datenbank.")
-                                               : m_db.lastError()));
+            m_questions.showError(
+                this, kTitle,
+                QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1")
+                    .arg(m_db.lastError().isEmpty()
+                             ? QStringLiteral("Sie ist nicht mehr in der Datenbank.")
+                             : m_db.lastError()));
         return false;
     }
     TBestellung order = *stored;
@@ -488,9 +502,10 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
         bool ok = false;
         const qint64 number = rechNrText.toLongLong(&ok);
         if (!ok || number < 1 || number > std::numeric_limits<int>::max())
-            return refuse(m_rechNr, QStringLiteral("Bitte geben Sie als Rechnungs-Nr. eine ganze Zahl von 1 "
-                                                   "bis %1 ein oder lassen Sie das Feld leer.")
-                                        .arg(std::numeric_limits<int>::max()));
+            return refuse(m_rechNr,
+                          QStringLiteral("Bitte geben Sie als Rechnungs-Nr. eine ganze Zahl von 1 "
+                                         "bis %1 ein oder lassen Sie das Feld leer.")
+                              .arg(std::numeric_limits<int>::max()));
         order.rechNr = int(number);
     }
     // An invoice number names one invoice of the client: a number typed in
@@ -500,23 +515,24 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
         const auto other = m_db.orderWithInvoiceNumber(m_mandantId, *order.rechNr, m_orderId);
         if (!other && !m_db.lastError().isEmpty()) {
             if (reporting)
-                m_questions.showError(this, kTitle,
-                                      QStringLiteral("Die Rechnungs-Nr. konnte nicht geprüft werden: %1")
-                                          .arg(m_db.lastError()));
+                m_questions.showError(
+                    this, kTitle,
+                    QStringLiteral("Die Rechnungs-Nr. konnte nicht geprüft werden: %1")
+                        .arg(m_db.lastError()));
             return false;
         }
         if (other) {
-            const QString date = other->zeit.isValid()
-                                     ? QStringLiteral(" vom %1").arg(other->zeit.date().toString(
-                                           QStringLiteral("dd.MM.yyyy")))
-                                     : QString();
-            return refuse(m_rechNr,
-                          QStringLiteral("Die Rechnungs-Nr. %1 hat bereits die Bestellung %2 (%3%4). "
-                                         "Eine Rechnungs-Nr. darf nur einmal vergeben werden; bitte "
-                                         "geben Sie eine andere ein.")
-                              .arg(*order.rechNr)
-                              .arg(other->id)
-                              .arg(customerName(*other), date));
+            const QString date = other->zeit.isValid() ? QStringLiteral(" vom %1").arg(
+                                     other->zeit.date().toString(QStringLiteral("dd.MM.yyyy")))
+                                                       : QString();
+            return refuse(
+                m_rechNr,
+                QStringLiteral("Die Rechnungs-Nr. %1 hat bereits die Bestellung %2 (%3%4). "
+                               "Eine Rechnungs-Nr. darf nur einmal vergeben werden; bitte "
+                               "geben Sie eine andere ein.")
+                    .arg(*order.rechNr)
+                    .arg(other->id)
+                    .arg(customerName(*other), date));
         }
     }
 
@@ -524,9 +540,10 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
         bool ok = false;
         const QDateTime zeit = orderDateFromText(m_zeit->text(), &ok);
         if (!ok)
-            return refuse(m_zeit, QStringLiteral("„%1“ ist kein gültiges Bestelldatum. Bitte geben Sie "
-                                                 "es als Tag.Monat.Jahr ein, zum Beispiel 24.12.2026.")
-                                      .arg(m_zeit->text().left(100)));
+            return refuse(m_zeit,
+                          QStringLiteral("„%1“ ist kein gültiges Bestelldatum. Bitte geben Sie "
+                                         "es als Tag.Monat.Jahr ein, zum Beispiel 24.12.2026.")
+                              .arg(m_zeit->text().left(100)));
         order.zeit = zeit;
     } else {
         order.zeit = m_order.zeit;
@@ -548,9 +565,10 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
 
     if (!m_db.updateOrder(order)) {
         if (reporting)
-            m_questions.showError(this, kTitle,
-                                  QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1")
-                                      .arg(m_db.lastError()));
+            m_questions.showError(
+                this, kTitle,
+                QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1")
+                    .arg(m_db.lastError()));
         return false;
     }
     m_order = order;
@@ -574,8 +592,9 @@ bool TfrmBestellung::lineTransactionEnds(bool commit)
         return true;
     const QString reason = m_db.lastError();
     if (!m_db.rollback() || commit)
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Der Artikel konnte nicht gespeichert werden: %1").arg(reason));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Der Artikel konnte nicht gespeichert werden: %1").arg(reason));
     return false;
 }
 
@@ -584,8 +603,9 @@ void TfrmBestellung::addLine()
     if (m_orderId == 0 || !saveOrder())
         return;
     if (!m_db.begin()) {
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Der Artikel konnte nicht angelegt werden: %1").arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Der Artikel konnte nicht angelegt werden: %1").arg(m_db.lastError()));
         return;
     }
     TArtikel line;
@@ -596,7 +616,9 @@ void TfrmBestellung::addLine()
     if (!id) {
         const QString reason = m_db.lastError();
         m_db.rollback();
-        m_questions.showError(this, kTitle, QStringLiteral("Der Artikel konnte nicht angelegt werden: %1").arg(reason));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Der Artikel konnte nicht angelegt werden: %1").arg(reason));
         return;
     }
     line.id = *id;
@@ -613,8 +635,9 @@ void TfrmBestellung::editLine()
         return;
     // "Abbrechen" undoes everything done in the line editor, its options too.
     if (!m_db.begin()) {
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Der Artikel kann nicht bearbeitet werden: %1").arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Der Artikel kann nicht bearbeitet werden: %1").arg(m_db.lastError()));
         return;
     }
     const int lineId = m_lines.at(row).id;
@@ -631,8 +654,9 @@ void TfrmBestellung::deleteLine()
     if (!m_questions.askYesNo(this, kTitle, QStringLiteral("Artikel wirklich löschen?")))
         return;
     if (!m_db.deleteLine(m_lines.at(row).id))
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Der Artikel konnte nicht gelöscht werden: %1").arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Der Artikel konnte nicht gelöscht werden: %1").arg(m_db.lastError()));
     rereadLines();
 }
 
@@ -647,9 +671,10 @@ void TfrmBestellung::printShown(bool preview)
     // Printing gives the order its invoice date.
     if (const auto stored = m_db.order(m_orderId)) {
         m_order.rechnungsdatum = stored->rechnungsdatum;
-        m_rechnungsdatum->setText(stored->rechnungsdatum.isValid()
-                                      ? stored->rechnungsdatum.toString(QStringLiteral("dd.MM.yyyy"))
-                                      : QString());
+        m_rechnungsdatum->setText(
+            stored->rechnungsdatum.isValid()
+                ? stored->rechnungsdatum.toString(QStringLiteral("dd.MM.yyyy"))
+                : QString());
     }
 }
 

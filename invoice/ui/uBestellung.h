@@ -92,9 +92,9 @@ private:
     std::function<QDate()> m_today;
     int m_mandantId = 0;
     int m_orderId = 0;
-    TBestellung m_order;      // as last read or written
-    QString m_shownZeit;      // the date text shown for m_order
-    QSet<int> m_createdHere;  // orders appended by this editor
+    TBestellung m_order;     // as last read or written
+    QString m_shownZeit;     // the date text shown for m_order
+    QSet<int> m_createdHere; // orders appended by this editor
     QList<TArtikel> m_lines;
     bool m_leaving = false;
 

@@ -101,7 +101,8 @@ protected:
         QString error;
         // (invoice_servers.h and widget_test_support.h cannot be included together.)
         ASSERT_TRUE(db.openSQLite(dir.filePath(QStringLiteral("datenbank.db")),
-                                  QDir(programFolder()).filePath(QStringLiteral("datenbank.tdb")), &error))
+                                  QDir(programFolder()).filePath(QStringLiteral("datenbank.tdb")),
+                                  &error))
             << error.toStdString();
         TMandant client = newClient();
         client.firma = QStringLiteral("Bergkäserei AG");
@@ -194,27 +195,33 @@ TEST_F(OrderEditor, NewOrderLeavesOnlyWhatTheAnswerKeeps)
         SCOPED_TRACE(c.name);
         QSqlQuery(db.connection()).exec(QStringLiteral("DELETE FROM Bestellung"));
         questions.threeWay = {c.answer};
-        const int result = stay([&] { return editor->startNewOrder(); }, [&](QDialog &window) {
-            EXPECT_EQ(child<QLineEdit>(window, "edtRechNr")->text(), QStringLiteral("1"));
-            EXPECT_EQ(child<QLineEdit>(window, "edtBestelldatum")->text(), QStringLiteral("10.12.2026"));
-            EXPECT_EQ(child<QComboBox>(window, "cboStatus")->currentData().toInt(), 1);
-            setText(window, "edtFirma", QStringLiteral("Alpenblick GmbH"));
-            if (c.addLine) {
-                whenModal([](QDialog &line) {
-                    setText(line, "edtArtikelNr", QStringLiteral("K-1"));
-                    setText(line, "edtBezeichnung", QStringLiteral("Emmentaler"));
-                    addOption(line, {QStringLiteral("Reifung"), QStringLiteral("12 Monate"), QStringLiteral("2,5")});
-                    addOption(line, {QStringLiteral("Stück"), QStringLiteral("500 g"), QString()});
-                    EXPECT_EQ(child<QTreeWidget>(line, "lvOptionen")->topLevelItemCount(), 2);
-                    click(line, "btnOK");
-                });
-                click(window, "btnArtikelHinzufuegen");
-                EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
-            }
-            trigger(window, "actVerlassen");
-        });
+        const int result = stay(
+            [&] { return editor->startNewOrder(); },
+            [&](QDialog &window) {
+                EXPECT_EQ(child<QLineEdit>(window, "edtRechNr")->text(), QStringLiteral("1"));
+                EXPECT_EQ(child<QLineEdit>(window, "edtBestelldatum")->text(),
+                          QStringLiteral("10.12.2026"));
+                EXPECT_EQ(child<QComboBox>(window, "cboStatus")->currentData().toInt(), 1);
+                setText(window, "edtFirma", QStringLiteral("Alpenblick GmbH"));
+                if (c.addLine) {
+                    whenModal([](QDialog &line) {
+                        setText(line, "edtArtikelNr", QStringLiteral("K-1"));
+                        setText(line, "edtBezeichnung", QStringLiteral("Emmentaler"));
+                        addOption(line, {QStringLiteral("Reifung"), QStringLiteral("12 Monate"),
+                                         QStringLiteral("2,5")});
+                        addOption(line,
+                                  {QStringLiteral("Stück"), QStringLiteral("500 g"), QString()});
+                        EXPECT_EQ(child<QTreeWidget>(line, "lvOptionen")->topLevelItemCount(), 2);
+                        click(line, "btnOK");
+                    });
+                    click(window, "btnArtikelHinzufuegen");
+                    EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
+                }
+                trigger(window, "actVerlassen");
+            });
         EXPECT_EQ(result, c.answer == Answer::Yes ? QDialog::Accepted : QDialog::Rejected);
-        EXPECT_EQ(questions.asked.last(), QStringLiteral("Sollen Sie Änderungen gespeichert werden?"));
+        EXPECT_EQ(questions.asked.last(),
+                  QStringLiteral("Sollen Sie Änderungen gespeichert werden?"));
         EXPECT_EQ(count("Bestellung"), c.orders);
         EXPECT_EQ(count("Artikel"), c.lines);
         EXPECT_EQ(count("Optionen"), c.options);
@@ -229,15 +236,16 @@ TEST_F(OrderEditor, CancelKeepsTheWindowOpenAndTheCloseBoxAsksToo)
 {
     questions.threeWay = {Answer::Cancel, Answer::Cancel, Answer::Yes};
     int asksWhileOpen = 0;
-    const int result = stay([&] { return editor->startNewOrder(); }, [&](QDialog &window) {
-        setText(window, "edtNachname", QStringLiteral("Gerber"));
-        trigger(window, "actVerlassen");
-        EXPECT_TRUE(window.isVisible());
-        window.close(); // the close box
-        EXPECT_TRUE(window.isVisible());
-        asksWhileOpen = int(questions.asked.size());
-        QTest::keyClick(&window, Qt::Key_Escape);
-    });
+    const int result = stay([&] { return editor->startNewOrder(); },
+                            [&](QDialog &window) {
+                                setText(window, "edtNachname", QStringLiteral("Gerber"));
+                                trigger(window, "actVerlassen");
+                                EXPECT_TRUE(window.isVisible());
+                                window.close(); // the close box
+                                EXPECT_TRUE(window.isVisible());
+                                asksWhileOpen = int(questions.asked.size());
+                                QTest::keyClick(&window, Qt::Key_Escape);
+                            });
     EXPECT_EQ(asksWhileOpen, 2);
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(db.ordersOfClient(mandantId).value().first().nachname, QStringLiteral("Gerber"));
@@ -248,14 +256,15 @@ TEST_F(OrderEditor, NewOrderInsideTheEditorJoinsTheStay)
     addOrder(41, QStringLiteral("Vorher"), QDate(2026, 1, 2));
     questions.threeWay = {Answer::No};
     int firstNew = 0;
-    stay([&] { return editor->startNewOrder(); }, [&](QDialog &window) {
-        firstNew = editor->currentOrderId();
-        EXPECT_EQ(child<QLineEdit>(window, "edtRechNr")->text(), QStringLiteral("42"));
-        trigger(window, "actNeueBestellung");
-        EXPECT_NE(editor->currentOrderId(), firstNew);
-        EXPECT_EQ(child<QLineEdit>(window, "edtRechNr")->text(), QStringLiteral("43"));
-        trigger(window, "actVerlassen");
-    });
+    stay([&] { return editor->startNewOrder(); },
+         [&](QDialog &window) {
+             firstNew = editor->currentOrderId();
+             EXPECT_EQ(child<QLineEdit>(window, "edtRechNr")->text(), QStringLiteral("42"));
+             trigger(window, "actNeueBestellung");
+             EXPECT_NE(editor->currentOrderId(), firstNew);
+             EXPECT_EQ(child<QLineEdit>(window, "edtRechNr")->text(), QStringLiteral("43"));
+             trigger(window, "actVerlassen");
+         });
     // "Nein" undoes both new orders; the stored one stays.
     EXPECT_EQ(count("Bestellung"), 1);
 }
@@ -265,26 +274,30 @@ TEST_F(OrderEditor, AbbrechenInTheLineEditorTakesTheLineAndItsOptionsButKeepsThe
     const int order = addOrder(5, QStringLiteral("Anna"), QDate(2026, 3, 1));
     const int kept = addLine(order, "A", 4.2);
     questions.threeWay = {Answer::Yes};
-    const int result = stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        setText(window, "edtStrasse", QStringLiteral("Dorfstrasse 1"));
-        whenModal([](QDialog &line) {
-            setText(line, "edtArtikelNr", QStringLiteral("B"));
-            addOption(line, {QStringLiteral("Farbe"), QStringLiteral("rot"), QStringLiteral("1")});
-            addOption(line, {QStringLiteral("Größe"), QStringLiteral("XL"), QStringLiteral("2")});
-            click(line, "btnAbbrechen");
-        });
-        click(window, "btnArtikelHinzufuegen");
-        EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
+    const int result = stay(
+        [&] { return editor->startEditOrder(order); },
+        [&](QDialog &window) {
+            setText(window, "edtStrasse", QStringLiteral("Dorfstrasse 1"));
+            whenModal([](QDialog &line) {
+                setText(line, "edtArtikelNr", QStringLiteral("B"));
+                addOption(line,
+                          {QStringLiteral("Farbe"), QStringLiteral("rot"), QStringLiteral("1")});
+                addOption(line,
+                          {QStringLiteral("Größe"), QStringLiteral("XL"), QStringLiteral("2")});
+                click(line, "btnAbbrechen");
+            });
+            click(window, "btnArtikelHinzufuegen");
+            EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
 
-        // Abbrechen after changing a stored line leaves it as it was, options too.
-        whenModal([](QDialog &line) {
-            setText(line, "edtArtikelNr", QStringLiteral("geändert"));
-            addOption(line, {QStringLiteral("Farbe"), QStringLiteral("blau"), QString()});
-            line.close();
+            // Abbrechen after changing a stored line leaves it as it was, options too.
+            whenModal([](QDialog &line) {
+                setText(line, "edtArtikelNr", QStringLiteral("geändert"));
+                addOption(line, {QStringLiteral("Farbe"), QStringLiteral("blau"), QString()});
+                line.close();
+            });
+            click(window, "btnArtikelBearbeiten");
+            trigger(window, "actVerlassen");
         });
-        click(window, "btnArtikelBearbeiten");
-        trigger(window, "actVerlassen");
-    });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(db.order(order)->strasse, QStringLiteral("Dorfstrasse 1"));
     const auto lines = db.linesOfOrder(order).value();
@@ -301,26 +314,27 @@ TEST_F(OrderEditor, LinesAreEditedAndDeletedAfterAsking)
     addLine(order, "B", 1);
     questions.threeWay = {Answer::Yes};
     questions.answers = {false, true}; // "Artikel wirklich löschen?": No, then Yes
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        auto *list = child<QTreeWidget>(window, "grdArtikel");
-        list->setCurrentItem(list->topLevelItem(1));
-        whenModal([](QDialog &line) {
-            EXPECT_EQ(child<QLineEdit>(line, "edtArtikelNr")->text(), QStringLiteral("B"));
-            EXPECT_EQ(child<QLineEdit>(line, "edtPreis")->text(), QStringLiteral("1"));
-            auto *anzahl = child<QSpinBox>(line, "edtAnzahl");
-            anzahl->setValue(4);
-            setText(line, "edtPreis", QStringLiteral("2,25"));
-            child<QComboBox>(line, "cboMwst")->setCurrentIndex(2); // 19
-            click(line, "btnOK");
-        });
-        click(window, "btnArtikelBearbeiten");
-        click(window, "btnArtikelLoeschen"); // No
-        EXPECT_EQ(list->topLevelItemCount(), 2);
-        list->setCurrentItem(list->topLevelItem(0));
-        click(window, "btnArtikelLoeschen"); // Yes
-        EXPECT_EQ(list->topLevelItemCount(), 1);
-        trigger(window, "actVerlassen");
-    });
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             auto *list = child<QTreeWidget>(window, "grdArtikel");
+             list->setCurrentItem(list->topLevelItem(1));
+             whenModal([](QDialog &line) {
+                 EXPECT_EQ(child<QLineEdit>(line, "edtArtikelNr")->text(), QStringLiteral("B"));
+                 EXPECT_EQ(child<QLineEdit>(line, "edtPreis")->text(), QStringLiteral("1"));
+                 auto *anzahl = child<QSpinBox>(line, "edtAnzahl");
+                 anzahl->setValue(4);
+                 setText(line, "edtPreis", QStringLiteral("2,25"));
+                 child<QComboBox>(line, "cboMwst")->setCurrentIndex(2); // 19
+                 click(line, "btnOK");
+             });
+             click(window, "btnArtikelBearbeiten");
+             click(window, "btnArtikelLoeschen"); // No
+             EXPECT_EQ(list->topLevelItemCount(), 2);
+             list->setCurrentItem(list->topLevelItem(0));
+             click(window, "btnArtikelLoeschen"); // Yes
+             EXPECT_EQ(list->topLevelItemCount(), 1);
+             trigger(window, "actVerlassen");
+         });
     EXPECT_EQ(questions.asked.count(QStringLiteral("Artikel wirklich löschen?")), 2);
     const auto lines = db.linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
@@ -341,40 +355,44 @@ TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
     ASSERT_TRUE(db.updateOrder(stored));
     addLine(order, "K-7", 1234.5);
     questions.threeWay = {Answer::No};
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        EXPECT_EQ(child<QLineEdit>(window, "edtBestelldatum")->text(), QStringLiteral("03.02.2026 14:30:05"));
-        EXPECT_EQ(child<QLineEdit>(window, "edtKaeuferreferenz")->text(), QStringLiteral("04011000-12345-67"));
-        auto *invoiceDate = child<QLineEdit>(window, "edtRechnungsdatum");
-        EXPECT_EQ(invoiceDate->text(), QStringLiteral("04.02.2026"));
-        EXPECT_TRUE(invoiceDate->isReadOnly());
-        EXPECT_TRUE(child<QLineEdit>(window, "edtIP")->isReadOnly());
-        EXPECT_EQ(child<QLineEdit>(window, "edtIP")->text(), QStringLiteral("192.0.2.7"));
-        EXPECT_EQ(child<QComboBox>(window, "cboStatus")->count(), 5);
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             EXPECT_EQ(child<QLineEdit>(window, "edtBestelldatum")->text(),
+                       QStringLiteral("03.02.2026 14:30:05"));
+             EXPECT_EQ(child<QLineEdit>(window, "edtKaeuferreferenz")->text(),
+                       QStringLiteral("04011000-12345-67"));
+             auto *invoiceDate = child<QLineEdit>(window, "edtRechnungsdatum");
+             EXPECT_EQ(invoiceDate->text(), QStringLiteral("04.02.2026"));
+             EXPECT_TRUE(invoiceDate->isReadOnly());
+             EXPECT_TRUE(child<QLineEdit>(window, "edtIP")->isReadOnly());
+             EXPECT_EQ(child<QLineEdit>(window, "edtIP")->text(), QStringLiteral("192.0.2.7"));
+             EXPECT_EQ(child<QComboBox>(window, "cboStatus")->count(), 5);
 
-        auto *list = child<QTreeWidget>(window, "grdArtikel");
-        ASSERT_EQ(list->topLevelItemCount(), 1);
-        const QTreeWidgetItem *row = list->topLevelItem(0);
-        EXPECT_EQ(row->text(3), QStringLiteral("7 %"));
-        EXPECT_EQ(row->text(4), QStringLiteral("1.234,50 CHF"));
-        EXPECT_EQ(row->text(5), QStringLiteral("3.703,50 CHF"));
-        EXPECT_TRUE(row->textAlignment(5) & Qt::AlignRight);
-        for (int column = 0; column < 6; ++column)
-            EXPECT_FALSE(list->headerItem()->text(column).isEmpty());
+             auto *list = child<QTreeWidget>(window, "grdArtikel");
+             ASSERT_EQ(list->topLevelItemCount(), 1);
+             const QTreeWidgetItem *row = list->topLevelItem(0);
+             EXPECT_EQ(row->text(3), QStringLiteral("7 %"));
+             EXPECT_EQ(row->text(4), QStringLiteral("1.234,50 CHF"));
+             EXPECT_EQ(row->text(5), QStringLiteral("3.703,50 CHF"));
+             EXPECT_TRUE(row->textAlignment(5) & Qt::AlignRight);
+             for (int column = 0; column < 6; ++column)
+                 EXPECT_FALSE(list->headerItem()->text(column).isEmpty());
 
-        // The options of a line show their price in the same currency.
-        whenModal([](QDialog &line) {
-            addOption(line, {QStringLiteral("Verpackung"), QStringLiteral("Geschenk"), QStringLiteral("3,5")});
-            auto *options = child<QTreeWidget>(line, "lvOptionen");
-            EXPECT_EQ(options->topLevelItem(0)->text(2), QStringLiteral("3,50 CHF"));
-            keepScreenshot(&line, "artikel_bearbeiten");
-            click(line, "btnAbbrechen");
-        });
-        click(window, "btnArtikelBearbeiten");
-        keepScreenshot(&window, "bestellung_verwalten");
-        window.resize(560, 420);
-        keepScreenshot(&window, "bestellung_verwalten_klein");
-        trigger(window, "actVerlassen");
-    });
+             // The options of a line show their price in the same currency.
+             whenModal([](QDialog &line) {
+                 addOption(line, {QStringLiteral("Verpackung"), QStringLiteral("Geschenk"),
+                                  QStringLiteral("3,5")});
+                 auto *options = child<QTreeWidget>(line, "lvOptionen");
+                 EXPECT_EQ(options->topLevelItem(0)->text(2), QStringLiteral("3,50 CHF"));
+                 keepScreenshot(&line, "artikel_bearbeiten");
+                 click(line, "btnAbbrechen");
+             });
+             click(window, "btnArtikelBearbeiten");
+             keepScreenshot(&window, "bestellung_verwalten");
+             window.resize(560, 420);
+             keepScreenshot(&window, "bestellung_verwalten_klein");
+             trigger(window, "actVerlassen");
+         });
 }
 
 TEST_F(OrderEditor, SavingKeepsWhatTheEditorDoesNotShow)
@@ -385,14 +403,16 @@ TEST_F(OrderEditor, SavingKeepsWhatTheEditorDoesNotShow)
     stored.land = QStringLiteral("Schweiz");
     ASSERT_TRUE(db.updateOrder(stored));
     questions.threeWay = {Answer::Yes};
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        // Printing elsewhere in the stay gives the order its invoice date meanwhile.
-        ASSERT_TRUE(db.invoiceDate(order, QDate(2026, 12, 9)));
-        child<QPlainTextEdit>(window, "memBemerkung")->setPlainText(QStringLiteral("bar bezahlt\nam Tresen"));
-        child<QComboBox>(window, "cboStatus")->setCurrentIndex(3);
-        trigger(window, "actSpeichern");
-        trigger(window, "actVerlassen");
-    });
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             // Printing elsewhere in the stay gives the order its invoice date meanwhile.
+             ASSERT_TRUE(db.invoiceDate(order, QDate(2026, 12, 9)));
+             child<QPlainTextEdit>(window, "memBemerkung")
+                 ->setPlainText(QStringLiteral("bar bezahlt\nam Tresen"));
+             child<QComboBox>(window, "cboStatus")->setCurrentIndex(3);
+             trigger(window, "actSpeichern");
+             trigger(window, "actVerlassen");
+         });
     const TBestellung after = db.order(order).value();
     EXPECT_EQ(after.uuid, QStringLiteral("mail-4711"));
     EXPECT_EQ(after.land, QStringLiteral("Schweiz"));
@@ -410,19 +430,20 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
     const int order = addOrder(12, QStringLiteral("Beat"), QDate(2026, 2, 3));
     addLine(order, "K-7", 9.9);
     questions.threeWay = {Answer::No};
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        EXPECT_TRUE(child<QLineEdit>(window, "edtRechnungsdatum")->text().isEmpty());
-        setText(window, "edtFirma", QStringLiteral("Vorschau AG"));
-        whenModal([&](QDialog &preview) {
-            EXPECT_EQ(db.order(order)->firma, QStringLiteral("Vorschau AG"));
-            preview.reject();
-        });
-        trigger(window, "actVorschau");
-        EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
-        EXPECT_EQ(child<QLineEdit>(window, "edtRechnungsdatum")->text(),
-                  QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
-        trigger(window, "actVerlassen");
-    });
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             EXPECT_TRUE(child<QLineEdit>(window, "edtRechnungsdatum")->text().isEmpty());
+             setText(window, "edtFirma", QStringLiteral("Vorschau AG"));
+             whenModal([&](QDialog &preview) {
+                 EXPECT_EQ(db.order(order)->firma, QStringLiteral("Vorschau AG"));
+                 preview.reject();
+             });
+             trigger(window, "actVorschau");
+             EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+             EXPECT_EQ(child<QLineEdit>(window, "edtRechnungsdatum")->text(),
+                       QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+             trigger(window, "actVerlassen");
+         });
     // "Nein" takes back the stay, the invoice date with it.
     EXPECT_FALSE(db.order(order)->rechnungsdatum.isValid());
     EXPECT_EQ(db.order(order)->firma, QString());
@@ -430,10 +451,26 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
 
 TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
 {
-    const char *order[] = {"edtRechNr", "edtFirma", "edtVorname", "edtNachname", "edtStrasse", "edtPLZ",
-                           "edtOrt", "edtTelefon", "edtEMail", "edtHomepage", "edtBestelldatum",
-                           "edtRechnungsdatum", "cboStatus", "edtKaeuferreferenz", "edtIP", "memBemerkung",
-                           "btnArtikelHinzufuegen", "btnArtikelBearbeiten", "btnArtikelLoeschen", "grdArtikel"};
+    const char *order[] = {"edtRechNr",
+                           "edtFirma",
+                           "edtVorname",
+                           "edtNachname",
+                           "edtStrasse",
+                           "edtPLZ",
+                           "edtOrt",
+                           "edtTelefon",
+                           "edtEMail",
+                           "edtHomepage",
+                           "edtBestelldatum",
+                           "edtRechnungsdatum",
+                           "cboStatus",
+                           "edtKaeuferreferenz",
+                           "edtIP",
+                           "memBemerkung",
+                           "btnArtikelHinzufuegen",
+                           "btnArtikelBearbeiten",
+                           "btnArtikelLoeschen",
+                           "grdArtikel"};
     QList<QWidget *> expected;
     for (const char *name : order)
         expected << child<QWidget>(*editor, name);
@@ -446,12 +483,20 @@ TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
     EXPECT_EQ(chain, expected);
     // A screen reader names each box by its label.
     const std::pair<const char *, const char *> names[] = {
-        {"edtRechNr", "Rechnungs-Nr."}, {"edtStrasse", "Straße"}, {"edtPLZ", "PLZ"}, {"edtOrt", "Ort"},
-        {"edtBestelldatum", "Bestelldatum"}, {"edtRechnungsdatum", "Rechnungsdatum"}, {"cboStatus", "Status"},
-        {"edtKaeuferreferenz", "Käuferreferenz (Leitweg-ID)"}, {"edtIP", "IP-Adresse"},
-        {"memBemerkung", "Bemerkung"}, {"grdArtikel", "Artikel der Bestellung"}};
+        {"edtRechNr", "Rechnungs-Nr."},
+        {"edtStrasse", "Straße"},
+        {"edtPLZ", "PLZ"},
+        {"edtOrt", "Ort"},
+        {"edtBestelldatum", "Bestelldatum"},
+        {"edtRechnungsdatum", "Rechnungsdatum"},
+        {"cboStatus", "Status"},
+        {"edtKaeuferreferenz", "Käuferreferenz (Leitweg-ID)"},
+        {"edtIP", "IP-Adresse"},
+        {"memBemerkung", "Bemerkung"},
+        {"grdArtikel", "Artikel der Bestellung"}};
     for (const auto &[box, name] : names) {
-        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(child<QWidget>(*editor, box));
+        QAccessibleInterface *accessible =
+            QAccessible::queryAccessibleInterface(child<QWidget>(*editor, box));
         ASSERT_TRUE(accessible) << box;
         // On Linux a drop-down's name is its value; its label comes as the relation.
         QString label = accessible->text(QAccessible::Name);
@@ -463,10 +508,17 @@ TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
     }
     for (QAction *action : editor->findChildren<QAction *>(Qt::FindDirectChildrenOnly))
         EXPECT_FALSE(action->objectName().isEmpty()) << action->text().toStdString();
+    // Huge texts in the boxes and the state list do not widen the window past the screen.
+    ASSERT_TRUE(db.insertState(QString(5000, QLatin1Char('S'))));
+    const int huge = addOrder(1, QString(100000, QLatin1Char('V')), QDate(2026, 1, 1));
+    ASSERT_TRUE(editor->startEditOrder(huge));
+    editor->show();
+    EXPECT_LE(editor->sizeHint().width(), 1280);
     const QSize smallest = editor->minimumSizeHint();
     EXPECT_LE(smallest.width(), 1280);
     EXPECT_LE(smallest.height(), 800);
     EXPECT_LE(editor->size().width(), 1280);
+    editor->hide();
 }
 
 TEST(OrderDateText, TypedDatesAreReadOrRefused)
@@ -510,18 +562,20 @@ TEST_F(OrderEditor, ADateThatIsNoDateIsRefusedAndNothingStored)
 {
     const int order = addOrder(8, QStringLiteral("Beat"), QDate(2026, 2, 3));
     questions.threeWay = {Answer::Yes, Answer::Yes};
-    const int result = stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        setText(window, "edtFirma", QStringLiteral("Neue Firma"));
-        setText(window, "edtBestelldatum", QStringLiteral("31.02.2026"));
-        trigger(window, "actVerlassen");
-        ASSERT_TRUE(window.isVisible()); // refused: the window stays
-        ASSERT_EQ(questions.informations.size(), 1);
-        EXPECT_TRUE(questions.informations.first().contains(QStringLiteral("31.02.2026")));
-        EXPECT_EQ(window.focusWidget(), child<QLineEdit>(window, "edtBestelldatum"));
-        EXPECT_EQ(db.order(order)->firma, QString());
-        setText(window, "edtBestelldatum", QStringLiteral("1.3.2026"));
-        trigger(window, "actVerlassen");
-    });
+    const int result =
+        stay([&] { return editor->startEditOrder(order); },
+             [&](QDialog &window) {
+                 setText(window, "edtFirma", QStringLiteral("Neue Firma"));
+                 setText(window, "edtBestelldatum", QStringLiteral("31.02.2026"));
+                 trigger(window, "actVerlassen");
+                 ASSERT_TRUE(window.isVisible()); // refused: the window stays
+                 ASSERT_EQ(questions.informations.size(), 1);
+                 EXPECT_TRUE(questions.informations.first().contains(QStringLiteral("31.02.2026")));
+                 EXPECT_EQ(window.focusWidget(), child<QLineEdit>(window, "edtBestelldatum"));
+                 EXPECT_EQ(db.order(order)->firma, QString());
+                 setText(window, "edtBestelldatum", QStringLiteral("1.3.2026"));
+                 trigger(window, "actVerlassen");
+             });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(db.order(order)->zeit, QDateTime(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC));
     EXPECT_EQ(db.order(order)->firma, QStringLiteral("Neue Firma"));
@@ -538,18 +592,21 @@ TEST_F(OrderEditor, ADatabaseThatRefusesMidwayIsReportedAndLosesNothing)
     ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER kein_artikel BEFORE INSERT ON Artikel "
                                       "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")));
     questions.threeWay = {Answer::Yes, Answer::No};
-    const int result = stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        setText(window, "edtFirma", QStringLiteral("Neu"));
-        trigger(window, "actSpeichern");
-        ASSERT_EQ(questions.errors.size(), 1);
-        EXPECT_TRUE(questions.errors.at(0).startsWith(QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
-        // "Ja" cannot keep what the database refused: the window stays, the text too.
-        trigger(window, "actVerlassen");
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(child<QLineEdit>(window, "edtFirma")->text(), QStringLiteral("Neu"));
-        EXPECT_EQ(questions.errors.size(), 2);
-        trigger(window, "actVerlassen"); // "Nein"
-    });
+    const int result =
+        stay([&] { return editor->startEditOrder(order); },
+             [&](QDialog &window) {
+                 setText(window, "edtFirma", QStringLiteral("Neu"));
+                 trigger(window, "actSpeichern");
+                 ASSERT_EQ(questions.errors.size(), 1);
+                 EXPECT_TRUE(questions.errors.at(0).startsWith(
+                     QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
+                 // "Ja" cannot keep what the database refused: the window stays, the text too.
+                 trigger(window, "actVerlassen");
+                 EXPECT_TRUE(window.isVisible());
+                 EXPECT_EQ(child<QLineEdit>(window, "edtFirma")->text(), QStringLiteral("Neu"));
+                 EXPECT_EQ(questions.errors.size(), 2);
+                 trigger(window, "actVerlassen"); // "Nein"
+             });
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_EQ(db.order(order)->firma, QString());
 
@@ -557,14 +614,16 @@ TEST_F(OrderEditor, ADatabaseThatRefusesMidwayIsReportedAndLosesNothing)
     ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER kein_update")));
     questions.errors.clear();
     questions.threeWay = {Answer::Yes};
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        click(window, "btnArtikelHinzufuegen");
-        ASSERT_EQ(questions.errors.size(), 1);
-        EXPECT_TRUE(questions.errors.at(0).startsWith(QStringLiteral("Der Artikel konnte nicht angelegt werden")));
-        EXPECT_EQ(db.transactionDepth(), 1);
-        EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
-        trigger(window, "actVerlassen");
-    });
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             click(window, "btnArtikelHinzufuegen");
+             ASSERT_EQ(questions.errors.size(), 1);
+             EXPECT_TRUE(questions.errors.at(0).startsWith(
+                 QStringLiteral("Der Artikel konnte nicht angelegt werden")));
+             EXPECT_EQ(db.transactionDepth(), 1);
+             EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
+             trigger(window, "actVerlassen");
+         });
     EXPECT_EQ(db.linesOfOrder(order)->size(), 1);
 }
 
@@ -583,39 +642,43 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
 
     questions.threeWay = {Answer::Yes, Answer::Yes};
     int created = 0;
-    const int result = stay([&] { return editor->startNewOrder(); }, [&](QDialog &window) {
-        created = editor->currentOrderId();
-        auto *rechNr = child<QLineEdit>(window, "edtRechNr");
-        EXPECT_EQ(rechNr->text(), QStringLiteral("18"));
-        rechNr->clear();
-        typeText(rechNr, QStringLiteral("17"));
-        trigger(window, "actSpeichern");
-        ASSERT_EQ(questions.informations.size(), 1);
-        const QString message = questions.informations.first();
-        EXPECT_TRUE(message.contains(QStringLiteral("Rechnungs-Nr. 17"))) << message.toStdString();
-        EXPECT_TRUE(message.contains(QStringLiteral("Bestellung %1").arg(held))) << message.toStdString();
-        EXPECT_TRUE(message.contains(QStringLiteral("Heidi Muster"))) << message.toStdString();
-        EXPECT_TRUE(message.contains(QStringLiteral("30.11.2026"))) << message.toStdString();
-        EXPECT_EQ(db.order(created)->rechNr, 18);
-        EXPECT_EQ(window.focusWidget(), rechNr);
+    const int result = stay(
+        [&] { return editor->startNewOrder(); },
+        [&](QDialog &window) {
+            created = editor->currentOrderId();
+            auto *rechNr = child<QLineEdit>(window, "edtRechNr");
+            EXPECT_EQ(rechNr->text(), QStringLiteral("18"));
+            rechNr->clear();
+            typeText(rechNr, QStringLiteral("17"));
+            trigger(window, "actSpeichern");
+            ASSERT_EQ(questions.informations.size(), 1);
+            const QString message = questions.informations.first();
+            EXPECT_TRUE(message.contains(QStringLiteral("Rechnungs-Nr. 17")))
+                << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("Bestellung %1").arg(held)))
+                << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("Heidi Muster"))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("30.11.2026"))) << message.toStdString();
+            EXPECT_EQ(db.order(created)->rechNr, 18);
+            EXPECT_EQ(window.focusWidget(), rechNr);
 
-        // Closing with "Ja" is refused the same way; the order stays in the editor.
-        trigger(window, "actVerlassen");
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(questions.informations.size(), 2);
-        EXPECT_EQ(rechNr->text(), QStringLiteral("17"));
+            // Closing with "Ja" is refused the same way; the order stays in the editor.
+            trigger(window, "actVerlassen");
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_EQ(questions.informations.size(), 2);
+            EXPECT_EQ(rechNr->text(), QStringLiteral("17"));
 
-        // Letters cannot be typed into the number.
-        typeText(rechNr, QStringLiteral("x"));
-        EXPECT_EQ(rechNr->text(), QStringLiteral("17"));
-        // A number past the largest one the database keeps is named, not cut.
-        rechNr->setText(QStringLiteral("9999999999"));
-        trigger(window, "actSpeichern");
-        ASSERT_EQ(questions.informations.size(), 3);
-        EXPECT_TRUE(questions.informations.last().contains(QStringLiteral("2147483647")));
-        rechNr->setText(QStringLiteral("18"));
-        trigger(window, "actVerlassen");
-    });
+            // Letters cannot be typed into the number.
+            typeText(rechNr, QStringLiteral("x"));
+            EXPECT_EQ(rechNr->text(), QStringLiteral("17"));
+            // A number past the largest one the database keeps is named, not cut.
+            rechNr->setText(QStringLiteral("9999999999"));
+            trigger(window, "actSpeichern");
+            ASSERT_EQ(questions.informations.size(), 3);
+            EXPECT_TRUE(questions.informations.last().contains(QStringLiteral("2147483647")));
+            rechNr->setText(QStringLiteral("18"));
+            trigger(window, "actVerlassen");
+        });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(db.order(created)->rechNr, 18);
     EXPECT_EQ(db.order(held)->rechNr, 17);
@@ -626,10 +689,11 @@ TEST_F(OrderEditor, AnOrderKeepsTheNumberItCameWithEvenWhenAnOldDatabaseHoldsItT
     const int first = addOrder(9, QStringLiteral("Erste"), QDate(2025, 1, 1));
     addOrder(9, QStringLiteral("Zweite"), QDate(2025, 1, 2));
     questions.threeWay = {Answer::Yes};
-    const int result = stay([&] { return editor->startEditOrder(first); }, [&](QDialog &window) {
-        setText(window, "edtOrt", QStringLiteral("Bern"));
-        trigger(window, "actVerlassen");
-    });
+    const int result = stay([&] { return editor->startEditOrder(first); },
+                            [&](QDialog &window) {
+                                setText(window, "edtOrt", QStringLiteral("Bern"));
+                                trigger(window, "actVerlassen");
+                            });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_TRUE(questions.informations.isEmpty());
     EXPECT_EQ(db.order(first)->ort, QStringLiteral("Bern"));
@@ -646,10 +710,9 @@ TEST(DecimalBoxes, KeysAreFilteredAsTyped)
         const char *after;
     };
     const Case cases[] = {
-        {"12", ",", "12,"},   {"12", ".", "12."},    {"12,5", ".", "12,5"},
-        {"12,5", ",", "12,5"}, {"12.5", ",", "12.5"}, {"12,5", "7", "12,57"},
-        {"", "a", ""},         {"1", "-", "1"},       {"1", " ", "1"},
-        {"", "19", "19"},      {"1", "e5", "15"},
+        {"12", ",", "12,"},    {"12", ".", "12."},     {"12,5", ".", "12,5"}, {"12,5", ",", "12,5"},
+        {"12.5", ",", "12.5"}, {"12,5", "7", "12,57"}, {"", "a", ""},         {"1", "-", "1"},
+        {"1", " ", "1"},       {"", "19", "19"},       {"1", "e5", "15"},
     };
     QLineEdit box;
     box.setValidator(new TDecimalValidator(&box));
@@ -684,9 +747,17 @@ TEST(DecimalBoxes, KeysAreFilteredAsTyped)
 TEST(DecimalBoxes, ValuesAreReadWithEitherSeparator)
 {
     const std::pair<const char *, std::optional<double>> cases[] = {
-        {"12,5", 12.5}, {"12.5", 12.5}, {",5", 0.5}, {"12,", 12.0}, {"0", 0.0},
-        {"", std::nullopt}, {",", std::nullopt}, {"1,2,3", std::nullopt}, {"-1", std::nullopt},
-        {"1e3", std::nullopt}, {"1.234,5", std::nullopt},
+        {"12,5", 12.5},
+        {"12.5", 12.5},
+        {",5", 0.5},
+        {"12,", 12.0},
+        {"0", 0.0},
+        {"", std::nullopt},
+        {",", std::nullopt},
+        {"1,2,3", std::nullopt},
+        {"-1", std::nullopt},
+        {"1e3", std::nullopt},
+        {"1.234,5", std::nullopt},
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(decimalBoxValue(QString::fromLatin1(text)), expected) << text;
@@ -697,35 +768,36 @@ TEST_F(OrderEditor, PriceAndRateBoxesRefuseWhatIsNoNumber)
 {
     const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
     questions.threeWay = {Answer::Yes};
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        whenModal([&](QDialog &line) {
-            auto *preis = child<QLineEdit>(line, "edtPreis");
-            auto *mwst = child<QComboBox>(line, "cboMwst");
-            preis->clear();
-            typeText(preis, QStringLiteral("12,5"));
-            typeText(preis, QStringLiteral(".,x"));
-            EXPECT_EQ(preis->text(), QStringLiteral("12,5"));
-            mwst->lineEdit()->clear();
-            QTest::keyClicks(mwst, QStringLiteral("7.a,5"));
-            EXPECT_EQ(mwst->currentText(), QStringLiteral("7.5"));
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             whenModal([&](QDialog &line) {
+                 auto *preis = child<QLineEdit>(line, "edtPreis");
+                 auto *mwst = child<QComboBox>(line, "cboMwst");
+                 preis->clear();
+                 typeText(preis, QStringLiteral("12,5"));
+                 typeText(preis, QStringLiteral(".,x"));
+                 EXPECT_EQ(preis->text(), QStringLiteral("12,5"));
+                 mwst->lineEdit()->clear();
+                 QTest::keyClicks(mwst, QStringLiteral("7.a,5"));
+                 EXPECT_EQ(mwst->currentText(), QStringLiteral("7.5"));
 
-            // An emptied price and a rate over 100 are named; the dialog stays.
-            preis->clear();
-            click(line, "btnOK");
-            EXPECT_TRUE(line.isVisible());
-            mwst->setEditText(QStringLiteral("150"));
-            setText(line, "edtPreis", QStringLiteral("12,5"));
-            click(line, "btnOK");
-            EXPECT_TRUE(line.isVisible());
-            ASSERT_EQ(questions.informations.size(), 2);
-            EXPECT_TRUE(questions.informations.at(0).contains(QStringLiteral("Preis")));
-            EXPECT_TRUE(questions.informations.at(1).contains(QStringLiteral("Mwst.")));
-            mwst->setEditText(QStringLiteral("7,5"));
-            click(line, "btnOK");
-        });
-        click(window, "btnArtikelHinzufuegen");
-        trigger(window, "actVerlassen");
-    });
+                 // An emptied price and a rate over 100 are named; the dialog stays.
+                 preis->clear();
+                 click(line, "btnOK");
+                 EXPECT_TRUE(line.isVisible());
+                 mwst->setEditText(QStringLiteral("150"));
+                 setText(line, "edtPreis", QStringLiteral("12,5"));
+                 click(line, "btnOK");
+                 EXPECT_TRUE(line.isVisible());
+                 ASSERT_EQ(questions.informations.size(), 2);
+                 EXPECT_TRUE(questions.informations.at(0).contains(QStringLiteral("Preis")));
+                 EXPECT_TRUE(questions.informations.at(1).contains(QStringLiteral("Mwst.")));
+                 mwst->setEditText(QStringLiteral("7,5"));
+                 click(line, "btnOK");
+             });
+             click(window, "btnArtikelHinzufuegen");
+             trigger(window, "actVerlassen");
+         });
     const auto lines = db.linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_DOUBLE_EQ(lines.first().preis, 12.5);
@@ -737,14 +809,15 @@ TEST_F(OrderEditor, AStoredValueTheBoxesCannotTypeSurvivesEditingTheLine)
     const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
     addLine(order, "Rabatt", -5); // came by mail
     questions.threeWay = {Answer::Yes};
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        whenModal([](QDialog &line) {
-            setText(line, "edtBezeichnung", QStringLiteral("Treuerabatt"));
-            click(line, "btnOK");
-        });
-        click(window, "btnArtikelBearbeiten");
-        trigger(window, "actVerlassen");
-    });
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             whenModal([](QDialog &line) {
+                 setText(line, "edtBezeichnung", QStringLiteral("Treuerabatt"));
+                 click(line, "btnOK");
+             });
+             click(window, "btnArtikelBearbeiten");
+             trigger(window, "actVerlassen");
+         });
     EXPECT_TRUE(questions.informations.isEmpty());
     const auto lines = db.linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
@@ -760,36 +833,41 @@ TEST_F(OrderEditor, AnEmptyOptionPriceIsNoPriceAndEmptyingItClearsOne)
     const int line = addLine(order, "A", 10);
     questions.threeWay = {Answer::Yes};
     questions.answers = {true}; // "Option wirklich löschen?"
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        whenModal([&](QDialog &lineEditor) {
-            // The dialog opens with the price "0".
-            whenModal([](QDialog &dialog) {
-                EXPECT_EQ(child<QLineEdit>(dialog, "edtPreis")->text(), QStringLiteral("0"));
-                dialog.reject();
+    stay(
+        [&] { return editor->startEditOrder(order); },
+        [&](QDialog &window) {
+            whenModal([&](QDialog &lineEditor) {
+                // The dialog opens with the price "0".
+                whenModal([](QDialog &dialog) {
+                    EXPECT_EQ(child<QLineEdit>(dialog, "edtPreis")->text(), QStringLiteral("0"));
+                    dialog.reject();
+                });
+                click(lineEditor, "btnOptionHinzufuegen");
+                addOption(lineEditor,
+                          {QStringLiteral("Gravur"), QStringLiteral("Anna"), QString()});
+                addOption(lineEditor,
+                          {QStringLiteral("Farbe"), QStringLiteral("gold"), QStringLiteral("1,5")});
+                addOption(lineEditor,
+                          {QStringLiteral("Weg"), QStringLiteral("damit"), QStringLiteral("9")});
+                auto *options = child<QTreeWidget>(lineEditor, "lvOptionen");
+                EXPECT_EQ(options->topLevelItem(0)->text(2), QString());
+                // Emptying the price of "Farbe" clears it.
+                options->setCurrentItem(options->topLevelItem(1));
+                whenModal([](QDialog &dialog) {
+                    EXPECT_EQ(child<QLineEdit>(dialog, "edtName")->text(), QStringLiteral("Farbe"));
+                    EXPECT_EQ(child<QLineEdit>(dialog, "edtPreis")->text(), QStringLiteral("1,5"));
+                    setText(dialog, "edtPreis", QString());
+                    setText(dialog, "edtWert", QStringLiteral("silber"));
+                    click(dialog, "btnOK");
+                });
+                click(lineEditor, "btnOptionBearbeiten");
+                options->setCurrentItem(options->topLevelItem(2));
+                click(lineEditor, "btnOptionLoeschen");
+                click(lineEditor, "btnOK");
             });
-            click(lineEditor, "btnOptionHinzufuegen");
-            addOption(lineEditor, {QStringLiteral("Gravur"), QStringLiteral("Anna"), QString()});
-            addOption(lineEditor, {QStringLiteral("Farbe"), QStringLiteral("gold"), QStringLiteral("1,5")});
-            addOption(lineEditor, {QStringLiteral("Weg"), QStringLiteral("damit"), QStringLiteral("9")});
-            auto *options = child<QTreeWidget>(lineEditor, "lvOptionen");
-            EXPECT_EQ(options->topLevelItem(0)->text(2), QString());
-            // Emptying the price of "Farbe" clears it.
-            options->setCurrentItem(options->topLevelItem(1));
-            whenModal([](QDialog &dialog) {
-                EXPECT_EQ(child<QLineEdit>(dialog, "edtName")->text(), QStringLiteral("Farbe"));
-                EXPECT_EQ(child<QLineEdit>(dialog, "edtPreis")->text(), QStringLiteral("1,5"));
-                setText(dialog, "edtPreis", QString());
-                setText(dialog, "edtWert", QStringLiteral("silber"));
-                click(dialog, "btnOK");
-            });
-            click(lineEditor, "btnOptionBearbeiten");
-            options->setCurrentItem(options->topLevelItem(2));
-            click(lineEditor, "btnOptionLoeschen");
-            click(lineEditor, "btnOK");
+            click(window, "btnArtikelBearbeiten");
+            trigger(window, "actVerlassen");
         });
-        click(window, "btnArtikelBearbeiten");
-        trigger(window, "actVerlassen");
-    });
     EXPECT_TRUE(questions.asked.contains(QStringLiteral("Option wirklich löschen?")));
     const auto options = db.optionsOfLine(line).value();
     ASSERT_EQ(options.size(), 2);
@@ -811,9 +889,10 @@ TEST_F(OrderEditor, TheOptionDialogReportsOnlyTheFirstFailingCheck)
         {"", "", "abc", "Bitte geben Sie einen Namen ein.", "edtName"},
         {"  ", "rot", "1", "Bitte geben Sie einen Namen ein.", "edtName"},
         {"Farbe", "", "abc", "Bitte geben Sie einen Wert ein.", "edtWert"},
-        {"Farbe", "rot", "abc", "Bitte geben Sie gültigen Preis ein oder lassen Sie das Feld leer.", "edtPreis"},
-        {"Farbe", "rot", "1.234,5", "Bitte geben Sie gültigen Preis ein oder lassen Sie das Feld leer.",
+        {"Farbe", "rot", "abc", "Bitte geben Sie gültigen Preis ein oder lassen Sie das Feld leer.",
          "edtPreis"},
+        {"Farbe", "rot", "1.234,5",
+         "Bitte geben Sie gültigen Preis ein oder lassen Sie das Feld leer.", "edtPreis"},
         {"Farbe", "rot", "", nullptr, nullptr},
         {"Farbe", "rot", "-2,5", nullptr, nullptr},
         {"Farbe", "rot", "2.5", nullptr, nullptr},
@@ -824,7 +903,8 @@ TEST_F(OrderEditor, TheOptionDialogReportsOnlyTheFirstFailingCheck)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name + std::string("/") + c.wert + "/" + c.preis);
         questions.informations.clear();
-        dialog.setOption(TOption{0, 0, QString::fromUtf8(c.name), QString::fromUtf8(c.wert), std::nullopt});
+        dialog.setOption(
+            TOption{0, 0, QString::fromUtf8(c.name), QString::fromUtf8(c.wert), std::nullopt});
         setText(dialog, "edtPreis", QString::fromUtf8(c.preis));
         dialog.setResult(QDialog::Rejected);
         dialog.show();
@@ -869,34 +949,36 @@ TEST_F(ArticleTemplates, ThePickerFillsTheLineEditor)
         "</vorlagen>\n"));
     const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
     questions.threeWay = {Answer::Yes};
-    stay([&] { return editor->startEditOrder(order); }, [&](QDialog &window) {
-        whenModal([&](QDialog &line) {
-            whenModal([](QDialog &picker) {
-                EXPECT_EQ(picker.windowTitle(), QStringLiteral("Artikelvorlagen"));
-                auto *list = child<QTableWidget>(picker, "lvVorlagen");
-                EXPECT_EQ(list->rowCount(), 2);
-                EXPECT_EQ(list->item(1, 1)->text(), QStringLiteral("Käse & Brot"));
-                EXPECT_EQ(list->item(1, 2)->text(), QStringLiteral("12,5"));
-                list->selectRow(1);
-                keepScreenshot(&picker, "artikelvorlagen");
-                click(picker, "btnUebernehmen");
-            });
-            click(line, "btnVorlage");
-            EXPECT_EQ(child<QLineEdit>(line, "edtArtikelNr")->text(), QStringLiteral("KB-2"));
-            EXPECT_EQ(child<QLineEdit>(line, "edtBezeichnung")->text(), QStringLiteral("Käse & Brot"));
-            EXPECT_EQ(child<QLineEdit>(line, "edtPreis")->text(), QStringLiteral("12,5"));
-            EXPECT_EQ(child<QComboBox>(line, "cboMwst")->currentText(), QStringLiteral("7"));
-            // "Abbrechen" in the picker changes nothing.
-            setText(line, "edtArtikelNr", QStringLiteral("eigen"));
-            whenModal([](QDialog &picker) { click(picker, "btnAbbrechen"); });
-            click(line, "btnVorlage");
-            EXPECT_EQ(child<QLineEdit>(line, "edtArtikelNr")->text(), QStringLiteral("eigen"));
-            setText(line, "edtArtikelNr", QStringLiteral("KB-2"));
-            click(line, "btnOK");
-        });
-        click(window, "btnArtikelHinzufuegen");
-        trigger(window, "actVerlassen");
-    });
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             whenModal([&](QDialog &line) {
+                 whenModal([](QDialog &picker) {
+                     EXPECT_EQ(picker.windowTitle(), QStringLiteral("Artikelvorlagen"));
+                     auto *list = child<QTableWidget>(picker, "lvVorlagen");
+                     EXPECT_EQ(list->rowCount(), 2);
+                     EXPECT_EQ(list->item(1, 1)->text(), QStringLiteral("Käse & Brot"));
+                     EXPECT_EQ(list->item(1, 2)->text(), QStringLiteral("12,5"));
+                     list->selectRow(1);
+                     keepScreenshot(&picker, "artikelvorlagen");
+                     click(picker, "btnUebernehmen");
+                 });
+                 click(line, "btnVorlage");
+                 EXPECT_EQ(child<QLineEdit>(line, "edtArtikelNr")->text(), QStringLiteral("KB-2"));
+                 EXPECT_EQ(child<QLineEdit>(line, "edtBezeichnung")->text(),
+                           QStringLiteral("Käse & Brot"));
+                 EXPECT_EQ(child<QLineEdit>(line, "edtPreis")->text(), QStringLiteral("12,5"));
+                 EXPECT_EQ(child<QComboBox>(line, "cboMwst")->currentText(), QStringLiteral("7"));
+                 // "Abbrechen" in the picker changes nothing.
+                 setText(line, "edtArtikelNr", QStringLiteral("eigen"));
+                 whenModal([](QDialog &picker) { click(picker, "btnAbbrechen"); });
+                 click(line, "btnVorlage");
+                 EXPECT_EQ(child<QLineEdit>(line, "edtArtikelNr")->text(), QStringLiteral("eigen"));
+                 setText(line, "edtArtikelNr", QStringLiteral("KB-2"));
+                 click(line, "btnOK");
+             });
+             click(window, "btnArtikelHinzufuegen");
+             trigger(window, "actVerlassen");
+         });
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
     const auto lines = db.linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
@@ -926,10 +1008,13 @@ TEST_F(ArticleTemplates, ADamagedOrHugeLibraryIsNamedAndShowsNothing)
         {"cut off", QByteArrayLiteral("<v><feld><name>Halb</name><preis>1"), 0, true},
         {"no templates", QByteArrayLiteral("<v/>"), 0, false},
         {"entity bomb",
-         QByteArrayLiteral("<!DOCTYPE v [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
-                           "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
-                           "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
-                           "<v><feld><name>&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;</name></feld></v>"),
+         QByteArrayLiteral(
+             "<!DOCTYPE v [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+             "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d "
+             "\"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+             "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f "
+             "\"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
+             "<v><feld><name>&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;</name></feld></v>"),
          0, true},
         {"nested without end", deep, 0, true},
         {"more rows than shown", many, 10000, true},
@@ -957,7 +1042,8 @@ TEST_F(ArticleTemplates, ADamagedOrHugeLibraryIsNamedAndShowsNothing)
     picker.reload();
     EXPECT_EQ(child<QTableWidget>(picker, "lvVorlagen")->rowCount(), 0);
     ASSERT_EQ(questions.errors.size(), 1);
-    EXPECT_TRUE(questions.errors.first().contains(QStringLiteral("größer"))) << questions.errors.first().toStdString();
+    EXPECT_TRUE(questions.errors.first().contains(QStringLiteral("größer")))
+        << questions.errors.first().toStdString();
     // A library that is gone offers nothing.
     writeLibrary(QByteArrayLiteral("<v><f><name>x</name></f></v>"));
     picker.reload();
