@@ -442,6 +442,19 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
              EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
              EXPECT_EQ(child<QLineEdit>(window, "edtRechnungsdatum")->text(),
                        QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+             // "Drucken" asks how to print, and "Rechnungsvorlage bearbeiten" opens the
+             // client's template with this order; both work on the order shown.
+             whenModal([](QDialog &setup) {
+                 EXPECT_EQ(setup.objectName(), QStringLiteral("frmDruckEinstellungen"));
+                 setup.reject();
+             });
+             trigger(window, "actDrucken");
+             whenModal([](QDialog &templateEditor) {
+                 EXPECT_EQ(templateEditor.objectName(), QStringLiteral("frmRechnungsvorlage"));
+                 templateEditor.reject();
+             });
+             trigger(window, "actRechnungsvorlage");
+             EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
              trigger(window, "actVerlassen");
          });
     // "Nein" takes back the stay, the invoice date with it.
