@@ -4,6 +4,7 @@
 #include "regional_numbers.h"
 #include "uArtikelVorlagen.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -309,7 +310,10 @@ TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidge
     connect(add, &QPushButton::clicked, this, &TfrmArtikel::addOption);
     connect(edit, &QPushButton::clicked, this, &TfrmArtikel::editOption);
     connect(remove, &QPushButton::clicked, this, &TfrmArtikel::deleteOption);
-    connect(m_optionList, &QTreeWidget::itemDoubleClicked, this, &TfrmArtikel::editOption);
+    // Double-click and Enter (activating the row) edit it.
+    connect(m_optionList, &QTreeWidget::itemActivated, this, &TfrmArtikel::editOption);
+    // Delete in the list deletes the option.
+    m_optionList->installEventFilter(this);
     connect(m_vorlage, &QToolButton::clicked, this, &TfrmArtikel::pickTemplate);
     resize(480, 440);
 }
@@ -512,6 +516,18 @@ void TfrmArtikel::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     rereadOptions();
+}
+
+bool TfrmArtikel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_optionList && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            deleteOption();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace vq::invoice

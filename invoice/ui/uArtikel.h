@@ -114,6 +114,7 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The values of the boxes; nullopt after reporting the first one that is wrong.

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -294,7 +295,10 @@ void TfrmBestellung::buildWindow()
     connect(add, &QPushButton::clicked, this, &TfrmBestellung::addLine);
     connect(edit, &QPushButton::clicked, this, &TfrmBestellung::editLine);
     connect(remove, &QPushButton::clicked, this, &TfrmBestellung::deleteLine);
-    connect(m_lineList, &QTreeWidget::itemDoubleClicked, this, &TfrmBestellung::editLine);
+    // Double-click and Enter (activating the row) edit it.
+    connect(m_lineList, &QTreeWidget::itemActivated, this, &TfrmBestellung::editLine);
+    // Delete in the list deletes the line.
+    m_lineList->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
@@ -712,6 +716,18 @@ void TfrmBestellung::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     rereadStates();
+}
+
+bool TfrmBestellung::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_lineList && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            deleteLine();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace vq::invoice

@@ -327,11 +327,14 @@ TEST_F(OrderEditor, LinesAreEditedAndDeletedAfterAsking)
                  child<QComboBox>(line, "cboMwst")->setCurrentIndex(2); // 19
                  click(line, "btnOK");
              });
-             click(window, "btnArtikelBearbeiten");
+             // Enter in the list edits the line, Delete deletes it.
+             list->setFocus();
+             QTest::keyClick(list, Qt::Key_Return);
              click(window, "btnArtikelLoeschen"); // No
              EXPECT_EQ(list->topLevelItemCount(), 2);
              list->setCurrentItem(list->topLevelItem(0));
-             click(window, "btnArtikelLoeschen"); // Yes
+             list->setFocus();
+             QTest::keyClick(list, Qt::Key_Delete); // Yes
              EXPECT_EQ(list->topLevelItemCount(), 1);
              trigger(window, "actVerlassen");
          });
@@ -875,7 +878,7 @@ TEST_F(OrderEditor, AnEmptyOptionPriceIsNoPriceAndEmptyingItClearsOne)
                 });
                 click(lineEditor, "btnOptionBearbeiten");
                 options->setCurrentItem(options->topLevelItem(2));
-                click(lineEditor, "btnOptionLoeschen");
+                QTest::keyClick(options, Qt::Key_Delete); // the Delete key asks too
                 click(lineEditor, "btnOK");
             });
             click(window, "btnArtikelBearbeiten");
