@@ -205,6 +205,11 @@ public:
     // nullopt when the highest number cannot be read.
     std::optional<int> nextInvoiceNumberForClient(int mandantId);
     std::optional<int> nextInvoiceNumberForMail();
+    // Another order of the client that holds that invoice number (the one
+    // with the lowest key when several do), leaving out exceptOrderId. An
+    // invoice number names one invoice of a seller, so a number typed in must
+    // not be one of these. nullopt with an empty lastError() when there is none.
+    std::optional<TBestellung> orderWithInvoiceNumber(int mandantId, int rechNr, int exceptOrderId);
 
     // Number of stored orders with that identifier, over all clients; -1 when
     // the statement fails.

@@ -372,6 +372,24 @@ std::optional<int> TInvoiceDatabase::nextInvoiceNumberForMail()
     return next;
 }
 
+std::optional<TBestellung> TInvoiceDatabase::orderWithInvoiceNumber(int mandantId, int rechNr,
+                                                                   int exceptOrderId)
+{
+    m_lastError.clear();
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_MandantID = ? AND "
+                             "Bestellung_RechNr = ? AND Bestellung_ID <> ? ORDER BY Bestellung_ID"));
+    q.addBindValue(mandantId);
+    q.addBindValue(rechNr);
+    q.addBindValue(exceptOrderId);
+    if (!execQuery(q))
+        return std::nullopt;
+    if (q.next())
+        return readOrder(q);
+    readToTheEnd(q);
+    return std::nullopt;
+}
+
 int TInvoiceDatabase::countOrdersWithUuid(const QString &uuid)
 {
     QSqlQuery *q = statement(QStringLiteral("SELECT COUNT(*) AS Anzahl FROM Bestellung WHERE Bestellung_UUID = ?"),

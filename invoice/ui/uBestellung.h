@@ -11,8 +11,26 @@
 #include "user_questions.h"
 
 #include <QDialog>
+#include <QSet>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QTreeWidget;
 
 namespace vq::invoice {
+
+class TfrmArtikel;
+
+// The order date as the editor shows it: "24.12.2026", with the time of day
+// when it has one ("24.12.2026 14:30:05"); empty for no date.
+QString orderDateText(const QDateTime &zeit);
+// The order date as typed: day.month.year (four digits) with an optional
+// time "h:mm" or "h:mm:ss", or ISO "2026-12-24". Empty text is no date
+// (*ok true, invalid result); text that is no such date sets *ok to false.
+QDateTime orderDateFromText(const QString &text, bool *ok);
 
 class TfrmBestellung : public QDialog
 {
@@ -34,9 +52,71 @@ public:
     // Re-reads the order, its lines and their options from the database.
     void reread();
 
+    // "Bestellung speichern": writes the boxes to the order. A date that is no
+    // date, an invoice number that is no number or that another order of the
+    // client holds is reported and nothing is written; so is a failure of the
+    // database unless quiet. false when nothing was written.
+    enum class SaveMode { Reporting, Quiet };
+    bool saveOrder(SaveMode mode = SaveMode::Reporting);
+    // "Neue Bestellung": saves the order shown, then appends another one.
+    void newOrderInEditor();
+    // "Artikel hinzufügen", "Artikel bearbeiten", "Artikel löschen" on the current line.
+    void addLine();
+    void editLine();
+    void deleteLine();
+    // "Verlassen" and the close box: asks whether to save, then closes or stays.
+    void leave();
+    TfrmArtikel *lineEditor() const { return m_lineEditor; }
+    // The source of "today" for new orders (the system clock unless replaced).
+    void setToday(std::function<QDate()> today) { m_today = std::move(today); }
+
+public Q_SLOTS:
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void buildWindow();
+    void showOrder(const TBestellung &order);
+    void rereadStates();
+    void rereadLines(int selectLineId = 0);
+    int currentLineRow() const;
+    bool lineTransactionEnds(bool commit);
+    void printShown(bool preview);
+
+    TInvoiceDatabase &m_db;
+    TUserQuestions &m_questions;
+    QString m_programFolder;
+    QString m_currency;
+    std::function<QDate()> m_today;
     int m_mandantId = 0;
     int m_orderId = 0;
+    TBestellung m_order;     // as last read or written
+    QString m_shownZeit;     // the date text shown for m_order
+    QSet<int> m_createdHere; // orders appended by this editor
+    QList<TArtikel> m_lines;
+    bool m_leaving = false;
+
+    QLineEdit *m_rechNr = nullptr;
+    QLineEdit *m_firma = nullptr;
+    QLineEdit *m_vorname = nullptr;
+    QLineEdit *m_nachname = nullptr;
+    QLineEdit *m_strasse = nullptr;
+    QLineEdit *m_plz = nullptr;
+    QLineEdit *m_ort = nullptr;
+    QLineEdit *m_telefon = nullptr;
+    QLineEdit *m_email = nullptr;
+    QLineEdit *m_homepage = nullptr;
+    QLineEdit *m_zeit = nullptr;
+    QLineEdit *m_rechnungsdatum = nullptr;
+    QComboBox *m_status = nullptr;
+    QLineEdit *m_kaeuferreferenz = nullptr;
+    QPlainTextEdit *m_bemerkung = nullptr;
+    QLineEdit *m_ip = nullptr;
+    QTreeWidget *m_lineList = nullptr;
+    TfrmArtikel *m_lineEditor = nullptr;
 };
 
 } // namespace vq::invoice

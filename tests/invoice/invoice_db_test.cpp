@@ -189,6 +189,48 @@ TEST_P(InvoiceDatabaseTest, InvoiceNumbersByMailAcrossClientsTypedInWithinClient
     EXPECT_EQ(db.order(stored.orderId)->mandantId, c);
 }
 
+TEST_P(InvoiceDatabaseTest, AnInvoiceNumberNamesOneOrderOfItsClient)
+{
+    const int a = addClient(QStringLiteral("A"));
+    const int b = addClient(QStringLiteral("B"));
+    const int first = addOrder(a, 7);
+    const int second = addOrder(a, 7); // an old database may hold a number twice
+    const int other = addOrder(b, 8);
+    addOrder(a, std::nullopt);
+
+    struct Case
+    {
+        int client, rechNr, except;
+        int expected; // 0: none
+    };
+    const Case cases[] = {
+        {a, 7, 0, first},       // the lowest key of those holding it
+        {a, 7, first, second},  // the order itself does not count
+        {a, 7, second, first},
+        {a, 8, 0, 0},           // another client's number is free
+        {b, 8, other, 0},
+        {b, 7, 0, 0},
+        {a, 9, 0, 0},
+    };
+    for (const Case &c : cases) {
+        const auto found = db.orderWithInvoiceNumber(c.client, c.rechNr, c.except);
+        EXPECT_TRUE(db.lastError().isEmpty()) << db.lastError().toStdString();
+        EXPECT_EQ(found ? found->id : 0, c.expected)
+            << "client " << c.client << " number " << c.rechNr << " except " << c.except;
+    }
+    const auto found = db.orderWithInvoiceNumber(a, 7, second);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->rechNr, 7);
+    EXPECT_EQ(found->mandantId, a);
+
+    // Inside a transaction it sees what the transaction wrote.
+    ASSERT_TRUE(db.begin());
+    const int typed = addOrder(b, 9);
+    EXPECT_EQ(db.orderWithInvoiceNumber(b, 9, 0).value_or(TBestellung()).id, typed);
+    ASSERT_TRUE(db.rollback());
+    EXPECT_FALSE(db.orderWithInvoiceNumber(b, 9, 0));
+}
+
 TEST_P(InvoiceDatabaseTest, OrderListAndVatBreakdownCountOptionSurcharges)
 {
     const int client = addClient(QStringLiteral("A"));

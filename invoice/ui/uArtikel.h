@@ -1,0 +1,142 @@
+// The line editor "Artikel bearbeiten" with the options of its line, the
+// option dialog "Artikeloption bearbeiten", and the key filter of its
+// number boxes "Preis" and "Mwst.".
+#pragma once
+
+#include "invoice_database.h"
+#include "user_questions.h"
+
+#include <QDialog>
+#include <QValidator>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+class QTreeWidget;
+
+namespace vq::invoice {
+
+class TfrmArtikelVorlagen;
+
+// What "Preis" and "Mwst." let through while typing: digits, and one "," or
+// "." as long as the text holds neither; backspace and the keys that type no
+// character (arrows, Tab, shortcuts) pass.
+bool decimalKeyAccepted(const QString &text, QChar typed);
+
+// Reads a price or rate as those boxes hold it: digits with at most one "," or
+// "." as decimal separator ("12,5", "12.5", ",5", "12,"). nullopt otherwise.
+std::optional<double> decimalBoxValue(const QString &text);
+
+// Drops the keys decimalKeyAccepted() refuses; installed on a line edit.
+class TDecimalKeyFilter : public QObject
+{
+    Q_OBJECT
+public:
+    // owner: a widget that passes its keys on to box (an editable drop-down).
+    explicit TDecimalKeyFilter(QLineEdit *box, QWidget *owner = nullptr);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QLineEdit *m_box;
+};
+
+// The same language for pasted or dropped text, which no key filter sees.
+class TDecimalValidator : public QValidator
+{
+    Q_OBJECT
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override;
+};
+
+// "Artikeloption bearbeiten": name, value and price (empty: no price).
+class TfrmOption : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmOption(TUserQuestions &questions, QWidget *parent = nullptr);
+
+    // Fills the boxes (an option without price shows an empty price box).
+    void setOption(const TOption &option);
+    // Name, value and price as typed; call after exec() returned Accepted.
+    TOption option() const;
+
+public Q_SLOTS:
+    // Checks name, value and price in this order; the first failure is
+    // reported, its box takes the focus and the dialog stays open.
+    void accept() override;
+
+private:
+    TUserQuestions &m_questions;
+    QLineEdit *m_name;
+    QLineEdit *m_wert;
+    QLineEdit *m_preis;
+};
+
+// A price as the option dialog reads it: regional ("1,5") or with a point; an
+// empty box is no price. ok is false for text that is no number.
+std::optional<double> optionPriceFromText(const QString &text, bool *ok);
+
+// "Artikel bearbeiten": one stored line with its options. The caller owns the
+// transaction around a stay; the dialog writes the line on "OK" and each
+// option as it is added, changed or deleted.
+class TfrmArtikel : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent = nullptr);
+    ~TfrmArtikel() override;
+
+    void setCurrency(const QString &currency);
+    // Binds the dialog to a stored line and fills the boxes and the options from it.
+    void setLine(const TArtikel &line);
+    int lineId() const { return m_line.id; }
+    QString lastError() const { return m_lastError; }
+
+    // Writes the boxes to the line; a value that is no number is reported and
+    // nothing is written. false when refused or the database failed.
+    bool saveLine();
+    // Re-reads the line's options.
+    void rereadOptions();
+
+    void addOption();
+    void editOption();
+    void deleteOption();
+    // "...": the article-template picker; "Übernehmen" puts the chosen row into the boxes.
+    void pickTemplate();
+    TfrmArtikelVorlagen *templatePicker() const { return m_picker; }
+
+public Q_SLOTS:
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The values of the boxes; nullopt after reporting the first one that is wrong.
+    std::optional<TArtikel> lineFromBoxes();
+    int currentOptionRow() const;
+
+    TInvoiceDatabase &m_db;
+    TUserQuestions &m_questions;
+    QString m_currency;
+    TArtikel m_line;
+    QList<TOption> m_options;
+    QString m_lastError;
+    QString m_shownMwst, m_shownPreis; // the texts the boxes got from the stored line
+    QLineEdit *m_nr;
+    QLineEdit *m_name;
+    QToolButton *m_vorlage;
+    QSpinBox *m_anzahl;
+    QComboBox *m_mwst;
+    QLineEdit *m_preis;
+    QTreeWidget *m_optionList;
+    TfrmOption *m_optionDialog;
+    TfrmArtikelVorlagen *m_picker;
+};
+
+} // namespace vq::invoice

@@ -1,0 +1,182 @@
+#include "uArtikelVorlagen.h"
+
+#include "GlobalFunctions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QXmlStreamReader>
+
+namespace vq::invoice {
+
+namespace {
+// More rows than a person picks from; the rest of such a file is not shown.
+constexpr int kMaxArticleTemplates = 10000;
+} // namespace
+
+QList<ArticleTemplate> readArticleTemplates(const QString &path, QString *error)
+{
+    const auto fail = [&](const QString &reason) {
+        if (error)
+            *error = QStringLiteral("Die Artikelvorlagen in „%1“ konnten nicht gelesen werden: %2")
+                         .arg(QDir::toNativeSeparators(path), reason);
+        return QList<ArticleTemplate>();
+    };
+    if (error)
+        error->clear();
+    QFile file(path);
+    if (QFileInfo(path).size() > kMaxArticleTemplateFileSize)
+        return fail(QStringLiteral("Die Datei ist größer als %1 MB.")
+                        .arg(kMaxArticleTemplateFileSize / (1024 * 1024)));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    // Read as a stream: no tree is built, however deep the file nests.
+    QXmlStreamReader xml(&file);
+    QList<ArticleTemplate> result;
+    int depth = 0;
+    bool tooMany = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            if (depth == 2) {
+                if (result.size() == kMaxArticleTemplates) {
+                    tooMany = true;
+                    break;
+                }
+                result.append(ArticleTemplate());
+            } else if (depth == 3) {
+                const QStringView name = xml.name();
+                QString *target = nullptr;
+                if (name == u"artikelNummer")
+                    target = &result.last().artikelNummer;
+                else if (name == u"name")
+                    target = &result.last().name;
+                else if (name == u"preis")
+                    target = &result.last().preis;
+                else if (name == u"mwst")
+                    target = &result.last().mwst;
+                if (target) {
+                    *target = xml.readElementText(QXmlStreamReader::SkipChildElements);
+                    --depth; // readElementText consumed the end element
+                }
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    if (xml.hasError())
+        return fail(QStringLiteral("Zeile %1, Spalte %2: %3")
+                        .arg(xml.lineNumber())
+                        .arg(xml.columnNumber())
+                        .arg(xml.errorString()));
+    if (tooMany && error)
+        *error =
+            QStringLiteral("Die Datei „%1“ enthält mehr als %2 Artikelvorlagen; nur die ersten "
+                           "%2 werden gezeigt.")
+                .arg(QDir::toNativeSeparators(path), QLocale().toString(kMaxArticleTemplates));
+    return result;
+}
+
+TfrmArtikelVorlagen::TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *parent)
+    : QDialog(parent)
+    , m_questions(questions)
+    , m_path(QDir(vq::appDataFolder()).filePath(QString::fromUtf16(kArticleTemplateFile)))
+{
+    setObjectName(QStringLiteral("frmArtikelVorlagen"));
+    setWindowTitle(QStringLiteral("Artikelvorlagen"));
+
+    m_list = new QTableWidget(0, 4, this);
+    m_list->setObjectName(QStringLiteral("lvVorlagen"));
+    m_list->setAccessibleName(QStringLiteral("Artikelvorlagen"));
+    m_list->setHorizontalHeaderLabels({QStringLiteral("Artikelnummer"), QStringLiteral("Name"),
+                                       QStringLiteral("Preis"), QStringLiteral("Mwst.")});
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->hide();
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {100, 200, 100, 100};
+    // Described widths, or the width of the title when that is wider.
+    for (int column = 0; column < 4; ++column)
+        m_list->setColumnWidth(
+            column, std::max(widths[column], m_list->horizontalHeader()->sectionSizeHint(column)));
+    connect(m_list, &QTableWidget::cellDoubleClicked, this, &QDialog::accept);
+
+    auto *note = new QLabel(
+        QStringLiteral("Vorlagen werden in VQ-BestellFormular erstellt und verwaltet."), this);
+    note->setObjectName(QStringLiteral("lblHinweis"));
+    note->setWordWrap(true);
+
+    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
+    auto *take = new QPushButton(QStringLiteral("Übernehmen"), this);
+    take->setObjectName(QStringLiteral("btnUebernehmen"));
+    take->setDefault(true);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(take, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    buttons->addWidget(take);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(note);
+    layout->addLayout(buttons);
+    resize(540, 340);
+}
+
+void TfrmArtikelVorlagen::reload()
+{
+    m_list->setRowCount(0);
+    m_templates.clear();
+    // A library that is gone offers nothing any more, not what it held before.
+    if (!QFileInfo::exists(m_path))
+        return;
+    QString error;
+    m_templates = readArticleTemplates(m_path, &error);
+    if (!error.isEmpty())
+        m_questions.showError(this, QStringLiteral("Artikelvorlagen"), error);
+    m_list->setUpdatesEnabled(false);
+    m_list->setRowCount(int(m_templates.size()));
+    for (int row = 0; row < m_templates.size(); ++row) {
+        const ArticleTemplate &t = m_templates.at(row);
+        const QString texts[] = {t.artikelNummer, t.name, t.preis, t.mwst};
+        for (int column = 0; column < 4; ++column) {
+            auto *item = new QTableWidgetItem(texts[column]);
+            if (column >= 2)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_list->setItem(row, column, item);
+        }
+    }
+    m_list->setUpdatesEnabled(true);
+    if (!m_templates.isEmpty())
+        m_list->selectRow(0);
+}
+
+std::optional<ArticleTemplate> TfrmArtikelVorlagen::selectedTemplate() const
+{
+    const QList<QModelIndex> rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty() || rows.first().row() >= m_templates.size())
+        return std::nullopt;
+    return m_templates.at(rows.first().row());
+}
+
+void TfrmArtikelVorlagen::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    reload();
+    m_list->setFocus();
+}
+
+} // namespace vq::invoice
