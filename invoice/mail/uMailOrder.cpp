@@ -181,9 +181,19 @@ TMailOrder::TMailOrder(TInvoiceDatabase &db, int mandantId)
 {
 }
 
-MailImportResult TMailOrder::importOrders()
+MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
 {
     MailImportResult result;
+    auto addRow = [&](const MailOrderRow &row) {
+        result.rows << row;
+        if (observer.row)
+            observer.row(row);
+    };
+    auto report = [&](int done, int total) {
+        if (observer.progress)
+            observer.progress(done, total);
+    };
+    auto cancelRequested = [&] { return observer.cancel && observer.cancel->load(); };
     auto connectionFailed = [&](const QString &detail) {
         result.connected = false;
         result.message = QString::fromUtf16(kTextConnectionError);
@@ -249,6 +259,7 @@ MailImportResult TMailOrder::importOrders()
             toFetch << n;
     }
     result.fetched = static_cast<int>(toFetch.size());
+    report(0, *count);
 
     // The server is read on a thread of its own while this one reads the
     // documents and stores the orders; the database stays on this thread.
@@ -290,7 +301,14 @@ MailImportResult TMailOrder::importOrders()
     QString broken;              // why the connection failed during the run
     qsizetype nextFetched = 0;
     bool databaseFailure = false; // the run stops; orders stored before stay
+    bool cancelled = false;
     for (int n = 1; n <= *count && !databaseFailure; ++n) {
+        if (n > 1)
+            report(n - 1, *count);
+        if (cancelRequested()) {
+            cancelled = true;
+            break;
+        }
         const QString uid = uidOf.value(n);
         if (nextFetched < toFetch.size() && toFetch.at(nextFetched) == n) {
             ++nextFetched;
@@ -306,7 +324,7 @@ MailImportResult TMailOrder::importOrders()
             row.size = sizeOf.value(n, knownMessage->size);
             row.date = knownMessage->date;
             row.status = MailOrderStatus::AlreadyThere;
-            result.rows << row;
+            addRow(row);
             continue;
         }
 
@@ -348,7 +366,7 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::DocumentError;
             row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
             result.messages << QString::fromUtf16(kTextXmlError);
-            result.rows << row;
+            addRow(row);
             continue;
         }
 
@@ -358,7 +376,7 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::NotSigned;
             row.detail = mail.signature.isEmpty() ? QStringLiteral("Die E-Mail trägt keine Signatur.")
                                                   : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
-            result.rows << row;
+            addRow(row);
             continue;
         }
 
@@ -410,8 +428,10 @@ MailImportResult TMailOrder::importOrders()
                 databaseFailure = true;
             }
         }
-        result.rows << row;
+        addRow(row);
     }
+    if (!cancelled && !databaseFailure && broken.isEmpty())
+        report(*count, *count);
     queue.cancel();
     fetcher.join();
     pop3.quit();
@@ -430,6 +450,14 @@ MailImportResult TMailOrder::importOrders()
     }
     if (!broken.isEmpty())
         return connectionFailed(broken);
+    if (cancelled) {
+        // The messages not read yet are read by the next run.
+        result.connected = true;
+        result.cancelled = true;
+        result.message = QString::fromUtf16(kTextImportCancelled);
+        result.messages << result.message;
+        return result;
+    }
 
     result.connected = true;
     result.ok = true;

@@ -805,6 +805,66 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     EXPECT_EQ(numbers, (QList<int>{1, 2, 3}));
 }
 
+// A run followed from outside: progress from (0, all) to (all, all), each
+// row as it is known, and a cancel wish honoured before the next mail: the
+// mail at hand is stored, no later one, and the next run reads the rest.
+TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhenCancelled)
+{
+    const QByteArray line = "<price>" + QByteArray("5").toBase64() + "</price><vat>" + QByteArray("19").toBase64()
+        + "</vat><amount>" + QByteArray("1").toBase64() + "</amount>";
+    for (int i = 1; i <= 5; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        dovecot.addMessage(QStringLiteral("shop"), orderMail("VQBESTMAIL " + n, orderDocument("stop-" + n, line)));
+        if (i == 2)
+            dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
+    }
+
+    std::atomic_bool cancel{false};
+    QList<QPair<int, int>> progress;
+    QStringList seen;
+    MailImportObserver observer;
+    observer.progress = [&](int done, int total) { progress << qMakePair(done, total); };
+    observer.row = [&](const MailOrderRow &row) {
+        seen << row.subject;
+        cancel = true; // after the first order mail
+    };
+    observer.cancel = &cancel;
+    const MailImportResult stopped = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_TRUE(stopped.connected);
+    EXPECT_EQ(stopped.message, QString::fromUtf16(kTextImportCancelled));
+    EXPECT_EQ(seen, QStringList{QStringLiteral("VQBESTMAIL 1")});
+    ASSERT_EQ(stopped.rows.size(), 1);
+    EXPECT_EQ(stopped.rows.first().status, MailOrderStatus::Inserted);
+    EXPECT_EQ((progress), (QList<QPair<int, int>>{{0, 6}, {1, 6}}));
+    EXPECT_EQ(count("Bestellung"), 1);
+
+    // Cancelled before the first mail: nothing is read.
+    cancel = true;
+    const MailImportResult none = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(none.cancelled);
+    EXPECT_TRUE(none.rows.isEmpty());
+    EXPECT_EQ(count("Bestellung"), 1);
+
+    cancel = false;
+    progress.clear();
+    seen.clear();
+    observer.row = [&](const MailOrderRow &row) { seen << row.subject + QStringLiteral(": ") + row.statusText(); };
+    const MailImportResult rest = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
+    EXPECT_FALSE(rest.cancelled);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("VQBESTMAIL 1: Bereits in DB vorhanden."),
+                                 QStringLiteral("VQBESTMAIL 2: In Datenbank eingefügt."),
+                                 QStringLiteral("VQBESTMAIL 3: In Datenbank eingefügt."),
+                                 QStringLiteral("VQBESTMAIL 4: In Datenbank eingefügt."),
+                                 QStringLiteral("VQBESTMAIL 5: In Datenbank eingefügt.")}));
+    ASSERT_EQ(progress.size(), 7);
+    for (int i = 0; i < progress.size(); ++i)
+        EXPECT_EQ(progress[i], qMakePair(i, 6));
+    EXPECT_EQ(count("Bestellung"), 5);
+}
+
 const Break kBreaks[] = {
     {"BeforeTheThird", 2, false, 2},
     {"InsideTheThird", 2, true, 2},
