@@ -6,11 +6,13 @@
 // VQ_SCREENSHOT_DIR to keep a picture of the window.
 #include "clients.h"
 #include "invoice_servers.h"
+#include "local_server.h"
 #include "test_support.h"
 #include "uMailImport.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -27,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 using namespace vq::invoice;
@@ -129,13 +132,16 @@ private:
 class ImportWindow : public testing::Test
 {
 protected:
+    virtual SqlDialect dialect() const { return SqlDialect::SQLite; }
+    static void TearDownTestSuite() { vq::test::stopSharedPostgres(); }
+
     void SetUp() override
     {
         ASSERT_TRUE(dataHome.isValid());
         qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
         QString error;
         ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error)) << error.toStdString();
-        ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        ASSERT_TRUE(vq::test::openTestDatabase(db, dialect(), dir.path(), &error))
             << error.toStdString();
         TMandant client = newClient();
         client.firma = QStringLiteral("Fensterladen KG");
@@ -357,24 +363,64 @@ TEST_F(ImportWindow, CancelAfterTheFirstMailKeepsItsOrderAndTheNextRunReadsTheRe
     EXPECT_EQ(questions.informations.last(), kSuccess);
 }
 
-TEST_F(ImportWindow, RefusedLoginShowsTheConnectionMessageAndNoRow)
+// A run that cannot read the mailbox or reach the database: one error box
+// with the fixed text, no row, nothing stored, and the window ready again.
+TEST_F(ImportWindow, FailedRunShowsOneErrorAndNoRow)
 {
     dovecot.addMessage(QStringLiteral("shop"), orderMail(1));
-    setPassword(QStringLiteral("falsch"));
-    TfrmMailImport window(db, mandantId, questions);
-    window.show();
-    child<QAction>(window, "actEinlesen")->trigger();
-    ASSERT_TRUE(waitIdle(window));
-    EXPECT_EQ(questions.errors,
-              QStringList{QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen "
-                                         "Sie Ihre Einstellungen.")});
-    EXPECT_TRUE(questions.informations.isEmpty());
-    EXPECT_TRUE(rows(window).isEmpty());
-    EXPECT_EQ(orderCount(), 0);
-    // The busy bar does not go on turning.
-    auto *bar = child<QProgressBar>(window, "pbFortschritt");
-    EXPECT_GT(bar->maximum(), 0);
-    EXPECT_TRUE(child<QAction>(window, "actEinlesen")->isEnabled());
+    const QString databaseFile = db.location().file;
+    const QString moved = databaseFile + QStringLiteral(".weg");
+    const QString connectionError = QStringLiteral(
+        "Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen.");
+    struct Case
+    {
+        const char *name;
+        std::function<void()> breakIt, mendIt;
+        QString error;
+    };
+    const Case cases[] = {
+        {"login refused", [&] { setPassword(QStringLiteral("falsch")); },
+         [&] { setPassword(QStringLiteral("geheim")); }, connectionError},
+        {"no server on the port",
+         [&] {
+             TMandant client = *db.client(mandantId);
+             client.port = vq::test::freeLocalPort();
+             ASSERT_TRUE(db.updateClient(client));
+         },
+         [&] {
+             TMandant client = *db.client(mandantId);
+             client.port = dovecot.port();
+             ASSERT_TRUE(db.updateClient(client));
+         },
+         connectionError},
+        // The worker's own connection cannot be opened: the file is gone.
+        {"database gone", [&] { ASSERT_TRUE(QFile::rename(databaseFile, moved)); },
+         [&] { ASSERT_TRUE(QFile::rename(moved, databaseFile)); },
+         QStringLiteral("Fehler beim Zugriff auf die Datenbank.")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        questions.errors.clear();
+        questions.informations.clear();
+        c.breakIt();
+        {
+            TfrmMailImport window(db, mandantId, questions);
+            window.show();
+            child<QAction>(window, "actEinlesen")->trigger();
+            ASSERT_TRUE(waitIdle(window));
+            EXPECT_EQ(questions.errors, QStringList{c.error});
+            EXPECT_TRUE(questions.informations.isEmpty());
+            EXPECT_TRUE(rows(window).isEmpty());
+            // The busy bar does not go on turning; a new run can start.
+            EXPECT_GT(child<QProgressBar>(window, "pbFortschritt")->maximum(), 0);
+            EXPECT_TRUE(child<QAction>(window, "actEinlesen")->isEnabled());
+            EXPECT_TRUE(child<QPlainTextEdit>(window, "memMeldungen")
+                            ->toPlainText()
+                            .startsWith(c.error));
+        }
+        c.mendIt();
+        EXPECT_EQ(orderCount(), 0);
+    }
 }
 
 TEST_F(ImportWindow, DeletesTheMarkedMailOnTheServerAndItsRow)
@@ -465,6 +511,38 @@ TEST_F(ImportWindow, ClosingDuringARunCancelsItAndClosesWhenTheWorkerIsDone)
         EXPECT_TRUE(again.isVisible());
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return !again.isVisible(); }, 30000));
+}
+
+// On a PostgreSQL server the worker opens its own connection to the same
+// database: a cancelled run and the run after it.
+class ImportWindowPostgres : public ImportWindow
+{
+protected:
+    SqlDialect dialect() const override { return SqlDialect::PostgreSQL; }
+};
+
+TEST_F(ImportWindowPostgres, CancelledRunAndTheRunAfterItStoreEveryOrderOnce)
+{
+    for (int i = 1; i <= 3; ++i)
+        dovecot.addMessage(QStringLiteral("shop"), orderMail(i));
+    TfrmMailImport window(db, mandantId, questions);
+    window.show();
+    {
+        WorkerGate gate(window.worker(), 2);
+        child<QAction>(window, "actEinlesen")->trigger();
+        ASSERT_TRUE(gate.waitHeld());
+        window.cancelRun();
+    }
+    ASSERT_TRUE(waitIdle(window));
+    EXPECT_EQ(orderCount(), 2);
+    EXPECT_EQ(questions.informations, QStringList{QString::fromUtf16(kTextImportCancelled)});
+    child<QAction>(window, "actEinlesen")->trigger();
+    ASSERT_TRUE(waitIdle(window));
+    EXPECT_EQ(rows(window), (QStringList{QStringLiteral("VQBESTMAIL 1: ") + kAlready,
+                                         QStringLiteral("VQBESTMAIL 2: ") + kAlready,
+                                         QStringLiteral("VQBESTMAIL 3: ") + kInserted}));
+    EXPECT_EQ(orderCount(), 3);
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
 }
 
 } // namespace
