@@ -194,7 +194,17 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             observer.progress(done, total);
     };
     auto cancelRequested = [&] { return observer.cancel && observer.cancel->load(); };
+    auto stopCancelled = [&] {
+        result.connected = true;
+        result.cancelled = true;
+        result.message = QString::fromUtf16(kTextImportCancelled);
+        result.messages << result.message;
+        return result;
+    };
     auto connectionFailed = [&](const QString &detail) {
+        // A command given up at the user's wish is no connection failure.
+        if (cancelRequested())
+            return stopCancelled();
         result.connected = false;
         result.message = QString::fromUtf16(kTextConnectionError);
         result.detail = detail;
@@ -210,6 +220,9 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     const QString mailbox = mailboxKey(account);
 
     TPop3Client pop3(account);
+    // A cancel gives up a transfer at hand, so a slow or silent server does
+    // not hold the run until its timeout.
+    pop3.setAbortFlag(observer.cancel);
     const auto count = pop3.stat();
     if (!count)
         return connectionFailed(pop3.lastError());
@@ -275,7 +288,10 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         for (const int n : std::as_const(toFetch)) {
             FetchedMail fetched = fetchMail(pop3, n, sizeOf.value(n, kFetchWholeUpTo + 1));
             if (!fetched.fetched) {
-                if (pending && !pop3.connectionLost())
+                // A command given up at the user's wish does not show that
+                // the reply before it came whole.
+                const bool aborted = cancelRequested();
+                if (pending && !pop3.connectionLost() && !aborted)
                     queue.push(std::move(*pending));
                 // After a failure nothing more is asked.
                 queue.push(std::move(fetched));
@@ -329,6 +345,10 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         }
 
         const FetchedMail fetched = queue.pop();
+        if (!fetched.fetched && cancelRequested()) {
+            cancelled = true; // the transfer was given up at the user's wish
+            break;
+        }
         if (!fetched.fetched) {
             // The run ends here; what was stored stays, the rest is read next time.
             broken = fetched.error.isEmpty() ? QStringLiteral("Die Verbindung ist abgebrochen.") : fetched.error;
@@ -450,14 +470,8 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     }
     if (!broken.isEmpty())
         return connectionFailed(broken);
-    if (cancelled) {
-        // The messages not read yet are read by the next run.
-        result.connected = true;
-        result.cancelled = true;
-        result.message = QString::fromUtf16(kTextImportCancelled);
-        result.messages << result.message;
-        return result;
-    }
+    if (cancelled)
+        return stopCancelled(); // the messages not read yet are read by the next run
 
     result.connected = true;
     result.ok = true;
