@@ -80,8 +80,8 @@ struct MailImportObserver
     // Each order mail's row as soon as it is known, in mailbox order.
     std::function<void(const MailOrderRow &row)> row;
     // Looked at before each message: once set, the run stops there. The mail
-    // at hand is finished and every order stored stays; the next run reads
-    // the rest.
+    // being stored is finished and every order stored stays; a transfer from
+    // the server at hand is given up. The next run reads the rest.
     const std::atomic_bool *cancel = nullptr;
 };
 

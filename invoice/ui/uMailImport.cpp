@@ -287,7 +287,6 @@ TfrmMailImport::TfrmMailImport(TInvoiceDatabase &db, int mandantId, TUserQuestio
     m_progress->setValue(0);
     // No figures until a run has opened the mailbox.
     m_progress->setTextVisible(false);
-    m_progress->setFormat(QStringLiteral("%v von %m"));
     m_status = new QLabel(QStringLiteral("Bereit."), this);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setTextFormat(Qt::PlainText);
@@ -469,9 +468,11 @@ void TfrmMailImport::showProgress()
 {
     if (m_total < 0)
         return;
+    // An empty mailbox is done at once: a full bar saying "0 von 0".
     m_progress->setTextVisible(true);
+    m_progress->setFormat(QStringLiteral("%1 von %2").arg(m_done).arg(m_total));
     m_progress->setRange(0, qMax(1, m_total));
-    m_progress->setValue(qMin(m_done, qMax(1, m_total)));
+    m_progress->setValue(m_total == 0 ? 1 : qMin(m_done, m_total));
     if (m_busy && m_cancelRequested)
         return; // the cancel note stays until the run has ended
     m_status->setText(QStringLiteral("%1 von %2 gelesen").arg(m_done).arg(mailsText(m_total)));

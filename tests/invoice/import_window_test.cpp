@@ -248,6 +248,15 @@ TEST_F(ImportWindow, ShowsToolBarMenuAndColumnsAsDescribed)
     keepScreenshot(&window, "import_window_start");
     window.resize(window.minimumSizeHint());
     keepScreenshot(&window, "import_window_small");
+
+    // An empty mailbox: no row, the success message, a full bar.
+    child<QAction>(window, "actEinlesen")->trigger();
+    ASSERT_TRUE(waitIdle(window));
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    EXPECT_EQ(questions.informations, QStringList{kSuccess});
+    auto *bar = child<QProgressBar>(window, "pbFortschritt");
+    EXPECT_EQ(bar->text(), QStringLiteral("0 von 0"));
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(ImportWindow, RunFillsTheListStoresTheOrdersAndReportsProgressToTheEnd)
@@ -278,6 +287,7 @@ TEST_F(ImportWindow, RunFillsTheListStoresTheOrdersAndReportsProgressToTheEnd)
     auto *bar = child<QProgressBar>(window, "pbFortschritt");
     EXPECT_EQ(bar->maximum(), 5);
     EXPECT_EQ(bar->value(), 5);
+    EXPECT_EQ(bar->text(), QStringLiteral("5 von 5"));
     EXPECT_EQ(child<QLabel>(window, "lblStatus")->text(), QStringLiteral("5 von 5 E-Mails gelesen"));
 
     // One box after the run, naming the damaged mail once; its reason in the messages.
