@@ -30,7 +30,21 @@ constexpr int kFlushMs = 40;
 // does not grow it without end.
 constexpr int kMaxMessageLines = 2000;
 
+// Sender, subject and reasons come from strangers: the list and the message
+// area show at most this many characters of each, on one line.
+constexpr qsizetype kMaxShownChars = 300;
+
 enum Column { ColSender, ColSubject, ColSize, ColDate, ColStatus, ColumnCount };
+
+QString shown(const QString &text)
+{
+    QString line = text.size() > kMaxShownChars ? text.left(kMaxShownChars) + QChar(0x2026) : text;
+    for (QChar &c : line)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    return line;
+}
 
 QString mailsText(int count)
 {
@@ -66,14 +80,14 @@ public:
         if (role == Qt::TextAlignmentRole && index.column() == ColSize)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role == Qt::ToolTipRole && index.column() == ColStatus && !row.detail.isEmpty())
-            return row.detail;
+            return shown(row.detail);
         if (role != Qt::DisplayRole)
             return {};
         switch (index.column()) {
         case ColSender:
-            return row.sender;
+            return shown(row.sender);
         case ColSubject:
-            return row.subject;
+            return shown(row.subject);
         case ColSize:
             return row.sizeText();
         case ColDate:
@@ -456,9 +470,10 @@ void TfrmMailImport::flushPending()
     m_flushTimer->stop();
     for (const MailOrderRow &row : std::as_const(m_pendingRows))
         if (failedRow(row))
-            addMessage(row.detail.isEmpty() ? QStringLiteral("%1: %2").arg(row.statusText(), row.subject)
-                                            : QStringLiteral("%1: %2 (%3)")
-                                                  .arg(row.statusText(), row.subject, row.detail));
+            addMessage(row.detail.isEmpty()
+                           ? QStringLiteral("%1: %2").arg(row.statusText(), shown(row.subject))
+                           : QStringLiteral("%1: %2 (%3)")
+                                 .arg(row.statusText(), shown(row.subject), shown(row.detail)));
     m_model->append(m_pendingRows);
     m_pendingRows.clear();
     showProgress();
@@ -491,7 +506,7 @@ void TfrmMailImport::onImportFinished(const MailImportResult &result)
 
     QString line = result.message;
     if (!result.detail.isEmpty())
-        line += QStringLiteral(" (%1)").arg(result.detail);
+        line += QStringLiteral(" (%1)").arg(shown(result.detail));
     addMessage(line);
     if (m_total >= 0)
         m_status->setText(QStringLiteral("%1 von %2 gelesen%3")
@@ -534,10 +549,11 @@ void TfrmMailImport::onDeleteFinished(const MailOrderRow &row, bool ok, const QS
         if (index >= 0)
             m_model->removeDeleted(index);
         m_status->setText(QStringLiteral("E-Mail gelöscht."));
-        addMessage(QStringLiteral("E-Mail gelöscht: %1").arg(row.subject));
+        addMessage(QStringLiteral("E-Mail gelöscht: %1").arg(shown(row.subject)));
     } else {
         m_status->setText(QStringLiteral("E-Mail nicht gelöscht."));
-        addMessage(detail.isEmpty() ? message : QStringLiteral("%1 (%2)").arg(message, detail));
+        addMessage(detail.isEmpty() ? message
+                                    : QStringLiteral("%1 (%2)").arg(message, shown(detail)));
     }
     updateCommands();
     if (closing) {

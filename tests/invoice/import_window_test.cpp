@@ -524,6 +524,31 @@ TEST_F(ImportWindow, ClosingDuringARunCancelsItAndClosesWhenTheWorkerIsDone)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !again.isVisible(); }, 30000));
 }
 
+// Sender and subject come from strangers: a subject of 20,000 characters with
+// tabs and an encoded line break is listed short and on one line, and the
+// order in the mail is stored all the same.
+TEST_F(ImportWindow, HugeSubjectIsListedShortOnOneLine)
+{
+    const QByteArray tail = QByteArray(20000, 'x');
+    QByteArray mail = orderMail(1);
+    mail.replace("Subject: VQBESTMAIL 1",
+                 "Subject: VQBESTMAIL\t=?utf-8?b?" + QByteArray("zwei\nZeilen").toBase64() + "?= " + tail);
+    dovecot.addMessage(QStringLiteral("shop"), mail);
+    TfrmMailImport window(db, mandantId, questions);
+    window.show();
+    child<QAction>(window, "actEinlesen")->trigger();
+    ASSERT_TRUE(waitIdle(window));
+    auto *list = child<QTableView>(window, "lvMails");
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    const QString subject = list->model()->index(0, 1).data().toString();
+    EXPECT_TRUE(subject.startsWith(QStringLiteral("VQBESTMAIL"))) << subject.left(80).toStdString();
+    EXPECT_LE(subject.size(), 301);
+    EXPECT_FALSE(subject.contains(u'\n'));
+    EXPECT_FALSE(subject.contains(u'\t'));
+    EXPECT_EQ(list->model()->index(0, 4).data().toString(), kInserted);
+    EXPECT_EQ(orderCount(), 1);
+}
+
 // On a PostgreSQL server the worker opens its own connection to the same
 // database: a cancelled run and the run after it.
 class ImportWindowPostgres : public ImportWindow
