@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -547,6 +548,59 @@ TEST_F(ImportWindow, HugeSubjectIsListedShortOnOneLine)
     EXPECT_FALSE(subject.contains(u'\t'));
     EXPECT_EQ(list->model()->index(0, 4).data().toString(), kInserted);
     EXPECT_EQ(orderCount(), 1);
+}
+
+// As the main window opens it: modally. A run, then "Verlassen" ends exec();
+// "Verlassen" pressed during a run ends it only when the worker is done.
+TEST_F(ImportWindow, OpenedModallyRunsAndLeaves)
+{
+    for (int i = 1; i <= 3; ++i)
+        dovecot.addMessage(QStringLiteral("shop"), orderMail(i));
+    TfrmMailImport window(db, mandantId, questions);
+    auto *read = child<QAction>(window, "actEinlesen");
+    auto *leave = child<QAction>(window, "actVerlassen");
+    int step = 0;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, &window, [&] {
+        if (!window.isVisible())
+            return;
+        if (step == 0) {
+            read->trigger();
+            step = 1;
+        } else if (step == 1 && !window.isBusy()) {
+            leave->trigger();
+            step = 2;
+        }
+    });
+    driver.start();
+    EXPECT_EQ(window.exec(), QDialog::Rejected);
+    EXPECT_EQ(step, 2);
+    EXPECT_EQ(orderCount(), 3);
+    EXPECT_EQ(questions.informations, QStringList{kSuccess});
+
+    // Leaving during a run: exec() returns after the worker has stopped.
+    dovecot.addMessage(QStringLiteral("shop"), orderMail(4));
+    dovecot.addMessage(QStringLiteral("shop"), orderMail(5));
+    WorkerGate gate(window.worker(), 4);
+    step = 0;
+    QObject::disconnect(&driver, nullptr, &window, nullptr);
+    QObject::connect(&driver, &QTimer::timeout, &window, [&] {
+        if (!window.isVisible())
+            return;
+        if (step == 0) {
+            read->trigger();
+            step = 1;
+        } else if (step == 1 && gate.waitHeld()) {
+            leave->trigger();
+            EXPECT_TRUE(window.isVisible());
+            gate.release();
+            step = 2;
+        }
+    });
+    EXPECT_EQ(window.exec(), QDialog::Rejected);
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_EQ(orderCount(), 4);
 }
 
 // On a PostgreSQL server the worker opens its own connection to the same
