@@ -60,11 +60,11 @@ int main(int argc, char **argv)
     for (int run = 1; run <= runs; ++run) {
         QElapsedTimer clock;
         qint64 firstRow = -1, lastTick = 0, longestPause = 0;
-        const auto shown = QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, &window,
-                                            [&] {
-                                                if (firstRow < 0)
-                                                    firstRow = clock.elapsed();
-                                            });
+        const auto shown =
+            QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, &window, [&] {
+                if (firstRow < 0)
+                    firstRow = clock.elapsed();
+            });
         QTimer tick;
         tick.setInterval(5);
         QObject::connect(&tick, &QTimer::timeout, &window, [&] {

@@ -224,16 +224,16 @@ TfrmMailImport::TfrmMailImport(TInvoiceDatabase &db, int mandantId, TUserQuestio
         action->setStatusTip(hint);
         return action;
     };
-    m_actRead = makeAction("mail-receive", QStyle::SP_BrowserReload,
-                           QStringLiteral("E-Mails einlesen"), QStringLiteral("E-Mails abholen"),
-                           "actEinlesen");
+    m_actRead =
+        makeAction("mail-receive", QStyle::SP_BrowserReload, QStringLiteral("E-Mails einlesen"),
+                   QStringLiteral("E-Mails abholen"), "actEinlesen");
     m_actRead->setShortcut(QKeySequence::Refresh);
-    m_actDelete = makeAction("edit-delete", QStyle::SP_TrashIcon,
-                             QStringLiteral("Markierte E-Mail löschen"),
-                             QStringLiteral("Markiere E-Mail löschen"), "actLoeschen");
-    m_actLeave = makeAction("application-exit", QStyle::SP_DialogCloseButton,
-                            QStringLiteral("Verlassen"), QStringLiteral("Verlassen"),
-                            "actVerlassen");
+    m_actDelete =
+        makeAction("edit-delete", QStyle::SP_TrashIcon, QStringLiteral("Markierte E-Mail löschen"),
+                   QStringLiteral("Markiere E-Mail löschen"), "actLoeschen");
+    m_actLeave =
+        makeAction("application-exit", QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"),
+                   QStringLiteral("Verlassen"), "actVerlassen");
     connect(m_actRead, &QAction::triggered, this, &TfrmMailImport::readMails);
     connect(m_actDelete, &QAction::triggered, this, &TfrmMailImport::deleteMarkedMail);
     connect(m_actLeave, &QAction::triggered, this, &TfrmMailImport::reject);
@@ -399,7 +399,8 @@ void TfrmMailImport::readMails()
     m_worker->resetCancel();
     setBusy(true);
     TMailImportWorker *worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker] { worker->importMails(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->importMails(); }, Qt::QueuedConnection);
 }
 
 void TfrmMailImport::deleteMarkedMail()
@@ -414,8 +415,8 @@ void TfrmMailImport::deleteMarkedMail()
     m_cancelRequested = true; // a deletion cannot be cancelled
     setBusy(true);
     TMailImportWorker *worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker, row] { worker->deleteMail(row); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker, row] { worker->deleteMail(row); }, Qt::QueuedConnection);
 }
 
 void TfrmMailImport::cancelRun()

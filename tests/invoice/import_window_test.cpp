@@ -69,15 +69,15 @@ QByteArray orderMail(int number)
 {
     const QByteArray n = QByteArray::number(number);
     return "From: Formmailer <mailer@shop.example>\nTo: shop@example.org\nSubject: VQBESTMAIL " + n
-        + "\nDate: Wed, 17 Jan 2024 09:15:00 +0100\nMIME-Version: 1.0\n"
-          "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n"
-          "<order><formdata><uuid>window-"
-        + n + "</uuid><timestamp>1705401000</timestamp><Vorname>" + QByteArray("Hans").toBase64()
-        + "</Vorname></formdata><articles><article><articleNumber>QS0x</articleNumber>"
-          "<articleName>SGVtZA==</articleName><price>"
-        + QByteArray("5").toBase64() + "</price><vat>" + QByteArray("19").toBase64()
-        + "</vat><amount>" + QByteArray("1").toBase64()
-        + "</amount><options></options></article></articles></order>\n";
+           + "\nDate: Wed, 17 Jan 2024 09:15:00 +0100\nMIME-Version: 1.0\n"
+             "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n"
+             "<order><formdata><uuid>window-"
+           + n + "</uuid><timestamp>1705401000</timestamp><Vorname>" + QByteArray("Hans").toBase64()
+           + "</Vorname></formdata><articles><article><articleNumber>QS0x</articleNumber>"
+             "<articleName>SGVtZA==</articleName><price>"
+           + QByteArray("5").toBase64() + "</price><vat>" + QByteArray("19").toBase64()
+           + "</vat><amount>" + QByteArray("1").toBase64()
+           + "</amount><options></options></article></articles></order>\n";
 }
 
 void keepScreenshot(QWidget *window, const char *name)
@@ -116,7 +116,10 @@ public:
         QObject::disconnect(m_connection);
         release();
     }
-    bool waitHeld() { return QTest::qWaitFor([this] { return m_held.load(); }, 20000); }
+    bool waitHeld()
+    {
+        return QTest::qWaitFor([this] { return m_held.load(); }, 20000);
+    }
     void release()
     {
         if (m_held.exchange(false))
@@ -179,7 +182,7 @@ protected:
         QStringList list;
         for (int r = 0; r < model->rowCount(); ++r)
             list << model->index(r, 1).data().toString() + QStringLiteral(": ")
-                    + model->index(r, 4).data().toString();
+                        + model->index(r, 4).data().toString();
         return list;
     }
 
@@ -277,10 +280,11 @@ TEST_F(ImportWindow, RunFillsTheListStoresTheOrdersAndReportsProgressToTheEnd)
     EXPECT_TRUE(window.isBusy());
     ASSERT_TRUE(waitIdle(window));
 
-    EXPECT_EQ(rows(window), (QStringList{QStringLiteral("Bestellung VQBESTMAIL: ") + kInserted,
-                                         QStringLiteral("Neue VQBESTMAIL Bestellung: ") + kInserted,
-                                         QStringLiteral("VQBESTMAIL defekt: Fehler beim XML-Parsing"),
-                                         QStringLiteral("VQBESTMAIL erneut: ") + kAlready}));
+    EXPECT_EQ(rows(window),
+              (QStringList{QStringLiteral("Bestellung VQBESTMAIL: ") + kInserted,
+                           QStringLiteral("Neue VQBESTMAIL Bestellung: ") + kInserted,
+                           QStringLiteral("VQBESTMAIL defekt: Fehler beim XML-Parsing"),
+                           QStringLiteral("VQBESTMAIL erneut: ") + kAlready}));
     EXPECT_EQ(orderCount(), 2);
     ASSERT_FALSE(progress.isEmpty());
     EXPECT_EQ(progress.first(), qMakePair(0, 5));
@@ -289,7 +293,8 @@ TEST_F(ImportWindow, RunFillsTheListStoresTheOrdersAndReportsProgressToTheEnd)
     EXPECT_EQ(bar->maximum(), 5);
     EXPECT_EQ(bar->value(), 5);
     EXPECT_EQ(bar->text(), QStringLiteral("5 von 5"));
-    EXPECT_EQ(child<QLabel>(window, "lblStatus")->text(), QStringLiteral("5 von 5 E-Mails gelesen"));
+    EXPECT_EQ(child<QLabel>(window, "lblStatus")->text(),
+              QStringLiteral("5 von 5 E-Mails gelesen"));
 
     // One box after the run, naming the damaged mail once; its reason in the messages.
     ASSERT_EQ(questions.informations.size(), 1);
@@ -426,9 +431,8 @@ TEST_F(ImportWindow, FailedRunShowsOneErrorAndNoRow)
             // The busy bar does not go on turning; a new run can start.
             EXPECT_GT(child<QProgressBar>(window, "pbFortschritt")->maximum(), 0);
             EXPECT_TRUE(child<QAction>(window, "actEinlesen")->isEnabled());
-            EXPECT_TRUE(child<QPlainTextEdit>(window, "memMeldungen")
-                            ->toPlainText()
-                            .startsWith(c.error));
+            EXPECT_TRUE(
+                child<QPlainTextEdit>(window, "memMeldungen")->toPlainText().startsWith(c.error));
         }
         c.mendIt();
         EXPECT_EQ(orderCount(), 0);
@@ -532,8 +536,9 @@ TEST_F(ImportWindow, HugeSubjectIsListedShortOnOneLine)
 {
     const QByteArray tail = QByteArray(20000, 'x');
     QByteArray mail = orderMail(1);
-    mail.replace("Subject: VQBESTMAIL 1",
-                 "Subject: VQBESTMAIL\t=?utf-8?b?" + QByteArray("zwei\nZeilen").toBase64() + "?= " + tail);
+    mail.replace("Subject: VQBESTMAIL 1", "Subject: VQBESTMAIL\t=?utf-8?b?"
+                                              + QByteArray("zwei\nZeilen").toBase64()
+                                              + "?= " + tail);
     dovecot.addMessage(QStringLiteral("shop"), mail);
     TfrmMailImport window(db, mandantId, questions);
     window.show();
