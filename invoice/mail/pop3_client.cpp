@@ -9,6 +9,13 @@ namespace {
 
 std::once_flag curlInitialised;
 
+// Gives the transfer up once the flag is set; libcurl asks about once a
+// second also while it waits for the server.
+int abortWhenSet(void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<const std::atomic_bool *>(flag)->load() ? 1 : 0;
+}
+
 size_t appendTo(char *data, size_t size, size_t count, void *target)
 {
     static_cast<QByteArray *>(target)->append(data, static_cast<qsizetype>(size * count));
@@ -53,9 +60,11 @@ TPop3Client::~TPop3Client()
 
 void TPop3Client::quit()
 {
-    // Closing the connection sends QUIT.
-    if (m_curl)
+    // Closing the connection sends QUIT, whatever the abort flag says.
+    if (m_curl) {
+        curl_easy_setopt(static_cast<CURL *>(m_curl), CURLOPT_NOPROGRESS, 1L);
         curl_easy_cleanup(static_cast<CURL *>(m_curl));
+    }
     m_curl = nullptr;
     m_connected = false;
 }
@@ -104,6 +113,9 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, reply ? appendTo : nullptr);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, reply);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, m_abort ? 0L : 1L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, m_abort ? abortWhenSet : nullptr);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, m_abort);
 
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -64,6 +65,9 @@ public:
     bool noop();
     // Logs out, which makes deletions final.
     void quit();
+    // Once *abort is set (from any thread), the command at hand is given up
+    // within about a second and fails, as does every later one; nullptr: never.
+    void setAbortFlag(const std::atomic_bool *abort) { m_abort = abort; }
 
     QString lastError() const { return m_lastError; }
     // True when the last command failed because the connection had been lost
@@ -86,6 +90,7 @@ private:
     bool m_connectionLost = false;
     QString m_lastError;
     bool m_loginRefused = false;
+    const std::atomic_bool *m_abort = nullptr;
 };
 
 } // namespace vq::invoice

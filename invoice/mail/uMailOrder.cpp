@@ -181,10 +181,30 @@ TMailOrder::TMailOrder(TInvoiceDatabase &db, int mandantId)
 {
 }
 
-MailImportResult TMailOrder::importOrders()
+MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
 {
     MailImportResult result;
+    auto addRow = [&](const MailOrderRow &row) {
+        result.rows << row;
+        if (observer.row)
+            observer.row(row);
+    };
+    auto report = [&](int done, int total) {
+        if (observer.progress)
+            observer.progress(done, total);
+    };
+    auto cancelRequested = [&] { return observer.cancel && observer.cancel->load(); };
+    auto stopCancelled = [&] {
+        result.connected = true;
+        result.cancelled = true;
+        result.message = QString::fromUtf16(kTextImportCancelled);
+        result.messages << result.message;
+        return result;
+    };
     auto connectionFailed = [&](const QString &detail) {
+        // A command given up at the user's wish is no connection failure.
+        if (cancelRequested())
+            return stopCancelled();
         result.connected = false;
         result.message = QString::fromUtf16(kTextConnectionError);
         result.detail = detail;
@@ -200,6 +220,9 @@ MailImportResult TMailOrder::importOrders()
     const QString mailbox = mailboxKey(account);
 
     TPop3Client pop3(account);
+    // A cancel gives up a transfer at hand, so a slow or silent server does
+    // not hold the run until its timeout.
+    pop3.setAbortFlag(observer.cancel);
     const auto count = pop3.stat();
     if (!count)
         return connectionFailed(pop3.lastError());
@@ -249,6 +272,7 @@ MailImportResult TMailOrder::importOrders()
             toFetch << n;
     }
     result.fetched = static_cast<int>(toFetch.size());
+    report(0, *count);
 
     // The server is read on a thread of its own while this one reads the
     // documents and stores the orders; the database stays on this thread.
@@ -264,7 +288,10 @@ MailImportResult TMailOrder::importOrders()
         for (const int n : std::as_const(toFetch)) {
             FetchedMail fetched = fetchMail(pop3, n, sizeOf.value(n, kFetchWholeUpTo + 1));
             if (!fetched.fetched) {
-                if (pending && !pop3.connectionLost())
+                // A command given up at the user's wish does not show that
+                // the reply before it came whole.
+                const bool aborted = cancelRequested();
+                if (pending && !pop3.connectionLost() && !aborted)
                     queue.push(std::move(*pending));
                 // After a failure nothing more is asked.
                 queue.push(std::move(fetched));
@@ -290,7 +317,14 @@ MailImportResult TMailOrder::importOrders()
     QString broken;              // why the connection failed during the run
     qsizetype nextFetched = 0;
     bool databaseFailure = false; // the run stops; orders stored before stay
+    bool cancelled = false;
     for (int n = 1; n <= *count && !databaseFailure; ++n) {
+        if (n > 1)
+            report(n - 1, *count);
+        if (cancelRequested()) {
+            cancelled = true;
+            break;
+        }
         const QString uid = uidOf.value(n);
         if (nextFetched < toFetch.size() && toFetch.at(nextFetched) == n) {
             ++nextFetched;
@@ -306,11 +340,15 @@ MailImportResult TMailOrder::importOrders()
             row.size = sizeOf.value(n, knownMessage->size);
             row.date = knownMessage->date;
             row.status = MailOrderStatus::AlreadyThere;
-            result.rows << row;
+            addRow(row);
             continue;
         }
 
         const FetchedMail fetched = queue.pop();
+        if (!fetched.fetched && cancelRequested()) {
+            cancelled = true; // the transfer was given up at the user's wish
+            break;
+        }
         if (!fetched.fetched) {
             // The run ends here; what was stored stays, the rest is read next time.
             broken = fetched.error.isEmpty() ? QStringLiteral("Die Verbindung ist abgebrochen.") : fetched.error;
@@ -348,7 +386,7 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::DocumentError;
             row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
             result.messages << QString::fromUtf16(kTextXmlError);
-            result.rows << row;
+            addRow(row);
             continue;
         }
 
@@ -358,7 +396,7 @@ MailImportResult TMailOrder::importOrders()
             row.status = MailOrderStatus::NotSigned;
             row.detail = mail.signature.isEmpty() ? QStringLiteral("Die E-Mail trägt keine Signatur.")
                                                   : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
-            result.rows << row;
+            addRow(row);
             continue;
         }
 
@@ -410,8 +448,10 @@ MailImportResult TMailOrder::importOrders()
                 databaseFailure = true;
             }
         }
-        result.rows << row;
+        addRow(row);
     }
+    if (!cancelled && !databaseFailure && broken.isEmpty())
+        report(*count, *count);
     queue.cancel();
     fetcher.join();
     pop3.quit();
@@ -430,6 +470,8 @@ MailImportResult TMailOrder::importOrders()
     }
     if (!broken.isEmpty())
         return connectionFailed(broken);
+    if (cancelled)
+        return stopCancelled(); // the messages not read yet are read by the next run
 
     result.connected = true;
     result.ok = true;

@@ -15,6 +15,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
+
 namespace vq::invoice {
 
 // Fixed texts of the import.
@@ -29,6 +32,10 @@ inline constexpr char16_t kTextDeleteError[] = u"Fehler beim löschen der Nachri
 inline constexpr char16_t kTextStoreError[] = u"Fehler beim Speichern der Bestellung";
 // The run ends on a database failure (the lock message when another user holds the database).
 inline constexpr char16_t kTextDatabaseError[] = u"Fehler beim Zugriff auf die Datenbank.";
+// The run was stopped between two mails at the user's wish.
+inline constexpr char16_t kTextImportCancelled[] =
+    u"Das Einlesen wurde abgebrochen. Die bis dahin gespeicherten Bestellungen bleiben erhalten; "
+    u"ein erneutes Einlesen liest die übrigen E-Mails.";
 
 // NotSigned: the client has an order secret and the mail carries no valid
 // signature with it; such a mail is listed and stored nowhere.
@@ -55,11 +62,27 @@ struct MailImportResult
 {
     bool ok = false;          // the whole mailbox was read and everything recorded
     bool connected = false;   // false: connection or login failed, it broke off, or the database failed
+    bool cancelled = false;   // stopped between two mails by MailImportObserver::cancel
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure
     QList<MailOrderRow> rows; // every order mail, in mailbox order
     QStringList messages;     // the messages shown during the run, in order
     int fetched = 0;          // messages whose header or body came from the server
+};
+
+// What a caller follows of a run while it goes on, and how it stops one.
+// Every member may stay empty. The callbacks run on the thread of the run.
+struct MailImportObserver
+{
+    // Messages of the mailbox done of all of them: (0, total) once the
+    // mailbox is open, then after each message.
+    std::function<void(int done, int total)> progress;
+    // Each order mail's row as soon as it is known, in mailbox order.
+    std::function<void(const MailOrderRow &row)> row;
+    // Looked at before each message: once set, the run stops there. The mail
+    // being stored is finished and every order stored stays; a transfer from
+    // the server at hand is given up. The next run reads the rest.
+    const std::atomic_bool *cancel = nullptr;
 };
 
 // The mailbox account of a client.
@@ -73,7 +96,7 @@ public:
     TMailOrder(TInvoiceDatabase &db, int mandantId);
 
     // "E-Mails einlesen". The account is read from the client row afresh.
-    MailImportResult importOrders();
+    MailImportResult importOrders(const MailImportObserver &observer = {});
 
     // "Markierte E-Mail löschen": deletes the row's message on the server,
     // found by its unique id. On failure *message is "Fehler beim löschen der Nachricht".

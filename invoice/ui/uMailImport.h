@@ -5,11 +5,56 @@
 #pragma once
 
 #include "invoice_database.h"
+#include "uMailOrder.h"
 #include "user_questions.h"
 
 #include <QDialog>
+#include <QThread>
+
+#include <atomic>
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTimer;
 
 namespace vq::invoice {
+
+class MailRowModel;
+
+// Runs the import and the deletion on the thread it lives on, each with a
+// database connection of its own opened there, and reports through signals
+// (queued to the window). It never touches a widget.
+class TMailImportWorker : public QObject
+{
+    Q_OBJECT
+public:
+    TMailImportWorker(DatabaseLocation location, int mandantId);
+
+    // Any thread: the running import stops before the next mail.
+    void requestCancel() { m_cancel = true; }
+    // Any thread, before an import is started.
+    void resetCancel() { m_cancel = false; }
+
+    // On the worker's thread.
+    void importMails();
+    void deleteMail(const vq::invoice::MailOrderRow &row);
+
+Q_SIGNALS:
+    void progress(int done, int total);
+    void rowFound(const vq::invoice::MailOrderRow &row);
+    void importFinished(const vq::invoice::MailImportResult &result);
+    void deleteFinished(const vq::invoice::MailOrderRow &row, bool ok, const QString &message,
+                        const QString &detail);
+
+private:
+    DatabaseLocation m_location;
+    int m_mandantId;
+    std::atomic_bool m_cancel{false};
+};
 
 class TfrmMailImport : public QDialog
 {
@@ -19,10 +64,62 @@ public:
                    QWidget *parent = nullptr);
     ~TfrmMailImport() override;
 
+    // True while an import or a deletion runs on the worker.
+    bool isBusy() const { return m_busy; }
+    // The worker object; its signals come from the worker's thread.
+    TMailImportWorker *worker() const { return m_worker; }
+
+public Q_SLOTS:
+    // "E-Mails einlesen".
+    void readMails();
+    // "Markierte E-Mail löschen".
+    void deleteMarkedMail();
+    // "Abbrechen": the run stops before the next mail.
+    void cancelRun();
+    // Closing during a run cancels it and closes once the worker is done.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void setBusy(bool busy);
+    void updateCommands();
+    void addMessage(const QString &text);
+    void onRowFound(const MailOrderRow &row);
+    void onProgress(int done, int total);
+    void flushPending();
+    void onImportFinished(const MailImportResult &result);
+    void onDeleteFinished(const MailOrderRow &row, bool ok, const QString &message,
+                          const QString &detail);
+    void showProgress();
+
     TInvoiceDatabase &m_db;
     int m_mandantId;
     TUserQuestions &m_questions;
+
+    QThread m_thread;
+    TMailImportWorker *m_worker = nullptr;
+    bool m_busy = false;
+    bool m_closeWhenDone = false;
+    bool m_cancelRequested = false;
+
+    // What the worker reported and the window has not shown yet; shown
+    // together a moment later, so a large mailbox does not flood the window.
+    QList<MailOrderRow> m_pendingRows;
+    int m_done = 0, m_total = -1; // -1: the mailbox is not open yet
+    QTimer *m_flushTimer = nullptr;
+
+    MailRowModel *m_model = nullptr;
+    QTableView *m_list = nullptr;
+    QAction *m_actRead = nullptr, *m_actDelete = nullptr, *m_actLeave = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QLabel *m_status = nullptr;
+    QPushButton *m_cancel = nullptr;
+    QPlainTextEdit *m_messages = nullptr;
 };
 
 } // namespace vq::invoice
+
+Q_DECLARE_METATYPE(vq::invoice::MailOrderRow)
+Q_DECLARE_METATYPE(vq::invoice::MailImportResult)

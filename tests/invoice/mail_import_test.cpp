@@ -13,6 +13,7 @@
 #include "uMailOrder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <chrono>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -600,9 +602,12 @@ namespace {
 class DroppingPop3Server
 {
 public:
-    DroppingPop3Server(const QList<QByteArray> &messages, int dropAfter, bool cutInside)
+    // stall: instead of closing the connection the server falls silent and
+    // waits until the client leaves.
+    DroppingPop3Server(const QList<QByteArray> &messages, int dropAfter, bool cutInside, bool stall = false)
         : m_dropAfter(dropAfter)
         , m_cutInside(cutInside)
+        , m_stall(stall)
     {
         for (QByteArray message : messages)
             m_messages << message.replace("\r\n", "\n").replace("\n", "\r\n");
@@ -689,6 +694,9 @@ private:
                     if (number > m_dropAfter) {
                         if (m_cutInside)
                             send(connection, "+OK\r\n" + body.left(body.size() / 2));
+                        char ignored;
+                        while (m_stall && ::recv(connection, &ignored, 1, 0) > 0) {
+                        }
                         return;
                     }
                     reply = "+OK\r\n" + body + (body.endsWith("\r\n") ? "" : "\r\n") + ".\r\n";
@@ -707,6 +715,7 @@ private:
     QList<QByteArray> m_messages;
     std::atomic<int> m_dropAfter;
     bool m_cutInside;
+    bool m_stall;
     int m_listener = -1;
     int m_port = 0;
     std::thread m_thread;
@@ -803,6 +812,114 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
         numbers << order.rechNr.value_or(0);
     std::sort(numbers.begin(), numbers.end());
     EXPECT_EQ(numbers, (QList<int>{1, 2, 3}));
+}
+
+// A run followed from outside: progress from (0, all) to (all, all), each
+// row as it is known, and a cancel wish honoured before the next mail: the
+// mail at hand is stored, no later one, and the next run reads the rest.
+TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhenCancelled)
+{
+    const QByteArray line = "<price>" + QByteArray("5").toBase64() + "</price><vat>" + QByteArray("19").toBase64()
+        + "</vat><amount>" + QByteArray("1").toBase64() + "</amount>";
+    for (int i = 1; i <= 5; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        dovecot.addMessage(QStringLiteral("shop"), orderMail("VQBESTMAIL " + n, orderDocument("stop-" + n, line)));
+        if (i == 2)
+            dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
+    }
+
+    std::atomic_bool cancel{false};
+    QList<QPair<int, int>> progress;
+    QStringList seen;
+    MailImportObserver observer;
+    observer.progress = [&](int done, int total) { progress << qMakePair(done, total); };
+    observer.row = [&](const MailOrderRow &row) {
+        seen << row.subject;
+        cancel = true; // after the first order mail
+    };
+    observer.cancel = &cancel;
+    const MailImportResult stopped = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_TRUE(stopped.connected);
+    EXPECT_EQ(stopped.message, QString::fromUtf16(kTextImportCancelled));
+    EXPECT_EQ(seen, QStringList{QStringLiteral("VQBESTMAIL 1")});
+    ASSERT_EQ(stopped.rows.size(), 1);
+    EXPECT_EQ(stopped.rows.first().status, MailOrderStatus::Inserted);
+    EXPECT_EQ((progress), (QList<QPair<int, int>>{{0, 6}, {1, 6}}));
+    EXPECT_EQ(count("Bestellung"), 1);
+
+    // Cancelled before the first mail: nothing is read.
+    cancel = true;
+    const MailImportResult none = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(none.cancelled);
+    EXPECT_TRUE(none.rows.isEmpty());
+    EXPECT_EQ(count("Bestellung"), 1);
+
+    cancel = false;
+    progress.clear();
+    seen.clear();
+    observer.row = [&](const MailOrderRow &row) { seen << row.subject + QStringLiteral(": ") + row.statusText(); };
+    const MailImportResult rest = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
+    EXPECT_FALSE(rest.cancelled);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("VQBESTMAIL 1: Bereits in DB vorhanden."),
+                                 QStringLiteral("VQBESTMAIL 2: In Datenbank eingefügt."),
+                                 QStringLiteral("VQBESTMAIL 3: In Datenbank eingefügt."),
+                                 QStringLiteral("VQBESTMAIL 4: In Datenbank eingefügt."),
+                                 QStringLiteral("VQBESTMAIL 5: In Datenbank eingefügt.")}));
+    ASSERT_EQ(progress.size(), 7);
+    for (int i = 0; i < progress.size(); ++i)
+        EXPECT_EQ(progress[i], qMakePair(i, 6));
+    EXPECT_EQ(count("Bestellung"), 5);
+}
+
+// A server that falls silent in the middle of a message: a cancel gives the
+// transfer up instead of waiting for the server's timeout, and the run ends
+// as cancelled, not as a connection failure. The message before it, not yet
+// shown to be whole, is not stored; the next run reads both.
+TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml")}, 1, true, true);
+    ASSERT_NE(server.port(), 0);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+
+    // The user presses cancel while the run waits for the silent server.
+    std::atomic_bool cancel{false};
+    std::thread user([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        cancel = true;
+    });
+    MailImportObserver observer;
+    observer.cancel = &cancel;
+    QElapsedTimer clock;
+    clock.start();
+    const MailImportResult stopped = TMailOrder(db, clientId).importOrders(observer);
+    const qint64 waited = clock.elapsed();
+    user.join();
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_TRUE(stopped.connected);
+    EXPECT_EQ(stopped.message, QString::fromUtf16(kTextImportCancelled));
+    EXPECT_TRUE(stopped.rows.isEmpty());
+    EXPECT_TRUE(db.orderList(clientId).value().isEmpty());
+    // Far below the 30 s a silent server is waited for otherwise.
+    EXPECT_LT(waited, 15000);
+
+    server.setDropAfter(1000);
+    const MailImportResult rest = TMailOrder(db, clientId).importOrders();
+    EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
+    EXPECT_EQ(rest.rows.size(), 2);
+    EXPECT_EQ(db.orderList(clientId).value().size(), 2);
 }
 
 const Break kBreaks[] = {
