@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -34,6 +35,33 @@ namespace {
 
 const QString kCaption = QStringLiteral("VQ-Bestellformular Rechnungsmodul V") +
                          QString::fromUtf16(kInvoiceModuleVersion);
+
+// The styles know no printer; without an icon theme one is drawn, so that
+// "Drucken" does not look like saving.
+QIcon printerIcon(const QPalette &palette)
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 32.0, size / 32.0);
+        const QColor ink = palette.color(QPalette::WindowText);
+        painter.setPen(QPen(ink, 1.5));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(9, 3, 14, 10));   // paper going in
+        painter.setBrush(QColor(0x8a, 0x9b, 0xb0));
+        painter.drawRoundedRect(QRectF(3, 11, 26, 12), 2, 2); // the printer
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(9, 19, 14, 10));  // the printed page
+        painter.drawLine(QPointF(12, 23), QPointF(20, 23));
+        painter.drawLine(QPointF(12, 26), QPointF(20, 26));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
 
 } // namespace
 
@@ -254,6 +282,8 @@ void TfrmMainWindow::buildCommands()
     actDrucken = addCommand("actDrucken", QStringLiteral("Drucken"), QStringLiteral("Drucken"),
                             QStringLiteral("document-print"), QStyle::SP_DialogSaveButton);
     actDrucken->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    if (!QIcon::hasThemeIcon(QStringLiteral("document-print")))
+        actDrucken->setIcon(printerIcon(palette()));
     actVorschau = addCommand("actVorschau", QStringLiteral("Vorschau"),
                              QStringLiteral("Vorschau Rechnung"),
                              QStringLiteral("document-print-preview"),
