@@ -20,7 +20,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -236,11 +236,7 @@ TfrmMainWindow::TfrmMainWindow(TInvoiceDatabase &db, TUserQuestions &questions,
             editOrder();
     });
     // Enter on a row edits it, as the double-click does.
-    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto *shortcut = new QShortcut(QKeySequence(key), m_grid);
-        shortcut->setContext(Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, &TfrmMainWindow::editOrder);
-    }
+    m_grid->installEventFilter(this);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { updateCommands(); });
 
@@ -414,6 +410,19 @@ void TfrmMainWindow::buildToolBar()
             button->setAccessibleName(action->toolTip());
         }
     }
+}
+
+bool TfrmMainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && key->modifiers() == Qt::NoModifier) {
+            editOrder();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMainWindow::showEvent(QShowEvent *event)
@@ -716,7 +725,7 @@ void TfrmMainWindow::showDatabase()
             QStringLiteral("Die Daten des Rechnungsmoduls liegen in der PostgreSQL-Datenbank "
                            "„%1“ auf dem Server %2:%3.\n\nÖffnen Sie sie mit einem "
                            "Datenbankprogramm Ihrer Wahl.")
-                .arg(where.name, where.host)
+                .arg(where.name, where.host.isEmpty() ? QStringLiteral("localhost") : where.host)
                 .arg(where.port));
         return;
     }

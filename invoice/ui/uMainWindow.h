@@ -104,6 +104,7 @@ public Q_SLOTS:
     void showAbout();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:

@@ -377,6 +377,18 @@ TEST_P(MainWindowSQLite, MovesThroughTheListAndEditsOnDoubleClick)
     EXPECT_EQ(edited, euroOrders[1]);
     EXPECT_EQ(window->currentRow(), 1);
     EXPECT_EQ(db.transactionDepth(), 0);
+
+    // Enter on a row does the same.
+    window->goToRow(2);
+    edited = 0;
+    whenModal([&](QDialog &editor) {
+        edited = window->orderEditor().currentOrderId();
+        editor.done(QDialog::Rejected);
+    });
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_EQ(edited, euroOrders[2]);
+    EXPECT_EQ(db.transactionDepth(), 0);
 }
 
 TEST_P(MainWindowSQLite, StandsOnTheNewestOrderAfterAnImport)
@@ -428,6 +440,27 @@ TEST_P(MainWindowSQLite, DeletesAfterTheQuestionDownToAnEmptyList)
     // The other client's orders stay.
     EXPECT_EQ(orderCount(francClient), 2);
     EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("0 Bestellungen"));
+}
+
+TEST_P(MainWindowSQLite, DeleteThatTheDatabaseRefusesKeepsTheOrderAndSaysWhy)
+{
+    chooseClient(euroClient);
+    window->goToRow(1);
+    // Another program holds the write lock longer than this window waits.
+    TInvoiceDatabase other;
+    QString error;
+    ASSERT_TRUE(other.openLocation(db.location(), &error)) << error.toStdString();
+    ASSERT_TRUE(other.begin(TInvoiceDatabase::WriteLock::AtStart));
+    ASSERT_TRUE(db.setLockTimeout(200));
+    questions.answers = {true};
+    action("actLoeschen")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors[0].startsWith(QStringLiteral("Fehler beim löschen des Datensatzes")));
+    EXPECT_TRUE(questions.errors[0].contains(QString::fromUtf16(kTextDatabaseLocked)));
+    ASSERT_TRUE(other.rollback());
+    EXPECT_TRUE(db.order(euroOrders[1]).has_value());
+    EXPECT_EQ(grid()->model()->rowCount(), 3);
+    EXPECT_EQ(window->currentRow(), 1);
 }
 
 TEST_P(MainWindowSQLite, NamesTheDatabaseFileAndOpensItTheDataFolderAndTheHelp)
