@@ -164,7 +164,9 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("VQ-BestellFormular Rechnungsmodul"));
+    parser.setApplicationDescription(
+        QStringLiteral("VQ-BestellFormular Rechnungsmodul\n\nOhne --import, --delete und --invoice öffnet das "
+                       "Programm seine Fenster (auch mit --database)."));
     parser.addHelpOption();
     const QCommandLineOption importOption(QStringLiteral("import"),
                                           QStringLiteral("Bestellungen aus dem Postfach des Mandanten einlesen."));

@@ -15,12 +15,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QKeyEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -33,8 +33,8 @@ namespace vq::invoice {
 
 namespace {
 
-const QString kCaption = QStringLiteral("VQ-Bestellformular Rechnungsmodul V") +
-                         QString::fromUtf16(kInvoiceModuleVersion);
+const QString kCaption = QStringLiteral("VQ-Bestellformular Rechnungsmodul V")
+                         + QString::fromUtf16(kInvoiceModuleVersion);
 
 // The styles know no printer; without an icon theme one is drawn, so that
 // "Drucken" does not look like saving.
@@ -50,11 +50,11 @@ QIcon printerIcon(const QPalette &palette)
         const QColor ink = palette.color(QPalette::WindowText);
         painter.setPen(QPen(ink, 1.5));
         painter.setBrush(Qt::white);
-        painter.drawRect(QRectF(9, 3, 14, 10));   // paper going in
+        painter.drawRect(QRectF(9, 3, 14, 10)); // paper going in
         painter.setBrush(QColor(0x8a, 0x9b, 0xb0));
         painter.drawRoundedRect(QRectF(3, 11, 26, 12), 2, 2); // the printer
         painter.setBrush(Qt::white);
-        painter.drawRect(QRectF(9, 19, 14, 10));  // the printed page
+        painter.drawRect(QRectF(9, 19, 14, 10)); // the printed page
         painter.drawLine(QPointF(12, 23), QPointF(20, 23));
         painter.drawLine(QPointF(12, 26), QPointF(20, 26));
         painter.end();
@@ -67,7 +67,10 @@ QIcon printerIcon(const QPalette &palette)
 
 // Order list ------------------------------------------------------------------
 
-TOrderListModel::TOrderListModel(QObject *parent) : QAbstractTableModel(parent) {}
+TOrderListModel::TOrderListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
 
 void TOrderListModel::setRows(QList<OrderListRow> rows, const QString &currency)
 {
@@ -131,19 +134,19 @@ QVariant TOrderListModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal)
         return {};
     if (role == Qt::TextAlignmentRole)
-        return section == RechNr || section == Summe
-                   ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                   : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        return section == RechNr || section == Summe ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                     : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    static const char16_t *titles[ColumnCount] = {u"Rech.-Nr.", u"Datum",  u"Firma", u"Vorname",
+    static const char16_t *titles[ColumnCount] = {u"Rech.-Nr.", u"Datum", u"Firma", u"Vorname",
                                                   u"Nachname",  u"Summe", u"Status"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf16(titles[section]) : QString();
 }
 
 // About box -------------------------------------------------------------------
 
-TfrmAbout::TfrmAbout(QWidget *parent) : QDialog(parent)
+TfrmAbout::TfrmAbout(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Über diese Anwendung"));
@@ -270,9 +273,9 @@ void TfrmMainWindow::buildCommands()
     actNeu = addCommand("actNeu", QStringLiteral("Neu"), QStringLiteral("Neu"),
                         QStringLiteral("document-new"), QStyle::SP_FileIcon);
     actNeu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    actBearbeiten = addCommand("actBearbeiten", QStringLiteral("Bearbeiten"),
-                               QStringLiteral("Bearbeiten"), QStringLiteral("document-edit"),
-                               QStyle::SP_FileDialogDetailedView);
+    actBearbeiten =
+        addCommand("actBearbeiten", QStringLiteral("Bearbeiten"), QStringLiteral("Bearbeiten"),
+                   QStringLiteral("document-edit"), QStyle::SP_FileDialogDetailedView);
     actLoeschen = addCommand("actLoeschen", QStringLiteral("Löschen"), QStringLiteral("Löschen"),
                              QStringLiteral("edit-delete"), QStyle::SP_TrashIcon);
     actDrucken = addCommand("actDrucken", QStringLiteral("Drucken"), QStringLiteral("Drucken"),
@@ -280,10 +283,9 @@ void TfrmMainWindow::buildCommands()
     actDrucken->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     if (!QIcon::hasThemeIcon(QStringLiteral("document-print")))
         actDrucken->setIcon(printerIcon(palette()));
-    actVorschau = addCommand("actVorschau", QStringLiteral("Vorschau"),
-                             QStringLiteral("Vorschau Rechnung"),
-                             QStringLiteral("document-print-preview"),
-                             QStyle::SP_FileDialogContentsView);
+    actVorschau =
+        addCommand("actVorschau", QStringLiteral("Vorschau"), QStringLiteral("Vorschau Rechnung"),
+                   QStringLiteral("document-print-preview"), QStyle::SP_FileDialogContentsView);
     actXRechnung = addCommand("actXRechnung", QStringLiteral("E-Rechnung (XRechnung) speichern"),
                               QString(), QStringLiteral("text-xml"), QStyle::SP_FileIcon);
     actZugferd = addCommand("actZugferd", QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern"),
@@ -298,8 +300,8 @@ void TfrmMainWindow::buildCommands()
                              QStringLiteral("Bestellungen einlesen"),
                              QStringLiteral("mail-receive"), QStyle::SP_DriveNetIcon);
     actErster = addCommand("actErster", QStringLiteral("Erster Datensatz"),
-                           QStringLiteral("Gehe zu erster Bestellung"),
-                           QStringLiteral("go-first"), QStyle::SP_MediaSkipBackward);
+                           QStringLiteral("Gehe zu erster Bestellung"), QStringLiteral("go-first"),
+                           QStyle::SP_MediaSkipBackward);
     actZurueck = addCommand("actZurueck", QStringLiteral("Bestellung zurück"),
                             QStringLiteral("Bestellung zurück"), QStringLiteral("go-previous"),
                             QStyle::SP_MediaSeekBackward);
@@ -315,8 +317,8 @@ void TfrmMainWindow::buildCommands()
     actBeenden = addCommand("actBeenden", QStringLiteral("Beenden"), QStringLiteral("Beenden"),
                             QStringLiteral("application-exit"), QStyle::SP_DialogCloseButton);
     actVorlageBearbeiten =
-        addCommand("actVorlageBearbeiten", QStringLiteral("Rechnungsvorlage bearbeiten"),
-                   QString(), QStringLiteral("document-properties"), QStyle::SP_FileDialogInfoView);
+        addCommand("actVorlageBearbeiten", QStringLiteral("Rechnungsvorlage bearbeiten"), QString(),
+                   QStringLiteral("document-properties"), QStyle::SP_FileDialogInfoView);
     actVorlageZuruecksetzen =
         addCommand("actVorlageZuruecksetzen", QStringLiteral("Rechnungsvorlage zurücksetzen"),
                    QString(), QStringLiteral("document-revert"), QStyle::SP_BrowserReload);
@@ -447,8 +449,8 @@ bool TfrmMainWindow::goToRow(int row)
         return false;
     const QModelIndex index = m_model->index(row, 0);
     m_grid->setCurrentIndex(index);
-    m_grid->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
-                                                QItemSelectionModel::Rows);
+    m_grid->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect
+                                                | QItemSelectionModel::Rows);
     m_grid->scrollTo(index);
     updateCommands();
     return true;
@@ -548,9 +550,9 @@ void TfrmMainWindow::runOrderEditor(int orderId)
     const int row = currentRow();
     const int depth = m_db.transactionDepth();
     if (!m_db.begin()) {
-        m_questions.showError(
-            this, title,
-            QStringLiteral("Die Bestellung kann nicht bearbeitet werden:\n%1").arg(m_db.lastError()));
+        m_questions.showError(this, title,
+                              QStringLiteral("Die Bestellung kann nicht bearbeitet werden:\n%1")
+                                  .arg(m_db.lastError()));
         return;
     }
     m_busy = true;
@@ -562,11 +564,11 @@ void TfrmMainWindow::runOrderEditor(int orderId)
         const QString reason = m_db.lastError();
         while (m_db.transactionDepth() > depth && m_db.rollback()) {
         }
-        m_questions.showError(this, title,
-                              orderId > 0
-                                  ? QStringLiteral("Die Bestellung kann nicht geöffnet werden.")
-                                  : QStringLiteral("Die neue Bestellung kann nicht angelegt werden.") +
-                                        (reason.isEmpty() ? QString() : u'\n' + reason));
+        m_questions.showError(
+            this, title,
+            orderId > 0 ? QStringLiteral("Die Bestellung kann nicht geöffnet werden.")
+                        : QStringLiteral("Die neue Bestellung kann nicht angelegt werden.")
+                              + (reason.isEmpty() ? QString() : u'\n' + reason));
     } else {
         const int result = m_editor->exec();
         // Levels the editor left open (a line editor that never closed) end with the stay.
@@ -578,7 +580,8 @@ void TfrmMainWindow::runOrderEditor(int orderId)
                 m_db.rollback();
                 m_questions.showError(
                     this, title,
-                    QStringLiteral("Die Bestellung konnte nicht gespeichert werden:\n%1").arg(reason));
+                    QStringLiteral("Die Bestellung konnte nicht gespeichert werden:\n%1")
+                        .arg(reason));
             }
         } else {
             m_db.rollback();
@@ -611,9 +614,10 @@ void TfrmMainWindow::deleteOrder()
         return;
     if (!m_db.deleteOrder(id)) {
         const QString reason = m_db.lastError();
-        m_questions.showError(this, QStringLiteral("Bestellung löschen"),
-                              QStringLiteral("Fehler beim löschen des Datensatzes") +
-                                  (reason.isEmpty() ? QString() : QStringLiteral("\n\n") + reason));
+        m_questions.showError(
+            this, QStringLiteral("Bestellung löschen"),
+            QStringLiteral("Fehler beim löschen des Datensatzes")
+                + (reason.isEmpty() ? QString() : QStringLiteral("\n\n") + reason));
     }
     reread();
     if (!goToRow(row))

@@ -55,7 +55,9 @@ public:
 } // namespace
 
 TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent)
-    : QDialog(parent), m_db(db), m_questions(questions)
+    : QDialog(parent)
+    , m_db(db)
+    , m_questions(questions)
 {
     setObjectName(QStringLiteral("frmStatus"));
     setWindowTitle(kTitle);
@@ -67,8 +69,8 @@ TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget 
 
     auto command = [this](const char *name, const QString &text, const QString &theme,
                           QStyle::StandardPixmap fallback) {
-        auto *action = new QAction(QIcon::fromTheme(theme, style()->standardIcon(fallback)), text,
-                                   this);
+        auto *action =
+            new QAction(QIcon::fromTheme(theme, style()->standardIcon(fallback)), text, this);
         action->setObjectName(QString::fromLatin1(name));
         action->setToolTip(text);
         return action;
@@ -76,17 +78,17 @@ TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget 
     QAction *actNeu =
         command("actNeu", QStringLiteral("Neu"), QStringLiteral("list-add"), QStyle::SP_FileIcon);
     actNeu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction *actBearbeiten = command("actBearbeiten", QStringLiteral("Bearbeiten"),
-                                     QStringLiteral("document-edit"),
-                                     QStyle::SP_FileDialogDetailedView);
+    QAction *actBearbeiten =
+        command("actBearbeiten", QStringLiteral("Bearbeiten"), QStringLiteral("document-edit"),
+                QStyle::SP_FileDialogDetailedView);
     QAction *actSpeichern = command("actSpeichern", QStringLiteral("Speichern"),
                                     QStringLiteral("document-save"), QStyle::SP_DialogSaveButton);
     actSpeichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction *actLoeschen = command("actLoeschen", QStringLiteral("Löschen"),
                                    QStringLiteral("edit-delete"), QStyle::SP_TrashIcon);
-    QAction *actVerlassen = command("actVerlassen", QStringLiteral("Verlassen"),
-                                    QStringLiteral("application-exit"),
-                                    QStyle::SP_DialogCloseButton);
+    QAction *actVerlassen =
+        command("actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("application-exit"),
+                QStyle::SP_DialogCloseButton);
 
     QMenu *file = menuBar->addMenu(QStringLiteral("Datei"));
     file->setObjectName(QStringLiteral("mnuDatei"));
@@ -113,8 +115,8 @@ TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget 
     m_grid->verticalHeader()->hide();
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                            QAbstractItemView::AnyKeyPressed);
+    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed);
     m_grid->setItemDelegate(new TStateNameDelegate(m_grid));
     layout->addWidget(m_grid, 1);
 
@@ -133,9 +135,9 @@ void TfrmStatus::reload()
 {
     const auto states = m_db.states();
     if (!states) {
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Die Status können nicht gelesen werden:\n%1")
-                                  .arg(m_db.lastError()));
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Die Status können nicht gelesen werden:\n%1").arg(m_db.lastError()));
         return;
     }
     m_loading = true;
@@ -225,7 +227,8 @@ bool TfrmStatus::save()
         if (!problem.isEmpty()) {
             m_grid->setCurrentCell(row, 0);
             m_questions.showError(
-                this, kTitle, QStringLiteral("Der Status kann nicht gespeichert werden:\n%1").arg(problem));
+                this, kTitle,
+                QStringLiteral("Der Status kann nicht gespeichert werden:\n%1").arg(problem));
             return false;
         }
         m_loading = true;

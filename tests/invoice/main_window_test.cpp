@@ -67,12 +67,14 @@ QStringList entries(const QList<QAction *> &actions, bool hints = false)
     QStringList texts;
     for (const QAction *action : actions)
         texts << (action->isSeparator() ? QStringLiteral("-")
-                                        : hints ? action->toolTip() : action->text());
+                  : hints               ? action->toolTip()
+                                        : action->text());
     return texts;
 }
 
 // Runs action on a modal dialog when trigger shows one; false when none was shown.
-bool onModalIfShown(const std::function<void()> &trigger, const std::function<void(QDialog &)> &action)
+bool onModalIfShown(const std::function<void()> &trigger,
+                    const std::function<void(QDialog &)> &action)
 {
     bool shown = false;
     QTimer poll;
@@ -110,8 +112,10 @@ protected:
         ASSERT_GT(francClient, 0);
         euroOrders << addOrder(euroClient, 1, QStringLiteral("Anna"), QStringLiteral("Alt"), 10)
                    << addOrder(euroClient, 2, QStringLiteral("Bert"), QStringLiteral("Mittel"), 20)
-                   << addOrder(euroClient, 3, QStringLiteral("Cora"), QStringLiteral("Neu"), 1234.5);
-        francOrders << addOrder(francClient, 1, QStringLiteral("Dora"), QStringLiteral("Berg"), 99.9)
+                   << addOrder(euroClient, 3, QStringLiteral("Cora"), QStringLiteral("Neu"),
+                               1234.5);
+        francOrders << addOrder(francClient, 1, QStringLiteral("Dora"), QStringLiteral("Berg"),
+                                99.9)
                     << addOrder(francClient, 2, QStringLiteral("Emil"), QStringLiteral("Tal"), 5);
         window = std::make_unique<TfrmMainWindow>(db, questions, programFolder());
     }
@@ -212,9 +216,9 @@ TEST_P(MainWindowSQLite, ShowsTheCaptionCommandsAndMenusInTheirOrder)
     ASSERT_TRUE(toolBar);
     EXPECT_EQ(entries(toolBar->actions(), true),
               utf8List({"Neu", "Bearbeiten", "Löschen", "-", "Drucken", "Vorschau Rechnung", "-",
-                           "Mandant wechseln", "-", "Bestellungen einlesen", "-",
-                           "Gehe zu erster Bestellung", "Bestellung zurück", "Nächste Bestellung",
-                           "Zu neuester Bestellung springen", "-", "Hilfe", "-", "Beenden"}));
+                        "Mandant wechseln", "-", "Bestellungen einlesen", "-",
+                        "Gehe zu erster Bestellung", "Bestellung zurück", "Nächste Bestellung",
+                        "Zu neuester Bestellung springen", "-", "Hilfe", "-", "Beenden"}));
     for (QAction *command : toolBar->actions()) {
         if (!command->isSeparator()) {
             EXPECT_FALSE(command->icon().isNull()) << command->toolTip().toStdString();
@@ -227,15 +231,14 @@ TEST_P(MainWindowSQLite, ShowsTheCaptionCommandsAndMenusInTheirOrder)
     EXPECT_EQ(entries(menus), utf8List({"&Datei", "Ein&stellungen", "&Hilfe"}));
     EXPECT_EQ(entries(menus[0]->menu()->actions()),
               utf8List({"Neu", "Bearbeiten", "Löschen", "-", "Bestellungen einlesen", "Vorschau",
-                           "-", "Drucken", "E-Rechnung (XRechnung) speichern",
-                           "E-Rechnung (ZUGFeRD-PDF) speichern", "-", "Beenden"}));
-    EXPECT_EQ(entries(menus[1]->menu()->actions()),
-              utf8List({"Mandant wechseln", "Mandanten verwalten", "-",
-                           "Rechnungsvorlage bearbeiten", "Rechnungsvorlage zurücksetzen", "-",
-                           "Status bearbeiten", "-", "Datenbank aufrufen", "-",
-                           "Datenverzeichnis öffnen"}));
-    EXPECT_EQ(entries(menus[2]->menu()->actions()),
-              utf8List({"Hilfe", "Über diese Anwendung"}));
+                        "-", "Drucken", "E-Rechnung (XRechnung) speichern",
+                        "E-Rechnung (ZUGFeRD-PDF) speichern", "-", "Beenden"}));
+    EXPECT_EQ(
+        entries(menus[1]->menu()->actions()),
+        utf8List({"Mandant wechseln", "Mandanten verwalten", "-", "Rechnungsvorlage bearbeiten",
+                  "Rechnungsvorlage zurücksetzen", "-", "Status bearbeiten", "-",
+                  "Datenbank aufrufen", "-", "Datenverzeichnis öffnen"}));
+    EXPECT_EQ(entries(menus[2]->menu()->actions()), utf8List({"Hilfe", "Über diese Anwendung"}));
     EXPECT_EQ(action("actNeu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
 }
 
@@ -254,7 +257,8 @@ TEST_P(MainWindowSQLite, FirstShowingAsksForTheClientThenListsItsOrders)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return asked && grid()->model()->rowCount() == 3; }));
     EXPECT_EQ(window->currentRow(), 0);
-    EXPECT_TRUE(child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Fensterladen KG")));
+    EXPECT_TRUE(
+        child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Fensterladen KG")));
     EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("3 Bestellungen"));
     keepScreenshot(window.get(), "hauptfenster");
     window->resize(500, 300);
@@ -271,9 +275,9 @@ TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
 {
     // Without a client: no rows, and nothing that needs one is offered.
     EXPECT_EQ(grid()->model()->rowCount(), 0);
-    for (const char *name : {"actNeu", "actBearbeiten", "actLoeschen", "actDrucken", "actVorschau",
-                             "actXRechnung", "actZugferd", "actEinlesen", "actVorlageBearbeiten",
-                             "actVorlageZuruecksetzen"})
+    for (const char *name :
+         {"actNeu", "actBearbeiten", "actLoeschen", "actDrucken", "actVorschau", "actXRechnung",
+          "actZugferd", "actEinlesen", "actVorlageBearbeiten", "actVorlageZuruecksetzen"})
         EXPECT_FALSE(action(name)->isEnabled()) << name;
     window->newOrder();
     window->importOrders();
@@ -282,7 +286,8 @@ TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
 
     chooseClient(euroClient);
     const QHeaderView *header = grid()->horizontalHeader();
-    const QStringList titles = utf8List({"Rech.-Nr.", "Datum", "Firma", "Vorname", "Nachname", "Summe", "Status"});
+    const QStringList titles =
+        utf8List({"Rech.-Nr.", "Datum", "Firma", "Vorname", "Nachname", "Summe", "Status"});
     const QList<int> widths{60, 80, 140, 150, 150, 100};
     for (int column = 0; column < titles.size(); ++column) {
         EXPECT_EQ(grid()->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
@@ -316,7 +321,8 @@ TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
     }
     EXPECT_EQ(cell(0, TOrderListModel::Summe), QStringLiteral("99,90 CHF"));
     EXPECT_EQ(window->selectedOrderId(), francOrders[0]);
-    EXPECT_TRUE(child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Bergsport AG")));
+    EXPECT_TRUE(
+        child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Bergsport AG")));
     EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("2 Bestellungen"));
 
     // A currency changed in the client manager shows after it closes.
@@ -349,8 +355,8 @@ TEST_P(MainWindowSQLite, MovesThroughTheListAndEditsOnDoubleClick)
         const char *command;
         int row;
     };
-    const Step steps[] = {{"actLetzter", 2}, {"actZurueck", 1}, {"actZurueck", 0},
-                          {"actZurueck", 0}, {"actNaechster", 1}, {"actNaechster", 2},
+    const Step steps[] = {{"actLetzter", 2},   {"actZurueck", 1},   {"actZurueck", 0},
+                          {"actZurueck", 0},   {"actNaechster", 1}, {"actNaechster", 2},
                           {"actNaechster", 2}, {"actErster", 0}};
     for (const Step &step : steps) {
         action(step.command)->trigger();
@@ -455,7 +461,8 @@ TEST_P(MainWindowSQLite, DeleteThatTheDatabaseRefusesKeepsTheOrderAndSaysWhy)
     questions.answers = {true};
     action("actLoeschen")->trigger();
     ASSERT_EQ(questions.errors.size(), 1);
-    EXPECT_TRUE(questions.errors[0].startsWith(QStringLiteral("Fehler beim löschen des Datensatzes")));
+    EXPECT_TRUE(
+        questions.errors[0].startsWith(QStringLiteral("Fehler beim löschen des Datensatzes")));
     EXPECT_TRUE(questions.errors[0].contains(QString::fromUtf16(kTextDatabaseLocked)));
     ASSERT_TRUE(other.rollback());
     EXPECT_TRUE(db.order(euroOrders[1]).has_value());
@@ -486,6 +493,28 @@ TEST_P(MainWindowSQLite, NamesTheDatabaseFileAndOpensItTheDataFolderAndTheHelp)
     action("actDatenverzeichnis")->trigger();
     ASSERT_EQ(questions.errors.size(), 1);
     EXPECT_TRUE(questions.errors[0].contains(QDir::toNativeSeparators(vq::appDataFolder())));
+}
+
+TEST_P(MainWindowSQLite, PutsOutTheInvoiceOfTheSelectedOrder)
+{
+    chooseClient(euroClient);
+    ASSERT_TRUE(QFileInfo::exists(clientTemplatePath(euroClient)));
+    window->goToRow(2);
+    QString shown;
+    whenModal([&](QDialog &preview) {
+        shown = preview.windowTitle();
+        preview.done(QDialog::Rejected);
+    });
+    action("actVorschau")->trigger();
+    EXPECT_EQ(shown, QStringLiteral("Rechnung Vorschau"));
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+
+    // The client lacks what an electronic invoice needs: the message names it, no file is asked
+    // for.
+    action("actXRechnung")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.suggestions.isEmpty());
+    EXPECT_EQ(window->currentRow(), 2);
 }
 
 TEST_P(MainWindowSQLite, AboutBoxNamesTheProgramAndCloses)
@@ -535,16 +564,15 @@ TEST_P(MainWindowEditing, NewOrderRejectedLeavesNothing)
 {
     chooseClient(euroClient);
     window->goToRow(1);
-    const bool shown = onModalIfShown([&] { action("actNeu")->trigger(); },
-                                      [&](QDialog &editor) {
-                                          EXPECT_EQ(editor.objectName(),
-                                                    QStringLiteral("frmBestellung"));
-                                          EXPECT_EQ(db.transactionDepth(), 1);
-                                          // What the editor stores in its stay.
-                                          addOrder(euroClient, 4, QStringLiteral("Hans"),
-                                                   QStringLiteral("Weg"), 3);
-                                          editor.done(QDialog::Rejected);
-                                      });
+    const bool shown = onModalIfShown(
+        [&] { action("actNeu")->trigger(); },
+        [&](QDialog &editor) {
+            EXPECT_EQ(editor.objectName(), QStringLiteral("frmBestellung"));
+            EXPECT_EQ(db.transactionDepth(), 1);
+            // What the editor stores in its stay.
+            addOrder(euroClient, 4, QStringLiteral("Hans"), QStringLiteral("Weg"), 3);
+            editor.done(QDialog::Rejected);
+        });
     if (!shown) {
         // An editor that cannot start a new order says so and leaves nothing open.
         EXPECT_EQ(questions.errors.size(), 1);
@@ -626,7 +654,8 @@ TEST_P(MainWindowPostgreSQL, FailedCommitIsReportedAndRolledBack)
     });
     action("actBearbeiten")->trigger();
     ASSERT_EQ(questions.errors.size(), 1);
-    EXPECT_TRUE(questions.errors[0].startsWith(QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
+    EXPECT_TRUE(questions.errors[0].startsWith(
+        QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
     EXPECT_EQ(db.transactionDepth(), 0);
     EXPECT_EQ(db.order(euroOrders[0])->firma, QStringLiteral("Kunde 1"));
 }
@@ -650,7 +679,8 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
     auto *menuBar = editor.findChild<QMenuBar *>();
     ASSERT_TRUE(menuBar);
     EXPECT_EQ(entries(menuBar->actions()), QStringList{QStringLiteral("Datei")});
-    EXPECT_EQ(entries(menuBar->actions()[0]->menu()->actions()), QStringList{QStringLiteral("Verlassen")});
+    EXPECT_EQ(entries(menuBar->actions()[0]->menu()->actions()),
+              QStringList{QStringLiteral("Verlassen")});
     const int before = grid->rowCount();
     ASSERT_EQ(before, int(db.states()->size()));
     keepScreenshot(&editor, "status_bearbeiten");
@@ -697,9 +727,11 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
     questions.asked.clear();
     questions.answers = {true};
     child<QAction>(editor, "actLoeschen")->trigger();
-    EXPECT_EQ(questions.asked, QStringList{QStringLiteral("Soll der Datensatz wirklich gelöscht werden?")});
+    EXPECT_EQ(questions.asked,
+              QStringList{QStringLiteral("Soll der Datensatz wirklich gelöscht werden?")});
     EXPECT_EQ(questions.informations,
-              QStringList{QStringLiteral("Dieser Status kann nicht gelöscht werden, da er bereits verwendet wird.")});
+              QStringList{QStringLiteral(
+                  "Dieser Status kann nicht gelöscht werden, da er bereits verwendet wird.")});
     EXPECT_EQ(grid->rowCount(), before + 1);
 
     order.status = kNewOrderState;
