@@ -278,6 +278,7 @@ void TfrmMainWindow::buildCommands()
                    QStringLiteral("document-edit"), QStyle::SP_FileDialogDetailedView);
     actLoeschen = addCommand("actLoeschen", QStringLiteral("Löschen"), QStringLiteral("Löschen"),
                              QStringLiteral("edit-delete"), QStyle::SP_TrashIcon);
+    actLoeschen->setShortcut(QKeySequence::Delete);
     actDrucken = addCommand("actDrucken", QStringLiteral("Drucken"), QStringLiteral("Drucken"),
                             QStringLiteral("document-print"), QStyle::SP_DialogSaveButton);
     actDrucken->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));

@@ -86,6 +86,7 @@ TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget 
     actSpeichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction *actLoeschen = command("actLoeschen", QStringLiteral("Löschen"),
                                    QStringLiteral("edit-delete"), QStyle::SP_TrashIcon);
+    actLoeschen->setShortcut(QKeySequence::Delete);
     QAction *actVerlassen =
         command("actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("application-exit"),
                 QStyle::SP_DialogCloseButton);

@@ -776,6 +776,10 @@ TEST_P(StateEditor, OpensModallyFromTheMainWindowWhoseListShowsTheNewName)
     EXPECT_EQ(cell(0, TOrderListModel::Status), QStringLiteral("eingegangen"));
 }
 
-INSTANTIATE_TEST_SUITE_P(SQLite, StateEditor, testing::Values(SqlDialect::SQLite));
+INSTANTIATE_TEST_SUITE_P(Dialects, StateEditor,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const testing::TestParamInfo<SqlDialect> &info) {
+                             return std::string(vq::test::dialectName(info.param));
+                         });
 
 } // namespace
