@@ -550,6 +550,7 @@ void TfrmMainWindow::runOrderEditor(int orderId)
     const QString title = QStringLiteral("Bestellung verwalten");
     const int row = currentRow();
     const int depth = m_db.transactionDepth();
+    const QString earlierError = m_db.lastError(); // not this stay's reason
     if (!m_db.begin()) {
         m_questions.showError(this, title,
                               QStringLiteral("Die Bestellung kann nicht bearbeitet werden:\n%1")
@@ -562,14 +563,13 @@ void TfrmMainWindow::runOrderEditor(int orderId)
     const bool started =
         orderId > 0 ? m_editor->startEditOrder(orderId) : m_editor->startNewOrder();
     if (!started) {
-        const QString reason = m_db.lastError();
+        const QString reason = m_db.lastError() != earlierError ? m_db.lastError() : QString();
         while (m_db.transactionDepth() > depth && m_db.rollback()) {
         }
-        m_questions.showError(
-            this, title,
+        const QString what =
             orderId > 0 ? QStringLiteral("Die Bestellung kann nicht geöffnet werden.")
-                        : QStringLiteral("Die neue Bestellung kann nicht angelegt werden.")
-                              + (reason.isEmpty() ? QString() : u'\n' + reason));
+                        : QStringLiteral("Die neue Bestellung kann nicht angelegt werden.");
+        m_questions.showError(this, title, reason.isEmpty() ? what : what + u'\n' + reason);
     } else {
         const int result = m_editor->exec();
         // Levels the editor left open (a line editor that never closed) end with the stay.
