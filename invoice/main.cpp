@@ -93,6 +93,15 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 // The windows: the main window on the database the user chose.
 int runWindows(int &argc, char **argv)
 {
+    // Without a display the windows cannot open: say so rather than abort (a
+    // cron job that forgot its options).
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        QTextStream(stderr) << QStringLiteral(
+            "Die Fenster des Rechnungsmoduls brauchen eine grafische Oberfläche (DISPLAY). "
+            "Ohne sie gibt es --import, --delete und --invoice (siehe --help).\n");
+        return UsageOrDatabase;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vq_bestell_rechnung"));
     QApplication::setDesktopFileName(QStringLiteral("vq_bestell_rechnung"));

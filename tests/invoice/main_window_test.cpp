@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
@@ -553,6 +554,23 @@ TEST_P(MainWindowSQLite, KeepsTenThousandOrdersInTheList)
     action("actLetzter")->trigger();
     EXPECT_EQ(cell(window->currentRow(), 0), QStringLiteral("10099"));
     EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("10003 Bestellungen"));
+}
+
+// Started without a display and without options, the program cannot open its
+// windows: it says so and ends with the exit code of a wrong call.
+TEST(InvoiceProgram, WithoutADisplayTheWindowsSayWhyTheyCannotOpen)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    program.setProcessEnvironment(environment);
+    program.start(QDir(programFolder()).filePath(QStringLiteral("vq_bestell_rechnung")), {});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(
+        QString::fromUtf8(program.readAllStandardError()).contains(QStringLiteral("DISPLAY")));
 }
 
 INSTANTIATE_TEST_SUITE_P(SQLite, MainWindowSQLite, testing::Values(SqlDialect::SQLite));
