@@ -1,5 +1,7 @@
-// The invoice module vq_bestell_rechnung. The windows come later; for scripts
-// and cron it runs the order-mail import of one client from the command line:
+// The invoice module vq_bestell_rechnung. Without options it opens its main
+// window (optionally on the database --database URL names); for scripts and
+// cron it runs the order-mail import of one client and puts out invoices from
+// the command line:
 //
 //   vq_bestell_rechnung --import --client N [--database URL]
 //       one line per order mail: sender, subject, size, date, status and the
@@ -32,11 +34,18 @@
 #include "safe_file.h"
 #include "invoice_renderer.h"
 #include "uMailOrder.h"
+#include "uMainWindow.h"
+#include "user_questions.h"
 #include "zugferd.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QTextStream>
 #include <cstring>
 #include <memory>
@@ -47,18 +56,84 @@ namespace {
 
 enum ExitCode { Success = 0, ConnectionFailed = 1, UsageOrDatabase = 2, InvoiceFailed = 1 };
 
+bool hasOption(int argc, char **argv, const char *option)
+{
+    const size_t length = std::strlen(option);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], option, length) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Without any option of the command-line runs (--database aside) the program
+// opens its windows.
+bool wantsWindows(int argc, char **argv)
+{
+    for (const char *option : {"--import", "--delete", "--invoice", "--client", "--pdf",
+                               "--xrechnung", "--zugferd", "--help", "-h", "-?"}) {
+        if (hasOption(argc, argv, option))
+            return false;
+    }
+    return true;
+}
+
 // Laying out an invoice needs fonts, so that run gets a GUI application
 // without a window system (it also runs from cron, without a display).
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--invoice", 9) == 0) {
-            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            return std::make_unique<QGuiApplication>(argc, argv);
-        }
+    if (hasOption(argc, argv, "--invoice")) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
     }
     return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// The windows: the main window on the database the user chose.
+int runWindows(int &argc, char **argv)
+{
+    // Without a display the windows cannot open: say so rather than abort (a
+    // cron job that forgot its options).
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        QTextStream(stderr) << QStringLiteral(
+            "Die Fenster des Rechnungsmoduls brauchen eine grafische Oberfläche (DISPLAY). "
+            "Ohne sie gibt es --import, --delete und --invoice (siehe --help).\n");
+        return UsageOrDatabase;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vq_bestell_rechnung"));
+    QApplication::setDesktopFileName(QStringLiteral("vq_bestell_rechnung"));
+    QApplication::setWindowIcon(QIcon(vq::programFile(QStringLiteral("vq_bestell_rechnung.svg"))));
+    // Money and dates as a German shop owner writes them, where the desktop
+    // speaks another language; Qt's own dialogs (printer, files) in German.
+    if (QLocale::system().language() != QLocale::German)
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf16(kInvoiceModuleName));
+    const QCommandLineOption databaseOption(QStringLiteral("database"),
+                                            QStringLiteral("Datenbank statt datenbank.db im Datenverzeichnis."),
+                                            QStringLiteral("URL"));
+    parser.addOption(databaseOption);
+    parser.process(app);
+
+    TUserQuestions questions;
+    TInvoiceDatabase db;
+    QString error;
+    if (!db.openConfigured(parser.value(databaseOption), vq::programFolder(), &error)) {
+        questions.showError(nullptr, QString::fromUtf16(kInvoiceModuleName),
+                            QStringLiteral("Die Datenbank kann nicht geöffnet werden:\n%1").arg(error));
+        return UsageOrDatabase;
+    }
+    TfrmMainWindow window(db, questions, vq::programFolder());
+    window.show();
+    return app.exec();
 }
 
 // Writes the electronic invoice of one order. Returns the exit code.
@@ -89,6 +164,8 @@ int writeXRechnung(TInvoiceDatabase &db, int orderId, const QString &file, QText
 
 int main(int argc, char **argv)
 {
+    if (wantsWindows(argc, argv))
+        return runWindows(argc, argv);
     const auto application = makeApplication(argc, argv);
     QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("vq_bestell_rechnung"));
@@ -96,7 +173,9 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("VQ-BestellFormular Rechnungsmodul"));
+    parser.setApplicationDescription(
+        QStringLiteral("VQ-BestellFormular Rechnungsmodul\n\nOhne --import, --delete und --invoice öffnet das "
+                       "Programm seine Fenster (auch mit --database)."));
     parser.addHelpOption();
     const QCommandLineOption importOption(QStringLiteral("import"),
                                           QStringLiteral("Bestellungen aus dem Postfach des Mandanten einlesen."));
@@ -156,7 +235,8 @@ int main(int argc, char **argv)
     }
 
     if (!parser.isSet(importOption) && !parser.isSet(deleteOption)) {
-        err << QStringLiteral("Die Fenster des Rechnungsmoduls sind in dieser Version noch nicht enthalten.\n")
+        err << QStringLiteral("Bitte geben Sie --import, --delete oder --invoice an, oder starten Sie das "
+                              "Programm ohne diese Angaben, um die Fenster zu öffnen.\n")
             << parser.helpText();
         return UsageOrDatabase;
     }

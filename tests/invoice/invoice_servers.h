@@ -110,10 +110,13 @@ inline const char *dialectName(vq::invoice::SqlDialect dialect)
 #include <ostream>
 
 // Readable QStrings in test failures.
+#ifndef VQ_TEST_QSTRING_PRINTTO
+#define VQ_TEST_QSTRING_PRINTTO
 inline void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
 }
+#endif
 
 namespace vq::invoice {
 // Test names show the back end by name.

@@ -14,10 +14,13 @@
 #include <type_traits>
 
 // Readable texts in test failure messages.
+#ifndef VQ_TEST_QSTRING_PRINTTO
+#define VQ_TEST_QSTRING_PRINTTO
 inline void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
 }
+#endif
 
 namespace vq::test {
 

@@ -1,0 +1,786 @@
+#include "uMainWindow.h"
+
+#include "GlobalFunctions.h"
+#include "invoice_output_ui.h"
+#include "invoice_view_format.h"
+#include "uBestellung.h"
+#include "uMailImport.h"
+#include "uMandanten.h"
+#include "uRechnungsvorlage.h"
+#include "uStatus.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vq::invoice {
+
+namespace {
+
+const QString kCaption = QStringLiteral("VQ-Bestellformular Rechnungsmodul V")
+                         + QString::fromUtf16(kInvoiceModuleVersion);
+
+// The styles know no printer; without an icon theme one is drawn, so that
+// "Drucken" does not look like saving.
+QIcon printerIcon(const QPalette &palette)
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 32.0, size / 32.0);
+        const QColor ink = palette.color(QPalette::WindowText);
+        painter.setPen(QPen(ink, 1.5));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(9, 3, 14, 10)); // paper going in
+        painter.setBrush(QColor(0x8a, 0x9b, 0xb0));
+        painter.drawRoundedRect(QRectF(3, 11, 26, 12), 2, 2); // the printer
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(9, 19, 14, 10)); // the printed page
+        painter.drawLine(QPointF(12, 23), QPointF(20, 23));
+        painter.drawLine(QPointF(12, 26), QPointF(20, 26));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+// Order list ------------------------------------------------------------------
+
+TOrderListModel::TOrderListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void TOrderListModel::setRows(QList<OrderListRow> rows, const QString &currency)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_currency = currency;
+    endResetModel();
+}
+
+int TOrderListModel::columnWidth(int column)
+{
+    static const int widths[ColumnCount] = {60, 80, 140, 150, 150, 100, 100};
+    return column >= 0 && column < ColumnCount ? widths[column] : 100;
+}
+
+int TOrderListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int TOrderListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TOrderListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const OrderListRow &row = m_rows.at(index.row());
+    if (role == Qt::TextAlignmentRole) {
+        if (index.column() == RechNr || index.column() == Summe)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        return {};
+    switch (index.column()) {
+    case RechNr:
+        return row.rechNr ? QString::number(*row.rechNr) : QString();
+    case Datum:
+        return row.zeit.isValid() ? row.zeit.date().toString(QStringLiteral("dd.MM.yyyy"))
+                                  : QString();
+    case Firma:
+        return row.firma;
+    case Vorname:
+        return row.name;
+    case Nachname:
+        return row.nachname;
+    case Summe:
+        return moneyText(row.summeGesamt, m_currency);
+    case Status:
+        return row.statusBestellung;
+    default:
+        return {};
+    }
+}
+
+QVariant TOrderListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return section == RechNr || section == Summe ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                     : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    static const char16_t *titles[ColumnCount] = {u"Rech.-Nr.", u"Datum", u"Firma", u"Vorname",
+                                                  u"Nachname",  u"Summe", u"Status"};
+    return section >= 0 && section < ColumnCount ? QString::fromUtf16(titles[section]) : QString();
+}
+
+// About box -------------------------------------------------------------------
+
+TfrmAbout::TfrmAbout(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("Über diese Anwendung"));
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    auto *picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("imgProgramm"));
+    const QIcon icon = QApplication::windowIcon();
+    picture->setPixmap(!icon.isNull() ? icon.pixmap(64, 64)
+                                      : style()->standardIcon(QStyle::SP_FileIcon).pixmap(64, 64));
+    picture->setAccessibleName(QStringLiteral("Programmsymbol"));
+    top->addWidget(picture, 0, Qt::AlignTop);
+    auto *texts = new QVBoxLayout;
+    auto *name = new QLabel(QString::fromUtf16(kInvoiceModuleName), this);
+    name->setObjectName(QStringLiteral("lblProgrammname"));
+    QFont bold = name->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.3);
+    name->setFont(bold);
+    texts->addWidget(name);
+    auto *version = new QLabel(
+        QStringLiteral("Version %1").arg(QString::fromUtf16(kInvoiceModuleVersion)), this);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    texts->addWidget(version);
+    auto *purpose = new QLabel(QStringLiteral("Rechnungen zu den Bestellungen aus Ihren "
+                                              "VQ-Bestellformularen schreiben und verwalten."),
+                               this);
+    purpose->setObjectName(QStringLiteral("lblBeschreibung"));
+    purpose->setWordWrap(true);
+    texts->addWidget(purpose);
+    texts->addStretch();
+    top->addLayout(texts, 1);
+    layout->addLayout(top);
+    auto *buttons = new QDialogButtonBox(this);
+    auto *close = buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::AcceptRole);
+    close->setObjectName(QStringLiteral("btnSchliessen"));
+    close->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    setMinimumWidth(360);
+}
+
+// Main window -----------------------------------------------------------------
+
+TfrmMainWindow::TfrmMainWindow(TInvoiceDatabase &db, TUserQuestions &questions,
+                               QString programFolder, QWidget *parent)
+    : QMainWindow(parent)
+    , m_db(db)
+    , m_questions(questions)
+    , m_programFolder(std::move(programFolder))
+    , m_current(db, m_programFolder)
+{
+    setObjectName(QStringLiteral("frmMainWindow"));
+    setWindowTitle(kCaption);
+
+    m_model = new TOrderListModel(this);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("grdBestellungen"));
+    m_grid->setAccessibleName(QStringLiteral("Bestellungen"));
+    m_grid->setModel(m_model);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setAlternatingRowColors(true);
+    m_grid->setWordWrap(false);
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    for (int column = 0; column < TOrderListModel::ColumnCount; ++column)
+        m_grid->setColumnWidth(column, TOrderListModel::columnWidth(column));
+    setCentralWidget(m_grid);
+
+    m_editor = new TfrmBestellung(m_db, m_questions, m_programFolder, this);
+
+    buildCommands();
+    buildMenus();
+    buildToolBar();
+
+    m_statusClient = new QLabel(this);
+    m_statusClient->setObjectName(QStringLiteral("lblMandant"));
+    m_statusCount = new QLabel(this);
+    m_statusCount->setObjectName(QStringLiteral("lblAnzahl"));
+    statusBar()->setObjectName(QStringLiteral("stbStatus"));
+    statusBar()->addWidget(m_statusClient, 1);
+    statusBar()->addPermanentWidget(m_statusCount);
+
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            editOrder();
+    });
+    // Enter on a row edits it, as the double-click does.
+    m_grid->installEventFilter(this);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { updateCommands(); });
+
+    resize(831, 600);
+    if (const QScreen *screen = QApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(size().boundedTo(area.size()));
+        move(area.center() - rect().center());
+    }
+    reread();
+}
+
+TfrmMainWindow::~TfrmMainWindow() = default;
+
+QAction *TfrmMainWindow::addCommand(const char *name, const QString &text, const QString &hint,
+                                    const QString &themeIcon, int standardIcon)
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    action->setIcon(QIcon::fromTheme(
+        themeIcon, style()->standardIcon(static_cast<QStyle::StandardPixmap>(standardIcon))));
+    return action;
+}
+
+void TfrmMainWindow::buildCommands()
+{
+    actNeu = addCommand("actNeu", QStringLiteral("Neu"), QStringLiteral("Neu"),
+                        QStringLiteral("document-new"), QStyle::SP_FileIcon);
+    actNeu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    actBearbeiten =
+        addCommand("actBearbeiten", QStringLiteral("Bearbeiten"), QStringLiteral("Bearbeiten"),
+                   QStringLiteral("document-edit"), QStyle::SP_FileDialogDetailedView);
+    actLoeschen = addCommand("actLoeschen", QStringLiteral("Löschen"), QStringLiteral("Löschen"),
+                             QStringLiteral("edit-delete"), QStyle::SP_TrashIcon);
+    actLoeschen->setShortcut(QKeySequence::Delete);
+    actDrucken = addCommand("actDrucken", QStringLiteral("Drucken"), QStringLiteral("Drucken"),
+                            QStringLiteral("document-print"), QStyle::SP_DialogSaveButton);
+    actDrucken->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    if (!QIcon::hasThemeIcon(QStringLiteral("document-print")))
+        actDrucken->setIcon(printerIcon(palette()));
+    actVorschau =
+        addCommand("actVorschau", QStringLiteral("Vorschau"), QStringLiteral("Vorschau Rechnung"),
+                   QStringLiteral("document-print-preview"), QStyle::SP_FileDialogContentsView);
+    actXRechnung = addCommand("actXRechnung", QStringLiteral("E-Rechnung (XRechnung) speichern"),
+                              QString(), QStringLiteral("text-xml"), QStyle::SP_FileIcon);
+    actZugferd = addCommand("actZugferd", QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern"),
+                            QString(), QStringLiteral("application-pdf"), QStyle::SP_FileIcon);
+    actMandantWechseln = addCommand("actMandantWechseln", QStringLiteral("Mandant wechseln"),
+                                    QStringLiteral("Mandant wechseln"),
+                                    QStringLiteral("system-users"), QStyle::SP_DirHomeIcon);
+    actMandantenVerwalten =
+        addCommand("actMandantenVerwalten", QStringLiteral("Mandanten verwalten"), QString(),
+                   QStringLiteral("contact-new"), QStyle::SP_FileDialogListView);
+    actEinlesen = addCommand("actEinlesen", QStringLiteral("Bestellungen einlesen"),
+                             QStringLiteral("Bestellungen einlesen"),
+                             QStringLiteral("mail-receive"), QStyle::SP_DriveNetIcon);
+    actErster = addCommand("actErster", QStringLiteral("Erster Datensatz"),
+                           QStringLiteral("Gehe zu erster Bestellung"), QStringLiteral("go-first"),
+                           QStyle::SP_MediaSkipBackward);
+    actZurueck = addCommand("actZurueck", QStringLiteral("Bestellung zurück"),
+                            QStringLiteral("Bestellung zurück"), QStringLiteral("go-previous"),
+                            QStyle::SP_MediaSeekBackward);
+    actNaechster = addCommand("actNaechster", QStringLiteral("Nächste Bestellung"),
+                              QStringLiteral("Nächste Bestellung"), QStringLiteral("go-next"),
+                              QStyle::SP_MediaSeekForward);
+    actLetzter = addCommand("actLetzter", QStringLiteral("Zu neuester Bestellung springen"),
+                            QStringLiteral("Zu neuester Bestellung springen"),
+                            QStringLiteral("go-last"), QStyle::SP_MediaSkipForward);
+    actHilfe = addCommand("actHilfe", QStringLiteral("Hilfe"), QStringLiteral("Hilfe"),
+                          QStringLiteral("help-contents"), QStyle::SP_DialogHelpButton);
+    actHilfe->setShortcut(QKeySequence::HelpContents);
+    actBeenden = addCommand("actBeenden", QStringLiteral("Beenden"), QStringLiteral("Beenden"),
+                            QStringLiteral("application-exit"), QStyle::SP_DialogCloseButton);
+    actVorlageBearbeiten =
+        addCommand("actVorlageBearbeiten", QStringLiteral("Rechnungsvorlage bearbeiten"), QString(),
+                   QStringLiteral("document-properties"), QStyle::SP_FileDialogInfoView);
+    actVorlageZuruecksetzen =
+        addCommand("actVorlageZuruecksetzen", QStringLiteral("Rechnungsvorlage zurücksetzen"),
+                   QString(), QStringLiteral("document-revert"), QStyle::SP_BrowserReload);
+    actStatus = addCommand("actStatus", QStringLiteral("Status bearbeiten"), QString(),
+                           QStringLiteral("view-list-details"), QStyle::SP_FileDialogListView);
+    // No Microsoft Access here: the entry names the database and opens a file one.
+    actDatenbank = addCommand("actDatenbank", QStringLiteral("Datenbank aufrufen"),
+                              QStringLiteral("Datenbank aufrufen"),
+                              QStringLiteral("server-database"), QStyle::SP_DriveHDIcon);
+    actDatenverzeichnis =
+        addCommand("actDatenverzeichnis", QStringLiteral("Datenverzeichnis öffnen"), QString(),
+                   QStringLiteral("folder-open"), QStyle::SP_DirOpenIcon);
+    actUeber = addCommand("actUeber", QStringLiteral("Über diese Anwendung"), QString(),
+                          QStringLiteral("help-about"), QStyle::SP_MessageBoxInformation);
+
+    connect(actNeu, &QAction::triggered, this, &TfrmMainWindow::newOrder);
+    connect(actBearbeiten, &QAction::triggered, this, &TfrmMainWindow::editOrder);
+    connect(actLoeschen, &QAction::triggered, this, &TfrmMainWindow::deleteOrder);
+    connect(actDrucken, &QAction::triggered, this, &TfrmMainWindow::printOrder);
+    connect(actVorschau, &QAction::triggered, this, &TfrmMainWindow::previewOrder);
+    connect(actXRechnung, &QAction::triggered, this, &TfrmMainWindow::saveXRechnungOfOrder);
+    connect(actZugferd, &QAction::triggered, this, &TfrmMainWindow::saveZugferdOfOrder);
+    connect(actMandantWechseln, &QAction::triggered, this, &TfrmMainWindow::changeClient);
+    connect(actMandantenVerwalten, &QAction::triggered, this, &TfrmMainWindow::manageClients);
+    connect(actEinlesen, &QAction::triggered, this, &TfrmMainWindow::importOrders);
+    connect(actErster, &QAction::triggered, this, [this] { goToRow(0); });
+    connect(actZurueck, &QAction::triggered, this, [this] { goToRow(currentRow() - 1); });
+    connect(actNaechster, &QAction::triggered, this, [this] { goToRow(currentRow() + 1); });
+    connect(actLetzter, &QAction::triggered, this, [this] { goToRow(m_model->rowCount() - 1); });
+    connect(actHilfe, &QAction::triggered, this, &TfrmMainWindow::showHelp);
+    connect(actBeenden, &QAction::triggered, this, &QWidget::close);
+    connect(actVorlageBearbeiten, &QAction::triggered, this, &TfrmMainWindow::editTemplate);
+    connect(actVorlageZuruecksetzen, &QAction::triggered, this, &TfrmMainWindow::resetTemplate);
+    connect(actStatus, &QAction::triggered, this, &TfrmMainWindow::editStates);
+    connect(actDatenbank, &QAction::triggered, this, &TfrmMainWindow::showDatabase);
+    connect(actDatenverzeichnis, &QAction::triggered, this, &TfrmMainWindow::openDataFolder);
+    connect(actUeber, &QAction::triggered, this, &TfrmMainWindow::showAbout);
+}
+
+void TfrmMainWindow::buildMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("mnuHaupt"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
+    file->setObjectName(QStringLiteral("mnuDatei"));
+    file->addActions({actNeu, actBearbeiten, actLoeschen});
+    file->addSeparator();
+    file->addActions({actEinlesen, actVorschau});
+    file->addSeparator();
+    file->addActions({actDrucken, actXRechnung, actZugferd});
+    file->addSeparator();
+    file->addAction(actBeenden);
+
+    QMenu *settings = menuBar()->addMenu(QStringLiteral("Ein&stellungen"));
+    settings->setObjectName(QStringLiteral("mnuEinstellungen"));
+    settings->addActions({actMandantWechseln, actMandantenVerwalten});
+    settings->addSeparator();
+    settings->addActions({actVorlageBearbeiten, actVorlageZuruecksetzen});
+    settings->addSeparator();
+    settings->addAction(actStatus);
+    settings->addSeparator();
+    settings->addAction(actDatenbank);
+    settings->addSeparator();
+    settings->addAction(actDatenverzeichnis);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+    help->setObjectName(QStringLiteral("mnuHilfe"));
+    help->addActions({actHilfe, actUeber});
+}
+
+void TfrmMainWindow::buildToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Werkzeugleiste"));
+    m_toolBar->setObjectName(QStringLiteral("tbrHaupt"));
+    m_toolBar->setMovable(false);
+    m_toolBar->addActions({actNeu, actBearbeiten, actLoeschen});
+    m_toolBar->addSeparator();
+    m_toolBar->addActions({actDrucken, actVorschau});
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(actMandantWechseln);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(actEinlesen);
+    m_toolBar->addSeparator();
+    m_toolBar->addActions({actErster, actZurueck, actNaechster, actLetzter});
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(actHilfe);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(actBeenden);
+    for (QAction *action : m_toolBar->actions()) {
+        if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(action))) {
+            button->setObjectName(QStringLiteral("btn") + action->objectName().mid(3));
+            button->setAccessibleName(action->toolTip());
+        }
+    }
+}
+
+bool TfrmMainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && key->modifiers() == Qt::NoModifier) {
+            editOrder();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_firstShow)
+        return;
+    m_firstShow = false;
+    // The selection comes once the window stands, so the user sees what it is for.
+    QTimer::singleShot(0, this, &TfrmMainWindow::changeClient);
+}
+
+int TfrmMainWindow::currentRow() const
+{
+    const QModelIndex index = m_grid->currentIndex();
+    return index.isValid() ? index.row() : -1;
+}
+
+bool TfrmMainWindow::goToRow(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return false;
+    const QModelIndex index = m_model->index(row, 0);
+    m_grid->setCurrentIndex(index);
+    m_grid->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect
+                                                | QItemSelectionModel::Rows);
+    m_grid->scrollTo(index);
+    updateCommands();
+    return true;
+}
+
+int TfrmMainWindow::selectedOrderId() const
+{
+    const int row = currentRow();
+    return row >= 0 && row < m_model->rows().size() ? m_model->rows().at(row).bestellungId : 0;
+}
+
+void TfrmMainWindow::reread()
+{
+    const int row = currentRow();
+    if (!m_current.isSet()) {
+        m_clientKnown = false;
+        m_model->setRows({}, m_currency);
+    } else if (const auto client = m_current.data()) {
+        m_clientKnown = true;
+        m_currency = client->waehrung;
+        m_clientName = !client->firma.trimmed().isEmpty()
+                           ? client->firma.trimmed()
+                           : QStringList{client->vorname.trimmed(), client->name.trimmed()}
+                                 .join(u' ')
+                                 .trimmed();
+    } else if (m_db.lastError().isEmpty()) {
+        // The client was deleted in the client manager: it has no orders to show.
+        m_clientKnown = false;
+        m_model->setRows({}, m_currency);
+    } // else: a failure keeps what is shown
+    if (m_clientKnown) {
+        if (auto rows = m_db.orderList(m_current.id()))
+            m_model->setRows(std::move(*rows), m_currency);
+        m_editor->setClient(m_current.id(), m_currency);
+        m_editor->reread();
+    }
+    if (!goToRow(row))
+        goToRow(row < 0 ? 0 : m_model->rowCount() - 1);
+    updateStatusBar();
+    updateCommands();
+}
+
+void TfrmMainWindow::updateCommands()
+{
+    const bool client = m_clientKnown && !m_busy;
+    const bool order = client && selectedOrderId() > 0;
+    const int row = currentRow();
+    const int rows = m_model->rowCount();
+    actNeu->setEnabled(client);
+    actEinlesen->setEnabled(client);
+    for (QAction *action :
+         {actBearbeiten, actLoeschen, actDrucken, actVorschau, actXRechnung, actZugferd})
+        action->setEnabled(order);
+    actVorlageBearbeiten->setEnabled(client);
+    actVorlageZuruecksetzen->setEnabled(client);
+    actErster->setEnabled(rows > 0 && row != 0);
+    actZurueck->setEnabled(row > 0);
+    actNaechster->setEnabled(rows > 0 && row < rows - 1);
+    actLetzter->setEnabled(rows > 0 && row != rows - 1);
+}
+
+void TfrmMainWindow::updateStatusBar()
+{
+    if (!m_clientKnown) {
+        m_statusClient->setText(QStringLiteral("Kein Mandant gewählt"));
+        m_statusCount->clear();
+        return;
+    }
+    const QString name = m_clientName.isEmpty() ? QStringLiteral("ohne Namen") : m_clientName;
+    m_statusClient->setText(
+        QStringLiteral("Mandant %1: %2").arg(m_current.id()).arg(name.left(200)));
+    const int count = m_model->rowCount();
+    m_statusCount->setText(count == 1 ? QStringLiteral("1 Bestellung")
+                                      : QStringLiteral("%1 Bestellungen").arg(count));
+}
+
+void TfrmMainWindow::changeClient()
+{
+    if (m_busy)
+        return;
+    m_busy = true;
+    {
+        TfrmMandantWahl selection(m_db, m_current, m_questions, m_programFolder, this);
+        selection.exec();
+    }
+    m_busy = false;
+    // reread() takes the client's currency for the list and the order editor.
+    reread();
+    goToRow(0);
+}
+
+void TfrmMainWindow::runOrderEditor(int orderId)
+{
+    if (m_busy || !m_clientKnown)
+        return;
+    const QString title = QStringLiteral("Bestellung verwalten");
+    const int row = currentRow();
+    const int depth = m_db.transactionDepth();
+    const QString earlierError = m_db.lastError(); // not this stay's reason
+    if (!m_db.begin()) {
+        m_questions.showError(this, title,
+                              QStringLiteral("Die Bestellung kann nicht bearbeitet werden:\n%1")
+                                  .arg(m_db.lastError()));
+        return;
+    }
+    m_busy = true;
+    updateCommands();
+    m_editor->setClient(m_current.id(), m_currency);
+    const bool started =
+        orderId > 0 ? m_editor->startEditOrder(orderId) : m_editor->startNewOrder();
+    if (!started) {
+        const QString reason = m_db.lastError() != earlierError ? m_db.lastError() : QString();
+        while (m_db.transactionDepth() > depth && m_db.rollback()) {
+        }
+        const QString what =
+            orderId > 0 ? QStringLiteral("Die Bestellung kann nicht geöffnet werden.")
+                        : QStringLiteral("Die neue Bestellung kann nicht angelegt werden.");
+        m_questions.showError(this, title, reason.isEmpty() ? what : what + u'\n' + reason);
+    } else {
+        const int result = m_editor->exec();
+        // Levels the editor left open (a line editor that never closed) end with the stay.
+        while (m_db.transactionDepth() > depth + 1 && m_db.rollback()) {
+        }
+        if (result == QDialog::Accepted) {
+            if (!m_db.commit()) {
+                const QString reason = m_db.lastError();
+                m_db.rollback();
+                m_questions.showError(
+                    this, title,
+                    QStringLiteral("Die Bestellung konnte nicht gespeichert werden:\n%1")
+                        .arg(reason));
+            }
+        } else {
+            m_db.rollback();
+        }
+    }
+    m_busy = false;
+    reread();
+    goToRow(row); // a row that is gone is no fault
+}
+
+void TfrmMainWindow::newOrder()
+{
+    runOrderEditor(0);
+}
+
+void TfrmMainWindow::editOrder()
+{
+    if (const int id = selectedOrderId())
+        runOrderEditor(id);
+}
+
+void TfrmMainWindow::deleteOrder()
+{
+    const int id = selectedOrderId();
+    if (m_busy || !m_clientKnown || id <= 0)
+        return;
+    const int row = currentRow();
+    if (!m_questions.askYesNo(this, QStringLiteral("Bestellung löschen"),
+                              QStringLiteral("Bestellung wirklich löschen?")))
+        return;
+    if (!m_db.deleteOrder(id)) {
+        const QString reason = m_db.lastError();
+        m_questions.showError(
+            this, QStringLiteral("Bestellung löschen"),
+            QStringLiteral("Fehler beim löschen des Datensatzes")
+                + (reason.isEmpty() ? QString() : QStringLiteral("\n\n") + reason));
+    }
+    reread();
+    if (!goToRow(row))
+        goToRow(m_model->rowCount() - 1);
+}
+
+void TfrmMainWindow::printOrder()
+{
+    if (const int id = selectedOrderId(); id > 0 && !m_busy)
+        printInvoice(this, m_db, id, m_questions);
+}
+
+void TfrmMainWindow::previewOrder()
+{
+    if (const int id = selectedOrderId(); id > 0 && !m_busy)
+        previewInvoice(this, m_db, id, m_questions);
+}
+
+void TfrmMainWindow::saveXRechnungOfOrder()
+{
+    const int id = selectedOrderId();
+    if (id <= 0 || m_busy)
+        return;
+    const int row = currentRow();
+    saveXRechnung(this, m_db, id, m_questions);
+    // Putting the invoice out fixes its date.
+    reread();
+    goToRow(row);
+}
+
+void TfrmMainWindow::saveZugferdOfOrder()
+{
+    const int id = selectedOrderId();
+    if (id <= 0 || m_busy)
+        return;
+    const int row = currentRow();
+    saveZugferd(this, m_db, id, m_questions);
+    reread();
+    goToRow(row);
+}
+
+void TfrmMainWindow::manageClients()
+{
+    if (m_busy)
+        return;
+    const int row = currentRow();
+    m_busy = true;
+    {
+        TfrmMandanten manager(m_db, m_questions, this);
+        manager.exec();
+    }
+    m_busy = false;
+    reread();
+    goToRow(row);
+}
+
+void TfrmMainWindow::importOrders()
+{
+    if (m_busy || !m_clientKnown)
+        return;
+    m_busy = true;
+    updateCommands();
+    {
+        TfrmMailImport import(m_db, m_current.id(), m_questions, this);
+        import.exec();
+    }
+    m_busy = false;
+    reread();
+    goToRow(m_model->rowCount() - 1);
+}
+
+void TfrmMainWindow::editTemplate()
+{
+    if (m_busy || !m_clientKnown)
+        return;
+    editInvoiceTemplate(this, m_db, m_current.id(), selectedOrderId(), m_programFolder,
+                        m_questions);
+}
+
+void TfrmMainWindow::resetTemplate()
+{
+    if (m_busy || !m_clientKnown)
+        return;
+    resetInvoiceTemplate(this, m_current.id(), m_programFolder, m_questions);
+}
+
+void TfrmMainWindow::editStates()
+{
+    if (m_busy)
+        return;
+    const int row = currentRow();
+    m_busy = true;
+    {
+        TfrmStatus states(m_db, m_questions, this);
+        states.exec();
+    }
+    m_busy = false;
+    reread();
+    goToRow(row);
+}
+
+void TfrmMainWindow::showDatabase()
+{
+    const QString title = QStringLiteral("Datenbank aufrufen");
+    const DatabaseLocation where = m_db.location();
+    if (where.dialect != SqlDialect::SQLite) {
+        m_questions.showInformation(
+            this, title,
+            QStringLiteral("Die Daten des Rechnungsmoduls liegen in der PostgreSQL-Datenbank "
+                           "„%1“ auf dem Server %2:%3.\n\nÖffnen Sie sie mit einem "
+                           "Datenbankprogramm Ihrer Wahl.")
+                .arg(where.name, where.host.isEmpty() ? QStringLiteral("localhost") : where.host)
+                .arg(where.port));
+        return;
+    }
+    const QString file = QDir::toNativeSeparators(where.file);
+    m_questions.showInformation(
+        this, title,
+        QStringLiteral("Die Daten des Rechnungsmoduls liegen in der SQLite-Datenbank\n%1\n\n"
+                       "Sie wird jetzt mit dem Programm geöffnet, das Ihr System für "
+                       "solche Dateien vorsieht. Ändern Sie dort nichts, solange das "
+                       "Rechnungsmodul läuft.")
+            .arg(file));
+    if (!m_questions.openWithSystem(this, where.file))
+        m_questions.showError(
+            this, title,
+            QStringLiteral("Für SQLite-Datenbanken ist auf diesem System kein Programm "
+                           "eingerichtet. Die Datei liegt unter\n%1")
+                .arg(file));
+}
+
+void TfrmMainWindow::openDataFolder()
+{
+    const QString folder = vq::appDataFolder();
+    QDir().mkpath(folder);
+    if (!m_questions.openWithSystem(this, folder))
+        m_questions.showError(this, QStringLiteral("Datenverzeichnis öffnen"),
+                              QStringLiteral("Das Datenverzeichnis kann nicht geöffnet werden. "
+                                             "Es liegt unter\n%1")
+                                  .arg(QDir::toNativeSeparators(folder)));
+}
+
+void TfrmMainWindow::showHelp()
+{
+    const QString file = QDir(m_programFolder).filePath(QString::fromUtf16(kInvoiceHelpFile));
+    if (!QFileInfo(file).isFile()) {
+        m_questions.showError(this, QStringLiteral("Hilfe"),
+                              QStringLiteral("Die Hilfe fehlt in dieser Installation:\n%1")
+                                  .arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    if (!m_questions.openWithSystem(this, file))
+        m_questions.showError(this, QStringLiteral("Hilfe"),
+                              QStringLiteral("Die Hilfe kann nicht angezeigt werden, da kein "
+                                             "Webbrowser eingerichtet ist. Sie liegt unter\n%1")
+                                  .arg(QDir::toNativeSeparators(file)));
+}
+
+void TfrmMainWindow::showAbout()
+{
+    TfrmAbout about(this);
+    about.exec();
+}
+
+} // namespace vq::invoice

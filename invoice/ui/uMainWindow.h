@@ -1,0 +1,151 @@
+// The invoice module's main window: the order list of the current client with
+// its tool bar, menus and status bar, and every command on it (new, edit and
+// delete an order, print and preview its invoice, save it as an electronic
+// invoice, change and manage clients, import order mails, the invoice
+// template, the states, the database, the data folder, help and the about box).
+#pragma once
+
+#include "clients.h"
+#include "invoice_database.h"
+#include "user_questions.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QTableView;
+class QToolBar;
+
+namespace vq::invoice {
+
+class TfrmBestellung;
+
+// The version the main window's caption and the about box name.
+inline constexpr char16_t kInvoiceModuleVersion[] = u"1.5";
+inline constexpr char16_t kInvoiceModuleName[] = u"VQ-BestellFormular Rechnungsmodul";
+// The help page in the program folder.
+inline constexpr char16_t kInvoiceHelpFile[] = u"help/vq_bestell_rechnung.htm";
+
+// The rows of the order list (one per order of the current client), read-only.
+class TOrderListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { RechNr, Datum, Firma, Vorname, Nachname, Summe, Status, ColumnCount };
+
+    explicit TOrderListModel(QObject *parent = nullptr);
+    void setRows(QList<OrderListRow> rows, const QString &currency);
+    const QList<OrderListRow> &rows() const { return m_rows; }
+    // The starting width of a column.
+    static int columnWidth(int column);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QList<OrderListRow> m_rows;
+    QString m_currency;
+};
+
+// "Über diese Anwendung".
+class TfrmAbout : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmAbout(QWidget *parent = nullptr);
+};
+
+class TfrmMainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    TfrmMainWindow(TInvoiceDatabase &db, TUserQuestions &questions, QString programFolder,
+                   QWidget *parent = nullptr);
+    ~TfrmMainWindow() override;
+
+    TCurrentClient &currentClient() { return m_current; }
+    TfrmBestellung &orderEditor() { return *m_editor; }
+    // The currency text of every money display (the current client's).
+    QString currency() const { return m_currency; }
+    // The row of the order list that is current; -1: none.
+    int currentRow() const;
+    // Makes that row current; false when the list has no such row.
+    bool goToRow(int row);
+    // The key of the order in the current row; 0: none.
+    int selectedOrderId() const;
+    const TOrderListModel &orderList() const { return *m_model; }
+
+public Q_SLOTS:
+    // "Mandant wechseln": the client selection, then the client's currency
+    // everywhere and the views re-read.
+    void changeClient();
+    // Re-reads the order list (and the order editor's views); failures keep what is shown.
+    void reread();
+    void newOrder();
+    void editOrder();
+    void deleteOrder();
+    void printOrder();
+    void previewOrder();
+    void saveXRechnungOfOrder();
+    void saveZugferdOfOrder();
+    void manageClients();
+    void importOrders();
+    void editTemplate();
+    void resetTemplate();
+    void editStates();
+    void showDatabase();
+    void openDataFolder();
+    void showHelp();
+    void showAbout();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QAction *addCommand(const char *name, const QString &text, const QString &hint,
+                        const QString &themeIcon, int standardIcon);
+    void buildCommands();
+    void buildMenus();
+    void buildToolBar();
+    // One stay in the order editor: a new order (orderId 0) or a stored one.
+    void runOrderEditor(int orderId);
+    void updateCommands();
+    void updateStatusBar();
+
+    TInvoiceDatabase &m_db;
+    TUserQuestions &m_questions;
+    QString m_programFolder;
+    TCurrentClient m_current;
+    bool m_clientKnown = false; // the current client's row exists
+    QString m_clientName;
+    QString m_currency;
+    bool m_firstShow = true;
+    bool m_busy = false; // a command's dialog is open
+
+    TOrderListModel *m_model;
+    QTableView *m_grid;
+    QToolBar *m_toolBar = nullptr;
+    QLabel *m_statusClient;
+    QLabel *m_statusCount;
+    TfrmBestellung *m_editor;
+
+    QAction *actNeu = nullptr, *actBearbeiten = nullptr, *actLoeschen = nullptr;
+    QAction *actDrucken = nullptr, *actVorschau = nullptr;
+    QAction *actXRechnung = nullptr, *actZugferd = nullptr;
+    QAction *actMandantWechseln = nullptr, *actMandantenVerwalten = nullptr;
+    QAction *actEinlesen = nullptr;
+    QAction *actErster = nullptr, *actZurueck = nullptr, *actNaechster = nullptr,
+            *actLetzter = nullptr;
+    QAction *actHilfe = nullptr, *actBeenden = nullptr;
+    QAction *actVorlageBearbeiten = nullptr, *actVorlageZuruecksetzen = nullptr;
+    QAction *actStatus = nullptr, *actDatenbank = nullptr, *actDatenverzeichnis = nullptr;
+    QAction *actUeber = nullptr;
+};
+
+} // namespace vq::invoice

@@ -1,0 +1,286 @@
+#include "uStatus.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vq::invoice {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Status bearbeiten");
+constexpr int kIdRole = Qt::UserRole;
+constexpr int kChangedRole = Qt::UserRole + 1;
+
+// The grid, with a way to store what is being typed before saving.
+class TStatusGrid : public QTableWidget
+{
+public:
+    using QTableWidget::QTableWidget;
+    void finishEditing()
+    {
+        if (state() != EditingState)
+            return;
+        if (QWidget *editor = indexWidget(currentIndex())) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+};
+
+// Names no longer than the column holds.
+class TStateNameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *line = qobject_cast<QLineEdit *>(editor)) {
+            line->setMaxLength(kMaxStateLength);
+            line->setAccessibleName(QStringLiteral("Status"));
+        }
+        return editor;
+    }
+};
+
+} // namespace
+
+TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent)
+    : QDialog(parent)
+    , m_db(db)
+    , m_questions(questions)
+{
+    setObjectName(QStringLiteral("frmStatus"));
+    setWindowTitle(kTitle);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("mnuStatus"));
+    layout->setMenuBar(menuBar);
+
+    auto command = [this](const char *name, const QString &text, const QString &theme,
+                          QStyle::StandardPixmap fallback) {
+        auto *action =
+            new QAction(QIcon::fromTheme(theme, style()->standardIcon(fallback)), text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(text);
+        return action;
+    };
+    QAction *actNeu =
+        command("actNeu", QStringLiteral("Neu"), QStringLiteral("list-add"), QStyle::SP_FileIcon);
+    actNeu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    QAction *actBearbeiten =
+        command("actBearbeiten", QStringLiteral("Bearbeiten"), QStringLiteral("document-edit"),
+                QStyle::SP_FileDialogDetailedView);
+    QAction *actSpeichern = command("actSpeichern", QStringLiteral("Speichern"),
+                                    QStringLiteral("document-save"), QStyle::SP_DialogSaveButton);
+    actSpeichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction *actLoeschen = command("actLoeschen", QStringLiteral("Löschen"),
+                                   QStringLiteral("edit-delete"), QStyle::SP_TrashIcon);
+    actLoeschen->setShortcut(QKeySequence::Delete);
+    QAction *actVerlassen =
+        command("actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("application-exit"),
+                QStyle::SP_DialogCloseButton);
+
+    QMenu *file = menuBar->addMenu(QStringLiteral("Datei"));
+    file->setObjectName(QStringLiteral("mnuDatei"));
+    file->addAction(actVerlassen);
+
+    auto *toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("tbrStatus"));
+    toolBar->addActions({actNeu, actBearbeiten, actSpeichern, actLoeschen});
+    toolBar->addSeparator();
+    toolBar->addAction(actVerlassen);
+    for (QAction *action : toolBar->actions()) {
+        if (auto *button = qobject_cast<QToolButton *>(toolBar->widgetForAction(action))) {
+            button->setObjectName(QStringLiteral("btn") + action->objectName().mid(3));
+            button->setAccessibleName(action->toolTip());
+        }
+    }
+    layout->addWidget(toolBar);
+
+    m_grid = new TStatusGrid(0, 1, this);
+    m_grid->setObjectName(QStringLiteral("grdStatus"));
+    m_grid->setAccessibleName(QStringLiteral("Status"));
+    m_grid->setHorizontalHeaderLabels({QStringLiteral("Status")});
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->verticalHeader()->hide();
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed);
+    m_grid->setItemDelegate(new TStateNameDelegate(m_grid));
+    layout->addWidget(m_grid, 1);
+
+    connect(actNeu, &QAction::triggered, this, &TfrmStatus::addState);
+    connect(actBearbeiten, &QAction::triggered, this, &TfrmStatus::editState);
+    connect(actSpeichern, &QAction::triggered, this, &TfrmStatus::save);
+    connect(actLoeschen, &QAction::triggered, this, &TfrmStatus::deleteState);
+    connect(actVerlassen, &QAction::triggered, this, &TfrmStatus::reject);
+    connect(m_grid, &QTableWidget::itemChanged, this, &TfrmStatus::markChanged);
+
+    resize(360, 400);
+    reload();
+}
+
+void TfrmStatus::reload()
+{
+    const auto states = m_db.states();
+    if (!states) {
+        m_questions.showError(
+            this, kTitle,
+            QStringLiteral("Die Status können nicht gelesen werden:\n%1").arg(m_db.lastError()));
+        return;
+    }
+    m_loading = true;
+    m_grid->setRowCount(0);
+    m_grid->setRowCount(int(states->size()));
+    for (int row = 0; row < states->size(); ++row) {
+        auto *item = new QTableWidgetItem(states->at(row).status);
+        item->setData(kIdRole, states->at(row).id);
+        m_grid->setItem(row, 0, item);
+    }
+    m_loading = false;
+    if (m_grid->rowCount() > 0)
+        m_grid->setCurrentCell(0, 0);
+}
+
+void TfrmStatus::markChanged(QTableWidgetItem *item)
+{
+    if (!m_loading)
+        item->setData(kChangedRole, true);
+}
+
+bool TfrmStatus::hasUnsavedChanges() const
+{
+    for (int row = 0; row < m_grid->rowCount(); ++row) {
+        const QTableWidgetItem *item = m_grid->item(row, 0);
+        if (item && (item->data(kChangedRole).toBool() || item->data(kIdRole).toInt() == 0))
+            return true;
+    }
+    return false;
+}
+
+void TfrmStatus::finishEditing()
+{
+    static_cast<TStatusGrid *>(m_grid)->finishEditing();
+}
+
+void TfrmStatus::addState()
+{
+    finishEditing();
+    const int row = m_grid->rowCount();
+    m_loading = true;
+    m_grid->insertRow(row);
+    auto *item = new QTableWidgetItem;
+    item->setData(kIdRole, 0);
+    m_grid->setItem(row, 0, item);
+    m_loading = false;
+    m_grid->setCurrentCell(row, 0);
+    m_grid->setFocus();
+    m_grid->editItem(item);
+}
+
+void TfrmStatus::editState()
+{
+    if (QTableWidgetItem *item = m_grid->currentItem()) {
+        m_grid->setFocus();
+        m_grid->editItem(item);
+    }
+}
+
+bool TfrmStatus::save()
+{
+    finishEditing();
+    for (int row = 0; row < m_grid->rowCount(); ++row) {
+        QTableWidgetItem *item = m_grid->item(row, 0);
+        const int id = item->data(kIdRole).toInt();
+        if (id > 0 && !item->data(kChangedRole).toBool())
+            continue;
+        const QString name = item->text().trimmed();
+        QString problem;
+        if (name.isEmpty())
+            problem = QStringLiteral("Bitte geben Sie einen Namen für den Status ein.");
+        else if (name.size() > kMaxStateLength)
+            problem = QStringLiteral("Der Name eines Status darf höchstens %1 Zeichen lang sein.")
+                          .arg(kMaxStateLength);
+        if (problem.isEmpty()) {
+            if (id > 0) {
+                if (!m_db.renameState(id, name))
+                    problem = m_db.lastError();
+            } else if (const auto newId = m_db.insertState(name)) {
+                m_loading = true;
+                item->setData(kIdRole, *newId);
+                m_loading = false;
+            } else {
+                problem = m_db.lastError();
+            }
+        }
+        if (!problem.isEmpty()) {
+            m_grid->setCurrentCell(row, 0);
+            m_questions.showError(
+                this, kTitle,
+                QStringLiteral("Der Status kann nicht gespeichert werden:\n%1").arg(problem));
+            return false;
+        }
+        m_loading = true;
+        item->setText(name);
+        item->setData(kChangedRole, false);
+        m_loading = false;
+    }
+    return true;
+}
+
+void TfrmStatus::deleteState()
+{
+    finishEditing();
+    const int row = m_grid->currentRow();
+    QTableWidgetItem *item = row >= 0 ? m_grid->item(row, 0) : nullptr;
+    if (!item)
+        return;
+    if (!m_questions.askYesNo(this, kTitle,
+                              QStringLiteral("Soll der Datensatz wirklich gelöscht werden?")))
+        return;
+    const int id = item->data(kIdRole).toInt();
+    if (id > 0) {
+        QString message;
+        if (!m_db.deleteState(id, &message)) {
+            m_questions.showInformation(this, kTitle,
+                                        message.isEmpty() ? m_db.lastError() : message);
+            return;
+        }
+    }
+    m_grid->removeRow(row);
+    if (m_grid->rowCount() > 0)
+        m_grid->setCurrentCell(std::min(row, m_grid->rowCount() - 1), 0);
+}
+
+void TfrmStatus::reject()
+{
+    finishEditing();
+    if (hasUnsavedChanges()) {
+        switch (m_questions.askYesNoCancel(
+            this, kTitle, QStringLiteral("Sollen die Änderungen gespeichert werden?"))) {
+        case TUserQuestions::Answer::Yes:
+            if (!save())
+                return;
+            break;
+        case TUserQuestions::Answer::No:
+            break;
+        case TUserQuestions::Answer::Cancel:
+            return;
+        }
+    }
+    QDialog::reject();
+}
+
+} // namespace vq::invoice

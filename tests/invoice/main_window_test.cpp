@@ -1,0 +1,803 @@
+// The invoice module's main window offscreen: the order list of the current
+// client with its columns and the client's currency, the tool bar and menus,
+// moving through the list, one transaction per stay in the order editor,
+// deleting with the question, standing on the newest order after an import,
+// naming and opening the database, the data folder and the help, the about
+// box, and the state editor with its refusal for a used state. Set
+// VQ_SCREENSHOT_DIR to keep a picture of each window.
+#include "GlobalFunctions.h"
+#include "clients.h"
+#include "invoice_servers.h"
+#include "invoice_window_support.h"
+#include "uBestellung.h"
+#include "uMainWindow.h"
+#include "uStatus.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace vq::invoice;
+using vq::test::child;
+using vq::test::TScriptedQuestions;
+using vq::test::whenModal;
+
+namespace {
+
+QString programFolder()
+{
+    return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
+}
+
+void keepScreenshot(QWidget *window, const char *name)
+{
+    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QTest::qWait(200);
+    window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
+
+QStringList utf8List(std::initializer_list<const char *> items)
+{
+    QStringList texts;
+    for (const char *item : items)
+        texts << QString::fromUtf8(item);
+    return texts;
+}
+
+// The texts of a menu or tool bar, "-" for a separator.
+QStringList entries(const QList<QAction *> &actions, bool hints = false)
+{
+    QStringList texts;
+    for (const QAction *action : actions)
+        texts << (action->isSeparator() ? QStringLiteral("-")
+                  : hints               ? action->toolTip()
+                                        : action->text());
+    return texts;
+}
+
+// Runs action on a modal dialog when trigger shows one; false when none was shown.
+bool onModalIfShown(const std::function<void()> &trigger,
+                    const std::function<void(QDialog &)> &action)
+{
+    bool shown = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        shown = true;
+        action(*dialog);
+    });
+    poll.start();
+    trigger();
+    poll.stop();
+    return shown;
+}
+
+class MainWindowTest : public testing::TestWithParam<SqlDialect>
+{
+protected:
+    static void TearDownTestSuite() { vq::test::stopSharedPostgres(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid() && dir.isValid());
+        previousHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        QString error;
+        ASSERT_TRUE(vq::test::openTestDatabase(db, GetParam(), dir.path(), &error))
+            << error.toStdString();
+        euroClient = addClient(QStringLiteral("Fensterladen KG"), QStringLiteral("€"));
+        francClient = addClient(QStringLiteral("Bergsport AG"), QStringLiteral("CHF"));
+        ASSERT_GT(euroClient, 0);
+        ASSERT_GT(francClient, 0);
+        euroOrders << addOrder(euroClient, 1, QStringLiteral("Anna"), QStringLiteral("Alt"), 10)
+                   << addOrder(euroClient, 2, QStringLiteral("Bert"), QStringLiteral("Mittel"), 20)
+                   << addOrder(euroClient, 3, QStringLiteral("Cora"), QStringLiteral("Neu"),
+                               1234.5);
+        francOrders << addOrder(francClient, 1, QStringLiteral("Dora"), QStringLiteral("Berg"),
+                                99.9)
+                    << addOrder(francClient, 2, QStringLiteral("Emil"), QStringLiteral("Tal"), 5);
+        window = std::make_unique<TfrmMainWindow>(db, questions, programFolder());
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        db.close();
+        qputenv("XDG_DATA_HOME", previousHome);
+    }
+
+    int addClient(const QString &firma, const QString &currency)
+    {
+        TMandant client = newClient();
+        client.firma = firma;
+        client.waehrung = currency;
+        client.email = QStringLiteral("shop@example.org");
+        return db.insertClient(client).value_or(0);
+    }
+
+    int addOrder(int mandantId, int rechNr, const QString &name, const QString &nachname,
+                 double price)
+    {
+        TBestellung order;
+        order.mandantId = mandantId;
+        order.rechNr = rechNr;
+        order.zeit = QDateTime(QDate(2026, 12, rechNr), QTime(9, 30), Qt::UTC);
+        order.firma = QStringLiteral("Kunde %1").arg(rechNr);
+        order.name = name;
+        order.nachname = nachname;
+        const int id = db.insertOrder(order).value_or(0);
+        TArtikel line;
+        line.bestellungId = id;
+        line.nr = QStringLiteral("A1");
+        line.name = QStringLiteral("Ware");
+        line.anzahl = 1;
+        line.preis = price;
+        line.mwst = 19;
+        EXPECT_TRUE(db.insertLine(line));
+        return id;
+    }
+
+    // "Mandant wechseln" with the selection accepting that client.
+    void chooseClient(int mandantId)
+    {
+        whenModal([this, mandantId](QDialog &selection) {
+            EXPECT_EQ(selection.objectName(), QStringLiteral("frmMandantWahl"));
+            QString message;
+            EXPECT_TRUE(window->currentClient().accept(mandantId, &message))
+                << message.toStdString();
+            selection.done(QDialog::Accepted);
+        });
+        action("actMandantWechseln")->trigger();
+    }
+
+    // Shows the window; the selection it opens on its first showing keeps the client.
+    void showWindow()
+    {
+        whenModal([](QDialog &selection) { selection.done(QDialog::Rejected); });
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
+        QTest::qWait(20);
+    }
+
+    QAction *action(const char *name) { return child<QAction>(*window, name); }
+    QTableView *grid() { return child<QTableView>(*window, "grdBestellungen"); }
+    QString cell(int row, int column)
+    {
+        return grid()->model()->index(row, column).data().toString();
+    }
+    int orderCount(int mandantId)
+    {
+        const auto rows = db.orderList(mandantId);
+        EXPECT_TRUE(rows.has_value());
+        return rows ? int(rows->size()) : -1;
+    }
+
+    QTemporaryDir home, dir;
+    QByteArray previousHome;
+    TInvoiceDatabase db;
+    TScriptedQuestions questions;
+    int euroClient = 0, francClient = 0;
+    QList<int> euroOrders, francOrders;
+    std::unique_ptr<TfrmMainWindow> window;
+};
+
+using MainWindowSQLite = MainWindowTest;
+
+TEST_P(MainWindowSQLite, ShowsTheCaptionCommandsAndMenusInTheirOrder)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("VQ-Bestellformular Rechnungsmodul V1.5"));
+    // 831 x 600 where the screen has room (the offscreen one is smaller).
+    EXPECT_EQ(window->size(),
+              QSize(831, 600).boundedTo(QApplication::primaryScreen()->availableSize()));
+
+    auto *toolBar = child<QToolBar>(*window, "tbrHaupt");
+    ASSERT_TRUE(toolBar);
+    EXPECT_EQ(entries(toolBar->actions(), true),
+              utf8List({"Neu", "Bearbeiten", "Löschen", "-", "Drucken", "Vorschau Rechnung", "-",
+                        "Mandant wechseln", "-", "Bestellungen einlesen", "-",
+                        "Gehe zu erster Bestellung", "Bestellung zurück", "Nächste Bestellung",
+                        "Zu neuester Bestellung springen", "-", "Hilfe", "-", "Beenden"}));
+    for (QAction *command : toolBar->actions()) {
+        if (!command->isSeparator()) {
+            EXPECT_FALSE(command->icon().isNull()) << command->toolTip().toStdString();
+            EXPECT_FALSE(toolBar->widgetForAction(command)->accessibleName().isEmpty());
+        }
+    }
+
+    const QList<QAction *> menus = window->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    EXPECT_EQ(entries(menus), utf8List({"&Datei", "Ein&stellungen", "&Hilfe"}));
+    EXPECT_EQ(entries(menus[0]->menu()->actions()),
+              utf8List({"Neu", "Bearbeiten", "Löschen", "-", "Bestellungen einlesen", "Vorschau",
+                        "-", "Drucken", "E-Rechnung (XRechnung) speichern",
+                        "E-Rechnung (ZUGFeRD-PDF) speichern", "-", "Beenden"}));
+    EXPECT_EQ(
+        entries(menus[1]->menu()->actions()),
+        utf8List({"Mandant wechseln", "Mandanten verwalten", "-", "Rechnungsvorlage bearbeiten",
+                  "Rechnungsvorlage zurücksetzen", "-", "Status bearbeiten", "-",
+                  "Datenbank aufrufen", "-", "Datenverzeichnis öffnen"}));
+    EXPECT_EQ(entries(menus[2]->menu()->actions()), utf8List({"Hilfe", "Über diese Anwendung"}));
+    EXPECT_EQ(action("actNeu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+}
+
+TEST_P(MainWindowSQLite, FirstShowingAsksForTheClientThenListsItsOrders)
+{
+    bool asked = false;
+    whenModal([&](QDialog &selection) {
+        asked = true;
+        EXPECT_EQ(selection.objectName(), QStringLiteral("frmMandantWahl"));
+        EXPECT_TRUE(window->isVisible());
+        QString message;
+        EXPECT_TRUE(window->currentClient().accept(euroClient, &message));
+        selection.done(QDialog::Accepted);
+    });
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked && grid()->model()->rowCount() == 3; }));
+    EXPECT_EQ(window->currentRow(), 0);
+    EXPECT_TRUE(
+        child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Fensterladen KG")));
+    EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("3 Bestellungen"));
+    keepScreenshot(window.get(), "hauptfenster");
+    window->resize(500, 300);
+    keepScreenshot(window.get(), "hauptfenster_klein");
+
+    // Showing again (after minimising) does not ask again.
+    window->hide();
+    window->show();
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
+{
+    // Without a client: no rows, and nothing that needs one is offered.
+    EXPECT_EQ(grid()->model()->rowCount(), 0);
+    for (const char *name :
+         {"actNeu", "actBearbeiten", "actLoeschen", "actDrucken", "actVorschau", "actXRechnung",
+          "actZugferd", "actEinlesen", "actVorlageBearbeiten", "actVorlageZuruecksetzen"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    window->newOrder();
+    window->importOrders();
+    EXPECT_EQ(db.transactionDepth(), 0);
+    EXPECT_EQ(child<QLabel>(*window, "lblMandant")->text(), QStringLiteral("Kein Mandant gewählt"));
+
+    chooseClient(euroClient);
+    const QHeaderView *header = grid()->horizontalHeader();
+    const QStringList titles =
+        utf8List({"Rech.-Nr.", "Datum", "Firma", "Vorname", "Nachname", "Summe", "Status"});
+    const QList<int> widths{60, 80, 140, 150, 150, 100};
+    for (int column = 0; column < titles.size(); ++column) {
+        EXPECT_EQ(grid()->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
+        if (column < widths.size()) {
+            EXPECT_EQ(header->sectionSize(column), widths[column]) << column;
+        }
+    }
+    ASSERT_EQ(grid()->model()->rowCount(), 3);
+    EXPECT_EQ(cell(2, 0), QStringLiteral("3"));
+    EXPECT_EQ(cell(2, 1), QStringLiteral("03.12.2026"));
+    EXPECT_EQ(cell(2, 2), QStringLiteral("Kunde 3"));
+    EXPECT_EQ(cell(2, 3), QStringLiteral("Cora"));
+    EXPECT_EQ(cell(2, 4), QStringLiteral("Neu"));
+    EXPECT_EQ(cell(2, 5), QStringLiteral("1.234,50 €"));
+    EXPECT_EQ(cell(2, 6), QStringLiteral("Neu"));
+    for (const int column : {0, 5}) {
+        const auto alignment =
+            Qt::Alignment(grid()->model()->index(0, column).data(Qt::TextAlignmentRole).toInt());
+        EXPECT_TRUE(alignment & Qt::AlignRight) << column;
+    }
+    EXPECT_TRUE(action("actNeu")->isEnabled());
+    EXPECT_TRUE(action("actBearbeiten")->isEnabled());
+
+    chooseClient(francClient);
+    ASSERT_EQ(grid()->model()->rowCount(), 2);
+    EXPECT_EQ(window->currency(), QStringLiteral("CHF"));
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_TRUE(cell(row, TOrderListModel::Summe).endsWith(QStringLiteral(" CHF")))
+            << cell(row, TOrderListModel::Summe).toStdString();
+        EXPECT_FALSE(cell(row, TOrderListModel::Summe).contains(QStringLiteral("€")));
+    }
+    EXPECT_EQ(cell(0, TOrderListModel::Summe), QStringLiteral("99,90 CHF"));
+    EXPECT_EQ(window->selectedOrderId(), francOrders[0]);
+    EXPECT_TRUE(
+        child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Bergsport AG")));
+    EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("2 Bestellungen"));
+
+    // A currency changed in the client manager shows after it closes.
+    whenModal([&](QDialog &manager) {
+        EXPECT_EQ(manager.objectName(), QStringLiteral("frmMandanten"));
+        TMandant client = *db.client(francClient);
+        client.waehrung = QStringLiteral("Fr.");
+        EXPECT_TRUE(db.updateClient(client));
+        manager.done(QDialog::Accepted);
+    });
+    action("actMandantenVerwalten")->trigger();
+    EXPECT_EQ(cell(0, TOrderListModel::Summe), QStringLiteral("99,90 Fr."));
+
+    // A client deleted there leaves an empty list and no command that needs it.
+    whenModal([&](QDialog &manager) {
+        EXPECT_TRUE(db.deleteClient(francClient));
+        manager.done(QDialog::Accepted);
+    });
+    action("actMandantenVerwalten")->trigger();
+    EXPECT_EQ(grid()->model()->rowCount(), 0);
+    EXPECT_FALSE(action("actNeu")->isEnabled());
+    EXPECT_EQ(child<QLabel>(*window, "lblMandant")->text(), QStringLiteral("Kein Mandant gewählt"));
+}
+
+TEST_P(MainWindowSQLite, MovesThroughTheListAndEditsOnDoubleClick)
+{
+    chooseClient(euroClient);
+    struct Step
+    {
+        const char *command;
+        int row;
+    };
+    const Step steps[] = {{"actLetzter", 2},   {"actZurueck", 1},   {"actZurueck", 0},
+                          {"actZurueck", 0},   {"actNaechster", 1}, {"actNaechster", 2},
+                          {"actNaechster", 2}, {"actErster", 0}};
+    for (const Step &step : steps) {
+        action(step.command)->trigger();
+        EXPECT_EQ(window->currentRow(), step.row) << step.command;
+        EXPECT_EQ(window->selectedOrderId(), euroOrders[step.row]) << step.command;
+        EXPECT_EQ(action("actZurueck")->isEnabled(), step.row > 0);
+        EXPECT_EQ(action("actErster")->isEnabled(), step.row > 0);
+        EXPECT_EQ(action("actNaechster")->isEnabled(), step.row < 2);
+        EXPECT_EQ(action("actLetzter")->isEnabled(), step.row < 2);
+    }
+
+    // A double-click edits that row's order; afterwards the list stands on the row again.
+    showWindow();
+    window->goToRow(1);
+    int edited = 0;
+    whenModal([&](QDialog &editor) {
+        EXPECT_EQ(editor.objectName(), QStringLiteral("frmBestellung"));
+        edited = window->orderEditor().currentOrderId();
+        editor.done(QDialog::Rejected);
+    });
+    const QRect rect = grid()->visualRect(grid()->model()->index(1, 2));
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(edited, euroOrders[1]);
+    EXPECT_EQ(window->currentRow(), 1);
+    EXPECT_EQ(db.transactionDepth(), 0);
+
+    // Enter on a row does the same.
+    window->goToRow(2);
+    edited = 0;
+    whenModal([&](QDialog &editor) {
+        edited = window->orderEditor().currentOrderId();
+        editor.done(QDialog::Rejected);
+    });
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_EQ(edited, euroOrders[2]);
+    EXPECT_EQ(db.transactionDepth(), 0);
+}
+
+TEST_P(MainWindowSQLite, StandsOnTheNewestOrderAfterAnImport)
+{
+    chooseClient(euroClient);
+    window->goToRow(0);
+    int newest = 0;
+    whenModal([&](QDialog &import) {
+        EXPECT_EQ(import.objectName(), QStringLiteral("frmMailImport"));
+        addOrder(euroClient, 4, QStringLiteral("Fritz"), QStringLiteral("Post"), 7);
+        newest = addOrder(euroClient, 5, QStringLiteral("Gina"), QStringLiteral("Post"), 8);
+        import.done(QDialog::Rejected);
+    });
+    action("actEinlesen")->trigger();
+    ASSERT_EQ(grid()->model()->rowCount(), 5);
+    EXPECT_EQ(window->currentRow(), 4);
+    EXPECT_EQ(window->selectedOrderId(), newest);
+    EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("5 Bestellungen"));
+}
+
+TEST_P(MainWindowSQLite, DeletesAfterTheQuestionDownToAnEmptyList)
+{
+    chooseClient(euroClient);
+    window->goToRow(1);
+    questions.answers = {false};
+    action("actLoeschen")->trigger();
+    EXPECT_EQ(questions.asked, QStringList{QStringLiteral("Bestellung wirklich löschen?")});
+    EXPECT_EQ(orderCount(euroClient), 3);
+
+    questions.answers = {true};
+    action("actLoeschen")->trigger();
+    EXPECT_EQ(orderCount(euroClient), 2);
+    EXPECT_FALSE(db.order(euroOrders[1]).has_value());
+    EXPECT_TRUE(db.linesOfOrder(euroOrders[1]).value_or(QList<TArtikel>{}).isEmpty());
+    EXPECT_EQ(window->currentRow(), 1);
+    EXPECT_EQ(window->selectedOrderId(), euroOrders[2]);
+
+    // The last row deleted: the list stands on the row before it.
+    questions.answers = {true};
+    action("actLoeschen")->trigger();
+    EXPECT_EQ(window->currentRow(), 0);
+    questions.answers = {true};
+    action("actLoeschen")->trigger();
+    EXPECT_EQ(grid()->model()->rowCount(), 0);
+    EXPECT_EQ(window->currentRow(), -1);
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+    EXPECT_FALSE(action("actLoeschen")->isEnabled());
+    EXPECT_FALSE(action("actBearbeiten")->isEnabled());
+    // The other client's orders stay.
+    EXPECT_EQ(orderCount(francClient), 2);
+    EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("0 Bestellungen"));
+}
+
+TEST_P(MainWindowSQLite, DeleteThatTheDatabaseRefusesKeepsTheOrderAndSaysWhy)
+{
+    chooseClient(euroClient);
+    window->goToRow(1);
+    // Another program holds the write lock longer than this window waits.
+    TInvoiceDatabase other;
+    QString error;
+    ASSERT_TRUE(other.openLocation(db.location(), &error)) << error.toStdString();
+    ASSERT_TRUE(other.begin(TInvoiceDatabase::WriteLock::AtStart));
+    ASSERT_TRUE(db.setLockTimeout(200));
+    questions.answers = {true};
+    action("actLoeschen")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(
+        questions.errors[0].startsWith(QStringLiteral("Fehler beim löschen des Datensatzes")));
+    EXPECT_TRUE(questions.errors[0].contains(QString::fromUtf16(kTextDatabaseLocked)));
+    ASSERT_TRUE(other.rollback());
+    EXPECT_TRUE(db.order(euroOrders[1]).has_value());
+    EXPECT_EQ(grid()->model()->rowCount(), 3);
+    EXPECT_EQ(window->currentRow(), 1);
+}
+
+TEST_P(MainWindowSQLite, NamesTheDatabaseFileAndOpensItTheDataFolderAndTheHelp)
+{
+    action("actDatenbank")->trigger();
+    const QString file = db.location().file;
+    ASSERT_EQ(questions.informations.size(), 1);
+    EXPECT_TRUE(questions.informations[0].contains(QDir::toNativeSeparators(file)));
+    EXPECT_EQ(questions.opened, QStringList{file});
+
+    action("actDatenverzeichnis")->trigger();
+    EXPECT_EQ(questions.opened.value(1), vq::appDataFolder());
+    EXPECT_TRUE(vq::appDataFolder().startsWith(home.path()));
+
+    action("actHilfe")->trigger();
+    const QString help = questions.opened.value(2);
+    EXPECT_TRUE(help.endsWith(QStringLiteral("help/vq_bestell_rechnung.htm")));
+    EXPECT_TRUE(QFileInfo(help).isFile());
+    EXPECT_TRUE(questions.errors.isEmpty());
+
+    // Without a handler for it the user learns where the thing lies.
+    questions.openSucceeds = false;
+    action("actDatenverzeichnis")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors[0].contains(QDir::toNativeSeparators(vq::appDataFolder())));
+}
+
+TEST_P(MainWindowSQLite, PutsOutTheInvoiceOfTheSelectedOrder)
+{
+    chooseClient(euroClient);
+    ASSERT_TRUE(QFileInfo::exists(clientTemplatePath(euroClient)));
+    window->goToRow(2);
+    QString shown;
+    whenModal([&](QDialog &preview) {
+        shown = preview.windowTitle();
+        preview.done(QDialog::Rejected);
+    });
+    action("actVorschau")->trigger();
+    EXPECT_EQ(shown, QStringLiteral("Rechnung Vorschau"));
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+
+    // The client lacks what an electronic invoice needs: the message names it, no file is asked
+    // for.
+    action("actXRechnung")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.suggestions.isEmpty());
+    EXPECT_EQ(window->currentRow(), 2);
+}
+
+TEST_P(MainWindowSQLite, AboutBoxNamesTheProgramAndCloses)
+{
+    bool shown = false;
+    whenModal([&](QDialog &about) {
+        shown = true;
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("Über diese Anwendung"));
+        EXPECT_EQ(child<QLabel>(about, "lblProgrammname")->text(),
+                  QStringLiteral("VQ-BestellFormular Rechnungsmodul"));
+        EXPECT_TRUE(child<QLabel>(about, "lblVersion")->text().contains(QStringLiteral("1.5")));
+        keepScreenshot(&about, "ueber");
+        auto *close = child<QPushButton>(about, "btnSchliessen");
+        ASSERT_TRUE(close);
+        EXPECT_EQ(close->text(), QStringLiteral("Schließen"));
+        close->click();
+    });
+    action("actUeber")->trigger();
+    EXPECT_TRUE(shown);
+}
+
+TEST_P(MainWindowSQLite, KeepsTenThousandOrdersInTheList)
+{
+    ASSERT_TRUE(db.begin());
+    for (int i = 0; i < 10000; ++i) {
+        TBestellung order;
+        order.mandantId = euroClient;
+        order.rechNr = 100 + i;
+        order.zeit = QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC).addSecs(i);
+        order.nachname = QString(300, QChar(u'W'));
+        ASSERT_TRUE(db.insertOrder(order));
+    }
+    ASSERT_TRUE(db.commit());
+    chooseClient(euroClient);
+    ASSERT_EQ(grid()->model()->rowCount(), 10003);
+    action("actLetzter")->trigger();
+    EXPECT_EQ(cell(window->currentRow(), 0), QStringLiteral("10099"));
+    EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("10003 Bestellungen"));
+}
+
+// Started without a display and without options, the program cannot open its
+// windows: it says so and ends with the exit code of a wrong call.
+TEST(InvoiceProgram, WithoutADisplayTheWindowsSayWhyTheyCannotOpen)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    program.setProcessEnvironment(environment);
+    program.start(QDir(programFolder()).filePath(QStringLiteral("vq_bestell_rechnung")), {});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(
+        QString::fromUtf8(program.readAllStandardError()).contains(QStringLiteral("DISPLAY")));
+}
+
+INSTANTIATE_TEST_SUITE_P(SQLite, MainWindowSQLite, testing::Values(SqlDialect::SQLite));
+
+// One transaction per stay in the order editor, on both back ends.
+using MainWindowEditing = MainWindowTest;
+
+TEST_P(MainWindowEditing, NewOrderRejectedLeavesNothing)
+{
+    chooseClient(euroClient);
+    window->goToRow(1);
+    const bool shown = onModalIfShown(
+        [&] { action("actNeu")->trigger(); },
+        [&](QDialog &editor) {
+            EXPECT_EQ(editor.objectName(), QStringLiteral("frmBestellung"));
+            EXPECT_EQ(db.transactionDepth(), 1);
+            // What the editor stores in its stay.
+            addOrder(euroClient, 4, QStringLiteral("Hans"), QStringLiteral("Weg"), 3);
+            editor.done(QDialog::Rejected);
+        });
+    if (!shown) {
+        // An editor that cannot start a new order says so and leaves nothing open.
+        EXPECT_EQ(questions.errors.size(), 1);
+    }
+    EXPECT_EQ(db.transactionDepth(), 0);
+    EXPECT_EQ(orderCount(euroClient), 3);
+    EXPECT_EQ(grid()->model()->rowCount(), 3);
+    EXPECT_EQ(window->currentRow(), 1);
+}
+
+TEST_P(MainWindowEditing, EditCommitsOnOkAndRollsBackOtherwise)
+{
+    chooseClient(euroClient);
+    window->goToRow(2);
+    auto editRenaming = [&](const QString &firma, QDialog::DialogCode result) {
+        whenModal([&, firma, result](QDialog &editor) {
+            EXPECT_EQ(window->orderEditor().currentOrderId(), euroOrders[2]);
+            TBestellung order = *db.order(euroOrders[2]);
+            order.firma = firma;
+            EXPECT_TRUE(db.updateOrder(order));
+            // The editor may leave the nested level of a line open.
+            EXPECT_TRUE(db.begin());
+            editor.done(result);
+        });
+        action("actBearbeiten")->trigger();
+        EXPECT_EQ(db.transactionDepth(), 0);
+    };
+    editRenaming(QStringLiteral("Verworfen GmbH"), QDialog::Rejected);
+    EXPECT_EQ(db.order(euroOrders[2])->firma, QStringLiteral("Kunde 3"));
+    EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Kunde 3"));
+
+    editRenaming(QStringLiteral("Behalten GmbH"), QDialog::Accepted);
+    EXPECT_EQ(db.order(euroOrders[2])->firma, QStringLiteral("Behalten GmbH"));
+    EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Behalten GmbH"));
+    EXPECT_EQ(window->currentRow(), 2);
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+}
+
+TEST_P(MainWindowEditing, NamesTheDatabase)
+{
+    action("actDatenbank")->trigger();
+    ASSERT_EQ(questions.informations.size(), 1);
+    const DatabaseLocation where = db.location();
+    if (GetParam() == SqlDialect::SQLite) {
+        EXPECT_EQ(questions.opened, QStringList{where.file});
+    } else {
+        const QString text = questions.informations[0];
+        EXPECT_TRUE(text.contains(QStringLiteral("%1:%2").arg(where.host).arg(where.port)))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(where.name));
+        if (!where.password.isEmpty()) {
+            EXPECT_FALSE(text.contains(where.password));
+        }
+        EXPECT_TRUE(questions.opened.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialects, MainWindowEditing,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const testing::TestParamInfo<SqlDialect> &info) {
+                             return std::string(vq::test::dialectName(info.param));
+                         });
+
+// PostgreSQL refuses to commit a transaction in which a statement failed.
+using MainWindowPostgreSQL = MainWindowTest;
+
+TEST_P(MainWindowPostgreSQL, FailedCommitIsReportedAndRolledBack)
+{
+    chooseClient(euroClient);
+    window->goToRow(0);
+    whenModal([&](QDialog &editor) {
+        TBestellung order = *db.order(euroOrders[0]);
+        order.firma = QStringLiteral("Halb gespeichert");
+        EXPECT_TRUE(db.updateOrder(order));
+        TArtikel orphan;
+        orphan.bestellungId = 999999; // no such order: the statement fails
+        EXPECT_FALSE(db.insertLine(orphan));
+        editor.done(QDialog::Accepted);
+    });
+    action("actBearbeiten")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors[0].startsWith(
+        QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
+    EXPECT_EQ(db.transactionDepth(), 0);
+    EXPECT_EQ(db.order(euroOrders[0])->firma, QStringLiteral("Kunde 1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, MainWindowPostgreSQL, testing::Values(SqlDialect::PostgreSQL));
+
+// The state editor.
+using StateEditor = MainWindowTest;
+
+TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
+{
+    TfrmStatus editor(db, questions);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Status bearbeiten"));
+    auto *grid = child<QTableWidget>(editor, "grdStatus");
+    auto *toolBar = child<QToolBar>(editor, "tbrStatus");
+    ASSERT_TRUE(grid && toolBar);
+    EXPECT_EQ(entries(toolBar->actions(), true),
+              utf8List({"Neu", "Bearbeiten", "Speichern", "Löschen", "-", "Verlassen"}));
+    auto *menuBar = editor.findChild<QMenuBar *>();
+    ASSERT_TRUE(menuBar);
+    EXPECT_EQ(entries(menuBar->actions()), QStringList{QStringLiteral("Datei")});
+    EXPECT_EQ(entries(menuBar->actions()[0]->menu()->actions()),
+              QStringList{QStringLiteral("Verlassen")});
+    const int before = grid->rowCount();
+    ASSERT_EQ(before, int(db.states()->size()));
+    keepScreenshot(&editor, "status_bearbeiten");
+
+    // Neu, typing, Speichern.
+    child<QAction>(editor, "actNeu")->trigger();
+    QWidget *input = QApplication::focusWidget();
+    ASSERT_TRUE(qobject_cast<QLineEdit *>(input));
+    vq::test::typeText(input, QStringLiteral("verschickt"));
+    child<QAction>(editor, "actSpeichern")->trigger();
+    auto states = *db.states();
+    ASSERT_EQ(states.size(), before + 1);
+    EXPECT_EQ(states.last().status, QStringLiteral("verschickt"));
+    const int shipped = states.last().id;
+
+    // Bearbeiten on it renames it.
+    grid->setCurrentCell(before, 0);
+    child<QAction>(editor, "actBearbeiten")->trigger();
+    input = QApplication::focusWidget();
+    ASSERT_TRUE(qobject_cast<QLineEdit *>(input));
+    qobject_cast<QLineEdit *>(input)->selectAll();
+    vq::test::typeText(input, QStringLiteral("versandt"));
+    child<QAction>(editor, "actSpeichern")->trigger();
+    states = *db.states();
+    EXPECT_EQ(states.last().status, QStringLiteral("versandt"));
+    EXPECT_EQ(states.last().id, shipped);
+
+    // An empty name is refused and stays unsaved.
+    child<QAction>(editor, "actNeu")->trigger();
+    child<QAction>(editor, "actSpeichern")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors[0].contains(QStringLiteral("Namen")));
+    EXPECT_EQ(db.states()->size(), before + 1);
+    EXPECT_TRUE(editor.hasUnsavedChanges());
+    questions.answers = {true};
+    child<QAction>(editor, "actLoeschen")->trigger(); // the unsaved row goes
+    EXPECT_FALSE(editor.hasUnsavedChanges());
+
+    // A state an order uses is refused with the message; "Nein" keeps any state.
+    TBestellung order = *db.order(euroOrders[0]);
+    order.status = shipped;
+    ASSERT_TRUE(db.updateOrder(order));
+    grid->setCurrentCell(before, 0);
+    questions.asked.clear();
+    questions.answers = {true};
+    child<QAction>(editor, "actLoeschen")->trigger();
+    EXPECT_EQ(questions.asked,
+              QStringList{QStringLiteral("Soll der Datensatz wirklich gelöscht werden?")});
+    EXPECT_EQ(questions.informations,
+              QStringList{QStringLiteral(
+                  "Dieser Status kann nicht gelöscht werden, da er bereits verwendet wird.")});
+    EXPECT_EQ(grid->rowCount(), before + 1);
+
+    order.status = kNewOrderState;
+    ASSERT_TRUE(db.updateOrder(order));
+    questions.answers = {false};
+    child<QAction>(editor, "actLoeschen")->trigger();
+    EXPECT_EQ(db.states()->size(), before + 1);
+    questions.answers = {true};
+    child<QAction>(editor, "actLoeschen")->trigger();
+    EXPECT_EQ(db.states()->size(), before);
+    EXPECT_EQ(grid->rowCount(), before);
+}
+
+TEST_P(StateEditor, LeavingWithUnsavedChangesAsks)
+{
+    TfrmStatus editor(db, questions);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    const int before = int(db.states()->size());
+    child<QAction>(editor, "actNeu")->trigger();
+    vq::test::typeText(QApplication::focusWidget(), QStringLiteral("storniert"));
+
+    questions.threeWay = {TUserQuestions::Answer::Cancel};
+    child<QAction>(editor, "actVerlassen")->trigger();
+    EXPECT_TRUE(editor.isVisible());
+    questions.threeWay = {TUserQuestions::Answer::Yes};
+    child<QAction>(editor, "actVerlassen")->trigger();
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(db.states()->size(), before + 1);
+    EXPECT_EQ(questions.asked.size(), 2);
+}
+
+TEST_P(StateEditor, OpensModallyFromTheMainWindowWhoseListShowsTheNewName)
+{
+    chooseClient(euroClient);
+    whenModal([&](QDialog &states) {
+        EXPECT_EQ(states.objectName(), QStringLiteral("frmStatus"));
+        EXPECT_TRUE(db.renameState(kNewOrderState, QStringLiteral("eingegangen")));
+        states.done(QDialog::Rejected);
+    });
+    action("actStatus")->trigger();
+    EXPECT_EQ(cell(0, TOrderListModel::Status), QStringLiteral("eingegangen"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialects, StateEditor,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const testing::TestParamInfo<SqlDialect> &info) {
+                             return std::string(vq::test::dialectName(info.param));
+                         });
+
+} // namespace
