@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -56,14 +57,24 @@ inline void typeText(QWidget *target, const QString &text)
     }
 }
 
-// The control of that name in parent's own window (a child dialog may hold a
-// control of the same name).
+// The control or action of that name in parent's own window (a child dialog
+// may hold one of the same name).
 template <class T> T *child(QWidget &parent, const char *name)
 {
     T *found = nullptr;
     for (T *candidate : parent.findChildren<T *>(QString::fromLatin1(name))) {
         if constexpr (std::is_base_of_v<QWidget, T>) {
             if (candidate->window() != parent.window())
+                continue;
+        } else {
+            // An action or another object belongs to the nearest window
+            // above it; a menu is a window of its own, but not the owner.
+            QObject *owner = candidate->parent();
+            while (owner
+                   && !(owner->isWidgetType() && static_cast<QWidget *>(owner)->isWindow()
+                        && !qobject_cast<QMenu *>(owner)))
+                owner = owner->parent();
+            if (owner && owner != parent.window())
                 continue;
         }
         found = candidate;
