@@ -526,6 +526,14 @@ bool TfrmArtikel::eventFilter(QObject *watched, QEvent *event)
             deleteOption();
             return true;
         }
+        // Enter on an option edits it and ends there: the list passes the key
+        // on after activating the row, and the dialog would take it for "OK".
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier
+            && m_optionList->currentItem()) {
+            editOption();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

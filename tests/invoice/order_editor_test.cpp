@@ -893,6 +893,39 @@ TEST_F(OrderEditor, AnEmptyOptionPriceIsNoPriceAndEmptyingItClearsOne)
     EXPECT_FALSE(options.at(1).preis);
 }
 
+TEST_F(OrderEditor, EnterOnAnOptionEditsItAndLeavesTheLineEditorOpen)
+{
+    const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
+    const int line = addLine(order, "A", 10);
+    ASSERT_TRUE(db.insertOption(TOption{0, line, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
+    questions.threeWay = {Answer::Yes};
+    bool stayedOpen = false;
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             whenModal([&](QDialog &lineEditor) {
+                 setText(lineEditor, "edtBezeichnung", QStringLiteral("halb getippt"));
+                 auto *options = child<QTreeWidget>(lineEditor, "lvOptionen");
+                 options->setCurrentItem(options->topLevelItem(0));
+                 options->setFocus();
+                 // Enter opens the option; "Abbrechen" there goes back to the line.
+                 whenModal([](QDialog &dialog) {
+                     EXPECT_EQ(child<QLineEdit>(dialog, "edtName")->text(),
+                               QStringLiteral("Farbe"));
+                     click(dialog, "btnAbbrechen");
+                 });
+                 QTest::keyClick(options, Qt::Key_Return);
+                 stayedOpen = lineEditor.isVisible();
+                 if (stayedOpen)
+                     click(lineEditor, "btnAbbrechen");
+             });
+             click(window, "btnArtikelBearbeiten");
+             trigger(window, "actVerlassen");
+         });
+    EXPECT_TRUE(stayedOpen);
+    // Nothing of the half-typed line was stored behind the user's back.
+    EXPECT_EQ(db.linesOfOrder(order).value().first().name, QStringLiteral("Bergkäse"));
+}
+
 TEST_F(OrderEditor, TheOptionDialogReportsOnlyTheFirstFailingCheck)
 {
     struct Case
