@@ -500,7 +500,11 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
     TBestellung order = *stored;
 
     const QString rechNrText = m_rechNr->text().trimmed();
-    if (rechNrText.isEmpty()) {
+    if (m_order.rechNr && rechNrText == QString::number(*m_order.rechNr)) {
+        // A number the box could not take by typing (0 or below, from an old
+        // database) stays as it is while its text is not changed.
+        order.rechNr = m_order.rechNr;
+    } else if (rechNrText.isEmpty()) {
         order.rechNr.reset();
     } else {
         bool ok = false;

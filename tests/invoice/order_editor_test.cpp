@@ -715,6 +715,28 @@ TEST_F(OrderEditor, AnOrderKeepsTheNumberItCameWithEvenWhenAnOldDatabaseHoldsItT
     EXPECT_EQ(db.order(first)->ort, QStringLiteral("Bern"));
 }
 
+TEST_F(OrderEditor, AStoredInvoiceNumberTheBoxCannotTakeDoesNotBlockOtherEdits)
+{
+    // Numbers an old database or an order mail left behind.
+    for (const int stored : {0, -4}) {
+        SCOPED_TRACE(stored);
+        questions.informations.clear();
+        const int order = addOrder(stored, QStringLiteral("Alt"), QDate(2024, 5, 6));
+        questions.threeWay = {Answer::Yes};
+        const int result = stay([&] { return editor->startEditOrder(order); },
+                                [&](QDialog &window) {
+                                    setText(window, "edtOrt", QStringLiteral("Chur"));
+                                    trigger(window, "actVerlassen");
+                                    if (window.isVisible()) // refused: end the stay
+                                        window.done(QDialog::Rejected);
+                                });
+        EXPECT_EQ(result, QDialog::Accepted);
+        EXPECT_TRUE(questions.informations.isEmpty());
+        EXPECT_EQ(db.order(order)->ort, QStringLiteral("Chur"));
+        EXPECT_EQ(db.order(order)->rechNr, stored);
+    }
+}
+
 // The line editor's number boxes ----------------------------------------------
 
 TEST(DecimalBoxes, KeysAreFilteredAsTyped)
