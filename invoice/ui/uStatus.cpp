@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vq::invoice {
 
 namespace {
@@ -49,6 +51,15 @@ public:
             line->setAccessibleName(QStringLiteral("Status"));
         }
         return editor;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        // A longer name another program stored is shown whole, not cut by
+        // looking at it; saving it changed still names the limit.
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
+            line->setMaxLength(
+                std::max(kMaxStateLength, int(index.data(Qt::EditRole).toString().size())));
+        QStyledItemDelegate::setEditorData(editor, index);
     }
 };
 

@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -780,6 +781,35 @@ TEST_P(StateEditor, LeavingWithUnsavedChangesAsks)
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(db.states()->size(), before + 1);
     EXPECT_EQ(questions.asked.size(), 2);
+}
+
+TEST_P(StateEditor, ALongerStoredNameIsNotCutByLookingAtIt)
+{
+    // Another program may have written a longer name than the editor lets one type.
+    const QString longName = QStringLiteral("Wartet auf Zahlung, Erinnerung am 3. verschickt, "
+                                            "Mahnung folgt");
+    ASSERT_GT(longName.size(), kMaxStateLength);
+    QSqlQuery insert(db.connection());
+    insert.prepare(QStringLiteral("INSERT INTO Status (Status) VALUES (?)"));
+    insert.addBindValue(longName);
+    if (!insert.exec())
+        GTEST_SKIP() << "this database keeps no name that long";
+    TfrmStatus editor(db, questions);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    auto *grid = child<QTableWidget>(editor, "grdStatus");
+    ASSERT_TRUE(grid);
+    grid->setCurrentCell(grid->rowCount() - 1, 0);
+    child<QAction>(editor, "actBearbeiten")->trigger();
+    auto *input = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->text(), longName);
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_FALSE(editor.hasUnsavedChanges());
+    questions.threeWay = {TUserQuestions::Answer::Yes};
+    child<QAction>(editor, "actVerlassen")->trigger();
+    EXPECT_TRUE(questions.asked.isEmpty());
+    EXPECT_EQ(db.states()->last().status, longName);
 }
 
 TEST_P(StateEditor, OpensModallyFromTheMainWindowWhoseListShowsTheNewName)
