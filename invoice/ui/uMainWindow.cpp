@@ -419,8 +419,9 @@ bool TfrmMainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_grid && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
+        // The number pad's Enter comes with the keypad modifier.
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            && key->modifiers() == Qt::NoModifier) {
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             editOrder();
             return true;
         }

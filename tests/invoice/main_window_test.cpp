@@ -397,6 +397,18 @@ TEST_P(MainWindowSQLite, MovesThroughTheListAndEditsOnDoubleClick)
     QTest::keyClick(grid(), Qt::Key_Return);
     EXPECT_EQ(edited, euroOrders[2]);
     EXPECT_EQ(db.transactionDepth(), 0);
+
+    // So does the Enter key of the number pad.
+    window->goToRow(0);
+    edited = 0;
+    whenModal([&](QDialog &editor) {
+        edited = window->orderEditor().currentOrderId();
+        editor.done(QDialog::Rejected);
+    });
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(edited, euroOrders[0]);
+    EXPECT_EQ(db.transactionDepth(), 0);
 }
 
 TEST_P(MainWindowSQLite, StandsOnTheNewestOrderAfterAnImport)
