@@ -522,7 +522,9 @@ bool TfrmArtikel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_optionList && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+        // The number pad's Delete comes with the keypad modifier.
+        if (key->key() == Qt::Key_Delete
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             deleteOption();
             return true;
         }

@@ -948,6 +948,41 @@ TEST_F(OrderEditor, EnterOnAnOptionEditsItAndLeavesTheLineEditorOpen)
     EXPECT_EQ(db.linesOfOrder(order).value().first().name, QStringLiteral("Bergkäse"));
 }
 
+TEST_F(OrderEditor, TheNumberPadsDeleteKeyDeletesLinesAndOptionsToo)
+{
+    const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
+    const int kept = addLine(order, "A", 10);
+    addLine(order, "B", 20);
+    ASSERT_TRUE(db.insertOption(TOption{0, kept, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
+    questions.threeWay = {Answer::Yes};
+    questions.answers = {true, true}; // "Option wirklich löschen?", "Artikel wirklich löschen?"
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             auto *list = child<QTreeWidget>(window, "grdArtikel");
+             whenModal([](QDialog &line) {
+                 auto *options = child<QTreeWidget>(line, "lvOptionen");
+                 options->setCurrentItem(options->topLevelItem(0));
+                 options->setFocus();
+                 QTest::keyClick(options, Qt::Key_Delete, Qt::KeypadModifier);
+                 EXPECT_EQ(options->topLevelItemCount(), 0);
+                 click(line, "btnOK");
+             });
+             list->setCurrentItem(list->topLevelItem(0));
+             click(window, "btnArtikelBearbeiten");
+             list->setCurrentItem(list->topLevelItem(1));
+             list->setFocus();
+             QTest::keyClick(list, Qt::Key_Delete, Qt::KeypadModifier);
+             EXPECT_EQ(list->topLevelItemCount(), 1);
+             trigger(window, "actVerlassen");
+         });
+    EXPECT_EQ(questions.asked.count(QStringLiteral("Option wirklich löschen?")), 1);
+    EXPECT_EQ(questions.asked.count(QStringLiteral("Artikel wirklich löschen?")), 1);
+    const auto lines = db.linesOfOrder(order).value();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.first().id, kept);
+    EXPECT_EQ(count("Optionen"), 0);
+}
+
 TEST_F(OrderEditor, TheOptionDialogReportsOnlyTheFirstFailingCheck)
 {
     struct Case
