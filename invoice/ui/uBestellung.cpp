@@ -571,12 +571,17 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
     if (m_status->currentIndex() >= 0)
         order.status = m_status->currentData().toInt();
 
-    if (!m_db.updateOrder(order)) {
+    // In a level of its own: a write the server refuses (another user holding
+    // the order) must not take the stay's earlier work with it.
+    const int depth = m_db.transactionDepth();
+    if (!m_db.begin() || !m_db.updateOrder(order) || !m_db.commit()) {
+        const QString reason = m_db.lastError();
+        if (m_db.transactionDepth() > depth)
+            m_db.rollback();
         if (reporting)
             m_questions.showError(
                 this, kTitle,
-                QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1")
-                    .arg(m_db.lastError()));
+                QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1").arg(reason));
         return false;
     }
     m_order = order;

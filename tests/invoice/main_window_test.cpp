@@ -691,6 +691,50 @@ TEST_P(MainWindowPostgreSQL, FailedCommitIsReportedAndRolledBack)
     EXPECT_EQ(db.order(euroOrders[0])->firma, QStringLiteral("Kunde 1"));
 }
 
+// Another user on the same server holds the order for a moment: the stay survives it.
+TEST_P(MainWindowPostgreSQL, AnOrderAnotherUserHoldsIsSavedOnceItIsFreeAndTheStayKept)
+{
+    chooseClient(euroClient);
+    ASSERT_TRUE(db.setLockTimeout(300));
+    const QString name = QStringLiteral("other_user");
+    {
+        QString error;
+        QSqlDatabase other = vq::test::openPlainConnection(db.location(), name, &error);
+        ASSERT_TRUE(other.isOpen()) << error.toStdString();
+        QSqlQuery otherUser(other);
+        ASSERT_TRUE(otherUser.exec(QStringLiteral("BEGIN")));
+        ASSERT_TRUE(otherUser.exec(
+            QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'dort' "
+                           "WHERE Bestellung_ID = %1")
+                .arg(euroOrders[0])));
+        window->goToRow(0);
+        whenModal([&](QDialog &editor) {
+            child<QLineEdit>(editor, "edtOrt")->setText(QStringLiteral("Zürich"));
+            child<QAction>(editor, "actSpeichern")->trigger(); // waits, then names the lock
+            EXPECT_EQ(questions.errors.size(), 1);
+            EXPECT_TRUE(otherUser.exec(QStringLiteral("ROLLBACK")));
+            // Free again: the order saves, a line is added, the stay ends with "Ja".
+            whenModal([](QDialog &line) {
+                child<QLineEdit>(line, "edtArtikelNr")->setText(QStringLiteral("B2"));
+                child<QPushButton>(line, "btnOK")->click();
+            });
+            child<QPushButton>(editor, "btnArtikelHinzufuegen")->click();
+            questions.threeWay = {TUserQuestions::Answer::Yes};
+            child<QAction>(editor, "actVerlassen")->trigger();
+            if (editor.isVisible())
+                editor.done(QDialog::Rejected);
+        });
+        action("actBearbeiten")->trigger();
+    }
+    QSqlDatabase::removeDatabase(name);
+    ASSERT_EQ(questions.errors.size(), 1) << questions.errors.join(u'|').toStdString();
+    EXPECT_EQ(db.transactionDepth(), 0);
+    EXPECT_EQ(db.order(euroOrders[0])->ort, QStringLiteral("Zürich"));
+    const auto lines = db.linesOfOrder(euroOrders[0]).value();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines.at(1).nr, QStringLiteral("B2"));
+}
+
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, MainWindowPostgreSQL, testing::Values(SqlDialect::PostgreSQL));
 
 // The state editor.
