@@ -1,5 +1,7 @@
 #include "uBestellung.h"
 
+#include <utility>
+
 #include "invoice_output_ui.h"
 #include "invoice_view_format.h"
 #include "uArtikel.h"
@@ -673,6 +675,11 @@ void TfrmBestellung::deleteLine()
     rereadLines();
 }
 
+QHash<int, QDate> TfrmBestellung::takeInvoiceDatesOfStay()
+{
+    return std::exchange(m_invoiceDatesOfStay, {});
+}
+
 void TfrmBestellung::printShown(bool preview)
 {
     if (m_orderId == 0 || !saveOrder())
@@ -683,6 +690,8 @@ void TfrmBestellung::printShown(bool preview)
         printInvoice(this, m_db, m_orderId, m_questions);
     // Printing gives the order its invoice date.
     if (const auto stored = m_db.order(m_orderId)) {
+        if (stored->rechnungsdatum.isValid())
+            m_invoiceDatesOfStay.insert(m_orderId, stored->rechnungsdatum);
         m_order.rechnungsdatum = stored->rechnungsdatum;
         m_rechnungsdatum->setText(
             stored->rechnungsdatum.isValid()

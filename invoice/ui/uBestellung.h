@@ -10,7 +10,9 @@
 #include "invoice_database.h"
 #include "user_questions.h"
 
+#include <QDate>
 #include <QDialog>
+#include <QHash>
 #include <QSet>
 #include <functional>
 
@@ -51,6 +53,10 @@ public:
     int currentOrderId() const;
     // Re-reads the order, its lines and their options from the database.
     void reread();
+    // The invoice dates that printing or previewing in this stay fixed, by
+    // order, and forgets them. A stay that is rolled back undoes them with
+    // everything else, though the invoice went out: the caller sets them again.
+    QHash<int, QDate> takeInvoiceDatesOfStay();
 
     // "Bestellung speichern": writes the boxes to the order. A date that is no
     // date, an invoice number that is no number or that another order of the
@@ -96,6 +102,7 @@ private:
     TBestellung m_order;     // as last read or written
     QString m_shownZeit;     // the date text shown for m_order
     QSet<int> m_createdHere; // orders appended by this editor
+    QHash<int, QDate> m_invoiceDatesOfStay;
     QList<TArtikel> m_lines;
     bool m_leaving = false;
 

@@ -572,6 +572,7 @@ void TfrmMainWindow::runOrderEditor(int orderId)
                         : QStringLiteral("Die neue Bestellung kann nicht angelegt werden.");
         m_questions.showError(this, title, reason.isEmpty() ? what : what + u'\n' + reason);
     } else {
+        m_editor->takeInvoiceDatesOfStay(); // none from an earlier stay
         const int result = m_editor->exec();
         // Levels the editor left open (a line editor that never closed) end with the stay.
         while (m_db.transactionDepth() > depth + 1 && m_db.rollback()) {
@@ -588,10 +589,23 @@ void TfrmMainWindow::runOrderEditor(int orderId)
         } else {
             m_db.rollback();
         }
+        keepInvoiceDates(m_editor->takeInvoiceDatesOfStay());
     }
     m_busy = false;
     reread();
     goToRow(row); // a row that is gone is no fault
+}
+
+void TfrmMainWindow::keepInvoiceDates(const QHash<int, QDate> &dates)
+{
+    // An invoice put out in a stay that was undone still went out with its
+    // date; an order the stay created is gone with it. Set only where no date
+    // stands (a committed stay kept its own).
+    for (auto it = dates.cbegin(); it != dates.cend(); ++it) {
+        const std::optional<TBestellung> stored = m_db.order(it.key());
+        if (stored && !stored->rechnungsdatum.isValid())
+            m_db.invoiceDate(it.key(), it.value());
+    }
 }
 
 void TfrmMainWindow::newOrder()

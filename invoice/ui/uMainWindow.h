@@ -115,6 +115,7 @@ private:
     void buildToolBar();
     // One stay in the order editor: a new order (orderId 0) or a stored one.
     void runOrderEditor(int orderId);
+    void keepInvoiceDates(const QHash<int, QDate> &dates);
     void updateCommands();
     void updateStatusBar();
 

@@ -642,6 +642,38 @@ TEST_P(MainWindowEditing, EditCommitsOnOkAndRollsBackOtherwise)
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
 }
 
+// An invoice printed or previewed in a stay that ends with "Nein" went out
+// all the same: its order keeps the invoice date, the edits are undone; a new
+// order of such a stay is gone with its date.
+TEST_P(MainWindowEditing, AnInvoicePutOutInAStayThatIsUndoneKeepsItsDate)
+{
+    chooseClient(euroClient);
+    const int before = orderCount(euroClient);
+    auto stayWithPreview = [&](const char *command) {
+        whenModal([&](QDialog &editor) {
+            child<QLineEdit>(editor, "edtFirma")->setText(QStringLiteral("Verworfen GmbH"));
+            whenModal([](QDialog &preview) { preview.reject(); });
+            child<QAction>(editor, "actVorschau")->trigger();
+            questions.threeWay = {TUserQuestions::Answer::No};
+            child<QAction>(editor, "actVerlassen")->trigger();
+            if (editor.isVisible())
+                editor.done(QDialog::Rejected);
+        });
+        action(command)->trigger();
+        EXPECT_EQ(db.transactionDepth(), 0);
+    };
+    window->goToRow(2);
+    ASSERT_FALSE(db.order(euroOrders[2])->rechnungsdatum.isValid());
+    stayWithPreview("actBearbeiten");
+    const TBestellung after = db.order(euroOrders[2]).value();
+    EXPECT_EQ(after.firma, QStringLiteral("Kunde 3"));
+    EXPECT_EQ(after.rechnungsdatum, QDate::currentDate());
+
+    stayWithPreview("actNeu");
+    EXPECT_EQ(orderCount(euroClient), before);
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+}
+
 TEST_P(MainWindowEditing, NamesTheDatabase)
 {
     action("actDatenbank")->trigger();

@@ -460,9 +460,14 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
              EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
              trigger(window, "actVerlassen");
          });
-    // "Nein" takes back the stay, the invoice date with it.
+    // "Nein" takes back the stay, the invoice date with it; the editor keeps
+    // the date for the main window, which sets it again, since the invoice went out.
     EXPECT_FALSE(db.order(order)->rechnungsdatum.isValid());
     EXPECT_EQ(db.order(order)->firma, QString());
+    const QHash<int, QDate> dates = editor->takeInvoiceDatesOfStay();
+    EXPECT_EQ(dates.size(), 1);
+    EXPECT_EQ(dates.value(order), QDate::currentDate());
+    EXPECT_TRUE(editor->takeInvoiceDatesOfStay().isEmpty());
 }
 
 TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
