@@ -58,8 +58,15 @@ TPop3Client::~TPop3Client()
     quit();
 }
 
-void TPop3Client::quit()
+bool TPop3Client::quit()
 {
+    // Sent as a command of its own, so that the server's answer is seen;
+    // libcurl sends QUIT on closing too but keeps the answer to itself.
+    bool confirmed = false;
+    if (m_curl && m_connected) {
+        QByteArray ignored;
+        confirmed = perform(QString(), QStringLiteral("QUIT"), true, &ignored, nullptr);
+    }
     // Closing the connection sends QUIT, whatever the abort flag says.
     if (m_curl) {
         curl_easy_setopt(static_cast<CURL *>(m_curl), CURLOPT_NOPROGRESS, 1L);
@@ -67,6 +74,7 @@ void TPop3Client::quit()
     }
     m_curl = nullptr;
     m_connected = false;
+    return confirmed;
 }
 
 bool TPop3Client::perform(const QString &path, const QString &command, bool bodyless, QByteArray *body,

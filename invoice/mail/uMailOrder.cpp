@@ -510,7 +510,10 @@ bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *
     }
     if (!pop3.dele(number))
         return failed(pop3.lastError());
-    pop3.quit();
+    // The server deletes the message only when it has confirmed the logout;
+    // a connection lost before that leaves it in the mailbox.
+    if (!pop3.quit())
+        return failed(pop3.lastError());
     return true;
 }
 

@@ -632,6 +632,11 @@ public:
     }
     int port() const { return m_port; }
     void setDropAfter(int count) { m_dropAfter = count; }
+    // The server closes the connection on QUIT without answering it, as one
+    // whose connection breaks at the logout; its marked messages stay.
+    void setQuitUnanswered(bool unanswered) { m_quitUnanswered = unanswered; }
+    // Messages deleted by a confirmed logout, over all connections.
+    int deletedMessages() const { return m_deleted; }
 
 private:
     void serve()
@@ -653,6 +658,7 @@ private:
     void converse(int connection)
     {
         QByteArray buffer;
+        int marked = 0;
         if (!send(connection, "+OK bereit\r\n"))
             return;
         for (;;) {
@@ -701,7 +707,18 @@ private:
                     }
                     reply = "+OK\r\n" + body + (body.endsWith("\r\n") ? "" : "\r\n") + ".\r\n";
                 }
+            } else if (command == "DELE" && words.size() >= 2) {
+                const int number = words[1].toInt();
+                if (number < 1 || number > m_messages.size()) {
+                    reply = "-ERR keine solche Nachricht\r\n";
+                } else {
+                    ++marked;
+                    reply = "+OK\r\n";
+                }
             } else if (command == "QUIT") {
+                if (m_quitUnanswered)
+                    return;
+                m_deleted += marked;
                 send(connection, "+OK\r\n");
                 return;
             } else {
@@ -714,6 +731,8 @@ private:
 
     QList<QByteArray> m_messages;
     std::atomic<int> m_dropAfter;
+    std::atomic_bool m_quitUnanswered{false};
+    std::atomic<int> m_deleted{0};
     bool m_cutInside;
     bool m_stall;
     int m_listener = -1;
@@ -930,5 +949,49 @@ const Break kBreaks[] = {
 
 INSTANTIATE_TEST_SUITE_P(Drops, BrokenConnectionTest, testing::ValuesIn(kBreaks),
                          [](const testing::TestParamInfo<Break> &info) { return std::string(info.param.name); });
+
+// A message marked with DELE is deleted by the server only at a logout it
+// confirms. When the connection breaks at the logout the message stays in
+// the mailbox: the deletion is reported as failed, so the window keeps its
+// row, and a later deletion once the server answers goes through.
+TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("plain_mail.eml")}, 1000, false);
+    ASSERT_NE(server.port(), 0);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+    MailOrderRow row;
+    row.uidl = QStringLiteral("m1");
+    row.number = 1;
+
+    struct Case
+    {
+        const char *name;
+        bool quitUnanswered;
+        bool reportedDone;
+        int deletedOnServer;
+    };
+    const Case cases[] = {
+        {"logout not answered", true, false, 0},
+        {"logout confirmed", false, true, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        server.setQuitUnanswered(c.quitUnanswered);
+        QString message, detail;
+        EXPECT_EQ(TMailOrder(db, clientId).deleteMail(row, &message, &detail), c.reportedDone);
+        EXPECT_EQ(message, c.reportedDone ? QString() : QString::fromUtf16(kTextDeleteError));
+        EXPECT_EQ(server.deletedMessages(), c.deletedOnServer);
+    }
+}
 
 } // namespace
