@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -232,6 +233,10 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     QHash<int, qint64> sizeOf;
     for (const Pop3Listing &entry : *sizes)
         sizeOf.insert(entry.number, entry.size);
+    // The mailbox holds the messages LIST names. A count beyond them (a
+    // broken or hostile server's STAT) would have the run plan and ask for
+    // messages that are not there, by the billion.
+    const int messages = std::min(*count, static_cast<int>(sizes->size()));
     // A server without UIDL is read whole every time, as before.
     const auto uids = pop3.uidl();
     QHash<int, QString> uidOf;
@@ -262,7 +267,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     // whose order was deleted from the database since (read again, as a fresh
     // run would). Known order mails still stored are listed from what we know.
     QList<int> toFetch;
-    for (int n = 1; n <= *count; ++n) {
+    for (int n = 1; n <= messages; ++n) {
         const QString uid = uidOf.value(n);
         const auto knownMessage = uid.isEmpty() ? known.constEnd() : known.constFind(uid);
         // A server may hand the id of a deleted message to a new one: a known
@@ -272,7 +277,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             toFetch << n;
     }
     result.fetched = static_cast<int>(toFetch.size());
-    report(0, *count);
+    report(0, messages);
 
     // The server is read on a thread of its own while this one reads the
     // documents and stores the orders; the database stays on this thread.
@@ -318,9 +323,9 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     qsizetype nextFetched = 0;
     bool databaseFailure = false; // the run stops; orders stored before stay
     bool cancelled = false;
-    for (int n = 1; n <= *count && !databaseFailure; ++n) {
+    for (int n = 1; n <= messages && !databaseFailure; ++n) {
         if (n > 1)
-            report(n - 1, *count);
+            report(n - 1, messages);
         if (cancelRequested()) {
             cancelled = true;
             break;
@@ -451,7 +456,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         addRow(row);
     }
     if (!cancelled && !databaseFailure && broken.isEmpty())
-        report(*count, *count);
+        report(messages, messages);
     queue.cancel();
     fetcher.join();
     pop3.quit();

@@ -637,6 +637,8 @@ public:
     void setQuitUnanswered(bool unanswered) { m_quitUnanswered = unanswered; }
     // Messages deleted by a confirmed logout, over all connections.
     int deletedMessages() const { return m_deleted; }
+    // STAT names this many messages instead of those the server has; -1: those.
+    void setStatCount(int count) { m_statCount = count; }
 
 private:
     void serve()
@@ -682,7 +684,8 @@ private:
                 qsizetype total = 0;
                 for (const QByteArray &m : m_messages)
                     total += m.size();
-                reply = "+OK " + QByteArray::number(m_messages.size()) + ' ' + QByteArray::number(total) + "\r\n";
+                const qsizetype count = m_statCount >= 0 ? qsizetype(m_statCount) : m_messages.size();
+                reply = "+OK " + QByteArray::number(count) + ' ' + QByteArray::number(total) + "\r\n";
             } else if (command == "LIST" || command == "UIDL") {
                 reply = "+OK\r\n";
                 for (int i = 0; i < m_messages.size(); ++i)
@@ -733,6 +736,7 @@ private:
     std::atomic<int> m_dropAfter;
     std::atomic_bool m_quitUnanswered{false};
     std::atomic<int> m_deleted{0};
+    std::atomic<int> m_statCount{-1};
     bool m_cutInside;
     bool m_stall;
     int m_listener = -1;
@@ -949,6 +953,41 @@ const Break kBreaks[] = {
 
 INSTANTIATE_TEST_SUITE_P(Drops, BrokenConnectionTest, testing::ValuesIn(kBreaks),
                          [](const testing::TestParamInfo<Break> &info) { return std::string(info.param.name); });
+
+// A server whose STAT names more messages than it lists: the run reads
+// the messages there are and ends as a whole run, instead of asking for
+// messages that do not exist (with a count in the billions it would plan a
+// list of all of them first).
+TEST(MailImportStat, ACountBeyondTheListedMessagesReadsThoseListed)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml")}, 1000, false);
+    ASSERT_NE(server.port(), 0);
+    server.setStatCount(7);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+
+    QList<std::pair<int, int>> progress;
+    MailImportObserver observer;
+    observer.progress = [&](int done, int total) { progress << std::pair(done, total); };
+    const MailImportResult result = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(result.ok) << result.detail.toStdString();
+    EXPECT_EQ(result.message, QString::fromUtf16(kTextSuccess));
+    ASSERT_EQ(result.rows.size(), 2);
+    EXPECT_EQ(result.rows[0].status, MailOrderStatus::Inserted);
+    EXPECT_EQ(result.rows[1].status, MailOrderStatus::Inserted);
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.first(), std::pair(0, 2));
+    EXPECT_EQ(progress.last(), std::pair(2, 2));
+}
 
 // A message marked with DELE is deleted by the server only at a logout it
 // confirms. When the connection breaks at the logout the message stays in
