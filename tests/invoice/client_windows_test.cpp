@@ -698,6 +698,30 @@ TEST_F(ClientWindows, ClientDeletedByAnotherWindowIsReportedAndLeavesTheList)
     EXPECT_EQ(current.id(), first);
 }
 
+// Deleted by another window while its editor is open: OK does not take the
+// typed values for saved; the editor stays with them until the user gives up.
+TEST_F(ClientWindows, EditorOfAClientDeletedMeanwhileDoesNotReportTheEditsAsSaved)
+{
+    const int id = addClient(QStringLiteral("Vorher"));
+    TfrmMandanten manager(db, questions);
+    manager.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
+    whenModal([&](QDialog &editor) {
+        setText(editor, "edtFirma", QStringLiteral("Getippt"));
+        ASSERT_TRUE(db.deleteClient(id));
+        click(editor, "btnOK");
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(child<QLineEdit>(editor, "edtFirma")->text(), QStringLiteral("Getippt"));
+        click(editor, "btnAbbrechen");
+    });
+    trigger(manager, "actBearbeiten");
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors.first().contains(
+        QStringLiteral("Der Mandant %1 ist nicht mehr vorhanden.").arg(id)))
+        << questions.errors.first().toStdString();
+    EXPECT_FALSE(db.client(id));
+}
+
 TEST_F(ClientWindows, ManagerListsTenThousandClients)
 {
     ASSERT_TRUE(db.begin());
