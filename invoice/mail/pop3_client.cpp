@@ -62,8 +62,10 @@ bool TPop3Client::quit()
 {
     // Sent as a command of its own, so that the server's answer is seen;
     // libcurl sends QUIT on closing too but keeps the answer to itself.
+    // Not after a cancel or a lost connection: that would log in anew only
+    // to log out.
     bool confirmed = false;
-    if (m_curl && m_connected) {
+    if (m_curl && m_connected && !m_connectionLost && !(m_abort && m_abort->load())) {
         QByteArray ignored;
         confirmed = perform(QString(), QStringLiteral("QUIT"), true, &ignored, nullptr);
     }
