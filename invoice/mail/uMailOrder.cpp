@@ -239,6 +239,27 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     const int messages = std::min(*count, static_cast<int>(sizes->size()));
     // A server without UIDL is read whole every time, as before.
     const auto uids = pop3.uidl();
+    if (!uids) {
+        if (pop3.connectionLost() || cancelRequested())
+            return connectionFailed(pop3.lastError());
+        // libcurl gives the connection up after the server refused UIDL, and
+        // a new connection in the middle of a run counts as broken. The run
+        // goes on in a session of its own, over the same messages.
+        pop3.quit();
+        const auto countAgain = pop3.stat();
+        const auto sizesAgain = countAgain ? pop3.list() : std::nullopt;
+        if (!sizesAgain)
+            return connectionFailed(pop3.lastError());
+        const bool sameMailbox =
+            *countAgain == *count && sizesAgain->size() == sizes->size()
+            && std::equal(sizes->cbegin(), sizes->cend(), sizesAgain->cbegin(),
+                          [](const Pop3Listing &a, const Pop3Listing &b) {
+                              return a.number == b.number && a.size == b.size;
+                          });
+        if (!sameMailbox)
+            return connectionFailed(
+                QStringLiteral("Das Postfach hat sich während des Einlesens geändert."));
+    }
     QHash<int, QString> uidOf;
     if (uids)
         for (const Pop3UniqueId &entry : *uids)

@@ -639,6 +639,10 @@ public:
     int deletedMessages() const { return m_deleted; }
     // STAT names this many messages instead of those the server has; -1: those.
     void setStatCount(int count) { m_statCount = count; }
+    // The server knows no UIDL, as some old ones.
+    void setWithoutUidl(bool without) { m_withoutUidl = without; }
+    // The first count messages are gone, as deleted from another device.
+    void hideFirst(int count) { m_hidden = count; }
 
 private:
     void serve()
@@ -673,6 +677,9 @@ private:
                 buffer.append(chunk, n);
             }
             const QList<QByteArray> words = buffer.left(end).split(' ');
+            // Messages another device deleted are gone; the others move up.
+            const int hidden = m_hidden;
+            const QList<QByteArray> messages = m_messages.mid(hidden);
             buffer.remove(0, end + 2);
             const QByteArray command = words[0].toUpper();
             QByteArray reply;
@@ -682,23 +689,25 @@ private:
                 reply = "+OK\r\n";
             } else if (command == "STAT") {
                 qsizetype total = 0;
-                for (const QByteArray &m : m_messages)
+                for (const QByteArray &m : messages)
                     total += m.size();
-                const qsizetype count = m_statCount >= 0 ? qsizetype(m_statCount) : m_messages.size();
+                const qsizetype count = m_statCount >= 0 ? qsizetype(m_statCount) : messages.size();
                 reply = "+OK " + QByteArray::number(count) + ' ' + QByteArray::number(total) + "\r\n";
+            } else if (command == "UIDL" && m_withoutUidl) {
+                reply = "-ERR unbekannt\r\n";
             } else if (command == "LIST" || command == "UIDL") {
                 reply = "+OK\r\n";
-                for (int i = 0; i < m_messages.size(); ++i)
+                for (int i = 0; i < messages.size(); ++i)
                     reply += QByteArray::number(i + 1) + ' '
-                        + (command == "LIST" ? QByteArray::number(m_messages[i].size()) : "m" + QByteArray::number(i + 1))
+                        + (command == "LIST" ? QByteArray::number(messages[i].size()) : "m" + QByteArray::number(hidden + i + 1))
                         + "\r\n";
                 reply += ".\r\n";
             } else if ((command == "RETR" || command == "TOP") && words.size() >= 2) {
                 const int number = words[1].toInt();
-                if (number < 1 || number > m_messages.size()) {
+                if (number < 1 || number > messages.size()) {
                     reply = "-ERR keine solche Nachricht\r\n";
                 } else {
-                    QByteArray body = m_messages[number - 1];
+                    QByteArray body = messages[number - 1];
                     body.replace("\r\n.", "\r\n..");
                     if (number > m_dropAfter) {
                         if (m_cutInside)
@@ -712,7 +721,7 @@ private:
                 }
             } else if (command == "DELE" && words.size() >= 2) {
                 const int number = words[1].toInt();
-                if (number < 1 || number > m_messages.size()) {
+                if (number < 1 || number > messages.size()) {
                     reply = "-ERR keine solche Nachricht\r\n";
                 } else {
                     ++marked;
@@ -737,6 +746,8 @@ private:
     std::atomic_bool m_quitUnanswered{false};
     std::atomic<int> m_deleted{0};
     std::atomic<int> m_statCount{-1};
+    std::atomic_bool m_withoutUidl{false};
+    std::atomic<int> m_hidden{0};
     bool m_cutInside;
     bool m_stall;
     int m_listener = -1;
@@ -1031,6 +1042,45 @@ TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
         EXPECT_EQ(message, c.reportedDone ? QString() : QString::fromUtf16(kTextDeleteError));
         EXPECT_EQ(server.deletedMessages(), c.deletedOnServer);
     }
+}
+
+// A server without UIDL refuses the command, and libcurl gives its
+// connection up after a refusal: the run goes on in a new session instead of
+// taking the new connection for a broken one, reads every mail each time
+// and lists its rows by number.
+TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("plain_mail.eml"), fixture("order_base64.eml")},
+                              1000, false);
+    ASSERT_NE(server.port(), 0);
+    server.setWithoutUidl(true);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+
+    const MailOrderStatus inserted = MailOrderStatus::Inserted, there = MailOrderStatus::AlreadyThere;
+    for (const MailOrderStatus expected : {inserted, there}) {
+        const MailImportResult run = TMailOrder(db, clientId).importOrders();
+        EXPECT_TRUE(run.ok) << run.detail.toStdString();
+        EXPECT_EQ(run.message, QString::fromUtf16(kTextSuccess));
+        EXPECT_EQ(run.fetched, 3);
+        ASSERT_EQ(run.rows.size(), 2);
+        EXPECT_EQ(run.rows[0].number, 1);
+        EXPECT_EQ(run.rows[1].number, 3);
+        for (const MailOrderRow &row : run.rows) {
+            EXPECT_TRUE(row.uidl.isEmpty());
+            EXPECT_EQ(row.status, expected);
+        }
+    }
+    EXPECT_EQ(db.orderList(clientId).value().size(), 2);
 }
 
 } // namespace
