@@ -533,6 +533,19 @@ bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *
                 number = entry.number;
         if (number == 0)
             return failed(QStringLiteral("Die Nachricht ist nicht mehr auf dem Server."));
+    } else {
+        // Without unique ids the number is all the row has; once a message
+        // before it was deleted elsewhere, it names the next one. Its header
+        // must still be the listed mail's.
+        const auto header = pop3.top(number, 0);
+        TMailMessage mail;
+        if (!header)
+            return failed(pop3.lastError());
+        if (!readMailMessage(*header, &mail, nullptr) || mail.sender != row.sender
+            || mail.subject != row.subject || mail.date.toUTC() != row.date)
+            return failed(QStringLiteral("Die Nachricht %1 ist nicht mehr die gelistete E-Mail; "
+                                         "bitte lesen Sie die E-Mails erneut ein.")
+                              .arg(number));
     }
     if (!pop3.dele(number))
         return failed(pop3.lastError());

@@ -1083,4 +1083,44 @@ TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
     EXPECT_EQ(db.orderList(clientId).value().size(), 2);
 }
 
+// A server without UIDL: a row names its message by the number of the run
+// that listed it. Once another device has deleted a message before it, that
+// number names the next message; the deletion must not take that one.
+TEST(MailDelete, WithoutUidlDeletesOnlyTheMessageTheRowWasListedFor)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml")}, 1000, false);
+    ASSERT_NE(server.port(), 0);
+    server.setWithoutUidl(true);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+    const MailImportResult listed = TMailOrder(db, clientId).importOrders();
+    ASSERT_TRUE(listed.ok) << listed.detail.toStdString();
+    ASSERT_EQ(listed.rows.size(), 2);
+    ASSERT_TRUE(listed.rows[0].uidl.isEmpty());
+    ASSERT_EQ(listed.rows[0].number, 1);
+
+    // The first mail was deleted elsewhere: number 1 is the second one now.
+    server.hideFirst(1);
+    QString message, detail;
+    EXPECT_FALSE(TMailOrder(db, clientId).deleteMail(listed.rows[0], &message, &detail));
+    EXPECT_EQ(message, QString::fromUtf16(kTextDeleteError));
+    EXPECT_FALSE(detail.isEmpty());
+    EXPECT_EQ(server.deletedMessages(), 0);
+
+    // Where the number still names the listed mail, it is deleted.
+    server.hideFirst(0);
+    EXPECT_TRUE(TMailOrder(db, clientId).deleteMail(listed.rows[1], &message, &detail))
+        << detail.toStdString();
+    EXPECT_EQ(server.deletedMessages(), 1);
+}
+
 } // namespace
