@@ -250,12 +250,11 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         const auto sizesAgain = countAgain ? pop3.list() : std::nullopt;
         if (!sizesAgain)
             return connectionFailed(pop3.lastError());
-        const bool sameMailbox =
-            *countAgain == *count && sizesAgain->size() == sizes->size()
-            && std::equal(sizes->cbegin(), sizes->cend(), sizesAgain->cbegin(),
-                          [](const Pop3Listing &a, const Pop3Listing &b) {
-                              return a.number == b.number && a.size == b.size;
-                          });
+        const bool sameMailbox = *countAgain == *count && sizesAgain->size() == sizes->size()
+                                 && std::equal(sizes->cbegin(), sizes->cend(), sizesAgain->cbegin(),
+                                               [](const Pop3Listing &a, const Pop3Listing &b) {
+                                                   return a.number == b.number && a.size == b.size;
+                                               });
         if (!sameMailbox)
             return connectionFailed(
                 QStringLiteral("Das Postfach hat sich während des Einlesens geändert."));
