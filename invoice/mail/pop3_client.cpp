@@ -58,8 +58,17 @@ TPop3Client::~TPop3Client()
     quit();
 }
 
-void TPop3Client::quit()
+bool TPop3Client::quit()
 {
+    // Sent as a command of its own, so that the server's answer is seen;
+    // libcurl sends QUIT on closing too but keeps the answer to itself.
+    // Not after a cancel or a lost connection: that would log in anew only
+    // to log out.
+    bool confirmed = false;
+    if (m_curl && m_connected && !m_connectionLost && !(m_abort && m_abort->load())) {
+        QByteArray ignored;
+        confirmed = perform(QString(), QStringLiteral("QUIT"), true, &ignored, nullptr);
+    }
     // Closing the connection sends QUIT, whatever the abort flag says.
     if (m_curl) {
         curl_easy_setopt(static_cast<CURL *>(m_curl), CURLOPT_NOPROGRESS, 1L);
@@ -67,6 +76,7 @@ void TPop3Client::quit()
     }
     m_curl = nullptr;
     m_connected = false;
+    return confirmed;
 }
 
 bool TPop3Client::perform(const QString &path, const QString &command, bool bodyless, QByteArray *body,

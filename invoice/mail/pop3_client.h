@@ -63,8 +63,10 @@ public:
     // Asks nothing; succeeds only on the connection the commands before used,
     // which shows that their replies came whole.
     bool noop();
-    // Logs out, which makes deletions final.
-    void quit();
+    // Logs out, which makes deletions final. True only when the server
+    // confirmed the logout on the connection the commands before used: a
+    // server that never answered it keeps the messages marked by dele().
+    bool quit();
     // Once *abort is set (from any thread), the command at hand is given up
     // within about a second and fails, as does every later one; nullptr: never.
     void setAbortFlag(const std::atomic_bool *abort) { m_abort = abort; }

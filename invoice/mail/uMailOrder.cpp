@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -232,8 +233,32 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     QHash<int, qint64> sizeOf;
     for (const Pop3Listing &entry : *sizes)
         sizeOf.insert(entry.number, entry.size);
+    // The mailbox holds the messages LIST names. A count beyond them (a
+    // broken or hostile server's STAT) would have the run plan and ask for
+    // messages that are not there, by the billion.
+    const int messages = std::min(*count, static_cast<int>(sizes->size()));
     // A server without UIDL is read whole every time, as before.
     const auto uids = pop3.uidl();
+    if (!uids) {
+        if (pop3.connectionLost() || cancelRequested())
+            return connectionFailed(pop3.lastError());
+        // libcurl gives the connection up after the server refused UIDL, and
+        // a new connection in the middle of a run counts as broken. The run
+        // goes on in a session of its own, over the same messages.
+        pop3.quit();
+        const auto countAgain = pop3.stat();
+        const auto sizesAgain = countAgain ? pop3.list() : std::nullopt;
+        if (!sizesAgain)
+            return connectionFailed(pop3.lastError());
+        const bool sameMailbox = *countAgain == *count && sizesAgain->size() == sizes->size()
+                                 && std::equal(sizes->cbegin(), sizes->cend(), sizesAgain->cbegin(),
+                                               [](const Pop3Listing &a, const Pop3Listing &b) {
+                                                   return a.number == b.number && a.size == b.size;
+                                               });
+        if (!sameMailbox)
+            return connectionFailed(
+                QStringLiteral("Das Postfach hat sich während des Einlesens geändert."));
+    }
     QHash<int, QString> uidOf;
     if (uids)
         for (const Pop3UniqueId &entry : *uids)
@@ -262,7 +287,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     // whose order was deleted from the database since (read again, as a fresh
     // run would). Known order mails still stored are listed from what we know.
     QList<int> toFetch;
-    for (int n = 1; n <= *count; ++n) {
+    for (int n = 1; n <= messages; ++n) {
         const QString uid = uidOf.value(n);
         const auto knownMessage = uid.isEmpty() ? known.constEnd() : known.constFind(uid);
         // A server may hand the id of a deleted message to a new one: a known
@@ -272,7 +297,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             toFetch << n;
     }
     result.fetched = static_cast<int>(toFetch.size());
-    report(0, *count);
+    report(0, messages);
 
     // The server is read on a thread of its own while this one reads the
     // documents and stores the orders; the database stays on this thread.
@@ -318,9 +343,9 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     qsizetype nextFetched = 0;
     bool databaseFailure = false; // the run stops; orders stored before stay
     bool cancelled = false;
-    for (int n = 1; n <= *count && !databaseFailure; ++n) {
+    for (int n = 1; n <= messages && !databaseFailure; ++n) {
         if (n > 1)
-            report(n - 1, *count);
+            report(n - 1, messages);
         if (cancelRequested()) {
             cancelled = true;
             break;
@@ -451,7 +476,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         addRow(row);
     }
     if (!cancelled && !databaseFailure && broken.isEmpty())
-        report(*count, *count);
+        report(messages, messages);
     queue.cancel();
     fetcher.join();
     pop3.quit();
@@ -507,10 +532,26 @@ bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *
                 number = entry.number;
         if (number == 0)
             return failed(QStringLiteral("Die Nachricht ist nicht mehr auf dem Server."));
+    } else {
+        // Without unique ids the number is all the row has; once a message
+        // before it was deleted elsewhere, it names the next one. Its header
+        // must still be the listed mail's.
+        const auto header = pop3.top(number, 0);
+        TMailMessage mail;
+        if (!header)
+            return failed(pop3.lastError());
+        if (!readMailMessage(*header, &mail, nullptr) || mail.sender != row.sender
+            || mail.subject != row.subject || mail.date.toUTC() != row.date)
+            return failed(QStringLiteral("Die Nachricht %1 ist nicht mehr die gelistete E-Mail; "
+                                         "bitte lesen Sie die E-Mails erneut ein.")
+                              .arg(number));
     }
     if (!pop3.dele(number))
         return failed(pop3.lastError());
-    pop3.quit();
+    // The server deletes the message only when it has confirmed the logout;
+    // a connection lost before that leaves it in the mailbox.
+    if (!pop3.quit())
+        return failed(pop3.lastError());
     return true;
 }
 

@@ -541,6 +541,15 @@ void TfrmMandanten::editClient()
                 *error = m_db.lastError();
                 return false;
             }
+            // An update of a row another window deleted meanwhile succeeds
+            // and stores nothing; the typed values must not be taken as saved.
+            if (!m_db.client(changed.id)) {
+                *error =
+                    m_db.lastError().isEmpty()
+                        ? QStringLiteral("Der Mandant %1 ist nicht mehr vorhanden.").arg(changed.id)
+                        : m_db.lastError();
+                return false;
+            }
             return true;
         },
         this);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QSet>
@@ -153,6 +154,8 @@ TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
     m_fontSize->setValue(0);
     // Typed digits take effect on Enter or on leaving the box, arrows at once.
     m_fontSize->setKeyboardTracking(false);
+    // A spin box passes Enter on, which would press the dialog's default button.
+    m_fontSize->installEventFilter(this);
     m_toolBar->addWidget(m_fontSize);
     m_toolBar->addSeparator();
 
@@ -270,6 +273,20 @@ QString TRtfEditor::rtf() const
 bool TRtfEditor::isModified() const
 {
     return m_edit->document()->isModified();
+}
+
+bool TRtfEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_fontSize && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            m_fontSize->interpretText();
+            m_edit->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TRtfEditor::updateToolBar()

@@ -42,6 +42,10 @@ public:
     // The largest size the size box offers, in points.
     static constexpr int kMaxPointSize = 200;
 
+protected:
+    // Enter in the size box applies the typed size and returns to the text.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // Shows the selection's formats; the tool bar's handlers do nothing meanwhile.
     void updateToolBar();

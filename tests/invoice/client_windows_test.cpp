@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -698,6 +699,30 @@ TEST_F(ClientWindows, ClientDeletedByAnotherWindowIsReportedAndLeavesTheList)
     EXPECT_EQ(current.id(), first);
 }
 
+// Deleted by another window while its editor is open: OK does not take the
+// typed values for saved; the editor stays with them until the user gives up.
+TEST_F(ClientWindows, EditorOfAClientDeletedMeanwhileDoesNotReportTheEditsAsSaved)
+{
+    const int id = addClient(QStringLiteral("Vorher"));
+    TfrmMandanten manager(db, questions);
+    manager.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
+    whenModal([&](QDialog &editor) {
+        setText(editor, "edtFirma", QStringLiteral("Getippt"));
+        ASSERT_TRUE(db.deleteClient(id));
+        click(editor, "btnOK");
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(child<QLineEdit>(editor, "edtFirma")->text(), QStringLiteral("Getippt"));
+        click(editor, "btnAbbrechen");
+    });
+    trigger(manager, "actBearbeiten");
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors.first().contains(
+        QStringLiteral("Der Mandant %1 ist nicht mehr vorhanden.").arg(id)))
+        << questions.errors.first().toStdString();
+    EXPECT_FALSE(db.client(id));
+}
+
 TEST_F(ClientWindows, ManagerListsTenThousandClients)
 {
     ASSERT_TRUE(db.begin());
@@ -857,6 +882,40 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
     });
     trigger(manager, "actBearbeiten");
     EXPECT_EQ(db.client(id)->rechnungsfuss, rtf);
+}
+
+// A size typed into the footer's size box takes effect on Enter, and the
+// focus goes back to the text; Enter there neither closes nor stores the
+// client editor, which would happen through its default button OK.
+TEST_F(ClientWindows, EnterInTheFooterSizeBoxSetsTheSizeAndKeepsTheEditorOpen)
+{
+    const int id = addClient(QStringLiteral("Vorher"));
+    TfrmMandanten manager(db, questions);
+    manager.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
+    bool stayedOpen = false;
+    whenModal([&](QDialog &editor) {
+        QTextEdit *edit = child<QTextEdit>(editor, "edtRechnungsfuss");
+        auto *size = child<QSpinBox>(editor, "edtSchriftgroesse");
+        ASSERT_TRUE(edit && size);
+        setText(editor, "edtFirma", QStringLiteral("Getippt"));
+        edit->setFocus();
+        vq::test::typeText(edit, QStringLiteral("Groß"));
+        edit->selectAll();
+        size->setFocus();
+        size->selectAll();
+        vq::test::typeText(size, QStringLiteral("18"));
+        QTest::keyClick(size, Qt::Key_Return);
+        QApplication::processEvents();
+        stayedOpen = editor.isVisible();
+        EXPECT_EQ(edit->textCursor().charFormat().fontPointSize(), 18);
+        EXPECT_EQ(QApplication::focusWidget(), edit);
+        if (editor.isVisible())
+            click(editor, "btnAbbrechen");
+    });
+    trigger(manager, "actBearbeiten");
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(db.client(id)->firma, QStringLiteral("Vorher"));
 }
 
 TEST_F(ClientWindows, FooterShortCutsFormatTheSelection)

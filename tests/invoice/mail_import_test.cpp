@@ -632,6 +632,17 @@ public:
     }
     int port() const { return m_port; }
     void setDropAfter(int count) { m_dropAfter = count; }
+    // The server closes the connection on QUIT without answering it, as one
+    // whose connection breaks at the logout; its marked messages stay.
+    void setQuitUnanswered(bool unanswered) { m_quitUnanswered = unanswered; }
+    // Messages deleted by a confirmed logout, over all connections.
+    int deletedMessages() const { return m_deleted; }
+    // STAT names this many messages instead of those the server has; -1: those.
+    void setStatCount(int count) { m_statCount = count; }
+    // The server knows no UIDL, as some old ones.
+    void setWithoutUidl(bool without) { m_withoutUidl = without; }
+    // The first count messages are gone, as deleted from another device.
+    void hideFirst(int count) { m_hidden = count; }
 
 private:
     void serve()
@@ -653,6 +664,7 @@ private:
     void converse(int connection)
     {
         QByteArray buffer;
+        int marked = 0;
         if (!send(connection, "+OK bereit\r\n"))
             return;
         for (;;) {
@@ -665,6 +677,9 @@ private:
                 buffer.append(chunk, n);
             }
             const QList<QByteArray> words = buffer.left(end).split(' ');
+            // Messages another device deleted are gone; the others move up.
+            const int hidden = m_hidden;
+            const QList<QByteArray> messages = m_messages.mid(hidden);
             buffer.remove(0, end + 2);
             const QByteArray command = words[0].toUpper();
             QByteArray reply;
@@ -674,22 +689,25 @@ private:
                 reply = "+OK\r\n";
             } else if (command == "STAT") {
                 qsizetype total = 0;
-                for (const QByteArray &m : m_messages)
+                for (const QByteArray &m : messages)
                     total += m.size();
-                reply = "+OK " + QByteArray::number(m_messages.size()) + ' ' + QByteArray::number(total) + "\r\n";
+                const qsizetype count = m_statCount >= 0 ? qsizetype(m_statCount) : messages.size();
+                reply = "+OK " + QByteArray::number(count) + ' ' + QByteArray::number(total) + "\r\n";
+            } else if (command == "UIDL" && m_withoutUidl) {
+                reply = "-ERR unbekannt\r\n";
             } else if (command == "LIST" || command == "UIDL") {
                 reply = "+OK\r\n";
-                for (int i = 0; i < m_messages.size(); ++i)
+                for (int i = 0; i < messages.size(); ++i)
                     reply += QByteArray::number(i + 1) + ' '
-                        + (command == "LIST" ? QByteArray::number(m_messages[i].size()) : "m" + QByteArray::number(i + 1))
+                        + (command == "LIST" ? QByteArray::number(messages[i].size()) : "m" + QByteArray::number(hidden + i + 1))
                         + "\r\n";
                 reply += ".\r\n";
             } else if ((command == "RETR" || command == "TOP") && words.size() >= 2) {
                 const int number = words[1].toInt();
-                if (number < 1 || number > m_messages.size()) {
+                if (number < 1 || number > messages.size()) {
                     reply = "-ERR keine solche Nachricht\r\n";
                 } else {
-                    QByteArray body = m_messages[number - 1];
+                    QByteArray body = messages[number - 1];
                     body.replace("\r\n.", "\r\n..");
                     if (number > m_dropAfter) {
                         if (m_cutInside)
@@ -701,7 +719,18 @@ private:
                     }
                     reply = "+OK\r\n" + body + (body.endsWith("\r\n") ? "" : "\r\n") + ".\r\n";
                 }
+            } else if (command == "DELE" && words.size() >= 2) {
+                const int number = words[1].toInt();
+                if (number < 1 || number > messages.size()) {
+                    reply = "-ERR keine solche Nachricht\r\n";
+                } else {
+                    ++marked;
+                    reply = "+OK\r\n";
+                }
             } else if (command == "QUIT") {
+                if (m_quitUnanswered)
+                    return;
+                m_deleted += marked;
                 send(connection, "+OK\r\n");
                 return;
             } else {
@@ -714,6 +743,11 @@ private:
 
     QList<QByteArray> m_messages;
     std::atomic<int> m_dropAfter;
+    std::atomic_bool m_quitUnanswered{false};
+    std::atomic<int> m_deleted{0};
+    std::atomic<int> m_statCount{-1};
+    std::atomic_bool m_withoutUidl{false};
+    std::atomic<int> m_hidden{0};
     bool m_cutInside;
     bool m_stall;
     int m_listener = -1;
@@ -930,5 +964,163 @@ const Break kBreaks[] = {
 
 INSTANTIATE_TEST_SUITE_P(Drops, BrokenConnectionTest, testing::ValuesIn(kBreaks),
                          [](const testing::TestParamInfo<Break> &info) { return std::string(info.param.name); });
+
+// A server whose STAT names more messages than it lists: the run reads
+// the messages there are and ends as a whole run, instead of asking for
+// messages that do not exist (with a count in the billions it would plan a
+// list of all of them first).
+TEST(MailImportStat, ACountBeyondTheListedMessagesReadsThoseListed)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml")}, 1000, false);
+    ASSERT_NE(server.port(), 0);
+    server.setStatCount(7);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+
+    QList<std::pair<int, int>> progress;
+    MailImportObserver observer;
+    observer.progress = [&](int done, int total) { progress << std::pair(done, total); };
+    const MailImportResult result = TMailOrder(db, clientId).importOrders(observer);
+    EXPECT_TRUE(result.ok) << result.detail.toStdString();
+    EXPECT_EQ(result.message, QString::fromUtf16(kTextSuccess));
+    ASSERT_EQ(result.rows.size(), 2);
+    EXPECT_EQ(result.rows[0].status, MailOrderStatus::Inserted);
+    EXPECT_EQ(result.rows[1].status, MailOrderStatus::Inserted);
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.first(), std::pair(0, 2));
+    EXPECT_EQ(progress.last(), std::pair(2, 2));
+}
+
+// A message marked with DELE is deleted by the server only at a logout it
+// confirms. When the connection breaks at the logout the message stays in
+// the mailbox: the deletion is reported as failed, so the window keeps its
+// row, and a later deletion once the server answers goes through.
+TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("plain_mail.eml")}, 1000, false);
+    ASSERT_NE(server.port(), 0);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+    MailOrderRow row;
+    row.uidl = QStringLiteral("m1");
+    row.number = 1;
+
+    struct Case
+    {
+        const char *name;
+        bool quitUnanswered;
+        bool reportedDone;
+        int deletedOnServer;
+    };
+    const Case cases[] = {
+        {"logout not answered", true, false, 0},
+        {"logout confirmed", false, true, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        server.setQuitUnanswered(c.quitUnanswered);
+        QString message, detail;
+        EXPECT_EQ(TMailOrder(db, clientId).deleteMail(row, &message, &detail), c.reportedDone);
+        EXPECT_EQ(message, c.reportedDone ? QString() : QString::fromUtf16(kTextDeleteError));
+        EXPECT_EQ(server.deletedMessages(), c.deletedOnServer);
+    }
+}
+
+// A server without UIDL refuses the command, and libcurl gives its
+// connection up after a refusal: the run goes on in a new session instead of
+// taking the new connection for a broken one, reads every mail each time
+// and lists its rows by number.
+TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("plain_mail.eml"), fixture("order_base64.eml")},
+                              1000, false);
+    ASSERT_NE(server.port(), 0);
+    server.setWithoutUidl(true);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+
+    const MailOrderStatus inserted = MailOrderStatus::Inserted, there = MailOrderStatus::AlreadyThere;
+    for (const MailOrderStatus expected : {inserted, there}) {
+        const MailImportResult run = TMailOrder(db, clientId).importOrders();
+        EXPECT_TRUE(run.ok) << run.detail.toStdString();
+        EXPECT_EQ(run.message, QString::fromUtf16(kTextSuccess));
+        EXPECT_EQ(run.fetched, 3);
+        ASSERT_EQ(run.rows.size(), 2);
+        EXPECT_EQ(run.rows[0].number, 1);
+        EXPECT_EQ(run.rows[1].number, 3);
+        for (const MailOrderRow &row : run.rows) {
+            EXPECT_TRUE(row.uidl.isEmpty());
+            EXPECT_EQ(row.status, expected);
+        }
+    }
+    EXPECT_EQ(db.orderList(clientId).value().size(), 2);
+}
+
+// A server without UIDL: a row names its message by the number of the run
+// that listed it. Once another device has deleted a message before it, that
+// number names the next message; the deletion must not take that one.
+TEST(MailDelete, WithoutUidlDeletesOnlyTheMessageTheRowWasListedFor)
+{
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml")}, 1000, false);
+    ASSERT_NE(server.port(), 0);
+    server.setWithoutUidl(true);
+    QTemporaryDir dir;
+    TInvoiceDatabase db;
+    QString error;
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = server.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    ASSERT_NE(clientId, 0);
+    const MailImportResult listed = TMailOrder(db, clientId).importOrders();
+    ASSERT_TRUE(listed.ok) << listed.detail.toStdString();
+    ASSERT_EQ(listed.rows.size(), 2);
+    ASSERT_TRUE(listed.rows[0].uidl.isEmpty());
+    ASSERT_EQ(listed.rows[0].number, 1);
+
+    // The first mail was deleted elsewhere: number 1 is the second one now.
+    server.hideFirst(1);
+    QString message, detail;
+    EXPECT_FALSE(TMailOrder(db, clientId).deleteMail(listed.rows[0], &message, &detail));
+    EXPECT_EQ(message, QString::fromUtf16(kTextDeleteError));
+    EXPECT_FALSE(detail.isEmpty());
+    EXPECT_EQ(server.deletedMessages(), 0);
+
+    // Where the number still names the listed mail, it is deleted.
+    server.hideFirst(0);
+    EXPECT_TRUE(TMailOrder(db, clientId).deleteMail(listed.rows[1], &message, &detail))
+        << detail.toStdString();
+    EXPECT_EQ(server.deletedMessages(), 1);
+}
 
 } // namespace
