@@ -40,6 +40,7 @@
 
 using namespace vq::invoice;
 using vq::test::child;
+using vq::test::keepScreenshot;
 using vq::test::TScriptedQuestions;
 using vq::test::whenModal;
 
@@ -55,14 +56,6 @@ QByteArray defaultTemplate()
     return vq::test::readFile(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")));
 }
 
-void keepScreenshot(QWidget *window, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    QTest::qWait(100);
-    window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
-}
 
 // Each window at its start size and at a small one.
 void keepScreenshots(QWidget *window, const char *name)

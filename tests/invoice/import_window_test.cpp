@@ -9,6 +9,7 @@
 #include "local_server.h"
 #include "test_support.h"
 #include "uMailImport.h"
+#include "widget_test_support.h"
 
 #include <QAction>
 #include <QDir>
@@ -35,10 +36,11 @@
 
 using namespace vq::invoice;
 
+using vq::test::keepScreenshot;
+
 namespace {
 
-// Scripted answers; records every message shown. (The shared helper header
-// cannot be included together with the test servers' header.)
+// Scripted answers; records every message shown.
 class ScriptedQuestions : public TUserQuestions
 {
 public:
@@ -80,14 +82,6 @@ QByteArray orderMail(int number)
            + "</amount><options></options></article></articles></order>\n";
 }
 
-void keepScreenshot(QWidget *window, const char *name)
-{
-    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    QTest::qWait(200);
-    window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
-}
 
 const QString kSuccess =
     QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.");
@@ -249,9 +243,9 @@ TEST_F(ImportWindow, ShowsToolBarMenuAndColumnsAsDescribed)
     EXPECT_LE(window.width(), 1280);
     EXPECT_LE(window.height(), 800);
     EXPECT_GE(list->viewport()->width(), 150 + 300 + 100 + 150 + 140);
-    keepScreenshot(&window, "import_window_start");
+    keepScreenshot(&window, QStringLiteral("import_window_start"));
     window.resize(window.minimumSizeHint());
-    keepScreenshot(&window, "import_window_small");
+    keepScreenshot(&window, QStringLiteral("import_window_small"));
 
     // An empty mailbox: no row, the success message, a full bar.
     child<QAction>(window, "actEinlesen")->trigger();
@@ -315,7 +309,7 @@ TEST_F(ImportWindow, RunFillsTheListStoresTheOrdersAndReportsProgressToTheEnd)
     EXPECT_TRUE(size.data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
     EXPECT_EQ(list->model()->index(0, 3).data().toString(),
               QLocale().toString(QDate(2024, 1, 15), QLocale::ShortFormat));
-    keepScreenshot(&window, "import_window_filled");
+    keepScreenshot(&window, QStringLiteral("import_window_filled"));
 
     // Enter and a double click on a row do nothing harmful: no box, no run, no deletion.
     list->setFocus();

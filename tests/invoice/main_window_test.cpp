@@ -36,6 +36,7 @@
 
 using namespace vq::invoice;
 using vq::test::child;
+using vq::test::keepScreenshot;
 using vq::test::TScriptedQuestions;
 using vq::test::whenModal;
 
@@ -46,14 +47,6 @@ QString programFolder()
     return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
 }
 
-void keepScreenshot(QWidget *window, const char *name)
-{
-    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    QTest::qWait(200);
-    window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
-}
 
 QStringList utf8List(std::initializer_list<const char *> items)
 {
@@ -262,9 +255,9 @@ TEST_P(MainWindowSQLite, FirstShowingAsksForTheClientThenListsItsOrders)
     EXPECT_TRUE(
         child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Fensterladen KG")));
     EXPECT_EQ(child<QLabel>(*window, "lblAnzahl")->text(), QStringLiteral("3 Bestellungen"));
-    keepScreenshot(window.get(), "hauptfenster");
+    keepScreenshot(window.get(), QStringLiteral("hauptfenster"));
     window->resize(500, 300);
-    keepScreenshot(window.get(), "hauptfenster_klein");
+    keepScreenshot(window.get(), QStringLiteral("hauptfenster_klein"));
 
     // Showing again (after minimising) does not ask again.
     window->hide();
@@ -540,7 +533,7 @@ TEST_P(MainWindowSQLite, AboutBoxNamesTheProgramAndCloses)
         EXPECT_EQ(child<QLabel>(about, "lblProgrammname")->text(),
                   QStringLiteral("VQ-BestellFormular Rechnungsmodul"));
         EXPECT_TRUE(child<QLabel>(about, "lblVersion")->text().contains(QStringLiteral("1.5")));
-        keepScreenshot(&about, "ueber");
+        keepScreenshot(&about, QStringLiteral("ueber"));
         auto *close = child<QPushButton>(about, "btnSchliessen");
         ASSERT_TRUE(close);
         EXPECT_EQ(close->text(), QStringLiteral("Schließen"));
@@ -790,7 +783,7 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
               QStringList{QStringLiteral("Verlassen")});
     const int before = grid->rowCount();
     ASSERT_EQ(before, int(db.states()->size()));
-    keepScreenshot(&editor, "status_bearbeiten");
+    keepScreenshot(&editor, QStringLiteral("status_bearbeiten"));
 
     // Neu, typing, Speichern.
     child<QAction>(editor, "actNeu")->trigger();

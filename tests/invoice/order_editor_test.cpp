@@ -32,6 +32,7 @@
 
 using namespace vq::invoice;
 using vq::test::child;
+using vq::test::keepScreenshot;
 using vq::test::typeText;
 using vq::test::whenModal;
 using Answer = TUserQuestions::Answer;
@@ -43,14 +44,6 @@ QString programFolder()
     return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
 }
 
-void keepScreenshot(QWidget *window, const char *name)
-{
-    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    QTest::qWait(100);
-    window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
-}
 
 void click(QWidget &window, const char *button)
 {
@@ -387,13 +380,13 @@ TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
                                   QStringLiteral("3,5")});
                  auto *options = child<QTreeWidget>(line, "lvOptionen");
                  EXPECT_EQ(options->topLevelItem(0)->text(2), QStringLiteral("3,50 CHF"));
-                 keepScreenshot(&line, "artikel_bearbeiten");
+                 keepScreenshot(&line, QStringLiteral("artikel_bearbeiten"));
                  click(line, "btnAbbrechen");
              });
              click(window, "btnArtikelBearbeiten");
-             keepScreenshot(&window, "bestellung_verwalten");
+             keepScreenshot(&window, QStringLiteral("bestellung_verwalten"));
              window.resize(560, 420);
-             keepScreenshot(&window, "bestellung_verwalten_klein");
+             keepScreenshot(&window, QStringLiteral("bestellung_verwalten_klein"));
              trigger(window, "actVerlassen");
          });
 }
@@ -1010,7 +1003,7 @@ TEST_F(OrderEditor, TheOptionDialogReportsOnlyTheFirstFailingCheck)
     };
     TfrmOption dialog(questions);
     dialog.show();
-    keepScreenshot(&dialog, "artikeloption_bearbeiten");
+    keepScreenshot(&dialog, QStringLiteral("artikeloption_bearbeiten"));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name + std::string("/") + c.wert + "/" + c.preis);
         questions.informations.clear();
@@ -1070,7 +1063,7 @@ TEST_F(ArticleTemplates, ThePickerFillsTheLineEditor)
                      EXPECT_EQ(list->item(1, 1)->text(), QStringLiteral("Käse & Brot"));
                      EXPECT_EQ(list->item(1, 2)->text(), QStringLiteral("12,5"));
                      list->selectRow(1);
-                     keepScreenshot(&picker, "artikelvorlagen");
+                     keepScreenshot(&picker, QStringLiteral("artikelvorlagen"));
                      click(picker, "btnUebernehmen");
                  });
                  click(line, "btnVorlage");

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -82,6 +84,17 @@ template <class T> T *child(QWidget &parent, const char *name)
     }
     EXPECT_NE(found, nullptr) << "no control " << name;
     return found;
+}
+
+// With VQ_SCREENSHOT_DIR set, keeps a picture of the window as NAME.png
+// there, to look at what a test showed; otherwise does nothing.
+inline void keepScreenshot(QWidget *window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QTest::qWait(200);
+    window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 
 } // namespace vq::test
