@@ -151,8 +151,14 @@ void TfrmBestellung::buildWindow()
                QStringLiteral("Rechnungsvorlage bearbeiten"), QIcon());
     connect(actNeu, &QAction::triggered, this, &TfrmBestellung::newOrderInEditor);
     connect(actSpeichern, &QAction::triggered, this, [this] { saveOrder(); });
-    connect(actDrucken, &QAction::triggered, this, [this] { printShown(false); });
-    connect(actVorschau, &QAction::triggered, this, [this] { printShown(true); });
+    QAction *actXRechnung = action("actXRechnung", QStringLiteral("E-Rechnung (XRechnung) speichern"),
+                                   QStringLiteral("E-Rechnung (XRechnung) speichern"), QIcon());
+    QAction *actZugferd = action("actZugferd", QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern"),
+                                 QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern"), QIcon());
+    connect(actDrucken, &QAction::triggered, this, [this] { putOut(Output::Print); });
+    connect(actVorschau, &QAction::triggered, this, [this] { putOut(Output::Preview); });
+    connect(actXRechnung, &QAction::triggered, this, [this] { putOut(Output::XRechnung); });
+    connect(actZugferd, &QAction::triggered, this, [this] { putOut(Output::Zugferd); });
     connect(actVerlassen, &QAction::triggered, this, &TfrmBestellung::leave);
     connect(actVorlage, &QAction::triggered, this, [this] {
         if (m_orderId == 0 || !saveOrder())
@@ -169,6 +175,8 @@ void TfrmBestellung::buildWindow()
     datei->addSeparator();
     datei->addAction(actDrucken);
     datei->addAction(actVorschau);
+    datei->addAction(actXRechnung);
+    datei->addAction(actZugferd);
     datei->addSeparator();
     datei->addAction(actVerlassen);
     QMenu *settings = menuBar->addMenu(QStringLiteral("Einstellungen"));
@@ -680,15 +688,26 @@ QHash<int, QDate> TfrmBestellung::takeInvoiceDatesOfStay()
     return std::exchange(m_invoiceDatesOfStay, {});
 }
 
-void TfrmBestellung::printShown(bool preview)
+void TfrmBestellung::putOut(Output output)
 {
     if (m_orderId == 0 || !saveOrder())
         return;
-    if (preview)
+    switch (output) {
+    case Output::Preview:
         previewInvoice(this, m_db, m_orderId, m_questions);
-    else
+        break;
+    case Output::Print:
         printInvoice(this, m_db, m_orderId, m_questions);
-    // Printing gives the order its invoice date.
+        break;
+    case Output::XRechnung:
+        saveXRechnung(this, m_db, m_orderId, m_questions);
+        break;
+    case Output::Zugferd:
+        saveZugferd(this, m_db, m_orderId, m_questions);
+        break;
+    }
+    // Putting it out gives the order its invoice date (a refused or
+    // cancelled e-invoice does not).
     if (const auto stored = m_db.order(m_orderId)) {
         if (stored->rechnungsdatum.isValid())
             m_invoiceDatesOfStay.insert(m_orderId, stored->rechnungsdatum);

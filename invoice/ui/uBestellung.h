@@ -90,7 +90,9 @@ private:
     void rereadLines(int selectLineId = 0);
     int currentLineRow() const;
     bool lineTransactionEnds(bool commit);
-    void printShown(bool preview);
+    // "Drucken", "Vorschau" and the two e-invoices, of the order shown after saving it.
+    enum class Output { Print, Preview, XRechnung, Zugferd };
+    void putOut(Output output);
 
     TInvoiceDatabase &m_db;
     TUserQuestions &m_questions;

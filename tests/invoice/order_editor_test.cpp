@@ -463,6 +463,59 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
     EXPECT_TRUE(editor->takeInvoiceDatesOfStay().isEmpty());
 }
 
+// The electronic invoices of the order shown: it is saved first, so what was
+// typed (the buyer reference, the address) is in the file; what the invoice
+// lacks is named, no file is written and the invoice date stays open.
+TEST_F(OrderEditor, SavesTheElectronicInvoicesOfTheOrderAsTyped)
+{
+    ASSERT_TRUE(QFile::copy(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")),
+                            clientTemplatePath(mandantId)));
+    const int order = addOrder(12, QStringLiteral("Beat"), QDate(2026, 2, 3));
+    addLine(order, "K-7", 9.9);
+    const QString xml = dir.filePath(QStringLiteral("rechnung.xml"));
+    const QString pdf = dir.filePath(QStringLiteral("rechnung.pdf"));
+    questions.threeWay = {Answer::Yes};
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             questions.fileName = xml;
+             trigger(window, "actXRechnung");
+             ASSERT_EQ(questions.errors.size(), 1);
+             for (const char *item : {"USt-IdNr. oder Steuernummer des Mandanten",
+                                      "Anschrift des Käufers", "E-Mail-Adresse des Käufers"})
+                 EXPECT_TRUE(questions.errors[0].contains(QString::fromUtf8(item))) << item;
+             EXPECT_FALSE(QFileInfo::exists(xml));
+             EXPECT_TRUE(child<QLineEdit>(window, "edtRechnungsdatum")->text().isEmpty());
+
+             TMandant client = db.client(mandantId).value();
+             client.email = QStringLiteral("rechnung@kaeserei.example");
+             client.telefon = QStringLiteral("0341 998877");
+             client.steuernummer = QStringLiteral("231/123/45678");
+             client.strasse = QStringLiteral("Käsegasse 2");
+             client.plz = QStringLiteral("87509");
+             client.ort = QStringLiteral("Immenstadt");
+             ASSERT_TRUE(db.updateClient(client));
+             questions.errors.clear();
+             setText(window, "edtStrasse", QStringLiteral("Alpweg 1"));
+             setText(window, "edtPLZ", QStringLiteral("04109"));
+             setText(window, "edtOrt", QStringLiteral("Leipzig"));
+             setText(window, "edtEMail", QStringLiteral("beat@kunde.example"));
+             setText(window, "edtKaeuferreferenz", QStringLiteral("04011000-12345-67"));
+             trigger(window, "actXRechnung");
+             questions.fileName = pdf;
+             trigger(window, "actZugferd");
+             EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+             EXPECT_EQ(child<QLineEdit>(window, "edtRechnungsdatum")->text(),
+                       QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+             trigger(window, "actVerlassen");
+         });
+    const QByteArray written = vq::test::readFile(xml);
+    EXPECT_TRUE(written.contains("<ram:BuyerReference>04011000-12345-67</ram:BuyerReference>"))
+        << written.left(400).toStdString();
+    EXPECT_TRUE(written.contains("Leipzig"));
+    EXPECT_TRUE(vq::test::readFile(pdf).startsWith("%PDF-"));
+    EXPECT_TRUE(db.order(order)->rechnungsdatum.isValid());
+}
+
 TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
 {
     const char *order[] = {"edtRechNr",
