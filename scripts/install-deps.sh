@@ -13,7 +13,7 @@ packages=(
   # running the windows headless, screenshots and PDFs
   xvfb xauth poppler-utils
   # real servers and engines the tests start on 127.0.0.1
-  dovecot-pop3d python3-pyftpdlib php-cli php-gd chromium
+  dovecot-pop3d python3-pyftpdlib python3-openssl openssl php-cli php-gd chromium
   postgresql sqlite3 curl
   # e-invoices: PDF/A-3 with qpdf; the official rules' tools (XSD, Saxon, PDFBox)
   libqpdf-dev qpdf libxml2-utils libsaxonhe-java default-jre-headless libpdfbox2-java

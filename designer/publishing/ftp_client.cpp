@@ -1,5 +1,7 @@
 #include "ftp_client.h"
 
+#include <QFile>
+
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -99,6 +101,7 @@ QString folderFromPwdReply(const QString &reply)
 
 TFtpClient::TFtpClient(TFtpSettings settings, Log traffic)
     : m_settings(std::move(settings))
+    , m_caFile(QFile::encodeName(m_settings.caFile))
     , m_traffic(std::move(traffic))
 {
     std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -168,8 +171,11 @@ bool TFtpClient::perform(const Request &request)
         // Active mode: the server connects back to the address of the control connection.
         curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
     }
-    if (m_settings.tls)
+    if (m_settings.tls) {
         curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+        if (!m_caFile.isEmpty())
+            curl_easy_setopt(curl, CURLOPT_CAINFO, m_caFile.constData());
+    }
     curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, request.ascii ? 1L : 0L);
 
     // Commands and replies for the traffic log; reply lines kept for errors and PWD.

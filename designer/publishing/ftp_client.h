@@ -23,6 +23,9 @@ struct TFtpSettings
     QString password;
     bool passive = false;
     bool tls = false; // explicit FTPS (AUTH TLS), required when set
+    // FTPS: a file of certificates to trust instead of the system's (a server
+    // with its own certificate authority); empty: the system's.
+    QString caFile;
 };
 
 // How a command failed.
@@ -74,6 +77,7 @@ private:
     QByteArray url(const QString &folder, const QString &file = {}) const;
 
     TFtpSettings m_settings;
+    QByteArray m_caFile; // the settings' caFile as libcurl takes it, alive as long as the handle
     Log m_traffic;
     void *m_curl = nullptr;
     bool m_connected = false;

@@ -981,8 +981,9 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
         for (const QString &line : c.logHas)
             EXPECT_TRUE(log.split(u'\n').contains(line)) << line.toStdString() << "\n" << log.toStdString();
         EXPECT_FALSE(log.contains(pw)) << log.toStdString();
-        if (c.tls)
+        if (c.tls) {
             EXPECT_FALSE(log.contains(QStringLiteral("Verbindung hergestellt!"))) << log.toStdString();
+        }
         if (c.message.isEmpty()) {
             EXPECT_TRUE(m_dialogs->told.empty());
         } else {

@@ -6,6 +6,7 @@
 #include "test_support.h"
 
 #include <QDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace vq;
@@ -77,6 +78,67 @@ TEST_P(FtpClientModes, LogsInBrowsesAndStores)
 
 INSTANTIATE_TEST_SUITE_P(Ftp, FtpClientModes, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool> &info) { return info.param ? "Passive" : "Active"; });
+
+// Explicit FTPS against a server that demands it: with its certificate
+// trusted the client logs in over TLS and asks for protected data; a
+// certificate nobody vouches for ends before the user name is sent, a plain
+// login is refused.
+TEST(FtpClient, TlsWhenAskedAndNothingInClearOtherwise)
+{
+    FtpServer server(FtpServer::Security::Tls);
+    ASSERT_TRUE(server.ok());
+    const auto sent = [](const QStringList &traffic, const char *command) {
+        return std::any_of(traffic.begin(), traffic.end(), [command](const QString &line) {
+            return line.startsWith(QLatin1String(">> ") + QLatin1String(command));
+        });
+    };
+
+    TFtpSettings settings = settingsFor(server, true);
+    settings.tls = true;
+    settings.caFile = server.caFile();
+    {
+        QStringList traffic;
+        TFtpClient client(settings, [&](const QString &line) { traffic << line; });
+        ASSERT_TRUE(client.connectAndLogin()) << client.errorText().toStdString() << "\n"
+                                               << traffic.join(u'\n').toStdString();
+        ASSERT_TRUE(client.changeFolder(QStringLiteral("htdocs"))) << client.errorText().toStdString();
+        EXPECT_EQ(client.currentFolder(), QStringLiteral("/htdocs"));
+        // No transfer here: the test server's TLS data channel answers out of
+        // step with libcurl (it replies to PASV with the reply to TYPE), a
+        // fault of the server, not of the client.
+        client.quit();
+        EXPECT_TRUE(sent(traffic, "AUTH TLS") || sent(traffic, "AUTH SSL")) << traffic.join(u'\n').toStdString();
+        EXPECT_TRUE(sent(traffic, "PROT P")) << "the data connection is protected too";
+        for (const QString &line : traffic)
+            EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password))) << line.toStdString();
+    }
+
+    struct Refused
+    {
+        const char *what;
+        bool tls;
+        QString caFile;
+    };
+    const Refused refusals[] = {
+        {"certificate nobody vouches for", true, QString()},
+        {"plain FTP against a server that demands TLS", false, QString()},
+    };
+    for (const Refused &r : refusals) {
+        SCOPED_TRACE(r.what);
+        TFtpSettings s = settingsFor(server, true);
+        s.tls = r.tls;
+        s.caFile = r.caFile;
+        QStringList traffic;
+        TFtpClient client(s, [&](const QString &line) { traffic << line; });
+        EXPECT_FALSE(client.connectAndLogin());
+        EXPECT_FALSE(client.errorText().isEmpty());
+        if (r.tls) {
+            EXPECT_FALSE(sent(traffic, "USER")) << traffic.join(u'\n').toStdString();
+        }
+        for (const QString &line : traffic)
+            EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password))) << line.toStdString();
+    }
+}
 
 TEST(FtpClient, Refusals)
 {
