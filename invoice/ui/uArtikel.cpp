@@ -223,6 +223,10 @@ TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidge
     m_mwst->addItems({QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("19")});
     m_mwst->setValidator(new TDecimalValidator(m_mwst));
     new TDecimalKeyFilter(m_mwst->lineEdit(), m_mwst);
+    // A screen reader speaks an editable drop-down's current text and its
+    // text box apart: both get the label's name.
+    m_mwst->setAccessibleName(QStringLiteral("Mwst."));
+    m_mwst->lineEdit()->setAccessibleName(QStringLiteral("Mwst."));
     m_preis = new QLineEdit(article);
     m_preis->setObjectName(QStringLiteral("edtPreis"));
     m_preis->setAlignment(Qt::AlignRight);

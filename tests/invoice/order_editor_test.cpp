@@ -381,6 +381,12 @@ TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
                  auto *options = child<QTreeWidget>(line, "lvOptionen");
                  EXPECT_EQ(options->topLevelItem(0)->text(2), QStringLiteral("3,50 CHF"));
                  keepScreenshot(&line, QStringLiteral("artikel_bearbeiten"));
+                 // The text box inside the editable rate drop-down is a
+                 // control of its own for a screen reader: it carries the label too.
+                 QAccessibleInterface *rate = QAccessible::queryAccessibleInterface(
+                     child<QComboBox>(line, "cboMwst")->lineEdit());
+                 ASSERT_TRUE(rate);
+                 EXPECT_EQ(rate->text(QAccessible::Name), QStringLiteral("Mwst."));
                  click(line, "btnAbbrechen");
              });
              click(window, "btnArtikelBearbeiten");
