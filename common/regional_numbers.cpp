@@ -15,6 +15,12 @@ QLocale strictLocale(const QLocale &locale)
 }
 } // namespace
 
+QLocale displayLocale()
+{
+    const QLocale locale;
+    return locale.language() == QLocale::German ? locale : QLocale(QLocale::German, QLocale::Germany);
+}
+
 QString formatRegionalNumber(double value, const QLocale &locale)
 {
     if (value == 0.0)

@@ -7,6 +7,13 @@
 
 namespace vq {
 
+// The regional settings money and numbers are shown and typed in: the
+// default locale when it is German (Germany, Austria, Switzerland ...),
+// German (Germany) on a desktop of another language or none (LC_ALL=C), so
+// both programs show "1.234,50" like a German invoice. Files keep the default
+// locale, so a project file written before reads and writes as it did.
+QLocale displayLocale();
+
 // General decimal form: up to 15 significant digits, no thousands separator,
 // the locale's decimal separator, a whole number without decimals
 // (German: 12.5 -> "12,5", 19 -> "19").

@@ -1,5 +1,7 @@
 #include "uCodeExport.h"
 
+#include "regional_numbers.h"
+
 #include "field_code.h"
 #include "text_file.h"
 
@@ -105,7 +107,7 @@ QString TCodeExport::captchaRow(const QString &inputGap, const QString &imageSou
 
 TOrderTableSettings TCodeExport::orderSettings() const
 {
-    return {setting("edtWaehrung"), setting("edtMwstLabel"), m_project.ExtSettings.tax, QLocale()};
+    return {setting("edtWaehrung"), setting("edtMwstLabel"), m_project.ExtSettings.tax, vq::displayLocale()};
 }
 
 QString TCodeExport::LoadTemplate(const QString &templateName) const

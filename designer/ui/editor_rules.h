@@ -7,6 +7,8 @@
 
 #include <QChar>
 #include <QColor>
+#include "regional_numbers.h"
+
 #include <QLocale>
 #include <QString>
 #include <vector>
@@ -43,25 +45,25 @@ struct InputProblem
 // The checks of the article dialog on OK: the price and the VAT rate must read
 // by the regional settings, the name must not be empty. All of them run.
 std::vector<InputProblem> checkArticleInput(const QString &preisText, const QString &mwstText,
-                                            const QString &name, const QLocale &locale = QLocale());
+                                            const QString &name, const QLocale &locale = vq::displayLocale());
 
 // The checks of a price option value (add in the price option dialog, OK in
 // the value dialog): a name and a readable price. Both run.
 std::vector<InputProblem> checkPriceValue(const QString &name, const QString &priceText,
                                           const QString &nameControl, const QString &priceControl,
-                                          const QLocale &locale = QLocale());
+                                          const QLocale &locale = vq::displayLocale());
 
 // A price read back from its money text ("1.234,50 "): thousands separators
 // removed, then read by the regional settings. Layouts that still do not read
 // (a currency in brackets) fall back to the amount rounded to two decimals.
 double priceFromMoneyText(const QString &moneyText, double shownValue,
-                          const QLocale &locale = QLocale());
+                          const QLocale &locale = vq::displayLocale());
 
 // The values of a price option while its dialog is open.
 class TPriceValueList
 {
 public:
-    explicit TPriceValueList(const QLocale &locale = QLocale());
+    explicit TPriceValueList(const QLocale &locale = vq::displayLocale());
 
     void assign(const std::vector<TPriceOptionElement> &values);
     void clear() { m_values.clear(); }

@@ -1096,7 +1096,7 @@ void TfrmMain::RefreshLists()
 
     m_articleList->clear();
     rows.clear();
-    const QLocale locale;
+    const QLocale locale = vq::displayLocale();
     for (const auto &artikel : m_project.ListArtikel)
         rows.append(new QTreeWidgetItem(articleRow(*artikel, locale)));
     m_articleList->addTopLevelItems(rows);

@@ -226,8 +226,8 @@ void TfrmArtikel::LoadFromObject()
     m_edtArtikelNummer->setText(m_field->artikelNummer);
     m_edtName->setText(m_field->name);
     m_memoBeschreibung->setPlainText(textForEditor(m_field->beschreibung));
-    m_edtPreis->setText(formatRegionalNumber(m_field->preis));
-    m_cboMwst->setEditText(formatRegionalNumber(m_field->mwst));
+    m_edtPreis->setText(formatRegionalNumber(m_field->preis, displayLocale()));
+    m_cboMwst->setEditText(formatRegionalNumber(m_field->mwst, displayLocale()));
     const int type = m_field->artikelTyp;
     m_cboArtikelTyp->setCurrentIndex(type >= 0 && type < m_cboArtikelTyp->count() ? type : 0);
     m_cboNebeneinander->setChecked(m_field->optionenNebeneinander);
@@ -245,10 +245,10 @@ void TfrmArtikel::SaveToObject()
     m_field->name = m_edtName->text();
     m_field->beschreibung = textFromEditor(m_memoBeschreibung->toPlainText());
     bool ok = false;
-    const double preis = parseRegionalNumber(m_edtPreis->text(), &ok);
+    const double preis = parseRegionalNumber(m_edtPreis->text(), &ok, displayLocale());
     if (ok)
         m_field->preis = preis;
-    const double mwst = parseRegionalNumber(m_cboMwst->currentText(), &ok);
+    const double mwst = parseRegionalNumber(m_cboMwst->currentText(), &ok, displayLocale());
     if (ok)
         m_field->mwst = mwst;
     m_field->artikelTyp = m_cboArtikelTyp->currentIndex();

@@ -8,6 +8,8 @@
 #include "project_document.h"
 
 #include <QColor>
+#include "regional_numbers.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -72,7 +74,7 @@ QStringList fieldDesignKeys();
 QStringList fieldListColumns();
 QStringList articleListColumns();
 QStringList fieldRow(const TFormField &field);
-QStringList articleRow(const TArtikelField &artikel, const QLocale &locale = QLocale());
+QStringList articleRow(const TArtikelField &artikel, const QLocale &locale = vq::displayLocale());
 
 // Names usable as mail text placeholders: every field except intermediate
 // text rows and upload fields, in list order.

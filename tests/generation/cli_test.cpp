@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -254,4 +255,43 @@ TEST(GenerateCommandLine, ProjectWithoutFormMailerTakesTheListsFirstEntry)
     ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
     EXPECT_TRUE(out.contains("action=\"https://mailer.example/fm.php\""));
     QFile::remove(userList);
+}
+
+TEST(GenerateCommandLine, ShowsMoneyInGermanOnAnEnglishOrCDesktop)
+{
+    QTemporaryDir dir;
+    TProjectDocument project;
+    auto artikel = std::make_unique<TArtikelField>();
+    artikel->artikelNummer = QStringLiteral("T-1");
+    artikel->name = QStringLiteral("Tasse");
+    artikel->preis = 1234.5;
+    artikel->mwst = 19;
+    auto price = std::make_unique<TSelectPriceOption>();
+    price->beschriftung = QStringLiteral("Größe");
+    price->elements = {{QStringLiteral("groß"), 1002.5}};
+    artikel->listOptionen.push_back(std::move(price));
+    project.ListArtikel.push_back(std::move(artikel));
+    const QString path = dir.filePath(QStringLiteral("tasse.vqb"));
+    QString error;
+    ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+
+    const QByteArray lcAll = qgetenv("LC_ALL"), lang = qgetenv("LANG");
+    const auto restore = qScopeGuard([&] {
+        lcAll.isNull() ? void(qunsetenv("LC_ALL")) : void(qputenv("LC_ALL", lcAll));
+        lang.isNull() ? void(qunsetenv("LANG")) : void(qputenv("LANG", lang));
+    });
+    for (const char *locale : {"C", "en_US.UTF-8", "en_GB.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        qputenv("LC_ALL", locale);
+        qputenv("LANG", locale);
+        QByteArray out;
+        ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
+        const QString page = QString::fromUtf8(out);
+        // The unit price as the invoice module writes it, the surcharge as money,
+        // the posted value key with a point, as the form mailer reads it.
+        EXPECT_TRUE(page.contains(QStringLiteral(">1234,50 €</td>"))) << page.toStdString();
+        // (The money text ends in a blank for the empty currency symbol.)
+        EXPECT_TRUE(page.contains(QStringLiteral("groß - 1.002,50  €"))) << page.toStdString();
+        EXPECT_TRUE(page.contains(QStringLiteral("value=\"groß#1002.50\""))) << page.toStdString();
+    }
 }
