@@ -30,13 +30,10 @@
 #include "GlobalFunctions.h"
 #include "clients.h"
 #include "invoice_database.h"
-#include "einvoice_source.h"
-#include "safe_file.h"
-#include "invoice_renderer.h"
+#include "invoice_issuer.h"
 #include "uMailOrder.h"
 #include "uMainWindow.h"
 #include "user_questions.h"
-#include "zugferd.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -107,7 +104,8 @@ int runWindows(int &argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("vq_bestell_rechnung"));
     QApplication::setWindowIcon(QIcon(vq::programFile(QStringLiteral("vq_bestell_rechnung.svg"))));
     // Money and dates as a German shop owner writes them, where the desktop
-    // speaks another language; Qt's own dialogs (printer, files) in German.
+    // speaks another language (or none, LC_ALL=C); Qt's own dialogs (printer,
+    // files) in German.
     if (QLocale::system().language() != QLocale::German)
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QTranslator qtGerman;
@@ -136,30 +134,6 @@ int runWindows(int &argc, char **argv)
     return app.exec();
 }
 
-// Writes the electronic invoice of one order. Returns the exit code.
-int writeXRechnung(TInvoiceDatabase &db, int orderId, const QString &file, QTextStream &err)
-{
-    // A refused invoice is not put out, so it leaves the invoice date open.
-    TEInvoiceInput input;
-    QString error;
-    for (const bool fixDate : {false, true}) {
-        if (!loadEInvoiceInput(db, orderId, QDate::currentDate(), &input, &error, fixDate)) {
-            err << error << u'\n';
-            return InvoiceFailed;
-        }
-        if (const TEInvoiceResult check = buildXRechnung(input); !check.missing.isEmpty()) {
-            err << check.message() << u'\n';
-            return InvoiceFailed;
-        }
-    }
-    const TEInvoiceResult invoice = buildXRechnung(input);
-    if (!vq::writeFileSafely(file, invoice.xml, &error)) {
-        err << error << u'\n';
-        return InvoiceFailed;
-    }
-    return Success;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -169,6 +143,10 @@ int main(int argc, char **argv)
     const auto application = makeApplication(argc, argv);
     QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("vq_bestell_rechnung"));
+    // A German invoice whatever the system's locale, as in the windows: cron
+    // runs with LC_ALL=C.
+    if (QLocale::system().language() != QLocale::German)
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -222,11 +200,12 @@ int main(int argc, char **argv)
             err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
             return UsageOrDatabase;
         }
-        if (parser.isSet(xrechnungOption))
-            return writeXRechnung(db, orderId, parser.value(xrechnungOption), err);
-        const bool written = parser.isSet(zugferdOption)
-                                 ? writeZugferdOfOrder(db, orderId, parser.value(zugferdOption), &error)
-                                 : writeInvoicePdfOfOrder(db, orderId, parser.value(pdfOption), &error);
+        InvoiceIssuer issuer(db);
+        const bool written = parser.isSet(xrechnungOption)
+                                 ? issuer.writeXRechnung(orderId, parser.value(xrechnungOption), &error)
+                             : parser.isSet(zugferdOption)
+                                 ? issuer.writeZugferd(orderId, parser.value(zugferdOption), &error)
+                                 : issuer.writePdf(orderId, parser.value(pdfOption), &error);
         if (!written) {
             err << error << u'\n';
             return InvoiceFailed;

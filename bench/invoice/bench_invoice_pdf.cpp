@@ -7,7 +7,7 @@
 //
 //   build/bench/invoice/bench_invoice_pdf [ORDERS]
 #include "clients.h"
-#include "einvoice_source.h"
+#include "invoice_issuer.h"
 #include "invoice_renderer.h"
 #include "safe_file.h"
 #include "xrechnung.h"
@@ -106,22 +106,23 @@ void BM_ReadInvoiceData(benchmark::State &state)
 {
     qsizetype i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(readInvoiceData(*database, orders[i++ % orders.size()], nullptr));
+        benchmark::DoNotOptimize(InvoiceIssuer(*database).read(orders[i++ % orders.size()], nullptr));
 }
 BENCHMARK(BM_ReadInvoiceData)->Unit(benchmark::kMillisecond);
 
 void BM_RenderTemplate(benchmark::State &state)
 {
-    const auto data = readInvoiceData(*database, orders.first(), nullptr);
+    const auto data = InvoiceIssuer(*database).read(orders.first(), nullptr);
     const auto parsed = TInvoiceTemplate::load(clientTemplatePath(data->client.id), nullptr);
+    const QDate today = QDate::currentDate();
     for (auto _ : state)
-        benchmark::DoNotOptimize(parsed->render(*data));
+        benchmark::DoNotOptimize(parsed->render(*data, today));
 }
 BENCHMARK(BM_RenderTemplate)->Unit(benchmark::kMillisecond);
 
 void BM_LayOut(benchmark::State &state)
 {
-    const auto invoice = renderInvoice(*database, orders.first(), nullptr);
+    const auto invoice = InvoiceIssuer(*database).render(orders.first(), nullptr);
     for (auto _ : state) {
         TInvoiceDocument document(invoice->html, invoice->resourceFolder);
         benchmark::DoNotOptimize(document.pageCount());
@@ -131,7 +132,7 @@ BENCHMARK(BM_LayOut)->Unit(benchmark::kMillisecond);
 
 void BM_PaintPdf(benchmark::State &state)
 {
-    const auto invoice = renderInvoice(*database, orders.first(), nullptr);
+    const auto invoice = InvoiceIssuer(*database).render(orders.first(), nullptr);
     const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
     for (auto _ : state) {
         QBuffer buffer;
@@ -147,23 +148,20 @@ BENCHMARK(BM_PaintPdf)->Unit(benchmark::kMillisecond);
 
 void BM_BuildXRechnung(benchmark::State &state)
 {
-    TEInvoiceInput input;
-    QString error;
-    loadEInvoiceInput(*database, orders.first(), QDate::currentDate(), &input, &error);
+    const auto input = InvoiceIssuer(*database).issue(orders.first(), nullptr);
     for (auto _ : state)
-        benchmark::DoNotOptimize(buildXRechnung(input, EInvoiceProfile::FacturXEN16931));
+        benchmark::DoNotOptimize(buildXRechnung(*input, EInvoiceProfile::FacturXEN16931));
 }
 BENCHMARK(BM_BuildXRechnung)->Unit(benchmark::kMillisecond);
 
 void BM_FacturXFromPdfA1b(benchmark::State &state)
 {
-    const auto invoice = renderInvoice(*database, orders.first(), nullptr);
+    const auto invoice = InvoiceIssuer(*database).render(orders.first(), nullptr);
     const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
     const QByteArray base = invoicePdfA1b(document).value_or(QByteArray());
-    TEInvoiceInput input;
     QString error;
-    loadEInvoiceInput(*database, orders.first(), QDate::currentDate(), &input, &error);
-    const QByteArray xml = buildXRechnung(input, EInvoiceProfile::FacturXEN16931).xml;
+    const auto input = InvoiceIssuer(*database).issue(orders.first(), &error);
+    const QByteArray xml = buildXRechnung(*input, EInvoiceProfile::FacturXEN16931).xml;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (auto _ : state)
         benchmark::DoNotOptimize(makeFacturXPdf(base, xml, now, &error));
@@ -225,21 +223,13 @@ int main(int argc, char **argv)
     // this process does not, so the targets are checked on it.
     const QString folder = home.path();
     const double pdf = timeEach("to PDF", [&](int order, int n, QString *error) {
-        return writeInvoicePdfOfOrder(db, order, folder + QStringLiteral("/r%1.pdf").arg(n), error);
+        return InvoiceIssuer(db).writePdf(order, folder + QStringLiteral("/r%1.pdf").arg(n), error);
     });
     const double xml = timeEach("to XRechnung XML", [&](int order, int n, QString *error) {
-        TEInvoiceInput input;
-        if (!loadEInvoiceInput(db, order, QDate::currentDate(), &input, error))
-            return false;
-        const TEInvoiceResult invoice = buildXRechnung(input);
-        if (!invoice.missing.isEmpty()) {
-            *error = invoice.message();
-            return false;
-        }
-        return vq::writeFileSafely(folder + QStringLiteral("/r%1.xml").arg(n), invoice.xml, error);
+        return InvoiceIssuer(db).writeXRechnung(order, folder + QStringLiteral("/r%1.xml").arg(n), error);
     });
     const double zugferd = timeEach("to ZUGFeRD PDF", [&](int order, int n, QString *error) {
-        return writeZugferdOfOrder(db, order, folder + QStringLiteral("/z%1.pdf").arg(n), error);
+        return InvoiceIssuer(db).writeZugferd(order, folder + QStringLiteral("/z%1.pdf").arg(n), error);
     });
     if (pdf < 0 || xml < 0 || zugferd < 0)
         return 1;

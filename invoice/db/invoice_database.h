@@ -44,35 +44,18 @@ struct DatabaseLocation
 };
 std::optional<DatabaseLocation> parseDatabaseUrl(const QString &url, QString *error);
 
-// One row of the order list (view AbfMainWindowBest).
+// One row of the order list (view AbfMainWindowBest, with the total by the money rule).
 struct OrderListRow
 {
     std::optional<int> rechNr;
     QDateTime zeit;
     QString name, firma, nachname;
-    double summeGesamt = 0;
+    // What the order costs (order_amounts.h); nothing when its stored amounts
+    // are beyond what an order may hold.
+    std::optional<qint64> totalCents = 0;
     QString statusBestellung;
     int bestellungId = 0;
     int mandantId = 0;
-};
-
-// One row of the options of all lines, as the invoice report reads them.
-struct OptionReportRow
-{
-    int optionId = 0, artikelId = 0;
-    QString name, wert;
-    double artikelMwst = 0;
-    int artikelAnzahl = 0;
-    std::optional<double> preis, gesamtpreis, gesamtMwst;
-};
-
-// One row of the VAT breakdown (view Abfrage_Mwst).
-struct VatRow
-{
-    int bestellungId = 0;
-    double mwst = 0; // the rate
-    double summeGesamt = 0;
-    double mwstBetrag = 0;
 };
 
 struct StatusRow
@@ -171,7 +154,7 @@ public:
     // Orders, lines, options. Lists come in the same order on both back ends:
     // orders oldest first (those without a date first), lines by article
     // number in code-point order (those without number first), options and
-    // report rows in the order they were added.
+    // in the order they were added.
     std::optional<QList<OrderListRow>> orderList(int mandantId);
     std::optional<QList<TBestellung>> ordersOfClient(int mandantId);
     std::optional<TBestellung> order(int bestellungId);
@@ -182,6 +165,8 @@ public:
     bool updateOrder(const TBestellung &order);
     bool deleteOrder(int bestellungId);
     std::optional<QList<TArtikel>> linesOfOrder(int bestellungId);
+    // The same lines, each with its options.
+    std::optional<QList<TArtikel>> linesWithOptions(int bestellungId);
     std::optional<int> insertLine(const TArtikel &line);
     bool updateLine(const TArtikel &line);
     bool deleteLine(int artikelId);
@@ -189,9 +174,6 @@ public:
     std::optional<int> insertOption(const TOption &option);
     bool updateOption(const TOption &option);
     bool deleteOption(int optionId);
-    std::optional<QList<OptionReportRow>> optionsForReport();
-    // By rate (rows without a rate first), then by order.
-    std::optional<QList<VatRow>> vatBreakdown();
 
     // States. Deleting state 1 (every new order gets it) or a state an order
     // uses is refused with the state editor's message.
@@ -264,6 +246,8 @@ private:
     QString nullsFirst(const QString &expression) const;
     QString byCodePoint(const QString &expression) const;
     std::optional<int> nextAfter(const QVariant &highest);
+    // The totals of the order list's rows, all orders of the client at once.
+    bool fillOrderTotals(int mandantId, QList<OrderListRow> &rows);
 
     QHash<QString, QSqlQuery> m_statements;
     QString m_connectionName;

@@ -2,6 +2,7 @@
 // storing an order that came by mail.
 #include "invoice_database.h"
 #include "invoice_database_rows.h"
+#include "order_amounts.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -37,6 +38,7 @@ TBestellung readOrder(const QSqlQuery &q)
     o.bemerkung = col(q, "Bestellung_Bemerkung").toString();
     o.rechnungsdatum = col(q, "Bestellung_Rechnungsdatum").toDate();
     o.kaeuferreferenz = col(q, "Bestellung_Kaeuferreferenz").toString();
+    o.netto = col(q, "Bestellung_Preisberechnung").toString().trimmed().compare(u"netto", Qt::CaseInsensitive) == 0;
     return o;
 }
 
@@ -44,7 +46,8 @@ const QString kOrderColumns = QStringLiteral(
     "Bestellung_MandantID, Bestellung_RechNr, Bestellung_UUID, Bestellung_Zeit, Bestellung_Firma, "
     "Bestellung_Name, Bestellung_Nachname, Bestellung_Strasse, Bestellung_PLZ, Bestellung_Ort, "
     "Bestellung_Land, Bestellung_Telefon, Bestellung_EMail, Bestellung_Homepage, Bestellung_IP, "
-    "Bestellung_Status, Bestellung_Bemerkung, Bestellung_Rechnungsdatum, Bestellung_Kaeuferreferenz");
+    "Bestellung_Status, Bestellung_Bemerkung, Bestellung_Rechnungsdatum, Bestellung_Kaeuferreferenz, "
+    "Bestellung_Preisberechnung");
 
 QVariantList orderValues(const TBestellung &o)
 {
@@ -57,7 +60,8 @@ QVariantList orderValues(const TBestellung &o)
             o.homepage, o.ip, o.status, o.bemerkung,
             o.rechnungsdatum.isValid() ? QVariant(o.rechnungsdatum.toString(Qt::ISODate))
                                        : QVariant(QMetaType(QMetaType::QString)),
-            o.kaeuferreferenz.isNull() ? QStringLiteral("") : o.kaeuferreferenz};
+            o.kaeuferreferenz.isNull() ? QStringLiteral("") : o.kaeuferreferenz,
+            o.netto ? QStringLiteral("netto") : QStringLiteral("brutto")};
 }
 
 TOption readOption(const QSqlQuery &q)
@@ -93,7 +97,6 @@ std::optional<QList<OrderListRow>> TInvoiceDatabase::orderList(int mandantId)
         row.name = col(q, "Bestellung_Name").toString();
         row.firma = col(q, "Bestellung_Firma").toString();
         row.nachname = col(q, "Bestellung_Nachname").toString();
-        row.summeGesamt = col(q, "SummeGesamt").toDouble();
         row.statusBestellung = col(q, "StatusBestellung").toString();
         row.bestellungId = col(q, "Bestellung_ID").toInt();
         row.mandantId = col(q, "Bestellung_MandantID").toInt();
@@ -101,7 +104,76 @@ std::optional<QList<OrderListRow>> TInvoiceDatabase::orderList(int mandantId)
     }
     if (!readToTheEnd(q))
         return std::nullopt;
+    if (!fillOrderTotals(mandantId, result))
+        return std::nullopt;
     return result;
+}
+
+bool TInvoiceDatabase::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
+{
+    // Every line and option of the client's orders in two reads; the totals by
+    // the money rule, as the invoice will print them.
+    struct Order
+    {
+        TBestellung head;
+        QList<TArtikel> lines;
+    };
+    QHash<int, Order> orders;
+    QHash<int, QPair<int, int>> lineAt; // line id: order id, index
+    QSqlQuery lines(connection());
+    lines.setForwardOnly(true);
+    lines.prepare(QStringLiteral(
+        "SELECT a.Artikel_ID, a.Artikel_BestellungID, a.Artikel_Anzahl, a.Artikel_Preis, a.Artikel_Mwst, "
+        "b.Bestellung_Preisberechnung FROM Artikel a INNER JOIN Bestellung b "
+        "ON b.Bestellung_ID = a.Artikel_BestellungID WHERE b.Bestellung_MandantID = ? ORDER BY a.Artikel_ID"));
+    lines.addBindValue(mandantId);
+    if (!execQuery(lines))
+        return false;
+    while (lines.next()) {
+        TArtikel line;
+        line.id = col(lines, "Artikel_ID").toInt();
+        line.bestellungId = col(lines, "Artikel_BestellungID").toInt();
+        line.anzahl = col(lines, "Artikel_Anzahl").toInt();
+        line.preis = col(lines, "Artikel_Preis").toDouble();
+        line.mwst = col(lines, "Artikel_Mwst").toDouble();
+        Order &order = orders[line.bestellungId];
+        order.head.netto = col(lines, "Bestellung_Preisberechnung").toString().trimmed().compare(
+                               u"netto", Qt::CaseInsensitive)
+                           == 0;
+        lineAt.insert(line.id, {line.bestellungId, int(order.lines.size())});
+        order.lines << line;
+    }
+    if (!readToTheEnd(lines))
+        return false;
+    QSqlQuery options(connection());
+    options.setForwardOnly(true);
+    options.prepare(QStringLiteral(
+        "SELECT o.Option_ArtikelID, o.Option_Preis FROM Optionen o INNER JOIN Artikel a "
+        "ON a.Artikel_ID = o.Option_ArtikelID INNER JOIN Bestellung b ON b.Bestellung_ID = a.Artikel_BestellungID "
+        "WHERE b.Bestellung_MandantID = ? AND o.Option_Preis IS NOT NULL ORDER BY o.Option_ID"));
+    options.addBindValue(mandantId);
+    if (!execQuery(options))
+        return false;
+    while (options.next()) {
+        const auto at = lineAt.constFind(col(options, "Option_ArtikelID").toInt());
+        if (at == lineAt.constEnd())
+            continue;
+        TOption option;
+        option.preis = col(options, "Option_Preis").toDouble();
+        orders[at->first].lines[at->second].optionen << option;
+    }
+    if (!readToTheEnd(options))
+        return false;
+    for (OrderListRow &row : rows) {
+        const auto order = orders.constFind(row.bestellungId);
+        if (order == orders.constEnd()) {
+            row.totalCents = 0;
+            continue;
+        }
+        const auto amounts = orderAmounts(order->head, order->lines, nullptr);
+        row.totalCents = amounts ? std::optional<qint64>(amounts->grossCents) : std::nullopt;
+    }
+    return true;
 }
 
 std::optional<QList<TBestellung>> TInvoiceDatabase::ordersOfClient(int mandantId)
@@ -176,10 +248,7 @@ std::optional<QList<TArtikel>> TInvoiceDatabase::linesOfOrder(int bestellungId)
     QSqlQuery q(connection());
     // By article number in code-point order, whatever the server's collation;
     // lines without number first; equal numbers in the order they were added.
-    q.prepare(QStringLiteral("SELECT *, Artikel_Anzahl * Artikel_Preis AS Artikel_Gesamtpreis, "
-                             "((Artikel_Anzahl * Artikel_Preis * Artikel_Mwst) / (Artikel_Mwst + "
-                             "100)) AS Artikel_GesamtMwst "
-                             "FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY %1, Artikel_ID")
+    q.prepare(QStringLiteral("SELECT * FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY %1, Artikel_ID")
                   .arg(byCodePoint(QStringLiteral("COALESCE(Artikel_Nr, '')"))));
     q.addBindValue(bestellungId);
     if (!execQuery(q))
@@ -194,13 +263,37 @@ std::optional<QList<TArtikel>> TInvoiceDatabase::linesOfOrder(int bestellungId)
         line.anzahl = col(q, "Artikel_Anzahl").toInt();
         line.preis = col(q, "Artikel_Preis").toDouble();
         line.mwst = col(q, "Artikel_Mwst").toDouble();
-        line.gesamtpreis = col(q, "Artikel_Gesamtpreis").toDouble();
-        line.gesamtMwst = col(q, "Artikel_GesamtMwst").toDouble();
         result << line;
     }
     if (!readToTheEnd(q))
         return std::nullopt;
     return result;
+}
+
+std::optional<QList<TArtikel>> TInvoiceDatabase::linesWithOptions(int bestellungId)
+{
+    auto lines = linesOfOrder(bestellungId);
+    if (!lines)
+        return std::nullopt;
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT o.* FROM Optionen o INNER JOIN Artikel a ON a.Artikel_ID = o.Option_ArtikelID "
+                             "WHERE a.Artikel_BestellungID = ? ORDER BY o.Option_ID"));
+    q.addBindValue(bestellungId);
+    if (!execQuery(q))
+        return std::nullopt;
+    QHash<int, qsizetype> index;
+    for (qsizetype i = 0; i < lines->size(); ++i)
+        index.insert(lines->at(i).id, i);
+    while (q.next()) {
+        const TOption option = readOption(q);
+        const auto at = index.constFind(option.artikelId);
+        if (at != index.constEnd())
+            (*lines)[*at].optionen << option;
+    }
+    if (!readToTheEnd(q))
+        return std::nullopt;
+    return lines;
 }
 
 std::optional<int> TInvoiceDatabase::insertLine(const TArtikel &line)
@@ -255,64 +348,6 @@ bool TInvoiceDatabase::updateOption(const TOption &option)
 bool TInvoiceDatabase::deleteOption(int optionId)
 {
     return exec(QStringLiteral("DELETE FROM Optionen WHERE Option_ID = ?"), {optionId});
-}
-
-std::optional<QList<OptionReportRow>> TInvoiceDatabase::optionsForReport()
-{
-    QSqlQuery q(connection());
-    // The amount is written out again where its name cannot be reused.
-    if (!q.exec(QStringLiteral(
-            "SELECT Optionen.Option_ID, Optionen.Option_ArtikelID, Optionen.Option_Name, "
-            "Optionen.Option_Wert, "
-            "Artikel.Artikel_Mwst, Artikel.Artikel_Anzahl, Optionen.Option_Preis, "
-            "(Optionen.Option_Preis * Artikel.Artikel_Anzahl) AS Gesamtpreis, "
-            "((Optionen.Option_Preis * Artikel.Artikel_Anzahl * Artikel.Artikel_Mwst) / "
-            "(Artikel.Artikel_Mwst + 100)) "
-            "AS Gesamtmwst "
-            "FROM Artikel INNER JOIN Optionen ON Artikel.Artikel_ID = Optionen.Option_ArtikelID "
-            "ORDER BY Optionen.Option_ID"))) {
-        noteError(q.lastError());
-        return std::nullopt;
-    }
-    QList<OptionReportRow> result;
-    while (q.next()) {
-        OptionReportRow row;
-        row.optionId = col(q, "Option_ID").toInt();
-        row.artikelId = col(q, "Option_ArtikelID").toInt();
-        row.name = col(q, "Option_Name").toString();
-        row.wert = col(q, "Option_Wert").toString();
-        row.artikelMwst = col(q, "Artikel_Mwst").toDouble();
-        row.artikelAnzahl = col(q, "Artikel_Anzahl").toInt();
-        row.preis = optionalDouble(col(q, "Option_Preis"));
-        row.gesamtpreis = optionalDouble(col(q, "Gesamtpreis"));
-        row.gesamtMwst = optionalDouble(col(q, "Gesamtmwst"));
-        result << row;
-    }
-    if (!readToTheEnd(q))
-        return std::nullopt;
-    return result;
-}
-
-std::optional<QList<VatRow>> TInvoiceDatabase::vatBreakdown()
-{
-    QSqlQuery q(connection());
-    if (!q.exec(QStringLiteral("SELECT * FROM Abfrage_Mwst ORDER BY %1, Bestellung_ID")
-                    .arg(nullsFirst(QStringLiteral("Artikel_Mwst"))))) {
-        noteError(q.lastError());
-        return std::nullopt;
-    }
-    QList<VatRow> result;
-    while (q.next()) {
-        VatRow row;
-        row.bestellungId = col(q, "Bestellung_ID").toInt();
-        row.mwst = col(q, "Artikel_Mwst").toDouble();
-        row.summeGesamt = col(q, "SummeGesamt").toDouble();
-        row.mwstBetrag = col(q, "Mwst").toDouble();
-        result << row;
-    }
-    if (!readToTheEnd(q))
-        return std::nullopt;
-    return result;
 }
 
 // Invoice numbers -----------------------------------------------------------

@@ -42,6 +42,11 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
         // A Leitweg-ID for public buyers; empty: the invoice number is the reference.
         s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Kaeuferreferenz TEXT DEFAULT ''");
     }
+    if (toVersion == 4) {
+        // "netto" for an order whose prices are without VAT, as its page showed
+        // them; empty (every older order) or "brutto": the prices include VAT.
+        s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Preisberechnung TEXT DEFAULT ''");
+    }
     return s;
 }
 

@@ -1,6 +1,5 @@
 #include "xrechnung.h"
 
-#include "einvoice_amounts.h"
 
 #include <QHash>
 #include <QXmlStreamWriter>
@@ -18,9 +17,7 @@ const QString QDT = QStringLiteral("urn:un:unece:uncefact:data:standard:Qualifie
 
 QString cents(qint64 value)
 {
-    const QString sign = value < 0 ? QStringLiteral("-") : QString();
-    const qint64 v = std::llabs(value);
-    return sign + QString::number(v / 100) + u'.' + QStringLiteral("%1").arg(v % 100, 2, 10, QLatin1Char('0'));
+    return centsText(value);
 }
 
 // A decimal with up to six places and no trailing zeros ("19", "5.5", "3.361345").
@@ -191,10 +188,11 @@ bool ibanValid(const QString &iban)
     return remainder == 1;
 }
 
-TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile profile)
+TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
 {
-    const TMandant &seller = input.seller;
+    const TMandant &seller = input.client;
     const TBestellung &order = input.order;
+    const QDate invoiceDate = order.rechnungsdatum;
     TEInvoiceResult result;
 
     const QString sellerName = seller.firma.trimmed().isEmpty() ? joined(seller.vorname, seller.name) : seller.firma.trimmed();
@@ -243,19 +241,15 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile prof
             break;
         }
     }
-    if (!input.invoiceDate.isValid())
+    if (!invoiceDate.isValid())
         missing << QStringLiteral("Rechnungsdatum");
+    if (input.amounts.lines.size() != input.lines.size())
+        missing << QStringLiteral("die Beträge der Positionen");
     if (!missing.isEmpty())
         return result;
 
-    QList<TEInvoiceLineInput> amountsInput;
-    for (const TArtikel &line : input.lines) {
-        double unit = line.preis;
-        for (const TOption &option : line.optionen)
-            unit += option.preis.value_or(0.0);
-        amountsInput << TEInvoiceLineInput{line.anzahl, unit, line.mwst};
-    }
-    const TEInvoiceAmounts amounts = computeEInvoiceAmounts(amountsInput);
+    const OrderAmounts &amounts = input.amounts;
+    const QString vatWords = amounts.net ? QStringLiteral("zzgl. MwSt.") : QStringLiteral("inkl. MwSt.");
     const QString invoiceNumber = QString::number(*order.rechNr);
 
     Writer x(&result.xml);
@@ -279,13 +273,13 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile prof
     x.open(RSM, QStringLiteral("ExchangedDocument"));
     x.ram(QStringLiteral("ID"), invoiceNumber);
     x.ram(QStringLiteral("TypeCode"), QStringLiteral("380"));
-    x.dateTime(QStringLiteral("IssueDateTime"), input.invoiceDate);
+    x.dateTime(QStringLiteral("IssueDateTime"), invoiceDate);
     x.close();
 
     x.open(RSM, QStringLiteral("SupplyChainTradeTransaction"));
     for (int i = 0; i < input.lines.size(); ++i) {
         const TArtikel &line = input.lines[i];
-        const TEInvoiceLineAmounts &a = amounts.lines[i];
+        const OrderLineAmounts &a = amounts.lines[i];
         x.open(RAM, QStringLiteral("IncludedSupplyChainTradeLineItem"));
         x.open(RAM, QStringLiteral("AssociatedDocumentLineDocument"));
         x.ram(QStringLiteral("LineID"), QString::number(i + 1));
@@ -298,14 +292,22 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile prof
             x.ram(QStringLiteral("Description"), option.name.trimmed().isEmpty() ? QStringLiteral("Option") : option.name.trimmed());
             QString value = option.wert;
             if (option.preis && *option.preis != 0)
-                value += QStringLiteral(" (Aufpreis %1 %2 inkl. MwSt.)").arg(decimal(*option.preis), currency);
+                value += QStringLiteral(" (Aufpreis %1 %2 %3)").arg(decimal(*option.preis), currency, vatWords);
             x.ram(QStringLiteral("Value"), value.trimmed().isEmpty() ? QStringLiteral("-") : value.trimmed());
             x.close();
         }
         x.close();
         x.open(RAM, QStringLiteral("SpecifiedLineTradeAgreement"));
         x.open(RAM, QStringLiteral("NetPriceProductTradePrice"));
-        x.ram(QStringLiteral("ChargeAmount"), decimal(double(a.netCents) / 100.0 / line.anzahl));
+        // Without VAT the net price is the customer's own; with VAT it is the
+        // line's net share per piece.
+        double netPrice = double(a.netCents) / 100.0 / line.anzahl;
+        if (amounts.net) {
+            netPrice = line.preis;
+            for (const TOption &option : line.optionen)
+                netPrice += option.preis.value_or(0.0);
+        }
+        x.ram(QStringLiteral("ChargeAmount"), decimal(netPrice));
         x.close();
         x.close();
         x.open(RAM, QStringLiteral("SpecifiedLineTradeDelivery"));
@@ -370,7 +372,7 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile prof
     x.open(RAM, QStringLiteral("ApplicableHeaderTradeDelivery"));
     x.open(RAM, QStringLiteral("ActualDeliverySupplyChainEvent"));
     // Delivered when ordered, as the printed invoice says.
-    x.dateTime(QStringLiteral("OccurrenceDateTime"), order.zeit.isValid() ? order.zeit.date() : input.invoiceDate);
+    x.dateTime(QStringLiteral("OccurrenceDateTime"), order.zeit.isValid() ? order.zeit.date() : invoiceDate);
     x.close();
     x.close();
 
@@ -393,13 +395,13 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile prof
         x.ram(QStringLiteral("TypeCode"), QStringLiteral("ZZZ"));
     }
     x.close();
-    for (const TEInvoiceVatGroup &group : amounts.groups) {
+    for (const VatRateAmounts &group : amounts.rates) {
         x.open(RAM, QStringLiteral("ApplicableTradeTax"));
         x.ram(QStringLiteral("CalculatedAmount"), cents(group.vatCents));
         x.ram(QStringLiteral("TypeCode"), QStringLiteral("VAT"));
         if (group.rate <= 0)
             x.ram(QStringLiteral("ExemptionReason"), kExemption);
-        x.ram(QStringLiteral("BasisAmount"), cents(group.basisCents));
+        x.ram(QStringLiteral("BasisAmount"), cents(group.netCents));
         x.ram(QStringLiteral("CategoryCode"), categoryOf(group.rate));
         x.ram(QStringLiteral("RateApplicablePercent"), decimal(group.rate));
         x.close();
@@ -408,11 +410,11 @@ TEInvoiceResult buildXRechnung(const TEInvoiceInput &input, EInvoiceProfile prof
     x.ram(QStringLiteral("Description"), QStringLiteral("Zahlbar ohne Abzug."));
     x.close();
     x.open(RAM, QStringLiteral("SpecifiedTradeSettlementHeaderMonetarySummation"));
-    x.ram(QStringLiteral("LineTotalAmount"), cents(amounts.netTotalCents));
-    x.ram(QStringLiteral("TaxBasisTotalAmount"), cents(amounts.netTotalCents));
-    x.withAttribute(QStringLiteral("TaxTotalAmount"), QStringLiteral("currencyID"), currency, cents(amounts.vatTotalCents));
-    x.ram(QStringLiteral("GrandTotalAmount"), cents(amounts.grossTotalCents));
-    x.ram(QStringLiteral("DuePayableAmount"), cents(amounts.grossTotalCents));
+    x.ram(QStringLiteral("LineTotalAmount"), cents(amounts.netCents));
+    x.ram(QStringLiteral("TaxBasisTotalAmount"), cents(amounts.netCents));
+    x.withAttribute(QStringLiteral("TaxTotalAmount"), QStringLiteral("currencyID"), currency, cents(amounts.vatCents));
+    x.ram(QStringLiteral("GrandTotalAmount"), cents(amounts.grossCents));
+    x.ram(QStringLiteral("DuePayableAmount"), cents(amounts.grossCents));
     x.close();
     x.close();
 

@@ -2,7 +2,7 @@
 // Industry Invoice syntax (EN 16931), which ZUGFeRD / Factur-X embeds as well.
 #pragma once
 
-#include "invoice_records.h"
+#include "invoice_data.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -21,14 +21,6 @@ inline constexpr char kEN16931Guideline[] = "urn:cen.eu:en16931:2017";
 // as ZUGFeRD / Factur-X embeds it in the PDF (the same XML otherwise).
 enum class EInvoiceProfile { XRechnung, FacturXEN16931 };
 
-struct TEInvoiceInput
-{
-    TMandant seller;
-    TBestellung order;
-    QList<TArtikel> lines; // with their options
-    QDate invoiceDate;     // the order's invoice date
-};
-
 struct TEInvoiceResult
 {
     QByteArray xml;      // empty when something is missing
@@ -37,7 +29,9 @@ struct TEInvoiceResult
     QString message() const;
 };
 
-TEInvoiceResult buildXRechnung(const TEInvoiceInput &input,
+// The invoice of the data: its amounts as worked out there, its date the
+// order's invoice date (refused as missing while there is none).
+TEInvoiceResult buildXRechnung(const InvoiceData &data,
                                EInvoiceProfile profile = EInvoiceProfile::XRechnung);
 
 // ISO 4217 code of a client's currency text ("€", "EUR", "Euro", "CHF", "Fr.",

@@ -1,9 +1,5 @@
 #include "zugferd.h"
 
-#include "einvoice_source.h"
-#include "invoice_renderer.h"
-#include "safe_file.h"
-#include "xrechnung.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFEFStreamObjectHelper.hh>
@@ -193,43 +189,6 @@ std::optional<QByteArray> makeFacturXPdf(const QByteArray &pdfA1b, const QByteAr
                          .arg(QString::fromLocal8Bit(e.what()));
         return std::nullopt;
     }
-}
-
-bool writeZugferdOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
-                         QString *error)
-{
-    QString message;
-    const auto failed = [&](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    // What the electronic invoice lacks is told before anything is laid out.
-    // A refused invoice is not put out, so it does not fix the invoice date.
-    TEInvoiceInput input;
-    if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &message, false))
-        return failed(message);
-    if (const TEInvoiceResult check = buildXRechnung(input, EInvoiceProfile::FacturXEN16931);
-        !check.missing.isEmpty())
-        return failed(check.message());
-    if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &message))
-        return failed(message);
-    const TEInvoiceResult invoice = buildXRechnung(input, EInvoiceProfile::FacturXEN16931);
-    const auto rendered = renderInvoice(db, bestellungId, &message);
-    if (!rendered)
-        return failed(message);
-    const TInvoiceDocument document(rendered->html, rendered->resourceFolder);
-    const auto base = invoicePdfA1b(document);
-    if (!base)
-        return failed(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: Die "
-                                     "PDF-Ausgabe ist fehlgeschlagen.")
-                          .arg(QDir::toNativeSeparators(pdfPath)));
-    const auto pdf = makeFacturXPdf(*base, invoice.xml, QDateTime::currentDateTimeUtc(), &message);
-    if (!pdf)
-        return failed(message);
-    if (!vq::writeFileSafely(pdfPath, *pdf, &message))
-        return failed(message);
-    return true;
 }
 
 } // namespace vq::invoice

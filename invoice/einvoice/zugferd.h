@@ -10,8 +10,6 @@
 
 namespace vq::invoice {
 
-class TInvoiceDatabase;
-
 inline constexpr char kFacturXFileName[] = "factur-x.xml";
 
 // Turns a PDF/A-1b (as Qt writes it) into PDF/A-3b with xml attached as
@@ -21,13 +19,5 @@ inline constexpr char kFacturXFileName[] = "factur-x.xml";
 // that cannot be read.
 std::optional<QByteArray> makeFacturXPdf(const QByteArray &pdfA1b, const QByteArray &xml,
                                          const QDateTime &now, QString *error);
-
-// The ZUGFeRD invoice of one order: its client's template as PDF with the
-// order's EN 16931 invoice inside, written through a temporary file. false
-// with *error (German) for an unknown order, a broken template, what the
-// electronic invoice lacks (every missing item named; no file is written) or
-// a file that cannot be written. The first output fixes the invoice date.
-bool writeZugferdOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
-                         QString *error);
 
 } // namespace vq::invoice

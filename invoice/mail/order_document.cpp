@@ -1,5 +1,6 @@
 #include "order_document.h"
 
+#include "order_amounts.h"
 #include "text_file.h"
 
 #include <QLocale>
@@ -254,6 +255,14 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
         *target = *value;
     }
     order.ip = values.plain(*formdata, u"company");
+    // How the page priced the order: "netto" documents carry the net prices
+    // the customer saw beside the gross ones older readers take.
+    const QString taxMode = values.plain(*formdata, u"taxMode").trimmed().toLower();
+    if (!taxMode.isEmpty() && taxMode != u"brutto" && taxMode != u"netto") {
+        *error = QStringLiteral("\"taxMode\" ist weder \"brutto\" noch \"netto\": \"%1\".").arg(taxMode.left(100));
+        return false;
+    }
+    order.netto = taxMode == u"netto";
 
     int lineNumber = 0;
     for (const Node &item : articles->children) {
@@ -262,7 +271,9 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
         TArtikel line;
         const auto nr = values.base64(item, u"articleNumber", where);
         const auto name = nr ? values.base64(item, u"articleName", where) : std::nullopt;
-        const auto price = name ? values.number(item, u"price", where, 0, kMaxOrderPrice) : std::nullopt;
+        auto price = name ? values.number(item, u"price", where, 0, kMaxOrderPrice) : std::nullopt;
+        if (price && order.netto)
+            price = values.number(item, u"netPrice", where, 0, kMaxOrderPrice);
         const auto vat = price ? values.number(item, u"vat", where, 0, 100) : std::nullopt;
         if (!vat)
             return false;
@@ -279,7 +290,7 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
             *error = QStringLiteral("%1\"amount\" ist keine ganze Zahl: \"%2\".").arg(where, *amountText);
             return false;
         }
-        if (!values.inRange(amount, 0, std::numeric_limits<int>::max(), where + QStringLiteral("\"amount\"")))
+        if (!values.inRange(amount, 0, kMaxOrderQuantity, where + QStringLiteral("\"amount\"")))
             return false;
         line.nr = *nr;
         line.name = *name;
@@ -306,7 +317,12 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
                 *error = QStringLiteral("%1einer Option fehlt der Preis.").arg(where);
                 return false;
             }
-            const QString priceText = o.attributes.value(QLatin1StringView("price")).toString();
+            const QLatin1StringView priceAttribute = order.netto ? QLatin1StringView("netPrice") : QLatin1StringView("price");
+            if (!o.attributes.hasAttribute(priceAttribute)) {
+                *error = QStringLiteral("%1einer Option fehlt der Nettopreis.").arg(where);
+                return false;
+            }
+            const QString priceText = o.attributes.value(priceAttribute).toString();
             const auto optionPrice = parseDecimal(priceText);
             if (!optionPrice) {
                 *error = QStringLiteral("%1der Optionspreis \"%2\" ist keine Zahl.").arg(where, singleLine(priceText));
@@ -330,6 +346,12 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
             return false;
         }
         result->lines << line;
+    }
+    // What the order costs must be something an invoice can print.
+    QString why;
+    if (!orderAmounts(order, result->lines, &why)) {
+        *error = why;
+        return false;
     }
     return true;
 }

@@ -25,6 +25,8 @@ inline constexpr qsizetype kMaxOrderUuidLength = 255;
 // Prices and surcharges above this are no shop's; far larger ones would make the
 // sums of the order views overflow.
 inline constexpr double kMaxOrderPrice = 1e9;
+// The most pieces of one line a form mailer accepts.
+inline constexpr int kMaxOrderQuantity = 100000;
 
 // The order of a document: the order row (without client, state or invoice
 // number) and its lines, each with its options.

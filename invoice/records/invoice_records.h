@@ -41,6 +41,9 @@ struct TBestellung
     QDate rechnungsdatum;
     // The buyer's reference (a Leitweg-ID for public buyers); empty: the invoice number.
     QString kaeuferreferenz;
+    // The prices of the lines and options are without VAT (the page computed
+    // "netto"); otherwise they include it.
+    bool netto = false;
 };
 
 struct TOption
@@ -51,7 +54,7 @@ struct TOption
     std::optional<double> preis; // empty: the option has no price
 };
 
-// An order line (table Artikel) with the amounts the line view computes.
+// An order line (table Artikel); what it costs is the money rule's (order_amounts.h).
 struct TArtikel
 {
     int id = 0;
@@ -59,8 +62,7 @@ struct TArtikel
     QString nr, name;
     int anzahl = 0;
     double preis = 0, mwst = 0;
-    double gesamtpreis = 0, gesamtMwst = 0; // read only
-    QList<TOption> optionen;                // filled only when storing a whole order
+    QList<TOption> optionen; // filled where the whole order is read or stored
 };
 
 } // namespace vq::invoice

@@ -128,26 +128,29 @@ QString dateText(const QDate &date, const QLocale &locale)
     return locale.toString(date, format);
 }
 
-mustache::data optionData(const OptionReportRow &o, const QLocale &locale)
+mustache::data optionData(const TOption &o, const TArtikel &line, bool netPrices, const QLocale &locale)
 {
     mustache::data d{mustache::data::type::object};
-    put(d, "Option_ID", QString::number(o.optionId));
+    put(d, "Option_ID", QString::number(o.id));
     put(d, "Option_ArtikelID", QString::number(o.artikelId));
     put(d, "Option_Name", o.name);
     put(d, "Option_Wert", o.wert);
-    put(d, "Artikel_Mwst", formatRate(o.artikelMwst, locale));
-    put(d, "Artikel_Anzahl", QString::number(o.artikelAnzahl));
-    if (o.preis)
+    put(d, "Artikel_Mwst", formatRate(line.mwst, locale));
+    put(d, "Artikel_Anzahl", QString::number(line.anzahl));
+    if (o.preis) {
         put(d, "Option_Preis", formatMoney(*o.preis, locale));
-    if (o.gesamtpreis)
-        put(d, "Gesamtpreis", formatMoney(*o.gesamtpreis, locale));
-    if (o.gesamtMwst)
-        put(d, "Gesamtmwst", formatMoney(*o.gesamtMwst, locale));
+        // The surcharge for the whole line and its VAT, by the money rule.
+        if (const auto total = amountCents(line.anzahl, *o.preis)) {
+            put(d, "Gesamtpreis", formatCents(*total, locale));
+            put(d, "Gesamtmwst", formatCents(vatOfCents(*total, line.mwst, netPrices), locale));
+        }
+    }
     return d;
 }
 
 mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, const QDate &today)
 {
+    const OrderAmounts &amounts = data.amounts;
     mustache::data root{mustache::data::type::object};
 
     const TBestellung &b = data.order;
@@ -176,14 +179,21 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(order, "Bestellung_Bemerkung", b.bemerkung);
     root.set("RvDataSetBestellung", order);
 
-    mustache::data allOptions{mustache::data::type::list};
-    QHash<int, QList<const OptionReportRow *>> optionsOfLine;
-    for (const OptionReportRow &o : data.options) {
-        allOptions.push_back(optionData(o, locale));
-        optionsOfLine[o.artikelId] << &o;
-    }
-    mustache::data lines{mustache::data::type::list};
+    // Every option of the order in the order they were added, each with its line.
+    QList<std::pair<const TOption *, const TArtikel *>> options;
     for (const TArtikel &a : data.lines) {
+        for (const TOption &o : a.optionen)
+            options << std::pair{&o, &a};
+    }
+    std::stable_sort(options.begin(), options.end(),
+                     [](const auto &x, const auto &y) { return x.first->id < y.first->id; });
+    mustache::data allOptions{mustache::data::type::list};
+    for (const auto &[o, a] : options)
+        allOptions.push_back(optionData(*o, *a, amounts.net, locale));
+    mustache::data lines{mustache::data::type::list};
+    for (qsizetype i = 0; i < data.lines.size(); ++i) {
+        const TArtikel &a = data.lines[i];
+        const OrderLineAmounts figures = i < amounts.lines.size() ? amounts.lines[i] : OrderLineAmounts{};
         mustache::data line{mustache::data::type::object};
         put(line, "Artikel_ID", QString::number(a.id));
         put(line, "Artikel_BestellungID", QString::number(a.bestellungId));
@@ -192,12 +202,21 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
         put(line, "Artikel_Anzahl", QString::number(a.anzahl));
         put(line, "Artikel_Preis", formatMoney(a.preis, locale));
         put(line, "Artikel_Mwst", formatRate(a.mwst, locale));
-        put(line, "Artikel_Gesamtpreis", formatMoney(a.gesamtpreis, locale));
-        put(line, "Artikel_GesamtMwst", formatMoney(a.gesamtMwst, locale));
+        // The line's own part beside its options' parts, so that a column
+        // showing both adds up to the line's total exactly; and the total.
+        qint64 ownCents = figures.totalCents;
+        for (const TOption &o : a.optionen) {
+            if (o.preis)
+                ownCents -= amountCents(a.anzahl, *o.preis).value_or(0);
+        }
+        put(line, "Artikel_Gesamtpreis", formatCents(ownCents, locale));
+        put(line, "Artikel_Gesamtbetrag", formatCents(figures.totalCents, locale));
+        put(line, "Artikel_GesamtMwst", formatCents(figures.vatCents, locale));
+        put(line, "Artikel_GesamtNetto", formatCents(figures.netCents, locale));
         // The options of this line; inside a line the name stands for them.
         mustache::data own{mustache::data::type::list};
-        for (const OptionReportRow *o : optionsOfLine.value(a.id))
-            own.push_back(optionData(*o, locale));
+        for (const TOption &o : a.optionen)
+            own.push_back(optionData(o, a, amounts.net, locale));
         line.set("RvDataSetOptionen", own);
         lines.push_back(line);
     }
@@ -224,23 +243,25 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(client, "Mandant_Rechnungsfuss", rtfToHtml(readRtf(m.rechnungsfuss)));
     root.set("RvDataSetMandant", client);
 
+    // The figures of the money rule, the same the electronic invoice carries:
+    // each rate's net and VAT add up to its gross, the rates to the totals.
     mustache::data vat{mustache::data::type::list};
-    double gross = 0, tax = 0;
-    for (const VatRow &v : data.vat) {
+    for (const VatRateAmounts &v : amounts.rates) {
         mustache::data row{mustache::data::type::object};
-        put(row, "Bestellung_ID", QString::number(v.bestellungId));
-        put(row, "Artikel_Mwst", formatRate(v.mwst, locale));
-        put(row, "SummeGesamt", formatMoney(v.summeGesamt, locale));
-        put(row, "Mwst", formatMoney(v.mwstBetrag, locale));
-        put(row, "SummeNetto", formatMoney(v.summeGesamt - v.mwstBetrag, locale));
+        put(row, "Bestellung_ID", QString::number(b.id));
+        put(row, "Artikel_Mwst", formatRate(v.rate, locale));
+        put(row, "SummeGesamt", formatCents(v.grossCents, locale));
+        put(row, "Mwst", formatCents(v.vatCents, locale));
+        put(row, "SummeNetto", formatCents(v.netCents, locale));
         vat.push_back(row);
-        gross += v.summeGesamt;
-        tax += v.mwstBetrag;
     }
     root.set("RvDataSetMwst", vat);
-    put(root, "SummeGesamt", formatMoney(gross, locale));
-    put(root, "SummeMwst", formatMoney(tax, locale));
-    put(root, "SummeNetto", formatMoney(gross - tax, locale));
+    put(root, "SummeGesamt", formatCents(amounts.grossCents, locale));
+    put(root, "SummeMwst", formatCents(amounts.vatCents, locale));
+    put(root, "SummeNetto", formatCents(amounts.netCents, locale));
+    // How the order was priced: line prices without VAT ("netto") or with it.
+    put(root, "Preisberechnung", amounts.net ? QStringLiteral("netto") : QStringLiteral("brutto"));
+    put(root, amounts.net ? "Netto" : "Brutto", QStringLiteral("ja"));
 
     put(root, "Currency", m.waehrung);
     put(root, "Heute", dateText(today, locale));
@@ -281,6 +302,17 @@ QString formatMoney(double value, const QLocale &locale)
     if (rounded == 0 || !std::isfinite(rounded))
         rounded = std::isfinite(rounded) ? 0.0 : rounded; // no "-0,00"
     return locale.toString(rounded, 'f', 2);
+}
+
+QString formatCents(qint64 cents, const QLocale &locale)
+{
+    // From the integer itself, so no amount is ever rounded again.
+    const quint64 magnitude = cents < 0 ? quint64(0) - quint64(cents) : quint64(cents);
+    QString text = locale.toString(qulonglong(magnitude / 100)) + locale.decimalPoint()
+                   + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    if (cents < 0)
+        text.prepend(locale.negativeSign());
+    return text;
 }
 
 QString formatRate(double value, const QLocale &locale)
@@ -368,8 +400,7 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::fromText(const QString &text, 
     return result;
 }
 
-QString TInvoiceTemplate::render(const InvoiceData &data, const QLocale &locale,
-                                 const QDate &today) const
+QString TInvoiceTemplate::render(const InvoiceData &data, const QDate &today, const QLocale &locale) const
 {
     if (!m_parsed)
         return QString();
@@ -562,37 +593,14 @@ bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QStr
     return true;
 }
 
-std::optional<RenderedInvoice> renderInvoice(TInvoiceDatabase &db, int bestellungId, QString *error,
-                                             const QString &templatePath)
+std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const QDate &today, QString *error,
+                                                 const QString &templatePath)
 {
-    // The first output fixes the invoice date; every later one shows it again.
-    if (db.order(bestellungId) && !db.invoiceDate(bestellungId, QDate::currentDate())) {
-        if (error)
-            *error = QStringLiteral("Das Rechnungsdatum der Bestellung %1 kann nicht gespeichert werden: %2")
-                         .arg(bestellungId)
-                         .arg(db.lastError());
-        return std::nullopt;
-    }
-    const auto data = readInvoiceData(db, bestellungId, error);
-    if (!data)
-        return std::nullopt;
-    const QString path =
-        templatePath.isEmpty() ? clientTemplatePath(data->client.id) : templatePath;
+    const QString path = templatePath.isEmpty() ? clientTemplatePath(data.client.id) : templatePath;
     const auto invoiceTemplate = TInvoiceTemplate::load(path, error);
     if (!invoiceTemplate)
         return std::nullopt;
-    return RenderedInvoice{invoiceTemplate->render(*data), invoiceTemplate->folder(),
-                           data->client.id};
-}
-
-bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
-                            QString *error)
-{
-    const auto invoice = renderInvoice(db, bestellungId, error);
-    if (!invoice)
-        return false;
-    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
-    return writeInvoicePdf(document, pdfPath, error);
+    return RenderedInvoice{invoiceTemplate->render(data, today), invoiceTemplate->folder(), data.client.id};
 }
 
 bool resetClientTemplate(int mandantId, const QString &programFolder, QString *error)

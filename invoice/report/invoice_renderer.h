@@ -10,7 +10,7 @@
 // by Qt on A4 pages and painted on a PDF writer or a printer.
 #pragma once
 
-#include "invoice_report_data.h"
+#include "invoice_data.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -46,9 +46,9 @@ public:
     static std::optional<TInvoiceTemplate> fromText(const QString &text, const QString &name,
                                                     QString *error);
 
-    // The invoice as HTML. today is the date the parameter "Heute" shows.
-    QString render(const InvoiceData &data, const QLocale &locale = QLocale(),
-                   const QDate &today = QDate::currentDate()) const;
+    // The invoice as HTML. today is the date the parameter "Heute" shows, and
+    // the invoice date of an order not issued yet (a draft).
+    QString render(const InvoiceData &data, const QDate &today, const QLocale &locale = QLocale()) const;
     // Folder of the template file: pictures the template names (a logo) are found there.
     QString folder() const { return m_folder; }
 
@@ -93,21 +93,19 @@ bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QStr
 // base of a ZUGFeRD invoice. nullopt when painting fails.
 std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document);
 
-// The invoice of one order through its client's template ("<Mandant_ID>.rav" in
-// the data folder, or templatePath when given): the HTML and the folder of the
-// template, or a German message for an unknown order or a missing or broken template.
+// The invoice of one order through a template: the HTML and the folder of the
+// template (pictures it names are found there).
 struct RenderedInvoice
 {
     QString html;
     QString resourceFolder;
     int mandantId = 0;
 };
-// The first rendering of an order fixes its invoice date (Bestellung_Rechnungsdatum).
-std::optional<RenderedInvoice> renderInvoice(TInvoiceDatabase &db, int bestellungId, QString *error,
-                                             const QString &templatePath = QString());
-// renderInvoice, then writeInvoicePdf.
-bool writeInvoicePdfOfOrder(TInvoiceDatabase &db, int bestellungId, const QString &pdfPath,
-                            QString *error);
+// Renders the data through the client's template ("<Mandant_ID>.rav" in the
+// data folder, or templatePath when given); a German message for a missing or
+// broken template.
+std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const QDate &today, QString *error,
+                                                 const QString &templatePath = QString());
 
 // "Rechnungsvorlage zurücksetzen": copies the default template from the program
 // folder over the client's file. A missing default or a failed write keeps the
@@ -117,6 +115,7 @@ bool resetClientTemplate(int mandantId, const QString &programFolder, QString *e
 // Money and rates as the invoice shows them: "1.234,50" and "19" or "5,5" on
 // German settings.
 QString formatMoney(double value, const QLocale &locale = QLocale());
+QString formatCents(qint64 cents, const QLocale &locale = QLocale());
 QString formatRate(double value, const QLocale &locale = QLocale());
 
 } // namespace vq::invoice

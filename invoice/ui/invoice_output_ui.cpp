@@ -1,9 +1,6 @@
 #include "invoice_output_ui.h"
 
-#include "einvoice_source.h"
-#include "safe_file.h"
-#include "xrechnung.h"
-#include "zugferd.h"
+#include "invoice_issuer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,28 +26,6 @@ namespace {
 const QString kInvoiceTitle = QStringLiteral("Rechnung");
 const QString kXRechnungTitle = QStringLiteral("E-Rechnung (XRechnung) speichern");
 const QString kZugferdTitle = QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern");
-
-// The order's electronic invoice of the profile, or a German message (through
-// questions) naming what it lacks. fixDate: the invoice is put out, so an
-// order without an invoice date gets today's stored.
-std::optional<TEInvoiceResult> electronicInvoice(QWidget *parent, TInvoiceDatabase &db,
-                                                 int bestellungId, EInvoiceProfile profile,
-                                                 const QString &title, TUserQuestions &questions,
-                                                 bool fixDate)
-{
-    TEInvoiceInput input;
-    QString error;
-    if (!loadEInvoiceInput(db, bestellungId, QDate::currentDate(), &input, &error, fixDate)) {
-        questions.showError(parent, title, error);
-        return std::nullopt;
-    }
-    TEInvoiceResult invoice = buildXRechnung(input, profile);
-    if (!invoice.missing.isEmpty()) {
-        questions.showError(parent, title, invoice.message());
-        return std::nullopt;
-    }
-    return invoice;
-}
 
 QString suggestedName(TInvoiceDatabase &db, int bestellungId, const QString &suffix)
 {
@@ -220,7 +195,7 @@ std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, T
                                                               TUserQuestions &questions)
 {
     QString error;
-    const auto invoice = renderInvoice(db, bestellungId, &error);
+    const auto invoice = InvoiceIssuer(db).render(bestellungId, &error);
     if (!invoice) {
         questions.showError(parent, kInvoiceTitle, error);
         return nullptr;
@@ -275,20 +250,18 @@ bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
                    TUserQuestions &questions)
 {
     // A refused or cancelled invoice is not put out: the invoice date stays open.
-    if (!electronicInvoice(parent, db, bestellungId, EInvoiceProfile::XRechnung, kXRechnungTitle,
-                           questions, false))
+    InvoiceIssuer issuer(db);
+    if (const QString refusal = issuer.eInvoiceRefusal(bestellungId); !refusal.isEmpty()) {
+        questions.showError(parent, kXRechnungTitle, refusal);
         return false;
+    }
     const QString file = questions.saveFileName(
         parent, kXRechnungTitle, suggestedName(db, bestellungId, QStringLiteral("xml")),
         QStringLiteral("XRechnung (*.xml)"));
     if (file.isEmpty())
         return false;
-    const auto invoice = electronicInvoice(parent, db, bestellungId, EInvoiceProfile::XRechnung,
-                                           kXRechnungTitle, questions, true);
-    if (!invoice)
-        return false;
     QString error;
-    if (!vq::writeFileSafely(file, invoice->xml, &error)) {
+    if (!issuer.writeXRechnung(bestellungId, file, &error)) {
         questions.showError(parent, kXRechnungTitle, error);
         return false;
     }
@@ -297,16 +270,19 @@ bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
 
 bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
 {
-    if (!electronicInvoice(parent, db, bestellungId, EInvoiceProfile::FacturXEN16931, kZugferdTitle,
-                           questions, false))
+    InvoiceIssuer issuer(db);
+    if (const QString refusal = issuer.eInvoiceRefusal(bestellungId, EInvoiceProfile::FacturXEN16931);
+        !refusal.isEmpty()) {
+        questions.showError(parent, kZugferdTitle, refusal);
         return false;
+    }
     const QString file = questions.saveFileName(
         parent, kZugferdTitle, suggestedName(db, bestellungId, QStringLiteral("pdf")),
         QStringLiteral("ZUGFeRD-PDF (*.pdf)"));
     if (file.isEmpty())
         return false;
     QString error;
-    if (!writeZugferdOfOrder(db, bestellungId, file, &error)) {
+    if (!issuer.writeZugferd(bestellungId, file, &error)) {
         questions.showError(parent, kZugferdTitle, error);
         return false;
     }

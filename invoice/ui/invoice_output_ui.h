@@ -5,6 +5,7 @@
 // missing or broken template shows its message instead of a blank page.
 #pragma once
 
+#include "invoice_database.h"
 #include "invoice_renderer.h"
 #include "user_questions.h"
 

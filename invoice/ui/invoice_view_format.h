@@ -15,6 +15,15 @@ inline QString moneyText(double value, const QString &currency, const QLocale &l
     return currency.isEmpty() ? amount : amount + QLatin1Char(' ') + currency;
 }
 
+inline QString moneyCentsText(qint64 cents, const QString &currency, const QLocale &locale = QLocale())
+{
+    const QString amount = formatCents(cents, locale);
+    return currency.isEmpty() ? amount : amount + QLatin1Char(' ') + currency;
+}
+
+// An order whose stored amounts the money rule refuses (written by another program).
+inline const QString kTextAmountInvalid = QStringLiteral("ungültig");
+
 inline QString rateText(double value, const QLocale &locale = QLocale())
 {
     return formatRate(value, locale) + QStringLiteral(" %");

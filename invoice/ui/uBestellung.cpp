@@ -454,15 +454,18 @@ void TfrmBestellung::rereadLines(int selectLineId)
     m_lines.clear();
     if (m_orderId == 0)
         return;
-    if (auto lines = m_db.linesOfOrder(m_orderId))
+    if (auto lines = m_db.linesWithOptions(m_orderId))
         m_lines = *lines;
+    // Line totals by the money rule, as the invoice prints them.
+    const auto amounts = orderAmounts(m_order, m_lines, nullptr);
     QList<QTreeWidgetItem *> items;
     items.reserve(m_lines.size());
     for (int row = 0; row < m_lines.size(); ++row) {
         const TArtikel &line = m_lines.at(row);
         auto *item = new QTreeWidgetItem({line.nr, QString::number(line.anzahl), line.name,
                                           rateText(line.mwst), moneyText(line.preis, m_currency),
-                                          moneyText(line.gesamtpreis, m_currency)});
+                                          amounts ? moneyCentsText(amounts->lines.at(row).totalCents, m_currency)
+                                                  : kTextAmountInvalid});
         for (int column : {1, 3, 4, 5})
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         items << item;

@@ -121,7 +121,7 @@ QVariant TOrderListModel::data(const QModelIndex &index, int role) const
     case Nachname:
         return row.nachname;
     case Summe:
-        return moneyText(row.summeGesamt, m_currency);
+        return row.totalCents ? moneyCentsText(*row.totalCents, m_currency) : kTextAmountInvalid;
     case Status:
         return row.statusBestellung;
     default:

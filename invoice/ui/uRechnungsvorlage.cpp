@@ -1,6 +1,7 @@
 #include "uRechnungsvorlage.h"
 
 #include "clients.h"
+#include "invoice_issuer.h"
 #include "safe_file.h"
 #include "text_file.h"
 
@@ -146,7 +147,7 @@ void TfrmRechnungsvorlage::updatePreview()
     m_error->setVisible(!parsed);
     if (!parsed)
         return; // the last good preview stays beside the message
-    const TInvoiceDocument document(parsed->render(m_data), QFileInfo(m_path).absolutePath());
+    const TInvoiceDocument document(parsed->render(m_data, QDate::currentDate()), QFileInfo(m_path).absolutePath());
     m_previewPages = std::min(document.pageCount(), kMaxPreviewPages);
     QList<QImage> pages;
     int height = 0;
@@ -202,24 +203,19 @@ InvoiceData sampleInvoiceData(const TMandant &client)
         a.anzahl = anzahl;
         a.preis = preis;
         a.mwst = mwst;
-        a.gesamtpreis = anzahl * preis;
-        a.gesamtMwst = a.gesamtpreis * mwst / (mwst + 100);
         data.lines << a;
     };
     line(1, "1001", QStringLiteral("Musterartikel"), 2, 10.0, 19);
     line(2, "1002", QStringLiteral("Buch"), 1, 15.0, 7);
-    OptionReportRow option;
-    option.optionId = 1;
+    TOption option;
+    option.id = 1;
     option.artikelId = 1;
     option.name = QStringLiteral("Farbe");
     option.wert = QStringLiteral("Blau");
-    option.artikelMwst = 19;
-    option.artikelAnzahl = 2;
     option.preis = 1.0;
-    option.gesamtpreis = 2.0;
-    option.gesamtMwst = 2.0 * 19 / 119;
-    data.options << option;
-    data.vat << VatRow{0, 7, 15.0, 15.0 * 7 / 107} << VatRow{0, 19, 22.0, 22.0 * 19 / 119};
+    data.lines[0].optionen << option;
+    // Small sample figures always fit the rule.
+    data.amounts = orderAmounts(order, data.lines, nullptr).value_or(OrderAmounts{});
     return data;
 }
 
@@ -227,7 +223,7 @@ void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, i
                          const QString &programFolder, TUserQuestions &questions)
 {
     QString error;
-    auto data = bestellungId > 0 ? readInvoiceData(db, bestellungId, &error) : std::nullopt;
+    auto data = bestellungId > 0 ? InvoiceIssuer(db).read(bestellungId, &error) : std::nullopt;
     if (!data) {
         const auto client = db.client(mandantId);
         data = sampleInvoiceData(client.value_or(TMandant{}));

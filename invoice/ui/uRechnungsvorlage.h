@@ -4,6 +4,7 @@
 // changes asks "Wollen Sie die Änderungen speichern?".
 #pragma once
 
+#include "invoice_database.h"
 #include "invoice_renderer.h"
 #include "user_questions.h"
 

@@ -78,7 +78,7 @@ TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
                                     file, QStringLiteral("--database"), url},
                          &out, 60000, &err),
               1);
-    EXPECT_TRUE(QString::fromUtf8(err).contains(u"keine Bestellung")) << err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(err).contains(u"Die Bestellung 9999 gibt es nicht.")) << err.toStdString();
     TMandant bare = *db.client(*clientId);
     bare.ustIdNr.clear();
     bare.steuernummer.clear();

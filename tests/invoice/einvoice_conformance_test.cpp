@@ -26,12 +26,12 @@ TEST(EInvoiceConformance, OfficialRulesAcceptTheXml)
     int n = 0;
     for (const InvoiceCase &c : invoiceCases()) {
         SCOPED_TRACE(c.what);
-        TEInvoiceInput input{seller(), order(c.company), c.lines, QDate(2026, 12, 10)};
+        InvoiceData input = invoiceData(seller(), order(c.company), c.lines, QDate(2026, 12, 10));
         if (n == 1) {
             // A seller with a tax number only, no account, a buyer reference.
-            input.seller.ustIdNr.clear();
-            input.seller.steuernummer = QStringLiteral("11/222/33333");
-            input.seller.iban.clear();
+            input.client.ustIdNr.clear();
+            input.client.steuernummer = QStringLiteral("11/222/33333");
+            input.client.iban.clear();
             input.order.kaeuferreferenz = QStringLiteral("04011000-12345-67");
         }
         const TEInvoiceResult result = buildXRechnung(input);

@@ -4,6 +4,8 @@
 #include "invoice_database.h"
 #include "xrechnung.h"
 
+#include <gtest/gtest.h>
+
 #include <optional>
 
 namespace vq::invoice::test {
@@ -88,6 +90,17 @@ inline QList<InvoiceCase> invoiceCases()
          {line("A", 1, 0.01, 19), line("B", 1, 0.01, 19), line("C", 1, 0.01, 19), line("D", 3, 0.05, 7),
           line("E", 11, 0.07, 7)}},
     };
+}
+
+// The invoice of the client, the order and its lines, issued on date.
+inline InvoiceData invoiceData(const TMandant &client, TBestellung order, const QList<TArtikel> &lines,
+                               const QDate &date)
+{
+    order.rechnungsdatum = date;
+    QString error;
+    auto data = makeInvoiceData(client, order, lines, &error);
+    EXPECT_TRUE(data) << error.toStdString();
+    return data.value_or(InvoiceData{client, order, lines, {}});
 }
 
 // Gross unit price of a line: price plus option surcharges.

@@ -4,6 +4,7 @@
 #include "clients.h"
 #include "invoice_database.h"
 #include "invoice_servers.h"
+#include "order_amounts.h"
 #include "test_support.h"
 
 #include "GlobalFunctions.h"
@@ -231,7 +232,7 @@ TEST_P(InvoiceDatabaseTest, AnInvoiceNumberNamesOneOrderOfItsClient)
     EXPECT_FALSE(db.orderWithInvoiceNumber(b, 9, 0));
 }
 
-TEST_P(InvoiceDatabaseTest, OrderListAndVatBreakdownCountOptionSurcharges)
+TEST_P(InvoiceDatabaseTest, OrderListTotalsCountOptionSurchargesAndTheVatOfNettoOrders)
 {
     const int client = addClient(QStringLiteral("A"));
     const int empty = addOrder(client, 2, QDateTime(QDate(2024, 6, 1), QTime(9, 0)));
@@ -240,44 +241,38 @@ TEST_P(InvoiceDatabaseTest, OrderListAndVatBreakdownCountOptionSurcharges)
     addOption(shirt, 1.19);                               // + 2 x 1.19
     const int noPrice = addOption(shirt, std::nullopt);   // no surcharge
     addLine(full, "A", 1, 10.7, 7);                       // 10.70
+    // Prices without VAT: 2 x 12.99 at 19 % and 19.95 at 7 % are 25.98 + 4.94 VAT
+    // and 19.95 + 1.40 VAT.
+    const int netto = addOrder(client, 3, QDateTime(QDate(2024, 7, 1), QTime(9, 0)));
+    TBestellung nettoOrder = *db.order(netto);
+    nettoOrder.netto = true;
+    ASSERT_TRUE(db.updateOrder(nettoOrder));
+    addLine(netto, "T", 2, 12.99, 19);
+    addLine(netto, "B", 1, 19.95, 7);
 
     const QList<OrderListRow> list = db.orderList(client).value();
-    ASSERT_EQ(list.size(), 2);
+    ASSERT_EQ(list.size(), 3);
     // Oldest first; the order without lines is listed with the total 0.
     EXPECT_EQ(list[0].bestellungId, full);
-    EXPECT_NEAR(list[0].summeGesamt, 23.80 + 2.38 + 10.70, 1e-9);
+    EXPECT_EQ(list[0].totalCents, 2380 + 238 + 1070);
     EXPECT_EQ(list[0].statusBestellung, QStringLiteral("Neu"));
     EXPECT_EQ(list[1].bestellungId, empty);
-    EXPECT_EQ(list[1].summeGesamt, 0);
+    EXPECT_EQ(list[1].totalCents, 0);
+    EXPECT_EQ(list[2].bestellungId, netto);
+    EXPECT_EQ(list[2].totalCents, 2598 + 494 + 1995 + 140);
+    EXPECT_TRUE(db.order(netto)->netto);
+    EXPECT_FALSE(db.order(full)->netto);
 
-    const QList<VatRow> vat = db.vatBreakdown().value();
-    ASSERT_EQ(vat.size(), 2);
-    EXPECT_EQ(vat[0].mwst, 7);
-    EXPECT_NEAR(vat[0].summeGesamt, 10.70, 1e-9);
-    EXPECT_NEAR(vat[0].mwstBetrag, 0.70, 1e-9);
-    EXPECT_EQ(vat[1].mwst, 19);
-    EXPECT_NEAR(vat[1].summeGesamt, 26.18, 1e-9);
-    EXPECT_NEAR(vat[1].mwstBetrag, 26.18 * 19 / 119, 1e-9);
-
-    const QList<TArtikel> lines = db.linesOfOrder(full).value();
+    // Lines by article number, each with its options; an option without
+    // price stays without price.
+    const QList<TArtikel> lines = db.linesWithOptions(full).value();
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0].nr, QStringLiteral("A")); // ordered by article number
-    EXPECT_NEAR(lines[1].gesamtpreis, 23.80, 1e-9);
-    EXPECT_NEAR(lines[1].gesamtMwst, 3.80, 1e-9);
-
-    // An option without price stays without price, and so do its amounts.
-    const QList<OptionReportRow> report = db.optionsForReport().value();
-    for (const OptionReportRow &row : report) {
-        if (row.optionId == noPrice) {
-            EXPECT_FALSE(row.preis);
-            EXPECT_FALSE(row.gesamtpreis);
-            EXPECT_FALSE(row.gesamtMwst);
-        } else {
-            EXPECT_NEAR(*row.gesamtpreis, 2.38, 1e-9);
-            EXPECT_NEAR(*row.gesamtMwst, 0.38, 1e-9);
-        }
-    }
-    EXPECT_FALSE(db.optionsOfLine(shirt).value()[1].preis);
+    EXPECT_EQ(lines[0].nr, QStringLiteral("A"));
+    EXPECT_TRUE(lines[0].optionen.isEmpty());
+    ASSERT_EQ(lines[1].optionen.size(), 2);
+    EXPECT_EQ(lines[1].optionen[0].preis, 1.19);
+    EXPECT_EQ(lines[1].optionen[1].id, noPrice);
+    EXPECT_FALSE(lines[1].optionen[1].preis);
 }
 
 TEST_P(InvoiceDatabaseTest, NestedTransactionsUndoOnlyTheirOwnLevel)
@@ -648,9 +643,9 @@ TEST(InvoiceSortOrder, SameDataSortsAlikeOnBothBackEnds)
         const QList<TArtikel> lines = db.linesOfOrder(first).value();
         for (const TArtikel &line : lines)
             result.lines << line.nr + u'/' + QString::number(line.mwst);
-        const QList<VatRow> vat = db.vatBreakdown().value();
-        for (const VatRow &row : vat)
-            result.vat << QString::number(row.mwst) + u'/' + QString::number(row.summeGesamt);
+        const auto amounts = orderAmounts(*db.order(first), db.linesWithOptions(first).value(), nullptr);
+        for (const VatRateAmounts &row : amounts.value().rates)
+            result.vat << QString::number(row.rate) + u'/' + QString::number(row.grossCents / 100);
         return result;
     };
     QTemporaryDir sqliteDir, postgresDir;

@@ -4,6 +4,7 @@
 // customer values print as typed, and the command line writes the PDF.
 #include "GlobalFunctions.h"
 #include "clients.h"
+#include "invoice_issuer.h"
 #include "invoice_renderer.h"
 #include "invoice_servers.h"
 #include "local_server.h"
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -161,7 +163,7 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
     const int order = standardOrder(client);
     const QString pdf = dir.filePath(QStringLiteral("rechnung.pdf"));
     QString error;
-    ASSERT_TRUE(writeInvoicePdfOfOrder(db, order, pdf, &error)) << error.toStdString();
+    ASSERT_TRUE(InvoiceIssuer(db).writePdf(order, pdf, &error)) << error.toStdString();
 
     const QString text = simplified(pdfText(pdf));
     // The first output fixes the invoice date; the order date is the delivery date.
@@ -232,7 +234,7 @@ TEST_F(InvoiceOutputSQLite, CustomerValuesPrintAsTyped)
     addOption(line, QStringLiteral("<u>Option</u>"), QStringLiteral("a<br>b"), 0.5);
 
     QString error;
-    const auto invoice = renderInvoice(db, order, &error);
+    const auto invoice = InvoiceIssuer(db).render(order, &error);
     ASSERT_TRUE(invoice) << error.toStdString();
     EXPECT_TRUE(invoice->html.contains(QStringLiteral("&lt;b&gt;")));
     EXPECT_FALSE(invoice->html.contains(QStringLiteral("<img src=\"/etc/passwd\">")));
@@ -253,7 +255,7 @@ TEST_F(InvoiceOutputSQLite, HugeValuesAreShortenedAndLongAddressesPushTheTextDow
     const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
     const int order = addOrder(client, QString(1000000, u'A'), 8);
     QString error;
-    const auto invoice = renderInvoice(db, order, &error);
+    const auto invoice = InvoiceIssuer(db).render(order, &error);
     ASSERT_TRUE(invoice) << error.toStdString();
     EXPECT_TRUE(invoice->html.contains(QString(4000, u'A') + QStringLiteral("…")));
     EXPECT_FALSE(invoice->html.contains(QString(4001, u'A')));
@@ -272,7 +274,7 @@ TEST_F(InvoiceOutputSQLite, FooterKeepsTextBoldAndAlignment)
     const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"), footer);
     const int order = standardOrder(client);
     QString error;
-    const auto invoice = renderInvoice(db, order, &error);
+    const auto invoice = InvoiceIssuer(db).render(order, &error);
     ASSERT_TRUE(invoice) << error.toStdString();
     const QString html = invoice->html;
     const qsizetype footerStart = html.indexOf(QString::fromUtf16(kPageFooterMarker));
@@ -300,7 +302,7 @@ TEST_F(InvoiceOutputSQLite, LongOrderRunsOverPagesWithTheFooterOnEach)
                 QStringLiteral("Artikel %1").arg(i), 1, 1, 19);
     const QString pdf = dir.filePath(QStringLiteral("lang.pdf"));
     QString error;
-    ASSERT_TRUE(writeInvoicePdfOfOrder(db, order, pdf, &error)) << error.toStdString();
+    ASSERT_TRUE(InvoiceIssuer(db).writePdf(order, pdf, &error)) << error.toStdString();
     const QString info = pdfInfo(QStringLiteral("pdfinfo"), pdf);
     const auto pages =
         QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(info).captured(1).toInt();
@@ -327,11 +329,11 @@ TEST_F(InvoiceOutputSQLite, EachClientPrintsThroughItsOwnTemplateAndResetRestore
         "<p>Eigene Vorlage von {{#RvDataSetMandant}}{{Mandant_Firma}}{{/RvDataSetMandant}}</p>");
 
     QString error;
-    auto invoice = renderInvoice(db, order2, &error);
+    auto invoice = InvoiceIssuer(db).render(order2, &error);
     ASSERT_TRUE(invoice) << error.toStdString();
     EXPECT_TRUE(invoice->html.contains(QStringLiteral("Zweiter Laden")));
     EXPECT_FALSE(invoice->html.contains(QStringLiteral("Eigene Vorlage")));
-    invoice = renderInvoice(db, order1, &error);
+    invoice = InvoiceIssuer(db).render(order1, &error);
     ASSERT_TRUE(invoice) << error.toStdString();
     EXPECT_TRUE(invoice->html.contains(QStringLiteral("Eigene Vorlage von Erster Laden")));
 
@@ -339,7 +341,7 @@ TEST_F(InvoiceOutputSQLite, EachClientPrintsThroughItsOwnTemplateAndResetRestore
     ASSERT_TRUE(resetClientTemplate(first, programFolder(), &error)) << error.toStdString();
     EXPECT_EQ(vq::test::readFile(clientTemplatePath(first)), vq::test::readFile(defaultTemplate()));
     EXPECT_EQ(vq::test::readFile(clientTemplatePath(second)), secondBefore);
-    invoice = renderInvoice(db, order1, &error);
+    invoice = InvoiceIssuer(db).render(order1, &error);
     ASSERT_TRUE(invoice);
     EXPECT_TRUE(invoice->html.contains(QStringLiteral("Rechnung Nr. 1042")));
 
@@ -363,7 +365,7 @@ TEST_F(InvoiceOutputSQLite, TemplatesMayBeUtf8WithOrWithoutMarkOrWindows1252)
                                                "e {{Currency}}</p>")}) {
         vq::test::writeFile(clientTemplatePath(client), bytes);
         QString error;
-        const auto invoice = renderInvoice(db, order, &error);
+        const auto invoice = InvoiceIssuer(db).render(order, &error);
         ASSERT_TRUE(invoice) << error.toStdString();
         EXPECT_EQ(TInvoiceDocument(invoice->html).plainText().trimmed(), QStringLiteral("Grüße €"));
     }
@@ -415,13 +417,13 @@ TEST_F(InvoiceOutputSQLite, MissingOrBrokenTemplatesAndUnknownOrdersGiveTheirMes
         QString error;
         const QString pdf = dir.filePath(QStringLiteral("kaputt.pdf"));
         vq::test::writeFile(pdf, "old");
-        EXPECT_FALSE(writeInvoicePdfOfOrder(db, order, pdf, &error));
+        EXPECT_FALSE(InvoiceIssuer(db).writePdf(order, pdf, &error));
         EXPECT_EQ(error, c.message);
         EXPECT_EQ(vq::test::readFile(pdf), "old") << "a failed output keeps an older file";
     }
 
     QString error;
-    EXPECT_FALSE(renderInvoice(db, 99999, &error));
+    EXPECT_FALSE(InvoiceIssuer(db).render(99999, &error));
     EXPECT_EQ(error, QStringLiteral("Die Bestellung 99999 gibt es nicht."));
 }
 
@@ -433,7 +435,14 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
     const QString database =
         QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("datenbank.db"));
     const QString pdf = dir.filePath(QStringLiteral("cli.pdf"));
-    qputenv("LC_ALL", "de_DE.UTF-8");
+    // As cron runs it: no locale at all. The invoice is German all the same.
+    const QByteArray lcAll = qgetenv("LC_ALL"), lang = qgetenv("LANG");
+    const auto restore = qScopeGuard([&] {
+        lcAll.isNull() ? void(qunsetenv("LC_ALL")) : void(qputenv("LC_ALL", lcAll));
+        lang.isNull() ? void(qunsetenv("LANG")) : void(qputenv("LANG", lang));
+    });
+    qputenv("LC_ALL", "C");
+    qputenv("LANG", "C");
 
     QByteArray out, err;
     EXPECT_EQ(
@@ -443,7 +452,12 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
                              &out, 30000, &err),
         0)
         << err.toStdString();
-    EXPECT_TRUE(simplified(pdfText(pdf)).contains(QStringLiteral("Gesamtbetrag 82,30 €")));
+    const QString text = simplified(pdfText(pdf));
+    for (const QString &german :
+         {QStringLiteral("Gesamtbetrag 82,30 €"), QStringLiteral("A-100 T-Shirt 2 19% 19,90 € 39,80 €"),
+          QStringLiteral("Liefer-/Leistungsdatum 09.12.2026"),
+          QStringLiteral("Rechnungsdatum ") + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))})
+        EXPECT_TRUE(text.contains(german)) << german.toStdString() << "\n" << text.toStdString();
 
     struct Case
     {
@@ -484,7 +498,6 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
     EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("Die Rechnungsvorlage")))
         << err.toStdString();
     EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("fehlt."))) << err.toStdString();
-    qunsetenv("LC_ALL");
 }
 
 } // namespace

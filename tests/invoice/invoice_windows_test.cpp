@@ -5,6 +5,7 @@
 // keep a picture of each window.
 #include "GlobalFunctions.h"
 #include "clients.h"
+#include "invoice_issuer.h"
 #include "invoice_output_ui.h"
 #include "invoice_servers.h"
 #include "local_server.h"
@@ -212,7 +213,7 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
     const QString path = clientTemplatePath(mandantId);
     const QByteArray original = vq::test::readFile(path);
     auto editor = std::make_unique<TfrmRechnungsvorlage>(
-        path, QString(), *readInvoiceData(db, bestellungId, nullptr), questions);
+        path, QString(), *InvoiceIssuer(db).read(bestellungId, nullptr), questions);
     editor->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
     auto *source = editor->findChild<QPlainTextEdit *>(QStringLiteral("edtVorlage"));

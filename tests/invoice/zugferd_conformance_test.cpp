@@ -1,5 +1,6 @@
 // The official rules over our ZUGFeRD PDFs (PDF/A-3b, Factur-X EN 16931 and
 // the embedded XML), when they are at hand: public data the project does not ship.
+#include "invoice_issuer.h"
 #include "zugferd.h"
 #include "zugferd_fixture.h"
 
@@ -24,7 +25,7 @@ TEST_F(ZugferdOrders, OfficialRulesAcceptThePdf)
     for (int i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);
         QString error;
-        ASSERT_TRUE(writeZugferdOfOrder(db, orders[i], pdfPath(i), &error)) << error.toStdString();
+        ASSERT_TRUE(InvoiceIssuer(db).writeZugferd(orders[i], pdfPath(i), &error)) << error.toStdString();
         QProcess validate;
         validate.setProcessChannelMode(QProcess::MergedChannels);
         validate.start(QStringLiteral("sh"),

@@ -2,7 +2,7 @@
 // is the printed invoice and whose attachment is exactly the order's EN 16931
 // invoice; what the electronic invoice lacks is refused before any file is
 // written; the command line writes the same.
-#include "einvoice_source.h"
+#include "invoice_issuer.h"
 #include "local_server.h"
 #include "test_support.h"
 #include "zugferd.h"
@@ -51,7 +51,7 @@ TEST_F(ZugferdOrders, PdfShowsTheInvoiceAndCarriesItsElectronicInvoice)
     for (int i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);
         QString error;
-        ASSERT_TRUE(writeZugferdOfOrder(db, orders[i], pdfPath(i), &error)) << error.toStdString();
+        ASSERT_TRUE(InvoiceIssuer(db).writeZugferd(orders[i], pdfPath(i), &error)) << error.toStdString();
         const QByteArray pdf = vq::test::readFile(pdfPath(i));
         EXPECT_TRUE(pdf.startsWith("%PDF-1.7")) << pdf.left(16).toStdString();
         QByteArray out, err;
@@ -61,10 +61,9 @@ TEST_F(ZugferdOrders, PdfShowsTheInvoiceAndCarriesItsElectronicInvoice)
             << out.toStdString() << err.toStdString();
 
         // The attachment is the order's electronic invoice, byte for byte, of the profile EN 16931.
-        TEInvoiceInput input;
-        ASSERT_TRUE(loadEInvoiceInput(db, orders[i], QDate::currentDate(), &input, &error))
-            << error.toStdString();
-        const TEInvoiceResult expected = buildXRechnung(input, EInvoiceProfile::FacturXEN16931);
+        const auto input = InvoiceIssuer(db).read(orders[i], &error);
+        ASSERT_TRUE(input) << error.toStdString();
+        const TEInvoiceResult expected = buildXRechnung(*input, EInvoiceProfile::FacturXEN16931);
         const QByteArray xml = attachment(pdfPath(i));
         EXPECT_EQ(xml, expected.xml);
         EXPECT_TRUE(xml.contains("<ram:ID>urn:cen.eu:en16931:2017</ram:ID>"));
@@ -107,15 +106,15 @@ TEST_F(ZugferdOrders, WhatTheElectronicInvoiceLacksIsNamedAndNoFileIsWritten)
     // An older file of the same name stays as it was.
     vq::test::writeFile(pdfPath(0), "older invoice");
     QString error;
-    EXPECT_FALSE(writeZugferdOfOrder(db, orders[0], pdfPath(0), &error));
+    EXPECT_FALSE(InvoiceIssuer(db).writeZugferd(orders[0], pdfPath(0), &error));
     EXPECT_TRUE(error.contains(u"USt-IdNr. oder Steuernummer des Mandanten"))
         << error.toStdString();
     EXPECT_TRUE(error.contains(u"E-Mail-Adresse des Mandanten")) << error.toStdString();
     EXPECT_EQ(vq::test::readFile(pdfPath(0)), "older invoice");
     // A refused invoice is not put out: its invoice date stays open.
     EXPECT_FALSE(db.order(orders[0])->rechnungsdatum.isValid());
-    EXPECT_FALSE(writeZugferdOfOrder(db, 9999, pdfPath(1), &error));
-    EXPECT_TRUE(error.contains(u"keine Bestellung")) << error.toStdString();
+    EXPECT_FALSE(InvoiceIssuer(db).writeZugferd(9999, pdfPath(1), &error));
+    EXPECT_TRUE(error.contains(u"Die Bestellung 9999 gibt es nicht.")) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(pdfPath(1)));
 }
 
@@ -142,10 +141,10 @@ TEST_F(ZugferdOrders, CommandLineWritesTheZugferdPdf)
                                    &out, 60000, &err),
               0)
         << err.toStdString();
-    TEInvoiceInput input;
     QString error;
-    ASSERT_TRUE(loadEInvoiceInput(db, orders[1], QDate::currentDate(), &input, &error));
-    EXPECT_EQ(attachment(pdfPath(1)), buildXRechnung(input, EInvoiceProfile::FacturXEN16931).xml);
+    const auto input = InvoiceIssuer(db).read(orders[1], &error);
+    ASSERT_TRUE(input) << error.toStdString();
+    EXPECT_EQ(attachment(pdfPath(1)), buildXRechnung(*input, EInvoiceProfile::FacturXEN16931).xml);
     // One output at a time.
     EXPECT_EQ(
         vq::test::runProgram(program,

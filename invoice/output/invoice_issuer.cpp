@@ -1,0 +1,176 @@
+#include "invoice_issuer.h"
+
+#include "safe_file.h"
+#include "zugferd.h"
+
+#include <QDir>
+
+namespace vq::invoice {
+
+QDateTime systemClock()
+{
+    return QDateTime::currentDateTime();
+}
+
+InvoiceIssuer::InvoiceIssuer(TInvoiceDatabase &db, Clock clock)
+    : m_db(db)
+    , m_clock(std::move(clock))
+{
+}
+
+QDate InvoiceIssuer::today() const
+{
+    return m_clock().date();
+}
+
+std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
+{
+    const auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return std::nullopt;
+    };
+    const auto databaseFailed = [&] {
+        return fail(QStringLiteral("Die Rechnung der Bestellung %1 kann nicht gelesen werden: %2")
+                        .arg(orderId)
+                        .arg(m_db.lastError()));
+    };
+    const auto order = m_db.order(orderId);
+    if (!order) {
+        if (!m_db.lastError().isEmpty())
+            return databaseFailed();
+        return fail(QStringLiteral("Die Bestellung %1 gibt es nicht.").arg(orderId));
+    }
+    const auto client = m_db.client(order->mandantId);
+    if (!client) {
+        if (!m_db.lastError().isEmpty())
+            return databaseFailed();
+        return fail(QStringLiteral("Den Mandanten %1 der Bestellung %2 gibt es nicht.")
+                        .arg(order->mandantId)
+                        .arg(orderId));
+    }
+    const auto lines = m_db.linesWithOptions(orderId);
+    if (!lines)
+        return databaseFailed();
+    QString why;
+    auto data = makeInvoiceData(*client, *order, *lines, &why);
+    if (!data)
+        return fail(QStringLiteral("Die Rechnung der Bestellung %1 kann nicht erstellt werden: %2")
+                        .arg(orderId)
+                        .arg(why));
+    return data;
+}
+
+bool InvoiceIssuer::fixInvoiceDate(InvoiceData &data, QString *error)
+{
+    if (data.order.rechnungsdatum.isValid())
+        return true;
+    const auto date = m_db.invoiceDate(data.order.id, today());
+    if (!date) {
+        if (error)
+            *error = QStringLiteral("Das Rechnungsdatum der Bestellung %1 kann nicht gespeichert werden: %2")
+                         .arg(data.order.id)
+                         .arg(m_db.lastError());
+        return false;
+    }
+    data.order.rechnungsdatum = *date;
+    return true;
+}
+
+std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error)
+{
+    auto data = read(orderId, error);
+    if (!data || !fixInvoiceDate(*data, error))
+        return std::nullopt;
+    return data;
+}
+
+std::optional<RenderedInvoice> InvoiceIssuer::render(int orderId, QString *error, const QString &templatePath)
+{
+    const auto data = issue(orderId, error);
+    if (!data)
+        return std::nullopt;
+    return renderInvoiceData(*data, today(), error, templatePath);
+}
+
+bool InvoiceIssuer::writePdf(int orderId, const QString &path, QString *error)
+{
+    const auto invoice = render(orderId, error);
+    if (!invoice)
+        return false;
+    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    return writeInvoicePdf(document, path, error);
+}
+
+TEInvoiceResult InvoiceIssuer::checkedEInvoice(InvoiceData data, const QDate &today, EInvoiceProfile profile)
+{
+    if (!data.order.rechnungsdatum.isValid())
+        data.order.rechnungsdatum = today;
+    return buildXRechnung(data, profile);
+}
+
+QString InvoiceIssuer::eInvoiceRefusal(int orderId, EInvoiceProfile profile)
+{
+    QString error;
+    const auto data = read(orderId, &error);
+    if (!data)
+        return error;
+    return checkedEInvoice(*data, today(), profile).message();
+}
+
+std::optional<QByteArray> InvoiceIssuer::xrechnung(int orderId, QString *error, EInvoiceProfile profile)
+{
+    auto data = read(orderId, error);
+    if (!data)
+        return std::nullopt;
+    if (const TEInvoiceResult check = checkedEInvoice(*data, today(), profile); !check.missing.isEmpty()) {
+        if (error)
+            *error = check.message();
+        return std::nullopt;
+    }
+    if (!fixInvoiceDate(*data, error))
+        return std::nullopt;
+    return buildXRechnung(*data, profile).xml;
+}
+
+bool InvoiceIssuer::writeXRechnung(int orderId, const QString &path, QString *error)
+{
+    const auto xml = xrechnung(orderId, error);
+    return xml && vq::writeFileSafely(path, *xml, error);
+}
+
+bool InvoiceIssuer::writeZugferd(int orderId, const QString &path, QString *error)
+{
+    const auto failed = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QString message;
+    auto data = read(orderId, &message);
+    if (!data)
+        return failed(message);
+    // What the electronic invoice lacks is told before anything is laid out;
+    // a refused invoice is not put out, so it keeps its invoice date open.
+    if (const TEInvoiceResult check = checkedEInvoice(*data, today(), EInvoiceProfile::FacturXEN16931);
+        !check.missing.isEmpty())
+        return failed(check.message());
+    if (!fixInvoiceDate(*data, &message))
+        return failed(message);
+    const TEInvoiceResult invoice = buildXRechnung(*data, EInvoiceProfile::FacturXEN16931);
+    const auto rendered = renderInvoiceData(*data, today(), &message);
+    if (!rendered)
+        return failed(message);
+    const TInvoiceDocument document(rendered->html, rendered->resourceFolder);
+    const auto base = invoicePdfA1b(document);
+    if (!base)
+        return failed(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: Die "
+                                     "PDF-Ausgabe ist fehlgeschlagen.")
+                          .arg(QDir::toNativeSeparators(path)));
+    const auto pdf = makeFacturXPdf(*base, invoice.xml, m_clock().toUTC(), &message);
+    if (!pdf)
+        return failed(message);
+    return vq::writeFileSafely(path, *pdf, error);
+}
+
+} // namespace vq::invoice
