@@ -394,6 +394,76 @@ function vq_plain_number(float $value): string
     return $text === '-0' ? '0' : $text;
 }
 
+// ---- money: the one rule of the page, the form mailer and the invoice module
+//
+// Amounts are exact decimals, read from the posted text, never through a
+// float: prices, surcharges and VAT rates as integers of millionths, sums of
+// money as integers of cents. Every rounding is half away from zero, to the
+// cent. A line is quantity x (price + surcharges of its price options); per
+// VAT rate r the sum S of its rounded lines gives the VAT, round(S x r / (100
+// + r)) when the prices contain it (brutto) and round(S x r / 100) when they
+// do not (netto); the total is the sum of the rates' gross amounts, so what
+// the mails print adds up.
+
+const VQ_MILLIONTHS_PER_UNIT = 1000000;
+const VQ_MILLIONTHS_PER_CENT = 10000;
+
+/** Largest line total accepted, in cents (1,000,000,000.00). */
+const VQ_MAX_LINE_CENTS = 100000000000;
+
+/**
+ * A posted amount (as vq_number() accepts it) in millionths, read from its
+ * digits; decimals beyond the sixth are rounded half away from zero. Null
+ * when it is none.
+ */
+function vq_millionths(string $text): ?int
+{
+    if (!preg_match('/^(\d{1,12})(?:[.,](\d{1,12}))?$/D', trim($text), $m)) {
+        return null;
+    }
+    $decimals = $m[2] ?? '';
+    $value = (int)$m[1] * VQ_MILLIONTHS_PER_UNIT + (int)str_pad(substr($decimals, 0, 6), 6, '0');
+    return strlen($decimals) > 6 && $decimals[6] >= '5' ? $value + 1 : $value;
+}
+
+/** $numerator / $denominator rounded half away from zero; $denominator above 0. */
+function vq_div_round(int $numerator, int $denominator): int
+{
+    $magnitude = $numerator < 0 ? -$numerator : $numerator;
+    $whole = intdiv($magnitude, $denominator);
+    if (2 * ($magnitude % $denominator) >= $denominator) {
+        $whole++;
+    }
+    return $numerator < 0 ? -$whole : $whole;
+}
+
+/**
+ * $a x $b / $d rounded half away from zero, for $a and $b not below 0 and $d
+ * above 0 (a sum of cents times a VAT rate in millionths), without the
+ * intermediate product that would overflow.
+ */
+function vq_mul_div_round(int $a, int $b, int $d): int
+{
+    return intdiv($a, $d) * $b + vq_div_round(($a % $d) * $b, $d);
+}
+
+/** Millionths as a plain number: point, no thousands separator, no trailing zeros ("12.5", "-8.9", "19"). */
+function vq_millionths_text(int $value, string $point = '.'): string
+{
+    $magnitude = $value < 0 ? -$value : $value;
+    $decimals = rtrim(sprintf('%06d', $magnitude % VQ_MILLIONTHS_PER_UNIT), '0');
+    return ($value < 0 ? '-' : '') . intdiv($magnitude, VQ_MILLIONTHS_PER_UNIT)
+        . ($decimals === '' ? '' : $point . $decimals);
+}
+
+/** Cents as the mails show money: thousands with a point, two decimals with a comma, then the currency. */
+function vq_money_cents(int $cents, string $currency): string
+{
+    $magnitude = $cents < 0 ? -$cents : $cents;
+    return ($cents < 0 ? '-' : '') . number_format(intdiv($magnitude, 100), 0, ',', '.') . ','
+        . sprintf('%02d', $magnitude % 100) . ($currency === '' ? '' : ' ' . $currency);
+}
+
 /** A setting of the configuration with its default bound. */
 function vq_limit(array $config, string $key): int
 {
@@ -439,10 +509,14 @@ function vq_post_size_error(array $post, array $config): ?string
  * The ordered lines of a post: every article i below $count whose quantity
  * b_anz<i> was posted and is above 0 (a ticked check box and a fixed-price
  * article send 1). Works only on what was posted and refuses what no
- * number reader accepts, negative amounts and VAT rates outside 0 to 100.
+ * number reader accepts, negative amounts, VAT rates outside 0 to 100, the
+ * same price option with the same value twice in one line, and a line above
+ * 1,000,000,000.00.
  *
- * Each line: number, name, price, vat, amount, options (name, value, price,
- * type), total (amount * (price + surcharges), as the page shows it).
+ * Each line: number, name, price, vat (floats, as posted), price_millionths,
+ * vat_millionths, amount, options (name, value, price as a float,
+ * price_millionths, type), total_cents: amount x (price + surcharges),
+ * rounded to the cent by the money rule.
  * Returns ['lines' => [...], 'error' => null] or a German error.
  *
  * @param array    $names posted field names
@@ -451,9 +525,12 @@ function vq_post_size_error(array $post, array $config): ?string
 function vq_order_lines(int $count, array $names, callable $text, array $config = []): array
 {
     $fail = fn(string $why): array => ['lines' => [], 'error' => $why];
+    $badSurcharge = "Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Aufpreis.";
+    $tooHigh = "Die Bestellung enth\u{E4}lt einen zu hohen Betrag.";
     $count = max(0, min($count, vq_limit($config, 'max_order_lines')));
     $maxOptions = vq_limit($config, 'max_options');
     $maxQuantity = vq_limit($config, 'max_quantity');
+    $maxPrice = (int)VQ_MAX_PRICE * VQ_MILLIONTHS_PER_UNIT;
     $ordered = [];
     $optionKeys = [];
     foreach ($names as $name) {
@@ -471,26 +548,30 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
         if ($quantityText === '') {
             continue;
         }
-        $amount = vq_number($quantityText);
-        if ($amount === null || floor($amount) != $amount || $amount > $maxQuantity) {
+        // A whole number of pieces; "2.0" is 2.
+        if (!preg_match('/^(\d{1,12})(?:[.,]0{1,12})?$/D', $quantityText, $m) || (int)$m[1] > $maxQuantity) {
             return $fail("Die Bestellung enth\u{E4}lt eine ung\u{FC}ltige Menge.");
         }
-        $amount = (int)$amount;
+        $amount = (int)$m[1];
         if ($amount === 0) {
             continue;
         }
-        $price = vq_number($text("b_preis$i"));
-        $vat = vq_number($text("b_mwst$i"));
-        if ($price === null || $price >= VQ_MAX_PRICE) {
+        $priceText = $text("b_preis$i");
+        $vatText = $text("b_mwst$i");
+        $price = vq_millionths($priceText);
+        $vat = vq_millionths($vatText);
+        if ($price === null || $price >= $maxPrice) {
             return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Preis.");
         }
-        if ($vat === null || $vat > 100) {
+        // Compared as written: "100.0000001" is above 100 even where millionths round it to 100.
+        if ($vat === null || vq_number($vatText) > 100) {
             return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Mehrwertsteuersatz.");
         }
         $optionCount = vq_number($text("b_opt_count$i")) ?? 0.0;
         $optionCount = (int)max(0, min($optionCount, $maxOptions));
         $options = [];
-        $surcharges = 0.0;
+        $unit = $price;
+        $chosen = [];
         $posted = array_keys($optionKeys[$i] ?? []);
         sort($posted);
         foreach ($posted as $j) {
@@ -498,68 +579,92 @@ function vq_order_lines(int $count, array $names, callable $text, array $config 
                 continue;
             }
             $type = $text("b_opt_type{$i}_{$j}");
+            $optionName = $text("b_optname{$i}_{$j}");
             $value = $text("b_opt{$i}_{$j}");
-            $surcharge = 0.0;
+            $surcharge = 0;
             if ($type === 'Price') {
                 // The value key is the value's text, "#" and the surcharge.
                 $hash = strrpos($value, '#');
                 // A surcharge may be negative: a discount the designer allows.
                 $key = $hash === false ? '' : trim(substr($value, $hash + 1));
                 $negative = str_starts_with($key, '-');
-                $surcharge = $hash === false ? null : vq_number($negative ? substr($key, 1) : $key);
-                if ($surcharge !== null && $negative) {
-                    $surcharge = -$surcharge;
+                $surcharge = $hash === false ? null : vq_millionths($negative ? substr($key, 1) : $key);
+                if ($surcharge === null || $surcharge >= $maxPrice) {
+                    return $fail($badSurcharge);
                 }
-                if ($surcharge === null || abs($surcharge) >= VQ_MAX_PRICE) {
-                    return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Aufpreis.");
+                $surcharge = $negative ? -$surcharge : $surcharge;
+                // The same choice twice would count its surcharge (or discount) twice.
+                $choice = $optionName . "\0" . $value;
+                if (isset($chosen[$choice])) {
+                    return $fail($badSurcharge);
                 }
+                $chosen[$choice] = true;
                 $value = substr($value, 0, (int)$hash);
             }
-            $surcharges += $surcharge;
+            $unit += $surcharge;
             $options[] = [
-                'name' => $text("b_optname{$i}_{$j}"),
+                'name' => $optionName,
                 'value' => $value,
-                'price' => $surcharge,
+                'price' => (float)$surcharge / VQ_MILLIONTHS_PER_UNIT,
+                'price_millionths' => $surcharge,
                 'type' => $type,
             ];
         }
         // Discounts never make a piece cost less than nothing.
-        if ($price + $surcharges < 0) {
-            return $fail("Die Bestellung enth\u{E4}lt einen ung\u{FC}ltigen Aufpreis.");
+        if (!is_int($unit) || $unit < 0) {
+            return $fail($badSurcharge);
+        }
+        // PHP turns an int product that overflows into a float.
+        $exact = $amount * $unit;
+        if (!is_int($exact)) {
+            return $fail($tooHigh);
+        }
+        $total = vq_div_round($exact, VQ_MILLIONTHS_PER_CENT);
+        if ($total > VQ_MAX_LINE_CENTS) {
+            return $fail($tooHigh);
         }
         $lines[] = [
             'number' => $text("b_bestnr$i"),
             'name' => $text("b_name$i"),
-            'price' => $price,
-            'vat' => $vat,
+            'price' => (float)str_replace(',', '.', trim($priceText)),
+            'vat' => (float)str_replace(',', '.', trim($vatText)),
+            'price_millionths' => $price,
+            'vat_millionths' => $vat,
             'amount' => $amount,
             'options' => $options,
-            'total' => $amount * ($price + $surcharges),
+            'total_cents' => $total,
         ];
     }
     return ['lines' => $lines, 'error' => null];
 }
 
-/** Total and VAT of the lines: brutto prices contain the VAT, netto adds it. */
+/**
+ * Net, VAT and gross of the lines by the money rule, in cents: per VAT rate
+ * (rising; 'rate' in millionths) and together (net, vat, total), and the
+ * mode ('netto' true or false). Brutto prices contain the VAT, netto prices
+ * get it added.
+ */
 function vq_order_totals(array $lines, string $taxMode): array
 {
-    $sum = 0.0;
     $netto = vq_is_netto($taxMode);
-    // The VAT of each rate is rounded to the cent on its own, as the invoice
-    // states it, and then added.
-    $byRate = [];
+    $sums = [];
     foreach ($lines as $line) {
-        $sum += $line['total'];
-        $rate = $line['vat'];
-        $key = (string)$rate;
-        $byRate[$key] = ($byRate[$key] ?? 0.0)
-            + ($netto ? $line['total'] * $rate / 100 : $line['total'] * $rate / ($rate + 100));
+        $rate = $line['vat_millionths'];
+        $sums[$rate] = ($sums[$rate] ?? 0) + $line['total_cents'];
     }
-    $vat = 0.0;
-    foreach ($byRate as $share) {
-        $vat += round($share, 2);
+    ksort($sums);
+    $hundred = 100 * VQ_MILLIONTHS_PER_UNIT;
+    $totals = ['netto' => $netto, 'rates' => [], 'net' => 0, 'vat' => 0, 'total' => 0];
+    foreach ($sums as $rate => $sum) {
+        $vat = vq_mul_div_round($sum, $rate, $netto ? $hundred : $hundred + $rate);
+        $net = $netto ? $sum : $sum - $vat;
+        $gross = $netto ? $sum + $vat : $sum;
+        $totals['rates'][] = ['rate' => $rate, 'net' => $net, 'vat' => $vat, 'gross' => $gross];
+        $totals['net'] += $net;
+        $totals['vat'] += $vat;
+        $totals['total'] += $gross;
     }
-    return ['vat' => $vat, 'total' => $netto ? $sum + $vat : $sum];
+    return $totals;
 }
 
 function vq_is_netto(string $taxMode): bool
@@ -670,6 +775,8 @@ function vq_price_list_error(array $lines, array $priceList, string $taxMode = '
             return $refused;
         }
         $listedNames = array_column($match['options'], 'name');
+        // A listed option counts once: posted twice, its surcharge would count twice.
+        $unmatched = array_count_values($listedNames);
         $seen = [];
         foreach ($line['options'] as $option) {
             // A listed option posted as a text option would carry no surcharge.
@@ -689,7 +796,7 @@ function vq_price_list_error(array $lines, array $priceList, string $taxMode = '
                     }
                 }
             }
-            if (!$found) {
+            if (!$found || --$unmatched[$option['name']] < 0) {
                 return $refused;
             }
         }
@@ -763,9 +870,13 @@ function vq_gross(float $amount, float $vat, bool $netto): float
 }
 
 /**
- * The XML order document the invoice module reads. Its prices include the
- * VAT: in netto mode they are converted, unrounded, so the imported total
- * equals the total the page showed.
+ * The XML order document the invoice module reads. Its prices ("price")
+ * include the VAT: in netto mode they are converted, unrounded, for invoice
+ * modules that know nothing else. "taxMode" in formdata names the page's mode;
+ * in netto mode every article also carries its net price as posted
+ * ("netPrice", after "price") and every option its net surcharge (attribute
+ * "netPrice", after "price"), from which the invoice module computes the
+ * order by the money rule, as the page did.
  *
  * @param array $customer values of Firma, Vorname, Nachname, Strasse, PLZ, Ort,
  *                        Land, email, Telefon, Homepage (UTF-8)
@@ -784,6 +895,7 @@ function vq_order_document(string $uuid, int $timestamp, array $customer, string
         $xml .= "<$key>" . vq_b64_1252((string)($customer[$key] ?? '')) . "</$key>" . $nl;
     }
     $xml .= '<company>' . vq_xml_text(vq_cut($senderIp, 64)) . '</company>' . $nl;
+    $xml .= '<taxMode>' . ($netto ? 'netto' : 'brutto') . '</taxMode>' . $nl;
     $xml .= '</formdata>' . $nl . '<articles>' . $nl;
     foreach ($lines as $line) {
         $xml .= '<article>' . $nl;
@@ -791,12 +903,16 @@ function vq_order_document(string $uuid, int $timestamp, array $customer, string
         $xml .= '<articleName>' . vq_b64_1252($line['name']) . '</articleName>' . $nl;
         $xml .= '<price>' . base64_encode(vq_plain_number(vq_gross($line['price'], $line['vat'], $netto)))
             . '</price>' . $nl;
+        if ($netto) {
+            $xml .= '<netPrice>' . base64_encode(vq_millionths_text($line['price_millionths'])) . '</netPrice>' . $nl;
+        }
         $xml .= '<vat>' . base64_encode(vq_plain_number($line['vat'])) . '</vat>' . $nl;
         $xml .= '<amount>' . base64_encode((string)$line['amount']) . '</amount>' . $nl;
         $xml .= '<options>' . $nl;
         foreach ($line['options'] as $option) {
             $xml .= '<option name="' . vq_b64_1252($option['name']) . '" price="'
-                . vq_plain_number(vq_gross($option['price'], $line['vat'], $netto)) . '">'
+                . vq_plain_number(vq_gross($option['price'], $line['vat'], $netto)) . '"'
+                . ($netto ? ' netPrice="' . vq_millionths_text($option['price_millionths']) . '"' : '') . '>'
                 . vq_b64_1252($option['value']) . '</option>' . $nl;
         }
         $xml .= '</options>' . $nl . '</article>' . $nl;
@@ -920,7 +1036,35 @@ function vq_mail_text(string $template, callable $text, int $maxLength = 65536):
 
 // ---- the form mail
 
-/** The form mail as plain text: the additional text, the values, the order with its totals. */
+/**
+ * The money lines under the order, from vq_order_totals(): the net amount
+ * (netto pages only), the VAT of each rate, the whole VAT and the total, each
+ * as [label, amount text].
+ */
+function vq_totals_lines(array $totals, string $currency): array
+{
+    $rows = [];
+    if ($totals['netto']) {
+        $rows[] = ['Netto', vq_money_cents($totals['net'], $currency)];
+    }
+    foreach ($totals['rates'] as $rate) {
+        $rows[] = ['MwSt. ' . vq_millionths_text($rate['rate'], ',') . ' %', vq_money_cents($rate['vat'], $currency)];
+    }
+    $rows[] = ['MwSt.', vq_money_cents($totals['vat'], $currency)];
+    $rows[] = ['Gesamt', vq_money_cents($totals['total'], $currency)];
+    return $rows;
+}
+
+/** A surcharge as the mails show it beside its option: "+2,50 EUR", a discount "-2,50 EUR". */
+function vq_surcharge_text(float $price, string $currency): string
+{
+    return ($price > 0 ? '+' : '') . vq_money($price, $currency);
+}
+
+/**
+ * The form mail as plain text: the additional text, the values, the order
+ * with its line totals and the money lines of vq_totals_lines().
+ */
 function vq_form_mail_plain(string $mailText, array $values, array $lines, array $totals,
                             string $currency, array $extra): string
 {
@@ -933,14 +1077,15 @@ function vq_form_mail_plain(string $mailText, array $values, array $lines, array
         foreach ($lines as $l) {
             $out .= sprintf("%d x %s (Art.-Nr. %s) zu %s = %s\n", $l['amount'], $l['name'],
                             $l['number'], vq_money($l['price'], $currency),
-                            vq_money($l['total'], $currency));
+                            vq_money_cents($l['total_cents'], $currency));
             foreach ($l['options'] as $o) {
                 $out .= '    ' . $o['name'] . ': ' . $o['value']
-                    . ($o['price'] != 0 ? ' (+' . vq_money($o['price'], $currency) . ')' : '') . "\n";
+                    . ($o['price'] != 0 ? ' (' . vq_surcharge_text($o['price'], $currency) . ')' : '') . "\n";
             }
         }
-        $out .= 'MwSt.: ' . vq_money($totals['vat'], $currency) . "\n";
-        $out .= 'Gesamt: ' . vq_money($totals['total'], $currency) . "\n";
+        foreach (vq_totals_lines($totals, $currency) as [$label, $amount]) {
+            $out .= "$label: $amount\n";
+        }
     }
     foreach ($extra as $name => $value) {
         $out .= "\n$name: $value";
@@ -969,15 +1114,18 @@ function vq_form_mail_html(string $mailText, array $values, array $lines, array 
             $options = '';
             foreach ($l['options'] as $o) {
                 $options .= '<br>' . $e($o['name']) . ': ' . $e($o['value'])
-                    . ($o['price'] != 0 ? ' (+' . $e(vq_money($o['price'], $currency)) . ')' : '');
+                    . ($o['price'] != 0 ? ' (' . $e(vq_surcharge_text($o['price'], $currency)) . ')' : '');
             }
             $out .= '<tr><td>' . $l['amount'] . '</td><td>' . $e($l['name']) . $options . '</td><td>'
                 . $e($l['number']) . '</td><td>' . $e(vq_money($l['price'], $currency)) . '</td><td>'
-                . $e(vq_money($l['total'], $currency)) . "</td></tr>\r\n";
+                . $e(vq_money_cents($l['total_cents'], $currency)) . "</td></tr>\r\n";
         }
-        $out .= '<tr><td colspan="4">MwSt.</td><td>' . $e(vq_money($totals['vat'], $currency))
-            . "</td></tr>\r\n" . '<tr><td colspan="4"><b>Gesamt</b></td><td><b>'
-            . $e(vq_money($totals['total'], $currency)) . "</b></td></tr>\r\n</table>\r\n";
+        foreach (vq_totals_lines($totals, $currency) as [$label, $amount]) {
+            $cell = $label === 'Gesamt' ? '<b>' . $e($label) . '</b></td><td><b>' . $e($amount) . '</b>'
+                                        : $e($label) . '</td><td>' . $e($amount);
+            $out .= '<tr><td colspan="4">' . $cell . "</td></tr>\r\n";
+        }
+        $out .= "</table>\r\n";
     }
     foreach ($extra as $name => $value) {
         $out .= '<p>' . $e($name) . ': ' . $e($value) . "</p>\r\n";

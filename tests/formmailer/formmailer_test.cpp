@@ -5,6 +5,8 @@
 #include "project_document.h"
 #include "captured_mail.h"
 #include "invoice_database.h"
+#include "money_cases.h"
+#include "number_notation.h"
 #include "order_document.h"
 #include "test_support.h"
 
@@ -17,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -240,6 +243,105 @@ QString decode1252(const QString &base64)
     return decoder(QByteArray::fromBase64(base64.toLatin1()));
 }
 
+// A decimal text as the order document writes numbers: no trailing zeros
+// ("4.90" -> "4.9", "10.00" -> "10", "-0.00" -> "0").
+QString plainNumber(QString text)
+{
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    return text == u"-0" ? QStringLiteral("0") : text;
+}
+
+// The fields a generated page posts for the articles of a money case, as the
+// customer filled it: hidden article data in the page's notations, quantity
+// fields always, a check box only when ticked, the chosen price options.
+QList<QPair<QString, QString>> moneyFields(const MoneyCase &money)
+{
+    QList<QPair<QString, QString>> fields;
+    for (qsizetype i = 0; i < money.articles.size(); ++i) {
+        const MoneyArticle &a = money.articles[i];
+        const QString n = QString::number(i);
+        if (a.kind == 0)
+            fields.append({QStringLiteral("b_anz") + n, QString::number(a.quantity)});
+        else if (a.kind == 2 && a.quantity > 0)
+            fields.append({QStringLiteral("b_anz") + n, QStringLiteral("1")});
+        for (qsizetype j = 0; j < a.options.size(); ++j) {
+            const QString nj = n + u'_' + QString::number(j);
+            const MoneyOptionValue &value = a.options[j].chosen();
+            fields.append({QStringLiteral("b_opt") + nj, value.name + u'#' + vq::priceKey(value.surcharge.toDouble())});
+        }
+        fields.append({QStringLiteral("b_ges") + n, QStringLiteral("0,00 €")}); // shown only, never read
+        fields.append({QStringLiteral("b_name") + n, a.name});
+        fields.append({QStringLiteral("b_preis") + n, vq::scriptNumber(a.price.toDouble())});
+        fields.append({QStringLiteral("b_mwst") + n, vq::scriptNumber(a.vat.toDouble())});
+        fields.append({QStringLiteral("b_bestnr") + n, a.number});
+        fields.append({QStringLiteral("b_opt_count") + n, QString::number(a.options.size())});
+        for (qsizetype j = 0; j < a.options.size(); ++j) {
+            const QString nj = n + u'_' + QString::number(j);
+            fields.append({QStringLiteral("b_opt_type") + nj, QStringLiteral("Price")});
+            fields.append({QStringLiteral("b_optname") + nj, a.options[j].name});
+        }
+        if (a.kind == 1)
+            fields.append({QStringLiteral("b_anz") + n, QStringLiteral("1")});
+    }
+    return fields;
+}
+
+// The money of a form mail: the line totals in order, and the amount of each
+// labelled line under the order ("Netto", "MwSt. 19 %", "MwSt.", "Gesamt").
+struct MailFigures
+{
+    QStringList lines;
+    QList<QPair<QString, QString>> labelled;
+};
+
+MailFigures mailFigures(const QString &text, bool html)
+{
+    MailFigures figures;
+    if (html) {
+        QString plain = text;
+        plain.remove(QStringLiteral("<b>")).remove(QStringLiteral("</b>"));
+        static const QRegularExpression line(QStringLiteral("<tr><td>\\d+</td>.*<td>([^<]*)</td></tr>"));
+        static const QRegularExpression labelled(QStringLiteral("<tr><td colspan=\"4\">([^<]*)</td><td>([^<]*)</td></tr>"));
+        for (const QString &row : plain.split(QStringLiteral("\r\n"))) {
+            if (const auto m = line.match(row); m.hasMatch())
+                figures.lines << m.captured(1);
+            else if (const auto l = labelled.match(row); l.hasMatch())
+                figures.labelled.append({l.captured(1), l.captured(2)});
+        }
+    } else {
+        static const QRegularExpression line(QStringLiteral("^\\d+ x .* = (.*)$"));
+        static const QRegularExpression labelled(QStringLiteral("^(Netto|MwSt\\.[^:]*|Gesamt): (.*)$"));
+        for (const QString &row : text.split(QStringLiteral("\r\n"))) {
+            if (const auto m = line.match(row); m.hasMatch())
+                figures.lines << m.captured(1);
+            else if (const auto l = labelled.match(row); l.hasMatch())
+                figures.labelled.append({l.captured(1), l.captured(2)});
+        }
+    }
+    return figures;
+}
+
+// What the form mail of a money case must show, money as the mails write it.
+MailFigures expectedFigures(const MoneyCase &money, const QString &currency)
+{
+    auto shown = [&currency](const QString &amount) { return groupedMoney(amount) + u' ' + currency; };
+    MailFigures figures;
+    for (const QString &line : money.lines)
+        figures.lines << shown(line);
+    if (money.mode == u"netto")
+        figures.labelled.append({QStringLiteral("Netto"), shown(money.net)});
+    for (const MoneyRate &rate : money.rates)
+        figures.labelled.append({QStringLiteral("MwSt. ") + commaDecimal(rate.rate) + QStringLiteral(" %"), shown(rate.vat)});
+    figures.labelled.append({QStringLiteral("MwSt."), shown(money.vat)});
+    figures.labelled.append({QStringLiteral("Gesamt"), shown(money.total)});
+    return figures;
+}
+
 } // namespace
 
 TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
@@ -320,16 +422,27 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
         const vq::invoice::TArtikel &line = document.lines[0];
         EXPECT_EQ(line.nr, QStringLiteral("TS-1"));
         EXPECT_EQ(line.name, QStringLiteral("T-Shirt"));
-        // Netto: the order document carries the prices with VAT, unrounded.
-        EXPECT_DOUBLE_EQ(line.preis, 14.875);
+        // Netto: the invoice module takes the net prices as posted and keeps the order netto.
+        EXPECT_TRUE(order.netto);
+        EXPECT_DOUBLE_EQ(line.preis, 12.5);
         EXPECT_DOUBLE_EQ(line.mwst, 19);
         EXPECT_EQ(line.anzahl, 2);
         ASSERT_EQ(line.optionen.size(), 2);
         EXPECT_EQ(line.optionen[0].name, QStringLiteral("Farbe"));
         EXPECT_EQ(line.optionen[0].wert, QStringLiteral("rot"));
-        EXPECT_EQ(line.optionen[0].preis, std::optional<double>(1.785));
+        EXPECT_EQ(line.optionen[0].preis, std::optional<double>(1.5));
         EXPECT_EQ(line.optionen[1].wert, QStringLiteral("Hallo Welt"));
         EXPECT_FALSE(line.optionen[1].preis.has_value()); // price 0: no price
+
+        // For invoice modules that know no net prices the gross ones stay, unrounded.
+        QDomDocument doc;
+        ASSERT_TRUE(doc.setContent(mail.parts[0].body));
+        const QDomElement article = doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
+        EXPECT_EQ(QByteArray::fromBase64(article.firstChildElement(QStringLiteral("price")).text().toLatin1()), "14.875");
+        EXPECT_EQ(QByteArray::fromBase64(article.firstChildElement(QStringLiteral("netPrice")).text().toLatin1()), "12.5");
+        const QDomElement colour = article.firstChildElement(QStringLiteral("options")).firstChildElement();
+        EXPECT_EQ(colour.attribute(QStringLiteral("price")), QStringLiteral("1.785"));
+        EXPECT_EQ(colour.attribute(QStringLiteral("netPrice")), QStringLiteral("1.5"));
     }
     EXPECT_NE(uuids[0], uuids[1]);
     // Netto: the VAT is added to the total (28 + 5.32).
@@ -779,6 +892,9 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
         {"price option posted as a text option",
          {{QStringLiteral("b_opt_type0_0"), QStringLiteral("Input")}, {QStringLiteral("b_opt0_0"), QStringLiteral("rot")}}, false},
         {"price option left out", {{QStringLiteral("b_opt_count0"), QStringLiteral("0")}}, false},
+        {"price option posted twice, its other value too",
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")}, {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_2"), QStringLiteral("weiß#0")}}, false},
         {"price option posted twice, once without surcharge",
          {{QStringLiteral("b_opt_count0"), QStringLiteral("3")}, {QStringLiteral("b_opt_type0_2"), QStringLiteral("Input")},
           {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_2"), QStringLiteral("rot")}}, false},
@@ -1339,4 +1455,172 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
     QString error;
     ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
     EXPECT_EQ(document.order.nachname, QStringLiteral("Lukasz Dvorák"));
+}
+
+// Every case of the shared money table, posted as a generated page posts it
+// (brutto and netto, plain and HTML mail): the form mail shows the table's
+// line totals, VAT per rate and in all, net amount (netto) and total; the
+// order document names the VAT mode, carries the net prices as posted in
+// netto mode and none in brutto mode, keeps its gross prices, and is signed
+// over all of it.
+TEST_F(FormMailer, EveryCaseOfTheMoneyTableInTheMailsAndTheOrderDocument)
+{
+    startServer(QStringLiteral("'order_secret' => 'geheim-1234'"));
+    const QList<MoneyCase> cases = loadMoneyCases();
+    ASSERT_GE(cases.size(), 10);
+    for (const MoneyCase &money : cases) {
+        for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
+            SCOPED_TRACE((money.name + u' ' + format).toStdString());
+            clearMails();
+            auto form = orderForm(format);
+            form.removeIf([](const auto &field) { return field.first.startsWith(u"b_"); });
+            set(form, QStringLiteral("vq_tax"), scramble(money.mode));
+            set(form, QStringLiteral("vq_anzahl"), QString::number(money.articles.size()));
+            set(form, QStringLiteral("b_gesamt"), commaDecimal(money.total) + QStringLiteral(" €"));
+            form.append(moneyFields(money));
+            const Response response = post(form);
+            ASSERT_EQ(response.status, 303) << response.body.toStdString();
+            const QList<MailMessage> sent = mails();
+            ASSERT_EQ(sent.size(), 2);
+
+            const MailFigures shown = mailFigures(sent[0].text(), format == u"html");
+            const MailFigures expected = expectedFigures(money, QStringLiteral("€"));
+            EXPECT_EQ(shown.lines, expected.lines) << sent[0].text().toStdString();
+            EXPECT_EQ(shown.labelled, expected.labelled) << sent[0].text().toStdString();
+
+            if (format == u"html")
+                continue; // one order document per case is enough
+            const QByteArray body = sent[1].parts[0].body;
+            QByteArray signedText = body;
+            signedText.replace('\r', QByteArray());
+            EXPECT_EQ(sent[1].header(QStringLiteral("X-VQ-Signature")),
+                      QStringLiteral("hmac-sha256=")
+                          + QString::fromLatin1(QMessageAuthenticationCode::hash(signedText.trimmed(), "geheim-1234",
+                                                                                 QCryptographicHash::Sha256)
+                                                    .toHex()));
+            QDomDocument doc;
+            ASSERT_TRUE(doc.setContent(body)) << body.toStdString();
+            const QDomElement root = doc.documentElement();
+            EXPECT_EQ(root.firstChildElement(QStringLiteral("formdata")).firstChildElement(QStringLiteral("taxMode")).text(),
+                      money.mode);
+            const bool netto = money.mode == u"netto";
+            QDomElement article = root.firstChildElement(QStringLiteral("articles")).firstChildElement(QStringLiteral("article"));
+            for (const MoneyArticle &a : money.articles) {
+                if (a.ordered() == 0)
+                    continue;
+                ASSERT_FALSE(article.isNull()) << "a line is missing: " << a.number.toStdString();
+                SCOPED_TRACE(a.number.toStdString());
+                EXPECT_EQ(decode1252(article.firstChildElement(QStringLiteral("articleNumber")).text()), a.number);
+                const QDomElement price = article.firstChildElement(QStringLiteral("price"));
+                const QDomElement netPrice = price.nextSiblingElement();
+                if (netto) {
+                    ASSERT_EQ(netPrice.tagName(), QStringLiteral("netPrice")) << "right after the price";
+                    EXPECT_EQ(QString::fromLatin1(QByteArray::fromBase64(netPrice.text().toLatin1())), plainNumber(a.price));
+                    // The price stays gross, as older invoice modules read it.
+                    EXPECT_NEAR(QByteArray::fromBase64(price.text().toLatin1()).toDouble(),
+                                a.price.toDouble() * (100 + a.vat.toDouble()) / 100, 1e-6);
+                } else {
+                    EXPECT_TRUE(article.firstChildElement(QStringLiteral("netPrice")).isNull());
+                    EXPECT_EQ(QString::fromLatin1(QByteArray::fromBase64(price.text().toLatin1())), plainNumber(a.price));
+                }
+                QDomElement option = article.firstChildElement(QStringLiteral("options")).firstChildElement();
+                for (const MoneyOption &o : a.options) {
+                    ASSERT_FALSE(option.isNull());
+                    EXPECT_EQ(decode1252(option.text()), o.chosen().name);
+                    EXPECT_EQ(option.hasAttribute(QStringLiteral("netPrice")), netto);
+                    if (netto)
+                        EXPECT_EQ(option.attribute(QStringLiteral("netPrice")), plainNumber(o.chosen().surcharge));
+                    else
+                        EXPECT_EQ(option.attribute(QStringLiteral("price")), plainNumber(o.chosen().surcharge));
+                    option = option.nextSiblingElement();
+                }
+                article = article.nextSiblingElement(QStringLiteral("article"));
+            }
+            EXPECT_TRUE(article.isNull()) << "a line too many";
+            // The net surcharge stands right after the gross one.
+            if (netto && body.contains("<option ")) {
+                EXPECT_TRUE(QRegularExpression(QStringLiteral("<option name=\"[^\"]*\" price=\"[^\"]*\" netPrice=\"[^\"]*\">"))
+                                .match(QString::fromLatin1(body))
+                                .hasMatch())
+                    << body.toStdString();
+            }
+            // The invoice module's reader still takes the document.
+            vq::invoice::TOrderDocument document;
+            QString error;
+            EXPECT_TRUE(vq::invoice::readOrderDocument(body, &document, &error)) << error.toStdString();
+        }
+    }
+}
+
+// Amounts the money rule cannot or must not carry are refused before any
+// mail goes out: a line above 1,000,000,000.00 (also when only its rounding
+// makes it so), a product beyond the integers, a quantity above max_quantity,
+// and a price option posted twice to count its surcharge or discount twice.
+TEST_F(FormMailer, RefusesLinesTheMoneyRuleCannotCarry)
+{
+    startServer();
+    QList<QPair<QString, QString>> manyOptions = {{QStringLiteral("b_anz0"), QStringLiteral("100000")},
+                                                  {QStringLiteral("b_opt_count0"), QStringLiteral("50")}};
+    for (int j = 0; j < 50; ++j) {
+        const QString n = QStringLiteral("0_") + QString::number(j);
+        manyOptions.append({QStringLiteral("b_opt_type") + n, QStringLiteral("Price")});
+        manyOptions.append({QStringLiteral("b_optname") + n, QStringLiteral("Extra ") + QString::number(j)});
+        manyOptions.append({QStringLiteral("b_opt") + n, QStringLiteral("ja#999999999.99")});
+    }
+    const QString tooHigh = QStringLiteral("zu hohen Betrag");
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        QString refusal; // empty: accepted, with this total
+        QString total = {};
+    };
+    const Case cases[] = {
+        {"line of exactly a billion",
+         {{QStringLiteral("b_anz0"), QStringLiteral("1")}, {QStringLiteral("b_preis0"), QStringLiteral("999999998.5")}},
+         {}, QStringLiteral("1.000.000.000,00 €")},
+        {"line a cent above a billion",
+         {{QStringLiteral("b_anz0"), QStringLiteral("1")}, {QStringLiteral("b_preis0"), QStringLiteral("999999998.51")}},
+         tooHigh},
+        {"line above a billion from prices below it",
+         {{QStringLiteral("b_anz0"), QStringLiteral("2")}, {QStringLiteral("b_preis0"), QStringLiteral("500000000")}},
+         tooHigh},
+        {"line rounded above a billion",
+         {{QStringLiteral("b_anz0"), QStringLiteral("3")}, {QStringLiteral("b_preis0"), QStringLiteral("333333333.335")},
+          {QStringLiteral("b_opt0_0"), QStringLiteral("rot#0.00")}},
+         tooHigh},
+        {"quantity times 50 surcharges beyond the integers", manyOptions, tooHigh},
+        {"quantity of max_quantity", {{QStringLiteral("b_anz0"), QStringLiteral("100000")}, {QStringLiteral("b_preis0"), QStringLiteral("0.01")},
+                                      {QStringLiteral("b_opt0_0"), QStringLiteral("rot#0.00")}},
+         {}, QStringLiteral("1.000,00 €")},
+        {"quantity above max_quantity", {{QStringLiteral("b_anz0"), QStringLiteral("100001")}}, QStringLiteral("ungültige Menge")},
+        {"quantity of twenty digits", {{QStringLiteral("b_anz0"), QStringLiteral("18446744073709551617")}},
+         QStringLiteral("ungültige Menge")},
+        {"surcharge posted twice",
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")}, {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_2"), QStringLiteral("rot#1.50")}},
+         QStringLiteral("ungültigen Aufpreis")},
+        {"discount posted twice",
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-1.50")}, {QStringLiteral("b_opt_count0"), QStringLiteral("3")},
+          {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")},
+          {QStringLiteral("b_opt0_2"), QStringLiteral("rot#-1.50")}},
+         QStringLiteral("ungültigen Aufpreis")},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        for (const auto &[name, value] : c.changes)
+            set(form, name, value);
+        const Response response = post(form);
+        if (c.refusal.isEmpty()) {
+            EXPECT_EQ(response.status, 303) << c.what << "\n" << response.body.toStdString();
+            ASSERT_EQ(mails().size(), 2) << c.what;
+            EXPECT_TRUE(mails()[0].text().contains(QStringLiteral("Gesamt: ") + c.total)) << c.what << "\n"
+                                                                                         << mails()[0].text().toStdString();
+        } else {
+            EXPECT_EQ(response.status, 400) << c.what;
+            EXPECT_TRUE(response.body.contains(c.refusal)) << c.what << "\n" << response.body.toStdString();
+            EXPECT_TRUE(mails().isEmpty()) << c.what;
+        }
+    }
 }

@@ -2,7 +2,7 @@
 // each case on the form VQFORM and prints what the form then holds.
 //
 // node run_pages.js CASES.json
-//   CASES.json: {"cases": [{"page": "/abs/file.html",
+//   CASES.json: {"cases": [{"page": "/abs/file.html" | "url": "http://127.0.0.1:PORT/...",
 //                           "steps": [{"fill": name, "value": text} |
 //                                     {"check": name} | {"uncheck": name} |
 //                                     {"select": name, "index": k}],
@@ -20,7 +20,7 @@ async function runCase(context, job) {
   const errors = [];
   page.on('pageerror', (e) => errors.push(String(e.message || e)));
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
-  await page.goto('file://' + job.page);
+  await page.goto(job.url || 'file://' + job.page);
   const field = (name) => `form[name="VQFORM"] [name="${name}"]`;
   for (const step of job.steps || []) {
     if ('fill' in step) {
@@ -59,9 +59,11 @@ async function main() {
       timeout: 60000,
     });
     context.setDefaultTimeout(10000);
-    // The pages are local files; nothing may leave the machine.
-    await context.route('**/*', (route) =>
-      route.request().url().startsWith('file:') ? route.continue() : route.abort());
+    // The pages are local files or served on 127.0.0.1; nothing may leave the machine.
+    await context.route('**/*', (route) => {
+      const url = new URL(route.request().url());
+      return url.protocol === 'file:' || url.hostname === '127.0.0.1' ? route.continue() : route.abort();
+    });
     const results = [];
     for (const job of cases)
       results.push(await runCase(context, job));
