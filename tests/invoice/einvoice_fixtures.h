@@ -4,7 +4,12 @@
 #include "invoice_database.h"
 #include "xrechnung.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include <optional>
 
@@ -101,6 +106,32 @@ inline InvoiceData invoiceData(const TMandant &client, TBestellung order, const 
     auto data = makeInvoiceData(client, order, lines, &error);
     EXPECT_TRUE(data) << error.toStdString();
     return data.value_or(InvoiceData{client, order, lines, {}});
+}
+
+// The official e-invoice rules beside the project, when they are at hand:
+// public data the project does not ship. Empty, with a notice printed, when
+// they are not (the caller skips).
+inline QString officialRules(const char *script)
+{
+    const QString rules = QDir(QStringLiteral(VQ_SOURCE_DIR "/../shared/einvoice")).absolutePath();
+    if (QFileInfo::exists(rules + u'/' + QString::fromLatin1(script)))
+        return rules + u'/' + QString::fromLatin1(script);
+    std::printf("NOTICE: %s not found: the official e-invoice rules are not at hand, conformance not checked.\n",
+                qPrintable(rules));
+    return {};
+}
+
+// Runs one of the rules' scripts on a file; its report, and whether it
+// passes: exit 0 and the verdict word ("ACCEPT" for XML, "PASS" for a PDF).
+inline bool officialRulesAccept(const QString &script, const QString &file, QString *report,
+                                const char *verdict = "ACCEPT")
+{
+    QProcess validate;
+    validate.setProcessChannelMode(QProcess::MergedChannels);
+    validate.start(QStringLiteral("sh"), {script, file});
+    const bool finished = validate.waitForFinished(300000);
+    *report = QString::fromUtf8(validate.readAll());
+    return finished && validate.exitCode() == 0 && report->contains(QLatin1String(verdict));
 }
 
 // Gross unit price of a line: price plus option surcharges.

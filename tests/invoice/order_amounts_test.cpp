@@ -60,7 +60,7 @@ TEST(OrderAmounts, MoneyTableGivesTheSameCentsAsThePageAndTheFormMailer)
         SCOPED_TRACE(c.name.toStdString());
         const QList<OrderLineInput> input = inputOf(moneyLines(c));
         QString error;
-        const auto a = computeOrderAmounts(input, c.netto, &error);
+        const auto a = computeOrderAmounts(input, c.netto(), &error);
         ASSERT_TRUE(a) << error.toStdString();
         QStringList lines;
         for (const OrderLineAmounts &line : a->lines)
