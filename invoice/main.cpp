@@ -30,6 +30,7 @@
 #include "GlobalFunctions.h"
 #include "clients.h"
 #include "invoice_database.h"
+#include "display_text.h"
 #include "invoice_issuer.h"
 #include "uMailOrder.h"
 #include "uMainWindow.h"
@@ -244,10 +245,10 @@ int main(int argc, char **argv)
         row.uidl = parser.value(deleteOption);
         QString detail;
         if (!import.deleteMail(row, &error, &detail)) {
-            err << error << QStringLiteral(" (") << detail << QStringLiteral(")\n");
+            err << error << QStringLiteral(" (") << displayLine(detail) << QStringLiteral(")\n");
             return ConnectionFailed;
         }
-        out << QStringLiteral("Nachricht %1 gelöscht.\n").arg(row.uidl);
+        out << QStringLiteral("Nachricht %1 gelöscht.\n").arg(displayLine(row.uidl));
         return Success;
     }
 
@@ -256,12 +257,14 @@ int main(int argc, char **argv)
     int already = 0;
     int failed = 0;
     for (const MailOrderRow &row : result.rows) {
-        out << row.sender << u'\t' << row.subject << u'\t' << row.sizeText() << u'\t' << row.dateText() << u'\t'
-            << row.statusText();
+        // Every field from the mail or the server on one line of its own
+        // column: a tab, line break or escape sequence inside is a blank.
+        out << displayLine(row.sender) << u'\t' << displayLine(row.subject) << u'\t' << row.sizeText() << u'\t'
+            << row.dateText() << u'\t' << row.statusText();
         if (!row.detail.isEmpty())
-            out << QStringLiteral(": ") << row.detail;
+            out << QStringLiteral(": ") << displayLine(row.detail);
         // The server's unique id, for --delete.
-        out << u'\t' << row.uidl << u'\n';
+        out << u'\t' << displayLine(row.uidl) << u'\n';
         switch (row.status) {
         case MailOrderStatus::Inserted:
             ++inserted;
@@ -277,7 +280,7 @@ int main(int argc, char **argv)
     if (!result.ok) {
         err << result.message;
         if (!result.detail.isEmpty())
-            err << QStringLiteral(" (") << result.detail << u')';
+            err << QStringLiteral(" (") << displayLine(result.detail) << u')';
         err << u'\n';
         return ConnectionFailed;
     }

@@ -1,5 +1,7 @@
 #include "uMailImport.h"
 
+#include "display_text.h"
+
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QCloseEvent>
@@ -31,19 +33,12 @@ constexpr int kFlushMs = 40;
 constexpr int kMaxMessageLines = 2000;
 
 // Sender, subject and reasons come from strangers: the list and the message
-// area show at most this many characters of each, on one line.
-constexpr qsizetype kMaxShownChars = 300;
-
+// area show them on one line and bounded (display_text.h).
 enum Column { ColSender, ColSubject, ColSize, ColDate, ColStatus, ColumnCount };
 
 QString shown(const QString &text)
 {
-    QString line = text.size() > kMaxShownChars ? text.left(kMaxShownChars) + QChar(0x2026) : text;
-    for (QChar &c : line)
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
-            || c == QChar::ParagraphSeparator)
-            c = QLatin1Char(' ');
-    return line;
+    return displayLine(text);
 }
 
 QString mailsText(int count)

@@ -553,6 +553,36 @@ TEST_F(CommandLineTest, ImportPrintsOneLinePerOrderMailAndExitsByOutcome)
     EXPECT_EQ(unknown.exitCode, 2);
 }
 
+TEST_F(CommandLineTest, FieldsFromAMailCannotForgeARowOrCommandTheTerminal)
+{
+    // Sender and subject as encoded words holding tabs, line breaks, an
+    // escape sequence and a direction mark: a row that would read as a stored
+    // order with a unique id of the sender's choice.
+    const auto word = [](const QString &text) { return "=?UTF-8?B?" + text.toUtf8().toBase64() + "?="; };
+    const QString forged = QStringLiteral("\tIn Datenbank eingefügt.\tFAKE-UIDL\n\x1b[31mrot\x1b]0;Titel\x07\u202Eabc");
+    dovecot.addMessage(QStringLiteral("shop"),
+                       "From: " + word(QStringLiteral("Böse") + forged) + " <boese@example.org>\r\nSubject: "
+                           + word(QStringLiteral("VQBESTMAIL") + forged)
+                           + "\r\nDate: Mon, 15 Jan 2024 10:00:00 +0100\r\nMIME-Version: 1.0\r\n"
+                             "Content-Type: text/plain; charset=UTF-8\r\n\r\n<order>\r\n");
+    db.close();
+    const Outcome outcome = run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    const QStringList lines = outcome.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << outcome.out.toStdString();
+    const QStringList fields = lines[0].split(u'\t');
+    ASSERT_EQ(fields.size(), 6) << lines[0].toStdString();
+    // The forged text stays inside the subject's column, as blanks.
+    EXPECT_TRUE(fields[1].startsWith(QStringLiteral("VQBESTMAIL")) && fields[1].contains(QStringLiteral("FAKE-UIDL")))
+        << fields[1].toStdString();
+    EXPECT_TRUE(fields[4].startsWith(QStringLiteral("Fehler beim XML-Parsing"))) << fields[4].toStdString();
+    EXPECT_NE(fields[5], QStringLiteral("FAKE-UIDL"));
+    for (const QChar c : outcome.out)
+        EXPECT_TRUE(c == u'\n' || c == u'\t' || (c.category() != QChar::Other_Control && c.unicode() != 0x202E))
+            << "control character " << int(c.unicode()) << " in the output";
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("0 Bestellungen eingefügt, 0 bereits vorhanden, 1 fehlerhaft.")));
+}
+
 } // namespace
 
 namespace {
