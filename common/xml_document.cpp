@@ -86,9 +86,9 @@ QByteArray XmlDocument::toByteArray() const
     return m_dom.toByteArray(2);
 }
 
-bool XmlDocument::saveFile(const QString &path, QString *error) const
+bool XmlDocument::saveFile(const QString &path, QString *error, FileAccess access) const
 {
-    return writeFileSafely(path, toByteArray(), error);
+    return writeFileSafely(path, toByteArray(), error, access);
 }
 
 QList<QDomElement> childElements(const QDomElement &parent)

@@ -3,6 +3,8 @@
 // append, delete, and write the whole tree safely to a file.
 #pragma once
 
+#include "safe_file.h"
+
 #include <QDomDocument>
 #include <QDomElement>
 #include <QList>
@@ -25,7 +27,7 @@ public:
 
     // Writes the tree as indented UTF-8 to a temporary file that replaces
     // path only when everything was written; the old file survives a failure.
-    bool saveFile(const QString &path, QString *error) const;
+    bool saveFile(const QString &path, QString *error, FileAccess access = FileAccess::Shared) const;
     QByteArray toByteArray() const;
 
     QDomElement root() const { return m_dom.documentElement(); }

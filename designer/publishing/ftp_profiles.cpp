@@ -74,7 +74,9 @@ bool writeFtpProfiles(const QString &path, const QList<TFtpProfile> &profiles, Q
         appendTextElement(element, QStringLiteral("passiv"), boolText(profile.passiv));
         appendTextElement(element, QStringLiteral("ftps"), boolText(profile.ftps));
     }
-    return document.saveFile(path, error);
+    // The file holds the FTP passwords: for its owner's eyes only, like the
+    // invoice database.
+    return document.saveFile(path, error, FileAccess::OwnerOnly);
 }
 
 } // namespace vq

@@ -2,6 +2,7 @@
 #include "ftp_profiles.h"
 #include "test_support.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,6 +21,29 @@ TEST(FtpProfiles, RoundTripKeepsEveryValue)
     ASSERT_TRUE(writeFtpProfiles(path, profiles, &error)) << error.toStdString();
     EXPECT_EQ(readFtpProfiles(path, &error), profiles);
     EXPECT_TRUE(error.isEmpty());
+}
+
+TEST(FtpProfiles, OnlyTheOwnerMayReadThePasswords)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("profiles.xml"));
+    // A file an older version left readable for everyone.
+    writeFile(path, "<?xml version=\"1.0\"?><xml><profiles/></xml>");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                                | QFileDevice::ReadOther));
+    QList<TFtpProfile> profiles(1);
+    profiles[0] = {QStringLiteral("Shop"), QStringLiteral("ftp.example.org"), QStringLiteral("21"),
+                   QStringLiteral("kunde"), QStringLiteral("geheim"), true, false};
+    QString error;
+    ASSERT_TRUE(writeFtpProfiles(path, profiles, &error)) << error.toStdString();
+    EXPECT_EQ(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(readFtpProfiles(path, &error), profiles);
+    // A new file too.
+    QFile::remove(path);
+    ASSERT_TRUE(writeFtpProfiles(path, profiles, &error)) << error.toStdString();
+    EXPECT_EQ(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 TEST(FtpProfiles, OlderAndDamagedFiles)
