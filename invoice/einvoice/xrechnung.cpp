@@ -2,6 +2,7 @@
 
 
 #include <QHash>
+#include <QSet>
 #include <QXmlStreamWriter>
 
 #include <cmath>
@@ -153,13 +154,41 @@ QString countryCode(const QString &land)
         {QStringLiteral("finnland"), QStringLiteral("FI")},    {QStringLiteral("irland"), QStringLiteral("IE")},
         {QStringLiteral("griechenland"), QStringLiteral("GR")}, {QStringLiteral("slowakei"), QStringLiteral("SK")},
         {QStringLiteral("slowenien"), QStringLiteral("SI")},   {QStringLiteral("kroatien"), QStringLiteral("HR")},
+        {QStringLiteral("rumänien"), QStringLiteral("RO")},    {QStringLiteral("bulgarien"), QStringLiteral("BG")},
+        {QStringLiteral("estland"), QStringLiteral("EE")},     {QStringLiteral("lettland"), QStringLiteral("LV")},
+        {QStringLiteral("litauen"), QStringLiteral("LT")},     {QStringLiteral("malta"), QStringLiteral("MT")},
+        {QStringLiteral("zypern"), QStringLiteral("CY")},      {QStringLiteral("island"), QStringLiteral("IS")},
+        {QStringLiteral("türkei"), QStringLiteral("TR")},      {QStringLiteral("vereinigte staaten"), QStringLiteral("US")},
+        {QStringLiteral("usa"), QStringLiteral("US")},         {QStringLiteral("kanada"), QStringLiteral("CA")},
+        {QStringLiteral("netherlands"), QStringLiteral("NL")},
+        {QStringLiteral("france"), QStringLiteral("FR")},      {QStringLiteral("belgium"), QStringLiteral("BE")},
+        {QStringLiteral("italy"), QStringLiteral("IT")},       {QStringLiteral("spain"), QStringLiteral("ES")},
     };
+    // ISO 3166-1 alpha-2, and XI (Northern Ireland) that VAT uses.
+    static const QSet<QString> isoCodes = [] {
+        const QString all = QStringLiteral(
+        "AD AE AF AG AI AL AM AO AQ AR AS AT AU AW AX AZ BA BB BD BE "
+        "BF BG BH BI BJ BL BM BN BO BQ BR BS BT BV BW BY BZ CA CC CD "
+        "CF CG CH CI CK CL CM CN CO CR CU CV CW CX CY CZ DE DJ DK DM "
+        "DO DZ EC EE EG EH ER ES ET FI FJ FK FM FO FR GA GB GD GE GF "
+        "GG GH GI GL GM GN GP GQ GR GS GT GU GW GY HK HM HN HR HT HU "
+        "ID IE IL IM IN IO IQ IR IS IT JE JM JO JP KE KG KH KI KM KN "
+        "KP KR KW KY KZ LA LB LC LI LK LR LS LT LU LV LY MA MC MD ME "
+        "MF MG MH MK ML MM MN MO MP MQ MR MS MT MU MV MW MX MY MZ NA "
+        "NC NE NF NG NI NL NO NP NR NU NZ OM PA PE PF PG PH PK PL PM "
+        "PN PR PS PT PW PY QA RE RO RS RU RW SA SB SC SD SE SG SH SI "
+        "SJ SK SL SM SN SO SR SS ST SV SX SY SZ TC TD TF TG TH TJ TK "
+        "TL TM TN TO TR TT TV TW TZ UA UG UM US UY UZ VA VC VE VG VI "
+        "VN VU WF WS YE YT ZA ZM ZW "
+        "XI");
+        const QStringList list = all.split(u' ', Qt::SkipEmptyParts);
+        return QSet<QString>(list.begin(), list.end());
+    }();
     const QString text = land.trimmed();
     if (text.isEmpty())
         return QStringLiteral("DE");
-    if (text.size() == 2 && text.at(0).isLetter() && text.at(1).isLetter() && text.at(0).unicode() < 128
-        && text.at(1).unicode() < 128)
-        return text.toUpper();
+    if (text.size() == 2)
+        return isoCodes.contains(text.toUpper()) ? text.toUpper() : QString();
     return names.value(text.toLower());
 }
 

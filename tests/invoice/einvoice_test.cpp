@@ -28,6 +28,14 @@ TEST(EInvoiceXml, NamesEveryMissingItemAndWritesNothing)
     input = invoiceData(seller(), order(false), {line("Seife", 1, 2.5, 19)}, QDate(2026, 12, 10));
     input.client.iban = QStringLiteral("DE02 1203 0000 0000 2020 52");
     EXPECT_TRUE(buildXRechnung(input).message().contains(u"IBAN"));
+
+    // A country code the order makes up is named, and no file is written.
+    input = invoiceData(seller(), order(false), {line("Seife", 1, 2.5, 19)}, QDate(2026, 12, 10));
+    input.order.land = QStringLiteral("XX");
+    const TEInvoiceResult country = buildXRechnung(input);
+    EXPECT_TRUE(country.xml.isEmpty());
+    EXPECT_TRUE(country.message().contains(QStringLiteral("Land des Käufers als Ländername oder ISO-Code (\"XX\" ist unbekannt)")))
+        << country.message().toStdString();
 }
 
 TEST(EInvoiceXml, CodesAndCheckSums)
@@ -44,6 +52,11 @@ TEST(EInvoiceXml, CodesAndCheckSums)
     EXPECT_EQ(countryCode(QStringLiteral("Österreich")), QStringLiteral("AT"));
     EXPECT_EQ(countryCode(QStringLiteral("ch")), QStringLiteral("CH"));
     EXPECT_EQ(countryCode(QStringLiteral("Atlantis")), QString());
+    // Two letters are a code only when ISO 3166-1 has it.
+    for (const char *code : {"XX", "ZZ", "EU", "UK", "Q1", "d\xc3\xa9"})
+        EXPECT_EQ(countryCode(QString::fromUtf8(code)), QString()) << code;
+    for (const char *code : {"de", "AT", "ch", "FR", "XI", "US", "SS"})
+        EXPECT_EQ(countryCode(QString::fromLatin1(code)), QString::fromLatin1(code).toUpper()) << code;
 }
 
 TEST(EInvoiceXml, HoldsEveryLineOptionAndTotal)
