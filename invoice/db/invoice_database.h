@@ -75,6 +75,11 @@ struct KnownMessage
         0; // bytes as the server listed them; 0: not known (remembered by an older version)
     QDateTime date;
     bool orderStored = false; // read only: an order with that uuid is in the database
+    // An order mail the import cannot use as it is: listed again from here,
+    // not fetched again, until the server gives its id to another message.
+    enum Refusal { NotRefused = 0, Damaged = 1, NotSigned = 2, NotStorable = 3 };
+    Refusal refusal = NotRefused;
+    QString reason; // what the import said, for the list
 
     // A server may give the id of a deleted message to a new one: only a
     // message listed with the remembered size is the remembered message;

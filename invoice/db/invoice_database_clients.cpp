@@ -106,8 +106,18 @@ bool TInvoiceDatabase::updateClient(const TMandant &client)
 {
     QVariantList values = clientValues(client);
     values << client.id;
-    return exec(QStringLiteral("UPDATE Mandant SET %1 WHERE Mandant_ID = ?").arg(assignments(kClientColumns)),
-                values);
+    if (!begin())
+        return false;
+    // Order mails refused for their signature are read again once the
+    // client's order secret has changed: they may be valid under the new one.
+    const bool ok =
+        exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Abgelehnt = %1 "
+                            "AND EXISTS (SELECT 1 FROM Mandant WHERE Mandant_ID = ? "
+                            "AND COALESCE(Mandant_Bestellgeheimnis, '') <> ?)")
+                 .arg(int(KnownMessage::NotSigned)),
+             {client.id, client.id, client.bestellgeheimnis.isNull() ? QStringLiteral("") : client.bestellgeheimnis})
+        && exec(QStringLiteral("UPDATE Mandant SET %1 WHERE Mandant_ID = ?").arg(assignments(kClientColumns)), values);
+    return ok ? commit() : rollbackKeepingError();
 }
 
 bool TInvoiceDatabase::deleteClient(int id)

@@ -23,7 +23,8 @@ std::optional<QList<KnownMessage>> TInvoiceDatabase::knownMessages(int mandantId
         "SELECT n.Nachricht_UIDL, n.Nachricht_Bestellmail, n.Nachricht_UUID, n.Nachricht_Absender, "
         "n.Nachricht_Betreff, n.Nachricht_Groesse, n.Nachricht_Datum, "
         "CASE WHEN n.Nachricht_Bestellmail = 1 AND EXISTS (SELECT 1 FROM Bestellung b "
-        "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END "
+        "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END, "
+        "n.Nachricht_Abgelehnt, n.Nachricht_Grund "
         "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ? "
         "ORDER BY n.Nachricht_ID"));
     q.addBindValue(mandantId);
@@ -41,6 +42,11 @@ std::optional<QList<KnownMessage>> TInvoiceDatabase::knownMessages(int mandantId
             m.subject = q.value(4).toString();
             m.date = timestampFrom(q.value(6));
             m.orderStored = q.value(7).toInt() != 0;
+            const int refusal = q.value(8).toInt();
+            if (refusal >= KnownMessage::Damaged && refusal <= KnownMessage::NotStorable) {
+                m.refusal = KnownMessage::Refusal(refusal);
+                m.reason = q.value(9).toString();
+            }
         }
         result << m;
     }
@@ -57,17 +63,21 @@ bool TInvoiceDatabase::rememberMessage(int mandantId, const QString &mailbox, co
         QStringLiteral(
             "INSERT INTO Nachricht (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL, "
             "Nachricht_Bestellmail, Nachricht_UUID, Nachricht_Absender, Nachricht_Betreff, "
-            "Nachricht_Groesse, Nachricht_Datum) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "Nachricht_Groesse, Nachricht_Datum, Nachricht_Abgelehnt, Nachricht_Grund) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
             "ON CONFLICT (Nachricht_MandantID, Nachricht_Postfach, Nachricht_UIDL) DO UPDATE SET "
             "Nachricht_Bestellmail = excluded.Nachricht_Bestellmail, "
             "Nachricht_UUID = excluded.Nachricht_UUID, "
             "Nachricht_Absender = excluded.Nachricht_Absender, "
             "Nachricht_Betreff = excluded.Nachricht_Betreff, "
             "Nachricht_Groesse = excluded.Nachricht_Groesse, "
-            "Nachricht_Datum = excluded.Nachricht_Datum"),
+            "Nachricht_Datum = excluded.Nachricht_Datum, "
+            "Nachricht_Abgelehnt = excluded.Nachricht_Abgelehnt, "
+            "Nachricht_Grund = excluded.Nachricht_Grund"),
         {mandantId, mailbox, m.uidl, m.orderMail ? 1 : 0, m.uuid, m.sender, m.subject, m.size,
          m.date.isValid() ? QVariant(timestampText(m.date))
-                          : QVariant(QMetaType(QMetaType::QString))});
+                          : QVariant(QMetaType(QMetaType::QString)),
+         int(m.refusal), m.reason.left(2000)});
 }
 
 bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox, const QList<KnownMessage> &messages)

@@ -47,6 +47,12 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
         // them; empty (every older order) or "brutto": the prices include VAT.
         s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Preisberechnung TEXT DEFAULT ''");
     }
+    if (toVersion == 5) {
+        // Why the import refused an order mail (KnownMessage::Refusal), 0:
+        // not refused; and the reason it showed.
+        s << QStringLiteral("ALTER TABLE Nachricht ADD COLUMN Nachricht_Abgelehnt INTEGER NOT NULL DEFAULT 0");
+        s << QStringLiteral("ALTER TABLE Nachricht ADD COLUMN Nachricht_Grund TEXT DEFAULT ''");
+    }
     return s;
 }
 

@@ -12,8 +12,9 @@ enum class SqlDialect { SQLite, PostgreSQL };
 // 1: the first schema. 2: unique order identifiers, the client's order secret.
 // 3: what electronic invoices need (the client's tax and bank data and
 // telephone, the order's invoice date and buyer reference). 4: how an order
-// was priced (prices with or without VAT).
-inline constexpr int kSchemaVersion = 4;
+// was priced (prices with or without VAT). 5: order mails the import refused,
+// remembered with the reason so that they are not fetched again.
+inline constexpr int kSchemaVersion = 5;
 
 // Statements that create an empty database of the given version with the
 // initial states, in order: the first schema followed by every upgrade step,

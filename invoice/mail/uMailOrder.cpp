@@ -182,6 +182,26 @@ TMailOrder::TMailOrder(TInvoiceDatabase &db, int mandantId)
 {
 }
 
+namespace {
+
+// How a remembered order mail is listed again.
+MailOrderStatus statusOfRefusal(KnownMessage::Refusal refusal)
+{
+    switch (refusal) {
+    case KnownMessage::Damaged:
+        return MailOrderStatus::DocumentError;
+    case KnownMessage::NotSigned:
+        return MailOrderStatus::NotSigned;
+    case KnownMessage::NotStorable:
+        return MailOrderStatus::StoreError;
+    case KnownMessage::NotRefused:
+        break;
+    }
+    return MailOrderStatus::AlreadyThere;
+}
+
+} // namespace
+
 MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
 {
     MailImportResult result;
@@ -285,7 +305,8 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
 
     // Which messages need the server: those not known, and known order mails
     // whose order was deleted from the database since (read again, as a fresh
-    // run would). Known order mails still stored are listed from what we know.
+    // run would). Known order mails still stored, and those refused before
+    // (damaged, unsigned, not storable), are listed from what we know.
     QList<int> toFetch;
     for (int n = 1; n <= messages; ++n) {
         const QString uid = uidOf.value(n);
@@ -293,7 +314,8 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         // A server may hand the id of a deleted message to a new one: a known
         // id listed with another size is read again.
         if (knownMessage == known.constEnd() || !knownMessage->sameMessage(sizeOf.value(n, -1))
-            || (knownMessage->orderMail && !knownMessage->orderStored))
+            || (knownMessage->orderMail && !knownMessage->orderStored
+                && knownMessage->refusal == KnownMessage::NotRefused))
             toFetch << n;
     }
     result.fetched = static_cast<int>(toFetch.size());
@@ -364,7 +386,8 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             row.subject = knownMessage->subject;
             row.size = sizeOf.value(n, knownMessage->size);
             row.date = knownMessage->date;
-            row.status = MailOrderStatus::AlreadyThere;
+            row.status = statusOfRefusal(knownMessage->refusal);
+            row.detail = knownMessage->reason;
             addRow(row);
             continue;
         }
@@ -407,10 +430,21 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         message.size = row.size;
         message.date = row.date;
 
+        // A mail refused as it is stays refused: remembered with its reason,
+        // it is listed again by later runs but not fetched again.
+        const auto refuse = [&](KnownMessage::Refusal why) {
+            if (uid.isEmpty())
+                return;
+            message.refusal = why;
+            message.reason = row.detail;
+            learned << message;
+        };
+
         if (fetched.tooLarge) {
             row.status = MailOrderStatus::DocumentError;
             row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
             result.messages << QString::fromUtf16(kTextXmlError);
+            refuse(KnownMessage::Damaged);
             addRow(row);
             continue;
         }
@@ -421,6 +455,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             row.status = MailOrderStatus::NotSigned;
             row.detail = mail.signature.isEmpty() ? QStringLiteral("Die E-Mail trägt keine Signatur.")
                                                   : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
+            refuse(KnownMessage::NotSigned);
             addRow(row);
             continue;
         }
@@ -435,6 +470,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             row.status = MailOrderStatus::DocumentError;
             row.detail = error;
             result.messages << QString::fromUtf16(kTextXmlError);
+            refuse(KnownMessage::Damaged);
         } else if (message.uuid = uuid; !complete) {
             // An order already stored is reported as such even when the rest of
             // its document is damaged.
@@ -451,6 +487,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
                 row.status = MailOrderStatus::DocumentError;
                 row.detail = error;
                 result.messages << QString::fromUtf16(kTextXmlError);
+                refuse(KnownMessage::Damaged);
             }
         } else {
             // Whether the order is there is decided under the write lock.
@@ -465,6 +502,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
                 row.status = MailOrderStatus::StoreError; // this order only; the run goes on
                 row.detail = m_db.lastError();
                 result.messages << QString::fromUtf16(kTextStoreError);
+                refuse(KnownMessage::NotStorable);
             } else {
                 // Nothing of the order was stored; the next run tries again.
                 row.status = MailOrderStatus::StoreError;

@@ -112,7 +112,7 @@ TEST_P(InvoiceDatabaseTest, DeletesCascadeFromClientToOrderToLineToOption)
     addOption(lineA2, 2);
     addOption(addLine(orderA2, "3", 1, 10, 19), 3);
     addOption(addLine(orderB, "4", 1, 10, 19), 4);
-    ASSERT_TRUE(db.rememberMessages(a, QStringLiteral("box"), {KnownMessage{QStringLiteral("u1"), false, {}, {}, {}, 0, {}}}));
+    ASSERT_TRUE(db.rememberMessages(a, QStringLiteral("box"), {KnownMessage{QStringLiteral("u1"), false, {}, {}, {}, 0, {}, false, KnownMessage::NotRefused, {}}}));
 
     ASSERT_TRUE(db.deleteLine(lineA2));
     EXPECT_EQ(count("Artikel"), 3);
@@ -329,7 +329,7 @@ TEST_P(InvoiceDatabaseTest, MailOrderThatFailsPartWayLeavesNothing)
     TOption bad;
     bad.name = QStringLiteral("boom");
     line.optionen = {good, bad};
-    KnownMessage message{QStringLiteral("uid-1"), true, QStringLiteral("half"), {}, {}, 10, {}};
+    KnownMessage message{QStringLiteral("uid-1"), true, QStringLiteral("half"), {}, {}, 10, {}, false, KnownMessage::NotRefused, {}};
     EXPECT_EQ(
         db.storeMailOrder(order, {line, line}, client, QStringLiteral("box"), &message).outcome,
         MailOrderStore::Failed);

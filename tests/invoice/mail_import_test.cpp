@@ -158,10 +158,13 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_EQ(count("Artikel"), 6);
     EXPECT_EQ(count("Optionen"), 8);
 
-    // Second run: only the damaged mail, which was not remembered, is fetched again.
+    // Second run: nothing is fetched again; the damaged mail is remembered
+    // with its reason and listed as before.
     const MailImportResult second = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(second.connected);
-    EXPECT_EQ(second.fetched, 1);
+    EXPECT_EQ(second.fetched, 0);
+    EXPECT_EQ(second.rows[4].detail, first.rows[4].detail);
+    EXPECT_FALSE(second.rows[4].detail.isEmpty());
     QStringList again = expected;
     for (int i : {0, 1, 2, 5})
         again[i].replace(QStringLiteral("In Datenbank eingefügt."), QStringLiteral("Bereits in DB vorhanden."));
@@ -178,7 +181,7 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     ASSERT_TRUE(db.deleteOrder(byUuid("b64-0002").id));
     const MailImportResult third = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(third.connected);
-    EXPECT_EQ(third.fetched, 3);
+    EXPECT_EQ(third.fetched, 2);
     ASSERT_EQ(third.rows.size(), 7);
     EXPECT_EQ(third.rows[1].status, MailOrderStatus::Inserted);
     EXPECT_EQ(third.rows[6].status, MailOrderStatus::Inserted);
@@ -264,7 +267,7 @@ TEST_P(MailImportTest, RefusedLoginChangesNothing)
               QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen."));
     EXPECT_TRUE(result.rows.isEmpty());
     EXPECT_EQ(count("Bestellung"), 4);
-    EXPECT_EQ(count("Nachricht"), 7); // what the first run learned stays
+    EXPECT_EQ(count("Nachricht"), 8); // what the first run learned stays, the damaged mail too
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, MailImportTest, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
@@ -459,6 +462,15 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
                                   S::NotSigned}));
     EXPECT_EQ(signedOnly.rows[2].statusText(), QStringLiteral("nicht signiert"));
     EXPECT_EQ(count("Bestellung"), 2);
+
+    // The refused mails are remembered: listed again with their reason, not fetched again.
+    const MailImportResult again = TMailOrder(db, clientId).importOrders();
+    ASSERT_TRUE(again.ok) << again.detail.toStdString();
+    EXPECT_EQ(again.fetched, 0);
+    ASSERT_EQ(again.rows.size(), 7);
+    EXPECT_EQ(again.rows[2].status, MailOrderStatus::NotSigned);
+    EXPECT_EQ(again.rows[2].detail, signedOnly.rows[2].detail);
+    EXPECT_EQ(again.rows[3].detail, signedOnly.rows[3].detail);
 
     // Without the secret every order mail counts again, signed or not.
     client.bestellgeheimnis.clear();
