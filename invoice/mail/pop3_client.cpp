@@ -216,6 +216,12 @@ bool TPop3Client::dele(int number)
     return perform(QString::number(number), QStringLiteral("DELE"), true, &ignored, nullptr);
 }
 
+bool TPop3Client::rset()
+{
+    QByteArray ignored;
+    return perform(QString(), QStringLiteral("RSET"), true, &ignored, nullptr);
+}
+
 } // namespace vq::invoice
 
 namespace vq::invoice {

@@ -60,6 +60,8 @@ public:
     std::optional<QByteArray> retr(int number);
     // Marks message n as deleted; the server deletes it at quit().
     bool dele(int number);
+    // Unmarks every message marked by dele() in this session.
+    bool rset();
     // Asks nothing; succeeds only on the connection the commands before used,
     // which shows that their replies came whole.
     bool noop();

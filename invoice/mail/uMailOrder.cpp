@@ -545,6 +545,11 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
 
 bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *detail)
 {
+    return deleteMails({row}, message, detail);
+}
+
+bool TMailOrder::deleteMails(const QList<MailOrderRow> &rows, QString *message, QString *detail)
+{
     auto failed = [&](const QString &why) {
         if (message)
             *message = QString::fromUtf16(kTextDeleteError);
@@ -558,36 +563,49 @@ bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *
     TPop3Client pop3(accountOfClient(*client));
     if (!pop3.stat())
         return failed(pop3.lastError());
-    int number = row.number;
-    if (!row.uidl.isEmpty()) {
-        // The number the row was listed with may name another message now.
-        const auto uids = pop3.uidl();
-        if (!uids)
-            return failed(pop3.lastError());
-        number = 0;
-        for (const Pop3UniqueId &entry : *uids)
-            if (entry.uid == row.uidl)
-                number = entry.number;
-        if (number == 0)
-            return failed(QStringLiteral("Die Nachricht ist nicht mehr auf dem Server."));
-    } else {
-        // Without unique ids the number is all the row has; once a message
-        // before it was deleted elsewhere, it names the next one. Its header
-        // must still be the listed mail's.
-        const auto header = pop3.top(number, 0);
-        TMailMessage mail;
-        if (!header)
-            return failed(pop3.lastError());
-        if (!readMailMessage(*header, &mail, nullptr) || mail.sender != row.sender
-            || mail.subject != row.subject || mail.date.toUTC() != row.date)
-            return failed(QStringLiteral("Die Nachricht %1 ist nicht mehr die gelistete E-Mail; "
-                                         "bitte lesen Sie die E-Mails erneut ein.")
-                              .arg(number));
+    // Every message is found before the first is marked.
+    std::optional<QList<Pop3UniqueId>> uids;
+    QList<int> numbers;
+    for (const MailOrderRow &row : rows) {
+        int number = row.number;
+        if (!row.uidl.isEmpty()) {
+            // The number the row was listed with may name another message now.
+            if (!uids && !(uids = pop3.uidl()))
+                return failed(pop3.lastError());
+            number = 0;
+            for (const Pop3UniqueId &entry : *uids)
+                if (entry.uid == row.uidl)
+                    number = entry.number;
+            if (number == 0)
+                return failed(QStringLiteral("Die Nachricht ist nicht mehr auf dem Server."));
+        } else {
+            // Without unique ids the number is all the row has; once a message
+            // before it was deleted elsewhere, it names the next one. Its header
+            // must still be the listed mail's.
+            const auto header = pop3.top(number, 0);
+            TMailMessage mail;
+            if (!header)
+                return failed(pop3.lastError());
+            if (!readMailMessage(*header, &mail, nullptr) || mail.sender != row.sender
+                || mail.subject != row.subject || mail.date.toUTC() != row.date)
+                return failed(QStringLiteral("Die Nachricht %1 ist nicht mehr die gelistete E-Mail; "
+                                             "bitte lesen Sie die E-Mails erneut ein.")
+                                  .arg(number));
+        }
+        if (!numbers.contains(number))
+            numbers << number;
     }
-    if (!pop3.dele(number))
-        return failed(pop3.lastError());
-    // The server deletes the message only when it has confirmed the logout;
-    // a connection lost before that leaves it in the mailbox.
+    for (const int number : std::as_const(numbers)) {
+        if (!pop3.dele(number)) {
+            const QString why = pop3.lastError();
+            // All or none: the marks made so far are taken back.
+            if (!pop3.connectionLost())
+                pop3.rset();
+            return failed(why);
+        }
+    }
+    // The server deletes the messages only when it has confirmed the logout;
+    // a connection lost before that leaves them in the mailbox.
     if (!pop3.quit())
         return failed(pop3.lastError());
     return true;

@@ -101,6 +101,9 @@ public:
     // "Markierte E-Mail löschen": deletes the row's message on the server,
     // found by its unique id. On failure *message is "Fehler beim löschen der Nachricht".
     bool deleteMail(const MailOrderRow &row, QString *message, QString *detail = nullptr);
+    // The same for several rows in one session: all of them are deleted, or,
+    // when one cannot be found or deleted, none.
+    bool deleteMails(const QList<MailOrderRow> &rows, QString *message, QString *detail = nullptr);
 
 private:
     TInvoiceDatabase &m_db;

@@ -180,18 +180,18 @@ void TMailImportWorker::importMails()
     Q_EMIT importFinished(result);
 }
 
-void TMailImportWorker::deleteMail(const MailOrderRow &row)
+void TMailImportWorker::deleteMails(const QList<MailOrderRow> &rows)
 {
     TInvoiceDatabase db;
     QString error;
     if (!db.openLocation(m_location, &error)) {
-        Q_EMIT deleteFinished(row, false, QString::fromUtf16(kTextDeleteError), error);
+        Q_EMIT deleteFinished(rows, false, QString::fromUtf16(kTextDeleteError), error);
         return;
     }
     QString message, detail;
-    const bool ok = TMailOrder(db, m_mandantId).deleteMail(row, &message, &detail);
+    const bool ok = TMailOrder(db, m_mandantId).deleteMails(rows, &message, &detail);
     db.close();
-    Q_EMIT deleteFinished(row, ok, message, detail);
+    Q_EMIT deleteFinished(rows, ok, message, detail);
 }
 
 // ---------------------------------------------------------------- window
@@ -204,6 +204,7 @@ TfrmMailImport::TfrmMailImport(TInvoiceDatabase &db, int mandantId, TUserQuestio
     , m_questions(questions)
 {
     qRegisterMetaType<MailOrderRow>();
+    qRegisterMetaType<QList<MailOrderRow>>();
     qRegisterMetaType<MailImportResult>();
     setObjectName(QStringLiteral("frmMailImport"));
     setWindowTitle(kTitle);
@@ -263,7 +264,8 @@ TfrmMailImport::TfrmMailImport(TInvoiceDatabase &db, int mandantId, TUserQuestio
     m_list->setModel(m_model);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several mails may be marked and deleted at once (Ctrl and Shift with a click or the arrow keys).
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setTabKeyNavigation(false);
     m_list->setWordWrap(false);
     m_list->setAlternatingRowColors(true);
@@ -405,13 +407,16 @@ void TfrmMailImport::deleteMarkedMail()
     const QModelIndexList selected = m_list->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    const MailOrderRow row = m_model->at(selected.first().row());
-    m_status->setText(QStringLiteral("E-Mail wird gelöscht …"));
+    QList<MailOrderRow> rows;
+    for (const QModelIndex &index : selected)
+        rows << m_model->at(index.row());
+    m_status->setText(rows.size() == 1 ? QStringLiteral("E-Mail wird gelöscht …")
+                                       : QStringLiteral("%1 werden gelöscht …").arg(mailsText(int(rows.size()))));
     m_cancelRequested = true; // a deletion cannot be cancelled
     setBusy(true);
     TMailImportWorker *worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [worker, row] { worker->deleteMail(row); }, Qt::QueuedConnection);
+        worker, [worker, rows] { worker->deleteMails(rows); }, Qt::QueuedConnection);
 }
 
 void TfrmMailImport::cancelRun()
@@ -533,7 +538,7 @@ void TfrmMailImport::onImportFinished(const MailImportResult &result)
     m_questions.showInformation(this, kTitle, text);
 }
 
-void TfrmMailImport::onDeleteFinished(const MailOrderRow &row, bool ok, const QString &message,
+void TfrmMailImport::onDeleteFinished(const QList<MailOrderRow> &rows, bool ok, const QString &message,
                                       const QString &detail)
 {
     const bool closing = m_closeWhenDone;
@@ -541,13 +546,22 @@ void TfrmMailImport::onDeleteFinished(const MailOrderRow &row, bool ok, const QS
     m_cancelRequested = false;
     setBusy(false);
     if (ok) {
-        const int index = m_model->find(row);
-        if (index >= 0)
-            m_model->removeDeleted(index);
-        m_status->setText(QStringLiteral("E-Mail gelöscht."));
-        addMessage(QStringLiteral("E-Mail gelöscht: %1").arg(shown(row.subject)));
+        // From the highest number down: the server numbers the messages
+        // behind a deleted one one lower.
+        QList<MailOrderRow> gone = rows;
+        std::sort(gone.begin(), gone.end(),
+                  [](const MailOrderRow &a, const MailOrderRow &b) { return a.number > b.number; });
+        for (const MailOrderRow &row : std::as_const(gone)) {
+            const int index = m_model->find(row);
+            if (index >= 0)
+                m_model->removeDeleted(index);
+            addMessage(QStringLiteral("E-Mail gelöscht: %1").arg(shown(row.subject)));
+        }
+        m_status->setText(rows.size() == 1 ? QStringLiteral("E-Mail gelöscht.")
+                                           : QStringLiteral("%1 gelöscht.").arg(mailsText(int(rows.size()))));
     } else {
-        m_status->setText(QStringLiteral("E-Mail nicht gelöscht."));
+        m_status->setText(rows.size() == 1 ? QStringLiteral("E-Mail nicht gelöscht.")
+                                           : QStringLiteral("Keine der E-Mails gelöscht."));
         addMessage(detail.isEmpty() ? message
                                     : QStringLiteral("%1 (%2)").arg(message, shown(detail)));
     }

@@ -41,13 +41,14 @@ public:
 
     // On the worker's thread.
     void importMails();
-    void deleteMail(const vq::invoice::MailOrderRow &row);
+    // Deletes every one of the rows' messages, or none.
+    void deleteMails(const QList<vq::invoice::MailOrderRow> &rows);
 
 Q_SIGNALS:
     void progress(int done, int total);
     void rowFound(const vq::invoice::MailOrderRow &row);
     void importFinished(const vq::invoice::MailImportResult &result);
-    void deleteFinished(const vq::invoice::MailOrderRow &row, bool ok, const QString &message,
+    void deleteFinished(const QList<vq::invoice::MailOrderRow> &rows, bool ok, const QString &message,
                         const QString &detail);
 
 private:
@@ -90,7 +91,7 @@ private:
     void onProgress(int done, int total);
     void flushPending();
     void onImportFinished(const MailImportResult &result);
-    void onDeleteFinished(const MailOrderRow &row, bool ok, const QString &message,
+    void onDeleteFinished(const QList<MailOrderRow> &rows, bool ok, const QString &message,
                           const QString &detail);
     void showProgress();
 

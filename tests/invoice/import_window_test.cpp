@@ -477,6 +477,48 @@ TEST_F(ImportWindow, DeletesTheMarkedMailOnTheServerAndItsRow)
     EXPECT_EQ(rows(window), QStringList{QStringLiteral("VQBESTMAIL 2: ") + kAlready});
 }
 
+TEST_F(ImportWindow, DeletesSeveralMarkedMailsAtOnceOrNone)
+{
+    for (int i = 1; i <= 5; ++i)
+        dovecot.addMessage(QStringLiteral("shop"), orderMail(i));
+    TfrmMailImport window(db, mandantId, questions);
+    window.show();
+    child<QAction>(window, "actEinlesen")->trigger();
+    ASSERT_TRUE(waitIdle(window));
+    ASSERT_EQ(rows(window).size(), 5);
+
+    auto *list = child<QTableView>(window, "lvMails");
+    auto *remove = child<QAction>(window, "actLoeschen");
+    const auto mark = [&](std::initializer_list<int> marked) {
+        list->clearSelection();
+        for (const int row : marked)
+            list->selectionModel()->select(list->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    // The first, third and fifth mail in one go, by the keyboard's extended selection too.
+    mark({0, 2, 4});
+    ASSERT_TRUE(remove->isEnabled());
+    remove->trigger();
+    ASSERT_TRUE(waitIdle(window));
+    EXPECT_EQ(dovecot.messageCount(QStringLiteral("shop")), 2);
+    EXPECT_EQ(rows(window), (QStringList{QStringLiteral("VQBESTMAIL 2: ") + kInserted,
+                                         QStringLiteral("VQBESTMAIL 4: ") + kInserted}));
+    EXPECT_TRUE(questions.errors.isEmpty());
+
+    // One of two marked mails is gone from the server meanwhile: neither is deleted.
+    const QStringList files = QDir(dovecot.maildir(QStringLiteral("shop")) + QStringLiteral("/cur"))
+                                  .entryList(QDir::Files, QDir::Name);
+    ASSERT_FALSE(files.isEmpty());
+    ASSERT_TRUE(QFile::remove(dovecot.maildir(QStringLiteral("shop")) + QStringLiteral("/cur/") + files.last()));
+    mark({0, 1});
+    remove->trigger();
+    ASSERT_TRUE(waitIdle(window));
+    EXPECT_EQ(questions.errors, QStringList{QStringLiteral("Fehler beim löschen der Nachricht")});
+    EXPECT_EQ(rows(window).size(), 2);
+    EXPECT_EQ(dovecot.messageCount(QStringLiteral("shop")), 1);
+    EXPECT_EQ(orderCount(), 5); // orders stay
+}
+
 TEST_F(ImportWindow, ClosingDuringARunCancelsItAndClosesWhenTheWorkerIsDone)
 {
     for (int i = 1; i <= 4; ++i)
