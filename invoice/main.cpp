@@ -211,6 +211,8 @@ int main(int argc, char **argv)
             err << error << u'\n';
             return InvoiceFailed;
         }
+        if (!issuer.lastWarning().isEmpty())
+            err << QStringLiteral("Hinweis: ") << issuer.lastWarning() << u'\n';
         return Success;
     }
 

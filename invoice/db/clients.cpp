@@ -17,6 +17,8 @@ TMandant newClient()
 {
     TMandant client;
     client.port = 110;
+    // Two weeks, as most small shops grant.
+    client.zahlungsziel = 14;
     return client;
 }
 

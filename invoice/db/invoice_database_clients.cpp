@@ -43,6 +43,7 @@ TMandant readClient(const QSqlQuery &q)
     c.bic = col(q, "Mandant_BIC").toString();
     c.bank = col(q, "Mandant_Bank").toString();
     c.telefon = col(q, "Mandant_Telefon").toString();
+    c.zahlungsziel = optionalInt(col(q, "Mandant_Zahlungsziel"));
     return c;
 }
 
@@ -52,14 +53,16 @@ QVariantList clientValues(const TMandant &c)
             c.password, c.port, c.email, c.rechnungsfuss, c.waehrung, c.verschluesselung,
             // Never NULL: no secret is the empty text.
             c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis, notNull(c.ustIdNr),
-            notNull(c.steuernummer), notNull(c.iban), notNull(c.bic), notNull(c.bank), notNull(c.telefon)};
+            notNull(c.steuernummer), notNull(c.iban), notNull(c.bic), notNull(c.bank), notNull(c.telefon),
+            nullable(c.zahlungsziel)};
 }
 
 const QString kClientColumns = QStringLiteral(
     "Mandant_Firma, Mandant_Name, Mandant_Vorname, Mandant_Strasse, Mandant_PLZ, Mandant_Ort, "
     "Mandant_Land, Mandant_POP3, Mandant_Username, Mandant_Password, Mandant_Port, Mandant_EMail, "
     "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis, "
-    "Mandant_UStIdNr, Mandant_Steuernummer, Mandant_IBAN, Mandant_BIC, Mandant_Bank, Mandant_Telefon");
+    "Mandant_UStIdNr, Mandant_Steuernummer, Mandant_IBAN, Mandant_BIC, Mandant_Bank, Mandant_Telefon, "
+    "Mandant_Zahlungsziel");
 
 } // namespace
 

@@ -53,6 +53,11 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
         s << QStringLiteral("ALTER TABLE Nachricht ADD COLUMN Nachricht_Abgelehnt INTEGER NOT NULL DEFAULT 0");
         s << QStringLiteral("ALTER TABLE Nachricht ADD COLUMN Nachricht_Grund TEXT DEFAULT ''");
     }
+    if (toVersion == 6) {
+        // Days from the invoice date to the due date, 0: due at once; NULL
+        // (every older client): the invoice names no due date.
+        s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN Mandant_Zahlungsziel INTEGER");
+    }
     return s;
 }
 

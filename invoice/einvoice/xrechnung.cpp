@@ -1,6 +1,8 @@
 #include "xrechnung.h"
 
 
+#include "payment_terms.h"
+
 #include <QHash>
 #include <QSet>
 #include <QXmlStreamWriter>
@@ -435,8 +437,12 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
         x.ram(QStringLiteral("RateApplicablePercent"), decimal(group.rate));
         x.close();
     }
+    // The due date the printed invoice names, from the same rule.
+    const PaymentTerms terms = paymentTerms(seller, invoiceDate, amounts.grossCents);
     x.open(RAM, QStringLiteral("SpecifiedTradePaymentTerms"));
-    x.ram(QStringLiteral("Description"), QStringLiteral("Zahlbar ohne Abzug."));
+    x.ram(QStringLiteral("Description"), terms.text.isEmpty() ? QStringLiteral("Zahlbar ohne Abzug.") : terms.text);
+    if (terms.dueDate)
+        x.dateTime(QStringLiteral("DueDateDateTime"), *terms.dueDate);
     x.close();
     x.open(RAM, QStringLiteral("SpecifiedTradeSettlementHeaderMonetarySummation"));
     x.ram(QStringLiteral("LineTotalAmount"), cents(amounts.netCents));

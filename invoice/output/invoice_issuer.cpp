@@ -87,10 +87,17 @@ std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error)
 
 std::optional<RenderedInvoice> InvoiceIssuer::render(int orderId, QString *error, const QString &templatePath)
 {
-    const auto data = issue(orderId, error);
+    m_warning.clear();
+    auto data = read(orderId, error);
     if (!data)
         return std::nullopt;
-    return renderInvoiceData(*data, today(), error, templatePath);
+    const bool firstOutput = !data->order.rechnungsdatum.isValid();
+    if (!fixInvoiceDate(*data, error))
+        return std::nullopt;
+    auto rendered = renderInvoiceData(*data, today(), error, templatePath);
+    if (rendered && firstOutput && !rendered->missingItems.isEmpty())
+        m_warning = mandatoryItemsMessage(rendered->missingItems);
+    return rendered;
 }
 
 bool InvoiceIssuer::writePdf(int orderId, const QString &path, QString *error)
@@ -155,12 +162,16 @@ bool InvoiceIssuer::writeZugferd(int orderId, const QString &path, QString *erro
     if (const TEInvoiceResult check = checkedEInvoice(*data, today(), EInvoiceProfile::FacturXEN16931);
         !check.missing.isEmpty())
         return failed(check.message());
+    m_warning.clear();
+    const bool firstOutput = !data->order.rechnungsdatum.isValid();
     if (!fixInvoiceDate(*data, &message))
         return failed(message);
     const TEInvoiceResult invoice = buildXRechnung(*data, EInvoiceProfile::FacturXEN16931);
     const auto rendered = renderInvoiceData(*data, today(), &message);
     if (!rendered)
         return failed(message);
+    if (firstOutput && !rendered->missingItems.isEmpty())
+        m_warning = mandatoryItemsMessage(rendered->missingItems);
     const TInvoiceDocument document(rendered->html, rendered->resourceFolder);
     const auto base = invoicePdfA1b(document);
     if (!base)

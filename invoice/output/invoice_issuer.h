@@ -38,6 +38,11 @@ public:
     // The same, issued: an order without an invoice date gets today's.
     std::optional<InvoiceData> issue(int orderId, QString *error);
 
+    // The warning of the last output that issued an invoice (its first output)
+    // through a template lacking what § 14 UStG requires; empty otherwise.
+    // Issuing warns once: later outputs of the same invoice stay silent.
+    QString lastWarning() const { return m_warning; }
+
     // The printed invoice through the client's template (or templatePath); issues it.
     std::optional<RenderedInvoice> render(int orderId, QString *error, const QString &templatePath = QString());
     // render, laid out and written as PDF through a temporary file.
@@ -63,6 +68,7 @@ private:
 
     TInvoiceDatabase &m_db;
     Clock m_clock;
+    QString m_warning;
 };
 
 } // namespace vq::invoice

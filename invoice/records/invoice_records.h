@@ -24,6 +24,9 @@ struct TMandant
     QString bestellgeheimnis;
     // What an electronic invoice needs beside the footer.
     QString ustIdNr, steuernummer, iban, bic, bank, telefon;
+    // Days from the invoice date to the due date, 0: due at once; none: the
+    // invoice names no due date.
+    std::optional<int> zahlungsziel;
 };
 
 // An order (table Bestellung); rechNr and zeit may be empty.

@@ -3,6 +3,7 @@
 #include "GlobalFunctions.h"
 #include "clients.h"
 #include "regional_numbers.h"
+#include "payment_terms.h"
 #include "rtf_text.h"
 #include "safe_file.h"
 #include "text_file.h"
@@ -116,6 +117,19 @@ void put(mustache::data &object, const char *key, const QString &value)
         object.set(key, u8(value.left(kMaxValueLength) + QStringLiteral("…")));
     else
         object.set(key, u8(value));
+}
+
+// "DE89 3704 0044 0532 0130 00": the printed form, which breaks only between groups.
+QString ibanInGroups(const QString &iban)
+{
+    QString compact;
+    for (const QChar c : iban)
+        if (!c.isSpace())
+            compact += c.toUpper();
+    QString grouped;
+    for (qsizetype i = 0; i < compact.size(); i += 4)
+        grouped += (i ? QStringLiteral(" ") : QString()) + compact.mid(i, 4);
+    return grouped;
 }
 
 QString dateText(const QDate &date, const QLocale &locale)
@@ -241,6 +255,14 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(client, "Mandant_Username", m.username);
     put(client, "Mandant_Port", QString::number(m.port));
     put(client, "Mandant_Rechnungsfuss", rtfToHtml(readRtf(m.rechnungsfuss)));
+    // What German law wants on every invoice beside the address: the VAT
+    // identification number or the tax number, and how to pay.
+    put(client, "Mandant_UStIdNr", m.ustIdNr.trimmed());
+    put(client, "Mandant_Steuernummer", m.steuernummer.trimmed());
+    put(client, "Mandant_IBAN", ibanInGroups(m.iban));
+    put(client, "Mandant_BIC", QString(m.bic).remove(u' ').toUpper());
+    put(client, "Mandant_Bank", m.bank.trimmed());
+    put(client, "Mandant_Telefon", m.telefon.trimmed());
     root.set("RvDataSetMandant", client);
 
     // The figures of the money rule, the same the electronic invoice carries:
@@ -262,6 +284,14 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     // How the order was priced: line prices without VAT ("netto") or with it.
     put(root, "Preisberechnung", amounts.net ? QStringLiteral("netto") : QStringLiteral("brutto"));
     put(root, amounts.net ? "Netto" : "Brutto", QStringLiteral("ja"));
+
+    // The due date from the client's payment period, counted from the
+    // invoice date (today's on a draft).
+    const PaymentTerms terms =
+        paymentTerms(m, b.rechnungsdatum.isValid() ? b.rechnungsdatum : today, amounts.grossCents);
+    put(root, "Zahlungsbedingung", terms.text);
+    if (terms.dueDate)
+        put(root, "Faelligkeitsdatum", dateText(*terms.dueDate, locale));
 
     put(root, "Currency", m.waehrung);
     put(root, "Heute", dateText(today, locale));
@@ -398,6 +428,11 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::fromText(const QString &text, 
         return fail(templateErrorText(parsed->engine.error_message(), parsed->source));
     result.m_parsed = std::move(parsed);
     return result;
+}
+
+QString TInvoiceTemplate::text() const
+{
+    return m_parsed ? QString::fromStdString(m_parsed->source) : QString();
 }
 
 QString TInvoiceTemplate::render(const InvoiceData &data, const QDate &today, const QLocale &locale) const
@@ -600,7 +635,52 @@ std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const 
     const auto invoiceTemplate = TInvoiceTemplate::load(path, error);
     if (!invoiceTemplate)
         return std::nullopt;
-    return RenderedInvoice{invoiceTemplate->render(data, today), invoiceTemplate->folder(), data.client.id};
+    return RenderedInvoice{invoiceTemplate->render(data, today), invoiceTemplate->folder(), data.client.id,
+                           missingMandatoryItems(invoiceTemplate->text(), data.client)};
+}
+
+namespace {
+
+// Whether the template prints the value name, in a tag or a section.
+bool prints(const QString &templateText, const char *name)
+{
+    const QRegularExpression tag(QStringLiteral("\\{\\{\\{?\\s*[#^&]?\\s*%1\\s*\\}\\}").arg(QLatin1String(name)));
+    return tag.match(templateText).hasMatch();
+}
+
+} // namespace
+
+QStringList missingMandatoryItems(const QString &templateText, const TMandant &client)
+{
+    QStringList missing;
+    const QString footer = readRtf(client.rechnungsfuss).plainText();
+    const auto inFooter = [&](const QString &id) {
+        return !id.trimmed().isEmpty() && prints(templateText, "Mandant_Rechnungsfuss")
+               && QString(footer).remove(u' ').contains(QString(id).remove(u' '), Qt::CaseInsensitive);
+    };
+    const bool taxId = ((prints(templateText, "Mandant_UStIdNr") && !client.ustIdNr.trimmed().isEmpty())
+                        || (prints(templateText, "Mandant_Steuernummer") && !client.steuernummer.trimmed().isEmpty())
+                        || inFooter(client.ustIdNr) || inFooter(client.steuernummer));
+    if (!taxId)
+        missing << (client.ustIdNr.trimmed().isEmpty() && client.steuernummer.trimmed().isEmpty()
+                        ? QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers (beim Mandanten nicht eingetragen)")
+                        : QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers"));
+    if (!prints(templateText, "Bestellung_RechNr"))
+        missing << QStringLiteral("Rechnungsnummer");
+    if (!prints(templateText, "Bestellung_Rechnungsdatum"))
+        missing << QStringLiteral("Rechnungsdatum");
+    if (!prints(templateText, "Bestellung_Zeit"))
+        missing << QStringLiteral("Liefer-/Leistungsdatum");
+    if (!prints(templateText, "RvDataSetMwst") || !prints(templateText, "Mwst"))
+        missing << QStringLiteral("Mehrwertsteuer je Steuersatz");
+    return missing;
+}
+
+QString mandatoryItemsMessage(const QStringList &missing)
+{
+    return QStringLiteral("Der Rechnungsvorlage fehlen Angaben, die § 14 Abs. 4 UStG auf jeder Rechnung "
+                          "verlangt:\n- %1")
+        .arg(missing.join(QStringLiteral("\n- ")));
 }
 
 bool resetClientTemplate(int mandantId, const QString &programFolder, QString *error)

@@ -51,6 +51,8 @@ public:
     QString render(const InvoiceData &data, const QDate &today, const QLocale &locale = QLocale()) const;
     // Folder of the template file: pictures the template names (a logo) are found there.
     QString folder() const { return m_folder; }
+    // The template's text as read.
+    QString text() const;
 
 private:
     struct Parsed;
@@ -100,12 +102,23 @@ struct RenderedInvoice
     QString html;
     QString resourceFolder;
     int mandantId = 0;
+    // What the template fails to print of what § 14 UStG requires (missingMandatoryItems).
+    QStringList missingItems;
 };
 // Renders the data through the client's template ("<Mandant_ID>.rav" in the
 // data folder, or templatePath when given); a German message for a missing or
 // broken template.
 std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const QDate &today, QString *error,
                                                  const QString &templatePath = QString());
+
+// The items § 14 Abs. 4 UStG requires on every invoice that a template does
+// not print, in German, in a fixed order: the seller's VAT identification
+// number or tax number (printed by the template, or held by the client's
+// footer that the template prints), the invoice number, the invoice date, the
+// delivery date and the VAT per rate. Empty when nothing is missing.
+QStringList missingMandatoryItems(const QString &templateText, const TMandant &client);
+// One message naming them, for a question or a warning.
+QString mandatoryItemsMessage(const QStringList &missing);
 
 // "Rechnungsvorlage zurücksetzen": copies the default template from the program
 // folder over the client's file. A missing default or a failed write keeps the

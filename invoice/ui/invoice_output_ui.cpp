@@ -195,11 +195,15 @@ std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, T
                                                               TUserQuestions &questions)
 {
     QString error;
-    const auto invoice = InvoiceIssuer(db).render(bestellungId, &error);
+    InvoiceIssuer issuer(db);
+    const auto invoice = issuer.render(bestellungId, &error);
     if (!invoice) {
         questions.showError(parent, kInvoiceTitle, error);
         return nullptr;
     }
+    // Issued now through a template that lacks what the law requires: said once.
+    if (!issuer.lastWarning().isEmpty())
+        questions.showInformation(parent, kInvoiceTitle, issuer.lastWarning());
     return std::make_shared<const TInvoiceDocument>(invoice->html, invoice->resourceFolder);
 }
 
@@ -286,6 +290,8 @@ bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQ
         questions.showError(parent, kZugferdTitle, error);
         return false;
     }
+    if (!issuer.lastWarning().isEmpty())
+        questions.showInformation(parent, kZugferdTitle, issuer.lastWarning());
     return true;
 }
 

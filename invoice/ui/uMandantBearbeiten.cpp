@@ -124,6 +124,14 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     einvoiceForm->addRow(QStringLiteral("BIC"), m_bic);
     einvoiceForm->addRow(QStringLiteral("Bank"), m_bank);
     einvoiceForm->addRow(QStringLiteral("Telefon"), m_telefon);
+    // Days from the invoice date: the invoice and the e-invoice name the due date.
+    m_zahlungsziel = new QSpinBox(this);
+    m_zahlungsziel->setObjectName(QStringLiteral("edtZahlungsziel"));
+    m_zahlungsziel->setRange(-1, 365);
+    m_zahlungsziel->setSpecialValueText(QStringLiteral("keine Angabe"));
+    m_zahlungsziel->setSuffix(QStringLiteral(" Tage"));
+    m_zahlungsziel->setToolTip(QStringLiteral("0: sofort fällig; „keine Angabe“: die Rechnung nennt kein Zahlungsziel"));
+    einvoiceForm->addRow(QStringLiteral("Zahlungsziel"), m_zahlungsziel);
 
     // Fußzeile für Rechnung
     auto *footer = new QGroupBox(QStringLiteral("Fußzeile für Rechnung"), this);
@@ -179,6 +187,7 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
                               m_bic,
                               m_bank,
                               m_telefon,
+                              m_zahlungsziel,
                               m_email,
                               m_pop3,
                               m_username,
@@ -225,6 +234,7 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     show(m_bic, client.bic);
     show(m_bank, client.bank);
     show(m_telefon, client.telefon);
+    m_zahlungsziel->setValue(client.zahlungsziel ? std::clamp(*client.zahlungsziel, 0, 365) : -1);
     m_footer->setRtf(client.rechnungsfuss);
 
     // Fits a 1280x800 screen with room for the window frame.
@@ -259,6 +269,9 @@ TMandant TfrmMandantBearbeiten::client() const
     c.bic = m_bic->text().trimmed();
     c.bank = m_bank->text().trimmed();
     c.telefon = m_telefon->text().trimmed();
+    // A stored period beyond the box's range stays as it is unless changed.
+    if (!(m_original.zahlungsziel && *m_original.zahlungsziel > 365 && m_zahlungsziel->value() == 365))
+        c.zahlungsziel = m_zahlungsziel->value() < 0 ? std::nullopt : std::optional<int>(m_zahlungsziel->value());
     // A footer the user did not touch keeps its RTF as it was, with whatever
     // another program put into it beyond what this editor holds.
     if (m_footer->isModified())

@@ -7,6 +7,7 @@
 #include "user_questions.h"
 
 #include <QDialog>
+#include <QSpinBox>
 #include <functional>
 
 class QComboBox;
@@ -52,6 +53,7 @@ private:
     QComboBox *m_verschluesselung = nullptr;
     QLineEdit *m_ustIdNr = nullptr, *m_steuernummer = nullptr, *m_iban = nullptr, *m_bic = nullptr,
               *m_bank = nullptr, *m_telefon = nullptr;
+    QSpinBox *m_zahlungsziel = nullptr; // -1: no payment period
     TRtfEditor *m_footer = nullptr;
 };
 

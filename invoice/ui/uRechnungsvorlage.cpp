@@ -128,6 +128,13 @@ bool TfrmRechnungsvorlage::isModified() const
 
 bool TfrmRechnungsvorlage::save()
 {
+    // A template that leaves out what every invoice must state is saved
+    // only when the user wants it so.
+    const QStringList missing = missingMandatoryItems(m_source->toPlainText(), m_data.client);
+    if (!missing.isEmpty()
+        && !m_questions.askYesNo(this, kTitle,
+                                 mandatoryItemsMessage(missing) + QStringLiteral("\n\nTrotzdem speichern?")))
+        return false;
     QString error;
     if (!vq::writeFileSafely(m_path, m_source->toPlainText().toUtf8(), &error)) {
         m_questions.showError(this, kTitle, error);

@@ -407,9 +407,12 @@ TEST_F(ClientWindows, EditorKeepsEveryFieldAndShowsTheElectronicInvoiceData)
     original.rechnungsfuss =
         QStringLiteral("{\\rtf1{\\b Fett}\\trowd\\cellx1000 Zelle\\cell\\row\\par}");
 
+    // Payment periods: none, at once, two weeks, beyond what the box offers.
+    const std::optional<int> periods[] = {std::nullopt, 0, 14, 999};
     for (int encryption : {0, 1, 2, 7}) {
         SCOPED_TRACE(encryption);
         original.verschluesselung = encryption;
+        original.zahlungsziel = periods[encryption % 4 == 3 ? 3 : encryption];
         TMandant stored;
         TfrmMandantBearbeiten editor(original, questions, [&](const TMandant &client, QString *) {
             stored = client;
@@ -445,6 +448,29 @@ TEST_F(ClientWindows, EditorKeepsEveryFieldAndShowsTheElectronicInvoiceData)
                            &TMandant::rechnungsfuss})
             EXPECT_EQ(stored.*field, original.*field);
         EXPECT_EQ(stored.port, 995);
+        EXPECT_EQ(stored.zahlungsziel, original.zahlungsziel);
+    }
+    // Typed: the box stores what it shows, "keine Angabe" as none.
+    {
+        TMandant stored;
+        TfrmMandantBearbeiten editor(original, questions, [&](const TMandant &client, QString *) {
+            stored = client;
+            return true;
+        });
+        editor.show();
+        auto *period = child<QSpinBox>(editor, "edtZahlungsziel");
+        period->setValue(30);
+        click(editor, "btnOK");
+        EXPECT_EQ(stored.zahlungsziel, 30);
+        TfrmMandantBearbeiten none(original, questions, [&](const TMandant &client, QString *) {
+            stored = client;
+            return true;
+        });
+        none.show();
+        child<QSpinBox>(none, "edtZahlungsziel")->setValue(-1);
+        EXPECT_EQ(child<QSpinBox>(none, "edtZahlungsziel")->text(), QStringLiteral("keine Angabe"));
+        click(none, "btnOK");
+        EXPECT_EQ(stored.zahlungsziel, std::nullopt);
     }
 
     // Values longer than the boxes take come back whole; typing stops at the column's size.

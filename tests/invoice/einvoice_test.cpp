@@ -73,4 +73,17 @@ TEST(EInvoiceXml, HoldsEveryLineOptionAndTotal)
         EXPECT_TRUE(xml.contains(QString::fromUtf8(text))) << text;
     // 2 × 22,49 + 1 × 1,83 + 13 × 3,33 = 90,10.
     EXPECT_TRUE(xml.contains(u"<ram:GrandTotalAmount>90.10</ram:GrandTotalAmount>"));
+    // Without a payment period the terms name no date.
+    EXPECT_TRUE(xml.contains(u"<ram:Description>Zahlbar ohne Abzug.</ram:Description>"));
+    EXPECT_FALSE(xml.contains(u"DueDateDateTime"));
+
+    // With one, the due date the printed invoice names too.
+    TMandant terms = seller();
+    terms.zahlungsziel = 30;
+    const QString due = QString::fromUtf8(buildXRechnung(invoiceData(terms, order(true), c.lines, QDate(2026, 12, 10))).xml)
+                            .simplified();
+    EXPECT_TRUE(due.contains(u"<ram:Description>Zahlbar bis 09.01.2027 ohne Abzug.</ram:Description>")) << due.toStdString();
+    EXPECT_TRUE(due.contains(
+        u"<ram:DueDateDateTime> <udt:DateTimeString format=\"102\">20270109</udt:DateTimeString> </ram:DueDateDateTime>"))
+        << due.toStdString();
 }

@@ -501,3 +501,91 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
 }
 
 } // namespace
+
+// What § 14 UStG requires on every invoice: the seller's VAT identification
+// number and/or tax number, the bank details and the due date, from the
+// client's data through the delivered template; a template that lacks them
+// is named by the check.
+TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueDate)
+{
+    const int client = addClient(QStringLiteral("Pflicht GmbH"), QStringLiteral("€"));
+    TMandant full = *db.client(client);
+    full.ustIdNr = QStringLiteral("DE123456789");
+    full.steuernummer = QStringLiteral("21/815/08150");
+    full.iban = QStringLiteral("de89370400440532013000");
+    full.bic = QStringLiteral("cobadeffxxx");
+    full.bank = QStringLiteral("Commerzbank Köln");
+    full.telefon = QStringLiteral("0221 4711");
+    full.zahlungsziel = 14;
+    ASSERT_TRUE(db.updateClient(full)) << db.lastError().toStdString();
+    const int order = standardOrder(client);
+    InvoiceIssuer issuer(db, [] { return QDateTime(QDate(2026, 12, 10), QTime(11, 0)); });
+    const QString pdf = dir.filePath(QStringLiteral("pflicht.pdf"));
+    QString error;
+    ASSERT_TRUE(issuer.writePdf(order, pdf, &error)) << error.toStdString();
+    EXPECT_TRUE(issuer.lastWarning().isEmpty()) << issuer.lastWarning().toStdString();
+    const QString text = simplified(pdfText(pdf));
+    for (const char *expected :
+         {"USt-IdNr. DE123456789", "Steuernummer 21/815/08150", "IBAN DE89 3704 0044 0532 0130 00", "BIC COBADEFFXXX",
+          "Commerzbank Köln", "Telefon 0221 4711", "Zahlbar bis 24.12.2026 ohne Abzug."})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    // Only a tax number, due at once: that is what the invoice says.
+    const int second = addClient(QStringLiteral("Klein"), QStringLiteral("€"));
+    TMandant small = *db.client(second);
+    small.steuernummer = QStringLiteral("12/345/67890");
+    small.zahlungsziel = 0;
+    ASSERT_TRUE(db.updateClient(small));
+    const int smallOrder = standardOrder(second);
+    const QString smallPdf = dir.filePath(QStringLiteral("klein.pdf"));
+    ASSERT_TRUE(issuer.writePdf(smallOrder, smallPdf, &error)) << error.toStdString();
+    const QString smallText = simplified(pdfText(smallPdf));
+    EXPECT_TRUE(smallText.contains(QStringLiteral("Steuernummer 12/345/67890"))) << smallText.toStdString();
+    EXPECT_TRUE(smallText.contains(QStringLiteral("Sofort fällig ohne Abzug."))) << smallText.toStdString();
+    EXPECT_FALSE(smallText.contains(QStringLiteral("USt-IdNr.")));
+
+    // Issued through a template that lacks them: warned once, at the first output.
+    const int third = standardOrder(client);
+    const QString bare = dir.filePath(QStringLiteral("bare.rav"));
+    vq::test::writeFile(bare, "<p>{{SummeGesamt}}</p>");
+    ASSERT_TRUE(issuer.render(third, &error, bare)) << error.toStdString();
+    EXPECT_TRUE(issuer.lastWarning().contains(QStringLiteral("Rechnungsnummer"))) << issuer.lastWarning().toStdString();
+    ASSERT_TRUE(issuer.render(third, &error, bare)) << error.toStdString();
+    EXPECT_TRUE(issuer.lastWarning().isEmpty());
+}
+
+TEST(MandatoryItems, ATemplateThatLeavesThemOutIsNamedItemByItem)
+{
+    TMandant client = newClient();
+    client.ustIdNr = QStringLiteral("DE123456789");
+    const QString delivered = QString::fromUtf8(vq::test::readFile(defaultTemplate()));
+    EXPECT_TRUE(missingMandatoryItems(delivered, client).isEmpty()) << missingMandatoryItems(delivered, client).join(u'|').toStdString();
+    const struct
+    {
+        const char *what;
+        QString text;
+        QStringList missing;
+    } cases[] = {
+        {"nothing of it", QStringLiteral("<p>Rechnung</p>"),
+         {QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers"), QStringLiteral("Rechnungsnummer"),
+          QStringLiteral("Rechnungsdatum"), QStringLiteral("Liefer-/Leistungsdatum"),
+          QStringLiteral("Mehrwertsteuer je Steuersatz")}},
+        {"all but the tax number",
+         QStringLiteral("{{#RvDataSetBestellung}}{{Bestellung_RechNr}} {{Bestellung_Rechnungsdatum}} {{Bestellung_Zeit}}"
+                        "{{/RvDataSetBestellung}}{{#RvDataSetMwst}}{{Mwst}}{{/RvDataSetMwst}}"),
+         {QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers")}},
+        {"the tax number in the footer it prints",
+         QStringLiteral("{{Bestellung_RechNr}} {{Bestellung_Rechnungsdatum}} {{ Bestellung_Zeit }}"
+                        "{{#RvDataSetMwst}}{{Mwst}}{{/RvDataSetMwst}}{{{Mandant_Rechnungsfuss}}}"),
+         {}},
+    };
+    client.rechnungsfuss = QStringLiteral("{\\rtf1\\ansi USt-IdNr. DE 123 456 789\\par}");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(missingMandatoryItems(c.text, client), c.missing);
+    }
+    // A client with neither number is told so, whatever the template prints.
+    TMandant none = newClient();
+    EXPECT_EQ(missingMandatoryItems(delivered, none),
+              QStringList{QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers (beim Mandanten nicht eingetragen)")});
+    EXPECT_TRUE(mandatoryItemsMessage({QStringLiteral("Rechnungsnummer")}).contains(QStringLiteral("§ 14 Abs. 4 UStG")));
+}

@@ -46,6 +46,7 @@ public:
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     void showError(QWidget *, const QString &, const QString &text) override { errors << text; }
+    void showInformation(QWidget *, const QString &, const QString &text) override { informations << text; }
     QString saveFileName(QWidget *, const QString &, const QString &suggestion,
                          const QString &) override
     {
@@ -55,6 +56,7 @@ public:
     QList<bool> answers;
     QStringList asked;
     QStringList errors;
+    QStringList informations;
     QStringList suggestions; // of each file dialog
     QString fileName;
 };
@@ -126,6 +128,12 @@ TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
 {
     const auto document = renderInvoiceDocument(nullptr, db, bestellungId, questions);
     ASSERT_TRUE(document) << questions.errors.join(u'\n').toStdString();
+    // The client has neither VAT ID nor tax number: issuing says so, once.
+    ASSERT_EQ(questions.informations.size(), 1);
+    EXPECT_TRUE(questions.informations[0].contains(QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers")))
+        << questions.informations[0].toStdString();
+    ASSERT_TRUE(renderInvoiceDocument(nullptr, db, bestellungId, questions));
+    EXPECT_EQ(questions.informations.size(), 1);
     QPrinter printer;
     TfrmRechnungVorschau preview(document, &printer, questions, 100);
     preview.resize(1100, 780);
@@ -249,8 +257,14 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
         "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>"));
     editor->updatePreview();
     EXPECT_TRUE(editor->previewError().isEmpty());
-    questions.answers = {true};
+    // A template without what § 14 UStG requires is saved only after a second "Ja".
+    questions.answers = {true, true};
     editor->reject();
+    ASSERT_EQ(questions.asked.size(), 3);
+    EXPECT_TRUE(questions.asked[2].startsWith(QStringLiteral("Der Rechnungsvorlage fehlen Angaben, die § 14 Abs. 4 UStG")))
+        << questions.asked[2].toStdString();
+    EXPECT_TRUE(questions.asked[2].contains(QStringLiteral("- Rechnungsdatum")));
+    EXPECT_FALSE(questions.asked[2].contains(QStringLiteral("- Rechnungsnummer")));
     EXPECT_EQ(vq::test::readFile(path),
               "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>");
     EXPECT_FALSE(editor->isVisible());
@@ -258,6 +272,12 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
     editor->show();
     source->selectAll();
     source->insertPlainText(QStringLiteral("<p>Zweite Fassung</p>"));
+    questions.answers = {false};
+    editor->findChild<QPushButton *>(QStringLiteral("btnSpeichern"))->click();
+    EXPECT_EQ(vq::test::readFile(path),
+              "<p>Neu: {{#RvDataSetBestellung}}{{Bestellung_RechNr}}{{/RvDataSetBestellung}}</p>");
+    EXPECT_TRUE(editor->isModified());
+    questions.answers = {true};
     editor->findChild<QPushButton *>(QStringLiteral("btnSpeichern"))->click();
     EXPECT_EQ(vq::test::readFile(path), "<p>Zweite Fassung</p>");
     EXPECT_TRUE(editor->isVisible());
