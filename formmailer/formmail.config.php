@@ -41,9 +41,15 @@ return [
     // Dateiendungen, die als Anhang angenommen werden. Hochgeladene Dateien
     // landen als Anhang auf Ihrem PC: Nehmen Sie nur Arten auf, die beim
     // Öffnen nichts ausführen (keine .exe, .hta, .html, .lnk, .msi, .docm,
-    // .ps1 ...). Zum Beispiel ergänzen: 'docx', 'xlsx', 'odt', 'ods'.
+    // .ps1 ...). Zum Beispiel ergänzen: 'docx', 'odt'.
     // Die Art der Datei (Content-Type) bestimmt der Formmailer aus der Endung.
-    'allowed_upload_types' => ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt', 'csv'],
+    //
+    // ACHTUNG, 'csv' ist absichtlich nicht dabei: Eine CSV-Datei kann Formeln
+    // enthalten (zum Beispiel =cmd|' /C calc'!A0), die Excel oder LibreOffice
+    // beim Öffnen ausführt – ein Fremder könnte so Programme auf Ihrem PC
+    // starten. Nehmen Sie 'csv' nur auf, wenn Sie solche Dateien nie mit einer
+    // Tabellenkalkulation öffnen, sondern nur mit einem Texteditor.
+    'allowed_upload_types' => ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt'],
     // Endungen, die nie angenommen werden, auch nicht in der Mitte des Namens
     // ("bild.php.jpg").
     'refused_extensions' => VQ_REFUSED_EXTENSIONS,

@@ -17,8 +17,12 @@ const VQ_REFUSED_EXTENSIONS = [
     'lnk', 'msi', 'ps1', 'svg',
 ];
 
-/** Endings accepted as uploads unless the configuration names others. */
-const VQ_DEFAULT_UPLOAD_TYPES = ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt', 'csv'];
+/**
+ * Endings accepted as uploads unless the configuration names others. No csv:
+ * a spreadsheet runs a cell such as "=cmd|' /C calc'!A0" when the owner opens
+ * the attachment.
+ */
+const VQ_DEFAULT_UPLOAD_TYPES = ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt'];
 
 /** The content type an attachment gets, by its ending; others are application/octet-stream. */
 const VQ_CONTENT_TYPES = [
