@@ -80,9 +80,12 @@ return [
     // Preisliste: Liegt die mit dem Designer erzeugte Datei
     // ("zelkin --price-list PROJEKT.vqb") hier, nimmt der
     // Formmailer nur Bestellungen an, deren Artikel, Preise, Steuersätze und
-    // Aufpreise mit ihr übereinstimmen. Ohne Datei werden die Preise nicht
-    // geprüft. Eine Datei, die nicht gelesen werden kann, sperrt alle
-    // Bestellungen, bis sie neu erzeugt ist.
+    // Aufpreise mit ihr übereinstimmen. Artikel mit festem Preis (zum
+    // Beispiel Versandkosten) müssen in jeder Bestellung genau einmal stehen,
+    // und jede Preisoption eines Artikels genau einmal. Ohne Datei werden die
+    // Preise nicht geprüft. Eine Datei, die nicht gelesen werden kann, sperrt
+    // alle Bestellungen, bis sie neu erzeugt ist. Erzeugen Sie die Datei nach
+    // jeder Änderung der Artikel neu.
     'price_list_file' => __DIR__ . '/vq_preisliste.json',
 
     // Geheimnis für die Signatur der Bestell-Mails. Tragen Sie hier eine

@@ -726,9 +726,14 @@ function vq_price_list_load(string $file): array
             }
             $options[] = ['name' => $decoded($option['name']), 'values' => $values];
         }
+        // A list written before fixed-price articles were marked has none.
+        $fixed = $article['fixed'] ?? false;
+        if (!is_bool($fixed)) {
+            return $broken("Ein Artikel der Preisliste ist unvollst\u{E4}ndig.");
+        }
         $articles[] = ['number' => $decoded($article['number']), 'name' => $decoded($article['name']),
                        'price' => (float)$article['price'], 'vat' => (float)$article['vat'],
-                       'options' => $options];
+                       'fixed' => $fixed, 'options' => $options];
     }
     // Optional: the VAT mode of the prices ("brutto" or "netto").
     $tax = $data['tax'] ?? null;
@@ -746,11 +751,11 @@ function vq_same_amount(float $a, float $b): bool
 
 /**
  * Compares the ordered lines with the price list: every line must name an
- * article of the list (number and name), with its price and VAT; every
- * price option of the list must be posted as a price option with a listed
- * value and its surcharge, and no other price option may be posted. When the
- * list names the VAT mode ("tax"), the page's must be the same. Returns null
- * or a German reason.
+ * article of the list (number, name, price and VAT) and carry its price
+ * options as vq_price_options_match() demands. A fixed-price article of the
+ * list ("fixed", such as shipping) must be in every order, once and as one
+ * piece. When the list names the VAT mode ("tax"), the page's must be the
+ * same. Returns null or a German reason.
  */
 function vq_price_list_error(array $lines, array $priceList, string $taxMode = ''): ?string
 {
@@ -766,52 +771,106 @@ function vq_price_list_error(array $lines, array $priceList, string $taxMode = '
     if ($priceList['tax'] !== null && vq_is_netto($priceList['tax']) !== vq_is_netto($taxMode)) {
         return $refused;
     }
+    // The fixed-price articles no line has taken yet, by their place in the list.
+    $fixedOpen = [];
+    foreach ($priceList['articles'] as $index => $article) {
+        if ($article['fixed']) {
+            $fixedOpen[$index] = true;
+        }
+    }
     foreach ($lines as $line) {
+        // A line of one piece takes an open fixed-price article first; any
+        // other line must be an article of its own (a second shipping line,
+        // or shipping times three, is none).
         $match = null;
-        foreach ($priceList['articles'] as $article) {
-            if ($article['number'] === $line['number'] && $article['name'] === $line['name']) {
-                $match = $article;
-                break;
-            }
-        }
-        if ($match === null || !vq_same_amount($match['price'], $line['price'])
-            || !vq_same_amount($match['vat'], $line['vat'])) {
-            return $refused;
-        }
-        $listedNames = array_column($match['options'], 'name');
-        // A listed option counts once: posted twice, its surcharge would count twice.
-        $unmatched = array_count_values($listedNames);
-        $seen = [];
-        foreach ($line['options'] as $option) {
-            // A listed option posted as a text option would carry no surcharge.
-            if ($option['type'] !== 'Price' && !in_array($option['name'], $listedNames, true)) {
+        foreach ($priceList['articles'] as $index => $article) {
+            if ($article['number'] !== $line['number'] || $article['name'] !== $line['name']
+                || !vq_same_amount($article['price'], $line['price'])
+                || !vq_same_amount($article['vat'], $line['vat'])) {
                 continue;
             }
-            $found = false;
-            foreach ($match['options'] as $listed) {
-                if ($option['type'] !== 'Price' || $listed['name'] !== $option['name']) {
-                    continue;
+            if ($article['fixed'] ? $line['amount'] === 1 && isset($fixedOpen[$index]) : $match === null) {
+                $match = $index;
+                if ($article['fixed']) {
+                    break;
                 }
-                foreach ($listed['values'] as $value) {
-                    if ($value['text'] === $option['value'] && vq_same_amount($value['surcharge'], $option['price'])) {
-                        $found = true;
-                        $seen[$listed['name']] = true;
-                        break 2;
-                    }
-                }
-            }
-            if (!$found || --$unmatched[$option['name']] < 0) {
-                return $refused;
             }
         }
-        // Leaving a price option out would leave out its surcharge.
-        foreach ($match['options'] as $listed) {
-            if ($listed['values'] !== [] && !isset($seen[$listed['name']])) {
-                return $refused;
+        if ($match === null || !vq_price_options_match($line['options'], $priceList['articles'][$match]['options'])) {
+            return $refused;
+        }
+        unset($fixedOpen[$match]);
+    }
+    // Leaving shipping out of the post would leave it out of the order.
+    return $fixedOpen === [] ? null : $refused;
+}
+
+/**
+ * Whether the options posted for a line are the listed price options of its
+ * article: each posted price option is a listed option of that name with one
+ * of its values and its surcharge, each listed option is taken at most once,
+ * and each listed option that has values exactly once. A listed name posted
+ * as a text option is refused too: it would carry no surcharge.
+ */
+function vq_price_options_match(array $posted, array $listed): bool
+{
+    $listedNames = array_column($listed, 'name');
+    $priced = [];
+    foreach ($posted as $option) {
+        if ($option['type'] === 'Price') {
+            $priced[] = $option;
+        } elseif (in_array($option['name'], $listedNames, true)) {
+            return false;
+        }
+    }
+    $withValues = count(array_filter($listed, fn(array $l): bool => $l['values'] !== []));
+    if (count($priced) !== $withValues) {
+        return false;
+    }
+    // The listed options each posted one can be.
+    $fits = [];
+    foreach ($priced as $p => $option) {
+        $fits[$p] = [];
+        foreach ($listed as $l => $candidate) {
+            if ($candidate['name'] !== $option['name']) {
+                continue;
+            }
+            foreach ($candidate['values'] as $value) {
+                if ($value['text'] === $option['value'] && vq_same_amount($value['surcharge'], $option['price'])) {
+                    $fits[$p][] = $l;
+                    break;
+                }
             }
         }
     }
-    return null;
+    // Two options of one name on an article are told apart only by their
+    // values: each posted option needs a listed one of its own, found by
+    // augmenting paths. As many posted as listed ones with values, all
+    // assigned, means every listed one is taken once.
+    $owner = [];
+    foreach (array_keys($priced) as $p) {
+        $visited = [];
+        if (!vq_assign_option($p, $fits, $owner, $visited)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+/** One step of vq_price_options_match(): finds posted option $p a listed one, moving others aside. */
+function vq_assign_option(int $p, array $fits, array &$owner, array &$visited): bool
+{
+    foreach ($fits[$p] as $l) {
+        if (isset($visited[$l])) {
+            continue;
+        }
+        $visited[$l] = true;
+        if (!isset($owner[$l]) || vq_assign_option($owner[$l], $fits, $owner, $visited)) {
+            $owner[$l] = $p;
+            return true;
+        }
+    }
+    return false;
 }
 
 // ---- order document and order mail

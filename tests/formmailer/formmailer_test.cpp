@@ -949,6 +949,7 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
 
     // A list that does not parse, or of another version: every order is refused.
     for (const QByteArray &broken : {QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":["),
+                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":\"12.5\",\"vat\":\"19\",\"fixed\":\"ja\"}]}"),
                                      QByteArray("{\"format\":\"vq-preisliste\",\"version\":2,\"articles\":[]}"),
                                      QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":12.5,\"vat\":\"19\"}]}")}) {
         clearMails();
@@ -967,6 +968,104 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
 
     QFile::remove(path(QStringLiteral("web/vq_preisliste.json")));
     EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("werden nicht geprüft")));
+}
+
+// A fixed-price article of the price list (shipping) belongs to every order,
+// once and as one piece; every listed price option is posted once, also when
+// two options of an article share a name.
+TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
+{
+    startServer();
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")), R"({"format":"vq-preisliste","version":1,"tax":"brutto","articles":[
+        {"number":"TS-1","name":"T-Shirt","price":"12.5","vat":"19","fixed":false,"options":[
+          {"name":"Farbe","values":[{"text":"weiß","surcharge":"0"},{"text":"rot","surcharge":"1.5"}]},
+          {"name":"Druck","values":[{"text":"vorne","surcharge":"0"},{"text":"beidseitig","surcharge":"4"}]},
+          {"name":"Druck","values":[{"text":"matt","surcharge":"2"},{"text":"glanz","surcharge":"3"}]}]},
+        {"number":"TA-1","name":"Tasse","price":"8","vat":"19","fixed":false,"options":[]},
+        {"number":"V-1","name":"Versand","price":"4.9","vat":"19","fixed":true,"options":[]}]})");
+    // The page: the T-Shirt with its two "Druck" options, shipping as the
+    // third article, posted as one piece as the page always does.
+    auto base = orderForm(QStringLiteral("plain"));
+    const QList<QPair<QString, QString>> extra = {
+        {QStringLiteral("vq_anzahl"), QStringLiteral("3")},
+        {QStringLiteral("b_opt_count0"), QStringLiteral("4")},
+        {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_2"), QStringLiteral("Druck")},
+        {QStringLiteral("b_opt0_2"), QStringLiteral("vorne#0")},
+        {QStringLiteral("b_opt_type0_3"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_3"), QStringLiteral("Druck")},
+        {QStringLiteral("b_opt0_3"), QStringLiteral("matt#2")},
+        {QStringLiteral("b_name2"), QStringLiteral("Versand")}, {QStringLiteral("b_preis2"), QStringLiteral("4.9")},
+        {QStringLiteral("b_mwst2"), QStringLiteral("19")}, {QStringLiteral("b_bestnr2"), QStringLiteral("V-1")},
+        {QStringLiteral("b_opt_count2"), QStringLiteral("0")}, {QStringLiteral("b_anz2"), QStringLiteral("1")}};
+    for (const auto &[name, value] : extra)
+        set(base, name, value);
+    const QList<QPair<QString, QString>> secondShipping = {
+        {QStringLiteral("vq_anzahl"), QStringLiteral("4")},
+        {QStringLiteral("b_name3"), QStringLiteral("Versand")}, {QStringLiteral("b_preis3"), QStringLiteral("4.9")},
+        {QStringLiteral("b_mwst3"), QStringLiteral("19")}, {QStringLiteral("b_bestnr3"), QStringLiteral("V-1")},
+        {QStringLiteral("b_opt_count3"), QStringLiteral("0")}, {QStringLiteral("b_anz3"), QStringLiteral("1")}};
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        QStringList removed;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"as the page posts it", {}, {}, true},
+        {"shipping left out", {}, {QStringLiteral("b_anz2")}, false},
+        {"shipping as zero pieces", {{QStringLiteral("b_anz2"), QStringLiteral("0")}}, {}, false},
+        {"shipping three times", {{QStringLiteral("b_anz2"), QStringLiteral("3")}}, {}, false},
+        {"shipping as a second line too", secondShipping, {}, false},
+        {"shipping at another price", {{QStringLiteral("b_preis2"), QStringLiteral("0")}}, {}, false},
+        {"shipping under the number of an ordinary article",
+         {{QStringLiteral("b_bestnr2"), QStringLiteral("TA-1")}, {QStringLiteral("b_name2"), QStringLiteral("Tasse")},
+          {QStringLiteral("b_preis2"), QStringLiteral("8")}},
+         {}, false},
+        // Nothing ordered at all is a contact form: no order, nothing to ship.
+        {"no line at all", {{QStringLiteral("b_anz0"), QStringLiteral("0")}}, {QStringLiteral("b_anz2")}, true},
+        {"options of one name in the other order",
+         {{QStringLiteral("b_opt0_2"), QStringLiteral("glanz#3")}, {QStringLiteral("b_opt0_3"), QStringLiteral("beidseitig#4")}},
+         {}, true},
+        {"the free choice of one option posted for both", {{QStringLiteral("b_opt0_3"), QStringLiteral("vorne#0")}}, {}, false},
+        {"a listed option left out", {},
+         {QStringLiteral("b_opt_type0_3"), QStringLiteral("b_optname0_3"), QStringLiteral("b_opt0_3")}, false},
+        {"a listed option posted twice with another value",
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")}, {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_4"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_4"), QStringLiteral("weiß#0")}},
+         {}, false},
+        {"a third option of a listed name",
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")}, {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_4"), QStringLiteral("Druck")}, {QStringLiteral("b_opt0_4"), QStringLiteral("glanz#3")}},
+         {}, false},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = base;
+        for (const auto &[name, value] : c.changes)
+            set(form, name, value);
+        form.removeIf([&c](const auto &field) { return c.removed.contains(field.first); });
+        const Response response = post(form);
+        if (c.accepted) {
+            EXPECT_EQ(response.status, 303) << c.what << "\n" << response.body.toStdString();
+            EXPECT_FALSE(mails().isEmpty()) << c.what;
+        } else {
+            EXPECT_EQ(response.status, 400) << c.what;
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Preisliste"))) << c.what << "\n" << response.body.toStdString();
+            EXPECT_TRUE(mails().isEmpty()) << c.what;
+        }
+    }
+
+    // The order mail carries the shipping line.
+    clearMails();
+    ASSERT_EQ(post(base).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+    ASSERT_EQ(document.lines.size(), 2);
+    EXPECT_EQ(document.lines[1].nr, QStringLiteral("V-1"));
+    EXPECT_EQ(document.lines[1].anzahl, 1);
 }
 
 // The storage folder is private and never a link; the rate limit counts an
@@ -1165,6 +1264,13 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     mug->preis = 8;
     mug->mwst = 19;
     project.ListArtikel.push_back(std::move(mug));
+    auto shipping = std::make_unique<vq::TArtikelField>();
+    shipping->name = QStringLiteral("Versand");
+    shipping->artikelNummer = QStringLiteral("V-1");
+    shipping->preis = 4.9;
+    shipping->mwst = 19;
+    shipping->artikelTyp = 1;
+    project.ListArtikel.push_back(std::move(shipping));
     // Prices are written by the regional settings: the file and zelkin agree on a point.
     qputenv("LC_ALL", "C.UTF-8");
     {
@@ -1174,6 +1280,13 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     }
 
     QByteArray out, err;
+    // The price list beside the script: the page's post must match it, shipping included.
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--price-list"), QStringLiteral("--output"),
+                          path(QStringLiteral("web/vq_preisliste.json")), path(QStringLiteral("shop.vqb"))},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
     ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
                          {QStringLiteral("--generate"), QStringLiteral("html"), QStringLiteral("--output"),
                           path(QStringLiteral("web/bestellung.htm")), path(QStringLiteral("shop.vqb"))},
@@ -1216,7 +1329,10 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     const QDomElement option = line.firstChildElement(QStringLiteral("options")).firstChildElement();
     EXPECT_EQ(decode1252(option.text()), QStringLiteral("gold"));
     EXPECT_EQ(option.attribute(QStringLiteral("price")), QStringLiteral("2.5"));
-    EXPECT_TRUE(line.nextSiblingElement().isNull());
+    const QDomElement shippingLine = line.nextSiblingElement();
+    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("V-1"));
+    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("1"));
+    EXPECT_TRUE(shippingLine.nextSiblingElement().isNull());
 }
 
 // The order the invoice module stores equals, to the cent, the total the
