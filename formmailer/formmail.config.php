@@ -56,10 +56,13 @@ return [
 
     // Spam-Schutz (Captcha): true verlangt bei jedem Formular den Code aus dem
     // Bild; false nur bei Formularen, die im Designer mit Captcha erzeugt
-    // wurden. Statt true/false geht auch eine Liste von Formular-Nummern
-    // (vq_formid im Formular), z. B. ['123456789']. Ob ein Code verlangt
-    // wird, entscheidet nur diese Einstellung; ein Besucher kann den Schutz
-    // nicht abschalten. Formulare ohne Captcha-Bild brauchen false.
+    // wurden. Ob ein Code verlangt wird, entscheidet nur diese Einstellung;
+    // ein Besucher kann den Schutz nicht abschalten. Formulare ohne
+    // Captcha-Bild brauchen false.
+    // Früher ging hier auch eine Liste von Formular-Nummern. Die Nummer sendet
+    // aber das Formular selbst mit, und wer eine andere Nummer sendet, wäre
+    // am Captcha vorbeigekommen. Eine solche Liste gilt deshalb jetzt wie
+    // true: Der Code wird bei allen Formularen verlangt.
     'captcha_required' => true,
 
     // Kopie an den Absender: Ist das im Formular angekreuzt, bekommt die

@@ -87,14 +87,16 @@ function vq_refuse(array $config, string $errorField, string $title, string $mes
     vq_page(400, $title, $message);
 }
 
-/** Whether the configuration demands the captcha of this form. */
-function vq_captcha_required(array $config, string $formId): bool
+/**
+ * Whether the configuration demands the captcha of every form. A list of form
+ * ids, which older configurations may hold, counts as true: the form id comes
+ * with the post, so a list would let anyone skip the captcha by posting an id
+ * that is not on it.
+ */
+function vq_captcha_required(array $config): bool
 {
     $setting = $config['captcha_required'] ?? true;
-    if (is_array($setting)) {
-        return in_array($formId, array_map('strval', $setting), true);
-    }
-    return (bool)$setting;
+    return is_array($setting) || (bool)$setting;
 }
 
 function vq_price_list_file(array $config): string
@@ -167,7 +169,8 @@ function vq_action_checkurl(array $config): void
         . $row("Erlaubte Empfänger ($recipients)", $recipients > 0,
                'allowed_recipients in formmail.config.php eintragen')
         . $prices
-        . $info('Captcha', is_array($captcha) ? 'verlangt für ' . count($captcha) . ' Formular(e)'
+        . $info('Captcha', is_array($captcha)
+                ? 'für alle Formulare verlangt (eine Liste von Formular-Nummern in captcha_required gilt als true)'
                 : ($captcha ? 'für alle Formulare verlangt' : 'nur bei Formularen mit Captcha-Bild'))
         . $info('Kopie an den Absender', !empty($config['send_copy_to_sender']) ? 'erlaubt' : 'abgeschaltet')
         . $info('Signatur der Bestell-Mails', vq_setting($config, 'order_secret') !== '' ? 'an' : 'aus')
@@ -206,7 +209,7 @@ function vq_action_send(array $config): void
 
     // Spam protection: the configuration decides; the page can only ask for more.
     $formId = $field('formid');
-    if (vq_captcha_required($config, $formId) || vq_unscramble($field('settings')) === 'true') {
+    if (vq_captcha_required($config) || vq_unscramble($field('settings')) === 'true') {
         if (!isset($_POST['captcha_input'])) {
             vq_page(400, 'Sicherheitscode fehlt',
                     'Dieses Formular zeigt keinen Sicherheitscode (Captcha), der Formmailer verlangt aber '

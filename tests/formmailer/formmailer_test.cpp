@@ -58,9 +58,12 @@ protected:
     void startServer(const QString &extraConfig = QString())
     {
         const QString source = QStringLiteral(VQ_SOURCE_DIR "/formmailer/");
-        for (const char *file : {"formmail.php", "vq_formmail_lib.php"})
+        // A test may start the server again with other settings.
+        for (const char *file : {"formmail.php", "vq_formmail_lib.php"}) {
+            QFile::remove(path(QStringLiteral("web/") + QString::fromLatin1(file)));
             ASSERT_TRUE(QFile::copy(source + QString::fromLatin1(file),
                                     path(QStringLiteral("web/") + QString::fromLatin1(file))));
+        }
         writeFile(path(QStringLiteral("web/formmail.config.php")),
                   QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com', "
                                  "'@rechnung.example.com'], 'mail_from' => 'formmailer@example.com', "
@@ -531,6 +534,35 @@ TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
     set(form, QStringLiteral("captcha_input"), storedCaptcha(QStringLiteral("4711")));
     EXPECT_EQ(post(form).status, 303);
     EXPECT_EQ(mails().size(), 2);
+}
+
+// A list of form ids in captcha_required (older configurations) demands the
+// captcha of every form: the post names its form, so no posted id may skip it.
+TEST_F(FormMailer, CaptchaListCannotBeSkippedWithAnotherFormId)
+{
+    for (const QString &setting : {QStringLiteral("['123456789']"), QStringLiteral("[]"), QStringLiteral("['4711']")}) {
+        SCOPED_TRACE(setting.toStdString());
+        server.stop();
+        startServer(QStringLiteral("'captcha_required' => ") + setting);
+        for (const QString &formId : {QStringLiteral("4711"), QStringLiteral("123456789"), QStringLiteral("999"),
+                                      QString(), QStringLiteral("../4711")}) {
+            clearMails();
+            auto form = orderForm(QStringLiteral("plain"));
+            set(form, QStringLiteral("vq_formid"), formId);
+            const Response response = post(form);
+            EXPECT_EQ(response.status, 400) << formId.toStdString();
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Sicherheitscode fehlt"))) << formId.toStdString();
+            set(form, QStringLiteral("captcha_input"), QStringLiteral("ABCDE"));
+            EXPECT_EQ(post(form).status, 400) << formId.toStdString();
+            EXPECT_TRUE(mails().isEmpty()) << formId.toStdString();
+        }
+        // With the code of its image the form goes.
+        ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("captcha_input"), storedCaptcha(QStringLiteral("4711")));
+        EXPECT_EQ(post(form).status, 303);
+        EXPECT_EQ(mails().size(), 2);
+    }
 }
 
 TEST_F(FormMailer, RefusesAbuse)
