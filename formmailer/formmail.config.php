@@ -21,13 +21,18 @@ return [
     // Kunden steht als Antwortadresse (Reply-To) in der Mail.
     'mail_from' => 'formmailer@ihre-domain.example',
 
-    // Ordner für Captcha-Codes und die Sperrliste. Er muss für PHP
+    // Ordner für den Schlüssel des Captchas (captcha.key), die schon
+    // benutzten Captcha-Codes und die Sperrliste. Er muss für PHP
     // beschreibbar sein und sollte außerhalb des Web-Verzeichnisses liegen.
     // Der Formmailer legt ihn nur für sich lesbar an und benutzt keinen
     // Ordner, der ein Link ist oder einem anderen Benutzer gehört.
     'storage_dir' => sys_get_temp_dir() . '/vq-formmailer-' . md5(__DIR__),
 
-    // Wie lange ein Captcha-Code gilt (Sekunden).
+    // Wie lange ein Captcha-Code gilt (Sekunden, 60 bis 86400). Die Codes
+    // selbst speichert der Formmailer nicht: Das Captcha-Bild gibt dem
+    // Besucher ein mit dem Schlüssel unterschriebenes Cookie. So kann auch
+    // eine Flut von Bildabrufen keinen Speicher füllen und niemanden
+    // aussperren. Jeder Code gilt für genau eine Sendung.
     'captcha_lifetime' => 1800,
 
     // Höchstens so viele Formular-Sendungen je Absender-IP-Adresse im

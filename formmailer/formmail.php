@@ -104,7 +104,11 @@ function vq_price_list_file(array $config): string
     return vq_setting($config, 'price_list_file', __DIR__ . '/vq_preisliste.json');
 }
 
-const VQ_CAPTCHA_COOKIE = 'vq_captcha';
+/** The captcha's lifetime in seconds: at least a minute, at most a day. */
+function vq_captcha_lifetime(array $config): int
+{
+    return max(60, min(86400, (int)($config['captcha_lifetime'] ?? 1800)));
+}
 
 function vq_action_captcha(array $config): void
 {
@@ -114,16 +118,17 @@ function vq_action_captcha(array $config): void
         http_response_code(404);
         return;
     }
-    // Each visitor has a code of their own, found by a cookie of this script.
-    $token = vq_captcha_token(is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null);
-    $lifetime = max(60, (int)($config['captcha_lifetime'] ?? 1800));
-    $code = vq_captcha_new_code();
-    if (!vq_captcha_store($dir, $id, $token, $code, $lifetime)) {
+    $key = vq_captcha_key($dir);
+    if ($key === null) {
         http_response_code(503);
         return;
     }
+    // The code lives in the visitor's cookie, signed by the server: nothing is stored.
+    $lifetime = vq_captcha_lifetime($config);
+    [$cookie, $code] = vq_captcha_issue($key, $id, is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null)
+                                        ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null, $lifetime, time());
     $https = ($_SERVER['HTTPS'] ?? '') !== '' && strtolower((string)$_SERVER['HTTPS']) !== 'off';
-    setcookie(VQ_CAPTCHA_COOKIE, $token, [
+    setcookie(VQ_CAPTCHA_COOKIE, $cookie, [
         'expires' => time() + $lifetime,
         'path' => '/',
         'secure' => $https,
@@ -217,9 +222,9 @@ function vq_action_send(array $config): void
                     . 'stellt captcha_required in formmail.config.php um.');
             return;
         }
-        $token = is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null;
-        if ($dir === null || !vq_captcha_check($dir, $formId, $token, $raw('captcha_input'),
-                                               max(60, (int)($config['captcha_lifetime'] ?? 1800)))) {
+        $cookie = is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null;
+        if ($dir === null
+            || !vq_captcha_check($dir, $formId, $cookie, $raw('captcha_input'), vq_captcha_lifetime($config))) {
             vq_refuse($config, 'settings_error_captcha', 'Falscher Sicherheitscode',
                       'Der eingegebene Code aus dem Bild stimmt nicht. Bitte laden Sie das '
                       . 'Formular neu und geben Sie den neuen Code ein.');

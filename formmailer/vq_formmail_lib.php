@@ -1249,73 +1249,186 @@ function vq_valid_form_id(string $id): bool
     return preg_match('/^\d{1,10}$/D', $id) === 1;
 }
 
-function vq_captcha_new_code(int $length = 5): string
+// The captcha keeps no code on the server. Each image adds an entry to the
+// visitor's cookie: the form id, the time the image was made, a random nonce
+// and a tag, an HMAC of these under the server's captcha key. The code in the
+// image is another HMAC of the same values under that key, so a post is
+// checked from its cookie alone, an entry the server did not make is known by
+// its tag, and however many images are fetched, nothing fills up and no store
+// is scanned. A code counts once: checking records the nonces of the entries
+// it used (right or wrong), in folders by time, each dropped whole once its
+// codes have expired.
+
+const VQ_CAPTCHA_COOKIE = 'vq_captcha';
+const VQ_CAPTCHA_ALPHABET = 'ABCDEFGHJKLMNPQRSTUVWXYZ23456789'; // 32 letters: 5 bits of the HMAC each
+const VQ_CAPTCHA_LENGTH = 5;
+const VQ_CAPTCHA_ENTRIES = 3;   // the last three images stay valid (the form open in several tabs)
+const VQ_CAPTCHA_SLOT = 600;    // seconds of images whose used nonces share a folder
+
+/**
+ * The server's captcha key (64 hex digits), made once in the storage folder.
+ * Two first requests at the same moment end with the same key: the new one is
+ * linked into place only where none is yet. Null when the folder fails.
+ */
+function vq_captcha_key(string $dir): ?string
 {
-    $alphabet = 'ABCDEFGHJKLMNPQRSTUVWXYZ23456789';
+    $file = $dir . '/captcha.key';
+    $valid = fn($key): bool => is_string($key) && preg_match('/^[0-9a-f]{64}$/D', $key) === 1;
+    $key = @file_get_contents($file);
+    if ($valid($key)) {
+        return $key;
+    }
+    $new = $file . '.' . bin2hex(random_bytes(8));
+    $old = umask(0077);
+    $written = @file_put_contents($new, bin2hex(random_bytes(32))) !== false;
+    umask($old);
+    if (!$written) {
+        return null;
+    }
+    // A damaged key (a full disk, a hand edit) is replaced; a good one wins.
+    if (!@link($new, $file) && !$valid(@file_get_contents($file))) {
+        @rename($new, $file);
+    }
+    @unlink($new);
+    $key = @file_get_contents($file);
+    return $valid($key) ? $key : null;
+}
+
+/** The HMAC of an image's values for one purpose ("tag" or "code"), raw. */
+function vq_captcha_mac(string $key, string $purpose, string $formId, int $issued, string $nonce): string
+{
+    return hash_hmac('sha256', "vq-captcha-$purpose\0$formId\0$issued\0$nonce", $key, true);
+}
+
+/** The code an image shows. */
+function vq_captcha_code(string $key, string $formId, int $issued, string $nonce): string
+{
+    $mac = vq_captcha_mac($key, 'code', $formId, $issued, $nonce);
     $code = '';
-    for ($i = 0; $i < $length; $i++) {
-        $code .= $alphabet[random_int(0, strlen($alphabet) - 1)];
+    for ($i = 0; $i < VQ_CAPTCHA_LENGTH; $i++) {
+        $code .= VQ_CAPTCHA_ALPHABET[ord($mac[$i]) & 31];
     }
     return $code;
 }
 
-/** A visitor's captcha token (the cookie's value), or a new one. */
-function vq_captcha_token(?string $cookie): string
+/**
+ * The entries of a captcha cookie that this server made and that have not
+ * expired, oldest first: ['form', 'issued', 'nonce'] each. Anything else in
+ * the cookie is ignored.
+ */
+function vq_captcha_entries(?string $cookie, string $key, int $lifetime, int $now): array
 {
-    return is_string($cookie) && vq_valid_view_token($cookie) ? $cookie : bin2hex(random_bytes(16));
-}
-
-/** The file of one visitor's code for one form. */
-function vq_captcha_file(string $dir, string $formId, string $token): string
-{
-    return $dir . "/captcha_{$formId}_" . substr(hash('sha256', $token), 0, 32) . '.txt';
-}
-
-/** Stores a visitor's code for a form. Expired codes go first; a full store takes no more. */
-function vq_captcha_store(string $dir, string $formId, string $token, string $code, int $lifetime,
-                          int $maxCodes = 20000): bool
-{
-    $files = glob($dir . '/captcha_*.txt') ?: [];
-    foreach ($files as $index => $file) {
-        if (@filemtime($file) < time() - $lifetime) {
-            @unlink($file);
-            unset($files[$index]);
+    if (!is_string($cookie) || strlen($cookie) > 100 * VQ_CAPTCHA_ENTRIES) {
+        return [];
+    }
+    $entries = [];
+    foreach (array_slice(explode('_', $cookie), -VQ_CAPTCHA_ENTRIES) as $entry) {
+        if (!preg_match('/^(\d{1,10})-(\d{1,12})-([0-9a-f]{24})-([0-9a-f]{32})$/D', $entry, $m)) {
+            continue;
+        }
+        $issued = (int)$m[2];
+        if ($issued < $now - $lifetime || $issued > $now + 60) {
+            continue;
+        }
+        $tag = bin2hex(substr(vq_captcha_mac($key, 'tag', $m[1], $issued, $m[3]), 0, 16));
+        if (hash_equals($tag, $m[4])) {
+            $entries[] = ['form' => $m[1], 'issued' => $issued, 'nonce' => $m[3]];
         }
     }
-    if (count($files) >= $maxCodes) {
-        return false;
-    }
-    // The last three images of one visitor stay valid (the form open in several tabs).
-    $file = vq_captcha_file($dir, $formId, $token);
-    $old = @filemtime($file) >= time() - $lifetime ? @file($file, FILE_IGNORE_NEW_LINES) : [];
-    $codes = array_slice(array_merge(is_array($old) ? $old : [], [$code]), -3);
-    return @file_put_contents($file, implode("\n", $codes), LOCK_EX) !== false;
+    return $entries;
 }
 
-/** Compares the typed code with the visitor's stored ones, once: the codes are gone afterwards. */
-function vq_captcha_check(string $dir, string $formId, ?string $token, string $typed, int $lifetime): bool
+/**
+ * A new image for a form: returns [the visitor's new cookie value, the code
+ * to show]. The cookie keeps the visitor's last entries besides the new one.
+ */
+function vq_captcha_issue(string $key, string $formId, ?string $cookie, int $lifetime, int $now): array
 {
-    if (!vq_valid_form_id($formId) || !is_string($token) || !vq_valid_view_token($token)) {
+    $nonce = bin2hex(random_bytes(12));
+    $entries = vq_captcha_entries($cookie, $key, $lifetime, $now);
+    $entries[] = ['form' => $formId, 'issued' => $now, 'nonce' => $nonce];
+    $parts = [];
+    foreach (array_slice($entries, -VQ_CAPTCHA_ENTRIES) as $e) {
+        $parts[] = $e['form'] . '-' . $e['issued'] . '-' . $e['nonce'] . '-'
+            . bin2hex(substr(vq_captcha_mac($key, 'tag', $e['form'], $e['issued'], $e['nonce']), 0, 16));
+    }
+    return [implode('_', $parts), vq_captcha_code($key, $formId, $now, $nonce)];
+}
+
+/**
+ * Compares the typed code with the codes of the visitor's images of this
+ * form, once: every code offered is used up, right or wrong, so a wrong try
+ * needs a new image and a code never passes twice, not even in two posts at
+ * the same moment.
+ */
+function vq_captcha_check(string $dir, string $formId, ?string $cookie, string $typed, int $lifetime): bool
+{
+    if (!vq_valid_form_id($formId)) {
         return false;
     }
-    // Claimed by renaming, so of two posts at the same moment only one can use the code.
-    $file = vq_captcha_file($dir, $formId, $token);
-    $claimed = substr($file, 0, -4) . '_' . bin2hex(random_bytes(6)) . '.txt';
-    if (!@rename($file, $claimed)) {
+    $key = vq_captcha_key($dir);
+    if ($key === null) {
         return false;
     }
-    $code = @file_get_contents($claimed);
-    $age = @filemtime($claimed);
-    @unlink($claimed);
-    if ($code === false || $age === false || $age < time() - $lifetime) {
-        return false;
-    }
+    $now = time();
+    vq_captcha_forget_used($dir, $lifetime, $now);
     $typed = strtoupper(trim($typed));
     $match = false;
-    foreach (explode("\n", $code) as $stored) {
-        $match = hash_equals(strtoupper(trim($stored)), $typed) || $match;
+    foreach (vq_captcha_entries($cookie, $key, $lifetime, $now) as $entry) {
+        if ($entry['form'] !== $formId || !vq_captcha_use($dir, $entry)) {
+            continue;
+        }
+        $match = hash_equals(vq_captcha_code($key, $formId, $entry['issued'], $entry['nonce']), $typed) || $match;
     }
     return $typed !== '' && $match;
+}
+
+/** The folder of the used nonces of images made in one slot of time. */
+function vq_captcha_used_dir(string $dir, int $slot): string
+{
+    return $dir . '/captcha_used/' . $slot;
+}
+
+/**
+ * Records an entry's nonce as used. False when it was used before or cannot
+ * be recorded: creating the file is the one step that two posts cannot both
+ * win.
+ */
+function vq_captcha_use(string $dir, array $entry): bool
+{
+    $slotDir = vq_captcha_used_dir($dir, intdiv($entry['issued'], VQ_CAPTCHA_SLOT));
+    if (!is_dir($slotDir) && !@mkdir($slotDir, 0700, true) && !is_dir($slotDir)) {
+        return false;
+    }
+    $handle = @fopen($slotDir . '/' . $entry['nonce'], 'x');
+    if ($handle === false) {
+        return false;
+    }
+    fclose($handle);
+    return true;
+}
+
+/**
+ * Drops the folders of used nonces whose images have all expired. Reads only
+ * the list of folders (one per ten minutes of the lifetime); a folder's files
+ * are read once, when it goes.
+ */
+function vq_captcha_forget_used(string $dir, int $lifetime, int $now): void
+{
+    $base = $dir . '/captcha_used';
+    foreach (@scandir($base) ?: [] as $slot) {
+        // An image of this slot was made before its end and expires a lifetime later.
+        if (!preg_match('/^\d{1,12}$/D', $slot) || ((int)$slot + 1) * VQ_CAPTCHA_SLOT + $lifetime + 60 > $now) {
+            continue;
+        }
+        $slotDir = vq_captcha_used_dir($dir, (int)$slot);
+        foreach (@scandir($slotDir) ?: [] as $file) {
+            if ($file !== '.' && $file !== '..') {
+                @unlink($slotDir . '/' . $file);
+            }
+        }
+        @rmdir($slotDir);
+    }
 }
 
 /** A PNG image of the code (needs GD). */

@@ -19,10 +19,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using namespace vq::test;
 
@@ -82,9 +86,11 @@ protected:
         QFile::setPermissions(path(QStringLiteral("capture.sh")),
                               QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         port = freeLocalPort();
+        // Quiet (-q): no line per request, which would fill the unread pipe
+        // after a few hundred requests and stop the server.
         ASSERT_TRUE(server.start(
             QStringLiteral("php"),
-            {QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-t"),
+            {QStringLiteral("-q"), QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-t"),
              path(QStringLiteral("web")), QStringLiteral("-d"),
              QStringLiteral("sendmail_path=") + path(QStringLiteral("capture.sh")), QStringLiteral("-d"),
              QStringLiteral("session.save_path=") + path(QStringLiteral("storage"))}));
@@ -218,18 +224,56 @@ protected:
         return result;
     }
 
-    // The captcha code the form mailer stored for the current visitor (cookie jar).
-    QString storedCaptcha(const QString &formId) const
+    // The current visitor's captcha cookie (cookie jar), as the browser sends it.
+    QByteArray captchaCookie() const
     {
-        QString token;
+        QByteArray value;
         for (const QByteArray &line : readFile(path(cookieJar)).split('\n'))
             if (line.contains("\tvq_captcha\t"))
-                token = QString::fromLatin1(line.split('\t').last().trimmed());
-        const QByteArray hash = QCryptographicHash::hash(token.toLatin1(), QCryptographicHash::Sha256).toHex().left(32);
-        // The newest code is the last line.
-        return QString::fromLatin1(readFile(path(QStringLiteral("storage/captcha_%1_%2.txt").arg(formId, QString::fromLatin1(hash))))
-                                       .split('\n')
-                                       .last());
+                value = line.split('\t').last().trimmed();
+        return value;
+    }
+
+    // The code of the current visitor's newest captcha image of a form,
+    // worked out from the cookie with the server's key as formmail.php does.
+    QString captchaCode(const QString &formId) const
+    {
+        return codeOfEntry(readFile(path(QStringLiteral("storage/captcha.key"))).trimmed(), captchaCookie(), formId);
+    }
+
+    // Makes the current visitor send this captcha cookie.
+    void setCaptchaCookie(const QByteArray &value)
+    {
+        writeFile(path(cookieJar), "127.0.0.1\tFALSE\t/\tFALSE\t0\tvq_captcha\t" + value + "\n");
+    }
+
+    // A captcha cookie entry as formmail.php makes it, with this key.
+    static QByteArray captchaEntry(const QByteArray &key, const QByteArray &formId, qint64 issued, const QByteArray &nonce)
+    {
+        const QByteArray nul(1, '\0');
+        const QByteArray tag = QMessageAuthenticationCode::hash("vq-captcha-tag" + nul + formId + nul + QByteArray::number(issued)
+                                                                    + nul + nonce,
+                                                                key, QCryptographicHash::Sha256)
+                                   .left(16)
+                                   .toHex();
+        return formId + '-' + QByteArray::number(issued) + '-' + nonce + '-' + tag;
+    }
+
+    static QString codeOfEntry(const QByteArray &key, const QByteArray &cookie, const QString &formId)
+    {
+        QString code;
+        for (const QByteArray &entry : cookie.split('_')) {
+            const QList<QByteArray> parts = entry.split('-');
+            if (parts.size() != 4 || parts[0] != formId.toLatin1())
+                continue;
+            const QByteArray mac = QMessageAuthenticationCode::hash(
+                "vq-captcha-code" + QByteArray(1, '\0') + parts[0] + QByteArray(1, '\0') + parts[1] + QByteArray(1, '\0') + parts[2],
+                key, QCryptographicHash::Sha256);
+            code.clear();
+            for (int i = 0; i < 5; ++i)
+                code += QLatin1Char("ABCDEFGHJKLMNPQRSTUVWXYZ23456789"[static_cast<unsigned char>(mac[i]) & 31]);
+        }
+        return code;
     }
 
     void clearMails()
@@ -458,14 +502,14 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     const Response image = get(QStringLiteral("?action=captcha&id=4711"));
     ASSERT_EQ(image.status, 200);
     EXPECT_TRUE(readFile(path(QStringLiteral("body.txt"))).startsWith("\x89PNG"));
-    const QString code = storedCaptcha(QStringLiteral("4711"));
+    const QString code = captchaCode(QStringLiteral("4711"));
     ASSERT_EQ(code.size(), 5);
 
     // A second visitor of the same form gets a code of their own, and their
     // wrong try leaves the first visitor's code valid.
     cookieJar = QStringLiteral("cookies-b.txt");
     ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
-    const QString codeB = storedCaptcha(QStringLiteral("4711"));
+    const QString codeB = captchaCode(QStringLiteral("4711"));
     auto form = orderForm(QStringLiteral("plain"));
     set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("true")));
     set(form, QStringLiteral("captcha_input"), codeB == QLatin1String("XXXXX") ? QStringLiteral("YYYYY") : QStringLiteral("XXXXX"));
@@ -492,7 +536,7 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
 
     // The form open in two tabs: the first tab's code still counts after the second loaded.
     get(QStringLiteral("?action=captcha&id=4711"));
-    const QString firstTab = storedCaptcha(QStringLiteral("4711"));
+    const QString firstTab = captchaCode(QStringLiteral("4711"));
     get(QStringLiteral("?action=captcha&id=4711"));
     set(form, QStringLiteral("captcha_input"), firstTab);
     set(form, QStringLiteral("settings_error_captcha"), QString());
@@ -502,17 +546,125 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     // A code belongs to its visitor: B's fresh code does not pass with A's cookie.
     cookieJar = QStringLiteral("cookies-b.txt");
     get(QStringLiteral("?action=captcha&id=4711"));
-    const QString freshB = storedCaptcha(QStringLiteral("4711"));
+    const QString freshB = captchaCode(QStringLiteral("4711"));
     cookieJar = QStringLiteral("cookies.txt");
     get(QStringLiteral("?action=captcha&id=4711"));
     set(form, QStringLiteral("captcha_input"), freshB);
     set(form, QStringLiteral("settings_error_captcha"), QString());
-    if (freshB != storedCaptcha(QStringLiteral("4711"))) {
+    if (freshB != captchaCode(QStringLiteral("4711"))) {
         EXPECT_EQ(post(form).status, 400);
     }
     EXPECT_TRUE(mails().isEmpty());
 
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=../../x")).status, 404);
+}
+
+// The captcha cookie is the server's: an entry it did not make, made for
+// another form, expired or used before lets no post through, and an entry
+// that was refused for its tag is not used up by that.
+TEST_F(FormMailer, CaptchaCookieCannotBeForgedOrReplayed)
+{
+    startServer(QStringLiteral("'captcha_required' => true"));
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    const QByteArray key = readFile(path(QStringLiteral("storage/captcha.key"))).trimmed();
+    ASSERT_EQ(key.size(), 64);
+    const QByteArray otherKey(64, 'a');
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QByteArray good = captchaEntry(key, "4711", now, "0123456789abcdef01234567");
+    QByteArray changedTag = good;
+    changedTag[changedTag.size() - 1] = good.endsWith('0') ? '1' : '0';
+    const QByteArray expired = captchaEntry(key, "4711", now - 700, "1123456789abcdef01234567");
+    const QByteArray future = captchaEntry(key, "4711", now + 3600, "2123456789abcdef01234567");
+    const QByteArray otherForm = captchaEntry(key, "4712", now, "3123456789abcdef01234567");
+    const QByteArray foreign = captchaEntry(otherKey, "4711", now, "4123456789abcdef01234567");
+    const QByteArray spare = captchaEntry(key, "4711", now, "5123456789abcdef01234567");
+    struct Case
+    {
+        const char *what;
+        QByteArray cookie;
+        QString typed;
+        int status;
+    };
+    const Case cases[] = {
+        {"entry with a changed tag", changedTag, codeOfEntry(key, good, QStringLiteral("4711")), 400},
+        {"entry older than the lifetime", expired, codeOfEntry(key, expired, QStringLiteral("4711")), 400},
+        {"entry from the future", future, codeOfEntry(key, future, QStringLiteral("4711")), 400},
+        {"entry of another form", otherForm, codeOfEntry(key, otherForm, QStringLiteral("4712")), 400},
+        {"entry signed with another key", foreign, codeOfEntry(otherKey, foreign, QStringLiteral("4711")), 400},
+        {"entries beyond the cookie's size", (spare + '_').repeated(40) + spare, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
+        {"broken bytes", QByteArray("4711-\xFF\x01-%00-<script>_") + QByteArray(3000, '-'), QStringLiteral("ABCDE"), 400},
+        {"the code of another entry", good, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
+        {"an entry as the server makes it, after all those", spare, codeOfEntry(key, spare, QStringLiteral("4711")), 303},
+        {"the same entry again", spare, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
+        {"an entry refused before for its code", good, codeOfEntry(key, good, QStringLiteral("4711")), 400},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        cookieJar = QStringLiteral("forged.txt");
+        setCaptchaCookie(c.cookie);
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("captcha_input"), c.typed);
+        const Response response = post(form);
+        EXPECT_EQ(response.status, c.status) << c.what << "\n" << response.body.toStdString();
+        EXPECT_EQ(mails().size(), c.status == 303 ? 2 : 0) << c.what;
+        for (const char *leak : {"Warning", "Fatal", "Uncaught", ".php on line"})
+            EXPECT_FALSE(response.body.contains(QString::fromLatin1(leak))) << c.what;
+    }
+
+    // One code in five posts at the same moment: exactly one goes.
+    cookieJar = QStringLiteral("race.txt");
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
+    QStringList args = {QStringLiteral("-s"), QStringLiteral("-b"), path(cookieJar), QStringLiteral("-o"),
+                        QStringLiteral("/dev/null"), QStringLiteral("-w"), QStringLiteral("%{http_code}")};
+    for (const auto &[name, value] : form)
+        args << QStringLiteral("--form-string") << name + u'=' + value;
+    args << url();
+    clearMails();
+    std::vector<std::unique_ptr<QProcess>> posts;
+    for (int i = 0; i < 5; ++i) {
+        posts.push_back(std::make_unique<QProcess>());
+        posts.back()->start(QStringLiteral("curl"), args);
+    }
+    int sent = 0;
+    for (auto &process : posts) {
+        ASSERT_TRUE(process->waitForFinished(30000));
+        const QByteArray status = process->readAllStandardOutput();
+        EXPECT_TRUE(status == "303" || status == "400") << status.toStdString();
+        sent += status == "303" ? 1 : 0;
+    }
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(mails().size(), 2);
+}
+
+// A flood of captcha images from one address, without the cookie or with a
+// hostile one, stores nothing: the storage folder holds only the key, and a
+// new visitor gets an image and orders.
+TEST_F(FormMailer, CaptchaImageFloodLocksNoOneOut)
+{
+    startServer(QStringLiteral("'captcha_required' => true"));
+    for (const QByteArray &cookie : {QByteArray(), QByteArray("vq_captcha=") + QByteArray(4000, 'A'),
+                                     QByteArray("vq_captcha=4711-1-0123456789abcdef01234567-") + QByteArray(32, '0')}) {
+        QStringList args = {QStringLiteral("-s"), QStringLiteral("-w"), QStringLiteral("%{http_code}\n")};
+        if (!cookie.isEmpty())
+            args << QStringLiteral("-H") << QStringLiteral("Cookie: ") + QString::fromLatin1(cookie);
+        for (int i = 0; i < 150; ++i)
+            args << QStringLiteral("-o") << QStringLiteral("/dev/null") << url(QStringLiteral("?action=captcha&id=4711"));
+        QByteArray out;
+        ASSERT_EQ(runProgram(QStringLiteral("curl"), args, &out, 120000), 0);
+        const QList<QByteArray> statuses = out.trimmed().split('\n');
+        EXPECT_EQ(statuses.size(), 150);
+        EXPECT_EQ(statuses.count("200"), 150) << out.toStdString();
+    }
+    EXPECT_EQ(QDir(path(QStringLiteral("storage"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("captcha.key")});
+
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
+    EXPECT_EQ(post(form).status, 303);
+    EXPECT_EQ(mails().size(), 2);
 }
 
 // The configuration, not the post, decides whether a form needs the captcha.
@@ -531,7 +683,7 @@ TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
     EXPECT_TRUE(mails().isEmpty());
 
     get(QStringLiteral("?action=captcha&id=4711"));
-    set(form, QStringLiteral("captcha_input"), storedCaptcha(QStringLiteral("4711")));
+    set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
     EXPECT_EQ(post(form).status, 303);
     EXPECT_EQ(mails().size(), 2);
 }
@@ -559,7 +711,7 @@ TEST_F(FormMailer, CaptchaListCannotBeSkippedWithAnotherFormId)
         // With the code of its image the form goes.
         ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
         auto form = orderForm(QStringLiteral("plain"));
-        set(form, QStringLiteral("captcha_input"), storedCaptcha(QStringLiteral("4711")));
+        set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
         EXPECT_EQ(post(form).status, 303);
         EXPECT_EQ(mails().size(), 2);
     }
