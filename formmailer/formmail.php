@@ -331,9 +331,11 @@ function vq_action_send(array $config): void
                  'subject' => vq_encode_header(vq_setting($config, 'copy_subject', 'Ihre Angaben an uns')),
                  'body' => $copyBody, 'headers' => $copyHeaders];
     }
+    // The same order sent again from one page view keeps its id; another order from it gets another.
+    $orderId = vq_order_uuid($formId, $raw('vq_view'),
+                             vq_order_digest($lines, vq_order_customer($text, $sender ?? ''), $taxMode));
     $orderMail = $invoiceAddress === null ? null
-        : vq_build_order_mail($invoiceAddress, $from, $text, $lines, $ip, $taxMode,
-                              vq_order_uuid($formId, $raw('vq_view')), $sender ?? '',
+        : vq_build_order_mail($invoiceAddress, $from, $text, $lines, $ip, $taxMode, $orderId, $sender ?? '',
                               vq_setting($config, 'order_secret'));
 
     $sent = vq_send_mails($mails);

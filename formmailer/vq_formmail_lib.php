@@ -913,17 +913,47 @@ function vq_valid_view_token(string $token): bool
 }
 
 /**
- * The order's identifier: the same for every send of one page view (a
- * resubmitted form after a failed order mail is not a second order), random
- * without a view token.
+ * The order's identifier: the same for the same order sent again from one
+ * page view (a resubmitted form after a failed order mail is not a second
+ * order), another for another order from that view (back, change, send
+ * again) or from another view; random without a view token. $orderDigest is
+ * vq_order_digest() of the order.
  */
-function vq_order_uuid(string $formId, string $viewToken): string
+function vq_order_uuid(string $formId, string $viewToken, string $orderDigest): string
 {
     if (!vq_valid_view_token($viewToken)) {
         return vq_new_uuid();
     }
     // Version 8: an identifier built in a way of our own.
-    return vq_format_uuid(substr(hash('sha256', "vq-order\0$formId\0$viewToken", true), 0, 16), 0x80);
+    return vq_format_uuid(substr(hash('sha256', "vq-order\0$formId\0$viewToken\0$orderDigest", true), 0, 16),
+                          0x80);
+}
+
+/**
+ * What makes an order the order it is, as the order document carries it:
+ * the VAT mode, the customer, and every line with its options. Two sends with
+ * the same digest are one order sent twice.
+ */
+function vq_order_digest(array $lines, array $customer, string $taxMode): string
+{
+    $parts = [vq_is_netto($taxMode) ? 'netto' : 'brutto'];
+    foreach (VQ_CUSTOMER_FIELDS as $key) {
+        $parts[] = (string)($customer[$key] ?? '');
+    }
+    foreach ($lines as $line) {
+        array_push($parts, 'line', $line['number'], $line['name'], (string)$line['price_millionths'],
+                   (string)$line['vat_millionths'], (string)$line['amount']);
+        foreach ($line['options'] as $option) {
+            array_push($parts, 'option', $option['name'], $option['value'], (string)$option['price_millionths'],
+                       $option['type']);
+        }
+    }
+    // Each part with its length before it: no two different orders give the same text.
+    $text = '';
+    foreach ($parts as $part) {
+        $text .= strlen($part) . ':' . $part;
+    }
+    return hash('sha256', $text);
 }
 
 /** A price as the order document carries it: with VAT, netto prices get it added. */
@@ -997,6 +1027,23 @@ function vq_order_signature(string $document, string $secret): string
 }
 
 /**
+ * The customer as the order document carries it: the posted fields Firma,
+ * Vorname, Nachname, Strasse, PLZ, Ort, Land, Telefon and Homepage, and
+ * $customerEmail as "email" ('' when the post named no customer's address).
+ *
+ * @param callable $text fn(string $name): string, the posted value as UTF-8
+ */
+function vq_order_customer(callable $text, string $customerEmail): array
+{
+    $customer = [];
+    foreach (VQ_CUSTOMER_FIELDS as $key) {
+        $customer[$key] = $text($key);
+    }
+    $customer['email'] = $customerEmail;
+    return $customer;
+}
+
+/**
  * The order mail for the invoice module, not yet sent: ['to', 'subject',
  * 'body', 'headers'], or null when no line is ordered. The customer comes
  * from the fields Firma, Vorname, Nachname, Strasse, PLZ, Ort, Land, email,
@@ -1011,11 +1058,7 @@ function vq_build_order_mail(string $to, string $from, callable $text, array $li
     if ($lines === []) {
         return null;
     }
-    $customer = [];
-    foreach (VQ_CUSTOMER_FIELDS as $key) {
-        $customer[$key] = $text($key);
-    }
-    $customer['email'] = $customerEmail;
+    $customer = vq_order_customer($text, $customerEmail);
     // The invoice module takes the time as local wall-clock seconds.
     $now = new DateTimeImmutable('now');
     $xml = vq_order_document($uuid, $now->getTimestamp() + $now->getOffset(), $customer, $senderIp, $lines,

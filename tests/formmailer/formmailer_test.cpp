@@ -969,32 +969,71 @@ TEST_F(FormMailer, CopyOnlyWhenTheOwnerAllowsIt)
         EXPECT_NE(mail.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
 }
 
-// A form sent again from the same page view (after a failed order mail) is
-// the same order; another view is another order.
-TEST_F(FormMailer, ResubmittedFormKeepsItsOrderId)
+namespace {
+
+// The order id of the order document, as the invoice module reads it.
+QString orderIdOf(const MailMessage &mail)
+{
+    vq::invoice::TOrderDocument document;
+    QString error;
+    EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error)) << error.toStdString();
+    return document.order.uuid;
+}
+
+} // namespace
+
+// The same order sent again from one page view (after a failed order mail)
+// keeps its id, so the invoice module stores it once; another order from that
+// view (back, change, send again) gets an id of its own, as does an order
+// from another view.
+TEST_F(FormMailer, OrderIdFollowsTheOrderAndThePageView)
 {
     startServer();
-    auto uuidOf = [](const MailMessage &mail) {
-        vq::invoice::TOrderDocument document;
-        QString error;
-        EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error));
-        return document.order.uuid;
+    const QString view = QStringLiteral("0123456789abcdef0123456789abcdef");
+    struct Send
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        const char *sameAs; // an earlier send with the same id; nullptr: an id of its own
     };
-    auto form = orderForm(QStringLiteral("plain"));
-    set(form, QStringLiteral("vq_view"), QStringLiteral("0123456789abcdef0123456789abcdef"));
-    ASSERT_EQ(post(form).status, 303);
-    ASSERT_EQ(post(form).status, 303);
-    set(form, QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210"));
-    ASSERT_EQ(post(form).status, 303);
-    set(form, QStringLiteral("vq_view"), QStringLiteral("../../etc"));
-    ASSERT_EQ(post(form).status, 303);
-    const QList<MailMessage> sent = mails();
-    ASSERT_EQ(sent.size(), 8);
-    EXPECT_EQ(uuidOf(sent[1]), uuidOf(sent[3]));
-    EXPECT_NE(uuidOf(sent[1]), uuidOf(sent[5]));
-    EXPECT_NE(uuidOf(sent[5]), uuidOf(sent[7]));
-    EXPECT_EQ(uuidOf(sent[1]).size(), 36);
-    EXPECT_FALSE(sent[0].text().contains(QStringLiteral("vq_view")));
+    const Send sends[] = {
+        {"the order", {}, nullptr},
+        {"the same order again", {}, "the order"},
+        {"more pieces", {{QStringLiteral("b_anz0"), QStringLiteral("3")}}, nullptr},
+        {"another price option", {{QStringLiteral("b_opt0_0"), QStringLiteral("blau#1.50")}}, nullptr},
+        {"another text option", {{QStringLiteral("b_opt0_1"), QStringLiteral("Hallo Mond")}}, nullptr},
+        {"a second article", {{QStringLiteral("b_anz1"), QStringLiteral("1")}}, nullptr},
+        {"another town", {{QStringLiteral("Ort"), QStringLiteral("Bonn")}}, nullptr},
+        {"another customer address", {{QStringLiteral("email"), QStringLiteral("erika@kunde.example.org")}}, nullptr},
+        {"netto instead of brutto", {{QStringLiteral("vq_tax"), scramble(QStringLiteral("netto"))}}, nullptr},
+        {"more pieces again", {{QStringLiteral("b_anz0"), QStringLiteral("3")}}, "more pieces"},
+        // A field the order document does not carry leaves the order as it was.
+        {"only a note added", {{QStringLiteral("Nachricht"), QStringLiteral("Bitte schnell")}}, "the order"},
+        {"another page view", {{QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210")}}, nullptr},
+        {"a broken view token", {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}}, nullptr},
+        {"the broken view token again", {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}}, nullptr},
+    };
+    QList<QPair<QString, QString>> ids; // what -> order id
+    for (const Send &send : sends) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("vq_view"), view);
+        for (const auto &[name, value] : send.changes)
+            set(form, name, value);
+        ASSERT_EQ(post(form).status, 303) << send.what;
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 2) << send.what;
+        EXPECT_FALSE(sent[0].text().contains(QStringLiteral("vq_view")));
+        const QString id = orderIdOf(sent[1]);
+        EXPECT_EQ(id.size(), 36) << send.what;
+        for (const auto &[earlier, earlierId] : ids) {
+            if (send.sameAs != nullptr && earlier == QLatin1String(send.sameAs))
+                EXPECT_EQ(id, earlierId) << send.what << " as " << send.sameAs;
+            else if (send.sameAs == nullptr)
+                EXPECT_NE(id, earlierId) << send.what << " and " << earlier.toStdString();
+        }
+        ids.append({QString::fromLatin1(send.what), id});
+    }
 }
 
 // With an order secret the order mail is signed over its document.
@@ -1692,6 +1731,23 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("B-7"));
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("2"));
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("price")).text()), QStringLiteral("20"));
+
+    // The page view's token as the form writes it: the same order sent again
+    // keeps its id, a changed one gets another.
+    clearMails();
+    const Response page = get(QString());
+    const QString view = page.body.section(QStringLiteral("name=\"vq_view\" value=\""), 1).section(u'"', 0, 0);
+    ASSERT_EQ(view.size(), 32) << page.body.toStdString();
+    auto viewed = form;
+    viewed.append({QStringLiteral("vq_view"), view});
+    auto changed = viewed;
+    set(changed, QStringLiteral("b_anz0"), QStringLiteral("3"));
+    for (const auto &send : {viewed, viewed, changed})
+        ASSERT_EQ(post(send, {}, QStringLiteral("?action=send")).location, QStringLiteral("https://shop.example.com/danke.htm"));
+    const QList<MailMessage> again = mails();
+    ASSERT_EQ(again.size(), 6);
+    EXPECT_EQ(orderIdOf(again[1]), orderIdOf(again[3]));
+    EXPECT_NE(orderIdOf(again[1]), orderIdOf(again[5]));
 }
 
 // The self-contained PHP form, written in Windows-1252, refuses the same
