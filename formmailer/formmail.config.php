@@ -71,12 +71,23 @@ return [
     'captcha_required' => true,
 
     // Kopie an den Absender: Ist das im Formular angekreuzt, bekommt die
-    // Adresse aus dem Feld "email" eine Kopie der Formular-Mail. Da jeder
+    // Adresse aus dem Feld "email" eine Kopie seiner Angaben. Da jeder
     // Besucher dort jede Adresse eintragen kann, ist das abgeschaltet; mit
-    // true schalten Sie es ein. Der Betreff der Kopie steht hier, nie im
-    // Formular.
+    // true schalten Sie es ein. Betreff und Text der Kopie stehen hier, nie
+    // im Formular: Den Mailtext aus dem Formular bekommen nur Sie, denn ein
+    // Fremder könnte dort jeden Text einsetzen und ihn in Ihrem Namen an
+    // beliebige Adressen schicken lassen.
     'send_copy_to_sender' => false,
     'copy_subject' => 'Ihre Angaben an uns',
+    // Text über der Kopie. "#br#" ist ein Zeilenumbruch, {#Feldname#} der
+    // Inhalt eines Feldes aus copy_fields.
+    'copy_text' => 'Vielen Dank für Ihre Nachricht. Dies ist eine Kopie Ihrer Angaben.',
+    // Die Felder, deren Inhalt die Kopie zeigt (Namen wie im Designer), dazu
+    // die bestellten Artikel. Andere Felder bleiben in der Kopie weg.
+    // Ergänzen Sie zum Beispiel 'Nachricht', wenn Ihr Formular ein solches
+    // Feld hat.
+    'copy_fields' => ['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email', 'Telefon',
+                      'Homepage'],
 
     // Seiten, zu denen der Formmailer nach dem Senden oder bei einem Fehler
     // weiterleiten darf (Danke-Seite, Fehlerseiten), außer Seiten auf dem

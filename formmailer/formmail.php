@@ -39,6 +39,20 @@ function vq_internal_field(string $name): bool
                       $name) === 1;
 }
 
+/** The text above the copy to the sender unless the configuration names one (copy_text). */
+const VQ_COPY_TEXT = "Vielen Dank f\u{FC}r Ihre Nachricht. Dies ist eine Kopie Ihrer Angaben.";
+
+/**
+ * The posted values the copy to the sender shows, in the form's order: only
+ * the fields the configuration names (copy_fields; the customer fields of
+ * the order unless it names others).
+ */
+function vq_copy_values(array $config, array $values): array
+{
+    $fields = array_map('strval', array_filter((array)($config['copy_fields'] ?? VQ_CUSTOMER_FIELDS), 'is_string'));
+    return array_intersect_key($values, array_flip($fields));
+}
+
 function vq_config(): array
 {
     $file = __DIR__ . '/formmail.config.php';
@@ -323,13 +337,21 @@ function vq_action_send(array $config): void
     $mails[] = ['to' => implode(', ', $recipients),
                 'subject' => vq_encode_header($text(VQ_FIELDS['subject']) ?: 'Formular'),
                 'body' => $message, 'headers' => $headers];
-    // A copy to the sender only when the owner allows it, with the owner's subject.
+    // A copy to the sender only when the owner allows it, with the owner's
+    // subject and text: it goes to whatever address was posted, so nothing
+    // posted may choose its words (the page's vq_mailtext is the owner's mail
+    // text, and a stranger may post any).
     $copy = null;
     if (!empty($config['send_copy_to_sender']) && $raw('ReturnToSender') === '-1' && $sender !== null) {
-        [$copyHeaders, $copyBody] = vq_build_mail($from, null, $html, $body);
+        $copyValues = vq_copy_values($config, $values);
+        $copyText = vq_mail_text(vq_setting($config, 'copy_text', VQ_COPY_TEXT),
+                                 fn(string $name): string => $copyValues[$name] ?? '');
+        $copyBody = $html ? vq_form_mail_html($copyText, $copyValues, $lines, $totals, $currency, [])
+                          : vq_form_mail_plain($copyText, $copyValues, $lines, $totals, $currency, []);
+        [$copyHeaders, $copyMessage] = vq_build_mail($from, null, $html, $copyBody);
         $copy = ['to' => $sender,
                  'subject' => vq_encode_header(vq_setting($config, 'copy_subject', 'Ihre Angaben an uns')),
-                 'body' => $copyBody, 'headers' => $copyHeaders];
+                 'body' => $copyMessage, 'headers' => $copyHeaders];
     }
     // The same order sent again from one page view keeps its id; another order from it gets another.
     $orderId = vq_order_uuid($formId, $raw('vq_view'),

@@ -427,9 +427,15 @@ TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
         EXPECT_TRUE(text.contains(QStringLiteral("127.0.0.1")));
         EXPECT_FALSE(text.contains(QStringLiteral("vq_admin")));
 
+        // The copy: the owner's subject and text, the customer's fields and the order.
         EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("max@kunde.example.org"));
         EXPECT_EQ(sent[1].header(QStringLiteral("Subject")), QStringLiteral("Ihre Bestellung bei uns"));
-        EXPECT_EQ(sent[1].text(), text);
+        const QString copy = sent[1].text();
+        EXPECT_TRUE(copy.contains(QStringLiteral("Vielen Dank für Ihre Nachricht."))) << copy.toStdString();
+        EXPECT_FALSE(copy.contains(QStringLiteral("Neue Bestellung von")));
+        for (const char *shown : {"Max", "Köln", "T-Shirt", "28,00 €", "4,47 €", "Hallo Welt"})
+            EXPECT_TRUE(copy.contains(QString::fromUtf8(shown))) << shown << "\n" << copy.toStdString();
+        EXPECT_FALSE(copy.contains(QStringLiteral("127.0.0.1"))) << "the owner's extra lines stay the owner's";
         EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
         EXPECT_TRUE(sent[2].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
     }
@@ -967,6 +973,40 @@ TEST_F(FormMailer, CopyOnlyWhenTheOwnerAllowsIt)
     ASSERT_EQ(post(form).status, 303);
     for (const MailMessage &mail : mails())
         EXPECT_NE(mail.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
+}
+
+// The copy to the sender goes to any address a stranger posts, so nothing
+// posted chooses its words: not the page's mail text, not a field the owner
+// did not name for the copy.
+TEST_F(FormMailer, CopyNeverCarriesAPostedText)
+{
+    startServer(QStringLiteral("'send_copy_to_sender' => true, 'copy_subject' => 'Ihre Angaben', "
+                               "'copy_text' => 'Danke, {#Vorname#}!#br#Ihr Shop {#Hinweis#}'"));
+    const QString lure = QStringLiteral("Ihr Konto wurde gesperrt: https://boese.example.net/anmelden");
+    for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
+        SCOPED_TRACE(format.toStdString());
+        clearMails();
+        auto form = orderForm(format);
+        set(form, QStringLiteral("email"), QStringLiteral("opfer@anderswo.example.net"));
+        set(form, QStringLiteral("vq_mailtext"), scramble(lure));
+        set(form, QStringLiteral("Hinweis"), lure);
+        ASSERT_EQ(post(form).status, 303);
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 3);
+        // The owner reads everything posted.
+        EXPECT_TRUE(sent[0].text().contains(QStringLiteral("boese.example.net")));
+        const MailMessage &copy = sent[1];
+        ASSERT_EQ(copy.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
+        EXPECT_EQ(copy.header(QStringLiteral("Subject")), QStringLiteral("Ihre Angaben"));
+        EXPECT_FALSE(copy.text().contains(QStringLiteral("boese.example.net"))) << copy.text().toStdString();
+        EXPECT_FALSE(copy.text().contains(QStringLiteral("gesperrt")));
+        EXPECT_FALSE(copy.text().contains(QStringLiteral("Hinweis")));
+        // The owner's text, its placeholder of a field the copy does not show left empty.
+        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Danke, Max!<br>") : QStringLiteral("Danke, Max!\r\n")))
+            << copy.text().toStdString();
+        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Ihr Shop </p>") : QStringLiteral("Ihr Shop \r\n")))
+            << copy.text().toStdString();
+    }
 }
 
 namespace {
