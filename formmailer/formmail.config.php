@@ -124,6 +124,17 @@ return [
     'max_options' => 50,
     'max_quantity' => 100000,
 
+    // Prüfschlüssel für "Link testen" (formmail.php?action=checkurl): Ohne
+    // ihn zeigt die Seite nur, dass das Skript erreichbar ist. Die Prüfliste
+    // (Mailversand, Speicherordner, Empfänger, Preisprüfung, Captcha, Kopie,
+    // Signatur) sieht nur, wer den Schlüssel kennt, denn sie verrät auch
+    // Fremden, ob Preise geprüft und Bestell-Mails signiert werden. Tragen
+    // Sie eine zufällige Zeichenfolge von mindestens 16 Zeichen ein und
+    // hängen Sie sie beim Testen an die Adresse an:
+    // .../formmail.php?action=checkurl&token=IHR-SCHLÜSSEL
+    // Leer oder kürzer als 16 Zeichen: Die Prüfliste wird niemandem gezeigt.
+    'checkurl_token' => '',
+
     // Zeitzone der Bestellzeit in der Bestell-Mail für das Rechnungsmodul.
     'timezone' => 'Europe/Berlin',
 ];

@@ -155,8 +155,34 @@ function vq_action_captcha(array $config): void
     echo vq_captcha_png($code);
 }
 
+/**
+ * Whether the check page may show the settings: only with the owner's
+ * checkurl_token (at least 16 characters) given as "token", compared in
+ * constant time.
+ */
+function vq_checkurl_owner(array $config): bool
+{
+    $token = vq_setting($config, 'checkurl_token');
+    $given = is_string($_GET['token'] ?? null) ? $_GET['token'] : '';
+    return strlen($token) >= 16 && hash_equals($token, $given);
+}
+
 function vq_action_checkurl(array $config): void
 {
+    header('Content-Type: text/html; charset=UTF-8');
+    header('Cache-Control: no-store');
+    // The token stands in the address: it is not handed on to other sites.
+    header('Referrer-Policy: no-referrer');
+    header('X-Robots-Tag: noindex');
+    // The designer's "Link testen" opens this page and the owner looks for
+    // its heading; anyone else learns no more than that the script runs.
+    if (!vq_checkurl_owner($config)) {
+        echo "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"UTF-8\"><title>Formmailer</title>"
+            . "</head><body><h1>Das Formmailer-Skript ist erreichbar.</h1><p>Die Pr\u{FC}fliste der Einstellungen "
+            . "zeigt diese Seite nur mit dem Pr\u{FC}fschl\u{FC}ssel aus formmail.config.php (checkurl_token), "
+            . "angeh\u{E4}ngt als &amp;token=...</p></body></html>\n";
+        return;
+    }
     $mailOk = function_exists('mail') && (string)ini_get('sendmail_path') !== '';
     $gdOk = function_exists('imagecreatetruecolor');
     $storageOk = vq_storage_dir($config) !== null;
@@ -178,7 +204,6 @@ function vq_action_checkurl(array $config): void
         $prices = $info('Preisprüfung', 'keine Preisliste – die Preise der Bestellungen werden nicht geprüft');
     }
     $captcha = $config['captcha_required'] ?? true;
-    header('Content-Type: text/html; charset=UTF-8');
     echo "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"UTF-8\"><title>Formmailer</title>"
         . "</head><body><h1>Das Formmailer-Skript ist erreichbar.</h1><table>"
         . $row('Mailversand', $mailOk, 'PHP kann keine Mails senden (mail(), sendmail_path)')

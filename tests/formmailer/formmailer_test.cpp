@@ -40,6 +40,9 @@ QString scramble(const QString &value)
     return QString::fromLatin1(bytes.toBase64());
 }
 
+// The owner's key to the check page's list of settings in the tests' configuration.
+const QString kCheckToken = QStringLiteral("pruef-0123456789-abcdef");
+
 struct Response
 {
     int status = 0;
@@ -76,8 +79,8 @@ protected:
                                  "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
                                  "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
                                  "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
-                                 "'timezone' => 'Europe/Berlin', %2];")
-                      .arg(path(QStringLiteral("storage")), extraConfig)
+                                 "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', %2];")
+                      .arg(path(QStringLiteral("storage")), extraConfig, kCheckToken)
                       .toUtf8());
         writeFile(path(QStringLiteral("capture.sh")),
                   QStringLiteral("#!/bin/sh\ncat > \"%1/$(date +%s%N).eml\"\n")
@@ -1182,7 +1185,7 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
             EXPECT_TRUE(mails().isEmpty()) << c.what;
         }
     }
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
 
     // A list that names its VAT mode: a page posting the other mode would pay
     // the wrong VAT.
@@ -1221,7 +1224,7 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
         EXPECT_EQ(response.status, 400) << broken.toStdString();
         EXPECT_TRUE(response.body.contains(QStringLiteral("Bestellungen sind zurzeit nicht möglich"))) << response.body.toStdString();
         EXPECT_TRUE(mails().isEmpty());
-        const Response check = get(QStringLiteral("?action=checkurl"));
+        const Response check = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
         EXPECT_TRUE(check.body.contains(QStringLiteral("Preisprüfung</td><td>FEHLT"))) << check.body.toStdString();
     }
     // A contact form without ordered lines still goes.
@@ -1230,7 +1233,7 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
     EXPECT_EQ(post(contact).status, 303);
 
     QFile::remove(path(QStringLiteral("web/vq_preisliste.json")));
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("werden nicht geprüft")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("werden nicht geprüft")));
 }
 
 // A fixed-price article of the price list (shipping) belongs to every order,
@@ -1356,10 +1359,11 @@ TEST_F(FormMailer, StorageIsPrivateAndRateLimitEntriesExpire)
     QDir(dir.path()).mkpath(QStringLiteral("elsewhere"));
     ASSERT_TRUE(QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("linked"))));
     writeFile(path(QStringLiteral("web/formmail.config.php")),
-              QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1'];")
-                  .arg(path(QStringLiteral("linked")))
+              QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1', "
+                             "'checkurl_token' => '%2'];")
+                  .arg(path(QStringLiteral("linked")), kCheckToken)
                   .toUtf8());
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 404);
     EXPECT_TRUE(QDir(path(QStringLiteral("elsewhere"))).isEmpty());
 
@@ -1434,14 +1438,44 @@ TEST_F(FormMailer, RateLimitBlocksASender)
     EXPECT_TRUE(mails().isEmpty());
 }
 
-TEST_F(FormMailer, CheckUrlReportsTheSetup)
+// The check page says to anyone that the script runs (the designer's "Link
+// testen" opens it); what is checked and signed only the owner's key shows.
+TEST_F(FormMailer, CheckUrlShowsTheSetupOnlyToTheOwner)
 {
-    startServer();
-    const Response response = get(QStringLiteral("?action=checkurl"));
-    EXPECT_EQ(response.status, 200);
-    EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar.")));
-    EXPECT_TRUE(response.body.contains(QStringLiteral("Erlaubte Empfänger (2)</td><td>in Ordnung")));
-    EXPECT_FALSE(response.body.contains(QStringLiteral("FEHLT"))) << response.body.toStdString();
+    startServer(QStringLiteral("'order_secret' => 'geheim-1234'"));
+    const Response owner = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
+    EXPECT_EQ(owner.status, 200);
+    EXPECT_TRUE(owner.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar.")));
+    EXPECT_TRUE(owner.body.contains(QStringLiteral("Erlaubte Empfänger (2)</td><td>in Ordnung")));
+    EXPECT_TRUE(owner.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>an")));
+    EXPECT_FALSE(owner.body.contains(QStringLiteral("FEHLT"))) << owner.body.toStdString();
+
+    QString changed = kCheckToken;
+    changed[changed.size() - 1] = changed.endsWith(u'f') ? u'e' : u'f';
+    const QString strangers[] = {
+        QStringLiteral("?action=checkurl"),
+        QStringLiteral("?action=checkurl&token="),
+        QStringLiteral("?action=checkurl&token=") + changed,
+        QStringLiteral("?action=checkurl&token=") + kCheckToken.left(kCheckToken.size() - 1),
+        QStringLiteral("?action=checkurl&token=") + kCheckToken + u'x',
+        QStringLiteral("?action=checkurl&token=") + kCheckToken.toUpper(),
+        QStringLiteral("?action=checkurl&token%5B%5D=") + kCheckToken,
+        QStringLiteral("?action=checkurl&token=%00") + kCheckToken,
+        QStringLiteral("?action=checkurl&TOKEN=") + kCheckToken,
+    };
+    for (const QString &query : strangers) {
+        const Response response = get(query);
+        EXPECT_EQ(response.status, 200) << query.toStdString();
+        EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar."))) << query.toStdString();
+        for (const char *hidden : {"Preisprüfung", "Captcha</td>", "Signatur der", "Kopie an", "Empfänger", "Speicherordner",
+                                   "in Ordnung", "FEHLT", "<table"})
+            EXPECT_FALSE(response.body.contains(QString::fromUtf8(hidden))) << query.toStdString() << ": " << hidden;
+    }
+
+    // A key shorter than 16 characters opens nothing, not even to itself.
+    server.stop();
+    startServer(QStringLiteral("'checkurl_token' => 'kurz-12345'"));
+    EXPECT_FALSE(get(QStringLiteral("?action=checkurl&token=kurz-12345")).body.contains(QStringLiteral("Preisprüfung")));
 }
 
 // The delivered settings are the safe ones: captcha for every form, no
@@ -1453,9 +1487,12 @@ TEST_F(FormMailer, DeliveredConfigIsSafe)
     startServer();
     qunsetenv("TMPDIR");
     QFile::remove(path(QStringLiteral("web/formmail.config.php")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"),
-                            path(QStringLiteral("web/formmail.config.php"))));
-    const Response check = get(QStringLiteral("?action=checkurl"));
+    // The delivered config with only the owner's check key filled in.
+    QByteArray delivered = readFile(QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"));
+    ASSERT_TRUE(delivered.contains("'checkurl_token' => '',"));
+    writeFile(path(QStringLiteral("web/formmail.config.php")),
+              delivered.replace("'checkurl_token' => '',", "'checkurl_token' => '" + kCheckToken.toUtf8() + "',"));
+    const Response check = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
     EXPECT_TRUE(check.body.contains(QStringLiteral("Captcha</td><td>für alle Formulare verlangt"))) << check.body.toStdString();
     EXPECT_TRUE(check.body.contains(QStringLiteral("Kopie an den Absender</td><td>abgeschaltet")));
     EXPECT_TRUE(check.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>aus")));
