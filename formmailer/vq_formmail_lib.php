@@ -1334,7 +1334,14 @@ function vq_captcha_key(string $dir): ?string
     }
     @unlink($new);
     $key = @file_get_contents($file);
-    return $valid($key) ? $key : null;
+    if (!$valid($key)) {
+        return null;
+    }
+    // The codes an earlier version stored one file each go with the first key.
+    foreach (glob($dir . '/captcha_*.txt') ?: [] as $stored) {
+        @unlink($stored);
+    }
+    return $key;
 }
 
 /** The HMAC of an image's values for one purpose ("tag" or "code"), raw. */
