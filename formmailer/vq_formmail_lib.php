@@ -936,22 +936,22 @@ function vq_order_uuid(string $formId, string $viewToken, string $orderDigest): 
  */
 function vq_order_digest(array $lines, array $customer, string $taxMode): string
 {
-    $parts = [vq_is_netto($taxMode) ? 'netto' : 'brutto'];
+    $fields = [vq_is_netto($taxMode) ? 'netto' : 'brutto'];
     foreach (VQ_CUSTOMER_FIELDS as $key) {
-        $parts[] = (string)($customer[$key] ?? '');
+        $fields[] = (string)($customer[$key] ?? '');
     }
     foreach ($lines as $line) {
-        array_push($parts, 'line', $line['number'], $line['name'], (string)$line['price_millionths'],
+        array_push($fields, 'line', $line['number'], $line['name'], (string)$line['price_millionths'],
                    (string)$line['vat_millionths'], (string)$line['amount']);
         foreach ($line['options'] as $option) {
-            array_push($parts, 'option', $option['name'], $option['value'], (string)$option['price_millionths'],
+            array_push($fields, 'option', $option['name'], $option['value'], (string)$option['price_millionths'],
                        $option['type']);
         }
     }
-    // Each part with its length before it: no two different orders give the same text.
+    // Each field with its length before it: no two different orders give the same text.
     $text = '';
-    foreach ($parts as $part) {
-        $text .= strlen($part) . ':' . $part;
+    foreach ($fields as $field) {
+        $text .= strlen($field) . ':' . $field;
     }
     return hash('sha256', $text);
 }

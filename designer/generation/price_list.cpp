@@ -38,7 +38,7 @@ QByteArray priceListJson(const TProjectDocument &project)
             options.append(QJsonObject{{QStringLiteral("name"), asOnPage(option->beschriftung, utf8Page)},
                                        {QStringLiteral("values"), values}});
         }
-        // A fixed-price article (shipping) is part of every order: the page
+        // A fixed-price article (shipping) belongs to every order: the page
         // always posts it once, and the form mailer refuses an order without it.
         articles.append(QJsonObject{{QStringLiteral("number"), asOnPage(artikel->artikelNummer, utf8Page)},
                                     {QStringLiteral("name"), asOnPage(artikel->name, utf8Page)},
