@@ -21,13 +21,18 @@ return [
     // Kunden steht als Antwortadresse (Reply-To) in der Mail.
     'mail_from' => 'formmailer@ihre-domain.example',
 
-    // Ordner für Captcha-Codes und die Sperrliste. Er muss für PHP
+    // Ordner für den Schlüssel des Captchas (captcha.key), die schon
+    // benutzten Captcha-Codes und die Sperrliste. Er muss für PHP
     // beschreibbar sein und sollte außerhalb des Web-Verzeichnisses liegen.
     // Der Formmailer legt ihn nur für sich lesbar an und benutzt keinen
     // Ordner, der ein Link ist oder einem anderen Benutzer gehört.
     'storage_dir' => sys_get_temp_dir() . '/vq-formmailer-' . md5(__DIR__),
 
-    // Wie lange ein Captcha-Code gilt (Sekunden).
+    // Wie lange ein Captcha-Code gilt (Sekunden, 60 bis 86400). Die Codes
+    // selbst speichert der Formmailer nicht: Das Captcha-Bild gibt dem
+    // Besucher ein mit dem Schlüssel unterschriebenes Cookie. So kann auch
+    // eine Flut von Bildabrufen keinen Speicher füllen und niemanden
+    // aussperren. Jeder Code gilt für genau eine Sendung.
     'captcha_lifetime' => 1800,
 
     // Höchstens so viele Formular-Sendungen je Absender-IP-Adresse im
@@ -41,28 +46,48 @@ return [
     // Dateiendungen, die als Anhang angenommen werden. Hochgeladene Dateien
     // landen als Anhang auf Ihrem PC: Nehmen Sie nur Arten auf, die beim
     // Öffnen nichts ausführen (keine .exe, .hta, .html, .lnk, .msi, .docm,
-    // .ps1 ...). Zum Beispiel ergänzen: 'docx', 'xlsx', 'odt', 'ods'.
+    // .ps1 ...). Zum Beispiel ergänzen: 'docx', 'odt'.
     // Die Art der Datei (Content-Type) bestimmt der Formmailer aus der Endung.
-    'allowed_upload_types' => ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt', 'csv'],
+    //
+    // ACHTUNG, 'csv' ist absichtlich nicht dabei: Eine CSV-Datei kann Formeln
+    // enthalten (zum Beispiel =cmd|' /C calc'!A0), die Excel oder LibreOffice
+    // beim Öffnen ausführt – ein Fremder könnte so Programme auf Ihrem PC
+    // starten. Nehmen Sie 'csv' nur auf, wenn Sie solche Dateien nie mit einer
+    // Tabellenkalkulation öffnen, sondern nur mit einem Texteditor.
+    'allowed_upload_types' => ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt'],
     // Endungen, die nie angenommen werden, auch nicht in der Mitte des Namens
     // ("bild.php.jpg").
     'refused_extensions' => VQ_REFUSED_EXTENSIONS,
 
     // Spam-Schutz (Captcha): true verlangt bei jedem Formular den Code aus dem
     // Bild; false nur bei Formularen, die im Designer mit Captcha erzeugt
-    // wurden. Statt true/false geht auch eine Liste von Formular-Nummern
-    // (vq_formid im Formular), z. B. ['123456789']. Ob ein Code verlangt
-    // wird, entscheidet nur diese Einstellung; ein Besucher kann den Schutz
-    // nicht abschalten. Formulare ohne Captcha-Bild brauchen false.
+    // wurden. Ob ein Code verlangt wird, entscheidet nur diese Einstellung;
+    // ein Besucher kann den Schutz nicht abschalten. Formulare ohne
+    // Captcha-Bild brauchen false.
+    // Früher ging hier auch eine Liste von Formular-Nummern. Die Nummer sendet
+    // aber das Formular selbst mit, und wer eine andere Nummer sendet, wäre
+    // am Captcha vorbeigekommen. Eine solche Liste gilt deshalb jetzt wie
+    // true: Der Code wird bei allen Formularen verlangt.
     'captcha_required' => true,
 
     // Kopie an den Absender: Ist das im Formular angekreuzt, bekommt die
-    // Adresse aus dem Feld "email" eine Kopie der Formular-Mail. Da jeder
+    // Adresse aus dem Feld "email" eine Kopie seiner Angaben. Da jeder
     // Besucher dort jede Adresse eintragen kann, ist das abgeschaltet; mit
-    // true schalten Sie es ein. Der Betreff der Kopie steht hier, nie im
-    // Formular.
+    // true schalten Sie es ein. Betreff und Text der Kopie stehen hier, nie
+    // im Formular: Den Mailtext aus dem Formular bekommen nur Sie, denn ein
+    // Fremder könnte dort jeden Text einsetzen und ihn in Ihrem Namen an
+    // beliebige Adressen schicken lassen.
     'send_copy_to_sender' => false,
     'copy_subject' => 'Ihre Angaben an uns',
+    // Text über der Kopie. "#br#" ist ein Zeilenumbruch, {#Feldname#} der
+    // Inhalt eines Feldes aus copy_fields.
+    'copy_text' => 'Vielen Dank für Ihre Nachricht. Dies ist eine Kopie Ihrer Angaben.',
+    // Die Felder, deren Inhalt die Kopie zeigt (Namen wie im Designer), dazu
+    // die bestellten Artikel. Andere Felder bleiben in der Kopie weg.
+    // Ergänzen Sie zum Beispiel 'Nachricht', wenn Ihr Formular ein solches
+    // Feld hat.
+    'copy_fields' => ['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email', 'Telefon',
+                      'Homepage'],
 
     // Seiten, zu denen der Formmailer nach dem Senden oder bei einem Fehler
     // weiterleiten darf (Danke-Seite, Fehlerseiten), außer Seiten auf dem
@@ -74,9 +99,12 @@ return [
     // Preisliste: Liegt die mit dem Designer erzeugte Datei
     // ("zelkin --price-list PROJEKT.vqb") hier, nimmt der
     // Formmailer nur Bestellungen an, deren Artikel, Preise, Steuersätze und
-    // Aufpreise mit ihr übereinstimmen. Ohne Datei werden die Preise nicht
-    // geprüft. Eine Datei, die nicht gelesen werden kann, sperrt alle
-    // Bestellungen, bis sie neu erzeugt ist.
+    // Aufpreise mit ihr übereinstimmen. Artikel mit festem Preis (zum
+    // Beispiel Versandkosten) müssen in jeder Bestellung genau einmal stehen,
+    // und jede Preisoption eines Artikels genau einmal. Ohne Datei werden die
+    // Preise nicht geprüft. Eine Datei, die nicht gelesen werden kann, sperrt
+    // alle Bestellungen, bis sie neu erzeugt ist. Erzeugen Sie die Datei nach
+    // jeder Änderung der Artikel neu.
     'price_list_file' => __DIR__ . '/vq_preisliste.json',
 
     // Geheimnis für die Signatur der Bestell-Mails. Tragen Sie hier eine
@@ -95,6 +123,17 @@ return [
     'max_order_lines' => 500,
     'max_options' => 50,
     'max_quantity' => 100000,
+
+    // Prüfschlüssel für "Link testen" (formmail.php?action=checkurl): Ohne
+    // ihn zeigt die Seite nur, dass das Skript erreichbar ist. Die Prüfliste
+    // (Mailversand, Speicherordner, Empfänger, Preisprüfung, Captcha, Kopie,
+    // Signatur) sieht nur, wer den Schlüssel kennt, denn sie verrät auch
+    // Fremden, ob Preise geprüft und Bestell-Mails signiert werden. Tragen
+    // Sie eine zufällige Zeichenfolge von mindestens 16 Zeichen ein und
+    // hängen Sie sie beim Testen an die Adresse an:
+    // .../formmail.php?action=checkurl&token=IHR-SCHLÜSSEL
+    // Leer oder kürzer als 16 Zeichen: Die Prüfliste wird niemandem gezeigt.
+    'checkurl_token' => '',
 
     // Zeitzone der Bestellzeit in der Bestell-Mail für das Rechnungsmodul.
     'timezone' => 'Europe/Berlin',

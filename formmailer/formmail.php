@@ -39,6 +39,20 @@ function vq_internal_field(string $name): bool
                       $name) === 1;
 }
 
+/** The text above the copy to the sender unless the configuration names one (copy_text). */
+const VQ_COPY_TEXT = "Vielen Dank f\u{FC}r Ihre Nachricht. Dies ist eine Kopie Ihrer Angaben.";
+
+/**
+ * The posted values the copy to the sender shows, in the form's order: only
+ * the fields the configuration names (copy_fields; the customer fields of
+ * the order unless it names others).
+ */
+function vq_copy_values(array $config, array $values): array
+{
+    $fields = array_map('strval', array_filter((array)($config['copy_fields'] ?? VQ_CUSTOMER_FIELDS), 'is_string'));
+    return array_intersect_key($values, array_flip($fields));
+}
+
 function vq_config(): array
 {
     $file = __DIR__ . '/formmail.config.php';
@@ -87,14 +101,16 @@ function vq_refuse(array $config, string $errorField, string $title, string $mes
     vq_page(400, $title, $message);
 }
 
-/** Whether the configuration demands the captcha of this form. */
-function vq_captcha_required(array $config, string $formId): bool
+/**
+ * Whether the configuration demands the captcha of every form. A list of form
+ * ids, which older configurations may hold, counts as true: the form id comes
+ * with the post, so a list would let anyone skip the captcha by posting an id
+ * that is not on it.
+ */
+function vq_captcha_required(array $config): bool
 {
     $setting = $config['captcha_required'] ?? true;
-    if (is_array($setting)) {
-        return in_array($formId, array_map('strval', $setting), true);
-    }
-    return (bool)$setting;
+    return is_array($setting) || (bool)$setting;
 }
 
 function vq_price_list_file(array $config): string
@@ -102,7 +118,11 @@ function vq_price_list_file(array $config): string
     return vq_setting($config, 'price_list_file', __DIR__ . '/vq_preisliste.json');
 }
 
-const VQ_CAPTCHA_COOKIE = 'vq_captcha';
+/** The captcha's lifetime in seconds: at least a minute, at most a day. */
+function vq_captcha_lifetime(array $config): int
+{
+    return max(60, min(86400, (int)($config['captcha_lifetime'] ?? 1800)));
+}
 
 function vq_action_captcha(array $config): void
 {
@@ -112,16 +132,17 @@ function vq_action_captcha(array $config): void
         http_response_code(404);
         return;
     }
-    // Each visitor has a code of their own, found by a cookie of this script.
-    $token = vq_captcha_token(is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null);
-    $lifetime = max(60, (int)($config['captcha_lifetime'] ?? 1800));
-    $code = vq_captcha_new_code();
-    if (!vq_captcha_store($dir, $id, $token, $code, $lifetime)) {
+    $key = vq_captcha_key($dir);
+    if ($key === null) {
         http_response_code(503);
         return;
     }
+    // The code lives in the visitor's cookie, signed by the server: nothing is stored.
+    $lifetime = vq_captcha_lifetime($config);
+    [$cookie, $code] = vq_captcha_issue($key, $id, is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null)
+                                        ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null, $lifetime, time());
     $https = ($_SERVER['HTTPS'] ?? '') !== '' && strtolower((string)$_SERVER['HTTPS']) !== 'off';
-    setcookie(VQ_CAPTCHA_COOKIE, $token, [
+    setcookie(VQ_CAPTCHA_COOKIE, $cookie, [
         'expires' => time() + $lifetime,
         'path' => '/',
         'secure' => $https,
@@ -134,8 +155,34 @@ function vq_action_captcha(array $config): void
     echo vq_captcha_png($code);
 }
 
+/**
+ * Whether the check page may show the settings: only with the owner's
+ * checkurl_token (at least 16 characters) given as "token", compared in
+ * constant time.
+ */
+function vq_checkurl_owner(array $config): bool
+{
+    $token = vq_setting($config, 'checkurl_token');
+    $given = is_string($_GET['token'] ?? null) ? $_GET['token'] : '';
+    return strlen($token) >= 16 && hash_equals($token, $given);
+}
+
 function vq_action_checkurl(array $config): void
 {
+    header('Content-Type: text/html; charset=UTF-8');
+    header('Cache-Control: no-store');
+    // The token stands in the address: it is not handed on to other sites.
+    header('Referrer-Policy: no-referrer');
+    header('X-Robots-Tag: noindex');
+    // The designer's "Link testen" opens this page and the owner looks for
+    // its heading; anyone else learns no more than that the script runs.
+    if (!vq_checkurl_owner($config)) {
+        echo "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"UTF-8\"><title>Formmailer</title>"
+            . "</head><body><h1>Das Formmailer-Skript ist erreichbar.</h1><p>Die Pr\u{FC}fliste der Einstellungen "
+            . "zeigt diese Seite nur mit dem Pr\u{FC}fschl\u{FC}ssel aus formmail.config.php (checkurl_token), "
+            . "angeh\u{E4}ngt als &amp;token=...</p></body></html>\n";
+        return;
+    }
     $mailOk = function_exists('mail') && (string)ini_get('sendmail_path') !== '';
     $gdOk = function_exists('imagecreatetruecolor');
     $storageOk = vq_storage_dir($config) !== null;
@@ -157,7 +204,6 @@ function vq_action_checkurl(array $config): void
         $prices = $info('Preisprüfung', 'keine Preisliste – die Preise der Bestellungen werden nicht geprüft');
     }
     $captcha = $config['captcha_required'] ?? true;
-    header('Content-Type: text/html; charset=UTF-8');
     echo "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"UTF-8\"><title>Formmailer</title>"
         . "</head><body><h1>Das Formmailer-Skript ist erreichbar.</h1><table>"
         . $row('Mailversand', $mailOk, 'PHP kann keine Mails senden (mail(), sendmail_path)')
@@ -167,7 +213,8 @@ function vq_action_checkurl(array $config): void
         . $row("Erlaubte Empfänger ($recipients)", $recipients > 0,
                'allowed_recipients in formmail.config.php eintragen')
         . $prices
-        . $info('Captcha', is_array($captcha) ? 'verlangt für ' . count($captcha) . ' Formular(e)'
+        . $info('Captcha', is_array($captcha)
+                ? 'für alle Formulare verlangt (eine Liste von Formular-Nummern in captcha_required gilt als true)'
                 : ($captcha ? 'für alle Formulare verlangt' : 'nur bei Formularen mit Captcha-Bild'))
         . $info('Kopie an den Absender', !empty($config['send_copy_to_sender']) ? 'erlaubt' : 'abgeschaltet')
         . $info('Signatur der Bestell-Mails', vq_setting($config, 'order_secret') !== '' ? 'an' : 'aus')
@@ -206,7 +253,7 @@ function vq_action_send(array $config): void
 
     // Spam protection: the configuration decides; the page can only ask for more.
     $formId = $field('formid');
-    if (vq_captcha_required($config, $formId) || vq_unscramble($field('settings')) === 'true') {
+    if (vq_captcha_required($config) || vq_unscramble($field('settings')) === 'true') {
         if (!isset($_POST['captcha_input'])) {
             vq_page(400, 'Sicherheitscode fehlt',
                     'Dieses Formular zeigt keinen Sicherheitscode (Captcha), der Formmailer verlangt aber '
@@ -214,9 +261,9 @@ function vq_action_send(array $config): void
                     . 'stellt captcha_required in formmail.config.php um.');
             return;
         }
-        $token = is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null;
-        if ($dir === null || !vq_captcha_check($dir, $formId, $token, $raw('captcha_input'),
-                                               max(60, (int)($config['captcha_lifetime'] ?? 1800)))) {
+        $cookie = is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null;
+        if ($dir === null
+            || !vq_captcha_check($dir, $formId, $cookie, $raw('captcha_input'), vq_captcha_lifetime($config))) {
             vq_refuse($config, 'settings_error_captcha', 'Falscher Sicherheitscode',
                       'Der eingegebene Code aus dem Bild stimmt nicht. Bitte laden Sie das '
                       . 'Formular neu und geben Sie den neuen Code ein.');
@@ -315,17 +362,27 @@ function vq_action_send(array $config): void
     $mails[] = ['to' => implode(', ', $recipients),
                 'subject' => vq_encode_header($text(VQ_FIELDS['subject']) ?: 'Formular'),
                 'body' => $message, 'headers' => $headers];
-    // A copy to the sender only when the owner allows it, with the owner's subject.
+    // A copy to the sender only when the owner allows it, with the owner's
+    // subject and text: it goes to whatever address was posted, so nothing
+    // posted may choose its words (the page's vq_mailtext is the owner's mail
+    // text, and a stranger may post any).
     $copy = null;
     if (!empty($config['send_copy_to_sender']) && $raw('ReturnToSender') === '-1' && $sender !== null) {
-        [$copyHeaders, $copyBody] = vq_build_mail($from, null, $html, $body);
+        $copyValues = vq_copy_values($config, $values);
+        $copyText = vq_mail_text(vq_setting($config, 'copy_text', VQ_COPY_TEXT),
+                                 fn(string $name): string => $copyValues[$name] ?? '');
+        $copyBody = $html ? vq_form_mail_html($copyText, $copyValues, $lines, $totals, $currency, [])
+                          : vq_form_mail_plain($copyText, $copyValues, $lines, $totals, $currency, []);
+        [$copyHeaders, $copyMessage] = vq_build_mail($from, null, $html, $copyBody);
         $copy = ['to' => $sender,
                  'subject' => vq_encode_header(vq_setting($config, 'copy_subject', 'Ihre Angaben an uns')),
-                 'body' => $copyBody, 'headers' => $copyHeaders];
+                 'body' => $copyMessage, 'headers' => $copyHeaders];
     }
+    // The same order sent again from one page view keeps its id; another order from it gets another.
+    $orderId = vq_order_uuid($formId, $raw('vq_view'),
+                             vq_order_digest($lines, vq_order_customer($text, $sender ?? ''), $taxMode));
     $orderMail = $invoiceAddress === null ? null
-        : vq_build_order_mail($invoiceAddress, $from, $text, $lines, $ip, $taxMode,
-                              vq_order_uuid($formId, $raw('vq_view')), $sender ?? '',
+        : vq_build_order_mail($invoiceAddress, $from, $text, $lines, $ip, $taxMode, $orderId, $sender ?? '',
                               vq_setting($config, 'order_secret'));
 
     $sent = vq_send_mails($mails);

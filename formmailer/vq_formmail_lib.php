@@ -17,8 +17,12 @@ const VQ_REFUSED_EXTENSIONS = [
     'lnk', 'msi', 'ps1', 'svg',
 ];
 
-/** Endings accepted as uploads unless the configuration names others. */
-const VQ_DEFAULT_UPLOAD_TYPES = ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt', 'csv'];
+/**
+ * Endings accepted as uploads unless the configuration names others. No csv:
+ * a spreadsheet runs a cell such as "=cmd|' /C calc'!A0" when the owner opens
+ * the attachment.
+ */
+const VQ_DEFAULT_UPLOAD_TYPES = ['pdf', 'jpg', 'jpeg', 'png', 'gif', 'webp', 'txt'];
 
 /** The content type an attachment gets, by its ending; others are application/octet-stream. */
 const VQ_CONTENT_TYPES = [
@@ -722,9 +726,14 @@ function vq_price_list_load(string $file): array
             }
             $options[] = ['name' => $decoded($option['name']), 'values' => $values];
         }
+        // A list written before fixed-price articles were marked has none.
+        $fixed = $article['fixed'] ?? false;
+        if (!is_bool($fixed)) {
+            return $broken("Ein Artikel der Preisliste ist unvollst\u{E4}ndig.");
+        }
         $articles[] = ['number' => $decoded($article['number']), 'name' => $decoded($article['name']),
                        'price' => (float)$article['price'], 'vat' => (float)$article['vat'],
-                       'options' => $options];
+                       'fixed' => $fixed, 'options' => $options];
     }
     // Optional: the VAT mode of the prices ("brutto" or "netto").
     $tax = $data['tax'] ?? null;
@@ -742,11 +751,11 @@ function vq_same_amount(float $a, float $b): bool
 
 /**
  * Compares the ordered lines with the price list: every line must name an
- * article of the list (number and name), with its price and VAT; every
- * price option of the list must be posted as a price option with a listed
- * value and its surcharge, and no other price option may be posted. When the
- * list names the VAT mode ("tax"), the page's must be the same. Returns null
- * or a German reason.
+ * article of the list (number, name, price and VAT) and carry its price
+ * options as vq_price_options_match() demands. A fixed-price article of the
+ * list ("fixed", such as shipping) must be in every order, once and as one
+ * piece. When the list names the VAT mode ("tax"), the page's must be the
+ * same. Returns null or a German reason.
  */
 function vq_price_list_error(array $lines, array $priceList, string $taxMode = ''): ?string
 {
@@ -762,52 +771,106 @@ function vq_price_list_error(array $lines, array $priceList, string $taxMode = '
     if ($priceList['tax'] !== null && vq_is_netto($priceList['tax']) !== vq_is_netto($taxMode)) {
         return $refused;
     }
+    // The fixed-price articles no line has taken yet, by their place in the list.
+    $fixedOpen = [];
+    foreach ($priceList['articles'] as $index => $article) {
+        if ($article['fixed']) {
+            $fixedOpen[$index] = true;
+        }
+    }
     foreach ($lines as $line) {
+        // A line of one piece takes an open fixed-price article first; any
+        // other line must be an article of its own (a second shipping line,
+        // or shipping times three, is none).
         $match = null;
-        foreach ($priceList['articles'] as $article) {
-            if ($article['number'] === $line['number'] && $article['name'] === $line['name']) {
-                $match = $article;
-                break;
-            }
-        }
-        if ($match === null || !vq_same_amount($match['price'], $line['price'])
-            || !vq_same_amount($match['vat'], $line['vat'])) {
-            return $refused;
-        }
-        $listedNames = array_column($match['options'], 'name');
-        // A listed option counts once: posted twice, its surcharge would count twice.
-        $unmatched = array_count_values($listedNames);
-        $seen = [];
-        foreach ($line['options'] as $option) {
-            // A listed option posted as a text option would carry no surcharge.
-            if ($option['type'] !== 'Price' && !in_array($option['name'], $listedNames, true)) {
+        foreach ($priceList['articles'] as $index => $article) {
+            if ($article['number'] !== $line['number'] || $article['name'] !== $line['name']
+                || !vq_same_amount($article['price'], $line['price'])
+                || !vq_same_amount($article['vat'], $line['vat'])) {
                 continue;
             }
-            $found = false;
-            foreach ($match['options'] as $listed) {
-                if ($option['type'] !== 'Price' || $listed['name'] !== $option['name']) {
-                    continue;
+            if ($article['fixed'] ? $line['amount'] === 1 && isset($fixedOpen[$index]) : $match === null) {
+                $match = $index;
+                if ($article['fixed']) {
+                    break;
                 }
-                foreach ($listed['values'] as $value) {
-                    if ($value['text'] === $option['value'] && vq_same_amount($value['surcharge'], $option['price'])) {
-                        $found = true;
-                        $seen[$listed['name']] = true;
-                        break 2;
-                    }
-                }
-            }
-            if (!$found || --$unmatched[$option['name']] < 0) {
-                return $refused;
             }
         }
-        // Leaving a price option out would leave out its surcharge.
-        foreach ($match['options'] as $listed) {
-            if ($listed['values'] !== [] && !isset($seen[$listed['name']])) {
-                return $refused;
+        if ($match === null || !vq_price_options_match($line['options'], $priceList['articles'][$match]['options'])) {
+            return $refused;
+        }
+        unset($fixedOpen[$match]);
+    }
+    // Leaving shipping out of the post would leave it out of the order.
+    return $fixedOpen === [] ? null : $refused;
+}
+
+/**
+ * Whether the options posted for a line are the listed price options of its
+ * article: each posted price option is a listed option of that name with one
+ * of its values and its surcharge, each listed option is taken at most once,
+ * and each listed option that has values exactly once. A listed name posted
+ * as a text option is refused too: it would carry no surcharge.
+ */
+function vq_price_options_match(array $posted, array $listed): bool
+{
+    $listedNames = array_column($listed, 'name');
+    $priced = [];
+    foreach ($posted as $option) {
+        if ($option['type'] === 'Price') {
+            $priced[] = $option;
+        } elseif (in_array($option['name'], $listedNames, true)) {
+            return false;
+        }
+    }
+    $withValues = count(array_filter($listed, fn(array $l): bool => $l['values'] !== []));
+    if (count($priced) !== $withValues) {
+        return false;
+    }
+    // The listed options each posted one can be.
+    $fits = [];
+    foreach ($priced as $p => $option) {
+        $fits[$p] = [];
+        foreach ($listed as $l => $candidate) {
+            if ($candidate['name'] !== $option['name']) {
+                continue;
+            }
+            foreach ($candidate['values'] as $value) {
+                if ($value['text'] === $option['value'] && vq_same_amount($value['surcharge'], $option['price'])) {
+                    $fits[$p][] = $l;
+                    break;
+                }
             }
         }
     }
-    return null;
+    // Two options of one name on an article are told apart only by their
+    // values: each posted option needs a listed one of its own, found by
+    // augmenting paths. As many posted as listed ones with values, all
+    // assigned, means every listed one is taken once.
+    $owner = [];
+    foreach (array_keys($priced) as $p) {
+        $visited = [];
+        if (!vq_assign_option($p, $fits, $owner, $visited)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+/** One step of vq_price_options_match(): finds posted option $p a listed one, moving others aside. */
+function vq_assign_option(int $p, array $fits, array &$owner, array &$visited): bool
+{
+    foreach ($fits[$p] as $l) {
+        if (isset($visited[$l])) {
+            continue;
+        }
+        $visited[$l] = true;
+        if (!isset($owner[$l]) || vq_assign_option($owner[$l], $fits, $owner, $visited)) {
+            $owner[$l] = $p;
+            return true;
+        }
+    }
+    return false;
 }
 
 // ---- order document and order mail
@@ -850,17 +913,47 @@ function vq_valid_view_token(string $token): bool
 }
 
 /**
- * The order's identifier: the same for every send of one page view (a
- * resubmitted form after a failed order mail is not a second order), random
- * without a view token.
+ * The order's identifier: the same for the same order sent again from one
+ * page view (a resubmitted form after a failed order mail is not a second
+ * order), another for another order from that view (back, change, send
+ * again) or from another view; random without a view token. $orderDigest is
+ * vq_order_digest() of the order.
  */
-function vq_order_uuid(string $formId, string $viewToken): string
+function vq_order_uuid(string $formId, string $viewToken, string $orderDigest): string
 {
     if (!vq_valid_view_token($viewToken)) {
         return vq_new_uuid();
     }
     // Version 8: an identifier built in a way of our own.
-    return vq_format_uuid(substr(hash('sha256', "vq-order\0$formId\0$viewToken", true), 0, 16), 0x80);
+    return vq_format_uuid(substr(hash('sha256', "vq-order\0$formId\0$viewToken\0$orderDigest", true), 0, 16),
+                          0x80);
+}
+
+/**
+ * What makes an order the order it is, as the order document carries it:
+ * the VAT mode, the customer, and every line with its options. Two sends with
+ * the same digest are one order sent twice.
+ */
+function vq_order_digest(array $lines, array $customer, string $taxMode): string
+{
+    $fields = [vq_is_netto($taxMode) ? 'netto' : 'brutto'];
+    foreach (VQ_CUSTOMER_FIELDS as $key) {
+        $fields[] = (string)($customer[$key] ?? '');
+    }
+    foreach ($lines as $line) {
+        array_push($fields, 'line', $line['number'], $line['name'], (string)$line['price_millionths'],
+                   (string)$line['vat_millionths'], (string)$line['amount']);
+        foreach ($line['options'] as $option) {
+            array_push($fields, 'option', $option['name'], $option['value'], (string)$option['price_millionths'],
+                       $option['type']);
+        }
+    }
+    // Each field with its length before it: no two different orders give the same text.
+    $text = '';
+    foreach ($fields as $field) {
+        $text .= strlen($field) . ':' . $field;
+    }
+    return hash('sha256', $text);
 }
 
 /** A price as the order document carries it: with VAT, netto prices get it added. */
@@ -934,6 +1027,23 @@ function vq_order_signature(string $document, string $secret): string
 }
 
 /**
+ * The customer as the order document carries it: the posted fields Firma,
+ * Vorname, Nachname, Strasse, PLZ, Ort, Land, Telefon and Homepage, and
+ * $customerEmail as "email" ('' when the post named no customer's address).
+ *
+ * @param callable $text fn(string $name): string, the posted value as UTF-8
+ */
+function vq_order_customer(callable $text, string $customerEmail): array
+{
+    $customer = [];
+    foreach (VQ_CUSTOMER_FIELDS as $key) {
+        $customer[$key] = $text($key);
+    }
+    $customer['email'] = $customerEmail;
+    return $customer;
+}
+
+/**
  * The order mail for the invoice module, not yet sent: ['to', 'subject',
  * 'body', 'headers'], or null when no line is ordered. The customer comes
  * from the fields Firma, Vorname, Nachname, Strasse, PLZ, Ort, Land, email,
@@ -948,11 +1058,7 @@ function vq_build_order_mail(string $to, string $from, callable $text, array $li
     if ($lines === []) {
         return null;
     }
-    $customer = [];
-    foreach (VQ_CUSTOMER_FIELDS as $key) {
-        $customer[$key] = $text($key);
-    }
-    $customer['email'] = $customerEmail;
+    $customer = vq_order_customer($text, $customerEmail);
     // The invoice module takes the time as local wall-clock seconds.
     $now = new DateTimeImmutable('now');
     $xml = vq_order_document($uuid, $now->getTimestamp() + $now->getOffset(), $customer, $senderIp, $lines,
@@ -1186,73 +1292,193 @@ function vq_valid_form_id(string $id): bool
     return preg_match('/^\d{1,10}$/D', $id) === 1;
 }
 
-function vq_captcha_new_code(int $length = 5): string
+// The captcha keeps no code on the server. Each image adds an entry to the
+// visitor's cookie: the form id, the time the image was made, a random nonce
+// and a tag, an HMAC of these under the server's captcha key. The code in the
+// image is another HMAC of the same values under that key, so a post is
+// checked from its cookie alone, an entry the server did not make is known by
+// its tag, and however many images are fetched, nothing fills up and no store
+// is scanned. A code counts once: checking records the nonces of the entries
+// it used (right or wrong), in folders by time, each dropped whole once its
+// codes have expired.
+
+const VQ_CAPTCHA_COOKIE = 'vq_captcha';
+const VQ_CAPTCHA_ALPHABET = 'ABCDEFGHJKLMNPQRSTUVWXYZ23456789'; // 32 letters: 5 bits of the HMAC each
+const VQ_CAPTCHA_LENGTH = 5;
+const VQ_CAPTCHA_ENTRIES = 3;   // the last three images stay valid (the form open in several tabs)
+const VQ_CAPTCHA_SLOT = 600;    // seconds of images whose used nonces share a folder
+
+/**
+ * The server's captcha key (64 hex digits), made once in the storage folder.
+ * Two first requests at the same moment end with the same key: the new one is
+ * linked into place only where none is yet. Null when the folder fails.
+ */
+function vq_captcha_key(string $dir): ?string
 {
-    $alphabet = 'ABCDEFGHJKLMNPQRSTUVWXYZ23456789';
+    $file = $dir . '/captcha.key';
+    $valid = fn($key): bool => is_string($key) && preg_match('/^[0-9a-f]{64}$/D', $key) === 1;
+    $key = @file_get_contents($file);
+    if ($valid($key)) {
+        return $key;
+    }
+    $new = $file . '.' . bin2hex(random_bytes(8));
+    $old = umask(0077);
+    $written = @file_put_contents($new, bin2hex(random_bytes(32))) !== false;
+    umask($old);
+    if (!$written) {
+        return null;
+    }
+    // A damaged key (a full disk, a hand edit) is replaced; a good one wins.
+    if (!@link($new, $file) && !$valid(@file_get_contents($file))) {
+        @rename($new, $file);
+    }
+    @unlink($new);
+    $key = @file_get_contents($file);
+    if (!$valid($key)) {
+        return null;
+    }
+    // The codes an earlier version stored one file each go with the first key.
+    foreach (glob($dir . '/captcha_*.txt') ?: [] as $stored) {
+        @unlink($stored);
+    }
+    return $key;
+}
+
+/** The HMAC of an image's values for one purpose ("tag" or "code"), raw. */
+function vq_captcha_mac(string $key, string $purpose, string $formId, int $issued, string $nonce): string
+{
+    return hash_hmac('sha256', "vq-captcha-$purpose\0$formId\0$issued\0$nonce", $key, true);
+}
+
+/** The code an image shows. */
+function vq_captcha_code(string $key, string $formId, int $issued, string $nonce): string
+{
+    $mac = vq_captcha_mac($key, 'code', $formId, $issued, $nonce);
     $code = '';
-    for ($i = 0; $i < $length; $i++) {
-        $code .= $alphabet[random_int(0, strlen($alphabet) - 1)];
+    for ($i = 0; $i < VQ_CAPTCHA_LENGTH; $i++) {
+        $code .= VQ_CAPTCHA_ALPHABET[ord($mac[$i]) & 31];
     }
     return $code;
 }
 
-/** A visitor's captcha token (the cookie's value), or a new one. */
-function vq_captcha_token(?string $cookie): string
+/**
+ * The entries of a captcha cookie that this server made and that have not
+ * expired, oldest first: ['form', 'issued', 'nonce'] each. Anything else in
+ * the cookie is ignored.
+ */
+function vq_captcha_entries(?string $cookie, string $key, int $lifetime, int $now): array
 {
-    return is_string($cookie) && vq_valid_view_token($cookie) ? $cookie : bin2hex(random_bytes(16));
-}
-
-/** The file of one visitor's code for one form. */
-function vq_captcha_file(string $dir, string $formId, string $token): string
-{
-    return $dir . "/captcha_{$formId}_" . substr(hash('sha256', $token), 0, 32) . '.txt';
-}
-
-/** Stores a visitor's code for a form. Expired codes go first; a full store takes no more. */
-function vq_captcha_store(string $dir, string $formId, string $token, string $code, int $lifetime,
-                          int $maxCodes = 20000): bool
-{
-    $files = glob($dir . '/captcha_*.txt') ?: [];
-    foreach ($files as $index => $file) {
-        if (@filemtime($file) < time() - $lifetime) {
-            @unlink($file);
-            unset($files[$index]);
+    if (!is_string($cookie) || strlen($cookie) > 100 * VQ_CAPTCHA_ENTRIES) {
+        return [];
+    }
+    $entries = [];
+    foreach (array_slice(explode('_', $cookie), -VQ_CAPTCHA_ENTRIES) as $entry) {
+        if (!preg_match('/^(\d{1,10})-(\d{1,12})-([0-9a-f]{24})-([0-9a-f]{32})$/D', $entry, $m)) {
+            continue;
+        }
+        $issued = (int)$m[2];
+        if ($issued < $now - $lifetime || $issued > $now + 60) {
+            continue;
+        }
+        $tag = bin2hex(substr(vq_captcha_mac($key, 'tag', $m[1], $issued, $m[3]), 0, 16));
+        if (hash_equals($tag, $m[4])) {
+            $entries[] = ['form' => $m[1], 'issued' => $issued, 'nonce' => $m[3]];
         }
     }
-    if (count($files) >= $maxCodes) {
-        return false;
-    }
-    // The last three images of one visitor stay valid (the form open in several tabs).
-    $file = vq_captcha_file($dir, $formId, $token);
-    $old = @filemtime($file) >= time() - $lifetime ? @file($file, FILE_IGNORE_NEW_LINES) : [];
-    $codes = array_slice(array_merge(is_array($old) ? $old : [], [$code]), -3);
-    return @file_put_contents($file, implode("\n", $codes), LOCK_EX) !== false;
+    return $entries;
 }
 
-/** Compares the typed code with the visitor's stored ones, once: the codes are gone afterwards. */
-function vq_captcha_check(string $dir, string $formId, ?string $token, string $typed, int $lifetime): bool
+/**
+ * A new image for a form: returns [the visitor's new cookie value, the code
+ * to show]. The cookie keeps the visitor's last entries besides the new one.
+ */
+function vq_captcha_issue(string $key, string $formId, ?string $cookie, int $lifetime, int $now): array
 {
-    if (!vq_valid_form_id($formId) || !is_string($token) || !vq_valid_view_token($token)) {
+    $nonce = bin2hex(random_bytes(12));
+    $entries = vq_captcha_entries($cookie, $key, $lifetime, $now);
+    $entries[] = ['form' => $formId, 'issued' => $now, 'nonce' => $nonce];
+    $parts = [];
+    foreach (array_slice($entries, -VQ_CAPTCHA_ENTRIES) as $e) {
+        $parts[] = $e['form'] . '-' . $e['issued'] . '-' . $e['nonce'] . '-'
+            . bin2hex(substr(vq_captcha_mac($key, 'tag', $e['form'], $e['issued'], $e['nonce']), 0, 16));
+    }
+    return [implode('_', $parts), vq_captcha_code($key, $formId, $now, $nonce)];
+}
+
+/**
+ * Compares the typed code with the codes of the visitor's images of this
+ * form, once: every code offered is used up, right or wrong, so a wrong try
+ * needs a new image and a code never passes twice, not even in two posts at
+ * the same moment.
+ */
+function vq_captcha_check(string $dir, string $formId, ?string $cookie, string $typed, int $lifetime): bool
+{
+    if (!vq_valid_form_id($formId)) {
         return false;
     }
-    // Claimed by renaming, so of two posts at the same moment only one can use the code.
-    $file = vq_captcha_file($dir, $formId, $token);
-    $claimed = substr($file, 0, -4) . '_' . bin2hex(random_bytes(6)) . '.txt';
-    if (!@rename($file, $claimed)) {
+    $key = vq_captcha_key($dir);
+    if ($key === null) {
         return false;
     }
-    $code = @file_get_contents($claimed);
-    $age = @filemtime($claimed);
-    @unlink($claimed);
-    if ($code === false || $age === false || $age < time() - $lifetime) {
-        return false;
-    }
+    $now = time();
+    vq_captcha_forget_used($dir, $lifetime, $now);
     $typed = strtoupper(trim($typed));
     $match = false;
-    foreach (explode("\n", $code) as $stored) {
-        $match = hash_equals(strtoupper(trim($stored)), $typed) || $match;
+    foreach (vq_captcha_entries($cookie, $key, $lifetime, $now) as $entry) {
+        if ($entry['form'] !== $formId || !vq_captcha_use($dir, $entry)) {
+            continue;
+        }
+        $match = hash_equals(vq_captcha_code($key, $formId, $entry['issued'], $entry['nonce']), $typed) || $match;
     }
     return $typed !== '' && $match;
+}
+
+/** The folder of the used nonces of images made in one slot of time. */
+function vq_captcha_used_dir(string $dir, int $slot): string
+{
+    return $dir . '/captcha_used/' . $slot;
+}
+
+/**
+ * Records an entry's nonce as used. False when it was used before or cannot
+ * be recorded: creating the file is the one step that two posts cannot both
+ * win.
+ */
+function vq_captcha_use(string $dir, array $entry): bool
+{
+    $slotDir = vq_captcha_used_dir($dir, intdiv($entry['issued'], VQ_CAPTCHA_SLOT));
+    if (!is_dir($slotDir) && !@mkdir($slotDir, 0700, true) && !is_dir($slotDir)) {
+        return false;
+    }
+    $handle = @fopen($slotDir . '/' . $entry['nonce'], 'x');
+    if ($handle === false) {
+        return false;
+    }
+    fclose($handle);
+    return true;
+}
+
+/**
+ * Drops the folders of used nonces whose images have all expired. Reads only
+ * the list of folders (one per ten minutes of the lifetime); a folder's files
+ * are read once, when it goes.
+ */
+function vq_captcha_forget_used(string $dir, int $lifetime, int $now): void
+{
+    $base = $dir . '/captcha_used';
+    foreach (@scandir($base) ?: [] as $slot) {
+        // An image of this slot was made before its end and expires a lifetime later.
+        if (!preg_match('/^\d{1,12}$/D', $slot) || ((int)$slot + 1) * VQ_CAPTCHA_SLOT + $lifetime + 60 > $now) {
+            continue;
+        }
+        $slotDir = vq_captcha_used_dir($dir, (int)$slot);
+        foreach (@scandir($slotDir) ?: [] as $file) {
+            if ($file !== '.' && $file !== '..') {
+                @unlink($slotDir . '/' . $file);
+            }
+        }
+        @rmdir($slotDir);
+    }
 }
 
 /** A PNG image of the code (needs GD). */

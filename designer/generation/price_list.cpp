@@ -38,10 +38,13 @@ QByteArray priceListJson(const TProjectDocument &project)
             options.append(QJsonObject{{QStringLiteral("name"), asOnPage(option->beschriftung, utf8Page)},
                                        {QStringLiteral("values"), values}});
         }
+        // A fixed-price article (shipping) belongs to every order: the page
+        // always posts it once, and the form mailer refuses an order without it.
         articles.append(QJsonObject{{QStringLiteral("number"), asOnPage(artikel->artikelNummer, utf8Page)},
                                     {QStringLiteral("name"), asOnPage(artikel->name, utf8Page)},
                                     {QStringLiteral("price"), scriptNumber(artikel->preis)},
                                     {QStringLiteral("vat"), scriptNumber(artikel->mwst)},
+                                    {QStringLiteral("fixed"), artikel->artikelTyp == 1},
                                     {QStringLiteral("options"), options}});
     }
     // The VAT mode is a hidden field of the page too: the form mailer refuses

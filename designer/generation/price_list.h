@@ -16,10 +16,12 @@ inline constexpr const char *kPriceListFileName = "vq_preisliste.json";
 
 // The price list as UTF-8 JSON:
 // {"format":"vq-preisliste","version":1,"tax":"brutto"|"netto","articles":[{"number","name","price","vat",
-//  "options":[{"name","values":[{"text","surcharge"}]}]}]}
+//  "fixed","options":[{"name","values":[{"text","surcharge"}]}]}]}
 // Numbers are strings in the notation of the page's hidden fields; texts are
 // the page's texts after its encoding (a character a Windows-1252 page cannot
-// hold is a "?" there, and so here). Only price options are listed.
+// hold is a "?" there, and so here). Only price options are listed. "fixed"
+// (true or false) marks a fixed-price article, which every order must hold
+// once; a list written before it existed has none and requires none.
 QByteArray priceListJson(const TProjectDocument &project);
 
 } // namespace vq

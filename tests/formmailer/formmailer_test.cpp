@@ -19,10 +19,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using namespace vq::test;
 
@@ -35,6 +39,9 @@ QString scramble(const QString &value)
         c = static_cast<char>(c ^ 0x2C);
     return QString::fromLatin1(bytes.toBase64());
 }
+
+// The owner's key to the check page's list of settings in the tests' configuration.
+const QString kCheckToken = QStringLiteral("pruef-0123456789-abcdef");
 
 struct Response
 {
@@ -58,9 +65,12 @@ protected:
     void startServer(const QString &extraConfig = QString())
     {
         const QString source = QStringLiteral(VQ_SOURCE_DIR "/formmailer/");
-        for (const char *file : {"formmail.php", "vq_formmail_lib.php"})
+        // A test may start the server again with other settings.
+        for (const char *file : {"formmail.php", "vq_formmail_lib.php"}) {
+            QFile::remove(path(QStringLiteral("web/") + QString::fromLatin1(file)));
             ASSERT_TRUE(QFile::copy(source + QString::fromLatin1(file),
                                     path(QStringLiteral("web/") + QString::fromLatin1(file))));
+        }
         writeFile(path(QStringLiteral("web/formmail.config.php")),
                   QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com', "
                                  "'@rechnung.example.com'], 'mail_from' => 'formmailer@example.com', "
@@ -69,8 +79,8 @@ protected:
                                  "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
                                  "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
                                  "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
-                                 "'timezone' => 'Europe/Berlin', %2];")
-                      .arg(path(QStringLiteral("storage")), extraConfig)
+                                 "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', %2];")
+                      .arg(path(QStringLiteral("storage")), extraConfig, kCheckToken)
                       .toUtf8());
         writeFile(path(QStringLiteral("capture.sh")),
                   QStringLiteral("#!/bin/sh\ncat > \"%1/$(date +%s%N).eml\"\n")
@@ -79,9 +89,11 @@ protected:
         QFile::setPermissions(path(QStringLiteral("capture.sh")),
                               QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         port = freeLocalPort();
+        // Quiet (-q): no line per request, which would fill the unread pipe
+        // after a few hundred requests and stop the server.
         ASSERT_TRUE(server.start(
             QStringLiteral("php"),
-            {QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-t"),
+            {QStringLiteral("-q"), QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-t"),
              path(QStringLiteral("web")), QStringLiteral("-d"),
              QStringLiteral("sendmail_path=") + path(QStringLiteral("capture.sh")), QStringLiteral("-d"),
              QStringLiteral("session.save_path=") + path(QStringLiteral("storage"))}));
@@ -215,18 +227,56 @@ protected:
         return result;
     }
 
-    // The captcha code the form mailer stored for the current visitor (cookie jar).
-    QString storedCaptcha(const QString &formId) const
+    // The current visitor's captcha cookie (cookie jar), as the browser sends it.
+    QByteArray captchaCookie() const
     {
-        QString token;
+        QByteArray value;
         for (const QByteArray &line : readFile(path(cookieJar)).split('\n'))
             if (line.contains("\tvq_captcha\t"))
-                token = QString::fromLatin1(line.split('\t').last().trimmed());
-        const QByteArray hash = QCryptographicHash::hash(token.toLatin1(), QCryptographicHash::Sha256).toHex().left(32);
-        // The newest code is the last line.
-        return QString::fromLatin1(readFile(path(QStringLiteral("storage/captcha_%1_%2.txt").arg(formId, QString::fromLatin1(hash))))
-                                       .split('\n')
-                                       .last());
+                value = line.split('\t').last().trimmed();
+        return value;
+    }
+
+    // The code of the current visitor's newest captcha image of a form,
+    // worked out from the cookie with the server's key as formmail.php does.
+    QString captchaCode(const QString &formId) const
+    {
+        return codeOfEntry(readFile(path(QStringLiteral("storage/captcha.key"))).trimmed(), captchaCookie(), formId);
+    }
+
+    // Makes the current visitor send this captcha cookie.
+    void setCaptchaCookie(const QByteArray &value)
+    {
+        writeFile(path(cookieJar), "127.0.0.1\tFALSE\t/\tFALSE\t0\tvq_captcha\t" + value + "\n");
+    }
+
+    // A captcha cookie entry as formmail.php makes it, with this key.
+    static QByteArray captchaEntry(const QByteArray &key, const QByteArray &formId, qint64 issued, const QByteArray &nonce)
+    {
+        const QByteArray nul(1, '\0');
+        const QByteArray tag = QMessageAuthenticationCode::hash("vq-captcha-tag" + nul + formId + nul + QByteArray::number(issued)
+                                                                    + nul + nonce,
+                                                                key, QCryptographicHash::Sha256)
+                                   .left(16)
+                                   .toHex();
+        return formId + '-' + QByteArray::number(issued) + '-' + nonce + '-' + tag;
+    }
+
+    static QString codeOfEntry(const QByteArray &key, const QByteArray &cookie, const QString &formId)
+    {
+        QString code;
+        for (const QByteArray &entry : cookie.split('_')) {
+            const QList<QByteArray> parts = entry.split('-');
+            if (parts.size() != 4 || parts[0] != formId.toLatin1())
+                continue;
+            const QByteArray mac = QMessageAuthenticationCode::hash(
+                "vq-captcha-code" + QByteArray(1, '\0') + parts[0] + QByteArray(1, '\0') + parts[1] + QByteArray(1, '\0') + parts[2],
+                key, QCryptographicHash::Sha256);
+            code.clear();
+            for (int i = 0; i < 5; ++i)
+                code += QLatin1Char("ABCDEFGHJKLMNPQRSTUVWXYZ23456789"[static_cast<unsigned char>(mac[i]) & 31]);
+        }
+        return code;
     }
 
     void clearMails()
@@ -380,9 +430,15 @@ TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
         EXPECT_TRUE(text.contains(QStringLiteral("127.0.0.1")));
         EXPECT_FALSE(text.contains(QStringLiteral("vq_admin")));
 
+        // The copy: the owner's subject and text, the customer's fields and the order.
         EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("max@kunde.example.org"));
         EXPECT_EQ(sent[1].header(QStringLiteral("Subject")), QStringLiteral("Ihre Bestellung bei uns"));
-        EXPECT_EQ(sent[1].text(), text);
+        const QString copy = sent[1].text();
+        EXPECT_TRUE(copy.contains(QStringLiteral("Vielen Dank für Ihre Nachricht."))) << copy.toStdString();
+        EXPECT_FALSE(copy.contains(QStringLiteral("Neue Bestellung von")));
+        for (const char *shown : {"Max", "Köln", "T-Shirt", "28,00 €", "4,47 €", "Hallo Welt"})
+            EXPECT_TRUE(copy.contains(QString::fromUtf8(shown))) << shown << "\n" << copy.toStdString();
+        EXPECT_FALSE(copy.contains(QStringLiteral("127.0.0.1"))) << "the owner's extra lines stay the owner's";
         EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
         EXPECT_TRUE(sent[2].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
     }
@@ -455,14 +511,14 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     const Response image = get(QStringLiteral("?action=captcha&id=4711"));
     ASSERT_EQ(image.status, 200);
     EXPECT_TRUE(readFile(path(QStringLiteral("body.txt"))).startsWith("\x89PNG"));
-    const QString code = storedCaptcha(QStringLiteral("4711"));
+    const QString code = captchaCode(QStringLiteral("4711"));
     ASSERT_EQ(code.size(), 5);
 
     // A second visitor of the same form gets a code of their own, and their
     // wrong try leaves the first visitor's code valid.
     cookieJar = QStringLiteral("cookies-b.txt");
     ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
-    const QString codeB = storedCaptcha(QStringLiteral("4711"));
+    const QString codeB = captchaCode(QStringLiteral("4711"));
     auto form = orderForm(QStringLiteral("plain"));
     set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("true")));
     set(form, QStringLiteral("captcha_input"), codeB == QLatin1String("XXXXX") ? QStringLiteral("YYYYY") : QStringLiteral("XXXXX"));
@@ -489,7 +545,7 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
 
     // The form open in two tabs: the first tab's code still counts after the second loaded.
     get(QStringLiteral("?action=captcha&id=4711"));
-    const QString firstTab = storedCaptcha(QStringLiteral("4711"));
+    const QString firstTab = captchaCode(QStringLiteral("4711"));
     get(QStringLiteral("?action=captcha&id=4711"));
     set(form, QStringLiteral("captcha_input"), firstTab);
     set(form, QStringLiteral("settings_error_captcha"), QString());
@@ -499,17 +555,128 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     // A code belongs to its visitor: B's fresh code does not pass with A's cookie.
     cookieJar = QStringLiteral("cookies-b.txt");
     get(QStringLiteral("?action=captcha&id=4711"));
-    const QString freshB = storedCaptcha(QStringLiteral("4711"));
+    const QString freshB = captchaCode(QStringLiteral("4711"));
     cookieJar = QStringLiteral("cookies.txt");
     get(QStringLiteral("?action=captcha&id=4711"));
     set(form, QStringLiteral("captcha_input"), freshB);
     set(form, QStringLiteral("settings_error_captcha"), QString());
-    if (freshB != storedCaptcha(QStringLiteral("4711"))) {
+    if (freshB != captchaCode(QStringLiteral("4711"))) {
         EXPECT_EQ(post(form).status, 400);
     }
     EXPECT_TRUE(mails().isEmpty());
 
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=../../x")).status, 404);
+}
+
+// The captcha cookie is the server's: an entry it did not make, made for
+// another form, expired or used before lets no post through, and an entry
+// that was refused for its tag is not used up by that.
+TEST_F(FormMailer, CaptchaCookieCannotBeForgedOrReplayed)
+{
+    startServer(QStringLiteral("'captcha_required' => true"));
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    const QByteArray key = readFile(path(QStringLiteral("storage/captcha.key"))).trimmed();
+    ASSERT_EQ(key.size(), 64);
+    const QByteArray otherKey(64, 'a');
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QByteArray good = captchaEntry(key, "4711", now, "0123456789abcdef01234567");
+    QByteArray changedTag = good;
+    changedTag[changedTag.size() - 1] = good.endsWith('0') ? '1' : '0';
+    const QByteArray expired = captchaEntry(key, "4711", now - 700, "1123456789abcdef01234567");
+    const QByteArray future = captchaEntry(key, "4711", now + 3600, "2123456789abcdef01234567");
+    const QByteArray otherForm = captchaEntry(key, "4712", now, "3123456789abcdef01234567");
+    const QByteArray foreign = captchaEntry(otherKey, "4711", now, "4123456789abcdef01234567");
+    const QByteArray spare = captchaEntry(key, "4711", now, "5123456789abcdef01234567");
+    struct Case
+    {
+        const char *what;
+        QByteArray cookie;
+        QString typed;
+        int status;
+    };
+    const Case cases[] = {
+        {"entry with a changed tag", changedTag, codeOfEntry(key, good, QStringLiteral("4711")), 400},
+        {"entry older than the lifetime", expired, codeOfEntry(key, expired, QStringLiteral("4711")), 400},
+        {"entry from the future", future, codeOfEntry(key, future, QStringLiteral("4711")), 400},
+        {"entry of another form", otherForm, codeOfEntry(key, otherForm, QStringLiteral("4712")), 400},
+        {"entry signed with another key", foreign, codeOfEntry(otherKey, foreign, QStringLiteral("4711")), 400},
+        {"entries beyond the cookie's size", (spare + '_').repeated(40) + spare, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
+        {"broken bytes", QByteArray("4711-\xFF\x01-%00-<script>_") + QByteArray(3000, '-'), QStringLiteral("ABCDE"), 400},
+        {"the code of another entry", good, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
+        {"an entry as the server makes it, after all those", spare, codeOfEntry(key, spare, QStringLiteral("4711")), 303},
+        {"the same entry again", spare, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
+        {"an entry refused before for its code", good, codeOfEntry(key, good, QStringLiteral("4711")), 400},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        cookieJar = QStringLiteral("forged.txt");
+        setCaptchaCookie(c.cookie);
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("captcha_input"), c.typed);
+        const Response response = post(form);
+        EXPECT_EQ(response.status, c.status) << c.what << "\n" << response.body.toStdString();
+        EXPECT_EQ(mails().size(), c.status == 303 ? 2 : 0) << c.what;
+        for (const char *leak : {"Warning", "Fatal", "Uncaught", ".php on line"})
+            EXPECT_FALSE(response.body.contains(QString::fromLatin1(leak))) << c.what;
+    }
+
+    // One code in five posts at the same moment: exactly one goes.
+    cookieJar = QStringLiteral("race.txt");
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
+    QStringList args = {QStringLiteral("-s"), QStringLiteral("-b"), path(cookieJar), QStringLiteral("-o"),
+                        QStringLiteral("/dev/null"), QStringLiteral("-w"), QStringLiteral("%{http_code}")};
+    for (const auto &[name, value] : form)
+        args << QStringLiteral("--form-string") << name + u'=' + value;
+    args << url();
+    clearMails();
+    std::vector<std::unique_ptr<QProcess>> posts;
+    for (int i = 0; i < 5; ++i) {
+        posts.push_back(std::make_unique<QProcess>());
+        posts.back()->start(QStringLiteral("curl"), args);
+    }
+    int sent = 0;
+    for (auto &process : posts) {
+        ASSERT_TRUE(process->waitForFinished(30000));
+        const QByteArray status = process->readAllStandardOutput();
+        EXPECT_TRUE(status == "303" || status == "400") << status.toStdString();
+        sent += status == "303" ? 1 : 0;
+    }
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(mails().size(), 2);
+}
+
+// A flood of captcha images from one address, without the cookie or with a
+// hostile one, stores nothing: the storage folder holds only the key, and a
+// new visitor gets an image and orders.
+TEST_F(FormMailer, CaptchaImageFloodLocksNoOneOut)
+{
+    startServer(QStringLiteral("'captcha_required' => true"));
+    // The code files an earlier version stored go with the first key.
+    for (int i = 0; i < 3; ++i)
+        writeFile(path(QStringLiteral("storage/captcha_4711_%1.txt").arg(i)), "ABCDE");
+    for (const QByteArray &cookie : {QByteArray(), QByteArray("vq_captcha=") + QByteArray(4000, 'A'),
+                                     QByteArray("vq_captcha=4711-1-0123456789abcdef01234567-") + QByteArray(32, '0')}) {
+        QStringList args = {QStringLiteral("-s"), QStringLiteral("-w"), QStringLiteral("%{http_code}\n")};
+        if (!cookie.isEmpty())
+            args << QStringLiteral("-H") << QStringLiteral("Cookie: ") + QString::fromLatin1(cookie);
+        for (int i = 0; i < 150; ++i)
+            args << QStringLiteral("-o") << QStringLiteral("/dev/null") << url(QStringLiteral("?action=captcha&id=4711"));
+        QByteArray out;
+        ASSERT_EQ(runProgram(QStringLiteral("curl"), args, &out, 120000), 0);
+        const QList<QByteArray> statuses = out.trimmed().split('\n');
+        EXPECT_EQ(statuses.size(), 150);
+        EXPECT_EQ(statuses.count("200"), 150) << out.toStdString();
+    }
+    EXPECT_EQ(QDir(path(QStringLiteral("storage"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("captcha.key")});
+
+    ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+    auto form = orderForm(QStringLiteral("plain"));
+    set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
+    EXPECT_EQ(post(form).status, 303);
+    EXPECT_EQ(mails().size(), 2);
 }
 
 // The configuration, not the post, decides whether a form needs the captcha.
@@ -528,9 +695,38 @@ TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
     EXPECT_TRUE(mails().isEmpty());
 
     get(QStringLiteral("?action=captcha&id=4711"));
-    set(form, QStringLiteral("captcha_input"), storedCaptcha(QStringLiteral("4711")));
+    set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
     EXPECT_EQ(post(form).status, 303);
     EXPECT_EQ(mails().size(), 2);
+}
+
+// A list of form ids in captcha_required (older configurations) demands the
+// captcha of every form: the post names its form, so no posted id may skip it.
+TEST_F(FormMailer, CaptchaListCannotBeSkippedWithAnotherFormId)
+{
+    for (const QString &setting : {QStringLiteral("['123456789']"), QStringLiteral("[]"), QStringLiteral("['4711']")}) {
+        SCOPED_TRACE(setting.toStdString());
+        server.stop();
+        startServer(QStringLiteral("'captcha_required' => ") + setting);
+        for (const QString &formId : {QStringLiteral("4711"), QStringLiteral("123456789"), QStringLiteral("999"),
+                                      QString(), QStringLiteral("../4711")}) {
+            clearMails();
+            auto form = orderForm(QStringLiteral("plain"));
+            set(form, QStringLiteral("vq_formid"), formId);
+            const Response response = post(form);
+            EXPECT_EQ(response.status, 400) << formId.toStdString();
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Sicherheitscode fehlt"))) << formId.toStdString();
+            set(form, QStringLiteral("captcha_input"), QStringLiteral("ABCDE"));
+            EXPECT_EQ(post(form).status, 400) << formId.toStdString();
+            EXPECT_TRUE(mails().isEmpty()) << formId.toStdString();
+        }
+        // With the code of its image the form goes.
+        ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
+        EXPECT_EQ(post(form).status, 303);
+        EXPECT_EQ(mails().size(), 2);
+    }
 }
 
 TEST_F(FormMailer, RefusesAbuse)
@@ -538,6 +734,7 @@ TEST_F(FormMailer, RefusesAbuse)
     startServer();
     writeFile(path(QStringLiteral("htaccess")), "Options +ExecCGI\n");
     writeFile(path(QStringLiteral("big.bin")), QByteArray(5000, 'x'));
+    writeFile(path(QStringLiteral("formel.csv")), "Artikel;Menge\r\n=cmd|' /C calc'!A0;1\r\n");
     const QString errorPage = QString::fromLatin1(QByteArray("https://shop.example.com/datei.htm").toBase64());
     const QString foreignPage = QString::fromLatin1(QByteArray("https://boese.example.net/falle.htm").toBase64());
     auto upload = [this](const char *name) {
@@ -597,6 +794,10 @@ TEST_F(FormMailer, RefusesAbuse)
         {".ps1 upload", {}, upload("skript.ps1"), 400, QStringLiteral("Datei nicht angenommen")},
         {"executable behind a document name", {}, upload("rechnung.pdf.exe"), 400, QStringLiteral("Datei nicht angenommen")},
         {"upload without an ending", {}, upload("datei"), 400, QStringLiteral("Datei nicht angenommen")},
+        // A spreadsheet runs "=cmd|' /C calc'!A0" when the owner opens it: csv only when the owner lists it.
+        {"csv upload", {},
+         {{QStringLiteral("datei"), path(QStringLiteral("formel.csv")) + QStringLiteral(";filename=bestellung.csv;type=text/csv")}},
+         400, QStringLiteral("Datei nicht angenommen")},
         {"error page on a foreign host", {{QStringLiteral("settings_error_fileerror"), foreignPage}}, upload("x.hta"), 400,
          QStringLiteral("Datei nicht angenommen")},
         {"no recipient", {{QStringLiteral("vq_admin"), QString()}}, {}, 400, QStringLiteral("Kein Empfänger")},
@@ -780,32 +981,105 @@ TEST_F(FormMailer, CopyOnlyWhenTheOwnerAllowsIt)
         EXPECT_NE(mail.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
 }
 
-// A form sent again from the same page view (after a failed order mail) is
-// the same order; another view is another order.
-TEST_F(FormMailer, ResubmittedFormKeepsItsOrderId)
+// The copy to the sender goes to any address a stranger posts, so nothing
+// posted chooses its words: not the page's mail text, not a field the owner
+// did not name for the copy.
+TEST_F(FormMailer, CopyNeverCarriesAPostedText)
+{
+    startServer(QStringLiteral("'send_copy_to_sender' => true, 'copy_subject' => 'Ihre Angaben', "
+                               "'copy_text' => 'Danke, {#Vorname#}!#br#Ihr Shop {#Hinweis#}'"));
+    const QString lure = QStringLiteral("Ihr Konto wurde gesperrt: https://boese.example.net/anmelden");
+    for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
+        SCOPED_TRACE(format.toStdString());
+        clearMails();
+        auto form = orderForm(format);
+        set(form, QStringLiteral("email"), QStringLiteral("opfer@anderswo.example.net"));
+        set(form, QStringLiteral("vq_mailtext"), scramble(lure));
+        set(form, QStringLiteral("Hinweis"), lure);
+        ASSERT_EQ(post(form).status, 303);
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 3);
+        // The owner reads everything posted.
+        EXPECT_TRUE(sent[0].text().contains(QStringLiteral("boese.example.net")));
+        const MailMessage &copy = sent[1];
+        ASSERT_EQ(copy.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
+        EXPECT_EQ(copy.header(QStringLiteral("Subject")), QStringLiteral("Ihre Angaben"));
+        EXPECT_FALSE(copy.text().contains(QStringLiteral("boese.example.net"))) << copy.text().toStdString();
+        EXPECT_FALSE(copy.text().contains(QStringLiteral("gesperrt")));
+        EXPECT_FALSE(copy.text().contains(QStringLiteral("Hinweis")));
+        // The owner's text, its placeholder of a field the copy does not show left empty.
+        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Danke, Max!<br>") : QStringLiteral("Danke, Max!\r\n")))
+            << copy.text().toStdString();
+        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Ihr Shop </p>") : QStringLiteral("Ihr Shop \r\n")))
+            << copy.text().toStdString();
+    }
+}
+
+namespace {
+
+// The order id of the order document, as the invoice module reads it.
+QString orderIdOf(const MailMessage &mail)
+{
+    vq::invoice::TOrderDocument document;
+    QString error;
+    EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error)) << error.toStdString();
+    return document.order.uuid;
+}
+
+} // namespace
+
+// The same order sent again from one page view (after a failed order mail)
+// keeps its id, so the invoice module stores it once; another order from that
+// view (back, change, send again) gets an id of its own, as does an order
+// from another view.
+TEST_F(FormMailer, OrderIdFollowsTheOrderAndThePageView)
 {
     startServer();
-    auto uuidOf = [](const MailMessage &mail) {
-        vq::invoice::TOrderDocument document;
-        QString error;
-        EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error));
-        return document.order.uuid;
+    const QString view = QStringLiteral("0123456789abcdef0123456789abcdef");
+    struct Send
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        const char *sameAs; // an earlier send with the same id; nullptr: an id of its own
     };
-    auto form = orderForm(QStringLiteral("plain"));
-    set(form, QStringLiteral("vq_view"), QStringLiteral("0123456789abcdef0123456789abcdef"));
-    ASSERT_EQ(post(form).status, 303);
-    ASSERT_EQ(post(form).status, 303);
-    set(form, QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210"));
-    ASSERT_EQ(post(form).status, 303);
-    set(form, QStringLiteral("vq_view"), QStringLiteral("../../etc"));
-    ASSERT_EQ(post(form).status, 303);
-    const QList<MailMessage> sent = mails();
-    ASSERT_EQ(sent.size(), 8);
-    EXPECT_EQ(uuidOf(sent[1]), uuidOf(sent[3]));
-    EXPECT_NE(uuidOf(sent[1]), uuidOf(sent[5]));
-    EXPECT_NE(uuidOf(sent[5]), uuidOf(sent[7]));
-    EXPECT_EQ(uuidOf(sent[1]).size(), 36);
-    EXPECT_FALSE(sent[0].text().contains(QStringLiteral("vq_view")));
+    const Send sends[] = {
+        {"the order", {}, nullptr},
+        {"the same order again", {}, "the order"},
+        {"more pieces", {{QStringLiteral("b_anz0"), QStringLiteral("3")}}, nullptr},
+        {"another price option", {{QStringLiteral("b_opt0_0"), QStringLiteral("blau#1.50")}}, nullptr},
+        {"another text option", {{QStringLiteral("b_opt0_1"), QStringLiteral("Hallo Mond")}}, nullptr},
+        {"a second article", {{QStringLiteral("b_anz1"), QStringLiteral("1")}}, nullptr},
+        {"another town", {{QStringLiteral("Ort"), QStringLiteral("Bonn")}}, nullptr},
+        {"another customer address", {{QStringLiteral("email"), QStringLiteral("erika@kunde.example.org")}}, nullptr},
+        {"netto instead of brutto", {{QStringLiteral("vq_tax"), scramble(QStringLiteral("netto"))}}, nullptr},
+        {"more pieces again", {{QStringLiteral("b_anz0"), QStringLiteral("3")}}, "more pieces"},
+        // A field the order document does not carry leaves the order as it was.
+        {"only a note added", {{QStringLiteral("Nachricht"), QStringLiteral("Bitte schnell")}}, "the order"},
+        {"another page view", {{QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210")}}, nullptr},
+        {"a broken view token", {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}}, nullptr},
+        {"the broken view token again", {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}}, nullptr},
+    };
+    QList<QPair<QString, QString>> ids; // what -> order id
+    for (const Send &send : sends) {
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("vq_view"), view);
+        for (const auto &[name, value] : send.changes)
+            set(form, name, value);
+        ASSERT_EQ(post(form).status, 303) << send.what;
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 2) << send.what;
+        EXPECT_FALSE(sent[0].text().contains(QStringLiteral("vq_view")));
+        const QString id = orderIdOf(sent[1]);
+        EXPECT_EQ(id.size(), 36) << send.what;
+        for (const auto &[earlier, earlierId] : ids) {
+            if (send.sameAs != nullptr && earlier == QLatin1String(send.sameAs))
+                EXPECT_EQ(id, earlierId) << send.what << " as " << send.sameAs;
+            else if (send.sameAs == nullptr)
+                EXPECT_NE(id, earlierId) << send.what << " and " << earlier.toStdString();
+        }
+        ids.append({QString::fromLatin1(send.what), id});
+    }
 }
 
 // With an order secret the order mail is signed over its document.
@@ -914,7 +1188,7 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
             EXPECT_TRUE(mails().isEmpty()) << c.what;
         }
     }
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
 
     // A list that names its VAT mode: a page posting the other mode would pay
     // the wrong VAT.
@@ -944,6 +1218,7 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
 
     // A list that does not parse, or of another version: every order is refused.
     for (const QByteArray &broken : {QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":["),
+                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":\"12.5\",\"vat\":\"19\",\"fixed\":\"ja\"}]}"),
                                      QByteArray("{\"format\":\"vq-preisliste\",\"version\":2,\"articles\":[]}"),
                                      QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":12.5,\"vat\":\"19\"}]}")}) {
         clearMails();
@@ -952,7 +1227,7 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
         EXPECT_EQ(response.status, 400) << broken.toStdString();
         EXPECT_TRUE(response.body.contains(QStringLiteral("Bestellungen sind zurzeit nicht möglich"))) << response.body.toStdString();
         EXPECT_TRUE(mails().isEmpty());
-        const Response check = get(QStringLiteral("?action=checkurl"));
+        const Response check = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
         EXPECT_TRUE(check.body.contains(QStringLiteral("Preisprüfung</td><td>FEHLT"))) << check.body.toStdString();
     }
     // A contact form without ordered lines still goes.
@@ -961,7 +1236,106 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
     EXPECT_EQ(post(contact).status, 303);
 
     QFile::remove(path(QStringLiteral("web/vq_preisliste.json")));
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("werden nicht geprüft")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("werden nicht geprüft")));
+}
+
+// A fixed-price article of the price list (shipping) belongs to every order,
+// once and as one piece; every listed price option is posted once, also when
+// two options of an article share a name.
+TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
+{
+    startServer();
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")), R"({"format":"vq-preisliste","version":1,"tax":"brutto","articles":[
+        {"number":"TS-1","name":"T-Shirt","price":"12.5","vat":"19","fixed":false,"options":[
+          {"name":"Farbe","values":[{"text":"weiß","surcharge":"0"},{"text":"rot","surcharge":"1.5"}]},
+          {"name":"Druck","values":[{"text":"vorne","surcharge":"0"},{"text":"beidseitig","surcharge":"4"}]},
+          {"name":"Druck","values":[{"text":"matt","surcharge":"2"},{"text":"glanz","surcharge":"3"}]}]},
+        {"number":"TA-1","name":"Tasse","price":"8","vat":"19","fixed":false,"options":[]},
+        {"number":"V-1","name":"Versand","price":"4.9","vat":"19","fixed":true,"options":[]}]})");
+    // The page: the T-Shirt with its two "Druck" options, shipping as the
+    // third article, posted as one piece as the page always does.
+    auto base = orderForm(QStringLiteral("plain"));
+    const QList<QPair<QString, QString>> extra = {
+        {QStringLiteral("vq_anzahl"), QStringLiteral("3")},
+        {QStringLiteral("b_opt_count0"), QStringLiteral("4")},
+        {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_2"), QStringLiteral("Druck")},
+        {QStringLiteral("b_opt0_2"), QStringLiteral("vorne#0")},
+        {QStringLiteral("b_opt_type0_3"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_3"), QStringLiteral("Druck")},
+        {QStringLiteral("b_opt0_3"), QStringLiteral("matt#2")},
+        {QStringLiteral("b_name2"), QStringLiteral("Versand")}, {QStringLiteral("b_preis2"), QStringLiteral("4.9")},
+        {QStringLiteral("b_mwst2"), QStringLiteral("19")}, {QStringLiteral("b_bestnr2"), QStringLiteral("V-1")},
+        {QStringLiteral("b_opt_count2"), QStringLiteral("0")}, {QStringLiteral("b_anz2"), QStringLiteral("1")}};
+    for (const auto &[name, value] : extra)
+        set(base, name, value);
+    const QList<QPair<QString, QString>> secondShipping = {
+        {QStringLiteral("vq_anzahl"), QStringLiteral("4")},
+        {QStringLiteral("b_name3"), QStringLiteral("Versand")}, {QStringLiteral("b_preis3"), QStringLiteral("4.9")},
+        {QStringLiteral("b_mwst3"), QStringLiteral("19")}, {QStringLiteral("b_bestnr3"), QStringLiteral("V-1")},
+        {QStringLiteral("b_opt_count3"), QStringLiteral("0")}, {QStringLiteral("b_anz3"), QStringLiteral("1")}};
+    struct Case
+    {
+        const char *what;
+        QList<QPair<QString, QString>> changes;
+        QStringList removed;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"as the page posts it", {}, {}, true},
+        {"shipping left out", {}, {QStringLiteral("b_anz2")}, false},
+        {"shipping as zero pieces", {{QStringLiteral("b_anz2"), QStringLiteral("0")}}, {}, false},
+        {"shipping three times", {{QStringLiteral("b_anz2"), QStringLiteral("3")}}, {}, false},
+        {"shipping as a second line too", secondShipping, {}, false},
+        {"shipping at another price", {{QStringLiteral("b_preis2"), QStringLiteral("0")}}, {}, false},
+        {"shipping under the number of an ordinary article",
+         {{QStringLiteral("b_bestnr2"), QStringLiteral("TA-1")}, {QStringLiteral("b_name2"), QStringLiteral("Tasse")},
+          {QStringLiteral("b_preis2"), QStringLiteral("8")}},
+         {}, false},
+        // Nothing ordered at all is a contact form: no order, nothing to ship.
+        {"no line at all", {{QStringLiteral("b_anz0"), QStringLiteral("0")}}, {QStringLiteral("b_anz2")}, true},
+        {"options of one name in the other order",
+         {{QStringLiteral("b_opt0_2"), QStringLiteral("glanz#3")}, {QStringLiteral("b_opt0_3"), QStringLiteral("beidseitig#4")}},
+         {}, true},
+        // Both "Druck" options posted with values of the first: the second's surcharge is left out.
+        {"one option of a name posted for both", {{QStringLiteral("b_opt0_3"), QStringLiteral("beidseitig#4")}}, {}, false},
+        {"a listed option left out", {},
+         {QStringLiteral("b_opt_type0_3"), QStringLiteral("b_optname0_3"), QStringLiteral("b_opt0_3")}, false},
+        {"a listed option posted twice with another value",
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")}, {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_4"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_4"), QStringLiteral("weiß#0")}},
+         {}, false},
+        {"a third option of a listed name",
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")}, {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_4"), QStringLiteral("Druck")}, {QStringLiteral("b_opt0_4"), QStringLiteral("glanz#3")}},
+         {}, false},
+    };
+    for (const Case &c : cases) {
+        clearMails();
+        auto form = base;
+        for (const auto &[name, value] : c.changes)
+            set(form, name, value);
+        form.removeIf([&c](const auto &field) { return c.removed.contains(field.first); });
+        const Response response = post(form);
+        if (c.accepted) {
+            EXPECT_EQ(response.status, 303) << c.what << "\n" << response.body.toStdString();
+            EXPECT_FALSE(mails().isEmpty()) << c.what;
+        } else {
+            EXPECT_EQ(response.status, 400) << c.what;
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Preisliste"))) << c.what << "\n" << response.body.toStdString();
+            EXPECT_TRUE(mails().isEmpty()) << c.what;
+        }
+    }
+
+    // The order mail carries the shipping line.
+    clearMails();
+    ASSERT_EQ(post(base).status, 303);
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    vq::invoice::TOrderDocument document;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+    ASSERT_EQ(document.lines.size(), 2);
+    EXPECT_EQ(document.lines[1].nr, QStringLiteral("V-1"));
+    EXPECT_EQ(document.lines[1].anzahl, 1);
 }
 
 // The storage folder is private and never a link; the rate limit counts an
@@ -988,10 +1362,11 @@ TEST_F(FormMailer, StorageIsPrivateAndRateLimitEntriesExpire)
     QDir(dir.path()).mkpath(QStringLiteral("elsewhere"));
     ASSERT_TRUE(QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("linked"))));
     writeFile(path(QStringLiteral("web/formmail.config.php")),
-              QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1'];")
-                  .arg(path(QStringLiteral("linked")))
+              QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1', "
+                             "'checkurl_token' => '%2'];")
+                  .arg(path(QStringLiteral("linked")), kCheckToken)
                   .toUtf8());
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl")).body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 404);
     EXPECT_TRUE(QDir(path(QStringLiteral("elsewhere"))).isEmpty());
 
@@ -1066,14 +1441,44 @@ TEST_F(FormMailer, RateLimitBlocksASender)
     EXPECT_TRUE(mails().isEmpty());
 }
 
-TEST_F(FormMailer, CheckUrlReportsTheSetup)
+// The check page says to anyone that the script runs (the designer's "Link
+// testen" opens it); what is checked and signed only the owner's key shows.
+TEST_F(FormMailer, CheckUrlShowsTheSetupOnlyToTheOwner)
 {
-    startServer();
-    const Response response = get(QStringLiteral("?action=checkurl"));
-    EXPECT_EQ(response.status, 200);
-    EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar.")));
-    EXPECT_TRUE(response.body.contains(QStringLiteral("Erlaubte Empfänger (2)</td><td>in Ordnung")));
-    EXPECT_FALSE(response.body.contains(QStringLiteral("FEHLT"))) << response.body.toStdString();
+    startServer(QStringLiteral("'order_secret' => 'geheim-1234'"));
+    const Response owner = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
+    EXPECT_EQ(owner.status, 200);
+    EXPECT_TRUE(owner.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar.")));
+    EXPECT_TRUE(owner.body.contains(QStringLiteral("Erlaubte Empfänger (2)</td><td>in Ordnung")));
+    EXPECT_TRUE(owner.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>an")));
+    EXPECT_FALSE(owner.body.contains(QStringLiteral("FEHLT"))) << owner.body.toStdString();
+
+    QString changed = kCheckToken;
+    changed[changed.size() - 1] = changed.endsWith(u'f') ? u'e' : u'f';
+    const QString strangers[] = {
+        QStringLiteral("?action=checkurl"),
+        QStringLiteral("?action=checkurl&token="),
+        QStringLiteral("?action=checkurl&token=") + changed,
+        QStringLiteral("?action=checkurl&token=") + kCheckToken.left(kCheckToken.size() - 1),
+        QStringLiteral("?action=checkurl&token=") + kCheckToken + u'x',
+        QStringLiteral("?action=checkurl&token=") + kCheckToken.toUpper(),
+        QStringLiteral("?action=checkurl&token%5B%5D=") + kCheckToken,
+        QStringLiteral("?action=checkurl&token=%00") + kCheckToken,
+        QStringLiteral("?action=checkurl&TOKEN=") + kCheckToken,
+    };
+    for (const QString &query : strangers) {
+        const Response response = get(query);
+        EXPECT_EQ(response.status, 200) << query.toStdString();
+        EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar."))) << query.toStdString();
+        for (const char *hidden : {"Preisprüfung", "Captcha</td>", "Signatur der", "Kopie an", "Empfänger", "Speicherordner",
+                                   "in Ordnung", "FEHLT", "<table"})
+            EXPECT_FALSE(response.body.contains(QString::fromUtf8(hidden))) << query.toStdString() << ": " << hidden;
+    }
+
+    // A key shorter than 16 characters opens nothing, not even to itself.
+    server.stop();
+    startServer(QStringLiteral("'checkurl_token' => 'kurz-12345'"));
+    EXPECT_FALSE(get(QStringLiteral("?action=checkurl&token=kurz-12345")).body.contains(QStringLiteral("Preisprüfung")));
 }
 
 // The delivered settings are the safe ones: captcha for every form, no
@@ -1085,9 +1490,12 @@ TEST_F(FormMailer, DeliveredConfigIsSafe)
     startServer();
     qunsetenv("TMPDIR");
     QFile::remove(path(QStringLiteral("web/formmail.config.php")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"),
-                            path(QStringLiteral("web/formmail.config.php"))));
-    const Response check = get(QStringLiteral("?action=checkurl"));
+    // The delivered config with only the owner's check key filled in.
+    QByteArray delivered = readFile(QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"));
+    ASSERT_TRUE(delivered.contains("'checkurl_token' => '',"));
+    writeFile(path(QStringLiteral("web/formmail.config.php")),
+              delivered.replace("'checkurl_token' => '',", "'checkurl_token' => '" + kCheckToken.toUtf8() + "',"));
+    const Response check = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
     EXPECT_TRUE(check.body.contains(QStringLiteral("Captcha</td><td>für alle Formulare verlangt"))) << check.body.toStdString();
     EXPECT_TRUE(check.body.contains(QStringLiteral("Kopie an den Absender</td><td>abgeschaltet")));
     EXPECT_TRUE(check.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>aus")));
@@ -1096,6 +1504,24 @@ TEST_F(FormMailer, DeliveredConfigIsSafe)
     const Response refused = post(orderForm(QStringLiteral("plain")));
     EXPECT_EQ(refused.status, 400);
     EXPECT_TRUE(mails().isEmpty());
+
+    // No csv among the delivered upload types, nor in the library's own list.
+    QByteArray types;
+    ASSERT_EQ(runProgram(QStringLiteral("php"),
+                         {QStringLiteral("-r"),
+                          QStringLiteral("require '%1'; $c = require '%2'; echo implode(',', $c['allowed_upload_types']), "
+                                         "'|', implode(',', VQ_DEFAULT_UPLOAD_TYPES);")
+                              .arg(QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php"),
+                                   QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"))},
+                         &types),
+              0)
+        << types.toStdString();
+    const QList<QByteArray> lists = types.split('|');
+    ASSERT_EQ(lists.size(), 2) << types.toStdString();
+    for (const QByteArray &list : lists) {
+        EXPECT_TRUE(list.split(',').contains("pdf")) << list.toStdString();
+        EXPECT_FALSE(list.split(',').contains("csv")) << list.toStdString();
+    }
 }
 
 // The whole road: a page generated by zelkin, served beside the form mailer,
@@ -1142,6 +1568,13 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     mug->preis = 8;
     mug->mwst = 19;
     project.ListArtikel.push_back(std::move(mug));
+    auto shipping = std::make_unique<vq::TArtikelField>();
+    shipping->name = QStringLiteral("Versand");
+    shipping->artikelNummer = QStringLiteral("V-1");
+    shipping->preis = 4.9;
+    shipping->mwst = 19;
+    shipping->artikelTyp = 1;
+    project.ListArtikel.push_back(std::move(shipping));
     // Prices are written by the regional settings: the file and zelkin agree on a point.
     qputenv("LC_ALL", "C.UTF-8");
     {
@@ -1151,6 +1584,13 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     }
 
     QByteArray out, err;
+    // The price list beside the script: the page's post must match it, shipping included.
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--price-list"), QStringLiteral("--output"),
+                          path(QStringLiteral("web/vq_preisliste.json")), path(QStringLiteral("shop.vqb"))},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
     ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
                          {QStringLiteral("--generate"), QStringLiteral("html"), QStringLiteral("--output"),
                           path(QStringLiteral("web/bestellung.htm")), path(QStringLiteral("shop.vqb"))},
@@ -1193,7 +1633,10 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     const QDomElement option = line.firstChildElement(QStringLiteral("options")).firstChildElement();
     EXPECT_EQ(decode1252(option.text()), QStringLiteral("gold"));
     EXPECT_EQ(option.attribute(QStringLiteral("price")), QStringLiteral("2.5"));
-    EXPECT_TRUE(line.nextSiblingElement().isNull());
+    const QDomElement shippingLine = line.nextSiblingElement();
+    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("V-1"));
+    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("1"));
+    EXPECT_TRUE(shippingLine.nextSiblingElement().isNull());
 }
 
 // The order the invoice module stores equals, to the cent, the total the
@@ -1368,6 +1811,23 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("B-7"));
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("2"));
     EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("price")).text()), QStringLiteral("20"));
+
+    // The page view's token as the form writes it: the same order sent again
+    // keeps its id, a changed one gets another.
+    clearMails();
+    const Response page = get(QString());
+    const QString view = page.body.section(QStringLiteral("name=\"vq_view\" value=\""), 1).section(u'"', 0, 0);
+    ASSERT_EQ(view.size(), 32) << page.body.toStdString();
+    auto viewed = form;
+    viewed.append({QStringLiteral("vq_view"), view});
+    auto changed = viewed;
+    set(changed, QStringLiteral("b_anz0"), QStringLiteral("3"));
+    for (const auto &send : {viewed, viewed, changed})
+        ASSERT_EQ(post(send, {}, QStringLiteral("?action=send")).location, QStringLiteral("https://shop.example.com/danke.htm"));
+    const QList<MailMessage> again = mails();
+    ASSERT_EQ(again.size(), 6);
+    EXPECT_EQ(orderIdOf(again[1]), orderIdOf(again[3]));
+    EXPECT_NE(orderIdOf(again[1]), orderIdOf(again[5]));
 }
 
 // The self-contained PHP form, written in Windows-1252, refuses the same
@@ -1426,6 +1886,8 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
         {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, {}, "Mehrwertsteuersatz"},
         {"negative quantity", {{QStringLiteral("b_anz0"), QStringLiteral("-1")}}, {}, {}, "ung&uuml;ltige Menge"},
         {".hta upload", {}, {{QStringLiteral("datei"), path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=hilfe.hta")}}, {},
+         "nicht angenommen"},
+        {".csv upload", {}, {{QStringLiteral("datei"), path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=liste.csv")}}, {},
          "nicht angenommen"},
         {"a field of 40 KB", {}, {}, {{QStringLiteral("Nachname"), QByteArray(40000, 'a')}}, "zu viel Text"},
         {"price below the price list", {{QStringLiteral("b_preis0"), QStringLiteral("2")}}, {}, {}, "Preisliste"},

@@ -106,6 +106,16 @@ TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
     price->elements = {{QStringLiteral("klein"), 0}, {QStringLiteral("Rabatt"), -2.5}};
     artikel->listOptionen.push_back(std::move(price));
     project.ListArtikel.push_back(std::move(artikel));
+    // Shipping: a fixed-price article, and a check box article beside it.
+    for (const int kind : {1, 2}) {
+        auto other = std::make_unique<TArtikelField>();
+        other->artikelNummer = kind == 1 ? QStringLiteral("V-1") : QStringLiteral("G-1");
+        other->name = kind == 1 ? QStringLiteral("Versand") : QStringLiteral("Geschenkpapier");
+        other->preis = 4.9;
+        other->mwst = 19;
+        other->artikelTyp = kind;
+        project.ListArtikel.push_back(std::move(other));
+    }
     const QString path = dir.filePath(QStringLiteral("preise.vqb"));
     QString error;
     ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
@@ -121,8 +131,15 @@ TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
     EXPECT_EQ(root.value(u"version").toInt(), 1);
     EXPECT_EQ(root.value(u"tax").toString(), QStringLiteral("brutto"));
     const QJsonArray articles = root.value(u"articles").toArray();
-    ASSERT_EQ(articles.size(), 1);
+    ASSERT_EQ(articles.size(), 3);
     const QJsonObject seife = articles.at(0).toObject();
+    // Only the fixed-price article is marked: the form mailer demands it in every order.
+    for (const auto &[index, fixed] : {std::pair{0, false}, std::pair{1, true}, std::pair{2, false}}) {
+        const QJsonValue mark = articles.at(index).toObject().value(u"fixed");
+        EXPECT_TRUE(mark.isBool()) << index;
+        EXPECT_EQ(mark.toBool(), fixed) << index;
+    }
+    EXPECT_EQ(articles.at(1).toObject().value(u"price").toString(), QStringLiteral("4.9"));
     EXPECT_EQ(seife.value(u"number").toString(), QStringLiteral("S-1"));
     // As the Windows-1252 page posts it: the characters it cannot hold are "?".
     EXPECT_EQ(seife.value(u"name").toString(), QStringLiteral("Seife \"?\u00f3d?\""));

@@ -8,7 +8,8 @@
 //   "type": { field name: text typed into it },
 //   "check": [ names of check boxes to tick ],
 //   "select": { field name: index of the entry to pick },
-//   "captchaStore": { "dir", "formId" }: the form mailer's store (cookie vq_captcha), or
+//   "captchaStore": { "dir", "formId" }: the form mailer's storage folder with its captcha
+//                   key (cookie vq_captcha), or
 //   "captchaSession": dir of the PHP sessions (cookie PHPSESSID, $_SESSION["captcha"]),
 //   "read": { key: JS expression over f = document.VQFORM, read after filling },
 //   "until": part of the address that ends the page's run } ] }
@@ -16,18 +17,15 @@
 // or { error, step } for a page whose run broke.
 'use strict';
 const fs = require('fs');
-const crypto = require('crypto');
 const path = require('path');
 const { launchBrowser } = require('./chromium');
+const { formMailerCaptchaCode } = require('./captcha_code');
 
 async function captchaCode(page, job) {
   const cookies = await page.context().cookies();
   if (job.captchaStore) {
     const cookie = cookies.find((c) => c.name === 'vq_captcha');
-    const hash = crypto.createHash('sha256').update(cookie ? cookie.value : '').digest('hex').slice(0, 32);
-    const file = path.join(job.captchaStore.dir, `captcha_${job.captchaStore.formId}_${hash}.txt`);
-    const codes = fs.readFileSync(file, 'utf8').trim().split('\n');
-    return codes[codes.length - 1];
+    return formMailerCaptchaCode(job.captchaStore.dir, job.captchaStore.formId, cookie ? cookie.value : '');
   }
   if (job.captchaSession) {
     const cookie = cookies.find((c) => c.name === 'PHPSESSID');

@@ -3,16 +3,16 @@
 // refused. Usage: node submit_page.js JOB.json
 // JOB.json: { "url", "fill": JS body using f = document.VQFORM,
 //              "captchaFile": path whose content goes into captcha_input, or "",
-//              "captchaStore": { "dir", "formId" }: the form mailer's store, whose code for
-//                              this browser (cookie vq_captcha) goes into captcha_input,
+//              "captchaStore": { "dir", "formId" }: the form mailer's storage folder, with whose
+//                              key the code of this browser's image (cookie vq_captcha)
+//                              goes into captcha_input,
 //              "read": JS expression evaluated after filling, reported as "read",
 //              "until": part of the address that ends the run }
 // Prints { url, title, alerts: [...], read }.
 'use strict';
 const fs = require('fs');
-const crypto = require('crypto');
-const path = require('path');
 const { launchBrowser } = require('./chromium');
+const { formMailerCaptchaCode } = require('./captcha_code');
 
 async function main() {
   const job = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
@@ -31,10 +31,8 @@ async function main() {
     }
     if (job.captchaStore) {
       const cookie = (await page.context().cookies()).find((c) => c.name === 'vq_captcha');
-      const hash = crypto.createHash('sha256').update(cookie ? cookie.value : '').digest('hex').slice(0, 32);
-      const file = path.join(job.captchaStore.dir, `captcha_${job.captchaStore.formId}_${hash}.txt`);
-      const codes = fs.readFileSync(file, 'utf8').trim().split('\n');
-      fill += ` f.captcha_input.value = ${JSON.stringify(codes[codes.length - 1])};`;
+      const code = formMailerCaptchaCode(job.captchaStore.dir, job.captchaStore.formId, cookie ? cookie.value : '');
+      fill += ` f.captcha_input.value = ${JSON.stringify(code)};`;
     }
     await page.evaluate((body) => { new Function('f', body)(document.VQFORM); }, fill);
     const read = job.read ? await page.evaluate((expr) => String(new Function('f', 'return ' + expr)(document.VQFORM)), job.read) : undefined;
