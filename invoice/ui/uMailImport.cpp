@@ -1,5 +1,7 @@
 #include "uMailImport.h"
 
+#include "plain_text.h"
+
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QCloseEvent>
@@ -38,12 +40,7 @@ enum Column { ColSender, ColSubject, ColSize, ColDate, ColStatus, ColumnCount };
 
 QString shown(const QString &text)
 {
-    QString line = text.size() > kMaxShownChars ? text.left(kMaxShownChars) + QChar(0x2026) : text;
-    for (QChar &c : line)
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
-            || c == QChar::ParagraphSeparator)
-            c = QLatin1Char(' ');
-    return line;
+    return vq::ui::shownLine(text, kMaxShownChars);
 }
 
 QString mailsText(int count)
@@ -80,7 +77,7 @@ public:
         if (role == Qt::TextAlignmentRole && index.column() == ColSize)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role == Qt::ToolTipRole && index.column() == ColStatus && !row.detail.isEmpty())
-            return shown(row.detail);
+            return vq::ui::plainToolTip(shown(row.detail));
         if (role != Qt::DisplayRole)
             return {};
         switch (index.column()) {

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QList>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -166,6 +167,8 @@ struct ShownMessage
     QString title;
     QString text;
     Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QSize size;
 };
 
@@ -186,6 +189,8 @@ inline void answerMessageBox(ShownMessage *shown, QMessageBox::StandardButton bu
         shown->title = box->windowTitle();
         shown->text = label ? label->text() : box->text();
         shown->format = label ? label->textFormat() : box->textFormat();
+        shown->icon = box->icon();
+        shown->defaultButton = box->standardButton(box->defaultButton());
         shown->size = box->size();
         if (QAbstractButton *answer = box->button(button))
             answer->click();
