@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -82,8 +83,12 @@ QString plainToolTip(const QString &text)
     const QString shown = shownText(text, kMaxToolTipChars, kMaxToolTipLines);
     QString wrapped;
     wrapped.reserve(shown.size() + shown.size() / kMaxUnbrokenRun);
-    qsizetype run = 0; // characters since the last blank
+    qsizetype run = 0;  // characters since the last blank
+    qsizetype line = 0; // characters since the last line break
+    bool longLine = false;
     for (const QChar c : shown) {
+        line = c == QLatin1Char('\n') ? 0 : line + 1;
+        longLine = longLine || line > kMaxUnbrokenRun;
         if (c.isSpace()) {
             run = 0;
         } else if (++run > kMaxUnbrokenRun && !c.isLowSurrogate() && !c.isMark()) {
@@ -92,8 +97,14 @@ QString plainToolTip(const QString &text)
         }
         wrapped += c;
     }
-    return QStringLiteral("<p style='white-space:pre-wrap'>") + wrapped.toHtmlEscaped()
-           + QStringLiteral("</p>");
+    // Qt shows a text it does not take for HTML as it is (on one line per
+    // line, wrapped at the screen's edge). Any other is escaped; a paragraph
+    // of short lines keeps them as they are, one with a long line wraps it.
+    if (!Qt::mightBeRichText(wrapped))
+        return wrapped;
+    return (longLine ? QStringLiteral("<p style='white-space:pre-wrap'>")
+                     : QStringLiteral("<p style='white-space:pre'>"))
+           + wrapped.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 void setPlainLine(QLabel &label, const QString &text, qsizetype maxChars)

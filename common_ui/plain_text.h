@@ -35,10 +35,12 @@ QString shownLine(const QString &text, qsizetype maxChars = kMaxLineChars);
 QString shownText(const QString &text, qsizetype maxChars, int maxLines);
 
 // A tool tip (setToolTip, Qt::ToolTipRole) that shows the text literally:
-// shownText escaped for HTML in a paragraph that keeps blanks and line
-// breaks; a run of more than 80 characters without a blank gets invisible
-// break opportunities (U+200B), so a long tip wraps instead of running off
-// the screen. Empty for an empty text (no tool tip).
+// shownText as it is when Qt would not take it for HTML (Qt::mightBeRichText
+// is false), otherwise escaped for HTML in a paragraph that keeps blanks and
+// line breaks (and wraps a line longer than 80 characters). A run of more
+// than 80 characters without a blank gets invisible break opportunities
+// (U+200B), so a long tip wraps instead of running off the screen. Empty for
+// an empty text (no tool tip).
 QString plainToolTip(const QString &text);
 
 // Shows a stranger's text on a label as plain text, on one line.

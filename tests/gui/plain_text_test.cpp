@@ -74,17 +74,38 @@ TEST(PlainText, LinesAndTextsAreCleanedAndBounded)
               QString(kMaxMessageChars, QLatin1Char('m')) + kEllipsis);
 }
 
-TEST(PlainText, ToolTipIsEscapedHtmlThatKeepsBlanksAndLineBreaks)
+TEST(PlainText, ToolTipIsTheTextOrEscapedHtmlThatKeepsBlanksAndLineBreaks)
 {
-    EXPECT_EQ(plainToolTip(QString()), QString());
-    EXPECT_EQ(plainToolTip(QStringLiteral("a  <b>\"x\"</b> &amp;\nb")),
-              QStringLiteral("<p style='white-space:pre-wrap'>a  &lt;b&gt;&quot;x&quot;&lt;/b&gt; "
-                             "&amp;amp;\nb</p>"));
-    // A long run without a blank gets a break opportunity after every 80 characters.
+    const QString pre = QStringLiteral("<p style='white-space:pre'>");
+    const QString preWrap = QStringLiteral("<p style='white-space:pre-wrap'>");
+    const QString end = QStringLiteral("</p>");
     const QString run(200, QLatin1Char('r'));
-    EXPECT_EQ(plainToolTip(run), QStringLiteral("<p style='white-space:pre-wrap'>") + run.left(80)
-                                     + QChar(0x200B) + run.mid(80, 80) + QChar(0x200B)
-                                     + run.mid(160) + QStringLiteral("</p>"));
+    const QString wrappedRun =
+        run.left(80) + QChar(0x200B) + run.mid(80, 80) + QChar(0x200B) + run.mid(160);
+    const struct
+    {
+        const char *what;
+        QString text, tip;
+    } cases[] = {
+        {"leer", QString(), QString()},
+        // Qt takes these for plain text and shows them as they are.
+        {"Text", QStringLiteral("Schmidt & Söhne"), QStringLiteral("Schmidt & Söhne")},
+        {"kein Tag", QStringLiteral("3 < 4 und 5 > 4"), QStringLiteral("3 < 4 und 5 > 4")},
+        {"HTML erst in der zweiten Zeile", QStringLiteral("Muster\n<b>fett</b>"),
+         QStringLiteral("Muster\n<b>fett</b>")},
+        {"langer Lauf", run, wrappedRun},
+        // These Qt would read as HTML.
+        {"Tag", QStringLiteral("a  <b>\"x\"</b> &amp;\nb"),
+         pre + QStringLiteral("a  &lt;b&gt;&quot;x&quot;&lt;/b&gt; &amp;amp;\nb") + end},
+        {"Entität", QStringLiteral("&lt;b&gt;"), pre + QStringLiteral("&amp;lt;b&amp;gt;") + end},
+        {"Tag mit langem Lauf", QStringLiteral("<i>") + run,
+         preWrap + QStringLiteral("&lt;i&gt;") + run.left(77) + QChar(0x200B) + run.mid(77, 80)
+             + QChar(0x200B) + run.mid(157) + end},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(plainToolTip(c.text), c.tip);
+    }
 }
 
 class PlainTextShown : public testing::Test
@@ -111,7 +132,13 @@ protected:
 // was sent (bounded), the tip fits the screen, no picture is loaded.
 TEST_F(PlainTextShown, ToolTipsShowTheTextLiterally)
 {
-    for (const HostileText &hostile : hostileTexts(pipe)) {
+    // Qt looks for HTML in the first line only: a tip whose picture stands
+    // in the second is shown as plain text as it is.
+    const QString secondLine =
+        QStringLiteral("Muster\n<img src=\"") + pipe.path() + QStringLiteral("\">\n<b>fett</b>");
+    QList<HostileText> texts = hostileTexts(pipe);
+    texts << HostileText{"Bild in der zweiten Zeile", secondLine, secondLine};
+    for (const HostileText &hostile : texts) {
         SCOPED_TRACE(hostile.name);
         QToolTip::showText(window.mapToGlobal(QPoint(10, 10)), plainToolTip(hostile.text), &window);
         ASSERT_NE(shownToolTip(), nullptr);

@@ -613,6 +613,11 @@ TEST_P(MainWindowSQLite, ShowsStrangersTextsInCellsToolTipsAndStatusBarAsPlainTe
             EXPECT_EQ(vq::test::shownToolTipText(),
                       vq::test::cutAt(hostile.seen, vq::ui::kMaxToolTipChars));
             EXPECT_TRUE(vq::test::shownToolTipFits());
+            if (column == TOrderListModel::Nachname)
+                vq::test::keepScreenScreenshot(QStringLiteral("hauptfenster_tooltip_%1")
+                                                   .arg(QString::fromUtf8(hostile.name))
+                                                   .replace(u' ', u'_')
+                                                   .remove(u'/'));
             QToolTip::hideText();
         }
         auto *status = child<QLabel>(*window, "lblMandant");

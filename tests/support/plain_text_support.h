@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -146,11 +147,13 @@ inline QString shownToolTipText()
     const QLabel *tip = shownToolTip();
     if (!tip)
         return QString();
-    if (tip->textFormat() == Qt::PlainText || !Qt::mightBeRichText(tip->text()))
-        return tip->text();
-    QTextDocument document;
-    document.setHtml(tip->text());
-    return document.toPlainText().remove(QChar(0x200B));
+    QString seen = tip->text();
+    if (tip->textFormat() != Qt::PlainText && Qt::mightBeRichText(seen)) {
+        QTextDocument document;
+        document.setHtml(seen);
+        seen = document.toPlainText();
+    }
+    return seen.remove(QChar(0x200B));
 }
 
 // Whether the shown tool tip fits the screen.
@@ -158,6 +161,18 @@ inline bool shownToolTipFits()
 {
     const QLabel *tip = shownToolTip();
     return tip && tip->width() <= tip->screen()->geometry().width();
+}
+
+// With VQ_SCREENSHOT_DIR set, keeps a picture of the whole screen as
+// NAME.png there (a tool tip is a window of its own); otherwise does nothing.
+inline void keepScreenScreenshot(const QString &name)
+{
+    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QTest::qWait(200);
+    QApplication::primaryScreen()->grabWindow(0).save(
+        QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 
 // What a real message box showed.
