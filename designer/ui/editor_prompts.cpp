@@ -1,5 +1,7 @@
 #include "editor_prompts.h"
 
+#include "plain_text.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QInputDialog>
@@ -12,16 +14,18 @@ namespace vq::ui {
 
 void TDialogPrompts::message(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QString(),
                     QMessageBox::Ok, parent);
+    setPlainMessage(box, text);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 bool TDialogPrompts::askYesNo(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), text,
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), QString(),
                     QMessageBox::Yes | QMessageBox::No, parent);
+    setPlainMessage(box, text);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
     box.setDefaultButton(QMessageBox::Yes);

@@ -27,7 +27,7 @@ public:
                                            const QString &label, const QString &initial) = 0;
 };
 
-// The real message boxes and dialogs.
+// The real message boxes and dialogs; a message is shown as plain text.
 class TDialogPrompts : public TEditorPrompts
 {
 public:

@@ -4,6 +4,7 @@
 #include "formmailer_list.h"
 #include "ftp_job.h"
 #include "ftp_upload.h"
+#include "plain_text.h"
 #include "template_library.h"
 #include "text_file.h"
 #include "uErwEinstellungen.h"
@@ -134,6 +135,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUser
     buildMenus();
     m_fileLabel = new QLabel(QString::fromUtf16(kUnnamedProject));
     m_fileLabel->setObjectName(QStringLiteral("lblDateiname"));
+    m_fileLabel->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(m_fileLabel, 1);
     projectToControls();
     resize(1100, 740);
@@ -944,8 +946,9 @@ void TfrmMain::setCurrentFile(const QString &path)
 {
     bSaved = !path.isEmpty();
     strSavePath = path;
-    m_fileLabel->setText(path.isEmpty() ? QString::fromUtf16(kUnnamedProject)
-                                        : QDir::toNativeSeparators(path));
+    // A file's name may be anything, "<b>" included.
+    setPlainLine(*m_fileLabel, path.isEmpty() ? QString::fromUtf16(kUnnamedProject)
+                                              : QDir::toNativeSeparators(path));
 }
 
 QString TfrmMain::statusText() const

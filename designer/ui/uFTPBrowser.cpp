@@ -1,5 +1,6 @@
 #include "uFTPBrowser.h"
 
+#include "plain_text.h"
 #include "user_dialogs.h"
 
 #include <QAction>
@@ -26,6 +27,8 @@ namespace vq::ui {
 namespace {
 
 const QString kDirMark = QStringLiteral("<DIR>");
+// The server's replies are shown in the status list at most this long.
+constexpr qsizetype kMaxStatusChars = 1000;
 
 // The long time format of the user's settings (with seconds), without the
 // time zone Qt appends to it.
@@ -336,7 +339,7 @@ void TfrmFTPBrowser::addStatus(const QString &text)
     for (QString line : lines) {
         if (line.contains(QStringLiteral("PASS ")))
             line = QStringLiteral(">> PASS *********");
-        auto *item = new QListWidgetItem(line, m_status);
+        auto *item = new QListWidgetItem(shownLine(line, kMaxStatusChars), m_status);
         if (line.contains(QStringLiteral("<<")))
             item->setForeground(Qt::blue);
         else if (line.contains(QStringLiteral(">>")))

@@ -1,6 +1,7 @@
 #include "uHtmlExportDlg.h"
 
 #include "GlobalFunctions.h"
+#include "plain_text.h"
 #include "text_file.h"
 #include "uHtmlExport.h"
 #include "user_dialogs.h"
@@ -113,6 +114,7 @@ TfrmHtmlExport::TfrmHtmlExport(TUserDialogs &dialogs, Hooks hooks, QString encod
 
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("lblDatei"));
+    m_status->setTextFormat(Qt::PlainText);
     auto *statusBar = new QStatusBar;
     statusBar->addWidget(m_status, 1);
 
@@ -168,7 +170,7 @@ void TfrmHtmlExport::openPage(const QString &path)
     removeWorkingCopy();
     m_page->locked = false;
     m_fileName = path;
-    m_status->setText(path);
+    setPlainLine(*m_status, path);
     const qsizetype root = text.indexOf(QRegularExpression(
         QStringLiteral("<html[\\s>]"), QRegularExpression::CaseInsensitiveOption));
     m_prefix = root > 0 ? text.left(root) : QString();

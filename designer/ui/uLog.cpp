@@ -1,11 +1,19 @@
 #include "uLog.h"
 
+#include "plain_text.h"
+
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vq::ui {
+
+namespace {
+// An entry of the log (a server's reply may be one) shows at most this much.
+constexpr qsizetype kMaxEntryChars = 4000;
+constexpr int kMaxEntryLines = 100;
+} // namespace
 
 TfrmLog::TfrmLog(QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -44,7 +52,7 @@ void TfrmLog::start()
 
 void TfrmLog::addLine(const QString &line)
 {
-    m_memo->appendPlainText(line);
+    m_memo->appendPlainText(shownText(line, kMaxEntryChars, kMaxEntryLines));
 }
 
 QString TfrmLog::text() const

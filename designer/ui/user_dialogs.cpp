@@ -1,5 +1,7 @@
 #include "user_dialogs.h"
 
+#include "plain_text.h"
+
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
@@ -13,7 +15,8 @@ QMessageBox::StandardButton TDesktopDialogs::ask(QWidget *parent, QMessageBox::I
                                                  const QString &title, const QString &text,
                                                  QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, text, buttons, parent);
+    QMessageBox box(icon, title, QString(), buttons, parent);
+    setPlainMessage(box, text);
     const int answer = box.exec();
     return answer == 0 ? QMessageBox::Cancel : QMessageBox::StandardButton(answer);
 }
@@ -21,7 +24,8 @@ QMessageBox::StandardButton TDesktopDialogs::ask(QWidget *parent, QMessageBox::I
 void TDesktopDialogs::tell(QWidget *parent, QMessageBox::Icon icon, const QString &title,
                            const QString &text)
 {
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, title, QString(), QMessageBox::Ok, parent);
+    setPlainMessage(box, text);
     box.exec();
 }
 

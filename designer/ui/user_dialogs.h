@@ -39,7 +39,8 @@ public:
     virtual void startProgram(const QString &path) = 0;
 };
 
-// The real dialogs of the desktop.
+// The real dialogs of the desktop. Their messages show the text as plain
+// text: it may quote a server's reply or a file.
 class TDesktopDialogs : public TUserDialogs
 {
 public:

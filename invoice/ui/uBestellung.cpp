@@ -229,6 +229,9 @@ void TfrmBestellung::buildWindow()
     m_bemerkung = new QPlainTextEdit(orderGroup);
     m_bemerkung->setObjectName(QStringLiteral("memBemerkung"));
     m_bemerkung->setTabChangesFocus(true);
+    // Lines break at blanks only: breaking a long run without blanks anywhere
+    // takes Qt minutes for a posted megabyte, and the window would hang.
+    m_bemerkung->setWordWrapMode(QTextOption::WordWrap);
     m_ip = lineEdit(orderGroup, "edtIP");
     m_ip->setReadOnly(true);
 

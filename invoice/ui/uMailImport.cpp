@@ -1,6 +1,7 @@
 #include "uMailImport.h"
 
 #include "display_text.h"
+#include "plain_text.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -33,12 +34,12 @@ constexpr int kFlushMs = 40;
 constexpr int kMaxMessageLines = 2000;
 
 // Sender, subject and reasons come from strangers: the list and the message
-// area show them on one line and bounded (display_text.h).
+// area show them on one line and bounded, as every window does.
 enum Column { ColSender, ColSubject, ColSize, ColDate, ColStatus, ColumnCount };
 
 QString shown(const QString &text)
 {
-    return displayLine(text);
+    return vq::ui::shownLine(text, kMaxShownChars);
 }
 
 QString mailsText(int count)
@@ -75,7 +76,7 @@ public:
         if (role == Qt::TextAlignmentRole && index.column() == ColSize)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role == Qt::ToolTipRole && index.column() == ColStatus && !row.detail.isEmpty())
-            return shown(row.detail);
+            return vq::ui::plainToolTip(shown(row.detail));
         if (role != Qt::DisplayRole)
             return {};
         switch (index.column()) {

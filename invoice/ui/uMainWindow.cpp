@@ -3,6 +3,7 @@
 #include "GlobalFunctions.h"
 #include "invoice_output_ui.h"
 #include "invoice_view_format.h"
+#include "plain_text.h"
 #include "uBestellung.h"
 #include "uMailImport.h"
 #include "uMandanten.h"
@@ -108,7 +109,15 @@ QVariant TOrderListModel::data(const QModelIndex &index, int role) const
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    switch (index.column()) {
+    // Names and states come from strangers' posts: the cell shows them on one
+    // line, the tool tip whole, both as plain text.
+    const QString text = cellText(row, index.column());
+    return role == Qt::ToolTipRole ? vq::ui::plainToolTip(text) : vq::ui::shownLine(text);
+}
+
+QString TOrderListModel::cellText(const OrderListRow &row, int column) const
+{
+    switch (column) {
     case RechNr:
         return row.rechNr ? QString::number(*row.rechNr) : QString();
     case Datum:
@@ -228,6 +237,7 @@ TfrmMainWindow::TfrmMainWindow(TInvoiceDatabase &db, TUserQuestions &questions,
 
     m_statusClient = new QLabel(this);
     m_statusClient->setObjectName(QStringLiteral("lblMandant"));
+    m_statusClient->setTextFormat(Qt::PlainText);
     m_statusCount = new QLabel(this);
     m_statusCount->setObjectName(QStringLiteral("lblAnzahl"));
     statusBar()->setObjectName(QStringLiteral("stbStatus"));
@@ -522,8 +532,9 @@ void TfrmMainWindow::updateStatusBar()
         return;
     }
     const QString name = m_clientName.isEmpty() ? QStringLiteral("ohne Namen") : m_clientName;
-    m_statusClient->setText(
-        QStringLiteral("Mandant %1: %2").arg(m_current.id()).arg(name.left(200)));
+    vq::ui::setPlainLine(
+        *m_statusClient,
+        QStringLiteral("Mandant %1: %2").arg(m_current.id()).arg(vq::ui::shownLine(name, 200)));
     const int count = m_model->rowCount();
     m_statusCount->setText(count == 1 ? QStringLiteral("1 Bestellung")
                                       : QStringLiteral("%1 Bestellungen").arg(count));

@@ -48,6 +48,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // The whole text of a cell.
+    QString cellText(const OrderListRow &row, int column) const;
+
     QList<OrderListRow> m_rows;
     QString m_currency;
 };

@@ -1,5 +1,6 @@
 #include "uMandanten.h"
 
+#include "plain_text.h"
 #include "uMandantBearbeiten.h"
 
 #include <QAbstractTableModel>
@@ -74,8 +75,12 @@ public:
             || index.column() >= m_columns.size())
             return QVariant();
         const Column &column = m_columns[index.column()];
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-            return column.value(m_clients[index.row()]);
+        // A client's values may come from another program's database rows:
+        // one line in the cell, whole in the tool tip, both as plain text.
+        if (role == Qt::DisplayRole)
+            return vq::ui::shownLine(column.value(m_clients[index.row()]));
+        if (role == Qt::ToolTipRole)
+            return vq::ui::plainToolTip(column.value(m_clients[index.row()]));
         if (role == Qt::TextAlignmentRole && column.number)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant();

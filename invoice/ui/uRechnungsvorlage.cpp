@@ -2,6 +2,7 @@
 
 #include "clients.h"
 #include "invoice_issuer.h"
+#include "plain_text.h"
 #include "safe_file.h"
 #include "text_file.h"
 
@@ -150,7 +151,8 @@ void TfrmRechnungsvorlage::updatePreview()
     QString error;
     const auto parsed = TInvoiceTemplate::fromText(m_source->toPlainText(), m_path, &error);
     m_previewError = error;
-    m_error->setText(error);
+    // The message quotes the template, which may be anything.
+    m_error->setText(vq::ui::shownText(error, vq::ui::kMaxMessageChars, vq::ui::kMaxMessageLines));
     m_error->setVisible(!parsed);
     if (!parsed)
         return; // the last good preview stays beside the message

@@ -1,5 +1,7 @@
 #include "user_questions.h"
 
+#include "plain_text.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -8,26 +10,43 @@
 
 namespace vq::invoice {
 
+namespace {
+
+// A message box like QMessageBox's own static ones, but its text (which may
+// hold a customer's name or a server's reply) is shown as plain text.
+QMessageBox::StandardButton runBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                   const QString &text, QMessageBox::StandardButtons buttons,
+                                   QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, title, QString(), buttons, parent);
+    vq::ui::setPlainMessage(box, text);
+    box.setDefaultButton(defaultButton);
+    if (box.exec() == -1)
+        return QMessageBox::Cancel;
+    return box.standardButton(box.clickedButton());
+}
+
+} // namespace
+
 bool TUserQuestions::askYesNo(QWidget *parent, const QString &title, const QString &text)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes)
+    return runBox(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                  QMessageBox::Yes)
            == QMessageBox::Yes;
 }
 
 bool TUserQuestions::askWarningYesNo(QWidget *parent, const QString &title, const QString &text)
 {
-    return QMessageBox::warning(parent, title, text, QMessageBox::Yes | QMessageBox::No,
-                                QMessageBox::No)
+    return runBox(parent, QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No,
+                  QMessageBox::No)
            == QMessageBox::Yes;
 }
 
 TUserQuestions::Answer TUserQuestions::askYesNoCancel(QWidget *parent, const QString &title,
                                                       const QString &text)
 {
-    switch (QMessageBox::question(parent, title, text,
-                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                  QMessageBox::Yes)) {
+    switch (runBox(parent, QMessageBox::Question, title, text,
+                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -39,12 +58,12 @@ TUserQuestions::Answer TUserQuestions::askYesNoCancel(QWidget *parent, const QSt
 
 void TUserQuestions::showInformation(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox::information(parent, title, text);
+    runBox(parent, QMessageBox::Information, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void TUserQuestions::showError(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox::critical(parent, title, text);
+    runBox(parent, QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 QString TUserQuestions::saveFileName(QWidget *parent, const QString &title,

@@ -1,6 +1,7 @@
 // The one seam through which the invoice windows ask the user: questions,
 // messages, the file and font dialogs, and handing a file to the desktop.
-// Tests replace it with scripted answers.
+// Tests replace it with scripted answers. The real message boxes show their
+// text as plain text (it may hold a customer's name or a server's reply).
 #pragma once
 
 #include <QFont>

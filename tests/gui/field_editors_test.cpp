@@ -2,7 +2,10 @@
 // boxes, "Übernehmen" and "Abbrechen" clicked, each dialog reused as in the
 // main window.
 #include "dialog_editor_access.h"
+#include "editor_prompts.h"
 #include "gui_test_support.h"
+#include "plain_text.h"
+#include "plain_text_support.h"
 #include "uCheckBox.h"
 #include "uEinzField.h"
 #include "uFileUpload.h"
@@ -488,6 +491,37 @@ TEST_F(FieldEditorsTest, EveryInputIsLabelledAndInTheTabChain)
         EXPECT_LE(dialog->sizeHint().width(), 1280) << dialog->objectName().toStdString();
         EXPECT_LE(dialog->sizeHint().height(), 760) << dialog->objectName().toStdString();
     }
+}
+
+// The editors' real messages and questions (a field's name from a project
+// file may be quoted in them): the text shown as plain text and bounded,
+// "Ja" and "Nein" answered as pressed.
+TEST(DialogPrompts, ShowTheirTextAsPlainText)
+{
+    using namespace vq::test;
+    WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    TDialogPrompts prompts;
+    for (const HostileText &hostile : hostileTexts(pipe)) {
+        SCOPED_TRACE(hostile.name);
+        ShownMessage message;
+        answerMessageBox(&message, QMessageBox::Ok);
+        prompts.message(nullptr, hostile.text);
+        for (const QMessageBox::StandardButton press : {QMessageBox::Yes, QMessageBox::No}) {
+            ShownMessage question;
+            answerMessageBox(&question, press);
+            EXPECT_EQ(prompts.askYesNo(nullptr, hostile.text), press == QMessageBox::Yes);
+            ASSERT_TRUE(question.shown);
+            EXPECT_EQ(question.title, QStringLiteral("Bestätigung"));
+            EXPECT_EQ(question.format, Qt::PlainText);
+            EXPECT_EQ(question.text, cutAt(hostile.seen, kMaxMessageChars));
+        }
+        ASSERT_TRUE(message.shown);
+        EXPECT_EQ(message.format, Qt::PlainText);
+        EXPECT_EQ(message.text, cutAt(hostile.seen, kMaxMessageChars));
+        EXPECT_TRUE(fitsTheScreen(message));
+    }
+    EXPECT_FALSE(pipe.opened()) << "a message box read the named pipe as a picture";
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "ftp_profiles.h"
 #include "ftp_server.h"
 #include "mainFrm.h"
+#include "plain_text.h"
+#include "plain_text_support.h"
 #include "template_library.h"
 #include "test_support.h"
 #include "uFTPBrowser.h"
@@ -16,6 +18,7 @@
 #include "uInfo.h"
 #include "uLog.h"
 #include "uPreviewWindow.h"
+#include "user_dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,6 +38,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QAccessible>
@@ -1441,6 +1445,154 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
     };
     click("btnFtpBrowser");
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFolder"))->text(), QStringLiteral("/htdocs"));
+}
+
+// A hostile FTP server's replies (its greeting, the folder PWD names, the
+// refusal of a password) reach the FTP browser's path, its status list and
+// its question, and the upload log: each shows them literally, the question
+// in a real message box as plain text. No picture is loaded. (The test
+// server takes commands of at most 2048 bytes, so the longest text here is a
+// folder of 2,000 characters; a megabyte goes through every message box in
+// plain_text_test.)
+TEST_F(MainWindowTest, FtpBrowserAndLogShowAServersRepliesAsPlainText)
+{
+    WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    QList<HostileText> texts = hostileTexts(pipe);
+    QString folder = QStringLiteral("<img src=\"/dev/zero\">");
+    while (folder.size() < 2000)
+        folder += QStringLiteral("/verzeichnis");
+    texts.last() = {"ein Pfad aus 2.000 Zeichen", folder, folder};
+    // A message box nobody expects is named and closed rather than waited for.
+    QTimer unexpected;
+    unexpected.setInterval(5000);
+    QObject::connect(&unexpected, &QTimer::timeout, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "unexpected message: " << box->text().left(300).toStdString();
+            box->reject();
+        }
+    });
+    unexpected.start();
+    m_window->startUp(QString());
+    auto set = [this](const char *name, const QString &text) {
+        find<QLineEdit>(QString::fromLatin1(name))->setText(text);
+    };
+    for (const HostileText &hostile : texts) {
+        SCOPED_TRACE(hostile.name);
+        HostileFtpServer server(hostile.text);
+        ASSERT_TRUE(server.ok());
+        QString quoted = hostile.seen;
+        quoted.replace(u'"', QStringLiteral("\"\""));
+
+        TDesktopDialogs dialogs;
+        TfrmFTPBrowser browser(dialogs, m_window.get());
+        browser.ServerName = QStringLiteral("127.0.0.1");
+        browser.ServerPort = server.port();
+        browser.Username = QString::fromLatin1(FtpServer::user);
+        browser.Password = QString::fromLatin1(FtpServer::password);
+        browser.Passiv = true;
+        browser.show();
+        QSignalSpy step(&browser, &TfrmFTPBrowser::stepFinished);
+        browser.connectToServer();
+        ASSERT_TRUE(step.wait(20000));
+        ASSERT_TRUE(browser.connected());
+        EXPECT_EQ(browser.findChild<QLineEdit *>(QStringLiteral("edtPfad"))->text(), hostile.text);
+        QStringList status;
+        auto *list = browser.findChild<QListWidget *>(QStringLiteral("lbStatus"));
+        for (int i = 0; i < list->count(); ++i)
+            status << list->item(i)->text();
+        EXPECT_TRUE(status.contains(
+            cutAt(QStringLiteral("<< 257 \"%1\" is the current directory.").arg(quoted), 1000)))
+            << status.join(u'|').left(3000).toStdString();
+
+        ShownMessage question;
+        answerMessageBox(&question, QMessageBox::No);
+        browser.takeOver();
+        ASSERT_TRUE(question.shown);
+        EXPECT_EQ(question.format, Qt::PlainText);
+        EXPECT_EQ(
+            question.text,
+            cutAt(QStringLiteral("Soll der Pfad \"%1\" in das Hauptfenster übernommen werden?")
+                      .arg(hostile.seen),
+                  vq::ui::kMaxMessageChars));
+        EXPECT_TRUE(fitsTheScreen(question));
+        EXPECT_EQ(browser.result(), int(QDialog::Rejected));
+        browser.reject();
+
+        // The upload refused with the server's text: the log quotes it.
+        set("edtFtpServer", QStringLiteral("127.0.0.1"));
+        set("edtPort", QString::number(server.port()));
+        set("edtUsername", QString::fromLatin1(FtpServer::user));
+        set("edtPasswort", QStringLiteral("falsch"));
+        set("edtDateiname", QStringLiteral("seite.txt"));
+        QSignalSpy finished(m_window.get(), &TfrmMain::ftpFinished);
+        ASSERT_TRUE(m_window->ftpUpload());
+        ASSERT_TRUE(finished.wait(30000));
+        const QStringList log = m_window->logWindow()->text().split(u'\n');
+        EXPECT_TRUE(log.contains(cutAt(QStringLiteral("530 ") + hostile.seen, 4000)))
+            << log.join(u'|').left(3000).toStdString();
+    }
+    EXPECT_FALSE(pipe.opened()) << "a window read the named pipe as a picture";
+}
+
+// The real questions and messages of the designer: the text (a server's
+// reply, a file's name) shown as plain text and bounded, the answer as pressed.
+TEST(DesktopDialogs, ShowTheirTextAsPlainTextAndAnswerAsPressed)
+{
+    WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    TDesktopDialogs dialogs;
+    for (const HostileText &hostile : hostileTexts(pipe)) {
+        SCOPED_TRACE(hostile.name);
+        for (const QMessageBox::StandardButton press : {QMessageBox::Yes, QMessageBox::Cancel}) {
+            ShownMessage shown;
+            answerMessageBox(&shown, press);
+            EXPECT_EQ(dialogs.ask(nullptr, QMessageBox::Question, QStringLiteral("FTP-Browser"),
+                                  hostile.text,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel),
+                      press);
+            ASSERT_TRUE(shown.shown);
+            EXPECT_EQ(shown.title, QStringLiteral("FTP-Browser"));
+            EXPECT_EQ(shown.icon, QMessageBox::Question);
+            EXPECT_EQ(shown.format, Qt::PlainText);
+            EXPECT_EQ(shown.text, cutAt(hostile.seen, vq::ui::kMaxMessageChars));
+            EXPECT_TRUE(fitsTheScreen(shown));
+        }
+        ShownMessage told;
+        answerMessageBox(&told, QMessageBox::Ok);
+        dialogs.tell(nullptr, QMessageBox::Critical, QStringLiteral("FTP-Upload"), hostile.text);
+        ASSERT_TRUE(told.shown);
+        EXPECT_EQ(told.icon, QMessageBox::Critical);
+        EXPECT_EQ(told.format, Qt::PlainText);
+        EXPECT_EQ(told.text, cutAt(hostile.seen, vq::ui::kMaxMessageChars));
+    }
+    EXPECT_FALSE(pipe.opened()) << "a message box read the named pipe as a picture";
+}
+
+// A project's or a page's file name may be anything: the status bars show
+// the path as it is, never as HTML.
+TEST_F(MainWindowTest, StatusBarsShowFileNamesLiterally)
+{
+    const QString path = projectFile(QStringLiteral("<i>Muster &amp; Söhne.vqb"));
+    m_window->startUp(QString());
+    m_dialogs->saveNames = {path};
+    ASSERT_TRUE(m_window->saveAs());
+    auto *label = find<QLabel>(QStringLiteral("lblDateiname"));
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), QDir::toNativeSeparators(path));
+
+    const QString page = projectFile(QStringLiteral("<b>Seite &lt;1&gt;.html"));
+    {
+        QFile file(page);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><p>Seite</p></body></html>");
+    }
+    TfrmHtmlExport dialog(*m_dialogs, {}, QStringLiteral("utf-8"), QString(), m_window.get());
+    dialog.openPage(page);
+    auto *pageLabel = dialog.findChild<QLabel *>(QStringLiteral("lblDatei"));
+    ASSERT_NE(pageLabel, nullptr);
+    EXPECT_EQ(pageLabel->textFormat(), Qt::PlainText);
+    EXPECT_EQ(pageLabel->text(), page);
 }
 
 // The export into an existing page on the real browser engine: insert at the

@@ -5,6 +5,8 @@
 #include "GlobalFunctions.h"
 #include "clients.h"
 #include "invoice_window_support.h"
+#include "plain_text.h"
+#include "plain_text_support.h"
 #include "rtf_text.h"
 #include "test_support.h"
 #include "uMandantBearbeiten.h"
@@ -36,6 +38,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace vq::invoice;
@@ -315,6 +318,84 @@ TEST_F(ClientWindows, HelpOpensThePageOfTheProgramFolder)
     ASSERT_EQ(questions.errors.size(), 1);
     EXPECT_TRUE(questions.errors.first().contains(QDir::toNativeSeparators(page)));
     EXPECT_TRUE(selection.isVisible());
+}
+
+// A client's values may come from another program's rows. For each hostile
+// text a client carries it in every column: the selection's and the
+// manager's cells show it on one line and their tool tips (really shown)
+// literally; the editor's boxes hold it as it is, and its refusal of such an
+// IBAN, in a real message box, quotes it as plain text. No picture is loaded.
+TEST_F(ClientWindows, ShowStrangersTextsAsPlainText)
+{
+    using namespace vq::test;
+    WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    // The cells of a client's row, each checked with its tool tip shown.
+    const auto checkRow = [](QTableView *view, int mandantId, const HostileText &hostile,
+                             int firstColumn) {
+        selectRowOf(view, mandantId);
+        const int row = view->currentIndex().row();
+        ASSERT_GE(row, 0);
+        for (int column = firstColumn; column < view->model()->columnCount(); ++column) {
+            SCOPED_TRACE(column);
+            const QModelIndex index = view->model()->index(row, column);
+            EXPECT_EQ(index.data().toString(), cutAt(hostile.seen, vq::ui::kMaxLineChars));
+            restOn(*view, index);
+            EXPECT_EQ(shownToolTipText(), cutAt(hostile.seen, vq::ui::kMaxToolTipChars));
+            EXPECT_TRUE(shownToolTipFits());
+            QToolTip::hideText();
+        }
+    };
+    for (const HostileText &hostile : hostileTexts(pipe)) {
+        SCOPED_TRACE(hostile.name);
+        TMandant client = newClient();
+        for (QString *value : {&client.firma, &client.name, &client.vorname, &client.strasse,
+                               &client.plz, &client.ort, &client.land, &client.email, &client.pop3,
+                               &client.username, &client.iban, &client.bank})
+            *value = hostile.text;
+        client.id = db.insertClient(client).value_or(0);
+        ASSERT_GT(client.id, 0) << db.lastError().toStdString();
+
+        {
+            TCurrentClient current(db, programFolder());
+            TfrmMandantWahl selection(db, current, questions, programFolder());
+            selection.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&selection));
+            SCOPED_TRACE("Auswahl");
+            checkRow(grid(selection), client.id, hostile, 1);
+        }
+        {
+            TfrmMandanten manager(db, questions);
+            manager.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
+            SCOPED_TRACE("Verwaltung");
+            checkRow(grid(manager), client.id, hostile, 1);
+        }
+
+        vq::invoice::TUserQuestions realQuestions;
+        int stored = 0;
+        TfrmMandantBearbeiten editor(*db.client(client.id), realQuestions,
+                                     [&](const TMandant &, QString *) {
+                                         ++stored;
+                                         return true;
+                                     });
+        editor.show();
+        for (const char *box : {"edtFirma", "edtName", "edtStrasse", "edtEMail", "edtIBAN"})
+            EXPECT_EQ(child<QLineEdit>(editor, box)->text(), hostile.text) << box;
+        ShownMessage shown;
+        answerMessageBox(&shown, QMessageBox::Ok);
+        click(editor, "btnOK");
+        ASSERT_TRUE(shown.shown);
+        EXPECT_EQ(stored, 0);
+        EXPECT_EQ(shown.format, Qt::PlainText);
+        EXPECT_EQ(shown.text, cutAt(QStringLiteral("Die IBAN \u201E%1\u201C ist ungültig: Länge, "
+                                                   "Zeichen oder Prüfziffern stimmen nicht. Bitte "
+                                                   "prüfen Sie die IBAN.")
+                                        .arg(hostile.seen),
+                                    vq::ui::kMaxMessageChars));
+        EXPECT_TRUE(fitsTheScreen(shown));
+    }
+    EXPECT_FALSE(pipe.opened()) << "a window read the named pipe as a picture";
 }
 
 TEST_F(ClientWindows, EditorChecksInOrderAndReportsOnlyTheFirstFailure)

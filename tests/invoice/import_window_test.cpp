@@ -7,6 +7,7 @@
 #include "clients.h"
 #include "invoice_servers.h"
 #include "local_server.h"
+#include "plain_text_support.h"
 #include "test_support.h"
 #include "uMailImport.h"
 #include "widget_test_support.h"
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -589,6 +591,66 @@ TEST_F(ImportWindow, HugeSubjectIsListedShortOnOneLine)
     EXPECT_FALSE(subject.contains(u'\t'));
     EXPECT_EQ(list->model()->index(0, 4).data().toString(), kInserted);
     EXPECT_EQ(orderCount(), 1);
+}
+
+// Subjects and the reasons a mail is refused come from strangers. For each
+// hostile text a mail carries it in its subject and as its quantity: the row
+// shows the subject on one line, the tool tip of its status (really shown)
+// and the messages name the quantity literally, each at most 300 characters.
+// No picture is loaded.
+TEST_F(ImportWindow, ShowsStrangersSubjectsAndReasonsAsPlainText)
+{
+    using namespace vq::test;
+    WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    const QList<HostileText> hostile = hostileTexts(pipe);
+    // The quantity of the megabyte mail is 600 KiB: its order document stays
+    // below the 1 MiB a document may have, so the quantity is the reason.
+    constexpr qsizetype kMaxQuantity = 600 * 1024;
+    for (qsizetype i = 0; i < hostile.size(); ++i) {
+        const QString &text = hostile[i].text;
+        const QByteArray n = QByteArray::number(i + 1);
+        // The subject in encoded words of 30 characters each: any text fits a header so.
+        QByteArray words;
+        for (qsizetype at = 0; at < text.size(); at += 30)
+            words +=
+                (at ? "\n " : "") + ("=?utf-8?b?" + text.mid(at, 30).toUtf8().toBase64()) + "?=";
+        QByteArray mail = orderMail(int(i + 1));
+        mail.replace("Subject: VQBESTMAIL " + n, "Subject: VQBESTMAIL " + words);
+        mail.replace("<amount>" + QByteArray("1").toBase64() + "</amount>",
+                     "<amount>" + text.left(kMaxQuantity).toUtf8().toBase64() + "</amount>");
+        dovecot.addMessage(QStringLiteral("shop"), mail);
+    }
+    TfrmMailImport window(db, mandantId, questions);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    child<QAction>(window, "actEinlesen")->trigger();
+    ASSERT_TRUE(waitIdle(window));
+
+    auto *list = child<QTableView>(window, "lvMails");
+    ASSERT_EQ(list->model()->rowCount(), hostile.size());
+    const QStringList messages =
+        child<QPlainTextEdit>(window, "memMeldungen")->toPlainText().split(u'\n');
+    for (qsizetype i = 0; i < hostile.size(); ++i) {
+        SCOPED_TRACE(hostile[i].name);
+        const QString subject = cutAt(QStringLiteral("VQBESTMAIL ") + hostile[i].seen, 300);
+        const QString reason =
+            cutAt(QStringLiteral("Artikel 1: \"amount\" ist keine ganze Zahl: \"")
+                      + hostile[i].seen.left(kMaxQuantity) + QStringLiteral("\"."),
+                  300);
+        EXPECT_EQ(list->model()->index(int(i), 1).data().toString(), subject);
+        EXPECT_EQ(list->model()->index(int(i), 4).data().toString(),
+                  QStringLiteral("Fehler beim XML-Parsing"));
+        restOn(*list, list->model()->index(int(i), 4));
+        EXPECT_EQ(shownToolTipText(), reason);
+        EXPECT_TRUE(shownToolTipFits());
+        QToolTip::hideText();
+        EXPECT_TRUE(messages.contains(
+            QStringLiteral("Fehler beim XML-Parsing: %1 (%2)").arg(subject, reason)))
+            << messages.join(u'|').left(2000).toStdString();
+    }
+    EXPECT_EQ(orderCount(), 0);
+    EXPECT_FALSE(pipe.opened()) << "a tool tip read the named pipe as a picture";
 }
 
 // As the main window opens it: modally. A run, then "Verlassen" ends exec();

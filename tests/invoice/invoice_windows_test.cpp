@@ -9,6 +9,8 @@
 #include "invoice_output_ui.h"
 #include "invoice_servers.h"
 #include "local_server.h"
+#include "plain_text.h"
+#include "plain_text_support.h"
 #include "test_support.h"
 #include "uRechnungsvorlage.h"
 
@@ -26,6 +28,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace vq::invoice;
@@ -368,4 +371,77 @@ TEST_F(InvoiceWindows, ElectronicInvoicesNameWhatIsMissingThenSave)
     ASSERT_EQ(questions.errors.size(), 2);
     for (const QString &error : questions.errors)
         EXPECT_TRUE(error.contains(u"kann nicht geschrieben werden")) << error.toStdString();
+}
+
+// The real questions and messages of every invoice window: each shows its
+// text (a customer's name, a server's reply) as plain text, bounded, with its
+// icon and default button, and answers as the button pressed.
+TEST(UserQuestions, ShowTheirTextAsPlainTextAndAnswerAsPressed)
+{
+    using namespace vq::test;
+    using Box = QMessageBox;
+    WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    TUserQuestions questions;
+    const QString title = QStringLiteral("Bestellung verwalten");
+    const auto yesNo = [](bool yes) { return QString::fromLatin1(yes ? "Ja" : "Nein"); };
+    const auto threeWay = [](TUserQuestions::Answer answer) {
+        return QString::fromLatin1(answer == TUserQuestions::Answer::Yes  ? "Ja"
+                                   : answer == TUserQuestions::Answer::No ? "Nein"
+                                                                          : "Abbrechen");
+    };
+    for (const HostileText &hostile : hostileTexts(pipe)) {
+        SCOPED_TRACE(hostile.name);
+        const QString &text = hostile.text;
+        struct Call
+        {
+            const char *what;
+            Box::StandardButton press;
+            std::function<QString()> ask;
+            QString answer;
+            Box::Icon icon;
+            Box::StandardButton defaultButton;
+        };
+        const Call calls[] = {
+            {"askYesNo", Box::Yes, [&] { return yesNo(questions.askYesNo(nullptr, title, text)); },
+             QStringLiteral("Ja"), Box::Question, Box::Yes},
+            {"askYesNo", Box::No, [&] { return yesNo(questions.askYesNo(nullptr, title, text)); },
+             QStringLiteral("Nein"), Box::Question, Box::Yes},
+            {"askWarningYesNo", Box::Yes,
+             [&] { return yesNo(questions.askWarningYesNo(nullptr, title, text)); },
+             QStringLiteral("Ja"), Box::Warning, Box::No},
+            {"askYesNoCancel", Box::No,
+             [&] { return threeWay(questions.askYesNoCancel(nullptr, title, text)); },
+             QStringLiteral("Nein"), Box::Question, Box::Yes},
+            {"askYesNoCancel", Box::Cancel,
+             [&] { return threeWay(questions.askYesNoCancel(nullptr, title, text)); },
+             QStringLiteral("Abbrechen"), Box::Question, Box::Yes},
+            {"showInformation", Box::Ok,
+             [&] {
+                 questions.showInformation(nullptr, title, text);
+                 return QString();
+             },
+             QString(), Box::Information, Box::Ok},
+            {"showError", Box::Ok,
+             [&] {
+                 questions.showError(nullptr, title, text);
+                 return QString();
+             },
+             QString(), Box::Critical, Box::Ok},
+        };
+        for (const Call &call : calls) {
+            SCOPED_TRACE(call.what);
+            ShownMessage shown;
+            answerMessageBox(&shown, call.press);
+            EXPECT_EQ(call.ask(), call.answer);
+            ASSERT_TRUE(shown.shown);
+            EXPECT_EQ(shown.title, title);
+            EXPECT_EQ(shown.format, Qt::PlainText);
+            EXPECT_EQ(shown.text, cutAt(hostile.seen, vq::ui::kMaxMessageChars));
+            EXPECT_EQ(shown.icon, call.icon);
+            EXPECT_EQ(shown.defaultButton, call.defaultButton);
+            EXPECT_TRUE(fitsTheScreen(shown));
+        }
+    }
+    EXPECT_FALSE(pipe.opened()) << "a message box read the named pipe as a picture";
 }

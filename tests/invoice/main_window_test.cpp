@@ -9,6 +9,8 @@
 #include "clients.h"
 #include "invoice_servers.h"
 #include "invoice_window_support.h"
+#include "plain_text.h"
+#include "plain_text_support.h"
 #include "uBestellung.h"
 #include "uMainWindow.h"
 #include "uStatus.h"
@@ -577,6 +579,54 @@ TEST(InvoiceProgram, WithoutADisplayTheWindowsSayWhyTheyCannotOpen)
     EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(
         QString::fromUtf8(program.readAllStandardError()).contains(QStringLiteral("DISPLAY")));
+}
+
+// Names and states come from strangers' posts. For each hostile text a client
+// and an order carry it: the cells show it on one line, the tool tip of each
+// cell (really shown, as when the mouse rests on it) and the status bar show
+// it literally, bounded; no picture is loaded.
+TEST_P(MainWindowSQLite, ShowsStrangersTextsInCellsToolTipsAndStatusBarAsPlainText)
+{
+    vq::test::WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    showWindow();
+    for (const vq::test::HostileText &hostile : vq::test::hostileTexts(pipe)) {
+        SCOPED_TRACE(hostile.name);
+        const int mandantId = addClient(hostile.text, QStringLiteral("€"));
+        ASSERT_GT(mandantId, 0);
+        const auto state = db.insertState(hostile.text);
+        ASSERT_TRUE(state.has_value()) << db.lastError().toStdString();
+        TBestellung order;
+        order.mandantId = mandantId;
+        order.rechNr = 1;
+        order.firma = order.name = order.nachname = hostile.text;
+        order.status = *state;
+        ASSERT_TRUE(db.insertOrder(order).has_value()) << db.lastError().toStdString();
+        chooseClient(mandantId);
+        ASSERT_EQ(grid()->model()->rowCount(), 1);
+
+        for (const int column : {int(TOrderListModel::Firma), int(TOrderListModel::Vorname),
+                                 int(TOrderListModel::Nachname), int(TOrderListModel::Status)}) {
+            SCOPED_TRACE(column);
+            EXPECT_EQ(cell(0, column), vq::test::cutAt(hostile.seen, vq::ui::kMaxLineChars));
+            vq::test::restOn(*grid(), grid()->model()->index(0, column));
+            EXPECT_EQ(vq::test::shownToolTipText(),
+                      vq::test::cutAt(hostile.seen, vq::ui::kMaxToolTipChars));
+            EXPECT_TRUE(vq::test::shownToolTipFits());
+            if (column == TOrderListModel::Nachname)
+                vq::test::keepScreenScreenshot(QStringLiteral("hauptfenster_tooltip_%1")
+                                                   .arg(QString::fromUtf8(hostile.name))
+                                                   .replace(u' ', u'_')
+                                                   .remove(u'/'));
+            QToolTip::hideText();
+        }
+        auto *status = child<QLabel>(*window, "lblMandant");
+        EXPECT_EQ(status->textFormat(), Qt::PlainText);
+        EXPECT_EQ(status->text(), QStringLiteral("Mandant %1: %2")
+                                      .arg(mandantId)
+                                      .arg(vq::test::cutAt(hostile.seen, 200)));
+    }
+    EXPECT_FALSE(pipe.opened()) << "a cell's tool tip read the named pipe as a picture";
 }
 
 INSTANTIATE_TEST_SUITE_P(SQLite, MainWindowSQLite, testing::Values(SqlDialect::SQLite));

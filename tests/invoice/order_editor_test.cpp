@@ -8,6 +8,8 @@
 #include "GlobalFunctions.h"
 #include "clients.h"
 #include "invoice_window_support.h"
+#include "plain_text.h"
+#include "plain_text_support.h"
 #include "test_support.h"
 #include "uArtikel.h"
 #include "uArtikelVorlagen.h"
@@ -27,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -755,6 +758,98 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(db.order(created)->rechNr, 18);
     EXPECT_EQ(db.order(held)->rechNr, 17);
+}
+
+// An order's texts come from a stranger's post. For each hostile text an
+// order carries it in every text field, in a line and in its state: the
+// boxes hold it as it came, the line list shows it without a tool tip, and
+// the refusal of an invoice number another such order holds, in a real
+// message box, quotes that customer as plain text. No picture is loaded.
+TEST_F(OrderEditor, ShowsStrangersTextsAsTheyCameAndQuotesThemAsPlainText)
+{
+    using namespace vq::test;
+    WatchedPipe pipe;
+    ASSERT_TRUE(pipe.made());
+    TUserQuestions realQuestions;
+    TfrmBestellung realEditor(db, realQuestions, programFolder());
+    realEditor.setClient(mandantId, QStringLiteral("CHF"));
+    int number = 100;
+    for (const HostileText &hostile : hostileTexts(pipe)) {
+        SCOPED_TRACE(hostile.name);
+        const auto state = db.insertState(hostile.text);
+        ASSERT_TRUE(state.has_value()) << db.lastError().toStdString();
+        TBestellung holder;
+        holder.mandantId = mandantId;
+        holder.rechNr = ++number;
+        holder.name = holder.nachname = hostile.text;
+        const int holderId = db.insertOrder(holder).value_or(0);
+        TBestellung order;
+        order.mandantId = mandantId;
+        order.rechNr = ++number;
+        order.status = *state;
+        for (QString *value :
+             {&order.firma, &order.name, &order.nachname, &order.strasse, &order.plz, &order.ort,
+              &order.telefon, &order.email, &order.homepage, &order.kaeuferreferenz,
+              &order.bemerkung, &order.ip})
+            *value = hostile.text;
+        const int orderId = db.insertOrder(order).value_or(0);
+        ASSERT_TRUE(holderId > 0 && orderId > 0) << db.lastError().toStdString();
+        TArtikel line;
+        line.bestellungId = orderId;
+        line.nr = line.name = hostile.text;
+        line.anzahl = 1;
+        line.preis = 2;
+        line.mwst = 19;
+        ASSERT_TRUE(db.insertLine(line).has_value());
+
+        ASSERT_TRUE(db.begin());
+        ASSERT_TRUE(realEditor.startEditOrder(orderId));
+        ShownMessage refusal, closing;
+        whenModal([&](QDialog &window) {
+            for (QLineEdit *box : window.findChildren<QLineEdit *>()) {
+                if (box->window() != &window || box->objectName() == u"edtRechNr"
+                    || box->objectName() == u"edtBestelldatum"
+                    || box->objectName() == u"edtRechnungsdatum"
+                    || qobject_cast<QComboBox *>(box->parentWidget()))
+                    continue;
+                // A line edit takes at most maxLength() characters.
+                EXPECT_EQ(box->text(), hostile.text.left(box->maxLength()))
+                    << box->objectName().toStdString();
+            }
+            EXPECT_EQ(child<QPlainTextEdit>(window, "memBemerkung")->toPlainText(), hostile.text);
+            EXPECT_EQ(child<QComboBox>(window, "cboStatus")->currentText(), hostile.text);
+            auto *lines = child<QTreeWidget>(window, "grdArtikel");
+            EXPECT_EQ(lines->topLevelItemCount(), 1);
+            if (lines->topLevelItemCount() > 0) {
+                EXPECT_EQ(lines->topLevelItem(0)->text(0), hostile.text);
+                EXPECT_EQ(lines->topLevelItem(0)->text(2), hostile.text);
+                restOn(*lines, lines->model()->index(0, 2));
+                EXPECT_EQ(shownToolTip(), nullptr);
+                QToolTip::hideText();
+            }
+
+            setText(window, "edtRechNr", QString::number(*holder.rechNr));
+            answerMessageBox(&refusal, QMessageBox::Ok);
+            trigger(window, "actSpeichern");
+            answerMessageBox(&closing, QMessageBox::No);
+            trigger(window, "actVerlassen");
+        });
+        EXPECT_EQ(realEditor.exec(), QDialog::Rejected);
+        EXPECT_TRUE(db.rollback());
+        ASSERT_TRUE(refusal.shown && closing.shown);
+        EXPECT_EQ(refusal.format, Qt::PlainText);
+        EXPECT_EQ(refusal.text,
+                  cutAt(QStringLiteral("Die Rechnungs-Nr. %1 hat bereits die Bestellung %2 (%3). "
+                                       "Eine Rechnungs-Nr. darf nur einmal vergeben werden; "
+                                       "bitte geben Sie eine andere ein.")
+                            .arg(*holder.rechNr)
+                            .arg(holderId)
+                            .arg(hostile.seen + u' ' + hostile.seen),
+                        vq::ui::kMaxMessageChars));
+        EXPECT_TRUE(fitsTheScreen(refusal));
+        EXPECT_EQ(closing.format, Qt::PlainText);
+    }
+    EXPECT_FALSE(pipe.opened()) << "a window read the named pipe as a picture";
 }
 
 TEST_F(OrderEditor, AnOrderKeepsTheNumberItCameWithEvenWhenAnOldDatabaseHoldsItTwice)

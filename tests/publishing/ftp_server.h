@@ -7,6 +7,7 @@
 #include "local_server.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace vq::test {
@@ -67,6 +68,63 @@ public:
     QString root() const { return m_root.path(); }
     // Tls: the server's certificate, to trust it.
     QString caFile() const { return m_keys.filePath(QStringLiteral("server.crt")); }
+
+private:
+    QTemporaryDir m_root;
+    QTemporaryDir m_keys; // not served
+    int m_port = 0;
+    bool m_ok = false;
+    ServerProcess m_process;
+};
+
+// An FTP server whose replies carry a stranger's text: its greeting holds
+// TEXT, PWD answers with TEXT as the current folder (quotes doubled),
+// CWD to any folder succeeds and leaves it in the login folder, and the
+// password "falsch" is refused with "530 TEXT". Otherwise as FtpServer.
+class HostileFtpServer
+{
+public:
+    explicit HostileFtpServer(const QString &text)
+    {
+        const QString textFile = m_keys.filePath(QStringLiteral("text.txt"));
+        {
+            QFile file(textFile);
+            m_ok = file.open(QIODevice::WriteOnly)
+                   && file.write(text.toUtf8()) == text.toUtf8().size();
+        }
+        m_port = freeLocalPort();
+        const QString script =
+            QStringLiteral("import sys\n"
+                           "from pyftpdlib.authorizers import DummyAuthorizer\n"
+                           "from pyftpdlib.handlers import FTPHandler\n"
+                           "from pyftpdlib.servers import FTPServer\n"
+                           "port, root, user, password, textfile = sys.argv[1:6]\n"
+                           "text = open(textfile, encoding='utf-8', newline='').read()\n"
+                           "users = DummyAuthorizer()\n"
+                           "users.add_user(user, password, root, perm='elradfmwMT')\n"
+                           "class Handler(FTPHandler):\n"
+                           "    banner = text\n"
+                           "    def ftp_PWD(self, line):\n"
+                           "        self.respond('257 \"%s\" is the current directory.' % "
+                           "text.replace('\"', '\"\"'))\n"
+                           "    def ftp_CWD(self, path):\n"
+                           "        self.respond('250 OK.')\n"
+                           "    def ftp_PASS(self, line):\n"
+                           "        if line == 'falsch':\n"
+                           "            self.respond('530 ' + text)\n"
+                           "        else:\n"
+                           "            FTPHandler.ftp_PASS(self, line)\n"
+                           "Handler.authorizer = users\n"
+                           "FTPServer(('127.0.0.1', int(port)), Handler).serve_forever()\n");
+        m_ok = m_ok
+               && m_process.start(QStringLiteral("/usr/bin/python3"),
+                                  {QStringLiteral("-c"), script, QString::number(m_port),
+                                   m_root.path(), QString::fromLatin1(FtpServer::user),
+                                   QString::fromLatin1(FtpServer::password), textFile})
+               && waitForPort(m_port);
+    }
+    bool ok() const { return m_ok; }
+    int port() const { return m_port; }
 
 private:
     QTemporaryDir m_root;
