@@ -119,6 +119,20 @@ void put(mustache::data &object, const char *key, const QString &value)
         object.set(key, u8(value));
 }
 
+// An e-mail address that a narrow column may break after its "@" and its
+// dots (a zero-width space there), never in the middle of a word.
+QString breakableAddress(const QString &address)
+{
+    QString result;
+    result.reserve(address.size() + 8);
+    for (const QChar c : address) {
+        result += c;
+        if (c == u'@' || c == u'.')
+            result += QChar(0x200B);
+    }
+    return result;
+}
+
 // "DE89 3704 0044 0532 0130 00": the printed form, which breaks only between groups.
 QString ibanInGroups(const QString &iban)
 {
@@ -186,7 +200,7 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(order, "Bestellung_Ort", b.ort);
     put(order, "Bestellung_Land", b.land);
     put(order, "Bestellung_Telefon", b.telefon);
-    put(order, "Bestellung_EMail", b.email);
+    put(order, "Bestellung_EMail", breakableAddress(b.email));
     put(order, "Bestellung_Homepage", b.homepage);
     put(order, "Bestellung_IP", b.ip);
     put(order, "Bestellung_Status", QString::number(b.status));
@@ -247,7 +261,7 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(client, "Mandant_PLZ", m.plz);
     put(client, "Mandant_Ort", m.ort);
     put(client, "Mandant_Land", m.land);
-    put(client, "Mandant_EMail", m.email);
+    put(client, "Mandant_EMail", breakableAddress(m.email));
     put(client, "Mandant_Waehrung", m.waehrung);
     // The mailbox password is not handed to a template: no invoice needs it,
     // and a template must not be able to print it by mistake.

@@ -589,3 +589,34 @@ TEST(MandatoryItems, ATemplateThatLeavesThemOutIsNamedItemByItem)
               QStringList{QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers (beim Mandanten nicht eingetragen)")});
     EXPECT_TRUE(mandatoryItemsMessage({QStringLiteral("Rechnungsnummer")}).contains(QStringLiteral("§ 14 Abs. 4 UStG")));
 }
+
+TEST_F(InvoiceOutputSQLite, LongEmailAddressesBreakOnlyAfterTheirAtAndDots)
+{
+    const int client = addClient(QStringLiteral("Umbruch GmbH"), QStringLiteral("€"));
+    const int order = standardOrder(client);
+    TBestellung long_ = *db.order(order);
+    long_.email = QStringLiteral("erika.mustermann-einkauf@buchhaltung.beispielunternehmen-langer-name.example");
+    ASSERT_TRUE(db.updateOrder(long_));
+    const QString pdf = dir.filePath(QStringLiteral("umbruch.pdf"));
+    QString error;
+    ASSERT_TRUE(InvoiceIssuer(db).writePdf(order, pdf, &error)) << error.toStdString();
+    // Read without layout: a line of its own for each piece of a broken address.
+    QByteArray out;
+    ASSERT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &out), 0);
+    const QString text = QString::fromUtf8(out).remove(QChar(0x200B));
+    // Whole once the line breaks are taken out, and broken only after "@" or ".".
+    EXPECT_TRUE(QString(text).remove(u'\n').contains(long_.email)) << text.toStdString();
+    const QStringList pieces = {QStringLiteral("erika."), QStringLiteral("mustermann-einkauf@"),
+                                QStringLiteral("buchhaltung."), QStringLiteral("beispielunternehmen-langer-name."),
+                                QStringLiteral("example")};
+    for (const QString &line : text.split(u'\n')) {
+        const QString piece = line.trimmed();
+        if (piece.isEmpty() || !long_.email.contains(piece) || piece.size() < 4)
+            continue;
+        // Every line the address is cut into starts and ends where a piece does.
+        EXPECT_TRUE(long_.email.startsWith(piece) || pieces.contains(piece.section(u'.', 0, 0) + u'.')
+                    || std::any_of(pieces.begin(), pieces.end(), [&](const QString &p) { return piece.startsWith(p); }))
+            << piece.toStdString();
+        EXPECT_TRUE(piece.endsWith(u'@') || piece.endsWith(u'.') || long_.email.endsWith(piece)) << piece.toStdString();
+    }
+}
