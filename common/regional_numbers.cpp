@@ -18,7 +18,8 @@ QLocale strictLocale(const QLocale &locale)
 QLocale displayLocale()
 {
     const QLocale locale;
-    return locale.language() == QLocale::German ? locale : QLocale(QLocale::German, QLocale::Germany);
+    return locale.language() == QLocale::German ? locale
+                                                : QLocale(QLocale::German, QLocale::Germany);
 }
 
 QString formatRegionalNumber(double value, const QLocale &locale)

@@ -27,7 +27,8 @@ public:
 
     // Writes the tree as indented UTF-8 to a temporary file that replaces
     // path only when everything was written; the old file survives a failure.
-    bool saveFile(const QString &path, QString *error, FileAccess access = FileAccess::Shared) const;
+    bool saveFile(const QString &path, QString *error,
+                  FileAccess access = FileAccess::Shared) const;
     QByteArray toByteArray() const;
 
     QDomElement root() const { return m_dom.documentElement(); }

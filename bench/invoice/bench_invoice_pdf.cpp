@@ -106,7 +106,8 @@ void BM_ReadInvoiceData(benchmark::State &state)
 {
     qsizetype i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(InvoiceIssuer(*database).read(orders[i++ % orders.size()], nullptr));
+        benchmark::DoNotOptimize(
+            InvoiceIssuer(*database).read(orders[i++ % orders.size()], nullptr));
 }
 BENCHMARK(BM_ReadInvoiceData)->Unit(benchmark::kMillisecond);
 
@@ -226,10 +227,12 @@ int main(int argc, char **argv)
         return InvoiceIssuer(db).writePdf(order, folder + QStringLiteral("/r%1.pdf").arg(n), error);
     });
     const double xml = timeEach("to XRechnung XML", [&](int order, int n, QString *error) {
-        return InvoiceIssuer(db).writeXRechnung(order, folder + QStringLiteral("/r%1.xml").arg(n), error);
+        return InvoiceIssuer(db).writeXRechnung(order, folder + QStringLiteral("/r%1.xml").arg(n),
+                                                error);
     });
     const double zugferd = timeEach("to ZUGFeRD PDF", [&](int order, int n, QString *error) {
-        return InvoiceIssuer(db).writeZugferd(order, folder + QStringLiteral("/z%1.pdf").arg(n), error);
+        return InvoiceIssuer(db).writeZugferd(order, folder + QStringLiteral("/z%1.pdf").arg(n),
+                                              error);
     });
     if (pdf < 0 || xml < 0 || zugferd < 0)
         return 1;

@@ -1007,7 +1007,7 @@ TEST_F(FormMailer, CopyNeverCarriesAPostedText)
         EXPECT_FALSE(copy.text().contains(QStringLiteral("boese.example.net"))) << copy.text().toStdString();
         EXPECT_FALSE(copy.text().contains(QStringLiteral("gesperrt")));
         EXPECT_FALSE(copy.text().contains(QStringLiteral("Hinweis")));
-        // The owner's text, its placeholder of a field the copy does not show left empty.
+        // The owner's text; its {field} tag for a field the copy does not show comes out empty.
         EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Danke, Max!<br>") : QStringLiteral("Danke, Max!\r\n")))
             << copy.text().toStdString();
         EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Ihr Shop </p>") : QStringLiteral("Ihr Shop \r\n")))
@@ -1073,10 +1073,11 @@ TEST_F(FormMailer, OrderIdFollowsTheOrderAndThePageView)
         const QString id = orderIdOf(sent[1]);
         EXPECT_EQ(id.size(), 36) << send.what;
         for (const auto &[earlier, earlierId] : ids) {
-            if (send.sameAs != nullptr && earlier == QLatin1String(send.sameAs))
+            if (send.sameAs != nullptr && earlier == QLatin1String(send.sameAs)) {
                 EXPECT_EQ(id, earlierId) << send.what << " as " << send.sameAs;
-            else if (send.sameAs == nullptr)
+            } else if (send.sameAs == nullptr) {
                 EXPECT_NE(id, earlierId) << send.what << " and " << earlier.toStdString();
+            }
         }
         ids.append({QString::fromLatin1(send.what), id});
     }
