@@ -87,8 +87,8 @@ void BM_BareXmlWrite(benchmark::State &state)
     dom.setContent(files().bytes);
     for (auto _ : state) {
         QString error;
-        benchmark::DoNotOptimize(
-            vq::writeFileSafely(files().path + QStringLiteral(".bare"), dom.toByteArray(2), &error));
+        benchmark::DoNotOptimize(vq::writeFileSafely(files().path + QStringLiteral(".bare"),
+                                                     dom.toByteArray(2), &error));
     }
     state.SetBytesProcessed(state.iterations() * files().bytes.size());
 }
@@ -138,4 +138,3 @@ BENCHMARK(BM_BareXmlSerialise)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareXmlParse)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
-

@@ -7,7 +7,10 @@
 namespace vq {
 
 // Booleans are written "-1" (true) and "0" (false).
-inline QString boolText(bool value) { return value ? QStringLiteral("-1") : QStringLiteral("0"); }
+inline QString boolText(bool value)
+{
+    return value ? QStringLiteral("-1") : QStringLiteral("0");
+}
 
 // A text that reads as a number is true unless it is 0; otherwise "True" and
 // "False" in any letter case. Anything else, the empty text included, is

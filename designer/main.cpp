@@ -9,35 +9,35 @@
 #include "GlobalFunctions.h"
 #include "dialog_editor_access.h"
 #include "formmailer_list.h"
+#include "ftp_upload.h"
 #include "mainFrm.h"
-#include "uInfo.h"
+#include "price_list.h"
 #include "project_document.h"
+#include "safe_file.h"
 #include "text_file.h"
 #include "uGenHtml.h"
-#include "uPHPGen.h"
 #include "uHtmlExport.h"
-#include "ftp_upload.h"
-#include "price_list.h"
-#include "safe_file.h"
+#include "uInfo.h"
+#include "uPHPGen.h"
 
+#include "memory_tuning.h"
 #include <QApplication>
 #include <QCommandLineParser>
-#include "memory_tuning.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTranslator>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -48,10 +48,11 @@ void addOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(kDescription);
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("generate"),
-                      QStringLiteral("Erzeugt die Seite des Projekts ohne Fenster: html (HTML-Seite) "
-                                     "oder php (PHP-Skript)."),
-                      QStringLiteral("html|php")});
+    parser.addOption(
+        {QStringLiteral("generate"),
+         QStringLiteral("Erzeugt die Seite des Projekts ohne Fenster: html (HTML-Seite) "
+                        "oder php (PHP-Skript)."),
+         QStringLiteral("html|php")});
     parser.addOption({QStringLiteral("price-list"),
                       QStringLiteral("Schreibt die Preisliste des Projekts für den Formmailer "
                                      "(vq_preisliste.json) ohne Fenster.")});
@@ -59,9 +60,10 @@ void addOptions(QCommandLineParser &parser)
                       QStringLiteral("Fügt das Formular ohne Fenster in SEITE ein (an der Marke "
                                      "INPUTVQFORM) oder erneuert es dort."),
                       QStringLiteral("SEITE")});
-    parser.addOption({QStringLiteral("upload"),
-                      QStringLiteral("Lädt das Formular ohne Fenster mit den FTP-Einstellungen des "
-                                     "Projekts hoch (Upload-Dateiformat, Verzeichnis, Dateiname).")});
+    parser.addOption(
+        {QStringLiteral("upload"),
+         QStringLiteral("Lädt das Formular ohne Fenster mit den FTP-Einstellungen des "
+                        "Projekts hoch (Upload-Dateiformat, Verzeichnis, Dateiname).")});
     parser.addOption({QStringLiteral("output"),
                       QStringLiteral("Mit --generate: schreibt die Seite in DATEI (Kodierung nach "
                                      "Projekt) statt als UTF-8 auf die Standardausgabe; mit "
@@ -97,9 +99,10 @@ int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
     // form-mailer address gets the list's first entry. Without a list of the
     // user's own, the delivered one is read (nothing is written here).
     const QString userList = vq::appDataFile(QString::fromLatin1(vq::kFormMailerListFile));
-    project.FormMailerList = vq::readFormMailerList(
-        QFileInfo::exists(userList) ? userList
-                                    : vq::programFile(QString::fromLatin1(vq::kFormMailerListFile)));
+    project.FormMailerList =
+        vq::readFormMailerList(QFileInfo::exists(userList)
+                                   ? userList
+                                   : vq::programFile(QString::fromLatin1(vq::kFormMailerListFile)));
     const vq::TLoadResult result = project.LoadProject(args.first());
     if (!result.ok) {
         for (const QString &message : result.messages())
@@ -141,16 +144,18 @@ int exportInto(const QCommandLineParser &parser)
     const QString pagePath = parser.value(QStringLiteral("export-into"));
     QFile file(pagePath);
     if (!file.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("Die Seite \"%1\" kann nicht gelesen werden: %2").arg(pagePath, file.errorString()));
+        printError(QStringLiteral("Die Seite \"%1\" kann nicht gelesen werden: %2")
+                       .arg(pagePath, file.errorString()));
         return 1;
     }
     const QString page = vq::fromUtf8OrWindows1252(file.readAll());
     file.close();
     const bool refresh = vq::hasFormBlock(page);
     if (!refresh && !vq::hasInsertionMark(page)) {
-        printError(QStringLiteral("Die Seite \"%1\" enthält weder ein Formular noch die Marke INPUTVQFORM; "
-                                  "sie bleibt unverändert. Schreiben Sie INPUTVQFORM an die Stelle, an der "
-                                  "das Formular stehen soll.")
+        printError(QStringLiteral(
+                       "Die Seite \"%1\" enthält weder ein Formular noch die Marke INPUTVQFORM; "
+                       "sie bleibt unverändert. Schreiben Sie INPUTVQFORM an die Stelle, an der "
+                       "das Formular stehen soll.")
                        .arg(pagePath));
         return 1;
     }
@@ -161,11 +166,14 @@ int exportInto(const QCommandLineParser &parser)
         printError(error.message());
         return 1;
     }
-    const QString result = refresh ? vq::refreshBlocks(page, generated) : vq::insertBlocks(page, generated);
+    const QString result =
+        refresh ? vq::refreshBlocks(page, generated) : vq::insertBlocks(page, generated);
     QString error;
-    if (!vq::writeFileSafely(pagePath, vq::encodeText(result, project.ExtSettings.encoding), &error)) {
-        printError(QStringLiteral("Datei konnte nicht gespeichert werden, bitte prüfen Sie auf einen evtl. "
-                                  "Schreibschutz der Datei.\n")
+    if (!vq::writeFileSafely(pagePath, vq::encodeText(result, project.ExtSettings.encoding),
+                             &error)) {
+        printError(QStringLiteral(
+                       "Datei konnte nicht gespeichert werden, bitte prüfen Sie auf einen evtl. "
+                       "Schreibschutz der Datei.\n")
                    + error);
         return 1;
     }
@@ -228,7 +236,8 @@ int generate(const QCommandLineParser &parser)
 
     if (parser.isSet(QStringLiteral("output"))) {
         QString error;
-        const auto fileKind = kind == u"php" ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page;
+        const auto fileKind =
+            kind == u"php" ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page;
         if (!vq::writeGeneratedText(parser.value(QStringLiteral("output")), page,
                                     project.ExtSettings.encoding, &error, fileKind)) {
             printError(error);
@@ -276,7 +285,8 @@ int main(int argc, char *argv[])
                           + int(parser.isSet(QStringLiteral("export-into")))
                           + int(parser.isSet(QStringLiteral("upload")));
         if (modes > 1) {
-            printError(QStringLiteral("--generate, --price-list, --export-into und --upload gehen nur einzeln."));
+            printError(QStringLiteral(
+                "--generate, --price-list, --export-into und --upload gehen nur einzeln."));
             return 2;
         }
         if (parser.isSet(QStringLiteral("upload")))
@@ -308,8 +318,8 @@ int main(int argc, char *argv[])
     // Qt's own dialogs (colours, files, fonts) in German, where the
     // translations are installed.
     QTranslator qtGerman;
-    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtGerman);
 
     vq::ui::TfrmMain window(std::make_unique<vq::ui::TDialogEditorAccess>(),

@@ -1,8 +1,8 @@
 // HTML and PHP generation for projects of 250, 1000 and 4000 fields with a
 // quarter as many articles of three options each.
 #include "uGenHtml.h"
-#include "uPHPGen.h"
 #include "uOptionField.h"
+#include "uPHPGen.h"
 
 #include "memory_tuning.h"
 
@@ -71,8 +71,7 @@ TProjectDocument makeProject(int fields)
     return p;
 }
 
-template <typename Generator>
-void BM_Generate(benchmark::State &state)
+template <typename Generator> void BM_Generate(benchmark::State &state)
 {
     const TProjectDocument project = makeProject(int(state.range(0)));
     qsizetype size = 0;
@@ -85,8 +84,16 @@ void BM_Generate(benchmark::State &state)
     state.counters["page_chars"] = double(size);
 }
 
-BENCHMARK_TEMPLATE(BM_Generate, TGenHTML)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Generate, TGenPHP)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Generate, TGenHTML)
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Generate, TGenPHP)
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -45,9 +45,9 @@ QString activateMessage(const TFormField &field)
 // "<br><?php echo $err<Name>;?>" for a required field.
 QString errLine(const TFormField &field)
 {
-    return field.Pflicht ? QStringLiteral("<br><?php echo $err") + field.Name
-                               + QStringLiteral(";?>")
-                         : QString();
+    return field.Pflicht
+               ? QStringLiteral("<br><?php echo $err") + field.Name + QStringLiteral(";?>")
+               : QString();
 }
 
 // Single-line and password inputs; value is the HTML value text.
@@ -162,8 +162,8 @@ QString GenCode(const TFormField &field, bool bCSS)
                     + QStringLiteral(">");
         for (const QString &choice : splitChoiceList(f.Felder))
             s += QStringLiteral("<option>") + choice + QStringLiteral("</option>") + CRLF;
-        return s + QStringLiteral("</select> ") + f.BeschriftungNach
-               + QStringLiteral("</td></tr>") + CRLF;
+        return s + QStringLiteral("</select> ") + f.BeschriftungNach + QStringLiteral("</td></tr>")
+               + CRLF;
     }
     case FieldKind::CheckBox: {
         const auto &f = static_cast<const TCheckBoxField &>(field);
@@ -202,8 +202,9 @@ QString GenScript(const TFormField &field)
         QString condition;
         switch (f.PflichtFeldTyp) {
         case 1:
-            condition = QStringLiteral("if(!document.VQFORM.") + n
-                        + QStringLiteral(".value.match(/^[A-Z0-9._%-]+@[A-Z0-9.-]+\\.[A-Z]{2,6}$/i))  {");
+            condition =
+                QStringLiteral("if(!document.VQFORM.") + n
+                + QStringLiteral(".value.match(/^[A-Z0-9._%-]+@[A-Z0-9.-]+\\.[A-Z]{2,6}$/i))  {");
             break;
         case 2:
             condition = QStringLiteral("if((isNaN(str_replace(\",\",\".\",document.VQFORM.") + n
@@ -230,15 +231,15 @@ QString GenScript(const TFormField &field)
         const QString text = message(f, QStringLiteral("Bitte wählen Sie etwas im Feld ")
                                             + f.Beschriftung + QStringLiteral(" aus!"));
         return QStringLiteral("if (document.VQFORM.") + n + QStringLiteral(".selectedIndex < ")
-               + (dropDown ? QStringLiteral("1") : QStringLiteral("0")) + QStringLiteral(")")
-               + CRLF + QStringLiteral("{") + CRLF + QStringLiteral("alert(\"")
-               + escapeJsString(text) + QStringLiteral("\");") + CRLF
-               + QStringLiteral("document.VQFORM.") + n + QStringLiteral(".focus();") + CRLF
-               + QStringLiteral("return (false);") + CRLF + QStringLiteral("}") + CRLF;
+               + (dropDown ? QStringLiteral("1") : QStringLiteral("0")) + QStringLiteral(")") + CRLF
+               + QStringLiteral("{") + CRLF + QStringLiteral("alert(\"") + escapeJsString(text)
+               + QStringLiteral("\");") + CRLF + QStringLiteral("document.VQFORM.") + n
+               + QStringLiteral(".focus();") + CRLF + QStringLiteral("return (false);") + CRLF
+               + QStringLiteral("}") + CRLF;
     }
     case FieldKind::CheckBox: {
         const QString text = message(field, QStringLiteral("Die Checkbox ") + field.Beschriftung
-                                                 + QStringLiteral(" muss aktiviert werden."));
+                                                + QStringLiteral(" muss aktiviert werden."));
         return QStringLiteral("if(document.VQFORM.") + n + QStringLiteral(".checked == false)")
                + CRLF + QStringLiteral("    {") + CRLF + QStringLiteral("alert(\"")
                + escapeJsString(text) + QStringLiteral("\");") + CRLF
@@ -246,14 +247,13 @@ QString GenScript(const TFormField &field)
                + QStringLiteral("     return false;") + CRLF + QStringLiteral("    }") + CRLF;
     }
     case FieldKind::Radio: {
-        const QString text = message(field, QStringLiteral("Wählen sie eine der ")
-                                                 + field.Beschriftung
-                                                 + QStringLiteral("-Optionen aus."));
+        const QString text =
+            message(field, QStringLiteral("Wählen sie eine der ") + field.Beschriftung
+                               + QStringLiteral("-Optionen aus."));
         // A group of one button is no list and has no length: it counts by
         // its own "checked" (undefined, so false, for a list).
-        return QStringLiteral("var Option = false;") + CRLF
-               + QStringLiteral("if (document.VQFORM.") + n
-               + QStringLiteral(".checked) Option = true;") + CRLF
+        return QStringLiteral("var Option = false;") + CRLF + QStringLiteral("if (document.VQFORM.")
+               + n + QStringLiteral(".checked) Option = true;") + CRLF
                + QStringLiteral("for (i = 0;  i < document.VQFORM.") + n
                + QStringLiteral(".length;  i++)") + CRLF + QStringLiteral("  {") + CRLF
                + QStringLiteral("    if (document.VQFORM.") + n + QStringLiteral("[ i ].checked)")
@@ -277,18 +277,18 @@ QString GenScriptLength(const TFormField &field)
         return {};
     const QString &n = f.Name;
     const QString el = QStringLiteral("window.document.VQFORM.") + n;
-    QString s = QStringLiteral("<script type=\"text/javascript\">") + CRLF + QStringLiteral("<!--")
-                + CRLF + QStringLiteral("function zaehle_") + n + QStringLiteral("()") + CRLF
-                + QStringLiteral("{") + CRLF + QStringLiteral("\tif (") + el
-                + QStringLiteral(".value.length>") + f.maxLaenge + QStringLiteral(")") + CRLF
-                + QStringLiteral("\t{") + CRLF + QStringLiteral("\t\t") + el
-                + QStringLiteral(".value=formfeld;") + CRLF + QStringLiteral(" \t\treturn;") + CRLF
-                + QStringLiteral("\t}") + CRLF + QStringLiteral(" \telse") + CRLF
-                + QStringLiteral("\t{") + CRLF + QStringLiteral("\t\tformfeld = ") + el
-                + QStringLiteral(".value;") + CRLF;
+    QString s =
+        QStringLiteral("<script type=\"text/javascript\">") + CRLF + QStringLiteral("<!--") + CRLF
+        + QStringLiteral("function zaehle_") + n + QStringLiteral("()") + CRLF + QStringLiteral("{")
+        + CRLF + QStringLiteral("\tif (") + el + QStringLiteral(".value.length>") + f.maxLaenge
+        + QStringLiteral(")") + CRLF + QStringLiteral("\t{") + CRLF + QStringLiteral("\t\t") + el
+        + QStringLiteral(".value=formfeld;") + CRLF + QStringLiteral(" \t\treturn;") + CRLF
+        + QStringLiteral("\t}") + CRLF + QStringLiteral(" \telse") + CRLF + QStringLiteral("\t{")
+        + CRLF + QStringLiteral("\t\tformfeld = ") + el + QStringLiteral(".value;") + CRLF;
     if (f.zeichenAnzeige)
-        s += QStringLiteral(" \t\twindow.document.VQFORM.anzeige_") + n + QStringLiteral(".value = ")
-             + f.maxLaenge + QStringLiteral("-") + el + QStringLiteral(".value.length;") + CRLF;
+        s += QStringLiteral(" \t\twindow.document.VQFORM.anzeige_") + n
+             + QStringLiteral(".value = ") + f.maxLaenge + QStringLiteral("-") + el
+             + QStringLiteral(".value.length;") + CRLF;
     return s + QStringLiteral("\t}") + CRLF + QStringLiteral("}") + CRLF
            + QStringLiteral("//--></script>") + CRLF;
 }
@@ -373,7 +373,8 @@ QString GenFormVarPHP(const TFormField &field)
     const QString &n = field.Name;
     const QString post = postValue(n);
     const QString issetLine = QStringLiteral("if (isset(") + post + QStringLiteral("))");
-    auto choiceVars = [&](const QString &prefix, const QString &mark, const QString &indent) -> QString {
+    auto choiceVars = [&](const QString &prefix, const QString &mark,
+                          const QString &indent) -> QString {
         const QString felder = field.kind() == FieldKind::DropDown
                                    ? static_cast<const TDropDownField &>(field).Felder
                                    : static_cast<const TRadioField &>(field).Felder;
@@ -393,8 +394,8 @@ QString GenFormVarPHP(const TFormField &field)
     auto textVar = [&](const QString &vorgabe) -> QString {
         // The posted value is printed into the page: escaped for HTML.
         return issetLine + QStringLiteral(" $var") + n + QStringLiteral(" = ")
-               + phpHtmlEscaped(post) + QStringLiteral("; else $var") + n
-               + QStringLiteral(" = \"") + escapePhpString(vorgabe) + QStringLiteral("\";") + CRLF;
+               + phpHtmlEscaped(post) + QStringLiteral("; else $var") + n + QStringLiteral(" = \"")
+               + escapePhpString(vorgabe) + QStringLiteral("\";") + CRLF;
     };
     switch (field.kind()) {
     case FieldKind::Einz:
@@ -433,7 +434,9 @@ QString GenFormCheckPHP(const TFormField &field, const QString &colour)
         QString condition;
         switch (f.PflichtFeldTyp) {
         case 1:
-            condition = QStringLiteral("if (preg_match(\"|^[a-zA-Z0-9][a-zA-Z0-9._-]*@[a-zA-Z0-9._-]+\\.[a-zA-Z]{2,6}$|\",")
+            condition = QStringLiteral("if "
+                                       "(preg_match(\"|^[a-zA-Z0-9][a-zA-Z0-9._-]*@[a-zA-Z0-9._-]+"
+                                       "\\.[a-zA-Z]{2,6}$|\",")
                         + post + QStringLiteral(") == false)");
             break;
         case 2:
@@ -458,10 +461,10 @@ QString GenFormCheckPHP(const TFormField &field, const QString &colour)
         const bool dropDown = f.Groesse == u"0" || f.Groesse == u"1";
         const qsizetype hash = f.Felder.indexOf(QLatin1Char('#'));
         const QString first = hash < 0 ? QString() : f.Felder.left(hash);
-        const QString condition = dropDown ? QString(QStringLiteral("if (") + post + QStringLiteral(" == \"")
-                                                 + escapePhpString(first) + QStringLiteral("\")"))
-                                           : QString(QStringLiteral("if (!isset(") + post
-                                                 + QStringLiteral("))"));
+        const QString condition =
+            dropDown ? QString(QStringLiteral("if (") + post + QStringLiteral(" == \"")
+                               + escapePhpString(first) + QStringLiteral("\")"))
+                     : QString(QStringLiteral("if (!isset(") + post + QStringLiteral("))"));
         const QString text = message(f, QStringLiteral("Bitte wählen Sie etwas im Feld ")
                                             + f.Beschriftung + QStringLiteral(" aus!"));
         return condition + CRLF + QStringLiteral("\t{") + CRLF + QStringLiteral("\t\t")

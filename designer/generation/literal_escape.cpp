@@ -10,17 +10,34 @@ QString escapeJsString(const QString &text)
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         switch (c.unicode()) {
-        case u'\\': out += u"\\\\"; break;
-        case u'"': out += u"\\\""; break;
-        case u'\r': out += u"\\r"; break;
-        case u'\n': out += u"\\n"; break;
-        case u'\t': out += u"\\t"; break;
-        case 0x2028: out += u"\\u2028"; break;
-        case 0x2029: out += u"\\u2029"; break;
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'"':
+            out += u"\\\"";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\t':
+            out += u"\\t";
+            break;
+        case 0x2028:
+            out += u"\\u2028";
+            break;
+        case 0x2029:
+            out += u"\\u2029";
+            break;
         // "</script" would end the element, "<!--" change how it is parsed,
         // and "<?" open PHP code in the PHP script.
-        case u'<': out += u"\\x3C"; break;
-        default: out += c;
+        case u'<':
+            out += u"\\x3C";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -32,13 +49,26 @@ QString escapePhpString(const QString &text)
     out.reserve(text.size() + 8);
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'\\': out += u"\\\\"; break;
-        case u'"': out += u"\\\""; break;
-        case u'$': out += u"\\$"; break;
-        case u'\r': out += u"\\r"; break;
-        case u'\n': out += u"\\n"; break;
-        case u'\t': out += u"\\t"; break;
-        default: out += c;
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'"':
+            out += u"\\\"";
+            break;
+        case u'$':
+            out += u"\\$";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\t':
+            out += u"\\t";
+            break;
+        default:
+            out += c;
         }
     }
     return out;

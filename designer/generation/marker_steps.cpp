@@ -48,8 +48,7 @@ public:
         qsizetype copied = 0;
         qsizetype pos = 0;
         while ((pos = text.indexOf(kOpen, pos)) >= 0) {
-            const QStringView window = text.mid(pos + kOpen.size(),
-                                                m_maxLength - kOpen.size());
+            const QStringView window = text.mid(pos + kOpen.size(), m_maxLength - kOpen.size());
             const qsizetype close = window.indexOf(kClose);
             if (close >= 0) {
                 const qsizetype length = kOpen.size() + close + kClose.size();

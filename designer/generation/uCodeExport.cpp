@@ -96,9 +96,11 @@ QString TCodeExport::captchaRow(const QString &inputGap, const QString &imageSou
            + QStringLiteral("  <td class=\"my\" align=\"right\" valign=\"middle\"><p class=\"my\">")
            + setting("edtCaptchaText1") + QStringLiteral("</p></td>") + crlf
            + QStringLiteral("  <td class=\"my\" valign=\"middle\">") + crlf
-           + QStringLiteral(" <table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"00\">")
+           + QStringLiteral(
+               " <table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"00\">")
            + crlf + QStringLiteral("<tr valign=\"middle\">") + crlf
-           + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" maxlength=\"5\"")
+           + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" "
+                            "size=\"10\" maxlength=\"5\"")
            + inputGap + css + QStringLiteral("></td>") + crlf
            + QStringLiteral(" <td width=\"80%\">&nbsp;<img src=\"") + imageSource
            + QStringLiteral("\" border=\"1\" alt=\"captcha\"></td>") + crlf
@@ -107,7 +109,8 @@ QString TCodeExport::captchaRow(const QString &inputGap, const QString &imageSou
 
 TOrderTableSettings TCodeExport::orderSettings() const
 {
-    return {setting("edtWaehrung"), setting("edtMwstLabel"), m_project.ExtSettings.tax, vq::displayLocale()};
+    return {setting("edtWaehrung"), setting("edtMwstLabel"), m_project.ExtSettings.tax,
+            vq::displayLocale()};
 }
 
 QString TCodeExport::LoadTemplate(const QString &templateName) const
@@ -169,8 +172,9 @@ QString TCodeExport::GenCSS() const
     s += QStringLiteral("body { background-color:#") + colourText(setting("edtHGColor"))
          + QStringLiteral("; ");
     const QString picture = setting("edtBGPicture");
-    s += picture.isEmpty() ? QStringLiteral(" }")
-                           : QStringLiteral("background-image:url(") + picture + QStringLiteral("); }");
+    s += picture.isEmpty()
+             ? QStringLiteral(" }")
+             : QStringLiteral("background-image:url(") + picture + QStringLiteral("); }");
     s += CRLF;
     s += QStringLiteral("h1 { color:#") + colourText(setting("edtHeaderColor"))
          + QStringLiteral("; font-family:") + setting("cboFontHeader")
@@ -214,9 +218,7 @@ QString TCodeExport::FillTemplate(const QString &templateName)
     const TArtikelList &articles = m_project.ListArtikel;
     const TOrderTableSettings order = orderSettings();
     const bool crypt = flag("cbCryptAddr");
-    auto recipient = [&](const char *key) {
-        return crypt ? Scramble(setting(key)) : setting(key);
-    };
+    auto recipient = [&](const char *key) { return crypt ? Scramble(setting(key)) : setting(key); };
 
     TMarkerSteps steps;
     steps.add(QStringLiteral("<!-- CSS -->"), GenCSS());
@@ -233,9 +235,8 @@ QString TCodeExport::FillTemplate(const QString &templateName)
     steps.add(QStringLiteral("<!-- TITLE -->"), setting("edtTitel"));
     steps.add(QStringLiteral("<!--TARGET-->"), setting("cboTarget"));
     steps.add(QStringLiteral("<!-- DANKE -->"), setting("edtDanke"));
-    steps.add(QStringLiteral("<!-- IP -->"), m_project.ExtSettings.ip_informationen
-                                                 ? QStringLiteral("-1")
-                                                 : QStringLiteral("0"));
+    steps.add(QStringLiteral("<!-- IP -->"),
+              m_project.ExtSettings.ip_informationen ? QStringLiteral("-1") : QStringLiteral("0"));
     steps.add(QStringLiteral("<!-- ENCODING -->"), m_project.ExtSettings.encoding);
     steps.add(QStringLiteral("<!-- SUBJECT -->"), setting("edtBetreff"));
     steps.add(QStringLiteral("<!-- ANZAHLLABEL -->"), setting("edtAnzahl"));
@@ -243,7 +244,8 @@ QString TCodeExport::FillTemplate(const QString &templateName)
     steps.add(QStringLiteral("<!-- EINZELPREIS -->"), setting("edtEinzelpreis"));
     steps.add(QStringLiteral("<!-- GESAMTPREIS -->"), setting("edtGesamtpreis"));
     steps.add(QStringLiteral("<!-- GESAMT -->"), setting("edtGesamtLabel"));
-    steps.add(QStringLiteral("<!-- CRYPTMAIL -->"), crypt ? QStringLiteral("1") : QStringLiteral("0"));
+    steps.add(QStringLiteral("<!-- CRYPTMAIL -->"),
+              crypt ? QStringLiteral("1") : QStringLiteral("0"));
     steps.add(QStringLiteral("<!-- ADMIN -->"), recipient("edtEMail"));
     steps.add(QStringLiteral("<!-- ADMIN1 -->"), recipient("edtEMail1"));
     steps.add(QStringLiteral("<!-- ADMIN2 -->"), recipient("edtEMail2"));

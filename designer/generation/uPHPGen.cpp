@@ -16,9 +16,11 @@ QString TGenPHP::GenCode()
 
 QString TGenPHP::GenCaptcha()
 {
-    return captchaRow(QStringLiteral(" "),
-                      QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"];?>?action=captcha&PHPSESSID=<?php echo session_id();?>"),
-                      QStringLiteral("<?php echo $errCaptcha;?>") + CRLF + QStringLiteral("</td>") + CRLF);
+    return captchaRow(
+        QStringLiteral(" "),
+        QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"];?>?action=captcha&PHPSESSID=<?php echo "
+                       "session_id();?>"),
+        QStringLiteral("<?php echo $errCaptcha;?>") + CRLF + QStringLiteral("</td>") + CRLF);
 }
 
 QString TGenPHP::GenCaptchaCheck() const
@@ -74,7 +76,8 @@ QString TGenPHP::FillTemplate(const QString &templateName)
         steps.add(QStringLiteral("<!-- CAPTCHACHECK -->"), QString());
     }
     steps.add(QStringLiteral("<!-- FORMMAIL -->"),
-              QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"]?>?action=send&PHPSESSID=<?php echo session_id();?>"));
+              QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"]?>?action=send&PHPSESSID=<?php "
+                             "echo session_id();?>"));
     return steps.apply(page);
 }
 

@@ -57,11 +57,11 @@ enum class SettingType { Text, MultiLine, Colour, Size, Flag, Choice, Index };
 
 struct SettingDef
 {
-    int no;             // 1..80 (later ones 81..), the order in which settings are written
-    const char *key;    // element name and name of the editing control
+    int no;          // 1..80 (later ones 81..), the order in which settings are written
+    const char *key; // element name and name of the editing control
     SettingType type;
     ReadRule rule;
-    const char16_t *startValue; // value before the default project is read
+    const char16_t *startValue;   // value before the default project is read
     const char16_t *missingValue; // rule D: the text a missing element gives
 };
 

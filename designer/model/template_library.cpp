@@ -48,20 +48,20 @@ QStringList readTemplateCaptions(const QString &path, const QString &tag, QStrin
 TTemplateLists RefreshTemplateLists(const QString &fieldLibrary, const QString &articleLibrary)
 {
     TTemplateLists lists;
-    lists.fields = readTemplateCaptions(fieldLibrary, QString::fromLatin1(kFieldCaptionTag),
-                                        &lists.error);
+    lists.fields =
+        readTemplateCaptions(fieldLibrary, QString::fromLatin1(kFieldCaptionTag), &lists.error);
     // A field library that cannot be read stops the refresh before the articles.
     if (!lists.error.isEmpty())
         return lists;
-    lists.articles = readTemplateCaptions(articleLibrary, QString::fromLatin1(kArticleCaptionTag),
-                                          &lists.error);
+    lists.articles =
+        readTemplateCaptions(articleLibrary, QString::fromLatin1(kArticleCaptionTag), &lists.error);
     return lists;
 }
 
 namespace {
 
 // Reads template `index` of a library with `read` and appends it to `list`.
-template<typename List, typename Reader>
+template <typename List, typename Reader>
 bool insertTemplate(const QString &path, int index, List &list, Reader read, QString *error)
 {
     if (index < 0)

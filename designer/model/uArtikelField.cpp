@@ -97,7 +97,8 @@ std::unique_ptr<TArtikelField> LoadArtikelFromXML(const QDomElement &element)
     artikel->beschreibung.replace(QLatin1String("#br#"), QLatin1String("\r\n"));
 
     // Files of older versions mark fixed-price articles with "festpreis".
-    artikel->artikelTyp = optionalBool(element, QStringLiteral("festpreis")).value_or(false) ? 1 : 0;
+    artikel->artikelTyp =
+        optionalBool(element, QStringLiteral("festpreis")).value_or(false) ? 1 : 0;
     if (auto typ = optionalInt(element, QStringLiteral("artikelTyp")))
         artikel->artikelTyp = *typ;
 
@@ -114,8 +115,7 @@ std::unique_ptr<TArtikelField> LoadArtikelFromXML(const QDomElement &element)
         // The first option that does not read ends the option list; the
         // article itself still reads.
         try {
-            auto option =
-                createOptionOfType(requiredText(child, QStringLiteral("typ")));
+            auto option = createOptionOfType(requiredText(child, QStringLiteral("typ")));
             if (!option)
                 break;
             option->loadFromXMLNode(child);

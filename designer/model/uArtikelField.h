@@ -26,8 +26,8 @@ public:
     QString name;
     QString beschreibung; // may hold HTML and CR LF
     double preis = 0.0;
-    double mwst = 0.0;    // VAT rate in percent
-    int artikelTyp = 0;   // 0 quantity field, 1 fixed price, 2 check box
+    double mwst = 0.0;  // VAT rate in percent
+    int artikelTyp = 0; // 0 quantity field, 1 fixed price, 2 check box
     QString linklabel;
     QString link;
     TOptionList listOptionen;

@@ -49,7 +49,10 @@ public:
     OptionKind kind() const override { return OptionKind::Input; }
     QString typeWord() const override { return QStringLiteral("Input"); }
     QString kindCaption() const override { return QStringLiteral("Eingabefeld"); }
-    std::unique_ptr<TOptionField> clone() const override { return std::make_unique<TInputOption>(*this); }
+    std::unique_ptr<TOptionField> clone() const override
+    {
+        return std::make_unique<TInputOption>(*this);
+    }
 };
 
 class TSelectOption : public TOptionField
@@ -58,7 +61,10 @@ public:
     OptionKind kind() const override { return OptionKind::Select; }
     QString typeWord() const override { return QStringLiteral("Select"); }
     QString kindCaption() const override { return QStringLiteral("Auswahlfeld"); }
-    std::unique_ptr<TOptionField> clone() const override { return std::make_unique<TSelectOption>(*this); }
+    std::unique_ptr<TOptionField> clone() const override
+    {
+        return std::make_unique<TSelectOption>(*this);
+    }
 };
 
 class TSelectPriceOption : public TOptionField
@@ -71,7 +77,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Auswahl/Preis"); }
     void writeXml(XmlOut &out) const override;
     void loadFromXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TOptionField> clone() const override { return std::make_unique<TSelectPriceOption>(*this); }
+    std::unique_ptr<TOptionField> clone() const override
+    {
+        return std::make_unique<TSelectPriceOption>(*this);
+    }
     bool equals(const TOptionField &other) const override;
 };
 

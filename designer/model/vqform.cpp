@@ -41,8 +41,7 @@ int optInt(const QDomElement &e, const char *name)
     return optionalInt(e, QString::fromLatin1(name)).value_or(0);
 }
 
-template<typename T>
-const T &as(const TFormField &field)
+template <typename T> const T &as(const TFormField &field)
 {
     return static_cast<const T &>(field);
 }

@@ -63,7 +63,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Einzeiliges Textfeld"); }
     void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TFormField> clone() const override { return std::make_unique<TEinzField>(*this); }
+    std::unique_ptr<TFormField> clone() const override
+    {
+        return std::make_unique<TEinzField>(*this);
+    }
     bool equals(const TFormField &other) const override;
 };
 
@@ -83,7 +86,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Mehrzeiliges Textfeld"); }
     void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TFormField> clone() const override { return std::make_unique<TMehrzField>(*this); }
+    std::unique_ptr<TFormField> clone() const override
+    {
+        return std::make_unique<TMehrzField>(*this);
+    }
     bool equals(const TFormField &other) const override;
 };
 
@@ -100,7 +106,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Passwortfeld"); }
     void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TFormField> clone() const override { return std::make_unique<TPassField>(*this); }
+    std::unique_ptr<TFormField> clone() const override
+    {
+        return std::make_unique<TPassField>(*this);
+    }
     bool equals(const TFormField &other) const override;
 };
 
@@ -128,7 +137,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Liste / Dropdown"); }
     void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TFormField> clone() const override { return std::make_unique<TDropDownField>(*this); }
+    std::unique_ptr<TFormField> clone() const override
+    {
+        return std::make_unique<TDropDownField>(*this);
+    }
     bool equals(const TFormField &other) const override;
 };
 
@@ -142,7 +154,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Checkbox"); }
     void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TFormField> clone() const override { return std::make_unique<TCheckBoxField>(*this); }
+    std::unique_ptr<TFormField> clone() const override
+    {
+        return std::make_unique<TCheckBoxField>(*this);
+    }
     bool equals(const TFormField &other) const override;
 };
 
@@ -159,7 +174,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Radio Button(s)"); }
     void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TFormField> clone() const override { return std::make_unique<TRadioField>(*this); }
+    std::unique_ptr<TFormField> clone() const override
+    {
+        return std::make_unique<TRadioField>(*this);
+    }
     bool equals(const TFormField &other) const override;
 };
 
@@ -175,7 +193,10 @@ public:
     QString kindCaption() const override { return QStringLiteral("Datei-Upload Feld"); }
     void writeXml(XmlOut &out) const override;
     void GetXMLNode(const QDomElement &element) override;
-    std::unique_ptr<TFormField> clone() const override { return std::make_unique<TFileField>(*this); }
+    std::unique_ptr<TFormField> clone() const override
+    {
+        return std::make_unique<TFileField>(*this);
+    }
     bool equals(const TFormField &other) const override;
 };
 

@@ -123,14 +123,16 @@ void TFtpClient::quit()
 
 QByteArray TFtpClient::url(const QString &folder, const QString &file) const
 {
-    const QString host = m_settings.host.contains(u':') ? u'[' + m_settings.host + u']' : m_settings.host;
+    const QString host =
+        m_settings.host.contains(u':') ? u'[' + m_settings.host + u']' : m_settings.host;
     // "%2F" at the start makes libcurl change into the absolute folder.
     QByteArray path = "/%2F";
     for (const QString &part : folder.split(u'/', Qt::SkipEmptyParts))
         path += QUrl::toPercentEncoding(part) + '/';
     if (!file.isEmpty())
         path += QUrl::toPercentEncoding(file);
-    return "ftp://" + QUrl::toPercentEncoding(host, ":[]") + ':' + QByteArray::number(m_settings.port) + path;
+    return "ftp://" + QUrl::toPercentEncoding(host, ":[]") + ':'
+           + QByteArray::number(m_settings.port) + path;
 }
 
 bool TFtpClient::perform(const Request &request)
@@ -199,9 +201,10 @@ bool TFtpClient::perform(const Request &request)
                         client->m_lastPwd = line;
                 }
                 if (client->m_traffic)
-                    client->m_traffic(maskedTraffic((type == CURLINFO_HEADER_OUT ? QStringLiteral(">> ")
-                                                                                  : QStringLiteral("<< "))
-                                                    + line));
+                    client->m_traffic(
+                        maskedTraffic((type == CURLINFO_HEADER_OUT ? QStringLiteral(">> ")
+                                                                   : QStringLiteral("<< "))
+                                      + line));
             }
             return 0;
         });
@@ -252,7 +255,8 @@ bool TFtpClient::perform(const Request &request)
         m_failure = TFtpFailure::Other;
         break;
     }
-    const QString detail = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    const QString detail =
+        QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
     m_error = QStringLiteral("FTP-Fehler: %1").arg(detail);
     // After a failure the connection is not trusted any more.
     quit();

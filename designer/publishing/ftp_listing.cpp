@@ -62,8 +62,9 @@ std::optional<TFtpEntry> parseUnix(const QString &line, const QDate &today)
         QDate date(today.year(), month, day);
         if (!date.isValid() || date > today.addDays(1))
             date = QDate(today.year() - 1, month, day);
-        entry.modified = QDateTime(date, QTime(m.captured(5).toInt(), m.captured(6).toInt(),
-                                               m.captured(7).isEmpty() ? 0 : m.captured(7).toInt()));
+        entry.modified =
+            QDateTime(date, QTime(m.captured(5).toInt(), m.captured(6).toInt(),
+                                  m.captured(7).isEmpty() ? 0 : m.captured(7).toInt()));
     }
     if (!entry.modified.isValid())
         entry.modified = QDateTime();
@@ -74,8 +75,9 @@ std::optional<TFtpEntry> parseUnix(const QString &line, const QDate &today)
 // "01-12-2020  22:30   12345 file.txt" (month first).
 std::optional<TFtpEntry> parseDos(const QString &line)
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        "^(\\d{1,2})-(\\d{1,2})-(\\d{2}|\\d{4})\\s+(\\d{1,2}):(\\d{2})\\s*([AaPp][Mm])?\\s+(<DIR>|\\d+)\\s+(.+)$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\d{1,2})-(\\d{1,2})-(\\d{2}|\\d{4})\\s+(\\d{1,2}):(\\d{2})\\s*([AaPp]["
+                       "Mm])?\\s+(<DIR>|\\d+)\\s+(.+)$"));
     const QRegularExpressionMatch m = pattern.match(line);
     if (!m.hasMatch())
         return std::nullopt;
@@ -124,7 +126,8 @@ std::optional<TFtpEntry> parseEplf(const QString &line)
             bool ok = false;
             const qint64 seconds = fact.mid(1).toLongLong(&ok);
             if (ok)
-                entry.modified = QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toLocalTime();
+                entry.modified =
+                    QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toLocalTime();
         }
     }
     if (!listable)

@@ -24,12 +24,14 @@ QList<TFtpProfile> readFtpProfiles(const QString &path, QString *error)
     const QDomElement list = findChild(document.root(), QStringLiteral("profiles"));
     if (list.isNull()) {
         if (error)
-            *error = QStringLiteral("Die Datei \"%1\" enthält keine Profile (\"profiles\" fehlt).").arg(path);
+            *error = QStringLiteral("Die Datei \"%1\" enthält keine Profile (\"profiles\" fehlt).")
+                         .arg(path);
         return profiles;
     }
     for (const QDomElement &element : childElements(list)) {
         TFtpProfile profile;
-        const char *const names[] = {"profilename", "server", "port", "benutzername", "passwort", "passiv"};
+        const char *const names[] = {"profilename",  "server",   "port",
+                                     "benutzername", "passwort", "passiv"};
         QString texts[6];
         for (int i = 0; i < 6; ++i) {
             const QDomElement child = findChild(element, QString::fromLatin1(names[i]));
@@ -44,7 +46,9 @@ QList<TFtpProfile> readFtpProfiles(const QString &path, QString *error)
         const auto passiv = readXmlBool(texts[5]);
         if (!passiv) {
             if (error)
-                *error = QStringLiteral("Ein Profil in \"%1\" hat keinen gültigen Passivmodus: \"%2\".").arg(path, texts[5]);
+                *error =
+                    QStringLiteral("Ein Profil in \"%1\" hat keinen gültigen Passivmodus: \"%2\".")
+                        .arg(path, texts[5]);
             return profiles;
         }
         profile.profilname = texts[0];

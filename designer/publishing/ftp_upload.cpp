@@ -13,12 +13,13 @@ QString setting(const TProjectDocument &project, const char *key)
 
 // The reaction to a failed upload or test: a server's refusal as log lines,
 // anything else as a message.
-void reportFailure(const TFtpClient &client, bool upload, const std::function<void(const QString &)> &log,
-                   TUploadResult *result)
+void reportFailure(const TFtpClient &client, bool upload,
+                   const std::function<void(const QString &)> &log, TUploadResult *result)
 {
     switch (client.failure()) {
     case TFtpFailure::ServerRefused:
-        for (const char *line : {"", "Fehler bei FTP-Übertragung.", "", "Bitte überprüfen Sie Benutzername/Passwort"})
+        for (const char *line :
+             {"", "Fehler bei FTP-Übertragung.", "", "Bitte überprüfen Sie Benutzername/Passwort"})
             log(QString::fromUtf8(line));
         if (upload) {
             log(QStringLiteral("sowie das angegebene Verzeichnis auf dem"));
@@ -45,7 +46,8 @@ bool uploadsPhp(const TProjectDocument &project)
 
 QString uploadTempFileName(const TProjectDocument &project)
 {
-    return uploadsPhp(project) ? QStringLiteral("vqform_temp.php") : QStringLiteral("vqform_temp.htm");
+    return uploadsPhp(project) ? QStringLiteral("vqform_temp.php")
+                               : QStringLiteral("vqform_temp.htm");
 }
 
 bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings)
@@ -68,22 +70,26 @@ TUploadResult UploadFile(const TProjectDocument &project, const QString &localFi
     TFtpSettings settings;
     const bool portOk = ftpSettingsOf(project, &settings);
     if (settings.host.isEmpty()) {
-        result.message = QStringLiteral("Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an.");
+        result.message = QStringLiteral(
+            "Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an.");
         return result;
     }
     const QString fileName = setting(project, "edtDateiname").trimmed();
     if (fileName.isEmpty()) {
-        result.message = QStringLiteral("Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an.");
+        result.message = QStringLiteral(
+            "Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an.");
         return result;
     }
     if (!portOk) {
-        result.message = QStringLiteral("Fehler: FTP-Port muss eine Zahl sein. Standardport ist 21.");
+        result.message =
+            QStringLiteral("Fehler: FTP-Port muss eine Zahl sein. Standardport ist 21.");
         result.resetPort = true;
         return result;
     }
     QFile file(localFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.message = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2").arg(localFile, file.errorString());
+        result.message = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2")
+                             .arg(localFile, file.errorString());
         return result;
     }
     const QByteArray data = file.readAll();

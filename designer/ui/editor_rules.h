@@ -5,9 +5,9 @@
 #include "uPriceOption.h"
 #include "vqform.h"
 
+#include "regional_numbers.h"
 #include <QChar>
 #include <QColor>
-#include "regional_numbers.h"
 
 #include <QLocale>
 #include <QString>
@@ -45,7 +45,8 @@ struct InputProblem
 // The checks of the article dialog on OK: the price and the VAT rate must read
 // by the regional settings, the name must not be empty. All of them run.
 std::vector<InputProblem> checkArticleInput(const QString &preisText, const QString &mwstText,
-                                            const QString &name, const QLocale &locale = vq::displayLocale());
+                                            const QString &name,
+                                            const QLocale &locale = vq::displayLocale());
 
 // The checks of a price option value (add in the price option dialog, OK in
 // the value dialog): a name and a readable price. Both run.

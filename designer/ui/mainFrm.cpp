@@ -8,10 +8,10 @@
 #include "template_library.h"
 #include "text_file.h"
 #include "uErwEinstellungen.h"
-#include "uGenHtml.h"
-#include "uFtpProfiles.h"
-#include "uFormMailers.h"
 #include "uFTPBrowser.h"
+#include "uFormMailers.h"
+#include "uFtpProfiles.h"
+#include "uGenHtml.h"
 #include "uHtmlExportDlg.h"
 #include "uInfo.h"
 #include "uLog.h"
@@ -33,6 +33,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -42,7 +43,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QKeyEvent>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
@@ -69,10 +69,10 @@ struct TFieldKindEntry
     const char16_t *typeWord;
 };
 constexpr TFieldKindEntry kFieldKinds[] = {
-    {u"Einzeiliges Textfeld", u"TEinzField"}, {u"Password Textfeld", u"TPassField"},
+    {u"Einzeiliges Textfeld", u"TEinzField"},   {u"Password Textfeld", u"TPassField"},
     {u"Mehrzeiliges Textfeld", u"TMehrzField"}, {u"Liste/Dropdown Feld", u"TDropDownField"},
-    {u"CheckBox", u"TCheckBoxField"},          {u"Zwischentext", u"TZwField"},
-    {u"RadioButtons", u"TRadioField"},         {u"Datei-Upload Feld", u"TFileField"},
+    {u"CheckBox", u"TCheckBoxField"},           {u"Zwischentext", u"TZwField"},
+    {u"RadioButtons", u"TRadioField"},          {u"Datei-Upload Feld", u"TFileField"},
 };
 
 QString toDisplayLines(QString text)
@@ -167,8 +167,8 @@ void TfrmMain::buildMenus()
         return a;
     };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
-    action(file, QStringLiteral("Neu"), QStringLiteral("actNeu"), QKeySequence(Qt::CTRL | Qt::Key_N),
-           [this] { newProject(); });
+    action(file, QStringLiteral("Neu"), QStringLiteral("actNeu"),
+           QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newProject(); });
     action(file, QStringLiteral("Ö&ffnen"), QStringLiteral("actOeffnen"),
            QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openProject(); });
     action(file, QStringLiteral("&Speichern"), QStringLiteral("actSpeichern"),
@@ -178,8 +178,8 @@ void TfrmMain::buildMenus()
     file->addSeparator();
     action(file, QStringLiteral("Rechnungsmodul aufrufen"), QStringLiteral("actRechnungsmodul"), {},
            [this] {
-               m_dialogs->startProgram(QDir(m_programFolder).filePath(
-                   QStringLiteral("rechtool/vq_bestell_rechnung")));
+               m_dialogs->startProgram(
+                   QDir(m_programFolder).filePath(QStringLiteral("rechtool/vq_bestell_rechnung")));
            });
     file->addSeparator();
     action(file, QStringLiteral("Erweiterte Einstellungen"), QStringLiteral("actErwEinstellungen"),
@@ -200,8 +200,8 @@ void TfrmMain::buildMenus()
            [this] { exportCode(false); });
     action(exportMenu, QStringLiteral("PHP Export"), QStringLiteral("actPhpExport"), {},
            [this] { exportCode(true); });
-    action(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"), QStringLiteral("actExportBestehend"),
-           {}, [this] { exportIntoPage(); });
+    action(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"),
+           QStringLiteral("actExportBestehend"), {}, [this] { exportIntoPage(); });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Einstellungen"));
     action(settings, QStringLiteral("&Feld-Vorlagen verwalten"), QStringLiteral("actFeldVorlagen"),
@@ -211,8 +211,8 @@ void TfrmMain::buildMenus()
     settings->addSeparator();
     action(settings, QStringLiteral("FTP-Profile verwalten"), QStringLiteral("actFtpProfile"), {},
            [this] { pickFtpProfile(); });
-    action(settings, QStringLiteral("Formmailer-Links verwalten"), QStringLiteral("actFormmailerLinks"), {},
-           [this] { manageFormMailers(); });
+    action(settings, QStringLiteral("Formmailer-Links verwalten"),
+           QStringLiteral("actFormmailerLinks"), {}, [this] { manageFormMailers(); });
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     action(view, QStringLiteral("Vorschau Fenster"), QStringLiteral("actVorschauFenster"), {},
@@ -223,11 +223,12 @@ void TfrmMain::buildMenus()
     };
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     action(help, QStringLiteral("&Hilfe"), QStringLiteral("actHilfe"), {}, openHelp);
-    action(help, QStringLiteral("Auf neue Version prüfen"), QStringLiteral("actUpdate"), {}, [this] {
-        const QString updater = QDir(m_programFolder).filePath(QStringLiteral("updater"));
-        if (QFileInfo::exists(updater))
-            m_dialogs->startProgram(updater);
-    });
+    action(help, QStringLiteral("Auf neue Version prüfen"), QStringLiteral("actUpdate"), {},
+           [this] {
+               const QString updater = QDir(m_programFolder).filePath(QStringLiteral("updater"));
+               if (QFileInfo::exists(updater))
+                   m_dialogs->startProgram(updater);
+           });
     action(help, QStringLiteral("&Info"), QStringLiteral("actInfo"), {}, [this] {
         TfrmInfo info(this);
         m_dialogs->runModal(info);
@@ -237,20 +238,21 @@ void TfrmMain::buildMenus()
     tools->setObjectName(QStringLiteral("tbMain"));
     tools->setMovable(false);
     tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    auto tool = [this, tools](QStyle::StandardPixmap icon, const QString &text,
-                              const QString &name, auto slot) {
+    auto tool = [this, tools](QStyle::StandardPixmap icon, const QString &text, const QString &name,
+                              auto slot) {
         QAction *a = tools->addAction(style()->standardIcon(icon), text);
         a->setObjectName(name);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    tool(QStyle::SP_FileIcon, QStringLiteral("Neu"), QStringLiteral("tbNeu"), [this] { newProject(); });
+    tool(QStyle::SP_FileIcon, QStringLiteral("Neu"), QStringLiteral("tbNeu"),
+         [this] { newProject(); });
     tool(QStyle::SP_DialogOpenButton, QStringLiteral("Öffnen"), QStringLiteral("tbOeffnen"),
          [this] { openProject(); });
     tool(QStyle::SP_DialogSaveButton, QStringLiteral("Speichern"), QStringLiteral("tbSpeichern"),
          [this] { save(); });
-    tool(QStyle::SP_FileDialogDetailedView, QStringLiteral("PHP Export"), QStringLiteral("tbPhpExport"),
-         [this] { exportCode(true); });
+    tool(QStyle::SP_FileDialogDetailedView, QStringLiteral("PHP Export"),
+         QStringLiteral("tbPhpExport"), [this] { exportCode(true); });
     tool(QStyle::SP_FileDialogContentsView, QStringLiteral("HTML Export"),
          QStringLiteral("tbHtmlExport"), [this] { exportCode(false); });
     m_uploadAction = tool(QStyle::SP_ArrowUp, QStringLiteral("FTP-Upload"),
@@ -271,22 +273,21 @@ void TfrmMain::buildTabs()
 
     m_tabs->addTab(buildListTab(true), captions[0]);
     m_tabs->addTab(buildListTab(false), captions[1]);
-    m_tabs->addTab(buildSettingsTab(captions[2],
-                                    {{QStringLiteral("E-Mail Einstellungen"),
-                                      QStringLiteral("Rechnungsmodul")},
-                                     {QStringLiteral("Einstellungen HTML Seite"),
-                                      QStringLiteral("FormMailer Einstellungen")}}),
+    m_tabs->addTab(buildSettingsTab(captions[2], {{QStringLiteral("E-Mail Einstellungen"),
+                                                   QStringLiteral("Rechnungsmodul")},
+                                                  {QStringLiteral("Einstellungen HTML Seite"),
+                                                   QStringLiteral("FormMailer Einstellungen")}}),
                    captions[2]);
     m_tabs->addTab(buildSettingsTab(captions[3], {{QStringLiteral("Formular")},
                                                   {QStringLiteral("Bestelltabelle")}}),
                    captions[3]);
-    m_tabs->addTab(buildSettingsTab(captions[4],
-                                    {{QStringLiteral("Schriften"), QStringLiteral("Tabelle"),
-                                      QStringLiteral("Farben")},
-                                     {QStringLiteral("Einstellungen Button"),
-                                      QStringLiteral("Button Beschriftungen")},
-                                     {QStringLiteral("Einstellungen Formularfeld")}}),
-                   captions[4]);
+    m_tabs->addTab(
+        buildSettingsTab(
+            captions[4],
+            {{QStringLiteral("Schriften"), QStringLiteral("Tabelle"), QStringLiteral("Farben")},
+             {QStringLiteral("Einstellungen Button"), QStringLiteral("Button Beschriftungen")},
+             {QStringLiteral("Einstellungen Formularfeld")}}),
+        captions[4]);
     m_tabs->addTab(buildSettingsTab(captions[5], {{QStringLiteral("FTP-Einstellungen")},
                                                   {QStringLiteral("Spamschutz")}}),
                    captions[5]);
@@ -326,7 +327,8 @@ QWidget *TfrmMain::buildListTab(bool articles)
 {
     auto *page = new QWidget;
     auto *layout = new QHBoxLayout(page);
-    auto *group = new QGroupBox(articles ? QStringLiteral("Artikel") : QStringLiteral("Formularfelder"));
+    auto *group =
+        new QGroupBox(articles ? QStringLiteral("Artikel") : QStringLiteral("Formularfelder"));
     auto *groupLayout = new QVBoxLayout(group);
     QTreeWidget *list = articles ? createList(QStringLiteral("lvArtikel"), articleListColumns())
                                  : createList(QStringLiteral("lvFelder"), fieldListColumns());
@@ -341,8 +343,10 @@ QWidget *TfrmMain::buildListTab(bool articles)
     const QString suffix = articles ? QStringLiteral("Artikel") : QStringLiteral("Feld");
     auto *side = new QVBoxLayout;
     QPushButton *newButton = button(QStringLiteral("Neu"), QStringLiteral("btnNeu") + suffix);
-    QPushButton *editButton = button(QStringLiteral("Bearbeiten"), QStringLiteral("btnBearbeiten") + suffix);
-    QPushButton *deleteButton = button(QStringLiteral("Löschen"), QStringLiteral("btnLoeschen") + suffix);
+    QPushButton *editButton =
+        button(QStringLiteral("Bearbeiten"), QStringLiteral("btnBearbeiten") + suffix);
+    QPushButton *deleteButton =
+        button(QStringLiteral("Löschen"), QStringLiteral("btnLoeschen") + suffix);
     auto arrow = [&](Qt::ArrowType type, const QString &name, const QString &accessible) {
         auto *b = new QToolButton;
         b->setObjectName(name);
@@ -353,9 +357,10 @@ QWidget *TfrmMain::buildListTab(bool articles)
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         return b;
     };
-    QToolButton *up = arrow(Qt::UpArrow, QStringLiteral("btnHoch") + suffix, QStringLiteral("Nach oben"));
-    QToolButton *down = arrow(Qt::DownArrow, QStringLiteral("btnRunter") + suffix,
-                              QStringLiteral("Nach unten"));
+    QToolButton *up =
+        arrow(Qt::UpArrow, QStringLiteral("btnHoch") + suffix, QStringLiteral("Nach oben"));
+    QToolButton *down =
+        arrow(Qt::DownArrow, QStringLiteral("btnRunter") + suffix, QStringLiteral("Nach unten"));
     side->addWidget(newButton);
     side->addWidget(editButton);
     side->addWidget(deleteButton);
@@ -367,12 +372,13 @@ QWidget *TfrmMain::buildListTab(bool articles)
     auto *templates = new QGroupBox(QStringLiteral("Vorlagen"));
     auto *templatesLayout = new QVBoxLayout(templates);
     auto *combo = new QComboBox;
-    combo->setObjectName(articles ? QStringLiteral("cboVorlagenArtikel") : QStringLiteral("cboVorlagen"));
+    combo->setObjectName(articles ? QStringLiteral("cboVorlagenArtikel")
+                                  : QStringLiteral("cboVorlagen"));
     combo->setAccessibleName(QStringLiteral("Vorlagen"));
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(18);
-    QPushButton *insert = button(QStringLiteral("Einfügen"),
-                                 QStringLiteral("btnEinfuegenVorlage") + suffix);
+    QPushButton *insert =
+        button(QStringLiteral("Einfügen"), QStringLiteral("btnEinfuegenVorlage") + suffix);
     templatesLayout->addWidget(combo);
     templatesLayout->addWidget(insert);
     side->addWidget(templates);
@@ -401,9 +407,10 @@ QWidget *TfrmMain::buildListTab(bool articles)
         }
         // At the mouse; below the button when it was pressed from the keyboard.
         connect(newButton, &QPushButton::clicked, this, [this, newButton] {
-            const bool byMouse = newButton->rect().contains(newButton->mapFromGlobal(QCursor::pos()));
-            m_fieldKindMenu->popup(byMouse ? QCursor::pos()
-                                           : newButton->mapToGlobal(QPoint(0, newButton->height())));
+            const bool byMouse =
+                newButton->rect().contains(newButton->mapFromGlobal(QCursor::pos()));
+            m_fieldKindMenu->popup(
+                byMouse ? QCursor::pos() : newButton->mapToGlobal(QPoint(0, newButton->height())));
         });
         connect(editButton, &QPushButton::clicked, this, [this] { editField(); });
         connect(deleteButton, &QPushButton::clicked, this, [this] { deleteField(); });
@@ -448,13 +455,15 @@ void TfrmMain::showListMenu(bool articles, const QPoint &at)
         menu->addAction(QStringLiteral("&Bearbeiten"), this, [this] { editArticle(); });
         menu->addAction(QStringLiteral("&Löschen"), this, [this] { deleteArticle(); });
         menu->addSeparator();
-        menu->addAction(QStringLiteral("Artikel als Vorlage"), this, [this] { saveArticleAsTemplate(); });
+        menu->addAction(QStringLiteral("Artikel als Vorlage"), this,
+                        [this] { saveArticleAsTemplate(); });
     } else {
         menu->addAction(QStringLiteral("&Neu"), this, [this, at] { m_fieldKindMenu->popup(at); });
         menu->addAction(QStringLiteral("&Bearbeiten"), this, [this] { editField(); });
         menu->addAction(QStringLiteral("&Löschen"), this, [this] { deleteField(); });
         menu->addSeparator();
-        menu->addAction(QStringLiteral("Feld als Vorlage"), this, [this] { saveFieldAsTemplate(); });
+        menu->addAction(QStringLiteral("Feld als Vorlage"), this,
+                        [this] { saveFieldAsTemplate(); });
     }
     menu->popup(at);
 }
@@ -484,9 +493,11 @@ QWidget *TfrmMain::createControl(const TSettingControl &control)
             edit->setEchoMode(QLineEdit::Password);
         if (control.kind == ControlKind::ColourEdit) {
             edit->setMaxLength(6);
-            edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMM")));
+            edit->setMaximumWidth(
+                edit->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMM")));
             const QString key = control.key;
-            connect(edit, &QLineEdit::editingFinished, this, [this, key] { colourEditFinished(key); });
+            connect(edit, &QLineEdit::editingFinished, this,
+                    [this, key] { colourEditFinished(key); });
         }
         widget = edit;
         break;
@@ -555,26 +566,31 @@ void TfrmMain::addExtras(const QString &key, QHBoxLayout *row)
         return b;
     };
     if (key == u"edtFtpServer") {
-        QPushButton *b = extra(QStringLiteral("..."), QStringLiteral("btnFtpProfile"), [this] { pickFtpProfile(); });
+        QPushButton *b = extra(QStringLiteral("..."), QStringLiteral("btnFtpProfile"),
+                               [this] { pickFtpProfile(); });
         b->setToolTip(QStringLiteral("FTP-Profil wählen"));
         b->setAccessibleName(QStringLiteral("FTP-Profil wählen"));
     }
     if (key == u"edtFolder") {
-        QPushButton *b = extra(QStringLiteral("..."), QStringLiteral("btnFtpBrowser"), [this] { browseFtpFolder(); });
+        QPushButton *b = extra(QStringLiteral("..."), QStringLiteral("btnFtpBrowser"),
+                               [this] { browseFtpFolder(); });
         b->setToolTip(QStringLiteral("Verzeichnis auf dem Server wählen"));
         b->setAccessibleName(QStringLiteral("Verzeichnis auf dem Server wählen"));
     }
     if (key == u"edtDanke")
         extra(QStringLiteral("Link testen"), QStringLiteral("btnTestDanke"), [this] {
-            m_dialogs->openUrl(qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtDanke")))->text());
+            m_dialogs->openUrl(
+                qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtDanke")))->text());
         });
     if (key == u"cboFormMailer") {
         extra(QStringLiteral("Link testen"), QStringLiteral("btnTestFormMailer"), [this] {
-            const auto *combo = qobject_cast<QComboBox *>(m_controls.value(QStringLiteral("cboFormMailer")));
+            const auto *combo =
+                qobject_cast<QComboBox *>(m_controls.value(QStringLiteral("cboFormMailer")));
             m_dialogs->openUrl(combo->currentText() + QStringLiteral("?action=checkurl"));
         });
         extra(QStringLiteral("&Hilfe"), QStringLiteral("btnFormMailerHilfe"), [this] {
-            TfrmHelp help(QDir(m_programFolder).filePath(QStringLiteral("help/formmailer.htm")), this);
+            TfrmHelp help(QDir(m_programFolder).filePath(QStringLiteral("help/formmailer.htm")),
+                          this);
             m_dialogs->runModal(help);
         });
     }
@@ -628,7 +644,8 @@ QWidget *TfrmMain::buildSettingsTab(const QString &tab, const QList<QStringList>
         auto *rowWidget = new QWidget;
         auto *row = new QHBoxLayout(rowWidget);
         row->setContentsMargins(0, 0, 0, 0);
-        const bool compact = control.kind == ControlKind::SpinBox || control.key == u"chkPrintButton";
+        const bool compact =
+            control.kind == ControlKind::SpinBox || control.key == u"chkPrintButton";
         row->addWidget(widget, compact ? 0 : 1);
         if (control.kind == ControlKind::SpinBox && !findBesideOf(control.key))
             row->addStretch(1);
@@ -639,18 +656,18 @@ QWidget *TfrmMain::buildSettingsTab(const QString &tab, const QList<QStringList>
             form->addRow(rowWidget);
         } else {
             // The print check box has no caption of its own: its row is "Drucken:".
-            const QString label = control.key == u"chkPrintButton" ? QStringLiteral("Drucken:")
-                                                                    : control.label;
+            const QString label =
+                control.key == u"chkPrintButton" ? QStringLiteral("Drucken:") : control.label;
             auto *labelWidget = new QLabel(label);
             labelWidget->setBuddy(widget);
             form->addRow(labelWidget, rowWidget);
         }
     }
     if (QFormLayout *ftp = forms.value(QStringLiteral("FTP-Einstellungen"))) {
-        auto *description = new QLabel(
-            QStringLiteral("Beschreibung:\nIn diesem Dialog können Sie FTP-Einstellungen für den Upoad "
-                           "Ihrer Formulare festlegen. Mit Klick auf \"FTP-Upload\" wird das aktuelle "
-                           "Formular automatisch auf Ihren Webspace geladen."));
+        auto *description = new QLabel(QStringLiteral(
+            "Beschreibung:\nIn diesem Dialog können Sie FTP-Einstellungen für den Upoad "
+            "Ihrer Formulare festlegen. Mit Klick auf \"FTP-Upload\" wird das aktuelle "
+            "Formular automatisch auf Ihren Webspace geladen."));
         description->setObjectName(QStringLiteral("lblFtpBeschreibung"));
         description->setWordWrap(true);
         ftp->addRow(description);
@@ -694,7 +711,8 @@ QWidget *TfrmMain::buildMailtextTab()
     m_placeholders->lineEdit()->setAccessibleName(QStringLiteral("Platzhalter"));
     auto *placeholderLabel = new QLabel(QStringLiteral("Platzhalter"));
     placeholderLabel->setBuddy(m_placeholders);
-    QPushButton *insert = button(QStringLiteral("Einfügen"), QStringLiteral("btnPlatzhalterEinfuegen"));
+    QPushButton *insert =
+        button(QStringLiteral("Einfügen"), QStringLiteral("btnPlatzhalterEinfuegen"));
     connect(insert, &QPushButton::clicked, this, [this] { insertPlaceholder(); });
     placeholderRow->addWidget(placeholderLabel);
     placeholderRow->addWidget(m_placeholders);
@@ -732,7 +750,8 @@ void TfrmMain::projectToControls()
             break;
         case ControlKind::ChoiceCombo: {
             auto *combo = static_cast<QComboBox *>(widget);
-            combo->setCurrentIndex(combo->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive));
+            combo->setCurrentIndex(
+                combo->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive));
             break;
         }
         case ControlKind::IndexCombo:
@@ -761,11 +780,12 @@ void TfrmMain::controlsToProject()
             m_project.setSetting(control.key, static_cast<QLineEdit *>(widget)->text());
             break;
         case ControlKind::MultiLine:
-            m_project.setSetting(control.key,
-                                 toStoredLines(static_cast<QPlainTextEdit *>(widget)->toPlainText()));
+            m_project.setSetting(
+                control.key, toStoredLines(static_cast<QPlainTextEdit *>(widget)->toPlainText()));
             break;
         case ControlKind::SpinBox:
-            m_project.setSetting(control.key, QString::number(static_cast<QSpinBox *>(widget)->value()));
+            m_project.setSetting(control.key,
+                                 QString::number(static_cast<QSpinBox *>(widget)->value()));
             break;
         case ControlKind::CheckBox:
             m_project.setFlag(control.key, static_cast<QCheckBox *>(widget)->isChecked());
@@ -774,8 +794,9 @@ void TfrmMain::controlsToProject()
             m_project.setSetting(control.key, static_cast<QComboBox *>(widget)->currentText());
             break;
         case ControlKind::IndexCombo:
-            m_project.setSetting(control.key,
-                                 QString::number(std::max(0, static_cast<QComboBox *>(widget)->currentIndex())));
+            m_project.setSetting(
+                control.key,
+                QString::number(std::max(0, static_cast<QComboBox *>(widget)->currentIndex())));
             break;
         case ControlKind::EditableCombo:
             m_project.setSetting(control.key, static_cast<QComboBox *>(widget)->currentText());
@@ -869,7 +890,8 @@ void TfrmMain::insertPlaceholder()
     const QString text = placeholderText(m_placeholders->currentText());
     if (text.isEmpty())
         return;
-    qobject_cast<QPlainTextEdit *>(m_controls.value(QStringLiteral("memoMailtext")))->insertPlainText(text);
+    qobject_cast<QPlainTextEdit *>(m_controls.value(QStringLiteral("memoMailtext")))
+        ->insertPlainText(text);
 }
 
 // ---------------------------------------------------------------- start, files
@@ -899,7 +921,8 @@ void TfrmMain::startUp(const QString &projectPath)
 
 void TfrmMain::prepareFormMailerList()
 {
-    const auto *combo = qobject_cast<QComboBox *>(m_controls.value(QStringLiteral("cboFormMailer")));
+    const auto *combo =
+        qobject_cast<QComboBox *>(m_controls.value(QStringLiteral("cboFormMailer")));
     QStringList entries;
     for (int i = 0; i < combo->count(); ++i)
         entries.append(combo->itemText(i));
@@ -974,7 +997,8 @@ bool TfrmMain::askToSave(bool stopOnFailedSave)
 void TfrmMain::newProject()
 {
     if (m_dialogs->ask(this, QMessageBox::Information, QStringLiteral("Neu"),
-                       QStringLiteral("Neues Formular erstellen?"), QMessageBox::Yes | QMessageBox::No)
+                       QStringLiteral("Neues Formular erstellen?"),
+                       QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
     controlsToProject(); // settings the default project does not name keep their value
@@ -1020,7 +1044,8 @@ bool TfrmMain::save()
 {
     if (bSaved && !strSavePath.isEmpty())
         return saveTo(strSavePath);
-    const QString path = m_dialogs->saveFileName(this, QStringLiteral("formular.vqb"), projectFileFilter());
+    const QString path =
+        m_dialogs->saveFileName(this, QStringLiteral("formular.vqb"), projectFileFilter());
     if (path.isEmpty() || !saveTo(path))
         return false;
     setCurrentFile(path);
@@ -1029,7 +1054,8 @@ bool TfrmMain::save()
 
 bool TfrmMain::saveAs()
 {
-    const QString path = m_dialogs->saveFileName(this, QStringLiteral("formular.vqb"), projectFileFilter());
+    const QString path =
+        m_dialogs->saveFileName(this, QStringLiteral("formular.vqb"), projectFileFilter());
     if (path.isEmpty() || !saveTo(path))
         return false;
     setCurrentFile(path);
@@ -1064,7 +1090,8 @@ void TfrmMain::dropEvent(QDropEvent *event)
             paths.append(url.toLocalFile());
     event->acceptProposedAction();
     // The questions of each file must not run inside the drop itself.
-    QMetaObject::invokeMethod(this, [this, paths] { openDroppedFiles(paths); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, paths] { openDroppedFiles(paths); }, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------- lists
@@ -1239,7 +1266,8 @@ void TfrmMain::saveFieldAsTemplate()
     if (row < 0)
         return;
     QString error;
-    if (!vq::saveFieldAsTemplate(appData(kFieldLibraryFile), *m_project.ListField[size_t(row)], &error))
+    if (!vq::saveFieldAsTemplate(appData(kFieldLibraryFile), *m_project.ListField[size_t(row)],
+                                 &error))
         m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("Vorlagen"), error);
     RefreshTemplateLists();
 }
@@ -1250,8 +1278,8 @@ void TfrmMain::saveArticleAsTemplate()
     if (row < 0)
         return;
     QString error;
-    if (!vq::saveArticleAsTemplate(appData(kArticleLibraryFile), *m_project.ListArtikel[size_t(row)],
-                                   &error))
+    if (!vq::saveArticleAsTemplate(appData(kArticleLibraryFile),
+                                   *m_project.ListArtikel[size_t(row)], &error))
         m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("Vorlagen"), error);
     RefreshTemplateLists();
 }
@@ -1259,7 +1287,8 @@ void TfrmMain::saveArticleAsTemplate()
 void TfrmMain::manageTemplates(bool articles)
 {
     TfrmVorlagen manager(QString::fromLatin1(articles ? kArticleCaptionTag : kFieldCaptionTag),
-                         appData(articles ? kArticleLibraryFile : kFieldLibraryFile), *m_dialogs, this);
+                         appData(articles ? kArticleLibraryFile : kFieldLibraryFile), *m_dialogs,
+                         this);
     m_dialogs->runModal(manager);
     RefreshTemplateLists();
 }
@@ -1361,15 +1390,15 @@ void TfrmMain::exportCode(bool php)
     QString error;
     if (!writeGeneratedText(path, *page, m_project.ExtSettings.encoding, &error,
                             php ? GeneratedKind::PhpScript : GeneratedKind::Page))
-        m_dialogs->tell(this, QMessageBox::Critical, php ? QStringLiteral("PHP Export")
-                                                         : QStringLiteral("HTML Export"),
-                        error);
+        m_dialogs->tell(this, QMessageBox::Critical,
+                        php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"), error);
 }
 
 void TfrmMain::showPreviewWindow()
 {
     if (!m_previewWindow)
-        m_previewWindow = new TfrmPreview([this] { return previewPage(); }, appData("temp.htm"), this);
+        m_previewWindow =
+            new TfrmPreview([this] { return previewPage(); }, appData("temp.htm"), this);
     m_previewWindow->showAndStart();
 }
 
@@ -1407,7 +1436,9 @@ void TfrmMain::exportIntoPage()
 
 void TfrmMain::browseFtpFolder()
 {
-    auto edit = [this](const char *key) { return qobject_cast<QLineEdit *>(m_controls.value(QString::fromLatin1(key))); };
+    auto edit = [this](const char *key) {
+        return qobject_cast<QLineEdit *>(m_controls.value(QString::fromLatin1(key)));
+    };
     bool ok = false;
     const int port = edit("edtPort")->text().trimmed().toInt(&ok);
     if (!ok || port < 1 || port > 65535) {
@@ -1421,8 +1452,10 @@ void TfrmMain::browseFtpFolder()
     browser.ServerPort = port;
     browser.Username = edit("edtUsername")->text();
     browser.Password = edit("edtPasswort")->text();
-    browser.Passiv = qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->isChecked();
-    browser.Tls = qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))->isChecked();
+    browser.Passiv =
+        qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->isChecked();
+    browser.Tls =
+        qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))->isChecked();
     if (m_dialogs->runModal(browser) == QDialog::Accepted)
         edit("edtFolder")->setText(browser.SelectedPath);
 }
@@ -1436,13 +1469,17 @@ void TfrmMain::pickFtpProfile()
     const std::optional<TFtpProfile> profile = profiles.selectedProfile();
     if (!profile)
         return;
-    auto edit = [this](const char *key) { return qobject_cast<QLineEdit *>(m_controls.value(QString::fromLatin1(key))); };
+    auto edit = [this](const char *key) {
+        return qobject_cast<QLineEdit *>(m_controls.value(QString::fromLatin1(key)));
+    };
     edit("edtFtpServer")->setText(profile->server);
     edit("edtPort")->setText(profile->port);
     edit("edtUsername")->setText(profile->benutzername);
     edit("edtPasswort")->setText(profile->passwort);
-    qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->setChecked(profile->passiv);
-    qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))->setChecked(profile->ftps);
+    qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))
+        ->setChecked(profile->passiv);
+    qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))
+        ->setChecked(profile->ftps);
 }
 
 bool TfrmMain::ftpUpload()
@@ -1473,9 +1510,10 @@ bool TfrmMain::ftpUploadFile(const QString &tempFile)
     auto result = std::make_shared<TUploadResult>();
     setFtpBusy(true);
     auto firstLine = std::make_shared<bool>(true);
-    TFtpJob *job = TFtpJob::start(this, [project = m_project, tempFile, result](const TFtpJob::Log &log) {
-        *result = UploadFile(project, tempFile, log);
-    });
+    TFtpJob *job =
+        TFtpJob::start(this, [project = m_project, tempFile, result](const TFtpJob::Log &log) {
+            *result = UploadFile(project, tempFile, log);
+        });
     connect(job, &TFtpJob::line, this, [this, firstLine](const QString &line) {
         // The checks of the settings log nothing; the log starts afresh with
         // the first line of a connection attempt.
@@ -1488,9 +1526,11 @@ bool TfrmMain::ftpUploadFile(const QString &tempFile)
     connect(job, &TFtpJob::done, this, [this, result] {
         setFtpBusy(false);
         if (result->resetPort)
-            qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtPort")))->setText(QStringLiteral("21"));
+            qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtPort")))
+                ->setText(QStringLiteral("21"));
         if (!result->message.isEmpty())
-            m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("FTP-Upload"), result->message);
+            m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("FTP-Upload"),
+                            result->message);
         Q_EMIT ftpFinished(result->ok);
     });
     return true;

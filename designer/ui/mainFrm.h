@@ -163,8 +163,8 @@ private:
     std::unique_ptr<TUserDialogs> m_dialogs;
 
     QTabWidget *m_tabs = nullptr;
-    QHash<QString, QWidget *> m_controls;      // setting key -> control
-    QHash<QString, QWidget *> m_rows;          // setting key -> field widget of its form row
+    QHash<QString, QWidget *> m_controls;          // setting key -> control
+    QHash<QString, QWidget *> m_rows;              // setting key -> field widget of its form row
     QHash<QString, QPushButton *> m_colourButtons; // edit key -> its colour button
     QTreeWidget *m_fieldList = nullptr;
     QTreeWidget *m_articleList = nullptr;

@@ -54,7 +54,8 @@ TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserDi
     m_encoding->setObjectName(QStringLiteral("cboEncoding"));
     m_encoding->addItems({QStringLiteral("windows-1252"), QStringLiteral("utf-8")});
     form->addRow(QStringLiteral("Formularkodierung:"), m_encoding);
-    m_ipInfo = new QCheckBox(QStringLiteral("IP-Adresse und weitere Informationen in E-Mail einfügen"));
+    m_ipInfo =
+        new QCheckBox(QStringLiteral("IP-Adresse und weitere Informationen in E-Mail einfügen"));
     m_ipInfo->setObjectName(QStringLiteral("chkIPInformationen"));
     form->addRow(m_ipInfo);
     m_tax = new QComboBox;
@@ -78,19 +79,20 @@ TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserDi
     auto *errorPageLayout = new QVBoxLayout(errorPage);
     auto *pagesGroup = new QGroupBox(QStringLiteral("Fehlerseiten"));
     auto *pages = new QFormLayout(pagesGroup);
-    m_ipErrorPage = addressRow(pages, QStringLiteral("IP-Sperre:"), QStringLiteral("edtIPErrorPage"),
-                               settings.ErrorPages.IPErrorPage);
-    m_fileErrorPage = addressRow(pages, QStringLiteral("Datei-Upload:"),
-                                 QStringLiteral("edtFileErrorPage"), settings.ErrorPages.FileErrorPage);
-    m_captchaErrorPage = addressRow(pages, QStringLiteral("Captcha-Spam-Schutz:"),
-                                    QStringLiteral("edtCaptchaErrorPage"),
-                                    settings.ErrorPages.CaptchaErrorPage);
-    pages->addRow(noteLabel(QStringLiteral(
-        "Bleiben die Felder leer, werden die Standard-Fehlerseiten verwendet.\n"
-        "Geben Sie jede Fehlerseite als vollständige Adresse ein (z. B. "
-        "https://www.ihre-domain.de/fehler.htm).\n"
-        "Die Fehlerseiten werden von HTML-Formularen nur verwendet,\n"
-        "wenn die Prüfung mit JavaScript fehlschlägt.")));
+    m_ipErrorPage = addressRow(pages, QStringLiteral("IP-Sperre:"),
+                               QStringLiteral("edtIPErrorPage"), settings.ErrorPages.IPErrorPage);
+    m_fileErrorPage =
+        addressRow(pages, QStringLiteral("Datei-Upload:"), QStringLiteral("edtFileErrorPage"),
+                   settings.ErrorPages.FileErrorPage);
+    m_captchaErrorPage =
+        addressRow(pages, QStringLiteral("Captcha-Spam-Schutz:"),
+                   QStringLiteral("edtCaptchaErrorPage"), settings.ErrorPages.CaptchaErrorPage);
+    pages->addRow(noteLabel(
+        QStringLiteral("Bleiben die Felder leer, werden die Standard-Fehlerseiten verwendet.\n"
+                       "Geben Sie jede Fehlerseite als vollständige Adresse ein (z. B. "
+                       "https://www.ihre-domain.de/fehler.htm).\n"
+                       "Die Fehlerseiten werden von HTML-Formularen nur verwendet,\n"
+                       "wenn die Prüfung mit JavaScript fehlschlägt.")));
     errorPageLayout->addWidget(pagesGroup);
     auto *messagesGroup = new QGroupBox(QStringLiteral("Fehlermeldungen PHP-Formular"));
     auto *messages = new QFormLayout(messagesGroup);
@@ -105,7 +107,8 @@ TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserDi
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnAbbrechen"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -75,7 +75,8 @@ TfrmHelp::TfrmHelp(const QString &pagePath, QWidget *parent)
     view->setObjectName(QStringLiteral("wbHelp"));
     view->load(QUrl::fromLocalFile(pagePath));
     auto *buttons = new QDialogButtonBox;
-    QPushButton *close = buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);
+    QPushButton *close =
+        buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("btnSchliessen"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);

@@ -29,7 +29,8 @@ TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUser
     m_author = edit(QStringLiteral("edtAuthor"), settings.author);
     m_company = edit(QStringLiteral("edtCompany"), settings.company);
     m_url = edit(QStringLiteral("edtUrl"), settings.url);
-    m_comment = new QPlainTextEdit(QString(settings.comment).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_comment = new QPlainTextEdit(
+        QString(settings.comment).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     m_comment->setObjectName(QStringLiteral("memoComment"));
     m_comment->setTabChangesFocus(true);
 
@@ -39,7 +40,8 @@ TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUser
     form->addRow(QStringLiteral("Firma:"), m_company);
     auto *test = new QPushButton(QStringLiteral("Link testen"));
     test->setObjectName(QStringLiteral("btnTestUrl"));
-    connect(test, &QPushButton::clicked, this, [this, &dialogs] { dialogs.openUrl(m_url->text()); });
+    connect(test, &QPushButton::clicked, this,
+            [this, &dialogs] { dialogs.openUrl(m_url->text()); });
     auto *urlRow = new QHBoxLayout;
     urlRow->addWidget(m_url, 1);
     urlRow->addWidget(test);
@@ -53,7 +55,8 @@ TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUser
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnAbbrechen"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

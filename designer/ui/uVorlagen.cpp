@@ -11,8 +11,8 @@
 
 namespace vq::ui {
 
-TfrmVorlagen::TfrmVorlagen(const QString &xmlTag, const QString &libraryPath,
-                           TUserDialogs &dialogs, QWidget *parent)
+TfrmVorlagen::TfrmVorlagen(const QString &xmlTag, const QString &libraryPath, TUserDialogs &dialogs,
+                           QWidget *parent)
     : QDialog(parent)
     , m_path(libraryPath)
     , m_dialogs(dialogs)
@@ -55,8 +55,7 @@ void TfrmVorlagen::deleteSelected()
     if (row < 0 || !m_list->currentItem()->isSelected())
         return;
     if (m_dialogs.ask(this, QMessageBox::Question, QStringLiteral("Eintrag löschen"),
-                      QStringLiteral("Diesen Eintrag löschen?"),
-                      QMessageBox::Yes | QMessageBox::No)
+                      QStringLiteral("Diesen Eintrag löschen?"), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
     QString error;

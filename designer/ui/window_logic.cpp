@@ -11,15 +11,15 @@ namespace {
 QStringList fontSuggestions()
 {
     return {QStringLiteral("Arial,Helvetica,Geneva"), QStringLiteral("Verdana,Arial,Geneva"),
-            QStringLiteral("Comic Sans MS,Sans Serif,Geneva"), QStringLiteral("Times New Roman,Serif"),
-            QStringLiteral("Trebuchet MS,Verdana,Geneva")};
+            QStringLiteral("Comic Sans MS,Sans Serif,Geneva"),
+            QStringLiteral("Times New Roman,Serif"), QStringLiteral("Trebuchet MS,Verdana,Geneva")};
 }
 
 QStringList borderSuggestions()
 {
     return {QStringLiteral("dotted"), QStringLiteral("dashed"), QStringLiteral("solid"),
             QStringLiteral("groove"), QStringLiteral("double"), QStringLiteral("rigde"),
-            QStringLiteral("inset"), QStringLiteral("outset")};
+            QStringLiteral("inset"),  QStringLiteral("outset")};
 }
 
 QStringList unitSuggestions()
@@ -54,7 +54,11 @@ std::vector<TSettingControl> buildSettingControls()
 
     auto s = [](const char *key, K kind, const char *label, const QString &tab,
                 const QString &group, QStringList entries = {}, const char *beside = nullptr) {
-        return TSettingControl{QString::fromLatin1(key), kind, QString::fromUtf8(label), tab, group,
+        return TSettingControl{QString::fromLatin1(key),
+                               kind,
+                               QString::fromUtf8(label),
+                               tab,
+                               group,
                                std::move(entries),
                                beside ? QString::fromLatin1(beside) : QString()};
     };
@@ -125,7 +129,8 @@ std::vector<TSettingControl> buildSettingControls()
         s("edtStaerkeFormField", K::SpinBox, "Stärke:", design, fieldGroup),
         s("cboRahmenFormField", K::EditableCombo, "Einheit Stärke", design, fieldGroup,
           unitSuggestions(), "edtStaerkeFormField"),
-        s("cboFontFormField", K::EditableCombo, "Schriftart:", design, fieldGroup, fontSuggestions()),
+        s("cboFontFormField", K::EditableCombo, "Schriftart:", design, fieldGroup,
+          fontSuggestions()),
         s("edtSizeFormField", K::SpinBox, "Grösse:", design, fieldGroup),
         s("cboSchriftFormEinheit", K::EditableCombo, "Einheit Grösse", design, fieldGroup,
           unitSuggestions(), "edtSizeFormField"),
@@ -165,11 +170,11 @@ const TSettingControl *findSettingControl(const QString &key)
 
 QStringList tabCaptions()
 {
-    return {QStringLiteral("Artikel"),        QStringLiteral("Felder"),
-            QStringLiteral("Einstellungen"),  QStringLiteral("Beschriftungen"),
-            QStringLiteral("Design / CSS"),   QStringLiteral("FTP + Spamschutz"),
-            QStringLiteral("Mailtext"),       QStringLiteral("HTML-Code"),
-            QStringLiteral("PHP-Code"),       QStringLiteral("Vorschau")};
+    return {QStringLiteral("Artikel"),       QStringLiteral("Felder"),
+            QStringLiteral("Einstellungen"), QStringLiteral("Beschriftungen"),
+            QStringLiteral("Design / CSS"),  QStringLiteral("FTP + Spamschutz"),
+            QStringLiteral("Mailtext"),      QStringLiteral("HTML-Code"),
+            QStringLiteral("PHP-Code"),      QStringLiteral("Vorschau")};
 }
 
 std::optional<QColor> colourFromText(const QString &text)
@@ -215,9 +220,9 @@ QStringList buttonDesignKeys()
 
 QStringList fieldDesignKeys()
 {
-    return {QStringLiteral("edtHGFormField"),      QStringLiteral("edtColorFormField"),
-            QStringLiteral("edtRahmenFormField"),  QStringLiteral("edtStaerkeFormField"),
-            QStringLiteral("cboFontFormField"),    QStringLiteral("edtSizeFormField")};
+    return {QStringLiteral("edtHGFormField"),     QStringLiteral("edtColorFormField"),
+            QStringLiteral("edtRahmenFormField"), QStringLiteral("edtStaerkeFormField"),
+            QStringLiteral("cboFontFormField"),   QStringLiteral("edtSizeFormField")};
 }
 
 QStringList fieldListColumns()
@@ -279,8 +284,8 @@ QString pageWithoutFormId(const QString &page, const QString &formId)
     if (formId.isEmpty())
         return page;
     // Only whole numbers equal to the id: "12" must not blank the "12" in "120".
-    const QRegularExpression id(QStringLiteral("(?<![0-9])%1(?![0-9])")
-                                    .arg(QRegularExpression::escape(formId)));
+    const QRegularExpression id(
+        QStringLiteral("(?<![0-9])%1(?![0-9])").arg(QRegularExpression::escape(formId)));
     QString result = page;
     result.replace(id, QString());
     return result;

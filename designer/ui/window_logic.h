@@ -7,8 +7,8 @@
 
 #include "project_document.h"
 
-#include <QColor>
 #include "regional_numbers.h"
+#include <QColor>
 
 #include <QLocale>
 #include <QString>
@@ -89,8 +89,7 @@ bool hasUploadField(const TFieldList &fields);
 
 // Moves entry `row` by `delta` (-1 up, +1 down). Returns the entry's new row,
 // or -1 when nothing moved (no selection, first row up, last row down).
-template <typename List>
-int moveEntry(List &list, int row, int delta)
+template <typename List> int moveEntry(List &list, int row, int delta)
 {
     const int target = row + delta;
     if (row < 0 || row >= int(list.size()) || target < 0 || target >= int(list.size()))

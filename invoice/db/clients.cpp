@@ -48,7 +48,8 @@ bool TCurrentClient::accept(int mandantId, QString *message)
         return refuse(QStringLiteral("Mandant %1 nicht gefunden.").arg(mandantId));
     }
     const QString target = clientTemplatePath(mandantId);
-    const QString source = QDir(m_programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate));
+    const QString source =
+        QDir(m_programFolder).filePath(QString::fromUtf16(kDefaultInvoiceTemplate));
     // Without the default no copy is made; printing then reports the missing template.
     if (!QFileInfo::exists(target) && QFileInfo::exists(source))
         QFile::copy(source, target);

@@ -212,10 +212,11 @@ public:
 
     // Messages of a client's mailbox the import has seen before.
     std::optional<QList<KnownMessage>> knownMessages(int mandantId, const QString &mailbox);
-    bool rememberMessages(int mandantId, const QString &mailbox, const QList<KnownMessage> &messages);
+    bool rememberMessages(int mandantId, const QString &mailbox,
+                          const QList<KnownMessage> &messages);
     // Forgets every message of the mailbox whose id is not in keep.
-    bool forgetMessagesExcept(int mandantId, const QString &mailbox, const QList<KnownMessage> &known,
-                              const QStringList &keep);
+    bool forgetMessagesExcept(int mandantId, const QString &mailbox,
+                              const QList<KnownMessage> &known, const QStringList &keep);
 
     // Timestamps are stored as their clock reading, without a time zone. In
     // memory a clock reading is a QDateTime in UTC, which has no gaps.

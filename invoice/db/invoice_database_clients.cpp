@@ -52,16 +52,17 @@ QVariantList clientValues(const TMandant &c)
     return {c.firma, c.name, c.vorname, c.strasse, c.plz, c.ort, c.land, c.pop3, c.username,
             c.password, c.port, c.email, c.rechnungsfuss, c.waehrung, c.verschluesselung,
             // Never NULL: no secret is the empty text.
-            c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis, notNull(c.ustIdNr),
-            notNull(c.steuernummer), notNull(c.iban), notNull(c.bic), notNull(c.bank), notNull(c.telefon),
-            nullable(c.zahlungsziel)};
+            c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis,
+            notNull(c.ustIdNr), notNull(c.steuernummer), notNull(c.iban), notNull(c.bic),
+            notNull(c.bank), notNull(c.telefon), nullable(c.zahlungsziel)};
 }
 
 const QString kClientColumns = QStringLiteral(
     "Mandant_Firma, Mandant_Name, Mandant_Vorname, Mandant_Strasse, Mandant_PLZ, Mandant_Ort, "
     "Mandant_Land, Mandant_POP3, Mandant_Username, Mandant_Password, Mandant_Port, Mandant_EMail, "
     "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis, "
-    "Mandant_UStIdNr, Mandant_Steuernummer, Mandant_IBAN, Mandant_BIC, Mandant_Bank, Mandant_Telefon, "
+    "Mandant_UStIdNr, Mandant_Steuernummer, Mandant_IBAN, Mandant_BIC, Mandant_Bank, "
+    "Mandant_Telefon, "
     "Mandant_Zahlungsziel");
 
 } // namespace
@@ -114,12 +115,16 @@ bool TInvoiceDatabase::updateClient(const TMandant &client)
     // Order mails refused for their signature are read again once the
     // client's order secret has changed: they may be valid under the new one.
     const bool ok =
-        exec(QStringLiteral("DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Abgelehnt = %1 "
-                            "AND EXISTS (SELECT 1 FROM Mandant WHERE Mandant_ID = ? "
-                            "AND COALESCE(Mandant_Bestellgeheimnis, '') <> ?)")
+        exec(QStringLiteral(
+                 "DELETE FROM Nachricht WHERE Nachricht_MandantID = ? AND Nachricht_Abgelehnt = %1 "
+                 "AND EXISTS (SELECT 1 FROM Mandant WHERE Mandant_ID = ? "
+                 "AND COALESCE(Mandant_Bestellgeheimnis, '') <> ?)")
                  .arg(int(KnownMessage::NotSigned)),
-             {client.id, client.id, client.bestellgeheimnis.isNull() ? QStringLiteral("") : client.bestellgeheimnis})
-        && exec(QStringLiteral("UPDATE Mandant SET %1 WHERE Mandant_ID = ?").arg(assignments(kClientColumns)), values);
+             {client.id, client.id,
+              client.bestellgeheimnis.isNull() ? QStringLiteral("") : client.bestellgeheimnis})
+        && exec(QStringLiteral("UPDATE Mandant SET %1 WHERE Mandant_ID = ?")
+                    .arg(assignments(kClientColumns)),
+                values);
     return ok ? commit() : rollbackKeepingError();
 }
 
@@ -148,7 +153,8 @@ std::optional<QList<StatusRow>> TInvoiceDatabase::states()
 
 std::optional<int> TInvoiceDatabase::insertState(const QString &name)
 {
-    return insertReturningKey(QStringLiteral("INSERT INTO Status (Status) VALUES (?) RETURNING ID"), {name});
+    return insertReturningKey(QStringLiteral("INSERT INTO Status (Status) VALUES (?) RETURNING ID"),
+                              {name});
 }
 
 bool TInvoiceDatabase::renameState(int id, const QString &name)
@@ -171,7 +177,8 @@ bool TInvoiceDatabase::deleteState(int id, QString *message)
     q.addBindValue(id);
     const bool used = q.exec() && q.next() && q.value(0).toInt() > 0;
     if (message)
-        *message = used ? QStringLiteral("Dieser Status kann nicht gelöscht werden, da er bereits verwendet wird.")
+        *message = used ? QStringLiteral(
+                       "Dieser Status kann nicht gelöscht werden, da er bereits verwendet wird.")
                         : m_lastError;
     return false;
 }

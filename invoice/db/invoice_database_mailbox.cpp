@@ -80,7 +80,8 @@ bool TInvoiceDatabase::rememberMessage(int mandantId, const QString &mailbox, co
          int(m.refusal), m.reason.left(2000)});
 }
 
-bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox, const QList<KnownMessage> &messages)
+bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox,
+                                        const QList<KnownMessage> &messages)
 {
     if (messages.isEmpty())
         return true;
@@ -92,7 +93,8 @@ bool TInvoiceDatabase::rememberMessages(int mandantId, const QString &mailbox, c
     return commit();
 }
 
-bool TInvoiceDatabase::forgetMessagesExcept(int mandantId, const QString &mailbox, const QList<KnownMessage> &known,
+bool TInvoiceDatabase::forgetMessagesExcept(int mandantId, const QString &mailbox,
+                                            const QList<KnownMessage> &known,
                                             const QStringList &keep)
 {
     const QSet<QString> kept(keep.begin(), keep.end());

@@ -38,7 +38,11 @@ TBestellung readOrder(const QSqlQuery &q)
     o.bemerkung = col(q, "Bestellung_Bemerkung").toString();
     o.rechnungsdatum = col(q, "Bestellung_Rechnungsdatum").toDate();
     o.kaeuferreferenz = col(q, "Bestellung_Kaeuferreferenz").toString();
-    o.netto = col(q, "Bestellung_Preisberechnung").toString().trimmed().compare(u"netto", Qt::CaseInsensitive) == 0;
+    o.netto = col(q, "Bestellung_Preisberechnung")
+                  .toString()
+                  .trimmed()
+                  .compare(u"netto", Qt::CaseInsensitive)
+              == 0;
     return o;
 }
 
@@ -46,7 +50,8 @@ const QString kOrderColumns = QStringLiteral(
     "Bestellung_MandantID, Bestellung_RechNr, Bestellung_UUID, Bestellung_Zeit, Bestellung_Firma, "
     "Bestellung_Name, Bestellung_Nachname, Bestellung_Strasse, Bestellung_PLZ, Bestellung_Ort, "
     "Bestellung_Land, Bestellung_Telefon, Bestellung_EMail, Bestellung_Homepage, Bestellung_IP, "
-    "Bestellung_Status, Bestellung_Bemerkung, Bestellung_Rechnungsdatum, Bestellung_Kaeuferreferenz, "
+    "Bestellung_Status, Bestellung_Bemerkung, Bestellung_Rechnungsdatum, "
+    "Bestellung_Kaeuferreferenz, "
     "Bestellung_Preisberechnung");
 
 QVariantList orderValues(const TBestellung &o)
@@ -56,8 +61,19 @@ QVariantList orderValues(const TBestellung &o)
             o.uuid,
             o.zeit.isValid() ? QVariant(TInvoiceDatabase::timestampText(o.zeit))
                              : QVariant(QMetaType(QMetaType::QString)),
-            o.firma, o.name, o.nachname, o.strasse, o.plz, o.ort, o.land, o.telefon, o.email,
-            o.homepage, o.ip, o.status, o.bemerkung,
+            o.firma,
+            o.name,
+            o.nachname,
+            o.strasse,
+            o.plz,
+            o.ort,
+            o.land,
+            o.telefon,
+            o.email,
+            o.homepage,
+            o.ip,
+            o.status,
+            o.bemerkung,
             o.rechnungsdatum.isValid() ? QVariant(o.rechnungsdatum.toString(Qt::ISODate))
                                        : QVariant(QMetaType(QMetaType::QString)),
             o.kaeuferreferenz.isNull() ? QStringLiteral("") : o.kaeuferreferenz,
@@ -122,10 +138,12 @@ bool TInvoiceDatabase::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
     QHash<int, QPair<int, int>> lineAt; // line id: order id, index
     QSqlQuery lines(connection());
     lines.setForwardOnly(true);
-    lines.prepare(QStringLiteral(
-        "SELECT a.Artikel_ID, a.Artikel_BestellungID, a.Artikel_Anzahl, a.Artikel_Preis, a.Artikel_Mwst, "
-        "b.Bestellung_Preisberechnung FROM Artikel a INNER JOIN Bestellung b "
-        "ON b.Bestellung_ID = a.Artikel_BestellungID WHERE b.Bestellung_MandantID = ? ORDER BY a.Artikel_ID"));
+    lines.prepare(
+        QStringLiteral("SELECT a.Artikel_ID, a.Artikel_BestellungID, a.Artikel_Anzahl, "
+                       "a.Artikel_Preis, a.Artikel_Mwst, "
+                       "b.Bestellung_Preisberechnung FROM Artikel a INNER JOIN Bestellung b "
+                       "ON b.Bestellung_ID = a.Artikel_BestellungID WHERE b.Bestellung_MandantID = "
+                       "? ORDER BY a.Artikel_ID"));
     lines.addBindValue(mandantId);
     if (!execQuery(lines))
         return false;
@@ -137,8 +155,10 @@ bool TInvoiceDatabase::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
         line.preis = col(lines, "Artikel_Preis").toDouble();
         line.mwst = col(lines, "Artikel_Mwst").toDouble();
         Order &order = orders[line.bestellungId];
-        order.head.netto = col(lines, "Bestellung_Preisberechnung").toString().trimmed().compare(
-                               u"netto", Qt::CaseInsensitive)
+        order.head.netto = col(lines, "Bestellung_Preisberechnung")
+                               .toString()
+                               .trimmed()
+                               .compare(u"netto", Qt::CaseInsensitive)
                            == 0;
         lineAt.insert(line.id, {line.bestellungId, int(order.lines.size())});
         order.lines << line;
@@ -149,7 +169,8 @@ bool TInvoiceDatabase::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
     options.setForwardOnly(true);
     options.prepare(QStringLiteral(
         "SELECT o.Option_ArtikelID, o.Option_Preis FROM Optionen o INNER JOIN Artikel a "
-        "ON a.Artikel_ID = o.Option_ArtikelID INNER JOIN Bestellung b ON b.Bestellung_ID = a.Artikel_BestellungID "
+        "ON a.Artikel_ID = o.Option_ArtikelID INNER JOIN Bestellung b ON b.Bestellung_ID = "
+        "a.Artikel_BestellungID "
         "WHERE b.Bestellung_MandantID = ? AND o.Option_Preis IS NOT NULL ORDER BY o.Option_ID"));
     options.addBindValue(mandantId);
     if (!execQuery(options))
@@ -179,7 +200,8 @@ bool TInvoiceDatabase::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
 std::optional<QList<TBestellung>> TInvoiceDatabase::ordersOfClient(int mandantId)
 {
     QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_MandantID = ? ORDER BY Bestellung_ID"));
+    q.prepare(QStringLiteral(
+        "SELECT * FROM Bestellung WHERE Bestellung_MandantID = ? ORDER BY Bestellung_ID"));
     q.addBindValue(mandantId);
     if (!execQuery(q))
         return std::nullopt;
@@ -234,7 +256,8 @@ bool TInvoiceDatabase::updateOrder(const TBestellung &order)
 {
     QVariantList values = orderValues(order);
     values << order.id;
-    return exec(QStringLiteral("UPDATE Bestellung SET %1 WHERE Bestellung_ID = ?").arg(assignments(kOrderColumns)),
+    return exec(QStringLiteral("UPDATE Bestellung SET %1 WHERE Bestellung_ID = ?")
+                    .arg(assignments(kOrderColumns)),
                 values);
 }
 
@@ -248,7 +271,8 @@ std::optional<QList<TArtikel>> TInvoiceDatabase::linesOfOrder(int bestellungId)
     QSqlQuery q(connection());
     // By article number in code-point order, whatever the server's collation;
     // lines without number first; equal numbers in the order they were added.
-    q.prepare(QStringLiteral("SELECT * FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY %1, Artikel_ID")
+    q.prepare(QStringLiteral(
+                  "SELECT * FROM Artikel WHERE Artikel_BestellungID = ? ORDER BY %1, Artikel_ID")
                   .arg(byCodePoint(QStringLiteral("COALESCE(Artikel_Nr, '')"))));
     q.addBindValue(bestellungId);
     if (!execQuery(q))
@@ -277,8 +301,9 @@ std::optional<QList<TArtikel>> TInvoiceDatabase::linesWithOptions(int bestellung
         return std::nullopt;
     QSqlQuery q(connection());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT o.* FROM Optionen o INNER JOIN Artikel a ON a.Artikel_ID = o.Option_ArtikelID "
-                             "WHERE a.Artikel_BestellungID = ? ORDER BY o.Option_ID"));
+    q.prepare(QStringLiteral(
+        "SELECT o.* FROM Optionen o INNER JOIN Artikel a ON a.Artikel_ID = o.Option_ArtikelID "
+        "WHERE a.Artikel_BestellungID = ? ORDER BY o.Option_ID"));
     q.addBindValue(bestellungId);
     if (!execQuery(q))
         return std::nullopt;
@@ -299,16 +324,18 @@ std::optional<QList<TArtikel>> TInvoiceDatabase::linesWithOptions(int bestellung
 std::optional<int> TInvoiceDatabase::insertLine(const TArtikel &line)
 {
     return insertReturningKey(
-        QStringLiteral("INSERT INTO Artikel (Artikel_BestellungID, Artikel_Nr, Artikel_Name, Artikel_Anzahl, "
-                       "Artikel_Preis, Artikel_Mwst) VALUES (?, ?, ?, ?, ?, ?) RETURNING Artikel_ID"),
+        QStringLiteral(
+            "INSERT INTO Artikel (Artikel_BestellungID, Artikel_Nr, Artikel_Name, Artikel_Anzahl, "
+            "Artikel_Preis, Artikel_Mwst) VALUES (?, ?, ?, ?, ?, ?) RETURNING Artikel_ID"),
         {line.bestellungId, line.nr, line.name, line.anzahl, line.preis, line.mwst});
 }
 
 bool TInvoiceDatabase::updateLine(const TArtikel &line)
 {
-    return exec(QStringLiteral("UPDATE Artikel SET Artikel_Nr = ?, Artikel_Name = ?, Artikel_Anzahl = ?, "
-                               "Artikel_Preis = ?, Artikel_Mwst = ? WHERE Artikel_ID = ?"),
-                {line.nr, line.name, line.anzahl, line.preis, line.mwst, line.id});
+    return exec(
+        QStringLiteral("UPDATE Artikel SET Artikel_Nr = ?, Artikel_Name = ?, Artikel_Anzahl = ?, "
+                       "Artikel_Preis = ?, Artikel_Mwst = ? WHERE Artikel_ID = ?"),
+        {line.nr, line.name, line.anzahl, line.preis, line.mwst, line.id});
 }
 
 bool TInvoiceDatabase::deleteLine(int artikelId)
@@ -319,7 +346,8 @@ bool TInvoiceDatabase::deleteLine(int artikelId)
 std::optional<QList<TOption>> TInvoiceDatabase::optionsOfLine(int artikelId)
 {
     QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT * FROM Optionen WHERE Option_ArtikelID = ? ORDER BY Option_ID"));
+    q.prepare(
+        QStringLiteral("SELECT * FROM Optionen WHERE Option_ArtikelID = ? ORDER BY Option_ID"));
     q.addBindValue(artikelId);
     if (!execQuery(q))
         return std::nullopt;
@@ -333,16 +361,18 @@ std::optional<QList<TOption>> TInvoiceDatabase::optionsOfLine(int artikelId)
 
 std::optional<int> TInvoiceDatabase::insertOption(const TOption &option)
 {
-    return insertReturningKey(QStringLiteral("INSERT INTO Optionen (Option_ArtikelID, Option_Name, Option_Wert, "
-                                             "Option_Preis) VALUES (?, ?, ?, ?) RETURNING Option_ID"),
-                              {option.artikelId, option.name, option.wert, nullable(option.preis)});
+    return insertReturningKey(
+        QStringLiteral("INSERT INTO Optionen (Option_ArtikelID, Option_Name, Option_Wert, "
+                       "Option_Preis) VALUES (?, ?, ?, ?) RETURNING Option_ID"),
+        {option.artikelId, option.name, option.wert, nullable(option.preis)});
 }
 
 bool TInvoiceDatabase::updateOption(const TOption &option)
 {
-    return exec(QStringLiteral("UPDATE Optionen SET Option_Name = ?, Option_Wert = ?, Option_Preis = ? "
-                               "WHERE Option_ID = ?"),
-                {option.name, option.wert, nullable(option.preis), option.id});
+    return exec(
+        QStringLiteral("UPDATE Optionen SET Option_Name = ?, Option_Wert = ?, Option_Preis = ? "
+                       "WHERE Option_ID = ?"),
+        {option.name, option.wert, nullable(option.preis), option.id});
 }
 
 bool TInvoiceDatabase::deleteOption(int optionId)
@@ -373,7 +403,8 @@ std::optional<int> TInvoiceDatabase::nextInvoiceNumberForClient(int mandantId)
 {
     // Empty numbers never count as the highest.
     QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_MandantID = ?"));
+    q.prepare(QStringLiteral(
+        "SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_MandantID = ?"));
     q.addBindValue(mandantId);
     if (!execQuery(q))
         return std::nullopt;
@@ -391,7 +422,8 @@ std::optional<int> TInvoiceDatabase::nextInvoiceNumberForMail()
     // MAX instead of the first row in descending order: PostgreSQL sorts empty
     // numbers first there, and an empty number never counts as the highest.
     // A number that cannot be read is a failure, never number 1.
-    QSqlQuery *q = statement(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE 1 = ?"), {1});
+    QSqlQuery *q =
+        statement(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE 1 = ?"), {1});
     if (!q)
         return std::nullopt;
     std::optional<int> next;
@@ -408,12 +440,13 @@ std::optional<int> TInvoiceDatabase::nextInvoiceNumberForMail()
 }
 
 std::optional<TBestellung> TInvoiceDatabase::orderWithInvoiceNumber(int mandantId, int rechNr,
-                                                                   int exceptOrderId)
+                                                                    int exceptOrderId)
 {
     m_lastError.clear();
     QSqlQuery q(connection());
-    q.prepare(QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_MandantID = ? AND "
-                             "Bestellung_RechNr = ? AND Bestellung_ID <> ? ORDER BY Bestellung_ID"));
+    q.prepare(
+        QStringLiteral("SELECT * FROM Bestellung WHERE Bestellung_MandantID = ? AND "
+                       "Bestellung_RechNr = ? AND Bestellung_ID <> ? ORDER BY Bestellung_ID"));
     q.addBindValue(mandantId);
     q.addBindValue(rechNr);
     q.addBindValue(exceptOrderId);
@@ -427,8 +460,9 @@ std::optional<TBestellung> TInvoiceDatabase::orderWithInvoiceNumber(int mandantI
 
 int TInvoiceDatabase::countOrdersWithUuid(const QString &uuid)
 {
-    QSqlQuery *q = statement(QStringLiteral("SELECT COUNT(*) AS Anzahl FROM Bestellung WHERE Bestellung_UUID = ?"),
-                             {uuid});
+    QSqlQuery *q = statement(
+        QStringLiteral("SELECT COUNT(*) AS Anzahl FROM Bestellung WHERE Bestellung_UUID = ?"),
+        {uuid});
     if (!q)
         return -1;
     int count = -1;

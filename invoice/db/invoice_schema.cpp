@@ -34,23 +34,27 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
             "WHERE Bestellung_UUID <> ''");
     }
     if (toVersion == 3) {
-        for (const char *column : {"Mandant_UStIdNr", "Mandant_Steuernummer", "Mandant_IBAN", "Mandant_BIC",
-                                   "Mandant_Bank", "Mandant_Telefon"})
-            s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN %1 TEXT DEFAULT ''").arg(QLatin1String(column));
+        for (const char *column : {"Mandant_UStIdNr", "Mandant_Steuernummer", "Mandant_IBAN",
+                                   "Mandant_BIC", "Mandant_Bank", "Mandant_Telefon"})
+            s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN %1 TEXT DEFAULT ''")
+                     .arg(QLatin1String(column));
         // Set when the invoice is first put out, so a reprint shows the same date.
         s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Rechnungsdatum DATE");
         // A Leitweg-ID for public buyers; empty: the invoice number is the reference.
-        s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Kaeuferreferenz TEXT DEFAULT ''");
+        s << QStringLiteral(
+            "ALTER TABLE Bestellung ADD COLUMN Bestellung_Kaeuferreferenz TEXT DEFAULT ''");
     }
     if (toVersion == 4) {
         // "netto" for an order whose prices are without VAT, as its page showed
         // them; empty (every older order) or "brutto": the prices include VAT.
-        s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Preisberechnung TEXT DEFAULT ''");
+        s << QStringLiteral(
+            "ALTER TABLE Bestellung ADD COLUMN Bestellung_Preisberechnung TEXT DEFAULT ''");
     }
     if (toVersion == 5) {
         // Why the import refused an order mail (KnownMessage::Refusal), 0:
         // not refused; and the reason it showed.
-        s << QStringLiteral("ALTER TABLE Nachricht ADD COLUMN Nachricht_Abgelehnt INTEGER NOT NULL DEFAULT 0");
+        s << QStringLiteral(
+            "ALTER TABLE Nachricht ADD COLUMN Nachricht_Abgelehnt INTEGER NOT NULL DEFAULT 0");
         s << QStringLiteral("ALTER TABLE Nachricht ADD COLUMN Nachricht_Grund TEXT DEFAULT ''");
     }
     if (toVersion == 6) {
@@ -84,33 +88,40 @@ QStringList schemaStatements(SqlDialect dialect, int version)
                         "Mandant_Verschluesselung INTEGER NOT NULL DEFAULT 0)")
              .arg(t.key, t.text(200), t.text(50), t.text(255), t.text(10));
 
-    s << QStringLiteral("CREATE TABLE Bestellung ("
-                        "Bestellung_ID %1, "
-                        "Bestellung_MandantID INTEGER NOT NULL REFERENCES Mandant(Mandant_ID) ON DELETE CASCADE, "
-                        "Bestellung_RechNr INTEGER, Bestellung_UUID %2, Bestellung_Zeit %3, "
-                        "Bestellung_Firma %2, Bestellung_Name %4, Bestellung_Nachname %4, "
-                        "Bestellung_Strasse %2, Bestellung_PLZ %5, Bestellung_Ort %6, Bestellung_Land %4, "
-                        "Bestellung_Telefon %6, Bestellung_EMail %2, Bestellung_Homepage %2, "
-                        "Bestellung_IP %4, "
-                        "Bestellung_Status INTEGER NOT NULL DEFAULT 1 REFERENCES Status(ID) ON DELETE RESTRICT, "
-                        "Bestellung_Bemerkung TEXT)")
+    s << QStringLiteral(
+             "CREATE TABLE Bestellung ("
+             "Bestellung_ID %1, "
+             "Bestellung_MandantID INTEGER NOT NULL REFERENCES Mandant(Mandant_ID) ON DELETE "
+             "CASCADE, "
+             "Bestellung_RechNr INTEGER, Bestellung_UUID %2, Bestellung_Zeit %3, "
+             "Bestellung_Firma %2, Bestellung_Name %4, Bestellung_Nachname %4, "
+             "Bestellung_Strasse %2, Bestellung_PLZ %5, Bestellung_Ort %6, Bestellung_Land %4, "
+             "Bestellung_Telefon %6, Bestellung_EMail %2, Bestellung_Homepage %2, "
+             "Bestellung_IP %4, "
+             "Bestellung_Status INTEGER NOT NULL DEFAULT 1 REFERENCES Status(ID) ON DELETE "
+             "RESTRICT, "
+             "Bestellung_Bemerkung TEXT)")
              .arg(t.key, t.text(255), t.dateTime, t.text(100), t.text(10), t.text(200));
-    s << QStringLiteral("CREATE INDEX Bestellung_MandantID_Index ON Bestellung (Bestellung_MandantID)");
+    s << QStringLiteral(
+        "CREATE INDEX Bestellung_MandantID_Index ON Bestellung (Bestellung_MandantID)");
     s << QStringLiteral("CREATE INDEX Bestellung_UUID_Index ON Bestellung (Bestellung_UUID)");
     s << QStringLiteral("CREATE INDEX Bestellung_RechNr_Index ON Bestellung (Bestellung_RechNr)");
 
     s << QStringLiteral("CREATE TABLE Artikel ("
                         "Artikel_ID %1, "
-                        "Artikel_BestellungID INTEGER NOT NULL REFERENCES Bestellung(Bestellung_ID) ON DELETE CASCADE, "
+                        "Artikel_BestellungID INTEGER NOT NULL REFERENCES "
+                        "Bestellung(Bestellung_ID) ON DELETE CASCADE, "
                         "Artikel_Nr %2, Artikel_Name %3, Artikel_Anzahl INTEGER, "
                         "Artikel_Preis DOUBLE PRECISION, Artikel_Mwst DOUBLE PRECISION)")
              .arg(t.key, t.text(50), t.text(255));
-    s << QStringLiteral("CREATE INDEX Artikel_BestellungID_Index ON Artikel (Artikel_BestellungID)");
+    s << QStringLiteral(
+        "CREATE INDEX Artikel_BestellungID_Index ON Artikel (Artikel_BestellungID)");
 
-    s << QStringLiteral("CREATE TABLE Optionen ("
-                        "Option_ID %1, "
-                        "Option_ArtikelID INTEGER NOT NULL REFERENCES Artikel(Artikel_ID) ON DELETE CASCADE, "
-                        "Option_Name %2, Option_Wert %2, Option_Preis DOUBLE PRECISION)")
+    s << QStringLiteral(
+             "CREATE TABLE Optionen ("
+             "Option_ID %1, "
+             "Option_ArtikelID INTEGER NOT NULL REFERENCES Artikel(Artikel_ID) ON DELETE CASCADE, "
+             "Option_Name %2, Option_Wert %2, Option_Preis DOUBLE PRECISION)")
              .arg(t.key, t.text(255));
     s << QStringLiteral("CREATE INDEX Optionen_ArtikelID_Index ON Optionen (Option_ArtikelID)");
 
@@ -118,7 +129,8 @@ QStringList schemaStatements(SqlDialect dialect, int version)
     // server's unique id: not an order mail, or the order mail with its row data.
     s << QStringLiteral("CREATE TABLE Nachricht ("
                         "Nachricht_ID %1, "
-                        "Nachricht_MandantID INTEGER NOT NULL REFERENCES Mandant(Mandant_ID) ON DELETE CASCADE, "
+                        "Nachricht_MandantID INTEGER NOT NULL REFERENCES Mandant(Mandant_ID) ON "
+                        "DELETE CASCADE, "
                         "Nachricht_Postfach %2, Nachricht_UIDL %3, "
                         "Nachricht_Bestellmail INTEGER NOT NULL, Nachricht_UUID %2, "
                         "Nachricht_Absender %2, Nachricht_Betreff TEXT, Nachricht_Groesse INTEGER, "
@@ -129,16 +141,18 @@ QStringList schemaStatements(SqlDialect dialect, int version)
     // Option surcharges are part of what the customer paid: they count in the
     // order's total and in its VAT, taxed at the rate of their line. An order
     // without lines is listed with the total 0.
-    const QString lineGross = QStringLiteral(
-        "a.Artikel_Anzahl * (a.Artikel_Preis + COALESCE((SELECT SUM(o.Option_Preis) FROM Optionen o "
-        "WHERE o.Option_ArtikelID = a.Artikel_ID), 0))");
-    s << QStringLiteral("CREATE VIEW AbfMainWindowBest AS SELECT "
-                        "b.Bestellung_RechNr, b.Bestellung_Zeit, b.Bestellung_Name, b.Bestellung_Firma, "
-                        "b.Bestellung_Nachname, "
-                        "COALESCE((SELECT SUM(%1) FROM Artikel a WHERE a.Artikel_BestellungID = b.Bestellung_ID), 0) "
-                        "AS SummeGesamt, "
-                        "s.Status AS StatusBestellung, b.Bestellung_ID, b.Bestellung_MandantID "
-                        "FROM Bestellung b LEFT JOIN Status s ON s.ID = b.Bestellung_Status")
+    const QString lineGross = QStringLiteral("a.Artikel_Anzahl * (a.Artikel_Preis + "
+                                             "COALESCE((SELECT SUM(o.Option_Preis) FROM Optionen o "
+                                             "WHERE o.Option_ArtikelID = a.Artikel_ID), 0))");
+    s << QStringLiteral(
+             "CREATE VIEW AbfMainWindowBest AS SELECT "
+             "b.Bestellung_RechNr, b.Bestellung_Zeit, b.Bestellung_Name, b.Bestellung_Firma, "
+             "b.Bestellung_Nachname, "
+             "COALESCE((SELECT SUM(%1) FROM Artikel a WHERE a.Artikel_BestellungID = "
+             "b.Bestellung_ID), 0) "
+             "AS SummeGesamt, "
+             "s.Status AS StatusBestellung, b.Bestellung_ID, b.Bestellung_MandantID "
+             "FROM Bestellung b LEFT JOIN Status s ON s.ID = b.Bestellung_Status")
              .arg(lineGross);
     s << QStringLiteral("CREATE VIEW Abfrage_Mwst AS SELECT "
                         "a.Artikel_BestellungID AS Bestellung_ID, a.Artikel_Mwst, "
@@ -149,7 +163,8 @@ QStringList schemaStatements(SqlDialect dialect, int version)
 
     // State 1 is what every new order gets.
     for (const char *name : {"Neu", "In Bearbeitung", "Versendet", "Bezahlt", "Storniert"})
-        s << QStringLiteral("INSERT INTO Status (Status) VALUES ('%1')").arg(QString::fromUtf8(name));
+        s << QStringLiteral("INSERT INTO Status (Status) VALUES ('%1')")
+                 .arg(QString::fromUtf8(name));
 
     for (int step = 2; step <= version; ++step)
         s << upgradeStatements(dialect, step);

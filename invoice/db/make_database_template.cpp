@@ -21,13 +21,16 @@ int main(int argc, char **argv)
     QFile::remove(building);
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("template"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("template"));
         db.setDatabaseName(building);
         ok = db.open() && db.transaction();
-        for (const QString &statement : vq::invoice::schemaStatements(vq::invoice::SqlDialect::SQLite)) {
+        for (const QString &statement :
+             vq::invoice::schemaStatements(vq::invoice::SqlDialect::SQLite)) {
             QSqlQuery query(db);
             if (!ok || !query.exec(statement)) {
-                std::fprintf(stderr, "%s\n%s\n", qPrintable(statement), qPrintable(query.lastError().text()));
+                std::fprintf(stderr, "%s\n%s\n", qPrintable(statement),
+                             qPrintable(query.lastError().text()));
                 ok = false;
                 break;
             }

@@ -1,6 +1,5 @@
 #include "xrechnung.h"
 
-
 #include "payment_terms.h"
 
 #include <QHash>
@@ -14,7 +13,8 @@ namespace vq::invoice {
 namespace {
 
 const QString RSM = QStringLiteral("urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100");
-const QString RAM = QStringLiteral("urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100");
+const QString RAM = QStringLiteral(
+    "urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100");
 const QString UDT = QStringLiteral("urn:un:unece:uncefact:data:standard:UnqualifiedDataType:100");
 const QString QDT = QStringLiteral("urn:un:unece:uncefact:data:standard:QualifiedDataType:100");
 
@@ -55,7 +55,10 @@ public:
     }
     void open(const QString &ns, const QString &name) { w.writeStartElement(ns, name); }
     void close() { w.writeEndElement(); }
-    void text(const QString &ns, const QString &name, const QString &value) { w.writeTextElement(ns, name, value); }
+    void text(const QString &ns, const QString &name, const QString &value)
+    {
+        w.writeTextElement(ns, name, value);
+    }
     void ram(const QString &name, const QString &value) { text(RAM, name, value); }
     void ramIf(const QString &name, const QString &value)
     {
@@ -100,7 +103,8 @@ void writeAddress(Writer &x, const Address &a)
 void writeElectronicAddress(Writer &x, const QString &email)
 {
     x.open(RAM, QStringLiteral("URIUniversalCommunication"));
-    x.withAttribute(QStringLiteral("URIID"), QStringLiteral("schemeID"), QStringLiteral("EM"), email.trimmed());
+    x.withAttribute(QStringLiteral("URIID"), QStringLiteral("schemeID"), QStringLiteral("EM"),
+                    email.trimmed());
     x.close();
 }
 
@@ -124,14 +128,22 @@ QString TEInvoiceResult::message() const
 QString currencyCode(const QString &waehrung)
 {
     static const QHash<QString, QString> names = {
-        {QStringLiteral("€"), QStringLiteral("EUR")},    {QStringLiteral("eur"), QStringLiteral("EUR")},
-        {QStringLiteral("euro"), QStringLiteral("EUR")}, {QStringLiteral("chf"), QStringLiteral("CHF")},
-        {QStringLiteral("fr."), QStringLiteral("CHF")},  {QStringLiteral("sfr."), QStringLiteral("CHF")},
-        {QStringLiteral("$"), QStringLiteral("USD")},    {QStringLiteral("usd"), QStringLiteral("USD")},
-        {QStringLiteral("£"), QStringLiteral("GBP")},    {QStringLiteral("gbp"), QStringLiteral("GBP")},
-        {QStringLiteral("dkk"), QStringLiteral("DKK")},  {QStringLiteral("sek"), QStringLiteral("SEK")},
-        {QStringLiteral("pln"), QStringLiteral("PLN")},  {QStringLiteral("czk"), QStringLiteral("CZK")},
-        {QStringLiteral("nok"), QStringLiteral("NOK")},  {QStringLiteral("huf"), QStringLiteral("HUF")},
+        {QStringLiteral("€"), QStringLiteral("EUR")},
+        {QStringLiteral("eur"), QStringLiteral("EUR")},
+        {QStringLiteral("euro"), QStringLiteral("EUR")},
+        {QStringLiteral("chf"), QStringLiteral("CHF")},
+        {QStringLiteral("fr."), QStringLiteral("CHF")},
+        {QStringLiteral("sfr."), QStringLiteral("CHF")},
+        {QStringLiteral("$"), QStringLiteral("USD")},
+        {QStringLiteral("usd"), QStringLiteral("USD")},
+        {QStringLiteral("£"), QStringLiteral("GBP")},
+        {QStringLiteral("gbp"), QStringLiteral("GBP")},
+        {QStringLiteral("dkk"), QStringLiteral("DKK")},
+        {QStringLiteral("sek"), QStringLiteral("SEK")},
+        {QStringLiteral("pln"), QStringLiteral("PLN")},
+        {QStringLiteral("czk"), QStringLiteral("CZK")},
+        {QStringLiteral("nok"), QStringLiteral("NOK")},
+        {QStringLiteral("huf"), QStringLiteral("HUF")},
     };
     const QString key = waehrung.trimmed().toLower();
     if (key.isEmpty())
@@ -142,47 +154,69 @@ QString currencyCode(const QString &waehrung)
 QString countryCode(const QString &land)
 {
     static const QHash<QString, QString> names = {
-        {QStringLiteral("deutschland"), QStringLiteral("DE")}, {QStringLiteral("germany"), QStringLiteral("DE")},
-        {QStringLiteral("österreich"), QStringLiteral("AT")},  {QStringLiteral("austria"), QStringLiteral("AT")},
-        {QStringLiteral("schweiz"), QStringLiteral("CH")},     {QStringLiteral("switzerland"), QStringLiteral("CH")},
-        {QStringLiteral("liechtenstein"), QStringLiteral("LI")}, {QStringLiteral("luxemburg"), QStringLiteral("LU")},
-        {QStringLiteral("frankreich"), QStringLiteral("FR")},  {QStringLiteral("niederlande"), QStringLiteral("NL")},
-        {QStringLiteral("belgien"), QStringLiteral("BE")},     {QStringLiteral("dänemark"), QStringLiteral("DK")},
-        {QStringLiteral("polen"), QStringLiteral("PL")},       {QStringLiteral("tschechien"), QStringLiteral("CZ")},
-        {QStringLiteral("italien"), QStringLiteral("IT")},     {QStringLiteral("spanien"), QStringLiteral("ES")},
-        {QStringLiteral("schweden"), QStringLiteral("SE")},    {QStringLiteral("norwegen"), QStringLiteral("NO")},
-        {QStringLiteral("vereinigtes königreich"), QStringLiteral("GB")}, {QStringLiteral("großbritannien"), QStringLiteral("GB")},
-        {QStringLiteral("ungarn"), QStringLiteral("HU")},      {QStringLiteral("portugal"), QStringLiteral("PT")},
-        {QStringLiteral("finnland"), QStringLiteral("FI")},    {QStringLiteral("irland"), QStringLiteral("IE")},
-        {QStringLiteral("griechenland"), QStringLiteral("GR")}, {QStringLiteral("slowakei"), QStringLiteral("SK")},
-        {QStringLiteral("slowenien"), QStringLiteral("SI")},   {QStringLiteral("kroatien"), QStringLiteral("HR")},
-        {QStringLiteral("rumänien"), QStringLiteral("RO")},    {QStringLiteral("bulgarien"), QStringLiteral("BG")},
-        {QStringLiteral("estland"), QStringLiteral("EE")},     {QStringLiteral("lettland"), QStringLiteral("LV")},
-        {QStringLiteral("litauen"), QStringLiteral("LT")},     {QStringLiteral("malta"), QStringLiteral("MT")},
-        {QStringLiteral("zypern"), QStringLiteral("CY")},      {QStringLiteral("island"), QStringLiteral("IS")},
-        {QStringLiteral("türkei"), QStringLiteral("TR")},      {QStringLiteral("vereinigte staaten"), QStringLiteral("US")},
-        {QStringLiteral("usa"), QStringLiteral("US")},         {QStringLiteral("kanada"), QStringLiteral("CA")},
+        {QStringLiteral("deutschland"), QStringLiteral("DE")},
+        {QStringLiteral("germany"), QStringLiteral("DE")},
+        {QStringLiteral("österreich"), QStringLiteral("AT")},
+        {QStringLiteral("austria"), QStringLiteral("AT")},
+        {QStringLiteral("schweiz"), QStringLiteral("CH")},
+        {QStringLiteral("switzerland"), QStringLiteral("CH")},
+        {QStringLiteral("liechtenstein"), QStringLiteral("LI")},
+        {QStringLiteral("luxemburg"), QStringLiteral("LU")},
+        {QStringLiteral("frankreich"), QStringLiteral("FR")},
+        {QStringLiteral("niederlande"), QStringLiteral("NL")},
+        {QStringLiteral("belgien"), QStringLiteral("BE")},
+        {QStringLiteral("dänemark"), QStringLiteral("DK")},
+        {QStringLiteral("polen"), QStringLiteral("PL")},
+        {QStringLiteral("tschechien"), QStringLiteral("CZ")},
+        {QStringLiteral("italien"), QStringLiteral("IT")},
+        {QStringLiteral("spanien"), QStringLiteral("ES")},
+        {QStringLiteral("schweden"), QStringLiteral("SE")},
+        {QStringLiteral("norwegen"), QStringLiteral("NO")},
+        {QStringLiteral("vereinigtes königreich"), QStringLiteral("GB")},
+        {QStringLiteral("großbritannien"), QStringLiteral("GB")},
+        {QStringLiteral("ungarn"), QStringLiteral("HU")},
+        {QStringLiteral("portugal"), QStringLiteral("PT")},
+        {QStringLiteral("finnland"), QStringLiteral("FI")},
+        {QStringLiteral("irland"), QStringLiteral("IE")},
+        {QStringLiteral("griechenland"), QStringLiteral("GR")},
+        {QStringLiteral("slowakei"), QStringLiteral("SK")},
+        {QStringLiteral("slowenien"), QStringLiteral("SI")},
+        {QStringLiteral("kroatien"), QStringLiteral("HR")},
+        {QStringLiteral("rumänien"), QStringLiteral("RO")},
+        {QStringLiteral("bulgarien"), QStringLiteral("BG")},
+        {QStringLiteral("estland"), QStringLiteral("EE")},
+        {QStringLiteral("lettland"), QStringLiteral("LV")},
+        {QStringLiteral("litauen"), QStringLiteral("LT")},
+        {QStringLiteral("malta"), QStringLiteral("MT")},
+        {QStringLiteral("zypern"), QStringLiteral("CY")},
+        {QStringLiteral("island"), QStringLiteral("IS")},
+        {QStringLiteral("türkei"), QStringLiteral("TR")},
+        {QStringLiteral("vereinigte staaten"), QStringLiteral("US")},
+        {QStringLiteral("usa"), QStringLiteral("US")},
+        {QStringLiteral("kanada"), QStringLiteral("CA")},
         {QStringLiteral("netherlands"), QStringLiteral("NL")},
-        {QStringLiteral("france"), QStringLiteral("FR")},      {QStringLiteral("belgium"), QStringLiteral("BE")},
-        {QStringLiteral("italy"), QStringLiteral("IT")},       {QStringLiteral("spain"), QStringLiteral("ES")},
+        {QStringLiteral("france"), QStringLiteral("FR")},
+        {QStringLiteral("belgium"), QStringLiteral("BE")},
+        {QStringLiteral("italy"), QStringLiteral("IT")},
+        {QStringLiteral("spain"), QStringLiteral("ES")},
     };
     // ISO 3166-1 alpha-2, and XI (Northern Ireland) that VAT uses.
     static const QSet<QString> isoCodes = [] {
-        const QString all = QStringLiteral(
-        "AD AE AF AG AI AL AM AO AQ AR AS AT AU AW AX AZ BA BB BD BE "
-        "BF BG BH BI BJ BL BM BN BO BQ BR BS BT BV BW BY BZ CA CC CD "
-        "CF CG CH CI CK CL CM CN CO CR CU CV CW CX CY CZ DE DJ DK DM "
-        "DO DZ EC EE EG EH ER ES ET FI FJ FK FM FO FR GA GB GD GE GF "
-        "GG GH GI GL GM GN GP GQ GR GS GT GU GW GY HK HM HN HR HT HU "
-        "ID IE IL IM IN IO IQ IR IS IT JE JM JO JP KE KG KH KI KM KN "
-        "KP KR KW KY KZ LA LB LC LI LK LR LS LT LU LV LY MA MC MD ME "
-        "MF MG MH MK ML MM MN MO MP MQ MR MS MT MU MV MW MX MY MZ NA "
-        "NC NE NF NG NI NL NO NP NR NU NZ OM PA PE PF PG PH PK PL PM "
-        "PN PR PS PT PW PY QA RE RO RS RU RW SA SB SC SD SE SG SH SI "
-        "SJ SK SL SM SN SO SR SS ST SV SX SY SZ TC TD TF TG TH TJ TK "
-        "TL TM TN TO TR TT TV TW TZ UA UG UM US UY UZ VA VC VE VG VI "
-        "VN VU WF WS YE YT ZA ZM ZW "
-        "XI");
+        const QString all =
+            QStringLiteral("AD AE AF AG AI AL AM AO AQ AR AS AT AU AW AX AZ BA BB BD BE "
+                           "BF BG BH BI BJ BL BM BN BO BQ BR BS BT BV BW BY BZ CA CC CD "
+                           "CF CG CH CI CK CL CM CN CO CR CU CV CW CX CY CZ DE DJ DK DM "
+                           "DO DZ EC EE EG EH ER ES ET FI FJ FK FM FO FR GA GB GD GE GF "
+                           "GG GH GI GL GM GN GP GQ GR GS GT GU GW GY HK HM HN HR HT HU "
+                           "ID IE IL IM IN IO IQ IR IS IT JE JM JO JP KE KG KH KI KM KN "
+                           "KP KR KW KY KZ LA LB LC LI LK LR LS LT LU LV LY MA MC MD ME "
+                           "MF MG MH MK ML MM MN MO MP MQ MR MS MT MU MV MW MX MY MZ NA "
+                           "NC NE NF NG NI NL NO NP NR NU NZ OM PA PE PF PG PH PK PL PM "
+                           "PN PR PS PT PW PY QA RE RO RS RU RW SA SB SC SD SE SG SH SI "
+                           "SJ SK SL SM SN SO SR SS ST SV SX SY SZ TC TD TF TG TH TJ TK "
+                           "TL TM TN TO TR TT TV TW TZ UA UG UM US UY UZ VA VC VE VG VI "
+                           "VN VU WF WS YE YT ZA ZM ZW "
+                           "XI");
         const QStringList list = all.split(u' ', Qt::SkipEmptyParts);
         return QSet<QString>(list.begin(), list.end());
     }();
@@ -226,9 +260,14 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     const QDate invoiceDate = order.rechnungsdatum;
     TEInvoiceResult result;
 
-    const QString sellerName = seller.firma.trimmed().isEmpty() ? joined(seller.vorname, seller.name) : seller.firma.trimmed();
-    const QString contactName = joined(seller.vorname, seller.name).isEmpty() ? sellerName : joined(seller.vorname, seller.name);
-    const QString buyerName = order.firma.trimmed().isEmpty() ? joined(order.name, order.nachname) : order.firma.trimmed();
+    const QString sellerName = seller.firma.trimmed().isEmpty()
+                                   ? joined(seller.vorname, seller.name)
+                                   : seller.firma.trimmed();
+    const QString contactName = joined(seller.vorname, seller.name).isEmpty()
+                                    ? sellerName
+                                    : joined(seller.vorname, seller.name);
+    const QString buyerName = order.firma.trimmed().isEmpty() ? joined(order.name, order.nachname)
+                                                              : order.firma.trimmed();
     const QString currency = currencyCode(seller.waehrung);
     const QString sellerCountry = countryCode(seller.land);
     const QString buyerCountry = countryCode(order.land);
@@ -243,7 +282,9 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     if (seller.ort.trimmed().isEmpty())
         missing << QStringLiteral("Ort des Mandanten");
     if (sellerCountry.isEmpty())
-        missing << QStringLiteral("Land des Mandanten als Ländername oder ISO-Code (\"%1\" ist unbekannt)").arg(seller.land.trimmed());
+        missing << QStringLiteral(
+                       "Land des Mandanten als Ländername oder ISO-Code (\"%1\" ist unbekannt)")
+                       .arg(seller.land.trimmed());
     if (seller.email.trimmed().isEmpty())
         missing << QStringLiteral("E-Mail-Adresse des Mandanten");
     if (seller.telefon.trimmed().isEmpty())
@@ -253,13 +294,17 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     if (!seller.iban.trimmed().isEmpty() && !ibanValid(seller.iban))
         missing << QStringLiteral("eine gültige IBAN des Mandanten (die Prüfziffer stimmt nicht)");
     if (currency.isEmpty())
-        missing << QStringLiteral("Währung des Mandanten als ISO-Code wie EUR (\"%1\" ist unbekannt)").arg(seller.waehrung.trimmed());
+        missing << QStringLiteral(
+                       "Währung des Mandanten als ISO-Code wie EUR (\"%1\" ist unbekannt)")
+                       .arg(seller.waehrung.trimmed());
     if (buyerName.isEmpty())
         missing << QStringLiteral("Firma oder Name des Käufers");
     if (order.plz.trimmed().isEmpty() || order.ort.trimmed().isEmpty())
         missing << QStringLiteral("Anschrift des Käufers (PLZ und Ort)");
     if (buyerCountry.isEmpty())
-        missing << QStringLiteral("Land des Käufers als Ländername oder ISO-Code (\"%1\" ist unbekannt)").arg(order.land.trimmed());
+        missing << QStringLiteral(
+                       "Land des Käufers als Ländername oder ISO-Code (\"%1\" ist unbekannt)")
+                       .arg(order.land.trimmed());
     if (order.email.trimmed().isEmpty())
         missing << QStringLiteral("E-Mail-Adresse des Käufers");
     if (!order.rechNr)
@@ -268,7 +313,8 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
         missing << QStringLiteral("mindestens eine Position in der Bestellung");
     for (const TArtikel &line : input.lines) {
         if (line.anzahl <= 0 || line.mwst < 0 || line.mwst > 100) {
-            missing << QStringLiteral("gültige Menge und Mehrwertsteuer der Position \"%1\"").arg(line.name);
+            missing << QStringLiteral("gültige Menge und Mehrwertsteuer der Position \"%1\"")
+                           .arg(line.name);
             break;
         }
     }
@@ -280,7 +326,8 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
         return result;
 
     const OrderAmounts &amounts = input.amounts;
-    const QString vatWords = amounts.net ? QStringLiteral("zzgl. MwSt.") : QStringLiteral("inkl. MwSt.");
+    const QString vatWords =
+        amounts.net ? QStringLiteral("zzgl. MwSt.") : QStringLiteral("inkl. MwSt.");
     const QString invoiceNumber = QString::number(*order.rechNr);
 
     Writer x(&result.xml);
@@ -296,8 +343,9 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     x.ram(QStringLiteral("ID"), QStringLiteral("urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"));
     x.close();
     x.open(RAM, QStringLiteral("GuidelineSpecifiedDocumentContextParameter"));
-    x.ram(QStringLiteral("ID"), QString::fromLatin1(profile == EInvoiceProfile::XRechnung ? kXRechnungGuideline
-                                                                                  : kEN16931Guideline));
+    x.ram(QStringLiteral("ID"),
+          QString::fromLatin1(profile == EInvoiceProfile::XRechnung ? kXRechnungGuideline
+                                                                    : kEN16931Guideline));
     x.close();
     x.close();
 
@@ -317,14 +365,19 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
         x.close();
         x.open(RAM, QStringLiteral("SpecifiedTradeProduct"));
         x.ramIf(QStringLiteral("SellerAssignedID"), line.nr);
-        x.ram(QStringLiteral("Name"), line.name.trimmed().isEmpty() ? QStringLiteral("Artikel") : line.name.trimmed());
+        x.ram(QStringLiteral("Name"),
+              line.name.trimmed().isEmpty() ? QStringLiteral("Artikel") : line.name.trimmed());
         for (const TOption &option : line.optionen) {
             x.open(RAM, QStringLiteral("ApplicableProductCharacteristic"));
-            x.ram(QStringLiteral("Description"), option.name.trimmed().isEmpty() ? QStringLiteral("Option") : option.name.trimmed());
+            x.ram(QStringLiteral("Description"), option.name.trimmed().isEmpty()
+                                                     ? QStringLiteral("Option")
+                                                     : option.name.trimmed());
             QString value = option.wert;
             if (option.preis && *option.preis != 0)
-                value += QStringLiteral(" (Aufpreis %1 %2 %3)").arg(decimal(*option.preis), currency, vatWords);
-            x.ram(QStringLiteral("Value"), value.trimmed().isEmpty() ? QStringLiteral("-") : value.trimmed());
+                value += QStringLiteral(" (Aufpreis %1 %2 %3)")
+                             .arg(decimal(*option.preis), currency, vatWords);
+            x.ram(QStringLiteral("Value"),
+                  value.trimmed().isEmpty() ? QStringLiteral("-") : value.trimmed());
             x.close();
         }
         x.close();
@@ -342,8 +395,8 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
         x.close();
         x.close();
         x.open(RAM, QStringLiteral("SpecifiedLineTradeDelivery"));
-        x.withAttribute(QStringLiteral("BilledQuantity"), QStringLiteral("unitCode"), QStringLiteral("H87"),
-                        QString::number(line.anzahl));
+        x.withAttribute(QStringLiteral("BilledQuantity"), QStringLiteral("unitCode"),
+                        QStringLiteral("H87"), QString::number(line.anzahl));
         x.close();
         x.open(RAM, QStringLiteral("SpecifiedLineTradeSettlement"));
         x.open(RAM, QStringLiteral("ApplicableTradeTax"));
@@ -359,8 +412,9 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     }
 
     x.open(RAM, QStringLiteral("ApplicableHeaderTradeAgreement"));
-    x.ram(QStringLiteral("BuyerReference"),
-          order.kaeuferreferenz.trimmed().isEmpty() ? invoiceNumber : order.kaeuferreferenz.trimmed());
+    x.ram(QStringLiteral("BuyerReference"), order.kaeuferreferenz.trimmed().isEmpty()
+                                                ? invoiceNumber
+                                                : order.kaeuferreferenz.trimmed());
     x.open(RAM, QStringLiteral("SellerTradeParty"));
     // Without a VAT identifier the buyer identifies the seller by its tax number.
     if (seller.ustIdNr.trimmed().isEmpty())
@@ -379,12 +433,14 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     writeElectronicAddress(x, seller.email);
     if (!seller.ustIdNr.trimmed().isEmpty()) {
         x.open(RAM, QStringLiteral("SpecifiedTaxRegistration"));
-        x.withAttribute(QStringLiteral("ID"), QStringLiteral("schemeID"), QStringLiteral("VA"), seller.ustIdNr.trimmed());
+        x.withAttribute(QStringLiteral("ID"), QStringLiteral("schemeID"), QStringLiteral("VA"),
+                        seller.ustIdNr.trimmed());
         x.close();
     }
     if (!seller.steuernummer.trimmed().isEmpty()) {
         x.open(RAM, QStringLiteral("SpecifiedTaxRegistration"));
-        x.withAttribute(QStringLiteral("ID"), QStringLiteral("schemeID"), QStringLiteral("FC"), seller.steuernummer.trimmed());
+        x.withAttribute(QStringLiteral("ID"), QStringLiteral("schemeID"), QStringLiteral("FC"),
+                        seller.steuernummer.trimmed());
         x.close();
     }
     x.close();
@@ -403,7 +459,8 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     x.open(RAM, QStringLiteral("ApplicableHeaderTradeDelivery"));
     x.open(RAM, QStringLiteral("ActualDeliverySupplyChainEvent"));
     // Delivered when ordered, as the printed invoice says.
-    x.dateTime(QStringLiteral("OccurrenceDateTime"), order.zeit.isValid() ? order.zeit.date() : invoiceDate);
+    x.dateTime(QStringLiteral("OccurrenceDateTime"),
+               order.zeit.isValid() ? order.zeit.date() : invoiceDate);
     x.close();
     x.close();
 
@@ -440,14 +497,16 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     // The due date the printed invoice names, from the same rule.
     const PaymentTerms terms = paymentTerms(seller, invoiceDate, amounts.grossCents);
     x.open(RAM, QStringLiteral("SpecifiedTradePaymentTerms"));
-    x.ram(QStringLiteral("Description"), terms.text.isEmpty() ? QStringLiteral("Zahlbar ohne Abzug.") : terms.text);
+    x.ram(QStringLiteral("Description"),
+          terms.text.isEmpty() ? QStringLiteral("Zahlbar ohne Abzug.") : terms.text);
     if (terms.dueDate)
         x.dateTime(QStringLiteral("DueDateDateTime"), *terms.dueDate);
     x.close();
     x.open(RAM, QStringLiteral("SpecifiedTradeSettlementHeaderMonetarySummation"));
     x.ram(QStringLiteral("LineTotalAmount"), cents(amounts.netCents));
     x.ram(QStringLiteral("TaxBasisTotalAmount"), cents(amounts.netCents));
-    x.withAttribute(QStringLiteral("TaxTotalAmount"), QStringLiteral("currencyID"), currency, cents(amounts.vatCents));
+    x.withAttribute(QStringLiteral("TaxTotalAmount"), QStringLiteral("currencyID"), currency,
+                    cents(amounts.vatCents));
     x.ram(QStringLiteral("GrandTotalAmount"), cents(amounts.grossCents));
     x.ram(QStringLiteral("DuePayableAmount"), cents(amounts.grossCents));
     x.close();

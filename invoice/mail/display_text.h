@@ -19,9 +19,9 @@ inline QString displayLine(const QString &text, qsizetype maxChars = kMaxShownCh
         const char16_t u = c.unicode();
         // Controls (tab, line breaks, escape, DEL, C1), line and paragraph
         // separators, and the marks that turn the direction of the text.
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator
-            || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F
-            || u == 0x061C)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator || (u >= 0x202A && u <= 0x202E)
+            || (u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F || u == 0x061C)
             c = QLatin1Char(' ');
     }
     return line;

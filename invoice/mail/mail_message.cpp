@@ -63,7 +63,8 @@ bool readMailMessage(const QByteArray &raw, TMailMessage *message, QString *erro
         for (int i = 0; i < internet_address_list_length(from) && message->sender.isEmpty(); ++i) {
             InternetAddress *address = internet_address_list_get_address(from, i);
             if (INTERNET_ADDRESS_IS_MAILBOX(address))
-                message->sender = QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
+                message->sender = QString::fromUtf8(
+                    internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
         }
     }
 
@@ -78,7 +79,8 @@ bool readMailMessage(const QByteArray &raw, TMailMessage *message, QString *erro
             // Writing the wrapper undoes the transfer encoding.
             g_mime_data_wrapper_write_to_stream(content, out);
             g_object_unref(out);
-            message->body = QByteArray(reinterpret_cast<const char *>(bytes->data), static_cast<qsizetype>(bytes->len));
+            message->body = QByteArray(reinterpret_cast<const char *>(bytes->data),
+                                       static_cast<qsizetype>(bytes->len));
             g_byte_array_free(bytes, TRUE);
         }
     }

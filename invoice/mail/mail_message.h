@@ -11,10 +11,10 @@ namespace vq::invoice {
 
 struct TMailMessage
 {
-    QString subject;  // decoded (RFC 2047)
-    QString sender;   // address only, without the display name
-    QDateTime date;   // invalid when the mail has no readable date
-    QByteArray body;  // bytes of the text body after transfer decoding
+    QString subject;   // decoded (RFC 2047)
+    QString sender;    // address only, without the display name
+    QDateTime date;    // invalid when the mail has no readable date
+    QByteArray body;   // bytes of the text body after transfer decoding
     QString signature; // the header X-VQ-Signature as it stands; empty when missing
 };
 

@@ -80,8 +80,9 @@ bool parseTree(const QByteArray &text, Node *root, QString *error)
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
-            *error = QStringLiteral("Das Bestelldokument enthält eine Dokumenttyp-Deklaration (DOCTYPE); "
-                                    "das ist nicht erlaubt.");
+            *error = QStringLiteral(
+                "Das Bestelldokument enthält eine Dokumenttyp-Deklaration (DOCTYPE); "
+                "das ist nicht erlaubt.");
             return false;
         case QXmlStreamReader::EntityReference:
             *error = QStringLiteral("Das Bestelldokument verwendet die unbekannte Entität \"%1\".")
@@ -89,8 +90,9 @@ bool parseTree(const QByteArray &text, Node *root, QString *error)
             return false;
         case QXmlStreamReader::StartElement: {
             if (open.size() >= kMaxOrderDocumentDepth) {
-                *error = QStringLiteral("Das Bestelldokument ist tiefer als %1 Ebenen verschachtelt.")
-                             .arg(kMaxOrderDocumentDepth);
+                *error =
+                    QStringLiteral("Das Bestelldokument ist tiefer als %1 Ebenen verschachtelt.")
+                        .arg(kMaxOrderDocumentDepth);
                 return false;
             }
             Node *node = nullptr;
@@ -119,10 +121,11 @@ bool parseTree(const QByteArray &text, Node *root, QString *error)
         }
     }
     if (reader.hasError() || !haveRoot) {
-        *error = QStringLiteral("Das Bestelldokument ist kein gültiges XML (Zeile %1, Spalte %2: %3).")
-                     .arg(reader.lineNumber())
-                     .arg(reader.columnNumber())
-                     .arg(reader.hasError() ? reader.errorString() : QStringLiteral("kein Element"));
+        *error =
+            QStringLiteral("Das Bestelldokument ist kein gültiges XML (Zeile %1, Spalte %2: %3).")
+                .arg(reader.lineNumber())
+                .arg(reader.columnNumber())
+                .arg(reader.hasError() ? reader.errorString() : QStringLiteral("kein Element"));
         return false;
     }
     return true;
@@ -164,8 +167,8 @@ public:
     }
 
     // A number of a line that must be present; minimum and maximum bound it.
-    std::optional<double> number(const Node &line, QStringView name, const QString &where, double minimum,
-                                 double maximum) const
+    std::optional<double> number(const Node &line, QStringView name, const QString &where,
+                                 double minimum, double maximum) const
     {
         const Node *node = line.child(name);
         if (!node) {
@@ -180,7 +183,9 @@ public:
             fail(QStringLiteral("%1\"%2\" ist keine Zahl: \"%3\".").arg(where, name, *text));
             return std::nullopt;
         }
-        return inRange(*value, minimum, maximum, where + u'"' + name.toString() + u'"') ? value : std::nullopt;
+        return inRange(*value, minimum, maximum, where + u'"' + name.toString() + u'"')
+                   ? value
+                   : std::nullopt;
     }
 
     bool inRange(double value, double minimum, double maximum, const QString &what) const
@@ -188,7 +193,8 @@ public:
         if (value >= minimum && value <= maximum)
             return true;
         fail(QStringLiteral("%1 liegt mit %2 außerhalb von %3 bis %4.")
-                 .arg(what, QLocale::c().toString(value, 'g', 15), QLocale::c().toString(minimum, 'g', 15),
+                 .arg(what, QLocale::c().toString(value, 'g', 15),
+                      QLocale::c().toString(minimum, 'g', 15),
                       QLocale::c().toString(maximum, 'g', 15)));
         return false;
     }
@@ -224,7 +230,8 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
         return false;
     }
     if (order.uuid.size() > kMaxOrderUuidLength) {
-        *error = QStringLiteral("Das Element \"uuid\" ist länger als %1 Zeichen.").arg(kMaxOrderUuidLength);
+        *error = QStringLiteral("Das Element \"uuid\" ist länger als %1 Zeichen.")
+                     .arg(kMaxOrderUuidLength);
         order.uuid.clear();
         return false;
     }
@@ -238,15 +245,16 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
     const qint64 seconds = timestamp->text.trimmed().toLongLong(&ok);
     // Beyond years 1 to 9999 the date is meaningless.
     if (!ok || seconds < -62135596800LL || seconds > 253402300799LL) {
-        *error = QStringLiteral("\"timestamp\" ist keine Zahl: \"%1\".").arg(singleLine(timestamp->text).left(100));
+        *error = QStringLiteral("\"timestamp\" ist keine Zahl: \"%1\".")
+                     .arg(singleLine(timestamp->text).left(100));
         return false;
     }
     order.zeit = timestampToDateTime(seconds);
 
     const std::pair<QString *, const char16_t *> texts[] = {
-        {&order.firma, u"Firma"},     {&order.name, u"Vorname"}, {&order.nachname, u"Nachname"},
-        {&order.strasse, u"Strasse"}, {&order.plz, u"PLZ"},      {&order.ort, u"Ort"},
-        {&order.land, u"Land"},       {&order.email, u"email"},  {&order.telefon, u"Telefon"},
+        {&order.firma, u"Firma"},      {&order.name, u"Vorname"}, {&order.nachname, u"Nachname"},
+        {&order.strasse, u"Strasse"},  {&order.plz, u"PLZ"},      {&order.ort, u"Ort"},
+        {&order.land, u"Land"},        {&order.email, u"email"},  {&order.telefon, u"Telefon"},
         {&order.homepage, u"Homepage"}};
     for (const auto &[target, name] : texts) {
         const auto value = values.base64(*formdata, name, QString());
@@ -259,7 +267,8 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
     // the customer saw beside the gross ones older readers take.
     const QString taxMode = values.plain(*formdata, u"taxMode").trimmed().toLower();
     if (!taxMode.isEmpty() && taxMode != u"brutto" && taxMode != u"netto") {
-        *error = QStringLiteral("\"taxMode\" ist weder \"brutto\" noch \"netto\": \"%1\".").arg(taxMode.left(100));
+        *error = QStringLiteral("\"taxMode\" ist weder \"brutto\" noch \"netto\": \"%1\".")
+                     .arg(taxMode.left(100));
         return false;
     }
     order.netto = taxMode == u"netto";
@@ -282,12 +291,14 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
             *error = QStringLiteral("%1das Element \"amount\" fehlt.").arg(where);
             return false;
         }
-        const auto amountText = values.base64Text(amountNode->text, where + QStringLiteral("\"amount\""));
+        const auto amountText =
+            values.base64Text(amountNode->text, where + QStringLiteral("\"amount\""));
         if (!amountText)
             return false;
         const int amount = amountText->trimmed().toInt(&ok);
         if (!ok) {
-            *error = QStringLiteral("%1\"amount\" ist keine ganze Zahl: \"%2\".").arg(where, *amountText);
+            *error = QStringLiteral("%1\"amount\" ist keine ganze Zahl: \"%2\".")
+                         .arg(where, *amountText);
             return false;
         }
         if (!values.inRange(amount, 0, kMaxOrderQuantity, where + QStringLiteral("\"amount\"")))
@@ -305,10 +316,12 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
         }
         for (const Node &o : options->children) {
             TOption option;
-            const auto optionName = values.base64Text(o.attributes.value(QLatin1StringView("name")).toString(),
-                                                      where + QStringLiteral("der Optionsname"));
+            const auto optionName =
+                values.base64Text(o.attributes.value(QLatin1StringView("name")).toString(),
+                                  where + QStringLiteral("der Optionsname"));
             const auto optionValue =
-                optionName ? values.base64Text(o.text, where + QStringLiteral("der Optionswert")) : std::nullopt;
+                optionName ? values.base64Text(o.text, where + QStringLiteral("der Optionswert"))
+                           : std::nullopt;
             if (!optionValue)
                 return false;
             option.name = *optionName;
@@ -317,7 +330,8 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
                 *error = QStringLiteral("%1einer Option fehlt der Preis.").arg(where);
                 return false;
             }
-            const QLatin1StringView priceAttribute = order.netto ? QLatin1StringView("netPrice") : QLatin1StringView("price");
+            const QLatin1StringView priceAttribute =
+                order.netto ? QLatin1StringView("netPrice") : QLatin1StringView("price");
             if (!o.attributes.hasAttribute(priceAttribute)) {
                 *error = QStringLiteral("%1einer Option fehlt der Nettopreis.").arg(where);
                 return false;
@@ -325,11 +339,13 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
             const QString priceText = o.attributes.value(priceAttribute).toString();
             const auto optionPrice = parseDecimal(priceText);
             if (!optionPrice) {
-                *error = QStringLiteral("%1der Optionspreis \"%2\" ist keine Zahl.").arg(where, singleLine(priceText));
+                *error = QStringLiteral("%1der Optionspreis \"%2\" ist keine Zahl.")
+                             .arg(where, singleLine(priceText));
                 return false;
             }
             // A negative surcharge is a discount the designer allows.
-            if (!values.inRange(*optionPrice, -kMaxOrderPrice, kMaxOrderPrice, where + QStringLiteral("der Optionspreis")))
+            if (!values.inRange(*optionPrice, -kMaxOrderPrice, kMaxOrderPrice,
+                                where + QStringLiteral("der Optionspreis")))
                 return false;
             // A price of 0 means the option has none.
             if (*optionPrice != 0)
@@ -341,8 +357,9 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
         for (const TOption &option : line.optionen)
             unit += option.preis.value_or(0.0);
         if (unit < 0) {
-            *error = QStringLiteral("%1Preis und Aufpreise ergeben zusammen %2, weniger als nichts.")
-                         .arg(where, QLocale::c().toString(unit, 'g', 15));
+            *error =
+                QStringLiteral("%1Preis und Aufpreise ergeben zusammen %2, weniger als nichts.")
+                    .arg(where, QLocale::c().toString(unit, 'g', 15));
             return false;
         }
         result->lines << line;
@@ -377,8 +394,8 @@ std::optional<QByteArray> decodeStrictBase64(QStringView base64)
         const char16_t u = c.unicode();
         if (u == u' ' || u == u'\t' || u == u'\r' || u == u'\n')
             continue;
-        const bool alphabet = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9')
-            || u == u'+' || u == u'/' || u == u'=';
+        const bool alphabet = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z')
+                              || (u >= u'0' && u <= u'9') || u == u'+' || u == u'/' || u == u'=';
         if (!alphabet)
             return std::nullopt;
         compact.append(char(u));
@@ -407,7 +424,8 @@ QByteArray signatureMac(const QByteArray &body, const QString &secret)
 {
     QByteArray text = body;
     text.replace('\r', QByteArray());
-    return QMessageAuthenticationCode::hash(orderDocumentText(text), secret.toUtf8(), QCryptographicHash::Sha256);
+    return QMessageAuthenticationCode::hash(orderDocumentText(text), secret.toUtf8(),
+                                            QCryptographicHash::Sha256);
 }
 
 } // namespace
@@ -417,7 +435,8 @@ QString orderSignature(const QByteArray &body, const QString &secret)
     return kSignaturePrefix + QString::fromLatin1(signatureMac(body, secret).toHex());
 }
 
-bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader, const QString &secret)
+bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader,
+                         const QString &secret)
 {
     // A mail server may fold a long header line; white space is no part of the value.
     QString value = signatureHeader;

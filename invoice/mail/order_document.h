@@ -61,7 +61,8 @@ QString decodeValueText(const QByteArray &bytes);
 // "hmac-sha256=" and 64 lower-case hex digits, the HMAC-SHA256 with the
 // client's order secret (its UTF-8 bytes) as key over the order document text
 // (orderDocumentText) with every CR removed. Compared in constant time.
-bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader, const QString &secret);
+bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader,
+                         const QString &secret);
 // The header value the form mailer sends for that body and secret.
 QString orderSignature(const QByteArray &body, const QString &secret);
 

@@ -23,7 +23,7 @@ size_t appendTo(char *data, size_t size, size_t count, void *target)
 }
 
 // Lines of a multi-line reply as "number value" pairs.
-template<typename Pair, typename Convert>
+template <typename Pair, typename Convert>
 std::optional<QList<Pair>> parseNumberedLines(const QByteArray &body, Convert convert)
 {
     QList<Pair> result;
@@ -79,8 +79,8 @@ bool TPop3Client::quit()
     return confirmed;
 }
 
-bool TPop3Client::perform(const QString &path, const QString &command, bool bodyless, QByteArray *body,
-                          QByteArray *reply)
+bool TPop3Client::perform(const QString &path, const QString &command, bool bodyless,
+                          QByteArray *body, QByteArray *reply)
 {
     m_loginRefused = false;
     m_connectionLost = false;
@@ -94,8 +94,10 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     const QString scheme = m_account.security == Pop3Security::Pop3s ? QStringLiteral("pop3s")
                                                                      : QStringLiteral("pop3");
     // An IPv6 address needs brackets in the URL.
-    const QString host = m_account.host.contains(u':') ? u'[' + m_account.host + u']' : m_account.host;
-    const QByteArray url = QStringLiteral("%1://%2:%3/%4").arg(scheme, host).arg(m_account.port).arg(path).toUtf8();
+    const QString host =
+        m_account.host.contains(u':') ? u'[' + m_account.host + u']' : m_account.host;
+    const QByteArray url =
+        QStringLiteral("%1://%2:%3/%4").arg(scheme, host).arg(m_account.port).arg(path).toUtf8();
     const QByteArray user = m_account.user.toUtf8();
     const QByteArray password = m_account.password.toUtf8();
     const QByteArray request = command.toUtf8();
@@ -108,7 +110,8 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     // where the server offers it (libcurl prefers that and has no switch to
     // USER/PASS only); either way no other secret than the typed password.
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
-                     static_cast<long>(m_account.security == Pop3Security::Stls ? CURLUSESSL_ALL : CURLUSESSL_NONE));
+                     static_cast<long>(m_account.security == Pop3Security::Stls ? CURLUSESSL_ALL
+                                                                                : CURLUSESSL_NONE));
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, m_account.verifyCertificate ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, m_account.verifyCertificate ? 2L : 0L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_account.timeoutSeconds));
@@ -116,7 +119,8 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_account.timeoutSeconds));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.isEmpty() ? nullptr : request.constData());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST,
+                     request.isEmpty() ? nullptr : request.constData());
     curl_easy_setopt(curl, CURLOPT_NOBODY, bodyless ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendTo);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, body);
@@ -134,7 +138,8 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     if (m_connected && newConnections > 0) {
         // The connection the earlier commands used is gone; message numbers
         // and the last reply cannot be trusted any more.
-        m_lastError = QStringLiteral("Die Verbindung zum Mailserver ist abgebrochen (%1).").arg(QString::fromUtf8(url));
+        m_lastError = QStringLiteral("Die Verbindung zum Mailserver ist abgebrochen (%1).")
+                          .arg(QString::fromUtf8(url));
         m_connectionLost = true;
         return false;
     }
@@ -143,7 +148,8 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
         return true;
     }
     m_loginRefused = code == CURLE_LOGIN_DENIED;
-    m_lastError = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code)) + QStringLiteral(" (") + QString::fromUtf8(url) + u')';
+    m_lastError = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code))
+                  + QStringLiteral(" (") + QString::fromUtf8(url) + u')';
     return false;
 }
 
@@ -159,7 +165,8 @@ std::optional<int> TPop3Client::stat()
     bool ok = false;
     const int count = words.size() >= 2 && words[0] == "+OK" ? words[1].toInt(&ok) : 0;
     if (!ok || count < 0) {
-        m_lastError = QStringLiteral("Unerwartete Antwort auf STAT: %1").arg(QString::fromLatin1(lines.last()));
+        m_lastError = QStringLiteral("Unerwartete Antwort auf STAT: %1")
+                          .arg(QString::fromLatin1(lines.last()));
         return std::nullopt;
     }
     return count;
@@ -170,11 +177,12 @@ std::optional<QList<Pop3Listing>> TPop3Client::list()
     QByteArray body;
     if (!perform(QString(), QString(), false, &body, nullptr))
         return std::nullopt;
-    auto result = parseNumberedLines<Pop3Listing>(body, [](const QByteArray &value, Pop3Listing &entry) {
-        bool ok = false;
-        entry.size = value.split(' ').first().toLongLong(&ok);
-        return ok;
-    });
+    auto result =
+        parseNumberedLines<Pop3Listing>(body, [](const QByteArray &value, Pop3Listing &entry) {
+            bool ok = false;
+            entry.size = value.split(' ').first().toLongLong(&ok);
+            return ok;
+        });
     if (!result)
         m_lastError = QStringLiteral("Unerwartete Antwort auf LIST.");
     return result;
@@ -185,10 +193,11 @@ std::optional<QList<Pop3UniqueId>> TPop3Client::uidl()
     QByteArray body;
     if (!perform(QString(), QStringLiteral("UIDL"), false, &body, nullptr))
         return std::nullopt;
-    auto result = parseNumberedLines<Pop3UniqueId>(body, [](const QByteArray &value, Pop3UniqueId &entry) {
-        entry.uid = QString::fromLatin1(value);
-        return !entry.uid.isEmpty();
-    });
+    auto result =
+        parseNumberedLines<Pop3UniqueId>(body, [](const QByteArray &value, Pop3UniqueId &entry) {
+            entry.uid = QString::fromLatin1(value);
+            return !entry.uid.isEmpty();
+        });
     if (!result)
         m_lastError = QStringLiteral("Unerwartete Antwort auf UIDL.");
     return result;
@@ -197,7 +206,8 @@ std::optional<QList<Pop3UniqueId>> TPop3Client::uidl()
 std::optional<QByteArray> TPop3Client::top(int number, int lines)
 {
     QByteArray body;
-    if (!perform(QString(), QStringLiteral("TOP %1 %2").arg(number).arg(lines), false, &body, nullptr))
+    if (!perform(QString(), QStringLiteral("TOP %1 %2").arg(number).arg(lines), false, &body,
+                 nullptr))
         return std::nullopt;
     return body;
 }

@@ -5,13 +5,13 @@
 
 #include <QHash>
 
+#include <QLocale>
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <QLocale>
 
 namespace vq::invoice {
 
@@ -157,7 +157,8 @@ QString MailOrderRow::sizeText() const
 
 QString MailOrderRow::dateText() const
 {
-    return date.isValid() ? QLocale().toString(date.toLocalTime().date(), QLocale::ShortFormat) : QString();
+    return date.isValid() ? QLocale().toString(date.toLocalTime().date(), QLocale::ShortFormat)
+                          : QString();
 }
 
 Pop3Account accountOfClient(const TMandant &client)
@@ -399,7 +400,8 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         }
         if (!fetched.fetched) {
             // The run ends here; what was stored stays, the rest is read next time.
-            broken = fetched.error.isEmpty() ? QStringLiteral("Die Verbindung ist abgebrochen.") : fetched.error;
+            broken = fetched.error.isEmpty() ? QStringLiteral("Die Verbindung ist abgebrochen.")
+                                             : fetched.error;
             break;
         }
         if (!fetched.orderMail) {
@@ -442,7 +444,8 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
 
         if (fetched.tooLarge) {
             row.status = MailOrderStatus::DocumentError;
-            row.detail = QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
+            row.detail =
+                QStringLiteral("Die Bestellmail ist mit %1 Bytes zu groß.").arg(fetched.size);
             result.messages << QString::fromUtf16(kTextXmlError);
             refuse(KnownMessage::Damaged);
             addRow(row);
@@ -451,10 +454,12 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
 
         // With an order secret only signed order mails count; the check comes
         // before the document is read at all.
-        if (!orderSecret.isEmpty() && !orderSignatureValid(mail.body, mail.signature, orderSecret)) {
+        if (!orderSecret.isEmpty()
+            && !orderSignatureValid(mail.body, mail.signature, orderSecret)) {
             row.status = MailOrderStatus::NotSigned;
-            row.detail = mail.signature.isEmpty() ? QStringLiteral("Die E-Mail trägt keine Signatur.")
-                                                  : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
+            row.detail = mail.signature.isEmpty()
+                             ? QStringLiteral("Die E-Mail trägt keine Signatur.")
+                             : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
             refuse(KnownMessage::NotSigned);
             addRow(row);
             continue;
@@ -588,9 +593,10 @@ bool TMailOrder::deleteMails(const QList<MailOrderRow> &rows, QString *message, 
                 return failed(pop3.lastError());
             if (!readMailMessage(*header, &mail, nullptr) || mail.sender != row.sender
                 || mail.subject != row.subject || mail.date.toUTC() != row.date)
-                return failed(QStringLiteral("Die Nachricht %1 ist nicht mehr die gelistete E-Mail; "
-                                             "bitte lesen Sie die E-Mails erneut ein.")
-                                  .arg(number));
+                return failed(
+                    QStringLiteral("Die Nachricht %1 ist nicht mehr die gelistete E-Mail; "
+                                   "bitte lesen Sie die E-Mails erneut ein.")
+                        .arg(number));
         }
         if (!numbers.contains(number))
             numbers << number;

@@ -27,7 +27,8 @@ inline constexpr char16_t kTextXmlError[] = u"Fehler beim XML-Parsing";
 inline constexpr char16_t kTextNotSigned[] = u"nicht signiert";
 inline constexpr char16_t kTextConnectionError[] =
     u"Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen.";
-inline constexpr char16_t kTextSuccess[] = u"Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.";
+inline constexpr char16_t kTextSuccess[] =
+    u"Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.";
 inline constexpr char16_t kTextDeleteError[] = u"Fehler beim löschen der Nachricht";
 inline constexpr char16_t kTextStoreError[] = u"Fehler beim Speichern der Bestellung";
 // The run ends on a database failure (the lock message when another user holds the database).
@@ -60,8 +61,9 @@ struct MailOrderRow
 
 struct MailImportResult
 {
-    bool ok = false;          // the whole mailbox was read and everything recorded
-    bool connected = false;   // false: connection or login failed, it broke off, or the database failed
+    bool ok = false; // the whole mailbox was read and everything recorded
+    bool connected =
+        false; // false: connection or login failed, it broke off, or the database failed
     bool cancelled = false;   // stopped between two mails by MailImportObserver::cancel
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure

@@ -48,7 +48,8 @@ std::optional<qint64> micros(double value)
 
 // Hands the rounded total of a rate to its lines: each line's exact share
 // rounded down, the cents left over to the lines that lost most by it.
-QList<qint64> shares(const QList<qint64> &lineCents, qint64 rateTotal, Wide numerator, Wide denominator)
+QList<qint64> shares(const QList<qint64> &lineCents, qint64 rateTotal, Wide numerator,
+                     Wide denominator)
 {
     QList<qint64> result;
     QList<std::pair<Wide, int>> remainders;
@@ -85,7 +86,8 @@ std::optional<OrderAmounts> computeOrderAmounts(const QList<OrderLineInput> &lin
         const OrderLineInput &line = lines[i];
         const QString which = QStringLiteral("Position %1").arg(i + 1);
         if (!std::isfinite(line.vatRate) || line.vatRate < 0 || line.vatRate > 100)
-            return fail(QStringLiteral("%1: Der Mehrwertsteuersatz muss zwischen 0 und 100 liegen.").arg(which));
+            return fail(QStringLiteral("%1: Der Mehrwertsteuersatz muss zwischen 0 und 100 liegen.")
+                            .arg(which));
         auto unit = micros(line.unitPrice);
         if (!unit)
             return fail(QStringLiteral("%1: Der Preis ist zu groß oder keine Zahl.").arg(which));
@@ -93,12 +95,14 @@ std::optional<OrderAmounts> computeOrderAmounts(const QList<OrderLineInput> &lin
         for (const double surcharge : line.surcharges) {
             const auto extra = micros(surcharge);
             if (!extra)
-                return fail(QStringLiteral("%1: Ein Aufpreis ist zu groß oder keine Zahl.").arg(which));
+                return fail(
+                    QStringLiteral("%1: Ein Aufpreis ist zu groß oder keine Zahl.").arg(which));
             piece += *extra;
         }
         const Wide cents = roundedDivision(Wide(line.quantity) * piece, kMicrosPerCent);
         if (cents > kMaxLineTotalCents || cents < -kMaxLineTotalCents)
-            return fail(QStringLiteral("%1: Der Betrag der Position ist größer als 1.000.000.000.").arg(which));
+            return fail(QStringLiteral("%1: Der Betrag der Position ist größer als 1.000.000.000.")
+                            .arg(which));
         result.lines << OrderLineAmounts{qint64(cents), 0, 0};
         byRate[std::llround(line.vatRate * 100)].append(i);
     }
@@ -163,7 +167,8 @@ qint64 vatOfCents(qint64 cents, double rate, bool netPrices)
     if (!std::isfinite(rate) || rate < 0 || rate > 100)
         return 0;
     const qint64 hundredths = std::llround(rate * 100);
-    return qint64(roundedDivision(Wide(cents) * hundredths, netPrices ? 10'000 : 10'000 + hundredths));
+    return qint64(
+        roundedDivision(Wide(cents) * hundredths, netPrices ? 10'000 : 10'000 + hundredths));
 }
 
 QString centsText(qint64 cents)
@@ -176,12 +181,14 @@ QString centsText(qint64 cents)
 
 std::optional<qint64> parseCents(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(-?)(\\d{1,13})(?:[.,](\\d{1,12}))?\\s*$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(-?)(\\d{1,13})(?:[.,](\\d{1,12}))?\\s*$"));
     const auto match = pattern.match(text);
     if (!match.hasMatch())
         return std::nullopt;
     const QString decimals = match.captured(3);
-    qint64 cents = match.captured(2).toLongLong() * 100 + decimals.left(2).leftJustified(2, u'0').toLongLong();
+    qint64 cents =
+        match.captured(2).toLongLong() * 100 + decimals.left(2).leftJustified(2, u'0').toLongLong();
     // Half away from zero: the third decimal decides.
     if (decimals.size() > 2 && decimals.at(2) >= u'5')
         ++cents;

@@ -29,9 +29,9 @@ inline constexpr qint64 kMaxLineTotalCents = 100'000'000'000LL;
 struct OrderLineInput
 {
     qint64 quantity = 0;
-    double unitPrice = 0;       // as stored: gross or net, as the order's prices are
-    QList<double> surcharges;   // of the options that have a price
-    double vatRate = 0;         // percent, 0 to 100, up to two decimals count
+    double unitPrice = 0;     // as stored: gross or net, as the order's prices are
+    QList<double> surcharges; // of the options that have a price
+    double vatRate = 0;       // percent, 0 to 100, up to two decimals count
 };
 
 struct OrderLineAmounts
@@ -43,7 +43,7 @@ struct OrderLineAmounts
 
 struct VatRateAmounts
 {
-    double rate = 0;       // percent
+    double rate = 0; // percent
     qint64 netCents = 0;
     qint64 vatCents = 0;
     qint64 grossCents = 0; // net + VAT
@@ -51,12 +51,12 @@ struct VatRateAmounts
 
 struct OrderAmounts
 {
-    bool net = false;               // the prices are without VAT
-    QList<OrderLineAmounts> lines;  // in the order of the input
-    QList<VatRateAmounts> rates;    // by rising rate, only rates that occur
+    bool net = false;              // the prices are without VAT
+    QList<OrderLineAmounts> lines; // in the order of the input
+    QList<VatRateAmounts> rates;   // by rising rate, only rates that occur
     qint64 netCents = 0;
     qint64 vatCents = 0;
-    qint64 grossCents = 0;          // what is owed
+    qint64 grossCents = 0; // what is owed
 };
 
 // Applies the rule. nullopt with a German *error for a price, surcharge, rate

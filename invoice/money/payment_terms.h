@@ -14,14 +14,15 @@ namespace vq::invoice {
 struct PaymentTerms
 {
     std::optional<QDate> dueDate; // none: the client names no payment period
-    QString text;                 // "Zahlbar bis 24.12.2026 ohne Abzug." or "Sofort fällig ohne Abzug."
+    QString text; // "Zahlbar bis 24.12.2026 ohne Abzug." or "Sofort fällig ohne Abzug."
 };
 
 // Nothing is due on an invoice that owes nothing (a credit).
 inline PaymentTerms paymentTerms(const TMandant &client, const QDate &invoiceDate, qint64 owedCents)
 {
     PaymentTerms terms;
-    if (!client.zahlungsziel || *client.zahlungsziel < 0 || !invoiceDate.isValid() || owedCents <= 0)
+    if (!client.zahlungsziel || *client.zahlungsziel < 0 || !invoiceDate.isValid()
+        || owedCents <= 0)
         return terms;
     const int days = std::min(*client.zahlungsziel, 3650);
     terms.dueDate = invoiceDate.addDays(days);

@@ -68,7 +68,8 @@ bool InvoiceIssuer::fixInvoiceDate(InvoiceData &data, QString *error)
     const auto date = m_db.invoiceDate(data.order.id, today());
     if (!date) {
         if (error)
-            *error = QStringLiteral("Das Rechnungsdatum der Bestellung %1 kann nicht gespeichert werden: %2")
+            *error = QStringLiteral(
+                         "Das Rechnungsdatum der Bestellung %1 kann nicht gespeichert werden: %2")
                          .arg(data.order.id)
                          .arg(m_db.lastError());
         return false;
@@ -85,7 +86,8 @@ std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error)
     return data;
 }
 
-std::optional<RenderedInvoice> InvoiceIssuer::render(int orderId, QString *error, const QString &templatePath)
+std::optional<RenderedInvoice> InvoiceIssuer::render(int orderId, QString *error,
+                                                     const QString &templatePath)
 {
     m_warning.clear();
     auto data = read(orderId, error);
@@ -109,7 +111,8 @@ bool InvoiceIssuer::writePdf(int orderId, const QString &path, QString *error)
     return writeInvoicePdf(document, path, error);
 }
 
-TEInvoiceResult InvoiceIssuer::checkedEInvoice(InvoiceData data, const QDate &today, EInvoiceProfile profile)
+TEInvoiceResult InvoiceIssuer::checkedEInvoice(InvoiceData data, const QDate &today,
+                                               EInvoiceProfile profile)
 {
     if (!data.order.rechnungsdatum.isValid())
         data.order.rechnungsdatum = today;
@@ -125,12 +128,14 @@ QString InvoiceIssuer::eInvoiceRefusal(int orderId, EInvoiceProfile profile)
     return checkedEInvoice(*data, today(), profile).message();
 }
 
-std::optional<QByteArray> InvoiceIssuer::xrechnung(int orderId, QString *error, EInvoiceProfile profile)
+std::optional<QByteArray> InvoiceIssuer::xrechnung(int orderId, QString *error,
+                                                   EInvoiceProfile profile)
 {
     auto data = read(orderId, error);
     if (!data)
         return std::nullopt;
-    if (const TEInvoiceResult check = checkedEInvoice(*data, today(), profile); !check.missing.isEmpty()) {
+    if (const TEInvoiceResult check = checkedEInvoice(*data, today(), profile);
+        !check.missing.isEmpty()) {
         if (error)
             *error = check.message();
         return std::nullopt;
@@ -159,7 +164,8 @@ bool InvoiceIssuer::writeZugferd(int orderId, const QString &path, QString *erro
         return failed(message);
     // What the electronic invoice lacks is told before anything is laid out;
     // a refused invoice is not put out, so it keeps its invoice date open.
-    if (const TEInvoiceResult check = checkedEInvoice(*data, today(), EInvoiceProfile::FacturXEN16931);
+    if (const TEInvoiceResult check =
+            checkedEInvoice(*data, today(), EInvoiceProfile::FacturXEN16931);
         !check.missing.isEmpty())
         return failed(check.message());
     m_warning.clear();

@@ -44,7 +44,8 @@ public:
     QString lastWarning() const { return m_warning; }
 
     // The printed invoice through the client's template (or templatePath); issues it.
-    std::optional<RenderedInvoice> render(int orderId, QString *error, const QString &templatePath = QString());
+    std::optional<RenderedInvoice> render(int orderId, QString *error,
+                                          const QString &templatePath = QString());
     // render, laid out and written as PDF through a temporary file.
     bool writePdf(int orderId, const QString &path, QString *error);
 
@@ -64,7 +65,8 @@ private:
     bool fixInvoiceDate(InvoiceData &data, QString *error);
     // What the electronic invoice of the data lacks; the data's invoice date
     // taken as today while it is open.
-    static TEInvoiceResult checkedEInvoice(InvoiceData data, const QDate &today, EInvoiceProfile profile);
+    static TEInvoiceResult checkedEInvoice(InvoiceData data, const QDate &today,
+                                           EInvoiceProfile profile);
 
     TInvoiceDatabase &m_db;
     Clock m_clock;

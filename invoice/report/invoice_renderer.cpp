@@ -2,8 +2,8 @@
 
 #include "GlobalFunctions.h"
 #include "clients.h"
-#include "regional_numbers.h"
 #include "payment_terms.h"
+#include "regional_numbers.h"
 #include "rtf_text.h"
 #include "safe_file.h"
 #include "text_file.h"
@@ -11,13 +11,13 @@
 #include <kainjow/mustache.hpp>
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QBuffer>
 #include <QPdfWriter>
 #include <QPen>
 #include <QRegularExpression>
@@ -156,7 +156,8 @@ QString dateText(const QDate &date, const QLocale &locale)
     return locale.toString(date, format);
 }
 
-mustache::data optionData(const TOption &o, const TArtikel &line, bool netPrices, const QLocale &locale)
+mustache::data optionData(const TOption &o, const TArtikel &line, bool netPrices,
+                          const QLocale &locale)
 {
     mustache::data d{mustache::data::type::object};
     put(d, "Option_ID", QString::number(o.id));
@@ -190,7 +191,8 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(order, "Bestellung_UUID", b.uuid);
     put(order, "Bestellung_Zeit", dateText(b.zeit.date(), locale));
     // The date the invoice was first put out; until then today's.
-    put(order, "Bestellung_Rechnungsdatum", dateText(b.rechnungsdatum.isValid() ? b.rechnungsdatum : today, locale));
+    put(order, "Bestellung_Rechnungsdatum",
+        dateText(b.rechnungsdatum.isValid() ? b.rechnungsdatum : today, locale));
     put(order, "Bestellung_Kaeuferreferenz", b.kaeuferreferenz);
     put(order, "Bestellung_Firma", b.firma);
     put(order, "Bestellung_Name", b.name);
@@ -221,7 +223,8 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     mustache::data lines{mustache::data::type::list};
     for (qsizetype i = 0; i < data.lines.size(); ++i) {
         const TArtikel &a = data.lines[i];
-        const OrderLineAmounts figures = i < amounts.lines.size() ? amounts.lines[i] : OrderLineAmounts{};
+        const OrderLineAmounts figures =
+            i < amounts.lines.size() ? amounts.lines[i] : OrderLineAmounts{};
         mustache::data line{mustache::data::type::object};
         put(line, "Artikel_ID", QString::number(a.id));
         put(line, "Artikel_BestellungID", QString::number(a.bestellungId));
@@ -449,7 +452,8 @@ QString TInvoiceTemplate::text() const
     return m_parsed ? QString::fromStdString(m_parsed->source) : QString();
 }
 
-QString TInvoiceTemplate::render(const InvoiceData &data, const QDate &today, const QLocale &locale) const
+QString TInvoiceTemplate::render(const InvoiceData &data, const QDate &today,
+                                 const QLocale &locale) const
 {
     if (!m_parsed)
         return QString();
@@ -595,7 +599,8 @@ QImage TInvoiceDocument::pageImage(int page, int dotsPerInch) const
 
 namespace {
 
-bool paintPdf(const TInvoiceDocument &document, QIODevice *device, QPagedPaintDevice::PdfVersion version)
+bool paintPdf(const TInvoiceDocument &document, QIODevice *device,
+              QPagedPaintDevice::PdfVersion version)
 {
     QPdfWriter writer(device);
     writer.setPdfVersion(version);
@@ -642,14 +647,15 @@ bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QStr
     return true;
 }
 
-std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const QDate &today, QString *error,
-                                                 const QString &templatePath)
+std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const QDate &today,
+                                                 QString *error, const QString &templatePath)
 {
     const QString path = templatePath.isEmpty() ? clientTemplatePath(data.client.id) : templatePath;
     const auto invoiceTemplate = TInvoiceTemplate::load(path, error);
     if (!invoiceTemplate)
         return std::nullopt;
-    return RenderedInvoice{invoiceTemplate->render(data, today), invoiceTemplate->folder(), data.client.id,
+    return RenderedInvoice{invoiceTemplate->render(data, today), invoiceTemplate->folder(),
+                           data.client.id,
                            missingMandatoryItems(invoiceTemplate->text(), data.client)};
 }
 
@@ -658,7 +664,8 @@ namespace {
 // Whether the template prints the value name, in a tag or a section.
 bool prints(const QString &templateText, const char *name)
 {
-    const QRegularExpression tag(QStringLiteral("\\{\\{\\{?\\s*[#^&]?\\s*%1\\s*\\}\\}").arg(QLatin1String(name)));
+    const QRegularExpression tag(
+        QStringLiteral("\\{\\{\\{?\\s*[#^&]?\\s*%1\\s*\\}\\}").arg(QLatin1String(name)));
     return tag.match(templateText).hasMatch();
 }
 
@@ -670,14 +677,18 @@ QStringList missingMandatoryItems(const QString &templateText, const TMandant &c
     const QString footer = readRtf(client.rechnungsfuss).plainText();
     const auto inFooter = [&](const QString &id) {
         return !id.trimmed().isEmpty() && prints(templateText, "Mandant_Rechnungsfuss")
-               && QString(footer).remove(u' ').contains(QString(id).remove(u' '), Qt::CaseInsensitive);
+               && QString(footer).remove(u' ').contains(QString(id).remove(u' '),
+                                                        Qt::CaseInsensitive);
     };
-    const bool taxId = ((prints(templateText, "Mandant_UStIdNr") && !client.ustIdNr.trimmed().isEmpty())
-                        || (prints(templateText, "Mandant_Steuernummer") && !client.steuernummer.trimmed().isEmpty())
-                        || inFooter(client.ustIdNr) || inFooter(client.steuernummer));
+    const bool taxId =
+        ((prints(templateText, "Mandant_UStIdNr") && !client.ustIdNr.trimmed().isEmpty())
+         || (prints(templateText, "Mandant_Steuernummer")
+             && !client.steuernummer.trimmed().isEmpty())
+         || inFooter(client.ustIdNr) || inFooter(client.steuernummer));
     if (!taxId)
         missing << (client.ustIdNr.trimmed().isEmpty() && client.steuernummer.trimmed().isEmpty()
-                        ? QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers (beim Mandanten nicht eingetragen)")
+                        ? QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers (beim "
+                                         "Mandanten nicht eingetragen)")
                         : QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers"));
     if (!prints(templateText, "Bestellung_RechNr"))
         missing << QStringLiteral("Rechnungsnummer");
@@ -692,8 +703,9 @@ QStringList missingMandatoryItems(const QString &templateText, const TMandant &c
 
 QString mandatoryItemsMessage(const QStringList &missing)
 {
-    return QStringLiteral("Der Rechnungsvorlage fehlen Angaben, die § 14 Abs. 4 UStG auf jeder Rechnung "
-                          "verlangt:\n- %1")
+    return QStringLiteral(
+               "Der Rechnungsvorlage fehlen Angaben, die § 14 Abs. 4 UStG auf jeder Rechnung "
+               "verlangt:\n- %1")
         .arg(missing.join(QStringLiteral("\n- ")));
 }
 

@@ -48,7 +48,8 @@ public:
 
     // The invoice as HTML. today is the date the parameter "Heute" shows, and
     // the invoice date of an order not issued yet (a draft).
-    QString render(const InvoiceData &data, const QDate &today, const QLocale &locale = QLocale()) const;
+    QString render(const InvoiceData &data, const QDate &today,
+                   const QLocale &locale = QLocale()) const;
     // Folder of the template file: pictures the template names (a logo) are found there.
     QString folder() const { return m_folder; }
     // The template's text as read.
@@ -108,7 +109,8 @@ struct RenderedInvoice
 // Renders the data through the client's template ("<Mandant_ID>.rav" in the
 // data folder, or templatePath when given); a German message for a missing or
 // broken template.
-std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const QDate &today, QString *error,
+std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const QDate &today,
+                                                 QString *error,
                                                  const QString &templatePath = QString());
 
 // The items § 14 Abs. 4 UStG requires on every invoice that a template does

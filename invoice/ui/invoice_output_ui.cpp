@@ -275,7 +275,8 @@ bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
 bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
 {
     InvoiceIssuer issuer(db);
-    if (const QString refusal = issuer.eInvoiceRefusal(bestellungId, EInvoiceProfile::FacturXEN16931);
+    if (const QString refusal =
+            issuer.eInvoiceRefusal(bestellungId, EInvoiceProfile::FacturXEN16931);
         !refusal.isEmpty()) {
         questions.showError(parent, kZugferdTitle, refusal);
         return false;

@@ -15,7 +15,8 @@ inline QString moneyText(double value, const QString &currency, const QLocale &l
     return currency.isEmpty() ? amount : amount + QLatin1Char(' ') + currency;
 }
 
-inline QString moneyCentsText(qint64 cents, const QString &currency, const QLocale &locale = QLocale())
+inline QString moneyCentsText(qint64 cents, const QString &currency,
+                              const QLocale &locale = QLocale())
 {
     const QString amount = formatCents(cents, locale);
     return currency.isEmpty() ? amount : amount + QLatin1Char(' ') + currency;

@@ -151,8 +151,9 @@ void TfrmBestellung::buildWindow()
                QStringLiteral("Rechnungsvorlage bearbeiten"), QIcon());
     connect(actNeu, &QAction::triggered, this, &TfrmBestellung::newOrderInEditor);
     connect(actSpeichern, &QAction::triggered, this, [this] { saveOrder(); });
-    QAction *actXRechnung = action("actXRechnung", QStringLiteral("E-Rechnung (XRechnung) speichern"),
-                                   QStringLiteral("E-Rechnung (XRechnung) speichern"), QIcon());
+    QAction *actXRechnung =
+        action("actXRechnung", QStringLiteral("E-Rechnung (XRechnung) speichern"),
+               QStringLiteral("E-Rechnung (XRechnung) speichern"), QIcon());
     QAction *actZugferd = action("actZugferd", QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern"),
                                  QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern"), QIcon());
     connect(actDrucken, &QAction::triggered, this, [this] { putOut(Output::Print); });
@@ -465,10 +466,11 @@ void TfrmBestellung::rereadLines(int selectLineId)
     items.reserve(m_lines.size());
     for (int row = 0; row < m_lines.size(); ++row) {
         const TArtikel &line = m_lines.at(row);
-        auto *item = new QTreeWidgetItem({line.nr, QString::number(line.anzahl), line.name,
-                                          rateText(line.mwst), moneyText(line.preis, m_currency),
-                                          amounts ? moneyCentsText(amounts->lines.at(row).totalCents, m_currency)
-                                                  : kTextAmountInvalid});
+        auto *item = new QTreeWidgetItem(
+            {line.nr, QString::number(line.anzahl), line.name, rateText(line.mwst),
+             moneyText(line.preis, m_currency),
+             amounts ? moneyCentsText(amounts->lines.at(row).totalCents, m_currency)
+                     : kTextAmountInvalid});
         for (int column : {1, 3, 4, 5})
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         items << item;

@@ -265,7 +265,8 @@ TfrmMailImport::TfrmMailImport(TInvoiceDatabase &db, int mandantId, TUserQuestio
     m_list->setModel(m_model);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Several mails may be marked and deleted at once (Ctrl and Shift with a click or the arrow keys).
+    // Several mails may be marked and deleted at once (Ctrl and Shift with a click or the arrow
+    // keys).
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setTabKeyNavigation(false);
     m_list->setWordWrap(false);
@@ -411,8 +412,9 @@ void TfrmMailImport::deleteMarkedMail()
     QList<MailOrderRow> rows;
     for (const QModelIndex &index : selected)
         rows << m_model->at(index.row());
-    m_status->setText(rows.size() == 1 ? QStringLiteral("E-Mail wird gelöscht …")
-                                       : QStringLiteral("%1 werden gelöscht …").arg(mailsText(int(rows.size()))));
+    m_status->setText(
+        rows.size() == 1 ? QStringLiteral("E-Mail wird gelöscht …")
+                         : QStringLiteral("%1 werden gelöscht …").arg(mailsText(int(rows.size()))));
     m_cancelRequested = true; // a deletion cannot be cancelled
     setBusy(true);
     TMailImportWorker *worker = m_worker;
@@ -539,8 +541,8 @@ void TfrmMailImport::onImportFinished(const MailImportResult &result)
     m_questions.showInformation(this, kTitle, text);
 }
 
-void TfrmMailImport::onDeleteFinished(const QList<MailOrderRow> &rows, bool ok, const QString &message,
-                                      const QString &detail)
+void TfrmMailImport::onDeleteFinished(const QList<MailOrderRow> &rows, bool ok,
+                                      const QString &message, const QString &detail)
 {
     const bool closing = m_closeWhenDone;
     m_closeWhenDone = false;
@@ -558,8 +560,9 @@ void TfrmMailImport::onDeleteFinished(const QList<MailOrderRow> &rows, bool ok, 
                 m_model->removeDeleted(index);
             addMessage(QStringLiteral("E-Mail gelöscht: %1").arg(shown(row.subject)));
         }
-        m_status->setText(rows.size() == 1 ? QStringLiteral("E-Mail gelöscht.")
-                                           : QStringLiteral("%1 gelöscht.").arg(mailsText(int(rows.size()))));
+        m_status->setText(rows.size() == 1
+                              ? QStringLiteral("E-Mail gelöscht.")
+                              : QStringLiteral("%1 gelöscht.").arg(mailsText(int(rows.size()))));
     } else {
         m_status->setText(rows.size() == 1 ? QStringLiteral("E-Mail nicht gelöscht.")
                                            : QStringLiteral("Keine der E-Mails gelöscht."));

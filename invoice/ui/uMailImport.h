@@ -48,8 +48,8 @@ Q_SIGNALS:
     void progress(int done, int total);
     void rowFound(const vq::invoice::MailOrderRow &row);
     void importFinished(const vq::invoice::MailImportResult &result);
-    void deleteFinished(const QList<vq::invoice::MailOrderRow> &rows, bool ok, const QString &message,
-                        const QString &detail);
+    void deleteFinished(const QList<vq::invoice::MailOrderRow> &rows, bool ok,
+                        const QString &message, const QString &detail);
 
 private:
     DatabaseLocation m_location;

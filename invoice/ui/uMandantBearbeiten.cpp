@@ -130,7 +130,8 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     m_zahlungsziel->setRange(-1, 365);
     m_zahlungsziel->setSpecialValueText(QStringLiteral("keine Angabe"));
     m_zahlungsziel->setSuffix(QStringLiteral(" Tage"));
-    m_zahlungsziel->setToolTip(QStringLiteral("0: sofort fällig; „keine Angabe“: die Rechnung nennt kein Zahlungsziel"));
+    m_zahlungsziel->setToolTip(
+        QStringLiteral("0: sofort fällig; „keine Angabe“: die Rechnung nennt kein Zahlungsziel"));
     einvoiceForm->addRow(QStringLiteral("Zahlungsziel"), m_zahlungsziel);
 
     // Fußzeile für Rechnung
@@ -173,28 +174,11 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     layout->addWidget(buttons);
 
     // Tab order: the left column, then the right one, then the buttons.
-    QList<QWidget *> order = {m_firma,
-                              m_name,
-                              m_vorname,
-                              m_strasse,
-                              m_plz,
-                              m_ort,
-                              m_land,
-                              m_waehrung,
-                              m_ustIdNr,
-                              m_steuernummer,
-                              m_iban,
-                              m_bic,
-                              m_bank,
-                              m_telefon,
-                              m_zahlungsziel,
-                              m_email,
-                              m_pop3,
-                              m_username,
-                              m_password,
-                              m_port,
-                              m_verschluesselung,
-                              m_bestellgeheimnis};
+    QList<QWidget *> order = {
+        m_firma,    m_name,     m_vorname,          m_strasse,         m_plz,  m_ort,
+        m_land,     m_waehrung, m_ustIdNr,          m_steuernummer,    m_iban, m_bic,
+        m_bank,     m_telefon,  m_zahlungsziel,     m_email,           m_pop3, m_username,
+        m_password, m_port,     m_verschluesselung, m_bestellgeheimnis};
     order << m_footer->focusChain();
     order << cancel << ok;
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -270,8 +254,10 @@ TMandant TfrmMandantBearbeiten::client() const
     c.bank = m_bank->text().trimmed();
     c.telefon = m_telefon->text().trimmed();
     // A stored period beyond the box's range stays as it is unless changed.
-    if (!(m_original.zahlungsziel && *m_original.zahlungsziel > 365 && m_zahlungsziel->value() == 365))
-        c.zahlungsziel = m_zahlungsziel->value() < 0 ? std::nullopt : std::optional<int>(m_zahlungsziel->value());
+    if (!(m_original.zahlungsziel && *m_original.zahlungsziel > 365
+          && m_zahlungsziel->value() == 365))
+        c.zahlungsziel = m_zahlungsziel->value() < 0 ? std::nullopt
+                                                     : std::optional<int>(m_zahlungsziel->value());
     // A footer the user did not touch keeps its RTF as it was, with whatever
     // another program put into it beyond what this editor holds.
     if (m_footer->isModified())

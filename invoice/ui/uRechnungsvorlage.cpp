@@ -134,7 +134,8 @@ bool TfrmRechnungsvorlage::save()
     const QStringList missing = missingMandatoryItems(m_source->toPlainText(), m_data.client);
     if (!missing.isEmpty()
         && !m_questions.askYesNo(this, kTitle,
-                                 mandatoryItemsMessage(missing) + QStringLiteral("\n\nTrotzdem speichern?")))
+                                 mandatoryItemsMessage(missing)
+                                     + QStringLiteral("\n\nTrotzdem speichern?")))
         return false;
     QString error;
     if (!vq::writeFileSafely(m_path, m_source->toPlainText().toUtf8(), &error)) {
@@ -156,7 +157,8 @@ void TfrmRechnungsvorlage::updatePreview()
     m_error->setVisible(!parsed);
     if (!parsed)
         return; // the last good preview stays beside the message
-    const TInvoiceDocument document(parsed->render(m_data, QDate::currentDate()), QFileInfo(m_path).absolutePath());
+    const TInvoiceDocument document(parsed->render(m_data, QDate::currentDate()),
+                                    QFileInfo(m_path).absolutePath());
     m_previewPages = std::min(document.pageCount(), kMaxPreviewPages);
     QList<QImage> pages;
     int height = 0;

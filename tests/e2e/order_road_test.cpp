@@ -154,7 +154,8 @@ protected:
         ASSERT_FALSE(project.isEmpty()) << "fixture shop.vqb missing";
         project.replace(QStringLiteral("@DANKE@"), url(QStringLiteral("danke.htm")));
         if (netto)
-            project.replace(QStringLiteral("<tax>brutto</tax>"), QStringLiteral("<tax>netto</tax>"));
+            project.replace(QStringLiteral("<tax>brutto</tax>"),
+                            QStringLiteral("<tax>netto</tax>"));
         writeFile(path(QStringLiteral("shop.vqb")), project.toUtf8());
         QByteArray out, err;
         ASSERT_EQ(
@@ -241,12 +242,12 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
     // 1,31 of 19,95 at 7 %, each rounded on its own as the invoice does
     // (rounding their sum 8,8604 would show 8,86). Without VAT, the same prices
     // get 8,99 and 1,40 added.
-    const PageRun runs[] = {
-        {"generated HTML page with the form mailer", QStringLiteral("html"),
-         QStringLiteral("bestellung.htm"), false, 6727, 887},
-        {"self-contained PHP form", QStringLiteral("php"), QStringLiteral("bestellung.php"), false, 6727, 887},
-        {"netto HTML page with mixed rates", QStringLiteral("html"), QStringLiteral("bestellung_netto.htm"), true,
-         7766, 1039}};
+    const PageRun runs[] = {{"generated HTML page with the form mailer", QStringLiteral("html"),
+                             QStringLiteral("bestellung.htm"), false, 6727, 887},
+                            {"self-contained PHP form", QStringLiteral("php"),
+                             QStringLiteral("bestellung.php"), false, 6727, 887},
+                            {"netto HTML page with mixed rates", QStringLiteral("html"),
+                             QStringLiteral("bestellung_netto.htm"), true, 7766, 1039}};
     constexpr int kRuns = int(std::size(runs));
     QJsonArray jobs;
     for (const PageRun &run : runs) {
@@ -325,8 +326,9 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
             << "mailbox: form mail";
         // The form mail's own sums (not only the posted fields) state the VAT
         // and the total the page showed.
-        EXPECT_TRUE(form.text().contains(QStringLiteral("MwSt.</td><td>%1 €").arg(euros(runs[n].vat)))
-                    && form.text().contains(euros(runs[n].total) + QStringLiteral(" €")))
+        EXPECT_TRUE(
+            form.text().contains(QStringLiteral("MwSt.</td><td>%1 €").arg(euros(runs[n].vat)))
+            && form.text().contains(euros(runs[n].total) + QStringLiteral(" €")))
             << "mailbox: form mail VAT and total:\n"
             << form.text().toStdString();
         EXPECT_EQ(order.header(QStringLiteral("To")),
@@ -436,7 +438,8 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
                     QStringLiteral("\\ "), QStringLiteral("[ ]+")))))
                 << "invoice PDF lacks \"" << expected.toStdString() << "\":\n"
                 << invoice.toStdString();
-        EXPECT_TRUE(invoice.contains(euros(runs[n].total))) << "invoice PDF total:\n" << invoice.toStdString();
+        EXPECT_TRUE(invoice.contains(euros(runs[n].total))) << "invoice PDF total:\n"
+                                                            << invoice.toStdString();
         // The VAT amounts the invoice lists add up to the VAT the page showed.
         qint64 vat = 0;
         static const QRegularExpression vatLine(

@@ -6,7 +6,8 @@ namespace vq::test {
 
 namespace {
 
-QPair<QMap<QString, QString>, QByteArray> splitHeaders(const QByteArray &raw, QByteArray *rawHeaders)
+QPair<QMap<QString, QString>, QByteArray> splitHeaders(const QByteArray &raw,
+                                                       QByteArray *rawHeaders)
 {
     QByteArray data = raw;
     data.replace("\r\n", "\n");
@@ -33,7 +34,8 @@ QPair<QMap<QString, QString>, QByteArray> splitHeaders(const QByteArray &raw, QB
 
 QByteArray decodeBody(const QMap<QString, QString> &headers, const QByteArray &body)
 {
-    if (headers.value(QStringLiteral("content-transfer-encoding")).toLower() == QLatin1String("base64"))
+    if (headers.value(QStringLiteral("content-transfer-encoding")).toLower()
+        == QLatin1String("base64"))
         return QByteArray::fromBase64(body);
     return body;
 }

@@ -1,13 +1,13 @@
 // The form mailer under a real PHP server: form mails in both formats, the
 // order mail, the captcha, uploads, and every refusal that keeps the script
 // from being abused. Mails go to a capture script instead of sendmail.
-#include "local_server.h"
-#include "project_document.h"
 #include "captured_mail.h"
 #include "invoice_database.h"
+#include "local_server.h"
 #include "money_cases.h"
 #include "number_notation.h"
 #include "order_document.h"
+#include "project_document.h"
 #include "test_support.h"
 
 #include <QCryptographicHash>
@@ -71,17 +71,19 @@ protected:
             ASSERT_TRUE(QFile::copy(source + QString::fromLatin1(file),
                                     path(QStringLiteral("web/") + QString::fromLatin1(file))));
         }
-        writeFile(path(QStringLiteral("web/formmail.config.php")),
-                  QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com', "
-                                 "'@rechnung.example.com'], 'mail_from' => 'formmailer@example.com', "
-                                 "'storage_dir' => '%1', 'captcha_lifetime' => 600, "
-                                 "'rate_limit_posts' => 50, 'rate_limit_seconds' => 600, "
-                                 "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
-                                 "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
-                                 "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
-                                 "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', %2];")
-                      .arg(path(QStringLiteral("storage")), extraConfig, kCheckToken)
-                      .toUtf8());
+        writeFile(
+            path(QStringLiteral("web/formmail.config.php")),
+            QStringLiteral(
+                "<?php return ['allowed_recipients' => ['shop@example.com', "
+                "'@rechnung.example.com'], 'mail_from' => 'formmailer@example.com', "
+                "'storage_dir' => '%1', 'captcha_lifetime' => 600, "
+                "'rate_limit_posts' => 50, 'rate_limit_seconds' => 600, "
+                "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
+                "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
+                "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
+                "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', %2];")
+                .arg(path(QStringLiteral("storage")), extraConfig, kCheckToken)
+                .toUtf8());
         writeFile(path(QStringLiteral("capture.sh")),
                   QStringLiteral("#!/bin/sh\ncat > \"%1/$(date +%s%N).eml\"\n")
                       .arg(path(QStringLiteral("mails")))
@@ -93,9 +95,10 @@ protected:
         // after a few hundred requests and stop the server.
         ASSERT_TRUE(server.start(
             QStringLiteral("php"),
-            {QStringLiteral("-q"), QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-t"),
-             path(QStringLiteral("web")), QStringLiteral("-d"),
-             QStringLiteral("sendmail_path=") + path(QStringLiteral("capture.sh")), QStringLiteral("-d"),
+            {QStringLiteral("-q"), QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port),
+             QStringLiteral("-t"), path(QStringLiteral("web")), QStringLiteral("-d"),
+             QStringLiteral("sendmail_path=") + path(QStringLiteral("capture.sh")),
+             QStringLiteral("-d"),
              QStringLiteral("session.save_path=") + path(QStringLiteral("storage"))}));
         ASSERT_TRUE(waitForPort(port)) << server.output().toStdString();
     }
@@ -132,7 +135,9 @@ protected:
             {QStringLiteral("vq_admin2"), QString()},
             {QStringLiteral("vq_rechtool"), QStringLiteral("1")},
             {QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@rechnung.example.com")},
-            {QStringLiteral("vq_mailtext"), scramble(QStringLiteral("Neue Bestellung von {#Vorname#} {#Nachname#}#br#Bitte prüfen."))},
+            {QStringLiteral("vq_mailtext"),
+             scramble(
+                 QStringLiteral("Neue Bestellung von {#Vorname#} {#Nachname#}#br#Bitte prüfen."))},
             {QStringLiteral("vq_typemail"), format},
             {QStringLiteral("vq_anzahl"), QStringLiteral("2")},
             {QStringLiteral("vq_currency"), QStringLiteral("€")},
@@ -175,11 +180,13 @@ protected:
 
     // Posts with curl as a browser would (multipart); files as name -> path;filename=...
     Response post(const QList<QPair<QString, QString>> &form,
-                  const QList<QPair<QString, QString>> &files = {}, const QString &query = QString(),
+                  const QList<QPair<QString, QString>> &files = {},
+                  const QString &query = QString(),
                   const QList<QPair<QString, QByteArray>> &rawFields = {})
     {
-        QStringList args = {QStringLiteral("-s"), QStringLiteral("-D"), path(QStringLiteral("head.txt")),
-                            QStringLiteral("-o"), path(QStringLiteral("body.txt"))};
+        QStringList args = {QStringLiteral("-s"), QStringLiteral("-D"),
+                            path(QStringLiteral("head.txt")), QStringLiteral("-o"),
+                            path(QStringLiteral("body.txt"))};
         for (const auto &[name, value] : form)
             args << QStringLiteral("--form-string") << name + u'=' + value;
         int rawCount = 0;
@@ -196,8 +203,9 @@ protected:
 
     Response get(const QString &query)
     {
-        return request({QStringLiteral("-s"), QStringLiteral("-D"), path(QStringLiteral("head.txt")),
-                        QStringLiteral("-o"), path(QStringLiteral("body.txt")), url(query)});
+        return request({QStringLiteral("-s"), QStringLiteral("-D"),
+                        path(QStringLiteral("head.txt")), QStringLiteral("-o"),
+                        path(QStringLiteral("body.txt")), url(query)});
     }
 
     Response request(QStringList args)
@@ -241,7 +249,8 @@ protected:
     // worked out from the cookie with the server's key as formmail.php does.
     QString captchaCode(const QString &formId) const
     {
-        return codeOfEntry(readFile(path(QStringLiteral("storage/captcha.key"))).trimmed(), captchaCookie(), formId);
+        return codeOfEntry(readFile(path(QStringLiteral("storage/captcha.key"))).trimmed(),
+                           captchaCookie(), formId);
     }
 
     // Makes the current visitor send this captcha cookie.
@@ -251,18 +260,21 @@ protected:
     }
 
     // A captcha cookie entry as formmail.php makes it, with this key.
-    static QByteArray captchaEntry(const QByteArray &key, const QByteArray &formId, qint64 issued, const QByteArray &nonce)
+    static QByteArray captchaEntry(const QByteArray &key, const QByteArray &formId, qint64 issued,
+                                   const QByteArray &nonce)
     {
         const QByteArray nul(1, '\0');
-        const QByteArray tag = QMessageAuthenticationCode::hash("vq-captcha-tag" + nul + formId + nul + QByteArray::number(issued)
-                                                                    + nul + nonce,
-                                                                key, QCryptographicHash::Sha256)
-                                   .left(16)
-                                   .toHex();
+        const QByteArray tag =
+            QMessageAuthenticationCode::hash("vq-captcha-tag" + nul + formId + nul
+                                                 + QByteArray::number(issued) + nul + nonce,
+                                             key, QCryptographicHash::Sha256)
+                .left(16)
+                .toHex();
         return formId + '-' + QByteArray::number(issued) + '-' + nonce + '-' + tag;
     }
 
-    static QString codeOfEntry(const QByteArray &key, const QByteArray &cookie, const QString &formId)
+    static QString codeOfEntry(const QByteArray &key, const QByteArray &cookie,
+                               const QString &formId)
     {
         QString code;
         for (const QByteArray &entry : cookie.split('_')) {
@@ -270,11 +282,13 @@ protected:
             if (parts.size() != 4 || parts[0] != formId.toLatin1())
                 continue;
             const QByteArray mac = QMessageAuthenticationCode::hash(
-                "vq-captcha-code" + QByteArray(1, '\0') + parts[0] + QByteArray(1, '\0') + parts[1] + QByteArray(1, '\0') + parts[2],
+                "vq-captcha-code" + QByteArray(1, '\0') + parts[0] + QByteArray(1, '\0') + parts[1]
+                    + QByteArray(1, '\0') + parts[2],
                 key, QCryptographicHash::Sha256);
             code.clear();
             for (int i = 0; i < 5; ++i)
-                code += QLatin1Char("ABCDEFGHJKLMNPQRSTUVWXYZ23456789"[static_cast<unsigned char>(mac[i]) & 31]);
+                code += QLatin1Char(
+                    "ABCDEFGHJKLMNPQRSTUVWXYZ23456789"[static_cast<unsigned char>(mac[i]) & 31]);
         }
         return code;
     }
@@ -322,9 +336,11 @@ QList<QPair<QString, QString>> moneyFields(const MoneyCase &money)
         for (qsizetype j = 0; j < a.options.size(); ++j) {
             const QString nj = n + u'_' + QString::number(j);
             const MoneyOptionValue &value = a.options[j].chosen();
-            fields.append({QStringLiteral("b_opt") + nj, value.name + u'#' + vq::priceKey(value.surcharge.toDouble())});
+            fields.append({QStringLiteral("b_opt") + nj,
+                           value.name + u'#' + vq::priceKey(value.surcharge.toDouble())});
         }
-        fields.append({QStringLiteral("b_ges") + n, QStringLiteral("0,00 €")}); // shown only, never read
+        fields.append(
+            {QStringLiteral("b_ges") + n, QStringLiteral("0,00 €")}); // shown only, never read
         fields.append({QStringLiteral("b_name") + n, a.name});
         fields.append({QStringLiteral("b_preis") + n, vq::scriptNumber(a.price.toDouble())});
         fields.append({QStringLiteral("b_mwst") + n, vq::scriptNumber(a.vat.toDouble())});
@@ -355,8 +371,10 @@ MailFigures mailFigures(const QString &text, bool html)
     if (html) {
         QString plain = text;
         plain.remove(QStringLiteral("<b>")).remove(QStringLiteral("</b>"));
-        static const QRegularExpression line(QStringLiteral("<tr><td>\\d+</td>.*<td>([^<]*)</td></tr>"));
-        static const QRegularExpression labelled(QStringLiteral("<tr><td colspan=\"4\">([^<]*)</td><td>([^<]*)</td></tr>"));
+        static const QRegularExpression line(
+            QStringLiteral("<tr><td>\\d+</td>.*<td>([^<]*)</td></tr>"));
+        static const QRegularExpression labelled(
+            QStringLiteral("<tr><td colspan=\"4\">([^<]*)</td><td>([^<]*)</td></tr>"));
         for (const QString &row : plain.split(QStringLiteral("\r\n"))) {
             if (const auto m = line.match(row); m.hasMatch())
                 figures.lines << m.captured(1);
@@ -365,7 +383,8 @@ MailFigures mailFigures(const QString &text, bool html)
         }
     } else {
         static const QRegularExpression line(QStringLiteral("^\\d+ x .* = (.*)$"));
-        static const QRegularExpression labelled(QStringLiteral("^(Netto|MwSt\\.[^:]*|Gesamt): (.*)$"));
+        static const QRegularExpression labelled(
+            QStringLiteral("^(Netto|MwSt\\.[^:]*|Gesamt): (.*)$"));
         for (const QString &row : text.split(QStringLiteral("\r\n"))) {
             if (const auto m = line.match(row); m.hasMatch())
                 figures.lines << m.captured(1);
@@ -379,14 +398,18 @@ MailFigures mailFigures(const QString &text, bool html)
 // What the form mail of a money case must show, money as the mails write it.
 MailFigures expectedFigures(const MoneyCase &money, const QString &currency)
 {
-    auto shown = [&currency](const QString &amount) { return groupedMoney(amount) + u' ' + currency; };
+    auto shown = [&currency](const QString &amount) {
+        return groupedMoney(amount) + u' ' + currency;
+    };
     MailFigures figures;
     for (const QString &line : money.lines)
         figures.lines << shown(line);
     if (money.mode == u"netto")
         figures.labelled.append({QStringLiteral("Netto"), shown(money.net)});
     for (const MoneyRate &rate : money.rates)
-        figures.labelled.append({QStringLiteral("MwSt. ") + commaDecimal(rate.rate) + QStringLiteral(" %"), shown(rate.vat)});
+        figures.labelled.append(
+            {QStringLiteral("MwSt. ") + commaDecimal(rate.rate) + QStringLiteral(" %"),
+             shown(rate.vat)});
     figures.labelled.append({QStringLiteral("MwSt."), shown(money.vat)});
     figures.labelled.append({QStringLiteral("Gesamt"), shown(money.total)});
     return figures;
@@ -396,7 +419,8 @@ MailFigures expectedFigures(const MoneyCase &money, const QString &currency)
 
 TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
 {
-    startServer(QStringLiteral("'send_copy_to_sender' => true, 'copy_subject' => 'Ihre Bestellung bei uns'"));
+    startServer(QStringLiteral(
+        "'send_copy_to_sender' => true, 'copy_subject' => 'Ihre Bestellung bei uns'"));
     for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
         clearMails();
         const Response response = post(orderForm(format));
@@ -409,15 +433,25 @@ TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
         EXPECT_EQ(mail.header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
         EXPECT_EQ(mail.header(QStringLiteral("Reply-To")), QStringLiteral("max@kunde.example.org"));
         EXPECT_EQ(mail.header(QStringLiteral("Subject")),
-                  QStringLiteral("=?UTF-8?B?") + QString::fromLatin1(QStringLiteral("Bestellung über das Formular").toUtf8().toBase64()) + QStringLiteral("?="));
+                  QStringLiteral("=?UTF-8?B?")
+                      + QString::fromLatin1(
+                          QStringLiteral("Bestellung über das Formular").toUtf8().toBase64())
+                      + QStringLiteral("?="));
         const QString text = mail.text();
-        EXPECT_TRUE(mail.header(QStringLiteral("Content-Type")).startsWith(format == QLatin1String("html") ? QStringLiteral("text/html") : QStringLiteral("text/plain")));
+        EXPECT_TRUE(mail.header(QStringLiteral("Content-Type"))
+                        .startsWith(format == QLatin1String("html")
+                                        ? QStringLiteral("text/html")
+                                        : QStringLiteral("text/plain")));
         // Placeholders are filled; values reach an HTML mail escaped.
         if (format == QLatin1String("html")) {
-            EXPECT_TRUE(text.contains(QStringLiteral("Neue Bestellung von Max Müller &lt;b&gt;<br>"))) << text.toStdString();
+            EXPECT_TRUE(
+                text.contains(QStringLiteral("Neue Bestellung von Max Müller &lt;b&gt;<br>")))
+                << text.toStdString();
             EXPECT_FALSE(text.contains(QStringLiteral("Müller <b>")));
         } else {
-            EXPECT_TRUE(text.contains(QStringLiteral("Neue Bestellung von Max Müller <b>\r\nBitte prüfen."))) << text.toStdString();
+            EXPECT_TRUE(text.contains(
+                QStringLiteral("Neue Bestellung von Max Müller <b>\r\nBitte prüfen.")))
+                << text.toStdString();
             EXPECT_TRUE(text.contains(QStringLiteral("Ort: Köln")));
         }
         // The order: only the ordered line, surcharges in the line total, VAT contained.
@@ -432,15 +466,21 @@ TEST_F(FormMailer, SendsFormMailCopyAndOrderMailInBothFormats)
 
         // The copy: the owner's subject and text, the customer's fields and the order.
         EXPECT_EQ(sent[1].header(QStringLiteral("To")), QStringLiteral("max@kunde.example.org"));
-        EXPECT_EQ(sent[1].header(QStringLiteral("Subject")), QStringLiteral("Ihre Bestellung bei uns"));
+        EXPECT_EQ(sent[1].header(QStringLiteral("Subject")),
+                  QStringLiteral("Ihre Bestellung bei uns"));
         const QString copy = sent[1].text();
-        EXPECT_TRUE(copy.contains(QStringLiteral("Vielen Dank für Ihre Nachricht."))) << copy.toStdString();
+        EXPECT_TRUE(copy.contains(QStringLiteral("Vielen Dank für Ihre Nachricht.")))
+            << copy.toStdString();
         EXPECT_FALSE(copy.contains(QStringLiteral("Neue Bestellung von")));
         for (const char *shown : {"Max", "Köln", "T-Shirt", "28,00 €", "4,47 €", "Hallo Welt"})
-            EXPECT_TRUE(copy.contains(QString::fromUtf8(shown))) << shown << "\n" << copy.toStdString();
-        EXPECT_FALSE(copy.contains(QStringLiteral("127.0.0.1"))) << "the owner's extra lines stay the owner's";
-        EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("eingang@rechnung.example.com"));
-        EXPECT_TRUE(sent[2].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
+            EXPECT_TRUE(copy.contains(QString::fromUtf8(shown))) << shown << "\n"
+                                                                 << copy.toStdString();
+        EXPECT_FALSE(copy.contains(QStringLiteral("127.0.0.1")))
+            << "the owner's extra lines stay the owner's";
+        EXPECT_EQ(sent[2].header(QStringLiteral("To")),
+                  QStringLiteral("eingang@rechnung.example.com"));
+        EXPECT_TRUE(
+            sent[2].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
     }
 }
 
@@ -461,7 +501,8 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
         vq::invoice::TOrderDocument document;
         QString error;
         ASSERT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error))
-            << error.toStdString() << "\n" << mail.parts[0].body.toStdString();
+            << error.toStdString() << "\n"
+            << mail.parts[0].body.toStdString();
         const vq::invoice::TBestellung &order = document.order;
         uuids << order.uuid;
         EXPECT_EQ(order.firma, QStringLiteral("Café & Co"));
@@ -493,10 +534,16 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
         // For invoice modules that know no net prices the gross ones stay, unrounded.
         QDomDocument doc;
         ASSERT_TRUE(doc.setContent(mail.parts[0].body));
-        const QDomElement article = doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
-        EXPECT_EQ(QByteArray::fromBase64(article.firstChildElement(QStringLiteral("price")).text().toLatin1()), "14.875");
-        EXPECT_EQ(QByteArray::fromBase64(article.firstChildElement(QStringLiteral("netPrice")).text().toLatin1()), "12.5");
-        const QDomElement colour = article.firstChildElement(QStringLiteral("options")).firstChildElement();
+        const QDomElement article =
+            doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
+        EXPECT_EQ(QByteArray::fromBase64(
+                      article.firstChildElement(QStringLiteral("price")).text().toLatin1()),
+                  "14.875");
+        EXPECT_EQ(QByteArray::fromBase64(
+                      article.firstChildElement(QStringLiteral("netPrice")).text().toLatin1()),
+                  "12.5");
+        const QDomElement colour =
+            article.firstChildElement(QStringLiteral("options")).firstChildElement();
         EXPECT_EQ(colour.attribute(QStringLiteral("price")), QStringLiteral("1.785"));
         EXPECT_EQ(colour.attribute(QStringLiteral("netPrice")), QStringLiteral("1.5"));
     }
@@ -521,7 +568,8 @@ TEST_F(FormMailer, CaptchaIsServedAndCheckedOnce)
     const QString codeB = captchaCode(QStringLiteral("4711"));
     auto form = orderForm(QStringLiteral("plain"));
     set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("true")));
-    set(form, QStringLiteral("captcha_input"), codeB == QLatin1String("XXXXX") ? QStringLiteral("YYYYY") : QStringLiteral("XXXXX"));
+    set(form, QStringLiteral("captcha_input"),
+        codeB == QLatin1String("XXXXX") ? QStringLiteral("YYYYY") : QStringLiteral("XXXXX"));
     EXPECT_EQ(post(form).status, 400);
     cookieJar = QStringLiteral("cookies.txt");
 
@@ -595,17 +643,25 @@ TEST_F(FormMailer, CaptchaCookieCannotBeForgedOrReplayed)
         int status;
     };
     const Case cases[] = {
-        {"entry with a changed tag", changedTag, codeOfEntry(key, good, QStringLiteral("4711")), 400},
-        {"entry older than the lifetime", expired, codeOfEntry(key, expired, QStringLiteral("4711")), 400},
+        {"entry with a changed tag", changedTag, codeOfEntry(key, good, QStringLiteral("4711")),
+         400},
+        {"entry older than the lifetime", expired,
+         codeOfEntry(key, expired, QStringLiteral("4711")), 400},
         {"entry from the future", future, codeOfEntry(key, future, QStringLiteral("4711")), 400},
-        {"entry of another form", otherForm, codeOfEntry(key, otherForm, QStringLiteral("4712")), 400},
-        {"entry signed with another key", foreign, codeOfEntry(otherKey, foreign, QStringLiteral("4711")), 400},
-        {"entries beyond the cookie's size", (spare + '_').repeated(40) + spare, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
-        {"broken bytes", QByteArray("4711-\xFF\x01-%00-<script>_") + QByteArray(3000, '-'), QStringLiteral("ABCDE"), 400},
+        {"entry of another form", otherForm, codeOfEntry(key, otherForm, QStringLiteral("4712")),
+         400},
+        {"entry signed with another key", foreign,
+         codeOfEntry(otherKey, foreign, QStringLiteral("4711")), 400},
+        {"entries beyond the cookie's size", (spare + '_').repeated(40) + spare,
+         codeOfEntry(key, spare, QStringLiteral("4711")), 400},
+        {"broken bytes", QByteArray("4711-\xFF\x01-%00-<script>_") + QByteArray(3000, '-'),
+         QStringLiteral("ABCDE"), 400},
         {"the code of another entry", good, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
-        {"an entry as the server makes it, after all those", spare, codeOfEntry(key, spare, QStringLiteral("4711")), 303},
+        {"an entry as the server makes it, after all those", spare,
+         codeOfEntry(key, spare, QStringLiteral("4711")), 303},
         {"the same entry again", spare, codeOfEntry(key, spare, QStringLiteral("4711")), 400},
-        {"an entry refused before for its code", good, codeOfEntry(key, good, QStringLiteral("4711")), 400},
+        {"an entry refused before for its code", good,
+         codeOfEntry(key, good, QStringLiteral("4711")), 400},
     };
     for (const Case &c : cases) {
         clearMails();
@@ -625,8 +681,10 @@ TEST_F(FormMailer, CaptchaCookieCannotBeForgedOrReplayed)
     ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
     auto form = orderForm(QStringLiteral("plain"));
     set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
-    QStringList args = {QStringLiteral("-s"), QStringLiteral("-b"), path(cookieJar), QStringLiteral("-o"),
-                        QStringLiteral("/dev/null"), QStringLiteral("-w"), QStringLiteral("%{http_code}")};
+    QStringList args = {
+        QStringLiteral("-s"),          QStringLiteral("-b"),        path(cookieJar),
+        QStringLiteral("-o"),          QStringLiteral("/dev/null"), QStringLiteral("-w"),
+        QStringLiteral("%{http_code}")};
     for (const auto &[name, value] : form)
         args << QStringLiteral("--form-string") << name + u'=' + value;
     args << url();
@@ -656,20 +714,25 @@ TEST_F(FormMailer, CaptchaImageFloodLocksNoOneOut)
     // The code files an earlier version stored go with the first key.
     for (int i = 0; i < 3; ++i)
         writeFile(path(QStringLiteral("storage/captcha_4711_%1.txt").arg(i)), "ABCDE");
-    for (const QByteArray &cookie : {QByteArray(), QByteArray("vq_captcha=") + QByteArray(4000, 'A'),
-                                     QByteArray("vq_captcha=4711-1-0123456789abcdef01234567-") + QByteArray(32, '0')}) {
-        QStringList args = {QStringLiteral("-s"), QStringLiteral("-w"), QStringLiteral("%{http_code}\n")};
+    for (const QByteArray &cookie :
+         {QByteArray(), QByteArray("vq_captcha=") + QByteArray(4000, 'A'),
+          QByteArray("vq_captcha=4711-1-0123456789abcdef01234567-") + QByteArray(32, '0')}) {
+        QStringList args = {QStringLiteral("-s"), QStringLiteral("-w"),
+                            QStringLiteral("%{http_code}\n")};
         if (!cookie.isEmpty())
-            args << QStringLiteral("-H") << QStringLiteral("Cookie: ") + QString::fromLatin1(cookie);
+            args << QStringLiteral("-H")
+                 << QStringLiteral("Cookie: ") + QString::fromLatin1(cookie);
         for (int i = 0; i < 150; ++i)
-            args << QStringLiteral("-o") << QStringLiteral("/dev/null") << url(QStringLiteral("?action=captcha&id=4711"));
+            args << QStringLiteral("-o") << QStringLiteral("/dev/null")
+                 << url(QStringLiteral("?action=captcha&id=4711"));
         QByteArray out;
         ASSERT_EQ(runProgram(QStringLiteral("curl"), args, &out, 120000), 0);
         const QList<QByteArray> statuses = out.trimmed().split('\n');
         EXPECT_EQ(statuses.size(), 150);
         EXPECT_EQ(statuses.count("200"), 150) << out.toStdString();
     }
-    EXPECT_EQ(QDir(path(QStringLiteral("storage"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+    EXPECT_EQ(QDir(path(QStringLiteral("storage")))
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("captcha.key")});
 
     ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
@@ -687,7 +750,8 @@ TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
     set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("false")));
     const Response noField = post(form);
     EXPECT_EQ(noField.status, 400);
-    EXPECT_TRUE(noField.body.contains(QStringLiteral("captcha_required"))) << noField.body.toStdString();
+    EXPECT_TRUE(noField.body.contains(QStringLiteral("captcha_required")))
+        << noField.body.toStdString();
     set(form, QStringLiteral("captcha_input"), QString());
     EXPECT_EQ(post(form).status, 400);
     set(form, QStringLiteral("vq_settings"), QStringLiteral("garbage"));
@@ -704,18 +768,21 @@ TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
 // captcha of every form: the post names its form, so no posted id may skip it.
 TEST_F(FormMailer, CaptchaListCannotBeSkippedWithAnotherFormId)
 {
-    for (const QString &setting : {QStringLiteral("['123456789']"), QStringLiteral("[]"), QStringLiteral("['4711']")}) {
+    for (const QString &setting :
+         {QStringLiteral("['123456789']"), QStringLiteral("[]"), QStringLiteral("['4711']")}) {
         SCOPED_TRACE(setting.toStdString());
         server.stop();
         startServer(QStringLiteral("'captcha_required' => ") + setting);
-        for (const QString &formId : {QStringLiteral("4711"), QStringLiteral("123456789"), QStringLiteral("999"),
-                                      QString(), QStringLiteral("../4711")}) {
+        for (const QString &formId :
+             {QStringLiteral("4711"), QStringLiteral("123456789"), QStringLiteral("999"), QString(),
+              QStringLiteral("../4711")}) {
             clearMails();
             auto form = orderForm(QStringLiteral("plain"));
             set(form, QStringLiteral("vq_formid"), formId);
             const Response response = post(form);
             EXPECT_EQ(response.status, 400) << formId.toStdString();
-            EXPECT_TRUE(response.body.contains(QStringLiteral("Sicherheitscode fehlt"))) << formId.toStdString();
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Sicherheitscode fehlt")))
+                << formId.toStdString();
             set(form, QStringLiteral("captcha_input"), QStringLiteral("ABCDE"));
             EXPECT_EQ(post(form).status, 400) << formId.toStdString();
             EXPECT_TRUE(mails().isEmpty()) << formId.toStdString();
@@ -735,11 +802,14 @@ TEST_F(FormMailer, RefusesAbuse)
     writeFile(path(QStringLiteral("htaccess")), "Options +ExecCGI\n");
     writeFile(path(QStringLiteral("big.bin")), QByteArray(5000, 'x'));
     writeFile(path(QStringLiteral("formel.csv")), "Artikel;Menge\r\n=cmd|' /C calc'!A0;1\r\n");
-    const QString errorPage = QString::fromLatin1(QByteArray("https://shop.example.com/datei.htm").toBase64());
-    const QString foreignPage = QString::fromLatin1(QByteArray("https://boese.example.net/falle.htm").toBase64());
+    const QString errorPage =
+        QString::fromLatin1(QByteArray("https://shop.example.com/datei.htm").toBase64());
+    const QString foreignPage =
+        QString::fromLatin1(QByteArray("https://boese.example.net/falle.htm").toBase64());
     auto upload = [this](const char *name) {
         return QList<QPair<QString, QString>>{
-            {QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=") + QString::fromLatin1(name)
+            {QStringLiteral("datei"), path(QStringLiteral("htaccess"))
+                                          + QStringLiteral(";filename=") + QString::fromLatin1(name)
                                           + QStringLiteral(";type=image/png")}};
     };
     const QString refusedOrder = QStringLiteral("Bestellung nicht angenommen");
@@ -754,37 +824,78 @@ TEST_F(FormMailer, RefusesAbuse)
     };
     const Case cases[] = {
         {"recipient outside the allowed list",
-         {{QStringLiteral("vq_admin"), QStringLiteral("opfer@anderswo.example.net")}}, {}, 403,
+         {{QStringLiteral("vq_admin"), QStringLiteral("opfer@anderswo.example.net")}},
+         {},
+         403,
          QStringLiteral("Empfänger nicht erlaubt")},
         {"allowed recipient plus a second one that is not",
-         {{QStringLiteral("vq_admin1"), QStringLiteral("spam@anderswo.example.net")}}, {}, 403,
+         {{QStringLiteral("vq_admin1"), QStringLiteral("spam@anderswo.example.net")}},
+         {},
+         403,
          QStringLiteral("Empfänger nicht erlaubt")},
         {"several addresses in one field",
-         {{QStringLiteral("vq_admin"), QStringLiteral("shop@example.com, spam@anderswo.example.net")}}, {},
-         403, QStringLiteral("Empfänger nicht erlaubt")},
+         {{QStringLiteral("vq_admin"),
+           QStringLiteral("shop@example.com, spam@anderswo.example.net")}},
+         {},
+         403,
+         QStringLiteral("Empfänger nicht erlaubt")},
         {"invoice-module address outside the list",
-         {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@anderswo.example.net")}}, {}, 403,
+         {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@anderswo.example.net")}},
+         {},
+         403,
          QStringLiteral("Rechnungsmoduls")},
         // Routing tricks whose last domain is an allowed one.
-        {"quoted local part", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("\"opfer@anderswo.example.net\"@rechnung.example.com")}},
-         {}, 403, QStringLiteral("Rechnungsmoduls")},
-        {"percent routing", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("opfer%anderswo.example.net@rechnung.example.com")}},
-         {}, 403, QStringLiteral("Rechnungsmoduls")},
-        {"bang path", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("anderswo.example.net!opfer@rechnung.example.com")}},
-         {}, 403, QStringLiteral("Rechnungsmoduls")},
-        {"comment", {{QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang(x@anderswo.example.net)@rechnung.example.com")}},
-         {}, 403, QStringLiteral("Rechnungsmoduls")},
-        {"address literal", {{QStringLiteral("vq_admin"), QStringLiteral("shop@[127.0.0.1]")}}, {}, 403,
+        {"quoted local part",
+         {{QStringLiteral("vq_rechtoolmail"),
+           QStringLiteral("\"opfer@anderswo.example.net\"@rechnung.example.com")}},
+         {},
+         403,
+         QStringLiteral("Rechnungsmoduls")},
+        {"percent routing",
+         {{QStringLiteral("vq_rechtoolmail"),
+           QStringLiteral("opfer%anderswo.example.net@rechnung.example.com")}},
+         {},
+         403,
+         QStringLiteral("Rechnungsmoduls")},
+        {"bang path",
+         {{QStringLiteral("vq_rechtoolmail"),
+           QStringLiteral("anderswo.example.net!opfer@rechnung.example.com")}},
+         {},
+         403,
+         QStringLiteral("Rechnungsmoduls")},
+        {"comment",
+         {{QStringLiteral("vq_rechtoolmail"),
+           QStringLiteral("eingang(x@anderswo.example.net)@rechnung.example.com")}},
+         {},
+         403,
+         QStringLiteral("Rechnungsmoduls")},
+        {"address literal",
+         {{QStringLiteral("vq_admin"), QStringLiteral("shop@[127.0.0.1]")}},
+         {},
+         403,
          QStringLiteral("Empfänger nicht erlaubt")},
-        {"recipient posted as an array", {{QStringLiteral("vq_admin[]"), QStringLiteral("shop@example.com")}}, {}, 400,
+        {"recipient posted as an array",
+         {{QStringLiteral("vq_admin[]"), QStringLiteral("shop@example.com")}},
+         {},
+         400,
          QStringLiteral("Kein Empfänger")},
-        {".htaccess upload", {{QStringLiteral("settings_error_fileerror"), errorPage}},
-         {{QStringLiteral("datei"), path(QStringLiteral("htaccess")) + QStringLiteral(";filename=.htaccess")}},
-         303, QStringLiteral("https://shop.example.com/datei.htm")},
-        {"script hidden behind a second extension", {}, upload("bild.php.jpg"), 400, QStringLiteral("Datei nicht angenommen")},
-        {"upload beyond the size limit", {},
-         {{QStringLiteral("datei"), path(QStringLiteral("big.bin")) + QStringLiteral(";filename=gross.pdf")}},
-         400, QStringLiteral("Datei nicht angenommen")},
+        {".htaccess upload",
+         {{QStringLiteral("settings_error_fileerror"), errorPage}},
+         {{QStringLiteral("datei"),
+           path(QStringLiteral("htaccess")) + QStringLiteral(";filename=.htaccess")}},
+         303,
+         QStringLiteral("https://shop.example.com/datei.htm")},
+        {"script hidden behind a second extension",
+         {},
+         upload("bild.php.jpg"),
+         400,
+         QStringLiteral("Datei nicht angenommen")},
+        {"upload beyond the size limit",
+         {},
+         {{QStringLiteral("datei"),
+           path(QStringLiteral("big.bin")) + QStringLiteral(";filename=gross.pdf")}},
+         400,
+         QStringLiteral("Datei nicht angenommen")},
         // Uploads that would run on the owner's PC.
         {".hta upload", {}, upload("hilfe.hta"), 400, QStringLiteral("Datei nicht angenommen")},
         {".html upload", {}, upload("seite.html"), 400, QStringLiteral("Datei nicht angenommen")},
@@ -792,48 +903,157 @@ TEST_F(FormMailer, RefusesAbuse)
         {".msi upload", {}, upload("setup.msi"), 400, QStringLiteral("Datei nicht angenommen")},
         {".docm upload", {}, upload("angebot.docm"), 400, QStringLiteral("Datei nicht angenommen")},
         {".ps1 upload", {}, upload("skript.ps1"), 400, QStringLiteral("Datei nicht angenommen")},
-        {"executable behind a document name", {}, upload("rechnung.pdf.exe"), 400, QStringLiteral("Datei nicht angenommen")},
-        {"upload without an ending", {}, upload("datei"), 400, QStringLiteral("Datei nicht angenommen")},
-        // A spreadsheet runs "=cmd|' /C calc'!A0" when the owner opens it: csv only when the owner lists it.
-        {"csv upload", {},
-         {{QStringLiteral("datei"), path(QStringLiteral("formel.csv")) + QStringLiteral(";filename=bestellung.csv;type=text/csv")}},
-         400, QStringLiteral("Datei nicht angenommen")},
-        {"error page on a foreign host", {{QStringLiteral("settings_error_fileerror"), foreignPage}}, upload("x.hta"), 400,
+        {"executable behind a document name",
+         {},
+         upload("rechnung.pdf.exe"),
+         400,
          QStringLiteral("Datei nicht angenommen")},
-        {"no recipient", {{QStringLiteral("vq_admin"), QString()}}, {}, 400, QStringLiteral("Kein Empfänger")},
+        {"upload without an ending",
+         {},
+         upload("datei"),
+         400,
+         QStringLiteral("Datei nicht angenommen")},
+        // A spreadsheet runs "=cmd|' /C calc'!A0" when the owner opens it: csv only when the owner
+        // lists it.
+        {"csv upload",
+         {},
+         {{QStringLiteral("datei"),
+           path(QStringLiteral("formel.csv"))
+               + QStringLiteral(";filename=bestellung.csv;type=text/csv")}},
+         400,
+         QStringLiteral("Datei nicht angenommen")},
+        {"error page on a foreign host",
+         {{QStringLiteral("settings_error_fileerror"), foreignPage}},
+         upload("x.hta"),
+         400,
+         QStringLiteral("Datei nicht angenommen")},
+        {"no recipient",
+         {{QStringLiteral("vq_admin"), QString()}},
+         {},
+         400,
+         QStringLiteral("Kein Empfänger")},
         // Amounts: negative, out of range or unreadable.
-        {"negative price", {{QStringLiteral("b_preis0"), QStringLiteral("-12.5")}}, {}, 400, refusedOrder},
-        {"negative quantity", {{QStringLiteral("b_anz0"), QStringLiteral("-2")}}, {}, 400, refusedOrder},
-        {"fractional quantity", {{QStringLiteral("b_anz0"), QStringLiteral("1.5")}}, {}, 400, refusedOrder},
-        {"quantity with exponent", {{QStringLiteral("b_anz0"), QStringLiteral("1e3")}}, {}, 400, refusedOrder},
-        {"hexadecimal quantity", {{QStringLiteral("b_anz0"), QStringLiteral("0x10")}}, {}, 400, refusedOrder},
-        {"huge quantity", {{QStringLiteral("b_anz0"), QStringLiteral("100000000")}}, {}, 400, refusedOrder},
-        {"price with exponent", {{QStringLiteral("b_preis0"), QStringLiteral("1e3")}}, {}, 400, refusedOrder},
+        {"negative price",
+         {{QStringLiteral("b_preis0"), QStringLiteral("-12.5")}},
+         {},
+         400,
+         refusedOrder},
+        {"negative quantity",
+         {{QStringLiteral("b_anz0"), QStringLiteral("-2")}},
+         {},
+         400,
+         refusedOrder},
+        {"fractional quantity",
+         {{QStringLiteral("b_anz0"), QStringLiteral("1.5")}},
+         {},
+         400,
+         refusedOrder},
+        {"quantity with exponent",
+         {{QStringLiteral("b_anz0"), QStringLiteral("1e3")}},
+         {},
+         400,
+         refusedOrder},
+        {"hexadecimal quantity",
+         {{QStringLiteral("b_anz0"), QStringLiteral("0x10")}},
+         {},
+         400,
+         refusedOrder},
+        {"huge quantity",
+         {{QStringLiteral("b_anz0"), QStringLiteral("100000000")}},
+         {},
+         400,
+         refusedOrder},
+        {"price with exponent",
+         {{QStringLiteral("b_preis0"), QStringLiteral("1e3")}},
+         {},
+         400,
+         refusedOrder},
         {"price NaN", {{QStringLiteral("b_preis0"), QStringLiteral("NaN")}}, {}, 400, refusedOrder},
         {"price INF", {{QStringLiteral("b_preis0"), QStringLiteral("INF")}}, {}, 400, refusedOrder},
-        {"price with two points", {{QStringLiteral("b_preis0"), QStringLiteral("12.5.0")}}, {}, 400, refusedOrder},
-        {"grouped price", {{QStringLiteral("b_preis0"), QStringLiteral("1.000,50")}}, {}, 400, refusedOrder},
+        {"price with two points",
+         {{QStringLiteral("b_preis0"), QStringLiteral("12.5.0")}},
+         {},
+         400,
+         refusedOrder},
+        {"grouped price",
+         {{QStringLiteral("b_preis0"), QStringLiteral("1.000,50")}},
+         {},
+         400,
+         refusedOrder},
         {"empty price", {{QStringLiteral("b_preis0"), QString()}}, {}, 400, refusedOrder},
-        {"price beyond a billion", {{QStringLiteral("b_preis0"), QStringLiteral("1000000000")}}, {}, 400, refusedOrder},
-        {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, 400, refusedOrder},
-        {"negative VAT", {{QStringLiteral("b_mwst0"), QStringLiteral("-19")}}, {}, 400, refusedOrder},
-        {"VAT with a percent sign", {{QStringLiteral("b_mwst0"), QStringLiteral("19%")}}, {}, 400, refusedOrder},
-        {"discount beyond the price", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-14.00")}}, {}, 400, refusedOrder},
-        {"surcharge with two signs", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#--1.50")}}, {}, 400, refusedOrder},
-        {"surcharge in brackets", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#(2.50)")}}, {}, 400, refusedOrder},
-        {"grouped surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#1.234.567,50")}}, {}, 400, refusedOrder},
-        {"price option without surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot")}}, {}, 400, refusedOrder},
+        {"price beyond a billion",
+         {{QStringLiteral("b_preis0"), QStringLiteral("1000000000")}},
+         {},
+         400,
+         refusedOrder},
+        {"VAT above 100",
+         {{QStringLiteral("b_mwst0"), QStringLiteral("150")}},
+         {},
+         400,
+         refusedOrder},
+        {"negative VAT",
+         {{QStringLiteral("b_mwst0"), QStringLiteral("-19")}},
+         {},
+         400,
+         refusedOrder},
+        {"VAT with a percent sign",
+         {{QStringLiteral("b_mwst0"), QStringLiteral("19%")}},
+         {},
+         400,
+         refusedOrder},
+        {"discount beyond the price",
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-14.00")}},
+         {},
+         400,
+         refusedOrder},
+        {"surcharge with two signs",
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#--1.50")}},
+         {},
+         400,
+         refusedOrder},
+        {"surcharge in brackets",
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#(2.50)")}},
+         {},
+         400,
+         refusedOrder},
+        {"grouped surcharge",
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#1.234.567,50")}},
+         {},
+         400,
+         refusedOrder},
+        {"price option without surcharge",
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot")}},
+         {},
+         400,
+         refusedOrder},
         // Sizes: nothing is worked on beyond the bounds.
-        {"a field of 40 KB", {}, {}, 413, QStringLiteral("zu viel Text"),
+        {"a field of 40 KB",
+         {},
+         {},
+         413,
+         QStringLiteral("zu viel Text"),
          {{QStringLiteral("Nachricht"), QByteArray(40000, 'a')}}},
-        {"a field of 7.8 MB", {}, {}, 413, QStringLiteral("zu viel Text"),
+        {"a field of 7.8 MB",
+         {},
+         {},
+         413,
+         QStringLiteral("zu viel Text"),
          {{QStringLiteral("Nachricht"), QByteArray(7800000, 'a')}}},
-        {"many fields making 300 KB", {}, {}, 413, QStringLiteral("zu viel Text"),
-         {{QStringLiteral("a1"), QByteArray(30000, 'a')}, {QStringLiteral("a2"), QByteArray(30000, 'a')},
-          {QStringLiteral("a3"), QByteArray(30000, 'a')}, {QStringLiteral("a4"), QByteArray(30000, 'a')},
-          {QStringLiteral("a5"), QByteArray(30000, 'a')}, {QStringLiteral("a6"), QByteArray(30000, 'a')},
-          {QStringLiteral("a7"), QByteArray(30000, 'a')}, {QStringLiteral("a8"), QByteArray(30000, 'a')},
-          {QStringLiteral("a9"), QByteArray(30000, 'a')}, {QStringLiteral("a10"), QByteArray(30000, 'a')}}},
+        {"many fields making 300 KB",
+         {},
+         {},
+         413,
+         QStringLiteral("zu viel Text"),
+         {{QStringLiteral("a1"), QByteArray(30000, 'a')},
+          {QStringLiteral("a2"), QByteArray(30000, 'a')},
+          {QStringLiteral("a3"), QByteArray(30000, 'a')},
+          {QStringLiteral("a4"), QByteArray(30000, 'a')},
+          {QStringLiteral("a5"), QByteArray(30000, 'a')},
+          {QStringLiteral("a6"), QByteArray(30000, 'a')},
+          {QStringLiteral("a7"), QByteArray(30000, 'a')},
+          {QStringLiteral("a8"), QByteArray(30000, 'a')},
+          {QStringLiteral("a9"), QByteArray(30000, 'a')},
+          {QStringLiteral("a10"), QByteArray(30000, 'a')}}},
     };
     for (const Case &c : cases) {
         clearMails();
@@ -845,11 +1065,14 @@ TEST_F(FormMailer, RefusesAbuse)
         if (c.status == 303)
             EXPECT_EQ(response.location, c.location) << c.what;
         else
-            EXPECT_TRUE(response.body.contains(c.location)) << c.what << "\n" << response.body.toStdString();
+            EXPECT_TRUE(response.body.contains(c.location)) << c.what << "\n"
+                                                            << response.body.toStdString();
         EXPECT_TRUE(mails().isEmpty()) << c.what;
         // A hostile post never shows a PHP message or a file path.
-        for (const char *leak : {"Warning", "Fatal", "Uncaught", "Stack trace", ".php on line", "/tmp/", "/web/"})
-            EXPECT_FALSE(response.body.contains(QString::fromLatin1(leak))) << c.what << ": " << leak;
+        for (const char *leak :
+             {"Warning", "Fatal", "Uncaught", "Stack trace", ".php on line", "/tmp/", "/web/"})
+            EXPECT_FALSE(response.body.contains(QString::fromLatin1(leak)))
+                << c.what << ": " << leak;
     }
 }
 
@@ -862,7 +1085,8 @@ TEST_F(FormMailer, WorksOnlyOnWhatWasPosted)
     set(form, QStringLiteral("vq_anzahl"), QStringLiteral("999999999"));
     set(form, QStringLiteral("b_opt_count0"), QStringLiteral("99999999"));
     set(form, QStringLiteral("b_anz400000"), QStringLiteral("1"));
-    set(form, QStringLiteral("vq_mailtext"), scramble(QStringLiteral("{#Nachname#}").repeated(2000)));
+    set(form, QStringLiteral("vq_mailtext"),
+        scramble(QStringLiteral("{#Nachname#}").repeated(2000)));
     QElapsedTimer timer;
     timer.start();
     const Response response = post(form);
@@ -898,15 +1122,18 @@ TEST_F(FormMailer, CharactersArriveAsTyped)
         QString order;     // as the order document carries it
     };
     const Case cases[] = {
-        {"UTF-8 page", QStringLiteral("utf-8"), QStringLiteral("Łukasz Dvořák – Grüße 😀 中").toUtf8(),
+        {"UTF-8 page", QStringLiteral("utf-8"),
+         QStringLiteral("Łukasz Dvořák – Grüße 😀 中").toUtf8(),
          QStringLiteral("Łukasz Dvořák – Grüße 😀 中"), QStringLiteral("Lukasz Dvorák – Grüße ? ?")},
         {"windows-1252 page with references", QStringLiteral("windows-1252"),
-         QByteArray("&#321;ukasz Dvo&#x159;\xE1k \x96 Gr\xFC\xDF" "e &#128512; &#0; &#xD800;"),
+         QByteArray("&#321;ukasz Dvo&#x159;\xE1k \x96 Gr\xFC\xDF"
+                    "e &#128512; &#0; &#xD800;"),
          QStringLiteral("Łukasz Dvořák – Grüße 😀  "), QStringLiteral("Lukasz Dvorák – Grüße ?  ")},
         {"Romanian and Hungarian", QStringLiteral("utf-8"), QStringLiteral("Ștefan Ő ğ").toUtf8(),
          QStringLiteral("Ștefan Ő ğ"), QStringLiteral("Stefan O g")},
-        {"invalid UTF-8 and control characters", QStringLiteral("utf-8"), QByteArray("M\xC3\xBCller\xFF\xC3 \x01\x1B[31m"),
-         QStringLiteral("Müller [31m"), QStringLiteral("Müller [31m")},
+        {"invalid UTF-8 and control characters", QStringLiteral("utf-8"),
+         QByteArray("M\xC3\xBCller\xFF\xC3 \x01\x1B[31m"), QStringLiteral("Müller [31m"),
+         QStringLiteral("Müller [31m")},
     };
     for (const Case &c : cases) {
         clearMails();
@@ -915,14 +1142,18 @@ TEST_F(FormMailer, CharactersArriveAsTyped)
         set(form, QStringLiteral("vq_currency"), QStringLiteral("EUR"));
         set(form, QStringLiteral("Ort"), QStringLiteral("Koeln"));
         form.removeIf([](const auto &field) { return field.first == u"Nachname"; });
-        ASSERT_EQ(post(form, {}, QString(), {{QStringLiteral("Nachname"), c.posted}}).status, 303) << c.what;
+        ASSERT_EQ(post(form, {}, QString(), {{QStringLiteral("Nachname"), c.posted}}).status, 303)
+            << c.what;
         const QList<MailMessage> sent = mails();
         ASSERT_EQ(sent.size(), 2) << c.what;
-        EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: ") + c.formMail + QStringLiteral("\r\n")))
-            << c.what << "\n" << sent[0].text().toStdString();
+        EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: ") + c.formMail
+                                            + QStringLiteral("\r\n")))
+            << c.what << "\n"
+            << sent[0].text().toStdString();
         vq::invoice::TOrderDocument document;
         QString error;
-        ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+        ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
+            << error.toStdString();
         EXPECT_EQ(document.order.nachname, c.order) << c.what;
     }
 }
@@ -933,7 +1164,8 @@ TEST_F(FormMailer, OrderMailLinesStayShort)
 {
     startServer();
     auto form = orderForm(QStringLiteral("plain"));
-    const QString longText = QStringLiteral("Bitte mit Gruß an Oma Ännchen. ").repeated(28).left(840);
+    const QString longText =
+        QStringLiteral("Bitte mit Gruß an Oma Ännchen. ").repeated(28).left(840);
     set(form, QStringLiteral("b_opt0_1"), longText);
     set(form, QStringLiteral("b_optname0_1"), QStringLiteral("Widmung ").repeated(100));
     ASSERT_EQ(post(form).status, 303);
@@ -945,7 +1177,8 @@ TEST_F(FormMailer, OrderMailLinesStayShort)
         EXPECT_LE(line.size(), 998);
     vq::invoice::TOrderDocument document;
     QString error;
-    ASSERT_TRUE(vq::invoice::readOrderDocument(parseMail(raw).parts[0].body, &document, &error)) << error.toStdString();
+    ASSERT_TRUE(vq::invoice::readOrderDocument(parseMail(raw).parts[0].body, &document, &error))
+        << error.toStdString();
     ASSERT_EQ(document.lines.size(), 1);
     ASSERT_EQ(document.lines[0].optionen.size(), 2);
     EXPECT_EQ(document.lines[0].optionen[1].wert, longText);
@@ -988,7 +1221,8 @@ TEST_F(FormMailer, CopyNeverCarriesAPostedText)
 {
     startServer(QStringLiteral("'send_copy_to_sender' => true, 'copy_subject' => 'Ihre Angaben', "
                                "'copy_text' => 'Danke, {#Vorname#}!#br#Ihr Shop {#Hinweis#}'"));
-    const QString lure = QStringLiteral("Ihr Konto wurde gesperrt: https://boese.example.net/anmelden");
+    const QString lure =
+        QStringLiteral("Ihr Konto wurde gesperrt: https://boese.example.net/anmelden");
     for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
         SCOPED_TRACE(format.toStdString());
         clearMails();
@@ -1004,13 +1238,16 @@ TEST_F(FormMailer, CopyNeverCarriesAPostedText)
         const MailMessage &copy = sent[1];
         ASSERT_EQ(copy.header(QStringLiteral("To")), QStringLiteral("opfer@anderswo.example.net"));
         EXPECT_EQ(copy.header(QStringLiteral("Subject")), QStringLiteral("Ihre Angaben"));
-        EXPECT_FALSE(copy.text().contains(QStringLiteral("boese.example.net"))) << copy.text().toStdString();
+        EXPECT_FALSE(copy.text().contains(QStringLiteral("boese.example.net")))
+            << copy.text().toStdString();
         EXPECT_FALSE(copy.text().contains(QStringLiteral("gesperrt")));
         EXPECT_FALSE(copy.text().contains(QStringLiteral("Hinweis")));
         // The owner's text; its {field} tag for a field the copy does not show comes out empty.
-        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Danke, Max!<br>") : QStringLiteral("Danke, Max!\r\n")))
+        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Danke, Max!<br>")
+                                                           : QStringLiteral("Danke, Max!\r\n")))
             << copy.text().toStdString();
-        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Ihr Shop </p>") : QStringLiteral("Ihr Shop \r\n")))
+        EXPECT_TRUE(copy.text().contains(format == u"html" ? QStringLiteral("Ihr Shop </p>")
+                                                           : QStringLiteral("Ihr Shop \r\n")))
             << copy.text().toStdString();
     }
 }
@@ -1022,7 +1259,8 @@ QString orderIdOf(const MailMessage &mail)
 {
     vq::invoice::TOrderDocument document;
     QString error;
-    EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error)) << error.toStdString();
+    EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error))
+        << error.toStdString();
     return document.order.uuid;
 }
 
@@ -1046,18 +1284,34 @@ TEST_F(FormMailer, OrderIdFollowsTheOrderAndThePageView)
         {"the order", {}, nullptr},
         {"the same order again", {}, "the order"},
         {"more pieces", {{QStringLiteral("b_anz0"), QStringLiteral("3")}}, nullptr},
-        {"another price option", {{QStringLiteral("b_opt0_0"), QStringLiteral("blau#1.50")}}, nullptr},
-        {"another text option", {{QStringLiteral("b_opt0_1"), QStringLiteral("Hallo Mond")}}, nullptr},
+        {"another price option",
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("blau#1.50")}},
+         nullptr},
+        {"another text option",
+         {{QStringLiteral("b_opt0_1"), QStringLiteral("Hallo Mond")}},
+         nullptr},
         {"a second article", {{QStringLiteral("b_anz1"), QStringLiteral("1")}}, nullptr},
         {"another town", {{QStringLiteral("Ort"), QStringLiteral("Bonn")}}, nullptr},
-        {"another customer address", {{QStringLiteral("email"), QStringLiteral("erika@kunde.example.org")}}, nullptr},
-        {"netto instead of brutto", {{QStringLiteral("vq_tax"), scramble(QStringLiteral("netto"))}}, nullptr},
+        {"another customer address",
+         {{QStringLiteral("email"), QStringLiteral("erika@kunde.example.org")}},
+         nullptr},
+        {"netto instead of brutto",
+         {{QStringLiteral("vq_tax"), scramble(QStringLiteral("netto"))}},
+         nullptr},
         {"more pieces again", {{QStringLiteral("b_anz0"), QStringLiteral("3")}}, "more pieces"},
         // A field the order document does not carry leaves the order as it was.
-        {"only a note added", {{QStringLiteral("Nachricht"), QStringLiteral("Bitte schnell")}}, "the order"},
-        {"another page view", {{QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210")}}, nullptr},
-        {"a broken view token", {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}}, nullptr},
-        {"the broken view token again", {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}}, nullptr},
+        {"only a note added",
+         {{QStringLiteral("Nachricht"), QStringLiteral("Bitte schnell")}},
+         "the order"},
+        {"another page view",
+         {{QStringLiteral("vq_view"), QStringLiteral("fedcba9876543210fedcba9876543210")}},
+         nullptr},
+        {"a broken view token",
+         {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}},
+         nullptr},
+        {"the broken view token again",
+         {{QStringLiteral("vq_view"), QStringLiteral("../../etc")}},
+         nullptr},
     };
     QList<QPair<QString, QString>> ids; // what -> order id
     for (const Send &send : sends) {
@@ -1094,7 +1348,9 @@ TEST_F(FormMailer, OrderMailIsSignedWithTheSecret)
     QByteArray message = document;
     message.replace('\r', QByteArray());
     const QByteArray expected = "hmac-sha256="
-        + QMessageAuthenticationCode::hash(message.trimmed(), "geheim-1234", QCryptographicHash::Sha256).toHex();
+                                + QMessageAuthenticationCode::hash(message.trimmed(), "geheim-1234",
+                                                                   QCryptographicHash::Sha256)
+                                      .toHex();
     EXPECT_EQ(sent[1].header(QStringLiteral("X-VQ-Signature")), QString::fromLatin1(expected));
     EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("x-vq-signature")));
 }
@@ -1153,7 +1409,9 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
     };
     const Case cases[] = {
         {"prices as listed", {}, true},
-        {"price with a comma and trailing zeros", {{QStringLiteral("b_preis0"), QStringLiteral("12,500")}}, true},
+        {"price with a comma and trailing zeros",
+         {{QStringLiteral("b_preis0"), QStringLiteral("12,500")}},
+         true},
         {"lower price", {{QStringLiteral("b_preis0"), QStringLiteral("0.01")}}, false},
         {"other VAT", {{QStringLiteral("b_mwst0"), QStringLiteral("7")}}, false},
         {"other number", {{QStringLiteral("b_bestnr0"), QStringLiteral("TS-2")}}, false},
@@ -1161,18 +1419,31 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
         {"cheaper surcharge", {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#0")}}, false},
         {"unlisted value", {{QStringLiteral("b_opt0_0"), QStringLiteral("gold#1.5")}}, false},
         {"unlisted option", {{QStringLiteral("b_optname0_0"), QStringLiteral("Größe")}}, false},
-        {"second line at a wrong price", {{QStringLiteral("b_anz1"), QStringLiteral("1")}, {QStringLiteral("b_preis1"), QStringLiteral("7.99")}}, false},
+        {"second line at a wrong price",
+         {{QStringLiteral("b_anz1"), QStringLiteral("1")},
+          {QStringLiteral("b_preis1"), QStringLiteral("7.99")}},
+         false},
         {"second line as listed", {{QStringLiteral("b_anz1"), QStringLiteral("1")}}, true},
-        {"text option is not compared", {{QStringLiteral("b_opt0_1"), QStringLiteral("beliebig")}}, true},
+        {"text option is not compared",
+         {{QStringLiteral("b_opt0_1"), QStringLiteral("beliebig")}},
+         true},
         {"price option posted as a text option",
-         {{QStringLiteral("b_opt_type0_0"), QStringLiteral("Input")}, {QStringLiteral("b_opt0_0"), QStringLiteral("rot")}}, false},
+         {{QStringLiteral("b_opt_type0_0"), QStringLiteral("Input")},
+          {QStringLiteral("b_opt0_0"), QStringLiteral("rot")}},
+         false},
         {"price option left out", {{QStringLiteral("b_opt_count0"), QStringLiteral("0")}}, false},
         {"price option posted twice, its other value too",
-         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")}, {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
-          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_2"), QStringLiteral("weiß#0")}}, false},
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")},
+          {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")},
+          {QStringLiteral("b_opt0_2"), QStringLiteral("weiß#0")}},
+         false},
         {"price option posted twice, once without surcharge",
-         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")}, {QStringLiteral("b_opt_type0_2"), QStringLiteral("Input")},
-          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_2"), QStringLiteral("rot")}}, false},
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")},
+          {QStringLiteral("b_opt_type0_2"), QStringLiteral("Input")},
+          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")},
+          {QStringLiteral("b_opt0_2"), QStringLiteral("rot")}},
+         false},
     };
     for (const Case &c : cases) {
         clearMails();
@@ -1189,7 +1460,8 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
             EXPECT_TRUE(mails().isEmpty()) << c.what;
         }
     }
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken)
+                    .body.contains(QStringLiteral("Preisliste mit 2 Artikeln")));
 
     // A list that names its VAT mode: a page posting the other mode would pay
     // the wrong VAT.
@@ -1207,7 +1479,8 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
     // decoded; a discount the designer allows (a negative surcharge) is ordered.
     QByteArray discount = list;
     discount.replace("\"name\":\"T-Shirt\"", "\"name\":\"T-Shirt &amp; Co\"");
-    discount.replace("{\"text\":\"rot\",\"surcharge\":\"1.5\"}", "{\"text\":\"ohne Druck\",\"surcharge\":\"-1.50\"}");
+    discount.replace("{\"text\":\"rot\",\"surcharge\":\"1.5\"}",
+                     "{\"text\":\"ohne Druck\",\"surcharge\":\"-1.50\"}");
     writeFile(path(QStringLiteral("web/vq_preisliste.json")), discount);
     clearMails();
     auto discounted = orderForm(QStringLiteral("plain"));
@@ -1215,21 +1488,29 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
     set(discounted, QStringLiteral("b_opt0_0"), QStringLiteral("ohne Druck#-1.50"));
     EXPECT_EQ(post(discounted).status, 303);
     ASSERT_EQ(mails().size(), 2);
-    EXPECT_TRUE(mails()[1].parts[0].body.contains("<option")) << "the order mail holds the discount";
+    EXPECT_TRUE(mails()[1].parts[0].body.contains("<option"))
+        << "the order mail holds the discount";
 
     // A list that does not parse, or of another version: every order is refused.
-    for (const QByteArray &broken : {QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":["),
-                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":\"12.5\",\"vat\":\"19\",\"fixed\":\"ja\"}]}"),
-                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":2,\"articles\":[]}"),
-                                     QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\",\"name\":\"T-Shirt\",\"price\":12.5,\"vat\":\"19\"}]}")}) {
+    for (const QByteArray &broken :
+         {QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":["),
+          QByteArray(
+              "{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-1\","
+              "\"name\":\"T-Shirt\",\"price\":\"12.5\",\"vat\":\"19\",\"fixed\":\"ja\"}]}"),
+          QByteArray("{\"format\":\"vq-preisliste\",\"version\":2,\"articles\":[]}"),
+          QByteArray("{\"format\":\"vq-preisliste\",\"version\":1,\"articles\":[{\"number\":\"TS-"
+                     "1\",\"name\":\"T-Shirt\",\"price\":12.5,\"vat\":\"19\"}]}")}) {
         clearMails();
         writeFile(path(QStringLiteral("web/vq_preisliste.json")), broken);
         const Response response = post(orderForm(QStringLiteral("plain")));
         EXPECT_EQ(response.status, 400) << broken.toStdString();
-        EXPECT_TRUE(response.body.contains(QStringLiteral("Bestellungen sind zurzeit nicht möglich"))) << response.body.toStdString();
+        EXPECT_TRUE(
+            response.body.contains(QStringLiteral("Bestellungen sind zurzeit nicht möglich")))
+            << response.body.toStdString();
         EXPECT_TRUE(mails().isEmpty());
         const Response check = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
-        EXPECT_TRUE(check.body.contains(QStringLiteral("Preisprüfung</td><td>FEHLT"))) << check.body.toStdString();
+        EXPECT_TRUE(check.body.contains(QStringLiteral("Preisprüfung</td><td>FEHLT")))
+            << check.body.toStdString();
     }
     // A contact form without ordered lines still goes.
     auto contact = orderForm(QStringLiteral("plain"));
@@ -1237,7 +1518,8 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
     EXPECT_EQ(post(contact).status, 303);
 
     QFile::remove(path(QStringLiteral("web/vq_preisliste.json")));
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("werden nicht geprüft")));
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken)
+                    .body.contains(QStringLiteral("werden nicht geprüft")));
 }
 
 // A fixed-price article of the price list (shipping) belongs to every order,
@@ -1246,7 +1528,8 @@ TEST_F(FormMailer, PriceListDecidesThePrices)
 TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
 {
     startServer();
-    writeFile(path(QStringLiteral("web/vq_preisliste.json")), R"({"format":"vq-preisliste","version":1,"tax":"brutto","articles":[
+    writeFile(path(QStringLiteral("web/vq_preisliste.json")),
+              R"({"format":"vq-preisliste","version":1,"tax":"brutto","articles":[
         {"number":"TS-1","name":"T-Shirt","price":"12.5","vat":"19","fixed":false,"options":[
           {"name":"Farbe","values":[{"text":"weiß","surcharge":"0"},{"text":"rot","surcharge":"1.5"}]},
           {"name":"Druck","values":[{"text":"vorne","surcharge":"0"},{"text":"beidseitig","surcharge":"4"}]},
@@ -1259,20 +1542,28 @@ TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
     const QList<QPair<QString, QString>> extra = {
         {QStringLiteral("vq_anzahl"), QStringLiteral("3")},
         {QStringLiteral("b_opt_count0"), QStringLiteral("4")},
-        {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_2"), QStringLiteral("Druck")},
+        {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
+        {QStringLiteral("b_optname0_2"), QStringLiteral("Druck")},
         {QStringLiteral("b_opt0_2"), QStringLiteral("vorne#0")},
-        {QStringLiteral("b_opt_type0_3"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_3"), QStringLiteral("Druck")},
+        {QStringLiteral("b_opt_type0_3"), QStringLiteral("Price")},
+        {QStringLiteral("b_optname0_3"), QStringLiteral("Druck")},
         {QStringLiteral("b_opt0_3"), QStringLiteral("matt#2")},
-        {QStringLiteral("b_name2"), QStringLiteral("Versand")}, {QStringLiteral("b_preis2"), QStringLiteral("4.9")},
-        {QStringLiteral("b_mwst2"), QStringLiteral("19")}, {QStringLiteral("b_bestnr2"), QStringLiteral("V-1")},
-        {QStringLiteral("b_opt_count2"), QStringLiteral("0")}, {QStringLiteral("b_anz2"), QStringLiteral("1")}};
+        {QStringLiteral("b_name2"), QStringLiteral("Versand")},
+        {QStringLiteral("b_preis2"), QStringLiteral("4.9")},
+        {QStringLiteral("b_mwst2"), QStringLiteral("19")},
+        {QStringLiteral("b_bestnr2"), QStringLiteral("V-1")},
+        {QStringLiteral("b_opt_count2"), QStringLiteral("0")},
+        {QStringLiteral("b_anz2"), QStringLiteral("1")}};
     for (const auto &[name, value] : extra)
         set(base, name, value);
     const QList<QPair<QString, QString>> secondShipping = {
         {QStringLiteral("vq_anzahl"), QStringLiteral("4")},
-        {QStringLiteral("b_name3"), QStringLiteral("Versand")}, {QStringLiteral("b_preis3"), QStringLiteral("4.9")},
-        {QStringLiteral("b_mwst3"), QStringLiteral("19")}, {QStringLiteral("b_bestnr3"), QStringLiteral("V-1")},
-        {QStringLiteral("b_opt_count3"), QStringLiteral("0")}, {QStringLiteral("b_anz3"), QStringLiteral("1")}};
+        {QStringLiteral("b_name3"), QStringLiteral("Versand")},
+        {QStringLiteral("b_preis3"), QStringLiteral("4.9")},
+        {QStringLiteral("b_mwst3"), QStringLiteral("19")},
+        {QStringLiteral("b_bestnr3"), QStringLiteral("V-1")},
+        {QStringLiteral("b_opt_count3"), QStringLiteral("0")},
+        {QStringLiteral("b_anz3"), QStringLiteral("1")}};
     struct Case
     {
         const char *what;
@@ -1286,28 +1577,50 @@ TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
         {"shipping as zero pieces", {{QStringLiteral("b_anz2"), QStringLiteral("0")}}, {}, false},
         {"shipping three times", {{QStringLiteral("b_anz2"), QStringLiteral("3")}}, {}, false},
         {"shipping as a second line too", secondShipping, {}, false},
-        {"shipping at another price", {{QStringLiteral("b_preis2"), QStringLiteral("0")}}, {}, false},
+        {"shipping at another price",
+         {{QStringLiteral("b_preis2"), QStringLiteral("0")}},
+         {},
+         false},
         {"shipping under the number of an ordinary article",
-         {{QStringLiteral("b_bestnr2"), QStringLiteral("TA-1")}, {QStringLiteral("b_name2"), QStringLiteral("Tasse")},
+         {{QStringLiteral("b_bestnr2"), QStringLiteral("TA-1")},
+          {QStringLiteral("b_name2"), QStringLiteral("Tasse")},
           {QStringLiteral("b_preis2"), QStringLiteral("8")}},
-         {}, false},
+         {},
+         false},
         // Nothing ordered at all is a contact form: no order, nothing to ship.
-        {"no line at all", {{QStringLiteral("b_anz0"), QStringLiteral("0")}}, {QStringLiteral("b_anz2")}, true},
+        {"no line at all",
+         {{QStringLiteral("b_anz0"), QStringLiteral("0")}},
+         {QStringLiteral("b_anz2")},
+         true},
         {"options of one name in the other order",
-         {{QStringLiteral("b_opt0_2"), QStringLiteral("glanz#3")}, {QStringLiteral("b_opt0_3"), QStringLiteral("beidseitig#4")}},
-         {}, true},
+         {{QStringLiteral("b_opt0_2"), QStringLiteral("glanz#3")},
+          {QStringLiteral("b_opt0_3"), QStringLiteral("beidseitig#4")}},
+         {},
+         true},
         // Both "Druck" options posted with values of the first: the second's surcharge is left out.
-        {"one option of a name posted for both", {{QStringLiteral("b_opt0_3"), QStringLiteral("beidseitig#4")}}, {}, false},
-        {"a listed option left out", {},
-         {QStringLiteral("b_opt_type0_3"), QStringLiteral("b_optname0_3"), QStringLiteral("b_opt0_3")}, false},
+        {"one option of a name posted for both",
+         {{QStringLiteral("b_opt0_3"), QStringLiteral("beidseitig#4")}},
+         {},
+         false},
+        {"a listed option left out",
+         {},
+         {QStringLiteral("b_opt_type0_3"), QStringLiteral("b_optname0_3"),
+          QStringLiteral("b_opt0_3")},
+         false},
         {"a listed option posted twice with another value",
-         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")}, {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
-          {QStringLiteral("b_optname0_4"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_4"), QStringLiteral("weiß#0")}},
-         {}, false},
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")},
+          {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_4"), QStringLiteral("Farbe")},
+          {QStringLiteral("b_opt0_4"), QStringLiteral("weiß#0")}},
+         {},
+         false},
         {"a third option of a listed name",
-         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")}, {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
-          {QStringLiteral("b_optname0_4"), QStringLiteral("Druck")}, {QStringLiteral("b_opt0_4"), QStringLiteral("glanz#3")}},
-         {}, false},
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("5")},
+          {QStringLiteral("b_opt_type0_4"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_4"), QStringLiteral("Druck")},
+          {QStringLiteral("b_opt0_4"), QStringLiteral("glanz#3")}},
+         {},
+         false},
     };
     for (const Case &c : cases) {
         clearMails();
@@ -1321,7 +1634,9 @@ TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
             EXPECT_FALSE(mails().isEmpty()) << c.what;
         } else {
             EXPECT_EQ(response.status, 400) << c.what;
-            EXPECT_TRUE(response.body.contains(QStringLiteral("Preisliste"))) << c.what << "\n" << response.body.toStdString();
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Preisliste")))
+                << c.what << "\n"
+                << response.body.toStdString();
             EXPECT_TRUE(mails().isEmpty()) << c.what;
         }
     }
@@ -1333,7 +1648,8 @@ TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
     ASSERT_EQ(sent.size(), 2);
     vq::invoice::TOrderDocument document;
     QString error;
-    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
+        << error.toStdString();
     ASSERT_EQ(document.lines.size(), 2);
     EXPECT_EQ(document.lines[1].nr, QStringLiteral("V-1"));
     EXPECT_EQ(document.lines[1].anzahl, 1);
@@ -1346,7 +1662,9 @@ TEST_F(FormMailer, StorageIsPrivateAndRateLimitEntriesExpire)
     QDir(dir.path()).rmdir(QStringLiteral("storage"));
     startServer();
     EXPECT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
-    EXPECT_EQ(QFileInfo(path(QStringLiteral("storage"))).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("storage"))).permissions()
+                  & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther
+                     | QFileDevice::ExeOther),
               QFileDevice::Permissions());
 
     // An entry older than the period is removed by the next post.
@@ -1354,7 +1672,8 @@ TEST_F(FormMailer, StorageIsPrivateAndRateLimitEntriesExpire)
     writeFile(old, "1");
     QFile file(old);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
     file.close();
     EXPECT_EQ(post(orderForm(QStringLiteral("plain"))).status, 303);
     EXPECT_FALSE(QFile::exists(old));
@@ -1362,25 +1681,30 @@ TEST_F(FormMailer, StorageIsPrivateAndRateLimitEntriesExpire)
     // A storage folder that is a link is not used.
     QDir(dir.path()).mkpath(QStringLiteral("elsewhere"));
     ASSERT_TRUE(QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("linked"))));
-    writeFile(path(QStringLiteral("web/formmail.config.php")),
-              QStringLiteral("<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1', "
-                             "'checkurl_token' => '%2'];")
-                  .arg(path(QStringLiteral("linked")), kCheckToken)
-                  .toUtf8());
-    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken).body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
+    writeFile(
+        path(QStringLiteral("web/formmail.config.php")),
+        QStringLiteral(
+            "<?php return ['allowed_recipients' => ['shop@example.com'], 'storage_dir' => '%1', "
+            "'checkurl_token' => '%2'];")
+            .arg(path(QStringLiteral("linked")), kCheckToken)
+            .toUtf8());
+    EXPECT_TRUE(get(QStringLiteral("?action=checkurl&token=") + kCheckToken)
+                    .body.contains(QStringLiteral("Speicherordner</td><td>FEHLT")));
     EXPECT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 404);
     EXPECT_TRUE(QDir(path(QStringLiteral("elsewhere"))).isEmpty());
 
     // Which senders count as one.
     QByteArray out;
-    ASSERT_EQ(runProgram(QStringLiteral("php"),
-                         {QStringLiteral("-r"),
-                          QStringLiteral("require '%1'; foreach (['2001:db8:1:2::1', '2001:db8:1:2:ffff::9', "
-                                         "'2001:db8:1:3::1', '192.0.2.1', '::ffff:192.0.2.1', '192.0.2.2'] as $ip) "
-                                         "echo vq_rate_limit_key($ip), \"\\n\";")
-                              .arg(QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php"))},
-                         &out),
-              0);
+    ASSERT_EQ(
+        runProgram(QStringLiteral("php"),
+                   {QStringLiteral("-r"),
+                    QStringLiteral(
+                        "require '%1'; foreach (['2001:db8:1:2::1', '2001:db8:1:2:ffff::9', "
+                        "'2001:db8:1:3::1', '192.0.2.1', '::ffff:192.0.2.1', '192.0.2.2'] as $ip) "
+                        "echo vq_rate_limit_key($ip), \"\\n\";")
+                        .arg(QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php"))},
+                   &out),
+        0);
     const QList<QByteArray> keys = out.trimmed().split('\n');
     ASSERT_EQ(keys.size(), 6) << out.toStdString();
     EXPECT_EQ(keys[0], keys[1]); // one /64
@@ -1393,16 +1717,20 @@ TEST_F(FormMailer, LineBreaksNeverReachAMailHeader)
 {
     startServer();
     auto form = orderForm(QStringLiteral("plain"));
-    set(form, QStringLiteral("vq_subject"), QStringLiteral("Hallo\r\nBcc: opfer@anderswo.example.net"));
-    set(form, QStringLiteral("email"), QStringLiteral("max@kunde.example.org\r\nBcc: opfer@anderswo.example.net"));
+    set(form, QStringLiteral("vq_subject"),
+        QStringLiteral("Hallo\r\nBcc: opfer@anderswo.example.net"));
+    set(form, QStringLiteral("email"),
+        QStringLiteral("max@kunde.example.org\r\nBcc: opfer@anderswo.example.net"));
     set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
     ASSERT_EQ(post(form).status, 303);
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 1); // no copy to an address that is not one
-    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("bcc"))) << sent[0].rawHeaders.toStdString();
+    EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("bcc")))
+        << sent[0].rawHeaders.toStdString();
     EXPECT_FALSE(sent[0].rawHeaders.contains("\nBcc")) << sent[0].rawHeaders.toStdString();
     EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("reply-to")));
-    EXPECT_EQ(sent[0].header(QStringLiteral("Subject")), QStringLiteral("Hallo Bcc: opfer@anderswo.example.net"));
+    EXPECT_EQ(sent[0].header(QStringLiteral("Subject")),
+              QStringLiteral("Hallo Bcc: opfer@anderswo.example.net"));
 }
 
 TEST_F(FormMailer, ScrambledRecipientsAndAttachments)
@@ -1415,15 +1743,25 @@ TEST_F(FormMailer, ScrambledRecipientsAndAttachments)
     set(form, QStringLiteral("vq_admin1"), scramble(QString()));
     set(form, QStringLiteral("ReturnToSender"), QStringLiteral("0"));
     set(form, QStringLiteral("vq_rechtool"), QStringLiteral("0"));
-    ASSERT_EQ(post(form, {{QStringLiteral("anhang"), path(QStringLiteral("plan.pdf")) + QStringLiteral(";filename=Plan für Sie.pdf;type=text/html")}}).status, 303);
+    ASSERT_EQ(post(form, {{QStringLiteral("anhang"),
+                           path(QStringLiteral("plan.pdf"))
+                               + QStringLiteral(";filename=Plan für Sie.pdf;type=text/html")}})
+                  .status,
+              303);
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0].header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
     ASSERT_EQ(sent[0].parts.size(), 2);
     EXPECT_EQ(sent[0].parts[1].body, QByteArray("%PDF-1.4 kleiner Plan"));
-    EXPECT_TRUE(sent[0].parts[1].headers.value(QStringLiteral("content-disposition")).contains(QStringLiteral("Plan_f_r_Sie.pdf")));
+    EXPECT_TRUE(sent[0]
+                    .parts[1]
+                    .headers.value(QStringLiteral("content-disposition"))
+                    .contains(QStringLiteral("Plan_f_r_Sie.pdf")));
     // The content type comes from the ending, never from the visitor.
-    EXPECT_TRUE(sent[0].parts[1].headers.value(QStringLiteral("content-type")).startsWith(QStringLiteral("application/pdf;")));
+    EXPECT_TRUE(sent[0]
+                    .parts[1]
+                    .headers.value(QStringLiteral("content-type"))
+                    .startsWith(QStringLiteral("application/pdf;")));
     // Nothing of the upload stays beside the script.
     EXPECT_EQ(QDir(path(QStringLiteral("web"))).entryList(QDir::Files).size(), 3);
 }
@@ -1470,16 +1808,19 @@ TEST_F(FormMailer, CheckUrlShowsTheSetupOnlyToTheOwner)
     for (const QString &query : strangers) {
         const Response response = get(query);
         EXPECT_EQ(response.status, 200) << query.toStdString();
-        EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar."))) << query.toStdString();
-        for (const char *hidden : {"Preisprüfung", "Captcha</td>", "Signatur der", "Kopie an", "Empfänger", "Speicherordner",
-                                   "in Ordnung", "FEHLT", "<table"})
-            EXPECT_FALSE(response.body.contains(QString::fromUtf8(hidden))) << query.toStdString() << ": " << hidden;
+        EXPECT_TRUE(response.body.contains(QStringLiteral("Das Formmailer-Skript ist erreichbar.")))
+            << query.toStdString();
+        for (const char *hidden : {"Preisprüfung", "Captcha</td>", "Signatur der", "Kopie an",
+                                   "Empfänger", "Speicherordner", "in Ordnung", "FEHLT", "<table"})
+            EXPECT_FALSE(response.body.contains(QString::fromUtf8(hidden)))
+                << query.toStdString() << ": " << hidden;
     }
 
     // A key shorter than 16 characters opens nothing, not even to itself.
     server.stop();
     startServer(QStringLiteral("'checkurl_token' => 'kurz-12345'"));
-    EXPECT_FALSE(get(QStringLiteral("?action=checkurl&token=kurz-12345")).body.contains(QStringLiteral("Preisprüfung")));
+    EXPECT_FALSE(get(QStringLiteral("?action=checkurl&token=kurz-12345"))
+                     .body.contains(QStringLiteral("Preisprüfung")));
 }
 
 // The delivered settings are the safe ones: captcha for every form, no
@@ -1492,15 +1833,19 @@ TEST_F(FormMailer, DeliveredConfigIsSafe)
     qunsetenv("TMPDIR");
     QFile::remove(path(QStringLiteral("web/formmail.config.php")));
     // The delivered config with only the owner's check key filled in.
-    QByteArray delivered = readFile(QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"));
+    QByteArray delivered =
+        readFile(QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"));
     ASSERT_TRUE(delivered.contains("'checkurl_token' => '',"));
     writeFile(path(QStringLiteral("web/formmail.config.php")),
-              delivered.replace("'checkurl_token' => '',", "'checkurl_token' => '" + kCheckToken.toUtf8() + "',"));
+              delivered.replace("'checkurl_token' => '',",
+                                "'checkurl_token' => '" + kCheckToken.toUtf8() + "',"));
     const Response check = get(QStringLiteral("?action=checkurl&token=") + kCheckToken);
-    EXPECT_TRUE(check.body.contains(QStringLiteral("Captcha</td><td>für alle Formulare verlangt"))) << check.body.toStdString();
+    EXPECT_TRUE(check.body.contains(QStringLiteral("Captcha</td><td>für alle Formulare verlangt")))
+        << check.body.toStdString();
     EXPECT_TRUE(check.body.contains(QStringLiteral("Kopie an den Absender</td><td>abgeschaltet")));
     EXPECT_TRUE(check.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>aus")));
-    EXPECT_TRUE(check.body.contains(QStringLiteral("die Preise der Bestellungen werden nicht geprüft")));
+    EXPECT_TRUE(
+        check.body.contains(QStringLiteral("die Preise der Bestellungen werden nicht geprüft")));
     EXPECT_TRUE(check.body.contains(QStringLiteral("Speicherordner</td><td>in Ordnung")));
     const Response refused = post(orderForm(QStringLiteral("plain")));
     EXPECT_EQ(refused.status, 400);
@@ -1508,14 +1853,17 @@ TEST_F(FormMailer, DeliveredConfigIsSafe)
 
     // No csv among the delivered upload types, nor in the library's own list.
     QByteArray types;
-    ASSERT_EQ(runProgram(QStringLiteral("php"),
-                         {QStringLiteral("-r"),
-                          QStringLiteral("require '%1'; $c = require '%2'; echo implode(',', $c['allowed_upload_types']), "
-                                         "'|', implode(',', VQ_DEFAULT_UPLOAD_TYPES);")
-                              .arg(QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php"),
-                                   QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"))},
-                         &types),
-              0)
+    ASSERT_EQ(
+        runProgram(
+            QStringLiteral("php"),
+            {QStringLiteral("-r"),
+             QStringLiteral(
+                 "require '%1'; $c = require '%2'; echo implode(',', $c['allowed_upload_types']), "
+                 "'|', implode(',', VQ_DEFAULT_UPLOAD_TYPES);")
+                 .arg(QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php"),
+                      QStringLiteral(VQ_SOURCE_DIR "/formmailer/formmail.config.php"))},
+            &types),
+        0)
         << types.toStdString();
     const QList<QByteArray> lists = types.split('|');
     ASSERT_EQ(lists.size(), 2) << types.toStdString();
@@ -1538,14 +1886,17 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     project.ExtSettings.encoding = QStringLiteral("utf-8");
     project.ExtSettings.tax = QStringLiteral("brutto");
     project.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("formmail.php"));
-    project.setSetting(QStringLiteral("edtDanke"), url().replace(QStringLiteral("formmail.php"), QStringLiteral("danke.htm")));
+    project.setSetting(QStringLiteral("edtDanke"),
+                       url().replace(QStringLiteral("formmail.php"), QStringLiteral("danke.htm")));
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
     project.setSetting(QStringLiteral("cboMailFormat"), QStringLiteral("html"));
     project.setSetting(QStringLiteral("edtBetreff"), QStringLiteral("Neue Bestellung"));
-    project.setSetting(QStringLiteral("memoMailtext"), QStringLiteral("Bestellung von {#Nachname#}"));
+    project.setSetting(QStringLiteral("memoMailtext"),
+                       QStringLiteral("Bestellung von {#Nachname#}"));
     project.setFlag(QStringLiteral("chkCaptcha"), true);
     project.setFlag(QStringLiteral("checkboxRechnung"), true);
-    project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+    project.setSetting(QStringLiteral("editMailRechnung"),
+                       QStringLiteral("eingang@rechnung.example.com"));
     for (const char *name : {"Vorname", "Nachname", "email"}) {
         auto field = std::make_unique<vq::TEinzField>();
         field->Name = QString::fromLatin1(name);
@@ -1588,13 +1939,15 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     // The price list beside the script: the page's post must match it, shipping included.
     ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
                          {QStringLiteral("--price-list"), QStringLiteral("--output"),
-                          path(QStringLiteral("web/vq_preisliste.json")), path(QStringLiteral("shop.vqb"))},
+                          path(QStringLiteral("web/vq_preisliste.json")),
+                          path(QStringLiteral("shop.vqb"))},
                          &out, 30000, &err),
               0)
         << err.toStdString();
     ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
-                         {QStringLiteral("--generate"), QStringLiteral("html"), QStringLiteral("--output"),
-                          path(QStringLiteral("web/bestellung.htm")), path(QStringLiteral("shop.vqb"))},
+                         {QStringLiteral("--generate"), QStringLiteral("html"),
+                          QStringLiteral("--output"), path(QStringLiteral("web/bestellung.htm")),
+                          path(QStringLiteral("shop.vqb"))},
                          &out, 30000, &err),
               0)
         << err.toStdString();
@@ -1604,19 +1957,28 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     ASSERT_FALSE(formId.isEmpty());
 
     const QString job = path(QStringLiteral("submit.json"));
-    writeFile(job, QJsonDocument(QJsonObject{
-                        {QStringLiteral("url"), url().replace(QStringLiteral("formmail.php"), QStringLiteral("bestellung.htm"))},
-                        {QStringLiteral("fill"), QStringLiteral("f.Vorname.value='Erika'; f.Nachname.value='Mustermann';"
-                                                                "f.email.value='erika@kunde.example.org';"
-                                                                "f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1; preisUpdateArt();")},
-                        {QStringLiteral("captchaStore"), QJsonObject{{QStringLiteral("dir"), path(QStringLiteral("storage"))},
-                                                                     {QStringLiteral("formId"), formId}}},
+    writeFile(
+        job,
+        QJsonDocument(
+            QJsonObject{{QStringLiteral("url"), url().replace(QStringLiteral("formmail.php"),
+                                                              QStringLiteral("bestellung.htm"))},
+                        {QStringLiteral("fill"),
+                         QStringLiteral(
+                             "f.Vorname.value='Erika'; f.Nachname.value='Mustermann';"
+                             "f.email.value='erika@kunde.example.org';"
+                             "f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1; preisUpdateArt();")},
+                        {QStringLiteral("captchaStore"),
+                         QJsonObject{{QStringLiteral("dir"), path(QStringLiteral("storage"))},
+                                     {QStringLiteral("formId"), formId}}},
                         {QStringLiteral("until"), QStringLiteral("danke.htm")}})
-                        .toJson());
-    ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out, 60000, &err), 0)
+            .toJson());
+    ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out,
+                         60000, &err),
+              0)
         << err.toStdString();
     const QJsonObject result = QJsonDocument::fromJson(out).object();
-    EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke")) << out.toStdString();
+    EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke"))
+        << out.toStdString();
 
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 2);
@@ -1628,15 +1990,21 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
 
     QDomDocument doc;
     ASSERT_TRUE(doc.setContent(sent[1].parts[0].body));
-    const QDomElement line = doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
-    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleName")).text()), QStringLiteral("T-Shirt \"Sommer\""));
-    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("3"));
-    const QDomElement option = line.firstChildElement(QStringLiteral("options")).firstChildElement();
+    const QDomElement line =
+        doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleName")).text()),
+              QStringLiteral("T-Shirt \"Sommer\""));
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()),
+              QStringLiteral("3"));
+    const QDomElement option =
+        line.firstChildElement(QStringLiteral("options")).firstChildElement();
     EXPECT_EQ(decode1252(option.text()), QStringLiteral("gold"));
     EXPECT_EQ(option.attribute(QStringLiteral("price")), QStringLiteral("2.5"));
     const QDomElement shippingLine = line.nextSiblingElement();
-    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("V-1"));
-    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("1"));
+    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("articleNumber")).text()),
+              QStringLiteral("V-1"));
+    EXPECT_EQ(decode1252(shippingLine.firstChildElement(QStringLiteral("amount")).text()),
+              QStringLiteral("1"));
     EXPECT_TRUE(shippingLine.nextSiblingElement().isNull());
 }
 
@@ -1659,10 +2027,12 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
             project.ExtSettings.encoding = QStringLiteral("utf-8");
             project.ExtSettings.tax = tax;
             project.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("formmail.php"));
-            project.setSetting(QStringLiteral("edtDanke"), url().replace(script, QStringLiteral("danke.htm")));
+            project.setSetting(QStringLiteral("edtDanke"),
+                               url().replace(script, QStringLiteral("danke.htm")));
             project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
             project.setFlag(QStringLiteral("checkboxRechnung"), true);
-            project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+            project.setSetting(QStringLiteral("editMailRechnung"),
+                               QStringLiteral("eingang@rechnung.example.com"));
             auto shirt = std::make_unique<vq::TArtikelField>();
             shirt->name = QStringLiteral("T-Shirt");
             shirt->artikelNummer = QStringLiteral("TS-1");
@@ -1688,25 +2058,31 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
                 ASSERT_TRUE(project.SaveProject(path(QStringLiteral("total.vqb")), &error));
             }
             QByteArray out, err;
-            ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
-                                 {QStringLiteral("--generate"), generator, QStringLiteral("--output"),
-                                  path(QStringLiteral("web/") + page), path(QStringLiteral("total.vqb"))},
-                                 &out, 30000, &err),
-                      0)
+            ASSERT_EQ(
+                runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                           {QStringLiteral("--generate"), generator, QStringLiteral("--output"),
+                            path(QStringLiteral("web/") + page), path(QStringLiteral("total.vqb"))},
+                           &out, 30000, &err),
+                0)
                 << err.toStdString();
 
             const QString job = path(QStringLiteral("submit.json"));
-            writeFile(job, QJsonDocument(QJsonObject{
-                                {QStringLiteral("url"), url().replace(script, page)},
-                                {QStringLiteral("fill"), QStringLiteral("f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1;"
-                                                                        "f.b_anz1.value='2'; preisUpdateArt();")},
-                                {QStringLiteral("read"), QStringLiteral("f.b_gesamt.value")},
-                                {QStringLiteral("until"), QStringLiteral("danke.htm")}})
-                                .toJson());
-            ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job}, &out, 60000, &err), 0)
+            writeFile(job, QJsonDocument(
+                               QJsonObject{
+                                   {QStringLiteral("url"), url().replace(script, page)},
+                                   {QStringLiteral("fill"),
+                                    QStringLiteral("f.b_anz0.value='3'; f.b_opt0_0.selectedIndex=1;"
+                                                   "f.b_anz1.value='2'; preisUpdateArt();")},
+                                   {QStringLiteral("read"), QStringLiteral("f.b_gesamt.value")},
+                                   {QStringLiteral("until"), QStringLiteral("danke.htm")}})
+                               .toJson());
+            ASSERT_EQ(runProgram(QStringLiteral("node"), {QStringLiteral(VQ_SUBMIT_SCRIPT), job},
+                                 &out, 60000, &err),
+                      0)
                 << err.toStdString();
             const QJsonObject result = QJsonDocument::fromJson(out).object();
-            EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke")) << out.toStdString();
+            EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke"))
+                << out.toStdString();
             // "72,25 €": the page's total.
             QString shown = result[QStringLiteral("read")].toString();
             shown = shown.left(shown.indexOf(u' ')).replace(u',', u'.');
@@ -1719,24 +2095,29 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
             ASSERT_EQ(sent.size(), 2);
             vq::invoice::TOrderDocument document;
             QString error;
-            ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+            ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
+                << error.toStdString();
             QTemporaryDir dbDir;
             vq::invoice::TInvoiceDatabase db;
             ASSERT_TRUE(db.openSQLite(dbDir.filePath(QStringLiteral("datenbank.db")),
-                                      QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"), &error))
+                                      QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"),
+                                      &error))
                 << error.toStdString();
             vq::invoice::TMandant client;
             client.firma = QStringLiteral("Shop");
             const auto clientId = db.insertClient(client);
             ASSERT_TRUE(clientId);
-            ASSERT_EQ(db.storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr).outcome,
-                      vq::invoice::MailOrderStore::Stored);
+            ASSERT_EQ(
+                db.storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr)
+                    .outcome,
+                vq::invoice::MailOrderStore::Stored);
             const auto listed = db.orderList(*clientId);
             ASSERT_TRUE(listed.has_value());
             const QList<vq::invoice::OrderListRow> orders = *listed;
             ASSERT_EQ(orders.size(), 1);
             ASSERT_TRUE(orders[0].totalCents.has_value());
-            EXPECT_EQ(*orders[0].totalCents, qRound64(pageTotal * 100)) << *orders[0].totalCents << " vs " << pageTotal;
+            EXPECT_EQ(*orders[0].totalCents, qRound64(pageTotal * 100))
+                << *orders[0].totalCents << " vs " << pageTotal;
         }
     }
 }
@@ -1749,10 +2130,13 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     vq::TProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("utf-8");
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
-    project.setSetting(QStringLiteral("edtDanke"), QStringLiteral("https://shop.example.com/danke.htm"));
-    project.setSetting(QStringLiteral("edtBetreff"), QStringLiteral("Bestellung\r\nBcc: opfer@anderswo.example.net"));
+    project.setSetting(QStringLiteral("edtDanke"),
+                       QStringLiteral("https://shop.example.com/danke.htm"));
+    project.setSetting(QStringLiteral("edtBetreff"),
+                       QStringLiteral("Bestellung\r\nBcc: opfer@anderswo.example.net"));
     project.setFlag(QStringLiteral("checkboxRechnung"), true);
-    project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+    project.setSetting(QStringLiteral("editMailRechnung"),
+                       QStringLiteral("eingang@rechnung.example.com"));
     auto name = std::make_unique<vq::TEinzField>();
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
@@ -1770,33 +2154,41 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
         ASSERT_TRUE(project.SaveProject(path(QStringLiteral("form.vqb")), &error));
     }
     QByteArray out, err;
-    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
-                         {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
-                          path(QStringLiteral("web/form.php")), path(QStringLiteral("form.vqb"))},
-                         &out, 30000, &err),
-              0)
+    ASSERT_EQ(
+        runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                   {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
+                    path(QStringLiteral("web/form.php")), path(QStringLiteral("form.vqb"))},
+                   &out, 30000, &err),
+        0)
         << err.toStdString();
-    ASSERT_EQ(runProgram(QStringLiteral("php"), {QStringLiteral("-l"), path(QStringLiteral("web/form.php"))}, &out), 0)
+    ASSERT_EQ(runProgram(QStringLiteral("php"),
+                         {QStringLiteral("-l"), path(QStringLiteral("web/form.php"))}, &out),
+              0)
         << out.toStdString();
 
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
-    const QList<QPair<QString, QString>> form = {{QStringLiteral("Nachname"), QStringLiteral("Müller")},
-                                                 {QStringLiteral("b_anz0"), QStringLiteral("2")},
-                                                 {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-                                                 {QStringLiteral("b_preis0"), QStringLiteral("20")},
-                                                 {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-                                                 {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-                                                 {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    const QList<QPair<QString, QString>> form = {
+        {QStringLiteral("Nachname"), QStringLiteral("Müller")},
+        {QStringLiteral("b_anz0"), QStringLiteral("2")},
+        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+        {QStringLiteral("b_preis0"), QStringLiteral("20")},
+        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
     // A script upload is refused with the form shown again; nothing is sent.
-    const Response refused = post(form, {{QStringLiteral("datei"), path(QStringLiteral("evil.php")) + QStringLiteral(";filename=evil.php")}},
-                                  QStringLiteral("?action=send"));
+    const Response refused =
+        post(form,
+             {{QStringLiteral("datei"),
+               path(QStringLiteral("evil.php")) + QStringLiteral(";filename=evil.php")}},
+             QStringLiteral("?action=send"));
     EXPECT_TRUE(refused.location.isEmpty());
     EXPECT_TRUE(refused.body.contains(QStringLiteral("evil.php"))) << refused.body.toStdString();
     EXPECT_TRUE(refused.body.contains(QStringLiteral("nicht angenommen")));
     EXPECT_TRUE(mails().isEmpty());
     const Response response = post(form, {}, QStringLiteral("?action=send"));
-    EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm")) << response.body.toStdString();
+    EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm"))
+        << response.body.toStdString();
 
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 2);
@@ -1806,25 +2198,33 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     EXPECT_TRUE(sent[1].header(QStringLiteral("Subject")).contains(QStringLiteral("VQBESTMAIL")));
     QDomDocument doc;
     ASSERT_TRUE(doc.setContent(sent[1].parts[0].body)) << sent[1].parts[0].body.toStdString();
-    const QDomElement formdata = doc.documentElement().firstChildElement(QStringLiteral("formdata"));
-    EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("Nachname")).text()), QStringLiteral("Müller"));
-    const QDomElement line = doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
-    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleNumber")).text()), QStringLiteral("B-7"));
-    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()), QStringLiteral("2"));
-    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("price")).text()), QStringLiteral("20"));
+    const QDomElement formdata =
+        doc.documentElement().firstChildElement(QStringLiteral("formdata"));
+    EXPECT_EQ(decode1252(formdata.firstChildElement(QStringLiteral("Nachname")).text()),
+              QStringLiteral("Müller"));
+    const QDomElement line =
+        doc.documentElement().firstChildElement(QStringLiteral("articles")).firstChildElement();
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("articleNumber")).text()),
+              QStringLiteral("B-7"));
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("amount")).text()),
+              QStringLiteral("2"));
+    EXPECT_EQ(decode1252(line.firstChildElement(QStringLiteral("price")).text()),
+              QStringLiteral("20"));
 
     // The page view's token as the form writes it: the same order sent again
     // keeps its id, a changed one gets another.
     clearMails();
     const Response page = get(QString());
-    const QString view = page.body.section(QStringLiteral("name=\"vq_view\" value=\""), 1).section(u'"', 0, 0);
+    const QString view =
+        page.body.section(QStringLiteral("name=\"vq_view\" value=\""), 1).section(u'"', 0, 0);
     ASSERT_EQ(view.size(), 32) << page.body.toStdString();
     auto viewed = form;
     viewed.append({QStringLiteral("vq_view"), view});
     auto changed = viewed;
     set(changed, QStringLiteral("b_anz0"), QStringLiteral("3"));
     for (const auto &send : {viewed, viewed, changed})
-        ASSERT_EQ(post(send, {}, QStringLiteral("?action=send")).location, QStringLiteral("https://shop.example.com/danke.htm"));
+        ASSERT_EQ(post(send, {}, QStringLiteral("?action=send")).location,
+                  QStringLiteral("https://shop.example.com/danke.htm"));
     const QList<MailMessage> again = mails();
     ASSERT_EQ(again.size(), 6);
     EXPECT_EQ(orderIdOf(again[1]), orderIdOf(again[3]));
@@ -1840,9 +2240,11 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
     vq::TProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("windows-1252");
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
-    project.setSetting(QStringLiteral("edtDanke"), QStringLiteral("https://shop.example.com/danke.htm"));
+    project.setSetting(QStringLiteral("edtDanke"),
+                       QStringLiteral("https://shop.example.com/danke.htm"));
     project.setFlag(QStringLiteral("checkboxRechnung"), true);
-    project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@rechnung.example.com"));
+    project.setSetting(QStringLiteral("editMailRechnung"),
+                       QStringLiteral("eingang@rechnung.example.com"));
     auto name = std::make_unique<vq::TEinzField>();
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
@@ -1860,20 +2262,22 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
         ASSERT_TRUE(project.SaveProject(path(QStringLiteral("form.vqb")), &error));
     }
     QByteArray out, err;
-    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
-                         {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
-                          path(QStringLiteral("web/form.php")), path(QStringLiteral("form.vqb"))},
-                         &out, 30000, &err),
-              0)
+    ASSERT_EQ(
+        runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                   {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
+                    path(QStringLiteral("web/form.php")), path(QStringLiteral("form.vqb"))},
+                   &out, 30000, &err),
+        0)
         << err.toStdString();
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("skript.hta")), "<script>alert(1)</script>");
-    const QList<QPair<QString, QString>> order = {{QStringLiteral("b_anz0"), QStringLiteral("2")},
-                                                  {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-                                                  {QStringLiteral("b_preis0"), QStringLiteral("20")},
-                                                  {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-                                                  {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-                                                  {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    const QList<QPair<QString, QString>> order = {
+        {QStringLiteral("b_anz0"), QStringLiteral("2")},
+        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+        {QStringLiteral("b_preis0"), QStringLiteral("20")},
+        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
     struct Case
     {
         const char *what;
@@ -1883,18 +2287,47 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
         const char *message; // as the page shows it
     };
     const Case cases[] = {
-        {"negative price", {{QStringLiteral("b_preis0"), QStringLiteral("-20")}}, {}, {}, "ung&uuml;ltigen Preis"},
-        {"VAT above 100", {{QStringLiteral("b_mwst0"), QStringLiteral("150")}}, {}, {}, "Mehrwertsteuersatz"},
-        {"negative quantity", {{QStringLiteral("b_anz0"), QStringLiteral("-1")}}, {}, {}, "ung&uuml;ltige Menge"},
-        {".hta upload", {}, {{QStringLiteral("datei"), path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=hilfe.hta")}}, {},
+        {"negative price",
+         {{QStringLiteral("b_preis0"), QStringLiteral("-20")}},
+         {},
+         {},
+         "ung&uuml;ltigen Preis"},
+        {"VAT above 100",
+         {{QStringLiteral("b_mwst0"), QStringLiteral("150")}},
+         {},
+         {},
+         "Mehrwertsteuersatz"},
+        {"negative quantity",
+         {{QStringLiteral("b_anz0"), QStringLiteral("-1")}},
+         {},
+         {},
+         "ung&uuml;ltige Menge"},
+        {".hta upload",
+         {},
+         {{QStringLiteral("datei"),
+           path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=hilfe.hta")}},
+         {},
          "nicht angenommen"},
-        {".csv upload", {}, {{QStringLiteral("datei"), path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=liste.csv")}}, {},
+        {".csv upload",
+         {},
+         {{QStringLiteral("datei"),
+           path(QStringLiteral("skript.hta")) + QStringLiteral(";filename=liste.csv")}},
+         {},
          "nicht angenommen"},
-        {"a field of 40 KB", {}, {}, {{QStringLiteral("Nachname"), QByteArray(40000, 'a')}}, "zu viel Text"},
-        {"price below the price list", {{QStringLiteral("b_preis0"), QStringLiteral("2")}}, {}, {}, "Preisliste"},
+        {"a field of 40 KB",
+         {},
+         {},
+         {{QStringLiteral("Nachname"), QByteArray(40000, 'a')}},
+         "zu viel Text"},
+        {"price below the price list",
+         {{QStringLiteral("b_preis0"), QStringLiteral("2")}},
+         {},
+         {},
+         "Preisliste"},
     };
-    writeFile(path(QStringLiteral("web/vq_preisliste.json")),
-              R"({"format":"vq-preisliste","version":1,"articles":[{"number":"B-7","name":"Buch","price":"20","vat":"7"}]})");
+    writeFile(
+        path(QStringLiteral("web/vq_preisliste.json")),
+        R"({"format":"vq-preisliste","version":1,"articles":[{"number":"B-7","name":"Buch","price":"20","vat":"7"}]})");
     for (const Case &c : cases) {
         clearMails();
         auto form = order;
@@ -1902,21 +2335,27 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
             set(form, key, value);
         const Response response = post(form, c.files, QStringLiteral("?action=send"), c.rawFields);
         EXPECT_TRUE(response.location.isEmpty()) << c.what;
-        EXPECT_TRUE(response.body.contains(QString::fromLatin1(c.message))) << c.what << "\n" << response.body.toStdString();
+        EXPECT_TRUE(response.body.contains(QString::fromLatin1(c.message)))
+            << c.what << "\n"
+            << response.body.toStdString();
         EXPECT_TRUE(mails().isEmpty()) << c.what;
     }
 
     // A windows-1252 page posts "Ł" as "&#321;": it arrives as typed.
     clearMails();
-    const Response response = post(order, {}, QStringLiteral("?action=send"),
-                                   {{QStringLiteral("Nachname"), QByteArray("&#321;ukasz Dvo&#345;\xE1k")}});
-    EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm")) << response.body.toStdString();
+    const Response response =
+        post(order, {}, QStringLiteral("?action=send"),
+             {{QStringLiteral("Nachname"), QByteArray("&#321;ukasz Dvo&#345;\xE1k")}});
+    EXPECT_EQ(response.location, QStringLiteral("https://shop.example.com/danke.htm"))
+        << response.body.toStdString();
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 2);
-    EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: Łukasz Dvořák"))) << sent[0].text().toStdString();
+    EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: Łukasz Dvořák")))
+        << sent[0].text().toStdString();
     vq::invoice::TOrderDocument document;
     QString error;
-    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error)) << error.toStdString();
+    ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
+        << error.toStdString();
     EXPECT_EQ(document.order.nachname, QStringLiteral("Lukasz Dvorák"));
 }
 
@@ -1958,43 +2397,56 @@ TEST_F(FormMailer, EveryCaseOfTheMoneyTableInTheMailsAndTheOrderDocument)
             signedText.replace('\r', QByteArray());
             EXPECT_EQ(sent[1].header(QStringLiteral("X-VQ-Signature")),
                       QStringLiteral("hmac-sha256=")
-                          + QString::fromLatin1(QMessageAuthenticationCode::hash(signedText.trimmed(), "geheim-1234",
-                                                                                 QCryptographicHash::Sha256)
-                                                    .toHex()));
+                          + QString::fromLatin1(
+                              QMessageAuthenticationCode::hash(signedText.trimmed(), "geheim-1234",
+                                                               QCryptographicHash::Sha256)
+                                  .toHex()));
             QDomDocument doc;
             ASSERT_TRUE(doc.setContent(body)) << body.toStdString();
             const QDomElement root = doc.documentElement();
-            EXPECT_EQ(root.firstChildElement(QStringLiteral("formdata")).firstChildElement(QStringLiteral("taxMode")).text(),
+            EXPECT_EQ(root.firstChildElement(QStringLiteral("formdata"))
+                          .firstChildElement(QStringLiteral("taxMode"))
+                          .text(),
                       money.mode);
             const bool netto = money.mode == u"netto";
-            QDomElement article = root.firstChildElement(QStringLiteral("articles")).firstChildElement(QStringLiteral("article"));
+            QDomElement article = root.firstChildElement(QStringLiteral("articles"))
+                                      .firstChildElement(QStringLiteral("article"));
             for (const MoneyArticle &a : money.articles) {
                 if (a.ordered() == 0)
                     continue;
                 ASSERT_FALSE(article.isNull()) << "a line is missing: " << a.number.toStdString();
                 SCOPED_TRACE(a.number.toStdString());
-                EXPECT_EQ(decode1252(article.firstChildElement(QStringLiteral("articleNumber")).text()), a.number);
+                EXPECT_EQ(
+                    decode1252(article.firstChildElement(QStringLiteral("articleNumber")).text()),
+                    a.number);
                 const QDomElement price = article.firstChildElement(QStringLiteral("price"));
                 const QDomElement netPrice = price.nextSiblingElement();
                 if (netto) {
-                    ASSERT_EQ(netPrice.tagName(), QStringLiteral("netPrice")) << "right after the price";
-                    EXPECT_EQ(QString::fromLatin1(QByteArray::fromBase64(netPrice.text().toLatin1())), plainNumber(a.price));
+                    ASSERT_EQ(netPrice.tagName(), QStringLiteral("netPrice"))
+                        << "right after the price";
+                    EXPECT_EQ(
+                        QString::fromLatin1(QByteArray::fromBase64(netPrice.text().toLatin1())),
+                        plainNumber(a.price));
                     // The price stays gross, as older invoice modules read it.
                     EXPECT_NEAR(QByteArray::fromBase64(price.text().toLatin1()).toDouble(),
                                 a.price.toDouble() * (100 + a.vat.toDouble()) / 100, 1e-6);
                 } else {
                     EXPECT_TRUE(article.firstChildElement(QStringLiteral("netPrice")).isNull());
-                    EXPECT_EQ(QString::fromLatin1(QByteArray::fromBase64(price.text().toLatin1())), plainNumber(a.price));
+                    EXPECT_EQ(QString::fromLatin1(QByteArray::fromBase64(price.text().toLatin1())),
+                              plainNumber(a.price));
                 }
-                QDomElement option = article.firstChildElement(QStringLiteral("options")).firstChildElement();
+                QDomElement option =
+                    article.firstChildElement(QStringLiteral("options")).firstChildElement();
                 for (const MoneyOption &o : a.options) {
                     ASSERT_FALSE(option.isNull());
                     EXPECT_EQ(decode1252(option.text()), o.chosen().name);
                     EXPECT_EQ(option.hasAttribute(QStringLiteral("netPrice")), netto);
                     if (netto)
-                        EXPECT_EQ(option.attribute(QStringLiteral("netPrice")), plainNumber(o.chosen().surcharge));
+                        EXPECT_EQ(option.attribute(QStringLiteral("netPrice")),
+                                  plainNumber(o.chosen().surcharge));
                     else
-                        EXPECT_EQ(option.attribute(QStringLiteral("price")), plainNumber(o.chosen().surcharge));
+                        EXPECT_EQ(option.attribute(QStringLiteral("price")),
+                                  plainNumber(o.chosen().surcharge));
                     option = option.nextSiblingElement();
                 }
                 article = article.nextSiblingElement(QStringLiteral("article"));
@@ -2002,15 +2454,19 @@ TEST_F(FormMailer, EveryCaseOfTheMoneyTableInTheMailsAndTheOrderDocument)
             EXPECT_TRUE(article.isNull()) << "a line too many";
             // The net surcharge stands right after the gross one.
             if (netto && body.contains("<option ")) {
-                EXPECT_TRUE(QRegularExpression(QStringLiteral("<option name=\"[^\"]*\" price=\"[^\"]*\" netPrice=\"[^\"]*\">"))
-                                .match(QString::fromLatin1(body))
-                                .hasMatch())
+                EXPECT_TRUE(
+                    QRegularExpression(
+                        QStringLiteral(
+                            "<option name=\"[^\"]*\" price=\"[^\"]*\" netPrice=\"[^\"]*\">"))
+                        .match(QString::fromLatin1(body))
+                        .hasMatch())
                     << body.toStdString();
             }
             // The invoice module's reader still takes the document.
             vq::invoice::TOrderDocument document;
             QString error;
-            EXPECT_TRUE(vq::invoice::readOrderDocument(body, &document, &error)) << error.toStdString();
+            EXPECT_TRUE(vq::invoice::readOrderDocument(body, &document, &error))
+                << error.toStdString();
         }
     }
 }
@@ -2022,12 +2478,14 @@ TEST_F(FormMailer, EveryCaseOfTheMoneyTableInTheMailsAndTheOrderDocument)
 TEST_F(FormMailer, RefusesLinesTheMoneyRuleCannotCarry)
 {
     startServer();
-    QList<QPair<QString, QString>> manyOptions = {{QStringLiteral("b_anz0"), QStringLiteral("100000")},
-                                                  {QStringLiteral("b_opt_count0"), QStringLiteral("50")}};
+    QList<QPair<QString, QString>> manyOptions = {
+        {QStringLiteral("b_anz0"), QStringLiteral("100000")},
+        {QStringLiteral("b_opt_count0"), QStringLiteral("50")}};
     for (int j = 0; j < 50; ++j) {
         const QString n = QStringLiteral("0_") + QString::number(j);
         manyOptions.append({QStringLiteral("b_opt_type") + n, QStringLiteral("Price")});
-        manyOptions.append({QStringLiteral("b_optname") + n, QStringLiteral("Extra ") + QString::number(j)});
+        manyOptions.append(
+            {QStringLiteral("b_optname") + n, QStringLiteral("Extra ") + QString::number(j)});
         manyOptions.append({QStringLiteral("b_opt") + n, QStringLiteral("ja#999999999.99")});
     }
     const QString tooHigh = QStringLiteral("zu hohen Betrag");
@@ -2040,32 +2498,47 @@ TEST_F(FormMailer, RefusesLinesTheMoneyRuleCannotCarry)
     };
     const Case cases[] = {
         {"line of exactly a billion",
-         {{QStringLiteral("b_anz0"), QStringLiteral("1")}, {QStringLiteral("b_preis0"), QStringLiteral("999999998.5")}},
-         {}, QStringLiteral("1.000.000.000,00 €")},
+         {{QStringLiteral("b_anz0"), QStringLiteral("1")},
+          {QStringLiteral("b_preis0"), QStringLiteral("999999998.5")}},
+         {},
+         QStringLiteral("1.000.000.000,00 €")},
         {"line a cent above a billion",
-         {{QStringLiteral("b_anz0"), QStringLiteral("1")}, {QStringLiteral("b_preis0"), QStringLiteral("999999998.51")}},
+         {{QStringLiteral("b_anz0"), QStringLiteral("1")},
+          {QStringLiteral("b_preis0"), QStringLiteral("999999998.51")}},
          tooHigh},
         {"line above a billion from prices below it",
-         {{QStringLiteral("b_anz0"), QStringLiteral("2")}, {QStringLiteral("b_preis0"), QStringLiteral("500000000")}},
+         {{QStringLiteral("b_anz0"), QStringLiteral("2")},
+          {QStringLiteral("b_preis0"), QStringLiteral("500000000")}},
          tooHigh},
         {"line rounded above a billion",
-         {{QStringLiteral("b_anz0"), QStringLiteral("3")}, {QStringLiteral("b_preis0"), QStringLiteral("333333333.335")},
+         {{QStringLiteral("b_anz0"), QStringLiteral("3")},
+          {QStringLiteral("b_preis0"), QStringLiteral("333333333.335")},
           {QStringLiteral("b_opt0_0"), QStringLiteral("rot#0.00")}},
          tooHigh},
         {"quantity times 50 surcharges beyond the integers", manyOptions, tooHigh},
-        {"quantity of max_quantity", {{QStringLiteral("b_anz0"), QStringLiteral("100000")}, {QStringLiteral("b_preis0"), QStringLiteral("0.01")},
-                                      {QStringLiteral("b_opt0_0"), QStringLiteral("rot#0.00")}},
-         {}, QStringLiteral("1.000,00 €")},
-        {"quantity above max_quantity", {{QStringLiteral("b_anz0"), QStringLiteral("100001")}}, QStringLiteral("ungültige Menge")},
-        {"quantity of twenty digits", {{QStringLiteral("b_anz0"), QStringLiteral("18446744073709551617")}},
+        {"quantity of max_quantity",
+         {{QStringLiteral("b_anz0"), QStringLiteral("100000")},
+          {QStringLiteral("b_preis0"), QStringLiteral("0.01")},
+          {QStringLiteral("b_opt0_0"), QStringLiteral("rot#0.00")}},
+         {},
+         QStringLiteral("1.000,00 €")},
+        {"quantity above max_quantity",
+         {{QStringLiteral("b_anz0"), QStringLiteral("100001")}},
+         QStringLiteral("ungültige Menge")},
+        {"quantity of twenty digits",
+         {{QStringLiteral("b_anz0"), QStringLiteral("18446744073709551617")}},
          QStringLiteral("ungültige Menge")},
         {"surcharge posted twice",
-         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")}, {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
-          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")}, {QStringLiteral("b_opt0_2"), QStringLiteral("rot#1.50")}},
+         {{QStringLiteral("b_opt_count0"), QStringLiteral("3")},
+          {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")},
+          {QStringLiteral("b_opt0_2"), QStringLiteral("rot#1.50")}},
          QStringLiteral("ungültigen Aufpreis")},
         {"discount posted twice",
-         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-1.50")}, {QStringLiteral("b_opt_count0"), QStringLiteral("3")},
-          {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")}, {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")},
+         {{QStringLiteral("b_opt0_0"), QStringLiteral("rot#-1.50")},
+          {QStringLiteral("b_opt_count0"), QStringLiteral("3")},
+          {QStringLiteral("b_opt_type0_2"), QStringLiteral("Price")},
+          {QStringLiteral("b_optname0_2"), QStringLiteral("Farbe")},
           {QStringLiteral("b_opt0_2"), QStringLiteral("rot#-1.50")}},
          QStringLiteral("ungültigen Aufpreis")},
     };
@@ -2078,11 +2551,13 @@ TEST_F(FormMailer, RefusesLinesTheMoneyRuleCannotCarry)
         if (c.refusal.isEmpty()) {
             EXPECT_EQ(response.status, 303) << c.what << "\n" << response.body.toStdString();
             ASSERT_EQ(mails().size(), 2) << c.what;
-            EXPECT_TRUE(mails()[0].text().contains(QStringLiteral("Gesamt: ") + c.total)) << c.what << "\n"
-                                                                                         << mails()[0].text().toStdString();
+            EXPECT_TRUE(mails()[0].text().contains(QStringLiteral("Gesamt: ") + c.total))
+                << c.what << "\n"
+                << mails()[0].text().toStdString();
         } else {
             EXPECT_EQ(response.status, 400) << c.what;
-            EXPECT_TRUE(response.body.contains(c.refusal)) << c.what << "\n" << response.body.toStdString();
+            EXPECT_TRUE(response.body.contains(c.refusal)) << c.what << "\n"
+                                                           << response.body.toStdString();
             EXPECT_TRUE(mails().isEmpty()) << c.what;
         }
     }

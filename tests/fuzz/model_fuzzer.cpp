@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    const QByteArray xml(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
+    const QByteArray xml(reinterpret_cast<const char *>(data + 1),
+                         static_cast<qsizetype>(size - 1));
     switch (data[0] % 3) {
     case 0: {
         vq::TProjectDocument project;

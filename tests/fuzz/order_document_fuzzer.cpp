@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (readOrderDocument(body, &document, &error)) {
         const TBestellung &o = document.order;
         require(!o.uuid.isEmpty() && o.uuid.size() <= kMaxOrderUuidLength, "identifier");
-        for (const QString *text : {&o.uuid, &o.firma, &o.name, &o.nachname, &o.strasse, &o.plz, &o.ort, &o.land,
-                                    &o.email, &o.telefon, &o.homepage, &o.ip})
+        for (const QString *text : {&o.uuid, &o.firma, &o.name, &o.nachname, &o.strasse, &o.plz,
+                                    &o.ort, &o.land, &o.email, &o.telefon, &o.homepage, &o.ip})
             require(singleLine(*text), "control character in a value");
         for (const TArtikel &line : document.lines) {
             require(line.mwst >= 0 && line.mwst <= 100, "VAT out of range");
@@ -51,19 +51,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             require(line.anzahl >= 0, "negative quantity");
             require(singleLine(line.nr) && singleLine(line.name), "control character in a line");
             for (const TOption &option : line.optionen) {
-                require(!option.preis || (*option.preis > 0 && *option.preis <= kMaxOrderPrice), "surcharge");
-                require(singleLine(option.name) && singleLine(option.wert), "control character in an option");
+                require(!option.preis || (*option.preis > 0 && *option.preis <= kMaxOrderPrice),
+                        "surcharge");
+                require(singleLine(option.name) && singleLine(option.wert),
+                        "control character in an option");
             }
         }
     } else {
         require(!error.isEmpty(), "refused without a message");
-        require(document.lines.isEmpty() && document.order.name.isEmpty(), "refused document handed on");
+        require(document.lines.isEmpty() && document.order.name.isEmpty(),
+                "refused document handed on");
     }
     // The signature: right with its own secret, wrong with another.
     const QString secret = QStringLiteral("geheim");
     const QString signature = orderSignature(body, secret);
     require(orderSignatureValid(body, signature, secret), "own signature refused");
-    require(!orderSignatureValid(body, signature, QStringLiteral("anders")), "foreign signature accepted");
+    require(!orderSignatureValid(body, signature, QStringLiteral("anders")),
+            "foreign signature accepted");
     (void)decodeStrictBase64(QString::fromLatin1(body.left(4096)));
     return 0;
 }

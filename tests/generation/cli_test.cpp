@@ -51,18 +51,27 @@ TEST(GenerateCommandLine, WritesThePageByTheFileRule)
         QByteArray start;
         QByteArray title;
     } cases[] = {
-        {"html", "utf-8", "\xEF\xBB\xBF<", "Gr\xC3\xB6\xC3\x9F" "en & Farben"},
-        {"html", "windows-1252", "<", "Gr\xF6\xDF" "en & Farben"},
-        {"php", "utf-8", "<?php", "Gr\xC3\xB6\xC3\x9F" "en & Farben"},
-        {"php", "windows-1252", "<?php", "Gr\xF6\xDF" "en & Farben"},
+        {"html", "utf-8", "\xEF\xBB\xBF<",
+         "Gr\xC3\xB6\xC3\x9F"
+         "en & Farben"},
+        {"html", "windows-1252", "<",
+         "Gr\xF6\xDF"
+         "en & Farben"},
+        {"php", "utf-8", "<?php",
+         "Gr\xC3\xB6\xC3\x9F"
+         "en & Farben"},
+        {"php", "windows-1252", "<?php",
+         "Gr\xF6\xDF"
+         "en & Farben"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.kind) + " " + c.encoding);
         const QString project = saveProject(dir, QString::fromLatin1(c.encoding));
         const QString output = dir.filePath(QStringLiteral("seite.") + QString::fromLatin1(c.kind));
         QByteArray out, err;
-        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QString::fromLatin1(c.kind),
-                                       QStringLiteral("--output"), output, project},
+        EXPECT_EQ(runProgram(kZelkin,
+                             {QStringLiteral("--generate"), QString::fromLatin1(c.kind),
+                              QStringLiteral("--output"), output, project},
                              &out, 30000, &err),
                   0)
             << err.toStdString();
@@ -70,7 +79,8 @@ TEST(GenerateCommandLine, WritesThePageByTheFileRule)
         EXPECT_TRUE(page.startsWith(c.start));
         EXPECT_TRUE(page.contains(c.title));
         EXPECT_TRUE(page.contains("\r\n"));
-        EXPECT_FALSE(QByteArray(page).replace("\r\n", "").contains('\n')) << "a line end without CR";
+        EXPECT_FALSE(QByteArray(page).replace("\r\n", "").contains('\n'))
+            << "a line end without CR";
         EXPECT_FALSE(page.contains("<!-- FIELDS -->"));
     }
 }
@@ -80,9 +90,12 @@ TEST(GenerateCommandLine, PrintsUtf8ToStandardOutput)
     QTemporaryDir dir;
     const QString project = saveProject(dir, QStringLiteral("windows-1252"));
     QByteArray out;
-    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("php"), project}, &out), 0);
+    ASSERT_EQ(
+        runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("php"), project}, &out),
+        0);
     EXPECT_TRUE(out.startsWith("<?php"));
-    EXPECT_TRUE(out.contains("Gr\xC3\xB6\xC3\x9F" "en & Farben"));
+    EXPECT_TRUE(out.contains("Gr\xC3\xB6\xC3\x9F"
+                             "en & Farben"));
     // The same lines as the file gets: CR LF, never a bare LF.
     EXPECT_TRUE(out.contains("\r\n"));
     EXPECT_FALSE(QByteArray(out).replace("\r\n", "").contains('\n'));
@@ -122,7 +135,8 @@ TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
 
     const QString output = dir.filePath(QStringLiteral("vq_preisliste.json"));
     QByteArray out, err;
-    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), QStringLiteral("--output"), output, path},
+    ASSERT_EQ(runProgram(kZelkin,
+                         {QStringLiteral("--price-list"), QStringLiteral("--output"), output, path},
                          &out, 30000, &err),
               0)
         << err.toStdString();
@@ -134,7 +148,8 @@ TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
     ASSERT_EQ(articles.size(), 3);
     const QJsonObject seife = articles.at(0).toObject();
     // Only the fixed-price article is marked: the form mailer demands it in every order.
-    for (const auto &[index, fixed] : {std::pair{0, false}, std::pair{1, true}, std::pair{2, false}}) {
+    for (const auto &[index, fixed] :
+         {std::pair{0, false}, std::pair{1, true}, std::pair{2, false}}) {
         const QJsonValue mark = articles.at(index).toObject().value(u"fixed");
         EXPECT_TRUE(mark.isBool()) << index;
         EXPECT_EQ(mark.toBool(), fixed) << index;
@@ -156,10 +171,13 @@ TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
     // Without --output the list goes to standard output; a wrong call fails.
     ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), path}, &out), 0);
     EXPECT_EQ(out, readFile(output));
-    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), path, path}, &out, 30000, &err), 2);
-    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), dir.filePath(QStringLiteral("fehlt.vqb"))},
-                         &out, 30000, &err),
-              1);
+    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--price-list"), path, path}, &out, 30000, &err),
+              2);
+    EXPECT_EQ(
+        runProgram(kZelkin,
+                   {QStringLiteral("--price-list"), dir.filePath(QStringLiteral("fehlt.vqb"))},
+                   &out, 30000, &err),
+        1);
     EXPECT_TRUE(err.contains("EFOpenError"));
 }
 
@@ -183,20 +201,35 @@ TEST(GenerateCommandLine, Failures)
         int status;
         QString inError;
     } cases[] = {
-        {"not a project", kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), wrong}, 1,
-         QStringLiteral("Die Datei scheint keine VQ-Bestellformular-Datei zu sein.\nException class name = "
-                        "Exception\nException message = Wrong File")},
-        {"missing project", kZelkin,
-         {QStringLiteral("--generate"), QStringLiteral("html"), dir.filePath(QStringLiteral("fehlt.vqb"))}, 1,
+        {"not a project",
+         kZelkin,
+         {QStringLiteral("--generate"), QStringLiteral("html"), wrong},
+         1,
+         QStringLiteral(
+             "Die Datei scheint keine VQ-Bestellformular-Datei zu sein.\nException class name = "
+             "Exception\nException message = Wrong File")},
+        {"missing project",
+         kZelkin,
+         {QStringLiteral("--generate"), QStringLiteral("html"),
+          dir.filePath(QStringLiteral("fehlt.vqb"))},
+         1,
          QStringLiteral("EFOpenError")},
-        {"missing template", bare, {QStringLiteral("--generate"), QStringLiteral("php"), good}, 1,
+        {"missing template",
+         bare,
+         {QStringLiteral("--generate"), QStringLiteral("php"), good},
+         1,
          QStringLiteral("template_php.htm")},
-        {"unknown page kind", kZelkin, {QStringLiteral("--generate"), QStringLiteral("pdf"), good}, 2, QString()},
+        {"unknown page kind",
+         kZelkin,
+         {QStringLiteral("--generate"), QStringLiteral("pdf"), good},
+         2,
+         QString()},
     };
     for (const Case &c : cases) {
         QByteArray out, err;
         EXPECT_EQ(runProgram(c.program, c.args, &out, 30000, &err), c.status) << c.what;
-        EXPECT_TRUE(QString::fromUtf8(err).contains(c.inError)) << c.what << ": " << err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(err).contains(c.inError))
+            << c.what << ": " << err.toStdString();
         EXPECT_TRUE(out.isEmpty()) << c.what;
     }
 }
@@ -206,7 +239,8 @@ TEST(ExportIntoCommandLine, InsertsRefreshesAndRefuses)
     QTemporaryDir dir;
     const QString project = saveProject(dir, QStringLiteral("windows-1252"));
     const QString page = dir.filePath(QStringLiteral("shop.html"));
-    const QByteArray original = "<!DOCTYPE html>\n<html><head><title>Gr\xFC\xDF" "e</title></head>\n"
+    const QByteArray original = "<!DOCTYPE html>\n<html><head><title>Gr\xFC\xDF"
+                                "e</title></head>\n"
                                 "<body><p>Willkommen</p>INPUTVQFORM</body></html>\n";
     writeFile(page, original);
     QByteArray out, err;
@@ -215,7 +249,8 @@ TEST(ExportIntoCommandLine, InsertsRefreshesAndRefuses)
     const QByteArray inserted = readFile(page);
     // What stood before <html> stays, the page keeps its Windows-1252 text.
     EXPECT_TRUE(inserted.startsWith("<!DOCTYPE html>\n<html><head>\r\n<!-- VQFORMCSSBEGIN -->"));
-    EXPECT_TRUE(inserted.contains("<title>Gr\xFC\xDF" "e</title>"));
+    EXPECT_TRUE(inserted.contains("<title>Gr\xFC\xDF"
+                                  "e</title>"));
     EXPECT_TRUE(inserted.contains("<p>Willkommen</p><!-- VQFORM begin -->\r\n<form"));
     EXPECT_TRUE(inserted.contains("<!-- VQFORMJSEND -->"));
     EXPECT_FALSE(inserted.contains("INPUTVQFORM"));
@@ -224,21 +259,27 @@ TEST(ExportIntoCommandLine, InsertsRefreshesAndRefuses)
     // for the form id, which every generation draws anew.
     ASSERT_EQ(runProgram(kZelkin, call, &out, 30000, &err), 0) << err.toStdString();
     const auto withoutNumbers = [](const QByteArray &bytes) {
-        return QString::fromLatin1(bytes).replace(QRegularExpression(QStringLiteral("[0-9]+")), QStringLiteral("#"));
+        return QString::fromLatin1(bytes).replace(QRegularExpression(QStringLiteral("[0-9]+")),
+                                                  QStringLiteral("#"));
     };
     EXPECT_EQ(withoutNumbers(readFile(page)), withoutNumbers(inserted));
 
     // A page with neither blocks nor mark is refused and left as it was.
     const QString plain = dir.filePath(QStringLiteral("ohne.html"));
     writeFile(plain, "<html><body>nichts</body></html>");
-    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--export-into"), plain, project}, &out, 30000, &err), 1);
+    EXPECT_EQ(
+        runProgram(kZelkin, {QStringLiteral("--export-into"), plain, project}, &out, 30000, &err),
+        1);
     EXPECT_TRUE(QString::fromLocal8Bit(err).contains(u"INPUTVQFORM")) << err.toStdString();
     EXPECT_EQ(readFile(plain), QByteArray("<html><body>nichts</body></html>"));
-    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--export-into"), dir.filePath(QStringLiteral("fehlt.html")), project},
+    EXPECT_EQ(runProgram(kZelkin,
+                         {QStringLiteral("--export-into"),
+                          dir.filePath(QStringLiteral("fehlt.html")), project},
                          &out, 30000, &err),
               1);
-    EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--export-into"), page, QStringLiteral("--generate"),
-                                   QStringLiteral("html"), project},
+    EXPECT_EQ(runProgram(kZelkin,
+                         {QStringLiteral("--export-into"), page, QStringLiteral("--generate"),
+                          QStringLiteral("html"), project},
                          &out, 30000, &err),
               2);
 }
@@ -260,7 +301,8 @@ TEST(GenerateCommandLine, ProjectWithoutFormMailerTakesTheListsFirstEntry)
                              + QStringLiteral("/VQ-Bestellformular/formmailers.xml");
     QFile::remove(userList);
     QByteArray out;
-    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
+    ASSERT_EQ(
+        runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
     EXPECT_TRUE(out.contains("action=\"https://www.ihre-domain.example/formmail.php\""))
         << "the delivered list's first entry";
 
@@ -269,7 +311,8 @@ TEST(GenerateCommandLine, ProjectWithoutFormMailerTakesTheListsFirstEntry)
                         "<formmail>https://mailer.example/fm.php</formmail>"
                         "<formmail>https://zweiter.example/fm.php</formmail>"
                         "</formmailers></xml>\n");
-    ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
+    ASSERT_EQ(
+        runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
     EXPECT_TRUE(out.contains("action=\"https://mailer.example/fm.php\""));
     QFile::remove(userList);
 }
@@ -302,7 +345,9 @@ TEST(GenerateCommandLine, ShowsMoneyInGermanOnAnEnglishOrCDesktop)
         qputenv("LC_ALL", locale);
         qputenv("LANG", locale);
         QByteArray out;
-        ASSERT_EQ(runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out), 0);
+        ASSERT_EQ(
+            runProgram(kZelkin, {QStringLiteral("--generate"), QStringLiteral("html"), path}, &out),
+            0);
         const QString page = QString::fromUtf8(out);
         // The unit price as the invoice module writes it, the surcharge as money,
         // the posted value key with a point, as the form mailer reads it.

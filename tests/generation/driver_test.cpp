@@ -2,8 +2,8 @@
 // markers, scrambling, the form id per run, the style block, the captcha rows
 // and check, template loading, and the one-pass replacement against the plain
 // step-by-step reading.
-#include "generation_fixtures.h"
 #include "field_code.h"
+#include "generation_fixtures.h"
 #include "marker_steps.h"
 #include "test_support.h"
 #include "uGenHtml.h"
@@ -59,17 +59,20 @@ TEST(Scramble, XorThenLatin1ThenBase64)
     // U+20AC changes only in its low byte and stays above U+00FF: "?".
     EXPECT_EQ(TCodeExport::Scramble(QStringLiteral("€")), QStringLiteral("Pw=="));
     // "ä" (E4) becomes C8.
-    EXPECT_EQ(TCodeExport::Scramble(QStringLiteral("ä")), QString::fromLatin1(QByteArray("\xC8").toBase64()));
+    EXPECT_EQ(TCodeExport::Scramble(QStringLiteral("ä")),
+              QString::fromLatin1(QByteArray("\xC8").toBase64()));
 }
 
 TEST(CommonSteps, SimpleValues)
 {
-    TemplateFolder t("<!-- TITLE -->|<!--TARGET-->|<!-- DANKE -->|<!-- IP -->|<!-- ENCODING -->|"
-                     "<!-- SUBJECT -->|<!-- ANZAHLLABEL -->|<!-- BESCHREIBUNG -->|<!-- EINZELPREIS -->|"
-                     "<!-- GESAMTPREIS -->|<!-- GESAMT -->|<!-- CRYPTMAIL -->|<!-- RECHTOOL -->|"
-                     "<!-- RECHTOOLMAIL -->|<!-- TYPEMAIL -->|<!-- BEITE -->|<!-- AUSRICHTUNG -->|"
-                     "<!-- FORMTITLE -->|<!-- TEXTENDE -->|<!-- SENDBUTTON -->|<!-- RESETBUTTON -->|"
-                     "<!-- CLASS -->|<!-- ANZAHL -->|<!-- CURRENCY -->|<!-- FORMID -->|<!-- SETTINGS -->|<!-- TAX -->");
+    TemplateFolder t(
+        "<!-- TITLE -->|<!--TARGET-->|<!-- DANKE -->|<!-- IP -->|<!-- ENCODING -->|"
+        "<!-- SUBJECT -->|<!-- ANZAHLLABEL -->|<!-- BESCHREIBUNG -->|<!-- EINZELPREIS -->|"
+        "<!-- GESAMTPREIS -->|<!-- GESAMT -->|<!-- CRYPTMAIL -->|<!-- RECHTOOL -->|"
+        "<!-- RECHTOOLMAIL -->|<!-- TYPEMAIL -->|<!-- BEITE -->|<!-- AUSRICHTUNG -->|"
+        "<!-- FORMTITLE -->|<!-- TEXTENDE -->|<!-- SENDBUTTON -->|<!-- RESETBUTTON -->|"
+        "<!-- CLASS -->|<!-- ANZAHL -->|<!-- CURRENCY -->|<!-- FORMID -->|<!-- SETTINGS -->|<!-- "
+        "TAX -->");
     TProjectDocument p;
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("netto");
@@ -81,20 +84,25 @@ TEST(CommonSteps, SimpleValues)
     p.setSetting(QStringLiteral("memoTextEnde"), QStringLiteral("Ende"));
     p.setFlag(QStringLiteral("cboStandardButton"), false);
     p.setFlag(QStringLiteral("chkCaptcha"), true);
-    EXPECT_EQ(html(p, t, 1234567),
-              QStringLiteral("Kontaktformular|_self|https://www.ihre-domain.example/danke.htm|-1|utf-8|Kontaktformular|"
-                             "Anzahl|Beschreibung|Einzelpreis|Gesamtpreis|Gesamt:|0|1|rech@example.com|html|500|right|"
-                             "Bestellformular|Ende|Absenden|Zurücksetzen|class=\"button\"|0|€|1234567|")
-                  + TCodeExport::Scramble(QStringLiteral("true")) + u'|'
-                  + TCodeExport::Scramble(QStringLiteral("netto")) + QStringLiteral("\r\n"));
+    EXPECT_EQ(
+        html(p, t, 1234567),
+        QStringLiteral("Kontaktformular|_self|https://www.ihre-domain.example/"
+                       "danke.htm|-1|utf-8|Kontaktformular|"
+                       "Anzahl|Beschreibung|Einzelpreis|Gesamtpreis|Gesamt:|0|1|rech@example.com|"
+                       "html|500|right|"
+                       "Bestellformular|Ende|Absenden|Zurücksetzen|class=\"button\"|0|€|1234567|")
+            + TCodeExport::Scramble(QStringLiteral("true")) + u'|'
+            + TCodeExport::Scramble(QStringLiteral("netto")) + QStringLiteral("\r\n"));
 }
 
 TEST(CommonSteps, AlignmentChoices)
 {
     TemplateFolder t("<!-- AUSRICHTUNG -->");
     TProjectDocument p;
-    for (const auto &[choice, value] : {std::pair{"zentriert", "center"}, {"rechts", "right"},
-                                        {"links", "left"}, {"", "<!-- AUSRICHTUNG -->"}}) {
+    for (const auto &[choice, value] : {std::pair{"zentriert", "center"},
+                                        {"rechts", "right"},
+                                        {"links", "left"},
+                                        {"", "<!-- AUSRICHTUNG -->"}}) {
         p.setSetting(QStringLiteral("cboTabAusrichtung"), QString::fromUtf8(choice));
         EXPECT_EQ(html(p, t), QString::fromUtf8(value) + QStringLiteral("\r\n")) << choice;
     }
@@ -102,12 +110,14 @@ TEST(CommonSteps, AlignmentChoices)
 
 TEST(CommonSteps, RecipientsScrambledOnlyWhenAskedAndTheHiddenAddressNever)
 {
-    TemplateFolder t("<!-- ADMIN -->|<!-- ADMIN1 -->|<!-- ADMIN2 -->|<!-- RECHTOOLMAIL -->|<!-- FIELDEMAIL -->");
+    TemplateFolder t(
+        "<!-- ADMIN -->|<!-- ADMIN1 -->|<!-- ADMIN2 -->|<!-- RECHTOOLMAIL -->|<!-- FIELDEMAIL -->");
     TProjectDocument p;
     p.setSetting(QStringLiteral("edtEMail"), QStringLiteral("a@example.com"));
     p.setSetting(QStringLiteral("edtEMail1"), QStringLiteral("b@example.com"));
     p.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("r@example.com"));
-    const QString hidden = QStringLiteral("<input type=\"hidden\" name=\"email\" value=\"a@example.com\">\r\n");
+    const QString hidden =
+        QStringLiteral("<input type=\"hidden\" name=\"email\" value=\"a@example.com\">\r\n");
     EXPECT_EQ(html(p, t), u"a@example.com|b@example.com||r@example.com|" + hidden + u"\r\n");
     p.setFlag(QStringLiteral("cbCryptAddr"), true);
     EXPECT_EQ(html(p, t), TCodeExport::Scramble(QStringLiteral("a@example.com")) + u'|'
@@ -129,12 +139,15 @@ TEST(CommonSteps, ReturnToSenderAndPrintButton)
 {
     TemplateFolder t("<!-- RETURNTOSENDER --><!-- PRINTBUTTON -->");
     TProjectDocument p;
-    EXPECT_EQ(html(p, t), QStringLiteral("<input type=\"hidden\" name=\"ReturnToSender\" value=\"0\">\r\n"
-                                         "<!-- PRINTBUTTON -->\r\n"));
+    EXPECT_EQ(html(p, t),
+              QStringLiteral("<input type=\"hidden\" name=\"ReturnToSender\" value=\"0\">\r\n"
+                             "<!-- PRINTBUTTON -->\r\n"));
     p.setFlag(QStringLiteral("chkAbsender"), true);
     p.setFlag(QStringLiteral("chkPrintButton"), true);
-    EXPECT_EQ(html(p, t), QStringLiteral("<input type=\"hidden\" name=\"ReturnToSender\" value=\"-1\">\r\n"
-                                         "<input type=\"button\" name=\"print\" value=\"Drucken\" onClick=\"printDocument()\" class=\"button\">\r\n\r\n"));
+    EXPECT_EQ(html(p, t),
+              QStringLiteral("<input type=\"hidden\" name=\"ReturnToSender\" value=\"-1\">\r\n"
+                             "<input type=\"button\" name=\"print\" value=\"Drucken\" "
+                             "onClick=\"printDocument()\" class=\"button\">\r\n\r\n"));
 }
 
 TEST(CommonSteps, MailTextAndIntroduction)
@@ -142,8 +155,10 @@ TEST(CommonSteps, MailTextAndIntroduction)
     TemplateFolder t("<!-- EINLEITTEXT -->|<!-- EINLEITUNGTEXT -->");
     TProjectDocument p;
     p.setSetting(QStringLiteral("memoMailtext"), QStringLiteral("a\r\nb"));
-    EXPECT_EQ(html(p, t), TCodeExport::Scramble(QStringLiteral("a#br#b"))
-                              + QStringLiteral("|Mit diesem Formular können Sie mit uns Kontakt \r\naufnehmen.\r\n"));
+    EXPECT_EQ(
+        html(p, t),
+        TCodeExport::Scramble(QStringLiteral("a#br#b"))
+            + QStringLiteral("|Mit diesem Formular können Sie mit uns Kontakt \r\naufnehmen.\r\n"));
 }
 
 TEST(CommonSteps, EmptyListsAndNoVat)
@@ -151,8 +166,10 @@ TEST(CommonSteps, EmptyListsAndNoVat)
     TemplateFolder t("<!-- FIELDS -->|<!-- JSCRIPT -->|<!-- ANZAHL -->|<!-- INSERTSTEUER -->|"
                      "<!-- JSCRIPT2 -->");
     TProjectDocument p;
-    EXPECT_EQ(html(p, t), QStringLiteral("|<script type=\"text/javascript\">\r\n<!--\r\nfunction chkFormular()\r\n{\r\n"
-                                         " return(true); }//--></script>\r\n|0|<!-- INSERTSTEUER -->|\r\n"));
+    EXPECT_EQ(html(p, t),
+              QStringLiteral(
+                  "|<script type=\"text/javascript\">\r\n<!--\r\nfunction chkFormular()\r\n{\r\n"
+                  " return(true); }//--></script>\r\n|0|<!-- INSERTSTEUER -->|\r\n"));
 }
 
 TEST(CommonSteps, MarkerTwiceAndMarkerTypedIntoALabel)
@@ -180,7 +197,8 @@ TEST(CommonSteps, CounterScriptsOfMultiLineFieldsInListOrder)
 
 TEST(HtmlSteps, RowsChecksCaptchaMailerAndErrorPages)
 {
-    TemplateFolder t("<!-- FIELDS -->#<!-- JSCRIPT -->#<!-- CAPTCHA -->#<!-- FORMMAIL -->#<!-- ERRORPAGES -->#<!-- BESTELLFELDER -->");
+    TemplateFolder t("<!-- FIELDS -->#<!-- JSCRIPT -->#<!-- CAPTCHA -->#<!-- FORMMAIL -->#<!-- "
+                     "ERRORPAGES -->#<!-- BESTELLFELDER -->");
     TProjectDocument p;
     auto optional = einz(QStringLiteral("o"), QStringLiteral("O"));
     optional->Pflicht = false;
@@ -188,9 +206,13 @@ TEST(HtmlSteps, RowsChecksCaptchaMailerAndErrorPages)
     p.ListField.push_back(checkBox(QStringLiteral("c"), QStringLiteral("C")));
     QStringList parts = html(p, t).split(u'#');
     ASSERT_EQ(parts.size(), 6);
-    EXPECT_EQ(parts[0], GenCode(*p.ListField[0], false) + u"\r\n" + GenCode(*p.ListField[1], false) + u"\r\n");
-    EXPECT_EQ(parts[1], QStringLiteral("<script type=\"text/javascript\">\r\n<!--\r\nfunction chkFormular()\r\n{\r\n")
-                            + GenScript(*p.ListField[1]) + QStringLiteral("\r\n return(true); }//--></script>\r\n"));
+    EXPECT_EQ(parts[0], GenCode(*p.ListField[0], false) + u"\r\n" + GenCode(*p.ListField[1], false)
+                            + u"\r\n");
+    EXPECT_EQ(parts[1],
+              QStringLiteral(
+                  "<script type=\"text/javascript\">\r\n<!--\r\nfunction chkFormular()\r\n{\r\n")
+                  + GenScript(*p.ListField[1])
+                  + QStringLiteral("\r\n return(true); }//--></script>\r\n"));
     EXPECT_EQ(parts[2], QStringLiteral("<!-- CAPTCHA -->"));
     EXPECT_EQ(parts[3], QStringLiteral("https://www.ihre-domain.example/formmail.php"));
     EXPECT_EQ(parts[4], QString());
@@ -199,13 +221,17 @@ TEST(HtmlSteps, RowsChecksCaptchaMailerAndErrorPages)
     p.ExtSettings.ErrorPages.IPErrorPage = QStringLiteral("ip.htm");
     p.ExtSettings.ErrorPages.CaptchaErrorPage = QStringLiteral("ä.htm");
     parts = html(p, t).split(u'#');
-    EXPECT_EQ(parts[4], QStringLiteral("  <input type=\"hidden\" name=\"settings_error_iplock\" value=\"aXAuaHRt\">\r\n"
-                                       "  <input type=\"hidden\" name=\"settings_error_captcha\" value=\"5C5odG0=\">\r\n"));
+    EXPECT_EQ(
+        parts[4],
+        QStringLiteral(
+            "  <input type=\"hidden\" name=\"settings_error_iplock\" value=\"aXAuaHRt\">\r\n"
+            "  <input type=\"hidden\" name=\"settings_error_captcha\" value=\"5C5odG0=\">\r\n"));
 }
 
 TEST(PhpSteps, FourTextsCaptchaAndSelfPost)
 {
-    TemplateFolder t("<!-- FIELDS -->~<!-- FORMVAR -->~<!-- ERRORVAR -->~<!-- FORMCHECK -->~<!-- CAPTCHA -->~<!-- CAPTCHACHECK -->~<!-- FORMMAIL -->~<!-- ERRORPAGES -->");
+    TemplateFolder t("<!-- FIELDS -->~<!-- FORMVAR -->~<!-- ERRORVAR -->~<!-- FORMCHECK -->~<!-- "
+                     "CAPTCHA -->~<!-- CAPTCHACHECK -->~<!-- FORMMAIL -->~<!-- ERRORPAGES -->");
     TProjectDocument p;
     auto optional = checkBox(QStringLiteral("o"), QStringLiteral("O"));
     optional->Pflicht = false;
@@ -214,22 +240,28 @@ TEST(PhpSteps, FourTextsCaptchaAndSelfPost)
     const QString colour = QStringLiteral("FF0000");
     QStringList parts = php(p, t).split(u'~');
     ASSERT_EQ(parts.size(), 8);
-    EXPECT_EQ(parts[0], GenCodePHP(*p.ListField[0], false) + u"\r\n" + GenCodePHP(*p.ListField[1], false) + u"\r\n");
-    EXPECT_EQ(parts[1], GenFormVarPHP(*p.ListField[0]) + u"\r\n" + GenFormVarPHP(*p.ListField[1]) + u"\r\n");
+    EXPECT_EQ(parts[0], GenCodePHP(*p.ListField[0], false) + u"\r\n"
+                            + GenCodePHP(*p.ListField[1], false) + u"\r\n");
+    EXPECT_EQ(parts[1],
+              GenFormVarPHP(*p.ListField[0]) + u"\r\n" + GenFormVarPHP(*p.ListField[1]) + u"\r\n");
     EXPECT_EQ(parts[2], QStringLiteral("\r\n$errn = \"\";\r\n$errCaptcha = \"\";\r\n"));
     EXPECT_EQ(parts[3], GenFormCheckPHP(*p.ListField[1], colour) + u"\r\n");
     EXPECT_EQ(parts[4], QStringLiteral("<!-- CAPTCHA -->"));
     EXPECT_EQ(parts[5], QString());
-    EXPECT_EQ(parts[6], QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"]?>?action=send&PHPSESSID=<?php echo session_id();?>"));
+    EXPECT_EQ(parts[6],
+              QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"]?>?action=send&PHPSESSID=<?php "
+                             "echo session_id();?>"));
     EXPECT_EQ(parts[7], QStringLiteral("<!-- ERRORPAGES -->\r\n"));
 
     p.setFlag(QStringLiteral("chkCaptcha"), true);
     p.ExtSettings.ErrorMessages.CaptchaError = QStringLiteral("anders");
     parts = php(p, t).split(u'~');
     EXPECT_EQ(parts[4], TGenPHP(p, t.path()).GenCaptcha());
-    EXPECT_EQ(parts[5], QStringLiteral("if ($_POST[\"captcha_input\"] != $_SESSION[\"captcha\"])\r\n\t{\r\n"
-                                       "\t\t$errCaptcha = \"<span style=\\\"color:#FF0000;\\\">Fehler, bitte übertragen Sie die Zahl aus dem Bild!</span>\";\r\n"
-                                       "\t\t$bFormOK = false;\r\n\t}\r\n"));
+    EXPECT_EQ(parts[5],
+              QStringLiteral("if ($_POST[\"captcha_input\"] != $_SESSION[\"captcha\"])\r\n\t{\r\n"
+                             "\t\t$errCaptcha = \"<span style=\\\"color:#FF0000;\\\">Fehler, bitte "
+                             "übertragen Sie die Zahl aus dem Bild!</span>\";\r\n"
+                             "\t\t$bFormOK = false;\r\n\t}\r\n"));
 }
 
 TEST(Captcha, RowsOfBothPages)
@@ -240,18 +272,28 @@ TEST(Captcha, RowsOfBothPages)
     p.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("http://m/f.php"));
     TGenHTML h(p, t.path(), fixedId(77));
     h.GenCode();
-    const QString common = QStringLiteral(
-        "<tr>\r\n  <td class=\"my\" align=\"right\" valign=\"middle\"><p class=\"my\">Spam-Schutz</p></td>\r\n"
-        "  <td class=\"my\" valign=\"middle\">\r\n <table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"00\">\r\n"
-        "<tr valign=\"middle\">\r\n");
+    const QString common =
+        QStringLiteral("<tr>\r\n  <td class=\"my\" align=\"right\" valign=\"middle\"><p "
+                       "class=\"my\">Spam-Schutz</p></td>\r\n"
+                       "  <td class=\"my\" valign=\"middle\">\r\n <table width=\"100%\"  "
+                       "border=\"0\" cellspacing=\"0\" cellpadding=\"00\">\r\n"
+                       "<tr valign=\"middle\">\r\n");
     EXPECT_EQ(h.GenCaptcha(),
-              common + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" maxlength=\"5\" class=\"field\"></td>\r\n"
-                                      " <td width=\"80%\">&nbsp;<img src=\"http://m/f.php?action=captcha&id=77\" border=\"1\" alt=\"captcha\"></td>\r\n"
-                                      "</tr>\r\n</table>\r\n</td>\r\n</tr>\r\n"));
+              common
+                  + QStringLiteral(
+                      " <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" "
+                      "maxlength=\"5\" class=\"field\"></td>\r\n"
+                      " <td width=\"80%\">&nbsp;<img src=\"http://m/f.php?action=captcha&id=77\" "
+                      "border=\"1\" alt=\"captcha\"></td>\r\n"
+                      "</tr>\r\n</table>\r\n</td>\r\n</tr>\r\n"));
     EXPECT_EQ(TGenPHP(p, t.path()).GenCaptcha(),
-              common + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" size=\"10\" maxlength=\"5\"  class=\"field\"></td>\r\n"
-                                      " <td width=\"80%\">&nbsp;<img src=\"<?php print $_SERVER[\"PHP_SELF\"];?>?action=captcha&PHPSESSID=<?php echo session_id();?>\" border=\"1\" alt=\"captcha\"></td>\r\n"
-                                      "</tr>\r\n</table>\r\n<?php echo $errCaptcha;?>\r\n</td>\r\n"));
+              common
+                  + QStringLiteral(" <td width=\"20%\"><input type=\"text\" name=\"captcha_input\" "
+                                   "size=\"10\" maxlength=\"5\"  class=\"field\"></td>\r\n"
+                                   " <td width=\"80%\">&nbsp;<img src=\"<?php print "
+                                   "$_SERVER[\"PHP_SELF\"];?>?action=captcha&PHPSESSID=<?php echo "
+                                   "session_id();?>\" border=\"1\" alt=\"captcha\"></td>\r\n"
+                                   "</tr>\r\n</table>\r\n<?php echo $errCaptcha;?>\r\n</td>\r\n"));
 }
 
 TEST(FormId, EachRunDrawsItsOwnIdAndTheCaptchaImageCarriesIt)
@@ -289,7 +331,9 @@ TEST(StyleBlock, DefaultsAndDesignSwitches)
         "TD   { color:#000080; font-family:Arial,Helvetiva,Geneva; font-size:10pt; }\r\n"
         "th.my { background-color:#CCCCCC; }\r\n"
         "td.my { background-color:#EDEDED}\r\n"
-        "input.preis, input.gesamt_preis { text-align: right; background-color:#EDEDED; color:#000080; border: solid 0px #EDEDED; font-family:Arial,Helvetiva,Geneva; font-size:10pt; }\r\n"
+        "input.preis, input.gesamt_preis { text-align: right; background-color:#EDEDED; "
+        "color:#000080; border: solid 0px #EDEDED; font-family:Arial,Helvetiva,Geneva; "
+        "font-size:10pt; }\r\n"
         "input.gesamt_preis {font-weight: bold; }\r\n-->\r\n</style>\r\n");
     EXPECT_EQ(TGenHTML(p, t.path()).GenCSS(), defaults);
 
@@ -298,11 +342,14 @@ TEST(StyleBlock, DefaultsAndDesignSwitches)
     p.setFlag(QStringLiteral("cboStandardButton"), false);
     p.setFlag(QStringLiteral("cboStandardFeld"), false);
     const QString css = TGenHTML(p, t.path()).GenCSS();
-    EXPECT_TRUE(css.contains(u"body { background-color:#FFFFFF; background-image:url(bg.png); }\r\n"));
+    EXPECT_TRUE(
+        css.contains(u"body { background-color:#FFFFFF; background-image:url(bg.png); }\r\n"));
     EXPECT_TRUE(css.contains(u"td.my { background-color:#ABCDEF}\r\n"));
     EXPECT_TRUE(css.contains(u"text-align: right; background-color:#abcdef;"));
-    EXPECT_TRUE(css.contains(u"input.button {background-color: #a0a0a4;border-color: #000000;border-style:solid;border-width:1px;}\r\n"));
-    EXPECT_TRUE(css.contains(u".field {background-color: #a0a0a4;border-color: #000000;border-style:solid;border-width:1px;"
+    EXPECT_TRUE(css.contains(u"input.button {background-color: #a0a0a4;border-color: "
+                             u"#000000;border-style:solid;border-width:1px;}\r\n"));
+    EXPECT_TRUE(css.contains(u".field {background-color: #a0a0a4;border-color: "
+                             u"#000000;border-style:solid;border-width:1px;"
                              u"Font-Family:Arial,Helvetiva,Geneva;Font-Size:12px;}\r\n"));
 }
 
@@ -315,12 +362,19 @@ TEST(Template, LoadedLineByLineAsUtf8OrWindows1252)
         QString text;
     } cases[] = {
         {"Windows-1252", QByteArray("a\r\nb\nc\x80\xFC"), QStringLiteral("a\r\nb\r\nc€ü\r\n")},
-        {"UTF-8 with byte-order mark", QByteArray("\xEF\xBB\xBFGr\xC3\xB6\xC3\x9F" "e\r\n\xE2\x82\xAC"),
+        {"UTF-8 with byte-order mark",
+         QByteArray("\xEF\xBB\xBFGr\xC3\xB6\xC3\x9F"
+                    "e\r\n\xE2\x82\xAC"),
          QStringLiteral("Größe\r\n€\r\n")},
-        {"UTF-8 without byte-order mark", QByteArray("M\xC3\xBCller\rx"), QStringLiteral("Müller\r\nx\r\n")},
-        {"byte-order mark alone", QByteArray("\xEF\xBB\xBF" "a"), QStringLiteral("a\r\n")},
+        {"UTF-8 without byte-order mark", QByteArray("M\xC3\xBCller\rx"),
+         QStringLiteral("Müller\r\nx\r\n")},
+        {"byte-order mark alone",
+         QByteArray("\xEF\xBB\xBF"
+                    "a"),
+         QStringLiteral("a\r\n")},
         // Bytes that are no valid UTF-8 stay Windows-1252, even after a UTF-8-like pair.
-        {"Windows-1252 that looks like UTF-8 in part", QByteArray("\xC3\xBC\xFC"), QStringLiteral("Ã¼ü\r\n")},
+        {"Windows-1252 that looks like UTF-8 in part", QByteArray("\xC3\xBC\xFC"),
+         QStringLiteral("Ã¼ü\r\n")},
         {"ASCII", QByteArray("<p>"), QStringLiteral("<p>\r\n")},
     };
     for (const auto &c : cases) {

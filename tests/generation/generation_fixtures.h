@@ -123,11 +123,13 @@ inline TProjectDocument everyKindProject()
     TProjectDocument p;
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("brutto");
-    p.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("http://127.0.0.1:9/formmail.php"));
+    p.setSetting(QStringLiteral("cboFormMailer"),
+                 QStringLiteral("http://127.0.0.1:9/formmail.php"));
     p.setSetting(QStringLiteral("edtDanke"), QStringLiteral("danke.htm"));
     p.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
     p.setSetting(QStringLiteral("cboMailFormat"), QStringLiteral("plain"));
-    p.setSetting(QStringLiteral("memoMailtext"), QStringLiteral("Neue Anfrage von {#name#}\r\nBitte antworten."));
+    p.setSetting(QStringLiteral("memoMailtext"),
+                 QStringLiteral("Neue Anfrage von {#name#}\r\nBitte antworten."));
     p.ListField.push_back(zw(QStringLiteral("<b>Ihre Angaben</b>")));
     p.ListField.push_back(einz(QStringLiteral("name"), QStringLiteral("Name")));
     p.ListField.push_back(einz(QStringLiteral("email"), QStringLiteral("E-Mail"), 1));
@@ -141,11 +143,11 @@ inline TProjectDocument everyKindProject()
     p.ListField.push_back(dropDown(QStringLiteral("groesse"), QStringLiteral("Größe"),
                                    QStringLiteral("S#M#L"), QStringLiteral("3")));
     p.ListField.push_back(checkBox(QStringLiteral("agb"), QStringLiteral("AGB")));
-    p.ListField.push_back(radio(QStringLiteral("anrede"), QStringLiteral("Anrede"),
-                                QStringLiteral("Frau#Herr")));
+    p.ListField.push_back(
+        radio(QStringLiteral("anrede"), QStringLiteral("Anrede"), QStringLiteral("Frau#Herr")));
     // A group of a single button.
-    p.ListField.push_back(radio(QStringLiteral("zustimmung"), QStringLiteral("Zustimmung"),
-                                QStringLiteral("Ja")));
+    p.ListField.push_back(
+        radio(QStringLiteral("zustimmung"), QStringLiteral("Zustimmung"), QStringLiteral("Ja")));
     p.ListField.push_back(file(QStringLiteral("anhang"), QStringLiteral("Anhang")));
     return p;
 }

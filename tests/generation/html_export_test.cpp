@@ -11,20 +11,26 @@ namespace {
 // A generated page in the shape of the page template, with version v.
 QString generated(const QString &v)
 {
-    return QStringLiteral("<!DOCTYPE html>\r\n<html><head>\r\n<!-- VQFORMCSSBEGIN -->\r\n<style>.v") + v
-           + QStringLiteral("{}</style>\r\n<!-- VQFORMCSSEND -->\r\n<!-- VQFORMJSBEGIN -->\r\n<script>var v=")
-           + v + QStringLiteral(";</script>\r\n<!-- VQFORMJSEND -->\r\n</head><body>\r\n<form name=\"VQFORM\">F")
+    return QStringLiteral("<!DOCTYPE html>\r\n<html><head>\r\n<!-- VQFORMCSSBEGIN -->\r\n<style>.v")
+           + v
+           + QStringLiteral(
+               "{}</style>\r\n<!-- VQFORMCSSEND -->\r\n<!-- VQFORMJSBEGIN -->\r\n<script>var v=")
+           + v
+           + QStringLiteral(
+               ";</script>\r\n<!-- VQFORMJSEND -->\r\n</head><body>\r\n<form name=\"VQFORM\">F")
            + v + QStringLiteral("</form>\r\n</body></html>\r\n");
 }
 
 QString css(const QString &v)
 {
-    return QStringLiteral("<!-- VQFORMCSSBEGIN -->\r\n<style>.v") + v + QStringLiteral("{}</style>\r\n<!-- VQFORMCSSEND -->");
+    return QStringLiteral("<!-- VQFORMCSSBEGIN -->\r\n<style>.v") + v
+           + QStringLiteral("{}</style>\r\n<!-- VQFORMCSSEND -->");
 }
 
 QString script(const QString &v)
 {
-    return QStringLiteral("<!-- VQFORMJSBEGIN -->\r\n<script>var v=") + v + QStringLiteral(";</script>\r\n<!-- VQFORMJSEND -->");
+    return QStringLiteral("<!-- VQFORMJSBEGIN -->\r\n<script>var v=") + v
+           + QStringLiteral(";</script>\r\n<!-- VQFORMJSEND -->");
 }
 
 QString form(const QString &v)
@@ -54,17 +60,22 @@ TEST(HtmlExport, InsertPlacesTheBlocks)
         QString expected;
     } cases[] = {
         {"head in capitals",
-         QStringLiteral("<!DOCTYPE html><HTML><HEAD><title>Shop</title></HEAD><BODY><p>A</p>INPUTVQFORM<p>B</p></BODY></HTML>"),
-         QStringLiteral("<!DOCTYPE html><HTML><HEAD>\r\n") + css(QStringLiteral("1")) + QStringLiteral("\r\n")
-             + script(QStringLiteral("1")) + QStringLiteral("<title>Shop</title></HEAD><BODY><p>A</p>")
+         QStringLiteral("<!DOCTYPE "
+                        "html><HTML><HEAD><title>Shop</title></HEAD><BODY><p>A</p>INPUTVQFORM<p>B</"
+                        "p></BODY></HTML>"),
+         QStringLiteral("<!DOCTYPE html><HTML><HEAD>\r\n") + css(QStringLiteral("1"))
+             + QStringLiteral("\r\n") + script(QStringLiteral("1"))
+             + QStringLiteral("<title>Shop</title></HEAD><BODY><p>A</p>")
              + form(QStringLiteral("1")) + QStringLiteral("<p>B</p></BODY></HTML>")},
         {"head in lower case, mark in mixed case",
          QStringLiteral("<html><head></head><body>InputVqForm</body></html>"),
-         QStringLiteral("<html><head>\r\n") + css(QStringLiteral("1")) + QStringLiteral("\r\n") + script(QStringLiteral("1"))
-             + QStringLiteral("</head><body>") + form(QStringLiteral("1")) + QStringLiteral("</body></html>")},
+         QStringLiteral("<html><head>\r\n") + css(QStringLiteral("1")) + QStringLiteral("\r\n")
+             + script(QStringLiteral("1")) + QStringLiteral("</head><body>")
+             + form(QStringLiteral("1")) + QStringLiteral("</body></html>")},
         {"head with attributes: only the form goes in",
          QStringLiteral("<html><head lang=\"de\"></head><body>INPUTVQFORM</body></html>"),
-         QStringLiteral("<html><head lang=\"de\"></head><body>") + form(QStringLiteral("1")) + QStringLiteral("</body></html>")},
+         QStringLiteral("<html><head lang=\"de\"></head><body>") + form(QStringLiteral("1"))
+             + QStringLiteral("</body></html>")},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(insertBlocks(c.page, g), c.expected) << c.what;
@@ -75,8 +86,9 @@ TEST(HtmlExport, InsertPlacesTheBlocks)
 
 TEST(HtmlExport, RefreshReplacesTheBlocksAndKeepsTheUsersText)
 {
-    const QString page = QStringLiteral("<!DOCTYPE html>\r\n<html><head><title>Shop</title></head><body><h1>Willkommen</h1>"
-                                        "INPUTVQFORM<p>Fuß</p></body></html>");
+    const QString page = QStringLiteral(
+        "<!DOCTYPE html>\r\n<html><head><title>Shop</title></head><body><h1>Willkommen</h1>"
+        "INPUTVQFORM<p>Fuß</p></body></html>");
     QString withForm = insertBlocks(page, generated(QStringLiteral("1")));
     // The user changes the page after inserting.
     withForm.replace(QStringLiteral("Willkommen"), QStringLiteral("Hallo"));
@@ -91,7 +103,8 @@ TEST(HtmlExport, RefreshReplacesTheBlocksAndKeepsTheUsersText)
 
 TEST(HtmlExport, RemoveThenInsertElsewhereMovesTheForm)
 {
-    const QString page = QStringLiteral("<html><head></head><body><p>A</p>INPUTVQFORM<p>B</p></body></html>");
+    const QString page =
+        QStringLiteral("<html><head></head><body><p>A</p>INPUTVQFORM<p>B</p></body></html>");
     const QString inserted = insertBlocks(page, generated(QStringLiteral("1")));
     const QString removed = removeBlocks(inserted);
     QString bare = page;
@@ -108,12 +121,14 @@ TEST(HtmlExport, RemoveThenInsertElsewhereMovesTheForm)
 
 TEST(HtmlExport, BlockWithoutItsEndMarkerIsLeftAlone)
 {
-    const QString page = QStringLiteral("<html><head>\r\n<!-- VQFORMCSSBEGIN -->alt</head><body><!-- VQFORM begin -->"
-                                        "<form>alt</form></body></html>");
+    const QString page = QStringLiteral(
+        "<html><head>\r\n<!-- VQFORMCSSBEGIN -->alt</head><body><!-- VQFORM begin -->"
+        "<form>alt</form></body></html>");
     EXPECT_EQ(removeBlocks(page), page);
     // Refresh leaves the broken blocks and adds a fresh CSS block after the head.
     const QString refreshed = refreshBlocks(page, generated(QStringLiteral("2")));
     EXPECT_TRUE(refreshed.contains(u"<!-- VQFORMCSSBEGIN -->alt"));
     EXPECT_TRUE(refreshed.contains(u"<!-- VQFORM begin --><form>alt</form>"));
-    EXPECT_TRUE(refreshed.startsWith(QStringLiteral("<html><head>\r\n") + css(QStringLiteral("2"))));
+    EXPECT_TRUE(
+        refreshed.startsWith(QStringLiteral("<html><head>\r\n") + css(QStringLiteral("2"))));
 }

@@ -7,9 +7,9 @@
 // PHP script is told in an alert region. One headless Chromium runs all pages;
 // they are served by php -S on 127.0.0.1. With VQ_SCREENSHOT_DIR set, the
 // browser leaves a screenshot of every page there.
+#include "captured_mail.h"
 #include "generation_fixtures.h"
 #include "php_server.h"
-#include "captured_mail.h"
 #include "test_support.h"
 #include "text_file.h"
 #include "uArtikelField.h"
@@ -61,7 +61,8 @@ QString pageName(const PageCase &c)
            + (c.captcha ? QStringLiteral("-captcha") : QString());
 }
 
-std::unique_ptr<TArtikelField> article(int kind, const char *name, double price, double vat, const char *text)
+std::unique_ptr<TArtikelField> article(int kind, const char *name, double price, double vat,
+                                       const char *text)
 {
     auto a = std::make_unique<TArtikelField>();
     a->artikelTyp = kind;
@@ -97,7 +98,8 @@ TProjectDocument shopProject(const QString &alignment, const QString &mailer, bo
     p.setSetting(QStringLiteral("edtGesamtpreis"), QStringLiteral("Summe"));
 
     p.ListField.push_back(zw(QStringLiteral("<b>Ihre Anschrift</b>")));
-    p.ListField.push_back(radio(QStringLiteral("anrede"), QStringLiteral("Anrede"), QStringLiteral("Frau#Herr")));
+    p.ListField.push_back(
+        radio(QStringLiteral("anrede"), QStringLiteral("Anrede"), QStringLiteral("Frau#Herr")));
     p.ListField.push_back(einz(QStringLiteral("name"), QStringLiteral("Name")));
     p.ListField.push_back(einz(QStringLiteral("email"), QStringLiteral("E-Mail"), 1));
     auto street = einz(QStringLiteral("strasse"), QStringLiteral("Straße, Nr."));
@@ -105,12 +107,15 @@ TProjectDocument shopProject(const QString &alignment, const QString &mailer, bo
     p.ListField.push_back(std::move(street));
     p.ListField.push_back(einz(QStringLiteral("plz"), QStringLiteral("PLZ"), 3, 5));
     p.ListField.push_back(dropDown(QStringLiteral("land"), QStringLiteral("Land"),
-                                   QStringLiteral("Bitte wählen#Deutschland#Österreich#Schweiz"), QStringLiteral("1")));
-    auto message = mehrz(QStringLiteral("nachricht"), QStringLiteral("Nachricht"), QStringLiteral("500"), true);
+                                   QStringLiteral("Bitte wählen#Deutschland#Österreich#Schweiz"),
+                                   QStringLiteral("1")));
+    auto message = mehrz(QStringLiteral("nachricht"), QStringLiteral("Nachricht"),
+                         QStringLiteral("500"), true);
     message->Pflicht = false;
     message->Breite = QStringLiteral("30");
     p.ListField.push_back(std::move(message));
-    p.ListField.push_back(checkBox(QStringLiteral("agb"), QStringLiteral("Ich akzeptiere die AGB")));
+    p.ListField.push_back(
+        checkBox(QStringLiteral("agb"), QStringLiteral("Ich akzeptiere die AGB")));
 
     auto soap = article(0, "Seife Lavendel", 4.5, 19, "Handgesiedet, 100 g\r\nmit ätherischem Öl");
     auto engraving = std::make_unique<TInputOption>();
@@ -141,27 +146,39 @@ TProjectDocument shopProject(const QString &alignment, const QString &mailer, bo
 QJsonArray phoneTaps()
 {
     auto type = [](const char *name, const char *text) {
-        return QJsonObject{{QStringLiteral("type"), QString::fromLatin1(name)}, {QStringLiteral("text"), QString::fromUtf8(text)}};
+        return QJsonObject{{QStringLiteral("type"), QString::fromLatin1(name)},
+                           {QStringLiteral("text"), QString::fromUtf8(text)}};
     };
     auto tap = [](const char *name, int index = 0) {
-        return QJsonObject{{QStringLiteral("tap"), QString::fromLatin1(name)}, {QStringLiteral("index"), index}};
+        return QJsonObject{{QStringLiteral("tap"), QString::fromLatin1(name)},
+                           {QStringLiteral("index"), index}};
     };
     auto select = [](const char *name, int index) {
-        return QJsonObject{{QStringLiteral("select"), QString::fromLatin1(name)}, {QStringLiteral("index"), index}};
+        return QJsonObject{{QStringLiteral("select"), QString::fromLatin1(name)},
+                           {QStringLiteral("index"), index}};
     };
-    return {tap("anrede", 1),         type("name", "Max Müller"), type("email", "max@example.org"),
-            type("strasse", "Hauptstraße 1"), type("plz", "12345"), select("land", 1),
-            type("nachricht", "Bitte bald liefern."), tap("agb"),
-            type("b_anz0", "2"),       type("b_opt0_0", "Für Oma"), select("b_opt0_1", 1),
-            select("b_opt0_2", 1),     select("b_opt1_0", 1),       tap("b_anz2"),
+    return {tap("anrede", 1),
+            type("name", "Max Müller"),
+            type("email", "max@example.org"),
+            type("strasse", "Hauptstraße 1"),
+            type("plz", "12345"),
+            select("land", 1),
+            type("nachricht", "Bitte bald liefern."),
+            tap("agb"),
+            type("b_anz0", "2"),
+            type("b_opt0_0", "Für Oma"),
+            select("b_opt0_1", 1),
+            select("b_opt0_2", 1),
+            select("b_opt1_0", 1),
+            tap("b_anz2"),
             type("b_anz3", "3")};
 }
 
 // 2 x (4.50 + 2.00) = 13.00; 4.90 + 5.10 = 10.00; 3.00; 3 x 7.25 = 21.75.
 // VAT contained: 26.00 x 19/119 + 21.75 x 7/107 = 5.57.
 const std::pair<const char *, const char *> expectedTotals[] = {
-    {"b_ges0", "13,00 €"}, {"b_ges1", "10,00 €"}, {"b_ges2", "3,00 €"}, {"b_ges3", "21,75 €"},
-    {"b_mwst", "5,57 €"},  {"b_gesamt", "47,75 €"},
+    {"b_ges0", "13,00 €"}, {"b_ges1", "10,00 €"}, {"b_ges2", "3,00 €"},
+    {"b_ges3", "21,75 €"}, {"b_mwst", "5,57 €"},  {"b_gesamt", "47,75 €"},
 };
 
 // Settings and texts a page must bear: a width in percent, no alignment
@@ -179,7 +196,8 @@ TProjectDocument oddProject(bool articles)
     p.setSetting(QStringLiteral("edtGesamtLabel"), QStringLiteral("<u>Zu zahlen</u>:"));
     p.ListField.push_back(einz(QStringLiteral("name"), QStringLiteral("<b>Ihr Name</b> \"voll\"")));
     if (articles) {
-        auto soap = article(0, "<b>Seife</b> \"Spezial\" & Co", 2, 0, "<i>kursiv</i>\r\nzweite Zeile");
+        auto soap =
+            article(0, "<b>Seife</b> \"Spezial\" & Co", 2, 0, "<i>kursiv</i>\r\nzweite Zeile");
         auto size = std::make_unique<TSelectPriceOption>();
         size->beschriftung = QStringLiteral("<em>Größe</em> \"XL\"");
         size->elements = {{QStringLiteral("S"), 0}, {QStringLiteral("XL"), 1}};
@@ -248,7 +266,8 @@ protected:
         ASSERT_TRUE(s_dir->isValid());
         s_server = new PhpServer(s_dir->path());
         ASSERT_TRUE(s_server->running());
-        writeFile(s_dir->filePath(QStringLiteral("danke.htm")), "<!DOCTYPE html><title>Danke</title><p>Danke</p>\n");
+        writeFile(s_dir->filePath(QStringLiteral("danke.htm")),
+                  "<!DOCTYPE html><title>Danke</title><p>Danke</p>\n");
 
         QJsonArray read;
         for (const auto &[name, value] : expectedTotals)
@@ -256,9 +275,10 @@ protected:
         QJsonArray pages;
         for (const PageCase &c : pageCases()) {
             const bool php = QByteArray(c.kind) == "php";
-            QJsonObject page = writePage(pageName(c), php,
-                                         shopProject(QString::fromLatin1(c.alignment),
-                                                     s_server->url(QStringLiteral("formmail.php")), c.captcha));
+            QJsonObject page =
+                writePage(pageName(c), php,
+                          shopProject(QString::fromLatin1(c.alignment),
+                                      s_server->url(QStringLiteral("formmail.php")), c.captcha));
             page[QStringLiteral("read")] = read;
             // Names and keys do not depend on the alignment.
             if (QByteArray(c.alignment) == "zentriert")
@@ -272,20 +292,24 @@ protected:
             const bool php = QByteArray(kind) == "php";
             const QString prefix = QStringLiteral("sonderfall-") + QString::fromLatin1(kind);
             for (bool articles : {true, false}) {
-                QJsonObject page = writePage(prefix + (articles ? QStringLiteral("-texte") : QStringLiteral("-leer")),
-                                             php, oddProject(articles));
-                QJsonArray roles{QJsonObject{{QStringLiteral("role"), QStringLiteral("textbox")},
-                                             {QStringLiteral("name"), QStringLiteral("Ihr Name \"voll\"")}}};
+                QJsonObject page = writePage(
+                    prefix + (articles ? QStringLiteral("-texte") : QStringLiteral("-leer")), php,
+                    oddProject(articles));
+                QJsonArray roles{
+                    QJsonObject{{QStringLiteral("role"), QStringLiteral("textbox")},
+                                {QStringLiteral("name"), QStringLiteral("Ihr Name \"voll\"")}}};
                 if (articles)
                     for (const auto &[role, control] : oddOrderControls)
-                        roles.append(QJsonObject{{QStringLiteral("role"), QString::fromLatin1(role.first)},
-                                                 {QStringLiteral("name"), QString::fromUtf8(role.second)}});
+                        roles.append(
+                            QJsonObject{{QStringLiteral("role"), QString::fromLatin1(role.first)},
+                                        {QStringLiteral("name"), QString::fromUtf8(role.second)}});
                 page[QStringLiteral("roles")] = roles;
                 pages.append(page);
             }
         }
         const QString job = s_dir->filePath(QStringLiteral("job.json"));
-        writeFile(job, QJsonDocument(QJsonObject{{QStringLiteral("screenshots"), qEnvironmentVariable("VQ_SCREENSHOT_DIR")},
+        writeFile(job, QJsonDocument(QJsonObject{{QStringLiteral("screenshots"),
+                                                  qEnvironmentVariable("VQ_SCREENSHOT_DIR")},
                                                  {QStringLiteral("pages"), pages}})
                            .toJson());
         QProcess node;
@@ -298,7 +322,8 @@ protected:
             FAIL() << "the browser run did not finish";
         }
         ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
-        for (const QJsonValue &page : QJsonDocument::fromJson(node.readAllStandardOutput()).array()) {
+        for (const QJsonValue &page :
+             QJsonDocument::fromJson(node.readAllStandardOutput()).array()) {
             const QString name = page[QStringLiteral("name")].toString();
             (name.startsWith(u"sonderfall") ? s_odd : s_results)[name] = page.toObject();
         }
@@ -316,7 +341,8 @@ protected:
         return {{QStringLiteral("name"), name},
                 {QStringLiteral("url"), s_server->url(file)},
                 {QStringLiteral("mailer"), php ? QString() : QStringLiteral("formmail.php")},
-                {QStringLiteral("until"), php ? QStringLiteral("danke.htm") : QStringLiteral("formmail.php")}};
+                {QStringLiteral("until"),
+                 php ? QStringLiteral("danke.htm") : QStringLiteral("formmail.php")}};
     }
     static void TearDownTestSuite()
     {
@@ -381,8 +407,10 @@ TEST_F(GeneratedPagesInChromium, OnAPhoneEveryControlLiesOnTheScreen)
         const QJsonArray articles = phone[QStringLiteral("articles")].toArray();
         ASSERT_EQ(articles.size(), 4);
         const QString soap = articles[0][QStringLiteral("text")].toString();
-        for (const char *caption : {"Stückzahl", "Artikel", "Preis/Stück", "Summe", "Seife Lavendel", "Größe", "4,50 €"})
-            EXPECT_TRUE(soap.contains(QString::fromUtf8(caption))) << caption << " missing in\n" << soap.toStdString();
+        for (const char *caption :
+             {"Stückzahl", "Artikel", "Preis/Stück", "Summe", "Seife Lavendel", "Größe", "4,50 €"})
+            EXPECT_TRUE(soap.contains(QString::fromUtf8(caption))) << caption << " missing in\n"
+                                                                   << soap.toStdString();
         for (const QJsonValue &a : articles) {
             const QJsonObject box = a[QStringLiteral("box")].toObject();
             EXPECT_GE(num(box, "left"), 0);
@@ -400,7 +428,8 @@ TEST_F(GeneratedPagesInChromium, OnAPhoneTheFormIsFilledInAndSentByTapping)
         const QJsonObject phone = result[QStringLiteral("phone")].toObject();
         const QJsonObject values = phone[QStringLiteral("values")].toObject();
         for (const auto &[field, value] : expectedTotals)
-            EXPECT_EQ(values[QString::fromLatin1(field)].toString(), QString::fromUtf8(value)) << field;
+            EXPECT_EQ(values[QString::fromLatin1(field)].toString(), QString::fromUtf8(value))
+                << field;
         const QString sentTo = phone[QStringLiteral("sentTo")].toString();
         if (name.startsWith(u"php")) {
             EXPECT_TRUE(sentTo.endsWith(u"/danke.htm")) << sentTo.toStdString();
@@ -416,7 +445,8 @@ TEST_F(GeneratedPagesInChromium, OnAPhoneTheFormIsFilledInAndSentByTapping)
     ASSERT_EQ(mails.size(), qsizetype(std::size(alignments)));
     for (const QString &mail : mails) {
         // The text part is base64 of UTF-8.
-        const QString text = vq::test::parseMail(readFile(s_dir->filePath(QStringLiteral("mails/") + mail))).text();
+        const QString text =
+            vq::test::parseMail(readFile(s_dir->filePath(QStringLiteral("mails/") + mail))).text();
         EXPECT_TRUE(text.contains(u"Gesamt: 47,75 €")) << text.toStdString();
         EXPECT_TRUE(text.contains(u"Prägung: Für Oma"));
     }
@@ -445,7 +475,8 @@ TEST_F(GeneratedPagesInChromium, OnADesktopTheTablesKeepWidthAndAlignment)
             else if (alignment == u"rechts")
                 EXPECT_NEAR(num(table, "right"), num(box, "right"), 1);
             else
-                EXPECT_NEAR(num(table, "left") - num(box, "left"), num(box, "right") - num(table, "right"), 1);
+                EXPECT_NEAR(num(table, "left") - num(box, "left"),
+                            num(box, "right") - num(table, "right"), 1);
         }
     }
 }
@@ -456,8 +487,10 @@ QString violationsText(const QJsonArray &violations)
     for (const QJsonValue &v : violations) {
         const QString impact = v[QStringLiteral("impact")].toString();
         if (impact == u"critical" || impact == u"serious")
-            text += impact + u' ' + v[QStringLiteral("id")].toString() + u": " + v[QStringLiteral("help")].toString()
-                    + u" at " + QString::fromUtf8(QJsonDocument(v[QStringLiteral("nodes")].toArray()).toJson(QJsonDocument::Compact))
+            text += impact + u' ' + v[QStringLiteral("id")].toString() + u": "
+                    + v[QStringLiteral("help")].toString() + u" at "
+                    + QString::fromUtf8(QJsonDocument(v[QStringLiteral("nodes")].toArray())
+                                            .toJson(QJsonDocument::Compact))
                     + u'\n';
     }
     return text;
@@ -483,7 +516,8 @@ TEST_F(GeneratedPagesInChromium, ScreenReadersFindEveryControlByItsName)
         if (!name.contains(u"zentriert"))
             continue;
         SCOPED_TRACE(name.toStdString());
-        const QJsonArray found = result[QStringLiteral("desktop")][QStringLiteral("roles")].toArray();
+        const QJsonArray found =
+            result[QStringLiteral("desktop")][QStringLiteral("roles")].toArray();
         std::vector<const char *> expected;
         for (const auto &[role, control] : namedControls)
             expected.push_back(control);
@@ -493,10 +527,14 @@ TEST_F(GeneratedPagesInChromium, ScreenReadersFindEveryControlByItsName)
         ASSERT_EQ(found.size(), qsizetype(expected.size()));
         for (qsizetype i = 0; i < found.size(); ++i) {
             const QJsonObject f = found[i].toObject();
-            const std::string wanted = (f[QStringLiteral("role")].toString() + u' ' + f[QStringLiteral("name")].toString()).toStdString();
+            const std::string wanted =
+                (f[QStringLiteral("role")].toString() + u' ' + f[QStringLiteral("name")].toString())
+                    .toStdString();
             ASSERT_EQ(f[QStringLiteral("count")].toInt(), 1) << wanted;
             if (*expected[size_t(i)]) {
-                EXPECT_EQ(f[QStringLiteral("control")].toString(), QString::fromLatin1(expected[size_t(i)])) << wanted;
+                EXPECT_EQ(f[QStringLiteral("control")].toString(),
+                          QString::fromLatin1(expected[size_t(i)]))
+                    << wanted;
             }
         }
     }
@@ -504,20 +542,23 @@ TEST_F(GeneratedPagesInChromium, ScreenReadersFindEveryControlByItsName)
 
 TEST_F(GeneratedPagesInChromium, TheTabKeyReachesEveryControlInPageOrder)
 {
-    const char *const order[] = {"anrede", "name", "email", "strasse", "plz", "land", "nachricht", "agb",
-                                 "b_anz0", "b_opt0_0", "b_opt0_1", "b_opt0_2", "b_opt1_0", "b_anz2", "b_anz3",
-                                 "Absenden"};
+    const char *const order[] = {"anrede",   "name",     "email",     "strasse",
+                                 "plz",      "land",     "nachricht", "agb",
+                                 "b_anz0",   "b_opt0_0", "b_opt0_1",  "b_opt0_2",
+                                 "b_opt1_0", "b_anz2",   "b_anz3",    "Absenden"};
     for (const auto &[name, result] : s_results) {
         if (!name.contains(u"zentriert"))
             continue;
         SCOPED_TRACE(name.toStdString());
         QStringList reached;
-        for (const QJsonValue &v : result[QStringLiteral("desktop")][QStringLiteral("tabs")].toArray())
+        for (const QJsonValue &v :
+             result[QStringLiteral("desktop")][QStringLiteral("tabs")].toArray())
             reached << v.toString();
         qsizetype last = -1;
         for (const char *control : order) {
             const qsizetype at = reached.indexOf(QString::fromLatin1(control));
-            EXPECT_GT(at, last) << control << " not reached in order: " << reached.join(u' ').toStdString();
+            EXPECT_GT(at, last) << control
+                                << " not reached in order: " << reached.join(u' ').toStdString();
             last = std::max(last, at);
         }
         if (name.endsWith(u"-captcha")) {
@@ -530,14 +571,17 @@ TEST_F(GeneratedPagesInChromium, TheTabKeyReachesEveryControlInPageOrder)
 
 TEST_F(GeneratedPagesInChromium, ARefusedPostOfThePhpScriptIsToldInAnAlertRegion)
 {
-    const QJsonObject refused = s_results[QStringLiteral("php-zentriert-captcha")][QStringLiteral("refused")].toObject();
+    const QJsonObject refused =
+        s_results[QStringLiteral("php-zentriert-captcha")][QStringLiteral("refused")].toObject();
     ASSERT_FALSE(refused.isEmpty());
     EXPECT_EQ(refused[QStringLiteral("role")].toString(), QStringLiteral("alert"));
     const QString text = refused[QStringLiteral("text")].toString();
-    for (const char *message : {"Bitte prüfen Sie Ihre Eingaben:", "Bitte geben Sie einen Wert in das Feld Name ein!",
-                                "Bitte aktivieren Sie das Feld Ich akzeptiere die AGB!",
-                                "Fehler, bitte übertragen Sie die Zahl aus dem Bild!"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(message))) << message << " missing in\n" << text.toStdString();
+    for (const char *message :
+         {"Bitte prüfen Sie Ihre Eingaben:", "Bitte geben Sie einen Wert in das Feld Name ein!",
+          "Bitte aktivieren Sie das Feld Ich akzeptiere die AGB!",
+          "Fehler, bitte übertragen Sie die Zahl aus dem Bild!"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(message))) << message << " missing in\n"
+                                                               << text.toStdString();
     QStringList invalid;
     for (const QJsonValue &v : refused[QStringLiteral("invalid")].toArray())
         invalid << v.toString();
@@ -547,7 +591,8 @@ TEST_F(GeneratedPagesInChromium, ARefusedPostOfThePhpScriptIsToldInAnAlertRegion
     for (const char *control : {"strasse", "nachricht", "b_anz0"})
         EXPECT_FALSE(invalid.contains(QString::fromLatin1(control))) << control;
     const QJsonObject descriptions = refused[QStringLiteral("descriptions")].toObject();
-    EXPECT_EQ(descriptions[QStringLiteral("name")].toString(), QStringLiteral("Bitte geben Sie einen Wert in das Feld Name ein!"));
+    EXPECT_EQ(descriptions[QStringLiteral("name")].toString(),
+              QStringLiteral("Bitte geben Sie einen Wert in das Feld Name ein!"));
     EXPECT_EQ(descriptions[QStringLiteral("captcha_input")].toString(),
               QStringLiteral("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
 }
@@ -566,9 +611,14 @@ TEST_F(GeneratedPagesInChromium, OddSettingsAndTextsNeitherBreakTheScriptNorTheN
             EXPECT_LE(num(value.toObject(), "right"), num(phone, "innerWidth"));
         }
         // Without articles the order table is not shown.
-        EXPECT_EQ(phone[QStringLiteral("orderTable")].toObject()[QStringLiteral("width")].toDouble() > 0, articles);
+        EXPECT_EQ(phone[QStringLiteral("orderTable")].toObject()[QStringLiteral("width")].toDouble()
+                      > 0,
+                  articles);
         for (const char *view : {"phone", "desktop"})
-            EXPECT_EQ(violationsText(result[QString::fromLatin1(view)][QStringLiteral("axe")].toArray()), QString()) << view;
+            EXPECT_EQ(
+                violationsText(result[QString::fromLatin1(view)][QStringLiteral("axe")].toArray()),
+                QString())
+                << view;
         const QJsonObject desktop = result[QStringLiteral("desktop")].toObject();
         // 75 % of the room beside the page's padding.
         EXPECT_NEAR(num(desktop[QStringLiteral("fieldTable")].toObject(), "width"),
@@ -578,8 +628,10 @@ TEST_F(GeneratedPagesInChromium, OddSettingsAndTextsNeitherBreakTheScriptNorTheN
         EXPECT_EQ(found[0][QStringLiteral("control")].toString(), QStringLiteral("name"));
         for (qsizetype i = 1; i < found.size(); ++i) {
             const QJsonObject f = found[i].toObject();
-            EXPECT_EQ(f[QStringLiteral("control")].toString(), QString::fromLatin1(oddOrderControls[i - 1].second))
-                << f[QStringLiteral("name")].toString().toStdString() << " found " << f[QStringLiteral("count")].toInt();
+            EXPECT_EQ(f[QStringLiteral("control")].toString(),
+                      QString::fromLatin1(oddOrderControls[i - 1].second))
+                << f[QStringLiteral("name")].toString().toStdString() << " found "
+                << f[QStringLiteral("count")].toInt();
         }
     }
 }

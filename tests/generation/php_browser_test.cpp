@@ -44,10 +44,13 @@ ProcessResult run(const QString &program, const QStringList &args, int timeoutMs
 // curl with a cookie jar: headers and body of one request.
 ProcessResult curl(const QString &jar, const QString &url, const QStringList &form = {})
 {
-    QStringList args{QStringLiteral("-s"), QStringLiteral("-i"), QStringLiteral("--noproxy"), QStringLiteral("*"),
-                     QStringLiteral("-c"), jar, QStringLiteral("-b"), jar};
+    QStringList args{QStringLiteral("-s"),        QStringLiteral("-i"),
+                     QStringLiteral("--noproxy"), QStringLiteral("*"),
+                     QStringLiteral("-c"),        jar,
+                     QStringLiteral("-b"),        jar};
     for (const QString &part : form) {
-        args << (part.contains(u"=@") ? QStringLiteral("-F") : QStringLiteral("--form-string")) << part;
+        args << (part.contains(u"=@") ? QStringLiteral("-F") : QStringLiteral("--form-string"))
+             << part;
     }
     args << url;
     return run(QStringLiteral("curl"), args);
@@ -57,7 +60,8 @@ ProcessResult curl(const QString &jar, const QString &url, const QStringList &fo
 QString sessionCaptcha(const QString &root)
 {
     const QDir sessions(root + QStringLiteral("/sessions"));
-    for (const QString &name : sessions.entryList({QStringLiteral("sess_*")}, QDir::Files, QDir::Time)) {
+    for (const QString &name :
+         sessions.entryList({QStringLiteral("sess_*")}, QDir::Files, QDir::Time)) {
         const QString text = QString::fromUtf8(readFile(sessions.filePath(name)));
         const QRegularExpressionMatch m =
             QRegularExpression(QStringLiteral("captcha\\|s:\\d+:\"(\\d+)\"")).match(text);
@@ -77,11 +81,18 @@ TProjectDocument captchaProject()
 
 QStringList goodPost(const QString &attachment)
 {
-    return {QStringLiteral("name=Max Müller"), QStringLiteral("email=max@example.org"),
-            QStringLiteral("menge=3,5"), QStringLiteral("plz=12345"), QStringLiteral("kennwort=geheim"),
-            QStringLiteral("nachricht=Zeile 1\nZeile 2"), QStringLiteral("farbe=rot"),
-            QStringLiteral("groesse=M"), QStringLiteral("agb=ja"), QStringLiteral("anrede=Frau"),
-            QStringLiteral("zustimmung=Ja"), QStringLiteral("anhang=@") + attachment + QStringLiteral(";filename=notiz.txt")};
+    return {QStringLiteral("name=Max Müller"),
+            QStringLiteral("email=max@example.org"),
+            QStringLiteral("menge=3,5"),
+            QStringLiteral("plz=12345"),
+            QStringLiteral("kennwort=geheim"),
+            QStringLiteral("nachricht=Zeile 1\nZeile 2"),
+            QStringLiteral("farbe=rot"),
+            QStringLiteral("groesse=M"),
+            QStringLiteral("agb=ja"),
+            QStringLiteral("anrede=Frau"),
+            QStringLiteral("zustimmung=Ja"),
+            QStringLiteral("anhang=@") + attachment + QStringLiteral(";filename=notiz.txt")};
 }
 
 class PhpScript : public testing::Test
@@ -92,8 +103,8 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         const QString page = TGenPHP(captchaProject(), QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
         QString error;
-        ASSERT_TRUE(writeGeneratedText(path(QStringLiteral("form.php")), page, QStringLiteral("utf-8"), &error,
-                                       GeneratedKind::PhpScript))
+        ASSERT_TRUE(writeGeneratedText(path(QStringLiteral("form.php")), page,
+                                       QStringLiteral("utf-8"), &error, GeneratedKind::PhpScript))
             << error.toStdString();
         writeFile(path(QStringLiteral("notiz.txt")), "Inhalt der Anlage\n");
     }
@@ -104,7 +115,8 @@ protected:
 
 TEST_F(PhpScript, PassesTheSyntaxCheck)
 {
-    const ProcessResult lint = run(QStringLiteral("php"), {QStringLiteral("-l"), path(QStringLiteral("form.php"))});
+    const ProcessResult lint =
+        run(QStringLiteral("php"), {QStringLiteral("-l"), path(QStringLiteral("form.php"))});
     EXPECT_EQ(lint.exitCode, 0) << lint.out.toStdString() << lint.err.toStdString();
 }
 
@@ -121,21 +133,25 @@ TEST_F(PhpScript, RefusesAWrongPostAndShowsMessagesAndEscapedValues)
     EXPECT_TRUE(image.out.contains("\x89PNG"));
     ASSERT_FALSE(sessionCaptcha(m_dir.path()).isEmpty());
 
-    const ProcessResult refused = curl(jar, server.url(QStringLiteral("form.php?action=send")),
-                             {QStringLiteral("name=<script>alert(1)</script>\"'"),
-                              QStringLiteral("email=kein-adresse"), QStringLiteral("menge=drei"),
-                              QStringLiteral("plz=123"), QStringLiteral("farbe=Bitte wählen"),
-                              QStringLiteral("nachricht=</textarea><b>x</b>"),
-                              QStringLiteral("captcha_input=00000")});
+    const ProcessResult refused = curl(
+        jar, server.url(QStringLiteral("form.php?action=send")),
+        {QStringLiteral("name=<script>alert(1)</script>\"'"), QStringLiteral("email=kein-adresse"),
+         QStringLiteral("menge=drei"), QStringLiteral("plz=123"),
+         QStringLiteral("farbe=Bitte wählen"), QStringLiteral("nachricht=</textarea><b>x</b>"),
+         QStringLiteral("captcha_input=00000")});
     const QString page = QString::fromUtf8(refused.out);
     ASSERT_TRUE(page.startsWith(u"HTTP/1.1 200")) << page.left(300).toStdString();
     for (const char *message :
-         {"Bitte geben Sie einen Wert in das Feld E-Mail ein!", "Bitte geben Sie einen Wert in das Feld Menge ein!",
-          "Bitte geben Sie einen Wert in das Feld PLZ ein!", "Bitte geben Sie einen Wert in das Feld Kennwort ein!",
+         {"Bitte geben Sie einen Wert in das Feld E-Mail ein!",
+          "Bitte geben Sie einen Wert in das Feld Menge ein!",
+          "Bitte geben Sie einen Wert in das Feld PLZ ein!",
+          "Bitte geben Sie einen Wert in das Feld Kennwort ein!",
           "Bitte wählen Sie etwas im Feld Farbe aus!!", "Bitte aktivieren Sie das Feld AGB!",
-          "Bitte aktivieren Sie das Feld Anrede!", "Bitte geben Sie einen Wert in das Feld Anhang ein!",
+          "Bitte aktivieren Sie das Feld Anrede!",
+          "Bitte geben Sie einen Wert in das Feld Anhang ein!",
           "Fehler, bitte übertragen Sie die Zahl aus dem Bild!"})
-        EXPECT_TRUE(page.contains(u"<span style=\"color:#FF0000;\">" + QString::fromUtf8(message) + u"</span>"))
+        EXPECT_TRUE(page.contains(u"<span style=\"color:#FF0000;\">" + QString::fromUtf8(message)
+                                  + u"</span>"))
             << message;
     // A name was given: no message for it.
     EXPECT_FALSE(page.contains(u"Feld Name ein!"));
@@ -164,12 +180,14 @@ TEST_F(PhpScript, PostedArraysAreTakenAsText)
     const QStringList hostile[] = {
         {QStringLiteral("name[]=x")},
         {QStringLiteral("name[a][b]=x"), QStringLiteral("email[]=max@example.org")},
-        {QStringLiteral("farbe[]=rot"), QStringLiteral("groesse[]=M"), QStringLiteral("nachricht[]=y")},
+        {QStringLiteral("farbe[]=rot"), QStringLiteral("groesse[]=M"),
+         QStringLiteral("nachricht[]=y")},
         {QStringLiteral("captcha_input[]=12345"), QStringLiteral("agb[]=ja")},
     };
     for (const QStringList &post : hostile) {
         SCOPED_TRACE(post.join(u' ').toStdString());
-        const ProcessResult result = curl(jar, server.url(QStringLiteral("form.php?action=send")), post);
+        const ProcessResult result =
+            curl(jar, server.url(QStringLiteral("form.php?action=send")), post);
         EXPECT_TRUE(result.out.startsWith("HTTP/1.1 200")) << result.out.left(300).toStdString();
         EXPECT_FALSE(result.out.contains("Fatal error"));
         EXPECT_FALSE(result.out.contains("Uncaught"));
@@ -188,13 +206,15 @@ TEST_F(PhpScript, WrongOrMissingCaptchaCodeIsRefused)
     curl(jar, server.url(QStringLiteral("form.php")));
     // No image fetched: an empty code must not match the empty session.
     QStringList post = goodPost(path(QStringLiteral("notiz.txt")));
-    ProcessResult result = curl(jar, server.url(QStringLiteral("form.php?action=send")), post + QStringList{QStringLiteral("captcha_input=")});
+    ProcessResult result = curl(jar, server.url(QStringLiteral("form.php?action=send")),
+                                post + QStringList{QStringLiteral("captcha_input=")});
     EXPECT_TRUE(result.out.contains("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
     curl(jar, server.url(QStringLiteral("form.php?action=captcha")));
     const QString code = sessionCaptcha(m_dir.path());
     ASSERT_FALSE(code.isEmpty());
     const QString wrong = code == u"11111" ? QStringLiteral("22222") : QStringLiteral("11111");
-    result = curl(jar, server.url(QStringLiteral("form.php?action=send")), post + QStringList{u"captcha_input=" + wrong});
+    result = curl(jar, server.url(QStringLiteral("form.php?action=send")),
+                  post + QStringList{u"captcha_input=" + wrong});
     EXPECT_TRUE(result.out.contains("Fehler, bitte übertragen Sie die Zahl aus dem Bild!"));
     EXPECT_TRUE(QDir(path(QStringLiteral("mails"))).isEmpty());
 }
@@ -207,8 +227,9 @@ TEST_F(PhpScript, GoodPostSendsTheMailAndLeadsToTheThankYouPage)
     curl(jar, server.url(QStringLiteral("form.php?action=captcha")));
     const QString code = sessionCaptcha(m_dir.path());
     ASSERT_FALSE(code.isEmpty());
-    const ProcessResult result = curl(jar, server.url(QStringLiteral("form.php?action=send")),
-                            goodPost(path(QStringLiteral("notiz.txt"))) + QStringList{u"captcha_input=" + code});
+    const ProcessResult result =
+        curl(jar, server.url(QStringLiteral("form.php?action=send")),
+             goodPost(path(QStringLiteral("notiz.txt"))) + QStringList{u"captcha_input=" + code});
     EXPECT_TRUE(result.out.startsWith("HTTP/1.1 302")) << result.out.left(2000).toStdString();
     EXPECT_TRUE(result.out.contains("Location: danke.htm"));
 
@@ -222,7 +243,8 @@ TEST_F(PhpScript, GoodPostSendsTheMailAndLeadsToTheThankYouPage)
     EXPECT_TRUE(mail.contains(u"Reply-To: max@example.org"));
     // The text part is base64 of UTF-8.
     const QString text = vq::test::parseMail(raw).text();
-    EXPECT_TRUE(text.contains(u"Neue Anfrage von Max Müller\r\nBitte antworten.")) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"Neue Anfrage von Max Müller\r\nBitte antworten."))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(u"plz: 12345"));
     EXPECT_TRUE(text.contains(u"anrede: Frau"));
     EXPECT_FALSE(text.contains(u"captcha_input"));
@@ -243,14 +265,17 @@ TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
     TProjectDocument project = everyKindProject();
     const QString page = TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
     QString error;
-    ASSERT_TRUE(writeGeneratedText(dir.filePath(QStringLiteral("form.htm")), page, QStringLiteral("utf-8"), &error));
+    ASSERT_TRUE(writeGeneratedText(dir.filePath(QStringLiteral("form.htm")), page,
+                                   QStringLiteral("utf-8"), &error));
     writeFile(dir.filePath(QStringLiteral("notiz.txt")), "x");
     const QString attachment = dir.filePath(QStringLiteral("notiz.txt"));
 
     const QString valid = QStringLiteral(
-        "f.name.value='Max'; f.email.value='max@example.org'; f.menge.value='3,5'; f.plz.value='12345';"
+        "f.name.value='Max'; f.email.value='max@example.org'; f.menge.value='3,5'; "
+        "f.plz.value='12345';"
         "f.kennwort.value='geheim'; f.nachricht.value='Hallo'; f.farbe.selectedIndex=1;"
-        "f.groesse.selectedIndex=0; f.agb.checked=true; f.anrede[1].checked=true; f.zustimmung.checked=true;");
+        "f.groesse.selectedIndex=0; f.agb.checked=true; f.anrede[1].checked=true; "
+        "f.zustimmung.checked=true;");
     struct Case
     {
         const char *name;
@@ -259,30 +284,48 @@ TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
         QString alert; // empty: the form is sent
     } cases[] = {
         {"all valid", valid, true, {}},
-        {"number with comma and exact minimum length", valid + u"f.menge.value='0,5'; f.plz.value='abcde';", true, {}},
-        {"empty name", valid + u"f.name.value='';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Name ein!")},
-        {"bad address", valid + u"f.email.value='max@';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld E-Mail ein!")},
-        {"not a number", valid + u"f.menge.value='drei';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Menge ein!")},
-        {"too short", valid + u"f.plz.value='1234';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld PLZ ein!")},
-        {"empty password", valid + u"f.kennwort.value='';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Kennwort ein!")},
-        {"empty text area", valid + u"f.nachricht.value='';", true, QStringLiteral("Bitte geben Sie einen Wert in das Feld Nachricht ein!")},
-        {"drop-down prompt", valid + u"f.farbe.selectedIndex=0;", true, QStringLiteral("Bitte wählen Sie etwas im Feld Farbe aus!")},
-        {"list box without choice", valid + u"f.groesse.selectedIndex=-1;", true, QStringLiteral("Bitte wählen Sie etwas im Feld Größe aus!")},
-        {"check box off", valid + u"f.agb.checked=false;", true, QStringLiteral("Die Checkbox AGB muss aktiviert werden.")},
-        {"no radio", valid + u"f.anrede[1].checked=false;", true, QStringLiteral("Wählen sie eine der Anrede-Optionen aus.")},
-        {"single radio button not chosen", valid + u"f.zustimmung.checked=false;", true, QStringLiteral("Wählen sie eine der Zustimmung-Optionen aus.")},
-        {"no file", valid, false, QStringLiteral("Bitte geben Sie einen Wert in das Feld Anhang ein!")},
+        {"number with comma and exact minimum length",
+         valid + u"f.menge.value='0,5'; f.plz.value='abcde';",
+         true,
+         {}},
+        {"empty name", valid + u"f.name.value='';", true,
+         QStringLiteral("Bitte geben Sie einen Wert in das Feld Name ein!")},
+        {"bad address", valid + u"f.email.value='max@';", true,
+         QStringLiteral("Bitte geben Sie einen Wert in das Feld E-Mail ein!")},
+        {"not a number", valid + u"f.menge.value='drei';", true,
+         QStringLiteral("Bitte geben Sie einen Wert in das Feld Menge ein!")},
+        {"too short", valid + u"f.plz.value='1234';", true,
+         QStringLiteral("Bitte geben Sie einen Wert in das Feld PLZ ein!")},
+        {"empty password", valid + u"f.kennwort.value='';", true,
+         QStringLiteral("Bitte geben Sie einen Wert in das Feld Kennwort ein!")},
+        {"empty text area", valid + u"f.nachricht.value='';", true,
+         QStringLiteral("Bitte geben Sie einen Wert in das Feld Nachricht ein!")},
+        {"drop-down prompt", valid + u"f.farbe.selectedIndex=0;", true,
+         QStringLiteral("Bitte wählen Sie etwas im Feld Farbe aus!")},
+        {"list box without choice", valid + u"f.groesse.selectedIndex=-1;", true,
+         QStringLiteral("Bitte wählen Sie etwas im Feld Größe aus!")},
+        {"check box off", valid + u"f.agb.checked=false;", true,
+         QStringLiteral("Die Checkbox AGB muss aktiviert werden.")},
+        {"no radio", valid + u"f.anrede[1].checked=false;", true,
+         QStringLiteral("Wählen sie eine der Anrede-Optionen aus.")},
+        {"single radio button not chosen", valid + u"f.zustimmung.checked=false;", true,
+         QStringLiteral("Wählen sie eine der Zustimmung-Optionen aus.")},
+        {"no file", valid, false,
+         QStringLiteral("Bitte geben Sie einen Wert in das Feld Anhang ein!")},
     };
     QJsonArray jsonCases;
     for (const Case &c : cases)
-        jsonCases.append(QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
-                                     {QStringLiteral("fill"), c.fill},
-                                     {QStringLiteral("file"), c.withFile ? attachment : QString()}});
+        jsonCases.append(
+            QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
+                        {QStringLiteral("fill"), c.fill},
+                        {QStringLiteral("file"), c.withFile ? attachment : QString()}});
     const QString specPath = dir.filePath(QStringLiteral("cases.json"));
-    writeFile(specPath, QJsonDocument(QJsonObject{{QStringLiteral("page"), dir.filePath(QStringLiteral("form.htm"))},
-                                                  {QStringLiteral("mailer"), QStringLiteral("formmail.php")},
-                                                  {QStringLiteral("cases"), jsonCases}})
-                            .toJson());
+    writeFile(specPath,
+              QJsonDocument(
+                  QJsonObject{{QStringLiteral("page"), dir.filePath(QStringLiteral("form.htm"))},
+                              {QStringLiteral("mailer"), QStringLiteral("formmail.php")},
+                              {QStringLiteral("cases"), jsonCases}})
+                  .toJson());
 
     QProcess node;
     node.setWorkingDirectory(nodeDir());
@@ -352,10 +395,12 @@ TEST(HtmlPageInChromium, OrderTableComputesTotalsAndVat)
     } cases[] = {
         // 2 x (12.5 + 2.5) + 1 + 3 = 34; VAT contained, rounded per rate as on the
         // invoice: 33*19/119 = 5,27 and 1*7/107 = 0,07
-        {"brutto", "brutto", QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
+        {"brutto", "brutto",
+         QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
          "30,00 €", "3,00 €", "34,00 €", "5,34 €"},
         // VAT added: 30*0.19 + 1*0.07 + 3*0.19 = 6.34
-        {"netto", "netto", QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
+        {"netto", "netto",
+         QStringLiteral("f.b_anz0.value='2'; f.b_opt0_0.selectedIndex=1; f.b_anz2.checked=true;"),
          "30,00 €", "3,00 €", "40,34 €", "6,34 €"},
         {"bad quantity, box not ticked", "brutto", QStringLiteral("f.b_anz0.value='abc';"),
          "0,00 €", "0,00 €", "1,00 €", "0,07 €"},
@@ -364,19 +409,23 @@ TEST(HtmlPageInChromium, OrderTableComputesTotalsAndVat)
     for (const Case &c : cases) {
         const QString page = dir.filePath(QString::fromLatin1(c.tax) + QStringLiteral(".htm"));
         QString error;
-        ASSERT_TRUE(writeGeneratedText(page, TGenHTML(makeProject(QString::fromLatin1(c.tax)),
-                                                      QStringLiteral(VQ_PROGRAM_DIR)).GenCode(),
-                                       QStringLiteral("utf-8"), &error));
+        ASSERT_TRUE(writeGeneratedText(
+            page,
+            TGenHTML(makeProject(QString::fromLatin1(c.tax)), QStringLiteral(VQ_PROGRAM_DIR))
+                .GenCode(),
+            QStringLiteral("utf-8"), &error));
         pages << page;
     }
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case &c = cases[i];
         const QString specPath = dir.filePath(QStringLiteral("order%1.json").arg(i));
-        const QJsonArray one{QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
-                                         {QStringLiteral("fill"), c.fill + QStringLiteral(" preisUpdateArt();")},
-                                         {QStringLiteral("file"), QString()}}};
+        const QJsonArray one{
+            QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
+                        {QStringLiteral("fill"), c.fill + QStringLiteral(" preisUpdateArt();")},
+                        {QStringLiteral("file"), QString()}}};
         writeFile(specPath, QJsonDocument(QJsonObject{{QStringLiteral("page"), pages[qsizetype(i)]},
-                                                      {QStringLiteral("mailer"), QStringLiteral("formmail.php")},
+                                                      {QStringLiteral("mailer"),
+                                                       QStringLiteral("formmail.php")},
                                                       {QStringLiteral("cases"), one}})
                                 .toJson());
         QProcess node;
@@ -384,13 +433,16 @@ TEST(HtmlPageInChromium, OrderTableComputesTotalsAndVat)
         node.start(QStringLiteral("node"), {QStringLiteral(VQ_FORM_CHECKS_SCRIPT), specPath});
         ASSERT_TRUE(node.waitForFinished(90000)) << "node did not finish";
         ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
-        const QJsonObject r = QJsonDocument::fromJson(node.readAllStandardOutput()).array()[0].toObject();
+        const QJsonObject r =
+            QJsonDocument::fromJson(node.readAllStandardOutput()).array()[0].toObject();
         ASSERT_TRUE(r[QStringLiteral("submitted")].toBool()) << c.name;
         const QString post = r[QStringLiteral("post")].toString();
         auto posted = [&post](const char *name) {
-            const QString key = QStringLiteral("name=\"%1\"\r\n\r\n").arg(QString::fromLatin1(name));
+            const QString key =
+                QStringLiteral("name=\"%1\"\r\n\r\n").arg(QString::fromLatin1(name));
             const qsizetype at = post.indexOf(key);
-            return at < 0 ? QStringLiteral("(fehlt)") : post.mid(at + key.size()).section(QStringLiteral("\r\n"), 0, 0);
+            return at < 0 ? QStringLiteral("(fehlt)")
+                          : post.mid(at + key.size()).section(QStringLiteral("\r\n"), 0, 0);
         };
         EXPECT_EQ(posted("b_ges0"), QString::fromUtf8(c.line0)) << c.name;
         EXPECT_EQ(posted("b_ges1"), QStringLiteral("1,00 €")) << c.name;

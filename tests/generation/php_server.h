@@ -24,7 +24,8 @@ public:
         writeFile(capture, "#!/bin/sh\ncat > \"" + root.toUtf8() + "/mails/mail_$$.eml\"\n");
         QFile::setPermissions(capture, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_process.start(QStringLiteral("php"),
-                        {QStringLiteral("-d"), QStringLiteral("session.save_path=") + root + QStringLiteral("/sessions"),
+                        {QStringLiteral("-d"),
+                         QStringLiteral("session.save_path=") + root + QStringLiteral("/sessions"),
                          QStringLiteral("-d"), QStringLiteral("sendmail_path=") + capture,
                          QStringLiteral("-d"), QStringLiteral("display_errors=0"),
                          QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(m_port),

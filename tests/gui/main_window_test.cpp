@@ -20,7 +20,9 @@
 #include "uPreviewWindow.h"
 #include "user_dialogs.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -33,6 +35,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -41,9 +44,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QAccessible>
-#include <QApplication>
-#include <QSet>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <deque>
@@ -131,7 +131,8 @@ public:
     int articleCalls = 0;
     int lastFeldNr = -2;
 
-    bool editField(QWidget *, TFormField &field, int feldNr, bool isNew, const TFieldList &) override
+    bool editField(QWidget *, TFormField &field, int feldNr, bool isNew,
+                   const TFieldList &) override
     {
         ++fieldCalls;
         lastFeldNr = feldNr;
@@ -180,8 +181,7 @@ protected:
         m_window.reset();
     }
 
-    template <typename T>
-    T *find(const QString &name) const
+    template <typename T> T *find(const QString &name) const
     {
         T *widget = m_window->findChild<T *>(name);
         EXPECT_NE(widget, nullptr) << name.toStdString();
@@ -220,10 +220,7 @@ protected:
         }
         m_window->RefreshLists();
     }
-    QString projectFile(const QString &name)
-    {
-        return m_dir.filePath(name);
-    }
+    QString projectFile(const QString &name) { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
     TFakeDialogs *m_dialogs = nullptr;
@@ -238,7 +235,8 @@ TEST_F(MainWindowTest, StartsWithTheDefaultProject)
     EXPECT_TRUE(m_dialogs->told.empty());
     EXPECT_EQ(m_window->windowTitle(), QStringLiteral("VQ-Bestellformular 1.5.8"));
     EXPECT_FALSE(m_window->hasOwnFile());
-    EXPECT_EQ(find<QLabel>(QStringLiteral("lblDateiname"))->text(), QStringLiteral("unbenannt.vqb"));
+    EXPECT_EQ(find<QLabel>(QStringLiteral("lblDateiname"))->text(),
+              QStringLiteral("unbenannt.vqb"));
     auto *tabs = find<QTabWidget>(QStringLiteral("pcMain"));
     EXPECT_EQ(tabs->currentIndex(), 0);
     QStringList captions;
@@ -279,7 +277,8 @@ TEST_F(MainWindowTest, StartsWithTheProjectNamedAndFillsAnEmptyFormMailer)
     EXPECT_TRUE(m_window->hasOwnFile());
     EXPECT_EQ(m_window->savePath(), path);
     EXPECT_EQ(m_window->statusText(), QDir::toNativeSeparators(path));
-    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(), QStringLiteral("Mein Formular"));
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(),
+              QStringLiteral("Mein Formular"));
     EXPECT_EQ(column(fields()), QStringList{QStringLiteral("name")});
     auto *mailer = find<QComboBox>(QStringLiteral("cboFormMailer"));
     EXPECT_EQ(mailer->count(), 2);
@@ -298,7 +297,8 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheProjectWithoutAFileOfItsOwn)
     // The same file with an unknown field kind: the load fails part-way.
     QByteArray bytes = readFile(good);
     bytes.replace("<ItemList/>", "<ItemList><forms><typ>TUnknown</typ></forms></ItemList>");
-    bytes.replace("<ItemList></ItemList>", "<ItemList><forms><typ>TUnknown</typ></forms></ItemList>");
+    bytes.replace("<ItemList></ItemList>",
+                  "<ItemList><forms><typ>TUnknown</typ></forms></ItemList>");
     const QString damaged = projectFile(QStringLiteral("kaputt.vqb"));
     writeFile(damaged, bytes);
 
@@ -309,7 +309,8 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheProjectWithoutAFileOfItsOwn)
     action("actOeffnen")->trigger();
 
     ASSERT_EQ(m_dialogs->told.size(), 3u);
-    EXPECT_EQ(m_dialogs->told[0].text, QStringLiteral("Die Datei scheint keine VQ-Bestellformular-Datei zu sein."));
+    EXPECT_EQ(m_dialogs->told[0].text,
+              QStringLiteral("Die Datei scheint keine VQ-Bestellformular-Datei zu sein."));
     EXPECT_TRUE(m_dialogs->told[1].text.startsWith(QStringLiteral("Exception class name = ")));
     EXPECT_TRUE(m_dialogs->told[2].text.startsWith(QStringLiteral("Exception message = ")));
     for (const auto &shown : m_dialogs->told)
@@ -357,7 +358,8 @@ TEST_F(MainWindowTest, SettingsTypedIntoTheirControlsAreSavedAndReloaded)
     TProjectDocument saved;
     ASSERT_TRUE(saved.LoadProject(path).ok);
     EXPECT_EQ(saved.setting(QStringLiteral("edtFormTitel")), QStringLiteral("Bestellung Äpfel"));
-    EXPECT_EQ(saved.setting(QStringLiteral("memoEinleitung")), QStringLiteral("Zeile 1\r\nZeile 2"));
+    EXPECT_EQ(saved.setting(QStringLiteral("memoEinleitung")),
+              QStringLiteral("Zeile 1\r\nZeile 2"));
     EXPECT_EQ(saved.setting(QStringLiteral("edtSizeHeader")), QStringLiteral("33"));
     EXPECT_EQ(saved.flag(QStringLiteral("cbCryptAddr")), !cryptBefore);
     EXPECT_EQ(saved.setting(QStringLiteral("cboUploadFormat")), QStringLiteral("1"));
@@ -370,13 +372,17 @@ TEST_F(MainWindowTest, SettingsTypedIntoTheirControlsAreSavedAndReloaded)
     TearDown();
     SetUp();
     m_window->startUp(path);
-    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(), QStringLiteral("Bestellung Äpfel"));
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(),
+              QStringLiteral("Bestellung Äpfel"));
     EXPECT_EQ(find<QPlainTextEdit>(QStringLiteral("memoEinleitung"))->toPlainText(),
               QStringLiteral("Zeile 1\nZeile 2"));
     EXPECT_EQ(find<QSpinBox>(QStringLiteral("edtSizeHeader"))->value(), 33);
-    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboUploadFormat"))->currentText(), QStringLiteral("PHP"));
-    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboTabAusrichtung"))->currentText(), QStringLiteral("links"));
-    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboFontForm"))->currentText(), QStringLiteral("Eigene Schrift"));
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboUploadFormat"))->currentText(),
+              QStringLiteral("PHP"));
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboTabAusrichtung"))->currentText(),
+              QStringLiteral("links"));
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("cboFontForm"))->currentText(),
+              QStringLiteral("Eigene Schrift"));
 }
 
 TEST_F(MainWindowTest, ClosingQuestion)
@@ -413,7 +419,8 @@ TEST_F(MainWindowTest, ClosingQuestion)
         EXPECT_EQ(m_window->isVisible(), !c.closes);
         ASSERT_EQ(m_dialogs->asked.size(), 1u);
         EXPECT_EQ(m_dialogs->asked[0].title, QStringLiteral("Speichern?"));
-        EXPECT_EQ(m_dialogs->asked[0].text, QStringLiteral("Soll die aktuelle Datei gespeichert werden?"));
+        EXPECT_EQ(m_dialogs->asked[0].text,
+                  QStringLiteral("Soll die aktuelle Datei gespeichert werden?"));
         EXPECT_EQ(QFile::exists(path), c.saved);
     }
 }
@@ -479,10 +486,12 @@ TEST_F(MainWindowTest, FieldListCommands)
     QStringList captions;
     for (QAction *a : kinds->actions())
         captions.append(a->text());
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("Einzeiliges Textfeld"), QStringLiteral("Password Textfeld"),
-                                     QStringLiteral("Mehrzeiliges Textfeld"), QStringLiteral("Liste/Dropdown Feld"),
-                                     QStringLiteral("CheckBox"), QStringLiteral("Zwischentext"),
-                                     QStringLiteral("RadioButtons"), QStringLiteral("Datei-Upload Feld")}));
+    EXPECT_EQ(
+        captions,
+        (QStringList{QStringLiteral("Einzeiliges Textfeld"), QStringLiteral("Password Textfeld"),
+                     QStringLiteral("Mehrzeiliges Textfeld"), QStringLiteral("Liste/Dropdown Feld"),
+                     QStringLiteral("CheckBox"), QStringLiteral("Zwischentext"),
+                     QStringLiteral("RadioButtons"), QStringLiteral("Datei-Upload Feld")}));
 
     // "Neu" pops up the kinds; an entry opens the editor; Abbrechen adds nothing.
     click("btnNeuFeld");
@@ -495,7 +504,8 @@ TEST_F(MainWindowTest, FieldListCommands)
     m_editors->accept = false;
     kinds->actions()[1]->trigger();
     m_editors->accept = true;
-    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(column(fields()),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(column(fields(), 2)[0], QStringLiteral("Einzeiliges Textfeld"));
 
     // Without a selection nothing happens.
@@ -513,16 +523,19 @@ TEST_F(MainWindowTest, FieldListCommands)
     // Arrows keep the moved row selected and stop at the ends.
     selectRow(fields(), 0);
     click("btnRunterFeld");
-    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}));
+    EXPECT_EQ(column(fields()),
+              (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}));
     EXPECT_EQ(selected(fields()), 1);
     click("btnRunterFeld");
     EXPECT_EQ(selected(fields()), 2);
     click("btnRunterFeld");
-    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(column(fields()),
+              (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}));
     EXPECT_EQ(selected(fields()), 2);
     selectRow(fields(), 0);
     click("btnHochFeld");
-    EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(column(fields()),
+              (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}));
 
     // Edit tells the editor the position; double-click edits too.
     selectRow(fields(), 1);
@@ -543,7 +556,8 @@ TEST_F(MainWindowTest, FieldListCommands)
     EXPECT_EQ(column(fields()).size(), 3);
     click("btnLoeschenFeld");
     EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
-    EXPECT_EQ(m_dialogs->asked.back().text, QStringLiteral("Soll der Eintrag wirklich gelöscht werden?"));
+    EXPECT_EQ(m_dialogs->asked.back().text,
+              QStringLiteral("Soll der Eintrag wirklich gelöscht werden?"));
     selectRow(fields(), 1);
     fields()->setFocus();
     m_dialogs->answers = {QMessageBox::Yes};
@@ -564,7 +578,8 @@ TEST_F(MainWindowTest, ArticleListCommands)
     m_editors->accept = false;
     click("btnNeuArtikel");
     m_editors->accept = true;
-    EXPECT_EQ(column(articles(), 1), (QStringList{QStringLiteral("Tee"), QStringLiteral("Kaffee")}));
+    EXPECT_EQ(column(articles(), 1),
+              (QStringList{QStringLiteral("Tee"), QStringLiteral("Kaffee")}));
     EXPECT_EQ(column(articles(), 2)[0], QStringLiteral("2,5"));
 
     articles()->clearSelection();
@@ -575,7 +590,8 @@ TEST_F(MainWindowTest, ArticleListCommands)
 
     selectRow(articles(), 1);
     click("btnHochArtikel");
-    EXPECT_EQ(column(articles(), 1), (QStringList{QStringLiteral("Kaffee"), QStringLiteral("Tee")}));
+    EXPECT_EQ(column(articles(), 1),
+              (QStringList{QStringLiteral("Kaffee"), QStringLiteral("Tee")}));
     EXPECT_EQ(selected(articles()), 0);
     m_dialogs->answers = {QMessageBox::Yes};
     click("btnLoeschenArtikel");
@@ -634,7 +650,8 @@ TEST_F(MainWindowTest, DesignCheckBoxesShowAndHideTheirControls)
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
             ASSERT_EQ(box->isChecked(), ticked);
             for (const QString &key : c.controls)
-                EXPECT_EQ(find<QWidget>(key)->isVisible(), ticked == c.visibleWhenTicked) << key.toStdString();
+                EXPECT_EQ(find<QWidget>(key)->isVisible(), ticked == c.visibleWhenTicked)
+                    << key.toStdString();
         }
         // Loading a project applies the rule as well.
         m_window->project().setFlag(QString::fromLatin1(c.box), false);
@@ -667,9 +684,10 @@ TEST_F(MainWindowTest, CopyToSenderNeedsAFieldNamedEmail)
         EXPECT_EQ(box->isChecked(), c.stays);
         EXPECT_EQ(m_dialogs->told.size(), c.stays ? 0u : 1u);
         if (!c.stays && !m_dialogs->told.empty()) {
-            EXPECT_EQ(m_dialogs->told[0].text,
-                      QStringLiteral("Damit diese Funktion funktioniert, muss ein Feld mit dem Namen "
-                                     "\"email\" vorhanden sein."));
+            EXPECT_EQ(
+                m_dialogs->told[0].text,
+                QStringLiteral("Damit diese Funktion funktioniert, muss ein Feld mit dem Namen "
+                               "\"email\" vorhanden sein."));
         }
     }
 }
@@ -678,7 +696,10 @@ TEST_F(MainWindowTest, PlaceholderInsertion)
 {
     m_window->startUp(QString());
     m_window->project().ListField.clear();
-    addFields({{"TPassField", "pw"}, {"TFileField", "datei"}, {"TZwField", "text"}, {"TEinzField", "ort"}});
+    addFields({{"TPassField", "pw"},
+               {"TFileField", "datei"},
+               {"TZwField", "text"},
+               {"TEinzField", "ort"}});
     auto *combo = find<QComboBox>(QStringLiteral("cboPlatzhalter"));
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
@@ -742,7 +763,8 @@ TEST_F(MainWindowTest, TemplatesSaveInsertAndDelete)
         EXPECT_EQ(list->count(), m_templateCount - 1);
         EXPECT_EQ(m_dialogs->asked.back().title, QStringLiteral("Eintrag löschen"));
         EXPECT_EQ(m_dialogs->asked.back().text, QStringLiteral("Diesen Eintrag löschen?"));
-        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnSchliessen")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnSchliessen")),
+                          Qt::LeftButton);
         return dialog.result();
     };
     m_templateCount = combo->count();
@@ -762,7 +784,8 @@ TEST_F(MainWindowTest, TemplatesSaveInsertAndDelete)
     EXPECT_EQ(articleCombo->itemText(articleCombo->count() - 1), QStringLiteral("Grüner Tee"));
     articleCombo->setCurrentIndex(articleCombo->count() - 1);
     click("btnEinfuegenVorlageArtikel");
-    EXPECT_EQ(column(articles(), 1), (QStringList{QStringLiteral("Grüner Tee"), QStringLiteral("Grüner Tee")}));
+    EXPECT_EQ(column(articles(), 1),
+              (QStringList{QStringLiteral("Grüner Tee"), QStringLiteral("Grüner Tee")}));
 }
 
 TEST_F(MainWindowTest, ExtendedSettingsOkAndAbbrechen)
@@ -782,9 +805,11 @@ TEST_F(MainWindowTest, ExtendedSettingsOkAndAbbrechen)
             dialog.findChild<QCheckBox *>(QStringLiteral("chkIPInformationen"))->setChecked(true);
             auto *ipPage = dialog.findChild<QLineEdit *>(QStringLiteral("edtIPErrorPage"));
             ipPage->setText(QStringLiteral("https://example.org/ip.htm"));
-            dialog.findChild<QLineEdit *>(QStringLiteral("edtCaptchaError"))->setText(QStringLiteral("Falsch"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtCaptchaError"))
+                ->setText(QStringLiteral("Falsch"));
             EXPECT_TRUE(dialog.findChild<QCheckBox *>(QStringLiteral("chkCartActive"))->isHidden());
-            QTest::mouseClick(dialog.findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QString::fromLatin1(button)),
+                              Qt::LeftButton);
             return dialog.result();
         };
         click("btnErwEinstellungen");
@@ -813,14 +838,19 @@ TEST_F(MainWindowTest, ProjectPropertiesOkAndAbbrechen)
             EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Formulareigenschaften"));
             auto *url = dialog.findChild<QLineEdit *>(QStringLiteral("edtUrl"));
             EXPECT_EQ(url->text(), QStringLiteral("http://"));
-            QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnTestUrl")), Qt::LeftButton);
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnTestUrl")),
+                              Qt::LeftButton);
             EXPECT_EQ(m_dialogs->urls.back(), QStringLiteral("http://"));
-            dialog.findChild<QLineEdit *>(QStringLiteral("edtTitle"))->setText(QStringLiteral("Titel"));
-            dialog.findChild<QLineEdit *>(QStringLiteral("edtAuthor"))->setText(QStringLiteral("Anna"));
-            dialog.findChild<QLineEdit *>(QStringLiteral("edtCompany"))->setText(QStringLiteral("Laden"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtTitle"))
+                ->setText(QStringLiteral("Titel"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtAuthor"))
+                ->setText(QStringLiteral("Anna"));
+            dialog.findChild<QLineEdit *>(QStringLiteral("edtCompany"))
+                ->setText(QStringLiteral("Laden"));
             dialog.findChild<QPlainTextEdit *>(QStringLiteral("memoComment"))
                 ->setPlainText(QStringLiteral("a\nb"));
-            QTest::mouseClick(dialog.findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QString::fromLatin1(button)),
+                              Qt::LeftButton);
             return dialog.result();
         };
         action("actEigenschaften")->trigger();
@@ -852,18 +882,22 @@ TEST_F(MainWindowTest, CodeTabsCopyAndExport)
     EXPECT_EQ(html->textCursor().selectedText().size(), html->document()->characterCount() - 1)
         << "Ctrl+A selects the whole page";
     tabs->setCurrentIndex(8);
-    EXPECT_TRUE(find<QPlainTextEdit>(QStringLiteral("memoPHPCode"))->toPlainText().startsWith(QStringLiteral("<?php")));
+    EXPECT_TRUE(find<QPlainTextEdit>(QStringLiteral("memoPHPCode"))
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("<?php")));
 
     action("actHtmlKopieren")->trigger();
     ASSERT_EQ(m_dialogs->told.size(), 1u);
     EXPECT_EQ(m_dialogs->told[0].title, QStringLiteral("Quelltext kopiert"));
-    EXPECT_EQ(m_dialogs->told[0].text, QStringLiteral("Quelltext wurde in die Zwischenablage kopiert."));
+    EXPECT_EQ(m_dialogs->told[0].text,
+              QStringLiteral("Quelltext wurde in die Zwischenablage kopiert."));
 
     // PHP export warns of the upload field even when the save dialog is cancelled.
     m_dialogs->told.clear();
     action("actPhpExport")->trigger();
     ASSERT_EQ(m_dialogs->told.size(), 1u);
-    EXPECT_TRUE(m_dialogs->told[0].text.startsWith(QStringLiteral("Hinweis das Formular enthält ein Datei-Upload-Feld.")));
+    EXPECT_TRUE(m_dialogs->told[0].text.startsWith(
+        QStringLiteral("Hinweis das Formular enthält ein Datei-Upload-Feld.")));
     EXPECT_EQ(m_dialogs->proposedNames.back(), QStringLiteral("formular.php"));
 
     const QString htmlPath = projectFile(QStringLiteral("formular.htm"));
@@ -884,18 +918,21 @@ TEST_F(MainWindowTest, LinksHelpAndExternalPrograms)
     m_window->startUp(QString());
     find<QComboBox>(QStringLiteral("cboFormMailer"))
         ->setCurrentText(QStringLiteral("https://example.org/formmail.php?a=1"));
-    find<QLineEdit>(QStringLiteral("edtDanke"))->setText(QStringLiteral("https://example.org/danke.htm"));
+    find<QLineEdit>(QStringLiteral("edtDanke"))
+        ->setText(QStringLiteral("https://example.org/danke.htm"));
     click("btnTestFormMailer");
     click("btnTestDanke");
     action("actHilfe")->trigger();
     EXPECT_EQ(m_dialogs->urls,
-              (std::vector<QString>{QStringLiteral("https://example.org/formmail.php?a=1?action=checkurl"),
-                                    QStringLiteral("https://example.org/danke.htm"),
-                                    QDir(kProgramDir).filePath(QStringLiteral("help/vqbest.htm"))}));
+              (std::vector<QString>{
+                  QStringLiteral("https://example.org/formmail.php?a=1?action=checkurl"),
+                  QStringLiteral("https://example.org/danke.htm"),
+                  QDir(kProgramDir).filePath(QStringLiteral("help/vqbest.htm"))}));
     EXPECT_TRUE(QFile::exists(m_dialogs->urls.back()));
     action("actRechnungsmodul")->trigger();
     EXPECT_EQ(m_dialogs->programs,
-              std::vector<QString>{QDir(kProgramDir).filePath(QStringLiteral("rechtool/vq_bestell_rechnung"))});
+              std::vector<QString>{
+                  QDir(kProgramDir).filePath(QStringLiteral("rechtool/vq_bestell_rechnung"))});
     // Without an updater installed nothing starts.
     action("actUpdate")->trigger();
     EXPECT_EQ(m_dialogs->programs.size(), 1u);
@@ -928,32 +965,67 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
     };
     const QString port = QString::number(server.port());
     const QString pw = QString::fromLatin1(FtpServer::password);
-    const QStringList okLines{QStringLiteral("Versuche Verbindung aufzunehmen..."),
-                              QStringLiteral("Username: kunde"), QStringLiteral("Passwort: ********"),
-                              QStringLiteral("Verbindung hergestellt!")};
+    const QStringList okLines{
+        QStringLiteral("Versuche Verbindung aufzunehmen..."), QStringLiteral("Username: kunde"),
+        QStringLiteral("Passwort: ********"), QStringLiteral("Verbindung hergestellt!")};
     const Case cases[] = {
-        {"html into a folder, passive", port, pw, QStringLiteral("htdocs/shop"), 0, true,
+        {"html into a folder, passive",
+         port,
+         pw,
+         QStringLiteral("htdocs/shop"),
+         0,
+         true,
          QStringLiteral("htdocs/shop/seite.txt"),
-         okLines + QStringList{QStringLiteral("Verzeichniswechsel nach: htdocs/shop"),
-                               QStringLiteral("Dateien erfolgreich übertragen!")},
+         okLines
+             + QStringList{QStringLiteral("Verzeichniswechsel nach: htdocs/shop"),
+                           QStringLiteral("Dateien erfolgreich übertragen!")},
          {}},
-        {"php into the login folder, active", port, pw, QString(), 1, false, QStringLiteral("seite.txt"),
-         okLines + QStringList{QStringLiteral("Verzeichniswechsel nach: "),
-                               QStringLiteral("Dateien erfolgreich übertragen!")},
+        {"php into the login folder, active",
+         port,
+         pw,
+         QString(),
+         1,
+         false,
+         QStringLiteral("seite.txt"),
+         okLines
+             + QStringList{QStringLiteral("Verzeichniswechsel nach: "),
+                           QStringLiteral("Dateien erfolgreich übertragen!")},
          {}},
-        {"missing folder", port, pw, QStringLiteral("gibtsnicht"), 0, true, QString(),
-         {QStringLiteral("Fehler bei FTP-Übertragung."), QStringLiteral("sowie das angegebene Verzeichnis auf dem"),
+        {"missing folder",
+         port,
+         pw,
+         QStringLiteral("gibtsnicht"),
+         0,
+         true,
+         QString(),
+         {QStringLiteral("Fehler bei FTP-Übertragung."),
+          QStringLiteral("sowie das angegebene Verzeichnis auf dem"),
           QStringLiteral("Fehlermeldung des Servers:")},
          {}},
-        {"wrong password", port, QStringLiteral("falsch"), QString(), 0, true, QString(),
-         {QStringLiteral("Fehler bei FTP-Übertragung."), QStringLiteral("Bitte überprüfen Sie Benutzername/Passwort")},
+        {"wrong password",
+         port,
+         QStringLiteral("falsch"),
+         QString(),
+         0,
+         true,
+         QString(),
+         {QStringLiteral("Fehler bei FTP-Übertragung."),
+          QStringLiteral("Bitte überprüfen Sie Benutzername/Passwort")},
          {}},
-        {"nobody listening", QString::number(freeLocalPort()), pw, QString(), 0, true, QString(), okLines.mid(0, 3),
-         QStringLiteral("*")},
+        {"nobody listening", QString::number(freeLocalPort()), pw, QString(), 0, true, QString(),
+         okLines.mid(0, 3), QStringLiteral("*")},
         // The test server speaks no TLS: asked for FTPS, the upload stops
         // before the login rather than send the password in clear.
-        {"FTPS asked of a server without TLS", port, pw, QString(), 0, true, QString(),
-         okLines.mid(0, 3) + QStringList{QStringLiteral("Fehler bei FTP-Übertragung.")}, {}, true},
+        {"FTPS asked of a server without TLS",
+         port,
+         pw,
+         QString(),
+         0,
+         true,
+         QString(),
+         okLines.mid(0, 3) + QStringList{QStringLiteral("Fehler bei FTP-Übertragung.")},
+         {},
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -983,10 +1055,12 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
         const QString log = m_window->logWindow()->text();
         EXPECT_TRUE(m_window->logWindow()->isVisible());
         for (const QString &line : c.logHas)
-            EXPECT_TRUE(log.split(u'\n').contains(line)) << line.toStdString() << "\n" << log.toStdString();
+            EXPECT_TRUE(log.split(u'\n').contains(line)) << line.toStdString() << "\n"
+                                                         << log.toStdString();
         EXPECT_FALSE(log.contains(pw)) << log.toStdString();
         if (c.tls) {
-            EXPECT_FALSE(log.contains(QStringLiteral("Verbindung hergestellt!"))) << log.toStdString();
+            EXPECT_FALSE(log.contains(QStringLiteral("Verbindung hergestellt!")))
+                << log.toStdString();
         }
         if (c.message.isEmpty()) {
             EXPECT_TRUE(m_dialogs->told.empty());
@@ -997,10 +1071,13 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
         }
         if (!c.storedAs.isEmpty()) {
             const QByteArray stored = readFile(QDir(server.root()).filePath(c.storedAs));
-            EXPECT_TRUE(stored.contains(c.format == 1 ? "<?php" : "<html")) << stored.left(200).toStdString();
+            EXPECT_TRUE(stored.contains(c.format == 1 ? "<?php" : "<html"))
+                << stored.left(200).toStdString();
             // Stored in ASCII mode: the server may turn CR LF into its own line breaks.
-            QByteArray sent = readFile(QDir(tempFolder()).filePath(
-                c.format == 1 ? QStringLiteral("vqform_temp.php") : QStringLiteral("vqform_temp.htm")));
+            QByteArray sent =
+                readFile(QDir(tempFolder())
+                             .filePath(c.format == 1 ? QStringLiteral("vqform_temp.php")
+                                                     : QStringLiteral("vqform_temp.htm")));
             EXPECT_TRUE(stored == sent || stored == sent.replace("\r\n", "\n"))
                 << "the temporary file is what was stored";
         }
@@ -1014,11 +1091,16 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
     };
     const Check checks[] = {
         {"no server", QString(), QStringLiteral("a.htm"), port,
-         QStringLiteral("Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an."), port},
+         QStringLiteral("Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an."),
+         port},
         {"no file name", QStringLiteral("127.0.0.1"), QString(), port,
-         QStringLiteral("Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an."), port},
-        {"port with letters", QStringLiteral("127.0.0.1"), QStringLiteral("a.htm"), QStringLiteral("2x1"),
-         QStringLiteral("Fehler: FTP-Port muss eine Zahl sein. Standardport ist 21."), QStringLiteral("21")},
+         QStringLiteral(
+             "Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an."),
+         port},
+        {"port with letters", QStringLiteral("127.0.0.1"), QStringLiteral("a.htm"),
+         QStringLiteral("2x1"),
+         QStringLiteral("Fehler: FTP-Port muss eine Zahl sein. Standardport ist 21."),
+         QStringLiteral("21")},
     };
     const QString logBefore = m_window->logWindow()->text();
     for (const Check &c : checks) {
@@ -1037,8 +1119,9 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
     }
 
     // "Schließen" hides the one log window.
-    QTest::mouseClick(m_window->logWindow()->findChild<QPushButton *>(QStringLiteral("btnSchliessen")),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        m_window->logWindow()->findChild<QPushButton *>(QStringLiteral("btnSchliessen")),
+        Qt::LeftButton);
     EXPECT_FALSE(m_window->logWindow()->isVisible());
 }
 
@@ -1050,10 +1133,14 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
     m_window->startUp(QString());
     const QString path = appDataFile(QString::fromLatin1(kFtpProfilesFile));
     TFtpProfile a{QStringLiteral("Shop"), QStringLiteral("ftp.shop.example"), QStringLiteral("21"),
-                  QStringLiteral("anna"), QStringLiteral("geheim"), true};
+                  QStringLiteral("anna"), QStringLiteral("geheim"),           true};
     a.ftps = true;
-    TFtpProfile b{QStringLiteral("Test"), QStringLiteral("127.0.0.1"), QStringLiteral("2121"),
-                  QStringLiteral("bert"), QString(), false};
+    TFtpProfile b{QStringLiteral("Test"),
+                  QStringLiteral("127.0.0.1"),
+                  QStringLiteral("2121"),
+                  QStringLiteral("bert"),
+                  QString(),
+                  false};
     QString error;
     ASSERT_TRUE(writeFtpProfiles(path, {a, b}, &error)) << error.toStdString();
     find<QLineEdit>(QStringLiteral("edtFolder"))->setText(QStringLiteral("htdocs"));
@@ -1082,15 +1169,18 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
         auto *list = qobject_cast<TftpProfiles *>(&dialog);
         EXPECT_NE(list, nullptr);
         EXPECT_TRUE(list->SelectMode);
-        EXPECT_EQ(rows(*list), (QList<QStringList>{
-                                   {QStringLiteral("Shop"), QStringLiteral("ftp.shop.example"), QStringLiteral("21"),
-                                    QStringLiteral("anna"), QStringLiteral("******"), QStringLiteral("x")},
-                                   {QStringLiteral("Test"), QStringLiteral("127.0.0.1"), QStringLiteral("2121"),
-                                    QStringLiteral("bert"), QString(), QString()}}));
+        EXPECT_EQ(
+            rows(*list),
+            (QList<QStringList>{
+                {QStringLiteral("Shop"), QStringLiteral("ftp.shop.example"), QStringLiteral("21"),
+                 QStringLiteral("anna"), QStringLiteral("******"), QStringLiteral("x")},
+                {QStringLiteral("Test"), QStringLiteral("127.0.0.1"), QStringLiteral("2121"),
+                 QStringLiteral("bert"), QString(), QString()}}));
         select(*list, -1);
         list->takeOver();
         EXPECT_EQ(m_dialogs->told.back().text,
-                  QStringLiteral("Bitte markieren Sie zuerst das Profil, welches Sie übernehmen wollen."));
+                  QStringLiteral(
+                      "Bitte markieren Sie zuerst das Profil, welches Sie übernehmen wollen."));
         select(*list, 0);
         list->takeOver();
         return list->result();
@@ -1103,7 +1193,8 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
     EXPECT_TRUE(find<QCheckBox>(QStringLiteral("chkPassiv"))->isChecked());
     EXPECT_TRUE(find<QCheckBox>(QStringLiteral("chkFtpTls"))->isChecked());
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFolder"))->text(), QStringLiteral("htdocs"));
-    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtDateiname"))->text(), QStringLiteral("bestellung.htm"));
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtDateiname"))->text(),
+              QStringLiteral("bestellung.htm"));
 
     // New profile through the editor's checks, delete one, leave: the file holds the change.
     struct EditorCheck
@@ -1118,13 +1209,20 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
         {QStringLiteral("n"), QStringLiteral("s"), QStringLiteral("21"), QString(),
          QStringLiteral("Bitte einen Benutzernamen eingeben."), QStringLiteral("edtBenutzername")},
         {QStringLiteral("n"), QStringLiteral("s"), QStringLiteral("2l"), QStringLiteral("u"),
-         QStringLiteral("Im Feld Port bitte nur ganze Zahlen eingeben."), QStringLiteral("edtPort")},
+         QStringLiteral("Im Feld Port bitte nur ganze Zahlen eingeben."),
+         QStringLiteral("edtPort")},
     };
-    const TFtpProfile added{QStringLiteral("Neu"), QStringLiteral("ftp.neu.example"), QStringLiteral("990"),
-                            QStringLiteral("carla"), QStringLiteral("pw"), false, true};
+    const TFtpProfile added{QStringLiteral("Neu"),
+                            QStringLiteral("ftp.neu.example"),
+                            QStringLiteral("990"),
+                            QStringLiteral("carla"),
+                            QStringLiteral("pw"),
+                            false,
+                            true};
     m_dialogs->modal = [&](QDialog &dialog) {
         if (auto *editor = qobject_cast<TfrmFtpProfileEdit *>(&dialog)) {
-            EXPECT_EQ(editor->profile().port, QStringLiteral("21")) << "a new profile starts with port 21";
+            EXPECT_EQ(editor->profile().port, QStringLiteral("21"))
+                << "a new profile starts with port 21";
             auto set = [editor](const char *name, const QString &text) {
                 editor->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(text);
             };
@@ -1138,7 +1236,8 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
                 EXPECT_EQ(editor->result(), int(QDialog::Rejected));
                 EXPECT_EQ(m_dialogs->told.size(), 1u);
                 EXPECT_EQ(m_dialogs->told.back().text, c.message);
-                EXPECT_EQ(editor->focusWidget() ? editor->focusWidget()->objectName() : QString(), c.focus);
+                EXPECT_EQ(editor->focusWidget() ? editor->focusWidget()->objectName() : QString(),
+                          c.focus);
             }
             editor->setProfile(added);
             editor->accept();
@@ -1149,8 +1248,9 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
         select(*list, -1);
         m_dialogs->told.clear();
         list->deleteProfile();
-        EXPECT_EQ(m_dialogs->told.back().text,
-                  QStringLiteral("Bitte wählen Sie zuerst das Profil aus, welches Sie löschen wollen."));
+        EXPECT_EQ(
+            m_dialogs->told.back().text,
+            QStringLiteral("Bitte wählen Sie zuerst das Profil aus, welches Sie löschen wollen."));
         select(*list, 1);
         list->deleteProfile(); // no question
         EXPECT_EQ(list->ServerList.size(), 2);
@@ -1159,7 +1259,8 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
     };
     find<QLineEdit>(QStringLiteral("edtFtpServer"))->setText(QStringLiteral("unverändert"));
     action("actFtpProfile")->trigger();
-    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFtpServer"))->text(), QStringLiteral("unverändert"))
+    EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFtpServer"))->text(),
+              QStringLiteral("unverändert"))
         << "leaving picks nothing";
     EXPECT_EQ(readFtpProfiles(path, &error), (QList<TFtpProfile>{a, added}));
 
@@ -1199,15 +1300,27 @@ TEST_F(MainWindowTest, FtpProfileConnectionTest)
     };
     const QString port = QString::number(server.port());
     const Case cases[] = {
-        {"logs in", port, pw, true,
+        {"logs in",
+         port,
+         pw,
+         true,
          {QStringLiteral("Versuche Verbindung aufzunehmen..."), QStringLiteral("Username: kunde"),
-          QStringLiteral("Passwort: ********"), QStringLiteral("Verbindung erfolgreich hergestellt!")},
+          QStringLiteral("Passwort: ********"),
+          QStringLiteral("Verbindung erfolgreich hergestellt!")},
          {}},
-        {"wrong password", port, QStringLiteral("falsch"), false,
-         {QStringLiteral("Fehler bei FTP-Übertragung."), QStringLiteral("Bitte überprüfen Sie Benutzername/Passwort"),
+        {"wrong password",
+         port,
+         QStringLiteral("falsch"),
+         false,
+         {QStringLiteral("Fehler bei FTP-Übertragung."),
+          QStringLiteral("Bitte überprüfen Sie Benutzername/Passwort"),
           QStringLiteral("Fehlermeldung des Servers:")},
          {}},
-        {"port no number", QStringLiteral("ftp"), pw, false, {},
+        {"port no number",
+         QStringLiteral("ftp"),
+         pw,
+         false,
+         {},
          QStringLiteral("Bitte einen numerischen Wert im Feld Port eintragen!")},
     };
     for (const Case &c : cases) {
@@ -1217,14 +1330,17 @@ TEST_F(MainWindowTest, FtpProfileConnectionTest)
         editor.setProfile({QStringLiteral("p"), QStringLiteral("127.0.0.1"), c.port,
                            QString::fromLatin1(FtpServer::user), c.password, true});
         QSignalSpy finished(&editor, &TfrmFtpProfileEdit::testFinished);
-        QTest::mouseClick(editor.findChild<QPushButton *>(QStringLiteral("btnVerbindungTesten")), Qt::LeftButton);
+        QTest::mouseClick(editor.findChild<QPushButton *>(QStringLiteral("btnVerbindungTesten")),
+                          Qt::LeftButton);
         EXPECT_TRUE(editor.testing());
         ASSERT_TRUE(finished.wait(30000));
         EXPECT_EQ(finished.first().first().toBool(), c.ok);
         const QString log = m_window->logWindow()->text();
         for (const QString &line : c.logHas)
-            EXPECT_TRUE(log.split(u'\n').contains(line)) << line.toStdString() << "\n" << log.toStdString();
-        EXPECT_FALSE(log.contains(QStringLiteral("sowie das angegebene Verzeichnis"))) << "only the upload names the folder";
+            EXPECT_TRUE(log.split(u'\n').contains(line)) << line.toStdString() << "\n"
+                                                         << log.toStdString();
+        EXPECT_FALSE(log.contains(QStringLiteral("sowie das angegebene Verzeichnis")))
+            << "only the upload names the folder";
         EXPECT_FALSE(log.contains(pw));
         if (c.message.isEmpty())
             EXPECT_TRUE(m_dialogs->told.empty());
@@ -1251,9 +1367,11 @@ TEST_F(MainWindowTest, FormMailerManagerAndSaveQuestion)
         m_dialogs->modal = [&](QDialog &dialog) {
             if (auto *link = qobject_cast<TfrmFormMailerLink *>(&dialog)) {
                 auto *box = link->findChild<QLineEdit *>(QStringLiteral("edtLink"));
-                EXPECT_EQ(box->text(), QStringLiteral("http://")) << "a new link starts with the scheme";
+                EXPECT_EQ(box->text(), QStringLiteral("http://"))
+                    << "a new link starts with the scheme";
                 box->setText(QStringLiteral("https://c.example/formmail.php"));
-                QTest::mouseClick(link->findChild<QPushButton *>(QStringLiteral("btnLinkTesten")), Qt::LeftButton);
+                QTest::mouseClick(link->findChild<QPushButton *>(QStringLiteral("btnLinkTesten")),
+                                  Qt::LeftButton);
                 link->accept();
                 return link->result();
             }
@@ -1264,7 +1382,8 @@ TEST_F(MainWindowTest, FormMailerManagerAndSaveQuestion)
             manager->deleteLink(); // at once, without a question
             manager->selectRow(-1);
             manager->deleteLink(); // nothing selected: nothing happens
-            EXPECT_EQ(manager->links(), (QStringList{start[1], QStringLiteral("https://c.example/formmail.php")}));
+            EXPECT_EQ(manager->links(),
+                      (QStringList{start[1], QStringLiteral("https://c.example/formmail.php")}));
             m_dialogs->answers = {QMessageBox::Cancel, answer};
             manager->reject();
             EXPECT_EQ(manager->result(), int(QDialog::Rejected));
@@ -1287,7 +1406,8 @@ TEST_F(MainWindowTest, FormMailerManagerAndSaveQuestion)
     edit(QMessageBox::No);
     EXPECT_EQ(readFormMailerList(path), start);
     EXPECT_EQ(items(), start);
-    EXPECT_EQ(m_dialogs->urls.back(), QStringLiteral("https://c.example/formmail.php?action=checkurl"));
+    EXPECT_EQ(m_dialogs->urls.back(),
+              QStringLiteral("https://c.example/formmail.php?action=checkurl"));
 
     edit(QMessageBox::Yes);
     const QStringList saved{start[1], QStringLiteral("https://c.example/formmail.php")};
@@ -1328,7 +1448,8 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
     };
     click("btnFtpBrowser");
     EXPECT_EQ(opened, 0);
-    EXPECT_EQ(m_dialogs->told.back().text, QStringLiteral("Port muss eine Zahl sein. Standardport ist 21."));
+    EXPECT_EQ(m_dialogs->told.back().text,
+              QStringLiteral("Port muss eine Zahl sein. Standardport ist 21."));
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtPort"))->text(), QStringLiteral("21"));
     set("edtPort", QString::number(server.port()));
 
@@ -1369,15 +1490,18 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
         EXPECT_TRUE(browser.connected());
         EXPECT_FALSE(connectAction->isEnabled());
         EXPECT_EQ(pathOf(browser), QStringLiteral("/"));
-        EXPECT_EQ(rows(browser).value(QStringLiteral("htdocs")), (QStringList{QString(), QStringLiteral("<DIR>")}));
+        EXPECT_EQ(rows(browser).value(QStringLiteral("htdocs")),
+                  (QStringList{QString(), QStringLiteral("<DIR>")}));
 
         activate(browser, QStringLiteral("htdocs"));
         EXPECT_TRUE(step.wait(20000));
         EXPECT_EQ(pathOf(browser), QStringLiteral("/htdocs"));
         const auto inHtdocs = rows(browser);
-        EXPECT_EQ(inHtdocs.value(QStringLiteral("index.htm")), (QStringList{QStringLiteral("5"), QString()}));
+        EXPECT_EQ(inHtdocs.value(QStringLiteral("index.htm")),
+                  (QStringList{QStringLiteral("5"), QString()}));
         EXPECT_EQ(inHtdocs.value(QStringLiteral("shop")).value(1), QStringLiteral("<DIR>"));
-        EXPECT_EQ(inHtdocs.value(QStringLiteral("verweis")).value(1), QString()) << "a link is shown as a file";
+        EXPECT_EQ(inHtdocs.value(QStringLiteral("verweis")).value(1), QString())
+            << "a link is shown as a file";
         // A link cannot be entered.
         const int steps = int(step.size());
         activate(browser, QStringLiteral("verweis"));
@@ -1387,7 +1511,8 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
         // F5 lists the current folder again and sees a new file.
         QFile::copy(QDir(server.root()).filePath(QStringLiteral("htdocs/index.htm")),
                     QDir(server.root()).filePath(QStringLiteral("htdocs/neu.htm")));
-        QTest::keyClick(browser.findChild<QTreeWidget *>(QStringLiteral("lvVerzeichnis")), Qt::Key_F5);
+        QTest::keyClick(browser.findChild<QTreeWidget *>(QStringLiteral("lvVerzeichnis")),
+                        Qt::Key_F5);
         EXPECT_TRUE(step.wait(20000));
         EXPECT_TRUE(rows(browser).contains(QStringLiteral("neu.htm")));
 
@@ -1421,8 +1546,9 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
         browser.takeOver();
         EXPECT_EQ(browser.result(), int(QDialog::Rejected));
         browser.takeOver();
-        EXPECT_EQ(m_dialogs->asked.back().text,
-                  QStringLiteral("Soll der Pfad \"/htdocs\" in das Hauptfenster übernommen werden?"));
+        EXPECT_EQ(
+            m_dialogs->asked.back().text,
+            QStringLiteral("Soll der Pfad \"/htdocs\" in das Hauptfenster übernommen werden?"));
         return browser.result();
     };
     click("btnFtpBrowser");
@@ -1439,7 +1565,8 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
         EXPECT_FALSE(browser.connected());
         EXPECT_TRUE(browser.findChild<QAction *>(QStringLiteral("actVerbinden"))->isEnabled());
         EXPECT_EQ(m_dialogs->told.size() == 1 ? m_dialogs->told[0].text : QString(),
-                  QStringLiteral("Fehler beim Verbinden, bitte prüfen Sie die Zugangsdaten im Hauptfenster."));
+                  QStringLiteral(
+                      "Fehler beim Verbinden, bitte prüfen Sie die Zugangsdaten im Hauptfenster."));
         browser.reject();
         return browser.result();
     };
@@ -1602,9 +1729,10 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
 {
     QTemporaryDir dir;
     const QString pagePath = dir.filePath(QStringLiteral("shop.html"));
-    const QByteArray original = "<!DOCTYPE html>\r\n<html><head><title>Shop</title></head>"
-                                "<body><p id=\"vor\">Vorher</p><p id=\"nach\">Nachher</p>"
-                                "<a id=\"weg\" href=\"https://example.org/\">weg</a></body></html>\r\n";
+    const QByteArray original =
+        "<!DOCTYPE html>\r\n<html><head><title>Shop</title></head>"
+        "<body><p id=\"vor\">Vorher</p><p id=\"nach\">Nachher</p>"
+        "<a id=\"weg\" href=\"https://example.org/\">weg</a></body></html>\r\n";
     {
         QFile f(pagePath);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -1620,7 +1748,8 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
     };
     auto enabled = [](TfrmHtmlExport &dialog) {
         QStringList names;
-        for (const char *name : {"actSave", "actAddForm", "actRefresh", "actDelete", "actFTPUpload"})
+        for (const char *name :
+             {"actSave", "actAddForm", "actRefresh", "actDelete", "actFTPUpload"})
             if (dialog.findChild<QAction *>(QString::fromLatin1(name))->isEnabled())
                 names.append(QString::fromLatin1(name));
         return names;
@@ -1630,11 +1759,15 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
         EXPECT_EQ(dialog.fileName(), pagePath) << "the page used last opens again";
         EXPECT_TRUE(waitReady(dialog));
         EXPECT_TRUE(QFile::exists(pagePath + QStringLiteral(".copy.html")));
-        EXPECT_EQ(enabled(dialog), (QStringList{QStringLiteral("actSave"), QStringLiteral("actAddForm"),
-                                                QStringLiteral("actFTPUpload")}));
-        for (int i = 0; i < 100 && dialog.runScript(QStringLiteral("document.designMode")).toString() != u"on"; ++i)
+        EXPECT_EQ(enabled(dialog),
+                  (QStringList{QStringLiteral("actSave"), QStringLiteral("actAddForm"),
+                               QStringLiteral("actFTPUpload")}));
+        for (int i = 0;
+             i < 100 && dialog.runScript(QStringLiteral("document.designMode")).toString() != u"on";
+             ++i)
             QTest::qWait(50);
-        EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(), QStringLiteral("on"));
+        EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(),
+                  QStringLiteral("on"));
 
         // The caret after "Vorher": the form goes there.
         dialog.runScript(QStringLiteral("var r = document.createRange();"
@@ -1643,11 +1776,16 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
                                         "s.removeAllRanges(); s.addRange(r); true"));
         dialog.addForm();
         EXPECT_TRUE(waitReady(dialog));
-        EXPECT_EQ(enabled(dialog), (QStringList{QStringLiteral("actSave"), QStringLiteral("actRefresh"),
-                                                QStringLiteral("actDelete"), QStringLiteral("actFTPUpload")}));
-        for (int i = 0; i < 100 && dialog.runScript(QStringLiteral("document.designMode")).toString() != u"off"; ++i)
+        EXPECT_EQ(enabled(dialog),
+                  (QStringList{QStringLiteral("actSave"), QStringLiteral("actRefresh"),
+                               QStringLiteral("actDelete"), QStringLiteral("actFTPUpload")}));
+        for (int i = 0;
+             i < 100
+             && dialog.runScript(QStringLiteral("document.designMode")).toString() != u"off";
+             ++i)
             QTest::qWait(50);
-        EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(), QStringLiteral("off"));
+        EXPECT_EQ(dialog.runScript(QStringLiteral("document.designMode")).toString(),
+                  QStringLiteral("off"));
         const QString text = dialog.pageText();
         const qsizetype form = text.indexOf(QStringLiteral("<!-- VQFORM begin -->"));
         EXPECT_GT(form, text.indexOf(QStringLiteral("Vorher")));
@@ -1669,16 +1807,19 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
 
         EXPECT_TRUE(dialog.save());
         const QByteArray saved = readFile(pagePath);
-        EXPECT_TRUE(saved.startsWith("\xEF\xBB\xBF<!DOCTYPE html>")) << saved.left(60).toStdString();
+        EXPECT_TRUE(saved.startsWith("\xEF\xBB\xBF<!DOCTYPE html>"))
+            << saved.left(60).toStdString();
         EXPECT_TRUE(saved.contains("<!-- VQFORM begin -->"));
 
         // Refresh replaces the blocks where they stand, never doubles them.
         dialog.refreshForm();
         EXPECT_TRUE(waitReady(dialog));
         const QString refreshed = dialog.pageText();
-        for (const char *marker : {"<!-- VQFORM begin -->", "<!-- VQFORMCSSBEGIN -->", "<!-- VQFORMJSBEGIN -->"})
+        for (const char *marker :
+             {"<!-- VQFORM begin -->", "<!-- VQFORMCSSBEGIN -->", "<!-- VQFORMJSBEGIN -->"})
             EXPECT_EQ(refreshed.count(QString::fromLatin1(marker)), 1) << marker;
-        EXPECT_LT(refreshed.indexOf(QStringLiteral("<!-- VQFORM begin -->")), refreshed.indexOf(QStringLiteral("Nachher")));
+        EXPECT_LT(refreshed.indexOf(QStringLiteral("<!-- VQFORM begin -->")),
+                  refreshed.indexOf(QStringLiteral("Nachher")));
 
         dialog.deleteForm();
         EXPECT_TRUE(waitReady(dialog));
@@ -1707,10 +1848,11 @@ TEST_F(MainWindowTest, PreviewReloadsOnlyWhenThePageChanges)
         [&]() -> std::optional<TPreviewPage> {
             ++run;
             const QString id = QString::number(1000 + run);
-            return TPreviewPage{QStringLiteral("<html><body><form><input name=\"vq_formid\" value=\"%1\">"
-                                               "</form>%2</body></html>")
-                                    .arg(id, body),
-                                id, QStringLiteral("utf-8")};
+            return TPreviewPage{
+                QStringLiteral("<html><body><form><input name=\"vq_formid\" value=\"%1\">"
+                               "</form>%2</body></html>")
+                    .arg(id, body),
+                id, QStringLiteral("utf-8")};
         },
         dir.filePath(QStringLiteral("temp.htm")));
     auto *toggle = preview.findChild<QPushButton *>(QStringLiteral("btnAutoPreview"));
@@ -1843,14 +1985,19 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
 {
     QTemporaryDir dir;
     TfrmFtpProfileEdit profileEditor(*m_dialogs, m_window->logWindow(), m_window.get());
-    TftpProfiles profiles(dir.filePath(QStringLiteral("profiles.xml")), *m_dialogs, m_window->logWindow(),
-                          m_window.get());
+    TftpProfiles profiles(dir.filePath(QStringLiteral("profiles.xml")), *m_dialogs,
+                          m_window->logWindow(), m_window.get());
     TfrmFormMailerLink link(*m_dialogs, m_window.get());
-    TfrmFormMailers mailers(dir.filePath(QStringLiteral("formmailers.xml")), *m_dialogs, m_window.get());
+    TfrmFormMailers mailers(dir.filePath(QStringLiteral("formmailers.xml")), *m_dialogs,
+                            m_window.get());
     TfrmFTPBrowser browser(*m_dialogs, m_window.get());
     const std::pair<const char *, QWidget *> windows[] = {
-        {"ftp_profile_edit", &profileEditor}, {"ftp_profiles", &profiles}, {"formmailer_link", &link},
-        {"formmailers", &mailers},            {"ftp_browser", &browser},   {"ftp_log", m_window->logWindow()},
+        {"ftp_profile_edit", &profileEditor},
+        {"ftp_profiles", &profiles},
+        {"formmailer_link", &link},
+        {"formmailers", &mailers},
+        {"ftp_browser", &browser},
+        {"ftp_log", m_window->logWindow()},
     };
     const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
     for (const auto &[name, window] : windows) {
@@ -1865,9 +2012,10 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
                 continue;
             if (qobject_cast<QLineEdit *>(w) && qobject_cast<QComboBox *>(w->parentWidget()))
                 continue; // the edit inside an editable drop-down
-            if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QCheckBox *>(w)
-                || qobject_cast<QSpinBox *>(w) || qobject_cast<QPlainTextEdit *>(w)
-                || qobject_cast<QTreeWidget *>(w) || qobject_cast<QListWidget *>(w) || qobject_cast<QPushButton *>(w))
+            if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)
+                || qobject_cast<QCheckBox *>(w) || qobject_cast<QSpinBox *>(w)
+                || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTreeWidget *>(w)
+                || qobject_cast<QListWidget *>(w) || qobject_cast<QPushButton *>(w))
                 inputs << w;
         }
         for (QWidget *w : inputs) {
@@ -1877,14 +2025,15 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
             // A label set as buddy names it for the screen reader.
             for (QLabel *label : window->findChildren<QLabel *>())
                 named = named || label->buddy() == w;
-            EXPECT_TRUE(named) << w->metaObject()->className() << " " << w->objectName().toStdString();
+            EXPECT_TRUE(named) << w->metaObject()->className() << " "
+                               << w->objectName().toStdString();
             EXPECT_NE(w->focusPolicy() & Qt::TabFocus, 0)
                 << w->metaObject()->className() << " " << w->objectName().toStdString();
         }
         // Tab from the first input walks through every input of the window.
         QSet<QWidget *> reached;
         QWidget *start = inputs.isEmpty() ? nullptr : inputs.first();
-        for (QWidget *w = start; w; ) {
+        for (QWidget *w = start; w;) {
             reached.insert(w);
             w = w->nextInFocusChain();
             if (w == start)

@@ -38,28 +38,43 @@ TEST(SettingControls, EveryPageSettingHasExactlyOneControlOnATab)
         // The kind of control follows the kind of setting.
         const SettingType type = findSetting(control.key)->type;
         switch (type) {
-        case SettingType::Flag: EXPECT_EQ(control.kind, ControlKind::CheckBox); break;
-        case SettingType::Colour: EXPECT_EQ(control.kind, ControlKind::ColourEdit); break;
-        case SettingType::Size: EXPECT_EQ(control.kind, ControlKind::SpinBox); break;
-        case SettingType::MultiLine: EXPECT_EQ(control.kind, ControlKind::MultiLine); break;
-        case SettingType::Index: EXPECT_EQ(control.kind, ControlKind::IndexCombo); break;
-        case SettingType::Choice: EXPECT_EQ(control.kind, ControlKind::ChoiceCombo); break;
-        case SettingType::Text: break;
+        case SettingType::Flag:
+            EXPECT_EQ(control.kind, ControlKind::CheckBox);
+            break;
+        case SettingType::Colour:
+            EXPECT_EQ(control.kind, ControlKind::ColourEdit);
+            break;
+        case SettingType::Size:
+            EXPECT_EQ(control.kind, ControlKind::SpinBox);
+            break;
+        case SettingType::MultiLine:
+            EXPECT_EQ(control.kind, ControlKind::MultiLine);
+            break;
+        case SettingType::Index:
+            EXPECT_EQ(control.kind, ControlKind::IndexCombo);
+            break;
+        case SettingType::Choice:
+            EXPECT_EQ(control.kind, ControlKind::ChoiceCombo);
+            break;
+        case SettingType::Text:
+            break;
         }
     }
     EXPECT_EQ(seen, expected);
     // Each colour edit has its button.
     for (const TColourPair &pair : colourPairs())
-        EXPECT_EQ(findSettingControl(QString::fromLatin1(pair.edit))->kind, ControlKind::ColourEdit);
+        EXPECT_EQ(findSettingControl(QString::fromLatin1(pair.edit))->kind,
+                  ControlKind::ColourEdit);
 }
 
 TEST(SettingControls, TabsInOrder)
 {
     EXPECT_EQ(tabCaptions(),
-              (QStringList{QStringLiteral("Artikel"), QStringLiteral("Felder"), QStringLiteral("Einstellungen"),
-                           QStringLiteral("Beschriftungen"), QStringLiteral("Design / CSS"),
-                           QStringLiteral("FTP + Spamschutz"), QStringLiteral("Mailtext"),
-                           QStringLiteral("HTML-Code"), QStringLiteral("PHP-Code"), QStringLiteral("Vorschau")}));
+              (QStringList{QStringLiteral("Artikel"), QStringLiteral("Felder"),
+                           QStringLiteral("Einstellungen"), QStringLiteral("Beschriftungen"),
+                           QStringLiteral("Design / CSS"), QStringLiteral("FTP + Spamschutz"),
+                           QStringLiteral("Mailtext"), QStringLiteral("HTML-Code"),
+                           QStringLiteral("PHP-Code"), QStringLiteral("Vorschau")}));
 }
 
 TEST(Colours, TextAndColour)
@@ -69,10 +84,18 @@ TEST(Colours, TextAndColour)
         const char *text;
         std::optional<QColor> colour;
     } cases[] = {
-        {"00ff00", QColor(0, 255, 0)}, {"FF0000", QColor(255, 0, 0)}, {"a0A0a4", QColor(160, 160, 164)},
-        {"000000", QColor(0, 0, 0)},   {"", std::nullopt},             {"12345", std::nullopt},
-        {"1234567", std::nullopt},     {"#12345", std::nullopt},       {"GG0000", std::nullopt},
-        {" 00ff0", std::nullopt},      {"-12345", std::nullopt},       {"0x1234", std::nullopt},
+        {"00ff00", QColor(0, 255, 0)},
+        {"FF0000", QColor(255, 0, 0)},
+        {"a0A0a4", QColor(160, 160, 164)},
+        {"000000", QColor(0, 0, 0)},
+        {"", std::nullopt},
+        {"12345", std::nullopt},
+        {"1234567", std::nullopt},
+        {"#12345", std::nullopt},
+        {"GG0000", std::nullopt},
+        {" 00ff0", std::nullopt},
+        {"-12345", std::nullopt},
+        {"0x1234", std::nullopt},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
@@ -136,7 +159,7 @@ TEST(MoveEntry, KeepsTheEntryAndStopsAtTheEnds)
         int result;
         const char *order;
     } cases[] = {
-        {1, -1, 0, "bac"}, {1, 1, 2, "acb"}, {0, -1, -1, "abc"}, {2, 1, -1, "abc"},
+        {1, -1, 0, "bac"},  {1, 1, 2, "acb"},    {0, -1, -1, "abc"}, {2, 1, -1, "abc"},
         {-1, 1, -1, "abc"}, {-1, -1, -1, "abc"}, {3, -1, -1, "abc"}, {0, 1, 1, "bac"},
     };
     for (const Case &c : cases) {
@@ -149,15 +172,21 @@ TEST(MoveEntry, KeepsTheEntryAndStopsAtTheEnds)
 
 TEST(PreviewChange, IgnoresTheFormIdOnly)
 {
-    const QString page = QStringLiteral("<input name=\"vq_formid\" value=\"%1\"><img src=\"x?id=%1\"> 120 %2");
+    const QString page =
+        QStringLiteral("<input name=\"vq_formid\" value=\"%1\"><img src=\"x?id=%1\"> 120 %2");
     TPreviewChange change;
-    EXPECT_TRUE(change.changed(page.arg(QStringLiteral("12"), QStringLiteral("a")), QStringLiteral("12")));
-    EXPECT_FALSE(change.changed(page.arg(QStringLiteral("4711"), QStringLiteral("a")), QStringLiteral("4711")))
+    EXPECT_TRUE(
+        change.changed(page.arg(QStringLiteral("12"), QStringLiteral("a")), QStringLiteral("12")));
+    EXPECT_FALSE(change.changed(page.arg(QStringLiteral("4711"), QStringLiteral("a")),
+                                QStringLiteral("4711")))
         << "only the form id differs";
-    EXPECT_TRUE(change.changed(page.arg(QStringLiteral("5"), QStringLiteral("b")), QStringLiteral("5")));
-    EXPECT_FALSE(change.changed(page.arg(QStringLiteral("6"), QStringLiteral("b")), QStringLiteral("6")));
+    EXPECT_TRUE(
+        change.changed(page.arg(QStringLiteral("5"), QStringLiteral("b")), QStringLiteral("5")));
+    EXPECT_FALSE(
+        change.changed(page.arg(QStringLiteral("6"), QStringLiteral("b")), QStringLiteral("6")));
     change.forget();
-    EXPECT_TRUE(change.changed(page.arg(QStringLiteral("6"), QStringLiteral("b")), QStringLiteral("6")));
+    EXPECT_TRUE(
+        change.changed(page.arg(QStringLiteral("6"), QStringLiteral("b")), QStringLiteral("6")));
     EXPECT_EQ(pageWithoutFormId(QStringLiteral("12 123 312 12"), QStringLiteral("12")),
               QStringLiteral(" 123 312 "));
 }
@@ -180,12 +209,14 @@ TEST(FormMailerList, ReadsWhatItCanAndWritesSafely)
         QByteArray bytes;
         QStringList entries;
     } cases[] = {
-        {"other root name", "<liste><formmailers><formmail>x</formmail></formmailers></liste>",
+        {"other root name",
+         "<liste><formmailers><formmail>x</formmail></formmailers></liste>",
          {QStringLiteral("x")}},
         {"no formmailers", "<xml><mailer><formmail>x</formmail></mailer></xml>", {}},
         {"not well-formed", "<xml><formmailers><formmail>x</formmail>", {}},
         {"empty file", "", {}},
-        {"any element name", "<xml><formmailers><a>1</a><b>2</b></formmailers></xml>",
+        {"any element name",
+         "<xml><formmailers><a>1</a><b>2</b></formmailers></xml>",
          {QStringLiteral("1"), QStringLiteral("2")}},
     };
     for (const Case &c : cases) {

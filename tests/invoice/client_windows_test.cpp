@@ -59,7 +59,6 @@ QByteArray defaultTemplate()
     return vq::test::readFile(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")));
 }
 
-
 // Each window at its start size and at a small one.
 void keepScreenshots(QWidget *window, const char *name)
 {

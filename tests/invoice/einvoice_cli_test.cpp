@@ -37,8 +37,9 @@ TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
     order.mandantId = *clientId;
     const auto orderId = db.insertOrder(order);
     ASSERT_TRUE(orderId);
-    for (TArtikel line : {test::line("Seife Lavendel", 3, 0.99, 7, {option("Duft", "stark & süß", 0.5)}),
-                          test::line("Badesalz", 7, 12.45, 19)}) {
+    for (TArtikel line :
+         {test::line("Seife Lavendel", 3, 0.99, 7, {option("Duft", "stark & süß", 0.5)}),
+          test::line("Badesalz", 7, 12.45, 19)}) {
         line.bestellungId = *orderId;
         const auto lineId = db.insertLine(line);
         ASSERT_TRUE(lineId);
@@ -50,14 +51,16 @@ TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
     const QString url = lastTestDatabaseUrl();
     const QString file = dir.filePath(QStringLiteral("rechnung.xml"));
     QByteArray out, err;
-    ASSERT_EQ(runProgram(kProgram, {QStringLiteral("--invoice"), QString::number(*orderId), QStringLiteral("--xrechnung"),
-                                    file, QStringLiteral("--database"), url},
+    ASSERT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), QString::number(*orderId),
+                          QStringLiteral("--xrechnung"), file, QStringLiteral("--database"), url},
                          &out, 60000, &err),
               0)
         << err.toStdString();
     const QString xml = QString::fromUtf8(readFile(file));
     // 3 × 1,49 + 7 × 12,45 = 91,62.
-    EXPECT_TRUE(xml.contains(u"<ram:GrandTotalAmount>91.62</ram:GrandTotalAmount>")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains(u"<ram:GrandTotalAmount>91.62</ram:GrandTotalAmount>"))
+        << xml.toStdString();
     EXPECT_TRUE(xml.contains(u"stark &amp; süß"));
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     EXPECT_TRUE(xml.contains(QStringLiteral("format=\"102\">%1<").arg(today)));
@@ -67,33 +70,43 @@ TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
     EXPECT_EQ(dated.rechnungsdatum, QDate::currentDate());
     dated.rechnungsdatum = QDate(2026, 1, 31);
     ASSERT_TRUE(db.updateOrder(dated));
-    ASSERT_EQ(runProgram(kProgram, {QStringLiteral("--invoice"), QString::number(*orderId), QStringLiteral("--xrechnung"),
-                                    file, QStringLiteral("--database"), url},
+    ASSERT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), QString::number(*orderId),
+                          QStringLiteral("--xrechnung"), file, QStringLiteral("--database"), url},
                          &out, 60000, &err),
               0);
     EXPECT_TRUE(readFile(file).contains("format=\"102\">20260131<"));
 
     // Refusals: an unknown order, a client without tax identifiers.
-    EXPECT_EQ(runProgram(kProgram, {QStringLiteral("--invoice"), QStringLiteral("9999"), QStringLiteral("--xrechnung"),
-                                    file, QStringLiteral("--database"), url},
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), QStringLiteral("9999"),
+                          QStringLiteral("--xrechnung"), file, QStringLiteral("--database"), url},
                          &out, 60000, &err),
               1);
-    EXPECT_TRUE(QString::fromUtf8(err).contains(u"Die Bestellung 9999 gibt es nicht.")) << err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(err).contains(u"Die Bestellung 9999 gibt es nicht."))
+        << err.toStdString();
     TMandant bare = *db.client(*clientId);
     bare.ustIdNr.clear();
     bare.steuernummer.clear();
     ASSERT_TRUE(db.updateClient(bare));
     const QString second = dir.filePath(QStringLiteral("zweite.xml"));
-    EXPECT_EQ(runProgram(kProgram, {QStringLiteral("--invoice"), QString::number(*orderId), QStringLiteral("--xrechnung"),
-                                    second, QStringLiteral("--database"), url},
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), QString::number(*orderId),
+                          QStringLiteral("--xrechnung"), second, QStringLiteral("--database"), url},
                          &out, 60000, &err),
               1);
-    EXPECT_TRUE(QString::fromUtf8(err).contains(u"USt-IdNr. oder Steuernummer des Mandanten")) << err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(err).contains(u"USt-IdNr. oder Steuernummer des Mandanten"))
+        << err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(second));
-    EXPECT_EQ(runProgram(kProgram, {QStringLiteral("--invoice"), QStringLiteral("x"), QStringLiteral("--database"), url},
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), QStringLiteral("x"),
+                          QStringLiteral("--database"), url},
                          &out, 60000, &err),
               2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, EInvoiceCommandLine, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
-                         [](const testing::TestParamInfo<SqlDialect> &info) { return std::string(dialectName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Backends, EInvoiceCommandLine,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const testing::TestParamInfo<SqlDialect> &info) {
+                             return std::string(dialectName(info.param));
+                         });

@@ -52,7 +52,8 @@ inline TBestellung order(bool company)
     return b;
 }
 
-inline TArtikel line(const char *name, int quantity, double price, double vat, QList<TOption> options = {})
+inline TArtikel line(const char *name, int quantity, double price, double vat,
+                     QList<TOption> options = {})
 {
     TArtikel a;
     a.name = QString::fromUtf8(name);
@@ -84,22 +85,26 @@ inline QList<InvoiceCase> invoiceCases()
 {
     return {
         {"one rate", false, {line("Seife Lavendel", 3, 0.99, 7)}},
-        {"two rates, rounding", true,
+        {"two rates, rounding",
+         true,
          {line("Seife Lavendel", 3, 0.99, 7), line("Badesalz \"Meer\"", 7, 12.45, 19)}},
-        {"options with surcharges", true,
+        {"options with surcharges",
+         true,
          {line("Geschenkkorb", 2, 19.99, 19,
                {option("Größe", "XL & mehr <groß>", 2.5), option("Gravur", "Für Oma", std::nullopt),
                 option("Band", "rot", 0.0)}),
-          line("Karte", 1, 1.5, 7, {option("Text", "Alles Gute", 0.33)}), line("Tee", 13, 3.33, 7)}},
-        {"many small lines", false,
-         {line("A", 1, 0.01, 19), line("B", 1, 0.01, 19), line("C", 1, 0.01, 19), line("D", 3, 0.05, 7),
-          line("E", 11, 0.07, 7)}},
+          line("Karte", 1, 1.5, 7, {option("Text", "Alles Gute", 0.33)}),
+          line("Tee", 13, 3.33, 7)}},
+        {"many small lines",
+         false,
+         {line("A", 1, 0.01, 19), line("B", 1, 0.01, 19), line("C", 1, 0.01, 19),
+          line("D", 3, 0.05, 7), line("E", 11, 0.07, 7)}},
     };
 }
 
 // The invoice of the client, the order and its lines, issued on date.
-inline InvoiceData invoiceData(const TMandant &client, TBestellung order, const QList<TArtikel> &lines,
-                               const QDate &date)
+inline InvoiceData invoiceData(const TMandant &client, TBestellung order,
+                               const QList<TArtikel> &lines, const QDate &date)
 {
     order.rechnungsdatum = date;
     QString error;
@@ -116,7 +121,8 @@ inline QString officialRules(const char *script)
     const QString rules = QDir(QStringLiteral(VQ_SOURCE_DIR "/../shared/einvoice")).absolutePath();
     if (QFileInfo::exists(rules + u'/' + QString::fromLatin1(script)))
         return rules + u'/' + QString::fromLatin1(script);
-    std::printf("NOTICE: %s not found: the official e-invoice rules are not at hand, conformance not checked.\n",
+    std::printf("NOTICE: %s not found: the official e-invoice rules are not at hand, conformance "
+                "not checked.\n",
                 qPrintable(rules));
     return {};
 }

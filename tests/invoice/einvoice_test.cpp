@@ -12,7 +12,8 @@ using namespace vq::invoice::test;
 
 TEST(EInvoiceXml, NamesEveryMissingItemAndWritesNothing)
 {
-    InvoiceData input = invoiceData(seller(), order(false), {line("Seife", 1, 2.5, 19)}, QDate(2026, 12, 10));
+    InvoiceData input =
+        invoiceData(seller(), order(false), {line("Seife", 1, 2.5, 19)}, QDate(2026, 12, 10));
     input.client.ustIdNr.clear();
     input.client.email.clear();
     input.order.ort.clear();
@@ -21,9 +22,11 @@ TEST(EInvoiceXml, NamesEveryMissingItemAndWritesNothing)
     const TEInvoiceResult result = buildXRechnung(input);
     EXPECT_TRUE(result.xml.isEmpty());
     const QString message = result.message();
-    for (const char *item : {"USt-IdNr. oder Steuernummer des Mandanten", "E-Mail-Adresse des Mandanten",
-                             "Anschrift des Käufers (PLZ und Ort)", "Rechnungsnummer der Bestellung", "Taler"})
-        EXPECT_TRUE(message.contains(QString::fromUtf8(item))) << item << "\n" << message.toStdString();
+    for (const char *item :
+         {"USt-IdNr. oder Steuernummer des Mandanten", "E-Mail-Adresse des Mandanten",
+          "Anschrift des Käufers (PLZ und Ort)", "Rechnungsnummer der Bestellung", "Taler"})
+        EXPECT_TRUE(message.contains(QString::fromUtf8(item))) << item << "\n"
+                                                               << message.toStdString();
 
     input = invoiceData(seller(), order(false), {line("Seife", 1, 2.5, 19)}, QDate(2026, 12, 10));
     input.client.iban = QStringLiteral("DE02 1203 0000 0000 2020 52");
@@ -34,7 +37,8 @@ TEST(EInvoiceXml, NamesEveryMissingItemAndWritesNothing)
     input.order.land = QStringLiteral("XX");
     const TEInvoiceResult country = buildXRechnung(input);
     EXPECT_TRUE(country.xml.isEmpty());
-    EXPECT_TRUE(country.message().contains(QStringLiteral("Land des Käufers als Ländername oder ISO-Code (\"XX\" ist unbekannt)")))
+    EXPECT_TRUE(country.message().contains(
+        QStringLiteral("Land des Käufers als Ländername oder ISO-Code (\"XX\" ist unbekannt)")))
         << country.message().toStdString();
 }
 
@@ -56,20 +60,25 @@ TEST(EInvoiceXml, CodesAndCheckSums)
     for (const char *code : {"XX", "ZZ", "EU", "UK", "Q1", "d\xc3\xa9"})
         EXPECT_EQ(countryCode(QString::fromUtf8(code)), QString()) << code;
     for (const char *code : {"de", "AT", "ch", "FR", "XI", "US", "SS"})
-        EXPECT_EQ(countryCode(QString::fromLatin1(code)), QString::fromLatin1(code).toUpper()) << code;
+        EXPECT_EQ(countryCode(QString::fromLatin1(code)), QString::fromLatin1(code).toUpper())
+            << code;
 }
 
 TEST(EInvoiceXml, HoldsEveryLineOptionAndTotal)
 {
     const InvoiceCase c = invoiceCases()[2];
-    const TEInvoiceResult result = buildXRechnung(invoiceData(seller(), order(true), c.lines, QDate(2026, 12, 10)));
+    const TEInvoiceResult result =
+        buildXRechnung(invoiceData(seller(), order(true), c.lines, QDate(2026, 12, 10)));
     ASSERT_TRUE(result.missing.isEmpty()) << result.message().toStdString();
     const QString xml = QString::fromUtf8(result.xml);
-    for (const char *text : {"<ram:Name>Geschenkkorb</ram:Name>", "XL &amp; mehr &lt;groß&gt; (Aufpreis 2.5 EUR inkl. MwSt.)",
-                             "<ram:Value>Für Oma</ram:Value>", "<ram:Name>Büro &amp; Co. KG</ram:Name>",
-                             "<ram:PersonName>Zoë O'Brien &lt;b&gt;</ram:PersonName>", "<ram:IBANID>DE02120300000000202051</ram:IBANID>",
-                             "<ram:BuyerReference>1042</ram:BuyerReference>", "<ram:ID>1042</ram:ID>",
-                             "<udt:DateTimeString format=\"102\">20261210</udt:DateTimeString>"})
+    for (const char *text :
+         {"<ram:Name>Geschenkkorb</ram:Name>",
+          "XL &amp; mehr &lt;groß&gt; (Aufpreis 2.5 EUR inkl. MwSt.)",
+          "<ram:Value>Für Oma</ram:Value>", "<ram:Name>Büro &amp; Co. KG</ram:Name>",
+          "<ram:PersonName>Zoë O'Brien &lt;b&gt;</ram:PersonName>",
+          "<ram:IBANID>DE02120300000000202051</ram:IBANID>",
+          "<ram:BuyerReference>1042</ram:BuyerReference>", "<ram:ID>1042</ram:ID>",
+          "<udt:DateTimeString format=\"102\">20261210</udt:DateTimeString>"})
         EXPECT_TRUE(xml.contains(QString::fromUtf8(text))) << text;
     // 2 × 22,49 + 1 × 1,83 + 13 × 3,33 = 90,10.
     EXPECT_TRUE(xml.contains(u"<ram:GrandTotalAmount>90.10</ram:GrandTotalAmount>"));
@@ -80,10 +89,15 @@ TEST(EInvoiceXml, HoldsEveryLineOptionAndTotal)
     // With one, the due date the printed invoice names too.
     TMandant terms = seller();
     terms.zahlungsziel = 30;
-    const QString due = QString::fromUtf8(buildXRechnung(invoiceData(terms, order(true), c.lines, QDate(2026, 12, 10))).xml)
-                            .simplified();
-    EXPECT_TRUE(due.contains(u"<ram:Description>Zahlbar bis 09.01.2027 ohne Abzug.</ram:Description>")) << due.toStdString();
-    EXPECT_TRUE(due.contains(
-        u"<ram:DueDateDateTime> <udt:DateTimeString format=\"102\">20270109</udt:DateTimeString> </ram:DueDateDateTime>"))
+    const QString due =
+        QString::fromUtf8(
+            buildXRechnung(invoiceData(terms, order(true), c.lines, QDate(2026, 12, 10))).xml)
+            .simplified();
+    EXPECT_TRUE(
+        due.contains(u"<ram:Description>Zahlbar bis 09.01.2027 ohne Abzug.</ram:Description>"))
+        << due.toStdString();
+    EXPECT_TRUE(
+        due.contains(u"<ram:DueDateDateTime> <udt:DateTimeString "
+                     u"format=\"102\">20270109</udt:DateTimeString> </ram:DueDateDateTime>"))
         << due.toStdString();
 }

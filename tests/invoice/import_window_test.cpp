@@ -84,7 +84,6 @@ QByteArray orderMail(int number)
            + "</amount><options></options></article></articles></order>\n";
 }
 
-
 const QString kSuccess =
     QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen.");
 const QString kInserted = QStringLiteral("In Datenbank eingefügt.");
@@ -511,7 +510,8 @@ TEST_F(ImportWindow, DeletesSeveralMarkedMailsAtOnceOrNone)
     const QStringList files = QDir(dovecot.maildir(QStringLiteral("shop")) + QStringLiteral("/cur"))
                                   .entryList(QDir::Files, QDir::Name);
     ASSERT_FALSE(files.isEmpty());
-    ASSERT_TRUE(QFile::remove(dovecot.maildir(QStringLiteral("shop")) + QStringLiteral("/cur/") + files.last()));
+    ASSERT_TRUE(QFile::remove(dovecot.maildir(QStringLiteral("shop")) + QStringLiteral("/cur/")
+                              + files.last()));
     mark({0, 1});
     remove->trigger();
     ASSERT_TRUE(waitIdle(window));

@@ -15,8 +15,8 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -184,8 +184,8 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
                                                                             << text.toStdString();
     }
     // The invoice date is the day of the first output, not the order's day.
-    EXPECT_TRUE(text.contains(QStringLiteral("Rechnungsdatum ") +
-                              QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))))
+    EXPECT_TRUE(text.contains(QStringLiteral("Rechnungsdatum ")
+                              + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))))
         << text.toStdString();
     EXPECT_LT(text.indexOf(QStringLiteral("T-Shirt")), text.indexOf(QStringLiteral("Stofftasche")));
     EXPECT_LT(text.indexOf(QStringLiteral("Stofftasche")),
@@ -454,9 +454,11 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
         << err.toStdString();
     const QString text = simplified(pdfText(pdf));
     for (const QString &german :
-         {QStringLiteral("Gesamtbetrag 82,30 €"), QStringLiteral("A-100 T-Shirt 2 19% 19,90 € 39,80 €"),
+         {QStringLiteral("Gesamtbetrag 82,30 €"),
+          QStringLiteral("A-100 T-Shirt 2 19% 19,90 € 39,80 €"),
           QStringLiteral("Liefer-/Leistungsdatum 09.12.2026"),
-          QStringLiteral("Rechnungsdatum ") + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))})
+          QStringLiteral("Rechnungsdatum ")
+              + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))})
         EXPECT_TRUE(text.contains(german)) << german.toStdString() << "\n" << text.toStdString();
 
     struct Case
@@ -526,9 +528,11 @@ TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueD
     EXPECT_TRUE(issuer.lastWarning().isEmpty()) << issuer.lastWarning().toStdString();
     const QString text = simplified(pdfText(pdf));
     for (const char *expected :
-         {"USt-IdNr. DE123456789", "Steuernummer 21/815/08150", "IBAN DE89 3704 0044 0532 0130 00", "BIC COBADEFFXXX",
-          "Commerzbank Köln", "Telefon 0221 4711", "Zahlbar bis 24.12.2026 ohne Abzug."})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+         {"USt-IdNr. DE123456789", "Steuernummer 21/815/08150", "IBAN DE89 3704 0044 0532 0130 00",
+          "BIC COBADEFFXXX", "Commerzbank Köln", "Telefon 0221 4711",
+          "Zahlbar bis 24.12.2026 ohne Abzug."})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                << text.toStdString();
     // Only a tax number, due at once: that is what the invoice says.
     const int second = addClient(QStringLiteral("Klein"), QStringLiteral("€"));
     TMandant small = *db.client(second);
@@ -539,8 +543,10 @@ TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueD
     const QString smallPdf = dir.filePath(QStringLiteral("klein.pdf"));
     ASSERT_TRUE(issuer.writePdf(smallOrder, smallPdf, &error)) << error.toStdString();
     const QString smallText = simplified(pdfText(smallPdf));
-    EXPECT_TRUE(smallText.contains(QStringLiteral("Steuernummer 12/345/67890"))) << smallText.toStdString();
-    EXPECT_TRUE(smallText.contains(QStringLiteral("Sofort fällig ohne Abzug."))) << smallText.toStdString();
+    EXPECT_TRUE(smallText.contains(QStringLiteral("Steuernummer 12/345/67890")))
+        << smallText.toStdString();
+    EXPECT_TRUE(smallText.contains(QStringLiteral("Sofort fällig ohne Abzug.")))
+        << smallText.toStdString();
     EXPECT_FALSE(smallText.contains(QStringLiteral("USt-IdNr.")));
 
     // Issued through a template that lacks them: warned once, at the first output.
@@ -548,7 +554,8 @@ TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueD
     const QString bare = dir.filePath(QStringLiteral("bare.rav"));
     vq::test::writeFile(bare, "<p>{{SummeGesamt}}</p>");
     ASSERT_TRUE(issuer.render(third, &error, bare)) << error.toStdString();
-    EXPECT_TRUE(issuer.lastWarning().contains(QStringLiteral("Rechnungsnummer"))) << issuer.lastWarning().toStdString();
+    EXPECT_TRUE(issuer.lastWarning().contains(QStringLiteral("Rechnungsnummer")))
+        << issuer.lastWarning().toStdString();
     ASSERT_TRUE(issuer.render(third, &error, bare)) << error.toStdString();
     EXPECT_TRUE(issuer.lastWarning().isEmpty());
 }
@@ -558,19 +565,23 @@ TEST(MandatoryItems, ATemplateThatLeavesThemOutIsNamedItemByItem)
     TMandant client = newClient();
     client.ustIdNr = QStringLiteral("DE123456789");
     const QString delivered = QString::fromUtf8(vq::test::readFile(defaultTemplate()));
-    EXPECT_TRUE(missingMandatoryItems(delivered, client).isEmpty()) << missingMandatoryItems(delivered, client).join(u'|').toStdString();
+    EXPECT_TRUE(missingMandatoryItems(delivered, client).isEmpty())
+        << missingMandatoryItems(delivered, client).join(u'|').toStdString();
     const struct
     {
         const char *what;
         QString text;
         QStringList missing;
     } cases[] = {
-        {"nothing of it", QStringLiteral("<p>Rechnung</p>"),
-         {QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers"), QStringLiteral("Rechnungsnummer"),
-          QStringLiteral("Rechnungsdatum"), QStringLiteral("Liefer-/Leistungsdatum"),
+        {"nothing of it",
+         QStringLiteral("<p>Rechnung</p>"),
+         {QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers"),
+          QStringLiteral("Rechnungsnummer"), QStringLiteral("Rechnungsdatum"),
+          QStringLiteral("Liefer-/Leistungsdatum"),
           QStringLiteral("Mehrwertsteuer je Steuersatz")}},
         {"all but the tax number",
-         QStringLiteral("{{#RvDataSetBestellung}}{{Bestellung_RechNr}} {{Bestellung_Rechnungsdatum}} {{Bestellung_Zeit}}"
+         QStringLiteral("{{#RvDataSetBestellung}}{{Bestellung_RechNr}} "
+                        "{{Bestellung_Rechnungsdatum}} {{Bestellung_Zeit}}"
                         "{{/RvDataSetBestellung}}{{#RvDataSetMwst}}{{Mwst}}{{/RvDataSetMwst}}"),
          {QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers")}},
         {"the tax number in the footer it prints",
@@ -585,9 +596,12 @@ TEST(MandatoryItems, ATemplateThatLeavesThemOutIsNamedItemByItem)
     }
     // A client with neither number is told so, whatever the template prints.
     TMandant none = newClient();
-    EXPECT_EQ(missingMandatoryItems(delivered, none),
-              QStringList{QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers (beim Mandanten nicht eingetragen)")});
-    EXPECT_TRUE(mandatoryItemsMessage({QStringLiteral("Rechnungsnummer")}).contains(QStringLiteral("§ 14 Abs. 4 UStG")));
+    EXPECT_EQ(
+        missingMandatoryItems(delivered, none),
+        QStringList{QStringLiteral(
+            "USt-IdNr. oder Steuernummer des Verkäufers (beim Mandanten nicht eingetragen)")});
+    EXPECT_TRUE(mandatoryItemsMessage({QStringLiteral("Rechnungsnummer")})
+                    .contains(QStringLiteral("§ 14 Abs. 4 UStG")));
 }
 
 TEST_F(InvoiceOutputSQLite, LongEmailAddressesBreakOnlyAfterTheirAtAndDots)
@@ -595,28 +609,34 @@ TEST_F(InvoiceOutputSQLite, LongEmailAddressesBreakOnlyAfterTheirAtAndDots)
     const int client = addClient(QStringLiteral("Umbruch GmbH"), QStringLiteral("€"));
     const int order = standardOrder(client);
     TBestellung long_ = *db.order(order);
-    long_.email = QStringLiteral("erika.mustermann-einkauf@buchhaltung.beispielunternehmen-langer-name.example");
+    long_.email = QStringLiteral(
+        "erika.mustermann-einkauf@buchhaltung.beispielunternehmen-langer-name.example");
     ASSERT_TRUE(db.updateOrder(long_));
     const QString pdf = dir.filePath(QStringLiteral("umbruch.pdf"));
     QString error;
     ASSERT_TRUE(InvoiceIssuer(db).writePdf(order, pdf, &error)) << error.toStdString();
     // Read without layout: a line of its own for each piece of a broken address.
     QByteArray out;
-    ASSERT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &out), 0);
+    ASSERT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &out),
+              0);
     const QString text = QString::fromUtf8(out).remove(QChar(0x200B));
     // Whole once the line breaks are taken out, and broken only after "@" or ".".
     EXPECT_TRUE(QString(text).remove(u'\n').contains(long_.email)) << text.toStdString();
     const QStringList pieces = {QStringLiteral("erika."), QStringLiteral("mustermann-einkauf@"),
-                                QStringLiteral("buchhaltung."), QStringLiteral("beispielunternehmen-langer-name."),
+                                QStringLiteral("buchhaltung."),
+                                QStringLiteral("beispielunternehmen-langer-name."),
                                 QStringLiteral("example")};
     for (const QString &line : text.split(u'\n')) {
         const QString piece = line.trimmed();
         if (piece.isEmpty() || !long_.email.contains(piece) || piece.size() < 4)
             continue;
         // Every line the address is cut into starts and ends where a piece does.
-        EXPECT_TRUE(long_.email.startsWith(piece) || pieces.contains(piece.section(u'.', 0, 0) + u'.')
-                    || std::any_of(pieces.begin(), pieces.end(), [&](const QString &p) { return piece.startsWith(p); }))
+        EXPECT_TRUE(long_.email.startsWith(piece)
+                    || pieces.contains(piece.section(u'.', 0, 0) + u'.')
+                    || std::any_of(pieces.begin(), pieces.end(),
+                                   [&](const QString &p) { return piece.startsWith(p); }))
             << piece.toStdString();
-        EXPECT_TRUE(piece.endsWith(u'@') || piece.endsWith(u'.') || long_.email.endsWith(piece)) << piece.toStdString();
+        EXPECT_TRUE(piece.endsWith(u'@') || piece.endsWith(u'.') || long_.email.endsWith(piece))
+            << piece.toStdString();
     }
 }

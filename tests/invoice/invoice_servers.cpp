@@ -8,12 +8,12 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <grp.h>
 #include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
-#include <csignal>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,7 +33,8 @@ void chownTree(const QString &path, uid_t uid, gid_t gid)
     if (::chown(QFile::encodeName(path).constData(), uid, gid) != 0)
         return;
     const QDir dir(path);
-    for (const QString &entry : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+    for (const QString &entry :
+         dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         chownTree(dir.filePath(entry), uid, gid);
 }
 
@@ -66,9 +67,10 @@ bool PostgresServer::run(const QStringList &command, QString *output)
     QString program = arguments.takeFirst();
     if (isRoot()) {
         // PostgreSQL refuses to run as root.
-        arguments = QStringList{QStringLiteral("--reuid=postgres"), QStringLiteral("--regid=postgres"),
-                                QStringLiteral("--init-groups"), program}
-                    + arguments;
+        arguments =
+            QStringList{QStringLiteral("--reuid=postgres"), QStringLiteral("--regid=postgres"),
+                        QStringLiteral("--init-groups"), program}
+            + arguments;
         program = QStringLiteral("setpriv");
     }
     process.setWorkingDirectory(m_dir->path());
@@ -93,25 +95,30 @@ bool PostgresServer::start(QString *error)
         chownTree(m_dir->path(), user->pw_uid, user->pw_gid);
     }
     QString output;
-    if (!run({kPostgresBin + QStringLiteral("initdb"), QStringLiteral("-D"), m_dataDir, QStringLiteral("-U"),
-              QStringLiteral("vq"), QStringLiteral("--auth=trust"), QStringLiteral("--no-sync"),
-              QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C")},
+    if (!run({kPostgresBin + QStringLiteral("initdb"), QStringLiteral("-D"), m_dataDir,
+              QStringLiteral("-U"), QStringLiteral("vq"), QStringLiteral("--auth=trust"),
+              QStringLiteral("--no-sync"), QStringLiteral("-E"), QStringLiteral("UTF8"),
+              QStringLiteral("--locale=C")},
              &output)) {
         *error = QStringLiteral("initdb failed: ") + output;
         return false;
     }
     m_port = freeLocalPort();
     // The server runs as our child (not daemonised by pg_ctl), so it ends with the test.
-    QStringList arguments{QStringLiteral("-D"), m_dataDir, QStringLiteral("-p"), QString::number(m_port),
-                          QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"), QStringLiteral("-c"),
-                          QStringLiteral("unix_socket_directories=") + m_dir->path(), QStringLiteral("-c"),
-                          QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("full_page_writes=off"),
-                          QStringLiteral("-c"), QStringLiteral("synchronous_commit=off")};
+    QStringList arguments{
+        QStringLiteral("-D"), m_dataDir,
+        QStringLiteral("-p"), QString::number(m_port),
+        QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),
+        QStringLiteral("-c"), QStringLiteral("unix_socket_directories=") + m_dir->path(),
+        QStringLiteral("-c"), QStringLiteral("fsync=off"),
+        QStringLiteral("-c"), QStringLiteral("full_page_writes=off"),
+        QStringLiteral("-c"), QStringLiteral("synchronous_commit=off")};
     QString program = kPostgresBin + QStringLiteral("postgres");
     if (isRoot()) {
         // setpriv changes the user, which clears a death signal set before; it sets its own after.
-        arguments = QStringList{QStringLiteral("--reuid=postgres"), QStringLiteral("--regid=postgres"),
-                                QStringLiteral("--init-groups"), QStringLiteral("--pdeathsig=TERM"), program}
+        arguments = QStringList{QStringLiteral("--reuid=postgres"),
+                                QStringLiteral("--regid=postgres"), QStringLiteral("--init-groups"),
+                                QStringLiteral("--pdeathsig=TERM"), program}
                     + arguments;
         program = QStringLiteral("setpriv");
     } else {
@@ -124,14 +131,17 @@ bool PostgresServer::start(QString *error)
     // The port opens before the server accepts sessions.
     QElapsedTimer timer;
     timer.start();
-    while (ready && !run({kPostgresBin + QStringLiteral("pg_isready"), QStringLiteral("-q"), QStringLiteral("-h"),
-                          QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port)},
-                         nullptr)) {
+    while (ready
+           && !run({kPostgresBin + QStringLiteral("pg_isready"), QStringLiteral("-q"),
+                    QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                    QString::number(m_port)},
+                   nullptr)) {
         ready = timer.elapsed() < 30000 && m_server.state() == QProcess::Running;
         QThread::msleep(50);
     }
     if (!ready) {
-        *error = QStringLiteral("postgres did not start: ") + QString::fromLocal8Bit(m_server.readAll());
+        *error =
+            QStringLiteral("postgres did not start: ") + QString::fromLocal8Bit(m_server.readAll());
         stop();
         return false;
     }
@@ -154,9 +164,10 @@ std::optional<vq::invoice::DatabaseLocation> PostgresServer::createDatabase(QStr
 {
     const QString name = QStringLiteral("vq_test_%1").arg(++m_databases);
     QString output;
-    if (!run({kPostgresBin + QStringLiteral("psql"), QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
-              QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), QStringLiteral("vq"),
-              QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"),
+    if (!run({kPostgresBin + QStringLiteral("psql"), QStringLiteral("-h"),
+              QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+              QStringLiteral("-U"), QStringLiteral("vq"), QStringLiteral("-d"),
+              QStringLiteral("postgres"), QStringLiteral("-c"),
               QStringLiteral("CREATE DATABASE %1").arg(name)},
              &output)) {
         *error = QStringLiteral("CREATE DATABASE failed: ") + output;
@@ -233,7 +244,8 @@ bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
         "first_valid_gid = 1\n"
         "mail_location = maildir:~/Maildir\n"
         "pop3_uidl_format = @UIDL@\n"
-        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u @ROOT@/passwd\n}\n"
+        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u "
+        "@ROOT@/passwd\n}\n"
         "userdb {\n  driver = static\n  args = uid=@UID@ gid=@GID@ home=@ROOT@/home/%u\n}\n"
         "service pop3-login {\n  inet_listener pop3 {\n    port = @PORT@\n  }\n"
         "  inet_listener pop3s {\n    port = @TLSPORT@\n  }\n}\n");
@@ -241,18 +253,22 @@ bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
     if (tls) {
         QProcess openssl;
         openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                       QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
-                       QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), root + QStringLiteral("/key.pem"),
-                       QStringLiteral("-out"), root + QStringLiteral("/cert.pem")});
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                       QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                       QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"),
+                       root + QStringLiteral("/key.pem"), QStringLiteral("-out"),
+                       root + QStringLiteral("/cert.pem")});
         if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
-            *error = QStringLiteral("openssl failed: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
+            *error = QStringLiteral("openssl failed: ")
+                     + QString::fromLocal8Bit(openssl.readAllStandardError());
             return false;
         }
         m_tlsPort = freeLocalPort();
         ssl = QStringLiteral("yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem").arg(root);
     }
-    config.replace(QStringLiteral("@SSL@"), ssl).replace(QStringLiteral("@TLSPORT@"), QString::number(m_tlsPort));
+    config.replace(QStringLiteral("@SSL@"), ssl)
+        .replace(QStringLiteral("@TLSPORT@"), QString::number(m_tlsPort));
     config.replace(QStringLiteral("@UIDL@"), m_uidlFormat);
     config.replace(QStringLiteral("@ROOT@"), root)
         .replace(QStringLiteral("@PORT@"), QString::number(m_port))
@@ -266,10 +282,12 @@ bool DovecotServer::start(const QStringList &users, QString *error, bool tls)
 
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setChildProcessModifier(endWithParent);
-    m_process.start(QStringLiteral("/usr/sbin/dovecot"),
-                    {QStringLiteral("-F"), QStringLiteral("-c"), root + QStringLiteral("/dovecot.conf")});
+    m_process.start(
+        QStringLiteral("/usr/sbin/dovecot"),
+        {QStringLiteral("-F"), QStringLiteral("-c"), root + QStringLiteral("/dovecot.conf")});
     if (!m_process.waitForStarted(10000) || !waitForPort(m_port, 10000)) {
-        *error = QStringLiteral("dovecot did not start: %1 %2").arg(QString::fromLocal8Bit(m_process.readAll()), log());
+        *error = QStringLiteral("dovecot did not start: %1 %2")
+                     .arg(QString::fromLocal8Bit(m_process.readAll()), log());
         stop();
         return false;
     }
@@ -292,12 +310,15 @@ QString DovecotServer::addMessage(const QString &user, const QByteArray &message
 {
     // Names sort in the order of adding, and Dovecot numbers new mail by name.
     ++m_sequence;
-    const QString name = QStringLiteral("%1.M%2P1.vqtest").arg(1700000000 + m_sequence).arg(m_sequence, 6, 10, QChar(u'0'));
+    const QString name = QStringLiteral("%1.M%2P1.vqtest")
+                             .arg(1700000000 + m_sequence)
+                             .arg(m_sequence, 6, 10, QChar(u'0'));
     addMessageNamed(user, name, message);
     return name;
 }
 
-void DovecotServer::addMessageNamed(const QString &user, const QString &name, const QByteArray &message)
+void DovecotServer::addMessageNamed(const QString &user, const QString &name,
+                                    const QByteArray &message)
 {
     const QString path = maildir(user) + QStringLiteral("/cur/") + name + QStringLiteral(":2,");
     QFile file(path);
@@ -315,7 +336,7 @@ void DovecotServer::addMessageNamed(const QString &user, const QString &name, co
 int DovecotServer::messageCount(const QString &user) const
 {
     return QDir(maildir(user) + QStringLiteral("/cur")).entryList(QDir::Files).size()
-        + QDir(maildir(user) + QStringLiteral("/new")).entryList(QDir::Files).size();
+           + QDir(maildir(user) + QStringLiteral("/new")).entryList(QDir::Files).size();
 }
 
 QString DovecotServer::log() const

@@ -79,8 +79,8 @@ namespace vq::test {
 // Opens an empty invoice database: a copy of the built template for SQLite
 // (in folder), a new database on a PostgreSQL server shared by the tests of
 // this process for PostgreSQL.
-bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect, const QString &folder,
-                      QString *error);
+bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect,
+                      const QString &folder, QString *error);
 // Where openTestDatabase would open: a file name in folder that does not exist
 // yet (SQLite), a new, empty database on the shared server (PostgreSQL).
 std::optional<vq::invoice::DatabaseLocation>

@@ -49,7 +49,10 @@ public:
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     void showError(QWidget *, const QString &, const QString &text) override { errors << text; }
-    void showInformation(QWidget *, const QString &, const QString &text) override { informations << text; }
+    void showInformation(QWidget *, const QString &, const QString &text) override
+    {
+        informations << text;
+    }
     QString saveFileName(QWidget *, const QString &, const QString &suggestion,
                          const QString &) override
     {
@@ -133,7 +136,8 @@ TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
     ASSERT_TRUE(document) << questions.errors.join(u'\n').toStdString();
     // The client has neither VAT ID nor tax number: issuing says so, once.
     ASSERT_EQ(questions.informations.size(), 1);
-    EXPECT_TRUE(questions.informations[0].contains(QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers")))
+    EXPECT_TRUE(questions.informations[0].contains(
+        QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers")))
         << questions.informations[0].toStdString();
     ASSERT_TRUE(renderInvoiceDocument(nullptr, db, bestellungId, questions));
     EXPECT_EQ(questions.informations.size(), 1);
@@ -264,7 +268,8 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
     questions.answers = {true, true};
     editor->reject();
     ASSERT_EQ(questions.asked.size(), 3);
-    EXPECT_TRUE(questions.asked[2].startsWith(QStringLiteral("Der Rechnungsvorlage fehlen Angaben, die § 14 Abs. 4 UStG")))
+    EXPECT_TRUE(questions.asked[2].startsWith(
+        QStringLiteral("Der Rechnungsvorlage fehlen Angaben, die § 14 Abs. 4 UStG")))
         << questions.asked[2].toStdString();
     EXPECT_TRUE(questions.asked[2].contains(QStringLiteral("- Rechnungsdatum")));
     EXPECT_FALSE(questions.asked[2].contains(QStringLiteral("- Rechnungsnummer")));

@@ -34,14 +34,15 @@ namespace {
 
 QByteArray fixture(const char *name)
 {
-    return vq::test::readFile(vq::test::fixturePath(QStringLiteral("invoice/") + QString::fromLatin1(name)));
+    return vq::test::readFile(
+        vq::test::fixturePath(QStringLiteral("invoice/") + QString::fromLatin1(name)));
 }
 
 // Mailbox in this order: three order mails, two mails that are none, a
 // duplicate, a damaged document and an order mail with a MIME-encoded subject.
-const char *const kMailbox[] = {"order_qp.eml",        "plain_mail.eml",      "order_base64.eml",
-                                "lowercase_marker.eml", "order_8bit.eml",      "order_duplicate.eml",
-                                "order_damaged.eml",    "order_encoded_subject.eml"};
+const char *const kMailbox[] = {
+    "order_qp.eml",   "plain_mail.eml",      "order_base64.eml",  "lowercase_marker.eml",
+    "order_8bit.eml", "order_duplicate.eml", "order_damaged.eml", "order_encoded_subject.eml"};
 
 class MailImportFixture : public testing::Test
 {
@@ -52,9 +53,11 @@ protected:
     void SetUp() override
     {
         QString error;
-        ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim"), QStringLiteral("zweiter:pass")}, &error))
+        ASSERT_TRUE(
+            dovecot.start({QStringLiteral("shop:geheim"), QStringLiteral("zweiter:pass")}, &error))
             << error.toStdString();
-        ASSERT_TRUE(vq::test::openTestDatabase(db, dialect(), dir.path(), &error)) << error.toStdString();
+        ASSERT_TRUE(vq::test::openTestDatabase(db, dialect(), dir.path(), &error))
+            << error.toStdString();
         clientId = addClient(QStringLiteral("shop"), QStringLiteral("geheim"));
     }
 
@@ -109,14 +112,16 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     fillMailbox();
     const MailImportResult first = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(first.connected) << first.detail.toStdString() << dovecot.log().toStdString();
-    EXPECT_EQ(first.message, QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
+    EXPECT_EQ(first.message,
+              QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
     // Only order mails get a row; the marker in lower case is none.
-    const QStringList expected{QStringLiteral("Bestellung VQBESTMAIL: In Datenbank eingefügt."),
-                               QStringLiteral("Neue VQBESTMAIL Bestellung: In Datenbank eingefügt."),
-                               QStringLiteral("VQBESTMAIL: In Datenbank eingefügt."),
-                               QStringLiteral("VQBESTMAIL erneut: Bereits in DB vorhanden."),
-                               QStringLiteral("VQBESTMAIL defekt: Fehler beim XML-Parsing"),
-                               QStringLiteral("Bestellung für VQBESTMAIL: In Datenbank eingefügt.")};
+    const QStringList expected{
+        QStringLiteral("Bestellung VQBESTMAIL: In Datenbank eingefügt."),
+        QStringLiteral("Neue VQBESTMAIL Bestellung: In Datenbank eingefügt."),
+        QStringLiteral("VQBESTMAIL: In Datenbank eingefügt."),
+        QStringLiteral("VQBESTMAIL erneut: Bereits in DB vorhanden."),
+        QStringLiteral("VQBESTMAIL defekt: Fehler beim XML-Parsing"),
+        QStringLiteral("Bestellung für VQBESTMAIL: In Datenbank eingefügt.")};
     EXPECT_EQ(statuses(first), expected);
     EXPECT_TRUE(first.messages.contains(QStringLiteral("Fehler beim XML-Parsing")));
     ASSERT_EQ(first.rows.size(), 6);
@@ -125,7 +130,8 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_EQ(qp.number, 1);
     EXPECT_FALSE(qp.uidl.isEmpty());
     EXPECT_EQ(qp.date, QDateTime(QDate(2024, 1, 15), QTime(9, 0), Qt::UTC));
-    EXPECT_EQ(qp.size, fixture("order_qp.eml").size() + fixture("order_qp.eml").count('\n')); // CR LF on the wire
+    EXPECT_EQ(qp.size, fixture("order_qp.eml").size()
+                           + fixture("order_qp.eml").count('\n')); // CR LF on the wire
     EXPECT_EQ(first.rows[2].number, 5);
 
     // The stored orders: numbered by the mail rule, state 1, this client, values decoded.
@@ -167,7 +173,8 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_FALSE(second.rows[4].detail.isEmpty());
     QStringList again = expected;
     for (int i : {0, 1, 2, 5})
-        again[i].replace(QStringLiteral("In Datenbank eingefügt."), QStringLiteral("Bereits in DB vorhanden."));
+        again[i].replace(QStringLiteral("In Datenbank eingefügt."),
+                         QStringLiteral("Bereits in DB vorhanden."));
     EXPECT_EQ(statuses(second), again);
     EXPECT_EQ(second.rows[0].sender, qp.sender);
     EXPECT_EQ(second.rows[0].date, qp.date);
@@ -176,8 +183,9 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
 
     // A new mail arrives, and an order is deleted by the user: both are read.
     dovecot.addMessage(QStringLiteral("shop"),
-                       fixture("order_8bit.eml").replace("8bit-0003", "8bit-0008").replace("Subject: VQBESTMAIL",
-                                                                                           "Subject: VQBESTMAIL neu"));
+                       fixture("order_8bit.eml")
+                           .replace("8bit-0003", "8bit-0008")
+                           .replace("Subject: VQBESTMAIL", "Subject: VQBESTMAIL neu"));
     ASSERT_TRUE(db.deleteOrder(byUuid("b64-0002").id));
     const MailImportResult third = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(third.connected);
@@ -192,19 +200,21 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
 QByteArray orderMail(const QByteArray &subject, const QByteArray &document)
 {
     return "From: Formmailer <mailer@shop.example>\nTo: shop@example.org\nSubject: " + subject
-        + "\nDate: Wed, 17 Jan 2024 09:15:00 +0100\nMIME-Version: 1.0\n"
-          "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n"
-        + document + "\n";
+           + "\nDate: Wed, 17 Jan 2024 09:15:00 +0100\nMIME-Version: 1.0\n"
+             "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n"
+           + document + "\n";
 }
 
 // An order document of the form mailer's shape; line holds one line's elements.
-QByteArray orderDocument(const QByteArray &uuid, const QByteArray &line, const QByteArray &prolog = {},
+QByteArray orderDocument(const QByteArray &uuid, const QByteArray &line,
+                         const QByteArray &prolog = {},
                          const QByteArray &name = QByteArray("Hans").toBase64())
 {
-    return prolog + "<order>\r\n<formdata>\r\n<uuid>" + uuid + "</uuid>\r\n<timestamp>1705401000</timestamp>\r\n"
-        + "<Vorname>" + name + "</Vorname>\r\n<company>192.0.2.1</company>\r\n</formdata>\r\n<articles>\r\n"
-        + "<article><articleNumber>QS0x</articleNumber><articleName>SGVtZA==</articleName>" + line
-        + "<options></options></article>\r\n</articles>\r\n</order>\r\n";
+    return prolog + "<order>\r\n<formdata>\r\n<uuid>" + uuid
+           + "</uuid>\r\n<timestamp>1705401000</timestamp>\r\n" + "<Vorname>" + name
+           + "</Vorname>\r\n<company>192.0.2.1</company>\r\n</formdata>\r\n<articles>\r\n"
+           + "<article><articleNumber>QS0x</articleNumber><articleName>SGVtZA==</articleName>"
+           + line + "<options></options></article>\r\n</articles>\r\n</order>\r\n";
 }
 
 // Hostile order mails in one mailbox with one good one: each is listed as
@@ -213,27 +223,38 @@ QByteArray orderDocument(const QByteArray &uuid, const QByteArray &line, const Q
 TEST_P(MailImportTest, HostileOrderMailsAreListedAsDamagedAndStoredNowhere)
 {
     const QByteArray goodLine = "<price>MTkuOTA=</price><vat>MTk=</vat><amount>Mg==</amount>";
-    QByteArray bomb = "<!DOCTYPE order [<!ENTITY e0 \"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\">";
+    QByteArray bomb = "<!DOCTYPE order [<!ENTITY e0 "
+                      "\"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\">";
     for (int i = 1; i <= 12; ++i)
-        bomb += "<!ENTITY e" + QByteArray::number(i) + " \"" + ("&e" + QByteArray::number(i - 1) + ";").repeated(12)
-            + "\">";
+        bomb += "<!ENTITY e" + QByteArray::number(i) + " \""
+                + ("&e" + QByteArray::number(i - 1) + ";").repeated(12) + "\">";
     bomb += "]>";
-    QByteArray deep = "<order><formdata><uuid>tief</uuid><timestamp>0</timestamp></formdata><articles>"
-        + QByteArray("<a>").repeated(300000) + QByteArray("</a>").repeated(300000) + "</articles></order>";
+    QByteArray deep =
+        "<order><formdata><uuid>tief</uuid><timestamp>0</timestamp></formdata><articles>"
+        + QByteArray("<a>").repeated(300000) + QByteArray("</a>").repeated(300000)
+        + "</articles></order>";
     const QList<QByteArray> hostile{
-        orderMail("VQBESTMAIL Entitaeten", orderDocument("bomb", goodLine, bomb).replace("Hans", "&e12;")),
-        orderMail("VQBESTMAIL MwSt", orderDocument("vat", "<price>MTkuOTA=</price><vat>LTEwMA==</vat><amount>Mg==</amount>")),
-        orderMail("VQBESTMAIL base64", orderDocument("b64", "<price>QQ=QQ</price><vat>MTk=</vat><amount>Mg==</amount>")),
-        orderMail("VQBESTMAIL Menge", orderDocument("amount", "<price>MTkuOTA=</price><vat>MTk=</vat><amount>LTI=</amount>")),
+        orderMail("VQBESTMAIL Entitaeten",
+                  orderDocument("bomb", goodLine, bomb).replace("Hans", "&e12;")),
+        orderMail("VQBESTMAIL MwSt",
+                  orderDocument("vat",
+                                "<price>MTkuOTA=</price><vat>LTEwMA==</vat><amount>Mg==</amount>")),
+        orderMail("VQBESTMAIL base64",
+                  orderDocument("b64", "<price>QQ=QQ</price><vat>MTk=</vat><amount>Mg==</amount>")),
+        orderMail(
+            "VQBESTMAIL Menge",
+            orderDocument("amount", "<price>MTkuOTA=</price><vat>MTk=</vat><amount>LTI=</amount>")),
         orderMail("VQBESTMAIL tief", deep),
-        orderMail("VQBESTMAIL riesig", orderDocument("huge", goodLine, "<!--" + QByteArray(5 << 20, 'x') + "-->")),
+        orderMail("VQBESTMAIL riesig",
+                  orderDocument("huge", goodLine, "<!--" + QByteArray(5 << 20, 'x') + "-->")),
     };
     for (const QByteArray &mail : hostile)
         dovecot.addMessage(QStringLiteral("shop"), mail);
     // A good one between them: a UTF-8 name with a NUL, which PostgreSQL could not store.
-    dovecot.addMessage(QStringLiteral("shop"),
-                       orderMail("VQBESTMAIL gut", orderDocument("gut-1", goodLine, {},
-                                                                 QByteArray("J\xc3\xbcrgen\0", 8).toBase64())));
+    dovecot.addMessage(
+        QStringLiteral("shop"),
+        orderMail("VQBESTMAIL gut", orderDocument("gut-1", goodLine, {},
+                                                  QByteArray("J\xc3\xbcrgen\0", 8).toBase64())));
 
     const MailImportResult result = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(result.ok) << result.detail.toStdString();
@@ -241,14 +262,17 @@ TEST_P(MailImportTest, HostileOrderMailsAreListedAsDamagedAndStoredNowhere)
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(result.rows[i].status, MailOrderStatus::DocumentError)
             << result.rows[i].subject.toStdString() << ": " << result.rows[i].detail.toStdString();
-    EXPECT_EQ(result.rows[6].status, MailOrderStatus::Inserted) << result.rows[6].detail.toStdString();
-    EXPECT_TRUE(result.rows[5].detail.contains(QStringLiteral("zu groß"))) << result.rows[5].detail.toStdString();
+    EXPECT_EQ(result.rows[6].status, MailOrderStatus::Inserted)
+        << result.rows[6].detail.toStdString();
+    EXPECT_TRUE(result.rows[5].detail.contains(QStringLiteral("zu groß")))
+        << result.rows[5].detail.toStdString();
     EXPECT_EQ(count("Bestellung"), 1);
     EXPECT_EQ(count("Artikel"), 1);
     const QList<TBestellung> orders = db.ordersOfClient(clientId).value();
     ASSERT_EQ(orders.size(), 1);
     EXPECT_EQ(orders[0].name, QStringLiteral("Jürgen"));
-    const auto amounts = orderAmounts(orders[0], db.linesWithOptions(orders[0].id).value(), nullptr);
+    const auto amounts =
+        orderAmounts(orders[0], db.linesWithOptions(orders[0].id).value(), nullptr);
     ASSERT_EQ(amounts.value().rates.size(), 1);
     EXPECT_EQ(amounts->rates[0].vatCents, 635); // 39,80 x 19 / 119 = 6,3546
     EXPECT_EQ(amounts->grossCents, 3980);
@@ -263,14 +287,17 @@ TEST_P(MailImportTest, RefusedLoginChangesNothing)
     ASSERT_TRUE(db.updateClient(client));
     const MailImportResult result = TMailOrder(db, clientId).importOrders();
     EXPECT_FALSE(result.connected);
-    EXPECT_EQ(result.message,
-              QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen."));
+    EXPECT_EQ(
+        result.message,
+        QStringLiteral(
+            "Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen."));
     EXPECT_TRUE(result.rows.isEmpty());
     EXPECT_EQ(count("Bestellung"), 4);
     EXPECT_EQ(count("Nachricht"), 8); // what the first run learned stays, the damaged mail too
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, MailImportTest, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Backends, MailImportTest,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
                          [](const testing::TestParamInfo<SqlDialect> &info) {
                              return std::string(vq::test::dialectName(info.param));
                          });
@@ -282,15 +309,18 @@ TEST_F(MailImportSQLiteTest, EmptyMailboxAndUnreachableServer)
     const MailImportResult empty = TMailOrder(db, clientId).importOrders();
     EXPECT_TRUE(empty.connected) << empty.detail.toStdString();
     EXPECT_TRUE(empty.rows.isEmpty());
-    EXPECT_EQ(empty.message, QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
+    EXPECT_EQ(empty.message,
+              QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
 
     TMandant client = *db.client(clientId);
     client.port = vq::test::freeLocalPort();
     ASSERT_TRUE(db.updateClient(client));
     const MailImportResult unreachable = TMailOrder(db, clientId).importOrders();
     EXPECT_FALSE(unreachable.connected);
-    EXPECT_EQ(unreachable.messages,
-              QStringList{QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen.")});
+    EXPECT_EQ(
+        unreachable.messages,
+        QStringList{QStringLiteral(
+            "Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen.")});
 }
 
 TEST_F(MailImportSQLiteTest, SameOrderInAnotherClientsMailboxIsAlreadyThere)
@@ -298,7 +328,8 @@ TEST_F(MailImportSQLiteTest, SameOrderInAnotherClientsMailboxIsAlreadyThere)
     dovecot.addMessage(QStringLiteral("shop"), fixture("order_qp.eml"));
     dovecot.addMessage(QStringLiteral("zweiter"), fixture("order_duplicate.eml"));
     const int second = addClient(QStringLiteral("zweiter"), QStringLiteral("pass"));
-    ASSERT_EQ(TMailOrder(db, clientId).importOrders().rows.first().status, MailOrderStatus::Inserted);
+    ASSERT_EQ(TMailOrder(db, clientId).importOrders().rows.first().status,
+              MailOrderStatus::Inserted);
     const MailImportResult result = TMailOrder(db, second).importOrders();
     ASSERT_EQ(result.rows.size(), 1);
     EXPECT_EQ(result.rows.first().status, MailOrderStatus::AlreadyThere);
@@ -310,8 +341,9 @@ TEST_F(MailImportSQLiteTest, OrderThatCannotBeStoredLeavesNothingAndIsReadAgain)
     dovecot.addMessage(QStringLiteral("shop"), fixture("order_base64.eml"));
     QSqlQuery q(db.connection());
     // The third line's option is refused, after the order and two lines went in.
-    ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Optionen "
-                                      "WHEN NEW.Option_Wert = 'fein' BEGIN SELECT RAISE(ABORT, 'voll'); END")));
+    ASSERT_TRUE(q.exec(
+        QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Optionen "
+                       "WHEN NEW.Option_Wert = 'fein' BEGIN SELECT RAISE(ABORT, 'voll'); END")));
     const MailImportResult failed = TMailOrder(db, clientId).importOrders();
     ASSERT_EQ(failed.rows.size(), 1);
     EXPECT_EQ(failed.rows.first().status, MailOrderStatus::StoreError);
@@ -342,8 +374,10 @@ TEST_F(MailImportSQLiteTest, DeletesTheMarkedMailByItsUniqueId)
     QStringList subjects;
     for (const MailOrderRow &row : after.rows)
         subjects << row.subject;
-    EXPECT_EQ(subjects, (QStringList{QStringLiteral("VQBESTMAIL"), QStringLiteral("VQBESTMAIL erneut"),
-                                     QStringLiteral("VQBESTMAIL defekt"), QStringLiteral("Bestellung für VQBESTMAIL")}));
+    EXPECT_EQ(subjects,
+              (QStringList{QStringLiteral("VQBESTMAIL"), QStringLiteral("VQBESTMAIL erneut"),
+                           QStringLiteral("VQBESTMAIL defekt"),
+                           QStringLiteral("Bestellung für VQBESTMAIL")}));
     // Orders stay when their mail is deleted.
     EXPECT_EQ(count("Bestellung"), 4);
 
@@ -363,7 +397,8 @@ TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
     ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error)) << error.toStdString();
     QTemporaryDir dir;
     TInvoiceDatabase db;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = dovecot.port();
@@ -432,19 +467,28 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
     const QByteArray qp = fixture("order_qp.eml");
     const QByteArray mails[] = {
         // Folded by a mail server on its way.
-        withHeader(eightBit, "X-VQ-Signature: " + formMailerSignature.left(40) + "\n\t" + formMailerSignature.mid(40)),
+        withHeader(eightBit, "X-VQ-Signature: " + formMailerSignature.left(40) + "\n\t"
+                                 + formMailerSignature.mid(40)),
         // Signed over the document after the transfer encoding is undone.
         withHeader(qp, "X-VQ-Signature: " + signatureFor(qp, secret)),
         fixture("order_base64.eml"),
         // Another secret, a changed document, upper-case digits, a cut signature.
         withHeader(fixture("order_duplicate.eml"),
-                   "X-VQ-Signature: " + signatureFor(fixture("order_duplicate.eml"), QStringLiteral("anders"))),
-        withHeader(QByteArray(eightBit).replace("8bit-0003", "8bit-0099"), "X-VQ-Signature: " + formMailerSignature),
-        withHeader(QByteArray(eightBit).replace("8bit-0003", "8bit-0100"),
-                   "X-VQ-Signature: hmac-sha256="
-                       + signatureFor(QByteArray(eightBit).replace("8bit-0003", "8bit-0100"), secret).mid(12).toUpper()),
-        withHeader(QByteArray(eightBit).replace("8bit-0003", "8bit-0101"),
-                   "X-VQ-Signature: " + signatureFor(QByteArray(eightBit).replace("8bit-0003", "8bit-0101"), secret).chopped(2)),
+                   "X-VQ-Signature: "
+                       + signatureFor(fixture("order_duplicate.eml"), QStringLiteral("anders"))),
+        withHeader(QByteArray(eightBit).replace("8bit-0003", "8bit-0099"),
+                   "X-VQ-Signature: " + formMailerSignature),
+        withHeader(
+            QByteArray(eightBit).replace("8bit-0003", "8bit-0100"),
+            "X-VQ-Signature: hmac-sha256="
+                + signatureFor(QByteArray(eightBit).replace("8bit-0003", "8bit-0100"), secret)
+                      .mid(12)
+                      .toUpper()),
+        withHeader(
+            QByteArray(eightBit).replace("8bit-0003", "8bit-0101"),
+            "X-VQ-Signature: "
+                + signatureFor(QByteArray(eightBit).replace("8bit-0003", "8bit-0101"), secret)
+                      .chopped(2)),
     };
     for (const QByteArray &mail : mails)
         dovecot.addMessage(QStringLiteral("shop"), mail);
@@ -458,8 +502,8 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
     for (const MailOrderRow &row : signedOnly.rows)
         statuses << row.status;
     using S = MailOrderStatus;
-    EXPECT_EQ(statuses, (QList<S>{S::Inserted, S::Inserted, S::NotSigned, S::NotSigned, S::NotSigned, S::NotSigned,
-                                  S::NotSigned}));
+    EXPECT_EQ(statuses, (QList<S>{S::Inserted, S::Inserted, S::NotSigned, S::NotSigned,
+                                  S::NotSigned, S::NotSigned, S::NotSigned}));
     EXPECT_EQ(signedOnly.rows[2].statusText(), QStringLiteral("nicht signiert"));
     EXPECT_EQ(count("Bestellung"), 2);
 
@@ -480,15 +524,15 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
     statuses.clear();
     for (const MailOrderRow &row : all.rows)
         statuses << row.status;
-    EXPECT_EQ(statuses, (QList<S>{S::AlreadyThere, S::AlreadyThere, S::Inserted, S::AlreadyThere, S::Inserted,
-                                  S::Inserted, S::Inserted}));
+    EXPECT_EQ(statuses, (QList<S>{S::AlreadyThere, S::AlreadyThere, S::Inserted, S::AlreadyThere,
+                                  S::Inserted, S::Inserted, S::Inserted}));
     EXPECT_EQ(count("Bestellung"), 6);
 }
 
 TEST(MailOrderRow, SizeInWholeKilobytes)
 {
-    const std::pair<qint64, const char *> cases[] = {{0, "0 kb"}, {1023, "0 kb"}, {1024, "1 kb"}, {2048, "2 kb"},
-                                                      {5000, "4 kb"}};
+    const std::pair<qint64, const char *> cases[] = {
+        {0, "0 kb"}, {1023, "0 kb"}, {1024, "1 kb"}, {2048, "2 kb"}, {5000, "4 kb"}};
     for (const auto &[size, text] : cases) {
         MailOrderRow row;
         row.size = size;
@@ -514,11 +558,13 @@ protected:
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
-                      arguments + QStringList{QStringLiteral("--database"), vq::test::lastTestDatabaseUrl()});
+        process.start(
+            QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
+            arguments + QStringList{QStringLiteral("--database"), vq::test::lastTestDatabaseUrl()});
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 };
 
@@ -526,28 +572,34 @@ TEST_F(CommandLineTest, ImportPrintsOneLinePerOrderMailAndExitsByOutcome)
 {
     fillMailbox();
     db.close(); // the program opens the file itself
-    Outcome ok = run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
+    Outcome ok =
+        run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
     ASSERT_EQ(ok.exitCode, 0) << ok.err.toStdString();
     const QStringList lines = ok.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 8) << lines.join(u'\n').toStdString();
     const QStringList first = lines[0].split(u'\t');
     ASSERT_EQ(first.size(), 6);
-    EXPECT_EQ(first.mid(0, 5), (QStringList{QStringLiteral("bestellung@shop.example"),
-                                            QStringLiteral("Bestellung VQBESTMAIL"), QStringLiteral("1 kb"),
-                                            QStringLiteral("15.01.24"), QStringLiteral("In Datenbank eingefügt.")}));
-    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("broken@shop.example\tVQBESTMAIL defekt\t0 kb\t19.01.24\t"
-                                                   "Fehler beim XML-Parsing: ")));
-    EXPECT_EQ(lines[6], QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
-    EXPECT_EQ(lines[7], QStringLiteral("4 Bestellungen eingefügt, 1 bereits vorhanden, 1 fehlerhaft."));
+    EXPECT_EQ(first.mid(0, 5),
+              (QStringList{QStringLiteral("bestellung@shop.example"),
+                           QStringLiteral("Bestellung VQBESTMAIL"), QStringLiteral("1 kb"),
+                           QStringLiteral("15.01.24"), QStringLiteral("In Datenbank eingefügt.")}));
+    EXPECT_TRUE(lines[4].startsWith(
+        QStringLiteral("broken@shop.example\tVQBESTMAIL defekt\t0 kb\t19.01.24\t"
+                       "Fehler beim XML-Parsing: ")));
+    EXPECT_EQ(lines[6],
+              QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
+    EXPECT_EQ(lines[7],
+              QStringLiteral("4 Bestellungen eingefügt, 1 bereits vorhanden, 1 fehlerhaft."));
 
     // The mail of a line is deleted by its unique id, and only once.
-    const QStringList deleteArguments{QStringLiteral("--delete"), first[5], QStringLiteral("--client"),
-                                      QString::number(clientId)};
+    const QStringList deleteArguments{QStringLiteral("--delete"), first[5],
+                                      QStringLiteral("--client"), QString::number(clientId)};
     EXPECT_EQ(run(deleteArguments).exitCode, 0);
     EXPECT_EQ(dovecot.messageCount(QStringLiteral("shop")), 7);
     const Outcome again = run(deleteArguments);
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_TRUE(again.err.startsWith(QStringLiteral("Fehler beim löschen der Nachricht"))) << again.err.toStdString();
+    EXPECT_TRUE(again.err.startsWith(QStringLiteral("Fehler beim löschen der Nachricht")))
+        << again.err.toStdString();
 
     // Refused login: the German message and exit code 1.
     QString error;
@@ -556,12 +608,15 @@ TEST_F(CommandLineTest, ImportPrintsOneLinePerOrderMailAndExitsByOutcome)
     client.password = QStringLiteral("falsch");
     ASSERT_TRUE(db.updateClient(client));
     db.close();
-    Outcome refused = run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
+    Outcome refused =
+        run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre "
-                                               "Einstellungen.")));
+    EXPECT_TRUE(refused.err.startsWith(
+        QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre "
+                       "Einstellungen.")));
 
-    Outcome unknown = run({QStringLiteral("--import"), QStringLiteral("--client"), QStringLiteral("99")});
+    Outcome unknown =
+        run({QStringLiteral("--import"), QStringLiteral("--client"), QStringLiteral("99")});
     EXPECT_EQ(unknown.exitCode, 2);
 }
 
@@ -570,29 +625,38 @@ TEST_F(CommandLineTest, FieldsFromAMailCannotForgeARowOrCommandTheTerminal)
     // Sender and subject as encoded words holding tabs, line breaks, an
     // escape sequence and a direction mark: a row that would read as a stored
     // order with a unique id of the sender's choice.
-    const auto word = [](const QString &text) { return "=?UTF-8?B?" + text.toUtf8().toBase64() + "?="; };
-    const QString forged = QStringLiteral("\tIn Datenbank eingefügt.\tFAKE-UIDL\n\x1b[31mrot\x1b]0;Titel\x07\u202Eabc");
+    const auto word = [](const QString &text) {
+        return "=?UTF-8?B?" + text.toUtf8().toBase64() + "?=";
+    };
+    const QString forged = QStringLiteral(
+        "\tIn Datenbank eingefügt.\tFAKE-UIDL\n\x1b[31mrot\x1b]0;Titel\x07\u202Eabc");
     dovecot.addMessage(QStringLiteral("shop"),
-                       "From: " + word(QStringLiteral("Böse") + forged) + " <boese@example.org>\r\nSubject: "
+                       "From: " + word(QStringLiteral("Böse") + forged)
+                           + " <boese@example.org>\r\nSubject: "
                            + word(QStringLiteral("VQBESTMAIL") + forged)
                            + "\r\nDate: Mon, 15 Jan 2024 10:00:00 +0100\r\nMIME-Version: 1.0\r\n"
                              "Content-Type: text/plain; charset=UTF-8\r\n\r\n<order>\r\n");
     db.close();
-    const Outcome outcome = run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
+    const Outcome outcome =
+        run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     const QStringList lines = outcome.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << outcome.out.toStdString();
     const QStringList fields = lines[0].split(u'\t');
     ASSERT_EQ(fields.size(), 6) << lines[0].toStdString();
     // The forged text stays inside the subject's column, as blanks.
-    EXPECT_TRUE(fields[1].startsWith(QStringLiteral("VQBESTMAIL")) && fields[1].contains(QStringLiteral("FAKE-UIDL")))
+    EXPECT_TRUE(fields[1].startsWith(QStringLiteral("VQBESTMAIL"))
+                && fields[1].contains(QStringLiteral("FAKE-UIDL")))
         << fields[1].toStdString();
-    EXPECT_TRUE(fields[4].startsWith(QStringLiteral("Fehler beim XML-Parsing"))) << fields[4].toStdString();
+    EXPECT_TRUE(fields[4].startsWith(QStringLiteral("Fehler beim XML-Parsing")))
+        << fields[4].toStdString();
     EXPECT_NE(fields[5], QStringLiteral("FAKE-UIDL"));
     for (const QChar c : outcome.out)
-        EXPECT_TRUE(c == u'\n' || c == u'\t' || (c.category() != QChar::Other_Control && c.unicode() != 0x202E))
+        EXPECT_TRUE(c == u'\n' || c == u'\t'
+                    || (c.category() != QChar::Other_Control && c.unicode() != 0x202E))
             << "control character " << int(c.unicode()) << " in the output";
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("0 Bestellungen eingefügt, 0 bereits vorhanden, 1 fehlerhaft.")));
+    EXPECT_TRUE(lines[2].startsWith(
+        QStringLiteral("0 Bestellungen eingefügt, 0 bereits vorhanden, 1 fehlerhaft.")));
 }
 
 } // namespace
@@ -604,7 +668,8 @@ TEST(Pop3Client, LogsInPlainWithPop3sAndWithStls)
 {
     vq::test::DovecotServer dovecot;
     QString error;
-    ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error, true)) << error.toStdString();
+    ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error, true))
+        << error.toStdString();
     dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
     struct Case
     {
@@ -621,11 +686,17 @@ TEST(Pop3Client, LogsInPlainWithPop3sAndWithStls)
         {Pop3Security::Pop3s, dovecot.tlsPort(), true, false},
     };
     for (const Case &c : cases) {
-        Pop3Account account{QStringLiteral("127.0.0.1"), c.port, QStringLiteral("shop"), QStringLiteral("geheim"),
-                            c.security, c.verify, 10};
+        Pop3Account account{QStringLiteral("127.0.0.1"),
+                            c.port,
+                            QStringLiteral("shop"),
+                            QStringLiteral("geheim"),
+                            c.security,
+                            c.verify,
+                            10};
         TPop3Client pop3(account);
         const auto count = pop3.stat();
-        ASSERT_EQ(count.has_value(), c.succeeds) << int(c.security) << pop3.lastError().toStdString();
+        ASSERT_EQ(count.has_value(), c.succeeds)
+            << int(c.security) << pop3.lastError().toStdString();
         if (!c.succeeds)
             continue;
         EXPECT_EQ(*count, 1);
@@ -648,7 +719,8 @@ class DroppingPop3Server
 public:
     // stall: instead of closing the connection the server falls silent and
     // waits until the client leaves.
-    DroppingPop3Server(const QList<QByteArray> &messages, int dropAfter, bool cutInside, bool stall = false)
+    DroppingPop3Server(const QList<QByteArray> &messages, int dropAfter, bool cutInside,
+                       bool stall = false)
         : m_dropAfter(dropAfter)
         , m_cutInside(cutInside)
         , m_stall(stall)
@@ -702,7 +774,8 @@ private:
 
     static bool send(int connection, const QByteArray &data)
     {
-        return ::send(connection, data.constData(), static_cast<size_t>(data.size()), MSG_NOSIGNAL) == data.size();
+        return ::send(connection, data.constData(), static_cast<size_t>(data.size()), MSG_NOSIGNAL)
+               == data.size();
     }
 
     void converse(int connection)
@@ -736,15 +809,17 @@ private:
                 for (const QByteArray &m : messages)
                     total += m.size();
                 const qsizetype count = m_statCount >= 0 ? qsizetype(m_statCount) : messages.size();
-                reply = "+OK " + QByteArray::number(count) + ' ' + QByteArray::number(total) + "\r\n";
+                reply =
+                    "+OK " + QByteArray::number(count) + ' ' + QByteArray::number(total) + "\r\n";
             } else if (command == "UIDL" && m_withoutUidl) {
                 reply = "-ERR unbekannt\r\n";
             } else if (command == "LIST" || command == "UIDL") {
                 reply = "+OK\r\n";
                 for (int i = 0; i < messages.size(); ++i)
                     reply += QByteArray::number(i + 1) + ' '
-                        + (command == "LIST" ? QByteArray::number(messages[i].size()) : "m" + QByteArray::number(hidden + i + 1))
-                        + "\r\n";
+                             + (command == "LIST" ? QByteArray::number(messages[i].size())
+                                                  : "m" + QByteArray::number(hidden + i + 1))
+                             + "\r\n";
                 reply += ".\r\n";
             } else if ((command == "RETR" || command == "TOP") && words.size() >= 2) {
                 const int number = words[1].toInt();
@@ -824,14 +899,15 @@ class BrokenConnectionTest : public testing::TestWithParam<Break>
 TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime)
 {
     const Break &b = GetParam();
-    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml"), fixture("plain_mail.eml"),
-                               fixture("order_8bit.eml")},
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml"),
+                               fixture("plain_mail.eml"), fixture("order_8bit.eml")},
                               b.dropAfter, b.cutInside);
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
     TInvoiceDatabase db;
     QString error;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = server.port();
@@ -848,8 +924,10 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     const MailImportResult broken = TMailOrder(db, clientId).importOrders();
     EXPECT_FALSE(broken.ok);
     EXPECT_FALSE(broken.connected);
-    EXPECT_EQ(broken.message,
-              QStringLiteral("Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen."));
+    EXPECT_EQ(
+        broken.message,
+        QStringLiteral(
+            "Fehler beim Verbinden mit dem Mailserver, bitte prüfen Sie Ihre Einstellungen."));
     EXPECT_FALSE(broken.messages.contains(QString::fromUtf16(kTextSuccess)));
     ASSERT_EQ(broken.rows.size(), 2);
     EXPECT_EQ(broken.rows[0].status, MailOrderStatus::Inserted);
@@ -858,7 +936,8 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     // The orders stored before the break are whole.
     const QList<TBestellung> storedBefore = db.ordersOfClient(clientId).value();
     for (const TBestellung &order : storedBefore)
-        EXPECT_EQ(db.linesOfOrder(order.id).value().size(), order.uuid == QStringLiteral("b64-0002") ? 3 : 1);
+        EXPECT_EQ(db.linesOfOrder(order.id).value().size(),
+                  order.uuid == QStringLiteral("b64-0002") ? 3 : 1);
 
     // The command line: the rows read so far, the German message and status 1.
     db.close();
@@ -867,19 +946,22 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
-                  {QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId),
-                   QStringLiteral("--database"), vq::test::lastTestDatabaseUrl()});
+                  {QStringLiteral("--import"), QStringLiteral("--client"),
+                   QString::number(clientId), QStringLiteral("--database"),
+                   vq::test::lastTestDatabaseUrl()});
     ASSERT_TRUE(process.waitForFinished(60000));
     const QString out = QString::fromUtf8(process.readAllStandardOutput());
     const QString err = QString::fromUtf8(process.readAllStandardError());
     EXPECT_EQ(process.exitCode(), 1) << out.toStdString() << err.toStdString();
-    EXPECT_TRUE(err.startsWith(QStringLiteral("Fehler beim Verbinden mit dem Mailserver"))) << err.toStdString();
+    EXPECT_TRUE(err.startsWith(QStringLiteral("Fehler beim Verbinden mit dem Mailserver")))
+        << err.toStdString();
     EXPECT_FALSE(out.contains(QStringLiteral("erfolgreich"))) << out.toStdString();
     EXPECT_FALSE(out.contains(QStringLiteral("Bestellungen eingefügt"))) << out.toStdString();
 
     // Once the server serves everything, the rest comes in, every order once.
     server.setDropAfter(1000);
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     const MailImportResult rest = TMailOrder(db, clientId).importOrders();
     EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
     EXPECT_EQ(rest.fetched, b.fetchedNextTime);
@@ -897,11 +979,13 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
 // mail at hand is stored, no later one, and the next run reads the rest.
 TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhenCancelled)
 {
-    const QByteArray line = "<price>" + QByteArray("5").toBase64() + "</price><vat>" + QByteArray("19").toBase64()
-        + "</vat><amount>" + QByteArray("1").toBase64() + "</amount>";
+    const QByteArray line = "<price>" + QByteArray("5").toBase64() + "</price><vat>"
+                            + QByteArray("19").toBase64() + "</vat><amount>"
+                            + QByteArray("1").toBase64() + "</amount>";
     for (int i = 1; i <= 5; ++i) {
         const QByteArray n = QByteArray::number(i);
-        dovecot.addMessage(QStringLiteral("shop"), orderMail("VQBESTMAIL " + n, orderDocument("stop-" + n, line)));
+        dovecot.addMessage(QStringLiteral("shop"),
+                           orderMail("VQBESTMAIL " + n, orderDocument("stop-" + n, line)));
         if (i == 2)
             dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
     }
@@ -937,7 +1021,9 @@ TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhen
     cancel = false;
     progress.clear();
     seen.clear();
-    observer.row = [&](const MailOrderRow &row) { seen << row.subject + QStringLiteral(": ") + row.statusText(); };
+    observer.row = [&](const MailOrderRow &row) {
+        seen << row.subject + QStringLiteral(": ") + row.statusText();
+    };
     const MailImportResult rest = TMailOrder(db, clientId).importOrders(observer);
     EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
     EXPECT_FALSE(rest.cancelled);
@@ -958,12 +1044,14 @@ TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhen
 // shown to be whole, is not stored; the next run reads both.
 TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
 {
-    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml")}, 1, true, true);
+    DroppingPop3Server server({fixture("order_qp.eml"), fixture("order_base64.eml")}, 1, true,
+                              true);
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
     TInvoiceDatabase db;
     QString error;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = server.port();
@@ -1007,7 +1095,9 @@ const Break kBreaks[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Drops, BrokenConnectionTest, testing::ValuesIn(kBreaks),
-                         [](const testing::TestParamInfo<Break> &info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Break> &info) {
+                             return std::string(info.param.name);
+                         });
 
 // A server whose STAT names more messages than it lists: the run reads
 // the messages there are and ends as a whole run, instead of asking for
@@ -1021,7 +1111,8 @@ TEST(MailImportStat, ACountBeyondTheListedMessagesReadsThoseListed)
     QTemporaryDir dir;
     TInvoiceDatabase db;
     QString error;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = server.port();
@@ -1055,7 +1146,8 @@ TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
     QTemporaryDir dir;
     TInvoiceDatabase db;
     QString error;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = server.port();
@@ -1094,14 +1186,16 @@ TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
 // and lists its rows by number.
 TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
 {
-    DroppingPop3Server server({fixture("order_qp.eml"), fixture("plain_mail.eml"), fixture("order_base64.eml")},
-                              1000, false);
+    DroppingPop3Server server(
+        {fixture("order_qp.eml"), fixture("plain_mail.eml"), fixture("order_base64.eml")}, 1000,
+        false);
     ASSERT_NE(server.port(), 0);
     server.setWithoutUidl(true);
     QTemporaryDir dir;
     TInvoiceDatabase db;
     QString error;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = server.port();
@@ -1110,7 +1204,8 @@ TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
     const int clientId = db.insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
 
-    const MailOrderStatus inserted = MailOrderStatus::Inserted, there = MailOrderStatus::AlreadyThere;
+    const MailOrderStatus inserted = MailOrderStatus::Inserted,
+                          there = MailOrderStatus::AlreadyThere;
     for (const MailOrderStatus expected : {inserted, there}) {
         const MailImportResult run = TMailOrder(db, clientId).importOrders();
         EXPECT_TRUE(run.ok) << run.detail.toStdString();
@@ -1138,7 +1233,8 @@ TEST(MailDelete, WithoutUidlDeletesOnlyTheMessageTheRowWasListedFor)
     QTemporaryDir dir;
     TInvoiceDatabase db;
     QString error;
-    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error)) << error.toStdString();
+    ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
+        << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = server.port();

@@ -24,24 +24,29 @@ void PrintTo(const Case &c, std::ostream *os)
     *os << c.name;
 }
 
-
 const Case kCases[] = {
     {"QuotedPrintable",
-     "From: \"M\xc3\xbcller, Hans\" <hans@example.org>\r\nSubject: A\r\nContent-Type: text/plain; charset=utf-8\r\n"
+     "From: \"M\xc3\xbcller, Hans\" <hans@example.org>\r\nSubject: A\r\nContent-Type: text/plain; "
+     "charset=utf-8\r\n"
      "Content-Transfer-Encoding: quoted-printable\r\n\r\n<order a=3D\"1\">=\r\n</order>\r\n",
      "A", "hans@example.org", "<order a=\"1\"></order>\r\n"},
-    {"Base64", "From: x@example.org\nSubject: B\nContent-Transfer-Encoding: base64\n\nPG9yZGVyLz4=\n", "B",
+    {"Base64",
+     "From: x@example.org\nSubject: B\nContent-Transfer-Encoding: base64\n\nPG9yZGVyLz4=\n", "B",
      "x@example.org", "<order/>"},
-    {"EncodedSubject", "From: <y@example.org>\nSubject: =?ISO-8859-1?Q?Gr=FC=DFe_VQBESTMAIL?=\n\nText\n",
+    {"EncodedSubject",
+     "From: <y@example.org>\nSubject: =?ISO-8859-1?Q?Gr=FC=DFe_VQBESTMAIL?=\n\nText\n",
      "Grüße VQBESTMAIL", "y@example.org", "Text\n"},
     {"MultipartTakesFirstTextPart",
-     "From: z@example.org\nSubject: M\nMIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=XX\n\n--XX\n"
+     "From: z@example.org\nSubject: M\nMIME-Version: 1.0\nContent-Type: multipart/mixed; "
+     "boundary=XX\n\n--XX\n"
      "Content-Type: text/plain\n\n<order/>\n--XX\nContent-Type: application/pdf\n\nPDF\n--XX--\n",
      "M", "z@example.org", "<order/>"},
-    {"HeaderOnly", "From: h@example.org\r\nSubject: Nur Kopf\r\n\r\n", "Nur Kopf", "h@example.org", ""},
+    {"HeaderOnly", "From: h@example.org\r\nSubject: Nur Kopf\r\n\r\n", "Nur Kopf", "h@example.org",
+     ""},
     {"NoHeaders", "just some text without any header\n", "", "", ""},
     {"Empty", "", "", "", ""},
-    {"BrokenBase64", "Subject: D\nContent-Transfer-Encoding: base64\n\n!!!not base64@@@\n", "D", "", ""},
+    {"BrokenBase64", "Subject: D\nContent-Transfer-Encoding: base64\n\n!!!not base64@@@\n", "D", "",
+     ""},
     {"BinaryGarbage", QByteArray("\x00\xff\xfe\r\n\r\n\x01\x02", 8), "", "", ""},
 };
 
@@ -68,12 +73,15 @@ TEST_P(MailMessageTest, Reads)
 }
 
 INSTANTIATE_TEST_SUITE_P(Mails, MailMessageTest, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Case> &info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(MailMessage, DateIsTheMomentTheHeaderNames)
 {
     TMailMessage mail;
-    ASSERT_TRUE(readMailMessage("Date: Mon, 15 Jan 2024 10:00:00 +0100\nSubject: x\n\nbody\n", &mail, nullptr));
+    ASSERT_TRUE(readMailMessage("Date: Mon, 15 Jan 2024 10:00:00 +0100\nSubject: x\n\nbody\n",
+                                &mail, nullptr));
     EXPECT_EQ(mail.date.toUTC(), QDateTime(QDate(2024, 1, 15), QTime(9, 0), Qt::UTC));
     ASSERT_TRUE(readMailMessage("Date: kein Datum\nSubject: x\n\nbody\n", &mail, nullptr));
     EXPECT_FALSE(mail.date.isValid());

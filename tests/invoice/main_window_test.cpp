@@ -49,7 +49,6 @@ QString programFolder()
     return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
 }
 
-
 QStringList utf8List(std::initializer_list<const char *> items)
 {
     QStringList texts;
@@ -778,10 +777,10 @@ TEST_P(MainWindowPostgreSQL, AnOrderAnotherUserHoldsIsSavedOnceItIsFreeAndTheSta
         ASSERT_TRUE(other.isOpen()) << error.toStdString();
         QSqlQuery otherUser(other);
         ASSERT_TRUE(otherUser.exec(QStringLiteral("BEGIN")));
-        ASSERT_TRUE(otherUser.exec(
-            QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'dort' "
-                           "WHERE Bestellung_ID = %1")
-                .arg(euroOrders[0])));
+        ASSERT_TRUE(
+            otherUser.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Bemerkung = 'dort' "
+                                          "WHERE Bestellung_ID = %1")
+                               .arg(euroOrders[0])));
         window->goToRow(0);
         whenModal([&](QDialog &editor) {
             child<QLineEdit>(editor, "edtOrt")->setText(QStringLiteral("Zürich"));

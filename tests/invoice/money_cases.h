@@ -63,18 +63,27 @@ inline QByteArray moneyOrderDocument(const MoneyCase &c, const QString &uuid)
 {
     const auto b64 = [](const QString &text) { return text.toUtf8().toBase64(); };
     const auto gross = [&](const QString &net, const QString &vat) {
-        const double value = c.netto() ? net.toDouble() * (100 + vat.toDouble()) / 100 : net.toDouble();
+        const double value =
+            c.netto() ? net.toDouble() * (100 + vat.toDouble()) / 100 : net.toDouble();
         return QString::number(value, 'f', 6);
     };
-    QByteArray xml = "<order>\r\n<formdata>\r\n<uuid>" + uuid.toUtf8() + "</uuid>\r\n<timestamp>1796860800</timestamp>\r\n";
+    QByteArray xml = "<order>\r\n<formdata>\r\n<uuid>" + uuid.toUtf8()
+                     + "</uuid>\r\n<timestamp>1796860800</timestamp>\r\n";
     const std::pair<const char *, QString> customer[] = {
-        {"Firma", QString()}, {"Vorname", QStringLiteral("Erika")}, {"Nachname", QStringLiteral("Mustermann")},
-        {"Strasse", QStringLiteral("Hauptstraße 1")}, {"PLZ", QStringLiteral("50667")},
-        {"Ort", QStringLiteral("Köln")}, {"Land", QStringLiteral("Deutschland")},
-        {"email", QStringLiteral("erika@kunde.example")}, {"Telefon", QString()}, {"Homepage", QString()}};
+        {"Firma", QString()},
+        {"Vorname", QStringLiteral("Erika")},
+        {"Nachname", QStringLiteral("Mustermann")},
+        {"Strasse", QStringLiteral("Hauptstraße 1")},
+        {"PLZ", QStringLiteral("50667")},
+        {"Ort", QStringLiteral("Köln")},
+        {"Land", QStringLiteral("Deutschland")},
+        {"email", QStringLiteral("erika@kunde.example")},
+        {"Telefon", QString()},
+        {"Homepage", QString()}};
     for (const auto &[name, value] : customer)
         xml += QByteArray("<") + name + ">" + b64(value) + "</" + name + ">\r\n";
-    xml += "<company>127.0.0.1</company>\r\n<taxMode>" + c.mode.toUtf8() + "</taxMode>\r\n</formdata>\r\n<articles>\r\n";
+    xml += "<company>127.0.0.1</company>\r\n<taxMode>" + c.mode.toUtf8()
+           + "</taxMode>\r\n</formdata>\r\n<articles>\r\n";
     for (const MoneyArticle &a : c.articles) {
         if (a.ordered() == 0)
             continue;
@@ -86,7 +95,8 @@ inline QByteArray moneyOrderDocument(const MoneyCase &c, const QString &uuid)
         xml += "<vat>" + b64(a.vat) + "</vat>\r\n<amount>" + b64(QString::number(a.ordered()))
                + "</amount>\r\n<options>\r\n";
         for (const MoneyOption &o : a.options) {
-            xml += "<option name=\"" + b64(o.name) + "\" price=\"" + gross(o.chosen().surcharge, a.vat).toUtf8() + "\"";
+            xml += "<option name=\"" + b64(o.name) + "\" price=\""
+                   + gross(o.chosen().surcharge, a.vat).toUtf8() + "\"";
             if (c.netto())
                 xml += " netPrice=\"" + o.chosen().surcharge.toUtf8() + "\"";
             xml += ">" + b64(o.chosen().name) + "</option>\r\n";

@@ -28,19 +28,24 @@ namespace {
 QString pdfText(const QString &pdf)
 {
     QByteArray out;
-    EXPECT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")},
-                                   &out),
+    EXPECT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"),
+                                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")}, &out),
               0);
-    return QString::fromUtf8(out).normalized(QString::NormalizationForm_KC).simplified().replace(
-        QStringLiteral(" %"), QStringLiteral("%"));
+    return QString::fromUtf8(out)
+        .normalized(QString::NormalizationForm_KC)
+        .simplified()
+        .replace(QStringLiteral(" %"), QStringLiteral("%"));
 }
 
 // A template that prints exactly what templates are given, one value a line.
-const QString kFiguresTemplate = QStringLiteral(
-    "{{#RvDataSetArtikel}}LINE {{Artikel_Gesamtbetrag}} {{Artikel_GesamtNetto}} {{Artikel_GesamtMwst}} "
-    "{{Artikel_Gesamtpreis}}{{#RvDataSetOptionen}} {{Gesamtpreis}}{{/RvDataSetOptionen}}\n{{/RvDataSetArtikel}}"
-    "{{#RvDataSetMwst}}RATE {{Artikel_Mwst}} {{SummeNetto}} {{Mwst}} {{SummeGesamt}}\n{{/RvDataSetMwst}}"
-    "TOTAL {{SummeNetto}} {{SummeMwst}} {{SummeGesamt}} {{Preisberechnung}}\n");
+const QString kFiguresTemplate =
+    QStringLiteral("{{#RvDataSetArtikel}}LINE {{Artikel_Gesamtbetrag}} {{Artikel_GesamtNetto}} "
+                   "{{Artikel_GesamtMwst}} "
+                   "{{Artikel_Gesamtpreis}}{{#RvDataSetOptionen}} "
+                   "{{Gesamtpreis}}{{/RvDataSetOptionen}}\n{{/RvDataSetArtikel}}"
+                   "{{#RvDataSetMwst}}RATE {{Artikel_Mwst}} {{SummeNetto}} {{Mwst}} "
+                   "{{SummeGesamt}}\n{{/RvDataSetMwst}}"
+                   "TOTAL {{SummeNetto}} {{SummeMwst}} {{SummeGesamt}} {{Preisberechnung}}\n");
 
 // "1.234,50" -> 123450
 qint64 cents(const QString &german)
@@ -66,17 +71,20 @@ XmlAmounts readXml(const QByteArray &xml)
     const auto text = [&](const QDomElement &parent, const char *name) {
         return parent.elementsByTagNameNS(ram, QString::fromLatin1(name)).at(0).toElement().text();
     };
-    const QDomNodeList items = document.elementsByTagNameNS(ram, QStringLiteral("IncludedSupplyChainTradeLineItem"));
+    const QDomNodeList items =
+        document.elementsByTagNameNS(ram, QStringLiteral("IncludedSupplyChainTradeLineItem"));
     for (int i = 0; i < items.size(); ++i)
         result.lines << text(items.at(i).toElement(), "LineTotalAmount");
     const QDomElement settlement =
-        document.elementsByTagNameNS(ram, QStringLiteral("ApplicableHeaderTradeSettlement")).at(0).toElement();
-    for (QDomElement tax = settlement.firstChildElement(QStringLiteral("ApplicableTradeTax"), ram); !tax.isNull();
-         tax = tax.nextSiblingElement(QStringLiteral("ApplicableTradeTax"), ram))
+        document.elementsByTagNameNS(ram, QStringLiteral("ApplicableHeaderTradeSettlement"))
+            .at(0)
+            .toElement();
+    for (QDomElement tax = settlement.firstChildElement(QStringLiteral("ApplicableTradeTax"), ram);
+         !tax.isNull(); tax = tax.nextSiblingElement(QStringLiteral("ApplicableTradeTax"), ram))
         result.rates << text(tax, "RateApplicablePercent") + u' ' + text(tax, "BasisAmount") + u' '
                             + text(tax, "CalculatedAmount");
-    const QDomElement sums =
-        settlement.firstChildElement(QStringLiteral("SpecifiedTradeSettlementHeaderMonetarySummation"), ram);
+    const QDomElement sums = settlement.firstChildElement(
+        QStringLiteral("SpecifiedTradeSettlementHeaderMonetarySummation"), ram);
     result.lineTotal = text(sums, "LineTotalAmount");
     result.taxBasis = text(sums, "TaxBasisTotalAmount");
     result.taxTotal = text(sums, "TaxTotalAmount");
@@ -95,13 +103,15 @@ protected:
     void SetUp() override
     {
         QString error;
-        ASSERT_TRUE(vq::test::openTestDatabase(db, GetParam(), dir.path(), &error)) << error.toStdString();
+        ASSERT_TRUE(vq::test::openTestDatabase(db, GetParam(), dir.path(), &error))
+            << error.toStdString();
         TMandant client = seller();
         const auto id = db.insertClient(client);
         ASSERT_TRUE(id) << db.lastError().toStdString();
         clientId = *id;
         QFile::remove(clientTemplatePath(clientId));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/rechnung.rav"), clientTemplatePath(clientId)));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/rechnung.rav"),
+                                clientTemplatePath(clientId)));
         figuresTemplate = dir.filePath(QStringLiteral("figures.rav"));
         vq::test::writeFile(figuresTemplate, kFiguresTemplate.toUtf8());
     }
@@ -122,10 +132,11 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
         // The import: the document as the form mailer writes it, stored.
         TOrderDocument document;
         QString error;
-        ASSERT_TRUE(readOrderDocument(moneyOrderDocument(c, QStringLiteral("money-%1").arg(++n)), &document, &error))
+        ASSERT_TRUE(readOrderDocument(moneyOrderDocument(c, QStringLiteral("money-%1").arg(++n)),
+                                      &document, &error))
             << error.toStdString();
-        const MailOrderStore stored =
-            db.storeMailOrder(document.order, document.lines, clientId, QStringLiteral("INBOX"), nullptr);
+        const MailOrderStore stored = db.storeMailOrder(document.order, document.lines, clientId,
+                                                        QStringLiteral("INBOX"), nullptr);
         ASSERT_EQ(stored.outcome, MailOrderStore::Stored) << db.lastError().toStdString();
         const int orderId = stored.orderId;
         EXPECT_EQ(db.order(orderId)->netto, c.netto());
@@ -141,7 +152,8 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
         }
         // The order list shows the total.
         const auto list = db.orderList(clientId).value();
-        const auto row = std::find_if(list.begin(), list.end(), [&](const auto &r) { return r.bestellungId == orderId; });
+        const auto row = std::find_if(list.begin(), list.end(),
+                                      [&](const auto &r) { return r.bestellungId == orderId; });
         ASSERT_NE(row, list.end());
         EXPECT_EQ(row->totalCents, parseCents(c.total));
 
@@ -155,7 +167,9 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
             if (f[0] == u"LINE") {
                 lines << f[1];
                 lineSum += cents(f[1]);
-                EXPECT_EQ(cents(f[2]) + cents(f[3]), c.netto() ? cents(f[1]) + cents(f[3]) : cents(f[1])) << out.toStdString();
+                EXPECT_EQ(cents(f[2]) + cents(f[3]),
+                          c.netto() ? cents(f[1]) + cents(f[3]) : cents(f[1]))
+                    << out.toStdString();
                 // The line's own part and its options' parts add up to the line.
                 qint64 parts = 0;
                 for (qsizetype k = 4; k < f.size(); ++k)
@@ -175,7 +189,8 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
                 EXPECT_EQ(cents(f[2]), parseCents(c.vat));
                 EXPECT_EQ(cents(f[3]), parseCents(c.total));
                 EXPECT_EQ(f[4], c.netto() ? QStringLiteral("netto") : QStringLiteral("brutto"));
-                EXPECT_EQ(lineSum, c.netto() ? rowNet : rowGross) << "the lines add up to the rates";
+                EXPECT_EQ(lineSum, c.netto() ? rowNet : rowGross)
+                    << "the lines add up to the rates";
             }
         }
         QStringList expectedLineTotals;
@@ -194,8 +209,9 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
         const QString text = pdfText(pdf);
         QStringList printed;
         for (const MoneyRate &rate : c.rates)
-            printed << QStringLiteral("Nettobetrag %1% %2 €").arg(rate.rate, germanAmount(rate.net))
-                    << QStringLiteral("zzgl. %1% MwSt. %2 €").arg(rate.rate, germanAmount(rate.vat));
+            printed
+                << QStringLiteral("Nettobetrag %1% %2 €").arg(rate.rate, germanAmount(rate.net))
+                << QStringLiteral("zzgl. %1% MwSt. %2 €").arg(rate.rate, germanAmount(rate.vat));
         printed << QStringLiteral("Gesamtbetrag %1 €").arg(germanAmount(c.total))
                 << QStringLiteral("Rechnungsdatum 10.12.2026");
         // Lines without options print their total in one figure.
@@ -204,7 +220,8 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
                 printed << germanAmount(c.lines[k]) + QStringLiteral(" €");
         }
         for (const QString &expected : printed)
-            EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
+            EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n"
+                                                 << text.toStdString();
 
         // The XRechnung: the same cents.
         const auto xml = issuer.xrechnung(orderId, &error);
@@ -233,8 +250,11 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, MoneyRoad, testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
-                         [](const auto &info) { return std::string(vq::test::dialectName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Backends, MoneyRoad,
+                         testing::Values(SqlDialect::SQLite, SqlDialect::PostgreSQL),
+                         [](const auto &info) {
+                             return std::string(vq::test::dialectName(info.param));
+                         });
 
 TEST(MoneyBounds, ImportRefusesQuantitiesAndLineTotalsNoInvoiceCanHold)
 {
@@ -251,8 +271,10 @@ TEST(MoneyBounds, ImportRefusesQuantitiesAndLineTotalsNoInvoiceCanHold)
         QByteArray document;
         const char *reason;
     } cases[] = {
-        {"quantity of the largest int", withArticle("999999999", 2147483647), "außerhalb von 0 bis 100000"},
-        {"quantity above the form mailer's limit", withArticle("0.01", 100001), "außerhalb von 0 bis 100000"},
+        {"quantity of the largest int", withArticle("999999999", 2147483647),
+         "außerhalb von 0 bis 100000"},
+        {"quantity above the form mailer's limit", withArticle("0.01", 100001),
+         "außerhalb von 0 bis 100000"},
         {"line total above 10^9", withArticle("99999.99", 100000), "größer als 1.000.000.000"},
     };
     for (const auto &c : cases) {
@@ -265,5 +287,6 @@ TEST(MoneyBounds, ImportRefusesQuantitiesAndLineTotalsNoInvoiceCanHold)
     // 100,000 pieces of 10,000.00 are exactly the bound, and stay an order.
     TOrderDocument document;
     QString error;
-    EXPECT_TRUE(readOrderDocument(withArticle("10000", 100000), &document, &error)) << error.toStdString();
+    EXPECT_TRUE(readOrderDocument(withArticle("10000", 100000), &document, &error))
+        << error.toStdString();
 }

@@ -69,9 +69,12 @@ TEST(OrderAmounts, MoneyTableGivesTheSameCentsAsThePageAndTheFormMailer)
         ASSERT_EQ(a->rates.size(), c.rates.size());
         for (int i = 0; i < c.rates.size(); ++i) {
             EXPECT_EQ(QString::number(a->rates[i].rate), c.rates[i].rate);
-            EXPECT_EQ(centsText(a->rates[i].netCents), c.rates[i].net) << c.rates[i].rate.toStdString();
-            EXPECT_EQ(centsText(a->rates[i].vatCents), c.rates[i].vat) << c.rates[i].rate.toStdString();
-            EXPECT_EQ(centsText(a->rates[i].grossCents), c.rates[i].gross) << c.rates[i].rate.toStdString();
+            EXPECT_EQ(centsText(a->rates[i].netCents), c.rates[i].net)
+                << c.rates[i].rate.toStdString();
+            EXPECT_EQ(centsText(a->rates[i].vatCents), c.rates[i].vat)
+                << c.rates[i].rate.toStdString();
+            EXPECT_EQ(centsText(a->rates[i].grossCents), c.rates[i].gross)
+                << c.rates[i].rate.toStdString();
         }
         EXPECT_EQ(centsText(a->netCents), c.net);
         EXPECT_EQ(centsText(a->vatCents), c.vat);
@@ -87,8 +90,8 @@ TEST(OrderAmounts, EveryPairOfTypicalPricesAtTwoRatesAddsUp)
     for (const bool netto : {false, true}) {
         for (int a = 0; a < 60; ++a) {
             for (int b = 0; b < 60; ++b) {
-                const QList<OrderLineInput> input{{1, a + 0.99, {}, 19}, {1, b + 0.49, {}, 7},
-                                                  {2, a + 0.49, {-0.5}, 19}};
+                const QList<OrderLineInput> input{
+                    {1, a + 0.99, {}, 19}, {1, b + 0.49, {}, 7}, {2, a + 0.49, {-0.5}, 19}};
                 const auto amounts = computeOrderAmounts(input, netto, nullptr);
                 ASSERT_TRUE(amounts);
                 expectAddsUp(*amounts, input);
@@ -163,16 +166,27 @@ TEST(OrderAmounts, CentsAreReadAndWrittenExactly)
     {
         const char *text;
         std::optional<qint64> cents;
-    } reads[] = {{"12.99", 1299},  {"12,99", 1299},   {"0.125", 13},      {"1.005", 101},
-                 {"-2.5", -250},   {"-0.005", -1},    {"7", 700},         {" 3.4 ", 340},
-                 {"1.0049999", 100}, {"", std::nullopt}, {"1e5", std::nullopt}, {"1.2.3", std::nullopt},
-                 {"12.", std::nullopt}, {"abc", std::nullopt}};
+    } reads[] = {{"12.99", 1299},
+                 {"12,99", 1299},
+                 {"0.125", 13},
+                 {"1.005", 101},
+                 {"-2.5", -250},
+                 {"-0.005", -1},
+                 {"7", 700},
+                 {" 3.4 ", 340},
+                 {"1.0049999", 100},
+                 {"", std::nullopt},
+                 {"1e5", std::nullopt},
+                 {"1.2.3", std::nullopt},
+                 {"12.", std::nullopt},
+                 {"abc", std::nullopt}};
     for (const auto &r : reads)
         EXPECT_EQ(parseCents(QString::fromLatin1(r.text)), r.cents) << r.text;
     EXPECT_EQ(centsText(5810), QStringLiteral("58.10"));
     EXPECT_EQ(centsText(-5), QStringLiteral("-0.05"));
     EXPECT_EQ(centsText(0), QStringLiteral("0.00"));
-    EXPECT_EQ(centsText(std::numeric_limits<qint64>::min()), QStringLiteral("-92233720368547758.08"));
+    EXPECT_EQ(centsText(std::numeric_limits<qint64>::min()),
+              QStringLiteral("-92233720368547758.08"));
     EXPECT_EQ(amountCents(3, 0.125), 38);
     EXPECT_EQ(amountCents(2147483647, 999999999), std::nullopt);
     EXPECT_EQ(vatOfCents(999, 19, false), 160);

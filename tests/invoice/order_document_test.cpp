@@ -5,8 +5,8 @@
 #include "order_document.h"
 
 #include <QByteArray>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace vq::invoice;
 
@@ -20,8 +20,8 @@ QByteArray b64(const char *text)
 QByteArray line(const char *nr, const QByteArray &price, const QByteArray &options,
                 const QByteArray &vat = b64("19"), const QByteArray &amount = b64("2"))
 {
-    QByteArray xml = "<article><articleNumber>" + b64(nr) + "</articleNumber><articleName>" + b64("Hemd")
-        + "</articleName>";
+    QByteArray xml = "<article><articleNumber>" + b64(nr) + "</articleNumber><articleName>"
+                     + b64("Hemd") + "</articleName>";
     if (!price.isNull())
         xml += "<price>" + price + "</price>";
     if (!vat.isNull())
@@ -39,13 +39,15 @@ QByteArray option(const char *name, const char *value, const char *price)
     return xml + ">" + b64(value) + "</option>";
 }
 
-QByteArray document(const QByteArray &articles, const QByteArray &timestamp = "<timestamp>1700000000</timestamp>",
+QByteArray document(const QByteArray &articles,
+                    const QByteArray &timestamp = "<timestamp>1700000000</timestamp>",
                     const QByteArray &moreFormdata = {}, const QByteArray &prolog = {})
 {
     return "\r\n \t<?xml version=\"1.0\"?>\n" + prolog + "<order><articles>" + articles
-        + "</articles><formdata><uuid>4711-abc</uuid>" + timestamp + "<Vorname>" + b64("J\xfcrgen") + "</Vorname>"
-        + "<Firma>" + b64("M\x80ller & S\xf6hne") + "</Firma><Nachname>" + b64("M\xfcller")
-        + "</Nachname><company>192.0.2.7</company>" + moreFormdata + "</formdata></order>\r\n\x01";
+           + "</articles><formdata><uuid>4711-abc</uuid>" + timestamp + "<Vorname>"
+           + b64("J\xfcrgen") + "</Vorname>" + "<Firma>" + b64("M\x80ller & S\xf6hne")
+           + "</Firma><Nachname>" + b64("M\xfcller") + "</Nachname><company>192.0.2.7</company>"
+           + moreFormdata + "</formdata></order>\r\n\x01";
 }
 
 // The classic entity bomb: ten levels of ten references each.
@@ -63,14 +65,19 @@ QByteArray entityBomb()
 
 QByteArray nested(int levels, bool closed)
 {
-    QByteArray xml = "<order><formdata><uuid>tief</uuid><timestamp>0</timestamp></formdata><articles>";
+    QByteArray xml =
+        "<order><formdata><uuid>tief</uuid><timestamp>0</timestamp></formdata><articles>";
     xml += QByteArray("<a>").repeated(levels);
     if (closed)
         xml += QByteArray("</a>").repeated(levels);
     return xml + (closed ? "</articles></order>" : "");
 }
 
-const QByteArray kOneOption = "<options>" + option("Gr\xf6\xdf" "e", "XL", "1.5") + "</options>";
+const QByteArray kOneOption = "<options>"
+                              + option("Gr\xf6\xdf"
+                                       "e",
+                                       "XL", "1.5")
+                              + "</options>";
 
 struct Case
 {
@@ -86,7 +93,6 @@ void PrintTo(const Case &c, std::ostream *os)
 {
     *os << c.name;
 }
-
 
 class OrderDocumentTest : public testing::TestWithParam<Case>
 {
@@ -253,29 +259,31 @@ const Case kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Documents, OrderDocumentTest, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Case> &info) {
+                             return std::string(info.param.name);
+                         });
 
 // Decoded value bytes: UTF-8 when they are valid UTF-8 beyond ASCII, otherwise
 // Windows-1252; one line, without control characters.
 TEST(OrderDocumentValues, DecodeAsUtf8OrWindows1252AndDropControlCharacters)
 {
     const std::pair<QByteArray, QString> cases[] = {
-        {"M\xc3\xbcller", QStringLiteral("Müller")},                 // UTF-8
-        {"M\xfcller", QStringLiteral("Müller")},                      // Windows-1252
+        {"M\xc3\xbcller", QStringLiteral("Müller")}, // UTF-8
+        {"M\xfcller", QStringLiteral("Müller")},     // Windows-1252
         {"M\x80ller \x84Gr\xfc\xdf\x93", QStringLiteral("M€ller „Grüß“")},
         {"Meier", QStringLiteral("Meier")},
         {"\xe5\xb1\xb1\xe7\x94\xb0 \xf0\x9f\x98\x80", QStringLiteral("山田 😀")},
-        {"M\xc3\xbcller \xfc", QStringLiteral("MÃ¼ller ü")},        // not UTF-8 as a whole
-        {"\xc0\xbc", QStringLiteral("À¼")},                          // overlong form
-        {"\xed\xa0\x80", QStringLiteral("í\u00a0€")},               // encoded surrogate
-        {"\xf4\x90\x80\x80", QStringLiteral("ô€€")},                // beyond U+10FFFF; 0x90 undefined
+        {"M\xc3\xbcller \xfc", QStringLiteral("MÃ¼ller ü")}, // not UTF-8 as a whole
+        {"\xc0\xbc", QStringLiteral("À¼")},                  // overlong form
+        {"\xed\xa0\x80", QStringLiteral("í\u00a0€")},        // encoded surrogate
+        {"\xf4\x90\x80\x80", QStringLiteral("ô€€")},         // beyond U+10FFFF; 0x90 undefined
         {"M\xc3\xbc", QStringLiteral("Mü")},
-        {"\xc3", QStringLiteral("Ã")},                                // cut off
-        {QByteArray("A\0B", 3), QStringLiteral("AB")},                 // PostgreSQL cannot store NUL
+        {"\xc3", QStringLiteral("Ã")},                 // cut off
+        {QByteArray("A\0B", 3), QStringLiteral("AB")}, // PostgreSQL cannot store NUL
         {"A\tB\r\nC\nD\rE", QStringLiteral("A B C D E")},
         {"\x01\x1b[31mrot\x7f", QStringLiteral("[31mrot")},
-        {"\x81\x8d\x8f\x90\x9d", QString()},                        // undefined in Windows-1252
-        {"\xc2\x85Z\xc3\xa4", QStringLiteral("Zä")},                // NEL in UTF-8
+        {"\x81\x8d\x8f\x90\x9d", QString()},         // undefined in Windows-1252
+        {"\xc2\x85Z\xc3\xa4", QStringLiteral("Zä")}, // NEL in UTF-8
         {"", QString()},
     };
     for (const auto &[bytes, text] : cases)
@@ -284,10 +292,11 @@ TEST(OrderDocumentValues, DecodeAsUtf8OrWindows1252AndDropControlCharacters)
     // The same through a whole document: a UTF-8 name and a NUL in the street.
     TOrderDocument doc;
     QString error;
-    ASSERT_TRUE(readOrderDocument(document("", "<timestamp>0</timestamp>",
-                                           "<Ort>" + QByteArray("K\xc3\xb6ln").toBase64() + "</Ort><Strasse>"
-                                               + QByteArray("Weg\0 1", 6).toBase64() + "</Strasse>"),
-                                  &doc, &error))
+    ASSERT_TRUE(readOrderDocument(
+        document("", "<timestamp>0</timestamp>",
+                 "<Ort>" + QByteArray("K\xc3\xb6ln").toBase64() + "</Ort><Strasse>"
+                     + QByteArray("Weg\0 1", 6).toBase64() + "</Strasse>"),
+        &doc, &error))
         << error.toStdString();
     EXPECT_EQ(doc.order.ort, QStringLiteral("Köln"));
     EXPECT_EQ(doc.order.strasse, QStringLiteral("Weg 1"));

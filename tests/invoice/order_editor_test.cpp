@@ -47,7 +47,6 @@ QString programFolder()
     return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
 }
 
-
 void click(QWidget &window, const char *button)
 {
     QAbstractButton *b = child<QAbstractButton>(window, button);
@@ -1071,7 +1070,8 @@ TEST_F(OrderEditor, EnterOnAnOptionEditsItAndLeavesTheLineEditorOpen)
 {
     const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
     const int line = addLine(order, "A", 10);
-    ASSERT_TRUE(db.insertOption(TOption{0, line, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
+    ASSERT_TRUE(
+        db.insertOption(TOption{0, line, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
     questions.threeWay = {Answer::Yes};
     bool stayedOpen = false;
     stay([&] { return editor->startEditOrder(order); },
@@ -1105,7 +1105,8 @@ TEST_F(OrderEditor, TheNumberPadsDeleteKeyDeletesLinesAndOptionsToo)
     const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
     const int kept = addLine(order, "A", 10);
     addLine(order, "B", 20);
-    ASSERT_TRUE(db.insertOption(TOption{0, kept, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
+    ASSERT_TRUE(
+        db.insertOption(TOption{0, kept, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
     questions.threeWay = {Answer::Yes};
     questions.answers = {true, true}; // "Option wirklich löschen?", "Artikel wirklich löschen?"
     stay([&] { return editor->startEditOrder(order); },

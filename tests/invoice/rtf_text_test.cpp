@@ -5,8 +5,8 @@
 #include <QImage>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QUrl>
 #include <QTextDocument>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace vq::invoice;

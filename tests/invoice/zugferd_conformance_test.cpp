@@ -16,8 +16,10 @@ TEST_F(ZugferdOrders, OfficialRulesAcceptThePdf)
     for (int i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);
         QString error;
-        ASSERT_TRUE(InvoiceIssuer(db).writeZugferd(orders[i], pdfPath(i), &error)) << error.toStdString();
+        ASSERT_TRUE(InvoiceIssuer(db).writeZugferd(orders[i], pdfPath(i), &error))
+            << error.toStdString();
         QString report;
-        EXPECT_TRUE(officialRulesAccept(validate, pdfPath(i), &report, "PASS")) << report.toStdString();
+        EXPECT_TRUE(officialRulesAccept(validate, pdfPath(i), &report, "PASS"))
+            << report.toStdString();
     }
 }

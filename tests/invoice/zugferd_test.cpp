@@ -51,7 +51,8 @@ TEST_F(ZugferdOrders, PdfShowsTheInvoiceAndCarriesItsElectronicInvoice)
     for (int i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);
         QString error;
-        ASSERT_TRUE(InvoiceIssuer(db).writeZugferd(orders[i], pdfPath(i), &error)) << error.toStdString();
+        ASSERT_TRUE(InvoiceIssuer(db).writeZugferd(orders[i], pdfPath(i), &error))
+            << error.toStdString();
         const QByteArray pdf = vq::test::readFile(pdfPath(i));
         EXPECT_TRUE(pdf.startsWith("%PDF-1.7")) << pdf.left(16).toStdString();
         QByteArray out, err;

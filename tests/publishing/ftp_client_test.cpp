@@ -36,7 +36,8 @@ TEST_P(FtpClientModes, LogsInBrowsesAndStores)
     FtpServer server;
     ASSERT_TRUE(server.ok());
     QStringList traffic;
-    TFtpClient client(settingsFor(server, GetParam()), [&](const QString &line) { traffic << line; });
+    TFtpClient client(settingsFor(server, GetParam()),
+                      [&](const QString &line) { traffic << line; });
     ASSERT_TRUE(client.connectAndLogin()) << client.errorText().toStdString();
     EXPECT_EQ(client.currentFolder(), QStringLiteral("/"));
 
@@ -50,8 +51,10 @@ TEST_P(FtpClientModes, LogsInBrowsesAndStores)
 
     ASSERT_TRUE(client.changeFolder(QStringLiteral("shop")));
     EXPECT_EQ(client.currentFolder(), QStringLiteral("/htdocs/shop"));
-    const QByteArray page = "<html>\r\nGr\xC3\xB6\xC3\x9F" "e</html>\r\n";
-    ASSERT_TRUE(client.store(QStringLiteral("bestellung.php"), page, false)) << client.errorText().toStdString();
+    const QByteArray page = "<html>\r\nGr\xC3\xB6\xC3\x9F"
+                            "e</html>\r\n";
+    ASSERT_TRUE(client.store(QStringLiteral("bestellung.php"), page, false))
+        << client.errorText().toStdString();
     EXPECT_EQ(readFile(server.root() + QStringLiteral("/htdocs/shop/bestellung.php")), page);
     const auto withFile = client.list();
     ASSERT_TRUE(withFile.has_value());
@@ -68,7 +71,8 @@ TEST_P(FtpClientModes, LogsInBrowsesAndStores)
     EXPECT_TRUE(traffic.contains(QStringLiteral(">> PASS *********")));
     EXPECT_TRUE(traffic.contains(GetParam() ? QStringLiteral(">> PASV") : QStringLiteral(">> PORT"))
                 || std::any_of(traffic.begin(), traffic.end(), [](const QString &l) {
-                       return l.startsWith(QLatin1String(">> PORT")) || l.startsWith(QLatin1String(">> EPRT"));
+                       return l.startsWith(QLatin1String(">> PORT"))
+                              || l.startsWith(QLatin1String(">> EPRT"));
                    }));
     EXPECT_TRUE(std::any_of(traffic.begin(), traffic.end(),
                             [](const QString &l) { return l.startsWith(QLatin1String("<< 2")); }));
@@ -77,7 +81,9 @@ TEST_P(FtpClientModes, LogsInBrowsesAndStores)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ftp, FtpClientModes, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "Passive" : "Active"; });
+                         [](const testing::TestParamInfo<bool> &info) {
+                             return info.param ? "Passive" : "Active";
+                         });
 
 // Explicit FTPS against a server that demands it: with its certificate
 // trusted the client logs in over TLS and asks for protected data; a
@@ -100,17 +106,20 @@ TEST(FtpClient, TlsWhenAskedAndNothingInClearOtherwise)
         QStringList traffic;
         TFtpClient client(settings, [&](const QString &line) { traffic << line; });
         ASSERT_TRUE(client.connectAndLogin()) << client.errorText().toStdString() << "\n"
-                                               << traffic.join(u'\n').toStdString();
-        ASSERT_TRUE(client.changeFolder(QStringLiteral("htdocs"))) << client.errorText().toStdString();
+                                              << traffic.join(u'\n').toStdString();
+        ASSERT_TRUE(client.changeFolder(QStringLiteral("htdocs")))
+            << client.errorText().toStdString();
         EXPECT_EQ(client.currentFolder(), QStringLiteral("/htdocs"));
         // No transfer here: the test server's TLS data channel answers out of
         // step with libcurl (it replies to PASV with the reply to TYPE), a
         // fault of the server, not of the client.
         client.quit();
-        EXPECT_TRUE(sent(traffic, "AUTH TLS") || sent(traffic, "AUTH SSL")) << traffic.join(u'\n').toStdString();
+        EXPECT_TRUE(sent(traffic, "AUTH TLS") || sent(traffic, "AUTH SSL"))
+            << traffic.join(u'\n').toStdString();
         EXPECT_TRUE(sent(traffic, "PROT P")) << "the data connection is protected too";
         for (const QString &line : traffic)
-            EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password))) << line.toStdString();
+            EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password)))
+                << line.toStdString();
     }
 
     struct Refused
@@ -136,7 +145,8 @@ TEST(FtpClient, TlsWhenAskedAndNothingInClearOtherwise)
             EXPECT_FALSE(sent(traffic, "USER")) << traffic.join(u'\n').toStdString();
         }
         for (const QString &line : traffic)
-            EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password))) << line.toStdString();
+            EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password)))
+                << line.toStdString();
     }
 }
 
@@ -168,7 +178,8 @@ TEST(FtpClient, Refusals)
         TFtpClient client(none);
         EXPECT_FALSE(client.connectAndLogin());
         EXPECT_EQ(client.failure(), TFtpFailure::NoHost);
-        EXPECT_EQ(client.errorText(), QStringLiteral("Bitte geben Sie einen gültigen Servernamen an."));
+        EXPECT_EQ(client.errorText(),
+                  QStringLiteral("Bitte geben Sie einen gültigen Servernamen an."));
     }
     {
         TFtpSettings closed = settingsFor(server, true);
@@ -182,9 +193,13 @@ TEST(FtpClient, Refusals)
 
 TEST(FtpClient, PwdRepliesAndMasking)
 {
-    EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 \"/var/www\" is the current directory.")), QStringLiteral("/var/www"));
-    EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 \"/a \"\"b\"\"\" ok")), QStringLiteral("/a \"b\""));
+    EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 \"/var/www\" is the current directory.")),
+              QStringLiteral("/var/www"));
+    EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 \"/a \"\"b\"\"\" ok")),
+              QStringLiteral("/a \"b\""));
     EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 kein Pfad")), QString());
-    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> PASS geheim")), QStringLiteral(">> PASS *********"));
-    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> USER kunde")), QStringLiteral(">> USER kunde"));
+    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> PASS geheim")),
+              QStringLiteral(">> PASS *********"));
+    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> USER kunde")),
+              QStringLiteral(">> USER kunde"));
 }

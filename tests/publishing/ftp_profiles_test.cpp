@@ -14,8 +14,13 @@ TEST(FtpProfiles, RoundTripKeepsEveryValue)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("profiles.xml"));
     QList<TFtpProfile> profiles(2);
-    profiles[0] = {QStringLiteral("Shop <&> \"Ü\""), QStringLiteral("ftp.example.org"), QStringLiteral("2121"),
-                   QStringLiteral("kunde"), QStringLiteral(" pa&ss<wort> "), true, true};
+    profiles[0] = {QStringLiteral("Shop <&> \"Ü\""),
+                   QStringLiteral("ftp.example.org"),
+                   QStringLiteral("2121"),
+                   QStringLiteral("kunde"),
+                   QStringLiteral(" pa&ss<wort> "),
+                   true,
+                   true};
     profiles[1].profilname = QStringLiteral("Leer");
     QString error;
     ASSERT_TRUE(writeFtpProfiles(path, profiles, &error)) << error.toStdString();
@@ -29,11 +34,16 @@ TEST(FtpProfiles, OnlyTheOwnerMayReadThePasswords)
     const QString path = dir.filePath(QStringLiteral("profiles.xml"));
     // A file an older version left readable for everyone.
     writeFile(path, "<?xml version=\"1.0\"?><xml><profiles/></xml>");
-    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                                | QFileDevice::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QList<TFtpProfile> profiles(1);
-    profiles[0] = {QStringLiteral("Shop"), QStringLiteral("ftp.example.org"), QStringLiteral("21"),
-                   QStringLiteral("kunde"), QStringLiteral("geheim"), true, false};
+    profiles[0] = {QStringLiteral("Shop"),
+                   QStringLiteral("ftp.example.org"),
+                   QStringLiteral("21"),
+                   QStringLiteral("kunde"),
+                   QStringLiteral("geheim"),
+                   true,
+                   false};
     QString error;
     ASSERT_TRUE(writeFtpProfiles(path, profiles, &error)) << error.toStdString();
     EXPECT_EQ(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
@@ -50,8 +60,9 @@ TEST(FtpProfiles, OlderAndDamagedFiles)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("profiles.xml"));
-    const QByteArray one = "<profile><profilename>A</profilename><server>s</server><port>21</port>"
-                           "<benutzername>u</benutzername><passwort>p</passwort><passiv>True</passiv></profile>";
+    const QByteArray one =
+        "<profile><profilename>A</profilename><server>s</server><port>21</port>"
+        "<benutzername>u</benutzername><passwort>p</passwort><passiv>True</passiv></profile>";
     const struct
     {
         const char *what;
@@ -59,12 +70,16 @@ TEST(FtpProfiles, OlderAndDamagedFiles)
         int profiles;
         bool error;
     } cases[] = {
-        {"older file without ftps, other root name", "<wurzel><profiles>" + one + "</profiles></wurzel>", 1, false},
-        {"second profile lacks its password", "<xml><profiles>" + one
-             + "<profile><profilename>B</profilename><server>s</server><port>21</port><benutzername>u</benutzername>"
+        {"older file without ftps, other root name",
+         "<wurzel><profiles>" + one + "</profiles></wurzel>", 1, false},
+        {"second profile lacks its password",
+         "<xml><profiles>" + one
+             + "<profile><profilename>B</profilename><server>s</server><port>21</"
+               "port><benutzername>u</benutzername>"
                "<passiv>0</passiv></profile></profiles></xml>",
          1, true},
-        {"unreadable passive flag", "<xml><profiles>" + QByteArray(one).replace("True", "vielleicht") + "</profiles></xml>", 0,
+        {"unreadable passive flag",
+         "<xml><profiles>" + QByteArray(one).replace("True", "vielleicht") + "</profiles></xml>", 0,
          true},
         {"no profiles element", "<xml/>", 0, true},
         {"not XML", "<xml><profiles>", 0, true},

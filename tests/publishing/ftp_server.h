@@ -26,40 +26,43 @@ public:
         if (security == Security::Plain) {
             m_ok = m_process.start(
                 QStringLiteral("/usr/bin/python3"),
-                {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"), QStringLiteral("127.0.0.1"),
-                 QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-w"), QStringLiteral("-d"),
-                 m_root.path(), QStringLiteral("-u"), QString::fromLatin1(user), QStringLiteral("-P"),
-                 QString::fromLatin1(password)});
+                {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                 QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+                 QStringLiteral("-w"), QStringLiteral("-d"), m_root.path(), QStringLiteral("-u"),
+                 QString::fromLatin1(user), QStringLiteral("-P"), QString::fromLatin1(password)});
         } else {
             const QString key = m_keys.filePath(QStringLiteral("server.key"));
             QByteArray ignored;
-            m_ok = runProgram(QStringLiteral("openssl"),
-                              {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                               QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                               QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                               QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
-                               QStringLiteral("-keyout"), key, QStringLiteral("-out"), caFile()},
-                              &ignored, 60000, &ignored)
-                       == 0;
-            const QString script = QStringLiteral(
-                "import sys\n"
-                "from pyftpdlib.authorizers import DummyAuthorizer\n"
-                "from pyftpdlib.handlers import TLS_FTPHandler\n"
-                "from pyftpdlib.servers import FTPServer\n"
-                "port, root, user, password, cert, key = sys.argv[1:7]\n"
-                "users = DummyAuthorizer()\n"
-                "users.add_user(user, password, root, perm='elradfmwMT')\n"
-                "handler = TLS_FTPHandler\n"
-                "handler.authorizer = users\n"
-                "handler.certfile = cert\n"
-                "handler.keyfile = key\n"
-                "handler.tls_control_required = True\n"
-                "handler.tls_data_required = True\n"
-                "FTPServer(('127.0.0.1', int(port)), handler).serve_forever()\n");
+            m_ok =
+                runProgram(
+                    QStringLiteral("openssl"),
+                    {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                     QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                     QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                     QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                     QStringLiteral("-keyout"), key, QStringLiteral("-out"), caFile()},
+                    &ignored, 60000, &ignored)
+                == 0;
+            const QString script =
+                QStringLiteral("import sys\n"
+                               "from pyftpdlib.authorizers import DummyAuthorizer\n"
+                               "from pyftpdlib.handlers import TLS_FTPHandler\n"
+                               "from pyftpdlib.servers import FTPServer\n"
+                               "port, root, user, password, cert, key = sys.argv[1:7]\n"
+                               "users = DummyAuthorizer()\n"
+                               "users.add_user(user, password, root, perm='elradfmwMT')\n"
+                               "handler = TLS_FTPHandler\n"
+                               "handler.authorizer = users\n"
+                               "handler.certfile = cert\n"
+                               "handler.keyfile = key\n"
+                               "handler.tls_control_required = True\n"
+                               "handler.tls_data_required = True\n"
+                               "FTPServer(('127.0.0.1', int(port)), handler).serve_forever()\n");
             m_ok = m_ok
                    && m_process.start(QStringLiteral("/usr/bin/python3"),
-                                      {QStringLiteral("-c"), script, QString::number(m_port), m_root.path(),
-                                       QString::fromLatin1(user), QString::fromLatin1(password), caFile(), key});
+                                      {QStringLiteral("-c"), script, QString::number(m_port),
+                                       m_root.path(), QString::fromLatin1(user),
+                                       QString::fromLatin1(password), caFile(), key});
         }
         m_ok = m_ok && waitForPort(m_port);
     }

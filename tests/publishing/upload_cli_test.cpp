@@ -38,24 +38,84 @@ TEST(UploadCommandLine, StoresThePageOrSaysWhyNot)
     ASSERT_TRUE(server.ok());
     QTemporaryDir dir;
     const UploadCase cases[] = {
-        {"HTML into a folder", "0", "htdocs/shop", "formular.htm", nullptr, nullptr, "127.0.0.1", 0,
+        {"HTML into a folder",
+         "0",
+         "htdocs/shop",
+         "formular.htm",
+         nullptr,
+         nullptr,
+         "127.0.0.1",
+         0,
          "htdocs/shop/formular.htm",
          {QStringLiteral("Versuche Verbindung aufzunehmen..."), QStringLiteral("Username: kunde"),
           QStringLiteral("Passwort: ********"), QStringLiteral("Verbindung hergestellt!"),
-          QStringLiteral("Verzeichniswechsel nach: htdocs/shop"), QStringLiteral("Dateien erfolgreich übertragen!")}},
-        {"PHP under another extension into the login folder", "1", "", "bestellung.html", nullptr, nullptr,
-         "127.0.0.1", 0, "bestellung.html",
-         {QStringLiteral("Verzeichniswechsel nach: "), QStringLiteral("Dateien erfolgreich übertragen!")}},
-        {"missing folder", "0", "gibtesnicht", "x.htm", nullptr, nullptr, "127.0.0.1", 1, nullptr,
-         {QStringLiteral("Fehler bei FTP-Übertragung."), QStringLiteral("sowie das angegebene Verzeichnis auf dem"),
+          QStringLiteral("Verzeichniswechsel nach: htdocs/shop"),
+          QStringLiteral("Dateien erfolgreich übertragen!")}},
+        {"PHP under another extension into the login folder",
+         "1",
+         "",
+         "bestellung.html",
+         nullptr,
+         nullptr,
+         "127.0.0.1",
+         0,
+         "bestellung.html",
+         {QStringLiteral("Verzeichniswechsel nach: "),
+          QStringLiteral("Dateien erfolgreich übertragen!")}},
+        {"missing folder",
+         "0",
+         "gibtesnicht",
+         "x.htm",
+         nullptr,
+         nullptr,
+         "127.0.0.1",
+         1,
+         nullptr,
+         {QStringLiteral("Fehler bei FTP-Übertragung."),
+          QStringLiteral("sowie das angegebene Verzeichnis auf dem"),
           QStringLiteral("Fehlermeldung des Servers:")}},
-        {"wrong password", "0", "", "x.htm", "falsch", nullptr, "127.0.0.1", 1, nullptr,
-         {QStringLiteral("Fehler bei FTP-Übertragung."), QStringLiteral("Bitte überprüfen Sie Benutzername/Passwort")}},
-        {"no server", "0", "", "x.htm", nullptr, nullptr, "", 1, nullptr,
-         {QStringLiteral("Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an.")}},
-        {"no file name", "0", "", "", nullptr, nullptr, "127.0.0.1", 1, nullptr,
-         {QStringLiteral("Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an.")}},
-        {"port with letters", "0", "", "x.htm", nullptr, "einundzwanzig", "127.0.0.1", 1, nullptr,
+        {"wrong password",
+         "0",
+         "",
+         "x.htm",
+         "falsch",
+         nullptr,
+         "127.0.0.1",
+         1,
+         nullptr,
+         {QStringLiteral("Fehler bei FTP-Übertragung."),
+          QStringLiteral("Bitte überprüfen Sie Benutzername/Passwort")}},
+        {"no server",
+         "0",
+         "",
+         "x.htm",
+         nullptr,
+         nullptr,
+         "",
+         1,
+         nullptr,
+         {QStringLiteral(
+             "Fehler: Kein FTP-Server angegeben. Bitte geben Sie einen FTP-Server an.")}},
+        {"no file name",
+         "0",
+         "",
+         "",
+         nullptr,
+         nullptr,
+         "127.0.0.1",
+         1,
+         nullptr,
+         {QStringLiteral(
+             "Fehler: Keine Datei angeben. Bitte geben Sie eine Datei für den FTP-Upload an.")}},
+        {"port with letters",
+         "0",
+         "",
+         "x.htm",
+         nullptr,
+         "einundzwanzig",
+         "127.0.0.1",
+         1,
+         nullptr,
          {QStringLiteral("Fehler: FTP-Port muss eine Zahl sein. Standardport ist 21.")}},
     };
     for (const UploadCase &c : cases) {
@@ -64,7 +124,8 @@ TEST(UploadCommandLine, StoresThePageOrSaysWhyNot)
         project.ExtSettings.encoding = QStringLiteral("utf-8");
         project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Größen"));
         project.setSetting(QStringLiteral("edtFtpServer"), QString::fromLatin1(c.host));
-        project.setSetting(QStringLiteral("edtPort"), c.port ? QString::fromLatin1(c.port) : QString::number(server.port()));
+        project.setSetting(QStringLiteral("edtPort"),
+                           c.port ? QString::fromLatin1(c.port) : QString::number(server.port()));
         project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
         const QString password = QString::fromLatin1(c.password ? c.password : FtpServer::password);
         project.setSetting(QStringLiteral("edtPasswort"), password);
@@ -77,14 +138,18 @@ TEST(UploadCommandLine, StoresThePageOrSaysWhyNot)
         ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
 
         QByteArray out, err;
-        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--upload"), path}, &out, 60000, &err), c.status);
+        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--upload"), path}, &out, 60000, &err),
+                  c.status);
         const QString log = QString::fromUtf8(err);
         for (const QString &line : c.logLines)
             EXPECT_TRUE(log.contains(line)) << line.toStdString() << "\n" << log.toStdString();
         EXPECT_FALSE(log.contains(password)) << log.toStdString();
         if (c.storedAs) {
-            const QByteArray stored = readFile(server.root() + u'/' + QString::fromLatin1(c.storedAs));
-            EXPECT_TRUE(stored.contains("Gr\xC3\xB6\xC3\x9F" "en")) << stored.left(200).toStdString();
+            const QByteArray stored =
+                readFile(server.root() + u'/' + QString::fromLatin1(c.storedAs));
+            EXPECT_TRUE(stored.contains("Gr\xC3\xB6\xC3\x9F"
+                                        "en"))
+                << stored.left(200).toStdString();
             if (QByteArray(c.format) == "1")
                 EXPECT_TRUE(stored.startsWith("<?php"));
             else

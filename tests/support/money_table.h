@@ -56,21 +56,27 @@ struct MoneyCase
 inline QList<MoneyCase> loadMoneyCases()
 {
     const QJsonObject root =
-        QJsonDocument::fromJson(readFile(fixturePath(QStringLiteral("money/money_cases.json")))).object();
+        QJsonDocument::fromJson(readFile(fixturePath(QStringLiteral("money/money_cases.json"))))
+            .object();
     QList<MoneyCase> cases;
     for (const QJsonValue &c : root[QStringLiteral("cases")].toArray()) {
         MoneyCase money;
         money.name = c[QStringLiteral("name")].toString();
         money.mode = c[QStringLiteral("mode")].toString();
         for (const QJsonValue &a : c[QStringLiteral("articles")].toArray()) {
-            MoneyArticle article{a[QStringLiteral("number")].toString(), a[QStringLiteral("name")].toString(),
-                                 a[QStringLiteral("price")].toString(),  a[QStringLiteral("vat")].toString(),
-                                 a[QStringLiteral("kind")].toInt(),      a[QStringLiteral("quantity")].toInt(),
+            MoneyArticle article{a[QStringLiteral("number")].toString(),
+                                 a[QStringLiteral("name")].toString(),
+                                 a[QStringLiteral("price")].toString(),
+                                 a[QStringLiteral("vat")].toString(),
+                                 a[QStringLiteral("kind")].toInt(),
+                                 a[QStringLiteral("quantity")].toInt(),
                                  {}};
             for (const QJsonValue &o : a[QStringLiteral("options")].toArray()) {
-                MoneyOption option{o[QStringLiteral("name")].toString(), {}, o[QStringLiteral("choose")].toInt()};
+                MoneyOption option{
+                    o[QStringLiteral("name")].toString(), {}, o[QStringLiteral("choose")].toInt()};
                 for (const QJsonValue &v : o[QStringLiteral("values")].toArray())
-                    option.values.append({v[QStringLiteral("name")].toString(), v[QStringLiteral("surcharge")].toString()});
+                    option.values.append({v[QStringLiteral("name")].toString(),
+                                          v[QStringLiteral("surcharge")].toString()});
                 article.options.append(option);
             }
             money.articles.append(article);
@@ -79,8 +85,9 @@ inline QList<MoneyCase> loadMoneyCases()
         for (const QJsonValue &line : expect[QStringLiteral("lines")].toArray())
             money.lines.append(line.toString());
         for (const QJsonValue &r : expect[QStringLiteral("rates")].toArray())
-            money.rates.append({r[QStringLiteral("rate")].toString(), r[QStringLiteral("net")].toString(),
-                                r[QStringLiteral("vat")].toString(), r[QStringLiteral("gross")].toString()});
+            money.rates.append(
+                {r[QStringLiteral("rate")].toString(), r[QStringLiteral("net")].toString(),
+                 r[QStringLiteral("vat")].toString(), r[QStringLiteral("gross")].toString()});
         money.net = expect[QStringLiteral("net")].toString();
         money.vat = expect[QStringLiteral("vat")].toString();
         money.total = expect[QStringLiteral("total")].toString();

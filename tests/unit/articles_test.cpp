@@ -85,11 +85,12 @@ TEST(Articles, WritesChildrenInOrderWithRegionalNumbers)
     QStringList names;
     for (const QDomElement &child : childElements(doc.root()))
         names << child.tagName();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("name"), QStringLiteral("artikelNummer"),
-                                  QStringLiteral("beschreibung"), QStringLiteral("mwst"),
-                                  QStringLiteral("preis"), QStringLiteral("artikelTyp"),
-                                  QStringLiteral("link"), QStringLiteral("linklabel"),
-                                  QStringLiteral("optionenNebeneinander"), QStringLiteral("Options")}));
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("name"), QStringLiteral("artikelNummer"),
+                           QStringLiteral("beschreibung"), QStringLiteral("mwst"),
+                           QStringLiteral("preis"), QStringLiteral("artikelTyp"),
+                           QStringLiteral("link"), QStringLiteral("linklabel"),
+                           QStringLiteral("optionenNebeneinander"), QStringLiteral("Options")}));
     const QDomElement root = doc.root();
     EXPECT_EQ(elementText(findChild(root, QStringLiteral("preis"))), QStringLiteral("12,5"));
     EXPECT_EQ(elementText(findChild(root, QStringLiteral("mwst"))), QStringLiteral("19"));
@@ -99,8 +100,9 @@ TEST(Articles, WritesChildrenInOrderWithRegionalNumbers)
     QStringList priceChildren;
     for (const QDomElement &child : childElements(price))
         priceChildren << child.tagName();
-    EXPECT_EQ(priceChildren, (QStringList{QStringLiteral("beschriftung"), QStringLiteral("defaultWert"),
-                                          QStringLiteral("typ"), QStringLiteral("elements")}));
+    EXPECT_EQ(priceChildren,
+              (QStringList{QStringLiteral("beschriftung"), QStringLiteral("defaultWert"),
+                           QStringLiteral("typ"), QStringLiteral("elements")}));
 }
 
 TEST(Articles, ReadsOlderAndDamagedElements)
@@ -108,8 +110,8 @@ TEST(Articles, ReadsOlderAndDamagedElements)
     const QString base = QStringLiteral(
         "<name>N</name><artikelNummer>1</artikelNummer><preis>10</preis><mwst>7</mwst>"
         "<beschreibung>eins#br#zwei</beschreibung>");
-    const QString input = QStringLiteral(
-        "<option><beschriftung>A</beschriftung><defaultWert>x</defaultWert><typ>Input</typ></option>");
+    const QString input = QStringLiteral("<option><beschriftung>A</beschriftung><defaultWert>x</"
+                                         "defaultWert><typ>Input</typ></option>");
     struct Case
     {
         const char *what;
@@ -118,8 +120,9 @@ TEST(Articles, ReadsOlderAndDamagedElements)
         std::function<void(const TArtikelField &)> check;
     };
     const Case cases[] = {
-        {"festpreis True without artikelTyp is kind 1", QStringLiteral("<festpreis>True</festpreis>"),
-         true, [](const TArtikelField &a) { EXPECT_EQ(a.artikelTyp, 1); }},
+        {"festpreis True without artikelTyp is kind 1",
+         QStringLiteral("<festpreis>True</festpreis>"), true,
+         [](const TArtikelField &a) { EXPECT_EQ(a.artikelTyp, 1); }},
         {"artikelTyp overrides festpreis",
          QStringLiteral("<festpreis>True</festpreis><artikelTyp>2</artikelTyp>"), true,
          [](const TArtikelField &a) { EXPECT_EQ(a.artikelTyp, 2); }},
@@ -132,10 +135,12 @@ TEST(Articles, ReadsOlderAndDamagedElements)
         {"unreadable artikelTyp keeps the festpreis kind",
          QStringLiteral("<festpreis>-1</festpreis><artikelTyp>x</artikelTyp>"), true,
          [](const TArtikelField &a) { EXPECT_EQ(a.artikelTyp, 1); }},
-        {"optionenNebeneinander 1", QStringLiteral("<optionenNebeneinander>1</optionenNebeneinander>"),
-         true, [](const TArtikelField &a) { EXPECT_TRUE(a.optionenNebeneinander); }},
-        {"optionenNebeneinander ja", QStringLiteral("<optionenNebeneinander>ja</optionenNebeneinander>"),
-         true, [](const TArtikelField &a) { EXPECT_FALSE(a.optionenNebeneinander); }},
+        {"optionenNebeneinander 1",
+         QStringLiteral("<optionenNebeneinander>1</optionenNebeneinander>"), true,
+         [](const TArtikelField &a) { EXPECT_TRUE(a.optionenNebeneinander); }},
+        {"optionenNebeneinander ja",
+         QStringLiteral("<optionenNebeneinander>ja</optionenNebeneinander>"), true,
+         [](const TArtikelField &a) { EXPECT_FALSE(a.optionenNebeneinander); }},
         {"link without linklabel is not read", QStringLiteral("<link>http://x</link>"), true,
          [](const TArtikelField &a) {
              EXPECT_TRUE(a.link.isEmpty());
@@ -158,20 +163,21 @@ TEST(Articles, ReadsOlderAndDamagedElements)
              + input + QStringLiteral("</Options>"),
          true, [](const TArtikelField &a) { EXPECT_EQ(a.listOptionen.size(), 2u); }},
         {"unreadable element price ends the options",
-         QStringLiteral("<Options><option><beschriftung>F</beschriftung><defaultWert/><typ>Price</typ>"
-                        "<elements><element><name>a</name><preis>x</preis></element></elements>"
-                        "</option>")
+         QStringLiteral(
+             "<Options><option><beschriftung>F</beschriftung><defaultWert/><typ>Price</typ>"
+             "<elements><element><name>a</name><preis>x</preis></element></elements>"
+             "</option>")
              + input + QStringLiteral("</Options>"),
          true, [](const TArtikelField &a) { EXPECT_TRUE(a.listOptionen.empty()); }},
         {"price option without elements",
-         QStringLiteral("<Options><option><beschriftung>F</beschriftung><defaultWert/><typ>Price</typ>"
-                        "</option></Options>"),
+         QStringLiteral(
+             "<Options><option><beschriftung>F</beschriftung><defaultWert/><typ>Price</typ>"
+             "</option></Options>"),
          true, [](const TArtikelField &a) { ASSERT_EQ(a.listOptionen.size(), 1u); }},
     };
     for (const Case &c : cases) {
-        const QByteArray xml = (QStringLiteral("<article>") + base + c.body
-                                + QStringLiteral("</article>"))
-                                   .toUtf8();
+        const QByteArray xml =
+            (QStringLiteral("<article>") + base + c.body + QStringLiteral("</article>")).toUtf8();
         try {
             auto a = readArticle(xml);
             EXPECT_TRUE(c.ok) << c.what;
@@ -206,16 +212,20 @@ TEST(Articles, RequiredChildrenAndNumbers)
          "<a><name>N</name><artikelNummer/><preis>12.5</preis><mwst>19</mwst><beschreibung/></a>",
          test::germanLocale(), true, 12.5},
         {"grouped price under German settings fails",
-         "<a><name>N</name><artikelNummer/><preis>1.234,5</preis><mwst>19</mwst><beschreibung/></a>",
+         "<a><name>N</name><artikelNummer/><preis>1.234,5</preis><mwst>19</mwst><beschreibung/></"
+         "a>",
          test::germanLocale(), false, 0},
         {"grouped price under English settings fails",
-         "<a><name>N</name><artikelNummer/><preis>1,234.5</preis><mwst>19</mwst><beschreibung/></a>",
+         "<a><name>N</name><artikelNummer/><preis>1,234.5</preis><mwst>19</mwst><beschreibung/></"
+         "a>",
          test::englishLocale(), false, 0},
         {"missing name", "<a><artikelNummer/><preis>1</preis><mwst>19</mwst><beschreibung/></a>",
          test::germanLocale(), false, 0},
-        {"missing beschreibung", "<a><name>N</name><artikelNummer/><preis>1</preis><mwst>19</mwst></a>",
+        {"missing beschreibung",
+         "<a><name>N</name><artikelNummer/><preis>1</preis><mwst>19</mwst></a>",
          test::germanLocale(), false, 0},
-        {"empty VAT rate", "<a><name>N</name><artikelNummer/><preis>1</preis><mwst/><beschreibung/></a>",
+        {"empty VAT rate",
+         "<a><name>N</name><artikelNummer/><preis>1</preis><mwst/><beschreibung/></a>",
          test::germanLocale(), false, 0},
     };
     for (const Case &c : cases) {

@@ -52,13 +52,10 @@ TEST(RegionalNumbers, ReadsOnlyTheLocalesForm)
         double englishValue;
     };
     const Case cases[] = {
-        {"12,5", true, 12.5, false, 0},
-        {"12.5", false, 0, true, 12.5},
-        {"19", true, 19, true, 19},
-        {"-2,50", true, -2.5, false, 0},
+        {"12,5", true, 12.5, false, 0},  {"12.5", false, 0, true, 12.5},
+        {"19", true, 19, true, 19},      {"-2,50", true, -2.5, false, 0},
         {"1.234,5", false, 0, false, 0}, // thousands separators are refused
-        {"", false, 0, false, 0},
-        {"abc", false, 0, false, 0},
+        {"", false, 0, false, 0},        {"abc", false, 0, false, 0},
         {"inf", false, 0, false, 0},
     };
     for (const Case &c : cases) {
@@ -86,9 +83,9 @@ TEST(RegionalNumbers, FilesOfOtherSettingsReadWithTheirOneSeparator)
         double value;
     };
     const Case cases[] = {
-        {"12,5", true, 12.5},   {"12.5", true, 12.5},    {"-2,50", true, -2.5},  {"19", true, 19},
-        {"1.234,5", false, 0},  {"1,234.5", false, 0},   {"1.234.567", false, 0}, {"", false, 0},
-        {"12,5,0", false, 0},   {"abc", false, 0},
+        {"12,5", true, 12.5},  {"12.5", true, 12.5},  {"-2,50", true, -2.5},   {"19", true, 19},
+        {"1.234,5", false, 0}, {"1,234.5", false, 0}, {"1.234.567", false, 0}, {"", false, 0},
+        {"12,5,0", false, 0},  {"abc", false, 0},
     };
     for (const QLocale &locale : {germanLocale(), englishLocale(), QLocale::c()}) {
         for (const Case &c : cases) {
@@ -111,12 +108,11 @@ TEST(XmlValues, BooleansAndIntegers)
         std::optional<int> integer;
     };
     const Case cases[] = {
-        {"-1", true, -1},       {"1", true, 1},          {"0", false, 0},
-        {"True", true, {}},     {"true", true, {}},      {"TRUE", true, {}},
-        {"False", false, {}},   {"false", false, {}},    {"", {}, {}},
-        {"abc", {}, {}},        {"ja", {}, {}},          {" 1", true, {}},
-        {"42", true, 42},       {"2147483648", true, {}}, {"1x", {}, {}},
-        {"nan", {}, {}},        {"inf", {}, {}},
+        {"-1", true, -1},   {"1", true, 1},           {"0", false, 0},      {"True", true, {}},
+        {"true", true, {}}, {"TRUE", true, {}},       {"False", false, {}}, {"false", false, {}},
+        {"", {}, {}},       {"abc", {}, {}},          {"ja", {}, {}},       {" 1", true, {}},
+        {"42", true, 42},   {"2147483648", true, {}}, {"1x", {}, {}},       {"nan", {}, {}},
+        {"inf", {}, {}},
     };
     for (const Case &c : cases) {
         const QString text = QString::fromUtf8(c.text);
@@ -135,13 +131,17 @@ TEST(ChoiceList, SplitsByTheRules)
         QStringList choices;
     };
     const Case cases[] = {
-        {"rot# grün##blau", {QStringLiteral("rot"), QStringLiteral("grün"), QStringLiteral("blau")}},
+        {"rot# grün##blau",
+         {QStringLiteral("rot"), QStringLiteral("grün"), QStringLiteral("blau")}},
         {"'a#b'#c", {QStringLiteral("'a#b'"), QStringLiteral("c")}},
         {"\"x#y\"#z", {QStringLiteral("\"x#y\""), QStringLiteral("z")}},
-        {"S#M# L##XL", {QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("L"), QStringLiteral("XL")}},
+        {"S#M# L##XL",
+         {QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("L"), QStringLiteral("XL")}},
         {"", {}},
         {"###", {}},
-        {"eins\r\nzwei\nd\rrei", {QStringLiteral("eins"), QStringLiteral("zwei"), QStringLiteral("d"), QStringLiteral("rei")}},
+        {"eins\r\nzwei\nd\rrei",
+         {QStringLiteral("eins"), QStringLiteral("zwei"), QStringLiteral("d"),
+          QStringLiteral("rei")}},
         {"\t  a  #b ", {QStringLiteral("a  "), QStringLiteral("b ")}}, // trailing blanks stay
         {"'offen#bis zum Ende", {QStringLiteral("'offen#bis zum Ende")}},
     };
@@ -263,7 +263,8 @@ TEST(GeneratedText, WritesFileAndReportsFailure)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("seite.htm"));
     QString error;
-    ASSERT_TRUE(writeGeneratedText(path, QStringLiteral("<p>ü</p>\n"), QStringLiteral("utf-8"), &error));
+    ASSERT_TRUE(
+        writeGeneratedText(path, QStringLiteral("<p>ü</p>\n"), QStringLiteral("utf-8"), &error));
     EXPECT_EQ(readFile(path), QByteArray("\xEF\xBB\xBF<p>\xC3\xBC</p>\r\n"));
     EXPECT_FALSE(writeGeneratedText(dir.filePath(QStringLiteral("nein/x.htm")), QStringLiteral("x"),
                                     QString(), &error));

@@ -147,15 +147,15 @@ TEST(Fields, WritesChildrenInOrder)
     QStringList got;
     for (const QDomElement &child : childElements(root))
         got << child.tagName() + u'=' + elementText(child);
-    EXPECT_EQ(got, (QStringList{QStringLiteral("typ=TCheckBoxField"), QStringLiteral("name=agb"),
-                                QStringLiteral("beschriftung="), QStringLiteral("beschriftungnach="),
-                                QStringLiteral("vorgabewert=ja"), QStringLiteral("pflicht=-1"),
-                                QStringLiteral("meldung=")}));
+    EXPECT_EQ(got,
+              (QStringList{QStringLiteral("typ=TCheckBoxField"), QStringLiteral("name=agb"),
+                           QStringLiteral("beschriftung="), QStringLiteral("beschriftungnach="),
+                           QStringLiteral("vorgabewert=ja"), QStringLiteral("pflicht=-1"),
+                           QStringLiteral("meldung=")}));
 
-    const std::pair<const char *, int> counts[] = {{"TEinzField", 12}, {"TMehrzField", 13},
-                                                   {"TPassField", 10}, {"TZwField", 2},
-                                                   {"TDropDownField", 9}, {"TCheckBoxField", 7},
-                                                   {"TRadioField", 7}, {"TFileField", 7}};
+    const std::pair<const char *, int> counts[] = {
+        {"TEinzField", 12},    {"TMehrzField", 13},   {"TPassField", 10}, {"TZwField", 2},
+        {"TDropDownField", 9}, {"TCheckBoxField", 7}, {"TRadioField", 7}, {"TFileField", 7}};
     for (const auto &[type, count] : counts) {
         auto field = createFieldOfType(QString::fromLatin1(type));
         XmlDocument d = XmlDocument::withRoot(QStringLiteral("feld"));
@@ -247,7 +247,7 @@ TEST(Fields, ReadsOlderAndDamagedElements)
 TEST(Fields, PflichtTexts)
 {
     const std::pair<const char *, std::optional<bool>> cases[] = {
-        {"True", true}, {"true", true}, {"1", true}, {"-1", true},
+        {"True", true}, {"true", true},   {"1", true},       {"-1", true},
         {"0", false},   {"False", false}, {"", std::nullopt}};
     for (const auto &[text, expected] : cases) {
         XmlDocument doc;

@@ -34,7 +34,7 @@ TProjectDocument fullProject()
             break;
         case SettingType::Choice:
             p.setSetting(key, key == QLatin1String("cboMailFormat") ? QStringLiteral("plain")
-                                                                   : QStringLiteral("rechts"));
+                                                                    : QStringLiteral("rechts"));
             break;
         case SettingType::MultiLine:
             p.setSetting(key, key + QStringLiteral(" Zeile 1\r\n\r\n<b>Zeile</b> 3 & \"ü\"\r\n"));
@@ -146,7 +146,8 @@ TEST(Project, FileStructure)
     ASSERT_TRUE(doc.parse(fullProject().toXml(), &error));
     EXPECT_EQ(doc.root().tagName(), QStringLiteral("xml"));
     const QDomElement info = findChild(doc.root(), QStringLiteral("FileInfo"));
-    EXPECT_EQ(elementText(findChild(info, QStringLiteral("Prog"))), QStringLiteral("VQ-Bestellformular"));
+    EXPECT_EQ(elementText(findChild(info, QStringLiteral("Prog"))),
+              QStringLiteral("VQ-Bestellformular"));
     EXPECT_EQ(elementText(findChild(info, QStringLiteral("Version"))), QStringLiteral("1"));
     const QList<QDomElement> content =
         childElements(findChild(doc.root(), QStringLiteral("FileContent")));
@@ -167,17 +168,25 @@ TEST(Project, FileStructure)
 
 TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
 {
-    const QStringList missing = {
-        QStringLiteral("edtTabKopfColor"),  QStringLiteral("edtErrorColor"),
-        QStringLiteral("edtAnzahl"),        QStringLiteral("edtBeschreibung"),
-        QStringLiteral("edtEinzelpreis"),   QStringLiteral("edtGesamtpreis"),
-        QStringLiteral("edtMwstLabel"),     QStringLiteral("edtGesamtLabel"),
-        QStringLiteral("edtWaehrung"),      QStringLiteral("cboTarget"),
-        QStringLiteral("encoding"),         QStringLiteral("tax"),
-        QStringLiteral("CaptchaErrorMessage"), QStringLiteral("cartActive"),
-        QStringLiteral("chkCaptcha"),       QStringLiteral("cboStandardButton"),
-        QStringLiteral("chkPrintButton"),   QStringLiteral("cboStandardFeld"),
-        QStringLiteral("chkFtpTls")};
+    const QStringList missing = {QStringLiteral("edtTabKopfColor"),
+                                 QStringLiteral("edtErrorColor"),
+                                 QStringLiteral("edtAnzahl"),
+                                 QStringLiteral("edtBeschreibung"),
+                                 QStringLiteral("edtEinzelpreis"),
+                                 QStringLiteral("edtGesamtpreis"),
+                                 QStringLiteral("edtMwstLabel"),
+                                 QStringLiteral("edtGesamtLabel"),
+                                 QStringLiteral("edtWaehrung"),
+                                 QStringLiteral("cboTarget"),
+                                 QStringLiteral("encoding"),
+                                 QStringLiteral("tax"),
+                                 QStringLiteral("CaptchaErrorMessage"),
+                                 QStringLiteral("cartActive"),
+                                 QStringLiteral("chkCaptcha"),
+                                 QStringLiteral("cboStandardButton"),
+                                 QStringLiteral("chkPrintButton"),
+                                 QStringLiteral("cboStandardFeld"),
+                                 QStringLiteral("chkFtpTls")};
     const TProjectDocument source = fullProject();
     std::vector<std::pair<QString, std::optional<QString>>> edits;
     for (const QString &key : missing)
@@ -192,16 +201,26 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
     ASSERT_TRUE(p.loadFromBytes(editedFile(source, edits)).ok);
 
     const std::pair<const char *, const char *> expected[] = {
-        {"edtTabKopfColor", "CCCCCC"}, {"edtErrorColor", "FF0000"}, {"edtAnzahl", "Anzahl"},
-        {"edtBeschreibung", "Beschreibung"}, {"edtEinzelpreis", "Einzelpreis"},
-        {"edtGesamtpreis", "Gesamtpreis"}, {"edtMwstLabel", "enthaltene MwSt.:"},
-        {"edtGesamtLabel", "Gesamt:"}, {"edtWaehrung", "€"}, {"cboTarget", "_self"},
-        {"encoding", "windows-1252"}, {"tax", "brutto"},
+        {"edtTabKopfColor", "CCCCCC"},
+        {"edtErrorColor", "FF0000"},
+        {"edtAnzahl", "Anzahl"},
+        {"edtBeschreibung", "Beschreibung"},
+        {"edtEinzelpreis", "Einzelpreis"},
+        {"edtGesamtpreis", "Gesamtpreis"},
+        {"edtMwstLabel", "enthaltene MwSt.:"},
+        {"edtGesamtLabel", "Gesamt:"},
+        {"edtWaehrung", "€"},
+        {"cboTarget", "_self"},
+        {"encoding", "windows-1252"},
+        {"tax", "brutto"},
         {"CaptchaErrorMessage",
          "Falsche Eingabe im Spam-Schutz-Feld. Bitte überprüfen Sie Ihre Eingaben."},
-        {"cartActive", "-1"}, {"chkCaptcha", "0"},
+        {"cartActive", "-1"},
+        {"chkCaptcha", "0"},
         // The three design check boxes keep what they had.
-        {"cboStandardButton", "0"}, {"chkPrintButton", "-1"}, {"cboStandardFeld", "0"},
+        {"cboStandardButton", "0"},
+        {"chkPrintButton", "-1"},
+        {"cboStandardFeld", "0"},
         // A file from before FTPS uploads in plain FTP, as it always did.
         {"chkFtpTls", "0"}};
     for (const auto &[key, value] : expected)
@@ -228,13 +247,16 @@ TEST(Project, ReadRules)
         {"encoding", QString(), QStringLiteral("utf-8"), QString(), true},
         {"tax", std::nullopt, QStringLiteral("netto"), QStringLiteral("brutto"), true},
         // L
-        {"cboTabAusrichtung", QStringLiteral("rechts"), QStringLiteral("zentriert"), QStringLiteral("rechts"), true},
-        {"cboTabAusrichtung", QStringLiteral("oben"), QStringLiteral("links"), QStringLiteral("links"), true},
+        {"cboTabAusrichtung", QStringLiteral("rechts"), QStringLiteral("zentriert"),
+         QStringLiteral("rechts"), true},
+        {"cboTabAusrichtung", QStringLiteral("oben"), QStringLiteral("links"),
+         QStringLiteral("links"), true},
         {"cboTabAusrichtung", std::nullopt, QStringLiteral("links"), QStringLiteral("links"), true},
         // F
         {"chkAbsender", QStringLiteral("True"), QStringLiteral("0"), QStringLiteral("-1"), true},
         {"chkAbsender", std::nullopt, QStringLiteral("-1"), QStringLiteral("0"), true},
-        {"chkAbsender", QStringLiteral("vielleicht"), QStringLiteral("0"), QStringLiteral("0"), false},
+        {"chkAbsender", QStringLiteral("vielleicht"), QStringLiteral("0"), QStringLiteral("0"),
+         false},
         {"chkAbsender", QString(), QStringLiteral("0"), QStringLiteral("0"), false},
         // C
         {"chkCaptcha", QStringLiteral("x"), QStringLiteral("-1"), QStringLiteral("-1"), true},
@@ -242,7 +264,8 @@ TEST(Project, ReadRules)
         {"chkCaptcha", QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("-1"), true},
         // K
         {"chkPrintButton", QStringLiteral("x"), QStringLiteral("-1"), QStringLiteral("-1"), true},
-        {"chkPrintButton", QStringLiteral("false"), QStringLiteral("-1"), QStringLiteral("0"), true},
+        {"chkPrintButton", QStringLiteral("false"), QStringLiteral("-1"), QStringLiteral("0"),
+         true},
         // A
         {"cartActive", QStringLiteral("x"), QStringLiteral("0"), QStringLiteral("-1"), true},
         {"cartActive", QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("0"), true},
@@ -253,8 +276,10 @@ TEST(Project, ReadRules)
         {"cboUploadFormat", QStringLiteral("x"), QStringLiteral("0"), QStringLiteral("0"), false},
         {"cboUploadFormat", QStringLiteral("7"), QStringLiteral("0"), QStringLiteral("-1"), true},
         // M
-        {"cboMailFormat", QStringLiteral("plain"), QStringLiteral("html"), QStringLiteral("plain"), true},
-        {"cboMailFormat", QStringLiteral("Plain"), QStringLiteral("html"), QStringLiteral("html"), true},
+        {"cboMailFormat", QStringLiteral("plain"), QStringLiteral("html"), QStringLiteral("plain"),
+         true},
+        {"cboMailFormat", QStringLiteral("Plain"), QStringLiteral("html"), QStringLiteral("html"),
+         true},
         {"cboMailFormat", QStringLiteral("xml"), QStringLiteral("html"), QString(), true},
         {"cboMailFormat", std::nullopt, QStringLiteral("plain"), QStringLiteral("plain"), true},
         // R
@@ -270,8 +295,10 @@ TEST(Project, ReadRules)
         p.FormMailerList = {kMailer, QStringLiteral("https://zwei.example.com/")};
         p.setSetting(key, c.before);
         const TLoadResult result = p.loadFromBytes(editedFile(source, {{key, c.text}}));
-        EXPECT_EQ(result.ok, c.loads) << c.key << " " << c.text.value_or(QStringLiteral("(fehlt)")).toStdString();
-        EXPECT_EQ(p.setting(key), c.after) << c.key << " " << c.text.value_or(QStringLiteral("(fehlt)")).toStdString();
+        EXPECT_EQ(result.ok, c.loads)
+            << c.key << " " << c.text.value_or(QStringLiteral("(fehlt)")).toStdString();
+        EXPECT_EQ(p.setting(key), c.after)
+            << c.key << " " << c.text.value_or(QStringLiteral("(fehlt)")).toStdString();
     }
 }
 
@@ -316,11 +343,13 @@ TEST(Project, WrongFilesAndTheirMessages)
         }
         const QStringList messages = result.messages();
         ASSERT_EQ(messages.size(), 3);
-        EXPECT_EQ(messages[0], QStringLiteral("Die Datei scheint keine VQ-Bestellformular-Datei zu sein."));
+        EXPECT_EQ(messages[0],
+                  QStringLiteral("Die Datei scheint keine VQ-Bestellformular-Datei zu sein."));
         EXPECT_EQ(messages[1], QStringLiteral("Exception class name = ") + result.errorClass);
         EXPECT_EQ(messages[2], QStringLiteral("Exception message = ") + result.errorMessage);
         // A file that is no project at all changes nothing.
-        EXPECT_EQ(p.setting(QStringLiteral("edtFormTitel")), QStringLiteral("unverändert")) << c.what;
+        EXPECT_EQ(p.setting(QStringLiteral("edtFormTitel")), QStringLiteral("unverändert"))
+            << c.what;
     }
 }
 
@@ -345,8 +374,8 @@ TEST(Project, FailedLoadKeepsWhatWasAppliedBefore)
         auto old = std::make_unique<TEinzField>();
         old->Name = QStringLiteral("alt");
         p.ListField.push_back(std::move(old));
-        const TLoadResult result =
-            p.loadFromBytes(editedFile(source, {{QStringLiteral("cboUploadFormat"), QStringLiteral("x")}}));
+        const TLoadResult result = p.loadFromBytes(
+            editedFile(source, {{QStringLiteral("cboUploadFormat"), QStringLiteral("x")}}));
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.errorClass, QStringLiteral("EConvertError"));
         EXPECT_EQ(p.setting(QStringLiteral("edtFormTitel")), QStringLiteral("Neu"));
@@ -382,7 +411,8 @@ TEST(Project, MultiLineSettingStaysStableOverManySaves)
 {
     QTemporaryDir dir;
     TProjectDocument p;
-    p.setSetting(QStringLiteral("memoMailtext"), QStringLiteral("Hallo {#Name#},\r\n\r\ndanke.\r\n"));
+    p.setSetting(QStringLiteral("memoMailtext"),
+                 QStringLiteral("Hallo {#Name#},\r\n\r\ndanke.\r\n"));
     auto field = std::make_unique<TEinzField>();
     field->Name = QStringLiteral("n");
     field->Beschriftung = QStringLiteral("zwei\r\nZeilen");
@@ -398,7 +428,8 @@ TEST(Project, MultiLineSettingStaysStableOverManySaves)
             EXPECT_EQ(readFile(path), first) << "round " << round;
         ASSERT_TRUE(p.LoadProject(path).ok);
     }
-    EXPECT_EQ(p.setting(QStringLiteral("memoMailtext")), QStringLiteral("Hallo {#Name#},\r\n\r\ndanke.\r\n"));
+    EXPECT_EQ(p.setting(QStringLiteral("memoMailtext")),
+              QStringLiteral("Hallo {#Name#},\r\n\r\ndanke.\r\n"));
     EXPECT_EQ(p.ListField[0]->Beschriftung, QStringLiteral("zwei\nZeilen"));
 }
 

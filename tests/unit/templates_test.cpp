@@ -43,7 +43,8 @@ TEST(Templates, SavedFieldIsListedAndInsertsAsAnEqualField)
 
     const TTemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
     EXPECT_TRUE(lists.error.isEmpty());
-    EXPECT_EQ(lists.fields, (QStringList{QStringLiteral("E-Mail"), QStringLiteral("Zwischentext")}));
+    EXPECT_EQ(lists.fields,
+              (QStringList{QStringLiteral("E-Mail"), QStringLiteral("Zwischentext")}));
 
     XmlDocument doc;
     ASSERT_TRUE(doc.loadFile(lib.fields, &error));
@@ -87,9 +88,10 @@ TEST(Templates, SavedArticleIsListedUnderItsName)
 TEST(Templates, LibrariesWithProjectElementNamesWork)
 {
     Libraries lib;
-    writeFile(lib.fields, "<irgendwas><forms><typ>TZwField</typ><beschriftung>A</beschriftung></forms>"
-                          "<article-ish><typ>TZwField</typ><beschriftung>B</beschriftung></article-ish>"
-                          "</irgendwas>");
+    writeFile(lib.fields,
+              "<irgendwas><forms><typ>TZwField</typ><beschriftung>A</beschriftung></forms>"
+              "<article-ish><typ>TZwField</typ><beschriftung>B</beschriftung></article-ish>"
+              "</irgendwas>");
     const TTemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
     EXPECT_EQ(lists.fields, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
 }
@@ -123,7 +125,9 @@ TEST(Templates, DamagedLibraries)
         {"field library not well-formed: neither list", "<l><feld>", article, {}, {}},
         {"template without beschriftung stops the list there",
          "<l><f><beschriftung>a</beschriftung></f><f/><f><beschriftung>c</beschriftung></f></l>",
-         article, {QStringLiteral("a")}, {}},
+         article,
+         {QStringLiteral("a")},
+         {}},
         {"article library damaged: fields stay", "<l/>", "kaputt", {}, {}},
         {"both fine", "<l/>", article, {}, {QStringLiteral("Tee")}},
     };
@@ -145,7 +149,8 @@ TEST(Templates, DamagedLibraries)
 TEST(Templates, TemplateThatDoesNotReadIsNotInserted)
 {
     Libraries lib;
-    writeFile(lib.fields, "<l><feld><typ>TEinzField</typ><beschriftung>kaputt</beschriftung></feld></l>");
+    writeFile(lib.fields,
+              "<l><feld><typ>TEinzField</typ><beschriftung>kaputt</beschriftung></feld></l>");
     TFieldList fields;
     QString error;
     EXPECT_FALSE(insertFieldTemplate(lib.fields, 0, fields, &error));
@@ -171,14 +176,16 @@ TEST(Templates, FailedWriteKeepsTheLibrary)
 TEST(Templates, DeliveredLibrariesRead)
 {
     const QString program = QStringLiteral(VQ_PROGRAM_DIR);
-    const TTemplateLists lists = RefreshTemplateLists(program + QStringLiteral("/vorlagen.xml"),
-                                                      program + QStringLiteral("/vorlagen_artikel.xml"));
+    const TTemplateLists lists =
+        RefreshTemplateLists(program + QStringLiteral("/vorlagen.xml"),
+                             program + QStringLiteral("/vorlagen_artikel.xml"));
     ASSERT_TRUE(lists.error.isEmpty()) << lists.error.toStdString();
     EXPECT_TRUE(lists.fields.contains(QStringLiteral("E-Mail")));
     TFieldList fields;
     QString error;
     for (int i = 0; i < lists.fields.size(); ++i)
-        ASSERT_TRUE(insertFieldTemplate(program + QStringLiteral("/vorlagen.xml"), i, fields, &error))
+        ASSERT_TRUE(
+            insertFieldTemplate(program + QStringLiteral("/vorlagen.xml"), i, fields, &error))
             << error.toStdString();
     EXPECT_EQ(fields[0]->Name, QStringLiteral("email"));
     for (const QLocale &locale : {germanLocale(), englishLocale()}) {
@@ -198,7 +205,8 @@ TEST(Templates, WrittenLibraryDeclaresTheEncodingOfItsBytes)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("vorlagen.xml"));
     writeFile(path, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<vorlagen><feld>"
-                    "<typ>TZwField</typ><name>z</name><beschriftung>Gr\xF6\xDF" "e</beschriftung>"
+                    "<typ>TZwField</typ><name>z</name><beschriftung>Gr\xF6\xDF"
+                    "e</beschriftung>"
                     "</feld></vorlagen>\n");
     TZwField field;
     field.Name = QStringLiteral("hinweis");
@@ -208,7 +216,8 @@ TEST(Templates, WrittenLibraryDeclaresTheEncodingOfItsBytes)
         ASSERT_TRUE(saveFieldAsTemplate(path, field, &error)) << error.toStdString();
     }
     const QByteArray bytes = readFile(path);
-    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << bytes.left(60).toStdString();
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"))
+        << bytes.left(60).toStdString();
     QString error;
     EXPECT_EQ(readTemplateCaptions(path, QString::fromLatin1(kFieldCaptionTag), &error),
               (QStringList{QStringLiteral("Größe"), field.Beschriftung, field.Beschriftung}))

@@ -48,7 +48,8 @@ QString optionName(int fieldNo, int optNo)
 
 QString priceFunctionCall(int fieldNo, int optNo)
 {
-    return QStringLiteral("Get_b_opt") + num(fieldNo) + QLatin1Char('_') + num(optNo) + QStringLiteral("_Price()");
+    return QStringLiteral("Get_b_opt") + num(fieldNo) + QLatin1Char('_') + num(optNo)
+           + QStringLiteral("_Price()");
 }
 
 // Head and tail around an option's control.
@@ -68,8 +69,8 @@ QString optionTail(const TArtikelField &artikel)
 QString showLineTotal(int fieldNo, const TOrderTableSettings &settings)
 {
     return QStringLiteral("document.VQFORM.b_ges") + num(fieldNo)
-        + QStringLiteral(".value = gesamt.toFixed(2).replace('.', ',') + \" ")
-        + escapeJsString(settings.currency) + QStringLiteral("\";") + NL + NL;
+           + QStringLiteral(".value = gesamt.toFixed(2).replace('.', ',') + \" ")
+           + escapeJsString(settings.currency) + QStringLiteral("\";") + NL + NL;
 }
 
 // "option = 0;" and the surcharges of the article's price options, as the
@@ -82,8 +83,8 @@ QString optionTerms(const TArtikelField &artikel, int fieldNo)
             continue;
         const QString call = priceFunctionCall(fieldNo, int(j));
         if (artikel.artikelTyp == 0)
-            out += QStringLiteral("\t    option += document.VQFORM.b_anz") + num(fieldNo) + QStringLiteral(".value * ") + call
-                + QLatin1Char(';') + NL;
+            out += QStringLiteral("\t    option += document.VQFORM.b_anz") + num(fieldNo)
+                   + QStringLiteral(".value * ") + call + QLatin1Char(';') + NL;
         else if (artikel.artikelTyp == 1 || artikel.artikelTyp == 2)
             out += QStringLiteral("\t    option += ") + call + QLatin1Char(';') + NL;
     }
@@ -92,8 +93,8 @@ QString optionTerms(const TArtikelField &artikel, int fieldNo)
 
 enum class RowFlavour { Html, Php };
 
-QString articleRow(const TArtikelField &artikel, bool css, int fieldNo, const TOrderTableSettings &settings,
-                   RowFlavour flavour)
+QString articleRow(const TArtikelField &artikel, bool css, int fieldNo,
+                   const TOrderTableSettings &settings, RowFlavour flavour)
 {
     const QString i = num(fieldNo);
     const QString cls = fieldClass(css);
@@ -106,25 +107,30 @@ QString articleRow(const TArtikelField &artikel, bool css, int fieldNo, const TO
         QString value = QStringLiteral("0");
         if (php) {
             const QString posted = QStringLiteral("$_POST[\"b_anz") + i + QStringLiteral("\"]");
-            value = QStringLiteral("<?php if (isset(") + posted + QStringLiteral(")) echo ") + phpHtmlEscaped(posted)
-                + QStringLiteral("; else echo \"0\"; ?>");
+            value = QStringLiteral("<?php if (isset(") + posted + QStringLiteral(")) echo ")
+                    + phpHtmlEscaped(posted) + QStringLiteral("; else echo \"0\"; ?>");
         }
-        row += QStringLiteral("      <input name=\"b_anz") + i + QStringLiteral("\" type=\"text\" id=\"b_anz") + i
-            + QStringLiteral("\" value=\"") + value + QStringLiteral("\" size=\"10\" onChange=\"preisUpdateArt();\"") + cls
-            + QLatin1Char('>') + NL;
+        row += QStringLiteral("      <input name=\"b_anz") + i
+               + QStringLiteral("\" type=\"text\" id=\"b_anz") + i + QStringLiteral("\" value=\"")
+               + value + QStringLiteral("\" size=\"10\" onChange=\"preisUpdateArt();\"") + cls
+               + QLatin1Char('>') + NL;
     } else if (artikel.artikelTyp == 2) {
-        row += (php ? QStringLiteral("     ") : QStringLiteral("      ")) + QStringLiteral("<input name=\"b_anz") + i
-            + QStringLiteral("\" type=\"checkbox\" id=\"b_anz") + i
-            + QStringLiteral("\" value=\"1\" onclick=\"preisUpdateArt();\"") + cls + QStringLiteral(" />") + NL;
+        row += (php ? QStringLiteral("     ") : QStringLiteral("      "))
+               + QStringLiteral("<input name=\"b_anz") + i
+               + QStringLiteral("\" type=\"checkbox\" id=\"b_anz") + i
+               + QStringLiteral("\" value=\"1\" onclick=\"preisUpdateArt();\"") + cls
+               + QStringLiteral(" />") + NL;
     }
     row += QStringLiteral("    </div></td>") + NL;
-    row += QStringLiteral("    <td width=\"49%\" class=\"my\"><strong>") + artikel.name + QStringLiteral("<br>") + NL;
+    row += QStringLiteral("    <td width=\"49%\" class=\"my\"><strong>") + artikel.name
+           + QStringLiteral("<br>") + NL;
     QString beschreibung = artikel.beschreibung;
     beschreibung.replace(QLatin1Char('\n'), QLatin1String("<br>"));
     row += QStringLiteral("    </strong>") + beschreibung;
     if (!artikel.link.isEmpty())
-        row += QStringLiteral("<br><a href=\"") + attributeText(artikel.link) + QStringLiteral("\" target=\"_blank\">")
-            + artikel.linklabel + QStringLiteral("</a>") + NL;
+        row += QStringLiteral("<br><a href=\"") + attributeText(artikel.link)
+               + QStringLiteral("\" target=\"_blank\">") + artikel.linklabel
+               + QStringLiteral("</a>") + NL;
     for (size_t j = 0; j < artikel.listOptionen.size(); ++j) {
         const TOptionField &option = *artikel.listOptionen[j];
         row += php ? generatePHP(option, css, fieldNo, int(j), artikel, settings)
@@ -133,23 +139,27 @@ QString articleRow(const TArtikelField &artikel, bool css, int fieldNo, const TO
     if (!artikel.listOptionen.empty())
         row += QStringLiteral("<br>");
     row += QStringLiteral("</td>") + NL;
-    row += QStringLiteral("    <td width=\"17%\" class=\"my\">") + fixed2(artikel.preis, settings.locale) + QLatin1Char(' ')
-        + cur + QStringLiteral("</td>") + NL;
-    row += QStringLiteral("    <td width=\"16%\" class=\"my\">") + NL + QStringLiteral("        <div align=\"center\">") + NL;
+    row += QStringLiteral("    <td width=\"17%\" class=\"my\">")
+           + fixed2(artikel.preis, settings.locale) + QLatin1Char(' ') + cur
+           + QStringLiteral("</td>") + NL;
+    row += QStringLiteral("    <td width=\"16%\" class=\"my\">") + NL
+           + QStringLiteral("        <div align=\"center\">") + NL;
     QString startTotal = QStringLiteral("0.00");
     if (artikel.artikelTyp == 1)
         startTotal = php ? fixed2PointNoLeadingZero(artikel.preis) : fixed2Point(artikel.preis);
-    row += QStringLiteral("          <input name=\"b_ges") + i + QStringLiteral("\" type=\"text\" id=\"b_ges") + i
-        + QStringLiteral("\" value=\"") + startTotal + QLatin1Char(' ') + attributeText(cur)
-        + QStringLiteral("\" size=\"10\" readonly class=\"preis\">") + NL;
+    row += QStringLiteral("          <input name=\"b_ges") + i
+           + QStringLiteral("\" type=\"text\" id=\"b_ges") + i + QStringLiteral("\" value=\"")
+           + startTotal + QLatin1Char(' ') + attributeText(cur)
+           + QStringLiteral("\" size=\"10\" readonly class=\"preis\">") + NL;
     row += QStringLiteral("        </div></td>") + NL + QStringLiteral("  </tr>") + NL;
     return row;
 }
 
 // The option's control; for the PHP script the chosen values come from the
 // option variables.
-QString optionControl(const TOptionField &option, bool css, int fieldNo, int optNo, const TArtikelField &artikel,
-                      const TOrderTableSettings &settings, RowFlavour flavour)
+QString optionControl(const TOptionField &option, bool css, int fieldNo, int optNo,
+                      const TArtikelField &artikel, const TOrderTableSettings &settings,
+                      RowFlavour flavour)
 {
     const QString name = optionName(fieldNo, optNo);
     const QString cls = fieldClass(css);
@@ -158,36 +168,41 @@ QString optionControl(const TOptionField &option, bool css, int fieldNo, int opt
     auto optionStart = [&](int k) -> QString {
         if (!php)
             return QStringLiteral("<option");
-        return QStringLiteral("<option <?php echo $") + name + QLatin1Char('_') + num(k) + QStringLiteral(";?>");
+        return QStringLiteral("<option <?php echo $") + name + QLatin1Char('_') + num(k)
+               + QStringLiteral(";?>");
     };
 
     QString out = optionHead(option, artikel);
     switch (option.kind()) {
     case OptionKind::Input: {
-        const QString value = php ? QStringLiteral("<?php echo ") + phpHtmlEscaped(QLatin1Char('$') + name)
-                + QStringLiteral("; ?>")
+        const QString value = php ? QStringLiteral("<?php echo ")
+                                        + phpHtmlEscaped(QLatin1Char('$') + name)
+                                        + QStringLiteral("; ?>")
                                   : attributeText(option.defaultWert);
-        out += QStringLiteral("<input type=\"text\" name=\"") + name + QStringLiteral("\" value=\"") + value
-            + QLatin1Char('"') + cls + QLatin1Char('>') + NL;
+        out += QStringLiteral("<input type=\"text\" name=\"") + name + QStringLiteral("\" value=\"")
+               + value + QLatin1Char('"') + cls + QLatin1Char('>') + NL;
         break;
     }
     case OptionKind::Select: {
-        out += QStringLiteral("<select name=\"") + name + QLatin1Char('"') + cls + QLatin1Char('>') + NL;
+        out += QStringLiteral("<select name=\"") + name + QLatin1Char('"') + cls + QLatin1Char('>')
+               + NL;
         const QStringList choices = splitChoiceList(option.defaultWert);
         for (int k = 0; k < choices.size(); ++k)
-            out += optionStart(k) + QLatin1Char('>') + choices[k] + QStringLiteral("</option>") + NL;
+            out +=
+                optionStart(k) + QLatin1Char('>') + choices[k] + QStringLiteral("</option>") + NL;
         out += QStringLiteral("</select>") + NL;
         break;
     }
     case OptionKind::Price: {
         out += QStringLiteral("<select name=\"") + name + QLatin1Char('"') + cls
-            + QStringLiteral("  onchange=\"preisUpdateArt();\">") + NL;
+               + QStringLiteral("  onchange=\"preisUpdateArt();\">") + NL;
         const auto &elements = static_cast<const TSelectPriceOption &>(option).elements;
         for (size_t k = 0; k < elements.size(); ++k) {
             const TPriceOptionElement &element = elements[k];
-            out += optionStart(int(k)) + QStringLiteral(" value=\"") + attributeText(valueKey(element))
-                + QStringLiteral("\">") + element.name + QStringLiteral(" - ") + moneyText(element.preis, settings.locale)
-                + QLatin1Char(' ') + settings.currency + QStringLiteral("</option>") + NL;
+            out += optionStart(int(k)) + QStringLiteral(" value=\"")
+                   + attributeText(valueKey(element)) + QStringLiteral("\">") + element.name
+                   + QStringLiteral(" - ") + moneyText(element.preis, settings.locale)
+                   + QLatin1Char(' ') + settings.currency + QStringLiteral("</option>") + NL;
         }
         out += QStringLiteral("</select>") + NL;
         break;
@@ -201,11 +216,14 @@ QString selectedVariables(const QString &name, const QStringList &keys)
 {
     QString out;
     for (int k = 0; k < keys.size(); ++k)
-        out += QLatin1Char('$') + name + QLatin1Char('_') + num(k) + QStringLiteral(" = \"\";") + NL;
-    out += QStringLiteral("if (isset($_POST[\"") + name + QStringLiteral("\"]))") + NL + QLatin1Char('{') + NL;
+        out +=
+            QLatin1Char('$') + name + QLatin1Char('_') + num(k) + QStringLiteral(" = \"\";") + NL;
+    out += QStringLiteral("if (isset($_POST[\"") + name + QStringLiteral("\"]))") + NL
+           + QLatin1Char('{') + NL;
     for (int k = 0; k < keys.size(); ++k)
-        out += QStringLiteral("\tif ($_POST[\"") + name + QStringLiteral("\"] == \"") + escapePhpString(keys[k])
-            + QStringLiteral("\") $") + name + QLatin1Char('_') + num(k) + QStringLiteral(" = \"selected\";") + NL;
+        out += QStringLiteral("\tif ($_POST[\"") + name + QStringLiteral("\"] == \"")
+               + escapePhpString(keys[k]) + QStringLiteral("\") $") + name + QLatin1Char('_')
+               + num(k) + QStringLiteral(" = \"selected\";") + NL;
     out += QLatin1Char('}') + NL + NL;
     return out;
 }
@@ -220,17 +238,20 @@ bool orderHasVat(const TArtikelList &articles)
     return false;
 }
 
-QString generateHTMLField(const TArtikelField &artikel, bool css, int fieldNo, const TOrderTableSettings &settings)
+QString generateHTMLField(const TArtikelField &artikel, bool css, int fieldNo,
+                          const TOrderTableSettings &settings)
 {
     return articleRow(artikel, css, fieldNo, settings, RowFlavour::Html);
 }
 
-QString generatePHPField(const TArtikelField &artikel, bool css, int fieldNo, const TOrderTableSettings &settings)
+QString generatePHPField(const TArtikelField &artikel, bool css, int fieldNo,
+                         const TOrderTableSettings &settings)
 {
     return articleRow(artikel, css, fieldNo, settings, RowFlavour::Php);
 }
 
-QString generateJSField(const TArtikelField &artikel, int fieldNo, const TOrderTableSettings &settings)
+QString generateJSField(const TArtikelField &artikel, int fieldNo,
+                        const TOrderTableSettings &settings)
 {
     const QString i = num(fieldNo);
     const QString price = scriptNumber(artikel.preis);
@@ -238,20 +259,25 @@ QString generateJSField(const TArtikelField &artikel, int fieldNo, const TOrderT
     auto optionLines = [&](bool perUnit) {
         for (size_t j = 0; j < artikel.listOptionen.size(); ++j)
             if (artikel.listOptionen[j]->kind() == OptionKind::Price)
-                out += QStringLiteral("      option += ") + (perUnit ? QStringLiteral("anz * ") : QString())
-                    + priceFunctionCall(fieldNo, int(j)) + QLatin1Char(';') + NL;
+                out += QStringLiteral("      option += ")
+                       + (perUnit ? QStringLiteral("anz * ") : QString())
+                       + priceFunctionCall(fieldNo, int(j)) + QLatin1Char(';') + NL;
     };
     switch (artikel.artikelTyp) {
     case 0:
-        out += QStringLiteral("      var anz=parseInt(document.VQFORM.b_anz") + i + QStringLiteral(".value);") + NL;
-        out += QStringLiteral("      if(!(anz > 0))") + NL + QStringLiteral("      {") + NL + QStringLiteral("        anz=0;") + NL;
-        out += QStringLiteral("        document.VQFORM.b_anz") + i + QStringLiteral(".value=\"0\";") + NL
-            + QStringLiteral("      }") + NL;
+        out += QStringLiteral("      var anz=parseInt(document.VQFORM.b_anz") + i
+               + QStringLiteral(".value);") + NL;
+        out += QStringLiteral("      if(!(anz > 0))") + NL + QStringLiteral("      {") + NL
+               + QStringLiteral("        anz=0;") + NL;
+        out += QStringLiteral("        document.VQFORM.b_anz") + i + QStringLiteral(".value=\"0\";")
+               + NL + QStringLiteral("      }") + NL;
         // A quantity such as "2.5" or "3 Stück" counts as its whole part here;
         // write that back so the total computation, which multiplies the
         // field's text, and the posted quantity agree with the line total.
-        out += QStringLiteral("      else if(document.VQFORM.b_anz") + i + QStringLiteral(".value != anz)") + NL;
-        out += QStringLiteral("        document.VQFORM.b_anz") + i + QStringLiteral(".value=anz;") + NL;
+        out += QStringLiteral("      else if(document.VQFORM.b_anz") + i
+               + QStringLiteral(".value != anz)") + NL;
+        out += QStringLiteral("        document.VQFORM.b_anz") + i + QStringLiteral(".value=anz;")
+               + NL;
         out += QStringLiteral("      option = 0;") + NL;
         optionLines(true);
         out += QStringLiteral("      gesamt = anz * ") + price + QStringLiteral(" + option;") + NL;
@@ -260,19 +286,21 @@ QString generateJSField(const TArtikelField &artikel, int fieldNo, const TOrderT
     case 1:
         out += QStringLiteral("      option = 0;") + NL;
         optionLines(false);
-        out += QStringLiteral("      gesamt = ") + fixed2Point(artikel.preis) + QStringLiteral(" + option") + NL;
+        out += QStringLiteral("      gesamt = ") + fixed2Point(artikel.preis)
+               + QStringLiteral(" + option") + NL;
         out += QStringLiteral("      ") + showLineTotal(fieldNo, settings);
         break;
     case 2:
-        out += QStringLiteral("      if(document.VQFORM.b_anz") + i + QStringLiteral(".checked)") + NL + QStringLiteral("      {")
-            + NL;
+        out += QStringLiteral("      if(document.VQFORM.b_anz") + i + QStringLiteral(".checked)")
+               + NL + QStringLiteral("      {") + NL;
         out += QStringLiteral("      option = 0;") + NL;
         optionLines(false);
         out += QStringLiteral("        gesamt = ") + price + QStringLiteral(" +  option;") + NL;
         out += QStringLiteral("        ") + showLineTotal(fieldNo, settings);
         out += QStringLiteral("      } else") + NL + QStringLiteral("      {") + NL;
-        out += QStringLiteral("        document.VQFORM.b_ges") + i + QStringLiteral(".value = \"0,00 ")
-            + escapeJsString(settings.currency) + QStringLiteral("\";") + NL + QStringLiteral("      }") + NL;
+        out += QStringLiteral("        document.VQFORM.b_ges") + i
+               + QStringLiteral(".value = \"0,00 ") + escapeJsString(settings.currency)
+               + QStringLiteral("\";") + NL + QStringLiteral("      }") + NL;
         break;
     default:
         break; // a kind this version does not know has no line computation
@@ -280,14 +308,14 @@ QString generateJSField(const TArtikelField &artikel, int fieldNo, const TOrderT
     return out;
 }
 
-QString generateHTML(const TOptionField &option, bool css, int fieldNo, int optNo, const TArtikelField &artikel,
-                     const TOrderTableSettings &settings)
+QString generateHTML(const TOptionField &option, bool css, int fieldNo, int optNo,
+                     const TArtikelField &artikel, const TOrderTableSettings &settings)
 {
     return optionControl(option, css, fieldNo, optNo, artikel, settings, RowFlavour::Html);
 }
 
-QString generatePHP(const TOptionField &option, bool css, int fieldNo, int optNo, const TArtikelField &artikel,
-                    const TOrderTableSettings &settings)
+QString generatePHP(const TOptionField &option, bool css, int fieldNo, int optNo,
+                    const TArtikelField &artikel, const TOrderTableSettings &settings)
 {
     return optionControl(option, css, fieldNo, optNo, artikel, settings, RowFlavour::Php);
 }
@@ -297,14 +325,16 @@ QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo)
     const QString name = optionName(fieldNo, optNo);
     switch (option.kind()) {
     case OptionKind::Input:
-        return QStringLiteral("if (isset($_POST[\"") + name + QStringLiteral("\"])) $") + name + QStringLiteral(" = $_POST[\"")
-            + name + QStringLiteral("\"]; else $") + name + QStringLiteral(" = \"") + escapePhpString(option.defaultWert)
-            + QStringLiteral("\";") + NL + NL;
+        return QStringLiteral("if (isset($_POST[\"") + name + QStringLiteral("\"])) $") + name
+               + QStringLiteral(" = $_POST[\"") + name + QStringLiteral("\"]; else $") + name
+               + QStringLiteral(" = \"") + escapePhpString(option.defaultWert)
+               + QStringLiteral("\";") + NL + NL;
     case OptionKind::Select:
         return selectedVariables(name, splitChoiceList(option.defaultWert));
     case OptionKind::Price: {
         QStringList keys;
-        for (const TPriceOptionElement &element : static_cast<const TSelectPriceOption &>(option).elements)
+        for (const TPriceOptionElement &element :
+             static_cast<const TSelectPriceOption &>(option).elements)
             keys << valueKey(element);
         return selectedVariables(name, keys);
     }
@@ -321,8 +351,9 @@ QString generateAdditionalPHPFunctions(const TOptionField &option, int fieldNo, 
     out += QStringLiteral("      {") + NL + QStringLiteral("      var opt = 0;") + NL;
     const auto &elements = static_cast<const TSelectPriceOption &>(option).elements;
     for (size_t k = 0; k < elements.size(); ++k)
-        out += QStringLiteral("      if (document.VQFORM.") + name + QStringLiteral(".selectedIndex == ") + num(int(k))
-            + QStringLiteral(") opt = ") + scriptNumber(elements[k].preis) + QLatin1Char(';') + NL;
+        out += QStringLiteral("      if (document.VQFORM.") + name
+               + QStringLiteral(".selectedIndex == ") + num(int(k)) + QStringLiteral(") opt = ")
+               + scriptNumber(elements[k].preis) + QLatin1Char(';') + NL;
     out += QStringLiteral("      return opt;") + NL + QStringLiteral("    }") + NL;
     return out;
 }
@@ -337,15 +368,16 @@ QString gesamtKostenScript(const TArtikelList &articles, const TOrderTableSettin
         out += optionTerms(artikel, int(n));
         switch (artikel.artikelTyp) {
         case 0:
-            out += QStringLiteral("\t    total += document.VQFORM.b_anz") + i + QStringLiteral(".value * ") + price
-                + QStringLiteral(" + option;") + NL;
+            out += QStringLiteral("\t    total += document.VQFORM.b_anz") + i
+                   + QStringLiteral(".value * ") + price + QStringLiteral(" + option;") + NL;
             break;
         case 1:
             out += QStringLiteral("\t    total += ") + price + QStringLiteral(" + option;") + NL;
             break;
         case 2:
-            out += QStringLiteral("\t    if(document.VQFORM.b_anz") + i + QStringLiteral(".checked) total += ") + price
-                + QStringLiteral(" + option;") + NL;
+            out += QStringLiteral("\t    if(document.VQFORM.b_anz") + i
+                   + QStringLiteral(".checked) total += ") + price + QStringLiteral(" + option;")
+                   + NL;
             break;
         default:
             break;
@@ -428,8 +460,9 @@ QString insertSteuerScript(const TArtikelList &articles, const TOrderTableSettin
     QString out;
     if (settings.tax == QLatin1String("netto"))
         out += QStringLiteral("gesamt = gesamt + steuer;\r\n");
-    out += QStringLiteral("      document.VQFORM.b_mwst.value = steuer.toFixed(2).toString().replace('.', ',') + \" ")
-        + escapeJsString(settings.currency) + QStringLiteral("\";");
+    out += QStringLiteral("      document.VQFORM.b_mwst.value = "
+                          "steuer.toFixed(2).toString().replace('.', ',') + \" ")
+           + escapeJsString(settings.currency) + QStringLiteral("\";");
     return out;
 }
 
@@ -437,8 +470,8 @@ QString artikelDaten(const TArtikelList &articles, const TOrderTableSettings &)
 {
     QString out;
     auto hidden = [&out](const QString &name, const QString &value) {
-        out += QStringLiteral("  <input type=\"hidden\" name=\"") + name + QStringLiteral("\" value=\"") + attributeText(value)
-            + QStringLiteral("\">") + NL;
+        out += QStringLiteral("  <input type=\"hidden\" name=\"") + name
+               + QStringLiteral("\" value=\"") + attributeText(value) + QStringLiteral("\">") + NL;
     };
     for (size_t n = 0; n < articles.size(); ++n) {
         const TArtikelField &artikel = *articles[n];
@@ -460,7 +493,8 @@ QString artikelDaten(const TArtikelList &articles, const TOrderTableSettings &)
     return out;
 }
 
-QString applyVatRow(const QString &page, const TArtikelList &articles, const TOrderTableSettings &settings)
+QString applyVatRow(const QString &page, const TArtikelList &articles,
+                    const TOrderTableSettings &settings)
 {
     QString out = page;
     if (orderHasVat(articles)) {

@@ -40,12 +40,16 @@ QString generatePHPVar(const TOptionField &option, int fieldNo, int optNo);
 QString generateAdditionalPHPFunctions(const TOptionField &option, int fieldNo, int optNo);
 
 // Marker contents.
-QString gesamtKostenScript(const TArtikelList &articles, const TOrderTableSettings &settings); // <!-- GESAMTKOSTEN -->
-QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &settings);       // <!-- STEUER -->
+QString gesamtKostenScript(const TArtikelList &articles,
+                           const TOrderTableSettings &settings); // <!-- GESAMTKOSTEN -->
+QString steuerScript(const TArtikelList &articles,
+                     const TOrderTableSettings &settings); // <!-- STEUER -->
 // Without VAT the text is the marker "<!-- INSERTSTEUER -->" itself, so replacing
 // the marker by it leaves the marker in the page.
-QString insertSteuerScript(const TArtikelList &articles, const TOrderTableSettings &settings); // <!-- INSERTSTEUER -->
-QString artikelDaten(const TArtikelList &articles, const TOrderTableSettings &settings);       // <!-- ARTIKELDATEN -->
+QString insertSteuerScript(const TArtikelList &articles,
+                           const TOrderTableSettings &settings); // <!-- INSERTSTEUER -->
+QString artikelDaten(const TArtikelList &articles,
+                     const TOrderTableSettings &settings); // <!-- ARTIKELDATEN -->
 
 // The VAT row rule: with VAT, fills "<!-- MWSTLABEL-->" and "<!-- MWSTWAEHRUNG-->";
 // without, removes "<!-- MWSTSTART-->" through "<!-- MWSTEND-->".

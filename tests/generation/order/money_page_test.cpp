@@ -55,12 +55,14 @@ QJsonArray customerSteps(const MoneyCase &money)
         const MoneyArticle &a = money.articles[i];
         const QString quantity = QStringLiteral("b_anz%1").arg(i);
         if (a.kind == 0)
-            steps.append(QJsonObject{{QStringLiteral("fill"), quantity}, {QStringLiteral("value"), QString::number(a.quantity)}});
+            steps.append(QJsonObject{{QStringLiteral("fill"), quantity},
+                                     {QStringLiteral("value"), QString::number(a.quantity)}});
         else if (a.kind == 2 && a.quantity > 0)
             steps.append(QJsonObject{{QStringLiteral("check"), quantity}});
         for (qsizetype j = 0; j < a.options.size(); ++j)
-            steps.append(QJsonObject{{QStringLiteral("select"), QStringLiteral("b_opt%1_%2").arg(i).arg(j)},
-                                     {QStringLiteral("index"), a.options[j].choose}});
+            steps.append(
+                QJsonObject{{QStringLiteral("select"), QStringLiteral("b_opt%1_%2").arg(i).arg(j)},
+                            {QStringLiteral("index"), a.options[j].choose}});
     }
     return steps;
 }
@@ -71,15 +73,18 @@ QList<QPair<QString, QString>> expectedFields(const MoneyCase &money)
     QList<QPair<QString, QString>> fields;
     qsizetype line = 0;
     for (qsizetype i = 0; i < money.articles.size(); ++i) {
-        const QString shown = money.articles[i].ordered() > 0 ? money.lines.value(line++) : QStringLiteral("0.00");
+        const QString shown =
+            money.articles[i].ordered() > 0 ? money.lines.value(line++) : QStringLiteral("0.00");
         fields.append({QStringLiteral("b_ges%1").arg(i), commaDecimal(shown) + u' ' + currency});
     }
-    EXPECT_EQ(line, money.lines.size()) << money.name.toStdString() << ": ordered lines and line totals differ";
+    EXPECT_EQ(line, money.lines.size())
+        << money.name.toStdString() << ": ordered lines and line totals differ";
     // Without any VAT rate but 0 the page has no VAT row.
     bool vat = false;
     for (const MoneyArticle &a : money.articles)
         vat = vat || a.vat.toDouble() != 0;
-    fields.append({QStringLiteral("b_mwst"), vat ? commaDecimal(money.vat) + u' ' + currency : QString()});
+    fields.append(
+        {QStringLiteral("b_mwst"), vat ? commaDecimal(money.vat) + u' ' + currency : QString()});
     fields.append({QStringLiteral("b_gesamt"), commaDecimal(money.total) + u' ' + currency});
     return fields;
 }
@@ -133,7 +138,8 @@ TEST_P(MoneyRuleOnGeneratedPages, EveryCaseOfTheMoneyTableShowsItsFigures)
         QJsonArray read;
         for (const auto &[name, value] : expectedFields(money))
             read.append(name);
-        QJsonObject job{{QStringLiteral("steps"), customerSteps(money)}, {QStringLiteral("read"), read}};
+        QJsonObject job{{QStringLiteral("steps"), customerSteps(money)},
+                        {QStringLiteral("read"), read}};
         if (php)
             job[QStringLiteral("url")] = server->url(file);
         else
@@ -173,41 +179,53 @@ TEST(MoneyRuleOnTheHtmlPage, TypedQuantitiesGiveExactFiguresWithoutScriptErrors)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QList<MoneyCase> cases = loadMoneyCases();
-    const auto money = std::find_if(cases.begin(), cases.end(),
-                                    [](const MoneyCase &c) { return c.name == u"netto_mixed_rates_shipping"; });
+    const auto money = std::find_if(cases.begin(), cases.end(), [](const MoneyCase &c) {
+        return c.name == u"netto_mixed_rates_shipping";
+    });
     ASSERT_NE(money, cases.end());
     const QString page = dir.filePath(QStringLiteral("netto.htm"));
     QString error;
-    ASSERT_TRUE(writeGeneratedText(page, TGenHTML(moneyProject(*money), QStringLiteral(VQ_PROGRAM_DIR)).GenCode(),
-                                   QStringLiteral("utf-8"), &error))
+    ASSERT_TRUE(writeGeneratedText(
+        page, TGenHTML(moneyProject(*money), QStringLiteral(VQ_PROGRAM_DIR)).GenCode(),
+        QStringLiteral("utf-8"), &error))
         << error.toStdString();
     struct Case
     {
         QString typed, quantity, line, vat, total;
     };
     const Case typed[] = {
-        {QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("25,98"), QStringLiteral("7,27"), QStringLiteral("58,10")},
-        {QStringLiteral("-3"), QStringLiteral("0"), QStringLiteral("0,00"), QStringLiteral("2,33"), QStringLiteral("27,18")},
-        {QStringLiteral("abc"), QStringLiteral("0"), QStringLiteral("0,00"), QStringLiteral("2,33"), QStringLiteral("27,18")},
-        {QStringLiteral("2.9"), QStringLiteral("2"), QStringLiteral("25,98"), QStringLiteral("7,27"), QStringLiteral("58,10")},
-        {QStringLiteral("1e3"), QStringLiteral("1"), QStringLiteral("12,99"), QStringLiteral("4,80"), QStringLiteral("42,64")},
+        {QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("25,98"), QStringLiteral("7,27"),
+         QStringLiteral("58,10")},
+        {QStringLiteral("-3"), QStringLiteral("0"), QStringLiteral("0,00"), QStringLiteral("2,33"),
+         QStringLiteral("27,18")},
+        {QStringLiteral("abc"), QStringLiteral("0"), QStringLiteral("0,00"), QStringLiteral("2,33"),
+         QStringLiteral("27,18")},
+        {QStringLiteral("2.9"), QStringLiteral("2"), QStringLiteral("25,98"),
+         QStringLiteral("7,27"), QStringLiteral("58,10")},
+        {QStringLiteral("1e3"), QStringLiteral("1"), QStringLiteral("12,99"),
+         QStringLiteral("4,80"), QStringLiteral("42,64")},
         // Beyond what a double holds exactly: the digits as typed (and posted) count.
         {QStringLiteral("99999999999999999999"), QStringLiteral("99999999999999999999"),
          QStringLiteral("1298999999999999999987,01"), QStringLiteral("246809999999999999999,86"),
          QStringLiteral("1545810000000000000011,72")},
-        {QStringLiteral(" 1000000000000000000000000000007 "), QStringLiteral(" 1000000000000000000000000000007 "),
-         QStringLiteral("12990000000000000000000000000090,93"), QStringLiteral("2468100000000000000000000000019,61"),
+        {QStringLiteral(" 1000000000000000000000000000007 "),
+         QStringLiteral(" 1000000000000000000000000000007 "),
+         QStringLiteral("12990000000000000000000000000090,93"),
+         QStringLiteral("2468100000000000000000000000019,61"),
          QStringLiteral("15458100000000000000000000000135,39")},
     };
     QJsonArray jobs;
     for (const Case &c : typed)
-        jobs.append(QJsonObject{
-            {QStringLiteral("page"), page},
-            {QStringLiteral("steps"),
-             QJsonArray{QJsonObject{{QStringLiteral("fill"), QStringLiteral("b_anz1")}, {QStringLiteral("value"), QStringLiteral("1")}},
-                        QJsonObject{{QStringLiteral("fill"), QStringLiteral("b_anz0")}, {QStringLiteral("value"), c.typed}}}},
-            {QStringLiteral("read"), QJsonArray{QStringLiteral("b_anz0"), QStringLiteral("b_ges0"), QStringLiteral("b_mwst"),
-                                                QStringLiteral("b_gesamt")}}});
+        jobs.append(
+            QJsonObject{{QStringLiteral("page"), page},
+                        {QStringLiteral("steps"),
+                         QJsonArray{QJsonObject{{QStringLiteral("fill"), QStringLiteral("b_anz1")},
+                                                {QStringLiteral("value"), QStringLiteral("1")}},
+                                    QJsonObject{{QStringLiteral("fill"), QStringLiteral("b_anz0")},
+                                                {QStringLiteral("value"), c.typed}}}},
+                        {QStringLiteral("read"),
+                         QJsonArray{QStringLiteral("b_anz0"), QStringLiteral("b_ges0"),
+                                    QStringLiteral("b_mwst"), QStringLiteral("b_gesamt")}}});
     const QJsonArray results = runInBrowser(jobs, dir);
     ASSERT_EQ(results.size(), qsizetype(std::size(typed)));
     for (qsizetype n = 0; n < results.size(); ++n) {

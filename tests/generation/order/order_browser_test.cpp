@@ -48,17 +48,26 @@ QJsonArray runInBrowser(const std::vector<BrowserCase> &cases, const QTemporaryD
         for (const Step &s : c.steps) {
             const QString name = QString::fromLatin1(s.name);
             switch (s.what) {
-            case Step::Fill: steps.append(QJsonObject{{QStringLiteral("fill"), name}, {QStringLiteral("value"), s.value}}); break;
-            case Step::Check: steps.append(QJsonObject{{QStringLiteral("check"), name}}); break;
-            case Step::Uncheck: steps.append(QJsonObject{{QStringLiteral("uncheck"), name}}); break;
+            case Step::Fill:
+                steps.append(QJsonObject{{QStringLiteral("fill"), name},
+                                         {QStringLiteral("value"), s.value}});
+                break;
+            case Step::Check:
+                steps.append(QJsonObject{{QStringLiteral("check"), name}});
+                break;
+            case Step::Uncheck:
+                steps.append(QJsonObject{{QStringLiteral("uncheck"), name}});
+                break;
             case Step::Select:
-                steps.append(QJsonObject{{QStringLiteral("select"), name}, {QStringLiteral("index"), s.value.toInt()}});
+                steps.append(QJsonObject{{QStringLiteral("select"), name},
+                                         {QStringLiteral("index"), s.value.toInt()}});
                 break;
             }
         }
         for (const auto &[name, value] : c.expected)
             read.append(QString::fromLatin1(name));
-        list.append(QJsonObject{{QStringLiteral("page"), c.page}, {QStringLiteral("steps"), steps},
+        list.append(QJsonObject{{QStringLiteral("page"), c.page},
+                                {QStringLiteral("steps"), steps},
                                 {QStringLiteral("read"), read}});
     }
     const QString input = dir.filePath(QStringLiteral("cases.json"));
@@ -113,21 +122,29 @@ TArtikelList shopArticles(bool vat)
 {
     TArtikelList list;
     list.push_back(article(0, QStringLiteral("Shirt \"Sommer\""), 12.5, vat ? 19 : 0));
-    list.back()->listOptionen.push_back(inputOption(QStringLiteral("Aufdruck"), QStringLiteral("Ihr Name")));
-    list.back()->listOptionen.push_back(priceOption(QStringLiteral("Farbe"), {{"weiß", 0}, {"gold", 2.5}}));
-    list.back()->listOptionen.push_back(selectOption(QStringLiteral("Größe"), QStringLiteral("S#M#L")));
+    list.back()->listOptionen.push_back(
+        inputOption(QStringLiteral("Aufdruck"), QStringLiteral("Ihr Name")));
+    list.back()->listOptionen.push_back(
+        priceOption(QStringLiteral("Farbe"), {{"weiß", 0}, {"gold", 2.5}}));
+    list.back()->listOptionen.push_back(
+        selectOption(QStringLiteral("Größe"), QStringLiteral("S#M#L")));
     list.push_back(article(1, QStringLiteral("Versand"), 4.9, vat ? 19 : 0));
-    list.back()->listOptionen.push_back(priceOption(QStringLiteral("Art"), {{"normal", 0}, {"express", 5.1}}));
+    list.back()->listOptionen.push_back(
+        priceOption(QStringLiteral("Art"), {{"normal", 0}, {"express", 5.1}}));
     list.push_back(article(2, QStringLiteral("Geschenk"), 3, vat ? 7 : 0));
-    list.back()->listOptionen.push_back(priceOption(QStringLiteral("Papier"), {{"klein", 0}, {"groß", 1.5}}));
+    list.back()->listOptionen.push_back(
+        priceOption(QStringLiteral("Papier"), {{"klein", 0}, {"groß", 1.5}}));
     list.push_back(article(0, QStringLiteral("Buch"), 10.1, vat ? 7 : 0));
     return list;
 }
 
 const std::vector<Step> fullOrder = {
-    {Step::Fill, "b_anz0", QStringLiteral("3")},   {Step::Select, "b_opt0_1", QStringLiteral("1")},
-    {Step::Select, "b_opt1_0", QStringLiteral("1")}, {Step::Check, "b_anz2", {}},
-    {Step::Select, "b_opt2_0", QStringLiteral("1")}, {Step::Fill, "b_anz3", QStringLiteral("2")},
+    {Step::Fill, "b_anz0", QStringLiteral("3")},
+    {Step::Select, "b_opt0_1", QStringLiteral("1")},
+    {Step::Select, "b_opt1_0", QStringLiteral("1")},
+    {Step::Check, "b_anz2", {}},
+    {Step::Select, "b_opt2_0", QStringLiteral("1")},
+    {Step::Fill, "b_anz3", QStringLiteral("2")},
 };
 
 class OrderTableInBrowser : public testing::Test
@@ -149,8 +166,10 @@ TEST_F(OrderTableInBrowser, LineTotalsTotalAndVatInBruttoNettoAndWithoutVat)
     // Lines: 3 × (12.5 + 2.5) = 45; 4.9 + 5.1 = 10; 3 + 1.5 = 4.5; 2 × 10.1 = 20.2.
     // Brutto VAT: 55 × 19/119 + 24.7 × 7/107 = 10.397; netto: 55 × 0.19 + 24.7 × 0.07 = 12.179.
     const std::vector<std::pair<const char *, QString>> lines = {
-        {"b_ges0", QStringLiteral("45,00 €")}, {"b_ges1", QStringLiteral("10,00 €")},
-        {"b_ges2", QStringLiteral("4,50 €")},  {"b_ges3", QStringLiteral("20,20 €")}};
+        {"b_ges0", QStringLiteral("45,00 €")},
+        {"b_ges1", QStringLiteral("10,00 €")},
+        {"b_ges2", QStringLiteral("4,50 €")},
+        {"b_ges3", QStringLiteral("20,20 €")}};
     auto with = [&](std::vector<std::pair<const char *, QString>> more) {
         auto all = lines;
         all.insert(all.end(), more.begin(), more.end());
@@ -172,13 +191,17 @@ TEST_F(OrderTableInBrowser, LineTotalsTotalAndVatInBruttoNettoAndWithoutVat)
           {"b_opt_type0_1", QStringLiteral("Price")},
           {"b_anzahl", QStringLiteral("4")}}},
         {brutto, fullOrder,
-         with({{"b_mwst", QStringLiteral("10,40 €")}, {"b_gesamt", QStringLiteral("79,70")},
+         with({{"b_mwst", QStringLiteral("10,40 €")},
+               {"b_gesamt", QStringLiteral("79,70")},
                {"b_opt1_0", QStringLiteral("express#5.10")}})},
-        {netto, fullOrder, with({{"b_mwst", QStringLiteral("12,18 €")}, {"b_gesamt", QStringLiteral("91,88")}})},
+        {netto, fullOrder,
+         with({{"b_mwst", QStringLiteral("12,18 €")}, {"b_gesamt", QStringLiteral("91,88")}})},
         // Untick the check-box article again.
         {brutto,
          {{Step::Check, "b_anz2", {}}, {Step::Uncheck, "b_anz2", {}}},
-         {{"b_ges2", QStringLiteral("0,00 €")}, {"b_ges1", QStringLiteral("4,90 €")}, {"b_gesamt", QStringLiteral("4,90")}}},
+         {{"b_ges2", QStringLiteral("0,00 €")},
+          {"b_ges1", QStringLiteral("4,90 €")},
+          {"b_gesamt", QStringLiteral("4,90")}}},
         // All rates 0: the VAT row is gone, the VAT display marker left in the
         // script does no harm, and the totals are there.
         {noVat, fullOrder, with({{"b_mwst", QString()}, {"b_gesamt", QStringLiteral("79,70")}})},
@@ -193,17 +216,23 @@ TEST_F(OrderTableInBrowser, BadQuantitiesAreCorrectedAndTotalsAgree)
     const std::vector<BrowserCase> cases = {
         {page,
          {{Step::Fill, "b_anz0", QStringLiteral("abc")}},
-         {{"b_anz0", QStringLiteral("0")}, {"b_ges0", QStringLiteral("0,00 €")}, {"b_gesamt", QStringLiteral("4,90")}}},
+         {{"b_anz0", QStringLiteral("0")},
+          {"b_ges0", QStringLiteral("0,00 €")},
+          {"b_gesamt", QStringLiteral("4,90")}}},
         {page,
-         {{Step::Fill, "b_anz0", QStringLiteral("4")}, {Step::Fill, "b_anz0", QStringLiteral("-2")}},
-         {{"b_anz0", QStringLiteral("0")}, {"b_ges0", QStringLiteral("0,00 €")}, {"b_gesamt", QStringLiteral("4,90")}}},
+         {{Step::Fill, "b_anz0", QStringLiteral("4")},
+          {Step::Fill, "b_anz0", QStringLiteral("-2")}},
+         {{"b_anz0", QStringLiteral("0")},
+          {"b_ges0", QStringLiteral("0,00 €")},
+          {"b_gesamt", QStringLiteral("4,90")}}},
         {page,
          {{Step::Fill, "b_anz0", QString()}},
          {{"b_anz0", QStringLiteral("0")}, {"b_gesamt", QStringLiteral("4,90")}}},
         // A quantity with decimals or a unit counts as its whole part in the
         // line; the field and the grand total follow it.
         {page,
-         {{Step::Fill, "b_anz0", QStringLiteral("2.5")}, {Step::Fill, "b_anz3", QStringLiteral("3 Stück")}},
+         {{Step::Fill, "b_anz0", QStringLiteral("2.5")},
+          {Step::Fill, "b_anz3", QStringLiteral("3 Stück")}},
          {{"b_anz0", QStringLiteral("2")},
           {"b_ges0", QStringLiteral("25,00 €")},
           {"b_anz3", QStringLiteral("3")},
@@ -221,10 +250,13 @@ TEST_F(OrderTableInBrowser, QuotesBackslashesAndScriptEndsInTexts)
     TArtikelList articles;
     articles.push_back(article(2, QStringLiteral("Kiste \"groß\" & <b>stark</b>"), 10, 19));
     articles.back()->artikelNummer = QStringLiteral("K\"1");
-    articles.back()->listOptionen.push_back(priceOption(QStringLiteral("Größe \"XL\""), {{"normal", 0}, {"Größe \"XL\" $1", 2}}));
-    articles.back()->listOptionen.push_back(inputOption(QStringLiteral("Gravur"), QStringLiteral("\"Hallo\" \\ </script>")));
-    const QString page = writePage(m_dir, QStringLiteral("texts.html"), articles,
-                                   orderSettings(QStringLiteral("brutto"), germanLocale(), currency));
+    articles.back()->listOptionen.push_back(
+        priceOption(QStringLiteral("Größe \"XL\""), {{"normal", 0}, {"Größe \"XL\" $1", 2}}));
+    articles.back()->listOptionen.push_back(
+        inputOption(QStringLiteral("Gravur"), QStringLiteral("\"Hallo\" \\ </script>")));
+    const QString page =
+        writePage(m_dir, QStringLiteral("texts.html"), articles,
+                  orderSettings(QStringLiteral("brutto"), germanLocale(), currency));
     const std::vector<BrowserCase> cases = {
         {page,
          {{Step::Check, "b_anz0", {}}, {Step::Select, "b_opt0_0", QStringLiteral("1")}},

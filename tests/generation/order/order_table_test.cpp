@@ -38,14 +38,16 @@ TEST(NumberNotation, GermanAndEnglishSettings)
         {"de", 0, "0", "0,00", "0.00", ".00", "0,00 ", "0.00"},
         {"de", -0.0, "0", "0,00", "0.00", ".00", "0,00 ", "0.00"},
         {"de", 1234.5, "1234.5", "1234,50", "1234.50", "1234.50", "1.234,50 ", "1234.50"},
-        {"de", 1234567.5, "1234567.5", "1234567,50", "1234567.50", "1234567.50", "1.234.567,50 ", "1234567.50"},
+        {"de", 1234567.5, "1234567.5", "1234567,50", "1234567.50", "1234567.50", "1.234.567,50 ",
+         "1234567.50"},
         {"de", -2.25, "-2.25", "-2,25", "-2.25", "-2.25", "-2,25 ", "-2.25"},
         {"de", -0.5, "-0.5", "-0,50", "-0.50", "-.50", "-0,50 ", "-0.50"},
         {"de", 2.005, "2.005", "2,00", "2.00", "2.00", "2,00 ", "2.00"}, // binary 2.00499...
         {"en", 12.5, "12.5", "12.50", "12.50", "12.50", "12.50", "12.50"},
         {"en", 0.5, "0.5", "0.50", "0.50", ".50", "0.50", "0.50"},
         {"en", 1234.5, "1234.5", "1234.50", "1234.50", "1234.50", "1,234.50", "1234.50"},
-        {"en", 1234567.5, "1234567.5", "1234567.50", "1234567.50", "1234567.50", "1,234,567.50", "1234567.50"},
+        {"en", 1234567.5, "1234567.5", "1234567.50", "1234567.50", "1234567.50", "1,234,567.50",
+         "1234567.50"},
         {"en", -2.25, "-2.25", "-2.25", "-2.25", "-2.25", "(2.25)", "-2.25"},
     };
     for (const NotationCase &c : cases) {
@@ -69,7 +71,8 @@ TEST(NumberNotation, MoneyTextIgnoresAnOmittedGroupSeparatorAndUsesPlainBlanks)
     EXPECT_EQ(moneyText(1234.5, locale), QStringLiteral("1.234,50 "));
     // French settings group with a narrow no-break space and put a no-break
     // space before the symbol: both become plain blanks.
-    EXPECT_EQ(moneyText(1234.5, QLocale(QLocale::French, QLocale::France)), QStringLiteral("1 234,50 "));
+    EXPECT_EQ(moneyText(1234.5, QLocale(QLocale::French, QLocale::France)),
+              QStringLiteral("1 234,50 "));
     // The value key never follows the regional layout, nor shows a negative zero.
     EXPECT_EQ(priceKey(1234.5), QStringLiteral("1234.50"));
     EXPECT_EQ(priceKey(-0.001), QStringLiteral("0.00"));
@@ -96,7 +99,8 @@ std::unique_ptr<TArtikelField> rowArticle(int kind)
     default: {
         auto a = article(2, QStringLiteral("Geschenk"), 3, 7);
         a->beschreibung = QStringLiteral("Verpackung");
-        a->listOptionen.push_back(priceOption(QStringLiteral("Papier"), {{"weiß", 0}, {"gold", 2.5}}));
+        a->listOptionen.push_back(
+            priceOption(QStringLiteral("Papier"), {{"weiß", 0}, {"gold", 2.5}}));
         return a;
     }
     }
@@ -115,20 +119,7 @@ const RowCase rowCases[] = {
     {0, false, 0,
      " <tr valign=\"top\">\n"
      "    <td width=\"18%\" class=\"my\"><div align=\"center\">\n"
-     "      <input name=\"b_anz0\" type=\"text\" id=\"b_anz0\" value=\"0\" size=\"10\" onChange=\"preisUpdateArt();\">\n"
-     "    </div></td>\n"
-     "    <td width=\"49%\" class=\"my\"><strong><b>Shirt</b><br>\n"
-     "    </strong>Baumwolle\r<br>weich</td>\n"
-     "    <td width=\"17%\" class=\"my\">12,50 €</td>\n"
-     "    <td width=\"16%\" class=\"my\">\n"
-     "        <div align=\"center\">\n"
-     "          <input name=\"b_ges0\" type=\"text\" id=\"b_ges0\" value=\"0.00 €\" size=\"10\" readonly class=\"preis\">\n"
-     "        </div></td>\n"
-     "  </tr>\n",
-     " <tr valign=\"top\">\n"
-     "    <td width=\"18%\" class=\"my\"><div align=\"center\">\n"
-     "      <input name=\"b_anz0\" type=\"text\" id=\"b_anz0\" value=\"<?php if (isset($_POST[\"b_anz0\"])) echo "
-     "htmlspecialchars($_POST[\"b_anz0\"], ENT_QUOTES, \"ISO-8859-1\"); else echo \"0\"; ?>\" size=\"10\" "
+     "      <input name=\"b_anz0\" type=\"text\" id=\"b_anz0\" value=\"0\" size=\"10\" "
      "onChange=\"preisUpdateArt();\">\n"
      "    </div></td>\n"
      "    <td width=\"49%\" class=\"my\"><strong><b>Shirt</b><br>\n"
@@ -136,7 +127,25 @@ const RowCase rowCases[] = {
      "    <td width=\"17%\" class=\"my\">12,50 €</td>\n"
      "    <td width=\"16%\" class=\"my\">\n"
      "        <div align=\"center\">\n"
-     "          <input name=\"b_ges0\" type=\"text\" id=\"b_ges0\" value=\"0.00 €\" size=\"10\" readonly class=\"preis\">\n"
+     "          <input name=\"b_ges0\" type=\"text\" id=\"b_ges0\" value=\"0.00 €\" size=\"10\" "
+     "readonly class=\"preis\">\n"
+     "        </div></td>\n"
+     "  </tr>\n",
+     " <tr valign=\"top\">\n"
+     "    <td width=\"18%\" class=\"my\"><div align=\"center\">\n"
+     "      <input name=\"b_anz0\" type=\"text\" id=\"b_anz0\" value=\"<?php if "
+     "(isset($_POST[\"b_anz0\"])) echo "
+     "htmlspecialchars($_POST[\"b_anz0\"], ENT_QUOTES, \"ISO-8859-1\"); else echo \"0\"; ?>\" "
+     "size=\"10\" "
+     "onChange=\"preisUpdateArt();\">\n"
+     "    </div></td>\n"
+     "    <td width=\"49%\" class=\"my\"><strong><b>Shirt</b><br>\n"
+     "    </strong>Baumwolle\r<br>weich</td>\n"
+     "    <td width=\"17%\" class=\"my\">12,50 €</td>\n"
+     "    <td width=\"16%\" class=\"my\">\n"
+     "        <div align=\"center\">\n"
+     "          <input name=\"b_ges0\" type=\"text\" id=\"b_ges0\" value=\"0.00 €\" size=\"10\" "
+     "readonly class=\"preis\">\n"
      "        </div></td>\n"
      "  </tr>\n"},
     {1, true, 3,
@@ -149,7 +158,8 @@ const RowCase rowCases[] = {
      "    <td width=\"17%\" class=\"my\">0,50 €</td>\n"
      "    <td width=\"16%\" class=\"my\">\n"
      "        <div align=\"center\">\n"
-     "          <input name=\"b_ges3\" type=\"text\" id=\"b_ges3\" value=\"0.50 €\" size=\"10\" readonly class=\"preis\">\n"
+     "          <input name=\"b_ges3\" type=\"text\" id=\"b_ges3\" value=\"0.50 €\" size=\"10\" "
+     "readonly class=\"preis\">\n"
      "        </div></td>\n"
      "  </tr>\n",
      " <tr valign=\"top\">\n"
@@ -161,13 +171,15 @@ const RowCase rowCases[] = {
      "    <td width=\"17%\" class=\"my\">0,50 €</td>\n"
      "    <td width=\"16%\" class=\"my\">\n"
      "        <div align=\"center\">\n"
-     "          <input name=\"b_ges3\" type=\"text\" id=\"b_ges3\" value=\".50 €\" size=\"10\" readonly class=\"preis\">\n"
+     "          <input name=\"b_ges3\" type=\"text\" id=\"b_ges3\" value=\".50 €\" size=\"10\" "
+     "readonly class=\"preis\">\n"
      "        </div></td>\n"
      "  </tr>\n"},
     {2, true, 1,
      " <tr valign=\"top\">\n"
      "    <td width=\"18%\" class=\"my\"><div align=\"center\">\n"
-     "      <input name=\"b_anz1\" type=\"checkbox\" id=\"b_anz1\" value=\"1\" onclick=\"preisUpdateArt();\" class=\"field\" />\n"
+     "      <input name=\"b_anz1\" type=\"checkbox\" id=\"b_anz1\" value=\"1\" "
+     "onclick=\"preisUpdateArt();\" class=\"field\" />\n"
      "    </div></td>\n"
      "    <td width=\"49%\" class=\"my\"><strong>Geschenk<br>\n"
      "    </strong>Verpackung<p>Papier<br>\n"
@@ -180,12 +192,14 @@ const RowCase rowCases[] = {
      "    <td width=\"17%\" class=\"my\">3,00 €</td>\n"
      "    <td width=\"16%\" class=\"my\">\n"
      "        <div align=\"center\">\n"
-     "          <input name=\"b_ges1\" type=\"text\" id=\"b_ges1\" value=\"0.00 €\" size=\"10\" readonly class=\"preis\">\n"
+     "          <input name=\"b_ges1\" type=\"text\" id=\"b_ges1\" value=\"0.00 €\" size=\"10\" "
+     "readonly class=\"preis\">\n"
      "        </div></td>\n"
      "  </tr>\n",
      " <tr valign=\"top\">\n"
      "    <td width=\"18%\" class=\"my\"><div align=\"center\">\n"
-     "     <input name=\"b_anz1\" type=\"checkbox\" id=\"b_anz1\" value=\"1\" onclick=\"preisUpdateArt();\" class=\"field\" />\n"
+     "     <input name=\"b_anz1\" type=\"checkbox\" id=\"b_anz1\" value=\"1\" "
+     "onclick=\"preisUpdateArt();\" class=\"field\" />\n"
      "    </div></td>\n"
      "    <td width=\"49%\" class=\"my\"><strong>Geschenk<br>\n"
      "    </strong>Verpackung<p>Papier<br>\n"
@@ -198,7 +212,8 @@ const RowCase rowCases[] = {
      "    <td width=\"17%\" class=\"my\">3,00 €</td>\n"
      "    <td width=\"16%\" class=\"my\">\n"
      "        <div align=\"center\">\n"
-     "          <input name=\"b_ges1\" type=\"text\" id=\"b_ges1\" value=\"0.00 €\" size=\"10\" readonly class=\"preis\">\n"
+     "          <input name=\"b_ges1\" type=\"text\" id=\"b_ges1\" value=\"0.00 €\" size=\"10\" "
+     "readonly class=\"preis\">\n"
      "        </div></td>\n"
      "  </tr>\n"},
 };
@@ -217,10 +232,12 @@ TEST(ArticleRow, EachKindInHtmlAndPhp)
 TEST(ArticleRow, UnitPriceFollowsTheRegionalSettingsAndStartTotalsUseAPoint)
 {
     auto a = article(1, QStringLiteral("Porto"), 1234.5, 0);
-    const QString html = generateHTMLField(*a, false, 0, orderSettings(QStringLiteral("brutto"), englishLocale()));
+    const QString html =
+        generateHTMLField(*a, false, 0, orderSettings(QStringLiteral("brutto"), englishLocale()));
     EXPECT_TRUE(html.contains(QStringLiteral(">1234.50 €</td>")));
     EXPECT_TRUE(html.contains(QStringLiteral("value=\"1234.50 €\"")));
-    const QString german = generateHTMLField(*a, false, 0, orderSettings(QStringLiteral("brutto"), germanLocale()));
+    const QString german =
+        generateHTMLField(*a, false, 0, orderSettings(QStringLiteral("brutto"), germanLocale()));
     EXPECT_TRUE(german.contains(QStringLiteral(">1234,50 €</td>")));
     EXPECT_TRUE(german.contains(QStringLiteral("value=\"1234.50 €\"")));
 }
@@ -231,8 +248,10 @@ TEST(ArticleRow, AKindThisVersionDoesNotKnowHasNoQuantityAnywhere)
     list.push_back(article(7, QStringLiteral("X"), 2, 19));
     list.back()->listOptionen.push_back(priceOption(QStringLiteral("P"), {{"a", 1}}));
     const auto settings = orderSettings(QStringLiteral("netto"), germanLocale());
-    const QString all = generateHTMLField(*list[0], false, 0, settings) + generateJSField(*list[0], 0, settings)
-        + gesamtKostenScript(list, settings) + steuerScript(list, settings) + artikelDaten(list, settings);
+    const QString all = generateHTMLField(*list[0], false, 0, settings)
+                        + generateJSField(*list[0], 0, settings)
+                        + gesamtKostenScript(list, settings) + steuerScript(list, settings)
+                        + artikelDaten(list, settings);
     EXPECT_FALSE(all.contains(QStringLiteral("b_anz0")));
     EXPECT_TRUE(generateJSField(*list[0], 0, settings).isEmpty());
 }
@@ -249,32 +268,46 @@ struct OptionCase
 };
 
 const OptionCase optionCases[] = {
-    {"input", [] { return inputOption(QStringLiteral("Aufdruck"), QStringLiteral("Ihr Name")); }, false, false,
+    {"input", [] { return inputOption(QStringLiteral("Aufdruck"), QStringLiteral("Ihr Name")); },
+     false, false,
      "<p>Aufdruck<br>\n<input type=\"text\" name=\"b_opt2_1\" value=\"Ihr Name\">\n</p>\n",
-     "<p>Aufdruck<br>\n<input type=\"text\" name=\"b_opt2_1\" value=\"<?php echo htmlspecialchars($b_opt2_1, ENT_QUOTES, "
+     "<p>Aufdruck<br>\n<input type=\"text\" name=\"b_opt2_1\" value=\"<?php echo "
+     "htmlspecialchars($b_opt2_1, ENT_QUOTES, "
      "\"ISO-8859-1\"); ?>\">\n</p>\n",
-     "if (isset($_POST[\"b_opt2_1\"])) $b_opt2_1 = $_POST[\"b_opt2_1\"]; else $b_opt2_1 = \"Ihr Name\";\n\n", ""},
-    {"input side by side", [] { return inputOption(QStringLiteral("Aufdruck"), QString()); }, true, true,
-     "Aufdruck <input type=\"text\" name=\"b_opt2_1\" value=\"\" class=\"field\">\n\n",
-     "Aufdruck <input type=\"text\" name=\"b_opt2_1\" value=\"<?php echo htmlspecialchars($b_opt2_1, ENT_QUOTES, "
+     "if (isset($_POST[\"b_opt2_1\"])) $b_opt2_1 = $_POST[\"b_opt2_1\"]; else $b_opt2_1 = \"Ihr "
+     "Name\";\n\n",
+     ""},
+    {"input side by side", [] { return inputOption(QStringLiteral("Aufdruck"), QString()); }, true,
+     true, "Aufdruck <input type=\"text\" name=\"b_opt2_1\" value=\"\" class=\"field\">\n\n",
+     "Aufdruck <input type=\"text\" name=\"b_opt2_1\" value=\"<?php echo "
+     "htmlspecialchars($b_opt2_1, ENT_QUOTES, "
      "\"ISO-8859-1\"); ?>\" class=\"field\">\n\n",
-     "if (isset($_POST[\"b_opt2_1\"])) $b_opt2_1 = $_POST[\"b_opt2_1\"]; else $b_opt2_1 = \"\";\n\n", ""},
-    {"select side by side", [] { return selectOption(QStringLiteral("Größe"), QStringLiteral("S# M##L")); }, true, true,
-     "Größe <select name=\"b_opt2_1\" class=\"field\">\n<option>S</option>\n<option>M</option>\n<option>L</option>\n"
+     "if (isset($_POST[\"b_opt2_1\"])) $b_opt2_1 = $_POST[\"b_opt2_1\"]; else $b_opt2_1 = "
+     "\"\";\n\n",
+     ""},
+    {"select side by side",
+     [] { return selectOption(QStringLiteral("Größe"), QStringLiteral("S# M##L")); }, true, true,
+     "Größe <select name=\"b_opt2_1\" "
+     "class=\"field\">\n<option>S</option>\n<option>M</option>\n<option>L</option>\n"
      "</select>\n\n",
-     "Größe <select name=\"b_opt2_1\" class=\"field\">\n<option <?php echo $b_opt2_1_0;?>>S</option>\n"
-     "<option <?php echo $b_opt2_1_1;?>>M</option>\n<option <?php echo $b_opt2_1_2;?>>L</option>\n</select>\n\n",
-     "$b_opt2_1_0 = \"\";\n$b_opt2_1_1 = \"\";\n$b_opt2_1_2 = \"\";\nif (isset($_POST[\"b_opt2_1\"]))\n{\n"
+     "Größe <select name=\"b_opt2_1\" class=\"field\">\n<option <?php echo "
+     "$b_opt2_1_0;?>>S</option>\n"
+     "<option <?php echo $b_opt2_1_1;?>>M</option>\n<option <?php echo "
+     "$b_opt2_1_2;?>>L</option>\n</select>\n\n",
+     "$b_opt2_1_0 = \"\";\n$b_opt2_1_1 = \"\";\n$b_opt2_1_2 = \"\";\nif "
+     "(isset($_POST[\"b_opt2_1\"]))\n{\n"
      "\tif ($_POST[\"b_opt2_1\"] == \"S\") $b_opt2_1_0 = \"selected\";\n"
      "\tif ($_POST[\"b_opt2_1\"] == \"M\") $b_opt2_1_1 = \"selected\";\n"
      "\tif ($_POST[\"b_opt2_1\"] == \"L\") $b_opt2_1_2 = \"selected\";\n}\n\n",
      ""},
-    {"select without choices", [] { return selectOption(QStringLiteral("Leer"), QString()); }, false, false,
+    {"select without choices", [] { return selectOption(QStringLiteral("Leer"), QString()); },
+     false, false, "<p>Leer<br>\n<select name=\"b_opt2_1\">\n</select>\n</p>\n",
      "<p>Leer<br>\n<select name=\"b_opt2_1\">\n</select>\n</p>\n",
-     "<p>Leer<br>\n<select name=\"b_opt2_1\">\n</select>\n</p>\n", "if (isset($_POST[\"b_opt2_1\"]))\n{\n}\n\n", ""},
+     "if (isset($_POST[\"b_opt2_1\"]))\n{\n}\n\n", ""},
     {"price",
      [] {
-         return priceOption(QStringLiteral("Farbe"), {{"weiß", 0}, {"gold", 2.5}, {"Groß", 1234.5}, {"Rabatt", -2.25}});
+         return priceOption(QStringLiteral("Farbe"),
+                            {{"weiß", 0}, {"gold", 2.5}, {"Groß", 1234.5}, {"Rabatt", -2.25}});
      },
      false, false,
      "<p>Farbe<br>\n<select name=\"b_opt2_1\"  onchange=\"preisUpdateArt();\">\n"
@@ -302,11 +335,15 @@ const OptionCase optionCases[] = {
      "      if (document.VQFORM.b_opt2_1.selectedIndex == 3) opt = -2.25;\n"
      "      return opt;\n    }\n"},
     {"price side by side, large surcharge",
-     [] { return priceOption(QStringLiteral("Gold"), {{"viel", 1234567.5}}); }, true, true,
+     [] {
+         return priceOption(QStringLiteral("Gold"), {{"viel", 1234567.5}});
+     },
+     true, true,
      "Gold <select name=\"b_opt2_1\" class=\"field\"  onchange=\"preisUpdateArt();\">\n"
      "<option value=\"viel#1234567.50\">viel - 1.234.567,50  €</option>\n</select>\n\n",
      "Gold <select name=\"b_opt2_1\" class=\"field\"  onchange=\"preisUpdateArt();\">\n"
-     "<option <?php echo $b_opt2_1_0;?> value=\"viel#1234567.50\">viel - 1.234.567,50  €</option>\n</select>\n\n",
+     "<option <?php echo $b_opt2_1_0;?> value=\"viel#1234567.50\">viel - 1.234.567,50  "
+     "€</option>\n</select>\n\n",
      "$b_opt2_1_0 = \"\";\nif (isset($_POST[\"b_opt2_1\"]))\n{\n"
      "\tif ($_POST[\"b_opt2_1\"] == \"viel#1234567.50\") $b_opt2_1_0 = \"selected\";\n}\n\n",
      "      function Get_b_opt2_1_Price()\n      {\n      var opt = 0;\n"
@@ -397,7 +434,8 @@ TEST(LineComputation, EachKindCountsOnlyPriceOptions)
     const auto settings = orderSettings(QStringLiteral("brutto"), englishLocale());
     for (const auto &c : cases) {
         SCOPED_TRACE("kind " + std::to_string(c.kind));
-        EXPECT_EQ(generateJSField(*mixedOptionsArticle(c.kind, c.preis), 0, settings), crlf(c.script));
+        EXPECT_EQ(generateJSField(*mixedOptionsArticle(c.kind, c.preis), 0, settings),
+                  crlf(c.script));
     }
 }
 
@@ -416,7 +454,8 @@ TArtikelList threeArticles()
 
 TEST(TotalAndVat, TotalComputation)
 {
-    EXPECT_EQ(gesamtKostenScript(threeArticles(), orderSettings(QStringLiteral("brutto"), germanLocale())),
+    EXPECT_EQ(gesamtKostenScript(threeArticles(),
+                                 orderSettings(QStringLiteral("brutto"), germanLocale())),
               crlf("\t    option = 0;\n"
                    "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
                    "\t    total += document.VQFORM.b_anz0.value * 12.5 + option;\n"
@@ -430,28 +469,35 @@ TEST(TotalAndVat, TotalComputation)
 TEST(TotalAndVat, VatComputationAndDisplayByMode)
 {
     // Each rate's VAT is summed, rounded to the cent, and only then added.
-    const char *bruttoScript = "\t    var vqVat = {};\n"
-                               "\t    option = 0;\n"
-                               "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
-                               "\t    vqVat[19] = (vqVat[19] || 0) + ((document.VQFORM.b_anz0.value * 12.5 + option) * 19)/(19 + 100);\n"
-                               "\t    option = 0;\n"
-                               "\t    vqVat[7] = (vqVat[7] || 0) + ((0.5 + option) * 7)/(7 + 100);\n"
-                               "\t    option = 0;\n"
-                               "\t    option += Get_b_opt2_1_Price();\n"
-                               "\t    if(document.VQFORM.b_anz2.checked) vqVat[0] = (vqVat[0] || 0) + ((3 + option) * 0)/(0 + 100);\n"
-                               "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n";
-    const char *nettoScript = "\t    var vqVat = {};\n"
-                              "\t    option = 0;\n"
-                              "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
-                              "\t    vqVat[19] = (vqVat[19] || 0) + (document.VQFORM.b_anz0.value * 12.5 + option) * 0.19;\n"
-                              "\t    option = 0;\n"
-                              "\t    vqVat[7] = (vqVat[7] || 0) + (0.5 + option) * 0.07;\n"
-                              "\t    option = 0;\n"
-                              "\t    option += Get_b_opt2_1_Price();\n"
-                              "\t    if(document.VQFORM.b_anz2.checked) vqVat[0] = (vqVat[0] || 0) + (3 + option) * 0;\n"
-                              "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n";
-    const char *display = "      document.VQFORM.b_mwst.value = steuer.toFixed(2).toString().replace('.', ',') + \" €\";";
-    const QString nettoDisplay = QStringLiteral("gesamt = gesamt + steuer;\r\n") + QString::fromUtf8(display);
+    const char *bruttoScript =
+        "\t    var vqVat = {};\n"
+        "\t    option = 0;\n"
+        "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
+        "\t    vqVat[19] = (vqVat[19] || 0) + ((document.VQFORM.b_anz0.value * 12.5 + option) * "
+        "19)/(19 + 100);\n"
+        "\t    option = 0;\n"
+        "\t    vqVat[7] = (vqVat[7] || 0) + ((0.5 + option) * 7)/(7 + 100);\n"
+        "\t    option = 0;\n"
+        "\t    option += Get_b_opt2_1_Price();\n"
+        "\t    if(document.VQFORM.b_anz2.checked) vqVat[0] = (vqVat[0] || 0) + ((3 + option) * "
+        "0)/(0 + 100);\n"
+        "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n";
+    const char *nettoScript =
+        "\t    var vqVat = {};\n"
+        "\t    option = 0;\n"
+        "\t    option += document.VQFORM.b_anz0.value * Get_b_opt0_0_Price();\n"
+        "\t    vqVat[19] = (vqVat[19] || 0) + (document.VQFORM.b_anz0.value * 12.5 + option) * "
+        "0.19;\n"
+        "\t    option = 0;\n"
+        "\t    vqVat[7] = (vqVat[7] || 0) + (0.5 + option) * 0.07;\n"
+        "\t    option = 0;\n"
+        "\t    option += Get_b_opt2_1_Price();\n"
+        "\t    if(document.VQFORM.b_anz2.checked) vqVat[0] = (vqVat[0] || 0) + (3 + option) * 0;\n"
+        "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n";
+    const char *display = "      document.VQFORM.b_mwst.value = "
+                          "steuer.toFixed(2).toString().replace('.', ',') + \" €\";";
+    const QString nettoDisplay =
+        QStringLiteral("gesamt = gesamt + steuer;\r\n") + QString::fromUtf8(display);
     const struct
     {
         const char *tax;
@@ -479,15 +525,18 @@ TEST(TotalAndVat, OneNormalArticleWithoutOptions)
 {
     TArtikelList list;
     list.push_back(article(0, QStringLiteral("A"), 12.5, 19));
-    EXPECT_EQ(steuerScript(list, orderSettings(QStringLiteral("netto"), germanLocale())),
-              crlf("\t    var vqVat = {};\n\t    option = 0;\n"
-                   "\t    vqVat[19] = (vqVat[19] || 0) + (document.VQFORM.b_anz0.value * 12.5 + option) * 0.19;\n"
-                   "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n"));
+    EXPECT_EQ(
+        steuerScript(list, orderSettings(QStringLiteral("netto"), germanLocale())),
+        crlf("\t    var vqVat = {};\n\t    option = 0;\n"
+             "\t    vqVat[19] = (vqVat[19] || 0) + (document.VQFORM.b_anz0.value * 12.5 + option) "
+             "* 0.19;\n"
+             "\t    for (var vqRate in vqVat) total += Math.round(vqVat[vqRate] * 100) / 100;\n"));
     EXPECT_TRUE(insertSteuerScript(list, orderSettings(QStringLiteral("netto"), germanLocale()))
                     .startsWith(QStringLiteral("gesamt = gesamt + steuer;\r\n")));
 }
 
-// ---------------------------------------------------------------- hidden fields, VAT row, empty order
+// ---------------------------------------------------------------- hidden fields, VAT row, empty
+// order
 
 TEST(HiddenOrderFields, AllOptionKindsAndTheFixedQuantity)
 {
@@ -495,7 +544,8 @@ TEST(HiddenOrderFields, AllOptionKindsAndTheFixedQuantity)
     list.push_back(article(0, QStringLiteral("Shirt"), 12.5, 19));
     list.back()->artikelNummer = QStringLiteral("A-17");
     list.back()->listOptionen.push_back(inputOption(QStringLiteral("Aufdruck"), QString()));
-    list.back()->listOptionen.push_back(selectOption(QStringLiteral("Größe"), QStringLiteral("S#M")));
+    list.back()->listOptionen.push_back(
+        selectOption(QStringLiteral("Größe"), QStringLiteral("S#M")));
     list.back()->listOptionen.push_back(priceOption(QStringLiteral("Farbe"), {{"rot", 1}}));
     list.push_back(article(1, QStringLiteral("Porto"), 0.5, 0));
     EXPECT_EQ(artikelDaten(list, orderSettings(QStringLiteral("brutto"), germanLocale())),
@@ -520,8 +570,9 @@ TEST(HiddenOrderFields, AllOptionKindsAndTheFixedQuantity)
 
 TEST(VatRow, FilledWithVatRemovedWithout)
 {
-    const QString page = QStringLiteral("a<!-- MWSTSTART-->L=<!-- MWSTLABEL--> W=<!-- MWSTWAEHRUNG--><!-- MWSTEND-->b "
-                                        "<!-- MWSTLABEL-->");
+    const QString page = QStringLiteral(
+        "a<!-- MWSTSTART-->L=<!-- MWSTLABEL--> W=<!-- MWSTWAEHRUNG--><!-- MWSTEND-->b "
+        "<!-- MWSTLABEL-->");
     const auto settings = orderSettings(QStringLiteral("brutto"), germanLocale());
     TArtikelList withVat;
     withVat.push_back(article(0, QStringLiteral("A"), 1, 19));
@@ -536,14 +587,18 @@ TEST(VatRow, FilledWithVatRemovedWithout)
         QString expected;
     } cases[] = {
         {&withVat, page,
-         QStringLiteral("a<!-- MWSTSTART-->L=enthaltene MwSt.: W=€<!-- MWSTEND-->b enthaltene MwSt.:")},
+         QStringLiteral(
+             "a<!-- MWSTSTART-->L=enthaltene MwSt.: W=€<!-- MWSTEND-->b enthaltene MwSt.:")},
         {&zeroVat, page, QStringLiteral("ab <!-- MWSTLABEL-->")},
         {&none, page, QStringLiteral("ab <!-- MWSTLABEL-->")},
         // only the first start with the first end after it
-        {&none, QStringLiteral("<!-- MWSTEND-->x<!-- MWSTSTART-->y<!-- MWSTEND-->z<!-- MWSTSTART-->w<!-- MWSTEND-->"),
+        {&none,
+         QStringLiteral(
+             "<!-- MWSTEND-->x<!-- MWSTSTART-->y<!-- MWSTEND-->z<!-- MWSTSTART-->w<!-- MWSTEND-->"),
          QStringLiteral("<!-- MWSTEND-->xz<!-- MWSTSTART-->w<!-- MWSTEND-->")},
         // an end without a start after it, or a start alone: nothing removed
-        {&none, QStringLiteral("x<!-- MWSTEND-->y<!-- MWSTSTART-->z"), QStringLiteral("x<!-- MWSTEND-->y<!-- MWSTSTART-->z")},
+        {&none, QStringLiteral("x<!-- MWSTEND-->y<!-- MWSTSTART-->z"),
+         QStringLiteral("x<!-- MWSTEND-->y<!-- MWSTSTART-->z")},
         {&none, QStringLiteral("x<!-- MWSTSTART-->z"), QStringLiteral("x<!-- MWSTSTART-->z")},
     };
     for (const auto &c : cases) {
@@ -576,10 +631,10 @@ TEST(Indices, MovingAnArticleRenamesEveryPiece)
     auto a = mixedOptionsArticle(0, 2);
     const auto settings = orderSettings(QStringLiteral("brutto"), germanLocale());
     const QString at5 = generateHTMLField(*a, false, 5, settings) + generateJSField(*a, 5, settings)
-        + generateAdditionalPHPFunctions(*a->listOptionen[1], 5, 1);
+                        + generateAdditionalPHPFunctions(*a->listOptionen[1], 5, 1);
     EXPECT_FALSE(at5.contains(QStringLiteral("b_anz0")));
-    for (const char *name : {"b_anz5", "b_ges5", "b_opt5_0", "b_opt5_1", "b_opt5_2", "b_opt5_3", "Get_b_opt5_1_Price",
-                             "Get_b_opt5_3_Price"})
+    for (const char *name : {"b_anz5", "b_ges5", "b_opt5_0", "b_opt5_1", "b_opt5_2", "b_opt5_3",
+                             "Get_b_opt5_1_Price", "Get_b_opt5_3_Price"})
         EXPECT_TRUE(at5.contains(QString::fromLatin1(name))) << name;
 }
 
@@ -610,16 +665,20 @@ TEST(Escaping, TextsInPhpLiteralsAndAttributeValues)
 {
     const auto settings = orderSettings(QStringLiteral("brutto"), germanLocale());
     const auto input = inputOption(QStringLiteral("Text"), QStringLiteral("a \"b\" \\ $x {$y}"));
-    EXPECT_EQ(generatePHPVar(*input, 0, 0),
-              QStringLiteral("if (isset($_POST[\"b_opt0_0\"])) $b_opt0_0 = $_POST[\"b_opt0_0\"]; else $b_opt0_0 = "
-                             "\"a \\\"b\\\" \\\\ \\$x {\\$y}\";\r\n\r\n"));
+    EXPECT_EQ(
+        generatePHPVar(*input, 0, 0),
+        QStringLiteral(
+            "if (isset($_POST[\"b_opt0_0\"])) $b_opt0_0 = $_POST[\"b_opt0_0\"]; else $b_opt0_0 = "
+            "\"a \\\"b\\\" \\\\ \\$x {\\$y}\";\r\n\r\n"));
     TArtikelList list;
     list.push_back(article(0, QStringLiteral("Shirt \"Sommer\" <i>neu</i> &amp; mehr"), 1, 0));
-    list.back()->listOptionen.push_back(inputOption(QStringLiteral("Name \"x\""), QStringLiteral("\"Vorgabe\"")));
+    list.back()->listOptionen.push_back(
+        inputOption(QStringLiteral("Name \"x\""), QStringLiteral("\"Vorgabe\"")));
     const QString hidden = artikelDaten(list, settings);
-    EXPECT_TRUE(hidden.contains(
-        QStringLiteral("name=\"b_name0\" value=\"Shirt &quot;Sommer&quot; <i>neu</i> &amp; mehr\">")));
-    EXPECT_TRUE(hidden.contains(QStringLiteral("name=\"b_optname0_0\" value=\"Name &quot;x&quot;\">")));
+    EXPECT_TRUE(hidden.contains(QStringLiteral(
+        "name=\"b_name0\" value=\"Shirt &quot;Sommer&quot; <i>neu</i> &amp; mehr\">")));
+    EXPECT_TRUE(
+        hidden.contains(QStringLiteral("name=\"b_optname0_0\" value=\"Name &quot;x&quot;\">")));
     const QString row = generateHTMLField(*list[0], false, 0, settings);
     EXPECT_TRUE(row.contains(QStringLiteral("<strong>Shirt \"Sommer\" <i>neu</i> &amp; mehr<br>")));
     EXPECT_TRUE(row.contains(QStringLiteral("<p>Name \"x\"<br>")));
@@ -628,7 +687,8 @@ TEST(Escaping, TextsInPhpLiteralsAndAttributeValues)
     const auto price = priceOption(QStringLiteral("P"), {{"\"$a\\", 1}});
     TArtikelField owner;
     EXPECT_TRUE(generateHTML(*price, false, 0, 0, owner, settings)
-                    .contains(QStringLiteral("<option value=\"&quot;$a\\#1.00\">\"$a\\ - 1,00  €</option>")));
+                    .contains(QStringLiteral(
+                        "<option value=\"&quot;$a\\#1.00\">\"$a\\ - 1,00  €</option>")));
     EXPECT_TRUE(generatePHPVar(*price, 0, 0).contains(QStringLiteral("== \"\\\"\\$a\\\\#1.00\")")));
 }
 

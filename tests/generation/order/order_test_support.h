@@ -46,8 +46,8 @@ inline std::unique_ptr<TOptionField> selectOption(const QString &caption, const 
     return o;
 }
 
-inline std::unique_ptr<TOptionField> priceOption(const QString &caption,
-                                                 std::initializer_list<std::pair<const char *, double>> values)
+inline std::unique_ptr<TOptionField>
+priceOption(const QString &caption, std::initializer_list<std::pair<const char *, double>> values)
 {
     auto o = std::make_unique<TSelectPriceOption>();
     o->beschriftung = caption;
@@ -56,7 +56,8 @@ inline std::unique_ptr<TOptionField> priceOption(const QString &caption,
     return o;
 }
 
-inline std::unique_ptr<TArtikelField> article(int kind, const QString &name, double preis, double mwst)
+inline std::unique_ptr<TArtikelField> article(int kind, const QString &name, double preis,
+                                              double mwst)
 {
     auto a = std::make_unique<TArtikelField>();
     a->artikelTyp = kind;
@@ -66,7 +67,8 @@ inline std::unique_ptr<TArtikelField> article(int kind, const QString &name, dou
     return a;
 }
 
-inline TOrderTableSettings orderSettings(const QString &tax, const QLocale &locale, const QString &currency = QStringLiteral("€"))
+inline TOrderTableSettings orderSettings(const QString &tax, const QLocale &locale,
+                                         const QString &currency = QStringLiteral("€"))
 {
     TOrderTableSettings s;
     s.currency = currency;
