@@ -144,6 +144,11 @@ public:
     bool commit();
     bool rollback();
     int transactionDepth() const { return m_depth; }
+    // Inside a transaction begun with WriteLock::AtStart: keeps other writers
+    // of orders out until it ends, so invoice numbers are drawn once
+    // (PostgreSQL locks the order table against writers, reads stay possible;
+    // SQLite's write lock does that already).
+    bool lockOrdersForNumbering();
 
     // Every reading call returns nullopt when a statement fails (lastError()
     // says why), never an empty list in its place. A single row (client(),
@@ -168,6 +173,12 @@ public:
     // when it has none yet, so every later print shows the same date.
     std::optional<QDate> invoiceDate(int bestellungId, const QDate &today);
     bool updateOrder(const TBestellung &order);
+    // Writes an order read at order.version, only while the stored order
+    // still has that version, and raises it: a change another seat or
+    // program made meanwhile is never overwritten. An invoice date that
+    // printing set meanwhile stays.
+    enum class VersionedWrite { Written, Changed, Gone, Failed };
+    VersionedWrite updateOrderAtVersion(const TBestellung &order);
     bool deleteOrder(int bestellungId);
     std::optional<QList<TArtikel>> linesOfOrder(int bestellungId);
     // The same lines, each with its options.

@@ -43,6 +43,7 @@ TBestellung readOrder(const QSqlQuery &q)
                   .trimmed()
                   .compare(u"netto", Qt::CaseInsensitive)
               == 0;
+    o.version = col(q, "Bestellung_Version").toInt();
     return o;
 }
 
@@ -256,9 +257,43 @@ bool TInvoiceDatabase::updateOrder(const TBestellung &order)
 {
     QVariantList values = orderValues(order);
     values << order.id;
-    return exec(QStringLiteral("UPDATE Bestellung SET %1 WHERE Bestellung_ID = ?")
-                    .arg(assignments(kOrderColumns)),
-                values);
+    return exec(
+        QStringLiteral("UPDATE Bestellung SET %1, Bestellung_Version = Bestellung_Version + 1 "
+                       "WHERE Bestellung_ID = ?")
+            .arg(assignments(kOrderColumns)),
+        values);
+}
+
+bool TInvoiceDatabase::lockOrdersForNumbering()
+{
+    return m_dialect != SqlDialect::PostgreSQL
+           || exec(QStringLiteral("LOCK TABLE Bestellung IN SHARE ROW EXCLUSIVE MODE"));
+}
+
+TInvoiceDatabase::VersionedWrite TInvoiceDatabase::updateOrderAtVersion(const TBestellung &order)
+{
+    // A date printing set meanwhile is kept: the invoice went out with it.
+    QString set = assignments(kOrderColumns);
+    set.replace(
+        QStringLiteral("Bestellung_Rechnungsdatum = ?"),
+        QStringLiteral("Bestellung_Rechnungsdatum = COALESCE(Bestellung_Rechnungsdatum, ?)"));
+    QVariantList values = orderValues(order);
+    values << order.id << order.version;
+    QSqlQuery q(connection());
+    q.prepare(
+        QStringLiteral("UPDATE Bestellung SET %1, Bestellung_Version = Bestellung_Version + 1 "
+                       "WHERE Bestellung_ID = ? AND Bestellung_Version = ?")
+            .arg(set));
+    for (const QVariant &value : std::as_const(values))
+        q.addBindValue(storable(value));
+    if (!execQuery(q))
+        return VersionedWrite::Failed;
+    if (q.numRowsAffected() == 1)
+        return VersionedWrite::Written;
+    const auto stored = this->order(order.id);
+    if (!stored)
+        return m_lastError.isEmpty() ? VersionedWrite::Gone : VersionedWrite::Failed;
+    return VersionedWrite::Changed;
 }
 
 bool TInvoiceDatabase::deleteOrder(int bestellungId)
@@ -515,8 +550,7 @@ MailOrderStore TInvoiceDatabase::storeMailOrder(TBestellung order, const QList<T
         result.outcome = MailOrderStore::Failed;
         return result;
     };
-    if (m_dialect == SqlDialect::PostgreSQL
-        && !exec(QStringLiteral("LOCK TABLE Bestellung IN SHARE ROW EXCLUSIVE MODE")))
+    if (!lockOrdersForNumbering())
         return fail();
     if (!order.uuid.isEmpty()) {
         const int count = countOrdersWithUuid(order.uuid);

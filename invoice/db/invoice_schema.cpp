@@ -62,6 +62,13 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
         // (every older client): the invoice names no due date.
         s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN Mandant_Zahlungsziel INTEGER");
     }
+    if (toVersion == 7) {
+        // Raised by every write of the order, its lines or options: an editor
+        // that read version n saves only while the order still has n, so a
+        // change another seat made meanwhile is never overwritten.
+        s << QStringLiteral(
+            "ALTER TABLE Bestellung ADD COLUMN Bestellung_Version INTEGER NOT NULL DEFAULT 0");
+    }
     return s;
 }
 

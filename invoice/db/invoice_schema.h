@@ -14,8 +14,8 @@ enum class SqlDialect { SQLite, PostgreSQL };
 // telephone, the order's invoice date and buyer reference). 4: how an order
 // was priced (prices with or without VAT). 5: order mails the import refused,
 // remembered with the reason so that they are not fetched again. 6: the
-// client's payment period.
-inline constexpr int kSchemaVersion = 6;
+// client's payment period. 7: the order's version, which every write raises.
+inline constexpr int kSchemaVersion = 7;
 
 // Statements that create an empty database of the given version with the
 // initial states, in order: the first schema followed by every upgrade step,

@@ -35,7 +35,8 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
                         .arg(orderId)
                         .arg(m_db.lastError()));
     };
-    const auto order = m_db.order(orderId);
+    const bool unsaved = m_unsaved.order && m_unsaved.lines && m_unsaved.order->id == orderId;
+    const auto order = unsaved ? std::optional<TBestellung>(*m_unsaved.order) : m_db.order(orderId);
     if (!order) {
         if (!m_db.lastError().isEmpty())
             return databaseFailed();
@@ -49,7 +50,8 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
                         .arg(order->mandantId)
                         .arg(orderId));
     }
-    const auto lines = m_db.linesWithOptions(orderId);
+    const auto lines =
+        unsaved ? std::optional<QList<TArtikel>>(*m_unsaved.lines) : m_db.linesWithOptions(orderId);
     if (!lines)
         return databaseFailed();
     QString why;
@@ -65,7 +67,10 @@ bool InvoiceIssuer::fixInvoiceDate(InvoiceData &data, QString *error)
 {
     if (data.order.rechnungsdatum.isValid())
         return true;
-    const auto date = m_db.invoiceDate(data.order.id, today());
+    // A new order not saved yet has its date with it; a stored one keeps it
+    // in the database at once.
+    const auto date = data.order.id < 0 ? std::optional<QDate>(today())
+                                        : m_db.invoiceDate(data.order.id, today());
     if (!date) {
         if (error)
             *error = QStringLiteral(
@@ -75,6 +80,8 @@ bool InvoiceIssuer::fixInvoiceDate(InvoiceData &data, QString *error)
         return false;
     }
     data.order.rechnungsdatum = *date;
+    if (m_unsaved.order && m_unsaved.order->id == data.order.id)
+        m_unsaved.order->rechnungsdatum = *date;
     return true;
 }
 

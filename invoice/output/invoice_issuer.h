@@ -23,12 +23,24 @@ namespace vq::invoice {
 using Clock = std::function<QDateTime()>;
 QDateTime systemClock();
 
+// An order open in the editor, as typed and not saved yet (a new one has a
+// key below zero). Its outputs show it so; issuing sets its invoice date, and
+// a stored order's in the database too, so the date stays whatever becomes
+// of the edit.
+struct UnsavedOrder
+{
+    TBestellung *order = nullptr;
+    const QList<TArtikel> *lines = nullptr;
+};
+
 class InvoiceIssuer
 {
 public:
     explicit InvoiceIssuer(TInvoiceDatabase &db, Clock clock = systemClock);
 
     QDate today() const;
+    // Reads the order of unsaved instead of the stored one of that key.
+    void setUnsaved(UnsavedOrder unsaved) { m_unsaved = unsaved; }
 
     // The order's invoice as it stands, without issuing it: the invoice date
     // stays open when it is. nullopt with a German *error for an unknown
@@ -71,6 +83,7 @@ private:
     TInvoiceDatabase &m_db;
     Clock m_clock;
     QString m_warning;
+    UnsavedOrder m_unsaved;
 };
 
 } // namespace vq::invoice

@@ -47,6 +47,9 @@ struct TBestellung
     // The prices of the lines and options are without VAT (the page computed
     // "netto"); otherwise they include it.
     bool netto = false;
+    // Raised by every write of the order, its lines or options (read only:
+    // the database counts it).
+    int version = 0;
 };
 
 struct TOption

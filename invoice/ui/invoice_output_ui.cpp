@@ -192,10 +192,12 @@ void TfrmDruckEinstellungen::applyTo(QPrinter *printer) const
 
 std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, TInvoiceDatabase &db,
                                                               int bestellungId,
-                                                              TUserQuestions &questions)
+                                                              TUserQuestions &questions,
+                                                              UnsavedOrder unsaved)
 {
     QString error;
     InvoiceIssuer issuer(db);
+    issuer.setUnsaved(unsaved);
     const auto invoice = issuer.render(bestellungId, &error);
     if (!invoice) {
         questions.showError(parent, kInvoiceTitle, error);
@@ -215,9 +217,9 @@ bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer)
 }
 
 void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
-                    TUserQuestions &questions)
+                    TUserQuestions &questions, UnsavedOrder unsaved)
 {
-    const auto document = renderInvoiceDocument(parent, db, bestellungId, questions);
+    const auto document = renderInvoiceDocument(parent, db, bestellungId, questions, unsaved);
     if (!document)
         return;
     QPrinter printer(QPrinter::HighResolution);
@@ -227,9 +229,9 @@ void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
 }
 
 void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
-                  TUserQuestions &questions)
+                  TUserQuestions &questions, UnsavedOrder unsaved)
 {
-    const auto document = renderInvoiceDocument(parent, db, bestellungId, questions);
+    const auto document = renderInvoiceDocument(parent, db, bestellungId, questions, unsaved);
     if (!document)
         return;
     QPrinter printer(QPrinter::HighResolution);
@@ -251,10 +253,11 @@ void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
 }
 
 bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
-                   TUserQuestions &questions)
+                   TUserQuestions &questions, UnsavedOrder unsaved)
 {
     // A refused or cancelled invoice is not put out: the invoice date stays open.
     InvoiceIssuer issuer(db);
+    issuer.setUnsaved(unsaved);
     if (const QString refusal = issuer.eInvoiceRefusal(bestellungId); !refusal.isEmpty()) {
         questions.showError(parent, kXRechnungTitle, refusal);
         return false;
@@ -272,9 +275,11 @@ bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
     return true;
 }
 
-bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
+bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions,
+                 UnsavedOrder unsaved)
 {
     InvoiceIssuer issuer(db);
+    issuer.setUnsaved(unsaved);
     if (const QString refusal =
             issuer.eInvoiceRefusal(bestellungId, EInvoiceProfile::FacturXEN16931);
         !refusal.isEmpty()) {

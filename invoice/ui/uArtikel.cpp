@@ -192,9 +192,8 @@ void TfrmOption::accept()
 
 // Line editor ------------------------------------------------------------------
 
-TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent)
+TfrmArtikel::TfrmArtikel(TUserQuestions &questions, QWidget *parent)
     : QDialog(parent)
-    , m_db(db)
     , m_questions(questions)
 {
     setObjectName(QStringLiteral("frmArtikel"));
@@ -331,8 +330,8 @@ void TfrmArtikel::setCurrency(const QString &currency)
 
 void TfrmArtikel::setLine(const TArtikel &line)
 {
-    m_lastError.clear();
     m_line = line;
+    m_options = line.optionen;
     m_nr->setText(m_line.nr);
     m_name->setText(m_line.name);
     m_anzahl->setValue(m_line.anzahl);
@@ -340,7 +339,8 @@ void TfrmArtikel::setLine(const TArtikel &line)
     m_shownPreis = vq::formatRegionalNumber(m_line.preis);
     m_mwst->setEditText(m_shownMwst);
     m_preis->setText(m_shownPreis);
-    rereadOptions();
+    m_optionList->clear();
+    showOptions(0);
     m_nr->setFocus();
 }
 
@@ -379,28 +379,17 @@ bool TfrmArtikel::saveLine()
     const auto line = lineFromBoxes();
     if (!line)
         return false;
-    if (!m_db.updateLine(*line)) {
-        m_lastError = m_db.lastError();
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Der Artikel konnte nicht gespeichert werden: %1").arg(m_lastError));
-        return false;
-    }
     m_line = *line;
+    m_line.optionen = m_options;
     m_shownMwst = m_mwst->currentText();
     m_shownPreis = m_preis->text();
     return true;
 }
 
-void TfrmArtikel::rereadOptions()
+void TfrmArtikel::showOptions(int select)
 {
-    const int keep = currentOptionRow();
+    const int keep = select >= 0 ? select : currentOptionRow();
     m_optionList->clear();
-    m_options.clear();
-    if (m_line.id == 0)
-        return;
-    if (auto options = m_db.optionsOfLine(m_line.id))
-        m_options = *options;
     QList<QTreeWidgetItem *> items;
     items.reserve(m_options.size());
     for (const TOption &option : std::as_const(m_options)) {
@@ -425,20 +414,14 @@ int TfrmArtikel::currentOptionRow() const
 
 void TfrmArtikel::addOption()
 {
-    // The line is written first, so what was typed is not lost to the re-read.
-    if (!saveLine())
-        return;
     m_optionDialog->setOption(TOption{0, m_line.id, QString(), QString(), 0.0});
     if (m_optionDialog->exec() != QDialog::Accepted)
         return;
     TOption option = m_optionDialog->option();
+    option.id = m_nextOptionKey--;
     option.artikelId = m_line.id;
-    if (!m_db.insertOption(option))
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Die Option konnte nicht gespeichert werden: %1").arg(m_db.lastError()));
-    rereadOptions();
-    m_optionList->setCurrentItem(m_optionList->topLevelItem(m_optionList->topLevelItemCount() - 1));
+    m_options << option;
+    showOptions(int(m_options.size()) - 1);
 }
 
 void TfrmArtikel::editOption()
@@ -452,11 +435,8 @@ void TfrmArtikel::editOption()
     TOption option = m_optionDialog->option();
     option.id = m_options.at(row).id;
     option.artikelId = m_line.id;
-    if (!m_db.updateOption(option))
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Die Option konnte nicht gespeichert werden: %1").arg(m_db.lastError()));
-    rereadOptions();
+    m_options[row] = option;
+    showOptions();
 }
 
 void TfrmArtikel::deleteOption()
@@ -466,11 +446,8 @@ void TfrmArtikel::deleteOption()
         return;
     if (!m_questions.askYesNo(this, kTitle, QStringLiteral("Option wirklich löschen?")))
         return;
-    if (!m_db.deleteOption(m_options.at(row).id))
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Die Option konnte nicht gelöscht werden: %1").arg(m_db.lastError()));
-    rereadOptions();
+    m_options.removeAt(row);
+    showOptions();
 }
 
 void TfrmArtikel::pickTemplate()
@@ -519,7 +496,7 @@ void TfrmArtikel::accept()
 void TfrmArtikel::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    rereadOptions();
+    showOptions();
 }
 
 bool TfrmArtikel::eventFilter(QObject *watched, QEvent *event)

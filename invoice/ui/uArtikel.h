@@ -80,27 +80,26 @@ private:
 // empty box is no price. ok is false for text that is no number.
 std::optional<double> optionPriceFromText(const QString &text, bool *ok);
 
-// "Artikel bearbeiten": one stored line with its options. The caller owns the
-// transaction around a stay; the dialog writes the line on "OK" and each
-// option as it is added, changed or deleted.
+// "Artikel bearbeiten": one line of the order being edited with its options.
+// It works on the line it is given, in memory: "OK" takes the boxes and the
+// options into line(), "Abbrechen" leaves the line as it was given.
 class TfrmArtikel : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent = nullptr);
+    explicit TfrmArtikel(TUserQuestions &questions, QWidget *parent = nullptr);
     ~TfrmArtikel() override;
 
     void setCurrency(const QString &currency);
-    // Binds the dialog to a stored line and fills the boxes and the options from it.
+    // Fills the boxes and the options from the line.
     void setLine(const TArtikel &line);
     int lineId() const { return m_line.id; }
-    QString lastError() const { return m_lastError; }
+    // The line as "OK" took it (as set before that).
+    const TArtikel &line() const { return m_line; }
 
-    // Writes the boxes to the line; a value that is no number is reported and
-    // nothing is written. false when refused or the database failed.
+    // Takes the boxes into the line; a value that is no number is reported and
+    // nothing is taken. false when refused.
     bool saveLine();
-    // Re-reads the line's options.
-    void rereadOptions();
 
     void addOption();
     void editOption();
@@ -121,12 +120,14 @@ private:
     std::optional<TArtikel> lineFromBoxes();
     int currentOptionRow() const;
 
-    TInvoiceDatabase &m_db;
+    // Shows m_options, the current row kept where it was (or at row select).
+    void showOptions(int select = -1);
+
     TUserQuestions &m_questions;
     QString m_currency;
     TArtikel m_line;
-    QList<TOption> m_options;
-    QString m_lastError;
+    QList<TOption> m_options;          // as edited since setLine
+    int m_nextOptionKey = -1;          // keys of options not stored yet
     QString m_shownMwst, m_shownPreis; // the texts the boxes got from the stored line
     QLineEdit *m_nr;
     QLineEdit *m_name;

@@ -1,5 +1,7 @@
 #include "uBestellung.h"
 
+#include "order_dates.h"
+
 #include <utility>
 
 #include "invoice_output_ui.h"
@@ -47,57 +49,7 @@ QLineEdit *lineEdit(QWidget *parent, const char *name)
     return box;
 }
 
-QString customerName(const TBestellung &order)
-{
-    const QString person = QStringList{order.name, order.nachname}.join(QLatin1Char(' ')).trimmed();
-    if (!person.isEmpty())
-        return person;
-    return order.firma.trimmed().isEmpty() ? QStringLiteral("ohne Namen") : order.firma.trimmed();
-}
 } // namespace
-
-QString orderDateText(const QDateTime &zeit)
-{
-    if (!zeit.isValid())
-        return QString();
-    if (zeit.time() == QTime(0, 0))
-        return zeit.date().toString(QStringLiteral("dd.MM.yyyy"));
-    return zeit.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-}
-
-QDateTime orderDateFromText(const QString &text, bool *ok)
-{
-    const QString trimmed = text.trimmed();
-    *ok = true;
-    if (trimmed.isEmpty())
-        return QDateTime();
-    static const QRegularExpression german(QStringLiteral(
-        "^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
-    static const QRegularExpression iso(
-        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
-    QDate date;
-    QTime time(0, 0);
-    QRegularExpressionMatch m = german.match(trimmed);
-    int hourGroup = 4;
-    if (m.hasMatch()) {
-        date = QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
-    } else if ((m = iso.match(trimmed)).hasMatch()) {
-        date = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    } else {
-        *ok = false;
-        return QDateTime();
-    }
-    if (m.hasCaptured(hourGroup)) {
-        time = QTime(m.captured(hourGroup).toInt(), m.captured(hourGroup + 1).toInt(),
-                     m.hasCaptured(hourGroup + 2) ? m.captured(hourGroup + 2).toInt() : 0);
-    }
-    // Orders come from shop owners' lifetimes, not from year 1.
-    if (!date.isValid() || !time.isValid() || date.year() < 1900) {
-        *ok = false;
-        return QDateTime();
-    }
-    return QDateTime(date, time, Qt::UTC);
-}
 
 TfrmBestellung::TfrmBestellung(TInvoiceDatabase &db, TUserQuestions &questions,
                                QString programFolder, QWidget *parent)
@@ -112,7 +64,7 @@ TfrmBestellung::TfrmBestellung(TInvoiceDatabase &db, TUserQuestions &questions,
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildWindow();
-    m_lineEditor = new TfrmArtikel(m_db, m_questions, this);
+    m_lineEditor = new TfrmArtikel(m_questions, this);
 }
 
 TfrmBestellung::~TfrmBestellung() = default;
@@ -162,9 +114,10 @@ void TfrmBestellung::buildWindow()
     connect(actZugferd, &QAction::triggered, this, [this] { putOut(Output::Zugferd); });
     connect(actVerlassen, &QAction::triggered, this, &TfrmBestellung::leave);
     connect(actVorlage, &QAction::triggered, this, [this] {
-        if (m_orderId == 0 || !saveOrder())
+        if (!hasOrder() || !saveOrder())
             return;
-        editInvoiceTemplate(this, m_db, m_mandantId, m_orderId, m_programFolder, m_questions);
+        const int id = currentOrderId();
+        editInvoiceTemplate(this, m_db, m_mandantId, id, m_programFolder, m_questions, unsaved(id));
     });
 
     auto *menuBar = new QMenuBar(this);
@@ -342,130 +295,139 @@ void TfrmBestellung::setClient(int mandantId, const QString &currency)
         m_lineList->fontMetrics().horizontalAdvance(moneyText(99999.99, currency)) + 16;
     m_lineList->setColumnWidth(4, std::max(80, moneyWidth));
     m_lineList->setColumnWidth(5, std::max(80, moneyWidth));
-    if (m_order.mandantId != mandantId) {
-        m_orderId = 0;
-        showOrder(TBestellung());
-    } else {
-        rereadLines();
-    }
+    if (m_session && m_session->mandantId() != mandantId)
+        m_session.reset();
+    showOrder();
+}
+
+bool TfrmBestellung::beginStay()
+{
+    m_startError.clear();
+    if (m_mandantId == 0)
+        return false;
+    m_session = std::make_unique<TOrderEditSession>(m_db, m_mandantId, m_today);
+    return true;
 }
 
 bool TfrmBestellung::startNewOrder()
 {
-    if (m_mandantId == 0)
-        return false;
-    TBestellung order;
-    order.mandantId = m_mandantId;
-    order.zeit = QDateTime(m_today(), QTime(0, 0), Qt::UTC);
-    order.status = kNewOrderState;
-    const auto next = m_db.nextInvoiceNumberForClient(m_mandantId);
-    if (!next) {
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Die nächste Rechnungs-Nr. konnte nicht ermittelt werden: %1")
-                .arg(m_db.lastError()));
+    return beginStay() && appendNewOrder();
+}
+
+bool TfrmBestellung::appendNewOrder()
+{
+    if (!m_session->startNew(&m_startError)) {
+        if (!m_startError.isEmpty())
+            m_questions.showError(this, kTitle, m_startError);
         return false;
     }
-    order.rechNr = *next;
-    const auto id = m_db.insertOrder(order);
-    if (!id) {
-        m_questions.showError(this, kTitle,
-                              QStringLiteral("Die neue Bestellung konnte nicht angelegt werden: %1")
-                                  .arg(m_db.lastError()));
-        return false;
-    }
-    order.id = *id;
-    m_createdHere.insert(*id);
-    m_orderId = *id;
-    showOrder(order);
+    showOrder();
     m_firma->setFocus();
     return true;
 }
 
 bool TfrmBestellung::startEditOrder(int bestellungId)
 {
-    const auto order = m_db.order(bestellungId);
-    if (!order || order->mandantId != m_mandantId)
+    if (!beginStay() || !m_session->startEdit(bestellungId, &m_startError)) {
+        m_session.reset();
+        showOrder();
         return false;
-    m_orderId = order->id;
-    showOrder(*order);
+    }
+    showOrder();
     m_firma->setFocus();
     return true;
 }
 
+void TfrmBestellung::endStay()
+{
+    m_session.reset();
+    showOrder();
+}
+
+bool TfrmBestellung::hasOrder() const
+{
+    return m_session && m_session->hasOrder();
+}
+
 int TfrmBestellung::currentOrderId() const
 {
-    return m_orderId;
+    return hasOrder() ? m_session->order().id : 0;
 }
 
-void TfrmBestellung::reread()
+UnsavedOrder TfrmBestellung::unsaved(int orderId) const
 {
-    // Errors while re-reading are ignored: the editor keeps what it shows.
-    if (m_orderId == 0)
-        return;
-    if (const auto order = m_db.order(m_orderId); order && order->mandantId == m_mandantId)
-        showOrder(*order);
-    else if (!order && m_db.lastError().isEmpty()) {
-        m_orderId = 0;
-        showOrder(TBestellung());
-    }
+    if (!m_session)
+        return {};
+    return UnsavedOrder{m_session->unsavedOrder(orderId), m_session->unsavedLines(orderId)};
 }
 
-void TfrmBestellung::showOrder(const TBestellung &order)
+void TfrmBestellung::showOrder()
 {
-    m_order = order;
-    m_rechNr->setText(order.rechNr ? QString::number(*order.rechNr) : QString());
-    m_firma->setText(order.firma);
-    m_vorname->setText(order.name);
-    m_nachname->setText(order.nachname);
-    m_strasse->setText(order.strasse);
-    m_plz->setText(order.plz);
-    m_ort->setText(order.ort);
-    m_telefon->setText(order.telefon);
-    m_email->setText(order.email);
-    m_homepage->setText(order.homepage);
-    m_shownZeit = orderDateText(order.zeit);
-    m_zeit->setText(m_shownZeit);
-    m_rechnungsdatum->setText(order.rechnungsdatum.isValid()
-                                  ? order.rechnungsdatum.toString(QStringLiteral("dd.MM.yyyy"))
-                                  : QString());
-    m_kaeuferreferenz->setText(order.kaeuferreferenz);
-    m_bemerkung->setPlainText(order.bemerkung);
+    const OrderBoxes boxes = m_session ? m_session->boxes() : OrderBoxes{};
+    m_rechNr->setText(boxes.rechNr);
+    m_firma->setText(boxes.firma);
+    m_vorname->setText(boxes.vorname);
+    m_nachname->setText(boxes.nachname);
+    m_strasse->setText(boxes.strasse);
+    m_plz->setText(boxes.plz);
+    m_ort->setText(boxes.ort);
+    m_telefon->setText(boxes.telefon);
+    m_email->setText(boxes.email);
+    m_homepage->setText(boxes.homepage);
+    m_zeit->setText(boxes.zeit);
+    m_kaeuferreferenz->setText(boxes.kaeuferreferenz);
+    m_bemerkung->setPlainText(boxes.bemerkung);
+    const TBestellung &order = shownOrder();
     m_ip->setText(order.ip);
+    showInvoiceDate();
     if (m_status->count() == 0)
         rereadStates();
-    m_status->setCurrentIndex(m_status->findData(order.status));
-    rereadLines();
+    m_status->setCurrentIndex(m_status->findData(boxes.status.value_or(kNewOrderState)));
+    showLines();
+}
+
+const TBestellung &TfrmBestellung::shownOrder() const
+{
+    static const TBestellung none;
+    return hasOrder() ? m_session->order() : none;
+}
+
+void TfrmBestellung::showInvoiceDate()
+{
+    const QDate date = shownOrder().rechnungsdatum;
+    m_rechnungsdatum->setText(date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy"))
+                                             : QString());
 }
 
 void TfrmBestellung::rereadStates()
 {
     const QVariant shown =
-        m_status->currentIndex() >= 0 ? m_status->currentData() : QVariant(m_order.status);
+        m_status->currentIndex() >= 0 ? m_status->currentData() : QVariant(shownOrder().status);
     const auto states = m_db.states();
-    if (!states)
+    if (!states) {
+        // The list keeps the states it has; an order's state is never shown wrongly.
+        m_questions.showError(this, kTitle,
+                              QStringLiteral("Die Liste der Status kann nicht gelesen werden: %1")
+                                  .arg(m_db.lastError()));
         return;
+    }
     m_status->clear();
     for (const StatusRow &state : *states)
         m_status->addItem(state.status, state.id);
     m_status->setCurrentIndex(m_status->findData(shown));
 }
 
-void TfrmBestellung::rereadLines(int selectLineId)
+void TfrmBestellung::showLines(int selectLineId)
 {
     int keepRow = currentLineRow();
     m_lineList->clear();
-    m_lines.clear();
-    if (m_orderId == 0)
-        return;
-    if (auto lines = m_db.linesWithOptions(m_orderId))
-        m_lines = *lines;
+    const QList<TArtikel> &lines = hasOrder() ? m_session->lines() : QList<TArtikel>();
     // Line totals by the money rule, as the invoice prints them.
-    const auto amounts = orderAmounts(m_order, m_lines, nullptr);
+    const auto amounts = orderAmounts(shownOrder(), lines, nullptr);
     QList<QTreeWidgetItem *> items;
-    items.reserve(m_lines.size());
-    for (int row = 0; row < m_lines.size(); ++row) {
-        const TArtikel &line = m_lines.at(row);
+    items.reserve(lines.size());
+    for (int row = 0; row < lines.size(); ++row) {
+        const TArtikel &line = lines.at(row);
         auto *item = new QTreeWidgetItem(
             {line.nr, QString::number(line.anzahl), line.name, rateText(line.mwst),
              moneyText(line.preis, m_currency),
@@ -486,245 +448,114 @@ int TfrmBestellung::currentLineRow() const
 {
     QTreeWidgetItem *item = m_lineList->currentItem();
     if (!item)
-        return m_lines.isEmpty() ? -1 : 0;
+        return m_lineList->topLevelItemCount() == 0 ? -1 : 0;
     return m_lineList->indexOfTopLevelItem(item);
 }
 
 bool TfrmBestellung::saveOrder(SaveMode mode)
 {
-    if (m_orderId == 0)
+    if (!hasOrder())
         return false;
-    const bool reporting = mode == SaveMode::Reporting;
-    const auto refuse = [&](QWidget *box, const QString &message) {
-        if (reporting) {
-            m_questions.showInformation(this, kTitle, message);
-            box->setFocus();
-        }
-        return false;
-    };
-    // Columns the editor does not show (and the invoice date, which printing
-    // sets) are taken as the database holds them now.
-    auto stored = m_db.order(m_orderId);
-    if (!stored) {
-        if (reporting)
-            m_questions.showError(
-                this, kTitle,
-                QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1")
-                    .arg(m_db.lastError().isEmpty()
-                             ? QStringLiteral("Sie ist nicht mehr in der Datenbank.")
-                             : m_db.lastError()));
-        return false;
-    }
-    TBestellung order = *stored;
-
-    const QString rechNrText = m_rechNr->text().trimmed();
-    if (m_order.rechNr && rechNrText == QString::number(*m_order.rechNr)) {
-        // A number the box could not take by typing (0 or below, from an old
-        // database) stays as it is while its text is not changed.
-        order.rechNr = m_order.rechNr;
-    } else if (rechNrText.isEmpty()) {
-        order.rechNr.reset();
-    } else {
-        bool ok = false;
-        const qint64 number = rechNrText.toLongLong(&ok);
-        if (!ok || number < 1 || number > std::numeric_limits<int>::max())
-            return refuse(m_rechNr,
-                          QStringLiteral("Bitte geben Sie als Rechnungs-Nr. eine ganze Zahl von 1 "
-                                         "bis %1 ein oder lassen Sie das Feld leer.")
-                              .arg(std::numeric_limits<int>::max()));
-        order.rechNr = int(number);
-    }
-    // An invoice number names one invoice of the client: a number typed in
-    // that another order holds is refused. A number an order already had
-    // when it came in is its own; an old database may hold it twice.
-    if (order.rechNr && (order.rechNr != m_order.rechNr || m_createdHere.contains(m_orderId))) {
-        const auto other = m_db.orderWithInvoiceNumber(m_mandantId, *order.rechNr, m_orderId);
-        if (!other && !m_db.lastError().isEmpty()) {
-            if (reporting)
-                m_questions.showError(
-                    this, kTitle,
-                    QStringLiteral("Die Rechnungs-Nr. konnte nicht geprüft werden: %1")
-                        .arg(m_db.lastError()));
-            return false;
-        }
-        if (other) {
-            const QString date = other->zeit.isValid() ? QStringLiteral(" vom %1").arg(
-                                     other->zeit.date().toString(QStringLiteral("dd.MM.yyyy")))
-                                                       : QString();
-            return refuse(
-                m_rechNr,
-                QStringLiteral("Die Rechnungs-Nr. %1 hat bereits die Bestellung %2 (%3%4). "
-                               "Eine Rechnungs-Nr. darf nur einmal vergeben werden; bitte "
-                               "geben Sie eine andere ein.")
-                    .arg(*order.rechNr)
-                    .arg(other->id)
-                    .arg(customerName(*other), date));
-        }
-    }
-
-    if (m_zeit->text() != m_shownZeit) {
-        bool ok = false;
-        const QDateTime zeit = orderDateFromText(m_zeit->text(), &ok);
-        if (!ok)
-            return refuse(m_zeit,
-                          QStringLiteral("„%1“ ist kein gültiges Bestelldatum. Bitte geben Sie "
-                                         "es als Tag.Monat.Jahr ein, zum Beispiel 24.12.2026.")
-                              .arg(m_zeit->text().left(100)));
-        order.zeit = zeit;
-    } else {
-        order.zeit = m_order.zeit;
-    }
-
-    order.firma = m_firma->text();
-    order.name = m_vorname->text();
-    order.nachname = m_nachname->text();
-    order.strasse = m_strasse->text();
-    order.plz = m_plz->text();
-    order.ort = m_ort->text();
-    order.telefon = m_telefon->text();
-    order.email = m_email->text();
-    order.homepage = m_homepage->text();
-    order.kaeuferreferenz = m_kaeuferreferenz->text();
-    order.bemerkung = m_bemerkung->toPlainText();
+    OrderBoxes boxes;
+    boxes.rechNr = m_rechNr->text();
+    boxes.zeit = m_zeit->text();
+    boxes.firma = m_firma->text();
+    boxes.vorname = m_vorname->text();
+    boxes.nachname = m_nachname->text();
+    boxes.strasse = m_strasse->text();
+    boxes.plz = m_plz->text();
+    boxes.ort = m_ort->text();
+    boxes.telefon = m_telefon->text();
+    boxes.email = m_email->text();
+    boxes.homepage = m_homepage->text();
+    boxes.kaeuferreferenz = m_kaeuferreferenz->text();
+    boxes.bemerkung = m_bemerkung->toPlainText();
     if (m_status->currentIndex() >= 0)
-        order.status = m_status->currentData().toInt();
+        boxes.status = m_status->currentData().toInt();
+    const auto refusal = m_session->takeBoxes(boxes);
+    if (!refusal)
+        return true;
+    if (mode == SaveMode::Reporting)
+        report(*refusal);
+    return false;
+}
 
-    // In a level of its own: a write the server refuses (another user holding
-    // the order) must not take the stay's earlier work with it.
-    const int depth = m_db.transactionDepth();
-    if (!m_db.begin() || !m_db.updateOrder(order) || !m_db.commit()) {
-        const QString reason = m_db.lastError();
-        if (m_db.transactionDepth() > depth)
-            m_db.rollback();
-        if (reporting)
-            m_questions.showError(
-                this, kTitle,
-                QStringLiteral("Die Bestellung konnte nicht gespeichert werden: %1").arg(reason));
-        return false;
+void TfrmBestellung::report(const EditRefusal &refusal)
+{
+    if (refusal.databaseFailed) {
+        m_questions.showError(this, kTitle, refusal.message);
+        return;
     }
-    m_order = order;
-    m_shownZeit = m_zeit->text();
-    m_rechnungsdatum->setText(order.rechnungsdatum.isValid()
-                                  ? order.rechnungsdatum.toString(QStringLiteral("dd.MM.yyyy"))
-                                  : QString());
-    return true;
+    m_questions.showInformation(this, kTitle, refusal.message);
+    if (refusal.box == EditRefusal::Box::RechNr)
+        m_rechNr->setFocus();
+    else if (refusal.box == EditRefusal::Box::Zeit)
+        m_zeit->setFocus();
 }
 
 void TfrmBestellung::newOrderInEditor()
 {
-    if (m_orderId != 0 && !saveOrder())
+    if (!m_session || (hasOrder() && !saveOrder()))
         return;
-    startNewOrder();
-}
-
-bool TfrmBestellung::lineTransactionEnds(bool commit)
-{
-    if (commit && m_db.commit())
-        return true;
-    const QString reason = m_db.lastError();
-    if (!m_db.rollback() || commit)
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Der Artikel konnte nicht gespeichert werden: %1").arg(reason));
-    return false;
+    appendNewOrder();
 }
 
 void TfrmBestellung::addLine()
 {
-    if (m_orderId == 0 || !saveOrder())
+    if (!hasOrder() || !saveOrder())
         return;
-    if (!m_db.begin()) {
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Der Artikel konnte nicht angelegt werden: %1").arg(m_db.lastError()));
+    m_lineEditor->setLine(m_session->newLine());
+    if (m_lineEditor->exec() != QDialog::Accepted)
         return;
-    }
-    TArtikel line;
-    line.bestellungId = m_orderId;
-    line.anzahl = 1;
-    line.mwst = 19;
-    const auto id = m_db.insertLine(line);
-    if (!id) {
-        const QString reason = m_db.lastError();
-        m_db.rollback();
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Der Artikel konnte nicht angelegt werden: %1").arg(reason));
-        return;
-    }
-    line.id = *id;
-    m_lineEditor->setLine(line);
-    const bool ok = m_lineEditor->exec() == QDialog::Accepted;
-    lineTransactionEnds(ok);
-    rereadLines(ok ? line.id : 0);
+    showLines(m_session->addLine(m_lineEditor->line()));
 }
 
 void TfrmBestellung::editLine()
 {
     const int row = currentLineRow();
-    if (m_orderId == 0 || row < 0 || row >= m_lines.size())
+    if (!hasOrder() || row < 0 || row >= m_session->lines().size())
         return;
-    // "Abbrechen" undoes everything done in the line editor, its options too.
-    if (!m_db.begin()) {
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Der Artikel kann nicht bearbeitet werden: %1").arg(m_db.lastError()));
-        return;
-    }
-    const int lineId = m_lines.at(row).id;
-    m_lineEditor->setLine(m_lines.at(row));
-    lineTransactionEnds(m_lineEditor->exec() == QDialog::Accepted);
-    rereadLines(lineId);
+    // "Abbrechen" leaves the line as it was, its options too.
+    const TArtikel line = m_session->lines().at(row);
+    m_lineEditor->setLine(line);
+    if (m_lineEditor->exec() == QDialog::Accepted)
+        m_session->replaceLine(m_lineEditor->line());
+    showLines(line.id);
 }
 
 void TfrmBestellung::deleteLine()
 {
     const int row = currentLineRow();
-    if (m_orderId == 0 || row < 0 || row >= m_lines.size())
+    if (!hasOrder() || row < 0 || row >= m_session->lines().size())
         return;
     if (!m_questions.askYesNo(this, kTitle, QStringLiteral("Artikel wirklich löschen?")))
         return;
-    if (!m_db.deleteLine(m_lines.at(row).id))
-        m_questions.showError(
-            this, kTitle,
-            QStringLiteral("Der Artikel konnte nicht gelöscht werden: %1").arg(m_db.lastError()));
-    rereadLines();
-}
-
-QHash<int, QDate> TfrmBestellung::takeInvoiceDatesOfStay()
-{
-    return std::exchange(m_invoiceDatesOfStay, {});
+    m_session->removeLine(m_session->lines().at(row).id);
+    showLines();
 }
 
 void TfrmBestellung::putOut(Output output)
 {
-    if (m_orderId == 0 || !saveOrder())
+    if (!hasOrder() || !saveOrder())
         return;
+    // The order as typed; putting it out fixes its invoice date, which stays
+    // whatever becomes of the rest of the stay.
+    const int id = currentOrderId();
     switch (output) {
     case Output::Preview:
-        previewInvoice(this, m_db, m_orderId, m_questions);
+        previewInvoice(this, m_db, id, m_questions, unsaved(id));
         break;
     case Output::Print:
-        printInvoice(this, m_db, m_orderId, m_questions);
+        printInvoice(this, m_db, id, m_questions, unsaved(id));
         break;
     case Output::XRechnung:
-        saveXRechnung(this, m_db, m_orderId, m_questions);
+        saveXRechnung(this, m_db, id, m_questions, unsaved(id));
         break;
     case Output::Zugferd:
-        saveZugferd(this, m_db, m_orderId, m_questions);
+        saveZugferd(this, m_db, id, m_questions, unsaved(id));
         break;
     }
-    // Putting it out gives the order its invoice date (a refused or
-    // cancelled e-invoice does not).
-    if (const auto stored = m_db.order(m_orderId)) {
-        if (stored->rechnungsdatum.isValid())
-            m_invoiceDatesOfStay.insert(m_orderId, stored->rechnungsdatum);
-        m_order.rechnungsdatum = stored->rechnungsdatum;
-        m_rechnungsdatum->setText(
-            stored->rechnungsdatum.isValid()
-                ? stored->rechnungsdatum.toString(QStringLiteral("dd.MM.yyyy"))
-                : QString());
-    }
+    showInvoiceDate();
 }
 
 void TfrmBestellung::leave()
@@ -737,11 +568,16 @@ void TfrmBestellung::leave()
     switch (answer) {
     case TUserQuestions::Answer::Yes:
         // What cannot be saved keeps the window open, so nothing typed is lost.
-        if (m_orderId == 0 || saveOrder())
-            QDialog::accept();
+        if (!hasOrder() || saveOrder()) {
+            const auto refusal = m_session ? m_session->save() : std::nullopt;
+            if (refusal)
+                report(*refusal);
+            else
+                QDialog::accept();
+        }
         break;
     case TUserQuestions::Answer::No:
-        // The caller rolls back everything done since the window opened.
+        // Nothing of the stay was written; it is discarded.
         QDialog::reject();
         break;
     case TUserQuestions::Answer::Cancel:

@@ -2,19 +2,21 @@
 // its lines ("Artikel der Bestellung"), the line editor, the option dialog and
 // the article-template picker behind it.
 //
-// The caller owns the transaction of a stay: it begins one, calls
-// startNewOrder() or startEditOrder(), exec(), and commits on Accepted ("Ja"
-// on closing) or rolls back on Rejected ("Nein").
+// A stay begins with startNewOrder() or startEditOrder() and works on the
+// orders in memory (TOrderEditSession): "Ja" on leaving saves everything at
+// once (exec() then returns Accepted), "Nein" discards it; no lock is held
+// while the user types. The caller ends the stay with endStay().
 #pragma once
 
 #include "invoice_database.h"
+#include "invoice_issuer.h"
+#include "order_edit_session.h"
 #include "user_questions.h"
 
 #include <QDate>
 #include <QDialog>
-#include <QHash>
-#include <QSet>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -26,14 +28,6 @@ namespace vq::invoice {
 
 class TfrmArtikel;
 
-// The order date as the editor shows it: "24.12.2026", with the time of day
-// when it has one ("24.12.2026 14:30:05"); empty for no date.
-QString orderDateText(const QDateTime &zeit);
-// The order date as typed: day.month.year (four digits) with an optional
-// time "h:mm" or "h:mm:ss", or ISO "2026-12-24". Empty text is no date
-// (*ok true, invalid result); text that is no such date sets *ok to false.
-QDateTime orderDateFromText(const QString &text, bool *ok);
-
 class TfrmBestellung : public QDialog
 {
     Q_OBJECT
@@ -44,33 +38,33 @@ public:
 
     // The client whose orders the editor works on, and the currency text of its money columns.
     void setClient(int mandantId, const QString &currency);
-    // Appends a new order of the client (today, state 1, the next typed-in
-    // invoice number) inside the caller's transaction and shows it.
+    // Begins a stay with a new order of the client (today, state 1, the next
+    // typed-in invoice number) and shows it.
     bool startNewOrder();
-    // Shows a stored order of the client for editing; false when there is none.
+    // Begins a stay with a stored order of the client; false when there is
+    // none or it cannot be read (startError() says why).
     bool startEditOrder(int bestellungId);
-    // The order shown (0: none).
+    QString startError() const { return m_startError; }
+    // Ends the stay: what was not saved is gone.
+    void endStay();
+    // The order shown (0: none; below zero: new, not saved yet).
     int currentOrderId() const;
-    // Re-reads the order, its lines and their options from the database.
-    void reread();
-    // The invoice dates that printing or previewing in this stay fixed, by
-    // order, and forgets them. A stay that is rolled back undoes them with
-    // everything else, though the invoice went out: the caller sets them again.
-    QHash<int, QDate> takeInvoiceDatesOfStay();
 
-    // "Bestellung speichern": writes the boxes to the order. A date that is no
-    // date, an invoice number that is no number or that another order of the
-    // client holds is reported and nothing is written; so is a failure of the
-    // database unless quiet. false when nothing was written.
+    // "Bestellung speichern": takes the boxes into the order of the stay. A
+    // date that is no date, an invoice number that is no number or that
+    // another order of the client holds is reported (unless quiet) and
+    // nothing is taken. false when nothing was taken.
     enum class SaveMode { Reporting, Quiet };
     bool saveOrder(SaveMode mode = SaveMode::Reporting);
-    // "Neue Bestellung": saves the order shown, then appends another one.
+    // "Neue Bestellung": takes the order shown, then appends another one to the stay.
     void newOrderInEditor();
     // "Artikel hinzufügen", "Artikel bearbeiten", "Artikel löschen" on the current line.
     void addLine();
     void editLine();
     void deleteLine();
-    // "Verlassen" and the close box: asks whether to save, then closes or stays.
+    // "Verlassen" and the close box: asks whether to save, then closes or
+    // stays; a save the database refuses (the order changed meanwhile) is
+    // said and keeps the window open with what was typed.
     void leave();
     TfrmArtikel *lineEditor() const { return m_lineEditor; }
     // The source of "today" for new orders (the system clock unless replaced).
@@ -85,12 +79,18 @@ protected:
 
 private:
     void buildWindow();
-    void showOrder(const TBestellung &order);
+    bool beginStay();
+    bool appendNewOrder();
+    bool hasOrder() const;
+    const TBestellung &shownOrder() const;
+    UnsavedOrder unsaved(int orderId) const;
+    void showOrder();
+    void showInvoiceDate();
     void rereadStates();
-    void rereadLines(int selectLineId = 0);
+    void showLines(int selectLineId = 0);
     int currentLineRow() const;
-    bool lineTransactionEnds(bool commit);
-    // "Drucken", "Vorschau" and the two e-invoices, of the order shown after saving it.
+    void report(const EditRefusal &refusal);
+    // "Drucken", "Vorschau" and the two e-invoices of the order as typed.
     enum class Output { Print, Preview, XRechnung, Zugferd };
     void putOut(Output output);
 
@@ -100,12 +100,8 @@ private:
     QString m_currency;
     std::function<QDate()> m_today;
     int m_mandantId = 0;
-    int m_orderId = 0;
-    TBestellung m_order;     // as last read or written
-    QString m_shownZeit;     // the date text shown for m_order
-    QSet<int> m_createdHere; // orders appended by this editor
-    QHash<int, QDate> m_invoiceDatesOfStay;
-    QList<TArtikel> m_lines;
+    std::unique_ptr<TOrderEditSession> m_session;
+    QString m_startError;
     bool m_leaving = false;
 
     QLineEdit *m_rechNr = nullptr;

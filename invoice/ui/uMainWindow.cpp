@@ -492,12 +492,24 @@ void TfrmMainWindow::reread()
         // The client was deleted in the client manager: it has no orders to show.
         m_clientKnown = false;
         m_model->setRows({}, m_currency);
-    } // else: a failure keeps what is shown
+    } else {
+        // The list is not shown as if it were current: it is emptied and the
+        // reason said.
+        m_clientKnown = false;
+        m_model->setRows({}, m_currency);
+        reportReadFailure(
+            QStringLiteral("Der Mandant kann nicht gelesen werden:\n%1").arg(m_db.lastError()));
+    }
     if (m_clientKnown) {
-        if (auto rows = m_db.orderList(m_current.id()))
+        if (auto rows = m_db.orderList(m_current.id())) {
             m_model->setRows(std::move(*rows), m_currency);
+        } else {
+            m_model->setRows({}, m_currency);
+            reportReadFailure(
+                QStringLiteral("Die Liste der Bestellungen kann nicht gelesen werden:\n%1")
+                    .arg(m_db.lastError()));
+        }
         m_editor->setClient(m_current.id(), m_currency);
-        m_editor->reread();
     }
     if (!goToRow(row))
         goToRow(row < 0 ? 0 : m_model->rowCount() - 1);
@@ -561,62 +573,36 @@ void TfrmMainWindow::runOrderEditor(int orderId)
         return;
     const QString title = QStringLiteral("Bestellung verwalten");
     const int row = currentRow();
-    const int depth = m_db.transactionDepth();
-    const QString earlierError = m_db.lastError(); // not this stay's reason
-    if (!m_db.begin()) {
-        m_questions.showError(this, title,
-                              QStringLiteral("Die Bestellung kann nicht bearbeitet werden:\n%1")
-                                  .arg(m_db.lastError()));
-        return;
-    }
     m_busy = true;
     updateCommands();
     m_editor->setClient(m_current.id(), m_currency);
+    // The stay holds no lock while the user types: the editor saves
+    // everything at once on "Ja" and discards it on "Nein".
     const bool started =
         orderId > 0 ? m_editor->startEditOrder(orderId) : m_editor->startNewOrder();
     if (!started) {
-        const QString reason = m_db.lastError() != earlierError ? m_db.lastError() : QString();
-        while (m_db.transactionDepth() > depth && m_db.rollback()) {
-        }
+        const QString reason = m_editor->startError();
         const QString what =
             orderId > 0 ? QStringLiteral("Die Bestellung kann nicht geöffnet werden.")
                         : QStringLiteral("Die neue Bestellung kann nicht angelegt werden.");
         m_questions.showError(this, title, reason.isEmpty() ? what : what + u'\n' + reason);
     } else {
-        m_editor->takeInvoiceDatesOfStay(); // none from an earlier stay
-        const int result = m_editor->exec();
-        // Levels the editor left open (a line editor that never closed) end with the stay.
-        while (m_db.transactionDepth() > depth + 1 && m_db.rollback()) {
-        }
-        if (result == QDialog::Accepted) {
-            if (!m_db.commit()) {
-                const QString reason = m_db.lastError();
-                m_db.rollback();
-                m_questions.showError(
-                    this, title,
-                    QStringLiteral("Die Bestellung konnte nicht gespeichert werden:\n%1")
-                        .arg(reason));
-            }
-        } else {
-            m_db.rollback();
-        }
-        keepInvoiceDates(m_editor->takeInvoiceDatesOfStay());
+        m_editor->exec();
+        m_editor->endStay();
     }
     m_busy = false;
     reread();
     goToRow(row); // a row that is gone is no fault
 }
 
-void TfrmMainWindow::keepInvoiceDates(const QHash<int, QDate> &dates)
+void TfrmMainWindow::reportReadFailure(const QString &message)
 {
-    // An invoice put out in a stay that was undone still went out with its
-    // date; an order the stay created is gone with it. Set only where no date
-    // stands (a committed stay kept its own).
-    for (auto it = dates.cbegin(); it != dates.cend(); ++it) {
-        const std::optional<TBestellung> stored = m_db.order(it.key());
-        if (stored && !stored->rechnungsdatum.isValid())
-            m_db.invoiceDate(it.key(), it.value());
-    }
+    // One message per failure, not one for every row the list would have had.
+    if (m_reportingReadFailure)
+        return;
+    m_reportingReadFailure = true;
+    m_questions.showError(this, kCaption, message);
+    m_reportingReadFailure = false;
 }
 
 void TfrmMainWindow::newOrder()

@@ -118,7 +118,8 @@ private:
     void buildToolBar();
     // One stay in the order editor: a new order (orderId 0) or a stored one.
     void runOrderEditor(int orderId);
-    void keepInvoiceDates(const QHash<int, QDate> &dates);
+    // Says why the list cannot be shown as it stands.
+    void reportReadFailure(const QString &message);
     void updateCommands();
     void updateStatusBar();
 
@@ -131,6 +132,7 @@ private:
     QString m_currency;
     bool m_firstShow = true;
     bool m_busy = false; // a command's dialog is open
+    bool m_reportingReadFailure = false;
 
     TOrderListModel *m_model;
     QTableView *m_grid;

@@ -231,12 +231,30 @@ InvoiceData sampleInvoiceData(const TMandant &client)
 }
 
 void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
-                         const QString &programFolder, TUserQuestions &questions)
+                         const QString &programFolder, TUserQuestions &questions,
+                         UnsavedOrder unsaved)
 {
+    const QString &title = kTitle;
     QString error;
-    auto data = bestellungId > 0 ? InvoiceIssuer(db).read(bestellungId, &error) : std::nullopt;
+    std::optional<InvoiceData> data;
+    if (bestellungId != 0) {
+        InvoiceIssuer issuer(db);
+        issuer.setUnsaved(unsaved);
+        data = issuer.read(bestellungId, &error);
+        // The preview never shows example figures as if they were the order's.
+        if (!data)
+            questions.showError(
+                parent, title,
+                QStringLiteral("%1\nDie Vorschau zeigt eine Beispielbestellung.").arg(error));
+    }
     if (!data) {
         const auto client = db.client(mandantId);
+        if (!client && !db.lastError().isEmpty())
+            questions.showError(parent, title,
+                                QStringLiteral("Die Daten des Mandanten %1 können nicht gelesen "
+                                               "werden: %2\nDie Vorschau zeigt sie leer.")
+                                    .arg(mandantId)
+                                    .arg(db.lastError()));
         data = sampleInvoiceData(client.value_or(TMandant{}));
     }
     TfrmRechnungsvorlage editor(

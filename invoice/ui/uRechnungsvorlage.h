@@ -5,6 +5,7 @@
 #pragma once
 
 #include "invoice_database.h"
+#include "invoice_issuer.h"
 #include "invoice_renderer.h"
 #include "user_questions.h"
 
@@ -53,7 +54,10 @@ private:
 InvoiceData sampleInvoiceData(const TMandant &client);
 
 // Opens the editor on the client's template with the order's invoice as preview.
+// An order the editor has not saved yet is read from unsaved. A failure to
+// read the order is said, and the preview shows an example order instead.
 void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
-                         const QString &programFolder, TUserQuestions &questions);
+                         const QString &programFolder, TUserQuestions &questions,
+                         UnsavedOrder unsaved = {});
 
 } // namespace vq::invoice

@@ -9,6 +9,7 @@
 #include "clients.h"
 #include "invoice_servers.h"
 #include "invoice_window_support.h"
+#include "order_edit_session.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
 #include "uBestellung.h"
@@ -630,57 +631,96 @@ TEST_P(MainWindowSQLite, ShowsStrangersTextsInCellsToolTipsAndStatusBarAsPlainTe
 
 INSTANTIATE_TEST_SUITE_P(SQLite, MainWindowSQLite, testing::Values(SqlDialect::SQLite));
 
-// One transaction per stay in the order editor, on both back ends.
+// A stay in the order editor holds no transaction while the window is open;
+// "Ja" saves, "Nein" leaves the database as it was. On both back ends.
 using MainWindowEditing = MainWindowTest;
 
-TEST_P(MainWindowEditing, NewOrderRejectedLeavesNothing)
+TEST_P(MainWindowEditing, ANewOrderIsStoredOnlyByJa)
 {
     chooseClient(euroClient);
     window->goToRow(1);
-    const bool shown = onModalIfShown(
-        [&] { action("actNeu")->trigger(); },
-        [&](QDialog &editor) {
+    for (const auto answer : {TUserQuestions::Answer::No, TUserQuestions::Answer::Yes}) {
+        whenModal([&](QDialog &editor) {
             EXPECT_EQ(editor.objectName(), QStringLiteral("frmBestellung"));
-            EXPECT_EQ(db.transactionDepth(), 1);
-            // What the editor stores in its stay.
-            addOrder(euroClient, 4, QStringLiteral("Hans"), QStringLiteral("Weg"), 3);
-            editor.done(QDialog::Rejected);
+            EXPECT_EQ(db.transactionDepth(), 0);
+            child<QLineEdit>(editor, "edtFirma")->setText(QStringLiteral("Neu GmbH"));
+            questions.threeWay = {answer};
+            child<QAction>(editor, "actVerlassen")->trigger();
+            if (editor.isVisible())
+                editor.done(QDialog::Rejected);
         });
-    if (!shown) {
-        // An editor that cannot start a new order says so and leaves nothing open.
-        EXPECT_EQ(questions.errors.size(), 1);
+        action("actNeu")->trigger();
+        EXPECT_EQ(db.transactionDepth(), 0);
     }
-    EXPECT_EQ(db.transactionDepth(), 0);
-    EXPECT_EQ(orderCount(euroClient), 3);
-    EXPECT_EQ(grid()->model()->rowCount(), 3);
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+    EXPECT_EQ(orderCount(euroClient), 4);
+    EXPECT_EQ(grid()->model()->rowCount(), 4);
     EXPECT_EQ(window->currentRow(), 1);
 }
 
-TEST_P(MainWindowEditing, EditCommitsOnOkAndRollsBackOtherwise)
+TEST_P(MainWindowEditing, EditSavesOnJaAndDiscardsOnNein)
 {
     chooseClient(euroClient);
     window->goToRow(2);
-    auto editRenaming = [&](const QString &firma, QDialog::DialogCode result) {
-        whenModal([&, firma, result](QDialog &editor) {
+    auto editRenaming = [&](const QString &firma, TUserQuestions::Answer answer) {
+        whenModal([&, firma, answer](QDialog &editor) {
             EXPECT_EQ(window->orderEditor().currentOrderId(), euroOrders[2]);
-            TBestellung order = *db.order(euroOrders[2]);
-            order.firma = firma;
-            EXPECT_TRUE(db.updateOrder(order));
-            // The editor may leave the nested level of a line open.
-            EXPECT_TRUE(db.begin());
-            editor.done(result);
+            EXPECT_EQ(db.transactionDepth(), 0);
+            child<QLineEdit>(editor, "edtFirma")->setText(firma);
+            questions.threeWay = {answer};
+            child<QAction>(editor, "actVerlassen")->trigger();
+            if (editor.isVisible())
+                editor.done(QDialog::Rejected);
         });
         action("actBearbeiten")->trigger();
         EXPECT_EQ(db.transactionDepth(), 0);
     };
-    editRenaming(QStringLiteral("Verworfen GmbH"), QDialog::Rejected);
+    editRenaming(QStringLiteral("Verworfen GmbH"), TUserQuestions::Answer::No);
     EXPECT_EQ(db.order(euroOrders[2])->firma, QStringLiteral("Kunde 3"));
     EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Kunde 3"));
 
-    editRenaming(QStringLiteral("Behalten GmbH"), QDialog::Accepted);
+    editRenaming(QStringLiteral("Behalten GmbH"), TUserQuestions::Answer::Yes);
     EXPECT_EQ(db.order(euroOrders[2])->firma, QStringLiteral("Behalten GmbH"));
     EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Behalten GmbH"));
     EXPECT_EQ(window->currentRow(), 2);
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+}
+
+// Two seats edit one order: the second "Ja" would overwrite the first seat's
+// work, so it is refused with a message and the editor stays with what was typed.
+TEST_P(MainWindowEditing, TheSecondSeatsJaIsRefusedAndKeepsItsWork)
+{
+    chooseClient(euroClient);
+    window->goToRow(2);
+    TInvoiceDatabase otherSeat;
+    QString error;
+    ASSERT_TRUE(otherSeat.openLocation(db.location(), &error)) << error.toStdString();
+    whenModal([&](QDialog &editor) {
+        child<QLineEdit>(editor, "edtFirma")->setText(QStringLiteral("Zweiter Platz"));
+        // Meanwhile the other seat opens the same order, changes it and saves.
+        TOrderEditSession other(otherSeat, euroClient, [] { return QDate(2026, 12, 10); });
+        ASSERT_TRUE(other.startEdit(euroOrders[2], &error)) << error.toStdString();
+        OrderBoxes boxes = other.boxes();
+        boxes.ort = QStringLiteral("Erster Platz");
+        ASSERT_FALSE(other.takeBoxes(boxes));
+        ASSERT_FALSE(other.save());
+
+        questions.threeWay = {TUserQuestions::Answer::Yes};
+        child<QAction>(editor, "actVerlassen")->trigger();
+        EXPECT_TRUE(editor.isVisible());
+        ASSERT_EQ(questions.informations.size(), 1);
+        EXPECT_TRUE(questions.informations[0].contains(QStringLiteral("inzwischen")))
+            << questions.informations[0].toStdString();
+        EXPECT_EQ(child<QLineEdit>(editor, "edtFirma")->text(), QStringLiteral("Zweiter Platz"));
+        questions.threeWay = {TUserQuestions::Answer::No};
+        child<QAction>(editor, "actVerlassen")->trigger();
+        if (editor.isVisible())
+            editor.done(QDialog::Rejected);
+    });
+    action("actBearbeiten")->trigger();
+    const TBestellung stored = db.order(euroOrders[2]).value();
+    EXPECT_EQ(stored.ort, QStringLiteral("Erster Platz"));
+    EXPECT_EQ(stored.firma, QStringLiteral("Kunde 3"));
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
 }
 
@@ -744,28 +784,41 @@ INSTANTIATE_TEST_SUITE_P(Dialects, MainWindowEditing,
 // PostgreSQL refuses to commit a transaction in which a statement failed.
 using MainWindowPostgreSQL = MainWindowTest;
 
-TEST_P(MainWindowPostgreSQL, FailedCommitIsReportedAndRolledBack)
+TEST_P(MainWindowPostgreSQL, ASaveTheServerRefusesIsReportedAndRolledBackWhole)
 {
     chooseClient(euroClient);
     window->goToRow(0);
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE FUNCTION kein_artikel() RETURNS trigger AS $$ "
+                                      "BEGIN RAISE EXCEPTION 'gesperrt'; END $$ LANGUAGE plpgsql")))
+        << q.lastError().text().toStdString();
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER kein_artikel BEFORE INSERT ON Artikel "
+                                      "FOR EACH ROW EXECUTE FUNCTION kein_artikel()")));
     whenModal([&](QDialog &editor) {
-        TBestellung order = *db.order(euroOrders[0]);
-        order.firma = QStringLiteral("Halb gespeichert");
-        EXPECT_TRUE(db.updateOrder(order));
-        TArtikel orphan;
-        orphan.bestellungId = 999999; // no such order: the statement fails
-        EXPECT_FALSE(db.insertLine(orphan));
-        editor.done(QDialog::Accepted);
+        child<QLineEdit>(editor, "edtFirma")->setText(QStringLiteral("Halb gespeichert"));
+        whenModal([](QDialog &line) {
+            child<QLineEdit>(line, "edtArtikelNr")->setText(QStringLiteral("B2"));
+            child<QPushButton>(line, "btnOK")->click();
+        });
+        child<QPushButton>(editor, "btnArtikelHinzufuegen")->click();
+        questions.threeWay = {TUserQuestions::Answer::Yes, TUserQuestions::Answer::No};
+        child<QAction>(editor, "actVerlassen")->trigger();
+        EXPECT_TRUE(editor.isVisible());
+        child<QAction>(editor, "actVerlassen")->trigger();
+        if (editor.isVisible())
+            editor.done(QDialog::Rejected);
     });
     action("actBearbeiten")->trigger();
     ASSERT_EQ(questions.errors.size(), 1);
-    EXPECT_TRUE(questions.errors[0].startsWith(
-        QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
+    EXPECT_TRUE(questions.errors[0].contains(QStringLiteral("gespeichert werden")))
+        << questions.errors[0].toStdString();
     EXPECT_EQ(db.transactionDepth(), 0);
     EXPECT_EQ(db.order(euroOrders[0])->firma, QStringLiteral("Kunde 1"));
+    EXPECT_EQ(db.linesOfOrder(euroOrders[0])->size(), 1);
 }
 
-// Another user on the same server holds the order for a moment: the stay survives it.
+// Another user on the same server holds the order for a moment: "Ja" names
+// the lock, the stay survives it and saves once the order is free.
 TEST_P(MainWindowPostgreSQL, AnOrderAnotherUserHoldsIsSavedOnceItIsFreeAndTheStayKept)
 {
     chooseClient(euroClient);
@@ -784,16 +837,17 @@ TEST_P(MainWindowPostgreSQL, AnOrderAnotherUserHoldsIsSavedOnceItIsFreeAndTheSta
         window->goToRow(0);
         whenModal([&](QDialog &editor) {
             child<QLineEdit>(editor, "edtOrt")->setText(QStringLiteral("Zürich"));
-            child<QAction>(editor, "actSpeichern")->trigger(); // waits, then names the lock
-            EXPECT_EQ(questions.errors.size(), 1);
-            EXPECT_TRUE(otherUser.exec(QStringLiteral("ROLLBACK")));
-            // Free again: the order saves, a line is added, the stay ends with "Ja".
             whenModal([](QDialog &line) {
                 child<QLineEdit>(line, "edtArtikelNr")->setText(QStringLiteral("B2"));
                 child<QPushButton>(line, "btnOK")->click();
             });
             child<QPushButton>(editor, "btnArtikelHinzufuegen")->click();
-            questions.threeWay = {TUserQuestions::Answer::Yes};
+            questions.threeWay = {TUserQuestions::Answer::Yes, TUserQuestions::Answer::Yes};
+            child<QAction>(editor, "actVerlassen")->trigger(); // waits, then names the lock
+            EXPECT_TRUE(editor.isVisible());
+            EXPECT_EQ(questions.errors.size(), 1);
+            EXPECT_TRUE(otherUser.exec(QStringLiteral("ROLLBACK")));
+            // Free again: the stay ends with "Ja".
             child<QAction>(editor, "actVerlassen")->trigger();
             if (editor.isVisible())
                 editor.done(QDialog::Rejected);
@@ -802,6 +856,8 @@ TEST_P(MainWindowPostgreSQL, AnOrderAnotherUserHoldsIsSavedOnceItIsFreeAndTheSta
     }
     QSqlDatabase::removeDatabase(name);
     ASSERT_EQ(questions.errors.size(), 1) << questions.errors.join(u'|').toStdString();
+    EXPECT_TRUE(questions.errors[0].contains(QString::fromUtf16(kTextDatabaseLocked)))
+        << questions.errors[0].toStdString();
     EXPECT_EQ(db.transactionDepth(), 0);
     EXPECT_EQ(db.order(euroOrders[0])->ort, QStringLiteral("Zürich"));
     const auto lines = db.linesOfOrder(euroOrders[0]).value();

@@ -7,7 +7,9 @@
 // VQ_SCREENSHOT_DIR to keep a picture of each window.
 #include "GlobalFunctions.h"
 #include "clients.h"
+#include "invoice_output_ui.h"
 #include "invoice_window_support.h"
+#include "order_dates.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
 #include "test_support.h"
@@ -146,20 +148,21 @@ protected:
         return db.insertLine(line).value_or(0);
     }
 
-    // One stay as the orders window runs it: begin, start, exec, commit or roll back.
+    // One stay as the orders window runs it: start, exec, end. It holds no
+    // transaction while the window is open.
     int stay(const std::function<bool()> &start, std::function<void(QDialog &)> inside)
     {
-        EXPECT_TRUE(db.begin());
         if (!start()) {
-            db.rollback();
+            editor->endStay();
             return -1;
         }
-        whenModal(std::move(inside));
+        whenModal([this, inside = std::move(inside)](QDialog &window) {
+            EXPECT_EQ(db.transactionDepth(), 0);
+            inside(window);
+        });
         const int result = editor->exec();
-        if (result == QDialog::Accepted)
-            EXPECT_TRUE(db.commit()) << db.lastError().toStdString();
-        else
-            EXPECT_TRUE(db.rollback());
+        editor->endStay();
+        EXPECT_EQ(db.transactionDepth(), 0);
         return result;
     }
 
@@ -439,7 +442,10 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
              EXPECT_TRUE(child<QLineEdit>(window, "edtRechnungsdatum")->text().isEmpty());
              setText(window, "edtFirma", QStringLiteral("Vorschau AG"));
              whenModal([&](QDialog &preview) {
-                 EXPECT_EQ(db.order(order)->firma, QStringLiteral("Vorschau AG"));
+                 // Shown as typed, written nowhere yet.
+                 const auto &shown = dynamic_cast<TfrmRechnungVorschau &>(preview);
+                 EXPECT_TRUE(shown.document().plainText().contains(QStringLiteral("Vorschau AG")));
+                 EXPECT_EQ(db.order(order)->firma, QString());
                  preview.reject();
              });
              trigger(window, "actVorschau");
@@ -461,14 +467,9 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
              EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
              trigger(window, "actVerlassen");
          });
-    // "Nein" takes back the stay, the invoice date with it; the editor keeps
-    // the date for the main window, which sets it again, since the invoice went out.
-    EXPECT_FALSE(db.order(order)->rechnungsdatum.isValid());
+    // "Nein" takes back what was typed; the invoice went out, so its date stays.
+    EXPECT_EQ(db.order(order)->rechnungsdatum, QDate::currentDate());
     EXPECT_EQ(db.order(order)->firma, QString());
-    const QHash<int, QDate> dates = editor->takeInvoiceDatesOfStay();
-    EXPECT_EQ(dates.size(), 1);
-    EXPECT_EQ(dates.value(order), QDate::currentDate());
-    EXPECT_TRUE(editor->takeInvoiceDatesOfStay().isEmpty());
 }
 
 // The electronic invoices of the order shown: it is saved first, so what was
@@ -656,7 +657,7 @@ TEST_F(OrderEditor, ADateThatIsNoDateIsRefusedAndNothingStored)
     EXPECT_EQ(db.order(order)->firma, QStringLiteral("Neue Firma"));
 }
 
-TEST_F(OrderEditor, ADatabaseThatRefusesMidwayIsReportedAndLosesNothing)
+TEST_F(OrderEditor, ADatabaseThatRefusesTheSaveIsReportedAndLosesNothing)
 {
     const int order = addOrder(5, QStringLiteral("Anna"), QDate(2026, 3, 1));
     addLine(order, "A", 4.2);
@@ -666,40 +667,49 @@ TEST_F(OrderEditor, ADatabaseThatRefusesMidwayIsReportedAndLosesNothing)
                                       "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")));
     ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER kein_artikel BEFORE INSERT ON Artikel "
                                       "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")));
-    questions.threeWay = {Answer::Yes, Answer::No};
-    const int result =
-        stay([&] { return editor->startEditOrder(order); },
-             [&](QDialog &window) {
-                 setText(window, "edtFirma", QStringLiteral("Neu"));
-                 trigger(window, "actSpeichern");
-                 ASSERT_EQ(questions.errors.size(), 1);
-                 EXPECT_TRUE(questions.errors.at(0).startsWith(
-                     QStringLiteral("Die Bestellung konnte nicht gespeichert werden")));
-                 // "Ja" cannot keep what the database refused: the window stays, the text too.
-                 trigger(window, "actVerlassen");
-                 EXPECT_TRUE(window.isVisible());
-                 EXPECT_EQ(child<QLineEdit>(window, "edtFirma")->text(), QStringLiteral("Neu"));
-                 EXPECT_EQ(questions.errors.size(), 2);
-                 trigger(window, "actVerlassen"); // "Nein"
+    struct Case
+    {
+        const char *name;
+        std::function<void(QDialog &)> change;
+    };
+    const Case cases[] = {
+        {"the order refused",
+         [](QDialog &window) { setText(window, "edtFirma", QStringLiteral("Neu")); }},
+        {"a new line refused after the order was written",
+         [](QDialog &window) {
+             setText(window, "edtFirma", QStringLiteral("Neu"));
+             whenModal([](QDialog &line) {
+                 setText(line, "edtArtikelNr", QStringLiteral("B"));
+                 click(line, "btnOK");
              });
-    EXPECT_EQ(result, QDialog::Rejected);
-    EXPECT_EQ(db.order(order)->firma, QString());
-
-    // A line the database refuses to add leaves no transaction open behind it.
-    ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER kein_update")));
-    questions.errors.clear();
-    questions.threeWay = {Answer::Yes};
-    stay([&] { return editor->startEditOrder(order); },
-         [&](QDialog &window) {
              click(window, "btnArtikelHinzufuegen");
-             ASSERT_EQ(questions.errors.size(), 1);
-             EXPECT_TRUE(questions.errors.at(0).startsWith(
-                 QStringLiteral("Der Artikel konnte nicht angelegt werden")));
-             EXPECT_EQ(db.transactionDepth(), 1);
-             EXPECT_EQ(child<QTreeWidget>(window, "grdArtikel")->topLevelItemCount(), 1);
-             trigger(window, "actVerlassen");
-         });
-    EXPECT_EQ(db.linesOfOrder(order)->size(), 1);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (std::string(c.name).find("line") != std::string::npos)
+            ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER kein_update")));
+        questions.errors.clear();
+        questions.threeWay = {Answer::Yes, Answer::No};
+        const int result = stay(
+            [&] { return editor->startEditOrder(order); },
+            [&](QDialog &window) {
+                c.change(window);
+                // "Ja" cannot keep what the database refused: the
+                // window stays with what was typed.
+                trigger(window, "actVerlassen");
+                EXPECT_TRUE(window.isVisible());
+                EXPECT_EQ(child<QLineEdit>(window, "edtFirma")->text(), QStringLiteral("Neu"));
+                ASSERT_EQ(questions.errors.size(), 1);
+                EXPECT_TRUE(questions.errors.at(0).contains(QStringLiteral("gespeichert werden")));
+                EXPECT_TRUE(questions.errors.at(0).contains(QStringLiteral("gesperrt")));
+                trigger(window, "actVerlassen"); // "Nein"
+            });
+        EXPECT_EQ(result, QDialog::Rejected);
+        // Nothing of the refused save stays: one transaction, rolled back whole.
+        EXPECT_EQ(db.order(order)->firma, QString());
+        EXPECT_EQ(db.linesOfOrder(order)->size(), 1);
+    }
 }
 
 // Invoice numbers ----------------------------------------------------------------
@@ -734,7 +744,8 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
                 << message.toStdString();
             EXPECT_TRUE(message.contains(QStringLiteral("Heidi Muster"))) << message.toStdString();
             EXPECT_TRUE(message.contains(QStringLiteral("30.11.2026"))) << message.toStdString();
-            EXPECT_EQ(db.order(created)->rechNr, 18);
+            EXPECT_LT(created, 0); // not stored before "Ja"
+            EXPECT_EQ(db.ordersOfClient(mandantId)->size(), 1);
             EXPECT_EQ(window.focusWidget(), rechNr);
 
             // Closing with "Ja" is refused the same way; the order stays in the editor.
@@ -755,7 +766,9 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
             trigger(window, "actVerlassen");
         });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(db.order(created)->rechNr, 18);
+    const auto orders = db.ordersOfClient(mandantId).value();
+    ASSERT_EQ(orders.size(), 2);
+    EXPECT_EQ(orders.at(orders.at(0).id == held ? 1 : 0).rechNr, 18);
     EXPECT_EQ(db.order(held)->rechNr, 17);
 }
 

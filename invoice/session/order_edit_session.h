@@ -1,0 +1,123 @@
+// A stay in the order editor: the orders it opens or creates, with their
+// lines and options, held in memory while the user types. Nothing is written
+// and no lock is held until "Ja" saves everything in one short transaction;
+// "Nein" discards it. An order another seat or an import changed or deleted
+// meanwhile is not overwritten: the save is refused and the stay keeps the
+// user's work.
+//
+// The rules of editing live here, without widgets: the next invoice number
+// of a new order, an invoice number that must name one invoice of the
+// client, dates as typed, values the boxes cannot show kept as stored.
+#pragma once
+
+#include "invoice_database.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace vq::invoice {
+
+// The order's boxes as the editor shows them, all as typed.
+struct OrderBoxes
+{
+    QString rechNr, zeit;
+    QString firma, vorname, nachname, strasse, plz, ort, telefon, email, homepage;
+    QString kaeuferreferenz, bemerkung;
+    std::optional<int> status; // none: no state chosen
+};
+
+// Why the boxes or a save were refused.
+struct EditRefusal
+{
+    enum class Box { None, RechNr, Zeit };
+    Box box = Box::None; // the box to put the cursor in
+    QString message;
+    // The database failed (shown as an error), rather than the input being
+    // refused (shown as a notice).
+    bool databaseFailed = false;
+};
+
+class TOrderEditSession
+{
+public:
+    TOrderEditSession(TInvoiceDatabase &db, int mandantId, std::function<QDate()> today);
+
+    int mandantId() const { return m_mandantId; }
+
+    // Appends a new order of the client (today, the state every new order
+    // gets, the next invoice number) to the stay and makes it current. It has
+    // a key below zero until the stay is saved.
+    bool startNew(QString *error);
+    // Reads a stored order of the client with its lines and options into the
+    // stay and makes it current; nullopt error text when there is none.
+    bool startEdit(int orderId, QString *error);
+
+    // The current order (id 0: none), as last taken from the boxes.
+    bool hasOrder() const { return m_current >= 0; }
+    const TBestellung &order() const;
+    // Its lines with their options, by article number as the database lists them.
+    const QList<TArtikel> &lines() const;
+    // The order as the boxes show it.
+    OrderBoxes boxes() const;
+
+    // Takes the boxes into the current order. A date that is no date, an
+    // invoice number that is no number or that another order of the client
+    // holds (stored or in this stay) is refused and nothing is taken. A value
+    // the boxes cannot show (a number below 1, seconds of the order time)
+    // stays while its text is unchanged.
+    std::optional<EditRefusal> takeBoxes(const OrderBoxes &boxes);
+
+    // A new line gets a key below zero until the stay is saved; new options too.
+    TArtikel newLine() const;
+    int addLine(TArtikel line);
+    bool replaceLine(const TArtikel &line);
+    bool removeLine(int lineId);
+
+    // What the outputs need of an order of the stay that is not saved yet;
+    // nullptr when the order is not in the stay.
+    TBestellung *unsavedOrder(int orderId);
+    const QList<TArtikel> *unsavedLines(int orderId) const;
+
+    // "Ja": writes every order of the stay, its lines and options in one
+    // transaction. Refused, with nothing written, when an order was changed
+    // or deleted meanwhile or a drawn invoice number meanwhile taken; the stay
+    // stays as it is then. A new order whose number the stay drew keeps the
+    // next free one instead.
+    std::optional<EditRefusal> save();
+    // Whether anything of the stay differs from the database as read.
+    bool changed() const;
+
+private:
+    struct Draft
+    {
+        TBestellung order;
+        QList<TArtikel> lines;
+        TBestellung stored; // as read (stored orders only)
+        QList<TArtikel> storedLines;
+        bool isNew() const { return order.id < 0; }
+        // The invoice number was drawn for a new order, not typed.
+        std::optional<int> drawnNumber;
+    };
+
+    Draft &current();
+    const Draft &current() const;
+    std::optional<int> nextInvoiceNumber();
+    // Another order of the client with that number: in the stay, then stored.
+    std::optional<EditRefusal> numberTaken(const Draft &draft, int number, bool checkStored);
+    std::optional<EditRefusal> saveDraft(Draft &draft);
+    bool saveLines(const Draft &draft, int orderId);
+    void sortLines(Draft &draft) const;
+    EditRefusal databaseFailure(const QString &what) const;
+
+    TInvoiceDatabase &m_db;
+    int m_mandantId;
+    std::function<QDate()> m_today;
+    QList<Draft> m_drafts;
+    int m_current = -1;
+    int m_nextKey = -1; // keys of what is not stored yet
+};
+
+} // namespace vq::invoice
