@@ -5,6 +5,7 @@
 // transaction ends after the lock timeout with the German message.
 #include "clients.h"
 #include "invoice_servers.h"
+#include "order_edit_session.h"
 
 #include <QProcess>
 #include <QSqlQuery>
@@ -211,6 +212,67 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
               1);
     EXPECT_EQ(
         scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_Bemerkung = 'in Arbeit'"), 1);
+}
+
+// A stay in the order editor with unsaved changes holds no lock: an import
+// of 100 orders runs to the end beside it, and the stay saves afterwards.
+TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
+{
+    constexpr int kImported = 100;
+    vq::test::DovecotServer dovecot;
+    QString error;
+    ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error)) << error.toStdString();
+    for (int n = 1; n <= kImported; ++n)
+        dovecot.addMessage(QStringLiteral("shop"), orderMail(n));
+    QTemporaryDir dir;
+    const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
+    ASSERT_TRUE(location) << error.toStdString();
+    TInvoiceDatabase db;
+    ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = dovecot.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    const int clientId = db.insertClient(client).value_or(0);
+    TBestellung typedIn;
+    typedIn.mandantId = clientId;
+    typedIn.rechNr = 1;
+    const int orderId = db.insertOrder(typedIn).value_or(0);
+    ASSERT_GT(orderId, 0);
+
+    // The user is typing: a changed address, a new line with an option, a new order.
+    TOrderEditSession stay(db, clientId, [] { return QDate(2026, 12, 10); });
+    ASSERT_TRUE(stay.startEdit(orderId, &error)) << error.toStdString();
+    OrderBoxes boxes = stay.boxes();
+    boxes.ort = QStringLiteral("Zürich");
+    ASSERT_FALSE(stay.takeBoxes(boxes));
+    TArtikel line = stay.newLine();
+    line.nr = QStringLiteral("K-1");
+    line.optionen << TOption{0, 0, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0};
+    stay.addLine(line);
+    ASSERT_TRUE(stay.startNew(&error)) << error.toStdString();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
+              {QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId),
+               QStringLiteral("--database"), vq::test::databaseUrl(*location)});
+    ASSERT_TRUE(run.waitForFinished(300000));
+    const QString out = QString::fromUtf8(run.readAllStandardOutput());
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_EQ(out.count(QStringLiteral("\tIn Datenbank eingefügt.\t")), kImported);
+
+    // "Ja": the stay saves; its new order draws the number after the imported ones.
+    const auto refusal = stay.save();
+    ASSERT_FALSE(refusal) << refusal->message.toStdString();
+    EXPECT_EQ(db.order(orderId)->ort, QStringLiteral("Zürich"));
+    EXPECT_EQ(db.linesWithOptions(orderId)->value(0).optionen.size(), 1);
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung"), kImported + 2);
+    EXPECT_EQ(scalar(db, "SELECT COUNT(DISTINCT Bestellung_RechNr) FROM Bestellung"),
+              kImported + 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConcurrentImportTest,
