@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the whole suite, the
+# Installs what is missing, checks the formatting, builds, and runs every test: the whole suite, the
 # unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the fuzz targets for a short while.
 # Environment: VQ_FUZZ_SECONDS (default 60), VQ_SKIP_SANITIZE=1 to skip that build.
@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 bash scripts/install-deps.sh
+
+# Formatting first: it takes seconds and says at once what a review would.
+bash scripts/check-format.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"

@@ -69,7 +69,8 @@ protected:
         for (const char *table : {"Mandant", "Bestellung", "Artikel", "Optionen", "Status",
                                   "Nachricht", "Schemaversion"}) {
             QSqlQuery q(db.connection());
-            EXPECT_TRUE(q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(QLatin1String(table))));
+            EXPECT_TRUE(
+                q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(QLatin1String(table))));
             text += QLatin1String(table) + u'\n';
             while (q.next()) {
                 for (int i = 0; i < q.record().count(); ++i)
