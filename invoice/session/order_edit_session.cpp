@@ -163,6 +163,11 @@ bool TOrderEditSession::startEdit(int orderId, QString *error)
     return true;
 }
 
+std::optional<OrderAmounts> TOrderEditSession::amounts() const
+{
+    return orderAmounts(order(), lines(), nullptr);
+}
+
 OrderBoxes TOrderEditSession::boxes() const
 {
     const TBestellung &o = order();

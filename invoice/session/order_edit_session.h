@@ -11,6 +11,7 @@
 #pragma once
 
 #include "invoice_database.h"
+#include "order_amounts.h"
 
 #include <QDate>
 #include <QList>
@@ -62,6 +63,9 @@ public:
     const QList<TArtikel> &lines() const;
     // The order as the boxes show it.
     OrderBoxes boxes() const;
+    // What the current order costs by the money rule, its lines as listed;
+    // nullopt when its amounts are beyond what an order may hold.
+    std::optional<OrderAmounts> amounts() const;
 
     // Takes the boxes into the current order. A date that is no date, an
     // invoice number that is no number or that another order of the client

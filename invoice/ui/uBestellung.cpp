@@ -423,7 +423,7 @@ void TfrmBestellung::showLines(int selectLineId)
     m_lineList->clear();
     const QList<TArtikel> &lines = hasOrder() ? m_session->lines() : QList<TArtikel>();
     // Line totals by the money rule, as the invoice prints them.
-    const auto amounts = orderAmounts(shownOrder(), lines, nullptr);
+    const auto amounts = hasOrder() ? m_session->amounts() : std::nullopt;
     QList<QTreeWidgetItem *> items;
     items.reserve(lines.size());
     for (int row = 0; row < lines.size(); ++row) {
