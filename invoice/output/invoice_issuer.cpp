@@ -1,4 +1,6 @@
 #include "invoice_issuer.h"
+#include "clients.h"
+#include "order_store.h"
 
 #include "safe_file.h"
 #include "zugferd.h"
@@ -12,7 +14,7 @@ QDateTime systemClock()
     return QDateTime::currentDateTime();
 }
 
-InvoiceIssuer::InvoiceIssuer(TInvoiceDatabase &db, Clock clock)
+InvoiceIssuer::InvoiceIssuer(InvoiceConnection &db, Clock clock)
     : m_db(db)
     , m_clock(std::move(clock))
 {
@@ -35,13 +37,13 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
                         .arg(orderId)
                         .arg(m_db.lastError()));
     };
-    const auto order = m_db.order(orderId);
+    const auto order = OrderStore(m_db).order(orderId);
     if (!order) {
         if (!m_db.lastError().isEmpty())
             return databaseFailed();
         return fail(QStringLiteral("Die Bestellung %1 gibt es nicht.").arg(orderId));
     }
-    const auto client = m_db.client(order->mandantId);
+    const auto client = ClientStore(m_db).client(order->mandantId);
     if (!client) {
         if (!m_db.lastError().isEmpty())
             return databaseFailed();
@@ -49,7 +51,7 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
                         .arg(order->mandantId)
                         .arg(orderId));
     }
-    const auto lines = m_db.linesWithOptions(orderId);
+    const auto lines = OrderStore(m_db).linesWithOptions(orderId);
     if (!lines)
         return databaseFailed();
     QString why;
@@ -65,7 +67,7 @@ bool InvoiceIssuer::fixInvoiceDate(InvoiceData &data, QString *error)
 {
     if (data.order.rechnungsdatum.isValid())
         return true;
-    const auto date = m_db.invoiceDate(data.order.id, today());
+    const auto date = OrderStore(m_db).invoiceDate(data.order.id, today());
     if (!date) {
         if (error)
             *error = QStringLiteral(

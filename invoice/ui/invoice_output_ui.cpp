@@ -1,4 +1,5 @@
 #include "invoice_output_ui.h"
+#include "order_store.h"
 
 #include "invoice_issuer.h"
 
@@ -27,9 +28,9 @@ const QString kInvoiceTitle = QStringLiteral("Rechnung");
 const QString kXRechnungTitle = QStringLiteral("E-Rechnung (XRechnung) speichern");
 const QString kZugferdTitle = QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern");
 
-QString suggestedName(TInvoiceDatabase &db, int bestellungId, const QString &suffix)
+QString suggestedName(InvoiceConnection &db, int bestellungId, const QString &suffix)
 {
-    const auto order = db.order(bestellungId);
+    const auto order = OrderStore(db).order(bestellungId);
     const QString number =
         order && order->rechNr ? QString::number(*order->rechNr) : QString::number(bestellungId);
     return QStringLiteral("Rechnung-%1.%2").arg(number, suffix);
@@ -190,7 +191,8 @@ void TfrmDruckEinstellungen::applyTo(QPrinter *printer) const
 
 // Entry points --------------------------------------------------------------------
 
-std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, TInvoiceDatabase &db,
+std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent,
+                                                              InvoiceConnection &db,
                                                               int bestellungId,
                                                               TUserQuestions &questions)
 {
@@ -214,7 +216,7 @@ bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer)
     return document.print(printer, copies, printer->collateCopies());
 }
 
-void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+void previewInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                     TUserQuestions &questions)
 {
     const auto document = renderInvoiceDocument(parent, db, bestellungId, questions);
@@ -226,7 +228,7 @@ void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
     preview.exec();
 }
 
-void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                   TUserQuestions &questions)
 {
     const auto document = renderInvoiceDocument(parent, db, bestellungId, questions);
@@ -250,7 +252,7 @@ void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
                                 .arg(printer.printerName()));
 }
 
-bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+bool saveXRechnung(QWidget *parent, InvoiceConnection &db, int bestellungId,
                    TUserQuestions &questions)
 {
     // A refused or cancelled invoice is not put out: the invoice date stays open.
@@ -272,7 +274,8 @@ bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
     return true;
 }
 
-bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions)
+bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId,
+                 TUserQuestions &questions)
 {
     InvoiceIssuer issuer(db);
     if (const QString refusal =

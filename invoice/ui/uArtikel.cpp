@@ -1,4 +1,5 @@
 #include "uArtikel.h"
+#include "order_store.h"
 
 #include "invoice_view_format.h"
 #include "regional_numbers.h"
@@ -192,7 +193,7 @@ void TfrmOption::accept()
 
 // Line editor ------------------------------------------------------------------
 
-TfrmArtikel::TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent)
+TfrmArtikel::TfrmArtikel(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
     , m_questions(questions)
@@ -379,7 +380,7 @@ bool TfrmArtikel::saveLine()
     const auto line = lineFromBoxes();
     if (!line)
         return false;
-    if (!m_db.updateLine(*line)) {
+    if (!OrderStore(m_db).updateLine(*line)) {
         m_lastError = m_db.lastError();
         m_questions.showError(
             this, kTitle,
@@ -399,7 +400,7 @@ void TfrmArtikel::rereadOptions()
     m_options.clear();
     if (m_line.id == 0)
         return;
-    if (auto options = m_db.optionsOfLine(m_line.id))
+    if (auto options = OrderStore(m_db).optionsOfLine(m_line.id))
         m_options = *options;
     QList<QTreeWidgetItem *> items;
     items.reserve(m_options.size());
@@ -433,7 +434,7 @@ void TfrmArtikel::addOption()
         return;
     TOption option = m_optionDialog->option();
     option.artikelId = m_line.id;
-    if (!m_db.insertOption(option))
+    if (!OrderStore(m_db).insertOption(option))
         m_questions.showError(
             this, kTitle,
             QStringLiteral("Die Option konnte nicht gespeichert werden: %1").arg(m_db.lastError()));
@@ -452,7 +453,7 @@ void TfrmArtikel::editOption()
     TOption option = m_optionDialog->option();
     option.id = m_options.at(row).id;
     option.artikelId = m_line.id;
-    if (!m_db.updateOption(option))
+    if (!OrderStore(m_db).updateOption(option))
         m_questions.showError(
             this, kTitle,
             QStringLiteral("Die Option konnte nicht gespeichert werden: %1").arg(m_db.lastError()));
@@ -466,7 +467,7 @@ void TfrmArtikel::deleteOption()
         return;
     if (!m_questions.askYesNo(this, kTitle, QStringLiteral("Option wirklich löschen?")))
         return;
-    if (!m_db.deleteOption(m_options.at(row).id))
+    if (!OrderStore(m_db).deleteOption(m_options.at(row).id))
         m_questions.showError(
             this, kTitle,
             QStringLiteral("Die Option konnte nicht gelöscht werden: %1").arg(m_db.lastError()));

@@ -3,7 +3,8 @@
 // number boxes "Preis" and "Mwst.".
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
 #include "user_questions.h"
 
 #include <QDialog>
@@ -87,7 +88,7 @@ class TfrmArtikel : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmArtikel(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent = nullptr);
+    TfrmArtikel(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent = nullptr);
     ~TfrmArtikel() override;
 
     void setCurrency(const QString &currency);
@@ -121,7 +122,7 @@ private:
     std::optional<TArtikel> lineFromBoxes();
     int currentOptionRow() const;
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     TUserQuestions &m_questions;
     QString m_currency;
     TArtikel m_line;

@@ -1,4 +1,7 @@
 #include "uBestellung.h"
+#include "invoice_number_store.h"
+#include "order_store.h"
+#include "state_store.h"
 
 #include <utility>
 
@@ -99,7 +102,7 @@ QDateTime orderDateFromText(const QString &text, bool *ok)
     return QDateTime(date, time, Qt::UTC);
 }
 
-TfrmBestellung::TfrmBestellung(TInvoiceDatabase &db, TUserQuestions &questions,
+TfrmBestellung::TfrmBestellung(InvoiceConnection &db, TUserQuestions &questions,
                                QString programFolder, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
@@ -358,7 +361,7 @@ bool TfrmBestellung::startNewOrder()
     order.mandantId = m_mandantId;
     order.zeit = QDateTime(m_today(), QTime(0, 0), Qt::UTC);
     order.status = kNewOrderState;
-    const auto next = m_db.nextInvoiceNumberForClient(m_mandantId);
+    const auto next = InvoiceNumberStore(m_db).nextInvoiceNumberForClient(m_mandantId);
     if (!next) {
         m_questions.showError(
             this, kTitle,
@@ -367,7 +370,7 @@ bool TfrmBestellung::startNewOrder()
         return false;
     }
     order.rechNr = *next;
-    const auto id = m_db.insertOrder(order);
+    const auto id = OrderStore(m_db).insertOrder(order);
     if (!id) {
         m_questions.showError(this, kTitle,
                               QStringLiteral("Die neue Bestellung konnte nicht angelegt werden: %1")
@@ -384,7 +387,7 @@ bool TfrmBestellung::startNewOrder()
 
 bool TfrmBestellung::startEditOrder(int bestellungId)
 {
-    const auto order = m_db.order(bestellungId);
+    const auto order = OrderStore(m_db).order(bestellungId);
     if (!order || order->mandantId != m_mandantId)
         return false;
     m_orderId = order->id;
@@ -403,7 +406,8 @@ void TfrmBestellung::reread()
     // Errors while re-reading are ignored: the editor keeps what it shows.
     if (m_orderId == 0)
         return;
-    if (const auto order = m_db.order(m_orderId); order && order->mandantId == m_mandantId)
+    if (const auto order = OrderStore(m_db).order(m_orderId);
+        order && order->mandantId == m_mandantId)
         showOrder(*order);
     else if (!order && m_db.lastError().isEmpty()) {
         m_orderId = 0;
@@ -442,7 +446,7 @@ void TfrmBestellung::rereadStates()
 {
     const QVariant shown =
         m_status->currentIndex() >= 0 ? m_status->currentData() : QVariant(m_order.status);
-    const auto states = m_db.states();
+    const auto states = StateStore(m_db).states();
     if (!states)
         return;
     m_status->clear();
@@ -458,7 +462,7 @@ void TfrmBestellung::rereadLines(int selectLineId)
     m_lines.clear();
     if (m_orderId == 0)
         return;
-    if (auto lines = m_db.linesWithOptions(m_orderId))
+    if (auto lines = OrderStore(m_db).linesWithOptions(m_orderId))
         m_lines = *lines;
     // Line totals by the money rule, as the invoice prints them.
     const auto amounts = orderAmounts(m_order, m_lines, nullptr);
@@ -504,7 +508,7 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
     };
     // Columns the editor does not show (and the invoice date, which printing
     // sets) are taken as the database holds them now.
-    auto stored = m_db.order(m_orderId);
+    auto stored = OrderStore(m_db).order(m_orderId);
     if (!stored) {
         if (reporting)
             m_questions.showError(
@@ -538,7 +542,8 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
     // that another order holds is refused. A number an order already had
     // when it came in is its own; an old database may hold it twice.
     if (order.rechNr && (order.rechNr != m_order.rechNr || m_createdHere.contains(m_orderId))) {
-        const auto other = m_db.orderWithInvoiceNumber(m_mandantId, *order.rechNr, m_orderId);
+        const auto other =
+            InvoiceNumberStore(m_db).orderWithInvoiceNumber(m_mandantId, *order.rechNr, m_orderId);
         if (!other && !m_db.lastError().isEmpty()) {
             if (reporting)
                 m_questions.showError(
@@ -592,7 +597,7 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
     // In a level of its own: a write the server refuses (another user holding
     // the order) must not take the stay's earlier work with it.
     const int depth = m_db.transactionDepth();
-    if (!m_db.begin() || !m_db.updateOrder(order) || !m_db.commit()) {
+    if (!m_db.begin() || !OrderStore(m_db).updateOrder(order) || !m_db.commit()) {
         const QString reason = m_db.lastError();
         if (m_db.transactionDepth() > depth)
             m_db.rollback();
@@ -643,7 +648,7 @@ void TfrmBestellung::addLine()
     line.bestellungId = m_orderId;
     line.anzahl = 1;
     line.mwst = 19;
-    const auto id = m_db.insertLine(line);
+    const auto id = OrderStore(m_db).insertLine(line);
     if (!id) {
         const QString reason = m_db.lastError();
         m_db.rollback();
@@ -684,7 +689,7 @@ void TfrmBestellung::deleteLine()
         return;
     if (!m_questions.askYesNo(this, kTitle, QStringLiteral("Artikel wirklich löschen?")))
         return;
-    if (!m_db.deleteLine(m_lines.at(row).id))
+    if (!OrderStore(m_db).deleteLine(m_lines.at(row).id))
         m_questions.showError(
             this, kTitle,
             QStringLiteral("Der Artikel konnte nicht gelöscht werden: %1").arg(m_db.lastError()));
@@ -716,7 +721,7 @@ void TfrmBestellung::putOut(Output output)
     }
     // Putting it out gives the order its invoice date (a refused or
     // cancelled e-invoice does not).
-    if (const auto stored = m_db.order(m_orderId)) {
+    if (const auto stored = OrderStore(m_db).order(m_orderId)) {
         if (stored->rechnungsdatum.isValid())
             m_invoiceDatesOfStay.insert(m_orderId, stored->rechnungsdatum);
         m_order.rechnungsdatum = stored->rechnungsdatum;

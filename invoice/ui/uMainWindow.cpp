@@ -1,4 +1,5 @@
 #include "uMainWindow.h"
+#include "order_store.h"
 
 #include "GlobalFunctions.h"
 #include "invoice_output_ui.h"
@@ -200,7 +201,7 @@ TfrmAbout::TfrmAbout(QWidget *parent)
 
 // Main window -----------------------------------------------------------------
 
-TfrmMainWindow::TfrmMainWindow(TInvoiceDatabase &db, TUserQuestions &questions,
+TfrmMainWindow::TfrmMainWindow(InvoiceConnection &db, TUserQuestions &questions,
                                QString programFolder, QWidget *parent)
     : QMainWindow(parent)
     , m_db(db)
@@ -494,7 +495,7 @@ void TfrmMainWindow::reread()
         m_model->setRows({}, m_currency);
     } // else: a failure keeps what is shown
     if (m_clientKnown) {
-        if (auto rows = m_db.orderList(m_current.id()))
+        if (auto rows = OrderStore(m_db).orderList(m_current.id()))
             m_model->setRows(std::move(*rows), m_currency);
         m_editor->setClient(m_current.id(), m_currency);
         m_editor->reread();
@@ -613,9 +614,9 @@ void TfrmMainWindow::keepInvoiceDates(const QHash<int, QDate> &dates)
     // date; an order the stay created is gone with it. Set only where no date
     // stands (a committed stay kept its own).
     for (auto it = dates.cbegin(); it != dates.cend(); ++it) {
-        const std::optional<TBestellung> stored = m_db.order(it.key());
+        const std::optional<TBestellung> stored = OrderStore(m_db).order(it.key());
         if (stored && !stored->rechnungsdatum.isValid())
-            m_db.invoiceDate(it.key(), it.value());
+            OrderStore(m_db).invoiceDate(it.key(), it.value());
     }
 }
 
@@ -639,7 +640,7 @@ void TfrmMainWindow::deleteOrder()
     if (!m_questions.askYesNo(this, QStringLiteral("Bestellung löschen"),
                               QStringLiteral("Bestellung wirklich löschen?")))
         return;
-    if (!m_db.deleteOrder(id)) {
+    if (!OrderStore(m_db).deleteOrder(id)) {
         const QString reason = m_db.lastError();
         m_questions.showError(
             this, QStringLiteral("Bestellung löschen"),

@@ -230,13 +230,13 @@ InvoiceData sampleInvoiceData(const TMandant &client)
     return data;
 }
 
-void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
+void editInvoiceTemplate(QWidget *parent, InvoiceConnection &db, int mandantId, int bestellungId,
                          const QString &programFolder, TUserQuestions &questions)
 {
     QString error;
     auto data = bestellungId > 0 ? InvoiceIssuer(db).read(bestellungId, &error) : std::nullopt;
     if (!data) {
-        const auto client = db.client(mandantId);
+        const auto client = ClientStore(db).client(mandantId);
         data = sampleInvoiceData(client.value_or(TMandant{}));
     }
     TfrmRechnungsvorlage editor(

@@ -4,7 +4,8 @@
 // changes asks "Wollen Sie die Änderungen speichern?".
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
 #include "invoice_renderer.h"
 #include "user_questions.h"
 
@@ -53,7 +54,7 @@ private:
 InvoiceData sampleInvoiceData(const TMandant &client);
 
 // Opens the editor on the client's template with the order's invoice as preview.
-void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
+void editInvoiceTemplate(QWidget *parent, InvoiceConnection &db, int mandantId, int bestellungId,
                          const QString &programFolder, TUserQuestions &questions);
 
 } // namespace vq::invoice

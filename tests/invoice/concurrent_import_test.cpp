@@ -5,6 +5,7 @@
 // transaction ends after the lock timeout with the German message.
 #include "clients.h"
 #include "invoice_servers.h"
+#include "order_store.h"
 
 #include <QProcess>
 #include <QSqlQuery>
@@ -49,7 +50,7 @@ QByteArray otherMail(int n)
            + "\nDate: Mon, 15 Jan 2024 10:00:00 +0100\n\nNichts zu bestellen.\n";
 }
 
-int scalar(const TInvoiceDatabase &db, const char *sql)
+int scalar(const InvoiceConnection &db, const char *sql)
 {
     QSqlQuery q(db.connection());
     if (!q.exec(QString::fromLatin1(sql)) || !q.next()) {
@@ -77,7 +78,7 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     }
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
     ASSERT_TRUE(location) << error.toStdString();
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
@@ -86,13 +87,13 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     client.port = dovecot.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const auto clientId = db.insertClient(client);
+    const auto clientId = ClientStore(db).insertClient(client);
     ASSERT_TRUE(clientId) << db.lastError().toStdString();
     // An invoice number given before: the imports continue after it.
     TBestellung typedIn;
     typedIn.mandantId = *clientId;
     typedIn.rechNr = 41;
-    ASSERT_TRUE(db.insertOrder(typedIn));
+    ASSERT_TRUE(OrderStore(db).insertOrder(typedIn));
     db.close();
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -158,17 +159,17 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
     ASSERT_TRUE(location) << error.toStdString();
     int clientId = 0;
     {
-        TInvoiceDatabase db;
+        InvoiceConnection db;
         ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
         TMandant client = newClient();
         client.pop3 = QStringLiteral("127.0.0.1");
         client.port = dovecot.port();
         client.username = QStringLiteral("shop");
         client.password = QStringLiteral("geheim");
-        clientId = db.insertClient(client).value_or(0);
+        clientId = ClientStore(db).insertClient(client).value_or(0);
         TBestellung order;
         order.mandantId = clientId;
-        ASSERT_TRUE(db.insertOrder(order));
+        ASSERT_TRUE(OrderStore(db).insertOrder(order));
     }
     const auto import = [&]() {
         QProcess run;
@@ -205,7 +206,7 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
 
     const auto [exitCode, err] = import();
     EXPECT_EQ(exitCode, 0) << err.toStdString();
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'parallel-1'"),
               1);
