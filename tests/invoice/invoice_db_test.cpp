@@ -170,6 +170,31 @@ TEST_P(InvoiceDatabaseTest, StateInUseCannotBeDeleted)
               QStringLiteral("Bezahlt"));
 }
 
+TEST_P(InvoiceDatabaseTest, AMissingRowIsNoFailureEvenAfterOne)
+{
+    // The windows tell "gone" from "could not be read" by lastError(): a single
+    // row that is not there leaves it empty, whatever failed before.
+    struct Case
+    {
+        const char *what;
+        std::function<bool()> found;
+    };
+    const Case cases[] = {
+        {"order", [&] { return OrderStore(db).order(4711).has_value(); }},
+        {"client", [&] { return ClientStore(db).client(4711).has_value(); }},
+        {"order holding an invoice number",
+         [&] { return InvoiceNumberStore(db).orderWithInvoiceNumber(4711, 1, 0).has_value(); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(db.exec(QStringLiteral("SELECT * FROM KeineTabelle")));
+        ASSERT_FALSE(db.lastError().isEmpty());
+        EXPECT_FALSE(c.found());
+        EXPECT_TRUE(db.lastError().isEmpty()) << db.lastError().toStdString();
+        EXPECT_FALSE(db.lastErrorIsLock());
+    }
+}
+
 TEST_P(InvoiceDatabaseTest, InvoiceNumbersByMailAcrossClientsTypedInWithinClient)
 {
     // Empty table: both rules start at 1.
