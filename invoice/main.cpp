@@ -30,7 +30,7 @@
 #include "GlobalFunctions.h"
 #include "clients.h"
 #include "display_text.h"
-#include "invoice_database.h"
+#include "invoice_connection.h"
 #include "invoice_issuer.h"
 #include "uMailOrder.h"
 #include "uMainWindow.h"
@@ -123,7 +123,7 @@ int runWindows(int &argc, char **argv)
     parser.process(app);
 
     TUserQuestions questions;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     if (!db.openConfigured(parser.value(databaseOption), vq::programFolder(), &error)) {
         questions.showError(
@@ -205,7 +205,7 @@ int main(int argc, char **argv)
                 "ZUGFeRD-PDF-Datei an.\n");
             return UsageOrDatabase;
         }
-        TInvoiceDatabase db;
+        InvoiceConnection db;
         QString error;
         if (!db.openConfigured(parser.value(databaseOption), vq::programFolder(), &error)) {
             err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
@@ -241,7 +241,7 @@ int main(int argc, char **argv)
         return UsageOrDatabase;
     }
 
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     if (!db.openConfigured(parser.value(databaseOption), vq::programFolder(), &error)) {
         err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);

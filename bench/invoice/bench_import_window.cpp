@@ -42,7 +42,7 @@ int main(int argc, char **argv)
         QTextStream(stderr) << "usage: bench_import_window DATABASE_URL CLIENT_ID [RUNS]\n";
         return 2;
     }
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     if (!db.openConfigured(args.at(1), QString(), &error)) {
         QTextStream(stderr) << error << '\n';

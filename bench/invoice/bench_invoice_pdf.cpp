@@ -9,6 +9,7 @@
 #include "clients.h"
 #include "invoice_issuer.h"
 #include "invoice_renderer.h"
+#include "order_store.h"
 #include "safe_file.h"
 #include "xrechnung.h"
 #include "zugferd.h"
@@ -30,10 +31,10 @@ using namespace vq::invoice;
 
 namespace {
 
-TInvoiceDatabase *database = nullptr;
+InvoiceConnection *database = nullptr;
 QList<int> orders;
 
-bool fillDatabase(TInvoiceDatabase &db, int count)
+bool fillDatabase(InvoiceConnection &db, int count)
 {
     TMandant client = newClient();
     client.firma = QStringLiteral("Benchmark GmbH");
@@ -51,7 +52,7 @@ bool fillDatabase(TInvoiceDatabase &db, int count)
                                           "Gesch\\'e4ftsf\\'fchrer: Max Muster \\'b7 USt-IdNr. "
                                           "DE123456789\\par\\pard\\qc IBAN DE12 3705 0198 0000 "
                                           "1234 56 \\'b7 BIC COLSDE33\\par}");
-    const auto mandantId = db.insertClient(client);
+    const auto mandantId = ClientStore(db).insertClient(client);
     if (!mandantId)
         return false;
     QFile::remove(clientTemplatePath(*mandantId));
@@ -74,7 +75,7 @@ bool fillDatabase(TInvoiceDatabase &db, int count)
         order.plz = QStringLiteral("10115");
         order.ort = QStringLiteral("Berlin");
         order.email = QStringLiteral("kunde%1@example.org").arg(i);
-        const auto orderId = db.insertOrder(order);
+        const auto orderId = OrderStore(db).insertOrder(order);
         if (!orderId)
             return false;
         orders << *orderId;
@@ -86,7 +87,7 @@ bool fillDatabase(TInvoiceDatabase &db, int count)
             line.anzahl = 1 + j % 4;
             line.preis = 4.95 + j * 3.1;
             line.mwst = j % 3 == 2 ? 7 : 19;
-            const auto lineId = db.insertLine(line);
+            const auto lineId = OrderStore(db).insertLine(line);
             if (!lineId)
                 return false;
             if (j % 2 == 0) {
@@ -95,7 +96,7 @@ bool fillDatabase(TInvoiceDatabase &db, int count)
                 option.name = QStringLiteral("Farbe");
                 option.wert = QStringLiteral("Blau");
                 option.preis = j == 0 ? std::optional<double>(1.5) : std::nullopt;
-                db.insertOption(option);
+                OrderStore(db).insertOption(option);
             }
         }
     }
@@ -204,7 +205,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
 
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     if (!db.openSQLite(home.filePath(QStringLiteral("datenbank.db")),
                        vq::programFile(QStringLiteral("rechtool/datenbank.tdb")), &error)

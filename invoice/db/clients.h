@@ -2,7 +2,8 @@
 // the client selection, and the current client every action works on.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
 
 namespace vq::invoice {
 
@@ -14,11 +15,35 @@ QString clientTemplatePath(int mandantId);
 // A new client as the client manager's "Neu" starts it.
 TMandant newClient();
 
+// Reading and writing clients. A failing statement gives nullopt or false with
+// db.lastError() saying why; client() is nullopt with an empty lastError()
+// when there is no such client.
+class ClientStore
+{
+public:
+    explicit ClientStore(InvoiceConnection &db)
+        : m_db(db)
+    {
+    }
+
+    std::optional<QList<TMandant>> clients();
+    std::optional<TMandant> client(int id);
+    std::optional<int> insertClient(const TMandant &client);
+    // Order mails refused for their signature are read again once the
+    // client's order secret has changed.
+    bool updateClient(const TMandant &client);
+    // The database deletes the client's orders, lines, options and known messages with it.
+    bool deleteClient(int id);
+
+private:
+    InvoiceConnection &m_db;
+};
+
 // The client every list and action is limited to.
 class TCurrentClient
 {
 public:
-    explicit TCurrentClient(TInvoiceDatabase &db, QString programFolder);
+    explicit TCurrentClient(InvoiceConnection &db, QString programFolder);
 
     // "Übernehmen" in the client selection: refuses when there is no client
     // ("Bitte zuerst einen Mandanten anlegen.") or the id is unknown; makes sure
@@ -29,11 +54,11 @@ public:
     bool isSet() const { return m_id > 0; }
     int id() const { return m_id; }
     // Read afresh from the database on each call, as the import needs.
-    std::optional<TMandant> data() const { return m_db.client(m_id); }
+    std::optional<TMandant> data() const { return ClientStore(m_db).client(m_id); }
     QString currency() const;
 
 private:
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     QString m_programFolder;
     int m_id = 0;
 };

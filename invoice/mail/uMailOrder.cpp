@@ -1,4 +1,6 @@
 #include "uMailOrder.h"
+#include "clients.h"
+#include "mailbox_store.h"
 
 #include "mail_message.h"
 #include "order_document.h"
@@ -177,7 +179,7 @@ QString mailboxKey(const Pop3Account &account)
     return QStringLiteral("%1@%2:%3").arg(account.user, account.host).arg(account.port);
 }
 
-TMailOrder::TMailOrder(TInvoiceDatabase &db, int mandantId)
+TMailOrder::TMailOrder(InvoiceConnection &db, int mandantId)
     : m_db(db)
     , m_mandantId(mandantId)
 {
@@ -234,7 +236,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         return result;
     };
 
-    const auto client = m_db.client(m_mandantId);
+    const auto client = ClientStore(m_db).client(m_mandantId);
     if (!client)
         return connectionFailed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
     const Pop3Account account = accountOfClient(*client);
@@ -295,7 +297,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     };
     QList<KnownMessage> knownList;
     if (uids) {
-        const auto remembered = m_db.knownMessages(m_mandantId, mailbox);
+        const auto remembered = MailboxStore(m_db).knownMessages(m_mandantId, mailbox);
         if (!remembered)
             return databaseFailed();
         knownList = *remembered;
@@ -479,7 +481,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         } else if (message.uuid = uuid; !complete) {
             // An order already stored is reported as such even when the rest of
             // its document is damaged.
-            const int stored = m_db.countOrdersWithUuid(uuid);
+            const int stored = MailboxStore(m_db).countOrdersWithUuid(uuid);
             if (stored < 0) {
                 row.status = MailOrderStatus::StoreError;
                 row.detail = m_db.lastError();
@@ -497,8 +499,8 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         } else {
             // Whether the order is there is decided under the write lock.
             const MailOrderStore store =
-                m_db.storeMailOrder(document.order, document.lines, m_mandantId, mailbox,
-                                    uid.isEmpty() ? nullptr : &message);
+                MailboxStore(m_db).storeMailOrder(document.order, document.lines, m_mandantId,
+                                                  mailbox, uid.isEmpty() ? nullptr : &message);
             if (store.outcome == MailOrderStore::Stored) {
                 row.status = MailOrderStatus::Inserted;
             } else if (store.outcome == MailOrderStore::AlreadyThere) {
@@ -527,13 +529,13 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     if (databaseFailure)
         return databaseFailed();
     // What was learned is true even when the connection broke afterwards.
-    if (!m_db.rememberMessages(m_mandantId, mailbox, learned))
+    if (!MailboxStore(m_db).rememberMessages(m_mandantId, mailbox, learned))
         return databaseFailed();
     if (uids) {
         QStringList present;
         for (const Pop3UniqueId &entry : *uids)
             present << entry.uid;
-        if (!m_db.forgetMessagesExcept(m_mandantId, mailbox, knownList, present))
+        if (!MailboxStore(m_db).forgetMessagesExcept(m_mandantId, mailbox, knownList, present))
             return databaseFailed();
     }
     if (!broken.isEmpty())
@@ -562,7 +564,7 @@ bool TMailOrder::deleteMails(const QList<MailOrderRow> &rows, QString *message, 
             *detail = why;
         return false;
     };
-    const auto client = m_db.client(m_mandantId);
+    const auto client = ClientStore(m_db).client(m_mandantId);
     if (!client)
         return failed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
     TPop3Client pop3(accountOfClient(*client));

@@ -7,7 +7,8 @@
 // is remembered in the database, so a later run fetches only new messages.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
 #include "pop3_client.h"
 
 #include <QDateTime>
@@ -95,7 +96,7 @@ QString mailboxKey(const Pop3Account &account);
 class TMailOrder
 {
 public:
-    TMailOrder(TInvoiceDatabase &db, int mandantId);
+    TMailOrder(InvoiceConnection &db, int mandantId);
 
     // "E-Mails einlesen". The account is read from the client row afresh.
     MailImportResult importOrders(const MailImportObserver &observer = {});
@@ -108,7 +109,7 @@ public:
     bool deleteMails(const QList<MailOrderRow> &rows, QString *message, QString *detail = nullptr);
 
 private:
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     int m_mandantId;
 };
 

@@ -1,4 +1,6 @@
 #include "invoice_issuer.h"
+#include "clients.h"
+#include "order_store.h"
 
 #include "safe_file.h"
 #include "zugferd.h"
@@ -12,7 +14,7 @@ QDateTime systemClock()
     return QDateTime::currentDateTime();
 }
 
-InvoiceIssuer::InvoiceIssuer(TInvoiceDatabase &db, Clock clock)
+InvoiceIssuer::InvoiceIssuer(InvoiceConnection &db, Clock clock)
     : m_db(db)
     , m_clock(std::move(clock))
 {
@@ -36,13 +38,14 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
                         .arg(m_db.lastError()));
     };
     const bool unsaved = m_unsaved.order && m_unsaved.lines && m_unsaved.order->id == orderId;
-    const auto order = unsaved ? std::optional<TBestellung>(*m_unsaved.order) : m_db.order(orderId);
+    const auto order =
+        unsaved ? std::optional<TBestellung>(*m_unsaved.order) : OrderStore(m_db).order(orderId);
     if (!order) {
         if (!m_db.lastError().isEmpty())
             return databaseFailed();
         return fail(QStringLiteral("Die Bestellung %1 gibt es nicht.").arg(orderId));
     }
-    const auto client = m_db.client(order->mandantId);
+    const auto client = ClientStore(m_db).client(order->mandantId);
     if (!client) {
         if (!m_db.lastError().isEmpty())
             return databaseFailed();
@@ -50,8 +53,8 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
                         .arg(order->mandantId)
                         .arg(orderId));
     }
-    const auto lines =
-        unsaved ? std::optional<QList<TArtikel>>(*m_unsaved.lines) : m_db.linesWithOptions(orderId);
+    const auto lines = unsaved ? std::optional<QList<TArtikel>>(*m_unsaved.lines)
+                               : OrderStore(m_db).linesWithOptions(orderId);
     if (!lines)
         return databaseFailed();
     QString why;
@@ -70,7 +73,7 @@ bool InvoiceIssuer::fixInvoiceDate(InvoiceData &data, QString *error)
     // A new order not saved yet has its date with it; a stored one keeps it
     // in the database at once.
     const auto date = data.order.id < 0 ? std::optional<QDate>(today())
-                                        : m_db.invoiceDate(data.order.id, today());
+                                        : OrderStore(m_db).invoiceDate(data.order.id, today());
     if (!date) {
         if (error)
             *error = QStringLiteral(

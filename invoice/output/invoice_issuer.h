@@ -7,8 +7,8 @@
 // clock the caller passes in.
 #pragma once
 
+#include "invoice_connection.h"
 #include "invoice_data.h"
-#include "invoice_database.h"
 #include "invoice_renderer.h"
 #include "xrechnung.h"
 
@@ -36,7 +36,7 @@ struct UnsavedOrder
 class InvoiceIssuer
 {
 public:
-    explicit InvoiceIssuer(TInvoiceDatabase &db, Clock clock = systemClock);
+    explicit InvoiceIssuer(InvoiceConnection &db, Clock clock = systemClock);
 
     QDate today() const;
     // Reads the order of unsaved instead of the stored one of that key.
@@ -80,7 +80,7 @@ private:
     static TEInvoiceResult checkedEInvoice(InvoiceData data, const QDate &today,
                                            EInvoiceProfile profile);
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     Clock m_clock;
     QString m_warning;
     UnsavedOrder m_unsaved;

@@ -1,6 +1,9 @@
 #include "order_edit_session.h"
 
+#include "invoice_number_store.h"
 #include "order_dates.h"
+#include "order_store.h"
+#include "state_store.h"
 
 #include <QTime>
 
@@ -65,7 +68,7 @@ const QList<TArtikel> kNoLines;
 
 } // namespace
 
-TOrderEditSession::TOrderEditSession(TInvoiceDatabase &db, int mandantId,
+TOrderEditSession::TOrderEditSession(InvoiceConnection &db, int mandantId,
                                      std::function<QDate()> today)
     : m_db(db)
     , m_mandantId(mandantId)
@@ -97,7 +100,7 @@ std::optional<int> TOrderEditSession::nextInvoiceNumber()
 {
     // The highest stored number of the client + 1, past the numbers that new
     // orders of this stay hold already.
-    std::optional<int> next = m_db.nextInvoiceNumberForClient(m_mandantId);
+    std::optional<int> next = InvoiceNumberStore(m_db).nextInvoiceNumberForClient(m_mandantId);
     if (!next)
         return std::nullopt;
     for (const Draft &draft : std::as_const(m_drafts))
@@ -142,13 +145,13 @@ bool TOrderEditSession::startEdit(int orderId, QString *error)
             m_current = i;
             return true;
         }
-    const auto order = m_db.order(orderId);
+    const auto order = OrderStore(m_db).order(orderId);
     if (!order || order->mandantId != m_mandantId) {
         if (!order)
             *error = m_db.lastError();
         return false;
     }
-    const auto lines = m_db.linesWithOptions(orderId);
+    const auto lines = OrderStore(m_db).linesWithOptions(orderId);
     if (!lines) {
         *error = m_db.lastError();
         return false;
@@ -203,8 +206,8 @@ std::optional<EditRefusal> TOrderEditSession::numberTaken(const Draft &draft, in
                                false};
     if (!checkStored)
         return std::nullopt;
-    const auto other =
-        m_db.orderWithInvoiceNumber(m_mandantId, number, draft.isNew() ? 0 : draft.order.id);
+    const auto other = InvoiceNumberStore(m_db).orderWithInvoiceNumber(
+        m_mandantId, number, draft.isNew() ? 0 : draft.order.id);
     if (!other && !m_db.lastError().isEmpty())
         return EditRefusal{EditRefusal::Box::None,
                            QStringLiteral("Die Rechnungs-Nr. konnte nicht geprüft werden: %1")
@@ -399,7 +402,7 @@ bool TOrderEditSession::saveLines(const Draft &draft, int orderId)
         if (line.id > 0)
             kept.insert(line.id, &line);
     for (const TArtikel &stored : draft.storedLines)
-        if (!kept.contains(stored.id) && !m_db.deleteLine(stored.id))
+        if (!kept.contains(stored.id) && !OrderStore(m_db).deleteLine(stored.id))
             return false;
     for (const TArtikel &line : draft.lines) {
         TArtikel written = line;
@@ -409,11 +412,11 @@ bool TOrderEditSession::saveLines(const Draft &draft, int orderId)
             if (stored.id == line.id)
                 before = &stored;
         if (!before) {
-            const auto id = m_db.insertLine(written);
+            const auto id = OrderStore(m_db).insertLine(written);
             if (!id)
                 return false;
             written.id = *id;
-        } else if (!sameLine(*before, line) && !m_db.updateLine(written)) {
+        } else if (!sameLine(*before, line) && !OrderStore(m_db).updateLine(written)) {
             return false;
         }
         QList<int> keptOptions;
@@ -422,7 +425,7 @@ bool TOrderEditSession::saveLines(const Draft &draft, int orderId)
                 keptOptions << option.id;
         if (before)
             for (const TOption &old : before->optionen)
-                if (!keptOptions.contains(old.id) && !m_db.deleteOption(old.id))
+                if (!keptOptions.contains(old.id) && !OrderStore(m_db).deleteOption(old.id))
                     return false;
         for (TOption option : line.optionen) {
             option.artikelId = written.id;
@@ -432,9 +435,9 @@ bool TOrderEditSession::saveLines(const Draft &draft, int orderId)
                     if (candidate.id == option.id)
                         old = &candidate;
             if (!old) {
-                if (!m_db.insertOption(option))
+                if (!OrderStore(m_db).insertOption(option))
                     return false;
-            } else if (!sameOption(*old, option) && !m_db.updateOption(option)) {
+            } else if (!sameOption(*old, option) && !OrderStore(m_db).updateOption(option)) {
                 return false;
             }
         }
@@ -462,7 +465,7 @@ std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
                 return refusal;
             }
         }
-        const auto id = m_db.insertOrder(order);
+        const auto id = OrderStore(m_db).insertOrder(order);
         if (!id)
             return databaseFailure(
                 QStringLiteral("Die neue Bestellung konnte nicht gespeichert werden."));
@@ -476,10 +479,10 @@ std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
     if (draft.order.rechNr && draft.order.rechNr != draft.stored.rechNr)
         if (auto refusal = numberTaken(draft, *draft.order.rechNr, true))
             return refusal;
-    switch (m_db.updateOrderAtVersion(draft.order)) {
-    case TInvoiceDatabase::VersionedWrite::Written:
+    switch (OrderStore(m_db).updateOrderAtVersion(draft.order)) {
+    case OrderStore::VersionedWrite::Written:
         break;
-    case TInvoiceDatabase::VersionedWrite::Changed:
+    case OrderStore::VersionedWrite::Changed:
         return EditRefusal{
             EditRefusal::Box::None,
             QStringLiteral("Die Bestellung %1 wurde inzwischen von einem anderen Benutzer oder "
@@ -489,7 +492,7 @@ std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
                            "verlassen Sie die Bestellung mit „Nein“ und öffnen Sie sie neu.")
                 .arg(draft.order.id),
             false};
-    case TInvoiceDatabase::VersionedWrite::Gone:
+    case OrderStore::VersionedWrite::Gone:
         return EditRefusal{
             EditRefusal::Box::None,
             QStringLiteral("Die Bestellung %1 wurde inzwischen von einem anderen Benutzer "
@@ -497,7 +500,7 @@ std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
                            "Fenster bleibt mit Ihren Eingaben offen.")
                 .arg(draft.order.id),
             false};
-    case TInvoiceDatabase::VersionedWrite::Failed:
+    case OrderStore::VersionedWrite::Failed:
         return databaseFailure(QStringLiteral("Die Bestellung konnte nicht gespeichert werden."));
     }
     if (!saveLines(draft, draft.order.id))
@@ -514,7 +517,7 @@ std::optional<EditRefusal> TOrderEditSession::save()
     // PostgreSQL keeps other writers of orders out, so numbers and versions
     // checked here cannot change before they are written.
     const int depth = m_db.transactionDepth();
-    if (!m_db.begin(TInvoiceDatabase::WriteLock::AtStart))
+    if (!m_db.begin(InvoiceConnection::WriteLock::AtStart))
         return databaseFailure(QStringLiteral("Die Bestellung konnte nicht gespeichert werden."));
     std::optional<EditRefusal> refusal;
     if (!m_db.lockOrdersForNumbering())

@@ -10,7 +10,8 @@
 // client, dates as typed, values the boxes cannot show kept as stored.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
 #include "order_amounts.h"
 
 #include <QDate>
@@ -44,7 +45,7 @@ struct EditRefusal
 class TOrderEditSession
 {
 public:
-    TOrderEditSession(TInvoiceDatabase &db, int mandantId, std::function<QDate()> today);
+    TOrderEditSession(InvoiceConnection &db, int mandantId, std::function<QDate()> today);
 
     int mandantId() const { return m_mandantId; }
 
@@ -116,7 +117,7 @@ private:
     void sortLines(Draft &draft) const;
     EditRefusal databaseFailure(const QString &what) const;
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     int m_mandantId;
     std::function<QDate()> m_today;
     QList<Draft> m_drafts;

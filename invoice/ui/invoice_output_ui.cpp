@@ -1,4 +1,5 @@
 #include "invoice_output_ui.h"
+#include "order_store.h"
 
 #include "invoice_issuer.h"
 
@@ -27,9 +28,9 @@ const QString kInvoiceTitle = QStringLiteral("Rechnung");
 const QString kXRechnungTitle = QStringLiteral("E-Rechnung (XRechnung) speichern");
 const QString kZugferdTitle = QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern");
 
-QString suggestedName(TInvoiceDatabase &db, int bestellungId, const QString &suffix)
+QString suggestedName(InvoiceConnection &db, int bestellungId, const QString &suffix)
 {
-    const auto order = db.order(bestellungId);
+    const auto order = OrderStore(db).order(bestellungId);
     const QString number =
         order && order->rechNr ? QString::number(*order->rechNr) : QString::number(bestellungId);
     return QStringLiteral("Rechnung-%1.%2").arg(number, suffix);
@@ -190,10 +191,9 @@ void TfrmDruckEinstellungen::applyTo(QPrinter *printer) const
 
 // Entry points --------------------------------------------------------------------
 
-std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, TInvoiceDatabase &db,
-                                                              int bestellungId,
-                                                              TUserQuestions &questions,
-                                                              UnsavedOrder unsaved)
+std::shared_ptr<const TInvoiceDocument>
+renderInvoiceDocument(QWidget *parent, InvoiceConnection &db, int bestellungId,
+                      TUserQuestions &questions, UnsavedOrder unsaved)
 {
     QString error;
     InvoiceIssuer issuer(db);
@@ -216,7 +216,7 @@ bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer)
     return document.print(printer, copies, printer->collateCopies());
 }
 
-void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+void previewInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                     TUserQuestions &questions, UnsavedOrder unsaved)
 {
     const auto document = renderInvoiceDocument(parent, db, bestellungId, questions, unsaved);
@@ -228,7 +228,7 @@ void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
     preview.exec();
 }
 
-void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                   TUserQuestions &questions, UnsavedOrder unsaved)
 {
     const auto document = renderInvoiceDocument(parent, db, bestellungId, questions, unsaved);
@@ -252,7 +252,7 @@ void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
                                 .arg(printer.printerName()));
 }
 
-bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+bool saveXRechnung(QWidget *parent, InvoiceConnection &db, int bestellungId,
                    TUserQuestions &questions, UnsavedOrder unsaved)
 {
     // A refused or cancelled invoice is not put out: the invoice date stays open.
@@ -275,8 +275,8 @@ bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
     return true;
 }
 
-bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions,
-                 UnsavedOrder unsaved)
+bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId,
+                 TUserQuestions &questions, UnsavedOrder unsaved)
 {
     InvoiceIssuer issuer(db);
     issuer.setUnsaved(unsaved);

@@ -7,7 +7,8 @@
 
 #include "invoice_issuer.h"
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
 #include "invoice_renderer.h"
 #include "user_questions.h"
 
@@ -63,30 +64,29 @@ private:
 };
 
 // Renders the order; a German message (through questions) and nullptr when it fails.
-std::shared_ptr<const TInvoiceDocument> renderInvoiceDocument(QWidget *parent, TInvoiceDatabase &db,
-                                                              int bestellungId,
-                                                              TUserQuestions &questions,
-                                                              UnsavedOrder unsaved = {});
+std::shared_ptr<const TInvoiceDocument>
+renderInvoiceDocument(QWidget *parent, InvoiceConnection &db, int bestellungId,
+                      TUserQuestions &questions, UnsavedOrder unsaved = {});
 
 // The print job: the printer's own copies when it makes them, otherwise painted.
 bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer);
 
 // "Vorschau": the preview at 100 %.
-void previewInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+void previewInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                     TUserQuestions &questions, UnsavedOrder unsaved = {});
 // "Drucken": the set-up dialog, then the printer or the preview (maximised, 80 %).
-void printInvoice(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                   TUserQuestions &questions, UnsavedOrder unsaved = {});
 // "E-Rechnung (XRechnung) speichern": when the client and the order hold what
 // the electronic invoice needs, asks for a file name and writes the order's
 // XRechnung XML; otherwise one German message names every missing item and no
 // file is asked for or written. false when refused, cancelled or failed.
-bool saveXRechnung(QWidget *parent, TInvoiceDatabase &db, int bestellungId,
+bool saveXRechnung(QWidget *parent, InvoiceConnection &db, int bestellungId,
                    TUserQuestions &questions, UnsavedOrder unsaved = {});
 // "E-Rechnung (ZUGFeRD-PDF) speichern": the same for the invoice PDF of the
 // client's template with the electronic invoice inside (ZUGFeRD / Factur-X).
-bool saveZugferd(QWidget *parent, TInvoiceDatabase &db, int bestellungId, TUserQuestions &questions,
-                 UnsavedOrder unsaved = {});
+bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId,
+                 TUserQuestions &questions, UnsavedOrder unsaved = {});
 // "Rechnungsvorlage zurücksetzen": asks, then copies the default over the client's template.
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,
                           TUserQuestions &questions);

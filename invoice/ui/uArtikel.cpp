@@ -1,4 +1,5 @@
 #include "uArtikel.h"
+#include "order_store.h"
 
 #include "invoice_view_format.h"
 #include "regional_numbers.h"

@@ -3,7 +3,8 @@
 // number boxes "Preis" and "Mwst.".
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
 #include "user_questions.h"
 
 #include <QDialog>

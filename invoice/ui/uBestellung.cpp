@@ -1,4 +1,7 @@
 #include "uBestellung.h"
+#include "invoice_number_store.h"
+#include "order_store.h"
+#include "state_store.h"
 
 #include "order_dates.h"
 
@@ -51,7 +54,7 @@ QLineEdit *lineEdit(QWidget *parent, const char *name)
 
 } // namespace
 
-TfrmBestellung::TfrmBestellung(TInvoiceDatabase &db, TUserQuestions &questions,
+TfrmBestellung::TfrmBestellung(InvoiceConnection &db, TUserQuestions &questions,
                                QString programFolder, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
@@ -403,7 +406,7 @@ void TfrmBestellung::rereadStates()
 {
     const QVariant shown =
         m_status->currentIndex() >= 0 ? m_status->currentData() : QVariant(shownOrder().status);
-    const auto states = m_db.states();
+    const auto states = StateStore(m_db).states();
     if (!states) {
         // The list keeps the states it has; an order's state is never shown wrongly.
         m_questions.showError(this, kTitle,

@@ -8,8 +8,9 @@
 // while the user types. The caller ends the stay with endStay().
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
 #include "invoice_issuer.h"
+#include "invoice_records.h"
 #include "order_edit_session.h"
 #include "user_questions.h"
 
@@ -32,7 +33,7 @@ class TfrmBestellung : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmBestellung(TInvoiceDatabase &db, TUserQuestions &questions, QString programFolder,
+    TfrmBestellung(InvoiceConnection &db, TUserQuestions &questions, QString programFolder,
                    QWidget *parent = nullptr);
     ~TfrmBestellung() override;
 
@@ -94,7 +95,7 @@ private:
     enum class Output { Print, Preview, XRechnung, Zugferd };
     void putOut(Output output);
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     TUserQuestions &m_questions;
     QString m_programFolder;
     QString m_currency;

@@ -162,7 +162,7 @@ TMailImportWorker::TMailImportWorker(DatabaseLocation location, int mandantId)
 void TMailImportWorker::importMails()
 {
     // A connection may only be used on the thread that opened it.
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     if (!db.openLocation(m_location, &error)) {
         MailImportResult result;
@@ -183,7 +183,7 @@ void TMailImportWorker::importMails()
 
 void TMailImportWorker::deleteMails(const QList<MailOrderRow> &rows)
 {
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     if (!db.openLocation(m_location, &error)) {
         Q_EMIT deleteFinished(rows, false, QString::fromUtf16(kTextDeleteError), error);
@@ -197,7 +197,7 @@ void TMailImportWorker::deleteMails(const QList<MailOrderRow> &rows)
 
 // ---------------------------------------------------------------- window
 
-TfrmMailImport::TfrmMailImport(TInvoiceDatabase &db, int mandantId, TUserQuestions &questions,
+TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuestions &questions,
                                QWidget *parent)
     : QDialog(parent)
     , m_db(db)

@@ -4,7 +4,7 @@
 // listed mail from the server.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
 #include "uMailOrder.h"
 #include "user_questions.h"
 
@@ -61,7 +61,7 @@ class TfrmMailImport : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmMailImport(TInvoiceDatabase &db, int mandantId, TUserQuestions &questions,
+    TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuestions &questions,
                    QWidget *parent = nullptr);
     ~TfrmMailImport() override;
 
@@ -95,7 +95,7 @@ private:
                           const QString &detail);
     void showProgress();
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     int m_mandantId;
     TUserQuestions &m_questions;
 

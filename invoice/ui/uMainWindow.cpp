@@ -1,4 +1,5 @@
 #include "uMainWindow.h"
+#include "order_store.h"
 
 #include "GlobalFunctions.h"
 #include "invoice_output_ui.h"
@@ -200,7 +201,7 @@ TfrmAbout::TfrmAbout(QWidget *parent)
 
 // Main window -----------------------------------------------------------------
 
-TfrmMainWindow::TfrmMainWindow(TInvoiceDatabase &db, TUserQuestions &questions,
+TfrmMainWindow::TfrmMainWindow(InvoiceConnection &db, TUserQuestions &questions,
                                QString programFolder, QWidget *parent)
     : QMainWindow(parent)
     , m_db(db)
@@ -501,7 +502,7 @@ void TfrmMainWindow::reread()
             QStringLiteral("Der Mandant kann nicht gelesen werden:\n%1").arg(m_db.lastError()));
     }
     if (m_clientKnown) {
-        if (auto rows = m_db.orderList(m_current.id())) {
+        if (auto rows = OrderStore(m_db).orderList(m_current.id())) {
             m_model->setRows(std::move(*rows), m_currency);
         } else {
             m_model->setRows({}, m_currency);
@@ -625,7 +626,7 @@ void TfrmMainWindow::deleteOrder()
     if (!m_questions.askYesNo(this, QStringLiteral("Bestellung löschen"),
                               QStringLiteral("Bestellung wirklich löschen?")))
         return;
-    if (!m_db.deleteOrder(id)) {
+    if (!OrderStore(m_db).deleteOrder(id)) {
         const QString reason = m_db.lastError();
         m_questions.showError(
             this, QStringLiteral("Bestellung löschen"),

@@ -6,7 +6,8 @@
 #pragma once
 
 #include "clients.h"
-#include "invoice_database.h"
+#include "database_rows.h"
+#include "invoice_connection.h"
 #include "user_questions.h"
 
 #include <QAbstractTableModel>
@@ -67,7 +68,7 @@ class TfrmMainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    TfrmMainWindow(TInvoiceDatabase &db, TUserQuestions &questions, QString programFolder,
+    TfrmMainWindow(InvoiceConnection &db, TUserQuestions &questions, QString programFolder,
                    QWidget *parent = nullptr);
     ~TfrmMainWindow() override;
 
@@ -123,7 +124,7 @@ private:
     void updateCommands();
     void updateStatusBar();
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     TUserQuestions &m_questions;
     QString m_programFolder;
     TCurrentClient m_current;

@@ -1,4 +1,5 @@
 #include "uMandanten.h"
+#include "clients.h"
 
 #include "plain_text.h"
 #include "uMandantBearbeiten.h"
@@ -215,7 +216,7 @@ QIcon standardIcon(QWidget *widget, const char *theme, QStyle::StandardPixmap fa
 
 // Client selection ----------------------------------------------------------
 
-TfrmMandantWahl::TfrmMandantWahl(TInvoiceDatabase &db, TCurrentClient &current,
+TfrmMandantWahl::TfrmMandantWahl(InvoiceConnection &db, TCurrentClient &current,
                                  TUserQuestions &questions, QString programFolder, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
@@ -296,7 +297,7 @@ int TfrmMandantWahl::selectedClientId() const
 
 void TfrmMandantWahl::reload(int selectId)
 {
-    const auto clients = m_db.clients();
+    const auto clients = ClientStore(m_db).clients();
     if (!clients) {
         m_model->setClients({});
         m_questions.showError(
@@ -353,7 +354,7 @@ void TfrmMandantWahl::showHelp()
 
 // Client manager ------------------------------------------------------------
 
-TfrmMandanten::TfrmMandanten(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent)
+TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
     , m_questions(questions)
@@ -473,7 +474,7 @@ int TfrmMandanten::selectedClientId() const
 void TfrmMandanten::reload(int selectId)
 {
     const int oldRow = m_grid->currentIndex().row();
-    const auto clients = m_db.clients();
+    const auto clients = ClientStore(m_db).clients();
     if (!clients) {
         m_model->setClients({});
         m_count->clear();
@@ -506,7 +507,7 @@ void TfrmMandanten::newClient()
     TfrmMandantBearbeiten editor(
         vq::invoice::newClient(), m_questions,
         [this, &newId](const TMandant &client, QString *error) {
-            const auto id = m_db.insertClient(client);
+            const auto id = ClientStore(m_db).insertClient(client);
             if (!id) {
                 *error = m_db.lastError();
                 return false;
@@ -528,7 +529,7 @@ void TfrmMandanten::editClient()
     if (id == 0)
         return;
     // The row as it is now, should another window have changed it.
-    const auto client = m_db.client(id);
+    const auto client = ClientStore(m_db).client(id);
     if (!client) {
         m_questions.showError(
             this, windowTitle(),
@@ -542,13 +543,13 @@ void TfrmMandanten::editClient()
     TfrmMandantBearbeiten editor(
         *client, m_questions,
         [this](const TMandant &changed, QString *error) {
-            if (!m_db.updateClient(changed)) {
+            if (!ClientStore(m_db).updateClient(changed)) {
                 *error = m_db.lastError();
                 return false;
             }
             // An update of a row another window deleted meanwhile succeeds
             // and stores nothing; the typed values must not be taken as saved.
-            if (!m_db.client(changed.id)) {
+            if (!ClientStore(m_db).client(changed.id)) {
                 *error =
                     m_db.lastError().isEmpty()
                         ? QStringLiteral("Der Mandant %1 ist nicht mehr vorhanden.").arg(changed.id)
@@ -573,7 +574,7 @@ void TfrmMandanten::deleteClient()
                                                     "(Bestellungen, Rechnungen, ...) werden mit "
                                                     "gelöscht.")))
         return;
-    if (!m_db.deleteClient(id))
+    if (!ClientStore(m_db).deleteClient(id))
         m_questions.showError(
             this, windowTitle(),
             QStringLiteral("Der Mandant kann nicht gelöscht werden: %1").arg(m_db.lastError()));

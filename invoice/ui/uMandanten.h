@@ -23,7 +23,7 @@ class TfrmMandantWahl : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmMandantWahl(TInvoiceDatabase &db, TCurrentClient &current, TUserQuestions &questions,
+    TfrmMandantWahl(InvoiceConnection &db, TCurrentClient &current, TUserQuestions &questions,
                     QString programFolder, QWidget *parent = nullptr);
     ~TfrmMandantWahl() override;
 
@@ -43,7 +43,7 @@ public:
     static QString helpPage();
 
 private:
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     TCurrentClient &m_current;
     TUserQuestions &m_questions;
     QString m_programFolder;
@@ -56,7 +56,7 @@ class TfrmMandanten : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmMandanten(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent = nullptr);
+    TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent = nullptr);
     ~TfrmMandanten() override;
 
     // The client under the cursor; 0 when there is none.
@@ -77,7 +77,7 @@ protected:
 private:
     void updateActions();
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     TUserQuestions &m_questions;
     TClientTableModel *m_model = nullptr;
     QTableView *m_grid = nullptr;

@@ -230,7 +230,7 @@ InvoiceData sampleInvoiceData(const TMandant &client)
     return data;
 }
 
-void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
+void editInvoiceTemplate(QWidget *parent, InvoiceConnection &db, int mandantId, int bestellungId,
                          const QString &programFolder, TUserQuestions &questions,
                          UnsavedOrder unsaved)
 {
@@ -248,7 +248,7 @@ void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, i
                 QStringLiteral("%1\nDie Vorschau zeigt eine Beispielbestellung.").arg(error));
     }
     if (!data) {
-        const auto client = db.client(mandantId);
+        const auto client = ClientStore(db).client(mandantId);
         if (!client && !db.lastError().isEmpty())
             questions.showError(parent, title,
                                 QStringLiteral("Die Daten des Mandanten %1 können nicht gelesen "

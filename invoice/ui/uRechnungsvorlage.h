@@ -4,8 +4,9 @@
 // changes asks "Wollen Sie die Änderungen speichern?".
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
 #include "invoice_issuer.h"
+#include "invoice_records.h"
 #include "invoice_renderer.h"
 #include "user_questions.h"
 
@@ -56,7 +57,7 @@ InvoiceData sampleInvoiceData(const TMandant &client);
 // Opens the editor on the client's template with the order's invoice as preview.
 // An order the editor has not saved yet is read from unsaved. A failure to
 // read the order is said, and the preview shows an example order instead.
-void editInvoiceTemplate(QWidget *parent, TInvoiceDatabase &db, int mandantId, int bestellungId,
+void editInvoiceTemplate(QWidget *parent, InvoiceConnection &db, int mandantId, int bestellungId,
                          const QString &programFolder, TUserQuestions &questions,
                          UnsavedOrder unsaved = {});
 

@@ -1,4 +1,5 @@
 #include "uStatus.h"
+#include "state_store.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -65,7 +66,7 @@ public:
 
 } // namespace
 
-TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent)
+TfrmStatus::TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
     , m_questions(questions)
@@ -145,7 +146,7 @@ TfrmStatus::TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget 
 
 void TfrmStatus::reload()
 {
-    const auto states = m_db.states();
+    const auto states = StateStore(m_db).states();
     if (!states) {
         m_questions.showError(
             this, kTitle,
@@ -226,9 +227,9 @@ bool TfrmStatus::save()
                           .arg(kMaxStateLength);
         if (problem.isEmpty()) {
             if (id > 0) {
-                if (!m_db.renameState(id, name))
+                if (!StateStore(m_db).renameState(id, name))
                     problem = m_db.lastError();
-            } else if (const auto newId = m_db.insertState(name)) {
+            } else if (const auto newId = StateStore(m_db).insertState(name)) {
                 m_loading = true;
                 item->setData(kIdRole, *newId);
                 m_loading = false;
@@ -264,7 +265,7 @@ void TfrmStatus::deleteState()
     const int id = item->data(kIdRole).toInt();
     if (id > 0) {
         QString message;
-        if (!m_db.deleteState(id, &message)) {
+        if (!StateStore(m_db).deleteState(id, &message)) {
             m_questions.showInformation(this, kTitle,
                                         message.isEmpty() ? m_db.lastError() : message);
             return;

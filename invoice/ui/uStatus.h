@@ -4,7 +4,7 @@
 // order uses, and its message is shown.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
 #include "user_questions.h"
 
 #include <QDialog>
@@ -22,7 +22,7 @@ class TfrmStatus : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmStatus(TInvoiceDatabase &db, TUserQuestions &questions, QWidget *parent = nullptr);
+    TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent = nullptr);
 
     // Reads the states afresh; unsaved changes are dropped.
     void reload();
@@ -41,7 +41,7 @@ private:
     void finishEditing();
     void markChanged(QTableWidgetItem *item);
 
-    TInvoiceDatabase &m_db;
+    InvoiceConnection &m_db;
     TUserQuestions &m_questions;
     QTableWidget *m_grid;
     bool m_loading = false;

@@ -6,9 +6,11 @@
 // order mails and prints the invoice, and pdftotext reads what it says.
 // Servers and the browser are started once for both pages.
 #include "captured_mail.h"
+#include "clients.h"
 #include "invoice_servers.h"
 #include "local_server.h"
 #include "order_document.h"
+#include "order_store.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -22,7 +24,9 @@
 #include <gtest/gtest.h>
 
 using namespace vq::test;
-using vq::invoice::TInvoiceDatabase;
+using vq::invoice::ClientStore;
+using vq::invoice::InvoiceConnection;
+using vq::invoice::OrderStore;
 
 namespace {
 
@@ -62,7 +66,7 @@ protected:
     DovecotServer dovecot;
     ServerProcess php;
     int port = 0;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     vq::invoice::DatabaseLocation location;
     int clientId = 0;
 
@@ -96,14 +100,14 @@ protected:
         client.port = dovecot.port();
         client.username = QStringLiteral("shop");
         client.password = QStringLiteral("geheim");
-        const auto id = db.insertClient(client);
+        const auto id = ClientStore(db).insertClient(client);
         ASSERT_TRUE(id) << "database: " << db.lastError().toStdString();
         clientId = *id;
         // An invoice number typed in before: the imported orders continue after it.
         vq::invoice::TBestellung typedIn;
         typedIn.mandantId = clientId;
         typedIn.rechNr = 41;
-        ASSERT_TRUE(db.insertOrder(typedIn)) << db.lastError().toStdString();
+        ASSERT_TRUE(OrderStore(db).insertOrder(typedIn)) << db.lastError().toStdString();
         db.close();
 
         const QString source = QStringLiteral(VQ_SOURCE_DIR "/formmailer/");
@@ -379,7 +383,7 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
         << "second import: " << importOut.toStdString();
     QString error;
     ASSERT_TRUE(openTestLocation(db, location, &error)) << error.toStdString();
-    const auto listed = db.orderList(clientId);
+    const auto listed = OrderStore(db).orderList(clientId);
     ASSERT_TRUE(listed) << db.lastError().toStdString();
     QList<vq::invoice::OrderListRow> orders;
     for (const auto &row : *listed)
@@ -395,7 +399,7 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
     QList<vq::invoice::OrderListRow> byRun;
     for (const PageRun &run : runs) {
         for (qsizetype k = 0; k < orders.size(); ++k) {
-            if (db.order(orders[k].bestellungId)->netto == run.netto) {
+            if (OrderStore(db).order(orders[k].bestellungId)->netto == run.netto) {
                 byRun << orders.takeAt(k);
                 break;
             }

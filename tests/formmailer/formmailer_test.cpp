@@ -2,11 +2,14 @@
 // order mail, the captcha, uploads, and every refusal that keeps the script
 // from being abused. Mails go to a capture script instead of sendmail.
 #include "captured_mail.h"
-#include "invoice_database.h"
+#include "clients.h"
+#include "invoice_connection.h"
 #include "local_server.h"
+#include "mailbox_store.h"
 #include "money_cases.h"
 #include "number_notation.h"
 #include "order_document.h"
+#include "order_store.h"
 #include "project_document.h"
 #include "test_support.h"
 
@@ -2098,20 +2101,21 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
             ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
                 << error.toStdString();
             QTemporaryDir dbDir;
-            vq::invoice::TInvoiceDatabase db;
+            vq::invoice::InvoiceConnection db;
             ASSERT_TRUE(db.openSQLite(dbDir.filePath(QStringLiteral("datenbank.db")),
                                       QStringLiteral(VQ_PROGRAM_DIR "/rechtool/datenbank.tdb"),
                                       &error))
                 << error.toStdString();
             vq::invoice::TMandant client;
             client.firma = QStringLiteral("Shop");
-            const auto clientId = db.insertClient(client);
+            const auto clientId = vq::invoice::ClientStore(db).insertClient(client);
             ASSERT_TRUE(clientId);
             ASSERT_EQ(
-                db.storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr)
+                vq::invoice::MailboxStore(db)
+                    .storeMailOrder(document.order, document.lines, *clientId, QString(), nullptr)
                     .outcome,
                 vq::invoice::MailOrderStore::Stored);
-            const auto listed = db.orderList(*clientId);
+            const auto listed = vq::invoice::OrderStore(db).orderList(*clientId);
             ASSERT_TRUE(listed.has_value());
             const QList<vq::invoice::OrderListRow> orders = *listed;
             ASSERT_EQ(orders.size(), 1);

@@ -5,6 +5,7 @@
 #include "GlobalFunctions.h"
 #include "clients.h"
 #include "invoice_window_support.h"
+#include "order_store.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
 #include "rtf_text.h"
@@ -149,7 +150,7 @@ protected:
         client.email = QStringLiteral("info@example.test");
         client.pop3 = QStringLiteral("127.0.0.1");
         client.username = QStringLiteral("shop");
-        return db.insertClient(client).value_or(0);
+        return ClientStore(db).insertClient(client).value_or(0);
     }
 
     int addOrder(int mandantId, const QString &name)
@@ -157,19 +158,19 @@ protected:
         TBestellung order;
         order.mandantId = mandantId;
         order.name = name;
-        const int id = db.insertOrder(order).value_or(0);
+        const int id = OrderStore(db).insertOrder(order).value_or(0);
         TArtikel line;
         line.bestellungId = id;
         line.name = QStringLiteral("Artikel");
         line.anzahl = 1;
         line.preis = 5;
         line.mwst = 19;
-        const int lineId = db.insertLine(line).value_or(0);
+        const int lineId = OrderStore(db).insertLine(line).value_or(0);
         TOption option;
         option.artikelId = lineId;
         option.name = QStringLiteral("Farbe");
         option.wert = QStringLiteral("rot");
-        db.insertOption(option);
+        OrderStore(db).insertOption(option);
         return id;
     }
 
@@ -182,7 +183,7 @@ protected:
 
     QTemporaryDir dir;
     QByteArray oldDataHome;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     TScriptedQuestions questions;
 };
 
@@ -238,7 +239,7 @@ TEST_F(ClientWindows, FirstStartCreatesTheFirstClientAndItsTemplate)
     click(selection, "btnMandantenverwaltung");
     EXPECT_TRUE(managerShown);
     ASSERT_EQ(view->model()->rowCount(), 1);
-    const auto clients = db.clients();
+    const auto clients = ClientStore(db).clients();
     ASSERT_TRUE(clients && clients->size() == 1);
     const int id = clients->first().id;
     EXPECT_EQ(clients->first().port, 110);
@@ -352,7 +353,7 @@ TEST_F(ClientWindows, ShowStrangersTextsAsPlainText)
                                &client.plz, &client.ort, &client.land, &client.email, &client.pop3,
                                &client.username, &client.iban, &client.bank})
             *value = hostile.text;
-        client.id = db.insertClient(client).value_or(0);
+        client.id = ClientStore(db).insertClient(client).value_or(0);
         ASSERT_GT(client.id, 0) << db.lastError().toStdString();
 
         {
@@ -373,7 +374,7 @@ TEST_F(ClientWindows, ShowStrangersTextsAsPlainText)
 
         vq::invoice::TUserQuestions realQuestions;
         int stored = 0;
-        TfrmMandantBearbeiten editor(*db.client(client.id), realQuestions,
+        TfrmMandantBearbeiten editor(*ClientStore(db).client(client.id), realQuestions,
                                      [&](const TMandant &, QString *) {
                                          ++stored;
                                          return true;
@@ -622,7 +623,7 @@ TEST_F(ClientWindows, EditorThatCannotStoreKeepsWhatWasTyped)
     ASSERT_EQ(questions.errors.size(), 2);
     EXPECT_TRUE(questions.errors.first().contains(QStringLiteral("Platte voll")))
         << questions.errors.first().toStdString();
-    EXPECT_EQ(db.client(id)->firma, QStringLiteral("Vorher"));
+    EXPECT_EQ(ClientStore(db).client(id)->firma, QStringLiteral("Vorher"));
 }
 
 TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
@@ -696,7 +697,7 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&manager));
     QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier);
     ASSERT_EQ(editors, 2);
-    EXPECT_EQ(db.clients()->size(), 2);
+    EXPECT_EQ(ClientStore(db).clients()->size(), 2);
 
     // A double-click edits; Abbrechen keeps the row as it was, OK stores.
     const int row = view->model()->index(0, 0).data().toInt() == keep ? 0 : 1;
@@ -708,7 +709,7 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     });
     doubleClickRow(view, row);
     ASSERT_EQ(editors, 3);
-    EXPECT_EQ(db.client(keep)->firma, QStringLiteral("Bleibt"));
+    EXPECT_EQ(ClientStore(db).client(keep)->firma, QStringLiteral("Bleibt"));
     whenModal([&](QDialog &editor) {
         ++editors;
         setText(editor, "edtFirma", QStringLiteral("Bleibt & wächst"));
@@ -717,7 +718,7 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Return);
     ASSERT_EQ(editors, 4);
-    EXPECT_EQ(db.client(keep)->firma, QStringLiteral("Bleibt & wächst"));
+    EXPECT_EQ(ClientStore(db).client(keep)->firma, QStringLiteral("Bleibt & wächst"));
     EXPECT_EQ(view->model()->index(row, 1).data().toString(), QStringLiteral("Bleibt & wächst"));
 
     // Deleting asks with a warning; No keeps everything.
@@ -728,7 +729,7 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     EXPECT_EQ(questions.asked,
               QStringList{QStringLiteral("Mandant löschen? Alle zugehörigen Daten (Bestellungen, "
                                          "Rechnungen, ...) werden mit gelöscht.")});
-    EXPECT_TRUE(db.client(gone));
+    EXPECT_TRUE(ClientStore(db).client(gone));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Bestellung")), 3);
 
     // Yes removes the client with its orders, lines and options; its template file
@@ -737,10 +738,10 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Delete);
     EXPECT_EQ(questions.asked.size(), 2);
-    EXPECT_FALSE(db.client(gone));
+    EXPECT_FALSE(ClientStore(db).client(gone));
     EXPECT_EQ(view->model()->rowCount(), 1);
     EXPECT_EQ(manager.selectedClientId(), keep);
-    const auto orders = db.ordersOfClient(keep);
+    const auto orders = OrderStore(db).ordersOfClient(keep);
     ASSERT_TRUE(orders);
     ASSERT_EQ(orders->size(), 1);
     EXPECT_EQ(orders->first().id, keptOrder);
@@ -771,7 +772,7 @@ TEST_F(ClientWindows, ClientDeletedByAnotherWindowIsReportedAndLeavesTheList)
     manager.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
     selectRowOf(grid(manager), second);
-    ASSERT_TRUE(db.deleteClient(second));
+    ASSERT_TRUE(ClientStore(db).deleteClient(second));
     manager.editClient();
     ASSERT_EQ(questions.errors.size(), 1);
     EXPECT_EQ(questions.errors.first(),
@@ -786,7 +787,7 @@ TEST_F(ClientWindows, ClientDeletedByAnotherWindowIsReportedAndLeavesTheList)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&selection));
     const int third = addClient(QStringLiteral("Dritter"));
     selection.reload(third);
-    ASSERT_TRUE(db.deleteClient(third));
+    ASSERT_TRUE(ClientStore(db).deleteClient(third));
     click(selection, "btnUebernehmen");
     ASSERT_EQ(questions.errors.size(), 2);
     EXPECT_TRUE(questions.errors.last().contains(QString::number(third)));
@@ -808,7 +809,7 @@ TEST_F(ClientWindows, EditorOfAClientDeletedMeanwhileDoesNotReportTheEditsAsSave
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
     whenModal([&](QDialog &editor) {
         setText(editor, "edtFirma", QStringLiteral("Getippt"));
-        ASSERT_TRUE(db.deleteClient(id));
+        ASSERT_TRUE(ClientStore(db).deleteClient(id));
         click(editor, "btnOK");
         EXPECT_TRUE(editor.isVisible());
         EXPECT_EQ(child<QLineEdit>(editor, "edtFirma")->text(), QStringLiteral("Getippt"));
@@ -819,14 +820,14 @@ TEST_F(ClientWindows, EditorOfAClientDeletedMeanwhileDoesNotReportTheEditsAsSave
     EXPECT_TRUE(questions.errors.first().contains(
         QStringLiteral("Der Mandant %1 ist nicht mehr vorhanden.").arg(id)))
         << questions.errors.first().toStdString();
-    EXPECT_FALSE(db.client(id));
+    EXPECT_FALSE(ClientStore(db).client(id));
 }
 
 TEST_F(ClientWindows, ManagerListsTenThousandClients)
 {
     ASSERT_TRUE(db.begin());
     for (int i = 0; i < 10000; ++i)
-        ASSERT_TRUE(db.insertClient(newClient()));
+        ASSERT_TRUE(ClientStore(db).insertClient(newClient()));
     ASSERT_TRUE(db.commit());
     TfrmMandanten manager(db, questions);
     manager.show();
@@ -835,7 +836,7 @@ TEST_F(ClientWindows, ManagerListsTenThousandClients)
     EXPECT_EQ(view->model()->rowCount(), 10000);
     view->setFocus();
     QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(manager.selectedClientId(), db.clients()->last().id);
+    EXPECT_EQ(manager.selectedClientId(), ClientStore(db).clients()->last().id);
 }
 
 TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
@@ -913,7 +914,7 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
         click(editor, "btnOK");
     });
     trigger(manager, "actBearbeiten");
-    const QString rtf = db.client(id)->rechnungsfuss;
+    const QString rtf = ClientStore(db).client(id)->rechnungsfuss;
     ASSERT_TRUE(rtf.startsWith(QStringLiteral("{\\rtf1"))) << rtf.toStdString();
 
     RtfRun bold;
@@ -980,7 +981,7 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
         click(editor, "btnOK");
     });
     trigger(manager, "actBearbeiten");
-    EXPECT_EQ(db.client(id)->rechnungsfuss, rtf);
+    EXPECT_EQ(ClientStore(db).client(id)->rechnungsfuss, rtf);
 }
 
 // A size typed into the footer's size box takes effect on Enter, and the
@@ -1014,7 +1015,7 @@ TEST_F(ClientWindows, EnterInTheFooterSizeBoxSetsTheSizeAndKeepsTheEditorOpen)
     });
     trigger(manager, "actBearbeiten");
     EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(db.client(id)->firma, QStringLiteral("Vorher"));
+    EXPECT_EQ(ClientStore(db).client(id)->firma, QStringLiteral("Vorher"));
 }
 
 TEST_F(ClientWindows, FooterShortCutsFormatTheSelection)

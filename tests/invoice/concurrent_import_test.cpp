@@ -6,6 +6,7 @@
 #include "clients.h"
 #include "invoice_servers.h"
 #include "order_edit_session.h"
+#include "order_store.h"
 
 #include <QProcess>
 #include <QSqlQuery>
@@ -50,7 +51,7 @@ QByteArray otherMail(int n)
            + "\nDate: Mon, 15 Jan 2024 10:00:00 +0100\n\nNichts zu bestellen.\n";
 }
 
-int scalar(const TInvoiceDatabase &db, const char *sql)
+int scalar(const InvoiceConnection &db, const char *sql)
 {
     QSqlQuery q(db.connection());
     if (!q.exec(QString::fromLatin1(sql)) || !q.next()) {
@@ -78,7 +79,7 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     }
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
     ASSERT_TRUE(location) << error.toStdString();
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
@@ -87,13 +88,13 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     client.port = dovecot.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const auto clientId = db.insertClient(client);
+    const auto clientId = ClientStore(db).insertClient(client);
     ASSERT_TRUE(clientId) << db.lastError().toStdString();
     // An invoice number given before: the imports continue after it.
     TBestellung typedIn;
     typedIn.mandantId = *clientId;
     typedIn.rechNr = 41;
-    ASSERT_TRUE(db.insertOrder(typedIn));
+    ASSERT_TRUE(OrderStore(db).insertOrder(typedIn));
     db.close();
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -159,17 +160,17 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
     ASSERT_TRUE(location) << error.toStdString();
     int clientId = 0;
     {
-        TInvoiceDatabase db;
+        InvoiceConnection db;
         ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
         TMandant client = newClient();
         client.pop3 = QStringLiteral("127.0.0.1");
         client.port = dovecot.port();
         client.username = QStringLiteral("shop");
         client.password = QStringLiteral("geheim");
-        clientId = db.insertClient(client).value_or(0);
+        clientId = ClientStore(db).insertClient(client).value_or(0);
         TBestellung order;
         order.mandantId = clientId;
-        ASSERT_TRUE(db.insertOrder(order));
+        ASSERT_TRUE(OrderStore(db).insertOrder(order));
     }
     const auto import = [&]() {
         QProcess run;
@@ -206,7 +207,7 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
 
     const auto [exitCode, err] = import();
     EXPECT_EQ(exitCode, 0) << err.toStdString();
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID = 'parallel-1'"),
               1);
@@ -227,18 +228,18 @@ TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
     QTemporaryDir dir;
     const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
     ASSERT_TRUE(location) << error.toStdString();
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
     TMandant client = newClient();
     client.pop3 = QStringLiteral("127.0.0.1");
     client.port = dovecot.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     TBestellung typedIn;
     typedIn.mandantId = clientId;
     typedIn.rechNr = 1;
-    const int orderId = db.insertOrder(typedIn).value_or(0);
+    const int orderId = OrderStore(db).insertOrder(typedIn).value_or(0);
     ASSERT_GT(orderId, 0);
 
     // The user is typing: a changed address, a new line with an option, a new order.
@@ -268,8 +269,8 @@ TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
     // "Ja": the stay saves; its new order draws the number after the imported ones.
     const auto refusal = stay.save();
     ASSERT_FALSE(refusal) << refusal->message.toStdString();
-    EXPECT_EQ(db.order(orderId)->ort, QStringLiteral("Zürich"));
-    EXPECT_EQ(db.linesWithOptions(orderId)->value(0).optionen.size(), 1);
+    EXPECT_EQ(OrderStore(db).order(orderId)->ort, QStringLiteral("Zürich"));
+    EXPECT_EQ(OrderStore(db).linesWithOptions(orderId)->value(0).optionen.size(), 1);
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung"), kImported + 2);
     EXPECT_EQ(scalar(db, "SELECT COUNT(DISTINCT Bestellung_RechNr) FROM Bestellung"),
               kImported + 2);

@@ -1,9 +1,11 @@
 // vq_bestell_rechnung --invoice N --xrechnung FILE on SQLite and PostgreSQL:
 // the invoice of a stored order, its invoice date kept from the first output,
 // and the refusals with their messages.
+#include "clients.h"
 #include "einvoice_fixtures.h"
 #include "invoice_servers.h"
 #include "local_server.h"
+#include "order_store.h"
 #include "test_support.h"
 
 #include <QTemporaryDir>
@@ -28,24 +30,24 @@ protected:
 TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
 {
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(openTestDatabase(db, GetParam(), dir.path(), &error)) << error.toStdString();
-    const auto clientId = db.insertClient(seller());
+    const auto clientId = ClientStore(db).insertClient(seller());
     ASSERT_TRUE(clientId);
     TBestellung order = test::order(true);
     order.mandantId = *clientId;
-    const auto orderId = db.insertOrder(order);
+    const auto orderId = OrderStore(db).insertOrder(order);
     ASSERT_TRUE(orderId);
     for (TArtikel line :
          {test::line("Seife Lavendel", 3, 0.99, 7, {option("Duft", "stark & süß", 0.5)}),
           test::line("Badesalz", 7, 12.45, 19)}) {
         line.bestellungId = *orderId;
-        const auto lineId = db.insertLine(line);
+        const auto lineId = OrderStore(db).insertLine(line);
         ASSERT_TRUE(lineId);
         for (TOption o : line.optionen) {
             o.artikelId = *lineId;
-            ASSERT_TRUE(db.insertOption(o));
+            ASSERT_TRUE(OrderStore(db).insertOption(o));
         }
     }
     const QString url = lastTestDatabaseUrl();
@@ -66,10 +68,10 @@ TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
     EXPECT_TRUE(xml.contains(QStringLiteral("format=\"102\">%1<").arg(today)));
 
     // The invoice date stays what it was when the invoice was first put out.
-    TBestellung dated = *db.order(*orderId);
+    TBestellung dated = *OrderStore(db).order(*orderId);
     EXPECT_EQ(dated.rechnungsdatum, QDate::currentDate());
     dated.rechnungsdatum = QDate(2026, 1, 31);
-    ASSERT_TRUE(db.updateOrder(dated));
+    ASSERT_TRUE(OrderStore(db).updateOrder(dated));
     ASSERT_EQ(runProgram(kProgram,
                          {QStringLiteral("--invoice"), QString::number(*orderId),
                           QStringLiteral("--xrechnung"), file, QStringLiteral("--database"), url},
@@ -85,10 +87,10 @@ TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
               1);
     EXPECT_TRUE(QString::fromUtf8(err).contains(u"Die Bestellung 9999 gibt es nicht."))
         << err.toStdString();
-    TMandant bare = *db.client(*clientId);
+    TMandant bare = *ClientStore(db).client(*clientId);
     bare.ustIdNr.clear();
     bare.steuernummer.clear();
-    ASSERT_TRUE(db.updateClient(bare));
+    ASSERT_TRUE(ClientStore(db).updateClient(bare));
     const QString second = dir.filePath(QStringLiteral("zweite.xml"));
     EXPECT_EQ(runProgram(kProgram,
                          {QStringLiteral("--invoice"), QString::number(*orderId),

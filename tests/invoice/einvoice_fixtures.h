@@ -1,7 +1,9 @@
 // Orders and clients for the electronic invoice tests.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
+#include "invoice_records.h"
+#include "order_store.h"
 #include "xrechnung.h"
 
 #include <QDir>
@@ -151,22 +153,22 @@ inline double unitOf(const TArtikel &a)
 
 // Stores an order of the case with its lines and options for the client;
 // its id, or 0 when the database fails.
-inline int storeOrder(TInvoiceDatabase &db, int clientId, const InvoiceCase &c, int rechNr)
+inline int storeOrder(InvoiceConnection &db, int clientId, const InvoiceCase &c, int rechNr)
 {
     TBestellung b = order(c.company);
     b.mandantId = clientId;
     b.rechNr = rechNr;
-    const auto orderId = db.insertOrder(b);
+    const auto orderId = OrderStore(db).insertOrder(b);
     if (!orderId)
         return 0;
     for (TArtikel a : c.lines) {
         a.bestellungId = *orderId;
-        const auto lineId = db.insertLine(a);
+        const auto lineId = OrderStore(db).insertLine(a);
         if (!lineId)
             return 0;
         for (TOption o : a.optionen) {
             o.artikelId = *lineId;
-            if (!db.insertOption(o))
+            if (!OrderStore(db).insertOption(o))
                 return 0;
         }
     }

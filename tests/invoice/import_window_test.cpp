@@ -148,15 +148,15 @@ protected:
         client.port = dovecot.port();
         client.username = QStringLiteral("shop");
         client.password = QStringLiteral("geheim");
-        mandantId = db.insertClient(client).value_or(0);
+        mandantId = ClientStore(db).insertClient(client).value_or(0);
         ASSERT_GT(mandantId, 0) << db.lastError().toStdString();
     }
 
     void setPassword(const QString &password)
     {
-        TMandant client = *db.client(mandantId);
+        TMandant client = *ClientStore(db).client(mandantId);
         client.password = password;
-        ASSERT_TRUE(db.updateClient(client));
+        ASSERT_TRUE(ClientStore(db).updateClient(client));
     }
 
     int orderCount()
@@ -183,7 +183,7 @@ protected:
 
     QTemporaryDir dataHome, dir;
     vq::test::DovecotServer dovecot;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     ScriptedQuestions questions;
     int mandantId = 0;
 };
@@ -395,14 +395,14 @@ TEST_F(ImportWindow, FailedRunShowsOneErrorAndNoRow)
          [&] { setPassword(QStringLiteral("geheim")); }, connectionError},
         {"no server on the port",
          [&] {
-             TMandant client = *db.client(mandantId);
+             TMandant client = *ClientStore(db).client(mandantId);
              client.port = vq::test::freeLocalPort();
-             ASSERT_TRUE(db.updateClient(client));
+             ASSERT_TRUE(ClientStore(db).updateClient(client));
          },
          [&] {
-             TMandant client = *db.client(mandantId);
+             TMandant client = *ClientStore(db).client(mandantId);
              client.port = dovecot.port();
-             ASSERT_TRUE(db.updateClient(client));
+             ASSERT_TRUE(ClientStore(db).updateClient(client));
          },
          connectionError},
         // The worker's own connection cannot be opened: the file is gone.

@@ -3,7 +3,11 @@
 // error, no silent bookkeeping loss; what was stored before stays whole. The
 // import run ends on such a failure with a German message.
 #include "clients.h"
+#include "invoice_number_store.h"
 #include "invoice_servers.h"
+#include "mailbox_store.h"
+#include "order_store.h"
+#include "state_store.h"
 #include "uMailOrder.h"
 
 #include <QSqlError>
@@ -29,26 +33,27 @@ protected:
             << error.toStdString();
         TMandant c = newClient();
         c.firma = QStringLiteral("A");
-        client = db.insertClient(c).value_or(0);
+        client = ClientStore(db).insertClient(c).value_or(0);
         TBestellung order;
         order.mandantId = client;
         order.rechNr = 7;
         order.uuid = QStringLiteral("vorher");
         order.zeit = QDateTime(QDate(2024, 5, 1), QTime(10, 0), Qt::UTC);
-        orderId = db.insertOrder(order).value_or(0);
+        orderId = OrderStore(db).insertOrder(order).value_or(0);
         TArtikel line;
         line.bestellungId = orderId;
         line.nr = QStringLiteral("A-1");
         line.anzahl = 2;
         line.preis = 10;
         line.mwst = 19;
-        lineId = db.insertLine(line).value_or(0);
+        lineId = OrderStore(db).insertLine(line).value_or(0);
         TOption option;
         option.artikelId = lineId;
         option.name = QStringLiteral("Farbe");
         option.preis = 1;
-        ASSERT_TRUE(db.insertOption(option));
-        ASSERT_TRUE(db.rememberMessages(client, kBox, {message(QStringLiteral("u1"))}));
+        ASSERT_TRUE(OrderStore(db).insertOption(option));
+        ASSERT_TRUE(
+            MailboxStore(db).rememberMessages(client, kBox, {message(QStringLiteral("u1"))}));
         ASSERT_TRUE(client && orderId && lineId) << db.lastError().toStdString();
     }
 
@@ -101,7 +106,7 @@ protected:
 
     const QString kBox = QStringLiteral("box");
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     int client = 0, orderId = 0, lineId = 0;
 };
 
@@ -129,15 +134,21 @@ TEST_P(FailingStatementTest, EveryFailureReachesTheCallerAndChangesNothing)
     };
     const Case cases[] = {
         {"mail invoice number", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
-         [&] { return failsWithReason(!db.nextInvoiceNumberForMail()); }},
+         [&] { return failsWithReason(!InvoiceNumberStore(db).nextInvoiceNumberForMail()); }},
         {"client invoice number", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
-         [&] { return failsWithReason(!db.nextInvoiceNumberForClient(client)); }},
+         [&] {
+             return failsWithReason(!InvoiceNumberStore(db).nextInvoiceNumberForClient(client));
+         }},
         {"uuid check", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
-         [&] { return failsWithReason(db.countOrdersWithUuid(QStringLiteral("vorher")) < 0); }},
+         [&] {
+             return failsWithReason(MailboxStore(db).countOrdersWithUuid(QStringLiteral("vorher"))
+                                    < 0);
+         }},
         {"store a mail order", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
          [&] {
-             const auto outcome =
-                 db.storeMailOrder(newOrder, {newLine}, client, kBox, nullptr).outcome;
+             const auto outcome = MailboxStore(db)
+                                      .storeMailOrder(newOrder, {newLine}, client, kBox, nullptr)
+                                      .outcome;
              return failsWithReason(outcome == MailOrderStore::Failed)
                     && db.transactionDepth() == 0;
          }},
@@ -146,43 +157,44 @@ TEST_P(FailingStatementTest, EveryFailureReachesTheCallerAndChangesNothing)
          [&] {
              TArtikel withOption = newLine;
              withOption.optionen = {TOption()};
-             const auto outcome =
-                 db.storeMailOrder(newOrder, {withOption}, client, kBox, nullptr).outcome;
+             const auto outcome = MailboxStore(db)
+                                      .storeMailOrder(newOrder, {withOption}, client, kBox, nullptr)
+                                      .outcome;
              return failsWithReason(outcome == MailOrderStore::Failed);
          }},
         {"orders of a client", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
-         [&] { return failsWithReason(!db.ordersOfClient(client)); }},
+         [&] { return failsWithReason(!OrderStore(db).ordersOfClient(client)); }},
         {"one order", rename("Bestellung", "Weg"), rename("Weg", "Bestellung"),
-         [&] { return failsWithReason(!db.order(orderId)); }},
+         [&] { return failsWithReason(!OrderStore(db).order(orderId)); }},
         {"order list", QStringLiteral("DROP VIEW AbfMainWindowBest"),
          viewStatement("AbfMainWindowBest"),
-         [&] { return failsWithReason(!db.orderList(client)); }},
+         [&] { return failsWithReason(!OrderStore(db).orderList(client)); }},
         {"order list totals", rename("Optionen", "Weg"), rename("Weg", "Optionen"),
-         [&] { return failsWithReason(!db.orderList(client)); }},
+         [&] { return failsWithReason(!OrderStore(db).orderList(client)); }},
         {"lines", rename("Artikel", "Weg"), rename("Weg", "Artikel"),
-         [&] { return failsWithReason(!db.linesOfOrder(orderId)); }},
+         [&] { return failsWithReason(!OrderStore(db).linesOfOrder(orderId)); }},
         {"lines with their options", rename("Optionen", "Weg"), rename("Weg", "Optionen"),
-         [&] { return failsWithReason(!db.linesWithOptions(orderId)); }},
+         [&] { return failsWithReason(!OrderStore(db).linesWithOptions(orderId)); }},
         {"options of a line", rename("Optionen", "Weg"), rename("Weg", "Optionen"),
-         [&] { return failsWithReason(!db.optionsOfLine(lineId)); }},
+         [&] { return failsWithReason(!OrderStore(db).optionsOfLine(lineId)); }},
         {"clients", rename("Mandant", "Weg"), rename("Weg", "Mandant"),
-         [&] { return failsWithReason(!db.clients()); }},
+         [&] { return failsWithReason(!ClientStore(db).clients()); }},
         {"one client", rename("Mandant", "Weg"), rename("Weg", "Mandant"),
-         [&] { return failsWithReason(!db.client(client)); }},
+         [&] { return failsWithReason(!ClientStore(db).client(client)); }},
         {"states", rename("Status", "Weg"), rename("Weg", "Status"),
-         [&] { return failsWithReason(!db.states()); }},
+         [&] { return failsWithReason(!StateStore(db).states()); }},
         {"known messages", rename("Nachricht", "Weg"), rename("Weg", "Nachricht"),
-         [&] { return failsWithReason(!db.knownMessages(client, kBox)); }},
+         [&] { return failsWithReason(!MailboxStore(db).knownMessages(client, kBox)); }},
         {"remember messages", rename("Nachricht", "Weg"), rename("Weg", "Nachricht"),
          [&] {
-             return failsWithReason(
-                        !db.rememberMessages(client, kBox, {message(QStringLiteral("u2"))}))
+             return failsWithReason(!MailboxStore(db).rememberMessages(
+                        client, kBox, {message(QStringLiteral("u2"))}))
                     && db.transactionDepth() == 0;
          }},
         {"forget messages", rename("Nachricht", "Weg"), rename("Weg", "Nachricht"),
          [&] {
-             return failsWithReason(
-                        !db.forgetMessagesExcept(client, kBox, {message(QStringLiteral("u1"))}, {}))
+             return failsWithReason(!MailboxStore(db).forgetMessagesExcept(
+                        client, kBox, {message(QStringLiteral("u1"))}, {}))
                     && db.transactionDepth() == 0;
          }},
     };
@@ -195,10 +207,10 @@ TEST_P(FailingStatementTest, EveryFailureReachesTheCallerAndChangesNothing)
         EXPECT_EQ(snapshot(), before);
     }
     // Mended, everything works again on the same connection.
-    EXPECT_EQ(db.nextInvoiceNumberForMail(), 8);
-    EXPECT_EQ(db.orderList(client).value().size(), 1);
-    EXPECT_EQ(db.knownMessages(client, kBox).value().size(), 1);
-    EXPECT_EQ(db.storeMailOrder(newOrder, {newLine}, client, kBox, nullptr).outcome,
+    EXPECT_EQ(InvoiceNumberStore(db).nextInvoiceNumberForMail(), 8);
+    EXPECT_EQ(OrderStore(db).orderList(client).value().size(), 1);
+    EXPECT_EQ(MailboxStore(db).knownMessages(client, kBox).value().size(), 1);
+    EXPECT_EQ(MailboxStore(db).storeMailOrder(newOrder, {newLine}, client, kBox, nullptr).outcome,
               MailOrderStore::Stored);
 }
 
@@ -229,7 +241,7 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
     dovecot.addMessage(QStringLiteral("shop"), mail(3, "gut"));
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
     TMandant client = newClient();
@@ -237,7 +249,7 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
     client.port = dovecot.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     QSqlQuery q(db.connection());
     // The second order cannot be stored, as with a full disk.
     ASSERT_TRUE(q.exec(
@@ -250,7 +262,7 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
     ASSERT_EQ(result.rows.size(), 2); // the run stopped at the order it could not store
     EXPECT_EQ(result.rows[0].status, MailOrderStatus::Inserted);
     EXPECT_EQ(result.rows[1].status, MailOrderStatus::StoreError);
-    const auto orders = db.ordersOfClient(clientId);
+    const auto orders = OrderStore(db).ordersOfClient(clientId);
     ASSERT_TRUE(orders);
     ASSERT_EQ(orders->size(), 1);
     EXPECT_EQ(orders->first().uuid, QStringLiteral("kaputt-1"));
@@ -262,12 +274,12 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
     EXPECT_FALSE(unread.connected);
     EXPECT_EQ(unread.message, QStringLiteral("Fehler beim Zugriff auf die Datenbank."));
     EXPECT_FALSE(unread.detail.isEmpty());
-    EXPECT_EQ(db.ordersOfClient(clientId).value().size(), 1);
+    EXPECT_EQ(OrderStore(db).ordersOfClient(clientId).value().size(), 1);
 
     ASSERT_TRUE(q.exec(QStringLiteral("ALTER TABLE Weg RENAME TO Nachricht")));
     const MailImportResult mended = TMailOrder(db, clientId).importOrders();
     EXPECT_TRUE(mended.connected) << mended.detail.toStdString();
-    EXPECT_EQ(db.ordersOfClient(clientId).value().size(), 3);
+    EXPECT_EQ(OrderStore(db).ordersOfClient(clientId).value().size(), 3);
 }
 
 } // namespace

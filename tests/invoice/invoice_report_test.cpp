@@ -8,6 +8,7 @@
 #include "invoice_renderer.h"
 #include "invoice_servers.h"
 #include "local_server.h"
+#include "order_store.h"
 #include "rtf_text.h"
 #include "test_support.h"
 
@@ -85,7 +86,7 @@ protected:
         client.waehrung = currency;
         client.rechnungsfuss = footer;
         client.password = QStringLiteral("geheimes-Passwort");
-        const auto id = db.insertClient(client);
+        const auto id = ClientStore(db).insertClient(client);
         EXPECT_TRUE(id) << db.lastError().toStdString();
         // Each test's clients start at the database's first number: a fresh copy.
         QFile::remove(clientTemplatePath(id.value_or(0)));
@@ -104,7 +105,7 @@ protected:
         order.strasse = QStringLiteral("Lindenweg 7");
         order.plz = QStringLiteral("10115");
         order.ort = QStringLiteral("Berlin");
-        const auto id = db.insertOrder(order);
+        const auto id = OrderStore(db).insertOrder(order);
         EXPECT_TRUE(id) << db.lastError().toStdString();
         return id.value_or(0);
     }
@@ -119,7 +120,7 @@ protected:
         line.anzahl = anzahl;
         line.preis = preis;
         line.mwst = mwst;
-        const auto id = db.insertLine(line);
+        const auto id = OrderStore(db).insertLine(line);
         EXPECT_TRUE(id) << db.lastError().toStdString();
         return id.value_or(0);
     }
@@ -131,7 +132,7 @@ protected:
         option.name = name;
         option.wert = wert;
         option.preis = preis;
-        EXPECT_TRUE(db.insertOption(option)) << db.lastError().toStdString();
+        EXPECT_TRUE(OrderStore(db).insertOption(option)) << db.lastError().toStdString();
     }
 
     // Two rates, an option with and one without a surcharge:
@@ -154,7 +155,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
 };
 
 TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
@@ -169,7 +170,7 @@ TEST_P(InvoiceOutput, PdfShowsLinesVatPerRateAndGrossTotalInTheClientsCurrency)
     // The first output fixes the invoice date; the order date is the delivery date.
     const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     EXPECT_TRUE(text.contains(QStringLiteral("Rechnungsdatum ") + today)) << text.toStdString();
-    EXPECT_EQ(db.order(order)->rechnungsdatum, QDate::currentDate());
+    EXPECT_EQ(OrderStore(db).order(order)->rechnungsdatum, QDate::currentDate());
     for (const char *expected :
          {"Rechnung Nr. 1042", "Alpenladen AG", "Erika Mustermann", "Lindenweg 7", "10115 Berlin",
           "Liefer-/Leistungsdatum 09.12.2026",
@@ -224,11 +225,11 @@ TEST_F(InvoiceOutputSQLite, CustomerValuesPrintAsTyped)
 {
     const int client = addClient(QStringLiteral("Laden"), QStringLiteral("€"));
     const int order = addOrder(client, QStringLiteral("<b>"), 7);
-    TBestellung hostile = *db.order(order);
+    TBestellung hostile = *OrderStore(db).order(order);
     hostile.nachname = QStringLiteral(
         "{{Currency}} {{{RvDataSetMandant}}} </td></table><img src=\"/etc/passwd\">");
     hostile.bemerkung = QStringLiteral("Zeile 1\r\nZeile 2 & <i>nicht kursiv</i>");
-    ASSERT_TRUE(db.updateOrder(hostile));
+    ASSERT_TRUE(OrderStore(db).updateOrder(hostile));
     const int line = addLine(order, QStringLiteral("<script>"),
                              QStringLiteral("Name mit \"Anführung\" & 'Apostroph'"), 1, 1, 19);
     addOption(line, QStringLiteral("<u>Option</u>"), QStringLiteral("a<br>b"), 0.5);
@@ -511,7 +512,7 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
 TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueDate)
 {
     const int client = addClient(QStringLiteral("Pflicht GmbH"), QStringLiteral("€"));
-    TMandant full = *db.client(client);
+    TMandant full = *ClientStore(db).client(client);
     full.ustIdNr = QStringLiteral("DE123456789");
     full.steuernummer = QStringLiteral("21/815/08150");
     full.iban = QStringLiteral("de89370400440532013000");
@@ -519,7 +520,7 @@ TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueD
     full.bank = QStringLiteral("Commerzbank Köln");
     full.telefon = QStringLiteral("0221 4711");
     full.zahlungsziel = 14;
-    ASSERT_TRUE(db.updateClient(full)) << db.lastError().toStdString();
+    ASSERT_TRUE(ClientStore(db).updateClient(full)) << db.lastError().toStdString();
     const int order = standardOrder(client);
     InvoiceIssuer issuer(db, [] { return QDateTime(QDate(2026, 12, 10), QTime(11, 0)); });
     const QString pdf = dir.filePath(QStringLiteral("pflicht.pdf"));
@@ -535,10 +536,10 @@ TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueD
                                                                 << text.toStdString();
     // Only a tax number, due at once: that is what the invoice says.
     const int second = addClient(QStringLiteral("Klein"), QStringLiteral("€"));
-    TMandant small = *db.client(second);
+    TMandant small = *ClientStore(db).client(second);
     small.steuernummer = QStringLiteral("12/345/67890");
     small.zahlungsziel = 0;
-    ASSERT_TRUE(db.updateClient(small));
+    ASSERT_TRUE(ClientStore(db).updateClient(small));
     const int smallOrder = standardOrder(second);
     const QString smallPdf = dir.filePath(QStringLiteral("klein.pdf"));
     ASSERT_TRUE(issuer.writePdf(smallOrder, smallPdf, &error)) << error.toStdString();
@@ -608,10 +609,10 @@ TEST_F(InvoiceOutputSQLite, LongEmailAddressesBreakOnlyAfterTheirAtAndDots)
 {
     const int client = addClient(QStringLiteral("Umbruch GmbH"), QStringLiteral("€"));
     const int order = standardOrder(client);
-    TBestellung long_ = *db.order(order);
+    TBestellung long_ = *OrderStore(db).order(order);
     long_.email = QStringLiteral(
         "erika.mustermann-einkauf@buchhaltung.beispielunternehmen-langer-name.example");
-    ASSERT_TRUE(db.updateOrder(long_));
+    ASSERT_TRUE(OrderStore(db).updateOrder(long_));
     const QString pdf = dir.filePath(QStringLiteral("umbruch.pdf"));
     QString error;
     ASSERT_TRUE(InvoiceIssuer(db).writePdf(order, pdf, &error)) << error.toStdString();

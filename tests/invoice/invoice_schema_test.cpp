@@ -1,8 +1,11 @@
 // The schema of the invoice database on SQLite and PostgreSQL: a database of
 // the first version is upgraded in place with every row kept, an upgrade that
 // fails leaves it as it was, and a database of a newer version is refused.
-#include "invoice_database.h"
+#include "clients.h"
+#include "invoice_connection.h"
 #include "invoice_servers.h"
+#include "mailbox_store.h"
+#include "order_store.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -117,7 +120,7 @@ protected:
 TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
 {
     const DatabaseLocation location = firstVersionDatabase();
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(vq::test::openTestLocation(db, location, &error)) << error.toStdString();
     QSqlDatabase c = db.connection();
@@ -151,15 +154,15 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
                         "Rechnung Nr. 1 gespeichert.")},
     };
     for (const Expected &e : expected) {
-        const auto order = db.order(e.id);
+        const auto order = OrderStore(db).order(e.id);
         ASSERT_TRUE(order) << e.id;
         EXPECT_EQ(order->uuid, e.uuid) << e.id;
         EXPECT_EQ(order->bemerkung, e.bemerkung) << e.id;
     }
-    EXPECT_EQ(db.order(3)->rechNr, 3);
-    EXPECT_EQ(db.order(8)->rechNr, std::nullopt);
-    EXPECT_EQ(db.linesOfOrder(3).value().size(), 1);
-    EXPECT_EQ(db.countOrdersWithUuid(QStringLiteral("a")), 1);
+    EXPECT_EQ(OrderStore(db).order(3)->rechNr, 3);
+    EXPECT_EQ(OrderStore(db).order(8)->rechNr, std::nullopt);
+    EXPECT_EQ(OrderStore(db).linesOfOrder(3).value().size(), 1);
+    EXPECT_EQ(MailboxStore(db).countOrdersWithUuid(QStringLiteral("a")), 1);
 
     // Identifiers are unique now, whoever writes; orders without one are not limited.
     QSqlQuery raw(c);
@@ -170,7 +173,8 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
         << raw.lastError().text().toStdString();
 
     // Remembered sizes are kept; an order mail's id is the same message only at its size.
-    const QList<KnownMessage> known = db.knownMessages(1, QStringLiteral("box")).value();
+    const QList<KnownMessage> known =
+        MailboxStore(db).knownMessages(1, QStringLiteral("box")).value();
     ASSERT_EQ(known.size(), 2);
     for (const KnownMessage &m : known) {
         EXPECT_EQ(m.size, m.orderMail ? 1234 : 0) << m.uidl.toStdString();
@@ -178,12 +182,12 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
     }
 
     // The client's order secret is there, empty, and kept when written.
-    TMandant client = *db.client(1);
+    TMandant client = *ClientStore(db).client(1);
     EXPECT_EQ(client.firma, QStringLiteral("A"));
     EXPECT_TRUE(client.bestellgeheimnis.isEmpty());
     client.bestellgeheimnis = QStringLiteral("s3cr€t");
-    ASSERT_TRUE(db.updateClient(client)) << db.lastError().toStdString();
-    EXPECT_EQ(db.client(1)->bestellgeheimnis, QStringLiteral("s3cr€t"));
+    ASSERT_TRUE(ClientStore(db).updateClient(client)) << db.lastError().toStdString();
+    EXPECT_EQ(ClientStore(db).client(1)->bestellgeheimnis, QStringLiteral("s3cr€t"));
 
     // The same schema as a database made new.
     const QStringList upgraded = schemaShape(c, GetParam());
@@ -191,7 +195,7 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
     c = QSqlDatabase();
     db.close();
     QTemporaryDir otherDir;
-    TInvoiceDatabase fresh;
+    InvoiceConnection fresh;
     ASSERT_TRUE(vq::test::openTestDatabase(fresh, GetParam(), otherDir.path(), &error))
         << error.toStdString();
     EXPECT_EQ(schemaShape(fresh.connection(), GetParam()), upgraded);
@@ -199,8 +203,8 @@ TEST_P(SchemaUpgradeTest, FirstVersionIsUpgradedInPlaceWithEveryRow)
 
     // Opening again changes nothing.
     ASSERT_TRUE(vq::test::openTestLocation(db, location, &error)) << error.toStdString();
-    EXPECT_EQ(db.order(3)->bemerkung, expected[2].bemerkung);
-    EXPECT_EQ(db.client(1)->bestellgeheimnis, QStringLiteral("s3cr€t"));
+    EXPECT_EQ(OrderStore(db).order(3)->bemerkung, expected[2].bemerkung);
+    EXPECT_EQ(ClientStore(db).client(1)->bestellgeheimnis, QStringLiteral("s3cr€t"));
 }
 
 TEST_P(SchemaUpgradeTest, FailedUpgradeLeavesTheFirstVersionWhole)
@@ -208,7 +212,7 @@ TEST_P(SchemaUpgradeTest, FailedUpgradeLeavesTheFirstVersionWhole)
     // An index of the user's own under the name the upgrade needs makes it fail half-way.
     const DatabaseLocation location = firstVersionDatabase(
         {QStringLiteral("CREATE INDEX Bestellung_UUID_Eindeutig ON Artikel (Artikel_Nr)")});
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     EXPECT_FALSE(vq::test::openTestLocation(db, location, &error));
     EXPECT_TRUE(error.startsWith(
@@ -237,7 +241,7 @@ TEST_P(SchemaUpgradeTest, NewerVersionIsRefusedAndLeftAlone)
     for (const int version : {kSchemaVersion + 1, 0}) {
         const DatabaseLocation location = firstVersionDatabase(
             {QStringLiteral("UPDATE Schemaversion SET Version = %1").arg(version)});
-        TInvoiceDatabase db;
+        InvoiceConnection db;
         QString error;
         EXPECT_FALSE(vq::test::openTestLocation(db, location, &error));
         const QString expected =

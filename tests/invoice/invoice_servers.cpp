@@ -382,7 +382,7 @@ QString databaseUrl(const vq::invoice::DatabaseLocation &location)
         .arg(location.name);
 }
 
-bool openTestLocation(vq::invoice::TInvoiceDatabase &db,
+bool openTestLocation(vq::invoice::InvoiceConnection &db,
                       const vq::invoice::DatabaseLocation &location, QString *error)
 {
     lastUrl = databaseUrl(location);
@@ -425,7 +425,7 @@ bool execAll(QSqlDatabase db, const QStringList &statements, QString *error)
     return true;
 }
 
-bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect,
+bool openTestDatabase(vq::invoice::InvoiceConnection &db, vq::invoice::SqlDialect dialect,
                       const QString &folder, QString *error)
 {
     const auto location = emptyTestDatabase(dialect, folder, error);

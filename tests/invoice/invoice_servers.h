@@ -3,7 +3,7 @@
 // POP3 server with maildir mailboxes. As root both run as unprivileged users.
 #pragma once
 
-#include "invoice_database.h"
+#include "invoice_connection.h"
 
 #include "local_server.h"
 #include <QByteArray>
@@ -79,14 +79,14 @@ namespace vq::test {
 // Opens an empty invoice database: a copy of the built template for SQLite
 // (in folder), a new database on a PostgreSQL server shared by the tests of
 // this process for PostgreSQL.
-bool openTestDatabase(vq::invoice::TInvoiceDatabase &db, vq::invoice::SqlDialect dialect,
+bool openTestDatabase(vq::invoice::InvoiceConnection &db, vq::invoice::SqlDialect dialect,
                       const QString &folder, QString *error);
 // Where openTestDatabase would open: a file name in folder that does not exist
 // yet (SQLite), a new, empty database on the shared server (PostgreSQL).
 std::optional<vq::invoice::DatabaseLocation>
 emptyTestDatabase(vq::invoice::SqlDialect dialect, const QString &folder, QString *error);
 // Opens that location as the program does (SQLite: copied from the built template when missing).
-bool openTestLocation(vq::invoice::TInvoiceDatabase &db,
+bool openTestLocation(vq::invoice::InvoiceConnection &db,
                       const vq::invoice::DatabaseLocation &location, QString *error);
 QString databaseUrl(const vq::invoice::DatabaseLocation &location);
 // A plain Qt connection named name to that location, without the module's

@@ -9,6 +9,7 @@
 #include "invoice_output_ui.h"
 #include "invoice_servers.h"
 #include "local_server.h"
+#include "order_store.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
 #include "test_support.h"
@@ -102,7 +103,7 @@ protected:
         client.waehrung = QStringLiteral("€");
         client.rechnungsfuss =
             QStringLiteral("{\\rtf1\\pard\\qc{\\b Fensterladen KG} \\'b7 IBAN DE00 1234\\par}");
-        mandantId = db.insertClient(client).value_or(0);
+        mandantId = ClientStore(db).insertClient(client).value_or(0);
         QFile::remove(clientTemplatePath(mandantId));
         ASSERT_TRUE(QFile::copy(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")),
                                 clientTemplatePath(mandantId)));
@@ -112,7 +113,7 @@ protected:
         order.zeit = QDateTime(QDate(2026, 12, 1), QTime(9, 0), Qt::UTC);
         order.name = QStringLiteral("Max");
         order.nachname = QStringLiteral("Kunde");
-        bestellungId = db.insertOrder(order).value_or(0);
+        bestellungId = OrderStore(db).insertOrder(order).value_or(0);
         TArtikel line;
         line.bestellungId = bestellungId;
         line.nr = QStringLiteral("X1");
@@ -120,11 +121,11 @@ protected:
         line.anzahl = 2;
         line.preis = 5;
         line.mwst = 19;
-        ASSERT_TRUE(db.insertLine(line));
+        ASSERT_TRUE(OrderStore(db).insertLine(line));
     }
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     ScriptedQuestions questions;
     int mandantId = 0;
     int bestellungId = 0;
@@ -331,18 +332,18 @@ TEST_F(InvoiceWindows, ElectronicInvoicesNameWhatIsMissingThenSave)
     EXPECT_TRUE(questions.suggestions.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(questions.fileName));
     // Nothing was put out, so the invoice date is still open.
-    EXPECT_FALSE(db.order(bestellungId)->rechnungsdatum.isValid());
+    EXPECT_FALSE(OrderStore(db).order(bestellungId)->rechnungsdatum.isValid());
 
-    TMandant client = *db.client(mandantId);
+    TMandant client = *ClientStore(db).client(mandantId);
     client.email = QStringLiteral("rechnung@fensterladen.example");
     client.telefon = QStringLiteral("0341 998877");
     client.steuernummer = QStringLiteral("231/123/45678");
-    ASSERT_TRUE(db.updateClient(client));
-    TBestellung order = *db.order(bestellungId);
+    ASSERT_TRUE(ClientStore(db).updateClient(client));
+    TBestellung order = *OrderStore(db).order(bestellungId);
     order.plz = QStringLiteral("04109");
     order.ort = QStringLiteral("Leipzig");
     order.email = QStringLiteral("max@kunde.example");
-    ASSERT_TRUE(db.updateOrder(order));
+    ASSERT_TRUE(OrderStore(db).updateOrder(order));
     questions.errors.clear();
 
     questions.fileName = dir.filePath(QStringLiteral("rechnung.xml"));
@@ -363,7 +364,7 @@ TEST_F(InvoiceWindows, ElectronicInvoicesNameWhatIsMissingThenSave)
     EXPECT_EQ(questions.suggestions,
               QStringList({QStringLiteral("Rechnung-17.xml"), QStringLiteral("Rechnung-17.pdf")}));
 
-    EXPECT_EQ(db.order(bestellungId)->rechnungsdatum, QDate::currentDate());
+    EXPECT_EQ(OrderStore(db).order(bestellungId)->rechnungsdatum, QDate::currentDate());
 
     // Cancelling writes nothing and says nothing; an unwritable place says so.
     questions.fileName.clear();

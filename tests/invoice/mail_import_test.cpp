@@ -10,6 +10,7 @@
 #include "mail_message.h"
 #include "order_amounts.h"
 #include "order_document.h"
+#include "order_store.h"
 #include "test_support.h"
 #include "uMailOrder.h"
 
@@ -69,7 +70,7 @@ protected:
         client.port = dovecot.port();
         client.username = user;
         client.password = password;
-        const auto id = db.insertClient(client);
+        const auto id = ClientStore(db).insertClient(client);
         EXPECT_TRUE(id) << db.lastError().toStdString();
         return id.value_or(0);
     }
@@ -97,7 +98,7 @@ protected:
 
     QTemporaryDir dir;
     vq::test::DovecotServer dovecot;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     int clientId = 0;
 };
 
@@ -135,10 +136,10 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_EQ(first.rows[2].number, 5);
 
     // The stored orders: numbered by the mail rule, state 1, this client, values decoded.
-    const QList<OrderListRow> list = db.orderList(clientId).value();
+    const QList<OrderListRow> list = OrderStore(db).orderList(clientId).value();
     ASSERT_EQ(list.size(), 4);
     const auto byUuid = [&](const char *uuid) {
-        const QList<TBestellung> orders = db.ordersOfClient(clientId).value();
+        const QList<TBestellung> orders = OrderStore(db).ordersOfClient(clientId).value();
         for (const TBestellung &o : orders)
             if (o.uuid == QString::fromLatin1(uuid))
                 return o;
@@ -154,12 +155,12 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
     EXPECT_EQ(qpOrder.zeit, QDateTime(QDate(2024, 1, 15), QTime(9, 0), Qt::UTC));
     EXPECT_EQ(byUuid("b64-0002").rechNr, 2);
     EXPECT_EQ(byUuid("8bit-0003").zeit, QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC));
-    const QList<TArtikel> lines = db.linesOfOrder(byUuid("b64-0002").id).value();
+    const QList<TArtikel> lines = OrderStore(db).linesOfOrder(byUuid("b64-0002").id).value();
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[1].preis, 12.5);
-    EXPECT_TRUE(db.optionsOfLine(lines[1].id).value().isEmpty());
-    EXPECT_FALSE(db.optionsOfLine(lines[0].id).value().first().preis); // price 0: none
-    EXPECT_EQ(db.optionsOfLine(lines[2].id).value().first().preis, 0.5);
+    EXPECT_TRUE(OrderStore(db).optionsOfLine(lines[1].id).value().isEmpty());
+    EXPECT_FALSE(OrderStore(db).optionsOfLine(lines[0].id).value().first().preis); // price 0: none
+    EXPECT_EQ(OrderStore(db).optionsOfLine(lines[2].id).value().first().preis, 0.5);
     EXPECT_EQ(count("Bestellung"), 4);
     EXPECT_EQ(count("Artikel"), 6);
     EXPECT_EQ(count("Optionen"), 8);
@@ -186,7 +187,7 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
                        fixture("order_8bit.eml")
                            .replace("8bit-0003", "8bit-0008")
                            .replace("Subject: VQBESTMAIL", "Subject: VQBESTMAIL neu"));
-    ASSERT_TRUE(db.deleteOrder(byUuid("b64-0002").id));
+    ASSERT_TRUE(OrderStore(db).deleteOrder(byUuid("b64-0002").id));
     const MailImportResult third = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(third.connected);
     EXPECT_EQ(third.fetched, 2);
@@ -268,11 +269,11 @@ TEST_P(MailImportTest, HostileOrderMailsAreListedAsDamagedAndStoredNowhere)
         << result.rows[5].detail.toStdString();
     EXPECT_EQ(count("Bestellung"), 1);
     EXPECT_EQ(count("Artikel"), 1);
-    const QList<TBestellung> orders = db.ordersOfClient(clientId).value();
+    const QList<TBestellung> orders = OrderStore(db).ordersOfClient(clientId).value();
     ASSERT_EQ(orders.size(), 1);
     EXPECT_EQ(orders[0].name, QStringLiteral("Jürgen"));
     const auto amounts =
-        orderAmounts(orders[0], db.linesWithOptions(orders[0].id).value(), nullptr);
+        orderAmounts(orders[0], OrderStore(db).linesWithOptions(orders[0].id).value(), nullptr);
     ASSERT_EQ(amounts.value().rates.size(), 1);
     EXPECT_EQ(amounts->rates[0].vatCents, 635); // 39,80 x 19 / 119 = 6,3546
     EXPECT_EQ(amounts->grossCents, 3980);
@@ -282,9 +283,9 @@ TEST_P(MailImportTest, RefusedLoginChangesNothing)
 {
     fillMailbox();
     ASSERT_TRUE(TMailOrder(db, clientId).importOrders().connected);
-    TMandant client = *db.client(clientId);
+    TMandant client = *ClientStore(db).client(clientId);
     client.password = QStringLiteral("falsch");
-    ASSERT_TRUE(db.updateClient(client));
+    ASSERT_TRUE(ClientStore(db).updateClient(client));
     const MailImportResult result = TMailOrder(db, clientId).importOrders();
     EXPECT_FALSE(result.connected);
     EXPECT_EQ(
@@ -312,9 +313,9 @@ TEST_F(MailImportSQLiteTest, EmptyMailboxAndUnreachableServer)
     EXPECT_EQ(empty.message,
               QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
 
-    TMandant client = *db.client(clientId);
+    TMandant client = *ClientStore(db).client(clientId);
     client.port = vq::test::freeLocalPort();
-    ASSERT_TRUE(db.updateClient(client));
+    ASSERT_TRUE(ClientStore(db).updateClient(client));
     const MailImportResult unreachable = TMailOrder(db, clientId).importOrders();
     EXPECT_FALSE(unreachable.connected);
     EXPECT_EQ(
@@ -333,7 +334,7 @@ TEST_F(MailImportSQLiteTest, SameOrderInAnotherClientsMailboxIsAlreadyThere)
     const MailImportResult result = TMailOrder(db, second).importOrders();
     ASSERT_EQ(result.rows.size(), 1);
     EXPECT_EQ(result.rows.first().status, MailOrderStatus::AlreadyThere);
-    EXPECT_TRUE(db.orderList(second).value().isEmpty());
+    EXPECT_TRUE(OrderStore(db).orderList(second).value().isEmpty());
 }
 
 TEST_F(MailImportSQLiteTest, OrderThatCannotBeStoredLeavesNothingAndIsReadAgain)
@@ -396,7 +397,7 @@ TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
     QString error;
     ASSERT_TRUE(dovecot.start({QStringLiteral("shop:geheim")}, &error)) << error.toStdString();
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
     TMandant client = newClient();
@@ -404,7 +405,7 @@ TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
     client.port = dovecot.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
 
     const QString orderName = dovecot.addMessage(QStringLiteral("shop"), fixture("order_qp.eml"));
     const QString plainName = dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
@@ -432,7 +433,7 @@ TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
     EXPECT_EQ(second.rows[0].status, MailOrderStatus::Inserted);
     EXPECT_EQ(second.rows[1].uidl, plainName);
     EXPECT_EQ(second.rows[1].status, MailOrderStatus::Inserted);
-    EXPECT_EQ(db.ordersOfClient(clientId).value().size(), 3);
+    EXPECT_EQ(OrderStore(db).ordersOfClient(clientId).value().size(), 3);
 
     // Remembered with their sizes now: the next run fetches nothing.
     const MailImportResult third = TMailOrder(db, clientId).importOrders();
@@ -492,9 +493,9 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
     };
     for (const QByteArray &mail : mails)
         dovecot.addMessage(QStringLiteral("shop"), mail);
-    TMandant client = *db.client(clientId);
+    TMandant client = *ClientStore(db).client(clientId);
     client.bestellgeheimnis = secret;
-    ASSERT_TRUE(db.updateClient(client));
+    ASSERT_TRUE(ClientStore(db).updateClient(client));
 
     const MailImportResult signedOnly = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(signedOnly.ok) << signedOnly.detail.toStdString();
@@ -518,7 +519,7 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
 
     // Without the secret every order mail counts again, signed or not.
     client.bestellgeheimnis.clear();
-    ASSERT_TRUE(db.updateClient(client));
+    ASSERT_TRUE(ClientStore(db).updateClient(client));
     const MailImportResult all = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(all.ok);
     statuses.clear();
@@ -604,9 +605,9 @@ TEST_F(CommandLineTest, ImportPrintsOneLinePerOrderMailAndExitsByOutcome)
     // Refused login: the German message and exit code 1.
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error));
-    TMandant client = *db.client(clientId);
+    TMandant client = *ClientStore(db).client(clientId);
     client.password = QStringLiteral("falsch");
-    ASSERT_TRUE(db.updateClient(client));
+    ASSERT_TRUE(ClientStore(db).updateClient(client));
     db.close();
     Outcome refused =
         run({QStringLiteral("--import"), QStringLiteral("--client"), QString::number(clientId)});
@@ -904,7 +905,7 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
                               b.dropAfter, b.cutInside);
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
@@ -913,7 +914,7 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     client.port = server.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
     auto orderCount = [&] {
         QSqlQuery q(db.connection());
@@ -934,9 +935,9 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     EXPECT_EQ(broken.rows[1].status, MailOrderStatus::Inserted);
     EXPECT_EQ(orderCount(), 2);
     // The orders stored before the break are whole.
-    const QList<TBestellung> storedBefore = db.ordersOfClient(clientId).value();
+    const QList<TBestellung> storedBefore = OrderStore(db).ordersOfClient(clientId).value();
     for (const TBestellung &order : storedBefore)
-        EXPECT_EQ(db.linesOfOrder(order.id).value().size(),
+        EXPECT_EQ(OrderStore(db).linesOfOrder(order.id).value().size(),
                   order.uuid == QStringLiteral("b64-0002") ? 3 : 1);
 
     // The command line: the rows read so far, the German message and status 1.
@@ -967,7 +968,7 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     EXPECT_EQ(rest.fetched, b.fetchedNextTime);
     EXPECT_EQ(orderCount(), 3);
     QList<int> numbers;
-    const QList<TBestellung> storedAfter = db.ordersOfClient(clientId).value();
+    const QList<TBestellung> storedAfter = OrderStore(db).ordersOfClient(clientId).value();
     for (const TBestellung &order : storedAfter)
         numbers << order.rechNr.value_or(0);
     std::sort(numbers.begin(), numbers.end());
@@ -1048,7 +1049,7 @@ TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
                               true);
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
@@ -1057,7 +1058,7 @@ TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
     client.port = server.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
 
     // The user presses cancel while the run waits for the silent server.
@@ -1077,7 +1078,7 @@ TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
     EXPECT_TRUE(stopped.connected);
     EXPECT_EQ(stopped.message, QString::fromUtf16(kTextImportCancelled));
     EXPECT_TRUE(stopped.rows.isEmpty());
-    EXPECT_TRUE(db.orderList(clientId).value().isEmpty());
+    EXPECT_TRUE(OrderStore(db).orderList(clientId).value().isEmpty());
     // Far below the 30 s a silent server is waited for otherwise.
     EXPECT_LT(waited, 15000);
 
@@ -1085,7 +1086,7 @@ TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
     const MailImportResult rest = TMailOrder(db, clientId).importOrders();
     EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
     EXPECT_EQ(rest.rows.size(), 2);
-    EXPECT_EQ(db.orderList(clientId).value().size(), 2);
+    EXPECT_EQ(OrderStore(db).orderList(clientId).value().size(), 2);
 }
 
 const Break kBreaks[] = {
@@ -1109,7 +1110,7 @@ TEST(MailImportStat, ACountBeyondTheListedMessagesReadsThoseListed)
     ASSERT_NE(server.port(), 0);
     server.setStatCount(7);
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
@@ -1118,7 +1119,7 @@ TEST(MailImportStat, ACountBeyondTheListedMessagesReadsThoseListed)
     client.port = server.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
 
     QList<std::pair<int, int>> progress;
@@ -1144,7 +1145,7 @@ TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
     DroppingPop3Server server({fixture("order_qp.eml"), fixture("plain_mail.eml")}, 1000, false);
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
@@ -1153,7 +1154,7 @@ TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
     client.port = server.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
     MailOrderRow row;
     row.uidl = QStringLiteral("m1");
@@ -1192,7 +1193,7 @@ TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
     ASSERT_NE(server.port(), 0);
     server.setWithoutUidl(true);
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
@@ -1201,7 +1202,7 @@ TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
     client.port = server.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
 
     const MailOrderStatus inserted = MailOrderStatus::Inserted,
@@ -1219,7 +1220,7 @@ TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
             EXPECT_EQ(row.status, expected);
         }
     }
-    EXPECT_EQ(db.orderList(clientId).value().size(), 2);
+    EXPECT_EQ(OrderStore(db).orderList(clientId).value().size(), 2);
 }
 
 // A server without UIDL: a row names its message by the number of the run
@@ -1231,7 +1232,7 @@ TEST(MailDelete, WithoutUidlDeletesOnlyTheMessageTheRowWasListedFor)
     ASSERT_NE(server.port(), 0);
     server.setWithoutUidl(true);
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
@@ -1240,7 +1241,7 @@ TEST(MailDelete, WithoutUidlDeletesOnlyTheMessageTheRowWasListedFor)
     client.port = server.port();
     client.username = QStringLiteral("shop");
     client.password = QStringLiteral("geheim");
-    const int clientId = db.insertClient(client).value_or(0);
+    const int clientId = ClientStore(db).insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
     const MailImportResult listed = TMailOrder(db, clientId).importOrders();
     ASSERT_TRUE(listed.ok) << listed.detail.toStdString();

@@ -10,8 +10,10 @@
 #include "invoice_servers.h"
 #include "invoice_window_support.h"
 #include "order_edit_session.h"
+#include "order_store.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
+#include "state_store.h"
 #include "uBestellung.h"
 #include "uMainWindow.h"
 #include "uStatus.h"
@@ -130,7 +132,7 @@ protected:
         client.firma = firma;
         client.waehrung = currency;
         client.email = QStringLiteral("shop@example.org");
-        return db.insertClient(client).value_or(0);
+        return ClientStore(db).insertClient(client).value_or(0);
     }
 
     int addOrder(int mandantId, int rechNr, const QString &name, const QString &nachname,
@@ -143,7 +145,7 @@ protected:
         order.firma = QStringLiteral("Kunde %1").arg(rechNr);
         order.name = name;
         order.nachname = nachname;
-        const int id = db.insertOrder(order).value_or(0);
+        const int id = OrderStore(db).insertOrder(order).value_or(0);
         TArtikel line;
         line.bestellungId = id;
         line.nr = QStringLiteral("A1");
@@ -151,7 +153,7 @@ protected:
         line.anzahl = 1;
         line.preis = price;
         line.mwst = 19;
-        EXPECT_TRUE(db.insertLine(line));
+        EXPECT_TRUE(OrderStore(db).insertLine(line));
         return id;
     }
 
@@ -186,14 +188,14 @@ protected:
     }
     int orderCount(int mandantId)
     {
-        const auto rows = db.orderList(mandantId);
+        const auto rows = OrderStore(db).orderList(mandantId);
         EXPECT_TRUE(rows.has_value());
         return rows ? int(rows->size()) : -1;
     }
 
     QTemporaryDir home, dir;
     QByteArray previousHome;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     TScriptedQuestions questions;
     int euroClient = 0, francClient = 0;
     QList<int> euroOrders, francOrders;
@@ -325,9 +327,9 @@ TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
     // A currency changed in the client manager shows after it closes.
     whenModal([&](QDialog &manager) {
         EXPECT_EQ(manager.objectName(), QStringLiteral("frmMandanten"));
-        TMandant client = *db.client(francClient);
+        TMandant client = *ClientStore(db).client(francClient);
         client.waehrung = QStringLiteral("Fr.");
-        EXPECT_TRUE(db.updateClient(client));
+        EXPECT_TRUE(ClientStore(db).updateClient(client));
         manager.done(QDialog::Accepted);
     });
     action("actMandantenVerwalten")->trigger();
@@ -335,7 +337,7 @@ TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
 
     // A client deleted there leaves an empty list and no command that needs it.
     whenModal([&](QDialog &manager) {
-        EXPECT_TRUE(db.deleteClient(francClient));
+        EXPECT_TRUE(ClientStore(db).deleteClient(francClient));
         manager.done(QDialog::Accepted);
     });
     action("actMandantenVerwalten")->trigger();
@@ -436,8 +438,8 @@ TEST_P(MainWindowSQLite, DeletesAfterTheQuestionDownToAnEmptyList)
     questions.answers = {true};
     action("actLoeschen")->trigger();
     EXPECT_EQ(orderCount(euroClient), 2);
-    EXPECT_FALSE(db.order(euroOrders[1]).has_value());
-    EXPECT_TRUE(db.linesOfOrder(euroOrders[1]).value_or(QList<TArtikel>{}).isEmpty());
+    EXPECT_FALSE(OrderStore(db).order(euroOrders[1]).has_value());
+    EXPECT_TRUE(OrderStore(db).linesOfOrder(euroOrders[1]).value_or(QList<TArtikel>{}).isEmpty());
     EXPECT_EQ(window->currentRow(), 1);
     EXPECT_EQ(window->selectedOrderId(), euroOrders[2]);
 
@@ -462,10 +464,10 @@ TEST_P(MainWindowSQLite, DeleteThatTheDatabaseRefusesKeepsTheOrderAndSaysWhy)
     chooseClient(euroClient);
     window->goToRow(1);
     // Another program holds the write lock longer than this window waits.
-    TInvoiceDatabase other;
+    InvoiceConnection other;
     QString error;
     ASSERT_TRUE(other.openLocation(db.location(), &error)) << error.toStdString();
-    ASSERT_TRUE(other.begin(TInvoiceDatabase::WriteLock::AtStart));
+    ASSERT_TRUE(other.begin(InvoiceConnection::WriteLock::AtStart));
     ASSERT_TRUE(db.setLockTimeout(200));
     questions.answers = {true};
     action("actLoeschen")->trigger();
@@ -474,7 +476,7 @@ TEST_P(MainWindowSQLite, DeleteThatTheDatabaseRefusesKeepsTheOrderAndSaysWhy)
         questions.errors[0].startsWith(QStringLiteral("Fehler beim löschen des Datensatzes")));
     EXPECT_TRUE(questions.errors[0].contains(QString::fromUtf16(kTextDatabaseLocked)));
     ASSERT_TRUE(other.rollback());
-    EXPECT_TRUE(db.order(euroOrders[1]).has_value());
+    EXPECT_TRUE(OrderStore(db).order(euroOrders[1]).has_value());
     EXPECT_EQ(grid()->model()->rowCount(), 3);
     EXPECT_EQ(window->currentRow(), 1);
 }
@@ -554,7 +556,7 @@ TEST_P(MainWindowSQLite, KeepsTenThousandOrdersInTheList)
         order.rechNr = 100 + i;
         order.zeit = QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC).addSecs(i);
         order.nachname = QString(300, QChar(u'W'));
-        ASSERT_TRUE(db.insertOrder(order));
+        ASSERT_TRUE(OrderStore(db).insertOrder(order));
     }
     ASSERT_TRUE(db.commit());
     chooseClient(euroClient);
@@ -594,14 +596,14 @@ TEST_P(MainWindowSQLite, ShowsStrangersTextsInCellsToolTipsAndStatusBarAsPlainTe
         SCOPED_TRACE(hostile.name);
         const int mandantId = addClient(hostile.text, QStringLiteral("€"));
         ASSERT_GT(mandantId, 0);
-        const auto state = db.insertState(hostile.text);
+        const auto state = StateStore(db).insertState(hostile.text);
         ASSERT_TRUE(state.has_value()) << db.lastError().toStdString();
         TBestellung order;
         order.mandantId = mandantId;
         order.rechNr = 1;
         order.firma = order.name = order.nachname = hostile.text;
         order.status = *state;
-        ASSERT_TRUE(db.insertOrder(order).has_value()) << db.lastError().toStdString();
+        ASSERT_TRUE(OrderStore(db).insertOrder(order).has_value()) << db.lastError().toStdString();
         chooseClient(mandantId);
         ASSERT_EQ(grid()->model()->rowCount(), 1);
 
@@ -676,11 +678,11 @@ TEST_P(MainWindowEditing, EditSavesOnJaAndDiscardsOnNein)
         EXPECT_EQ(db.transactionDepth(), 0);
     };
     editRenaming(QStringLiteral("Verworfen GmbH"), TUserQuestions::Answer::No);
-    EXPECT_EQ(db.order(euroOrders[2])->firma, QStringLiteral("Kunde 3"));
+    EXPECT_EQ(OrderStore(db).order(euroOrders[2])->firma, QStringLiteral("Kunde 3"));
     EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Kunde 3"));
 
     editRenaming(QStringLiteral("Behalten GmbH"), TUserQuestions::Answer::Yes);
-    EXPECT_EQ(db.order(euroOrders[2])->firma, QStringLiteral("Behalten GmbH"));
+    EXPECT_EQ(OrderStore(db).order(euroOrders[2])->firma, QStringLiteral("Behalten GmbH"));
     EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Behalten GmbH"));
     EXPECT_EQ(window->currentRow(), 2);
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
@@ -692,7 +694,7 @@ TEST_P(MainWindowEditing, TheSecondSeatsJaIsRefusedAndKeepsItsWork)
 {
     chooseClient(euroClient);
     window->goToRow(2);
-    TInvoiceDatabase otherSeat;
+    InvoiceConnection otherSeat;
     QString error;
     ASSERT_TRUE(otherSeat.openLocation(db.location(), &error)) << error.toStdString();
     whenModal([&](QDialog &editor) {
@@ -718,7 +720,7 @@ TEST_P(MainWindowEditing, TheSecondSeatsJaIsRefusedAndKeepsItsWork)
             editor.done(QDialog::Rejected);
     });
     action("actBearbeiten")->trigger();
-    const TBestellung stored = db.order(euroOrders[2]).value();
+    const TBestellung stored = OrderStore(db).order(euroOrders[2]).value();
     EXPECT_EQ(stored.ort, QStringLiteral("Erster Platz"));
     EXPECT_EQ(stored.firma, QStringLiteral("Kunde 3"));
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
@@ -745,9 +747,9 @@ TEST_P(MainWindowEditing, AnInvoicePutOutInAStayThatIsUndoneKeepsItsDate)
         EXPECT_EQ(db.transactionDepth(), 0);
     };
     window->goToRow(2);
-    ASSERT_FALSE(db.order(euroOrders[2])->rechnungsdatum.isValid());
+    ASSERT_FALSE(OrderStore(db).order(euroOrders[2])->rechnungsdatum.isValid());
     stayWithPreview("actBearbeiten");
-    const TBestellung after = db.order(euroOrders[2]).value();
+    const TBestellung after = OrderStore(db).order(euroOrders[2]).value();
     EXPECT_EQ(after.firma, QStringLiteral("Kunde 3"));
     EXPECT_EQ(after.rechnungsdatum, QDate::currentDate());
 
@@ -813,8 +815,8 @@ TEST_P(MainWindowPostgreSQL, ASaveTheServerRefusesIsReportedAndRolledBackWhole)
     EXPECT_TRUE(questions.errors[0].contains(QStringLiteral("gespeichert werden")))
         << questions.errors[0].toStdString();
     EXPECT_EQ(db.transactionDepth(), 0);
-    EXPECT_EQ(db.order(euroOrders[0])->firma, QStringLiteral("Kunde 1"));
-    EXPECT_EQ(db.linesOfOrder(euroOrders[0])->size(), 1);
+    EXPECT_EQ(OrderStore(db).order(euroOrders[0])->firma, QStringLiteral("Kunde 1"));
+    EXPECT_EQ(OrderStore(db).linesOfOrder(euroOrders[0])->size(), 1);
 }
 
 // Another user on the same server holds the order for a moment: "Ja" names
@@ -859,8 +861,8 @@ TEST_P(MainWindowPostgreSQL, AnOrderAnotherUserHoldsIsSavedOnceItIsFreeAndTheSta
     EXPECT_TRUE(questions.errors[0].contains(QString::fromUtf16(kTextDatabaseLocked)))
         << questions.errors[0].toStdString();
     EXPECT_EQ(db.transactionDepth(), 0);
-    EXPECT_EQ(db.order(euroOrders[0])->ort, QStringLiteral("Zürich"));
-    const auto lines = db.linesOfOrder(euroOrders[0]).value();
+    EXPECT_EQ(OrderStore(db).order(euroOrders[0])->ort, QStringLiteral("Zürich"));
+    const auto lines = OrderStore(db).linesOfOrder(euroOrders[0]).value();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines.at(1).nr, QStringLiteral("B2"));
 }
@@ -887,7 +889,7 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
     EXPECT_EQ(entries(menuBar->actions()[0]->menu()->actions()),
               QStringList{QStringLiteral("Verlassen")});
     const int before = grid->rowCount();
-    ASSERT_EQ(before, int(db.states()->size()));
+    ASSERT_EQ(before, int(StateStore(db).states()->size()));
     keepScreenshot(&editor, QStringLiteral("status_bearbeiten"));
 
     // Neu, typing, Speichern.
@@ -896,7 +898,7 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
     ASSERT_TRUE(qobject_cast<QLineEdit *>(input));
     vq::test::typeText(input, QStringLiteral("verschickt"));
     child<QAction>(editor, "actSpeichern")->trigger();
-    auto states = *db.states();
+    auto states = *StateStore(db).states();
     ASSERT_EQ(states.size(), before + 1);
     EXPECT_EQ(states.last().status, QStringLiteral("verschickt"));
     const int shipped = states.last().id;
@@ -909,7 +911,7 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
     qobject_cast<QLineEdit *>(input)->selectAll();
     vq::test::typeText(input, QStringLiteral("versandt"));
     child<QAction>(editor, "actSpeichern")->trigger();
-    states = *db.states();
+    states = *StateStore(db).states();
     EXPECT_EQ(states.last().status, QStringLiteral("versandt"));
     EXPECT_EQ(states.last().id, shipped);
 
@@ -918,16 +920,16 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
     child<QAction>(editor, "actSpeichern")->trigger();
     ASSERT_EQ(questions.errors.size(), 1);
     EXPECT_TRUE(questions.errors[0].contains(QStringLiteral("Namen")));
-    EXPECT_EQ(db.states()->size(), before + 1);
+    EXPECT_EQ(StateStore(db).states()->size(), before + 1);
     EXPECT_TRUE(editor.hasUnsavedChanges());
     questions.answers = {true};
     child<QAction>(editor, "actLoeschen")->trigger(); // the unsaved row goes
     EXPECT_FALSE(editor.hasUnsavedChanges());
 
     // A state an order uses is refused with the message; "Nein" keeps any state.
-    TBestellung order = *db.order(euroOrders[0]);
+    TBestellung order = *OrderStore(db).order(euroOrders[0]);
     order.status = shipped;
-    ASSERT_TRUE(db.updateOrder(order));
+    ASSERT_TRUE(OrderStore(db).updateOrder(order));
     grid->setCurrentCell(before, 0);
     questions.asked.clear();
     questions.answers = {true};
@@ -940,13 +942,13 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
     EXPECT_EQ(grid->rowCount(), before + 1);
 
     order.status = kNewOrderState;
-    ASSERT_TRUE(db.updateOrder(order));
+    ASSERT_TRUE(OrderStore(db).updateOrder(order));
     questions.answers = {false};
     child<QAction>(editor, "actLoeschen")->trigger();
-    EXPECT_EQ(db.states()->size(), before + 1);
+    EXPECT_EQ(StateStore(db).states()->size(), before + 1);
     questions.answers = {true};
     child<QAction>(editor, "actLoeschen")->trigger();
-    EXPECT_EQ(db.states()->size(), before);
+    EXPECT_EQ(StateStore(db).states()->size(), before);
     EXPECT_EQ(grid->rowCount(), before);
 }
 
@@ -955,7 +957,7 @@ TEST_P(StateEditor, LeavingWithUnsavedChangesAsks)
     TfrmStatus editor(db, questions);
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
-    const int before = int(db.states()->size());
+    const int before = int(StateStore(db).states()->size());
     child<QAction>(editor, "actNeu")->trigger();
     vq::test::typeText(QApplication::focusWidget(), QStringLiteral("storniert"));
 
@@ -965,7 +967,7 @@ TEST_P(StateEditor, LeavingWithUnsavedChangesAsks)
     questions.threeWay = {TUserQuestions::Answer::Yes};
     child<QAction>(editor, "actVerlassen")->trigger();
     EXPECT_FALSE(editor.isVisible());
-    EXPECT_EQ(db.states()->size(), before + 1);
+    EXPECT_EQ(StateStore(db).states()->size(), before + 1);
     EXPECT_EQ(questions.asked.size(), 2);
 }
 
@@ -995,7 +997,7 @@ TEST_P(StateEditor, ALongerStoredNameIsNotCutByLookingAtIt)
     questions.threeWay = {TUserQuestions::Answer::Yes};
     child<QAction>(editor, "actVerlassen")->trigger();
     EXPECT_TRUE(questions.asked.isEmpty());
-    EXPECT_EQ(db.states()->last().status, longName);
+    EXPECT_EQ(StateStore(db).states()->last().status, longName);
 }
 
 TEST_P(StateEditor, OpensModallyFromTheMainWindowWhoseListShowsTheNewName)
@@ -1003,7 +1005,7 @@ TEST_P(StateEditor, OpensModallyFromTheMainWindowWhoseListShowsTheNewName)
     chooseClient(euroClient);
     whenModal([&](QDialog &states) {
         EXPECT_EQ(states.objectName(), QStringLiteral("frmStatus"));
-        EXPECT_TRUE(db.renameState(kNewOrderState, QStringLiteral("eingegangen")));
+        EXPECT_TRUE(StateStore(db).renameState(kNewOrderState, QStringLiteral("eingegangen")));
         states.done(QDialog::Rejected);
     });
     action("actStatus")->trigger();

@@ -9,8 +9,10 @@
 #include "invoice_issuer.h"
 #include "invoice_servers.h"
 #include "local_server.h"
+#include "mailbox_store.h"
 #include "money_cases.h"
 #include "order_document.h"
+#include "order_store.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -106,7 +108,7 @@ protected:
         ASSERT_TRUE(vq::test::openTestDatabase(db, GetParam(), dir.path(), &error))
             << error.toStdString();
         TMandant client = seller();
-        const auto id = db.insertClient(client);
+        const auto id = ClientStore(db).insertClient(client);
         ASSERT_TRUE(id) << db.lastError().toStdString();
         clientId = *id;
         QFile::remove(clientTemplatePath(clientId));
@@ -117,7 +119,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     int clientId = 0;
     QString figuresTemplate;
 };
@@ -135,14 +137,14 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
         ASSERT_TRUE(readOrderDocument(moneyOrderDocument(c, QStringLiteral("money-%1").arg(++n)),
                                       &document, &error))
             << error.toStdString();
-        const MailOrderStore stored = db.storeMailOrder(document.order, document.lines, clientId,
-                                                        QStringLiteral("INBOX"), nullptr);
+        const MailOrderStore stored = MailboxStore(db).storeMailOrder(
+            document.order, document.lines, clientId, QStringLiteral("INBOX"), nullptr);
         ASSERT_EQ(stored.outcome, MailOrderStore::Stored) << db.lastError().toStdString();
         const int orderId = stored.orderId;
-        EXPECT_EQ(db.order(orderId)->netto, c.netto());
+        EXPECT_EQ(OrderStore(db).order(orderId)->netto, c.netto());
         // The stored prices are the ones the page showed.
         const QList<TArtikel> expectedLines = moneyLines(c);
-        const QList<TArtikel> storedLines = db.linesWithOptions(orderId).value();
+        const QList<TArtikel> storedLines = OrderStore(db).linesWithOptions(orderId).value();
         ASSERT_EQ(storedLines.size(), expectedLines.size());
         for (const TArtikel &line : storedLines) {
             const auto same = std::find_if(expectedLines.begin(), expectedLines.end(),
@@ -151,7 +153,7 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
             EXPECT_EQ(line.preis, same->preis) << line.nr.toStdString();
         }
         // The order list shows the total.
-        const auto list = db.orderList(clientId).value();
+        const auto list = OrderStore(db).orderList(clientId).value();
         const auto row = std::find_if(list.begin(), list.end(),
                                       [&](const auto &r) { return r.bestellungId == orderId; });
         ASSERT_NE(row, list.end());

@@ -4,6 +4,7 @@
 #include "clients.h"
 #include "invoice_servers.h"
 #include "order_edit_session.h"
+#include "order_store.h"
 #include "test_support.h"
 
 #include <QFile>
@@ -30,7 +31,7 @@ protected:
         ASSERT_TRUE(where) << error.toStdString();
         location = *where;
         ASSERT_TRUE(vq::test::openTestLocation(db, location, &error)) << error.toStdString();
-        mandantId = db.insertClient(newClient()).value_or(0);
+        mandantId = ClientStore(db).insertClient(newClient()).value_or(0);
         ASSERT_GT(mandantId, 0);
         TBestellung held;
         held.mandantId = mandantId;
@@ -38,13 +39,13 @@ protected:
         held.name = QStringLiteral("Heidi");
         held.nachname = QStringLiteral("Muster");
         held.zeit = QDateTime(QDate(2026, 11, 30), QTime(9, 0), Qt::UTC);
-        heldId = db.insertOrder(held).value_or(0);
+        heldId = OrderStore(db).insertOrder(held).value_or(0);
         TBestellung order;
         order.mandantId = mandantId;
         order.rechNr = 5;
         order.firma = QStringLiteral("Alpenblick GmbH");
         order.zeit = QDateTime(QDate(2026, 3, 1), QTime(14, 30, 5), Qt::UTC);
-        orderId = db.insertOrder(order).value_or(0);
+        orderId = OrderStore(db).insertOrder(order).value_or(0);
         TArtikel line;
         line.bestellungId = orderId;
         line.nr = QStringLiteral("A");
@@ -52,8 +53,8 @@ protected:
         line.anzahl = 2;
         line.preis = 4.2;
         line.mwst = 7;
-        lineId = db.insertLine(line).value_or(0);
-        ASSERT_TRUE(db.insertOption(
+        lineId = OrderStore(db).insertLine(line).value_or(0);
+        ASSERT_TRUE(OrderStore(db).insertOption(
             TOption{0, lineId, QStringLiteral("Reifung"), QStringLiteral("12 Monate"), 1.5}));
     }
 
@@ -83,7 +84,7 @@ protected:
 
     QTemporaryDir dir;
     DatabaseLocation location;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     int mandantId = 0, heldId = 0, orderId = 0, lineId = 0;
 };
 
@@ -195,10 +196,10 @@ TEST_P(OrderEditSessionTest, NeinLeavesTheDatabaseAsItWasAndJaWritesEverything)
     edit(stay);
     ASSERT_FALSE(stay.save());
     EXPECT_EQ(db.transactionDepth(), 0);
-    const TBestellung saved = db.order(orderId).value();
+    const TBestellung saved = OrderStore(db).order(orderId).value();
     EXPECT_EQ(saved.ort, QStringLiteral("Zürich"));
     EXPECT_EQ(saved.version, 1);
-    const auto lines = db.linesWithOptions(orderId).value();
+    const auto lines = OrderStore(db).linesWithOptions(orderId).value();
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines.at(0).id, lineId); // kept, not written anew
     EXPECT_EQ(lines.at(0).anzahl, 3);
@@ -207,7 +208,7 @@ TEST_P(OrderEditSessionTest, NeinLeavesTheDatabaseAsItWasAndJaWritesEverything)
     ASSERT_EQ(lines.at(1).optionen.size(), 2);
     EXPECT_EQ(lines.at(1).optionen.at(1).name, QStringLiteral("Größe"));
     EXPECT_FALSE(lines.at(1).optionen.at(1).preis.has_value());
-    const auto orders = db.ordersOfClient(mandantId).value();
+    const auto orders = OrderStore(db).ordersOfClient(mandantId).value();
     ASSERT_EQ(orders.size(), 3);
     EXPECT_EQ(orders.at(2).rechNr, 18);
     EXPECT_EQ(orders.at(2).zeit, QDateTime(kToday, QTime(0, 0), Qt::UTC));
@@ -217,7 +218,7 @@ TEST_P(OrderEditSessionTest, NeinLeavesTheDatabaseAsItWasAndJaWritesEverything)
 // so it is refused, the stay keeps what was typed, and nothing is written.
 TEST_P(OrderEditSessionTest, ASecondSeatCannotOverwriteWhatTheFirstSaved)
 {
-    TInvoiceDatabase otherSeat;
+    InvoiceConnection otherSeat;
     QString error;
     ASSERT_TRUE(otherSeat.openLocation(location, &error)) << error.toStdString();
     struct Case
@@ -237,7 +238,7 @@ TEST_P(OrderEditSessionTest, ASecondSeatCannotOverwriteWhatTheFirstSaved)
              ASSERT_FALSE(first.save());
          },
          "inzwischen von einem anderen Benutzer oder beim Einlesen geändert"},
-        {"deleted", [&] { ASSERT_TRUE(otherSeat.deleteOrder(orderId)); }, "gelöscht"},
+        {"deleted", [&] { ASSERT_TRUE(OrderStore(otherSeat).deleteOrder(orderId)); }, "gelöscht"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -257,9 +258,9 @@ TEST_P(OrderEditSessionTest, ASecondSeatCannotOverwriteWhatTheFirstSaved)
         EXPECT_EQ(db.transactionDepth(), 0);
         EXPECT_EQ(second.order().bemerkung, QStringLiteral("zweiter Platz"));
         EXPECT_EQ(second.lines().size(), 2);
-        if (const auto stored = db.order(orderId)) {
+        if (const auto stored = OrderStore(db).order(orderId)) {
             EXPECT_EQ(stored->bemerkung, QStringLiteral("erster Platz"));
-            EXPECT_EQ(db.linesOfOrder(orderId)->size(), 1);
+            EXPECT_EQ(OrderStore(db).linesOfOrder(orderId)->size(), 1);
         }
     }
 }
@@ -269,7 +270,7 @@ TEST_P(OrderEditSessionTest, ASecondSeatCannotOverwriteWhatTheFirstSaved)
 // is refused.
 TEST_P(OrderEditSessionTest, NewOrdersOfTwoSeatsNeverShareANumber)
 {
-    TInvoiceDatabase otherSeat;
+    InvoiceConnection otherSeat;
     QString error;
     ASSERT_TRUE(otherSeat.openLocation(location, &error)) << error.toStdString();
     TOrderEditSession first(otherSeat, mandantId, [] { return kToday; });

@@ -10,8 +10,10 @@
 #include "invoice_output_ui.h"
 #include "invoice_window_support.h"
 #include "order_dates.h"
+#include "order_store.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
+#include "state_store.h"
 #include "test_support.h"
 #include "uArtikel.h"
 #include "uArtikelVorlagen.h"
@@ -104,7 +106,7 @@ protected:
         TMandant client = newClient();
         client.firma = QStringLiteral("Bergkäserei AG");
         client.waehrung = QStringLiteral("CHF");
-        mandantId = db.insertClient(client).value_or(0);
+        mandantId = ClientStore(db).insertClient(client).value_or(0);
         ASSERT_NE(mandantId, 0);
         editor = std::make_unique<TfrmBestellung>(db, questions, programFolder());
         editor->setToday([] { return QDate(2026, 12, 10); });
@@ -133,7 +135,7 @@ protected:
         order.nachname = QStringLiteral("Muster");
         order.zeit = QDateTime(date, QTime(14, 30, 5), Qt::UTC);
         order.ip = QStringLiteral("192.0.2.7");
-        return db.insertOrder(order).value_or(0);
+        return OrderStore(db).insertOrder(order).value_or(0);
     }
 
     int addLine(int order, const char *nr, double preis)
@@ -145,7 +147,7 @@ protected:
         line.anzahl = 3;
         line.preis = preis;
         line.mwst = 7;
-        return db.insertLine(line).value_or(0);
+        return OrderStore(db).insertLine(line).value_or(0);
     }
 
     // One stay as the orders window runs it: start, exec, end. It holds no
@@ -167,7 +169,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     vq::test::TScriptedQuestions questions;
     int mandantId = 0;
     std::unique_ptr<TfrmBestellung> editor;
@@ -224,7 +226,7 @@ TEST_F(OrderEditor, NewOrderLeavesOnlyWhatTheAnswerKeeps)
         EXPECT_EQ(count("Artikel"), c.lines);
         EXPECT_EQ(count("Optionen"), c.options);
     }
-    const auto orders = db.ordersOfClient(mandantId).value();
+    const auto orders = OrderStore(db).ordersOfClient(mandantId).value();
     ASSERT_EQ(orders.size(), 1);
     EXPECT_EQ(orders.first().firma, QStringLiteral("Alpenblick GmbH"));
     EXPECT_EQ(orders.first().rechNr, 1);
@@ -246,7 +248,8 @@ TEST_F(OrderEditor, CancelKeepsTheWindowOpenAndTheCloseBoxAsksToo)
                             });
     EXPECT_EQ(asksWhileOpen, 2);
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(db.ordersOfClient(mandantId).value().first().nachname, QStringLiteral("Gerber"));
+    EXPECT_EQ(OrderStore(db).ordersOfClient(mandantId).value().first().nachname,
+              QStringLiteral("Gerber"));
 }
 
 TEST_F(OrderEditor, NewOrderInsideTheEditorJoinsTheStay)
@@ -297,8 +300,8 @@ TEST_F(OrderEditor, AbbrechenInTheLineEditorTakesTheLineAndItsOptionsButKeepsThe
             trigger(window, "actVerlassen");
         });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(db.order(order)->strasse, QStringLiteral("Dorfstrasse 1"));
-    const auto lines = db.linesOfOrder(order).value();
+    EXPECT_EQ(OrderStore(db).order(order)->strasse, QStringLiteral("Dorfstrasse 1"));
+    const auto lines = OrderStore(db).linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.first().id, kept);
     EXPECT_EQ(lines.first().nr, QStringLiteral("A"));
@@ -337,7 +340,7 @@ TEST_F(OrderEditor, LinesAreEditedAndDeletedAfterAsking)
              trigger(window, "actVerlassen");
          });
     EXPECT_EQ(questions.asked.count(QStringLiteral("Artikel wirklich löschen?")), 2);
-    const auto lines = db.linesOfOrder(order).value();
+    const auto lines = OrderStore(db).linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.first().nr, QStringLiteral("B"));
     EXPECT_EQ(lines.first().anzahl, 4);
@@ -350,10 +353,10 @@ TEST_F(OrderEditor, LinesAreEditedAndDeletedAfterAsking)
 TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
 {
     const int order = addOrder(8, QStringLiteral("Beat"), QDate(2026, 2, 3));
-    TBestellung stored = db.order(order).value();
+    TBestellung stored = OrderStore(db).order(order).value();
     stored.kaeuferreferenz = QStringLiteral("04011000-12345-67");
     stored.rechnungsdatum = QDate(2026, 2, 4);
-    ASSERT_TRUE(db.updateOrder(stored));
+    ASSERT_TRUE(OrderStore(db).updateOrder(stored));
     addLine(order, "K-7", 1234.5);
     questions.threeWay = {Answer::No};
     stay([&] { return editor->startEditOrder(order); },
@@ -405,22 +408,22 @@ TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
 TEST_F(OrderEditor, SavingKeepsWhatTheEditorDoesNotShow)
 {
     const int order = addOrder(8, QStringLiteral("Beat"), QDate(2026, 2, 3));
-    TBestellung stored = db.order(order).value();
+    TBestellung stored = OrderStore(db).order(order).value();
     stored.uuid = QStringLiteral("mail-4711");
     stored.land = QStringLiteral("Schweiz");
-    ASSERT_TRUE(db.updateOrder(stored));
+    ASSERT_TRUE(OrderStore(db).updateOrder(stored));
     questions.threeWay = {Answer::Yes};
     stay([&] { return editor->startEditOrder(order); },
          [&](QDialog &window) {
              // Printing elsewhere in the stay gives the order its invoice date meanwhile.
-             ASSERT_TRUE(db.invoiceDate(order, QDate(2026, 12, 9)));
+             ASSERT_TRUE(OrderStore(db).invoiceDate(order, QDate(2026, 12, 9)));
              child<QPlainTextEdit>(window, "memBemerkung")
                  ->setPlainText(QStringLiteral("bar bezahlt\nam Tresen"));
              child<QComboBox>(window, "cboStatus")->setCurrentIndex(3);
              trigger(window, "actSpeichern");
              trigger(window, "actVerlassen");
          });
-    const TBestellung after = db.order(order).value();
+    const TBestellung after = OrderStore(db).order(order).value();
     EXPECT_EQ(after.uuid, QStringLiteral("mail-4711"));
     EXPECT_EQ(after.land, QStringLiteral("Schweiz"));
     EXPECT_EQ(after.ip, QStringLiteral("192.0.2.7"));
@@ -445,7 +448,7 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
                  // Shown as typed, written nowhere yet.
                  const auto &shown = dynamic_cast<TfrmRechnungVorschau &>(preview);
                  EXPECT_TRUE(shown.document().plainText().contains(QStringLiteral("Vorschau AG")));
-                 EXPECT_EQ(db.order(order)->firma, QString());
+                 EXPECT_EQ(OrderStore(db).order(order)->firma, QString());
                  preview.reject();
              });
              trigger(window, "actVorschau");
@@ -468,8 +471,8 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
              trigger(window, "actVerlassen");
          });
     // "Nein" takes back what was typed; the invoice went out, so its date stays.
-    EXPECT_EQ(db.order(order)->rechnungsdatum, QDate::currentDate());
-    EXPECT_EQ(db.order(order)->firma, QString());
+    EXPECT_EQ(OrderStore(db).order(order)->rechnungsdatum, QDate::currentDate());
+    EXPECT_EQ(OrderStore(db).order(order)->firma, QString());
 }
 
 // The electronic invoices of the order shown: it is saved first, so what was
@@ -495,14 +498,14 @@ TEST_F(OrderEditor, SavesTheElectronicInvoicesOfTheOrderAsTyped)
              EXPECT_FALSE(QFileInfo::exists(xml));
              EXPECT_TRUE(child<QLineEdit>(window, "edtRechnungsdatum")->text().isEmpty());
 
-             TMandant client = db.client(mandantId).value();
+             TMandant client = ClientStore(db).client(mandantId).value();
              client.email = QStringLiteral("rechnung@kaeserei.example");
              client.telefon = QStringLiteral("0341 998877");
              client.steuernummer = QStringLiteral("231/123/45678");
              client.strasse = QStringLiteral("Käsegasse 2");
              client.plz = QStringLiteral("87509");
              client.ort = QStringLiteral("Immenstadt");
-             ASSERT_TRUE(db.updateClient(client));
+             ASSERT_TRUE(ClientStore(db).updateClient(client));
              questions.errors.clear();
              setText(window, "edtStrasse", QStringLiteral("Alpweg 1"));
              setText(window, "edtPLZ", QStringLiteral("04109"));
@@ -522,7 +525,7 @@ TEST_F(OrderEditor, SavesTheElectronicInvoicesOfTheOrderAsTyped)
         << written.left(400).toStdString();
     EXPECT_TRUE(written.contains("Leipzig"));
     EXPECT_TRUE(vq::test::readFile(pdf).startsWith("%PDF-"));
-    EXPECT_TRUE(db.order(order)->rechnungsdatum.isValid());
+    EXPECT_TRUE(OrderStore(db).order(order)->rechnungsdatum.isValid());
 }
 
 TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
@@ -585,7 +588,7 @@ TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
     for (QAction *action : editor->findChildren<QAction *>(Qt::FindDirectChildrenOnly))
         EXPECT_FALSE(action->objectName().isEmpty()) << action->text().toStdString();
     // Huge texts in the boxes and the state list do not widen the window past the screen.
-    ASSERT_TRUE(db.insertState(QString(5000, QLatin1Char('S'))));
+    ASSERT_TRUE(StateStore(db).insertState(QString(5000, QLatin1Char('S'))));
     const int huge = addOrder(1, QString(100000, QLatin1Char('V')), QDate(2026, 1, 1));
     ASSERT_TRUE(editor->startEditOrder(huge));
     editor->show();
@@ -648,13 +651,14 @@ TEST_F(OrderEditor, ADateThatIsNoDateIsRefusedAndNothingStored)
                  ASSERT_EQ(questions.informations.size(), 1);
                  EXPECT_TRUE(questions.informations.first().contains(QStringLiteral("31.02.2026")));
                  EXPECT_EQ(window.focusWidget(), child<QLineEdit>(window, "edtBestelldatum"));
-                 EXPECT_EQ(db.order(order)->firma, QString());
+                 EXPECT_EQ(OrderStore(db).order(order)->firma, QString());
                  setText(window, "edtBestelldatum", QStringLiteral("1.3.2026"));
                  trigger(window, "actVerlassen");
              });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(db.order(order)->zeit, QDateTime(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC));
-    EXPECT_EQ(db.order(order)->firma, QStringLiteral("Neue Firma"));
+    EXPECT_EQ(OrderStore(db).order(order)->zeit,
+              QDateTime(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC));
+    EXPECT_EQ(OrderStore(db).order(order)->firma, QStringLiteral("Neue Firma"));
 }
 
 TEST_F(OrderEditor, ADatabaseThatRefusesTheSaveIsReportedAndLosesNothing)
@@ -707,8 +711,8 @@ TEST_F(OrderEditor, ADatabaseThatRefusesTheSaveIsReportedAndLosesNothing)
             });
         EXPECT_EQ(result, QDialog::Rejected);
         // Nothing of the refused save stays: one transaction, rolled back whole.
-        EXPECT_EQ(db.order(order)->firma, QString());
-        EXPECT_EQ(db.linesOfOrder(order)->size(), 1);
+        EXPECT_EQ(OrderStore(db).order(order)->firma, QString());
+        EXPECT_EQ(OrderStore(db).linesOfOrder(order)->size(), 1);
     }
 }
 
@@ -719,11 +723,11 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
     const int held = addOrder(17, QStringLiteral("Heidi"), QDate(2026, 11, 30));
     // Another client's number 18 does not count.
     TMandant other = newClient();
-    const int otherClient = db.insertClient(other).value_or(0);
+    const int otherClient = ClientStore(db).insertClient(other).value_or(0);
     TBestellung foreign;
     foreign.mandantId = otherClient;
     foreign.rechNr = 18;
-    ASSERT_TRUE(db.insertOrder(foreign));
+    ASSERT_TRUE(OrderStore(db).insertOrder(foreign));
 
     questions.threeWay = {Answer::Yes, Answer::Yes};
     int created = 0;
@@ -745,7 +749,7 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
             EXPECT_TRUE(message.contains(QStringLiteral("Heidi Muster"))) << message.toStdString();
             EXPECT_TRUE(message.contains(QStringLiteral("30.11.2026"))) << message.toStdString();
             EXPECT_LT(created, 0); // not stored before "Ja"
-            EXPECT_EQ(db.ordersOfClient(mandantId)->size(), 1);
+            EXPECT_EQ(OrderStore(db).ordersOfClient(mandantId)->size(), 1);
             EXPECT_EQ(window.focusWidget(), rechNr);
 
             // Closing with "Ja" is refused the same way; the order stays in the editor.
@@ -766,10 +770,10 @@ TEST_F(OrderEditor, AnInvoiceNumberAnotherOrderHoldsIsRefused)
             trigger(window, "actVerlassen");
         });
     EXPECT_EQ(result, QDialog::Accepted);
-    const auto orders = db.ordersOfClient(mandantId).value();
+    const auto orders = OrderStore(db).ordersOfClient(mandantId).value();
     ASSERT_EQ(orders.size(), 2);
     EXPECT_EQ(orders.at(orders.at(0).id == held ? 1 : 0).rechNr, 18);
-    EXPECT_EQ(db.order(held)->rechNr, 17);
+    EXPECT_EQ(OrderStore(db).order(held)->rechNr, 17);
 }
 
 // An order's texts come from a stranger's post. For each hostile text an
@@ -788,13 +792,13 @@ TEST_F(OrderEditor, ShowsStrangersTextsAsTheyCameAndQuotesThemAsPlainText)
     int number = 100;
     for (const HostileText &hostile : hostileTexts(pipe)) {
         SCOPED_TRACE(hostile.name);
-        const auto state = db.insertState(hostile.text);
+        const auto state = StateStore(db).insertState(hostile.text);
         ASSERT_TRUE(state.has_value()) << db.lastError().toStdString();
         TBestellung holder;
         holder.mandantId = mandantId;
         holder.rechNr = ++number;
         holder.name = holder.nachname = hostile.text;
-        const int holderId = db.insertOrder(holder).value_or(0);
+        const int holderId = OrderStore(db).insertOrder(holder).value_or(0);
         TBestellung order;
         order.mandantId = mandantId;
         order.rechNr = ++number;
@@ -804,7 +808,7 @@ TEST_F(OrderEditor, ShowsStrangersTextsAsTheyCameAndQuotesThemAsPlainText)
               &order.telefon, &order.email, &order.homepage, &order.kaeuferreferenz,
               &order.bemerkung, &order.ip})
             *value = hostile.text;
-        const int orderId = db.insertOrder(order).value_or(0);
+        const int orderId = OrderStore(db).insertOrder(order).value_or(0);
         ASSERT_TRUE(holderId > 0 && orderId > 0) << db.lastError().toStdString();
         TArtikel line;
         line.bestellungId = orderId;
@@ -812,7 +816,7 @@ TEST_F(OrderEditor, ShowsStrangersTextsAsTheyCameAndQuotesThemAsPlainText)
         line.anzahl = 1;
         line.preis = 2;
         line.mwst = 19;
-        ASSERT_TRUE(db.insertLine(line).has_value());
+        ASSERT_TRUE(OrderStore(db).insertLine(line).has_value());
 
         ASSERT_TRUE(db.begin());
         ASSERT_TRUE(realEditor.startEditOrder(orderId));
@@ -876,7 +880,7 @@ TEST_F(OrderEditor, AnOrderKeepsTheNumberItCameWithEvenWhenAnOldDatabaseHoldsItT
                             });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_TRUE(questions.informations.isEmpty());
-    EXPECT_EQ(db.order(first)->ort, QStringLiteral("Bern"));
+    EXPECT_EQ(OrderStore(db).order(first)->ort, QStringLiteral("Bern"));
 }
 
 TEST_F(OrderEditor, AStoredInvoiceNumberTheBoxCannotTakeDoesNotBlockOtherEdits)
@@ -896,8 +900,8 @@ TEST_F(OrderEditor, AStoredInvoiceNumberTheBoxCannotTakeDoesNotBlockOtherEdits)
                                 });
         EXPECT_EQ(result, QDialog::Accepted);
         EXPECT_TRUE(questions.informations.isEmpty());
-        EXPECT_EQ(db.order(order)->ort, QStringLiteral("Chur"));
-        EXPECT_EQ(db.order(order)->rechNr, stored);
+        EXPECT_EQ(OrderStore(db).order(order)->ort, QStringLiteral("Chur"));
+        EXPECT_EQ(OrderStore(db).order(order)->rechNr, stored);
     }
 }
 
@@ -1000,7 +1004,7 @@ TEST_F(OrderEditor, PriceAndRateBoxesRefuseWhatIsNoNumber)
              click(window, "btnArtikelHinzufuegen");
              trigger(window, "actVerlassen");
          });
-    const auto lines = db.linesOfOrder(order).value();
+    const auto lines = OrderStore(db).linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_DOUBLE_EQ(lines.first().preis, 12.5);
     EXPECT_DOUBLE_EQ(lines.first().mwst, 7.5);
@@ -1021,7 +1025,7 @@ TEST_F(OrderEditor, AStoredValueTheBoxesCannotTypeSurvivesEditingTheLine)
              trigger(window, "actVerlassen");
          });
     EXPECT_TRUE(questions.informations.isEmpty());
-    const auto lines = db.linesOfOrder(order).value();
+    const auto lines = OrderStore(db).linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.first().name, QStringLiteral("Treuerabatt"));
     EXPECT_DOUBLE_EQ(lines.first().preis, -5);
@@ -1071,7 +1075,7 @@ TEST_F(OrderEditor, AnEmptyOptionPriceIsNoPriceAndEmptyingItClearsOne)
             trigger(window, "actVerlassen");
         });
     EXPECT_TRUE(questions.asked.contains(QStringLiteral("Option wirklich löschen?")));
-    const auto options = db.optionsOfLine(line).value();
+    const auto options = OrderStore(db).optionsOfLine(line).value();
     ASSERT_EQ(options.size(), 2);
     EXPECT_EQ(options.at(0).name, QStringLiteral("Gravur"));
     EXPECT_FALSE(options.at(0).preis);
@@ -1083,8 +1087,8 @@ TEST_F(OrderEditor, EnterOnAnOptionEditsItAndLeavesTheLineEditorOpen)
 {
     const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
     const int line = addLine(order, "A", 10);
-    ASSERT_TRUE(
-        db.insertOption(TOption{0, line, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
+    ASSERT_TRUE(OrderStore(db).insertOption(
+        TOption{0, line, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
     questions.threeWay = {Answer::Yes};
     bool stayedOpen = false;
     stay([&] { return editor->startEditOrder(order); },
@@ -1110,7 +1114,7 @@ TEST_F(OrderEditor, EnterOnAnOptionEditsItAndLeavesTheLineEditorOpen)
          });
     EXPECT_TRUE(stayedOpen);
     // Nothing of the half-typed line was stored behind the user's back.
-    EXPECT_EQ(db.linesOfOrder(order).value().first().name, QStringLiteral("Bergkäse"));
+    EXPECT_EQ(OrderStore(db).linesOfOrder(order).value().first().name, QStringLiteral("Bergkäse"));
 }
 
 TEST_F(OrderEditor, TheNumberPadsDeleteKeyDeletesLinesAndOptionsToo)
@@ -1118,8 +1122,8 @@ TEST_F(OrderEditor, TheNumberPadsDeleteKeyDeletesLinesAndOptionsToo)
     const int order = addOrder(3, QStringLiteral("Anna"), QDate(2026, 3, 1));
     const int kept = addLine(order, "A", 10);
     addLine(order, "B", 20);
-    ASSERT_TRUE(
-        db.insertOption(TOption{0, kept, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
+    ASSERT_TRUE(OrderStore(db).insertOption(
+        TOption{0, kept, QStringLiteral("Farbe"), QStringLiteral("rot"), 1.0}));
     questions.threeWay = {Answer::Yes};
     questions.answers = {true, true}; // "Option wirklich löschen?", "Artikel wirklich löschen?"
     stay([&] { return editor->startEditOrder(order); },
@@ -1143,7 +1147,7 @@ TEST_F(OrderEditor, TheNumberPadsDeleteKeyDeletesLinesAndOptionsToo)
          });
     EXPECT_EQ(questions.asked.count(QStringLiteral("Option wirklich löschen?")), 1);
     EXPECT_EQ(questions.asked.count(QStringLiteral("Artikel wirklich löschen?")), 1);
-    const auto lines = db.linesOfOrder(order).value();
+    const auto lines = OrderStore(db).linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.first().id, kept);
     EXPECT_EQ(count("Optionen"), 0);
@@ -1252,7 +1256,7 @@ TEST_F(ArticleTemplates, ThePickerFillsTheLineEditor)
              trigger(window, "actVerlassen");
          });
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
-    const auto lines = db.linesOfOrder(order).value();
+    const auto lines = OrderStore(db).linesOfOrder(order).value();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.first().nr, QStringLiteral("KB-2"));
     EXPECT_DOUBLE_EQ(lines.first().preis, 12.5);

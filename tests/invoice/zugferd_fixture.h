@@ -22,7 +22,7 @@ protected:
         QString error;
         ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
             << error.toStdString();
-        const auto id = db.insertClient(seller());
+        const auto id = ClientStore(db).insertClient(seller());
         ASSERT_TRUE(id) << db.lastError().toStdString();
         clientId = *id;
         QFile::remove(clientTemplatePath(clientId));
@@ -39,7 +39,7 @@ protected:
     QString pdfPath(int n) const { return dir.filePath(QStringLiteral("rechnung%1.pdf").arg(n)); }
 
     QTemporaryDir dir;
-    TInvoiceDatabase db;
+    InvoiceConnection db;
     int clientId = 0;
     QList<int> orders; // one per invoiceCases()
 };

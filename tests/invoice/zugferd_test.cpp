@@ -2,8 +2,10 @@
 // is the printed invoice and whose attachment is exactly the order's EN 16931
 // invoice; what the electronic invoice lacks is refused before any file is
 // written; the command line writes the same.
+#include "clients.h"
 #include "invoice_issuer.h"
 #include "local_server.h"
+#include "order_store.h"
 #include "test_support.h"
 #include "zugferd.h"
 #include "zugferd_fixture.h"
@@ -99,11 +101,11 @@ TEST_F(ZugferdOrders, PdfShowsTheInvoiceAndCarriesItsElectronicInvoice)
 
 TEST_F(ZugferdOrders, WhatTheElectronicInvoiceLacksIsNamedAndNoFileIsWritten)
 {
-    TMandant bare = *db.client(clientId);
+    TMandant bare = *ClientStore(db).client(clientId);
     bare.ustIdNr.clear();
     bare.steuernummer.clear();
     bare.email.clear();
-    ASSERT_TRUE(db.updateClient(bare));
+    ASSERT_TRUE(ClientStore(db).updateClient(bare));
     // An older file of the same name stays as it was.
     vq::test::writeFile(pdfPath(0), "older invoice");
     QString error;
@@ -113,7 +115,7 @@ TEST_F(ZugferdOrders, WhatTheElectronicInvoiceLacksIsNamedAndNoFileIsWritten)
     EXPECT_TRUE(error.contains(u"E-Mail-Adresse des Mandanten")) << error.toStdString();
     EXPECT_EQ(vq::test::readFile(pdfPath(0)), "older invoice");
     // A refused invoice is not put out: its invoice date stays open.
-    EXPECT_FALSE(db.order(orders[0])->rechnungsdatum.isValid());
+    EXPECT_FALSE(OrderStore(db).order(orders[0])->rechnungsdatum.isValid());
     EXPECT_FALSE(InvoiceIssuer(db).writeZugferd(9999, pdfPath(1), &error));
     EXPECT_TRUE(error.contains(u"Die Bestellung 9999 gibt es nicht.")) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(pdfPath(1)));

@@ -1,6 +1,8 @@
-// Helpers shared by the parts of the invoice database: nullable values,
-// reading columns by name, statement pieces. Only for invoice_database*.cpp.
+// Helpers shared by the stores of the invoice database: nullable values,
+// reading columns by name, statement pieces. Only for the stores' sources.
 #pragma once
+
+#include "invoice_records.h"
 
 #include <QSqlQuery>
 #include <QString>
@@ -42,6 +44,9 @@ inline QVariant col(const QSqlQuery &query, const char *name)
 {
     return query.value(QString::fromLatin1(name));
 }
+
+// A whole row of table Bestellung (order_store.cpp).
+TBestellung readOrder(const QSqlQuery &q);
 
 inline QString placeholders(int count)
 {

@@ -1,7 +1,6 @@
 // The connection: where the database lives, opening it and checking its
 // schema, prepared statements, nested transactions and timestamps.
-#include "invoice_database.h"
-#include "invoice_database_rows.h"
+#include "invoice_connection.h"
 
 #include "GlobalFunctions.h"
 
@@ -29,8 +28,6 @@ QAtomicInt connectionCounter;
 constexpr qint64 kSchemaLockKey = 0x5651'4245'5354; // "VQBEST"
 
 } // namespace
-
-using namespace dbdetail;
 
 std::optional<DatabaseLocation> parseDatabaseUrl(const QString &text, QString *error)
 {
@@ -63,17 +60,17 @@ std::optional<DatabaseLocation> parseDatabaseUrl(const QString &text, QString *e
     return std::nullopt;
 }
 
-TInvoiceDatabase::TInvoiceDatabase()
+InvoiceConnection::InvoiceConnection()
     : m_connectionName(QStringLiteral("vq_invoice_%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
 {
 }
 
-TInvoiceDatabase::~TInvoiceDatabase()
+InvoiceConnection::~InvoiceConnection()
 {
     close();
 }
 
-void TInvoiceDatabase::close()
+void InvoiceConnection::close()
 {
     if (!QSqlDatabase::contains(m_connectionName))
         return;
@@ -87,13 +84,13 @@ void TInvoiceDatabase::close()
     m_failedDepth = 0;
 }
 
-QSqlDatabase TInvoiceDatabase::connection() const
+QSqlDatabase InvoiceConnection::connection() const
 {
     return QSqlDatabase::database(m_connectionName, false);
 }
 
-bool TInvoiceDatabase::openConfigured(const QString &url, const QString &programFolder,
-                                      QString *error)
+bool InvoiceConnection::openConfigured(const QString &url, const QString &programFolder,
+                                       QString *error)
 {
     QString chosen = url;
     if (chosen.isEmpty())
@@ -115,7 +112,7 @@ bool TInvoiceDatabase::openConfigured(const QString &url, const QString &program
     return openPostgreSQL(*location, error);
 }
 
-bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePath, QString *error)
+bool InvoiceConnection::openSQLite(const QString &file, const QString &templatePath, QString *error)
 {
     close();
     if (!QFileInfo::exists(file) && QFileInfo::exists(templatePath)
@@ -147,8 +144,8 @@ bool TInvoiceDatabase::openSQLite(const QString &file, const QString &templatePa
     return afterOpen(error);
 }
 
-bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString &file,
-                                     QString *error)
+bool InvoiceConnection::copyPrivately(const QString &templatePath, const QString &file,
+                                      QString *error)
 {
     // The database holds the mailbox passwords and the customers' addresses:
     // readable by its owner only, whatever the umask (SQLite gives its -wal and
@@ -182,7 +179,7 @@ bool TInvoiceDatabase::copyPrivately(const QString &templatePath, const QString 
     return true; // the temporary name goes with copy
 }
 
-bool TInvoiceDatabase::openLocation(const DatabaseLocation &location, QString *error)
+bool InvoiceConnection::openLocation(const DatabaseLocation &location, QString *error)
 {
     if (location.dialect == SqlDialect::PostgreSQL)
         return openPostgreSQL(location, error);
@@ -190,7 +187,7 @@ bool TInvoiceDatabase::openLocation(const DatabaseLocation &location, QString *e
     return openSQLite(location.file, QString(), error);
 }
 
-bool TInvoiceDatabase::openPostgreSQL(const DatabaseLocation &location, QString *error)
+bool InvoiceConnection::openPostgreSQL(const DatabaseLocation &location, QString *error)
 {
     close();
     m_dialect = SqlDialect::PostgreSQL;
@@ -213,7 +210,7 @@ bool TInvoiceDatabase::openPostgreSQL(const DatabaseLocation &location, QString 
     return afterOpen(error);
 }
 
-bool TInvoiceDatabase::afterOpen(QString *error)
+bool InvoiceConnection::afterOpen(QString *error)
 {
     auto fail = [&]() {
         if (error)
@@ -256,37 +253,36 @@ bool TInvoiceDatabase::afterOpen(QString *error)
     return true;
 }
 
-std::optional<bool> TInvoiceDatabase::schemaPresent()
+std::optional<bool> InvoiceConnection::schemaPresent()
 {
-    QSqlQuery probe(connection());
-    if (!probe.exec(QStringLiteral(
-            "SELECT 1 FROM information_schema.tables WHERE table_name = 'schemaversion' "
-            "AND table_schema = current_schema()"))) {
-        noteError(probe.lastError());
+    const auto found = row(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE "
+                                          "table_name = 'schemaversion' "
+                                          "AND table_schema = current_schema()"),
+                           {}, [](const QSqlQuery &) { return true; });
+    if (!found && !m_lastError.isEmpty())
         return std::nullopt;
-    }
-    return probe.next();
+    return found.has_value();
 }
 
-std::optional<int> TInvoiceDatabase::schemaVersion()
+std::optional<int> InvoiceConnection::schemaVersion()
 {
-    QSqlQuery version(connection());
-    if (!version.exec(QStringLiteral("SELECT Version FROM Schemaversion")) || !version.next()) {
-        m_lastError = QStringLiteral("Die Datei ist keine Rechnungsdatenbank: %1")
-                          .arg(version.lastError().text());
+    const auto version = row(QStringLiteral("SELECT Version FROM Schemaversion"), {},
+                             [](const QSqlQuery &q) { return q.value(0); });
+    if (!version) {
+        m_lastError = QStringLiteral("Die Datei ist keine Rechnungsdatenbank: %1").arg(m_lastError);
         return std::nullopt;
     }
     bool ok = false;
-    const int number = version.value(0).toInt(&ok);
+    const int number = version->toInt(&ok);
     if (!ok || number < 1) {
         m_lastError = QStringLiteral("Die Datei ist keine Rechnungsdatenbank (Schema \"%1\").")
-                          .arg(version.value(0).toString());
+                          .arg(version->toString());
         return std::nullopt;
     }
     return number;
 }
 
-bool TInvoiceDatabase::lockSchema()
+bool InvoiceConnection::lockSchema()
 {
     // Two programs that open the same server database at once must not both
     // create or upgrade its schema; the second waits and then finds it done.
@@ -295,7 +291,7 @@ bool TInvoiceDatabase::lockSchema()
            || exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey));
 }
 
-bool TInvoiceDatabase::createSchema()
+bool InvoiceConnection::createSchema()
 {
     if (!begin(WriteLock::AtStart))
         return false;
@@ -318,7 +314,7 @@ bool TInvoiceDatabase::createSchema()
     return commit();
 }
 
-bool TInvoiceDatabase::upgradeSchema()
+bool InvoiceConnection::upgradeSchema()
 {
     // One transaction: either the database has the new schema with every row
     // it held, or it stays as it was.
@@ -359,7 +355,7 @@ bool TInvoiceDatabase::upgradeSchema()
     return true;
 }
 
-bool TInvoiceDatabase::mendDuplicateOrders()
+bool InvoiceConnection::mendDuplicateOrders()
 {
     // Before identifiers were unique, two imports at once could store one order
     // twice, each copy with its own invoice number. Both copies stay, since an
@@ -371,30 +367,23 @@ bool TInvoiceDatabase::mendDuplicateOrders()
         QString uuid, bemerkung;
         QVariant firstRechNr;
     };
-    QList<Copy> copies;
-    {
-        QSqlQuery q(connection());
-        q.setForwardOnly(true);
-        if (!q.exec(
-                QStringLiteral("SELECT b.Bestellung_ID, b.Bestellung_UUID, b.Bestellung_Bemerkung, "
-                               "(SELECT f.Bestellung_RechNr FROM Bestellung f WHERE "
-                               "f.Bestellung_UUID = b.Bestellung_UUID "
-                               "ORDER BY f.Bestellung_ID LIMIT 1) "
-                               "FROM Bestellung b WHERE b.Bestellung_UUID <> '' AND EXISTS (SELECT "
-                               "1 FROM Bestellung e "
-                               "WHERE e.Bestellung_UUID = b.Bestellung_UUID AND e.Bestellung_ID < "
-                               "b.Bestellung_ID) "
-                               "ORDER BY b.Bestellung_ID"))) {
-            noteError(q.lastError());
-            return false;
-        }
-        while (q.next())
-            copies << Copy{q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(),
-                           q.value(3)};
-        if (!readToTheEnd(q))
-            return false;
-    }
-    for (const Copy &copy : std::as_const(copies)) {
+    const auto copies =
+        rows(QStringLiteral("SELECT b.Bestellung_ID, b.Bestellung_UUID, b.Bestellung_Bemerkung, "
+                            "(SELECT f.Bestellung_RechNr FROM Bestellung f WHERE "
+                            "f.Bestellung_UUID = b.Bestellung_UUID "
+                            "ORDER BY f.Bestellung_ID LIMIT 1) "
+                            "FROM Bestellung b WHERE b.Bestellung_UUID <> '' AND EXISTS (SELECT "
+                            "1 FROM Bestellung e "
+                            "WHERE e.Bestellung_UUID = b.Bestellung_UUID AND e.Bestellung_ID < "
+                            "b.Bestellung_ID) "
+                            "ORDER BY b.Bestellung_ID"),
+             {}, [](const QSqlQuery &q) {
+                 return Copy{q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(),
+                             q.value(3)};
+             });
+    if (!copies)
+        return false;
+    for (const Copy &copy : *copies) {
         const QString note =
             copy.firstRechNr.isNull()
                 ? QStringLiteral(
@@ -415,34 +404,46 @@ bool TInvoiceDatabase::mendDuplicateOrders()
     return true;
 }
 
-bool TInvoiceDatabase::setLockTimeout(int milliseconds)
+bool InvoiceConnection::setLockTimeout(int milliseconds)
 {
     return exec(m_dialect == SqlDialect::SQLite
                     ? QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds)
                     : QStringLiteral("SET lock_timeout = %1").arg(milliseconds));
 }
 
-bool TInvoiceDatabase::exec(const QString &sql, const QVariantList &values)
+bool InvoiceConnection::exec(const QString &sql, const QVariantList &values)
+{
+    return execCounting(sql, values).has_value();
+}
+
+std::optional<int> InvoiceConnection::execCounting(const QString &sql, const QVariantList &values)
 {
     if (values.isEmpty()) {
         // Statements without values (SET, SAVEPOINT, LOCK) cannot be prepared everywhere.
         QSqlQuery query(connection());
         if (query.exec(sql))
-            return true;
+            return query.numRowsAffected();
         noteError(query.lastError());
-        return false;
+        return std::nullopt;
     }
     QSqlQuery *query = statement(sql, values);
     if (!query)
-        return false;
+        return std::nullopt;
     const bool ok = query->exec();
     if (!ok)
         noteError(query->lastError());
+    const int affected = ok ? query->numRowsAffected() : 0;
     query->finish();
-    return ok;
+    return ok ? std::optional<int>(affected) : std::nullopt;
 }
 
-QSqlQuery *TInvoiceDatabase::statement(const QString &sql, const QVariantList &values)
+bool InvoiceConnection::lockOrdersForNumbering()
+{
+    return m_dialect != SqlDialect::PostgreSQL
+           || exec(QStringLiteral("LOCK TABLE Bestellung IN SHARE ROW EXCLUSIVE MODE"));
+}
+
+QSqlQuery *InvoiceConnection::statement(const QString &sql, const QVariantList &values)
 {
     // The import sends the same few statements thousands of times; parsing
     // them once per connection is what makes it fast.
@@ -461,24 +462,44 @@ QSqlQuery *TInvoiceDatabase::statement(const QString &sql, const QVariantList &v
     return &*it;
 }
 
-bool TInvoiceDatabase::execQuery(QSqlQuery &query)
+bool InvoiceConnection::select(const QString &sql, const QVariantList &values,
+                               const std::function<bool(const QSqlQuery &)> &each)
 {
-    if (query.exec())
-        return true;
-    noteError(query.lastError());
-    return false;
-}
-
-bool TInvoiceDatabase::readToTheEnd(const QSqlQuery &query)
-{
+    std::optional<QSqlQuery> once;
+    QSqlQuery *query = nullptr;
+    if (values.isEmpty()) {
+        // As in exec(): a statement without values is sent as it is.
+        once.emplace(connection());
+        once->setForwardOnly(true);
+        query = &*once;
+        if (!query->exec(sql)) {
+            noteError(query->lastError());
+            return false;
+        }
+    } else {
+        query = statement(sql, values);
+        if (!query)
+            return false;
+        if (!query->exec()) {
+            noteError(query->lastError());
+            query->finish();
+            return false;
+        }
+    }
+    bool ok = true;
+    bool more = true;
+    while (more && query->next())
+        more = each(*query);
     // SQLite reads row by row; a row that cannot be read ends next() like the last one.
-    if (!query.lastError().isValid())
-        return true;
-    noteError(query.lastError());
-    return false;
+    if (more && query->lastError().isValid()) {
+        noteError(query->lastError());
+        ok = false;
+    }
+    query->finish();
+    return ok;
 }
 
-void TInvoiceDatabase::noteError(const QSqlError &error)
+void InvoiceConnection::noteError(const QSqlError &error)
 {
     // On PostgreSQL a failed statement spoils the whole transaction until a
     // level around it is rolled back; until then nothing of it can be committed.
@@ -490,7 +511,7 @@ void TInvoiceDatabase::noteError(const QSqlError &error)
         m_lastError = QStringLiteral("Unbekannter Datenbankfehler.");
 }
 
-bool TInvoiceDatabase::isLockError(const QSqlError &error) const
+bool InvoiceConnection::isLockError(const QSqlError &error) const
 {
     const QString code = error.nativeErrorCode();
     if (m_dialect == SqlDialect::PostgreSQL)
@@ -501,7 +522,7 @@ bool TInvoiceDatabase::isLockError(const QSqlError &error) const
     return ok && (number & 0xff) == 5;
 }
 
-QVariant TInvoiceDatabase::storable(const QVariant &value)
+QVariant InvoiceConnection::storable(const QVariant &value)
 {
     // PostgreSQL cannot store a NUL character, and no value of the module
     // needs control characters other than tab and line breaks: both back ends
@@ -525,8 +546,8 @@ QVariant TInvoiceDatabase::storable(const QVariant &value)
     return cleaned;
 }
 
-std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql,
-                                                        const QVariantList &values)
+std::optional<int> InvoiceConnection::insertReturningKey(const QString &sql,
+                                                         const QVariantList &values)
 {
     // Both SQLite (3.35 and later) and PostgreSQL return the new key this way.
     QSqlQuery *query = statement(sql, values);
@@ -548,7 +569,7 @@ std::optional<int> TInvoiceDatabase::insertReturningKey(const QString &sql,
 
 // Transactions --------------------------------------------------------------
 
-bool TInvoiceDatabase::begin(WriteLock lock)
+bool InvoiceConnection::begin(WriteLock lock)
 {
     bool ok = false;
     if (m_depth > 0) {
@@ -566,7 +587,7 @@ bool TInvoiceDatabase::begin(WriteLock lock)
     return true;
 }
 
-bool TInvoiceDatabase::commit()
+bool InvoiceConnection::commit()
 {
     if (m_depth == 0) {
         m_lastError = QStringLiteral("Keine offene Transaktion.");
@@ -598,7 +619,7 @@ bool TInvoiceDatabase::commit()
     return true;
 }
 
-bool TInvoiceDatabase::rollback()
+bool InvoiceConnection::rollback()
 {
     if (m_depth == 0) {
         m_lastError = QStringLiteral("Keine offene Transaktion.");
@@ -621,11 +642,16 @@ bool TInvoiceDatabase::rollback()
     return exec(QStringLiteral("RELEASE SAVEPOINT vq_level_%1").arg(m_depth));
 }
 
-bool TInvoiceDatabase::rollbackKeepingError()
+bool InvoiceConnection::rollbackKeepingError()
 {
     const QString reason = m_lastError;
     const bool lock = m_lastErrorIsLock;
     rollback();
+    return fail(reason, lock);
+}
+
+bool InvoiceConnection::fail(const QString &reason, bool lock)
+{
     m_lastError = reason;
     m_lastErrorIsLock = lock;
     return false;
@@ -633,13 +659,13 @@ bool TInvoiceDatabase::rollbackKeepingError()
 
 // Timestamps ----------------------------------------------------------------
 
-QString TInvoiceDatabase::timestampText(const QDateTime &time)
+QString InvoiceConnection::timestampText(const QDateTime &time)
 {
     // The clock reading as written; callers pass UTC date-times.
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QDateTime TInvoiceDatabase::timestampFrom(const QVariant &value)
+QDateTime InvoiceConnection::timestampFrom(const QVariant &value)
 {
     // Clock readings travel as UTC date-times: no zone, no daylight-saving gap.
     if (value.isNull())
