@@ -7,9 +7,9 @@
 // VQ_SCREENSHOT_DIR to keep a picture of each window.
 #include "GlobalFunctions.h"
 #include "clients.h"
-#include "invoice_window_support.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
+#include "scripted_questions.h"
 #include "test_support.h"
 #include "uArtikel.h"
 #include "uArtikelVorlagen.h"

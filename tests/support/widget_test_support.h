@@ -2,6 +2,8 @@
 // exec() runs, typing text key by key, and finding a control by objectName.
 #pragma once
 
+#include "print_qstring.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -15,15 +17,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 #include <type_traits>
-
-// Readable texts in test failure messages.
-#ifndef VQ_TEST_QSTRING_PRINTTO
-#define VQ_TEST_QSTRING_PRINTTO
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-#endif
 
 namespace vq::test {
 
