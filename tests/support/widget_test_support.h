@@ -59,7 +59,11 @@ template <class T> T *child(QWidget &parent, const char *name)
     T *found = nullptr;
     for (T *candidate : parent.findChildren<T *>(QString::fromLatin1(name))) {
         if constexpr (std::is_base_of_v<QWidget, T>) {
-            if (candidate->window() != parent.window())
+            // A menu is a window of its own; it belongs to the one it opens from.
+            const QWidget *owner = candidate;
+            while (qobject_cast<const QMenu *>(owner) && owner->parentWidget())
+                owner = owner->parentWidget();
+            if (owner->window() != parent.window())
                 continue;
         } else {
             // An action or another object belongs to the nearest window
