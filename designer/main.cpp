@@ -323,7 +323,7 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtGerman);
 
     vq::ui::TfrmMain window(std::make_unique<vq::ui::TDialogEditorAccess>(),
-                            std::make_unique<vq::ui::TDesktopDialogs>());
+                            std::make_unique<vq::ui::TUserQuestions>());
     window.startUp(args.value(0));
     if (const QScreen *screen = window.screen()) {
         const QRect available = screen->availableGeometry();

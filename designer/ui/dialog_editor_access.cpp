@@ -13,7 +13,7 @@
 
 namespace vq::ui {
 
-TDialogEditorAccess::TDialogEditorAccess(TEditorPrompts *prompts)
+TDialogEditorAccess::TDialogEditorAccess(TUserQuestions *prompts)
     : m_prompts(prompts ? *prompts : m_ownPrompts)
 {
 }

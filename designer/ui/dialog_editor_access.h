@@ -24,7 +24,7 @@ class TDialogEditorAccess : public TEditorAccess
 public:
     // prompts answers the dialogs' messages and questions; it must outlive
     // this object. Without one the real message boxes are used.
-    explicit TDialogEditorAccess(TEditorPrompts *prompts = nullptr);
+    explicit TDialogEditorAccess(TUserQuestions *prompts = nullptr);
     ~TDialogEditorAccess() override;
 
     bool editField(QWidget *parent, TFormField &field, int feldNr, bool isNew,
@@ -50,8 +50,8 @@ private:
     bool runFieldDialog(Dialog &dialog, Field &field, int feldNr, bool isNew,
                         const TFieldList &fields);
 
-    TDialogPrompts m_ownPrompts;
-    TEditorPrompts &m_prompts;
+    TUserQuestions m_ownPrompts;
+    TUserQuestions &m_prompts;
     QPointer<TfrmEinzField> m_einz;
     QPointer<TfrmPassField> m_pass;
     QPointer<TfrmMehrzField> m_mehrz;

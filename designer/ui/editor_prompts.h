@@ -1,42 +1,16 @@
-// The modal questions and pickers of the editor dialogs, behind one seam so
-// tests answer them without a real message box.
+// The editor dialogs ask through the questions seam both programs share
+// (common_ui/questions.h); here the HTML snippet editor's start-up for the
+// "..." buttons.
 #pragma once
 
-#include <QColor>
+#include "questions.h"
+
 #include <QString>
 #include <functional>
-#include <optional>
 
 class QWidget;
 
 namespace vq::ui {
-
-class TEditorPrompts
-{
-public:
-    virtual ~TEditorPrompts() = default;
-
-    // A plain message with one OK button.
-    virtual void message(QWidget *parent, const QString &text) = 0;
-    // A question with "Ja" and "Nein"; true for "Ja".
-    virtual bool askYesNo(QWidget *parent, const QString &text) = 0;
-    // The colour dialog; nothing when it is cancelled.
-    virtual std::optional<QColor> pickColour(QWidget *parent, const QColor &initial) = 0;
-    // A one-line text question; nothing when it is cancelled.
-    virtual std::optional<QString> askText(QWidget *parent, const QString &title,
-                                           const QString &label, const QString &initial) = 0;
-};
-
-// The real message boxes and dialogs; a message is shown as plain text.
-class TDialogPrompts : public TEditorPrompts
-{
-public:
-    void message(QWidget *parent, const QString &text) override;
-    bool askYesNo(QWidget *parent, const QString &text) override;
-    std::optional<QColor> pickColour(QWidget *parent, const QColor &initial) override;
-    std::optional<QString> askText(QWidget *parent, const QString &title, const QString &label,
-                                   const QString &initial) override;
-};
 
 // The message shown when the HTML editor cannot start.
 QString htmlEditorUnavailableMessage();
@@ -47,7 +21,7 @@ using THtmlEditorCall = std::function<bool(QWidget *parent, QString &text)>;
 
 // Runs the editor for a "..." button: when it cannot start (or none is set)
 // the message is shown and text stays as it was.
-bool runHtmlEditor(const THtmlEditorCall &editor, TEditorPrompts &prompts, QWidget *parent,
+bool runHtmlEditor(const THtmlEditorCall &editor, TUserQuestions &prompts, QWidget *parent,
                    QString &text);
 
 } // namespace vq::ui

@@ -191,25 +191,6 @@ QString fontColourValue(const QColor &colour)
 
 } // namespace vq::ui
 
-namespace vq::ui {
-
-QString textForEditor(const QString &stored)
-{
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-QString textFromEditor(const QString &edited)
-{
-    QString text = textForEditor(edited);
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}
-
-} // namespace vq::ui
-
 #include <QJsonArray>
 #include <QJsonDocument>
 

@@ -104,14 +104,6 @@ QString fontColourValue(const QColor &colour);
 
 namespace vq::ui {
 
-// Multi-line texts are kept with CR LF; the editor boxes work with LF.
-QString textForEditor(const QString &stored);
-QString textFromEditor(const QString &edited);
-
-} // namespace vq::ui
-
-namespace vq::ui {
-
 // Scripts of the HTML snippet editor. Every text goes in as a quoted script
 // string, so a snippet cannot break out of it whatever it holds.
 QString scriptString(const QString &text);

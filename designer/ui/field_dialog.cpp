@@ -1,5 +1,6 @@
 #include "field_dialog.h"
 
+#include "dialog_buttons.h"
 #include "editor_rules.h"
 
 #include <QCheckBox>
@@ -165,7 +166,7 @@ void applyLayoutTabOrder(QWidget *root)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-TFieldDialog::TFieldDialog(const QString &title, const QString &header, TEditorPrompts &prompts,
+TFieldDialog::TFieldDialog(const QString &title, const QString &header, TUserQuestions &prompts,
                            QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
@@ -218,15 +219,10 @@ void TFieldDialog::finishLayout()
         box->setStretchFactor(m_settingsForm->parentWidget(), 1);
     else
         box->addStretch(1);
-    auto *buttons = new QDialogButtonBox(this);
-    auto *ok = buttons->addButton(QStringLiteral("Übernehmen"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    auto *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    box->addWidget(buttons);
+    const TDialogButtons buttons =
+        okCancelButtons(*this, QStringLiteral("Übernehmen"), "btnCancel");
+    buttons.ok->setDefault(true);
+    box->addWidget(buttons.box);
     applyLayoutTabOrder(this);
     setMinimumWidth(480);
     resize(sizeHint().expandedTo(QSize(520, 0)));

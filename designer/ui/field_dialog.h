@@ -58,7 +58,7 @@ public:
     void done(int result) override;
 
 protected:
-    TFieldDialog(const QString &title, const QString &header, TEditorPrompts &prompts,
+    TFieldDialog(const QString &title, const QString &header, TUserQuestions &prompts,
                  QWidget *parent);
 
     // The rows of "Feldeinstellungen" and "Überprüfung".
@@ -76,7 +76,7 @@ protected:
     QLineEdit *m_edtName = nullptr;
     QCheckBox *m_chkPflicht = nullptr;
     QLineEdit *m_edtMeldung = nullptr;
-    TEditorPrompts &m_prompts;
+    TUserQuestions &m_prompts;
 
 private:
     QFormLayout *m_settingsForm = nullptr;

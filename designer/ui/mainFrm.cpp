@@ -1,6 +1,7 @@
 #include "mainFrm.h"
 
 #include "GlobalFunctions.h"
+#include "editor_text.h"
 #include "formmailer_list.h"
 #include "ftp_job.h"
 #include "ftp_upload.h"
@@ -75,16 +76,6 @@ constexpr TFieldKindEntry kFieldKinds[] = {
     {u"RadioButtons", u"TRadioField"},          {u"Datei-Upload Feld", u"TFileField"},
 };
 
-QString toDisplayLines(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-QString toStoredLines(QString text)
-{
-    return withCrLf(text);
-}
-
 QIcon colourIcon(const QColor &colour)
 {
     QPixmap pixmap(32, 16);
@@ -120,7 +111,7 @@ QPushButton *button(const QString &text, const QString &name)
 
 } // namespace
 
-TfrmMain::TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUserDialogs> dialogs,
+TfrmMain::TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUserQuestions> dialogs,
                    QWidget *parent)
     : QMainWindow(parent)
     , m_programFolder(vq::programFolder())
@@ -740,7 +731,7 @@ void TfrmMain::projectToControls()
             static_cast<QLineEdit *>(widget)->setText(value);
             break;
         case ControlKind::MultiLine:
-            static_cast<QPlainTextEdit *>(widget)->setPlainText(toDisplayLines(value));
+            static_cast<QPlainTextEdit *>(widget)->setPlainText(textForEditor(value));
             break;
         case ControlKind::SpinBox:
             static_cast<QSpinBox *>(widget)->setValue(value.trimmed().toInt());
@@ -781,7 +772,7 @@ void TfrmMain::controlsToProject()
             break;
         case ControlKind::MultiLine:
             m_project.setSetting(
-                control.key, toStoredLines(static_cast<QPlainTextEdit *>(widget)->toPlainText()));
+                control.key, textFromEditor(static_cast<QPlainTextEdit *>(widget)->toPlainText()));
             break;
         case ControlKind::SpinBox:
             m_project.setSetting(control.key,
@@ -855,7 +846,8 @@ void TfrmMain::pickColour(const QString &editKey)
 {
     QPushButton *colourButton = m_colourButtons.value(editKey);
     const QColor current = colourButton->property("colour").value<QColor>();
-    const std::optional<QColor> chosen = m_dialogs->pickColour(this, current);
+    const std::optional<QColor> chosen =
+        m_dialogs->pickColour(this, QStringLiteral("Farbe wählen"), current);
     if (!chosen)
         return;
     setColourButton(editKey, *chosen);
@@ -875,10 +867,10 @@ void TfrmMain::senderCopyClicked(bool checked)
 void TfrmMain::editSnippet(const QString &key)
 {
     auto *memo = qobject_cast<QPlainTextEdit *>(m_controls.value(key));
-    QString text = toStoredLines(memo->toPlainText());
+    QString text = textFromEditor(memo->toPlainText());
     try {
         if (m_editors && m_editors->editHtml(this, text))
-            memo->setPlainText(toDisplayLines(text));
+            memo->setPlainText(textForEditor(text));
     } catch (const std::exception &) {
         m_dialogs->tell(this, QMessageBox::Warning, QStringLiteral("HTML-Editor"),
                         QStringLiteral("Der HTML-Editor konnte nicht gestartet werden."));
@@ -1015,7 +1007,8 @@ void TfrmMain::openProject()
 {
     if (!askToSave(false))
         return;
-    const QString path = m_dialogs->openFileName(this, projectFileFilter());
+    const QString path =
+        m_dialogs->openFileName(this, QStringLiteral("Öffnen"), projectFileFilter());
     if (!path.isEmpty() && QFileInfo(path).isFile())
         loadProjectFile(path);
 }
@@ -1045,7 +1038,8 @@ bool TfrmMain::save()
     if (bSaved && !strSavePath.isEmpty())
         return saveTo(strSavePath);
     const QString path =
-        m_dialogs->saveFileName(this, QStringLiteral("formular.vqb"), projectFileFilter());
+        m_dialogs->saveFileName(this, QStringLiteral("Speichern unter"),
+                                QStringLiteral("formular.vqb"), projectFileFilter());
     if (path.isEmpty() || !saveTo(path))
         return false;
     setCurrentFile(path);
@@ -1055,7 +1049,8 @@ bool TfrmMain::save()
 bool TfrmMain::saveAs()
 {
     const QString path =
-        m_dialogs->saveFileName(this, QStringLiteral("formular.vqb"), projectFileFilter());
+        m_dialogs->saveFileName(this, QStringLiteral("Speichern unter"),
+                                QStringLiteral("formular.vqb"), projectFileFilter());
     if (path.isEmpty() || !saveTo(path))
         return false;
     setCurrentFile(path);
@@ -1380,9 +1375,10 @@ void TfrmMain::exportCode(bool php)
     std::optional<QString> page;
     if (!php && !(page = generate(false)))
         return;
-    const QString path = m_dialogs->saveFileName(
-        this, php ? QStringLiteral("formular.php") : QStringLiteral("formular.htm"),
-        php ? phpFileFilter() : htmlFileFilter());
+    const QString path = m_dialogs->saveFileName(this, QStringLiteral("Speichern unter"),
+                                                 php ? QStringLiteral("formular.php")
+                                                     : QStringLiteral("formular.htm"),
+                                                 php ? phpFileFilter() : htmlFileFilter());
     if (path.isEmpty())
         return;
     if (php && !(page = generate(true)))

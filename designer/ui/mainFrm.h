@@ -5,7 +5,7 @@
 
 #include "editor_access.h"
 #include "project_document.h"
-#include "user_dialogs.h"
+#include "questions.h"
 #include "window_logic.h"
 
 #include <QHash>
@@ -35,7 +35,7 @@ class TfrmMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUserDialogs> dialogs,
+    TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUserQuestions> dialogs,
              QWidget *parent = nullptr);
     ~TfrmMain() override;
 
@@ -160,7 +160,7 @@ private:
     QString strSavePath;
 
     std::unique_ptr<TEditorAccess> m_editors;
-    std::unique_ptr<TUserDialogs> m_dialogs;
+    std::unique_ptr<TUserQuestions> m_dialogs;
 
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QWidget *> m_controls;          // setting key -> control

@@ -1,6 +1,7 @@
 #include "uArtikel.h"
 
 #include "editor_rules.h"
+#include "editor_text.h"
 #include "field_dialog.h"
 #include "regional_numbers.h"
 #include "uArtikelOption.h"
@@ -26,7 +27,7 @@
 
 namespace vq::ui {
 
-TfrmArtikel::TfrmArtikel(TEditorPrompts &prompts, QWidget *parent)
+TfrmArtikel::TfrmArtikel(TUserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -327,7 +328,7 @@ void TfrmArtikel::deleteOption()
     const int row = selectedOption();
     if (!m_field || row < 0)
         return;
-    if (m_prompts.askYesNo(this, QStringLiteral("Soll der Eintrag wirklich gelöscht werden?")))
+    if (m_prompts.confirm(this, QStringLiteral("Soll der Eintrag wirklich gelöscht werden?")))
         m_field->listOptionen.erase(m_field->listOptionen.begin() + row);
     rebuildOptions(qMin(row, static_cast<int>(m_field->listOptionen.size()) - 1));
 }

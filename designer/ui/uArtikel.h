@@ -22,7 +22,7 @@ class TfrmEditArtikelOption;
 class TfrmArtikel : public QDialog
 {
 public:
-    explicit TfrmArtikel(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmArtikel(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void setHtmlEditor(THtmlEditorCall editor) { m_htmlEditor = std::move(editor); }
 
@@ -46,7 +46,7 @@ private:
     void rebuildOptions(int selectRow);
     int selectedOption() const;
 
-    TEditorPrompts &m_prompts;
+    TUserQuestions &m_prompts;
     THtmlEditorCall m_htmlEditor;
     TArtikelField *m_field = nullptr;
     TfrmEditArtikelOption *m_optionDialog = nullptr;

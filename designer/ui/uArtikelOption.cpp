@@ -1,5 +1,6 @@
 #include "uArtikelOption.h"
 
+#include "dialog_buttons.h"
 #include "field_dialog.h"
 
 #include <QDialogButtonBox>
@@ -31,15 +32,9 @@ TfrmEditArtikelOption::TfrmEditArtikelOption(QWidget *parent)
     layout->addWidget(group);
     layout->addStretch(1);
 
-    auto *buttons = new QDialogButtonBox(this);
-    auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    auto *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
+    buttons.ok->setDefault(true);
+    layout->addWidget(buttons.box);
     applyLayoutTabOrder(this);
     resize(qMax(sizeHint().width(), 460), sizeHint().height());
 }

@@ -5,7 +5,7 @@
 
 namespace vq::ui {
 
-TfrmCheckBox::TfrmCheckBox(TEditorPrompts &prompts, QWidget *parent)
+TfrmCheckBox::TfrmCheckBox(TUserQuestions &prompts, QWidget *parent)
     : TFieldDialog(QStringLiteral("CheckBox Feld"), QStringLiteral("CheckBox Feld"), prompts,
                    parent)
 {

@@ -8,7 +8,7 @@ namespace vq::ui {
 class TfrmCheckBox : public TFieldDialog
 {
 public:
-    explicit TfrmCheckBox(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmCheckBox(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TCheckBoxField &myField);

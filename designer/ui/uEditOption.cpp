@@ -1,5 +1,6 @@
 #include "uEditOption.h"
 
+#include "dialog_buttons.h"
 #include "editor_rules.h"
 #include "field_dialog.h"
 
@@ -11,7 +12,7 @@
 
 namespace vq::ui {
 
-TfrmEditOption::TfrmEditOption(TEditorPrompts &prompts, QWidget *parent)
+TfrmEditOption::TfrmEditOption(TUserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -25,15 +26,9 @@ TfrmEditOption::TfrmEditOption(TEditorPrompts &prompts, QWidget *parent)
     form->addRow(QStringLiteral("Preis:"), m_edtPrice);
     layout->addLayout(form);
     layout->addStretch(1);
-    auto *buttons = new QDialogButtonBox(this);
-    auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    auto *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
+    buttons.ok->setDefault(true);
+    layout->addWidget(buttons.box);
     applyLayoutTabOrder(this);
     resize(qMax(sizeHint().width(), 360), sizeHint().height());
 }

@@ -63,7 +63,7 @@ template void TTextLineRows::save<TEinzField>(TEinzField &) const;
 template void TTextLineRows::load<TPassField>(const TPassField &);
 template void TTextLineRows::save<TPassField>(TPassField &) const;
 
-TfrmEinzField::TfrmEinzField(TEditorPrompts &prompts, QWidget *parent)
+TfrmEinzField::TfrmEinzField(TUserQuestions &prompts, QWidget *parent)
     : TFieldDialog(QStringLiteral("Einzeiliges Feld"), QStringLiteral("Einzeiliges Textfeld"),
                    prompts, parent)
 {

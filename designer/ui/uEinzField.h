@@ -30,7 +30,7 @@ public:
 class TfrmEinzField : public TFieldDialog
 {
 public:
-    explicit TfrmEinzField(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmEinzField(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TEinzField &myField);

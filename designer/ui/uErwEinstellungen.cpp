@@ -1,6 +1,7 @@
 #include "uErwEinstellungen.h"
 
-#include "user_dialogs.h"
+#include "dialog_buttons.h"
+#include "questions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,7 +35,7 @@ QLabel *noteLabel(const QString &text)
 
 } // namespace
 
-TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserDialogs &dialogs,
+TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserQuestions &dialogs,
                                            QWidget *parent)
     : QDialog(parent)
     , m_dialogs(dialogs)
@@ -103,19 +104,12 @@ TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserDi
     errorPageLayout->addStretch();
     tabs->addTab(errorPage, QStringLiteral("Fehlerseiten/Fehlermeldungen"));
 
-    auto *buttons = new QDialogButtonBox;
-    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    buttons.ok->setDefault(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 
     m_ipInfo->setChecked(settings.ip_informationen);
     m_cart->setChecked(settings.cartActive);

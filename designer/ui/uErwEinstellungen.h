@@ -13,13 +13,13 @@ class QFormLayout;
 
 namespace vq::ui {
 
-class TUserDialogs;
+class TUserQuestions;
 
 class TfrmErwEinstellungen : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmErwEinstellungen(const TExtSettings &settings, TUserDialogs &dialogs,
+    TfrmErwEinstellungen(const TExtSettings &settings, TUserQuestions &dialogs,
                          QWidget *parent = nullptr);
 
     // Copies the dialog's values into settings (what "OK" stores).
@@ -29,7 +29,7 @@ private:
     QLineEdit *addressRow(QFormLayout *form, const QString &label, const QString &name,
                           const QString &text);
 
-    TUserDialogs &m_dialogs;
+    TUserQuestions &m_dialogs;
     QComboBox *m_encoding;
     QCheckBox *m_ipInfo;
     QComboBox *m_tax;

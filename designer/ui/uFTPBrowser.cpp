@@ -1,7 +1,7 @@
 #include "uFTPBrowser.h"
 
 #include "plain_text.h"
-#include "user_dialogs.h"
+#include "questions.h"
 
 #include <QAction>
 #include <QFont>
@@ -41,35 +41,33 @@ QString timeText(const QTime &time)
 
 } // namespace
 
-TfrmFTPBrowser::TfrmFTPBrowser(TUserDialogs &dialogs, QWidget *parent)
-    : QDialog(parent)
+TfrmFTPBrowser::TfrmFTPBrowser(TUserQuestions &dialogs, QWidget *parent)
+    : TListManagerDialog(parent)
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("frmFTPBrowser"));
     setWindowTitle(QStringLiteral("FTP-Browser"));
     setSizeGripEnabled(true);
 
-    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const QString &name,
+    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const char *name,
                              auto slot) {
-        auto *a = new QAction(style()->standardIcon(icon), text, this);
-        a->setObjectName(name);
+        QAction *a = addCommand(name, text, icon);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    m_connect = makeAction(QStyle::SP_DriveNetIcon, QStringLiteral("Verbinden"),
-                           QStringLiteral("actVerbinden"), [this] { connectToServer(); });
-    m_up = makeAction(QStyle::SP_FileDialogToParent, QStringLiteral("Ebene hoch"),
-                      QStringLiteral("actEbeneHoch"), [this] { levelUp(); });
+    m_connect = makeAction(QStyle::SP_DriveNetIcon, QStringLiteral("Verbinden"), "actVerbinden",
+                           [this] { connectToServer(); });
+    m_up = makeAction(QStyle::SP_FileDialogToParent, QStringLiteral("Ebene hoch"), "actEbeneHoch",
+                      [this] { levelUp(); });
     m_take = makeAction(QStyle::SP_DialogApplyButton, QStringLiteral("Übernehmen"),
-                        QStringLiteral("actUebernehmen"), [this] { takeOver(); });
+                        "actUebernehmen", [this] { takeOver(); });
     QAction *leave = makeAction(QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"),
-                                QStringLiteral("actVerlassen"), [this] { reject(); });
-    auto *menuBar = new QMenuBar;
-    QMenu *file = menuBar->addMenu(QStringLiteral("&Datei"));
+                                "actVerlassen", [this] { reject(); });
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
     file->addActions({m_connect, m_take});
     file->addSeparator();
     file->addAction(leave);
-    auto *tools = new QToolBar;
+    QToolBar *tools = toolBar();
     tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tools->addActions({m_connect, m_up});
     tools->addSeparator();
@@ -125,9 +123,7 @@ TfrmFTPBrowser::TfrmFTPBrowser(TUserDialogs &dialogs, QWidget *parent)
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(tools);
+    QVBoxLayout *layout = frameLayout();
     layout->addLayout(pathRow);
     layout->addWidget(splitter, 1);
     layout->addWidget(m_progress);

@@ -7,6 +7,7 @@
 
 #include "ftp_client.h"
 #include "ftp_job.h"
+#include "list_manager_dialog.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -20,13 +21,13 @@ class QTreeWidget;
 
 namespace vq::ui {
 
-class TUserDialogs;
+class TUserQuestions;
 
-class TfrmFTPBrowser : public QDialog
+class TfrmFTPBrowser : public TListManagerDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmFTPBrowser(TUserDialogs &dialogs, QWidget *parent = nullptr);
+    explicit TfrmFTPBrowser(TUserQuestions &dialogs, QWidget *parent = nullptr);
     ~TfrmFTPBrowser() override;
 
     QString ServerName;
@@ -67,7 +68,7 @@ private:
     void listingFailed();
     void showListing(const QString &path, const QList<TFtpEntry> &entries);
 
-    TUserDialogs &m_dialogs;
+    TUserQuestions &m_dialogs;
     std::shared_ptr<TFtpClient> m_client;
     bool m_connected = false;
     QPointer<TFtpJob> m_job;

@@ -5,7 +5,7 @@
 
 namespace vq::ui {
 
-TfrmFileUpload::TfrmFileUpload(TEditorPrompts &prompts, QWidget *parent)
+TfrmFileUpload::TfrmFileUpload(TUserQuestions &prompts, QWidget *parent)
     : TFieldDialog(QStringLiteral("Datei-Upload-Feld"), QStringLiteral("Datei-Upload-Feld"),
                    prompts, parent)
 {

@@ -8,7 +8,7 @@ namespace vq::ui {
 class TfrmFileUpload : public TFieldDialog
 {
 public:
-    explicit TfrmFileUpload(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmFileUpload(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TFileField &myField);

@@ -1,7 +1,7 @@
 #include "uFormMailers.h"
 
 #include "formmailer_list.h"
-#include "user_dialogs.h"
+#include "questions.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -21,7 +21,7 @@ namespace vq::ui {
 
 // ---------------------------------------------------------------- link editor
 
-TfrmFormMailerLink::TfrmFormMailerLink(TUserDialogs &dialogs, QWidget *parent)
+TfrmFormMailerLink::TfrmFormMailerLink(TUserQuestions &dialogs, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmFormMailerLink"));
@@ -74,34 +74,32 @@ QString TfrmFormMailerLink::link() const
 
 // ---------------------------------------------------------------- manager
 
-TfrmFormMailers::TfrmFormMailers(const QString &path, TUserDialogs &dialogs, QWidget *parent)
-    : QDialog(parent)
+TfrmFormMailers::TfrmFormMailers(const QString &path, TUserQuestions &dialogs, QWidget *parent)
+    : TListManagerDialog(parent)
     , m_path(path)
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("frmFormMailers"));
     setWindowTitle(QStringLiteral("FormMailer-Vorlagen"));
-    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const QString &name,
+    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const char *name,
                              auto slot) {
-        auto *a = new QAction(style()->standardIcon(icon), text, this);
-        a->setObjectName(name);
+        QAction *a = addCommand(name, text, icon);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    QAction *neu = makeAction(QStyle::SP_FileIcon, QStringLiteral("Neu"), QStringLiteral("actNeu"),
-                              [this] { newLink(); });
+    QAction *neu =
+        makeAction(QStyle::SP_FileIcon, QStringLiteral("Neu"), "actNeu", [this] { newLink(); });
     QAction *edit = makeAction(QStyle::SP_FileDialogDetailedView, QStringLiteral("Bearbeiten"),
-                               QStringLiteral("actBearbeiten"), [this] { editLink(); });
-    QAction *del = makeAction(QStyle::SP_TrashIcon, QStringLiteral("Löschen"),
-                              QStringLiteral("actLoeschen"), [this] { deleteLink(); });
+                               "actBearbeiten", [this] { editLink(); });
+    QAction *del = makeAction(QStyle::SP_TrashIcon, QStringLiteral("Löschen"), "actLoeschen",
+                              [this] { deleteLink(); });
     QAction *leave = makeAction(QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"),
-                                QStringLiteral("actVerlassen"), [this] { reject(); });
-    auto *menuBar = new QMenuBar;
-    QMenu *file = menuBar->addMenu(QStringLiteral("&Datei"));
+                                "actVerlassen", [this] { reject(); });
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
     file->addActions({neu, edit, del});
     file->addSeparator();
     file->addAction(leave);
-    auto *tools = new QToolBar;
+    QToolBar *tools = toolBar();
     tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tools->addActions({neu, edit, del});
     tools->addSeparator();
@@ -118,9 +116,7 @@ TfrmFormMailers::TfrmFormMailers(const QString &path, TUserDialogs &dialogs, QWi
     m_list->setColumnWidth(0, 500);
     connect(m_list, &QTreeWidget::itemActivated, this, [this] { editLink(); });
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(tools);
+    QVBoxLayout *layout = frameLayout();
     layout->addWidget(m_list);
     resize(560, 340);
 

@@ -4,6 +4,8 @@
 // closing.
 #pragma once
 
+#include "list_manager_dialog.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -12,13 +14,13 @@ class QTreeWidget;
 
 namespace vq::ui {
 
-class TUserDialogs;
+class TUserQuestions;
 
 class TfrmFormMailerLink : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmFormMailerLink(TUserDialogs &dialogs, QWidget *parent = nullptr);
+    TfrmFormMailerLink(TUserQuestions &dialogs, QWidget *parent = nullptr);
     void setLink(const QString &link);
     QString link() const;
 
@@ -26,11 +28,11 @@ private:
     QLineEdit *m_link;
 };
 
-class TfrmFormMailers : public QDialog
+class TfrmFormMailers : public TListManagerDialog
 {
     Q_OBJECT
 public:
-    TfrmFormMailers(const QString &path, TUserDialogs &dialogs, QWidget *parent = nullptr);
+    TfrmFormMailers(const QString &path, TUserQuestions &dialogs, QWidget *parent = nullptr);
 
     QStringList links() const { return m_links; }
     void newLink();
@@ -46,7 +48,7 @@ private:
     int selectedRow() const;
 
     QString m_path;
-    TUserDialogs &m_dialogs;
+    TUserQuestions &m_dialogs;
     QStringList m_links;
     QTreeWidget *m_list;
 };

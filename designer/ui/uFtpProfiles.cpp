@@ -2,8 +2,8 @@
 
 #include "ftp_job.h"
 #include "ftp_upload.h"
+#include "questions.h"
 #include "uLog.h"
-#include "user_dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,7 +38,7 @@ QLineEdit *lineEdit(const QString &name)
 
 // ---------------------------------------------------------------- editor
 
-TfrmFtpProfileEdit::TfrmFtpProfileEdit(TUserDialogs &dialogs, TfrmLog *log, QWidget *parent)
+TfrmFtpProfileEdit::TfrmFtpProfileEdit(TUserQuestions &dialogs, TfrmLog *log, QWidget *parent)
     : QDialog(parent)
     , m_dialogs(dialogs)
     , m_log(log)
@@ -184,9 +184,9 @@ void TfrmFtpProfileEdit::testConnection()
 
 // ---------------------------------------------------------------- list
 
-TftpProfiles::TftpProfiles(const QString &path, TUserDialogs &dialogs, TfrmLog *log,
+TftpProfiles::TftpProfiles(const QString &path, TUserQuestions &dialogs, TfrmLog *log,
                            QWidget *parent)
-    : QDialog(parent)
+    : TListManagerDialog(parent)
     , m_path(path)
     , m_dialogs(dialogs)
     , m_log(log)
@@ -194,30 +194,28 @@ TftpProfiles::TftpProfiles(const QString &path, TUserDialogs &dialogs, TfrmLog *
     setObjectName(QStringLiteral("frmFtpProfiles"));
     setWindowTitle(QStringLiteral("FTP-Profile"));
 
-    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const QString &name,
+    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const char *name,
                              auto slot) {
-        auto *a = new QAction(style()->standardIcon(icon), text, this);
-        a->setObjectName(name);
+        QAction *a = addCommand(name, text, icon);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    QAction *neu = makeAction(QStyle::SP_FileIcon, QStringLiteral("Neu"), QStringLiteral("actNeu"),
-                              [this] { newProfile(); });
+    QAction *neu =
+        makeAction(QStyle::SP_FileIcon, QStringLiteral("Neu"), "actNeu", [this] { newProfile(); });
     QAction *edit = makeAction(QStyle::SP_FileDialogDetailedView, QStringLiteral("Bearbeiten"),
-                               QStringLiteral("actBearbeiten"), [this] { editProfile(); });
-    QAction *del = makeAction(QStyle::SP_TrashIcon, QStringLiteral("Löschen"),
-                              QStringLiteral("actLoeschen"), [this] { deleteProfile(); });
+                               "actBearbeiten", [this] { editProfile(); });
+    QAction *del = makeAction(QStyle::SP_TrashIcon, QStringLiteral("Löschen"), "actLoeschen",
+                              [this] { deleteProfile(); });
     QAction *take = makeAction(QStyle::SP_DialogApplyButton, QStringLiteral("Übernehmen"),
-                               QStringLiteral("actUebernehmen"), [this] { takeOver(); });
+                               "actUebernehmen", [this] { takeOver(); });
     QAction *leave = makeAction(QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"),
-                                QStringLiteral("actVerlassen"), [this] { reject(); });
+                                "actVerlassen", [this] { reject(); });
 
-    auto *menuBar = new QMenuBar;
-    QMenu *file = menuBar->addMenu(QStringLiteral("&Datei"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
     file->addActions({neu, edit, del});
     file->addSeparator();
     file->addAction(leave);
-    auto *tools = new QToolBar;
+    QToolBar *tools = toolBar();
     tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tools->addActions({neu, edit, del});
     tools->addSeparator();
@@ -241,9 +239,7 @@ TftpProfiles::TftpProfiles(const QString &path, TUserDialogs &dialogs, TfrmLog *
         m_list->setColumnWidth(i, widths[i]);
     connect(m_list, &QTreeWidget::itemActivated, this, [this] { rowActivated(); });
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(tools);
+    QVBoxLayout *layout = frameLayout();
     layout->addWidget(m_list);
     resize(680, 360);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ftp_profiles.h"
+#include "list_manager_dialog.h"
 
 #include <QDialog>
 #include <optional>
@@ -15,14 +16,14 @@ class QTreeWidget;
 
 namespace vq::ui {
 
-class TUserDialogs;
+class TUserQuestions;
 class TfrmLog;
 
 class TfrmFtpProfileEdit : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmFtpProfileEdit(TUserDialogs &dialogs, TfrmLog *log, QWidget *parent = nullptr);
+    TfrmFtpProfileEdit(TUserQuestions &dialogs, TfrmLog *log, QWidget *parent = nullptr);
 
     void setProfile(const TFtpProfile &profile);
     TFtpProfile profile() const;
@@ -36,7 +37,7 @@ Q_SIGNALS:
     void testFinished(bool ok);
 
 private:
-    TUserDialogs &m_dialogs;
+    TUserQuestions &m_dialogs;
     TfrmLog *m_log;
     QLineEdit *m_name, *m_server, *m_port, *m_user, *m_password;
     QCheckBox *m_passive, *m_ftps;
@@ -44,11 +45,11 @@ private:
     bool m_testing = false;
 };
 
-class TftpProfiles : public QDialog
+class TftpProfiles : public TListManagerDialog
 {
     Q_OBJECT
 public:
-    TftpProfiles(const QString &path, TUserDialogs &dialogs, TfrmLog *log,
+    TftpProfiles(const QString &path, TUserQuestions &dialogs, TfrmLog *log,
                  QWidget *parent = nullptr);
 
     QList<TFtpProfile> ServerList;
@@ -70,7 +71,7 @@ private:
     void rowActivated();
 
     QString m_path;
-    TUserDialogs &m_dialogs;
+    TUserQuestions &m_dialogs;
     TfrmLog *m_log;
     QTreeWidget *m_list;
     bool m_readFailed = false;

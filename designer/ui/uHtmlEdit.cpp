@@ -24,7 +24,7 @@ constexpr int kLoadTimeoutMs = 30000;
 constexpr int kScriptTimeoutMs = 10000;
 } // namespace
 
-TfrmHtmlEdit::TfrmHtmlEdit(TEditorPrompts &prompts, QWidget *parent)
+TfrmHtmlEdit::TfrmHtmlEdit(TUserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -219,7 +219,7 @@ void TfrmHtmlEdit::showEvent(QShowEvent *event)
 
 void TfrmHtmlEdit::newDocument()
 {
-    if (!m_prompts.askYesNo(this, QStringLiteral("Wollen Sie die bestehende Eingabe löschen?")))
+    if (!m_prompts.confirm(this, QStringLiteral("Wollen Sie die bestehende Eingabe löschen?")))
         return;
     try {
         SetSource(QString());
@@ -229,7 +229,8 @@ void TfrmHtmlEdit::newDocument()
 
 void TfrmHtmlEdit::fontColour()
 {
-    const std::optional<QColor> colour = m_prompts.pickColour(this, Qt::black);
+    const std::optional<QColor> colour =
+        m_prompts.pickColour(this, QStringLiteral("Schriftfarbe"), Qt::black);
     if (!colour)
         return;
     // The command takes RRGGBB; the browser wants the colour as CSS, with "#".
@@ -254,7 +255,7 @@ void TfrmHtmlEdit::done(int result)
     if (m_closing)
         return;
     m_closing = true;
-    bool accepted = m_prompts.askYesNo(this, QStringLiteral("Soll die Eingabe übernommen werden?"));
+    bool accepted = m_prompts.confirm(this, QStringLiteral("Soll die Eingabe übernommen werden?"));
     if (accepted) {
         try {
             m_acceptedSource = GetSource();
@@ -267,7 +268,7 @@ void TfrmHtmlEdit::done(int result)
     QDialog::done(accepted ? QDialog::Accepted : QDialog::Rejected);
 }
 
-bool editHtmlSnippet(QWidget *parent, TEditorPrompts &prompts, QString &text)
+bool editHtmlSnippet(QWidget *parent, TUserQuestions &prompts, QString &text)
 {
     TfrmHtmlEdit editor(prompts, parent);
     editor.SetSource(text);

@@ -2,9 +2,9 @@
 
 #include "GlobalFunctions.h"
 #include "plain_text.h"
+#include "questions.h"
 #include "text_file.h"
 #include "uHtmlExport.h"
-#include "user_dialogs.h"
 
 #include <QAction>
 #include <QDir>
@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TfrmHtmlExport::TfrmHtmlExport(TUserDialogs &dialogs, Hooks hooks, QString encoding,
+TfrmHtmlExport::TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString encoding,
                                QString helpFile, QWidget *parent)
     : QDialog(parent)
     , m_dialogs(dialogs)
@@ -151,7 +151,8 @@ void TfrmHtmlExport::removeWorkingCopy()
 void TfrmHtmlExport::openFile()
 {
     const QString path =
-        m_dialogs.openFileName(this, QStringLiteral("HTML-Datei (*.html *.htm);;Alle Dateien (*)"));
+        m_dialogs.openFileName(this, QStringLiteral("Öffnen"),
+                               QStringLiteral("HTML-Datei (*.html *.htm);;Alle Dateien (*)"));
     if (!path.isEmpty())
         openPage(path);
 }

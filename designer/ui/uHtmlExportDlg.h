@@ -17,7 +17,7 @@ class QWebEngineView;
 
 namespace vq::ui {
 
-class TUserDialogs;
+class TUserQuestions;
 class TExportPage;
 
 class TfrmHtmlExport : public QDialog
@@ -31,7 +31,7 @@ public:
         // Hands a file to the FTP upload of the main window.
         std::function<void(const QString &file)> upload;
     };
-    TfrmHtmlExport(TUserDialogs &dialogs, Hooks hooks, QString encoding, QString helpFile,
+    TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString encoding, QString helpFile,
                    QWidget *parent = nullptr);
     ~TfrmHtmlExport() override;
 
@@ -65,7 +65,7 @@ private:
     bool writePage(const QString &path, const QString &text);
     void removeWorkingCopy();
 
-    TUserDialogs &m_dialogs;
+    TUserQuestions &m_dialogs;
     Hooks m_hooks;
     QString m_encoding;
     QString m_helpFile;

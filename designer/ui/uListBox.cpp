@@ -1,6 +1,7 @@
 #include "uListBox.h"
 
 #include "editor_rules.h"
+#include "editor_text.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -23,7 +24,7 @@ QPlainTextEdit *addChoiceRows(QFormLayout *form, QWidget *parent)
     return box;
 }
 
-TfrmListBox::TfrmListBox(TEditorPrompts &prompts, QWidget *parent)
+TfrmListBox::TfrmListBox(TUserQuestions &prompts, QWidget *parent)
     : TFieldDialog(QStringLiteral("ListBox / Dropdown Feld"),
                    QStringLiteral("ListBox / Dropdown-Feld"), prompts, parent)
 {

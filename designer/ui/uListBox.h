@@ -12,7 +12,7 @@ QPlainTextEdit *addChoiceRows(QFormLayout *form, QWidget *parent);
 class TfrmListBox : public TFieldDialog
 {
 public:
-    explicit TfrmListBox(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmListBox(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TDropDownField &myField);

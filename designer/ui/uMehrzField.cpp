@@ -1,6 +1,7 @@
 #include "uMehrzField.h"
 
 #include "editor_rules.h"
+#include "editor_text.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -12,7 +13,7 @@
 
 namespace vq::ui {
 
-TfrmMehrzField::TfrmMehrzField(TEditorPrompts &prompts, QWidget *parent)
+TfrmMehrzField::TfrmMehrzField(TUserQuestions &prompts, QWidget *parent)
     : TFieldDialog(QStringLiteral("Mehrzeiliges Textfeld"), QStringLiteral("Mehrzeiliges Textfeld"),
                    prompts, parent)
 {

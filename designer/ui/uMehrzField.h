@@ -8,7 +8,7 @@ namespace vq::ui {
 class TfrmMehrzField : public TFieldDialog
 {
 public:
-    explicit TfrmMehrzField(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmMehrzField(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TMehrzField &myField);

@@ -2,7 +2,7 @@
 
 namespace vq::ui {
 
-TfrmPassField::TfrmPassField(TEditorPrompts &prompts, QWidget *parent)
+TfrmPassField::TfrmPassField(TUserQuestions &prompts, QWidget *parent)
     : TFieldDialog(QStringLiteral("Passwort Textfeld"), QStringLiteral("Passwort Textfeld"),
                    prompts, parent)
 {

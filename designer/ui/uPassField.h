@@ -8,7 +8,7 @@ namespace vq::ui {
 class TfrmPassField : public TFieldDialog
 {
 public:
-    explicit TfrmPassField(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmPassField(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TPassField &myField);

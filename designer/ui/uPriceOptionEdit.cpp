@@ -1,5 +1,6 @@
 #include "uPriceOptionEdit.h"
 
+#include "dialog_buttons.h"
 #include "field_dialog.h"
 #include "uEditOption.h"
 
@@ -29,7 +30,7 @@ QPushButton *makeButton(const QString &text, const QString &objectName, QWidget 
 }
 } // namespace
 
-TfrmPriceOption::TfrmPriceOption(TEditorPrompts &prompts, QWidget *parent)
+TfrmPriceOption::TfrmPriceOption(TUserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -93,16 +94,10 @@ TfrmPriceOption::TfrmPriceOption(TEditorPrompts &prompts, QWidget *parent)
     grid->setRowStretch(1, 1);
     layout->addWidget(group, 1);
 
-    auto *buttons = new QDialogButtonBox(this);
-    auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    auto *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    for (auto *button : {ok, cancel})
+    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
+    for (auto *button : {buttons.ok, buttons.cancel})
         button->setAutoDefault(false);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 
     connect(add, &QPushButton::clicked, this, &TfrmPriceOption::addValue);
     connect(edit, &QPushButton::clicked, this, &TfrmPriceOption::editValue);
@@ -119,8 +114,8 @@ TfrmPriceOption::TfrmPriceOption(TEditorPrompts &prompts, QWidget *parent)
     QWidget::setTabOrder(edit, remove);
     QWidget::setTabOrder(remove, up);
     QWidget::setTabOrder(up, down);
-    QWidget::setTabOrder(down, ok);
-    QWidget::setTabOrder(ok, cancel);
+    QWidget::setTabOrder(down, buttons.ok);
+    QWidget::setTabOrder(buttons.ok, buttons.cancel);
     resize(540, 400);
 }
 

@@ -1,6 +1,9 @@
 #include "uProjectSettings.h"
 
-#include "user_dialogs.h"
+#include "dialog_buttons.h"
+#include "editor_text.h"
+
+#include "questions.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -13,7 +16,7 @@
 
 namespace vq::ui {
 
-TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUserDialogs &dialogs,
+TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUserQuestions &dialogs,
                                          QWidget *parent)
     : QDialog(parent)
 {
@@ -29,8 +32,7 @@ TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUser
     m_author = edit(QStringLiteral("edtAuthor"), settings.author);
     m_company = edit(QStringLiteral("edtCompany"), settings.company);
     m_url = edit(QStringLiteral("edtUrl"), settings.url);
-    m_comment = new QPlainTextEdit(
-        QString(settings.comment).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_comment = new QPlainTextEdit(textForEditor(settings.comment));
     m_comment->setObjectName(QStringLiteral("memoComment"));
     m_comment->setTabChangesFocus(true);
 
@@ -51,19 +53,12 @@ TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUser
     m_url->setAccessibleName(QStringLiteral("URL"));
     form->addRow(QStringLiteral("Kommentar:"), m_comment);
 
-    auto *buttons = new QDialogButtonBox;
-    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    buttons.ok->setDefault(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
     resize(520, 360);
 }
 
@@ -73,7 +68,7 @@ void TfrmProjectSettings::saveTo(TProjectSettings &settings) const
     settings.author = m_author->text();
     settings.url = m_url->text();
     settings.company = m_company->text();
-    settings.comment = m_comment->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    settings.comment = textFromEditor(m_comment->toPlainText());
 }
 
 } // namespace vq::ui

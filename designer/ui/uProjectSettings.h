@@ -11,13 +11,13 @@ class QPlainTextEdit;
 
 namespace vq::ui {
 
-class TUserDialogs;
+class TUserQuestions;
 
 class TfrmProjectSettings : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmProjectSettings(const TProjectSettings &settings, TUserDialogs &dialogs,
+    TfrmProjectSettings(const TProjectSettings &settings, TUserQuestions &dialogs,
                         QWidget *parent = nullptr);
 
     // Copies the dialog's values into settings (what "OK" stores).

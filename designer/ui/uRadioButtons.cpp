@@ -1,6 +1,7 @@
 #include "uRadioButtons.h"
 
 #include "editor_rules.h"
+#include "editor_text.h"
 #include "uListBox.h"
 
 #include <QFormLayout>
@@ -9,7 +10,7 @@
 
 namespace vq::ui {
 
-TfrmRadioButtons::TfrmRadioButtons(TEditorPrompts &prompts, QWidget *parent)
+TfrmRadioButtons::TfrmRadioButtons(TUserQuestions &prompts, QWidget *parent)
     : TFieldDialog(QStringLiteral("Radio Buttons"), QStringLiteral("Radio Buttons"), prompts,
                    parent)
 {

@@ -8,7 +8,7 @@ namespace vq::ui {
 class TfrmRadioButtons : public TFieldDialog
 {
 public:
-    explicit TfrmRadioButtons(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    explicit TfrmRadioButtons(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TRadioField &myField);

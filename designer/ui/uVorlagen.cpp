@@ -1,7 +1,7 @@
 #include "uVorlagen.h"
 
+#include "questions.h"
 #include "template_library.h"
-#include "user_dialogs.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,8 +11,8 @@
 
 namespace vq::ui {
 
-TfrmVorlagen::TfrmVorlagen(const QString &xmlTag, const QString &libraryPath, TUserDialogs &dialogs,
-                           QWidget *parent)
+TfrmVorlagen::TfrmVorlagen(const QString &xmlTag, const QString &libraryPath,
+                           TUserQuestions &dialogs, QWidget *parent)
     : QDialog(parent)
     , m_path(libraryPath)
     , m_dialogs(dialogs)

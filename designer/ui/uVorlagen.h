@@ -8,21 +8,21 @@ class QListWidget;
 
 namespace vq::ui {
 
-class TUserDialogs;
+class TUserQuestions;
 
 class TfrmVorlagen : public QDialog
 {
     Q_OBJECT
 public:
     // xmlTag: the child shown per template; libraryPath: the library file.
-    TfrmVorlagen(const QString &xmlTag, const QString &libraryPath, TUserDialogs &dialogs,
+    TfrmVorlagen(const QString &xmlTag, const QString &libraryPath, TUserQuestions &dialogs,
                  QWidget *parent = nullptr);
 
 private:
     void deleteSelected();
 
     QString m_path;
-    TUserDialogs &m_dialogs;
+    TUserQuestions &m_dialogs;
     QListWidget *m_list;
 };
 

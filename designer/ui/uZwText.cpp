@@ -1,6 +1,8 @@
 #include "uZwText.h"
 
+#include "dialog_buttons.h"
 #include "editor_rules.h"
+#include "editor_text.h"
 #include "field_dialog.h"
 
 #include <QDialogButtonBox>
@@ -12,7 +14,7 @@
 
 namespace vq::ui {
 
-TfrmZwText::TfrmZwText(TEditorPrompts &prompts, QWidget *parent)
+TfrmZwText::TfrmZwText(TUserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -37,14 +39,7 @@ TfrmZwText::TfrmZwText(TEditorPrompts &prompts, QWidget *parent)
     connect(html, &QPushButton::clicked, this, &TfrmZwText::btnHtmlClick);
     layout->addWidget(group, 1);
 
-    auto *buttons = new QDialogButtonBox(this);
-    auto *ok = buttons->addButton(QStringLiteral("Übernehmen"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    auto *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(okCancelButtons(*this, QStringLiteral("Übernehmen"), "btnCancel").box);
     applyLayoutTabOrder(this);
     resize(560, 360);
 }

@@ -14,7 +14,7 @@ namespace vq::ui {
 class TfrmZwText : public QDialog
 {
 public:
-    TfrmZwText(TEditorPrompts &prompts, QWidget *parent = nullptr);
+    TfrmZwText(TUserQuestions &prompts, QWidget *parent = nullptr);
 
     void setHtmlEditor(THtmlEditorCall editor) { m_htmlEditor = std::move(editor); }
 
@@ -27,7 +27,7 @@ public:
 private:
     void btnHtmlClick();
 
-    TEditorPrompts &m_prompts;
+    TUserQuestions &m_prompts;
     THtmlEditorCall m_htmlEditor;
     QPlainTextEdit *m_memoText = nullptr;
 };

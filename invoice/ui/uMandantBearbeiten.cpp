@@ -1,5 +1,6 @@
 #include "uMandantBearbeiten.h"
 
+#include "dialog_buttons.h"
 #include "uRtfEditor.h"
 #include "xrechnung.h"
 
@@ -160,18 +161,13 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(page);
 
-    auto *buttons = new QDialogButtonBox(this);
-    auto *cancel = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
-    auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmMandantBearbeiten::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmMandantBearbeiten::reject);
+    const ui::TDialogButtons buttons =
+        ui::okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    buttons.ok->setDefault(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_scroll, 1);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 
     // Tab order: the left column, then the right one, then the buttons.
     QList<QWidget *> order = {
@@ -180,7 +176,7 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
         m_bank,     m_telefon,  m_zahlungsziel,     m_email,           m_pop3, m_username,
         m_password, m_port,     m_verschluesselung, m_bestellgeheimnis};
     order << m_footer->focusChain();
-    order << cancel << ok;
+    order << buttons.cancel << buttons.ok;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

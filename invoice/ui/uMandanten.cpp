@@ -207,11 +207,6 @@ QPixmap shopPicture(const QSize &size, qreal ratio)
     return pixmap;
 }
 
-QIcon standardIcon(QWidget *widget, const char *theme, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(theme), widget->style()->standardIcon(fallback));
-}
-
 } // namespace
 
 // Client selection ----------------------------------------------------------
@@ -355,7 +350,7 @@ void TfrmMandantWahl::showHelp()
 // Client manager ------------------------------------------------------------
 
 TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent)
-    : QDialog(parent)
+    : TListManagerDialog(parent)
     , m_db(db)
     , m_questions(questions)
 {
@@ -363,9 +358,8 @@ TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, Q
     setWindowTitle(QStringLiteral("Mandatenverwaltung"));
 
     auto makeAction = [this](const char *name, const QString &text, const QString &hint,
-                             const QIcon &icon) {
-        auto *action = new QAction(icon, text, this);
-        action->setObjectName(QString::fromLatin1(name));
+                             const char *theme, QStyle::StandardPixmap fallback) {
+        QAction *action = addCommand(name, text, fallback, theme);
         action->setToolTip(hint);
         action->setStatusTip(hint);
         addAction(action);
@@ -373,28 +367,27 @@ TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, Q
     };
     m_actNeu =
         makeAction("actNeu", QStringLiteral("Neu"), QStringLiteral("Neuen Mandanten anlegen"),
-                   standardIcon(this, "document-new", QStyle::SP_FileIcon));
+                   "document-new", QStyle::SP_FileIcon);
     m_actNeu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_actBearbeiten = makeAction(
-        "actBearbeiten", QStringLiteral("Bearbeiten"), QStringLiteral("Mandant bearbeiten"),
-        standardIcon(this, "document-edit", QStyle::SP_FileDialogDetailedView));
+    m_actBearbeiten = makeAction("actBearbeiten", QStringLiteral("Bearbeiten"),
+                                 QStringLiteral("Mandant bearbeiten"), "document-edit",
+                                 QStyle::SP_FileDialogDetailedView);
     m_actLoeschen =
         makeAction("actLoeschen", QStringLiteral("Löschen"), QStringLiteral("Mandant löschen"),
-                   standardIcon(this, "edit-delete", QStyle::SP_TrashIcon));
-    m_actVerlassen = makeAction(
-        "actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("Mandatenverwaltung verlassen"),
-        standardIcon(this, "application-exit", QStyle::SP_DialogCloseButton));
+                   "edit-delete", QStyle::SP_TrashIcon);
+    m_actVerlassen = makeAction("actVerlassen", QStringLiteral("Verlassen"),
+                                QStringLiteral("Mandatenverwaltung verlassen"), "application-exit",
+                                QStyle::SP_DialogCloseButton);
 
-    auto *menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("mnuHaupt"));
-    QMenu *menu = menuBar->addMenu(QStringLiteral("&Verwaltung"));
+    menuBar()->setObjectName(QStringLiteral("mnuHaupt"));
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("&Verwaltung"));
     menu->setObjectName(QStringLiteral("mnuVerwaltung"));
     menu->addAction(m_actNeu);
     menu->addAction(m_actLoeschen);
     menu->addSeparator();
     menu->addAction(m_actVerlassen);
 
-    auto *toolBar = new QToolBar(this);
+    QToolBar *toolBar = this->toolBar();
     toolBar->setObjectName(QStringLiteral("tbMandanten"));
     toolBar->setAccessibleName(QStringLiteral("Werkzeugleiste"));
     toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -426,11 +419,9 @@ TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, Q
     m_count->setObjectName(QStringLiteral("lblAnzahl"));
     m_status->addPermanentWidget(m_count);
 
-    auto *layout = new QVBoxLayout(this);
+    QVBoxLayout *layout = frameLayout();
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(toolBar);
     layout->addWidget(m_grid, 1);
     layout->addWidget(m_status);
 
@@ -463,7 +454,7 @@ void TfrmMandanten::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    QDialog::keyPressEvent(event);
+    TListManagerDialog::keyPressEvent(event);
 }
 
 int TfrmMandanten::selectedClientId() const

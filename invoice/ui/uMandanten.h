@@ -4,6 +4,7 @@
 #pragma once
 
 #include "clients.h"
+#include "list_manager_dialog.h"
 #include "user_questions.h"
 
 #include <QDialog>
@@ -52,7 +53,7 @@ private:
 };
 
 // Saves each change at once; modal.
-class TfrmMandanten : public QDialog
+class TfrmMandanten : public ui::TListManagerDialog
 {
     Q_OBJECT
 public:

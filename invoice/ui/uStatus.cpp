@@ -67,58 +67,42 @@ public:
 } // namespace
 
 TfrmStatus::TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent)
-    : QDialog(parent)
+    : TListManagerDialog(parent)
     , m_db(db)
     , m_questions(questions)
 {
     setObjectName(QStringLiteral("frmStatus"));
     setWindowTitle(kTitle);
 
-    auto *layout = new QVBoxLayout(this);
-    auto *menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("mnuStatus"));
-    layout->setMenuBar(menuBar);
-
-    auto command = [this](const char *name, const QString &text, const QString &theme,
-                          QStyle::StandardPixmap fallback) {
-        auto *action =
-            new QAction(QIcon::fromTheme(theme, style()->standardIcon(fallback)), text, this);
-        action->setObjectName(QString::fromLatin1(name));
+    menuBar()->setObjectName(QStringLiteral("mnuStatus"));
+    auto command = [this](const char *name, const QString &text, QStyle::StandardPixmap fallback,
+                          const char *theme) {
+        QAction *action = addCommand(name, text, fallback, theme);
         action->setToolTip(text);
         return action;
     };
-    QAction *actNeu =
-        command("actNeu", QStringLiteral("Neu"), QStringLiteral("list-add"), QStyle::SP_FileIcon);
+    QAction *actNeu = command("actNeu", QStringLiteral("Neu"), QStyle::SP_FileIcon, "list-add");
     actNeu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction *actBearbeiten =
-        command("actBearbeiten", QStringLiteral("Bearbeiten"), QStringLiteral("document-edit"),
-                QStyle::SP_FileDialogDetailedView);
+    QAction *actBearbeiten = command("actBearbeiten", QStringLiteral("Bearbeiten"),
+                                     QStyle::SP_FileDialogDetailedView, "document-edit");
     QAction *actSpeichern = command("actSpeichern", QStringLiteral("Speichern"),
-                                    QStringLiteral("document-save"), QStyle::SP_DialogSaveButton);
+                                    QStyle::SP_DialogSaveButton, "document-save");
     actSpeichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction *actLoeschen = command("actLoeschen", QStringLiteral("Löschen"),
-                                   QStringLiteral("edit-delete"), QStyle::SP_TrashIcon);
+    QAction *actLoeschen =
+        command("actLoeschen", QStringLiteral("Löschen"), QStyle::SP_TrashIcon, "edit-delete");
     actLoeschen->setShortcut(QKeySequence::Delete);
-    QAction *actVerlassen =
-        command("actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("application-exit"),
-                QStyle::SP_DialogCloseButton);
+    QAction *actVerlassen = command("actVerlassen", QStringLiteral("Verlassen"),
+                                    QStyle::SP_DialogCloseButton, "application-exit");
 
-    QMenu *file = menuBar->addMenu(QStringLiteral("Datei"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("Datei"));
     file->setObjectName(QStringLiteral("mnuDatei"));
     file->addAction(actVerlassen);
 
-    auto *toolBar = new QToolBar(this);
-    toolBar->setObjectName(QStringLiteral("tbrStatus"));
-    toolBar->addActions({actNeu, actBearbeiten, actSpeichern, actLoeschen});
-    toolBar->addSeparator();
-    toolBar->addAction(actVerlassen);
-    for (QAction *action : toolBar->actions()) {
-        if (auto *button = qobject_cast<QToolButton *>(toolBar->widgetForAction(action))) {
-            button->setObjectName(QStringLiteral("btn") + action->objectName().mid(3));
-            button->setAccessibleName(action->toolTip());
-        }
-    }
-    layout->addWidget(toolBar);
+    toolBar()->setObjectName(QStringLiteral("tbrStatus"));
+    toolBar()->addActions({actNeu, actBearbeiten, actSpeichern, actLoeschen});
+    toolBar()->addSeparator();
+    toolBar()->addAction(actVerlassen);
+    nameToolButtons();
 
     m_grid = new TStatusGrid(0, 1, this);
     m_grid->setObjectName(QStringLiteral("grdStatus"));
@@ -131,7 +115,7 @@ TfrmStatus::TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
     m_grid->setItemDelegate(new TStateNameDelegate(m_grid));
-    layout->addWidget(m_grid, 1);
+    frameLayout()->addWidget(m_grid, 1);
 
     connect(actNeu, &QAction::triggered, this, &TfrmStatus::addState);
     connect(actBearbeiten, &QAction::triggered, this, &TfrmStatus::editState);
@@ -292,7 +276,7 @@ void TfrmStatus::reject()
             return;
         }
     }
-    QDialog::reject();
+    TListManagerDialog::reject();
 }
 
 } // namespace vq::invoice

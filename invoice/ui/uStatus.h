@@ -5,9 +5,8 @@
 #pragma once
 
 #include "invoice_connection.h"
+#include "list_manager_dialog.h"
 #include "user_questions.h"
-
-#include <QDialog>
 
 class QAction;
 class QTableWidget;
@@ -18,7 +17,7 @@ namespace vq::invoice {
 // The longest state name the table holds.
 inline constexpr int kMaxStateLength = 50;
 
-class TfrmStatus : public QDialog
+class TfrmStatus : public ui::TListManagerDialog
 {
     Q_OBJECT
 public:

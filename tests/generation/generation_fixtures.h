@@ -1,18 +1,13 @@
 // Fields and projects shared by the generation tests.
 #pragma once
 
+#include "print_qstring.h"
 #include "project_document.h"
 #include "vqform.h"
 
 #include <QString>
 #include <memory>
 #include <ostream>
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace vq::test {
 

@@ -1,9 +1,10 @@
 // The article, option, price option and value dialogs driven through their
 // controls, with nested dialogs answered while they are open.
 #include "dialog_editor_access.h"
-#include "gui_test_support.h"
+#include "scripted_questions.h"
 #include "test_support.h"
 #include "uArtikel.h"
+#include "widget_test_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -49,7 +50,9 @@ void selectRow(QTreeWidget *list, int row)
 class ArticleEditorsTest : public ::testing::Test
 {
 protected:
-    vq::test::TScriptedPrompts prompts;
+    ArticleEditorsTest() { prompts.unscriptedYes = true; }
+
+    vq::test::TScriptedQuestions prompts;
     TDialogEditorAccess access{&prompts};
 
     // Adds an input or select option through "Neu" while the article dialog
@@ -304,7 +307,7 @@ TEST_F(ArticleEditorsTest, DeletingAnOptionAsksFirst)
     });
     artikel.name = QStringLiteral("x");
     EXPECT_TRUE(access.editArticle(nullptr, artikel, false));
-    EXPECT_EQ(prompts.questions,
+    EXPECT_EQ(prompts.asked,
               QStringList(2, QStringLiteral("Soll der Eintrag wirklich gelöscht werden?")));
     ASSERT_EQ(artikel.listOptionen.size(), 1u);
     EXPECT_EQ(artikel.listOptionen[0]->beschriftung, QStringLiteral("b"));

@@ -2,10 +2,10 @@
 // boxes, "Übernehmen" and "Abbrechen" clicked, each dialog reused as in the
 // main window.
 #include "dialog_editor_access.h"
-#include "editor_prompts.h"
-#include "gui_test_support.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
+#include "questions.h"
+#include "scripted_questions.h"
 #include "uCheckBox.h"
 #include "uEinzField.h"
 #include "uFileUpload.h"
@@ -14,6 +14,7 @@
 #include "uPassField.h"
 #include "uRadioButtons.h"
 #include "uZwText.h"
+#include "widget_test_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -99,7 +100,9 @@ void scribble(QDialog &dialog, const QString &name)
 class FieldEditorsTest : public ::testing::Test
 {
 protected:
-    vq::test::TScriptedPrompts prompts;
+    FieldEditorsTest() { prompts.unscriptedYes = true; }
+
+    vq::test::TScriptedQuestions prompts;
     TDialogEditorAccess access{&prompts};
     TFieldList fields;
 };
@@ -501,7 +504,7 @@ TEST(DialogPrompts, ShowTheirTextAsPlainText)
     using namespace vq::test;
     WatchedPipe pipe;
     ASSERT_TRUE(pipe.made());
-    TDialogPrompts prompts;
+    TUserQuestions prompts;
     for (const HostileText &hostile : hostileTexts(pipe)) {
         SCOPED_TRACE(hostile.name);
         ShownMessage message;
@@ -510,7 +513,7 @@ TEST(DialogPrompts, ShowTheirTextAsPlainText)
         for (const QMessageBox::StandardButton press : {QMessageBox::Yes, QMessageBox::No}) {
             ShownMessage question;
             answerMessageBox(&question, press);
-            EXPECT_EQ(prompts.askYesNo(nullptr, hostile.text), press == QMessageBox::Yes);
+            EXPECT_EQ(prompts.confirm(nullptr, hostile.text), press == QMessageBox::Yes);
             ASSERT_TRUE(question.shown);
             EXPECT_EQ(question.title, QStringLiteral("Bestätigung"));
             EXPECT_EQ(question.format, Qt::PlainText);

@@ -1,8 +1,9 @@
 // The HTML snippet editor on a real browser document in edit mode: its
 // formatting actions change the body's HTML, and every close asks whether
 // the input is taken over.
-#include "gui_test_support.h"
+#include "scripted_questions.h"
 #include "uHtmlEdit.h"
+#include "widget_test_support.h"
 
 #include <QAction>
 #include <QTest>
@@ -16,7 +17,9 @@ namespace {
 class HtmlEditorTest : public ::testing::Test
 {
 protected:
-    vq::test::TScriptedPrompts prompts;
+    HtmlEditorTest() { prompts.unscriptedYes = true; }
+
+    vq::test::TScriptedQuestions prompts;
 
     static void selectAll(TfrmHtmlEdit &editor)
     {
@@ -150,7 +153,7 @@ TEST_F(HtmlEditorTest, NewEmptiesTheDocumentOnlyAfterYes)
     EXPECT_EQ(editor.GetSource(), QStringLiteral("<p>Text</p>"));
     child<QAction>(editor, "actNew")->trigger();
     EXPECT_EQ(editor.GetSource(), QString());
-    EXPECT_EQ(prompts.questions,
+    EXPECT_EQ(prompts.asked,
               QStringList(2, QStringLiteral("Wollen Sie die bestehende Eingabe löschen?")));
     EXPECT_EQ(editor.runScript(QStringLiteral("document.designMode;")).toString(),
               QStringLiteral("on"))
@@ -170,7 +173,7 @@ TEST_F(HtmlEditorTest, ClosingAsksWhetherTheInputIsTakenOver)
                  {"Escape", true, true},
                  {"close box", false, false}};
     for (const auto &c : cases) {
-        prompts.questions.clear();
+        prompts.asked.clear();
         prompts.answers = {c.answer};
         QString text = QStringLiteral("<p>Text</p>");
         const QString how = QString::fromLatin1(c.how);
@@ -188,8 +191,7 @@ TEST_F(HtmlEditorTest, ClosingAsksWhetherTheInputIsTakenOver)
                 editor.close();
         });
         const bool accepted = editHtmlSnippet(nullptr, prompts, text);
-        EXPECT_EQ(prompts.questions,
-                  QStringList{QStringLiteral("Soll die Eingabe übernommen werden?")})
+        EXPECT_EQ(prompts.asked, QStringList{QStringLiteral("Soll die Eingabe übernommen werden?")})
             << c.how;
         EXPECT_EQ(accepted, c.changed) << c.how;
         EXPECT_EQ(text,

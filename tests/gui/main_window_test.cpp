@@ -9,6 +9,8 @@
 #include "mainFrm.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
+#include "questions.h"
+#include "scripted_questions.h"
 #include "template_library.h"
 #include "test_support.h"
 #include "uFTPBrowser.h"
@@ -18,7 +20,7 @@
 #include "uInfo.h"
 #include "uLog.h"
 #include "uPreviewWindow.h"
-#include "user_dialogs.h"
+#include "window_checks.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -57,69 +59,6 @@ using namespace vq::test;
 namespace {
 
 const QString kProgramDir = QStringLiteral(VQ_PROGRAM_DIR);
-
-// Answers the window's questions and dialogs from queues; records what was shown.
-class TFakeDialogs : public TUserDialogs
-{
-public:
-    struct Shown
-    {
-        QString title;
-        QString text;
-    };
-    std::deque<QMessageBox::StandardButton> answers;
-    std::vector<Shown> asked;
-    std::vector<Shown> told;
-    std::deque<QString> openNames;
-    std::deque<QString> saveNames;
-    QStringList proposedNames;
-    int openDialogs = 0;
-    std::optional<QColor> colour;
-    std::function<int(QDialog &)> modal = [](QDialog &) { return int(QDialog::Rejected); };
-    std::vector<QString> urls;
-    std::vector<QString> programs;
-
-    QMessageBox::StandardButton ask(QWidget *, QMessageBox::Icon, const QString &title,
-                                    const QString &text, QMessageBox::StandardButtons) override
-    {
-        asked.push_back({title, text});
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text.toStdString();
-            return QMessageBox::Cancel;
-        }
-        const auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void tell(QWidget *, QMessageBox::Icon, const QString &title, const QString &text) override
-    {
-        told.push_back({title, text});
-    }
-    QString openFileName(QWidget *, const QString &) override
-    {
-        ++openDialogs;
-        return take(openNames);
-    }
-    QString saveFileName(QWidget *, const QString &proposedName, const QString &) override
-    {
-        proposedNames.push_back(proposedName);
-        return take(saveNames);
-    }
-    std::optional<QColor> pickColour(QWidget *, const QColor &) override { return colour; }
-    int runModal(QDialog &dialog) override { return modal(dialog); }
-    void openUrl(const QString &address) override { urls.push_back(address); }
-    void startProgram(const QString &path) override { programs.push_back(path); }
-
-private:
-    static QString take(std::deque<QString> &queue)
-    {
-        if (queue.empty())
-            return QString();
-        QString value = queue.front();
-        queue.pop_front();
-        return value;
-    }
-};
 
 // The editors: OK gives a new field its name and label, Abbrechen changes nothing.
 class TFakeEditors : public TEditorAccess
@@ -167,7 +106,7 @@ protected:
     {
         QDir(appDataFolder()).removeRecursively();
         appDataFolder();
-        auto dialogs = std::make_unique<TFakeDialogs>();
+        auto dialogs = std::make_unique<TScriptedQuestions>();
         auto editors = std::make_unique<TFakeEditors>();
         m_dialogs = dialogs.get();
         m_editors = editors.get();
@@ -223,7 +162,7 @@ protected:
     QString projectFile(const QString &name) { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
-    TFakeDialogs *m_dialogs = nullptr;
+    TScriptedQuestions *m_dialogs = nullptr;
     TFakeEditors *m_editors = nullptr;
     std::unique_ptr<TfrmMain> m_window;
     int m_templateCount = 0;
@@ -304,7 +243,7 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheProjectWithoutAFileOfItsOwn)
 
     m_window->startUp(good);
     ASSERT_TRUE(m_window->hasOwnFile());
-    m_dialogs->answers = {QMessageBox::No};
+    m_dialogs->buttons = {QMessageBox::No};
     m_dialogs->openNames = {damaged};
     action("actOeffnen")->trigger();
 
@@ -321,7 +260,7 @@ TEST_F(MainWindowTest, FailedLoadLeavesTheProjectWithoutAFileOfItsOwn)
     // "Speichern" now asks for a name instead of overwriting either file.
     const QByteArray before = readFile(damaged);
     action("actSpeichern")->trigger();
-    EXPECT_EQ(m_dialogs->proposedNames, QStringList{QStringLiteral("formular.vqb")});
+    EXPECT_EQ(m_dialogs->suggestions, QStringList{QStringLiteral("formular.vqb")});
     EXPECT_EQ(readFile(damaged), before);
 }
 
@@ -414,12 +353,12 @@ TEST_F(MainWindowTest, ClosingQuestion)
         }
         m_window->show();
         find<QLineEdit>(QStringLiteral("edtFormTitel"))->setText(QStringLiteral("geändert"));
-        m_dialogs->answers = {c.answer};
+        m_dialogs->buttons = {c.answer};
         EXPECT_EQ(m_window->close(), c.closes);
         EXPECT_EQ(m_window->isVisible(), !c.closes);
-        ASSERT_EQ(m_dialogs->asked.size(), 1u);
-        EXPECT_EQ(m_dialogs->asked[0].title, QStringLiteral("Speichern?"));
-        EXPECT_EQ(m_dialogs->asked[0].text,
+        ASSERT_EQ(m_dialogs->questions.size(), 1u);
+        EXPECT_EQ(m_dialogs->questions[0].title, QStringLiteral("Speichern?"));
+        EXPECT_EQ(m_dialogs->questions[0].text,
                   QStringLiteral("Soll die aktuelle Datei gespeichert werden?"));
         EXPECT_EQ(QFile::exists(path), c.saved);
     }
@@ -437,25 +376,25 @@ TEST_F(MainWindowTest, NewAndOpen)
     }
     // "Ja" on a project without a file: the save dialog comes first; cancelling
     // it still leads to the open dialog.
-    m_dialogs->answers = {QMessageBox::Yes};
+    m_dialogs->buttons = {QMessageBox::Yes};
     m_dialogs->openNames = {path};
     action("actOeffnen")->trigger();
-    EXPECT_EQ(m_dialogs->proposedNames.size(), 1u);
+    EXPECT_EQ(m_dialogs->suggestions.size(), 1u);
     EXPECT_EQ(m_dialogs->openDialogs, 1);
     EXPECT_TRUE(m_window->hasOwnFile());
     EXPECT_EQ(find<QLineEdit>(QStringLiteral("edtFormTitel"))->text(), QStringLiteral("Offen"));
 
     // Abbrechen stops before the open dialog.
-    m_dialogs->answers = {QMessageBox::Cancel};
+    m_dialogs->buttons = {QMessageBox::Cancel};
     action("actOeffnen")->trigger();
     EXPECT_EQ(m_dialogs->openDialogs, 1);
 
     // "Neu" answered No keeps the project, Yes loads the default project.
-    m_dialogs->answers = {QMessageBox::No};
+    m_dialogs->buttons = {QMessageBox::No};
     action("actNeu")->trigger();
-    EXPECT_EQ(m_dialogs->asked.back().text, QStringLiteral("Neues Formular erstellen?"));
+    EXPECT_EQ(m_dialogs->questions.back().text, QStringLiteral("Neues Formular erstellen?"));
     EXPECT_TRUE(m_window->hasOwnFile());
-    m_dialogs->answers = {QMessageBox::Yes};
+    m_dialogs->buttons = {QMessageBox::Yes};
     action("actNeu")->trigger();
     EXPECT_FALSE(m_window->hasOwnFile());
     EXPECT_EQ(m_window->statusText(), QStringLiteral("unbenannt.vqb"));
@@ -466,12 +405,12 @@ TEST_F(MainWindowTest, NewAndOpen)
     m_dialogs->saveNames = {saved};
     EXPECT_TRUE(m_window->save());
     EXPECT_TRUE(QFile::exists(saved));
-    const size_t dialogsBefore = m_dialogs->proposedNames.size();
+    const size_t dialogsBefore = m_dialogs->suggestions.size();
     EXPECT_TRUE(m_window->save());
-    EXPECT_EQ(m_dialogs->proposedNames.size(), dialogsBefore);
+    EXPECT_EQ(m_dialogs->suggestions.size(), dialogsBefore);
 
     // Dropped files: each asks the question; Cancel ignores the rest.
-    m_dialogs->answers = {QMessageBox::No, QMessageBox::Cancel};
+    m_dialogs->buttons = {QMessageBox::No, QMessageBox::Cancel};
     m_window->openDroppedFiles({path, saved});
     EXPECT_EQ(m_window->savePath(), path);
 }
@@ -517,7 +456,7 @@ TEST_F(MainWindowTest, FieldListCommands)
     click("btnHochFeld");
     click("btnRunterFeld");
     EXPECT_EQ(m_editors->fieldCalls, calls);
-    EXPECT_TRUE(m_dialogs->asked.empty());
+    EXPECT_TRUE(m_dialogs->questions.empty());
     EXPECT_EQ(column(fields()).size(), 3);
 
     // Arrows keep the moved row selected and stop at the ends.
@@ -551,16 +490,16 @@ TEST_F(MainWindowTest, FieldListCommands)
 
     // Delete asks; No keeps, Yes removes; the Delete key does the same.
     selectRow(fields(), 0);
-    m_dialogs->answers = {QMessageBox::No, QMessageBox::Yes};
+    m_dialogs->buttons = {QMessageBox::No, QMessageBox::Yes};
     click("btnLoeschenFeld");
     EXPECT_EQ(column(fields()).size(), 3);
     click("btnLoeschenFeld");
     EXPECT_EQ(column(fields()), (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
-    EXPECT_EQ(m_dialogs->asked.back().text,
+    EXPECT_EQ(m_dialogs->questions.back().text,
               QStringLiteral("Soll der Eintrag wirklich gelöscht werden?"));
     selectRow(fields(), 1);
     fields()->setFocus();
-    m_dialogs->answers = {QMessageBox::Yes};
+    m_dialogs->buttons = {QMessageBox::Yes};
     QTest::keyClick(fields(), Qt::Key_Delete);
     EXPECT_EQ(column(fields()), QStringList{QStringLiteral("c")});
 }
@@ -586,14 +525,14 @@ TEST_F(MainWindowTest, ArticleListCommands)
     articles()->setCurrentItem(nullptr);
     click("btnLoeschenArtikel");
     click("btnHochArtikel");
-    EXPECT_TRUE(m_dialogs->asked.empty());
+    EXPECT_TRUE(m_dialogs->questions.empty());
 
     selectRow(articles(), 1);
     click("btnHochArtikel");
     EXPECT_EQ(column(articles(), 1),
               (QStringList{QStringLiteral("Kaffee"), QStringLiteral("Tee")}));
     EXPECT_EQ(selected(articles()), 0);
-    m_dialogs->answers = {QMessageBox::Yes};
+    m_dialogs->buttons = {QMessageBox::Yes};
     click("btnLoeschenArtikel");
     EXPECT_EQ(column(articles(), 1), QStringList{QStringLiteral("Tee")});
 }
@@ -756,13 +695,13 @@ TEST_F(MainWindowTest, TemplatesSaveInsertAndDelete)
         auto *list = dialog.findChild<QListWidget *>(QStringLiteral("lstVorlagen"));
         auto *remove = dialog.findChild<QPushButton *>(QStringLiteral("btnVorlageLoeschen"));
         list->setCurrentRow(list->count() - 1);
-        m_dialogs->answers = {QMessageBox::No, QMessageBox::Yes};
+        m_dialogs->buttons = {QMessageBox::No, QMessageBox::Yes};
         QTest::mouseClick(remove, Qt::LeftButton);
         EXPECT_EQ(list->count(), m_templateCount);
         QTest::mouseClick(remove, Qt::LeftButton);
         EXPECT_EQ(list->count(), m_templateCount - 1);
-        EXPECT_EQ(m_dialogs->asked.back().title, QStringLiteral("Eintrag löschen"));
-        EXPECT_EQ(m_dialogs->asked.back().text, QStringLiteral("Diesen Eintrag löschen?"));
+        EXPECT_EQ(m_dialogs->questions.back().title, QStringLiteral("Eintrag löschen"));
+        EXPECT_EQ(m_dialogs->questions.back().text, QStringLiteral("Diesen Eintrag löschen?"));
         QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnSchliessen")),
                           Qt::LeftButton);
         return dialog.result();
@@ -798,6 +737,7 @@ TEST_F(MainWindowTest, ExtendedSettingsOkAndAbbrechen)
         SCOPED_TRACE(button);
         m_dialogs->modal = [button](QDialog &dialog) {
             EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Erweiterte Formulareinstellungen"));
+            EXPECT_TRUE(isAccessible(dialog));
             auto *encoding = dialog.findChild<QComboBox *>(QStringLiteral("cboEncoding"));
             EXPECT_EQ(encoding->currentText(), QStringLiteral("windows-1252")) << "empty encoding";
             auto *tax = dialog.findChild<QComboBox *>(QStringLiteral("cboTax"));
@@ -898,12 +838,12 @@ TEST_F(MainWindowTest, CodeTabsCopyAndExport)
     ASSERT_EQ(m_dialogs->told.size(), 1u);
     EXPECT_TRUE(m_dialogs->told[0].text.startsWith(
         QStringLiteral("Hinweis das Formular enthält ein Datei-Upload-Feld.")));
-    EXPECT_EQ(m_dialogs->proposedNames.back(), QStringLiteral("formular.php"));
+    EXPECT_EQ(m_dialogs->suggestions.back(), QStringLiteral("formular.php"));
 
     const QString htmlPath = projectFile(QStringLiteral("formular.htm"));
     m_dialogs->saveNames = {htmlPath};
     action("actHtmlExport")->trigger();
-    EXPECT_EQ(m_dialogs->proposedNames.back(), QStringLiteral("formular.htm"));
+    EXPECT_EQ(m_dialogs->suggestions.back(), QStringLiteral("formular.htm"));
     EXPECT_TRUE(readFile(htmlPath).contains("Titel im Code"));
     EXPECT_TRUE(readFile(htmlPath).contains("\r\n"));
     const QString phpPath = projectFile(QStringLiteral("formular.php"));
@@ -1169,6 +1109,7 @@ TEST_F(MainWindowTest, FtpProfilesPickEditAndSave)
         auto *list = qobject_cast<TftpProfiles *>(&dialog);
         EXPECT_NE(list, nullptr);
         EXPECT_TRUE(list->SelectMode);
+        EXPECT_TRUE(isAccessible(dialog));
         EXPECT_EQ(
             rows(*list),
             (QList<QStringList>{
@@ -1366,6 +1307,7 @@ TEST_F(MainWindowTest, FormMailerManagerAndSaveQuestion)
     auto edit = [&](QMessageBox::StandardButton answer) {
         m_dialogs->modal = [&](QDialog &dialog) {
             if (auto *link = qobject_cast<TfrmFormMailerLink *>(&dialog)) {
+                EXPECT_TRUE(isAccessible(dialog));
                 auto *box = link->findChild<QLineEdit *>(QStringLiteral("edtLink"));
                 EXPECT_EQ(box->text(), QStringLiteral("http://"))
                     << "a new link starts with the scheme";
@@ -1384,17 +1326,17 @@ TEST_F(MainWindowTest, FormMailerManagerAndSaveQuestion)
             manager->deleteLink(); // nothing selected: nothing happens
             EXPECT_EQ(manager->links(),
                       (QStringList{start[1], QStringLiteral("https://c.example/formmail.php")}));
-            m_dialogs->answers = {QMessageBox::Cancel, answer};
+            m_dialogs->buttons = {QMessageBox::Cancel, answer};
             manager->reject();
             EXPECT_EQ(manager->result(), int(QDialog::Rejected));
-            EXPECT_EQ(m_dialogs->answers.size(), 1u) << "Abbrechen keeps the window open";
+            EXPECT_EQ(m_dialogs->buttons.size(), 1u) << "Abbrechen keeps the window open";
             manager->findChild<QAction *>(QStringLiteral("actVerlassen"))->trigger();
             return manager->result();
         };
-        m_dialogs->asked.clear();
+        m_dialogs->questions.clear();
         action("actFormmailerLinks")->trigger();
-        ASSERT_EQ(m_dialogs->asked.size(), 2u);
-        EXPECT_EQ(m_dialogs->asked[0].text, QStringLiteral("Änderungen speichern?"));
+        ASSERT_EQ(m_dialogs->questions.size(), 2u);
+        EXPECT_EQ(m_dialogs->questions[0].text, QStringLiteral("Änderungen speichern?"));
     };
     auto items = [combo] {
         QStringList texts;
@@ -1541,13 +1483,13 @@ TEST_F(MainWindowTest, FtpBrowserPicksTheFolder)
         EXPECT_EQ(status->palette().color(QPalette::HighlightedText), QColor(Qt::white));
 
         // "Nein" keeps the browser open; "Ja" takes the path.
-        m_dialogs->answers = {QMessageBox::No, QMessageBox::Yes};
-        m_dialogs->asked.clear();
+        m_dialogs->buttons = {QMessageBox::No, QMessageBox::Yes};
+        m_dialogs->questions.clear();
         browser.takeOver();
         EXPECT_EQ(browser.result(), int(QDialog::Rejected));
         browser.takeOver();
         EXPECT_EQ(
-            m_dialogs->asked.back().text,
+            m_dialogs->questions.back().text,
             QStringLiteral("Soll der Pfad \"/htdocs\" in das Hauptfenster übernommen werden?"));
         return browser.result();
     };
@@ -1611,7 +1553,7 @@ TEST_F(MainWindowTest, FtpBrowserAndLogShowAServersRepliesAsPlainText)
         QString quoted = hostile.seen;
         quoted.replace(u'"', QStringLiteral("\"\""));
 
-        TDesktopDialogs dialogs;
+        TUserQuestions dialogs;
         TfrmFTPBrowser browser(dialogs, m_window.get());
         browser.ServerName = QStringLiteral("127.0.0.1");
         browser.ServerPort = server.port();
@@ -1668,7 +1610,7 @@ TEST(DesktopDialogs, ShowTheirTextAsPlainTextAndAnswerAsPressed)
 {
     WatchedPipe pipe;
     ASSERT_TRUE(pipe.made());
-    TDesktopDialogs dialogs;
+    TUserQuestions dialogs;
     for (const HostileText &hostile : hostileTexts(pipe)) {
         SCOPED_TRACE(hostile.name);
         for (const QMessageBox::StandardButton press : {QMessageBox::Yes, QMessageBox::Cancel}) {
@@ -1827,7 +1769,7 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
         EXPECT_TRUE(dialog.pageText().contains(QStringLiteral("Nachher")));
 
         // Closing asks; "Nein" leaves the saved page as it was.
-        m_dialogs->answers = {QMessageBox::No};
+        m_dialogs->buttons = {QMessageBox::No};
         dialog.findChild<QAction *>(QStringLiteral("actExit"))->trigger();
         EXPECT_FALSE(QFile::exists(pagePath + QStringLiteral(".copy.html")));
         return dialog.result();

@@ -4,15 +4,18 @@
 // VQ_SCREENSHOT_DIR to keep a picture of each window.
 #include "GlobalFunctions.h"
 #include "clients.h"
-#include "invoice_window_support.h"
+#include "environment_scope.h"
 #include "order_store.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
 #include "rtf_text.h"
+#include "scripted_questions.h"
 #include "test_support.h"
 #include "uMandantBearbeiten.h"
 #include "uMandanten.h"
 #include "uRtfEditor.h"
+#include "widget_test_support.h"
+#include "window_checks.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -130,18 +133,13 @@ protected:
     {
         // A data folder that does not exist yet, as on the first start.
         ASSERT_TRUE(dir.isValid());
-        oldDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("daten")).toUtf8());
-        qunsetenv(kDatabaseEnvironment);
+        dataHome.emplace("XDG_DATA_HOME", dir.filePath(QStringLiteral("daten")).toUtf8());
+        noDatabaseSetting.emplace(kDatabaseEnvironment, std::nullopt);
         ASSERT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("daten"))));
         QString error;
         ASSERT_TRUE(db.openConfigured(QString(), programFolder(), &error)) << error.toStdString();
     }
-    void TearDown() override
-    {
-        db.close();
-        qputenv("XDG_DATA_HOME", oldDataHome);
-    }
+    void TearDown() override { db.close(); }
 
     int addClient(const QString &firma)
     {
@@ -182,7 +180,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    QByteArray oldDataHome;
+    std::optional<vq::test::TEnvironmentScope> dataHome, noDatabaseSetting;
     InvoiceConnection db;
     TScriptedQuestions questions;
 };
@@ -597,6 +595,7 @@ TEST_F(ClientWindows, EditorKeepsEveryFieldAndShowsTheElectronicInvoiceData)
     EXPECT_LE(editor.width(), screen.width());
     EXPECT_LE(editor.height(), screen.height() - 40);
     EXPECT_LE(editor.minimumSizeHint().height(), screen.height() - 40);
+    EXPECT_TRUE(vq::test::isAccessible(editor));
     keepScreenshots(&editor, "mandant_bearbeiten");
 }
 
@@ -676,6 +675,7 @@ TEST_F(ClientWindows, ManagerCreatesEditsAndDeletesOnlyOnConfirmation)
     EXPECT_EQ(entries, QStringList({QStringLiteral("Neu"), QStringLiteral("Löschen"),
                                     QStringLiteral("|"), QStringLiteral("Verlassen")}));
     EXPECT_EQ(child<QAction>(manager, "actNeu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_TRUE(vq::test::isAccessible(manager));
     keepScreenshots(&manager, "mandantenverwaltung");
 
     // "Neu" then Abbrechen or the close box stores nothing; Ctrl+N opens it too.

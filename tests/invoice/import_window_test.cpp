@@ -8,9 +8,11 @@
 #include "invoice_servers.h"
 #include "local_server.h"
 #include "plain_text_support.h"
+#include "scripted_questions.h"
 #include "test_support.h"
 #include "uMailImport.h"
 #include "widget_test_support.h"
+#include "window_checks.h"
 
 #include <QAction>
 #include <QDir>
@@ -38,29 +40,10 @@
 
 using namespace vq::invoice;
 
+using vq::test::child;
 using vq::test::keepScreenshot;
 
 namespace {
-
-// Scripted answers; records every message shown.
-class ScriptedQuestions : public TUserQuestions
-{
-public:
-    void showInformation(QWidget *, const QString &, const QString &text) override
-    {
-        informations << text;
-    }
-    void showError(QWidget *, const QString &, const QString &text) override { errors << text; }
-    QStringList informations, errors;
-};
-
-// The control of that name in the window.
-template <class T> T *child(QWidget &window, const char *name)
-{
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << "no control " << name;
-    return found;
-}
 
 QByteArray fixture(const char *name)
 {
@@ -184,7 +167,7 @@ protected:
     QTemporaryDir dataHome, dir;
     vq::test::DovecotServer dovecot;
     InvoiceConnection db;
-    ScriptedQuestions questions;
+    vq::test::TScriptedQuestions questions;
     int mandantId = 0;
 };
 
@@ -244,6 +227,7 @@ TEST_F(ImportWindow, ShowsToolBarMenuAndColumnsAsDescribed)
     EXPECT_LE(window.width(), 1280);
     EXPECT_LE(window.height(), 800);
     EXPECT_GE(list->viewport()->width(), 150 + 300 + 100 + 150 + 140);
+    EXPECT_TRUE(vq::test::isAccessible(window));
     keepScreenshot(&window, QStringLiteral("import_window_start"));
     window.resize(window.minimumSizeHint());
     keepScreenshot(&window, QStringLiteral("import_window_small"));

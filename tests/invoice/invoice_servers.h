@@ -4,6 +4,7 @@
 #pragma once
 
 #include "invoice_connection.h"
+#include "print_qstring.h"
 
 #include "local_server.h"
 #include <QByteArray>
@@ -108,15 +109,6 @@ inline const char *dialectName(vq::invoice::SqlDialect dialect)
 } // namespace vq::test
 
 #include <ostream>
-
-// Readable QStrings in test failures.
-#ifndef VQ_TEST_QSTRING_PRINTTO
-#define VQ_TEST_QSTRING_PRINTTO
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-#endif
 
 namespace vq::invoice {
 // Test names show the back end by name.

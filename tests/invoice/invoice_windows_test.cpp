@@ -12,8 +12,10 @@
 #include "order_store.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
+#include "scripted_questions.h"
 #include "test_support.h"
 #include "uRechnungsvorlage.h"
+#include "widget_test_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,42 +41,6 @@ namespace {
 QString programFolder()
 {
     return QStringLiteral(VQ_PROGRAM_DIR "/rechtool");
-}
-
-class ScriptedQuestions : public TUserQuestions
-{
-public:
-    bool askYesNo(QWidget *, const QString &, const QString &text) override
-    {
-        asked << text;
-        return answers.isEmpty() ? false : answers.takeFirst();
-    }
-    void showError(QWidget *, const QString &, const QString &text) override { errors << text; }
-    void showInformation(QWidget *, const QString &, const QString &text) override
-    {
-        informations << text;
-    }
-    QString saveFileName(QWidget *, const QString &, const QString &suggestion,
-                         const QString &) override
-    {
-        suggestions << suggestion;
-        return fileName;
-    }
-    QList<bool> answers;
-    QStringList asked;
-    QStringList errors;
-    QStringList informations;
-    QStringList suggestions; // of each file dialog
-    QString fileName;
-};
-
-void keepScreenshot(QWidget *window, const char *name)
-{
-    const QString folder = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    QTest::qWait(200);
-    window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
 }
 
 int pdfPages(const QString &pdf)
@@ -126,7 +92,7 @@ protected:
 
     QTemporaryDir dir;
     InvoiceConnection db;
-    ScriptedQuestions questions;
+    vq::test::TScriptedQuestions questions;
     int mandantId = 0;
     int bestellungId = 0;
 };
@@ -149,7 +115,7 @@ TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
     EXPECT_EQ(preview.windowTitle(), QStringLiteral("Rechnung Vorschau"));
     EXPECT_DOUBLE_EQ(preview.zoomPercent(), 100);
-    keepScreenshot(&preview, "rechnung_vorschau");
+    vq::test::keepScreenshot(&preview, QStringLiteral("rechnung_vorschau"));
 
     auto *save = preview.findChild<QAction *>(QStringLiteral("actPdfSpeichern"));
     ASSERT_TRUE(save);
@@ -195,7 +161,7 @@ TEST_F(InvoiceWindows, PrintSetUpOffersDestinationCopiesCollationAndDuplex)
     ASSERT_TRUE(toPrinter && toPreview && copies && collate && duplex);
     // The printer is the default destination when there is one.
     EXPECT_EQ(toPrinter->isChecked(), toPrinter->isEnabled());
-    keepScreenshot(&setup, "einstellungen_drucken");
+    vq::test::keepScreenshot(&setup, QStringLiteral("einstellungen_drucken"));
 
     toPreview->setChecked(true);
     copies->setValue(3);
@@ -238,7 +204,7 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
     EXPECT_EQ(source->toPlainText().toUtf8(), original);
     EXPECT_TRUE(editor->previewError().isEmpty());
     EXPECT_EQ(editor->previewPages(), 1);
-    keepScreenshot(editor.get(), "rechnungsvorlage_bearbeiten");
+    vq::test::keepScreenshot(editor.get(), QStringLiteral("rechnungsvorlage_bearbeiten"));
 
     // Closing without changes asks nothing.
     editor->reject();

@@ -7,16 +7,19 @@
 // VQ_SCREENSHOT_DIR to keep a picture of each window.
 #include "GlobalFunctions.h"
 #include "clients.h"
+#include "environment_scope.h"
 #include "invoice_servers.h"
-#include "invoice_window_support.h"
 #include "order_edit_session.h"
 #include "order_store.h"
 #include "plain_text.h"
 #include "plain_text_support.h"
+#include "scripted_questions.h"
 #include "state_store.h"
 #include "uBestellung.h"
 #include "uMainWindow.h"
 #include "uStatus.h"
+#include "widget_test_support.h"
+#include "window_checks.h"
 
 #include <QAction>
 #include <QDir>
@@ -100,8 +103,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid() && dir.isValid());
-        previousHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        dataHome.emplace("XDG_DATA_HOME", home.path().toUtf8());
         QString error;
         ASSERT_TRUE(vq::test::openTestDatabase(db, GetParam(), dir.path(), &error))
             << error.toStdString();
@@ -123,7 +125,6 @@ protected:
     {
         window.reset();
         db.close();
-        qputenv("XDG_DATA_HOME", previousHome);
     }
 
     int addClient(const QString &firma, const QString &currency)
@@ -194,7 +195,7 @@ protected:
     }
 
     QTemporaryDir home, dir;
-    QByteArray previousHome;
+    std::optional<vq::test::TEnvironmentScope> dataHome;
     InvoiceConnection db;
     TScriptedQuestions questions;
     int euroClient = 0, francClient = 0;
@@ -890,6 +891,7 @@ TEST_P(StateEditor, AddsRenamesAndRefusesToDeleteAUsedState)
               QStringList{QStringLiteral("Verlassen")});
     const int before = grid->rowCount();
     ASSERT_EQ(before, int(StateStore(db).states()->size()));
+    EXPECT_TRUE(vq::test::isAccessible(editor));
     keepScreenshot(&editor, QStringLiteral("status_bearbeiten"));
 
     // Neu, typing, Speichern.

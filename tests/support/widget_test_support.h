@@ -2,6 +2,8 @@
 // exec() runs, typing text key by key, and finding a control by objectName.
 #pragma once
 
+#include "print_qstring.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -15,15 +17,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 #include <type_traits>
-
-// Readable texts in test failure messages.
-#ifndef VQ_TEST_QSTRING_PRINTTO
-#define VQ_TEST_QSTRING_PRINTTO
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-#endif
 
 namespace vq::test {
 
@@ -66,7 +59,11 @@ template <class T> T *child(QWidget &parent, const char *name)
     T *found = nullptr;
     for (T *candidate : parent.findChildren<T *>(QString::fromLatin1(name))) {
         if constexpr (std::is_base_of_v<QWidget, T>) {
-            if (candidate->window() != parent.window())
+            // A menu is a window of its own; it belongs to the one it opens from.
+            const QWidget *owner = candidate;
+            while (qobject_cast<const QMenu *>(owner) && owner->parentWidget())
+                owner = owner->parentWidget();
+            if (owner->window() != parent.window())
                 continue;
         } else {
             // An action or another object belongs to the nearest window

@@ -6,6 +6,7 @@
 // (served by php -S on 127.0.0.1).
 #include "money_cases.h"
 #include "php_server.h"
+#include "print_qstring.h"
 #include "test_support.h"
 #include "text_file.h"
 #include "uGenHtml.h"
@@ -21,12 +22,6 @@
 #include <algorithm>
 #include <iterator>
 #include <ostream>
-
-// Failure messages show texts as text.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 using namespace vq;
 using namespace vq::test;

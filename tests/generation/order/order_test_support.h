@@ -2,23 +2,13 @@
 #pragma once
 
 #include "order_table.h"
+#include "print_qstring.h"
 
 #include <QString>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
 #include <utility>
-
-// Failure messages show texts readably, line breaks and tabs escaped.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    QString shown = text;
-    shown.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    shown.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    shown.replace(QLatin1Char('\n'), QLatin1String("\\n\n"));
-    shown.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-    *os << '"' << shown.toStdString() << '"';
-}
 
 namespace vq::test {
 
