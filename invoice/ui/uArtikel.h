@@ -3,11 +3,11 @@
 // number boxes "Preis" and "Mwst.".
 #pragma once
 
+#include "decimal_text.h"
 #include "invoice_database.h"
 #include "user_questions.h"
 
 #include <QDialog>
-#include <QValidator>
 #include <functional>
 
 class QComboBox;
@@ -21,15 +21,6 @@ namespace vq::invoice {
 
 class TfrmArtikelVorlagen;
 
-// What "Preis" and "Mwst." let through while typing: digits, and one "," or
-// "." as long as the text holds neither; backspace and the keys that type no
-// character (arrows, Tab, shortcuts) pass.
-bool decimalKeyAccepted(const QString &text, QChar typed);
-
-// Reads a price or rate as those boxes hold it: digits with at most one "," or
-// "." as decimal separator ("12,5", "12.5", ",5", "12,"). nullopt otherwise.
-std::optional<double> decimalBoxValue(const QString &text);
-
 // Drops the keys decimalKeyAccepted() refuses; installed on a line edit.
 class TDecimalKeyFilter : public QObject
 {
@@ -41,15 +32,6 @@ public:
 
 private:
     QLineEdit *m_box;
-};
-
-// The same language for pasted or dropped text, which no key filter sees.
-class TDecimalValidator : public QValidator
-{
-    Q_OBJECT
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &pos) const override;
 };
 
 // "Artikeloption bearbeiten": name, value and price (empty: no price).
@@ -75,10 +57,6 @@ private:
     QLineEdit *m_wert;
     QLineEdit *m_preis;
 };
-
-// A price as the option dialog reads it: regional ("1,5") or with a point; an
-// empty box is no price. ok is false for text that is no number.
-std::optional<double> optionPriceFromText(const QString &text, bool *ok);
 
 // "Artikel bearbeiten": one stored line with its options. The caller owns the
 // transaction around a stay; the dialog writes the line on "OK" and each
