@@ -3,8 +3,33 @@
 #include "safe_file.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
+
+#include <optional>
+#include <utility>
 
 namespace vq {
+
+namespace {
+
+// Where the elements nest deeper than maxDepth: the line and column of the
+// first element too deep; nothing when they do not (or the bytes are no XML,
+// which the DOM parser then reports).
+std::optional<std::pair<qint64, qint64>> tooDeep(const QByteArray &bytes, int maxDepth)
+{
+    QXmlStreamReader xml(bytes);
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > maxDepth)
+            return std::pair(xml.lineNumber(), xml.columnNumber());
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 XmlDocument::XmlDocument() = default;
 
@@ -47,6 +72,17 @@ bool XmlDocument::loadFile(const QString &path, QString *error)
 bool XmlDocument::parse(const QByteArray &bytes, QString *error)
 {
     m_dom.clear();
+    // The DOM parser takes time growing with the square of the nesting depth:
+    // a damaged file of unclosed elements would hang the program for minutes.
+    if (const auto where = tooDeep(bytes, kMaxXmlDepth)) {
+        if (error)
+            *error = QStringLiteral("kein gültiges XML (Zeile %1, Spalte %2): mehr als %3 Ebenen "
+                                    "ineinander")
+                         .arg(where->first)
+                         .arg(where->second)
+                         .arg(kMaxXmlDepth);
+        return false;
+    }
     QString message;
     int line = 0;
     int column = 0;

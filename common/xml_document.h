@@ -12,6 +12,9 @@
 
 namespace vq {
 
+// Elements nested deeper than this are no file of this system; such bytes do not parse.
+inline constexpr int kMaxXmlDepth = 1000;
+
 class XmlDocument
 {
 public:
@@ -21,7 +24,8 @@ public:
     static XmlDocument withRoot(const QString &rootName);
 
     // Parses a file or bytes; on failure the document is empty and *error says
-    // why (file, line and column for XML that is not well-formed).
+    // why (file, line and column for XML that is not well-formed or nests
+    // deeper than kMaxXmlDepth).
     bool loadFile(const QString &path, QString *error);
     bool parse(const QByteArray &bytes, QString *error);
 

@@ -3,12 +3,11 @@
 // number boxes "Preis" and "Mwst.".
 #pragma once
 
-#include "invoice_connection.h"
+#include "decimal_text.h"
 #include "invoice_records.h"
 #include "user_questions.h"
 
 #include <QDialog>
-#include <QValidator>
 #include <functional>
 
 class QComboBox;
@@ -22,15 +21,6 @@ namespace vq::invoice {
 
 class TfrmArtikelVorlagen;
 
-// What "Preis" and "Mwst." let through while typing: digits, and one "," or
-// "." as long as the text holds neither; backspace and the keys that type no
-// character (arrows, Tab, shortcuts) pass.
-bool decimalKeyAccepted(const QString &text, QChar typed);
-
-// Reads a price or rate as those boxes hold it: digits with at most one "," or
-// "." as decimal separator ("12,5", "12.5", ",5", "12,"). nullopt otherwise.
-std::optional<double> decimalBoxValue(const QString &text);
-
 // Drops the keys decimalKeyAccepted() refuses; installed on a line edit.
 class TDecimalKeyFilter : public QObject
 {
@@ -42,15 +32,6 @@ public:
 
 private:
     QLineEdit *m_box;
-};
-
-// The same language for pasted or dropped text, which no key filter sees.
-class TDecimalValidator : public QValidator
-{
-    Q_OBJECT
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &pos) const override;
 };
 
 // "Artikeloption bearbeiten": name, value and price (empty: no price).
@@ -76,10 +57,6 @@ private:
     QLineEdit *m_wert;
     QLineEdit *m_preis;
 };
-
-// A price as the option dialog reads it: regional ("1,5") or with a point; an
-// empty box is no price. ok is false for text that is no number.
-std::optional<double> optionPriceFromText(const QString &text, bool *ok);
 
 // "Artikel bearbeiten": one line of the order being edited with its options.
 // It works on the line it is given, in memory: "OK" takes the boxes and the

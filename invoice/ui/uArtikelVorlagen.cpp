@@ -3,87 +3,15 @@
 #include "GlobalFunctions.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QXmlStreamReader>
 
 namespace vq::invoice {
-
-namespace {
-// More rows than a person picks from; the rest of such a file is not shown.
-constexpr int kMaxArticleTemplates = 10000;
-} // namespace
-
-QList<ArticleTemplate> readArticleTemplates(const QString &path, QString *error)
-{
-    const auto fail = [&](const QString &reason) {
-        if (error)
-            *error = QStringLiteral("Die Artikelvorlagen in „%1“ konnten nicht gelesen werden: %2")
-                         .arg(QDir::toNativeSeparators(path), reason);
-        return QList<ArticleTemplate>();
-    };
-    if (error)
-        error->clear();
-    QFile file(path);
-    if (QFileInfo(path).size() > kMaxArticleTemplateFileSize)
-        return fail(QStringLiteral("Die Datei ist größer als %1 MB.")
-                        .arg(kMaxArticleTemplateFileSize / (1024 * 1024)));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-    // Read as a stream: no tree is built, however deep the file nests.
-    QXmlStreamReader xml(&file);
-    QList<ArticleTemplate> result;
-    int depth = 0;
-    bool tooMany = false;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-            if (depth == 2) {
-                if (result.size() == kMaxArticleTemplates) {
-                    tooMany = true;
-                    break;
-                }
-                result.append(ArticleTemplate());
-            } else if (depth == 3) {
-                const QStringView name = xml.name();
-                QString *target = nullptr;
-                if (name == u"artikelNummer")
-                    target = &result.last().artikelNummer;
-                else if (name == u"name")
-                    target = &result.last().name;
-                else if (name == u"preis")
-                    target = &result.last().preis;
-                else if (name == u"mwst")
-                    target = &result.last().mwst;
-                if (target) {
-                    *target = xml.readElementText(QXmlStreamReader::SkipChildElements);
-                    --depth; // readElementText consumed the end element
-                }
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            --depth;
-        }
-    }
-    if (xml.hasError())
-        return fail(QStringLiteral("Zeile %1, Spalte %2: %3")
-                        .arg(xml.lineNumber())
-                        .arg(xml.columnNumber())
-                        .arg(xml.errorString()));
-    if (tooMany && error)
-        *error =
-            QStringLiteral("Die Datei „%1“ enthält mehr als %2 Artikelvorlagen; nur die ersten "
-                           "%2 werden gezeigt.")
-                .arg(QDir::toNativeSeparators(path), QLocale().toString(kMaxArticleTemplates));
-    return result;
-}
 
 TfrmArtikelVorlagen::TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *parent)
     : QDialog(parent)

@@ -1,8 +1,8 @@
 // The article-template picker "Artikelvorlagen" over the designer's article
-// templates ("vorlagen_artikel.xml" in the data folder), and the reader of
-// that file.
+// templates ("vorlagen_artikel.xml" in the data folder, read by article_templates.h).
 #pragma once
 
+#include "article_templates.h"
 #include "user_questions.h"
 
 #include <QDialog>
@@ -13,22 +13,6 @@
 class QTableWidget;
 
 namespace vq::invoice {
-
-inline constexpr char16_t kArticleTemplateFile[] = u"vorlagen_artikel.xml";
-// A larger file is no template library the designer wrote; it is not read.
-inline constexpr qint64 kMaxArticleTemplateFileSize = 16 * 1024 * 1024;
-
-// One template: the texts of its children "artikelNummer", "name", "preis"
-// and "mwst" as the file holds them.
-struct ArticleTemplate
-{
-    QString artikelNummer, name, preis, mwst;
-};
-
-// One template per child element of the document element, in file order.
-// A file that cannot be read, is not XML or is too large gives an empty
-// list and a German reason in *error.
-QList<ArticleTemplate> readArticleTemplates(const QString &path, QString *error);
 
 class TfrmArtikelVorlagen : public QDialog
 {

@@ -1,9 +1,7 @@
 #include "uMailImport.h"
 
-#include "display_text.h"
-#include "plain_text.h"
+#include "mail_row_model.h"
 
-#include <QAbstractTableModel>
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -33,15 +31,6 @@ constexpr int kFlushMs = 40;
 // does not grow it without end.
 constexpr int kMaxMessageLines = 2000;
 
-// Sender, subject and reasons come from strangers: the list and the message
-// area show them on one line and bounded, as every window does.
-enum Column { ColSender, ColSubject, ColSize, ColDate, ColStatus, ColumnCount };
-
-QString shown(const QString &text)
-{
-    return vq::ui::shownLine(text, kMaxShownChars);
-}
-
 QString mailsText(int count)
 {
     return count == 1 ? QStringLiteral("1 E-Mail") : QStringLiteral("%1 E-Mails").arg(count);
@@ -53,103 +42,6 @@ bool failedRow(const MailOrderRow &row)
 }
 
 } // namespace
-
-// The order mails of the last run, one row each.
-class MailRowModel : public QAbstractTableModel
-{
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    int rowCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
-    }
-    int columnCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : ColumnCount;
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid() || index.row() >= m_rows.size())
-            return {};
-        const MailOrderRow &row = m_rows.at(index.row());
-        if (role == Qt::TextAlignmentRole && index.column() == ColSize)
-            return int(Qt::AlignRight | Qt::AlignVCenter);
-        if (role == Qt::ToolTipRole && index.column() == ColStatus && !row.detail.isEmpty())
-            return vq::ui::plainToolTip(shown(row.detail));
-        if (role != Qt::DisplayRole)
-            return {};
-        switch (index.column()) {
-        case ColSender:
-            return shown(row.sender);
-        case ColSubject:
-            return shown(row.subject);
-        case ColSize:
-            return row.sizeText();
-        case ColDate:
-            return row.dateText();
-        case ColStatus:
-            return row.statusText();
-        }
-        return {};
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal)
-            return {};
-        if (role == Qt::TextAlignmentRole && section == ColSize)
-            return int(Qt::AlignRight | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole)
-            return {};
-        static const QString titles[ColumnCount] = {
-            QStringLiteral("Absender"), QStringLiteral("Betreff"), QStringLiteral("Größe"),
-            QStringLiteral("Datum"), QStringLiteral("Status")};
-        return section >= 0 && section < ColumnCount ? titles[section] : QString();
-    }
-
-    void clear()
-    {
-        beginResetModel();
-        m_rows.clear();
-        endResetModel();
-    }
-    void append(const QList<MailOrderRow> &rows)
-    {
-        if (rows.isEmpty())
-            return;
-        const int first = rowCount();
-        beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-        m_rows += rows;
-        endInsertRows();
-    }
-    const MailOrderRow &at(int row) const { return m_rows.at(row); }
-    // The row that stands for the same message; -1 when there is none.
-    int find(const MailOrderRow &wanted) const
-    {
-        for (int i = 0; i < m_rows.size(); ++i) {
-            const MailOrderRow &row = m_rows.at(i);
-            if (wanted.uidl.isEmpty() ? row.uidl.isEmpty() && row.number == wanted.number
-                                      : row.uidl == wanted.uidl)
-                return i;
-        }
-        return -1;
-    }
-    // Removes the row of a message deleted on the server. The server numbers
-    // the messages behind it one lower from now on.
-    void removeDeleted(int index)
-    {
-        const int number = m_rows.at(index).number;
-        beginRemoveRows({}, index, index);
-        m_rows.removeAt(index);
-        endRemoveRows();
-        for (MailOrderRow &row : m_rows)
-            if (row.number > number)
-                --row.number;
-    }
-
-private:
-    QList<MailOrderRow> m_rows;
-};
 
 // ---------------------------------------------------------------- worker
 
@@ -276,9 +168,8 @@ TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuesti
     m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 8);
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->horizontalHeader()->setHighlightSections(false);
-    const int widths[ColumnCount] = {150, 300, 100, 150, 140};
-    for (int column = 0; column < ColumnCount; ++column)
-        m_list->setColumnWidth(column, widths[column]);
+    for (int column = 0; column < MailRowModel::ColumnCount; ++column)
+        m_list->setColumnWidth(column, MailRowModel::columnWidth(column));
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmMailImport::updateCommands);
 
@@ -474,10 +365,11 @@ void TfrmMailImport::flushPending()
     m_flushTimer->stop();
     for (const MailOrderRow &row : std::as_const(m_pendingRows))
         if (failedRow(row))
-            addMessage(row.detail.isEmpty()
-                           ? QStringLiteral("%1: %2").arg(row.statusText(), shown(row.subject))
-                           : QStringLiteral("%1: %2 (%3)")
-                                 .arg(row.statusText(), shown(row.subject), shown(row.detail)));
+            addMessage(row.detail.isEmpty() ? QStringLiteral("%1: %2").arg(
+                           row.statusText(), shownMailText(row.subject))
+                                            : QStringLiteral("%1: %2 (%3)")
+                                                  .arg(row.statusText(), shownMailText(row.subject),
+                                                       shownMailText(row.detail)));
     m_model->append(m_pendingRows);
     m_pendingRows.clear();
     showProgress();
@@ -510,7 +402,7 @@ void TfrmMailImport::onImportFinished(const MailImportResult &result)
 
     QString line = result.message;
     if (!result.detail.isEmpty())
-        line += QStringLiteral(" (%1)").arg(shown(result.detail));
+        line += QStringLiteral(" (%1)").arg(shownMailText(result.detail));
     addMessage(line);
     if (m_total >= 0)
         m_status->setText(QStringLiteral("%1 von %2 gelesen%3")
@@ -558,7 +450,7 @@ void TfrmMailImport::onDeleteFinished(const QList<MailOrderRow> &rows, bool ok,
             const int index = m_model->find(row);
             if (index >= 0)
                 m_model->removeDeleted(index);
-            addMessage(QStringLiteral("E-Mail gelöscht: %1").arg(shown(row.subject)));
+            addMessage(QStringLiteral("E-Mail gelöscht: %1").arg(shownMailText(row.subject)));
         }
         m_status->setText(rows.size() == 1
                               ? QStringLiteral("E-Mail gelöscht.")
@@ -566,8 +458,9 @@ void TfrmMailImport::onDeleteFinished(const QList<MailOrderRow> &rows, bool ok,
     } else {
         m_status->setText(rows.size() == 1 ? QStringLiteral("E-Mail nicht gelöscht.")
                                            : QStringLiteral("Keine der E-Mails gelöscht."));
-        addMessage(detail.isEmpty() ? message
-                                    : QStringLiteral("%1 (%2)").arg(message, shown(detail)));
+        addMessage(detail.isEmpty()
+                       ? message
+                       : QStringLiteral("%1 (%2)").arg(message, shownMailText(detail)));
     }
     updateCommands();
     if (closing) {

@@ -6,11 +6,10 @@
 #pragma once
 
 #include "clients.h"
-#include "database_rows.h"
 #include "invoice_connection.h"
+#include "order_list_model.h"
 #include "user_questions.h"
 
-#include <QAbstractTableModel>
 #include <QDialog>
 #include <QMainWindow>
 #include <memory>
@@ -29,32 +28,6 @@ inline constexpr char16_t kInvoiceModuleVersion[] = u"1.5";
 inline constexpr char16_t kInvoiceModuleName[] = u"VQ-BestellFormular Rechnungsmodul";
 // The help page in the program folder.
 inline constexpr char16_t kInvoiceHelpFile[] = u"help/vq_bestell_rechnung.htm";
-
-// The rows of the order list (one per order of the current client), read-only.
-class TOrderListModel : public QAbstractTableModel
-{
-    Q_OBJECT
-public:
-    enum Column { RechNr, Datum, Firma, Vorname, Nachname, Summe, Status, ColumnCount };
-
-    explicit TOrderListModel(QObject *parent = nullptr);
-    void setRows(QList<OrderListRow> rows, const QString &currency);
-    const QList<OrderListRow> &rows() const { return m_rows; }
-    // The starting width of a column.
-    static int columnWidth(int column);
-
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    // The whole text of a cell.
-    QString cellText(const OrderListRow &row, int column) const;
-
-    QList<OrderListRow> m_rows;
-    QString m_currency;
-};
 
 // "Über diese Anwendung".
 class TfrmAbout : public QDialog

@@ -1,10 +1,9 @@
 #include "uMandanten.h"
 #include "clients.h"
 
-#include "plain_text.h"
+#include "client_table_model.h"
 #include "uMandantBearbeiten.h"
 
-#include <QAbstractTableModel>
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -27,86 +26,7 @@
 
 namespace vq::invoice {
 
-// The clients as a read-only table with the columns a window asks for.
-class TClientTableModel : public QAbstractTableModel
-{
-public:
-    struct Column
-    {
-        QString title;
-        int width;
-        QString (*value)(const TMandant &);
-        bool number = false;
-    };
-
-    TClientTableModel(QList<Column> columns, QObject *parent)
-        : QAbstractTableModel(parent)
-        , m_columns(std::move(columns))
-    {
-    }
-
-    void setClients(QList<TMandant> clients)
-    {
-        beginResetModel();
-        m_clients = std::move(clients);
-        endResetModel();
-    }
-    const QList<TMandant> &clients() const { return m_clients; }
-    const QList<Column> &columns() const { return m_columns; }
-    int rowOf(int mandantId) const
-    {
-        for (qsizetype i = 0; i < m_clients.size(); ++i) {
-            if (m_clients[i].id == mandantId)
-                return int(i);
-        }
-        return -1;
-    }
-
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : int(m_clients.size());
-    }
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : int(m_columns.size());
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid() || index.row() >= m_clients.size()
-            || index.column() >= m_columns.size())
-            return QVariant();
-        const Column &column = m_columns[index.column()];
-        // A client's values may come from another program's database rows:
-        // one line in the cell, whole in the tool tip, both as plain text.
-        if (role == Qt::DisplayRole)
-            return vq::ui::shownLine(column.value(m_clients[index.row()]));
-        if (role == Qt::ToolTipRole)
-            return vq::ui::plainToolTip(column.value(m_clients[index.row()]));
-        if (role == Qt::TextAlignmentRole && column.number)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        return QVariant();
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
-            && section < m_columns.size())
-            return m_columns[section].title;
-        return QAbstractTableModel::headerData(section, orientation, role);
-    }
-
-private:
-    QList<Column> m_columns;
-    QList<TMandant> m_clients;
-};
-
 namespace {
-
-using Column = TClientTableModel::Column;
-
-QString idText(const TMandant &c)
-{
-    return QString::number(c.id);
-}
 
 // A grid as both client windows show it: read-only, whole rows, one at a time.
 QTableView *clientGrid(QWidget *parent, const char *name, TClientTableModel *model)
@@ -228,12 +148,7 @@ TfrmMandantWahl::TfrmMandantWahl(InvoiceConnection &db, TCurrentClient &current,
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     picture->setAccessibleName(QStringLiteral("Bild: Ladengeschäft"));
 
-    m_model = new TClientTableModel(
-        {Column{QStringLiteral("Nr"), 40, &idText, true},
-         Column{QStringLiteral("Firma"), 140, [](const TMandant &c) { return c.firma; }},
-         Column{QStringLiteral("Name"), 110, [](const TMandant &c) { return c.name; }},
-         Column{QStringLiteral("Vorname"), 110, [](const TMandant &c) { return c.vorname; }}},
-        this);
+    m_model = new TClientTableModel(TClientTableModel::choiceColumns(), this);
     m_grid = clientGrid(this, "grdMandanten", m_model);
     m_grid->setMinimumWidth(40 + 140 + 110 + 110 + 4);
 
@@ -397,17 +312,7 @@ TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, Q
     toolBar->addSeparator();
     toolBar->addAction(m_actVerlassen);
 
-    m_model = new TClientTableModel(
-        {Column{QStringLiteral("ID"), 30, &idText, true},
-         Column{QStringLiteral("Firma"), 150, [](const TMandant &c) { return c.firma; }},
-         Column{QStringLiteral("Name"), 120, [](const TMandant &c) { return c.name; }},
-         Column{QStringLiteral("Vorname"), 120, [](const TMandant &c) { return c.vorname; }},
-         Column{QStringLiteral("Straße"), 150, [](const TMandant &c) { return c.strasse; }},
-         Column{QStringLiteral("PLZ"), 50, [](const TMandant &c) { return c.plz; }},
-         Column{QStringLiteral("Ort"), 120, [](const TMandant &c) { return c.ort; }},
-         Column{QStringLiteral("Land"), 120, [](const TMandant &c) { return c.land; }},
-         Column{QStringLiteral("E-Mail"), 150, [](const TMandant &c) { return c.email; }}},
-        this);
+    m_model = new TClientTableModel(TClientTableModel::managerColumns(), this);
     m_grid = clientGrid(this, "grdMandanten", m_model);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TfrmMandanten::updateActions);

@@ -600,43 +600,6 @@ TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
     editor->hide();
 }
 
-TEST(OrderDateText, TypedDatesAreReadOrRefused)
-{
-    struct Case
-    {
-        const char *text;
-        bool ok;
-        QDateTime expected;
-    };
-    const auto at = [](int y, int m, int d, int h = 0, int min = 0, int s = 0) {
-        return QDateTime(QDate(y, m, d), QTime(h, min, s), Qt::UTC);
-    };
-    const Case cases[] = {
-        {"24.12.2026", true, at(2026, 12, 24)},
-        {" 1.2.2026 ", true, at(2026, 2, 1)},
-        {"03.02.2026 14:30", true, at(2026, 2, 3, 14, 30)},
-        {"03.02.2026 14:30:05", true, at(2026, 2, 3, 14, 30, 5)},
-        {"2026-02-03", true, at(2026, 2, 3)},
-        {"", true, QDateTime()},
-        {"31.02.2026", false, QDateTime()},
-        {"24.12.26", false, QDateTime()},
-        {"heute", false, QDateTime()},
-        {"24.12.2026 25:00", false, QDateTime()},
-        {"1.1.0001", false, QDateTime()},
-        {"24/12/2026", false, QDateTime()},
-    };
-    for (const Case &c : cases) {
-        bool ok = false;
-        const QDateTime read = orderDateFromText(QString::fromUtf8(c.text), &ok);
-        EXPECT_EQ(ok, c.ok) << c.text;
-        EXPECT_EQ(read, c.expected) << c.text;
-        if (c.ok && read.isValid()) {
-            bool again = false;
-            EXPECT_EQ(orderDateFromText(orderDateText(read), &again), read) << c.text;
-        }
-    }
-}
-
 TEST_F(OrderEditor, ADateThatIsNoDateIsRefusedAndNothingStored)
 {
     const int order = addOrder(8, QStringLiteral("Beat"), QDate(2026, 2, 3));
@@ -948,26 +911,6 @@ TEST(DecimalBoxes, KeysAreFilteredAsTyped)
     EXPECT_EQ(box.text(), QStringLiteral("3"));
     box.insert(QStringLiteral(",25"));
     EXPECT_EQ(box.text(), QStringLiteral("3,25"));
-}
-
-TEST(DecimalBoxes, ValuesAreReadWithEitherSeparator)
-{
-    const std::pair<const char *, std::optional<double>> cases[] = {
-        {"12,5", 12.5},
-        {"12.5", 12.5},
-        {",5", 0.5},
-        {"12,", 12.0},
-        {"0", 0.0},
-        {"", std::nullopt},
-        {",", std::nullopt},
-        {"1,2,3", std::nullopt},
-        {"-1", std::nullopt},
-        {"1e3", std::nullopt},
-        {"1.234,5", std::nullopt},
-    };
-    for (const auto &[text, expected] : cases)
-        EXPECT_EQ(decimalBoxValue(QString::fromLatin1(text)), expected) << text;
-    EXPECT_EQ(decimalBoxValue(QString(400, QLatin1Char('9'))), std::nullopt);
 }
 
 TEST_F(OrderEditor, PriceAndRateBoxesRefuseWhatIsNoNumber)

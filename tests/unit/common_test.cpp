@@ -9,6 +9,7 @@
 #include "xml_values.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -209,6 +210,37 @@ TEST(XmlLayer, ReportsFilesThatDoNotParse)
     EXPECT_FALSE(doc.loadFile(broken, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("Zeile 1"))) << error.toStdString();
     EXPECT_TRUE(doc.root().isNull());
+}
+
+TEST(XmlLayer, RefusesElementsNestedBeyondTheLimitAtOnce)
+{
+    // Unclosed or closed, a file nested 200000 deep would keep the DOM parser busy for minutes.
+    const auto nested = [](int depth, bool closed) {
+        QByteArray bytes = "<xml>";
+        for (int i = 1; i < depth; ++i)
+            bytes += "<a>";
+        if (closed) {
+            for (int i = 1; i < depth; ++i)
+                bytes += "</a>";
+            bytes += "</xml>";
+        }
+        return bytes;
+    };
+    XmlDocument doc;
+    QString error;
+    EXPECT_TRUE(doc.parse(nested(kMaxXmlDepth, true), &error)) << error.toStdString();
+    for (const bool closed : {true, false}) {
+        QElapsedTimer timer;
+        timer.start();
+        error.clear();
+        EXPECT_FALSE(doc.parse(nested(200000, closed), &error));
+        EXPECT_LT(timer.elapsed(), 5000);
+        EXPECT_TRUE(error.contains(QStringLiteral("Ebenen"))) << error.toStdString();
+        EXPECT_TRUE(doc.root().isNull());
+    }
+    error.clear();
+    EXPECT_FALSE(doc.parse(nested(kMaxXmlDepth + 1, true), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Zeile 1"))) << error.toStdString();
 }
 
 TEST(XmlLayer, FailedSaveLeavesTheOldFile)
