@@ -29,14 +29,6 @@ inline constexpr char16_t kInvoiceModuleName[] = u"VQ-BestellFormular Rechnungsm
 // The help page in the program folder.
 inline constexpr char16_t kInvoiceHelpFile[] = u"help/vq_bestell_rechnung.htm";
 
-// "Über diese Anwendung".
-class TfrmAbout : public QDialog
-{
-    Q_OBJECT
-public:
-    explicit TfrmAbout(QWidget *parent = nullptr);
-};
-
 class TfrmMainWindow : public QMainWindow
 {
     Q_OBJECT
