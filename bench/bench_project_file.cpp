@@ -1,8 +1,8 @@
 // SaveProject and LoadProject of a large project (5,000 fields, 2,000 articles
 // with 3 options each), beside the time QDomDocument alone needs to parse and
 // to write the same file. Target: each within 2x of the bare XML time.
-#include "project_document.h"
-#include "safe_file.h"
+#include "common/safe_file.h"
+#include "designer/model/project_document.h"
 
 #include <QDomDocument>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "GlobalFunctions.h"
+#include "common/GlobalFunctions.h"
 
 #include <QCoreApplication>
 #include <QDir>

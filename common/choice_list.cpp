@@ -1,4 +1,4 @@
-#include "choice_list.h"
+#include "common/choice_list.h"
 
 namespace vq {
 

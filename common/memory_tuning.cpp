@@ -1,4 +1,4 @@
-#include "memory_tuning.h"
+#include "common/memory_tuning.h"
 
 #include <malloc.h>
 

@@ -1,4 +1,4 @@
-#include "regional_numbers.h"
+#include "common/regional_numbers.h"
 
 #include <QRegularExpression>
 

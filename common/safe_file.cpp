@@ -1,4 +1,4 @@
-#include "safe_file.h"
+#include "common/safe_file.h"
 
 #include <QSaveFile>
 

@@ -1,6 +1,6 @@
-#include "text_file.h"
+#include "common/text_file.h"
 
-#include "safe_file.h"
+#include "common/safe_file.h"
 
 #include <QStringDecoder>
 

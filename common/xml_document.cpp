@@ -1,6 +1,6 @@
-#include "xml_document.h"
+#include "common/xml_document.h"
 
-#include "safe_file.h"
+#include "common/safe_file.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

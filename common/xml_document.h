@@ -3,7 +3,7 @@
 // append, delete, and write the whole tree safely to a file.
 #pragma once
 
-#include "safe_file.h"
+#include "common/safe_file.h"
 
 #include <QDomDocument>
 #include <QDomElement>

@@ -1,6 +1,6 @@
-#include "xml_out.h"
+#include "common/xml_out.h"
 
-#include "xml_document.h"
+#include "common/xml_document.h"
 
 #include <QXmlStreamWriter>
 

@@ -1,4 +1,4 @@
-#include "xml_values.h"
+#include "common/xml_values.h"
 
 #include <QLocale>
 

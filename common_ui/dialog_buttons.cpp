@@ -1,4 +1,4 @@
-#include "dialog_buttons.h"
+#include "common_ui/dialog_buttons.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

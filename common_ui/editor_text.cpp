@@ -1,6 +1,6 @@
-#include "editor_text.h"
+#include "common_ui/editor_text.h"
 
-#include "text_file.h"
+#include "common/text_file.h"
 
 namespace vq::ui {
 

@@ -1,4 +1,4 @@
-#include "list_manager_dialog.h"
+#include "common_ui/list_manager_dialog.h"
 
 #include <QAction>
 #include <QMenuBar>

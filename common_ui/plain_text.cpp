@@ -1,4 +1,4 @@
-#include "plain_text.h"
+#include "common_ui/plain_text.h"
 
 #include <QLabel>
 #include <QMessageBox>

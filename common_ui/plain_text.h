@@ -9,7 +9,7 @@
 // anyway (line edits, plain text edits, list and table cells).
 #pragma once
 
-#include "shown_text.h"
+#include "common_ui/shown_text.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "questions.h"
+#include "common_ui/questions.h"
 
-#include "plain_text.h"
+#include "common_ui/plain_text.h"
 
 #include <QApplication>
 #include <QColorDialog>

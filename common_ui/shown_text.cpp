@@ -1,4 +1,4 @@
-#include "shown_text.h"
+#include "common_ui/shown_text.h"
 
 #include <QTextDocument>
 

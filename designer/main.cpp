@@ -6,21 +6,21 @@
 // FILE] PROJECT.vqb" writes the form mailer's price list of the project;
 // "zelkin --export-into PAGE.html PROJECT.vqb" puts the form into a page;
 // "zelkin --upload PROJECT.vqb" stores it by FTP with the project's settings.
-#include "GlobalFunctions.h"
-#include "dialog_editor_access.h"
-#include "formmailer_list.h"
-#include "ftp_upload.h"
-#include "mainFrm.h"
-#include "price_list.h"
-#include "project_document.h"
-#include "safe_file.h"
-#include "text_file.h"
-#include "uGenHtml.h"
-#include "uHtmlExport.h"
-#include "uInfo.h"
-#include "uPHPGen.h"
+#include "common/GlobalFunctions.h"
+#include "common/safe_file.h"
+#include "common/text_file.h"
+#include "designer/generation/price_list.h"
+#include "designer/generation/uGenHtml.h"
+#include "designer/generation/uHtmlExport.h"
+#include "designer/generation/uPHPGen.h"
+#include "designer/model/project_document.h"
+#include "designer/publishing/formmailer_list.h"
+#include "designer/publishing/ftp_upload.h"
+#include "designer/ui/dialog_editor_access.h"
+#include "designer/ui/mainFrm.h"
+#include "designer/ui/uInfo.h"
 
-#include "memory_tuning.h"
+#include "common/memory_tuning.h"
 #include <QApplication>
 #include <QCommandLineParser>
 

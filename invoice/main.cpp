@@ -27,14 +27,14 @@
 //
 // The database is the file "datenbank.db" in the data folder unless --database
 // or the environment variable VQ_INVOICE_DATABASE names another one.
-#include "GlobalFunctions.h"
-#include "clients.h"
-#include "display_text.h"
-#include "invoice_connection.h"
-#include "invoice_issuer.h"
-#include "uMailOrder.h"
-#include "uMainWindow.h"
-#include "user_questions.h"
+#include "common/GlobalFunctions.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/mail/display_text.h"
+#include "invoice/mail/uMailOrder.h"
+#include "invoice/output/invoice_issuer.h"
+#include "invoice/ui/uMainWindow.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 // Test main: a Qt application object (with widgets for tests built with
 // VQ_TEST_GUI, offscreen unless QT_QPA_PLATFORM says otherwise), German regional settings by
 // default and an application-data folder of its own in a temporary folder.
-#include "test_support.h"
+#include "tests/test_support.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 // HTML and PHP generation for projects of 250, 1000 and 4000 fields with a
 // quarter as many articles of three options each.
-#include "uGenHtml.h"
-#include "uOptionField.h"
-#include "uPHPGen.h"
+#include "designer/generation/uGenHtml.h"
+#include "designer/generation/uPHPGen.h"
+#include "designer/model/uOptionField.h"
 
-#include "memory_tuning.h"
+#include "common/memory_tuning.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

@@ -6,7 +6,7 @@
 //   bench_import_window DATABASE_URL CLIENT_ID [RUNS]
 //
 // mail_import_bench.sh starts the server, fills the mailbox and calls it.
-#include "uMailImport.h"
+#include "invoice/ui/uMailImport.h"
 
 #include <QAbstractItemModel>
 #include <QAction>

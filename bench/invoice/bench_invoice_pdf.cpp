@@ -6,15 +6,15 @@
 // as Google Benchmark figures.
 //
 //   build/bench/invoice/bench_invoice_pdf [ORDERS]
-#include "clients.h"
-#include "invoice_issuer.h"
-#include "invoice_renderer.h"
-#include "order_store.h"
-#include "safe_file.h"
-#include "xrechnung.h"
-#include "zugferd.h"
+#include "common/safe_file.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/einvoice/xrechnung.h"
+#include "invoice/einvoice/zugferd.h"
+#include "invoice/output/invoice_issuer.h"
+#include "invoice/report/invoice_renderer.h"
 
-#include "GlobalFunctions.h"
+#include "common/GlobalFunctions.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "field_code.h"
+#include "designer/generation/field_code.h"
 
-#include "choice_list.h"
-#include "literal_escape.h"
+#include "common/choice_list.h"
+#include "designer/generation/literal_escape.h"
 
 namespace vq {
 

@@ -5,7 +5,7 @@
 // field's kind, so the model stays free of page code.
 #pragma once
 
-#include "vqform.h"
+#include "designer/model/vqform.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "literal_escape.h"
+#include "designer/generation/literal_escape.h"
 
 namespace vq {
 

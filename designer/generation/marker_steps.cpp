@@ -1,4 +1,4 @@
-#include "marker_steps.h"
+#include "designer/generation/marker_steps.h"
 
 #include <QHash>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "price_list.h"
+#include "designer/generation/price_list.h"
 
-#include "number_notation.h"
-#include "text_file.h"
+#include "common/text_file.h"
+#include "designer/generation/order/number_notation.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

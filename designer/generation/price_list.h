@@ -4,7 +4,7 @@
 // prices were changed on the way.
 #pragma once
 
-#include "project_document.h"
+#include "designer/model/project_document.h"
 
 #include <QByteArray>
 #include <QString>

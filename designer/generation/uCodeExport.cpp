@@ -1,9 +1,9 @@
-#include "uCodeExport.h"
+#include "designer/generation/uCodeExport.h"
 
-#include "regional_numbers.h"
+#include "common/regional_numbers.h"
 
-#include "field_code.h"
-#include "text_file.h"
+#include "common/text_file.h"
+#include "designer/generation/field_code.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 // (uGenHtml) and TGenPHP (uPHPGen) add their own. A generator lives for one run.
 #pragma once
 
-#include "marker_steps.h"
-#include "order_table.h"
-#include "project_document.h"
+#include "designer/generation/marker_steps.h"
+#include "designer/generation/order/order_table.h"
+#include "designer/model/project_document.h"
 
 #include <QString>
 #include <functional>

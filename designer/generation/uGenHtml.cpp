@@ -1,6 +1,6 @@
-#include "uGenHtml.h"
+#include "designer/generation/uGenHtml.h"
 
-#include "field_code.h"
+#include "designer/generation/field_code.h"
 
 namespace vq {
 

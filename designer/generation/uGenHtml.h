@@ -2,7 +2,7 @@
 // the captcha row with the form mailer's image and the error-page fields.
 #pragma once
 
-#include "uCodeExport.h"
+#include "designer/generation/uCodeExport.h"
 
 namespace vq {
 

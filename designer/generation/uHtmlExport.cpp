@@ -1,4 +1,4 @@
-#include "uHtmlExport.h"
+#include "designer/generation/uHtmlExport.h"
 
 namespace vq {
 

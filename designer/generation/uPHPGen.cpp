@@ -1,7 +1,7 @@
-#include "uPHPGen.h"
+#include "designer/generation/uPHPGen.h"
 
-#include "field_code.h"
-#include "literal_escape.h"
+#include "designer/generation/field_code.h"
+#include "designer/generation/literal_escape.h"
 
 namespace vq {
 

@@ -3,7 +3,7 @@
 // variables, and its own captcha row and check.
 #pragma once
 
-#include "uCodeExport.h"
+#include "designer/generation/uCodeExport.h"
 
 namespace vq {
 

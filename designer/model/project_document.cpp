@@ -1,10 +1,10 @@
-#include "project_document.h"
+#include "designer/model/project_document.h"
 
-#include "model_error.h"
-#include "safe_file.h"
-#include "xml_document.h"
-#include "xml_read.h"
-#include "xml_values.h"
+#include "common/safe_file.h"
+#include "common/xml_document.h"
+#include "common/xml_values.h"
+#include "designer/model/model_error.h"
+#include "designer/model/xml_read.h"
 
 #include <QFile>
 

@@ -2,8 +2,8 @@
 // the article list, and the project file (.vqb) that holds them.
 #pragma once
 
-#include "uArtikelField.h"
-#include "vqform.h"
+#include "designer/model/uArtikelField.h"
+#include "designer/model/vqform.h"
 
 #include <QHash>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "template_library.h"
+#include "designer/model/template_library.h"
 
-#include "model_error.h"
-#include "xml_document.h"
+#include "common/xml_document.h"
+#include "designer/model/model_error.h"
 
 namespace vq {
 

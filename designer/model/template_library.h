@@ -3,8 +3,8 @@
 // Every function takes the library's path; failures come back as a text.
 #pragma once
 
-#include "uArtikelField.h"
-#include "vqform.h"
+#include "designer/model/uArtikelField.h"
+#include "designer/model/vqform.h"
 
 #include <QString>
 #include <QStringList>

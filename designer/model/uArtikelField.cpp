@@ -1,9 +1,9 @@
-#include "uArtikelField.h"
+#include "designer/model/uArtikelField.h"
 
-#include "regional_numbers.h"
-#include "xml_document.h"
-#include "xml_read.h"
-#include "xml_values.h"
+#include "common/regional_numbers.h"
+#include "common/xml_document.h"
+#include "common/xml_values.h"
+#include "designer/model/xml_read.h"
 
 namespace vq {
 

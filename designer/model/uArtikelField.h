@@ -2,9 +2,9 @@
 // form inside the project file and the article template library.
 #pragma once
 
-#include "uOptionField.h"
+#include "designer/model/uOptionField.h"
 
-#include "model_error.h"
+#include "designer/model/model_error.h"
 
 #include <QDomElement>
 #include <QString>

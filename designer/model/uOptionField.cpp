@@ -1,8 +1,8 @@
-#include "uOptionField.h"
+#include "designer/model/uOptionField.h"
 
-#include "regional_numbers.h"
-#include "xml_document.h"
-#include "xml_read.h"
+#include "common/regional_numbers.h"
+#include "common/xml_document.h"
+#include "designer/model/xml_read.h"
 
 namespace vq {
 

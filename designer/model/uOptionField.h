@@ -2,8 +2,8 @@
 // XML form inside an article element.
 #pragma once
 
-#include "uPriceOption.h"
-#include "xml_out.h"
+#include "common/xml_out.h"
+#include "designer/model/uPriceOption.h"
 
 #include <QDomElement>
 #include <QString>

@@ -1,1 +1,1 @@
-#include "uPriceOption.h"
+#include "designer/model/uPriceOption.h"

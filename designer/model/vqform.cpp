@@ -1,8 +1,8 @@
-#include "vqform.h"
+#include "designer/model/vqform.h"
 
-#include "xml_document.h"
-#include "xml_read.h"
-#include "xml_values.h"
+#include "common/xml_document.h"
+#include "common/xml_values.h"
+#include "designer/model/xml_read.h"
 
 namespace vq {
 

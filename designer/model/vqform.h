@@ -2,8 +2,8 @@
 // shared by the project file and the field template library.
 #pragma once
 
-#include "model_error.h"
-#include "xml_out.h"
+#include "common/xml_out.h"
+#include "designer/model/model_error.h"
 
 #include <QDomElement>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "xml_read.h"
+#include "designer/model/xml_read.h"
 
-#include "regional_numbers.h"
-#include "xml_document.h"
-#include "xml_values.h"
+#include "common/regional_numbers.h"
+#include "common/xml_document.h"
+#include "common/xml_values.h"
 
 namespace vq {
 

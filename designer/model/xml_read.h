@@ -2,7 +2,7 @@
 // elements throw TModelError, optional ones fall back to a default.
 #pragma once
 
-#include "model_error.h"
+#include "designer/model/model_error.h"
 
 #include <QDomElement>
 #include <QString>

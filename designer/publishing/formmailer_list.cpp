@@ -1,6 +1,6 @@
-#include "formmailer_list.h"
+#include "designer/publishing/formmailer_list.h"
 
-#include "xml_document.h"
+#include "common/xml_document.h"
 
 namespace vq {
 

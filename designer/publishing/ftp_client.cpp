@@ -1,4 +1,4 @@
-#include "ftp_client.h"
+#include "designer/publishing/ftp_client.h"
 
 #include <QFile>
 

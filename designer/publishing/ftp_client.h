@@ -5,7 +5,7 @@
 // "<< " lines, the PASS line masked, so the password never reaches a log.
 #pragma once
 
-#include "ftp_listing.h"
+#include "designer/publishing/ftp_listing.h"
 
 #include <QByteArray>
 #include <QList>

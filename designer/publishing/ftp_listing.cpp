@@ -1,4 +1,4 @@
-#include "ftp_listing.h"
+#include "designer/publishing/ftp_listing.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>

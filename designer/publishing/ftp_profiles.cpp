@@ -1,7 +1,7 @@
-#include "ftp_profiles.h"
+#include "designer/publishing/ftp_profiles.h"
 
-#include "xml_document.h"
-#include "xml_values.h"
+#include "common/xml_document.h"
+#include "common/xml_values.h"
 
 #include <QFileInfo>
 

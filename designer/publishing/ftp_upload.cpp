@@ -1,4 +1,4 @@
-#include "ftp_upload.h"
+#include "designer/publishing/ftp_upload.h"
 
 #include <QFile>
 

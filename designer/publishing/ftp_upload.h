@@ -4,8 +4,8 @@
 // it on a worker.
 #pragma once
 
-#include "ftp_client.h"
-#include "project_document.h"
+#include "designer/model/project_document.h"
+#include "designer/publishing/ftp_client.h"
 
 #include <QString>
 #include <functional>

@@ -1,15 +1,15 @@
-#include "dialog_editor_access.h"
+#include "designer/ui/dialog_editor_access.h"
 
-#include "uArtikel.h"
-#include "uCheckBox.h"
-#include "uEinzField.h"
-#include "uFileUpload.h"
-#include "uHtmlEdit.h"
-#include "uListBox.h"
-#include "uMehrzField.h"
-#include "uPassField.h"
-#include "uRadioButtons.h"
-#include "uZwText.h"
+#include "designer/ui/uArtikel.h"
+#include "designer/ui/uCheckBox.h"
+#include "designer/ui/uEinzField.h"
+#include "designer/ui/uFileUpload.h"
+#include "designer/ui/uHtmlEdit.h"
+#include "designer/ui/uListBox.h"
+#include "designer/ui/uMehrzField.h"
+#include "designer/ui/uPassField.h"
+#include "designer/ui/uRadioButtons.h"
+#include "designer/ui/uZwText.h"
 
 namespace vq::ui {
 

@@ -2,8 +2,8 @@
 // first use, and reused for every later field, article or option of its kind.
 #pragma once
 
-#include "editor_access.h"
-#include "editor_prompts.h"
+#include "designer/ui/editor_access.h"
+#include "designer/ui/editor_prompts.h"
 
 #include <QPointer>
 

@@ -3,8 +3,8 @@
 // and tests replace it to answer without a real dialog.
 #pragma once
 
-#include "uArtikelField.h"
-#include "vqform.h"
+#include "designer/model/uArtikelField.h"
+#include "designer/model/vqform.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "editor_prompts.h"
+#include "designer/ui/editor_prompts.h"
 
 #include <stdexcept>
 

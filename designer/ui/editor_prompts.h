@@ -3,7 +3,7 @@
 // "..." buttons.
 #pragma once
 
-#include "questions.h"
+#include "common_ui/questions.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "editor_rules.h"
+#include "designer/ui/editor_rules.h"
 
-#include "number_notation.h"
-#include "regional_numbers.h"
+#include "common/regional_numbers.h"
+#include "designer/generation/order/number_notation.h"
 
 #include <cmath>
 

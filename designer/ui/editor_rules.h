@@ -2,10 +2,10 @@
 // apart from the widgets so they are tested without a display.
 #pragma once
 
-#include "uPriceOption.h"
-#include "vqform.h"
+#include "designer/model/uPriceOption.h"
+#include "designer/model/vqform.h"
 
-#include "regional_numbers.h"
+#include "common/regional_numbers.h"
 #include <QChar>
 #include <QColor>
 

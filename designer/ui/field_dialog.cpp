@@ -1,7 +1,7 @@
-#include "field_dialog.h"
+#include "designer/ui/field_dialog.h"
 
-#include "dialog_buttons.h"
-#include "editor_rules.h"
+#include "common_ui/dialog_buttons.h"
+#include "designer/ui/editor_rules.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -3,8 +3,8 @@
 // the buttons and the name check on "Übernehmen".
 #pragma once
 
-#include "editor_prompts.h"
-#include "vqform.h"
+#include "designer/model/vqform.h"
+#include "designer/ui/editor_prompts.h"
 
 #include <QDialog>
 #include <functional>

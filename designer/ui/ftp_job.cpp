@@ -1,4 +1,4 @@
-#include "ftp_job.h"
+#include "designer/ui/ftp_job.h"
 
 #include <QThread>
 

@@ -3,10 +3,10 @@
 // commands, generated code and preview, and the dialogs it opens.
 #pragma once
 
-#include "editor_access.h"
-#include "project_document.h"
-#include "questions.h"
-#include "window_logic.h"
+#include "common_ui/questions.h"
+#include "designer/model/project_document.h"
+#include "designer/ui/editor_access.h"
+#include "designer/ui/window_logic.h"
 
 #include <QHash>
 #include <QMainWindow>

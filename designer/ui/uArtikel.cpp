@@ -1,11 +1,11 @@
-#include "uArtikel.h"
+#include "designer/ui/uArtikel.h"
 
-#include "editor_rules.h"
-#include "editor_text.h"
-#include "field_dialog.h"
-#include "regional_numbers.h"
-#include "uArtikelOption.h"
-#include "uPriceOptionEdit.h"
+#include "common/regional_numbers.h"
+#include "common_ui/editor_text.h"
+#include "designer/ui/editor_rules.h"
+#include "designer/ui/field_dialog.h"
+#include "designer/ui/uArtikelOption.h"
+#include "designer/ui/uPriceOptionEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // on the attached article at once; the other fields change only on OK.
 #pragma once
 
-#include "editor_prompts.h"
-#include "uArtikelField.h"
+#include "designer/model/uArtikelField.h"
+#include "designer/ui/editor_prompts.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "uArtikelOption.h"
+#include "designer/ui/uArtikelOption.h"
 
-#include "dialog_buttons.h"
-#include "field_dialog.h"
+#include "common_ui/dialog_buttons.h"
+#include "designer/ui/field_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 // The option dialog of an article's input and select options.
 #pragma once
 
-#include "uOptionField.h"
+#include "designer/model/uOptionField.h"
 
 #include <QDialog>
 

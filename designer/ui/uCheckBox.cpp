@@ -1,4 +1,4 @@
-#include "uCheckBox.h"
+#include "designer/ui/uCheckBox.h"
 
 #include <QFormLayout>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // Editor of check box fields.
 #pragma once
 
-#include "field_dialog.h"
+#include "designer/ui/field_dialog.h"
 
 namespace vq::ui {
 

@@ -1,8 +1,8 @@
-#include "uEditOption.h"
+#include "designer/ui/uEditOption.h"
 
-#include "dialog_buttons.h"
-#include "editor_rules.h"
-#include "field_dialog.h"
+#include "common_ui/dialog_buttons.h"
+#include "designer/ui/editor_rules.h"
+#include "designer/ui/field_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

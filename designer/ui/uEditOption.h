@@ -1,7 +1,7 @@
 // The value dialog of a price option: one value's name and price.
 #pragma once
 
-#include "editor_prompts.h"
+#include "designer/ui/editor_prompts.h"
 
 #include <QDialog>
 

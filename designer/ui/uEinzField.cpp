@@ -1,6 +1,6 @@
-#include "uEinzField.h"
+#include "designer/ui/uEinzField.h"
 
-#include "editor_rules.h"
+#include "designer/ui/editor_rules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // same controls apart from the input check.
 #pragma once
 
-#include "field_dialog.h"
+#include "designer/ui/field_dialog.h"
 
 class QComboBox;
 class QLabel;

@@ -1,7 +1,7 @@
-#include "uErwEinstellungen.h"
+#include "designer/ui/uErwEinstellungen.h"
 
-#include "dialog_buttons.h"
-#include "questions.h"
+#include "common_ui/dialog_buttons.h"
+#include "common_ui/questions.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // IP information, price calculation, error pages and the captcha message.
 #pragma once
 
-#include "project_document.h"
+#include "designer/model/project_document.h"
 
 #include <QDialog>
 

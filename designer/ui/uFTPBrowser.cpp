@@ -1,7 +1,7 @@
-#include "uFTPBrowser.h"
+#include "designer/ui/uFTPBrowser.h"
 
-#include "plain_text.h"
-#include "questions.h"
+#include "common_ui/plain_text.h"
+#include "common_ui/questions.h"
 
 #include <QAction>
 #include <QFont>

@@ -5,9 +5,9 @@
 // list shows the traffic (">> " commands red, "<< " replies blue, PASS masked).
 #pragma once
 
-#include "ftp_client.h"
-#include "ftp_job.h"
-#include "list_manager_dialog.h"
+#include "common_ui/list_manager_dialog.h"
+#include "designer/publishing/ftp_client.h"
+#include "designer/ui/ftp_job.h"
 
 #include <QDialog>
 #include <QPointer>

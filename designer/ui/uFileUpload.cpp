@@ -1,4 +1,4 @@
-#include "uFileUpload.h"
+#include "designer/ui/uFileUpload.h"
 
 #include <QFormLayout>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "uFormMailers.h"
+#include "designer/ui/uFormMailers.h"
 
-#include "formmailer_list.h"
-#include "questions.h"
+#include "common_ui/questions.h"
+#include "designer/publishing/formmailer_list.h"
 
 #include <QAction>
 #include <QGroupBox>

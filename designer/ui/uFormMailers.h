@@ -4,7 +4,7 @@
 // closing.
 #pragma once
 
-#include "list_manager_dialog.h"
+#include "common_ui/list_manager_dialog.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "uFtpProfiles.h"
+#include "designer/ui/uFtpProfiles.h"
 
-#include "ftp_job.h"
-#include "ftp_upload.h"
-#include "questions.h"
-#include "uLog.h"
+#include "common_ui/questions.h"
+#include "designer/publishing/ftp_upload.h"
+#include "designer/ui/ftp_job.h"
+#include "designer/ui/uLog.h"
 
 #include <QAction>
 #include <QCheckBox>

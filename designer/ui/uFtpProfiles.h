@@ -3,8 +3,8 @@
 // opens and writes it whole whenever it closes.
 #pragma once
 
-#include "ftp_profiles.h"
-#include "list_manager_dialog.h"
+#include "common_ui/list_manager_dialog.h"
+#include "designer/publishing/ftp_profiles.h"
 
 #include <QDialog>
 #include <optional>

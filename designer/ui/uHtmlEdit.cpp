@@ -1,6 +1,6 @@
-#include "uHtmlEdit.h"
+#include "designer/ui/uHtmlEdit.h"
 
-#include "editor_rules.h"
+#include "designer/ui/editor_rules.h"
 
 #include <QAction>
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 // tools, for the descriptions and texts that may hold HTML.
 #pragma once
 
-#include "editor_prompts.h"
+#include "designer/ui/editor_prompts.h"
 
 #include <QDialog>
 #include <QVariant>

@@ -1,10 +1,10 @@
-#include "uHtmlExportDlg.h"
+#include "designer/ui/uHtmlExportDlg.h"
 
-#include "GlobalFunctions.h"
-#include "plain_text.h"
-#include "questions.h"
-#include "text_file.h"
-#include "uHtmlExport.h"
+#include "common/GlobalFunctions.h"
+#include "common/text_file.h"
+#include "common_ui/plain_text.h"
+#include "common_ui/questions.h"
+#include "designer/generation/uHtmlExport.h"
 
 #include <QAction>
 #include <QDir>

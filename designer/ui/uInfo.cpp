@@ -1,4 +1,4 @@
-#include "uInfo.h"
+#include "designer/ui/uInfo.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
-#include "uListBox.h"
+#include "designer/ui/uListBox.h"
 
-#include "editor_rules.h"
-#include "editor_text.h"
+#include "common_ui/editor_text.h"
+#include "designer/ui/editor_rules.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 // list ("Auswahl Werte:").
 #pragma once
 
-#include "field_dialog.h"
+#include "designer/ui/field_dialog.h"
 
 namespace vq::ui {
 

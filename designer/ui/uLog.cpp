@@ -1,6 +1,6 @@
-#include "uLog.h"
+#include "designer/ui/uLog.h"
 
-#include "plain_text.h"
+#include "common_ui/plain_text.h"
 
 #include <QPlainTextEdit>
 #include <QProgressBar>

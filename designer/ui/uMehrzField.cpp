@@ -1,7 +1,7 @@
-#include "uMehrzField.h"
+#include "designer/ui/uMehrzField.h"
 
-#include "editor_rules.h"
-#include "editor_text.h"
+#include "common_ui/editor_text.h"
+#include "designer/ui/editor_rules.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "uPassField.h"
+#include "designer/ui/uPassField.h"
 
 namespace vq::ui {
 

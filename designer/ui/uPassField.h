@@ -1,7 +1,7 @@
 // Editor of password fields.
 #pragma once
 
-#include "uEinzField.h"
+#include "designer/ui/uEinzField.h"
 
 namespace vq::ui {
 

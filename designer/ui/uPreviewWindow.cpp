@@ -1,6 +1,6 @@
-#include "uPreviewWindow.h"
+#include "designer/ui/uPreviewWindow.h"
 
-#include "text_file.h"
+#include "common/text_file.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "uPriceOptionEdit.h"
+#include "designer/ui/uPriceOptionEdit.h"
 
-#include "dialog_buttons.h"
-#include "field_dialog.h"
-#include "uEditOption.h"
+#include "common_ui/dialog_buttons.h"
+#include "designer/ui/field_dialog.h"
+#include "designer/ui/uEditOption.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

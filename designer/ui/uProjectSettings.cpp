@@ -1,9 +1,9 @@
-#include "uProjectSettings.h"
+#include "designer/ui/uProjectSettings.h"
 
-#include "dialog_buttons.h"
-#include "editor_text.h"
+#include "common_ui/dialog_buttons.h"
+#include "common_ui/editor_text.h"
 
-#include "questions.h"
+#include "common_ui/questions.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -2,7 +2,7 @@
 // company, address and comment of the project.
 #pragma once
 
-#include "project_document.h"
+#include "designer/model/project_document.h"
 
 #include <QDialog>
 

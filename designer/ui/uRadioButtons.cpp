@@ -1,8 +1,8 @@
-#include "uRadioButtons.h"
+#include "designer/ui/uRadioButtons.h"
 
-#include "editor_rules.h"
-#include "editor_text.h"
-#include "uListBox.h"
+#include "common_ui/editor_text.h"
+#include "designer/ui/editor_rules.h"
+#include "designer/ui/uListBox.h"
 
 #include <QFormLayout>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "uVorlagen.h"
+#include "designer/ui/uVorlagen.h"
 
-#include "questions.h"
-#include "template_library.h"
+#include "common_ui/questions.h"
+#include "designer/model/template_library.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

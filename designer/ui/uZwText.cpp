@@ -1,9 +1,9 @@
-#include "uZwText.h"
+#include "designer/ui/uZwText.h"
 
-#include "dialog_buttons.h"
-#include "editor_rules.h"
-#include "editor_text.h"
-#include "field_dialog.h"
+#include "common_ui/dialog_buttons.h"
+#include "common_ui/editor_text.h"
+#include "designer/ui/editor_rules.h"
+#include "designer/ui/field_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>

@@ -2,8 +2,8 @@
 // its "..." button.
 #pragma once
 
-#include "editor_prompts.h"
-#include "vqform.h"
+#include "designer/model/vqform.h"
+#include "designer/ui/editor_prompts.h"
 
 #include <QDialog>
 

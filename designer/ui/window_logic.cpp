@@ -1,6 +1,6 @@
-#include "window_logic.h"
+#include "designer/ui/window_logic.h"
 
-#include "regional_numbers.h"
+#include "common/regional_numbers.h"
 
 #include <QRegularExpression>
 

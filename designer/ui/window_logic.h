@@ -5,9 +5,9 @@
 // entries, and the preview's change test.
 #pragma once
 
-#include "project_document.h"
+#include "designer/model/project_document.h"
 
-#include "regional_numbers.h"
+#include "common/regional_numbers.h"
 #include <QColor>
 
 #include <QLocale>

@@ -1,8 +1,8 @@
-#include "clients.h"
-#include "database_rows.h"
-#include "sql_values.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/sql_values.h"
+#include "invoice/records/database_rows.h"
 
-#include "GlobalFunctions.h"
+#include "common/GlobalFunctions.h"
 
 #include <QDir>
 #include <QFile>

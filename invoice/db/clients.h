@@ -2,8 +2,8 @@
 // the client selection, and the current client every action works on.
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_records.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/records/invoice_records.h"
 
 namespace vq::invoice {
 

@@ -1,8 +1,8 @@
 // The connection: where the database lives, opening it and checking its
 // schema, prepared statements, nested transactions and timestamps.
-#include "invoice_connection.h"
+#include "invoice/db/invoice_connection.h"
 
-#include "GlobalFunctions.h"
+#include "common/GlobalFunctions.h"
 
 #include <QAtomicInt>
 #include <QDir>

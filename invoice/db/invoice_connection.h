@@ -4,7 +4,7 @@
 // (clients.h, order_store.h, ...). All values travel as bound parameters.
 #pragma once
 
-#include "invoice_schema.h"
+#include "invoice/db/invoice_schema.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,6 +1,6 @@
 // Invoice numbers (column Bestellung_RechNr).
-#include "invoice_number_store.h"
-#include "sql_values.h"
+#include "invoice/db/invoice_number_store.h"
+#include "invoice/db/sql_values.h"
 
 #include <limits>
 

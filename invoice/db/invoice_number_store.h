@@ -2,8 +2,8 @@
 // mail, and the order that already holds a number.
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_records.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/records/invoice_records.h"
 
 namespace vq::invoice {
 

@@ -1,4 +1,4 @@
-#include "invoice_schema.h"
+#include "invoice/db/invoice_schema.h"
 
 namespace vq::invoice {
 

@@ -1,9 +1,9 @@
 // What the import remembers of the messages of a client's mailbox, and
 // storing an order that came by mail.
-#include "mailbox_store.h"
-#include "invoice_number_store.h"
-#include "order_store.h"
-#include "sql_values.h"
+#include "invoice/db/mailbox_store.h"
+#include "invoice/db/invoice_number_store.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/sql_values.h"
 
 #include <QSet>
 

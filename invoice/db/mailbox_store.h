@@ -2,9 +2,9 @@
 // storing an order that came by mail.
 #pragma once
 
-#include "database_rows.h"
-#include "invoice_connection.h"
-#include "invoice_records.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/records/database_rows.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QStringList>
 

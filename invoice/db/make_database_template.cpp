@@ -1,6 +1,6 @@
 // Build tool: writes the empty invoice database "datenbank.tdb" from the
 // schema, so the delivered template and the schema never drift apart.
-#include "invoice_schema.h"
+#include "invoice/db/invoice_schema.h"
 
 #include <QCoreApplication>
 #include <QFile>

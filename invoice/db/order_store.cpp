@@ -1,7 +1,7 @@
 // Orders, their lines and options, and the order list with the totals.
-#include "order_store.h"
-#include "order_amounts.h"
-#include "sql_values.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/sql_values.h"
+#include "invoice/money/order_amounts.h"
 
 namespace vq::invoice {
 

@@ -2,9 +2,9 @@
 // (Optionen), and the order list with each order's total.
 #pragma once
 
-#include "database_rows.h"
-#include "invoice_connection.h"
-#include "invoice_records.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/records/database_rows.h"
+#include "invoice/records/invoice_records.h"
 
 namespace vq::invoice {
 

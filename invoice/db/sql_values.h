@@ -2,7 +2,7 @@
 // reading columns by name, statement pieces. Only for the stores' sources.
 #pragma once
 
-#include "invoice_records.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QSqlQuery>
 #include <QString>

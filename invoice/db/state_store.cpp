@@ -1,6 +1,6 @@
 // Order states (table Status).
-#include "state_store.h"
-#include "sql_values.h"
+#include "invoice/db/state_store.h"
+#include "invoice/db/sql_values.h"
 
 namespace vq::invoice {
 

@@ -1,8 +1,8 @@
 // Order states (table Status), as the state editor changes them.
 #pragma once
 
-#include "database_rows.h"
-#include "invoice_connection.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/records/database_rows.h"
 
 namespace vq::invoice {
 

@@ -1,6 +1,6 @@
-#include "xrechnung.h"
+#include "invoice/einvoice/xrechnung.h"
 
-#include "payment_terms.h"
+#include "invoice/money/payment_terms.h"
 
 #include <QHash>
 #include <QSet>

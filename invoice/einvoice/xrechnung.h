@@ -2,7 +2,7 @@
 // Industry Invoice syntax (EN 16931), which ZUGFeRD / Factur-X embeds as well.
 #pragma once
 
-#include "invoice_data.h"
+#include "invoice/money/invoice_data.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "zugferd.h"
+#include "invoice/einvoice/zugferd.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFEFStreamObjectHelper.hh>

@@ -1,7 +1,7 @@
 // GMime's headers use the word "signals"; the project builds with QT_NO_KEYWORDS.
 #include <gmime/gmime.h>
 
-#include "mail_message.h"
+#include "invoice/mail/mail_message.h"
 
 #include <mutex>
 

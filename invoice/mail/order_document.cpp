@@ -1,7 +1,7 @@
-#include "order_document.h"
+#include "invoice/mail/order_document.h"
 
-#include "order_amounts.h"
-#include "text_file.h"
+#include "common/text_file.h"
+#include "invoice/money/order_amounts.h"
 
 #include <QLocale>
 #include <QMessageAuthenticationCode>

@@ -8,7 +8,7 @@
 // before an order is made of it.
 #pragma once
 
-#include "invoice_records.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "pop3_client.h"
+#include "invoice/mail/pop3_client.h"
 
 #include <curl/curl.h>
 #include <mutex>

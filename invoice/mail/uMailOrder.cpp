@@ -1,9 +1,9 @@
-#include "uMailOrder.h"
-#include "clients.h"
-#include "mailbox_store.h"
+#include "invoice/mail/uMailOrder.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/mailbox_store.h"
 
-#include "mail_message.h"
-#include "order_document.h"
+#include "invoice/mail/mail_message.h"
+#include "invoice/mail/order_document.h"
 
 #include <QHash>
 

@@ -7,9 +7,9 @@
 // is remembered in the database, so a later run fetches only new messages.
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_records.h"
-#include "pop3_client.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/mail/pop3_client.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QDateTime>
 #include <QList>

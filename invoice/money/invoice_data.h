@@ -4,7 +4,7 @@
 // XRechnung and the ZUGFeRD PDF are all made from one such value.
 #pragma once
 
-#include "order_amounts.h"
+#include "invoice/money/order_amounts.h"
 
 namespace vq::invoice {
 

@@ -1,4 +1,4 @@
-#include "order_amounts.h"
+#include "invoice/money/order_amounts.h"
 
 #include <QRegularExpression>
 

@@ -14,7 +14,7 @@
 // total. An amount that does not fit is an error, never a figure.
 #pragma once
 
-#include "invoice_records.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 // invoice state it with. One place, so both name the same day.
 #pragma once
 
-#include "invoice_records.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QDate>
 #include <QString>

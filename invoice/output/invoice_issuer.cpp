@@ -1,9 +1,9 @@
-#include "invoice_issuer.h"
-#include "clients.h"
-#include "order_store.h"
+#include "invoice/output/invoice_issuer.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
 
-#include "safe_file.h"
-#include "zugferd.h"
+#include "common/safe_file.h"
+#include "invoice/einvoice/zugferd.h"
 
 #include <QDir>
 

@@ -7,10 +7,10 @@
 // clock the caller passes in.
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_data.h"
-#include "invoice_renderer.h"
-#include "xrechnung.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/einvoice/xrechnung.h"
+#include "invoice/money/invoice_data.h"
+#include "invoice/report/invoice_renderer.h"
 
 #include <QByteArray>
 #include <QDateTime>

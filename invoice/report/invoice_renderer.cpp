@@ -1,12 +1,12 @@
-#include "invoice_renderer.h"
+#include "invoice/report/invoice_renderer.h"
 
-#include "GlobalFunctions.h"
-#include "clients.h"
-#include "payment_terms.h"
-#include "regional_numbers.h"
-#include "rtf_text.h"
-#include "safe_file.h"
-#include "text_file.h"
+#include "common/GlobalFunctions.h"
+#include "common/regional_numbers.h"
+#include "common/safe_file.h"
+#include "common/text_file.h"
+#include "invoice/db/clients.h"
+#include "invoice/money/payment_terms.h"
+#include "invoice/report/rtf_text.h"
 
 #include <kainjow/mustache.hpp>
 

@@ -10,7 +10,7 @@
 // by Qt on A4 pages and painted on a PDF writer or a printer.
 #pragma once
 
-#include "invoice_data.h"
+#include "invoice/money/invoice_data.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,6 +1,6 @@
-#include "rtf_text.h"
+#include "invoice/report/rtf_text.h"
 
-#include "text_file.h"
+#include "common/text_file.h"
 
 #include <QHash>
 #include <QStringDecoder>

@@ -1,4 +1,4 @@
-#include "order_dates.h"
+#include "invoice/session/order_dates.h"
 
 #include <QRegularExpression>
 

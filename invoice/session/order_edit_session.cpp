@@ -1,9 +1,9 @@
-#include "order_edit_session.h"
+#include "invoice/session/order_edit_session.h"
 
-#include "invoice_number_store.h"
-#include "order_dates.h"
-#include "order_store.h"
-#include "state_store.h"
+#include "invoice/db/invoice_number_store.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/state_store.h"
+#include "invoice/session/order_dates.h"
 
 #include <QTime>
 

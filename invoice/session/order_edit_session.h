@@ -10,9 +10,9 @@
 // client, dates as typed, values the boxes cannot show kept as stored.
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_records.h"
-#include "order_amounts.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/money/order_amounts.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QDate>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "invoice_output_ui.h"
-#include "order_store.h"
+#include "invoice/ui/invoice_output_ui.h"
+#include "invoice/db/order_store.h"
 
-#include "invoice_issuer.h"
+#include "invoice/output/invoice_issuer.h"
 
 #include <QAction>
 #include <QCheckBox>

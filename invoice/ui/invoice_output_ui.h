@@ -5,12 +5,12 @@
 // missing or broken template shows its message instead of a blank page.
 #pragma once
 
-#include "invoice_issuer.h"
+#include "invoice/output/invoice_issuer.h"
 
-#include "invoice_connection.h"
-#include "invoice_records.h"
-#include "invoice_renderer.h"
-#include "user_questions.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/records/invoice_records.h"
+#include "invoice/report/invoice_renderer.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QDialog>
 #include <QPrintPreviewDialog>

@@ -1,6 +1,6 @@
-#include "uAbout.h"
+#include "invoice/ui/uAbout.h"
 
-#include "uMainWindow.h"
+#include "invoice/ui/uMainWindow.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

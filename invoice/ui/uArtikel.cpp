@@ -1,9 +1,9 @@
-#include "uArtikel.h"
-#include "order_store.h"
+#include "invoice/ui/uArtikel.h"
+#include "invoice/db/order_store.h"
 
-#include "invoice_view_format.h"
-#include "regional_numbers.h"
-#include "uArtikelVorlagen.h"
+#include "common/regional_numbers.h"
+#include "invoice/ui/uArtikelVorlagen.h"
+#include "invoice/ui_logic/invoice_view_format.h"
 
 #include <QAction>
 #include <QComboBox>

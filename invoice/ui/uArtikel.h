@@ -3,9 +3,9 @@
 // number boxes "Preis" and "Mwst.".
 #pragma once
 
-#include "decimal_text.h"
-#include "invoice_records.h"
-#include "user_questions.h"
+#include "invoice/records/invoice_records.h"
+#include "invoice/ui/user_questions.h"
+#include "invoice/ui_logic/decimal_text.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "uArtikelVorlagen.h"
+#include "invoice/ui/uArtikelVorlagen.h"
 
-#include "GlobalFunctions.h"
+#include "common/GlobalFunctions.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 // templates ("vorlagen_artikel.xml" in the data folder, read by article_templates.h).
 #pragma once
 
-#include "article_templates.h"
-#include "user_questions.h"
+#include "invoice/ui/user_questions.h"
+#include "invoice/ui_logic/article_templates.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,16 +1,16 @@
-#include "uBestellung.h"
-#include "invoice_number_store.h"
-#include "order_store.h"
-#include "state_store.h"
+#include "invoice/ui/uBestellung.h"
+#include "invoice/db/invoice_number_store.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/state_store.h"
 
-#include "order_dates.h"
+#include "invoice/session/order_dates.h"
 
 #include <utility>
 
-#include "invoice_output_ui.h"
-#include "invoice_view_format.h"
-#include "uArtikel.h"
-#include "uRechnungsvorlage.h"
+#include "invoice/ui/invoice_output_ui.h"
+#include "invoice/ui/uArtikel.h"
+#include "invoice/ui/uRechnungsvorlage.h"
+#include "invoice/ui_logic/invoice_view_format.h"
 
 #include <QAction>
 #include <QComboBox>

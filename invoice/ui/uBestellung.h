@@ -8,11 +8,11 @@
 // while the user types. The caller ends the stay with endStay().
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_issuer.h"
-#include "invoice_records.h"
-#include "order_edit_session.h"
-#include "user_questions.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/output/invoice_issuer.h"
+#include "invoice/records/invoice_records.h"
+#include "invoice/session/order_edit_session.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QDate>
 #include <QDialog>

@@ -1,6 +1,6 @@
-#include "uMailImport.h"
+#include "invoice/ui/uMailImport.h"
 
-#include "mail_row_model.h"
+#include "invoice/ui_logic/mail_row_model.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -4,9 +4,9 @@
 // listed mail from the server.
 #pragma once
 
-#include "invoice_connection.h"
-#include "uMailOrder.h"
-#include "user_questions.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/mail/uMailOrder.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QDialog>
 #include <QThread>

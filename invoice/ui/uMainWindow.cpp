@@ -1,16 +1,16 @@
-#include "uMainWindow.h"
-#include "order_store.h"
+#include "invoice/ui/uMainWindow.h"
+#include "invoice/db/order_store.h"
 
-#include "GlobalFunctions.h"
-#include "invoice_output_ui.h"
-#include "invoice_view_format.h"
-#include "plain_text.h"
-#include "uAbout.h"
-#include "uBestellung.h"
-#include "uMailImport.h"
-#include "uMandanten.h"
-#include "uRechnungsvorlage.h"
-#include "uStatus.h"
+#include "common/GlobalFunctions.h"
+#include "common_ui/plain_text.h"
+#include "invoice/ui/invoice_output_ui.h"
+#include "invoice/ui/uAbout.h"
+#include "invoice/ui/uBestellung.h"
+#include "invoice/ui/uMailImport.h"
+#include "invoice/ui/uMandanten.h"
+#include "invoice/ui/uRechnungsvorlage.h"
+#include "invoice/ui/uStatus.h"
+#include "invoice/ui_logic/invoice_view_format.h"
 
 #include <QAction>
 #include <QApplication>

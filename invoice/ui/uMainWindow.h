@@ -5,10 +5,10 @@
 // template, the states, the database, the data folder, help and the about box).
 #pragma once
 
-#include "clients.h"
-#include "invoice_connection.h"
-#include "order_list_model.h"
-#include "user_questions.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/ui/user_questions.h"
+#include "invoice/ui_logic/order_list_model.h"
 
 #include <QDialog>
 #include <QMainWindow>

@@ -1,8 +1,8 @@
-#include "uMandantBearbeiten.h"
+#include "invoice/ui/uMandantBearbeiten.h"
 
-#include "dialog_buttons.h"
-#include "uRtfEditor.h"
-#include "xrechnung.h"
+#include "common_ui/dialog_buttons.h"
+#include "invoice/einvoice/xrechnung.h"
+#include "invoice/ui/uRtfEditor.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -3,8 +3,8 @@
 // invoice footer as rich text.
 #pragma once
 
-#include "invoice_records.h"
-#include "user_questions.h"
+#include "invoice/records/invoice_records.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QDialog>
 #include <QSpinBox>

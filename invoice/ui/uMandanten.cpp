@@ -1,8 +1,8 @@
-#include "uMandanten.h"
-#include "clients.h"
+#include "invoice/ui/uMandanten.h"
+#include "invoice/db/clients.h"
 
-#include "client_table_model.h"
-#include "uMandantBearbeiten.h"
+#include "invoice/ui/uMandantBearbeiten.h"
+#include "invoice/ui_logic/client_table_model.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

@@ -3,9 +3,9 @@
 // client editor "Mandant bearbeiten" with its rich-text invoice footer.
 #pragma once
 
-#include "clients.h"
-#include "list_manager_dialog.h"
-#include "user_questions.h"
+#include "common_ui/list_manager_dialog.h"
+#include "invoice/db/clients.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QDialog>
 

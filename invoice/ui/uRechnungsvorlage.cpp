@@ -1,10 +1,10 @@
-#include "uRechnungsvorlage.h"
+#include "invoice/ui/uRechnungsvorlage.h"
 
-#include "clients.h"
-#include "invoice_issuer.h"
-#include "plain_text.h"
-#include "safe_file.h"
-#include "text_file.h"
+#include "common/safe_file.h"
+#include "common/text_file.h"
+#include "common_ui/plain_text.h"
+#include "invoice/db/clients.h"
+#include "invoice/output/invoice_issuer.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

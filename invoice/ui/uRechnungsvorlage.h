@@ -4,11 +4,11 @@
 // changes asks "Wollen Sie die Änderungen speichern?".
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_issuer.h"
-#include "invoice_records.h"
-#include "invoice_renderer.h"
-#include "user_questions.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/output/invoice_issuer.h"
+#include "invoice/records/invoice_records.h"
+#include "invoice/report/invoice_renderer.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QDialog>
 #include <QTimer>

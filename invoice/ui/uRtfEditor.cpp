@@ -1,6 +1,6 @@
-#include "uRtfEditor.h"
+#include "invoice/ui/uRtfEditor.h"
 
-#include "rtf_text.h"
+#include "invoice/report/rtf_text.h"
 
 #include <QAction>
 #include <QActionGroup>

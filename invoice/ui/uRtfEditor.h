@@ -4,7 +4,7 @@
 // the client keeps its footer.
 #pragma once
 
-#include "user_questions.h"
+#include "invoice/ui/user_questions.h"
 
 #include <QWidget>
 

@@ -1,5 +1,5 @@
-#include "uStatus.h"
-#include "state_store.h"
+#include "invoice/ui/uStatus.h"
+#include "invoice/db/state_store.h"
 
 #include <QAction>
 #include <QHeaderView>

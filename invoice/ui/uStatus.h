@@ -4,9 +4,9 @@
 // order uses, and its message is shown.
 #pragma once
 
-#include "invoice_connection.h"
-#include "list_manager_dialog.h"
-#include "user_questions.h"
+#include "common_ui/list_manager_dialog.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/ui/user_questions.h"
 
 class QAction;
 class QTableWidget;

@@ -2,7 +2,7 @@
 // share (common_ui/questions.h); the name stays where the windows look for it.
 #pragma once
 
-#include "questions.h"
+#include "common_ui/questions.h"
 
 namespace vq::invoice {
 

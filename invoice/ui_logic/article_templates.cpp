@@ -1,6 +1,6 @@
-#include "article_templates.h"
+#include "invoice/ui_logic/article_templates.h"
 
-#include "xml_document.h"
+#include "common/xml_document.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "client_table_model.h"
+#include "invoice/ui_logic/client_table_model.h"
 
-#include "shown_text.h"
+#include "common_ui/shown_text.h"
 
 namespace vq::invoice {
 

@@ -1,7 +1,7 @@
 // The clients as the client selection and the client manager list them.
 #pragma once
 
-#include "invoice_records.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QAbstractTableModel>
 #include <QList>

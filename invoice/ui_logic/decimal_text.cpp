@@ -1,6 +1,6 @@
-#include "decimal_text.h"
+#include "invoice/ui_logic/decimal_text.h"
 
-#include "regional_numbers.h"
+#include "common/regional_numbers.h"
 
 #include <QLocale>
 

@@ -2,7 +2,7 @@
 // in the current client's currency, rates as "19 %" or "5,5 %".
 #pragma once
 
-#include "invoice_renderer.h"
+#include "invoice/report/invoice_renderer.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "mail_row_model.h"
+#include "invoice/ui_logic/mail_row_model.h"
 
-#include "display_text.h"
-#include "shown_text.h"
+#include "common_ui/shown_text.h"
+#include "invoice/mail/display_text.h"
 
 namespace vq::invoice {
 

@@ -1,7 +1,7 @@
 // The order mails of the last import run as "Bestellungen einlesen" lists them.
 #pragma once
 
-#include "uMailOrder.h"
+#include "invoice/mail/uMailOrder.h"
 
 #include <QAbstractTableModel>
 #include <QList>

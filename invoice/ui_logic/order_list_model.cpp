@@ -1,7 +1,7 @@
-#include "order_list_model.h"
+#include "invoice/ui_logic/order_list_model.h"
 
-#include "invoice_view_format.h"
-#include "shown_text.h"
+#include "common_ui/shown_text.h"
+#include "invoice/ui_logic/invoice_view_format.h"
 
 namespace vq::invoice {
 

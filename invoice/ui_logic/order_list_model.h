@@ -1,7 +1,7 @@
 // The order list of the main window: one row per order of the current client.
 #pragma once
 
-#include "database_rows.h"
+#include "invoice/records/database_rows.h"
 
 #include <QAbstractTableModel>
 #include <QList>

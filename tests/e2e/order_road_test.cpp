@@ -5,13 +5,13 @@
 // fills it as a customer would and sends it; vq_bestell_rechnung imports the
 // order mails and prints the invoice, and pdftotext reads what it says.
 // Servers and the browser are started once for both pages.
-#include "captured_mail.h"
-#include "clients.h"
-#include "invoice_servers.h"
-#include "local_server.h"
-#include "order_document.h"
-#include "order_store.h"
-#include "test_support.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/mail/order_document.h"
+#include "tests/formmailer/captured_mail.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QFile>

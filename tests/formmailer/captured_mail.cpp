@@ -1,4 +1,4 @@
-#include "captured_mail.h"
+#include "tests/formmailer/captured_mail.h"
 
 #include <QRegularExpression>
 

@@ -1,17 +1,17 @@
 // The form mailer under a real PHP server: form mails in both formats, the
 // order mail, the captcha, uploads, and every refusal that keeps the script
 // from being abused. Mails go to a capture script instead of sendmail.
-#include "captured_mail.h"
-#include "clients.h"
-#include "invoice_connection.h"
-#include "local_server.h"
-#include "mailbox_store.h"
-#include "money_cases.h"
-#include "number_notation.h"
-#include "order_document.h"
-#include "order_store.h"
-#include "project_document.h"
-#include "test_support.h"
+#include "designer/generation/order/number_notation.h"
+#include "designer/model/project_document.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/db/mailbox_store.h"
+#include "invoice/db/order_store.h"
+#include "invoice/mail/order_document.h"
+#include "tests/formmailer/captured_mail.h"
+#include "tests/formmailer/money_cases.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -2,11 +2,11 @@
 // the page's script and of the form mailer.
 #pragma once
 
-#include "money_table.h"
-#include "project_document.h"
-#include "test_support.h"
-#include "uArtikelField.h"
-#include "uPriceOption.h"
+#include "designer/model/project_document.h"
+#include "designer/model/uArtikelField.h"
+#include "designer/model/uPriceOption.h"
+#include "tests/support/money_table.h"
+#include "tests/test_support.h"
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 // encoding undone, the signature header) and, when it is an order mail, its
 // order document. Every input must end in a result or an error, never in a
 // crash or a hang.
-#include "mail_message.h"
-#include "order_document.h"
+#include "invoice/mail/mail_message.h"
+#include "invoice/mail/order_document.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // first byte picks the reader; the rest is the XML. Every input must end in a
 // result or an error, never in a crash or a hang, and a project that loads
 // must save and load again to an equal project.
-#include "project_document.h"
-#include "uArtikelField.h"
-#include "vqform.h"
-#include "xml_document.h"
+#include "common/xml_document.h"
+#include "designer/model/project_document.h"
+#include "designer/model/uArtikelField.h"
+#include "designer/model/vqform.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // promises (no values out of range, no control characters, nothing but the
 // identifier from a refused document), and the signature check never accepts
 // a signature made with another secret.
-#include "order_document.h"
+#include "invoice/mail/order_document.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Fuzz target over the footer's RTF reader: every input ends in text, never
 // in a crash or a hang, and what the reader made of it is written and read
 // back with the same text and the same paragraphs.
-#include "rtf_text.h"
+#include "invoice/report/rtf_text.h"
 
 #include <cstddef>
 #include <cstdint>

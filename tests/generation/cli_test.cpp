@@ -1,8 +1,8 @@
 // zelkin --generate as scripts use it: the page to a file or to standard
 // output, and the exit status and messages of the ways it can fail.
-#include "local_server.h"
-#include "project_document.h"
-#include "test_support.h"
+#include "designer/model/project_document.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QFile>

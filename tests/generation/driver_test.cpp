@@ -2,12 +2,12 @@
 // markers, scrambling, the form id per run, the style block, the captcha rows
 // and check, template loading, and the one-pass replacement against the plain
 // step-by-step reading.
-#include "field_code.h"
-#include "generation_fixtures.h"
-#include "marker_steps.h"
-#include "test_support.h"
-#include "uGenHtml.h"
-#include "uPHPGen.h"
+#include "designer/generation/field_code.h"
+#include "designer/generation/marker_steps.h"
+#include "designer/generation/uGenHtml.h"
+#include "designer/generation/uPHPGen.h"
+#include "tests/generation/generation_fixtures.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // The pieces of every field kind, to the byte: HTML rows, JavaScript checks,
 // counter scripts, PHP rows, redisplay code, error variables and PHP checks,
 // and how texts are escaped for the string literals they go into.
-#include "field_code.h"
-#include "generation_fixtures.h"
-#include "literal_escape.h"
+#include "designer/generation/field_code.h"
+#include "designer/generation/literal_escape.h"
+#include "tests/generation/generation_fixtures.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Fields and projects shared by the generation tests.
 #pragma once
 
-#include "print_qstring.h"
-#include "project_document.h"
-#include "vqform.h"
+#include "designer/model/project_document.h"
+#include "designer/model/vqform.h"
+#include "tests/support/print_qstring.h"
 
 #include <QString>
 #include <memory>

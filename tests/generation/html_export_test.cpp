@@ -1,6 +1,6 @@
 // Export into an existing page: the blocks taken from the generated page and
 // inserted into, refreshed in and removed from small pages.
-#include "uHtmlExport.h"
+#include "designer/generation/uHtmlExport.h"
 
 #include <gtest/gtest.h>
 

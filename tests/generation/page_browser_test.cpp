@@ -7,16 +7,16 @@
 // PHP script is told in an alert region. One headless Chromium runs all pages;
 // they are served by php -S on 127.0.0.1. With VQ_SCREENSHOT_DIR set, the
 // browser leaves a screenshot of every page there.
-#include "captured_mail.h"
-#include "generation_fixtures.h"
-#include "php_server.h"
-#include "test_support.h"
-#include "text_file.h"
-#include "uArtikelField.h"
-#include "uGenHtml.h"
-#include "uOptionField.h"
-#include "uPHPGen.h"
-#include "uPriceOption.h"
+#include "common/text_file.h"
+#include "designer/generation/uGenHtml.h"
+#include "designer/generation/uPHPGen.h"
+#include "designer/model/uArtikelField.h"
+#include "designer/model/uOptionField.h"
+#include "designer/model/uPriceOption.h"
+#include "tests/formmailer/captured_mail.h"
+#include "tests/generation/generation_fixtures.h"
+#include "tests/generation/php_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -3,14 +3,14 @@
 // mail and the thank-you page) and the HTML page's required-field checks in
 // headless Chromium. Servers and browser run on 127.0.0.1 and are stopped by
 // the test.
-#include "captured_mail.h"
-#include "generation_fixtures.h"
-#include "local_server.h"
-#include "php_server.h"
-#include "test_support.h"
-#include "text_file.h"
-#include "uGenHtml.h"
-#include "uPHPGen.h"
+#include "common/text_file.h"
+#include "designer/generation/uGenHtml.h"
+#include "designer/generation/uPHPGen.h"
+#include "tests/formmailer/captured_mail.h"
+#include "tests/generation/generation_fixtures.h"
+#include "tests/generation/php_server.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // "mails", one file per mail.
 #pragma once
 
-#include "local_server.h"
-#include "test_support.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QFile>

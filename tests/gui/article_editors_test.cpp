@@ -1,10 +1,10 @@
 // The article, option, price option and value dialogs driven through their
 // controls, with nested dialogs answered while they are open.
-#include "dialog_editor_access.h"
-#include "scripted_questions.h"
-#include "test_support.h"
-#include "uArtikel.h"
-#include "widget_test_support.h"
+#include "designer/ui/dialog_editor_access.h"
+#include "designer/ui/uArtikel.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/widget_test_support.h"
+#include "tests/test_support.h"
 
 #include <QAction>
 #include <QCheckBox>

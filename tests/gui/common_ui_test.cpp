@@ -1,10 +1,10 @@
 // The toolkit both programs' windows share: the line ends of the editor
 // boxes, the OK/Abbrechen row, the list managers' frame and the window check.
-#include "dialog_buttons.h"
-#include "editor_text.h"
-#include "list_manager_dialog.h"
-#include "widget_test_support.h"
-#include "window_checks.h"
+#include "common_ui/dialog_buttons.h"
+#include "common_ui/editor_text.h"
+#include "common_ui/list_manager_dialog.h"
+#include "tests/support/widget_test_support.h"
+#include "tests/support/window_checks.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

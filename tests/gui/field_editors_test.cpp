@@ -1,20 +1,20 @@
 // The field editor dialogs driven as a user would: keys typed into their
 // boxes, "Übernehmen" and "Abbrechen" clicked, each dialog reused as in the
 // main window.
-#include "dialog_editor_access.h"
-#include "plain_text.h"
-#include "plain_text_support.h"
-#include "questions.h"
-#include "scripted_questions.h"
-#include "uCheckBox.h"
-#include "uEinzField.h"
-#include "uFileUpload.h"
-#include "uListBox.h"
-#include "uMehrzField.h"
-#include "uPassField.h"
-#include "uRadioButtons.h"
-#include "uZwText.h"
-#include "widget_test_support.h"
+#include "common_ui/plain_text.h"
+#include "common_ui/questions.h"
+#include "designer/ui/dialog_editor_access.h"
+#include "designer/ui/uCheckBox.h"
+#include "designer/ui/uEinzField.h"
+#include "designer/ui/uFileUpload.h"
+#include "designer/ui/uListBox.h"
+#include "designer/ui/uMehrzField.h"
+#include "designer/ui/uPassField.h"
+#include "designer/ui/uRadioButtons.h"
+#include "designer/ui/uZwText.h"
+#include "tests/support/plain_text_support.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/widget_test_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // The HTML snippet editor on a real browser document in edit mode: its
 // formatting actions change the body's HTML, and every close asks whether
 // the input is taken over.
-#include "scripted_questions.h"
-#include "uHtmlEdit.h"
-#include "widget_test_support.h"
+#include "designer/ui/uHtmlEdit.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/widget_test_support.h"
 
 #include <QAction>
 #include <QTest>

@@ -2,8 +2,8 @@
 // for a cell or a status line, the text with its line breaks for a message,
 // both bounded and without direction overrides; a tool tip, a label and a
 // message box that show a hostile text literally, really shown offscreen.
-#include "plain_text.h"
-#include "plain_text_support.h"
+#include "common_ui/plain_text.h"
+#include "tests/support/plain_text_support.h"
 
 #include <QLabel>
 #include <QMessageBox>

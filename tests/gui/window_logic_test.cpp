@@ -1,9 +1,9 @@
 // What the windows compute without widgets: the binding of page settings to
 // controls, colour texts, list rows, placeholders, moving rows, the preview's
 // change test, and the form-mailer list file.
-#include "formmailer_list.h"
-#include "test_support.h"
-#include "window_logic.h"
+#include "designer/publishing/formmailer_list.h"
+#include "designer/ui/window_logic.h"
+#include "tests/test_support.h"
 
 #include <QSet>
 #include <QTemporaryDir>

@@ -2,20 +2,20 @@
 // clients, the client manager's commands, the client editor's checks, and the
 // invoice footer's formats through saving and reopening. Set
 // VQ_SCREENSHOT_DIR to keep a picture of each window.
-#include "GlobalFunctions.h"
-#include "clients.h"
-#include "environment_scope.h"
-#include "order_store.h"
-#include "plain_text.h"
-#include "plain_text_support.h"
-#include "rtf_text.h"
-#include "scripted_questions.h"
-#include "test_support.h"
-#include "uMandantBearbeiten.h"
-#include "uMandanten.h"
-#include "uRtfEditor.h"
-#include "widget_test_support.h"
-#include "window_checks.h"
+#include "common/GlobalFunctions.h"
+#include "common_ui/plain_text.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/report/rtf_text.h"
+#include "invoice/ui/uMandantBearbeiten.h"
+#include "invoice/ui/uMandanten.h"
+#include "invoice/ui/uRtfEditor.h"
+#include "tests/support/environment_scope.h"
+#include "tests/support/plain_text_support.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/widget_test_support.h"
+#include "tests/support/window_checks.h"
+#include "tests/test_support.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -3,10 +3,10 @@
 // every order is stored once, every invoice number is given once, and neither
 // run fails on the lock the other holds. An import behind another user's open
 // transaction ends after the lock timeout with the German message.
-#include "clients.h"
-#include "invoice_servers.h"
-#include "order_edit_session.h"
-#include "order_store.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/session/order_edit_session.h"
+#include "tests/invoice/invoice_servers.h"
 
 #include <QProcess>
 #include <QSqlQuery>

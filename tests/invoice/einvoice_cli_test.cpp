@@ -1,12 +1,12 @@
 // vq_bestell_rechnung --invoice N --xrechnung FILE on SQLite and PostgreSQL:
 // the invoice of a stored order, its invoice date kept from the first output,
 // and the refusals with their messages.
-#include "clients.h"
-#include "einvoice_fixtures.h"
-#include "invoice_servers.h"
-#include "local_server.h"
-#include "order_store.h"
-#include "test_support.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "tests/invoice/einvoice_fixtures.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

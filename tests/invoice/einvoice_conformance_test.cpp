@@ -1,7 +1,7 @@
 // The official e-invoice rules over our XML, when they are at hand: they are
 // public data that the project does not ship.
-#include "einvoice_fixtures.h"
-#include "test_support.h"
+#include "tests/invoice/einvoice_fixtures.h"
+#include "tests/test_support.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Orders and clients for the electronic invoice tests.
 #pragma once
 
-#include "invoice_connection.h"
-#include "invoice_records.h"
-#include "order_store.h"
-#include "xrechnung.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/db/order_store.h"
+#include "invoice/einvoice/xrechnung.h"
+#include "invoice/records/invoice_records.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // Electronic invoices: the refusal of what an order or client lacks, codes
 // and check sums, and what the XML holds.
-#include "einvoice_fixtures.h"
-#include "xrechnung.h"
+#include "invoice/einvoice/xrechnung.h"
+#include "tests/invoice/einvoice_fixtures.h"
 
 #include <gtest/gtest.h>
 

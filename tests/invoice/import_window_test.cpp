@@ -4,15 +4,15 @@
 // responsive; cancelling between two mails keeps what was stored; a refused
 // login; deleting the marked mail; closing the window during a run. Set
 // VQ_SCREENSHOT_DIR to keep a picture of the window.
-#include "clients.h"
-#include "invoice_servers.h"
-#include "local_server.h"
-#include "plain_text_support.h"
-#include "scripted_questions.h"
-#include "test_support.h"
-#include "uMailImport.h"
-#include "widget_test_support.h"
-#include "window_checks.h"
+#include "invoice/db/clients.h"
+#include "invoice/ui/uMailImport.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/support/local_server.h"
+#include "tests/support/plain_text_support.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/widget_test_support.h"
+#include "tests/support/window_checks.h"
+#include "tests/test_support.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,17 +1,17 @@
 // The invoice database on SQLite and on PostgreSQL: relations, refused state
 // delete, both invoice-number rules, the two views, nested transactions and
 // storing an order that came by mail as one unit.
-#include "clients.h"
-#include "invoice_connection.h"
-#include "invoice_number_store.h"
-#include "invoice_servers.h"
-#include "mailbox_store.h"
-#include "order_amounts.h"
-#include "order_store.h"
-#include "state_store.h"
-#include "test_support.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/db/invoice_number_store.h"
+#include "invoice/db/mailbox_store.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/state_store.h"
+#include "invoice/money/order_amounts.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/test_support.h"
 
-#include "GlobalFunctions.h"
+#include "common/GlobalFunctions.h"
 
 #include <QDir>
 #include <QElapsedTimer>

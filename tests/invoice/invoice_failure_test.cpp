@@ -2,13 +2,13 @@
 // number 1 from a number that cannot be read, no empty list in place of an
 // error, no silent bookkeeping loss; what was stored before stays whole. The
 // import run ends on such a failure with a German message.
-#include "clients.h"
-#include "invoice_number_store.h"
-#include "invoice_servers.h"
-#include "mailbox_store.h"
-#include "order_store.h"
-#include "state_store.h"
-#include "uMailOrder.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/invoice_number_store.h"
+#include "invoice/db/mailbox_store.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/state_store.h"
+#include "invoice/mail/uMailOrder.h"
+#include "tests/invoice/invoice_servers.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

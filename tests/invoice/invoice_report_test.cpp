@@ -2,15 +2,15 @@
 // right amounts into a PDF, each client prints through its own template,
 // reset restores the default, broken or missing templates give their message,
 // customer values print as typed, and the command line writes the PDF.
-#include "GlobalFunctions.h"
-#include "clients.h"
-#include "invoice_issuer.h"
-#include "invoice_renderer.h"
-#include "invoice_servers.h"
-#include "local_server.h"
-#include "order_store.h"
-#include "rtf_text.h"
-#include "test_support.h"
+#include "common/GlobalFunctions.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/output/invoice_issuer.h"
+#include "invoice/report/invoice_renderer.h"
+#include "invoice/report/rtf_text.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QFile>

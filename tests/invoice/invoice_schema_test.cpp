@@ -1,11 +1,11 @@
 // The schema of the invoice database on SQLite and PostgreSQL: a database of
 // the first version is upgraded in place with every row kept, an upgrade that
 // fails leaves it as it was, and a database of a newer version is refused.
-#include "clients.h"
-#include "invoice_connection.h"
-#include "invoice_servers.h"
-#include "mailbox_store.h"
-#include "order_store.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/invoice_connection.h"
+#include "invoice/db/mailbox_store.h"
+#include "invoice/db/order_store.h"
+#include "tests/invoice/invoice_servers.h"
 
 #include <QFile>
 #include <QSqlError>

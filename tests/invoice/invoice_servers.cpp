@@ -1,4 +1,4 @@
-#include "invoice_servers.h"
+#include "tests/invoice/invoice_servers.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 // POP3 server with maildir mailboxes. As root both run as unprivileged users.
 #pragma once
 
-#include "invoice_connection.h"
-#include "print_qstring.h"
+#include "invoice/db/invoice_connection.h"
+#include "tests/support/print_qstring.h"
 
-#include "local_server.h"
+#include "tests/support/local_server.h"
 #include <QByteArray>
 #include <QProcess>
 #include <QSqlDatabase>

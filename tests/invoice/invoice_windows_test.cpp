@@ -3,19 +3,19 @@
 // its question on closing, resetting a template, and saving the electronic
 // invoices (XRechnung, ZUGFeRD PDF). Set VQ_SCREENSHOT_DIR to
 // keep a picture of each window.
-#include "GlobalFunctions.h"
-#include "clients.h"
-#include "invoice_issuer.h"
-#include "invoice_output_ui.h"
-#include "invoice_servers.h"
-#include "local_server.h"
-#include "order_store.h"
-#include "plain_text.h"
-#include "plain_text_support.h"
-#include "scripted_questions.h"
-#include "test_support.h"
-#include "uRechnungsvorlage.h"
-#include "widget_test_support.h"
+#include "common/GlobalFunctions.h"
+#include "common_ui/plain_text.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/output/invoice_issuer.h"
+#include "invoice/ui/invoice_output_ui.h"
+#include "invoice/ui/uRechnungsvorlage.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/support/local_server.h"
+#include "tests/support/plain_text_support.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/widget_test_support.h"
+#include "tests/test_support.h"
 
 #include <QAction>
 #include <QCheckBox>

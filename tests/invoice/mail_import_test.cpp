@@ -5,14 +5,14 @@
 // only new messages. The command line runs the same import. A connection
 // that breaks during the run is shown with a small POP3 server of the test's
 // own that drops it after some messages.
-#include "clients.h"
-#include "invoice_servers.h"
-#include "mail_message.h"
-#include "order_amounts.h"
-#include "order_document.h"
-#include "order_store.h"
-#include "test_support.h"
-#include "uMailOrder.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/mail/mail_message.h"
+#include "invoice/mail/order_document.h"
+#include "invoice/mail/uMailOrder.h"
+#include "invoice/money/order_amounts.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QElapsedTimer>

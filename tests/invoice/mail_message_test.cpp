@@ -1,7 +1,7 @@
 // Reading single mails with GMime: transfer encodings undone, encoded
 // subjects decoded, the sender's address without its name, and damaged mails
 // read as far as they go without a crash.
-#include "mail_message.h"
+#include "invoice/mail/mail_message.h"
 
 #include <gtest/gtest.h>
 

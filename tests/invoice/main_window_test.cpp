@@ -5,21 +5,21 @@
 // naming and opening the database, the data folder and the help, the about
 // box, and the state editor with its refusal for a used state. Set
 // VQ_SCREENSHOT_DIR to keep a picture of each window.
-#include "GlobalFunctions.h"
-#include "clients.h"
-#include "environment_scope.h"
-#include "invoice_servers.h"
-#include "order_edit_session.h"
-#include "order_store.h"
-#include "plain_text.h"
-#include "plain_text_support.h"
-#include "scripted_questions.h"
-#include "state_store.h"
-#include "uBestellung.h"
-#include "uMainWindow.h"
-#include "uStatus.h"
-#include "widget_test_support.h"
-#include "window_checks.h"
+#include "common/GlobalFunctions.h"
+#include "common_ui/plain_text.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/state_store.h"
+#include "invoice/session/order_edit_session.h"
+#include "invoice/ui/uBestellung.h"
+#include "invoice/ui/uMainWindow.h"
+#include "invoice/ui/uStatus.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/support/environment_scope.h"
+#include "tests/support/plain_text_support.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/widget_test_support.h"
+#include "tests/support/window_checks.h"
 
 #include <QAction>
 #include <QDir>

@@ -3,8 +3,8 @@
 // sends for a case.
 #pragma once
 
-#include "invoice_records.h"
-#include "money_table.h"
+#include "invoice/records/invoice_records.h"
+#include "tests/support/money_table.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,8 +1,8 @@
 // The official e-invoice rules over the XRechnung of every case of the money
 // table, when they are at hand: they are public data the project does not ship.
-#include "einvoice_fixtures.h"
-#include "money_cases.h"
-#include "test_support.h"
+#include "tests/invoice/einvoice_fixtures.h"
+#include "tests/invoice/money_cases.h"
+#include "tests/test_support.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -4,16 +4,16 @@
 // invoice (read back with pdftotext), the values every template is given
 // (SummeNetto, SummeMwst, SummeGesamt and the rows), and the XRechnung all
 // show the table's cents.
-#include "clients.h"
-#include "einvoice_fixtures.h"
-#include "invoice_issuer.h"
-#include "invoice_servers.h"
-#include "local_server.h"
-#include "mailbox_store.h"
-#include "money_cases.h"
-#include "order_document.h"
-#include "order_store.h"
-#include "test_support.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/mailbox_store.h"
+#include "invoice/db/order_store.h"
+#include "invoice/mail/order_document.h"
+#include "invoice/output/invoice_issuer.h"
+#include "tests/invoice/einvoice_fixtures.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/invoice/money_cases.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QDomDocument>

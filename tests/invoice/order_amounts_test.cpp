@@ -2,8 +2,8 @@
 // the same cents here as on the page and in the form mailer; what is printed
 // adds up for every pair of typical prices; amounts that do not fit are
 // refused; cents are read and written exactly.
-#include "money_cases.h"
-#include "order_amounts.h"
+#include "invoice/money/order_amounts.h"
+#include "tests/invoice/money_cases.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // stored from a valid one, which damaged ones are refused, and hostile ones
 // (entity bombs, deep nesting, huge documents, values out of range, broken
 // base64) that are refused at once instead of eating memory and time.
-#include "order_document.h"
+#include "invoice/mail/order_document.h"
 
 #include <QByteArray>
 #include <functional>

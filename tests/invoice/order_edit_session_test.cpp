@@ -1,11 +1,11 @@
 // A stay in the order editor without its window, on both back ends: the
 // rules of the boxes, "Nein" leaving the database as it was, two seats on one
 // order, and invoice numbers drawn by two seats at once.
-#include "clients.h"
-#include "invoice_servers.h"
-#include "order_edit_session.h"
-#include "order_store.h"
-#include "test_support.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/session/order_edit_session.h"
+#include "tests/invoice/invoice_servers.h"
+#include "tests/test_support.h"
 
 #include <QFile>
 #include <QSqlQuery>

@@ -5,19 +5,19 @@
 // invoice numbers another order holds, typed dates, money in the client's
 // currency and the article-template picker over the designer's file. Set
 // VQ_SCREENSHOT_DIR to keep a picture of each window.
-#include "GlobalFunctions.h"
-#include "clients.h"
-#include "invoice_output_ui.h"
-#include "order_dates.h"
-#include "order_store.h"
-#include "plain_text.h"
-#include "plain_text_support.h"
-#include "scripted_questions.h"
-#include "state_store.h"
-#include "test_support.h"
-#include "uArtikel.h"
-#include "uArtikelVorlagen.h"
-#include "uBestellung.h"
+#include "common/GlobalFunctions.h"
+#include "common_ui/plain_text.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/db/state_store.h"
+#include "invoice/session/order_dates.h"
+#include "invoice/ui/invoice_output_ui.h"
+#include "invoice/ui/uArtikel.h"
+#include "invoice/ui/uArtikelVorlagen.h"
+#include "invoice/ui/uBestellung.h"
+#include "tests/support/plain_text_support.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/test_support.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,6 +1,6 @@
 // The footer's RTF: what the footer editor writes reads back the same, and RTF
 // from other programs, damaged RTF and plain text keep their text.
-#include "rtf_text.h"
+#include "invoice/report/rtf_text.h"
 
 #include <QImage>
 #include <QTextBlock>

@@ -1,13 +1,13 @@
 // What the invoice windows show and read, without a window: the order date and
 // the number boxes' texts, the article templates, and the three table models,
 // each under Qt's model tester.
-#include "article_templates.h"
-#include "client_table_model.h"
-#include "decimal_text.h"
-#include "mail_row_model.h"
-#include "order_dates.h"
-#include "order_list_model.h"
-#include "test_support.h"
+#include "invoice/session/order_dates.h"
+#include "invoice/ui_logic/article_templates.h"
+#include "invoice/ui_logic/client_table_model.h"
+#include "invoice/ui_logic/decimal_text.h"
+#include "invoice/ui_logic/mail_row_model.h"
+#include "invoice/ui_logic/order_list_model.h"
+#include "tests/test_support.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>

@@ -1,8 +1,8 @@
 // The official rules over our ZUGFeRD PDFs (PDF/A-3b, Factur-X EN 16931 and
 // the embedded XML), when they are at hand: public data the project does not ship.
-#include "invoice_issuer.h"
-#include "zugferd.h"
-#include "zugferd_fixture.h"
+#include "invoice/einvoice/zugferd.h"
+#include "invoice/output/invoice_issuer.h"
+#include "tests/invoice/zugferd_fixture.h"
 
 using namespace vq::invoice;
 using namespace vq::invoice::test;

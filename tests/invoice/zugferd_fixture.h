@@ -3,9 +3,9 @@
 // orders of invoiceCases().
 #pragma once
 
-#include "clients.h"
-#include "einvoice_fixtures.h"
-#include "invoice_servers.h"
+#include "invoice/db/clients.h"
+#include "tests/invoice/einvoice_fixtures.h"
+#include "tests/invoice/invoice_servers.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,13 +2,13 @@
 // is the printed invoice and whose attachment is exactly the order's EN 16931
 // invoice; what the electronic invoice lacks is refused before any file is
 // written; the command line writes the same.
-#include "clients.h"
-#include "invoice_issuer.h"
-#include "local_server.h"
-#include "order_store.h"
-#include "test_support.h"
-#include "zugferd.h"
-#include "zugferd_fixture.h"
+#include "invoice/db/clients.h"
+#include "invoice/db/order_store.h"
+#include "invoice/einvoice/zugferd.h"
+#include "invoice/output/invoice_issuer.h"
+#include "tests/invoice/zugferd_fixture.h"
+#include "tests/support/local_server.h"
+#include "tests/test_support.h"
 
 #include <QRegularExpression>
 

@@ -1,9 +1,9 @@
 // The FTP client against a real FTP server on 127.0.0.1: login, folders,
 // listing, storing in passive and active mode, refusals, and a traffic log
 // that never holds the password.
-#include "ftp_client.h"
-#include "ftp_server.h"
-#include "test_support.h"
+#include "designer/publishing/ftp_client.h"
+#include "tests/publishing/ftp_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Listing lines of several server kinds, as they come over the wire.
-#include "ftp_listing.h"
+#include "designer/publishing/ftp_listing.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

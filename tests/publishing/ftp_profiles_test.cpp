@@ -1,6 +1,6 @@
 // The profile file: round trip, older files, damaged files.
-#include "ftp_profiles.h"
-#include "test_support.h"
+#include "designer/publishing/ftp_profiles.h"
+#include "tests/test_support.h"
 
 #include <QFile>
 #include <QTemporaryDir>

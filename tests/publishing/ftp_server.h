@@ -4,7 +4,7 @@
 // own for 127.0.0.1, made by openssl for the test; caFile() names it.
 #pragma once
 
-#include "local_server.h"
+#include "tests/support/local_server.h"
 
 #include <QDir>
 #include <QFile>

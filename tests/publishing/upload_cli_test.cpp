@@ -1,9 +1,9 @@
 // zelkin --upload against a real FTP server on 127.0.0.1: the page in the
 // project's format under its file name and folder, the log lines of each
 // outcome on standard error, and never the password.
-#include "ftp_server.h"
-#include "project_document.h"
-#include "test_support.h"
+#include "designer/model/project_document.h"
+#include "tests/publishing/ftp_server.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QTemporaryDir>

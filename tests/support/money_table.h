@@ -3,7 +3,7 @@
 // invoice module must all show for it. Read here once for every test of them.
 #pragma once
 
-#include "test_support.h"
+#include "tests/test_support.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -6,7 +6,7 @@
 // reader go on, so such a test fails instead of hanging.
 #pragma once
 
-#include "widget_test_support.h"
+#include "tests/support/widget_test_support.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

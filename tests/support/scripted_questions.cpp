@@ -1,4 +1,4 @@
-#include "scripted_questions.h"
+#include "tests/support/scripted_questions.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // (common_ui/questions.h), recording what was asked and shown.
 #pragma once
 
-#include "questions.h"
+#include "common_ui/questions.h"
 
 #include <QStringList>
 #include <deque>

@@ -2,7 +2,7 @@
 // exec() runs, typing text key by key, and finding a control by objectName.
 #pragma once
 
-#include "print_qstring.h"
+#include "tests/support/print_qstring.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,8 +1,8 @@
 // Articles and their options: the XML form, older files, damaged options and
 // numbers under the regional settings.
-#include "test_support.h"
-#include "uArtikelField.h"
-#include "xml_document.h"
+#include "common/xml_document.h"
+#include "designer/model/uArtikelField.h"
+#include "tests/test_support.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 // The shared helpers: regional numbers, XML value readers, choice lists, the
 // XML layer and the file-writing rule for generated text.
-#include "GlobalFunctions.h"
-#include "choice_list.h"
-#include "regional_numbers.h"
-#include "test_support.h"
-#include "text_file.h"
-#include "xml_document.h"
-#include "xml_values.h"
+#include "common/GlobalFunctions.h"
+#include "common/choice_list.h"
+#include "common/regional_numbers.h"
+#include "common/text_file.h"
+#include "common/xml_document.h"
+#include "common/xml_values.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // The checks and conversions behind the editor dialogs, without widgets.
-#include "editor_rules.h"
-#include "test_support.h"
+#include "designer/ui/editor_rules.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Form fields: the XML form of every kind, older and damaged elements, and
 // the field name lookup.
-#include "test_support.h"
-#include "vqform.h"
-#include "xml_document.h"
+#include "common/xml_document.h"
+#include "designer/model/vqform.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The project document and its file: all 80 settings, fields and articles
 // through save and load, the read rules, older files, damaged files and the
 // partial load, and safe writing.
-#include "project_document.h"
-#include "test_support.h"
-#include "xml_document.h"
+#include "common/xml_document.h"
+#include "designer/model/project_document.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The field and article template libraries: listing, inserting, saving,
 // deleting, and libraries that are missing, damaged or written by hand.
-#include "template_library.h"
-#include "test_support.h"
-#include "xml_document.h"
+#include "common/xml_document.h"
+#include "designer/model/template_library.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QTemporaryDir>

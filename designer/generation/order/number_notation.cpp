@@ -1,4 +1,4 @@
-#include "number_notation.h"
+#include "designer/generation/order/number_notation.h"
 
 #include <cmath>
 

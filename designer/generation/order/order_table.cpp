@@ -2,12 +2,12 @@
 // exactly as the pages' scripts and the form mailer expect it; user texts go
 // in unchanged where they stand as HTML, and are escaped only for the string
 // literal or attribute value they are written into.
-#include "order_table.h"
+#include "designer/generation/order/order_table.h"
 
-#include "literal_escape.h"
+#include "designer/generation/literal_escape.h"
 
-#include "choice_list.h"
-#include "number_notation.h"
+#include "common/choice_list.h"
+#include "designer/generation/order/number_notation.h"
 
 namespace vq {
 

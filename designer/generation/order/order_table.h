@@ -3,7 +3,7 @@
 // hidden order fields and the VAT row rule.
 #pragma once
 
-#include "uArtikelField.h"
+#include "designer/model/uArtikelField.h"
 
 #include <QLocale>
 #include <QString>

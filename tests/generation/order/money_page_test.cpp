@@ -4,13 +4,13 @@
 // the VAT and the total the page shows must be the table's to the cent, in
 // brutto and netto, on the HTML page and on the self-contained PHP form
 // (served by php -S on 127.0.0.1).
-#include "money_cases.h"
-#include "php_server.h"
-#include "print_qstring.h"
-#include "test_support.h"
-#include "text_file.h"
-#include "uGenHtml.h"
-#include "uPHPGen.h"
+#include "common/text_file.h"
+#include "designer/generation/uGenHtml.h"
+#include "designer/generation/uPHPGen.h"
+#include "tests/formmailer/money_cases.h"
+#include "tests/generation/php_server.h"
+#include "tests/support/print_qstring.h"
+#include "tests/test_support.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,9 +2,9 @@
 // driven in headless Chromium (through playwright-core from browser/), for
 // line totals, total and VAT in brutto and netto, bad quantities, and texts
 // that would break a script literal or an attribute value.
-#include "order_page.h"
-#include "order_test_support.h"
-#include "test_support.h"
+#include "tests/generation/order/order_page.h"
+#include "tests/generation/order/order_test_support.h"
+#include "tests/test_support.h"
 
 #include <QDir>
 #include <QFile>

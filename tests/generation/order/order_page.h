@@ -2,7 +2,7 @@
 // templates hold them, for the tests that run the result in a browser or PHP.
 #pragma once
 
-#include "order_table.h"
+#include "designer/generation/order/order_table.h"
 
 #include <QString>
 

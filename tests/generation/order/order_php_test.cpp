@@ -1,9 +1,9 @@
 // The order table of the PHP script run by php-cli: the script is valid PHP
 // whatever the texts hold, and posted quantities and option values come back
 // into the form escaped, with the chosen values preselected.
-#include "order_page.h"
-#include "order_test_support.h"
-#include "test_support.h"
+#include "tests/generation/order/order_page.h"
+#include "tests/generation/order/order_test_support.h"
+#include "tests/test_support.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

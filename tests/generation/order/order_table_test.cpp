@@ -2,10 +2,10 @@
 // controls and variables, line/total/VAT scripts in brutto and netto, hidden
 // order fields, the VAT row, the number notations under German and English
 // settings, and the escaping of user texts written into literals.
-#include "number_notation.h"
-#include "order_table.h"
-#include "order_test_support.h"
-#include "test_support.h"
+#include "designer/generation/order/number_notation.h"
+#include "designer/generation/order/order_table.h"
+#include "tests/generation/order/order_test_support.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Builders for articles and options shared by the order-table tests.
 #pragma once
 
-#include "order_table.h"
-#include "print_qstring.h"
+#include "designer/generation/order/order_table.h"
+#include "tests/support/print_qstring.h"
 
 #include <QString>
 #include <initializer_list>
