@@ -61,6 +61,17 @@ int scalar(const InvoiceConnection &db, const char *sql)
     return q.value(0).toInt();
 }
 
+// A client whose mailbox is the test's Dovecot user "shop".
+TMandant mailboxClient(const vq::test::DovecotServer &dovecot)
+{
+    TMandant client = newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = dovecot.port();
+    client.username = QStringLiteral("shop");
+    client.password = QStringLiteral("geheim");
+    return client;
+}
+
 class ConcurrentImportTest : public testing::TestWithParam<SqlDialect>
 {
 protected:
@@ -83,11 +94,7 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
     ASSERT_TRUE(location) << error.toStdString();
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    TMandant client = newClient();
-    client.pop3 = QStringLiteral("127.0.0.1");
-    client.port = dovecot.port();
-    client.username = QStringLiteral("shop");
-    client.password = QStringLiteral("geheim");
+    const TMandant client = mailboxClient(dovecot);
     const auto clientId = ClientStore(db).insertClient(client);
     ASSERT_TRUE(clientId) << db.lastError().toStdString();
     // An invoice number given before: the imports continue after it.
@@ -162,11 +169,7 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
     {
         InvoiceConnection db;
         ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-        TMandant client = newClient();
-        client.pop3 = QStringLiteral("127.0.0.1");
-        client.port = dovecot.port();
-        client.username = QStringLiteral("shop");
-        client.password = QStringLiteral("geheim");
+        const TMandant client = mailboxClient(dovecot);
         clientId = ClientStore(db).insertClient(client).value_or(0);
         TBestellung order;
         order.mandantId = clientId;
@@ -230,11 +233,7 @@ TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
     ASSERT_TRUE(location) << error.toStdString();
     InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    TMandant client = newClient();
-    client.pop3 = QStringLiteral("127.0.0.1");
-    client.port = dovecot.port();
-    client.username = QStringLiteral("shop");
-    client.password = QStringLiteral("geheim");
+    const TMandant client = mailboxClient(dovecot);
     const int clientId = ClientStore(db).insertClient(client).value_or(0);
     TBestellung typedIn;
     typedIn.mandantId = clientId;
