@@ -200,4 +200,42 @@ bool InvoiceIssuer::writeZugferd(int orderId, const QString &path, QString *erro
     return vq::writeFileSafely(path, *pdf, error);
 }
 
+InvoiceData sampleInvoiceData(const TMandant &client)
+{
+    InvoiceData data;
+    data.client = client;
+    TBestellung &order = data.order;
+    order.mandantId = client.id;
+    order.rechNr = 1;
+    order.zeit = QDateTime::currentDateTimeUtc();
+    order.name = QStringLiteral("Erika");
+    order.nachname = QStringLiteral("Mustermann");
+    order.strasse = QStringLiteral("Musterstraße 1");
+    order.plz = QStringLiteral("12345");
+    order.ort = QStringLiteral("Musterstadt");
+    auto line = [&](int id, const char *nr, const QString &name, int anzahl, double preis,
+                    double mwst) {
+        TArtikel a;
+        a.id = id;
+        a.nr = QString::fromLatin1(nr);
+        a.name = name;
+        a.anzahl = anzahl;
+        a.preis = preis;
+        a.mwst = mwst;
+        data.lines << a;
+    };
+    line(1, "1001", QStringLiteral("Musterartikel"), 2, 10.0, 19);
+    line(2, "1002", QStringLiteral("Buch"), 1, 15.0, 7);
+    TOption option;
+    option.id = 1;
+    option.artikelId = 1;
+    option.name = QStringLiteral("Farbe");
+    option.wert = QStringLiteral("Blau");
+    option.preis = 1.0;
+    data.lines[0].optionen << option;
+    // Small sample figures always fit the rule.
+    data.amounts = orderAmounts(order, data.lines, nullptr).value_or(OrderAmounts{});
+    return data;
+}
+
 } // namespace vq::invoice

@@ -33,6 +33,10 @@ struct UnsavedOrder
     const QList<TArtikel> *lines = nullptr;
 };
 
+// An example invoice of the client, for the template editor's preview when
+// there is no order to show; its amounts by the money rule.
+InvoiceData sampleInvoiceData(const TMandant &client);
+
 class InvoiceIssuer
 {
 public:

@@ -51,9 +51,6 @@ private:
     int m_previewPages = 0;
 };
 
-// An example order for the preview when the client has no order to show.
-InvoiceData sampleInvoiceData(const TMandant &client);
-
 // Opens the editor on the client's template with the order's invoice as preview.
 // An order the editor has not saved yet is read from unsaved. A failure to
 // read the order is said, and the preview shows an example order instead.
