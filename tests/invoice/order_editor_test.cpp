@@ -15,6 +15,7 @@
 #include "invoice/ui/uArtikel.h"
 #include "invoice/ui/uArtikelVorlagen.h"
 #include "invoice/ui/uBestellung.h"
+#include "tests/support/hostile_xml.h"
 #include "tests/support/plain_text_support.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/test_support.h"
@@ -1226,15 +1227,7 @@ TEST_F(ArticleTemplates, ADamagedOrHugeLibraryIsNamedAndShowsNothing)
         {"not XML", QByteArrayLiteral("kein XML"), 0, true},
         {"cut off", QByteArrayLiteral("<v><feld><name>Halb</name><preis>1"), 0, true},
         {"no templates", QByteArrayLiteral("<v/>"), 0, false},
-        {"entity bomb",
-         QByteArrayLiteral(
-             "<!DOCTYPE v [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
-             "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d "
-             "\"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
-             "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f "
-             "\"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
-             "<v><feld><name>&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;</name></feld></v>"),
-         0, true},
+        {"entity bomb", vq::test::entityBombTemplates(), 0, true},
         {"nested without end", deep, 0, true},
         {"more rows than shown", many, 10000, true},
     };

@@ -7,6 +7,7 @@
 #include "invoice/ui_logic/decimal_text.h"
 #include "invoice/ui_logic/mail_row_model.h"
 #include "invoice/ui_logic/order_list_model.h"
+#include "tests/support/hostile_xml.h"
 #include "tests/test_support.h"
 
 #include <QAbstractItemModelTester>
@@ -257,14 +258,7 @@ TEST_F(ArticleTemplateFile, ADamagedFileIsNamedInGermanAndStaysAsItWas)
         {"empty", QByteArray()},
         {"cut off", QByteArrayLiteral("<v><feld><name>Halb</name><preis>1")},
         {"two roots", QByteArrayLiteral("<v/><w/>")},
-        {"entity bomb",
-         QByteArrayLiteral(
-             "<!DOCTYPE v [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
-             "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d "
-             "\"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
-             "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f "
-             "\"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
-             "<v><feld><name>&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;</name></feld></v>")},
+        {"entity bomb", vq::test::entityBombTemplates()},
         {"nested without end", deep},
     };
     for (const auto &[name, bytes] : cases) {
