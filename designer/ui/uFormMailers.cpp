@@ -1,9 +1,11 @@
 #include "designer/ui/uFormMailers.h"
 
+#include "common_ui/dialog_buttons.h"
 #include "common_ui/questions.h"
 #include "designer/publishing/formmailer_list.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,22 +45,13 @@ TfrmFormMailerLink::TfrmFormMailerLink(TUserQuestions &dialogs, QWidget *parent)
     row->addWidget(m_link, 1);
     row->addWidget(test);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"));
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"));
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
-    cancel->setAutoDefault(false);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const auto buttons = vq::ui::okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    buttons.ok->setDefault(true);
+    buttons.cancel->setAutoDefault(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons.box);
     resize(560, sizeHint().height());
 }
 

@@ -1,5 +1,6 @@
 #include "designer/ui/uFtpProfiles.h"
 
+#include "common_ui/dialog_buttons.h"
 #include "common_ui/questions.h"
 #include "designer/publishing/ftp_upload.h"
 #include "designer/ui/ftp_job.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -75,19 +77,13 @@ TfrmFtpProfileEdit::TfrmFtpProfileEdit(TUserQuestions &dialogs, TfrmLog *log, QW
     m_test->setObjectName(QStringLiteral("btnVerbindungTesten"));
     m_test->setAutoDefault(false);
     connect(m_test, &QPushButton::clicked, this, &TfrmFtpProfileEdit::testConnection);
-    auto *ok = new QPushButton(QStringLiteral("OK"));
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TfrmFtpProfileEdit::accept);
-    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"));
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
-    cancel->setAutoDefault(false);
-    connect(cancel, &QPushButton::clicked, this, &TfrmFtpProfileEdit::reject);
+    const auto row = vq::ui::okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    row.ok->setDefault(true);
+    row.cancel->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_test);
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    buttons->addWidget(row.box);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);

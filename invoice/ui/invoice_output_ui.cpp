@@ -1,4 +1,5 @@
 #include "invoice/ui/invoice_output_ui.h"
+#include "common_ui/dialog_buttons.h"
 #include "invoice/db/order_store.h"
 
 #include "invoice/output/invoice_issuer.h"
@@ -162,17 +163,14 @@ TfrmDruckEinstellungen::TfrmDruckEinstellungen(QPrinter *printer, QWidget *paren
     optionsLayout->addRow(QString(), m_collate);
     optionsLayout->addRow(QStringLiteral("D&uplex:"), m_duplex);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const auto buttons = vq::ui::okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    buttons.box->setObjectName(QStringLiteral("buttonBox"));
+    buttons.ok->setDefault(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(target);
     layout->addWidget(options);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 }
 
 TfrmDruckEinstellungen::Destination TfrmDruckEinstellungen::destination() const

@@ -1,7 +1,9 @@
 #include "invoice/ui/uArtikelVorlagen.h"
 
 #include "common/GlobalFunctions.h"
+#include "common_ui/dialog_buttons.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -45,22 +47,15 @@ TfrmArtikelVorlagen::TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *par
     note->setObjectName(QStringLiteral("lblHinweis"));
     note->setWordWrap(true);
 
-    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
-    auto *take = new QPushButton(QStringLiteral("Übernehmen"), this);
-    take->setObjectName(QStringLiteral("btnUebernehmen"));
-    take->setDefault(true);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(take, &QPushButton::clicked, this, &QDialog::accept);
+    const auto buttons =
+        vq::ui::okCancelButtons(*this, QStringLiteral("Übernehmen"), "btnAbbrechen");
+    buttons.ok->setObjectName(QStringLiteral("btnUebernehmen"));
+    buttons.ok->setDefault(true);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    buttons->addWidget(take);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addWidget(note);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons.box);
     resize(540, 340);
 }
 
