@@ -41,7 +41,7 @@ protected:
 
 TfrmHtmlExport::TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString encoding,
                                QString helpFile, QWidget *parent)
-    : QDialog(parent)
+    : vq::ui::TListManagerDialog(parent)
     , m_dialogs(dialogs)
     , m_hooks(std::move(hooks))
     , m_encoding(std::move(encoding))
@@ -50,44 +50,41 @@ TfrmHtmlExport::TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString enc
     setObjectName(QStringLiteral("frmHtmlExport"));
     setWindowTitle(QStringLiteral("Export in bestehende HTML-Seite"));
     setSizeGripEnabled(true);
-    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const QString &name,
+    auto makeAction = [this](QStyle::StandardPixmap icon, const QString &text, const char *name,
                              auto slot) {
-        auto *a = new QAction(style()->standardIcon(icon), text, this);
-        a->setObjectName(name);
+        QAction *a = addCommand(name, text, icon);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
     QAction *open = makeAction(QStyle::SP_DialogOpenButton, QStringLiteral("Datei öffnen"),
-                               QStringLiteral("actOpenFile"), [this] { openFile(); });
+                               "actOpenFile", [this] { openFile(); });
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_save = makeAction(QStyle::SP_DialogSaveButton, QStringLiteral("Speichern"),
-                        QStringLiteral("actSave"), [this] { save(); });
+    m_save = makeAction(QStyle::SP_DialogSaveButton, QStringLiteral("Speichern"), "actSave",
+                        [this] { save(); });
     m_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     m_add = makeAction(QStyle::SP_FileDialogNewFolder, QStringLiteral("Formular einfügen"),
-                       QStringLiteral("actAddForm"), [this] { addForm(); });
+                       "actAddForm", [this] { addForm(); });
     m_refresh = makeAction(QStyle::SP_BrowserReload, QStringLiteral("Form. aktualisieren"),
-                           QStringLiteral("actRefresh"), [this] { refreshForm(); });
-    m_delete = makeAction(QStyle::SP_TrashIcon, QStringLiteral("Formular entfernen"),
-                          QStringLiteral("actDelete"), [this] { deleteForm(); });
-    m_upload = makeAction(QStyle::SP_ArrowUp, QStringLiteral("FTP-Upload"),
-                          QStringLiteral("actFTPUpload"), [this] { upload(); });
-    QAction *exit = makeAction(QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"),
-                               QStringLiteral("actExit"), [this] { reject(); });
-    QAction *help =
-        makeAction(QStyle::SP_DialogHelpButton, QStringLiteral("Hilfe"), QStringLiteral("actHelp"),
-                   [this] { m_dialogs.openUrl(m_helpFile); });
+                           "actRefresh", [this] { refreshForm(); });
+    m_delete = makeAction(QStyle::SP_TrashIcon, QStringLiteral("Formular entfernen"), "actDelete",
+                          [this] { deleteForm(); });
+    m_upload = makeAction(QStyle::SP_ArrowUp, QStringLiteral("FTP-Upload"), "actFTPUpload",
+                          [this] { upload(); });
+    QAction *exit = makeAction(QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"), "actExit",
+                               [this] { reject(); });
+    QAction *help = makeAction(QStyle::SP_DialogHelpButton, QStringLiteral("Hilfe"), "actHelp",
+                               [this] { m_dialogs.openUrl(m_helpFile); });
     for (QAction *a : {m_save, m_add, m_refresh, m_delete, m_upload})
         a->setEnabled(false);
 
-    auto *menuBar = new QMenuBar;
-    QMenu *file = menuBar->addMenu(QStringLiteral("&Datei"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
     file->addActions({m_save, open});
     file->addSeparator();
     file->addAction(exit);
-    menuBar->addMenu(QStringLiteral("&Formular"))->addActions({m_add, m_refresh, m_delete});
-    menuBar->addMenu(QStringLiteral("&Hilfe"))->addAction(help);
+    menuBar()->addMenu(QStringLiteral("&Formular"))->addActions({m_add, m_refresh, m_delete});
+    menuBar()->addMenu(QStringLiteral("&Hilfe"))->addAction(help);
 
-    auto *tools = new QToolBar;
+    QToolBar *tools = toolBar();
     tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tools->addActions({open, m_save});
     tools->addSeparator();
@@ -118,9 +115,7 @@ TfrmHtmlExport::TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString enc
     auto *statusBar = new QStatusBar;
     statusBar->addWidget(m_status, 1);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(tools);
+    QVBoxLayout *layout = frameLayout();
     layout->addWidget(m_view, 1);
     layout->addWidget(statusBar);
     resize(900, 680);

@@ -6,7 +6,7 @@
 // whatever stood before its <html> element (the document type) is kept.
 #pragma once
 
-#include <QDialog>
+#include "common_ui/list_manager_dialog.h"
 #include <QVariant>
 #include <functional>
 #include <optional>
@@ -20,7 +20,7 @@ namespace vq::ui {
 class TUserQuestions;
 class TExportPage;
 
-class TfrmHtmlExport : public QDialog
+class TfrmHtmlExport : public vq::ui::TListManagerDialog
 {
     Q_OBJECT
 public:

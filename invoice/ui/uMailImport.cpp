@@ -91,7 +91,7 @@ void TMailImportWorker::deleteMails(const QList<MailOrderRow> &rows)
 
 TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuestions &questions,
                                QWidget *parent)
-    : QDialog(parent)
+    : vq::ui::TListManagerDialog(parent)
     , m_db(db)
     , m_mandantId(mandantId)
     , m_questions(questions)
@@ -103,49 +103,46 @@ TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuesti
     setWindowTitle(kTitle);
     setSizeGripEnabled(true);
 
-    auto makeAction = [this](const char *themeIcon, QStyle::StandardPixmap fallback,
-                             const QString &text, const QString &hint, const char *name) {
-        auto *action = new QAction(
-            QIcon::fromTheme(QString::fromLatin1(themeIcon), style()->standardIcon(fallback)), text,
-            this);
-        action->setObjectName(QString::fromLatin1(name));
+    auto command = [this](const char *name, const QString &text, const QString &hint,
+                          QStyle::StandardPixmap fallback, const char *theme) {
+        QAction *action = addCommand(name, text, fallback, theme);
         action->setToolTip(hint);
         action->setStatusTip(hint);
         return action;
     };
     m_actRead =
-        makeAction("mail-receive", QStyle::SP_BrowserReload, QStringLiteral("E-Mails einlesen"),
-                   QStringLiteral("E-Mails abholen"), "actEinlesen");
+        command("actEinlesen", QStringLiteral("E-Mails einlesen"),
+                QStringLiteral("E-Mails abholen"), QStyle::SP_BrowserReload, "mail-receive");
     m_actRead->setShortcut(QKeySequence::Refresh);
     m_actDelete =
-        makeAction("edit-delete", QStyle::SP_TrashIcon, QStringLiteral("Markierte E-Mail löschen"),
-                   QStringLiteral("Markiere E-Mail löschen"), "actLoeschen");
-    m_actLeave =
-        makeAction("application-exit", QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"),
-                   QStringLiteral("Verlassen"), "actVerlassen");
+        command("actLoeschen", QStringLiteral("Markierte E-Mail löschen"),
+                QStringLiteral("Markiere E-Mail löschen"), QStyle::SP_TrashIcon, "edit-delete");
+    m_actLeave = command("actVerlassen", QStringLiteral("Verlassen"), QStringLiteral("Verlassen"),
+                         QStyle::SP_DialogCloseButton, "application-exit");
     connect(m_actRead, &QAction::triggered, this, &TfrmMailImport::readMails);
     connect(m_actDelete, &QAction::triggered, this, &TfrmMailImport::deleteMarkedMail);
     connect(m_actLeave, &QAction::triggered, this, &TfrmMailImport::reject);
 
-    auto *menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("mnuHaupt"));
-    QMenu *mailMenu = menuBar->addMenu(QStringLiteral("&E-Mail"));
+    menuBar()->setObjectName(QStringLiteral("mnuHaupt"));
+    QMenu *mailMenu = menuBar()->addMenu(QStringLiteral("&E-Mail"));
     mailMenu->setObjectName(QStringLiteral("mnuEMail"));
     mailMenu->addAction(m_actRead);
     mailMenu->addAction(m_actDelete);
     mailMenu->addSeparator();
     mailMenu->addAction(m_actLeave);
 
-    auto *tools = new QToolBar(this);
+    QToolBar *tools = toolBar();
     tools->setObjectName(QStringLiteral("tbWerkzeuge"));
     tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tools->addAction(m_actRead);
     tools->addAction(m_actDelete);
     tools->addSeparator();
     tools->addAction(m_actLeave);
+    nameToolButtons();
+    // The buttons show their text; they are spoken by it, with the hint as
+    // the description.
     for (QAction *action : {m_actRead, m_actDelete, m_actLeave}) {
         QWidget *button = tools->widgetForAction(action);
-        button->setObjectName(QStringLiteral("btn") + action->objectName().mid(3));
         button->setAccessibleName(action->text());
         button->setAccessibleDescription(action->toolTip());
     }
@@ -210,9 +207,7 @@ TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuesti
     progressRow->addWidget(m_progress, 1);
     progressRow->addWidget(m_cancel);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addWidget(tools);
+    QVBoxLayout *layout = frameLayout();
     layout->addWidget(m_list, 1);
     layout->addWidget(messagesLabel);
     layout->addWidget(m_messages);

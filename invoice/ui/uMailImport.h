@@ -4,11 +4,11 @@
 // listed mail from the server.
 #pragma once
 
+#include "common_ui/list_manager_dialog.h"
 #include "invoice/db/invoice_connection.h"
 #include "invoice/mail/uMailOrder.h"
 #include "invoice/ui/user_questions.h"
 
-#include <QDialog>
 #include <QThread>
 
 #include <atomic>
@@ -57,7 +57,7 @@ private:
     std::atomic_bool m_cancel{false};
 };
 
-class TfrmMailImport : public QDialog
+class TfrmMailImport : public vq::ui::TListManagerDialog
 {
     Q_OBJECT
 public:
