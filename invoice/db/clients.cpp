@@ -1,4 +1,6 @@
 #include "invoice/db/clients.h"
+#include "invoice/db/audit_trail.h"
+#include "invoice/db/issued_invoices.h"
 #include "invoice/db/sql_values.h"
 #include "invoice/records/database_rows.h"
 
@@ -13,12 +15,6 @@ namespace vq::invoice {
 using namespace dbdetail;
 
 namespace {
-
-// Texts that the schema keeps as '' rather than NULL.
-QString notNull(const QString &text)
-{
-    return text.isNull() ? QStringLiteral("") : text;
-}
 
 TMandant readClient(const QSqlQuery &q)
 {
@@ -47,6 +43,9 @@ TMandant readClient(const QSqlQuery &q)
     c.bank = col(q, "Mandant_Bank").toString();
     c.telefon = col(q, "Mandant_Telefon").toString();
     c.zahlungsziel = optionalInt(col(q, "Mandant_Zahlungsziel"));
+    c.nummernkreis = col(q, "Mandant_Nummernkreis").toInt() == 1 ? 1 : 0;
+    c.ersteNummer = std::max(1, col(q, "Mandant_ErsteNummer").toInt());
+    c.nummernformat = col(q, "Mandant_Nummernformat").toString();
     return c;
 }
 
@@ -57,7 +56,8 @@ QVariantList clientValues(const TMandant &c)
             // Never NULL: no secret is the empty text.
             c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis,
             notNull(c.ustIdNr), notNull(c.steuernummer), notNull(c.iban), notNull(c.bic),
-            notNull(c.bank), notNull(c.telefon), nullable(c.zahlungsziel)};
+            notNull(c.bank), notNull(c.telefon), nullable(c.zahlungsziel), c.nummernkreis,
+            std::max(1, c.ersteNummer), notNull(c.nummernformat)};
 }
 
 const QString kClientColumns = QStringLiteral(
@@ -65,8 +65,8 @@ const QString kClientColumns = QStringLiteral(
     "Mandant_Land, Mandant_POP3, Mandant_Username, Mandant_Password, Mandant_Port, Mandant_EMail, "
     "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis, "
     "Mandant_UStIdNr, Mandant_Steuernummer, Mandant_IBAN, Mandant_BIC, Mandant_Bank, "
-    "Mandant_Telefon, "
-    "Mandant_Zahlungsziel");
+    "Mandant_Telefon, Mandant_Zahlungsziel, Mandant_Nummernkreis, Mandant_ErsteNummer, "
+    "Mandant_Nummernformat");
 
 } // namespace
 
@@ -127,10 +127,37 @@ bool ClientStore::updateClient(const TMandant &client)
     return ok ? m_db.commit() : m_db.rollbackKeepingError();
 }
 
-bool ClientStore::deleteClient(int id)
+bool ClientStore::deleteClient(int id, const QDate &today)
 {
-    // The database deletes the client's orders, lines, options and known messages with it.
-    return m_db.exec(QStringLiteral("DELETE FROM Mandant WHERE Mandant_ID = ?"), {id});
+    // The database deletes the client's orders, lines, options and known
+    // messages with it; not while one of its invoices must still be kept.
+    const auto keptUntil = IssuedInvoiceStore(m_db).clientKeptUntil(id, today);
+    if (!keptUntil)
+        return false;
+    AuditTrail trail(m_db);
+    if (*keptUntil) {
+        const QString message =
+            retentionMessage(QStringLiteral("Der Mandant %1").arg(id), **keptUntil);
+        trail.append(QString::fromUtf16(kAuditRefused), id, std::nullopt,
+                     QStringLiteral("Mandant löschen"), QString(), message);
+        return m_db.fail(message);
+    }
+    if (!m_db.begin())
+        return false;
+    const auto issued = m_db.rows(
+        QStringLiteral("SELECT Bestellung_ID, Bestellung_RechNrText FROM Bestellung WHERE "
+                       "Bestellung_MandantID = ? AND Bestellung_Rechnungsdatum IS NOT NULL"),
+        {id}, [](const QSqlQuery &q) {
+            return std::pair<int, QString>(q.value(0).toInt(), q.value(1).toString());
+        });
+    if (!issued)
+        return m_db.rollbackKeepingError();
+    for (const auto &[orderId, number] : *issued)
+        if (!trail.append(QString::fromUtf16(kAuditDeleted), id, orderId, number))
+            return m_db.rollbackKeepingError();
+    if (!m_db.exec(QStringLiteral("DELETE FROM Mandant WHERE Mandant_ID = ?"), {id}))
+        return m_db.rollbackKeepingError();
+    return m_db.commit() || m_db.rollbackKeepingError();
 }
 
 // The current client --------------------------------------------------------

@@ -33,7 +33,10 @@ public:
     // client's order secret has changed.
     bool updateClient(const TMandant &client);
     // The database deletes the client's orders, lines, options and known messages with it.
-    bool deleteClient(int id);
+    // Refused with the German message saying until when while one of the
+    // client's issued invoices must be kept (retentionEnd()); the deletion of
+    // issued invoices after that is recorded in the audit trail.
+    bool deleteClient(int id, const QDate &today = QDate::currentDate());
 
 private:
     InvoiceConnection &m_db;

@@ -34,7 +34,8 @@ std::optional<int> InvoiceNumberStore::nextInvoiceNumberForClient(int mandantId)
 {
     return nextAfter(m_db.row(
         QStringLiteral(
-            "SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_MandantID = ?"),
+            "SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_MandantID = ? AND "
+            "Bestellung_RechJahr IS NULL"),
         {mandantId}, [](const QSqlQuery &q) { return q.value(0); }));
 }
 
@@ -45,8 +46,20 @@ std::optional<int> InvoiceNumberStore::nextInvoiceNumberForMail()
     // The value bound makes it a statement the connection keeps prepared: the
     // import asks for it with every order.
     return nextAfter(
-        m_db.row(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE 1 = ?"), {1},
-                 [](const QSqlQuery &q) { return q.value(0); }));
+        m_db.row(QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE 1 = ? AND "
+                                "Bestellung_RechJahr IS NULL"),
+                 {1}, [](const QSqlQuery &q) { return q.value(0); }));
+}
+
+std::optional<int> InvoiceNumberStore::nextYearlyNumber(int mandantId, int year, int first)
+{
+    const auto highest = m_db.row(
+        QStringLiteral("SELECT MAX(Bestellung_RechNr) FROM Bestellung WHERE Bestellung_MandantID = "
+                       "? AND Bestellung_RechJahr = ?"),
+        {mandantId, year}, [](const QSqlQuery &q) { return q.value(0); });
+    if (highest && highest->isNull())
+        return std::max(1, first);
+    return nextAfter(highest);
 }
 
 std::optional<TBestellung> InvoiceNumberStore::orderWithInvoiceNumber(int mandantId, int rechNr,

@@ -15,11 +15,16 @@ public:
     {
     }
 
-    // An order typed in: highest number of that client + 1. An order that
+    // The running range (orders of a yearly range do not count):
+    // an order typed in: highest number of that client + 1. An order that
     // came by e-mail: highest number over all clients + 1. nullopt when the
     // highest number cannot be read (db.lastError() says why), never number 1.
     std::optional<int> nextInvoiceNumberForClient(int mandantId);
     std::optional<int> nextInvoiceNumberForMail();
+    // A yearly range: the number after the highest one of the client in that
+    // year, or first when the year has none yet. Drawn at issue only, inside
+    // the transaction that issues, so the range has no gaps.
+    std::optional<int> nextYearlyNumber(int mandantId, int year, int first);
     // Another order of the client that holds that invoice number (the one
     // with the lowest key when several do), leaving out exceptOrderId. An
     // invoice number names one invoice of a seller, so a number typed in must

@@ -15,7 +15,18 @@ enum class SqlDialect { SQLite, PostgreSQL };
 // was priced (prices with or without VAT). 5: order mails the import refused,
 // remembered with the reason so that they are not fetched again. 6: the
 // client's payment period. 7: the order's version, which every write raises.
-inline constexpr int kSchemaVersion = 7;
+inline constexpr int kSchemaVersion = 8;
+
+// What the database answers when a write would change an issued invoice,
+// delete it within its retention period, or touch the archive or the audit
+// trail; the stores recognise them in the error text.
+inline constexpr char kTextInvoiceLocked[] =
+    "Die Rechnung ist ausgestellt; ihre Angaben lassen sich nicht mehr ändern.";
+inline constexpr char kTextInvoiceKept[] =
+    "Die Rechnung ist ausgestellt und muss bis zum Ende des achten Jahres nach ihrer "
+    "Ausstellung aufbewahrt werden.";
+inline constexpr char kTextRecordKept[] =
+    "Archiv und Protokoll der Rechnungen lassen sich nicht ändern.";
 
 // Statements that create an empty database of the given version with the
 // initial states, in order: the first schema followed by every upgrade step,

@@ -1,7 +1,10 @@
 // Orders, their lines and options, and the order list with the totals.
 #include "invoice/db/order_store.h"
+#include "invoice/db/audit_trail.h"
+#include "invoice/db/issued_invoices.h"
 #include "invoice/db/sql_values.h"
 #include "invoice/money/order_amounts.h"
+#include "invoice/records/invoice_numbers.h"
 
 namespace vq::invoice {
 
@@ -36,6 +39,9 @@ TBestellung dbdetail::readOrder(const QSqlQuery &q)
                   .compare(u"netto", Qt::CaseInsensitive)
               == 0;
     o.version = col(q, "Bestellung_Version").toInt();
+    o.rechJahr = optionalInt(col(q, "Bestellung_RechJahr"));
+    o.rechNrText = col(q, "Bestellung_RechNrText").toString();
+    o.stornoZu = optionalInt(col(q, "Bestellung_StornoZu"));
     return o;
 }
 
@@ -46,8 +52,8 @@ const QString kOrderColumns = QStringLiteral(
     "Bestellung_Name, Bestellung_Nachname, Bestellung_Strasse, Bestellung_PLZ, Bestellung_Ort, "
     "Bestellung_Land, Bestellung_Telefon, Bestellung_EMail, Bestellung_Homepage, Bestellung_IP, "
     "Bestellung_Status, Bestellung_Bemerkung, Bestellung_Rechnungsdatum, "
-    "Bestellung_Kaeuferreferenz, "
-    "Bestellung_Preisberechnung");
+    "Bestellung_Kaeuferreferenz, Bestellung_Preisberechnung, Bestellung_RechJahr, "
+    "Bestellung_RechNrText, Bestellung_StornoZu");
 
 QVariantList orderValues(const TBestellung &o)
 {
@@ -72,7 +78,10 @@ QVariantList orderValues(const TBestellung &o)
             o.rechnungsdatum.isValid() ? QVariant(o.rechnungsdatum.toString(Qt::ISODate))
                                        : QVariant(QMetaType(QMetaType::QString)),
             o.kaeuferreferenz.isNull() ? QStringLiteral("") : o.kaeuferreferenz,
-            o.netto ? QStringLiteral("netto") : QStringLiteral("brutto")};
+            o.netto ? QStringLiteral("netto") : QStringLiteral("brutto"),
+            nullable(o.rechJahr),
+            notNull(o.rechNrText),
+            nullable(o.stornoZu)};
 }
 
 TOption readOption(const QSqlQuery &q)
@@ -252,6 +261,8 @@ bool OrderStore::updateOrder(const TBestellung &order)
 
 OrderStore::VersionedWrite OrderStore::updateOrderAtVersion(const TBestellung &order)
 {
+    if (order.issued())
+        return updateIssuedOrderAtVersion(order);
     // A date printing set meanwhile is kept: the invoice went out with it.
     QString set = assignments(kOrderColumns);
     set.replace(
@@ -274,8 +285,86 @@ OrderStore::VersionedWrite OrderStore::updateOrderAtVersion(const TBestellung &o
     return VersionedWrite::Changed;
 }
 
-bool OrderStore::deleteOrder(int bestellungId)
+OrderStore::VersionedWrite OrderStore::updateIssuedOrderAtVersion(const TBestellung &order)
 {
+    // What an issued invoice leaves open: its state, the remark and how to
+    // reach the customer. Each change goes into the audit trail with the
+    // write, in one transaction.
+    if (!m_db.begin())
+        return VersionedWrite::Failed;
+    const auto stored = this->order(order.id);
+    if (!stored) {
+        const bool gone = m_db.lastError().isEmpty();
+        m_db.rollbackKeepingError();
+        return gone ? VersionedWrite::Gone : VersionedWrite::Failed;
+    }
+    if (stored->version != order.version) {
+        m_db.rollback();
+        return VersionedWrite::Changed;
+    }
+    const auto failed = [this] {
+        m_db.rollbackKeepingError();
+        return VersionedWrite::Failed;
+    };
+    struct Field
+    {
+        const char *column;
+        QVariant before, after;
+    };
+    const Field fields[] = {
+        {"Bestellung_Status", stored->status, order.status},
+        {"Bestellung_Bemerkung", stored->bemerkung, order.bemerkung},
+        {"Bestellung_Telefon", stored->telefon, order.telefon},
+        {"Bestellung_EMail", stored->email, order.email},
+        {"Bestellung_Homepage", stored->homepage, order.homepage},
+        {"Bestellung_IP", stored->ip, order.ip},
+    };
+    AuditTrail trail(m_db);
+    for (const Field &field : fields) {
+        if (field.before.toString() == field.after.toString())
+            continue;
+        if (!trail.append(QString::fromUtf16(kAuditChanged), order.mandantId, order.id,
+                          QString::fromLatin1(field.column), field.before.toString(),
+                          field.after.toString()))
+            return failed();
+    }
+    if (!m_db.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Status = ?, "
+                                  "Bestellung_Bemerkung = ?, Bestellung_Telefon = ?, "
+                                  "Bestellung_EMail = ?, Bestellung_Homepage = ?, Bestellung_IP = "
+                                  "?, Bestellung_Version = Bestellung_Version + 1 WHERE "
+                                  "Bestellung_ID = ?"),
+                   {order.status, notNull(order.bemerkung), notNull(order.telefon),
+                    notNull(order.email), notNull(order.homepage), notNull(order.ip), order.id}))
+        return failed();
+    return m_db.commit() ? VersionedWrite::Written : failed();
+}
+
+bool OrderStore::deleteOrder(int bestellungId, const QDate &today)
+{
+    const auto stored = order(bestellungId);
+    if (!stored)
+        return m_db.lastError().isEmpty(); // gone already
+    if (stored->issued()) {
+        // An issued invoice is kept to the end of the eighth year after its
+        // issue (the database refuses it too); then its deletion is recorded.
+        const QDate keptUntil = retentionEnd(stored->rechnungsdatum);
+        AuditTrail trail(m_db);
+        if (keptUntil >= today) {
+            const QString message =
+                retentionMessage(QStringLiteral("Die Bestellung %1").arg(bestellungId), keptUntil);
+            trail.append(QString::fromUtf16(kAuditRefused), stored->mandantId, bestellungId,
+                         QStringLiteral("Löschen"), QString(), message);
+            return m_db.fail(message);
+        }
+        if (!m_db.begin())
+            return false;
+        if (!trail.append(QString::fromUtf16(kAuditDeleted), stored->mandantId, bestellungId,
+                          invoiceNumberText(*stored))
+            || !m_db.exec(QStringLiteral("DELETE FROM Bestellung WHERE Bestellung_ID = ?"),
+                          {bestellungId}))
+            return m_db.rollbackKeepingError();
+        return m_db.commit() || m_db.rollbackKeepingError();
+    }
     return m_db.exec(QStringLiteral("DELETE FROM Bestellung WHERE Bestellung_ID = ?"),
                      {bestellungId});
 }

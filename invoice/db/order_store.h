@@ -37,8 +37,13 @@ public:
     // program made meanwhile is never overwritten. An invoice date that
     // printing set meanwhile stays.
     enum class VersionedWrite { Written, Changed, Gone, Failed };
+    // An issued order (order.issued()) writes only what its invoice leaves
+    // open (state, remark, contact data) and logs each change in the audit trail.
     VersionedWrite updateOrderAtVersion(const TBestellung &order);
-    bool deleteOrder(int bestellungId);
+    // Deletes a draft; an issued invoice only after the end of its retention
+    // period (recorded in the audit trail), refused with the German message
+    // saying until when before that.
+    bool deleteOrder(int bestellungId, const QDate &today = QDate::currentDate());
 
     std::optional<QList<TArtikel>> linesOfOrder(int bestellungId);
     // The same lines, each with its options.
@@ -53,6 +58,7 @@ public:
     bool deleteOption(int optionId);
 
 private:
+    VersionedWrite updateIssuedOrderAtVersion(const TBestellung &order);
     // The totals of the order list's rows, all orders of the client at once.
     bool fillOrderTotals(int mandantId, QList<OrderListRow> &rows);
 

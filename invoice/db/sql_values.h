@@ -22,6 +22,12 @@ inline QVariant nullable(const std::optional<double> &value)
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
 }
 
+// Texts that the schema keeps as '' rather than NULL.
+inline QString notNull(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 inline std::optional<int> optionalInt(const QVariant &value)
 {
     if (value.isNull())

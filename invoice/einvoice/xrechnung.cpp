@@ -1,4 +1,5 @@
 #include "invoice/einvoice/xrechnung.h"
+#include "invoice/records/invoice_numbers.h"
 
 #include "invoice/money/payment_terms.h"
 
@@ -307,7 +308,7 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
                        .arg(order.land.trimmed());
     if (order.email.trimmed().isEmpty())
         missing << QStringLiteral("E-Mail-Adresse des Käufers");
-    if (!order.rechNr)
+    if (invoiceNumberText(order).isEmpty())
         missing << QStringLiteral("Rechnungsnummer der Bestellung");
     if (input.lines.isEmpty())
         missing << QStringLiteral("mindestens eine Position in der Bestellung");
@@ -328,7 +329,7 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     const OrderAmounts &amounts = input.amounts;
     const QString vatWords =
         amounts.net ? QStringLiteral("zzgl. MwSt.") : QStringLiteral("inkl. MwSt.");
-    const QString invoiceNumber = QString::number(*order.rechNr);
+    const QString invoiceNumber = invoiceNumberText(order);
 
     Writer x(&result.xml);
     x.w.writeStartDocument();
@@ -351,7 +352,9 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
 
     x.open(RSM, QStringLiteral("ExchangedDocument"));
     x.ram(QStringLiteral("ID"), invoiceNumber);
-    x.ram(QStringLiteral("TypeCode"), QStringLiteral("380"));
+    // A cancellation is a credit note (its amounts as the cancelled invoice's).
+    x.ram(QStringLiteral("TypeCode"),
+          input.preceding ? QStringLiteral("381") : QStringLiteral("380"));
     x.dateTime(QStringLiteral("IssueDateTime"), invoiceDate);
     x.close();
 
@@ -510,6 +513,18 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     x.ram(QStringLiteral("GrandTotalAmount"), cents(amounts.grossCents));
     x.ram(QStringLiteral("DuePayableAmount"), cents(amounts.grossCents));
     x.close();
+    if (input.preceding) {
+        // The invoice this one cancels: its number and date.
+        x.open(RAM, QStringLiteral("InvoiceReferencedDocument"));
+        x.ram(QStringLiteral("IssuerAssignedID"), input.preceding->number);
+        x.open(RAM, QStringLiteral("FormattedIssueDateTime"));
+        x.w.writeStartElement(QDT, QStringLiteral("DateTimeString"));
+        x.w.writeAttribute(QStringLiteral("format"), QStringLiteral("102"));
+        x.w.writeCharacters(date102(input.preceding->date));
+        x.w.writeEndElement();
+        x.close();
+        x.close();
+    }
     x.close();
 
     x.close(); // SupplyChainTradeTransaction

@@ -8,12 +8,21 @@
 
 namespace vq::invoice {
 
+// The invoice a cancellation invoice cancels: its printed number and date.
+struct PrecedingInvoice
+{
+    QString number;
+    QDate date;
+};
+
 struct InvoiceData
 {
     TMandant client;
     TBestellung order;
     QList<TArtikel> lines; // by article number, each with its options
     OrderAmounts amounts;  // of lines, in their order
+    // Set for a cancellation invoice (order.stornoZu).
+    std::optional<PrecedingInvoice> preceding;
 };
 
 // Puts the parts together and works out the amounts; nullopt with a German

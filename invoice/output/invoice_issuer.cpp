@@ -1,6 +1,9 @@
 #include "invoice/output/invoice_issuer.h"
+#include "invoice/db/audit_trail.h"
 #include "invoice/db/clients.h"
+#include "invoice/db/invoice_number_store.h"
 #include "invoice/db/order_store.h"
+#include "invoice/records/invoice_numbers.h"
 
 #include "common/safe_file.h"
 #include "invoice/einvoice/zugferd.h"
@@ -37,7 +40,7 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
                         .arg(orderId)
                         .arg(m_db.lastError()));
     };
-    const bool unsaved = m_unsaved.order && m_unsaved.lines && m_unsaved.order->id == orderId;
+    const bool unsaved = isUnsaved(orderId);
     const auto order =
         unsaved ? std::optional<TBestellung>(*m_unsaved.order) : OrderStore(m_db).order(orderId);
     if (!order) {
@@ -63,70 +66,230 @@ std::optional<InvoiceData> InvoiceIssuer::read(int orderId, QString *error)
         return fail(QStringLiteral("Die Rechnung der Bestellung %1 kann nicht erstellt werden: %2")
                         .arg(orderId)
                         .arg(why));
+    if (order->stornoZu) {
+        const auto cancelled = OrderStore(m_db).order(*order->stornoZu);
+        if (!cancelled && !m_db.lastError().isEmpty())
+            return databaseFailed();
+        if (cancelled)
+            data->preceding =
+                PrecedingInvoice{invoiceNumberText(*cancelled), cancelled->rechnungsdatum};
+    }
     return data;
 }
 
-bool InvoiceIssuer::fixInvoiceDate(InvoiceData &data, QString *error)
+bool InvoiceIssuer::isUnsaved(int orderId) const
 {
-    if (data.order.rechnungsdatum.isValid())
-        return true;
-    // A new order not saved yet has its date with it; a stored one keeps it
-    // in the database at once.
-    const auto date = data.order.id < 0 ? std::optional<QDate>(today())
-                                        : OrderStore(m_db).invoiceDate(data.order.id, today());
-    if (!date) {
-        if (error)
-            *error = QStringLiteral(
-                         "Das Rechnungsdatum der Bestellung %1 kann nicht gespeichert werden: %2")
-                         .arg(data.order.id)
-                         .arg(m_db.lastError());
-        return false;
-    }
-    data.order.rechnungsdatum = *date;
-    if (m_unsaved.order && m_unsaved.order->id == data.order.id)
-        m_unsaved.order->rechnungsdatum = *date;
-    return true;
+    return m_unsaved.order && m_unsaved.lines && m_unsaved.order->id == orderId;
+}
+
+bool InvoiceIssuer::databaseFailed(int orderId, QString *error) const
+{
+    if (error)
+        *error = QStringLiteral("Die Rechnung der Bestellung %1 kann nicht ausgestellt werden: %2")
+                     .arg(orderId)
+                     .arg(m_db.lastError());
+    return false;
 }
 
 std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error)
 {
-    auto data = read(orderId, error);
-    if (!data || !fixInvoiceDate(*data, error))
+    if (isUnsaved(orderId)) {
+        if (error)
+            *error = QStringLiteral(
+                "Die Bestellung hat Änderungen, die noch nicht gespeichert sind. Eine Rechnung "
+                "wird aus der gespeicherten Bestellung ausgestellt: Bitte speichern Sie zuerst "
+                "(Verlassen, \"Ja\").");
         return std::nullopt;
+    }
+    // One short transaction: the number drawn and the documents archived
+    // belong together, and no other seat draws the same number meanwhile.
+    const int depth = m_db.transactionDepth();
+    if (!m_db.begin(InvoiceConnection::WriteLock::AtStart) || !m_db.lockOrdersForNumbering()) {
+        databaseFailed(orderId, error);
+        while (m_db.transactionDepth() > depth && m_db.rollback()) {
+        }
+        return std::nullopt;
+    }
+    auto data = issueLocked(orderId, error);
+    if (data && !m_db.commit()) {
+        databaseFailed(orderId, error);
+        data.reset();
+    }
+    if (!data) {
+        while (m_db.transactionDepth() > depth && m_db.rollback()) {
+        }
+    }
     return data;
 }
 
-std::optional<RenderedInvoice> InvoiceIssuer::render(int orderId, QString *error,
-                                                     const QString &templatePath)
+std::optional<InvoiceData> InvoiceIssuer::issueLocked(int orderId, QString *error)
 {
+    IssuedInvoiceStore store(m_db);
+    const auto stored = OrderStore(m_db).order(orderId);
+    if (!stored) {
+        if (!m_db.lastError().isEmpty())
+            databaseFailed(orderId, error);
+        else if (error)
+            *error = QStringLiteral("Die Bestellung %1 gibt es nicht.").arg(orderId);
+        return std::nullopt;
+    }
+    if (stored->issued())
+        return read(orderId, error);
     m_warning.clear();
+    if (!store.fixIssue(orderId, today())) {
+        databaseFailed(orderId, error);
+        return std::nullopt;
+    }
     auto data = read(orderId, error);
-    if (!data)
+    if (!data || !archiveDocuments(*data, std::nullopt, error))
         return std::nullopt;
-    const bool firstOutput = !data->order.rechnungsdatum.isValid();
-    if (!fixInvoiceDate(*data, error))
+    const auto fingerprint = store.fingerprint(orderId);
+    if (!fingerprint
+        || !AuditTrail(m_db).append(QString::fromUtf16(kAuditIssued), data->order.mandantId,
+                                    orderId, invoiceNumberText(data->order), QString(),
+                                    *fingerprint)) {
+        databaseFailed(orderId, error);
         return std::nullopt;
-    auto rendered = renderInvoiceData(*data, today(), error, templatePath);
-    if (rendered && firstOutput && !rendered->missingItems.isEmpty())
-        m_warning = mandatoryItemsMessage(rendered->missingItems);
-    return rendered;
-}
-
-bool InvoiceIssuer::writePdf(int orderId, const QString &path, QString *error)
-{
-    const auto invoice = render(orderId, error);
-    if (!invoice)
-        return false;
-    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
-    return writeInvoicePdf(document, path, error);
+    }
+    return data;
 }
 
 TEInvoiceResult InvoiceIssuer::checkedEInvoice(InvoiceData data, const QDate &today,
                                                EInvoiceProfile profile)
 {
+    data = eInvoiceData(data);
     if (!data.order.rechnungsdatum.isValid())
         data.order.rechnungsdatum = today;
+    // A number the range draws at issue is there by then.
+    if (invoiceNumberText(data.order).isEmpty())
+        data.order.rechNrText = QStringLiteral("0");
     return buildXRechnung(data, profile);
+}
+
+InvoiceData InvoiceIssuer::eInvoiceData(const InvoiceData &data)
+{
+    if (!data.preceding)
+        return data;
+    QList<TArtikel> lines = data.lines;
+    for (TArtikel &line : lines)
+        line.anzahl = -line.anzahl;
+    auto credit = makeInvoiceData(data.client, data.order, lines, nullptr);
+    if (!credit)
+        return data;
+    credit->preceding = data.preceding;
+    return *credit;
+}
+
+std::optional<QByteArray> InvoiceIssuer::makeDocument(const InvoiceData &data, DocumentKind kind,
+                                                      QString *error)
+{
+    if (kind == DocumentKind::XRechnung)
+        return buildXRechnung(eInvoiceData(data), EInvoiceProfile::XRechnung).xml;
+    const auto rendered = renderInvoiceData(data, today(), error);
+    if (!rendered)
+        return std::nullopt;
+    if (!rendered->missingItems.isEmpty())
+        m_warning = mandatoryItemsMessage(rendered->missingItems);
+    const TInvoiceDocument document(rendered->html, rendered->resourceFolder);
+    const auto failed = [&]() -> std::optional<QByteArray> {
+        if (error)
+            *error = QStringLiteral("Die Rechnung der Bestellung %1 kann nicht ausgestellt "
+                                    "werden: Die PDF-Ausgabe ist fehlgeschlagen.")
+                         .arg(data.order.id);
+        return std::nullopt;
+    };
+    if (kind == DocumentKind::Pdf) {
+        auto pdf = invoicePdf(document);
+        return pdf ? pdf : failed();
+    }
+    const auto base = invoicePdfA1b(document);
+    if (!base)
+        return failed();
+    const QByteArray xml = buildXRechnung(eInvoiceData(data), EInvoiceProfile::FacturXEN16931).xml;
+    return makeFacturXPdf(*base, xml, m_clock().toUTC(), error);
+}
+
+bool InvoiceIssuer::archiveDocuments(const InvoiceData &data,
+                                     const std::optional<DocumentKind> &only, QString *error)
+{
+    IssuedInvoiceStore store(m_db);
+    const QList<DocumentKind> kinds =
+        only ? QList<DocumentKind>{*only}
+             : QList<DocumentKind>{DocumentKind::Pdf, DocumentKind::XRechnung,
+                                   DocumentKind::Zugferd};
+    for (DocumentKind kind : kinds) {
+        const auto existing = store.document(data.order.id, kind);
+        if (!existing)
+            return databaseFailed(data.order.id, error);
+        if (*existing)
+            continue;
+        if (kind != DocumentKind::Pdf) {
+            const TEInvoiceResult check =
+                checkedEInvoice(data, today(),
+                                kind == DocumentKind::XRechnung ? EInvoiceProfile::XRechnung
+                                                                : EInvoiceProfile::FacturXEN16931);
+            if (!check.missing.isEmpty()) {
+                if (!only)
+                    continue;
+                if (error)
+                    *error = check.message();
+                return false;
+            }
+        }
+        const auto bytes = makeDocument(data, kind, error);
+        if (!bytes)
+            return false;
+        if (!store.storeDocument(data.order.id, data.order.mandantId, kind, *bytes,
+                                 data.order.rechnungsdatum))
+            return databaseFailed(data.order.id, error);
+    }
+    return true;
+}
+
+std::optional<QByteArray> InvoiceIssuer::document(int orderId, DocumentKind kind, QString *error)
+{
+    const auto data = issue(orderId, error);
+    if (!data)
+        return std::nullopt;
+    IssuedInvoiceStore store(m_db);
+    auto archived = store.document(orderId, kind);
+    if (archived && !*archived) {
+        // Made now from the issued data, and archived: later outputs repeat it.
+        if (!m_db.begin()) {
+            databaseFailed(orderId, error);
+            return std::nullopt;
+        }
+        if (!archiveDocuments(*data, kind, error)) {
+            m_db.rollbackKeepingError();
+            return std::nullopt;
+        }
+        if (!m_db.commit()) {
+            databaseFailed(orderId, error);
+            m_db.rollback();
+            return std::nullopt;
+        }
+        archived = store.document(orderId, kind);
+    }
+    if (!archived || !*archived) {
+        databaseFailed(orderId, error);
+        return std::nullopt;
+    }
+    return (*archived)->bytes;
+}
+
+std::optional<RenderedInvoice> InvoiceIssuer::render(int orderId, QString *error,
+                                                     const QString &templatePath)
+{
+    const auto data = read(orderId, error);
+    if (!data)
+        return std::nullopt;
+    return renderInvoiceData(*data, today(), error, templatePath);
+}
+
+bool InvoiceIssuer::writePdf(int orderId, const QString &path, QString *error)
+{
+    const auto pdf = document(orderId, DocumentKind::Pdf, error);
+    return pdf && vq::writeFileSafely(path, *pdf, error);
 }
 
 QString InvoiceIssuer::eInvoiceRefusal(int orderId, EInvoiceProfile profile)
@@ -141,18 +304,18 @@ QString InvoiceIssuer::eInvoiceRefusal(int orderId, EInvoiceProfile profile)
 std::optional<QByteArray> InvoiceIssuer::xrechnung(int orderId, QString *error,
                                                    EInvoiceProfile profile)
 {
-    auto data = read(orderId, error);
-    if (!data)
-        return std::nullopt;
-    if (const TEInvoiceResult check = checkedEInvoice(*data, today(), profile);
-        !check.missing.isEmpty()) {
+    // What the electronic invoice lacks is told before it is issued.
+    if (const QString refusal = eInvoiceRefusal(orderId, profile); !refusal.isEmpty()) {
         if (error)
-            *error = check.message();
+            *error = refusal;
         return std::nullopt;
     }
-    if (!fixInvoiceDate(*data, error))
+    if (profile == EInvoiceProfile::XRechnung)
+        return document(orderId, DocumentKind::XRechnung, error);
+    const auto data = issue(orderId, error);
+    if (!data)
         return std::nullopt;
-    return buildXRechnung(*data, profile).xml;
+    return buildXRechnung(eInvoiceData(*data), profile).xml;
 }
 
 bool InvoiceIssuer::writeXRechnung(int orderId, const QString &path, QString *error)
@@ -163,41 +326,154 @@ bool InvoiceIssuer::writeXRechnung(int orderId, const QString &path, QString *er
 
 bool InvoiceIssuer::writeZugferd(int orderId, const QString &path, QString *error)
 {
-    const auto failed = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    QString message;
-    auto data = read(orderId, &message);
-    if (!data)
-        return failed(message);
     // What the electronic invoice lacks is told before anything is laid out;
-    // a refused invoice is not put out, so it keeps its invoice date open.
-    if (const TEInvoiceResult check =
-            checkedEInvoice(*data, today(), EInvoiceProfile::FacturXEN16931);
-        !check.missing.isEmpty())
-        return failed(check.message());
-    m_warning.clear();
-    const bool firstOutput = !data->order.rechnungsdatum.isValid();
-    if (!fixInvoiceDate(*data, &message))
-        return failed(message);
-    const TEInvoiceResult invoice = buildXRechnung(*data, EInvoiceProfile::FacturXEN16931);
-    const auto rendered = renderInvoiceData(*data, today(), &message);
-    if (!rendered)
-        return failed(message);
-    if (firstOutput && !rendered->missingItems.isEmpty())
-        m_warning = mandatoryItemsMessage(rendered->missingItems);
-    const TInvoiceDocument document(rendered->html, rendered->resourceFolder);
-    const auto base = invoicePdfA1b(document);
-    if (!base)
-        return failed(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: Die "
-                                     "PDF-Ausgabe ist fehlgeschlagen.")
-                          .arg(QDir::toNativeSeparators(path)));
-    const auto pdf = makeFacturXPdf(*base, invoice.xml, m_clock().toUTC(), &message);
-    if (!pdf)
-        return failed(message);
-    return vq::writeFileSafely(path, *pdf, error);
+    // a refused invoice is not put out, so it stays a draft.
+    if (const QString refusal = eInvoiceRefusal(orderId, EInvoiceProfile::FacturXEN16931);
+        !refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
+        return false;
+    }
+    const auto pdf = document(orderId, DocumentKind::Zugferd, error);
+    return pdf && vq::writeFileSafely(path, *pdf, error);
+}
+
+std::optional<CancellationResult> InvoiceIssuer::cancel(int orderId, QString *error, bool correct)
+{
+    const auto refuse = [error](const QString &message) -> std::optional<CancellationResult> {
+        if (error)
+            *error = message;
+        return std::nullopt;
+    };
+    const int depth = m_db.transactionDepth();
+    const auto failed = [&]() -> std::optional<CancellationResult> {
+        const QString reason = m_db.lastError();
+        while (m_db.transactionDepth() > depth && m_db.rollback()) {
+        }
+        return refuse(QStringLiteral("Die Rechnung der Bestellung %1 kann nicht storniert "
+                                     "werden: %2")
+                          .arg(orderId)
+                          .arg(reason));
+    };
+    const auto refused = [&](const QString &message) {
+        while (m_db.transactionDepth() > depth && m_db.rollback()) {
+        }
+        // A refused cancellation is recorded, as every refused change of an
+        // issued invoice is.
+        AuditTrail(m_db).append(QString::fromUtf16(kAuditRefused), std::nullopt, orderId,
+                                QStringLiteral("Stornieren"), QString(), message);
+        return refuse(message);
+    };
+    if (!m_db.begin(InvoiceConnection::WriteLock::AtStart) || !m_db.lockOrdersForNumbering())
+        return failed();
+    OrderStore orders(m_db);
+    IssuedInvoiceStore store(m_db);
+    const auto original = orders.order(orderId);
+    if (!original) {
+        if (!m_db.lastError().isEmpty())
+            return failed();
+        while (m_db.transactionDepth() > depth && m_db.rollback()) {
+        }
+        return refuse(QStringLiteral("Die Bestellung %1 gibt es nicht.").arg(orderId));
+    }
+    if (!original->issued())
+        return refused(QStringLiteral("Die Rechnung der Bestellung %1 ist noch nicht "
+                                      "ausgestellt. Ein Entwurf wird geändert oder gelöscht, "
+                                      "nicht storniert.")
+                           .arg(orderId));
+    if (original->stornoZu)
+        return refused(QStringLiteral("Die Bestellung %1 ist selbst eine Stornorechnung und "
+                                      "lässt sich nicht stornieren.")
+                           .arg(orderId));
+    const auto earlier = store.cancellationOf(orderId);
+    if (!earlier)
+        return failed();
+    if (*earlier)
+        return refused(QStringLiteral("Die Rechnung Nr. %1 ist bereits storniert (Bestellung %2).")
+                           .arg(invoiceNumberText(*original))
+                           .arg(**earlier));
+    const auto lines = orders.linesWithOptions(orderId);
+    const auto client = ClientStore(m_db).client(original->mandantId);
+    const auto state = store.cancelledState();
+    if (!lines || !client || !state)
+        return failed();
+
+    // A copy of the order: the same customer, date and lines, not issued,
+    // with a number from the running range (a yearly range draws at issue).
+    const auto copyOf = [&](const TBestellung &from) -> std::optional<TBestellung> {
+        TBestellung copy = from;
+        copy.id = 0;
+        copy.uuid.clear();
+        copy.rechNr.reset();
+        copy.rechJahr.reset();
+        copy.rechNrText.clear();
+        copy.rechnungsdatum = QDate();
+        copy.stornoZu.reset();
+        copy.version = 0;
+        if (client->nummernkreis != 1) {
+            copy.rechNr = InvoiceNumberStore(m_db).nextInvoiceNumberForClient(client->id);
+            if (!copy.rechNr)
+                return std::nullopt;
+        }
+        return copy;
+    };
+    const auto insertWithLines = [&](const TBestellung &order, int sign) -> std::optional<int> {
+        const auto id = orders.insertOrder(order);
+        if (!id)
+            return std::nullopt;
+        for (TArtikel line : *lines) {
+            line.bestellungId = *id;
+            line.anzahl *= sign;
+            const auto lineId = orders.insertLine(line);
+            if (!lineId)
+                return std::nullopt;
+            for (TOption option : line.optionen) {
+                option.artikelId = *lineId;
+                if (!orders.insertOption(option))
+                    return std::nullopt;
+            }
+        }
+        return id;
+    };
+
+    auto cancellation = copyOf(*original);
+    if (!cancellation)
+        return failed();
+    cancellation->stornoZu = orderId;
+    cancellation->status = *state;
+    cancellation->bemerkung.clear();
+    const auto cancellationId = insertWithLines(*cancellation, -1);
+    if (!cancellationId)
+        return failed();
+    if (!m_db.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Status = ?, "
+                                  "Bestellung_Version = Bestellung_Version + 1 WHERE "
+                                  "Bestellung_ID = ?"),
+                   {*state, orderId}))
+        return failed();
+    QString why;
+    const auto issued = issueLocked(*cancellationId, &why);
+    if (!issued) {
+        while (m_db.transactionDepth() > depth && m_db.rollback()) {
+        }
+        return refuse(why);
+    }
+    CancellationResult result{*cancellationId, invoiceNumberText(issued->order), 0};
+    if (!AuditTrail(m_db).append(QString::fromUtf16(kAuditCancelled), original->mandantId, orderId,
+                                 invoiceNumberText(*original), QString(), result.number))
+        return failed();
+    if (correct) {
+        auto copy = copyOf(*original);
+        if (!copy)
+            return failed();
+        copy->status = 1;
+        const auto copyId = insertWithLines(*copy, 1);
+        if (!copyId)
+            return failed();
+        result.copyId = *copyId;
+    }
+    if (!m_db.commit())
+        return failed();
+    return result;
 }
 
 InvoiceData sampleInvoiceData(const TMandant &client)

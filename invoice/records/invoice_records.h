@@ -27,6 +27,13 @@ struct TMandant
     // Days from the invoice date to the due date, 0: due at once; none: the
     // invoice names no due date.
     std::optional<int> zahlungsziel;
+    // The invoice numbers: 0 one running range (the highest + 1, drawn when
+    // the order is made); 1 a range per year, drawn at issue and starting
+    // each year at ersteNummer. nummernformat is the printed form
+    // (invoice_numbers.h); empty: the number alone.
+    int nummernkreis = 0;
+    int ersteNummer = 1;
+    QString nummernformat;
 };
 
 // An order (table Bestellung); rechNr and zeit may be empty.
@@ -50,6 +57,16 @@ struct TBestellung
     // Raised by every write of the order, its lines or options (read only:
     // the database counts it).
     int version = 0;
+    // The year of the yearly range rechNr belongs to; none: the running range.
+    std::optional<int> rechJahr;
+    // The invoice number as printed, fixed at issue; empty before.
+    QString rechNrText;
+    // A cancellation invoice: the order whose invoice it cancels.
+    std::optional<int> stornoZu;
+
+    // An invoice that went out (printed, saved or sent) is a record: its
+    // data stay as they are. Older databases mark it by the invoice date alone.
+    bool issued() const { return rechnungsdatum.isValid(); }
 };
 
 struct TOption

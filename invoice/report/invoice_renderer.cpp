@@ -1,4 +1,5 @@
 #include "invoice/report/invoice_renderer.h"
+#include "invoice/records/invoice_numbers.h"
 
 #include "common/GlobalFunctions.h"
 #include "common/regional_numbers.h"
@@ -186,8 +187,7 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     mustache::data order{mustache::data::type::object};
     put(order, "Bestellung_ID", QString::number(b.id));
     put(order, "Bestellung_MandantID", QString::number(b.mandantId));
-    if (b.rechNr)
-        put(order, "Bestellung_RechNr", QString::number(*b.rechNr));
+    put(order, "Bestellung_RechNr", invoiceNumberText(b));
     put(order, "Bestellung_UUID", b.uuid);
     put(order, "Bestellung_Zeit", dateText(b.zeit.date(), locale));
     // The date the invoice was first put out; until then today's.
@@ -458,7 +458,30 @@ QString TInvoiceTemplate::render(const InvoiceData &data, const QDate &today,
     if (!m_parsed)
         return QString();
     const mustache::data context = invoiceContext(data, locale, today);
-    return QString::fromStdString(m_parsed->engine.render(context));
+    QString html = QString::fromStdString(m_parsed->engine.render(context));
+    // Whatever the template, a draft says so and a cancellation invoice names
+    // the invoice it cancels, at the top of the page.
+    QString notes;
+    if (const QString note = cancellationNote(data); !note.isEmpty())
+        notes += QStringLiteral("<p style=\"font-weight: bold;\">%1</p>").arg(note.toHtmlEscaped());
+    if (!data.order.issued())
+        notes += QStringLiteral("<p style=\"color: #b00000; font-weight: bold; font-size: 16pt;\">"
+                                "Entwurf – noch keine Rechnung</p>");
+    if (!notes.isEmpty()) {
+        static const QRegularExpression body(QStringLiteral("<body[^>]*>"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        const auto match = body.match(html);
+        html.insert(match.hasMatch() ? match.capturedEnd() : 0, notes);
+    }
+    return html;
+}
+
+QString cancellationNote(const InvoiceData &data)
+{
+    if (!data.preceding)
+        return QString();
+    return QStringLiteral("Stornorechnung zu Rechnung Nr. %1 vom %2")
+        .arg(data.preceding->number, data.preceding->date.toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 // Document ------------------------------------------------------------------
@@ -620,6 +643,17 @@ std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document)
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     if (!paintPdf(document, &buffer, QPagedPaintDevice::PdfVersion_A1b))
+        return std::nullopt;
+    buffer.close();
+    return pdf;
+}
+
+std::optional<QByteArray> invoicePdf(const TInvoiceDocument &document)
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    if (!paintPdf(document, &buffer, QPagedPaintDevice::PdfVersion_1_4))
         return std::nullopt;
     buffer.close();
     return pdf;

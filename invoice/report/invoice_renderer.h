@@ -35,6 +35,11 @@ inline constexpr char16_t kFoldMarksMarker[] = u"<!-- Falzmarken -->";
 inline constexpr char16_t kPdfTitle[] = u"Rechnung";
 inline constexpr char16_t kPdfCreator[] = u"VQ-BestellFormular";
 
+// "Stornorechnung zu Rechnung Nr. N vom DATUM" for a cancellation invoice,
+// empty otherwise. Every rendered invoice prints it at the top, as it prints
+// "Entwurf" on an invoice not issued yet.
+QString cancellationNote(const InvoiceData &data);
+
 // A parsed invoice template.
 class TInvoiceTemplate
 {
@@ -92,6 +97,8 @@ private:
 // Writes the document as a PDF with title "Rechnung" and creator
 // "VQ-BestellFormular", through a temporary file so a failure keeps an older file.
 bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QString *error);
+// The same PDF as bytes: what the archive keeps of an issued invoice.
+std::optional<QByteArray> invoicePdf(const TInvoiceDocument &document);
 // The same document as PDF/A-1b (fonts embedded, sRGB output intent): the
 // base of a ZUGFeRD invoice. nullopt when painting fails.
 std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document);

@@ -1,8 +1,10 @@
 #include "invoice/session/order_edit_session.h"
 
+#include "invoice/db/clients.h"
 #include "invoice/db/invoice_number_store.h"
 #include "invoice/db/order_store.h"
 #include "invoice/db/state_store.h"
+#include "invoice/records/invoice_numbers.h"
 #include "invoice/session/order_dates.h"
 
 #include <QTime>
@@ -122,6 +124,20 @@ bool TOrderEditSession::startNew(QString *error)
     draft.order.mandantId = m_mandantId;
     draft.order.zeit = QDateTime(m_today(), QTime(0, 0), Qt::UTC);
     draft.order.status = kNewOrderState;
+    const auto client = ClientStore(m_db).client(m_mandantId);
+    if (!client) {
+        *error = QStringLiteral("Der Mandant konnte nicht gelesen werden: %1")
+                     .arg(m_db.lastError().isEmpty() ? QStringLiteral("Es gibt ihn nicht mehr.")
+                                                     : m_db.lastError());
+        return false;
+    }
+    m_yearlyNumbers = client->nummernkreis == 1;
+    if (m_yearlyNumbers) {
+        // A yearly range draws the number when the invoice is issued.
+        m_drafts << draft;
+        m_current = int(m_drafts.size()) - 1;
+        return true;
+    }
     const auto next = nextInvoiceNumber();
     if (!next) {
         *error = QStringLiteral("Die nächste Rechnungs-Nr. konnte nicht ermittelt werden: %1")
@@ -156,6 +172,8 @@ bool TOrderEditSession::startEdit(int orderId, QString *error)
         *error = m_db.lastError();
         return false;
     }
+    if (const auto client = ClientStore(m_db).client(m_mandantId))
+        m_yearlyNumbers = client->nummernkreis == 1;
     Draft draft;
     draft.order = *order;
     draft.stored = *order;
@@ -175,7 +193,7 @@ OrderBoxes TOrderEditSession::boxes() const
 {
     const TBestellung &o = order();
     OrderBoxes b;
-    b.rechNr = numberText(o.rechNr);
+    b.rechNr = o.issued() ? invoiceNumberText(o) : numberText(o.rechNr);
     b.zeit = orderDateText(o.zeit);
     b.firma = o.firma;
     b.vorname = o.name;
@@ -238,6 +256,8 @@ std::optional<EditRefusal> TOrderEditSession::takeBoxes(const OrderBoxes &boxes)
         return std::nullopt;
     Draft &draft = current();
     TBestellung order = draft.order;
+    if (order.issued())
+        return takeIssuedBoxes(boxes);
 
     const QString rechNrText = boxes.rechNr.trimmed();
     if (draft.order.rechNr && rechNrText == QString::number(*draft.order.rechNr)) {
@@ -322,7 +342,7 @@ void TOrderEditSession::sortLines(Draft &draft) const
 
 int TOrderEditSession::addLine(TArtikel line)
 {
-    if (!hasOrder())
+    if (!hasOrder() || issued())
         return 0;
     Draft &draft = current();
     line.id = m_nextKey--;
@@ -338,7 +358,7 @@ int TOrderEditSession::addLine(TArtikel line)
 
 bool TOrderEditSession::replaceLine(const TArtikel &line)
 {
-    if (!hasOrder())
+    if (!hasOrder() || issued())
         return false;
     Draft &draft = current();
     for (TArtikel &mine : draft.lines)
@@ -358,7 +378,7 @@ bool TOrderEditSession::replaceLine(const TArtikel &line)
 
 bool TOrderEditSession::removeLine(int lineId)
 {
-    return hasOrder()
+    return hasOrder() && !issued()
            && current().lines.removeIf([lineId](const TArtikel &l) { return l.id == lineId; }) > 0;
 }
 
@@ -381,10 +401,78 @@ const QList<TArtikel> *TOrderEditSession::unsavedLines(int orderId) const
 bool TOrderEditSession::changed() const
 {
     for (const Draft &draft : m_drafts)
-        if (draft.isNew() || !sameOrder(draft.order, draft.stored)
-            || !sameLines(draft.lines, draft.storedLines))
+        if (draftChanged(draft))
             return true;
     return false;
+}
+
+bool TOrderEditSession::draftChanged(const Draft &draft)
+{
+    return draft.isNew() || !sameOrder(draft.order, draft.stored)
+           || !sameLines(draft.lines, draft.storedLines);
+}
+
+bool TOrderEditSession::orderChanged(int orderId) const
+{
+    for (const Draft &draft : m_drafts)
+        if (draft.order.id == orderId)
+            return draftChanged(draft);
+    return false;
+}
+
+bool TOrderEditSession::issued() const
+{
+    return hasOrder() && current().order.issued();
+}
+
+bool TOrderEditSession::reread(int orderId, QString *error)
+{
+    for (Draft &draft : m_drafts) {
+        if (draft.order.id != orderId || draftChanged(draft))
+            continue;
+        const auto order = OrderStore(m_db).order(orderId);
+        if (!order) {
+            *error = m_db.lastError().isEmpty()
+                         ? QStringLiteral("Die Bestellung %1 gibt es nicht mehr.").arg(orderId)
+                         : m_db.lastError();
+            return false;
+        }
+        draft.order = *order;
+        draft.stored = *order;
+    }
+    return true;
+}
+
+std::optional<EditRefusal> TOrderEditSession::takeIssuedBoxes(const OrderBoxes &boxes)
+{
+    Draft &draft = current();
+    const OrderBoxes shown = this->boxes();
+    // What the invoice shows stays as issued; the editor shows it read-only,
+    // so a difference here comes from elsewhere and is refused.
+    if (boxes.rechNr.trimmed() != shown.rechNr || boxes.zeit != shown.zeit
+        || boxes.firma != shown.firma || boxes.vorname != shown.vorname
+        || boxes.nachname != shown.nachname || boxes.strasse != shown.strasse
+        || boxes.plz != shown.plz || boxes.ort != shown.ort
+        || boxes.kaeuferreferenz != shown.kaeuferreferenz)
+        return EditRefusal{EditRefusal::Box::None, issuedNote(), false};
+    draft.order.telefon = boxes.telefon;
+    draft.order.email = boxes.email;
+    draft.order.homepage = boxes.homepage;
+    draft.order.bemerkung = boxes.bemerkung;
+    if (boxes.status)
+        draft.order.status = *boxes.status;
+    return std::nullopt;
+}
+
+QString TOrderEditSession::issuedNote() const
+{
+    if (!hasOrder() || !issued())
+        return QString();
+    const TBestellung &o = order();
+    return QStringLiteral("Die Rechnung Nr. %1 ist am %2 ausgestellt worden; ihre Angaben lassen "
+                          "sich nicht mehr ändern. Korrigieren Sie sie mit \"Stornieren\" oder "
+                          "\"Korrigieren\".")
+        .arg(invoiceNumberText(o), o.rechnungsdatum.toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 EditRefusal TOrderEditSession::databaseFailure(const QString &what) const
@@ -503,7 +591,7 @@ std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
     case OrderStore::VersionedWrite::Failed:
         return databaseFailure(QStringLiteral("Die Bestellung konnte nicht gespeichert werden."));
     }
-    if (!saveLines(draft, draft.order.id))
+    if (!draft.order.issued() && !saveLines(draft, draft.order.id))
         return databaseFailure(
             QStringLiteral("Die Artikel der Bestellung konnten nicht gespeichert werden."));
     return std::nullopt;

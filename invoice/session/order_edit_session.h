@@ -81,6 +81,20 @@ public:
     bool replaceLine(const TArtikel &line);
     bool removeLine(int lineId);
 
+    // The current order's invoice is issued: what it shows stays as it is
+    // (takeBoxes takes only the state, the remark and the contact data; lines
+    // cannot be added, changed or removed). issuedNote() says so in one line.
+    bool issued() const;
+    QString issuedNote() const;
+    // The client draws invoice numbers from a yearly range, at issue: a new
+    // order has no number until then.
+    bool yearlyNumbers() const { return m_yearlyNumbers; }
+    // Whether the order of the stay differs from the database as read.
+    bool orderChanged(int orderId) const;
+    // Reads an unchanged order of the stay again, after its invoice was
+    // issued (it holds its number and date then).
+    bool reread(int orderId, QString *error);
+
     // What the outputs need of an order of the stay that is not saved yet;
     // nullptr when the order is not in the stay.
     TBestellung *unsavedOrder(int orderId);
@@ -113,6 +127,8 @@ private:
     // Another order of the client with that number: in the stay, then stored.
     std::optional<EditRefusal> numberTaken(const Draft &draft, int number, bool checkStored);
     std::optional<EditRefusal> saveDraft(Draft &draft);
+    std::optional<EditRefusal> takeIssuedBoxes(const OrderBoxes &boxes);
+    static bool draftChanged(const Draft &draft);
     bool saveLines(const Draft &draft, int orderId);
     void sortLines(Draft &draft) const;
     EditRefusal databaseFailure(const QString &what) const;
@@ -123,6 +139,7 @@ private:
     QList<Draft> m_drafts;
     int m_current = -1;
     int m_nextKey = -1; // keys of what is not stored yet
+    bool m_yearlyNumbers = false;
 };
 
 } // namespace vq::invoice
