@@ -6,6 +6,8 @@
 #include "common/text_file.h"
 #include "invoice/db/clients.h"
 #include "invoice/money/payment_terms.h"
+#include "invoice/report/giro_code.h"
+#include "invoice/report/invoice_number.h"
 #include "invoice/report/rtf_text.h"
 
 #include <kainjow/mustache.hpp>
@@ -186,8 +188,7 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     mustache::data order{mustache::data::type::object};
     put(order, "Bestellung_ID", QString::number(b.id));
     put(order, "Bestellung_MandantID", QString::number(b.mandantId));
-    if (b.rechNr)
-        put(order, "Bestellung_RechNr", QString::number(*b.rechNr));
+    put(order, "Bestellung_RechNr", printedInvoiceNumber(data));
     put(order, "Bestellung_UUID", b.uuid);
     put(order, "Bestellung_Zeit", dateText(b.zeit.date(), locale));
     // The date the invoice was first put out; until then today's.
@@ -309,6 +310,12 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(root, "Zahlungsbedingung", terms.text);
     if (terms.dueDate)
         put(root, "Faelligkeitsdatum", dateText(*terms.dueDate, locale));
+
+    // The payment code of what is owed, as a picture; left out when the
+    // invoice gets none. Set whole: a picture is longer than any typed value.
+    const QString giroCode = giroCodeDataUrl(data);
+    if (!giroCode.isEmpty())
+        root.set("GiroCode", u8(giroCode));
 
     put(root, "Currency", m.waehrung);
     put(root, "Heute", dateText(today, locale));
@@ -558,6 +565,9 @@ bool TInvoiceDocument::print(QPagedPaintDevice *device, int copies, bool collate
     QPainter painter;
     if (!painter.begin(device))
         return false;
+    // Pictures go into a PDF as they are, never as JPEG: the payment code's
+    // edges stay sharp for the scanner, and a logo's too.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     const double scale = device->logicalDpiX() / kLayoutDpi;
     // The painter starts at the printable area; pages are laid out from the paper's corner.
     const QRect paintRect = device->pageLayout().paintRectPixels(device->logicalDpiX());
