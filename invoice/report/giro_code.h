@@ -13,10 +13,6 @@
 
 namespace vq::invoice {
 
-// The code's size on paper: 3 cm including its quiet zone, in the template's
-// CSS pixels (96 per inch).
-inline constexpr int kGiroCodeCssPixels = 113;
-
 // The code's text (version 002, UTF-8, SEPA credit transfer), its lines
 // separated by LF: BCD, 002, 1, SCT, the client's BIC (empty unless it is a
 // well-formed one), the client's Firma (else Vorname Name, at most 70
