@@ -64,25 +64,24 @@ QByteArray giroCodePayload(const InvoiceData &data)
     const TMandant &client = data.client;
     const qint64 owed = data.amounts.grossCents;
     const QString name = beneficiary(client);
-    if (name.isEmpty() || client.iban.trimmed().isEmpty() || !ibanValid(client.iban) || owed <= 0
-        || owed > kMaxCents || currencyCode(client.waehrung) != u"EUR")
+    if (name.isEmpty() || !ibanValid(client.iban) || owed <= 0 || owed > kMaxCents
+        || currencyCode(client.waehrung) != u"EUR")
         return {};
     const QString number = printedInvoiceNumber(data);
     const QString remittance =
         number.isEmpty() ? QString()
                          : element(QStringLiteral("Rechnung ") + number, kMaxRemittanceCharacters);
-    QStringList lines{
-        QStringLiteral("BCD"),
-        QStringLiteral("002"),
-        QStringLiteral("1"),
-        QStringLiteral("SCT"),
-        wellFormedBic(client.bic),
-        name,
-        QString(client.iban).remove(QRegularExpression(QStringLiteral("\\s"))).toUpper(),
-        amountText(owed),
-        QString(),
-        QString(),
-        remittance};
+    QStringList lines{QStringLiteral("BCD"),
+                      QStringLiteral("002"),
+                      QStringLiteral("1"),
+                      QStringLiteral("SCT"),
+                      wellFormedBic(client.bic),
+                      name,
+                      compactIban(client.iban),
+                      amountText(owed),
+                      QString(),
+                      QString(),
+                      remittance};
     // Nothing follows the last element given.
     while (lines.last().isEmpty())
         lines.removeLast();

@@ -5,6 +5,7 @@
 #include "common/safe_file.h"
 #include "common/text_file.h"
 #include "invoice/db/clients.h"
+#include "invoice/einvoice/xrechnung.h"
 #include "invoice/money/payment_terms.h"
 #include "invoice/report/giro_code.h"
 #include "invoice/report/invoice_number.h"
@@ -138,10 +139,7 @@ QString breakableAddress(const QString &address)
 // "DE89 3704 0044 0532 0130 00": the printed form, which breaks only between groups.
 QString ibanInGroups(const QString &iban)
 {
-    QString compact;
-    for (const QChar c : iban)
-        if (!c.isSpace())
-            compact += c.toUpper();
+    const QString compact = compactIban(iban);
     QString grouped;
     for (qsizetype i = 0; i < compact.size(); i += 4)
         grouped += (i ? QStringLiteral(" ") : QString()) + compact.mid(i, 4);
