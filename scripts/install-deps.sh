@@ -8,10 +8,12 @@ packages=(
   cmake g++ make pkg-config clang libclang-rt-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6sql6-sqlite libqt6sql6-psql
   libqt6svg6 qt6-l10n-tools qt6-translations-l10n
-  libcurl4-openssl-dev libgmime-3.0-dev libkainjow-mustache-dev
+  libcurl4-openssl-dev libgmime-3.0-dev libkainjow-mustache-dev libqrencode-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # running the windows headless, screenshots and PDFs
   xvfb xauth poppler-utils
+  # reading the invoice's payment code back off the rasterised PDF
+  zbar-tools
   # real servers and engines the tests start on 127.0.0.1
   dovecot-pop3d python3-pyftpdlib python3-openssl openssl php-cli php-gd chromium
   postgresql sqlite3 curl

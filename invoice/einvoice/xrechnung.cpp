@@ -229,13 +229,19 @@ QString countryCode(const QString &land)
     return names.value(text.toLower());
 }
 
-bool ibanValid(const QString &iban)
+QString compactIban(const QString &iban)
 {
     QString compact;
     for (const QChar c : iban) {
         if (!c.isSpace())
             compact += c.toUpper();
     }
+    return compact;
+}
+
+bool ibanValid(const QString &iban)
+{
+    const QString compact = compactIban(iban);
     if (compact.size() < 15 || compact.size() > 34)
         return false;
     for (int i = 0; i < compact.size(); ++i) {
@@ -473,7 +479,7 @@ TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile
     if (!seller.iban.trimmed().isEmpty()) {
         x.ram(QStringLiteral("TypeCode"), QStringLiteral("58"));
         x.open(RAM, QStringLiteral("PayeePartyCreditorFinancialAccount"));
-        x.ram(QStringLiteral("IBANID"), QString(seller.iban).remove(u' ').toUpper());
+        x.ram(QStringLiteral("IBANID"), compactIban(seller.iban));
         x.ramIf(QStringLiteral("AccountName"), sellerName);
         x.close();
         if (!seller.bic.trimmed().isEmpty()) {

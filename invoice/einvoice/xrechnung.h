@@ -42,5 +42,7 @@ QString currencyCode(const QString &waehrung);
 QString countryCode(const QString &land);
 // Whether an IBAN's check sum (ISO 13616, mod 97) is right; blanks allowed.
 bool ibanValid(const QString &iban);
+// An IBAN as typed without its blanks, in capitals ("DE89370400440532013000").
+QString compactIban(const QString &iban);
 
 } // namespace vq::invoice

@@ -6,7 +6,9 @@
 #include "common/safe_file.h"
 #include "common/text_file.h"
 #include "invoice/db/clients.h"
+#include "invoice/einvoice/xrechnung.h"
 #include "invoice/money/payment_terms.h"
+#include "invoice/report/giro_code.h"
 #include "invoice/report/rtf_text.h"
 
 #include <kainjow/mustache.hpp>
@@ -137,10 +139,7 @@ QString breakableAddress(const QString &address)
 // "DE89 3704 0044 0532 0130 00": the printed form, which breaks only between groups.
 QString ibanInGroups(const QString &iban)
 {
-    QString compact;
-    for (const QChar c : iban)
-        if (!c.isSpace())
-            compact += c.toUpper();
+    const QString compact = compactIban(iban);
     QString grouped;
     for (qsizetype i = 0; i < compact.size(); i += 4)
         grouped += (i ? QStringLiteral(" ") : QString()) + compact.mid(i, 4);
@@ -309,6 +308,12 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(root, "Zahlungsbedingung", terms.text);
     if (terms.dueDate)
         put(root, "Faelligkeitsdatum", dateText(*terms.dueDate, locale));
+
+    // The payment code of what is owed, as a picture; left out when the
+    // invoice gets none. Set whole: a picture is longer than any typed value.
+    const QString giroCode = giroCodeDataUrl(data);
+    if (!giroCode.isEmpty())
+        root.set("GiroCode", u8(giroCode));
 
     put(root, "Currency", m.waehrung);
     put(root, "Heute", dateText(today, locale));
@@ -581,6 +586,9 @@ bool TInvoiceDocument::print(QPagedPaintDevice *device, int copies, bool collate
     QPainter painter;
     if (!painter.begin(device))
         return false;
+    // Pictures go into a PDF as they are, never as JPEG: the payment code's
+    // edges stay sharp for the scanner, and a logo's too.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     const double scale = device->logicalDpiX() / kLayoutDpi;
     // The painter starts at the printable area; pages are laid out from the paper's corner.
     const QRect paintRect = device->pageLayout().paintRectPixels(device->logicalDpiX());

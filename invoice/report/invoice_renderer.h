@@ -2,7 +2,8 @@
 // the data sources RvDataSetBestellung (the order), RvDataSetArtikel (its lines,
 // each with RvDataSetOptionen, its options), RvDataSetOptionen (all options of
 // the order), RvDataSetMandant (the client, the footer as HTML) and
-// RvDataSetMwst (the VAT breakdown) and the parameter Currency. Values are
+// RvDataSetMwst (the VAT breakdown), the parameter Currency and GiroCode, the
+// payment code as a picture (giro_code.h). Values are
 // texts formatted by the regional settings; an empty value is left out, so
 // {{#Name}}...{{/Name}} shows a piece only when Name has a value. What follows
 // the comment "<!-- Seitenfuss -->" is the page footer, printed at the bottom

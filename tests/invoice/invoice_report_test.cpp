@@ -8,6 +8,7 @@
 #include "invoice/output/invoice_issuer.h"
 #include "invoice/report/invoice_renderer.h"
 #include "invoice/report/rtf_text.h"
+#include "tests/invoice/giro_code_reader.h"
 #include "tests/invoice/invoice_servers.h"
 #include "tests/support/local_server.h"
 #include "tests/test_support.h"
@@ -559,6 +560,41 @@ TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueD
         << issuer.lastWarning().toStdString();
     ASSERT_TRUE(issuer.render(third, &error, bare)) << error.toStdString();
     EXPECT_TRUE(issuer.lastWarning().isEmpty());
+}
+
+// The delivered template prints the payment code of what is owed beside its
+// caption; a banking app reads every element off the printed page. A client
+// without an IBAN gets neither, and a template without the code prints as it
+// did before.
+TEST_F(InvoiceOutputSQLite, PdfCarriesTheGiroCodeABankingAppReads)
+{
+    const int client = addClient(QStringLiteral("Blumen Öztürk & Söhne"), QStringLiteral("€"));
+    TMandant payee = *ClientStore(db).client(client);
+    payee.iban = QStringLiteral("de89 3704 0044 0532 0130 00");
+    payee.bic = QStringLiteral("cobadeffxxx");
+    ASSERT_TRUE(ClientStore(db).updateClient(payee)) << db.lastError().toStdString();
+    const int order = standardOrder(client);
+    const QString pdf = dir.filePath(QStringLiteral("girocode.pdf"));
+    QString error;
+    ASSERT_TRUE(InvoiceIssuer(db).writePdf(order, pdf, &error)) << error.toStdString();
+    EXPECT_TRUE(simplified(pdfText(pdf)).contains(QStringLiteral("Bezahlen per GiroCode")));
+    EXPECT_EQ(vq::invoice::test::giroCodeLines(vq::invoice::test::giroCodeOnFirstPage(pdf)),
+              QString::fromUtf8("BCD\n002\n1\nSCT\nCOBADEFFXXX\nBlumen Öztürk & Söhne\n"
+                                "DE89370400440532013000\nEUR82.30\n\n\nRechnung 1042")
+                  .split(u'\n'));
+
+    const int without = addClient(QStringLiteral("Ohne Konto"), QStringLiteral("€"));
+    const QString plainPdf = dir.filePath(QStringLiteral("ohne.pdf"));
+    ASSERT_TRUE(InvoiceIssuer(db).writePdf(standardOrder(without), plainPdf, &error))
+        << error.toStdString();
+    EXPECT_FALSE(simplified(pdfText(plainPdf)).contains(QStringLiteral("GiroCode")));
+    EXPECT_TRUE(vq::invoice::test::giroCodeOnFirstPage(plainPdf).isEmpty());
+
+    const QString older = dir.filePath(QStringLiteral("aelter.rav"));
+    vq::test::writeFile(older, "<p>{{SummeGesamt}} {{Currency}}</p>");
+    const auto rendered = InvoiceIssuer(db).render(order, &error, older);
+    ASSERT_TRUE(rendered) << error.toStdString();
+    EXPECT_EQ(rendered->html, QStringLiteral("<p>82,30 €</p>"));
 }
 
 TEST(MandatoryItems, ATemplateThatLeavesThemOutIsNamedItemByItem)

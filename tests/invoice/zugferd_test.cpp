@@ -6,6 +6,7 @@
 #include "invoice/db/order_store.h"
 #include "invoice/einvoice/zugferd.h"
 #include "invoice/output/invoice_issuer.h"
+#include "tests/invoice/giro_code_reader.h"
 #include "tests/invoice/zugferd_fixture.h"
 #include "tests/support/local_server.h"
 #include "tests/test_support.h"
@@ -88,6 +89,18 @@ TEST_F(ZugferdOrders, PdfShowsTheInvoiceAndCarriesItsElectronicInvoice)
         EXPECT_TRUE(text.contains(
             QStringLiteral("Gesamtbetrag %1 €").arg(printedAmount(xmlText, "GrandTotalAmount"))))
             << text.toStdString();
+        // Its payment code transfers what the electronic invoice says is due to the seller's
+        // account.
+        const QString due = QRegularExpression(QStringLiteral("<ram:DuePayableAmount>([0-9.]+)<"))
+                                .match(xmlText)
+                                .captured(1);
+        ASSERT_FALSE(due.isEmpty());
+        EXPECT_EQ(giroCodeLines(giroCodeOnFirstPage(pdfPath(i))),
+                  QString::fromUtf8("BCD\n002\n1\nSCT\nBYLADEM1001\nSeifenmanufaktur Müller & "
+                                    "Söhne\nDE02120300000000202051\nEUR%1\n\n\nRechnung %2")
+                      .arg(due)
+                      .arg(1042 + i)
+                      .split(u'\n'));
 
         // PDF/A-3b metadata with the Factur-X properties.
         for (const char *expectedText :
