@@ -67,17 +67,6 @@ int scalar(const InvoiceConnection &db, const char *sql)
     return q.value(0).toInt();
 }
 
-// A client whose mailbox is the test's Dovecot user "shop".
-TMandant mailboxClient(const vq::test::DovecotServer &dovecot)
-{
-    TMandant client = newClient();
-    client.pop3 = QStringLiteral("127.0.0.1");
-    client.port = dovecot.port();
-    client.username = QStringLiteral("shop");
-    client.password = QStringLiteral("geheim");
-    return client;
-}
-
 class ConcurrentImportTest : public testing::TestWithParam<SqlDialect>
 {
 protected:
@@ -100,7 +89,7 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
     ASSERT_TRUE(location) << error.toStdString();
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    const TMandant client = mailboxClient(dovecot);
+    const TMandant client = vq::test::mailboxClient(dovecot);
     const auto clientId = ClientStore(db).insertClient(client);
     ASSERT_TRUE(clientId) << db.lastError().toStdString();
     // An invoice number given before: the imports continue after it.
@@ -175,7 +164,7 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
     {
         InvoiceConnection db;
         ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-        const TMandant client = mailboxClient(dovecot);
+        const TMandant client = vq::test::mailboxClient(dovecot);
         clientId = ClientStore(db).insertClient(client).value_or(0);
         TBestellung order;
         order.mandantId = clientId;
@@ -239,7 +228,7 @@ TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
     ASSERT_TRUE(location) << error.toStdString();
     InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    const TMandant client = mailboxClient(dovecot);
+    const TMandant client = vq::test::mailboxClient(dovecot);
     const int clientId = ClientStore(db).insertClient(client).value_or(0);
     TBestellung typedIn;
     typedIn.mandantId = clientId;
@@ -300,10 +289,10 @@ TEST_P(ConcurrentImportTest, AnImportOfAClientWhoseImportRunsWaitsOrEndsWithStat
     ASSERT_TRUE(location) << error.toStdString();
     InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    const int held = ClientStore(db).insertClient(mailboxClient(dovecot)).value_or(0);
-    TMandant otherMailbox = mailboxClient(dovecot);
-    otherMailbox.username = QStringLiteral("laden");
-    const int other = ClientStore(db).insertClient(otherMailbox).value_or(0);
+    const int held = ClientStore(db).insertClient(vq::test::mailboxClient(dovecot)).value_or(0);
+    const int other = ClientStore(db)
+                          .insertClient(vq::test::mailboxClient(dovecot, QStringLiteral("laden")))
+                          .value_or(0);
     ASSERT_GT(other, held);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

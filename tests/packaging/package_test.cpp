@@ -278,12 +278,7 @@ TEST_F(PackageTest, TheInstalledInvoiceModuleImportsFromTheMailbox)
         InvoiceConnection db;
         ASSERT_TRUE(db.openSQLite(dataFolder + QStringLiteral("/datenbank.db"), QString(), &error))
             << error.toStdString();
-        TMandant client = newClient();
-        client.pop3 = QStringLiteral("127.0.0.1");
-        client.port = dovecot.port();
-        client.username = QStringLiteral("shop");
-        client.password = QStringLiteral("geheim");
-        clientId = ClientStore(db).insertClient(client).value_or(0);
+        clientId = ClientStore(db).insertClient(vq::test::mailboxClient(dovecot)).value_or(0);
         ASSERT_GT(clientId, 0) << db.lastError().toStdString();
     }
     const RunResult imported =
