@@ -110,6 +110,7 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
                    vq::test::databaseUrl(*location)});
     }
     int inserted = 0;
+    QList<int> insertedByRun;
     for (QProcess &run : runs) {
         ASSERT_TRUE(run.waitForFinished(300000));
         const QString out = QString::fromUtf8(run.readAllStandardOutput());
@@ -125,9 +126,14 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
                       + out.count(QStringLiteral("\tBereits in DB vorhanden.\t")),
                   kOrders)
             << out.toStdString();
-        inserted += int(out.count(QStringLiteral("\tIn Datenbank eingefügt.\t")));
+        insertedByRun << int(out.count(QStringLiteral("\tIn Datenbank eingefügt.\t")));
+        inserted += insertedByRun.last();
     }
     EXPECT_EQ(inserted, kOrders);
+    // The client's import lock lets one run read the mailbox after the other:
+    // the first stores every order, the second finds them all there.
+    EXPECT_TRUE(insertedByRun.contains(kOrders) && insertedByRun.contains(0))
+        << insertedByRun[0] << " " << insertedByRun[1];
 
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID LIKE 'parallel-%'"),
