@@ -14,6 +14,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -226,6 +227,33 @@ TEST_F(PackageTest, TheScheduledImportsUnitsVerify)
                                    environment);
     EXPECT_EQ(verified.status, 0) << shown(verified);
     EXPECT_EQ(verified.err.trimmed(), QString()) << shown(verified);
+}
+
+// Each manual page names every option the program's --help lists, so an
+// option added to a command line without its manual page shows here.
+TEST_F(PackageTest, TheManualPagesNameEveryOptionOfTheirProgram)
+{
+    QTemporaryDir home;
+    const QRegularExpression option(QStringLiteral("^\\s+(?:-\\w, )?(--[a-z-]+)"),
+                                    QRegularExpression::MultilineOption);
+    for (const char *program : {"zelkin", "vq_bestell_rechnung"}) {
+        const RunResult help =
+            run(rooted(QStringLiteral("/usr/bin/%1").arg(QString::fromLatin1(program))),
+                {QStringLiteral("--help")}, userEnvironment(home.path()));
+        ASSERT_EQ(help.status, 0) << shown(help);
+        const RunResult page = run(
+            QStringLiteral("zcat"),
+            {rooted(
+                QStringLiteral("/usr/share/man/man1/%1.1.gz").arg(QString::fromLatin1(program)))});
+        const QString text = QString(page.out).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+        int options = 0;
+        for (const QRegularExpressionMatch &match : option.globalMatch(help.out)) {
+            ++options;
+            EXPECT_TRUE(text.contains(match.captured(1)))
+                << program << " " << match.captured(1).toStdString();
+        }
+        EXPECT_GE(options, 6) << program << ": " << help.out.toStdString();
+    }
 }
 
 // The installed programs from the root: versions, and a page generated from
