@@ -21,12 +21,37 @@ QString appDataFile(const QString &fileName)
     return QDir(appDataFolder()).filePath(fileName);
 }
 
-QString programFolder()
+QString executableFolder()
 {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     // Without an application object (tools, tests) ask the kernel.
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+}
+
+QString dataFolderOf(const QString &executableFolder, const QString &installedSubfolder)
+{
+    // Relative to the executable, so an installation unpacked below another
+    // root (a package's contents, a prefix) finds its own files.
+    const QDir installed(
+        QDir(executableFolder)
+            .filePath(QStringLiteral("../share/") + QString::fromUtf16(kInstalledDataFolderName)));
+    if (QFileInfo(executableFolder).fileName() == u"bin" && installed.exists())
+        return QDir::cleanPath(installed.filePath(installedSubfolder));
+    return executableFolder;
+}
+
+QString programFolder(const QString &installedSubfolder)
+{
+    return dataFolderOf(executableFolder(), installedSubfolder);
+}
+
+QString companionProgram(const QString &dataFolder, const QString &buildPath)
+{
+    const QString inBuild = QDir(dataFolder).filePath(buildPath);
+    if (QFileInfo(inBuild).isExecutable())
+        return inBuild;
+    return QDir(executableFolder()).filePath(QFileInfo(buildPath).fileName());
 }
 
 QString programFile(const QString &fileName)

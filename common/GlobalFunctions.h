@@ -17,11 +17,29 @@ QString appDataFolder();
 // Path of a file inside the application-data folder.
 QString appDataFile(const QString &fileName);
 
-// Folder of the running executable; data files of the installation lie here.
-QString programFolder();
+// Name of the installation's data folder below <prefix>/share.
+inline constexpr char16_t kInstalledDataFolderName[] = u"vq-bestellformular";
 
-// Path of a file inside the program folder.
+// Folder of the running executable.
+QString executableFolder();
+
+// The one rule by which a program finds its data files (page templates,
+// default project, help, database template): an executable installed as
+// <prefix>/bin/NAME finds them in <prefix>/share/vq-bestellformular/ and its
+// installedSubfolder there ("rechtool" for the invoice module); anywhere else
+// (a build tree, a test) they lie beside the executable.
+QString dataFolderOf(const QString &executableFolder, const QString &installedSubfolder = {});
+
+// The data folder of the running program: dataFolderOf(executableFolder(), installedSubfolder).
+QString programFolder(const QString &installedSubfolder = {});
+
+// Path of a file inside the designer's data folder.
 QString programFile(const QString &fileName);
+
+// Another program of the installation, named by its place in the build's
+// program folder ("rechtool/vq_bestell_rechnung"): there below dataFolder in a
+// build tree, installed beside the running executable.
+QString companionProgram(const QString &dataFolder, const QString &buildPath);
 
 QString tempFolder();
 

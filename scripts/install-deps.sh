@@ -20,6 +20,8 @@ packages=(
   # e-invoices: PDF/A-3 with qpdf; the official rules' tools (XSD, Saxon, PDFBox)
   libqpdf-dev qpdf libxml2-utils libsaxonhe-java default-jre-headless libpdfbox2-java
   libactivation-java libjaxb-api-java
+  # Debian packages (scripts/build-packages.sh) and their checks
+  dpkg-dev file lintian desktop-file-utils appstream man-db systemd
 )
 
 missing=()

@@ -169,8 +169,8 @@ void TfrmMain::buildMenus()
     file->addSeparator();
     action(file, QStringLiteral("Rechnungsmodul aufrufen"), QStringLiteral("actRechnungsmodul"), {},
            [this] {
-               m_dialogs->startProgram(
-                   QDir(m_programFolder).filePath(QStringLiteral("rechtool/vq_bestell_rechnung")));
+               m_dialogs->startProgram(vq::companionProgram(
+                   m_programFolder, QStringLiteral("rechtool/vq_bestell_rechnung")));
            });
     file->addSeparator();
     action(file, QStringLiteral("Erweiterte Einstellungen"), QStringLiteral("actErwEinstellungen"),

@@ -200,8 +200,13 @@ bool InvoiceConnection::openPostgreSQL(const DatabaseLocation &location, QString
         db.setPassword(location.password);
         db.setDatabaseName(location.name);
         db.setConnectOptions(QStringLiteral("connect_timeout=10"));
-        if (!db.open() && error)
+        // Without a password in the URL none is sent: libpq takes it from
+        // its own sources, so it stays out of the process list.
+        if (!db.open() && error) {
             *error = db.lastError().text();
+            if (location.password.isEmpty())
+                *error += QString::fromUtf16(kTextPasswordSources);
+        }
     }
     if (!connection().isOpen()) {
         close();

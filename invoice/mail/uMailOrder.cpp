@@ -2,6 +2,7 @@
 #include "invoice/db/clients.h"
 #include "invoice/db/mailbox_store.h"
 
+#include "invoice/mail/import_lock.h"
 #include "invoice/mail/mail_message.h"
 #include "invoice/mail/order_document.h"
 
@@ -239,6 +240,27 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     const auto client = ClientStore(m_db).client(m_mandantId);
     if (!client)
         return connectionFailed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
+    // One import of the client at a time, across processes.
+    TImportLock lock(m_db.location(), m_mandantId);
+    QString lockError;
+    switch (lock.acquire(m_lockWaitMs, observer.cancel, &lockError)) {
+    case TImportLock::Outcome::Taken:
+        break;
+    case TImportLock::Outcome::Busy:
+        if (cancelRequested())
+            return stopCancelled();
+        result.busy = true;
+        result.connected = false;
+        result.message = QString::fromUtf16(kTextImportRunning).arg(m_mandantId);
+        result.messages << result.message;
+        return result;
+    case TImportLock::Outcome::Failed:
+        result.connected = false;
+        result.message = QString::fromUtf16(kTextDatabaseError);
+        result.detail = lockError;
+        result.messages << result.message;
+        return result;
+    }
     const Pop3Account account = accountOfClient(*client);
     const QString orderSecret = client->bestellgeheimnis;
     const QString mailbox = mailboxKey(account);

@@ -66,6 +66,7 @@ struct MailImportResult
     bool connected =
         false; // false: connection or login failed, it broke off, or the database failed
     bool cancelled = false;   // stopped between two mails by MailImportObserver::cancel
+    bool busy = false;        // another import of the client held its lock (kTextImportRunning)
     QString message;          // the final message (success or connection error)
     QString detail;           // the server's or the library's words on a failure
     QList<MailOrderRow> rows; // every order mail, in mailbox order
@@ -99,7 +100,12 @@ public:
     TMailOrder(InvoiceConnection &db, int mandantId);
 
     // "E-Mails einlesen". The account is read from the client row afresh.
+    // Holds the client's import lock (import_lock.h) for the run; when another
+    // import holds it longer than the lock wait, nothing is read (result.busy).
     MailImportResult importOrders(const MailImportObserver &observer = {});
+    // How long importOrders waits for another import of the client; 0 (the
+    // window's choice): not at all.
+    void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
 
     // "Markierte E-Mail löschen": deletes the row's message on the server,
     // found by its unique id. On failure *message is "Fehler beim löschen der Nachricht".
@@ -111,6 +117,7 @@ public:
 private:
     InvoiceConnection &m_db;
     int m_mandantId;
+    int m_lockWaitMs = 0;
 };
 
 } // namespace vq::invoice

@@ -1,13 +1,19 @@
 // Two import processes at once against one database (a SQLite file, a
 // PostgreSQL server) and one Dovecot mailbox of a few hundred order mails:
 // every order is stored once, every invoice number is given once, and neither
-// run fails on the lock the other holds. An import behind another user's open
-// transaction ends after the lock timeout with the German message.
+// run fails on the lock the other holds (the second waits for the client's
+// import lock). An import of a client whose import lock another run holds
+// waits up to --wait seconds, then ends with status 3. An import behind
+// another user's open transaction ends after the lock timeout with the German
+// message.
 #include "invoice/db/clients.h"
 #include "invoice/db/order_store.h"
+#include "invoice/mail/import_lock.h"
+#include "invoice/mail/uMailOrder.h"
 #include "invoice/session/order_edit_session.h"
 #include "tests/invoice/invoice_servers.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -61,17 +67,6 @@ int scalar(const InvoiceConnection &db, const char *sql)
     return q.value(0).toInt();
 }
 
-// A client whose mailbox is the test's Dovecot user "shop".
-TMandant mailboxClient(const vq::test::DovecotServer &dovecot)
-{
-    TMandant client = newClient();
-    client.pop3 = QStringLiteral("127.0.0.1");
-    client.port = dovecot.port();
-    client.username = QStringLiteral("shop");
-    client.password = QStringLiteral("geheim");
-    return client;
-}
-
 class ConcurrentImportTest : public testing::TestWithParam<SqlDialect>
 {
 protected:
@@ -94,7 +89,7 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
     const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
     ASSERT_TRUE(location) << error.toStdString();
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    const TMandant client = mailboxClient(dovecot);
+    const TMandant client = vq::test::mailboxClient(dovecot);
     const auto clientId = ClientStore(db).insertClient(client);
     ASSERT_TRUE(clientId) << db.lastError().toStdString();
     // An invoice number given before: the imports continue after it.
@@ -115,6 +110,7 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
                    vq::test::databaseUrl(*location)});
     }
     int inserted = 0;
+    QList<int> insertedByRun;
     for (QProcess &run : runs) {
         ASSERT_TRUE(run.waitForFinished(300000));
         const QString out = QString::fromUtf8(run.readAllStandardOutput());
@@ -130,9 +126,14 @@ TEST_P(ConcurrentImportTest, TwoImportsAtOnceStoreEveryOrderOnce)
                       + out.count(QStringLiteral("\tBereits in DB vorhanden.\t")),
                   kOrders)
             << out.toStdString();
-        inserted += int(out.count(QStringLiteral("\tIn Datenbank eingefügt.\t")));
+        insertedByRun << int(out.count(QStringLiteral("\tIn Datenbank eingefügt.\t")));
+        inserted += insertedByRun.last();
     }
     EXPECT_EQ(inserted, kOrders);
+    // The client's import lock lets one run read the mailbox after the other:
+    // the first stores every order, the second finds them all there.
+    EXPECT_TRUE(insertedByRun.contains(kOrders) && insertedByRun.contains(0))
+        << insertedByRun[0] << " " << insertedByRun[1];
 
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_UUID LIKE 'parallel-%'"),
@@ -169,7 +170,7 @@ TEST_P(ConcurrentImportTest, ImportBehindAnotherUsersTransactionEndsWithTheLockM
     {
         InvoiceConnection db;
         ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-        const TMandant client = mailboxClient(dovecot);
+        const TMandant client = vq::test::mailboxClient(dovecot);
         clientId = ClientStore(db).insertClient(client).value_or(0);
         TBestellung order;
         order.mandantId = clientId;
@@ -233,7 +234,7 @@ TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
     ASSERT_TRUE(location) << error.toStdString();
     InvoiceConnection db;
     ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
-    const TMandant client = mailboxClient(dovecot);
+    const TMandant client = vq::test::mailboxClient(dovecot);
     const int clientId = ClientStore(db).insertClient(client).value_or(0);
     TBestellung typedIn;
     typedIn.mandantId = clientId;
@@ -273,6 +274,83 @@ TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
     EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung"), kImported + 2);
     EXPECT_EQ(scalar(db, "SELECT COUNT(DISTINCT Bestellung_RechNr) FROM Bestellung"),
               kImported + 2);
+}
+
+// The client's import lock held by another run (the window, the timer's
+// service): an import of that client waits up to --wait seconds and ends with
+// status 3 and the German message, reading nothing; one still waiting runs as
+// soon as the lock comes free; another client's import is not held up. The
+// window's run (no wait) is told at once.
+TEST_P(ConcurrentImportTest, AnImportOfAClientWhoseImportRunsWaitsOrEndsWithStatus3)
+{
+    vq::test::DovecotServer dovecot;
+    QString error;
+    ASSERT_TRUE(
+        dovecot.start({QStringLiteral("shop:geheim"), QStringLiteral("laden:geheim")}, &error))
+        << error.toStdString();
+    for (int n = 1; n <= 3; ++n)
+        dovecot.addMessage(QStringLiteral("shop"), orderMail(n));
+    QTemporaryDir dir;
+    const auto location = vq::test::emptyTestDatabase(GetParam(), dir.path(), &error);
+    ASSERT_TRUE(location) << error.toStdString();
+    InvoiceConnection db;
+    ASSERT_TRUE(vq::test::openTestLocation(db, *location, &error)) << error.toStdString();
+    const int held = ClientStore(db).insertClient(vq::test::mailboxClient(dovecot)).value_or(0);
+    const int other = ClientStore(db)
+                          .insertClient(vq::test::mailboxClient(dovecot, QStringLiteral("laden")))
+                          .value_or(0);
+    ASSERT_GT(other, held);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+    const auto startImport = [&](QProcess &run, int clientId, const char *waitSeconds) {
+        run.setProcessEnvironment(environment);
+        run.start(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/vq_bestell_rechnung"),
+                  {QStringLiteral("--import"), QStringLiteral("--client"),
+                   QString::number(clientId), QStringLiteral("--wait"),
+                   QString::fromLatin1(waitSeconds), QStringLiteral("--database"),
+                   vq::test::databaseUrl(*location)});
+    };
+    const QString busyMessage = QString::fromUtf16(kTextImportRunning).arg(held);
+
+    auto lock = std::make_unique<TImportLock>(*location, held);
+    ASSERT_EQ(lock->acquire(0, nullptr, &error), TImportLock::Outcome::Taken)
+        << error.toStdString();
+
+    // The window's run in this process: no wait, the message at once.
+    const MailImportResult windowRun = TMailOrder(db, held).importOrders();
+    EXPECT_TRUE(windowRun.busy);
+    EXPECT_FALSE(windowRun.connected);
+    EXPECT_EQ(windowRun.message, busyMessage);
+
+    QProcess timedOut;
+    QElapsedTimer clock;
+    clock.start();
+    startImport(timedOut, held, "1");
+    ASSERT_TRUE(timedOut.waitForFinished(60000));
+    EXPECT_GE(clock.elapsed(), 1000);
+    EXPECT_EQ(timedOut.exitCode(), 3);
+    EXPECT_EQ(QString::fromUtf8(timedOut.readAllStandardError()), busyMessage + u'\n');
+    EXPECT_EQ(timedOut.readAllStandardOutput(), QByteArray());
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM Bestellung"), 0);
+
+    QProcess otherClient;
+    startImport(otherClient, other, "0");
+    ASSERT_TRUE(otherClient.waitForFinished(60000));
+    EXPECT_EQ(otherClient.exitCode(), 0) << otherClient.readAllStandardError().toStdString();
+
+    QProcess waiting;
+    startImport(waiting, held, "60");
+    EXPECT_FALSE(waiting.waitForFinished(1500)) << waiting.readAllStandardError().toStdString();
+    lock.reset();
+    ASSERT_TRUE(waiting.waitForFinished(60000));
+    EXPECT_EQ(waiting.exitCode(), 0) << waiting.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(waiting.readAllStandardOutput())
+                  .count(QStringLiteral("\tIn Datenbank eingefügt.\t")),
+              3);
+    const QByteArray heldOrders =
+        "SELECT COUNT(*) FROM Bestellung WHERE Bestellung_MandantID = " + QByteArray::number(held);
+    EXPECT_EQ(scalar(db, heldOrders.constData()), 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConcurrentImportTest,

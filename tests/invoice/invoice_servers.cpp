@@ -1,4 +1,5 @@
 #include "tests/invoice/invoice_servers.h"
+#include "invoice/db/clients.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -440,6 +441,16 @@ QString lastTestDatabaseUrl()
 void stopSharedPostgres()
 {
     sharedPostgres.reset();
+}
+
+vq::invoice::TMandant mailboxClient(const DovecotServer &dovecot, const QString &user)
+{
+    vq::invoice::TMandant client = vq::invoice::newClient();
+    client.pop3 = QStringLiteral("127.0.0.1");
+    client.port = dovecot.port();
+    client.username = user;
+    client.password = QStringLiteral("geheim");
+    return client;
 }
 
 } // namespace vq::test

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "invoice/db/invoice_connection.h"
+#include "invoice/records/invoice_records.h"
 #include "tests/support/print_qstring.h"
 
 #include "tests/support/local_server.h"
@@ -98,6 +99,9 @@ QSqlDatabase openPlainConnection(const vq::invoice::DatabaseLocation &location, 
 bool execAll(QSqlDatabase db, const QStringList &statements, QString *error);
 // The location a second connection to the last opened test database would use.
 QString lastTestDatabaseUrl();
+// A new client whose mailbox is the user (password "geheim") of that Dovecot.
+vq::invoice::TMandant mailboxClient(const DovecotServer &dovecot,
+                                    const QString &user = QStringLiteral("shop"));
 // Stops the shared PostgreSQL server; call from TearDownTestSuite.
 void stopSharedPostgres();
 

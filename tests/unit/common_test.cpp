@@ -326,3 +326,52 @@ TEST(Folders, CopiesMissingFilesButNeverReplaces)
     EXPECT_EQ(readFile(target), QByteArray("<neu/>"));
     QFile::remove(source);
 }
+
+// The one rule by which both programs find their data: below
+// share/vq-bestellformular when the executable is installed as <prefix>/bin/NAME
+// (also under a temporary root), beside the executable anywhere else.
+TEST(Folders, DataFolderUnderShareWhenInstalledElseBesideTheExecutable)
+{
+    QTemporaryDir root;
+    for (const char *folder : {"usr/bin", "usr/share/vq-bestellformular/rechtool",
+                               "build/bin/rechtool", "opt/bin", "tools/share/vq-bestellformular"})
+        ASSERT_TRUE(QDir(root.path()).mkpath(QString::fromLatin1(folder)));
+    struct Case
+    {
+        const char *executableFolder;
+        const char *installedSubfolder;
+        const char *dataFolder;
+    };
+    const Case cases[] = {
+        {"usr/bin", "", "usr/share/vq-bestellformular"},
+        {"usr/bin", "rechtool", "usr/share/vq-bestellformular/rechtool"},
+        {"build/bin", "", "build/bin"},
+        {"build/bin/rechtool", "rechtool", "build/bin/rechtool"},
+        // A bin folder without installed data beside it, and installed data
+        // beside a folder that is no bin folder.
+        {"opt/bin", "rechtool", "opt/bin"},
+        {"tools/x", "", "tools/x"},
+    };
+    for (const Case &c : cases) {
+        const QString executable = root.filePath(QString::fromLatin1(c.executableFolder));
+        EXPECT_EQ(dataFolderOf(executable, QString::fromLatin1(c.installedSubfolder)),
+                  root.filePath(QString::fromLatin1(c.dataFolder)))
+            << c.executableFolder << " " << c.installedSubfolder;
+    }
+}
+
+// The designer starts the invoice module from rechtool/ of its folder in a
+// build, from beside itself when installed.
+TEST(Folders, CompanionProgramInTheBuildFolderElseBesideTheExecutable)
+{
+    QTemporaryDir build;
+    ASSERT_TRUE(QDir(build.path()).mkpath(QStringLiteral("rechtool")));
+    const QString program = build.filePath(QStringLiteral("rechtool/vq_bestell_rechnung"));
+    writeFile(program, "#!/bin/sh\n");
+    const QString buildPath = QStringLiteral("rechtool/vq_bestell_rechnung");
+    // Not executable yet: no program.
+    EXPECT_EQ(companionProgram(build.path(), buildPath),
+              QDir(executableFolder()).filePath(QStringLiteral("vq_bestell_rechnung")));
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    EXPECT_EQ(companionProgram(build.path(), buildPath), program);
+}
