@@ -91,8 +91,9 @@ bool InvoiceIssuer::databaseFailed(int orderId, QString *error) const
     return false;
 }
 
-std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error)
+std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error, DocumentKind wanted)
 {
+    m_warning.clear();
     if (isUnsaved(orderId)) {
         if (error)
             *error = QStringLiteral(
@@ -110,7 +111,7 @@ std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error)
         }
         return std::nullopt;
     }
-    auto data = issueLocked(orderId, error);
+    auto data = issueLocked(orderId, error, wanted);
     if (data && !m_db.commit()) {
         databaseFailed(orderId, error);
         data.reset();
@@ -122,7 +123,8 @@ std::optional<InvoiceData> InvoiceIssuer::issue(int orderId, QString *error)
     return data;
 }
 
-std::optional<InvoiceData> InvoiceIssuer::issueLocked(int orderId, QString *error)
+std::optional<InvoiceData> InvoiceIssuer::issueLocked(int orderId, QString *error,
+                                                      DocumentKind wanted)
 {
     IssuedInvoiceStore store(m_db);
     const auto stored = OrderStore(m_db).order(orderId);
@@ -141,7 +143,7 @@ std::optional<InvoiceData> InvoiceIssuer::issueLocked(int orderId, QString *erro
         return std::nullopt;
     }
     auto data = read(orderId, error);
-    if (!data || !archiveDocuments(*data, std::nullopt, error))
+    if (!data || !archiveDocuments(*data, wanted, true, error))
         return std::nullopt;
     const auto fingerprint = store.fingerprint(orderId);
     if (!fingerprint
@@ -209,15 +211,18 @@ std::optional<QByteArray> InvoiceIssuer::makeDocument(const InvoiceData &data, D
     return makeFacturXPdf(*base, xml, m_clock().toUTC(), error);
 }
 
-bool InvoiceIssuer::archiveDocuments(const InvoiceData &data,
-                                     const std::optional<DocumentKind> &only, QString *error)
+bool InvoiceIssuer::archiveDocuments(const InvoiceData &data, DocumentKind wanted, bool all,
+                                     QString *error)
 {
     IssuedInvoiceStore store(m_db);
-    const QList<DocumentKind> kinds =
-        only ? QList<DocumentKind>{*only}
-             : QList<DocumentKind>{DocumentKind::Pdf, DocumentKind::XRechnung,
-                                   DocumentKind::Zugferd};
+    QList<DocumentKind> kinds{wanted};
+    if (all)
+        for (DocumentKind kind :
+             {DocumentKind::Pdf, DocumentKind::XRechnung, DocumentKind::Zugferd})
+            if (kind != wanted)
+                kinds << kind;
     for (DocumentKind kind : kinds) {
+        const bool required = kind == wanted;
         const auto existing = store.document(data.order.id, kind);
         if (!existing)
             return databaseFailed(data.order.id, error);
@@ -229,16 +234,25 @@ bool InvoiceIssuer::archiveDocuments(const InvoiceData &data,
                                 kind == DocumentKind::XRechnung ? EInvoiceProfile::XRechnung
                                                                 : EInvoiceProfile::FacturXEN16931);
             if (!check.missing.isEmpty()) {
-                if (!only)
+                if (!required)
                     continue;
                 if (error)
                     *error = check.message();
                 return false;
             }
         }
-        const auto bytes = makeDocument(data, kind, error);
-        if (!bytes)
+        // What goes out must be made; the other kinds are made now when they
+        // can be (a missing template does not stop an XRechnung), else when
+        // first asked for.
+        QString why;
+        const auto bytes = makeDocument(data, kind, &why);
+        if (!bytes && !required)
+            continue;
+        if (!bytes) {
+            if (error)
+                *error = why;
             return false;
+        }
         if (!store.storeDocument(data.order.id, data.order.mandantId, kind, *bytes,
                                  data.order.rechnungsdatum))
             return databaseFailed(data.order.id, error);
@@ -248,7 +262,7 @@ bool InvoiceIssuer::archiveDocuments(const InvoiceData &data,
 
 std::optional<QByteArray> InvoiceIssuer::document(int orderId, DocumentKind kind, QString *error)
 {
-    const auto data = issue(orderId, error);
+    const auto data = issue(orderId, error, kind);
     if (!data)
         return std::nullopt;
     IssuedInvoiceStore store(m_db);
@@ -259,7 +273,7 @@ std::optional<QByteArray> InvoiceIssuer::document(int orderId, DocumentKind kind
             databaseFailed(orderId, error);
             return std::nullopt;
         }
-        if (!archiveDocuments(*data, kind, error)) {
+        if (!archiveDocuments(*data, kind, false, error)) {
             m_db.rollbackKeepingError();
             return std::nullopt;
         }
@@ -451,7 +465,7 @@ std::optional<CancellationResult> InvoiceIssuer::cancel(int orderId, QString *er
                    {*state, orderId}))
         return failed();
     QString why;
-    const auto issued = issueLocked(*cancellationId, &why);
+    const auto issued = issueLocked(*cancellationId, &why, DocumentKind::Pdf);
     if (!issued) {
         while (m_db.transactionDepth() > depth && m_db.rollback()) {
         }

@@ -66,7 +66,10 @@ public:
     // invoice date are fixed, the PDF (and the XRechnung and ZUGFeRD PDF when
     // nothing they need is missing) are archived with their SHA-256, and the
     // audit trail records the issue. Then the order's data are locked.
-    std::optional<InvoiceData> issue(int orderId, QString *error);
+    // wanted is what goes out: it must be made; the other kinds are archived
+    // with it when they can be made.
+    std::optional<InvoiceData> issue(int orderId, QString *error,
+                                     DocumentKind wanted = DocumentKind::Pdf);
 
     // The warning of the last output that issued an invoice through a
     // template lacking what § 14 UStG requires; empty otherwise. Issuing
@@ -109,11 +112,11 @@ public:
     std::optional<CancellationResult> cancel(int orderId, QString *error, bool correct = false);
 
 private:
-    std::optional<InvoiceData> issueLocked(int orderId, QString *error);
-    // The documents of issued data, archived: the PDF always, the e-invoices
-    // when nothing they need is missing.
-    bool archiveDocuments(const InvoiceData &data, const std::optional<DocumentKind> &only,
-                          QString *error);
+    std::optional<InvoiceData> issueLocked(int orderId, QString *error, DocumentKind wanted);
+    // The documents of issued data not archived yet, archived: wanted always
+    // (refused when it cannot be made); with all, the other kinds too when
+    // nothing they need is missing.
+    bool archiveDocuments(const InvoiceData &data, DocumentKind wanted, bool all, QString *error);
     std::optional<QByteArray> makeDocument(const InvoiceData &data, DocumentKind kind,
                                            QString *error);
     bool isUnsaved(int orderId) const;

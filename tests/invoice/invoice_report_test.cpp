@@ -369,7 +369,9 @@ TEST_F(InvoiceOutputSQLite, TemplatesMayBeUtf8WithOrWithoutMarkOrWindows1252)
         QString error;
         const auto invoice = InvoiceIssuer(db).render(order, &error);
         ASSERT_TRUE(invoice) << error.toStdString();
-        EXPECT_EQ(TInvoiceDocument(invoice->html).plainText().trimmed(), QStringLiteral("Grüße €"));
+        // Not issued yet: the page says it is a draft, above the template's text.
+        EXPECT_EQ(TInvoiceDocument(invoice->html).plainText().trimmed(),
+                  QStringLiteral("Entwurf – noch keine Rechnung\nGrüße €"));
     }
 }
 
@@ -492,10 +494,23 @@ TEST_F(InvoiceOutputSQLite, CommandLineWritesThePdfOrSaysWhy)
         EXPECT_TRUE(QString::fromUtf8(err).contains(c.message)) << err.toStdString();
     }
 
+    // Without the template an invoice not issued yet cannot be made; the
+    // issued one is printed from the archive, byte for byte as it went out.
+    const QByteArray issued = vq::test::readFile(pdf);
     QFile::remove(clientTemplatePath(client));
+    const QString again = dir.filePath(QStringLiteral("again.pdf"));
+    EXPECT_EQ(vq::test::runProgram(program,
+                                   {QStringLiteral("--invoice"), QString::number(order),
+                                    QStringLiteral("--pdf"), again, QStringLiteral("--database"),
+                                    database},
+                                   &out, 30000, &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(vq::test::readFile(again), issued);
+    const int draft = standardOrder(client);
     EXPECT_EQ(
         vq::test::runProgram(program,
-                             {QStringLiteral("--invoice"), QString::number(order),
+                             {QStringLiteral("--invoice"), QString::number(draft),
                               QStringLiteral("--pdf"), pdf, QStringLiteral("--database"), database},
                              &out, 30000, &err),
         1);
@@ -553,12 +568,12 @@ TEST_F(InvoiceOutputSQLite, DefaultInvoiceCarriesTheSellersTaxNumbersBankAndDueD
 
     // Issued through a template that lacks them: warned once, at the first output.
     const int third = standardOrder(client);
-    const QString bare = dir.filePath(QStringLiteral("bare.rav"));
-    vq::test::writeFile(bare, "<p>{{SummeGesamt}}</p>");
-    ASSERT_TRUE(issuer.render(third, &error, bare)) << error.toStdString();
+    vq::test::writeFile(clientTemplatePath(client), "<p>{{SummeGesamt}}</p>");
+    const QString bare = dir.filePath(QStringLiteral("bare.pdf"));
+    ASSERT_TRUE(issuer.writePdf(third, bare, &error)) << error.toStdString();
     EXPECT_TRUE(issuer.lastWarning().contains(QStringLiteral("Rechnungsnummer")))
         << issuer.lastWarning().toStdString();
-    ASSERT_TRUE(issuer.render(third, &error, bare)) << error.toStdString();
+    ASSERT_TRUE(issuer.writePdf(third, bare, &error)) << error.toStdString();
     EXPECT_TRUE(issuer.lastWarning().isEmpty());
 }
 
