@@ -15,7 +15,8 @@ enum class SqlDialect { SQLite, PostgreSQL };
 // was priced (prices with or without VAT). 5: order mails the import refused,
 // remembered with the reason so that they are not fetched again. 6: the
 // client's payment period. 7: the order's version, which every write raises.
-inline constexpr int kSchemaVersion = 7;
+// 9: consumers' withdrawals (table Widerruf) and the state "Widerrufen".
+inline constexpr int kSchemaVersion = 9;
 
 // Statements that create an empty database of the given version with the
 // initial states, in order: the first schema followed by every upgrade step,
