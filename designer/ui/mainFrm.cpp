@@ -4,6 +4,7 @@
 #include "common/text_file.h"
 #include "common_ui/editor_text.h"
 #include "common_ui/plain_text.h"
+#include "designer/generation/consumer_pages.h"
 #include "designer/generation/uGenHtml.h"
 #include "designer/generation/uPHPGen.h"
 #include "designer/model/template_library.h"
@@ -1346,6 +1347,7 @@ void TfrmMain::tabShown(int index)
     if (index == TabHtml || index == TabPhp) {
         generate(index == TabPhp);
     } else if (index == TabPreview) {
+        orderButtonAccepted(QStringLiteral("Vorschau"), false);
         if (!m_previewBrowser) {
             m_previewBrowser = new TPreviewBrowser(appData("temp.htm"));
             m_previewTabLayout->addWidget(m_previewBrowser);
@@ -1367,6 +1369,9 @@ void TfrmMain::copyCode(bool php)
 
 void TfrmMain::exportCode(bool php)
 {
+    if (!orderButtonAccepted(php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"),
+                             true))
+        return;
     if (php && hasUploadField(m_project.ListField))
         m_dialogs->tell(this, QMessageBox::Information, QStringLiteral("PHP Export"),
                         QStringLiteral("Hinweis das Formular enthält ein Datei-Upload-Feld.\r\n"
@@ -1390,8 +1395,23 @@ void TfrmMain::exportCode(bool php)
                         php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"), error);
 }
 
+bool TfrmMain::orderButtonAccepted(const QString &title, bool ask)
+{
+    controlsToProject();
+    const QString warning = orderButtonWarning(m_project);
+    if (warning.isEmpty())
+        return true;
+    if (!ask) {
+        m_dialogs->tell(this, QMessageBox::Warning, title, warning);
+        return true;
+    }
+    return m_dialogs->askWarningYesNo(this, title,
+                                      warning + QStringLiteral("\r\n\r\nTrotzdem fortfahren?"));
+}
+
 void TfrmMain::showPreviewWindow()
 {
+    orderButtonAccepted(QStringLiteral("Vorschau"), false);
     if (!m_previewWindow)
         m_previewWindow =
             new TfrmPreview([this] { return previewPage(); }, appData("temp.htm"), this);
@@ -1418,6 +1438,8 @@ void TfrmMain::manageFormMailers()
 
 void TfrmMain::exportIntoPage()
 {
+    if (!orderButtonAccepted(QStringLiteral("HTML Export"), true))
+        return;
     TfrmHtmlExport::Hooks hooks;
     hooks.generate = [this] { return generate(false); };
     hooks.upload = [this](const QString &file) { ftpUploadFile(file); };
@@ -1482,7 +1504,8 @@ bool TfrmMain::ftpUpload()
 {
     if (m_ftpBusy)
         return false;
-    controlsToProject();
+    if (!orderButtonAccepted(QStringLiteral("FTP-Upload"), true))
+        return false;
     const bool php = uploadsPhp(m_project);
     const std::optional<QString> page = generate(php);
     if (!page)
