@@ -84,7 +84,8 @@ protected:
                 "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
                 "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
                 "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
-                "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', %2];")
+                "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', "
+                "'send_confirmation' => false, %2];")
                 .arg(path(QStringLiteral("storage")), extraConfig, kCheckToken)
                 .toUtf8());
         writeFile(path(QStringLiteral("capture.sh")),
@@ -1846,6 +1847,7 @@ TEST_F(FormMailer, DeliveredConfigIsSafe)
     EXPECT_TRUE(check.body.contains(QStringLiteral("Captcha</td><td>für alle Formulare verlangt")))
         << check.body.toStdString();
     EXPECT_TRUE(check.body.contains(QStringLiteral("Kopie an den Absender</td><td>abgeschaltet")));
+    EXPECT_TRUE(check.body.contains(QStringLiteral("Eingangsbestätigung</td><td>an")));
     EXPECT_TRUE(check.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>aus")));
     EXPECT_TRUE(
         check.body.contains(QStringLiteral("die Preise der Bestellungen werden nicht geprüft")));
@@ -2565,4 +2567,225 @@ TEST_F(FormMailer, RefusesLinesTheMoneyRuleCannotCarry)
             EXPECT_TRUE(mails().isEmpty()) << c.what;
         }
     }
+}
+
+// ---- the confirmation of receipt and the withdrawal
+
+namespace {
+
+// The fields the withdrawal page posts in its second step.
+QList<QPair<QString, QString>> withdrawalForm()
+{
+    return {{QStringLiteral("wr_schritt"), QStringLiteral("2")},
+            {QStringLiteral("wr_name"), QStringLiteral("Erika Mustermann")},
+            {QStringLiteral("wr_email"), QStringLiteral("erika@kunde.example.org")},
+            {QStringLiteral("wr_bestellnummer"),
+             QStringLiteral("7ca6c466-56d2-473b-b2aa-84a9371ded1a")},
+            {QStringLiteral("wr_bestelldatum"), QStringLiteral("2026-12-01")},
+            {QStringLiteral("wr_grund"), QStringLiteral("Passt nicht")},
+            {QStringLiteral("vq_encoding"), QStringLiteral("utf-8")},
+            {QStringLiteral("vq_cryptmail"), QStringLiteral("0")},
+            {QStringLiteral("vq_admin"), QStringLiteral("shop@example.com")},
+            {QStringLiteral("vq_rechtool"), QStringLiteral("1")},
+            {QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@rechnung.example.com")}};
+}
+
+const QRegularExpression
+    kReceivedAt(QStringLiteral("\\d{2}\\.\\d{2}\\.\\d{4} um \\d{2}:\\d{2}:\\d{2} Uhr"));
+
+} // namespace
+
+// The customer's confirmation of receipt: to the address the order carries,
+// with the owner's subject, text and files, the order number the invoice
+// module stores, the time of receipt and the order as the server read it;
+// nothing the post chose, and it replaces the copy to the sender.
+TEST_F(FormMailer, ConfirmationOfReceiptCarriesTheCheckedOrder)
+{
+    writeFile(path(QStringLiteral("agb.pdf")), "%PDF-1.4 AGB");
+    startServer(QStringLiteral("'send_confirmation' => true, 'send_copy_to_sender' => true, "
+                               "'confirmation_subject' => 'Eingang Ihrer Bestellung', "
+                               "'confirmation_text' => 'Danke!#br#Ihr Shop', "
+                               "'confirmation_attachments' => ['%1', '%2']")
+                    .arg(path(QStringLiteral("agb.pdf")), path(QStringLiteral("fehlt.pdf"))));
+    const QString lure =
+        QStringLiteral("Ihr Konto wurde gesperrt: https://boese.example.net/anmelden");
+    for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
+        SCOPED_TRACE(format.toStdString());
+        clearMails();
+        auto form = orderForm(format);
+        set(form, QStringLiteral("vq_mailtext"), scramble(lure));
+        set(form, QStringLiteral("Hinweis"), lure);
+        set(form, QStringLiteral("vq_bestaetigung"), QStringLiteral("1"));
+        ASSERT_EQ(post(form).status, 303);
+        const QList<MailMessage> sent = mails();
+        // The owner's mail, the confirmation (no copy besides it), the order mail.
+        ASSERT_EQ(sent.size(), 3);
+        const MailMessage &confirmation = sent[1];
+        EXPECT_EQ(confirmation.header(QStringLiteral("To")),
+                  QStringLiteral("max@kunde.example.org"));
+        EXPECT_FALSE(confirmation.headers.contains(QStringLiteral("reply-to")));
+        EXPECT_EQ(confirmation.header(QStringLiteral("Subject")),
+                  QStringLiteral("Eingang Ihrer Bestellung"));
+        const QString text = confirmation.text();
+        EXPECT_FALSE(text.contains(QStringLiteral("boese.example.net")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Danke!"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(kReceivedAt)) << text.toStdString();
+        EXPECT_TRUE(text.contains(orderIdOf(sent[2]))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("T-Shirt")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Farbe")));
+        // The totals by the form mailer's money rule, as the owner's mail states them.
+        EXPECT_TRUE(text.contains(QStringLiteral("28,00")));
+        EXPECT_TRUE(text.contains(QStringLiteral("4,47")));
+        ASSERT_EQ(confirmation.parts.size(), 2); // the text and the one file that exists
+        EXPECT_EQ(confirmation.parts[1].body, QByteArray("%PDF-1.4 AGB"));
+    }
+}
+
+// The confirmation goes out only where configuration, page, captcha and the
+// limit per address let it; a hostile address gets nothing.
+TEST_F(FormMailer, ConfirmationOnlyWhereAllowedAndLimitedPerAddress)
+{
+    struct Case
+    {
+        const char *what;
+        const char *config;
+        const char *pageSwitch;
+        const char *email;
+        int posts;
+        int confirmations;
+    };
+    const Case cases[] = {
+        {"on", "'send_confirmation' => true", "1", "max@kunde.example.org", 1, 1},
+        {"off in the configuration", "'send_confirmation' => false", "1", "max@kunde.example.org",
+         1, 0},
+        {"off in the project", "'send_confirmation' => true", "0", "max@kunde.example.org", 1, 0},
+        {"a flood to one address", "'send_confirmation' => true, 'confirmation_limit' => 2", "1",
+         "max@kunde.example.org", 4, 2},
+        {"a header in the address", "'send_confirmation' => true", "1",
+         "max@kunde.example.org\r\nBcc: opfer@anderswo.example.net", 1, 0},
+        {"two addresses", "'send_confirmation' => true", "1",
+         "max@kunde.example.org, opfer@anderswo.example.net", 1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(path(QStringLiteral("storage"))).removeRecursively();
+        QDir(dir.path()).mkpath(QStringLiteral("storage"));
+        startServer(QString::fromLatin1(c.config));
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("email"), QString::fromLatin1(c.email));
+        set(form, QStringLiteral("vq_bestaetigung"), QString::fromLatin1(c.pageSwitch));
+        for (int i = 0; i < c.posts; ++i)
+            ASSERT_EQ(post(form).status, 303);
+        int confirmations = 0;
+        for (const MailMessage &mail : mails()) {
+            EXPECT_FALSE(mail.headers.contains(QStringLiteral("bcc")));
+            if (mail.header(QStringLiteral("Subject"))
+                    .contains(QStringLiteral("=?UTF-8?B?RWluZ2FuZ3NiZXN0")))
+                ++confirmations;
+        }
+        EXPECT_EQ(confirmations, c.confirmations);
+        server.stop();
+    }
+}
+
+// A form that needs the captcha sends nothing, no confirmation either, before
+// the code is right.
+TEST_F(FormMailer, ConfirmationOnlyAfterTheCaptcha)
+{
+    startServer(QStringLiteral("'send_confirmation' => true, 'captcha_required' => true"));
+    auto form = orderForm(QStringLiteral("plain"));
+    form.append({QStringLiteral("captcha_input"), QStringLiteral("AAAAA")});
+    EXPECT_NE(post(form).status, 303);
+    EXPECT_TRUE(mails().isEmpty());
+}
+
+// A withdrawal from the page's second step: the owner's mail, the document
+// the invoice module reads and at once the consumer's confirmation with the
+// date and time of receipt, which repeats nothing but what identifies the
+// withdrawal; the answer page states the same time.
+TEST_F(FormMailer, WithdrawalIsSentAndConfirmedAtOnce)
+{
+    startServer(QStringLiteral("'order_secret' => 'geheim-0123456789'"));
+    auto form = withdrawalForm();
+    set(form, QStringLiteral("wr_grund"), QStringLiteral("Siehe https://boese.example.net"));
+    const Response response = post(form, {}, QStringLiteral("?action=widerruf"));
+    ASSERT_EQ(response.status, 200) << response.body.toStdString();
+    EXPECT_TRUE(response.body.contains(QStringLiteral("Ihr Widerruf ist eingegangen")));
+    const QString received = kReceivedAt.match(response.body).captured();
+    ASSERT_FALSE(received.isEmpty()) << response.body.toStdString();
+
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 3);
+    EXPECT_EQ(sent[0].header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
+    EXPECT_TRUE(sent[0].text().contains(QStringLiteral("boese.example.net")));
+    EXPECT_EQ(sent[1].header(QStringLiteral("Subject")), QStringLiteral("VQWIDERRUF Widerruf"));
+    vq::invoice::TWiderruf withdrawal;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readWithdrawalDocument(sent[1].parts[0].body, &withdrawal, &error))
+        << error.toStdString();
+    EXPECT_TRUE(vq::invoice::orderSignatureValid(sent[1].parts[0].body,
+                                                 sent[1].header(QStringLiteral("X-VQ-Signature")),
+                                                 QStringLiteral("geheim-0123456789")));
+    EXPECT_EQ(withdrawal.name, QStringLiteral("Erika Mustermann"));
+    EXPECT_EQ(withdrawal.bestellnummer, QStringLiteral("7ca6c466-56d2-473b-b2aa-84a9371ded1a"));
+    EXPECT_EQ(withdrawal.bestelldatum, QDate(2026, 12, 1));
+    EXPECT_EQ(withdrawal.eingang.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm:ss 'Uhr'")),
+              received);
+    EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("erika@kunde.example.org"));
+    const QString confirmation = sent[2].text();
+    EXPECT_TRUE(confirmation.contains(received)) << confirmation.toStdString();
+    EXPECT_TRUE(confirmation.contains(QStringLiteral("01.12.2026")));
+    EXPECT_FALSE(confirmation.contains(QStringLiteral("boese.example.net")));
+}
+
+// Hostile and broken withdrawals: refused with nothing sent, or sent with the
+// consumer's confirmation limited per address.
+TEST_F(FormMailer, WithdrawalRefusesHostilePosts)
+{
+    startServer(QStringLiteral("'confirmation_limit' => 2, 'max_post_text' => 20000"));
+    struct Case
+    {
+        const char *what;
+        QString field, value;
+        int status;
+    };
+    const Case cases[] = {
+        {"without the second step", QStringLiteral("wr_schritt"), QStringLiteral("1"), 400},
+        {"without order number and date", QStringLiteral("wr_bestellnummer"), QString(), 400},
+        {"an address with a header", QStringLiteral("wr_email"),
+         QStringLiteral("erika@kunde.example.org\nBcc: opfer@anderswo.example.net"), 400},
+        {"a text as order number", QStringLiteral("wr_bestellnummer"),
+         QStringLiteral("Jetzt gewinnen: https://boese.example.net"), 400},
+        {"an order date in the future", QStringLiteral("wr_bestelldatum"),
+         QStringLiteral("2999-01-01"), 400},
+        {"a recipient the owner did not allow", QStringLiteral("vq_admin"),
+         QStringLiteral("opfer@anderswo.example.net"), 403},
+        {"a huge reason", QStringLiteral("wr_grund"), QString(30000, u'x'), 413},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        clearMails();
+        auto form = withdrawalForm();
+        set(form, c.field, c.value);
+        if (c.field == u"wr_bestellnummer" && c.value.isEmpty())
+            set(form, QStringLiteral("wr_bestelldatum"), QString());
+        EXPECT_EQ(post(form, {}, QStringLiteral("?action=widerruf")).status, c.status);
+        EXPECT_TRUE(mails().isEmpty());
+    }
+    EXPECT_EQ(get(QStringLiteral("?action=widerruf")).status, 405);
+
+    // A flood of withdrawals to one address: every one reaches the owner, the
+    // address gets two confirmations.
+    clearMails();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(post(withdrawalForm(), {}, QStringLiteral("?action=widerruf")).status, 200);
+    int confirmations = 0;
+    int owner = 0;
+    for (const MailMessage &mail : mails()) {
+        confirmations += mail.header(QStringLiteral("To")) == u"erika@kunde.example.org";
+        owner += mail.header(QStringLiteral("To")) == u"shop@example.com";
+    }
+    EXPECT_EQ(owner, 4);
+    EXPECT_EQ(confirmations, 2);
 }
