@@ -59,7 +59,8 @@ protected:
 
     QString stateOf(int orderId)
     {
-        for (const OrderListRow &row : OrderStore(db).orderList(shop).value())
+        const QList<OrderListRow> rows = OrderStore(db).orderList(shop).value();
+        for (const OrderListRow &row : rows)
             if (row.bestellungId == orderId)
                 return row.statusBestellung;
         return {};
