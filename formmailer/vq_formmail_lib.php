@@ -1654,8 +1654,10 @@ function vq_withdrawal_read(callable $text, int $now): array
         'reason' => trim(str_replace("\r", '', $text($f['reason']))),
     ];
     $error = null;
-    if ($values['name'] === '' || vq_length($values['name']) > 200) {
-        $error = "Bitte geben Sie Ihren Namen an (h\u{F6}chstens 200 Zeichen).";
+    if ($values['name'] === '') {
+        $error = 'Bitte geben Sie Ihren Namen an.';
+    } elseif (vq_length($values['name']) > 200) {
+        $error = "Der Name ist zu lang (h\u{F6}chstens 200 Zeichen).";
     } elseif (vq_valid_address($values['email']) === null) {
         $error = "Bitte geben Sie eine g\u{FC}ltige E-Mail-Adresse an; an sie geht die Best\u{E4}tigung.";
     } elseif ($values['order'] === '' && $values['date'] === '') {

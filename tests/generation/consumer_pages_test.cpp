@@ -8,6 +8,7 @@
 #include "designer/generation/withdrawal_page.h"
 #include "tests/formmailer/captured_mail.h"
 #include "tests/generation/php_server.h"
+#include "tests/support/print_qstring.h"
 #include "tests/test_support.h"
 
 #include <QDir>
