@@ -95,6 +95,29 @@ TEST(OrderButton, WarnsOfAButtonThatDoesNotNameTheDutyToPay)
               QStringLiteral("zahlungspflichtig bestellen"));
 }
 
+// A project file written before these settings keeps its button text and
+// reads the price texts and the confirmation of receipt as their defaults.
+TEST(OrderButton, OlderProjectKeepsItsTextAndGetsTheConsumerDefaults)
+{
+    TProjectDocument written = shop();
+    written.setSetting(QStringLiteral("edtSendenButton"), QStringLiteral("Absenden"));
+    QString xml = QString::fromUtf8(written.toXml());
+    for (const SettingDef &def : laterSettingTable())
+        xml.remove(QRegularExpression(
+            QStringLiteral("\\s*<%1>[^<]*</%1>|\\s*<%1/>").arg(QString::fromLatin1(def.key))));
+    ASSERT_FALSE(xml.contains(QStringLiteral("edtPreisInklMwst")));
+    TProjectDocument older;
+    older.setSetting(QStringLiteral("edtPreisInklMwst"), QStringLiteral("anders"));
+    older.setFlag(QStringLiteral("chkBestaetigung"), false);
+    ASSERT_TRUE(older.loadFromBytes(xml.toUtf8()).ok);
+    EXPECT_EQ(older.setting(QStringLiteral("edtSendenButton")), QStringLiteral("Absenden"));
+    EXPECT_EQ(older.setting(QStringLiteral("edtPreisInklMwst")), QStringLiteral("inkl. MwSt."));
+    EXPECT_EQ(older.setting(QStringLiteral("edtVersandText")),
+              QStringLiteral("zzgl. Versandkosten"));
+    EXPECT_TRUE(older.flag(QStringLiteral("chkBestaetigung")));
+    EXPECT_FALSE(orderButtonWarning(older).isEmpty());
+}
+
 TEST(PriceInformation, FollowsThePriceCalculationAndTheShippingArticle)
 {
     struct Case
