@@ -271,7 +271,8 @@ void TfrmMain::buildTabs()
                                                    QStringLiteral("FormMailer Einstellungen")}}),
                    captions[2]);
     m_tabs->addTab(buildSettingsTab(captions[3], {{QStringLiteral("Formular")},
-                                                  {QStringLiteral("Bestelltabelle")}}),
+                                                  {QStringLiteral("Bestelltabelle"),
+                                                   QStringLiteral("Preisangaben")}}),
                    captions[3]);
     m_tabs->addTab(
         buildSettingsTab(
@@ -712,6 +713,28 @@ QWidget *TfrmMain::buildMailtextTab()
     placeholderRow->addStretch();
     layout->addLayout(placeholderRow);
     m_rows.insert(control->key, memo);
+
+    // The customer's confirmation of receipt, below the owner's mail text.
+    auto *confirmation = new QGroupBox(QStringLiteral("Eingangsbestätigung"));
+    confirmation->setObjectName(QStringLiteral("grpEingangsbestaetigung"));
+    auto *form = new QFormLayout(confirmation);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    for (const TSettingControl &setting : settingControls()) {
+        if (setting.tab != tabCaptions()[6] || setting.group != confirmation->title())
+            continue;
+        QWidget *widget = createControl(setting);
+        if (setting.kind == ControlKind::MultiLine)
+            widget->setMaximumHeight(widget->fontMetrics().lineSpacing() * 5);
+        m_rows.insert(setting.key, widget);
+        if (setting.kind == ControlKind::CheckBox) {
+            form->addRow(widget);
+            continue;
+        }
+        auto *settingLabel = new QLabel(setting.label);
+        settingLabel->setBuddy(widget);
+        form->addRow(settingLabel, widget);
+    }
+    layout->addWidget(confirmation);
     return page;
 }
 
