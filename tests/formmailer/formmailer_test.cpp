@@ -2789,3 +2789,172 @@ TEST_F(FormMailer, WithdrawalRefusesHostilePosts)
     EXPECT_EQ(owner, 4);
     EXPECT_EQ(confirmations, 2);
 }
+
+namespace {
+
+// Generates a page of the project with zelkin into the web folder.
+void generateInto(const vq::TProjectDocument &project, const QString &kind, const QString &folder,
+                  const QString &page)
+{
+    QString error;
+    ASSERT_TRUE(project.SaveProject(folder + QStringLiteral("/../shop.vqb"), &error))
+        << error.toStdString();
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--generate"), kind, QStringLiteral("--output"),
+                          folder + u'/' + page, folder + QStringLiteral("/../shop.vqb")},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
+}
+
+} // namespace
+
+// The self-contained PHP form confirms an order with the project's subject,
+// text and the files beside it, to the checked address only, and not when
+// the project switches it off.
+TEST_F(FormMailer, SelfContainedPhpFormConfirmsWithTheProjectsWords)
+{
+    startServer();
+    vq::TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("utf-8");
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("edtDanke"), QString());
+    project.setSetting(QStringLiteral("edtBestaetigungBetreff"),
+                       QStringLiteral("Danke für Ihre Bestellung"));
+    project.setSetting(QStringLiteral("memoBestaetigungText"), QStringLiteral("Ihr Shop"));
+    project.setSetting(QStringLiteral("edtBestaetigungAnhaenge"),
+                       QStringLiteral("agb.pdf;../evil.php;fehlt.pdf"));
+    auto email = std::make_unique<vq::TEinzField>();
+    email->Name = QStringLiteral("email");
+    email->Beschriftung = QStringLiteral("E-Mail");
+    project.ListField.push_back(std::move(email));
+    auto book = std::make_unique<vq::TArtikelField>();
+    book->name = QStringLiteral("Buch");
+    book->artikelNummer = QStringLiteral("B-7");
+    book->preis = 20;
+    book->mwst = 7;
+    project.ListArtikel.push_back(std::move(book));
+    writeFile(path(QStringLiteral("web/agb.pdf")), "%PDF-1.4 AGB");
+    writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
+    script = QStringLiteral("form.php");
+    const QList<QPair<QString, QString>> form = {
+        {QStringLiteral("b_anz0"), QStringLiteral("2")},
+        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+        {QStringLiteral("b_preis0"), QStringLiteral("20")},
+        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    struct Case
+    {
+        const char *what;
+        bool on;
+        QString email;
+        int confirmations;
+    };
+    const Case cases[] = {
+        {"on", true, QStringLiteral("max@kunde.example.org"), 1},
+        {"a header in the address", true,
+         QStringLiteral("max@kunde.example.org\r\nBcc: opfer@anderswo.example.net"), 0},
+        {"switched off in the project", false, QStringLiteral("max@kunde.example.org"), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        project.setFlag(QStringLiteral("chkBestaetigung"), c.on);
+        ASSERT_NO_FATAL_FAILURE(generateInto(project, QStringLiteral("php"),
+                                             path(QStringLiteral("web")),
+                                             QStringLiteral("form.php")));
+        clearMails();
+        auto posted = form;
+        posted.append({QStringLiteral("email"), c.email});
+        EXPECT_EQ(post(posted, {}, QStringLiteral("?action=send")).status, 200);
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 1 + c.confirmations);
+        for (const MailMessage &mail : sent)
+            EXPECT_FALSE(mail.headers.contains(QStringLiteral("bcc")));
+        if (c.confirmations == 0)
+            continue;
+        const MailMessage &confirmation = sent[1];
+        EXPECT_EQ(confirmation.header(QStringLiteral("To")),
+                  QStringLiteral("max@kunde.example.org"));
+        EXPECT_TRUE(confirmation.text().contains(QStringLiteral("Ihr Shop")));
+        EXPECT_TRUE(confirmation.text().contains(QStringLiteral("40,00")))
+            << confirmation.text().toStdString();
+        // Only the file beside the script; nothing outside its folder.
+        ASSERT_EQ(confirmation.parts.size(), 2);
+        EXPECT_EQ(confirmation.parts[1].body, QByteArray("%PDF-1.4 AGB"));
+    }
+}
+
+// The self-contained withdrawal page takes its two steps on the server:
+// the first shows what will be sent, the second sends it; a hostile post is
+// shown its error and sends nothing, a flood to one address gets at most five
+// confirmations.
+TEST_F(FormMailer, SelfContainedWithdrawalPageStepsAndLimits)
+{
+    startServer();
+    vq::TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("windows-1252");
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("cboUploadFormat"), QStringLiteral("1"));
+    ASSERT_NO_FATAL_FAILURE(generateInto(project, QStringLiteral("widerruf"),
+                                         path(QStringLiteral("web")),
+                                         QStringLiteral("widerruf.php")));
+    QByteArray out;
+    ASSERT_EQ(runProgram(QStringLiteral("php"),
+                         {QStringLiteral("-l"), path(QStringLiteral("web/widerruf.php"))}, &out),
+              0)
+        << out.toStdString();
+    script = QStringLiteral("widerruf.php");
+
+    auto form = withdrawalForm();
+    set(form, QStringLiteral("wr_schritt"), QStringLiteral("1"));
+    // As a browser posts from a Windows-1252 page.
+    form.removeIf([](const auto &field) { return field.first == u"wr_name"; });
+    const Response first = post(form, {}, QString(), {{QStringLiteral("wr_name"), "J\xFCrgen"}});
+    EXPECT_TRUE(first.body.contains(QStringLiteral("Widerruf best&auml;tigen")))
+        << first.body.toStdString();
+    // The page is Windows-1252: the name as a character reference.
+    EXPECT_TRUE(first.body.contains(QStringLiteral("J&#252;rgen"))) << first.body.toStdString();
+    EXPECT_TRUE(mails().isEmpty());
+
+    struct Case
+    {
+        const char *what;
+        QString field, value;
+        QString message;
+    };
+    const Case cases[] = {
+        {"an address with a header", QStringLiteral("wr_email"),
+         QStringLiteral("erika@kunde.example.org\r\nBcc: opfer@anderswo.example.net"),
+         QStringLiteral("g&#252;ltige E-Mail-Adresse")},
+        {"a text as order number", QStringLiteral("wr_bestellnummer"),
+         QStringLiteral("<a href=\"https://boese.example.net\">Gewinn</a>"),
+         QStringLiteral("Die Bestellnummer besteht")},
+        {"a huge reason", QStringLiteral("wr_grund"), QString(100000, u'x'),
+         QStringLiteral("zu viel Text")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto hostile = withdrawalForm();
+        set(hostile, c.field, c.value);
+        const Response refused = post(hostile);
+        EXPECT_EQ(refused.status, 200);
+        EXPECT_TRUE(refused.body.contains(c.message)) << refused.body.left(3000).toStdString();
+        EXPECT_FALSE(refused.body.contains(QStringLiteral("<a href=\"https://boese")));
+        EXPECT_TRUE(mails().isEmpty());
+    }
+
+    for (int i = 0; i < 7; ++i) {
+        const Response sent = post(withdrawalForm());
+        ASSERT_TRUE(sent.body.contains(QStringLiteral("Ihr Widerruf ist eingegangen")))
+            << sent.body.toStdString();
+    }
+    int owner = 0, consumer = 0;
+    for (const MailMessage &mail : mails()) {
+        owner += mail.header(QStringLiteral("To")) == u"shop@example.com";
+        consumer += mail.header(QStringLiteral("To")) == u"erika@kunde.example.org";
+    }
+    EXPECT_EQ(owner, 7);
+    EXPECT_EQ(consumer, 5);
+}
