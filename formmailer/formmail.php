@@ -262,16 +262,71 @@ function vq_action_checkurl(array $config): void
         . "</table></body></html>\n";
 }
 
-function vq_action_send(array $config): void
+/**
+ * Whether the request is a post within the bounds of the configuration;
+ * otherwise the refusal is shown. Nothing works on more than these bounds.
+ */
+function vq_post_within_bounds(array $config): bool
 {
     if (($_SERVER['REQUEST_METHOD'] ?? '') !== 'POST') {
         vq_page(405, 'Formmailer', 'Dieses Skript nimmt nur gesendete Formulare an.', false);
-        return;
+        return false;
     }
-    // Bounds first: nothing below works on more than this.
     $sizeError = vq_post_size_error($_POST, $config);
     if ($sizeError !== null) {
         vq_page(413, 'Formular zu groß', $sizeError);
+        return false;
+    }
+    return true;
+}
+
+/**
+ * The recipients the page posts (vq_admin to vq_admin2, scrambled or not) and
+ * the invoice module's address when the page switches it on, each allowed by
+ * the configuration: [recipients, invoice address or null]; null after the
+ * refusal is shown.
+ *
+ * @param callable $raw  fn(string $name): string, the posted value as sent
+ * @param callable $text fn(string $name): string, the posted value as UTF-8
+ */
+function vq_posted_recipients(array $config, callable $raw, callable $text): ?array
+{
+    $allowed = (array)($config['allowed_recipients'] ?? []);
+    $crypt = $raw(VQ_FIELDS['cryptmail']) === '1';
+    $recipients = [];
+    foreach (['admin', 'admin1', 'admin2'] as $key) {
+        $value = $crypt ? vq_unscramble($raw(VQ_FIELDS[$key])) : $text(VQ_FIELDS[$key]);
+        if (trim($value) === '') {
+            continue;
+        }
+        $address = vq_valid_address($value);
+        if ($address === null || !vq_recipient_allowed($address, $allowed)) {
+            vq_page(403, 'Empfänger nicht erlaubt',
+                    'Dieses Formular darf nicht an die angegebene Adresse gesendet werden. '
+                    . 'Der Betreiber der Seite muss die Adresse in formmail.config.php freigeben.');
+            return null;
+        }
+        $recipients[] = $address;
+    }
+    if ($recipients === []) {
+        vq_page(400, 'Kein Empfänger', 'Das Formular nennt keinen Empfänger.');
+        return null;
+    }
+    $invoiceAddress = null;
+    if ($raw(VQ_FIELDS['rechtool']) === '1') {
+        $invoiceAddress = vq_valid_address($text(VQ_FIELDS['rechtoolmail']));
+        if ($invoiceAddress === null || !vq_recipient_allowed($invoiceAddress, $allowed)) {
+            vq_page(403, 'Empfänger nicht erlaubt',
+                    'Die Adresse des Rechnungsmoduls ist in formmail.config.php nicht freigegeben.');
+            return null;
+        }
+    }
+    return [$recipients, $invoiceAddress];
+}
+
+function vq_action_send(array $config): void
+{
+    if (!vq_post_within_bounds($config)) {
         return;
     }
     $raw = fn(string $name): string => isset($_POST[$name]) && is_string($_POST[$name])
@@ -313,36 +368,11 @@ function vq_action_send(array $config): void
     }
 
     // Recipients: only those the configuration allows.
-    $allowed = (array)($config['allowed_recipients'] ?? []);
-    $crypt = $field('cryptmail') === '1';
-    $recipients = [];
-    foreach (['admin', 'admin1', 'admin2'] as $key) {
-        $value = $crypt ? vq_unscramble($field($key)) : vq_posted_text($field($key), $encoding);
-        if (trim($value) === '') {
-            continue;
-        }
-        $address = vq_valid_address($value);
-        if ($address === null || !vq_recipient_allowed($address, $allowed)) {
-            vq_page(403, 'Empfänger nicht erlaubt',
-                    'Dieses Formular darf nicht an die angegebene Adresse gesendet werden. '
-                    . 'Der Betreiber der Seite muss die Adresse in formmail.config.php freigeben.');
-            return;
-        }
-        $recipients[] = $address;
-    }
-    if ($recipients === []) {
-        vq_page(400, 'Kein Empfänger', 'Das Formular nennt keinen Empfänger.');
+    $addresses = vq_posted_recipients($config, $raw, $text);
+    if ($addresses === null) {
         return;
     }
-    $invoiceAddress = null;
-    if ($field('rechtool') === '1') {
-        $invoiceAddress = vq_valid_address($text(VQ_FIELDS['rechtoolmail']));
-        if ($invoiceAddress === null || !vq_recipient_allowed($invoiceAddress, $allowed)) {
-            vq_page(403, 'Empfänger nicht erlaubt',
-                    'Die Adresse des Rechnungsmoduls ist in formmail.config.php nicht freigegeben.');
-            return;
-        }
-    }
+    [$recipients, $invoiceAddress] = $addresses;
     $from = vq_valid_address(vq_setting($config, 'mail_from')) ?? 'formmailer@localhost';
 
     // The customer's address. A page without an "email" field posts the
@@ -483,13 +513,7 @@ function vq_withdrawal_received_page(string $received, array $values, bool $conf
  */
 function vq_action_withdrawal(array $config): void
 {
-    if (($_SERVER['REQUEST_METHOD'] ?? '') !== 'POST') {
-        vq_page(405, 'Formmailer', 'Dieses Skript nimmt nur gesendete Formulare an.', false);
-        return;
-    }
-    $sizeError = vq_post_size_error($_POST, $config);
-    if ($sizeError !== null) {
-        vq_page(413, 'Formular zu groß', $sizeError);
+    if (!vq_post_within_bounds($config)) {
         return;
     }
     $raw = fn(string $name): string => isset($_POST[$name]) && is_string($_POST[$name]) ? $_POST[$name] : '';
@@ -514,34 +538,11 @@ function vq_action_withdrawal(array $config): void
         vq_page(400, 'Widerruf unvollständig', $read['error']);
         return;
     }
-    $allowed = (array)($config['allowed_recipients'] ?? []);
-    $crypt = $raw(VQ_FIELDS['cryptmail']) === '1';
-    $recipients = [];
-    foreach (['admin', 'admin1', 'admin2'] as $key) {
-        $value = $crypt ? vq_unscramble($raw(VQ_FIELDS[$key])) : $text(VQ_FIELDS[$key]);
-        $address = trim($value) === '' ? null : vq_valid_address($value);
-        if (trim($value) !== '' && ($address === null || !vq_recipient_allowed($address, $allowed))) {
-            vq_page(403, "Empf\u{E4}nger nicht erlaubt", 'Dieses Formular darf nicht an die angegebene Adresse '
-                    . 'gesendet werden. Der Betreiber der Seite muss die Adresse in formmail.config.php freigeben.');
-            return;
-        }
-        if ($address !== null) {
-            $recipients[] = $address;
-        }
-    }
-    if ($recipients === []) {
-        vq_page(400, "Kein Empf\u{E4}nger", "Das Formular nennt keinen Empf\u{E4}nger.");
+    $addresses = vq_posted_recipients($config, $raw, $text);
+    if ($addresses === null) {
         return;
     }
-    $invoiceAddress = null;
-    if ($raw(VQ_FIELDS['rechtool']) === '1') {
-        $invoiceAddress = vq_valid_address($text(VQ_FIELDS['rechtoolmail']));
-        if ($invoiceAddress === null || !vq_recipient_allowed($invoiceAddress, $allowed)) {
-            vq_page(403, "Empf\u{E4}nger nicht erlaubt",
-                    "Die Adresse des Rechnungsmoduls ist in formmail.config.php nicht freigegeben.");
-            return;
-        }
-    }
+    [$recipients, $invoiceAddress] = $addresses;
     $from = vq_valid_address(vq_setting($config, 'mail_from')) ?? 'formmailer@localhost';
     $values = $read['values'];
     $shop = array_map('strtolower', array_merge($recipients, [$from, (string)$invoiceAddress]));
