@@ -2130,6 +2130,32 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
 
 // The self-contained PHP form sends the same order mail, built by the same
 // functions, when its invoice-module switch is on.
+namespace {
+
+// The article of the self-contained PHP forms' tests: a book at 20 with 7 % VAT.
+void addBook(vq::TProjectDocument &project)
+{
+    auto book = std::make_unique<vq::TArtikelField>();
+    book->name = QStringLiteral("Buch");
+    book->artikelNummer = QStringLiteral("B-7");
+    book->preis = 20;
+    book->mwst = 7;
+    project.ListArtikel.push_back(std::move(book));
+}
+
+// Two books as the form posts them.
+QList<QPair<QString, QString>> bookOrdered()
+{
+    return {{QStringLiteral("b_anz0"), QStringLiteral("2")},
+            {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+            {QStringLiteral("b_preis0"), QStringLiteral("20")},
+            {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+            {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+            {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+}
+
+} // namespace
+
 TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 {
     startServer();
@@ -2147,12 +2173,7 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
     project.ListField.push_back(std::move(name));
-    auto book = std::make_unique<vq::TArtikelField>();
-    book->name = QStringLiteral("Buch");
-    book->artikelNummer = QStringLiteral("B-7");
-    book->preis = 20;
-    book->mwst = 7;
-    project.ListArtikel.push_back(std::move(book));
+    addBook(project);
     qputenv("LC_ALL", "C.UTF-8");
     {
         LocaleScope english(englishLocale());
@@ -2174,14 +2195,8 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
-    const QList<QPair<QString, QString>> form = {
-        {QStringLiteral("Nachname"), QStringLiteral("Müller")},
-        {QStringLiteral("b_anz0"), QStringLiteral("2")},
-        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-        {QStringLiteral("b_preis0"), QStringLiteral("20")},
-        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    QList<QPair<QString, QString>> form = bookOrdered();
+    form.prepend({QStringLiteral("Nachname"), QStringLiteral("Müller")});
     // A script upload is refused with the form shown again; nothing is sent.
     const Response refused =
         post(form,
@@ -2255,12 +2270,7 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
     project.ListField.push_back(std::move(name));
-    auto book = std::make_unique<vq::TArtikelField>();
-    book->name = QStringLiteral("Buch");
-    book->artikelNummer = QStringLiteral("B-7");
-    book->preis = 20;
-    book->mwst = 7;
-    project.ListArtikel.push_back(std::move(book));
+    addBook(project);
     qputenv("LC_ALL", "C.UTF-8");
     {
         LocaleScope english(englishLocale());
@@ -2277,13 +2287,7 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
         << err.toStdString();
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("skript.hta")), "<script>alert(1)</script>");
-    const QList<QPair<QString, QString>> order = {
-        {QStringLiteral("b_anz0"), QStringLiteral("2")},
-        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-        {QStringLiteral("b_preis0"), QStringLiteral("20")},
-        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    const QList<QPair<QString, QString>> order = bookOrdered();
     struct Case
     {
         const char *what;
@@ -2829,22 +2833,11 @@ TEST_F(FormMailer, SelfContainedPhpFormConfirmsWithTheProjectsWords)
     email->Name = QStringLiteral("email");
     email->Beschriftung = QStringLiteral("E-Mail");
     project.ListField.push_back(std::move(email));
-    auto book = std::make_unique<vq::TArtikelField>();
-    book->name = QStringLiteral("Buch");
-    book->artikelNummer = QStringLiteral("B-7");
-    book->preis = 20;
-    book->mwst = 7;
-    project.ListArtikel.push_back(std::move(book));
+    addBook(project);
     writeFile(path(QStringLiteral("web/agb.pdf")), "%PDF-1.4 AGB");
     writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
     script = QStringLiteral("form.php");
-    const QList<QPair<QString, QString>> form = {
-        {QStringLiteral("b_anz0"), QStringLiteral("2")},
-        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-        {QStringLiteral("b_preis0"), QStringLiteral("20")},
-        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    const QList<QPair<QString, QString>> form = bookOrdered();
     struct Case
     {
         const char *what;
