@@ -83,6 +83,11 @@ WithdrawalStoreResult WithdrawalStore::storeWithdrawal(TWiderruf withdrawal, int
         result.outcome = WithdrawalStoreResult::Failed;
         return result;
     };
+    // Two imports at once must not both find a withdrawal new: the order table
+    // is locked against other writers as for an order (SQLite's write lock
+    // does that already), and the withdrawal's order is written below.
+    if (!m_db.lockOrdersForNumbering())
+        return fail();
     const auto stored = m_db.row(
         QStringLiteral("SELECT Widerruf_BestellungID FROM Widerruf WHERE "
                        "Widerruf_UUID = ?"),
