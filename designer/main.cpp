@@ -1,18 +1,22 @@
 // The form designer zelkin: the main window on the project named on the
 // command line or the default project.
 //
-// "zelkin --generate html|php [--output FILE] PROJECT.vqb" generates one page
-// for scripts and tests, without any window; "zelkin --price-list [--output
+// "zelkin --generate html|php|widerruf [--output FILE] PROJECT.vqb" generates
+// one page (the order page, or the withdrawal page in the project's upload
+// format) for scripts and tests, without any window; "zelkin --price-list [--output
 // FILE] PROJECT.vqb" writes the form mailer's price list of the project;
 // "zelkin --export-into PAGE.html PROJECT.vqb" puts the form into a page;
-// "zelkin --upload PROJECT.vqb" stores it by FTP with the project's settings.
+// "zelkin --upload [--withdrawal-page] PROJECT.vqb" stores it by FTP with the
+// project's settings, with the withdrawal page beside it when asked.
 #include "common/GlobalFunctions.h"
 #include "common/safe_file.h"
 #include "common/text_file.h"
+#include "designer/generation/consumer_pages.h"
 #include "designer/generation/price_list.h"
 #include "designer/generation/uGenHtml.h"
 #include "designer/generation/uHtmlExport.h"
 #include "designer/generation/uPHPGen.h"
+#include "designer/generation/withdrawal_page.h"
 #include "designer/model/project_document.h"
 #include "designer/publishing/formmailer_list.h"
 #include "designer/publishing/ftp_upload.h"
@@ -50,9 +54,10 @@ void addOptions(QCommandLineParser &parser)
     parser.addVersionOption();
     parser.addOption(
         {QStringLiteral("generate"),
-         QStringLiteral("Erzeugt die Seite des Projekts ohne Fenster: html (HTML-Seite) "
-                        "oder php (PHP-Skript)."),
-         QStringLiteral("html|php")});
+         QStringLiteral("Erzeugt die Seite des Projekts ohne Fenster: html (HTML-Seite), "
+                        "php (PHP-Skript) oder widerruf (Widerrufsseite im Upload-Dateiformat "
+                        "des Projekts)."),
+         QStringLiteral("html|php|widerruf")});
     parser.addOption({QStringLiteral("price-list"),
                       QStringLiteral("Schreibt die Preisliste des Projekts für den Formmailer "
                                      "(vq_preisliste.json) ohne Fenster.")});
@@ -64,6 +69,9 @@ void addOptions(QCommandLineParser &parser)
         {QStringLiteral("upload"),
          QStringLiteral("Lädt das Formular ohne Fenster mit den FTP-Einstellungen des "
                         "Projekts hoch (Upload-Dateiformat, Verzeichnis, Dateiname).")});
+    parser.addOption({QStringLiteral("withdrawal-page"),
+                      QStringLiteral("Mit --upload: lädt die Widerrufsseite (widerruf.htm oder "
+                                     "widerruf.php) in dasselbe Verzeichnis hoch.")});
     parser.addOption({QStringLiteral("output"),
                       QStringLiteral("Mit --generate: schreibt die Seite in DATEI (Kodierung nach "
                                      "Projekt) statt als UTF-8 auf die Standardausgabe; mit "
@@ -110,6 +118,21 @@ int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
         return 1;
     }
     return 0;
+}
+
+// A project that sells with a button that does not name the duty to pay is
+// generated all the same, with the warning on standard error.
+void warnOfOrderButton(const vq::TProjectDocument &project)
+{
+    const QString warning = vq::orderButtonWarning(project);
+    if (!warning.isEmpty())
+        printError(QStringLiteral("Warnung: ") + warning);
+}
+
+// Generates the withdrawal page in the project's upload format.
+QString withdrawalPage(const vq::TProjectDocument &project)
+{
+    return vq::TGenWithdrawal(project, vq::programFolder(), vq::uploadsPhp(project)).GenCode();
 }
 
 // Writes the price list of the project. Returns the exit status.
@@ -187,23 +210,40 @@ int upload(const QCommandLineParser &parser)
     vq::TProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--upload"), project))
         return status;
+    warnOfOrderButton(project);
     const bool php = vq::uploadsPhp(project);
+    const bool withWithdrawal = parser.isSet(QStringLiteral("withdrawal-page"));
     QString page;
+    QString withdrawal;
     try {
         page = php ? vq::TGenPHP(project, vq::programFolder()).GenCode()
                    : vq::TGenHTML(project, vq::programFolder()).GenCode();
+        if (withWithdrawal)
+            withdrawal = withdrawalPage(project);
     } catch (const vq::TGenerationError &error) {
         printError(error.message());
         return 1;
     }
+    const auto kind = php ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page;
     const QString tempFile = QDir(vq::tempFolder()).filePath(vq::uploadTempFileName(project));
     QString error;
-    if (!vq::writeGeneratedText(tempFile, page, project.ExtSettings.encoding, &error,
-                                php ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page)) {
+    if (!vq::writeGeneratedText(tempFile, page, project.ExtSettings.encoding, &error, kind)) {
         printError(error);
         return 1;
     }
-    const vq::TUploadResult result = vq::UploadFile(project, tempFile, printError);
+    QList<vq::TAlsoUploaded> also;
+    if (withWithdrawal) {
+        const QString name = vq::withdrawalFileName(php);
+        const QString withdrawalFile =
+            QDir(vq::tempFolder()).filePath(QStringLiteral("vq_") + name);
+        if (!vq::writeGeneratedText(withdrawalFile, withdrawal, project.ExtSettings.encoding,
+                                    &error, kind)) {
+            printError(error);
+            return 1;
+        }
+        also << vq::TAlsoUploaded{withdrawalFile, name};
+    }
+    const vq::TUploadResult result = vq::UploadFile(project, tempFile, printError, also);
     if (!result.message.isEmpty())
         printError(result.message);
     return result.ok ? 0 : 1;
@@ -213,31 +253,36 @@ int upload(const QCommandLineParser &parser)
 int generate(const QCommandLineParser &parser)
 {
     const QString kind = parser.value(QStringLiteral("generate"));
-    if (kind != u"html" && kind != u"php") {
-        printError(QStringLiteral("--generate erwartet html oder php, nicht \"%1\".").arg(kind));
+    if (kind != u"html" && kind != u"php" && kind != u"widerruf") {
+        printError(
+            QStringLiteral("--generate erwartet html, php oder widerruf, nicht \"%1\".").arg(kind));
         return 2;
     }
     vq::TProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--generate"), project))
         return status;
 
+    const bool php = kind == u"php" || (kind == u"widerruf" && vq::uploadsPhp(project));
     QString page;
     try {
         std::unique_ptr<vq::TCodeExport> generator;
         if (kind == u"html")
             generator = std::make_unique<vq::TGenHTML>(project, vq::programFolder());
-        else
+        else if (kind == u"php")
             generator = std::make_unique<vq::TGenPHP>(project, vq::programFolder());
+        else
+            generator = std::make_unique<vq::TGenWithdrawal>(project, vq::programFolder(), php);
         page = generator->GenCode();
     } catch (const vq::TGenerationError &error) {
         printError(error.message());
         return 1;
     }
+    if (kind != u"widerruf")
+        warnOfOrderButton(project);
 
     if (parser.isSet(QStringLiteral("output"))) {
         QString error;
-        const auto fileKind =
-            kind == u"php" ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page;
+        const auto fileKind = php ? vq::GeneratedKind::PhpScript : vq::GeneratedKind::Page;
         if (!vq::writeGeneratedText(parser.value(QStringLiteral("output")), page,
                                     project.ExtSettings.encoding, &error, fileKind)) {
             printError(error);

@@ -70,7 +70,9 @@ return [
     // true: Der Code wird bei allen Formularen verlangt.
     'captcha_required' => true,
 
-    // Kopie an den Absender: Ist das im Formular angekreuzt, bekommt die
+    // Kopie an den Absender (veraltet, die Eingangsbestätigung oben ersetzt
+    // sie; geht eine Bestätigung hinaus, entfällt die Kopie): Ist das im
+    // Formular angekreuzt, bekommt die
     // Adresse aus dem Feld "email" eine Kopie seiner Angaben. Da jeder
     // Besucher dort jede Adresse eintragen kann, ist das abgeschaltet; mit
     // true schalten Sie es ein. Betreff und Text der Kopie stehen hier, nie
@@ -88,6 +90,49 @@ return [
     // Feld hat.
     'copy_fields' => ['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email', 'Telefon',
                       'Homepage'],
+
+    // Eingangsbestätigung: Nach jeder erfolgreichen Bestellung bekommt der
+    // Kunde sofort eine Bestätigung mit der Bestellung, wie der Formmailer
+    // sie gelesen und geprüft hat (Artikel, Optionen, Summen, MwSt.),
+    // Bestellnummer, Datum und Uhrzeit des Eingangs. Rechtlicher Grund: Der
+    // Zugang einer elektronischen Bestellung ist unverzüglich zu bestätigen
+    // (§ 312i Abs. 1 Nr. 3 BGB). Sie ersetzt die Kopie an den Absender als
+    // sicheren Weg: Sie geht nur an die geprüfte Adresse der Bestellung, nur
+    // nach dem Captcha (wo es verlangt wird) und enthält keinen Text aus dem
+    // Formular. Mit false abschalten; im Designer kann ein Projekt sie für
+    // sein Formular ebenfalls abschalten.
+    'send_confirmation' => true,
+    'confirmation_subject' => 'Eingangsbestätigung Ihrer Bestellung',
+    // Text über der Bestellung. "#br#" ist ein Zeilenumbruch.
+    'confirmation_text' => 'Vielen Dank für Ihre Bestellung. Sie ist bei uns eingegangen; wir '
+        . 'bearbeiten sie umgehend. Dies ist eine automatische Eingangsbestätigung.',
+    // Dateien, die jeder Bestätigung beiliegen, z. B. AGB und
+    // Widerrufsbelehrung als PDF (ganze Pfade, je höchstens 5 MB). Die
+    // Vertragsbedingungen samt AGB muss der Kunde speichern können
+    // (§ 312i Abs. 1 Nr. 4 BGB).
+    'confirmation_attachments' => [
+        // __DIR__ . '/agb.pdf',
+        // __DIR__ . '/widerrufsbelehrung.pdf',
+    ],
+    // Höchstens so viele Bestätigungen (Bestellungen und Widerrufe) je
+    // Empfängeradresse im Zeitraum (Sekunden): So kann niemand über das
+    // Formular ein fremdes Postfach fluten.
+    'confirmation_limit' => 5,
+    'confirmation_limit_seconds' => 86400,
+
+    // Widerrufsbutton: Die mit dem Designer erzeugte Widerrufsseite
+    // ("zelkin --generate widerruf PROJEKT.vqb") sendet hierher
+    // (formmail.php?action=widerruf). Rechtlicher Grund: Ein Online-Shop muss
+    // seit dem 19. Juni 2026 eine Widerrufsfunktion anbieten und den Eingang
+    // des Widerrufs sofort mit Datum und Uhrzeit bestätigen (§ 356a BGB). Sie
+    // bekommen den Widerruf als Mail, das Rechnungsmodul (wenn im Projekt
+    // eingeschaltet) eine Widerrufs-Mail, die es beim Einlesen der zugehörigen
+    // Bestellung zuordnet. Die Bestätigung an den Kunden lässt sich hier
+    // abschalten; sie ist aber gesetzlich verlangt.
+    'send_withdrawal_confirmation' => true,
+    'withdrawal_subject' => 'Bestätigung Ihres Widerrufs',
+    'withdrawal_text' => 'Ihr Widerruf ist bei uns eingegangen. Wir bestätigen den Eingang mit Datum '
+        . 'und Uhrzeit:',
 
     // Seiten, zu denen der Formmailer nach dem Senden oder bei einem Fehler
     // weiterleiten darf (Danke-Seite, Fehlerseiten), außer Seiten auf dem

@@ -1,8 +1,9 @@
 <?php
 // VQ-Bestellformular form mailer: receives the posts of the generated order
 // and contact forms, mails them to the shop owner, sends the order mail for
-// the invoice module and leads the visitor on. Also serves the captcha image
-// (?action=captcha&id=ID) and a reachability check (?action=checkurl).
+// the invoice module and the customer's confirmation of receipt, and leads the
+// visitor on. Also takes withdrawals (?action=widerruf), serves the captcha
+// image (?action=captcha&id=ID) and a reachability check (?action=checkurl).
 
 declare(strict_types=1);
 
@@ -27,6 +28,7 @@ const VQ_FIELDS = [
     'typemail' => 'vq_typemail',
     'anzahl' => 'vq_anzahl',
     'currency' => 'vq_currency',
+    'confirmation' => 'vq_bestaetigung',
 ];
 
 /** Posted fields that are not shown as form values in the mail. */
@@ -38,6 +40,14 @@ function vq_internal_field(string $name): bool
         || preg_match('/^b_(anz|gesamt|ges|opt|name|preis|mwst|bestnr|opt_count|opt_type|optname)\d*(_\d+)?$/',
                       $name) === 1;
 }
+
+/** Subject and text of the confirmation of receipt unless the configuration names them. */
+const VQ_CONFIRMATION_SUBJECT = 'Eingangsbestätigung Ihrer Bestellung';
+const VQ_CONFIRMATION_TEXT = "Vielen Dank f\u{FC}r Ihre Bestellung. Sie ist bei uns eingegangen; wir bearbeiten sie "
+    . "umgehend. Dies ist eine automatische Eingangsbest\u{E4}tigung.";
+const VQ_WITHDRAWAL_SUBJECT = "Best\u{E4}tigung Ihres Widerrufs";
+const VQ_WITHDRAWAL_TEXT = "Ihr Widerruf ist bei uns eingegangen. Wir best\u{E4}tigen den Eingang mit Datum und "
+    . "Uhrzeit:";
 
 /** The text above the copy to the sender unless the configuration names one (copy_text). */
 const VQ_COPY_TEXT = "Vielen Dank f\u{FC}r Ihre Nachricht. Dies ist eine Kopie Ihrer Angaben.";
@@ -111,6 +121,36 @@ function vq_captcha_required(array $config): bool
 {
     $setting = $config['captcha_required'] ?? true;
     return is_array($setting) || (bool)$setting;
+}
+
+/** A limit of the configuration: at least 0, $default when it is not a number. */
+function vq_config_int(array $config, string $key, int $default): int
+{
+    return is_int($config[$key] ?? null) ? max(0, $config[$key]) : $default;
+}
+
+/**
+ * The confirmation of receipt of an order, or null when none goes out: the
+ * configuration (send_confirmation) and the page (a project may switch it off)
+ * must allow it, the order must name a customer's address and have lines, and
+ * that address may have had at most confirmation_limit of them in
+ * confirmation_limit_seconds.
+ */
+function vq_order_confirmation(array $config, bool $pageAllows, ?string $customer, array $lines,
+                               array $totals, string $currency, string $orderId, bool $html, ?string $dir): ?array
+{
+    if (!($config['send_confirmation'] ?? true) || !$pageAllows || $customer === null || $lines === []) {
+        return null;
+    }
+    if (!vq_confirmation_allowed($dir, $customer, vq_config_int($config, 'confirmation_limit', 5),
+                                 vq_config_int($config, 'confirmation_limit_seconds', 86400))) {
+        return null;
+    }
+    $from = vq_valid_address(vq_setting($config, 'mail_from')) ?? 'formmailer@localhost';
+    return vq_confirmation_mail($from, $customer, vq_setting($config, 'confirmation_subject', VQ_CONFIRMATION_SUBJECT),
+                                vq_setting($config, 'confirmation_text', VQ_CONFIRMATION_TEXT), $lines, $totals,
+                                $currency, $orderId, time(),
+                                vq_owner_attachments((array)($config['confirmation_attachments'] ?? [])), $html);
 }
 
 function vq_price_list_file(array $config): string
@@ -217,20 +257,76 @@ function vq_action_checkurl(array $config): void
                 ? 'für alle Formulare verlangt (eine Liste von Formular-Nummern in captcha_required gilt als true)'
                 : ($captcha ? 'für alle Formulare verlangt' : 'nur bei Formularen mit Captcha-Bild'))
         . $info('Kopie an den Absender', !empty($config['send_copy_to_sender']) ? 'erlaubt' : 'abgeschaltet')
+        . $info('Eingangsbestätigung', ($config['send_confirmation'] ?? true) ? 'an' : 'abgeschaltet')
         . $info('Signatur der Bestell-Mails', vq_setting($config, 'order_secret') !== '' ? 'an' : 'aus')
         . "</table></body></html>\n";
 }
 
-function vq_action_send(array $config): void
+/**
+ * Whether the request is a post within the bounds of the configuration;
+ * otherwise the refusal is shown. Nothing works on more than these bounds.
+ */
+function vq_post_within_bounds(array $config): bool
 {
     if (($_SERVER['REQUEST_METHOD'] ?? '') !== 'POST') {
         vq_page(405, 'Formmailer', 'Dieses Skript nimmt nur gesendete Formulare an.', false);
-        return;
+        return false;
     }
-    // Bounds first: nothing below works on more than this.
     $sizeError = vq_post_size_error($_POST, $config);
     if ($sizeError !== null) {
         vq_page(413, 'Formular zu groß', $sizeError);
+        return false;
+    }
+    return true;
+}
+
+/**
+ * The recipients the page posts (vq_admin to vq_admin2, scrambled or not) and
+ * the invoice module's address when the page switches it on, each allowed by
+ * the configuration: [recipients, invoice address or null]; null after the
+ * refusal is shown.
+ *
+ * @param callable $raw  fn(string $name): string, the posted value as sent
+ * @param callable $text fn(string $name): string, the posted value as UTF-8
+ */
+function vq_posted_recipients(array $config, callable $raw, callable $text): ?array
+{
+    $allowed = (array)($config['allowed_recipients'] ?? []);
+    $crypt = $raw(VQ_FIELDS['cryptmail']) === '1';
+    $recipients = [];
+    foreach (['admin', 'admin1', 'admin2'] as $key) {
+        $value = $crypt ? vq_unscramble($raw(VQ_FIELDS[$key])) : $text(VQ_FIELDS[$key]);
+        if (trim($value) === '') {
+            continue;
+        }
+        $address = vq_valid_address($value);
+        if ($address === null || !vq_recipient_allowed($address, $allowed)) {
+            vq_page(403, 'Empfänger nicht erlaubt',
+                    'Dieses Formular darf nicht an die angegebene Adresse gesendet werden. '
+                    . 'Der Betreiber der Seite muss die Adresse in formmail.config.php freigeben.');
+            return null;
+        }
+        $recipients[] = $address;
+    }
+    if ($recipients === []) {
+        vq_page(400, 'Kein Empfänger', 'Das Formular nennt keinen Empfänger.');
+        return null;
+    }
+    $invoiceAddress = null;
+    if ($raw(VQ_FIELDS['rechtool']) === '1') {
+        $invoiceAddress = vq_valid_address($text(VQ_FIELDS['rechtoolmail']));
+        if ($invoiceAddress === null || !vq_recipient_allowed($invoiceAddress, $allowed)) {
+            vq_page(403, 'Empfänger nicht erlaubt',
+                    'Die Adresse des Rechnungsmoduls ist in formmail.config.php nicht freigegeben.');
+            return null;
+        }
+    }
+    return [$recipients, $invoiceAddress];
+}
+
+function vq_action_send(array $config): void
+{
+    if (!vq_post_within_bounds($config)) {
         return;
     }
     $raw = fn(string $name): string => isset($_POST[$name]) && is_string($_POST[$name])
@@ -272,36 +368,11 @@ function vq_action_send(array $config): void
     }
 
     // Recipients: only those the configuration allows.
-    $allowed = (array)($config['allowed_recipients'] ?? []);
-    $crypt = $field('cryptmail') === '1';
-    $recipients = [];
-    foreach (['admin', 'admin1', 'admin2'] as $key) {
-        $value = $crypt ? vq_unscramble($field($key)) : vq_posted_text($field($key), $encoding);
-        if (trim($value) === '') {
-            continue;
-        }
-        $address = vq_valid_address($value);
-        if ($address === null || !vq_recipient_allowed($address, $allowed)) {
-            vq_page(403, 'Empfänger nicht erlaubt',
-                    'Dieses Formular darf nicht an die angegebene Adresse gesendet werden. '
-                    . 'Der Betreiber der Seite muss die Adresse in formmail.config.php freigeben.');
-            return;
-        }
-        $recipients[] = $address;
-    }
-    if ($recipients === []) {
-        vq_page(400, 'Kein Empfänger', 'Das Formular nennt keinen Empfänger.');
+    $addresses = vq_posted_recipients($config, $raw, $text);
+    if ($addresses === null) {
         return;
     }
-    $invoiceAddress = null;
-    if ($field('rechtool') === '1') {
-        $invoiceAddress = vq_valid_address($text(VQ_FIELDS['rechtoolmail']));
-        if ($invoiceAddress === null || !vq_recipient_allowed($invoiceAddress, $allowed)) {
-            vq_page(403, 'Empfänger nicht erlaubt',
-                    'Die Adresse des Rechnungsmoduls ist in formmail.config.php nicht freigegeben.');
-            return;
-        }
-    }
+    [$recipients, $invoiceAddress] = $addresses;
     $from = vq_valid_address(vq_setting($config, 'mail_from')) ?? 'formmailer@localhost';
 
     // The customer's address. A page without an "email" field posts the
@@ -366,8 +437,16 @@ function vq_action_send(array $config): void
     // subject and text: it goes to whatever address was posted, so nothing
     // posted may choose its words (the page's vq_mailtext is the owner's mail
     // text, and a stranger may post any).
+    // The same order sent again from one page view keeps its id; another order from it gets another.
+    $orderId = vq_order_uuid($formId, $raw('vq_view'),
+                             vq_order_digest($lines, vq_order_customer($text, $sender ?? ''), $taxMode));
+    // The confirmation of receipt goes to the address the order carries after
+    // the checks above, with the owner's words and the order as read here.
+    $confirmation = vq_order_confirmation($config, $field('confirmation') !== '0', $sender, $lines, $totals,
+                                          $currency, $orderId, $html, $dir);
     $copy = null;
-    if (!empty($config['send_copy_to_sender']) && $raw('ReturnToSender') === '-1' && $sender !== null) {
+    if ($confirmation === null && !empty($config['send_copy_to_sender']) && $raw('ReturnToSender') === '-1'
+        && $sender !== null) {
         $copyValues = vq_copy_values($config, $values);
         $copyText = vq_mail_text(vq_setting($config, 'copy_text', VQ_COPY_TEXT),
                                  fn(string $name): string => $copyValues[$name] ?? '');
@@ -378,9 +457,6 @@ function vq_action_send(array $config): void
                  'subject' => vq_encode_header(vq_setting($config, 'copy_subject', 'Ihre Angaben an uns')),
                  'body' => $copyMessage, 'headers' => $copyHeaders];
     }
-    // The same order sent again from one page view keeps its id; another order from it gets another.
-    $orderId = vq_order_uuid($formId, $raw('vq_view'),
-                             vq_order_digest($lines, vq_order_customer($text, $sender ?? ''), $taxMode));
     $orderMail = $invoiceAddress === null ? null
         : vq_build_order_mail($invoiceAddress, $from, $text, $lines, $ip, $taxMode, $orderId, $sender ?? '',
                               vq_setting($config, 'order_secret'));
@@ -388,6 +464,9 @@ function vq_action_send(array $config): void
     $sent = vq_send_mails($mails);
     if ($sent && $copy !== null) {
         vq_send_mails([$copy]); // a lost copy does not fail the order
+    }
+    if ($sent && $confirmation !== null) {
+        vq_send_mails([$confirmation]); // nor does a lost confirmation
     }
     if ($sent && $orderMail !== null) {
         $sent = vq_send_mails([$orderMail]);
@@ -406,6 +485,87 @@ function vq_action_send(array $config): void
     vq_page(200, 'Vielen Dank', 'Ihre Angaben wurden gesendet.', false);
 }
 
+/** The page of a withdrawal received: when, and what was declared. */
+function vq_withdrawal_received_page(string $received, array $values, bool $confirmationSent): void
+{
+    $e = fn(string $s): string => htmlspecialchars($s, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
+    $rows = '';
+    foreach (vq_withdrawal_rows($values) as [$label, $value]) {
+        $rows .= '<tr><th scope="row">' . $e($label) . '</th><td>' . nl2br($e($value), false) . '</td></tr>';
+    }
+    header('Content-Type: text/html; charset=UTF-8');
+    header('Cache-Control: no-store');
+    echo "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"UTF-8\">"
+        . "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+        . "<title>Widerruf eingegangen</title><style>body{font-family:sans-serif;max-width:40em;margin:2em auto;"
+        . "padding:0 1em;line-height:1.5}th{text-align:left;padding-right:1em;vertical-align:top}</style></head>"
+        . "<body><main><h1>Ihr Widerruf ist eingegangen</h1><p id=\"vqeingang\">Eingang: " . $e($received) . '</p>'
+        . '<table>' . $rows . '</table>'
+        . ($confirmationSent ? '<p>Eine Best&auml;tigung mit Datum und Uhrzeit geht an Ihre E-Mail-Adresse.</p>'
+                             : '<p>Bitte bewahren Sie diese Seite als Best&auml;tigung auf.</p>')
+        . "</main></body></html>\n";
+}
+
+/**
+ * "Vertrag widerrufen": the withdrawal page's second step posts here. The
+ * owner gets the withdrawal, the invoice module its document, the consumer at
+ * once a confirmation with the date and time of receipt (limited per address).
+ */
+function vq_action_withdrawal(array $config): void
+{
+    if (!vq_post_within_bounds($config)) {
+        return;
+    }
+    $raw = fn(string $name): string => isset($_POST[$name]) && is_string($_POST[$name]) ? $_POST[$name] : '';
+    $encoding = $raw(VQ_FIELDS['encoding']);
+    $text = fn(string $name): string => vq_posted_text($raw($name), $encoding);
+    $dir = vq_storage_dir($config);
+    $ip = (string)($_SERVER['REMOTE_ADDR'] ?? '');
+    if (!vq_rate_limit_ok($dir, $ip, (int)($config['rate_limit_posts'] ?? 10),
+                          (int)($config['rate_limit_seconds'] ?? 600))) {
+        vq_page(429, 'Zu viele Anfragen', 'Von Ihrer Adresse wurden in kurzer Zeit zu viele Formulare gesendet. '
+                . "Bitte versuchen Sie es sp\u{E4}ter noch einmal.");
+        return;
+    }
+    if ($raw(VQ_WITHDRAWAL_FIELDS['step']) !== '2') {
+        vq_page(400, 'Widerruf nicht bestätigt',
+                "Bitte best\u{E4}tigen Sie den Widerruf auf der Widerrufsseite mit \u{201E}Widerruf best\u{E4}tigen\u{201C}.");
+        return;
+    }
+    $now = time();
+    $read = vq_withdrawal_read($text, $now);
+    if ($read['error'] !== null) {
+        vq_page(400, 'Widerruf unvollständig', $read['error']);
+        return;
+    }
+    $addresses = vq_posted_recipients($config, $raw, $text);
+    if ($addresses === null) {
+        return;
+    }
+    [$recipients, $invoiceAddress] = $addresses;
+    $from = vq_valid_address(vq_setting($config, 'mail_from')) ?? 'formmailer@localhost';
+    $values = $read['values'];
+    $shop = array_map('strtolower', array_merge($recipients, [$from, (string)$invoiceAddress]));
+    $confirm = ($config['send_withdrawal_confirmation'] ?? true) && !in_array(strtolower($values['email']), $shop, true)
+        && vq_confirmation_allowed($dir, $values['email'], vq_config_int($config, 'confirmation_limit', 5),
+                                   vq_config_int($config, 'confirmation_limit_seconds', 86400));
+    $mails = vq_withdrawal_mails($values, $recipients, $invoiceAddress, $from, $ip, $now,
+                                 vq_setting($config, 'order_secret'), $confirm,
+                                 vq_setting($config, 'withdrawal_subject', VQ_WITHDRAWAL_SUBJECT),
+                                 vq_setting($config, 'withdrawal_text', VQ_WITHDRAWAL_TEXT));
+    $sent = vq_send_mails([$mails['owner']]);
+    if ($sent && isset($mails['invoice'])) {
+        $sent = vq_send_mails([$mails['invoice']]);
+    }
+    if (!$sent) {
+        vq_page(500, 'Senden fehlgeschlagen', 'Ihr Widerruf konnte nicht gesendet werden. Bitte versuchen Sie es '
+                . "sp\u{E4}ter noch einmal oder senden Sie ihn per E-Mail.");
+        return;
+    }
+    $confirmed = isset($mails['confirmation']) && vq_send_mails([$mails['confirmation']]);
+    vq_withdrawal_received_page(vq_received_text($now), $values, $confirmed);
+}
+
 // A hostile post never shows a PHP message or a file path.
 ini_set('display_errors', '0');
 set_error_handler(function (int $severity, string $message, string $file, int $line): bool {
@@ -422,6 +582,8 @@ try {
         vq_action_captcha($config);
     } elseif ($action === 'checkurl') {
         vq_action_checkurl($config);
+    } elseif ($action === 'widerruf') {
+        vq_action_withdrawal($config);
     } else {
         vq_action_send($config);
     }

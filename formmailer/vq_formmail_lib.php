@@ -1531,16 +1531,28 @@ function vq_rate_limit_key(string $ip): string
  */
 function vq_rate_limit_ok(?string $dir, string $ip, int $maxPosts, int $perSeconds): bool
 {
-    if ($dir === null || $maxPosts <= 0) {
+    return vq_count_within_limit($dir, 'rate', vq_rate_limit_key($ip), $maxPosts, $perSeconds);
+}
+
+/**
+ * Counts one event of $key in the files "$kind_*.txt" of the storage folder
+ * (one file per key, by its digest, locked while counted) and tells whether
+ * it is within $max per $perSeconds; an event beyond the limit is not
+ * counted. Files of keys quiet for the period are removed. Unknown storage
+ * or $max 0: always within.
+ */
+function vq_count_within_limit(?string $dir, string $kind, string $key, int $max, int $perSeconds): bool
+{
+    if ($dir === null || $max <= 0) {
         return true;
     }
     $now = time();
-    foreach (glob($dir . '/rate_*.txt') ?: [] as $old) {
+    foreach (glob($dir . '/' . $kind . '_*.txt') ?: [] as $old) {
         if (@filemtime($old) < $now - $perSeconds) {
             @unlink($old);
         }
     }
-    $file = $dir . '/rate_' . hash('sha256', vq_rate_limit_key($ip)) . '.txt';
+    $file = $dir . '/' . $kind . '_' . hash('sha256', $key) . '.txt';
     $fp = @fopen($file, 'c+');
     if ($fp === false) {
         return true;
@@ -1548,7 +1560,7 @@ function vq_rate_limit_ok(?string $dir, string $ip, int $maxPosts, int $perSecon
     flock($fp, LOCK_EX);
     $times = array_filter(array_map('intval', explode("\n", (string)stream_get_contents($fp))),
         fn(int $t): bool => $t > $now - $perSeconds);
-    $ok = count($times) < $maxPosts;
+    $ok = count($times) < $max;
     if ($ok) {
         $times[] = $now;
     }
@@ -1559,4 +1571,218 @@ function vq_rate_limit_ok(?string $dir, string $ip, int $maxPosts, int $perSecon
     flock($fp, LOCK_UN);
     fclose($fp);
     return $ok;
+}
+
+// ---- confirmation of receipt
+
+/** When a post was received, as the confirmations state it: "10.12.2026 um 14:05:09 Uhr". */
+function vq_received_text(int $time): string
+{
+    return date('d.m.Y', $time) . ' um ' . date('H:i:s', $time) . ' Uhr';
+}
+
+/**
+ * Whether one more confirmation may go to $address: at most $max per
+ * $perSeconds to one address (letter case aside), counted in the storage folder.
+ */
+function vq_confirmation_allowed(?string $dir, string $address, int $max, int $perSeconds): bool
+{
+    return vq_count_within_limit($dir, 'confirm', strtolower($address), $max, $perSeconds);
+}
+
+/**
+ * The owner's files that go with every confirmation (terms, withdrawal
+ * instructions): readable files of at most 5 MiB each, as attachments. A file
+ * that is missing or too large is left out.
+ */
+function vq_owner_attachments(array $paths): array
+{
+    $files = [];
+    foreach ($paths as $path) {
+        if (!is_string($path) || !is_file($path) || !is_readable($path) || filesize($path) > 5 * 1024 * 1024) {
+            continue;
+        }
+        $data = @file_get_contents($path);
+        if ($data !== false) {
+            $files[] = ['name' => basename($path), 'data' => $data];
+        }
+    }
+    return $files;
+}
+
+/**
+ * The confirmation of receipt of an order, not yet sent: to the customer's
+ * address as the server checked it, with the owner's subject and text, the
+ * order number, the time of receipt and the order as the server read it
+ * (lines, options, the totals of vq_order_totals()), and the owner's files.
+ */
+function vq_confirmation_mail(string $from, string $to, string $subject, string $text, array $lines,
+                              array $totals, string $currency, string $orderId, int $receivedAt,
+                              array $attachments, bool $html): array
+{
+    $facts = ['Bestellnummer' => $orderId, 'Eingang der Bestellung' => vq_received_text($receivedAt)];
+    $mailText = str_replace('#br#', "\n", $text);
+    $body = $html ? vq_form_mail_html($mailText, $facts, $lines, $totals, $currency, [])
+                  : vq_form_mail_plain($mailText, $facts, $lines, $totals, $currency, []);
+    [$headers, $message] = vq_build_mail($from, null, $html, $body, $attachments);
+    return ['to' => $to, 'subject' => vq_encode_header($subject), 'body' => $message, 'headers' => $headers];
+}
+
+// ---- withdrawal ("Vertrag widerrufen")
+
+/** Names of the fields the withdrawal page posts. */
+const VQ_WITHDRAWAL_FIELDS = ['name' => 'wr_name', 'email' => 'wr_email', 'order' => 'wr_bestellnummer',
+                              'date' => 'wr_bestelldatum', 'reason' => 'wr_grund', 'step' => 'wr_schritt'];
+
+/**
+ * The withdrawal a post declares, checked: ['values' => [name, email, order,
+ * date, reason], 'error' => German reason or null]. A name (at most 200
+ * characters), a valid address and an order number (letters, digits and
+ * "-", "_", ".", "/", at most 100) or an order date (YYYY-MM-DD, not in the
+ * future) are needed; the reason is optional (at most 2000 characters).
+ *
+ * @param callable $text fn(string $name): string, the posted value as UTF-8
+ */
+function vq_withdrawal_read(callable $text, int $now): array
+{
+    $f = VQ_WITHDRAWAL_FIELDS;
+    $values = [
+        'name' => trim(vq_header_safe($text($f['name']))),
+        'email' => trim($text($f['email'])),
+        'order' => trim($text($f['order'])),
+        'date' => trim($text($f['date'])),
+        'reason' => trim(str_replace("\r", '', $text($f['reason']))),
+    ];
+    $error = null;
+    if ($values['name'] === '') {
+        $error = 'Bitte geben Sie Ihren Namen an.';
+    } elseif (vq_length($values['name']) > 200) {
+        $error = "Der Name ist zu lang (h\u{F6}chstens 200 Zeichen).";
+    } elseif (vq_valid_address($values['email']) === null) {
+        $error = "Bitte geben Sie eine g\u{FC}ltige E-Mail-Adresse an; an sie geht die Best\u{E4}tigung.";
+    } elseif ($values['order'] === '' && $values['date'] === '') {
+        $error = 'Bitte geben Sie die Bestellnummer oder das Bestelldatum an.';
+    } elseif ($values['order'] !== '' && !preg_match('#^[A-Za-z0-9_./ -]{1,100}$#D', $values['order'])) {
+        $error = "Die Bestellnummer besteht aus Buchstaben, Ziffern und Bindestrichen (h\u{F6}chstens 100 Zeichen).";
+    } elseif ($values['date'] !== '' && !vq_withdrawal_date_ok($values['date'], $now)) {
+        $error = "Das Bestelldatum ist kein g\u{FC}ltiges Datum (TT.MM.JJJJ) oder liegt in der Zukunft.";
+    } elseif (vq_length($values['reason']) > 2000) {
+        $error = "Der Grund ist zu lang (h\u{F6}chstens 2000 Zeichen).";
+    }
+    if ($error === null) {
+        $values['email'] = (string)vq_valid_address($values['email']);
+        $values['date'] = vq_withdrawal_date($values['date']);
+    }
+    return ['values' => $values, 'error' => $error];
+}
+
+/** Characters of UTF-8 text (bytes when it is not UTF-8). */
+function vq_length(string $text): int
+{
+    $count = preg_match_all('/./us', $text);
+    return $count === false ? strlen($text) : $count;
+}
+
+/** An order date as posted (YYYY-MM-DD from a date field, or DD.MM.YYYY) as YYYY-MM-DD, or ''. */
+function vq_withdrawal_date(string $date): string
+{
+    if (preg_match('/^(\d{4})-(\d{2})-(\d{2})$/D', $date, $m) && checkdate((int)$m[2], (int)$m[3], (int)$m[1])) {
+        return $date;
+    }
+    if (preg_match('/^(\d{1,2})\.(\d{1,2})\.(\d{4})$/D', $date, $m) && checkdate((int)$m[2], (int)$m[1], (int)$m[3])) {
+        return sprintf('%04d-%02d-%02d', (int)$m[3], (int)$m[2], (int)$m[1]);
+    }
+    return '';
+}
+
+function vq_withdrawal_date_ok(string $date, int $now): bool
+{
+    $iso = vq_withdrawal_date($date);
+    return $iso !== '' && $iso >= '2000-01-01' && $iso <= date('Y-m-d', $now + 86400);
+}
+
+/** The order date as the pages and mails show it: "10.12.2026"; '' stays ''. */
+function vq_withdrawal_date_text(string $iso): string
+{
+    return $iso === '' ? '' : substr($iso, 8, 2) . '.' . substr($iso, 5, 2) . '.' . substr($iso, 0, 4);
+}
+
+/** What the withdrawal says, as [label, value] rows: shown in the second step and in the mails. */
+function vq_withdrawal_rows(array $values, bool $withReason = true): array
+{
+    $rows = [['Name', $values['name']], ['E-Mail-Adresse', $values['email']]];
+    if ($values['order'] !== '') {
+        $rows[] = ['Bestellnummer', $values['order']];
+    }
+    if ($values['date'] !== '') {
+        $rows[] = ['Bestelldatum', vq_withdrawal_date_text($values['date'])];
+    }
+    if ($withReason && $values['reason'] !== '') {
+        $rows[] = ['Grund', $values['reason']];
+    }
+    return $rows;
+}
+
+/**
+ * The document of a withdrawal mail for the invoice module: identifier and
+ * time plain, the consumer's texts base64 (UTF-8), the order date plain.
+ *
+ * @param int $timestamp seconds since 1970 in the shop's local time
+ */
+function vq_withdrawal_document(string $uuid, int $timestamp, array $values, string $senderIp): string
+{
+    $nl = "\r\n";
+    $xml = '<withdrawal>' . $nl . '<uuid>' . vq_xml_text($uuid) . '</uuid>' . $nl
+        . '<timestamp>' . $timestamp . '</timestamp>' . $nl;
+    foreach (['name' => 'name', 'email' => 'email', 'order' => 'orderNumber', 'reason' => 'reason'] as $key => $element) {
+        $xml .= "<$element>" . vq_b64_wrapped((string)$values[$key]) . "</$element>" . $nl;
+    }
+    $xml .= '<orderDate>' . vq_xml_text((string)$values['date']) . '</orderDate>' . $nl
+        . '<company>' . vq_xml_text(vq_cut($senderIp, 64)) . '</company>' . $nl . '</withdrawal>' . $nl;
+    return $xml;
+}
+
+/**
+ * The mails of one withdrawal, not yet sent: 'owner' to the shop's recipients
+ * (readable), 'invoice' to the invoice module's address (the document, subject
+ * "VQWIDERRUF", signed with the order secret) when one is given, and
+ * 'confirmation' to the consumer unless $confirm is false: the owner's subject
+ * and text, the time of receipt and what was declared, without the reason.
+ */
+function vq_withdrawal_mails(array $values, array $recipients, ?string $invoiceAddress, string $from,
+                             string $senderIp, int $receivedAt, string $secret, bool $confirm,
+                             string $confirmSubject, string $confirmText): array
+{
+    $received = vq_received_text($receivedAt);
+    $uuid = vq_new_uuid();
+    $facts = array_merge([['Eingang des Widerrufs', $received], ['Kennung', $uuid]], vq_withdrawal_rows($values));
+    $owner = "Ein Kunde hat \u{FC}ber die Widerrufsseite einen Vertrag widerrufen.\n\n";
+    foreach ($facts as [$label, $value]) {
+        $owner .= "$label: $value\n";
+    }
+    [$headers, $message] = vq_build_mail($from, $values['email'], false, str_replace("\n", "\r\n", $owner));
+    $mails = ['owner' => ['to' => implode(', ', $recipients),
+                          'subject' => vq_encode_header('Widerruf: ' . vq_cut($values['name'], 80)),
+                          'body' => $message, 'headers' => $headers]];
+    if ($invoiceAddress !== null) {
+        $now = (new DateTimeImmutable('@' . $receivedAt))->setTimezone(new DateTimeZone(date_default_timezone_get()));
+        $xml = vq_withdrawal_document($uuid, $receivedAt + $now->getOffset(), $values, $senderIp);
+        $invoiceHeaders = "MIME-Version: 1.0\r\nFrom: " . vq_header_safe($from)
+            . "\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit";
+        if ($secret !== '') {
+            $invoiceHeaders .= "\r\nX-VQ-Signature: hmac-sha256=" . vq_order_signature($xml, $secret);
+        }
+        $mails['invoice'] = ['to' => $invoiceAddress, 'subject' => 'VQWIDERRUF Widerruf', 'body' => $xml,
+                             'headers' => $invoiceHeaders];
+    }
+    if ($confirm) {
+        $text = str_replace('#br#', "\n", $confirmText) . "\n\nEingang Ihres Widerrufs: $received\n";
+        foreach (vq_withdrawal_rows($values, false) as [$label, $value]) {
+            $text .= "$label: $value\n";
+        }
+        [$confirmHeaders, $confirmBody] = vq_build_mail($from, null, false, str_replace("\n", "\r\n", $text));
+        $mails['confirmation'] = ['to' => $values['email'], 'subject' => vq_encode_header($confirmSubject),
+                                  'body' => $confirmBody, 'headers' => $confirmHeaders];
+    }
+    return $mails;
 }

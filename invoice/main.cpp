@@ -312,6 +312,8 @@ int main(int argc, char **argv)
     int inserted = 0;
     int already = 0;
     int failed = 0;
+    int withdrawals = 0;
+    int unmatched = 0;
     for (const MailOrderRow &row : result.rows) {
         // Every field from the mail or the server on one line of its own
         // column: a tab, line break or escape sequence inside is a blank.
@@ -327,6 +329,12 @@ int main(int argc, char **argv)
             break;
         case MailOrderStatus::AlreadyThere:
             ++already;
+            break;
+        case MailOrderStatus::WithdrawalUnmatched:
+            ++unmatched;
+            [[fallthrough]];
+        case MailOrderStatus::WithdrawalMatched:
+            ++withdrawals;
             break;
         default:
             ++failed;
@@ -345,5 +353,9 @@ int main(int argc, char **argv)
                .arg(inserted)
                .arg(already)
                .arg(failed);
+    if (withdrawals > 0)
+        out << QStringLiteral("%1 Widerrufe gespeichert, davon %2 ohne passende Bestellung.\n")
+                   .arg(withdrawals)
+                   .arg(unmatched);
     return Success;
 }

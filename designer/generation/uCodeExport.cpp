@@ -3,6 +3,7 @@
 #include "common/regional_numbers.h"
 
 #include "common/text_file.h"
+#include "designer/generation/consumer_pages.h"
 #include "designer/generation/field_code.h"
 
 #include <QDir>
@@ -305,6 +306,11 @@ QString TCodeExport::FillTemplate(const QString &templateName)
     steps.add(QStringLiteral("<!-- GESAMTKOSTEN -->"), gesamtKostenScript(articles, order));
     steps.add(QStringLiteral("<!-- STEUER -->"), steuerScript(articles, order));
     steps.add(QStringLiteral("<!-- CURRENCY -->"), setting("edtWaehrung"));
+    // What consumers are owed beside the totals, and whether the customer
+    // gets a confirmation of receipt (the form mailer's setting may forbid it).
+    steps.add(QStringLiteral("<!-- PREISHINWEIS -->"), priceInformationHtml(m_project));
+    steps.add(QStringLiteral("<!-- BESTAETIGUNG -->"),
+              flag("chkBestaetigung") ? QStringLiteral("1") : QStringLiteral("0"));
 
     return applyVatRow(steps.apply(page), articles, order);
 }

@@ -78,6 +78,9 @@ QString TGenPHP::FillTemplate(const QString &templateName)
     steps.add(QStringLiteral("<!-- FORMMAIL -->"),
               QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"]?>?action=send&PHPSESSID=<?php "
                              "echo session_id();?>"));
+    steps.add(QStringLiteral("<!-- BESTAETIGUNGBETREFF -->"), setting("edtBestaetigungBetreff"));
+    steps.add(QStringLiteral("<!-- BESTAETIGUNGTEXT -->"), setting("memoBestaetigungText"));
+    steps.add(QStringLiteral("<!-- BESTAETIGUNGANHAENGE -->"), setting("edtBestaetigungAnhaenge"));
     return steps.apply(page);
 }
 

@@ -85,7 +85,9 @@ const std::array<SettingDef, 80> kSettings = {{
     {65, "cboRahmenButton", SettingType::Text, ReadRule::T, u"solid", nullptr},
     {66, "edtStaerkeButton", SettingType::Size, ReadRule::T, u"1", nullptr},
     {67, "cboStaerkeRahmen", SettingType::Text, ReadRule::T, u"px", nullptr},
-    {68, "edtSendenButton", SettingType::Text, ReadRule::T, u"Absenden", nullptr},
+    // New projects take orders from consumers: the button names the duty to pay.
+    {68, "edtSendenButton", SettingType::Text, ReadRule::T, u"zahlungspflichtig bestellen",
+     nullptr},
     {69, "edtCancelButton", SettingType::Text, ReadRule::T, u"Zurücksetzen", nullptr},
     {70, "edtPrint", SettingType::Text, ReadRule::T, u"Drucken", nullptr},
     {71, "chkPrintButton", SettingType::Flag, ReadRule::K, u"0", nullptr},
@@ -101,9 +103,25 @@ const std::array<SettingDef, 80> kSettings = {{
 }};
 
 // Added later: written after the 80, so that older readers, which look for
-// their elements by name, skip them; a file without them reads as off.
-const std::array<SettingDef, 1> kLaterSettings = {{
+// their elements by name, skip them; a file without them reads as off, or as
+// the default text the consumer pages need (the price information, the
+// confirmation of receipt).
+const std::array<SettingDef, kLaterSettingCount> kLaterSettings = {{
     {81, "chkFtpTls", SettingType::Flag, ReadRule::F, u"0", nullptr},
+    {82, "edtPreisInklMwst", SettingType::Text, ReadRule::D, u"inkl. MwSt.", u"inkl. MwSt."},
+    {83, "edtPreisZzglMwst", SettingType::Text, ReadRule::D, u"zzgl. MwSt.", u"zzgl. MwSt."},
+    {84, "edtVersandText", SettingType::Text, ReadRule::D, u"zzgl. Versandkosten",
+     u"zzgl. Versandkosten"},
+    {85, "edtVersandLink", SettingType::Text, ReadRule::T, u"", nullptr},
+    {86, "chkBestaetigung", SettingType::Flag, ReadRule::D, u"-1", u"-1"},
+    {87, "edtBestaetigungBetreff", SettingType::Text, ReadRule::D,
+     u"Eingangsbestätigung Ihrer Bestellung", u"Eingangsbestätigung Ihrer Bestellung"},
+    {88, "memoBestaetigungText", SettingType::MultiLine, ReadRule::D,
+     u"Vielen Dank für Ihre Bestellung. Sie ist bei uns eingegangen; wir bearbeiten sie umgehend. "
+     u"Dies ist eine automatische Eingangsbestätigung.",
+     u"Vielen Dank für Ihre Bestellung. Sie ist bei uns eingegangen; wir bearbeiten sie umgehend. "
+     u"Dies ist eine automatische Eingangsbestätigung."},
+    {89, "edtBestaetigungAnhaenge", SettingType::Text, ReadRule::T, u"", nullptr},
 }};
 
 const QString kProgName = QStringLiteral("VQ-Bestellformular");
@@ -182,7 +200,7 @@ const std::array<SettingDef, 80> &settingTable()
     return kSettings;
 }
 
-const std::array<SettingDef, 1> &laterSettingTable()
+const std::array<SettingDef, kLaterSettingCount> &laterSettingTable()
 {
     return kLaterSettings;
 }

@@ -68,9 +68,11 @@ struct SettingDef
 // The 80 settings in the order they are written.
 const std::array<SettingDef, 80> &settingTable();
 const SettingDef *findSetting(const QString &key);
-// Settings added later ("FTPS (TLS)"): written after the 80, read as off when
-// a file lacks them. findSetting() knows them too.
-const std::array<SettingDef, 1> &laterSettingTable();
+// Settings added later ("FTPS (TLS)", the price information beside the totals,
+// the confirmation of receipt): written after the 80, read as off or as their
+// default text when a file lacks them. findSetting() knows them too.
+inline constexpr size_t kLaterSettingCount = 9;
+const std::array<SettingDef, kLaterSettingCount> &laterSettingTable();
 // The order in which LoadProject applies them (numbers).
 const std::array<int, 80> &settingLoadOrder();
 

@@ -64,7 +64,8 @@ bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings)
 }
 
 TUploadResult UploadFile(const TProjectDocument &project, const QString &localFile,
-                         const std::function<void(const QString &)> &log)
+                         const std::function<void(const QString &)> &log,
+                         const QList<TAlsoUploaded> &also)
 {
     TUploadResult result;
     TFtpSettings settings;
@@ -93,6 +94,16 @@ TUploadResult UploadFile(const TProjectDocument &project, const QString &localFi
         return result;
     }
     const QByteArray data = file.readAll();
+    QList<QByteArray> alsoData;
+    for (const TAlsoUploaded &extra : also) {
+        QFile other(extra.localFile);
+        if (!other.open(QIODevice::ReadOnly)) {
+            result.message = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2")
+                                 .arg(extra.localFile, other.errorString());
+            return result;
+        }
+        alsoData << other.readAll();
+    }
 
     log(QStringLiteral("Versuche Verbindung aufzunehmen..."));
     log(QStringLiteral("Username: ") + settings.user);
@@ -108,6 +119,8 @@ TUploadResult UploadFile(const TProjectDocument &project, const QString &localFi
         log(QStringLiteral("Verzeichniswechsel nach: ") + folder);
     if (ok)
         ok = client.store(fileName, data, true);
+    for (qsizetype i = 0; ok && i < also.size(); ++i)
+        ok = client.store(also[i].remoteName, alsoData[i], true);
     if (ok) {
         log(QStringLiteral("Dateien erfolgreich übertragen!"));
         client.quit();

@@ -31,10 +31,19 @@ bool uploadsPhp(const TProjectDocument &project);
 // false when the port is no number from 1 to 65535.
 bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings);
 
+// A further file stored in the same session: a local file and its name on the server.
+struct TAlsoUploaded
+{
+    QString localFile;
+    QString remoteName;
+};
+
 // Checks the settings, then stores localFile on the server under the project's
-// file name in its folder. log receives each line of the "FTP-Log".
+// file name in its folder, and after it each of also (the withdrawal page)
+// under its own name. log receives each line of the "FTP-Log".
 TUploadResult UploadFile(const TProjectDocument &project, const QString &localFile,
-                         const std::function<void(const QString &)> &log);
+                         const std::function<void(const QString &)> &log,
+                         const QList<TAlsoUploaded> &also = {});
 
 // "Verbindung testen": logs in with settings and quits, nothing else sent.
 // port is the text of the port box. log receives each line of the "FTP-Log".

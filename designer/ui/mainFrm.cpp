@@ -4,6 +4,7 @@
 #include "common/text_file.h"
 #include "common_ui/editor_text.h"
 #include "common_ui/plain_text.h"
+#include "designer/generation/consumer_pages.h"
 #include "designer/generation/uGenHtml.h"
 #include "designer/generation/uPHPGen.h"
 #include "designer/model/template_library.h"
@@ -270,7 +271,8 @@ void TfrmMain::buildTabs()
                                                    QStringLiteral("FormMailer Einstellungen")}}),
                    captions[2]);
     m_tabs->addTab(buildSettingsTab(captions[3], {{QStringLiteral("Formular")},
-                                                  {QStringLiteral("Bestelltabelle")}}),
+                                                  {QStringLiteral("Bestelltabelle"),
+                                                   QStringLiteral("Preisangaben")}}),
                    captions[3]);
     m_tabs->addTab(
         buildSettingsTab(
@@ -711,6 +713,28 @@ QWidget *TfrmMain::buildMailtextTab()
     placeholderRow->addStretch();
     layout->addLayout(placeholderRow);
     m_rows.insert(control->key, memo);
+
+    // The customer's confirmation of receipt, below the owner's mail text.
+    auto *confirmation = new QGroupBox(QStringLiteral("Eingangsbestätigung"));
+    confirmation->setObjectName(QStringLiteral("grpEingangsbestaetigung"));
+    auto *form = new QFormLayout(confirmation);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    for (const TSettingControl &setting : settingControls()) {
+        if (setting.tab != tabCaptions()[6] || setting.group != confirmation->title())
+            continue;
+        QWidget *widget = createControl(setting);
+        if (setting.kind == ControlKind::MultiLine)
+            widget->setMaximumHeight(widget->fontMetrics().lineSpacing() * 5);
+        m_rows.insert(setting.key, widget);
+        if (setting.kind == ControlKind::CheckBox) {
+            form->addRow(widget);
+            continue;
+        }
+        auto *settingLabel = new QLabel(setting.label);
+        settingLabel->setBuddy(widget);
+        form->addRow(settingLabel, widget);
+    }
+    layout->addWidget(confirmation);
     return page;
 }
 
@@ -1346,6 +1370,7 @@ void TfrmMain::tabShown(int index)
     if (index == TabHtml || index == TabPhp) {
         generate(index == TabPhp);
     } else if (index == TabPreview) {
+        orderButtonAccepted(QStringLiteral("Vorschau"), false);
         if (!m_previewBrowser) {
             m_previewBrowser = new TPreviewBrowser(appData("temp.htm"));
             m_previewTabLayout->addWidget(m_previewBrowser);
@@ -1367,6 +1392,9 @@ void TfrmMain::copyCode(bool php)
 
 void TfrmMain::exportCode(bool php)
 {
+    if (!orderButtonAccepted(php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"),
+                             true))
+        return;
     if (php && hasUploadField(m_project.ListField))
         m_dialogs->tell(this, QMessageBox::Information, QStringLiteral("PHP Export"),
                         QStringLiteral("Hinweis das Formular enthält ein Datei-Upload-Feld.\r\n"
@@ -1390,8 +1418,23 @@ void TfrmMain::exportCode(bool php)
                         php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"), error);
 }
 
+bool TfrmMain::orderButtonAccepted(const QString &title, bool ask)
+{
+    controlsToProject();
+    const QString warning = orderButtonWarning(m_project);
+    if (warning.isEmpty())
+        return true;
+    if (!ask) {
+        m_dialogs->tell(this, QMessageBox::Warning, title, warning);
+        return true;
+    }
+    return m_dialogs->askWarningYesNo(this, title,
+                                      warning + QStringLiteral("\r\n\r\nTrotzdem fortfahren?"));
+}
+
 void TfrmMain::showPreviewWindow()
 {
+    orderButtonAccepted(QStringLiteral("Vorschau"), false);
     if (!m_previewWindow)
         m_previewWindow =
             new TfrmPreview([this] { return previewPage(); }, appData("temp.htm"), this);
@@ -1418,6 +1461,8 @@ void TfrmMain::manageFormMailers()
 
 void TfrmMain::exportIntoPage()
 {
+    if (!orderButtonAccepted(QStringLiteral("HTML Export"), true))
+        return;
     TfrmHtmlExport::Hooks hooks;
     hooks.generate = [this] { return generate(false); };
     hooks.upload = [this](const QString &file) { ftpUploadFile(file); };
@@ -1482,7 +1527,8 @@ bool TfrmMain::ftpUpload()
 {
     if (m_ftpBusy)
         return false;
-    controlsToProject();
+    if (!orderButtonAccepted(QStringLiteral("FTP-Upload"), true))
+        return false;
     const bool php = uploadsPhp(m_project);
     const std::optional<QString> page = generate(php);
     if (!page)

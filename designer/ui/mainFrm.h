@@ -99,6 +99,10 @@ public:
     bool ftpBusy() const { return m_ftpBusy; }
     TfrmLog *logWindow() const { return m_log; }
 
+    // Before an export, preview or upload: the warning of a project that sells
+    // with a button that does not name the duty to pay. With ask, the user
+    // chooses whether to go on (false: not); else the warning is only shown.
+    bool orderButtonAccepted(const QString &title, bool ask);
     // The generated page, or nothing after showing why not.
     std::optional<QString> generate(bool php, QString *formId = nullptr);
 

@@ -51,6 +51,8 @@ std::vector<TSettingControl> buildSettingControls()
     const QString fieldGroup = QStringLiteral("Einstellungen Formularfeld");
     const QString ftpGroup = QStringLiteral("FTP-Einstellungen");
     const QString spamGroup = QStringLiteral("Spamschutz");
+    const QString priceInfoGroup = QStringLiteral("Preisangaben");
+    const QString confirmationGroup = QStringLiteral("Eingangsbestätigung");
 
     auto s = [](const char *key, K kind, const char *label, const QString &tab,
                 const QString &group, QStringList entries = {}, const char *beside = nullptr) {
@@ -93,6 +95,10 @@ std::vector<TSettingControl> buildSettingControls()
         s("edtGesamtpreis", K::LineEdit, "Gesamtpreis", labels, tableLabelsGroup),
         s("edtMwstLabel", K::LineEdit, "Beschriftung Mwst.:", labels, tableLabelsGroup),
         s("edtGesamtLabel", K::LineEdit, "Gesamt", labels, tableLabelsGroup),
+        s("edtPreisInklMwst", K::LineEdit, "Preise brutto:", labels, priceInfoGroup),
+        s("edtPreisZzglMwst", K::LineEdit, "Preise netto:", labels, priceInfoGroup),
+        s("edtVersandText", K::LineEdit, "Versandkosten:", labels, priceInfoGroup),
+        s("edtVersandLink", K::LineEdit, "Link Versandkosten:", labels, priceInfoGroup),
         // Design / CSS
         s("cboFontHeader", K::EditableCombo, "Schriftart Überschrift", design, fontGroup,
           fontSuggestions()),
@@ -149,6 +155,12 @@ std::vector<TSettingControl> buildSettingControls()
         s("edtCaptchaText1", K::LineEdit, "Beschriftung:", ftp, spamGroup),
         // Mailtext
         s("memoMailtext", K::MultiLine, "Zusätzlicher Text der E-Mail:", mailtext, QString()),
+        s("chkBestaetigung", K::CheckBox, "Eingangsbestätigung an den Kunden senden", mailtext,
+          confirmationGroup),
+        s("edtBestaetigungBetreff", K::LineEdit, "Betreff:", mailtext, confirmationGroup),
+        s("memoBestaetigungText", K::MultiLine, "Text:", mailtext, confirmationGroup),
+        s("edtBestaetigungAnhaenge", K::LineEdit, "Anhänge (PHP-Formular):", mailtext,
+          confirmationGroup),
     };
 }
 

@@ -15,7 +15,10 @@ enum class SqlDialect { SQLite, PostgreSQL };
 // was priced (prices with or without VAT). 5: order mails the import refused,
 // remembered with the reason so that they are not fetched again. 6: the
 // client's payment period. 7: the order's version, which every write raises.
-inline constexpr int kSchemaVersion = 8;
+// 8: issued invoices as records: number ranges, archive, audit trail,
+// cancellations. 9: consumers' withdrawals (table Widerruf) and the state
+// "Widerrufen".
+inline constexpr int kSchemaVersion = 9;
 
 // What the database answers when a write would change an issued invoice,
 // delete it within its retention period, or touch the archive or the audit

@@ -21,7 +21,8 @@ std::optional<QList<KnownMessage>> MailboxStore::knownMessages(int mandantId,
             "n.Nachricht_Absender, "
             "n.Nachricht_Betreff, n.Nachricht_Groesse, n.Nachricht_Datum, "
             "CASE WHEN n.Nachricht_Bestellmail = 1 AND EXISTS (SELECT 1 FROM Bestellung b "
-            "WHERE b.Bestellung_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END, "
+            "WHERE b.Bestellung_UUID = n.Nachricht_UUID) OR EXISTS (SELECT 1 FROM Widerruf w "
+            "WHERE w.Widerruf_UUID = n.Nachricht_UUID) THEN 1 ELSE 0 END, "
             "n.Nachricht_Abgelehnt, n.Nachricht_Grund "
             "FROM Nachricht n WHERE n.Nachricht_MandantID = ? AND n.Nachricht_Postfach = ? "
             "ORDER BY n.Nachricht_ID"),

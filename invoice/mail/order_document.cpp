@@ -373,6 +373,53 @@ bool readOrder(const Node &root, TOrderDocument *result, QString *error)
     return true;
 }
 
+// The withdrawal of the tree. Names, address and reason are base64 like an
+// order's customer; the identifiers, the time and the order date are plain.
+bool readWithdrawal(const Node &root, TWiderruf *result, QString *error)
+{
+    const ValueReader values(error);
+    result->uuid = values.plain(root, u"uuid").trimmed();
+    if (result->uuid.isEmpty() || result->uuid.size() > kMaxOrderUuidLength) {
+        *error = QStringLiteral("Das Element \"uuid\" fehlt, ist leer oder länger als %1 Zeichen.")
+                     .arg(kMaxOrderUuidLength);
+        result->uuid.clear();
+        return false;
+    }
+    const Node *timestamp = root.child(u"timestamp");
+    bool ok = false;
+    const qint64 seconds = timestamp ? timestamp->text.trimmed().toLongLong(&ok) : 0;
+    if (!ok || seconds < 0 || seconds > 253402300799LL) {
+        *error = QStringLiteral("\"timestamp\" fehlt oder ist keine Zahl.");
+        return false;
+    }
+    result->eingang = timestampToDateTime(seconds);
+    const std::pair<QString *, const char16_t *> texts[] = {
+        {&result->name, u"name"},
+        {&result->email, u"email"},
+        {&result->bestellnummer, u"orderNumber"},
+        {&result->grund, u"reason"}};
+    for (const auto &[target, name] : texts) {
+        const auto value = values.base64(root, name, QString());
+        if (!value)
+            return false;
+        *target = value->trimmed();
+    }
+    const QString date = values.plain(root, u"orderDate").trimmed();
+    if (!date.isEmpty()) {
+        result->bestelldatum = QDate::fromString(date, Qt::ISODate);
+        if (!result->bestelldatum.isValid()) {
+            *error = QStringLiteral("\"orderDate\" ist kein Datum: \"%1\".").arg(date.left(100));
+            return false;
+        }
+    }
+    if (result->bestellnummer.isEmpty() && !result->bestelldatum.isValid()) {
+        *error = QStringLiteral("Der Widerruf nennt weder Bestellnummer noch Bestelldatum.");
+        return false;
+    }
+    result->ip = values.plain(root, u"company");
+    return true;
+}
+
 } // namespace
 
 QByteArray orderDocumentText(const QByteArray &body)
@@ -489,6 +536,26 @@ bool readOrderDocument(const QByteArray &body, TOrderDocument *document, QString
     TOrderDocument result;
     if (!readOrder(root, &result, error)) {
         document->order.uuid = result.order.uuid;
+        return false;
+    }
+    *document = std::move(result);
+    return true;
+}
+
+} // namespace vq::invoice
+
+namespace vq::invoice {
+
+bool readWithdrawalDocument(const QByteArray &body, TWiderruf *document, QString *error)
+{
+    *document = TWiderruf();
+    error->clear();
+    Node root;
+    if (!parseTree(orderDocumentText(body), &root, error))
+        return false;
+    TWiderruf result;
+    if (!readWithdrawal(root, &result, error)) {
+        document->uuid = result.uuid;
         return false;
     }
     *document = std::move(result);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "invoice/records/invoice_records.h"
+#include "invoice/records/withdrawal.h"
 
 #include <QByteArray>
 #include <QList>
@@ -65,6 +66,14 @@ bool orderSignatureValid(const QByteArray &body, const QString &signatureHeader,
                          const QString &secret);
 // The header value the form mailer sends for that body and secret.
 QString orderSignature(const QByteArray &body, const QString &secret);
+
+// Reads the document of a withdrawal mail ("Vertrag widerrufen") with the
+// limits of an order document: "uuid", "timestamp", "orderDate" (YYYY-MM-DD)
+// and "company" (the sender's network address) plain, "name", "email",
+// "orderNumber" and "reason" base64. It must name an order number or an
+// order date. On failure *error says what is wrong (German) and
+// document->uuid holds the identifier when the document named one.
+bool readWithdrawalDocument(const QByteArray &body, TWiderruf *document, QString *error);
 
 // A decimal number with a point or a comma and no thousands separator.
 std::optional<double> parseDecimal(const QString &text);

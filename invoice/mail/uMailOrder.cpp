@@ -1,6 +1,7 @@
 #include "invoice/mail/uMailOrder.h"
 #include "invoice/db/clients.h"
 #include "invoice/db/mailbox_store.h"
+#include "invoice/db/withdrawal_store.h"
 
 #include "invoice/mail/import_lock.h"
 #include "invoice/mail/mail_message.h"
@@ -26,10 +27,17 @@ constexpr qint64 kFetchWholeUpTo = 64 * 1024;
 // triple it. Larger order mails are listed as damaged without being fetched.
 constexpr qint64 kMaxOrderMailBytes = 4 * kMaxOrderDocumentBytes;
 
-// The marker word, in exactly this case, anywhere in the subject.
+// The marker words of order and withdrawal mails, in exactly this case,
+// anywhere in the subject.
+bool isWithdrawalSubject(const QString &subject)
+{
+    return subject.contains(QStringLiteral("VQWIDERRUF"), Qt::CaseSensitive);
+}
+
 bool isOrderSubject(const QString &subject)
 {
-    return subject.contains(QStringLiteral("VQBESTMAIL"), Qt::CaseSensitive);
+    return subject.contains(QStringLiteral("VQBESTMAIL"), Qt::CaseSensitive)
+           || isWithdrawalSubject(subject);
 }
 
 // False only when the header cannot name the marker word: it is not there
@@ -41,7 +49,7 @@ bool mayBeOrderMail(const QByteArray &raw)
     if (end < 0 || (crlfEnd >= 0 && crlfEnd < end))
         end = crlfEnd;
     const QByteArrayView header = end < 0 ? QByteArrayView(raw) : QByteArrayView(raw).first(end);
-    return header.contains("VQBESTMAIL") || header.contains("=?");
+    return header.contains("VQBESTMAIL") || header.contains("VQWIDERRUF") || header.contains("=?");
 }
 
 // One message as the reading thread hands it over.
@@ -149,6 +157,10 @@ QString MailOrderRow::statusText() const
         return QString::fromUtf16(kTextStoreError);
     case MailOrderStatus::NotSigned:
         return QString::fromUtf16(kTextNotSigned);
+    case MailOrderStatus::WithdrawalMatched:
+        return QString::fromUtf16(kTextWithdrawalMatched);
+    case MailOrderStatus::WithdrawalUnmatched:
+        return QString::fromUtf16(kTextWithdrawalUnmatched);
     }
     return {};
 }
@@ -413,6 +425,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             row.date = knownMessage->date;
             row.status = statusOfRefusal(knownMessage->refusal);
             row.detail = knownMessage->reason;
+            row.withdrawal = isWithdrawalSubject(row.subject);
             addRow(row);
             continue;
         }
@@ -447,6 +460,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         row.subject = mail.subject;
         row.size = sizeOf.value(n, fetched.size);
         row.date = mail.date.toUTC();
+        row.withdrawal = isWithdrawalSubject(mail.subject);
 
         KnownMessage message;
         message.uidl = uid;
@@ -485,6 +499,13 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
                              ? QStringLiteral("Die E-Mail trägt keine Signatur.")
                              : QStringLiteral("Die Signatur der E-Mail stimmt nicht.");
             refuse(KnownMessage::NotSigned);
+            addRow(row);
+            continue;
+        }
+
+        if (row.withdrawal) {
+            if (!importWithdrawal(mail.body, &row, &message, &result.messages, &learned, uid))
+                databaseFailure = true;
             addRow(row);
             continue;
         }
@@ -570,6 +591,58 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     result.message = QString::fromUtf16(kTextSuccess);
     result.messages << result.message;
     return result;
+}
+
+bool TMailOrder::importWithdrawal(const QByteArray &body, MailOrderRow *row, KnownMessage *message,
+                                  QStringList *messages, QList<KnownMessage> *learned,
+                                  const QString &uid)
+{
+    TWiderruf withdrawal;
+    QString error;
+    if (!readWithdrawalDocument(body, &withdrawal, &error)) {
+        row->status = MailOrderStatus::DocumentError;
+        row->detail = error;
+        *messages << QString::fromUtf16(kTextXmlError);
+        if (!uid.isEmpty()) {
+            message->refusal = KnownMessage::Damaged;
+            message->reason = error;
+            *learned << *message;
+        }
+        return true;
+    }
+    message->uuid = withdrawal.uuid;
+    const WithdrawalStoreResult stored =
+        WithdrawalStore(m_db).storeWithdrawal(withdrawal, m_mandantId);
+    row->withdrawnOrderId = stored.bestellungId;
+    switch (stored.outcome) {
+    case WithdrawalStoreResult::Matched:
+        row->status = MailOrderStatus::WithdrawalMatched;
+        break;
+    case WithdrawalStoreResult::Unmatched:
+        row->status = MailOrderStatus::WithdrawalUnmatched;
+        break;
+    case WithdrawalStoreResult::AlreadyThere:
+        row->status = MailOrderStatus::AlreadyThere;
+        break;
+    case WithdrawalStoreResult::Refused:
+        row->status = MailOrderStatus::StoreError;
+        row->detail = m_db.lastError();
+        *messages << QString::fromUtf16(kTextStoreError);
+        if (!uid.isEmpty()) {
+            message->refusal = KnownMessage::NotStorable;
+            message->reason = row->detail;
+            *learned << *message;
+        }
+        return true;
+    case WithdrawalStoreResult::Failed:
+        row->status = MailOrderStatus::StoreError;
+        row->detail = m_db.lastError();
+        *messages << QString::fromUtf16(kTextStoreError);
+        return false;
+    }
+    if (!uid.isEmpty())
+        *learned << *message;
+    return true;
 }
 
 bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *detail)

@@ -1,6 +1,7 @@
 // The order-mail import: fetches the current client's mailbox, stores each new
-// order mail as an order of that client, lists every order mail with its
-// status, and deletes a listed mail from the server.
+// order mail as an order of that client and each withdrawal mail with the
+// order it names, lists every such mail with its status, and deletes a listed
+// mail from the server.
 //
 // Rows are bound to the server's unique message id (UIDL), not to the message
 // number, which changes with every deletion. What a message turned out to be
@@ -9,6 +10,7 @@
 
 #include "invoice/db/invoice_connection.h"
 #include "invoice/mail/pop3_client.h"
+#include "invoice/records/database_rows.h"
 #include "invoice/records/invoice_records.h"
 
 #include <QDateTime>
@@ -18,6 +20,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 
 namespace vq::invoice {
 
@@ -39,9 +42,23 @@ inline constexpr char16_t kTextImportCancelled[] =
     u"Das Einlesen wurde abgebrochen. Die bis dahin gespeicherten Bestellungen bleiben erhalten; "
     u"ein erneutes Einlesen liest die übrigen E-Mails.";
 
+// A withdrawal mail ("VQWIDERRUF" in the subject) stored with its order, or
+// stored without one because no order of the client fits.
+inline constexpr char16_t kTextWithdrawalMatched[] = u"Widerruf zur Bestellung gespeichert.";
+inline constexpr char16_t kTextWithdrawalUnmatched[] =
+    u"Widerruf gespeichert, keine passende Bestellung gefunden.";
+
 // NotSigned: the client has an order secret and the mail carries no valid
 // signature with it; such a mail is listed and stored nowhere.
-enum class MailOrderStatus { Inserted, AlreadyThere, DocumentError, StoreError, NotSigned };
+enum class MailOrderStatus {
+    Inserted,
+    AlreadyThere,
+    DocumentError,
+    StoreError,
+    NotSigned,
+    WithdrawalMatched,
+    WithdrawalUnmatched
+};
 
 // One order mail of the list.
 struct MailOrderRow
@@ -52,7 +69,11 @@ struct MailOrderRow
     qint64 size = 0;
     QDateTime date;
     MailOrderStatus status = MailOrderStatus::Inserted;
-    QString detail; // why the document could not be read or stored
+    QString detail;          // why the document could not be read or stored
+    bool withdrawal = false; // a withdrawal mail, not an order mail
+    // The order a stored withdrawal names (WithdrawalMatched): where the
+    // cancellation of the withdrawn order starts.
+    std::optional<int> withdrawnOrderId;
 
     QString statusText() const;
     // "Größe": whole kilobytes, remainder dropped ("0 kb" for 1023 bytes).
@@ -115,6 +136,11 @@ public:
     bool deleteMails(const QList<MailOrderRow> &rows, QString *message, QString *detail = nullptr);
 
 private:
+    // Reads and stores one withdrawal mail into *row; what the run learns of
+    // the message goes to *learned. False when the database failed.
+    bool importWithdrawal(const QByteArray &body, MailOrderRow *row, KnownMessage *message,
+                          QStringList *messages, QList<KnownMessage> *learned, const QString &uid);
+
     InvoiceConnection &m_db;
     int m_mandantId;
     int m_lockWaitMs = 0;

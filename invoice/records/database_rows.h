@@ -39,7 +39,7 @@ struct KnownMessage
     qint64 size =
         0; // bytes as the server listed them; 0: not known (remembered by an older version)
     QDateTime date;
-    bool orderStored = false; // read only: an order with that uuid is in the database
+    bool orderStored = false; // read only: an order (or withdrawal) with that uuid is stored
     // An order mail the import cannot use as it is: listed again from here,
     // not fetched again, until the server gives its id to another message.
     enum Refusal { NotRefused = 0, Damaged = 1, NotSigned = 2, NotStorable = 3 };

@@ -38,7 +38,9 @@ QString mailsText(int count)
 
 bool failedRow(const MailOrderRow &row)
 {
-    return row.status != MailOrderStatus::Inserted && row.status != MailOrderStatus::AlreadyThere;
+    return row.status != MailOrderStatus::Inserted && row.status != MailOrderStatus::AlreadyThere
+           && row.status != MailOrderStatus::WithdrawalMatched
+           && row.status != MailOrderStatus::WithdrawalUnmatched;
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 // Dovecot POP3 server; Chromium sends each page empty (its checks refuse), then
 // fills it as a customer would and sends it; vq_bestell_rechnung imports the
 // order mails and prints the invoice, and pdftotext reads what it says.
-// Servers and the browser are started once for both pages.
+// Servers and the browser are started once for both pages. The road of one
+// withdrawal follows an order from its confirmation of receipt through the
+// withdrawal page to the order's state.
 #include "invoice/db/clients.h"
 #include "invoice/db/order_store.h"
 #include "invoice/mail/order_document.h"
@@ -319,13 +321,21 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
             << "page VAT: " << read[QStringLiteral("vat")].toString().toStdString();
     }
 
-    // Step 4: form mail and order mail of each page in the mailbox.
+    // Step 4: form mail, the customer's confirmation of receipt and the order
+    // mail of each page in the mailbox.
     const QStringList files = mailboxFiles();
-    ASSERT_EQ(files.size(), 2 * kRuns) << "mailbox: " << files.join(u' ').toStdString();
+    ASSERT_EQ(files.size(), 3 * kRuns) << "mailbox: " << files.join(u' ').toStdString();
     for (int n = 0; n < kRuns; ++n) {
         SCOPED_TRACE(runs[n].what);
-        const MailMessage form = parseMail(readFile(maildirFile(files[2 * n])));
-        const MailMessage order = parseMail(readFile(maildirFile(files[2 * n + 1])));
+        const MailMessage form = parseMail(readFile(maildirFile(files[3 * n])));
+        const MailMessage confirmation = parseMail(readFile(maildirFile(files[3 * n + 1])));
+        const MailMessage order = parseMail(readFile(maildirFile(files[3 * n + 2])));
+        // The confirmation states the total the page showed, by the same rule.
+        EXPECT_EQ(confirmation.header(QStringLiteral("To")), Customer().email)
+            << "mailbox: confirmation of receipt";
+        EXPECT_TRUE(confirmation.text().contains(euros(runs[n].total) + QStringLiteral(" €")))
+            << "mailbox: confirmation total:\n"
+            << confirmation.text().toStdString();
         EXPECT_EQ(form.header(QStringLiteral("To")), QStringLiteral("shop@example.com"))
             << "mailbox: form mail";
         // The form mail's own sums (not only the posted fields) state the VAT
@@ -453,6 +463,112 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
             vat += cents(it.next().captured(1));
         EXPECT_EQ(vat, shown[n].vat) << "invoice PDF VAT:\n" << invoice.toStdString();
     }
+}
+
+// The road of one withdrawal: an order sent from the page and imported; the
+// customer takes the order number from the confirmation of receipt and
+// withdraws on the withdrawal page zelkin wrote, on a phone, in Chromium; the
+// form mailer confirms at once and mails the withdrawal into the mailbox;
+// the import stores it with the order, which shows "Widerrufen".
+TEST_F(OrderRoad, WithdrawalReachesItsOrder)
+{
+    ASSERT_NO_FATAL_FAILURE(startServers());
+    qputenv("LC_ALL", "C.UTF-8");
+    ASSERT_NO_FATAL_FAILURE(
+        generate(QStringLiteral("html"), QStringLiteral("bestellung.htm"), false));
+    ASSERT_NO_FATAL_FAILURE(
+        generate(QStringLiteral("widerruf"), QStringLiteral("widerruf.htm"), false));
+    const QString formId = QString::fromUtf8(readFile(path(QStringLiteral("web/bestellung.htm"))))
+                               .section(QStringLiteral("name=\"vq_formid\" value=\""), 1)
+                               .section(u'"', 0, 0);
+    writeFile(
+        path(QStringLiteral("road.json")),
+        QJsonDocument(
+            QJsonObject{{QStringLiteral("pages"),
+                         QJsonArray{pageJob(
+                             QStringLiteral("bestellung.htm"),
+                             QJsonObject{{QStringLiteral("captchaStore"),
+                                          QJsonObject{{QStringLiteral("dir"),
+                                                       path(QStringLiteral("storage"))},
+                                                      {QStringLiteral("formId"), formId}}}})}}})
+            .toJson());
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral("node"),
+                         {QStringLiteral(VQ_ORDER_ROAD_SCRIPT), path(QStringLiteral("road.json"))},
+                         &out, 120000, &err),
+              0)
+        << "browser: " << err.toStdString();
+    QString importOut;
+    ASSERT_EQ(importOrders(&importOut), 0) << "import: " << importOut.toStdString();
+    ASSERT_TRUE(importOut.contains(QStringLiteral("1 Bestellungen eingefügt")))
+        << "import: " << importOut.toStdString();
+
+    // The order number, as the customer reads it in the confirmation of receipt.
+    QString orderNumber;
+    static const QRegularExpression numbered(QStringLiteral(
+        "Bestellnummer\\D*?([0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})"));
+    for (const QString &file : mailboxFiles()) {
+        const MailMessage mail = parseMail(readFile(maildirFile(file)));
+        if (mail.header(QStringLiteral("To")) == Customer().email)
+            orderNumber = numbered.match(mail.text()).captured(1);
+    }
+    ASSERT_FALSE(orderNumber.isEmpty()) << "mailbox: no confirmation of receipt";
+
+    const Customer c;
+    const QJsonObject values{{QStringLiteral("Name *"), c.vorname + u' ' + c.nachname},
+                             {QStringLiteral("E-Mail-Adresse *"), c.email},
+                             {QStringLiteral("Bestellnummer"), orderNumber},
+                             {QStringLiteral("Grund (freiwillig)"), QStringLiteral("Passt nicht")}};
+    writeFile(
+        path(QStringLiteral("withdrawal.json")),
+        QJsonDocument(QJsonObject{{QStringLiteral("pages"),
+                                   QJsonArray{QJsonObject{
+                                       {QStringLiteral("name"), QStringLiteral("widerruf")},
+                                       {QStringLiteral("kind"), QStringLiteral("withdrawal")},
+                                       {QStringLiteral("url"), url(QStringLiteral("widerruf.htm"))},
+                                       {QStringLiteral("phone"), true},
+                                       {QStringLiteral("values"), values}}}}})
+            .toJson());
+    ASSERT_EQ(runProgram(QStringLiteral("node"),
+                         {QStringLiteral(VQ_CONSUMER_CHECKS_SCRIPT),
+                          path(QStringLiteral("withdrawal.json"))},
+                         &out, 120000, &err),
+              0)
+        << "browser: " << err.toStdString();
+    const QJsonObject page = QJsonDocument::fromJson(out).array().at(0).toObject();
+    ASSERT_FALSE(page.contains(QStringLiteral("error")))
+        << "browser, step " << page[QStringLiteral("step")].toString().toStdString() << ": "
+        << page[QStringLiteral("error")].toString().toStdString();
+    EXPECT_TRUE(page[QStringLiteral("answer")].toString().contains(
+        QStringLiteral("Ihr Widerruf ist eingegangen")))
+        << "browser: " << page[QStringLiteral("answer")].toString().toStdString();
+
+    // The consumer's confirmation and the withdrawal mail in the mailbox.
+    int confirmations = 0;
+    for (const QString &file : mailboxFiles()) {
+        const MailMessage mail = parseMail(readFile(maildirFile(file)));
+        if (mail.header(QStringLiteral("To")) == c.email
+            && mail.text().contains(QStringLiteral("Eingang Ihres Widerrufs")))
+            ++confirmations;
+    }
+    EXPECT_EQ(confirmations, 1) << "mailbox: confirmation of the withdrawal";
+
+    ASSERT_EQ(importOrders(&importOut), 0) << "import: " << importOut.toStdString();
+    EXPECT_TRUE(importOut.contains(QStringLiteral("Widerruf zur Bestellung gespeichert.")))
+        << "import: " << importOut.toStdString();
+    EXPECT_TRUE(importOut.contains(
+        QStringLiteral("1 Widerrufe gespeichert, davon 0 ohne passende Bestellung.")))
+        << "import: " << importOut.toStdString();
+    QString error;
+    ASSERT_TRUE(openTestLocation(db, location, &error)) << error.toStdString();
+    const auto listed = OrderStore(db).orderList(clientId);
+    ASSERT_TRUE(listed) << db.lastError().toStdString();
+    QStringList states;
+    for (const auto &row : *listed)
+        if (row.rechNr != 41)
+            states << row.statusBestellung;
+    EXPECT_EQ(states, QStringList{QStringLiteral("Widerrufen")});
+    db.close();
 }
 
 } // namespace

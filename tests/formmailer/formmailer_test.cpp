@@ -84,7 +84,8 @@ protected:
                 "'max_upload_size' => 4000, 'max_total_upload_size' => 6000, "
                 "'refused_extensions' => ['php', 'phtml', 'htaccess', 'sh'], "
                 "'captcha_required' => false, 'allowed_redirect_hosts' => ['shop.example.com'], "
-                "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', %2];")
+                "'timezone' => 'Europe/Berlin', 'checkurl_token' => '%3', "
+                "'send_confirmation' => false, %2];")
                 .arg(path(QStringLiteral("storage")), extraConfig, kCheckToken)
                 .toUtf8());
         writeFile(path(QStringLiteral("capture.sh")),
@@ -1846,6 +1847,7 @@ TEST_F(FormMailer, DeliveredConfigIsSafe)
     EXPECT_TRUE(check.body.contains(QStringLiteral("Captcha</td><td>für alle Formulare verlangt")))
         << check.body.toStdString();
     EXPECT_TRUE(check.body.contains(QStringLiteral("Kopie an den Absender</td><td>abgeschaltet")));
+    EXPECT_TRUE(check.body.contains(QStringLiteral("Eingangsbestätigung</td><td>an")));
     EXPECT_TRUE(check.body.contains(QStringLiteral("Signatur der Bestell-Mails</td><td>aus")));
     EXPECT_TRUE(
         check.body.contains(QStringLiteral("die Preise der Bestellungen werden nicht geprüft")));
@@ -2128,6 +2130,32 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
 
 // The self-contained PHP form sends the same order mail, built by the same
 // functions, when its invoice-module switch is on.
+namespace {
+
+// The article of the self-contained PHP forms' tests: a book at 20 with 7 % VAT.
+void addBook(vq::TProjectDocument &project)
+{
+    auto book = std::make_unique<vq::TArtikelField>();
+    book->name = QStringLiteral("Buch");
+    book->artikelNummer = QStringLiteral("B-7");
+    book->preis = 20;
+    book->mwst = 7;
+    project.ListArtikel.push_back(std::move(book));
+}
+
+// Two books as the form posts them.
+QList<QPair<QString, QString>> bookOrdered()
+{
+    return {{QStringLiteral("b_anz0"), QStringLiteral("2")},
+            {QStringLiteral("b_name0"), QStringLiteral("Buch")},
+            {QStringLiteral("b_preis0"), QStringLiteral("20")},
+            {QStringLiteral("b_mwst0"), QStringLiteral("7")},
+            {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
+            {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+}
+
+} // namespace
+
 TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 {
     startServer();
@@ -2145,12 +2173,7 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
     project.ListField.push_back(std::move(name));
-    auto book = std::make_unique<vq::TArtikelField>();
-    book->name = QStringLiteral("Buch");
-    book->artikelNummer = QStringLiteral("B-7");
-    book->preis = 20;
-    book->mwst = 7;
-    project.ListArtikel.push_back(std::move(book));
+    addBook(project);
     qputenv("LC_ALL", "C.UTF-8");
     {
         LocaleScope english(englishLocale());
@@ -2172,14 +2195,8 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
-    const QList<QPair<QString, QString>> form = {
-        {QStringLiteral("Nachname"), QStringLiteral("Müller")},
-        {QStringLiteral("b_anz0"), QStringLiteral("2")},
-        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-        {QStringLiteral("b_preis0"), QStringLiteral("20")},
-        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    QList<QPair<QString, QString>> form = bookOrdered();
+    form.prepend({QStringLiteral("Nachname"), QStringLiteral("Müller")});
     // A script upload is refused with the form shown again; nothing is sent.
     const Response refused =
         post(form,
@@ -2253,12 +2270,7 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
     project.ListField.push_back(std::move(name));
-    auto book = std::make_unique<vq::TArtikelField>();
-    book->name = QStringLiteral("Buch");
-    book->artikelNummer = QStringLiteral("B-7");
-    book->preis = 20;
-    book->mwst = 7;
-    project.ListArtikel.push_back(std::move(book));
+    addBook(project);
     qputenv("LC_ALL", "C.UTF-8");
     {
         LocaleScope english(englishLocale());
@@ -2275,13 +2287,7 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
         << err.toStdString();
     script = QStringLiteral("form.php");
     writeFile(path(QStringLiteral("skript.hta")), "<script>alert(1)</script>");
-    const QList<QPair<QString, QString>> order = {
-        {QStringLiteral("b_anz0"), QStringLiteral("2")},
-        {QStringLiteral("b_name0"), QStringLiteral("Buch")},
-        {QStringLiteral("b_preis0"), QStringLiteral("20")},
-        {QStringLiteral("b_mwst0"), QStringLiteral("7")},
-        {QStringLiteral("b_bestnr0"), QStringLiteral("B-7")},
-        {QStringLiteral("b_opt_count0"), QStringLiteral("0")}};
+    const QList<QPair<QString, QString>> order = bookOrdered();
     struct Case
     {
         const char *what;
@@ -2565,4 +2571,383 @@ TEST_F(FormMailer, RefusesLinesTheMoneyRuleCannotCarry)
             EXPECT_TRUE(mails().isEmpty()) << c.what;
         }
     }
+}
+
+// ---- the confirmation of receipt and the withdrawal
+
+namespace {
+
+// The fields the withdrawal page posts in its second step.
+QList<QPair<QString, QString>> withdrawalForm()
+{
+    return {{QStringLiteral("wr_schritt"), QStringLiteral("2")},
+            {QStringLiteral("wr_name"), QStringLiteral("Erika Mustermann")},
+            {QStringLiteral("wr_email"), QStringLiteral("erika@kunde.example.org")},
+            {QStringLiteral("wr_bestellnummer"),
+             QStringLiteral("7ca6c466-56d2-473b-b2aa-84a9371ded1a")},
+            {QStringLiteral("wr_bestelldatum"), QStringLiteral("2026-12-01")},
+            {QStringLiteral("wr_grund"), QStringLiteral("Passt nicht")},
+            {QStringLiteral("vq_encoding"), QStringLiteral("utf-8")},
+            {QStringLiteral("vq_cryptmail"), QStringLiteral("0")},
+            {QStringLiteral("vq_admin"), QStringLiteral("shop@example.com")},
+            {QStringLiteral("vq_rechtool"), QStringLiteral("1")},
+            {QStringLiteral("vq_rechtoolmail"), QStringLiteral("eingang@rechnung.example.com")}};
+}
+
+const QRegularExpression
+    kReceivedAt(QStringLiteral("\\d{2}\\.\\d{2}\\.\\d{4} um \\d{2}:\\d{2}:\\d{2} Uhr"));
+
+} // namespace
+
+// The customer's confirmation of receipt: to the address the order carries,
+// with the owner's subject, text and files, the order number the invoice
+// module stores, the time of receipt and the order as the server read it;
+// nothing the post chose, and it replaces the copy to the sender.
+TEST_F(FormMailer, ConfirmationOfReceiptCarriesTheCheckedOrder)
+{
+    writeFile(path(QStringLiteral("agb.pdf")), "%PDF-1.4 AGB");
+    startServer(QStringLiteral("'send_confirmation' => true, 'send_copy_to_sender' => true, "
+                               "'confirmation_subject' => 'Eingang Ihrer Bestellung', "
+                               "'confirmation_text' => 'Danke!#br#Ihr Shop', "
+                               "'confirmation_attachments' => ['%1', '%2']")
+                    .arg(path(QStringLiteral("agb.pdf")), path(QStringLiteral("fehlt.pdf"))));
+    const QString lure =
+        QStringLiteral("Ihr Konto wurde gesperrt: https://boese.example.net/anmelden");
+    for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
+        SCOPED_TRACE(format.toStdString());
+        clearMails();
+        auto form = orderForm(format);
+        set(form, QStringLiteral("vq_mailtext"), scramble(lure));
+        set(form, QStringLiteral("Hinweis"), lure);
+        set(form, QStringLiteral("vq_bestaetigung"), QStringLiteral("1"));
+        ASSERT_EQ(post(form).status, 303);
+        const QList<MailMessage> sent = mails();
+        // The owner's mail, the confirmation (no copy besides it), the order mail.
+        ASSERT_EQ(sent.size(), 3);
+        const MailMessage &confirmation = sent[1];
+        EXPECT_EQ(confirmation.header(QStringLiteral("To")),
+                  QStringLiteral("max@kunde.example.org"));
+        EXPECT_FALSE(confirmation.headers.contains(QStringLiteral("reply-to")));
+        EXPECT_EQ(confirmation.header(QStringLiteral("Subject")),
+                  QStringLiteral("Eingang Ihrer Bestellung"));
+        const QString text = confirmation.text();
+        EXPECT_FALSE(text.contains(QStringLiteral("boese.example.net")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Danke!"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(kReceivedAt)) << text.toStdString();
+        EXPECT_TRUE(text.contains(orderIdOf(sent[2]))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("T-Shirt")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Farbe")));
+        // The totals by the form mailer's money rule, as the owner's mail states them.
+        EXPECT_TRUE(text.contains(QStringLiteral("28,00")));
+        EXPECT_TRUE(text.contains(QStringLiteral("4,47")));
+        ASSERT_EQ(confirmation.parts.size(), 2); // the text and the one file that exists
+        EXPECT_EQ(confirmation.parts[1].body, QByteArray("%PDF-1.4 AGB"));
+    }
+}
+
+// The confirmation goes out only where configuration, page, captcha and the
+// limit per address let it; a hostile address gets nothing.
+TEST_F(FormMailer, ConfirmationOnlyWhereAllowedAndLimitedPerAddress)
+{
+    struct Case
+    {
+        const char *what;
+        const char *config;
+        const char *pageSwitch;
+        const char *email;
+        int posts;
+        int confirmations;
+    };
+    const Case cases[] = {
+        {"on", "'send_confirmation' => true", "1", "max@kunde.example.org", 1, 1},
+        {"off in the configuration", "'send_confirmation' => false", "1", "max@kunde.example.org",
+         1, 0},
+        {"off in the project", "'send_confirmation' => true", "0", "max@kunde.example.org", 1, 0},
+        {"a flood to one address", "'send_confirmation' => true, 'confirmation_limit' => 2", "1",
+         "max@kunde.example.org", 4, 2},
+        {"a header in the address", "'send_confirmation' => true", "1",
+         "max@kunde.example.org\r\nBcc: opfer@anderswo.example.net", 1, 0},
+        {"two addresses", "'send_confirmation' => true", "1",
+         "max@kunde.example.org, opfer@anderswo.example.net", 1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(path(QStringLiteral("storage"))).removeRecursively();
+        QDir(dir.path()).mkpath(QStringLiteral("storage"));
+        startServer(QString::fromLatin1(c.config));
+        clearMails();
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("email"), QString::fromLatin1(c.email));
+        set(form, QStringLiteral("vq_bestaetigung"), QString::fromLatin1(c.pageSwitch));
+        for (int i = 0; i < c.posts; ++i)
+            ASSERT_EQ(post(form).status, 303);
+        int confirmations = 0;
+        for (const MailMessage &mail : mails()) {
+            EXPECT_FALSE(mail.headers.contains(QStringLiteral("bcc")));
+            if (mail.header(QStringLiteral("Subject"))
+                    .contains(QStringLiteral("=?UTF-8?B?RWluZ2FuZ3NiZXN0")))
+                ++confirmations;
+        }
+        EXPECT_EQ(confirmations, c.confirmations);
+        server.stop();
+    }
+}
+
+// A form that needs the captcha sends nothing, no confirmation either, before
+// the code is right.
+TEST_F(FormMailer, ConfirmationOnlyAfterTheCaptcha)
+{
+    startServer(QStringLiteral("'send_confirmation' => true, 'captcha_required' => true"));
+    auto form = orderForm(QStringLiteral("plain"));
+    form.append({QStringLiteral("captcha_input"), QStringLiteral("AAAAA")});
+    EXPECT_NE(post(form).status, 303);
+    EXPECT_TRUE(mails().isEmpty());
+}
+
+// A withdrawal from the page's second step: the owner's mail, the document
+// the invoice module reads and at once the consumer's confirmation with the
+// date and time of receipt, which repeats nothing but what identifies the
+// withdrawal; the answer page states the same time.
+TEST_F(FormMailer, WithdrawalIsSentAndConfirmedAtOnce)
+{
+    startServer(QStringLiteral("'order_secret' => 'geheim-0123456789'"));
+    auto form = withdrawalForm();
+    set(form, QStringLiteral("wr_grund"), QStringLiteral("Siehe https://boese.example.net"));
+    const Response response = post(form, {}, QStringLiteral("?action=widerruf"));
+    ASSERT_EQ(response.status, 200) << response.body.toStdString();
+    EXPECT_TRUE(response.body.contains(QStringLiteral("Ihr Widerruf ist eingegangen")));
+    const QString received = kReceivedAt.match(response.body).captured();
+    ASSERT_FALSE(received.isEmpty()) << response.body.toStdString();
+
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 3);
+    EXPECT_EQ(sent[0].header(QStringLiteral("To")), QStringLiteral("shop@example.com"));
+    EXPECT_TRUE(sent[0].text().contains(QStringLiteral("boese.example.net")));
+    EXPECT_EQ(sent[1].header(QStringLiteral("Subject")), QStringLiteral("VQWIDERRUF Widerruf"));
+    vq::invoice::TWiderruf withdrawal;
+    QString error;
+    ASSERT_TRUE(vq::invoice::readWithdrawalDocument(sent[1].parts[0].body, &withdrawal, &error))
+        << error.toStdString();
+    EXPECT_TRUE(vq::invoice::orderSignatureValid(sent[1].parts[0].body,
+                                                 sent[1].header(QStringLiteral("X-VQ-Signature")),
+                                                 QStringLiteral("geheim-0123456789")));
+    EXPECT_EQ(withdrawal.name, QStringLiteral("Erika Mustermann"));
+    EXPECT_EQ(withdrawal.bestellnummer, QStringLiteral("7ca6c466-56d2-473b-b2aa-84a9371ded1a"));
+    EXPECT_EQ(withdrawal.bestelldatum, QDate(2026, 12, 1));
+    EXPECT_EQ(withdrawal.eingang.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm:ss 'Uhr'")),
+              received);
+    EXPECT_EQ(sent[2].header(QStringLiteral("To")), QStringLiteral("erika@kunde.example.org"));
+    const QString confirmation = sent[2].text();
+    EXPECT_TRUE(confirmation.contains(received)) << confirmation.toStdString();
+    EXPECT_TRUE(confirmation.contains(QStringLiteral("01.12.2026")));
+    EXPECT_FALSE(confirmation.contains(QStringLiteral("boese.example.net")));
+}
+
+// Hostile and broken withdrawals: refused with nothing sent, or sent with the
+// consumer's confirmation limited per address.
+TEST_F(FormMailer, WithdrawalRefusesHostilePosts)
+{
+    startServer(QStringLiteral("'confirmation_limit' => 2, 'max_post_text' => 20000"));
+    struct Case
+    {
+        const char *what;
+        QString field, value;
+        int status;
+    };
+    const Case cases[] = {
+        {"without the second step", QStringLiteral("wr_schritt"), QStringLiteral("1"), 400},
+        {"without order number and date", QStringLiteral("wr_bestellnummer"), QString(), 400},
+        {"an address with a header", QStringLiteral("wr_email"),
+         QStringLiteral("erika@kunde.example.org\nBcc: opfer@anderswo.example.net"), 400},
+        {"a text as order number", QStringLiteral("wr_bestellnummer"),
+         QStringLiteral("Jetzt gewinnen: https://boese.example.net"), 400},
+        {"an order date in the future", QStringLiteral("wr_bestelldatum"),
+         QStringLiteral("2999-01-01"), 400},
+        {"a recipient the owner did not allow", QStringLiteral("vq_admin"),
+         QStringLiteral("opfer@anderswo.example.net"), 403},
+        {"a huge reason", QStringLiteral("wr_grund"), QString(30000, u'x'), 413},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        clearMails();
+        auto form = withdrawalForm();
+        set(form, c.field, c.value);
+        if (c.field == u"wr_bestellnummer" && c.value.isEmpty())
+            set(form, QStringLiteral("wr_bestelldatum"), QString());
+        EXPECT_EQ(post(form, {}, QStringLiteral("?action=widerruf")).status, c.status);
+        EXPECT_TRUE(mails().isEmpty());
+    }
+    EXPECT_EQ(get(QStringLiteral("?action=widerruf")).status, 405);
+
+    // A flood of withdrawals to one address: every one reaches the owner, the
+    // address gets two confirmations.
+    clearMails();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(post(withdrawalForm(), {}, QStringLiteral("?action=widerruf")).status, 200);
+    int confirmations = 0;
+    int owner = 0;
+    for (const MailMessage &mail : mails()) {
+        confirmations += mail.header(QStringLiteral("To")) == u"erika@kunde.example.org";
+        owner += mail.header(QStringLiteral("To")) == u"shop@example.com";
+    }
+    EXPECT_EQ(owner, 4);
+    EXPECT_EQ(confirmations, 2);
+}
+
+namespace {
+
+// Generates a page of the project with zelkin into the web folder.
+void generateInto(const vq::TProjectDocument &project, const QString &kind, const QString &folder,
+                  const QString &page)
+{
+    QString error;
+    ASSERT_TRUE(project.SaveProject(folder + QStringLiteral("/../shop.vqb"), &error))
+        << error.toStdString();
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--generate"), kind, QStringLiteral("--output"),
+                          folder + u'/' + page, folder + QStringLiteral("/../shop.vqb")},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
+}
+
+} // namespace
+
+// The self-contained PHP form confirms an order with the project's subject,
+// text and the files beside it, to the checked address only, and not when
+// the project switches it off.
+TEST_F(FormMailer, SelfContainedPhpFormConfirmsWithTheProjectsWords)
+{
+    startServer();
+    vq::TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("utf-8");
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("edtDanke"), QString());
+    project.setSetting(QStringLiteral("edtBestaetigungBetreff"),
+                       QStringLiteral("Danke für Ihre Bestellung"));
+    project.setSetting(QStringLiteral("memoBestaetigungText"), QStringLiteral("Ihr Shop"));
+    project.setSetting(QStringLiteral("edtBestaetigungAnhaenge"),
+                       QStringLiteral("agb.pdf;../evil.php;fehlt.pdf"));
+    auto email = std::make_unique<vq::TEinzField>();
+    email->Name = QStringLiteral("email");
+    email->Beschriftung = QStringLiteral("E-Mail");
+    project.ListField.push_back(std::move(email));
+    addBook(project);
+    writeFile(path(QStringLiteral("web/agb.pdf")), "%PDF-1.4 AGB");
+    writeFile(path(QStringLiteral("evil.php")), "<?php echo 1;");
+    script = QStringLiteral("form.php");
+    const QList<QPair<QString, QString>> form = bookOrdered();
+    struct Case
+    {
+        const char *what;
+        bool on;
+        QString email;
+        int confirmations;
+    };
+    const Case cases[] = {
+        {"on", true, QStringLiteral("max@kunde.example.org"), 1},
+        {"a header in the address", true,
+         QStringLiteral("max@kunde.example.org\r\nBcc: opfer@anderswo.example.net"), 0},
+        {"switched off in the project", false, QStringLiteral("max@kunde.example.org"), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        project.setFlag(QStringLiteral("chkBestaetigung"), c.on);
+        ASSERT_NO_FATAL_FAILURE(generateInto(project, QStringLiteral("php"),
+                                             path(QStringLiteral("web")),
+                                             QStringLiteral("form.php")));
+        clearMails();
+        auto posted = form;
+        posted.append({QStringLiteral("email"), c.email});
+        EXPECT_EQ(post(posted, {}, QStringLiteral("?action=send")).status, 200);
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 1 + c.confirmations);
+        for (const MailMessage &mail : sent)
+            EXPECT_FALSE(mail.headers.contains(QStringLiteral("bcc")));
+        if (c.confirmations == 0)
+            continue;
+        const MailMessage &confirmation = sent[1];
+        EXPECT_EQ(confirmation.header(QStringLiteral("To")),
+                  QStringLiteral("max@kunde.example.org"));
+        EXPECT_TRUE(confirmation.text().contains(QStringLiteral("Ihr Shop")));
+        EXPECT_TRUE(confirmation.text().contains(QStringLiteral("40,00")))
+            << confirmation.text().toStdString();
+        // Only the file beside the script; nothing outside its folder.
+        ASSERT_EQ(confirmation.parts.size(), 2);
+        EXPECT_EQ(confirmation.parts[1].body, QByteArray("%PDF-1.4 AGB"));
+    }
+}
+
+// The self-contained withdrawal page takes its two steps on the server:
+// the first shows what will be sent, the second sends it; a hostile post is
+// shown its error and sends nothing, a flood to one address gets at most five
+// confirmations.
+TEST_F(FormMailer, SelfContainedWithdrawalPageStepsAndLimits)
+{
+    startServer();
+    vq::TProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("windows-1252");
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("cboUploadFormat"), QStringLiteral("1"));
+    ASSERT_NO_FATAL_FAILURE(generateInto(project, QStringLiteral("widerruf"),
+                                         path(QStringLiteral("web")),
+                                         QStringLiteral("widerruf.php")));
+    QByteArray out;
+    ASSERT_EQ(runProgram(QStringLiteral("php"),
+                         {QStringLiteral("-l"), path(QStringLiteral("web/widerruf.php"))}, &out),
+              0)
+        << out.toStdString();
+    script = QStringLiteral("widerruf.php");
+
+    auto form = withdrawalForm();
+    set(form, QStringLiteral("wr_schritt"), QStringLiteral("1"));
+    // As a browser posts from a Windows-1252 page.
+    form.removeIf([](const auto &field) { return field.first == u"wr_name"; });
+    const Response first = post(form, {}, QString(), {{QStringLiteral("wr_name"), "J\xFCrgen"}});
+    EXPECT_TRUE(first.body.contains(QStringLiteral("Widerruf best&auml;tigen")))
+        << first.body.toStdString();
+    // The page is Windows-1252: the name as a character reference.
+    EXPECT_TRUE(first.body.contains(QStringLiteral("J&#252;rgen"))) << first.body.toStdString();
+    EXPECT_TRUE(mails().isEmpty());
+
+    struct Case
+    {
+        const char *what;
+        QString field, value;
+        QString message;
+    };
+    const Case cases[] = {
+        {"an address with a header", QStringLiteral("wr_email"),
+         QStringLiteral("erika@kunde.example.org\r\nBcc: opfer@anderswo.example.net"),
+         QStringLiteral("g&#252;ltige E-Mail-Adresse")},
+        {"a text as order number", QStringLiteral("wr_bestellnummer"),
+         QStringLiteral("<a href=\"https://boese.example.net\">Gewinn</a>"),
+         QStringLiteral("Die Bestellnummer besteht")},
+        {"a huge reason", QStringLiteral("wr_grund"), QString(100000, u'x'),
+         QStringLiteral("zu viel Text")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto hostile = withdrawalForm();
+        set(hostile, c.field, c.value);
+        const Response refused = post(hostile);
+        EXPECT_EQ(refused.status, 200);
+        EXPECT_TRUE(refused.body.contains(c.message)) << refused.body.left(3000).toStdString();
+        EXPECT_FALSE(refused.body.contains(QStringLiteral("<a href=\"https://boese")));
+        EXPECT_TRUE(mails().isEmpty());
+    }
+
+    for (int i = 0; i < 7; ++i) {
+        const Response sent = post(withdrawalForm());
+        ASSERT_TRUE(sent.body.contains(QStringLiteral("Ihr Widerruf ist eingegangen")))
+            << sent.body.toStdString();
+    }
+    int owner = 0, consumer = 0;
+    for (const MailMessage &mail : mails()) {
+        owner += mail.header(QStringLiteral("To")) == u"shop@example.com";
+        consumer += mail.header(QStringLiteral("To")) == u"erika@kunde.example.org";
+    }
+    EXPECT_EQ(owner, 7);
+    EXPECT_EQ(consumer, 5);
 }

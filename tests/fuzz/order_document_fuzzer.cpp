@@ -3,7 +3,8 @@
 // time, never in a crash; an order that is read keeps to the rules the reader
 // promises (no values out of range, no control characters, nothing but the
 // identifier from a refused document), and the signature check never accepts
-// a signature made with another secret.
+// a signature made with another secret. The same bytes are read as a
+// withdrawal document too.
 #include "invoice/mail/order_document.h"
 
 #include <cstddef>
@@ -61,6 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(!error.isEmpty(), "refused without a message");
         require(document.lines.isEmpty() && document.order.name.isEmpty(),
                 "refused document handed on");
+    }
+    // The same bytes as a withdrawal document.
+    TWiderruf withdrawal;
+    if (readWithdrawalDocument(body, &withdrawal, &error)) {
+        require(!withdrawal.uuid.isEmpty() && withdrawal.uuid.size() <= kMaxOrderUuidLength,
+                "withdrawal identifier");
+        require(!withdrawal.bestellnummer.isEmpty() || withdrawal.bestelldatum.isValid(),
+                "withdrawal names no order");
+        for (const QString *text : {&withdrawal.name, &withdrawal.email, &withdrawal.bestellnummer,
+                                    &withdrawal.grund, &withdrawal.ip})
+            require(singleLine(*text), "control character in a withdrawal");
+    } else {
+        require(!error.isEmpty() && withdrawal.name.isEmpty(), "refused withdrawal handed on");
     }
     // The signature: right with its own secret, wrong with another.
     const QString secret = QStringLiteral("geheim");

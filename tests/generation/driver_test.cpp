@@ -86,11 +86,13 @@ TEST(CommonSteps, SimpleValues)
     p.setFlag(QStringLiteral("chkCaptcha"), true);
     EXPECT_EQ(
         html(p, t, 1234567),
-        QStringLiteral("Kontaktformular|_self|https://www.ihre-domain.example/"
-                       "danke.htm|-1|utf-8|Kontaktformular|"
-                       "Anzahl|Beschreibung|Einzelpreis|Gesamtpreis|Gesamt:|0|1|rech@example.com|"
-                       "html|500|right|"
-                       "Bestellformular|Ende|Absenden|Zurücksetzen|class=\"button\"|0|€|1234567|")
+        QStringLiteral(
+            "Kontaktformular|_self|https://www.ihre-domain.example/"
+            "danke.htm|-1|utf-8|Kontaktformular|"
+            "Anzahl|Beschreibung|Einzelpreis|Gesamtpreis|Gesamt:|0|1|rech@example.com|"
+            "html|500|right|"
+            "Bestellformular|Ende|zahlungspflichtig bestellen|Zurücksetzen|class=\"button\"|0|€|"
+            "1234567|")
             + TCodeExport::Scramble(QStringLiteral("true")) + u'|'
             + TCodeExport::Scramble(QStringLiteral("netto")) + QStringLiteral("\r\n"));
 }

@@ -440,9 +440,10 @@ TEST_F(GeneratedPagesInChromium, OnAPhoneTheFormIsFilledInAndSentByTapping)
             EXPECT_TRUE(post.contains(u"name=\"name\"\r\n\r\nMax Müller"));
         }
     }
-    // Each PHP script mailed its order.
+    // Each PHP script mailed its order to the shop and its confirmation of
+    // receipt to the customer, both with the order's total.
     const QStringList mails = QDir(s_dir->filePath(QStringLiteral("mails"))).entryList(QDir::Files);
-    ASSERT_EQ(mails.size(), qsizetype(std::size(alignments)));
+    ASSERT_EQ(mails.size(), 2 * qsizetype(std::size(alignments)));
     for (const QString &mail : mails) {
         // The text part is base64 of UTF-8.
         const QString text =
@@ -542,10 +543,11 @@ TEST_F(GeneratedPagesInChromium, ScreenReadersFindEveryControlByItsName)
 
 TEST_F(GeneratedPagesInChromium, TheTabKeyReachesEveryControlInPageOrder)
 {
-    const char *const order[] = {"anrede",   "name",     "email",     "strasse",
-                                 "plz",      "land",     "nachricht", "agb",
-                                 "b_anz0",   "b_opt0_0", "b_opt0_1",  "b_opt0_2",
-                                 "b_opt1_0", "b_anz2",   "b_anz3",    "Absenden"};
+    const char *const order[] = {
+        "anrede",   "name",     "email",     "strasse",
+        "plz",      "land",     "nachricht", "agb",
+        "b_anz0",   "b_opt0_0", "b_opt0_1",  "b_opt0_2",
+        "b_opt1_0", "b_anz2",   "b_anz3",    "zahlungspflichtig bestellen"};
     for (const auto &[name, result] : s_results) {
         if (!name.contains(u"zentriert"))
             continue;

@@ -852,6 +852,54 @@ TEST_F(MainWindowTest, CodeTabsCopyAndExport)
     EXPECT_TRUE(readFile(phpPath).startsWith("<?php"));
 }
 
+// A project that sells with a button that does not name the duty to pay is
+// warned of before export, preview and upload; "Nein" stops the export and
+// the upload, the preview is shown all the same. The accepted wording is not.
+TEST_F(MainWindowTest, OrderButtonIsWarnedOfBeforeExportPreviewAndUpload)
+{
+    m_window->startUp(QString());
+    auto cup = std::make_unique<TArtikelField>();
+    cup->name = QStringLiteral("Tasse");
+    cup->preis = 8.5;
+    m_window->project().ListArtikel.push_back(std::move(cup));
+    m_window->RefreshLists();
+    auto *caption = find<QLineEdit>(QStringLiteral("edtSendenButton"));
+    EXPECT_EQ(caption->text(), QStringLiteral("zahlungspflichtig bestellen"));
+    caption->setText(QStringLiteral("Absenden"));
+
+    const QString htmlPath = projectFile(QStringLiteral("formular.htm"));
+    m_dialogs->saveNames = {htmlPath};
+    m_dialogs->answers = {false};
+    action("actHtmlExport")->trigger();
+    ASSERT_EQ(m_dialogs->questions.size(), 1u);
+    EXPECT_EQ(m_dialogs->questions[0].title, QStringLiteral("HTML Export"));
+    EXPECT_TRUE(m_dialogs->questions[0].text.contains(QStringLiteral("„Absenden“")));
+    EXPECT_TRUE(
+        m_dialogs->questions[0].text.contains(QStringLiteral("„zahlungspflichtig bestellen“")));
+    EXPECT_TRUE(m_dialogs->questions[0].text.endsWith(QStringLiteral("Trotzdem fortfahren?")));
+    EXPECT_FALSE(QFile::exists(htmlPath)) << "Nein stops the export";
+    m_dialogs->answers = {false};
+    EXPECT_FALSE(m_window->ftpUpload());
+    ASSERT_EQ(m_dialogs->questions.size(), 2u);
+    EXPECT_EQ(m_dialogs->questions[1].title, QStringLiteral("FTP-Upload"));
+
+    m_dialogs->answers = {true};
+    action("actHtmlExport")->trigger();
+    EXPECT_TRUE(QFile::exists(htmlPath)) << "Ja exports";
+    m_dialogs->told.clear();
+    find<QTabWidget>(QStringLiteral("pcMain"))->setCurrentIndex(9);
+    ASSERT_EQ(m_dialogs->told.size(), 1u);
+    EXPECT_EQ(m_dialogs->told[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(m_dialogs->told[0].title, QStringLiteral("Vorschau"));
+
+    // With the accepted wording nothing is asked.
+    caption->setText(QStringLiteral("Jetzt kaufen"));
+    m_dialogs->questions.clear();
+    m_dialogs->saveNames = {htmlPath};
+    action("actHtmlExport")->trigger();
+    EXPECT_TRUE(m_dialogs->questions.empty());
+}
+
 // Link tests, help and the invoice module go to the desktop unchanged.
 TEST_F(MainWindowTest, LinksHelpAndExternalPrograms)
 {

@@ -371,7 +371,8 @@ TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
              EXPECT_TRUE(invoiceDate->isReadOnly());
              EXPECT_TRUE(child<QLineEdit>(window, "edtIP")->isReadOnly());
              EXPECT_EQ(child<QLineEdit>(window, "edtIP")->text(), QStringLiteral("192.0.2.7"));
-             EXPECT_EQ(child<QComboBox>(window, "cboStatus")->count(), 5);
+             // The five first states and "Widerrufen".
+             EXPECT_EQ(child<QComboBox>(window, "cboStatus")->count(), 6);
 
              auto *list = child<QTreeWidget>(window, "grdArtikel");
              ASSERT_EQ(list->topLevelItemCount(), 1);

@@ -6,6 +6,7 @@
 #include "tests/test_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -154,6 +155,57 @@ TEST(UploadCommandLine, StoresThePageOrSaysWhyNot)
                 EXPECT_TRUE(stored.startsWith("<?php"));
             else
                 EXPECT_TRUE(stored.startsWith("\xEF\xBB\xBF"));
+        }
+    }
+}
+
+// With --withdrawal-page the withdrawal page goes along in the same session,
+// beside the form, in the project's format; without it nothing else is stored.
+TEST(UploadCommandLine, TakesTheWithdrawalPageAlong)
+{
+    FtpServer server;
+    ASSERT_TRUE(server.ok());
+    QTemporaryDir dir;
+    struct Case
+    {
+        const char *format;
+        bool withdrawal;
+        const char *stored;
+        QByteArray start;
+    };
+    const Case cases[] = {{"0", true, "htdocs/shop/widerruf.htm", "\xEF\xBB\xBF<!DOCTYPE html>"},
+                          {"1", true, "htdocs/shop/widerruf.php", "<?php"},
+                          {"0", false, nullptr, {}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.format) + (c.withdrawal ? " with" : " without"));
+        QDir(server.root() + QStringLiteral("/htdocs/shop")).removeRecursively();
+        QDir(server.root()).mkpath(QStringLiteral("htdocs/shop"));
+        TProjectDocument project;
+        project.ExtSettings.encoding = QStringLiteral("utf-8");
+        project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
+        project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));
+        project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
+        project.setSetting(QStringLiteral("edtPasswort"), QString::fromLatin1(FtpServer::password));
+        project.setSetting(QStringLiteral("edtFolder"), QStringLiteral("htdocs/shop"));
+        project.setSetting(QStringLiteral("edtDateiname"), QStringLiteral("bestellung.htm"));
+        project.setSetting(QStringLiteral("cboUploadFormat"), QString::fromLatin1(c.format));
+        project.setFlag(QStringLiteral("chkPassiv"), true);
+        const QString path = dir.filePath(QStringLiteral("upload.vqb"));
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+        QStringList args{QStringLiteral("--upload"), path};
+        if (c.withdrawal)
+            args.insert(1, QStringLiteral("--withdrawal-page"));
+        QByteArray out, err;
+        EXPECT_EQ(runProgram(kZelkin, args, &out, 60000, &err), 0) << err.toStdString();
+        EXPECT_TRUE(QFile::exists(server.root() + QStringLiteral("/htdocs/shop/bestellung.htm")));
+        const QStringList stored =
+            QDir(server.root() + QStringLiteral("/htdocs/shop")).entryList(QDir::Files);
+        EXPECT_EQ(stored.size(), c.stored ? 2 : 1) << stored.join(u' ').toStdString();
+        if (c.stored) {
+            const QByteArray page = readFile(server.root() + u'/' + QString::fromLatin1(c.stored));
+            EXPECT_TRUE(page.startsWith(c.start)) << page.left(60).toStdString();
+            EXPECT_TRUE(page.contains("Vertrag widerrufen"));
         }
     }
 }

@@ -151,16 +151,22 @@ TEST(Project, FileStructure)
     EXPECT_EQ(elementText(findChild(info, QStringLiteral("Version"))), QStringLiteral("1"));
     const QList<QDomElement> content =
         childElements(findChild(doc.root(), QStringLiteral("FileContent")));
-    ASSERT_EQ(content.size(), 83);
+    const int later = int(laterSettingTable().size());
+    ASSERT_EQ(content.size(), 80 + later + 2);
     for (int i = 0; i < 80; ++i)
         EXPECT_EQ(content[i].tagName(), QString::fromLatin1(settingTable()[size_t(i)].key));
-    // A setting added later comes after the 80, where older readers skip it.
+    // Settings added later come after the 80, where older readers skip them.
+    for (int i = 0; i < later; ++i)
+        EXPECT_EQ(content[80 + i].tagName(),
+                  QString::fromLatin1(laterSettingTable()[size_t(i)].key));
     EXPECT_EQ(content[80].tagName(), QStringLiteral("chkFtpTls"));
     EXPECT_EQ(elementText(content[80]), QStringLiteral("-1"));
-    EXPECT_EQ(content[81].tagName(), QStringLiteral("ItemList"));
-    EXPECT_EQ(content[82].tagName(), QStringLiteral("ArticleList"));
-    EXPECT_EQ(childElements(content[81]).first().tagName(), QStringLiteral("forms"));
-    EXPECT_EQ(childElements(content[82]).first().tagName(), QStringLiteral("article"));
+    const QDomElement items = content[80 + later];
+    const QDomElement articles = content[80 + later + 1];
+    EXPECT_EQ(items.tagName(), QStringLiteral("ItemList"));
+    EXPECT_EQ(articles.tagName(), QStringLiteral("ArticleList"));
+    EXPECT_EQ(childElements(items).first().tagName(), QStringLiteral("forms"));
+    EXPECT_EQ(childElements(articles).first().tagName(), QStringLiteral("article"));
     // Flags as -1/0, the upload format as its index.
     EXPECT_EQ(elementText(content[25]), QStringLiteral("-1")); // cbCryptAddr
     EXPECT_EQ(elementText(content[42]), QStringLiteral("1"));  // cboUploadFormat
