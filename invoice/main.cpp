@@ -26,6 +26,16 @@
 //       writes the order's invoice through its client's template as ZUGFeRD /
 //       Factur-X PDF (PDF/A-3b, profile EN 16931, the XML embedded); exit
 //       code 1 as for --pdf and --xrechnung.
+//   vq_bestell_rechnung --cancel ORDER_ID [--database URL]
+//       issues the cancellation invoice of that order's issued invoice and
+//       prints its order id and invoice number, separated by a tab. Exit
+//       code 1 with the German message when the invoice is not issued, is a
+//       cancellation itself or was cancelled before.
+//   vq_bestell_rechnung --verify [--database URL]
+//       checks the audit trail's chain, every archived document against its
+//       SHA-256 and every issued invoice against what was recorded at its
+//       issue. Exit code 0 when all match, 4 naming the first entry, document
+//       or invoice that does not, 2 when the database cannot be read.
 //
 // The database is the file "datenbank.db" in the data folder unless --database
 // or the environment variable VQ_INVOICE_DATABASE names another one. A
@@ -34,6 +44,7 @@
 #include "common/GlobalFunctions.h"
 #include "invoice/db/clients.h"
 #include "invoice/db/invoice_connection.h"
+#include "invoice/db/issued_invoices.h"
 #include "invoice/mail/display_text.h"
 #include "invoice/mail/import_lock.h"
 #include "invoice/mail/uMailOrder.h"
@@ -63,7 +74,8 @@ enum ExitCode {
     ConnectionFailed = 1,
     UsageOrDatabase = 2,
     InvoiceFailed = 1,
-    ImportRunning = 3
+    ImportRunning = 3,
+    RecordsDiffer = 4
 };
 
 // The module's data files (database template, invoice template, help, icon):
@@ -93,7 +105,7 @@ bool wantsWindows(int argc, char **argv)
 {
     for (const char *option :
          {"--import", "--delete", "--invoice", "--client", "--pdf", "--xrechnung", "--zugferd",
-          "--wait", "--help", "-h", "-?", "--version", "-v"}) {
+          "--wait", "--help", "-h", "-?", "--version", "-v", "--cancel", "--verify"}) {
         if (hasOption(argc, argv, option))
             return false;
     }
@@ -104,7 +116,7 @@ bool wantsWindows(int argc, char **argv)
 // without a window system (it also runs from cron, without a display).
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 {
-    if (hasOption(argc, argv, "--invoice")) {
+    if (hasOption(argc, argv, "--invoice") || hasOption(argc, argv, "--cancel")) {
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         return std::make_unique<QGuiApplication>(argc, argv);
@@ -222,9 +234,50 @@ int main(int argc, char **argv)
                        "Mandanten warten (Standard %1, 0: nicht warten); danach Ende mit Status 3.")
             .arg(kDefaultLockWaitSeconds),
         QStringLiteral("SEKUNDEN"), QString::number(kDefaultLockWaitSeconds));
+    const QCommandLineOption cancelOption(
+        QStringLiteral("cancel"),
+        QStringLiteral("Die ausgestellte Rechnung der Bestellung mit dieser Nummer stornieren: "
+                       "eine Stornorechnung ausstellen und ihre Bestellung und Nummer ausgeben."),
+        QStringLiteral("ORDER_ID"));
+    const QCommandLineOption verifyOption(
+        QStringLiteral("verify"),
+        QStringLiteral("Protokoll, archivierte Dokumente und ausgestellte Rechnungen prüfen."));
     parser.addOptions({importOption, deleteOption, clientOption, databaseOption, invoiceOption,
-                       pdfOption, xrechnungOption, zugferdOption, waitOption});
+                       pdfOption, xrechnungOption, zugferdOption, waitOption, cancelOption,
+                       verifyOption});
     parser.process(app);
+
+    if (parser.isSet(cancelOption) || parser.isSet(verifyOption)) {
+        bool isNumber = false;
+        const int orderId = parser.value(cancelOption).toInt(&isNumber);
+        if (parser.isSet(cancelOption) && (!isNumber || orderId <= 0)) {
+            err << QStringLiteral("Bitte geben Sie mit --cancel die Nummer der Bestellung "
+                                  "(Bestellung_ID) an.\n");
+            return UsageOrDatabase;
+        }
+        InvoiceConnection db;
+        QString error;
+        if (!db.openConfigured(parser.value(databaseOption), dataFolder(), &error)) {
+            err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
+            return UsageOrDatabase;
+        }
+        if (parser.isSet(verifyOption)) {
+            const auto check = checkRecords(db);
+            if (!check) {
+                err << QStringLiteral("Die Prüfung ist fehlgeschlagen: %1\n").arg(db.lastError());
+                return UsageOrDatabase;
+            }
+            (check->ok ? out : err) << check->message << u'\n';
+            return check->ok ? Success : RecordsDiffer;
+        }
+        const auto result = InvoiceIssuer(db).cancel(orderId, &error);
+        if (!result) {
+            err << error << u'\n';
+            return InvoiceFailed;
+        }
+        out << result->orderId << u'\t' << result->number << u'\n';
+        return Success;
+    }
 
     if (parser.isSet(invoiceOption)) {
         bool isNumber = false;

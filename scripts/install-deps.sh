@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   cmake g++ make pkg-config clang libclang-rt-dev clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6sql6-sqlite libqt6sql6-psql
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-psql
   libqt6svg6 qt6-l10n-tools qt6-translations-l10n
   libcurl4-openssl-dev libgmime-3.0-dev libkainjow-mustache-dev libqrencode-dev
   libgtest-dev libgmock-dev libbenchmark-dev

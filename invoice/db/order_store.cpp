@@ -235,19 +235,6 @@ std::optional<int> OrderStore::insertOrder(const TBestellung &order)
         values);
 }
 
-std::optional<QDate> OrderStore::invoiceDate(int bestellungId, const QDate &today)
-{
-    // Only an order without a date takes today's: a reprint keeps the first.
-    if (!m_db.exec(QStringLiteral("UPDATE Bestellung SET Bestellung_Rechnungsdatum = ? "
-                                  "WHERE Bestellung_ID = ? AND Bestellung_Rechnungsdatum IS NULL"),
-                   {today.toString(Qt::ISODate), bestellungId}))
-        return std::nullopt;
-    const auto stored = order(bestellungId);
-    if (!stored || !stored->rechnungsdatum.isValid())
-        return std::nullopt;
-    return stored->rechnungsdatum;
-}
-
 bool OrderStore::updateOrder(const TBestellung &order)
 {
     QVariantList values = orderValues(order);

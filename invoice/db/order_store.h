@@ -27,9 +27,6 @@ public:
     std::optional<QList<TBestellung>> ordersOfClient(int mandantId);
     std::optional<TBestellung> order(int bestellungId);
     std::optional<int> insertOrder(const TBestellung &order);
-    // The order's invoice date: the date it was first put out, set to today
-    // when it has none yet, so every later print shows the same date.
-    std::optional<QDate> invoiceDate(int bestellungId, const QDate &today);
     // Writes the order and raises its version.
     bool updateOrder(const TBestellung &order);
     // Writes an order read at order.version, only while the stored order

@@ -476,7 +476,7 @@ QString TInvoiceTemplate::render(const InvoiceData &data, const QDate &today,
         static const QRegularExpression body(QStringLiteral("<body[^>]*>"),
                                              QRegularExpression::CaseInsensitiveOption);
         const auto match = body.match(html);
-        html.insert(match.hasMatch() ? match.capturedEnd() : 0, notes);
+        html.insert(match.hasMatch() ? match.capturedEnd() : 0, notes + u'\n');
     }
     return html;
 }

@@ -67,22 +67,34 @@ private:
     QString m_folder;
 };
 
-// The rendered invoice laid out on A4 pages.
-class TInvoiceDocument
+// Pages of an invoice the preview shows and a printer prints: a draft laid
+// out from its template, or an issued invoice's archived PDF.
+class InvoicePages
 {
 public:
-    explicit TInvoiceDocument(const QString &html, const QString &resourceFolder = QString());
-    ~TInvoiceDocument();
-    TInvoiceDocument(const TInvoiceDocument &) = delete;
-    TInvoiceDocument &operator=(const TInvoiceDocument &) = delete;
-
-    int pageCount() const;
+    virtual ~InvoicePages() = default;
+    virtual int pageCount() const = 0;
     // Paints every page (A4, portrait) on a PDF writer or a printer. copies is
     // the number of copies the device does not make itself; collate keeps each
     // copy together.
-    bool print(QPagedPaintDevice *device, int copies = 1, bool collate = true) const;
+    virtual bool print(QPagedPaintDevice *device, int copies = 1, bool collate = true) const = 0;
     // One page as a picture (the template editor's preview, tests).
-    QImage pageImage(int page, int dotsPerInch) const;
+    virtual QImage pageImage(int page, int dotsPerInch) const = 0;
+};
+
+// The rendered invoice laid out on A4 pages.
+class TInvoiceDocument : public InvoicePages
+{
+public:
+    explicit TInvoiceDocument(const QString &html, const QString &resourceFolder = QString());
+    ~TInvoiceDocument() override;
+    TInvoiceDocument(const TInvoiceDocument &) = delete;
+    TInvoiceDocument &operator=(const TInvoiceDocument &) = delete;
+
+    int pageCount() const override;
+    bool print(QPagedPaintDevice *device, int copies = 1, bool collate = true) const override;
+    // One page as a picture (the template editor's preview, tests).
+    QImage pageImage(int page, int dotsPerInch) const override;
     // The text of the body and the footer, for tests.
     QString plainText() const;
 

@@ -557,6 +557,7 @@ std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
         if (!id)
             return databaseFailure(
                 QStringLiteral("Die neue Bestellung konnte nicht gespeichert werden."));
+        draft.savedId = *id;
         if (!saveLines(draft, *id))
             return databaseFailure(
                 QStringLiteral("Die Artikel der Bestellung konnten nicht gespeichert werden."));
@@ -624,6 +625,9 @@ std::optional<EditRefusal> TOrderEditSession::save()
         }
         return refusal;
     }
+    m_savedIds.clear();
+    for (const Draft &draft : std::as_const(m_drafts))
+        m_savedIds.insert(draft.order.id, draft.isNew() ? draft.savedId : draft.order.id);
     m_drafts.clear();
     m_current = -1;
     return std::nullopt;

@@ -15,6 +15,7 @@
 #include "invoice/records/invoice_records.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -106,6 +107,9 @@ public:
     // stays as it is then. A new order whose number the stay drew keeps the
     // next free one instead.
     std::optional<EditRefusal> save();
+    // After save(): the key an order of the stay is stored under (a new
+    // order's key below zero becomes its database key); 0 when unknown.
+    int savedId(int orderId) const { return m_savedIds.value(orderId); }
     // Whether anything of the stay differs from the database as read.
     bool changed() const;
 
@@ -119,6 +123,7 @@ private:
         bool isNew() const { return order.id < 0; }
         // The invoice number was drawn for a new order, not typed.
         std::optional<int> drawnNumber;
+        int savedId = 0; // a new order's key once saved
     };
 
     Draft &current();
@@ -140,6 +145,7 @@ private:
     int m_current = -1;
     int m_nextKey = -1; // keys of what is not stored yet
     bool m_yearlyNumbers = false;
+    QHash<int, int> m_savedIds;
 };
 
 } // namespace vq::invoice

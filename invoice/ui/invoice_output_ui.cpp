@@ -2,7 +2,10 @@
 #include "common_ui/dialog_buttons.h"
 #include "invoice/db/order_store.h"
 
+#include "common/safe_file.h"
 #include "invoice/output/invoice_issuer.h"
+#include "invoice/records/invoice_numbers.h"
+#include "invoice/report/archived_pages.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,6 +20,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -32,8 +36,11 @@ const QString kZugferdTitle = QStringLiteral("E-Rechnung (ZUGFeRD-PDF) speichern
 QString suggestedName(InvoiceConnection &db, int bestellungId, const QString &suffix)
 {
     const auto order = OrderStore(db).order(bestellungId);
-    const QString number =
-        order && order->rechNr ? QString::number(*order->rechNr) : QString::number(bestellungId);
+    QString number = order ? invoiceNumberText(*order) : QString();
+    if (number.isEmpty())
+        number = QString::number(bestellungId);
+    // The printed form may hold characters a file name cannot.
+    number.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
     return QStringLiteral("Rechnung-%1.%2").arg(number, suffix);
 }
 
@@ -50,17 +57,18 @@ void preparePrinter(QPrinter *printer)
 
 // Preview ---------------------------------------------------------------------
 
-TfrmRechnungVorschau::TfrmRechnungVorschau(std::shared_ptr<const TInvoiceDocument> document,
+TfrmRechnungVorschau::TfrmRechnungVorschau(std::shared_ptr<const InvoicePages> pages,
                                            QPrinter *printer, TUserQuestions &questions,
-                                           int zoomPercent, QWidget *parent)
+                                           int zoomPercent, QWidget *parent, PdfSaver saver)
     : QPrintPreviewDialog(printer, parent)
-    , m_document(std::move(document))
+    , m_pages(std::move(pages))
     , m_questions(questions)
+    , m_saver(std::move(saver))
 {
     setObjectName(QStringLiteral("frmRechnungVorschau"));
     setWindowTitle(QStringLiteral("Rechnung Vorschau"));
     connect(this, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *target) { printInvoiceDocument(*m_document, target); });
+            [this](QPrinter *target) { printInvoicePages(*m_pages, target); });
     if (auto *toolBar = findChild<QToolBar *>()) {
         toolBar->addSeparator();
         QAction *pdf = toolBar->addAction(QStringLiteral("PDF speichern"));
@@ -88,7 +96,15 @@ bool TfrmRechnungVorschau::savePdf()
     if (file.isEmpty())
         return false;
     QString error;
-    if (!writeInvoicePdf(*m_document, file, &error)) {
+    bool written = false;
+    if (m_saver) {
+        written = m_saver(file, &error);
+    } else if (const auto *archived = dynamic_cast<const ArchivedInvoicePages *>(m_pages.get())) {
+        written = vq::writeFileSafely(file, archived->pdf(), &error);
+    } else if (const auto *document = dynamic_cast<const TInvoiceDocument *>(m_pages.get())) {
+        written = writeInvoicePdf(*document, file, &error);
+    }
+    if (!written) {
         m_questions.showError(this, kInvoiceTitle, error);
         return false;
     }
@@ -189,49 +205,117 @@ void TfrmDruckEinstellungen::applyTo(QPrinter *printer) const
 
 // Entry points --------------------------------------------------------------------
 
-std::shared_ptr<const TInvoiceDocument>
-renderInvoiceDocument(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                      TUserQuestions &questions, UnsavedOrder unsaved)
+std::shared_ptr<const InvoicePages> invoicePages(QWidget *parent, InvoiceConnection &db,
+                                                 int bestellungId, TUserQuestions &questions,
+                                                 UnsavedOrder unsaved)
 {
     QString error;
     InvoiceIssuer issuer(db);
     issuer.setUnsaved(unsaved);
-    const auto invoice = issuer.render(bestellungId, &error);
+    const auto data = issuer.read(bestellungId, &error);
+    if (!data) {
+        questions.showError(parent, kInvoiceTitle, error);
+        return nullptr;
+    }
+    if (!unsaved.order && data->order.issued()) {
+        // What went out, as it went out.
+        const auto pdf = issuer.document(bestellungId, DocumentKind::Pdf, &error);
+        if (!pdf) {
+            questions.showError(parent, kInvoiceTitle, error);
+            return nullptr;
+        }
+        auto pages = ArchivedInvoicePages::fromPdf(*pdf);
+        if (!pages)
+            questions.showError(parent, kInvoiceTitle,
+                                QStringLiteral("Die archivierte Rechnung der Bestellung %1 lässt "
+                                               "sich nicht lesen.")
+                                    .arg(bestellungId));
+        return pages;
+    }
+    const auto invoice = renderInvoiceData(*data, issuer.today(), &error);
     if (!invoice) {
+        questions.showError(parent, kInvoiceTitle, error);
+        return nullptr;
+    }
+    return std::make_shared<const TInvoiceDocument>(invoice->html, invoice->resourceFolder);
+}
+
+std::shared_ptr<const InvoicePages> issuedInvoicePages(QWidget *parent, InvoiceConnection &db,
+                                                       int bestellungId, TUserQuestions &questions,
+                                                       UnsavedOrder unsaved)
+{
+    QString error;
+    InvoiceIssuer issuer(db);
+    issuer.setUnsaved(unsaved);
+    const auto pdf = issuer.document(bestellungId, DocumentKind::Pdf, &error);
+    if (!pdf) {
         questions.showError(parent, kInvoiceTitle, error);
         return nullptr;
     }
     // Issued now through a template that lacks what the law requires: said once.
     if (!issuer.lastWarning().isEmpty())
         questions.showInformation(parent, kInvoiceTitle, issuer.lastWarning());
-    return std::make_shared<const TInvoiceDocument>(invoice->html, invoice->resourceFolder);
+    auto pages = ArchivedInvoicePages::fromPdf(*pdf);
+    if (!pages)
+        questions.showError(
+            parent, kInvoiceTitle,
+            QStringLiteral("Die archivierte Rechnung der Bestellung %1 lässt sich nicht lesen.")
+                .arg(bestellungId));
+    return pages;
 }
 
-bool printInvoiceDocument(const TInvoiceDocument &document, QPrinter *printer)
+bool printInvoicePages(const InvoicePages &pages, QPrinter *printer)
 {
     // A print system that makes copies itself gets one; otherwise they are painted.
     const int copies = printer->supportsMultipleCopies() ? 1 : printer->copyCount();
-    return document.print(printer, copies, printer->collateCopies());
+    return pages.print(printer, copies, printer->collateCopies());
 }
+
+namespace {
+
+// "PDF speichern" in the preview: the issued invoice's PDF, issuing it first.
+TfrmRechnungVorschau::PdfSaver issuingSaver(QWidget *parent, InvoiceConnection &db,
+                                            int bestellungId, TUserQuestions &questions,
+                                            UnsavedOrder unsaved)
+{
+    return [parent, &db, bestellungId, &questions, unsaved](const QString &file, QString *error) {
+        InvoiceIssuer issuer(db);
+        issuer.setUnsaved(unsaved);
+        if (!issuer.writePdf(bestellungId, file, error))
+            return false;
+        if (!issuer.lastWarning().isEmpty())
+            questions.showInformation(parent, kInvoiceTitle, issuer.lastWarning());
+        return true;
+    };
+}
+
+void showPreview(QWidget *parent, InvoiceConnection &db, int bestellungId,
+                 TUserQuestions &questions, UnsavedOrder unsaved, QPrinter *printer,
+                 int zoomPercent)
+{
+    const auto pages = invoicePages(parent, db, bestellungId, questions, unsaved);
+    if (!pages)
+        return;
+    TfrmRechnungVorschau preview(pages, printer, questions, zoomPercent, parent,
+                                 issuingSaver(parent, db, bestellungId, questions, unsaved));
+    if (zoomPercent != 100)
+        preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    preview.exec();
+}
+
+} // namespace
 
 void previewInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                     TUserQuestions &questions, UnsavedOrder unsaved)
 {
-    const auto document = renderInvoiceDocument(parent, db, bestellungId, questions, unsaved);
-    if (!document)
-        return;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(&printer);
-    TfrmRechnungVorschau preview(document, &printer, questions, 100, parent);
-    preview.exec();
+    showPreview(parent, db, bestellungId, questions, unsaved, &printer, 100);
 }
 
 void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
                   TUserQuestions &questions, UnsavedOrder unsaved)
 {
-    const auto document = renderInvoiceDocument(parent, db, bestellungId, questions, unsaved);
-    if (!document)
-        return;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(&printer);
     TfrmDruckEinstellungen setup(&printer, parent);
@@ -239,12 +323,14 @@ void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
         return;
     setup.applyTo(&printer);
     if (setup.destination() == TfrmDruckEinstellungen::Destination::Preview) {
-        TfrmRechnungVorschau preview(document, &printer, questions, 80, parent);
-        preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
-        preview.exec();
+        showPreview(parent, db, bestellungId, questions, unsaved, &printer, 80);
         return;
     }
-    if (!printInvoiceDocument(*document, &printer))
+    // Printing issues the invoice; what is printed is what the archive keeps.
+    const auto pages = issuedInvoicePages(parent, db, bestellungId, questions, unsaved);
+    if (!pages)
+        return;
+    if (!printInvoicePages(*pages, &printer))
         questions.showError(parent, kInvoiceTitle,
                             QStringLiteral("Die Rechnung konnte nicht auf \"%1\" gedruckt werden.")
                                 .arg(printer.printerName()));
@@ -297,6 +383,63 @@ bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId,
     if (!issuer.lastWarning().isEmpty())
         questions.showInformation(parent, kZugferdTitle, issuer.lastWarning());
     return true;
+}
+
+std::optional<CancellationResult> cancelInvoice(QWidget *parent, InvoiceConnection &db,
+                                                int bestellungId, TUserQuestions &questions,
+                                                bool correct)
+{
+    const QString title =
+        correct ? QStringLiteral("Rechnung korrigieren") : QStringLiteral("Rechnung stornieren");
+    const auto order = OrderStore(db).order(bestellungId);
+    if (!order) {
+        questions.showError(
+            parent, title,
+            db.lastError().isEmpty()
+                ? QStringLiteral("Die Bestellung %1 gibt es nicht.").arg(bestellungId)
+                : db.lastError());
+        return std::nullopt;
+    }
+    const QString question =
+        QStringLiteral("Rechnung Nr. %1 stornieren? Es wird eine Stornorechnung mit eigener "
+                       "Nummer ausgestellt, die alle Positionen aufhebt.%2")
+            .arg(invoiceNumberText(*order),
+                 correct ? QStringLiteral(" Danach wird eine Kopie der Bestellung zum "
+                                          "Bearbeiten angelegt.")
+                         : QString());
+    if (order->issued() && !questions.askYesNo(parent, title, question))
+        return std::nullopt;
+    QString error;
+    InvoiceIssuer issuer(db);
+    const auto result = issuer.cancel(bestellungId, &error, correct);
+    if (!result) {
+        questions.showError(parent, title, error);
+        return std::nullopt;
+    }
+    questions.showInformation(
+        parent, title,
+        QStringLiteral("Die Stornorechnung Nr. %1 ist ausgestellt (Bestellung %2).%3")
+            .arg(result->number)
+            .arg(result->orderId)
+            .arg(result->copyId
+                     ? QStringLiteral(" Die Kopie zum Korrigieren ist die Bestellung %1.")
+                           .arg(result->copyId)
+                     : QString()));
+    return result;
+}
+
+void checkInvoiceRecords(QWidget *parent, InvoiceConnection &db, TUserQuestions &questions)
+{
+    const QString title = QStringLiteral("Rechnungen prüfen");
+    const auto check = checkRecords(db);
+    if (!check)
+        questions.showError(
+            parent, title,
+            QStringLiteral("Die Prüfung ist fehlgeschlagen: %1").arg(db.lastError()));
+    else if (!check->ok)
+        questions.showError(parent, title, check->message);
+    else
+        questions.showInformation(parent, title, check->message);
 }
 
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,

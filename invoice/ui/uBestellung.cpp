@@ -116,6 +116,14 @@ void TfrmBestellung::buildWindow()
     connect(actXRechnung, &QAction::triggered, this, [this] { putOut(Output::XRechnung); });
     connect(actZugferd, &QAction::triggered, this, [this] { putOut(Output::Zugferd); });
     connect(actVerlassen, &QAction::triggered, this, &TfrmBestellung::leave);
+    QAction *actStornieren =
+        action("actStornieren", QStringLiteral("Stornieren"),
+               QStringLiteral("Stornorechnung zur ausgestellten Rechnung erstellen"), QIcon());
+    QAction *actKorrigieren = action(
+        "actKorrigieren", QStringLiteral("Korrigieren"),
+        QStringLiteral("Rechnung stornieren und eine Kopie zum Bearbeiten anlegen"), QIcon());
+    connect(actStornieren, &QAction::triggered, this, [this] { cancelShown(false); });
+    connect(actKorrigieren, &QAction::triggered, this, [this] { cancelShown(true); });
     connect(actVorlage, &QAction::triggered, this, [this] {
         if (!hasOrder() || !saveOrder())
             return;
@@ -134,6 +142,9 @@ void TfrmBestellung::buildWindow()
     datei->addAction(actVorschau);
     datei->addAction(actXRechnung);
     datei->addAction(actZugferd);
+    datei->addSeparator();
+    datei->addAction(actStornieren);
+    datei->addAction(actKorrigieren);
     datei->addSeparator();
     datei->addAction(actVerlassen);
     QMenu *settings = menuBar->addMenu(QStringLiteral("Einstellungen"));
@@ -270,10 +281,19 @@ void TfrmBestellung::buildWindow()
     // Delete in the list deletes the line.
     m_lineList->installEventFilter(this);
 
+    // Why the boxes are read-only once the invoice is issued.
+    m_issuedNote = new QLabel(this);
+    m_issuedNote->setObjectName(QStringLiteral("lblAusgestellt"));
+    m_issuedNote->setTextFormat(Qt::PlainText);
+    m_issuedNote->setWordWrap(true);
+    m_issuedNote->hide();
+    m_lineButtons = {add, edit, remove};
+
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
     layout->setSpacing(4);
     layout->addWidget(toolBar);
+    layout->addWidget(m_issuedNote);
     layout->addWidget(orderGroup);
     layout->addWidget(lineGroup, 1);
 
@@ -359,7 +379,9 @@ int TfrmBestellung::currentOrderId() const
 
 UnsavedOrder TfrmBestellung::unsaved(int orderId) const
 {
-    if (!m_session)
+    // An order as stored is put out from the database; one with changes is
+    // shown as typed, as a draft, and cannot be issued before it is saved.
+    if (!m_session || !m_session->orderChanged(orderId))
         return {};
     return UnsavedOrder{m_session->unsavedOrder(orderId), m_session->unsavedLines(orderId)};
 }
@@ -387,6 +409,27 @@ void TfrmBestellung::showOrder()
         rereadStates();
     m_status->setCurrentIndex(m_status->findData(boxes.status.value_or(kNewOrderState)));
     showLines();
+    showIssuedState();
+}
+
+void TfrmBestellung::showIssuedState()
+{
+    const bool issued = hasOrder() && m_session->issued();
+    const QString note = issued ? m_session->issuedNote() : QString();
+    m_issuedNote->setText(note);
+    m_issuedNote->setVisible(issued);
+    for (QLineEdit *box :
+         {m_firma, m_vorname, m_nachname, m_strasse, m_plz, m_ort, m_zeit, m_kaeuferreferenz})
+        box->setReadOnly(issued);
+    // A yearly range draws the number at issue; before, there is none to type.
+    const bool numberDrawnAtIssue = hasOrder() && m_session->yearlyNumbers();
+    m_rechNr->setReadOnly(issued || numberDrawnAtIssue);
+    m_rechNr->setPlaceholderText(numberDrawnAtIssue && !issued
+                                     ? QStringLiteral("wird bei Ausstellung vergeben")
+                                     : QString());
+    for (QWidget *button : std::as_const(m_lineButtons))
+        button->setEnabled(!issued);
+    m_rechNr->setAccessibleDescription(note);
 }
 
 const TBestellung &TfrmBestellung::shownOrder() const
@@ -505,7 +548,7 @@ void TfrmBestellung::newOrderInEditor()
 
 void TfrmBestellung::addLine()
 {
-    if (!hasOrder() || !saveOrder())
+    if (!hasOrder() || m_session->issued() || !saveOrder())
         return;
     m_lineEditor->setLine(m_session->newLine());
     if (m_lineEditor->exec() != QDialog::Accepted)
@@ -518,6 +561,10 @@ void TfrmBestellung::editLine()
     const int row = currentLineRow();
     if (!hasOrder() || row < 0 || row >= m_session->lines().size())
         return;
+    if (m_session->issued()) {
+        m_questions.showInformation(this, kTitle, m_session->issuedNote());
+        return;
+    }
     // "Abbrechen" leaves the line as it was, its options too.
     const TArtikel line = m_session->lines().at(row);
     m_lineEditor->setLine(line);
@@ -531,6 +578,10 @@ void TfrmBestellung::deleteLine()
     const int row = currentLineRow();
     if (!hasOrder() || row < 0 || row >= m_session->lines().size())
         return;
+    if (m_session->issued()) {
+        m_questions.showInformation(this, kTitle, m_session->issuedNote());
+        return;
+    }
     if (!m_questions.askYesNo(this, kTitle, QStringLiteral("Artikel wirklich löschen?")))
         return;
     m_session->removeLine(m_session->lines().at(row).id);
@@ -541,9 +592,29 @@ void TfrmBestellung::putOut(Output output)
 {
     if (!hasOrder() || !saveOrder())
         return;
-    // The order as typed; putting it out fixes its invoice date, which stays
-    // whatever becomes of the rest of the stay.
-    const int id = currentOrderId();
+    // The preview shows the order as typed, as a draft; what goes out is
+    // issued from the stored order, so changes are saved first.
+    int id = currentOrderId();
+    if (output != Output::Preview && m_session->orderChanged(id)) {
+        if (!m_questions.askYesNo(
+                this, kTitle,
+                QStringLiteral("Die Rechnung wird aus der gespeicherten Bestellung ausgestellt. "
+                               "Sollen Ihre Änderungen jetzt gespeichert werden?")))
+            return;
+        if (const auto refusal = m_session->save()) {
+            report(*refusal);
+            return;
+        }
+        QString error;
+        const int stored = m_session->savedId(id);
+        if (!m_session->startEdit(stored, &error)) {
+            m_questions.showError(this, kTitle, error);
+            showOrder();
+            return;
+        }
+        id = stored;
+        showOrder();
+    }
     switch (output) {
     case Output::Preview:
         previewInvoice(this, m_db, id, m_questions, unsaved(id));
@@ -558,7 +629,33 @@ void TfrmBestellung::putOut(Output output)
         saveZugferd(this, m_db, id, m_questions, unsaved(id));
         break;
     }
-    showInvoiceDate();
+    // Issued now: the order holds its number and date and is read-only.
+    QString error;
+    if (!m_session->reread(id, &error))
+        m_questions.showError(this, kTitle, error);
+    showOrder();
+}
+
+void TfrmBestellung::cancelShown(bool correct)
+{
+    if (!hasOrder() || !saveOrder())
+        return;
+    const int id = currentOrderId();
+    if (m_session->orderChanged(id)) {
+        m_questions.showInformation(
+            this, kTitle,
+            QStringLiteral("Die Bestellung hat Änderungen, die noch nicht gespeichert sind. "
+                           "Bitte speichern Sie zuerst (Verlassen, \"Ja\")."));
+        return;
+    }
+    const auto result = cancelInvoice(this, m_db, id, m_questions, correct);
+    QString error;
+    if (!m_session->reread(id, &error))
+        m_questions.showError(this, kTitle, error);
+    // The copy to correct is the order the editor works on next.
+    if (result && result->copyId && !m_session->startEdit(result->copyId, &error))
+        m_questions.showError(this, kTitle, error);
+    showOrder();
 }
 
 void TfrmBestellung::leave()

@@ -21,6 +21,7 @@
 
 class QAction;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QTreeWidget;
@@ -94,6 +95,10 @@ private:
     // "Drucken", "Vorschau" and the two e-invoices of the order as typed.
     enum class Output { Print, Preview, XRechnung, Zugferd };
     void putOut(Output output);
+    // "Stornieren" and "Korrigieren" of the order shown, once its invoice is issued.
+    void cancelShown(bool correct);
+    // What the invoice shows is read-only once it is issued, with a note why.
+    void showIssuedState();
 
     InvoiceConnection &m_db;
     TUserQuestions &m_questions;
@@ -105,6 +110,8 @@ private:
     QString m_startError;
     bool m_leaving = false;
 
+    QLabel *m_issuedNote = nullptr;
+    QList<QWidget *> m_lineButtons;
     QLineEdit *m_rechNr = nullptr;
     QLineEdit *m_firma = nullptr;
     QLineEdit *m_vorname = nullptr;

@@ -188,6 +188,20 @@ void TfrmMainWindow::buildCommands()
     actUeber = addCommand("actUeber", QStringLiteral("Über diese Anwendung"), QString(),
                           QStringLiteral("help-about"), QStyle::SP_MessageBoxInformation);
 
+    actStornieren =
+        addCommand("actStornieren", QStringLiteral("Stornieren"),
+                   QStringLiteral("Stornorechnung zur ausgestellten Rechnung erstellen"),
+                   QStringLiteral("edit-undo"), QStyle::SP_DialogDiscardButton);
+    actKorrigieren =
+        addCommand("actKorrigieren", QStringLiteral("Korrigieren"),
+                   QStringLiteral("Rechnung stornieren und eine Kopie zum Bearbeiten anlegen"),
+                   QStringLiteral("edit-copy"), QStyle::SP_FileDialogNewFolder);
+    actPruefen = addCommand("actPruefen", QStringLiteral("Prüfen"),
+                            QStringLiteral("Protokoll und Archiv der Rechnungen prüfen"),
+                            QStringLiteral("security-high"), QStyle::SP_DialogApplyButton);
+    connect(actStornieren, &QAction::triggered, this, [this] { cancelOrder(false); });
+    connect(actKorrigieren, &QAction::triggered, this, [this] { cancelOrder(true); });
+    connect(actPruefen, &QAction::triggered, this, &TfrmMainWindow::checkRecordsOfAll);
     connect(actNeu, &QAction::triggered, this, &TfrmMainWindow::newOrder);
     connect(actBearbeiten, &QAction::triggered, this, &TfrmMainWindow::editOrder);
     connect(actLoeschen, &QAction::triggered, this, &TfrmMainWindow::deleteOrder);
@@ -222,6 +236,8 @@ void TfrmMainWindow::buildMenus()
     file->addActions({actEinlesen, actVorschau});
     file->addSeparator();
     file->addActions({actDrucken, actXRechnung, actZugferd});
+    file->addSeparator();
+    file->addActions({actStornieren, actKorrigieren, actPruefen});
     file->addSeparator();
     file->addAction(actBeenden);
 
@@ -368,9 +384,10 @@ void TfrmMainWindow::updateCommands()
     const int rows = m_model->rowCount();
     actNeu->setEnabled(client);
     actEinlesen->setEnabled(client);
-    for (QAction *action :
-         {actBearbeiten, actLoeschen, actDrucken, actVorschau, actXRechnung, actZugferd})
+    for (QAction *action : {actBearbeiten, actLoeschen, actDrucken, actVorschau, actXRechnung,
+                            actZugferd, actStornieren, actKorrigieren})
         action->setEnabled(order);
+    actPruefen->setEnabled(!m_busy);
     actVorlageBearbeiten->setEnabled(client);
     actVorlageZuruecksetzen->setEnabled(client);
     actErster->setEnabled(rows > 0 && row != 0);
@@ -502,6 +519,26 @@ void TfrmMainWindow::saveXRechnungOfOrder()
     // Putting the invoice out fixes its date.
     reread();
     goToRow(row);
+}
+
+void TfrmMainWindow::cancelOrder(bool correct)
+{
+    const int id = selectedOrderId();
+    if (id <= 0 || m_busy)
+        return;
+    const auto result = cancelInvoice(this, m_db, id, m_questions, correct);
+    reread();
+    if (!result)
+        return;
+    // The copy to correct opens in the editor at once.
+    if (result->copyId)
+        runOrderEditor(result->copyId);
+}
+
+void TfrmMainWindow::checkRecordsOfAll()
+{
+    if (!m_busy)
+        checkInvoiceRecords(this, m_db, m_questions);
 }
 
 void TfrmMainWindow::saveZugferdOfOrder()

@@ -62,6 +62,8 @@ public Q_SLOTS:
     void previewOrder();
     void saveXRechnungOfOrder();
     void saveZugferdOfOrder();
+    void cancelOrder(bool correct);
+    void checkRecordsOfAll();
     void manageClients();
     void importOrders();
     void editTemplate();
@@ -110,6 +112,7 @@ private:
     QAction *actNeu = nullptr, *actBearbeiten = nullptr, *actLoeschen = nullptr;
     QAction *actDrucken = nullptr, *actVorschau = nullptr;
     QAction *actXRechnung = nullptr, *actZugferd = nullptr;
+    QAction *actStornieren = nullptr, *actKorrigieren = nullptr, *actPruefen = nullptr;
     QAction *actMandantWechseln = nullptr, *actMandantenVerwalten = nullptr;
     QAction *actEinlesen = nullptr;
     QAction *actErster = nullptr, *actZurueck = nullptr, *actNaechster = nullptr,

@@ -1,4 +1,5 @@
 #include "invoice/ui/uMandantBearbeiten.h"
+#include "invoice/records/invoice_numbers.h"
 
 #include "common_ui/dialog_buttons.h"
 #include "invoice/einvoice/xrechnung.h"
@@ -135,6 +136,39 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
         QStringLiteral("0: sofort fällig; „keine Angabe“: die Rechnung nennt kein Zahlungsziel"));
     einvoiceForm->addRow(QStringLiteral("Zahlungsziel"), m_zahlungsziel);
 
+    // Rechnungsnummern: the client's number range and the printed form.
+    auto *numbers = new QGroupBox(QStringLiteral("Rechnungsnummern"), this);
+    numbers->setObjectName(QStringLiteral("grpRechnungsnummern"));
+    auto *numbersForm = new QFormLayout(numbers);
+    m_nummernkreis = new QComboBox(numbers);
+    m_nummernkreis->setObjectName(QStringLiteral("cboNummernkreis"));
+    m_nummernkreis->addItem(QStringLiteral("Fortlaufend (höchste Nummer + 1)"), 0);
+    m_nummernkreis->addItem(QStringLiteral("Jährlich neu, vergeben bei Ausstellung"), 1);
+    m_ersteNummer = new QSpinBox(numbers);
+    m_ersteNummer->setObjectName(QStringLiteral("edtErsteNummer"));
+    m_ersteNummer->setRange(1, 99999999);
+    m_ersteNummer->setToolTip(QStringLiteral("Die erste Nummer jedes Jahres"));
+    m_nummernformat = new QLineEdit(numbers);
+    m_nummernformat->setObjectName(QStringLiteral("edtNummernformat"));
+    m_nummernformat->setMaxLength(40);
+    m_nummernformat->setPlaceholderText(QStringLiteral("z. B. RE-{JJJJ}-{NNNN}"));
+    m_nummernformat->setToolTip(
+        QStringLiteral("{JJJJ} Jahr, {JJ} Jahr zweistellig, {NNNN} Nummer mit führenden Nullen; "
+                       "leer: nur die Nummer"));
+    m_nummernBeispiel = new QLabel(numbers);
+    m_nummernBeispiel->setObjectName(QStringLiteral("lblNummernBeispiel"));
+    m_nummernBeispiel->setTextFormat(Qt::PlainText);
+    numbersForm->addRow(QStringLiteral("Nummernkreis"), m_nummernkreis);
+    numbersForm->addRow(QStringLiteral("Erste Nummer im Jahr"), m_ersteNummer);
+    numbersForm->addRow(QStringLiteral("Form"), m_nummernformat);
+    numbersForm->addRow(QStringLiteral("Beispiel"), m_nummernBeispiel);
+    connect(m_nummernkreis, &QComboBox::currentIndexChanged, this,
+            &TfrmMandantBearbeiten::showNumberExample);
+    connect(m_ersteNummer, &QSpinBox::valueChanged, this,
+            &TfrmMandantBearbeiten::showNumberExample);
+    connect(m_nummernformat, &QLineEdit::textChanged, this,
+            &TfrmMandantBearbeiten::showNumberExample);
+
     // Fußzeile für Rechnung
     auto *footer = new QGroupBox(QStringLiteral("Fußzeile für Rechnung"), this);
     footer->setObjectName(QStringLiteral("grpFusszeile"));
@@ -151,10 +185,11 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     grid->addWidget(basics, 0, 0);
     grid->addWidget(mail, 0, 1);
     grid->addWidget(einvoice, 1, 0);
-    grid->addWidget(footer, 1, 1);
+    grid->addWidget(footer, 1, 1, 2, 1);
+    grid->addWidget(numbers, 2, 0);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(1, 1);
+    grid->setRowStretch(2, 1);
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("sbxSeite"));
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -170,11 +205,31 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     layout->addWidget(buttons.box);
 
     // Tab order: the left column, then the right one, then the buttons.
-    QList<QWidget *> order = {
-        m_firma,    m_name,     m_vorname,          m_strasse,         m_plz,  m_ort,
-        m_land,     m_waehrung, m_ustIdNr,          m_steuernummer,    m_iban, m_bic,
-        m_bank,     m_telefon,  m_zahlungsziel,     m_email,           m_pop3, m_username,
-        m_password, m_port,     m_verschluesselung, m_bestellgeheimnis};
+    QList<QWidget *> order = {m_firma,
+                              m_name,
+                              m_vorname,
+                              m_strasse,
+                              m_plz,
+                              m_ort,
+                              m_land,
+                              m_waehrung,
+                              m_ustIdNr,
+                              m_steuernummer,
+                              m_iban,
+                              m_bic,
+                              m_bank,
+                              m_telefon,
+                              m_zahlungsziel,
+                              m_nummernkreis,
+                              m_ersteNummer,
+                              m_nummernformat,
+                              m_email,
+                              m_pop3,
+                              m_username,
+                              m_password,
+                              m_port,
+                              m_verschluesselung,
+                              m_bestellgeheimnis};
     order << m_footer->focusChain();
     order << buttons.cancel << buttons.ok;
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -215,6 +270,10 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     show(m_bank, client.bank);
     show(m_telefon, client.telefon);
     m_zahlungsziel->setValue(client.zahlungsziel ? std::clamp(*client.zahlungsziel, 0, 365) : -1);
+    m_nummernkreis->setCurrentIndex(std::max(0, m_nummernkreis->findData(client.nummernkreis)));
+    m_ersteNummer->setValue(std::clamp(client.ersteNummer, 1, 99999999));
+    show(m_nummernformat, client.nummernformat);
+    showNumberExample();
     m_footer->setRtf(client.rechnungsfuss);
 
     // Fits a 1280x800 screen with room for the window frame.
@@ -254,6 +313,9 @@ TMandant TfrmMandantBearbeiten::client() const
           && m_zahlungsziel->value() == 365))
         c.zahlungsziel = m_zahlungsziel->value() < 0 ? std::nullopt
                                                      : std::optional<int>(m_zahlungsziel->value());
+    c.nummernkreis = m_nummernkreis->currentData().toInt();
+    c.ersteNummer = m_ersteNummer->value();
+    c.nummernformat = m_nummernformat->text().trimmed();
     // A footer the user did not touch keeps its RTF as it was, with whatever
     // another program put into it beyond what this editor holds.
     if (m_footer->isModified())
@@ -286,9 +348,22 @@ QString TfrmMandantBearbeiten::check(QWidget **box) const
                     QStringLiteral("Die IBAN \u201E%1\u201C ist ungültig: Länge, Zeichen oder "
                                    "Prüfziffern stimmen nicht. Bitte prüfen Sie die IBAN.")
                         .arg(iban));
+    if (const QString problem = invoiceNumberFormatProblem(m_nummernformat->text().trimmed(),
+                                                           m_nummernkreis->currentData().toInt());
+        !problem.isEmpty())
+        return fail(m_nummernformat, problem);
     if (box)
         *box = nullptr;
     return QString();
+}
+
+void TfrmMandantBearbeiten::showNumberExample()
+{
+    const bool yearly = m_nummernkreis->currentData().toInt() == 1;
+    m_ersteNummer->setEnabled(yearly);
+    m_nummernBeispiel->setText(printedInvoiceNumber(m_nummernformat->text().trimmed(),
+                                                    QDate::currentDate().year(),
+                                                    yearly ? m_ersteNummer->value() : 1));
 }
 
 void TfrmMandantBearbeiten::accept()

@@ -11,6 +11,7 @@
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QScrollArea;
 
@@ -40,6 +41,8 @@ public:
     QString check(QWidget **box = nullptr) const;
 
 private:
+    // The printed form of the first number of this year, as the form box says.
+    void showNumberExample();
     QLineEdit *addLine(const char *name, int maxLength);
 
     TMandant m_original;
@@ -53,6 +56,10 @@ private:
     QComboBox *m_verschluesselung = nullptr;
     QLineEdit *m_ustIdNr = nullptr, *m_steuernummer = nullptr, *m_iban = nullptr, *m_bic = nullptr,
               *m_bank = nullptr, *m_telefon = nullptr;
+    QComboBox *m_nummernkreis = nullptr;
+    QSpinBox *m_ersteNummer = nullptr;
+    QLineEdit *m_nummernformat = nullptr;
+    QLabel *m_nummernBeispiel = nullptr;
     QSpinBox *m_zahlungsziel = nullptr; // -1: no payment period
     TRtfEditor *m_footer = nullptr;
 };

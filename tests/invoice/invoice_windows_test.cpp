@@ -99,15 +99,12 @@ protected:
 
 TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
 {
-    const auto document = renderInvoiceDocument(nullptr, db, bestellungId, questions);
+    // Not issued yet: the preview is a draft and issues nothing.
+    const auto document = invoicePages(nullptr, db, bestellungId, questions);
     ASSERT_TRUE(document) << questions.errors.join(u'\n').toStdString();
-    // The client has neither VAT ID nor tax number: issuing says so, once.
-    ASSERT_EQ(questions.informations.size(), 1);
-    EXPECT_TRUE(questions.informations[0].contains(
-        QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers")))
-        << questions.informations[0].toStdString();
-    ASSERT_TRUE(renderInvoiceDocument(nullptr, db, bestellungId, questions));
-    EXPECT_EQ(questions.informations.size(), 1);
+    EXPECT_TRUE(questions.informations.isEmpty());
+    EXPECT_TRUE(dynamic_cast<const TInvoiceDocument &>(*document).plainText().contains(
+        QStringLiteral("Entwurf")));
     QPrinter printer;
     TfrmRechnungVorschau preview(document, &printer, questions, 100);
     preview.resize(1100, 780);
@@ -121,6 +118,17 @@ TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
     ASSERT_TRUE(save);
     questions.fileName = dir.filePath(QStringLiteral("aus_vorschau.pdf"));
     save->trigger();
+    // Once issued, the preview shows the archived invoice. The client has
+    // neither VAT ID nor tax number: issuing says so, once.
+    const auto issuedPages = issuedInvoicePages(nullptr, db, bestellungId, questions);
+    ASSERT_TRUE(issuedPages) << questions.errors.join(u'\n').toStdString();
+    ASSERT_EQ(questions.informations.size(), 1);
+    EXPECT_TRUE(questions.informations[0].contains(
+        QStringLiteral("USt-IdNr. oder Steuernummer des Verkäufers")))
+        << questions.informations[0].toStdString();
+    ASSERT_TRUE(invoicePages(nullptr, db, bestellungId, questions));
+    EXPECT_EQ(questions.informations.size(), 1);
+    EXPECT_GE(issuedPages->pageCount(), 1);
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
     QByteArray info;
     vq::test::runProgram(QStringLiteral("pdfinfo"), {questions.fileName}, &info);
@@ -139,7 +147,7 @@ TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
 TEST_F(InvoiceWindows, BrokenTemplateShowsItsMessageInsteadOfABlankPage)
 {
     vq::test::writeFile(clientTemplatePath(mandantId), "<p>{{#RvDataSetArtikel}}</p>");
-    EXPECT_FALSE(renderInvoiceDocument(nullptr, db, bestellungId, questions));
+    EXPECT_FALSE(invoicePages(nullptr, db, bestellungId, questions));
     ASSERT_EQ(questions.errors.size(), 1);
     EXPECT_TRUE(
         questions.errors.first().contains(QDir::toNativeSeparators(clientTemplatePath(mandantId))));
@@ -179,14 +187,14 @@ TEST_F(InvoiceWindows, PrintSetUpOffersDestinationCopiesCollationAndDuplex)
 
 TEST_F(InvoiceWindows, PrintingPaintsTheCopiesThePrinterDoesNotMake)
 {
-    const auto document = renderInvoiceDocument(nullptr, db, bestellungId, questions);
+    const auto document = invoicePages(nullptr, db, bestellungId, questions);
     ASSERT_TRUE(document);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("gedruckt.pdf")));
     printer.setFullPage(true);
     printer.setCopyCount(2);
-    ASSERT_TRUE(printInvoiceDocument(*document, &printer));
+    ASSERT_TRUE(printInvoicePages(*document, &printer));
     EXPECT_EQ(pdfPages(printer.outputFileName()), printer.supportsMultipleCopies() ? 1 : 2);
 }
 

@@ -25,6 +25,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -356,7 +357,6 @@ TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
     const int order = addOrder(8, QStringLiteral("Beat"), QDate(2026, 2, 3));
     TBestellung stored = OrderStore(db).order(order).value();
     stored.kaeuferreferenz = QStringLiteral("04011000-12345-67");
-    stored.rechnungsdatum = QDate(2026, 2, 4);
     ASSERT_TRUE(OrderStore(db).updateOrder(stored));
     addLine(order, "K-7", 1234.5);
     questions.threeWay = {Answer::No};
@@ -367,8 +367,9 @@ TEST_F(OrderEditor, ShowsEveryFieldAndMoneyInTheClientsCurrency)
              EXPECT_EQ(child<QLineEdit>(window, "edtKaeuferreferenz")->text(),
                        QStringLiteral("04011000-12345-67"));
              auto *invoiceDate = child<QLineEdit>(window, "edtRechnungsdatum");
-             EXPECT_EQ(invoiceDate->text(), QStringLiteral("04.02.2026"));
+             EXPECT_TRUE(invoiceDate->text().isEmpty());
              EXPECT_TRUE(invoiceDate->isReadOnly());
+             EXPECT_FALSE(child<QLabel>(window, "lblAusgestellt")->isVisible());
              EXPECT_TRUE(child<QLineEdit>(window, "edtIP")->isReadOnly());
              EXPECT_EQ(child<QLineEdit>(window, "edtIP")->text(), QStringLiteral("192.0.2.7"));
              // The five first states and "Widerrufen".
@@ -417,8 +418,6 @@ TEST_F(OrderEditor, SavingKeepsWhatTheEditorDoesNotShow)
     questions.threeWay = {Answer::Yes};
     stay([&] { return editor->startEditOrder(order); },
          [&](QDialog &window) {
-             // Printing elsewhere in the stay gives the order its invoice date meanwhile.
-             ASSERT_TRUE(OrderStore(db).invoiceDate(order, QDate(2026, 12, 9)));
              child<QPlainTextEdit>(window, "memBemerkung")
                  ->setPlainText(QStringLiteral("bar bezahlt\nam Tresen"));
              child<QComboBox>(window, "cboStatus")->setCurrentIndex(3);
@@ -430,12 +429,13 @@ TEST_F(OrderEditor, SavingKeepsWhatTheEditorDoesNotShow)
     EXPECT_EQ(after.land, QStringLiteral("Schweiz"));
     EXPECT_EQ(after.ip, QStringLiteral("192.0.2.7"));
     EXPECT_EQ(after.zeit, QDateTime(QDate(2026, 2, 3), QTime(14, 30, 5), Qt::UTC));
-    EXPECT_EQ(after.rechnungsdatum, QDate(2026, 12, 9));
+    EXPECT_FALSE(after.rechnungsdatum.isValid());
     EXPECT_EQ(after.bemerkung, QStringLiteral("bar bezahlt\nam Tresen"));
     EXPECT_EQ(after.status, 4);
 }
 
-TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
+// The preview shows the order as typed, as a draft; it issues nothing.
+TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAsADraft)
 {
     ASSERT_TRUE(QFile::copy(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")),
                             clientTemplatePath(mandantId)));
@@ -449,21 +449,20 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
              whenModal([&](QDialog &preview) {
                  // Shown as typed, written nowhere yet.
                  const auto &shown = dynamic_cast<TfrmRechnungVorschau &>(preview);
-                 EXPECT_TRUE(shown.document().plainText().contains(QStringLiteral("Vorschau AG")));
+                 const auto &draft = dynamic_cast<const TInvoiceDocument &>(shown.pages());
+                 EXPECT_TRUE(draft.plainText().contains(QStringLiteral("Vorschau AG")));
+                 EXPECT_TRUE(draft.plainText().contains(QStringLiteral("Entwurf")));
                  EXPECT_EQ(OrderStore(db).order(order)->firma, QString());
                  preview.reject();
              });
              trigger(window, "actVorschau");
              EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
-             EXPECT_EQ(child<QLineEdit>(window, "edtRechnungsdatum")->text(),
-                       QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
-             // "Drucken" asks how to print, and "Rechnungsvorlage bearbeiten" opens the
-             // client's template with this order; both work on the order shown.
-             whenModal([](QDialog &setup) {
-                 EXPECT_EQ(setup.objectName(), QStringLiteral("frmDruckEinstellungen"));
-                 setup.reject();
-             });
+             EXPECT_TRUE(child<QLineEdit>(window, "edtRechnungsdatum")->text().isEmpty());
+             // Printing what was typed asks to save it first; "Nein" prints nothing.
+             questions.answers = {false};
              trigger(window, "actDrucken");
+             EXPECT_TRUE(questions.answers.empty());
+             // "Rechnungsvorlage bearbeiten" opens the client's template with this order.
              whenModal([](QDialog &templateEditor) {
                  EXPECT_EQ(templateEditor.objectName(), QStringLiteral("frmRechnungsvorlage"));
                  templateEditor.reject();
@@ -472,8 +471,8 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAndGivesItsInvoiceDate)
              EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
              trigger(window, "actVerlassen");
          });
-    // "Nein" takes back what was typed; the invoice went out, so its date stays.
-    EXPECT_EQ(OrderStore(db).order(order)->rechnungsdatum, QDate::currentDate());
+    // "Nein" takes back what was typed; nothing was issued.
+    EXPECT_FALSE(OrderStore(db).order(order)->rechnungsdatum.isValid());
     EXPECT_EQ(OrderStore(db).order(order)->firma, QString());
 }
 
@@ -514,12 +513,23 @@ TEST_F(OrderEditor, SavesTheElectronicInvoicesOfTheOrderAsTyped)
              setText(window, "edtOrt", QStringLiteral("Leipzig"));
              setText(window, "edtEMail", QStringLiteral("beat@kunde.example"));
              setText(window, "edtKaeuferreferenz", QStringLiteral("04011000-12345-67"));
+             // What goes out is issued from the stored order: saved first, when the user says so.
+             questions.answers = {true};
              trigger(window, "actXRechnung");
+             EXPECT_TRUE(questions.answers.empty());
              questions.fileName = pdf;
              trigger(window, "actZugferd");
              EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
              EXPECT_EQ(child<QLineEdit>(window, "edtRechnungsdatum")->text(),
                        QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+             // Issued now: what the invoice shows is read-only, and the editor says why.
+             auto *note = child<QLabel>(window, "lblAusgestellt");
+             EXPECT_TRUE(note->isVisible());
+             EXPECT_TRUE(note->text().contains(QStringLiteral("ausgestellt")));
+             EXPECT_TRUE(child<QLineEdit>(window, "edtStrasse")->isReadOnly());
+             EXPECT_FALSE(child<QPushButton>(window, "btnArtikelHinzufuegen")->isEnabled());
+             EXPECT_FALSE(child<QLineEdit>(window, "edtTelefon")->isReadOnly());
+             keepScreenshot(&window, QStringLiteral("bestellung_ausgestellt"));
              trigger(window, "actVerlassen");
          });
     const QByteArray written = vq::test::readFile(xml);

@@ -181,7 +181,7 @@ TEST_P(WithdrawalTest, StateWiderrufenIsThereAndComesBack)
     EXPECT_EQ(WithdrawalStore(db).withdrawnStateId(), made);
 }
 
-// A database of schema version 7 gets the table and the state by the upgrade;
+// A database of schema version 8 gets the table and the state by the upgrade;
 // its orders and states stay.
 TEST_P(WithdrawalTest, OlderDatabaseGetsWithdrawalsByTheUpgrade)
 {
@@ -191,7 +191,7 @@ TEST_P(WithdrawalTest, OlderDatabaseGetsWithdrawalsByTheUpgrade)
     for (const QString &statement :
          {QStringLiteral("DROP TABLE Widerruf"),
           QStringLiteral("DELETE FROM Status WHERE Status = 'Widerrufen'"),
-          QStringLiteral("UPDATE Schemaversion SET Version = 7")})
+          QStringLiteral("UPDATE Schemaversion SET Version = 8")})
         ASSERT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
     q = QSqlQuery();
     db.close();
