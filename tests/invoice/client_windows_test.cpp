@@ -580,7 +580,8 @@ TEST_F(ClientWindows, EditorKeepsEveryFieldAndShowsTheElectronicInvoiceData)
         groups << group->title();
     EXPECT_EQ(groups,
               QStringList({QStringLiteral("Grunddaten"), QStringLiteral("E-Mail Einstellungen"),
-                           QStringLiteral("E-Rechnung"), QStringLiteral("Fußzeile für Rechnung"), QStringLiteral("Rechnungsnummern")}));
+                           QStringLiteral("E-Rechnung"), QStringLiteral("Fußzeile für Rechnung"),
+                           QStringLiteral("Rechnungsnummern")}));
     for (const char *name : {"edtUStIdNr", "edtSteuernummer", "edtIBAN", "edtBIC", "edtBank",
                              "edtTelefon", "edtBestellgeheimnis", "edtPort", "edtEMail"}) {
         auto *label = qobject_cast<QLabel *>(
