@@ -1,6 +1,7 @@
 // What the import remembers of the messages of a client's mailbox, and
 // storing an order that came by mail.
 #include "invoice/db/mailbox_store.h"
+#include "invoice/db/clients.h"
 #include "invoice/db/invoice_number_store.h"
 #include "invoice/db/order_store.h"
 #include "invoice/db/sql_values.h"
@@ -168,9 +169,17 @@ MailOrderStore MailboxStore::storeMailOrder(TBestellung order, const QList<TArti
     }
     order.mandantId = mandantId;
     order.status = 1;
-    order.rechNr = InvoiceNumberStore(m_db).nextInvoiceNumberForMail();
-    if (!order.rechNr)
+    // A yearly range draws the number when the invoice is issued.
+    const auto client = ClientStore(m_db).client(mandantId);
+    if (!client && !m_db.lastError().isEmpty())
         return fail();
+    if (!client || client->nummernkreis != 1) {
+        order.rechNr = InvoiceNumberStore(m_db).nextInvoiceNumberForMail();
+        if (!order.rechNr)
+            return fail();
+    } else {
+        order.rechNr.reset();
+    }
     const auto orderId = orders.insertOrder(order);
     if (!orderId)
         return fail();

@@ -118,12 +118,14 @@ std::optional<QList<OrderListRow>> OrderStore::orderList(int mandantId)
     // Oldest first, so that the last row is the newest order; orders without
     // a date first, on both back ends (they sort NULL differently).
     auto result =
-        m_db.rows(QStringLiteral("SELECT * FROM AbfMainWindowBest WHERE Bestellung_MandantID = ? "
-                                 "ORDER BY %1, Bestellung_ID")
-                      .arg(nullsFirst(QStringLiteral("Bestellung_Zeit"))),
+        m_db.rows(QStringLiteral("SELECT v.*, b.Bestellung_RechNrText FROM AbfMainWindowBest v "
+                                 "INNER JOIN Bestellung b ON b.Bestellung_ID = v.Bestellung_ID "
+                                 "WHERE v.Bestellung_MandantID = ? ORDER BY %1, v.Bestellung_ID")
+                      .arg(nullsFirst(QStringLiteral("v.Bestellung_Zeit"))),
                   {mandantId}, [](const QSqlQuery &q) {
                       OrderListRow row;
                       row.rechNr = optionalInt(col(q, "Bestellung_RechNr"));
+                      row.rechNrText = col(q, "Bestellung_RechNrText").toString();
                       row.zeit = InvoiceConnection::timestampFrom(col(q, "Bestellung_Zeit"));
                       row.name = col(q, "Bestellung_Name").toString();
                       row.firma = col(q, "Bestellung_Firma").toString();

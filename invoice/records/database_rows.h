@@ -13,6 +13,7 @@ namespace vq::invoice {
 struct OrderListRow
 {
     std::optional<int> rechNr;
+    QString rechNrText; // the printed number of an issued invoice
     QDateTime zeit;
     QString name, firma, nachname;
     // What the order costs (order_amounts.h); nothing when its stored amounts

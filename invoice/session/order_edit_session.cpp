@@ -1,5 +1,6 @@
 #include "invoice/session/order_edit_session.h"
 
+#include "invoice/db/audit_trail.h"
 #include "invoice/db/clients.h"
 #include "invoice/db/invoice_number_store.h"
 #include "invoice/db/order_store.h"
@@ -453,8 +454,12 @@ std::optional<EditRefusal> TOrderEditSession::takeIssuedBoxes(const OrderBoxes &
         || boxes.firma != shown.firma || boxes.vorname != shown.vorname
         || boxes.nachname != shown.nachname || boxes.strasse != shown.strasse
         || boxes.plz != shown.plz || boxes.ort != shown.ort
-        || boxes.kaeuferreferenz != shown.kaeuferreferenz)
+        || boxes.kaeuferreferenz != shown.kaeuferreferenz) {
+        // Recorded, as every refused change of an issued invoice is.
+        AuditTrail(m_db).append(QString::fromUtf16(kAuditRefused), m_mandantId, draft.order.id,
+                                QStringLiteral("Bearbeiten"), QString(), issuedNote());
         return EditRefusal{EditRefusal::Box::None, issuedNote(), false};
+    }
     draft.order.telefon = boxes.telefon;
     draft.order.email = boxes.email;
     draft.order.homepage = boxes.homepage;

@@ -56,6 +56,8 @@ QString TOrderListModel::cellText(const OrderListRow &row, int column) const
 {
     switch (column) {
     case RechNr:
+        if (!row.rechNrText.isEmpty())
+            return row.rechNrText;
         return row.rechNr ? QString::number(*row.rechNr) : QString();
     case Datum:
         return row.zeit.isValid() ? row.zeit.date().toString(QStringLiteral("dd.MM.yyyy"))

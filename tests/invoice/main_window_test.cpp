@@ -10,6 +10,7 @@
 #include "invoice/db/clients.h"
 #include "invoice/db/order_store.h"
 #include "invoice/db/state_store.h"
+#include "invoice/output/invoice_issuer.h"
 #include "invoice/session/order_edit_session.h"
 #include "invoice/ui/uBestellung.h"
 #include "invoice/ui/uMainWindow.h"
@@ -232,7 +233,8 @@ TEST_P(MainWindowSQLite, ShowsTheCaptionCommandsAndMenusInTheirOrder)
     EXPECT_EQ(entries(menus[0]->menu()->actions()),
               utf8List({"Neu", "Bearbeiten", "Löschen", "-", "Bestellungen einlesen", "Vorschau",
                         "-", "Drucken", "E-Rechnung (XRechnung) speichern",
-                        "E-Rechnung (ZUGFeRD-PDF) speichern", "-", "Beenden"}));
+                        "E-Rechnung (ZUGFeRD-PDF) speichern", "-", "Stornieren", "Korrigieren",
+                        "Prüfen", "-", "Beenden"}));
     EXPECT_EQ(
         entries(menus[1]->menu()->actions()),
         utf8List({"Mandant wechseln", "Mandanten verwalten", "-", "Rechnungsvorlage bearbeiten",
@@ -727,9 +729,40 @@ TEST_P(MainWindowEditing, TheSecondSeatsJaIsRefusedAndKeepsItsWork)
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
 }
 
-// An invoice printed or previewed in a stay that ends with "Nein" went out
-// all the same: its order keeps the invoice date, the edits are undone; a new
-// order of such a stay is gone with its date.
+// "Stornieren" on a draft is refused; on an issued invoice it asks and
+// issues the cancellation at once, which the list shows; "Prüfen" finds the
+// records in order.
+TEST_P(MainWindowEditing, CancelsAnIssuedInvoiceAndChecksTheRecords)
+{
+    chooseClient(euroClient);
+    QFile::remove(clientTemplatePath(euroClient));
+    ASSERT_TRUE(QFile::copy(QDir(programFolder()).filePath(QStringLiteral("rechnung.rav")),
+                            clientTemplatePath(euroClient)));
+    window->goToRow(2);
+    action("actStornieren")->trigger();
+    ASSERT_EQ(questions.errors.size(), 1);
+    EXPECT_TRUE(questions.errors[0].contains(QStringLiteral("noch nicht ausgestellt")))
+        << questions.errors[0].toStdString();
+    questions.errors.clear();
+    QString error;
+    ASSERT_TRUE(InvoiceIssuer(db).issue(euroOrders[2], &error)) << error.toStdString();
+    const int before = orderCount(euroClient);
+    window->goToRow(2);
+    ASSERT_EQ(window->selectedOrderId(), euroOrders[2]);
+    questions.answers = {true};
+    action("actStornieren")->trigger();
+    EXPECT_TRUE(questions.answers.empty());
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+    ASSERT_FALSE(questions.informations.isEmpty());
+    EXPECT_TRUE(questions.informations.last().contains(QStringLiteral("Stornorechnung Nr. 4")))
+        << questions.informations.last().toStdString();
+    EXPECT_EQ(orderCount(euroClient), before + 1);
+    action("actPruefen")->trigger();
+    EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
+    EXPECT_TRUE(questions.informations.last().contains(QStringLiteral("Alles in Ordnung")))
+        << questions.informations.last().toStdString();
+}
+
 // A preview is a draft: a stay that is undone leaves no invoice behind.
 TEST_P(MainWindowEditing, APreviewInAStayThatIsUndoneIssuesNothing)
 {
