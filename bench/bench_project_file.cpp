@@ -11,10 +11,10 @@
 
 namespace {
 
-const vq::TProjectDocument &largeProject()
+const vq::ProjectDocument &largeProject()
 {
-    static const vq::TProjectDocument project = [] {
-        vq::TProjectDocument p;
+    static const vq::ProjectDocument project = [] {
+        vq::ProjectDocument p;
         for (int i = 0; i < 5000; ++i) {
             auto field = std::make_unique<vq::TEinzField>();
             field->Name = QStringLiteral("feld%1").arg(i);
@@ -112,7 +112,7 @@ void BM_BareXmlSerialise(benchmark::State &state)
 void BM_LoadProject(benchmark::State &state)
 {
     for (auto _ : state) {
-        vq::TProjectDocument p;
+        vq::ProjectDocument p;
         benchmark::DoNotOptimize(p.LoadProject(files().path));
     }
     state.SetBytesProcessed(state.iterations() * files().bytes.size());

@@ -6,7 +6,7 @@
 
 namespace vq::ui {
 
-TDialogButtons okCancelButtons(QDialog &dialog, const QString &okText, const char *cancelName)
+DialogButtons okCancelButtons(QDialog &dialog, const QString &okText, const char *cancelName)
 {
     auto *box = new QDialogButtonBox(&dialog);
     QPushButton *ok = box->addButton(okText, QDialogButtonBox::AcceptRole);

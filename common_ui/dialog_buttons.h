@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace vq::ui {
 
-struct TDialogButtons
+struct DialogButtons
 {
     QDialogButtonBox *box;
     QPushButton *ok;
@@ -20,6 +20,6 @@ struct TDialogButtons
 // The row for dialog, its buttons connected to accept() and reject(); the
 // caller lays it out and chooses the default button. cancelName is the
 // object name of "Abbrechen" (btnAbbrechen or btnCancel).
-TDialogButtons okCancelButtons(QDialog &dialog, const QString &okText, const char *cancelName);
+DialogButtons okCancelButtons(QDialog &dialog, const QString &okText, const char *cancelName);
 
 } // namespace vq::ui

@@ -8,7 +8,7 @@
 
 namespace vq::ui {
 
-TListManagerDialog::TListManagerDialog(QWidget *parent)
+ListManagerDialog::ListManagerDialog(QWidget *parent)
     : QDialog(parent)
     , m_layout(new QVBoxLayout(this))
     , m_menuBar(new QMenuBar(this))
@@ -18,8 +18,8 @@ TListManagerDialog::TListManagerDialog(QWidget *parent)
     m_layout->addWidget(m_toolBar);
 }
 
-QAction *TListManagerDialog::addCommand(const char *name, const QString &text,
-                                        QStyle::StandardPixmap fallback, const char *theme)
+QAction *ListManagerDialog::addCommand(const char *name, const QString &text,
+                                       QStyle::StandardPixmap fallback, const char *theme)
 {
     const QIcon standard = style()->standardIcon(fallback);
     auto *action = new QAction(
@@ -28,7 +28,7 @@ QAction *TListManagerDialog::addCommand(const char *name, const QString &text,
     return action;
 }
 
-void TListManagerDialog::nameToolButtons()
+void ListManagerDialog::nameToolButtons()
 {
     for (QAction *action : m_toolBar->actions()) {
         if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(action))) {

@@ -15,11 +15,11 @@ class QVBoxLayout;
 
 namespace vq::ui {
 
-class TListManagerDialog : public QDialog
+class ListManagerDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TListManagerDialog(QWidget *parent = nullptr);
+    explicit ListManagerDialog(QWidget *parent = nullptr);
 
 protected:
     // A command with the object name name ("actNeu") and text. Its icon is

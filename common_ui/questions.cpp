@@ -41,35 +41,35 @@ runBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QStr
 
 } // namespace
 
-QMessageBox::StandardButton TUserQuestions::ask(QWidget *parent, QMessageBox::Icon icon,
-                                                const QString &title, const QString &text,
-                                                QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton UserQuestions::ask(QWidget *parent, QMessageBox::Icon icon,
+                                               const QString &title, const QString &text,
+                                               QMessageBox::StandardButtons buttons)
 {
     return runBox(parent, icon, title, text, buttons);
 }
 
-void TUserQuestions::tell(QWidget *parent, QMessageBox::Icon icon, const QString &title,
-                          const QString &text)
+void UserQuestions::tell(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                         const QString &text)
 {
     runBox(parent, icon, title, text, QMessageBox::Ok);
 }
 
-bool TUserQuestions::askYesNo(QWidget *parent, const QString &title, const QString &text)
+bool UserQuestions::askYesNo(QWidget *parent, const QString &title, const QString &text)
 {
     return runBox(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
                   QMessageBox::Yes)
            == QMessageBox::Yes;
 }
 
-bool TUserQuestions::askWarningYesNo(QWidget *parent, const QString &title, const QString &text)
+bool UserQuestions::askWarningYesNo(QWidget *parent, const QString &title, const QString &text)
 {
     return runBox(parent, QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No,
                   QMessageBox::No)
            == QMessageBox::Yes;
 }
 
-TUserQuestions::Answer TUserQuestions::askYesNoCancel(QWidget *parent, const QString &title,
-                                                      const QString &text)
+UserQuestions::Answer UserQuestions::askYesNoCancel(QWidget *parent, const QString &title,
+                                                    const QString &text)
 {
     switch (runBox(parent, QMessageBox::Question, title, text,
                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
@@ -82,24 +82,24 @@ TUserQuestions::Answer TUserQuestions::askYesNoCancel(QWidget *parent, const QSt
     }
 }
 
-void TUserQuestions::showInformation(QWidget *parent, const QString &title, const QString &text)
+void UserQuestions::showInformation(QWidget *parent, const QString &title, const QString &text)
 {
     runBox(parent, QMessageBox::Information, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-void TUserQuestions::showError(QWidget *parent, const QString &title, const QString &text)
+void UserQuestions::showError(QWidget *parent, const QString &title, const QString &text)
 {
     runBox(parent, QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-void TUserQuestions::message(QWidget *parent, const QString &text)
+void UserQuestions::message(QWidget *parent, const QString &text)
 {
     runBox(parent, QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
            QMessageBox::Ok, QMessageBox::NoButton,
            [](QMessageBox &box) { box.button(QMessageBox::Ok)->setText(QStringLiteral("OK")); });
 }
 
-bool TUserQuestions::confirm(QWidget *parent, const QString &text)
+bool UserQuestions::confirm(QWidget *parent, const QString &text)
 {
     return runBox(parent, QMessageBox::Question, QStringLiteral("Bestätigung"), text,
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
@@ -110,8 +110,8 @@ bool TUserQuestions::confirm(QWidget *parent, const QString &text)
            == QMessageBox::Yes;
 }
 
-std::optional<QString> TUserQuestions::askText(QWidget *parent, const QString &title,
-                                               const QString &label, const QString &initial)
+std::optional<QString> UserQuestions::askText(QWidget *parent, const QString &title,
+                                              const QString &label, const QString &initial)
 {
     QInputDialog dialog(parent);
     dialog.setWindowTitle(title);
@@ -124,19 +124,19 @@ std::optional<QString> TUserQuestions::askText(QWidget *parent, const QString &t
     return dialog.textValue();
 }
 
-QString TUserQuestions::openFileName(QWidget *parent, const QString &title, const QString &filter)
+QString UserQuestions::openFileName(QWidget *parent, const QString &title, const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
-QString TUserQuestions::saveFileName(QWidget *parent, const QString &title,
-                                     const QString &suggestion, const QString &filter)
+QString UserQuestions::saveFileName(QWidget *parent, const QString &title,
+                                    const QString &suggestion, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, title, suggestion, filter);
 }
 
-std::optional<QColor> TUserQuestions::pickColour(QWidget *parent, const QString &title,
-                                                 const QColor &initial)
+std::optional<QColor> UserQuestions::pickColour(QWidget *parent, const QString &title,
+                                                const QColor &initial)
 {
     const QColor colour = QColorDialog::getColor(initial, parent, title);
     if (!colour.isValid())
@@ -144,7 +144,7 @@ std::optional<QColor> TUserQuestions::pickColour(QWidget *parent, const QString 
     return colour;
 }
 
-std::optional<QFont> TUserQuestions::pickFont(QWidget *parent, const QFont &initial)
+std::optional<QFont> UserQuestions::pickFont(QWidget *parent, const QFont &initial)
 {
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, initial, parent);
@@ -153,24 +153,24 @@ std::optional<QFont> TUserQuestions::pickFont(QWidget *parent, const QFont &init
     return font;
 }
 
-int TUserQuestions::runModal(QDialog &dialog)
+int UserQuestions::runModal(QDialog &dialog)
 {
     return dialog.exec();
 }
 
-bool TUserQuestions::openWithSystem(QWidget *, const QString &path)
+bool UserQuestions::openWithSystem(QWidget *, const QString &path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void TUserQuestions::openUrl(const QString &address)
+void UserQuestions::openUrl(const QString &address)
 {
     const QUrl url = QUrl::fromUserInput(address);
     if (!address.trimmed().isEmpty() && url.isValid())
         QDesktopServices::openUrl(url);
 }
 
-void TUserQuestions::startProgram(const QString &path)
+void UserQuestions::startProgram(const QString &path)
 {
     QProcess::startDetached(path, {});
 }

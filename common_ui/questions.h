@@ -17,12 +17,12 @@ class QWidget;
 
 namespace vq::ui {
 
-class TUserQuestions
+class UserQuestions
 {
 public:
     enum class Answer { Yes, No, Cancel };
 
-    virtual ~TUserQuestions() = default;
+    virtual ~UserQuestions() = default;
 
     // A question with the given buttons; returns the button chosen
     // (QMessageBox::Cancel when the box was closed without one).

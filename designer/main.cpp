@@ -96,7 +96,7 @@ bool writeStandardOutput(const QByteArray &bytes)
 // Loads the one project named on the command line. Returns 0, or the exit
 // status after printing why not.
 int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
-                        vq::TProjectDocument &project)
+                        vq::ProjectDocument &project)
 {
     const QStringList args = parser.positionalArguments();
     if (args.size() != 1) {
@@ -111,7 +111,7 @@ int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
         vq::readFormMailerList(QFileInfo::exists(userList)
                                    ? userList
                                    : vq::programFile(QString::fromLatin1(vq::kFormMailerListFile)));
-    const vq::TLoadResult result = project.LoadProject(args.first());
+    const vq::LoadResult result = project.LoadProject(args.first());
     if (!result.ok) {
         for (const QString &message : result.messages())
             printError(message);
@@ -122,7 +122,7 @@ int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
 
 // A project that sells with a button that does not name the duty to pay is
 // generated all the same, with the warning on standard error.
-void warnOfOrderButton(const vq::TProjectDocument &project)
+void warnOfOrderButton(const vq::ProjectDocument &project)
 {
     const QString warning = vq::orderButtonWarning(project);
     if (!warning.isEmpty())
@@ -130,7 +130,7 @@ void warnOfOrderButton(const vq::TProjectDocument &project)
 }
 
 // Generates the withdrawal page in the project's upload format.
-QString withdrawalPage(const vq::TProjectDocument &project)
+QString withdrawalPage(const vq::ProjectDocument &project)
 {
     return vq::TGenWithdrawal(project, vq::programFolder(), vq::uploadsPhp(project)).GenCode();
 }
@@ -138,7 +138,7 @@ QString withdrawalPage(const vq::TProjectDocument &project)
 // Writes the price list of the project. Returns the exit status.
 int writePriceList(const QCommandLineParser &parser)
 {
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--price-list"), project))
         return status;
     const QByteArray json = vq::priceListJson(project);
@@ -161,7 +161,7 @@ int writePriceList(const QCommandLineParser &parser)
 // blocks of a page that has them. Returns the exit status.
 int exportInto(const QCommandLineParser &parser)
 {
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--export-into"), project))
         return status;
     const QString pagePath = parser.value(QStringLiteral("export-into"));
@@ -185,7 +185,7 @@ int exportInto(const QCommandLineParser &parser)
     QString generated;
     try {
         generated = vq::TGenHTML(project, vq::programFolder()).GenCode();
-    } catch (const vq::TGenerationError &error) {
+    } catch (const vq::GenerationError &error) {
         printError(error.message());
         return 1;
     }
@@ -207,7 +207,7 @@ int exportInto(const QCommandLineParser &parser)
 // temporary file and stores it by FTP. Returns the exit status.
 int upload(const QCommandLineParser &parser)
 {
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--upload"), project))
         return status;
     warnOfOrderButton(project);
@@ -220,7 +220,7 @@ int upload(const QCommandLineParser &parser)
                    : vq::TGenHTML(project, vq::programFolder()).GenCode();
         if (withWithdrawal)
             withdrawal = withdrawalPage(project);
-    } catch (const vq::TGenerationError &error) {
+    } catch (const vq::GenerationError &error) {
         printError(error.message());
         return 1;
     }
@@ -243,7 +243,7 @@ int upload(const QCommandLineParser &parser)
         }
         also << vq::TAlsoUploaded{withdrawalFile, name};
     }
-    const vq::TUploadResult result = vq::UploadFile(project, tempFile, printError, also);
+    const vq::UploadResult result = vq::UploadFile(project, tempFile, printError, also);
     if (!result.message.isEmpty())
         printError(result.message);
     return result.ok ? 0 : 1;
@@ -258,7 +258,7 @@ int generate(const QCommandLineParser &parser)
             QStringLiteral("--generate erwartet html, php oder widerruf, nicht \"%1\".").arg(kind));
         return 2;
     }
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--generate"), project))
         return status;
 
@@ -273,7 +273,7 @@ int generate(const QCommandLineParser &parser)
         else
             generator = std::make_unique<vq::TGenWithdrawal>(project, vq::programFolder(), php);
         page = generator->GenCode();
-    } catch (const vq::TGenerationError &error) {
+    } catch (const vq::GenerationError &error) {
         printError(error.message());
         return 1;
     }
@@ -367,8 +367,8 @@ int main(int argc, char *argv[])
                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtGerman);
 
-    vq::ui::TfrmMain window(std::make_unique<vq::ui::TDialogEditorAccess>(),
-                            std::make_unique<vq::ui::TUserQuestions>());
+    vq::ui::TfrmMain window(std::make_unique<vq::ui::DialogEditorAccess>(),
+                            std::make_unique<vq::ui::UserQuestions>());
     window.startUp(args.value(0));
     if (const QScreen *screen = window.screen()) {
         const QRect available = screen->availableGeometry();

@@ -159,7 +159,7 @@ int runWindows(int &argc, char **argv)
     parser.addOption(databaseOption);
     parser.process(app);
 
-    TUserQuestions questions;
+    UserQuestions questions;
     InvoiceConnection db;
     QString error;
     if (!db.openConfigured(parser.value(databaseOption), dataFolder(), &error)) {
@@ -341,13 +341,13 @@ int main(int argc, char **argv)
         err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
         return UsageOrDatabase;
     }
-    TCurrentClient current(db, dataFolder());
+    CurrentClient current(db, dataFolder());
     if (!current.accept(clientId, &error)) {
         err << error << u'\n';
         return UsageOrDatabase;
     }
 
-    TMailOrder import(db, clientId);
+    MailOrder import(db, clientId);
     if (parser.isSet(deleteOption)) {
         MailOrderRow row;
         row.uidl = parser.value(deleteOption);

@@ -13,9 +13,9 @@ using namespace vq;
 
 namespace {
 
-TProjectDocument makeProject(int fields)
+ProjectDocument makeProject(int fields)
 {
-    TProjectDocument p;
+    ProjectDocument p;
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("brutto");
     p.setFlag(QStringLiteral("chkCaptcha"), true);
@@ -73,7 +73,7 @@ TProjectDocument makeProject(int fields)
 
 template <typename Generator> void BM_Generate(benchmark::State &state)
 {
-    const TProjectDocument project = makeProject(int(state.range(0)));
+    const ProjectDocument project = makeProject(int(state.range(0)));
     qsizetype size = 0;
     for (auto _ : state) {
         Generator generator(project, QStringLiteral(VQ_PROGRAM_DIR), [] { return 1234567; });

@@ -22,7 +22,7 @@ using namespace vq::invoice;
 
 namespace {
 
-class SilentQuestions : public TUserQuestions
+class SilentQuestions : public UserQuestions
 {
 public:
     void showInformation(QWidget *, const QString &, const QString &text) override { last = text; }

@@ -115,7 +115,7 @@ BENCHMARK(BM_ReadInvoiceData)->Unit(benchmark::kMillisecond);
 void BM_RenderTemplate(benchmark::State &state)
 {
     const auto data = InvoiceIssuer(*database).read(orders.first(), nullptr);
-    const auto parsed = TInvoiceTemplate::load(clientTemplatePath(data->client.id), nullptr);
+    const auto parsed = InvoiceTemplate::load(clientTemplatePath(data->client.id), nullptr);
     const QDate today = QDate::currentDate();
     for (auto _ : state)
         benchmark::DoNotOptimize(parsed->render(*data, today));
@@ -126,7 +126,7 @@ void BM_LayOut(benchmark::State &state)
 {
     const auto invoice = InvoiceIssuer(*database).render(orders.first(), nullptr);
     for (auto _ : state) {
-        TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+        InvoiceDocument document(invoice->html, invoice->resourceFolder);
         benchmark::DoNotOptimize(document.pageCount());
     }
 }
@@ -135,7 +135,7 @@ BENCHMARK(BM_LayOut)->Unit(benchmark::kMillisecond);
 void BM_PaintPdf(benchmark::State &state)
 {
     const auto invoice = InvoiceIssuer(*database).render(orders.first(), nullptr);
-    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    const InvoiceDocument document(invoice->html, invoice->resourceFolder);
     for (auto _ : state) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
@@ -159,7 +159,7 @@ BENCHMARK(BM_BuildXRechnung)->Unit(benchmark::kMillisecond);
 void BM_FacturXFromPdfA1b(benchmark::State &state)
 {
     const auto invoice = InvoiceIssuer(*database).render(orders.first(), nullptr);
-    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    const InvoiceDocument document(invoice->html, invoice->resourceFolder);
     const QByteArray base = invoicePdfA1b(document).value_or(QByteArray());
     QString error;
     const auto input = InvoiceIssuer(*database).issue(orders.first(), &error);

@@ -14,7 +14,7 @@ QStringList acceptedOrderButtonTexts()
             QStringLiteral("jetzt kaufen")};
 }
 
-bool hasPricedArticles(const TProjectDocument &project)
+bool hasPricedArticles(const ProjectDocument &project)
 {
     for (const auto &artikel : project.ListArtikel) {
         if (artikel->preis != 0.0)
@@ -31,7 +31,7 @@ bool hasPricedArticles(const TProjectDocument &project)
     return false;
 }
 
-QString orderButtonWarning(const TProjectDocument &project)
+QString orderButtonWarning(const ProjectDocument &project)
 {
     if (!hasPricedArticles(project))
         return {};
@@ -50,7 +50,7 @@ QString orderButtonWarning(const TProjectDocument &project)
         .arg(caption, quoted.join(QStringLiteral(", ")));
 }
 
-QString priceInformationHtml(const TProjectDocument &project)
+QString priceInformationHtml(const ProjectDocument &project)
 {
     if (!hasPricedArticles(project))
         return {};

@@ -15,18 +15,18 @@ namespace vq {
 QStringList acceptedOrderButtonTexts();
 
 // Whether the project sells something: an article with a price or a surcharge.
-bool hasPricedArticles(const TProjectDocument &project);
+bool hasPricedArticles(const ProjectDocument &project);
 
 // The warning the designer shows before an export, a preview or an upload of
 // a project with priced articles whose button says something else; empty
 // when there is nothing to warn of.
-QString orderButtonWarning(const TProjectDocument &project);
+QString orderButtonWarning(const ProjectDocument &project);
 
 // The price information the order pages show beside the totals: "inkl. MwSt."
 // or "zzgl. MwSt." by the project's price calculation, and "zzgl.
 // Versandkosten" (a link when the project names a page) unless an article of
 // fixed price carries the shipping. Empty for a project without priced articles.
-QString priceInformationHtml(const TProjectDocument &project);
+QString priceInformationHtml(const ProjectDocument &project);
 
 // The file name the withdrawal page is uploaded under, beside the form:
 // "widerruf.htm" or "widerruf.php".

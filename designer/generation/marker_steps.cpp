@@ -5,12 +5,12 @@
 
 namespace vq {
 
-void TMarkerSteps::add(const QString &marker, const QString &value)
+void MarkerSteps::add(const QString &marker, const QString &value)
 {
     m_steps.push_back({marker, value});
 }
 
-QString TMarkerSteps::applyOneByOne(const QString &text) const
+QString MarkerSteps::applyOneByOne(const QString &text) const
 {
     QString result = text;
     for (const Step &step : m_steps)
@@ -101,7 +101,7 @@ private:
 
 } // namespace
 
-QString TMarkerSteps::apply(const QString &text) const
+QString MarkerSteps::apply(const QString &text) const
 {
     std::vector<QString> markers;
     std::vector<QString> values;

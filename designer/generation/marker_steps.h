@@ -16,7 +16,7 @@
 
 namespace vq {
 
-class TMarkerSteps
+class MarkerSteps
 {
 public:
     void add(const QString &marker, const QString &value);

@@ -20,7 +20,7 @@ QString asOnPage(const QString &text, bool utf8Page)
 
 } // namespace
 
-QByteArray priceListJson(const TProjectDocument &project)
+QByteArray priceListJson(const ProjectDocument &project)
 {
     const bool utf8Page = project.ExtSettings.encoding == QLatin1String("utf-8");
     QJsonArray articles;

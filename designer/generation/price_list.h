@@ -22,6 +22,6 @@ inline constexpr const char *kPriceListFileName = "vq_preisliste.json";
 // hold is a "?" there, and so here). Only price options are listed. "fixed"
 // (true or false) marks a fixed-price article, which every order must hold
 // once; a list written before it existed has none and requires none.
-QByteArray priceListJson(const TProjectDocument &project);
+QByteArray priceListJson(const ProjectDocument &project);
 
 } // namespace vq

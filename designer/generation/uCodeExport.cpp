@@ -53,7 +53,7 @@ QString memoLines(const QString &text)
 
 } // namespace
 
-TFormIdSource clockSeededFormId()
+FormIdSource clockSeededFormId()
 {
     return [] {
         static std::atomic<quint64> runs{0};
@@ -65,8 +65,8 @@ TFormIdSource clockSeededFormId()
     };
 }
 
-TCodeExport::TCodeExport(const TProjectDocument &project, const QString &programFolder,
-                         TFormIdSource idSource)
+TCodeExport::TCodeExport(const ProjectDocument &project, const QString &programFolder,
+                         FormIdSource idSource)
     : m_project(project)
     , m_programFolder(programFolder)
     , m_idSource(idSource ? std::move(idSource) : clockSeededFormId())
@@ -108,7 +108,7 @@ QString TCodeExport::captchaRow(const QString &inputGap, const QString &imageSou
            + QStringLiteral("</tr>") + crlf + QStringLiteral("</table>") + crlf + tail;
 }
 
-TOrderTableSettings TCodeExport::orderSettings() const
+OrderTableSettings TCodeExport::orderSettings() const
 {
     return {setting("edtWaehrung"), setting("edtMwstLabel"), m_project.ExtSettings.tax,
             vq::displayLocale()};
@@ -119,12 +119,12 @@ QString TCodeExport::LoadTemplate(const QString &templateName) const
     const QString path = QDir(m_programFolder).filePath(templateName);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw TGenerationError(QStringLiteral("Datei \"%1\" kann nicht geöffnet werden: %2")
-                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw GenerationError(QStringLiteral("Datei \"%1\" kann nicht geöffnet werden: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw TGenerationError(QStringLiteral("Datei \"%1\" kann nicht gelesen werden: %2")
-                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw GenerationError(QStringLiteral("Datei \"%1\" kann nicht gelesen werden: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     // A template saved as UTF-8 (with or without a byte-order mark) is read as
     // UTF-8, any other as Windows-1252. Line by line: CR LF, LF or CR end a
     // line; every line gets CR LF.
@@ -217,11 +217,11 @@ QString TCodeExport::FillTemplate(const QString &templateName)
 {
     const QString page = LoadTemplate(templateName);
     const TArtikelList &articles = m_project.ListArtikel;
-    const TOrderTableSettings order = orderSettings();
+    const OrderTableSettings order = orderSettings();
     const bool crypt = flag("cbCryptAddr");
     auto recipient = [&](const char *key) { return crypt ? Scramble(setting(key)) : setting(key); };
 
-    TMarkerSteps steps;
+    MarkerSteps steps;
     steps.add(QStringLiteral("<!-- CSS -->"), GenCSS());
     QString counters;
     for (const auto &field : m_project.ListField)

@@ -14,10 +14,10 @@
 namespace vq {
 
 // A template that cannot be read, or another failure of a run.
-class TGenerationError : public std::runtime_error
+class GenerationError : public std::runtime_error
 {
 public:
-    explicit TGenerationError(const QString &message)
+    explicit GenerationError(const QString &message)
         : std::runtime_error(message.toStdString())
         , m_message(message)
     {
@@ -29,21 +29,21 @@ private:
 };
 
 // Draws the form id of a run: an integer from 0 to 9 999 999.
-using TFormIdSource = std::function<int()>;
+using FormIdSource = std::function<int()>;
 
 // The default source: a generator seeded afresh from the clock at each draw
 // (nanoseconds, so two runs in a row do not share a seed).
-TFormIdSource clockSeededFormId();
+FormIdSource clockSeededFormId();
 
 class TCodeExport
 {
 public:
     // programFolder holds the templates; an empty idSource means clockSeededFormId().
-    TCodeExport(const TProjectDocument &project, const QString &programFolder,
-                TFormIdSource idSource = {});
+    TCodeExport(const ProjectDocument &project, const QString &programFolder,
+                FormIdSource idSource = {});
     virtual ~TCodeExport() = default;
 
-    // The whole page. Throws TGenerationError when the template cannot be read.
+    // The whole page. Throws GenerationError when the template cannot be read.
     virtual QString GenCode() = 0;
     // The captcha table row.
     virtual QString GenCaptcha() = 0;
@@ -68,15 +68,15 @@ protected:
     // address, and tail follows the inner table.
     QString captchaRow(const QString &inputGap, const QString &imageSource,
                        const QString &tail) const;
-    TOrderTableSettings orderSettings() const;
+    OrderTableSettings orderSettings() const;
     QString setting(const char *key) const;
     bool flag(const char *key) const;
 
-    const TProjectDocument &m_project;
+    const ProjectDocument &m_project;
 
 private:
     QString m_programFolder;
-    TFormIdSource m_idSource;
+    FormIdSource m_idSource;
 };
 
 } // namespace vq

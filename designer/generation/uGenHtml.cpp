@@ -49,11 +49,11 @@ QString TGenHTML::FillTemplate(const QString &templateName)
     checks += QStringLiteral(" return(true); }//--></script>") + CRLF;
 
     QString orderRows;
-    const TOrderTableSettings order = orderSettings();
+    const OrderTableSettings order = orderSettings();
     for (size_t i = 0; i < m_project.ListArtikel.size(); ++i)
         orderRows += generateHTMLField(*m_project.ListArtikel[i], css, int(i), order);
 
-    TMarkerSteps steps;
+    MarkerSteps steps;
     steps.add(QStringLiteral("<!-- FIELDS -->"), rows);
     steps.add(QStringLiteral("<!-- JSCRIPT -->"), checks);
     steps.add(QStringLiteral("<!-- BESTELLFELDER -->"), orderRows);

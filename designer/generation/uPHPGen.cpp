@@ -54,7 +54,7 @@ QString TGenPHP::FillTemplate(const QString &templateName)
     errors += QStringLiteral("$errCaptcha = \"\";") + CRLF;
 
     QString orderRows, optionVars;
-    const TOrderTableSettings order = orderSettings();
+    const OrderTableSettings order = orderSettings();
     for (size_t i = 0; i < m_project.ListArtikel.size(); ++i) {
         const TArtikelField &artikel = *m_project.ListArtikel[i];
         orderRows += generatePHPField(artikel, css, int(i), order);
@@ -62,7 +62,7 @@ QString TGenPHP::FillTemplate(const QString &templateName)
             optionVars += generatePHPVar(*artikel.listOptionen[j], int(i), int(j));
     }
 
-    TMarkerSteps steps;
+    MarkerSteps steps;
     steps.add(QStringLiteral("<!-- FIELDS -->"), rows);
     steps.add(QStringLiteral("<!-- FORMVAR -->"), vars);
     steps.add(QStringLiteral("<!-- ERRORVAR -->"), errors);

@@ -2,8 +2,8 @@
 
 namespace vq {
 
-TGenWithdrawal::TGenWithdrawal(const TProjectDocument &project, const QString &programFolder,
-                               bool php, TFormIdSource idSource)
+TGenWithdrawal::TGenWithdrawal(const ProjectDocument &project, const QString &programFolder,
+                               bool php, FormIdSource idSource)
     : TCodeExport(project, programFolder, std::move(idSource))
     , m_php(php)
 {
@@ -23,7 +23,7 @@ QString TGenWithdrawal::GenCaptcha()
 QString TGenWithdrawal::FillTemplate(const QString &templateName)
 {
     const QString page = TCodeExport::FillTemplate(templateName);
-    TMarkerSteps steps;
+    MarkerSteps steps;
     steps.add(QStringLiteral("<!-- FORMMAIL -->"),
               m_php ? QStringLiteral("<?php print $_SERVER[\"PHP_SELF\"]; ?>")
                     : setting("cboFormMailer") + QStringLiteral("?action=widerruf"));

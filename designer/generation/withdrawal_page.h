@@ -15,8 +15,8 @@ class TGenWithdrawal : public TCodeExport
 public:
     // php: the self-contained script ("template_widerruf_php.htm"), else the
     // HTML page ("template_widerruf.htm").
-    TGenWithdrawal(const TProjectDocument &project, const QString &programFolder, bool php,
-                   TFormIdSource idSource = {});
+    TGenWithdrawal(const ProjectDocument &project, const QString &programFolder, bool php,
+                   FormIdSource idSource = {});
 
     QString GenCode() override;
     QString GenCaptcha() override; // the withdrawal page has none

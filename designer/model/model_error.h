@@ -7,13 +7,13 @@
 
 namespace vq {
 
-class TModelError : public std::runtime_error
+class ModelError : public std::runtime_error
 {
 public:
     // className names the kind of failure as the load messages show it:
     // "Exception" for a rule of the file format, "EConvertError" for a value
     // that does not read, "EXMLError" for a file that does not parse.
-    TModelError(QString className, QString message)
+    ModelError(QString className, QString message)
         : std::runtime_error(message.toStdString())
         , m_className(std::move(className))
         , m_message(std::move(message))

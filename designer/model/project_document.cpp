@@ -237,7 +237,7 @@ QStringList uploadFormatChoices()
     return {QStringLiteral("HTML"), QStringLiteral("PHP")};
 }
 
-QStringList TLoadResult::messages() const
+QStringList LoadResult::messages() const
 {
     if (ok)
         return {};
@@ -248,7 +248,7 @@ QStringList TLoadResult::messages() const
 
 // ---- document
 
-TProjectDocument::TProjectDocument()
+ProjectDocument::ProjectDocument()
 {
     for (const SettingDef &def : kSettings)
         setSetting(key(def), QString::fromUtf16(def.startValue));
@@ -256,7 +256,7 @@ TProjectDocument::TProjectDocument()
         setSetting(key(def), QString::fromUtf16(def.startValue));
 }
 
-TProjectDocument::TProjectDocument(const TProjectDocument &other)
+ProjectDocument::ProjectDocument(const ProjectDocument &other)
     : ExtSettings(other.ExtSettings)
     , FormMailerList(other.FormMailerList)
     , m_page(other.m_page)
@@ -267,10 +267,10 @@ TProjectDocument::TProjectDocument(const TProjectDocument &other)
         ListArtikel.push_back(std::make_unique<TArtikelField>(*artikel));
 }
 
-TProjectDocument &TProjectDocument::operator=(const TProjectDocument &other)
+ProjectDocument &ProjectDocument::operator=(const ProjectDocument &other)
 {
     if (this != &other) {
-        TProjectDocument copy(other);
+        ProjectDocument copy(other);
         ExtSettings = copy.ExtSettings;
         FormMailerList = copy.FormMailerList;
         m_page = std::move(copy.m_page);
@@ -280,7 +280,7 @@ TProjectDocument &TProjectDocument::operator=(const TProjectDocument &other)
     return *this;
 }
 
-QString TProjectDocument::setting(const QString &k) const
+QString ProjectDocument::setting(const QString &k) const
 {
     auto &ext = const_cast<TExtSettings &>(ExtSettings);
     if (QString *text = extText(ext, k))
@@ -290,7 +290,7 @@ QString TProjectDocument::setting(const QString &k) const
     return m_page.value(k);
 }
 
-void TProjectDocument::setSetting(const QString &k, const QString &value)
+void ProjectDocument::setSetting(const QString &k, const QString &value)
 {
     if (QString *text = extText(ExtSettings, k)) {
         *text = value;
@@ -303,17 +303,17 @@ void TProjectDocument::setSetting(const QString &k, const QString &value)
     m_page.insert(k, value);
 }
 
-bool TProjectDocument::flag(const QString &k) const
+bool ProjectDocument::flag(const QString &k) const
 {
     return readXmlBool(setting(k)).value_or(false);
 }
 
-void TProjectDocument::setFlag(const QString &k, bool value)
+void ProjectDocument::setFlag(const QString &k, bool value)
 {
     setSetting(k, boolText(value));
 }
 
-bool TProjectDocument::equals(const TProjectDocument &other) const
+bool ProjectDocument::equals(const ProjectDocument &other) const
 {
     if (!(ExtSettings == other.ExtSettings) || m_page != other.m_page
         || ListField.size() != other.ListField.size()
@@ -330,7 +330,7 @@ bool TProjectDocument::equals(const TProjectDocument &other) const
 
 // ---- writing
 
-QByteArray TProjectDocument::toXml() const
+QByteArray ProjectDocument::toXml() const
 {
     return writeXmlDocument(QStringLiteral("xml"), [this](XmlOut &root) {
         root.element(QStringLiteral("FileInfo"), [](XmlOut &info) {
@@ -357,14 +357,14 @@ QByteArray TProjectDocument::toXml() const
     });
 }
 
-bool TProjectDocument::SaveProject(const QString &path, QString *error) const
+bool ProjectDocument::SaveProject(const QString &path, QString *error) const
 {
     return writeFileSafely(path, toXml(), error);
 }
 
 // ---- reading
 
-void TProjectDocument::applySetting(const SettingDef &def, const QDomElement &content)
+void ProjectDocument::applySetting(const SettingDef &def, const QDomElement &content)
 {
     const QString k = key(def);
     const QDomElement element = findChild(content, k);
@@ -437,11 +437,11 @@ void TProjectDocument::applySetting(const SettingDef &def, const QDomElement &co
     }
 }
 
-TLoadResult TProjectDocument::LoadProject(const QString &path)
+LoadResult ProjectDocument::LoadProject(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        TLoadResult result;
+        LoadResult result;
         result.ok = false;
         result.errorClass = QStringLiteral("EFOpenError");
         result.errorMessage = QStringLiteral("Datei \"%1\" kann nicht geöffnet werden: %2")
@@ -451,14 +451,14 @@ TLoadResult TProjectDocument::LoadProject(const QString &path)
     return loadFromBytes(file.readAll());
 }
 
-TLoadResult TProjectDocument::loadFromBytes(const QByteArray &bytes)
+LoadResult ProjectDocument::loadFromBytes(const QByteArray &bytes)
 {
-    TLoadResult result;
+    LoadResult result;
     try {
         XmlDocument doc;
         QString parseError;
         if (!doc.parse(bytes, &parseError))
-            throw TModelError(QStringLiteral("EDOMParseError"), parseError);
+            throw ModelError(QStringLiteral("EDOMParseError"), parseError);
 
         const QDomElement root = doc.root();
         const QDomElement info = findChild(root, QStringLiteral("FileInfo"));
@@ -473,7 +473,7 @@ TLoadResult TProjectDocument::loadFromBytes(const QByteArray &bytes)
 
         const QDomElement prog = findChild(info, QStringLiteral("Prog"));
         if (prog.isNull() || elementText(prog) != kProgName)
-            throw TModelError(QStringLiteral("Exception"), QStringLiteral("Wrong File"));
+            throw ModelError(QStringLiteral("Exception"), QStringLiteral("Wrong File"));
 
         for (int no : settingLoadOrder())
             applySetting(kSettings[static_cast<size_t>(no - 1)], content);
@@ -487,7 +487,7 @@ TLoadResult TProjectDocument::loadFromBytes(const QByteArray &bytes)
         ListArtikel.clear();
         for (const QDomElement &child : childElements(articles))
             ListArtikel.push_back(LoadArtikelFromXML(child));
-    } catch (const TModelError &error) {
+    } catch (const ModelError &error) {
         result.ok = false;
         result.errorClass = error.className();
         result.errorMessage = error.message();
@@ -495,7 +495,7 @@ TLoadResult TProjectDocument::loadFromBytes(const QByteArray &bytes)
     return result;
 }
 
-TLoadResult TProjectDocument::NewProject(const QString &programFolder)
+LoadResult ProjectDocument::NewProject(const QString &programFolder)
 {
     return LoadProject(programFolder + QStringLiteral("/default.vqb"));
 }

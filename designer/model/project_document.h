@@ -82,7 +82,7 @@ QStringList mailFormatChoices();     // "html", "plain"
 QStringList uploadFormatChoices();   // "HTML", "PHP"
 
 // Outcome of LoadProject: on failure the three messages the user is shown.
-struct TLoadResult
+struct LoadResult
 {
     bool ok = true;
     QString errorClass;
@@ -90,12 +90,12 @@ struct TLoadResult
     QStringList messages() const;
 };
 
-class TProjectDocument
+class ProjectDocument
 {
 public:
-    TProjectDocument(); // start values, empty lists
-    TProjectDocument(const TProjectDocument &other);
-    TProjectDocument &operator=(const TProjectDocument &other);
+    ProjectDocument(); // start values, empty lists
+    ProjectDocument(const ProjectDocument &other);
+    ProjectDocument &operator=(const ProjectDocument &other);
 
     // Any of the 80 settings as the project file writes it: texts as they are,
     // flags "-1"/"0", cboUploadFormat its decimal index, cboMailFormat and
@@ -106,7 +106,7 @@ public:
     void setFlag(const QString &key, bool value);
 
     TExtSettings ExtSettings;
-    TFieldList ListField;
+    FieldList ListField;
     TArtikelList ListArtikel;
     // Entries of the "Pfad zum FormMailer" drop-down; rule R picks the first.
     QStringList FormMailerList;
@@ -117,14 +117,14 @@ public:
     QByteArray toXml() const;
 
     // Replaces the document by the file's content. A failure ends the load at
-    // that point; what was applied before stays (see TLoadResult).
-    TLoadResult LoadProject(const QString &path);
-    TLoadResult loadFromBytes(const QByteArray &bytes);
+    // that point; what was applied before stays (see LoadResult).
+    LoadResult LoadProject(const QString &path);
+    LoadResult loadFromBytes(const QByteArray &bytes);
 
     // Loads the default project "default.vqb" of the given program folder.
-    TLoadResult NewProject(const QString &programFolder);
+    LoadResult NewProject(const QString &programFolder);
 
-    bool equals(const TProjectDocument &other) const;
+    bool equals(const ProjectDocument &other) const;
 
 private:
     void applySetting(const SettingDef &def, const QDomElement &content);

@@ -45,9 +45,9 @@ QStringList readTemplateCaptions(const QString &path, const QString &tag, QStrin
     return captions;
 }
 
-TTemplateLists RefreshTemplateLists(const QString &fieldLibrary, const QString &articleLibrary)
+TemplateLists RefreshTemplateLists(const QString &fieldLibrary, const QString &articleLibrary)
 {
-    TTemplateLists lists;
+    TemplateLists lists;
     lists.fields =
         readTemplateCaptions(fieldLibrary, QString::fromLatin1(kFieldCaptionTag), &lists.error);
     // A field library that cannot be read stops the refresh before the articles.
@@ -74,7 +74,7 @@ bool insertTemplate(const QString &path, int index, List &list, Reader read, QSt
         return false;
     try {
         list.push_back(read(element));
-    } catch (const TModelError &e) {
+    } catch (const ModelError &e) {
         if (error)
             *error = e.message();
         return false;
@@ -84,7 +84,7 @@ bool insertTemplate(const QString &path, int index, List &list, Reader read, QSt
 
 } // namespace
 
-bool insertFieldTemplate(const QString &path, int index, TFieldList &fields, QString *error)
+bool insertFieldTemplate(const QString &path, int index, FieldList &fields, QString *error)
 {
     return insertTemplate(path, index, fields, CreateFieldFromXML, error);
 }

@@ -23,17 +23,17 @@ QStringList readTemplateCaptions(const QString &path, const QString &tag, QStrin
 
 // The two drop-down lists. When the field library cannot be read neither is
 // filled; when the article library fails, the field list stays.
-struct TTemplateLists
+struct TemplateLists
 {
     QStringList fields;
     QStringList articles;
     QString error;
 };
-TTemplateLists RefreshTemplateLists(const QString &fieldLibrary, const QString &articleLibrary);
+TemplateLists RefreshTemplateLists(const QString &fieldLibrary, const QString &articleLibrary);
 
 // Appends template `index` as a new field (article). index < 0 does nothing
 // and succeeds. On failure the list is unchanged.
-bool insertFieldTemplate(const QString &path, int index, TFieldList &fields, QString *error);
+bool insertFieldTemplate(const QString &path, int index, FieldList &fields, QString *error);
 bool insertArticleTemplate(const QString &path, int index, TArtikelList &articles, QString *error);
 
 // Appends the field (article) to the library as a new element "feld" and

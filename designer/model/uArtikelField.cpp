@@ -120,7 +120,7 @@ std::unique_ptr<TArtikelField> LoadArtikelFromXML(const QDomElement &element)
                 break;
             option->loadFromXMLNode(child);
             artikel->listOptionen.push_back(std::move(option));
-        } catch (const TModelError &) {
+        } catch (const ModelError &) {
             break;
         }
     }

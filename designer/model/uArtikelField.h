@@ -46,7 +46,7 @@ void SaveArtikelToXML(const TArtikelField &artikel, QDomElement &element);
 // The same children into any XML output.
 void writeArtikelXml(const TArtikelField &artikel, XmlOut &out);
 
-// Reads an article. Throws TModelError when a required child is missing or a
+// Reads an article. Throws ModelError when a required child is missing or a
 // number does not read; a damaged option ends the option list instead.
 std::unique_ptr<TArtikelField> LoadArtikelFromXML(const QDomElement &element);
 

@@ -31,7 +31,7 @@ public:
     // Appends "beschriftung", "defaultWert", "typ" (and the price values).
     void saveToXMLNode(QDomElement &element) const;
     virtual void writeXml(XmlOut &out) const;
-    // Reads the required "beschriftung" and "defaultWert"; throws TModelError.
+    // Reads the required "beschriftung" and "defaultWert"; throws ModelError.
     virtual void loadFromXMLNode(const QDomElement &element);
 
     virtual std::unique_ptr<TOptionField> clone() const = 0;

@@ -353,13 +353,13 @@ std::unique_ptr<TFormField> CreateFieldFromXML(const QDomElement &element)
     const QString typeWord = requiredText(element, QStringLiteral("typ"));
     auto field = createFieldOfType(typeWord);
     if (!field)
-        throw TModelError(QStringLiteral("Exception"),
-                          QStringLiteral("Unbekannter Feldtyp \"%1\"").arg(typeWord));
+        throw ModelError(QStringLiteral("Exception"),
+                         QStringLiteral("Unbekannter Feldtyp \"%1\"").arg(typeWord));
     field->GetXMLNode(element);
     return field;
 }
 
-int GetFieldNr(const TFieldList &fields, const QString &name)
+int GetFieldNr(const FieldList &fields, const QString &name)
 {
     for (int i = static_cast<int>(fields.size()) - 1; i >= 0; --i)
         if (fields[static_cast<size_t>(i)]->Name == name)

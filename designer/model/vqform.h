@@ -35,7 +35,7 @@ public:
     void SetXMLNode(QDomElement &element) const;
     // The same elements into any XML output.
     virtual void writeXml(XmlOut &out) const = 0;
-    // Fills the properties from the element's children; throws TModelError
+    // Fills the properties from the element's children; throws ModelError
     // when a required child is missing or unreadable.
     virtual void GetXMLNode(const QDomElement &element) = 0;
 
@@ -200,10 +200,10 @@ public:
     bool equals(const TFormField &other) const override;
 };
 
-using TFieldList = std::vector<std::unique_ptr<TFormField>>;
+using FieldList = std::vector<std::unique_ptr<TFormField>>;
 
 // A new empty field of the kind its "typ" child names, filled by GetXMLNode.
-// Throws TModelError for a missing or unknown type word or a failing read.
+// Throws ModelError for a missing or unknown type word or a failing read.
 std::unique_ptr<TFormField> CreateFieldFromXML(const QDomElement &element);
 
 // An empty field of a kind named by its type word, or nullptr.
@@ -211,6 +211,6 @@ std::unique_ptr<TFormField> createFieldOfType(const QString &typeWord);
 
 // Position of the field with that name (exact comparison; the last one when
 // several share it), or -1.
-int GetFieldNr(const TFieldList &fields, const QString &name);
+int GetFieldNr(const FieldList &fields, const QString &name);
 
 } // namespace vq

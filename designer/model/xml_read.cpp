@@ -6,28 +6,28 @@
 
 namespace vq {
 
-TModelError notABoolean(const QString &text)
+ModelError notABoolean(const QString &text)
 {
-    return TModelError(QStringLiteral("EConvertError"),
-                       QStringLiteral("'%1' is not a valid boolean value").arg(text));
+    return ModelError(QStringLiteral("EConvertError"),
+                      QStringLiteral("'%1' is not a valid boolean value").arg(text));
 }
 
-TModelError notAnInteger(const QString &text)
+ModelError notAnInteger(const QString &text)
 {
-    return TModelError(QStringLiteral("EConvertError"),
-                       QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return ModelError(QStringLiteral("EConvertError"),
+                      QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
-TModelError notANumber(const QString &text)
+ModelError notANumber(const QString &text)
 {
-    return TModelError(QStringLiteral("EConvertError"),
-                       QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return ModelError(QStringLiteral("EConvertError"),
+                      QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
-TModelError missingElement(const QString &name)
+ModelError missingElement(const QString &name)
 {
-    return TModelError(QStringLiteral("Exception"),
-                       QStringLiteral("Element \"%1\" fehlt").arg(name));
+    return ModelError(QStringLiteral("Exception"),
+                      QStringLiteral("Element \"%1\" fehlt").arg(name));
 }
 
 QString requiredText(const QDomElement &parent, const QString &name)

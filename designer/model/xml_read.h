@@ -1,5 +1,5 @@
 // Element readers shared by the field, article and project readers: required
-// elements throw TModelError, optional ones fall back to a default.
+// elements throw ModelError, optional ones fall back to a default.
 #pragma once
 
 #include "designer/model/model_error.h"
@@ -24,9 +24,9 @@ std::optional<bool> optionalBool(const QDomElement &parent, const QString &name)
 std::optional<int> optionalInt(const QDomElement &parent, const QString &name);
 
 // The error texts of values that do not read.
-TModelError notABoolean(const QString &text);
-TModelError notAnInteger(const QString &text);
-TModelError notANumber(const QString &text);
-TModelError missingElement(const QString &name);
+ModelError notABoolean(const QString &text);
+ModelError notAnInteger(const QString &text);
+ModelError notANumber(const QString &text);
+ModelError missingElement(const QString &name);
 
 } // namespace vq

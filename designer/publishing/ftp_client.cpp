@@ -61,7 +61,7 @@ QString resolveFolder(const QString &current, const QString &folder)
 
 } // namespace
 
-struct TFtpClient::Request
+struct FtpClient::Request
 {
     QByteArray url;
     bool noBody = false;
@@ -72,7 +72,7 @@ struct TFtpClient::Request
     bool dirList = false;
 };
 
-QString TFtpClient::maskedTraffic(const QString &line)
+QString FtpClient::maskedTraffic(const QString &line)
 {
     if (line.contains(QLatin1String("PASS "), Qt::CaseInsensitive))
         return QStringLiteral(">> PASS *********");
@@ -99,7 +99,7 @@ QString folderFromPwdReply(const QString &reply)
     return {};
 }
 
-TFtpClient::TFtpClient(TFtpSettings settings, Log traffic)
+FtpClient::FtpClient(FtpSettings settings, Log traffic)
     : m_settings(std::move(settings))
     , m_caFile(QFile::encodeName(m_settings.caFile))
     , m_traffic(std::move(traffic))
@@ -107,12 +107,12 @@ TFtpClient::TFtpClient(TFtpSettings settings, Log traffic)
     std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-TFtpClient::~TFtpClient()
+FtpClient::~FtpClient()
 {
     quit();
 }
 
-void TFtpClient::quit()
+void FtpClient::quit()
 {
     // Cleaning up the handle sends QUIT on a live connection.
     if (m_curl)
@@ -121,7 +121,7 @@ void TFtpClient::quit()
     m_connected = false;
 }
 
-QByteArray TFtpClient::url(const QString &folder, const QString &file) const
+QByteArray FtpClient::url(const QString &folder, const QString &file) const
 {
     const QString host =
         m_settings.host.contains(u':') ? u'[' + m_settings.host + u']' : m_settings.host;
@@ -135,12 +135,12 @@ QByteArray TFtpClient::url(const QString &folder, const QString &file) const
            + QByteArray::number(m_settings.port) + path;
 }
 
-bool TFtpClient::perform(const Request &request)
+bool FtpClient::perform(const Request &request)
 {
-    m_failure = TFtpFailure::None;
+    m_failure = FtpFailure::None;
     m_error.clear();
     if (m_settings.host.trimmed().isEmpty()) {
-        m_failure = TFtpFailure::NoHost;
+        m_failure = FtpFailure::NoHost;
         m_error = QStringLiteral("Bitte geben Sie einen gültigen Servernamen an.");
         return false;
     }
@@ -148,7 +148,7 @@ bool TFtpClient::perform(const Request &request)
         m_curl = curl_easy_init();
     CURL *curl = static_cast<CURL *>(m_curl);
     if (!curl) {
-        m_failure = TFtpFailure::Other;
+        m_failure = FtpFailure::Other;
         m_error = QStringLiteral("Die FTP-Verbindung konnte nicht vorbereitet werden.");
         return false;
     }
@@ -186,7 +186,7 @@ bool TFtpClient::perform(const Request &request)
     curl_easy_setopt(
         curl, CURLOPT_DEBUGFUNCTION,
         +[](CURL *, curl_infotype type, char *data, size_t size, void *self) -> int {
-            auto *client = static_cast<TFtpClient *>(self);
+            auto *client = static_cast<FtpClient *>(self);
             if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT)
                 return 0;
             const QString text = QString::fromUtf8(data, qsizetype(size));
@@ -249,10 +249,10 @@ bool TFtpClient::perform(const Request &request)
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_FTP_WEIRD_PASS_REPLY:
     case CURLE_USE_SSL_FAILED:
-        m_failure = TFtpFailure::ServerRefused;
+        m_failure = FtpFailure::ServerRefused;
         break;
     default:
-        m_failure = TFtpFailure::Other;
+        m_failure = FtpFailure::Other;
         break;
     }
     const QString detail =
@@ -263,7 +263,7 @@ bool TFtpClient::perform(const Request &request)
     return false;
 }
 
-bool TFtpClient::connectAndLogin()
+bool FtpClient::connectAndLogin()
 {
     Request request;
     request.url = url(QString());
@@ -278,7 +278,7 @@ bool TFtpClient::connectAndLogin()
     return true;
 }
 
-bool TFtpClient::changeFolder(const QString &folder)
+bool FtpClient::changeFolder(const QString &folder)
 {
     const QString target = resolveFolder(m_folder, folder);
     Request request;
@@ -293,7 +293,7 @@ bool TFtpClient::changeFolder(const QString &folder)
     return true;
 }
 
-std::optional<QList<TFtpEntry>> TFtpClient::list()
+std::optional<QList<FtpEntry>> FtpClient::list()
 {
     QByteArray listing;
     Request request;
@@ -305,7 +305,7 @@ std::optional<QList<TFtpEntry>> TFtpClient::list()
     return parseListing(listing, false, QDate::currentDate());
 }
 
-bool TFtpClient::store(const QString &name, const QByteArray &data, bool ascii)
+bool FtpClient::store(const QString &name, const QByteArray &data, bool ascii)
 {
     Request request;
     request.url = url(m_folder, name);

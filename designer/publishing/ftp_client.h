@@ -15,7 +15,7 @@
 
 namespace vq {
 
-struct TFtpSettings
+struct FtpSettings
 {
     QString host;
     int port = 21;
@@ -29,22 +29,22 @@ struct TFtpSettings
 };
 
 // How a command failed.
-enum class TFtpFailure {
+enum class FtpFailure {
     None,
     NoHost,        // no host given
     ServerRefused, // the server answered with an error (login, folder, storing)
     Other,         // host not found, connection refused, time-out, ...
 };
 
-class TFtpClient
+class FtpClient
 {
 public:
     using Log = std::function<void(const QString &line)>;
 
-    explicit TFtpClient(TFtpSettings settings, Log traffic = {});
-    ~TFtpClient();
-    TFtpClient(const TFtpClient &) = delete;
-    TFtpClient &operator=(const TFtpClient &) = delete;
+    explicit FtpClient(FtpSettings settings, Log traffic = {});
+    ~FtpClient();
+    FtpClient(const FtpClient &) = delete;
+    FtpClient &operator=(const FtpClient &) = delete;
 
     // Connects and logs in; afterwards currentFolder() is the login folder.
     bool connectAndLogin();
@@ -52,7 +52,7 @@ public:
     // asks the server for the folder it is then in.
     bool changeFolder(const QString &folder);
     // The detailed listing of the current folder (LIST).
-    std::optional<QList<TFtpEntry>> list();
+    std::optional<QList<FtpEntry>> list();
     // Stores data under name in the current folder (STOR, replacing), in ASCII
     // mode when ascii is set.
     bool store(const QString &name, const QByteArray &data, bool ascii);
@@ -62,7 +62,7 @@ public:
     bool connected() const { return m_connected; }
     QString currentFolder() const { return m_folder; }
 
-    TFtpFailure failure() const { return m_failure; }
+    FtpFailure failure() const { return m_failure; }
     // The failure's own text (German where we write it).
     QString errorText() const { return m_error; }
     // The server's last reply line, for a refusal.
@@ -76,13 +76,13 @@ private:
     bool perform(const Request &request);
     QByteArray url(const QString &folder, const QString &file = {}) const;
 
-    TFtpSettings m_settings;
+    FtpSettings m_settings;
     QByteArray m_caFile; // the settings' caFile as libcurl takes it, alive as long as the handle
     Log m_traffic;
     void *m_curl = nullptr;
     bool m_connected = false;
     QString m_folder; // absolute, as the server names it
-    TFtpFailure m_failure = TFtpFailure::None;
+    FtpFailure m_failure = FtpFailure::None;
     QString m_error;
     QString m_lastReply;
     QString m_lastPwd;

@@ -28,7 +28,7 @@ bool isDotEntry(const QString &name)
 // twelve months) or "-rw-r--r-- 1 owner group 12 Mar  3  2019 name"; the group
 // may be missing and owner names may hold blanks or digits. The size is the
 // number right before the month.
-std::optional<TFtpEntry> parseUnix(const QString &line, const QDate &today)
+std::optional<FtpEntry> parseUnix(const QString &line, const QDate &today)
 {
     static const QRegularExpression pattern(QStringLiteral(
         "^([-dlcbpsDLCBPS])[-rwxsStTlL]{9}\\S*\\s.*?(\\d+)\\s+([A-Za-z]{3})\\s+(\\d{1,2})\\s+"
@@ -40,7 +40,7 @@ std::optional<TFtpEntry> parseUnix(const QString &line, const QDate &today)
     const int day = m.captured(4).toInt();
     if (month == 0)
         return std::nullopt;
-    TFtpEntry entry;
+    FtpEntry entry;
     bool sizeOk = false;
     entry.size = m.captured(2).toLongLong(&sizeOk);
     if (!sizeOk)
@@ -73,7 +73,7 @@ std::optional<TFtpEntry> parseUnix(const QString &line, const QDate &today)
 
 // MS-DOS and IIS: "01-12-20  10:30AM       <DIR>          folder" or
 // "01-12-2020  22:30   12345 file.txt" (month first).
-std::optional<TFtpEntry> parseDos(const QString &line)
+std::optional<FtpEntry> parseDos(const QString &line)
 {
     static const QRegularExpression pattern(
         QStringLiteral("^(\\d{1,2})-(\\d{1,2})-(\\d{2}|\\d{4})\\s+(\\d{1,2}):(\\d{2})\\s*([AaPp]["
@@ -90,7 +90,7 @@ std::optional<TFtpEntry> parseDos(const QString &line)
         hour += 12;
     else if (half == u"AM" && hour == 12)
         hour = 0;
-    TFtpEntry entry;
+    FtpEntry entry;
     entry.name = m.captured(8);
     entry.folder = m.captured(7) == u"<DIR>";
     if (!entry.folder)
@@ -103,12 +103,12 @@ std::optional<TFtpEntry> parseDos(const QString &line)
 }
 
 // EPLF: "+i8388621.29609,m824255902,/,\tdev" (facts, a tab, the name).
-std::optional<TFtpEntry> parseEplf(const QString &line)
+std::optional<FtpEntry> parseEplf(const QString &line)
 {
     const qsizetype tab = line.indexOf(u'\t');
     if (!line.startsWith(u'+') || tab < 0)
         return std::nullopt;
-    TFtpEntry entry;
+    FtpEntry entry;
     entry.name = line.mid(tab + 1);
     bool listable = false;
     for (const QString &fact : line.mid(1, tab - 1).split(u',', Qt::SkipEmptyParts)) {
@@ -141,11 +141,11 @@ std::optional<TFtpEntry> parseEplf(const QString &line)
 // hostile server cannot make the patterns work for long.
 constexpr qsizetype kMaxLineLength = 4096;
 
-std::optional<TFtpEntry> parseListLine(const QString &line, const QDate &today)
+std::optional<FtpEntry> parseListLine(const QString &line, const QDate &today)
 {
     if (line.size() > kMaxLineLength)
         return std::nullopt;
-    std::optional<TFtpEntry> entry;
+    std::optional<FtpEntry> entry;
     if (line.startsWith(u'+'))
         entry = parseEplf(line);
     else if (!line.isEmpty() && line.at(0).isDigit())
@@ -157,7 +157,7 @@ std::optional<TFtpEntry> parseListLine(const QString &line, const QDate &today)
     return entry;
 }
 
-std::optional<TFtpEntry> parseMlsdLine(const QString &line)
+std::optional<FtpEntry> parseMlsdLine(const QString &line)
 {
     if (line.size() > kMaxLineLength)
         return std::nullopt;
@@ -165,7 +165,7 @@ std::optional<TFtpEntry> parseMlsdLine(const QString &line)
     const qsizetype space = line.indexOf(u' ');
     if (space <= 0)
         return std::nullopt;
-    TFtpEntry entry;
+    FtpEntry entry;
     entry.name = line.mid(space + 1);
     QString type;
     for (const QString &fact : line.left(space).split(u';', Qt::SkipEmptyParts)) {
@@ -198,9 +198,9 @@ std::optional<TFtpEntry> parseMlsdLine(const QString &line)
     return entry;
 }
 
-QList<TFtpEntry> parseListing(const QByteArray &reply, bool mlsd, const QDate &today)
+QList<FtpEntry> parseListing(const QByteArray &reply, bool mlsd, const QDate &today)
 {
-    QList<TFtpEntry> entries;
+    QList<FtpEntry> entries;
     // Names on the wire are UTF-8 on current servers; anything else is kept byte for byte.
     for (QByteArray line : reply.split('\n')) {
         if (line.endsWith('\r'))

@@ -12,25 +12,25 @@
 
 namespace vq {
 
-struct TFtpEntry
+struct FtpEntry
 {
     QString name;
     qint64 size = -1;   // bytes; -1 when the listing gives none
     QDateTime modified; // invalid when the listing gives none
     bool folder = false;
 
-    bool operator==(const TFtpEntry &) const = default;
+    bool operator==(const FtpEntry &) const = default;
 };
 
 // One line of a LIST reply, or nothing for lines that name no entry ("total
 // 12", ".", "..", empty or unreadable lines). today decides the year of Unix
 // dates given with a time instead of a year.
-std::optional<TFtpEntry> parseListLine(const QString &line, const QDate &today);
+std::optional<FtpEntry> parseListLine(const QString &line, const QDate &today);
 
 // One line of an MLSD reply ("type=file;size=12;modify=20240101120000; name").
-std::optional<TFtpEntry> parseMlsdLine(const QString &line);
+std::optional<FtpEntry> parseMlsdLine(const QString &line);
 
 // Every entry of a reply, lines split at CR LF or LF.
-QList<TFtpEntry> parseListing(const QByteArray &reply, bool mlsd, const QDate &today);
+QList<FtpEntry> parseListing(const QByteArray &reply, bool mlsd, const QDate &today);
 
 } // namespace vq

@@ -6,18 +6,18 @@ namespace vq {
 
 namespace {
 
-QString setting(const TProjectDocument &project, const char *key)
+QString setting(const ProjectDocument &project, const char *key)
 {
     return project.setting(QString::fromLatin1(key));
 }
 
 // The reaction to a failed upload or test: a server's refusal as log lines,
 // anything else as a message.
-void reportFailure(const TFtpClient &client, bool upload,
-                   const std::function<void(const QString &)> &log, TUploadResult *result)
+void reportFailure(const FtpClient &client, bool upload,
+                   const std::function<void(const QString &)> &log, UploadResult *result)
 {
     switch (client.failure()) {
-    case TFtpFailure::ServerRefused:
+    case FtpFailure::ServerRefused:
         for (const char *line :
              {"", "Fehler bei FTP-Übertragung.", "", "Bitte überprüfen Sie Benutzername/Passwort"})
             log(QString::fromUtf8(line));
@@ -27,11 +27,11 @@ void reportFailure(const TFtpClient &client, bool upload,
         }
         log(QString());
         log(QStringLiteral("Fehlermeldung des Servers:"));
-        log(TFtpClient::maskedTraffic(client.serverReply()));
+        log(FtpClient::maskedTraffic(client.serverReply()));
         break;
-    case TFtpFailure::NoHost:
-    case TFtpFailure::Other:
-    case TFtpFailure::None:
+    case FtpFailure::NoHost:
+    case FtpFailure::Other:
+    case FtpFailure::None:
         result->message = client.errorText();
         break;
     }
@@ -39,18 +39,18 @@ void reportFailure(const TFtpClient &client, bool upload,
 
 } // namespace
 
-bool uploadsPhp(const TProjectDocument &project)
+bool uploadsPhp(const ProjectDocument &project)
 {
     return setting(project, "cboUploadFormat") == u"1";
 }
 
-QString uploadTempFileName(const TProjectDocument &project)
+QString uploadTempFileName(const ProjectDocument &project)
 {
     return uploadsPhp(project) ? QStringLiteral("vqform_temp.php")
                                : QStringLiteral("vqform_temp.htm");
 }
 
-bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings)
+bool ftpSettingsOf(const ProjectDocument &project, FtpSettings *settings)
 {
     bool ok = false;
     const int port = setting(project, "edtPort").trimmed().toInt(&ok);
@@ -63,12 +63,12 @@ bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings)
     return ok && port > 0 && port < 65536;
 }
 
-TUploadResult UploadFile(const TProjectDocument &project, const QString &localFile,
-                         const std::function<void(const QString &)> &log,
-                         const QList<TAlsoUploaded> &also)
+UploadResult UploadFile(const ProjectDocument &project, const QString &localFile,
+                        const std::function<void(const QString &)> &log,
+                        const QList<TAlsoUploaded> &also)
 {
-    TUploadResult result;
-    TFtpSettings settings;
+    UploadResult result;
+    FtpSettings settings;
     const bool portOk = ftpSettingsOf(project, &settings);
     if (settings.host.isEmpty()) {
         result.message = QStringLiteral(
@@ -108,7 +108,7 @@ TUploadResult UploadFile(const TProjectDocument &project, const QString &localFi
     log(QStringLiteral("Versuche Verbindung aufzunehmen..."));
     log(QStringLiteral("Username: ") + settings.user);
     log(QStringLiteral("Passwort: ********"));
-    TFtpClient client(settings);
+    FtpClient client(settings);
     const QString folder = setting(project, "edtFolder").trimmed();
     bool ok = client.connectAndLogin();
     if (ok)
@@ -131,10 +131,10 @@ TUploadResult UploadFile(const TProjectDocument &project, const QString &localFi
     return result;
 }
 
-TUploadResult TestConnection(TFtpSettings settings, const QString &port,
-                             const std::function<void(const QString &)> &log)
+UploadResult TestConnection(FtpSettings settings, const QString &port,
+                            const std::function<void(const QString &)> &log)
 {
-    TUploadResult result;
+    UploadResult result;
     bool ok = false;
     settings.port = port.trimmed().toInt(&ok);
     if (!ok || settings.port < 1 || settings.port > 65535) {
@@ -145,7 +145,7 @@ TUploadResult TestConnection(TFtpSettings settings, const QString &port,
     log(QStringLiteral("Versuche Verbindung aufzunehmen..."));
     log(QStringLiteral("Username: ") + settings.user);
     log(QStringLiteral("Passwort: ********"));
-    TFtpClient client(settings);
+    FtpClient client(settings);
     if (client.connectAndLogin()) {
         log(QStringLiteral("Verbindung erfolgreich hergestellt!"));
         client.quit();

@@ -12,7 +12,7 @@
 
 namespace vq {
 
-struct TUploadResult
+struct UploadResult
 {
     bool ok = false;
     // A message for a message box (a failed check, no host, another failure);
@@ -24,12 +24,12 @@ struct TUploadResult
 
 // The name of the temporary file for the project's upload format:
 // "vqform_temp.htm" (HTML) or "vqform_temp.php" (PHP).
-QString uploadTempFileName(const TProjectDocument &project);
-bool uploadsPhp(const TProjectDocument &project);
+QString uploadTempFileName(const ProjectDocument &project);
+bool uploadsPhp(const ProjectDocument &project);
 
 // The project's FTP settings (server, port, user, password, passive mode).
 // false when the port is no number from 1 to 65535.
-bool ftpSettingsOf(const TProjectDocument &project, TFtpSettings *settings);
+bool ftpSettingsOf(const ProjectDocument &project, FtpSettings *settings);
 
 // A further file stored in the same session: a local file and its name on the server.
 struct TAlsoUploaded
@@ -41,13 +41,13 @@ struct TAlsoUploaded
 // Checks the settings, then stores localFile on the server under the project's
 // file name in its folder, and after it each of also (the withdrawal page)
 // under its own name. log receives each line of the "FTP-Log".
-TUploadResult UploadFile(const TProjectDocument &project, const QString &localFile,
-                         const std::function<void(const QString &)> &log,
-                         const QList<TAlsoUploaded> &also = {});
+UploadResult UploadFile(const ProjectDocument &project, const QString &localFile,
+                        const std::function<void(const QString &)> &log,
+                        const QList<TAlsoUploaded> &also = {});
 
 // "Verbindung testen": logs in with settings and quits, nothing else sent.
 // port is the text of the port box. log receives each line of the "FTP-Log".
-TUploadResult TestConnection(TFtpSettings settings, const QString &port,
-                             const std::function<void(const QString &)> &log);
+UploadResult TestConnection(FtpSettings settings, const QString &port,
+                            const std::function<void(const QString &)> &log);
 
 } // namespace vq

@@ -13,12 +13,12 @@
 
 namespace vq::ui {
 
-TDialogEditorAccess::TDialogEditorAccess(TUserQuestions *prompts)
+DialogEditorAccess::DialogEditorAccess(UserQuestions *prompts)
     : m_prompts(prompts ? *prompts : m_ownPrompts)
 {
 }
 
-TDialogEditorAccess::~TDialogEditorAccess()
+DialogEditorAccess::~DialogEditorAccess()
 {
     delete m_einz.data();
     delete m_pass.data();
@@ -31,11 +31,11 @@ TDialogEditorAccess::~TDialogEditorAccess()
     delete m_artikel.data();
 }
 
-template <class Dialog> Dialog &TDialogEditorAccess::dialog(QPointer<Dialog> &slot, QWidget *parent)
+template <class Dialog> Dialog &DialogEditorAccess::dialog(QPointer<Dialog> &slot, QWidget *parent)
 {
     if (!slot) {
         slot = new Dialog(m_prompts, parent);
-        if constexpr (requires(Dialog & d) { d.setHtmlEditor(THtmlEditorCall()); })
+        if constexpr (requires(Dialog & d) { d.setHtmlEditor(HtmlEditorCall()); })
             slot->setHtmlEditor(
                 [this](QWidget *owner, QString &text) { return editHtml(owner, text); });
     } else if (parent && slot->parentWidget() != parent) {
@@ -46,46 +46,46 @@ template <class Dialog> Dialog &TDialogEditorAccess::dialog(QPointer<Dialog> &sl
     return *slot;
 }
 
-TfrmEinzField &TDialogEditorAccess::einzField(QWidget *parent)
+TfrmEinzField &DialogEditorAccess::einzField(QWidget *parent)
 {
     return dialog(m_einz, parent);
 }
-TfrmPassField &TDialogEditorAccess::passField(QWidget *parent)
+TfrmPassField &DialogEditorAccess::passField(QWidget *parent)
 {
     return dialog(m_pass, parent);
 }
-TfrmMehrzField &TDialogEditorAccess::mehrzField(QWidget *parent)
+TfrmMehrzField &DialogEditorAccess::mehrzField(QWidget *parent)
 {
     return dialog(m_mehrz, parent);
 }
-TfrmListBox &TDialogEditorAccess::listBox(QWidget *parent)
+TfrmListBox &DialogEditorAccess::listBox(QWidget *parent)
 {
     return dialog(m_listBox, parent);
 }
-TfrmCheckBox &TDialogEditorAccess::checkBox(QWidget *parent)
+TfrmCheckBox &DialogEditorAccess::checkBox(QWidget *parent)
 {
     return dialog(m_checkBox, parent);
 }
-TfrmRadioButtons &TDialogEditorAccess::radioButtons(QWidget *parent)
+TfrmRadioButtons &DialogEditorAccess::radioButtons(QWidget *parent)
 {
     return dialog(m_radio, parent);
 }
-TfrmFileUpload &TDialogEditorAccess::fileUpload(QWidget *parent)
+TfrmFileUpload &DialogEditorAccess::fileUpload(QWidget *parent)
 {
     return dialog(m_fileUpload, parent);
 }
-TfrmZwText &TDialogEditorAccess::zwText(QWidget *parent)
+TfrmZwText &DialogEditorAccess::zwText(QWidget *parent)
 {
     return dialog(m_zwText, parent);
 }
-TfrmArtikel &TDialogEditorAccess::artikel(QWidget *parent)
+TfrmArtikel &DialogEditorAccess::artikel(QWidget *parent)
 {
     return dialog(m_artikel, parent);
 }
 
 template <class Dialog, class Field>
-bool TDialogEditorAccess::runFieldDialog(Dialog &dialog, Field &field, int feldNr, bool isNew,
-                                         const TFieldList &fields)
+bool DialogEditorAccess::runFieldDialog(Dialog &dialog, Field &field, int feldNr, bool isNew,
+                                        const FieldList &fields)
 {
     if (isNew) {
         dialog.ClearAll();
@@ -101,8 +101,8 @@ bool TDialogEditorAccess::runFieldDialog(Dialog &dialog, Field &field, int feldN
     return accepted;
 }
 
-bool TDialogEditorAccess::editField(QWidget *parent, TFormField &field, int feldNr, bool isNew,
-                                    const TFieldList &fields)
+bool DialogEditorAccess::editField(QWidget *parent, TFormField &field, int feldNr, bool isNew,
+                                   const FieldList &fields)
 {
     switch (field.kind()) {
     case FieldKind::Einz:
@@ -143,7 +143,7 @@ bool TDialogEditorAccess::editField(QWidget *parent, TFormField &field, int feld
     return false;
 }
 
-bool TDialogEditorAccess::editArticle(QWidget *parent, TArtikelField &artikel, bool isNew)
+bool DialogEditorAccess::editArticle(QWidget *parent, TArtikelField &artikel, bool isNew)
 {
     TfrmArtikel &dialog = this->artikel(parent);
     dialog.attach(&artikel);
@@ -158,7 +158,7 @@ bool TDialogEditorAccess::editArticle(QWidget *parent, TArtikelField &artikel, b
     return accepted;
 }
 
-bool TDialogEditorAccess::editHtml(QWidget *parent, QString &text)
+bool DialogEditorAccess::editHtml(QWidget *parent, QString &text)
 {
     return editHtmlSnippet(parent, m_prompts, text);
 }

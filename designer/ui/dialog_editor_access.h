@@ -19,16 +19,16 @@ class TfrmFileUpload;
 class TfrmZwText;
 class TfrmArtikel;
 
-class TDialogEditorAccess : public TEditorAccess
+class DialogEditorAccess : public EditorAccess
 {
 public:
     // prompts answers the dialogs' messages and questions; it must outlive
     // this object. Without one the real message boxes are used.
-    explicit TDialogEditorAccess(TUserQuestions *prompts = nullptr);
-    ~TDialogEditorAccess() override;
+    explicit DialogEditorAccess(UserQuestions *prompts = nullptr);
+    ~DialogEditorAccess() override;
 
     bool editField(QWidget *parent, TFormField &field, int feldNr, bool isNew,
-                   const TFieldList &fields) override;
+                   const FieldList &fields) override;
     bool editArticle(QWidget *parent, TArtikelField &artikel, bool isNew) override;
     bool editHtml(QWidget *parent, QString &text) override;
 
@@ -48,10 +48,10 @@ private:
     template <class Dialog> Dialog &dialog(QPointer<Dialog> &slot, QWidget *parent);
     template <class Dialog, class Field>
     bool runFieldDialog(Dialog &dialog, Field &field, int feldNr, bool isNew,
-                        const TFieldList &fields);
+                        const FieldList &fields);
 
-    TUserQuestions m_ownPrompts;
-    TUserQuestions &m_prompts;
+    UserQuestions m_ownPrompts;
+    UserQuestions &m_prompts;
     QPointer<TfrmEinzField> m_einz;
     QPointer<TfrmPassField> m_pass;
     QPointer<TfrmMehrzField> m_mehrz;

@@ -1,5 +1,5 @@
 // How the main window reaches the editor dialogs of fields, articles and HTML
-// snippets. The main window holds one TEditorAccess; the dialogs implement it,
+// snippets. The main window holds one EditorAccess; the dialogs implement it,
 // and tests replace it to answer without a real dialog.
 #pragma once
 
@@ -12,10 +12,10 @@ class QWidget;
 
 namespace vq::ui {
 
-class TEditorAccess
+class EditorAccess
 {
 public:
-    virtual ~TEditorAccess() = default;
+    virtual ~EditorAccess() = default;
 
     // Shows the editor of the field's kind, modal over parent. A new field
     // (isNew) gets the kind's presets (ClearAll); an existing one fills the
@@ -23,7 +23,7 @@ public:
     // the duplicate-name check. On OK the dialog writes into field
     // (SaveToObject) and true is returned; on Abbrechen field is unchanged.
     virtual bool editField(QWidget *parent, TFormField &field, int feldNr, bool isNew,
-                           const TFieldList &fields) = 0;
+                           const FieldList &fields) = 0;
 
     // Shows the article editor on artikel, modal over parent. Option changes act
     // on artikel at once, as the article dialog does; the caller frees a new

@@ -10,7 +10,7 @@ QString htmlEditorUnavailableMessage()
                           "HTML-Editors.");
 }
 
-bool runHtmlEditor(const THtmlEditorCall &editor, TUserQuestions &prompts, QWidget *parent,
+bool runHtmlEditor(const HtmlEditorCall &editor, UserQuestions &prompts, QWidget *parent,
                    QString &text)
 {
     QString edited = text;

@@ -17,11 +17,11 @@ QString htmlEditorUnavailableMessage();
 
 // Opens the HTML snippet editor on text; true when it closed with acceptance
 // and text took its source. Throws std::runtime_error when it cannot start.
-using THtmlEditorCall = std::function<bool(QWidget *parent, QString &text)>;
+using HtmlEditorCall = std::function<bool(QWidget *parent, QString &text)>;
 
 // Runs the editor for a "..." button: when it cannot start (or none is set)
 // the message is shown and text stays as it was.
-bool runHtmlEditor(const THtmlEditorCall &editor, TUserQuestions &prompts, QWidget *parent,
+bool runHtmlEditor(const HtmlEditorCall &editor, UserQuestions &prompts, QWidget *parent,
                    QString &text);
 
 } // namespace vq::ui

@@ -31,7 +31,7 @@ bool minLengthKeyAccepted(QChar typed)
     return isAsciiDigit(typed);
 }
 
-NameProblem checkFieldName(const QString &name, int feldNr, const TFieldList &fields)
+NameProblem checkFieldName(const QString &name, int feldNr, const FieldList &fields)
 {
     if (name.isEmpty())
         return NameProblem::Empty;
@@ -112,17 +112,17 @@ double priceFromMoneyText(const QString &moneyText, double shownValue, const QLo
     return std::round(shownValue * 100.0) / 100.0;
 }
 
-TPriceValueList::TPriceValueList(const QLocale &locale)
+PriceValueList::PriceValueList(const QLocale &locale)
     : m_locale(locale)
 {
 }
 
-void TPriceValueList::assign(const std::vector<TPriceOptionElement> &values)
+void PriceValueList::assign(const std::vector<TPriceOptionElement> &values)
 {
     m_values = values;
 }
 
-bool TPriceValueList::add(const QString &name, const QString &priceText)
+bool PriceValueList::add(const QString &name, const QString &priceText)
 {
     bool ok = false;
     const double price = parseRegionalNumber(priceText, &ok, m_locale);
@@ -132,7 +132,7 @@ bool TPriceValueList::add(const QString &name, const QString &priceText)
     return true;
 }
 
-bool TPriceValueList::replace(int row, const QString &name, const QString &priceText)
+bool PriceValueList::replace(int row, const QString &name, const QString &priceText)
 {
     bool ok = false;
     const double price = parseRegionalNumber(priceText, &ok, m_locale);
@@ -142,13 +142,13 @@ bool TPriceValueList::replace(int row, const QString &name, const QString &price
     return true;
 }
 
-void TPriceValueList::remove(int row)
+void PriceValueList::remove(int row)
 {
     if (valid(row))
         m_values.erase(m_values.begin() + row);
 }
 
-int TPriceValueList::moveUp(int row)
+int PriceValueList::moveUp(int row)
 {
     if (!valid(row) || row == 0)
         return row;
@@ -156,7 +156,7 @@ int TPriceValueList::moveUp(int row)
     return row - 1;
 }
 
-int TPriceValueList::moveDown(int row)
+int PriceValueList::moveDown(int row)
 {
     if (!valid(row) || row == size() - 1)
         return row;
@@ -164,17 +164,17 @@ int TPriceValueList::moveDown(int row)
     return row + 1;
 }
 
-QString TPriceValueList::shownPrice(int row) const
+QString PriceValueList::shownPrice(int row) const
 {
     return moneyText(at(row).preis, m_locale);
 }
 
-QString TPriceValueList::editPrice(int row) const
+QString PriceValueList::editPrice(int row) const
 {
     return formatRegionalNumber(at(row).preis, m_locale);
 }
 
-std::vector<TPriceOptionElement> TPriceValueList::takeOver() const
+std::vector<TPriceOptionElement> PriceValueList::takeOver() const
 {
     std::vector<TPriceOptionElement> result;
     result.reserve(m_values.size());

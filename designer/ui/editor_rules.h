@@ -27,7 +27,7 @@ enum class NameProblem { None, Empty, Duplicate };
 
 // The name check on "Übernehmen": empty, or already used by another field than
 // the one at feldNr (-1 for a new field). Case matters ("Email" != "email").
-NameProblem checkFieldName(const QString &name, int feldNr, const TFieldList &fields);
+NameProblem checkFieldName(const QString &name, int feldNr, const FieldList &fields);
 QString nameProblemMessage(NameProblem problem);
 
 // "Mindestlänge:" as stored: the typed digits, 0 when the box is empty or the
@@ -61,10 +61,10 @@ double priceFromMoneyText(const QString &moneyText, double shownValue,
                           const QLocale &locale = vq::displayLocale());
 
 // The values of a price option while its dialog is open.
-class TPriceValueList
+class PriceValueList
 {
 public:
-    explicit TPriceValueList(const QLocale &locale = vq::displayLocale());
+    explicit PriceValueList(const QLocale &locale = vq::displayLocale());
 
     void assign(const std::vector<TPriceOptionElement> &values);
     void clear() { m_values.clear(); }

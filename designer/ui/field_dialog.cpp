@@ -18,14 +18,14 @@
 
 namespace vq::ui {
 
-TKeyFilter::TKeyFilter(QLineEdit *box, Rule rule)
+KeyFilter::KeyFilter(QLineEdit *box, Rule rule)
     : QObject(box)
     , m_rule(std::move(rule))
 {
     box->installEventFilter(this);
 }
 
-bool TKeyFilter::eventFilter(QObject *watched, QEvent *event)
+bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress)
         return false;
@@ -67,10 +67,10 @@ QLineEdit *makeLineEdit(const QString &objectName, QWidget *parent)
 namespace {
 // A multi-line box that asks for the lines it is made for, not for the
 // scroll area's large default, so dialogs open compact and grow it on resize.
-class TTextBox : public QPlainTextEdit
+class TextBox : public QPlainTextEdit
 {
 public:
-    TTextBox(QWidget *parent, int visibleLines)
+    TextBox(QWidget *parent, int visibleLines)
         : QPlainTextEdit(parent)
         , m_lines(visibleLines)
     {
@@ -87,7 +87,7 @@ private:
 
 QPlainTextEdit *makeTextBox(const QString &objectName, QWidget *parent, int visibleLines)
 {
-    auto *box = new TTextBox(parent, visibleLines);
+    auto *box = new TextBox(parent, visibleLines);
     box->setObjectName(objectName);
     box->setTabChangesFocus(true);
     const int lineHeight = box->fontMetrics().lineSpacing();
@@ -166,8 +166,8 @@ void applyLayoutTabOrder(QWidget *root)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-TFieldDialog::TFieldDialog(const QString &title, const QString &header, TUserQuestions &prompts,
-                           QWidget *parent)
+FieldDialog::FieldDialog(const QString &title, const QString &header, UserQuestions &prompts,
+                         QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -190,17 +190,17 @@ TFieldDialog::TFieldDialog(const QString &title, const QString &header, TUserQue
 
     m_edtName = makeLineEdit(QStringLiteral("edtName"), this);
     m_edtName->setMaxLength(100);
-    new TKeyFilter(m_edtName, [](const QLineEdit &box, QChar typed) {
+    new KeyFilter(m_edtName, [](const QLineEdit &box, QChar typed) {
         return nameKeyAccepted(box.text().isEmpty(), typed);
     });
 }
 
-void TFieldDialog::addNameRow()
+void FieldDialog::addNameRow()
 {
     m_settingsForm->addRow(QStringLiteral("Name"), m_edtName);
 }
 
-void TFieldDialog::finishLayout()
+void FieldDialog::finishLayout()
 {
     auto *check = static_cast<QWidget *>(m_checkForm->parent());
     m_edtMeldung = makeLineEdit(QStringLiteral("edtMeldung"), check);
@@ -219,8 +219,7 @@ void TFieldDialog::finishLayout()
         box->setStretchFactor(m_settingsForm->parentWidget(), 1);
     else
         box->addStretch(1);
-    const TDialogButtons buttons =
-        okCancelButtons(*this, QStringLiteral("Übernehmen"), "btnCancel");
+    const DialogButtons buttons = okCancelButtons(*this, QStringLiteral("Übernehmen"), "btnCancel");
     buttons.ok->setDefault(true);
     box->addWidget(buttons.box);
     applyLayoutTabOrder(this);
@@ -228,7 +227,7 @@ void TFieldDialog::finishLayout()
     resize(sizeHint().expandedTo(QSize(520, 0)));
 }
 
-void TFieldDialog::clearCommon()
+void FieldDialog::clearCommon()
 {
     m_edtName->clear();
     m_chkPflicht->setChecked(false);
@@ -236,24 +235,24 @@ void TFieldDialog::clearCommon()
     feldNr = -1;
 }
 
-void TFieldDialog::loadCommon(const TFormField &field)
+void FieldDialog::loadCommon(const TFormField &field)
 {
     m_edtName->setText(field.Name);
     m_chkPflicht->setChecked(field.Pflicht);
     m_edtMeldung->setText(field.Meldung);
 }
 
-void TFieldDialog::saveCommon(TFormField &field) const
+void FieldDialog::saveCommon(TFormField &field) const
 {
     field.Name = m_edtName->text();
     field.Pflicht = m_chkPflicht->isChecked();
     field.Meldung = m_edtMeldung->text();
 }
 
-void TFieldDialog::done(int result)
+void FieldDialog::done(int result)
 {
     if (result == QDialog::Accepted) {
-        static const TFieldList noFields;
+        static const FieldList noFields;
         const NameProblem problem =
             checkFieldName(m_edtName->text(), feldNr, m_fields ? *m_fields : noFields);
         if (problem != NameProblem::None) {

@@ -19,11 +19,11 @@ class QPlainTextEdit;
 namespace vq::ui {
 
 // Swallows the typed characters a rule refuses; control keys pass.
-class TKeyFilter : public QObject
+class KeyFilter : public QObject
 {
 public:
     using Rule = std::function<bool(const QLineEdit &box, QChar typed)>;
-    TKeyFilter(QLineEdit *box, Rule rule);
+    KeyFilter(QLineEdit *box, Rule rule);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -45,21 +45,21 @@ QWidget *ownControl(QWidget *root, const QString &objectName);
 // its layouts (form rows top to bottom, grids row by row).
 void applyLayoutTabOrder(QWidget *root);
 
-class TFieldDialog : public QDialog
+class FieldDialog : public QDialog
 {
 public:
     // The index of the edited field in the field list, -1 for a new field.
     int feldNr = -1;
 
     // The field list the name check looks in; must outlive the dialog's use.
-    void setFieldList(const TFieldList *fields) { m_fields = fields; }
+    void setFieldList(const FieldList *fields) { m_fields = fields; }
 
     // Closing with "Übernehmen" runs the name check first.
     void done(int result) override;
 
 protected:
-    TFieldDialog(const QString &title, const QString &header, TUserQuestions &prompts,
-                 QWidget *parent);
+    FieldDialog(const QString &title, const QString &header, UserQuestions &prompts,
+                QWidget *parent);
 
     // The rows of "Feldeinstellungen" and "Überprüfung".
     QFormLayout *settingsForm() const { return m_settingsForm; }
@@ -76,12 +76,12 @@ protected:
     QLineEdit *m_edtName = nullptr;
     QCheckBox *m_chkPflicht = nullptr;
     QLineEdit *m_edtMeldung = nullptr;
-    TUserQuestions &m_prompts;
+    UserQuestions &m_prompts;
 
 private:
     QFormLayout *m_settingsForm = nullptr;
     QFormLayout *m_checkForm = nullptr;
-    const TFieldList *m_fields = nullptr;
+    const FieldList *m_fields = nullptr;
 };
 
 } // namespace vq::ui

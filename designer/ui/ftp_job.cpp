@@ -4,14 +4,14 @@
 
 namespace vq::ui {
 
-TFtpJob::TFtpJob(QObject *parent)
+FtpJob::FtpJob(QObject *parent)
     : QObject(parent)
 {
 }
 
-TFtpJob *TFtpJob::start(QObject *parent, Work work)
+FtpJob *FtpJob::start(QObject *parent, Work work)
 {
-    auto *job = new TFtpJob(parent);
+    auto *job = new FtpJob(parent);
     job->m_thread = QThread::create([job, work = std::move(work)] {
         // Emitted on the worker; the receivers live in the window's thread, so
         // every line arrives there queued.
@@ -28,7 +28,7 @@ TFtpJob *TFtpJob::start(QObject *parent, Work work)
     return job;
 }
 
-TFtpJob::~TFtpJob()
+FtpJob::~FtpJob()
 {
     m_thread->wait();
     delete m_thread;

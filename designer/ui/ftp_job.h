@@ -12,7 +12,7 @@ class QThread;
 
 namespace vq::ui {
 
-class TFtpJob : public QObject
+class FtpJob : public QObject
 {
     Q_OBJECT
 public:
@@ -20,15 +20,15 @@ public:
     using Work = std::function<void(const Log &log)>;
 
     // Starts work at once; parent owns the job until it finishes.
-    static TFtpJob *start(QObject *parent, Work work);
-    ~TFtpJob() override;
+    static FtpJob *start(QObject *parent, Work work);
+    ~FtpJob() override;
 
 Q_SIGNALS:
     void line(const QString &line);
     void done();
 
 private:
-    explicit TFtpJob(QObject *parent);
+    explicit FtpJob(QObject *parent);
     QThread *m_thread = nullptr;
 };
 

@@ -65,12 +65,12 @@ const QString kDeleteQuestion = QStringLiteral("Soll der Eintrag wirklich gelös
 enum TabIndex { TabHtml = 7, TabPhp = 8, TabPreview = 9 };
 
 // The field kinds of the "Neu" pop-up menu, in menu order.
-struct TFieldKindEntry
+struct FieldKindEntry
 {
     const char16_t *caption;
     const char16_t *typeWord;
 };
-constexpr TFieldKindEntry kFieldKinds[] = {
+constexpr FieldKindEntry kFieldKinds[] = {
     {u"Einzeiliges Textfeld", u"TEinzField"},   {u"Password Textfeld", u"TPassField"},
     {u"Mehrzeiliges Textfeld", u"TMehrzField"}, {u"Liste/Dropdown Feld", u"TDropDownField"},
     {u"CheckBox", u"TCheckBoxField"},           {u"Zwischentext", u"TZwField"},
@@ -112,7 +112,7 @@ QPushButton *button(const QString &text, const QString &name)
 
 } // namespace
 
-TfrmMain::TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUserQuestions> dialogs,
+TfrmMain::TfrmMain(std::unique_ptr<EditorAccess> editors, std::unique_ptr<UserQuestions> dialogs,
                    QWidget *parent)
     : QMainWindow(parent)
     , m_programFolder(vq::programFolder())
@@ -135,7 +135,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUser
 
 TfrmMain::~TfrmMain() = default;
 
-void TfrmMain::setEditorAccess(std::unique_ptr<TEditorAccess> editors)
+void TfrmMain::setEditorAccess(std::unique_ptr<EditorAccess> editors)
 {
     m_editors = std::move(editors);
 }
@@ -392,7 +392,7 @@ QWidget *TfrmMain::buildListTab(bool articles)
         m_fieldTemplates = combo;
         m_fieldKindMenu = new QMenu(this);
         m_fieldKindMenu->setObjectName(QStringLiteral("pmFeldTyp"));
-        for (const TFieldKindEntry &kind : kFieldKinds) {
+        for (const FieldKindEntry &kind : kFieldKinds) {
             QAction *a = m_fieldKindMenu->addAction(QString::fromUtf16(kind.caption));
             const QString typeWord = QString::fromUtf16(kind.typeWord);
             a->setObjectName(QStringLiteral("actNeu") + typeWord);
@@ -466,7 +466,7 @@ namespace {
 // Whether another control shares the row of this one.
 bool findBesideOf(const QString &key)
 {
-    for (const TSettingControl &control : settingControls())
+    for (const SettingControl &control : settingControls())
         if (control.beside == key)
             return true;
     return false;
@@ -474,7 +474,7 @@ bool findBesideOf(const QString &key)
 
 } // namespace
 
-QWidget *TfrmMain::createControl(const TSettingControl &control)
+QWidget *TfrmMain::createControl(const SettingControl &control)
 {
     QWidget *widget = nullptr;
     switch (control.kind) {
@@ -538,7 +538,7 @@ QWidget *TfrmMain::createControl(const TSettingControl &control)
 
 void TfrmMain::addExtras(const QString &key, QHBoxLayout *row)
 {
-    for (const TColourPair &pair : colourPairs()) {
+    for (const ColourPair &pair : colourPairs()) {
         if (key != QLatin1String(pair.edit))
             continue;
         auto *colour = new QPushButton;
@@ -619,7 +619,7 @@ QWidget *TfrmMain::buildSettingsTab(const QString &tab, const QList<QStringList>
     }
 
     QHash<QString, QHBoxLayout *> rowLayouts;
-    for (const TSettingControl &control : settingControls()) {
+    for (const SettingControl &control : settingControls()) {
         if (control.tab != tab)
             continue;
         QWidget *widget = createControl(control);
@@ -684,7 +684,7 @@ QWidget *TfrmMain::buildMailtextTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    const TSettingControl *control = findSettingControl(QStringLiteral("memoMailtext"));
+    const SettingControl *control = findSettingControl(QStringLiteral("memoMailtext"));
     auto *label = new QLabel(control->label);
     QWidget *memo = createControl(*control);
     label->setBuddy(memo);
@@ -719,7 +719,7 @@ QWidget *TfrmMain::buildMailtextTab()
     confirmation->setObjectName(QStringLiteral("grpEingangsbestaetigung"));
     auto *form = new QFormLayout(confirmation);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    for (const TSettingControl &setting : settingControls()) {
+    for (const SettingControl &setting : settingControls()) {
         if (setting.tab != tabCaptions()[6] || setting.group != confirmation->title())
             continue;
         QWidget *widget = createControl(setting);
@@ -742,7 +742,7 @@ QWidget *TfrmMain::buildMailtextTab()
 
 void TfrmMain::projectToControls()
 {
-    for (const TSettingControl &control : settingControls()) {
+    for (const SettingControl &control : settingControls()) {
         QWidget *widget = m_controls.value(control.key);
         if (!widget)
             continue;
@@ -777,14 +777,14 @@ void TfrmMain::projectToControls()
             break;
         }
     }
-    for (const TColourPair &pair : colourPairs())
+    for (const ColourPair &pair : colourPairs())
         colourEditFinished(QString::fromLatin1(pair.edit));
     applyDesignVisibility();
 }
 
 void TfrmMain::controlsToProject()
 {
-    for (const TSettingControl &control : settingControls()) {
+    for (const SettingControl &control : settingControls()) {
         QWidget *widget = m_controls.value(control.key);
         if (!widget)
             continue;
@@ -927,7 +927,7 @@ void TfrmMain::startUp(const QString &projectPath)
     }
     controlsToProject(); // settings the default project does not name keep their value
     prepareFormMailerList();
-    const TLoadResult result = m_project.NewProject(m_programFolder);
+    const LoadResult result = m_project.NewProject(m_programFolder);
     projectToControls();
     RefreshLists();
     setCurrentFile(QString());
@@ -961,7 +961,7 @@ bool TfrmMain::loadProjectFile(const QString &path)
     // Settings a file does not name keep what the window shows.
     controlsToProject();
     prepareFormMailerList();
-    const TLoadResult result = m_project.LoadProject(path);
+    const LoadResult result = m_project.LoadProject(path);
     projectToControls();
     RefreshLists();
     if (!result.ok) {
@@ -975,7 +975,7 @@ bool TfrmMain::loadProjectFile(const QString &path)
     return true;
 }
 
-void TfrmMain::showLoadFailure(const TLoadResult &result)
+void TfrmMain::showLoadFailure(const LoadResult &result)
 {
     for (const QString &message : result.messages())
         m_dialogs->tell(this, QMessageBox::Warning, failedLoadTitle(), message);
@@ -1019,7 +1019,7 @@ void TfrmMain::newProject()
         return;
     controlsToProject(); // settings the default project does not name keep their value
     prepareFormMailerList();
-    const TLoadResult result = m_project.NewProject(m_programFolder);
+    const LoadResult result = m_project.NewProject(m_programFolder);
     projectToControls();
     RefreshLists();
     setCurrentFile(QString());
@@ -1249,7 +1249,7 @@ void TfrmMain::moveArticle(int delta)
 
 void TfrmMain::RefreshTemplateLists()
 {
-    const TTemplateLists lists =
+    const TemplateLists lists =
         vq::RefreshTemplateLists(appData(kFieldLibraryFile), appData(kArticleLibraryFile));
     m_fieldTemplates->clear();
     m_fieldTemplates->addItems(lists.fields);
@@ -1344,23 +1344,23 @@ std::optional<QString> TfrmMain::generate(bool php, QString *formId)
             *formId = generator->strFormID;
         (php ? m_phpView : m_htmlView)->setPlainText(page);
         return page;
-    } catch (const TGenerationError &error) {
+    } catch (const GenerationError &error) {
         m_dialogs->tell(this, QMessageBox::Critical, QStringLiteral("Fehler"), error.message());
         return std::nullopt;
     }
 }
 
-std::optional<TPreviewPage> TfrmMain::previewPage()
+std::optional<PreviewPage> TfrmMain::previewPage()
 {
     controlsToProject();
     try {
         TGenHTML generator(m_project, m_programFolder);
-        TPreviewPage page;
+        PreviewPage page;
         page.page = generator.GenCode();
         page.formId = generator.strFormID;
         page.encoding = m_project.ExtSettings.encoding;
         return page;
-    } catch (const TGenerationError &) {
+    } catch (const GenerationError &) {
         return std::nullopt;
     }
 }
@@ -1372,10 +1372,10 @@ void TfrmMain::tabShown(int index)
     } else if (index == TabPreview) {
         orderButtonAccepted(QStringLiteral("Vorschau"), false);
         if (!m_previewBrowser) {
-            m_previewBrowser = new TPreviewBrowser(appData("temp.htm"));
+            m_previewBrowser = new PreviewBrowser(appData("temp.htm"));
             m_previewTabLayout->addWidget(m_previewBrowser);
         }
-        if (const std::optional<TPreviewPage> page = previewPage())
+        if (const std::optional<PreviewPage> page = previewPage())
             m_previewBrowser->show(*page);
     }
 }
@@ -1549,14 +1549,14 @@ bool TfrmMain::ftpUploadFile(const QString &tempFile)
         return false;
     controlsToProject();
     // The worker gets a copy: the user may go on editing while it runs.
-    auto result = std::make_shared<TUploadResult>();
+    auto result = std::make_shared<UploadResult>();
     setFtpBusy(true);
     auto firstLine = std::make_shared<bool>(true);
-    TFtpJob *job =
-        TFtpJob::start(this, [project = m_project, tempFile, result](const TFtpJob::Log &log) {
+    FtpJob *job =
+        FtpJob::start(this, [project = m_project, tempFile, result](const FtpJob::Log &log) {
             *result = UploadFile(project, tempFile, log);
         });
-    connect(job, &TFtpJob::line, this, [this, firstLine](const QString &line) {
+    connect(job, &FtpJob::line, this, [this, firstLine](const QString &line) {
         // The checks of the settings log nothing; the log starts afresh with
         // the first line of a connection attempt.
         if (*firstLine) {
@@ -1565,7 +1565,7 @@ bool TfrmMain::ftpUploadFile(const QString &tempFile)
         }
         m_log->addLine(line);
     });
-    connect(job, &TFtpJob::done, this, [this, result] {
+    connect(job, &FtpJob::done, this, [this, result] {
         setFtpBusy(false);
         if (result->resetPort)
             qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtPort")))

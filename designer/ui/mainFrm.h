@@ -28,18 +28,18 @@ namespace vq::ui {
 
 class TfrmLog;
 class TfrmPreview;
-class TPreviewBrowser;
-struct TPreviewPage;
+class PreviewBrowser;
+struct PreviewPage;
 
 class TfrmMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    TfrmMain(std::unique_ptr<TEditorAccess> editors, std::unique_ptr<TUserQuestions> dialogs,
+    TfrmMain(std::unique_ptr<EditorAccess> editors, std::unique_ptr<UserQuestions> dialogs,
              QWidget *parent = nullptr);
     ~TfrmMain() override;
 
-    void setEditorAccess(std::unique_ptr<TEditorAccess> editors);
+    void setEditorAccess(std::unique_ptr<EditorAccess> editors);
     // The folder of default.vqb, the page templates and the help pages; the
     // program's own folder unless a test says otherwise.
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
@@ -110,7 +110,7 @@ public:
     void controlsToProject();
     void projectToControls();
 
-    TProjectDocument &project() { return m_project; }
+    ProjectDocument &project() { return m_project; }
     bool hasOwnFile() const { return bSaved; }
     QString savePath() const { return strSavePath; }
     QString statusText() const;
@@ -133,7 +133,7 @@ private:
     bool askToSave(bool stopOnFailedSave);
     bool saveTo(const QString &path);
     void setCurrentFile(const QString &path);
-    void showLoadFailure(const TLoadResult &result);
+    void showLoadFailure(const LoadResult &result);
     void prepareFormMailerList();
 
     void buildMenus();
@@ -141,7 +141,7 @@ private:
     QWidget *buildListTab(bool articles);
     QWidget *buildSettingsTab(const QString &tab, const QList<QStringList> &columns);
     QWidget *buildMailtextTab();
-    QWidget *createControl(const TSettingControl &control);
+    QWidget *createControl(const SettingControl &control);
     void addExtras(const QString &key, QHBoxLayout *row);
     void applyDesignVisibility();
     void colourEditFinished(const QString &editKey);
@@ -151,20 +151,20 @@ private:
     void senderCopyClicked(bool checked);
     void tabShown(int index);
     void showListMenu(bool articles, const QPoint &at);
-    std::optional<TPreviewPage> previewPage();
+    std::optional<PreviewPage> previewPage();
     void setFtpBusy(bool busy);
 
     int selectedRow(QTreeWidget *list) const;
     void selectRow(QTreeWidget *list, int row);
     QString appData(const char *fileName) const;
 
-    TProjectDocument m_project;
+    ProjectDocument m_project;
     QString m_programFolder;
     bool bSaved = false;
     QString strSavePath;
 
-    std::unique_ptr<TEditorAccess> m_editors;
-    std::unique_ptr<TUserQuestions> m_dialogs;
+    std::unique_ptr<EditorAccess> m_editors;
+    std::unique_ptr<UserQuestions> m_dialogs;
 
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QWidget *> m_controls;          // setting key -> control
@@ -178,7 +178,7 @@ private:
     QPlainTextEdit *m_htmlView = nullptr;
     QPlainTextEdit *m_phpView = nullptr;
     QVBoxLayout *m_previewTabLayout = nullptr;
-    TPreviewBrowser *m_previewBrowser = nullptr;
+    PreviewBrowser *m_previewBrowser = nullptr;
     TfrmPreview *m_previewWindow = nullptr;
     QMenu *m_fieldKindMenu = nullptr;
     QLabel *m_fileLabel = nullptr;

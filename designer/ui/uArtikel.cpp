@@ -27,7 +27,7 @@
 
 namespace vq::ui {
 
-TfrmArtikel::TfrmArtikel(TUserQuestions &prompts, QWidget *parent)
+TfrmArtikel::TfrmArtikel(UserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {

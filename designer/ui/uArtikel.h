@@ -22,9 +22,9 @@ class TfrmEditArtikelOption;
 class TfrmArtikel : public QDialog
 {
 public:
-    explicit TfrmArtikel(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmArtikel(UserQuestions &prompts, QWidget *parent = nullptr);
 
-    void setHtmlEditor(THtmlEditorCall editor) { m_htmlEditor = std::move(editor); }
+    void setHtmlEditor(HtmlEditorCall editor) { m_htmlEditor = std::move(editor); }
 
     // The article the dialog works on; must outlive the dialog's use.
     void attach(TArtikelField *myField);
@@ -46,8 +46,8 @@ private:
     void rebuildOptions(int selectRow);
     int selectedOption() const;
 
-    TUserQuestions &m_prompts;
-    THtmlEditorCall m_htmlEditor;
+    UserQuestions &m_prompts;
+    HtmlEditorCall m_htmlEditor;
     TArtikelField *m_field = nullptr;
     TfrmEditArtikelOption *m_optionDialog = nullptr;
 

@@ -32,7 +32,7 @@ TfrmEditArtikelOption::TfrmEditArtikelOption(QWidget *parent)
     layout->addWidget(group);
     layout->addStretch(1);
 
-    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
+    const DialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
     buttons.ok->setDefault(true);
     layout->addWidget(buttons.box);
     applyLayoutTabOrder(this);

@@ -5,9 +5,8 @@
 
 namespace vq::ui {
 
-TfrmCheckBox::TfrmCheckBox(TUserQuestions &prompts, QWidget *parent)
-    : TFieldDialog(QStringLiteral("CheckBox Feld"), QStringLiteral("CheckBox Feld"), prompts,
-                   parent)
+TfrmCheckBox::TfrmCheckBox(UserQuestions &prompts, QWidget *parent)
+    : FieldDialog(QStringLiteral("CheckBox Feld"), QStringLiteral("CheckBox Feld"), prompts, parent)
 {
     setObjectName(QStringLiteral("frmCheckBox"));
     addNameRow();

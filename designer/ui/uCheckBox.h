@@ -5,10 +5,10 @@
 
 namespace vq::ui {
 
-class TfrmCheckBox : public TFieldDialog
+class TfrmCheckBox : public FieldDialog
 {
 public:
-    explicit TfrmCheckBox(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmCheckBox(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TCheckBoxField &myField);

@@ -12,7 +12,7 @@
 
 namespace vq::ui {
 
-TfrmEditOption::TfrmEditOption(TUserQuestions &prompts, QWidget *parent)
+TfrmEditOption::TfrmEditOption(UserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -26,7 +26,7 @@ TfrmEditOption::TfrmEditOption(TUserQuestions &prompts, QWidget *parent)
     form->addRow(QStringLiteral("Preis:"), m_edtPrice);
     layout->addLayout(form);
     layout->addStretch(1);
-    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
+    const DialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
     buttons.ok->setDefault(true);
     layout->addWidget(buttons.box);
     applyLayoutTabOrder(this);

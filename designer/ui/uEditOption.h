@@ -12,7 +12,7 @@ namespace vq::ui {
 class TfrmEditOption : public QDialog
 {
 public:
-    explicit TfrmEditOption(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmEditOption(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void setValue(const QString &name, const QString &priceText);
     QString name() const;
@@ -22,7 +22,7 @@ public:
     void done(int result) override;
 
 private:
-    TUserQuestions &m_prompts;
+    UserQuestions &m_prompts;
     QLineEdit *m_edtName = nullptr;
     QLineEdit *m_edtPrice = nullptr;
 };

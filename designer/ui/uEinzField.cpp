@@ -10,7 +10,7 @@
 
 namespace vq::ui {
 
-void TTextLineRows::build(QFormLayout *form, QWidget *parent)
+void TextLineRows::build(QFormLayout *form, QWidget *parent)
 {
     edtBeschriftung = makeLineEdit(QStringLiteral("edtBeschriftung"), parent);
     edtBeschriftungNach = makeLineEdit(QStringLiteral("edtBeschriftungNach"), parent);
@@ -28,7 +28,7 @@ void TTextLineRows::build(QFormLayout *form, QWidget *parent)
     form->addRow(QStringLiteral("max. Länge"), edtMaxLaenge);
 }
 
-void TTextLineRows::clear()
+void TextLineRows::clear()
 {
     edtBeschriftung->clear();
     edtBeschriftungNach->clear();
@@ -38,7 +38,7 @@ void TTextLineRows::clear()
     edtMaxLaenge->setText(QStringLiteral("100"));
 }
 
-template <class Field> void TTextLineRows::load(const Field &field)
+template <class Field> void TextLineRows::load(const Field &field)
 {
     edtBeschriftung->setText(field.Beschriftung);
     edtBeschriftungNach->setText(field.BeschriftungNach);
@@ -48,7 +48,7 @@ template <class Field> void TTextLineRows::load(const Field &field)
     edtMaxLaenge->setText(field.maxLaenge);
 }
 
-template <class Field> void TTextLineRows::save(Field &field) const
+template <class Field> void TextLineRows::save(Field &field) const
 {
     field.Beschriftung = edtBeschriftung->text();
     field.BeschriftungNach = edtBeschriftungNach->text();
@@ -58,14 +58,14 @@ template <class Field> void TTextLineRows::save(Field &field) const
     field.maxLaenge = edtMaxLaenge->text();
 }
 
-template void TTextLineRows::load<TEinzField>(const TEinzField &);
-template void TTextLineRows::save<TEinzField>(TEinzField &) const;
-template void TTextLineRows::load<TPassField>(const TPassField &);
-template void TTextLineRows::save<TPassField>(TPassField &) const;
+template void TextLineRows::load<TEinzField>(const TEinzField &);
+template void TextLineRows::save<TEinzField>(TEinzField &) const;
+template void TextLineRows::load<TPassField>(const TPassField &);
+template void TextLineRows::save<TPassField>(TPassField &) const;
 
-TfrmEinzField::TfrmEinzField(TUserQuestions &prompts, QWidget *parent)
-    : TFieldDialog(QStringLiteral("Einzeiliges Feld"), QStringLiteral("Einzeiliges Textfeld"),
-                   prompts, parent)
+TfrmEinzField::TfrmEinzField(UserQuestions &prompts, QWidget *parent)
+    : FieldDialog(QStringLiteral("Einzeiliges Feld"), QStringLiteral("Einzeiliges Textfeld"),
+                  prompts, parent)
 {
     setObjectName(QStringLiteral("frmEinzField"));
     addNameRow();
@@ -84,8 +84,8 @@ TfrmEinzField::TfrmEinzField(TUserQuestions &prompts, QWidget *parent)
     // text to digits.
     m_edtMindestLaenge->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,3}")), m_edtMindestLaenge));
-    new TKeyFilter(m_edtMindestLaenge,
-                   [](const QLineEdit &, QChar typed) { return minLengthKeyAccepted(typed); });
+    new KeyFilter(m_edtMindestLaenge,
+                  [](const QLineEdit &, QChar typed) { return minLengthKeyAccepted(typed); });
     checkForm()->addRow(QStringLiteral("Mindestlänge:"), m_edtMindestLaenge);
     connect(m_cboCheckType, &QComboBox::currentIndexChanged, this,
             &TfrmEinzField::cboCheckTypeSelect);

@@ -11,7 +11,7 @@ namespace vq::ui {
 
 // "Name", "Beschriftung", "Text nach Feld:", "Vorgabewert", its check box,
 // "Größe" and "max. Länge" of a single-line or password field.
-class TTextLineRows
+class TextLineRows
 {
 public:
     void build(QFormLayout *form, QWidget *parent);
@@ -27,10 +27,10 @@ public:
     QLineEdit *edtMaxLaenge = nullptr;
 };
 
-class TfrmEinzField : public TFieldDialog
+class TfrmEinzField : public FieldDialog
 {
 public:
-    explicit TfrmEinzField(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmEinzField(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TEinzField &myField);
@@ -40,7 +40,7 @@ private:
     // "Mindestlänge:" is shown only while the check "Mindestlänge" is chosen.
     void cboCheckTypeSelect();
 
-    TTextLineRows m_rows;
+    TextLineRows m_rows;
     QComboBox *m_cboCheckType = nullptr;
     QLineEdit *m_edtMindestLaenge = nullptr;
 };

@@ -35,7 +35,7 @@ QLabel *noteLabel(const QString &text)
 
 } // namespace
 
-TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserQuestions &dialogs,
+TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, UserQuestions &dialogs,
                                            QWidget *parent)
     : QDialog(parent)
     , m_dialogs(dialogs)
@@ -104,7 +104,7 @@ TfrmErwEinstellungen::TfrmErwEinstellungen(const TExtSettings &settings, TUserQu
     errorPageLayout->addStretch();
     tabs->addTab(errorPage, QStringLiteral("Fehlerseiten/Fehlermeldungen"));
 
-    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    const DialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
     buttons.ok->setDefault(true);
 
     auto *layout = new QVBoxLayout(this);

@@ -13,13 +13,13 @@ class QFormLayout;
 
 namespace vq::ui {
 
-class TUserQuestions;
+class UserQuestions;
 
 class TfrmErwEinstellungen : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmErwEinstellungen(const TExtSettings &settings, TUserQuestions &dialogs,
+    TfrmErwEinstellungen(const TExtSettings &settings, UserQuestions &dialogs,
                          QWidget *parent = nullptr);
 
     // Copies the dialog's values into settings (what "OK" stores).
@@ -29,7 +29,7 @@ private:
     QLineEdit *addressRow(QFormLayout *form, const QString &label, const QString &name,
                           const QString &text);
 
-    TUserQuestions &m_dialogs;
+    UserQuestions &m_dialogs;
     QComboBox *m_encoding;
     QCheckBox *m_ipInfo;
     QComboBox *m_tax;

@@ -41,8 +41,8 @@ QString timeText(const QTime &time)
 
 } // namespace
 
-TfrmFTPBrowser::TfrmFTPBrowser(TUserQuestions &dialogs, QWidget *parent)
-    : TListManagerDialog(parent)
+TfrmFTPBrowser::TfrmFTPBrowser(UserQuestions &dialogs, QWidget *parent)
+    : ListManagerDialog(parent)
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("frmFTPBrowser"));
@@ -136,9 +136,9 @@ TfrmFTPBrowser::~TfrmFTPBrowser()
     delete m_job.data();
 }
 
-void TfrmFTPBrowser::run(TFtpJob::Work work, std::function<void()> finished)
+void TfrmFTPBrowser::run(FtpJob::Work work, std::function<void()> finished)
 {
-    TFtpJob *job = TFtpJob::start(this, std::move(work));
+    FtpJob *job = FtpJob::start(this, std::move(work));
     m_job = job;
     m_connect->setEnabled(false);
     m_up->setEnabled(false);
@@ -146,8 +146,8 @@ void TfrmFTPBrowser::run(TFtpJob::Work work, std::function<void()> finished)
     m_list->setEnabled(false);
     m_progress->show();
     setCursor(Qt::BusyCursor);
-    connect(job, &TFtpJob::line, this, &TfrmFTPBrowser::addStatus);
-    connect(job, &TFtpJob::done, this, [this, finished = std::move(finished)] {
+    connect(job, &FtpJob::line, this, &TfrmFTPBrowser::addStatus);
+    connect(job, &FtpJob::done, this, [this, finished = std::move(finished)] {
         m_job = nullptr;
         m_progress->hide();
         unsetCursor();
@@ -164,7 +164,7 @@ void TfrmFTPBrowser::connectToServer()
 {
     if (busy() || m_connected)
         return;
-    TFtpSettings settings;
+    FtpSettings settings;
     settings.host = ServerName.trimmed();
     settings.port = ServerPort;
     settings.user = Username;
@@ -172,19 +172,19 @@ void TfrmFTPBrowser::connectToServer()
     settings.passive = Passiv;
     settings.tls = Tls;
     // Traffic comes from the worker; it reaches the status list queued.
-    m_client = std::make_shared<TFtpClient>(settings, [this](const QString &line) {
+    m_client = std::make_shared<FtpClient>(settings, [this](const QString &line) {
         QMetaObject::invokeMethod(
             this, [this, line] { addStatus(line); }, Qt::QueuedConnection);
     });
     struct Result
     {
         bool loggedIn = false;
-        std::optional<QList<TFtpEntry>> entries;
+        std::optional<QList<FtpEntry>> entries;
         QString path, error;
     };
     auto result = std::make_shared<Result>();
     run(
-        [client = m_client, result](const TFtpJob::Log &) {
+        [client = m_client, result](const FtpJob::Log &) {
             result->loggedIn = client->connectAndLogin();
             if (!result->loggedIn) {
                 result->error = client->errorText();
@@ -218,12 +218,12 @@ void TfrmFTPBrowser::listFolder(const QString &folder)
         return;
     struct Result
     {
-        std::optional<QList<TFtpEntry>> entries;
+        std::optional<QList<FtpEntry>> entries;
         QString path;
     };
     auto result = std::make_shared<Result>();
     run(
-        [client = m_client, folder, result](const TFtpJob::Log &) {
+        [client = m_client, folder, result](const FtpJob::Log &) {
             if (!folder.isEmpty() && !client->changeFolder(folder))
                 return;
             result->entries = client->list();
@@ -247,13 +247,13 @@ void TfrmFTPBrowser::refresh()
     listFolder(QString());
 }
 
-void TfrmFTPBrowser::showListing(const QString &path, const QList<TFtpEntry> &entries)
+void TfrmFTPBrowser::showListing(const QString &path, const QList<FtpEntry> &entries)
 {
     m_path->setText(path);
     m_list->clear();
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const TFtpEntry &entry : entries) {
+    for (const FtpEntry &entry : entries) {
         const QString date = entry.modified.isValid()
                                  ? QLocale().toString(entry.modified.date(), QLocale::ShortFormat)
                                        + QStringLiteral("     ") + timeText(entry.modified.time())
@@ -286,9 +286,9 @@ void TfrmFTPBrowser::disconnectClient()
     // QUIT may wait on a slow server: on a worker too. The job owns the last
     // reference, so a new connection never shares it.
     auto client = std::move(m_client);
-    TFtpJob *job = TFtpJob::start(this, [client](const TFtpJob::Log &) { client->quit(); });
+    FtpJob *job = FtpJob::start(this, [client](const FtpJob::Log &) { client->quit(); });
     m_job = job;
-    connect(job, &TFtpJob::done, this, [this] {
+    connect(job, &FtpJob::done, this, [this] {
         m_job = nullptr;
         m_connect->setEnabled(true);
         Q_EMIT stepFinished();

@@ -21,13 +21,13 @@ class QTreeWidget;
 
 namespace vq::ui {
 
-class TUserQuestions;
+class UserQuestions;
 
-class TfrmFTPBrowser : public TListManagerDialog
+class TfrmFTPBrowser : public ListManagerDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmFTPBrowser(TUserQuestions &dialogs, QWidget *parent = nullptr);
+    explicit TfrmFTPBrowser(UserQuestions &dialogs, QWidget *parent = nullptr);
     ~TfrmFTPBrowser() override;
 
     QString ServerName;
@@ -62,16 +62,16 @@ protected:
 
 private:
     // Runs work on a worker; then finished in the window's thread.
-    void run(TFtpJob::Work work, std::function<void()> finished);
+    void run(FtpJob::Work work, std::function<void()> finished);
     void disconnectClient();
     void rowActivated();
     void listingFailed();
-    void showListing(const QString &path, const QList<TFtpEntry> &entries);
+    void showListing(const QString &path, const QList<FtpEntry> &entries);
 
-    TUserQuestions &m_dialogs;
-    std::shared_ptr<TFtpClient> m_client;
+    UserQuestions &m_dialogs;
+    std::shared_ptr<FtpClient> m_client;
     bool m_connected = false;
-    QPointer<TFtpJob> m_job;
+    QPointer<FtpJob> m_job;
     QAction *m_connect, *m_up, *m_take;
     QLineEdit *m_path;
     QTreeWidget *m_list;

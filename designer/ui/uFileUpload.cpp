@@ -5,9 +5,9 @@
 
 namespace vq::ui {
 
-TfrmFileUpload::TfrmFileUpload(TUserQuestions &prompts, QWidget *parent)
-    : TFieldDialog(QStringLiteral("Datei-Upload-Feld"), QStringLiteral("Datei-Upload-Feld"),
-                   prompts, parent)
+TfrmFileUpload::TfrmFileUpload(UserQuestions &prompts, QWidget *parent)
+    : FieldDialog(QStringLiteral("Datei-Upload-Feld"), QStringLiteral("Datei-Upload-Feld"), prompts,
+                  parent)
 {
     setObjectName(QStringLiteral("frmFileUpload"));
     addNameRow();

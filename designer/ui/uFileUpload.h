@@ -5,10 +5,10 @@
 
 namespace vq::ui {
 
-class TfrmFileUpload : public TFieldDialog
+class TfrmFileUpload : public FieldDialog
 {
 public:
-    explicit TfrmFileUpload(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmFileUpload(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TFileField &myField);

@@ -23,7 +23,7 @@ namespace vq::ui {
 
 // ---------------------------------------------------------------- link editor
 
-TfrmFormMailerLink::TfrmFormMailerLink(TUserQuestions &dialogs, QWidget *parent)
+TfrmFormMailerLink::TfrmFormMailerLink(UserQuestions &dialogs, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmFormMailerLink"));
@@ -67,8 +67,8 @@ QString TfrmFormMailerLink::link() const
 
 // ---------------------------------------------------------------- manager
 
-TfrmFormMailers::TfrmFormMailers(const QString &path, TUserQuestions &dialogs, QWidget *parent)
-    : TListManagerDialog(parent)
+TfrmFormMailers::TfrmFormMailers(const QString &path, UserQuestions &dialogs, QWidget *parent)
+    : ListManagerDialog(parent)
     , m_path(path)
     , m_dialogs(dialogs)
 {

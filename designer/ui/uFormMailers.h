@@ -14,13 +14,13 @@ class QTreeWidget;
 
 namespace vq::ui {
 
-class TUserQuestions;
+class UserQuestions;
 
 class TfrmFormMailerLink : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmFormMailerLink(TUserQuestions &dialogs, QWidget *parent = nullptr);
+    TfrmFormMailerLink(UserQuestions &dialogs, QWidget *parent = nullptr);
     void setLink(const QString &link);
     QString link() const;
 
@@ -28,11 +28,11 @@ private:
     QLineEdit *m_link;
 };
 
-class TfrmFormMailers : public TListManagerDialog
+class TfrmFormMailers : public ListManagerDialog
 {
     Q_OBJECT
 public:
-    TfrmFormMailers(const QString &path, TUserQuestions &dialogs, QWidget *parent = nullptr);
+    TfrmFormMailers(const QString &path, UserQuestions &dialogs, QWidget *parent = nullptr);
 
     QStringList links() const { return m_links; }
     void newLink();
@@ -48,7 +48,7 @@ private:
     int selectedRow() const;
 
     QString m_path;
-    TUserQuestions &m_dialogs;
+    UserQuestions &m_dialogs;
     QStringList m_links;
     QTreeWidget *m_list;
 };

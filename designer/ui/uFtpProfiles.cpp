@@ -40,7 +40,7 @@ QLineEdit *lineEdit(const QString &name)
 
 // ---------------------------------------------------------------- editor
 
-TfrmFtpProfileEdit::TfrmFtpProfileEdit(TUserQuestions &dialogs, TfrmLog *log, QWidget *parent)
+TfrmFtpProfileEdit::TfrmFtpProfileEdit(UserQuestions &dialogs, TfrmLog *log, QWidget *parent)
     : QDialog(parent)
     , m_dialogs(dialogs)
     , m_log(log)
@@ -149,7 +149,7 @@ void TfrmFtpProfileEdit::testConnection()
 {
     if (m_testing)
         return;
-    TFtpSettings settings;
+    FtpSettings settings;
     settings.host = m_server->text();
     settings.user = m_user->text();
     settings.password = m_password->text();
@@ -161,14 +161,14 @@ void TfrmFtpProfileEdit::testConnection()
     m_test->setEnabled(false);
     m_log->start();
     m_log->setBusy(true);
-    auto result = std::make_shared<TUploadResult>();
+    auto result = std::make_shared<UploadResult>();
     // The job belongs to the log window, so closing the editor never waits for it.
-    TFtpJob *job = TFtpJob::start(m_log, [settings, port, result](const TFtpJob::Log &log) {
+    FtpJob *job = FtpJob::start(m_log, [settings, port, result](const FtpJob::Log &log) {
         *result = TestConnection(settings, port, log);
     });
-    connect(job, &TFtpJob::line, m_log, &TfrmLog::addLine);
-    connect(job, &TFtpJob::done, m_log, [log = m_log] { log->setBusy(false); });
-    connect(job, &TFtpJob::done, this, [this, result] {
+    connect(job, &FtpJob::line, m_log, &TfrmLog::addLine);
+    connect(job, &FtpJob::done, m_log, [log = m_log] { log->setBusy(false); });
+    connect(job, &FtpJob::done, this, [this, result] {
         m_testing = false;
         m_test->setEnabled(true);
         if (!result->message.isEmpty())
@@ -180,9 +180,9 @@ void TfrmFtpProfileEdit::testConnection()
 
 // ---------------------------------------------------------------- list
 
-TftpProfiles::TftpProfiles(const QString &path, TUserQuestions &dialogs, TfrmLog *log,
+TftpProfiles::TftpProfiles(const QString &path, UserQuestions &dialogs, TfrmLog *log,
                            QWidget *parent)
-    : TListManagerDialog(parent)
+    : ListManagerDialog(parent)
     , m_path(path)
     , m_dialogs(dialogs)
     , m_log(log)

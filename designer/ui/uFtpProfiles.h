@@ -16,14 +16,14 @@ class QTreeWidget;
 
 namespace vq::ui {
 
-class TUserQuestions;
+class UserQuestions;
 class TfrmLog;
 
 class TfrmFtpProfileEdit : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmFtpProfileEdit(TUserQuestions &dialogs, TfrmLog *log, QWidget *parent = nullptr);
+    TfrmFtpProfileEdit(UserQuestions &dialogs, TfrmLog *log, QWidget *parent = nullptr);
 
     void setProfile(const TFtpProfile &profile);
     TFtpProfile profile() const;
@@ -37,7 +37,7 @@ Q_SIGNALS:
     void testFinished(bool ok);
 
 private:
-    TUserQuestions &m_dialogs;
+    UserQuestions &m_dialogs;
     TfrmLog *m_log;
     QLineEdit *m_name, *m_server, *m_port, *m_user, *m_password;
     QCheckBox *m_passive, *m_ftps;
@@ -45,11 +45,11 @@ private:
     bool m_testing = false;
 };
 
-class TftpProfiles : public TListManagerDialog
+class TftpProfiles : public ListManagerDialog
 {
     Q_OBJECT
 public:
-    TftpProfiles(const QString &path, TUserQuestions &dialogs, TfrmLog *log,
+    TftpProfiles(const QString &path, UserQuestions &dialogs, TfrmLog *log,
                  QWidget *parent = nullptr);
 
     QList<TFtpProfile> ServerList;
@@ -71,7 +71,7 @@ private:
     void rowActivated();
 
     QString m_path;
-    TUserQuestions &m_dialogs;
+    UserQuestions &m_dialogs;
     TfrmLog *m_log;
     QTreeWidget *m_list;
     bool m_readFailed = false;

@@ -24,7 +24,7 @@ constexpr int kLoadTimeoutMs = 30000;
 constexpr int kScriptTimeoutMs = 10000;
 } // namespace
 
-TfrmHtmlEdit::TfrmHtmlEdit(TUserQuestions &prompts, QWidget *parent)
+TfrmHtmlEdit::TfrmHtmlEdit(UserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -268,7 +268,7 @@ void TfrmHtmlEdit::done(int result)
     QDialog::done(accepted ? QDialog::Accepted : QDialog::Rejected);
 }
 
-bool editHtmlSnippet(QWidget *parent, TUserQuestions &prompts, QString &text)
+bool editHtmlSnippet(QWidget *parent, UserQuestions &prompts, QString &text)
 {
     TfrmHtmlEdit editor(prompts, parent);
     editor.SetSource(text);

@@ -15,7 +15,7 @@ namespace vq::ui {
 class TfrmHtmlEdit : public QDialog
 {
 public:
-    explicit TfrmHtmlEdit(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmHtmlEdit(UserQuestions &prompts, QWidget *parent = nullptr);
 
     // Replaces the document with html. Throws std::runtime_error when the
     // browser does not start or does not answer.
@@ -44,7 +44,7 @@ private:
     void newDocument();
     void runAction(const QString &script);
 
-    TUserQuestions &m_prompts;
+    UserQuestions &m_prompts;
     QWebEngineView *m_view = nullptr;
     bool m_loaded = false;
     bool m_loadFailed = false;
@@ -55,6 +55,6 @@ private:
 
 // Opens the editor modally on text: on acceptance text takes its source and
 // true is returned. Throws std::runtime_error when the editor cannot start.
-bool editHtmlSnippet(QWidget *parent, TUserQuestions &prompts, QString &text);
+bool editHtmlSnippet(QWidget *parent, UserQuestions &prompts, QString &text);
 
 } // namespace vq::ui

@@ -26,7 +26,7 @@ namespace vq::ui {
 
 // Cancels every navigation of the main frame while locked, so links in the
 // shown page cannot lead away from it.
-class TExportPage : public QWebEnginePage
+class ExportPage : public QWebEnginePage
 {
 public:
     using QWebEnginePage::QWebEnginePage;
@@ -39,9 +39,9 @@ protected:
     }
 };
 
-TfrmHtmlExport::TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString encoding,
+TfrmHtmlExport::TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString encoding,
                                QString helpFile, QWidget *parent)
-    : vq::ui::TListManagerDialog(parent)
+    : vq::ui::ListManagerDialog(parent)
     , m_dialogs(dialogs)
     , m_hooks(std::move(hooks))
     , m_encoding(std::move(encoding))
@@ -100,7 +100,7 @@ TfrmHtmlExport::TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString enc
     m_view = new QWebEngineView;
     m_view->setObjectName(QStringLiteral("wbHtml"));
     m_view->setAccessibleName(QStringLiteral("HTML-Seite"));
-    m_page = new TExportPage(m_view);
+    m_page = new ExportPage(m_view);
     m_view->setPage(m_page);
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         // Out of the engine's notification: the page text is asked for by a

@@ -17,10 +17,10 @@ class QWebEngineView;
 
 namespace vq::ui {
 
-class TUserQuestions;
-class TExportPage;
+class UserQuestions;
+class ExportPage;
 
-class TfrmHtmlExport : public vq::ui::TListManagerDialog
+class TfrmHtmlExport : public vq::ui::ListManagerDialog
 {
     Q_OBJECT
 public:
@@ -31,7 +31,7 @@ public:
         // Hands a file to the FTP upload of the main window.
         std::function<void(const QString &file)> upload;
     };
-    TfrmHtmlExport(TUserQuestions &dialogs, Hooks hooks, QString encoding, QString helpFile,
+    TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString encoding, QString helpFile,
                    QWidget *parent = nullptr);
     ~TfrmHtmlExport() override;
 
@@ -65,14 +65,14 @@ private:
     bool writePage(const QString &path, const QString &text);
     void removeWorkingCopy();
 
-    TUserQuestions &m_dialogs;
+    UserQuestions &m_dialogs;
     Hooks m_hooks;
     QString m_encoding;
     QString m_helpFile;
     QString m_fileName;
     QString m_prefix; // what stands before the document element in the page file
     QWebEngineView *m_view;
-    TExportPage *m_page;
+    ExportPage *m_page;
     QLabel *m_status;
     QAction *m_save, *m_add, *m_refresh, *m_delete, *m_upload;
 };

@@ -24,9 +24,9 @@ QPlainTextEdit *addChoiceRows(QFormLayout *form, QWidget *parent)
     return box;
 }
 
-TfrmListBox::TfrmListBox(TUserQuestions &prompts, QWidget *parent)
-    : TFieldDialog(QStringLiteral("ListBox / Dropdown Feld"),
-                   QStringLiteral("ListBox / Dropdown-Feld"), prompts, parent)
+TfrmListBox::TfrmListBox(UserQuestions &prompts, QWidget *parent)
+    : FieldDialog(QStringLiteral("ListBox / Dropdown Feld"),
+                  QStringLiteral("ListBox / Dropdown-Feld"), prompts, parent)
 {
     setObjectName(QStringLiteral("frmListBox"));
     addNameRow();

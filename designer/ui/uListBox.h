@@ -9,10 +9,10 @@ namespace vq::ui {
 // The "Auswahl Werte:" box with its hint; the choice list keeps CR LF.
 QPlainTextEdit *addChoiceRows(QFormLayout *form, QWidget *parent);
 
-class TfrmListBox : public TFieldDialog
+class TfrmListBox : public FieldDialog
 {
 public:
-    explicit TfrmListBox(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmListBox(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TDropDownField &myField);

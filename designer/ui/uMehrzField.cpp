@@ -13,9 +13,9 @@
 
 namespace vq::ui {
 
-TfrmMehrzField::TfrmMehrzField(TUserQuestions &prompts, QWidget *parent)
-    : TFieldDialog(QStringLiteral("Mehrzeiliges Textfeld"), QStringLiteral("Mehrzeiliges Textfeld"),
-                   prompts, parent)
+TfrmMehrzField::TfrmMehrzField(UserQuestions &prompts, QWidget *parent)
+    : FieldDialog(QStringLiteral("Mehrzeiliges Textfeld"), QStringLiteral("Mehrzeiliges Textfeld"),
+                  prompts, parent)
 {
     setObjectName(QStringLiteral("frmMehrzField"));
     addNameRow();

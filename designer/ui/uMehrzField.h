@@ -5,10 +5,10 @@
 
 namespace vq::ui {
 
-class TfrmMehrzField : public TFieldDialog
+class TfrmMehrzField : public FieldDialog
 {
 public:
-    explicit TfrmMehrzField(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmMehrzField(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TMehrzField &myField);

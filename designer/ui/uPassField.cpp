@@ -2,9 +2,9 @@
 
 namespace vq::ui {
 
-TfrmPassField::TfrmPassField(TUserQuestions &prompts, QWidget *parent)
-    : TFieldDialog(QStringLiteral("Passwort Textfeld"), QStringLiteral("Passwort Textfeld"),
-                   prompts, parent)
+TfrmPassField::TfrmPassField(UserQuestions &prompts, QWidget *parent)
+    : FieldDialog(QStringLiteral("Passwort Textfeld"), QStringLiteral("Passwort Textfeld"), prompts,
+                  parent)
 {
     setObjectName(QStringLiteral("frmPassField"));
     addNameRow();

@@ -5,17 +5,17 @@
 
 namespace vq::ui {
 
-class TfrmPassField : public TFieldDialog
+class TfrmPassField : public FieldDialog
 {
 public:
-    explicit TfrmPassField(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmPassField(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TPassField &myField);
     void SaveToObject(TPassField &myField) const;
 
 private:
-    TTextLineRows m_rows;
+    TextLineRows m_rows;
 };
 
 } // namespace vq::ui

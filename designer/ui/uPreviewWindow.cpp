@@ -16,7 +16,7 @@ namespace vq::ui {
 namespace {
 
 // A page whose script errors go nowhere.
-class TQuietPage : public QWebEnginePage
+class QuietPage : public QWebEnginePage
 {
 public:
     using QWebEnginePage::QWebEnginePage;
@@ -30,13 +30,13 @@ protected:
 
 } // namespace
 
-TPreviewBrowser::TPreviewBrowser(const QString &previewFile, QWidget *parent)
+PreviewBrowser::PreviewBrowser(const QString &previewFile, QWidget *parent)
     : QWidget(parent)
     , m_file(previewFile)
     , m_view(new QWebEngineView(this))
 {
     m_view->setObjectName(QStringLiteral("wbPreview"));
-    m_view->setPage(new TQuietPage(m_view));
+    m_view->setPage(new QuietPage(m_view));
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -51,7 +51,7 @@ TPreviewBrowser::TPreviewBrowser(const QString &previewFile, QWidget *parent)
     });
 }
 
-bool TPreviewBrowser::show(const TPreviewPage &page)
+bool PreviewBrowser::show(const PreviewPage &page)
 {
     if (!m_change.changed(page.page, page.formId))
         return false;
@@ -72,11 +72,11 @@ bool TPreviewBrowser::show(const TPreviewPage &page)
     return true;
 }
 
-TfrmPreview::TfrmPreview(TPreviewSource source, const QString &previewFile, QWidget *parent)
+TfrmPreview::TfrmPreview(PreviewSource source, const QString &previewFile, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_source(std::move(source))
     , m_toggle(new QPushButton)
-    , m_browser(new TPreviewBrowser(previewFile))
+    , m_browser(new PreviewBrowser(previewFile))
     , m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmPreview"));
@@ -125,7 +125,7 @@ void TfrmPreview::setRefreshing(bool on)
 void TfrmPreview::tick()
 {
     // A failing run is skipped; the next tick tries again.
-    if (const std::optional<TPreviewPage> page = m_source())
+    if (const std::optional<PreviewPage> page = m_source())
         m_browser->show(*page);
 }
 

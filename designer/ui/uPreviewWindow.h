@@ -18,24 +18,24 @@ class QWebEngineView;
 namespace vq::ui {
 
 // One run of the HTML generator for the preview.
-struct TPreviewPage
+struct PreviewPage
 {
     QString page;
     QString formId;
     QString encoding;
 };
-using TPreviewSource = std::function<std::optional<TPreviewPage>()>;
+using PreviewSource = std::function<std::optional<PreviewPage>()>;
 
 // A browser showing the preview file. No context menu, script errors stay quiet.
-class TPreviewBrowser : public QWidget
+class PreviewBrowser : public QWidget
 {
     Q_OBJECT
 public:
-    TPreviewBrowser(const QString &previewFile, QWidget *parent = nullptr);
+    PreviewBrowser(const QString &previewFile, QWidget *parent = nullptr);
 
     // Writes the page to the preview file and reloads it, when it changed.
     // Returns true when it reloaded.
-    bool show(const TPreviewPage &page);
+    bool show(const PreviewPage &page);
     // The next show() reloads whatever the page is.
     void forgetPage() { m_change.forget(); }
     int reloadCount() const { return m_reloads; }
@@ -44,7 +44,7 @@ public:
 private:
     QString m_file;
     QWebEngineView *m_view;
-    TPreviewChange m_change;
+    PreviewChange m_change;
     std::optional<QPointF> m_restoreScroll;
     int m_reloads = 0;
 };
@@ -53,12 +53,12 @@ class TfrmPreview : public QWidget
 {
     Q_OBJECT
 public:
-    TfrmPreview(TPreviewSource source, const QString &previewFile, QWidget *parent = nullptr);
+    TfrmPreview(PreviewSource source, const QString &previewFile, QWidget *parent = nullptr);
 
     // "Vorschau Fenster": show without blocking and switch the refresh on.
     void showAndStart();
     bool refreshing() const;
-    TPreviewBrowser *browser() const { return m_browser; }
+    PreviewBrowser *browser() const { return m_browser; }
 
 public Q_SLOTS:
     void tick();
@@ -69,9 +69,9 @@ protected:
 private:
     void setRefreshing(bool on);
 
-    TPreviewSource m_source;
+    PreviewSource m_source;
     QPushButton *m_toggle;
-    TPreviewBrowser *m_browser;
+    PreviewBrowser *m_browser;
     QTimer *m_timer;
 };
 

@@ -30,7 +30,7 @@ QPushButton *makeButton(const QString &text, const QString &objectName, QWidget 
 }
 } // namespace
 
-TfrmPriceOption::TfrmPriceOption(TUserQuestions &prompts, QWidget *parent)
+TfrmPriceOption::TfrmPriceOption(UserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
@@ -94,7 +94,7 @@ TfrmPriceOption::TfrmPriceOption(TUserQuestions &prompts, QWidget *parent)
     grid->setRowStretch(1, 1);
     layout->addWidget(group, 1);
 
-    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
+    const DialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnCancel");
     for (auto *button : {buttons.ok, buttons.cancel})
         button->setAutoDefault(false);
     layout->addWidget(buttons.box);

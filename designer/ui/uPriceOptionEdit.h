@@ -15,7 +15,7 @@ namespace vq::ui {
 class TfrmPriceOption : public QDialog
 {
 public:
-    explicit TfrmPriceOption(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmPriceOption(UserQuestions &prompts, QWidget *parent = nullptr);
 
     // Presets the caption and a copy of the values.
     void setOption(const QString &caption, const std::vector<TPriceOptionElement> &values);
@@ -36,8 +36,8 @@ private:
     void rebuildList(int selectRow);
     int selectedRow() const;
 
-    TUserQuestions &m_prompts;
-    TPriceValueList m_values;
+    UserQuestions &m_prompts;
+    PriceValueList m_values;
     QLineEdit *m_edtOptionsName = nullptr;
     QLineEdit *m_edtName = nullptr;
     QLineEdit *m_edtPreis = nullptr;

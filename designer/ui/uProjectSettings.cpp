@@ -16,7 +16,7 @@
 
 namespace vq::ui {
 
-TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUserQuestions &dialogs,
+TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, UserQuestions &dialogs,
                                          QWidget *parent)
     : QDialog(parent)
 {
@@ -53,7 +53,7 @@ TfrmProjectSettings::TfrmProjectSettings(const TProjectSettings &settings, TUser
     m_url->setAccessibleName(QStringLiteral("URL"));
     form->addRow(QStringLiteral("Kommentar:"), m_comment);
 
-    const TDialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    const DialogButtons buttons = okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
     buttons.ok->setDefault(true);
 
     auto *layout = new QVBoxLayout(this);

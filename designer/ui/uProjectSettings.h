@@ -11,13 +11,13 @@ class QPlainTextEdit;
 
 namespace vq::ui {
 
-class TUserQuestions;
+class UserQuestions;
 
 class TfrmProjectSettings : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmProjectSettings(const TProjectSettings &settings, TUserQuestions &dialogs,
+    TfrmProjectSettings(const TProjectSettings &settings, UserQuestions &dialogs,
                         QWidget *parent = nullptr);
 
     // Copies the dialog's values into settings (what "OK" stores).

@@ -10,9 +10,8 @@
 
 namespace vq::ui {
 
-TfrmRadioButtons::TfrmRadioButtons(TUserQuestions &prompts, QWidget *parent)
-    : TFieldDialog(QStringLiteral("Radio Buttons"), QStringLiteral("Radio Buttons"), prompts,
-                   parent)
+TfrmRadioButtons::TfrmRadioButtons(UserQuestions &prompts, QWidget *parent)
+    : FieldDialog(QStringLiteral("Radio Buttons"), QStringLiteral("Radio Buttons"), prompts, parent)
 {
     setObjectName(QStringLiteral("frmRadioButtons"));
     addNameRow();

@@ -5,10 +5,10 @@
 
 namespace vq::ui {
 
-class TfrmRadioButtons : public TFieldDialog
+class TfrmRadioButtons : public FieldDialog
 {
 public:
-    explicit TfrmRadioButtons(TUserQuestions &prompts, QWidget *parent = nullptr);
+    explicit TfrmRadioButtons(UserQuestions &prompts, QWidget *parent = nullptr);
 
     void ClearAll();
     void LoadFromObject(const TRadioField &myField);

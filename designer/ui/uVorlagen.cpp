@@ -12,7 +12,7 @@
 namespace vq::ui {
 
 TfrmVorlagen::TfrmVorlagen(const QString &xmlTag, const QString &libraryPath,
-                           TUserQuestions &dialogs, QWidget *parent)
+                           UserQuestions &dialogs, QWidget *parent)
     : QDialog(parent)
     , m_path(libraryPath)
     , m_dialogs(dialogs)

@@ -8,21 +8,21 @@ class QListWidget;
 
 namespace vq::ui {
 
-class TUserQuestions;
+class UserQuestions;
 
 class TfrmVorlagen : public QDialog
 {
     Q_OBJECT
 public:
     // xmlTag: the child shown per template; libraryPath: the library file.
-    TfrmVorlagen(const QString &xmlTag, const QString &libraryPath, TUserQuestions &dialogs,
+    TfrmVorlagen(const QString &xmlTag, const QString &libraryPath, UserQuestions &dialogs,
                  QWidget *parent = nullptr);
 
 private:
     void deleteSelected();
 
     QString m_path;
-    TUserQuestions &m_dialogs;
+    UserQuestions &m_dialogs;
     QListWidget *m_list;
 };
 

@@ -14,7 +14,7 @@
 
 namespace vq::ui {
 
-TfrmZwText::TfrmZwText(TUserQuestions &prompts, QWidget *parent)
+TfrmZwText::TfrmZwText(UserQuestions &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {

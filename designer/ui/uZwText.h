@@ -14,9 +14,9 @@ namespace vq::ui {
 class TfrmZwText : public QDialog
 {
 public:
-    TfrmZwText(TUserQuestions &prompts, QWidget *parent = nullptr);
+    TfrmZwText(UserQuestions &prompts, QWidget *parent = nullptr);
 
-    void setHtmlEditor(THtmlEditorCall editor) { m_htmlEditor = std::move(editor); }
+    void setHtmlEditor(HtmlEditorCall editor) { m_htmlEditor = std::move(editor); }
 
     // Empties the text box only.
     void ClearAll();
@@ -27,8 +27,8 @@ public:
 private:
     void btnHtmlClick();
 
-    TUserQuestions &m_prompts;
-    THtmlEditorCall m_htmlEditor;
+    UserQuestions &m_prompts;
+    HtmlEditorCall m_htmlEditor;
     QPlainTextEdit *m_memoText = nullptr;
 };
 

@@ -28,7 +28,7 @@ QStringList unitSuggestions()
             QStringLiteral("mm"), QStringLiteral("em"), QStringLiteral("ex")};
 }
 
-std::vector<TSettingControl> buildSettingControls()
+std::vector<SettingControl> buildSettingControls()
 {
     using K = ControlKind;
     const QString settings = QStringLiteral("Einstellungen");
@@ -56,13 +56,13 @@ std::vector<TSettingControl> buildSettingControls()
 
     auto s = [](const char *key, K kind, const char *label, const QString &tab,
                 const QString &group, QStringList entries = {}, const char *beside = nullptr) {
-        return TSettingControl{QString::fromLatin1(key),
-                               kind,
-                               QString::fromUtf8(label),
-                               tab,
-                               group,
-                               std::move(entries),
-                               beside ? QString::fromLatin1(beside) : QString()};
+        return SettingControl{QString::fromLatin1(key),
+                              kind,
+                              QString::fromUtf8(label),
+                              tab,
+                              group,
+                              std::move(entries),
+                              beside ? QString::fromLatin1(beside) : QString()};
     };
 
     return {
@@ -166,15 +166,15 @@ std::vector<TSettingControl> buildSettingControls()
 
 } // namespace
 
-const std::vector<TSettingControl> &settingControls()
+const std::vector<SettingControl> &settingControls()
 {
-    static const std::vector<TSettingControl> controls = buildSettingControls();
+    static const std::vector<SettingControl> controls = buildSettingControls();
     return controls;
 }
 
-const TSettingControl *findSettingControl(const QString &key)
+const SettingControl *findSettingControl(const QString &key)
 {
-    for (const TSettingControl &control : settingControls())
+    for (const SettingControl &control : settingControls())
         if (control.key == key)
             return &control;
     return nullptr;
@@ -207,9 +207,9 @@ QString colourText(const QColor &colour)
         .toUpper();
 }
 
-const std::array<TColourPair, 10> &colourPairs()
+const std::array<ColourPair, 10> &colourPairs()
 {
-    static const std::array<TColourPair, 10> pairs = {{
+    static const std::array<ColourPair, 10> pairs = {{
         {"edtHGColor", "cboBGColor"},
         {"edtHeaderColor", "cboHeadingColor"},
         {"edtTextColor", "cboTextColor"},
@@ -261,7 +261,7 @@ QStringList articleRow(const TArtikelField &artikel, const QLocale &locale)
             formatRegionalNumber(artikel.mwst, locale), artikelTypCaption(artikel.artikelTyp)};
 }
 
-QStringList placeholderNames(const TFieldList &fields)
+QStringList placeholderNames(const FieldList &fields)
 {
     QStringList names;
     for (const auto &field : fields)
@@ -275,7 +275,7 @@ QString placeholderText(const QString &name)
     return name.isEmpty() ? QString() : QStringLiteral("{#%1#}").arg(name);
 }
 
-bool hasSenderField(const TFieldList &fields)
+bool hasSenderField(const FieldList &fields)
 {
     for (const auto &field : fields)
         if (field->Name == u"email")
@@ -283,7 +283,7 @@ bool hasSenderField(const TFieldList &fields)
     return false;
 }
 
-bool hasUploadField(const TFieldList &fields)
+bool hasUploadField(const FieldList &fields)
 {
     for (const auto &field : fields)
         if (field->kind() == FieldKind::File)
@@ -303,7 +303,7 @@ QString pageWithoutFormId(const QString &page, const QString &formId)
     return result;
 }
 
-bool TPreviewChange::changed(const QString &page, const QString &formId)
+bool PreviewChange::changed(const QString &page, const QString &formId)
 {
     QString comparable = pageWithoutFormId(page, formId);
     if (m_last && *m_last == comparable)

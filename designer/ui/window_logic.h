@@ -35,7 +35,7 @@ enum class ControlKind {
 // One page setting as the main window shows it. Controls with `beside` set
 // share the row of that setting (units beside sizes, the print caption beside
 // its check box); their label is then only their accessible name.
-struct TSettingControl
+struct SettingControl
 {
     QString key;
     ControlKind kind;
@@ -47,8 +47,8 @@ struct TSettingControl
 };
 
 // Every page setting edited on a tab, in layout order (tab, group, row).
-const std::vector<TSettingControl> &settingControls();
-const TSettingControl *findSettingControl(const QString &key);
+const std::vector<SettingControl> &settingControls();
+const SettingControl *findSettingControl(const QString &key);
 
 // The tabs in order.
 QStringList tabCaptions();
@@ -58,12 +58,12 @@ std::optional<QColor> colourFromText(const QString &text);
 // A colour as six upper-case hexadecimal digits.
 QString colourText(const QColor &colour);
 
-struct TColourPair
+struct ColourPair
 {
     const char *edit;
     const char *button;
 };
-const std::array<TColourPair, 10> &colourPairs();
+const std::array<ColourPair, 10> &colourPairs();
 
 // Controls hidden while "Standarddesign?" of the buttons (of the form fields)
 // is ticked.
@@ -78,14 +78,14 @@ QStringList articleRow(const TArtikelField &artikel, const QLocale &locale = vq:
 
 // Names usable as mail text placeholders: every field except intermediate
 // text rows and upload fields, in list order.
-QStringList placeholderNames(const TFieldList &fields);
+QStringList placeholderNames(const FieldList &fields);
 // "{#name#}", or empty for an empty name.
 QString placeholderText(const QString &name);
 
 // "Kopie an Absender" works only with a field named exactly "email".
-bool hasSenderField(const TFieldList &fields);
+bool hasSenderField(const FieldList &fields);
 
-bool hasUploadField(const TFieldList &fields);
+bool hasUploadField(const FieldList &fields);
 
 // Moves entry `row` by `delta` (-1 up, +1 down). Returns the entry's new row,
 // or -1 when nothing moved (no selection, first row up, last row down).
@@ -104,7 +104,7 @@ QString pageWithoutFormId(const QString &page, const QString &formId);
 
 // Decides whether the preview must reload: only when the page differs from
 // the one shown, apart from its form id.
-class TPreviewChange
+class PreviewChange
 {
 public:
     // True when the page differs from the last one accepted; remembers it.

@@ -162,13 +162,13 @@ bool ClientStore::deleteClient(int id, const QDate &today)
 
 // The current client --------------------------------------------------------
 
-TCurrentClient::TCurrentClient(InvoiceConnection &db, QString programFolder)
+CurrentClient::CurrentClient(InvoiceConnection &db, QString programFolder)
     : m_db(db)
     , m_programFolder(std::move(programFolder))
 {
 }
 
-bool TCurrentClient::accept(int mandantId, QString *message)
+bool CurrentClient::accept(int mandantId, QString *message)
 {
     auto refuse = [&](const QString &text) {
         if (message)
@@ -198,7 +198,7 @@ bool TCurrentClient::accept(int mandantId, QString *message)
     return true;
 }
 
-QString TCurrentClient::currency() const
+QString CurrentClient::currency() const
 {
     const auto client = data();
     return client ? client->waehrung : QString();

@@ -43,10 +43,10 @@ private:
 };
 
 // The client every list and action is limited to.
-class TCurrentClient
+class CurrentClient
 {
 public:
-    explicit TCurrentClient(InvoiceConnection &db, QString programFolder);
+    explicit CurrentClient(InvoiceConnection &db, QString programFolder);
 
     // "Übernehmen" in the client selection: refuses when there is no client
     // ("Bitte zuerst einen Mandanten anlegen.") or the id is unknown; makes sure

@@ -118,7 +118,7 @@ const QString kExemption = QStringLiteral("Umsatzsteuerbefreit: Kleinunternehmer
 
 } // namespace
 
-QString TEInvoiceResult::message() const
+QString EInvoiceResult::message() const
 {
     if (missing.isEmpty())
         return {};
@@ -260,12 +260,12 @@ bool ibanValid(const QString &iban)
     return remainder == 1;
 }
 
-TEInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
+EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
 {
     const TMandant &seller = input.client;
     const TBestellung &order = input.order;
     const QDate invoiceDate = order.rechnungsdatum;
-    TEInvoiceResult result;
+    EInvoiceResult result;
 
     const QString sellerName = seller.firma.trimmed().isEmpty()
                                    ? joined(seller.vorname, seller.name)

@@ -21,7 +21,7 @@ inline constexpr char kEN16931Guideline[] = "urn:cen.eu:en16931:2017";
 // as ZUGFeRD / Factur-X embeds it in the PDF (the same XML otherwise).
 enum class EInvoiceProfile { XRechnung, FacturXEN16931 };
 
-struct TEInvoiceResult
+struct EInvoiceResult
 {
     QByteArray xml;      // empty when something is missing
     QStringList missing; // German names of what the client or order lacks
@@ -31,8 +31,8 @@ struct TEInvoiceResult
 
 // The invoice of the data: its amounts as worked out there, its date the
 // order's invoice date (refused as missing while there is none).
-TEInvoiceResult buildXRechnung(const InvoiceData &data,
-                               EInvoiceProfile profile = EInvoiceProfile::XRechnung);
+EInvoiceResult buildXRechnung(const InvoiceData &data,
+                              EInvoiceProfile profile = EInvoiceProfile::XRechnung);
 
 // ISO 4217 code of a client's currency text ("€", "EUR", "Euro", "CHF", "Fr.",
 // "$", "£", ...); empty when it names none.

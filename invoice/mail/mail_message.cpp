@@ -35,10 +35,10 @@ GMimeObject *firstTextPart(GMimeObject *object)
 
 } // namespace
 
-bool readMailMessage(const QByteArray &raw, TMailMessage *message, QString *error)
+bool readMailMessage(const QByteArray &raw, MailMessage *message, QString *error)
 {
     std::call_once(gmimeInitialised, [] { g_mime_init(); });
-    *message = TMailMessage();
+    *message = MailMessage();
 
     GMimeStream *stream = g_mime_stream_mem_new_with_byte_array(g_byte_array_new());
     g_mime_stream_write(stream, raw.constData(), static_cast<size_t>(raw.size()));

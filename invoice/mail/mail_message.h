@@ -9,7 +9,7 @@
 
 namespace vq::invoice {
 
-struct TMailMessage
+struct MailMessage
 {
     QString subject;   // decoded (RFC 2047)
     QString sender;    // address only, without the display name
@@ -20,6 +20,6 @@ struct TMailMessage
 
 // Parses a whole message, or only its header (the reply to TOP n 0).
 // Returns false with *error for data GMime cannot read as a message.
-bool readMailMessage(const QByteArray &raw, TMailMessage *message, QString *error);
+bool readMailMessage(const QByteArray &raw, MailMessage *message, QString *error);
 
 } // namespace vq::invoice

@@ -209,7 +209,7 @@ private:
     QString *m_error;
 };
 
-bool readOrder(const Node &root, TOrderDocument *result, QString *error)
+bool readOrder(const Node &root, OrderDocument *result, QString *error)
 {
     const Node *formdata = root.child(u"formdata");
     const Node *articles = root.child(u"articles");
@@ -526,14 +526,14 @@ QDateTime timestampToDateTime(qint64 seconds)
     return QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC).addSecs(seconds);
 }
 
-bool readOrderDocument(const QByteArray &body, TOrderDocument *document, QString *error)
+bool readOrderDocument(const QByteArray &body, OrderDocument *document, QString *error)
 {
-    *document = TOrderDocument();
+    *document = OrderDocument();
     error->clear();
     Node root;
     if (!parseTree(orderDocumentText(body), &root, error))
         return false;
-    TOrderDocument result;
+    OrderDocument result;
     if (!readOrder(root, &result, error)) {
         document->order.uuid = result.order.uuid;
         return false;

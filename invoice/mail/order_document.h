@@ -31,7 +31,7 @@ inline constexpr int kMaxOrderQuantity = 100000;
 
 // The order of a document: the order row (without client, state or invoice
 // number) and its lines, each with its options.
-struct TOrderDocument
+struct OrderDocument
 {
     TBestellung order;
     QList<TArtikel> lines;
@@ -45,7 +45,7 @@ QByteArray orderDocumentText(const QByteArray &body);
 // (German) and *document holds nothing but, when the XML could be read and
 // named one, the identifier (document->order.uuid), so that an order already
 // stored can be told from a new one.
-bool readOrderDocument(const QByteArray &body, TOrderDocument *document, QString *error);
+bool readOrderDocument(const QByteArray &body, OrderDocument *document, QString *error);
 
 // Strict base64 (MIME) as the form mailer encodes values: white space inside is
 // skipped (the value may be wrapped), anything else outside the alphabet,

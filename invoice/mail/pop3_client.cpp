@@ -47,18 +47,18 @@ std::optional<QList<Pair>> parseNumberedLines(const QByteArray &body, Convert co
 
 } // namespace
 
-TPop3Client::TPop3Client(Pop3Account account)
+Pop3Client::Pop3Client(Pop3Account account)
     : m_account(std::move(account))
 {
     std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-TPop3Client::~TPop3Client()
+Pop3Client::~Pop3Client()
 {
     quit();
 }
 
-bool TPop3Client::quit()
+bool Pop3Client::quit()
 {
     // Sent as a command of its own, so that the server's answer is seen;
     // libcurl sends QUIT on closing too but keeps the answer to itself.
@@ -79,8 +79,8 @@ bool TPop3Client::quit()
     return confirmed;
 }
 
-bool TPop3Client::perform(const QString &path, const QString &command, bool bodyless,
-                          QByteArray *body, QByteArray *reply)
+bool Pop3Client::perform(const QString &path, const QString &command, bool bodyless,
+                         QByteArray *body, QByteArray *reply)
 {
     m_loginRefused = false;
     m_connectionLost = false;
@@ -153,7 +153,7 @@ bool TPop3Client::perform(const QString &path, const QString &command, bool body
     return false;
 }
 
-std::optional<int> TPop3Client::stat()
+std::optional<int> Pop3Client::stat()
 {
     QByteArray ignored;
     QByteArray reply;
@@ -172,7 +172,7 @@ std::optional<int> TPop3Client::stat()
     return count;
 }
 
-std::optional<QList<Pop3Listing>> TPop3Client::list()
+std::optional<QList<Pop3Listing>> Pop3Client::list()
 {
     QByteArray body;
     if (!perform(QString(), QString(), false, &body, nullptr))
@@ -188,7 +188,7 @@ std::optional<QList<Pop3Listing>> TPop3Client::list()
     return result;
 }
 
-std::optional<QList<Pop3UniqueId>> TPop3Client::uidl()
+std::optional<QList<Pop3UniqueId>> Pop3Client::uidl()
 {
     QByteArray body;
     if (!perform(QString(), QStringLiteral("UIDL"), false, &body, nullptr))
@@ -203,7 +203,7 @@ std::optional<QList<Pop3UniqueId>> TPop3Client::uidl()
     return result;
 }
 
-std::optional<QByteArray> TPop3Client::top(int number, int lines)
+std::optional<QByteArray> Pop3Client::top(int number, int lines)
 {
     QByteArray body;
     if (!perform(QString(), QStringLiteral("TOP %1 %2").arg(number).arg(lines), false, &body,
@@ -212,7 +212,7 @@ std::optional<QByteArray> TPop3Client::top(int number, int lines)
     return body;
 }
 
-std::optional<QByteArray> TPop3Client::retr(int number)
+std::optional<QByteArray> Pop3Client::retr(int number)
 {
     QByteArray body;
     if (!perform(QString::number(number), QString(), false, &body, nullptr))
@@ -220,13 +220,13 @@ std::optional<QByteArray> TPop3Client::retr(int number)
     return body;
 }
 
-bool TPop3Client::dele(int number)
+bool Pop3Client::dele(int number)
 {
     QByteArray ignored;
     return perform(QString::number(number), QStringLiteral("DELE"), true, &ignored, nullptr);
 }
 
-bool TPop3Client::rset()
+bool Pop3Client::rset()
 {
     QByteArray ignored;
     return perform(QString(), QStringLiteral("RSET"), true, &ignored, nullptr);
@@ -236,7 +236,7 @@ bool TPop3Client::rset()
 
 namespace vq::invoice {
 
-bool TPop3Client::noop()
+bool Pop3Client::noop()
 {
     QByteArray ignored;
     return perform(QString(), QStringLiteral("NOOP"), true, &ignored, nullptr);

@@ -43,13 +43,13 @@ struct Pop3UniqueId
     QString uid;
 };
 
-class TPop3Client
+class Pop3Client
 {
 public:
-    explicit TPop3Client(Pop3Account account);
-    ~TPop3Client();
-    TPop3Client(const TPop3Client &) = delete;
-    TPop3Client &operator=(const TPop3Client &) = delete;
+    explicit Pop3Client(Pop3Account account);
+    ~Pop3Client();
+    Pop3Client(const Pop3Client &) = delete;
+    Pop3Client &operator=(const Pop3Client &) = delete;
 
     // Connects and logs in when not yet connected, then asks for the number of messages.
     std::optional<int> stat();

@@ -58,7 +58,7 @@ struct FetchedMail
     bool fetched = false;   // false: the connection failed; error says why
     bool orderMail = false; // the subject holds the marker; mail is the whole message
     bool tooLarge = false;  // an order mail too large to be one; mail holds its header only
-    TMailMessage mail;
+    MailMessage mail;
     qint64 size = 0;
     QString error;
 };
@@ -67,7 +67,7 @@ struct FetchedMail
 // alone. Of a large one the header tells first whether it is an order mail;
 // order mails are small, attachments are never fetched for nothing, and an
 // order mail beyond kMaxOrderMailBytes is not fetched at all.
-FetchedMail fetchMail(TPop3Client &pop3, int number, qint64 listedSize)
+FetchedMail fetchMail(Pop3Client &pop3, int number, qint64 listedSize)
 {
     FetchedMail result;
     const bool small = listedSize <= kFetchWholeUpTo;
@@ -192,7 +192,7 @@ QString mailboxKey(const Pop3Account &account)
     return QStringLiteral("%1@%2:%3").arg(account.user, account.host).arg(account.port);
 }
 
-TMailOrder::TMailOrder(InvoiceConnection &db, int mandantId)
+MailOrder::MailOrder(InvoiceConnection &db, int mandantId)
     : m_db(db)
     , m_mandantId(mandantId)
 {
@@ -218,7 +218,7 @@ MailOrderStatus statusOfRefusal(KnownMessage::Refusal refusal)
 
 } // namespace
 
-MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
+MailImportResult MailOrder::importOrders(const MailImportObserver &observer)
 {
     MailImportResult result;
     auto addRow = [&](const MailOrderRow &row) {
@@ -277,7 +277,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     const QString orderSecret = client->bestellgeheimnis;
     const QString mailbox = mailboxKey(account);
 
-    TPop3Client pop3(account);
+    Pop3Client pop3(account);
     // A cancel gives up a transfer at hand, so a slow or silent server does
     // not hold the run until its timeout.
     pop3.setAbortFlag(observer.cancel);
@@ -451,7 +451,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
             }
             continue;
         }
-        const TMailMessage &mail = fetched.mail;
+        const MailMessage &mail = fetched.mail;
 
         MailOrderRow row;
         row.uidl = uid;
@@ -513,7 +513,7 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
         // An order already stored is reported as such even when the rest of its
         // document is damaged; only the identifier is needed for that.
         QString error;
-        TOrderDocument document;
+        OrderDocument document;
         const bool complete = readOrderDocument(mail.body, &document, &error);
         const QString uuid = document.order.uuid;
         if (uuid.isEmpty()) {
@@ -593,9 +593,9 @@ MailImportResult TMailOrder::importOrders(const MailImportObserver &observer)
     return result;
 }
 
-bool TMailOrder::importWithdrawal(const QByteArray &body, MailOrderRow *row, KnownMessage *message,
-                                  QStringList *messages, QList<KnownMessage> *learned,
-                                  const QString &uid)
+bool MailOrder::importWithdrawal(const QByteArray &body, MailOrderRow *row, KnownMessage *message,
+                                 QStringList *messages, QList<KnownMessage> *learned,
+                                 const QString &uid)
 {
     TWiderruf withdrawal;
     QString error;
@@ -645,12 +645,12 @@ bool TMailOrder::importWithdrawal(const QByteArray &body, MailOrderRow *row, Kno
     return true;
 }
 
-bool TMailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *detail)
+bool MailOrder::deleteMail(const MailOrderRow &row, QString *message, QString *detail)
 {
     return deleteMails({row}, message, detail);
 }
 
-bool TMailOrder::deleteMails(const QList<MailOrderRow> &rows, QString *message, QString *detail)
+bool MailOrder::deleteMails(const QList<MailOrderRow> &rows, QString *message, QString *detail)
 {
     auto failed = [&](const QString &why) {
         if (message)
@@ -662,7 +662,7 @@ bool TMailOrder::deleteMails(const QList<MailOrderRow> &rows, QString *message, 
     const auto client = ClientStore(m_db).client(m_mandantId);
     if (!client)
         return failed(QStringLiteral("Mandant %1 nicht gefunden.").arg(m_mandantId));
-    TPop3Client pop3(accountOfClient(*client));
+    Pop3Client pop3(accountOfClient(*client));
     if (!pop3.stat())
         return failed(pop3.lastError());
     // Every message is found before the first is marked.
@@ -685,7 +685,7 @@ bool TMailOrder::deleteMails(const QList<MailOrderRow> &rows, QString *message, 
             // before it was deleted elsewhere, it names the next one. Its header
             // must still be the listed mail's.
             const auto header = pop3.top(number, 0);
-            TMailMessage mail;
+            MailMessage mail;
             if (!header)
                 return failed(pop3.lastError());
             if (!readMailMessage(*header, &mail, nullptr) || mail.sender != row.sender

@@ -115,10 +115,10 @@ Pop3Account accountOfClient(const TMandant &client);
 // The key under which a mailbox's known messages are kept.
 QString mailboxKey(const Pop3Account &account);
 
-class TMailOrder
+class MailOrder
 {
 public:
-    TMailOrder(InvoiceConnection &db, int mandantId);
+    MailOrder(InvoiceConnection &db, int mandantId);
 
     // "E-Mails einlesen". The account is read from the client row afresh.
     // Holds the client's import lock (import_lock.h) for the run; when another

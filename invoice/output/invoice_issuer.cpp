@@ -156,8 +156,8 @@ std::optional<InvoiceData> InvoiceIssuer::issueLocked(int orderId, QString *erro
     return data;
 }
 
-TEInvoiceResult InvoiceIssuer::checkedEInvoice(InvoiceData data, const QDate &today,
-                                               EInvoiceProfile profile)
+EInvoiceResult InvoiceIssuer::checkedEInvoice(InvoiceData data, const QDate &today,
+                                              EInvoiceProfile profile)
 {
     data = eInvoiceData(data);
     if (!data.order.rechnungsdatum.isValid())
@@ -192,7 +192,7 @@ std::optional<QByteArray> InvoiceIssuer::makeDocument(const InvoiceData &data, D
         return std::nullopt;
     if (!rendered->missingItems.isEmpty())
         m_warning = mandatoryItemsMessage(rendered->missingItems);
-    const TInvoiceDocument document(rendered->html, rendered->resourceFolder);
+    const InvoiceDocument document(rendered->html, rendered->resourceFolder);
     const auto failed = [&]() -> std::optional<QByteArray> {
         if (error)
             *error = QStringLiteral("Die Rechnung der Bestellung %1 kann nicht ausgestellt "
@@ -229,7 +229,7 @@ bool InvoiceIssuer::archiveDocuments(const InvoiceData &data, DocumentKind wante
         if (*existing)
             continue;
         if (kind != DocumentKind::Pdf) {
-            const TEInvoiceResult check =
+            const EInvoiceResult check =
                 checkedEInvoice(data, today(),
                                 kind == DocumentKind::XRechnung ? EInvoiceProfile::XRechnung
                                                                 : EInvoiceProfile::FacturXEN16931);

@@ -122,8 +122,8 @@ private:
     bool isUnsaved(int orderId) const;
     // What the electronic invoice of the data lacks; the data's invoice date
     // taken as today while it is open.
-    static TEInvoiceResult checkedEInvoice(InvoiceData data, const QDate &today,
-                                           EInvoiceProfile profile);
+    static EInvoiceResult checkedEInvoice(InvoiceData data, const QDate &today,
+                                          EInvoiceProfile profile);
     // A cancellation's e-invoice is a credit note with the amounts of the
     // invoice it cancels: its quantities positive again.
     static InvoiceData eInvoiceData(const InvoiceData &data);

@@ -377,7 +377,7 @@ QString formatRate(double value, const QLocale &locale)
 
 // Template ------------------------------------------------------------------
 
-struct TInvoiceTemplate::Parsed
+struct InvoiceTemplate::Parsed
 {
     explicit Parsed(const std::string &text)
         : source(text)
@@ -389,7 +389,7 @@ struct TInvoiceTemplate::Parsed
     mutable mustache::mustache engine;
 };
 
-std::optional<TInvoiceTemplate> TInvoiceTemplate::load(const QString &path, QString *error)
+std::optional<InvoiceTemplate> InvoiceTemplate::load(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.exists()) {
@@ -423,8 +423,8 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::load(const QString &path, QStr
     return parsed;
 }
 
-std::optional<TInvoiceTemplate> TInvoiceTemplate::fromText(const QString &text, const QString &name,
-                                                           QString *error)
+std::optional<InvoiceTemplate> InvoiceTemplate::fromText(const QString &text, const QString &name,
+                                                         QString *error)
 {
     auto fail = [&](const QString &problem) {
         if (error)
@@ -444,7 +444,7 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::fromText(const QString &text, 
                                    "werden nicht unterstützt.")
                         .arg(line));
     }
-    TInvoiceTemplate result;
+    InvoiceTemplate result;
     auto parsed = std::make_shared<Parsed>(u8(text));
     if (!parsed->engine.is_valid())
         return fail(templateErrorText(parsed->engine.error_message(), parsed->source));
@@ -452,13 +452,13 @@ std::optional<TInvoiceTemplate> TInvoiceTemplate::fromText(const QString &text, 
     return result;
 }
 
-QString TInvoiceTemplate::text() const
+QString InvoiceTemplate::text() const
 {
     return m_parsed ? QString::fromStdString(m_parsed->source) : QString();
 }
 
-QString TInvoiceTemplate::render(const InvoiceData &data, const QDate &today,
-                                 const QLocale &locale) const
+QString InvoiceTemplate::render(const InvoiceData &data, const QDate &today,
+                                const QLocale &locale) const
 {
     if (!m_parsed)
         return QString();
@@ -508,7 +508,7 @@ std::unique_ptr<QTextDocument> makeDocument(const QString &html, const QString &
 
 } // namespace
 
-TInvoiceDocument::TInvoiceDocument(const QString &html, const QString &resourceFolder)
+InvoiceDocument::InvoiceDocument(const QString &html, const QString &resourceFolder)
 {
     m_foldMarks = html.contains(QString::fromUtf16(kFoldMarksMarker));
     const qsizetype marker = html.indexOf(QString::fromUtf16(kPageFooterMarker));
@@ -527,19 +527,19 @@ TInvoiceDocument::TInvoiceDocument(const QString &html, const QString &resourceF
     m_body->setPageSize(QSizeF(width, m_bodyHeight));
 }
 
-TInvoiceDocument::~TInvoiceDocument() = default;
+InvoiceDocument::~InvoiceDocument() = default;
 
-int TInvoiceDocument::pageCount() const
+int InvoiceDocument::pageCount() const
 {
     return std::max(1, m_body->pageCount());
 }
 
-QString TInvoiceDocument::plainText() const
+QString InvoiceDocument::plainText() const
 {
     return m_body->toPlainText() + u'\n' + m_footer->toPlainText();
 }
 
-void TInvoiceDocument::paintPage(QPainter &painter, int page, double scale) const
+void InvoiceDocument::paintPage(QPainter &painter, int page, double scale) const
 {
     const double width = (kPageWidthMm - kLeftMm - kRightMm) * kPxPerMm;
     const double pageHeight = kPageHeightMm * kPxPerMm;
@@ -581,7 +581,7 @@ void TInvoiceDocument::paintPage(QPainter &painter, int page, double scale) cons
     painter.restore();
 }
 
-bool TInvoiceDocument::print(QPagedPaintDevice *device, int copies, bool collate) const
+bool InvoiceDocument::print(QPagedPaintDevice *device, int copies, bool collate) const
 {
     QPainter painter;
     if (!painter.begin(device))
@@ -613,7 +613,7 @@ bool TInvoiceDocument::print(QPagedPaintDevice *device, int copies, bool collate
     return painter.end() && ok;
 }
 
-QImage TInvoiceDocument::pageImage(int page, int dotsPerInch) const
+QImage InvoiceDocument::pageImage(int page, int dotsPerInch) const
 {
     const QSize size(qRound(kPageWidthMm / 25.4 * dotsPerInch),
                      qRound(kPageHeightMm / 25.4 * dotsPerInch));
@@ -630,7 +630,7 @@ QImage TInvoiceDocument::pageImage(int page, int dotsPerInch) const
 
 namespace {
 
-bool paintPdf(const TInvoiceDocument &document, QIODevice *device,
+bool paintPdf(const InvoiceDocument &document, QIODevice *device,
               QPagedPaintDevice::PdfVersion version)
 {
     QPdfWriter writer(device);
@@ -645,7 +645,7 @@ bool paintPdf(const TInvoiceDocument &document, QIODevice *device,
 
 } // namespace
 
-std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document)
+std::optional<QByteArray> invoicePdfA1b(const InvoiceDocument &document)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -656,7 +656,7 @@ std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document)
     return pdf;
 }
 
-std::optional<QByteArray> invoicePdf(const TInvoiceDocument &document)
+std::optional<QByteArray> invoicePdf(const InvoiceDocument &document)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -667,7 +667,7 @@ std::optional<QByteArray> invoicePdf(const TInvoiceDocument &document)
     return pdf;
 }
 
-bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QString *error)
+bool writeInvoicePdf(const InvoiceDocument &document, const QString &path, QString *error)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -693,7 +693,7 @@ std::optional<RenderedInvoice> renderInvoiceData(const InvoiceData &data, const 
                                                  QString *error, const QString &templatePath)
 {
     const QString path = templatePath.isEmpty() ? clientTemplatePath(data.client.id) : templatePath;
-    const auto invoiceTemplate = TInvoiceTemplate::load(path, error);
+    const auto invoiceTemplate = InvoiceTemplate::load(path, error);
     if (!invoiceTemplate)
         return std::nullopt;
     return RenderedInvoice{invoiceTemplate->render(data, today), invoiceTemplate->folder(),

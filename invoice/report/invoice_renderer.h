@@ -42,15 +42,15 @@ inline constexpr char16_t kPdfCreator[] = u"VQ-BestellFormular";
 QString cancellationNote(const InvoiceData &data);
 
 // A parsed invoice template.
-class TInvoiceTemplate
+class InvoiceTemplate
 {
 public:
     // Reads a template file (UTF-8, with or without byte-order mark). A missing
     // or unreadable file or a template error gives a German message naming the file.
-    static std::optional<TInvoiceTemplate> load(const QString &path, QString *error);
+    static std::optional<InvoiceTemplate> load(const QString &path, QString *error);
     // The same for a text; name is the file name the messages give.
-    static std::optional<TInvoiceTemplate> fromText(const QString &text, const QString &name,
-                                                    QString *error);
+    static std::optional<InvoiceTemplate> fromText(const QString &text, const QString &name,
+                                                   QString *error);
 
     // The invoice as HTML. today is the date the parameter "Heute" shows, and
     // the invoice date of an order not issued yet (a draft).
@@ -83,13 +83,13 @@ public:
 };
 
 // The rendered invoice laid out on A4 pages.
-class TInvoiceDocument : public InvoicePages
+class InvoiceDocument : public InvoicePages
 {
 public:
-    explicit TInvoiceDocument(const QString &html, const QString &resourceFolder = QString());
-    ~TInvoiceDocument() override;
-    TInvoiceDocument(const TInvoiceDocument &) = delete;
-    TInvoiceDocument &operator=(const TInvoiceDocument &) = delete;
+    explicit InvoiceDocument(const QString &html, const QString &resourceFolder = QString());
+    ~InvoiceDocument() override;
+    InvoiceDocument(const InvoiceDocument &) = delete;
+    InvoiceDocument &operator=(const InvoiceDocument &) = delete;
 
     int pageCount() const override;
     bool print(QPagedPaintDevice *device, int copies = 1, bool collate = true) const override;
@@ -109,12 +109,12 @@ private:
 
 // Writes the document as a PDF with title "Rechnung" and creator
 // "VQ-BestellFormular", through a temporary file so a failure keeps an older file.
-bool writeInvoicePdf(const TInvoiceDocument &document, const QString &path, QString *error);
+bool writeInvoicePdf(const InvoiceDocument &document, const QString &path, QString *error);
 // The same PDF as bytes: what the archive keeps of an issued invoice.
-std::optional<QByteArray> invoicePdf(const TInvoiceDocument &document);
+std::optional<QByteArray> invoicePdf(const InvoiceDocument &document);
 // The same document as PDF/A-1b (fonts embedded, sRGB output intent): the
 // base of a ZUGFeRD invoice. nullopt when painting fails.
-std::optional<QByteArray> invoicePdfA1b(const TInvoiceDocument &document);
+std::optional<QByteArray> invoicePdfA1b(const InvoiceDocument &document);
 
 // The invoice of one order through a template: the HTML and the folder of the
 // template (pictures it names are found there).

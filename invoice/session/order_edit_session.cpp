@@ -71,35 +71,35 @@ const QList<TArtikel> kNoLines;
 
 } // namespace
 
-TOrderEditSession::TOrderEditSession(InvoiceConnection &db, int mandantId,
-                                     std::function<QDate()> today)
+OrderEditSession::OrderEditSession(InvoiceConnection &db, int mandantId,
+                                   std::function<QDate()> today)
     : m_db(db)
     , m_mandantId(mandantId)
     , m_today(std::move(today))
 {
 }
 
-TOrderEditSession::Draft &TOrderEditSession::current()
+OrderEditSession::Draft &OrderEditSession::current()
 {
     return m_drafts[m_current];
 }
 
-const TOrderEditSession::Draft &TOrderEditSession::current() const
+const OrderEditSession::Draft &OrderEditSession::current() const
 {
     return m_drafts[m_current];
 }
 
-const TBestellung &TOrderEditSession::order() const
+const TBestellung &OrderEditSession::order() const
 {
     return hasOrder() ? current().order : kNoOrder;
 }
 
-const QList<TArtikel> &TOrderEditSession::lines() const
+const QList<TArtikel> &OrderEditSession::lines() const
 {
     return hasOrder() ? current().lines : kNoLines;
 }
 
-std::optional<int> TOrderEditSession::nextInvoiceNumber()
+std::optional<int> OrderEditSession::nextInvoiceNumber()
 {
     // The highest stored number of the client + 1, past the numbers that new
     // orders of this stay hold already.
@@ -115,7 +115,7 @@ std::optional<int> TOrderEditSession::nextInvoiceNumber()
     return next;
 }
 
-bool TOrderEditSession::startNew(QString *error)
+bool OrderEditSession::startNew(QString *error)
 {
     error->clear();
     if (m_mandantId <= 0)
@@ -154,7 +154,7 @@ bool TOrderEditSession::startNew(QString *error)
     return true;
 }
 
-bool TOrderEditSession::startEdit(int orderId, QString *error)
+bool OrderEditSession::startEdit(int orderId, QString *error)
 {
     error->clear();
     for (int i = 0; i < m_drafts.size(); ++i)
@@ -185,12 +185,12 @@ bool TOrderEditSession::startEdit(int orderId, QString *error)
     return true;
 }
 
-std::optional<OrderAmounts> TOrderEditSession::amounts() const
+std::optional<OrderAmounts> OrderEditSession::amounts() const
 {
     return orderAmounts(order(), lines(), nullptr);
 }
 
-OrderBoxes TOrderEditSession::boxes() const
+OrderBoxes OrderEditSession::boxes() const
 {
     const TBestellung &o = order();
     OrderBoxes b;
@@ -211,8 +211,8 @@ OrderBoxes TOrderEditSession::boxes() const
     return b;
 }
 
-std::optional<EditRefusal> TOrderEditSession::numberTaken(const Draft &draft, int number,
-                                                          bool checkStored)
+std::optional<EditRefusal> OrderEditSession::numberTaken(const Draft &draft, int number,
+                                                         bool checkStored)
 {
     for (const Draft &other : std::as_const(m_drafts))
         if (&other != &draft && other.order.rechNr == number)
@@ -251,7 +251,7 @@ std::optional<EditRefusal> TOrderEditSession::numberTaken(const Draft &draft, in
                        false};
 }
 
-std::optional<EditRefusal> TOrderEditSession::takeBoxes(const OrderBoxes &boxes)
+std::optional<EditRefusal> OrderEditSession::takeBoxes(const OrderBoxes &boxes)
 {
     if (!hasOrder())
         return std::nullopt;
@@ -318,7 +318,7 @@ std::optional<EditRefusal> TOrderEditSession::takeBoxes(const OrderBoxes &boxes)
     return std::nullopt;
 }
 
-TArtikel TOrderEditSession::newLine() const
+TArtikel OrderEditSession::newLine() const
 {
     TArtikel line;
     line.bestellungId = order().id;
@@ -327,7 +327,7 @@ TArtikel TOrderEditSession::newLine() const
     return line;
 }
 
-void TOrderEditSession::sortLines(Draft &draft) const
+void OrderEditSession::sortLines(Draft &draft) const
 {
     // As the database lists them: by article number in code-point order,
     // equal numbers in the order they were added (stored ones first).
@@ -341,7 +341,7 @@ void TOrderEditSession::sortLines(Draft &draft) const
                      });
 }
 
-int TOrderEditSession::addLine(TArtikel line)
+int OrderEditSession::addLine(TArtikel line)
 {
     if (!hasOrder() || issued())
         return 0;
@@ -357,7 +357,7 @@ int TOrderEditSession::addLine(TArtikel line)
     return line.id;
 }
 
-bool TOrderEditSession::replaceLine(const TArtikel &line)
+bool OrderEditSession::replaceLine(const TArtikel &line)
 {
     if (!hasOrder() || issued())
         return false;
@@ -377,13 +377,13 @@ bool TOrderEditSession::replaceLine(const TArtikel &line)
     return false;
 }
 
-bool TOrderEditSession::removeLine(int lineId)
+bool OrderEditSession::removeLine(int lineId)
 {
     return hasOrder() && !issued()
            && current().lines.removeIf([lineId](const TArtikel &l) { return l.id == lineId; }) > 0;
 }
 
-TBestellung *TOrderEditSession::unsavedOrder(int orderId)
+TBestellung *OrderEditSession::unsavedOrder(int orderId)
 {
     for (Draft &draft : m_drafts)
         if (draft.order.id == orderId)
@@ -391,7 +391,7 @@ TBestellung *TOrderEditSession::unsavedOrder(int orderId)
     return nullptr;
 }
 
-const QList<TArtikel> *TOrderEditSession::unsavedLines(int orderId) const
+const QList<TArtikel> *OrderEditSession::unsavedLines(int orderId) const
 {
     for (const Draft &draft : m_drafts)
         if (draft.order.id == orderId)
@@ -399,7 +399,7 @@ const QList<TArtikel> *TOrderEditSession::unsavedLines(int orderId) const
     return nullptr;
 }
 
-bool TOrderEditSession::changed() const
+bool OrderEditSession::changed() const
 {
     for (const Draft &draft : m_drafts)
         if (draftChanged(draft))
@@ -407,13 +407,13 @@ bool TOrderEditSession::changed() const
     return false;
 }
 
-bool TOrderEditSession::draftChanged(const Draft &draft)
+bool OrderEditSession::draftChanged(const Draft &draft)
 {
     return draft.isNew() || !sameOrder(draft.order, draft.stored)
            || !sameLines(draft.lines, draft.storedLines);
 }
 
-bool TOrderEditSession::orderChanged(int orderId) const
+bool OrderEditSession::orderChanged(int orderId) const
 {
     for (const Draft &draft : m_drafts)
         if (draft.order.id == orderId)
@@ -421,12 +421,12 @@ bool TOrderEditSession::orderChanged(int orderId) const
     return false;
 }
 
-bool TOrderEditSession::issued() const
+bool OrderEditSession::issued() const
 {
     return hasOrder() && current().order.issued();
 }
 
-bool TOrderEditSession::reread(int orderId, QString *error)
+bool OrderEditSession::reread(int orderId, QString *error)
 {
     for (Draft &draft : m_drafts) {
         if (draft.order.id != orderId || draftChanged(draft))
@@ -444,7 +444,7 @@ bool TOrderEditSession::reread(int orderId, QString *error)
     return true;
 }
 
-std::optional<EditRefusal> TOrderEditSession::takeIssuedBoxes(const OrderBoxes &boxes)
+std::optional<EditRefusal> OrderEditSession::takeIssuedBoxes(const OrderBoxes &boxes)
 {
     Draft &draft = current();
     const OrderBoxes shown = this->boxes();
@@ -469,7 +469,7 @@ std::optional<EditRefusal> TOrderEditSession::takeIssuedBoxes(const OrderBoxes &
     return std::nullopt;
 }
 
-QString TOrderEditSession::issuedNote() const
+QString OrderEditSession::issuedNote() const
 {
     if (!hasOrder() || !issued())
         return QString();
@@ -480,13 +480,13 @@ QString TOrderEditSession::issuedNote() const
         .arg(invoiceNumberText(o), o.rechnungsdatum.toString(QStringLiteral("dd.MM.yyyy")));
 }
 
-EditRefusal TOrderEditSession::databaseFailure(const QString &what) const
+EditRefusal OrderEditSession::databaseFailure(const QString &what) const
 {
     return EditRefusal{EditRefusal::Box::None, QStringLiteral("%1\n%2").arg(what, m_db.lastError()),
                        true};
 }
 
-bool TOrderEditSession::saveLines(const Draft &draft, int orderId)
+bool OrderEditSession::saveLines(const Draft &draft, int orderId)
 {
     // What the stay removed goes (a line's options with it); what it added
     // is inserted; what it changed is written.
@@ -538,7 +538,7 @@ bool TOrderEditSession::saveLines(const Draft &draft, int orderId)
     return true;
 }
 
-std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
+std::optional<EditRefusal> OrderEditSession::saveDraft(Draft &draft)
 {
     if (draft.isNew()) {
         TBestellung order = draft.order;
@@ -603,7 +603,7 @@ std::optional<EditRefusal> TOrderEditSession::saveDraft(Draft &draft)
     return std::nullopt;
 }
 
-std::optional<EditRefusal> TOrderEditSession::save()
+std::optional<EditRefusal> OrderEditSession::save()
 {
     if (m_drafts.isEmpty() || !changed())
         return std::nullopt;

@@ -43,10 +43,10 @@ struct EditRefusal
     bool databaseFailed = false;
 };
 
-class TOrderEditSession
+class OrderEditSession
 {
 public:
-    TOrderEditSession(InvoiceConnection &db, int mandantId, std::function<QDate()> today);
+    OrderEditSession(InvoiceConnection &db, int mandantId, std::function<QDate()> today);
 
     int mandantId() const { return m_mandantId; }
 

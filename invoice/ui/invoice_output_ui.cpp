@@ -58,7 +58,7 @@ void preparePrinter(QPrinter *printer)
 // Preview ---------------------------------------------------------------------
 
 TfrmRechnungVorschau::TfrmRechnungVorschau(std::shared_ptr<const InvoicePages> pages,
-                                           QPrinter *printer, TUserQuestions &questions,
+                                           QPrinter *printer, UserQuestions &questions,
                                            int zoomPercent, QWidget *parent, PdfSaver saver)
     : QPrintPreviewDialog(printer, parent)
     , m_pages(std::move(pages))
@@ -101,7 +101,7 @@ bool TfrmRechnungVorschau::savePdf()
         written = m_saver(file, &error);
     } else if (const auto *archived = dynamic_cast<const ArchivedInvoicePages *>(m_pages.get())) {
         written = vq::writeFileSafely(file, archived->pdf(), &error);
-    } else if (const auto *document = dynamic_cast<const TInvoiceDocument *>(m_pages.get())) {
+    } else if (const auto *document = dynamic_cast<const InvoiceDocument *>(m_pages.get())) {
         written = writeInvoicePdf(*document, file, &error);
     }
     if (!written) {
@@ -206,7 +206,7 @@ void TfrmDruckEinstellungen::applyTo(QPrinter *printer) const
 // Entry points --------------------------------------------------------------------
 
 std::shared_ptr<const InvoicePages> invoicePages(QWidget *parent, InvoiceConnection &db,
-                                                 int bestellungId, TUserQuestions &questions,
+                                                 int bestellungId, UserQuestions &questions,
                                                  UnsavedOrder unsaved)
 {
     QString error;
@@ -237,11 +237,11 @@ std::shared_ptr<const InvoicePages> invoicePages(QWidget *parent, InvoiceConnect
         questions.showError(parent, kInvoiceTitle, error);
         return nullptr;
     }
-    return std::make_shared<const TInvoiceDocument>(invoice->html, invoice->resourceFolder);
+    return std::make_shared<const InvoiceDocument>(invoice->html, invoice->resourceFolder);
 }
 
 std::shared_ptr<const InvoicePages> issuedInvoicePages(QWidget *parent, InvoiceConnection &db,
-                                                       int bestellungId, TUserQuestions &questions,
+                                                       int bestellungId, UserQuestions &questions,
                                                        UnsavedOrder unsaved)
 {
     QString error;
@@ -275,7 +275,7 @@ namespace {
 
 // "PDF speichern" in the preview: the issued invoice's PDF, issuing it first.
 TfrmRechnungVorschau::PdfSaver issuingSaver(QWidget *parent, InvoiceConnection &db,
-                                            int bestellungId, TUserQuestions &questions,
+                                            int bestellungId, UserQuestions &questions,
                                             UnsavedOrder unsaved)
 {
     return [parent, &db, bestellungId, &questions, unsaved](const QString &file, QString *error) {
@@ -289,9 +289,8 @@ TfrmRechnungVorschau::PdfSaver issuingSaver(QWidget *parent, InvoiceConnection &
     };
 }
 
-void showPreview(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                 TUserQuestions &questions, UnsavedOrder unsaved, QPrinter *printer,
-                 int zoomPercent)
+void showPreview(QWidget *parent, InvoiceConnection &db, int bestellungId, UserQuestions &questions,
+                 UnsavedOrder unsaved, QPrinter *printer, int zoomPercent)
 {
     const auto pages = invoicePages(parent, db, bestellungId, questions, unsaved);
     if (!pages)
@@ -306,7 +305,7 @@ void showPreview(QWidget *parent, InvoiceConnection &db, int bestellungId,
 } // namespace
 
 void previewInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                    TUserQuestions &questions, UnsavedOrder unsaved)
+                    UserQuestions &questions, UnsavedOrder unsaved)
 {
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(&printer);
@@ -314,7 +313,7 @@ void previewInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
 }
 
 void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                  TUserQuestions &questions, UnsavedOrder unsaved)
+                  UserQuestions &questions, UnsavedOrder unsaved)
 {
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(&printer);
@@ -337,7 +336,7 @@ void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
 }
 
 bool saveXRechnung(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                   TUserQuestions &questions, UnsavedOrder unsaved)
+                   UserQuestions &questions, UnsavedOrder unsaved)
 {
     // A refused or cancelled invoice is not put out: the invoice date stays open.
     InvoiceIssuer issuer(db);
@@ -359,8 +358,8 @@ bool saveXRechnung(QWidget *parent, InvoiceConnection &db, int bestellungId,
     return true;
 }
 
-bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                 TUserQuestions &questions, UnsavedOrder unsaved)
+bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId, UserQuestions &questions,
+                 UnsavedOrder unsaved)
 {
     InvoiceIssuer issuer(db);
     issuer.setUnsaved(unsaved);
@@ -386,7 +385,7 @@ bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId,
 }
 
 std::optional<CancellationResult> cancelInvoice(QWidget *parent, InvoiceConnection &db,
-                                                int bestellungId, TUserQuestions &questions,
+                                                int bestellungId, UserQuestions &questions,
                                                 bool correct)
 {
     const QString title =
@@ -428,7 +427,7 @@ std::optional<CancellationResult> cancelInvoice(QWidget *parent, InvoiceConnecti
     return result;
 }
 
-void checkInvoiceRecords(QWidget *parent, InvoiceConnection &db, TUserQuestions &questions)
+void checkInvoiceRecords(QWidget *parent, InvoiceConnection &db, UserQuestions &questions)
 {
     const QString title = QStringLiteral("Rechnungen prüfen");
     const auto check = checkRecords(db);
@@ -443,7 +442,7 @@ void checkInvoiceRecords(QWidget *parent, InvoiceConnection &db, TUserQuestions 
 }
 
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,
-                          TUserQuestions &questions)
+                          UserQuestions &questions)
 {
     if (!questions.askYesNo(
             parent, QStringLiteral("Rechnungsvorlage zurücksetzen"),

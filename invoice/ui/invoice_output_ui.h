@@ -37,7 +37,7 @@ public:
     // zoomPercent: 100 for "Vorschau", 80 when the print set-up chose the
     // preview. Without a saver the pages shown are written.
     TfrmRechnungVorschau(std::shared_ptr<const InvoicePages> pages, QPrinter *printer,
-                         TUserQuestions &questions, int zoomPercent, QWidget *parent = nullptr,
+                         UserQuestions &questions, int zoomPercent, QWidget *parent = nullptr,
                          PdfSaver saver = nullptr);
     // Asks for a file name and writes the invoice as PDF; false when cancelled or failed.
     bool savePdf();
@@ -46,7 +46,7 @@ public:
 
 private:
     std::shared_ptr<const InvoicePages> m_pages;
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     PdfSaver m_saver;
 };
 
@@ -75,13 +75,13 @@ private:
 // order (unsaved as typed) rendered as a draft. Issues nothing. A German
 // message (through questions) and nullptr when it fails.
 std::shared_ptr<const InvoicePages> invoicePages(QWidget *parent, InvoiceConnection &db,
-                                                 int bestellungId, TUserQuestions &questions,
+                                                 int bestellungId, UserQuestions &questions,
                                                  UnsavedOrder unsaved = {});
 // The pages of the issued invoice, issuing it first (refused for an order
 // with unsaved changes); the warning of a template lacking what the law
 // requires is shown once, at issue.
 std::shared_ptr<const InvoicePages> issuedInvoicePages(QWidget *parent, InvoiceConnection &db,
-                                                       int bestellungId, TUserQuestions &questions,
+                                                       int bestellungId, UserQuestions &questions,
                                                        UnsavedOrder unsaved = {});
 
 // The print job: the printer's own copies when it makes them, otherwise painted.
@@ -89,34 +89,34 @@ bool printInvoicePages(const InvoicePages &pages, QPrinter *printer);
 
 // "Vorschau": the preview at 100 %.
 void previewInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                    TUserQuestions &questions, UnsavedOrder unsaved = {});
+                    UserQuestions &questions, UnsavedOrder unsaved = {});
 // "Drucken": the set-up dialog, then the printer (which issues the invoice
 // and prints what the archive keeps) or the preview (maximised, 80 %).
 void printInvoice(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                  TUserQuestions &questions, UnsavedOrder unsaved = {});
+                  UserQuestions &questions, UnsavedOrder unsaved = {});
 // "E-Rechnung (XRechnung) speichern": when the client and the order hold what
 // the electronic invoice needs, asks for a file name and writes the order's
 // XRechnung XML; otherwise one German message names every missing item and no
 // file is asked for or written. false when refused, cancelled or failed.
 bool saveXRechnung(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                   TUserQuestions &questions, UnsavedOrder unsaved = {});
+                   UserQuestions &questions, UnsavedOrder unsaved = {});
 // "E-Rechnung (ZUGFeRD-PDF) speichern": the same for the invoice PDF of the
 // client's template with the electronic invoice inside (ZUGFeRD / Factur-X).
-bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId,
-                 TUserQuestions &questions, UnsavedOrder unsaved = {});
+bool saveZugferd(QWidget *parent, InvoiceConnection &db, int bestellungId, UserQuestions &questions,
+                 UnsavedOrder unsaved = {});
 // "Stornieren" (correct: "Korrigieren"): asks, then creates and issues the
 // cancellation invoice of the order's issued invoice (and with correct a new
 // editable copy); says what was created, or why not. nullopt when cancelled,
 // refused or failed.
 std::optional<CancellationResult> cancelInvoice(QWidget *parent, InvoiceConnection &db,
-                                                int bestellungId, TUserQuestions &questions,
+                                                int bestellungId, UserQuestions &questions,
                                                 bool correct);
 // "Prüfen": checks the audit trail, the archived documents and the issued
 // invoices and says the result (the first mismatch as an error).
-void checkInvoiceRecords(QWidget *parent, InvoiceConnection &db, TUserQuestions &questions);
+void checkInvoiceRecords(QWidget *parent, InvoiceConnection &db, UserQuestions &questions);
 
 // "Rechnungsvorlage zurücksetzen": asks, then copies the default over the client's template.
 bool resetInvoiceTemplate(QWidget *parent, int mandantId, const QString &programFolder,
-                          TUserQuestions &questions);
+                          UserQuestions &questions);
 
 } // namespace vq::invoice

@@ -32,7 +32,7 @@ const QString kTitle = QStringLiteral("Artikel bearbeiten");
 
 // Number boxes -----------------------------------------------------------------
 
-TDecimalKeyFilter::TDecimalKeyFilter(QLineEdit *box, QWidget *owner)
+DecimalKeyFilter::DecimalKeyFilter(QLineEdit *box, QWidget *owner)
     : QObject(box)
     , m_box(box)
 {
@@ -41,7 +41,7 @@ TDecimalKeyFilter::TDecimalKeyFilter(QLineEdit *box, QWidget *owner)
         owner->installEventFilter(this);
 }
 
-bool TDecimalKeyFilter::eventFilter(QObject *watched, QEvent *event)
+bool DecimalKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
@@ -61,7 +61,7 @@ bool TDecimalKeyFilter::eventFilter(QObject *watched, QEvent *event)
 
 // Option dialog ----------------------------------------------------------------
 
-TfrmOption::TfrmOption(TUserQuestions &questions, QWidget *parent)
+TfrmOption::TfrmOption(UserQuestions &questions, QWidget *parent)
     : QDialog(parent)
     , m_questions(questions)
 {
@@ -138,7 +138,7 @@ void TfrmOption::accept()
 
 // Line editor ------------------------------------------------------------------
 
-TfrmArtikel::TfrmArtikel(TUserQuestions &questions, QWidget *parent)
+TfrmArtikel::TfrmArtikel(UserQuestions &questions, QWidget *parent)
     : QDialog(parent)
     , m_questions(questions)
 {
@@ -166,8 +166,8 @@ TfrmArtikel::TfrmArtikel(TUserQuestions &questions, QWidget *parent)
     m_mwst->setEditable(true);
     m_mwst->setInsertPolicy(QComboBox::NoInsert);
     m_mwst->addItems({QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("19")});
-    m_mwst->setValidator(new TDecimalValidator(m_mwst));
-    new TDecimalKeyFilter(m_mwst->lineEdit(), m_mwst);
+    m_mwst->setValidator(new DecimalValidator(m_mwst));
+    new DecimalKeyFilter(m_mwst->lineEdit(), m_mwst);
     // A screen reader speaks an editable drop-down's current text and its
     // text box apart: both get the label's name.
     m_mwst->setAccessibleName(QStringLiteral("Mwst."));
@@ -175,8 +175,8 @@ TfrmArtikel::TfrmArtikel(TUserQuestions &questions, QWidget *parent)
     m_preis = new QLineEdit(article);
     m_preis->setObjectName(QStringLiteral("edtPreis"));
     m_preis->setAlignment(Qt::AlignRight);
-    m_preis->setValidator(new TDecimalValidator(m_preis));
-    new TDecimalKeyFilter(m_preis);
+    m_preis->setValidator(new DecimalValidator(m_preis));
+    new DecimalKeyFilter(m_preis);
 
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(m_name, 1);

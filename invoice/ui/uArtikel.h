@@ -22,12 +22,12 @@ namespace vq::invoice {
 class TfrmArtikelVorlagen;
 
 // Drops the keys decimalKeyAccepted() refuses; installed on a line edit.
-class TDecimalKeyFilter : public QObject
+class DecimalKeyFilter : public QObject
 {
     Q_OBJECT
 public:
     // owner: a widget that passes its keys on to box (an editable drop-down).
-    explicit TDecimalKeyFilter(QLineEdit *box, QWidget *owner = nullptr);
+    explicit DecimalKeyFilter(QLineEdit *box, QWidget *owner = nullptr);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -39,7 +39,7 @@ class TfrmOption : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmOption(TUserQuestions &questions, QWidget *parent = nullptr);
+    explicit TfrmOption(UserQuestions &questions, QWidget *parent = nullptr);
 
     // Fills the boxes (an option without price shows an empty price box).
     void setOption(const TOption &option);
@@ -52,7 +52,7 @@ public Q_SLOTS:
     void accept() override;
 
 private:
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QLineEdit *m_name;
     QLineEdit *m_wert;
     QLineEdit *m_preis;
@@ -65,7 +65,7 @@ class TfrmArtikel : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmArtikel(TUserQuestions &questions, QWidget *parent = nullptr);
+    explicit TfrmArtikel(UserQuestions &questions, QWidget *parent = nullptr);
     ~TfrmArtikel() override;
 
     void setCurrency(const QString &currency);
@@ -101,7 +101,7 @@ private:
     // Shows m_options, the current row kept where it was (or at row select).
     void showOptions(int select = -1);
 
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QString m_currency;
     TArtikel m_line;
     QList<TOption> m_options;          // as edited since setLine

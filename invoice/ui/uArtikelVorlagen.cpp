@@ -15,7 +15,7 @@
 
 namespace vq::invoice {
 
-TfrmArtikelVorlagen::TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *parent)
+TfrmArtikelVorlagen::TfrmArtikelVorlagen(UserQuestions &questions, QWidget *parent)
     : QDialog(parent)
     , m_questions(questions)
     , m_path(QDir(vq::appDataFolder()).filePath(QString::fromUtf16(kArticleTemplateFile)))

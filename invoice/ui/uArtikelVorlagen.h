@@ -18,7 +18,7 @@ class TfrmArtikelVorlagen : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmArtikelVorlagen(TUserQuestions &questions, QWidget *parent = nullptr);
+    explicit TfrmArtikelVorlagen(UserQuestions &questions, QWidget *parent = nullptr);
 
     // The file the list comes from (default: the data folder's).
     void setTemplateFile(const QString &path) { m_path = path; }
@@ -32,7 +32,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QString m_path;
     QList<ArticleTemplate> m_templates;
     QTableWidget *m_list;

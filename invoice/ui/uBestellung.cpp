@@ -54,7 +54,7 @@ QLineEdit *lineEdit(QWidget *parent, const char *name)
 
 } // namespace
 
-TfrmBestellung::TfrmBestellung(InvoiceConnection &db, TUserQuestions &questions,
+TfrmBestellung::TfrmBestellung(InvoiceConnection &db, UserQuestions &questions,
                                QString programFolder, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
@@ -328,7 +328,7 @@ bool TfrmBestellung::beginStay()
     m_startError.clear();
     if (m_mandantId == 0)
         return false;
-    m_session = std::make_unique<TOrderEditSession>(m_db, m_mandantId, m_today);
+    m_session = std::make_unique<OrderEditSession>(m_db, m_mandantId, m_today);
     return true;
 }
 
@@ -663,10 +663,10 @@ void TfrmBestellung::leave()
     if (m_leaving)
         return;
     m_leaving = true;
-    const TUserQuestions::Answer answer = m_questions.askYesNoCancel(
+    const UserQuestions::Answer answer = m_questions.askYesNoCancel(
         this, kTitle, QStringLiteral("Sollen Sie Änderungen gespeichert werden?"));
     switch (answer) {
-    case TUserQuestions::Answer::Yes:
+    case UserQuestions::Answer::Yes:
         // What cannot be saved keeps the window open, so nothing typed is lost.
         if (!hasOrder() || saveOrder()) {
             const auto refusal = m_session ? m_session->save() : std::nullopt;
@@ -676,11 +676,11 @@ void TfrmBestellung::leave()
                 QDialog::accept();
         }
         break;
-    case TUserQuestions::Answer::No:
+    case UserQuestions::Answer::No:
         // Nothing of the stay was written; it is discarded.
         QDialog::reject();
         break;
-    case TUserQuestions::Answer::Cancel:
+    case UserQuestions::Answer::Cancel:
         saveOrder(SaveMode::Quiet);
         break;
     }

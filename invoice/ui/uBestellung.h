@@ -3,7 +3,7 @@
 // the article-template picker behind it.
 //
 // A stay begins with startNewOrder() or startEditOrder() and works on the
-// orders in memory (TOrderEditSession): "Ja" on leaving saves everything at
+// orders in memory (OrderEditSession): "Ja" on leaving saves everything at
 // once (exec() then returns Accepted), "Nein" discards it; no lock is held
 // while the user types. The caller ends the stay with endStay().
 #pragma once
@@ -34,7 +34,7 @@ class TfrmBestellung : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmBestellung(InvoiceConnection &db, TUserQuestions &questions, QString programFolder,
+    TfrmBestellung(InvoiceConnection &db, UserQuestions &questions, QString programFolder,
                    QWidget *parent = nullptr);
     ~TfrmBestellung() override;
 
@@ -101,12 +101,12 @@ private:
     void showIssuedState();
 
     InvoiceConnection &m_db;
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QString m_programFolder;
     QString m_currency;
     std::function<QDate()> m_today;
     int m_mandantId = 0;
-    std::unique_ptr<TOrderEditSession> m_session;
+    std::unique_ptr<OrderEditSession> m_session;
     QString m_startError;
     bool m_leaving = false;
 

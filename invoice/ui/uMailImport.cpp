@@ -47,13 +47,13 @@ bool failedRow(const MailOrderRow &row)
 
 // ---------------------------------------------------------------- worker
 
-TMailImportWorker::TMailImportWorker(DatabaseLocation location, int mandantId)
+MailImportWorker::MailImportWorker(DatabaseLocation location, int mandantId)
     : m_location(std::move(location))
     , m_mandantId(mandantId)
 {
 }
 
-void TMailImportWorker::importMails()
+void MailImportWorker::importMails()
 {
     // A connection may only be used on the thread that opened it.
     InvoiceConnection db;
@@ -70,12 +70,12 @@ void TMailImportWorker::importMails()
     observer.progress = [this](int done, int total) { Q_EMIT progress(done, total); };
     observer.row = [this](const MailOrderRow &row) { Q_EMIT rowFound(row); };
     observer.cancel = &m_cancel;
-    const MailImportResult result = TMailOrder(db, m_mandantId).importOrders(observer);
+    const MailImportResult result = MailOrder(db, m_mandantId).importOrders(observer);
     db.close();
     Q_EMIT importFinished(result);
 }
 
-void TMailImportWorker::deleteMails(const QList<MailOrderRow> &rows)
+void MailImportWorker::deleteMails(const QList<MailOrderRow> &rows)
 {
     InvoiceConnection db;
     QString error;
@@ -84,16 +84,16 @@ void TMailImportWorker::deleteMails(const QList<MailOrderRow> &rows)
         return;
     }
     QString message, detail;
-    const bool ok = TMailOrder(db, m_mandantId).deleteMails(rows, &message, &detail);
+    const bool ok = MailOrder(db, m_mandantId).deleteMails(rows, &message, &detail);
     db.close();
     Q_EMIT deleteFinished(rows, ok, message, detail);
 }
 
 // ---------------------------------------------------------------- window
 
-TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuestions &questions,
+TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, UserQuestions &questions,
                                QWidget *parent)
-    : vq::ui::TListManagerDialog(parent)
+    : vq::ui::ListManagerDialog(parent)
     , m_db(db)
     , m_mandantId(mandantId)
     , m_questions(questions)
@@ -224,15 +224,15 @@ TfrmMailImport::TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuesti
 
     // The worker reaches the database the window's connection uses, on a
     // connection of its own.
-    m_worker = new TMailImportWorker(m_db.location(), m_mandantId);
+    m_worker = new MailImportWorker(m_db.location(), m_mandantId);
     m_worker->moveToThread(&m_thread);
-    connect(m_worker, &TMailImportWorker::progress, this, &TfrmMailImport::onProgress,
+    connect(m_worker, &MailImportWorker::progress, this, &TfrmMailImport::onProgress,
             Qt::QueuedConnection);
-    connect(m_worker, &TMailImportWorker::rowFound, this, &TfrmMailImport::onRowFound,
+    connect(m_worker, &MailImportWorker::rowFound, this, &TfrmMailImport::onRowFound,
             Qt::QueuedConnection);
-    connect(m_worker, &TMailImportWorker::importFinished, this, &TfrmMailImport::onImportFinished,
+    connect(m_worker, &MailImportWorker::importFinished, this, &TfrmMailImport::onImportFinished,
             Qt::QueuedConnection);
-    connect(m_worker, &TMailImportWorker::deleteFinished, this, &TfrmMailImport::onDeleteFinished,
+    connect(m_worker, &MailImportWorker::deleteFinished, this, &TfrmMailImport::onDeleteFinished,
             Qt::QueuedConnection);
     m_thread.setObjectName(QStringLiteral("Bestellmails"));
     m_thread.start();
@@ -285,7 +285,7 @@ void TfrmMailImport::readMails()
     m_status->setText(QStringLiteral("Verbindung zum Mailserver …"));
     m_worker->resetCancel();
     setBusy(true);
-    TMailImportWorker *worker = m_worker;
+    MailImportWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker] { worker->importMails(); }, Qt::QueuedConnection);
 }
@@ -305,7 +305,7 @@ void TfrmMailImport::deleteMarkedMail()
                          : QStringLiteral("%1 werden gelöscht …").arg(mailsText(int(rows.size()))));
     m_cancelRequested = true; // a deletion cannot be cancelled
     setBusy(true);
-    TMailImportWorker *worker = m_worker;
+    MailImportWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker, rows] { worker->deleteMails(rows); }, Qt::QueuedConnection);
 }

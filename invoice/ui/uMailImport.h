@@ -28,11 +28,11 @@ class MailRowModel;
 // Runs the import and the deletion on the thread it lives on, each with a
 // database connection of its own opened there, and reports through signals
 // (queued to the window). It never touches a widget.
-class TMailImportWorker : public QObject
+class MailImportWorker : public QObject
 {
     Q_OBJECT
 public:
-    TMailImportWorker(DatabaseLocation location, int mandantId);
+    MailImportWorker(DatabaseLocation location, int mandantId);
 
     // Any thread: the running import stops before the next mail.
     void requestCancel() { m_cancel = true; }
@@ -57,18 +57,18 @@ private:
     std::atomic_bool m_cancel{false};
 };
 
-class TfrmMailImport : public vq::ui::TListManagerDialog
+class TfrmMailImport : public vq::ui::ListManagerDialog
 {
     Q_OBJECT
 public:
-    TfrmMailImport(InvoiceConnection &db, int mandantId, TUserQuestions &questions,
+    TfrmMailImport(InvoiceConnection &db, int mandantId, UserQuestions &questions,
                    QWidget *parent = nullptr);
     ~TfrmMailImport() override;
 
     // True while an import or a deletion runs on the worker.
     bool isBusy() const { return m_busy; }
     // The worker object; its signals come from the worker's thread.
-    TMailImportWorker *worker() const { return m_worker; }
+    MailImportWorker *worker() const { return m_worker; }
 
 public Q_SLOTS:
     // "E-Mails einlesen".
@@ -97,10 +97,10 @@ private:
 
     InvoiceConnection &m_db;
     int m_mandantId;
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
 
     QThread m_thread;
-    TMailImportWorker *m_worker = nullptr;
+    MailImportWorker *m_worker = nullptr;
     bool m_busy = false;
     bool m_closeWhenDone = false;
     bool m_cancelRequested = false;

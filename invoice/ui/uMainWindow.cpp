@@ -43,7 +43,7 @@ const QString kCaption = QStringLiteral("VQ-Bestellformular Rechnungsmodul V")
 
 // Main window -----------------------------------------------------------------
 
-TfrmMainWindow::TfrmMainWindow(InvoiceConnection &db, TUserQuestions &questions,
+TfrmMainWindow::TfrmMainWindow(InvoiceConnection &db, UserQuestions &questions,
                                QString programFolder, QWidget *parent)
     : QMainWindow(parent)
     , m_db(db)
@@ -54,7 +54,7 @@ TfrmMainWindow::TfrmMainWindow(InvoiceConnection &db, TUserQuestions &questions,
     setObjectName(QStringLiteral("frmMainWindow"));
     setWindowTitle(kCaption);
 
-    m_model = new TOrderListModel(this);
+    m_model = new OrderListModel(this);
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("grdBestellungen"));
     m_grid->setAccessibleName(QStringLiteral("Bestellungen"));
@@ -68,8 +68,8 @@ TfrmMainWindow::TfrmMainWindow(InvoiceConnection &db, TUserQuestions &questions,
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->horizontalHeader()->setHighlightSections(false);
-    for (int column = 0; column < TOrderListModel::ColumnCount; ++column)
-        m_grid->setColumnWidth(column, TOrderListModel::columnWidth(column));
+    for (int column = 0; column < OrderListModel::ColumnCount; ++column)
+        m_grid->setColumnWidth(column, OrderListModel::columnWidth(column));
     setCentralWidget(m_grid);
 
     m_editor = new TfrmBestellung(m_db, m_questions, m_programFolder, this);

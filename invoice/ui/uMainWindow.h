@@ -33,11 +33,11 @@ class TfrmMainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    TfrmMainWindow(InvoiceConnection &db, TUserQuestions &questions, QString programFolder,
+    TfrmMainWindow(InvoiceConnection &db, UserQuestions &questions, QString programFolder,
                    QWidget *parent = nullptr);
     ~TfrmMainWindow() override;
 
-    TCurrentClient &currentClient() { return m_current; }
+    CurrentClient &currentClient() { return m_current; }
     TfrmBestellung &orderEditor() { return *m_editor; }
     // The currency text of every money display (the current client's).
     QString currency() const { return m_currency; }
@@ -47,7 +47,7 @@ public:
     bool goToRow(int row);
     // The key of the order in the current row; 0: none.
     int selectedOrderId() const;
-    const TOrderListModel &orderList() const { return *m_model; }
+    const OrderListModel &orderList() const { return *m_model; }
 
 public Q_SLOTS:
     // "Mandant wechseln": the client selection, then the client's currency
@@ -92,9 +92,9 @@ private:
     void updateStatusBar();
 
     InvoiceConnection &m_db;
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QString m_programFolder;
-    TCurrentClient m_current;
+    CurrentClient m_current;
     bool m_clientKnown = false; // the current client's row exists
     QString m_clientName;
     QString m_currency;
@@ -102,7 +102,7 @@ private:
     bool m_busy = false; // a command's dialog is open
     bool m_reportingReadFailure = false;
 
-    TOrderListModel *m_model;
+    OrderListModel *m_model;
     QTableView *m_grid;
     QToolBar *m_toolBar = nullptr;
     QLabel *m_statusClient;

@@ -47,7 +47,7 @@ QLineEdit *TfrmMandantBearbeiten::addLine(const char *name, int maxLength)
     return edit;
 }
 
-TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuestions &questions,
+TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, UserQuestions &questions,
                                              Store store, QWidget *parent)
     : QDialog(parent)
     , m_original(client)
@@ -173,7 +173,7 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     auto *footer = new QGroupBox(QStringLiteral("Fußzeile für Rechnung"), this);
     footer->setObjectName(QStringLiteral("grpFusszeile"));
     auto *footerLayout = new QVBoxLayout(footer);
-    m_footer = new TRtfEditor(questions, footer);
+    m_footer = new RtfEditor(questions, footer);
     m_footer->setObjectName(QStringLiteral("redRechnungsfuss"));
     m_footer->textEdit()->setMinimumHeight(110);
     footerLayout->addWidget(m_footer);
@@ -196,7 +196,7 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, TUserQuesti
     m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(page);
 
-    const ui::TDialogButtons buttons =
+    const ui::DialogButtons buttons =
         ui::okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
     buttons.ok->setDefault(true);
 

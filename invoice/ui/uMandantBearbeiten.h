@@ -17,7 +17,7 @@ class QScrollArea;
 
 namespace vq::invoice {
 
-class TRtfEditor;
+class RtfEditor;
 
 class TfrmMandantBearbeiten : public QDialog
 {
@@ -27,7 +27,7 @@ public:
     // could not, and the dialog stays open with everything typed.
     using Store = std::function<bool(const TMandant &client, QString *error)>;
 
-    TfrmMandantBearbeiten(const TMandant &client, TUserQuestions &questions, Store store,
+    TfrmMandantBearbeiten(const TMandant &client, UserQuestions &questions, Store store,
                           QWidget *parent = nullptr);
 
     // The client as the boxes show it; fields without a box keep their value.
@@ -46,7 +46,7 @@ private:
     QLineEdit *addLine(const char *name, int maxLength);
 
     TMandant m_original;
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     Store m_store;
     QScrollArea *m_scroll = nullptr;
     QLineEdit *m_firma = nullptr, *m_name = nullptr, *m_vorname = nullptr, *m_strasse = nullptr,
@@ -61,7 +61,7 @@ private:
     QLineEdit *m_nummernformat = nullptr;
     QLabel *m_nummernBeispiel = nullptr;
     QSpinBox *m_zahlungsziel = nullptr; // -1: no payment period
-    TRtfEditor *m_footer = nullptr;
+    RtfEditor *m_footer = nullptr;
 };
 
 } // namespace vq::invoice

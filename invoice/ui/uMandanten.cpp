@@ -29,7 +29,7 @@ namespace vq::invoice {
 namespace {
 
 // A grid as both client windows show it: read-only, whole rows, one at a time.
-QTableView *clientGrid(QWidget *parent, const char *name, TClientTableModel *model)
+QTableView *clientGrid(QWidget *parent, const char *name, ClientTableModel *model)
 {
     auto *grid = new QTableView(parent);
     grid->setObjectName(QString::fromLatin1(name));
@@ -59,7 +59,7 @@ void selectRow(QTableView *grid, int row)
     grid->scrollTo(grid->currentIndex());
 }
 
-int currentId(const QTableView *grid, const TClientTableModel *model)
+int currentId(const QTableView *grid, const ClientTableModel *model)
 {
     const QModelIndex index = grid->currentIndex();
     if (!index.isValid() || index.row() >= model->clients().size())
@@ -131,8 +131,8 @@ QPixmap shopPicture(const QSize &size, qreal ratio)
 
 // Client selection ----------------------------------------------------------
 
-TfrmMandantWahl::TfrmMandantWahl(InvoiceConnection &db, TCurrentClient &current,
-                                 TUserQuestions &questions, QString programFolder, QWidget *parent)
+TfrmMandantWahl::TfrmMandantWahl(InvoiceConnection &db, CurrentClient &current,
+                                 UserQuestions &questions, QString programFolder, QWidget *parent)
     : QDialog(parent)
     , m_db(db)
     , m_current(current)
@@ -148,7 +148,7 @@ TfrmMandantWahl::TfrmMandantWahl(InvoiceConnection &db, TCurrentClient &current,
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     picture->setAccessibleName(QStringLiteral("Bild: Ladengeschäft"));
 
-    m_model = new TClientTableModel(TClientTableModel::choiceColumns(), this);
+    m_model = new ClientTableModel(ClientTableModel::choiceColumns(), this);
     m_grid = clientGrid(this, "grdMandanten", m_model);
     m_grid->setMinimumWidth(40 + 140 + 110 + 110 + 4);
 
@@ -264,8 +264,8 @@ void TfrmMandantWahl::showHelp()
 
 // Client manager ------------------------------------------------------------
 
-TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent)
-    : TListManagerDialog(parent)
+TfrmMandanten::TfrmMandanten(InvoiceConnection &db, UserQuestions &questions, QWidget *parent)
+    : ListManagerDialog(parent)
     , m_db(db)
     , m_questions(questions)
 {
@@ -312,7 +312,7 @@ TfrmMandanten::TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, Q
     toolBar->addSeparator();
     toolBar->addAction(m_actVerlassen);
 
-    m_model = new TClientTableModel(TClientTableModel::managerColumns(), this);
+    m_model = new ClientTableModel(ClientTableModel::managerColumns(), this);
     m_grid = clientGrid(this, "grdMandanten", m_model);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TfrmMandanten::updateActions);
@@ -359,7 +359,7 @@ void TfrmMandanten::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    TListManagerDialog::keyPressEvent(event);
+    ListManagerDialog::keyPressEvent(event);
 }
 
 int TfrmMandanten::selectedClientId() const

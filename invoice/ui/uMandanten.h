@@ -16,15 +16,15 @@ class QTableView;
 
 namespace vq::invoice {
 
-class TClientTableModel;
+class ClientTableModel;
 
 // exec() returns Accepted when a client was accepted; it is then current in
-// the TCurrentClient given.
+// the CurrentClient given.
 class TfrmMandantWahl : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmMandantWahl(InvoiceConnection &db, TCurrentClient &current, TUserQuestions &questions,
+    TfrmMandantWahl(InvoiceConnection &db, CurrentClient &current, UserQuestions &questions,
                     QString programFolder, QWidget *parent = nullptr);
     ~TfrmMandantWahl() override;
 
@@ -45,19 +45,19 @@ public:
 
 private:
     InvoiceConnection &m_db;
-    TCurrentClient &m_current;
-    TUserQuestions &m_questions;
+    CurrentClient &m_current;
+    UserQuestions &m_questions;
     QString m_programFolder;
-    TClientTableModel *m_model = nullptr;
+    ClientTableModel *m_model = nullptr;
     QTableView *m_grid = nullptr;
 };
 
 // Saves each change at once; modal.
-class TfrmMandanten : public ui::TListManagerDialog
+class TfrmMandanten : public ui::ListManagerDialog
 {
     Q_OBJECT
 public:
-    TfrmMandanten(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent = nullptr);
+    TfrmMandanten(InvoiceConnection &db, UserQuestions &questions, QWidget *parent = nullptr);
     ~TfrmMandanten() override;
 
     // The client under the cursor; 0 when there is none.
@@ -79,8 +79,8 @@ private:
     void updateActions();
 
     InvoiceConnection &m_db;
-    TUserQuestions &m_questions;
-    TClientTableModel *m_model = nullptr;
+    UserQuestions &m_questions;
+    ClientTableModel *m_model = nullptr;
     QTableView *m_grid = nullptr;
     QStatusBar *m_status = nullptr;
     QLabel *m_count = nullptr;

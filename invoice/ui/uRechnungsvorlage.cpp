@@ -42,7 +42,7 @@ QString readText(const QString &path)
 } // namespace
 
 TfrmRechnungsvorlage::TfrmRechnungsvorlage(const QString &templatePath, const QString &defaultPath,
-                                           InvoiceData data, TUserQuestions &questions,
+                                           InvoiceData data, UserQuestions &questions,
                                            QWidget *parent)
     : QDialog(parent)
     , m_path(templatePath)
@@ -150,15 +150,15 @@ void TfrmRechnungsvorlage::updatePreview()
 {
     m_timer.stop();
     QString error;
-    const auto parsed = TInvoiceTemplate::fromText(m_source->toPlainText(), m_path, &error);
+    const auto parsed = InvoiceTemplate::fromText(m_source->toPlainText(), m_path, &error);
     m_previewError = error;
     // The message quotes the template, which may be anything.
     m_error->setText(vq::ui::shownText(error, vq::ui::kMaxMessageChars, vq::ui::kMaxMessageLines));
     m_error->setVisible(!parsed);
     if (!parsed)
         return; // the last good preview stays beside the message
-    const TInvoiceDocument document(parsed->render(m_data, QDate::currentDate()),
-                                    QFileInfo(m_path).absolutePath());
+    const InvoiceDocument document(parsed->render(m_data, QDate::currentDate()),
+                                   QFileInfo(m_path).absolutePath());
     m_previewPages = std::min(document.pageCount(), kMaxPreviewPages);
     QList<QImage> pages;
     int height = 0;
@@ -193,7 +193,7 @@ void TfrmRechnungsvorlage::reject()
 }
 
 void editInvoiceTemplate(QWidget *parent, InvoiceConnection &db, int mandantId, int bestellungId,
-                         const QString &programFolder, TUserQuestions &questions,
+                         const QString &programFolder, UserQuestions &questions,
                          UnsavedOrder unsaved)
 {
     const QString &title = kTitle;

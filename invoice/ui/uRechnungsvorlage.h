@@ -26,7 +26,7 @@ public:
     // data: the order the preview shows. The template is read from templatePath,
     // or from defaultPath when the client has none yet.
     TfrmRechnungsvorlage(const QString &templatePath, const QString &defaultPath, InvoiceData data,
-                         TUserQuestions &questions, QWidget *parent = nullptr);
+                         UserQuestions &questions, QWidget *parent = nullptr);
 
     bool isModified() const;
     bool save();
@@ -42,7 +42,7 @@ public Q_SLOTS:
 private:
     QString m_path;
     InvoiceData m_data;
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QPlainTextEdit *m_source;
     QLabel *m_preview;
     QLabel *m_error;
@@ -55,7 +55,7 @@ private:
 // An order the editor has not saved yet is read from unsaved. A failure to
 // read the order is said, and the preview shows an example order instead.
 void editInvoiceTemplate(QWidget *parent, InvoiceConnection &db, int mandantId, int bestellungId,
-                         const QString &programFolder, TUserQuestions &questions,
+                         const QString &programFolder, UserQuestions &questions,
                          UnsavedOrder unsaved = {});
 
 } // namespace vq::invoice

@@ -73,7 +73,7 @@ QIcon alignIcon(const char *themeName, Qt::Alignment alignment)
 
 } // namespace
 
-TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
+RtfEditor::RtfEditor(UserQuestions &questions, QWidget *parent)
     : QWidget(parent)
     , m_questions(questions)
 {
@@ -215,9 +215,9 @@ TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
         format.setFontPointSize(size);
         applyFormat(format);
     });
-    connect(m_fontDialog, &QAction::triggered, this, &TRtfEditor::chooseFont);
-    connect(m_edit, &QTextEdit::currentCharFormatChanged, this, &TRtfEditor::updateToolBar);
-    connect(m_edit, &QTextEdit::cursorPositionChanged, this, &TRtfEditor::updateToolBar);
+    connect(m_fontDialog, &QAction::triggered, this, &RtfEditor::chooseFont);
+    connect(m_edit, &QTextEdit::currentCharFormatChanged, this, &RtfEditor::updateToolBar);
+    connect(m_edit, &QTextEdit::cursorPositionChanged, this, &RtfEditor::updateToolBar);
 
     // New text starts without bold.
     m_updating = true;
@@ -228,7 +228,7 @@ TRtfEditor::TRtfEditor(TUserQuestions &questions, QWidget *parent)
     updateToolBar();
 }
 
-QStringList TRtfEditor::fontFamilies()
+QStringList RtfEditor::fontFamilies()
 {
     QStringList families;
     QSet<QString> seen;
@@ -250,12 +250,12 @@ QStringList TRtfEditor::fontFamilies()
     return families;
 }
 
-QList<QWidget *> TRtfEditor::focusChain() const
+QList<QWidget *> RtfEditor::focusChain() const
 {
     return {m_fontName, m_fontSize, m_edit};
 }
 
-void TRtfEditor::setRtf(const QString &rtf)
+void RtfEditor::setRtf(const QString &rtf)
 {
     m_updating = true;
     fillTextDocument(readRtf(rtf), m_edit->document());
@@ -265,17 +265,17 @@ void TRtfEditor::setRtf(const QString &rtf)
     updateToolBar();
 }
 
-QString TRtfEditor::rtf() const
+QString RtfEditor::rtf() const
 {
     return writeRtf(fromTextDocument(*m_edit->document()));
 }
 
-bool TRtfEditor::isModified() const
+bool RtfEditor::isModified() const
 {
     return m_edit->document()->isModified();
 }
 
-bool TRtfEditor::eventFilter(QObject *watched, QEvent *event)
+bool RtfEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_fontSize && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -289,7 +289,7 @@ bool TRtfEditor::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TRtfEditor::updateToolBar()
+void RtfEditor::updateToolBar()
 {
     if (m_updating)
         return;
@@ -324,21 +324,21 @@ void TRtfEditor::updateToolBar()
     m_updating = false;
 }
 
-void TRtfEditor::applyFormat(const QTextCharFormat &format)
+void RtfEditor::applyFormat(const QTextCharFormat &format)
 {
     if (m_updating)
         return;
     m_edit->mergeCurrentCharFormat(format);
 }
 
-void TRtfEditor::applyAlignment(Qt::Alignment alignment)
+void RtfEditor::applyAlignment(Qt::Alignment alignment)
 {
     if (m_updating)
         return;
     m_edit->setAlignment(alignment);
 }
 
-void TRtfEditor::chooseFont()
+void RtfEditor::chooseFont()
 {
     if (m_updating)
         return;

@@ -18,11 +18,11 @@ class QToolBar;
 
 namespace vq::invoice {
 
-class TRtfEditor : public QWidget
+class RtfEditor : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TRtfEditor(TUserQuestions &questions, QWidget *parent = nullptr);
+    explicit RtfEditor(UserQuestions &questions, QWidget *parent = nullptr);
 
     // Shows the RTF; what cannot be read is left out, plain text is taken as it is.
     void setRtf(const QString &rtf);
@@ -53,7 +53,7 @@ private:
     void applyAlignment(Qt::Alignment alignment);
     void chooseFont();
 
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QTextEdit *m_edit = nullptr;
     QToolBar *m_toolBar = nullptr;
     QAction *m_bold = nullptr;

@@ -23,7 +23,7 @@ constexpr int kIdRole = Qt::UserRole;
 constexpr int kChangedRole = Qt::UserRole + 1;
 
 // The grid, with a way to store what is being typed before saving.
-class TStatusGrid : public QTableWidget
+class StatusGrid : public QTableWidget
 {
 public:
     using QTableWidget::QTableWidget;
@@ -39,7 +39,7 @@ public:
 };
 
 // Names no longer than the column holds.
-class TStateNameDelegate : public QStyledItemDelegate
+class StateNameDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -66,8 +66,8 @@ public:
 
 } // namespace
 
-TfrmStatus::TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent)
-    : TListManagerDialog(parent)
+TfrmStatus::TfrmStatus(InvoiceConnection &db, UserQuestions &questions, QWidget *parent)
+    : ListManagerDialog(parent)
     , m_db(db)
     , m_questions(questions)
 {
@@ -104,7 +104,7 @@ TfrmStatus::TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget
     toolBar()->addAction(actVerlassen);
     nameToolButtons();
 
-    m_grid = new TStatusGrid(0, 1, this);
+    m_grid = new StatusGrid(0, 1, this);
     m_grid->setObjectName(QStringLiteral("grdStatus"));
     m_grid->setAccessibleName(QStringLiteral("Status"));
     m_grid->setHorizontalHeaderLabels({QStringLiteral("Status")});
@@ -114,7 +114,7 @@ TfrmStatus::TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
-    m_grid->setItemDelegate(new TStateNameDelegate(m_grid));
+    m_grid->setItemDelegate(new StateNameDelegate(m_grid));
     frameLayout()->addWidget(m_grid, 1);
 
     connect(actNeu, &QAction::triggered, this, &TfrmStatus::addState);
@@ -168,7 +168,7 @@ bool TfrmStatus::hasUnsavedChanges() const
 
 void TfrmStatus::finishEditing()
 {
-    static_cast<TStatusGrid *>(m_grid)->finishEditing();
+    static_cast<StatusGrid *>(m_grid)->finishEditing();
 }
 
 void TfrmStatus::addState()
@@ -266,17 +266,17 @@ void TfrmStatus::reject()
     if (hasUnsavedChanges()) {
         switch (m_questions.askYesNoCancel(
             this, kTitle, QStringLiteral("Sollen die Änderungen gespeichert werden?"))) {
-        case TUserQuestions::Answer::Yes:
+        case UserQuestions::Answer::Yes:
             if (!save())
                 return;
             break;
-        case TUserQuestions::Answer::No:
+        case UserQuestions::Answer::No:
             break;
-        case TUserQuestions::Answer::Cancel:
+        case UserQuestions::Answer::Cancel:
             return;
         }
     }
-    TListManagerDialog::reject();
+    ListManagerDialog::reject();
 }
 
 } // namespace vq::invoice

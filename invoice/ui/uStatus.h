@@ -17,11 +17,11 @@ namespace vq::invoice {
 // The longest state name the table holds.
 inline constexpr int kMaxStateLength = 50;
 
-class TfrmStatus : public ui::TListManagerDialog
+class TfrmStatus : public ui::ListManagerDialog
 {
     Q_OBJECT
 public:
-    TfrmStatus(InvoiceConnection &db, TUserQuestions &questions, QWidget *parent = nullptr);
+    TfrmStatus(InvoiceConnection &db, UserQuestions &questions, QWidget *parent = nullptr);
 
     // Reads the states afresh; unsaved changes are dropped.
     void reload();
@@ -41,7 +41,7 @@ private:
     void markChanged(QTableWidgetItem *item);
 
     InvoiceConnection &m_db;
-    TUserQuestions &m_questions;
+    UserQuestions &m_questions;
     QTableWidget *m_grid;
     bool m_loading = false;
 };

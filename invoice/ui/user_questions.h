@@ -6,6 +6,6 @@
 
 namespace vq::invoice {
 
-using TUserQuestions = vq::ui::TUserQuestions;
+using UserQuestions = vq::ui::UserQuestions;
 
 } // namespace vq::invoice

@@ -11,7 +11,7 @@ QString idText(const TMandant &c)
 }
 } // namespace
 
-QList<TClientTableModel::Column> TClientTableModel::choiceColumns()
+QList<ClientTableModel::Column> ClientTableModel::choiceColumns()
 {
     return {Column{QStringLiteral("Nr"), 40, &idText, true},
             Column{QStringLiteral("Firma"), 140, [](const TMandant &c) { return c.firma; }},
@@ -19,7 +19,7 @@ QList<TClientTableModel::Column> TClientTableModel::choiceColumns()
             Column{QStringLiteral("Vorname"), 110, [](const TMandant &c) { return c.vorname; }}};
 }
 
-QList<TClientTableModel::Column> TClientTableModel::managerColumns()
+QList<ClientTableModel::Column> ClientTableModel::managerColumns()
 {
     return {Column{QStringLiteral("ID"), 30, &idText, true},
             Column{QStringLiteral("Firma"), 150, [](const TMandant &c) { return c.firma; }},
@@ -32,20 +32,20 @@ QList<TClientTableModel::Column> TClientTableModel::managerColumns()
             Column{QStringLiteral("E-Mail"), 150, [](const TMandant &c) { return c.email; }}};
 }
 
-TClientTableModel::TClientTableModel(QList<Column> columns, QObject *parent)
+ClientTableModel::ClientTableModel(QList<Column> columns, QObject *parent)
     : QAbstractTableModel(parent)
     , m_columns(std::move(columns))
 {
 }
 
-void TClientTableModel::setClients(QList<TMandant> clients)
+void ClientTableModel::setClients(QList<TMandant> clients)
 {
     beginResetModel();
     m_clients = std::move(clients);
     endResetModel();
 }
 
-int TClientTableModel::rowOf(int mandantId) const
+int ClientTableModel::rowOf(int mandantId) const
 {
     for (qsizetype i = 0; i < m_clients.size(); ++i) {
         if (m_clients[i].id == mandantId)
@@ -54,17 +54,17 @@ int TClientTableModel::rowOf(int mandantId) const
     return -1;
 }
 
-int TClientTableModel::rowCount(const QModelIndex &parent) const
+int ClientTableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_clients.size());
 }
 
-int TClientTableModel::columnCount(const QModelIndex &parent) const
+int ClientTableModel::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QVariant TClientTableModel::data(const QModelIndex &index, int role) const
+QVariant ClientTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_clients.size() || index.column() >= m_columns.size())
         return QVariant();
@@ -80,7 +80,7 @@ QVariant TClientTableModel::data(const QModelIndex &index, int role) const
     return QVariant();
 }
 
-QVariant TClientTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant ClientTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
         && section < m_columns.size())

@@ -10,7 +10,7 @@
 namespace vq::invoice {
 
 // The clients as a read-only table with the columns a window asks for.
-class TClientTableModel : public QAbstractTableModel
+class ClientTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
@@ -26,7 +26,7 @@ public:
     // "Mandatenverwaltung": ID, Firma, Name, Vorname, Straße, PLZ, Ort, Land, E-Mail.
     static QList<Column> managerColumns();
 
-    TClientTableModel(QList<Column> columns, QObject *parent = nullptr);
+    ClientTableModel(QList<Column> columns, QObject *parent = nullptr);
 
     void setClients(QList<TMandant> clients);
     const QList<TMandant> &clients() const { return m_clients; }

@@ -58,7 +58,7 @@ std::optional<double> optionPriceFromText(const QString &text, bool *ok)
     return value;
 }
 
-QValidator::State TDecimalValidator::validate(QString &input, int &) const
+QValidator::State DecimalValidator::validate(QString &input, int &) const
 {
     return decimalPattern().match(input).hasMatch() ? Acceptable : Invalid;
 }

@@ -31,7 +31,7 @@ std::optional<double> decimalBoxValue(const QString &text);
 std::optional<double> optionPriceFromText(const QString &text, bool *ok);
 
 // The language of decimalPattern() for pasted or dropped text, which no key filter sees.
-class TDecimalValidator : public QValidator
+class DecimalValidator : public QValidator
 {
     Q_OBJECT
 public:

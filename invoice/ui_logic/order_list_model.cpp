@@ -5,12 +5,12 @@
 
 namespace vq::invoice {
 
-TOrderListModel::TOrderListModel(QObject *parent)
+OrderListModel::OrderListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
 }
 
-void TOrderListModel::setRows(QList<OrderListRow> rows, const QString &currency)
+void OrderListModel::setRows(QList<OrderListRow> rows, const QString &currency)
 {
     beginResetModel();
     m_rows = std::move(rows);
@@ -18,23 +18,23 @@ void TOrderListModel::setRows(QList<OrderListRow> rows, const QString &currency)
     endResetModel();
 }
 
-int TOrderListModel::columnWidth(int column)
+int OrderListModel::columnWidth(int column)
 {
     static const int widths[ColumnCount] = {60, 80, 140, 150, 150, 100, 100};
     return column >= 0 && column < ColumnCount ? widths[column] : 100;
 }
 
-int TOrderListModel::rowCount(const QModelIndex &parent) const
+int OrderListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-int TOrderListModel::columnCount(const QModelIndex &parent) const
+int OrderListModel::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant TOrderListModel::data(const QModelIndex &index, int role) const
+QVariant OrderListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
@@ -52,7 +52,7 @@ QVariant TOrderListModel::data(const QModelIndex &index, int role) const
     return role == Qt::ToolTipRole ? vq::ui::plainToolTip(text) : vq::ui::shownLine(text);
 }
 
-QString TOrderListModel::cellText(const OrderListRow &row, int column) const
+QString OrderListModel::cellText(const OrderListRow &row, int column) const
 {
     switch (column) {
     case RechNr:
@@ -77,7 +77,7 @@ QString TOrderListModel::cellText(const OrderListRow &row, int column) const
     }
 }
 
-QVariant TOrderListModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant OrderListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal)
         return {};

@@ -10,13 +10,13 @@
 namespace vq::invoice {
 
 // The rows of the order list (one per order of the current client), read-only.
-class TOrderListModel : public QAbstractTableModel
+class OrderListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     enum Column { RechNr, Datum, Firma, Vorname, Nachname, Summe, Status, ColumnCount };
 
-    explicit TOrderListModel(QObject *parent = nullptr);
+    explicit OrderListModel(QObject *parent = nullptr);
     void setRows(QList<OrderListRow> rows, const QString &currency);
     const QList<OrderListRow> &rows() const { return m_rows; }
     // The starting width of a column.

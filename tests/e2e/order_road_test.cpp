@@ -352,7 +352,7 @@ TEST_F(OrderRoad, OrderArrivesOnTheInvoiceAsTyped)
             << "mailbox: order mail subject";
         // The order document, read as the import reads it: the customer and
         // the three ordered lines with their gross prices and options.
-        vq::invoice::TOrderDocument document;
+        vq::invoice::OrderDocument document;
         QString error;
         ASSERT_TRUE(vq::invoice::readOrderDocument(order.parts.value(0).body, &document, &error))
             << "order mail: " << error.toStdString();

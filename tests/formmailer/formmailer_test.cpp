@@ -502,7 +502,7 @@ TEST_F(FormMailer, OrderMailHoldsTheOrderDocument)
 
     QStringList uuids;
     for (const MailMessage &mail : {sent[1], sent[3]}) {
-        vq::invoice::TOrderDocument document;
+        vq::invoice::OrderDocument document;
         QString error;
         ASSERT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error))
             << error.toStdString() << "\n"
@@ -1154,7 +1154,7 @@ TEST_F(FormMailer, CharactersArriveAsTyped)
                                             + QStringLiteral("\r\n")))
             << c.what << "\n"
             << sent[0].text().toStdString();
-        vq::invoice::TOrderDocument document;
+        vq::invoice::OrderDocument document;
         QString error;
         ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
             << error.toStdString();
@@ -1179,7 +1179,7 @@ TEST_F(FormMailer, OrderMailLinesStayShort)
     const QByteArray raw = readFile(mailDir.filePath(files[1]));
     for (const QByteArray &line : raw.split('\n'))
         EXPECT_LE(line.size(), 998);
-    vq::invoice::TOrderDocument document;
+    vq::invoice::OrderDocument document;
     QString error;
     ASSERT_TRUE(vq::invoice::readOrderDocument(parseMail(raw).parts[0].body, &document, &error))
         << error.toStdString();
@@ -1199,7 +1199,7 @@ TEST_F(FormMailer, ShopAddressIsNoCustomerAddress)
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 2); // no copy to the shop itself
     EXPECT_FALSE(sent[0].headers.contains(QStringLiteral("reply-to")));
-    vq::invoice::TOrderDocument document;
+    vq::invoice::OrderDocument document;
     QString error;
     ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error));
     EXPECT_TRUE(document.order.email.isEmpty());
@@ -1261,7 +1261,7 @@ namespace {
 // The order id of the order document, as the invoice module reads it.
 QString orderIdOf(const MailMessage &mail)
 {
-    vq::invoice::TOrderDocument document;
+    vq::invoice::OrderDocument document;
     QString error;
     EXPECT_TRUE(vq::invoice::readOrderDocument(mail.parts[0].body, &document, &error))
         << error.toStdString();
@@ -1650,7 +1650,7 @@ TEST_F(FormMailer, PriceListRequiresShippingAndEachOptionOnce)
     ASSERT_EQ(post(base).status, 303);
     const QList<MailMessage> sent = mails();
     ASSERT_EQ(sent.size(), 2);
-    vq::invoice::TOrderDocument document;
+    vq::invoice::OrderDocument document;
     QString error;
     ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
         << error.toStdString();
@@ -1887,7 +1887,7 @@ TEST_F(FormMailer, GeneratedPageSentInChromium)
     writeFile(path(QStringLiteral("web/danke.htm")),
               "<!DOCTYPE html><html><head><title>Danke</title></head><body>Danke</body></html>");
 
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("utf-8");
     project.ExtSettings.tax = QStringLiteral("brutto");
     project.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("formmail.php"));
@@ -2028,7 +2028,7 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
         for (const QString &tax : {QStringLiteral("brutto"), QStringLiteral("netto")}) {
             SCOPED_TRACE((generator + u' ' + tax).toStdString());
             clearMails();
-            vq::TProjectDocument project;
+            vq::ProjectDocument project;
             project.ExtSettings.encoding = QStringLiteral("utf-8");
             project.ExtSettings.tax = tax;
             project.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("formmail.php"));
@@ -2098,7 +2098,7 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
 
             const QList<MailMessage> sent = mails();
             ASSERT_EQ(sent.size(), 2);
-            vq::invoice::TOrderDocument document;
+            vq::invoice::OrderDocument document;
             QString error;
             ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
                 << error.toStdString();
@@ -2133,7 +2133,7 @@ TEST_F(FormMailer, ImportedTotalEqualsThePageTotal)
 namespace {
 
 // The article of the self-contained PHP forms' tests: a book at 20 with 7 % VAT.
-void addBook(vq::TProjectDocument &project)
+void addBook(vq::ProjectDocument &project)
 {
     auto book = std::make_unique<vq::TArtikelField>();
     book->name = QStringLiteral("Buch");
@@ -2159,7 +2159,7 @@ QList<QPair<QString, QString>> bookOrdered()
 TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 {
     startServer();
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("utf-8");
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
     project.setSetting(QStringLiteral("edtDanke"),
@@ -2258,7 +2258,7 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
 {
     startServer();
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("windows-1252");
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
     project.setSetting(QStringLiteral("edtDanke"),
@@ -2362,7 +2362,7 @@ TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
     ASSERT_EQ(sent.size(), 2);
     EXPECT_TRUE(sent[0].text().contains(QStringLiteral("Nachname: Łukasz Dvořák")))
         << sent[0].text().toStdString();
-    vq::invoice::TOrderDocument document;
+    vq::invoice::OrderDocument document;
     QString error;
     ASSERT_TRUE(vq::invoice::readOrderDocument(sent[1].parts[0].body, &document, &error))
         << error.toStdString();
@@ -2473,7 +2473,7 @@ TEST_F(FormMailer, EveryCaseOfTheMoneyTableInTheMailsAndTheOrderDocument)
                     << body.toStdString();
             }
             // The invoice module's reader still takes the document.
-            vq::invoice::TOrderDocument document;
+            vq::invoice::OrderDocument document;
             QString error;
             EXPECT_TRUE(vq::invoice::readOrderDocument(body, &document, &error))
                 << error.toStdString();
@@ -2797,7 +2797,7 @@ TEST_F(FormMailer, WithdrawalRefusesHostilePosts)
 namespace {
 
 // Generates a page of the project with zelkin into the web folder.
-void generateInto(const vq::TProjectDocument &project, const QString &kind, const QString &folder,
+void generateInto(const vq::ProjectDocument &project, const QString &kind, const QString &folder,
                   const QString &page)
 {
     QString error;
@@ -2820,7 +2820,7 @@ void generateInto(const vq::TProjectDocument &project, const QString &kind, cons
 TEST_F(FormMailer, SelfContainedPhpFormConfirmsWithTheProjectsWords)
 {
     startServer();
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("utf-8");
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
     project.setSetting(QStringLiteral("edtDanke"), QString());
@@ -2886,7 +2886,7 @@ TEST_F(FormMailer, SelfContainedPhpFormConfirmsWithTheProjectsWords)
 TEST_F(FormMailer, SelfContainedWithdrawalPageStepsAndLimits)
 {
     startServer();
-    vq::TProjectDocument project;
+    vq::ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("windows-1252");
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
     project.setSetting(QStringLiteral("cboUploadFormat"), QStringLiteral("1"));

@@ -13,13 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace vq::invoice;
     const QByteArray raw(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    TMailMessage mail;
+    MailMessage mail;
     QString error;
     if (!readMailMessage(raw, &mail, &error))
         return 0;
     if (mail.subject.contains(QStringLiteral("VQBESTMAIL"))) {
         (void)orderSignatureValid(mail.body, mail.signature, QStringLiteral("geheim"));
-        TOrderDocument document;
+        OrderDocument document;
         (void)readOrderDocument(mail.body, &document, &error);
     }
     return 0;

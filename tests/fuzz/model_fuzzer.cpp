@@ -20,15 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                          static_cast<qsizetype>(size - 1));
     switch (data[0] % 3) {
     case 0: {
-        vq::TProjectDocument project;
+        vq::ProjectDocument project;
         project.FormMailerList = {QStringLiteral("https://www.example.com/formmail.php")};
         if (!project.loadFromBytes(xml).ok)
             break;
         // What was loaded must save and load again to the same project.
-        vq::TProjectDocument again;
+        vq::ProjectDocument again;
         again.FormMailerList = project.FormMailerList;
         const QByteArray saved = project.toXml();
-        const vq::TLoadResult reloaded = again.loadFromBytes(saved);
+        const vq::LoadResult reloaded = again.loadFromBytes(saved);
         if (!reloaded.ok || !again.equals(project)) {
             std::fprintf(stderr, "saved project does not load back equal: %s\n%s\n",
                          qPrintable(reloaded.errorMessage), saved.constData());
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 vq::XmlDocument out = vq::XmlDocument::withRoot(QStringLiteral("feld"));
                 QDomElement root = out.root();
                 field->SetXMLNode(root);
-            } catch (const vq::TModelError &) {
+            } catch (const vq::ModelError &) {
             }
         }
         break;
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 vq::XmlDocument out = vq::XmlDocument::withRoot(QStringLiteral("article"));
                 QDomElement root = out.root();
                 vq::SaveArtikelToXML(*artikel, root);
-            } catch (const vq::TModelError &) {
+            } catch (const vq::ModelError &) {
             }
         }
         break;

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace vq::invoice;
     const QByteArray body(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    TOrderDocument document;
+    OrderDocument document;
     QString error;
     if (readOrderDocument(body, &document, &error)) {
         const TBestellung &o = document.order;

@@ -24,7 +24,7 @@ const QString kZelkin = QStringLiteral(VQ_PROGRAM_DIR "/zelkin");
 
 QString saveProject(const QTemporaryDir &dir, const QString &encoding)
 {
-    TProjectDocument project;
+    ProjectDocument project;
     project.ExtSettings.encoding = encoding;
     project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Größen & Farben"));
     auto field = std::make_unique<TEinzField>();
@@ -104,7 +104,7 @@ TEST(GenerateCommandLine, PrintsUtf8ToStandardOutput)
 TEST(PriceListCommandLine, WritesTheProjectsPricesForTheFormMailer)
 {
     QTemporaryDir dir;
-    TProjectDocument project;
+    ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("windows-1252");
     auto artikel = std::make_unique<TArtikelField>();
     artikel->artikelNummer = QStringLiteral("S-1");
@@ -291,7 +291,7 @@ TEST(ExportIntoCommandLine, InsertsRefreshesAndRefuses)
 TEST(GenerateCommandLine, ProjectWithoutFormMailerTakesTheListsFirstEntry)
 {
     QTemporaryDir dir;
-    TProjectDocument project;
+    ProjectDocument project;
     project.setSetting(QStringLiteral("cboFormMailer"), QString());
     const QString path = dir.filePath(QStringLiteral("ohne_formmailer.vqb"));
     QString error;
@@ -320,7 +320,7 @@ TEST(GenerateCommandLine, ProjectWithoutFormMailerTakesTheListsFirstEntry)
 TEST(GenerateCommandLine, ShowsMoneyInGermanOnAnEnglishOrCDesktop)
 {
     QTemporaryDir dir;
-    TProjectDocument project;
+    ProjectDocument project;
     auto artikel = std::make_unique<TArtikelField>();
     artikel->artikelNummer = QStringLiteral("T-1");
     artikel->name = QStringLiteral("Tasse");

@@ -28,9 +28,9 @@ namespace {
 const QString kZelkin = QStringLiteral(VQ_PROGRAM_DIR "/zelkin");
 
 // A shop: one article with a price, optionally a shipping article of fixed price.
-TProjectDocument shop(bool shippingArticle = false)
+ProjectDocument shop(bool shippingArticle = false)
 {
-    TProjectDocument project;
+    ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("utf-8");
     project.ExtSettings.tax = QStringLiteral("brutto");
     project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
@@ -79,7 +79,7 @@ TEST(OrderButton, WarnsOfAButtonThatDoesNotNameTheDutyToPay)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.caption);
-        TProjectDocument project = c.priced ? shop() : TProjectDocument();
+        ProjectDocument project = c.priced ? shop() : ProjectDocument();
         project.setSetting(QStringLiteral("edtSendenButton"), QString::fromUtf8(c.caption));
         const QString warning = orderButtonWarning(project);
         EXPECT_EQ(!warning.isEmpty(), c.warns) << warning.toStdString();
@@ -91,7 +91,7 @@ TEST(OrderButton, WarnsOfAButtonThatDoesNotNameTheDutyToPay)
         }
     }
     // A new project starts with the accepted wording.
-    EXPECT_EQ(TProjectDocument().setting(QStringLiteral("edtSendenButton")),
+    EXPECT_EQ(ProjectDocument().setting(QStringLiteral("edtSendenButton")),
               QStringLiteral("zahlungspflichtig bestellen"));
 }
 
@@ -99,14 +99,14 @@ TEST(OrderButton, WarnsOfAButtonThatDoesNotNameTheDutyToPay)
 // reads the price texts and the confirmation of receipt as their defaults.
 TEST(OrderButton, OlderProjectKeepsItsTextAndGetsTheConsumerDefaults)
 {
-    TProjectDocument written = shop();
+    ProjectDocument written = shop();
     written.setSetting(QStringLiteral("edtSendenButton"), QStringLiteral("Absenden"));
     QString xml = QString::fromUtf8(written.toXml());
     for (const SettingDef &def : laterSettingTable())
         xml.remove(QRegularExpression(
             QStringLiteral("\\s*<%1>[^<]*</%1>|\\s*<%1/>").arg(QString::fromLatin1(def.key))));
     ASSERT_FALSE(xml.contains(QStringLiteral("edtPreisInklMwst")));
-    TProjectDocument older;
+    ProjectDocument older;
     older.setSetting(QStringLiteral("edtPreisInklMwst"), QStringLiteral("anders"));
     older.setFlag(QStringLiteral("chkBestaetigung"), false);
     ASSERT_TRUE(older.loadFromBytes(xml.toUtf8()).ok);
@@ -143,16 +143,16 @@ TEST(PriceInformation, FollowsThePriceCalculationAndTheShippingArticle)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        TProjectDocument project = shop(c.shippingArticle);
+        ProjectDocument project = shop(c.shippingArticle);
         project.ExtSettings.tax = QString::fromLatin1(c.tax);
         project.setSetting(QStringLiteral("edtVersandLink"), QString::fromLatin1(c.link));
         EXPECT_EQ(priceInformationHtml(project), c.expected);
     }
-    EXPECT_TRUE(priceInformationHtml(TProjectDocument()).isEmpty());
+    EXPECT_TRUE(priceInformationHtml(ProjectDocument()).isEmpty());
 
     // The generated page carries it beside the totals, and the project's
     // switch of the confirmation of receipt.
-    TProjectDocument project = shop();
+    ProjectDocument project = shop();
     project.setFlag(QStringLiteral("chkBestaetigung"), false);
     const QString page = TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
     EXPECT_TRUE(page.contains(QStringLiteral("</table>\r\n<p class=\"vqpreishinweis\"")));
@@ -162,7 +162,7 @@ TEST(PriceInformation, FollowsThePriceCalculationAndTheShippingArticle)
 
 TEST(WithdrawalPage, BothFormatsAreFilledWithTheProjectsSettings)
 {
-    TProjectDocument project = shop();
+    ProjectDocument project = shop();
     project.setFlag(QStringLiteral("cbCryptAddr"), true);
     project.setFlag(QStringLiteral("checkboxRechnung"), true);
     project.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("eingang@example.com"));
@@ -208,7 +208,7 @@ TEST(ConsumerCommandLine, GeneratesTheWithdrawalPageAndWarnsOfTheButton)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        TProjectDocument project = shop();
+        ProjectDocument project = shop();
         project.setSetting(QStringLiteral("cboUploadFormat"), QString::number(c.uploadFormat));
         project.setSetting(QStringLiteral("edtSendenButton"), QString::fromLatin1(c.caption));
         const QString file = dir.filePath(QStringLiteral("shop.vqb"));
@@ -258,7 +258,7 @@ protected:
                                  "'captcha_required' => false, 'rate_limit_posts' => 0];")
                       .arg(dir->filePath(QStringLiteral("storage")))
                       .toUtf8());
-        TProjectDocument project = shop();
+        ProjectDocument project = shop();
         project.setSetting(QStringLiteral("edtVersandLink"), QStringLiteral("versand.htm"));
         const QString file = dir->filePath(QStringLiteral("shop.vqb"));
         QString error;

@@ -18,7 +18,7 @@ using namespace vq::test;
 
 namespace {
 
-TFormIdSource fixedId(int id)
+FormIdSource fixedId(int id)
 {
     return [id] { return id; };
 }
@@ -42,12 +42,12 @@ private:
     QTemporaryDir m_dir;
 };
 
-QString html(const TProjectDocument &p, const TemplateFolder &t, int id = 42)
+QString html(const ProjectDocument &p, const TemplateFolder &t, int id = 42)
 {
     return TGenHTML(p, t.path(), fixedId(id)).GenCode();
 }
 
-QString php(const TProjectDocument &p, const TemplateFolder &t, int id = 42)
+QString php(const ProjectDocument &p, const TemplateFolder &t, int id = 42)
 {
     return TGenPHP(p, t.path(), fixedId(id)).GenCode();
 }
@@ -73,7 +73,7 @@ TEST(CommonSteps, SimpleValues)
         "<!-- FORMTITLE -->|<!-- TEXTENDE -->|<!-- SENDBUTTON -->|<!-- RESETBUTTON -->|"
         "<!-- CLASS -->|<!-- ANZAHL -->|<!-- CURRENCY -->|<!-- FORMID -->|<!-- SETTINGS -->|<!-- "
         "TAX -->");
-    TProjectDocument p;
+    ProjectDocument p;
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("netto");
     p.ExtSettings.ip_informationen = true;
@@ -100,7 +100,7 @@ TEST(CommonSteps, SimpleValues)
 TEST(CommonSteps, AlignmentChoices)
 {
     TemplateFolder t("<!-- AUSRICHTUNG -->");
-    TProjectDocument p;
+    ProjectDocument p;
     for (const auto &[choice, value] : {std::pair{"zentriert", "center"},
                                         {"rechts", "right"},
                                         {"links", "left"},
@@ -114,7 +114,7 @@ TEST(CommonSteps, RecipientsScrambledOnlyWhenAskedAndTheHiddenAddressNever)
 {
     TemplateFolder t(
         "<!-- ADMIN -->|<!-- ADMIN1 -->|<!-- ADMIN2 -->|<!-- RECHTOOLMAIL -->|<!-- FIELDEMAIL -->");
-    TProjectDocument p;
+    ProjectDocument p;
     p.setSetting(QStringLiteral("edtEMail"), QStringLiteral("a@example.com"));
     p.setSetting(QStringLiteral("edtEMail1"), QStringLiteral("b@example.com"));
     p.setSetting(QStringLiteral("editMailRechnung"), QStringLiteral("r@example.com"));
@@ -130,7 +130,7 @@ TEST(CommonSteps, RecipientsScrambledOnlyWhenAskedAndTheHiddenAddressNever)
 TEST(CommonSteps, FieldNamedExactlyEmailSuppressesTheHiddenAddress)
 {
     TemplateFolder t("<!-- FIELDEMAIL -->");
-    TProjectDocument p;
+    ProjectDocument p;
     p.ListField.push_back(einz(QStringLiteral("Email"), QStringLiteral("E")));
     EXPECT_TRUE(html(p, t).startsWith(u"<input type=\"hidden\" name=\"email\""));
     p.ListField.push_back(einz(QStringLiteral("email"), QStringLiteral("E")));
@@ -140,7 +140,7 @@ TEST(CommonSteps, FieldNamedExactlyEmailSuppressesTheHiddenAddress)
 TEST(CommonSteps, ReturnToSenderAndPrintButton)
 {
     TemplateFolder t("<!-- RETURNTOSENDER --><!-- PRINTBUTTON -->");
-    TProjectDocument p;
+    ProjectDocument p;
     EXPECT_EQ(html(p, t),
               QStringLiteral("<input type=\"hidden\" name=\"ReturnToSender\" value=\"0\">\r\n"
                              "<!-- PRINTBUTTON -->\r\n"));
@@ -155,7 +155,7 @@ TEST(CommonSteps, ReturnToSenderAndPrintButton)
 TEST(CommonSteps, MailTextAndIntroduction)
 {
     TemplateFolder t("<!-- EINLEITTEXT -->|<!-- EINLEITUNGTEXT -->");
-    TProjectDocument p;
+    ProjectDocument p;
     p.setSetting(QStringLiteral("memoMailtext"), QStringLiteral("a\r\nb"));
     EXPECT_EQ(
         html(p, t),
@@ -167,7 +167,7 @@ TEST(CommonSteps, EmptyListsAndNoVat)
 {
     TemplateFolder t("<!-- FIELDS -->|<!-- JSCRIPT -->|<!-- ANZAHL -->|<!-- INSERTSTEUER -->|"
                      "<!-- JSCRIPT2 -->");
-    TProjectDocument p;
+    ProjectDocument p;
     EXPECT_EQ(html(p, t),
               QStringLiteral(
                   "|<script type=\"text/javascript\">\r\n<!--\r\nfunction chkFormular()\r\n{\r\n"
@@ -177,7 +177,7 @@ TEST(CommonSteps, EmptyListsAndNoVat)
 TEST(CommonSteps, MarkerTwiceAndMarkerTypedIntoALabel)
 {
     TemplateFolder t("<!-- TITLE --> <!-- TITLE --> <!-- FORMTITLE -->");
-    TProjectDocument p;
+    ProjectDocument p;
     // Inserted before CURRENCY: replaced. TITLE comes before FORMTITLE: stays.
     p.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("<!-- CURRENCY --><!-- TITLE -->"));
     p.setSetting(QStringLiteral("edtWaehrung"), QStringLiteral("EUR"));
@@ -187,7 +187,7 @@ TEST(CommonSteps, MarkerTwiceAndMarkerTypedIntoALabel)
 TEST(CommonSteps, CounterScriptsOfMultiLineFieldsInListOrder)
 {
     TemplateFolder t("<!-- JSCRIPT2 -->");
-    TProjectDocument p;
+    ProjectDocument p;
     p.ListField.push_back(mehrz(QStringLiteral("a"), {}, QStringLiteral("5")));
     p.ListField.push_back(mehrz(QStringLiteral("b"), {}));
     p.ListField.push_back(mehrz(QStringLiteral("c"), {}, QStringLiteral("7")));
@@ -201,7 +201,7 @@ TEST(HtmlSteps, RowsChecksCaptchaMailerAndErrorPages)
 {
     TemplateFolder t("<!-- FIELDS -->#<!-- JSCRIPT -->#<!-- CAPTCHA -->#<!-- FORMMAIL -->#<!-- "
                      "ERRORPAGES -->#<!-- BESTELLFELDER -->");
-    TProjectDocument p;
+    ProjectDocument p;
     auto optional = einz(QStringLiteral("o"), QStringLiteral("O"));
     optional->Pflicht = false;
     p.ListField.push_back(std::move(optional));
@@ -234,7 +234,7 @@ TEST(PhpSteps, FourTextsCaptchaAndSelfPost)
 {
     TemplateFolder t("<!-- FIELDS -->~<!-- FORMVAR -->~<!-- ERRORVAR -->~<!-- FORMCHECK -->~<!-- "
                      "CAPTCHA -->~<!-- CAPTCHACHECK -->~<!-- FORMMAIL -->~<!-- ERRORPAGES -->");
-    TProjectDocument p;
+    ProjectDocument p;
     auto optional = checkBox(QStringLiteral("o"), QStringLiteral("O"));
     optional->Pflicht = false;
     p.ListField.push_back(std::move(optional));
@@ -269,7 +269,7 @@ TEST(PhpSteps, FourTextsCaptchaAndSelfPost)
 TEST(Captcha, RowsOfBothPages)
 {
     TemplateFolder t("");
-    TProjectDocument p;
+    ProjectDocument p;
     p.setFlag(QStringLiteral("cboStandardFeld"), false);
     p.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("http://m/f.php"));
     TGenHTML h(p, t.path(), fixedId(77));
@@ -301,7 +301,7 @@ TEST(Captcha, RowsOfBothPages)
 TEST(FormId, EachRunDrawsItsOwnIdAndTheCaptchaImageCarriesIt)
 {
     TemplateFolder t("<!-- FORMID -->|<!-- CAPTCHA -->");
-    TProjectDocument p;
+    ProjectDocument p;
     p.setFlag(QStringLiteral("chkCaptcha"), true);
     QStringList ids;
     for (int run = 0; run < 2; ++run) {
@@ -323,7 +323,7 @@ TEST(FormId, EachRunDrawsItsOwnIdAndTheCaptchaImageCarriesIt)
 TEST(StyleBlock, DefaultsAndDesignSwitches)
 {
     TemplateFolder t("");
-    TProjectDocument p;
+    ProjectDocument p;
     const QString defaults = QStringLiteral(
         "<style type=\"text/css\">\r\n<!--\r\n"
         "body { background-color:#FFFFFF;  }\r\n"
@@ -381,7 +381,7 @@ TEST(Template, LoadedLineByLineAsUtf8OrWindows1252)
     };
     for (const auto &c : cases) {
         TemplateFolder t(c.bytes);
-        TProjectDocument p;
+        ProjectDocument p;
         EXPECT_EQ(html(p, t), c.text) << c.what;
     }
 }
@@ -389,11 +389,11 @@ TEST(Template, LoadedLineByLineAsUtf8OrWindows1252)
 TEST(Template, MissingTemplateFailsWithTheFileError)
 {
     QTemporaryDir empty;
-    TProjectDocument p;
+    ProjectDocument p;
     try {
         TGenPHP(p, empty.path()).GenCode();
         FAIL() << "no error";
-    } catch (const TGenerationError &error) {
+    } catch (const GenerationError &error) {
         EXPECT_TRUE(error.message().contains(u"template_php.htm")) << error.message().toStdString();
         EXPECT_TRUE(error.message().contains(u"No such file")) << error.message().toStdString();
     }
@@ -417,7 +417,7 @@ TEST(MarkerSteps, OnePassEqualsStepByStep)
         {"a<!-- A -->b<!-- B -->", {{"<!-- B -->", "<!-- A -->"}, {"<!-- A -->", "."}}, "a.b."},
     };
     for (const Case &c : cases) {
-        TMarkerSteps steps;
+        MarkerSteps steps;
         for (const auto &[marker, value] : c.steps)
             steps.add(QString::fromUtf8(marker), QString::fromUtf8(value));
         const QString text = QString::fromUtf8(c.text);

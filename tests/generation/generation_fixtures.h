@@ -113,9 +113,9 @@ inline std::unique_ptr<TZwField> zw(const QString &text)
 
 // A project with a required field of every kind, each kind of single-line
 // check, and no articles. The form mailer is a local address.
-inline TProjectDocument everyKindProject()
+inline ProjectDocument everyKindProject()
 {
-    TProjectDocument p;
+    ProjectDocument p;
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("brutto");
     p.setSetting(QStringLiteral("cboFormMailer"),

@@ -76,9 +76,9 @@ std::unique_ptr<TArtikelField> article(int kind, const char *name, double price,
 // Customer fields and four articles (quantity with an input, a price and a
 // select option; fixed price with a price option; check box; plain quantity),
 // with column captions of the owner's own.
-TProjectDocument shopProject(const QString &alignment, const QString &mailer, bool captcha)
+ProjectDocument shopProject(const QString &alignment, const QString &mailer, bool captcha)
 {
-    TProjectDocument p;
+    ProjectDocument p;
     p.setFlag(QStringLiteral("chkCaptcha"), captcha);
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("brutto");
@@ -184,9 +184,9 @@ const std::pair<const char *, const char *> expectedTotals[] = {
 // Settings and texts a page must bear: a width in percent, no alignment
 // chosen, HTML and quotes in captions, names and labels, no VAT; or a form
 // without articles.
-TProjectDocument oddProject(bool articles)
+ProjectDocument oddProject(bool articles)
 {
-    TProjectDocument p;
+    ProjectDocument p;
     p.ExtSettings.encoding = QStringLiteral("utf-8");
     p.ExtSettings.tax = QStringLiteral("netto");
     p.setSetting(QStringLiteral("edtTabWidth"), QStringLiteral("75 %"));
@@ -329,7 +329,7 @@ protected:
         }
     }
     // The page written into the served folder, and its entry for the browser run.
-    static QJsonObject writePage(const QString &name, bool php, const TProjectDocument &project)
+    static QJsonObject writePage(const QString &name, bool php, const ProjectDocument &project)
     {
         const QString file = name + (php ? QStringLiteral(".php") : QStringLiteral(".htm"));
         const QString text = php ? TGenPHP(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode()

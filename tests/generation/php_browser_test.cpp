@@ -71,9 +71,9 @@ QString sessionCaptcha(const QString &root)
     return {};
 }
 
-TProjectDocument captchaProject()
+ProjectDocument captchaProject()
 {
-    TProjectDocument p = everyKindProject();
+    ProjectDocument p = everyKindProject();
     p.setFlag(QStringLiteral("chkCaptcha"), true);
     p.setFlag(QStringLiteral("chkAbsender"), true);
     return p;
@@ -262,7 +262,7 @@ QString nodeDir()
 TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
 {
     QTemporaryDir dir;
-    TProjectDocument project = everyKindProject();
+    ProjectDocument project = everyKindProject();
     const QString page = TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();
     QString error;
     ASSERT_TRUE(writeGeneratedText(dir.filePath(QStringLiteral("form.htm")), page,
@@ -360,7 +360,7 @@ TEST(HtmlPageInChromium, OrderTableComputesTotalsAndVat)
 {
     QTemporaryDir dir;
     auto makeProject = [](const QString &tax) {
-        TProjectDocument project;
+        ProjectDocument project;
         project.ExtSettings.tax = tax;
         project.setSetting(QStringLiteral("edtWaehrung"), QStringLiteral("€"));
         auto shirt = std::make_unique<TArtikelField>();

@@ -52,8 +52,8 @@ class ArticleEditorsTest : public ::testing::Test
 protected:
     ArticleEditorsTest() { prompts.unscriptedYes = true; }
 
-    vq::test::TScriptedQuestions prompts;
-    TDialogEditorAccess access{&prompts};
+    vq::test::ScriptedQuestions prompts;
+    DialogEditorAccess access{&prompts};
 
     // Adds an input or select option through "Neu" while the article dialog
     // is open.

@@ -70,7 +70,7 @@ TEST(DialogButtons, OkAcceptsAndAbbrechenRejects)
 {
     for (const bool pressOk : {true, false}) {
         QDialog dialog;
-        const TDialogButtons buttons =
+        const DialogButtons buttons =
             okCancelButtons(dialog, QStringLiteral("Übernehmen"), "btnCancel");
         EXPECT_EQ(buttons.ok->text(), QStringLiteral("Übernehmen"));
         EXPECT_EQ(buttons.ok->objectName(), QStringLiteral("btnOK"));
@@ -86,10 +86,10 @@ TEST(DialogButtons, OkAcceptsAndAbbrechenRejects)
 }
 
 // A list manager as the windows build one.
-class TSampleManager : public TListManagerDialog
+class SampleManager : public ListManagerDialog
 {
 public:
-    TSampleManager()
+    SampleManager()
     {
         m_neu = addCommand("actNeu", QStringLiteral("Neu"), QStyle::SP_FileIcon, "list-add");
         m_neu->setToolTip(QStringLiteral("Neuen Eintrag anlegen"));
@@ -109,7 +109,7 @@ public:
 
 TEST(ListManagerDialog, FramesMenuToolBarAndTheWindowsControls)
 {
-    TSampleManager manager;
+    SampleManager manager;
     auto *neu = child<QAction>(manager, "actNeu");
     ASSERT_NE(neu, nullptr);
     EXPECT_EQ(neu->text(), QStringLiteral("Neu"));

@@ -102,9 +102,9 @@ class FieldEditorsTest : public ::testing::Test
 protected:
     FieldEditorsTest() { prompts.unscriptedYes = true; }
 
-    vq::test::TScriptedQuestions prompts;
-    TDialogEditorAccess access{&prompts};
-    TFieldList fields;
+    vq::test::ScriptedQuestions prompts;
+    DialogEditorAccess access{&prompts};
+    FieldList fields;
 };
 
 TEST_F(FieldEditorsTest, NameBoxTakesOnlyLettersUnderscoreAndLaterDigits)
@@ -504,7 +504,7 @@ TEST(DialogPrompts, ShowTheirTextAsPlainText)
     using namespace vq::test;
     WatchedPipe pipe;
     ASSERT_TRUE(pipe.made());
-    TUserQuestions prompts;
+    UserQuestions prompts;
     for (const HostileText &hostile : hostileTexts(pipe)) {
         SCOPED_TRACE(hostile.name);
         ShownMessage message;

@@ -19,7 +19,7 @@ class HtmlEditorTest : public ::testing::Test
 protected:
     HtmlEditorTest() { prompts.unscriptedYes = true; }
 
-    vq::test::TScriptedQuestions prompts;
+    vq::test::ScriptedQuestions prompts;
 
     static void selectAll(TfrmHtmlEdit &editor)
     {

@@ -61,7 +61,7 @@ namespace {
 const QString kProgramDir = QStringLiteral(VQ_PROGRAM_DIR);
 
 // The editors: OK gives a new field its name and label, Abbrechen changes nothing.
-class TFakeEditors : public TEditorAccess
+class FakeEditors : public EditorAccess
 {
 public:
     bool accept = true;
@@ -70,8 +70,7 @@ public:
     int articleCalls = 0;
     int lastFeldNr = -2;
 
-    bool editField(QWidget *, TFormField &field, int feldNr, bool isNew,
-                   const TFieldList &) override
+    bool editField(QWidget *, TFormField &field, int feldNr, bool isNew, const FieldList &) override
     {
         ++fieldCalls;
         lastFeldNr = feldNr;
@@ -106,8 +105,8 @@ protected:
     {
         QDir(appDataFolder()).removeRecursively();
         appDataFolder();
-        auto dialogs = std::make_unique<TScriptedQuestions>();
-        auto editors = std::make_unique<TFakeEditors>();
+        auto dialogs = std::make_unique<ScriptedQuestions>();
+        auto editors = std::make_unique<FakeEditors>();
         m_dialogs = dialogs.get();
         m_editors = editors.get();
         m_window = std::make_unique<TfrmMain>(std::move(editors), std::move(dialogs));
@@ -162,8 +161,8 @@ protected:
     QString projectFile(const QString &name) { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
-    TScriptedQuestions *m_dialogs = nullptr;
-    TFakeEditors *m_editors = nullptr;
+    ScriptedQuestions *m_dialogs = nullptr;
+    FakeEditors *m_editors = nullptr;
     std::unique_ptr<TfrmMain> m_window;
     int m_templateCount = 0;
 };
@@ -199,7 +198,7 @@ TEST_F(MainWindowTest, StartsWithTheDefaultProject)
 
 TEST_F(MainWindowTest, StartsWithTheProjectNamedAndFillsAnEmptyFormMailer)
 {
-    TProjectDocument project;
+    ProjectDocument project;
     project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Mein Formular"));
     project.setSetting(QStringLiteral("cboFormMailer"), QString());
     auto field = std::make_unique<TEinzField>();
@@ -227,7 +226,7 @@ TEST_F(MainWindowTest, StartsWithTheProjectNamedAndFillsAnEmptyFormMailer)
 TEST_F(MainWindowTest, FailedLoadLeavesTheProjectWithoutAFileOfItsOwn)
 {
     const QString good = projectFile(QStringLiteral("gut.vqb"));
-    TProjectDocument project;
+    ProjectDocument project;
     auto artikel = std::make_unique<TArtikelField>();
     artikel->name = QStringLiteral("Tee");
     project.ListArtikel.push_back(std::move(artikel));
@@ -294,7 +293,7 @@ TEST_F(MainWindowTest, SettingsTypedIntoTheirControlsAreSavedAndReloaded)
     ASSERT_TRUE(m_window->hasOwnFile());
     EXPECT_EQ(m_window->statusText(), QDir::toNativeSeparators(path));
 
-    TProjectDocument saved;
+    ProjectDocument saved;
     ASSERT_TRUE(saved.LoadProject(path).ok);
     EXPECT_EQ(saved.setting(QStringLiteral("edtFormTitel")), QStringLiteral("Bestellung Äpfel"));
     EXPECT_EQ(saved.setting(QStringLiteral("memoEinleitung")),
@@ -369,7 +368,7 @@ TEST_F(MainWindowTest, NewAndOpen)
     m_window->startUp(QString());
     const QString path = projectFile(QStringLiteral("offen.vqb"));
     {
-        TProjectDocument project;
+        ProjectDocument project;
         project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Offen"));
         QString error;
         ASSERT_TRUE(project.SaveProject(path, &error));
@@ -541,7 +540,7 @@ TEST_F(MainWindowTest, ColourPairsKeepInStepBothWays)
 {
     m_window->startUp(QString());
     m_window->show();
-    for (const TColourPair &pair : colourPairs()) {
+    for (const ColourPair &pair : colourPairs()) {
         SCOPED_TRACE(pair.edit);
         auto *edit = find<QLineEdit>(QString::fromLatin1(pair.edit));
         auto *button = find<QPushButton>(QString::fromLatin1(pair.button));
@@ -1601,7 +1600,7 @@ TEST_F(MainWindowTest, FtpBrowserAndLogShowAServersRepliesAsPlainText)
         QString quoted = hostile.seen;
         quoted.replace(u'"', QStringLiteral("\"\""));
 
-        TUserQuestions dialogs;
+        UserQuestions dialogs;
         TfrmFTPBrowser browser(dialogs, m_window.get());
         browser.ServerName = QStringLiteral("127.0.0.1");
         browser.ServerPort = server.port();
@@ -1658,7 +1657,7 @@ TEST(DesktopDialogs, ShowTheirTextAsPlainTextAndAnswerAsPressed)
 {
     WatchedPipe pipe;
     ASSERT_TRUE(pipe.made());
-    TUserQuestions dialogs;
+    UserQuestions dialogs;
     for (const HostileText &hostile : hostileTexts(pipe)) {
         SCOPED_TRACE(hostile.name);
         for (const QMessageBox::StandardButton press : {QMessageBox::Yes, QMessageBox::Cancel}) {
@@ -1835,10 +1834,10 @@ TEST_F(MainWindowTest, PreviewReloadsOnlyWhenThePageChanges)
     // A page taller than the window, so it can be scrolled.
     QString body = QStringLiteral("<div style=\"height:5000px\">eins</div>");
     TfrmPreview preview(
-        [&]() -> std::optional<TPreviewPage> {
+        [&]() -> std::optional<PreviewPage> {
             ++run;
             const QString id = QString::number(1000 + run);
-            return TPreviewPage{
+            return PreviewPage{
                 QStringLiteral("<html><body><form><input name=\"vq_formid\" value=\"%1\">"
                                "</form>%2</body></html>")
                     .arg(id, body),

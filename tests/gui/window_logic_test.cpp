@@ -25,7 +25,7 @@ TEST(SettingControls, EveryPageSettingHasExactlyOneControlOnATab)
 
     QSet<QString> seen;
     const QStringList tabs = tabCaptions();
-    for (const TSettingControl &control : settingControls()) {
+    for (const SettingControl &control : settingControls()) {
         SCOPED_TRACE(control.key.toStdString());
         EXPECT_TRUE(expected.contains(control.key));
         EXPECT_FALSE(seen.contains(control.key)) << "twice";
@@ -62,7 +62,7 @@ TEST(SettingControls, EveryPageSettingHasExactlyOneControlOnATab)
     }
     EXPECT_EQ(seen, expected);
     // Each colour edit has its button.
-    for (const TColourPair &pair : colourPairs())
+    for (const ColourPair &pair : colourPairs())
         EXPECT_EQ(findSettingControl(QString::fromLatin1(pair.edit))->kind,
                   ControlKind::ColourEdit);
 }
@@ -130,7 +130,7 @@ TEST(ListRows, FieldAndArticleRows)
 
 TEST(Placeholders, OnlyFieldsThatCarryAValue)
 {
-    TFieldList fields;
+    FieldList fields;
     auto add = [&](std::unique_ptr<TFormField> field, const char *name) {
         field->Name = QString::fromLatin1(name);
         fields.push_back(std::move(field));
@@ -174,7 +174,7 @@ TEST(PreviewChange, IgnoresTheFormIdOnly)
 {
     const QString page =
         QStringLiteral("<input name=\"vq_formid\" value=\"%1\"><img src=\"x?id=%1\"> 120 %2");
-    TPreviewChange change;
+    PreviewChange change;
     EXPECT_TRUE(
         change.changed(page.arg(QStringLiteral("12"), QStringLiteral("a")), QStringLiteral("12")));
     EXPECT_FALSE(change.changed(page.arg(QStringLiteral("4711"), QStringLiteral("a")),

@@ -48,7 +48,7 @@
 using namespace vq::invoice;
 using vq::test::child;
 using vq::test::keepScreenshot;
-using vq::test::TScriptedQuestions;
+using vq::test::ScriptedQuestions;
 using vq::test::whenModal;
 
 namespace {
@@ -180,14 +180,14 @@ protected:
     }
 
     QTemporaryDir dir;
-    std::optional<vq::test::TEnvironmentScope> dataHome, noDatabaseSetting;
+    std::optional<vq::test::EnvironmentScope> dataHome, noDatabaseSetting;
     InvoiceConnection db;
-    TScriptedQuestions questions;
+    ScriptedQuestions questions;
 };
 
 TEST_F(ClientWindows, FirstStartCreatesTheFirstClientAndItsTemplate)
 {
-    TCurrentClient current(db, programFolder());
+    CurrentClient current(db, programFolder());
     TfrmMandantWahl selection(db, current, questions, programFolder());
     selection.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&selection));
@@ -261,7 +261,7 @@ TEST_F(ClientWindows, SelectionPreselectsTheCurrentClientAndKeepsAnEditedTemplat
     const int second = addClient(QStringLiteral("Zweiter"));
     const int third = addClient(QStringLiteral("Dritter"));
     vq::test::writeFile(clientTemplatePath(second), "<p>von Hand bearbeitet</p>");
-    TCurrentClient current(db, programFolder());
+    CurrentClient current(db, programFolder());
     QString message;
     ASSERT_TRUE(current.accept(second, &message));
 
@@ -303,7 +303,7 @@ TEST_F(ClientWindows, SelectionPreselectsTheCurrentClientAndKeepsAnEditedTemplat
 
 TEST_F(ClientWindows, HelpOpensThePageOfTheProgramFolder)
 {
-    TCurrentClient current(db, programFolder());
+    CurrentClient current(db, programFolder());
     TfrmMandantWahl selection(db, current, questions, programFolder());
     selection.show();
     click(selection, "btnHilfe");
@@ -355,7 +355,7 @@ TEST_F(ClientWindows, ShowStrangersTextsAsPlainText)
         ASSERT_GT(client.id, 0) << db.lastError().toStdString();
 
         {
-            TCurrentClient current(db, programFolder());
+            CurrentClient current(db, programFolder());
             TfrmMandantWahl selection(db, current, questions, programFolder());
             selection.show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&selection));
@@ -370,7 +370,7 @@ TEST_F(ClientWindows, ShowStrangersTextsAsPlainText)
             checkRow(grid(manager), client.id, hostile, 1);
         }
 
-        vq::invoice::TUserQuestions realQuestions;
+        vq::invoice::UserQuestions realQuestions;
         int stored = 0;
         TfrmMandantBearbeiten editor(*ClientStore(db).client(client.id), realQuestions,
                                      [&](const TMandant &, QString *) {
@@ -782,7 +782,7 @@ TEST_F(ClientWindows, ClientDeletedByAnotherWindowIsReportedAndLeavesTheList)
     EXPECT_EQ(manager.selectedClientId(), first);
 
     // The selection: accepting a client that is gone keeps the dialog open.
-    TCurrentClient current(db, programFolder());
+    CurrentClient current(db, programFolder());
     TfrmMandantWahl selection(db, current, questions, programFolder());
     selection.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&selection));
@@ -850,7 +850,7 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
     const QString serif = QStringLiteral("DejaVu Serif");
     const QString sans = QStringLiteral("DejaVu Sans");
     // Each family once, without its foundry, in alphabetical order.
-    const QStringList families = TRtfEditor::fontFamilies();
+    const QStringList families = RtfEditor::fontFamilies();
     ASSERT_TRUE(families.contains(serif));
     ASSERT_TRUE(families.contains(sans));
     EXPECT_FALSE(families.filter(QStringLiteral(" [")).size()) << families.join(u',').toStdString();
@@ -860,7 +860,7 @@ TEST_F(ClientWindows, FooterFormatsSurviveSavingAndReopeningTheClient)
         EXPECT_LE(QString::localeAwareCompare(families[i - 1], families[i]), 0);
 
     whenModal([&](QDialog &editor) {
-        auto *footer = child<TRtfEditor>(editor, "redRechnungsfuss");
+        auto *footer = child<RtfEditor>(editor, "redRechnungsfuss");
         QTextEdit *edit = child<QTextEdit>(editor, "edtRechnungsfuss");
         ASSERT_TRUE(footer && edit);
         QStringList tools;
@@ -1021,7 +1021,7 @@ TEST_F(ClientWindows, EnterInTheFooterSizeBoxSetsTheSizeAndKeepsTheEditorOpen)
 
 TEST_F(ClientWindows, FooterShortCutsFormatTheSelection)
 {
-    TRtfEditor footer(questions);
+    RtfEditor footer(questions);
     footer.show();
     footer.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&footer));
@@ -1073,7 +1073,7 @@ TEST_F(ClientWindows, DamagedFooterShowsWhatCanBeRead)
                                QString()};
     for (qsizetype i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
-        TRtfEditor footer(questions);
+        RtfEditor footer(questions);
         footer.setRtf(damaged[i]);
         footer.show();
         EXPECT_EQ(footer.textEdit()->toPlainText(), shown[i]);
@@ -1082,11 +1082,11 @@ TEST_F(ClientWindows, DamagedFooterShowsWhatCanBeRead)
         EXPECT_EQ(readRtf(footer.rtf()).plainText(), shown[i]);
         // The tool bar takes any size and font name the text has.
         footer.textEdit()->selectAll();
-        EXPECT_LE(child<QSpinBox>(footer, "edtSchriftgroesse")->value(), TRtfEditor::kMaxPointSize);
+        EXPECT_LE(child<QSpinBox>(footer, "edtSchriftgroesse")->value(), RtfEditor::kMaxPointSize);
     }
 
     // A font this system lacks shows no name, and typing keeps it in the text.
-    TRtfEditor footer(questions);
+    RtfEditor footer(questions);
     footer.setRtf(damaged[3]);
     footer.show();
     footer.textEdit()->moveCursor(QTextCursor::End);

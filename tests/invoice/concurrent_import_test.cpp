@@ -243,7 +243,7 @@ TEST_P(ConcurrentImportTest, AnImportRunsToTheEndWhileAnOrderEditorStayIsOpen)
     ASSERT_GT(orderId, 0);
 
     // The user is typing: a changed address, a new line with an option, a new order.
-    TOrderEditSession stay(db, clientId, [] { return QDate(2026, 12, 10); });
+    OrderEditSession stay(db, clientId, [] { return QDate(2026, 12, 10); });
     ASSERT_TRUE(stay.startEdit(orderId, &error)) << error.toStdString();
     OrderBoxes boxes = stay.boxes();
     boxes.ort = QStringLiteral("Zürich");
@@ -318,7 +318,7 @@ TEST_P(ConcurrentImportTest, AnImportOfAClientWhoseImportRunsWaitsOrEndsWithStat
         << error.toStdString();
 
     // The window's run in this process: no wait, the message at once.
-    const MailImportResult windowRun = TMailOrder(db, held).importOrders();
+    const MailImportResult windowRun = MailOrder(db, held).importOrders();
     EXPECT_TRUE(windowRun.busy);
     EXPECT_FALSE(windowRun.connected);
     EXPECT_EQ(windowRun.message, busyMessage);

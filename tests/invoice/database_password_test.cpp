@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace vq::invoice;
-using vq::test::TEnvironmentScope;
+using vq::test::EnvironmentScope;
 
 namespace {
 
@@ -132,11 +132,11 @@ TEST_F(DatabasePasswordTest, LoginWithThePasswordFromLibpqsSources)
             vq::test::writeFile(homePassFile, c.homePassFile);
             QFile::setPermissions(homePassFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         }
-        const TEnvironmentScope homeScope("HOME", home.toUtf8());
-        const TEnvironmentScope passFileScope("PGPASSFILE", c.passFile);
-        const TEnvironmentScope passwordScope("PGPASSWORD", c.password);
-        const TEnvironmentScope serviceFileScope("PGSERVICEFILE", serviceFile.toUtf8());
-        const TEnvironmentScope serviceScope("PGSERVICE", c.service);
+        const EnvironmentScope homeScope("HOME", home.toUtf8());
+        const EnvironmentScope passFileScope("PGPASSFILE", c.passFile);
+        const EnvironmentScope passwordScope("PGPASSWORD", c.password);
+        const EnvironmentScope serviceFileScope("PGSERVICEFILE", serviceFile.toUtf8());
+        const EnvironmentScope serviceScope("PGSERVICE", c.service);
 
         InvoiceConnection db;
         QString error;

@@ -26,7 +26,7 @@ TEST(EInvoiceConformance, OfficialRulesAcceptTheXml)
             input.client.iban.clear();
             input.order.kaeuferreferenz = QStringLiteral("04011000-12345-67");
         }
-        const TEInvoiceResult result = buildXRechnung(input);
+        const EInvoiceResult result = buildXRechnung(input);
         ASSERT_TRUE(result.missing.isEmpty()) << result.message().toStdString();
         const QString file = dir.filePath(QStringLiteral("rechnung%1.xml").arg(++n));
         vq::test::writeFile(file, result.xml);

@@ -19,7 +19,7 @@ TEST(EInvoiceXml, NamesEveryMissingItemAndWritesNothing)
     input.order.ort.clear();
     input.order.rechNr.reset();
     input.client.waehrung = QStringLiteral("Taler");
-    const TEInvoiceResult result = buildXRechnung(input);
+    const EInvoiceResult result = buildXRechnung(input);
     EXPECT_TRUE(result.xml.isEmpty());
     const QString message = result.message();
     for (const char *item :
@@ -35,7 +35,7 @@ TEST(EInvoiceXml, NamesEveryMissingItemAndWritesNothing)
     // A country code the order makes up is named, and no file is written.
     input = invoiceData(seller(), order(false), {line("Seife", 1, 2.5, 19)}, QDate(2026, 12, 10));
     input.order.land = QStringLiteral("XX");
-    const TEInvoiceResult country = buildXRechnung(input);
+    const EInvoiceResult country = buildXRechnung(input);
     EXPECT_TRUE(country.xml.isEmpty());
     EXPECT_TRUE(country.message().contains(
         QStringLiteral("Land des Käufers als Ländername oder ISO-Code (\"XX\" ist unbekannt)")))
@@ -67,7 +67,7 @@ TEST(EInvoiceXml, CodesAndCheckSums)
 TEST(EInvoiceXml, HoldsEveryLineOptionAndTotal)
 {
     const InvoiceCase c = invoiceCases()[2];
-    const TEInvoiceResult result =
+    const EInvoiceResult result =
         buildXRechnung(invoiceData(seller(), order(true), c.lines, QDate(2026, 12, 10)));
     ASSERT_TRUE(result.missing.isEmpty()) << result.message().toStdString();
     const QString xml = QString::fromUtf8(result.xml);

@@ -77,10 +77,10 @@ const QString kAlready = QStringLiteral("Bereits in DB vorhanden.");
 class WorkerGate
 {
 public:
-    WorkerGate(TMailImportWorker *worker, int afterRow)
+    WorkerGate(MailImportWorker *worker, int afterRow)
     {
         m_connection = QObject::connect(
-            worker, &TMailImportWorker::rowFound, worker,
+            worker, &MailImportWorker::rowFound, worker,
             [this, afterRow](const MailOrderRow &) {
                 if (++m_rows != afterRow)
                     return;
@@ -167,7 +167,7 @@ protected:
     QTemporaryDir dataHome, dir;
     vq::test::DovecotServer dovecot;
     InvoiceConnection db;
-    vq::test::TScriptedQuestions questions;
+    vq::test::ScriptedQuestions questions;
     int mandantId = 0;
 };
 
@@ -252,7 +252,7 @@ TEST_F(ImportWindow, RunFillsTheListStoresTheOrdersAndReportsProgressToTheEnd)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QList<QPair<int, int>> progress; // as the window receives it
-    QObject::connect(window.worker(), &TMailImportWorker::progress, &window,
+    QObject::connect(window.worker(), &MailImportWorker::progress, &window,
                      [&](int done, int total) { progress << qMakePair(done, total); });
 
     child<QAction>(window, "actEinlesen")->trigger();

@@ -834,7 +834,7 @@ TEST(InvoiceClients, AcceptCopiesInvoiceTemplateOnceAndNeedsAClient)
     QString error;
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error));
     vq::test::writeFile(program.filePath(QStringLiteral("rechnung.rav")), "default");
-    TCurrentClient current(db, program.path());
+    CurrentClient current(db, program.path());
 
     QString message;
     EXPECT_FALSE(current.accept(1, &message));

@@ -256,7 +256,7 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
         QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Optionen "
                        "WHEN NEW.Option_Name = 'boom' BEGIN SELECT RAISE(ABORT, 'voll'); END")));
 
-    const MailImportResult result = TMailOrder(db, clientId).importOrders();
+    const MailImportResult result = MailOrder(db, clientId).importOrders();
     EXPECT_FALSE(result.connected);
     EXPECT_EQ(result.message, QStringLiteral("Fehler beim Zugriff auf die Datenbank."));
     ASSERT_EQ(result.rows.size(), 2); // the run stopped at the order it could not store
@@ -270,14 +270,14 @@ TEST(ImportWithFailingDatabase, RunEndsWithTheDatabaseMessageAndKeepsWhatWasStor
     // Bookkeeping that cannot be read ends the run before any mail is stored.
     ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER refuse")));
     ASSERT_TRUE(q.exec(QStringLiteral("ALTER TABLE Nachricht RENAME TO Weg")));
-    const MailImportResult unread = TMailOrder(db, clientId).importOrders();
+    const MailImportResult unread = MailOrder(db, clientId).importOrders();
     EXPECT_FALSE(unread.connected);
     EXPECT_EQ(unread.message, QStringLiteral("Fehler beim Zugriff auf die Datenbank."));
     EXPECT_FALSE(unread.detail.isEmpty());
     EXPECT_EQ(OrderStore(db).ordersOfClient(clientId).value().size(), 1);
 
     ASSERT_TRUE(q.exec(QStringLiteral("ALTER TABLE Weg RENAME TO Nachricht")));
-    const MailImportResult mended = TMailOrder(db, clientId).importOrders();
+    const MailImportResult mended = MailOrder(db, clientId).importOrders();
     EXPECT_TRUE(mended.connected) << mended.detail.toStdString();
     EXPECT_EQ(OrderStore(db).ordersOfClient(clientId).value().size(), 3);
 }

@@ -240,7 +240,7 @@ TEST_F(InvoiceOutputSQLite, CustomerValuesPrintAsTyped)
     ASSERT_TRUE(invoice) << error.toStdString();
     EXPECT_TRUE(invoice->html.contains(QStringLiteral("&lt;b&gt;")));
     EXPECT_FALSE(invoice->html.contains(QStringLiteral("<img src=\"/etc/passwd\">")));
-    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    const InvoiceDocument document(invoice->html, invoice->resourceFolder);
     const QString text = document.plainText();
     for (const QString &typed :
          {QStringLiteral(
@@ -262,7 +262,7 @@ TEST_F(InvoiceOutputSQLite, HugeValuesAreShortenedAndLongAddressesPushTheTextDow
     EXPECT_TRUE(invoice->html.contains(QString(4000, u'A') + QStringLiteral("…")));
     EXPECT_FALSE(invoice->html.contains(QString(4001, u'A')));
     // The address grows over its window instead of running under the text below.
-    const TInvoiceDocument document(invoice->html, invoice->resourceFolder);
+    const InvoiceDocument document(invoice->html, invoice->resourceFolder);
     EXPECT_GE(document.pageCount(), 2);
     const QString text = document.plainText();
     EXPECT_LT(text.lastIndexOf(QString(10, u'A')), text.indexOf(QStringLiteral("Rechnung Nr. 8")));
@@ -289,7 +289,7 @@ TEST_F(InvoiceOutputSQLite, FooterKeepsTextBoldAndAlignment)
     EXPECT_TRUE(footerHtml.contains(QStringLiteral("IBAN DE12 &lt;3456&gt;")));
 
     const QString pdf = dir.filePath(QStringLiteral("fuss.pdf"));
-    ASSERT_TRUE(writeInvoicePdf(TInvoiceDocument(html, invoice->resourceFolder), pdf, &error));
+    ASSERT_TRUE(writeInvoicePdf(InvoiceDocument(html, invoice->resourceFolder), pdf, &error));
     EXPECT_TRUE(
         simplified(pdfText(pdf)).contains(QStringLiteral("Bankverbindung IBAN DE12 <3456>")));
 }
@@ -370,7 +370,7 @@ TEST_F(InvoiceOutputSQLite, TemplatesMayBeUtf8WithOrWithoutMarkOrWindows1252)
         const auto invoice = InvoiceIssuer(db).render(order, &error);
         ASSERT_TRUE(invoice) << error.toStdString();
         // Not issued yet: the page says it is a draft, above the template's text.
-        EXPECT_EQ(TInvoiceDocument(invoice->html).plainText().trimmed(),
+        EXPECT_EQ(InvoiceDocument(invoice->html).plainText().trimmed(),
                   QStringLiteral("Entwurf – noch keine Rechnung\nGrüße €"));
     }
 }

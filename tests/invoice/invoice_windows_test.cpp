@@ -92,7 +92,7 @@ protected:
 
     QTemporaryDir dir;
     InvoiceConnection db;
-    vq::test::TScriptedQuestions questions;
+    vq::test::ScriptedQuestions questions;
     int mandantId = 0;
     int bestellungId = 0;
 };
@@ -103,7 +103,7 @@ TEST_F(InvoiceWindows, PreviewAtFullSizeSavesThePdf)
     const auto document = invoicePages(nullptr, db, bestellungId, questions);
     ASSERT_TRUE(document) << questions.errors.join(u'\n').toStdString();
     EXPECT_TRUE(questions.informations.isEmpty());
-    EXPECT_TRUE(dynamic_cast<const TInvoiceDocument &>(*document).plainText().contains(
+    EXPECT_TRUE(dynamic_cast<const InvoiceDocument &>(*document).plainText().contains(
         QStringLiteral("Entwurf")));
     QPrinter printer;
     TfrmRechnungVorschau preview(document, &printer, questions, 100);
@@ -362,13 +362,13 @@ TEST(UserQuestions, ShowTheirTextAsPlainTextAndAnswerAsPressed)
     using Box = QMessageBox;
     WatchedPipe pipe;
     ASSERT_TRUE(pipe.made());
-    TUserQuestions questions;
+    UserQuestions questions;
     const QString title = QStringLiteral("Bestellung verwalten");
     const auto yesNo = [](bool yes) { return QString::fromLatin1(yes ? "Ja" : "Nein"); };
-    const auto threeWay = [](TUserQuestions::Answer answer) {
-        return QString::fromLatin1(answer == TUserQuestions::Answer::Yes  ? "Ja"
-                                   : answer == TUserQuestions::Answer::No ? "Nein"
-                                                                          : "Abbrechen");
+    const auto threeWay = [](UserQuestions::Answer answer) {
+        return QString::fromLatin1(answer == UserQuestions::Answer::Yes  ? "Ja"
+                                   : answer == UserQuestions::Answer::No ? "Nein"
+                                                                         : "Abbrechen");
     };
     for (const HostileText &hostile : hostileTexts(pipe)) {
         SCOPED_TRACE(hostile.name);

@@ -168,7 +168,7 @@ TEST_P(IssuedInvoices, AfterIssueTheInvoicesDataAreRefusedWhoeverWrites)
         << db.lastError().toStdString();
 
     // The editing stay takes only what stays open, and records it.
-    TOrderEditSession session(db, clientId, [] { return kToday; });
+    OrderEditSession session(db, clientId, [] { return kToday; });
     ASSERT_TRUE(session.startEdit(id, &error)) << error.toStdString();
     EXPECT_TRUE(session.issued());
     EXPECT_TRUE(session.issuedNote().contains(QStringLiteral("1042")));
@@ -312,7 +312,7 @@ TEST_P(IssuedInvoices, YearlyRangeDrawsAtIssueWithoutGapsAndOnceUnderTwoSeats)
     ASSERT_TRUE(ClientStore(db).updateClient(yearly));
 
     // A draft has no number; deleting one leaves no gap.
-    TOrderEditSession session(db, clientId, [] { return kToday; });
+    OrderEditSession session(db, clientId, [] { return kToday; });
     QString error;
     ASSERT_TRUE(session.startNew(&error)) << error.toStdString();
     EXPECT_TRUE(session.yearlyNumbers());

@@ -111,7 +111,7 @@ protected:
 TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages)
 {
     fillMailbox();
-    const MailImportResult first = TMailOrder(db, clientId).importOrders();
+    const MailImportResult first = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(first.connected) << first.detail.toStdString() << dovecot.log().toStdString();
     EXPECT_EQ(first.message,
               QStringLiteral("Das E-Mail-Postfach wurde erfolgreich auf Bestellungen ausgelesen."));
@@ -167,7 +167,7 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
 
     // Second run: nothing is fetched again; the damaged mail is remembered
     // with its reason and listed as before.
-    const MailImportResult second = TMailOrder(db, clientId).importOrders();
+    const MailImportResult second = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(second.connected);
     EXPECT_EQ(second.fetched, 0);
     EXPECT_EQ(second.rows[4].detail, first.rows[4].detail);
@@ -188,7 +188,7 @@ TEST_P(MailImportTest, StoresOrderMailsListsThemAndLaterRunsFetchOnlyNewMessages
                            .replace("8bit-0003", "8bit-0008")
                            .replace("Subject: VQBESTMAIL", "Subject: VQBESTMAIL neu"));
     ASSERT_TRUE(OrderStore(db).deleteOrder(byUuid("b64-0002").id));
-    const MailImportResult third = TMailOrder(db, clientId).importOrders();
+    const MailImportResult third = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(third.connected);
     EXPECT_EQ(third.fetched, 2);
     ASSERT_EQ(third.rows.size(), 7);
@@ -257,7 +257,7 @@ TEST_P(MailImportTest, HostileOrderMailsAreListedAsDamagedAndStoredNowhere)
         orderMail("VQBESTMAIL gut", orderDocument("gut-1", goodLine, {},
                                                   QByteArray("J\xc3\xbcrgen\0", 8).toBase64())));
 
-    const MailImportResult result = TMailOrder(db, clientId).importOrders();
+    const MailImportResult result = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(result.ok) << result.detail.toStdString();
     ASSERT_EQ(result.rows.size(), 7);
     for (int i = 0; i < 6; ++i)
@@ -282,11 +282,11 @@ TEST_P(MailImportTest, HostileOrderMailsAreListedAsDamagedAndStoredNowhere)
 TEST_P(MailImportTest, RefusedLoginChangesNothing)
 {
     fillMailbox();
-    ASSERT_TRUE(TMailOrder(db, clientId).importOrders().connected);
+    ASSERT_TRUE(MailOrder(db, clientId).importOrders().connected);
     TMandant client = *ClientStore(db).client(clientId);
     client.password = QStringLiteral("falsch");
     ASSERT_TRUE(ClientStore(db).updateClient(client));
-    const MailImportResult result = TMailOrder(db, clientId).importOrders();
+    const MailImportResult result = MailOrder(db, clientId).importOrders();
     EXPECT_FALSE(result.connected);
     EXPECT_EQ(
         result.message,
@@ -307,7 +307,7 @@ using MailImportSQLiteTest = MailImportFixture;
 
 TEST_F(MailImportSQLiteTest, EmptyMailboxAndUnreachableServer)
 {
-    const MailImportResult empty = TMailOrder(db, clientId).importOrders();
+    const MailImportResult empty = MailOrder(db, clientId).importOrders();
     EXPECT_TRUE(empty.connected) << empty.detail.toStdString();
     EXPECT_TRUE(empty.rows.isEmpty());
     EXPECT_EQ(empty.message,
@@ -316,7 +316,7 @@ TEST_F(MailImportSQLiteTest, EmptyMailboxAndUnreachableServer)
     TMandant client = *ClientStore(db).client(clientId);
     client.port = vq::test::freeLocalPort();
     ASSERT_TRUE(ClientStore(db).updateClient(client));
-    const MailImportResult unreachable = TMailOrder(db, clientId).importOrders();
+    const MailImportResult unreachable = MailOrder(db, clientId).importOrders();
     EXPECT_FALSE(unreachable.connected);
     EXPECT_EQ(
         unreachable.messages,
@@ -329,9 +329,9 @@ TEST_F(MailImportSQLiteTest, SameOrderInAnotherClientsMailboxIsAlreadyThere)
     dovecot.addMessage(QStringLiteral("shop"), fixture("order_qp.eml"));
     dovecot.addMessage(QStringLiteral("zweiter"), fixture("order_duplicate.eml"));
     const int second = addClient(QStringLiteral("zweiter"), QStringLiteral("pass"));
-    ASSERT_EQ(TMailOrder(db, clientId).importOrders().rows.first().status,
+    ASSERT_EQ(MailOrder(db, clientId).importOrders().rows.first().status,
               MailOrderStatus::Inserted);
-    const MailImportResult result = TMailOrder(db, second).importOrders();
+    const MailImportResult result = MailOrder(db, second).importOrders();
     ASSERT_EQ(result.rows.size(), 1);
     EXPECT_EQ(result.rows.first().status, MailOrderStatus::AlreadyThere);
     EXPECT_TRUE(OrderStore(db).orderList(second).value().isEmpty());
@@ -345,7 +345,7 @@ TEST_F(MailImportSQLiteTest, OrderThatCannotBeStoredLeavesNothingAndIsReadAgain)
     ASSERT_TRUE(q.exec(
         QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Optionen "
                        "WHEN NEW.Option_Wert = 'fein' BEGIN SELECT RAISE(ABORT, 'voll'); END")));
-    const MailImportResult failed = TMailOrder(db, clientId).importOrders();
+    const MailImportResult failed = MailOrder(db, clientId).importOrders();
     ASSERT_EQ(failed.rows.size(), 1);
     EXPECT_EQ(failed.rows.first().status, MailOrderStatus::StoreError);
     EXPECT_EQ(count("Bestellung"), 0);
@@ -353,7 +353,7 @@ TEST_F(MailImportSQLiteTest, OrderThatCannotBeStoredLeavesNothingAndIsReadAgain)
     EXPECT_EQ(count("Optionen"), 0);
 
     ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER refuse")));
-    const MailImportResult retried = TMailOrder(db, clientId).importOrders();
+    const MailImportResult retried = MailOrder(db, clientId).importOrders();
     ASSERT_EQ(retried.rows.size(), 1);
     EXPECT_EQ(retried.rows.first().status, MailOrderStatus::Inserted);
     EXPECT_EQ(count("Artikel"), 3);
@@ -362,16 +362,16 @@ TEST_F(MailImportSQLiteTest, OrderThatCannotBeStoredLeavesNothingAndIsReadAgain)
 TEST_F(MailImportSQLiteTest, DeletesTheMarkedMailByItsUniqueId)
 {
     fillMailbox();
-    const MailImportResult result = TMailOrder(db, clientId).importOrders();
+    const MailImportResult result = MailOrder(db, clientId).importOrders();
     ASSERT_EQ(result.rows.size(), 6);
     // Deleting the first row renumbers the messages behind it on the next
     // connection; the second delete must still hit its own mail.
     QString message;
-    ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(result.rows[0], &message));
-    ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(result.rows[1], &message));
+    ASSERT_TRUE(MailOrder(db, clientId).deleteMail(result.rows[0], &message));
+    ASSERT_TRUE(MailOrder(db, clientId).deleteMail(result.rows[1], &message));
     EXPECT_EQ(dovecot.messageCount(QStringLiteral("shop")), 6);
 
-    const MailImportResult after = TMailOrder(db, clientId).importOrders();
+    const MailImportResult after = MailOrder(db, clientId).importOrders();
     QStringList subjects;
     for (const MailOrderRow &row : after.rows)
         subjects << row.subject;
@@ -383,7 +383,7 @@ TEST_F(MailImportSQLiteTest, DeletesTheMarkedMailByItsUniqueId)
     EXPECT_EQ(count("Bestellung"), 4);
 
     // A mail that is gone cannot be deleted again; the row would stay.
-    EXPECT_FALSE(TMailOrder(db, clientId).deleteMail(result.rows[0], &message));
+    EXPECT_FALSE(MailOrder(db, clientId).deleteMail(result.rows[0], &message));
     EXPECT_EQ(message, QStringLiteral("Fehler beim löschen der Nachricht"));
 }
 
@@ -409,22 +409,22 @@ TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
 
     const QString orderName = dovecot.addMessage(QStringLiteral("shop"), fixture("order_qp.eml"));
     const QString plainName = dovecot.addMessage(QStringLiteral("shop"), fixture("plain_mail.eml"));
-    const MailImportResult first = TMailOrder(db, clientId).importOrders();
+    const MailImportResult first = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(first.ok) << first.detail.toStdString() << dovecot.log().toStdString();
     ASSERT_EQ(first.rows.size(), 1);
     EXPECT_EQ(first.rows[0].uidl, orderName);
 
     // Both mails are deleted on the server; two new ones get their ids.
     QString message;
-    ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(first.rows[0], &message));
+    ASSERT_TRUE(MailOrder(db, clientId).deleteMail(first.rows[0], &message));
     MailOrderRow plainRow;
     plainRow.uidl = plainName;
-    ASSERT_TRUE(TMailOrder(db, clientId).deleteMail(plainRow, &message));
+    ASSERT_TRUE(MailOrder(db, clientId).deleteMail(plainRow, &message));
     ASSERT_EQ(dovecot.messageCount(QStringLiteral("shop")), 0);
     dovecot.addMessageNamed(QStringLiteral("shop"), orderName, fixture("order_8bit.eml"));
     dovecot.addMessageNamed(QStringLiteral("shop"), plainName, fixture("order_base64.eml"));
 
-    const MailImportResult second = TMailOrder(db, clientId).importOrders();
+    const MailImportResult second = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(second.ok) << second.detail.toStdString();
     EXPECT_EQ(second.fetched, 2);
     ASSERT_EQ(second.rows.size(), 2);
@@ -436,7 +436,7 @@ TEST(MailImportReusedId, AMessageWithAKnownIdButAnotherSizeIsReadAgain)
     EXPECT_EQ(OrderStore(db).ordersOfClient(clientId).value().size(), 3);
 
     // Remembered with their sizes now: the next run fetches nothing.
-    const MailImportResult third = TMailOrder(db, clientId).importOrders();
+    const MailImportResult third = MailOrder(db, clientId).importOrders();
     EXPECT_EQ(third.fetched, 0);
     EXPECT_EQ(third.rows.size(), 2);
 }
@@ -450,7 +450,7 @@ QByteArray withHeader(QByteArray mail, const QByteArray &header)
 
 QByteArray signatureFor(const QByteArray &mail, const QString &secret)
 {
-    TMailMessage message;
+    MailMessage message;
     EXPECT_TRUE(readMailMessage(mail, &message, nullptr));
     return orderSignature(message.body, secret).toLatin1();
 }
@@ -497,7 +497,7 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
     client.bestellgeheimnis = secret;
     ASSERT_TRUE(ClientStore(db).updateClient(client));
 
-    const MailImportResult signedOnly = TMailOrder(db, clientId).importOrders();
+    const MailImportResult signedOnly = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(signedOnly.ok) << signedOnly.detail.toStdString();
     QList<MailOrderStatus> statuses;
     for (const MailOrderRow &row : signedOnly.rows)
@@ -509,7 +509,7 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
     EXPECT_EQ(count("Bestellung"), 2);
 
     // The refused mails are remembered: listed again with their reason, not fetched again.
-    const MailImportResult again = TMailOrder(db, clientId).importOrders();
+    const MailImportResult again = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(again.ok) << again.detail.toStdString();
     EXPECT_EQ(again.fetched, 0);
     ASSERT_EQ(again.rows.size(), 7);
@@ -520,7 +520,7 @@ TEST_F(MailImportSQLiteTest, WithAnOrderSecretOnlySignedOrderMailsAreStored)
     // Without the secret every order mail counts again, signed or not.
     client.bestellgeheimnis.clear();
     ASSERT_TRUE(ClientStore(db).updateClient(client));
-    const MailImportResult all = TMailOrder(db, clientId).importOrders();
+    const MailImportResult all = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(all.ok);
     statuses.clear();
     for (const MailOrderRow &row : all.rows)
@@ -694,7 +694,7 @@ TEST(Pop3Client, LogsInPlainWithPop3sAndWithStls)
                             c.security,
                             c.verify,
                             10};
-        TPop3Client pop3(account);
+        Pop3Client pop3(account);
         const auto count = pop3.stat();
         ASSERT_EQ(count.has_value(), c.succeeds)
             << int(c.security) << pop3.lastError().toStdString();
@@ -922,7 +922,7 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
         return q.next() ? q.value(0).toInt() : -1;
     };
 
-    const MailImportResult broken = TMailOrder(db, clientId).importOrders();
+    const MailImportResult broken = MailOrder(db, clientId).importOrders();
     EXPECT_FALSE(broken.ok);
     EXPECT_FALSE(broken.connected);
     EXPECT_EQ(
@@ -963,7 +963,7 @@ TEST_P(BrokenConnectionTest, EndsTheRunKeepsWhatWasStoredAndReadsTheRestNextTime
     server.setDropAfter(1000);
     ASSERT_TRUE(vq::test::openTestDatabase(db, SqlDialect::SQLite, dir.path(), &error))
         << error.toStdString();
-    const MailImportResult rest = TMailOrder(db, clientId).importOrders();
+    const MailImportResult rest = MailOrder(db, clientId).importOrders();
     EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
     EXPECT_EQ(rest.fetched, b.fetchedNextTime);
     EXPECT_EQ(orderCount(), 3);
@@ -1001,7 +1001,7 @@ TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhen
         cancel = true; // after the first order mail
     };
     observer.cancel = &cancel;
-    const MailImportResult stopped = TMailOrder(db, clientId).importOrders(observer);
+    const MailImportResult stopped = MailOrder(db, clientId).importOrders(observer);
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_FALSE(stopped.ok);
     EXPECT_TRUE(stopped.connected);
@@ -1014,7 +1014,7 @@ TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhen
 
     // Cancelled before the first mail: nothing is read.
     cancel = true;
-    const MailImportResult none = TMailOrder(db, clientId).importOrders(observer);
+    const MailImportResult none = MailOrder(db, clientId).importOrders(observer);
     EXPECT_TRUE(none.cancelled);
     EXPECT_TRUE(none.rows.isEmpty());
     EXPECT_EQ(count("Bestellung"), 1);
@@ -1025,7 +1025,7 @@ TEST_F(MailImportSQLiteTest, ReportsProgressAndRowsAndStopsBeforeTheNextMailWhen
     observer.row = [&](const MailOrderRow &row) {
         seen << row.subject + QStringLiteral(": ") + row.statusText();
     };
-    const MailImportResult rest = TMailOrder(db, clientId).importOrders(observer);
+    const MailImportResult rest = MailOrder(db, clientId).importOrders(observer);
     EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
     EXPECT_FALSE(rest.cancelled);
     EXPECT_EQ(seen, (QStringList{QStringLiteral("VQBESTMAIL 1: Bereits in DB vorhanden."),
@@ -1071,7 +1071,7 @@ TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
     observer.cancel = &cancel;
     QElapsedTimer clock;
     clock.start();
-    const MailImportResult stopped = TMailOrder(db, clientId).importOrders(observer);
+    const MailImportResult stopped = MailOrder(db, clientId).importOrders(observer);
     const qint64 waited = clock.elapsed();
     user.join();
     EXPECT_TRUE(stopped.cancelled);
@@ -1083,7 +1083,7 @@ TEST(MailImportCancel, GivesUpASilentServerAndTheNextRunReadsEverything)
     EXPECT_LT(waited, 15000);
 
     server.setDropAfter(1000);
-    const MailImportResult rest = TMailOrder(db, clientId).importOrders();
+    const MailImportResult rest = MailOrder(db, clientId).importOrders();
     EXPECT_TRUE(rest.ok) << rest.detail.toStdString();
     EXPECT_EQ(rest.rows.size(), 2);
     EXPECT_EQ(OrderStore(db).orderList(clientId).value().size(), 2);
@@ -1125,7 +1125,7 @@ TEST(MailImportStat, ACountBeyondTheListedMessagesReadsThoseListed)
     QList<std::pair<int, int>> progress;
     MailImportObserver observer;
     observer.progress = [&](int done, int total) { progress << std::pair(done, total); };
-    const MailImportResult result = TMailOrder(db, clientId).importOrders(observer);
+    const MailImportResult result = MailOrder(db, clientId).importOrders(observer);
     EXPECT_TRUE(result.ok) << result.detail.toStdString();
     EXPECT_EQ(result.message, QString::fromUtf16(kTextSuccess));
     ASSERT_EQ(result.rows.size(), 2);
@@ -1175,7 +1175,7 @@ TEST(MailDelete, IsReportedDoneOnlyWhenTheServerConfirmedTheLogout)
         SCOPED_TRACE(c.name);
         server.setQuitUnanswered(c.quitUnanswered);
         QString message, detail;
-        EXPECT_EQ(TMailOrder(db, clientId).deleteMail(row, &message, &detail), c.reportedDone);
+        EXPECT_EQ(MailOrder(db, clientId).deleteMail(row, &message, &detail), c.reportedDone);
         EXPECT_EQ(message, c.reportedDone ? QString() : QString::fromUtf16(kTextDeleteError));
         EXPECT_EQ(server.deletedMessages(), c.deletedOnServer);
     }
@@ -1208,7 +1208,7 @@ TEST(MailImportWithoutUidl, ReadsEveryMailEachRunAndListsItByNumber)
     const MailOrderStatus inserted = MailOrderStatus::Inserted,
                           there = MailOrderStatus::AlreadyThere;
     for (const MailOrderStatus expected : {inserted, there}) {
-        const MailImportResult run = TMailOrder(db, clientId).importOrders();
+        const MailImportResult run = MailOrder(db, clientId).importOrders();
         EXPECT_TRUE(run.ok) << run.detail.toStdString();
         EXPECT_EQ(run.message, QString::fromUtf16(kTextSuccess));
         EXPECT_EQ(run.fetched, 3);
@@ -1243,7 +1243,7 @@ TEST(MailDelete, WithoutUidlDeletesOnlyTheMessageTheRowWasListedFor)
     client.password = QStringLiteral("geheim");
     const int clientId = ClientStore(db).insertClient(client).value_or(0);
     ASSERT_NE(clientId, 0);
-    const MailImportResult listed = TMailOrder(db, clientId).importOrders();
+    const MailImportResult listed = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(listed.ok) << listed.detail.toStdString();
     ASSERT_EQ(listed.rows.size(), 2);
     ASSERT_TRUE(listed.rows[0].uidl.isEmpty());
@@ -1252,14 +1252,14 @@ TEST(MailDelete, WithoutUidlDeletesOnlyTheMessageTheRowWasListedFor)
     // The first mail was deleted elsewhere: number 1 is the second one now.
     server.hideFirst(1);
     QString message, detail;
-    EXPECT_FALSE(TMailOrder(db, clientId).deleteMail(listed.rows[0], &message, &detail));
+    EXPECT_FALSE(MailOrder(db, clientId).deleteMail(listed.rows[0], &message, &detail));
     EXPECT_EQ(message, QString::fromUtf16(kTextDeleteError));
     EXPECT_FALSE(detail.isEmpty());
     EXPECT_EQ(server.deletedMessages(), 0);
 
     // Where the number still names the listed mail, it is deleted.
     server.hideFirst(0);
-    EXPECT_TRUE(TMailOrder(db, clientId).deleteMail(listed.rows[1], &message, &detail))
+    EXPECT_TRUE(MailOrder(db, clientId).deleteMail(listed.rows[1], &message, &detail))
         << detail.toStdString();
     EXPECT_EQ(server.deletedMessages(), 1);
 }

@@ -57,7 +57,7 @@ class MailMessageTest : public testing::TestWithParam<Case>
 TEST_P(MailMessageTest, Reads)
 {
     const Case &c = GetParam();
-    TMailMessage mail;
+    MailMessage mail;
     QString error;
     if (!readMailMessage(c.raw, &mail, &error)) {
         // Not readable at all: only acceptable for data that holds no mail.
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Mails, MailMessageTest, testing::ValuesIn(kCases),
 
 TEST(MailMessage, DateIsTheMomentTheHeaderNames)
 {
-    TMailMessage mail;
+    MailMessage mail;
     ASSERT_TRUE(readMailMessage("Date: Mon, 15 Jan 2024 10:00:00 +0100\nSubject: x\n\nbody\n",
                                 &mail, nullptr));
     EXPECT_EQ(mail.date.toUTC(), QDateTime(QDate(2024, 1, 15), QTime(9, 0), Qt::UTC));

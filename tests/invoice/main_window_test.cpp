@@ -46,7 +46,7 @@
 using namespace vq::invoice;
 using vq::test::child;
 using vq::test::keepScreenshot;
-using vq::test::TScriptedQuestions;
+using vq::test::ScriptedQuestions;
 using vq::test::whenModal;
 
 namespace {
@@ -196,9 +196,9 @@ protected:
     }
 
     QTemporaryDir home, dir;
-    std::optional<vq::test::TEnvironmentScope> dataHome;
+    std::optional<vq::test::EnvironmentScope> dataHome;
     InvoiceConnection db;
-    TScriptedQuestions questions;
+    ScriptedQuestions questions;
     int euroClient = 0, francClient = 0;
     QList<int> euroOrders, francOrders;
     std::unique_ptr<TfrmMainWindow> window;
@@ -317,11 +317,11 @@ TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
     ASSERT_EQ(grid()->model()->rowCount(), 2);
     EXPECT_EQ(window->currency(), QStringLiteral("CHF"));
     for (int row = 0; row < 2; ++row) {
-        EXPECT_TRUE(cell(row, TOrderListModel::Summe).endsWith(QStringLiteral(" CHF")))
-            << cell(row, TOrderListModel::Summe).toStdString();
-        EXPECT_FALSE(cell(row, TOrderListModel::Summe).contains(QStringLiteral("€")));
+        EXPECT_TRUE(cell(row, OrderListModel::Summe).endsWith(QStringLiteral(" CHF")))
+            << cell(row, OrderListModel::Summe).toStdString();
+        EXPECT_FALSE(cell(row, OrderListModel::Summe).contains(QStringLiteral("€")));
     }
-    EXPECT_EQ(cell(0, TOrderListModel::Summe), QStringLiteral("99,90 CHF"));
+    EXPECT_EQ(cell(0, OrderListModel::Summe), QStringLiteral("99,90 CHF"));
     EXPECT_EQ(window->selectedOrderId(), francOrders[0]);
     EXPECT_TRUE(
         child<QLabel>(*window, "lblMandant")->text().contains(QStringLiteral("Bergsport AG")));
@@ -336,7 +336,7 @@ TEST_P(MainWindowSQLite, ListsTheColumnsWithMoneyInTheCurrencyOfTheChosenClient)
         manager.done(QDialog::Accepted);
     });
     action("actMandantenVerwalten")->trigger();
-    EXPECT_EQ(cell(0, TOrderListModel::Summe), QStringLiteral("99,90 Fr."));
+    EXPECT_EQ(cell(0, OrderListModel::Summe), QStringLiteral("99,90 Fr."));
 
     // A client deleted there leaves an empty list and no command that needs it.
     whenModal([&](QDialog &manager) {
@@ -610,15 +610,15 @@ TEST_P(MainWindowSQLite, ShowsStrangersTextsInCellsToolTipsAndStatusBarAsPlainTe
         chooseClient(mandantId);
         ASSERT_EQ(grid()->model()->rowCount(), 1);
 
-        for (const int column : {int(TOrderListModel::Firma), int(TOrderListModel::Vorname),
-                                 int(TOrderListModel::Nachname), int(TOrderListModel::Status)}) {
+        for (const int column : {int(OrderListModel::Firma), int(OrderListModel::Vorname),
+                                 int(OrderListModel::Nachname), int(OrderListModel::Status)}) {
             SCOPED_TRACE(column);
             EXPECT_EQ(cell(0, column), vq::test::cutAt(hostile.seen, vq::ui::kMaxLineChars));
             vq::test::restOn(*grid(), grid()->model()->index(0, column));
             EXPECT_EQ(vq::test::shownToolTipText(),
                       vq::test::cutAt(hostile.seen, vq::ui::kMaxToolTipChars));
             EXPECT_TRUE(vq::test::shownToolTipFits());
-            if (column == TOrderListModel::Nachname)
+            if (column == OrderListModel::Nachname)
                 vq::test::keepScreenScreenshot(QStringLiteral("hauptfenster_tooltip_%1")
                                                    .arg(QString::fromUtf8(hostile.name))
                                                    .replace(u' ', u'_')
@@ -644,7 +644,7 @@ TEST_P(MainWindowEditing, ANewOrderIsStoredOnlyByJa)
 {
     chooseClient(euroClient);
     window->goToRow(1);
-    for (const auto answer : {TUserQuestions::Answer::No, TUserQuestions::Answer::Yes}) {
+    for (const auto answer : {UserQuestions::Answer::No, UserQuestions::Answer::Yes}) {
         whenModal([&](QDialog &editor) {
             EXPECT_EQ(editor.objectName(), QStringLiteral("frmBestellung"));
             EXPECT_EQ(db.transactionDepth(), 0);
@@ -667,7 +667,7 @@ TEST_P(MainWindowEditing, EditSavesOnJaAndDiscardsOnNein)
 {
     chooseClient(euroClient);
     window->goToRow(2);
-    auto editRenaming = [&](const QString &firma, TUserQuestions::Answer answer) {
+    auto editRenaming = [&](const QString &firma, UserQuestions::Answer answer) {
         whenModal([&, firma, answer](QDialog &editor) {
             EXPECT_EQ(window->orderEditor().currentOrderId(), euroOrders[2]);
             EXPECT_EQ(db.transactionDepth(), 0);
@@ -680,13 +680,13 @@ TEST_P(MainWindowEditing, EditSavesOnJaAndDiscardsOnNein)
         action("actBearbeiten")->trigger();
         EXPECT_EQ(db.transactionDepth(), 0);
     };
-    editRenaming(QStringLiteral("Verworfen GmbH"), TUserQuestions::Answer::No);
+    editRenaming(QStringLiteral("Verworfen GmbH"), UserQuestions::Answer::No);
     EXPECT_EQ(OrderStore(db).order(euroOrders[2])->firma, QStringLiteral("Kunde 3"));
-    EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Kunde 3"));
+    EXPECT_EQ(cell(2, OrderListModel::Firma), QStringLiteral("Kunde 3"));
 
-    editRenaming(QStringLiteral("Behalten GmbH"), TUserQuestions::Answer::Yes);
+    editRenaming(QStringLiteral("Behalten GmbH"), UserQuestions::Answer::Yes);
     EXPECT_EQ(OrderStore(db).order(euroOrders[2])->firma, QStringLiteral("Behalten GmbH"));
-    EXPECT_EQ(cell(2, TOrderListModel::Firma), QStringLiteral("Behalten GmbH"));
+    EXPECT_EQ(cell(2, OrderListModel::Firma), QStringLiteral("Behalten GmbH"));
     EXPECT_EQ(window->currentRow(), 2);
     EXPECT_TRUE(questions.errors.isEmpty()) << questions.errors.join(u'\n').toStdString();
 }
@@ -703,21 +703,21 @@ TEST_P(MainWindowEditing, TheSecondSeatsJaIsRefusedAndKeepsItsWork)
     whenModal([&](QDialog &editor) {
         child<QLineEdit>(editor, "edtFirma")->setText(QStringLiteral("Zweiter Platz"));
         // Meanwhile the other seat opens the same order, changes it and saves.
-        TOrderEditSession other(otherSeat, euroClient, [] { return QDate(2026, 12, 10); });
+        OrderEditSession other(otherSeat, euroClient, [] { return QDate(2026, 12, 10); });
         ASSERT_TRUE(other.startEdit(euroOrders[2], &error)) << error.toStdString();
         OrderBoxes boxes = other.boxes();
         boxes.ort = QStringLiteral("Erster Platz");
         ASSERT_FALSE(other.takeBoxes(boxes));
         ASSERT_FALSE(other.save());
 
-        questions.threeWay = {TUserQuestions::Answer::Yes};
+        questions.threeWay = {UserQuestions::Answer::Yes};
         child<QAction>(editor, "actVerlassen")->trigger();
         EXPECT_TRUE(editor.isVisible());
         ASSERT_EQ(questions.informations.size(), 1);
         EXPECT_TRUE(questions.informations[0].contains(QStringLiteral("inzwischen")))
             << questions.informations[0].toStdString();
         EXPECT_EQ(child<QLineEdit>(editor, "edtFirma")->text(), QStringLiteral("Zweiter Platz"));
-        questions.threeWay = {TUserQuestions::Answer::No};
+        questions.threeWay = {UserQuestions::Answer::No};
         child<QAction>(editor, "actVerlassen")->trigger();
         if (editor.isVisible())
             editor.done(QDialog::Rejected);
@@ -773,7 +773,7 @@ TEST_P(MainWindowEditing, APreviewInAStayThatIsUndoneIssuesNothing)
             child<QLineEdit>(editor, "edtFirma")->setText(QStringLiteral("Verworfen GmbH"));
             whenModal([](QDialog &preview) { preview.reject(); });
             child<QAction>(editor, "actVorschau")->trigger();
-            questions.threeWay = {TUserQuestions::Answer::No};
+            questions.threeWay = {UserQuestions::Answer::No};
             child<QAction>(editor, "actVerlassen")->trigger();
             if (editor.isVisible())
                 editor.done(QDialog::Rejected);
@@ -838,7 +838,7 @@ TEST_P(MainWindowPostgreSQL, ASaveTheServerRefusesIsReportedAndRolledBackWhole)
             child<QPushButton>(line, "btnOK")->click();
         });
         child<QPushButton>(editor, "btnArtikelHinzufuegen")->click();
-        questions.threeWay = {TUserQuestions::Answer::Yes, TUserQuestions::Answer::No};
+        questions.threeWay = {UserQuestions::Answer::Yes, UserQuestions::Answer::No};
         child<QAction>(editor, "actVerlassen")->trigger();
         EXPECT_TRUE(editor.isVisible());
         child<QAction>(editor, "actVerlassen")->trigger();
@@ -879,7 +879,7 @@ TEST_P(MainWindowPostgreSQL, AnOrderAnotherUserHoldsIsSavedOnceItIsFreeAndTheSta
                 child<QPushButton>(line, "btnOK")->click();
             });
             child<QPushButton>(editor, "btnArtikelHinzufuegen")->click();
-            questions.threeWay = {TUserQuestions::Answer::Yes, TUserQuestions::Answer::Yes};
+            questions.threeWay = {UserQuestions::Answer::Yes, UserQuestions::Answer::Yes};
             child<QAction>(editor, "actVerlassen")->trigger(); // waits, then names the lock
             EXPECT_TRUE(editor.isVisible());
             EXPECT_EQ(questions.errors.size(), 1);
@@ -997,10 +997,10 @@ TEST_P(StateEditor, LeavingWithUnsavedChangesAsks)
     child<QAction>(editor, "actNeu")->trigger();
     vq::test::typeText(QApplication::focusWidget(), QStringLiteral("storniert"));
 
-    questions.threeWay = {TUserQuestions::Answer::Cancel};
+    questions.threeWay = {UserQuestions::Answer::Cancel};
     child<QAction>(editor, "actVerlassen")->trigger();
     EXPECT_TRUE(editor.isVisible());
-    questions.threeWay = {TUserQuestions::Answer::Yes};
+    questions.threeWay = {UserQuestions::Answer::Yes};
     child<QAction>(editor, "actVerlassen")->trigger();
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(StateStore(db).states()->size(), before + 1);
@@ -1030,7 +1030,7 @@ TEST_P(StateEditor, ALongerStoredNameIsNotCutByLookingAtIt)
     EXPECT_EQ(input->text(), longName);
     QTest::keyClick(input, Qt::Key_Return);
     EXPECT_FALSE(editor.hasUnsavedChanges());
-    questions.threeWay = {TUserQuestions::Answer::Yes};
+    questions.threeWay = {UserQuestions::Answer::Yes};
     child<QAction>(editor, "actVerlassen")->trigger();
     EXPECT_TRUE(questions.asked.isEmpty());
     EXPECT_EQ(StateStore(db).states()->last().status, longName);
@@ -1045,7 +1045,7 @@ TEST_P(StateEditor, OpensModallyFromTheMainWindowWhoseListShowsTheNewName)
         states.done(QDialog::Rejected);
     });
     action("actStatus")->trigger();
-    EXPECT_EQ(cell(0, TOrderListModel::Status), QStringLiteral("eingegangen"));
+    EXPECT_EQ(cell(0, OrderListModel::Status), QStringLiteral("eingegangen"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialects, StateEditor,

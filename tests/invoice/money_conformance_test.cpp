@@ -23,7 +23,7 @@ TEST(MoneyConformance, OfficialRulesAcceptTheXRechnungOfEveryMoneyCase)
         // With a payment period, so that the rules see a due date too.
         TMandant s = seller();
         s.zahlungsziel = 14;
-        const TEInvoiceResult result =
+        const EInvoiceResult result =
             buildXRechnung(invoiceData(s, b, moneyLines(c), QDate(2026, 12, 10)));
         ASSERT_TRUE(result.missing.isEmpty()) << result.message().toStdString();
         const QString file = dir.filePath(c.name + QStringLiteral(".xml"));

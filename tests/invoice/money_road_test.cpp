@@ -132,7 +132,7 @@ TEST_P(MoneyRoad, ImportedOrderPrintsAndInvoicesTheCentsThePageShowed)
     for (const MoneyCase &c : moneyCases()) {
         SCOPED_TRACE(c.name.toStdString());
         // The import: the document as the form mailer writes it, stored.
-        TOrderDocument document;
+        OrderDocument document;
         QString error;
         ASSERT_TRUE(readOrderDocument(moneyOrderDocument(c, QStringLiteral("money-%1").arg(++n)),
                                       &document, &error))
@@ -283,13 +283,13 @@ TEST(MoneyBounds, ImportRefusesQuantitiesAndLineTotalsNoInvoiceCanHold)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        TOrderDocument document;
+        OrderDocument document;
         QString error;
         EXPECT_FALSE(readOrderDocument(c.document, &document, &error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
     }
     // 100,000 pieces of 10,000.00 are exactly the bound, and stay an order.
-    TOrderDocument document;
+    OrderDocument document;
     QString error;
     EXPECT_TRUE(readOrderDocument(withArticle("10000", 100000), &document, &error))
         << error.toStdString();

@@ -84,7 +84,7 @@ struct Case
     const char *name;
     QByteArray body;
     bool valid;
-    std::function<void(const TOrderDocument &)> check;
+    std::function<void(const OrderDocument &)> check;
     const char *errorPart = nullptr; // a refused document: part of the message
 };
 
@@ -101,7 +101,7 @@ class OrderDocumentTest : public testing::TestWithParam<Case>
 TEST_P(OrderDocumentTest, Reads)
 {
     const Case &c = GetParam();
-    TOrderDocument doc;
+    OrderDocument doc;
     QString error;
     const bool ok = readOrderDocument(c.body, &doc, &error);
     ASSERT_EQ(ok, c.valid) << error.toStdString();
@@ -120,7 +120,7 @@ TEST_P(OrderDocumentTest, Reads)
 
 const Case kCases[] = {
     {"Valid", document(line("A-1", b64("12.5"), kOneOption)), true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          EXPECT_EQ(d.order.uuid, QStringLiteral("4711-abc"));
          // base64 values are Windows-1252 text.
          EXPECT_EQ(d.order.name, QStringLiteral("Jürgen"));
@@ -141,7 +141,7 @@ const Case kCases[] = {
     {"ThreeLinesSecondWithEmptyOptions",
      document(line("1", b64("1"), kOneOption) + line("2", b64("2"), "<options/>") + line("3", b64("3"), kOneOption)),
      true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          ASSERT_EQ(d.lines.size(), 3);
          EXPECT_EQ(d.lines[0].optionen.size(), 1);
          EXPECT_TRUE(d.lines[1].optionen.isEmpty());
@@ -149,27 +149,27 @@ const Case kCases[] = {
          EXPECT_EQ(d.lines[2].nr, QStringLiteral("3"));
      }},
     {"PricePoint", document(line("1", b64("2.50"), "<options/>")), true,
-     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].preis, 2.5); }},
+     [](const OrderDocument &d) { EXPECT_EQ(d.lines[0].preis, 2.5); }},
     {"PriceComma", document(line("1", b64("2,50"), "<options>" + option("a", "b", "0,75") + "</options>")), true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          EXPECT_EQ(d.lines[0].preis, 2.5);
          EXPECT_EQ(d.lines[0].optionen[0].preis, 0.75);
      }},
     {"OptionPriceZeroIsNoPrice",
      document(line("1", b64("1"), "<options>" + option("a", "b", "0") + option("c", "d", "0.00") + "</options>")), true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          EXPECT_FALSE(d.lines[0].optionen[0].preis);
          EXPECT_FALSE(d.lines[0].optionen[1].preis);
      }},
     {"TimestampZero", document(line("1", b64("1"), "<options/>"), "<timestamp>0</timestamp>"), true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          EXPECT_EQ(d.order.zeit, QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC));
      }},
     {"TimestampOneDay", document(line("1", b64("1"), "<options/>"), "<timestamp>86400</timestamp>"), true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          EXPECT_EQ(d.order.zeit, QDateTime(QDate(1970, 1, 2), QTime(0, 0), Qt::UTC));
      }},
-    {"NoLines", document(""), true, [](const TOrderDocument &d) { EXPECT_TRUE(d.lines.isEmpty()); }},
+    {"NoLines", document(""), true, [](const OrderDocument &d) { EXPECT_TRUE(d.lines.isEmpty()); }},
     {"TimestampMissing", document(line("1", b64("1"), "<options/>"), ""), false, nullptr},
     {"TimestampNoNumber", document(line("1", b64("1"), "<options/>"), "<timestamp>gestern</timestamp>"), false, nullptr},
     {"OptionsMissing", document(line("1", b64("1"), "")), false, nullptr},
@@ -202,7 +202,7 @@ const Case kCases[] = {
      "<order><articles/><formdata><uuid>a&amp;b&#x41;</uuid><timestamp>0</timestamp><Ort>S/Zsbg&#61;=</Ort>"
      "<company>1 &lt;2&gt;</company></formdata></order>",
      true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          EXPECT_EQ(d.order.uuid, QStringLiteral("a&bA"));
          EXPECT_EQ(d.order.ort, QStringLiteral("Köln"));
          EXPECT_EQ(d.order.ip, QStringLiteral("1 <2>"));
@@ -218,15 +218,15 @@ const Case kCases[] = {
     {"VatNegative", document(line("1", b64("1"), "<options/>", b64("-100"))), false, nullptr, "außerhalb"},
     {"VatAbove100", document(line("1", b64("1"), "<options/>", b64("100.5"))), false, nullptr, "außerhalb"},
     {"VatZeroAnd100", document(line("1", b64("1"), "<options/>", b64("0")) + line("2", b64("1"), "<options/>", b64("100"))),
-     true, [](const TOrderDocument &d) { EXPECT_EQ(d.lines[1].mwst, 100); }},
+     true, [](const OrderDocument &d) { EXPECT_EQ(d.lines[1].mwst, 100); }},
     {"PriceNegative", document(line("1", b64("-0.01"), "<options/>")), false, nullptr, "außerhalb"},
     {"PriceBeyondAnyShop", document(line("1", b64(QByteArray(300, '9').constData()), "<options/>")), false, nullptr,
      "außerhalb"},
     {"PriceNegativeZeroIsZero", document(line("1", b64("-0"), "<options/>")), true,
-     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].preis, 0); }},
+     [](const OrderDocument &d) { EXPECT_EQ(d.lines[0].preis, 0); }},
     // A discount the designer allows, as long as the piece costs something.
     {"DiscountWithinThePrice", document(line("1", b64("3"), "<options>" + option("a", "b", "-2") + "</options>")), true,
-     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].optionen[0].preis, -2); }},
+     [](const OrderDocument &d) { EXPECT_EQ(d.lines[0].optionen[0].preis, -2); }},
     {"DiscountBeyondThePrice", document(line("1", b64("1"), "<options>" + option("a", "b", "-2") + "</options>")), false,
      nullptr, "weniger als nichts"},
     {"AmountNegative", document(line("1", b64("1"), "<options/>", b64("19"), b64("-3"))), false, nullptr,
@@ -234,7 +234,7 @@ const Case kCases[] = {
     {"AmountBeyondInteger", document(line("1", b64("1"), "<options/>", b64("19"), b64("99999999999"))), false,
      nullptr, "amount"},
     {"AmountZero", document(line("1", b64("1"), "<options/>", b64("19"), b64("0"))), true,
-     [](const TOrderDocument &d) { EXPECT_EQ(d.lines[0].anzahl, 0); }},
+     [](const OrderDocument &d) { EXPECT_EQ(d.lines[0].anzahl, 0); }},
     {"Base64PaddingInside", document(line("1", "QQ=QQ", "<options/>")), false, nullptr, "base64"},
     {"Base64PaddingThenData", document(line("1", "QQ=Q", "<options/>")), false, nullptr, "base64"},
     {"Base64ThreePads", document(line("1", "Q===", "<options/>")), false, nullptr, "base64"},
@@ -250,7 +250,7 @@ const Case kCases[] = {
               "<Strasse>" + b64("Hauptstra\xdf" "e 100, Hinterhaus, dritter Stock links, bei M\xfcller").insert(40, "\r\n ")
                   + "</Strasse>"),
      true,
-     [](const TOrderDocument &d) {
+     [](const OrderDocument &d) {
          EXPECT_EQ(d.order.strasse, QStringLiteral("Hauptstraße 100, Hinterhaus, dritter Stock links, bei Müller"));
      }},
     {"UuidLongerThanTheKey", "<order><articles/><formdata><uuid>" + QByteArray(256, 'u')
@@ -290,7 +290,7 @@ TEST(OrderDocumentValues, DecodeAsUtf8OrWindows1252AndDropControlCharacters)
         EXPECT_EQ(decodeValueText(bytes), text) << bytes.toHex().constData();
 
     // The same through a whole document: a UTF-8 name and a NUL in the street.
-    TOrderDocument doc;
+    OrderDocument doc;
     QString error;
     ASSERT_TRUE(readOrderDocument(
         document("", "<timestamp>0</timestamp>",
@@ -307,7 +307,7 @@ TEST(OrderDocumentUuid, ARefusedDocumentStillNamesItsIdentifier)
 {
     // The duplicate test needs only the identifier; a damaged line does not
     // hide it, and the document is read once for both.
-    TOrderDocument doc;
+    OrderDocument doc;
     QString error;
     EXPECT_FALSE(readOrderDocument(document(line("1", b64("kaputt"), "")), &doc, &error));
     EXPECT_EQ(doc.order.uuid, QStringLiteral("4711-abc"));

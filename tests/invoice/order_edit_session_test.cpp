@@ -58,9 +58,9 @@ protected:
             TOption{0, lineId, QStringLiteral("Reifung"), QStringLiteral("12 Monate"), 1.5}));
     }
 
-    TOrderEditSession session()
+    OrderEditSession session()
     {
-        return TOrderEditSession(db, mandantId, [] { return kToday; });
+        return OrderEditSession(db, mandantId, [] { return kToday; });
     }
 
     // Every row of every table, in key order: what "the database as it was" means.
@@ -128,7 +128,7 @@ TEST_P(OrderEditSessionTest, TheBoxesAreTakenOrRefusedByTheirRules)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TOrderEditSession stay = session();
+        OrderEditSession stay = session();
         QString error;
         ASSERT_TRUE(stay.startEdit(orderId, &error)) << error.toStdString();
         OrderBoxes boxes = stay.boxes();
@@ -159,7 +159,7 @@ TEST_P(OrderEditSessionTest, NeinLeavesTheDatabaseAsItWasAndJaWritesEverything)
     const QString before = dump();
     const QByteArray fileBefore =
         GetParam() == SqlDialect::SQLite ? vq::test::readFile(location.file) : QByteArray();
-    const auto edit = [&](TOrderEditSession &stay) {
+    const auto edit = [&](OrderEditSession &stay) {
         QString error;
         ASSERT_TRUE(stay.startEdit(orderId, &error)) << error.toStdString();
         for (const char *nr : {"C", "B"}) {
@@ -184,7 +184,7 @@ TEST_P(OrderEditSessionTest, NeinLeavesTheDatabaseAsItWasAndJaWritesEverything)
         EXPECT_TRUE(stay.changed());
     };
     {
-        TOrderEditSession stay = session();
+        OrderEditSession stay = session();
         edit(stay);
         EXPECT_EQ(db.transactionDepth(), 0);
     } // "Nein"
@@ -192,7 +192,7 @@ TEST_P(OrderEditSessionTest, NeinLeavesTheDatabaseAsItWasAndJaWritesEverything)
     if (GetParam() == SqlDialect::SQLite)
         EXPECT_EQ(vq::test::readFile(location.file), fileBefore);
 
-    TOrderEditSession stay = session();
+    OrderEditSession stay = session();
     edit(stay);
     ASSERT_FALSE(stay.save());
     EXPECT_EQ(db.transactionDepth(), 0);
@@ -230,7 +230,7 @@ TEST_P(OrderEditSessionTest, ASecondSeatCannotOverwriteWhatTheFirstSaved)
     const Case cases[] = {
         {"changed",
          [&] {
-             TOrderEditSession first(otherSeat, mandantId, [] { return kToday; });
+             OrderEditSession first(otherSeat, mandantId, [] { return kToday; });
              ASSERT_TRUE(first.startEdit(orderId, &error));
              OrderBoxes boxes = first.boxes();
              boxes.bemerkung = QStringLiteral("erster Platz");
@@ -242,7 +242,7 @@ TEST_P(OrderEditSessionTest, ASecondSeatCannotOverwriteWhatTheFirstSaved)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TOrderEditSession second = session();
+        OrderEditSession second = session();
         ASSERT_TRUE(second.startEdit(orderId, &error)) << error.toStdString();
         OrderBoxes boxes = second.boxes();
         boxes.bemerkung = QStringLiteral("zweiter Platz");
@@ -273,9 +273,9 @@ TEST_P(OrderEditSessionTest, NewOrdersOfTwoSeatsNeverShareANumber)
     InvoiceConnection otherSeat;
     QString error;
     ASSERT_TRUE(otherSeat.openLocation(location, &error)) << error.toStdString();
-    TOrderEditSession first(otherSeat, mandantId, [] { return kToday; });
-    TOrderEditSession drawn = session();
-    TOrderEditSession typed = session();
+    OrderEditSession first(otherSeat, mandantId, [] { return kToday; });
+    OrderEditSession drawn = session();
+    OrderEditSession typed = session();
     ASSERT_TRUE(first.startNew(&error));
     ASSERT_TRUE(drawn.startNew(&error));
     ASSERT_TRUE(typed.startNew(&error));
@@ -284,7 +284,7 @@ TEST_P(OrderEditSessionTest, NewOrdersOfTwoSeatsNeverShareANumber)
     OrderBoxes boxes = typed.boxes();
     boxes.rechNr = QStringLiteral("30");
     ASSERT_FALSE(typed.takeBoxes(boxes));
-    TOrderEditSession typedFirst(otherSeat, mandantId, [] { return kToday; });
+    OrderEditSession typedFirst(otherSeat, mandantId, [] { return kToday; });
     ASSERT_TRUE(typedFirst.startNew(&error));
     boxes = typedFirst.boxes();
     boxes.rechNr = QStringLiteral("30");

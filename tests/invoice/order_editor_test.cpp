@@ -44,7 +44,7 @@ using vq::test::child;
 using vq::test::keepScreenshot;
 using vq::test::typeText;
 using vq::test::whenModal;
-using Answer = TUserQuestions::Answer;
+using Answer = UserQuestions::Answer;
 
 namespace {
 
@@ -172,7 +172,7 @@ protected:
 
     QTemporaryDir dir;
     InvoiceConnection db;
-    vq::test::TScriptedQuestions questions;
+    vq::test::ScriptedQuestions questions;
     int mandantId = 0;
     std::unique_ptr<TfrmBestellung> editor;
 };
@@ -449,7 +449,7 @@ TEST_F(OrderEditor, ThePreviewShowsTheOrderAsTypedAsADraft)
              whenModal([&](QDialog &preview) {
                  // Shown as typed, written nowhere yet.
                  const auto &shown = dynamic_cast<TfrmRechnungVorschau &>(preview);
-                 const auto &draft = dynamic_cast<const TInvoiceDocument &>(shown.pages());
+                 const auto &draft = dynamic_cast<const InvoiceDocument &>(shown.pages());
                  EXPECT_TRUE(draft.plainText().contains(QStringLiteral("Vorschau AG")));
                  EXPECT_TRUE(draft.plainText().contains(QStringLiteral("Entwurf")));
                  EXPECT_EQ(OrderStore(db).order(order)->firma, QString());
@@ -761,7 +761,7 @@ TEST_F(OrderEditor, ShowsStrangersTextsAsTheyCameAndQuotesThemAsPlainText)
     using namespace vq::test;
     WatchedPipe pipe;
     ASSERT_TRUE(pipe.made());
-    TUserQuestions realQuestions;
+    UserQuestions realQuestions;
     TfrmBestellung realEditor(db, realQuestions, programFolder());
     realEditor.setClient(mandantId, QStringLiteral("CHF"));
     int number = 100;
@@ -896,8 +896,8 @@ TEST(DecimalBoxes, KeysAreFilteredAsTyped)
         {"1", " ", "1"},       {"", "19", "19"},       {"1", "e5", "15"},
     };
     QLineEdit box;
-    box.setValidator(new TDecimalValidator(&box));
-    new TDecimalKeyFilter(&box);
+    box.setValidator(new DecimalValidator(&box));
+    new DecimalKeyFilter(&box);
     for (const Case &c : cases) {
         box.setText(QString::fromLatin1(c.before));
         box.end(false);

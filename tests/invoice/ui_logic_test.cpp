@@ -162,7 +162,7 @@ TEST(DecimalBoxes, KeysAndPastedTextFollowTheSameLanguage)
             << c.before << " + U+" << std::hex << int(c.typed);
 
     // What the keys may build up, the validator takes as it comes pasted.
-    TDecimalValidator validator;
+    DecimalValidator validator;
     const std::pair<const char *, QValidator::State> pasted[] = {
         {"", QValidator::Acceptable},     {",", QValidator::Acceptable},
         {"12,", QValidator::Acceptable},  {"3,25", QValidator::Acceptable},
@@ -358,7 +358,7 @@ using OrderListModelTest = ModelTest;
 
 TEST_F(OrderListModelTest, ShowsEachOrderOnOneLineWithItsTotal)
 {
-    TOrderListModel model;
+    OrderListModel model;
     watch(&model);
     EXPECT_EQ(headers(model),
               utf8({"Rech.-Nr.", "Datum", "Firma", "Vorname", "Nachname", "Summe", "Status"}));
@@ -374,35 +374,35 @@ TEST_F(OrderListModelTest, ShowsEachOrderOnOneLineWithItsTotal)
     foreign.totalCents.reset();
     model.setRows({paid, foreign}, QStringLiteral("€"));
     ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.columnCount(), int(TOrderListModel::ColumnCount));
+    EXPECT_EQ(model.columnCount(), int(OrderListModel::ColumnCount));
     EXPECT_EQ(model.rows().at(0).rechNr, 12);
 
-    EXPECT_EQ(text(model, 0, TOrderListModel::RechNr), QStringLiteral("12"));
-    EXPECT_EQ(text(model, 0, TOrderListModel::Datum), QStringLiteral("29.02.2024"));
-    EXPECT_EQ(text(model, 0, TOrderListModel::Firma), QStringLiteral("Käse und Brot"));
-    EXPECT_EQ(text(model, 0, TOrderListModel::Vorname), QStringLiteral("<b>Anna</b>"));
-    EXPECT_EQ(text(model, 0, TOrderListModel::Nachname).size(), 301); // cut, with "…"
-    EXPECT_EQ(text(model, 0, TOrderListModel::Summe), QStringLiteral("1.234,50 €"));
-    EXPECT_EQ(text(model, 0, TOrderListModel::Status), QStringLiteral("bezahlt"));
+    EXPECT_EQ(text(model, 0, OrderListModel::RechNr), QStringLiteral("12"));
+    EXPECT_EQ(text(model, 0, OrderListModel::Datum), QStringLiteral("29.02.2024"));
+    EXPECT_EQ(text(model, 0, OrderListModel::Firma), QStringLiteral("Käse und Brot"));
+    EXPECT_EQ(text(model, 0, OrderListModel::Vorname), QStringLiteral("<b>Anna</b>"));
+    EXPECT_EQ(text(model, 0, OrderListModel::Nachname).size(), 301); // cut, with "…"
+    EXPECT_EQ(text(model, 0, OrderListModel::Summe), QStringLiteral("1.234,50 €"));
+    EXPECT_EQ(text(model, 0, OrderListModel::Status), QStringLiteral("bezahlt"));
     // The tool tip shows the whole text and never as HTML.
-    EXPECT_EQ(text(model, 0, TOrderListModel::Firma, Qt::ToolTipRole),
+    EXPECT_EQ(text(model, 0, OrderListModel::Firma, Qt::ToolTipRole),
               QStringLiteral("Käse\nund Brot"));
-    EXPECT_FALSE(text(model, 0, TOrderListModel::Vorname, Qt::ToolTipRole).contains(u"<b>"));
-    EXPECT_EQ(alignment(model, 0, TOrderListModel::RechNr), Qt::AlignRight | Qt::AlignVCenter);
-    EXPECT_EQ(alignment(model, 0, TOrderListModel::Summe), Qt::AlignRight | Qt::AlignVCenter);
-    EXPECT_EQ(alignment(model, 0, TOrderListModel::Firma), Qt::AlignLeft | Qt::AlignVCenter);
+    EXPECT_FALSE(text(model, 0, OrderListModel::Vorname, Qt::ToolTipRole).contains(u"<b>"));
+    EXPECT_EQ(alignment(model, 0, OrderListModel::RechNr), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_EQ(alignment(model, 0, OrderListModel::Summe), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_EQ(alignment(model, 0, OrderListModel::Firma), Qt::AlignLeft | Qt::AlignVCenter);
 
-    EXPECT_EQ(text(model, 1, TOrderListModel::RechNr), QString());
-    EXPECT_EQ(text(model, 1, TOrderListModel::Datum), QString());
-    EXPECT_EQ(text(model, 1, TOrderListModel::Summe), QStringLiteral("ungültig"));
+    EXPECT_EQ(text(model, 1, OrderListModel::RechNr), QString());
+    EXPECT_EQ(text(model, 1, OrderListModel::Datum), QString());
+    EXPECT_EQ(text(model, 1, OrderListModel::Summe), QStringLiteral("ungültig"));
 
     // Another client's currency, then none at all.
     model.setRows({paid}, QStringLiteral("CHF"));
-    EXPECT_EQ(text(model, 0, TOrderListModel::Summe), QStringLiteral("1.234,50 CHF"));
+    EXPECT_EQ(text(model, 0, OrderListModel::Summe), QStringLiteral("1.234,50 CHF"));
     model.setRows({}, QString());
     EXPECT_EQ(model.rowCount(), 0);
-    for (int column = 0; column < TOrderListModel::ColumnCount; ++column)
-        EXPECT_GT(TOrderListModel::columnWidth(column), 0);
+    for (int column = 0; column < OrderListModel::ColumnCount; ++column)
+        EXPECT_GT(OrderListModel::columnWidth(column), 0);
 }
 
 using ClientTableModelTest = ModelTest;
@@ -423,8 +423,8 @@ TEST_F(ClientTableModelTest, BothWindowsColumnsAndTheRowOfAClient)
     other.id = 12;
     other.firma = QStringLiteral("<img src=\"/dev/zero\">");
 
-    TClientTableModel choice(TClientTableModel::choiceColumns());
-    TClientTableModel manager(TClientTableModel::managerColumns());
+    ClientTableModel choice(ClientTableModel::choiceColumns());
+    ClientTableModel manager(ClientTableModel::managerColumns());
     watch(&choice);
     watch(&manager);
     EXPECT_EQ(headers(choice), utf8({"Nr", "Firma", "Name", "Vorname"}));

@@ -274,7 +274,7 @@ TEST_P(WithdrawalImportTest, WithdrawalMailsAreStoredListedAndReadOnce)
     dovecot.addMessage(QStringLiteral("shop"),
                        withdrawalMail(QStringLiteral("w-3"), "x", {}, "vqwiderruf Widerruf"));
 
-    const MailImportResult first = TMailOrder(db, clientId).importOrders();
+    const MailImportResult first = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(first.ok) << first.detail.toStdString();
     ASSERT_EQ(first.rows.size(), 3);
     EXPECT_EQ(first.rows[0].status, MailOrderStatus::WithdrawalMatched);
@@ -288,7 +288,7 @@ TEST_P(WithdrawalImportTest, WithdrawalMailsAreStoredListedAndReadOnce)
     EXPECT_EQ(WithdrawalStore(db).withdrawals(clientId).value().size(), 2);
 
     // A later run knows the mails and fetches none of them again.
-    const MailImportResult second = TMailOrder(db, clientId).importOrders();
+    const MailImportResult second = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(second.ok);
     EXPECT_EQ(second.fetched, 0);
     ASSERT_EQ(second.rows.size(), 3);
@@ -307,7 +307,7 @@ TEST_P(WithdrawalImportTest, WithdrawalMailsAreStoredListedAndReadOnce)
                        withdrawalMail(QStringLiteral("w-5"), "x",
                                       orderSignature(body.replace("w-4", "w-5"),
                                                      QStringLiteral("geheim-0123456789"))));
-    const MailImportResult third = TMailOrder(db, clientId).importOrders();
+    const MailImportResult third = MailOrder(db, clientId).importOrders();
     ASSERT_TRUE(third.ok);
     ASSERT_EQ(third.rows.size(), 5);
     EXPECT_EQ(third.rows[3].status, MailOrderStatus::NotSigned);

@@ -67,7 +67,7 @@ TEST_F(ZugferdOrders, PdfShowsTheInvoiceAndCarriesItsElectronicInvoice)
         // The attachment is the order's electronic invoice, byte for byte, of the profile EN 16931.
         const auto input = InvoiceIssuer(db).read(orders[i], &error);
         ASSERT_TRUE(input) << error.toStdString();
-        const TEInvoiceResult expected = buildXRechnung(*input, EInvoiceProfile::FacturXEN16931);
+        const EInvoiceResult expected = buildXRechnung(*input, EInvoiceProfile::FacturXEN16931);
         const QByteArray xml = attachment(pdfPath(i));
         EXPECT_EQ(xml, expected.xml);
         EXPECT_TRUE(xml.contains("<ram:ID>urn:cen.eu:en16931:2017</ram:ID>"));

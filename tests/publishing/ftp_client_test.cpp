@@ -14,9 +14,9 @@ using namespace vq::test;
 
 namespace {
 
-TFtpSettings settingsFor(const FtpServer &server, bool passive)
+FtpSettings settingsFor(const FtpServer &server, bool passive)
 {
-    TFtpSettings s;
+    FtpSettings s;
     s.host = QStringLiteral("127.0.0.1");
     s.port = server.port();
     s.user = QString::fromLatin1(FtpServer::user);
@@ -36,8 +36,8 @@ TEST_P(FtpClientModes, LogsInBrowsesAndStores)
     FtpServer server;
     ASSERT_TRUE(server.ok());
     QStringList traffic;
-    TFtpClient client(settingsFor(server, GetParam()),
-                      [&](const QString &line) { traffic << line; });
+    FtpClient client(settingsFor(server, GetParam()),
+                     [&](const QString &line) { traffic << line; });
     ASSERT_TRUE(client.connectAndLogin()) << client.errorText().toStdString();
     EXPECT_EQ(client.currentFolder(), QStringLiteral("/"));
 
@@ -99,12 +99,12 @@ TEST(FtpClient, TlsWhenAskedAndNothingInClearOtherwise)
         });
     };
 
-    TFtpSettings settings = settingsFor(server, true);
+    FtpSettings settings = settingsFor(server, true);
     settings.tls = true;
     settings.caFile = server.caFile();
     {
         QStringList traffic;
-        TFtpClient client(settings, [&](const QString &line) { traffic << line; });
+        FtpClient client(settings, [&](const QString &line) { traffic << line; });
         ASSERT_TRUE(client.connectAndLogin()) << client.errorText().toStdString() << "\n"
                                               << traffic.join(u'\n').toStdString();
         ASSERT_TRUE(client.changeFolder(QStringLiteral("htdocs")))
@@ -134,11 +134,11 @@ TEST(FtpClient, TlsWhenAskedAndNothingInClearOtherwise)
     };
     for (const Refused &r : refusals) {
         SCOPED_TRACE(r.what);
-        TFtpSettings s = settingsFor(server, true);
+        FtpSettings s = settingsFor(server, true);
         s.tls = r.tls;
         s.caFile = r.caFile;
         QStringList traffic;
-        TFtpClient client(s, [&](const QString &line) { traffic << line; });
+        FtpClient client(s, [&](const QString &line) { traffic << line; });
         EXPECT_FALSE(client.connectAndLogin());
         EXPECT_FALSE(client.errorText().isEmpty());
         if (r.tls) {
@@ -155,38 +155,38 @@ TEST(FtpClient, Refusals)
     FtpServer server;
     ASSERT_TRUE(server.ok());
     {
-        TFtpSettings wrong = settingsFor(server, true);
+        FtpSettings wrong = settingsFor(server, true);
         wrong.password = QStringLiteral("falsch");
         QStringList traffic;
-        TFtpClient client(wrong, [&](const QString &line) { traffic << line; });
+        FtpClient client(wrong, [&](const QString &line) { traffic << line; });
         EXPECT_FALSE(client.connectAndLogin());
-        EXPECT_EQ(client.failure(), TFtpFailure::ServerRefused);
+        EXPECT_EQ(client.failure(), FtpFailure::ServerRefused);
         EXPECT_TRUE(client.serverReply().startsWith(u"530")) << client.serverReply().toStdString();
         for (const QString &line : traffic)
             EXPECT_FALSE(line.contains(u"falsch")) << line.toStdString();
     }
     {
-        TFtpClient client(settingsFor(server, true));
+        FtpClient client(settingsFor(server, true));
         ASSERT_TRUE(client.connectAndLogin());
         EXPECT_FALSE(client.changeFolder(QStringLiteral("gibtesnicht")));
-        EXPECT_EQ(client.failure(), TFtpFailure::ServerRefused);
+        EXPECT_EQ(client.failure(), FtpFailure::ServerRefused);
         EXPECT_TRUE(client.serverReply().startsWith(u"550")) << client.serverReply().toStdString();
     }
     {
-        TFtpSettings none = settingsFor(server, true);
+        FtpSettings none = settingsFor(server, true);
         none.host.clear();
-        TFtpClient client(none);
+        FtpClient client(none);
         EXPECT_FALSE(client.connectAndLogin());
-        EXPECT_EQ(client.failure(), TFtpFailure::NoHost);
+        EXPECT_EQ(client.failure(), FtpFailure::NoHost);
         EXPECT_EQ(client.errorText(),
                   QStringLiteral("Bitte geben Sie einen gültigen Servernamen an."));
     }
     {
-        TFtpSettings closed = settingsFor(server, true);
+        FtpSettings closed = settingsFor(server, true);
         closed.port = freeLocalPort();
-        TFtpClient client(closed);
+        FtpClient client(closed);
         EXPECT_FALSE(client.connectAndLogin());
-        EXPECT_EQ(client.failure(), TFtpFailure::Other);
+        EXPECT_EQ(client.failure(), FtpFailure::Other);
         EXPECT_FALSE(client.errorText().isEmpty());
     }
 }
@@ -198,8 +198,8 @@ TEST(FtpClient, PwdRepliesAndMasking)
     EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 \"/a \"\"b\"\"\" ok")),
               QStringLiteral("/a \"b\""));
     EXPECT_EQ(folderFromPwdReply(QStringLiteral("257 kein Pfad")), QString());
-    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> PASS geheim")),
+    EXPECT_EQ(FtpClient::maskedTraffic(QStringLiteral(">> PASS geheim")),
               QStringLiteral(">> PASS *********"));
-    EXPECT_EQ(TFtpClient::maskedTraffic(QStringLiteral(">> USER kunde")),
+    EXPECT_EQ(FtpClient::maskedTraffic(QStringLiteral(">> USER kunde")),
               QStringLiteral(">> USER kunde"));
 }

@@ -147,7 +147,7 @@ TEST(FtpListing, WholeReplyWithMixedLineEnds)
                              "drwxr-xr-x 2 u g 4096 Mar 12 10:30 a\r\n"
                              "-rw-r--r-- 1 u g 5 Mar 12 10:30 b\n"
                              "\r\n";
-    const QList<TFtpEntry> entries = parseListing(reply, false, QDate(2026, 3, 15));
+    const QList<FtpEntry> entries = parseListing(reply, false, QDate(2026, 3, 15));
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].name, QStringLiteral("a"));
     EXPECT_TRUE(entries[0].folder);

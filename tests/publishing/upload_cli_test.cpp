@@ -121,7 +121,7 @@ TEST(UploadCommandLine, StoresThePageOrSaysWhyNot)
     };
     for (const UploadCase &c : cases) {
         SCOPED_TRACE(c.what);
-        TProjectDocument project;
+        ProjectDocument project;
         project.ExtSettings.encoding = QStringLiteral("utf-8");
         project.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Größen"));
         project.setSetting(QStringLiteral("edtFtpServer"), QString::fromLatin1(c.host));
@@ -180,7 +180,7 @@ TEST(UploadCommandLine, TakesTheWithdrawalPageAlong)
         SCOPED_TRACE(std::string(c.format) + (c.withdrawal ? " with" : " without"));
         QDir(server.root() + QStringLiteral("/htdocs/shop")).removeRecursively();
         QDir(server.root()).mkpath(QStringLiteral("htdocs/shop"));
-        TProjectDocument project;
+        ProjectDocument project;
         project.ExtSettings.encoding = QStringLiteral("utf-8");
         project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
         project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));

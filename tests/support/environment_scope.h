@@ -8,20 +8,20 @@
 
 namespace vq::test {
 
-class TEnvironmentScope
+class EnvironmentScope
 {
 public:
     // value nullopt: the variable is removed for the scope.
-    TEnvironmentScope(const char *name, const std::optional<QByteArray> &value)
+    EnvironmentScope(const char *name, const std::optional<QByteArray> &value)
         : m_name(name)
     {
         if (qEnvironmentVariableIsSet(name))
             m_previous = qgetenv(name);
         set(value);
     }
-    ~TEnvironmentScope() { set(m_previous); }
-    TEnvironmentScope(const TEnvironmentScope &) = delete;
-    TEnvironmentScope &operator=(const TEnvironmentScope &) = delete;
+    ~EnvironmentScope() { set(m_previous); }
+    EnvironmentScope(const EnvironmentScope &) = delete;
+    EnvironmentScope &operator=(const EnvironmentScope &) = delete;
 
 private:
     void set(const std::optional<QByteArray> &value) const

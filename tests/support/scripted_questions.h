@@ -11,7 +11,7 @@
 
 namespace vq::test {
 
-class TScriptedQuestions : public ui::TUserQuestions
+class ScriptedQuestions : public ui::UserQuestions
 {
 public:
     struct Shown

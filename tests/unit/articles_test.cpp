@@ -183,7 +183,7 @@ TEST(Articles, ReadsOlderAndDamagedElements)
             EXPECT_TRUE(c.ok) << c.what;
             if (c.check)
                 c.check(*a);
-        } catch (const TModelError &e) {
+        } catch (const ModelError &e) {
             EXPECT_FALSE(c.ok) << c.what << ": " << e.message().toStdString();
         }
     }
@@ -234,7 +234,7 @@ TEST(Articles, RequiredChildrenAndNumbers)
             auto a = readArticle(QByteArray(c.xml));
             EXPECT_TRUE(c.ok) << c.what;
             EXPECT_DOUBLE_EQ(a->preis, c.preis) << c.what;
-        } catch (const TModelError &e) {
+        } catch (const ModelError &e) {
             EXPECT_FALSE(c.ok) << c.what;
             EXPECT_EQ(e.className().isEmpty(), false);
         }

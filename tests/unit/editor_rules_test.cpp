@@ -44,7 +44,7 @@ TEST(EditorRules, MinimumLengthTextToInteger)
 
 TEST(EditorRules, FieldNameCheck)
 {
-    TFieldList fields;
+    FieldList fields;
     for (const char *name : {"email", "plz", "email"}) {
         auto field = std::make_unique<TEinzField>();
         field->Name = QString::fromLatin1(name);
@@ -70,13 +70,13 @@ TEST(EditorRules, FieldNameCheck)
     for (const auto &c : cases)
         EXPECT_EQ(checkFieldName(QString::fromLatin1(c.name), c.feldNr, fields), c.problem)
             << c.name << " at " << c.feldNr;
-    EXPECT_EQ(checkFieldName(QStringLiteral("x"), -1, TFieldList()), NameProblem::None);
+    EXPECT_EQ(checkFieldName(QStringLiteral("x"), -1, FieldList()), NameProblem::None);
 }
 
 TEST(EditorRules, PriceValueListMovesAndTakesOverRoundedPrices)
 {
     vq::test::LocaleScope german(vq::test::germanLocale());
-    TPriceValueList values;
+    PriceValueList values;
     EXPECT_EQ(values.moveUp(0), 0) << "empty list";
     EXPECT_FALSE(values.add(QStringLiteral("x"), QStringLiteral("2.5")));
     EXPECT_FALSE(values.add(QStringLiteral("x"), QStringLiteral("1.234,5")));
@@ -128,7 +128,7 @@ TEST(EditorRules, MoneyTextsReadBackUnderOtherRegionalSettings)
         {vq::test::germanLocale(), -1e300, -1e300},
     };
     for (const auto &c : cases) {
-        TPriceValueList values(c.locale);
+        PriceValueList values(c.locale);
         values.assign({{QStringLiteral("x"), c.value}});
         EXPECT_DOUBLE_EQ(values.takeOver().front().preis, c.taken)
             << c.locale.name().toStdString() << " " << values.shownPrice(0).toStdString();

@@ -238,7 +238,7 @@ TEST(Fields, ReadsOlderAndDamagedElements)
             EXPECT_TRUE(c.ok) << c.what;
             if (c.check)
                 c.check(*field);
-        } catch (const TModelError &e) {
+        } catch (const ModelError &e) {
             EXPECT_FALSE(c.ok) << c.what << ": " << e.message().toStdString();
         }
     }
@@ -259,7 +259,7 @@ TEST(Fields, PflichtTexts)
             auto field = CreateFieldFromXML(element);
             ASSERT_TRUE(expected.has_value()) << text;
             EXPECT_EQ(field->Pflicht, *expected) << text;
-        } catch (const TModelError &) {
+        } catch (const ModelError &) {
             EXPECT_FALSE(expected.has_value()) << text;
         }
     }
@@ -267,7 +267,7 @@ TEST(Fields, PflichtTexts)
 
 TEST(Fields, GetFieldNr)
 {
-    TFieldList fields;
+    FieldList fields;
     for (const char *name : {"a", "agb", "b", "agb"}) {
         auto field = std::make_unique<TEinzField>();
         field->Name = QString::fromLatin1(name);

@@ -19,9 +19,9 @@ namespace {
 const QString kMailer = QStringLiteral("https://www.ihre-domain.example/formmail.php");
 
 // A project where every setting differs from its start value.
-TProjectDocument fullProject()
+ProjectDocument fullProject()
 {
-    TProjectDocument p;
+    ProjectDocument p;
     p.FormMailerList = {kMailer};
     for (const SettingDef &def : settingTable()) {
         const QString key = QString::fromLatin1(def.key);
@@ -86,7 +86,7 @@ TProjectDocument fullProject()
 
 // The file of a project with some elements of FileContent changed: a null
 // text removes the element.
-QByteArray editedFile(const TProjectDocument &project,
+QByteArray editedFile(const ProjectDocument &project,
                       const std::vector<std::pair<QString, std::optional<QString>>> &edits)
 {
     XmlDocument doc;
@@ -118,13 +118,13 @@ TEST(Project, EverySettingFieldAndArticleSurvivesSaveAndLoad)
         LocaleScope scope(locale);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("projekt.vqb"));
-        const TProjectDocument saved = fullProject();
+        const ProjectDocument saved = fullProject();
         QString error;
         ASSERT_TRUE(saved.SaveProject(path, &error)) << error.toStdString();
 
-        TProjectDocument loaded;
+        ProjectDocument loaded;
         loaded.FormMailerList = {QStringLiteral("https://anders.example.com/")};
-        const TLoadResult result = loaded.LoadProject(path);
+        const LoadResult result = loaded.LoadProject(path);
         ASSERT_TRUE(result.ok) << result.errorMessage.toStdString();
         for (const SettingDef &def : settingTable()) {
             const QString key = QString::fromLatin1(def.key);
@@ -193,12 +193,12 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
                                  QStringLiteral("chkPrintButton"),
                                  QStringLiteral("cboStandardFeld"),
                                  QStringLiteral("chkFtpTls")};
-    const TProjectDocument source = fullProject();
+    const ProjectDocument source = fullProject();
     std::vector<std::pair<QString, std::optional<QString>>> edits;
     for (const QString &key : missing)
         edits.emplace_back(key, std::nullopt);
 
-    TProjectDocument p;
+    ProjectDocument p;
     p.setFlag(QStringLiteral("chkCaptcha"), true);
     p.setFlag(QStringLiteral("cboStandardButton"), false);
     p.setFlag(QStringLiteral("chkPrintButton"), true);
@@ -294,13 +294,13 @@ TEST(Project, ReadRules)
         {"cboFormMailer", QStringLiteral("https://mein.example.org/fm.php"), QStringLiteral("alt"),
          QStringLiteral("https://mein.example.org/fm.php"), true},
     };
-    const TProjectDocument source = fullProject();
+    const ProjectDocument source = fullProject();
     for (const Case &c : cases) {
         const QString key = QString::fromLatin1(c.key);
-        TProjectDocument p;
+        ProjectDocument p;
         p.FormMailerList = {kMailer, QStringLiteral("https://zwei.example.com/")};
         p.setSetting(key, c.before);
-        const TLoadResult result = p.loadFromBytes(editedFile(source, {{key, c.text}}));
+        const LoadResult result = p.loadFromBytes(editedFile(source, {{key, c.text}}));
         EXPECT_EQ(result.ok, c.loads)
             << c.key << " " << c.text.value_or(QStringLiteral("(fehlt)")).toStdString();
         EXPECT_EQ(p.setting(key), c.after)
@@ -337,9 +337,9 @@ TEST(Project, WrongFilesAndTheirMessages)
         {"other XML", "<html><body/></html>", false, "Exception", nullptr},
     };
     for (const Case &c : cases) {
-        TProjectDocument p;
+        ProjectDocument p;
         p.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("unverändert"));
-        const TLoadResult result = p.loadFromBytes(c.bytes);
+        const LoadResult result = p.loadFromBytes(c.bytes);
         EXPECT_EQ(result.ok, c.ok) << c.what;
         if (c.ok)
             continue;
@@ -361,8 +361,8 @@ TEST(Project, WrongFilesAndTheirMessages)
 
 TEST(Project, MissingFileIsReported)
 {
-    TProjectDocument p;
-    const TLoadResult result = p.LoadProject(QStringLiteral("/nicht/da/projekt.vqb"));
+    ProjectDocument p;
+    const LoadResult result = p.LoadProject(QStringLiteral("/nicht/da/projekt.vqb"));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.errorClass, QStringLiteral("EFOpenError"));
     EXPECT_TRUE(result.errorMessage.contains(QStringLiteral("/nicht/da/projekt.vqb")));
@@ -370,17 +370,17 @@ TEST(Project, MissingFileIsReported)
 
 TEST(Project, FailedLoadKeepsWhatWasAppliedBefore)
 {
-    TProjectDocument source = fullProject();
+    ProjectDocument source = fullProject();
     source.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Neu"));
 
     // Upload format "x": settings applied before it (1-35, 44-57, 36-42) stay,
     // the ones after it (58-80) and the lists are untouched.
     {
-        TProjectDocument p;
+        ProjectDocument p;
         auto old = std::make_unique<TEinzField>();
         old->Name = QStringLiteral("alt");
         p.ListField.push_back(std::move(old));
-        const TLoadResult result = p.loadFromBytes(
+        const LoadResult result = p.loadFromBytes(
             editedFile(source, {{QStringLiteral("cboUploadFormat"), QStringLiteral("x")}}));
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.errorClass, QStringLiteral("EConvertError"));
@@ -399,11 +399,11 @@ TEST(Project, FailedLoadKeepsWhatWasAppliedBefore)
         const QByteArray marker = "<typ>TRadioField</typ>";
         ASSERT_TRUE(bytes.contains(marker));
         bytes.replace(marker, "<typ>TUnknown</typ>");
-        TProjectDocument p;
+        ProjectDocument p;
         auto oldArticle = std::make_unique<TArtikelField>();
         oldArticle->name = QStringLiteral("alter Artikel");
         p.ListArtikel.push_back(std::move(oldArticle));
-        const TLoadResult result = p.loadFromBytes(bytes);
+        const LoadResult result = p.loadFromBytes(bytes);
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.messages().size(), 3);
         ASSERT_EQ(p.ListField.size(), 2u);
@@ -416,7 +416,7 @@ TEST(Project, FailedLoadKeepsWhatWasAppliedBefore)
 TEST(Project, MultiLineSettingStaysStableOverManySaves)
 {
     QTemporaryDir dir;
-    TProjectDocument p;
+    ProjectDocument p;
     p.setSetting(QStringLiteral("memoMailtext"),
                  QStringLiteral("Hallo {#Name#},\r\n\r\ndanke.\r\n"));
     auto field = std::make_unique<TEinzField>();
@@ -443,15 +443,15 @@ TEST(Project, FailedSaveLeavesTheOldFileAndTheDocument)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.vqb"));
-    const TProjectDocument small;
+    const ProjectDocument small;
     QString error;
     ASSERT_TRUE(small.SaveProject(path, &error));
     const QByteArray before = readFile(path);
 
-    TProjectDocument big = fullProject();
+    ProjectDocument big = fullProject();
     for (int i = 0; i < 200; ++i)
         big.ListField.push_back(big.ListField[0]->clone());
-    const TProjectDocument copy = big;
+    const ProjectDocument copy = big;
     {
         FileSizeLimit full(before.size() + 100);
         EXPECT_FALSE(big.SaveProject(path, &error));
@@ -463,11 +463,11 @@ TEST(Project, FailedSaveLeavesTheOldFileAndTheDocument)
 
 TEST(Project, DeliveredDefaultProjectHoldsTheStartValues)
 {
-    TProjectDocument p;
+    ProjectDocument p;
     p.FormMailerList = {kMailer};
-    const TLoadResult result = p.NewProject(QStringLiteral(VQ_PROGRAM_DIR));
+    const LoadResult result = p.NewProject(QStringLiteral(VQ_PROGRAM_DIR));
     ASSERT_TRUE(result.ok) << result.errorMessage.toStdString();
-    const TProjectDocument start;
+    const ProjectDocument start;
     for (const SettingDef &def : settingTable()) {
         const QString key = QString::fromLatin1(def.key);
         const QString expected = def.missingValue && QString::fromUtf16(def.startValue).isEmpty()

@@ -41,7 +41,7 @@ TEST(Templates, SavedFieldIsListedAndInsertsAsAnEqualField)
     ASSERT_TRUE(saveFieldAsTemplate(lib.fields, email, &error)) << error.toStdString();
     ASSERT_TRUE(saveFieldAsTemplate(lib.fields, zw, &error));
 
-    const TTemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
+    const TemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
     EXPECT_TRUE(lists.error.isEmpty());
     EXPECT_EQ(lists.fields,
               (QStringList{QStringLiteral("E-Mail"), QStringLiteral("Zwischentext")}));
@@ -50,7 +50,7 @@ TEST(Templates, SavedFieldIsListedAndInsertsAsAnEqualField)
     ASSERT_TRUE(doc.loadFile(lib.fields, &error));
     EXPECT_EQ(childElements(doc.root()).last().tagName(), QStringLiteral("feld"));
 
-    TFieldList fields;
+    FieldList fields;
     ASSERT_TRUE(insertFieldTemplate(lib.fields, 0, fields, &error));
     ASSERT_TRUE(insertFieldTemplate(lib.fields, 0, fields, &error)); // twice: same name twice
     ASSERT_TRUE(insertFieldTemplate(lib.fields, 1, fields, &error));
@@ -77,7 +77,7 @@ TEST(Templates, SavedArticleIsListedUnderItsName)
     artikel.listOptionen.push_back(std::move(select));
     QString error;
     ASSERT_TRUE(saveArticleAsTemplate(lib.articles, artikel, &error));
-    const TTemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
+    const TemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
     EXPECT_EQ(lists.articles, QStringList{QStringLiteral("Kaffee")});
     TArtikelList articles;
     ASSERT_TRUE(insertArticleTemplate(lib.articles, 0, articles, &error));
@@ -92,7 +92,7 @@ TEST(Templates, LibrariesWithProjectElementNamesWork)
               "<irgendwas><forms><typ>TZwField</typ><beschriftung>A</beschriftung></forms>"
               "<article-ish><typ>TZwField</typ><beschriftung>B</beschriftung></article-ish>"
               "</irgendwas>");
-    const TTemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
+    const TemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
     EXPECT_EQ(lists.fields, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
 }
 
@@ -135,7 +135,7 @@ TEST(Templates, DamagedLibraries)
         Libraries lib;
         writeFile(lib.fields, c.fieldLibrary);
         writeFile(lib.articles, c.articleLibrary);
-        const TTemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
+        const TemplateLists lists = RefreshTemplateLists(lib.fields, lib.articles);
         EXPECT_EQ(lists.fields, c.fields) << c.what;
         EXPECT_EQ(lists.articles, c.articles) << c.what;
         EXPECT_EQ(lists.error.isEmpty(), c.what == std::string("both fine")) << c.what;
@@ -151,7 +151,7 @@ TEST(Templates, TemplateThatDoesNotReadIsNotInserted)
     Libraries lib;
     writeFile(lib.fields,
               "<l><feld><typ>TEinzField</typ><beschriftung>kaputt</beschriftung></feld></l>");
-    TFieldList fields;
+    FieldList fields;
     QString error;
     EXPECT_FALSE(insertFieldTemplate(lib.fields, 0, fields, &error));
     EXPECT_FALSE(error.isEmpty());
@@ -176,12 +176,12 @@ TEST(Templates, FailedWriteKeepsTheLibrary)
 TEST(Templates, DeliveredLibrariesRead)
 {
     const QString program = QStringLiteral(VQ_PROGRAM_DIR);
-    const TTemplateLists lists =
+    const TemplateLists lists =
         RefreshTemplateLists(program + QStringLiteral("/vorlagen.xml"),
                              program + QStringLiteral("/vorlagen_artikel.xml"));
     ASSERT_TRUE(lists.error.isEmpty()) << lists.error.toStdString();
     EXPECT_TRUE(lists.fields.contains(QStringLiteral("E-Mail")));
-    TFieldList fields;
+    FieldList fields;
     QString error;
     for (int i = 0; i < lists.fields.size(); ++i)
         ASSERT_TRUE(

@@ -66,7 +66,7 @@ QString optionTail(const TArtikelField &artikel)
 }
 
 // The line showing a line total in the page's currency.
-QString showLineTotal(int fieldNo, const TOrderTableSettings &settings)
+QString showLineTotal(int fieldNo, const OrderTableSettings &settings)
 {
     return QStringLiteral("document.VQFORM.b_ges") + num(fieldNo)
            + QStringLiteral(".value = gesamt.toFixed(2).replace('.', ',') + \" ")
@@ -94,7 +94,7 @@ QString optionTerms(const TArtikelField &artikel, int fieldNo)
 enum class RowFlavour { Html, Php };
 
 QString articleRow(const TArtikelField &artikel, bool css, int fieldNo,
-                   const TOrderTableSettings &settings, RowFlavour flavour)
+                   const OrderTableSettings &settings, RowFlavour flavour)
 {
     const QString i = num(fieldNo);
     const QString cls = fieldClass(css);
@@ -158,7 +158,7 @@ QString articleRow(const TArtikelField &artikel, bool css, int fieldNo,
 // The option's control; for the PHP script the chosen values come from the
 // option variables.
 QString optionControl(const TOptionField &option, bool css, int fieldNo, int optNo,
-                      const TArtikelField &artikel, const TOrderTableSettings &settings,
+                      const TArtikelField &artikel, const OrderTableSettings &settings,
                       RowFlavour flavour)
 {
     const QString name = optionName(fieldNo, optNo);
@@ -239,19 +239,19 @@ bool orderHasVat(const TArtikelList &articles)
 }
 
 QString generateHTMLField(const TArtikelField &artikel, bool css, int fieldNo,
-                          const TOrderTableSettings &settings)
+                          const OrderTableSettings &settings)
 {
     return articleRow(artikel, css, fieldNo, settings, RowFlavour::Html);
 }
 
 QString generatePHPField(const TArtikelField &artikel, bool css, int fieldNo,
-                         const TOrderTableSettings &settings)
+                         const OrderTableSettings &settings)
 {
     return articleRow(artikel, css, fieldNo, settings, RowFlavour::Php);
 }
 
 QString generateJSField(const TArtikelField &artikel, int fieldNo,
-                        const TOrderTableSettings &settings)
+                        const OrderTableSettings &settings)
 {
     const QString i = num(fieldNo);
     const QString price = scriptNumber(artikel.preis);
@@ -309,13 +309,13 @@ QString generateJSField(const TArtikelField &artikel, int fieldNo,
 }
 
 QString generateHTML(const TOptionField &option, bool css, int fieldNo, int optNo,
-                     const TArtikelField &artikel, const TOrderTableSettings &settings)
+                     const TArtikelField &artikel, const OrderTableSettings &settings)
 {
     return optionControl(option, css, fieldNo, optNo, artikel, settings, RowFlavour::Html);
 }
 
 QString generatePHP(const TOptionField &option, bool css, int fieldNo, int optNo,
-                    const TArtikelField &artikel, const TOrderTableSettings &settings)
+                    const TArtikelField &artikel, const OrderTableSettings &settings)
 {
     return optionControl(option, css, fieldNo, optNo, artikel, settings, RowFlavour::Php);
 }
@@ -358,7 +358,7 @@ QString generateAdditionalPHPFunctions(const TOptionField &option, int fieldNo, 
     return out;
 }
 
-QString gesamtKostenScript(const TArtikelList &articles, const TOrderTableSettings &)
+QString gesamtKostenScript(const TArtikelList &articles, const OrderTableSettings &)
 {
     QString out;
     for (size_t n = 0; n < articles.size(); ++n) {
@@ -386,7 +386,7 @@ QString gesamtKostenScript(const TArtikelList &articles, const TOrderTableSettin
     return out;
 }
 
-QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &settings)
+QString steuerScript(const TArtikelList &articles, const OrderTableSettings &settings)
 {
     if (!orderHasVat(articles))
         return {};
@@ -452,7 +452,7 @@ QString steuerScript(const TArtikelList &articles, const TOrderTableSettings &se
     return out;
 }
 
-QString insertSteuerScript(const TArtikelList &articles, const TOrderTableSettings &settings)
+QString insertSteuerScript(const TArtikelList &articles, const OrderTableSettings &settings)
 {
     // Without VAT the marker stays in the page: replacing it by itself does that.
     if (!orderHasVat(articles))
@@ -466,7 +466,7 @@ QString insertSteuerScript(const TArtikelList &articles, const TOrderTableSettin
     return out;
 }
 
-QString artikelDaten(const TArtikelList &articles, const TOrderTableSettings &)
+QString artikelDaten(const TArtikelList &articles, const OrderTableSettings &)
 {
     QString out;
     auto hidden = [&out](const QString &name, const QString &value) {
@@ -494,7 +494,7 @@ QString artikelDaten(const TArtikelList &articles, const TOrderTableSettings &)
 }
 
 QString applyVatRow(const QString &page, const TArtikelList &articles,
-                    const TOrderTableSettings &settings)
+                    const OrderTableSettings &settings)
 {
     QString out = page;
     if (orderHasVat(articles)) {

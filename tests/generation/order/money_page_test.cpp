@@ -30,9 +30,9 @@ namespace {
 
 const QString currency = QStringLiteral("€");
 
-TProjectDocument moneyProject(const MoneyCase &money)
+ProjectDocument moneyProject(const MoneyCase &money)
 {
-    TProjectDocument project;
+    ProjectDocument project;
     project.ExtSettings.encoding = QStringLiteral("utf-8");
     project.ExtSettings.tax = money.mode;
     project.setSetting(QStringLiteral("cboFormMailer"), QStringLiteral("formmail.php"));
@@ -122,7 +122,7 @@ TEST_P(MoneyRuleOnGeneratedPages, EveryCaseOfTheMoneyTableShowsItsFigures)
     }
     QJsonArray jobs;
     for (const MoneyCase &money : cases) {
-        const TProjectDocument project = moneyProject(money);
+        const ProjectDocument project = moneyProject(money);
         const QString file = money.name + (php ? QStringLiteral(".php") : QStringLiteral(".htm"));
         const QString text = php ? TGenPHP(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode()
                                  : TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode();

@@ -107,7 +107,7 @@ void expectResults(const std::vector<BrowserCase> &cases, const QJsonArray &resu
 }
 
 QString writePage(const QTemporaryDir &dir, const QString &fileName, const TArtikelList &articles,
-                  const TOrderTableSettings &settings, bool css = false)
+                  const OrderTableSettings &settings, bool css = false)
 {
     const QString host = QString::fromUtf8(readFile(fixturePath(QStringLiteral("order/host.htm"))));
     const QString path = dir.filePath(fileName);

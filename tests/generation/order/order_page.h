@@ -11,8 +11,7 @@ namespace vq::test {
 enum class PageKind { Html, Php };
 
 inline QString fillOrderMarkers(QString page, const TArtikelList &articles,
-                                const TOrderTableSettings &settings, PageKind kind,
-                                bool css = false)
+                                const OrderTableSettings &settings, PageKind kind, bool css = false)
 {
     QString rows, scripts, functions, optionVars;
     for (size_t i = 0; i < articles.size(); ++i) {

@@ -57,10 +57,10 @@ inline std::unique_ptr<TArtikelField> article(int kind, const QString &name, dou
     return a;
 }
 
-inline TOrderTableSettings orderSettings(const QString &tax, const QLocale &locale,
-                                         const QString &currency = QStringLiteral("€"))
+inline OrderTableSettings orderSettings(const QString &tax, const QLocale &locale,
+                                        const QString &currency = QStringLiteral("€"))
 {
-    TOrderTableSettings s;
+    OrderTableSettings s;
     s.currency = currency;
     s.mwstLabel = QStringLiteral("enthaltene MwSt.:");
     s.tax = tax;
