@@ -124,6 +124,16 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
+// Opens the database a command-line run names; says why not on standard error.
+bool openForCommandLine(InvoiceConnection &db, const QString &url, QTextStream &err)
+{
+    QString error;
+    if (db.openConfigured(url, dataFolder(), &error))
+        return true;
+    err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
+    return false;
+}
+
 // The windows: the main window on the database the user chose.
 int runWindows(int &argc, char **argv)
 {
@@ -257,10 +267,8 @@ int main(int argc, char **argv)
         }
         InvoiceConnection db;
         QString error;
-        if (!db.openConfigured(parser.value(databaseOption), dataFolder(), &error)) {
-            err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
+        if (!openForCommandLine(db, parser.value(databaseOption), err))
             return UsageOrDatabase;
-        }
         if (parser.isSet(verifyOption)) {
             const auto check = checkRecords(db);
             if (!check) {
@@ -294,10 +302,8 @@ int main(int argc, char **argv)
         }
         InvoiceConnection db;
         QString error;
-        if (!db.openConfigured(parser.value(databaseOption), dataFolder(), &error)) {
-            err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
+        if (!openForCommandLine(db, parser.value(databaseOption), err))
             return UsageOrDatabase;
-        }
         InvoiceIssuer issuer(db);
         const bool written =
             parser.isSet(xrechnungOption)
@@ -337,10 +343,8 @@ int main(int argc, char **argv)
 
     InvoiceConnection db;
     QString error;
-    if (!db.openConfigured(parser.value(databaseOption), dataFolder(), &error)) {
-        err << QStringLiteral("Die Datenbank kann nicht geöffnet werden: %1\n").arg(error);
+    if (!openForCommandLine(db, parser.value(databaseOption), err))
         return UsageOrDatabase;
-    }
     CurrentClient current(db, dataFolder());
     if (!current.accept(clientId, &error)) {
         err << error << u'\n';

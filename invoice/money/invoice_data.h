@@ -33,7 +33,7 @@ inline std::optional<InvoiceData> makeInvoiceData(const TMandant &client, const 
     auto amounts = orderAmounts(order, lines, error);
     if (!amounts)
         return std::nullopt;
-    return InvoiceData{client, order, lines, std::move(*amounts)};
+    return InvoiceData{client, order, lines, std::move(*amounts), std::nullopt};
 }
 
 } // namespace vq::invoice

@@ -564,10 +564,42 @@ TEST_F(OrderRoad, WithdrawalReachesItsOrder)
     const auto listed = OrderStore(db).orderList(clientId);
     ASSERT_TRUE(listed) << db.lastError().toStdString();
     QStringList states;
+    int withdrawn = 0;
     for (const auto &row : *listed)
-        if (row.rechNr != 41)
+        if (row.rechNr != 41) {
             states << row.statusBestellung;
+            withdrawn = row.bestellungId;
+        }
     EXPECT_EQ(states, QStringList{QStringLiteral("Widerrufen")});
+    db.close();
+
+    // The invoice had gone out; the withdrawal is answered by its
+    // cancellation invoice, in one step.
+    const QString url = databaseUrl(location);
+    ASSERT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), QString::number(withdrawn),
+                          QStringLiteral("--pdf"), path(QStringLiteral("widerrufen.pdf")),
+                          QStringLiteral("--database"), url},
+                         &out, 60000, &err),
+              0)
+        << err.toStdString();
+    ASSERT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--cancel"), QString::number(withdrawn),
+                          QStringLiteral("--database"), url},
+                         &out, 60000, &err),
+              0)
+        << err.toStdString();
+    const int cancellation = QString::fromUtf8(out).section(u'\t', 0, 0).toInt();
+    ASSERT_TRUE(openTestLocation(db, location, &error)) << error.toStdString();
+    EXPECT_EQ(OrderStore(db).order(cancellation).value_or(vq::invoice::TBestellung{}).stornoZu,
+              withdrawn);
+    const auto afterwards = OrderStore(db).orderList(clientId);
+    ASSERT_TRUE(afterwards);
+    for (const auto &row : *afterwards) {
+        if (row.bestellungId == withdrawn) {
+            EXPECT_EQ(row.statusBestellung, QStringLiteral("Storniert"));
+        }
+    }
     db.close();
 }
 

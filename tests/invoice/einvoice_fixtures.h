@@ -112,7 +112,7 @@ inline InvoiceData invoiceData(const TMandant &client, TBestellung order,
     QString error;
     auto data = makeInvoiceData(client, order, lines, &error);
     EXPECT_TRUE(data) << error.toStdString();
-    return data.value_or(InvoiceData{client, order, lines, {}});
+    return data.value_or(InvoiceData{client, order, lines, {}, std::nullopt});
 }
 
 // The official e-invoice rules beside the project, when they are at hand:
