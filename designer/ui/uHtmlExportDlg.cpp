@@ -93,9 +93,11 @@ TfrmHtmlExport::TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString enco
     tools->addAction(m_upload);
     tools->addSeparator();
     tools->addAction(exit);
-    // The tool bar's shorter captions for insert and remove.
-    tools->widgetForAction(m_add)->setProperty("text", QStringLiteral("Form. einfügen"));
-    tools->widgetForAction(m_delete)->setProperty("text", QStringLiteral("Form. entfernen"));
+    // The tool bar's shorter captions for insert and remove: the buttons show
+    // the actions' icon texts, which stay when the actions are enabled or
+    // disabled (a caption set on the button was replaced then).
+    m_add->setIconText(QStringLiteral("Form. einfügen"));
+    m_delete->setIconText(QStringLiteral("Form. entfernen"));
 
     m_view = new QWebEngineView;
     m_view->setObjectName(QStringLiteral("wbHtml"));

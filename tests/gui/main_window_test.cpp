@@ -44,6 +44,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWebEnginePage>
@@ -1709,6 +1710,23 @@ TEST_F(MainWindowTest, StatusBarsShowFileNamesLiterally)
     ASSERT_NE(pageLabel, nullptr);
     EXPECT_EQ(pageLabel->textFormat(), Qt::PlainText);
     EXPECT_EQ(pageLabel->text(), page);
+
+    // The tool bar keeps its short captions whatever the actions' state; the
+    // menu keeps the long texts.
+    auto *tools = dialog.findChild<QToolBar *>();
+    ASSERT_NE(tools, nullptr);
+    for (const char *name : {"actAddForm", "actDelete"}) {
+        auto *command = dialog.findChild<QAction *>(QString::fromLatin1(name));
+        ASSERT_NE(command, nullptr);
+        const QString shortText = command->iconText();
+        command->setEnabled(true);
+        command->setEnabled(false);
+        auto *button = qobject_cast<QToolButton *>(tools->widgetForAction(command));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), shortText) << name;
+        EXPECT_TRUE(shortText.startsWith(QStringLiteral("Form. "))) << name;
+        EXPECT_TRUE(command->text().startsWith(QStringLiteral("Formular "))) << name;
+    }
 }
 
 // The export into an existing page on the real browser engine: insert at the
