@@ -2,11 +2,13 @@
 #include "invoice/db/order_store.h"
 
 #include "common/regional_numbers.h"
+#include "common_ui/dialog_buttons.h"
 #include "invoice/ui/uArtikelVorlagen.h"
 #include "invoice/ui_logic/invoice_view_format.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -80,21 +82,12 @@ TfrmOption::TfrmOption(UserQuestions &questions, QWidget *parent)
     form->addRow(QStringLiteral("&Wert"), m_wert);
     form->addRow(QStringLiteral("&Preis"), m_preis);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
-    connect(ok, &QPushButton::clicked, this, &TfrmOption::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const auto buttons = vq::ui::okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    buttons.ok->setDefault(true);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addWidget(buttons.box);
     resize(380, 170);
 }
 
@@ -223,21 +216,16 @@ TfrmArtikel::TfrmArtikel(UserQuestions &questions, QWidget *parent)
     optionLayout->addLayout(optionButtons);
     optionLayout->addWidget(m_optionList, 1);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("btnOK"));
+    const auto buttons = vq::ui::okCancelButtons(*this, QStringLiteral("OK"), "btnAbbrechen");
+    QPushButton *ok = buttons.ok;
+    QPushButton *cancel = buttons.cancel;
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    cancel->setObjectName(QStringLiteral("btnAbbrechen"));
     cancel->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(article);
     layout->addWidget(options, 1);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons.box);
 
     setTabOrder(m_nr, m_name);
     setTabOrder(m_name, m_vorlage);
@@ -254,8 +242,6 @@ TfrmArtikel::TfrmArtikel(UserQuestions &questions, QWidget *parent)
     m_optionDialog = new TfrmOption(m_questions, this);
     m_picker = new TfrmArtikelVorlagen(m_questions, this);
 
-    connect(ok, &QPushButton::clicked, this, &TfrmArtikel::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(add, &QPushButton::clicked, this, &TfrmArtikel::addOption);
     connect(edit, &QPushButton::clicked, this, &TfrmArtikel::editOption);
     connect(remove, &QPushButton::clicked, this, &TfrmArtikel::deleteOption);
