@@ -63,6 +63,7 @@ public:
 
     // The SHA-256 of everything the issued invoice shows of the order (its
     // locked columns, lines and options), as the audit trail keeps it at issue.
+    // nullopt with an empty lastError() when there is no such order.
     std::optional<QString> fingerprint(int orderId);
 
     // The latest day one of the client's issued invoices must still be kept,

@@ -153,10 +153,11 @@ TEST_P(IssuedInvoices, AfterIssueTheInvoicesDataAreRefusedWhoeverWrites)
         sql.replace(QStringLiteral("%2"), QString::number(lineId));
         const QString refusal = plainSql(sql);
         EXPECT_EQ(!refusal.isEmpty(), c.refused) << refusal.toStdString();
-        if (c.refused)
+        if (c.refused) {
             EXPECT_TRUE(refusal.contains(QStringLiteral("ausgestellt"))
                         || refusal.contains(QStringLiteral("Archiv und Protokoll")))
                 << refusal.toStdString();
+        }
     }
 
     // The program's own stores are refused the same way.

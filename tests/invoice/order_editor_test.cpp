@@ -666,8 +666,9 @@ TEST_F(OrderEditor, ADatabaseThatRefusesTheSaveIsReportedAndLosesNothing)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        if (std::string(c.name).find("line") != std::string::npos)
+        if (std::string(c.name).find("line") != std::string::npos) {
             ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER kein_update")));
+        }
         questions.errors.clear();
         questions.threeWay = {Answer::Yes, Answer::No};
         const int result = stay(
