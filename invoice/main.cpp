@@ -26,6 +26,11 @@
 //       writes the order's invoice through its client's template as ZUGFeRD /
 //       Factur-X PDF (PDF/A-3b, profile EN 16931, the XML embedded); exit
 //       code 1 as for --pdf and --xrechnung.
+//   vq_bestell_rechnung --check ORDER_ID [--database URL]
+//       the check before issue ("Vorprüfung"): names every item the order's
+//       e-invoice lacks or holds wrongly on standard error, exit code 1; exit
+//       code 0 when there is none. --invoice refuses the PDF of a business
+//       buyer's invoice not issued yet while the check fails.
 //   vq_bestell_rechnung --cancel ORDER_ID [--database URL]
 //       issues the cancellation invoice of that order's issued invoice and
 //       prints its order id and invoice number, separated by a tab. Exit
@@ -201,9 +206,11 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "VQ-BestellFormular Rechnungsmodul\n\nOhne --import, --delete und --invoice öffnet das "
-        "Programm seine Fenster (auch mit --database)."));
+    parser.setApplicationDescription(
+        QStringLiteral("VQ-BestellFormular Rechnungsmodul\n\nOhne --import, --delete, --invoice, "
+                       "--check, --cancel "
+                       "und --verify öffnet das "
+                       "Programm seine Fenster (auch mit --database)."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption importOption(
@@ -252,10 +259,36 @@ int main(int argc, char **argv)
     const QCommandLineOption verifyOption(
         QStringLiteral("verify"),
         QStringLiteral("Protokoll, archivierte Dokumente und ausgestellte Rechnungen prüfen."));
+    const QCommandLineOption checkOption(
+        QStringLiteral("check"),
+        QStringLiteral("Vorprüfung: nennen, was der E-Rechnung der Bestellung mit dieser Nummer "
+                       "fehlt oder falsch ist (Status 1), sonst Status 0."),
+        QStringLiteral("ORDER_ID"));
     parser.addOptions({importOption, deleteOption, clientOption, databaseOption, invoiceOption,
                        pdfOption, xrechnungOption, zugferdOption, waitOption, cancelOption,
-                       verifyOption});
+                       verifyOption, checkOption});
     parser.process(app);
+
+    if (parser.isSet(checkOption)) {
+        bool isNumber = false;
+        const int orderId = parser.value(checkOption).toInt(&isNumber);
+        if (!isNumber || orderId <= 0) {
+            err << QStringLiteral("Bitte geben Sie mit --check die Nummer der Bestellung "
+                                  "(Bestellung_ID) an.\n");
+            return UsageOrDatabase;
+        }
+        InvoiceConnection db;
+        if (!openForCommandLine(db, parser.value(databaseOption), err))
+            return UsageOrDatabase;
+        QString error;
+        const auto problems = InvoiceIssuer(db).precheck(orderId, &error);
+        if (!problems) {
+            err << error << u'\n';
+            return InvoiceFailed;
+        }
+        (problems->isEmpty() ? out : err) << precheckText(*problems) << u'\n';
+        return problems->isEmpty() ? Success : InvoiceFailed;
+    }
 
     if (parser.isSet(cancelOption) || parser.isSet(verifyOption)) {
         bool isNumber = false;
@@ -305,6 +338,14 @@ int main(int argc, char **argv)
         if (!openForCommandLine(db, parser.value(databaseOption), err))
             return UsageOrDatabase;
         InvoiceIssuer issuer(db);
+        // A business buyer's invoice is not issued on paper while its
+        // e-invoice would lack something: no question can be asked here.
+        if (parser.isSet(pdfOption)) {
+            if (const QString problems = issuer.businessPrecheck(orderId); !problems.isEmpty()) {
+                err << problems << QStringLiteral("\nEs wurde keine Datei geschrieben.\n");
+                return InvoiceFailed;
+            }
+        }
         const bool written =
             parser.isSet(xrechnungOption)
                 ? issuer.writeXRechnung(orderId, parser.value(xrechnungOption), &error)

@@ -46,6 +46,9 @@ TMandant readClient(const QSqlQuery &q)
     c.nummernkreis = col(q, "Mandant_Nummernkreis").toInt() == 1 ? 1 : 0;
     c.ersteNummer = std::max(1, col(q, "Mandant_ErsteNummer").toInt());
     c.nummernformat = col(q, "Mandant_Nummernformat").toString();
+    c.kleinunternehmer = col(q, "Mandant_Kleinunternehmer").toInt() == 1;
+    c.skontoTage = optionalInt(col(q, "Mandant_SkontoTage"));
+    c.skontoProzent = optionalDouble(col(q, "Mandant_SkontoProzent")).value_or(0.0);
     return c;
 }
 
@@ -57,7 +60,9 @@ QVariantList clientValues(const TMandant &c)
             c.bestellgeheimnis.isNull() ? QStringLiteral("") : c.bestellgeheimnis,
             notNull(c.ustIdNr), notNull(c.steuernummer), notNull(c.iban), notNull(c.bic),
             notNull(c.bank), notNull(c.telefon), nullable(c.zahlungsziel), c.nummernkreis,
-            std::max(1, c.ersteNummer), notNull(c.nummernformat)};
+            std::max(1, c.ersteNummer), notNull(c.nummernformat), c.kleinunternehmer ? 1 : 0,
+            nullable(c.skontoTage),
+            c.skontoTage ? QVariant(c.skontoProzent) : QVariant(QMetaType(QMetaType::Double))};
 }
 
 const QString kClientColumns = QStringLiteral(
@@ -66,7 +71,8 @@ const QString kClientColumns = QStringLiteral(
     "Mandant_Rechnungsfuss, Mandant_Waehrung, Mandant_Verschluesselung, Mandant_Bestellgeheimnis, "
     "Mandant_UStIdNr, Mandant_Steuernummer, Mandant_IBAN, Mandant_BIC, Mandant_Bank, "
     "Mandant_Telefon, Mandant_Zahlungsziel, Mandant_Nummernkreis, Mandant_ErsteNummer, "
-    "Mandant_Nummernformat");
+    "Mandant_Nummernformat, Mandant_Kleinunternehmer, Mandant_SkontoTage, "
+    "Mandant_SkontoProzent");
 
 } // namespace
 

@@ -36,6 +36,45 @@ constexpr const char *kIssuedColumns[] = {"Bestellung_MandantID",
                                           "Bestellung_Kaeuferreferenz",
                                           "Bestellung_Preisberechnung",
                                           "Bestellung_StornoZu"};
+// Added with the business buyer's data and the tax case.
+constexpr const char *kIssuedColumnsSince10[] = {"Bestellung_UStIdNr", "Bestellung_EMailERechnung",
+                                                 "Bestellung_Steuerfall", "Bestellung_Lieferdatum"};
+
+QStringList issuedColumns(int version)
+{
+    QStringList columns;
+    for (const char *column : kIssuedColumns)
+        columns << QLatin1String(column);
+    if (version >= 10) {
+        for (const char *column : kIssuedColumnsSince10)
+            columns << QLatin1String(column);
+    }
+    return columns;
+}
+
+// The rule that an issued order's invoice data stay as they are: a trigger
+// on SQLite, the body of the trigger function on PostgreSQL.
+QString orderLockStatement(SqlDialect dialect, const QStringList &columns)
+{
+    const bool sqlite = dialect == SqlDialect::SQLite;
+    QStringList changed;
+    for (const QString &column : columns)
+        changed << (sqlite ? QStringLiteral("OLD.%1 IS NOT NEW.%1")
+                           : QStringLiteral("OLD.%1 IS DISTINCT FROM NEW.%1"))
+                       .arg(column);
+    const QString locked = QString::fromUtf8(kTextInvoiceLocked);
+    if (sqlite)
+        return QStringLiteral("CREATE TRIGGER Bestellung_Ausgestellt_Aendern BEFORE UPDATE ON "
+                              "Bestellung WHEN OLD.Bestellung_Rechnungsdatum IS NOT NULL AND (%1) "
+                              "BEGIN SELECT RAISE(ABORT, '%2'); END")
+            .arg(changed.join(QStringLiteral(" OR ")), locked);
+    return QStringLiteral(
+               "CREATE OR REPLACE FUNCTION vq_bestellung_aendern() RETURNS trigger LANGUAGE "
+               "plpgsql AS $vq$ BEGIN IF OLD.Bestellung_Rechnungsdatum IS NOT NULL AND (%1) THEN "
+               "RAISE EXCEPTION '%2' USING ERRCODE = 'check_violation'; END IF; RETURN NEW; "
+               "END $vq$")
+        .arg(changed.join(QStringLiteral(" OR ")), locked);
+}
 
 // Issued invoices are records: number ranges, the archive of what went out,
 // the audit trail, and triggers that keep an issued invoice's data, its
@@ -90,11 +129,6 @@ QStringList issuedInvoiceStatements(SqlDialect dialect)
     const QString locked = QString::fromUtf8(kTextInvoiceLocked);
     const QString kept = QString::fromUtf8(kTextInvoiceKept);
     const QString appendOnly = QString::fromUtf8(kTextRecordKept);
-    QStringList changed;
-    for (const char *column : kIssuedColumns)
-        changed << (sqlite ? QStringLiteral("OLD.%1 IS NOT NEW.%1")
-                           : QStringLiteral("OLD.%1 IS DISTINCT FROM NEW.%1"))
-                       .arg(QLatin1String(column));
     if (sqlite) {
         // Within the retention period: up to the end of the eighth year after
         // the year of issue.
@@ -110,10 +144,7 @@ QStringList issuedInvoiceStatements(SqlDialect dialect)
         auto raise = [](const QString &message) {
             return QStringLiteral("SELECT RAISE(ABORT, '%1');").arg(message);
         };
-        s << QStringLiteral("CREATE TRIGGER Bestellung_Ausgestellt_Aendern BEFORE UPDATE ON "
-                            "Bestellung WHEN OLD.Bestellung_Rechnungsdatum IS NOT NULL AND (%1) "
-                            "BEGIN %2 END")
-                 .arg(changed.join(QStringLiteral(" OR ")), raise(locked));
+        s << orderLockStatement(dialect, issuedColumns(8));
         s << QStringLiteral("CREATE TRIGGER Bestellung_Ausgestellt_Loeschen BEFORE DELETE ON "
                             "Bestellung WHEN %1 BEGIN %2 END")
                  .arg(retained(QStringLiteral("OLD.Bestellung_Rechnungsdatum")), raise(kept));
@@ -176,11 +207,7 @@ QStringList issuedInvoiceStatements(SqlDialect dialect)
         return QStringLiteral("RAISE EXCEPTION '%1' USING ERRCODE = 'check_violation';")
             .arg(message);
     };
-    s << function(
-        QStringLiteral("vq_bestellung_aendern"),
-        QStringLiteral("IF OLD.Bestellung_Rechnungsdatum IS NOT NULL AND (%1) THEN %2 END IF; "
-                       "RETURN NEW;")
-            .arg(changed.join(QStringLiteral(" OR ")), raise(locked)));
+    s << orderLockStatement(dialect, issuedColumns(8));
     s << function(QStringLiteral("vq_bestellung_loeschen"),
                   QStringLiteral("IF %1 THEN %2 END IF; RETURN OLD;")
                       .arg(keptSql(QStringLiteral("OLD.Bestellung_Rechnungsdatum")), raise(kept)));
@@ -307,6 +334,28 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
         // The state a withdrawn order shows; a database that has it keeps its own.
         s << QStringLiteral("INSERT INTO Status (Status) SELECT 'Widerrufen' WHERE NOT EXISTS "
                             "(SELECT 1 FROM Status WHERE Status = 'Widerrufen')");
+    }
+    if (toVersion == 10) {
+        // A business buyer's data for its e-invoice: its VAT identification
+        // number and the address it receives e-invoices at; the order's tax
+        // case ('' or "Inland", "innergemeinschaftlich", "ReverseCharge",
+        // "Ausfuhr") and its delivery date (NULL: the order date).
+        for (const char *column :
+             {"Bestellung_UStIdNr", "Bestellung_EMailERechnung", "Bestellung_Steuerfall"})
+            s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN %1 TEXT DEFAULT ''")
+                     .arg(QLatin1String(column));
+        s << QStringLiteral("ALTER TABLE Bestellung ADD COLUMN Bestellung_Lieferdatum DATE");
+        // A small business under section 19 of the VAT act charges no VAT;
+        // the cash discount for early payment: days and percent (NULL: none).
+        s << QStringLiteral(
+            "ALTER TABLE Mandant ADD COLUMN Mandant_Kleinunternehmer INTEGER NOT NULL DEFAULT 0");
+        s << QStringLiteral("ALTER TABLE Mandant ADD COLUMN Mandant_SkontoTage INTEGER");
+        s << QStringLiteral(
+            "ALTER TABLE Mandant ADD COLUMN Mandant_SkontoProzent DOUBLE PRECISION");
+        // The new columns belong to what an issued invoice keeps.
+        if (dialect == SqlDialect::SQLite)
+            s << QStringLiteral("DROP TRIGGER Bestellung_Ausgestellt_Aendern");
+        s << orderLockStatement(dialect, issuedColumns(10));
     }
     return s;
 }

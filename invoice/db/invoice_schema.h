@@ -18,7 +18,7 @@ enum class SqlDialect { SQLite, PostgreSQL };
 // 8: issued invoices as records: number ranges, archive, audit trail,
 // cancellations. 9: consumers' withdrawals (table Widerruf) and the state
 // "Widerrufen".
-inline constexpr int kSchemaVersion = 9;
+inline constexpr int kSchemaVersion = 10;
 
 // What the database answers when a write would change an issued invoice,
 // delete it within its retention period, or touch the archive or the audit

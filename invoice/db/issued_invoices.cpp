@@ -182,6 +182,14 @@ std::optional<QString> IssuedInvoiceStore::fingerprint(int orderId)
           o.kaeuferreferenz, o.netto ? QStringLiteral("netto") : QStringLiteral("brutto"),
           o.stornoZu ? QString::number(*o.stornoZu) : QString()})
         addValue(text, value);
+    // The business buyer's data and the tax case came later: an invoice
+    // without them keeps the fingerprint it was issued with.
+    if (!o.ustIdNr.isEmpty() || !o.emailERechnung.isEmpty() || !o.steuerfall.isEmpty()
+        || o.lieferdatum.isValid()) {
+        for (const QString &value :
+             {o.ustIdNr, o.emailERechnung, o.steuerfall, o.lieferdatum.toString(Qt::ISODate)})
+            addValue(text, value);
+    }
     for (const TArtikel &line : *lines) {
         for (const QString &value :
              {QString::number(line.id), line.nr, line.name, QString::number(line.anzahl),

@@ -1,6 +1,7 @@
 // Orders, their lines and options, and the order list with the totals.
 #include "invoice/db/order_store.h"
 #include "invoice/db/audit_trail.h"
+#include "invoice/db/clients.h"
 #include "invoice/db/issued_invoices.h"
 #include "invoice/db/sql_values.h"
 #include "invoice/money/order_amounts.h"
@@ -42,6 +43,10 @@ TBestellung dbdetail::readOrder(const QSqlQuery &q)
     o.rechJahr = optionalInt(col(q, "Bestellung_RechJahr"));
     o.rechNrText = col(q, "Bestellung_RechNrText").toString();
     o.stornoZu = optionalInt(col(q, "Bestellung_StornoZu"));
+    o.ustIdNr = col(q, "Bestellung_UStIdNr").toString();
+    o.emailERechnung = col(q, "Bestellung_EMailERechnung").toString();
+    o.steuerfall = col(q, "Bestellung_Steuerfall").toString();
+    o.lieferdatum = col(q, "Bestellung_Lieferdatum").toDate();
     return o;
 }
 
@@ -53,7 +58,8 @@ const QString kOrderColumns = QStringLiteral(
     "Bestellung_Land, Bestellung_Telefon, Bestellung_EMail, Bestellung_Homepage, Bestellung_IP, "
     "Bestellung_Status, Bestellung_Bemerkung, Bestellung_Rechnungsdatum, "
     "Bestellung_Kaeuferreferenz, Bestellung_Preisberechnung, Bestellung_RechJahr, "
-    "Bestellung_RechNrText, Bestellung_StornoZu");
+    "Bestellung_RechNrText, Bestellung_StornoZu, Bestellung_UStIdNr, Bestellung_EMailERechnung, "
+    "Bestellung_Steuerfall, Bestellung_Lieferdatum");
 
 QVariantList orderValues(const TBestellung &o)
 {
@@ -81,7 +87,12 @@ QVariantList orderValues(const TBestellung &o)
             o.netto ? QStringLiteral("netto") : QStringLiteral("brutto"),
             nullable(o.rechJahr),
             notNull(o.rechNrText),
-            nullable(o.stornoZu)};
+            nullable(o.stornoZu),
+            notNull(o.ustIdNr),
+            notNull(o.emailERechnung),
+            notNull(o.steuerfall),
+            o.lieferdatum.isValid() ? QVariant(o.lieferdatum.toString(Qt::ISODate))
+                                    : QVariant(QMetaType(QMetaType::QString))};
 }
 
 TOption readOption(const QSqlQuery &q)
@@ -148,11 +159,13 @@ bool OrderStore::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
     {
         TArtikel line;
         bool netto = false;
+        QString steuerfall;
     };
     const auto lines = m_db.rows(
         QStringLiteral("SELECT a.Artikel_ID, a.Artikel_BestellungID, a.Artikel_Anzahl, "
                        "a.Artikel_Preis, a.Artikel_Mwst, "
-                       "b.Bestellung_Preisberechnung FROM Artikel a INNER JOIN Bestellung b "
+                       "b.Bestellung_Preisberechnung, b.Bestellung_Steuerfall FROM Artikel a INNER "
+                       "JOIN Bestellung b "
                        "ON b.Bestellung_ID = a.Artikel_BestellungID WHERE b.Bestellung_MandantID = "
                        "? ORDER BY a.Artikel_ID"),
         {mandantId}, [](const QSqlQuery &q) {
@@ -167,6 +180,7 @@ bool OrderStore::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
                                .trimmed()
                                .compare(u"netto", Qt::CaseInsensitive)
                            == 0;
+            priced.steuerfall = col(q, "Bestellung_Steuerfall").toString();
             return priced;
         });
     if (!lines)
@@ -185,6 +199,12 @@ bool OrderStore::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
         });
     if (!options)
         return false;
+    // Whether the client charges VAT at all.
+    auto client = ClientStore(m_db).client(mandantId);
+    if (!client && !m_db.lastError().isEmpty())
+        return false;
+    if (!client)
+        client = TMandant{};
     struct Order
     {
         TBestellung head;
@@ -195,6 +215,7 @@ bool OrderStore::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
     for (const PricedLine &priced : *lines) {
         Order &order = orders[priced.line.bestellungId];
         order.head.netto = priced.netto;
+        order.head.steuerfall = priced.steuerfall;
         lineAt.insert(priced.line.id, {priced.line.bestellungId, int(order.lines.size())});
         order.lines << priced.line;
     }
@@ -209,7 +230,7 @@ bool OrderStore::fillOrderTotals(int mandantId, QList<OrderListRow> &rows)
             row.totalCents = 0;
             continue;
         }
-        const auto amounts = orderAmounts(order->head, order->lines, nullptr);
+        const auto amounts = invoiceAmounts(*client, order->head, order->lines, nullptr);
         row.totalCents = amounts ? std::optional<qint64>(amounts->grossCents) : std::nullopt;
     }
     return true;

@@ -1,7 +1,10 @@
 #include "invoice/einvoice/xrechnung.h"
 #include "invoice/records/invoice_numbers.h"
 
+#include "common/buyer_ids.h"
 #include "invoice/money/payment_terms.h"
+
+#include <QRegularExpression>
 
 #include <QHash>
 #include <QSet>
@@ -109,21 +112,108 @@ void writeElectronicAddress(Writer &x, const QString &email)
     x.close();
 }
 
-QString categoryOf(double rate)
+// When the goods were delivered: as set, else on the order date, else on the
+// invoice date.
+QDate deliveryDate(const TBestellung &order)
 {
-    return rate > 0 ? QStringLiteral("S") : QStringLiteral("E");
+    if (order.lieferdatum.isValid())
+        return order.lieferdatum;
+    return order.zeit.isValid() ? order.zeit.date() : order.rechnungsdatum;
 }
 
-const QString kExemption = QStringLiteral("Umsatzsteuerbefreit: Kleinunternehmer gemäß § 19 UStG");
+// The VAT category of a rate under the invoice's tax case (UNTDID 5305).
+QString categoryOf(TaxCase taxCase, double rate)
+{
+    switch (taxCase) {
+    case TaxCase::Domestic:
+        // A German zero rate is a rate, not an exemption.
+        return rate > 0 ? QStringLiteral("S") : QStringLiteral("Z");
+    case TaxCase::SmallBusiness:
+        return QStringLiteral("E");
+    case TaxCase::IntraCommunity:
+        return QStringLiteral("K");
+    case TaxCase::ReverseCharge:
+        return QStringLiteral("AE");
+    case TaxCase::Export:
+        return QStringLiteral("G");
+    }
+    return QStringLiteral("S");
+}
+
+// Why no VAT is charged (BT-120, BT-121); none for a domestic invoice.
+std::optional<std::pair<QString, QString>> exemptionOf(TaxCase taxCase)
+{
+    switch (taxCase) {
+    case TaxCase::Domestic:
+        return std::nullopt;
+    case TaxCase::SmallBusiness:
+        return std::pair{QStringLiteral("Umsatzsteuerbefreit: Kleinunternehmer gemäß § 19 UStG"),
+                         QString()};
+    case TaxCase::IntraCommunity:
+        return std::pair{QStringLiteral("Steuerfreie innergemeinschaftliche Lieferung"),
+                         QStringLiteral("VATEX-EU-IC")};
+    case TaxCase::ReverseCharge:
+        return std::pair{QStringLiteral("Steuerschuldnerschaft des Leistungsempfängers"),
+                         QStringLiteral("VATEX-EU-AE")};
+    case TaxCase::Export:
+        return std::pair{QStringLiteral("Steuerfreie Ausfuhrlieferung"),
+                         QStringLiteral("VATEX-EU-G")};
+    }
+    return std::nullopt;
+}
+
+// The member states of the EU by the codes VAT identification numbers begin
+// with, and Northern Ireland (XI), to which goods go as within the EU.
+bool inEu(const QString &country)
+{
+    static const QSet<QString> states = {
+        QStringLiteral("AT"), QStringLiteral("BE"), QStringLiteral("BG"), QStringLiteral("CY"),
+        QStringLiteral("CZ"), QStringLiteral("DE"), QStringLiteral("DK"), QStringLiteral("EE"),
+        QStringLiteral("GR"), QStringLiteral("EL"), QStringLiteral("ES"), QStringLiteral("FI"),
+        QStringLiteral("FR"), QStringLiteral("HR"), QStringLiteral("HU"), QStringLiteral("IE"),
+        QStringLiteral("IT"), QStringLiteral("LT"), QStringLiteral("LU"), QStringLiteral("LV"),
+        QStringLiteral("MT"), QStringLiteral("NL"), QStringLiteral("PL"), QStringLiteral("PT"),
+        QStringLiteral("RO"), QStringLiteral("SE"), QStringLiteral("SI"), QStringLiteral("SK"),
+        QStringLiteral("XI")};
+    return states.contains(country);
+}
+
+// The parts of a line's price: what the piece costs before its discounts,
+// and the discounts (negative surcharges), both as priced.
+struct LinePriceParts
+{
+    double before = 0; // unit price + positive surcharges
+    bool discounted = false;
+};
+
+LinePriceParts priceParts(const TArtikel &line)
+{
+    LinePriceParts parts{line.preis, false};
+    for (const TOption &option : line.optionen) {
+        const double price = option.preis.value_or(0.0);
+        if (price > 0)
+            parts.before += price;
+        else if (price < 0)
+            parts.discounted = true;
+    }
+    return parts;
+}
 
 } // namespace
+
+QString precheckText(const QStringList &problems)
+{
+    if (problems.isEmpty())
+        return QStringLiteral("Die Vorprüfung der E-Rechnung hat nichts zu beanstanden.");
+    return QStringLiteral("Die Vorprüfung der E-Rechnung fand fehlende oder falsche Angaben:\n- ")
+           + problems.join(QStringLiteral("\n- "));
+}
 
 QString EInvoiceResult::message() const
 {
     if (missing.isEmpty())
         return {};
-    return QStringLiteral("Für die E-Rechnung fehlt:\n- ") + missing.join(QStringLiteral("\n- "))
-           + QStringLiteral("\nEs wurde keine Datei geschrieben.");
+    return precheckText(missing) + QStringLiteral("\nEs wurde keine Datei geschrieben.");
 }
 
 QString currencyCode(const QString &waehrung)
@@ -260,26 +350,23 @@ bool ibanValid(const QString &iban)
     return remainder == 1;
 }
 
-EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
+QStringList eInvoiceProblems(const InvoiceData &input)
 {
     const TMandant &seller = input.client;
     const TBestellung &order = input.order;
-    const QDate invoiceDate = order.rechnungsdatum;
-    EInvoiceResult result;
-
+    QStringList missing;
     const QString sellerName = seller.firma.trimmed().isEmpty()
                                    ? joined(seller.vorname, seller.name)
                                    : seller.firma.trimmed();
-    const QString contactName = joined(seller.vorname, seller.name).isEmpty()
-                                    ? sellerName
-                                    : joined(seller.vorname, seller.name);
     const QString buyerName = order.firma.trimmed().isEmpty() ? joined(order.name, order.nachname)
                                                               : order.firma.trimmed();
     const QString currency = currencyCode(seller.waehrung);
     const QString sellerCountry = countryCode(seller.land);
     const QString buyerCountry = countryCode(order.land);
+    const TaxCase taxCase = input.taxCase;
+    const bool sellerVatId = !seller.ustIdNr.trimmed().isEmpty();
+    const bool buyerVatId = !order.ustIdNr.trimmed().isEmpty();
 
-    QStringList &missing = result.missing;
     if (sellerName.isEmpty())
         missing << QStringLiteral("Firma oder Name des Mandanten");
     if (seller.strasse.trimmed().isEmpty())
@@ -296,8 +383,11 @@ EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
         missing << QStringLiteral("E-Mail-Adresse des Mandanten");
     if (seller.telefon.trimmed().isEmpty())
         missing << QStringLiteral("Telefonnummer des Mandanten");
-    if (seller.ustIdNr.trimmed().isEmpty() && seller.steuernummer.trimmed().isEmpty())
+    if (!sellerVatId && seller.steuernummer.trimmed().isEmpty())
         missing << QStringLiteral("USt-IdNr. oder Steuernummer des Mandanten");
+    if (sellerVatId && !vatIdFormValid(seller.ustIdNr))
+        missing << QStringLiteral("eine gültige USt-IdNr. des Mandanten (\"%1\" %2)")
+                       .arg(seller.ustIdNr.trimmed(), vatIdProblem(seller.ustIdNr));
     if (!seller.iban.trimmed().isEmpty() && !ibanValid(seller.iban))
         missing << QStringLiteral("eine gültige IBAN des Mandanten (die Prüfziffer stimmt nicht)");
     if (currency.isEmpty())
@@ -312,8 +402,60 @@ EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
         missing << QStringLiteral(
                        "Land des Käufers als Ländername oder ISO-Code (\"%1\" ist unbekannt)")
                        .arg(order.land.trimmed());
-    if (order.email.trimmed().isEmpty())
+    if (order.email.trimmed().isEmpty() && order.emailERechnung.trimmed().isEmpty())
         missing << QStringLiteral("E-Mail-Adresse des Käufers");
+    static const QRegularExpression mailForm(QStringLiteral("^[^@\\s]+@[^@\\s]+\\.[^@\\s]+$"));
+    if (!order.emailERechnung.trimmed().isEmpty()
+        && !mailForm.match(order.emailERechnung.trimmed()).hasMatch())
+        missing << QStringLiteral("eine gültige E-Mail-Adresse für E-Rechnungen des Käufers "
+                                  "(\"%1\" ist keine)")
+                       .arg(order.emailERechnung.trimmed().left(100));
+    if (buyerVatId && !vatIdFormValid(order.ustIdNr))
+        missing << QStringLiteral("eine gültige USt-IdNr. des Käufers (\"%1\" %2)")
+                       .arg(order.ustIdNr.trimmed().left(40), vatIdProblem(order.ustIdNr));
+    // A reference that begins like a Leitweg-ID is one: a public buyer's
+    // portal refuses an invoice whose ID is wrong.
+    const QString reference = order.kaeuferreferenz.trimmed();
+    static const QRegularExpression leitwegStart(QStringLiteral("^[0-9]{2,12}-"));
+    if (leitwegStart.match(reference).hasMatch() && !leitwegIdValid(reference))
+        missing << QStringLiteral("eine gültige Leitweg-ID als Käuferreferenz (\"%1\": %2)")
+                       .arg(reference.left(60),
+                            looksLikeLeitwegId(reference)
+                                ? QStringLiteral("die Prüfziffern stimmen nicht")
+                                : QStringLiteral("die Form stimmt nicht"));
+    if (!taxCaseFromText(order.steuerfall))
+        missing << QStringLiteral("ein bekannter Steuerfall (\"%1\" ist keiner)")
+                       .arg(order.steuerfall.trimmed().left(40));
+    switch (taxCase) {
+    case TaxCase::IntraCommunity:
+        if (!sellerVatId)
+            missing << QStringLiteral("USt-IdNr. des Mandanten (für eine innergemeinschaftliche "
+                                      "Lieferung)");
+        if (!buyerVatId)
+            missing << QStringLiteral("USt-IdNr. des Käufers (für eine innergemeinschaftliche "
+                                      "Lieferung)");
+        if (!buyerCountry.isEmpty() && (!inEu(buyerCountry) || buyerCountry == sellerCountry))
+            missing << QStringLiteral("ein Land des Käufers in einem anderen EU-Staat (für eine "
+                                      "innergemeinschaftliche Lieferung; \"%1\" ist keines)")
+                           .arg(buyerCountry);
+        break;
+    case TaxCase::ReverseCharge:
+        if (!buyerVatId)
+            missing << QStringLiteral("USt-IdNr. des Käufers (für die Steuerschuldnerschaft des "
+                                      "Leistungsempfängers)");
+        break;
+    case TaxCase::Export:
+        if (!sellerVatId)
+            missing << QStringLiteral("USt-IdNr. des Mandanten (für eine Ausfuhrlieferung)");
+        if (!buyerCountry.isEmpty() && inEu(buyerCountry))
+            missing << QStringLiteral("ein Land des Käufers außerhalb der EU (für eine "
+                                      "Ausfuhrlieferung; \"%1\" liegt in der EU)")
+                           .arg(buyerCountry);
+        break;
+    case TaxCase::Domestic:
+    case TaxCase::SmallBusiness:
+        break;
+    }
     if (invoiceNumberText(order).isEmpty())
         missing << QStringLiteral("Rechnungsnummer der Bestellung");
     if (input.lines.isEmpty())
@@ -325,12 +467,45 @@ EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
             break;
         }
     }
-    if (!invoiceDate.isValid())
+    if (!order.rechnungsdatum.isValid())
         missing << QStringLiteral("Rechnungsdatum");
+    if (!order.lieferdatum.isValid() && !order.zeit.isValid())
+        missing << QStringLiteral("Liefer-/Leistungsdatum (Lieferdatum oder Bestelldatum)");
     if (input.amounts.lines.size() != input.lines.size())
         missing << QStringLiteral("die Beträge der Positionen");
-    if (!missing.isEmpty())
+    return missing;
+}
+
+bool businessBuyer(const InvoiceData &data)
+{
+    const TBestellung &order = data.order;
+    return !order.ustIdNr.trimmed().isEmpty() || !order.kaeuferreferenz.trimmed().isEmpty()
+           || !order.emailERechnung.trimmed().isEmpty() || data.taxCase == TaxCase::IntraCommunity
+           || data.taxCase == TaxCase::ReverseCharge;
+}
+
+EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
+{
+    const TMandant &seller = input.client;
+    const TBestellung &order = input.order;
+    const QDate invoiceDate = order.rechnungsdatum;
+    EInvoiceResult result;
+    result.missing = eInvoiceProblems(input);
+    if (!result.missing.isEmpty())
         return result;
+
+    const QString sellerName = seller.firma.trimmed().isEmpty()
+                                   ? joined(seller.vorname, seller.name)
+                                   : seller.firma.trimmed();
+    const QString contactName = joined(seller.vorname, seller.name).isEmpty()
+                                    ? sellerName
+                                    : joined(seller.vorname, seller.name);
+    const QString buyerName = order.firma.trimmed().isEmpty() ? joined(order.name, order.nachname)
+                                                              : order.firma.trimmed();
+    const QString currency = currencyCode(seller.waehrung);
+    const QString sellerCountry = countryCode(seller.land);
+    const QString buyerCountry = countryCode(order.land);
+    const TaxCase taxCase = input.taxCase;
 
     const OrderAmounts &amounts = input.amounts;
     const QString vatWords =
@@ -393,12 +568,22 @@ EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
         x.open(RAM, QStringLiteral("SpecifiedLineTradeAgreement"));
         x.open(RAM, QStringLiteral("NetPriceProductTradePrice"));
         // Without VAT the net price is the customer's own; with VAT it is the
-        // line's net share per piece.
+        // line's net share per piece. Discounts (negative surcharges) are the
+        // line's allowance: the price is the piece's before them.
+        const LinePriceParts parts = priceParts(line);
         double netPrice = double(a.netCents) / 100.0 / line.anzahl;
         if (amounts.net) {
             netPrice = line.preis;
             for (const TOption &option : line.optionen)
                 netPrice += option.preis.value_or(0.0);
+        }
+        qint64 allowanceCents = 0;
+        if (parts.discounted) {
+            qint64 before = amountCents(line.anzahl, parts.before).value_or(a.totalCents);
+            if (!amounts.net)
+                before -= vatOfCents(before, line.mwst, false);
+            netPrice = amounts.net ? parts.before : double(before) / 100.0 / line.anzahl;
+            allowanceCents = before - a.netCents;
         }
         x.ram(QStringLiteral("ChargeAmount"), decimal(netPrice));
         x.close();
@@ -410,9 +595,24 @@ EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
         x.open(RAM, QStringLiteral("SpecifiedLineTradeSettlement"));
         x.open(RAM, QStringLiteral("ApplicableTradeTax"));
         x.ram(QStringLiteral("TypeCode"), QStringLiteral("VAT"));
-        x.ram(QStringLiteral("CategoryCode"), categoryOf(line.mwst));
+        x.ram(QStringLiteral("CategoryCode"), categoryOf(taxCase, line.mwst));
         x.ram(QStringLiteral("RateApplicablePercent"), decimal(line.mwst));
         x.close();
+        if (allowanceCents > 0) {
+            QStringList reasons;
+            for (const TOption &option : line.optionen) {
+                if (option.preis.value_or(0.0) < 0)
+                    reasons << joined(option.name, option.wert);
+            }
+            x.open(RAM, QStringLiteral("SpecifiedTradeAllowanceCharge"));
+            x.open(RAM, QStringLiteral("ChargeIndicator"));
+            x.text(UDT, QStringLiteral("Indicator"), QStringLiteral("false"));
+            x.close();
+            x.ram(QStringLiteral("ActualAmount"), cents(allowanceCents));
+            x.ram(QStringLiteral("Reason"),
+                  QStringLiteral("Rabatt: %1").arg(reasons.join(QStringLiteral(", "))).trimmed());
+            x.close();
+        }
         x.open(RAM, QStringLiteral("SpecifiedTradeSettlementLineMonetarySummation"));
         x.ram(QStringLiteral("LineTotalAmount"), cents(a.netCents));
         x.close();
@@ -461,15 +661,29 @@ EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
         x.close();
     }
     writeAddress(x, {order.strasse, order.plz, order.ort, buyerCountry});
-    writeElectronicAddress(x, order.email);
+    // Where the buyer receives e-invoices, when it named an address for them.
+    writeElectronicAddress(x, order.emailERechnung.trimmed().isEmpty() ? order.email
+                                                                       : order.emailERechnung);
+    if (!order.ustIdNr.trimmed().isEmpty()) {
+        x.open(RAM, QStringLiteral("SpecifiedTaxRegistration"));
+        x.withAttribute(QStringLiteral("ID"), QStringLiteral("schemeID"), QStringLiteral("VA"),
+                        compactVatId(order.ustIdNr));
+        x.close();
+    }
     x.close();
     x.close();
 
     x.open(RAM, QStringLiteral("ApplicableHeaderTradeDelivery"));
+    if (taxCase == TaxCase::IntraCommunity) {
+        // A delivery to another member state names where the goods went.
+        x.open(RAM, QStringLiteral("ShipToTradeParty"));
+        x.ram(QStringLiteral("Name"), buyerName);
+        writeAddress(x, {order.strasse, order.plz, order.ort, buyerCountry});
+        x.close();
+    }
     x.open(RAM, QStringLiteral("ActualDeliverySupplyChainEvent"));
-    // Delivered when ordered, as the printed invoice says.
-    x.dateTime(QStringLiteral("OccurrenceDateTime"),
-               order.zeit.isValid() ? order.zeit.date() : invoiceDate);
+    // The delivery date as the printed invoice says: as set, else the order date.
+    x.dateTime(QStringLiteral("OccurrenceDateTime"), deliveryDate(order));
     x.close();
     x.close();
 
@@ -496,18 +710,25 @@ EInvoiceResult buildXRechnung(const InvoiceData &input, EInvoiceProfile profile)
         x.open(RAM, QStringLiteral("ApplicableTradeTax"));
         x.ram(QStringLiteral("CalculatedAmount"), cents(group.vatCents));
         x.ram(QStringLiteral("TypeCode"), QStringLiteral("VAT"));
-        if (group.rate <= 0)
-            x.ram(QStringLiteral("ExemptionReason"), kExemption);
+        const auto exemption = exemptionOf(taxCase);
+        if (exemption)
+            x.ram(QStringLiteral("ExemptionReason"), exemption->first);
         x.ram(QStringLiteral("BasisAmount"), cents(group.netCents));
-        x.ram(QStringLiteral("CategoryCode"), categoryOf(group.rate));
+        x.ram(QStringLiteral("CategoryCode"), categoryOf(taxCase, group.rate));
+        if (exemption && !exemption->second.isEmpty())
+            x.ram(QStringLiteral("ExemptionReasonCode"), exemption->second);
         x.ram(QStringLiteral("RateApplicablePercent"), decimal(group.rate));
         x.close();
     }
-    // The due date the printed invoice names, from the same rule.
+    // The due date and the cash discount the printed invoice names, from the
+    // same rule; the discount also in the line the German rules read.
     const PaymentTerms terms = paymentTerms(seller, invoiceDate, amounts.grossCents);
     x.open(RAM, QStringLiteral("SpecifiedTradePaymentTerms"));
+    const QString termsText =
+        terms.text.isEmpty() ? QStringLiteral("Zahlbar ohne Abzug.") : terms.text;
+    const QString discountLine = cashDiscountLine(terms);
     x.ram(QStringLiteral("Description"),
-          terms.text.isEmpty() ? QStringLiteral("Zahlbar ohne Abzug.") : terms.text);
+          discountLine.isEmpty() ? termsText : termsText + u'\n' + discountLine);
     if (terms.dueDate)
         x.dateTime(QStringLiteral("DueDateDateTime"), *terms.dueDate);
     x.close();

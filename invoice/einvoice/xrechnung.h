@@ -29,6 +29,21 @@ struct EInvoiceResult
     QString message() const;
 };
 
+// The check before issue ("Vorprüfung"): every item the e-invoice of the data
+// lacks or holds wrongly, in German, in a fixed order: the client's and the
+// buyer's data, VAT identification numbers and a Leitweg-ID by their form,
+// the IBAN's check digits, what the tax case needs, the number, the dates
+// and the lines. Empty when the e-invoice can be made.
+QStringList eInvoiceProblems(const InvoiceData &data);
+// The check's result in one German text: the items one per line, or that
+// nothing is wrong.
+QString precheckText(const QStringList &problems);
+// Whether the buyer is a business that will want an e-invoice: it gave a VAT
+// identification number, a buyer reference or an address for e-invoices, or
+// the tax case is one between businesses (intra-community delivery, reverse
+// charge).
+bool businessBuyer(const InvoiceData &data);
+
 // The invoice of the data: its amounts as worked out there, its date the
 // order's invoice date (refused as missing while there is none).
 EInvoiceResult buildXRechnung(const InvoiceData &data,

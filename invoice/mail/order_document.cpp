@@ -262,6 +262,17 @@ bool readOrder(const Node &root, OrderDocument *result, QString *error)
             return false;
         *target = *value;
     }
+    // A business buyer's data, when its page asked for them; one line each.
+    const std::pair<QString *, const char16_t *> businessTexts[] = {
+        {&order.ustIdNr, u"UStIdNr"},
+        {&order.kaeuferreferenz, u"Kaeuferreferenz"},
+        {&order.emailERechnung, u"EMailERechnung"}};
+    for (const auto &[target, name] : businessTexts) {
+        const auto value = values.base64(*formdata, name, QString());
+        if (!value)
+            return false;
+        *target = singleLine(*value).trimmed();
+    }
     order.ip = values.plain(*formdata, u"company");
     // How the page priced the order: "netto" documents carry the net prices
     // the customer saw beside the gross ones older readers take.

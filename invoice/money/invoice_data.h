@@ -5,6 +5,7 @@
 #pragma once
 
 #include "invoice/money/order_amounts.h"
+#include "invoice/money/tax_case.h"
 
 namespace vq::invoice {
 
@@ -18,22 +19,29 @@ struct PrecedingInvoice
 struct InvoiceData
 {
     TMandant client;
+    // order.netto says how the lines' prices are, as invoiced.
     TBestellung order;
-    QList<TArtikel> lines; // by article number, each with its options
-    OrderAmounts amounts;  // of lines, in their order
+    // By article number, each with its options, as the tax case invoices them.
+    QList<TArtikel> lines;
+    OrderAmounts amounts; // of lines, in their order
     // Set for a cancellation invoice (order.stornoZu).
     std::optional<PrecedingInvoice> preceding;
+    TaxCase taxCase = TaxCase::Domestic;
 };
 
-// Puts the parts together and works out the amounts; nullopt with a German
-// *error when they do not fit (order_amounts.h).
+// Puts the parts together under the order's tax case (tax_case.h) and works
+// out the amounts; nullopt with a German *error when they do not fit
+// (order_amounts.h).
 inline std::optional<InvoiceData> makeInvoiceData(const TMandant &client, const TBestellung &order,
                                                   const QList<TArtikel> &lines, QString *error)
 {
-    auto amounts = orderAmounts(order, lines, error);
+    InvoiceData data{client, order, {}, {}, std::nullopt, taxCaseOf(client, order)};
+    data.lines = invoicedLines(data.taxCase, order.netto, lines, &data.order.netto);
+    auto amounts = orderAmounts(data.order, data.lines, error);
     if (!amounts)
         return std::nullopt;
-    return InvoiceData{client, order, lines, std::move(*amounts), std::nullopt};
+    data.amounts = std::move(*amounts);
+    return data;
 }
 
 } // namespace vq::invoice

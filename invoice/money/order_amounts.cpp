@@ -1,4 +1,5 @@
 #include "invoice/money/order_amounts.h"
+#include "invoice/money/tax_case.h"
 
 #include <QRegularExpression>
 
@@ -149,6 +150,15 @@ std::optional<OrderAmounts> orderAmounts(const TBestellung &order, const QList<T
         input << in;
     }
     return computeOrderAmounts(input, order.netto, error);
+}
+
+std::optional<OrderAmounts> invoiceAmounts(const TMandant &client, const TBestellung &order,
+                                           const QList<TArtikel> &lines, QString *error)
+{
+    TBestellung invoiced = order;
+    const QList<TArtikel> taxed =
+        invoicedLines(taxCaseOf(client, order), order.netto, lines, &invoiced.netto);
+    return orderAmounts(invoiced, taxed, error);
 }
 
 std::optional<qint64> amountCents(qint64 quantity, double price)

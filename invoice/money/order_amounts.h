@@ -65,9 +65,14 @@ struct OrderAmounts
 std::optional<OrderAmounts> computeOrderAmounts(const QList<OrderLineInput> &lines, bool netPrices,
                                                 QString *error);
 
-// The same for a stored order and its lines (with their options).
+// The same for a stored order and its lines (with their options), as the
+// prices and rates stand.
 std::optional<OrderAmounts> orderAmounts(const TBestellung &order, const QList<TArtikel> &lines,
                                          QString *error);
+// What the client's invoice of the order costs: the lines as its tax case
+// invoices them (tax_case.h).
+std::optional<OrderAmounts> invoiceAmounts(const TMandant &client, const TBestellung &order,
+                                           const QList<TArtikel> &lines, QString *error);
 
 // quantity x price in cents, exact and rounded as a line total; nullopt when it
 // is beyond kMaxLineTotalCents or no number.

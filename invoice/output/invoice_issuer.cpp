@@ -315,6 +315,27 @@ QString InvoiceIssuer::eInvoiceRefusal(int orderId, EInvoiceProfile profile)
     return checkedEInvoice(*data, today(), profile).message();
 }
 
+std::optional<QStringList> InvoiceIssuer::precheck(int orderId, QString *error)
+{
+    const auto data = read(orderId, error);
+    if (!data)
+        return std::nullopt;
+    // An issued invoice is checked as it went out.
+    return checkedEInvoice(*data, today(), EInvoiceProfile::XRechnung).missing;
+}
+
+QString InvoiceIssuer::businessPrecheck(int orderId)
+{
+    QString error;
+    const auto data = read(orderId, &error);
+    if (!data)
+        return error;
+    if (data->order.issued() || !businessBuyer(*data))
+        return QString();
+    const EInvoiceResult result = checkedEInvoice(*data, today(), EInvoiceProfile::XRechnung);
+    return result.missing.isEmpty() ? QString() : precheckText(result.missing);
+}
+
 std::optional<QByteArray> InvoiceIssuer::xrechnung(int orderId, QString *error,
                                                    EInvoiceProfile profile)
 {

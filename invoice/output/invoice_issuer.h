@@ -92,6 +92,15 @@ public:
     // What the electronic invoice lacks, in one German message naming every
     // item; empty when nothing. Issues nothing.
     QString eInvoiceRefusal(int orderId, EInvoiceProfile profile = EInvoiceProfile::XRechnung);
+    // "Vorprüfung": every item the order's e-invoice lacks or holds wrongly
+    // (eInvoiceProblems); empty when none. nullopt with *error when the
+    // order cannot be read.
+    std::optional<QStringList> precheck(int orderId, QString *error);
+    // The check before issue of a business buyer's invoice (businessBuyer):
+    // while it is not issued, what its e-invoice lacks or holds wrongly, as
+    // eInvoiceRefusal says it; empty for an issued invoice, a consumer's
+    // order or an order the check finds complete.
+    QString businessPrecheck(int orderId);
     // The XRechnung (or the plain EN 16931 XML a ZUGFeRD PDF holds); issues
     // the invoice only when nothing is missing, so a refused invoice stays a draft.
     std::optional<QByteArray> xrechnung(int orderId, QString *error,

@@ -34,6 +34,13 @@ struct TMandant
     int nummernkreis = 0;
     int ersteNummer = 1;
     QString nummernformat;
+    // A small business (section 19 of the VAT act): its invoices charge and
+    // show no VAT.
+    bool kleinunternehmer = false;
+    // Cash discount ("Skonto") for payment within skontoTage days of the
+    // invoice date: skontoProzent percent (above 0, below 100); none: no discount.
+    std::optional<int> skontoTage;
+    double skontoProzent = 0;
 };
 
 // An order (table Bestellung); rechNr and zeit may be empty.
@@ -63,6 +70,15 @@ struct TBestellung
     QString rechNrText;
     // A cancellation invoice: the order whose invoice it cancels.
     std::optional<int> stornoZu;
+    // A business buyer's VAT identification number ("USt-IdNr.").
+    QString ustIdNr;
+    // The address the buyer receives e-invoices at; empty: its e-mail address.
+    QString emailERechnung;
+    // The tax case (tax_case.h): empty or "Inland", "innergemeinschaftlich",
+    // "ReverseCharge", "Ausfuhr".
+    QString steuerfall;
+    // When the goods were delivered; invalid: on the order date.
+    QDate lieferdatum;
 
     // An invoice that went out (printed, saved or sent) is a record: its
     // data stay as they are. Older databases mark it by the invoice date alone.

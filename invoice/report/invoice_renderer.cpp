@@ -156,7 +156,7 @@ QString dateText(const QDate &date, const QLocale &locale)
     return locale.toString(date, format);
 }
 
-mustache::data optionData(const TOption &o, const TArtikel &line, bool netPrices,
+mustache::data optionData(const TOption &o, const TArtikel &line, bool netPrices, bool showVat,
                           const QLocale &locale)
 {
     mustache::data d{mustache::data::type::object};
@@ -164,14 +164,16 @@ mustache::data optionData(const TOption &o, const TArtikel &line, bool netPrices
     put(d, "Option_ArtikelID", QString::number(o.artikelId));
     put(d, "Option_Name", o.name);
     put(d, "Option_Wert", o.wert);
-    put(d, "Artikel_Mwst", formatRate(line.mwst, locale));
+    if (showVat)
+        put(d, "Artikel_Mwst", formatRate(line.mwst, locale));
     put(d, "Artikel_Anzahl", QString::number(line.anzahl));
     if (o.preis) {
         put(d, "Option_Preis", formatMoney(*o.preis, locale));
         // The surcharge for the whole line and its VAT, by the money rule.
         if (const auto total = amountCents(line.anzahl, *o.preis)) {
             put(d, "Gesamtpreis", formatCents(*total, locale));
-            put(d, "Gesamtmwst", formatCents(vatOfCents(*total, line.mwst, netPrices), locale));
+            if (showVat)
+                put(d, "Gesamtmwst", formatCents(vatOfCents(*total, line.mwst, netPrices), locale));
         }
     }
     return d;
@@ -181,6 +183,8 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
 {
     const OrderAmounts &amounts = data.amounts;
     mustache::data root{mustache::data::type::object};
+    // A small business's invoice shows no VAT anywhere.
+    const bool showVat = data.taxCase != TaxCase::SmallBusiness;
 
     const TBestellung &b = data.order;
     mustache::data order{mustache::data::type::object};
@@ -193,6 +197,11 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(order, "Bestellung_Rechnungsdatum",
         dateText(b.rechnungsdatum.isValid() ? b.rechnungsdatum : today, locale));
     put(order, "Bestellung_Kaeuferreferenz", b.kaeuferreferenz);
+    put(order, "Bestellung_UStIdNr", b.ustIdNr.trimmed());
+    put(order, "Bestellung_EMailERechnung", b.emailERechnung.trimmed());
+    // When the goods were delivered: as set, else on the order date.
+    put(order, "Bestellung_Lieferdatum",
+        dateText(b.lieferdatum.isValid() ? b.lieferdatum : b.zeit.date(), locale));
     put(order, "Bestellung_Firma", b.firma);
     put(order, "Bestellung_Name", b.name);
     put(order, "Bestellung_Nachname", b.nachname);
@@ -218,7 +227,7 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
                      [](const auto &x, const auto &y) { return x.first->id < y.first->id; });
     mustache::data allOptions{mustache::data::type::list};
     for (const auto &[o, a] : options)
-        allOptions.push_back(optionData(*o, *a, amounts.net, locale));
+        allOptions.push_back(optionData(*o, *a, amounts.net, showVat, locale));
     mustache::data lines{mustache::data::type::list};
     for (qsizetype i = 0; i < data.lines.size(); ++i) {
         const TArtikel &a = data.lines[i];
@@ -231,7 +240,8 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
         put(line, "Artikel_Name", a.name);
         put(line, "Artikel_Anzahl", QString::number(a.anzahl));
         put(line, "Artikel_Preis", formatMoney(a.preis, locale));
-        put(line, "Artikel_Mwst", formatRate(a.mwst, locale));
+        if (showVat)
+            put(line, "Artikel_Mwst", formatRate(a.mwst, locale));
         // The line's own part beside its options' parts, so that a column
         // showing both adds up to the line's total exactly; and the total.
         qint64 ownCents = figures.totalCents;
@@ -241,12 +251,13 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
         }
         put(line, "Artikel_Gesamtpreis", formatCents(ownCents, locale));
         put(line, "Artikel_Gesamtbetrag", formatCents(figures.totalCents, locale));
-        put(line, "Artikel_GesamtMwst", formatCents(figures.vatCents, locale));
+        if (showVat)
+            put(line, "Artikel_GesamtMwst", formatCents(figures.vatCents, locale));
         put(line, "Artikel_GesamtNetto", formatCents(figures.netCents, locale));
         // The options of this line; inside a line the name stands for them.
         mustache::data own{mustache::data::type::list};
         for (const TOption &o : a.optionen)
-            own.push_back(optionData(o, a, amounts.net, locale));
+            own.push_back(optionData(o, a, amounts.net, showVat, locale));
         line.set("RvDataSetOptionen", own);
         lines.push_back(line);
     }
@@ -284,7 +295,7 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     // The figures of the money rule, the same the electronic invoice carries:
     // each rate's net and VAT add up to its gross, the rates to the totals.
     mustache::data vat{mustache::data::type::list};
-    for (const VatRateAmounts &v : amounts.rates) {
+    for (const VatRateAmounts &v : showVat ? amounts.rates : QList<VatRateAmounts>()) {
         mustache::data row{mustache::data::type::object};
         put(row, "Bestellung_ID", QString::number(b.id));
         put(row, "Artikel_Mwst", formatRate(v.rate, locale));
@@ -295,11 +306,18 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     }
     root.set("RvDataSetMwst", vat);
     put(root, "SummeGesamt", formatCents(amounts.grossCents, locale));
-    put(root, "SummeMwst", formatCents(amounts.vatCents, locale));
+    if (showVat) {
+        put(root, "SummeMwst", formatCents(amounts.vatCents, locale));
+        put(root, "MitMwst", QStringLiteral("ja"));
+    }
     put(root, "SummeNetto", formatCents(amounts.netCents, locale));
-    // How the order was priced: line prices without VAT ("netto") or with it.
+    // How the order was priced: line prices without VAT ("netto") or with it;
+    // neither when the invoice charges no VAT: its tax note says why.
     put(root, "Preisberechnung", amounts.net ? QStringLiteral("netto") : QStringLiteral("brutto"));
-    put(root, amounts.net ? "Netto" : "Brutto", QStringLiteral("ja"));
+    if (chargesVat(data.taxCase))
+        put(root, amounts.net ? "Netto" : "Brutto", QStringLiteral("ja"));
+    put(root, "Steuerfall", taxCaseLabel(data.taxCase));
+    put(root, "Steuerhinweis", taxCaseNote(data.taxCase, data.client, data.order));
 
     // The due date from the client's payment period, counted from the
     // invoice date (today's on a draft).
@@ -308,6 +326,11 @@ mustache::data invoiceContext(const InvoiceData &data, const QLocale &locale, co
     put(root, "Zahlungsbedingung", terms.text);
     if (terms.dueDate)
         put(root, "Faelligkeitsdatum", dateText(*terms.dueDate, locale));
+    if (terms.discount) {
+        put(root, "Skontodatum", dateText(terms.discount->until, locale));
+        put(root, "Skontobetrag", formatCents(terms.discount->cents, locale));
+        put(root, "Skontoprozent", formatCents(terms.discount->hundredthsPercent, locale));
+    }
 
     // The payment code of what is owed, as a picture; left out when the
     // invoice gets none. Set whole: a picture is longer than any typed value.
@@ -477,6 +500,30 @@ QString InvoiceTemplate::render(const InvoiceData &data, const QDate &today,
                                              QRegularExpression::CaseInsensitiveOption);
         const auto match = body.match(html);
         html.insert(match.hasMatch() ? match.capturedEnd() : 0, notes + u'\n');
+    }
+    // What the law wants printed that a template of its own may not know:
+    // the tax case's note and a delivery date other than the order date,
+    // after the invoice's body, before the page footer.
+    const QString source = text();
+    QString closing;
+    const QString taxNote = taxCaseNote(data.taxCase, data.client, data.order);
+    if (!taxNote.isEmpty() && !source.contains(QLatin1String("Steuerhinweis")))
+        closing +=
+            QStringLiteral("<p style=\"margin-top: 12px;\">%1</p>\n").arg(taxNote.toHtmlEscaped());
+    const TBestellung &order = data.order;
+    if (order.lieferdatum.isValid() && order.lieferdatum != order.zeit.date()
+        && !source.contains(QLatin1String("Bestellung_Lieferdatum")))
+        closing += QStringLiteral("<p>Liefer-/Leistungsdatum: %1</p>\n")
+                       .arg(dateText(order.lieferdatum, locale));
+    if (!closing.isEmpty()) {
+        qsizetype at = html.indexOf(QStringView(kPageFooterMarker));
+        if (at < 0) {
+            static const QRegularExpression end(QStringLiteral("</body\\s*>"),
+                                                QRegularExpression::CaseInsensitiveOption);
+            const auto match = end.match(html);
+            at = match.hasMatch() ? match.capturedStart() : html.size();
+        }
+        html.insert(at, closing);
     }
     return html;
 }
@@ -736,7 +783,7 @@ QStringList missingMandatoryItems(const QString &templateText, const TMandant &c
         missing << QStringLiteral("Rechnungsnummer");
     if (!prints(templateText, "Bestellung_Rechnungsdatum"))
         missing << QStringLiteral("Rechnungsdatum");
-    if (!prints(templateText, "Bestellung_Zeit"))
+    if (!prints(templateText, "Bestellung_Zeit") && !prints(templateText, "Bestellung_Lieferdatum"))
         missing << QStringLiteral("Liefer-/Leistungsdatum");
     if (!prints(templateText, "RvDataSetMwst") || !prints(templateText, "Mwst"))
         missing << QStringLiteral("Mehrwertsteuer je Steuersatz");

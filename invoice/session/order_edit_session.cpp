@@ -5,6 +5,7 @@
 #include "invoice/db/invoice_number_store.h"
 #include "invoice/db/order_store.h"
 #include "invoice/db/state_store.h"
+#include "invoice/money/tax_case.h"
 #include "invoice/records/invoice_numbers.h"
 #include "invoice/session/order_dates.h"
 
@@ -63,7 +64,8 @@ bool sameOrder(const TBestellung &a, const TBestellung &b)
            && a.nachname == b.nachname && a.strasse == b.strasse && a.plz == b.plz && a.ort == b.ort
            && a.telefon == b.telefon && a.email == b.email && a.homepage == b.homepage
            && a.kaeuferreferenz == b.kaeuferreferenz && a.bemerkung == b.bemerkung
-           && a.status == b.status;
+           && a.status == b.status && a.ustIdNr == b.ustIdNr && a.emailERechnung == b.emailERechnung
+           && a.steuerfall == b.steuerfall && a.lieferdatum == b.lieferdatum;
 }
 
 const TBestellung kNoOrder;
@@ -77,6 +79,10 @@ OrderEditSession::OrderEditSession(InvoiceConnection &db, int mandantId,
     , m_mandantId(mandantId)
     , m_today(std::move(today))
 {
+    // Whether the client charges VAT decides the totals the editor shows; a
+    // client that cannot be read shows them as the lines say.
+    if (const auto client = ClientStore(db).client(mandantId))
+        m_client = *client;
 }
 
 OrderEditSession::Draft &OrderEditSession::current()
@@ -187,7 +193,7 @@ bool OrderEditSession::startEdit(int orderId, QString *error)
 
 std::optional<OrderAmounts> OrderEditSession::amounts() const
 {
-    return orderAmounts(order(), lines(), nullptr);
+    return invoiceAmounts(m_client, order(), lines(), nullptr);
 }
 
 OrderBoxes OrderEditSession::boxes() const
@@ -208,6 +214,11 @@ OrderBoxes OrderEditSession::boxes() const
     b.kaeuferreferenz = o.kaeuferreferenz;
     b.bemerkung = o.bemerkung;
     b.status = o.status;
+    b.ustIdNr = o.ustIdNr;
+    b.emailERechnung = o.emailERechnung;
+    b.steuerfall = o.steuerfall;
+    b.lieferdatum =
+        o.lieferdatum.isValid() ? o.lieferdatum.toString(QStringLiteral("dd.MM.yyyy")) : QString();
     return b;
 }
 
@@ -298,6 +309,29 @@ std::optional<EditRefusal> OrderEditSession::takeBoxes(const OrderBoxes &boxes)
                                false};
         order.zeit = zeit;
     }
+
+    if (boxes.lieferdatum.trimmed()
+        != (draft.order.lieferdatum.isValid()
+                ? draft.order.lieferdatum.toString(QStringLiteral("dd.MM.yyyy"))
+                : QString())) {
+        const QString text = boxes.lieferdatum.trimmed();
+        const QDate date = QDate::fromString(text, QStringLiteral("d.M.yyyy"));
+        if (!text.isEmpty() && !date.isValid())
+            return EditRefusal{EditRefusal::Box::Lieferdatum,
+                               QStringLiteral("„%1“ ist kein gültiges Lieferdatum. Bitte geben "
+                                              "Sie es als Tag.Monat.Jahr ein, zum Beispiel "
+                                              "24.12.2026, oder lassen Sie das Feld leer "
+                                              "(dann gilt das Bestelldatum).")
+                                   .arg(text.left(100)),
+                               false};
+        order.lieferdatum = date;
+    }
+    // The tax case as the list offers it; a text from elsewhere that names
+    // none stays until another is chosen.
+    if (boxes.steuerfall != draft.order.steuerfall && taxCaseFromText(boxes.steuerfall))
+        order.steuerfall = boxes.steuerfall;
+    order.ustIdNr = boxes.ustIdNr.trimmed();
+    order.emailERechnung = boxes.emailERechnung.trimmed();
 
     order.firma = boxes.firma;
     order.name = boxes.vorname;
@@ -454,7 +488,9 @@ std::optional<EditRefusal> OrderEditSession::takeIssuedBoxes(const OrderBoxes &b
         || boxes.firma != shown.firma || boxes.vorname != shown.vorname
         || boxes.nachname != shown.nachname || boxes.strasse != shown.strasse
         || boxes.plz != shown.plz || boxes.ort != shown.ort
-        || boxes.kaeuferreferenz != shown.kaeuferreferenz) {
+        || boxes.kaeuferreferenz != shown.kaeuferreferenz || boxes.ustIdNr != shown.ustIdNr
+        || boxes.emailERechnung != shown.emailERechnung || boxes.steuerfall != shown.steuerfall
+        || boxes.lieferdatum != shown.lieferdatum) {
         // Recorded, as every refused change of an issued invoice is.
         AuditTrail(m_db).append(QString::fromUtf16(kAuditRefused), m_mandantId, draft.order.id,
                                 QStringLiteral("Bearbeiten"), QString(), issuedNote());

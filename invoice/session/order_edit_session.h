@@ -30,12 +30,15 @@ struct OrderBoxes
     QString firma, vorname, nachname, strasse, plz, ort, telefon, email, homepage;
     QString kaeuferreferenz, bemerkung;
     std::optional<int> status; // none: no state chosen
+    // The business buyer's data and the tax case (tax_case.h: the stored text).
+    QString ustIdNr, emailERechnung, steuerfall;
+    QString lieferdatum; // "TT.MM.JJJJ"; empty: the order date
 };
 
 // Why the boxes or a save were refused.
 struct EditRefusal
 {
-    enum class Box { None, RechNr, Zeit };
+    enum class Box { None, RechNr, Zeit, Lieferdatum };
     Box box = Box::None; // the box to put the cursor in
     QString message;
     // The database failed (shown as an error), rather than the input being
@@ -65,9 +68,12 @@ public:
     const QList<TArtikel> &lines() const;
     // The order as the boxes show it.
     OrderBoxes boxes() const;
-    // What the current order costs by the money rule, its lines as listed;
-    // nullopt when its amounts are beyond what an order may hold.
+    // What the current order's invoice costs by the money rule under its
+    // tax case, its lines as listed; nullopt when its amounts are beyond what
+    // an order may hold.
     std::optional<OrderAmounts> amounts() const;
+    // The client the stay's orders belong to, as read when it began.
+    const TMandant &client() const { return m_client; }
 
     // Takes the boxes into the current order. A date that is no date, an
     // invoice number that is no number or that another order of the client
@@ -146,6 +152,7 @@ private:
     int m_nextKey = -1; // keys of what is not stored yet
     bool m_yearlyNumbers = false;
     QHash<int, int> m_savedIds;
+    TMandant m_client;
 };
 
 } // namespace vq::invoice

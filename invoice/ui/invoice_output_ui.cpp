@@ -240,6 +240,25 @@ std::shared_ptr<const InvoicePages> invoicePages(QWidget *parent, InvoiceConnect
     return std::make_shared<const InvoiceDocument>(invoice->html, invoice->resourceFolder);
 }
 
+namespace {
+
+// Before a business buyer's invoice is issued on paper or as PDF: what its
+// e-invoice would lack is said, and the user decides.
+bool issueDespitePrecheck(QWidget *parent, InvoiceIssuer &issuer, int bestellungId,
+                          UserQuestions &questions)
+{
+    const QString problems = issuer.businessPrecheck(bestellungId);
+    if (problems.isEmpty())
+        return true;
+    return questions.askWarningYesNo(
+        parent, kInvoiceTitle,
+        problems
+            + QStringLiteral("\n\nDer Käufer ist ein Unternehmen. Soll die "
+                             "Rechnung trotzdem ausgestellt werden?"));
+}
+
+} // namespace
+
 std::shared_ptr<const InvoicePages> issuedInvoicePages(QWidget *parent, InvoiceConnection &db,
                                                        int bestellungId, UserQuestions &questions,
                                                        UnsavedOrder unsaved)
@@ -247,6 +266,8 @@ std::shared_ptr<const InvoicePages> issuedInvoicePages(QWidget *parent, InvoiceC
     QString error;
     InvoiceIssuer issuer(db);
     issuer.setUnsaved(unsaved);
+    if (!issueDespitePrecheck(parent, issuer, bestellungId, questions))
+        return nullptr;
     const auto pdf = issuer.document(bestellungId, DocumentKind::Pdf, &error);
     if (!pdf) {
         questions.showError(parent, kInvoiceTitle, error);
@@ -281,6 +302,10 @@ TfrmRechnungVorschau::PdfSaver issuingSaver(QWidget *parent, InvoiceConnection &
     return [parent, &db, bestellungId, &questions, unsaved](const QString &file, QString *error) {
         InvoiceIssuer issuer(db);
         issuer.setUnsaved(unsaved);
+        if (!issueDespitePrecheck(parent, issuer, bestellungId, questions)) {
+            *error = QStringLiteral("Die Rechnung wurde nicht ausgestellt.");
+            return false;
+        }
         if (!issuer.writePdf(bestellungId, file, error))
             return false;
         if (!issuer.lastWarning().isEmpty())

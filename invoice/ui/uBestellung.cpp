@@ -3,6 +3,8 @@
 #include "invoice/db/order_store.h"
 #include "invoice/db/state_store.h"
 
+#include "invoice/einvoice/xrechnung.h"
+#include "invoice/money/tax_case.h"
 #include "invoice/session/order_dates.h"
 
 #include <utility>
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -203,6 +206,44 @@ void TfrmBestellung::buildWindow()
     m_ip = lineEdit(orderGroup, "edtIP");
     m_ip->setReadOnly(true);
 
+    // Group "Steuer und E-Rechnung": what a business buyer's invoice needs.
+    auto *taxGroup = new QGroupBox(QStringLiteral("Steuer und E-Rechnung"), this);
+    taxGroup->setObjectName(QStringLiteral("grpSteuer"));
+    m_steuerfall = new QComboBox(taxGroup);
+    m_steuerfall->setObjectName(QStringLiteral("cboSteuerfall"));
+    m_ustIdNr = lineEdit(taxGroup, "edtUStIdNr");
+    m_ustIdNr->setPlaceholderText(QStringLiteral("z. B. ATU12345678"));
+    m_emailERechnung = lineEdit(taxGroup, "edtEMailERechnung");
+    m_emailERechnung->setPlaceholderText(QStringLiteral("leer: die E-Mail-Adresse"));
+    m_lieferdatum = lineEdit(taxGroup, "edtLieferdatum");
+    m_lieferdatum->setPlaceholderText(QStringLiteral("leer: das Bestelldatum"));
+    auto *precheck = new QPushButton(QStringLiteral("V&orprüfung"), taxGroup);
+    precheck->setObjectName(QStringLiteral("btnVorpruefung"));
+    precheck->setAutoDefault(false);
+    precheck->setToolTip(QStringLiteral("Prüft, ob die Bestellung alles enthält, was die "
+                                        "E-Rechnung braucht."));
+    auto *taxLeft = new QFormLayout;
+    taxLeft->addRow(QStringLiteral("Steuerfa&ll"), m_steuerfall);
+    taxLeft->addRow(QStringLiteral("L&ieferdatum"), m_lieferdatum);
+    auto *taxRight = new QFormLayout;
+    taxRight->addRow(QStringLiteral("&USt-IdNr. des Käufers"), m_ustIdNr);
+    taxRight->addRow(QStringLiteral("E-Mail für E-Rechnun&gen"), m_emailERechnung);
+    for (QFormLayout *form : {taxLeft, taxRight}) {
+        form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+        form->setVerticalSpacing(4);
+    }
+    auto *taxLayout = new QHBoxLayout(taxGroup);
+    taxLayout->addLayout(taxLeft, 1);
+    taxLayout->addSpacing(12);
+    taxLayout->addLayout(taxRight, 1);
+    taxLayout->addWidget(precheck, 0, Qt::AlignTop);
+    connect(precheck, &QPushButton::clicked, this, &TfrmBestellung::precheckShown);
+    // A tax case that changes the VAT shows its totals at once.
+    connect(m_steuerfall, &QComboBox::activated, this, [this] {
+        if (hasOrder() && !m_session->issued() && saveOrder())
+            showLines();
+    });
+
     auto *left = new QFormLayout;
     left->addRow(QStringLiteral("&Rechnungs-Nr."), m_rechNr);
     left->addRow(QStringLiteral("&Firma"), m_firma);
@@ -270,9 +311,15 @@ void TfrmBestellung::buildWindow()
     lineButtons->addWidget(edit);
     lineButtons->addWidget(remove);
     lineButtons->addStretch();
+    m_totals = new QLabel(lineGroup);
+    m_totals->setObjectName(QStringLiteral("lblSummen"));
+    m_totals->setTextFormat(Qt::PlainText);
+    m_totals->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *lineLayout = new QVBoxLayout(lineGroup);
     lineLayout->addLayout(lineButtons);
     lineLayout->addWidget(m_lineList, 1);
+    lineLayout->addWidget(m_totals);
     connect(add, &QPushButton::clicked, this, &TfrmBestellung::addLine);
     connect(edit, &QPushButton::clicked, this, &TfrmBestellung::editLine);
     connect(remove, &QPushButton::clicked, this, &TfrmBestellung::deleteLine);
@@ -295,17 +342,19 @@ void TfrmBestellung::buildWindow()
     layout->addWidget(toolBar);
     layout->addWidget(m_issuedNote);
     layout->addWidget(orderGroup);
+    layout->addWidget(taxGroup);
     layout->addWidget(lineGroup, 1);
 
     // Tab order follows the layout: left column, right column, then the lines.
     QWidget *order[] = {
-        m_rechNr, m_firma,           m_vorname, m_nachname,  m_strasse, m_plz,
-        m_ort,    m_telefon,         m_email,   m_homepage,  m_zeit,    m_rechnungsdatum,
-        m_status, m_kaeuferreferenz, m_ip,      m_bemerkung, add,       edit,
-        remove,   m_lineList};
+        m_rechNr,  m_firma,           m_vorname, m_nachname,  m_strasse,    m_plz,
+        m_ort,     m_telefon,         m_email,   m_homepage,  m_zeit,       m_rechnungsdatum,
+        m_status,  m_kaeuferreferenz, m_ip,      m_bemerkung, m_steuerfall, m_lieferdatum,
+        m_ustIdNr, m_emailERechnung,  precheck,  add,         edit,         remove,
+        m_lineList};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    resize(719, 520);
+    resize(760, 620);
 }
 
 void TfrmBestellung::setClient(int mandantId, const QString &currency)
@@ -402,6 +451,20 @@ void TfrmBestellung::showOrder()
     m_zeit->setText(boxes.zeit);
     m_kaeuferreferenz->setText(boxes.kaeuferreferenz);
     m_bemerkung->setPlainText(boxes.bemerkung);
+    m_ustIdNr->setText(boxes.ustIdNr);
+    m_emailERechnung->setText(boxes.emailERechnung);
+    m_lieferdatum->setText(boxes.lieferdatum);
+    fillTaxCases();
+    {
+        // The stored text as the list names it; one from elsewhere is shown as it is.
+        const auto taxCase = taxCaseFromText(boxes.steuerfall);
+        int index = taxCase ? m_steuerfall->findData(taxCaseText(*taxCase)) : -1;
+        if (index < 0 && !boxes.steuerfall.isEmpty()) {
+            m_steuerfall->addItem(boxes.steuerfall, boxes.steuerfall);
+            index = m_steuerfall->count() - 1;
+        }
+        m_steuerfall->setCurrentIndex(std::max(0, index));
+    }
     const TBestellung &order = shownOrder();
     m_ip->setText(order.ip);
     showInvoiceDate();
@@ -418,9 +481,11 @@ void TfrmBestellung::showIssuedState()
     const QString note = issued ? m_session->issuedNote() : QString();
     m_issuedNote->setText(note);
     m_issuedNote->setVisible(issued);
-    for (QLineEdit *box :
-         {m_firma, m_vorname, m_nachname, m_strasse, m_plz, m_ort, m_zeit, m_kaeuferreferenz})
+    for (QLineEdit *box : {m_firma, m_vorname, m_nachname, m_strasse, m_plz, m_ort, m_zeit,
+                           m_kaeuferreferenz, m_ustIdNr, m_emailERechnung, m_lieferdatum})
         box->setReadOnly(issued);
+    // A small business has no tax case to choose.
+    m_steuerfall->setEnabled(!issued && !(hasOrder() && m_session->client().kleinunternehmer));
     // A yearly range draws the number at issue; before, there is none to type.
     const bool numberDrawnAtIssue = hasOrder() && m_session->yearlyNumbers();
     m_rechNr->setReadOnly(issued || numberDrawnAtIssue);
@@ -488,6 +553,61 @@ void TfrmBestellung::showLines(int selectLineId)
     m_lineList->addTopLevelItems(items);
     if (!items.isEmpty())
         m_lineList->setCurrentItem(items.at(qBound(0, keepRow, int(items.size()) - 1)));
+    showTotals();
+}
+
+void TfrmBestellung::fillTaxCases()
+{
+    m_steuerfall->clear();
+    if (hasOrder() && m_session->client().kleinunternehmer) {
+        m_steuerfall->addItem(taxCaseLabel(TaxCase::SmallBusiness), m_session->order().steuerfall);
+        return;
+    }
+    for (const TaxCase taxCase :
+         {TaxCase::Domestic, TaxCase::IntraCommunity, TaxCase::ReverseCharge, TaxCase::Export})
+        m_steuerfall->addItem(taxCaseLabel(taxCase), taxCaseText(taxCase));
+}
+
+void TfrmBestellung::showTotals()
+{
+    const auto amounts = hasOrder() ? m_session->amounts() : std::nullopt;
+    if (!hasOrder() || !amounts) {
+        m_totals->setText(hasOrder() ? kTextAmountInvalid : QString());
+        return;
+    }
+    const TaxCase taxCase = taxCaseOf(m_session->client(), m_session->order());
+    QString text;
+    if (taxCase == TaxCase::SmallBusiness)
+        text = QStringLiteral("Gesamtbetrag: %1 (ohne Umsatzsteuer, § 19 UStG)")
+                   .arg(moneyCentsText(amounts->grossCents, m_currency));
+    else
+        text = QStringLiteral("Netto: %1   MwSt.: %2   Gesamtbetrag: %3")
+                   .arg(moneyCentsText(amounts->netCents, m_currency),
+                        moneyCentsText(amounts->vatCents, m_currency),
+                        moneyCentsText(amounts->grossCents, m_currency));
+    if (!chargesVat(taxCase) && taxCase != TaxCase::SmallBusiness)
+        text += QStringLiteral("   (%1: ohne MwSt., Nettopreise)").arg(taxCaseLabel(taxCase));
+    m_totals->setText(text);
+    m_totals->setAccessibleName(text);
+}
+
+void TfrmBestellung::precheckShown()
+{
+    if (!hasOrder() || !saveOrder())
+        return;
+    const int id = currentOrderId();
+    InvoiceIssuer issuer(m_db);
+    issuer.setUnsaved(unsaved(id));
+    QString error;
+    const auto problems = issuer.precheck(id, &error);
+    if (!problems) {
+        m_questions.showError(this, kTitle, error);
+        return;
+    }
+    if (problems->isEmpty())
+        m_questions.showInformation(this, kTitle, precheckText(*problems));
+    else
+        m_questions.tell(this, QMessageBox::Warning, kTitle, precheckText(*problems));
 }
 
 int TfrmBestellung::currentLineRow() const
@@ -516,6 +636,11 @@ bool TfrmBestellung::saveOrder(SaveMode mode)
     boxes.homepage = m_homepage->text();
     boxes.kaeuferreferenz = m_kaeuferreferenz->text();
     boxes.bemerkung = m_bemerkung->toPlainText();
+    boxes.ustIdNr = m_ustIdNr->text();
+    boxes.emailERechnung = m_emailERechnung->text();
+    boxes.lieferdatum = m_lieferdatum->text();
+    boxes.steuerfall = m_steuerfall->currentIndex() >= 0 ? m_steuerfall->currentData().toString()
+                                                         : shownOrder().steuerfall;
     if (m_status->currentIndex() >= 0)
         boxes.status = m_status->currentData().toInt();
     const auto refusal = m_session->takeBoxes(boxes);
@@ -537,6 +662,8 @@ void TfrmBestellung::report(const EditRefusal &refusal)
         m_rechNr->setFocus();
     else if (refusal.box == EditRefusal::Box::Zeit)
         m_zeit->setFocus();
+    else if (refusal.box == EditRefusal::Box::Lieferdatum)
+        m_lieferdatum->setFocus();
 }
 
 void TfrmBestellung::newOrderInEditor()

@@ -99,6 +99,12 @@ private:
     void cancelShown(bool correct);
     // What the invoice shows is read-only once it is issued, with a note why.
     void showIssuedState();
+    // The tax cases the client's orders can take; a small business has one.
+    void fillTaxCases();
+    // The totals below the lines, by the money rule under the tax case.
+    void showTotals();
+    // "Vorprüfung": what the order's e-invoice lacks or holds wrongly.
+    void precheckShown();
 
     InvoiceConnection &m_db;
     UserQuestions &m_questions;
@@ -128,7 +134,14 @@ private:
     QLineEdit *m_kaeuferreferenz = nullptr;
     QPlainTextEdit *m_bemerkung = nullptr;
     QLineEdit *m_ip = nullptr;
+    // The business buyer's data and the tax case.
+    QComboBox *m_steuerfall = nullptr;
+    QLineEdit *m_ustIdNr = nullptr;
+    QLineEdit *m_emailERechnung = nullptr;
+    QLineEdit *m_lieferdatum = nullptr;
     QTreeWidget *m_lineList = nullptr;
+    // What the invoice costs under its tax case.
+    QLabel *m_totals = nullptr;
     TfrmArtikel *m_lineEditor = nullptr;
 };
 

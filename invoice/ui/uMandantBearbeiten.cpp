@@ -3,10 +3,13 @@
 
 #include "common_ui/dialog_buttons.h"
 #include "invoice/einvoice/xrechnung.h"
+#include "invoice/money/payment_terms.h"
 #include "invoice/ui/uRtfEditor.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -135,6 +138,32 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, UserQuestio
     m_zahlungsziel->setToolTip(
         QStringLiteral("0: sofort fällig; „keine Angabe“: die Rechnung nennt kein Zahlungsziel"));
     einvoiceForm->addRow(QStringLiteral("Zahlungsziel"), m_zahlungsziel);
+    // Cash discount for early payment, counted from the invoice date.
+    m_skontoTage = new QSpinBox(this);
+    m_skontoTage->setObjectName(QStringLiteral("edtSkontoTage"));
+    m_skontoTage->setRange(0, 365);
+    m_skontoTage->setSpecialValueText(QStringLiteral("kein Skonto"));
+    m_skontoTage->setSuffix(QStringLiteral(" Tage"));
+    m_skontoProzent = new QDoubleSpinBox(this);
+    m_skontoProzent->setObjectName(QStringLiteral("edtSkontoProzent"));
+    m_skontoProzent->setRange(0.01, 99.99);
+    m_skontoProzent->setDecimals(2);
+    m_skontoProzent->setSuffix(QStringLiteral(" %"));
+    m_skontoProzent->setAccessibleName(QStringLiteral("Skonto in Prozent"));
+    auto *skonto = new QHBoxLayout;
+    skonto->addWidget(m_skontoTage, 1);
+    skonto->addWidget(m_skontoProzent, 1);
+    einvoiceForm->addRow(QStringLiteral("Skonto"), skonto);
+    if (auto *label = qobject_cast<QLabel *>(einvoiceForm->labelForField(skonto)))
+        label->setBuddy(m_skontoTage);
+    m_skontoTage->setAccessibleName(QStringLiteral("Skonto: Tage"));
+    connect(m_skontoTage, &QSpinBox::valueChanged, this,
+            [this](int days) { m_skontoProzent->setEnabled(days > 0); });
+    m_kleinunternehmer = new QCheckBox(QStringLiteral("Kleinunternehmer (§ 19 UStG): Rechnungen "
+                                                      "ohne Umsatzsteuer"),
+                                       this);
+    m_kleinunternehmer->setObjectName(QStringLiteral("chkKleinunternehmer"));
+    einvoiceForm->addRow(m_kleinunternehmer);
 
     // Rechnungsnummern: the client's number range and the printed form.
     auto *numbers = new QGroupBox(QStringLiteral("Rechnungsnummern"), this);
@@ -220,6 +249,9 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, UserQuestio
                               m_bank,
                               m_telefon,
                               m_zahlungsziel,
+                              m_skontoTage,
+                              m_skontoProzent,
+                              m_kleinunternehmer,
                               m_nummernkreis,
                               m_ersteNummer,
                               m_nummernformat,
@@ -270,6 +302,11 @@ TfrmMandantBearbeiten::TfrmMandantBearbeiten(const TMandant &client, UserQuestio
     show(m_bank, client.bank);
     show(m_telefon, client.telefon);
     m_zahlungsziel->setValue(client.zahlungsziel ? std::clamp(*client.zahlungsziel, 0, 365) : -1);
+    const auto discount = cashDiscountOf(client);
+    m_skontoTage->setValue(discount ? std::min(discount->first, 365) : 0);
+    m_skontoProzent->setValue(discount ? double(discount->second) / 100.0 : 2.0);
+    m_skontoProzent->setEnabled(discount.has_value());
+    m_kleinunternehmer->setChecked(client.kleinunternehmer);
     m_nummernkreis->setCurrentIndex(std::max(0, m_nummernkreis->findData(client.nummernkreis)));
     m_ersteNummer->setValue(std::clamp(client.ersteNummer, 1, 99999999));
     show(m_nummernformat, client.nummernformat);
@@ -313,6 +350,14 @@ TMandant TfrmMandantBearbeiten::client() const
           && m_zahlungsziel->value() == 365))
         c.zahlungsziel = m_zahlungsziel->value() < 0 ? std::nullopt
                                                      : std::optional<int>(m_zahlungsziel->value());
+    if (m_skontoTage->value() > 0) {
+        c.skontoTage = m_skontoTage->value();
+        c.skontoProzent = m_skontoProzent->value();
+    } else {
+        c.skontoTage.reset();
+        c.skontoProzent = 0;
+    }
+    c.kleinunternehmer = m_kleinunternehmer->isChecked();
     c.nummernkreis = m_nummernkreis->currentData().toInt();
     c.ersteNummer = m_ersteNummer->value();
     c.nummernformat = m_nummernformat->text().trimmed();

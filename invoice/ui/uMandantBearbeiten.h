@@ -10,7 +10,9 @@
 #include <QSpinBox>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
@@ -61,6 +63,9 @@ private:
     QLineEdit *m_nummernformat = nullptr;
     QLabel *m_nummernBeispiel = nullptr;
     QSpinBox *m_zahlungsziel = nullptr; // -1: no payment period
+    QSpinBox *m_skontoTage = nullptr;   // 0: no cash discount
+    QDoubleSpinBox *m_skontoProzent = nullptr;
+    QCheckBox *m_kleinunternehmer = nullptr;
     RtfEditor *m_footer = nullptr;
 };
 

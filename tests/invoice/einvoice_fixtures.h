@@ -30,7 +30,7 @@ inline TMandant seller()
     m.land = QStringLiteral("Deutschland");
     m.email = QStringLiteral("rechnung@seifen.example");
     m.telefon = QStringLiteral("030 1234567");
-    m.ustIdNr = QStringLiteral("DE123456789");
+    m.ustIdNr = QStringLiteral("DE136695976");
     m.iban = QStringLiteral("DE02 1203 0000 0000 2020 51");
     m.bic = QStringLiteral("BYLADEM1001");
     m.waehrung = QStringLiteral("€");
@@ -51,6 +51,7 @@ inline TBestellung order(bool company)
     b.ort = QStringLiteral("München");
     b.land = QString();
     b.email = QStringLiteral("zoe@kunde.example");
+    b.zeit = QDateTime(QDate(2026, 12, 1), QTime(10, 15));
     return b;
 }
 

@@ -1,11 +1,14 @@
 // Electronic invoices: the refusal of what an order or client lacks, codes
 // and check sums, and what the XML holds.
+#include "common/buyer_ids.h"
 #include "invoice/einvoice/xrechnung.h"
+#include "invoice/money/payment_terms.h"
 #include "tests/invoice/einvoice_fixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace vq::invoice;
 using namespace vq::invoice::test;
@@ -100,4 +103,156 @@ TEST(EInvoiceXml, HoldsEveryLineOptionAndTotal)
         due.contains(u"<ram:DueDateDateTime> <udt:DateTimeString "
                      u"format=\"102\">20270109</udt:DateTimeString> </ram:DueDateDateTime>"))
         << due.toStdString();
+}
+
+// The check before issue names every item of a business buyer's invoice that
+// is missing or wrong, each case alone beside an order that passes.
+TEST(EInvoicePrecheck, NamesWhatEachCaseLacksOrHoldsWrongly)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<void(TMandant &, TBestellung &)> change;
+        const char *named; // empty: nothing is named
+    };
+    const QList<Case> cases = {
+        {"a complete business order", [](TMandant &, TBestellung &) {}, ""},
+        {"buyer VAT ID of wrong form",
+         [](TMandant &, TBestellung &o) { o.ustIdNr = QStringLiteral("DE12345"); },
+         "eine gültige USt-IdNr. des Käufers (\"DE12345\" hat nicht die Form einer USt-IdNr. aus "
+         "DE)"},
+        {"German VAT ID with a wrong check digit",
+         [](TMandant &, TBestellung &o) { o.ustIdNr = QStringLiteral("DE811569868"); },
+         "hat eine falsche Prüfziffer"},
+        {"Greek VAT ID with GR",
+         [](TMandant &, TBestellung &o) { o.ustIdNr = QStringLiteral("GR123456789"); },
+         "griechische USt-IdNrn. beginnen mit \"EL\""},
+        {"seller VAT ID of wrong form",
+         [](TMandant &c, TBestellung &) { c.ustIdNr = QStringLiteral("DE123456789"); },
+         "eine gültige USt-IdNr. des Mandanten"},
+        {"Leitweg-ID with wrong check digits",
+         [](TMandant &, TBestellung &o) {
+             o.kaeuferreferenz = QStringLiteral("04011000-12345-67");
+         },
+         "die Prüfziffern stimmen nicht"},
+        {"Leitweg-ID of wrong form",
+         [](TMandant &, TBestellung &o) { o.kaeuferreferenz = QStringLiteral("04011000-"); },
+         "die Form stimmt nicht"},
+        {"IBAN check digits",
+         [](TMandant &c, TBestellung &) { c.iban = QStringLiteral("DE02 1203 0000 0000 2020 52"); },
+         "eine gültige IBAN des Mandanten"},
+        {"no seller VAT ID nor tax number", [](TMandant &c, TBestellung &) { c.ustIdNr.clear(); },
+         "USt-IdNr. oder Steuernummer des Mandanten"},
+        {"unknown buyer country",
+         [](TMandant &, TBestellung &o) { o.land = QStringLiteral("Atlantis"); },
+         "Land des Käufers"},
+        {"no delivery date",
+         [](TMandant &, TBestellung &o) {
+             o.zeit = QDateTime();
+             o.lieferdatum = QDate();
+         },
+         "Liefer-/Leistungsdatum"},
+        {"e-invoice address of wrong form",
+         [](TMandant &, TBestellung &o) { o.emailERechnung = QStringLiteral("rechnung at firma"); },
+         "eine gültige E-Mail-Adresse für E-Rechnungen"},
+        {"intra-community without buyer VAT ID",
+         [](TMandant &, TBestellung &o) {
+             o.steuerfall = QStringLiteral("innergemeinschaftlich");
+             o.land = QStringLiteral("AT");
+             o.ustIdNr.clear();
+         },
+         "USt-IdNr. des Käufers (für eine innergemeinschaftliche Lieferung)"},
+        {"intra-community within Germany",
+         [](TMandant &, TBestellung &o) { o.steuerfall = QStringLiteral("innergemeinschaftlich"); },
+         "ein Land des Käufers in einem anderen EU-Staat"},
+        {"intra-community with a seller's tax number only",
+         [](TMandant &c, TBestellung &o) {
+             c.ustIdNr.clear();
+             c.steuernummer = QStringLiteral("11/222/33333");
+             o.steuerfall = QStringLiteral("innergemeinschaftlich");
+             o.land = QStringLiteral("AT");
+             o.ustIdNr = QStringLiteral("ATU12345678");
+         },
+         "USt-IdNr. des Mandanten (für eine innergemeinschaftliche Lieferung)"},
+        {"reverse charge without buyer VAT ID",
+         [](TMandant &, TBestellung &o) {
+             o.steuerfall = QStringLiteral("ReverseCharge");
+             o.ustIdNr.clear();
+         },
+         "USt-IdNr. des Käufers (für die Steuerschuldnerschaft des Leistungsempfängers)"},
+        {"export into the EU",
+         [](TMandant &, TBestellung &o) {
+             o.steuerfall = QStringLiteral("Ausfuhr");
+             o.land = QStringLiteral("Frankreich");
+         },
+         "ein Land des Käufers außerhalb der EU"},
+        {"unknown tax case",
+         [](TMandant &, TBestellung &o) { o.steuerfall = QStringLiteral("Mond"); },
+         "ein bekannter Steuerfall (\"Mond\" ist keiner)"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TMandant client = seller();
+        TBestellung buyer = order(true);
+        buyer.zeit = QDateTime(QDate(2026, 12, 1), QTime(10, 0));
+        buyer.ustIdNr = QStringLiteral("DE811569869");
+        buyer.kaeuferreferenz = QStringLiteral("04011000-12345-03");
+        c.change(client, buyer);
+        const InvoiceData input =
+            invoiceData(client, buyer, {line("Seife", 2, 2.5, 19)}, QDate(2026, 12, 10));
+        const QString named = precheckText(eInvoiceProblems(input));
+        if (!*c.named) {
+            EXPECT_EQ(named, QStringLiteral("Die Vorprüfung der E-Rechnung hat nichts zu "
+                                            "beanstanden."));
+            continue;
+        }
+        EXPECT_TRUE(named.contains(QString::fromUtf8(c.named))) << named.toStdString();
+        // What fails the check is never written.
+        EXPECT_TRUE(buildXRechnung(input).xml.isEmpty());
+    }
+}
+
+TEST(EInvoicePrecheck, BuyerIdentifiersByTheirForm)
+{
+    for (const char *valid : {"DE136695976", "de 136 695 976", "ATU12345678", "FR40303265045",
+                              "NL123456789B01", "BE0123456789", "IT12345678901", "EL123456789",
+                              "ESX1234567X", "PL1234567890", "XI123456789", "IE1234567WA"})
+        EXPECT_TRUE(vq::vatIdFormValid(QString::fromLatin1(valid))) << valid;
+    for (const char *invalid :
+         {"", "DE", "DE123456789", "DE13669597", "ATU1234567", "AT12345678", "NL123456789A01",
+          "BE2123456789", "GR123456789", "US123456789", "CH123456789", "DE13669597X"})
+        EXPECT_FALSE(vq::vatIdFormValid(QString::fromLatin1(invalid))) << invalid;
+    for (const char *valid :
+         {"04011000-12345-03", "991-33333TEST-33", " 04011000-12345-03 ", "991-33333test-33"})
+        EXPECT_TRUE(vq::leitwegIdValid(QString::fromLatin1(valid))) << valid;
+    for (const char *invalid : {"04011000-12345-67", "04011000-12345", "0-12345-03", "04011000--03",
+                                "04011000-1234567890123456789012345678901-03", "", "-03"})
+        EXPECT_FALSE(vq::leitwegIdValid(QString::fromLatin1(invalid))) << invalid;
+}
+
+TEST(EInvoicePaymentTerms, CashDiscountInTheSentenceAndTheGermanLine)
+{
+    TMandant client = seller();
+    client.zahlungsziel = 14;
+    client.skontoTage = 10;
+    client.skontoProzent = 2.0;
+    const PaymentTerms terms = paymentTerms(client, QDate(2026, 12, 10), 123456);
+    ASSERT_TRUE(terms.discount);
+    EXPECT_EQ(terms.discount->cents, 2469); // 2 % of 1234.56, half away from zero
+    EXPECT_EQ(terms.text.toStdString(),
+              "Bei Zahlung bis 20.12.2026 2,00 % Skonto (24,69 €). Zahlbar bis 24.12.2026 ohne "
+              "Abzug.");
+    EXPECT_EQ(cashDiscountLine(terms), QStringLiteral("#SKONTO#TAGE=10#PROZENT=2.00#\n"));
+    // Values no discount can have give none; a credit owes nothing.
+    for (const auto &[days, percent] : std::initializer_list<std::pair<int, double>>{
+             {0, 2}, {10, 0}, {10, 100}, {-1, 2}, {10, std::nan("")}}) {
+        client.skontoTage = days;
+        client.skontoProzent = percent;
+        EXPECT_FALSE(paymentTerms(client, QDate(2026, 12, 10), 1000).discount) << days;
+    }
+    client.skontoTage = 10;
+    client.skontoProzent = 3.5;
+    EXPECT_FALSE(paymentTerms(client, QDate(2026, 12, 10), -1000).discount);
+    EXPECT_EQ(cashDiscountLine(paymentTerms(client, QDate(2026, 12, 10), 1000)),
+              QStringLiteral("#SKONTO#TAGE=10#PROZENT=3.50#\n"));
 }

@@ -10,6 +10,7 @@
 #include "invoice/mail/order_document.h"
 #include "invoice/output/invoice_issuer.h"
 #include "tests/invoice/einvoice_fixtures.h"
+#include "tests/invoice/einvoice_reading.h"
 #include "tests/invoice/invoice_servers.h"
 #include "tests/invoice/money_cases.h"
 #include "tests/support/local_server.h"
@@ -27,18 +28,6 @@ using namespace vq::invoice::test;
 
 namespace {
 
-QString pdfText(const QString &pdf)
-{
-    QByteArray out;
-    EXPECT_EQ(vq::test::runProgram(QStringLiteral("pdftotext"),
-                                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")}, &out),
-              0);
-    return QString::fromUtf8(out)
-        .normalized(QString::NormalizationForm_KC)
-        .simplified()
-        .replace(QStringLiteral(" %"), QStringLiteral("%"));
-}
-
 // A template that prints exactly what templates are given, one value a line.
 const QString kFiguresTemplate =
     QStringLiteral("{{#RvDataSetArtikel}}LINE {{Artikel_Gesamtbetrag}} {{Artikel_GesamtNetto}} "
@@ -48,52 +37,6 @@ const QString kFiguresTemplate =
                    "{{#RvDataSetMwst}}RATE {{Artikel_Mwst}} {{SummeNetto}} {{Mwst}} "
                    "{{SummeGesamt}}\n{{/RvDataSetMwst}}"
                    "TOTAL {{SummeNetto}} {{SummeMwst}} {{SummeGesamt}} {{Preisberechnung}}\n");
-
-// "1.234,50" -> 123450
-qint64 cents(const QString &german)
-{
-    return parseCents(QString(german).remove(u'.').replace(u',', u'.')).value_or(-1);
-}
-
-// The amounts of an XRechnung: per line, per rate, and the totals.
-struct XmlAmounts
-{
-    QStringList lines;
-    QStringList rates; // "19 30.88 5.87"
-    QString lineTotal, taxBasis, taxTotal, grandTotal, duePayable;
-};
-
-XmlAmounts readXml(const QByteArray &xml)
-{
-    XmlAmounts result;
-    QDomDocument document;
-    EXPECT_TRUE(document.setContent(xml, true));
-    const QString ram = QStringLiteral(
-        "urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100");
-    const auto text = [&](const QDomElement &parent, const char *name) {
-        return parent.elementsByTagNameNS(ram, QString::fromLatin1(name)).at(0).toElement().text();
-    };
-    const QDomNodeList items =
-        document.elementsByTagNameNS(ram, QStringLiteral("IncludedSupplyChainTradeLineItem"));
-    for (int i = 0; i < items.size(); ++i)
-        result.lines << text(items.at(i).toElement(), "LineTotalAmount");
-    const QDomElement settlement =
-        document.elementsByTagNameNS(ram, QStringLiteral("ApplicableHeaderTradeSettlement"))
-            .at(0)
-            .toElement();
-    for (QDomElement tax = settlement.firstChildElement(QStringLiteral("ApplicableTradeTax"), ram);
-         !tax.isNull(); tax = tax.nextSiblingElement(QStringLiteral("ApplicableTradeTax"), ram))
-        result.rates << text(tax, "RateApplicablePercent") + u' ' + text(tax, "BasisAmount") + u' '
-                            + text(tax, "CalculatedAmount");
-    const QDomElement sums = settlement.firstChildElement(
-        QStringLiteral("SpecifiedTradeSettlementHeaderMonetarySummation"), ram);
-    result.lineTotal = text(sums, "LineTotalAmount");
-    result.taxBasis = text(sums, "TaxBasisTotalAmount");
-    result.taxTotal = text(sums, "TaxTotalAmount");
-    result.grandTotal = text(sums, "GrandTotalAmount");
-    result.duePayable = text(sums, "DuePayableAmount");
-    return result;
-}
 
 } // namespace
 

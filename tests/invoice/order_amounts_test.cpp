@@ -3,6 +3,7 @@
 // adds up for every pair of typical prices; amounts that do not fit are
 // refused; cents are read and written exactly.
 #include "invoice/money/order_amounts.h"
+#include "invoice/money/tax_case.h"
 #include "tests/invoice/money_cases.h"
 
 #include <gtest/gtest.h>
@@ -191,4 +192,88 @@ TEST(OrderAmounts, CentsAreReadAndWrittenExactly)
     EXPECT_EQ(amountCents(2147483647, 999999999), std::nullopt);
     EXPECT_EQ(vatOfCents(999, 19, false), 160);
     EXPECT_EQ(vatOfCents(50, 19, true), 10);
+}
+
+// Cases without VAT invoice an order at its net prices: each price and
+// surcharge less its VAT by the rule, in cents; a small business's prices
+// stay; once applied, applying again changes nothing.
+TEST(TaxCases, InvoicedLinesTakeTheVatOutWhereTheCaseSaysSo)
+{
+    struct Case
+    {
+        const char *what;
+        TaxCase taxCase;
+        bool orderNet;
+        double price, surcharge, rate;
+        double invoicedPrice, invoicedSurcharge, invoicedRate;
+        bool invoicedNet;
+    };
+    const Case cases[] = {
+        {"domestic keeps everything", TaxCase::Domestic, false, 11.9, 1.19, 19, 11.9, 1.19, 19,
+         false},
+        {"domestic net keeps everything", TaxCase::Domestic, true, 10, 1, 7, 10, 1, 7, true},
+        {"intra-community gross", TaxCase::IntraCommunity, false, 11.9, 1.19, 19, 10, 1, 0, true},
+        {"reverse charge, VAT rounds down", TaxCase::ReverseCharge, false, 0.99, 0.5, 7, 0.93, 0.47,
+         0, true},
+        {"export of net prices", TaxCase::Export, true, 10, 1, 19, 10, 1, 0, true},
+        {"export, a discount", TaxCase::Export, false, 11.9, -1.19, 19, 10, -1, 0, true},
+        {"small business keeps its prices", TaxCase::SmallBusiness, false, 11.9, 1.19, 19, 11.9,
+         1.19, 0, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TArtikel line;
+        line.anzahl = 3;
+        line.preis = c.price;
+        line.mwst = c.rate;
+        TOption option;
+        option.preis = c.surcharge;
+        line.optionen << option << TOption{}; // one without a price stays without
+        bool net = false;
+        const QList<TArtikel> invoiced = invoicedLines(c.taxCase, c.orderNet, {line}, &net);
+        ASSERT_EQ(invoiced.size(), 1);
+        EXPECT_DOUBLE_EQ(invoiced[0].preis, c.invoicedPrice);
+        EXPECT_DOUBLE_EQ(invoiced[0].optionen[0].preis.value_or(-99), c.invoicedSurcharge);
+        EXPECT_FALSE(invoiced[0].optionen[1].preis);
+        EXPECT_EQ(invoiced[0].mwst, c.invoicedRate);
+        EXPECT_EQ(invoiced[0].anzahl, 3);
+        EXPECT_EQ(net, c.invoicedNet);
+        bool again = false;
+        const QList<TArtikel> twice = invoicedLines(c.taxCase, net, invoiced, &again);
+        EXPECT_DOUBLE_EQ(twice[0].preis, invoiced[0].preis);
+        EXPECT_EQ(again, net);
+    }
+}
+
+TEST(TaxCases, TheClientsSmallBusinessWinsAndUnknownTextsCountAsDomestic)
+{
+    TMandant client;
+    TBestellung order;
+    TArtikel line;
+    line.anzahl = 2;
+    line.preis = 11.9;
+    line.mwst = 19;
+    for (const auto &[steuerfall, expected] :
+         std::initializer_list<std::pair<const char *, TaxCase>>{
+             {"", TaxCase::Domestic},
+             {"Inland", TaxCase::Domestic},
+             {" INNERGEMEINSCHAFTLICH ", TaxCase::IntraCommunity},
+             {"ReverseCharge", TaxCase::ReverseCharge},
+             {"Ausfuhr", TaxCase::Export},
+             {"Mond", TaxCase::Domestic}}) {
+        order.steuerfall = QString::fromUtf8(steuerfall);
+        EXPECT_EQ(taxCaseOf(client, order), expected) << steuerfall;
+    }
+    EXPECT_FALSE(taxCaseFromText(QStringLiteral("Mond")));
+    order.steuerfall = QStringLiteral("Ausfuhr");
+    const auto exported = invoiceAmounts(client, order, {line}, nullptr);
+    ASSERT_TRUE(exported);
+    EXPECT_EQ(exported->grossCents, 2000);
+    EXPECT_EQ(exported->vatCents, 0);
+    client.kleinunternehmer = true;
+    EXPECT_EQ(taxCaseOf(client, order), TaxCase::SmallBusiness);
+    const auto small = invoiceAmounts(client, order, {line}, nullptr);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->grossCents, 2380);
+    EXPECT_EQ(small->vatCents, 0);
 }
