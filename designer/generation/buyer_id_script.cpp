@@ -87,34 +87,42 @@ QString buyerIdScriptFunctions()
     return script;
 }
 
+namespace {
+
+// The functions of each check in the page's script and in the form mailer's library.
+struct CheckFunctions
+{
+    FormatCheck check;
+    const char *script;
+    const char *php;
+};
+
+constexpr CheckFunctions kCheckFunctions[] = {
+    {FormatCheck::VatId, "vqVatIdProblem", "vq_vat_id_problem"},
+    {FormatCheck::LeitwegId, "vqLeitwegIdProblem", "vq_leitweg_id_problem"},
+    {FormatCheck::EInvoiceAddress, "vqEInvoiceAddressProblem", "vq_e_invoice_address_problem"},
+};
+
+const CheckFunctions *functionsOf(FormatCheck check)
+{
+    for (const CheckFunctions &functions : kCheckFunctions)
+        if (functions.check == check)
+            return &functions;
+    return nullptr;
+}
+
+} // namespace
+
 QString formatCheckScriptFunction(FormatCheck check)
 {
-    switch (check) {
-    case FormatCheck::VatId:
-        return QStringLiteral("vqVatIdProblem");
-    case FormatCheck::LeitwegId:
-        return QStringLiteral("vqLeitwegIdProblem");
-    case FormatCheck::EInvoiceAddress:
-        return QStringLiteral("vqEInvoiceAddressProblem");
-    case FormatCheck::None:
-        break;
-    }
-    return {};
+    const CheckFunctions *functions = functionsOf(check);
+    return functions ? QString::fromLatin1(functions->script) : QString();
 }
 
 QString formatCheckPhpFunction(FormatCheck check)
 {
-    switch (check) {
-    case FormatCheck::VatId:
-        return QStringLiteral("vq_vat_id_problem");
-    case FormatCheck::LeitwegId:
-        return QStringLiteral("vq_leitweg_id_problem");
-    case FormatCheck::EInvoiceAddress:
-        return QStringLiteral("vq_e_invoice_address_problem");
-    case FormatCheck::None:
-        break;
-    }
-    return {};
+    const CheckFunctions *functions = functionsOf(check);
+    return functions ? QString::fromLatin1(functions->php) : QString();
 }
 
 } // namespace vq

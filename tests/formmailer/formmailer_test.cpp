@@ -2146,6 +2146,20 @@ void addBook(vq::ProjectDocument &project)
     project.ListArtikel.push_back(std::move(book));
 }
 
+// A project that mails shop@example.com, thanks on the shop's page and sends
+// its orders to the invoice module.
+vq::ProjectDocument shopWithInvoiceModule()
+{
+    vq::ProjectDocument project;
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("edtDanke"),
+                       QStringLiteral("https://shop.example.com/danke.htm"));
+    project.setFlag(QStringLiteral("checkboxRechnung"), true);
+    project.setSetting(QStringLiteral("editMailRechnung"),
+                       QStringLiteral("eingang@rechnung.example.com"));
+    return project;
+}
+
 // Two books as the form posts them.
 QList<QPair<QString, QString>> bookOrdered()
 {
@@ -2261,14 +2275,8 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
 {
     startServer();
-    vq::ProjectDocument project;
+    vq::ProjectDocument project = shopWithInvoiceModule();
     project.ExtSettings.encoding = QStringLiteral("windows-1252");
-    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
-    project.setSetting(QStringLiteral("edtDanke"),
-                       QStringLiteral("https://shop.example.com/danke.htm"));
-    project.setFlag(QStringLiteral("checkboxRechnung"), true);
-    project.setSetting(QStringLiteral("editMailRechnung"),
-                       QStringLiteral("eingang@rechnung.example.com"));
     auto name = std::make_unique<vq::TEinzField>();
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
@@ -3159,28 +3167,16 @@ TEST_F(FormMailer, BusinessOrderIsCheckedAndCarriedToTheOrderMail)
 TEST_F(FormMailer, SelfContainedPhpFormChecksTheBusinessFields)
 {
     startServer();
-    vq::ProjectDocument project;
-    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
-    project.setSetting(QStringLiteral("edtDanke"),
-                       QStringLiteral("https://shop.example.com/danke.htm"));
-    project.setFlag(QStringLiteral("checkboxRechnung"), true);
-    project.setSetting(QStringLiteral("editMailRechnung"),
-                       QStringLiteral("eingang@rechnung.example.com"));
+    vq::ProjectDocument project = shopWithInvoiceModule();
+    project.ExtSettings.encoding = QStringLiteral("windows-1252");
     QString error;
     ASSERT_EQ(vq::addBusinessOrderFields(project.ListField,
                                          {QStringLiteral(VQ_PROGRAM_DIR "/vorlagen.xml")}, &error),
               4)
         << error.toStdString();
     addBook(project);
-    ASSERT_TRUE(project.SaveProject(path(QStringLiteral("firma.vqb")), &error));
-    QByteArray out, err;
-    ASSERT_EQ(
-        runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
-                   {QStringLiteral("--generate"), QStringLiteral("php"), QStringLiteral("--output"),
-                    path(QStringLiteral("web/form.php")), path(QStringLiteral("firma.vqb"))},
-                   &out, 30000, &err),
-        0)
-        << err.toStdString();
+    ASSERT_NO_FATAL_FAILURE(generateInto(project, QStringLiteral("php"),
+                                         path(QStringLiteral("web")), QStringLiteral("form.php")));
     script = QStringLiteral("form.php");
 
     auto form = bookOrdered();
