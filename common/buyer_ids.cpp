@@ -1,129 +1,187 @@
 #include "common/buyer_ids.h"
 
-#include <QHash>
 #include <QRegularExpression>
+
+#include <array>
 
 namespace vq {
 
 namespace {
 
-// The national part after the country prefix, per state.
-const QHash<QString, QRegularExpression> &nationalForms()
+constexpr std::array<VatIdCountry, 28> kCountries{{
+    {"AT", "U[0-9]{8}"},
+    {"BE", "[01][0-9]{9}"},
+    {"BG", "[0-9]{9,10}"},
+    {"CY", "[0-9]{8}[A-Z]"},
+    {"CZ", "[0-9]{8,10}"},
+    {"DE", "[0-9]{9}"},
+    {"DK", "[0-9]{8}"},
+    {"EE", "[0-9]{9}"},
+    {"EL", "[0-9]{9}"},
+    {"ES", "[A-Z][0-9]{7}[0-9A-Z]|[0-9]{8}[A-Z]"},
+    {"FI", "[0-9]{8}"},
+    {"FR", "[0-9A-HJ-NP-Z]{2}[0-9]{9}"},
+    {"HR", "[0-9]{11}"},
+    {"HU", "[0-9]{8}"},
+    {"IE", "[0-9]{7}[A-W][A-I]?|[0-9][A-Z+*][0-9]{5}[A-W]"},
+    {"IT", "[0-9]{11}"},
+    {"LT", "[0-9]{9}|[0-9]{12}"},
+    {"LU", "[0-9]{8}"},
+    {"LV", "[0-9]{11}"},
+    {"MT", "[0-9]{8}"},
+    {"NL", "[0-9]{9}B[0-9]{2}"},
+    {"PL", "[0-9]{10}"},
+    {"PT", "[0-9]{9}"},
+    {"RO", "[1-9][0-9]{1,9}"},
+    {"SE", "[0-9]{10}01"},
+    {"SI", "[1-9][0-9]{7}"},
+    {"SK", "[1-9][0-9]{9}"},
+    {"XI", "[0-9]{9}|[0-9]{12}|GD[0-4][0-9]{2}|HA[5-9][0-9]{2}"},
+}};
+
+// A pattern that must match the whole text (PCRE's "$" would let a final
+// line break through).
+QRegularExpression whole(const char *pattern)
 {
-    static const QHash<QString, QRegularExpression> forms = [] {
-        const std::pair<const char *, const char *> table[] = {
-            {"AT", "U[0-9]{8}"},
-            {"BE", "[01][0-9]{9}"},
-            {"BG", "[0-9]{9,10}"},
-            {"CY", "[0-9]{8}[A-Z]"},
-            {"CZ", "[0-9]{8,10}"},
-            {"DE", "[0-9]{9}"},
-            {"DK", "[0-9]{8}"},
-            {"EE", "[0-9]{9}"},
-            {"EL", "[0-9]{9}"},
-            {"ES", "[A-Z0-9][0-9]{7}[A-Z0-9]"},
-            {"FI", "[0-9]{8}"},
-            {"FR", "[A-HJ-NP-Z0-9]{2}[0-9]{9}"},
-            {"HR", "[0-9]{11}"},
-            {"HU", "[0-9]{8}"},
-            {"IE", "[0-9]{7}[A-W][A-I]?|[0-9][A-Z+*][0-9]{5}[A-W]"},
-            {"IT", "[0-9]{11}"},
-            {"LT", "[0-9]{9}|[0-9]{12}"},
-            {"LU", "[0-9]{8}"},
-            {"LV", "[0-9]{11}"},
-            {"MT", "[0-9]{8}"},
-            {"NL", "[0-9]{9}B[0-9]{2}"},
-            {"PL", "[0-9]{10}"},
-            {"PT", "[0-9]{9}"},
-            {"RO", "[0-9]{2,10}"},
-            {"SE", "[0-9]{12}"},
-            {"SI", "[0-9]{8}"},
-            {"SK", "[0-9]{10}"},
-            {"XI", "[0-9]{9}|[0-9]{12}|GD[0-9]{3}|HA[0-9]{3}"},
-        };
-        QHash<QString, QRegularExpression> result;
-        for (const auto &[country, form] : table)
-            result.insert(QString::fromLatin1(country),
-                          QRegularExpression(QStringLiteral("^(?:%1)$").arg(QLatin1String(form))));
-        return result;
-    }();
-    return forms;
+    return QRegularExpression(QRegularExpression::anchoredPattern(QString::fromLatin1(pattern)));
 }
 
-// ISO 7064 MOD 11,10 over the first eight digits gives the ninth.
-bool germanCheckDigitValid(QStringView digits)
+bool isAsciiDigit(QChar c)
 {
-    int product = 10;
-    for (int i = 0; i < 8; ++i) {
-        int sum = (digits[i].digitValue() + product) % 10;
-        if (sum == 0)
-            sum = 10;
-        product = (2 * sum) % 11;
+    return c >= u'0' && c <= u'9';
+}
+
+const QRegularExpression &countryExpression(const VatIdCountry &country)
+{
+    static const auto expressions = [] {
+        std::array<QRegularExpression, kCountries.size()> all;
+        for (size_t i = 0; i < kCountries.size(); ++i)
+            all[i] = whole(kCountries[i].pattern);
+        return all;
+    }();
+    return expressions[size_t(&country - kCountries.data())];
+}
+
+const VatIdCountry *countryOf(QStringView compact)
+{
+    for (const VatIdCountry &country : kCountries)
+        if (compact.startsWith(QLatin1StringView(country.prefix)))
+            return &country;
+    return nullptr;
+}
+
+bool vatIdFormOnly(const QString &compact)
+{
+    const VatIdCountry *country = countryOf(compact);
+    return country && countryExpression(*country).match(compact.mid(2)).hasMatch();
+}
+
+bool leitwegIdFormValid(QStringView trimmed)
+{
+    static const QRegularExpression form = whole(kLeitwegIdPattern);
+    return form.match(trimmed.toString()).hasMatch();
+}
+
+// The remainder modulo 97 of the number the letters and digits make, a
+// letter counting as its two digits (A=10 ... Z=35).
+int mod97(QStringView text)
+{
+    int remainder = 0;
+    for (QChar c : text) {
+        const char16_t u = c.toUpper().unicode();
+        if (isAsciiDigit(c))
+            remainder = (remainder * 10 + (u - u'0')) % 97;
+        else if (u >= u'A' && u <= u'Z')
+            remainder = (remainder * 100 + (u - u'A' + 10)) % 97;
     }
-    int check = 11 - product;
-    if (check == 10)
-        check = 0;
-    return check == digits[8].digitValue();
+    return remainder;
 }
 
 } // namespace
 
-QString compactVatId(QStringView vatId)
+std::span<const VatIdCountry> vatIdCountries()
+{
+    return kCountries;
+}
+
+QString compactVatId(QStringView text)
 {
     QString compact;
-    for (const QChar c : vatId) {
-        if (!c.isSpace() && c != u'.' && c != u'-')
+    compact.reserve(text.size());
+    for (QChar c : text)
+        if (c != u' ')
             compact += c.toUpper();
-    }
     return compact;
 }
 
-QString vatIdProblem(QStringView vatId)
+bool germanVatIdCheckDigitValid(QStringView nineDigits)
 {
-    const QString compact = compactVatId(vatId);
-    if (compact.size() < 4)
-        return QStringLiteral("ist zu kurz für eine USt-IdNr.");
-    const QString country = compact.left(2);
-    const auto form = nationalForms().constFind(country);
-    if (form == nationalForms().constEnd())
-        return country == u"GR"
-                   ? QStringLiteral(
-                       "beginnt mit \"GR\"; griechische USt-IdNrn. beginnen mit \"EL\"")
-                   : QStringLiteral("beginnt nicht mit dem Länderkürzel eines EU-Staats");
-    const QString national = compact.mid(2);
-    if (!form->match(national).hasMatch())
-        return QStringLiteral("hat nicht die Form einer USt-IdNr. aus %1").arg(country);
-    if (country == u"DE" && !germanCheckDigitValid(national))
-        return QStringLiteral("hat eine falsche Prüfziffer");
-    return QString();
+    if (nineDigits.size() != 9)
+        return false;
+    int product = 10;
+    for (qsizetype i = 0; i < 8; ++i) {
+        if (!isAsciiDigit(nineDigits[i]))
+            return false;
+        int sum = (nineDigits[i].digitValue() + product) % 10;
+        if (sum == 0)
+            sum = 10;
+        product = (2 * sum) % 11;
+    }
+    const int check = (11 - product) % 10;
+    return isAsciiDigit(nineDigits[8]) && nineDigits[8].digitValue() == check;
 }
 
-bool vatIdFormValid(QStringView vatId)
+bool vatIdFormValid(QStringView text)
 {
-    return vatIdProblem(vatId).isEmpty();
-}
-
-bool looksLikeLeitwegId(QStringView text)
-{
-    static const QRegularExpression form(
-        QStringLiteral("^[0-9]{2,12}(-[0-9A-Za-z]{1,30})?-[0-9]{2}$"));
-    return form.match(text.trimmed().toString()).hasMatch();
+    const QString compact = compactVatId(text);
+    if (!vatIdFormOnly(compact))
+        return false;
+    return !compact.startsWith(u"DE") || germanVatIdCheckDigitValid(QStringView(compact).mid(2));
 }
 
 bool leitwegIdValid(QStringView text)
 {
-    if (!looksLikeLeitwegId(text))
-        return false;
-    // The remainder mod 97 of the digits, letters as two digits each, with
-    // the check digits at the end: 1 for a valid ID.
-    int remainder = 0;
-    for (const QChar c : text.trimmed()) {
-        if (c == u'-')
-            continue;
-        const int value = c.isDigit() ? c.digitValue() : c.toUpper().unicode() - u'A' + 10;
-        remainder = value >= 10 ? (remainder * 100 + value) % 97 : (remainder * 10 + value) % 97;
-    }
-    return remainder == 1;
+    const QStringView trimmed = text.trimmed();
+    return leitwegIdFormValid(trimmed) && mod97(trimmed) == 1;
+}
+
+bool eInvoiceAddressValid(QStringView text)
+{
+    static const QRegularExpression form = whole(kEInvoiceAddressPattern);
+    const QStringView address = text.trimmed();
+    return address.size() <= 254 && address.indexOf(u'@') <= 64
+           && form.match(address.toString()).hasMatch();
+}
+
+QString vatIdProblem(QStringView text)
+{
+    const QString compact = compactVatId(text);
+    if (compact.isEmpty())
+        return {};
+    if (!vatIdFormOnly(compact))
+        return QString::fromUtf16(kVatIdFormMessage);
+    if (!vatIdFormValid(compact))
+        return QString::fromUtf16(kVatIdCheckDigitMessage);
+    return {};
+}
+
+QString leitwegIdProblem(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return {};
+    if (!leitwegIdFormValid(trimmed))
+        return QString::fromUtf16(kLeitwegIdFormMessage);
+    if (mod97(trimmed) != 1)
+        return QString::fromUtf16(kLeitwegIdCheckDigitMessage);
+    return {};
+}
+
+QString eInvoiceAddressProblem(QStringView text)
+{
+    if (text.trimmed().isEmpty() || eInvoiceAddressValid(text))
+        return {};
+    return QString::fromUtf16(kEInvoiceAddressMessage);
 }
 
 } // namespace vq

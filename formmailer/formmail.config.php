@@ -87,9 +87,12 @@ return [
     // Die Felder, deren Inhalt die Kopie zeigt (Namen wie im Designer), dazu
     // die bestellten Artikel. Andere Felder bleiben in der Kopie weg.
     // Ergänzen Sie zum Beispiel 'Nachricht', wenn Ihr Formular ein solches
-    // Feld hat.
+    // Feld hat. UStIdNr, Kaeuferreferenz und EMailERechnung sind die Felder
+    // einer Bestellung als Unternehmen (USt-IdNr., Käuferreferenz /
+    // Leitweg-ID, E-Mail-Adresse für E-Rechnungen); der Formmailer prüft sie
+    // und gibt sie mit der Bestellung an das Rechnungsmodul weiter.
     'copy_fields' => ['Firma', 'Vorname', 'Nachname', 'Strasse', 'PLZ', 'Ort', 'Land', 'email', 'Telefon',
-                      'Homepage'],
+                      'Homepage', 'UStIdNr', 'Kaeuferreferenz', 'EMailERechnung'],
 
     // Eingangsbestätigung: Nach jeder erfolgreichen Bestellung bekommt der
     // Kunde sofort eine Bestätigung mit der Bestellung, wie der Formmailer

@@ -59,7 +59,8 @@ const VQ_COPY_TEXT = "Vielen Dank f\u{FC}r Ihre Nachricht. Dies ist eine Kopie I
  */
 function vq_copy_values(array $config, array $values): array
 {
-    $fields = array_map('strval', array_filter((array)($config['copy_fields'] ?? VQ_CUSTOMER_FIELDS), 'is_string'));
+    $fields = array_map('strval', array_filter((array)($config['copy_fields']
+        ?? array_merge(VQ_CUSTOMER_FIELDS, array_keys(VQ_BUYER_ID_FIELDS))), 'is_string'));
     return array_intersect_key($values, array_flip($fields));
 }
 
@@ -393,6 +394,13 @@ function vq_action_send(array $config): void
         vq_refuse($config, 'settings_error_fileerror', 'Datei nicht angenommen',
                   'Die hochgeladene Datei „' . vq_sanitize_upload_name($uploads['refused'])
                   . '“ ist zu groß oder hat einen nicht erlaubten Dateityp.');
+        return;
+    }
+
+    // A business buyer's identifiers: each, when given, of a valid form.
+    $buyerError = vq_buyer_ids_error($text);
+    if ($buyerError !== null) {
+        vq_page(400, 'Angaben nicht angenommen', $buyerError);
         return;
     }
 

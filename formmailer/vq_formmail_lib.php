@@ -873,6 +873,134 @@ function vq_assign_option(int $p, array $fits, array &$owner, array &$visited): 
     return false;
 }
 
+// ---- a business buyer's identifiers
+
+/**
+ * The form of a VAT ID's national part after its country prefix: the 27
+ * member states of the EU ("EL" for Greece) and Northern Ireland ("XI").
+ */
+const VQ_VAT_ID_COUNTRIES = [
+    'AT' => 'U[0-9]{8}', 'BE' => '[01][0-9]{9}', 'BG' => '[0-9]{9,10}', 'CY' => '[0-9]{8}[A-Z]',
+    'CZ' => '[0-9]{8,10}', 'DE' => '[0-9]{9}', 'DK' => '[0-9]{8}', 'EE' => '[0-9]{9}', 'EL' => '[0-9]{9}',
+    'ES' => '[A-Z][0-9]{7}[0-9A-Z]|[0-9]{8}[A-Z]', 'FI' => '[0-9]{8}', 'FR' => '[0-9A-HJ-NP-Z]{2}[0-9]{9}',
+    'HR' => '[0-9]{11}', 'HU' => '[0-9]{8}', 'IE' => '[0-9]{7}[A-W][A-I]?|[0-9][A-Z+*][0-9]{5}[A-W]',
+    'IT' => '[0-9]{11}', 'LT' => '[0-9]{9}|[0-9]{12}', 'LU' => '[0-9]{8}', 'LV' => '[0-9]{11}',
+    'MT' => '[0-9]{8}', 'NL' => '[0-9]{9}B[0-9]{2}', 'PL' => '[0-9]{10}', 'PT' => '[0-9]{9}',
+    'RO' => '[1-9][0-9]{1,9}', 'SE' => '[0-9]{10}01', 'SI' => '[1-9][0-9]{7}', 'SK' => '[1-9][0-9]{9}',
+    'XI' => '[0-9]{9}|[0-9]{12}|GD[0-4][0-9]{2}|HA[5-9][0-9]{2}',
+];
+
+/**
+ * The optional fields of a business order, by their names in the post and
+ * in the order document, with the labels the mails show them under.
+ */
+const VQ_BUYER_ID_FIELDS = [
+    'UStIdNr' => 'USt-IdNr.',
+    'Kaeuferreferenz' => "K\u{E4}uferreferenz / Leitweg-ID",
+    'EMailERechnung' => "E-Mail-Adresse f\u{FC}r E-Rechnungen",
+];
+
+/** A value without blanks, tabs and line breaks around it. */
+function vq_trim_blanks(string $value): string
+{
+    return trim($value, " \t\r\n");
+}
+
+/** A VAT ID as it is checked and carried: blanks removed, letters in upper case. */
+function vq_compact_vat_id(string $value): string
+{
+    return strtoupper(str_replace(' ', '', $value));
+}
+
+/**
+ * Why a VAT ID is refused: the form of its country, and for "DE" the check
+ * digit (ISO 7064 MOD 11,10); '' when it passes or is empty.
+ */
+function vq_vat_id_problem(string $value): string
+{
+    $v = vq_compact_vat_id($value);
+    if ($v === '') {
+        return '';
+    }
+    $country = substr($v, 0, 2);
+    $pattern = VQ_VAT_ID_COUNTRIES[$country] ?? null;
+    if ($pattern === null || preg_match('/^(?:' . $pattern . ')$/D', substr($v, 2)) !== 1) {
+        return "Bitte geben Sie eine g\u{FC}ltige USt-IdNr. ein.";
+    }
+    if ($country !== 'DE') {
+        return '';
+    }
+    $product = 10;
+    for ($i = 2; $i < 10; $i++) {
+        $sum = ((int)$v[$i] + $product) % 10;
+        $product = (2 * ($sum === 0 ? 10 : $sum)) % 11;
+    }
+    return (11 - $product) % 10 === (int)$v[10]
+        ? '' : "Die USt-IdNr. ist ung\u{FC}ltig. Bitte pr\u{FC}fen Sie die Pr\u{FC}fziffer.";
+}
+
+/**
+ * Why a Leitweg-ID is refused: its form (coarse address, optional fine
+ * address, check digits) or its check digits (ISO 7064 MOD 97-10, A=10 ...
+ * Z=35, any letter case); '' when it passes or is empty.
+ */
+function vq_leitweg_id_problem(string $value): string
+{
+    $v = vq_trim_blanks($value);
+    if ($v === '') {
+        return '';
+    }
+    if (preg_match('/^(?:[0-9]{2,12}(-[0-9A-Za-z]{1,30})?-[0-9]{2})$/D', $v) !== 1) {
+        return "Bitte geben Sie eine g\u{FC}ltige Leitweg-ID ein (zum Beispiel 04011000-12345-03).";
+    }
+    $rest = 0;
+    foreach (str_split(strtoupper(str_replace('-', '', $v))) as $c) {
+        $rest = ctype_digit($c) ? ($rest * 10 + (int)$c) % 97 : ($rest * 100 + ord($c) - 55) % 97;
+    }
+    return $rest === 1 ? '' : "Die Leitweg-ID ist ung\u{FC}ltig. Bitte pr\u{FC}fen Sie die Pr\u{FC}fziffern.";
+}
+
+/** Why an address for e-invoices is refused (see vq_valid_address); '' when it passes or is empty. */
+function vq_e_invoice_address_problem(string $value): string
+{
+    $v = vq_trim_blanks($value);
+    if ($v === '') {
+        return '';
+    }
+    $at = strpos($v, '@');
+    return $at !== false && $at <= 64 && vq_valid_address($v) === $v
+        ? '' : "Bitte geben Sie eine g\u{FC}ltige E-Mail-Adresse f\u{FC}r E-Rechnungen ein.";
+}
+
+/**
+ * The first refusal of a post's business buyer fields, or null. The page
+ * checks them too, but a post may come from anywhere.
+ *
+ * @param callable $text fn(string $name): string, the posted value as UTF-8
+ */
+function vq_buyer_ids_error(callable $text): ?string
+{
+    $problem = vq_vat_id_problem($text('UStIdNr'))
+        ?: vq_leitweg_id_problem($text('Kaeuferreferenz'))
+        ?: vq_e_invoice_address_problem($text('EMailERechnung'));
+    return $problem === '' ? null : $problem;
+}
+
+/**
+ * The business buyer fields a post fills, as the order document carries them
+ * (the VAT ID compact, the others without blanks around them); the empty
+ * ones are left out. Call after vq_buyer_ids_error() found nothing.
+ */
+function vq_buyer_ids(callable $text): array
+{
+    $ids = [
+        'UStIdNr' => vq_compact_vat_id($text('UStIdNr')),
+        'Kaeuferreferenz' => vq_trim_blanks($text('Kaeuferreferenz')),
+        'EMailERechnung' => vq_trim_blanks($text('EMailERechnung')),
+    ];
+    return array_filter($ids, fn(string $value): bool => $value !== '');
+}
+
 // ---- order document and order mail
 
 function vq_xml_text(string $text): string
@@ -940,6 +1068,12 @@ function vq_order_digest(array $lines, array $customer, string $taxMode): string
     foreach (VQ_CUSTOMER_FIELDS as $key) {
         $fields[] = (string)($customer[$key] ?? '');
     }
+    // Only when given, so an order without them keeps the digest it always had.
+    foreach (array_keys(VQ_BUYER_ID_FIELDS) as $key) {
+        if (isset($customer[$key])) {
+            array_push($fields, $key, (string)$customer[$key]);
+        }
+    }
     foreach ($lines as $line) {
         array_push($fields, 'line', $line['number'], $line['name'], (string)$line['price_millionths'],
                    (string)$line['vat_millionths'], (string)$line['amount']);
@@ -972,7 +1106,8 @@ function vq_gross(float $amount, float $vat, bool $netto): float
  * order by the money rule, as the page did.
  *
  * @param array $customer values of Firma, Vorname, Nachname, Strasse, PLZ, Ort,
- *                        Land, email, Telefon, Homepage (UTF-8)
+ *                        Land, email, Telefon, Homepage (UTF-8), and those of
+ *                        UStIdNr, Kaeuferreferenz, EMailERechnung that are given
  * @param int $timestamp  seconds since 1970 in the shop's local time
  */
 function vq_order_document(string $uuid, int $timestamp, array $customer, string $senderIp,
@@ -986,6 +1121,12 @@ function vq_order_document(string $uuid, int $timestamp, array $customer, string
     $xml .= '<timestamp>' . $timestamp . '</timestamp>' . $nl;
     foreach (VQ_CUSTOMER_FIELDS as $key) {
         $xml .= "<$key>" . vq_b64_1252((string)($customer[$key] ?? '')) . "</$key>" . $nl;
+    }
+    // A business buyer's identifiers for the e-invoice, each only when given.
+    foreach (array_keys(VQ_BUYER_ID_FIELDS) as $key) {
+        if (isset($customer[$key])) {
+            $xml .= "<$key>" . vq_b64_1252((string)$customer[$key]) . "</$key>" . $nl;
+        }
     }
     $xml .= '<company>' . vq_xml_text(vq_cut($senderIp, 64)) . '</company>' . $nl;
     $xml .= '<taxMode>' . ($netto ? 'netto' : 'brutto') . '</taxMode>' . $nl;
@@ -1028,8 +1169,9 @@ function vq_order_signature(string $document, string $secret): string
 
 /**
  * The customer as the order document carries it: the posted fields Firma,
- * Vorname, Nachname, Strasse, PLZ, Ort, Land, Telefon and Homepage, and
- * $customerEmail as "email" ('' when the post named no customer's address).
+ * Vorname, Nachname, Strasse, PLZ, Ort, Land, Telefon and Homepage,
+ * $customerEmail as "email" ('' when the post named no customer's address),
+ * and the business buyer fields of vq_buyer_ids() that were given.
  *
  * @param callable $text fn(string $name): string, the posted value as UTF-8
  */
@@ -1040,7 +1182,7 @@ function vq_order_customer(callable $text, string $customerEmail): array
         $customer[$key] = $text($key);
     }
     $customer['email'] = $customerEmail;
-    return $customer;
+    return $customer + vq_buyer_ids($text);
 }
 
 /**
@@ -1167,6 +1309,12 @@ function vq_surcharge_text(float $price, string $currency): string
     return ($price > 0 ? '+' : '') . vq_money($price, $currency);
 }
 
+/** The label a posted value is shown under in the mails: its field name, or the business field's label. */
+function vq_value_label(string $name): string
+{
+    return VQ_BUYER_ID_FIELDS[$name] ?? $name;
+}
+
 /**
  * The form mail as plain text: the additional text, the values, the order
  * with its line totals and the money lines of vq_totals_lines().
@@ -1176,7 +1324,7 @@ function vq_form_mail_plain(string $mailText, array $values, array $lines, array
 {
     $out = $mailText === '' ? '' : $mailText . "\n\n";
     foreach ($values as $name => $value) {
-        $out .= "$name: $value\n";
+        $out .= vq_value_label((string)$name) . ": $value\n";
     }
     if ($lines !== []) {
         $out .= "\nBestellung:\n";
@@ -1210,7 +1358,8 @@ function vq_form_mail_html(string $mailText, array $values, array $lines, array 
     }
     $out .= "<table cellpadding=\"4\">\r\n";
     foreach ($values as $name => $value) {
-        $out .= '<tr><td><b>' . $e($name) . '</b></td><td>' . nl2br($e($value), false) . "</td></tr>\r\n";
+        $out .= '<tr><td><b>' . $e(vq_value_label((string)$name)) . '</b></td><td>' . nl2br($e($value), false)
+            . "</td></tr>\r\n";
     }
     $out .= "</table>\r\n";
     if ($lines !== []) {

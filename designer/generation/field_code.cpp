@@ -1,6 +1,7 @@
 #include "designer/generation/field_code.h"
 
 #include "common/choice_list.h"
+#include "designer/generation/buyer_id_script.h"
 #include "designer/generation/literal_escape.h"
 
 namespace vq {
@@ -42,10 +43,10 @@ QString activateMessage(const TFormField &field)
                               + QStringLiteral("!"));
 }
 
-// "<br><?php echo $err<Name>;?>" for a required field.
+// "<br><?php echo $err<Name>;?>" for a field with a check.
 QString errLine(const TFormField &field)
 {
-    return field.Pflicht
+    return fieldHasCheck(field)
                ? QStringLiteral("<br><?php echo $err") + field.Name + QStringLiteral(";?>")
                : QString();
 }
@@ -129,6 +130,17 @@ QString phpEnterValueBody(const TFormField &field, const QString &colour)
 }
 
 } // namespace
+
+FormatCheck formatCheckOf(const TFormField &field)
+{
+    return field.kind() == FieldKind::Einz ? static_cast<const TEinzField &>(field).formatCheck
+                                           : FormatCheck::None;
+}
+
+bool fieldHasCheck(const TFormField &field)
+{
+    return field.Pflicht || formatCheckOf(field) != FormatCheck::None;
+}
 
 // ---- HTML page
 
@@ -266,6 +278,19 @@ QString GenScript(const TFormField &field)
         return {};
     }
     return {};
+}
+
+QString GenFormatScript(const TFormField &field)
+{
+    const QString function = formatCheckScriptFunction(formatCheckOf(field));
+    if (function.isEmpty())
+        return {};
+    const QString problem =
+        function + QStringLiteral("(document.VQFORM.") + field.Name + QStringLiteral(".value)");
+    return QStringLiteral("if(") + problem + QStringLiteral(" != \"\")  {") + CRLF
+           + QStringLiteral("alert(") + problem + QStringLiteral(");") + CRLF
+           + QStringLiteral("document.VQFORM.") + field.Name + QStringLiteral(".focus();") + CRLF
+           + QStringLiteral("return false;") + CRLF + QStringLiteral("}") + CRLF;
 }
 
 QString GenScriptLength(const TFormField &field)
@@ -420,8 +445,8 @@ QString GenFormVarPHP(const TFormField &field)
 
 QString GenErrorVarPHP(const TFormField &field, bool /*css*/)
 {
-    return field.Pflicht ? QStringLiteral("$err") + field.Name + QStringLiteral(" = \"\";")
-                         : QString();
+    return fieldHasCheck(field) ? QStringLiteral("$err") + field.Name + QStringLiteral(" = \"\";")
+                                : QString();
 }
 
 QString GenFormCheckPHP(const TFormField &field, const QString &colour)
@@ -498,6 +523,24 @@ QString GenFormCheckPHP(const TFormField &field, const QString &colour)
         return {};
     }
     return {};
+}
+
+QString GenFormatCheckPHP(const TFormField &field, const QString &colour)
+{
+    const QString function = formatCheckPhpFunction(formatCheckOf(field));
+    if (function.isEmpty())
+        return {};
+    const QString post = postValue(field.Name);
+    const QString problem = function + QStringLiteral("(isset(") + post + QStringLiteral(") ? ")
+                            + post + QStringLiteral(" : \"\")");
+    // The message comes from the library as UTF-8; as entities it shows in a
+    // page of any encoding.
+    return QStringLiteral("if (") + problem + QStringLiteral(" != \"\")") + CRLF
+           + QStringLiteral("{") + CRLF + QStringLiteral("  $err") + field.Name
+           + QStringLiteral(" = \"<span style=\\\"color:#") + escapePhpString(colour)
+           + QStringLiteral(";\\\">\" . htmlentities(") + problem
+           + QStringLiteral(", ENT_QUOTES, \"UTF-8\") . \"</span>\";") + CRLF
+           + QStringLiteral("\t$bFormOK = false;") + CRLF + QStringLiteral("}") + CRLF + CRLF;
 }
 
 } // namespace vq

@@ -1,5 +1,6 @@
 #include "designer/generation/uGenHtml.h"
 
+#include "designer/generation/buyer_id_script.h"
 #include "designer/generation/field_code.h"
 
 namespace vq {
@@ -36,15 +37,23 @@ QString TGenHTML::FillTemplate(const QString &templateName)
     const bool css = fieldCss();
 
     QString rows;
-    QString checks = QStringLiteral("<script type=\"text/javascript\">") + CRLF
-                     + QStringLiteral("<!--") + CRLF + QStringLiteral("function chkFormular()")
-                     + CRLF + QStringLiteral("{") + CRLF;
+    QString checks =
+        QStringLiteral("<script type=\"text/javascript\">") + CRLF + QStringLiteral("<!--") + CRLF;
+    // The functions of the format checks, only in a page that has one.
+    for (const auto &field : m_project.ListField)
+        if (formatCheckOf(*field) != FormatCheck::None) {
+            checks += buyerIdScriptFunctions();
+            break;
+        }
+    checks += QStringLiteral("function chkFormular()") + CRLF + QStringLiteral("{") + CRLF;
     rows.reserve(qsizetype(m_project.ListField.size()) * 360);
     checks.reserve(qsizetype(m_project.ListField.size()) * 240);
     for (const auto &field : m_project.ListField) {
         rows += vq::GenCode(*field, css) + CRLF;
         if (field->Pflicht)
             checks += GenScript(*field) + CRLF;
+        if (const QString format = GenFormatScript(*field); !format.isEmpty())
+            checks += format + CRLF;
     }
     checks += QStringLiteral(" return(true); }//--></script>") + CRLF;
 

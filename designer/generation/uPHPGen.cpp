@@ -50,6 +50,8 @@ QString TGenPHP::FillTemplate(const QString &templateName)
         errors += GenErrorVarPHP(*field, css) + CRLF;
         if (field->Pflicht)
             checks += GenFormCheckPHP(*field, colour) + CRLF;
+        if (const QString format = GenFormatCheckPHP(*field, colour); !format.isEmpty())
+            checks += format + CRLF;
     }
     errors += QStringLiteral("$errCaptcha = \"\";") + CRLF;
 

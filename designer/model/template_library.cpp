@@ -94,6 +94,28 @@ bool insertArticleTemplate(const QString &path, int index, TArtikelList &article
     return insertTemplate(path, index, articles, LoadArtikelFromXML, error);
 }
 
+NamedFieldTemplate fieldTemplateNamed(const QString &path, const QString &name)
+{
+    NamedFieldTemplate result;
+    XmlDocument doc;
+    result.libraryRead = loadLibrary(path, doc, &result.error);
+    if (!result.libraryRead)
+        return result;
+    for (const QDomElement &element : childElements(doc.root())) {
+        const QDomElement nameElement = findChild(element, QStringLiteral("name"));
+        if (nameElement.isNull() || elementText(nameElement) != name)
+            continue;
+        try {
+            result.field = CreateFieldFromXML(element);
+        } catch (const ModelError &e) {
+            result.error =
+                QStringLiteral("Vorlage \"%1\" in \"%2\": %3").arg(name, path, e.message());
+        }
+        break;
+    }
+    return result;
+}
+
 bool saveFieldAsTemplate(const QString &path, const TFormField &field, QString *error)
 {
     XmlDocument doc;

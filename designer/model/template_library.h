@@ -36,6 +36,18 @@ TemplateLists RefreshTemplateLists(const QString &fieldLibrary, const QString &a
 bool insertFieldTemplate(const QString &path, int index, FieldList &fields, QString *error);
 bool insertArticleTemplate(const QString &path, int index, TArtikelList &articles, QString *error);
 
+// The first field template whose "name" is `name` (exact comparison): the
+// field, or none when the library holds no such template or cannot be read
+// (libraryRead false, with the error), or when the template does not read
+// (with the error).
+struct NamedFieldTemplate
+{
+    std::unique_ptr<TFormField> field;
+    bool libraryRead = false;
+    QString error;
+};
+NamedFieldTemplate fieldTemplateNamed(const QString &path, const QString &name);
+
 // Appends the field (article) to the library as a new element "feld" and
 // writes the library back safely.
 bool saveFieldAsTemplate(const QString &path, const TFormField &field, QString *error);

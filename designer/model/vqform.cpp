@@ -48,6 +48,30 @@ template <typename T> const T &as(const TFormField &field)
 
 } // namespace
 
+QString formatCheckWord(FormatCheck check)
+{
+    switch (check) {
+    case FormatCheck::VatId:
+        return QStringLiteral("ustidnr");
+    case FormatCheck::LeitwegId:
+        return QStringLiteral("leitwegid");
+    case FormatCheck::EInvoiceAddress:
+        return QStringLiteral("erechnungemail");
+    case FormatCheck::None:
+        break;
+    }
+    return {};
+}
+
+FormatCheck formatCheckFromWord(const QString &word)
+{
+    for (FormatCheck check :
+         {FormatCheck::VatId, FormatCheck::LeitwegId, FormatCheck::EInvoiceAddress})
+        if (word == formatCheckWord(check))
+            return check;
+    return FormatCheck::None;
+}
+
 void TFormField::SetXMLNode(QDomElement &element) const
 {
     DomXmlOut out(element);
@@ -77,6 +101,9 @@ void TEinzField::writeXml(XmlOut &e) const
     add(e, "vorgabeloeschen", VorgabeLoeschen);
     add(e, "pflichttyp", PflichtFeldTyp);
     add(e, "mindestLaenge", MinPflichtLaenge);
+    // Only when set, so a file without format checks stays as older versions wrote it.
+    if (formatCheck != FormatCheck::None)
+        add(e, "formatpruefung", formatCheckWord(formatCheck));
 }
 
 void TEinzField::GetXMLNode(const QDomElement &e)
@@ -92,6 +119,7 @@ void TEinzField::GetXMLNode(const QDomElement &e)
     VorgabeLoeschen = optBool(e, "vorgabeloeschen");
     PflichtFeldTyp = optInt(e, "pflichttyp");
     MinPflichtLaenge = optInt(e, "mindestLaenge");
+    formatCheck = formatCheckFromWord(optText(e, "formatpruefung"));
 }
 
 bool TEinzField::equals(const TFormField &other) const
@@ -101,7 +129,7 @@ bool TEinzField::equals(const TFormField &other) const
     const auto &o = as<TEinzField>(other);
     return Vorgabewert == o.Vorgabewert && Groesse == o.Groesse && maxLaenge == o.maxLaenge
            && VorgabeLoeschen == o.VorgabeLoeschen && PflichtFeldTyp == o.PflichtFeldTyp
-           && MinPflichtLaenge == o.MinPflichtLaenge;
+           && MinPflichtLaenge == o.MinPflichtLaenge && formatCheck == o.formatCheck;
 }
 
 // ---- TMehrzField

@@ -14,6 +14,16 @@ namespace vq {
 
 enum class FieldKind { Einz, Mehrz, Pass, Zw, DropDown, CheckBox, Radio, File };
 
+// A check of a single-line field's form beside the mandatory check: it runs
+// whenever the field is not empty, mandatory or not. Stored as the element
+// "formatpruefung" (only when set) with the words below.
+enum class FormatCheck { None, VatId, LeitwegId, EInvoiceAddress };
+
+// "ustidnr", "leitwegid", "erechnungemail"; empty for None.
+QString formatCheckWord(FormatCheck check);
+// None for an empty or unknown word.
+FormatCheck formatCheckFromWord(const QString &word);
+
 class TFormField
 {
 public:
@@ -57,6 +67,7 @@ public:
     bool VorgabeLoeschen = false;
     int PflichtFeldTyp = 0; // 0 Eingabe, 1 E-Mail, 2 Zahl, 3 Mindestlänge
     int MinPflichtLaenge = 0;
+    FormatCheck formatCheck = FormatCheck::None;
 
     FieldKind kind() const override { return FieldKind::Einz; }
     QString typeWord() const override { return QStringLiteral("TEinzField"); }

@@ -186,6 +186,9 @@ void TfrmMain::buildMenus()
            [this] { copyCode(false); });
     action(edit, QStringLiteral("PHP-Code kopieren"), QStringLiteral("actPhpKopieren"), {},
            [this] { copyCode(true); });
+    edit->addSeparator();
+    action(edit, QStringLiteral("Bestellung als Unternehmen"),
+           QStringLiteral("actBestellungUnternehmen"), {}, [this] { insertBusinessOrderFields(); });
 
     QMenu *exportMenu = menuBar()->addMenu(QStringLiteral("Export"));
     action(exportMenu, QStringLiteral("HTML Export"), QStringLiteral("actHtmlExport"), {},

@@ -67,6 +67,8 @@ public:
     void deleteArticle();
     void moveArticle(int delta);
     void insertFieldTemplate();
+    // "Bestellung als Unternehmen" (business_order_command.cpp).
+    void insertBusinessOrderFields();
     void insertArticleTemplate();
     void saveFieldAsTemplate();
     void saveArticleAsTemplate();

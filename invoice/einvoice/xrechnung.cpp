@@ -112,6 +112,17 @@ void writeElectronicAddress(Writer &x, const QString &email)
     x.close();
 }
 
+// What is wrong with a VAT identification number that fails its check.
+QString vatIdFault(const QString &vatId)
+{
+    const QString compact = compactVatId(vatId);
+    if (compact.startsWith(u"GR"))
+        return QStringLiteral("griechische USt-IdNrn. beginnen mit \"EL\"");
+    if (vatIdProblem(vatId) == QStringView(kVatIdCheckDigitMessage))
+        return QStringLiteral("die Prüfziffer stimmt nicht");
+    return QStringLiteral("die Form stimmt nicht");
+}
+
 // When the goods were delivered: as set, else on the order date, else on the
 // invoice date.
 QDate deliveryDate(const TBestellung &order)
@@ -386,8 +397,8 @@ QStringList eInvoiceProblems(const InvoiceData &input)
     if (!sellerVatId && seller.steuernummer.trimmed().isEmpty())
         missing << QStringLiteral("USt-IdNr. oder Steuernummer des Mandanten");
     if (sellerVatId && !vatIdFormValid(seller.ustIdNr))
-        missing << QStringLiteral("eine gültige USt-IdNr. des Mandanten (\"%1\" %2)")
-                       .arg(seller.ustIdNr.trimmed(), vatIdProblem(seller.ustIdNr));
+        missing << QStringLiteral("eine gültige USt-IdNr. des Mandanten (\"%1\": %2)")
+                       .arg(seller.ustIdNr.trimmed().left(40), vatIdFault(seller.ustIdNr));
     if (!seller.iban.trimmed().isEmpty() && !ibanValid(seller.iban))
         missing << QStringLiteral("eine gültige IBAN des Mandanten (die Prüfziffer stimmt nicht)");
     if (currency.isEmpty())
@@ -411,8 +422,8 @@ QStringList eInvoiceProblems(const InvoiceData &input)
                                   "(\"%1\" ist keine)")
                        .arg(order.emailERechnung.trimmed().left(100));
     if (buyerVatId && !vatIdFormValid(order.ustIdNr))
-        missing << QStringLiteral("eine gültige USt-IdNr. des Käufers (\"%1\" %2)")
-                       .arg(order.ustIdNr.trimmed().left(40), vatIdProblem(order.ustIdNr));
+        missing << QStringLiteral("eine gültige USt-IdNr. des Käufers (\"%1\": %2)")
+                       .arg(order.ustIdNr.trimmed().left(40), vatIdFault(order.ustIdNr));
     // A reference that begins like a Leitweg-ID is one: a public buyer's
     // portal refuses an invoice whose ID is wrong.
     const QString reference = order.kaeuferreferenz.trimmed();
@@ -420,7 +431,7 @@ QStringList eInvoiceProblems(const InvoiceData &input)
     if (leitwegStart.match(reference).hasMatch() && !leitwegIdValid(reference))
         missing << QStringLiteral("eine gültige Leitweg-ID als Käuferreferenz (\"%1\": %2)")
                        .arg(reference.left(60),
-                            looksLikeLeitwegId(reference)
+                            leitwegIdProblem(reference) == QStringView(kLeitwegIdCheckDigitMessage)
                                 ? QStringLiteral("die Prüfziffern stimmen nicht")
                                 : QStringLiteral("die Form stimmt nicht"));
     if (!taxCaseFromText(order.steuerfall))

@@ -2,6 +2,7 @@
 // order mail, the captcha, uploads, and every refusal that keeps the script
 // from being abused. Mails go to a capture script instead of sendmail.
 #include "designer/generation/order/number_notation.h"
+#include "designer/model/business_order.h"
 #include "designer/model/project_document.h"
 #include "invoice/db/clients.h"
 #include "invoice/db/invoice_connection.h"
@@ -10,6 +11,7 @@
 #include "invoice/mail/order_document.h"
 #include "tests/formmailer/captured_mail.h"
 #include "tests/formmailer/money_cases.h"
+#include "tests/support/buyer_id_table.h"
 #include "tests/support/local_server.h"
 #include "tests/test_support.h"
 
@@ -19,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
@@ -2143,6 +2146,20 @@ void addBook(vq::ProjectDocument &project)
     project.ListArtikel.push_back(std::move(book));
 }
 
+// A project that mails shop@example.com, thanks on the shop's page and sends
+// its orders to the invoice module.
+vq::ProjectDocument shopWithInvoiceModule()
+{
+    vq::ProjectDocument project;
+    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
+    project.setSetting(QStringLiteral("edtDanke"),
+                       QStringLiteral("https://shop.example.com/danke.htm"));
+    project.setFlag(QStringLiteral("checkboxRechnung"), true);
+    project.setSetting(QStringLiteral("editMailRechnung"),
+                       QStringLiteral("eingang@rechnung.example.com"));
+    return project;
+}
+
 // Two books as the form posts them.
 QList<QPair<QString, QString>> bookOrdered()
 {
@@ -2258,14 +2275,8 @@ TEST_F(FormMailer, SelfContainedPhpFormSendsTheOrderMail)
 TEST_F(FormMailer, SelfContainedPhpFormRefusesHostilePosts)
 {
     startServer();
-    vq::ProjectDocument project;
+    vq::ProjectDocument project = shopWithInvoiceModule();
     project.ExtSettings.encoding = QStringLiteral("windows-1252");
-    project.setSetting(QStringLiteral("edtEMail"), QStringLiteral("shop@example.com"));
-    project.setSetting(QStringLiteral("edtDanke"),
-                       QStringLiteral("https://shop.example.com/danke.htm"));
-    project.setFlag(QStringLiteral("checkboxRechnung"), true);
-    project.setSetting(QStringLiteral("editMailRechnung"),
-                       QStringLiteral("eingang@rechnung.example.com"));
     auto name = std::make_unique<vq::TEinzField>();
     name->Name = QStringLiteral("Nachname");
     name->Beschriftung = QStringLiteral("Nachname");
@@ -2950,4 +2961,246 @@ TEST_F(FormMailer, SelfContainedWithdrawalPageStepsAndLimits)
     }
     EXPECT_EQ(owner, 7);
     EXPECT_EQ(consumer, 5);
+}
+
+// ---- a business buyer's identifiers
+
+namespace {
+
+const QString kFormMailLib = QStringLiteral(VQ_SOURCE_DIR "/formmailer/vq_formmail_lib.php");
+
+// The order document the library builds for one fixed order post, with the
+// posted fields of `extra` (a JSON object) added: fixed id source, time and
+// sender, so two runs compare byte for byte.
+QByteArray fixedOrderDocument(const QByteArray &extra)
+{
+    const QString code =
+        QStringLiteral(
+            "require '%1';"
+            "$post = ['Firma' => 'Café & Co', 'Vorname' => 'Max', 'Nachname' => 'Müller <b>',"
+            " 'Ort' => 'Köln', 'b_anz0' => '2', 'b_name0' => 'T-Shirt', 'b_preis0' => '12.5',"
+            " 'b_mwst0' => '19', 'b_bestnr0' => 'TS-1', 'b_opt_count0' => '0']"
+            " + json_decode($argv[1], true);"
+            "$text = fn(string $name): string => $post[$name] ?? '';"
+            "$order = vq_order_lines(1, array_keys($post), $text);"
+            "$customer = vq_order_customer($text, 'max@kunde.example.org');"
+            "$uuid = vq_order_uuid('4711', str_repeat('ab', 16),"
+            " vq_order_digest($order['lines'], $customer, 'brutto'));"
+            "echo vq_order_document($uuid, 1700000000, $customer, '192.0.2.10', $order['lines'],"
+            " 'brutto');")
+            .arg(kFormMailLib);
+    QByteArray out, err;
+    EXPECT_EQ(
+        runProgram(QStringLiteral("php"),
+                   {QStringLiteral("-r"), code, QStringLiteral("--"), QString::fromUtf8(extra)},
+                   &out, 30000, &err),
+        0)
+        << err.toStdString();
+    return out;
+}
+
+QStringList formdataNames(const QByteArray &document)
+{
+    QDomDocument doc;
+    EXPECT_TRUE(doc.setContent(document)) << document.toStdString();
+    QStringList names;
+    for (QDomElement e = doc.documentElement()
+                             .firstChildElement(QStringLiteral("formdata"))
+                             .firstChildElement();
+         !e.isNull(); e = e.nextSiblingElement())
+        names << e.tagName();
+    return names;
+}
+
+QString formdataText(const QByteArray &document, const QString &name)
+{
+    QDomDocument doc;
+    doc.setContent(document);
+    return decode1252(doc.documentElement()
+                          .firstChildElement(QStringLiteral("formdata"))
+                          .firstChildElement(name)
+                          .text());
+}
+
+QList<QPair<QString, QString>> businessFields(const QString &vat, const QString &reference,
+                                              const QString &address)
+{
+    return {{QStringLiteral("Firma"), QStringLiteral("Stadtwerke Köln")},
+            {QStringLiteral("UStIdNr"), vat},
+            {QStringLiteral("Kaeuferreferenz"), reference},
+            {QStringLiteral("EMailERechnung"), address}};
+}
+
+} // namespace
+
+// The library's checks give what the shared table says, case by case.
+TEST(FormMailerBuyerIds, EveryCaseOfTheTable)
+{
+    const QString code =
+        QStringLiteral(
+            "require '%1';"
+            "$checks = ['vat' => 'vq_vat_id_problem', 'leitweg' => 'vq_leitweg_id_problem',"
+            " 'email' => 'vq_e_invoice_address_problem'];"
+            "$cases = json_decode(file_get_contents('%2'), true)['cases'];"
+            "echo json_encode(array_map(fn($c) => $checks[$c['kind']]($c['value']), $cases),"
+            " JSON_UNESCAPED_UNICODE);")
+            .arg(kFormMailLib, buyerIdCasesPath());
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral("php"), {QStringLiteral("-r"), code}, &out, 30000, &err), 0)
+        << err.toStdString();
+    const QJsonArray problems = QJsonDocument::fromJson(out).array();
+    const QList<BuyerIdCase> cases = loadBuyerIdCases();
+    ASSERT_EQ(problems.size(), cases.size()) << out.toStdString();
+    for (qsizetype i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(problems[i].toString(), cases[i].message)
+            << cases[i].kind.toStdString() << " " << cases[i].value.toStdString();
+}
+
+// An order without the business fields, or with them left empty, keeps the
+// document (and so the order id) it had before they existed; given ones
+// stand after Homepage, encoded like Firma, the VAT ID compact.
+TEST(FormMailerBuyerIds, OrderDocumentGainsOnlyTheFieldsGiven)
+{
+    const QByteArray before =
+        readFile(fixturePath(QStringLiteral("order_document/order_without_business_fields.xml")));
+    ASSERT_FALSE(before.isEmpty());
+    EXPECT_EQ(fixedOrderDocument("{}"), before);
+    EXPECT_EQ(
+        fixedOrderDocument(R"({"UStIdNr": "", "Kaeuferreferenz": " ", "EMailERechnung": ""})"),
+        before);
+
+    const QByteArray business = fixedOrderDocument(
+        R"({"UStIdNr": "de 136 695 976", "Kaeuferreferenz": " 991-33333test-33 ",)"
+        R"( "EMailERechnung": "e-rechnung@stadt.example"})");
+    QStringList expected = formdataNames(before);
+    expected.insert(expected.indexOf(QStringLiteral("company")), QStringLiteral("UStIdNr"));
+    expected.insert(expected.indexOf(QStringLiteral("company")), QStringLiteral("Kaeuferreferenz"));
+    expected.insert(expected.indexOf(QStringLiteral("company")), QStringLiteral("EMailERechnung"));
+    EXPECT_EQ(formdataNames(business), expected);
+    EXPECT_EQ(formdataText(business, QStringLiteral("UStIdNr")), QStringLiteral("DE136695976"));
+    EXPECT_EQ(formdataText(business, QStringLiteral("Kaeuferreferenz")),
+              QStringLiteral("991-33333test-33"));
+    EXPECT_EQ(formdataText(business, QStringLiteral("EMailERechnung")),
+              QStringLiteral("e-rechnung@stadt.example"));
+    // Another buyer is another order.
+    auto uuidOf = [](const QByteArray &document) {
+        return QString::fromUtf8(document).section(QStringLiteral("<uuid>"), 1).section(u'<', 0, 0);
+    };
+    EXPECT_EQ(uuidOf(before).size(), 36);
+    EXPECT_NE(uuidOf(business), uuidOf(before));
+}
+
+// Through formmail.php: a business order reaches the order mail, which the
+// invoice module still reads, and the form mail shows the values labelled;
+// a post whose values fail is refused with the check's message and sends
+// nothing.
+TEST_F(FormMailer, BusinessOrderIsCheckedAndCarriedToTheOrderMail)
+{
+    startServer();
+    for (const QString &format : {QStringLiteral("plain"), QStringLiteral("html")}) {
+        SCOPED_TRACE(format.toStdString());
+        clearMails();
+        auto form = orderForm(format);
+        for (const auto &[name, value] :
+             businessFields(QStringLiteral("DE 136695976"), QStringLiteral("04011000-12345-03"),
+                            QStringLiteral("e-rechnung@stadtwerke.example")))
+            set(form, name, value);
+        const Response response = post(form);
+        ASSERT_EQ(response.status, 303) << response.body.toStdString();
+        const QList<MailMessage> sent = mails();
+        ASSERT_EQ(sent.size(), 2);
+        const QString text = sent[0].text();
+        const QString labelled[] = {
+            QStringLiteral("USt-IdNr.: DE 136695976"),
+            QStringLiteral("Käuferreferenz / Leitweg-ID: 04011000-12345-03"),
+            QStringLiteral("E-Mail-Adresse für E-Rechnungen: e-rechnung@stadtwerke.example")};
+        for (QString line : labelled) {
+            if (format == u"html")
+                line = QStringLiteral("<tr><td><b>")
+                       + line.replace(QStringLiteral(": "), QStringLiteral("</b></td><td>"));
+            EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
+        }
+        const QByteArray body = sent[1].parts[0].body;
+        vq::invoice::OrderDocument document;
+        QString error;
+        ASSERT_TRUE(vq::invoice::readOrderDocument(body, &document, &error)) << error.toStdString();
+        EXPECT_EQ(document.order.firma, QStringLiteral("Stadtwerke Köln"));
+        EXPECT_EQ(formdataText(body, QStringLiteral("UStIdNr")), QStringLiteral("DE136695976"));
+        EXPECT_EQ(formdataText(body, QStringLiteral("Kaeuferreferenz")),
+                  QStringLiteral("04011000-12345-03"));
+        EXPECT_EQ(formdataText(body, QStringLiteral("EMailERechnung")),
+                  QStringLiteral("e-rechnung@stadtwerke.example"));
+    }
+
+    const struct
+    {
+        QList<QPair<QString, QString>> fields;
+        const char *message;
+    } refused[] = {
+        {businessFields(QStringLiteral("DE136695977"), {}, {}),
+         "Die USt-IdNr. ist ungültig. Bitte prüfen Sie die Prüfziffer."},
+        {businessFields(QStringLiteral("GB123456789"), {}, {}),
+         "Bitte geben Sie eine gültige USt-IdNr. ein."},
+        {businessFields({}, QStringLiteral("04011000-12345-04"), {}),
+         "Die Leitweg-ID ist ungültig. Bitte prüfen Sie die Prüfziffern."},
+        {businessFields({}, QStringLiteral("Abteilung 4"), {}),
+         "Bitte geben Sie eine gültige Leitweg-ID ein (zum Beispiel 04011000-12345-03)."},
+        {businessFields({}, {}, QStringLiteral("rechnung@[127.0.0.1]")),
+         "Bitte geben Sie eine gültige E-Mail-Adresse für E-Rechnungen ein."},
+    };
+    clearMails();
+    for (const auto &c : refused) {
+        auto form = orderForm(QStringLiteral("plain"));
+        for (const auto &[name, value] : c.fields)
+            set(form, name, value);
+        const Response response = post(form);
+        EXPECT_EQ(response.status, 400) << c.message;
+        EXPECT_TRUE(response.body.contains(QString::fromUtf8(c.message)))
+            << response.body.toStdString();
+    }
+    EXPECT_TRUE(mails().isEmpty());
+}
+
+// The self-contained PHP form with the business fields, written in
+// Windows-1252: a wrong Leitweg-ID shows the check's message under its field
+// and sends nothing; a right one reaches the order mail.
+TEST_F(FormMailer, SelfContainedPhpFormChecksTheBusinessFields)
+{
+    startServer();
+    vq::ProjectDocument project = shopWithInvoiceModule();
+    project.ExtSettings.encoding = QStringLiteral("windows-1252");
+    QString error;
+    ASSERT_EQ(vq::addBusinessOrderFields(project.ListField,
+                                         {QStringLiteral(VQ_PROGRAM_DIR "/vorlagen.xml")}, &error),
+              4)
+        << error.toStdString();
+    addBook(project);
+    ASSERT_NO_FATAL_FAILURE(generateInto(project, QStringLiteral("php"),
+                                         path(QStringLiteral("web")), QStringLiteral("form.php")));
+    script = QStringLiteral("form.php");
+
+    auto form = bookOrdered();
+    form.append(businessFields(QStringLiteral("ATU12345678"), QStringLiteral("991-33333TEST-34"),
+                               QStringLiteral("rechnung@stadtwerke.example")));
+    const Response wrong = post(form, {}, QStringLiteral("?action=send"));
+    EXPECT_EQ(wrong.status, 200);
+    EXPECT_TRUE(wrong.body.contains(QStringLiteral(
+        "<span style=\"color:#FF0000;\">Die Leitweg-ID ist ung&uuml;ltig. Bitte pr&uuml;fen Sie "
+        "die Pr&uuml;fziffern.</span>")))
+        << wrong.body.toStdString();
+    EXPECT_FALSE(wrong.body.contains(QStringLiteral("USt-IdNr. ist")));
+    EXPECT_TRUE(mails().isEmpty());
+
+    set(form, QStringLiteral("Kaeuferreferenz"), QStringLiteral("991-33333TEST-33"));
+    const Response right = post(form, {}, QStringLiteral("?action=send"));
+    EXPECT_EQ(right.location, QStringLiteral("https://shop.example.com/danke.htm"))
+        << right.body.toStdString();
+    const QList<MailMessage> sent = mails();
+    ASSERT_EQ(sent.size(), 2);
+    const QByteArray body = sent[1].parts[0].body;
+    EXPECT_EQ(formdataText(body, QStringLiteral("UStIdNr")), QStringLiteral("ATU12345678"));
+    EXPECT_EQ(formdataText(body, QStringLiteral("Kaeuferreferenz")),
+              QStringLiteral("991-33333TEST-33"));
+    EXPECT_EQ(formdataText(body, QStringLiteral("EMailERechnung")),
+              QStringLiteral("rechnung@stadtwerke.example"));
 }

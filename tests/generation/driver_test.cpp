@@ -230,6 +230,32 @@ TEST(HtmlSteps, RowsChecksCaptchaMailerAndErrorPages)
             "  <input type=\"hidden\" name=\"settings_error_captcha\" value=\"5C5odG0=\">\r\n"));
 }
 
+// The functions of the format checks stand once before chkFormular() in a
+// page with such a field, and nowhere else; the field's check follows its
+// mandatory check.
+TEST(HtmlSteps, FormatCheckFunctionsOnlyInAPageThatUsesThem)
+{
+    TemplateFolder t("<!-- JSCRIPT -->");
+    ProjectDocument p;
+    p.ListField.push_back(einz(QStringLiteral("Firma"), QStringLiteral("Firma")));
+    const QString without = html(p, t);
+    EXPECT_FALSE(without.contains(u"vqVatIdProblem"));
+    for (FormatCheck check : {FormatCheck::VatId, FormatCheck::LeitwegId}) {
+        auto field = einz(QStringLiteral("id") + QString::number(int(check)), QStringLiteral("I"));
+        field->formatCheck = check;
+        p.ListField.push_back(std::move(field));
+    }
+    const QString page = html(p, t);
+    EXPECT_EQ(page.count(u"function vqVatIdProblem(value)"), 1);
+    EXPECT_EQ(page.count(u"function vqLeitwegIdProblem(value)"), 1);
+    EXPECT_LT(page.indexOf(u"function vqEInvoiceAddressProblem"),
+              page.indexOf(u"function chkFormular()"));
+    EXPECT_LT(page.indexOf(GenScript(*p.ListField[1])),
+              page.indexOf(GenFormatScript(*p.ListField[1])));
+    EXPECT_TRUE(page.contains(GenFormatScript(*p.ListField[2])));
+    EXPECT_TRUE(page.contains(u"\"EL\": /^(?:[0-9]{9})$/"));
+}
+
 TEST(PhpSteps, FourTextsCaptchaAndSelfPost)
 {
     TemplateFolder t("<!-- FIELDS -->~<!-- FORMVAR -->~<!-- ERRORVAR -->~<!-- FORMCHECK -->~<!-- "

@@ -361,6 +361,51 @@ TEST(PhpErrorVar, OnlyForRequiredFields)
     EXPECT_EQ(GenErrorVarPHP(*f, false), QString());
 }
 
+// ---- format checks
+
+// An optional field with a format check gets its check in both scripts, its
+// error variable and its error line; a mandatory one keeps its own check
+// before it; other kinds and fields without one get nothing.
+TEST(FormatCheck, OptionalFieldIsCheckedWhenFilledInBothScripts)
+{
+    auto vat = einz(QStringLiteral("UStIdNr"), QStringLiteral("USt-IdNr."));
+    vat->Pflicht = false;
+    vat->formatCheck = FormatCheck::VatId;
+    EXPECT_TRUE(fieldHasCheck(*vat));
+    EXPECT_EQ(GenFormatScript(*vat),
+              QStringLiteral("if(vqVatIdProblem(document.VQFORM.UStIdNr.value) != \"\")  {\r\n"
+                             "alert(vqVatIdProblem(document.VQFORM.UStIdNr.value));\r\n"
+                             "document.VQFORM.UStIdNr.focus();\r\nreturn false;\r\n}\r\n"));
+    const QString problem = QStringLiteral(
+        "vq_vat_id_problem(isset($_POST[\"UStIdNr\"]) ? $_POST[\"UStIdNr\"] : \"\")");
+    EXPECT_EQ(GenFormatCheckPHP(*vat, QStringLiteral("00AA00")),
+              u"if (" + problem
+                  + u" != \"\")\r\n{\r\n  $errUStIdNr = \"<span style=\\\"color:#00AA00;\\\">\" . "
+                    u"htmlentities("
+                  + problem
+                  + u", ENT_QUOTES, \"UTF-8\") . \"</span>\";\r\n\t$bFormOK = false;\r\n}\r\n\r\n");
+    EXPECT_EQ(GenErrorVarPHP(*vat, false), QStringLiteral("$errUStIdNr = \"\";"));
+    EXPECT_TRUE(GenCodePHP(*vat, false).endsWith(u"<br><?php echo $errUStIdNr;?></td></tr>\r\n"));
+
+    const std::pair<FormatCheck, const char *> functions[] = {
+        {FormatCheck::LeitwegId, "vqLeitwegIdProblem"},
+        {FormatCheck::EInvoiceAddress, "vqEInvoiceAddressProblem"}};
+    for (const auto &[check, function] : functions) {
+        vat->formatCheck = check;
+        EXPECT_TRUE(GenFormatScript(*vat).startsWith(u"if(" + QString::fromLatin1(function)))
+            << function;
+    }
+
+    auto plain = einz(QStringLiteral("Firma"), QStringLiteral("Firma"));
+    plain->Pflicht = false;
+    EXPECT_FALSE(fieldHasCheck(*plain));
+    EXPECT_EQ(GenFormatScript(*plain), QString());
+    EXPECT_EQ(GenFormatCheckPHP(*plain, QStringLiteral("FF0000")), QString());
+    EXPECT_EQ(GenErrorVarPHP(*plain, false), QString());
+    auto box = checkBox(QStringLiteral("c"), QStringLiteral("C"));
+    EXPECT_EQ(formatCheckOf(*box), FormatCheck::None);
+}
+
 // ---- PHP checks
 
 class PhpCheck : public testing::TestWithParam<PieceCase>

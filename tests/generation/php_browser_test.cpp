@@ -6,9 +6,11 @@
 #include "common/text_file.h"
 #include "designer/generation/uGenHtml.h"
 #include "designer/generation/uPHPGen.h"
+#include "designer/model/business_order.h"
 #include "tests/formmailer/captured_mail.h"
 #include "tests/generation/generation_fixtures.h"
 #include "tests/generation/php_server.h"
+#include "tests/support/buyer_id_table.h"
 #include "tests/support/local_server.h"
 #include "tests/test_support.h"
 
@@ -259,6 +261,43 @@ QString nodeDir()
     return QStringLiteral(VQ_NODE_DIR);
 }
 
+// Runs form_checks.js on a page with the cases (written to specPath): one
+// result object per case, or an empty array after a failed run.
+QJsonArray runFormChecks(const QString &page, const QJsonArray &cases, const QString &specPath)
+{
+    writeFile(specPath,
+              QJsonDocument(QJsonObject{{QStringLiteral("page"), page},
+                                        {QStringLiteral("mailer"), QStringLiteral("formmail.php")},
+                                        {QStringLiteral("cases"), cases}})
+                  .toJson());
+    QProcess node;
+    node.setWorkingDirectory(nodeDir());
+    node.start(QStringLiteral("node"), {QStringLiteral(VQ_FORM_CHECKS_SCRIPT), specPath});
+    if (!node.waitForFinished(90000)) {
+        ADD_FAILURE() << "node did not finish";
+        return {};
+    }
+    EXPECT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
+    const QJsonArray results = QJsonDocument::fromJson(node.readAllStandardOutput()).array();
+    EXPECT_EQ(results.size(), cases.size());
+    return results.size() == cases.size() ? results : QJsonArray();
+}
+
+// A case's result: the one alert expected and the form not sent, or (alert
+// empty) no alert and the form sent.
+void expectAlertOrSent(const QJsonObject &result, const QString &alert, const char *name)
+{
+    const QJsonArray alerts = result[QStringLiteral("alerts")].toArray();
+    if (alert.isEmpty()) {
+        EXPECT_TRUE(alerts.isEmpty()) << name << ": " << alerts[0].toString().toStdString();
+        EXPECT_TRUE(result[QStringLiteral("submitted")].toBool()) << name;
+    } else {
+        ASSERT_EQ(alerts.size(), 1) << name;
+        EXPECT_EQ(alerts[0].toString(), alert) << name;
+        EXPECT_FALSE(result[QStringLiteral("submitted")].toBool()) << name;
+    }
+}
+
 TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
 {
     QTemporaryDir dir;
@@ -319,38 +358,82 @@ TEST(HtmlPageInChromium, RequiredFieldChecksRefuseAndAccept)
             QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
                         {QStringLiteral("fill"), c.fill},
                         {QStringLiteral("file"), c.withFile ? attachment : QString()}});
-    const QString specPath = dir.filePath(QStringLiteral("cases.json"));
-    writeFile(specPath,
-              QJsonDocument(
-                  QJsonObject{{QStringLiteral("page"), dir.filePath(QStringLiteral("form.htm"))},
-                              {QStringLiteral("mailer"), QStringLiteral("formmail.php")},
-                              {QStringLiteral("cases"), jsonCases}})
-                  .toJson());
-
-    QProcess node;
-    node.setWorkingDirectory(nodeDir());
-    node.start(QStringLiteral("node"), {QStringLiteral(VQ_FORM_CHECKS_SCRIPT), specPath});
-    ASSERT_TRUE(node.waitForFinished(90000)) << "node did not finish";
-    ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
-    const QJsonArray results = QJsonDocument::fromJson(node.readAllStandardOutput()).array();
-    ASSERT_EQ(results.size(), qsizetype(std::size(cases)));
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        const Case &c = cases[i];
-        const QJsonObject r = results[i].toObject();
-        const QJsonArray alerts = r[QStringLiteral("alerts")].toArray();
-        if (c.alert.isEmpty()) {
-            EXPECT_TRUE(alerts.isEmpty()) << c.name << ": " << alerts[0].toString().toStdString();
-            EXPECT_TRUE(r[QStringLiteral("submitted")].toBool()) << c.name;
-        } else {
-            ASSERT_EQ(alerts.size(), 1) << c.name;
-            EXPECT_EQ(alerts[0].toString(), c.alert) << c.name;
-            EXPECT_FALSE(r[QStringLiteral("submitted")].toBool()) << c.name;
-        }
-    }
+    const QJsonArray results = runFormChecks(dir.filePath(QStringLiteral("form.htm")), jsonCases,
+                                             dir.filePath(QStringLiteral("cases.json")));
+    ASSERT_FALSE(results.isEmpty());
+    for (qsizetype i = 0; i < results.size(); ++i)
+        expectAlertOrSent(results[i].toObject(), cases[i].alert, cases[i].name);
     // The posted form carries the values and the hidden fields.
     const QString post = results[0].toObject()[QStringLiteral("post")].toString();
     EXPECT_TRUE(post.contains(u"name=\"plz\"\r\n\r\n12345")) << post.toStdString();
     EXPECT_TRUE(post.contains(u"name=\"vq_formid\""));
+}
+
+// The business fields' checks of a generated page: the page's check
+// functions on the shared table, and the form refusing a failing value in
+// each field with its message before it is sent, and sending passing ones.
+TEST(HtmlPageInChromium, BusinessFieldChecksOnTheSharedTable)
+{
+    QTemporaryDir dir;
+    ProjectDocument project;
+    project.ExtSettings.encoding = QStringLiteral("utf-8");
+    QString error;
+    ASSERT_EQ(addBusinessOrderFields(project.ListField,
+                                     {QStringLiteral(VQ_PROGRAM_DIR "/vorlagen.xml")}, &error),
+              4)
+        << error.toStdString();
+    const QString pagePath = dir.filePath(QStringLiteral("firma.htm"));
+    ASSERT_TRUE(writeGeneratedText(pagePath,
+                                   TGenHTML(project, QStringLiteral(VQ_PROGRAM_DIR)).GenCode(),
+                                   QStringLiteral("utf-8"), &error));
+    const QList<BuyerIdCase> table = loadBuyerIdCases();
+    const QString tableJson = QString::fromUtf8(readFile(buyerIdCasesPath()));
+    const QString allCases =
+        u"JSON.stringify((" + tableJson
+        + u").cases.map(function (c) { return ({vat: vqVatIdProblem, leitweg: "
+          u"vqLeitwegIdProblem, email: vqEInvoiceAddressProblem})[c.kind](c.value); }))";
+    const QString valid = QStringLiteral(
+        "f.Firma.value='Stadtwerke'; f.UStIdNr.value='de 136 695 976'; "
+        "f.Kaeuferreferenz.value='991-33333TEST-33'; f.EMailERechnung.value='e@stadt.example';");
+    struct Case
+    {
+        const char *name;
+        QString fill;
+        QString alert; // empty: the form is sent
+    } cases[] = {
+        {"table, all fields empty", QString(), {}},
+        {"all three given", valid, {}},
+        {"check digit of the VAT ID", valid + u"f.UStIdNr.value='DE136695977';",
+         QStringLiteral("Die USt-IdNr. ist ungültig. Bitte prüfen Sie die Prüfziffer.")},
+        {"check digits of the Leitweg-ID", valid + u"f.Kaeuferreferenz.value='05315-62';",
+         QStringLiteral("Die Leitweg-ID ist ungültig. Bitte prüfen Sie die Prüfziffern.")},
+        {"address", valid + u"f.EMailERechnung.value='e@stadt';",
+         QStringLiteral("Bitte geben Sie eine gültige E-Mail-Adresse für E-Rechnungen ein.")},
+    };
+    QJsonArray jsonCases;
+    for (const Case &c : cases)
+        jsonCases.append(QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
+                                     {QStringLiteral("fill"), c.fill},
+                                     {QStringLiteral("file"), QString()},
+                                     {QStringLiteral("evaluate"),
+                                      jsonCases.isEmpty() ? QJsonValue(allCases) : QJsonValue()}});
+    const QJsonArray results =
+        runFormChecks(pagePath, jsonCases, dir.filePath(QStringLiteral("cases.json")));
+    ASSERT_FALSE(results.isEmpty());
+
+    const QJsonArray problems =
+        QJsonDocument::fromJson(results[0].toObject()[QStringLiteral("value")].toString().toUtf8())
+            .array();
+    ASSERT_EQ(problems.size(), table.size());
+    for (qsizetype i = 0; i < table.size(); ++i)
+        EXPECT_EQ(problems[i].toString(), table[i].message)
+            << table[i].kind.toStdString() << " " << table[i].value.toStdString();
+
+    for (size_t i = 0; i < std::size(cases); ++i)
+        expectAlertOrSent(results[qsizetype(i)].toObject(), cases[i].alert, cases[i].name);
+    const QString post = results[1].toObject()[QStringLiteral("post")].toString();
+    EXPECT_TRUE(post.contains(u"name=\"UStIdNr\"\r\n\r\nde 136 695 976")) << post.toStdString();
+    EXPECT_TRUE(post.contains(u"name=\"Kaeuferreferenz\"\r\n\r\n991-33333TEST-33"));
 }
 
 // The order table of a generated page: line totals, total and VAT in brutto
@@ -418,23 +501,14 @@ TEST(HtmlPageInChromium, OrderTableComputesTotalsAndVat)
     }
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case &c = cases[i];
-        const QString specPath = dir.filePath(QStringLiteral("order%1.json").arg(i));
         const QJsonArray one{
             QJsonObject{{QStringLiteral("name"), QString::fromUtf8(c.name)},
                         {QStringLiteral("fill"), c.fill + QStringLiteral(" preisUpdateArt();")},
                         {QStringLiteral("file"), QString()}}};
-        writeFile(specPath, QJsonDocument(QJsonObject{{QStringLiteral("page"), pages[qsizetype(i)]},
-                                                      {QStringLiteral("mailer"),
-                                                       QStringLiteral("formmail.php")},
-                                                      {QStringLiteral("cases"), one}})
-                                .toJson());
-        QProcess node;
-        node.setWorkingDirectory(nodeDir());
-        node.start(QStringLiteral("node"), {QStringLiteral(VQ_FORM_CHECKS_SCRIPT), specPath});
-        ASSERT_TRUE(node.waitForFinished(90000)) << "node did not finish";
-        ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
-        const QJsonObject r =
-            QJsonDocument::fromJson(node.readAllStandardOutput()).array()[0].toObject();
+        const QJsonArray results = runFormChecks(
+            pages[qsizetype(i)], one, dir.filePath(QStringLiteral("order%1.json").arg(i)));
+        ASSERT_FALSE(results.isEmpty()) << c.name;
+        const QJsonObject r = results[0].toObject();
         ASSERT_TRUE(r[QStringLiteral("submitted")].toBool()) << c.name;
         const QString post = r[QStringLiteral("post")].toString();
         auto posted = [&post](const char *name) {

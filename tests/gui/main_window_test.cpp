@@ -35,6 +35,7 @@
 #include <QListWidget>
 #include <QMap>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
@@ -725,6 +726,47 @@ TEST_F(MainWindowTest, TemplatesSaveInsertAndDelete)
     click("btnEinfuegenVorlageArtikel");
     EXPECT_EQ(column(articles(), 1),
               (QStringList{QStringLiteral("Grüner Tee"), QStringLiteral("Grüner Tee")}));
+}
+
+// "Bestellung als Unternehmen" in the Bearbeiten menu adds the four business
+// fields once; a second run tells that they are there; a broken template in
+// the user's library is reported and adds nothing.
+TEST_F(MainWindowTest, BusinessOrderCommandAddsItsFieldsOnce)
+{
+    m_window->startUp(QString());
+    m_window->project().ListField.clear();
+    addFields({{"TEinzField", "Firma"}});
+    QAction *command = action("actBestellungUnternehmen");
+    ASSERT_NE(command, nullptr);
+    bool inEditMenu = false;
+    for (QMenu *menu : m_window->menuBar()->findChildren<QMenu *>())
+        inEditMenu =
+            inEditMenu || (menu->title() == u"&Bearbeiten" && menu->actions().contains(command));
+    EXPECT_TRUE(inEditMenu);
+    EXPECT_EQ(command->text(), QStringLiteral("Bestellung als Unternehmen"));
+
+    command->trigger();
+    EXPECT_EQ(column(fields()),
+              (QStringList{QStringLiteral("Firma"), QStringLiteral("UStIdNr"),
+                           QStringLiteral("Kaeuferreferenz"), QStringLiteral("EMailERechnung")}));
+    EXPECT_TRUE(m_dialogs->told.empty());
+    command->trigger();
+    EXPECT_EQ(fields()->topLevelItemCount(), 4);
+    ASSERT_EQ(m_dialogs->told.size(), 1u);
+    EXPECT_EQ(m_dialogs->told[0].icon, QMessageBox::Information);
+    EXPECT_EQ(m_dialogs->told[0].title, QStringLiteral("Bestellung als Unternehmen"));
+
+    m_window->project().ListField.clear();
+    m_window->RefreshLists();
+    writeFile(appDataFile(QStringLiteral("vorlagen.xml")),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<vorlagen><feld><typ>TEinzField</typ>"
+              "<name>Firma</name><pflicht>abc</pflicht></feld></vorlagen>\n");
+    command->trigger();
+    EXPECT_EQ(fields()->topLevelItemCount(), 0);
+    ASSERT_EQ(m_dialogs->told.size(), 2u);
+    EXPECT_EQ(m_dialogs->told[1].icon, QMessageBox::Critical);
+    EXPECT_TRUE(m_dialogs->told[1].text.contains(u"Firma"))
+        << m_dialogs->told[1].text.toStdString();
 }
 
 TEST_F(MainWindowTest, ExtendedSettingsOkAndAbbrechen)
@@ -1921,6 +1963,8 @@ TEST_F(MainWindowTest, Screenshots)
             QTest::qWait(50);
     };
     m_window->startUp(QString());
+    // The field list with the fields of a business order.
+    action("actBestellungUnternehmen")->trigger();
     m_window->show();
     settle();
     auto *tabs = find<QTabWidget>(QStringLiteral("pcMain"));

@@ -189,6 +189,7 @@ TEST(Fields, ReadsOlderAndDamagedElements)
              EXPECT_FALSE(e.VorgabeLoeschen);
              EXPECT_EQ(e.PflichtFeldTyp, 0);
              EXPECT_EQ(e.MinPflichtLaenge, 0);
+             EXPECT_EQ(e.formatCheck, FormatCheck::None);
          }},
         {"unreadable pflichttyp falls back to 0",
          QStringLiteral("<forms><typ>TEinzField</typ>") + einzBase
@@ -242,6 +243,39 @@ TEST(Fields, ReadsOlderAndDamagedElements)
             EXPECT_FALSE(c.ok) << c.what << ": " << e.message().toStdString();
         }
     }
+}
+
+TEST(Fields, FormatCheckIsWrittenLastAndOnlyWhenSet)
+{
+    const std::pair<FormatCheck, const char *> checks[] = {
+        {FormatCheck::VatId, "ustidnr"},
+        {FormatCheck::LeitwegId, "leitwegid"},
+        {FormatCheck::EInvoiceAddress, "erechnungemail"}};
+    for (const auto &[check, word] : checks) {
+        TEinzField field;
+        field.Name = QStringLiteral("UStIdNr");
+        field.formatCheck = check;
+        XmlDocument doc = XmlDocument::withRoot(QStringLiteral("feld"));
+        QDomElement root = doc.root();
+        field.SetXMLNode(root);
+        const QList<QDomElement> children = childElements(root);
+        ASSERT_EQ(children.size(), 13) << word;
+        EXPECT_EQ(children.last().tagName(), QStringLiteral("formatpruefung"));
+        EXPECT_EQ(elementText(children.last()), QString::fromLatin1(word));
+        const auto back = roundTrip(field);
+        EXPECT_TRUE(back->equals(field)) << word;
+        TEinzField other = field;
+        other.formatCheck = FormatCheck::None;
+        EXPECT_FALSE(other.equals(field)) << word;
+    }
+    // An unknown word, from a newer version, reads as no check.
+    XmlDocument doc;
+    const auto field = CreateFieldFromXML(parseElement(
+        doc, QStringLiteral("<forms><typ>TEinzField</typ><name>n</name><beschriftung/>"
+                            "<vorgabewert/><groesse>15</groesse><maxLaenge>100</maxLaenge>"
+                            "<pflicht>0</pflicht><meldung/><formatpruefung>iban"
+                            "</formatpruefung></forms>")));
+    EXPECT_EQ(static_cast<const TEinzField &>(*field).formatCheck, FormatCheck::None);
 }
 
 TEST(Fields, PflichtTexts)

@@ -3,8 +3,10 @@
 // on the network. Usage: node form_checks.js CASES.json
 // CASES.json: { "page": path, "mailer": "part of the form-mailer address",
 //               "cases": [ { "name", "fill": JS body using f = document.VQFORM,
-//                            "file": path or "" } ] }
-// Prints one JSON object per case: { name, alerts: [...], submitted, post }.
+//                            "file": path or "",
+//                            "evaluate": optional JS expression, run after the fill } ] }
+// Prints one JSON object per case: { name, alerts: [...], submitted, post, value },
+// value being what "evaluate" gave.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -35,10 +37,11 @@ async function main() {
       if (c.file)
         await page.setInputFiles('input[type=file]', c.file);
       await page.evaluate((body) => { new Function('f', body)(document.VQFORM); }, c.fill);
+      const value = c.evaluate ? await page.evaluate(c.evaluate) : null;
       await page.click('input[type=submit]');
       for (let waited = 0; waited < 3000 && alerts.length === 0 && !submitted; waited += 50)
         await new Promise((resolve) => setTimeout(resolve, 50));
-      results.push({ name: c.name, alerts, submitted, post });
+      results.push({ name: c.name, alerts, submitted, post, value });
       await page.close();
     }
     process.stdout.write(JSON.stringify(results) + '\n');
