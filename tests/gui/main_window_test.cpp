@@ -46,6 +46,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -127,28 +128,28 @@ protected:
         return widget;
     }
     QAction *action(const char *name) const { return find<QAction>(QString::fromLatin1(name)); }
-    QTreeWidget *fields() const { return find<QTreeWidget>(QStringLiteral("lvFelder")); }
-    QTreeWidget *articles() const { return find<QTreeWidget>(QStringLiteral("lvArtikel")); }
+    QTreeView *fields() const { return find<QTreeView>(QStringLiteral("lvFelder")); }
+    QTreeView *articles() const { return find<QTreeView>(QStringLiteral("lvArtikel")); }
     void click(const char *name) const
     {
         QAbstractButton *b = find<QAbstractButton>(QString::fromLatin1(name));
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    QStringList column(QTreeWidget *list, int col = 0) const
+    QStringList column(QTreeView *list, int col = 0) const
     {
         QStringList texts;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            texts.append(list->topLevelItem(i)->text(col));
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            texts.append(list->model()->index(i, col).data().toString());
         return texts;
     }
-    int selected(QTreeWidget *list) const
+    int selected(QTreeView *list) const
     {
-        const auto items = list->selectedItems();
-        return items.isEmpty() ? -1 : list->indexOfTopLevelItem(items.first());
+        const auto rows = list->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.first().row();
     }
-    void selectRow(QTreeWidget *list, int row) const
+    void selectRow(QTreeView *list, int row) const
     {
-        list->setCurrentItem(list->topLevelItem(row));
+        list->setCurrentIndex(list->model()->index(row, 0));
     }
     void addFields(std::initializer_list<std::pair<const char *, const char *>> kindsAndNames)
     {
@@ -449,7 +450,7 @@ TEST_F(MainWindowTest, FieldListCommands)
 
     // Without a selection nothing happens.
     fields()->clearSelection();
-    fields()->setCurrentItem(nullptr);
+    fields()->setCurrentIndex(QModelIndex());
     const int calls = m_editors->fieldCalls;
     click("btnBearbeitenFeld");
     click("btnLoeschenFeld");
@@ -483,7 +484,7 @@ TEST_F(MainWindowTest, FieldListCommands)
     EXPECT_EQ(m_editors->lastFeldNr, 1);
     EXPECT_EQ(column(fields(), 1)[1], QStringLiteral("Beschriftung x"));
     selectRow(fields(), 2);
-    const QRect rect = fields()->visualItemRect(fields()->topLevelItem(2));
+    const QRect rect = fields()->visualRect(fields()->model()->index(2, 0));
     QTest::mouseClick(fields()->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(fields()->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(m_editors->lastFeldNr, 2);
@@ -522,7 +523,7 @@ TEST_F(MainWindowTest, ArticleListCommands)
     EXPECT_EQ(column(articles(), 2)[0], QStringLiteral("2,5"));
 
     articles()->clearSelection();
-    articles()->setCurrentItem(nullptr);
+    articles()->setCurrentIndex(QModelIndex());
     click("btnLoeschenArtikel");
     click("btnHochArtikel");
     EXPECT_TRUE(m_dialogs->questions.empty());
@@ -676,7 +677,7 @@ TEST_F(MainWindowTest, TemplatesSaveInsertAndDelete)
     // Nothing chosen, nothing selected: nothing happens.
     click("btnEinfuegenVorlageFeld");
     EXPECT_EQ(m_window->project().ListField.size(), 1u);
-    fields()->setCurrentItem(nullptr);
+    fields()->setCurrentIndex(QModelIndex());
     m_window->saveFieldAsTemplate();
     EXPECT_EQ(combo->count(), before);
 
@@ -2021,7 +2022,7 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
                 continue; // the edit inside an editable drop-down
             if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)
                 || qobject_cast<QCheckBox *>(w) || qobject_cast<QSpinBox *>(w)
-                || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTreeWidget *>(w)
+                || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTreeView *>(w)
                 || qobject_cast<QListWidget *>(w) || qobject_cast<QPushButton *>(w))
                 inputs << w;
         }
