@@ -492,7 +492,6 @@ void TfrmMain::showFileName(const QString &path)
 
 void TfrmMain::showModified(bool modified)
 {
-    setWindowModified(modified);
     setWindowTitle(modified ? kCaption + QStringLiteral(" *") : kCaption);
 }
 
