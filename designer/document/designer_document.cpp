@@ -1,7 +1,7 @@
 #include "designer/document/designer_document.h"
 
 #include "common/xml_values.h"
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
 #include <QUndoCommand>
 

@@ -1,7 +1,7 @@
 #include "designer/document/list_models.h"
 
 #include "common/regional_numbers.h"
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
 namespace vq {
 

@@ -1,6 +1,6 @@
 #include "designer/ui/file_commands.h"
 
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "common/GlobalFunctions.h"
 #include "designer/model/template_library.h"
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
 #include <QAction>
 #include <QComboBox>

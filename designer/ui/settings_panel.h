@@ -8,7 +8,7 @@
 
 #include "common_ui/questions.h"
 #include "designer/document/designer_document.h"
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
 #include <QHash>
 #include <QObject>
