@@ -211,7 +211,7 @@ void DesignerDocument::setFileName(const QString &fileName)
     Q_EMIT fileNameChanged(fileName);
 }
 
-LoadResult DesignerDocument::load(const QString &path)
+LoadResult DesignerDocument::read(const QString &path)
 {
     startHistory();
     m_fields.beginReplaceAll();
@@ -220,13 +220,19 @@ LoadResult DesignerDocument::load(const QString &path)
     m_articles.endReplaceAll();
     m_fields.endReplaceAll();
     Q_EMIT settingChanged(QString());
+    return result;
+}
+
+LoadResult DesignerDocument::load(const QString &path)
+{
+    const LoadResult result = read(path);
     setFileName(result.ok ? path : QString());
     return result;
 }
 
 LoadResult DesignerDocument::loadDefault(const QString &programFolder)
 {
-    LoadResult result = load(programFolder + QStringLiteral("/default.vqb"));
+    const LoadResult result = read(programFolder + QStringLiteral("/default.vqb"));
     setFileName(QString());
     return result;
 }
@@ -364,6 +370,70 @@ bool DesignerDocument::changeArticle(int articleRow, std::unique_ptr<TArtikelFie
 {
     m_stack.push(new ReplaceStep<TArtikelField>(m_articles, articleRow, std::move(changed), text));
     return true;
+}
+
+namespace {
+
+bool sameOption(const TOptionField &a, const TOptionField &b)
+{
+    return a.kind() == b.kind() && a.equals(b);
+}
+
+// The one option in which edited differs from before, when nothing else differs.
+enum class OptionChange { None, Added, Removed, Changed };
+struct OneOptionChange
+{
+    OptionChange change = OptionChange::None;
+    int row = -1;
+};
+
+OneOptionChange oneOptionChange(const TArtikelField &before, const TArtikelField &edited)
+{
+    TArtikelField withoutOptions = edited;
+    withoutOptions.listOptionen.clear();
+    for (const auto &option : before.listOptionen)
+        withoutOptions.listOptionen.push_back(option->clone());
+    if (!withoutOptions.equals(before))
+        return {};
+    const TOptionList &a = before.listOptionen;
+    const TOptionList &b = edited.listOptionen;
+    size_t same = 0;
+    while (same < a.size() && same < b.size() && sameOption(*a[same], *b[same]))
+        ++same;
+    if (b.size() == a.size() + 1 && same == a.size())
+        return {OptionChange::Added, int(same)};
+    const auto restEqual = [&](size_t fromA, size_t fromB) {
+        for (; fromA < a.size() && fromB < b.size(); ++fromA, ++fromB)
+            if (!sameOption(*a[fromA], *b[fromB]))
+                return false;
+        return fromA == a.size() && fromB == b.size();
+    };
+    if (a.size() == b.size() + 1 && restEqual(same + 1, same))
+        return {OptionChange::Removed, int(same)};
+    if (a.size() == b.size() && same < a.size() && restEqual(same + 1, same + 1))
+        return {OptionChange::Changed, int(same)};
+    return {};
+}
+
+} // namespace
+
+bool DesignerDocument::editArticle(int row, std::unique_ptr<TArtikelField> edited)
+{
+    if (row < 0 || row >= m_articles.rowCount() || !edited)
+        return false;
+    const OneOptionChange change = oneOptionChange(m_articles.entry(row), *edited);
+    const size_t option = size_t(change.row);
+    switch (change.change) {
+    case OptionChange::Added:
+        return addOption(row, std::move(edited->listOptionen[option]));
+    case OptionChange::Removed:
+        return removeOption(row, change.row);
+    case OptionChange::Changed:
+        return editOption(row, change.row, std::move(edited->listOptionen[option]));
+    case OptionChange::None:
+        break;
+    }
+    return editEntry(row, std::move(edited));
 }
 
 bool DesignerDocument::addOption(int articleRow, std::unique_ptr<TOptionField> option)

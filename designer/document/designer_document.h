@@ -79,6 +79,12 @@ public:
     // Returns false at the ends and for a row outside the list.
     template <typename Entry> bool moveEntry(int row, int delta);
 
+    // The article at row replaced by its copy edited in the article dialog.
+    // A copy that differs only by one option added at the end, removed or
+    // changed is that option's step ("Option hinzufügen", "Option löschen",
+    // "Option bearbeiten"); any other difference is "Artikel bearbeiten".
+    bool editArticle(int row, std::unique_ptr<TArtikelField> edited);
+
     // ---- the options of the article at articleRow
     bool addOption(int articleRow, std::unique_ptr<TOptionField> option);
     bool editOption(int articleRow, int optionRow, std::unique_ptr<TOptionField> edited);
@@ -101,6 +107,8 @@ Q_SIGNALS:
 
 private:
     void startHistory();
+    // The file's content into the project, with a new history; no file name.
+    LoadResult read(const QString &path);
     void setFileName(const QString &fileName);
     bool changeArticle(int articleRow, std::unique_ptr<TArtikelField> changed, const QString &text);
 

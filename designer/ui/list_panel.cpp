@@ -95,23 +95,6 @@ template <> void TypedAccess<TFormField>::edit(QWidget *parent, EditorAccess &ed
 }
 
 template <>
-bool TypedAccess<TFormField>::insertTemplate(const QString &library, int index, QString *error)
-{
-    FieldList inserted;
-    if (!vq::insertFieldTemplate(library, index, inserted, error))
-        return false;
-    for (auto &field : inserted)
-        m_document.insertTemplate(std::move(field));
-    return true;
-}
-
-template <>
-bool TypedAccess<TFormField>::saveTemplate(const QString &library, int row, QString *error) const
-{
-    return vq::saveFieldAsTemplate(library, *m_document.project().ListField[size_t(row)], error);
-}
-
-template <>
 void TypedAccess<TArtikelField>::create(QWidget *parent, EditorAccess &editors, const QString &)
 {
     auto artikel = std::make_unique<TArtikelField>();
@@ -125,25 +108,45 @@ template <> void TypedAccess<TArtikelField>::edit(QWidget *parent, EditorAccess 
     // The article dialog changes options at once, also when it is left with
     // "Abbrechen": whatever differs becomes the step.
     editors.editArticle(parent, *copy, false);
-    m_document.editEntry(row, std::move(copy));
+    m_document.editArticle(row, std::move(copy));
 }
 
-template <>
-bool TypedAccess<TArtikelField>::insertTemplate(const QString &library, int index, QString *error)
+// The library functions of either kind under one name.
+bool insertFromLibrary(const QString &library, int index, FieldList &list, QString *error)
 {
-    TArtikelList inserted;
-    if (!vq::insertArticleTemplate(library, index, inserted, error))
+    return vq::insertFieldTemplate(library, index, list, error);
+}
+
+bool insertFromLibrary(const QString &library, int index, TArtikelList &list, QString *error)
+{
+    return vq::insertArticleTemplate(library, index, list, error);
+}
+
+bool saveToLibrary(const QString &library, const TFormField &field, QString *error)
+{
+    return vq::saveFieldAsTemplate(library, field, error);
+}
+
+bool saveToLibrary(const QString &library, const TArtikelField &artikel, QString *error)
+{
+    return vq::saveArticleAsTemplate(library, artikel, error);
+}
+
+template <typename Entry>
+bool TypedAccess<Entry>::insertTemplate(const QString &library, int index, QString *error)
+{
+    typename EntryListModel<Entry>::List inserted;
+    if (!insertFromLibrary(library, index, inserted, error))
         return false;
-    for (auto &artikel : inserted)
-        m_document.insertTemplate(std::move(artikel));
+    for (auto &entry : inserted)
+        m_document.insertTemplate(std::move(entry));
     return true;
 }
 
-template <>
-bool TypedAccess<TArtikelField>::saveTemplate(const QString &library, int row, QString *error) const
+template <typename Entry>
+bool TypedAccess<Entry>::saveTemplate(const QString &library, int row, QString *error) const
 {
-    return vq::saveArticleAsTemplate(library, *m_document.project().ListArtikel[size_t(row)],
-                                     error);
+    return saveToLibrary(library, m_document.list<Entry>().entry(row), error);
 }
 
 } // namespace

@@ -127,6 +127,39 @@ TEST_F(DesignerDocumentTest, EveryStepUndoesToTheSameFileAndRedoesToTheSameChang
          }},
         {"Option löschen", [](Doc &d) { d.removeOption(0, 0); }},
         {"Option verschieben", [](Doc &d) { d.moveOption(1, 1, -1); }},
+        // The article dialog's copy: one option changed is that option's step.
+        {"Option hinzufügen",
+         [](Doc &d) {
+             auto edited = std::make_unique<TArtikelField>(*d.project().ListArtikel[0]);
+             edited->listOptionen.push_back(std::make_unique<TInputOption>());
+             d.editArticle(0, std::move(edited));
+         }},
+        {"Option löschen",
+         [](Doc &d) {
+             auto edited = std::make_unique<TArtikelField>(*d.project().ListArtikel[0]);
+             edited->listOptionen.erase(edited->listOptionen.begin());
+             d.editArticle(0, std::move(edited));
+         }},
+        {"Option bearbeiten",
+         [](Doc &d) {
+             auto edited = std::make_unique<TArtikelField>(*d.project().ListArtikel[1]);
+             edited->listOptionen[0]->defaultWert = QStringLiteral("S#M");
+             d.editArticle(1, std::move(edited));
+         }},
+        {"Artikel bearbeiten",
+         [](Doc &d) {
+             auto edited = std::make_unique<TArtikelField>(*d.project().ListArtikel[1]);
+             edited->listOptionen.pop_back();
+             edited->name = QStringLiteral("Mokka");
+             d.editArticle(1, std::move(edited));
+         }},
+        {"Artikel bearbeiten",
+         [](Doc &d) {
+             auto edited = std::make_unique<TArtikelField>(*d.project().ListArtikel[1]);
+             edited->listOptionen.pop_back();
+             edited->listOptionen.pop_back();
+             d.editArticle(1, std::move(edited));
+         }},
         {"Einstellung ändern: Formularüberschrift",
          [](Doc &d) { d.setSetting(QStringLiteral("edtFormTitel"), QStringLiteral("Neu")); }},
         {"Einstellung ändern: Formularüberschrift",
@@ -183,6 +216,8 @@ TEST_F(DesignerDocumentTest, ChangesThatChangeNothingAreNoSteps)
                           m_document.project().setting(QStringLiteral("edtFormTitel")));
     m_document.editEntry(0, m_document.project().ListField[0]->clone());
     m_document.editEntry(0, std::make_unique<TArtikelField>(*m_document.project().ListArtikel[0]));
+    m_document.editArticle(1,
+                           std::make_unique<TArtikelField>(*m_document.project().ListArtikel[1]));
     m_document.setExtSettings(m_document.project().ExtSettings, QStringLiteral("Eigenschaften"));
     setFtpAccess(m_document, ftpAccessOf(m_document.project()), QStringLiteral("FTP"));
     EXPECT_FALSE(m_document.moveEntry<TFormField>(0, -1));
