@@ -252,9 +252,17 @@ bool DesignerDocument::save(const QString &path, QString *error)
 QString DesignerDocument::settingStepName(const QString &key)
 {
     const ui::SettingControl *control = ui::findSettingControl(key);
-    QString label = control ? control->label : key;
-    label.remove(u':');
-    return settingChangeName(label.trimmed());
+    if (!control)
+        return settingChangeName(key);
+    const auto shown = [](const QString &label) { return QString(label).remove(u':').trimmed(); };
+    QString label = shown(control->label);
+    // A label two settings share ("Standarddesign?") is told apart by its group.
+    for (const ui::SettingControl &other : ui::settingControls())
+        if (other.key != key && shown(other.label) == label) {
+            label += QStringLiteral(" (") + control->group + u')';
+            break;
+        }
+    return settingChangeName(label);
 }
 
 void DesignerDocument::applySetting(const QString &key, const QString &value)

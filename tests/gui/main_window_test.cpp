@@ -338,6 +338,14 @@ TEST_F(MainWindowTest, Screenshots)
     find<QCheckBox>(QStringLiteral("chkPrintButton"))->setChecked(true);
     settle();
     m_window->grab().save(folder + QStringLiteral("/tab4_alle.png"));
+    // The history beside the tabs, with the steps just taken.
+    tabs->setCurrentIndex(0);
+    m_editors->nextName = QStringLiteral("Tee");
+    click("btnNeuArtikel");
+    action("actVerlauf")->trigger();
+    settle();
+    m_window->grab().save(folder + QStringLiteral("/verlauf.png"));
+    action("actVerlauf")->trigger();
 
     m_dialogs->modal = [&](QDialog &dialog) {
         dialog.show();

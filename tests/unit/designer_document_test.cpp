@@ -210,6 +210,16 @@ TEST_F(DesignerDocumentTest, EveryStepUndoesToTheSameFileAndRedoesToTheSameChang
     }
 }
 
+TEST(DesignerDocumentSteps, SettingStepsNameTheLabelAndTheGroupWhereTwoShareIt)
+{
+    EXPECT_EQ(DesignerDocument::settingStepName(QStringLiteral("edtFormTitel")),
+              QStringLiteral("Einstellung ändern: Formularüberschrift"));
+    EXPECT_EQ(DesignerDocument::settingStepName(QStringLiteral("cboStandardButton")),
+              QStringLiteral("Einstellung ändern: Standarddesign? (Einstellungen Button)"));
+    EXPECT_EQ(DesignerDocument::settingStepName(QStringLiteral("cboStandardFeld")),
+              QStringLiteral("Einstellung ändern: Standarddesign? (Einstellungen Formularfeld)"));
+}
+
 TEST_F(DesignerDocumentTest, ChangesThatChangeNothingAreNoSteps)
 {
     m_document.setSetting(QStringLiteral("edtFormTitel"),
