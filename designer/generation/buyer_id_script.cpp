@@ -1,7 +1,7 @@
 #include "designer/generation/buyer_id_script.h"
 
 #include "common/buyer_ids.h"
-#include "designer/generation/literal_escape.h"
+#include "designer/generation/order/literal_escape.h"
 
 namespace vq {
 

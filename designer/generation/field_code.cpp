@@ -2,7 +2,7 @@
 
 #include "common/choice_list.h"
 #include "designer/generation/buyer_id_script.h"
-#include "designer/generation/literal_escape.h"
+#include "designer/generation/order/literal_escape.h"
 
 namespace vq {
 

@@ -1,7 +1,7 @@
 #include "designer/generation/uPHPGen.h"
 
 #include "designer/generation/field_code.h"
-#include "designer/generation/literal_escape.h"
+#include "designer/generation/order/literal_escape.h"
 
 namespace vq {
 

@@ -1,31 +1,32 @@
-// The designer's main window: ten tabs editing the open project, menus, tool
-// bar, status bar with the file name, the field and article lists with their
-// commands, generated code and preview, and the dialogs it opens.
+// The designer's main window: the tabs, menus, tool bar and status bar, the
+// generated code and the preview. It delegates: the document holds the
+// project and its undo stack, the list panels run the list commands, the
+// settings panel binds the settings tabs, the file and the publishing
+// commands have their own classes.
 #pragma once
 
 #include "common_ui/questions.h"
-#include "designer/model/project_document.h"
+#include "designer/document/designer_document.h"
 #include "designer/ui/editor_access.h"
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <memory>
 #include <optional>
 
 class QAction;
-class QComboBox;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
-class QPushButton;
 class QTabWidget;
-class QTreeWidget;
 class QVBoxLayout;
-class QHBoxLayout;
 
 namespace vq::ui {
 
+class FileCommands;
+class ListPanel;
+class PublishingCommands;
+class SettingsPanel;
 class TfrmLog;
 class TfrmPreview;
 class PreviewBrowser;
@@ -79,6 +80,7 @@ public:
     void copyCode(bool php);
     void exportCode(bool php);
     void showPreviewWindow();
+    // The lists shown anew after project() was changed past the undo stack.
     void RefreshLists();
     void RefreshTemplateLists();
     void loadFormMailers();
@@ -98,7 +100,7 @@ public:
     // "Export in bestehende HTML-Datei": the export dialog, modal; it reopens
     // the page used last with this project.
     void exportIntoPage();
-    bool ftpBusy() const { return m_ftpBusy; }
+    bool ftpBusy() const;
     TfrmLog *logWindow() const { return m_log; }
 
     // Before an export, preview or upload: the warning of a project that sells
@@ -108,15 +110,18 @@ public:
     // The generated page, or nothing after showing why not.
     std::optional<QString> generate(bool php, QString *formId = nullptr);
 
-    // Controls <-> project.
-    void controlsToProject();
+    // The settings tabs show the project's values again after project() was
+    // changed past the undo stack.
     void projectToControls();
 
-    ProjectDocument &project() { return m_project; }
-    bool hasOwnFile() const { return bSaved; }
-    QString savePath() const { return strSavePath; }
+    DesignerDocument &document() { return m_document; }
+    // The project itself, for changes past the undo stack (RefreshLists or
+    // projectToControls must follow).
+    ProjectDocument &project() { return m_document.projectBypassingUndo(); }
+    bool hasOwnFile() const { return m_document.hasOwnFile(); }
+    QString savePath() const { return m_document.fileName(); }
     QString statusText() const;
-    QMenu *fieldKindMenu() const { return m_fieldKindMenu; }
+    QMenu *fieldKindMenu() const;
     TfrmPreview *previewWindow() const { return m_previewWindow; }
 
 Q_SIGNALS:
@@ -127,66 +132,38 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Asks the save question; returns false for Cancel (and for Yes when the
-    // project was not saved, if stopOnFailedSave).
-    bool askToSave(bool stopOnFailedSave);
-    bool saveTo(const QString &path);
-    void setCurrentFile(const QString &path);
-    void showLoadFailure(const LoadResult &result);
-    void prepareFormMailerList();
-
     void buildMenus();
+    void buildUndoCommands(QMenu *edit);
     void buildTabs();
-    QWidget *buildListTab(bool articles);
-    QWidget *buildSettingsTab(const QString &tab, const QList<QStringList> &columns);
-    QWidget *buildMailtextTab();
-    QWidget *createControl(const SettingControl &control);
-    void addExtras(const QString &key, QHBoxLayout *row);
-    void applyDesignVisibility();
-    void colourEditFinished(const QString &editKey);
-    void pickColour(const QString &editKey);
-    void setColourButton(const QString &editKey, const QColor &colour);
-    void editSnippet(const QString &key);
-    void senderCopyClicked(bool checked);
     void tabShown(int index);
-    void showListMenu(bool articles, const QPoint &at);
     std::optional<PreviewPage> previewPage();
-    void setFtpBusy(bool busy);
-
-    int selectedRow(QTreeWidget *list) const;
-    void selectRow(QTreeWidget *list, int row);
+    void showFileName(const QString &path);
+    void showModified(bool modified);
     QString appData(const char *fileName) const;
 
-    ProjectDocument m_project;
+    DesignerDocument m_document;
     QString m_programFolder;
-    bool bSaved = false;
-    QString strSavePath;
 
     std::unique_ptr<EditorAccess> m_editors;
     std::unique_ptr<UserQuestions> m_dialogs;
 
+    TfrmLog *m_log = nullptr;
+    SettingsPanel *m_settings = nullptr;
+    ListPanel *m_fieldPanel = nullptr;
+    ListPanel *m_articlePanel = nullptr;
+    FileCommands *m_files = nullptr;
+    PublishingCommands *m_publishing = nullptr;
+
     QTabWidget *m_tabs = nullptr;
-    QHash<QString, QWidget *> m_controls;          // setting key -> control
-    QHash<QString, QWidget *> m_rows;              // setting key -> field widget of its form row
-    QHash<QString, QPushButton *> m_colourButtons; // edit key -> its colour button
-    QTreeWidget *m_fieldList = nullptr;
-    QTreeWidget *m_articleList = nullptr;
-    QComboBox *m_fieldTemplates = nullptr;
-    QComboBox *m_articleTemplates = nullptr;
-    QComboBox *m_placeholders = nullptr;
     QPlainTextEdit *m_htmlView = nullptr;
     QPlainTextEdit *m_phpView = nullptr;
     QVBoxLayout *m_previewTabLayout = nullptr;
     PreviewBrowser *m_previewBrowser = nullptr;
     TfrmPreview *m_previewWindow = nullptr;
-    QMenu *m_fieldKindMenu = nullptr;
     QLabel *m_fileLabel = nullptr;
-    TfrmLog *m_log = nullptr;
     QAction *m_uploadAction = nullptr;
-    bool m_ftpBusy = false;
 };
 
 } // namespace vq::ui

@@ -2,7 +2,7 @@
 
 #include "common/regional_numbers.h"
 #include "common_ui/editor_text.h"
-#include "designer/ui/editor_rules.h"
+#include "designer/editor_rules/editor_rules.h"
 #include "designer/ui/field_dialog.h"
 #include "designer/ui/uArtikelOption.h"
 #include "designer/ui/uPriceOptionEdit.h"

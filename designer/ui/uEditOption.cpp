@@ -1,7 +1,7 @@
 #include "designer/ui/uEditOption.h"
 
 #include "common_ui/dialog_buttons.h"
-#include "designer/ui/editor_rules.h"
+#include "designer/editor_rules/editor_rules.h"
 #include "designer/ui/field_dialog.h"
 
 #include <QDialogButtonBox>

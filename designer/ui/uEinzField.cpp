@@ -1,6 +1,6 @@
 #include "designer/ui/uEinzField.h"
 
-#include "designer/ui/editor_rules.h"
+#include "designer/editor_rules/editor_rules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

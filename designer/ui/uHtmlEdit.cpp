@@ -1,6 +1,6 @@
 #include "designer/ui/uHtmlEdit.h"
 
-#include "designer/ui/editor_rules.h"
+#include "designer/editor_rules/editor_rules.h"
 
 #include <QAction>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #include "designer/ui/uListBox.h"
 
 #include "common_ui/editor_text.h"
-#include "designer/ui/editor_rules.h"
+#include "designer/editor_rules/editor_rules.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -4,7 +4,7 @@
 // every second while its automatic refresh is on.
 #pragma once
 
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
 #include <QPointF>
 #include <QWidget>

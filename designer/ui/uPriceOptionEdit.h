@@ -2,8 +2,8 @@
 // taken over by the option only on OK.
 #pragma once
 
+#include "designer/editor_rules/editor_rules.h"
 #include "designer/ui/editor_prompts.h"
-#include "designer/ui/editor_rules.h"
 
 #include <QDialog>
 

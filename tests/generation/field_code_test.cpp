@@ -2,7 +2,7 @@
 // counter scripts, PHP rows, redisplay code, error variables and PHP checks,
 // and how texts are escaped for the string literals they go into.
 #include "designer/generation/field_code.h"
-#include "designer/generation/literal_escape.h"
+#include "designer/generation/order/literal_escape.h"
 #include "tests/generation/generation_fixtures.h"
 
 #include <functional>

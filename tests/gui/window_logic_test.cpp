@@ -2,7 +2,7 @@
 // controls, colour texts, list rows, placeholders, moving rows, the preview's
 // change test, and the form-mailer list file.
 #include "designer/publishing/formmailer_list.h"
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 #include "tests/test_support.h"
 
 #include <QSet>

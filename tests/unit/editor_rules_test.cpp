@@ -1,5 +1,5 @@
 // The checks and conversions behind the editor dialogs, without widgets.
-#include "designer/ui/editor_rules.h"
+#include "designer/editor_rules/editor_rules.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // literal or attribute value they are written into.
 #include "designer/generation/order/order_table.h"
 
-#include "designer/generation/literal_escape.h"
+#include "designer/generation/order/literal_escape.h"
 
 #include "common/choice_list.h"
 #include "designer/generation/order/number_notation.h"

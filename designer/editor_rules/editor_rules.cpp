@@ -1,4 +1,4 @@
-#include "designer/ui/editor_rules.h"
+#include "designer/editor_rules/editor_rules.h"
 
 #include "common/regional_numbers.h"
 #include "designer/generation/order/number_notation.h"

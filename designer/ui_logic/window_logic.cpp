@@ -1,4 +1,4 @@
-#include "designer/ui/window_logic.h"
+#include "designer/ui_logic/window_logic.h"
 
 #include "common/regional_numbers.h"
 

@@ -1,4 +1,4 @@
-#include "designer/generation/literal_escape.h"
+#include "designer/generation/order/literal_escape.h"
 
 namespace vq {
 
