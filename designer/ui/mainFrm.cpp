@@ -10,6 +10,7 @@
 #include "designer/model/template_library.h"
 #include "designer/publishing/formmailer_list.h"
 #include "designer/publishing/ftp_upload.h"
+#include "designer/ui/designer_help.h"
 #include "designer/ui/ftp_job.h"
 #include "designer/ui/uErwEinstellungen.h"
 #include "designer/ui/uFTPBrowser.h"
@@ -123,6 +124,8 @@ TfrmMain::TfrmMain(std::unique_ptr<EditorAccess> editors, std::unique_ptr<UserQu
     setWindowTitle(kCaption);
     setAcceptDrops(true);
     m_log = new TfrmLog(this);
+    new HelpKey([this](QWidget *from) { designerHelp(m_programFolder).open(*m_dialogs, from); },
+                this);
     buildTabs();
     buildMenus();
     m_fileLabel = new QLabel(QString::fromUtf16(kUnnamedProject));
@@ -210,17 +213,11 @@ void TfrmMain::buildMenus()
     action(view, QStringLiteral("Vorschau Fenster"), QStringLiteral("actVorschauFenster"), {},
            [this] { showPreviewWindow(); });
 
-    const auto openHelp = [this] {
-        m_dialogs->openUrl(QDir(m_programFolder).filePath(QStringLiteral("help/vqbest.htm")));
-    };
+    const auto openHelp = [this] { designerHelp(m_programFolder).open(*m_dialogs, this); };
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     action(help, QStringLiteral("&Hilfe"), QStringLiteral("actHilfe"), {}, openHelp);
     action(help, QStringLiteral("Auf neue Version prüfen"), QStringLiteral("actUpdate"), {},
-           [this] {
-               const QString updater = QDir(m_programFolder).filePath(QStringLiteral("updater"));
-               if (QFileInfo::exists(updater))
-                   m_dialogs->startProgram(updater);
-           });
+           [this] { tellHowToUpdate(this, *m_dialogs); });
     action(help, QStringLiteral("&Info"), QStringLiteral("actInfo"), {}, [this] {
         TfrmInfo info(this);
         m_dialogs->runModal(info);
@@ -582,9 +579,8 @@ void TfrmMain::addExtras(const QString &key, QHBoxLayout *row)
             m_dialogs->openUrl(combo->currentText() + QStringLiteral("?action=checkurl"));
         });
         extra(QStringLiteral("&Hilfe"), QStringLiteral("btnFormMailerHilfe"), [this] {
-            TfrmHelp help(QDir(m_programFolder).filePath(QStringLiteral("help/formmailer.htm")),
-                          this);
-            m_dialogs->runModal(help);
+            designerHelp(m_programFolder)
+                .open(*m_dialogs, findChild<QPushButton *>(QStringLiteral("btnFormMailerHilfe")));
         });
     }
     if (key == u"memoEinleitung" || key == u"memoTextEnde" || key == u"memoMailtext") {
@@ -1467,7 +1463,7 @@ void TfrmMain::exportIntoPage()
     hooks.generate = [this] { return generate(false); };
     hooks.upload = [this](const QString &file) { ftpUploadFile(file); };
     TfrmHtmlExport dialog(*m_dialogs, std::move(hooks), m_project.ExtSettings.encoding,
-                          QDir(m_programFolder).filePath(QStringLiteral("help/vqbest.htm")), this);
+                          m_programFolder, this);
     const QString last = m_project.ExtSettings.HTMLExportFileName;
     if (!last.isEmpty() && QFileInfo::exists(last))
         dialog.openPage(last);
