@@ -24,6 +24,7 @@
 #include "designer/ui/designer_start.h"
 #include "designer/ui/dialog_editor_access.h"
 #include "designer/ui/mainFrm.h"
+#include "designer/ui/price_list_commands.h"
 
 #include "common/memory_tuning.h"
 #include <QApplication>
@@ -243,9 +244,23 @@ int upload(const QCommandLineParser &parser)
         }
         also << vq::TAlsoUploaded{withdrawalFile, name};
     }
+    const std::optional<vq::ui::PriceListUpload> priceList =
+        vq::ui::preparePriceListUpload(project, &error);
+    if (!priceList) {
+        printError(error);
+        return 1;
+    }
+    if (priceList->stale)
+        printError(QStringLiteral("Warnung: Die Preise des Projekts haben sich geändert, seit "
+                                  "die Preisliste zuletzt in dieses Verzeichnis hochgeladen "
+                                  "wurde; der Formmailer lehnt Bestellungen zu den neuen Preisen "
+                                  "ab, bis die neue Preisliste dort liegt."));
+    also << priceList->files;
     const vq::UploadResult result = vq::UploadFile(project, tempFile, printError, also);
     if (!result.message.isEmpty())
         printError(result.message);
+    if (result.ok)
+        priceList->remember();
     return result.ok ? 0 : 1;
 }
 

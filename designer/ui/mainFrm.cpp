@@ -12,6 +12,7 @@
 #include "designer/publishing/ftp_upload.h"
 #include "designer/ui/designer_help.h"
 #include "designer/ui/ftp_job.h"
+#include "designer/ui/price_list_commands.h"
 #include "designer/ui/uErwEinstellungen.h"
 #include "designer/ui/uFTPBrowser.h"
 #include "designer/ui/uFormMailers.h"
@@ -197,6 +198,11 @@ void TfrmMain::buildMenus()
            [this] { exportCode(true); });
     action(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"),
            QStringLiteral("actExportBestehend"), {}, [this] { exportIntoPage(); });
+    action(exportMenu, QString::fromUtf16(kExportPriceListCommand), QStringLiteral("actPreisliste"),
+           {}, [this] {
+               controlsToProject();
+               exportPriceList(this, *m_dialogs, m_project);
+           });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Einstellungen"));
     action(settings, QStringLiteral("&Feld-Vorlagen verwalten"), QStringLiteral("actFeldVorlagen"),
@@ -1544,14 +1550,18 @@ bool TfrmMain::ftpUploadFile(const QString &tempFile)
     if (m_ftpBusy)
         return false;
     controlsToProject();
+    const std::optional<PriceListUpload> priceList =
+        priceListForUpload(this, *m_dialogs, m_project);
+    if (!priceList)
+        return false;
     // The worker gets a copy: the user may go on editing while it runs.
     auto result = std::make_shared<UploadResult>();
     setFtpBusy(true);
     auto firstLine = std::make_shared<bool>(true);
-    FtpJob *job =
-        FtpJob::start(this, [project = m_project, tempFile, result](const FtpJob::Log &log) {
-            *result = UploadFile(project, tempFile, log);
-        });
+    FtpJob *job = FtpJob::start(this, [project = m_project, tempFile, result,
+                                       also = priceList->files](const FtpJob::Log &log) {
+        *result = UploadFile(project, tempFile, log, also);
+    });
     connect(job, &FtpJob::line, this, [this, firstLine](const QString &line) {
         // The checks of the settings log nothing; the log starts afresh with
         // the first line of a connection attempt.
@@ -1561,8 +1571,10 @@ bool TfrmMain::ftpUploadFile(const QString &tempFile)
         }
         m_log->addLine(line);
     });
-    connect(job, &FtpJob::done, this, [this, result] {
+    connect(job, &FtpJob::done, this, [this, result, priceList] {
         setFtpBusy(false);
+        if (result->ok)
+            priceList->remember();
         if (result->resetPort)
             qobject_cast<QLineEdit *>(m_controls.value(QStringLiteral("edtPort")))
                 ->setText(QStringLiteral("21"));
