@@ -1970,6 +1970,12 @@ TEST_F(MainWindowTest, Screenshots)
             QUrl::fromLocalFile(QDir(kProgramDir).filePath(QStringLiteral("help/formmailer.htm"))),
             m_window.get());
         m_dialogs->modal(help);
+        QUrl settings = QUrl::fromLocalFile(
+            QDir(kProgramDir).filePath(QStringLiteral("help/einstellungen.htm")));
+        settings.setFragment(QStringLiteral("ftp-einstellungen"));
+        TfrmHelp section(settings, m_window.get());
+        section.setObjectName(QStringLiteral("frmHelp_einstellungen"));
+        m_dialogs->modal(section);
     }
     m_window->logWindow()->start();
     m_window->logWindow()->addLine(QStringLiteral("Versuche Verbindung aufzunehmen..."));
