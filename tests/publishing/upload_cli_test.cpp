@@ -33,6 +33,20 @@ struct UploadCase
     QStringList logLines; // each must appear on standard error
 };
 
+// A project that uploads bestellung.htm into htdocs/shop of the server, passive.
+ProjectDocument shopProject(const FtpServer &server)
+{
+    ProjectDocument project;
+    project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
+    project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));
+    project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
+    project.setSetting(QStringLiteral("edtPasswort"), QString::fromLatin1(FtpServer::password));
+    project.setSetting(QStringLiteral("edtFolder"), QStringLiteral("htdocs/shop"));
+    project.setSetting(QStringLiteral("edtDateiname"), QStringLiteral("bestellung.htm"));
+    project.setFlag(QStringLiteral("chkPassiv"), true);
+    return project;
+}
+
 } // namespace
 
 TEST(UploadCommandLine, StoresThePageOrSaysWhyNot)
@@ -182,16 +196,9 @@ TEST(UploadCommandLine, TakesTheWithdrawalPageAlong)
         SCOPED_TRACE(std::string(c.format) + (c.withdrawal ? " with" : " without"));
         QDir(server.root() + QStringLiteral("/htdocs/shop")).removeRecursively();
         QDir(server.root()).mkpath(QStringLiteral("htdocs/shop"));
-        ProjectDocument project;
+        ProjectDocument project = shopProject(server);
         project.ExtSettings.encoding = QStringLiteral("utf-8");
-        project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
-        project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));
-        project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
-        project.setSetting(QStringLiteral("edtPasswort"), QString::fromLatin1(FtpServer::password));
-        project.setSetting(QStringLiteral("edtFolder"), QStringLiteral("htdocs/shop"));
-        project.setSetting(QStringLiteral("edtDateiname"), QStringLiteral("bestellung.htm"));
         project.setSetting(QStringLiteral("cboUploadFormat"), QString::fromLatin1(c.format));
-        project.setFlag(QStringLiteral("chkPassiv"), true);
         const QString path = dir.filePath(QStringLiteral("upload.vqb"));
         QString error;
         ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
@@ -220,14 +227,7 @@ TEST(UploadCommandLine, PutsThePriceListBesideTheFormAndWarnsWhenItIsStale)
     FtpServer server;
     ASSERT_TRUE(server.ok());
     QTemporaryDir dir;
-    ProjectDocument project;
-    project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
-    project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));
-    project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
-    project.setSetting(QStringLiteral("edtPasswort"), QString::fromLatin1(FtpServer::password));
-    project.setSetting(QStringLiteral("edtFolder"), QStringLiteral("htdocs/shop"));
-    project.setSetting(QStringLiteral("edtDateiname"), QStringLiteral("bestellung.htm"));
-    project.setFlag(QStringLiteral("chkPassiv"), true);
+    ProjectDocument project = shopProject(server);
     auto article = std::make_unique<TArtikelField>();
     article->name = QStringLiteral("Tasse");
     article->preis = 8.5;
