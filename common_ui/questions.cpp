@@ -170,6 +170,11 @@ void UserQuestions::openUrl(const QString &address)
         QDesktopServices::openUrl(url);
 }
 
+bool UserQuestions::openHelp(QWidget *, const QUrl &page)
+{
+    return QDesktopServices::openUrl(page);
+}
+
 void UserQuestions::startProgram(const QString &path)
 {
     QProcess::startDetached(path, {});

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QDialog;
+class QUrl;
 class QWidget;
 
 namespace vq::ui {
@@ -66,6 +67,9 @@ public:
     virtual bool openWithSystem(QWidget *parent, const QString &path);
     // Hands an address (or a file) to the desktop; failures are not reported.
     virtual void openUrl(const QString &address);
+    // Shows a help page at its section (the address's fragment); false when
+    // there is nothing to show it with. The desktop's browser by default.
+    virtual bool openHelp(QWidget *parent, const QUrl &page);
     // Starts a program without arguments and without waiting; failures are not reported.
     virtual void startProgram(const QString &path);
 };

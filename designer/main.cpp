@@ -20,9 +20,11 @@
 #include "designer/model/project_document.h"
 #include "designer/publishing/formmailer_list.h"
 #include "designer/publishing/ftp_upload.h"
+#include "designer/ui/designer_help.h"
+#include "designer/ui/designer_start.h"
 #include "designer/ui/dialog_editor_access.h"
 #include "designer/ui/mainFrm.h"
-#include "designer/ui/uInfo.h"
+#include "designer/ui/price_list_commands.h"
 
 #include "common/memory_tuning.h"
 #include <QApplication>
@@ -35,7 +37,6 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
@@ -243,9 +244,23 @@ int upload(const QCommandLineParser &parser)
         }
         also << vq::TAlsoUploaded{withdrawalFile, name};
     }
+    const std::optional<vq::ui::PriceListUpload> priceList =
+        vq::ui::preparePriceListUpload(project, &error);
+    if (!priceList) {
+        printError(error);
+        return 1;
+    }
+    if (priceList->stale)
+        printError(QStringLiteral("Warnung: Die Preise des Projekts haben sich geändert, seit "
+                                  "die Preisliste zuletzt in dieses Verzeichnis hochgeladen "
+                                  "wurde; der Formmailer lehnt Bestellungen zu den neuen Preisen "
+                                  "ab, bis die neue Preisliste dort liegt."));
+    also << priceList->files;
     const vq::UploadResult result = vq::UploadFile(project, tempFile, printError, also);
     if (!result.message.isEmpty())
         printError(result.message);
+    if (result.ok)
+        priceList->remember();
     return result.ok ? 0 : 1;
 }
 
@@ -368,17 +383,7 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtGerman);
 
     vq::ui::TfrmMain window(std::make_unique<vq::ui::DialogEditorAccess>(),
-                            std::make_unique<vq::ui::UserQuestions>());
-    window.startUp(args.value(0));
-    if (const QScreen *screen = window.screen()) {
-        const QRect available = screen->availableGeometry();
-        window.resize(window.size().boundedTo(available.size()));
-        window.move(available.center() - window.rect().center());
-    }
-    window.show();
-    auto *splash = new vq::ui::TfrmSplash;
-    splash->adjustSize();
-    splash->move(window.geometry().center() - splash->rect().center());
-    splash->show();
+                            std::make_unique<vq::ui::DesignerQuestions>());
+    vq::ui::startDesigner(window, args.value(0));
     return app.exec();
 }

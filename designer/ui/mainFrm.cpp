@@ -8,8 +8,10 @@
 #include "designer/generation/uPHPGen.h"
 #include "designer/model/template_library.h"
 #include "designer/publishing/formmailer_list.h"
+#include "designer/ui/designer_help.h"
 #include "designer/ui/file_commands.h"
 #include "designer/ui/list_panel.h"
+#include "designer/ui/price_list_commands.h"
 #include "designer/ui/publishing_commands.h"
 #include "designer/ui/settings_panel.h"
 #include "designer/ui/uErwEinstellungen.h"
@@ -61,6 +63,8 @@ TfrmMain::TfrmMain(std::unique_ptr<EditorAccess> editors, std::unique_ptr<UserQu
     setWindowTitle(kCaption);
     setAcceptDrops(true);
     m_log = new TfrmLog(this);
+    new HelpKey([this](QWidget *from) { designerHelp(m_programFolder).open(*m_dialogs, from); },
+                this);
 
     const auto programFolder = [this] { return m_programFolder; };
     m_files = new FileCommands(m_document, *m_dialogs, programFolder, this);
@@ -167,6 +171,8 @@ void TfrmMain::buildMenus()
            [this] { exportCode(true); });
     action(exportMenu, QStringLiteral("Export in bestehende HTML-Datei"),
            QStringLiteral("actExportBestehend"), {}, [this] { exportIntoPage(); });
+    action(exportMenu, QString::fromUtf16(kExportPriceListCommand), QStringLiteral("actPreisliste"),
+           {}, [this] { exportPriceList(this, *m_dialogs, m_document.project()); });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("&Einstellungen"));
     action(settings, QStringLiteral("&Feld-Vorlagen verwalten"), QStringLiteral("actFeldVorlagen"),
@@ -197,17 +203,11 @@ void TfrmMain::buildMenus()
     showHistory->setText(QStringLiteral("Verlauf"));
     view->addAction(showHistory);
 
-    const auto openHelp = [this] {
-        m_dialogs->openUrl(QDir(m_programFolder).filePath(QStringLiteral("help/vqbest.htm")));
-    };
+    const auto openHelp = [this] { designerHelp(m_programFolder).open(*m_dialogs, this); };
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     action(help, QStringLiteral("&Hilfe"), QStringLiteral("actHilfe"), {}, openHelp);
     action(help, QStringLiteral("Auf neue Version prüfen"), QStringLiteral("actUpdate"), {},
-           [this] {
-               const QString updater = QDir(m_programFolder).filePath(QStringLiteral("updater"));
-               if (QFileInfo::exists(updater))
-                   m_dialogs->startProgram(updater);
-           });
+           [this] { tellHowToUpdate(this, *m_dialogs); });
     action(help, QStringLiteral("&Info"), QStringLiteral("actInfo"), {}, [this] {
         TfrmInfo info(this);
         m_dialogs->runModal(info);
@@ -704,7 +704,7 @@ void TfrmMain::exportIntoPage()
     hooks.generate = [this] { return generate(false); };
     hooks.upload = [this](const QString &file) { ftpUploadFile(file); };
     TfrmHtmlExport dialog(*m_dialogs, std::move(hooks), m_document.project().ExtSettings.encoding,
-                          QDir(m_programFolder).filePath(QStringLiteral("help/vqbest.htm")), this);
+                          m_programFolder, this);
     const QString last = m_document.project().ExtSettings.HTMLExportFileName;
     if (!last.isEmpty() && QFileInfo::exists(last))
         dialog.openPage(last);

@@ -1,4 +1,5 @@
 #include "designer/ui/publishing_commands.h"
+#include "designer/ui/price_list_commands.h"
 
 #include "common/GlobalFunctions.h"
 #include "common/text_file.h"
@@ -109,14 +110,18 @@ bool PublishingCommands::uploadFile(const QString &tempFile)
 {
     if (m_busy)
         return false;
+    const std::optional<PriceListUpload> priceList =
+        priceListForUpload(m_window, m_dialogs, m_document.project());
+    if (!priceList)
+        return false;
     // The worker gets a copy: the user may go on editing while it runs.
     auto result = std::make_shared<UploadResult>();
     setBusy(true);
     auto firstLine = std::make_shared<bool>(true);
-    FtpJob *job = FtpJob::start(
-        this, [project = m_document.project(), tempFile, result](const FtpJob::Log &log) {
-            *result = UploadFile(project, tempFile, log);
-        });
+    FtpJob *job = FtpJob::start(this, [project = m_document.project(), tempFile, result,
+                                       also = priceList->files](const FtpJob::Log &log) {
+        *result = UploadFile(project, tempFile, log, also);
+    });
     connect(job, &FtpJob::line, this, [this, firstLine](const QString &line) {
         // The checks of the settings log nothing; the log starts afresh with
         // the first line of a connection attempt.
@@ -126,8 +131,10 @@ bool PublishingCommands::uploadFile(const QString &tempFile)
         }
         m_log->addLine(line);
     });
-    connect(job, &FtpJob::done, this, [this, result] {
+    connect(job, &FtpJob::done, this, [this, result, priceList] {
         setBusy(false);
+        if (result->ok)
+            priceList->remember();
         if (result->resetPort)
             resetPort();
         if (!result->message.isEmpty())

@@ -1,4 +1,5 @@
 #include "designer/ui/settings_panel.h"
+#include "designer/ui/designer_help.h"
 
 #include "common/xml_values.h"
 #include "common_ui/editor_text.h"
@@ -268,10 +269,9 @@ void SettingsPanel::addExtras(const QString &key, QHBoxLayout *row)
             m_dialogs.openUrl(combo->currentText() + QStringLiteral("?action=checkurl"));
         });
         extra(QStringLiteral("&Hilfe"), QStringLiteral("btnFormMailerHilfe"), [this] {
-            TfrmHelp help(
-                QDir(m_hooks.programFolder()).filePath(QStringLiteral("help/formmailer.htm")),
-                m_window);
-            m_dialogs.runModal(help);
+            designerHelp(m_hooks.programFolder())
+                .open(m_dialogs, m_window->findChild<QPushButton *>(
+                                     QStringLiteral("btnFormMailerHilfe")));
         });
     }
     if (key == u"memoEinleitung" || key == u"memoTextEnde" || key == u"memoMailtext") {

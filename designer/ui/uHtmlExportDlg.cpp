@@ -5,6 +5,7 @@
 #include "common_ui/plain_text.h"
 #include "common_ui/questions.h"
 #include "designer/generation/uHtmlExport.h"
+#include "designer/ui/designer_help.h"
 
 #include <QAction>
 #include <QDir>
@@ -40,12 +41,12 @@ protected:
 };
 
 TfrmHtmlExport::TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString encoding,
-                               QString helpFile, QWidget *parent)
+                               QString programFolder, QWidget *parent)
     : vq::ui::ListManagerDialog(parent)
     , m_dialogs(dialogs)
     , m_hooks(std::move(hooks))
     , m_encoding(std::move(encoding))
-    , m_helpFile(std::move(helpFile))
+    , m_programFolder(std::move(programFolder))
 {
     setObjectName(QStringLiteral("frmHtmlExport"));
     setWindowTitle(QStringLiteral("Export in bestehende HTML-Seite"));
@@ -73,7 +74,7 @@ TfrmHtmlExport::TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString enco
     QAction *exit = makeAction(QStyle::SP_DialogCloseButton, QStringLiteral("Verlassen"), "actExit",
                                [this] { reject(); });
     QAction *help = makeAction(QStyle::SP_DialogHelpButton, QStringLiteral("Hilfe"), "actHelp",
-                               [this] { m_dialogs.openUrl(m_helpFile); });
+                               [this] { designerHelp(m_programFolder).open(m_dialogs, this); });
     for (QAction *a : {m_save, m_add, m_refresh, m_delete, m_upload})
         a->setEnabled(false);
 

@@ -31,7 +31,7 @@ public:
         // Hands a file to the FTP upload of the main window.
         std::function<void(const QString &file)> upload;
     };
-    TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString encoding, QString helpFile,
+    TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString encoding, QString programFolder,
                    QWidget *parent = nullptr);
     ~TfrmHtmlExport() override;
 
@@ -68,7 +68,7 @@ private:
     UserQuestions &m_dialogs;
     Hooks m_hooks;
     QString m_encoding;
-    QString m_helpFile;
+    QString m_programFolder;
     QString m_fileName;
     QString m_prefix; // what stands before the document element in the page file
     QWebEngineView *m_view;

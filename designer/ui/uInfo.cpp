@@ -66,14 +66,15 @@ void TfrmSplash::mousePressEvent(QMouseEvent *)
     close();
 }
 
-TfrmHelp::TfrmHelp(const QString &pagePath, QWidget *parent)
+TfrmHelp::TfrmHelp(const QUrl &page, QWidget *parent)
     : QDialog(parent)
+    , m_page(page)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Hilfe"));
     auto *view = new QWebEngineView;
     view->setObjectName(QStringLiteral("wbHelp"));
-    view->load(QUrl::fromLocalFile(pagePath));
+    view->load(page);
     auto *buttons = new QDialogButtonBox;
     QPushButton *close =
         buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);

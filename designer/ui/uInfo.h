@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
 
 class QMouseEvent;
 
@@ -28,12 +29,17 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 };
 
-// "Hilfe": a modal window showing a help page of the program folder.
+// "Hilfe": a modal window showing a help page of the program folder at the
+// section the address names.
 class TfrmHelp : public QDialog
 {
     Q_OBJECT
 public:
-    TfrmHelp(const QString &pagePath, QWidget *parent = nullptr);
+    TfrmHelp(const QUrl &page, QWidget *parent = nullptr);
+    QUrl page() const { return m_page; }
+
+private:
+    QUrl m_page;
 };
 
 } // namespace vq::ui

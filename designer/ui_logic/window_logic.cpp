@@ -151,6 +151,8 @@ std::vector<SettingControl> buildSettingControls()
         s("chkFtpTls", K::CheckBox, "FTPS (TLS)", ftp, ftpGroup),
         s("cboUploadFormat", K::IndexCombo, "Upload-Dateiformat", ftp, ftpGroup,
           uploadFormatChoices()),
+        s("chkPreislisteUpload", K::CheckBox, "Preisliste neben das Formular hochladen", ftp,
+          ftpGroup),
         s("chkCaptcha", K::CheckBox, "Captcha-Spamschutz aktivieren", ftp, spamGroup),
         s("edtCaptchaText1", K::LineEdit, "Beschriftung:", ftp, spamGroup),
         // Mailtext

@@ -1,5 +1,7 @@
 #include "invoice/ui/uMainWindow.h"
+
 #include "invoice/db/order_store.h"
+#include "invoice/ui/invoice_help.h"
 
 #include "common/GlobalFunctions.h"
 #include "common_ui/plain_text.h"
@@ -73,6 +75,9 @@ TfrmMainWindow::TfrmMainWindow(InvoiceConnection &db, UserQuestions &questions,
     setCentralWidget(m_grid);
 
     m_editor = new TfrmBestellung(m_db, m_questions, m_programFolder, this);
+    // F1 in any window of the program: the section about that window.
+    new ui::HelpKey([this](QWidget *from) { invoiceHelp(m_programFolder).open(m_questions, from); },
+                    this);
 
     buildCommands();
     buildMenus();
@@ -655,18 +660,7 @@ void TfrmMainWindow::openDataFolder()
 
 void TfrmMainWindow::showHelp()
 {
-    const QString file = QDir(m_programFolder).filePath(QString::fromUtf16(kInvoiceHelpFile));
-    if (!QFileInfo(file).isFile()) {
-        m_questions.showError(this, QStringLiteral("Hilfe"),
-                              QStringLiteral("Die Hilfe fehlt in dieser Installation:\n%1")
-                                  .arg(QDir::toNativeSeparators(file)));
-        return;
-    }
-    if (!m_questions.openWithSystem(this, file))
-        m_questions.showError(this, QStringLiteral("Hilfe"),
-                              QStringLiteral("Die Hilfe kann nicht angezeigt werden, da kein "
-                                             "Webbrowser eingerichtet ist. Sie liegt unter\n%1")
-                                  .arg(QDir::toNativeSeparators(file)));
+    invoiceHelp(m_programFolder).open(m_questions, this);
 }
 
 void TfrmMainWindow::showAbout()

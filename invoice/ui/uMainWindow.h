@@ -26,8 +26,6 @@ class TfrmBestellung;
 // The version the main window's caption and the about box name.
 inline constexpr char16_t kInvoiceModuleVersion[] = u"1.5";
 inline constexpr char16_t kInvoiceModuleName[] = u"VQ-BestellFormular Rechnungsmodul";
-// The help page in the program folder.
-inline constexpr char16_t kInvoiceHelpFile[] = u"help/vq_bestell_rechnung.htm";
 
 class TfrmMainWindow : public QMainWindow
 {

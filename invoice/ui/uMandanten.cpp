@@ -1,6 +1,7 @@
 #include "invoice/ui/uMandanten.h"
 #include "invoice/db/clients.h"
 
+#include "invoice/ui/invoice_help.h"
 #include "invoice/ui/uMandantBearbeiten.h"
 #include "invoice/ui_logic/client_table_model.h"
 
@@ -195,11 +196,6 @@ TfrmMandantWahl::TfrmMandantWahl(InvoiceConnection &db, CurrentClient &current,
 
 TfrmMandantWahl::~TfrmMandantWahl() = default;
 
-QString TfrmMandantWahl::helpPage()
-{
-    return QStringLiteral("help/vq_bestell_rechnung.htm");
-}
-
 int TfrmMandantWahl::selectedClientId() const
 {
     return currentId(m_grid, m_model);
@@ -255,11 +251,7 @@ void TfrmMandantWahl::openManager()
 
 void TfrmMandantWahl::showHelp()
 {
-    const QString page = QDir(m_programFolder).filePath(helpPage());
-    if (!m_questions.openWithSystem(this, page))
-        m_questions.showError(this, QStringLiteral("Hilfe"),
-                              QStringLiteral("Die Hilfe \u201E%1\u201C kann nicht geöffnet werden.")
-                                  .arg(QDir::toNativeSeparators(page)));
+    invoiceHelp(m_programFolder).open(m_questions, this);
 }
 
 // Client manager ------------------------------------------------------------

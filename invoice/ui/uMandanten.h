@@ -35,13 +35,10 @@ public:
     void acceptClient();
     // "Mandatenverwaltung aufrufen": the manager, then the list afresh.
     void openManager();
-    // "Hilfe": the help page of the program folder in the desktop's browser.
+    // "Hilfe": the section about this window in the desktop's browser.
     void showHelp();
     // Reads the clients afresh and puts the cursor on that client (the first when gone).
     void reload(int selectId);
-
-    // The help page, relative to the program folder.
-    static QString helpPage();
 
 private:
     InvoiceConnection &m_db;

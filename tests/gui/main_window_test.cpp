@@ -196,18 +196,19 @@ TEST_F(MainWindowTest, LinksHelpAndExternalPrograms)
         ->setText(QStringLiteral("https://example.org/danke.htm"));
     click("btnTestFormMailer");
     click("btnTestDanke");
-    action("actHilfe")->trigger();
     EXPECT_EQ(m_dialogs->urls,
               (std::vector<QString>{
                   QStringLiteral("https://example.org/formmail.php?a=1?action=checkurl"),
-                  QStringLiteral("https://example.org/danke.htm"),
-                  QDir(kProgramDir).filePath(QStringLiteral("help/vqbest.htm"))}));
-    EXPECT_TRUE(QFile::exists(m_dialogs->urls.back()));
+                  QStringLiteral("https://example.org/danke.htm")}));
+    // The help opens at the main window's section (help_window_test has the rest).
+    action("actHilfe")->trigger();
+    ASSERT_EQ(m_dialogs->helpPages.size(), 1u);
+    EXPECT_TRUE(QFile::exists(m_dialogs->helpPages.back().toLocalFile()));
     action("actRechnungsmodul")->trigger();
     EXPECT_EQ(m_dialogs->programs,
               std::vector<QString>{
                   QDir(kProgramDir).filePath(QStringLiteral("rechtool/vq_bestell_rechnung"))});
-    // Without an updater installed nothing starts.
+    // Updates come through the package manager: a message, no program.
     action("actUpdate")->trigger();
     EXPECT_EQ(m_dialogs->programs.size(), 1u);
 }
@@ -373,6 +374,16 @@ TEST_F(MainWindowTest, Screenshots)
         m_dialogs->modal(editor);
         TfrmFormMailerLink link(*m_dialogs, m_window.get());
         m_dialogs->modal(link);
+        TfrmHelp help(
+            QUrl::fromLocalFile(QDir(kProgramDir).filePath(QStringLiteral("help/formmailer.htm"))),
+            m_window.get());
+        m_dialogs->modal(help);
+        QUrl settings = QUrl::fromLocalFile(
+            QDir(kProgramDir).filePath(QStringLiteral("help/einstellungen.htm")));
+        settings.setFragment(QStringLiteral("ftp-einstellungen"));
+        TfrmHelp section(settings, m_window.get());
+        section.setObjectName(QStringLiteral("frmHelp_einstellungen"));
+        m_dialogs->modal(section);
     }
     m_window->logWindow()->start();
     m_window->logWindow()->addLine(QStringLiteral("Versuche Verbindung aufzunehmen..."));

@@ -307,9 +307,10 @@ TEST_F(ClientWindows, HelpOpensThePageOfTheProgramFolder)
     TfrmMandantWahl selection(db, current, questions, programFolder());
     selection.show();
     click(selection, "btnHilfe");
-    const QString page =
-        QDir(programFolder()).filePath(QStringLiteral("help/vq_bestell_rechnung.htm"));
-    EXPECT_EQ(questions.opened, QStringList{page});
+    const QString page = QDir(programFolder()).filePath(QStringLiteral("help/fenster.htm"));
+    QUrl section = QUrl::fromLocalFile(page);
+    section.setFragment(QStringLiteral("mandant-waehlen"));
+    EXPECT_EQ(questions.helpPages, std::vector<QUrl>{section});
     EXPECT_TRUE(questions.errors.isEmpty());
     questions.openSucceeds = false;
     click(selection, "btnHilfe");

@@ -8,9 +8,20 @@
 #include "invoice/db/clients.h"
 #include "invoice/db/order_store.h"
 #include "invoice/output/invoice_issuer.h"
+#include "invoice/ui/invoice_help.h"
 #include "invoice/ui/invoice_output_ui.h"
+#include "invoice/ui/uAbout.h"
+#include "invoice/ui/uArtikel.h"
+#include "invoice/ui/uArtikelVorlagen.h"
+#include "invoice/ui/uBestellung.h"
+#include "invoice/ui/uMailImport.h"
+#include "invoice/ui/uMainWindow.h"
+#include "invoice/ui/uMandantBearbeiten.h"
+#include "invoice/ui/uMandanten.h"
 #include "invoice/ui/uRechnungsvorlage.h"
+#include "invoice/ui/uStatus.h"
 #include "tests/invoice/invoice_servers.h"
+#include "tests/support/help_checks.h"
 #include "tests/support/local_server.h"
 #include "tests/support/plain_text_support.h"
 #include "tests/support/scripted_questions.h"
@@ -269,6 +280,50 @@ TEST_F(InvoiceWindows, TemplateEditorPreviewsSavesAndAsksOnClosing)
     editor->findChild<QPushButton *>(QStringLiteral("btnSchliessen"))->click();
     EXPECT_EQ(questions.asked.size(), asked);
     EXPECT_FALSE(editor->isVisible());
+}
+
+// Every window of the invoice module is named in the help table; its
+// section exists in the built help, and F1 in it opens that section (also in
+// the e-invoice and number range groups of the client editor). The main
+// window's "Hilfe" and the selection's "Hilfe" open their windows' sections.
+TEST_F(InvoiceWindows, EveryWindowOpensItsSectionByF1)
+{
+    TfrmMainWindow main(db, questions, programFolder());
+    CurrentClient current(db, programFolder());
+    TfrmMandantWahl selection(db, current, questions, programFolder());
+    TfrmMandanten manager(db, questions);
+    TfrmMandantBearbeiten clientEditor(newClient(), questions, {});
+    TfrmBestellung order(db, questions, programFolder());
+    TfrmArtikel line(questions);
+    TfrmOption option(questions);
+    TfrmArtikelVorlagen templates(questions);
+    TfrmStatus states(db, questions);
+    TfrmMailImport import(db, mandantId, questions);
+    TfrmRechnungsvorlage templateEditor(clientTemplatePath(mandantId), QString(),
+                                        *InvoiceIssuer(db).read(bestellungId, nullptr), questions);
+    const auto pages = invoicePages(nullptr, db, bestellungId, questions);
+    ASSERT_TRUE(pages);
+    QPrinter printer;
+    TfrmRechnungVorschau preview(pages, &printer, questions, 100);
+    TfrmDruckEinstellungen printSetUp(&printer);
+    TfrmAbout about;
+    const QList<QWidget *> windows{&main,           &selection, &manager,    &clientEditor, &order,
+                                   &line,           &option,    &templates,  &states,       &import,
+                                   &templateEditor, &preview,   &printSetUp, &about};
+    for (QWidget *window : windows)
+        window->show();
+    const vq::ui::HelpBook book = invoiceHelp(programFolder());
+    vq::test::checkHelpOfWindows(book, windows, questions);
+
+    questions.helpPages.clear();
+    vq::test::child<QAction>(main, "actHilfe")->trigger();
+    QTest::mouseClick(vq::test::child<QPushButton>(selection, "btnHilfe"), Qt::LeftButton);
+    ASSERT_EQ(questions.helpPages.size(), 2u);
+    EXPECT_EQ(questions.helpPages[0], book.address(book.topicFor(&main)));
+    EXPECT_EQ(questions.helpPages[0].fragment(), QStringLiteral("hauptfenster"));
+    EXPECT_EQ(questions.helpPages[1].fragment(), QStringLiteral("mandant-waehlen"));
+    for (QWidget *window : windows)
+        window->hide();
 }
 
 TEST_F(InvoiceWindows, ResetAsksAndRestoresTheDefault)

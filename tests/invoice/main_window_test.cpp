@@ -497,9 +497,11 @@ TEST_P(MainWindowSQLite, NamesTheDatabaseFileAndOpensItTheDataFolderAndTheHelp)
     EXPECT_TRUE(vq::appDataFolder().startsWith(home.path()));
 
     action("actHilfe")->trigger();
-    const QString help = questions.opened.value(2);
-    EXPECT_TRUE(help.endsWith(QStringLiteral("help/vq_bestell_rechnung.htm")));
-    EXPECT_TRUE(QFileInfo(help).isFile());
+    ASSERT_EQ(questions.helpPages.size(), 1u);
+    const QUrl help = questions.helpPages.front();
+    EXPECT_TRUE(help.toLocalFile().endsWith(QStringLiteral("help/fenster.htm")));
+    EXPECT_EQ(help.fragment(), QStringLiteral("hauptfenster"));
+    EXPECT_TRUE(QFileInfo(help.toLocalFile()).isFile());
     EXPECT_TRUE(questions.errors.isEmpty());
 
     // Without a handler for it the user learns where the thing lies.

@@ -1,6 +1,7 @@
 // zelkin --upload against a real FTP server on 127.0.0.1: the page in the
 // project's format under its file name and folder, the log lines of each
 // outcome on standard error, and never the password.
+#include "designer/generation/price_list.h"
 #include "designer/model/project_document.h"
 #include "tests/publishing/ftp_server.h"
 #include "tests/test_support.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace vq;
 using namespace vq::test;
@@ -30,6 +32,20 @@ struct UploadCase
     const char *storedAs; // below the server root; nullptr: nothing stored
     QStringList logLines; // each must appear on standard error
 };
+
+// A project that uploads bestellung.htm into htdocs/shop of the server, passive.
+ProjectDocument shopProject(const FtpServer &server)
+{
+    ProjectDocument project;
+    project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
+    project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));
+    project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
+    project.setSetting(QStringLiteral("edtPasswort"), QString::fromLatin1(FtpServer::password));
+    project.setSetting(QStringLiteral("edtFolder"), QStringLiteral("htdocs/shop"));
+    project.setSetting(QStringLiteral("edtDateiname"), QStringLiteral("bestellung.htm"));
+    project.setFlag(QStringLiteral("chkPassiv"), true);
+    return project;
+}
 
 } // namespace
 
@@ -180,16 +196,9 @@ TEST(UploadCommandLine, TakesTheWithdrawalPageAlong)
         SCOPED_TRACE(std::string(c.format) + (c.withdrawal ? " with" : " without"));
         QDir(server.root() + QStringLiteral("/htdocs/shop")).removeRecursively();
         QDir(server.root()).mkpath(QStringLiteral("htdocs/shop"));
-        ProjectDocument project;
+        ProjectDocument project = shopProject(server);
         project.ExtSettings.encoding = QStringLiteral("utf-8");
-        project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
-        project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));
-        project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
-        project.setSetting(QStringLiteral("edtPasswort"), QString::fromLatin1(FtpServer::password));
-        project.setSetting(QStringLiteral("edtFolder"), QStringLiteral("htdocs/shop"));
-        project.setSetting(QStringLiteral("edtDateiname"), QStringLiteral("bestellung.htm"));
         project.setSetting(QStringLiteral("cboUploadFormat"), QString::fromLatin1(c.format));
-        project.setFlag(QStringLiteral("chkPassiv"), true);
         const QString path = dir.filePath(QStringLiteral("upload.vqb"));
         QString error;
         ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
@@ -207,5 +216,50 @@ TEST(UploadCommandLine, TakesTheWithdrawalPageAlong)
             EXPECT_TRUE(page.startsWith(c.start)) << page.left(60).toStdString();
             EXPECT_TRUE(page.contains("Vertrag widerrufen"));
         }
+    }
+}
+
+// With "Preisliste neben das Formular hochladen" the price list goes beside
+// the form; without it, prices changed since the list last put into that
+// folder are warned of on standard error, and the upload goes on.
+TEST(UploadCommandLine, PutsThePriceListBesideTheFormAndWarnsWhenItIsStale)
+{
+    FtpServer server;
+    ASSERT_TRUE(server.ok());
+    QTemporaryDir dir;
+    ProjectDocument project = shopProject(server);
+    auto article = std::make_unique<TArtikelField>();
+    article->name = QStringLiteral("Tasse");
+    article->preis = 8.5;
+    article->mwst = 19;
+    project.ListArtikel.push_back(std::move(article));
+    const QString path = dir.filePath(QStringLiteral("preise.vqb"));
+    const QString list = server.root() + QStringLiteral("/htdocs/shop/vq_preisliste.json");
+    struct Step
+    {
+        const char *what;
+        bool withList;
+        double price;
+        bool warned;
+        double listHeld;
+    };
+    const Step steps[] = {{"with the list", true, 8.5, false, 8.5},
+                          {"without it, prices as uploaded", false, 8.5, false, 8.5},
+                          {"without it, price changed", false, 9.9, true, 8.5},
+                          {"with the list again", true, 9.9, false, 9.9}};
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.what);
+        project.setFlag(QStringLiteral("chkPreislisteUpload"), s.withList);
+        project.ListArtikel.front()->preis = s.price;
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+        QByteArray out, err;
+        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--upload"), path}, &out, 60000, &err), 0)
+            << err.toStdString();
+        EXPECT_EQ(err.contains("Warnung: Die Preise des Projekts haben sich geändert"), s.warned)
+            << err.toStdString();
+        ProjectDocument held(project);
+        held.ListArtikel.front()->preis = s.listHeld;
+        EXPECT_EQ(readFile(list).replace("\r\n", "\n"), priceListJson(held).replace("\r\n", "\n"));
     }
 }

@@ -133,6 +133,12 @@ void ScriptedQuestions::openUrl(const QString &address)
     urls.push_back(address);
 }
 
+bool ScriptedQuestions::openHelp(QWidget *, const QUrl &page)
+{
+    helpPages.push_back(page);
+    return openSucceeds;
+}
+
 void ScriptedQuestions::startProgram(const QString &path)
 {
     programs.push_back(path);

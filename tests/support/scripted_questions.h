@@ -5,6 +5,7 @@
 #include "common_ui/questions.h"
 
 #include <QStringList>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -48,6 +49,7 @@ public:
     QStringList opened;            // every path handed to the desktop
     std::vector<QString> urls;     // every address handed to the desktop
     std::vector<QString> programs; // every program started
+    std::vector<QUrl> helpPages;   // every help page with its section
 
     QMessageBox::StandardButton ask(QWidget *, QMessageBox::Icon icon, const QString &title,
                                     const QString &text,
@@ -72,6 +74,7 @@ public:
     int runModal(QDialog &dialog) override;
     bool openWithSystem(QWidget *, const QString &path) override;
     void openUrl(const QString &address) override;
+    bool openHelp(QWidget *, const QUrl &page) override;
     void startProgram(const QString &path) override;
 
 private:
