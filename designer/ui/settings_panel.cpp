@@ -270,8 +270,8 @@ void SettingsPanel::addExtras(const QString &key, QHBoxLayout *row)
         });
         extra(QStringLiteral("&Hilfe"), QStringLiteral("btnFormMailerHilfe"), [this] {
             designerHelp(m_hooks.programFolder())
-                .open(m_dialogs, m_window->findChild<QPushButton *>(
-                                     QStringLiteral("btnFormMailerHilfe")));
+                .open(m_dialogs,
+                      m_window->findChild<QPushButton *>(QStringLiteral("btnFormMailerHilfe")));
         });
     }
     if (key == u"memoEinleitung" || key == u"memoTextEnde" || key == u"memoMailtext") {
