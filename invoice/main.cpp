@@ -110,7 +110,7 @@ bool wantsWindows(int argc, char **argv)
 {
     for (const char *option :
          {"--import", "--delete", "--invoice", "--client", "--pdf", "--xrechnung", "--zugferd",
-          "--wait", "--help", "-h", "-?", "--version", "-v", "--cancel", "--verify"}) {
+          "--wait", "--help", "-h", "-?", "--version", "-v", "--cancel", "--verify", "--check"}) {
         if (hasOption(argc, argv, option))
             return false;
     }

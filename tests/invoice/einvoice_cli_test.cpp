@@ -3,6 +3,7 @@
 // and the refusals with their messages.
 #include "invoice/db/clients.h"
 #include "invoice/db/order_store.h"
+#include "invoice/money/order_amounts.h"
 #include "tests/invoice/einvoice_fixtures.h"
 #include "tests/invoice/invoice_servers.h"
 #include "tests/support/local_server.h"
@@ -107,6 +108,74 @@ TEST_P(EInvoiceCommandLine, WritesTheInvoiceOfAStoredOrder)
                           QStringLiteral("--database"), url},
                          &out, 60000, &err),
               2);
+}
+
+// --check names what a business buyer's e-invoice lacks, and --pdf does not
+// issue that buyer's invoice while it does; once mended, both pass.
+TEST_P(EInvoiceCommandLine, CheckBeforeIssueOfABusinessBuyersInvoice)
+{
+    QTemporaryDir dir;
+    InvoiceConnection db;
+    QString error;
+    ASSERT_TRUE(openTestDatabase(db, GetParam(), dir.path(), &error)) << error.toStdString();
+    const auto clientId = ClientStore(db).insertClient(seller());
+    ASSERT_TRUE(clientId);
+    QFile::remove(clientTemplatePath(*clientId));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VQ_PROGRAM_DIR "/rechtool/rechnung.rav"),
+                            clientTemplatePath(*clientId)));
+    TBestellung order = test::order(true);
+    order.mandantId = *clientId;
+    order.steuerfall = QStringLiteral("innergemeinschaftlich");
+    order.land = QStringLiteral("Österreich");
+    order.kaeuferreferenz = QStringLiteral("04011000-12345-67");
+    const auto orderId = OrderStore(db).insertOrder(order);
+    ASSERT_TRUE(orderId);
+    TArtikel line = test::line("Seife Lavendel", 3, 2.38, 19);
+    line.bestellungId = *orderId;
+    ASSERT_TRUE(OrderStore(db).insertLine(line));
+    const QString url = lastTestDatabaseUrl();
+    const QString id = QString::number(*orderId);
+    QByteArray out, err;
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--check"), id, QStringLiteral("--database"), url}, &out,
+                         60000, &err),
+              1);
+    const QString named = QString::fromUtf8(err);
+    for (const char *item : {"USt-IdNr. des Käufers (für eine innergemeinschaftliche Lieferung)",
+                             "eine gültige Leitweg-ID als Käuferreferenz"})
+        EXPECT_TRUE(named.contains(QString::fromUtf8(item))) << named.toStdString();
+    const QString pdf = dir.filePath(QStringLiteral("rechnung.pdf"));
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), id, QStringLiteral("--pdf"), pdf,
+                          QStringLiteral("--database"), url},
+                         &out, 60000, &err),
+              1);
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_FALSE(OrderStore(db).order(*orderId)->issued());
+
+    TBestellung mended = *OrderStore(db).order(*orderId);
+    mended.ustIdNr = QStringLiteral("ATU12345678");
+    mended.kaeuferreferenz = QStringLiteral("04011000-12345-03");
+    ASSERT_TRUE(OrderStore(db).updateOrder(mended));
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--check"), id, QStringLiteral("--database"), url}, &out,
+                         60000, &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), id, QStringLiteral("--pdf"), pdf,
+                          QStringLiteral("--database"), url},
+                         &out, 60000, &err),
+              0)
+        << err.toStdString();
+    // Invoiced at the net price: 3 x 2,00.
+    EXPECT_EQ(invoiceAmounts(*ClientStore(db).client(*clientId), *OrderStore(db).order(*orderId),
+                             *OrderStore(db).linesWithOptions(*orderId), nullptr)
+                  ->grossCents,
+              600);
+    EXPECT_EQ(
+        runProgram(kProgram, {QStringLiteral("--check"), QStringLiteral("x")}, &out, 60000, &err),
+        2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, EInvoiceCommandLine,
