@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace vq::test;
 using vq::invoice::ClientStore;
 using vq::invoice::InvoiceConnection;
@@ -604,3 +606,114 @@ TEST_F(OrderRoad, WithdrawalReachesItsOrder)
 }
 
 } // namespace
+
+// The road of a business order: the page asks for the buyer's VAT ID, its
+// Leitweg-ID and its address for e-invoices; what the customer types arrives
+// in the order mail, the stored order and the XRechnung (BT-10, BT-48, BT-49).
+TEST_F(OrderRoad, BusinessOrderCarriesItsBuyerReferenceIntoTheXRechnung)
+{
+    ASSERT_NO_FATAL_FAILURE(startServers());
+    qputenv("LC_ALL", "C.UTF-8");
+    // The seller has what an e-invoice needs.
+    QString error;
+    ASSERT_TRUE(openTestLocation(db, location, &error)) << error.toStdString();
+    vq::invoice::TMandant seller = *ClientStore(db).client(clientId);
+    seller.land = QStringLiteral("Deutschland");
+    seller.email = QStringLiteral("rechnung@cafe-suess.example");
+    seller.telefon = QStringLiteral("0221 123456");
+    seller.ustIdNr = QStringLiteral("DE136695976");
+    seller.iban = QStringLiteral("DE02 1203 0000 0000 2020 51");
+    ASSERT_TRUE(ClientStore(db).updateClient(seller)) << db.lastError().toStdString();
+    db.close();
+
+    // The project with the fields "Bestellung als Unternehmen" adds.
+    ASSERT_NO_FATAL_FAILURE(generate(QStringLiteral("html"), QStringLiteral("firma.htm"), false));
+    QString project = QString::fromUtf8(readFile(path(QStringLiteral("shop.vqb"))));
+    QString business;
+    for (const auto &[name, label, check] :
+         {std::tuple{"UStIdNr", "USt-IdNr.", "ustidnr"},
+          std::tuple{"Kaeuferreferenz", "Käuferreferenz / Leitweg-ID", "leitwegid"},
+          std::tuple{"EMailERechnung", "E-Mail-Adresse für E-Rechnungen", "erechnungemail"}})
+        business += QStringLiteral("<forms><typ>TEinzField</typ><name>%1</name>"
+                                   "<beschriftung>%2</beschriftung><beschriftungnach/>"
+                                   "<vorgabewert/><groesse>30</groesse><maxLaenge>60</maxLaenge>"
+                                   "<pflicht>0</pflicht><meldung/><vorgabeloeschen>0"
+                                   "</vorgabeloeschen><pflichttyp>0</pflichttyp><mindestLaenge>0"
+                                   "</mindestLaenge><formatpruefung>%3</formatpruefung></forms>\n")
+                        .arg(QString::fromLatin1(name), QString::fromUtf8(label),
+                             QString::fromLatin1(check));
+    const qsizetype email = project.indexOf(QStringLiteral("<name>email</name>"));
+    ASSERT_GT(email, 0);
+    project.insert(project.lastIndexOf(QStringLiteral("<forms>"), email), business);
+    writeFile(path(QStringLiteral("shop.vqb")), project.toUtf8());
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral(VQ_PROGRAM_DIR "/zelkin"),
+                         {QStringLiteral("--generate"), QStringLiteral("html"),
+                          QStringLiteral("--output"), path(QStringLiteral("web/firma.htm")),
+                          path(QStringLiteral("shop.vqb"))},
+                         &out, 30000, &err),
+              0)
+        << err.toStdString();
+
+    const QString formId = QString::fromUtf8(readFile(path(QStringLiteral("web/firma.htm"))))
+                               .section(QStringLiteral("name=\"vq_formid\" value=\""), 1)
+                               .section(u'"', 0, 0);
+    QJsonObject job =
+        pageJob(QStringLiteral("firma.htm"),
+                QJsonObject{{QStringLiteral("captchaStore"),
+                             QJsonObject{{QStringLiteral("dir"), path(QStringLiteral("storage"))},
+                                         {QStringLiteral("formId"), formId}}}});
+    QJsonObject typed = job.value(QStringLiteral("type")).toObject();
+    typed.insert(QStringLiteral("UStIdNr"), QStringLiteral("de 811 569 869"));
+    typed.insert(QStringLiteral("Kaeuferreferenz"), QStringLiteral("04011000-12345-03"));
+    typed.insert(QStringLiteral("EMailERechnung"), QStringLiteral("e-rechnung@stadt.example"));
+    job.insert(QStringLiteral("type"), typed);
+    writeFile(path(QStringLiteral("firma.json")),
+              QJsonDocument(QJsonObject{{QStringLiteral("pages"), QJsonArray{job}}}).toJson());
+    ASSERT_EQ(runProgram(QStringLiteral("node"),
+                         {QStringLiteral(VQ_ORDER_ROAD_SCRIPT), path(QStringLiteral("firma.json"))},
+                         &out, 120000, &err),
+              0)
+        << "browser: " << err.toStdString();
+    const QJsonObject result = QJsonDocument::fromJson(out).array().at(0).toObject();
+    ASSERT_FALSE(result.contains(QStringLiteral("error")))
+        << "browser: " << result[QStringLiteral("error")].toString().toStdString();
+    EXPECT_EQ(result[QStringLiteral("title")].toString(), QStringLiteral("Danke"));
+
+    QString importOut;
+    ASSERT_EQ(importOrders(&importOut), 0) << "import: " << importOut.toStdString();
+    ASSERT_TRUE(openTestLocation(db, location, &error)) << error.toStdString();
+    const auto listed = OrderStore(db).orderList(clientId);
+    ASSERT_TRUE(listed);
+    int orderId = 0;
+    for (const auto &row : *listed)
+        if (row.rechNr != 41)
+            orderId = row.bestellungId;
+    ASSERT_NE(orderId, 0) << "import: " << importOut.toStdString();
+    const vq::invoice::TBestellung stored = *OrderStore(db).order(orderId);
+    EXPECT_EQ(stored.ustIdNr, QStringLiteral("DE811569869"));
+    EXPECT_EQ(stored.kaeuferreferenz, QStringLiteral("04011000-12345-03"));
+    EXPECT_EQ(stored.emailERechnung, QStringLiteral("e-rechnung@stadt.example"));
+    db.close();
+
+    EXPECT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--check"), QString::number(orderId),
+                          QStringLiteral("--database"), databaseUrl(location)},
+                         &out, 60000, &err),
+              0)
+        << err.toStdString();
+    const QString xmlFile = path(QStringLiteral("firma.xml"));
+    ASSERT_EQ(runProgram(kProgram,
+                         {QStringLiteral("--invoice"), QString::number(orderId),
+                          QStringLiteral("--xrechnung"), xmlFile, QStringLiteral("--database"),
+                          databaseUrl(location)},
+                         &out, 60000, &err),
+              0)
+        << err.toStdString();
+    const QString xml = QString::fromUtf8(readFile(xmlFile));
+    for (const char *fragment :
+         {"<ram:BuyerReference>04011000-12345-03</ram:BuyerReference>",
+          "schemeID=\"VA\">DE811569869<", "schemeID=\"EM\">e-rechnung@stadt.example<"})
+        EXPECT_TRUE(xml.contains(QString::fromUtf8(fragment))) << fragment << "\n"
+                                                               << xml.toStdString();
+}
