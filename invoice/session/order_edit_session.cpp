@@ -328,7 +328,9 @@ std::optional<EditRefusal> OrderEditSession::takeBoxes(const OrderBoxes &boxes)
     }
     // The tax case as the list offers it; a text from elsewhere that names
     // none stays until another is chosen.
-    if (boxes.steuerfall != draft.order.steuerfall && taxCaseFromText(boxes.steuerfall))
+    // "Inland" and the empty text of an older order are the same case.
+    if (const auto chosen = taxCaseFromText(boxes.steuerfall);
+        chosen && chosen != taxCaseFromText(draft.order.steuerfall))
         order.steuerfall = boxes.steuerfall;
     order.ustIdNr = boxes.ustIdNr.trimmed();
     order.emailERechnung = boxes.emailERechnung.trimmed();
@@ -489,7 +491,8 @@ std::optional<EditRefusal> OrderEditSession::takeIssuedBoxes(const OrderBoxes &b
         || boxes.nachname != shown.nachname || boxes.strasse != shown.strasse
         || boxes.plz != shown.plz || boxes.ort != shown.ort
         || boxes.kaeuferreferenz != shown.kaeuferreferenz || boxes.ustIdNr != shown.ustIdNr
-        || boxes.emailERechnung != shown.emailERechnung || boxes.steuerfall != shown.steuerfall
+        || boxes.emailERechnung != shown.emailERechnung
+        || taxCaseFromText(boxes.steuerfall) != taxCaseFromText(shown.steuerfall)
         || boxes.lieferdatum != shown.lieferdatum) {
         // Recorded, as every refused change of an issued invoice is.
         AuditTrail(m_db).append(QString::fromUtf16(kAuditRefused), m_mandantId, draft.order.id,

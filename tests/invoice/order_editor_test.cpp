@@ -512,7 +512,7 @@ TEST_F(OrderEditor, SavesTheElectronicInvoicesOfTheOrderAsTyped)
              setText(window, "edtPLZ", QStringLiteral("04109"));
              setText(window, "edtOrt", QStringLiteral("Leipzig"));
              setText(window, "edtEMail", QStringLiteral("beat@kunde.example"));
-             setText(window, "edtKaeuferreferenz", QStringLiteral("04011000-12345-67"));
+             setText(window, "edtKaeuferreferenz", QStringLiteral("04011000-12345-03"));
              // What goes out is issued from the stored order: saved first, when the user says so.
              questions.answers = {true};
              trigger(window, "actXRechnung");
@@ -533,11 +533,57 @@ TEST_F(OrderEditor, SavesTheElectronicInvoicesOfTheOrderAsTyped)
              trigger(window, "actVerlassen");
          });
     const QByteArray written = vq::test::readFile(xml);
-    EXPECT_TRUE(written.contains("<ram:BuyerReference>04011000-12345-67</ram:BuyerReference>"))
+    EXPECT_TRUE(written.contains("<ram:BuyerReference>04011000-12345-03</ram:BuyerReference>"))
         << written.left(400).toStdString();
     EXPECT_TRUE(written.contains("Leipzig"));
     EXPECT_TRUE(vq::test::readFile(pdf).startsWith("%PDF-"));
     EXPECT_TRUE(OrderStore(db).order(order)->rechnungsdatum.isValid());
+}
+
+// A tax case without VAT shows the order's new totals at once, before the
+// invoice is issued; the business buyer's data are saved with the order, and
+// "Vorprüfung" names what the e-invoice would lack.
+TEST_F(OrderEditor, TaxCaseShowsTheNewTotalsAndTheCheckNamesWhatIsMissing)
+{
+    const int order = addOrder(12, QStringLiteral("Beat"), QDate(2026, 2, 3));
+    addLine(order, "K-7", 10.7); // 3 x 10,70 with 7 % VAT in it
+    questions.threeWay = {Answer::Yes};
+    stay([&] { return editor->startEditOrder(order); },
+         [&](QDialog &window) {
+             auto *totals = child<QLabel>(window, "lblSummen");
+             EXPECT_TRUE(totals->text().contains(QStringLiteral("Gesamtbetrag: 32,10")))
+                 << totals->text().toStdString();
+             auto *taxCase = child<QComboBox>(window, "cboSteuerfall");
+             EXPECT_EQ(taxCase->currentText(), QStringLiteral("Inland"));
+             const int export_ = taxCase->findText(QStringLiteral("Ausfuhr (Drittland)"));
+             ASSERT_GE(export_, 0);
+             taxCase->setCurrentIndex(export_);
+             Q_EMIT taxCase->activated(export_);
+             // 10,70 less its 7 % VAT is 10,00 a piece.
+             EXPECT_TRUE(totals->text().contains(QStringLiteral("Gesamtbetrag: 30,00")))
+                 << totals->text().toStdString();
+             EXPECT_TRUE(totals->text().contains(QStringLiteral("ohne MwSt.")));
+             setText(window, "edtUStIdNr", QStringLiteral("ATU1234"));
+             setText(window, "edtLieferdatum", QStringLiteral("5.2.2026"));
+             child<QPushButton>(window, "btnVorpruefung")->click();
+             ASSERT_FALSE(questions.told.empty());
+             const QString named = questions.told.back().text;
+             for (const char *item :
+                  {"eine gültige USt-IdNr. des Käufers", "ein Land des Käufers außerhalb der EU",
+                   "USt-IdNr. des Mandanten (für eine Ausfuhrlieferung)"})
+                 EXPECT_TRUE(named.contains(QString::fromUtf8(item))) << named.toStdString();
+             keepScreenshot(&window, QStringLiteral("bestellung_steuerfall"));
+             setText(window, "edtLieferdatum", QStringLiteral("31.2.2026"));
+             child<QPushButton>(window, "btnVorpruefung")->click();
+             ASSERT_FALSE(questions.informations.isEmpty());
+             EXPECT_TRUE(questions.informations.back().contains(u"kein gültiges Lieferdatum"));
+             setText(window, "edtLieferdatum", QStringLiteral("05.02.2026"));
+             trigger(window, "actVerlassen");
+         });
+    const TBestellung stored = *OrderStore(db).order(order);
+    EXPECT_EQ(stored.steuerfall, QStringLiteral("Ausfuhr"));
+    EXPECT_EQ(stored.ustIdNr, QStringLiteral("ATU1234"));
+    EXPECT_EQ(stored.lieferdatum, QDate(2026, 2, 5));
 }
 
 TEST_F(OrderEditor, TabOrderFollowsTheLayoutAndTheWindowFitsTheScreen)
@@ -782,7 +828,7 @@ TEST_F(OrderEditor, ShowsStrangersTextsAsTheyCameAndQuotesThemAsPlainText)
         for (QString *value :
              {&order.firma, &order.name, &order.nachname, &order.strasse, &order.plz, &order.ort,
               &order.telefon, &order.email, &order.homepage, &order.kaeuferreferenz,
-              &order.bemerkung, &order.ip})
+              &order.bemerkung, &order.ip, &order.ustIdNr, &order.emailERechnung})
             *value = hostile.text;
         const int orderId = OrderStore(db).insertOrder(order).value_or(0);
         ASSERT_TRUE(holderId > 0 && orderId > 0) << db.lastError().toStdString();
@@ -802,6 +848,7 @@ TEST_F(OrderEditor, ShowsStrangersTextsAsTheyCameAndQuotesThemAsPlainText)
                 if (box->window() != &window || box->objectName() == u"edtRechNr"
                     || box->objectName() == u"edtBestelldatum"
                     || box->objectName() == u"edtRechnungsdatum"
+                    || box->objectName() == u"edtLieferdatum"
                     || qobject_cast<QComboBox *>(box->parentWidget()))
                     continue;
                 // A line edit takes at most maxLength() characters.
