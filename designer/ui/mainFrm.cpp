@@ -10,6 +10,7 @@
 #include "designer/model/template_library.h"
 #include "designer/publishing/formmailer_list.h"
 #include "designer/publishing/ftp_upload.h"
+#include "designer/ui/editor_prompts.h"
 #include "designer/ui/ftp_job.h"
 #include "designer/ui/uErwEinstellungen.h"
 #include "designer/ui/uFTPBrowser.h"
@@ -897,7 +898,7 @@ void TfrmMain::editSnippet(const QString &key)
             memo->setPlainText(textForEditor(text));
     } catch (const std::exception &) {
         m_dialogs->tell(this, QMessageBox::Warning, QStringLiteral("HTML-Editor"),
-                        QStringLiteral("Der HTML-Editor konnte nicht gestartet werden."));
+                        htmlEditorUnavailableMessage());
     }
 }
 
