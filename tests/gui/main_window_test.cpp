@@ -46,6 +46,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -2022,7 +2023,8 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
             if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)
                 || qobject_cast<QCheckBox *>(w) || qobject_cast<QSpinBox *>(w)
                 || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTreeWidget *>(w)
-                || qobject_cast<QListWidget *>(w) || qobject_cast<QPushButton *>(w))
+                || qobject_cast<QTableWidget *>(w) || qobject_cast<QListWidget *>(w)
+                || qobject_cast<QPushButton *>(w))
                 inputs << w;
         }
         for (QWidget *w : inputs) {
@@ -2052,4 +2054,8 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
             window->grab().save(QStringLiteral("%1/%2.png").arg(folder, QString::fromLatin1(name)));
         window->hide();
     }
+    // The form-mailer links stand between grid lines.
+    auto *links = mailers.findChild<QTableWidget *>(QStringLiteral("lvFormMailer"));
+    ASSERT_NE(links, nullptr);
+    EXPECT_TRUE(links->showGrid());
 }
