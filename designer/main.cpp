@@ -12,6 +12,7 @@
 #include "common/safe_file.h"
 #include "common/text_file.h"
 #include "designer/generation/consumer_pages.h"
+#include "designer/generation/page_source.h"
 #include "designer/generation/price_list.h"
 #include "designer/generation/uGenHtml.h"
 #include "designer/generation/uHtmlExport.h"
@@ -171,15 +172,20 @@ int exportInto(const QCommandLineParser &parser)
                        .arg(pagePath, file.errorString()));
         return 1;
     }
-    const QString page = vq::fromUtf8OrWindows1252(file.readAll());
+    // The page is written back in its own encoding, whatever the project's.
+    vq::PageSource page = vq::decodePage(file.readAll(), project.ExtSettings.encoding);
     file.close();
-    const bool refresh = vq::hasFormBlock(page);
-    if (!refresh && !vq::hasInsertionMark(page)) {
+    const bool refresh = vq::hasFormBlock(page.text);
+    if (!refresh && !vq::hasInsertionMark(page.text)) {
         printError(QStringLiteral(
                        "Die Seite \"%1\" enthält weder ein Formular noch die Marke INPUTVQFORM; "
                        "sie bleibt unverändert. Schreiben Sie INPUTVQFORM an die Stelle, an der "
                        "das Formular stehen soll.")
                        .arg(pagePath));
+        return 1;
+    }
+    if (const QString refusal = vq::exportRefusal(page.text); !refusal.isEmpty()) {
+        printError(QStringLiteral("Die Seite \"%1\": ").arg(pagePath) + refusal);
         return 1;
     }
     QString generated;
@@ -189,11 +195,10 @@ int exportInto(const QCommandLineParser &parser)
         printError(error.message());
         return 1;
     }
-    const QString result =
-        refresh ? vq::refreshBlocks(page, generated) : vq::insertBlocks(page, generated);
+    page.text =
+        refresh ? vq::refreshBlocks(page.text, generated) : vq::insertBlocks(page.text, generated);
     QString error;
-    if (!vq::writeFileSafely(pagePath, vq::encodeText(result, project.ExtSettings.encoding),
-                             &error)) {
+    if (!vq::writeFileSafely(pagePath, vq::encodePage(page), &error)) {
         printError(QStringLiteral(
                        "Datei konnte nicht gespeichert werden, bitte prüfen Sie auf einen evtl. "
                        "Schreibschutz der Datei.\n")

@@ -41,12 +41,12 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTableWidget>
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -1778,8 +1778,9 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
                   QStringLiteral("on"));
 
         // The caret after "Vorher": the form goes there.
+        // The view puts a mark before each text: the caret goes into the text itself.
         dialog.runScript(QStringLiteral("var r = document.createRange();"
-                                        "r.setStart(document.getElementById('vor').firstChild, 6);"
+                                        "r.setStart(document.getElementById('vor').lastChild, 6);"
                                         "r.collapse(true); var s = window.getSelection();"
                                         "s.removeAllRanges(); s.addRange(r); true"));
         dialog.addForm();
@@ -1815,7 +1816,8 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
 
         EXPECT_TRUE(dialog.save());
         const QByteArray saved = readFile(pagePath);
-        EXPECT_TRUE(saved.startsWith("\xEF\xBB\xBF<!DOCTYPE html>"))
+        // The page's own bytes: no byte-order mark it did not have.
+        EXPECT_TRUE(saved.startsWith("<!DOCTYPE html>\r\n<html><head>\r\n<!-- VQFORMCSSBEGIN -->"))
             << saved.left(60).toStdString();
         EXPECT_TRUE(saved.contains("<!-- VQFORM begin -->"));
 
