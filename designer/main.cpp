@@ -122,12 +122,14 @@ int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
 }
 
 // A project that sells with a button that does not name the duty to pay is
-// generated all the same, with the warning on standard error.
-void warnOfOrderButton(const vq::ProjectDocument &project)
+// generated all the same, with the warning on standard error; so is a page
+// without captcha that posts to our form mailer (postsHtml).
+void warnOfOrderButton(const vq::ProjectDocument &project, bool postsHtml = false)
 {
-    const QString warning = vq::orderButtonWarning(project);
-    if (!warning.isEmpty())
-        printError(QStringLiteral("Warnung: ") + warning);
+    for (const QString &warning :
+         {vq::orderButtonWarning(project), postsHtml ? vq::captchaWarning(project) : QString()})
+        if (!warning.isEmpty())
+            printError(QStringLiteral("Warnung: ") + warning);
 }
 
 // Generates the withdrawal page in the project's upload format.
@@ -195,6 +197,7 @@ int exportInto(const QCommandLineParser &parser)
         printError(error.message());
         return 1;
     }
+    warnOfOrderButton(project, true);
     page.text =
         refresh ? vq::refreshBlocks(page.text, generated) : vq::insertBlocks(page.text, generated);
     QString error;
@@ -215,8 +218,8 @@ int upload(const QCommandLineParser &parser)
     vq::ProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--upload"), project))
         return status;
-    warnOfOrderButton(project);
     const bool php = vq::uploadsPhp(project);
+    warnOfOrderButton(project, !php);
     const bool withWithdrawal = parser.isSet(QStringLiteral("withdrawal-page"));
     QString page;
     QString withdrawal;

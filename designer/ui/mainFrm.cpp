@@ -1394,7 +1394,7 @@ void TfrmMain::copyCode(bool php)
 void TfrmMain::exportCode(bool php)
 {
     if (!orderButtonAccepted(php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"),
-                             true))
+                             true, !php))
         return;
     if (php && hasUploadField(m_project.ListField))
         m_dialogs->tell(this, QMessageBox::Information, QStringLiteral("PHP Export"),
@@ -1419,10 +1419,13 @@ void TfrmMain::exportCode(bool php)
                         php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"), error);
 }
 
-bool TfrmMain::orderButtonAccepted(const QString &title, bool ask)
+bool TfrmMain::orderButtonAccepted(const QString &title, bool ask, bool postsHtml)
 {
     controlsToProject();
-    const QString warning = orderButtonWarning(m_project);
+    QString warning = orderButtonWarning(m_project);
+    if (const QString captcha = postsHtml ? captchaWarning(m_project) : QString();
+        !captcha.isEmpty())
+        warning += (warning.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) + captcha;
     if (warning.isEmpty())
         return true;
     if (!ask) {
@@ -1462,7 +1465,7 @@ void TfrmMain::manageFormMailers()
 
 void TfrmMain::exportIntoPage()
 {
-    if (!orderButtonAccepted(QStringLiteral("HTML Export"), true))
+    if (!orderButtonAccepted(QStringLiteral("HTML Export"), true, true))
         return;
     TfrmHtmlExport::Hooks hooks;
     hooks.generate = [this] { return generate(false); };
@@ -1528,9 +1531,10 @@ bool TfrmMain::ftpUpload()
 {
     if (m_ftpBusy)
         return false;
-    if (!orderButtonAccepted(QStringLiteral("FTP-Upload"), true))
-        return false;
+    controlsToProject();
     const bool php = uploadsPhp(m_project);
+    if (!orderButtonAccepted(QStringLiteral("FTP-Upload"), true, !php))
+        return false;
     const std::optional<QString> page = generate(php);
     if (!page)
         return false;
