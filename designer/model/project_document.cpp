@@ -122,6 +122,7 @@ const std::array<SettingDef, kLaterSettingCount> kLaterSettings = {{
      u"Vielen Dank für Ihre Bestellung. Sie ist bei uns eingegangen; wir bearbeiten sie umgehend. "
      u"Dies ist eine automatische Eingangsbestätigung."},
     {89, "edtBestaetigungAnhaenge", SettingType::Text, ReadRule::T, u"", nullptr},
+    {90, "edtFtpZertifikat", SettingType::Text, ReadRule::T, u"", nullptr},
 }};
 
 const QString kProgName = QStringLiteral("VQ-Bestellformular");

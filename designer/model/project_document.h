@@ -71,7 +71,7 @@ const SettingDef *findSetting(const QString &key);
 // Settings added later ("FTPS (TLS)", the price information beside the totals,
 // the confirmation of receipt): written after the 80, read as off or as their
 // default text when a file lacks them. findSetting() knows them too.
-inline constexpr size_t kLaterSettingCount = 9;
+inline constexpr size_t kLaterSettingCount = 10;
 const std::array<SettingDef, kLaterSettingCount> &laterSettingTable();
 // The order in which LoadProject applies them (numbers).
 const std::array<int, 80> &settingLoadOrder();

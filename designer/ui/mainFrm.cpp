@@ -1501,6 +1501,7 @@ void TfrmMain::browseFtpFolder()
         qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkPassiv")))->isChecked();
     browser.Tls =
         qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))->isChecked();
+    browser.CaFile = edit("edtFtpZertifikat")->text().trimmed();
     if (m_dialogs->runModal(browser) == QDialog::Accepted)
         edit("edtFolder")->setText(browser.SelectedPath);
 }
@@ -1525,6 +1526,7 @@ void TfrmMain::pickFtpProfile()
         ->setChecked(profile->passiv);
     qobject_cast<QCheckBox *>(m_controls.value(QStringLiteral("chkFtpTls")))
         ->setChecked(profile->ftps);
+    edit("edtFtpZertifikat")->setText(profile->caFile);
 }
 
 bool TfrmMain::ftpUpload()
