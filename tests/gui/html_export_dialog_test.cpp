@@ -107,6 +107,19 @@ protected:
                QStringLiteral("r.setStart(textOf('a'), %1); r.collapse(true);").arg(offset));
     }
 
+    // A dialog on the page, shown in edit mode with the caret after `offset`
+    // characters of element "a"; null when the page did not show.
+    std::unique_ptr<TfrmHtmlExport> openWithCaret(const QString &path,
+                                                  const QString &projectEncoding, int offset)
+    {
+        auto dialog = makeDialog(projectEncoding);
+        dialog->show();
+        if (!open(*dialog, path))
+            return nullptr;
+        caretInA(*dialog, offset);
+        return dialog;
+    }
+
     QString page(const QString &name, const QByteArray &bytes)
     {
         const QString path = dir.filePath(name);
@@ -256,9 +269,8 @@ TEST_F(HtmlExportDialogTest, PageKeepsItsEncoding)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         const QString path = page(QStringLiteral("kodierung.html"), c.page);
-        auto dialog = makeDialog(QString::fromLatin1(c.project));
-        ASSERT_TRUE(open(*dialog, path));
-        caretInA(*dialog, 0);
+        auto dialog = openWithCaret(path, QString::fromLatin1(c.project), 0);
+        ASSERT_TRUE(dialog);
         dialog->addForm();
         ASSERT_TRUE(waitReady(*dialog));
         ASSERT_TRUE(dialog->save());
@@ -280,9 +292,8 @@ TEST_F(HtmlExportDialogTest, PageWithoutHeadIsRefused)
 {
     const QByteArray original = "<html><body><p id=\"a\">Shop</p></body></html>\n";
     const QString path = page(QStringLiteral("ohne_kopf.html"), original);
-    auto dialog = makeDialog(QStringLiteral("utf-8"));
-    ASSERT_TRUE(open(*dialog, path));
-    caretInA(*dialog, 4);
+    auto dialog = openWithCaret(path, QStringLiteral("utf-8"), 4);
+    ASSERT_TRUE(dialog);
     dialog->addForm();
     ASSERT_EQ(questions.told.size(), 1u);
     EXPECT_EQ(questions.told[0].text, exportRefusal(QString::fromLatin1(original)));
@@ -301,10 +312,8 @@ TEST_F(HtmlExportDialogTest, FailedSaveAtClosingKeepsTheDialogOpen)
 {
     const QByteArray original = "<html><head></head><body><p id=\"a\">Shop</p></body></html>";
     const QString path = page(QStringLiteral("shop.html"), original);
-    auto dialog = makeDialog(QStringLiteral("utf-8"));
-    dialog->show();
-    ASSERT_TRUE(open(*dialog, path));
-    caretInA(*dialog, 4);
+    auto dialog = openWithCaret(path, QStringLiteral("utf-8"), 4);
+    ASSERT_TRUE(dialog);
     dialog->addForm();
     ASSERT_TRUE(waitReady(*dialog));
     test::keepScreenshot(dialog.get(), QStringLiteral("html_export"));
