@@ -12,6 +12,7 @@
 #include "common/safe_file.h"
 #include "common/text_file.h"
 #include "designer/generation/consumer_pages.h"
+#include "designer/generation/page_source.h"
 #include "designer/generation/price_list.h"
 #include "designer/generation/uGenHtml.h"
 #include "designer/generation/uHtmlExport.h"
@@ -122,12 +123,14 @@ int loadProjectArgument(const QCommandLineParser &parser, const QString &option,
 }
 
 // A project that sells with a button that does not name the duty to pay is
-// generated all the same, with the warning on standard error.
-void warnOfOrderButton(const vq::ProjectDocument &project)
+// generated all the same, with the warning on standard error; so is a page
+// without captcha that posts to our form mailer (postsHtml).
+void warnOfOrderButton(const vq::ProjectDocument &project, bool postsHtml = false)
 {
-    const QString warning = vq::orderButtonWarning(project);
-    if (!warning.isEmpty())
-        printError(QStringLiteral("Warnung: ") + warning);
+    for (const QString &warning :
+         {vq::orderButtonWarning(project), postsHtml ? vq::captchaWarning(project) : QString()})
+        if (!warning.isEmpty())
+            printError(QStringLiteral("Warnung: ") + warning);
 }
 
 // Generates the withdrawal page in the project's upload format.
@@ -172,15 +175,20 @@ int exportInto(const QCommandLineParser &parser)
                        .arg(pagePath, file.errorString()));
         return 1;
     }
-    const QString page = vq::fromUtf8OrWindows1252(file.readAll());
+    // The page is written back in its own encoding, whatever the project's.
+    vq::PageSource page = vq::decodePage(file.readAll(), project.ExtSettings.encoding);
     file.close();
-    const bool refresh = vq::hasFormBlock(page);
-    if (!refresh && !vq::hasInsertionMark(page)) {
+    const bool refresh = vq::hasFormBlock(page.text);
+    if (!refresh && !vq::hasInsertionMark(page.text)) {
         printError(QStringLiteral(
                        "Die Seite \"%1\" enthält weder ein Formular noch die Marke INPUTVQFORM; "
                        "sie bleibt unverändert. Schreiben Sie INPUTVQFORM an die Stelle, an der "
                        "das Formular stehen soll.")
                        .arg(pagePath));
+        return 1;
+    }
+    if (const QString refusal = vq::exportRefusal(page.text); !refusal.isEmpty()) {
+        printError(QStringLiteral("Die Seite \"%1\": ").arg(pagePath) + refusal);
         return 1;
     }
     QString generated;
@@ -190,11 +198,11 @@ int exportInto(const QCommandLineParser &parser)
         printError(error.message());
         return 1;
     }
-    const QString result =
-        refresh ? vq::refreshBlocks(page, generated) : vq::insertBlocks(page, generated);
+    warnOfOrderButton(project, true);
+    page.text =
+        refresh ? vq::refreshBlocks(page.text, generated) : vq::insertBlocks(page.text, generated);
     QString error;
-    if (!vq::writeFileSafely(pagePath, vq::encodeText(result, project.ExtSettings.encoding),
-                             &error)) {
+    if (!vq::writeFileSafely(pagePath, vq::encodePage(page), &error)) {
         printError(QStringLiteral(
                        "Datei konnte nicht gespeichert werden, bitte prüfen Sie auf einen evtl. "
                        "Schreibschutz der Datei.\n")
@@ -211,8 +219,8 @@ int upload(const QCommandLineParser &parser)
     vq::ProjectDocument project;
     if (const int status = loadProjectArgument(parser, QStringLiteral("--upload"), project))
         return status;
-    warnOfOrderButton(project);
     const bool php = vq::uploadsPhp(project);
+    warnOfOrderButton(project, !php);
     const bool withWithdrawal = parser.isSet(QStringLiteral("withdrawal-page"));
     QString page;
     QString withdrawal;

@@ -354,8 +354,10 @@ function vq_action_send(array $config): void
         if (!isset($_POST['captcha_input'])) {
             vq_page(400, 'Sicherheitscode fehlt',
                     'Dieses Formular zeigt keinen Sicherheitscode (Captcha), der Formmailer verlangt aber '
-                    . 'einen. Der Betreiber der Seite schaltet im Designer den Spam-Schutz ein oder '
-                    . 'stellt captcha_required in formmail.config.php um.');
+                    . 'einen (captcha_required in formmail.config.php). Der Betreiber der Seite '
+                    . 'schaltet im Designer unter „FTP + Spamschutz“ „Captcha-Spamschutz aktivieren“ '
+                    . 'ein und lädt das Formular neu hoch, oder er stellt captcha_required in '
+                    . 'formmail.config.php auf false.');
             return;
         }
         $cookie = is_string($_COOKIE[VQ_CAPTCHA_COOKIE] ?? null) ? $_COOKIE[VQ_CAPTCHA_COOKIE] : null;

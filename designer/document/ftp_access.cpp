@@ -13,7 +13,7 @@ struct TextKey
 constexpr TextKey kTexts[] = {
     {&FtpAccess::server, "edtFtpServer"}, {&FtpAccess::port, "edtPort"},
     {&FtpAccess::user, "edtUsername"},    {&FtpAccess::password, "edtPasswort"},
-    {&FtpAccess::folder, "edtFolder"},
+    {&FtpAccess::folder, "edtFolder"},    {&FtpAccess::caFile, "edtFtpZertifikat"},
 };
 
 struct FlagKey

@@ -15,6 +15,7 @@ struct FtpAccess
     QString user;
     QString password;
     QString folder;
+    QString caFile; // a PEM file of certificates an FTPS server is trusted by
     bool passive = false;
     bool tls = false;
     bool operator==(const FtpAccess &) const = default;

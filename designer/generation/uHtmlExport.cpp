@@ -1,5 +1,7 @@
 #include "designer/generation/uHtmlExport.h"
 
+#include "designer/generation/page_source.h"
+
 namespace vq {
 
 namespace {
@@ -49,10 +51,9 @@ void insertCss(QString &page, const QString &css)
 {
     if (css.isEmpty())
         return;
-    const QString head = QStringLiteral("<head>");
-    const qsizetype at = page.indexOf(head, 0, Qt::CaseInsensitive);
+    const qsizetype at = headContentStart(page);
     if (at >= 0)
-        page.insert(at + head.size(), CRLF + css);
+        page.insert(at, CRLF + css);
 }
 
 void insertScript(QString &page, const QString &script)
@@ -83,6 +84,16 @@ QString formBlock(const QString &generatedPage)
     if (form.isEmpty())
         return {};
     return marker(kFormBegin) + CRLF + form + marker(kFormEnd) + CRLF;
+}
+
+QString exportRefusal(const QString &pageText)
+{
+    if (headContentStart(pageText) >= 0)
+        return {};
+    return QStringLiteral(
+        "Die Seite hat keinen Kopfbereich (kein <head>-Tag). Stil und Skripte des Formulars "
+        "gehören dorthin, ohne sie funktioniert das Formular nicht. Die Seite bleibt "
+        "unverändert; ergänzen Sie nach dem <html>-Tag einen Kopfbereich <head></head>.");
 }
 
 bool hasFormBlock(const QString &pageText)

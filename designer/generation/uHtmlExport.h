@@ -29,11 +29,14 @@ bool hasFormBlock(const QString &pageText);
 // Whether the page holds the insertion mark (letter case ignored).
 bool hasInsertionMark(const QString &pageText);
 
+// Why the blocks cannot go into a page, or empty: the style and the script
+// block belong into its head, so a page without a head tag is refused.
+QString exportRefusal(const QString &pageText);
+
 // Every insertion mark (letter case ignored) becomes the form block; the CSS
-// block follows the first "<head>" tag (letter case ignored; a head tag with
-// attributes is not found, and then neither CSS nor script block goes in), the
-// script block follows the CSS end marker. Each of these two is preceded by
-// CR LF.
+// block follows the page's head start tag (see headContentStart), the script
+// block follows the CSS end marker. Each of these two is preceded by CR LF.
+// Without a head tag (see exportRefusal) neither of them goes in.
 QString insertBlocks(const QString &pageText, const QString &generatedPage);
 
 // Replaces the blocks by fresh ones from the generated page: the CSS and the

@@ -123,6 +123,7 @@ const std::array<SettingDef, kLaterSettingCount> kLaterSettings = {{
      u"Dies ist eine automatische Eingangsbestätigung."},
     {89, "edtBestaetigungAnhaenge", SettingType::Text, ReadRule::T, u"", nullptr},
     {90, "chkPreislisteUpload", SettingType::Flag, ReadRule::F, u"0", nullptr},
+    {91, "edtFtpZertifikat", SettingType::Text, ReadRule::T, u"", nullptr},
 }};
 
 const QString kProgName = QStringLiteral("VQ-Bestellformular");

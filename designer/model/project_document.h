@@ -69,9 +69,10 @@ struct SettingDef
 const std::array<SettingDef, 80> &settingTable();
 const SettingDef *findSetting(const QString &key);
 // Settings added later ("FTPS (TLS)", the price information beside the totals,
-// the confirmation of receipt, the price list beside the uploaded form): written after the 80, read
-// as off or as their default text when a file lacks them. findSetting() knows them too.
-inline constexpr size_t kLaterSettingCount = 10;
+// the confirmation of receipt, the price list beside the uploaded form, the
+// certificate an FTPS server is trusted by): written after the 80, read as off
+// or as their default text when a file lacks them. findSetting() knows them too.
+inline constexpr size_t kLaterSettingCount = 11;
 const std::array<SettingDef, kLaterSettingCount> &laterSettingTable();
 // The order in which LoadProject applies them (numbers).
 const std::array<int, 80> &settingLoadOrder();

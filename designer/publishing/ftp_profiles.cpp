@@ -59,6 +59,7 @@ QList<TFtpProfile> readFtpProfiles(const QString &path, QString *error)
         profile.passiv = *passiv;
         const QDomElement ftps = findChild(element, QStringLiteral("ftps"));
         profile.ftps = !ftps.isNull() && readXmlBool(elementText(ftps)).value_or(false);
+        profile.caFile = elementText(findChild(element, QStringLiteral("zertifikat")));
         profiles << profile;
     }
     return profiles;
@@ -77,6 +78,7 @@ bool writeFtpProfiles(const QString &path, const QList<TFtpProfile> &profiles, Q
         appendTextElement(element, QStringLiteral("passwort"), profile.passwort);
         appendTextElement(element, QStringLiteral("passiv"), boolText(profile.passiv));
         appendTextElement(element, QStringLiteral("ftps"), boolText(profile.ftps));
+        appendTextElement(element, QStringLiteral("zertifikat"), profile.caFile);
     }
     // The file holds the FTP passwords: for its owner's eyes only, like the
     // invoice database.

@@ -1,6 +1,6 @@
 // FTP profiles ("profiles.xml" in the application-data folder): named sets of
-// server, port, user, password and passive mode that fill the main window's
-// FTP settings.
+// server, port, user, password, passive mode, FTPS and the certificate file to
+// trust that fill the main window's FTP settings.
 #pragma once
 
 #include <QList>
@@ -21,6 +21,10 @@ struct TFtpProfile
     // Explicit FTPS: an element of its own that older files lack and older
     // readers ignore.
     bool ftps = false;
+    // FTPS: a certificate file (PEM) to trust instead of the system's, for a
+    // server with a certificate of its own; empty: the system's. An element
+    // of its own as well.
+    QString caFile;
 
     bool operator==(const TFtpProfile &) const = default;
 };

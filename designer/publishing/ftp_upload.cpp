@@ -60,6 +60,7 @@ bool ftpSettingsOf(const ProjectDocument &project, FtpSettings *settings)
     settings->password = setting(project, "edtPasswort");
     settings->passive = project.flag(QStringLiteral("chkPassiv"));
     settings->tls = project.flag(QStringLiteral("chkFtpTls"));
+    settings->caFile = setting(project, "edtFtpZertifikat").trimmed();
     return ok && port > 0 && port < 65536;
 }
 

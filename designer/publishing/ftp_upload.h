@@ -27,7 +27,8 @@ struct UploadResult
 QString uploadTempFileName(const ProjectDocument &project);
 bool uploadsPhp(const ProjectDocument &project);
 
-// The project's FTP settings (server, port, user, password, passive mode).
+// The project's FTP settings (server, port, user, password, passive mode,
+// FTPS and the certificate file to trust).
 // false when the port is no number from 1 to 65535.
 bool ftpSettingsOf(const ProjectDocument &project, FtpSettings *settings);
 

@@ -6,8 +6,7 @@ namespace vq::ui {
 
 QString htmlEditorUnavailableMessage()
 {
-    return QStringLiteral("Sie benötigen mindestens den InternetExplorer 5.5 zur Nutzung des "
-                          "HTML-Editors.");
+    return QStringLiteral("Der HTML-Editor konnte nicht gestartet werden.");
 }
 
 bool runHtmlEditor(const HtmlEditorCall &editor, UserQuestions &prompts, QWidget *parent,

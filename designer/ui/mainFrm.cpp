@@ -14,6 +14,7 @@
 #include "designer/ui/price_list_commands.h"
 #include "designer/ui/publishing_commands.h"
 #include "designer/ui/settings_panel.h"
+#include "designer/ui/editor_prompts.h"
 #include "designer/ui/uErwEinstellungen.h"
 #include "designer/ui/uFormMailers.h"
 #include "designer/ui/uHtmlExportDlg.h"
@@ -70,8 +71,8 @@ TfrmMain::TfrmMain(std::unique_ptr<EditorAccess> editors, std::unique_ptr<UserQu
     m_files = new FileCommands(m_document, *m_dialogs, programFolder, this);
     PublishingCommands::Hooks publishing;
     publishing.generate = [this](bool php) { return generate(php); };
-    publishing.orderButtonAccepted = [this](const QString &title) {
-        return orderButtonAccepted(title, true);
+    publishing.orderButtonAccepted = [this](const QString &title, bool postsHtml) {
+        return orderButtonAccepted(title, true, postsHtml);
     };
     m_publishing = new PublishingCommands(m_document, *m_dialogs, m_log, publishing, this);
     SettingsPanel::Hooks settings;
@@ -648,7 +649,7 @@ void TfrmMain::copyCode(bool php)
 void TfrmMain::exportCode(bool php)
 {
     if (!orderButtonAccepted(php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"),
-                             true))
+                             true, !php))
         return;
     const ProjectDocument &project = m_document.project();
     if (php && hasUploadField(project.ListField))
@@ -674,9 +675,12 @@ void TfrmMain::exportCode(bool php)
                         php ? QStringLiteral("PHP Export") : QStringLiteral("HTML Export"), error);
 }
 
-bool TfrmMain::orderButtonAccepted(const QString &title, bool ask)
+bool TfrmMain::orderButtonAccepted(const QString &title, bool ask, bool postsHtml)
 {
-    const QString warning = orderButtonWarning(m_document.project());
+    QString warning = orderButtonWarning(m_document.project());
+    if (const QString captcha = postsHtml ? captchaWarning(m_document.project()) : QString();
+        !captcha.isEmpty())
+        warning += (warning.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) + captcha;
     if (warning.isEmpty())
         return true;
     if (!ask) {
@@ -698,7 +702,7 @@ void TfrmMain::showPreviewWindow()
 
 void TfrmMain::exportIntoPage()
 {
-    if (!orderButtonAccepted(QStringLiteral("HTML Export"), true))
+    if (!orderButtonAccepted(QStringLiteral("HTML Export"), true, true))
         return;
     TfrmHtmlExport::Hooks hooks;
     hooks.generate = [this] { return generate(false); };

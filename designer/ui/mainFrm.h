@@ -106,7 +106,9 @@ public:
     // Before an export, preview or upload: the warning of a project that sells
     // with a button that does not name the duty to pay. With ask, the user
     // chooses whether to go on (false: not); else the warning is only shown.
-    bool orderButtonAccepted(const QString &title, bool ask);
+    // With postsHtml (a page that posts to the form mailer) also the warning
+    // of a missing captcha.
+    bool orderButtonAccepted(const QString &title, bool ask, bool postsHtml = false);
     // The generated page, or nothing after showing why not.
     std::optional<QString> generate(bool php, QString *formId = nullptr);
 

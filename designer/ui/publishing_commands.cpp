@@ -58,6 +58,7 @@ void PublishingCommands::browseFolder()
     browser.Password = access.password;
     browser.Passiv = access.passive;
     browser.Tls = access.tls;
+    browser.CaFile = access.caFile.trimmed();
     if (m_dialogs.runModal(browser) != QDialog::Accepted)
         return;
     access.folder = browser.SelectedPath;
@@ -82,6 +83,7 @@ void PublishingCommands::pickProfile()
     access.password = profile->passwort;
     access.passive = profile->passiv;
     access.tls = profile->ftps;
+    access.caFile = profile->caFile;
     setFtpAccess(m_document, access, QStringLiteral("FTP-Profil übernehmen"));
 }
 
@@ -89,10 +91,11 @@ bool PublishingCommands::upload()
 {
     if (m_busy)
         return false;
-    if (!m_hooks.orderButtonAccepted(QStringLiteral("FTP-Upload")))
-        return false;
     const ProjectDocument &project = m_document.project();
     const bool php = uploadsPhp(project);
+    // A page posting to the form mailer is also checked for its captcha.
+    if (!m_hooks.orderButtonAccepted(QStringLiteral("FTP-Upload"), !php))
+        return false;
     const std::optional<QString> page = m_hooks.generate(php);
     if (!page)
         return false;

@@ -24,7 +24,7 @@ public:
         // The generated page or script, or nothing after telling why not.
         std::function<std::optional<QString>(bool php)> generate;
         // The order-button warning; false when the user stops.
-        std::function<bool(const QString &title)> orderButtonAccepted;
+        std::function<bool(const QString &title, bool postsHtml)> orderButtonAccepted;
     };
 
     PublishingCommands(DesignerDocument &document, UserQuestions &dialogs, TfrmLog *log,

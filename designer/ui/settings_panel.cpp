@@ -1,5 +1,6 @@
 #include "designer/ui/settings_panel.h"
 #include "designer/ui/designer_help.h"
+#include "designer/ui/editor_prompts.h"
 
 #include "common/xml_values.h"
 #include "common_ui/editor_text.h"
@@ -603,7 +604,7 @@ void SettingsPanel::editSnippet(const QString &key)
             m_document.replaceSnippet(key, text);
     } catch (const std::exception &) {
         m_dialogs.tell(m_window, QMessageBox::Warning, QStringLiteral("HTML-Editor"),
-                       QStringLiteral("Der HTML-Editor konnte nicht gestartet werden."));
+                       htmlEditorUnavailableMessage());
     }
 }
 

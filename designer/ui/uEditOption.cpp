@@ -59,7 +59,8 @@ void TfrmEditOption::done(int result)
         for (const InputProblem &problem : problems)
             m_prompts.message(this, problem.message);
         if (!problems.empty()) {
-            if (QWidget *focus = ownControl(this, problems.front().control))
+            // Both checks run; the focus ends where the last failing one puts it.
+            if (QWidget *focus = ownControl(this, problems.back().control))
                 focus->setFocus();
             return;
         }

@@ -171,6 +171,7 @@ void TfrmFTPBrowser::connectToServer()
     settings.password = Password;
     settings.passive = Passiv;
     settings.tls = Tls;
+    settings.caFile = CaFile;
     // Traffic comes from the worker; it reaches the status list queued.
     m_client = std::make_shared<FtpClient>(settings, [this](const QString &line) {
         QMetaObject::invokeMethod(

@@ -36,6 +36,7 @@ public:
     QString Password;
     bool Passiv = false;
     bool Tls = false; // FTPS: AUTH TLS required
+    QString CaFile;   // FTPS: the certificate file to trust; empty: the system's
     QString SelectedPath;
 
     void connectToServer();

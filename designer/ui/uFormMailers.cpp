@@ -8,13 +8,14 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTableWidget>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -98,16 +99,18 @@ TfrmFormMailers::TfrmFormMailers(const QString &path, UserQuestions &dialogs, QW
     tools->addSeparator();
     tools->addAction(leave);
 
-    m_list = new QTreeWidget;
+    // A table, so the links stand between grid lines.
+    m_list = new QTableWidget(0, 1);
     m_list->setObjectName(QStringLiteral("lvFormMailer"));
     m_list->setAccessibleName(QStringLiteral("Link zum Formmailer"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
+    m_list->setShowGrid(true);
+    m_list->verticalHeader()->hide();
+    m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setHeaderLabels({QStringLiteral("Link zum Formmailer")});
-    m_list->setColumnWidth(0, 500);
-    connect(m_list, &QTreeWidget::itemActivated, this, [this] { editLink(); });
+    m_list->setHorizontalHeaderLabels({QStringLiteral("Link zum Formmailer")});
+    connect(m_list, &QTableWidget::itemActivated, this, [this] { editLink(); });
 
     QVBoxLayout *layout = frameLayout();
     layout->addWidget(m_list);
@@ -119,16 +122,19 @@ TfrmFormMailers::TfrmFormMailers(const QString &path, UserQuestions &dialogs, QW
 
 void TfrmFormMailers::fill(int row)
 {
-    m_list->clear();
-    for (const QString &link : std::as_const(m_links))
-        new QTreeWidgetItem(m_list, {link});
+    m_list->setRowCount(0);
+    for (const QString &link : std::as_const(m_links)) {
+        const int at = m_list->rowCount();
+        m_list->insertRow(at);
+        m_list->setItem(at, 0, new QTableWidgetItem(link));
+    }
     selectRow(row);
 }
 
 void TfrmFormMailers::selectRow(int row)
 {
-    if (row >= 0 && row < m_list->topLevelItemCount()) {
-        m_list->setCurrentItem(m_list->topLevelItem(row));
+    if (row >= 0 && row < m_list->rowCount()) {
+        m_list->setCurrentCell(row, 0);
     } else {
         m_list->setCurrentItem(nullptr);
         m_list->clearSelection();
@@ -138,7 +144,7 @@ void TfrmFormMailers::selectRow(int row)
 int TfrmFormMailers::selectedRow() const
 {
     const auto items = m_list->selectedItems();
-    return items.isEmpty() ? -1 : m_list->indexOfTopLevelItem(items.first());
+    return items.isEmpty() ? -1 : items.first()->row();
 }
 
 void TfrmFormMailers::newLink()

@@ -10,7 +10,7 @@
 #include <QStringList>
 
 class QLineEdit;
-class QTreeWidget;
+class QTableWidget;
 
 namespace vq::ui {
 
@@ -50,7 +50,7 @@ private:
     QString m_path;
     UserQuestions &m_dialogs;
     QStringList m_links;
-    QTreeWidget *m_list;
+    QTableWidget *m_list;
 };
 
 } // namespace vq::ui

@@ -59,6 +59,10 @@ TfrmFtpProfileEdit::TfrmFtpProfileEdit(UserQuestions &dialogs, TfrmLog *log, QWi
     m_ftps->setObjectName(QStringLiteral("chkFtps"));
     m_ftps->setToolTip(
         QStringLiteral("Verschlüsselte Verbindung (AUTH TLS); der Server muss sie anbieten."));
+    m_caFile = lineEdit(QStringLiteral("edtZertifikat"));
+    m_caFile->setToolTip(
+        QStringLiteral("Für FTPS: die Zertifikatsdatei (PEM) eines Servers mit eigenem "
+                       "Zertifikat, der vertraut wird; leer: die Zertifikate des Systems."));
 
     auto *group = new QGroupBox(QStringLiteral("FTP-Profil bearbeiten"));
     auto *form = new QFormLayout(group);
@@ -69,6 +73,7 @@ TfrmFtpProfileEdit::TfrmFtpProfileEdit(UserQuestions &dialogs, TfrmLog *log, QWi
     form->addRow(QStringLiteral("Pass&wort"), m_password);
     form->addRow(m_passive);
     form->addRow(m_ftps);
+    form->addRow(QStringLiteral("CA-&Zertifikat (PEM)"), m_caFile);
     auto *note = new QLabel(QStringLiteral("*Pflichtfeld"));
     note->setObjectName(QStringLiteral("lblPflichtfeld"));
     form->addRow(note);
@@ -100,6 +105,7 @@ void TfrmFtpProfileEdit::setProfile(const TFtpProfile &p)
     m_password->setText(p.passwort);
     m_passive->setChecked(p.passiv);
     m_ftps->setChecked(p.ftps);
+    m_caFile->setText(p.caFile);
 }
 
 TFtpProfile TfrmFtpProfileEdit::profile() const
@@ -112,6 +118,7 @@ TFtpProfile TfrmFtpProfileEdit::profile() const
     p.passwort = m_password->text();
     p.passiv = m_passive->isChecked();
     p.ftps = m_ftps->isChecked();
+    p.caFile = m_caFile->text().trimmed();
     return p;
 }
 
@@ -155,6 +162,7 @@ void TfrmFtpProfileEdit::testConnection()
     settings.password = m_password->text();
     settings.passive = m_passive->isChecked();
     settings.tls = m_ftps->isChecked();
+    settings.caFile = m_caFile->text().trimmed();
     const QString port = m_port->text();
 
     m_testing = true;

@@ -41,6 +41,7 @@ private:
     TfrmLog *m_log;
     QLineEdit *m_name, *m_server, *m_port, *m_user, *m_password;
     QCheckBox *m_passive, *m_ftps;
+    QLineEdit *m_caFile;
     QPushButton *m_test;
     bool m_testing = false;
 };

@@ -1,7 +1,7 @@
 #include "designer/ui/uHtmlExportDlg.h"
 
 #include "common/GlobalFunctions.h"
-#include "common/text_file.h"
+#include "common/safe_file.h"
 #include "common_ui/plain_text.h"
 #include "common_ui/questions.h"
 #include "designer/generation/uHtmlExport.h"
@@ -13,13 +13,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <memory>
 
@@ -39,6 +40,59 @@ protected:
         return !(locked && isMainFrame);
     }
 };
+
+namespace {
+
+// Where the caret (or the selection) stands, as [mark, characters] of its
+// start and of its end: the nearest view mark before it in document order
+// and the text characters between that mark and the caret. Null without a
+// selection in the page.
+const QString kCaretScript = QStringLiteral(R"((function () {
+  function isMark(n) { return n.nodeType === 8 && n.data.indexOf('%1') === 0; }
+  function deepestLast(n) { while (n.lastChild) n = n.lastChild; return n; }
+  function before(n) { return n.previousSibling ? deepestLast(n.previousSibling) : n.parentNode; }
+  function locate(container, offset) {
+    var n, count = 0;
+    if (container.nodeType === 3) { count = offset; n = before(container); }
+    else if (!container.hasChildNodes()) { n = container; }
+    else if (offset > 0) {
+      n = deepestLast(container.childNodes[Math.min(offset, container.childNodes.length) - 1]);
+    }
+    else if (container.firstChild && isMark(container.firstChild)) { n = container.firstChild; }
+    else { n = container; }
+    for (; n; n = before(n)) {
+      if (isMark(n)) return [parseInt(n.data.substring(%2), 10), count];
+      if (n.nodeType === 3) count += n.data.length;
+    }
+    return null;
+  }
+  var s = window.getSelection();
+  if (!s || s.rangeCount === 0) return null;
+  var r = s.getRangeAt(0);
+  var a = locate(r.startContainer, r.startOffset);
+  if (!a) return null;
+  var b = r.collapsed ? a : locate(r.endContainer, r.endOffset);
+  return a.concat(b || a);
+})())")
+                                 .arg(QString::fromUtf16(kViewMarkPrefix))
+                                 .arg(QString::fromUtf16(kViewMarkPrefix).size());
+
+// Edit mode for the caret only: typing, pasting, dropping and deleting change
+// nothing, since only the blocks are written into the page.
+QString editModeScript(bool on)
+{
+    return on ? QStringLiteral(
+               "if (!window.vqInputBlocked) {"
+               "  window.vqInputBlocked = true;"
+               "  document.addEventListener('beforeinput', function (e) { e.preventDefault(); }, "
+               "true);"
+               "  document.addEventListener('drop', function (e) { e.preventDefault(); }, true);"
+               "}"
+               "document.designMode = 'on';")
+              : QStringLiteral("document.designMode = 'off';");
+}
+
+} // namespace
 
 TfrmHtmlExport::TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString encoding,
                                QString programFolder, QWidget *parent)
@@ -105,6 +159,8 @@ TfrmHtmlExport::TfrmHtmlExport(UserQuestions &dialogs, Hooks hooks, QString enco
     m_view->setAccessibleName(QStringLiteral("HTML-Seite"));
     m_page = new ExportPage(m_view);
     m_view->setPage(m_page);
+    // The page's own scripts stay off: they would change the shown document.
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         // Out of the engine's notification: the page text is asked for by a
         // script whose answer cannot arrive while it is being delivered.
@@ -164,21 +220,19 @@ void TfrmHtmlExport::openPage(const QString &path)
                            .arg(path, file.errorString()));
         return;
     }
-    const QString text = fromUtf8OrWindows1252(file.readAll());
+    PageSource source = decodePage(file.readAll(), m_encoding);
     file.close();
     removeWorkingCopy();
     m_page->locked = false;
     m_fileName = path;
+    m_source = std::move(source);
     setPlainLine(*m_status, path);
-    const qsizetype root = text.indexOf(QRegularExpression(
-        QStringLiteral("<html[\\s>]"), QRegularExpression::CaseInsensitiveOption));
-    m_prefix = root > 0 ? text.left(root) : QString();
-    QFile::remove(workingCopy());
-    if (!QFile::copy(path, workingCopy())) {
+    if (!writeWorkingCopy(m_source.text)) {
         m_dialogs.tell(this, QMessageBox::Critical, windowTitle(),
                        QStringLiteral("Die Arbeitskopie \"%1\" kann nicht angelegt werden.")
                            .arg(workingCopy()));
         m_fileName.clear();
+        m_source = {};
         m_status->clear();
         return;
     }
@@ -192,16 +246,11 @@ void TfrmHtmlExport::documentComplete()
     m_page->locked = true;
     if (m_fileName.isEmpty())
         return;
-    // The document just loaded is the working copy as written: read it from
-    // the file rather than waiting for the engine's answer here.
-    QFile copy(workingCopy());
-    const bool hasForm =
-        copy.open(QIODevice::ReadOnly) && hasFormBlock(fromUtf8OrWindows1252(copy.readAll()));
+    const bool hasForm = hasFormBlock(m_source.text);
     m_add->setEnabled(!hasForm);
     m_refresh->setEnabled(hasForm);
     m_delete->setEnabled(hasForm);
-    m_page->runJavaScript(hasForm ? QStringLiteral("document.designMode = 'off';")
-                                  : QStringLiteral("document.designMode = 'on';"));
+    m_page->runJavaScript(editModeScript(!hasForm), QWebEngineScript::ApplicationWorld);
     Q_EMIT pageReady();
 }
 
@@ -216,11 +265,12 @@ QVariant TfrmHtmlExport::runScript(const QString &script)
         QEventLoop loop;
     };
     auto state = std::make_shared<State>();
-    m_page->runJavaScript(script, [state](const QVariant &result) {
-        state->result = result;
-        state->done = true;
-        state->loop.quit();
-    });
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                          [state](const QVariant &result) {
+                              state->result = result;
+                              state->done = true;
+                              state->loop.quit();
+                          });
     if (!state->done) {
         QTimer::singleShot(10000, &state->loop, &QEventLoop::quit);
         state->loop.exec();
@@ -228,36 +278,41 @@ QVariant TfrmHtmlExport::runScript(const QString &script)
     return state->result;
 }
 
-QString TfrmHtmlExport::pageText()
+bool TfrmHtmlExport::writeWorkingCopy(const QString &text)
 {
-    return runScript(
-               QStringLiteral("document.documentElement ? document.documentElement.outerHTML : ''"))
-        .toString();
-}
-
-bool TfrmHtmlExport::writePage(const QString &path, const QString &text)
-{
+    // The view's marks let a caret be found again in the page's own text.
     QString error;
-    return writeGeneratedText(path, m_prefix + text, m_encoding, &error);
+    return writeFileSafely(workingCopy(), encodePage({textForView(text), m_source.encoding}),
+                           &error);
 }
 
 void TfrmHtmlExport::writeBack(const QString &text)
 {
-    if (!writePage(workingCopy(), text)) {
+    if (!writeWorkingCopy(text)) {
         m_dialogs.tell(this, QMessageBox::Critical, windowTitle(),
                        QStringLiteral("Die Arbeitskopie \"%1\" kann nicht geschrieben werden.")
                            .arg(workingCopy()));
         return;
     }
+    m_source.text = text;
     m_page->locked = false;
     m_view->setUrl(QUrl::fromLocalFile(workingCopy()));
+}
+
+bool TfrmHtmlExport::refused()
+{
+    const QString refusal = exportRefusal(m_source.text);
+    if (refusal.isEmpty())
+        return false;
+    m_dialogs.tell(this, QMessageBox::Warning, windowTitle(), refusal);
+    return true;
 }
 
 void TfrmHtmlExport::addForm()
 {
     if (m_fileName.isEmpty())
         return;
-    if (hasFormBlock(pageText())) {
+    if (hasFormBlock(m_source.text)) {
         m_dialogs.tell(
             this, QMessageBox::Information, windowTitle(),
             QStringLiteral(
@@ -265,14 +320,14 @@ void TfrmHtmlExport::addForm()
                 "oder aktualisieren Sie es."));
         return;
     }
-    const std::optional<QString> generated = m_hooks.generate();
-    if (!generated)
+    if (refused())
         return;
-    const QString text = runScript(QStringLiteral("document.execCommand('insertText', false, '%1');"
-                                                  "document.documentElement.outerHTML")
-                                       .arg(QString::fromUtf16(kInsertionMark)))
-                             .toString();
-    if (!hasInsertionMark(text)) {
+    const QVariantList caret = runScript(kCaretScript).toList();
+    const qsizetype from =
+        caret.size() == 4
+            ? positionAfterMark(m_source.text, caret[0].toLongLong(), caret[1].toLongLong())
+            : -1;
+    if (from < 0) {
         // Without a caret in the page there is no place for the form.
         m_dialogs.tell(
             this, QMessageBox::Information, windowTitle(),
@@ -280,29 +335,40 @@ void TfrmHtmlExport::addForm()
                            "stehen soll."));
         return;
     }
+    // A selection within one run of text is replaced by the form.
+    const qsizetype to =
+        caret[2] == caret[0] ? std::max(
+            from, positionAfterMark(m_source.text, caret[2].toLongLong(), caret[3].toLongLong()))
+                             : from;
+    const std::optional<QString> generated = m_hooks.generate();
+    if (!generated)
+        return;
+    QString text = m_source.text;
+    text.replace(from, to - from, QString::fromUtf16(kInsertionMark));
     writeBack(insertBlocks(text, *generated));
 }
 
 void TfrmHtmlExport::refreshForm()
 {
-    if (m_fileName.isEmpty())
+    if (m_fileName.isEmpty() || refused())
         return;
     const std::optional<QString> generated = m_hooks.generate();
     if (generated)
-        writeBack(refreshBlocks(pageText(), *generated));
+        writeBack(refreshBlocks(m_source.text, *generated));
 }
 
 void TfrmHtmlExport::deleteForm()
 {
     if (!m_fileName.isEmpty())
-        writeBack(removeBlocks(pageText()));
+        writeBack(removeBlocks(m_source.text));
 }
 
 bool TfrmHtmlExport::save()
 {
     if (m_fileName.isEmpty())
         return false;
-    if (!writePage(m_fileName, pageText())) {
+    QString error;
+    if (!writeFileSafely(m_fileName, encodePage(m_source), &error)) {
         m_dialogs.tell(
             this, QMessageBox::Critical, windowTitle(),
             QStringLiteral(
@@ -318,7 +384,8 @@ void TfrmHtmlExport::upload()
     if (m_fileName.isEmpty())
         return;
     const QString temp = QDir(tempFolder()).filePath(QStringLiteral("vqform_temp.htm"));
-    if (!writePage(temp, pageText())) {
+    QString error;
+    if (!writeFileSafely(temp, encodePage(m_source), &error)) {
         m_dialogs.tell(this, QMessageBox::Critical, windowTitle(),
                        QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(temp));
         return;
@@ -328,12 +395,15 @@ void TfrmHtmlExport::upload()
 
 void TfrmHtmlExport::done(int result)
 {
+    // A failed save keeps the dialog open with the working copy, so no edit
+    // is lost; the user may retry or close without saving.
     if (!m_fileName.isEmpty()
         && m_dialogs.ask(this, QMessageBox::Question, windowTitle(),
                          QStringLiteral("Soll die aktuelle Datei gespeichert werden?"),
                          QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::Yes)
-        save();
+               == QMessageBox::Yes
+        && !save())
+        return;
     removeWorkingCopy();
     QDialog::done(result);
 }

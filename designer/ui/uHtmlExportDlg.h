@@ -1,12 +1,15 @@
 // "Export in bestehende HTML-Seite": an existing page shown in the browser
 // engine in edit mode, where the user puts the caret where the form belongs;
 // the generated CSS, script and form blocks are inserted, refreshed or
-// removed, and the page is saved or uploaded. The browser always shows a
-// working copy (PAGE.copy.html); the page itself changes only on saving, and
-// whatever stood before its <html> element (the document type) is kept.
+// removed, and the page is saved or uploaded. The page's own scripts never
+// run. What is saved is the page's own text (kept in its own encoding) with
+// the blocks put in or cut out, never the document as the browser holds it.
+// The browser always shows a working copy (PAGE.copy.html); the page itself
+// changes only on saving.
 #pragma once
 
 #include "common_ui/list_manager_dialog.h"
+#include "designer/generation/page_source.h"
 #include <QVariant>
 #include <functional>
 #include <optional>
@@ -46,8 +49,9 @@ public:
 
     QString fileName() const { return m_fileName; }
     QString workingCopy() const;
-    // The document as the browser serialises it (outer HTML of the root element).
-    QString pageText();
+    // The page's own text with the blocks as they stand now: what saving writes.
+    QString pageText() const { return m_source.text; }
+    // Runs a script beside the page's (which stay off) and waits for its result.
     QVariant runScript(const QString &script);
     QWebEngineView *view() const { return m_view; }
     bool navigationLocked() const;
@@ -62,7 +66,9 @@ Q_SIGNALS:
 private:
     void documentComplete();
     void writeBack(const QString &text);
-    bool writePage(const QString &path, const QString &text);
+    bool writeWorkingCopy(const QString &text);
+    // Shows why the blocks cannot go into the page; true then.
+    bool refused();
     void removeWorkingCopy();
 
     UserQuestions &m_dialogs;
@@ -70,7 +76,7 @@ private:
     QString m_encoding;
     QString m_programFolder;
     QString m_fileName;
-    QString m_prefix; // what stands before the document element in the page file
+    PageSource m_source; // the page's own text and encoding
     QWebEngineView *m_view;
     ExportPage *m_page;
     QLabel *m_status;

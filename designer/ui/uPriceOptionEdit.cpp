@@ -151,7 +151,8 @@ void TfrmPriceOption::addValue()
     for (const InputProblem &problem : problems)
         m_prompts.message(this, problem.message);
     if (!problems.empty()) {
-        (problems.front().control == QLatin1String("edtName") ? m_edtName : m_edtPreis)->setFocus();
+        // Both checks run; the focus ends where the last failing one puts it.
+        (problems.back().control == QLatin1String("edtName") ? m_edtName : m_edtPreis)->setFocus();
         return;
     }
     m_values.add(m_edtName->text(), m_edtPreis->text());

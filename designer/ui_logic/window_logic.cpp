@@ -149,6 +149,7 @@ std::vector<SettingControl> buildSettingControls()
         s("edtDateiname", K::LineEdit, "Dateiname", ftp, ftpGroup),
         s("chkPassiv", K::CheckBox, "Passiv Modus?", ftp, ftpGroup),
         s("chkFtpTls", K::CheckBox, "FTPS (TLS)", ftp, ftpGroup),
+        s("edtFtpZertifikat", K::LineEdit, "CA-Zertifikat (PEM)", ftp, ftpGroup),
         s("cboUploadFormat", K::IndexCombo, "Upload-Dateiformat", ftp, ftpGroup,
           uploadFormatChoices()),
         s("chkPreislisteUpload", K::CheckBox, "Preisliste neben das Formular hochladen", ftp,

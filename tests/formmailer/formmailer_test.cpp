@@ -30,6 +30,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 #include <memory>
 #include <vector>
@@ -769,6 +770,49 @@ TEST_F(FormMailer, CaptchaCannotBeSwitchedOffByThePost)
     set(form, QStringLiteral("captcha_input"), captchaCode(QStringLiteral("4711")));
     EXPECT_EQ(post(form).status, 303);
     EXPECT_EQ(mails().size(), 2);
+}
+
+// A page made without captcha posts to a form mailer that demands one: the
+// refusal says so and names the setting, never "wrong code", and does not
+// lead to the page's error page for a wrong code; a page with the field and a
+// wrong code still gets that error page.
+TEST_F(FormMailer, CaptchaRefusalSaysWhatIsWrong)
+{
+    startServer(QStringLiteral("'captcha_required' => true"));
+    const QString wrongCodePage = QStringLiteral("https://shop.example.com/captcha-falsch.htm");
+    const struct
+    {
+        const char *what;
+        std::optional<QString> typed; // nothing: the page has no captcha field
+        int status;
+        const char *inBody;
+        QString location;
+    } cases[] = {
+        {"page without captcha field", std::nullopt, 400, "captcha_required", QString()},
+        {"page with the field, wrong code", QStringLiteral("XXXXX"), 303, "", wrongCodePage},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto form = orderForm(QStringLiteral("plain"));
+        set(form, QStringLiteral("vq_settings"), scramble(QStringLiteral("false")));
+        set(form, QStringLiteral("settings_error_captcha"),
+            QString::fromLatin1(wrongCodePage.toLatin1().toBase64()));
+        if (c.typed) {
+            ASSERT_EQ(get(QStringLiteral("?action=captcha&id=4711")).status, 200);
+            set(form, QStringLiteral("captcha_input"), *c.typed);
+        }
+        const Response response = post(form);
+        EXPECT_EQ(response.status, c.status);
+        EXPECT_EQ(response.location, c.location);
+        EXPECT_TRUE(response.body.contains(QString::fromLatin1(c.inBody)))
+            << response.body.toStdString();
+        if (!c.typed) {
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Sicherheitscode fehlt")));
+            EXPECT_TRUE(response.body.contains(QStringLiteral("Captcha-Spamschutz aktivieren")));
+            EXPECT_FALSE(response.body.contains(QStringLiteral("Falscher Sicherheitscode")));
+        }
+    }
+    EXPECT_TRUE(mails().isEmpty());
 }
 
 // A list of form ids in captcha_required (older configurations) demands the

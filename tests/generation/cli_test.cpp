@@ -2,6 +2,7 @@
 // output, and the exit status and messages of the ways it can fail.
 #include "designer/model/project_document.h"
 #include "tests/support/local_server.h"
+#include "tests/support/page_blocks.h"
 #include "tests/test_support.h"
 
 #include <QDir>
@@ -282,6 +283,75 @@ TEST(ExportIntoCommandLine, InsertsRefreshesAndRefuses)
                           QStringLiteral("html"), project},
                          &out, 30000, &err),
               2);
+}
+
+// A page without a head tag is refused and left as it was, with the reason on
+// standard error; a UTF-8 page stays UTF-8 under a windows-1252 project, every
+// byte outside the blocks as it was; a project without captcha that posts to
+// the form mailer is exported with a warning on standard error.
+TEST(ExportIntoCommandLine, KeepsThePageAndWarnsOfTheCaptcha)
+{
+    QTemporaryDir dir;
+    const auto saveWithCaptcha = [&](bool captcha) {
+        ProjectDocument project;
+        project.ExtSettings.encoding = QStringLiteral("windows-1252");
+        project.setSetting(QStringLiteral("cboFormMailer"),
+                           QStringLiteral("https://shop.example/formmail.php"));
+        project.setFlag(QStringLiteral("chkCaptcha"), captcha);
+        auto field = std::make_unique<TEinzField>();
+        field->Name = QStringLiteral("groesse");
+        field->Beschriftung = QStringLiteral("Größe ő ✓");
+        project.ListField.push_back(std::move(field));
+        const QString path =
+            dir.filePath(captcha ? QStringLiteral("mit.vqb") : QStringLiteral("ohne.vqb"));
+        QString error;
+        EXPECT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+        return path;
+    };
+    const QString withoutCaptcha = saveWithCaptcha(false);
+    const QString withCaptcha = saveWithCaptcha(true);
+    const QByteArray label = "Gr\xC3\xB6\xC3\x9F"
+                             "e \xC5\x91 \xE2\x9C\x93";
+    const struct
+    {
+        const char *what;
+        QByteArray page;
+        QString project;
+        int status;
+        bool warned;
+    } cases[] = {
+        {"no head", "<html><body><p>Shop</p>INPUTVQFORM</body></html>\n", withoutCaptcha, 1, false},
+        {"UTF-8, head with attributes and a line break",
+         "<!DOCTYPE html>\n<html><head lang=\"de\"\n  prefix=\"og: http://ogp.me/ns#\">"
+         "<title>Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x9C\x93</title></head>\n<body>INPUTVQFORM</body></html>\n",
+         withoutCaptcha, 0, true},
+        {"UTF-8 with byte-order mark, captcha on",
+         "\xEF\xBB\xBF<HTML><HEAD><TITLE>\xC5\x91</TITLE></HEAD><BODY>INPUTVQFORM</BODY></HTML>",
+         withCaptcha, 0, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString page = dir.filePath(QStringLiteral("seite.html"));
+        writeFile(page, c.page);
+        QByteArray out, err;
+        EXPECT_EQ(runProgram(kZelkin, {QStringLiteral("--export-into"), page, c.project}, &out,
+                             30000, &err),
+                  c.status)
+            << err.toStdString();
+        const QString errors = QString::fromLocal8Bit(err);
+        EXPECT_EQ(errors.contains(u"Captcha-Spamschutz"), c.warned) << err.toStdString();
+        const QByteArray saved = readFile(page);
+        if (c.status != 0) {
+            EXPECT_TRUE(errors.contains(u"<head>")) << err.toStdString();
+            EXPECT_EQ(saved, c.page);
+            continue;
+        }
+        EXPECT_TRUE(saved.contains(label)) << saved.toStdString();
+        EXPECT_TRUE(saved.contains("<!-- VQFORMCSSBEGIN -->"));
+        // Cut the blocks out: the page's own bytes remain.
+        EXPECT_EQ(withoutFormBlocks(saved), QByteArray(c.page).replace("INPUTVQFORM", ""));
+    }
 }
 
 // A project without a form-mailer address posts to the first entry of the

@@ -446,10 +446,8 @@ TEST_F(FieldEditorsTest, IntermediateTextKeepsItsTextWhenTheHtmlEditorCannotStar
         [](QWidget *, QString &) -> bool { throw std::runtime_error("no browser"); });
     dialog.show();
     QTest::mouseClick(child<QPushButton>(dialog, "btnHtml"), Qt::LeftButton);
-    EXPECT_EQ(
-        prompts.messages,
-        QStringList{QStringLiteral(
-            "Sie benötigen mindestens den InternetExplorer 5.5 zur Nutzung des HTML-Editors.")});
+    EXPECT_EQ(prompts.messages,
+              QStringList{QStringLiteral("Der HTML-Editor konnte nicht gestartet werden.")});
     dialog.setHtmlEditor([](QWidget *, QString &text) {
         text = QStringLiteral("<p>Hallo <b>Welt</b></p>");
         return true;

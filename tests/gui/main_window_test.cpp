@@ -97,6 +97,8 @@ TEST_F(MainWindowTest, ProjectPropertiesOkAndAbbrechen)
 TEST_F(MainWindowTest, CodeTabsCopyAndExport)
 {
     m_window->startUp(QString());
+    // Captcha on: nothing is asked of it.
+    find<QCheckBox>(QStringLiteral("chkCaptcha"))->setChecked(true);
     m_window->project().ListField.clear();
     addFields({{"TFileField", "datei"}});
     find<QLineEdit>(QStringLiteral("edtFormTitel"))->setText(QStringLiteral("Titel im Code"));
@@ -144,6 +146,8 @@ TEST_F(MainWindowTest, CodeTabsCopyAndExport)
 TEST_F(MainWindowTest, OrderButtonIsWarnedOfBeforeExportPreviewAndUpload)
 {
     m_window->startUp(QString());
+    // Captcha on: nothing is asked of it.
+    find<QCheckBox>(QStringLiteral("chkCaptcha"))->setChecked(true);
     auto cup = std::make_unique<TArtikelField>();
     cup->name = QStringLiteral("Tasse");
     cup->preis = 8.5;

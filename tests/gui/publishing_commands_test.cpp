@@ -3,6 +3,8 @@
 // form-mailer links and the export into an existing page.
 #include "tests/gui/main_window_fixture.h"
 
+#include <QTableWidget>
+
 using namespace vq;
 using namespace vq::ui;
 using namespace vq::test;
@@ -18,6 +20,8 @@ TEST_F(MainWindowTest, FtpUploadToARealServer)
     FtpServer server;
     ASSERT_TRUE(server.ok());
     m_window->startUp(QString());
+    // Captcha on: nothing is asked of it.
+    find<QCheckBox>(QStringLiteral("chkCaptcha"))->setChecked(true);
     auto set = [this](const char *name, const QString &text) {
         find<QLineEdit>(QString::fromLatin1(name))->setText(text);
     };
@@ -674,6 +678,8 @@ TEST_F(MainWindowTest, FtpBrowserAndLogShowAServersRepliesAsPlainText)
     });
     unexpected.start();
     m_window->startUp(QString());
+    // Captcha on: nothing is asked of it.
+    find<QCheckBox>(QStringLiteral("chkCaptcha"))->setChecked(true);
     auto set = [this](const char *name, const QString &text) {
         find<QLineEdit>(QString::fromLatin1(name))->setText(text);
     };
@@ -752,6 +758,8 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
         f.write(original);
     }
     m_window->startUp(QString());
+    // Captcha on: nothing is asked of it.
+    find<QCheckBox>(QStringLiteral("chkCaptcha"))->setChecked(true);
     m_window->project().ExtSettings.encoding = QStringLiteral("utf-8");
     m_window->project().ExtSettings.HTMLExportFileName = pagePath;
 
@@ -784,7 +792,7 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
 
         // The caret after "Vorher": the form goes there.
         dialog.runScript(QStringLiteral("var r = document.createRange();"
-                                        "r.setStart(document.getElementById('vor').firstChild, 6);"
+                                        "r.setStart(document.getElementById('vor').lastChild, 6);"
                                         "r.collapse(true); var s = window.getSelection();"
                                         "s.removeAllRanges(); s.addRange(r); true"));
         dialog.addForm();
@@ -820,7 +828,7 @@ TEST_F(MainWindowTest, ExportIntoAnExistingPage)
 
         EXPECT_TRUE(dialog.save());
         const QByteArray saved = readFile(pagePath);
-        EXPECT_TRUE(saved.startsWith("\xEF\xBB\xBF<!DOCTYPE html>"))
+        EXPECT_TRUE(saved.startsWith("<!DOCTYPE html>\r\n<html><head>\r\n<!-- VQFORMCSSBEGIN -->"))
             << saved.left(60).toStdString();
         EXPECT_TRUE(saved.contains("<!-- VQFORM begin -->"));
 
@@ -888,7 +896,8 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
             if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)
                 || qobject_cast<QCheckBox *>(w) || qobject_cast<QSpinBox *>(w)
                 || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTreeView *>(w)
-                || qobject_cast<QListWidget *>(w) || qobject_cast<QPushButton *>(w))
+                || qobject_cast<QTableWidget *>(w) || qobject_cast<QListWidget *>(w)
+                || qobject_cast<QPushButton *>(w))
                 inputs << w;
         }
         for (QWidget *w : inputs) {
@@ -921,3 +930,71 @@ TEST_F(MainWindowTest, PublishingWindowsAreNamedReachableAndFit)
 }
 
 } // namespace
+// A page without captcha that posts to our form mailer, whose delivered
+// configuration demands a code, would have every order refused: the HTML
+// export and the upload ask first, "Nein" stops them. Not asked: a project
+// with captcha, one that posts elsewhere, the PHP script (it posts to itself).
+TEST_F(MainWindowTest, CaptchaOffIsWarnedOfBeforeExportAndUpload)
+{
+    m_window->startUp(QString());
+    m_window->project().FormMailerList << QStringLiteral("https://shop.example/bestellen");
+    const QString htmlPath = projectFile(QStringLiteral("formular.htm"));
+    const struct
+    {
+        const char *what;
+        bool captcha;
+        const char *mailer;
+        int uploadFormat; // 0 HTML, 1 PHP
+        bool asked;
+    } cases[] = {
+        {"the delivered form mailer", false, "https://www.ihre-domain.example/formmail.php", 0,
+         true},
+        {"formmail.php elsewhere", false, "https://shop.example/cgi/FormMail.php?x=1", 0, true},
+        {"a form mailer of the list", false, "https://shop.example/bestellen", 0, true},
+        {"captcha on", true, "https://www.ihre-domain.example/formmail.php", 0, false},
+        {"another mailer", false, "https://example.org/mailer.cgi", 0, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        find<QCheckBox>(QStringLiteral("chkCaptcha"))->setChecked(c.captcha);
+        find<QComboBox>(QStringLiteral("cboFormMailer"))
+            ->setCurrentText(QString::fromLatin1(c.mailer));
+        find<QComboBox>(QStringLiteral("cboUploadFormat"))->setCurrentIndex(c.uploadFormat);
+        QFile::remove(htmlPath);
+        m_dialogs->questions.clear();
+        m_dialogs->answers = {false};
+        m_dialogs->saveNames = {htmlPath};
+        action("actHtmlExport")->trigger();
+        ASSERT_EQ(m_dialogs->questions.size(), c.asked ? 1u : 0u);
+        EXPECT_EQ(QFile::exists(htmlPath), !c.asked) << "Nein stops the export";
+        if (!c.asked)
+            continue;
+        const auto &question = m_dialogs->questions[0];
+        EXPECT_EQ(question.title, QStringLiteral("HTML Export"));
+        EXPECT_TRUE(question.text.contains(QStringLiteral("Captcha-Spamschutz aktivieren")));
+        EXPECT_TRUE(question.text.contains(QStringLiteral("captcha_required")));
+        EXPECT_TRUE(question.text.contains(QString::fromLatin1(c.mailer)));
+        EXPECT_TRUE(question.text.endsWith(QStringLiteral("Trotzdem fortfahren?")));
+        m_dialogs->answers = {false};
+        EXPECT_FALSE(m_window->ftpUpload());
+        ASSERT_EQ(m_dialogs->questions.size(), 2u);
+        EXPECT_EQ(m_dialogs->questions[1].title, QStringLiteral("FTP-Upload"));
+        // "Ja" exports all the same.
+        m_dialogs->answers = {true};
+        m_dialogs->saveNames = {htmlPath};
+        action("actHtmlExport")->trigger();
+        EXPECT_TRUE(QFile::exists(htmlPath));
+    }
+    // The PHP script posts to itself: its upload asks nothing of the captcha.
+    find<QCheckBox>(QStringLiteral("chkCaptcha"))->setChecked(false);
+    find<QComboBox>(QStringLiteral("cboFormMailer"))
+        ->setCurrentText(QStringLiteral("https://www.ihre-domain.example/formmail.php"));
+    find<QComboBox>(QStringLiteral("cboUploadFormat"))->setCurrentIndex(1);
+    m_dialogs->questions.clear();
+    QSignalSpy finished(m_window.get(), &TfrmMain::ftpFinished);
+    ASSERT_TRUE(m_window->ftpUpload());
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_TRUE(m_dialogs->questions.empty());
+}
+
+// Link tests, help and the invoice module go to the desktop unchanged.

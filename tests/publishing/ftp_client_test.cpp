@@ -2,10 +2,12 @@
 // listing, storing in passive and active mode, refusals, and a traffic log
 // that never holds the password.
 #include "designer/publishing/ftp_client.h"
+#include "designer/publishing/ftp_upload.h"
 #include "tests/publishing/ftp_server.h"
 #include "tests/test_support.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -147,6 +149,50 @@ TEST(FtpClient, TlsWhenAskedAndNothingInClearOtherwise)
         for (const QString &line : traffic)
             EXPECT_FALSE(line.contains(QString::fromLatin1(FtpServer::password)))
                 << line.toStdString();
+    }
+}
+
+// The certificate file set in the project's FTP settings is stored in the
+// project file and reaches the connection: the test of the connection logs
+// in over TLS with it and is refused without it or with a missing file.
+TEST(FtpClient, ProjectsCertificateFileIsTrusted)
+{
+    FtpServer server(FtpServer::Security::Tls);
+    ASSERT_TRUE(server.ok());
+    QTemporaryDir dir;
+    const struct
+    {
+        const char *what;
+        QString caFile;
+        bool ok;
+    } cases[] = {
+        {"the server's own certificate", server.caFile(), true},
+        {"none: the system's certificates", QString(), false},
+        {"a file that is missing", dir.filePath(QStringLiteral("fehlt.pem")), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ProjectDocument project;
+        project.setSetting(QStringLiteral("edtFtpServer"), QStringLiteral("127.0.0.1"));
+        project.setSetting(QStringLiteral("edtPort"), QString::number(server.port()));
+        project.setSetting(QStringLiteral("edtUsername"), QString::fromLatin1(FtpServer::user));
+        project.setSetting(QStringLiteral("edtPasswort"), QString::fromLatin1(FtpServer::password));
+        project.setFlag(QStringLiteral("chkPassiv"), true);
+        project.setFlag(QStringLiteral("chkFtpTls"), true);
+        project.setSetting(QStringLiteral("edtFtpZertifikat"), c.caFile);
+        const QString path = dir.filePath(QStringLiteral("projekt.vqb"));
+        QString error;
+        ASSERT_TRUE(project.SaveProject(path, &error)) << error.toStdString();
+        ProjectDocument loaded;
+        ASSERT_TRUE(loaded.LoadProject(path).ok);
+
+        FtpSettings settings;
+        ASSERT_TRUE(ftpSettingsOf(loaded, &settings));
+        EXPECT_EQ(settings.caFile, c.caFile);
+        QStringList log;
+        const UploadResult result = TestConnection(settings, QString::number(server.port()),
+                                                   [&](const QString &line) { log << line; });
+        EXPECT_EQ(result.ok, c.ok) << log.join(u'\n').toStdString();
     }
 }
 

@@ -20,7 +20,8 @@ TEST(FtpProfiles, RoundTripKeepsEveryValue)
                    QStringLiteral("kunde"),
                    QStringLiteral(" pa&ss<wort> "),
                    true,
-                   true};
+                   true,
+                   QStringLiteral("/home/kunde/Zertifikate/ftp & shop.pem")};
     profiles[1].profilname = QStringLiteral("Leer");
     QString error;
     ASSERT_TRUE(writeFtpProfiles(path, profiles, &error)) << error.toStdString();
@@ -93,6 +94,7 @@ TEST(FtpProfiles, OlderAndDamagedFiles)
         if (!profiles.isEmpty()) {
             EXPECT_TRUE(profiles[0].passiv) << c.what;
             EXPECT_FALSE(profiles[0].ftps) << c.what;
+            EXPECT_TRUE(profiles[0].caFile.isEmpty()) << c.what << ": the system's certificates";
         }
     }
     QString error;

@@ -192,7 +192,8 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
                                  QStringLiteral("cboStandardButton"),
                                  QStringLiteral("chkPrintButton"),
                                  QStringLiteral("cboStandardFeld"),
-                                 QStringLiteral("chkFtpTls")};
+                                 QStringLiteral("chkFtpTls"),
+                                 QStringLiteral("edtFtpZertifikat")};
     const ProjectDocument source = fullProject();
     std::vector<std::pair<QString, std::optional<QString>>> edits;
     for (const QString &key : missing)
@@ -204,6 +205,7 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
     p.setFlag(QStringLiteral("chkPrintButton"), true);
     p.setFlag(QStringLiteral("cboStandardFeld"), false);
     p.setFlag(QStringLiteral("chkFtpTls"), true);
+    p.setSetting(QStringLiteral("edtFtpZertifikat"), QStringLiteral("/etc/alt.pem"));
     ASSERT_TRUE(p.loadFromBytes(editedFile(source, edits)).ok);
 
     const std::pair<const char *, const char *> expected[] = {
@@ -228,7 +230,9 @@ TEST(Project, OlderFileGetsTheDefaultsOfMissingSettings)
         {"chkPrintButton", "-1"},
         {"cboStandardFeld", "0"},
         // A file from before FTPS uploads in plain FTP, as it always did.
-        {"chkFtpTls", "0"}};
+        {"chkFtpTls", "0"},
+        // and trusts the system's certificates.
+        {"edtFtpZertifikat", ""}};
     for (const auto &[key, value] : expected)
         EXPECT_EQ(p.setting(QString::fromLatin1(key)), QString::fromUtf8(value)) << key;
     EXPECT_EQ(p.ListField.size(), 3u);
