@@ -152,6 +152,23 @@ inline double unitOf(const TArtikel &a)
     return unit;
 }
 
+// Stores the lines with their options for the order; false when the database fails.
+inline bool storeLines(InvoiceConnection &db, int orderId, QList<TArtikel> lines)
+{
+    for (TArtikel &a : lines) {
+        a.bestellungId = orderId;
+        const auto lineId = OrderStore(db).insertLine(a);
+        if (!lineId)
+            return false;
+        for (TOption o : a.optionen) {
+            o.artikelId = *lineId;
+            if (!OrderStore(db).insertOption(o))
+                return false;
+        }
+    }
+    return true;
+}
+
 // Stores an order of the case with its lines and options for the client;
 // its id, or 0 when the database fails.
 inline int storeOrder(InvoiceConnection &db, int clientId, const InvoiceCase &c, int rechNr)
@@ -160,19 +177,8 @@ inline int storeOrder(InvoiceConnection &db, int clientId, const InvoiceCase &c,
     b.mandantId = clientId;
     b.rechNr = rechNr;
     const auto orderId = OrderStore(db).insertOrder(b);
-    if (!orderId)
+    if (!orderId || !storeLines(db, *orderId, c.lines))
         return 0;
-    for (TArtikel a : c.lines) {
-        a.bestellungId = *orderId;
-        const auto lineId = OrderStore(db).insertLine(a);
-        if (!lineId)
-            return 0;
-        for (TOption o : a.optionen) {
-            o.artikelId = *lineId;
-            if (!OrderStore(db).insertOption(o))
-                return 0;
-        }
-    }
     return *orderId;
 }
 

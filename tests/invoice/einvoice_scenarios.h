@@ -8,6 +8,7 @@
 #include "invoice/db/clients.h"
 #include "invoice/db/order_store.h"
 #include "invoice/output/invoice_issuer.h"
+#include "tests/invoice/einvoice_fixtures.h"
 #include "tests/invoice/invoice_servers.h"
 #include "tests/test_support.h"
 
@@ -181,17 +182,8 @@ protected:
             a.mwst = i % 3 == 0 ? 7 : 19;
             lines << a;
         }
-        for (TArtikel a : lines) {
-            a.bestellungId = *orderId;
-            const auto lineId = OrderStore(db).insertLine(a);
-            if (!lineId)
-                return 0;
-            for (TOption o : a.optionen) {
-                o.artikelId = *lineId;
-                if (!OrderStore(db).insertOption(o))
-                    return 0;
-            }
-        }
+        if (!storeLines(db, *orderId, lines))
+            return 0;
         return *orderId;
     }
 
