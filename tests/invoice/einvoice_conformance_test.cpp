@@ -24,7 +24,7 @@ TEST(EInvoiceConformance, OfficialRulesAcceptTheXml)
             input.client.ustIdNr.clear();
             input.client.steuernummer = QStringLiteral("11/222/33333");
             input.client.iban.clear();
-            input.order.kaeuferreferenz = QStringLiteral("04011000-12345-67");
+            input.order.kaeuferreferenz = QStringLiteral("04011000-12345-03");
         }
         const EInvoiceResult result = buildXRechnung(input);
         ASSERT_TRUE(result.missing.isEmpty()) << result.message().toStdString();
