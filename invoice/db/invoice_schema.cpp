@@ -354,7 +354,7 @@ QStringList upgradeStatements(SqlDialect dialect, int toVersion)
             "ALTER TABLE Mandant ADD COLUMN Mandant_SkontoProzent DOUBLE PRECISION");
         // The new columns belong to what an issued invoice keeps.
         if (dialect == SqlDialect::SQLite)
-            s << QStringLiteral("DROP TRIGGER Bestellung_Ausgestellt_Aendern");
+            s << QStringLiteral("DROP TRIGGER IF EXISTS Bestellung_Ausgestellt_Aendern");
         s << orderLockStatement(dialect, issuedColumns(10));
     }
     return s;

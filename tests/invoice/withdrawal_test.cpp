@@ -188,11 +188,21 @@ TEST_P(WithdrawalTest, OlderDatabaseGetsWithdrawalsByTheUpgrade)
     const int order = addOrder(shop, QStringLiteral("alt-1"), QString(), QDateTime());
     const vq::invoice::DatabaseLocation location = db.location();
     QSqlQuery q(db.connection());
-    for (const QString &statement :
-         {QStringLiteral("DROP TABLE Widerruf"),
-          QStringLiteral("DELETE FROM Status WHERE Status = 'Widerrufen'"),
-          QStringLiteral("UPDATE Schemaversion SET Version = 8")})
-        ASSERT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
+    // Back to version 8: without the withdrawals and without what came after.
+    QStringList back{QStringLiteral("DROP TABLE Widerruf"),
+                     QStringLiteral("DELETE FROM Status WHERE Status = 'Widerrufen'")};
+    if (GetParam() == SqlDialect::SQLite)
+        back << QStringLiteral("DROP TRIGGER Bestellung_Ausgestellt_Aendern");
+    for (const char *column : {"Bestellung_UStIdNr", "Bestellung_EMailERechnung",
+                               "Bestellung_Steuerfall", "Bestellung_Lieferdatum"})
+        back << QStringLiteral("ALTER TABLE Bestellung DROP COLUMN %1").arg(QLatin1String(column));
+    for (const char *column :
+         {"Mandant_Kleinunternehmer", "Mandant_SkontoTage", "Mandant_SkontoProzent"})
+        back << QStringLiteral("ALTER TABLE Mandant DROP COLUMN %1").arg(QLatin1String(column));
+    back << QStringLiteral("UPDATE Schemaversion SET Version = 8");
+    for (const QString &statement : std::as_const(back))
+        ASSERT_TRUE(q.exec(statement))
+            << statement.toStdString() << ": " << q.lastError().text().toStdString();
     q = QSqlQuery();
     db.close();
     QString error;
